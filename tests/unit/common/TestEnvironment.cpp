@@ -1,0 +1,61 @@
+#include "common/TestEnvironment.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QThread>
+
+namespace rbxtest {
+
+namespace {
+QTemporaryDir*& home() { static QTemporaryDir* d = nullptr; return d; }
+}
+
+void setUpPrivateHome() {
+    if (home()) return;
+    home() = new QTemporaryDir(QDir::tempPath() + QStringLiteral("/runebox-test-XXXXXX"));
+    const QString h = home()->path();
+    QDir().mkpath(h + QStringLiteral("/config"));
+    QDir().mkpath(h + QStringLiteral("/data"));
+    QDir().mkpath(h + QStringLiteral("/cache"));
+    QDir().mkpath(h + QStringLiteral("/runtime"));
+    QFile::setPermissions(h + QStringLiteral("/runtime"),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("HOME", h.toUtf8());
+    qputenv("XDG_CONFIG_HOME", (h + QStringLiteral("/config")).toUtf8());
+    qputenv("XDG_DATA_HOME", (h + QStringLiteral("/data")).toUtf8());
+    qputenv("XDG_CACHE_HOME", (h + QStringLiteral("/cache")).toUtf8());
+    qputenv("XDG_RUNTIME_DIR", (h + QStringLiteral("/runtime")).toUtf8());
+    qputenv("XDG_CONFIG_DIRS", (h + QStringLiteral("/etc-xdg")).toUtf8());
+    if (qEnvironmentVariableIsEmpty("RUNEBOX_RESOURCES"))
+        qputenv("RUNEBOX_RESOURCES", RUNEBOX_SOURCE_RESOURCES);
+}
+
+QString privateHome() { return home() ? home()->path() : QString(); }
+
+QString testData(const QString& relative) {
+    return QStringLiteral(RUNEBOX_TEST_DATA) + QLatin1Char('/') + relative;
+}
+
+bool waitFor(const std::function<bool()>& done, int timeoutMs) {
+    QDeadlineTimer deadline(timeoutMs);
+    while (!done()) {
+        if (deadline.hasExpired()) return done();
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(2);
+    }
+    return true;
+}
+
+void spinEventLoop(int ms) {
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(2);
+    }
+}
+
+} // namespace rbxtest

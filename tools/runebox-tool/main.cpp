@@ -1,0 +1,55 @@
+// runebox-tool: maintenance commands over the same libraries as the palette.
+
+#include "ToolCommand.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <map>
+#include <string>
+
+namespace tool {
+namespace {
+struct Entry { std::string usage; CommandFn fn; };
+std::map<std::string, Entry>& commands() { static std::map<std::string, Entry> c; return c; }
+} // namespace
+
+bool registerCommand(const char* name, const char* usageText, CommandFn fn) {
+    commands()[name] = Entry{usageText, fn};
+    return true;
+}
+
+QTextStream& out() { static QTextStream s(stdout); return s; }
+QTextStream& err() { static QTextStream s(stderr); return s; }
+
+int usage(const char* name) {
+    auto it = commands().find(name);
+    if (it != commands().end()) err() << "usage: runebox-tool " << it->second.usage.c_str() << Qt::endl;
+    return 2;
+}
+
+} // namespace tool
+
+static int listCommands() {
+    tool::err() << "usage: runebox-tool COMMAND [ARGS...]\ncommands:\n";
+    for (const auto& [name, e] : tool::commands()) tool::err() << "  " << e.usage.c_str() << "\n";
+    tool::err().flush();
+    return 2;
+}
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_XCB_GL_INTEGRATION")) qputenv("QT_XCB_GL_INTEGRATION", "none");
+    // Commands that draw need a GUI application; without a display they draw offscreen.
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Runebox"));
+    QStringList args = QCoreApplication::arguments().mid(1);
+    if (args.isEmpty()) return listCommands();
+    const std::string name = args.takeFirst().toStdString();
+    auto it = tool::commands().find(name);
+    if (it == tool::commands().end()) return listCommands();
+    const int rc = it->second.fn(args);
+    tool::out().flush();
+    tool::err().flush();
+    return rc;
+}
