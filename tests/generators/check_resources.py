@@ -456,7 +456,7 @@ class UserLayouts(unittest.TestCase):
                 for line in lines:
                     for directive, arg in re.findall(r"\[(BLOCK-OTHER|BLOCK|FIND)\s*([^\]]*)\]", line):
                         if directive != "FIND":
-                            self.assertIn(arg.strip().lower(), blocks, f"{file_name}: unknown block {arg!r}")
+                            self.assertTrue(arg.strip().lower() in blocks, f"{file_name}: unknown block {arg!r}")
                         else:
                             self.assertTrue(arg.strip())
                     for value in re.findall(r"\$([0-9A-Fa-f]+)", line):
