@@ -46,7 +46,10 @@ struct KXPasteboardManager::Declared {
 KXPasteboardManager::KXPasteboardManager(std::shared_ptr<x11::ClipboardBackend> backend, QObject* parent)
     : QObject(parent), backend_(std::move(backend)) {
     clock_.start();
-    for (QTimer* t : {&restoreTimer_, &savedCheckTimer_, &delayedRestoreTimer_}) t->setSingleShot(true);
+    for (QTimer* t : {&restoreTimer_, &savedCheckTimer_, &delayedRestoreTimer_}) {
+        t->setSingleShot(true);
+        t->setTimerType(Qt::PreciseTimer);
+    }
     connect(&restoreTimer_, &QTimer::timeout, this, &KXPasteboardManager::restoreSavedContent);
     connect(&delayedRestoreTimer_, &QTimer::timeout, this, [this] {
         if (backend_ && backend_->changeCount() == changeCountBeforeRestore_) restoreContents();
