@@ -1,9 +1,8 @@
 #include "insertion/KXPasteboardManager.h"
 
+#include "kxlib/core/Bundle.h"
 #include "kxlib/core/Log.h"
 
-#include <QCoreApplication>
-#include <QFileInfo>
 #include <QSet>
 #include <algorithm>
 #include <exception>
@@ -141,11 +140,7 @@ void KXPasteboardManager::addString(const QString& string, const QString& type) 
 
 QString KXPasteboardManager::executableName() const {
     if (!executableName_.isEmpty()) return executableName_;
-    if (QCoreApplication::instance()) {
-        const QString name = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
-        if (!name.isEmpty()) return name;
-    }
-    return QStringLiteral("runebox");
+    return Bundle::executableName();
 }
 
 void KXPasteboardManager::addGeneratorType() {
