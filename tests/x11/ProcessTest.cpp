@@ -33,7 +33,7 @@ public:
     }
     ~ProcessChanges() { KXNotificationCenter::defaultCenter().removeObserver(m_token); }
     bool waitFor(const QString& change, int pid) {
-        return rbxtest::waitFor([&] { return has(change, pid); }, 10000);
+        return rbxtest::waitFor([&] { return has(change, pid); }, 15000);
     }
     bool has(const QString& change, int pid) const {
         for (const Change& c : m_seen)
@@ -90,7 +90,7 @@ TEST(KXProcessOnDesktop, LaunchFrontSwitchAndEndAreAnnounced) {
     own.resize(100, 100);
     own.show();
     const auto ownId = X11Session::Window(own.winId());
-    ASSERT_TRUE(rbxtest::waitFor([&] { return ewmh::clientList(s).contains(ownId); }));
+    ASSERT_TRUE(rbxtest::waitFor([&] { return ewmh::clientList(s).contains(ownId); }, 15000));
     ASSERT_TRUE(ewmh::activateWindow(s, ownId));
     ASSERT_TRUE(changes.waitFor(QStringLiteral("front"), int(getpid())));
     ASSERT_TRUE(KXProcess::frontProcess());

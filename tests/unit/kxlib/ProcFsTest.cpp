@@ -60,14 +60,15 @@ TEST(ProcFs, OwnProcess) {
     EXPECT_LE(started, QDateTime::currentDateTime().addSecs(1));
     EXPECT_GT(started, QDateTime::currentDateTime().addSecs(-3600));
     EXPECT_TRUE(allPids().contains(int(getpid())));
-    qputenv("RBX_PROCFS_PROBE", "value=1");
-    // Our own environment as the kernel saw it at start does not have it, so use a child.
+    // A variable given to a child.
     QProcess child;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("RBX_PROCFS_PROBE"), QStringLiteral("a=b"));
     child.setProcessEnvironment(env);
     child.start(QStringLiteral("sleep"), {QStringLiteral("30")});
     ASSERT_TRUE(child.waitForStarted());
+    // Right after the start the kernel may still be setting the new program up.
+    EXPECT_TRUE(rbxtest::waitFor([&] { return environmentValue(int(child.processId()), "RBX_PROCFS_PROBE").has_value(); }));
     EXPECT_EQ(environmentValue(int(child.processId()), "RBX_PROCFS_PROBE"), QByteArray("a=b"));
     EXPECT_FALSE(environmentValue(int(child.processId()), "RBX_PROCFS_ABSENT"));
     child.kill();
