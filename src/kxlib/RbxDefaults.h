@@ -9,6 +9,7 @@
 // at start-up; until then the fallbacks described below apply.
 
 #include "kxlib/KXDefaults.h"
+#include "kxlib/core/RbxRecentArray.h"
 
 #include <QString>
 #include <QStringList>
@@ -88,6 +89,19 @@ public:
     // NO unless the menu theme is dark; then the setting "darkTable".
     bool darkTable();
 
+    // ---- recent characters ----
+    // The list shared by all fonts, read once and kept; records of no character, of
+    // font ligatures (U+B0000 to U+BFFFF) and of private-use characters are dropped.
+    // Change it in place and store it with setGlobalRecentCharacters.
+    RbxRecentArray& globalRecentCharacters();
+    void setGlobalRecentCharacters(const RbxRecentArray& list);
+    // A family's list, read anew on every call; only its private-use characters are
+    // kept (no character and ligatures dropped too).
+    RbxRecentArray recentCharactersForFontFamily(const QString& family);
+    void setRecentCharacters(const RbxRecentArray& list, const QString& family);
+    // Recent ligatures are not kept per family: always none.
+    std::optional<RbxRecentArray> recentLigaturesForFontFamily(const QString&) const { return std::nullopt; }
+
     // ---- login item ----
     void updateStartAtLogin();
     void updateStartAtLoginInBackground();
@@ -100,6 +114,7 @@ private:
     void migrate();
 
     std::optional<QVariantMap> rbxDefaultValues_;
+    std::optional<RbxRecentArray> globalRecents_;
     QString frontName_;
     QVariantMap record_;
     bool suggestionsInstalled_ = false;

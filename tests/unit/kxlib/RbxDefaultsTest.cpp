@@ -243,3 +243,49 @@ TEST_F(RbxDefaultsTest, MissingFontLinksAreLogged) {
     EXPECT_TRUE(store.layoutForFontFamily(QStringLiteral("Any")).isNull());
     EXPECT_TRUE(capture.contains(QStringLiteral("could not read suggested font/layout links")));
 }
+
+namespace {
+RbxRecentArray recents(std::initializer_list<std::pair<std::uint32_t, std::int32_t>> records) {
+    RbxRecentArray list;
+    for (const auto& [c, stamp] : records) list.addElement(RbxRecentArray::Element{c, stamp});
+    return list;
+}
+std::vector<std::uint32_t> characters(const RbxRecentArray& list) {
+    std::vector<std::uint32_t> out;
+    for (int i = 0; i < list.count(); ++i) out.push_back(list.elementAtIndex(i).character);
+    return out;
+}
+} // namespace
+
+TEST_F(RbxDefaultsTest, RecentCharactersAreSplitBetweenTheSharedAndTheFamilyLists) {
+    const RbxRecentArray mixed =
+        recents({{0x41, 1}, {0xE000, 2}, {0, 3}, {0xB0001, 4}, {0x1F600, 5}, {0x10FFFD, 6}, {0xF8FF, 7}, {0x42, 8}});
+    writeOutside(QStringLiteral("global recent characters"), mixed.data());
+    writeOutside(QStringLiteral("font recent characters"), QVariantMap{{QStringLiteral("Symbols"), mixed.data()},
+                                                                       {QStringLiteral("Broken"), QStringLiteral("x")}});
+    RbxDefaults& store = launch();
+    EXPECT_EQ(characters(store.globalRecentCharacters()), (std::vector<std::uint32_t>{0x41, 0x1F600, 0x42}));
+    EXPECT_EQ(store.globalRecentCharacters().elementAtIndex(1).stamp, 5);
+    EXPECT_EQ(characters(store.recentCharactersForFontFamily(QStringLiteral("Symbols"))),
+              (std::vector<std::uint32_t>{0xE000, 0x10FFFD, 0xF8FF}));
+    EXPECT_EQ(store.recentCharactersForFontFamily(QStringLiteral("Broken")).count(), 0);
+    EXPECT_EQ(store.recentCharactersForFontFamily(QStringLiteral("Unknown")).count(), 0);
+    EXPECT_FALSE(store.recentLigaturesForFontFamily(QStringLiteral("Symbols")).has_value());
+
+    // The shared list is kept: changes in place stay until stored.
+    store.globalRecentCharacters().addElement(RbxRecentArray::Element{0x43, 9});
+    EXPECT_EQ(store.globalRecentCharacters().count(), 4);
+    store.setGlobalRecentCharacters(store.globalRecentCharacters());
+    const QByteArray stored = storedFile().value(QStringLiteral("global recent characters")).toByteArray();
+    EXPECT_EQ(stored, store.globalRecentCharacters().data());
+    // Character then stamp, each big-endian.
+    EXPECT_EQ(stored.left(16), QByteArray::fromHex("00000041000000010001F60000000005"));
+
+    store.setRecentCharacters(recents({{0xE001, 10}}), QStringLiteral("Other"));
+    EXPECT_EQ(characters(store.recentCharactersForFontFamily(QStringLiteral("Other"))),
+              (std::vector<std::uint32_t>{0xE001}));
+    EXPECT_TRUE(store.objectForKey(key::fontRecentCharacters).toMap().contains(QStringLiteral("Symbols")));
+
+    RbxDefaults& next = launch();
+    EXPECT_EQ(characters(next.globalRecentCharacters()), (std::vector<std::uint32_t>{0x41, 0x1F600, 0x42, 0x43}));
+}
