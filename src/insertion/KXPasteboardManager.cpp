@@ -1,7 +1,9 @@
 #include "insertion/KXPasteboardManager.h"
 
 #include "kxlib/core/Bundle.h"
+#include "kxlib/core/FoundationValues.h"
 #include "kxlib/core/Log.h"
+#include "insertion/InsertionSettings.h"
 
 #include <QSet>
 #include <algorithm>
@@ -20,17 +22,6 @@ const QStringList& tiffTypes() {
     static const QStringList t{QStringLiteral("public.tiff"), QStringLiteral("NeXT TIFF v4.0 pasteboard type"),
                                QStringLiteral("image/tiff")};
     return t;
-}
-
-bool boolSetting(const QVariant& v, bool absent) {
-    if (!v.isValid() || v.isNull()) return absent;
-    if (v.typeId() == QMetaType::QString) {
-        const QString s = v.toString().trimmed();
-        if (s.compare(u"YES", Qt::CaseInsensitive) == 0 || s.compare(u"true", Qt::CaseInsensitive) == 0)
-            return true;
-        return s.toInt() != 0;
-    }
-    return v.toBool();
 }
 
 } // namespace
@@ -150,15 +141,18 @@ void KXPasteboardManager::addGeneratorType() {
 
 // ---------------------------------------------------------------- settings
 
+QVariant KXPasteboardManager::setting(const QString& key) const {
+    return settings_ ? settings_(key) : insertionSetting(key);
+}
+
 bool KXPasteboardManager::savingEnabled() const {
-    return boolSetting(settings_ ? settings_(QStringLiteral("KXPasteboardSavingEnabled")) : QVariant(), true);
+    const QVariant v = setting(QStringLiteral("KXPasteboardSavingEnabled"));
+    return v.isValid() && !v.isNull() ? ns::boolValue(v) : true;
 }
 
 double KXPasteboardManager::extraDelay() const {
-    const QVariant v = settings_ ? settings_(QStringLiteral("KXPasteboardRestoreExtraDelay")) : QVariant();
-    bool ok = false;
-    const double d = v.isValid() ? v.toDouble(&ok) : 0.0;
-    return ok ? d : 0.0;
+    const QVariant v = setting(QStringLiteral("KXPasteboardRestoreExtraDelay"));
+    return v.isValid() && !v.isNull() ? ns::doubleValue(v) : 0.0;
 }
 
 void KXPasteboardManager::sendCopyPasteEvent(quint32 number, bool wait) {
