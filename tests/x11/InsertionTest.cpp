@@ -10,6 +10,7 @@
 #include "platform/x11/X11Keyboard.h"
 #include "platform/x11/X11Session.h"
 
+#include <QProcess>
 #include <gtest/gtest.h>
 
 using kx::KXPasteboardManager;
@@ -157,4 +158,25 @@ TEST_F(Insertion, NothingFetchedIsRestoredAfterTheTimeout) {
     ASSERT_TRUE(rbxtest::waitFor([&mgr] { return !mgr.restorePending(); }, 10000));
     EXPECT_EQ(probe->clipboardData(QStringLiteral("text/plain")), QByteArray("user text"));
     EXPECT_EQ(probe->clipboardData(binaryType), binaryData());
+}
+
+TEST_F(Insertion, AtExitTheClipboardIsHandedToARunningClipboardManager) {
+    auto clip = std::make_shared<kx::x11::X11Clipboard>();
+    auto mgr = std::make_unique<KXPasteboardManager>(clip);
+    mgr->clearContents();
+    mgr->addString(QStringLiteral("kept after exit"), QStringLiteral("text/plain"));
+    mgr->publishDirectly();
+    // Without a clipboard manager there is nobody to hand over to.
+    EXPECT_FALSE(mgr->handOverToClipboardManager(500));
+
+    QProcess manager;
+    manager.start(QStringLiteral(RUNEBOX_CLIPMANAGER), {});
+    ASSERT_TRUE(rbxtest::waitFor([&manager] { return manager.canReadLine(); }, 10000));
+    EXPECT_TRUE(mgr->handOverToClipboardManager(3000));
+    // We are gone: the text stays on the clipboard.
+    mgr.reset();
+    clip.reset();
+    EXPECT_EQ(probe->clipboardData(QStringLiteral("text/plain")), QByteArray("kept after exit"));
+    manager.kill();
+    manager.waitForFinished();
 }
