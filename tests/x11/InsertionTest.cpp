@@ -180,3 +180,20 @@ TEST_F(Insertion, AtExitTheClipboardIsHandedToARunningClipboardManager) {
     manager.kill();
     manager.waitForFinished();
 }
+
+TEST_F(Insertion, ClipboardUtilityIsToldOverTheBusBeforeAndAfter) {
+    userClipboard();
+    KXPasteboardManager::setManager(nullptr);
+    KXPasteboardManager& mgr = KXPasteboardManager::manager();
+    mgr.setCopyPasteMode(true);
+    publish(mgr, QStringLiteral("x"), 0.2, 0.5);
+    // The notice before publishing was awaited.
+    EXPECT_EQ(probe->call(QStringLiteral("CopyPasteNotices")).toStringList(), QStringList{"CoPa CONT 0"});
+    ASSERT_TRUE(rbxtest::waitFor([&mgr] { return !mgr.restorePending(); }, 10000));
+    EXPECT_TRUE(rbxtest::waitFor([this] {
+        return probe->call(QStringLiteral("CopyPasteNotices")).toStringList() ==
+               QStringList{"CoPa CONT 0", "CoPa CONT 1"};
+    }));
+    EXPECT_EQ(probe->clipboardData(binaryType), binaryData());
+    KXPasteboardManager::setManager(nullptr);
+}

@@ -4,7 +4,9 @@
 // "/Probe":
 //   Text() -> s, Clear(), KeyEvents() -> as, Busy(i ms) (blocks its own thread after
 //   answering), SetClipboard(a{sv} mime type -> bytes), ClipboardFormats() -> as,
-//   ClipboardData(s mime type) -> ay, Activate().
+//   ClipboardData(s mime type) -> ay, Activate(), CopyPasteNotices() -> as.
+// It also stands in for the clipboard utility with the creator code 'CoPa': it owns that
+// signature's bus name and records the events sent to it ("CoPa CONT <number>").
 #include <QApplication>
 #include <QClipboard>
 #include <QDBusConnection>
@@ -62,9 +64,29 @@ public slots:
         field_->setFocus();
     }
 
+    Q_SCRIPTABLE QStringList CopyPasteNotices() { return notices_; }
+
+public:
+    QStringList notices_;
+
 private:
     QLineEdit* field_;
     QStringList keyEvents_;
+};
+
+// The events addressed to the clipboard utility.
+class AppleEvents : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.runebox.AppleEvents")
+public:
+    explicit AppleEvents(Probe* probe) : probe_(probe) {}
+public slots:
+    Q_SCRIPTABLE QVariantMap Send(const QString& eventClass, const QString& eventID, const QVariantMap& params) {
+        probe_->notices_ << QStringLiteral("%1 %2 %3").arg(eventClass, eventID, params.value(QStringLiteral("----")).toString());
+        return {};
+    }
+private:
+    Probe* probe_;
 };
 
 int main(int argc, char** argv) {
@@ -82,6 +104,12 @@ int main(int argc, char** argv) {
         !bus.registerService(QStringLiteral("org.runebox.TestProbe"))) {
         std::fprintf(stderr, "runebox-probe: cannot register on the bus: %s\n",
                      qPrintable(bus.lastError().message()));
+        return 1;
+    }
+    AppleEvents events(&probe);
+    if (!bus.registerObject(QStringLiteral("/AppleEvents"), &events, QDBusConnection::ExportScriptableSlots) ||
+        !bus.registerService(QStringLiteral("org.runebox.sig.x436f5061"))) {
+        std::fprintf(stderr, "runebox-probe: cannot stand in for the clipboard utility\n");
         return 1;
     }
     window.show();
