@@ -4,50 +4,15 @@
 #include "kxlib/core/Log.h"
 #include "platform/x11/MacKeyCodes.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QFile>
+#include "kxlib/core/Bundle.h"
+#include "kxlib/core/Plist.h"
+
 #include <QHash>
-#include <QXmlStreamReader>
 #include <algorithm>
 
 namespace kx {
 
 namespace {
-
-QString resourceFile(const QString& name) {
-    QStringList dirs;
-    const QString env = qEnvironmentVariable("RUNEBOX_RESOURCES");
-    if (!env.isEmpty()) dirs << env;
-    if (QCoreApplication::instance())
-        dirs << QCoreApplication::applicationDirPath() + QStringLiteral("/../share/runebox");
-#ifdef RUNEBOX_SOURCE_RESOURCES
-    dirs << QStringLiteral(RUNEBOX_SOURCE_RESOURCES);
-#endif
-    for (const QString& d : dirs) {
-        const QString path = QDir(d).filePath(name);
-        if (QFile::exists(path)) return path;
-    }
-    return {};
-}
-
-// A property list that is one dictionary of strings.
-bool readStringDictionary(const QString& path, QHash<QString, QString>& out) {
-    QFile file(path);
-    if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) return false;
-    QXmlStreamReader xml(&file);
-    QString key;
-    bool inDict = false;
-    while (!xml.atEnd()) {
-        xml.readNext();
-        if (!xml.isStartElement()) continue;
-        const auto name = xml.name();
-        if (name == u"dict") inDict = true;
-        else if (inDict && name == u"key") key = xml.readElementText();
-        else if (inDict && name == u"string") out.insert(key, xml.readElementText());
-    }
-    return !xml.hasError() && inDict;
-}
 
 // "0-9,11,20-22" → the listed codes, limited to 0-127.
 std::bitset<128> parseKeyList(const QString& text) {
@@ -71,18 +36,20 @@ void KXKeyboard::loadPhysicalKeys() const {
     if (physicalKeysKnown_) return;
     physicalKeysKnown_ = true;
     physicalKeys_.set();
-    QHash<QString, QString> entries;
-    if (!readStringDictionary(resourceFile(QStringLiteral("physicalKeys.plist")), entries)) {
+    const QString path = Bundle::pathForResource(QStringLiteral("physicalKeys"), QStringLiteral("plist"));
+    const plist::Result read = path.isEmpty() ? plist::Result{{}, QStringLiteral("missing")} : plist::readFile(path);
+    if (!read.ok() || read.value.typeId() != QMetaType::QVariantMap) {
         log(QStringLiteral("*** Could not read physicalKeys dictionary"));
         return;
     }
+    const QVariantMap entries = read.value.toMap();
     const int known = knownKeyboardType(keyboardType_);
-    const auto it = entries.constFind(QString::number(known));
-    if (it == entries.constEnd()) {
+    const QVariant entry = entries.value(QString::number(known));
+    if (entry.typeId() != QMetaType::QString) {
         log(QStringLiteral("*** physicalKeys not found for keyboard type %1(%2)").arg(keyboardType_).arg(known));
         return;
     }
-    physicalKeys_ = parseKeyList(*it);
+    physicalKeys_ = parseKeyList(entry.toString());
     log(QStringLiteral("%1 keys available").arg(physicalKeys_.count()));
 }
 
@@ -114,7 +81,7 @@ int KXKeyboard::keyboardTypeForKeymap(const x11::XkbKeymap& keymap, int group) {
     // JIS keyboards have the Yen and Ro keys; ISO ones the key beside left Shift.
     const int yen = x11::xKeycodeForMacKey(93), ro = x11::xKeycodeForMacKey(94);
     if (keymap.hasSymbols(yen, group) && keymap.hasSymbols(ro, group) &&
-        x11::keysymToChar(keymap.keysym(yen, group, x11::KeyMods::None)) != 0)
+        x11::keysymToChar(keymap.keysym(yen, group, x11::KeyMods::Plain)) != 0)
         return 42;
     if (keymap.hasSymbols(x11::xKeycodeForMacKey(10), group)) return 41;
     return 40;

@@ -1,0 +1,167 @@
+#pragma once
+// The one writer of the system's text to the clipboard. For an insertion it saves the
+// user's clipboard, publishes the text with marker types that tell clipboard-history
+// tools to ignore it, and puts the user's clipboard back shortly after the front
+// application has fetched the text. Copy commands publish without markers and without
+// restoring.
+//
+// Main thread only (timers and the clipboard owner live there); the saved contents
+// are guarded by `mutex_` for the periodic save.
+
+#include "platform/x11/ClipboardBackend.h"
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QHash>
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+#include <QTimer>
+#include <QVariant>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+
+namespace kx {
+
+class KXPasteboardManager : public QObject {
+    Q_OBJECT
+public:
+    // Reads a setting; an invalid value means absent. Without one the insertion
+    // settings reader is asked.
+    using SettingsReader = std::function<QVariant(const QString& key)>;
+    // Sends the clipboard utility's notice 'CoPa'/'CONT' with a number, waiting for
+    // the reply when asked.
+    using CopyPasteNotifier = std::function<void(quint32 number, bool wait)>;
+    // Whether a process with a creator code runs.
+    using ProcessCheck = std::function<bool(quint32 signature)>;
+
+    // The shared manager on the X CLIPBOARD, made on first use.
+    static KXPasteboardManager& manager();
+    // Replaces the shared manager (tests).
+    static void setManager(std::unique_ptr<KXPasteboardManager> manager);
+
+    explicit KXPasteboardManager(std::shared_ptr<x11::ClipboardBackend> backend,
+                                 QObject* parent = nullptr);
+    ~KXPasteboardManager() override;
+
+    void setSettingsReader(SettingsReader reader) { settings_ = std::move(reader); }
+    void setCopyPasteNotifier(CopyPasteNotifier notifier) { notifier_ = std::move(notifier); }
+    void setProcessCheck(ProcessCheck check) { processCheck_ = std::move(check); }
+    // The name written as the marker types' data (default: the executable's name).
+    void setExecutableName(const QString& name) { executableName_ = name; }
+
+    // --- preparing contents
+    void clearContents();
+    void addData(const QByteArray& data, const QString& type);
+    void addString(const QString& string, const QString& type);
+    // The prepared list; empty when nothing is to be published.
+    QStringList types() const { return types_; }
+
+    // --- publishing
+    // With the marker types, without saving or restoring. Answers the change count.
+    int publish();
+    // Without marker types (the copy commands).
+    int publishDirectly();
+    // Saves the user's clipboard, publishes with markers and restores `delay` seconds
+    // after the last fetch of the data, or `timeout` seconds after publishing when
+    // nothing is fetched (both plus "KXPasteboardRestoreExtraDelay").
+    void publishAndRestoreAfter(double delay, double timeout);
+    void setCopyPasteMode(bool on) { copyPasteMode_ = on; }
+    bool copyPasteMode() const { return copyPasteMode_; }
+
+    // --- saving and restoring
+    void saveContents();
+    // The restore step (what the restore timer runs).
+    void restoreSavedContent();
+    void restoreContents();
+    void forgetSavedContents();
+    // At exit: a pending restore is done now, then a running clipboard manager is asked
+    // to keep a copy of what we own. True when one took it.
+    bool handOverToClipboardManager(int timeoutMs = 2000);
+
+    // --- the further operations
+    // Publishes with markers without saving; and the same delivering every type at once.
+    int publishData();
+    int publishAndProvideData();
+    // Restores after `delay` seconds unless the clipboard changes meanwhile.
+    void restoreSavedContentWithDelay(double delay);
+    // Saves every `seconds` while nothing else runs; 0 or less stops and forgets.
+    void setPeriodicSaveInterval(double seconds);
+
+    // --- state, for the callers' checks and for tests
+    QStringList savedTypes() const;
+    std::optional<x11::ClipboardData> savedData(const QString& type) const;
+    int savedChangeCount() const { return savedChangeCount_; }
+    int publishedChangeCount() const { return publishedChangeCount_; }
+    bool restorePending() const { return restoreTimer_.isActive(); }
+    // Milliseconds until the pending restore; -1 when none.
+    int restoreRemainingMs() const { return restoreTimer_.isActive() ? restoreTimer_.remainingTime() : -1; }
+    bool deliveredPromise() const { return deliveredPromise_; }
+    QString backgroundSaveState() const { return backgroundSaveState_; }
+    double restoreDelay() const { return restoreDelay_; }
+    x11::ClipboardBackend* backend() const { return backend_.get(); }
+
+    // The types this manager adds to mark its own publishing, in order.
+    static const QStringList& markerTypes();
+    static bool isMarkerType(const QString& type);
+    // Types that are never saved (whatever runs); see shouldSkipType for the rest.
+    static bool isAlwaysSkippedType(const QString& type);
+    bool shouldSkipType(const QString& type) const;
+
+    // Time-outs of saving, in milliseconds: asking for the types, for one type, overall.
+    static constexpr int TypesTimeoutMs = 1000;
+    static constexpr int TypeTimeoutMs = 1000;
+    static constexpr int SaveTimeoutMs = 4000;
+
+signals:
+    // Emitted after each restore that put the saved contents back.
+    void restored();
+
+private:
+    struct Declared;
+    std::optional<x11::ClipboardData> provideDataForType(const Declared& declared, const QString& type);
+    void addGeneratorType();
+    void stopTimers();
+    int declare(const QStringList& types, bool restoring);
+    void basicSave(QString& reading);
+    QVariant setting(const QString& key) const;
+    bool savingEnabled() const;
+    double extraDelay() const;
+    QString executableName() const;
+    void sendCopyPasteEvent(quint32 number, bool wait);
+
+    std::shared_ptr<x11::ClipboardBackend> backend_;
+    SettingsReader settings_;
+    CopyPasteNotifier notifier_;
+    ProcessCheck processCheck_;
+    QString executableName_;
+
+    bool prepared_ = false;   // types_ is non-nil
+    QStringList types_;
+    QHash<QString, QByteArray> dataContents_;
+    QHash<QString, QString> stringContents_;
+
+    mutable std::recursive_mutex mutex_;
+    QStringList savedTypes_;
+    QHash<QString, x11::ClipboardData> savedContents_;
+    int savedChangeCount_ = -1;
+    int publishedChangeCount_ = 0;
+
+    QTimer restoreTimer_, savedCheckTimer_, periodicSaveTimer_, delayedRestoreTimer_;
+    double restoreDelay_ = 0;
+    double periodicSaveInterval_ = 0;
+    bool copyPasteMode_ = false;
+    QString backgroundSaveState_;
+    bool deliveredPromise_ = false;
+    qint64 changeCountBeforeRestore_ = 0;
+    // What the latest declaration serves.
+    std::shared_ptr<Declared> current_;
+
+    // The latest moment a restore may be moved to, on the monotonic clock (ms).
+    QElapsedTimer clock_;
+    qint64 restoreDeadlineMs_ = 0;
+};
+
+} // namespace kx

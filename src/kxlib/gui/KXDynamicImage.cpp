@@ -1,0 +1,93 @@
+#include "kxlib/gui/KXDynamicImage.h"
+
+#include "kxlib/gui/KXAppearance.h"
+
+#include <QFile>
+#include <QHash>
+#include <QPainter>
+
+namespace {
+
+QHash<QString, KXDynamicImage>& cache() {
+    static QHash<QString, KXDynamicImage> c = [] {
+        QHash<QString, KXDynamicImage> h;
+        h.reserve(10);
+        return h;
+    }();
+    return c;
+}
+
+std::function<QImage(const QString&)>& loader() {
+    static std::function<QImage(const QString&)> l = &KXDynamicImage::loadBundleImage;
+    return l;
+}
+
+QRectF pixelRect(const QImage& image, const QRectF& source) {
+    const qreal dpr = image.devicePixelRatio();
+    if (source.isEmpty()) return QRectF(QPointF(0, 0), QSizeF(image.size()));
+    return QRectF(source.topLeft() * dpr, source.size() * dpr);
+}
+
+} // namespace
+
+KXDynamicImage::KXDynamicImage(const QImage& light, const QImage& dark) : light_(light), dark_(dark) {}
+
+const QImage& KXDynamicImage::effectiveImage() const {
+    if (dark_.isNull()) return light_;
+    return KXAppearance::currentIsDark() ? dark_ : light_;
+}
+
+KXDynamicImage KXDynamicImage::imageNamed(const QString& name) {
+    auto& c = cache();
+    const auto it = c.constFind(name);
+    if (it != c.constEnd()) return *it;
+    const auto& load = loader();
+    KXDynamicImage image(load ? load(name) : QImage(),
+                         load ? load(name + QStringLiteral("-dark")) : QImage());
+    c.insert(name, image);
+    return image;
+}
+
+void KXDynamicImage::setImageLoader(std::function<QImage(const QString&)> l) {
+    loader() = l ? std::move(l) : std::function<QImage(const QString&)>(&KXDynamicImage::loadBundleImage);
+    cache().clear();
+}
+
+QImage KXDynamicImage::loadBundleImage(const QString& name) {
+    const QString dir = qEnvironmentVariable("RUNEBOX_RESOURCES") + QStringLiteral("/images/");
+    QImage image;
+    if (QFile::exists(dir + name + QStringLiteral("@2x.png")) && image.load(dir + name + QStringLiteral("@2x.png"))) {
+        image.setDevicePixelRatio(2.0);
+        return image;
+    }
+    if (QFile::exists(dir + name + QStringLiteral(".png"))) image.load(dir + name + QStringLiteral(".png"));
+    return image;
+}
+
+QSizeF KXDynamicImage::size() const {
+    const QImage& image = effectiveImage();
+    if (image.isNull()) return {};
+    return image.deviceIndependentSize();
+}
+
+void KXDynamicImage::drawInRect(QPainter& painter, const QRectF& target, qreal opacity) const {
+    drawInRect(painter, target, QRectF(), opacity);
+}
+
+void KXDynamicImage::drawInRect(QPainter& painter, const QRectF& target, const QRectF& source,
+                                qreal opacity) const {
+    const QImage& image = effectiveImage();
+    if (image.isNull() || target.isEmpty()) return;
+    const qreal before = painter.opacity();
+    painter.setOpacity(before * opacity);
+    painter.drawImage(target, image, pixelRect(image, source));
+    painter.setOpacity(before);
+}
+
+void KXDynamicImage::drawAtPoint(QPainter& painter, const QPointF& point, const QRectF& source,
+                                 qreal opacity) const {
+    const QImage& image = effectiveImage();
+    if (image.isNull()) return;
+    const QRectF src = source.isEmpty() ? QRectF(QPointF(0, 0), image.deviceIndependentSize()) : source;
+    drawInRect(painter, QRectF(point, src.size()), src, opacity);
+}

@@ -1,0 +1,56 @@
+#pragma once
+// For one font, every covered character with its glyph, so that glyph numbers read from
+// layout tables can be turned back into characters (and characters into glyphs)
+// without asking the font each time. A map with an error answers 0 to every query.
+
+#include "kxlib/core/CharSet.h"
+#include "platform/fonts/Font.h"
+
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <utility>
+#include <vector>
+
+class KXCharGlyphMap {
+public:
+    // A new map; nullptr (with a log line) when building it failed outright.
+    static std::shared_ptr<KXCharGlyphMap> charGlyphMapForFont(const rbx::Font& font);
+    explicit KXCharGlyphMap(const rbx::Font& font);
+    // A map of the given pairs (any order; a character given twice keeps its first
+    // glyph). For readers of tables held in memory.
+    KXCharGlyphMap(const QString& fontName, std::vector<std::pair<char32_t, std::uint16_t>> pairs);
+
+    int nCharacters() const { return int(characters_.size()); }
+    int nBMPCharacters() const { return nBMPCharacters_; }
+    char32_t maxCharacter() const;
+    int maxGlyph() const;
+    std::uint32_t glyphForCharacter(char32_t c) const;
+    char32_t characterForGlyph(std::uint32_t glyph) const;
+    // characterForGlyph(), but 0 for a right-to-left character.
+    char32_t leftToRightCharacterForGlyph(std::uint32_t glyph) const;
+
+    const QString& mapError() const { return mapError_; }
+    // Keeps only the first error.
+    void setMapError(const QString& error);
+    QString description() const;
+
+    // Code points that are assigned characters: when set, characters outside it are left
+    // out of every map (with the noncharacters and surrogates, which always are).
+    static void setAssignedCharacters(std::function<const kx::CharSet*()> provider);
+    static kx::CharSet illegalCharacters();
+
+private:
+    void build(const QString& fontName, const kx::CharSet& covered,
+               const std::function<std::uint32_t(char32_t)>& glyphOf);
+
+    QString fontName_;
+    int nBMPCharacters_ = 0;
+    int maxGlyph_ = 0;
+    std::vector<char32_t> characters_;
+    std::vector<std::uint16_t> glyphs_;
+    mutable std::vector<char32_t> charForGlyph_; // built on first use
+    mutable bool inverseBuilt_ = false;
+    QString mapError_;
+};

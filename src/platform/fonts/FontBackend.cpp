@@ -1,0 +1,106 @@
+#include "platform/fonts/FontBackend.h"
+
+#include "platform/fonts/FontconfigBackend.h"
+
+#include <atomic>
+
+namespace rbx {
+
+namespace {
+std::unique_ptr<FontBackend>& sharedBackend() {
+    static std::unique_ptr<FontBackend> b;
+    return b;
+}
+std::function<void(const QString&)>& activationHook() {
+    static std::function<void(const QString&)> h;
+    return h;
+}
+} // namespace
+
+FontBackend::~FontBackend() = default;
+
+quint64 FontBackend::newGeneration() {
+    static std::atomic<quint64> next{1};
+    return next++;
+}
+
+FontBackend& FontBackend::shared() {
+    auto& b = sharedBackend();
+    if (!b) b = std::make_unique<FontconfigBackend>();
+    return *b;
+}
+
+void FontBackend::setShared(std::unique_ptr<FontBackend> backend) { sharedBackend() = std::move(backend); }
+
+std::optional<FaceInfo> FontBackend::faceInfo(const QString& postScriptName) {
+    if (postScriptName.isEmpty()) return std::nullopt;
+    for (const FaceInfo& f : faces())
+        if (f.postScriptName == postScriptName) return f;
+    return std::nullopt;
+}
+
+void FontBackend::clearFaceCache() { faceCache_.clear(); }
+
+std::shared_ptr<const FontFace> FontBackend::openFace(const FaceInfo& info) {
+    return FontFace::fromFile(info.file, info.index);
+}
+
+std::shared_ptr<const FontFace> FontBackend::face(const QString& postScriptName) {
+    if (cacheGeneration_ != generation()) {
+        faceCache_.clear();
+        cacheGeneration_ = generation();
+    }
+    auto it = faceCache_.constFind(postScriptName);
+    if (it != faceCache_.constEnd()) return it.value();
+    std::shared_ptr<const FontFace> f;
+    if (auto info = faceInfo(postScriptName)) f = openFace(*info);
+    if (f) faceCache_.insert(postScriptName, f);
+    return f;
+}
+
+Font FontBackend::font(const QString& postScriptName, double size) {
+    auto f = face(postScriptName);
+    return f ? Font(f, size) : Font();
+}
+
+bool FontBackend::isFontFile(const QString& path) const { return FontFace::faceCountInFile(path) > 0; }
+
+QString FontBackend::defaultColorEmojiFontName() {
+    if (colorEmojiGeneration_ == generation() && colorEmojiGeneration_ != 0) return colorEmojiName_;
+    colorEmojiGeneration_ = generation();
+    colorEmojiName_.clear();
+    static const std::uint32_t colourTags[] = {0x43424454 /*CBDT*/, 0x73626978 /*sbix*/,
+                                               0x53564720 /*SVG */, 0x434F4C52 /*COLR*/};
+    for (const FaceInfo& info : faces()) {
+        auto f = face(info.postScriptName);
+        if (!f || !f->isSfnt() || f->nominalGlyph(0x1F600) == 0) continue;
+        for (std::uint32_t t : colourTags) {
+            if (f->hasTable(t)) {
+                colorEmojiName_ = info.postScriptName;
+                return colorEmojiName_;
+            }
+        }
+    }
+    return colorEmojiName_;
+}
+
+void FontBackend::setActivationHook(std::function<void(const QString&)> hook) {
+    activationHook() = std::move(hook);
+}
+
+void FontBackend::runActivationHook(const QString& path) {
+    if (activationHook()) activationHook()(path);
+}
+
+QList<FaceInfo> FontBackend::faceInfosOfFile(const QString& path) {
+    QList<FaceInfo> out;
+    const int n = FontFace::faceCountInFile(path);
+    for (int i = 0; i < n; ++i) {
+        auto f = FontFace::fromFile(path, i);
+        if (!f || f->postScriptName().isEmpty()) continue;
+        out << FaceInfo{f->postScriptName(), f->familyName(), f->styleName(), f->fullName(), path, i};
+    }
+    return out;
+}
+
+} // namespace rbx

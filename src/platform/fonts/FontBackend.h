@@ -1,0 +1,97 @@
+#pragma once
+// The installed fonts as the model sees them: the faces with their names and files,
+// look-up by PostScript name, a generation that moves whenever the set of fonts
+// changes, a change signal, and activation of font files for this process only.
+//
+// One backend serves the process (`shared()`); it is the fontconfig backend unless
+// another one was installed (tests install a FakeFontBackend). Main thread only,
+// except `face()`, whose faces may then be used from any thread.
+
+#include "platform/fonts/Font.h"
+#include "platform/fonts/FontFace.h"
+
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace rbx {
+
+struct FaceInfo {
+    QString postScriptName;
+    QString family;
+    QString style;
+    QString fullName;
+    QString file;   // empty for a face held in memory
+    int index = 0;  // face index inside the file
+    bool operator==(const FaceInfo&) const = default;
+};
+
+class FontBackend : public QObject {
+    Q_OBJECT
+public:
+    ~FontBackend() override;
+
+    // The backend of the process; made (fontconfig) on first use.
+    static FontBackend& shared();
+    // Installs another backend (tests); nullptr goes back to fontconfig on next use.
+    static void setShared(std::unique_ptr<FontBackend> backend);
+
+    // One entry per PostScript name, in a stable order.
+    virtual QList<FaceInfo> faces() = 0;
+    // The face with that PostScript name.
+    virtual std::optional<FaceInfo> faceInfo(const QString& postScriptName);
+    // The opened face with that PostScript name, shared until the generation moves.
+    std::shared_ptr<const FontFace> face(const QString& postScriptName);
+    // A font of that PostScript name and size (size 0 or less: 12); null when none.
+    Font font(const QString& postScriptName, double size = Font::DefaultSize);
+
+    // Moves whenever the installed or activated fonts change. Values are unique in the
+    // process across backends, so a value kept from one backend never matches another.
+    virtual quint64 generation() const = 0;
+    // Looks for changes now (the change watch does this by itself when the event loop
+    // runs); answers true and emits fontsChanged() when something changed.
+    virtual bool checkForChanges() = 0;
+
+    // Activates the fonts of a file for this process. Answers a container number (> 0)
+    // or 0 when the file holds no font.
+    virtual int activateFile(const QString& path) = 0;
+    // The faces a container brought.
+    virtual QList<FaceInfo> facesOfContainer(int container) const = 0;
+    virtual void deactivate(int container) = 0;
+    // True when the file can be opened as a font.
+    virtual bool isFontFile(const QString& path) const;
+
+    // The colour emoji font: the first colour face covering U+1F600, "" when none.
+    virtual QString defaultColorEmojiFontName();
+
+    // Called with each activated file, after the backend activated it (the GUI layer
+    // adds it to its own font database here).
+    static void setActivationHook(std::function<void(const QString& path)> hook);
+
+signals:
+    void fontsChanged();
+
+protected:
+    FontBackend() = default;
+    // A generation value never handed out before in this process.
+    static quint64 newGeneration();
+    // Drops the opened faces (when the generation moved).
+    void clearFaceCache();
+    // Opens a face; the default opens the file of faceInfo().
+    virtual std::shared_ptr<const FontFace> openFace(const FaceInfo& info);
+    static void runActivationHook(const QString& path);
+    // The faces of a font file as the file itself names them.
+    static QList<FaceInfo> faceInfosOfFile(const QString& path);
+
+private:
+    QHash<QString, std::shared_ptr<const FontFace>> faceCache_;
+    quint64 cacheGeneration_ = 0;
+    QString colorEmojiName_;
+    quint64 colorEmojiGeneration_ = 0;
+};
+
+} // namespace rbx

@@ -1,0 +1,221 @@
+#include "platform/fonts/FontconfigBackend.h"
+
+#include <fontconfig/fontconfig.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <algorithm>
+
+namespace rbx {
+
+namespace {
+
+QString patternString(FcPattern* p, const char* object) {
+    FcChar8* s = nullptr;
+    if (FcPatternGetString(p, object, 0, &s) == FcResultMatch && s)
+        return QString::fromUtf8(reinterpret_cast<const char*>(s));
+    return QString();
+}
+
+// Outline formats that carry the SFNT tables the model reads come first.
+int formatRank(const QString& format) {
+    if (format == QLatin1String("TrueType") || format == QLatin1String("CFF")) return 0;
+    return 1;
+}
+
+QStringList userFontFolders() {
+    QStringList dirs;
+    const QString data = qEnvironmentVariable("XDG_DATA_HOME");
+    if (!data.isEmpty()) dirs << data + QStringLiteral("/fonts");
+    else dirs << QDir::homePath() + QStringLiteral("/.local/share/fonts");
+    dirs << QDir::homePath() + QStringLiteral("/.fonts");
+    return dirs;
+}
+
+} // namespace
+
+FontconfigBackend::FontconfigBackend() {
+    FcInit();
+    debounce_.setSingleShot(true);
+    debounce_.setInterval(100);
+    connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, [this] { debounce_.start(); });
+    connect(&debounce_, &QTimer::timeout, this, [this] { checkForChanges(); });
+    snapshot_ = folderSnapshot();
+    rearmWatch();
+}
+
+FontconfigBackend::~FontconfigBackend() = default;
+
+QStringList FontconfigBackend::watchedFolders() const {
+    QStringList dirs;
+    if (FcStrList* list = FcConfigGetFontDirs(nullptr)) {
+        while (FcChar8* dir = FcStrListNext(list)) dirs << QString::fromUtf8(reinterpret_cast<const char*>(dir));
+        FcStrListDone(list);
+    }
+    // User folders may not exist yet: watch the nearest folder that does.
+    for (QString d : userFontFolders()) {
+        while (!d.isEmpty() && !QFileInfo(d).isDir()) {
+            const QString up = QFileInfo(d).absolutePath();
+            if (up == d) break;
+            d = up;
+        }
+        if (!d.isEmpty()) dirs << d;
+    }
+    dirs.removeDuplicates();
+    dirs.erase(std::remove_if(dirs.begin(), dirs.end(), [](const QString& d) { return !QFileInfo(d).isDir(); }),
+               dirs.end());
+    return dirs;
+}
+
+QMap<QString, qint64> FontconfigBackend::folderSnapshot() const {
+    QMap<QString, qint64> snap;
+    for (const QString& d : watchedFolders())
+        snap.insert(d, QFileInfo(d).lastModified().toMSecsSinceEpoch());
+    for (const QString& d : userFontFolders()) {
+        QFileInfo fi(d);
+        snap.insert(d, fi.exists() ? fi.lastModified().toMSecsSinceEpoch() : -1);
+    }
+    return snap;
+}
+
+void FontconfigBackend::rearmWatch() {
+    const QStringList old = watcher_.directories();
+    if (!old.isEmpty()) watcher_.removePaths(old);
+    const QStringList dirs = watchedFolders();
+    if (!dirs.isEmpty()) watcher_.addPaths(dirs);
+}
+
+void FontconfigBackend::addApplicationFonts() {
+    for (const Container& c : containers_)
+        FcConfigAppFontAddFile(nullptr, reinterpret_cast<const FcChar8*>(QFile::encodeName(c.path).constData()));
+}
+
+void FontconfigBackend::fontsMoved() {
+    generation_ = newGeneration();
+    facesLoaded_ = false;
+    clearFaceCache();
+}
+
+bool FontconfigBackend::checkForChanges() {
+    const QMap<QString, qint64> snap = folderSnapshot();
+    if (snap == snapshot_ && FcConfigUptoDate(nullptr)) return false;
+    FcInitReinitialize();
+    addApplicationFonts();
+    snapshot_ = folderSnapshot();
+    rearmWatch();
+    fontsMoved();
+    emit fontsChanged();
+    return true;
+}
+
+void FontconfigBackend::loadFaces() {
+    facesLoaded_ = true;
+    faces_.clear();
+    byName_.clear();
+    FcPattern* pat = FcPatternCreate();
+    FcObjectSet* os = FcObjectSetBuild(FC_POSTSCRIPT_NAME, FC_FAMILY, FC_STYLE, FC_FULLNAME, FC_FILE,
+                                       FC_INDEX, FC_FONTFORMAT, nullptr);
+    FcFontSet* set = FcFontList(nullptr, pat, os);
+    struct Entry { FaceInfo info; int rank; };
+    QHash<QString, Entry> best;
+    if (set) {
+        for (int i = 0; i < set->nfont; ++i) {
+            FcPattern* p = set->fonts[i];
+            FaceInfo info;
+            info.postScriptName = patternString(p, FC_POSTSCRIPT_NAME);
+            info.file = patternString(p, FC_FILE);
+            if (info.postScriptName.isEmpty() || info.file.isEmpty()) continue;
+            info.family = patternString(p, FC_FAMILY);
+            info.style = patternString(p, FC_STYLE);
+            info.fullName = patternString(p, FC_FULLNAME);
+            if (info.fullName.isEmpty()) info.fullName = info.family;
+            int index = 0;
+            if (FcPatternGetInteger(p, FC_INDEX, 0, &index) == FcResultMatch) info.index = index;
+            const int rank = formatRank(patternString(p, FC_FONTFORMAT));
+            auto it = best.find(info.postScriptName);
+            if (it == best.end() || rank < it->rank || (rank == it->rank && info.file < it->info.file))
+                best.insert(info.postScriptName, Entry{info, rank});
+        }
+        FcFontSetDestroy(set);
+    }
+    FcObjectSetDestroy(os);
+    FcPatternDestroy(pat);
+    for (const Entry& e : best) faces_ << e.info;
+    std::sort(faces_.begin(), faces_.end(),
+              [](const FaceInfo& a, const FaceInfo& b) { return a.postScriptName < b.postScriptName; });
+    for (int i = 0; i < faces_.size(); ++i) byName_.insert(faces_[i].postScriptName, i);
+}
+
+QList<FaceInfo> FontconfigBackend::faces() {
+    if (!facesLoaded_) loadFaces();
+    return faces_;
+}
+
+std::optional<FaceInfo> FontconfigBackend::faceInfo(const QString& postScriptName) {
+    if (!facesLoaded_) loadFaces();
+    auto it = byName_.constFind(postScriptName);
+    if (it == byName_.constEnd()) return std::nullopt;
+    return faces_[it.value()];
+}
+
+int FontconfigBackend::activateFile(const QString& path) {
+    const QList<FaceInfo> infos = faceInfosOfFile(path);
+    if (infos.isEmpty()) return 0;
+    if (!FcConfigAppFontAddFile(nullptr, reinterpret_cast<const FcChar8*>(QFile::encodeName(path).constData())))
+        return 0;
+    const int id = nextContainer_++;
+    containers_ << Container{id, path, infos};
+    fontsMoved();
+    runActivationHook(path);
+    QMetaObject::invokeMethod(this, &FontBackend::fontsChanged, Qt::QueuedConnection);
+    return id;
+}
+
+QList<FaceInfo> FontconfigBackend::facesOfContainer(int container) const {
+    for (const Container& c : containers_)
+        if (c.id == container) return c.faces;
+    return {};
+}
+
+void FontconfigBackend::deactivate(int container) {
+    const auto n = containers_.size();
+    containers_.erase(std::remove_if(containers_.begin(), containers_.end(),
+                                     [&](const Container& c) { return c.id == container; }),
+                      containers_.end());
+    if (containers_.size() == n) return;
+    FcConfigAppFontClear(nullptr);
+    addApplicationFonts();
+    fontsMoved();
+    QMetaObject::invokeMethod(this, &FontBackend::fontsChanged, Qt::QueuedConnection);
+}
+
+QString FontconfigBackend::defaultColorEmojiFontName() {
+    if (colorEmojiGeneration_ == generation_) return colorEmoji_;
+    colorEmojiGeneration_ = generation_;
+    colorEmoji_.clear();
+    FcPattern* pat = FcPatternCreate();
+    FcPatternAddBool(pat, FC_COLOR, FcTrue);
+    FcCharSet* cs = FcCharSetCreate();
+    FcCharSetAddChar(cs, 0x1F600);
+    FcPatternAddCharSet(pat, FC_CHARSET, cs);
+    FcObjectSet* os = FcObjectSetBuild(FC_POSTSCRIPT_NAME, nullptr);
+    FcFontSet* set = FcFontList(nullptr, pat, os);
+    QStringList names;
+    if (set) {
+        for (int i = 0; i < set->nfont; ++i) {
+            const QString n = patternString(set->fonts[i], FC_POSTSCRIPT_NAME);
+            if (!n.isEmpty()) names << n;
+        }
+        FcFontSetDestroy(set);
+    }
+    FcObjectSetDestroy(os);
+    FcCharSetDestroy(cs);
+    FcPatternDestroy(pat);
+    names.sort();
+    if (!names.isEmpty()) colorEmoji_ = names.first();
+    return colorEmoji_;
+}
+
+} // namespace rbx

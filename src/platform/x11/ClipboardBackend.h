@@ -1,0 +1,48 @@
+#pragma once
+// The clipboard as the clipboard manager of the insertion code sees it: a change
+// count, declaring types with lazily provided data, and reading the current owner's
+// types and data. X11Clipboard serves the X CLIPBOARD selection; tests may serve one
+// in memory.
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+
+namespace kx::x11 {
+
+// One type's data as it travels: the bytes, the type they are tagged with (empty:
+// the requested type itself) and the unit size in bits (8, 16 or 32; 32-bit data is
+// kept as 4-byte units in host order).
+struct ClipboardData {
+    QByteArray bytes;
+    QString dataType;
+    int format = 8;
+    bool operator==(const ClipboardData&) const = default;
+};
+
+class ClipboardBackend {
+public:
+    // Called on the main thread when a reader asks for a declared type. Nothing: no data.
+    using Provider = std::function<std::optional<ClipboardData>(const QString& type)>;
+
+    virtual ~ClipboardBackend() = default;
+
+    virtual bool isAvailable() const = 0;
+    // Counts every change of the clipboard's owner, ours and others'.
+    virtual int changeCount() = 0;
+    // Takes the clipboard with these types; answers the new change count.
+    virtual int declareTypes(const QStringList& types, Provider provider) = 0;
+    // Whether the types declared last are still ours.
+    virtual bool ownsClipboard() = 0;
+    // The current owner's types (without the protocol's own targets), waiting at most
+    // the time-out; nothing when there is no owner or it did not answer.
+    virtual std::optional<QStringList> availableTypes(int timeoutMs) = 0;
+    // One type's data from the current owner, waiting at most the time-out.
+    virtual std::optional<ClipboardData> dataForType(const QString& type, int timeoutMs) = 0;
+    // Asks a running clipboard manager to take a copy of what we own; true when it did.
+    virtual bool handOverToClipboardManager(int timeoutMs) = 0;
+};
+
+} // namespace kx::x11

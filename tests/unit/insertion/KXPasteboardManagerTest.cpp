@@ -1,0 +1,261 @@
+#include "insertion/KXPasteboardManager.h"
+#include "MemoryClipboard.h"
+#include "common/TestEnvironment.h"
+#include "kxlib/core/Log.h"
+
+#include <QElapsedTimer>
+#include <gtest/gtest.h>
+
+using kx::KXPasteboardManager;
+using Data = kx::x11::ClipboardData;
+
+namespace {
+
+const QByteArray png = QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) + QByteArray(300, '\xff');
+
+struct Fixture : ::testing::Test {
+    std::shared_ptr<MemoryClipboard> clip = std::make_shared<MemoryClipboard>();
+    KXPasteboardManager mgr{clip};
+    QHash<QString, QVariant> settings;
+
+    void SetUp() override {
+        mgr.setExecutableName(QStringLiteral("runebox"));
+        mgr.setSettingsReader([this](const QString& k) { return settings.value(k); });
+        clip->userCopies({{"UTF8_STRING", Data{"user text", {}, 8}}, {"image/png", Data{png, {}, 8}}});
+    }
+    void insert(const QString& text, double delay = 0.05, double timeout = 0.4) {
+        mgr.clearContents();
+        mgr.addString(text, QStringLiteral("UTF8_STRING"));
+        mgr.publishAndRestoreAfter(delay, timeout);
+    }
+    bool waitRestored(int ms = 3000) {
+        return rbxtest::waitFor([this] { return !mgr.restorePending(); }, ms);
+    }
+};
+
+} // namespace
+
+TEST_F(Fixture, PublishesMarkersFirstThenRestoresTheUsersClipboardByteExact) {
+    insert(QStringLiteral("é"));
+    ASSERT_TRUE(clip->ours);
+    const QStringList& m = KXPasteboardManager::markerTypes();
+    // Markers in reverse list order, then the data types.
+    QStringList expected(m.rbegin(), m.rend());
+    expected << QStringLiteral("UTF8_STRING");
+    EXPECT_EQ(clip->types, expected);
+    EXPECT_EQ(clip->fetch(m.first())->bytes, QByteArray("runebox"));
+    EXPECT_EQ(clip->fetchText(), QStringLiteral("é"));
+    EXPECT_TRUE(mgr.deliveredPromise());
+    ASSERT_TRUE(waitRestored());
+    EXPECT_EQ(clip->fetchText(), QStringLiteral("user text"));
+    EXPECT_EQ(clip->fetch(QStringLiteral("image/png"))->bytes, png);
+    EXPECT_EQ(clip->fetch(m.first())->bytes, QByteArray("runebox (restore)"));
+    EXPECT_EQ(mgr.publishedChangeCount(), 0);
+    EXPECT_EQ(mgr.savedChangeCount(), clip->count);
+}
+
+TEST_F(Fixture, MarkerDataFetchedAloneIsNotADeliveryAndMissingTypesGiveEmptyData) {
+    insert(QStringLiteral("x"));
+    kx::LogCapture capture;
+    clip->fetch(KXPasteboardManager::markerTypes().last());
+    EXPECT_FALSE(mgr.deliveredPromise());
+    const auto missing = mgr.backend() ? clip->provider(QStringLiteral("text/html")) : std::nullopt;
+    ASSERT_TRUE(missing);
+    EXPECT_TRUE(missing->bytes.isEmpty());
+    EXPECT_TRUE(capture.contains(QStringLiteral("could not provide data of type text/html")));
+    EXPECT_FALSE(mgr.deliveredPromise());
+}
+
+TEST_F(Fixture, NothingFetchedRestoresAtTheTimeout) {
+    QElapsedTimer t;
+    t.start();
+    insert(QStringLiteral("x"), 0.05, 0.3);
+    ASSERT_TRUE(waitRestored());
+    EXPECT_GE(t.elapsed(), 280);
+    EXPECT_EQ(clip->fetchText(), QStringLiteral("user text"));
+}
+
+TEST_F(Fixture, ExtraDelayIsAddedToDelayAndTimeout) {
+    settings.insert(QStringLiteral("KXPasteboardRestoreExtraDelay"), 0.2);
+    insert(QStringLiteral("x"), 0.05, 0.3);
+    EXPECT_DOUBLE_EQ(mgr.restoreDelay(), 0.25);
+    EXPECT_GT(mgr.restoreRemainingMs(), 400);
+}
+
+TEST_F(Fixture, EachFetchMovesTheRestoreButNotPastTheCap) {
+    // delay 0.2, timeout 0.3: the restore happens by 0.5 s after publishing however
+    // often the data is fetched.
+    QElapsedTimer t;
+    t.start();
+    insert(QStringLiteral("x"), 0.2, 0.3);
+    clip->fetchText();
+    EXPECT_GT(mgr.restoreRemainingMs(), 150);
+    EXPECT_LE(mgr.restoreRemainingMs(), 200);
+    while (mgr.restorePending() && t.elapsed() < 2000) {
+        clip->fetchText();
+        rbxtest::spinEventLoop(20);
+    }
+    EXPECT_FALSE(mgr.restorePending());
+    EXPECT_LT(t.elapsed(), 800);
+    EXPECT_EQ(clip->fetchText(), QStringLiteral("user text"));
+}
+
+TEST_F(Fixture, TwoPublishingsWithinTheDelayRestoreOnce) {
+    int restores = 0;
+    QObject::connect(&mgr, &KXPasteboardManager::restored, [&restores] { ++restores; });
+    insert(QStringLiteral("first"));
+    EXPECT_EQ(clip->fetchText(), QStringLiteral("first"));
+    const int readsAfterFirst = clip->reads;
+    insert(QStringLiteral("second"));
+    // The first save is kept: the clipboard was not read again.
+    EXPECT_EQ(clip->reads, readsAfterFirst);
+    EXPECT_EQ(clip->fetchText(), QStringLiteral("second"));
+    ASSERT_TRUE(waitRestored());
+    rbxtest::spinEventLoop(100);
+    EXPECT_EQ(restores, 1);
+    EXPECT_EQ(clip->fetchText(), QStringLiteral("user text"));
+    EXPECT_EQ(clip->fetch(QStringLiteral("image/png"))->bytes, png);
+}
+
+TEST_F(Fixture, UserCopyDuringTheRestoreWindowSurvives) {
+    insert(QStringLiteral("x"));
+    clip->fetchText();
+    clip->userCopies({{"UTF8_STRING", Data{"newer copy", {}, 8}}});
+    ASSERT_TRUE(waitRestored());
+    rbxtest::spinEventLoop(50);
+    EXPECT_EQ(clip->fetchText(), QStringLiteral("newer copy"));
+    EXPECT_EQ(mgr.savedChangeCount(), -1);
+    EXPECT_TRUE(mgr.savedTypes().isEmpty());
+}
+
+TEST_F(Fixture, SecondPublishingAfterAUserCopySavesThatCopy) {
+    insert(QStringLiteral("first"));
+    clip->userCopies({{"UTF8_STRING", Data{"newer copy", {}, 8}}});
+    insert(QStringLiteral("second"));
+    ASSERT_TRUE(waitRestored());
+    // The user's newer copy comes back, not the older save.
+    EXPECT_EQ(clip->fetchText(), QStringLiteral("newer copy"));
+    EXPECT_FALSE(clip->types.contains(QStringLiteral("image/png")));
+}
+
+TEST_F(Fixture, RestoredContentsStayValidForTheNextInsertion) {
+    insert(QStringLiteral("one"));
+    ASSERT_TRUE(waitRestored());
+    const int reads = clip->reads;
+    insert(QStringLiteral("two"));
+    EXPECT_EQ(clip->reads, reads);   // not read again: still the user's clipboard
+    ASSERT_TRUE(waitRestored());
+    EXPECT_EQ(clip->fetch(QStringLiteral("image/png"))->bytes, png);
+}
+
+TEST_F(Fixture, SavingDisabledSchedulesNoRestore) {
+    settings.insert(QStringLiteral("KXPasteboardSavingEnabled"), false);
+    insert(QStringLiteral("x"));
+    EXPECT_FALSE(mgr.restorePending());
+    EXPECT_TRUE(mgr.savedTypes().isEmpty());
+    EXPECT_EQ(clip->fetchText(), QStringLiteral("x"));
+    settings.insert(QStringLiteral("KXPasteboardSavingEnabled"), QStringLiteral("YES"));
+    insert(QStringLiteral("y"));
+    EXPECT_TRUE(mgr.restorePending());
+}
+
+TEST_F(Fixture, ATypeAddedTwiceIsListedOnceWithTheLatestValue) {
+    mgr.clearContents();
+    mgr.addString(QStringLiteral("a"), QStringLiteral("UTF8_STRING"));
+    mgr.addData(QByteArray("b"), QStringLiteral("UTF8_STRING"));
+    mgr.addString(QStringLiteral("<b>c</b>"), QStringLiteral("text/html"));
+    mgr.addString(QStringLiteral("ä"), QStringLiteral("STRING"));
+    EXPECT_EQ(mgr.types(), (QStringList{"UTF8_STRING", "text/html", "STRING"}));
+    mgr.publishDirectly();
+    EXPECT_EQ(clip->types, (QStringList{"UTF8_STRING", "text/html", "STRING"}));
+    EXPECT_EQ(clip->fetch(QStringLiteral("UTF8_STRING"))->bytes, QByteArray("b"));
+    EXPECT_EQ(clip->fetch(QStringLiteral("STRING"))->bytes, QByteArray("\xe4"));
+    EXPECT_FALSE(mgr.restorePending());
+    // A later preparation does not change what the earlier owner hands out.
+    mgr.clearContents();
+    EXPECT_EQ(clip->fetch(QStringLiteral("text/html"))->bytes, QByteArray("<b>c</b>"));
+}
+
+TEST_F(Fixture, SavingSkipsMarkerAndListedTypes) {
+    clip->userCopies({{"UTF8_STRING", Data{"u", {}, 8}},
+                      {"org.nspasteboard.TransientType", Data{"other", {}, 8}},
+                      {"com.microsoft.ole.source.foo", Data{"x", {}, 8}},
+                      {"TARGETS", Data{"x", {}, 32}},
+                      {"dyn.agk8y2xwpnq", Data{"x", {}, 8}},
+                      {"image/tiff", Data{"tiff", {}, 8}},
+                      {"application/x-empty", Data{}}});
+    bool mkbyRuns = true;
+    mgr.setProcessCheck([&mkbyRuns](quint32 sig) { return sig == 0x4D4B4259 && mkbyRuns; });
+    mgr.saveContents();
+    QStringList saved = mgr.savedTypes();
+    for (const QString& m : KXPasteboardManager::markerTypes()) saved.removeOne(m);
+    EXPECT_EQ(saved, (QStringList{"UTF8_STRING", "application/x-empty"}));
+    EXPECT_EQ(mgr.savedData(QStringLiteral("org.nspasteboard.TransientType"))->bytes,
+              QByteArray("runebox (restore)"));
+    mkbyRuns = false;
+    clip->userCopies({{"image/tiff", Data{"tiff", {}, 8}}});
+    mgr.saveContents();
+    EXPECT_TRUE(mgr.savedTypes().contains(QStringLiteral("image/tiff")));
+}
+
+TEST_F(Fixture, ChangeWhileSavingStopsReading) {
+    clip->userCopies({{"a", Data{"1", {}, 8}}, {"b", Data{"2", {}, 8}}, {"c", Data{"3", {}, 8}}});
+    clip->changeDuringRead = 1;
+    kx::LogCapture capture;
+    mgr.saveContents();
+    EXPECT_TRUE(capture.contains(QStringLiteral("Pasteboard changed while saving")));
+    QStringList saved = mgr.savedTypes();
+    for (const QString& m : KXPasteboardManager::markerTypes()) saved.removeOne(m);
+    EXPECT_EQ(saved, QStringList{"a"});
+    // The count belongs to the old contents, so the next save reads anew.
+    EXPECT_NE(mgr.savedChangeCount(), clip->count);
+}
+
+TEST_F(Fixture, EmptyClipboardCannotBeRestored) {
+    clip->userCopies({});
+    kx::LogCapture capture;
+    insert(QStringLiteral("x"), 0.01, 0.05);
+    ASSERT_TRUE(waitRestored());
+    EXPECT_TRUE(capture.contains(QStringLiteral("cannot restore clipboard")));
+    EXPECT_EQ(clip->fetchText(), QStringLiteral("x"));
+}
+
+TEST_F(Fixture, ClipboardUtilityIsToldBeforeAndAfter) {
+    QList<std::pair<quint32, bool>> notices;
+    mgr.setCopyPasteNotifier([&notices](quint32 n, bool wait) { notices.append({n, wait}); });
+    insert(QStringLiteral("x"));
+    ASSERT_TRUE(waitRestored());
+    EXPECT_TRUE(notices.isEmpty());
+    mgr.setCopyPasteMode(true);
+    insert(QStringLiteral("y"));
+    ASSERT_EQ(notices.size(), 1);
+    EXPECT_EQ(notices[0], std::make_pair(0u, true));
+    ASSERT_TRUE(waitRestored());
+    ASSERT_EQ(notices.size(), 2);
+    EXPECT_EQ(notices[1], std::make_pair(1u, false));
+}
+
+TEST_F(Fixture, ExitRestoresFirstThenHandsOver) {
+    insert(QStringLiteral("x"), 5, 5);
+    EXPECT_TRUE(mgr.handOverToClipboardManager());
+    EXPECT_FALSE(mgr.restorePending());
+    EXPECT_EQ(clip->fetchText(), QStringLiteral("user text"));
+    EXPECT_EQ(clip->handOvers, 1);
+    clip->userCopies({{"UTF8_STRING", Data{"theirs", {}, 8}}});
+    EXPECT_FALSE(mgr.handOverToClipboardManager());
+    EXPECT_EQ(clip->handOvers, 1);
+}
+
+TEST_F(Fixture, DelayedRestoreIsDroppedWhenTheClipboardChanges) {
+    mgr.saveContents();
+    mgr.clearContents();
+    mgr.addString(QStringLiteral("x"), QStringLiteral("UTF8_STRING"));
+    mgr.publishDirectly();
+    mgr.restoreSavedContentWithDelay(0.05);
+    ASSERT_TRUE(rbxtest::waitFor([this] { return clip->fetchText() == u"user text"; }, 2000));
+    mgr.publishDirectly();
+    mgr.restoreSavedContentWithDelay(0.05);
+    clip->userCopies({{"UTF8_STRING", Data{"theirs", {}, 8}}});
+    rbxtest::spinEventLoop(150);
+    EXPECT_EQ(clip->fetchText(), QStringLiteral("theirs"));
+}

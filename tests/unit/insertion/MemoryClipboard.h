@@ -1,0 +1,76 @@
+#pragma once
+// A clipboard in memory with the behaviour of the X CLIPBOARD: every change of owner
+// moves the change count, our declared types are served by the provider on request.
+
+#include "platform/x11/ClipboardBackend.h"
+
+#include <QHash>
+#include <QList>
+
+class MemoryClipboard : public kx::x11::ClipboardBackend {
+public:
+    using Data = kx::x11::ClipboardData;
+
+    bool isAvailable() const override { return true; }
+    int changeCount() override { return count; }
+    int declareTypes(const QStringList& t, Provider p) override {
+        ++declarations;
+        ++count;
+        ours = true;
+        types = t;
+        provider = std::move(p);
+        foreign.clear();
+        return count;
+    }
+    bool ownsClipboard() override { return ours; }
+    std::optional<QStringList> availableTypes(int) override {
+        if (!ours && types.isEmpty()) return std::nullopt;
+        return types;
+    }
+    std::optional<Data> dataForType(const QString& type, int) override {
+        ++reads;
+        const std::optional<Data> d = fetchIfListed(type);
+        // Someone copies right after this read was answered.
+        if (changeDuringRead && reads == changeDuringRead) userCopies({{"UTF8_STRING", Data{"late", {}, 8}}});
+        return d;
+    }
+    bool handOverToClipboardManager(int) override { ++handOvers; return clipboardManagerRuns; }
+
+    // Another program takes the clipboard.
+    void userCopies(const QList<std::pair<QString, Data>>& items) {
+        ++count;
+        ours = false;
+        provider = nullptr;
+        types.clear();
+        foreign.clear();
+        for (const auto& [t, d] : items) {
+            types << t;
+            foreign.insert(t, d);
+        }
+    }
+    std::optional<Data> fetchIfListed(const QString& type) {
+        return types.contains(type) ? fetch(type) : std::nullopt;
+    }
+    // The front application pastes: what a reader gets for a type.
+    std::optional<Data> fetch(const QString& type) {
+        if (ours) return provider ? provider(type) : std::nullopt;
+        const auto it = foreign.constFind(type);
+        if (it == foreign.constEnd()) return std::nullopt;
+        return *it;
+    }
+    QString fetchText(const QString& type = QStringLiteral("UTF8_STRING")) {
+        const auto d = fetch(type);
+        return d ? QString::fromUtf8(d->bytes) : QString();
+    }
+
+    int count = 0;
+    int declarations = 0;
+    int reads = 0;
+    int changeDuringRead = 0;   // the n-th read sees the user copy something
+    int handOvers = 0;
+    bool clipboardManagerRuns = true;
+    bool ours = false;
+    QStringList types;
+    Provider provider;
+    QHash<QString, Data> foreign;
+};

@@ -1,0 +1,184 @@
+#include "platform/defaults/DefaultsDomain.h"
+#include "platform/defaults/UserDefaults.h"
+
+#include "kxlib/core/Log.h"
+#include "kxlib/core/Plist.h"
+
+#include "common/TestEnvironment.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+using platform::DefaultsDomain;
+using platform::UserDefaults;
+
+namespace {
+
+QVariantMap fileContents(const QString& path) {
+    const kx::plist::Result r = kx::plist::readFile(path);
+    EXPECT_TRUE(r.ok()) << r.error.toStdString();
+    return r.value.toMap();
+}
+
+struct Recorder {
+    QList<std::pair<QString, QVariant>> changes;
+    DefaultsDomain::ChangeHandler handler() {
+        return [this](const QString& k, const QVariant& v) { changes.append({k, v}); };
+    }
+    bool saw(const QString& key) const {
+        for (const auto& c : changes)
+            if (c.first == key) return true;
+        return false;
+    }
+    QVariant last(const QString& key) const {
+        for (auto it = changes.rbegin(); it != changes.rend(); ++it)
+            if (it->first == key) return it->second;
+        return QVariant(QStringLiteral("<never>"));
+    }
+};
+
+} // namespace
+
+TEST(DefaultsDomain, WritesThroughToAnXmlFileInTheConfigFolder) {
+    const QString path = DefaultsDomain::pathForDomain(QStringLiteral("test.write"));
+    EXPECT_EQ(path, rbxtest::privateHome() + QStringLiteral("/config/runebox/test.write.plist"));
+    {
+        DefaultsDomain d(QStringLiteral("test.write"));
+        EXPECT_TRUE(d.values().isEmpty());
+        ASSERT_TRUE(d.setValue(QStringLiteral("text"), QStringLiteral("5")));
+        ASSERT_TRUE(d.setValue(QStringLiteral("number"), 7));
+        ASSERT_TRUE(d.setValue(QStringLiteral("gone"), true));
+        ASSERT_TRUE(d.removeValue(QStringLiteral("gone")));
+        EXPECT_EQ(d.value(QStringLiteral("number")).typeId(), QMetaType::LongLong);
+    }
+    const QVariantMap stored = fileContents(path);
+    EXPECT_EQ(stored.value(QStringLiteral("text")), QVariant(QStringLiteral("5")));
+    EXPECT_EQ(stored.value(QStringLiteral("number")).toLongLong(), 7);
+    EXPECT_FALSE(stored.contains(QStringLiteral("gone")));
+    DefaultsDomain again(QStringLiteral("test.write"));
+    EXPECT_EQ(again.values(), stored);
+
+    // A domain name cannot point outside the folder.
+    EXPECT_TRUE(DefaultsDomain::pathForDomain(QStringLiteral("../../escape"))
+                    .startsWith(DefaultsDomain::folderPath() + u'/'));
+    EXPECT_FALSE(DefaultsDomain::pathForDomain(QStringLiteral("../../escape")).contains(QStringLiteral("/../")));
+}
+
+TEST(DefaultsDomain, ChangesByAnotherWriterAreReportedPerKey) {
+    DefaultsDomain reader(QStringLiteral("test.shared"));
+    DefaultsDomain writer(QStringLiteral("test.shared"), DefaultsDomain::Watch::No);
+    Recorder seen;
+    reader.setChangeHandler(seen.handler());
+
+    ASSERT_TRUE(reader.setValue(QStringLiteral("mine"), QStringLiteral("kept")));
+    ASSERT_TRUE(writer.setValue(QStringLiteral("theirs"), QStringLiteral("one")));
+    ASSERT_TRUE(rbxtest::waitFor([&] { return seen.saw(QStringLiteral("theirs")); }));
+    EXPECT_EQ(seen.last(QStringLiteral("theirs")), QVariant(QStringLiteral("one")));
+    EXPECT_EQ(reader.value(QStringLiteral("theirs")), QVariant(QStringLiteral("one")));
+    // The writer never saw "mine" but kept it in the file.
+    EXPECT_EQ(fileContents(reader.path()).value(QStringLiteral("mine")), QVariant(QStringLiteral("kept")));
+    // The reader's own write is not reported back as a change from outside.
+    EXPECT_FALSE(seen.saw(QStringLiteral("mine")));
+
+    seen.changes.clear();
+    ASSERT_TRUE(writer.setValue(QStringLiteral("theirs"), QStringLiteral("one")));  // unchanged
+    ASSERT_TRUE(writer.removeValue(QStringLiteral("mine")));
+    ASSERT_TRUE(rbxtest::waitFor([&] { return seen.saw(QStringLiteral("mine")); }));
+    rbxtest::spinEventLoop(100);
+    EXPECT_FALSE(seen.last(QStringLiteral("mine")).isValid());
+    EXPECT_FALSE(seen.saw(QStringLiteral("theirs")));
+    EXPECT_FALSE(reader.value(QStringLiteral("mine")).isValid());
+
+    // The file replaced as a whole (as other tools write it) is noticed too.
+    seen.changes.clear();
+    QVariantMap replaced;
+    replaced.insert(QStringLiteral("theirs"), QStringLiteral("two"));
+    ASSERT_TRUE(kx::plist::writeXmlFile(reader.path(), replaced));
+    ASSERT_TRUE(rbxtest::waitFor([&] { return seen.saw(QStringLiteral("theirs")); }));
+    EXPECT_EQ(seen.last(QStringLiteral("theirs")), QVariant(QStringLiteral("two")));
+}
+
+TEST(DefaultsDomain, AnInterruptedWriteLeavesTheOldFileIntact) {
+    const QString domain = QStringLiteral("test.crash");
+    DefaultsDomain d(domain, DefaultsDomain::Watch::No);
+    ASSERT_TRUE(d.setValue(QStringLiteral("before"), QStringLiteral("safe")));
+    const QVariantMap before = fileContents(d.path());
+
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // The process dies after writing the new contents, before they replace the file.
+        DefaultsDomain::setWriteInterruptionForTesting([] { _exit(0); });
+        d.setValue(QStringLiteral("during"), QStringLiteral("lost"));
+        _exit(1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_EQ(WEXITSTATUS(status), 0) << "the write did not reach the interruption point";
+
+    EXPECT_EQ(fileContents(d.path()), before);
+    // The lock the dead process left behind does not block the next write.
+    DefaultsDomain later(domain, DefaultsDomain::Watch::No);
+    ASSERT_TRUE(later.setValue(QStringLiteral("after"), QStringLiteral("written")));
+    const QVariantMap after = fileContents(d.path());
+    EXPECT_EQ(after.value(QStringLiteral("before")), QVariant(QStringLiteral("safe")));
+    EXPECT_EQ(after.value(QStringLiteral("after")), QVariant(QStringLiteral("written")));
+    EXPECT_FALSE(after.contains(QStringLiteral("during")));
+}
+
+TEST(DefaultsDomain, ADamagedFileIsKeptAsideNotWrittenOver) {
+    const QString path = DefaultsDomain::pathForDomain(QStringLiteral("test.damaged"));
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("<plist><dict><key>half");
+    }
+    kx::LogCapture capture;
+    DefaultsDomain d(QStringLiteral("test.damaged"), DefaultsDomain::Watch::No);
+    EXPECT_TRUE(d.values().isEmpty());
+    EXPECT_TRUE(capture.contains(QStringLiteral("could not read settings")));
+    ASSERT_TRUE(d.setValue(QStringLiteral("k"), QStringLiteral("v")));
+    EXPECT_EQ(fileContents(path).value(QStringLiteral("k")), QVariant(QStringLiteral("v")));
+    QFile aside(path + QStringLiteral(".corrupt-1"));
+    ASSERT_TRUE(aside.open(QIODevice::ReadOnly));
+    EXPECT_EQ(aside.readAll(), QByteArray("<plist><dict><key>half"));
+}
+
+TEST(UserDefaults, RegistrationDomainAndChangeReports) {
+    UserDefaults defaults(QStringLiteral("test.user"));
+    QList<std::tuple<QString, QVariant, UserDefaults::ChangeKind>> reports;
+    defaults.setChangeObserver([&](const QString& k, const QVariant& v, UserDefaults::ChangeKind kind) {
+        reports.append({k, v, kind});
+    });
+    defaults.registerDefaults({{QStringLiteral("k"), QStringLiteral("registered")}});
+    EXPECT_EQ(defaults.objectForKey(QStringLiteral("k")), QVariant(QStringLiteral("registered")));
+
+    ASSERT_TRUE(defaults.setObject(QStringLiteral("set"), QStringLiteral("k")));
+    ASSERT_EQ(reports.size(), 1);  // reported at once, on this thread
+    EXPECT_EQ(std::get<1>(reports[0]), QVariant(QStringLiteral("set")));
+    EXPECT_EQ(std::get<2>(reports[0]), UserDefaults::ChangeKind::Setting);
+    EXPECT_EQ(defaults.objectForKey(QStringLiteral("k")), QVariant(QStringLiteral("set")));
+    EXPECT_FALSE(defaults.registrationDomain().value(QStringLiteral("k")) == QVariant(QStringLiteral("set")));
+
+    ASSERT_TRUE(defaults.removeObject(QStringLiteral("k")));
+    ASSERT_EQ(reports.size(), 2);
+    EXPECT_EQ(std::get<1>(reports[1]), QVariant(QStringLiteral("registered")));
+    EXPECT_FALSE(defaults.persistentDomain().contains(QStringLiteral("k")));
+
+    // Another writer's change comes with the effective value.
+    DefaultsDomain other(QStringLiteral("test.user"), DefaultsDomain::Watch::No);
+    ASSERT_TRUE(other.setValue(QStringLiteral("k"), QStringLiteral("outside")));
+    defaults.synchronize();
+    ASSERT_EQ(reports.size(), 3);
+    EXPECT_EQ(std::get<1>(reports[2]), QVariant(QStringLiteral("outside")));
+
+    ASSERT_TRUE(other.setValue(QStringLiteral("x"), 1));
+    EXPECT_EQ(UserDefaults::persistentDomainForName(QStringLiteral("test.user")).value(QStringLiteral("x")).toInt(), 1);
+}
