@@ -18,19 +18,19 @@ TEST(KXUtilitiesX11, FullScreenFollowsTheActiveWindowAndWorkersSeeTheLastAnswer)
     w.resize(200, 100);
     w.show();
     const auto id = X11Session::Window(w.winId());
-    ASSERT_TRUE(rbxtest::waitFor([&] { return ewmh::clientList(s).contains(id); }));
+    ASSERT_TRUE(rbxtest::waitFor([&] { return ewmh::clientList(s).contains(id); }, 15000));
     ASSERT_TRUE(ewmh::activateWindow(s, id));
-    ASSERT_TRUE(rbxtest::waitFor([&] { return ewmh::activeWindow(s) == id; }));
+    ASSERT_TRUE(rbxtest::waitFor([&] { return ewmh::activeWindow(s) == id; }, 15000));
     EXPECT_FALSE(KXUtilities::fullScreenMode());
 
     w.showFullScreen();
-    ASSERT_TRUE(rbxtest::waitFor([] { return KXUtilities::fullScreenMode(); }));
+    ASSERT_TRUE(rbxtest::waitFor([] { return KXUtilities::fullScreenMode(); }, 15000));
     bool seenByWorker = false;
     std::thread([&] { seenByWorker = KXUtilities::fullScreenMode(); }).join();
     EXPECT_TRUE(seenByWorker);
 
     w.showNormal();
-    EXPECT_TRUE(rbxtest::waitFor([] { return !KXUtilities::fullScreenMode(); }));
+    EXPECT_TRUE(rbxtest::waitFor([] { return !KXUtilities::fullScreenMode(); }, 15000));
 }
 
 TEST(KXUtilitiesX11, IdleTimeFromTheMainThreadAndFromAWorker) {
@@ -39,7 +39,7 @@ TEST(KXUtilitiesX11, IdleTimeFromTheMainThreadAndFromAWorker) {
     EXPECT_LT(idle, 24 * 3600.0);
     std::atomic<double> fromWorker{-2.0};
     std::thread worker([&] { fromWorker = KXUtilities::idleTime(); });
-    EXPECT_TRUE(rbxtest::waitFor([&] { return fromWorker.load() != -2.0; }));
+    EXPECT_TRUE(rbxtest::waitFor([&] { return fromWorker.load() != -2.0; }, 15000));
     worker.join();
     EXPECT_GE(fromWorker.load(), 0.0);
 }
