@@ -40,7 +40,7 @@ KeyMods KXKeyboard::keyModsFor(int carbonModifiers) const {
     if (shift && option) return KeyMods::ShiftOption;
     if (option) return KeyMods::Option;
     if (shift) return KeyMods::Shift;
-    return KeyMods::None;
+    return KeyMods::Plain;
 }
 
 void KXKeyboard::loadKeyLabels() const {
@@ -60,7 +60,7 @@ void KXKeyboard::loadKeyLabels() const {
         if (!hasPhysicalKey(key)) continue;
         const int xkc = x11::xKeycodeForMacKey(key);
         if (!xkc) continue;
-        const x11::Keysym sym = keymap_->keysym(xkc, group_, KeyMods::None);
+        const x11::Keysym sym = keymap_->keysym(xkc, group_, KeyMods::Plain);
         const char32_t c = x11::isDeadKeysym(sym) ? x11::deadKeysymLabel(sym) : x11::keysymToChar(sym);
         if (c < 0x20 || c == 0x7F || c > 0xFFFF) continue;
         // With Command held: what the key gives in this group, or, when that is no

@@ -81,7 +81,7 @@ int KXKeyboard::keyboardTypeForKeymap(const x11::XkbKeymap& keymap, int group) {
     // JIS keyboards have the Yen and Ro keys; ISO ones the key beside left Shift.
     const int yen = x11::xKeycodeForMacKey(93), ro = x11::xKeycodeForMacKey(94);
     if (keymap.hasSymbols(yen, group) && keymap.hasSymbols(ro, group) &&
-        x11::keysymToChar(keymap.keysym(yen, group, x11::KeyMods::None)) != 0)
+        x11::keysymToChar(keymap.keysym(yen, group, x11::KeyMods::Plain)) != 0)
         return 42;
     if (keymap.hasSymbols(x11::xKeycodeForMacKey(10), group)) return 41;
     return 40;

@@ -28,7 +28,8 @@ namespace kx {
 class KXPasteboardManager : public QObject {
     Q_OBJECT
 public:
-    // Reads a setting; an invalid value means absent.
+    // Reads a setting; an invalid value means absent. Without one the insertion
+    // settings reader is asked.
     using SettingsReader = std::function<QVariant(const QString& key)>;
     // Sends the clipboard utility's notice 'CoPa'/'CONT' with a number, waiting for
     // the reply when asked.
@@ -125,6 +126,7 @@ private:
     void stopTimers();
     int declare(const QStringList& types, bool restoring);
     void basicSave(QString& reading);
+    QVariant setting(const QString& key) const;
     bool savingEnabled() const;
     double extraDelay() const;
     QString executableName() const;

@@ -79,7 +79,7 @@ TEST(X11Session, ListenersGetTheirEventsThroughTheEventLoop) {
     XChangeProperty(s.display(), b.w, prop, XA_CARDINAL, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(&v), 1);
     s.flush();
-    ASSERT_TRUE(rbxtest::waitFor([&] { return seenAny.size() >= 2; }));
+    ASSERT_TRUE(rbxtest::waitFor([&] { return seenAny.size() >= 2; }, 15000));
     EXPECT_EQ(seenA, QList<unsigned long>{a.w});
     EXPECT_EQ(seenAny, (QList<unsigned long>{a.w, b.w}));
     s.removeEventListener(idA);
@@ -158,9 +158,9 @@ TEST(Ewmh, OwnWindowIsActiveWithOurPidAndFullScreenState) {
     w.resize(200, 100);
     w.show();
     const auto id = X11Session::Window(w.winId());
-    ASSERT_TRUE(rbxtest::waitFor([&] { return ewmh::clientList(s).contains(id); }));
+    ASSERT_TRUE(rbxtest::waitFor([&] { return ewmh::clientList(s).contains(id); }, 15000));
     ASSERT_TRUE(ewmh::activateWindow(s, id));
-    ASSERT_TRUE(rbxtest::waitFor([&] { return ewmh::activeWindow(s) == id; }));
+    ASSERT_TRUE(rbxtest::waitFor([&] { return ewmh::activeWindow(s) == id; }, 15000));
     EXPECT_EQ(ewmh::windowPid(s, id), int(getpid()));
     EXPECT_TRUE(ewmh::windowsOfPid(s, int(getpid())).contains(id));
     EXPECT_FALSE(ewmh::activeWindowIsFullscreen(s));
@@ -168,11 +168,11 @@ TEST(Ewmh, OwnWindowIsActiveWithOurPidAndFullScreenState) {
     EXPECT_EQ(ewmh::windowTitle(s, id), QStringLiteral("ewmh probe"));
 
     w.showFullScreen();
-    EXPECT_TRUE(rbxtest::waitFor([&] { return ewmh::activeWindowIsFullscreen(s); }));
+    EXPECT_TRUE(rbxtest::waitFor([&] { return ewmh::activeWindowIsFullscreen(s); }, 15000));
     w.showNormal();
-    EXPECT_TRUE(rbxtest::waitFor([&] { return !ewmh::isFullscreen(s, id); }));
+    EXPECT_TRUE(rbxtest::waitFor([&] { return !ewmh::isFullscreen(s, id); }, 15000));
     w.hide();
-    EXPECT_TRUE(rbxtest::waitFor([&] { return !ewmh::clientList(s).contains(id); }));
+    EXPECT_TRUE(rbxtest::waitFor([&] { return !ewmh::clientList(s).contains(id); }, 15000));
 }
 
 } // namespace

@@ -31,6 +31,7 @@ Result readFile(const QString& path, Format* format = nullptr);
 Result readXml(const QByteArray& bytes);
 Result readOpenStep(const QByteArray& bytes);  // UTF-8, or UTF-16 with a byte-order mark
 Result readOpenStep(const QString& text);
+inline Result readOpenStep(const char* utf8) { return readOpenStep(QByteArray(utf8)); }
 Result readBinary(const QByteArray& bytes);
 
 // The XML form with Apple's header and layout: tabs, dictionary keys sorted. Values

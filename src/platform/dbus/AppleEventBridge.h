@@ -6,6 +6,8 @@
 
 #include "platform/dbus/AppleEvent.h"
 
+#include "platform/dbus/SessionBus.h"
+
 #include <QDBusConnection>
 #include <QDBusContext>
 #include <QHash>
@@ -27,7 +29,7 @@ public:
 
     // Exports the object on a connection (default: the session bus). False without a bus
     // or when the path is taken.
-    bool exportOn(const QDBusConnection& connection = QDBusConnection::sessionBus());
+    bool exportOn(const QDBusConnection& connection = dbus::sessionBus());
     bool isExported() const { return m_exported; }
 
     // An empty handler removes the entry.

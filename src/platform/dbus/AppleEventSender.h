@@ -4,6 +4,8 @@
 
 #include "platform/dbus/AppleEvent.h"
 
+#include "platform/dbus/SessionBus.h"
+
 #include <QDBusConnection>
 #include <QStringList>
 
@@ -19,15 +21,15 @@ struct SendResult {
 // Sends and waits at most `timeoutMs` for the reply. A reply that is not one
 // dictionary counts as a failure.
 SendResult send(const QString& busName, quint32 eventClass, quint32 eventID, const QVariantMap& params,
-                int timeoutMs, const QDBusConnection& connection = QDBusConnection::sessionBus());
+                int timeoutMs, const QDBusConnection& connection = dbus::sessionBus());
 // Sends without asking for a reply; true when the message was queued on the bus.
 bool post(const QString& busName, quint32 eventClass, quint32 eventID, const QVariantMap& params,
-          const QDBusConnection& connection = QDBusConnection::sessionBus());
+          const QDBusConnection& connection = dbus::sessionBus());
 
 // The same, addressed by creator code.
 SendResult sendToSignature(quint32 signature, quint32 eventClass, quint32 eventID, const QVariantMap& params,
-                           int timeoutMs, const QDBusConnection& connection = QDBusConnection::sessionBus());
+                           int timeoutMs, const QDBusConnection& connection = dbus::sessionBus());
 bool postToSignature(quint32 signature, quint32 eventClass, quint32 eventID, const QVariantMap& params,
-                     const QDBusConnection& connection = QDBusConnection::sessionBus());
+                     const QDBusConnection& connection = dbus::sessionBus());
 
 } // namespace appleevent

@@ -2,6 +2,8 @@
 // One running copy per session: the first copy owns "org.runebox.Runebox"; a later copy
 // started with URLs hands them to it as get-URL events and leaves.
 
+#include "platform/dbus/SessionBus.h"
+
 #include <QDBusConnection>
 #include <QStringList>
 
@@ -17,11 +19,11 @@ enum class Claim {
 
 // Tries to own the name (never queues, never replaces the owner). Export the event
 // object first, so that the first hand-over finds it.
-Claim claim(const QDBusConnection& connection = QDBusConnection::sessionBus());
+Claim claim(const QDBusConnection& connection = dbus::sessionBus());
 
 // Sends each URL to the owner of the name as a get-URL event, in order, each waiting
 // at most `timeoutMs`; false when one of them did not arrive.
 bool handOver(const QStringList& urls, int timeoutMs = 10000,
-              const QDBusConnection& connection = QDBusConnection::sessionBus());
+              const QDBusConnection& connection = dbus::sessionBus());
 
 } // namespace singleinstance

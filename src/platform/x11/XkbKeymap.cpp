@@ -125,7 +125,7 @@ void XkbKeymap::findModifierKeys() {
 
 std::uint32_t XkbKeymap::maskFor(KeyMods mods) const {
     switch (mods) {
-    case KeyMods::None: return 0;
+    case KeyMods::Plain: return 0;
     case KeyMods::Shift: return shiftMask_;
     case KeyMods::Option: return optionMask_;
     case KeyMods::ShiftOption: return shiftMask_ | optionMask_;
@@ -195,7 +195,7 @@ Keysym XkbKeymap::keysym(int keycode, int group, KeyMods mods) const {
 
 bool XkbKeymap::findKeysym(Keysym sym, int group, Stroke& out) const {
     if (!sym) return false;
-    static constexpr KeyMods order[] = {KeyMods::None, KeyMods::Shift, KeyMods::Option,
+    static constexpr KeyMods order[] = {KeyMods::Plain, KeyMods::Shift, KeyMods::Option,
                                         KeyMods::ShiftOption};
     for (KeyMods mods : order) {
         if ((mods == KeyMods::Option || mods == KeyMods::ShiftOption) && !optionMask_) continue;

@@ -19,7 +19,7 @@ using Keysym = std::uint32_t;
 // The modifier combinations the keyboard code asks about. Option is the modifier that
 // selects the third level (AltGr) where the map has one, else Alt.
 enum class KeyMods : std::uint8_t {
-    None = 0,
+    Plain = 0,
     Shift = 1,
     Option = 2,
     ShiftOption = 3,
@@ -64,7 +64,7 @@ public:
 
     // Whether a key at a level gives the keysym; finds the key and modifiers for a
     // keysym in a group (the first key in keycode order with the fewest modifiers).
-    struct Stroke { int keycode = 0; KeyMods mods = KeyMods::None; };
+    struct Stroke { int keycode = 0; KeyMods mods = KeyMods::Plain; };
     bool findKeysym(Keysym sym, int group, Stroke& out) const;
 
     xkb_keymap* raw() const { return keymap_; }

@@ -1,0 +1,214 @@
+#include "kxlib/KXURLHandler.h"
+
+#include "kxlib/core/Bundle.h"
+#include "kxlib/core/FoundationValues.h"
+#include "kxlib/core/Log.h"
+#include "platform/dbus/AppleEventBridge.h"
+#include "platform/dbus/FourCharCode.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTemporaryFile>
+#include <QTimer>
+#include <QCoreApplication>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+constexpr qsizetype MaxURLLength = 64 * 1024;
+constexpr quint32 GURL = fourcc::make('G', 'U', 'R', 'L');
+
+QString orNull(const QString& s) { return s.isNull() ? QStringLiteral("(null)") : s; }
+} // namespace
+
+KXURLHandler* KXURLHandler::handler() {
+    static KXURLHandler* shared = [] () -> KXURLHandler* {
+        const QVariantList types = kx::ns::arrayOrEmpty(kx::Bundle::objectForInfoDictionaryKey(QStringLiteral("CFBundleURLTypes")));
+        if (types.isEmpty()) {
+            kx::log(QStringLiteral("URL commands: the bundle declares no URL types"));
+            return nullptr;
+        }
+        auto* h = new KXURLHandler(types);  // lives as long as the process
+        AppleEventBridge::shared().setHandler(GURL, GURL, [h](const appleevent::Event& e) {
+            return h->handleOpenLocationAppleEvent(e);
+        });
+        return h;
+    }();
+    return shared;
+}
+
+KXURLHandler::KXURLHandler(const QVariantList& urlTypes) : m_urlTypes(urlTypes) {
+    registerCommand(QStringLiteral("*"), &KXURLHandler::logURL);
+}
+
+KXURLHandler::~KXURLHandler() = default;
+
+QStringList KXURLHandler::schemes() const {
+    QStringList out;
+    for (const QVariant& t : m_urlTypes)
+        for (const QVariant& s : kx::ns::arrayOrEmpty(kx::ns::dictionaryOrEmpty(t).value(QStringLiteral("CFBundleURLSchemes"))))
+            if (kx::ns::isString(s)) out << s.toString().toLower();
+    return out;
+}
+
+void KXURLHandler::registerCommand(const QString& command, Command fn) {
+    if (!fn) {
+        unregisterCommand(command);
+        return;
+    }
+    m_commands.insert(command.toLower(), Entry{std::move(fn), false, nullptr});
+}
+
+void KXURLHandler::registerCommand(const QString& command, QObject* target, Command fn) {
+    if (!target || !fn) {
+        unregisterCommand(command);
+        return;
+    }
+    m_commands.insert(command.toLower(), Entry{std::move(fn), true, target});
+}
+
+void KXURLHandler::unregisterCommand(const QString& command) { m_commands.remove(command.toLower()); }
+
+bool KXURLHandler::isRegistered(const QString& command) const { return m_commands.contains(command.toLower()); }
+
+QString KXURLHandler::resolveCommand(const QString& host) const {
+    const QString command = host.toLower();
+    if (m_commands.contains(command)) return command;
+    if (command.isEmpty()) return {};
+    for (qsizetype keep = command.size() - 1; keep >= 0; --keep) {
+        const QString candidate = command.left(keep) + QLatin1Char('*');
+        if (m_commands.contains(candidate)) return candidate;
+    }
+    return {};
+}
+
+QString KXURLHandler::handleURL(const QString& text) {
+    if (text.isEmpty()) return {};
+    if (text.size() > MaxURLLength) {
+        kx::log(QStringLiteral("URL command refused: %1 characters").arg(text.size()));
+        return {};
+    }
+    const QUrl url(text, QUrl::StrictMode);
+    if (!url.isValid()) {
+        kx::log(QStringLiteral("URL command refused: not a valid URL: %1").arg(text.left(200)));
+        return {};
+    }
+    const QString key = resolveCommand(url.host());
+    if (key.isEmpty()) return {};
+    const Entry entry = m_commands.value(key);
+    if (entry.bound && !entry.target) return {};
+    QVariant result;
+    try {
+        result = entry.fn(url);
+    } catch (const std::exception& e) {
+        kx::log(QStringLiteral("URL command %1 failed: %2").arg(key, QString::fromLocal8Bit(e.what())));
+        return {};
+    }
+    if (!result.isValid() || result.isNull()) return {};
+    const QString path = writeResultPage(url, result);
+    if (!path.isEmpty() && !m_opener(path)) kx::log(QStringLiteral("cannot open %1").arg(path));
+    return path;
+}
+
+QVariantMap KXURLHandler::handleOpenLocationAppleEvent(const appleevent::Event& event) {
+    const QVariant direct = event.directParameter();
+    if (!kx::ns::isString(direct)) return {};
+    const QString text = direct.toString();
+    if (QCoreApplication::instance())
+        QTimer::singleShot(0, QCoreApplication::instance(), [this, text] { handleURL(text); });
+    else
+        handleURL(text);
+    return {};
+}
+
+QVariant KXURLHandler::logURL(const QUrl& url) {
+    kx::log(QStringLiteral("url = %1").arg(url.toString(QUrl::FullyEncoded)));
+    kx::log(QStringLiteral("host = %1").arg(orNull(url.host())));
+    kx::log(QStringLiteral("scheme = %1").arg(orNull(url.scheme())));
+    // The part of the path after ";".
+    const QString path = url.path();
+    const qsizetype semi = path.indexOf(QLatin1Char(';'));
+    kx::log(QStringLiteral("parameterString = %1").arg(semi >= 0 ? path.mid(semi + 1) : QStringLiteral("(null)")));
+    kx::log(QStringLiteral("port = %1").arg(url.port() >= 0 ? QString::number(url.port()) : QStringLiteral("(null)")));
+    kx::log(QStringLiteral("fragment = %1").arg(url.hasFragment() ? url.fragment() : QStringLiteral("(null)")));
+    kx::log(QStringLiteral("user = %1").arg(orNull(url.userName())));
+    kx::log(QStringLiteral("query = %1").arg(url.hasQuery() ? url.query(QUrl::FullyEncoded) : QStringLiteral("(null)")));
+    return {};
+}
+
+// ---- result pages
+
+bool KXURLHandler::openWithDesktop(const QString& path) {
+    return QProcess::startDetached(QStringLiteral("xdg-open"), {QUrl::fromLocalFile(path).toString()});
+}
+
+QString KXURLHandler::pageFolder() {
+    if (!m_pageFolder.isEmpty() && QFileInfo(m_pageFolder).isDir()) return m_pageFolder;
+    // Our own folder in the runtime folder: made 0700, and only used when it is a real
+    // folder of ours with no access for others.
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty()) {
+        const QString folder = runtime + QStringLiteral("/runebox-pages");
+        const QByteArray native = QFile::encodeName(folder);
+        ::mkdir(native.constData(), 0700);
+        struct stat st {};
+        if (::lstat(native.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid() &&
+            (st.st_mode & 077) == 0) {
+            m_pageFolder = folder;
+            return m_pageFolder;
+        }
+    }
+    if (!m_fallbackFolder) m_fallbackFolder = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/runebox-pages-XXXXXX"));
+    if (!m_fallbackFolder->isValid()) return {};
+    QFile::setPermissions(m_fallbackFolder->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    m_pageFolder = m_fallbackFolder->path();
+    return m_pageFolder;
+}
+
+QString KXURLHandler::pageHtml(const QUrl& url, const QVariant& result) {
+    if (result.metaType() == QMetaType::fromType<KXURLResultPage>()) return result.value<KXURLResultPage>().html;
+    QString text = kx::ns::description(result);
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    const QString title = (url.scheme() + QStringLiteral("://") + url.host()).toHtmlEscaped();
+    return QStringLiteral("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>%1</title></head>\n"
+                          "<body style=\"font-family: system-ui, sans-serif; white-space: pre-wrap\">%2</body></html>\n")
+        .arg(title, text.toHtmlEscaped());
+}
+
+QString KXURLHandler::writeResultPage(const QUrl& url, const QVariant& result) {
+    const QString folder = pageFolder();
+    if (folder.isEmpty()) {
+        kx::log(QStringLiteral("URL command: no folder for result pages"));
+        return {};
+    }
+    // Pages of earlier days are no longer looked at.
+    const QDateTime old = QDateTime::currentDateTime().addDays(-1);
+    QDirIterator it(folder, {QStringLiteral("*.html")}, QDir::Files);
+    while (it.hasNext()) {
+        it.next();
+        if (it.fileInfo().lastModified() < old) QFile::remove(it.filePath());
+    }
+    QString scheme = url.scheme().toLower();
+    scheme.removeIf([](QChar c) { return !(c.isLetterOrNumber() && c.unicode() < 128) && c != u'-' && c != u'.' && c != u'+'; });
+    if (scheme.isEmpty()) scheme = QStringLiteral("page");
+    QTemporaryFile file(folder + QLatin1Char('/') + scheme + QStringLiteral("-XXXXXX.html"));
+    file.setAutoRemove(false);
+    if (!file.open()) {
+        kx::log(QStringLiteral("URL command: cannot write a result page: %1").arg(file.errorString()));
+        return {};
+    }
+    const QByteArray bytes = pageHtml(url, result).toUtf8();
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
+        kx::log(QStringLiteral("URL command: cannot write a result page: %1").arg(file.errorString()));
+        file.remove();
+        return {};
+    }
+    file.close();
+    return file.fileName();
+}

@@ -1,0 +1,136 @@
+#include "kxlib/RbxDefaults.h"
+
+#include "kxlib/core/FoundationValues.h"
+#include "kxlib/core/Log.h"
+
+#include <QFile>
+#include <thread>
+
+namespace ns = kx::ns;
+namespace key = rbx::key;
+
+namespace {
+
+std::recursive_mutex& sharedMutex() {
+    static std::recursive_mutex m;
+    return m;
+}
+
+std::unique_ptr<RbxDefaults>& sharedSlot() {
+    static std::unique_ptr<RbxDefaults> slot;
+    return slot;
+}
+
+bool listHolds(const QVariantList& list, const QString& name) {
+    for (const QVariant& v : list)
+        if (ns::isString(v) && v.toString() == name) return true;
+    return false;
+}
+
+} // namespace
+
+RbxDefaults::RbxDefaults(const QString& domain, const QString& resourceFolder) : KXDefaults(domain, resourceFolder) {}
+
+std::unique_ptr<RbxDefaults> RbxDefaults::make(const QString& domain, const QString& resourceFolder) {
+    std::unique_ptr<RbxDefaults> store(new RbxDefaults(domain, resourceFolder));
+    store->loadInitialValues();
+    store->migrate();
+    return store;
+}
+
+RbxDefaults& RbxDefaults::userDefaults() {
+    std::lock_guard guard(sharedMutex());
+    auto& slot = sharedSlot();
+    if (!slot) slot = make(QString(), QString());
+    return *slot;
+}
+
+RbxDefaults& RbxDefaults::installFreshForTesting(const QString& domain, const QString& resourceFolder) {
+    std::lock_guard guard(sharedMutex());
+    auto& slot = sharedSlot();
+    slot.reset();
+    slot = make(domain, resourceFolder);
+    return *slot;
+}
+
+RbxDefaultsHooks& RbxDefaults::hooks() {
+    static RbxDefaultsHooks h;
+    return h;
+}
+
+void RbxDefaults::migrate() {
+    if (boolForKey(key::statusItem)) {
+        removeObjectForKey(key::statusItem.qname());
+        setInteger(1, key::activator.qname());
+    }
+}
+
+QVariantMap RbxDefaults::defaultValues() {
+    std::lock_guard guard(lock_);
+    if (!rbxDefaultValues_) {
+        QVariantMap values = KXDefaults::defaultValues();
+        values.insert(key::recentFontsV2.qname(), ns::arrayOrEmpty(values.value(key::recentFontsV2.qname())));
+        values.insert(key::applications.qname(), QVariantMap());
+        values.insert(key::fontRecentCharacters.qname(), QVariantMap());
+        QFile buildFile(resourcePath(QStringLiteral("build.nr")));
+        int build = 0;
+        if (buildFile.open(QIODevice::ReadOnly)) build = ns::intValue(QString::fromUtf8(buildFile.read(64)));
+        values.insert(key::buildNr.qname(), build);
+        rbxDefaultValues_ = values;
+    }
+    return *rbxDefaultValues_;
+}
+
+// ---- table and sample text ----
+
+int RbxDefaults::defaultSampleAlignment() { return integerForKey(key::editorAlignment) == 3 ? 3 : 4; }
+
+void RbxDefaults::setDefaultBlocksCollapsed(bool collapsed) {
+    setBool(collapsed, key::defaultBlocksCollapsed.qname());
+    removeObjectForKey(key::collapsedBlocks.qname());
+    removeObjectForKey(key::expandedBlocks.qname());
+}
+
+bool RbxDefaults::isExpandedGroup(const QString& name) {
+    if (boolForKey(key::defaultBlocksCollapsed)) {
+        const QVariant expanded = objectForKey(key::expandedBlocks);
+        return ns::isArray(expanded) && listHolds(expanded.toList(), name);
+    }
+    const QVariant collapsed = objectForKey(key::collapsedBlocks);
+    return !(ns::isArray(collapsed) && listHolds(collapsed.toList(), name));
+}
+
+void RbxDefaults::setPrefersExpanded(bool expanded, const QString& group) {
+    const bool collapsedByDefault = boolForKey(key::defaultBlocksCollapsed);
+    const QString listKey = collapsedByDefault ? key::expandedBlocks.qname() : key::collapsedBlocks.qname();
+    const bool wanted = collapsedByDefault ? expanded : !expanded;
+    QVariantList list = ns::arrayOrEmpty(objectForKey(listKey));
+    if (listHolds(list, group) == wanted) return;
+    if (wanted) {
+        list << group;
+    } else {
+        list.removeIf([&](const QVariant& v) { return ns::isString(v) && v.toString() == group; });
+    }
+    setObject(list, listKey);
+}
+
+bool RbxDefaults::darkTable() {
+    const auto& dark = hooks().darkMenuTheme;
+    if (!dark || !dark()) return false;
+    return boolForKey(key::darkTable);
+}
+
+// ---- login item ----
+
+void RbxDefaults::updateStartAtLogin() {
+    const auto& update = hooks().updateLoginItem;
+    if (update) update(boolForKey(key::startAtLogin), false, QStringLiteral("Runebox"));
+}
+
+void RbxDefaults::updateStartAtLoginInBackground() {
+    // The setting is read here so that the thread needs nothing of the store.
+    const bool enabled = boolForKey(key::startAtLogin);
+    const auto update = hooks().updateLoginItem;
+    if (!update) return;
+    std::thread([update, enabled] { update(enabled, false, QStringLiteral("Runebox")); }).detach();
+}

@@ -1,0 +1,121 @@
+#pragma once
+// The settings store of this application: KXDefaults with a few computed defaults and
+// typed accessors for the structured settings (per-application records, per-family
+// size adjustments and layouts, expanded and collapsed groups, recent characters).
+//
+// The structured accessors are used from the main thread only.
+//
+// Hooks: a few answers come from layers built above this one. They set these hooks
+// at start-up; until then the fallbacks described below apply.
+
+#include "kxlib/KXDefaults.h"
+#include "kxlib/core/RbxRecentArray.h"
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+
+struct RbxDefaultsHooks {
+    // The PostScript name of the font to use at 12 points for a requested name: the
+    // font itself when it is available, else the system font's name. Unset: the
+    // requested name unchanged ("" stands for the system font).
+    std::function<QString(const QString& postScriptName)> availableFontName;
+    // Whether the menu theme is dark. Unset: no.
+    std::function<bool()> darkMenuTheme;
+    // Makes the login item match `enabled`. Unset: nothing happens.
+    std::function<void(bool enabled, bool hidden, const QString& namePart)> updateLoginItem;
+};
+
+class RbxDefaults : public KXDefaults {
+public:
+    // The shared store: made on first use, loaded, and kept for the life of the process.
+    static RbxDefaults& userDefaults();
+    // Tests: replaces the shared store with a fresh one on `domain`, reading the bundle
+    // files from `resourceFolder` (the bundle's when empty), loaded as at start-up.
+    static RbxDefaults& installFreshForTesting(const QString& domain, const QString& resourceFolder = QString());
+
+    static RbxDefaultsHooks& hooks();
+
+    // The bundle's defaults plus: "recentFontsV2" (a copy of the bundle's), empty
+    // "applications" and "font recent characters", and "buildNr" from "build.nr".
+    QVariantMap defaultValues() override;
+
+    // ---- per-application record (of the front application) ----
+    // Remembers the front application by its process name and a copy of its record.
+    void setFrontApplication(const QString& processName);
+    QString frontApplicationName() const { return frontName_; }
+    // Writes the record back under the process name, drops entries that are no
+    // collection or are empty, and stores "applications".
+    void updateApplicationSettings();
+    int applicationInsertMode() const;
+    void setApplicationInsertMode(int mode);  // 0 removes the entry
+    // The insert mode limited to at most 2.
+    int safeApplicationInsertMode() const;
+    // "Plain", "Formatted", "HTML", "Picture", "Swift", "Decimal", "Hex", "Name",
+    // "Description" for 0 to 3 and 5 to 9; "" otherwise.
+    static QString applicationInsertModeAsString(int mode);
+    int latestSpecialInsertMode() const;  // absent: 2
+    void setLatestSpecialInsertMode(int mode);  // 2 removes the entry
+    bool isFontDetectionEnabled();
+    void toggleFontDetectionEnabled();
+    bool applicationFontDectection();
+    void setApplicationFontDectection(bool on);
+    void disableFontDetectionForApplication(const QString& processName);
+    // The universal font when "useUniversalFont" is on, else the record's "font",
+    // passed through the availableFontName hook.
+    QString applicationFont();
+    void setApplicationFont(const QString& postScriptName);
+
+    // ---- fonts and layouts ----
+    QString layoutForFontFamily(const QString& family);
+    // A null layout removes the link.
+    void setLayout(const QString& layout, const QString& family);
+    // Offers the bundle's "FontLinks.plist" suggestions once per store.
+    void installFontLayoutSuggestions();
+    float sizeAdjustmentForFontFamily(const QString& family);
+    void setSizeAdjustment(float adjustment, const QString& family);
+    void clearAllSizeAdjustments();
+    // a < 0: 1 + a/2; else 1 + a/2 + a²/2 (-1 gives 0.5, 0 gives 1, 1 gives 2).
+    static double fontSizeFactorForAdjustment(double adjustment);
+
+    // ---- table and sample text ----
+    // 3 (justified) when "editorAlignment" is 3, else 4 (natural).
+    int defaultSampleAlignment();
+    // Stores the rule and removes both exception lists.
+    void setDefaultBlocksCollapsed(bool collapsed);
+    bool isExpandedGroup(const QString& name);
+    void setPrefersExpanded(bool expanded, const QString& group);
+    // NO unless the menu theme is dark; then the setting "darkTable".
+    bool darkTable();
+
+    // ---- recent characters ----
+    // The list shared by all fonts, read once and kept; records of no character, of
+    // font ligatures (U+B0000 to U+BFFFF) and of private-use characters are dropped.
+    // Change it in place and store it with setGlobalRecentCharacters.
+    RbxRecentArray& globalRecentCharacters();
+    void setGlobalRecentCharacters(const RbxRecentArray& list);
+    // A family's list, read anew on every call; only its private-use characters are
+    // kept (no character and ligatures dropped too).
+    RbxRecentArray recentCharactersForFontFamily(const QString& family);
+    void setRecentCharacters(const RbxRecentArray& list, const QString& family);
+    // Recent ligatures are not kept per family: always none.
+    std::optional<RbxRecentArray> recentLigaturesForFontFamily(const QString&) const { return std::nullopt; }
+
+    // ---- login item ----
+    void updateStartAtLogin();
+    void updateStartAtLoginInBackground();
+
+protected:
+    RbxDefaults(const QString& domain, const QString& resourceFolder);
+
+private:
+    static std::unique_ptr<RbxDefaults> make(const QString& domain, const QString& resourceFolder);
+    void migrate();
+
+    std::optional<QVariantMap> rbxDefaultValues_;
+    std::optional<RbxRecentArray> globalRecents_;
+    QString frontName_;
+    QVariantMap record_;
+    bool suggestionsInstalled_ = false;
+};

@@ -1,0 +1,107 @@
+// The per-application record of the front application: "applications" maps a process
+// name to {"insert mode", "latestInsert", "automatic", "font"}; an entry equal to its
+// default is removed, and a record that becomes empty disappears.
+
+#include "kxlib/RbxDefaults.h"
+
+#include "kxlib/core/FoundationValues.h"
+
+#include <QCoreApplication>
+
+namespace ns = kx::ns;
+namespace key = rbx::key;
+
+namespace {
+const QString InsertMode = QStringLiteral("insert mode");
+const QString LatestInsert = QStringLiteral("latestInsert");
+const QString Automatic = QStringLiteral("automatic");
+const QString Font = QStringLiteral("font");
+} // namespace
+
+void RbxDefaults::setFrontApplication(const QString& processName) {
+    frontName_ = processName;
+    record_ = ns::dictionaryOrEmpty(ns::dictionaryOrEmpty(objectForKey(key::applications)).value(processName));
+}
+
+void RbxDefaults::updateApplicationSettings() {
+    QVariantMap apps = ns::dictionaryOrEmpty(objectForKey(key::applications));
+    if (!frontName_.isEmpty()) apps.insert(frontName_, record_);
+    for (auto it = apps.begin(); it != apps.end();) {
+        const QVariant& v = it.value();
+        const bool keep = (ns::isDictionary(v) && !v.toMap().isEmpty()) || (ns::isArray(v) && !v.toList().isEmpty());
+        it = keep ? std::next(it) : apps.erase(it);
+    }
+    setObject(apps, key::applications.qname());
+}
+
+int RbxDefaults::applicationInsertMode() const { return ns::intValue(record_.value(InsertMode)); }
+
+void RbxDefaults::setApplicationInsertMode(int mode) {
+    if (mode == 0) record_.remove(InsertMode);
+    else record_.insert(InsertMode, qint64(mode));
+    updateApplicationSettings();
+}
+
+int RbxDefaults::safeApplicationInsertMode() const { return std::min(applicationInsertMode(), 2); }
+
+QString RbxDefaults::applicationInsertModeAsString(int mode) {
+    static const char* const names[] = {"Plain", "Formatted", "HTML", "Picture", nullptr,
+                                        "Swift", "Decimal",   "Hex",  "Name",    "Description"};
+    if (mode < 0 || mode > 9 || !names[mode]) return QStringLiteral("");
+    return QCoreApplication::translate("InsertMode", names[mode]);
+}
+
+int RbxDefaults::latestSpecialInsertMode() const {
+    const QVariant v = record_.value(LatestInsert);
+    return v.isValid() ? ns::intValue(v) : 2;
+}
+
+void RbxDefaults::setLatestSpecialInsertMode(int mode) {
+    if (mode == 2) record_.remove(LatestInsert);
+    else record_.insert(LatestInsert, qint64(mode));
+    updateApplicationSettings();
+}
+
+bool RbxDefaults::isFontDetectionEnabled() { return boolForKey(key::enableFontDetection); }
+
+void RbxDefaults::toggleFontDetectionEnabled() {
+    setBool(!isFontDetectionEnabled(), key::enableFontDetection.qname());
+}
+
+bool RbxDefaults::applicationFontDectection() {
+    if (!isFontDetectionEnabled()) return false;
+    return ns::boolValue(record_.value(Automatic));
+}
+
+void RbxDefaults::setApplicationFontDectection(bool on) {
+    if (on) record_.insert(Automatic, true);
+    else record_.remove(Automatic);
+    updateApplicationSettings();
+}
+
+void RbxDefaults::disableFontDetectionForApplication(const QString& processName) {
+    if (processName == frontName_) {
+        setApplicationFontDectection(false);
+        return;
+    }
+    QVariantMap apps = ns::dictionaryOrEmpty(objectForKey(key::applications));
+    QVariantMap rec = ns::dictionaryOrEmpty(apps.value(processName));
+    if (!rec.contains(Automatic)) return;
+    rec.remove(Automatic);
+    if (rec.isEmpty()) apps.remove(processName);
+    else apps.insert(processName, rec);
+    setObject(apps, key::applications.qname());
+}
+
+QString RbxDefaults::applicationFont() {
+    const QString name = boolForKey(key::useUniversalFont) ? stringForKey(key::universalFont)
+                                                            : ns::stringOrEmpty(record_.value(Font));
+    const auto& available = hooks().availableFontName;
+    return available ? available(name) : name;
+}
+
+void RbxDefaults::setApplicationFont(const QString& postScriptName) {
+    if (postScriptName.isEmpty()) record_.remove(Font);
+    else record_.insert(Font, postScriptName);
+    updateApplicationSettings();
+}

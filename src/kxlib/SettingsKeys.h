@@ -1,0 +1,176 @@
+#pragma once
+// Every key of the settings store with its type and the default that the code applies
+// when the key has no value. Keys whose default comes from the bundle's
+// "UserDefaults.plist" carry the plain reader's default (NO, 0, 0.0, "") and
+// `fromBundle` set. Read them through the typed overloads of KXDefaults:
+//     store.integerForKey(rbx::key::recentLines)   // 2 when absent
+// Keys are case-sensitive and several contain blanks.
+
+#include <QString>
+#include <QVariant>
+#include <vector>
+
+namespace rbx::key {
+
+enum class Type { Bool, Int, Float, String, Data, Array, Dict };
+
+struct BoolKey {
+    const char* name;
+    bool codeDefault = false;
+    bool fromBundle = false;
+    QString qname() const { return QString::fromLatin1(name); }
+};
+struct IntKey {
+    const char* name;
+    int codeDefault = 0;
+    bool fromBundle = false;
+    QString qname() const { return QString::fromLatin1(name); }
+};
+struct FloatKey {
+    const char* name;
+    double codeDefault = 0.0;
+    bool fromBundle = false;
+    QString qname() const { return QString::fromLatin1(name); }
+};
+struct StringKey {
+    const char* name;
+    const char* codeDefault = "";
+    bool fromBundle = false;
+    QString qname() const { return QString::fromLatin1(name); }
+};
+// Data, arrays and dictionaries: no default but nil (or what the bundle gives).
+struct ObjectKey {
+    const char* name;
+    Type type;
+    bool fromBundle = false;
+    QString qname() const { return QString::fromLatin1(name); }
+};
+
+constexpr bool Bundle = true;
+
+// Palette window and table
+inline constexpr IntKey activator{"activator", 0, Bundle};  // 1 menu-bar item, 2 top-right, else top-left corner
+inline constexpr BoolKey statusItem{"status item"};          // older form of activator
+inline constexpr BoolKey hideQInCorner{"hide Q in corner", false, Bundle};
+inline constexpr BoolKey animateWindow{"animate window", false, Bundle};
+inline constexpr BoolKey startAtLogin{"start at login", false, Bundle};
+inline constexpr BoolKey insertionCloses{"insertion closes", false, Bundle};
+inline constexpr BoolKey clickOutsideCloses{"click outside closes", false, Bundle};
+inline constexpr BoolKey mouseOutsideCloses{"mouse outside closes", false, Bundle};
+inline constexpr BoolKey fixOffscreenWindow{"fixOffscreenWindow", true};
+inline constexpr StringKey openWindowHotkey{"openWindowHotkey", "", Bundle};  // "flags,keycode" or ""
+inline constexpr IntKey view{"view", 0, Bundle};
+inline constexpr StringKey layout{"layout", "", Bundle};
+inline constexpr StringKey disabledLayout{"disabledLayout", "", Bundle};
+inline constexpr StringKey sample{"sample", "", Bundle};
+inline constexpr BoolKey magnify{"magnify", false, Bundle};
+inline constexpr BoolKey showTooltips{"showTooltips", false, Bundle};
+inline constexpr BoolKey hiliteRecentCharacters{"hilite recent characters", false, Bundle};
+inline constexpr IntKey recentLines{"recentLines", 2};
+inline constexpr FloatKey relativeFontSize{"relativeFontSize", 0.0, Bundle};
+inline constexpr BoolKey fitAscii{"fitAscii", false, Bundle};
+inline constexpr FloatKey minimumFitSize{"minimumFitSize", 0.0, Bundle};
+inline constexpr BoolKey characterShadow{"characterShadow", false, Bundle};
+inline constexpr BoolKey darkTable{"darkTable", false, Bundle};  // honoured only under a dark menu theme
+inline constexpr BoolKey defaultBlocksCollapsed{"defaultBlocksCollapsed"};
+inline constexpr ObjectKey collapsedBlocks{"collapsedBlocks", Type::Array};
+inline constexpr ObjectKey expandedBlocks{"expandedBlocks", Type::Array};
+inline constexpr BoolKey fontNameInFont{"fontNameInFont", true};
+inline constexpr FloatKey ncph{"ncph", 23.0};  // corner activator height with a top safe-area inset
+inline constexpr FloatKey scph{"scph", 12.0};  // and without one
+inline constexpr BoolKey wRef{"wRef"};
+inline constexpr BoolKey statusOnly{"statusOnly"};
+inline constexpr BoolKey suppressOpening{"suppressOpening"};
+
+// Fonts
+inline constexpr StringKey selectedFont{"selectedFont", "", Bundle};
+inline constexpr StringKey selectedCollection{"selectedCollection", ""};
+inline constexpr ObjectKey recentFonts{"recentFonts", Type::Array, Bundle};
+inline constexpr ObjectKey recentFontsV2{"recentFontsV2", Type::Array, Bundle};
+inline constexpr BoolKey useUniversalFont{"useUniversalFont", false, Bundle};
+inline constexpr StringKey universalFont{"universalFont", "", Bundle};
+inline constexpr ObjectKey fontSpecificLayouts{"fontSpecificLayouts", Type::Dict};
+inline constexpr ObjectKey fontLayoutSuggestionsInstalled{"fontLayoutSuggestionsInstalled", Type::Array};
+inline constexpr ObjectKey fontSizeAdjustment{"fontSizeAdjustment", Type::Dict};
+inline constexpr BoolKey enableFontDetection{"enableFontDetection", true};
+inline constexpr BoolKey dropFont{"dropFont", false, Bundle};
+inline constexpr BoolKey safeDrawing{"safeDrawing", true};
+inline constexpr BoolKey ligatures{"ligatures", true};
+inline constexpr BoolKey gsub{"gsub", true};
+inline constexpr BoolKey morx{"morx", true};
+inline constexpr StringKey unicodeFolder{"unicodeFolder"};
+
+// Characters and insertion
+inline constexpr ObjectKey applications{"applications", Type::Dict};
+inline constexpr FloatKey formattedSize{"formattedSize", 0.0, Bundle};
+inline constexpr BoolKey htmlEntities{"htmlEntities", false, Bundle};
+inline constexpr BoolKey hexHtml{"hexHtml", false, Bundle};
+inline constexpr ObjectKey globalRecentCharacters{"global recent characters", Type::Data};
+inline constexpr ObjectKey fontRecentCharacters{"font recent characters", Type::Dict};
+inline constexpr ObjectKey recentLigatures{"recent ligatures", Type::Array};
+inline constexpr ObjectKey favoriteCharacters{"favoriteCharacters", Type::Data};
+inline constexpr ObjectKey favoriteFontCharacters{"favoriteFontCharacters", Type::Dict};
+inline constexpr ObjectKey favoriteLigatures{"favoriteLigatures", Type::Array};
+inline constexpr IntKey useCount{"useCount"};
+inline constexpr IntKey buildNr{"buildNr"};  // default computed from the bundle's "build.nr"
+inline constexpr BoolKey sound{"sound", false, Bundle};
+inline constexpr FloatKey keyStringDelay1{"keyStringDelay1"};
+inline constexpr FloatKey keyStringDelay2{"keyStringDelay2"};
+inline constexpr FloatKey keyStringDelay3{"keyStringDelay3"};
+inline constexpr FloatKey keyStringDelayEnd{"keyStringDelayEnd"};
+inline constexpr BoolKey keyStringEmptyPrefix{"keyStringEmptyPrefix"};
+// 0.25 unless the per-application settings name a top-level "pasteFileDelay".
+inline constexpr FloatKey pasteFileDelay{"pasteFileDelay", 0.25};
+inline constexpr BoolKey pasteboardSavingEnabled{"KXPasteboardSavingEnabled", true};
+inline constexpr FloatKey pasteboardRestoreExtraDelay{"KXPasteboardRestoreExtraDelay"};
+inline constexpr StringKey quitOther{"quitOther", "quitkill"};
+inline constexpr StringKey shapeCompareCharacters{"shapeCompareCharacters"};
+
+// Sample text
+inline constexpr StringKey editableSampleText{"editableSampleText", "", Bundle};
+inline constexpr FloatKey editorFontSize{"editorFontSize", 0.0, Bundle};
+inline constexpr IntKey editorAlignment{"editorAlignment", 0, Bundle};  // 3 justified, else natural
+
+// Updates
+inline constexpr IntKey updateInterval{"updateInterval"};  // 0 never, 1 daily, 2 weekly, 3 four-weekly
+inline constexpr IntKey monthlyMinute{"monthlyMinute"};
+inline constexpr BoolKey checkForBetaVersions{"checkForBetaVersions"};
+inline constexpr BoolKey checkForUpdatesInFullScreenMode{"checkForUpdatesInFullScreenMode", true};
+inline constexpr StringKey lastUpdateCheck{"lastUpdateCheck"};
+inline constexpr StringKey lastCurrentVersion{"lastCurrentVersion"};
+inline constexpr StringKey lastReleaseDate{"lastReleaseDate"};
+inline constexpr StringKey versionToSkip{"versionToSkip", ""};
+inline constexpr StringKey monce{"monce"};
+inline constexpr StringKey lastMaintenance{"lastMaintenance"};
+// "V#" followed by a version: the reply of the once-per-version ping.
+inline constexpr const char* versionPingPrefix = "V#";
+inline constexpr BoolKey vcktest{"vcktest"};
+inline constexpr IntKey httpsMinSys{"httpsMinSys", 101300};
+
+// Application state
+inline constexpr IntKey launchCount{"launch count"};
+inline constexpr IntKey launchCountOld{"launchCount"};  // older key, read once
+inline constexpr ObjectKey translate{"translate", Type::Dict, Bundle};  // instructions, never written
+inline constexpr ObjectKey import{"import", Type::Array, Bundle};
+
+// Traces
+inline constexpr BoolKey logSheets{"log sheets"};
+inline constexpr BoolKey charNames{"charNames"};
+inline constexpr BoolKey collLog{"collLog"};
+inline constexpr BoolKey shapeTools{"shapeTools"};
+inline constexpr BoolKey glyphInfo{"glyphInfo"};
+inline constexpr BoolKey logFocus{"logFocus"};
+inline constexpr BoolKey logCalcFont{"logCalcFont"};
+inline constexpr BoolKey ligainfo{"ligainfo"};
+inline constexpr BoolKey logOpen{"logOpen"};
+
+// One row per key, for listings and checks.
+struct KeyInfo {
+    QString name;
+    Type type;
+    QVariant codeDefault;  // nil for data, arrays and dictionaries
+    bool fromBundle;
+};
+const std::vector<KeyInfo>& allKeys();
+
+} // namespace rbx::key

@@ -1,0 +1,84 @@
+#pragma once
+// The X CLIPBOARD selection as a ClipboardBackend.
+//
+// Owning: a window of our own on the session's connection takes the selection and
+// answers requests (TARGETS, MULTIPLE, TIMESTAMP and the declared types, INCR for large
+// data); the data of a declared type is asked from the provider when a reader wants it.
+// Reading another owner's data (saving) goes over a private connection and waits with
+// time-outs, so the session's event dispatch is never entered from inside a read.
+// The change count counts XFixes owner-change notices (ours included).
+
+#include "platform/x11/ClipboardBackend.h"
+
+#include <QHash>
+#include <QObject>
+#include <QStringList>
+#include <memory>
+
+class X11Session;
+struct _XDisplay;
+union _XEvent;
+
+namespace kx::x11 {
+
+class X11Clipboard : public QObject, public ClipboardBackend {
+    Q_OBJECT
+public:
+    // On a session (default: the shared one); unavailable without a display.
+    explicit X11Clipboard(X11Session* session = nullptr, QObject* parent = nullptr);
+    ~X11Clipboard() override;
+
+    bool isAvailable() const override;
+    int changeCount() override;
+    int declareTypes(const QStringList& types, Provider provider) override;
+    bool ownsClipboard() override;
+    std::optional<QStringList> availableTypes(int timeoutMs) override;
+    std::optional<ClipboardData> dataForType(const QString& type, int timeoutMs) override;
+    bool handOverToClipboardManager(int timeoutMs) override;
+
+    // Gives up the clipboard if we own it.
+    void release();
+    // Data larger than this goes in INCR chunks of this size (bytes).
+    void setChunkSize(int bytes) { chunkSize_ = bytes; }
+    int chunkSize() const { return chunkSize_; }
+    // Largest data kept from another owner per type (bytes).
+    static constexpr qsizetype MaxDataSize = 64 << 20;
+
+    unsigned long ownerWindow() const { return window_; }
+
+signals:
+    // Another client took the clipboard from us.
+    void lostOwnership();
+
+private:
+    struct IncrTransfer;
+    struct Reader;
+
+    void onSelectionRequest(const _XEvent& e);
+    void onSelectionClear(const _XEvent& e);
+    void onOwnerChange(const _XEvent& e);
+    void onPropertyNotify(const _XEvent& e);
+    bool convert(unsigned long requestor, unsigned long target, unsigned long property);
+    bool writeData(unsigned long requestor, unsigned long property, unsigned long target,
+                   const ClipboardData& data);
+    std::optional<ClipboardData> ownData(const QString& type);
+    Reader* reader();
+
+    X11Session* session_ = nullptr;
+    _XDisplay* dpy_ = nullptr;
+    unsigned long window_ = 0;
+    unsigned long clipboard_ = 0;
+    int fixesEventBase_ = -1;
+    unsigned long ownTime_ = 0;
+    QList<unsigned long> ownTimes_;   // our recent ownership times, to tell our own notices
+    bool owning_ = false;
+    int count_ = 0;
+    int chunkSize_ = 0;
+    QStringList types_;
+    Provider provider_;
+    QList<std::shared_ptr<IncrTransfer>> transfers_;
+    std::unique_ptr<Reader> reader_;
+    QList<quint64> listeners_;
+};
+
+} // namespace kx::x11

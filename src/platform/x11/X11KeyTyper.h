@@ -1,0 +1,79 @@
+#pragma once
+// Synthetic key presses through XTest. Text is typed character by character on the
+// keys of the current layout; a character that no key gives is bound to a spare
+// keycode first. Bindings are kept until the typing has been idle for a while: the
+// receiving program may read the changed keymap well after our key events.
+
+#include "platform/x11/XkbKeymap.h"
+
+#include <QElapsedTimer>
+#include <QHash>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+class X11Session;
+
+namespace kx::x11 {
+
+class X11Keyboard;
+
+class X11KeyTyper : public QObject {
+    Q_OBJECT
+public:
+    static X11KeyTyper& shared();
+    explicit X11KeyTyper(X11Session* session = nullptr, X11Keyboard* keyboard = nullptr,
+                         QObject* parent = nullptr);
+    ~X11KeyTyper() override;
+
+    // XTest is there.
+    bool isAvailable() const { return available_; }
+
+    // Whether every character of the text can be typed (controls: only line feed,
+    // return, tab, backspace, escape and delete); `why` names the first that cannot.
+    bool canType(const QString& text, QString* why = nullptr);
+    // Types the text; nothing is typed when some character cannot be.
+    bool typeText(const QString& text);
+
+    // Presses and releases one key (X keycode), or holds it down / lets it go.
+    void tapKey(int keycode);
+    void setKeyDown(int keycode, bool down);
+    // Lets go of the modifier keys the user holds down.
+    void releaseHeldModifiers();
+    void flush();
+
+    // Bindings are released after this much idle time (ms); at least 1000.
+    void setReleaseDelay(int ms);
+    int releaseDelay() const { return releaseDelayMs_; }
+    // Spare keycodes bound now (for tests).
+    int boundKeyCount() const { return int(bound_.size()); }
+    // Releases every binding now.
+    void releaseBindings();
+
+private:
+    struct Binding {
+        int keycode = 0;
+        qint64 lastUsedMs = 0;
+    };
+    struct Stroke {
+        int keycode = 0;
+        KeyMods mods = KeyMods::Plain;
+    };
+    bool plan(const QString& text, QList<Stroke>& strokes, QList<Keysym>& unbound, QString* why);
+    int bindSpare(Keysym sym);
+    QList<int> spareKeycodes();
+    void press(const Stroke& s);
+
+    X11Session* session_;
+    X11Keyboard* keyboard_;
+    bool available_ = false;
+    QHash<Keysym, Binding> bound_;
+    QList<int> spares_;
+    bool sparesKnown_ = false;
+    QElapsedTimer clock_;
+    qint64 lastTypedMs_ = 0;
+    int releaseDelayMs_ = 1500;
+    QTimer releaseTimer_;
+};
+
+} // namespace kx::x11

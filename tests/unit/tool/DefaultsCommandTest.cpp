@@ -1,0 +1,99 @@
+#include "kxlib/KXDefaultObserver.h"
+#include "kxlib/RbxDefaults.h"
+#include "kxlib/core/Plist.h"
+#include "platform/defaults/DefaultsDomain.h"
+
+#include "common/TestEnvironment.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct ToolResult {
+    int exitCode = -1;
+    QString out, err;
+};
+
+// Runs runebox-tool as a separate process; the event loop keeps running meanwhile so
+// that the store's file watcher can do its work.
+ToolResult runTool(const QStringList& args) {
+    QProcess p;
+    p.start(QStringLiteral(RUNEBOX_BINARY_DIR "/tools/runebox-tool"), args);
+    ToolResult r;
+    if (!p.waitForStarted(10000)) return r;
+    rbxtest::waitFor([&] { return p.state() == QProcess::NotRunning || p.waitForFinished(10); }, 30000);
+    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
+class Recorder : public KXDefaultObserver {
+public:
+    void defaultChanged(const QString& key) override { keys << key; }
+    QStringList keys;
+};
+
+} // namespace
+
+TEST(DefaultsCommand, WritesByTheToolReachTheRunningStore) {
+    QTemporaryDir resources;
+    {
+        QFile f(resources.path() + QStringLiteral("/UserDefaults.plist"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(kx::plist::writeXml(QVariantMap{{QStringLiteral("magnify"), true}}));
+    }
+    const QString domain = QStringLiteral("test.tool");
+    RbxDefaults& store = RbxDefaults::installFreshForTesting(domain, resources.path());
+    Recorder observer;
+    store.addObserver(&observer);
+    EXPECT_TRUE(store.boolForKey(QStringLiteral("magnify")));
+    store.setString(QStringLiteral("mine"), QStringLiteral("selectedFont"));
+
+    ToolResult r = runTool({QStringLiteral("defaults"), QStringLiteral("write"), domain, QStringLiteral("magnify"),
+                            QStringLiteral("NO")});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    ASSERT_TRUE(rbxtest::waitFor([&] { return observer.keys.contains(QStringLiteral("magnify")); }));
+    EXPECT_FALSE(store.boolForKey(QStringLiteral("magnify")));
+    EXPECT_EQ(store.objectForKey(QStringLiteral("magnify")), QVariant(QStringLiteral("NO")));
+    // The tool kept what the store had written.
+    r = runTool({QStringLiteral("defaults"), QStringLiteral("read"), domain, QStringLiteral("selectedFont")});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, QStringLiteral("mine\n"));
+
+    // The store's own writes are what the tool reads.
+    store.setInteger(42, QStringLiteral("useCount"));
+    r = runTool({QStringLiteral("defaults"), QStringLiteral("read"), domain, QStringLiteral("useCount")});
+    EXPECT_EQ(r.out, QStringLiteral("42\n"));
+    r = runTool({QStringLiteral("defaults"), QStringLiteral("read"), domain});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_TRUE(r.out.contains(QStringLiteral("useCount = 42;"))) << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains(QStringLiteral("\"launch count\" = 1;"))) << r.out.toStdString();
+
+    observer.keys.clear();
+    r = runTool({QStringLiteral("defaults"), QStringLiteral("delete"), domain, QStringLiteral("selectedFont")});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    ASSERT_TRUE(rbxtest::waitFor([&] { return observer.keys.contains(QStringLiteral("selectedFont")); }));
+    EXPECT_FALSE(store.objectForKey(QStringLiteral("selectedFont")).isValid());
+    EXPECT_FALSE(observer.keys.contains(QStringLiteral("magnify")));
+}
+
+TEST(DefaultsCommand, ReportsWhatIsMissingAndBadUsage) {
+    ToolResult r = runTool({QStringLiteral("defaults"), QStringLiteral("read"), QStringLiteral("test.none"),
+                            QStringLiteral("k")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("(test.none, k) does not exist"))) << r.err.toStdString();
+    r = runTool({QStringLiteral("defaults"), QStringLiteral("read"), QStringLiteral("test.none")});
+    EXPECT_EQ(r.exitCode, 1);
+    r = runTool({QStringLiteral("defaults"), QStringLiteral("delete"), QStringLiteral("test.none"),
+                 QStringLiteral("k")});
+    EXPECT_EQ(r.exitCode, 1);
+    r = runTool({QStringLiteral("defaults"), QStringLiteral("write"), QStringLiteral("test.none")});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("usage: runebox-tool defaults")));
+    // Nothing was created by the failed commands.
+    EXPECT_FALSE(QFile::exists(platform::DefaultsDomain::pathForDomain(QStringLiteral("test.none"))));
+}

@@ -1,0 +1,151 @@
+// Processes on a real desktop: launches, front switches and terminations are announced;
+// the front process is the owner of the active window; identity from desktop entries.
+#include "common/TestEnvironment.h"
+#include "kxlib/DesktopEntries.h"
+#include "kxlib/KXNotificationCenter.h"
+#include "kxlib/KXProcess.h"
+#include "platform/dbus/FourCharCode.h"
+#include "platform/x11/Ewmh.h"
+#include "platform/x11/X11Session.h"
+
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QWidget>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+namespace {
+
+struct Change {
+    QString change;
+    int pid;
+};
+
+class ProcessChanges {
+public:
+    ProcessChanges() {
+        m_token = KXNotificationCenter::defaultCenter().addObserver(
+            KXProcess::ChangeNotification, KXProcess::notificationObject(), [this](const KXNotification& n) {
+                m_seen.append({n.userInfo.value(QStringLiteral("change")).toString(),
+                               n.userInfo.value(QStringLiteral("pid")).toInt()});
+            });
+    }
+    ~ProcessChanges() { KXNotificationCenter::defaultCenter().removeObserver(m_token); }
+    bool waitFor(const QString& change, int pid) {
+        return rbxtest::waitFor([&] { return has(change, pid); }, 15000);
+    }
+    bool has(const QString& change, int pid) const {
+        for (const Change& c : m_seen)
+            if (c.change == change && c.pid == pid) return true;
+        return false;
+    }
+    void clear() { m_seen.clear(); }
+
+private:
+    QList<Change> m_seen;
+    KXNotificationCenter::Token m_token;
+};
+
+QProcess* startProbe(const QString& title, const QString& signature = QString()) {
+    auto* p = new QProcess;
+    p->setProcessChannelMode(QProcess::ForwardedChannels);
+    QStringList args{QStringLiteral("--probe-window"), title};
+    if (!signature.isEmpty()) args << QStringLiteral("--signature") << signature;
+    p->start(QCoreApplication::applicationFilePath(), args);
+    return p;
+}
+
+TEST(KXProcessOnDesktop, LaunchFrontSwitchAndEndAreAnnounced) {
+    // A desktop entry that names the probe by its window class.
+    const QString apps = qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/applications");
+    QDir().mkpath(apps);
+    QFile entry(apps + QStringLiteral("/org.runebox.Probe.desktop"));
+    ASSERT_TRUE(entry.open(QIODevice::WriteOnly));
+    entry.write("[Desktop Entry]\nType=Application\nName=Runebox Probe\nExec=probe\nStartupWMClass=RuneboxProbe\n");
+    entry.close();
+    kx::DesktopEntries::resetShared();
+
+    X11Session& s = X11Session::shared();
+    ASSERT_TRUE(ewmh::isSupported(s));
+    ProcessChanges changes;
+    KXProcess::startWatching();
+    const int countBefore = KXProcess::applicationLaunchEndCount();
+
+    std::unique_ptr<QProcess> probe(startProbe(QStringLiteral("probe one")));
+    ASSERT_TRUE(probe->waitForStarted());
+    const int pid = int(probe->processId());
+    ASSERT_TRUE(changes.waitFor(QStringLiteral("started"), pid));
+
+    auto p = KXProcess::processWithPID(pid);
+    ASSERT_TRUE(p);
+    EXPECT_FALSE(p->isBackgroundOnly());
+    EXPECT_EQ(p->platform(), QStringLiteral("Cocoa"));
+    EXPECT_EQ(p->identifier(), QStringLiteral("org.runebox.Probe"));
+    EXPECT_EQ(p->displayName(), QStringLiteral("Runebox Probe"));
+    EXPECT_EQ(KXProcess::processWithIdentifier(QStringLiteral("org.runebox.Probe")), p);
+
+    // Our own window takes the front, then the probe is brought back.
+    changes.clear();
+    QWidget own;
+    own.setWindowTitle(QStringLiteral("own"));
+    own.resize(100, 100);
+    own.show();
+    const auto ownId = X11Session::Window(own.winId());
+    ASSERT_TRUE(rbxtest::waitFor([&] { return ewmh::clientList(s).contains(ownId); }, 15000));
+    ASSERT_TRUE(ewmh::activateWindow(s, ownId));
+    ASSERT_TRUE(changes.waitFor(QStringLiteral("front"), int(getpid())));
+    ASSERT_TRUE(KXProcess::frontProcess());
+    EXPECT_EQ(KXProcess::frontProcess()->unixPID(), int(getpid()));
+    EXPECT_EQ(KXProcess::frontProcess(), KXProcess::currentProcess());
+    EXPECT_FALSE(changes.has(QStringLiteral("started"), int(getpid())));  // our own window is no launch
+
+    changes.clear();
+    ASSERT_TRUE(p->setFrontProcess());
+    ASSERT_TRUE(changes.waitFor(QStringLiteral("front"), pid));
+    EXPECT_EQ(KXProcess::frontProcess(), p);
+    EXPECT_TRUE(p->isFrontProcess());
+    EXPECT_FALSE(KXProcess::currentProcess()->isFrontProcess());
+    EXPECT_TRUE(KXProcess::processListForDiagnosticsReport().contains(p->detailedDescription()));
+
+    // Ending it is announced, and the cache forgets it.
+    probe->terminate();
+    ASSERT_TRUE(changes.waitFor(QStringLiteral("ended"), pid));
+    probe->waitForFinished();
+    EXPECT_FALSE(p->isStillRunning());
+    EXPECT_EQ(KXProcess::applicationLaunchEndCount(), countBefore + 2);
+    EXPECT_NE(KXProcess::processWithSerialNumber(p->serialNumber()), p);
+}
+
+TEST(KXProcessOnDesktop, CreatorCodeEventsAndQuit) {
+    ProcessChanges changes;
+    KXProcess::startWatching();
+    // No desktop entry names the probe here.
+    QFile::remove(qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/applications/org.runebox.Probe.desktop"));
+    kx::DesktopEntries::resetShared();
+    std::unique_ptr<QProcess> probe(startProbe(QStringLiteral("probe two"), QStringLiteral("PrBe")));
+    ASSERT_TRUE(probe->waitForStarted());
+    const int pid = int(probe->processId());
+    ASSERT_TRUE(changes.waitFor(QStringLiteral("started"), pid));
+    auto p = KXProcess::processWithPID(pid);
+    ASSERT_TRUE(p);
+    // Found by its creator code; without a desktop entry it hashes by that code.
+    ASSERT_TRUE(rbxtest::waitFor([&] { return KXProcess::processWithSignatureString(QStringLiteral("PrBe")) == p; }, 15000));
+    EXPECT_EQ(p->identifier(), QString());
+    EXPECT_EQ(p->signatureString(), QStringLiteral("PrBe"));
+    EXPECT_EQ(p->hashString(),
+              QString::fromLatin1(QCryptographicHash::hash("sig:PrBe", QCryptographicHash::Md5).toHex()));
+    // Events to the process: answered, not handled, and sent without waiting.
+    constexpr quint32 RbxC = fourcc::make('R', 'b', 'x', 'C');
+    EXPECT_EQ(p->sendAppleEventClass(RbxC, fourcc::make('p', 'i', 'n', 'g'), 5.0), 0);
+    EXPECT_EQ(p->sendAppleEventClass(RbxC, fourcc::make('n', 'o', 'n', 'e'), 5.0), -1708);
+    EXPECT_EQ(p->sendAppleEventClass(RbxC, fourcc::make('p', 'i', 'n', 'g')), 0);
+    EXPECT_EQ(p->sendAppleEventClass(RbxC, fourcc::make('p', 'i', 'n', 'g'), QStringLiteral("text")), 0);
+    EXPECT_TRUE(p->quitRunningApplicationWithTimeout(4.0));
+    EXPECT_TRUE(changes.waitFor(QStringLiteral("ended"), pid));
+    probe->waitForFinished();
+}
+
+} // namespace

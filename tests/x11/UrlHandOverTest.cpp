@@ -1,0 +1,106 @@
+// One running copy per session: a second `runebox URL` and `runebox-tool url URL` hand
+// the URL to the first copy, which dispatches it as a URL command.
+#include "common/TestEnvironment.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QProcess>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString Runebox = QStringLiteral(RUNEBOX_BINARY_DIR "/src/runebox");
+const QString Tool = QStringLiteral(RUNEBOX_BINARY_DIR "/tools/runebox-tool");
+const QString ServiceName = QStringLiteral("org.runebox.Runebox");
+
+bool nameOwned() {
+    const QDBusReply<bool> r = QDBusConnection::sessionBus().interface()->isServiceRegistered(ServiceName);
+    return r.isValid() && r.value();
+}
+
+class FirstCopy {
+public:
+    FirstCopy() {
+        m_p.setProcessChannelMode(QProcess::MergedChannels);
+        m_p.start(Runebox, {});
+    }
+    ~FirstCopy() {
+        m_p.terminate();
+        if (!m_p.waitForFinished(5000)) {
+            m_p.kill();
+            m_p.waitForFinished();
+        }
+    }
+    QString output() {
+        m_out += QString::fromUtf8(m_p.readAll());
+        return m_out;
+    }
+    bool waitForOutput(const QString& text) {
+        return rbxtest::waitFor([&] { return output().contains(text); }, 15000);
+    }
+    QProcess& process() { return m_p; }
+
+private:
+    QProcess m_p;
+    QString m_out;
+};
+
+int run(const QString& program, const QStringList& args, QString* output = nullptr) {
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(program, args);
+    if (!p.waitForFinished(30000)) {
+        p.kill();
+        p.waitForFinished();
+        return -1;
+    }
+    if (output) *output = QString::fromUtf8(p.readAll());
+    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+}
+
+TEST(UrlHandOver, SecondCopyHandsItsUrlToTheFirst) {
+    ASSERT_FALSE(nameOwned());
+    FirstCopy first;
+    ASSERT_TRUE(first.process().waitForStarted());
+    ASSERT_TRUE(rbxtest::waitFor(nameOwned, 15000)) << first.output().toStdString();
+
+    QString out;
+    EXPECT_EQ(run(Runebox, {QStringLiteral("runebox://Open?x=1&name=a%20b")}, &out), 0) << out.toStdString();
+    // The first copy's default command logs the URL it got.
+    EXPECT_TRUE(first.waitForOutput(QStringLiteral("url = runebox://open?x=1&name=a%20b")))
+        << first.output().toStdString();
+    EXPECT_TRUE(first.output().contains(QStringLiteral("host = open")));
+    EXPECT_EQ(first.process().state(), QProcess::Running);
+
+    // The same through the maintenance tool.
+    EXPECT_EQ(run(Tool, {QStringLiteral("url"), QStringLiteral("runebox://vcheck")}, &out), 0) << out.toStdString();
+    EXPECT_TRUE(first.waitForOutput(QStringLiteral("host = vcheck"))) << first.output().toStdString();
+
+    // A second copy without a URL leaves the first alone.
+    EXPECT_EQ(run(Runebox, {}, &out), 0);
+    EXPECT_TRUE(out.contains(QStringLiteral("another copy is running")));
+    EXPECT_EQ(first.process().state(), QProcess::Running);
+}
+
+TEST(UrlHandOver, ToolReportsWhenNoCopyRuns) {
+    ASSERT_FALSE(nameOwned());
+    QString out;
+    EXPECT_EQ(run(Tool, {QStringLiteral("url"), QStringLiteral("runebox://open")}, &out), 1);
+    EXPECT_TRUE(out.contains(QStringLiteral("not running")));
+    EXPECT_EQ(run(Tool, {QStringLiteral("url")}, &out), 2);
+}
+
+TEST(UrlHandOver, FirstCopyDispatchesItsOwnUrl) {
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(Runebox, {QStringLiteral("runebox://hello?a=1")});
+    QString out;
+    EXPECT_TRUE(rbxtest::waitFor([&] {
+        out += QString::fromUtf8(p.readAll());
+        return out.contains(QStringLiteral("host = hello"));
+    }, 15000)) << out.toStdString();
+    p.terminate();
+    p.waitForFinished();
+}
+
+} // namespace

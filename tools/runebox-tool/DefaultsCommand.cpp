@@ -1,0 +1,56 @@
+// runebox-tool defaults: reads and writes the settings files that the palette uses,
+// as a second process would.
+//   defaults read DOMAIN [KEY]        prints the value (or the whole domain)
+//   defaults write DOMAIN KEY VALUE   stores VALUE as a string
+//   defaults delete DOMAIN KEY        removes the key
+
+#include "ToolCommand.h"
+
+#include "kxlib/core/FoundationValues.h"
+#include "platform/defaults/DefaultsDomain.h"
+
+#include <QFileInfo>
+
+namespace {
+
+int runDefaults(const QStringList& args) {
+    if (args.size() < 2) return tool::usage("defaults");
+    const QString verb = args[0];
+    const QString domainName = args[1];
+    platform::DefaultsDomain domain(domainName, platform::DefaultsDomain::Watch::No);
+
+    if (verb == QLatin1String("read") && args.size() == 2) {
+        if (!QFileInfo::exists(domain.path())) {
+            tool::err() << "Domain " << domainName << " does not exist" << Qt::endl;
+            return 1;
+        }
+        tool::out() << kx::ns::description(domain.values()) << Qt::endl;
+        return 0;
+    }
+    if (verb == QLatin1String("read") && args.size() == 3) {
+        const QVariant v = domain.value(args[2]);
+        if (!v.isValid()) {
+            tool::err() << "The domain/default pair of (" << domainName << ", " << args[2] << ") does not exist"
+                        << Qt::endl;
+            return 1;
+        }
+        tool::out() << kx::ns::description(v) << Qt::endl;
+        return 0;
+    }
+    if (verb == QLatin1String("write") && args.size() == 4) {
+        return domain.setValue(args[2], args[3]) ? 0 : 1;
+    }
+    if (verb == QLatin1String("delete") && args.size() == 3) {
+        if (!domain.value(args[2]).isValid()) {
+            tool::err() << "The domain/default pair of (" << domainName << ", " << args[2] << ") does not exist"
+                        << Qt::endl;
+            return 1;
+        }
+        return domain.removeValue(args[2]) ? 0 : 1;
+    }
+    return tool::usage("defaults");
+}
+
+} // namespace
+
+RBX_TOOL_COMMAND(defaults, "defaults read DOMAIN [KEY] | write DOMAIN KEY VALUE | delete DOMAIN KEY", runDefaults);
