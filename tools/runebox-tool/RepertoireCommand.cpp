@@ -2,6 +2,7 @@
 // table shows it, virtual characters included.
 #include "ToolCommand.h"
 
+#include "kxlib/KXDefaults.h"
 #include "model/FontExtensions.h"
 #include "model/RbxFontInfo.h"
 #include "model/RbxModelSettings.h"
@@ -23,8 +24,9 @@ int runRepertoire(const QStringList& args) {
         }
     }
     if (name.isEmpty()) return tool::usage("repertoire");
+    // The view given here; every other setting as the user has it.
     RbxModelSettings::setReader([view](const QString& key) {
-        return key == QLatin1String("view") ? QVariant(view) : QVariant();
+        return key == QLatin1String("view") ? QVariant(view) : KXDefaults::userDefaults().objectForKey(key);
     });
     const rbx::Font font = rbx::font::availableFontWithName(name, 12);
     if (!font) {

@@ -1,7 +1,9 @@
 #include "FontFixtures.h"
+#include "kxlib/KXDefaults.h"
 #include "kxlib/core/Bundle.h"
 #include "kxlib/core/Log.h"
 #include "model/FontExtensions.h"
+#include "model/LigatureReaders.h"
 #include "model/RbxEmoji.h"
 #include "model/RbxFontInfo.h"
 #include "model/RbxModelSettings.h"
@@ -286,4 +288,16 @@ TEST_F(FontInfo, dejaVuRepertoireIsItsBestCmap) {
     chars.removeCharactersFrom(0, 0x1F);
     EXPECT_EQ(chars, expected);
     EXPECT_EQ(info.availableCharacterCount(), int(expected.numberOfCharacters()));
+}
+
+TEST_F(FontInfo, settingsComeFromTheStoreWithoutAReader) {
+    RbxModelSettings::setReader(nullptr);
+    KXDefaults::userDefaults().setBool(false, QStringLiteral("gsub"));
+    EXPECT_FALSE(RbxModelSettings::boolValue(QStringLiteral("gsub"), true));
+    EXPECT_EQ(rbx::font::ligatures(fi), QStringList{QStringLiteral("fi")}); // morx only
+    KXDefaults::userDefaults().removeObjectForKey(QStringLiteral("gsub"));
+    EXPECT_TRUE(RbxModelSettings::boolValue(QStringLiteral("gsub"), true));
+    KXDefaults::userDefaults().setInteger(3, QStringLiteral("view"));
+    EXPECT_EQ(RbxModelSettings::intValue(QStringLiteral("view"), 1), 3);
+    KXDefaults::userDefaults().removeObjectForKey(QStringLiteral("view"));
 }
