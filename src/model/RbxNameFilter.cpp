@@ -125,6 +125,31 @@ QString withoutJoiners(const QString& text) {
     return out;
 }
 
+// The set plus the selected font's ligatures holding one of its characters or every word.
+kx::CharSet addLigatures(const kx::CharSet& set, const QStringList& filterWords) {
+    RbxFontRepertoire* font = rbx::selectedFontRepertoire();
+    if (!font) return set;
+    const QStringList ligatures = font->ligatureStrings();
+    if (ligatures.isEmpty()) return set;
+    kx::CharSet out = set;
+    const bool hasCharacters = !set.isEmpty();
+    const std::vector<rbx::FoldedWord> words = foldedWords(filterWords);
+    for (qsizetype i = 0; i < ligatures.size(); ++i) {
+        const QString& text = ligatures[i];
+        bool add = false;
+        if (hasCharacters)
+            kx::str::forUTF32Characters(text, [&](char32_t c) { add = add || set.contains(c); });
+        if (!add && !words.empty()) {
+            const QString plain = withoutJoiners(text);
+            add = true;
+            for (const rbx::FoldedWord& w : words)
+                if (!w.isContainedIn(plain)) { add = false; break; }
+        }
+        if (add) out.addCharacter(RbxFontRepertoire::LigatureBase + static_cast<char32_t>(i));
+    }
+    return out;
+}
+
 kx::CharSet unnamedCharacters() {
     const RbxCharacterName::SharedList list = RbxCharacterName::allNames();
     kx::CharSet named = list && !list->empty() ? nameIndex(list).namedCharacters() : kx::CharSet();
@@ -140,12 +165,11 @@ kx::CharSet computeFilteredCharacters(const QString& filter) {
     FilterState& s = state();
     if (filter.startsWith(QLatin1String("++"))) return RbxCharacterName::characterSetWithCustomNamesMatchingFilter(filter);
     if (filter == QLatin1String("--")) return unnamedCharacters();
-    if (filter.endsWith(QChar(ZeroWidthSpace)))
-        return RbxNameFilter::addLigaturesToFilter(kx::CharSet::fromString(filter.chopped(1)));
-    if (RbxNameFilter::stringContainsTextSearchCharacter(filter))
-        return RbxNameFilter::addLigaturesToFilter(kx::CharSet::fromString(filter));
+    // A list of characters: the ligatures that hold one of them (its text is no word).
+    if (filter.endsWith(QChar(ZeroWidthSpace))) return addLigatures(kx::CharSet::fromString(filter.chopped(1)), {});
+    if (RbxNameFilter::stringContainsTextSearchCharacter(filter)) return addLigatures(kx::CharSet::fromString(filter), {});
 
-    kx::CharSet set = RbxNameFilter::addLigaturesToFilter(charactersOf(currentMatches()));
+    kx::CharSet set = addLigatures(charactersOf(currentMatches()), s.words);
     set.formUnion(RbxCharacterName::characterSetWithCustomNamesMatchingFilter(filter));
     if (!s.words.isEmpty()) {
         if (s.letters == 0)
@@ -307,27 +331,7 @@ bool RbxNameFilter::stringContainsTextSearchCharacter(const QString& text) {
 }
 
 kx::CharSet RbxNameFilter::addLigaturesToFilter(const kx::CharSet& set) {
-    RbxFontRepertoire* font = rbx::selectedFontRepertoire();
-    if (!font) return set;
-    const QStringList ligatures = font->ligatureStrings();
-    if (ligatures.isEmpty()) return set;
-    kx::CharSet out = set;
-    const bool hasCharacters = !set.isEmpty();
-    const std::vector<rbx::FoldedWord> words = foldedWords(state().words);
-    for (qsizetype i = 0; i < ligatures.size(); ++i) {
-        const QString& text = ligatures[i];
-        bool add = false;
-        if (hasCharacters)
-            kx::str::forUTF32Characters(text, [&](char32_t c) { add = add || set.contains(c); });
-        if (!add && !words.empty()) {
-            const QString plain = withoutJoiners(text);
-            add = true;
-            for (const rbx::FoldedWord& w : words)
-                if (!w.isContainedIn(plain)) { add = false; break; }
-        }
-        if (add) out.addCharacter(RbxFontRepertoire::LigatureBase + static_cast<char32_t>(i));
-    }
-    return out;
+    return addLigatures(set, state().words);
 }
 
 kx::CharSet RbxNameFilter::characterSetForCharacters(const std::vector<RbxCharacterName>& records) {

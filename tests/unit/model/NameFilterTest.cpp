@@ -116,14 +116,16 @@ TEST_F(NameFilterTest, TextSearchTriggers) {
 
 TEST_F(NameFilterTest, LiteralCharactersWithLigatures) {
     RbxCharSetRepertoire font(kx::CharSet::fromRange(0x20, 0x17F),
-                              {QStringLiteral("fi"), QString::fromUtf8("é\u200Dt"), QStringLiteral("St")},
+                              {QStringLiteral("fi"), QString::fromUtf8("é\u200Dt"), QStringLiteral("St"), QStringLiteral("et")},
                               QStringLiteral("F"), QStringLiteral("F"));
     RbxModelHooks::shared().selectedFontRepertoire = [&] { return &font; };
+    // Exactly the character and the ligatures holding it ("et" holds no "é").
     EXPECT_EQ(filtered(QStringLiteral("\u00e9")), kx::CharSet::fromString(QString::fromUcs4(U"\u00e9\U000B0001", 2)));
     // Text ending in a zero-width space is literal too, without that space.
     EXPECT_EQ(filtered(QStringLiteral("ab\u200B")), kx::CharSet::fromString(QStringLiteral("ab")));
     // A word found in a ligature's text (ignoring case, joiners left out).
     EXPECT_TRUE(filtered(QStringLiteral("et")).contains(0xB0001));
+    EXPECT_TRUE(filtered(QStringLiteral("et")).contains(0xB0003));
     EXPECT_TRUE(filtered(QStringLiteral("st")).contains(0xB0002));
     EXPECT_FALSE(filtered(QStringLiteral("st")).contains(0xB0000));
 }
