@@ -27,7 +27,7 @@ struct FilterState {
     std::optional<kx::CharSet> characters;
 
     std::shared_ptr<const RbxNameIndex> index;
-    std::weak_ptr<const RbxCharacterName::List> indexedList;
+    std::weak_ptr<const RbxCharacterNameList> indexedList;
 };
 
 FilterState& state() {
@@ -70,12 +70,12 @@ Matches matchingRecords(const QStringList& words, std::uint32_t mask) {
     const std::vector<rbx::FoldedWord> folded = foldedWords(words);
     if (list && !list->empty()) m.listRecords = nameIndex(list).matching(folded, mask);
     if (const auto pua = RbxCharacterName::puaNamesOfCurrentFont()) {
-        for (const RbxCharacterName& rec : *pua) {
-            if (mask != 0 && !rec.matchesLetterSet(mask)) continue;
+        for (std::size_t i = 0; i < pua->size(); ++i) {
+            if (mask != 0 && !pua->matchesLetterSet(i, mask)) continue;
             bool all = true;
             for (const rbx::FoldedWord& w : folded)
-                if (!w.isContainedIn(rec.name())) { all = false; break; }
-            if (all) m.puaRecords.push_back(rec);
+                if (!w.isContainedIn(pua->nameView(i))) { all = false; break; }
+            if (all) m.puaRecords.push_back(pua->at(i));
         }
     }
     return m;
@@ -87,7 +87,7 @@ std::vector<RbxCharacterName> recordsOf(const Matches& m) {
     out.reserve(m.listRecords.size() + m.puaRecords.size());
     if (list)
         for (std::uint32_t r : m.listRecords)
-            if (r < list->size()) out.push_back((*list)[r]);
+            if (r < list->size()) out.push_back(list->at(r));
     out.insert(out.end(), m.puaRecords.begin(), m.puaRecords.end());
     return out;
 }
@@ -156,7 +156,7 @@ kx::CharSet unnamedCharacters() {
     named.addCharactersFrom(0xB0000, 0xBFFFF);
     named.formUnion(RbxCharacterName::characterSetWithCustomNames());
     if (const auto pua = RbxCharacterName::puaNamesOfCurrentFont())
-        for (const RbxCharacterName& rec : *pua) named.addCharacter(rec.character());
+        for (std::size_t i = 0; i < pua->size(); ++i) named.addCharacter(pua->character(i));
     named.invert();
     return named;
 }
@@ -217,8 +217,12 @@ std::optional<kx::CharSet> RbxNameFilter::filteredCharacters() {
 std::vector<RbxCharacterName> RbxNameFilter::filteredNames() {
     FilterState& s = state();
     if (s.words.isEmpty() && s.letters == 0) {
-        const RbxCharacterName::SharedList list = RbxCharacterName::allNames();
-        return list ? *list : std::vector<RbxCharacterName>();
+        std::vector<RbxCharacterName> all;
+        if (const RbxCharacterName::SharedList list = RbxCharacterName::allNames()) {
+            all.reserve(list->size());
+            for (std::size_t i = 0; i < list->size(); ++i) all.push_back(list->at(i));
+        }
+        return all;
     }
     return recordsOf(currentMatches());
 }

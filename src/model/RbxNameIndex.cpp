@@ -2,6 +2,8 @@
 
 #include "model/RbxCharacterName.h"
 
+#include <QStringView>
+
 #include <QHash>
 #include <algorithm>
 #include <cstring>
@@ -12,7 +14,7 @@ namespace {
 
 bool isSeparator(char c) { return c == ' ' || c == '-' || c == '\n'; }
 
-bool isAscii(const QString& s) {
+bool isAscii(QStringView s) {
     for (QChar q : s)
         if (q.unicode() >= 0x80) return false;
     return true;
@@ -26,11 +28,10 @@ std::uint64_t mix(std::uint64_t h, std::uint64_t v) {
 }
 
 std::uint64_t fingerprintOf(const RbxNameIndex::Records& names) {
-    std::uint64_t h = names.size();
-    for (const RbxCharacterName& n : names) {
-        h = mix(h, n.character());
-        h = mix(h, n.letter());
-        h = mix(h, qHash(n.name()));
+    std::uint64_t h = mix(names.size(), qHash(names.text()));
+    for (const RbxCharacterNameList::Entry& e : names.entries()) {
+        h = mix(h, e.ch);
+        h = mix(h, (std::uint64_t(e.letter) << 32) | e.length);
     }
     return h;
 }
@@ -53,16 +54,16 @@ RbxNameIndex::RbxNameIndex(const Records& names) : fingerprint_(fingerprintOf(na
     std::string token;
 
     for (std::size_t r = 0; r < n; ++r) {
-        const RbxCharacterName& rec = names[r];
-        characters_.push_back(rec.character());
-        named_.addCharacter(rec.character());
-        const std::uint16_t letter = rec.letter();
+        const char32_t c = names.character(r);
+        characters_.push_back(c);
+        named_.addCharacter(c);
+        const std::uint16_t letter = names.letter(r);
         letters_.push_back(letter >= 'A' && letter <= 'Z' ? static_cast<std::uint8_t>(letter - 'A' + 1) : 0);
         nameStart_.push_back(static_cast<std::uint32_t>(names_.size()));
-        const QString& name = rec.name();
+        const QStringView name = names.nameView(r);
         if (!isAscii(name)) {
             otherRecords_.push_back(static_cast<std::uint32_t>(r));
-            otherNames_.push_back(rbx::foldedForMatching(name));
+            otherNames_.push_back(rbx::foldedForMatching(name.toString()));
             continue;
         }
         const qsizetype start = names_.size();

@@ -16,11 +16,11 @@
 #include <cstdint>
 #include <vector>
 
-class RbxCharacterName;
+class RbxCharacterNameList;
 
 class RbxNameIndex {
 public:
-    using Records = std::vector<RbxCharacterName>;
+    using Records = RbxCharacterNameList;
 
     explicit RbxNameIndex(const Records& names);
 

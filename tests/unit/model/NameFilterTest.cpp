@@ -14,9 +14,10 @@ namespace {
 // What a name search must find, by looking at every record.
 kx::CharSet namesHoldingEveryWord(const QStringList& words, std::uint32_t letters = 0) {
     kx::CharSet set;
-    for (const RbxCharacterName& rec : *RbxCharacterName::allNames()) {
-        if (letters != 0 && !rec.matchesLetterSet(letters)) continue;
-        if (rbx::nameMatchesSearchStrings(rec.name(), words)) set.addCharacter(rec.character());
+    const auto list = RbxCharacterName::allNames();
+    for (std::size_t i = 0; i < list->size(); ++i) {
+        if (letters != 0 && !list->matchesLetterSet(i, letters)) continue;
+        if (rbx::nameMatchesSearchStrings(list->nameView(i).toString(), words)) set.addCharacter(list->character(i));
     }
     return set;
 }
