@@ -1,0 +1,205 @@
+#pragma once
+// Character names.
+//
+// One RbxCharacterName is one name record: a code point (possibly a virtual character
+// standing for an emoji sequence), the single capital letter A-Z the name stands for
+// (used by one-letter searches), the record's priority group in merging, and the name,
+// which may carry keywords after "; ".
+//
+// The class operations keep the one name list of the process: the Unicode names of the
+// bundle file "UnicodeNames.data" (zlib) merged with the custom name files of the
+// folders "Character Names" (bundle and support folder). The list is loaded on first
+// use, kept sorted by code point, dropped by flushNames() (when the palette hides) and
+// read again from a cache file in the support folder ("Cache/names") that the first
+// load of each process writes. The class also keeps the private-use names of font
+// families and the names the user gives characters (user-defined names, one property
+// list per group in the support folder "Custom Names").
+//
+// The class state lives on the main thread.
+
+#include "kxlib/core/CharSet.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+// A character's code point(s) in the form "#%d [U+%04X]" and how many parts it has.
+class RbxCharacterCodePointInfo {
+public:
+    RbxCharacterCodePointInfo() = default;
+    RbxCharacterCodePointInfo(const QString& string, std::int64_t numberOfParts)
+        : string_(string), parts_(numberOfParts) {}
+    const QString& string() const { return string_; }
+    std::int64_t parts() const { return parts_; }
+
+private:
+    QString string_;
+    std::int64_t parts_ = 0;
+};
+
+class RbxCharacterName {
+public:
+    using List = std::vector<RbxCharacterName>;
+    using SharedList = std::shared_ptr<const List>;
+
+    // Group of the names read from "UnicodeNames.data".
+    static constexpr std::uint16_t UnicodeGroup = 150;
+    // A stated expanded size above this is refused as damaged (the real file expands to
+    // a few megabytes).
+    static constexpr std::uint32_t MaxExpandedSize = 64u * 1024u * 1024u;
+    // Longest name text kept in the cache, in bytes of UTF-16 with its byte-order mark.
+    static constexpr std::size_t MaxCachedNameBytes = 1000;
+
+    // ---- one record ---------------------------------------------------------------
+
+    RbxCharacterName() = default;
+    RbxCharacterName(char32_t c, const QString& name) : ch_(c), name_(name) {}
+    RbxCharacterName(char32_t c, std::uint16_t letter, std::uint16_t group, const QString& name)
+        : ch_(c), letter_(letter), group_(group), name_(name) {}
+
+    char32_t character() const { return ch_; }
+    // 0, or 'A' to 'Z'.
+    std::uint16_t letter() const { return letter_; }
+    void setLetter(std::uint16_t letter) { letter_ = letter; }
+    std::uint16_t group() const { return group_; }
+    void setGroup(std::uint16_t group) { group_ = group; }
+    const QString& name() const { return name_; }
+    void setName(const QString& name) { name_ = name; }
+
+    // The text of the character, a virtual character as its sequence.
+    QString characterString() const;
+    // "%04X".
+    QString hexCharacter() const;
+    // The name up to the first ";" (the whole name when it has none).
+    QString plainName() const;
+    // The part after the last ";", trimmed; "" when there is none.
+    QString keywords() const;
+    // "#%d [U+%04X]" of each part of the character joined by " + "; "N/A" for a
+    // ligature value.
+    RbxCharacterCodePointInfo codePoint() const;
+    // name ("text", hex)
+    QString description() const;
+    // By code point, then group, then name (plain comparison): -1, 0 or 1.
+    int compare(const RbxCharacterName& other) const;
+    bool operator<(const RbxCharacterName& other) const { return compare(other) < 0; }
+
+    // Sets the letter from the name: the first capital A-Z standing as a word of its
+    // own (none for names beginning with "NOT A ", "NEITHER A " or "LINEAR B "); else a
+    // name ending in a blank and the same capital twice gets that capital.
+    void checkForLetter();
+    // True when the record has a letter and bit (letter - 'A') of the mask is set.
+    bool matchesLetterSet(std::uint32_t mask) const;
+    // True when the name contains the word, ignoring case and diacritics.
+    bool matchesPattern(const QString& word) const;
+
+    // ---- the name list --------------------------------------------------------------
+
+    // The name list, loaded when absent. The list shared out stays valid after a flush.
+    static SharedList allNames();
+    // Drops the list; the next need reads it from the cache.
+    static void flushNames();
+    // Loads the list: from the cache once this process has written it, else from the
+    // bundle's data file merged with the custom names (and then writes the cache).
+    static void readCharacterNames();
+    // The list of a names file, or of the maintainers' UnicodeData.txt when the setting
+    // "unicodeFolder" names one. Empty (and logged) when the file is damaged.
+    static List readFromFile(const QString& path);
+    // The records of expanded name data. Stops at a record that lacks its 0 byte.
+    static List namesFromExpandedData(const QByteArray& expanded);
+    // One record of expanded name data from p; p is moved past its 0 byte. Nothing
+    // (and p unchanged) when no complete record starts at p.
+    static std::optional<RbxCharacterName> newNameWithBytesAt(const char*& p, const char* end);
+    // The expanded data of a names file (4-byte big-endian size, then one zlib stream);
+    // nothing (and logged) when the file is damaged.
+    static std::optional<QByteArray> expandedNameData(const QByteArray& fileBytes);
+
+    // The cache file: "<support>/Cache/names".
+    static QString cachedNamesPath();
+    // The cache bytes of a list and the list of cache bytes.
+    static QByteArray cacheDataForNames(const List& names);
+    static List namesFromCacheData(const QByteArray& data);
+    // Writes the current list to the cache (atomically); false when it failed.
+    static bool saveCachedNames();
+    static List readCachedNames();
+
+    // Binary search by code point; nothing when absent.
+    static std::optional<RbxCharacterName> rbxCharacterNameForCharacter(char32_t c, const List& list);
+    // For a private-use character the selected font family's private-use names first;
+    // the name list otherwise.
+    static std::optional<RbxCharacterName> rbxCharacterNameForCharacter(char32_t c);
+    // "" for a ligature value or an unnamed character.
+    static QString nameOfCharacter(char32_t c);
+    // "user-defined; name" when both exist, else whichever exists ("" when none).
+    static QString fullNameOfCharacter(char32_t c);
+
+    // The maintainers' Unicode folder (setting "unicodeFolder", "~" expanded), read
+    // once per process; "" when it is not set or is no folder.
+    static QString unicodeFolderPath();
+    // The records of a UnicodeData.txt; `defined` receives its defined characters and
+    // `lines` the number of lines read.
+    static List namesFromUnicodeData(const QByteArray& text, kx::CharSet* defined, int* lines);
+    // Reads UnicodeData.txt of the Unicode folder; nothing when the option is off or
+    // the file is missing.
+    static std::optional<List> readFromUnicodeDataFile();
+
+    // ---- custom names ---------------------------------------------------------------
+
+    // Reads the folders "Character Names" of the support folder and of the bundle into
+    // the list and merges.
+    static void readCustomNames(List& names);
+    // Reads every custom name file of the folder; records for the name list are
+    // appended to `names`. Answers how many were appended.
+    static int readCustomNamesFromFolder(const QString& folder, List& names);
+    static int readCustomNamesFromData(const QByteArray& utf8, List& names);
+    // One entry of a custom name file from p; p moves past its line. Nothing for a line
+    // that yields no entry.
+    static std::optional<RbxCharacterName> newNameFromUTF8StringAt(const char*& p, const char* end);
+    // Sorts and merges by priority class (group / 100): the highest class present for
+    // a code point wins; several records of that class are joined by "; ".
+    static void mergeNames(List& names);
+
+    // The private-use list of a family (sorted), or nullptr.
+    static std::shared_ptr<const List> puaNamesOfFamily(const QString& family);
+    // The private-use list of the selected font's family, or nullptr.
+    static std::shared_ptr<const List> puaNamesOfCurrentFont();
+    static QStringList familiesWithPuaNames();
+
+    // ---- user-defined names ---------------------------------------------------------
+
+    static QString generalGroupName() { return QStringLiteral("(General)"); }
+    // "(General)" for a character that is not private use, else the selected font's
+    // family name.
+    static QString userDefinedGroupForCharacter(char32_t c);
+    static void loadUserDefinedNames();
+    static QString userDefinedNameOfCharacter(char32_t c);
+    // A non-empty name is stored, an empty one removes the entry; the group's file is
+    // written (or deleted when the group became empty). False when the file could not
+    // be written.
+    static bool setUserDefinedNameOfCharacter(char32_t c, const QString& name);
+    // The characters with user-defined names in "(General)" and the selected family's
+    // group.
+    static kx::CharSet characterSetWithCustomNames();
+    static kx::CharSet characterSetWithCustomNamesMatchingFilter(const QString& filter);
+    // "group: count\n" per group (sorted ignoring case), "none\n" when there are none.
+    static QString userDefinedNamesSummary();
+    // The file name (without folder and extension) that holds a group, and back. Slashes,
+    // percent signs and a leading dot are percent-encoded.
+    static QString fileNameForGroup(const QString& group);
+    static QString groupForFileName(const QString& baseName);
+    static QString customNamesFolder();
+
+    // Forgets every piece of class state (tests): the list, the cache flag, the
+    // private-use lists, the user-defined names and the Unicode folder option.
+    static void resetForTesting();
+
+private:
+    char32_t ch_ = 0;
+    std::uint16_t letter_ = 0;
+    std::uint16_t group_ = 0;
+    QString name_;
+};

@@ -1,0 +1,199 @@
+// Custom name files: text files in the folders "Character Names" (support folder, then
+// bundle) that add names, keywords and names of emoji sequences, or name the
+// private-use characters of font families. Merged into the name list by priority class
+// (group / 100).
+
+#include "model/RbxCharacterName.h"
+
+#include "kxlib/core/Bundle.h"
+#include "kxlib/core/KXAppSupport.h"
+#include "model/CharacterNameState.h"
+#include "model/NameSequences.h"
+
+#include <QDir>
+#include <QFile>
+#include <algorithm>
+
+namespace {
+
+constexpr std::size_t MaxCollected = 100;
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+int hexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// The text after a directive's keyword: "" for "[KEY]", the rest after one blank for
+// "[KEY rest]"; nothing for any other continuation.
+std::optional<QString> directiveArgument(const QString& name, QLatin1String keyword) {
+    const QString inner = name.mid(1, name.size() - 2);
+    if (!inner.startsWith(keyword)) return std::nullopt;
+    const QString rest = inner.mid(keyword.size());
+    if (rest.isEmpty()) return QString(QLatin1String(""));
+    if (rest.at(0) != u' ') return std::nullopt;
+    return rest.mid(1);
+}
+
+} // namespace
+
+std::optional<RbxCharacterName> RbxCharacterName::newNameFromUTF8StringAt(const char*& p, const char* end) {
+    while (p < end && static_cast<unsigned char>(*p) <= 0x20) ++p;
+    if (p >= end) return std::nullopt;
+    const char* lineEnd = p;
+    while (lineEnd < end && *lineEnd != '\n' && *lineEnd != '\r') ++lineEnd;
+    const char* q = p;
+    p = lineEnd;  // whatever happens, the next entry starts after this line
+
+    std::uint64_t code = 0;
+    if (isDigit(*q)) {
+        while (q < lineEnd && isDigit(*q)) {
+            if (code <= 0x10FFFF) code = code * 10 + static_cast<unsigned>(*q - '0');
+            ++q;
+        }
+    } else if (*q == '[') {
+        const char* close = std::find(q + 1, lineEnd, ']');
+        if (close == lineEnd) return std::nullopt;
+        const QString items = QString::fromUtf8(q + 1, close - q - 1);
+        code = rbx::names::virtualEmojiCharacterForString(rbx::names::stringFromCharacterList(items));
+        if (code == 0) return std::nullopt;
+        q = close + 1;
+    } else {
+        while (q < lineEnd && hexValue(*q) < 0) ++q;
+        if (q == lineEnd) return std::nullopt;
+        while (q < lineEnd && hexValue(*q) >= 0) {
+            if (code <= 0x10FFFF) code = code * 16 + static_cast<unsigned>(hexValue(*q));
+            ++q;
+        }
+    }
+    if (code > 0x10FFFF) return std::nullopt;
+    while (q < lineEnd && (*q == ' ' || *q == '\t')) ++q;
+    const char* nameEnd = q;
+    while (nameEnd < lineEnd && static_cast<unsigned char>(*nameEnd) >= 0x20) ++nameEnd;
+    if (nameEnd == q) return std::nullopt;
+    return RbxCharacterName(static_cast<char32_t>(code), QString::fromUtf8(q, nameEnd - q));
+}
+
+int RbxCharacterName::readCustomNamesFromData(const QByteArray& utf8, List& names) {
+    int added = 0;
+    std::uint16_t group = 0;
+    QString prefix, suffix;
+    std::shared_ptr<List> pua;
+    QStringList families;
+
+    const char* p = utf8.constData();
+    const char* end = p + utf8.size();
+    while (p < end) {
+        const char* before = p;
+        std::optional<RbxCharacterName> entry = newNameFromUTF8StringAt(p, end);
+        if (!entry) {
+            if (p == before) break;
+            continue;
+        }
+        const QString& name = entry->name_;
+        if (name.size() >= 2 && name.startsWith(u'[') && name.endsWith(u']')) {
+            if (name.startsWith(QLatin1String("[GROUP"))) {
+                group = static_cast<std::uint16_t>(entry->ch_ & 0xFFFF);
+            } else if (const auto text = directiveArgument(name, QLatin1String("PREFIX"))) {
+                prefix = *text;
+            } else if (const auto text = directiveArgument(name, QLatin1String("SUFFIX"))) {
+                suffix = *text;
+            } else if (const auto family = directiveArgument(name, QLatin1String("FONT"))) {
+                if (!family->isEmpty()) {
+                    if (!pua) pua = std::make_shared<List>();
+                    if (!families.contains(*family)) families.append(*family);
+                }
+            }
+            continue;
+        }
+        RbxCharacterName record(entry->ch_, 0, group, prefix + name + suffix);
+        if (pua) {
+            pua->push_back(std::move(record));
+        } else {
+            names.push_back(std::move(record));
+            ++added;
+        }
+    }
+    if (pua) {
+        std::sort(pua->begin(), pua->end());
+        const std::shared_ptr<const List> shared = pua;
+        for (const QString& family : families) rbx::names::state().puaLists.insert(family, shared);
+    }
+    return added;
+}
+
+int RbxCharacterName::readCustomNamesFromFolder(const QString& folder, List& names) {
+    if (folder.isEmpty()) return 0;
+    const QDir dir(folder);
+    int added = 0;
+    const QStringList files = dir.entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    for (const QString& fileName : files) {
+        if (!fileName.endsWith(QLatin1String(".txt")) || fileName.startsWith(u'.')) continue;
+        QFile file(dir.filePath(fileName));
+        if (!file.open(QIODevice::ReadOnly)) continue;
+        added += readCustomNamesFromData(file.readAll(), names);
+    }
+    return added;
+}
+
+void RbxCharacterName::readCustomNames(List& names) {
+    int added = readCustomNamesFromFolder(KXAppSupport::makeSupportSubfolder(QStringLiteral("Character Names")), names);
+    const QString bundleFolder = kx::Bundle::pathForResource(QStringLiteral("Character Names"));
+    if (!bundleFolder.isEmpty()) added += readCustomNamesFromFolder(bundleFolder, names);
+    if (added > 0) mergeNames(names);
+}
+
+void RbxCharacterName::mergeNames(List& names) {
+    // The database part is already in order; sort only what follows it and merge.
+    const auto sortedEnd = std::is_sorted_until(names.begin(), names.end());
+    std::sort(sortedEnd, names.end());
+    std::inplace_merge(names.begin(), sortedEnd, names.end());
+
+    List merged;
+    merged.reserve(names.size());
+    std::vector<RbxCharacterName*> collected;
+    collected.reserve(MaxCollected);
+    std::size_t i = 0;
+    while (i < names.size()) {
+        const char32_t ch = names[i].ch_;
+        int collectedClass = -1;
+        collected.clear();
+        for (; i < names.size() && names[i].ch_ == ch; ++i) {
+            const int cls = names[i].group_ / 100;
+            if (cls > collectedClass) {
+                collected.clear();
+                collectedClass = cls;
+            }
+            if (cls == collectedClass && collected.size() < MaxCollected) collected.push_back(&names[i]);
+        }
+        if (collected.size() == 1) {
+            merged.push_back(std::move(*collected.front()));
+            continue;
+        }
+        QStringList parts;
+        std::uint16_t letter = 0;
+        for (const RbxCharacterName* n : collected) {
+            parts.append(n->name_);
+            if (!letter) letter = n->letter_;
+        }
+        merged.emplace_back(ch, letter, static_cast<std::uint16_t>(collectedClass * 100), parts.join(QStringLiteral("; ")));
+    }
+    names = std::move(merged);
+}
+
+std::shared_ptr<const RbxCharacterName::List> RbxCharacterName::puaNamesOfFamily(const QString& family) {
+    return rbx::names::state().puaLists.value(family);
+}
+
+std::shared_ptr<const RbxCharacterName::List> RbxCharacterName::puaNamesOfCurrentFont() {
+    const QString family = rbx::names::currentFamilyName();
+    return family.isEmpty() ? nullptr : puaNamesOfFamily(family);
+}
+
+QStringList RbxCharacterName::familiesWithPuaNames() {
+    QStringList families = rbx::names::state().puaLists.keys();
+    families.sort(Qt::CaseInsensitive);
+    return families;
+}
