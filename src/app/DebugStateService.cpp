@@ -1,5 +1,6 @@
 #include "app/DebugStateService.h"
 
+#include "app/PaletteTable.h"
 #include "app/RbxCharWindowController.h"
 #include "kxlib/RbxDefaults.h"
 #include "kxlib/core/Log.h"
@@ -35,7 +36,7 @@ QVariantMap DebugStateService::state() const {
         {QStringLiteral("alpha"), double(controller_->windowAlpha())},
         {QStringLiteral("sheet"), controller_->sheets().attachedSheetName()},
         {QStringLiteral("view"), defaults.integerForKey(rbx::key::view)},
-        {QStringLiteral("layout"), defaults.stringForKey(rbx::key::layout)},
+        {QStringLiteral("layout"), controller_->table().layoutName()},
         {QStringLiteral("font"), controller_->selectedFont().postScriptName()},
         {QStringLiteral("search"), controller_->searchField()->text()},
         {QStringLiteral("shown"), w ? w->showCount() : 0},

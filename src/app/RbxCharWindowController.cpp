@@ -5,6 +5,8 @@
 #include "app/PaletteFader.h"
 #include "app/PaletteFrameKeeper.h"
 #include "app/PalettePresenter.h"
+#include "app/PaletteTable.h"
+#include "table/widgets/RbxCharView.h"
 #include "app/RbxPositionLog.h"
 #include "kxlib/RbxDefaults.h"
 #include "kxlib/core/Log.h"
@@ -30,6 +32,8 @@ RbxCharWindowController::RbxCharWindowController(QObject* parent) : QObject(pare
     window_ = new RbxCharWindow(this);
     window_->setWindowTitle(QStringLiteral("Runebox"));
     content_ = new PaletteContent(window_);
+    table_ = new PaletteTable(this);
+    content_->setCharView(table_->view());
 
     PaletteFader::Hooks fade;
     fade.hasSheet = [this] { return hasSheet(); };
@@ -99,8 +103,6 @@ void RbxCharWindowController::load() {
 }
 
 QLineEdit* RbxCharWindowController::searchField() const { return content_->searchField(); }
-
-void RbxCharWindowController::setCharView(QWidget* view) { content_->setCharView(view); }
 
 QWidget* RbxCharWindowController::charView() const { return content_->charView(); }
 
@@ -179,7 +181,10 @@ void RbxCharWindowController::changeInsertMode() {
 
 void RbxCharWindowController::performSearch() {
     const QString text = searchField()->text();
-    if (extensions_.performSearch) extensions_.performSearch(text);
+    if (extensions_.performSearch)
+        extensions_.performSearch(text);
+    else
+        table_->setSearch(text);
     emit searchPerformed(text);
 }
 
@@ -202,6 +207,7 @@ void RbxCharWindowController::selectFont(const rbx::Font& font) {
     if (!font) return;
     font_ = font;
     content_->setCurrentFontText(font.displayName(), qsizetype(font->coveredCharacters().numberOfCharacters()));
+    table_->showFont(font);
     if (extensions_.fontSelected) extensions_.fontSelected(font);
 }
 

@@ -3,6 +3,7 @@
 // calls (open, toggle, fade out, cancel a pending close, Escape, sheets, the URL
 // commands "open" and "set"), and one object per duty behind it:
 //   PaletteContent       the widgets of the window
+//   PaletteTable         the character table of the selected font and layout
 //   PaletteFader         fading out with delays, fading in
 //   SheetHost            every sheet's way onto the palette
 //   PaletteFrameKeeper   frame memory, position log, off-screen repair
@@ -28,6 +29,7 @@ class PaletteContent;
 class PaletteFader;
 class PaletteFrameKeeper;
 class PalettePresenter;
+class PaletteTable;
 class QLineEdit;
 
 class RbxCharWindowController : public QObject, public RbxCharWindowDelegate, public KXDefaultObserver {
@@ -49,9 +51,9 @@ public:
     PaletteFader& fader() const { return *fader_; }
     SheetHost& sheets() const { return *sheets_; }
     PaletteFrameKeeper& frameKeeper() const { return *frameKeeper_; }
+    PaletteTable& table() const { return *table_; }
     QLineEdit* searchField() const;
-    // The character table shown on the first page (the window keeps it).
-    void setCharView(QWidget* view);
+    // The character table view on the first page.
     QWidget* charView() const;
 
     // ---- showing and hiding -------------------------------------------------------------
@@ -98,7 +100,7 @@ public:
     // Applies the selected segment as the front application's insert mode (segment 2
     // stands for the latest special insert mode).
     void changeInsertMode();
-    // Runs the search of the search field's text.
+    // Runs the search of the search field's text: the table shows what it matches.
     void performSearch();
     void resetBestMatchingCharacters();
 
@@ -176,6 +178,7 @@ private:
     SheetHost* sheets_ = nullptr;
     PaletteFrameKeeper* frameKeeper_ = nullptr;
     PalettePresenter* presenter_ = nullptr;
+    PaletteTable* table_ = nullptr;
     ClickOutsideMonitor* clickMonitor_ = nullptr;
     Extensions extensions_;
     rbx::Font font_;

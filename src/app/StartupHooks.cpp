@@ -1,5 +1,6 @@
 #include "app/StartupHooks.h"
 
+#include "app/ModelBridges.h"
 #include "kxlib/KXLoginPrefs.h"
 #include "kxlib/RbxDefaults.h"
 #include "kxlib/gui/KXAppearance.h"
@@ -38,6 +39,7 @@ QString availableFontName(const QString& postScriptName) {
 }
 
 void installHooks() {
+    bridges::install();
     RbxDefaultsHooks& hooks = RbxDefaults::hooks();
     hooks.availableFontName = &availableFontName;
     hooks.darkMenuTheme = [] { return KXAppearance::shared().isDark(); };

@@ -8,6 +8,7 @@
 #include "app/RbxCharApplication.h"
 #include "app/RbxCharWindowController.h"
 #include "app/RbxPositionLog.h"
+#include "app/StartupHooks.h"
 #include "common/TestEnvironment.h"
 #include "kxlib/core/Log.h"
 
@@ -29,6 +30,7 @@ class Palette : public AppTest {
 protected:
     void SetUp() override {
         AppTest::SetUp();
+        startup::installHooks();
         store->setBool(false, QStringLiteral("animate window"));
         make();
     }
