@@ -1,5 +1,6 @@
 #include "insertion/InsertionSettings.h"
 
+#include "kxlib/KXDefaults.h"
 #include "kxlib/core/FoundationValues.h"
 
 namespace kx {
@@ -13,7 +14,9 @@ SettingsReader& reader() {
 
 void setInsertionSettingsReader(SettingsReader r) { reader() = std::move(r); }
 
-QVariant insertionSetting(const QString& key) { return reader() ? reader()(key) : QVariant(); }
+QVariant insertionSetting(const QString& key) {
+    return reader() ? reader()(key) : KXDefaults::userDefaults().objectForKey(key);
+}
 
 bool insertionBool(const QString& key, bool absent) {
     const QVariant v = insertionSetting(key);

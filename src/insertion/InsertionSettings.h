@@ -1,6 +1,6 @@
 #pragma once
-// How the insertion services read settings until they are wired to the settings store:
-// one reader function, set by the application; without one every key is absent.
+// How the insertion services read settings: from the settings store, or from a reader
+// function put in its place (tests, tools).
 
 #include <QString>
 #include <QVariant>
@@ -10,6 +10,7 @@ namespace kx {
 
 using SettingsReader = std::function<QVariant(const QString& key)>;
 
+// Replaces the settings store as the source; an empty reader puts the store back.
 void setInsertionSettingsReader(SettingsReader reader);
 // The value of a key; invalid when absent.
 QVariant insertionSetting(const QString& key);

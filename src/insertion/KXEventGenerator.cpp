@@ -21,7 +21,7 @@ KXEventGenerator& KXEventGenerator::generator() {
     if (!g) {
         g = new KXEventGenerator();
         // Gone at the next pass of the event loop, like an object of the current pool.
-        g->deleteLater();
+        QTimer::singleShot(0, [p = g] { delete p.data(); });
     }
     return *g;
 }

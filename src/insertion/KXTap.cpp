@@ -96,8 +96,8 @@ QString KXTap::installedTapsInfo() {
         if (hi > 0) latency = QStringLiteral(" (%1-%2-%3)").arg(lo, 0, 'f', 3).arg(avg, 0, 'f', 3).arg(hi, 0, 'f', 3);
         out += QStringLiteral("%1[%2%3%4]: %5%6: %7\n")
                    .arg(++n)
-                   .arg(tap->isAnnotated_ ? u'A' : u'S')
-                   .arg(tap->enabled_ ? u'+' : u'-')
+                   .arg(QLatin1String(tap->isAnnotated_ ? "A" : "S"))
+                   .arg(QLatin1String(tap->enabled_ ? "+" : "-"))
                    .arg(tap->isFilter_ ? QString() : QStringLiteral("r/o"))
                    .arg(QStringLiteral("%1 V%2").arg(Bundle::executableName(), Bundle::shortVersionString()))
                    .arg(latency)

@@ -62,8 +62,8 @@ KXLoopThread::KXLoopThread(std::shared_ptr<KXLoopThreadHandler> handler, QObject
 }
 
 KXLoopThread::~KXLoopThread() {
+    // Messages already sent are still delivered; the worker leaves after them.
     stop();
-    thread_->quit();
     thread_->wait();
     delete thread_;
 }

@@ -5,13 +5,13 @@
 #include "kxlib/DesktopEntries.h"
 #include "kxlib/KXProcessWatch.h"
 #include "kxlib/ProcFs.h"
+#include "kxlib/core/Bundle.h"
 #include "kxlib/core/Log.h"
 #include "platform/dbus/FourCharCode.h"
 #include "platform/dbus/SignatureNames.h"
 #include "platform/x11/Ewmh.h"
 #include "platform/x11/X11Session.h"
 
-#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QFileInfo>
 #include <QSet>
@@ -169,6 +169,12 @@ void KXProcess::loadDesktopEntry() {
     if (m_desktopLoaded) return;
     m_desktopLoaded = true;
     loadIdentity();
+    if (m_pid == int(getpid())) {
+        // Our own identity is in the bundle.
+        m_identifier = kx::Bundle::bundleIdentifier();
+        m_displayName = kx::Bundle::bundleName();
+        return;
+    }
     const kx::DesktopEntries& entries = kx::DesktopEntries::shared();
     std::optional<kx::DesktopEntry> entry;
     // Started from a desktop entry by the desktop: it says so in the environment (the
@@ -219,6 +225,14 @@ QString KXProcess::appName() {
 quint32 KXProcess::signature() {
     if (!m_signatureLoaded) {
         m_signatureLoaded = true;
+        if (m_pid == int(getpid())) {
+            const auto own = fourcc::fromText(
+                kx::Bundle::objectForInfoDictionaryKey(QStringLiteral("CFBundleSignature")).toString());
+            if (own) {
+                m_signature = *own;
+                return m_signature;
+            }
+        }
         const QList<quint32> owned = appleevent::signaturesOfPid(uint(m_pid));
         m_signature = owned.isEmpty() ? UnknownSignature : owned.first();
     }
@@ -261,10 +275,15 @@ QVariantMap KXProcess::infoDictionary() {
 
 QString KXProcess::version() {
     if (m_version.isEmpty()) {
-        // Other programs do not publish a version; our own knows it.
+        // Other programs do not publish a version; our own has it in the bundle.
         m_version = QStringLiteral("1.0");
-        if (m_pid == int(getpid()) && QCoreApplication::instance() && !QCoreApplication::applicationVersion().isEmpty())
-            m_version = QCoreApplication::applicationVersion();
+        if (m_pid == int(getpid())) {
+            const QString shortVersion = kx::Bundle::shortVersionString();
+            if (shortVersion.contains(QLatin1Char('.')))
+                m_version = shortVersion;
+            else if (!kx::Bundle::bundleVersion().isEmpty())
+                m_version = kx::Bundle::bundleVersion();
+        }
     }
     return m_version;
 }

@@ -22,6 +22,13 @@
 
 class KXUtilities {
 public:
+    // ---- the application ---------------------------------------------------------------
+    // The bundle's CFBundleExecutable.
+    static QString applicationName();
+    // The bundle's CFBundleVersion ("" when absent).
+    static QString versionString();
+    static QString plainVersionString() { return plainVersionOf(versionString()); }
+
     // ---- versions ----------------------------------------------------------------------
     // The leading run of digits and dots of a version text.
     static QString plainVersionOf(const QString& version);
@@ -102,6 +109,14 @@ public:
     static void setAppearanceFallback(std::function<bool()> fallback);
     // Forgets the kept portal answer (tests, or after the session bus changed).
     static void resetAppearanceCache();
+
+    // Another application's window fills the screen (the active window is in the
+    // full-screen state). Asked of the X server on the main thread; from other threads
+    // the answer last found on the main thread. False without a display.
+    static bool fullScreenMode();
+    // Seconds since the user's last input; -1.0 when it cannot be read (no display, no
+    // screen-saver extension). From another thread it waits for the main thread.
+    static double idleTime();
 
     // Do Not Disturb: GNOME's notification banners are switched off.
     static bool doNotDisturbMode();

@@ -4,10 +4,12 @@
 #include "kxlib/DesktopEntries.h"
 #include "kxlib/KXNotificationCenter.h"
 #include "kxlib/KXProcess.h"
+#include "platform/dbus/FourCharCode.h"
 #include "platform/x11/Ewmh.h"
 #include "platform/x11/X11Session.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -47,10 +49,12 @@ private:
     KXNotificationCenter::Token m_token;
 };
 
-QProcess* startProbe(const QString& title) {
+QProcess* startProbe(const QString& title, const QString& signature = QString()) {
     auto* p = new QProcess;
     p->setProcessChannelMode(QProcess::ForwardedChannels);
-    p->start(QCoreApplication::applicationFilePath(), {QStringLiteral("--probe-window"), title});
+    QStringList args{QStringLiteral("--probe-window"), title};
+    if (!signature.isEmpty()) args << QStringLiteral("--signature") << signature;
+    p->start(QCoreApplication::applicationFilePath(), args);
     return p;
 }
 
@@ -115,15 +119,30 @@ TEST(KXProcessOnDesktop, LaunchFrontSwitchAndEndAreAnnounced) {
     EXPECT_NE(KXProcess::processWithSerialNumber(p->serialNumber()), p);
 }
 
-TEST(KXProcessOnDesktop, QuitEndsAWindowedProcess) {
+TEST(KXProcessOnDesktop, CreatorCodeEventsAndQuit) {
     ProcessChanges changes;
     KXProcess::startWatching();
-    std::unique_ptr<QProcess> probe(startProbe(QStringLiteral("probe two")));
+    // No desktop entry names the probe here.
+    QFile::remove(qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/applications/org.runebox.Probe.desktop"));
+    kx::DesktopEntries::resetShared();
+    std::unique_ptr<QProcess> probe(startProbe(QStringLiteral("probe two"), QStringLiteral("PrBe")));
     ASSERT_TRUE(probe->waitForStarted());
     const int pid = int(probe->processId());
     ASSERT_TRUE(changes.waitFor(QStringLiteral("started"), pid));
     auto p = KXProcess::processWithPID(pid);
     ASSERT_TRUE(p);
+    // Found by its creator code; without a desktop entry it hashes by that code.
+    ASSERT_TRUE(rbxtest::waitFor([&] { return KXProcess::processWithSignatureString(QStringLiteral("PrBe")) == p; }, 15000));
+    EXPECT_EQ(p->identifier(), QString());
+    EXPECT_EQ(p->signatureString(), QStringLiteral("PrBe"));
+    EXPECT_EQ(p->hashString(),
+              QString::fromLatin1(QCryptographicHash::hash("sig:PrBe", QCryptographicHash::Md5).toHex()));
+    // Events to the process: answered, not handled, and sent without waiting.
+    constexpr quint32 RbxC = fourcc::make('R', 'b', 'x', 'C');
+    EXPECT_EQ(p->sendAppleEventClass(RbxC, fourcc::make('p', 'i', 'n', 'g'), 5.0), 0);
+    EXPECT_EQ(p->sendAppleEventClass(RbxC, fourcc::make('n', 'o', 'n', 'e'), 5.0), -1708);
+    EXPECT_EQ(p->sendAppleEventClass(RbxC, fourcc::make('p', 'i', 'n', 'g')), 0);
+    EXPECT_EQ(p->sendAppleEventClass(RbxC, fourcc::make('p', 'i', 'n', 'g'), QStringLiteral("text")), 0);
     EXPECT_TRUE(p->quitRunningApplicationWithTimeout(4.0));
     EXPECT_TRUE(changes.waitFor(QStringLiteral("ended"), pid));
     probe->waitForFinished();

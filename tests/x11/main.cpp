@@ -1,6 +1,9 @@
 // Test main for the end-to-end tests: a GUI application on the session's real X
 // server (x11-session starts Xvfb, a window manager and a private session bus).
 #include "common/TestEnvironment.h"
+#include "platform/dbus/AppleEventBridge.h"
+#include "platform/dbus/FourCharCode.h"
+#include "platform/dbus/SignatureNames.h"
 
 #include <QApplication>
 #include <QWidget>
@@ -14,6 +17,16 @@ static int runProbeWindow(int argc, char** argv) {
     qputenv("QT_XCB_GL_INTEGRATION", "none");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("RuneboxProbe"));
+    // `--signature ABCD`: owns that creator code's bus name and answers 'RbxC'/'ping'.
+    if (argc >= 5 && std::strcmp(argv[3], "--signature") == 0) {
+        const auto code = fourcc::fromText(QString::fromLatin1(argv[4]));
+        AppleEventBridge::shared().exportOn();
+        AppleEventBridge::shared().setHandler(fourcc::make('R', 'b', 'x', 'C'), fourcc::make('p', 'i', 'n', 'g'),
+                                              [](const appleevent::Event&) {
+                                                  return QVariantMap{{QStringLiteral("----"), QStringLiteral("pong")}};
+                                              });
+        if (code) appleevent::registerSignature(*code);
+    }
     QWidget w;
     w.setWindowTitle(QString::fromLocal8Bit(argv[2]));
     w.resize(240, 120);

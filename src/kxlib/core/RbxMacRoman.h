@@ -1,7 +1,7 @@
 #pragma once
 // Conversion between Mac OS Roman codes and Unicode without asking the platform (the
-// version of the mapping with the euro sign at 0xDB and the Apple logo at 0xF0, which
-// is U+F8FF here).
+// version of the mapping with the euro sign at 0xDB and U+F8FF, a private-use
+// character, at 0xF0).
 
 #include <cstdint>
 

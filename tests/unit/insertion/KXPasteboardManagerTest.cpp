@@ -1,6 +1,7 @@
 #include "insertion/KXPasteboardManager.h"
 #include "MemoryClipboard.h"
 #include "common/TestEnvironment.h"
+#include "kxlib/KXDefaults.h"
 #include "kxlib/core/Log.h"
 
 #include <QElapsedTimer>
@@ -258,4 +259,20 @@ TEST_F(Fixture, DelayedRestoreIsDroppedWhenTheClipboardChanges) {
     clip->userCopies({{"UTF8_STRING", Data{"theirs", {}, 8}}});
     rbxtest::spinEventLoop(150);
     EXPECT_EQ(clip->fetchText(), QStringLiteral("theirs"));
+}
+
+TEST(KXPasteboardManagerSettings, ReadsTheSettingsStoreWhenNoReaderIsGiven) {
+    auto clip = std::make_shared<MemoryClipboard>();
+    clip->userCopies({{"UTF8_STRING", Data{"user", {}, 8}}});
+    KXPasteboardManager mgr(clip);
+    KXDefaults::userDefaults().setBool(false, QStringLiteral("KXPasteboardSavingEnabled"));
+    mgr.addString(QStringLiteral("x"), QStringLiteral("UTF8_STRING"));
+    mgr.publishAndRestoreAfter(0.05, 0.1);
+    EXPECT_FALSE(mgr.restorePending());
+    KXDefaults::userDefaults().removeObjectForKey(QStringLiteral("KXPasteboardSavingEnabled"));
+    KXDefaults::userDefaults().setDouble(0.5, QStringLiteral("KXPasteboardRestoreExtraDelay"));
+    mgr.publishAndRestoreAfter(0.05, 0.1);
+    EXPECT_TRUE(mgr.restorePending());
+    EXPECT_DOUBLE_EQ(mgr.restoreDelay(), 0.55);
+    KXDefaults::userDefaults().removeObjectForKey(QStringLiteral("KXPasteboardRestoreExtraDelay"));
 }

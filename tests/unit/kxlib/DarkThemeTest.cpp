@@ -28,6 +28,7 @@ QString privateBusAddress() {
     static QString address;
     if (daemon) return address;
     daemon = new QProcess;
+    daemon->setStandardErrorFile(QProcess::nullDevice());
     if (!QFileInfo(QStringLiteral("/usr/bin/dbus-daemon")).isExecutable()) return address;
     daemon->start(QStringLiteral("/usr/bin/dbus-daemon"),
                   {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});

@@ -64,6 +64,17 @@ TEST(KXLoopThread, NothingIsDeliveredAfterStop) {
     EXPECT_EQ(recorder->received(), QStringList{QStringLiteral("before")});
 }
 
+TEST(KXLoopThread, ReleasingTheLoopDeliversWhatWasAlreadySent) {
+    auto recorder = std::make_shared<Recorder>();
+    {
+        KXLoopThread loop(recorder);
+        ASSERT_TRUE(rbxtest::waitFor([&] { return loop.isReady(); }));
+        for (int i = 0; i < 50; ++i) loop.sendMessage(QString::number(i));
+    }
+    ASSERT_EQ(recorder->received().size(), 50);
+    EXPECT_EQ(recorder->received().last(), QStringLiteral("49"));
+}
+
 TEST(KXLoopThread, StoppingBeforeTheCheckInEndsTheThread) {
     kx::LogCapture log;
     auto recorder = std::make_shared<Recorder>();

@@ -3,6 +3,7 @@
 #include "common/TestEnvironment.h"
 #include "kxlib/KXProcess.h"
 #include "kxlib/ProcFs.h"
+#include "kxlib/core/Bundle.h"
 #include "kxlib/core/Log.h"
 
 #include <QCryptographicHash>
@@ -77,10 +78,17 @@ TEST(KXProcess, VersionComparison) {
     EXPECT_FALSE(KXProcess::versionIsAtLeast(QStringLiteral("2.6.9"), QStringLiteral("2.7.3")));
     EXPECT_TRUE(KXProcess::versionIsAtLeast(QStringLiteral("2.7.0"), QStringLiteral("2.7")));
     EXPECT_TRUE(KXProcess::versionIsAtLeast(QString(), QString()));
+    // Our own version, name and identifier come from the bundle.
     auto me = KXProcess::currentProcess();
-    EXPECT_EQ(me->version(), QStringLiteral("1.0"));
-    EXPECT_EQ(me->majorVersionNumber(), 1);
+    EXPECT_EQ(me->version(), kx::Bundle::shortVersionString());
+    EXPECT_EQ(me->majorVersionNumber(), kx::Bundle::shortVersionString().section(QLatin1Char('.'), 0, 0).toInt());
     EXPECT_TRUE(me->isAtLeastVersion(QStringLiteral("0.9")));
+    EXPECT_EQ(me->identifier(), kx::Bundle::bundleIdentifier());
+    EXPECT_EQ(me->displayName(), kx::Bundle::bundleName());
+    EXPECT_EQ(me->infoDictionary().value(QStringLiteral("CFBundleIdentifier")).toString(), kx::Bundle::bundleIdentifier());
+    // Another program has no version of its own to tell.
+    Child c(QStringLiteral("sleep"), {QStringLiteral("30")});
+    EXPECT_EQ(KXProcess::processWithPID(c.pid())->version(), QStringLiteral("1.0"));
 }
 
 TEST(KXProcess, IdentifierLookupAndHashByName) {

@@ -1,0 +1,174 @@
+// KXAppSettings: the merged dictionary, the settings of a process and their readers.
+
+#include "kxlib/KXAppSettings.h"
+
+#include "kxlib/KXDefaults.h"
+#include "kxlib/KXUtilities.h"
+#include "kxlib/core/Bundle.h"
+#include "kxlib/core/FoundationValues.h"
+#include "kxlib/core/KXAppSupport.h"
+#include "kxlib/core/Log.h"
+#include "kxlib/core/Plist.h"
+
+#include <QProcess>
+#include <QStandardPaths>
+
+namespace {
+
+struct State {
+    std::optional<QVariantMap> merged;
+    QString suffix;
+    std::shared_ptr<KXAppSettings> front;
+};
+
+State& state() {
+    static State s;
+    return s;
+}
+
+QVariant userSetting(const QString& key) { return KXDefaults::userDefaults().objectForKey(key); }
+
+void speak(const QString& text) {
+    const QString say = QStandardPaths::findExecutable(QStringLiteral("spd-say"));
+    if (!say.isEmpty() && QProcess::startDetached(say, {text})) return;
+    kx::log(QStringLiteral("speak: %1").arg(text));
+}
+
+} // namespace
+
+QString KXAppSettings::settingsFolder() { return KXAppSupport::makeSupportSubfolder(QStringLiteral("Application Settings")); }
+
+QVariantMap KXAppSettings::appSettingsDictionary() {
+    State& s = state();
+    if (!s.merged) {
+        QVariantMap bundle;
+        const QString path = kx::Bundle::pathForResource(QStringLiteral("AppSettings"), QStringLiteral("plist"));
+        const kx::plist::Result r = path.isEmpty() ? kx::plist::Result{QVariant(), QStringLiteral("missing")}
+                                                   : kx::plist::readFile(path);
+        if (r.ok() && kx::ns::isDictionary(r.value))
+            bundle = r.value.toMap();
+        else
+            kx::log(QStringLiteral("*** Could not read AppSettings."));
+        s.merged = mergeSettings(bundle, settingsFolder(), kx::Bundle::bundleVersion());
+        s.suffix = systemSuffix(*s.merged, KXUtilities::systemVersionString());
+    }
+    return *s.merged;
+}
+
+void KXAppSettings::reloadSettings() {
+    State& s = state();
+    s.merged.reset();
+    s.front.reset();
+    appSettingsDictionary();
+}
+
+std::shared_ptr<KXAppSettings> KXAppSettings::settingsForFrontApplication() {
+    State& s = state();
+    const KXProcess::Ptr front = KXProcess::frontProcess();
+    const bool same = s.front && ((front && s.front->m_process && s.front->m_process->isSameProcess(*front)) ||
+                                  (!front && !s.front->m_process));
+    if (!same) {
+        s.front = front ? std::make_shared<KXAppSettings>(front) : std::make_shared<KXAppSettings>(ProcessFacts{});
+        if (s.front->m_settings.contains(QStringLiteral("log"))) kx::log(s.front->description());
+    }
+    return s.front;
+}
+
+void KXAppSettings::resetForTesting() {
+    state() = State{};
+    resetUpdateClock();
+}
+
+// ---- instances
+
+KXAppSettings::ProcessFacts KXAppSettings::ProcessFacts::of(KXProcess& p) {
+    ProcessFacts f;
+    f.identifier = p.identifier();
+    f.signature = p.signatureString();
+    f.name = p.name();
+    f.platform = p.platform();
+    f.version = p.version();
+    f.majorVersion = p.majorVersionNumber();
+    return f;
+}
+
+KXAppSettings::KXAppSettings(const KXProcess::Ptr& process) : m_process(process) {
+    if (process) m_facts = ProcessFacts::of(*process);
+    loadSettings();
+}
+
+KXAppSettings::KXAppSettings(const ProcessFacts& facts) : m_facts(facts) { loadSettings(); }
+
+void KXAppSettings::loadSettings() {
+    const QVariantMap merged = appSettingsDictionary();
+    m_settings = computeSettings(merged, m_facts, state().suffix);
+    if (const QVariant say = m_settings.value(QStringLiteral("speak")); say.isValid())
+        speak(kx::ns::description(say));
+}
+
+QString KXAppSettings::description() const {
+    const QString id = m_facts.identifier.isEmpty() ? QString() : QStringLiteral("; ") + m_facts.identifier;
+    return QStringLiteral("settings for %1 V%2 (%3%4): %5")
+        .arg(m_facts.name, m_facts.version, m_facts.signature, id, kx::ns::description(m_settings));
+}
+
+QVariant KXAppSettings::objectForKey(const QString& key) const {
+    const QVariant v = m_settings.value(key);
+    if (!kx::ns::isString(v)) return v;
+    const QString s = v.toString();
+    if (!s.startsWith(QLatin1String("$(")) || !s.endsWith(QLatin1Char(')')) || s.size() < 3) return v;
+    // "$(key)" or "$(key)(default)"
+    const QString inner = s.mid(2, s.size() - 3);
+    const qsizetype split = inner.indexOf(QLatin1String(")("));
+    const QString userKey = split >= 0 ? inner.left(split) : inner;
+    const QVariant user = userSetting(userKey);
+    if (user.isValid()) return user;
+    if (split >= 0) return inner.mid(split + 2);
+    return {};
+}
+
+QString KXAppSettings::stringForKey(const QString& key) const {
+    const QVariant v = objectForKey(key);
+    return v.isValid() ? kx::ns::description(v) : QString();
+}
+
+bool KXAppSettings::boolForKey(const QString& key, bool ifAbsent) const {
+    const QVariant v = objectForKey(key);
+    return v.isValid() ? parseFlag(v) : ifAbsent;
+}
+
+int KXAppSettings::intForKey(const QString& key, int ifAbsent) const {
+    const QVariant v = objectForKey(key);
+    return kx::ns::hasNumberValue(v) ? kx::ns::intValue(v) : ifAbsent;
+}
+
+float KXAppSettings::floatForKey(const QString& key, float ifAbsent) const {
+    const QVariant v = objectForKey(key);
+    return kx::ns::hasNumberValue(v) ? kx::ns::floatValue(v) : ifAbsent;
+}
+
+int KXAppSettings::intForKey(const QString& key, const QString& minimumKey, int ifAbsent) const {
+    const QVariant user = userSetting(key);
+    if (kx::ns::hasNumberValue(user)) return kx::ns::intValue(user);
+    int v = intForKey(key, ifAbsent);
+    if (!minimumKey.isEmpty()) {
+        const QVariant top = appSettingsDictionary().value(minimumKey);
+        if (kx::ns::hasNumberValue(top)) v = std::max(v, kx::ns::intValue(top));
+        const QVariant userMin = userSetting(minimumKey);
+        if (kx::ns::hasNumberValue(userMin)) v = std::max(v, kx::ns::intValue(userMin));
+    }
+    return v;
+}
+
+float KXAppSettings::floatForKey(const QString& key, const QString& minimumKey, float ifAbsent) const {
+    const QVariant user = userSetting(key);
+    if (kx::ns::hasNumberValue(user)) return kx::ns::floatValue(user);
+    float v = floatForKey(key, ifAbsent);
+    if (!minimumKey.isEmpty()) {
+        const QVariant top = appSettingsDictionary().value(minimumKey);
+        if (kx::ns::hasNumberValue(top)) v = std::max(v, kx::ns::floatValue(top));
+        const QVariant userMin = userSetting(minimumKey);
+        if (kx::ns::hasNumberValue(userMin)) v = std::max(v, kx::ns::floatValue(userMin));
+    }
+    return v;
+}

@@ -1,0 +1,235 @@
+// KXAppSettings: the rules — merging the files, the system suffix, the lookup of an
+// application's entry, flags, and the text of a settings file.
+
+#include "kxlib/KXAppSettings.h"
+
+#include "kxlib/KXUtilities.h"
+#include "kxlib/core/DictionaryExtensions.h"
+#include "kxlib/core/FoundationValues.h"
+#include "kxlib/core/Log.h"
+#include "kxlib/core/Plist.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+namespace {
+
+const QString OrNewer = QStringLiteral("_or_newer");
+
+// Reads a settings file as a dictionary; nothing when it is unreadable or no dictionary.
+std::optional<QVariantMap> readDictionary(const QString& path) {
+    const kx::plist::Result r = kx::plist::readFile(path);
+    if (!r.ok() || !kx::ns::isDictionary(r.value)) return std::nullopt;
+    return r.value.toMap();
+}
+
+// The settings files of the folder and its subfolders, in name order; subfolders whose
+// name begins with "-" are skipped with everything in them.
+void collectFiles(const QString& folder, QStringList* out) {
+    QDir dir(folder);
+    const QFileInfoList entries =
+        dir.entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::DirsLast);
+    for (const QFileInfo& e : entries) {
+        if (e.isDir()) {
+            if (e.fileName().startsWith(QLatin1Char('-'))) {
+                kx::log(QStringLiteral("skip settings subfolder %1").arg(e.fileName()));
+                continue;
+            }
+            if (!e.isSymLink()) collectFiles(e.filePath(), out);
+            continue;
+        }
+        if (e.suffix() == QLatin1String("plist") && !e.fileName().startsWith(QLatin1String("autoupdate")))
+            out->append(e.filePath());
+    }
+}
+
+} // namespace
+
+QVariantMap KXAppSettings::mergeSettings(const QVariantMap& bundle, const QString& folder, const QString& appVersion) {
+    QVariantMap merged = bundle;
+    const QVariant pv = merged.value(QStringLiteral("pluginVersion"));
+    const int P = kx::ns::hasNumberValue(pv) ? kx::ns::intValue(pv) : 0;
+    if (folder.isEmpty()) return merged;
+
+    // The installed remote update for this version of the application.
+    QString V = appVersion;
+    if (V.endsWith(QLatin1Char('s'))) V.chop(1);
+    const QString autoupdate = folder + QStringLiteral("/autoupdate") + V + QStringLiteral(".plist");
+    if (QFileInfo(autoupdate).isFile()) {
+        if (const auto update = readDictionary(autoupdate)) {
+            kx::ns::addEntriesFromDictionary(merged, *update, true);
+            merged.insert(QStringLiteral("dynamicUpdateVersion"), V);
+        }
+    }
+
+    QStringList files;
+    collectFiles(folder, &files);
+    bool any = false;
+    for (const QString& path : std::as_const(files)) {
+        auto dict = readDictionary(path);
+        if (!dict) {
+            kx::log(QStringLiteral("cannot load application settings %1").arg(path));
+            continue;
+        }
+        const int number = P >= 1 ? kx::ns::intValue(dict->value(QStringLiteral("pluginVersion")))
+                                  : (kx::ns::boolValue(dict->value(QStringLiteral("override"))) ? 1 : 0);
+        const bool overrides = number >= P;
+        kx::log(QStringLiteral("app settings \"%1\" (over:%2 = %3>=%4): %5")
+                    .arg(QFileInfo(path).fileName())
+                    .arg(overrides ? 1 : 0)
+                    .arg(number)
+                    .arg(P)
+                    .arg(kx::ns::description(*dict)));
+        dict->remove(QStringLiteral("override"));
+        dict->remove(QStringLiteral("pluginVersion"));
+        kx::ns::addEntriesFromDictionary(merged, *dict, overrides);
+        any = true;
+    }
+    if (any) merged.remove(QStringLiteral("override"));
+    return merged;
+}
+
+QString KXAppSettings::systemSuffix(const QVariantMap& merged, const QString& systemVersion) {
+    const QVariant list = merged.value(QStringLiteral("OS_Versions"));
+    if (!kx::ns::isArray(list)) return {};
+    int n = 0;
+    for (const QVariant& v : list.toList())
+        if (kx::ns::isString(v) && KXUtilities::compareVersion(v.toString(), systemVersion) <= 0) ++n;
+    if (n < 1) return {};
+    return QStringLiteral("_%1").arg(n) + OrNewer;
+}
+
+void KXAppSettings::applySystemSuffix(QVariantMap& settings, const QString& suffix) {
+    if (suffix.isEmpty()) return;
+    // QVariantMap keeps its keys in ascending order; higher numbers come later and win.
+    const QStringList keys = settings.keys();
+    for (const QString& key : keys) {
+        if (!key.endsWith(OrNewer) || key.size() < 11) continue;
+        if (key.right(11).compare(suffix) > 0) continue;
+        settings.insert(key.left(key.size() - 11), settings.value(key));
+    }
+}
+
+QStringList KXAppSettings::lookupCandidates(const ProcessFacts& f) {
+    QStringList out;
+    // a. the identifier (Java applications by their main class's package)
+    QString id = f.identifier;
+    const qsizetype java = id.indexOf(QLatin1String(".java"), 0, Qt::CaseInsensitive);
+    if (java >= 0) {
+        const qsizetype dot = id.indexOf(QLatin1Char('.'), java + 5);
+        if (dot >= 0) id = QStringLiteral("Java.") + id.mid(dot + 1);
+    }
+    if (f.signature == QLatin1String("????") && id.isEmpty()) id = f.name;
+    if (!id.isEmpty()) {
+        out << id;
+        // b. patterns: com.a.b gives com.a.*, then com.*
+        QStringList parts = id.split(QLatin1Char('.'));
+        while (parts.size() > 1) {
+            parts.removeLast();
+            out << parts.join(QLatin1Char('.')) + QStringLiteral(".*");
+        }
+    }
+    // c. the creator code
+    if (!f.signature.isEmpty()) out << f.signature;
+    if (!f.name.isEmpty()) {
+        // d. the program name
+        out << QLatin1Char('/') + f.name;
+        // e. name prefixes, cut after each earlier run of letters and digits
+        out << QLatin1Char('/') + f.name + QLatin1Char('*');
+        static const QRegularExpression run(QStringLiteral("[\\p{L}\\p{N}]+"));
+        QList<qsizetype> ends;
+        auto it = run.globalMatch(f.name);
+        while (it.hasNext()) ends << it.next().capturedEnd();
+        for (qsizetype i = ends.size() - 1; i >= 0; --i) {
+            if (ends.at(i) >= f.name.size()) continue;
+            out << QLatin1Char('/') + f.name.left(ends.at(i)) + QLatin1Char('*');
+        }
+    }
+    out.removeDuplicates();
+    return out;
+}
+
+QVariantMap KXAppSettings::computeSettings(const QVariantMap& merged, const ProcessFacts& f, const QString& suffix) {
+    // 1. the platform's base
+    QVariant base = merged.value(f.platform);
+    if (!kx::ns::isDictionary(base) && f.platform == QLatin1String("Java")) base = merged.value(QStringLiteral("Carbon"));
+    if (!kx::ns::isDictionary(base)) base = merged.value(QStringLiteral("default"));
+    QVariantMap settings = kx::ns::dictionaryOrEmpty(base);
+    applySystemSuffix(settings, suffix);
+
+    // 2. + 3. the application's entry
+    for (const QString& key : lookupCandidates(f)) {
+        const auto it = merged.constFind(key);
+        if (it == merged.constEnd()) continue;
+        if (kx::ns::isDictionary(*it)) {
+            kx::ns::addEntriesFromDictionary(settings, it->toMap(), true);
+        } else if (kx::ns::isArray(*it)) {
+            for (const QVariant& element : it->toList()) {
+                if (!kx::ns::isDictionary(element)) continue;
+                const QVariantMap e = element.toMap();
+                if (kx::ns::intValue(e.value(QStringLiteral("version"))) <= f.majorVersion) {
+                    kx::ns::addEntriesFromDictionary(settings, e, true);
+                    break;
+                }
+            }
+        }
+        break;
+    }
+
+    // 4.
+    applySystemSuffix(settings, suffix);
+    settings.removeIf([](const QVariantMap::iterator& e) {
+        return kx::ns::isString(e.value()) &&
+               (e.value().toString().isEmpty() || e.value().toString() == QLatin1String("none"));
+    });
+    return settings;
+}
+
+bool KXAppSettings::parseFlag(const QVariant& v) {
+    if (!v.isValid() || v.isNull()) return false;
+    if (kx::ns::isString(v)) {
+        const QString s = v.toString();
+        if (s == QLatin1String("no") || s == QLatin1String("false")) return false;
+        if (s == QLatin1String("yes") || s == QLatin1String("true")) return true;
+    }
+    return kx::ns::hasNumberValue(v) && kx::ns::intValue(v) != 0;
+}
+
+bool KXAppSettings::isSafeSettingsName(const QString& name) {
+    if (name.isEmpty() || name.startsWith(QLatin1Char('.')) || name.contains(QLatin1Char('/'))) return false;
+    if (name.size() > 200) return false;
+    for (QChar c : name)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F || c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
+            return false;
+    return true;
+}
+
+QString KXAppSettings::settingsFileText(const QVariant& pluginVersion, const QString& signature, const QString& name,
+                                        const QVariantMap& settings) {
+    auto quoted = [](const QString& s) { return kx::plist::writeOpenStep(QVariant(s)).trimmed(); };
+    QString text = QStringLiteral("{\r\tpluginVersion = %1;\r\t%2 = { // %3\r")
+                       .arg(kx::ns::intValue(pluginVersion))
+                       .arg(quoted(signature), name);
+    for (auto it = settings.cbegin(); it != settings.cend(); ++it)
+        text += QStringLiteral("\t\t\t%1 = %2;\r").arg(quoted(it.key()), quoted(kx::ns::stringOrEmpty(it.value())));
+    text += QStringLiteral("\t\t};\r}\r");
+    return text;
+}
+
+bool KXAppSettings::acceptsUpdate(const QVariantMap& merged, const QVariant& update) {
+    if (!kx::ns::isDictionary(update)) return false;
+    const QVariant fresh = update.toMap().value(QStringLiteral("dynamicUpdate"));
+    if (!fresh.isValid()) return false;
+    const QVariant installed = merged.value(QStringLiteral("dynamicUpdate"));
+    if (!installed.isValid()) {
+        kx::log(QStringLiteral("first dynamic update %1").arg(kx::ns::description(fresh)));
+        return true;
+    }
+    if (kx::ns::description(installed).compare(kx::ns::description(fresh)) < 0) {
+        kx::log(QStringLiteral("installing newer update %1").arg(kx::ns::description(fresh)));
+        return true;
+    }
+    return false;
+}

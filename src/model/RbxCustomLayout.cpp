@@ -1,0 +1,102 @@
+#include "kxlib/core/Log.h"
+#include "model/RbxFavGroupDescription.h"
+#include "model/RbxGroupDescription.h"
+#include "model/RbxLayout.h"
+#include "model/RbxRecentGroupDescription.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
+
+namespace {
+
+// Without units up to U+0020 at both ends.
+QString trimmed(const QString& s) {
+    qsizetype a = 0, b = s.size();
+    while (a < b && s.at(a).unicode() <= 0x20) ++a;
+    while (b > a && s.at(b - 1).unicode() <= 0x20) --b;
+    return s.mid(a, b - a);
+}
+
+std::optional<QString> readUtf8File(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+    const QByteArray bytes = file.readAll();
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = decoder(bytes);
+    if (decoder.hasError()) return std::nullopt;
+    return text;
+}
+
+bool isExactlyOther(const RbxGroupDescription& d) {
+    return d.otherDescription() && *d.otherDescription() == QLatin1String("OTHER");
+}
+
+} // namespace
+
+RbxCustomLayout::RbxCustomLayout(const QString& path)
+    : RbxGroupLayout(QFileInfo(path).completeBaseName()), path_(path) {}
+
+const RbxGroupLayout::DescriptionList& RbxCustomLayout::groupList() {
+    if (hasGroupList_) return groupList_;
+    hasGroupList_ = true;
+    groupList_.push_back(RbxFavGroupDescription::sharedFavorites());
+    groupList_.push_back(RbxRecentGroupDescription::sharedRecents());
+    const auto text = readUtf8File(path_);
+    if (!text) {
+        kx::log(QStringLiteral("could not read layout file %1 as UTF-8 text").arg(path_));
+        return groupList_;
+    }
+    for (auto& d : descriptionsFromText(*text)) groupList_.push_back(std::move(d));
+    return groupList_;
+}
+
+RbxGroupLayout::DescriptionList RbxCustomLayout::descriptionsFromText(const QString& fileText) {
+    QString text = fileText;
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(u'\r', u'\n');
+    const QStringList lines = text.split(u'\n');
+
+    DescriptionList kept;
+    qsizetype position = 0;
+    while (auto d = RbxGroupDescription::descriptionFromLines(lines, position)) {
+        const QString name = d->name();
+        if (name.isEmpty() || name.startsWith(u'-')) continue;
+        if (d->ranges().isEmpty() && !d->otherDescription()) continue;
+        kept.push_back(std::move(d));
+    }
+
+    bool anyDirective = false;
+    for (const auto& d : kept) anyDirective = anyDirective || d->otherDescription().has_value();
+    if (!anyDirective) return kept;
+
+    // The rest: every code point that no group without a directive lists.
+    kx::CharSet rest = kx::CharSet::fromRange(0x20, 0x10FFFF);
+    for (const auto& d : kept)
+        if (!d->otherDescription()) rest.subtract(d->characterSet());
+    for (const auto& d : kept) {
+        const auto& directive = d->otherDescription();
+        if (!directive || !directive->startsWith(QLatin1String("BLOCK-OTHER"))) continue;
+        const auto block = RbxLayout::unicodeGroupDescriptionWithName(trimmed(directive->mid(11)));
+        if (!block) continue;
+        const kx::CharSet part = block->characterSet().intersectionWith(rest);
+        d->addCharacterSet(part);
+        rest.subtract(part);
+    }
+    for (const auto& d : kept) {
+        if (isExactlyOther(*d)) {
+            d->addCharacterSet(rest);
+            break;
+        }
+    }
+
+    DescriptionList result;
+    for (auto& d : kept) {
+        if (d->otherDescription() && d->ranges().isEmpty()) {
+            kx::log(QStringLiteral("removing empty other group %1").arg(d->name()));
+            continue;
+        }
+        result.push_back(std::move(d));
+    }
+    return result;
+}

@@ -1,0 +1,52 @@
+#pragma once
+// Starts the probe application and talks to it over the session bus. Calls are made
+// asynchronously and waited for while our own event loop runs, so that our clipboard
+// owner keeps answering the probe meanwhile.
+
+#include "common/TestEnvironment.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusPendingCall>
+#include <QDBusPendingReply>
+#include <QProcess>
+#include <QVariantMap>
+
+class ProbeClient {
+public:
+    ProbeClient() {
+        process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process_.start(QStringLiteral(RUNEBOX_PROBE), {});
+        started_ = rbxtest::waitFor([] {
+            return QDBusConnection::sessionBus().interface()->isServiceRegistered(QStringLiteral("org.runebox.TestProbe"))
+                .value();
+        }, 15000);
+    }
+    ~ProbeClient() {
+        process_.terminate();
+        if (!process_.waitForFinished(3000)) process_.kill();
+    }
+    bool started() const { return started_; }
+
+    QVariant call(const QString& method, const QVariantList& args = {}, int timeoutMs = 15000) {
+        QDBusMessage m = QDBusMessage::createMethodCall(QStringLiteral("org.runebox.TestProbe"), QStringLiteral("/Probe"),
+                                                        QStringLiteral("org.runebox.TestProbe"), method);
+        m.setArguments(args);
+        QDBusPendingCall pending = QDBusConnection::sessionBus().asyncCall(m, timeoutMs);
+        rbxtest::waitFor([&pending] { return pending.isFinished(); }, timeoutMs + 1000);
+        const QDBusMessage reply = pending.reply();
+        return reply.arguments().value(0);
+    }
+    QString text() { return call(QStringLiteral("Text")).toString(); }
+    // Waits until the probe's text field holds `expected` (never a fixed sleep).
+    bool waitForText(const QString& expected, int timeoutMs = 10000) {
+        return rbxtest::waitFor([&] { return text() == expected; }, timeoutMs);
+    }
+    void setClipboard(const QVariantMap& items) { call(QStringLiteral("SetClipboard"), {items}); }
+    QByteArray clipboardData(const QString& type) { return call(QStringLiteral("ClipboardData"), {type}).toByteArray(); }
+
+private:
+    QProcess process_;
+    bool started_ = false;
+};

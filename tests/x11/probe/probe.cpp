@@ -1,0 +1,120 @@
+// runebox-probe: a small window for the end-to-end tests. It holds the keyboard focus
+// with a text field, records every key event it receives, pastes on Ctrl+V (the text
+// field's own paste), and answers on the session bus as "org.runebox.TestProbe" at
+// "/Probe":
+//   Text() -> s, Clear(), KeyEvents() -> as, Busy(i ms) (blocks its own thread after
+//   answering), SetClipboard(a{sv} mime type -> bytes), ClipboardFormats() -> as,
+//   ClipboardData(s mime type) -> ay, Activate(), CopyPasteNotices() -> as.
+// It also stands in for the clipboard utility with the creator code 'CoPa': it owns that
+// signature's bus name and records the events sent to it ("CoPa CONT <number>").
+#include <QApplication>
+#include <QClipboard>
+#include <QDBusConnection>
+#include <QDBusError>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QThread>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QWidget>
+#include <cstdio>
+
+class Probe : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.runebox.TestProbe")
+public:
+    explicit Probe(QLineEdit* field) : field_(field) {}
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress && watched == field_) {
+            auto* k = static_cast<QKeyEvent*>(event);
+            keyEvents_ << QStringLiteral("%1:%2:%3").arg(k->key()).arg(int(k->modifiers())).arg(k->text());
+        }
+        return false;
+    }
+
+public slots:
+    Q_SCRIPTABLE QString Text() { return field_->text(); }
+    Q_SCRIPTABLE void Clear() {
+        field_->clear();
+        keyEvents_.clear();
+    }
+    Q_SCRIPTABLE QStringList KeyEvents() { return keyEvents_; }
+    Q_SCRIPTABLE void Busy(int ms) {
+        QTimer::singleShot(0, [ms] { QThread::msleep(static_cast<unsigned long>(ms)); });
+    }
+    Q_SCRIPTABLE void SetClipboard(const QVariantMap& items) {
+        auto* mime = new QMimeData;
+        for (auto it = items.cbegin(); it != items.cend(); ++it) mime->setData(it.key(), it.value().toByteArray());
+        QGuiApplication::clipboard()->setMimeData(mime, QClipboard::Clipboard);
+    }
+    Q_SCRIPTABLE QStringList ClipboardFormats() {
+        const QMimeData* m = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
+        return m ? m->formats() : QStringList();
+    }
+    Q_SCRIPTABLE QByteArray ClipboardData(const QString& type) {
+        const QMimeData* m = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
+        return m ? m->data(type) : QByteArray();
+    }
+    Q_SCRIPTABLE void Activate() {
+        QWidget* w = field_->window();
+        w->raise();
+        w->activateWindow();
+        field_->setFocus();
+    }
+
+    Q_SCRIPTABLE QStringList CopyPasteNotices() { return notices_; }
+
+public:
+    QStringList notices_;
+
+private:
+    QLineEdit* field_;
+    QStringList keyEvents_;
+};
+
+// The events addressed to the clipboard utility.
+class AppleEvents : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.runebox.AppleEvents")
+public:
+    explicit AppleEvents(Probe* probe) : probe_(probe) {}
+public slots:
+    Q_SCRIPTABLE QVariantMap Send(const QString& eventClass, const QString& eventID, const QVariantMap& params) {
+        probe_->notices_ << QStringLiteral("%1 %2 %3").arg(eventClass, eventID, params.value(QStringLiteral("----")).toString());
+        return {};
+    }
+private:
+    Probe* probe_;
+};
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QWidget window;
+    window.setWindowTitle(QStringLiteral("runebox-probe"));
+    auto* field = new QLineEdit(&window);
+    auto* layout = new QVBoxLayout(&window);
+    layout->addWidget(field);
+    window.resize(400, 80);
+    Probe probe(field);
+    field->installEventFilter(&probe);
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.registerObject(QStringLiteral("/Probe"), &probe, QDBusConnection::ExportScriptableSlots) ||
+        !bus.registerService(QStringLiteral("org.runebox.TestProbe"))) {
+        std::fprintf(stderr, "runebox-probe: cannot register on the bus: %s\n",
+                     qPrintable(bus.lastError().message()));
+        return 1;
+    }
+    AppleEvents events(&probe);
+    if (!bus.registerObject(QStringLiteral("/AppleEvents"), &events, QDBusConnection::ExportScriptableSlots) ||
+        !bus.registerService(QStringLiteral("org.runebox.sig.x436f5061"))) {
+        std::fprintf(stderr, "runebox-probe: cannot stand in for the clipboard utility\n");
+        return 1;
+    }
+    window.show();
+    probe.Activate();
+    return app.exec();
+}
+
+#include "probe.moc"
