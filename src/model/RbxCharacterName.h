@@ -51,6 +51,9 @@ public:
     using List = RbxCharacterNameList;
     using SharedList = std::shared_ptr<const RbxCharacterNameList>;
 
+    // A ligature value of the current font (plane 11).
+    static constexpr bool isLigatureValue(char32_t c) { return c >= 0xB0000 && c <= 0xBFFFF; }
+
     // Group of the names read from "UnicodeNames.data".
     static constexpr std::uint16_t UnicodeGroup = 150;
     // A stated expanded size above this is refused as damaged (the real file expands to

@@ -6,8 +6,7 @@
 #include "kxlib/core/Log.h"
 #include "kxlib/core/Types.h"
 #include "model/CharacterNameState.h"
-#include "model/ModelSettings.h"
-#include "model/NameSequences.h"
+#include "kxlib/RbxDefaults.h"
 
 #include <QElapsedTimer>
 #include <algorithm>
@@ -38,7 +37,7 @@ void RbxCharacterName::flushNames() { state().list.reset(); }
 
 void RbxCharacterName::readCharacterNames() {
     rbx::names::State& s = state();
-    const bool logTimes = rbx::names::logCharacterNameTimes();
+    const bool logTimes = RbxDefaults::userDefaults().boolForKey(rbx::key::charNames);
     QElapsedTimer timer;
     timer.start();
     if (s.cacheWritten) {
@@ -82,7 +81,7 @@ std::optional<RbxCharacterName> RbxCharacterName::rbxCharacterNameForCharacter(c
 }
 
 QString RbxCharacterName::nameOfCharacter(char32_t c) {
-    if (rbx::names::isLigatureValue(c)) return QStringLiteral("");
+    if (isLigatureValue(c)) return QStringLiteral("");
     const std::optional<RbxCharacterName> n = rbxCharacterNameForCharacter(c);
     return n ? n->name_ : QStringLiteral("");
 }

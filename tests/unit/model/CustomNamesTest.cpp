@@ -64,6 +64,7 @@ TEST(CustomNameLine, EntriesNeverReachIntoTheNextLine) {
 }
 
 TEST(CustomNameLine, BracketedSequencesNameTheirVirtualCharacter) {
+    namefix::EmojiPictures emoji;
     // The keycap of 1 pasted as text, and as a list of numbers.
     auto e = oneEntry("[1\xe2\x83\xa3] keycap one");
     ASSERT_TRUE(e);
