@@ -136,6 +136,11 @@ public:
     static List namesFromCacheData(const QByteArray& data);
     // Writes the current list to the cache (atomically); false when it failed.
     static bool saveCachedNames();
+    // Writes a list to a cache file (atomically); any thread.
+    static bool writeCacheFile(const List& names, const QString& path);
+    // Whether the cache of this process is written (the first loading writes it in the
+    // background); until then a new loading reads the data file again.
+    static bool isCacheWritten();
     static List readCachedNames();
 
     // Binary search by code point; nothing when absent.
@@ -209,6 +214,8 @@ public:
     static void resetForTesting();
 
 private:
+    static void startCacheWrite(bool logTimes);
+
     char32_t ch_ = 0;
     std::uint16_t letter_ = 0;
     std::uint16_t group_ = 0;

@@ -262,6 +262,8 @@ TEST(CharacterNameList, LoadsOnFirstUseAndLooksUp) {
     EXPECT_FALSE(RbxCharacterName::rbxCharacterNameForCharacter(66));
     EXPECT_EQ(RbxCharacterName::nameOfCharacter(0xB0000), QStringLiteral(""));
     EXPECT_EQ(RbxCharacterName::fullNameOfCharacter(65), QStringLiteral("LATIN CAPITAL LETTER A"));
+    // The cache is written in the background.
+    EXPECT_TRUE(rbxtest::waitFor(RbxCharacterName::isCacheWritten));
     EXPECT_TRUE(QFileInfo::exists(namefix::supportFile(QStringLiteral("Cache/names"))));
 }
 
@@ -270,6 +272,7 @@ TEST(CharacterNameList, AfterAFlushNamesComeFromTheCache) {
     bundle.writeNames(record(65, 'A', "LATIN CAPITAL LETTER A"));
     EXPECT_EQ(RbxCharacterName::nameOfCharacter(65), QStringLiteral("LATIN CAPITAL LETTER A"));
     const RbxCharacterName::SharedList before = RbxCharacterName::allNames();
+    ASSERT_TRUE(rbxtest::waitFor(RbxCharacterName::isCacheWritten));
 
     // The data file changes and the cache is replaced behind the list's back: after a
     // flush the cache's names appear, the data file is not read again.
@@ -287,11 +290,13 @@ TEST(CharacterNameList, ACacheThatLostNamesIsRebuilt) {
     namefix::ScratchBundle bundle;
     bundle.writeNames(record(65, 'A', "LATIN CAPITAL LETTER A") + record(66, 'B', "LATIN CAPITAL LETTER B"));
     EXPECT_EQ(RbxCharacterName::allNames()->size(), 2u);
+    ASSERT_TRUE(rbxtest::waitFor(RbxCharacterName::isCacheWritten));
     QFile::remove(RbxCharacterName::cachedNamesPath());
     RbxCharacterName::flushNames();
     kx::LogCapture log;
     EXPECT_EQ(RbxCharacterName::nameOfCharacter(66), QStringLiteral("LATIN CAPITAL LETTER B"));
     EXPECT_TRUE(log.contains(QStringLiteral("character name cache damaged")));
+    EXPECT_TRUE(rbxtest::waitFor(RbxCharacterName::isCacheWritten));
     EXPECT_TRUE(QFileInfo::exists(RbxCharacterName::cachedNamesPath()));
 }
 
@@ -387,6 +392,7 @@ TEST(CharacterNameList, TimesAreLoggedWhenAsked) {
     bundle.writeNames(record(65, 'A', "LATIN CAPITAL LETTER A"));
     kx::LogCapture log;
     RbxCharacterName::allNames();
+    ASSERT_TRUE(rbxtest::waitFor(RbxCharacterName::isCacheWritten));
     RbxCharacterName::flushNames();
     RbxCharacterName::allNames();
     const QStringList lines = log.lines();

@@ -156,6 +156,7 @@ TEST(CustomNameFolders, BothFoldersAreMergedIntoTheList) {
     EXPECT_EQ(RbxCharacterName::allNames()->size(), 4u);
 
     // Cached with the merged names.
+    ASSERT_TRUE(rbxtest::waitFor(RbxCharacterName::isCacheWritten));
     RbxCharacterName::flushNames();
     EXPECT_EQ(RbxCharacterName::nameOfCharacter(0x1F600), QStringLiteral("GRINNING FACE; smile"));
 }
