@@ -331,3 +331,16 @@ TEST_F(FontListTest, PrefetchRunsOnceAtATimeAndStopsOnFontChanges) {
         EXPECT_TRUE(log.contains(QStringLiteral("prefetching collections done")));
     }
 }
+
+TEST_F(FontListTest, OlderRecentFontNamesBecomeFamilies) {
+    RbxDefaults& defaults = RbxDefaults::userDefaults();
+    setRecentFamilies({});
+    defaults.setObject(QVariant(QStringList{QStringLiteral("RbxSerif-Bold"), QStringLiteral("No-Such-Font"),
+                                            QStringLiteral("RbxMono-Regular"), QStringLiteral("RbxSerif-Book")}),
+                       QStringLiteral("recentFonts"));
+    RbxFontList::resetForTesting();
+    list().filterRecentFamiliesMatchingName(QString());
+    EXPECT_EQ(shownNames(), QStringList({QStringLiteral("Rbx Serif"), QStringLiteral("Rbx Mono")}));
+    EXPECT_EQ(defaults.objectForKey(QStringLiteral("recentFontsV2")).toStringList(),
+              QStringList({QStringLiteral("Rbx Serif"), QStringLiteral("Rbx Mono")}));
+}
