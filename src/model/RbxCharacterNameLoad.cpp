@@ -72,11 +72,12 @@ std::optional<RbxCharacterName> RbxCharacterName::rbxCharacterNameForCharacter(c
 }
 
 std::optional<RbxCharacterName> RbxCharacterName::rbxCharacterNameForCharacter(char32_t c) {
+    // Loading the list also reads the private-use names of the custom name files.
+    const SharedList list = allNames();
     if (kx::isPrivateUse(c)) {
         if (const std::shared_ptr<const List> pua = puaNamesOfCurrentFont())
             if (std::optional<RbxCharacterName> n = rbxCharacterNameForCharacter(c, *pua)) return n;
     }
-    const SharedList list = allNames();
     return rbxCharacterNameForCharacter(c, *list);
 }
 

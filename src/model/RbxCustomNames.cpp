@@ -181,7 +181,15 @@ void RbxCharacterName::mergeNames(List& names) {
     }
 }
 
+namespace {
+// The private-use lists come with the first loading of the name list.
+void ensureCustomNamesRead() {
+    if (!rbx::names::state().list && !rbx::names::state().cacheWritten) RbxCharacterName::allNames();
+}
+} // namespace
+
 std::shared_ptr<const RbxCharacterName::List> RbxCharacterName::puaNamesOfFamily(const QString& family) {
+    ensureCustomNamesRead();
     return rbx::names::state().puaLists.value(family);
 }
 
@@ -191,6 +199,7 @@ std::shared_ptr<const RbxCharacterName::List> RbxCharacterName::puaNamesOfCurren
 }
 
 QStringList RbxCharacterName::familiesWithPuaNames() {
+    ensureCustomNamesRead();
     QStringList families = rbx::names::state().puaLists.keys();
     families.sort(Qt::CaseInsensitive);
     return families;
