@@ -1,0 +1,128 @@
+#include "table/widgets/RbxCellText.h"
+
+#include "kxlib/gui/KXLayoutManager.h"
+#include "model/FontExtensions.h"
+#include "platform/fonts/FontFace.h"
+#include "table/core/RbxTools.h"
+#include "table/widgets/RbxQtFonts.h"
+
+#include <QTextLayout>
+
+namespace {
+
+// Beyond this many texts the cache starts afresh (a long scroll through all of Unicode).
+constexpr int MaxEntries = 60000;
+
+bool onlyMissingGlyphs(const QList<QGlyphRun>& runs) {
+    bool any = false;
+    for (const QGlyphRun& run : runs)
+        for (quint32 g : run.glyphIndexes()) {
+            if (g != 0) return false;
+            any = true;
+        }
+    return any;
+}
+
+} // namespace
+
+void RbxCellTextCache::setFonts(const rbx::Font& font, const rbx::Font& emojiFont) {
+    if (font == font_ && emojiFont == emojiFont_) return;
+    if (!(font == font_)) {
+        font_ = font;
+        raw_ = rbx::qt::rawFont(font);
+        textFont_ = rbx::qt::textFont(font);
+    }
+    if (!(emojiFont == emojiFont_)) {
+        emojiFont_ = emojiFont;
+        emojiTextFont_ = rbx::qt::textFont(emojiFont);
+    }
+    cache_.clear();
+}
+
+const RbxCellText& RbxCellTextCache::text(char32_t c, Kind kind) {
+    const quint64 key = (quint64(kind) << 32) | quint64(c);
+    auto it = cache_.constFind(key);
+    if (it != cache_.constEnd()) return *it;
+    if (cache_.size() >= MaxEntries) cache_.clear();
+    RbxCellText t;
+    if (RbxTools::isLigatureCharacter(c) && kind != Kind::Emoji) t = layOutGlyphs(c);
+    else if (kind == Kind::Glyphs) t = layOutGlyphs(c);
+    else t = layOutText(c, kind == Kind::Emoji ? emojiTextFont_ : textFont_);
+    t.hasInk = !KXLayoutManager::inkBounds(t.runs).isEmpty();
+    return *cache_.insert(key, std::move(t));
+}
+
+std::uint32_t RbxCellTextCache::glyphForCharacter(char32_t c) const {
+    if (!font_) return 0;
+    const QString s = RbxTools::stringWithCharacter(c);
+    if (RbxTools::isLigatureCharacter(c)) return rbx::font::glyphForString(font_, s);
+    return RbxTools::virtualCharacters().numberOfParts(c) > 1 ? rbx::font::glyphForString(font_, s)
+                                                             : rbx::font::glyphForCharacter(font_, c);
+}
+
+RbxCellText RbxCellTextCache::layOutGlyphs(char32_t c) const {
+    RbxCellText t;
+    if (!font_ || !raw_.isValid()) return t;
+    const QString s = RbxTools::stringWithCharacter(c);
+    if (s.isEmpty()) return t;
+    QList<quint32> glyphs;
+    QList<QPointF> positions;
+    double x = 0;
+    const std::uint32_t single = RbxTools::isLigatureCharacter(c) || RbxTools::virtualCharacters().numberOfParts(c) > 1
+                                     ? rbx::font::glyphForString(font_, s)
+                                     : rbx::font::glyphForCharacter(font_, c);
+    if (single != 0) {
+        glyphs = {single};
+        positions = {QPointF(0, 0)};
+        const QList<QPointF> adv = raw_.advancesForGlyphIndexes(glyphs);
+        x = adv.isEmpty() ? 0 : adv.first().x();
+    } else {
+        // A sequence that does not become one glyph: the face's own shaping, without
+        // other fonts.
+        const double scale = font_->unitsPerEm() > 0 ? font_.pointSize() / font_->unitsPerEm() : 0;
+        for (const rbx::ShapedGlyph& g : font_->shape(s)) {
+            glyphs.append(g.glyph);
+            positions.append(QPointF(x, 0));
+            x += g.advance * scale;
+        }
+    }
+    QGlyphRun run;
+    run.setRawFont(raw_);
+    run.setGlyphIndexes(glyphs);
+    run.setPositions(positions);
+    t.runs = {run};
+    t.advance = x;
+    t.height = raw_.ascent() + raw_.descent() + raw_.leading();
+    t.missing = onlyMissingGlyphs(t.runs);
+    return t;
+}
+
+RbxCellText RbxCellTextCache::layOutText(char32_t c, const std::optional<QFont>& font) const {
+    RbxCellText t;
+    if (!font) return t;
+    const QString s = RbxTools::stringWithCharacter(c);
+    if (s.isEmpty()) return t;
+    QTextLayout layout(s, *font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::NoWrap);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    if (!line.isValid()) {
+        layout.endLayout();
+        return t;
+    }
+    line.setPosition(QPointF(0, 0));
+    layout.endLayout();
+    const qreal ascent = line.ascent();
+    t.runs = layout.glyphRuns();
+    for (QGlyphRun& run : t.runs) {
+        QList<QPointF> positions = run.positions();
+        for (QPointF& p : positions) p.ry() -= ascent;
+        run.setPositions(positions);
+    }
+    t.advance = line.naturalTextWidth();
+    t.height = line.height();
+    t.missing = onlyMissingGlyphs(t.runs);
+    return t;
+}

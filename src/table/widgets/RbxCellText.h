@@ -1,0 +1,54 @@
+#pragma once
+// The glyphs of the cells of a table, laid out once per character and kept until the
+// fonts change: the text of a character (a virtual one spelled out) either as glyphs of
+// the shown font by number (ligatures by their glyph), as text in the shown font with
+// font substitution, or as text in the colour emoji font.
+
+#include "platform/fonts/Font.h"
+
+#include <QFont>
+#include <QGlyphRun>
+#include <QHash>
+#include <QList>
+#include <QRawFont>
+#include <optional>
+
+struct RbxCellText {
+    QList<QGlyphRun> runs; // positioned from the start of the baseline, y down
+    double advance = 0;    // the used width
+    double height = 0;     // the used height: the line height of the fonts used
+    bool missing = false;  // no font had a glyph for it (only missing glyphs)
+    bool hasInk = false;   // some glyph draws something
+};
+
+class RbxCellTextCache {
+public:
+    enum class Kind : quint8 {
+        Glyphs, // the shown font's own glyphs, by number
+        Text,   // text in the shown font, other fonts standing in for missing characters
+        Emoji,  // text in the colour emoji font
+    };
+
+    // The shown font and the colour emoji font (either may be null); forgets every text
+    // when one of them changed.
+    void setFonts(const rbx::Font& font, const rbx::Font& emojiFont);
+    const rbx::Font& font() const { return font_; }
+    const rbx::Font& emojiFont() const { return emojiFont_; }
+
+    const RbxCellText& text(char32_t c, Kind kind);
+    void clear() { cache_.clear(); }
+    int size() const { return int(cache_.size()); }
+
+    // The glyph drawn for a character in the shown font: a ligature's glyph, else the
+    // nominal glyph; 0 for none.
+    std::uint32_t glyphForCharacter(char32_t c) const;
+
+private:
+    RbxCellText layOutGlyphs(char32_t c) const;
+    RbxCellText layOutText(char32_t c, const std::optional<QFont>& font) const;
+
+    rbx::Font font_, emojiFont_;
+    QRawFont raw_;
+    std::optional<QFont> textFont_, emojiTextFont_;
+    QHash<quint64, RbxCellText> cache_;
+};

@@ -1,0 +1,350 @@
+// The table view: binding a font and its groups, cell size and layout, scrolling.
+#include "table/widgets/RbxCharView.h"
+
+#include "kxlib/RbxDefaults.h"
+#include "kxlib/SettingsKeys.h"
+#include "kxlib/core/Log.h"
+#include "kxlib/gui/KXToolTip.h"
+#include "platform/fonts/FontBackend.h"
+#include "table/core/RbxCellSizing.h"
+#include "table/core/RbxGeometry.h"
+#include "table/core/RbxTools.h"
+
+#include <QApplication>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPaintEvent>
+#include <QScrollBar>
+#include <QWheelEvent>
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+using namespace rbx::geom;
+
+namespace {
+
+// The scroll bar's range stays well inside int.
+constexpr double MaxScrollUnits = 1e9;
+
+std::vector<QPointer<RbxCharView>>& registeredViews() {
+    static std::vector<QPointer<RbxCharView>> views;
+    return views;
+}
+
+RbxDefaults& settings() { return RbxDefaults::userDefaults(); }
+
+bool traceCalcFont() { return settings().boolForKey(rbx::key::logCalcFont) || RbxTools::debugging(1); }
+
+QString sizeText(const QSizeF& s) { return QStringLiteral("{%1, %2}").arg(s.width()).arg(s.height()); }
+
+} // namespace
+
+RbxCharView::RbxCharView(QWidget* parent)
+    : QAbstractScrollArea(parent),
+      controller_(std::make_shared<RbxCharViewController>()),
+      posting_(std::make_shared<RbxCharViewPosting>()),
+      sources_(std::make_shared<RbxCharViewSources>()) {
+    registeredViews().emplace_back(this);
+    settings().addObserver(this);
+    setFrameShape(QFrame::NoFrame);
+    // Always shown, so that the width of the table does not change with its height.
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    viewport()->setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+    setContextMenuPolicy(Qt::PreventContextMenu);
+}
+
+RbxCharView::~RbxCharView() {
+    settings().removeObserver(this);
+    auto& views = registeredViews();
+    views.erase(std::remove_if(views.begin(), views.end(), [this](const QPointer<RbxCharView>& v) {
+                    return v.isNull() || v.data() == this;
+                }),
+                views.end());
+}
+
+RbxCharView* RbxCharView::view() {
+    auto& views = registeredViews();
+    for (auto it = views.rbegin(); it != views.rend(); ++it)
+        if (!it->isNull()) return it->data();
+    return nullptr;
+}
+
+void RbxCharView::setController(std::shared_ptr<RbxCharViewController> controller) {
+    controller_ = controller ? std::move(controller) : std::make_shared<RbxCharViewController>();
+    viewport()->update();
+}
+
+void RbxCharView::setPosting(std::shared_ptr<RbxCharViewPosting> posting) {
+    posting_ = posting ? std::move(posting) : std::make_shared<RbxCharViewPosting>();
+}
+
+void RbxCharView::setSources(std::shared_ptr<RbxCharViewSources> sources) {
+    sources_ = sources ? std::move(sources) : std::make_shared<RbxCharViewSources>();
+    calculateSize();
+}
+
+// ---------------------------------------------------------------- binding
+
+void RbxCharView::setFont(const rbx::Font& font, const RbxFontTuning& tuning) {
+    if (RbxTools::debugging(0)) kx::log(QStringLiteral("view:setFontInfo: %1").arg(font.postScriptName()));
+    font_ = font;
+    tuning_ = tuning;
+    scaleCharacters_.clear();
+    for (char32_t c : tuning_.scaleCharacters) scaleCharacters_.addCharacter(c);
+    cellTexts_.clear();
+    defineRecentCharactersToHilite();
+    calculateSize();
+}
+
+void RbxCharView::setGroups(const std::vector<std::shared_ptr<RbxCharGroup>>& groups, bool recentLayout) {
+    showingRecentLayout_ = recentLayout;
+    selectedCharIndex_ = kx::NotFound;
+    table_.setGroups(groups);
+    defineRecentCharactersToHilite();
+    calculateSize();
+    scrollToAnchorCharacter();
+}
+
+void RbxCharView::defineRecentCharactersToHilite() {
+    const int n = settings().integerForKey(QString::fromLatin1(rbx::key::hiliteRecentCharacters.name));
+    std::optional<std::vector<char32_t>> recent;
+    if (n >= 1) {
+        recent = sources_->recentCharacters(font_);
+        if (recent && recent->empty()) recent.reset();
+        if (recent && recent->size() > std::size_t(n)) recent->resize(std::size_t(n));
+    }
+    for (auto& g : table_.groups()) g.group().setRecentCharactersToHilite(recent);
+}
+
+// ---------------------------------------------------------------- cell size and layout
+
+QSizeF RbxCharView::characterSize() const {
+    if (!font_) return rbx::cells::characterSize(std::nullopt, false);
+    RbxFontMeasures m = rbx::qt::measures(font_);
+    m.tuningRelativeWidth = tuning_.relativeWidth;
+    m.tuningZoomX = tuning_.zoomX;
+    m.tuningZoomY = tuning_.zoomY;
+    return rbx::cells::characterSize(m, settings().boolForKey(rbx::key::logCalcFont));
+}
+
+std::size_t RbxCharView::charactersToFit() const { return table_.charactersToFit(settings().boolForKey(rbx::key::fitAscii)); }
+
+double RbxCharView::adjustmentFactorForSize(const QSizeF& size) const {
+    double familyFactor = 1;
+    if (font_) {
+        const float a = settings().sizeAdjustmentForFontFamily(font_.familyName());
+        if (a != 0) familyFactor = RbxDefaults::fontSizeFactorForAdjustment(a);
+    }
+    return rbx::cells::adjustmentFactorForSize(size, charactersToFit(), viewport()->size(),
+                                               settings().doubleForKey(rbx::key::relativeFontSize), familyFactor,
+                                               settings().boolForKey(rbx::key::logCalcFont));
+}
+
+RbxTableEnvironment RbxCharView::environment() const {
+    RbxTableEnvironment env;
+    env.visibleSize = viewport()->size();
+    env.recentLines = settings().integerForKey(rbx::key::recentLines);
+    env.fitAscii = settings().boolForKey(rbx::key::fitAscii);
+    env.favoritesHintHeight = [this](double width) { return favoritesHintHeight(width); };
+    return env;
+}
+
+void RbxCharView::calculateSize() {
+    const bool trace = traceCalcFont();
+    QSizeF size = characterSize();
+    double f = adjustmentFactorForSize(size);
+    rbx::Font display;
+    if (font_) {
+        const auto ds = rbx::cells::displayFontSize(font_.pointSize(), f, charactersToFit() >= 1,
+                                                    int(settings().doubleForKey(rbx::key::minimumFitSize)));
+        f = ds.factor;
+        if (ds.pointSize > 0 && std::isfinite(ds.pointSize)) display = font_.withPointSize(ds.pointSize);
+    }
+    if (trace) {
+        kx::log(QStringLiteral("calculate font: %1 %2").arg(display.postScriptName()).arg(display.pointSize()));
+        kx::log(QStringLiteral("charSize = %1, adjustment = %2").arg(sizeText(size)).arg(f, 0, 'f', 1));
+    }
+    displayFont_ = display;
+    displayMetrics_ = rbx::qt::metrics(displayFont_);
+    size = QSizeF(size.width() * f, size.height() * f);
+    table_.layout(size, viewport()->width(), environment());
+    characterShadow_ = settings().boolForKey(rbx::key::characterShadow);
+
+    // The colour emoji font at 80 % of the size at which its box fills the cell.
+    emojiFont_ = {};
+    emojiBox_ = {};
+    emojiDescender_ = 0;
+    const QSizeF cell = table_.charSize();
+    if (const rbx::Font emoji100 = sources_->colorEmojiFont(100)) {
+        const auto m = rbx::qt::metrics(emoji100);
+        const double W = m.boundingRect.width(), H = m.boundingRect.height();
+        if (W > 0 && H > 0 && cell.width() > 0 && cell.height() > 0) {
+            const double size100 = 80 * std::min(cell.width() / W, cell.height() / H);
+            emojiFont_ = emoji100.withPointSize(size100);
+            emojiBox_ = QSizeF(W * size100 / 100, H * size100 / 100);
+            emojiDescender_ = m.descender * size100 / 100;
+        }
+    }
+    cellTexts_.setFonts(displayFont_, emojiFont_);
+
+    autoSaveAnchor_ = false;
+    updateScrollRange();
+    scrollToAnchorCharacter();
+    viewport()->update();
+    autoSaveAnchor_ = true;
+    if (trace) kx::log(QStringLiteral("size calculated(%1), %2 groups").arg(f, 0, 'f', 1).arg(table_.groups().size()));
+    emit layoutChanged();
+}
+
+void RbxCharView::recalculateSize() {
+    const double oldHeight = table_.tableHeight();
+    const double oldTop = maxY(scrollArea());
+    calculateSize();
+    scrollToY(table_.topKeepingDistance(oldHeight, oldTop));
+    viewport()->update();
+}
+
+void RbxCharView::expandAllGroups(bool expanded) {
+    table_.expandAllGroups(expanded);
+    recalculateSize();
+}
+
+double RbxCharView::favoritesHintHeight(double width) const {
+    QFont font = QApplication::font();
+    font.setPixelSize(12);
+    const QFontMetricsF fm(font);
+    const double w = std::max(1.0, width - 40);
+    const QRectF r = fm.boundingRect(QRectF(0, 0, w, 1e6), Qt::AlignHCenter | Qt::TextWordWrap,
+                                     RbxCharGroup::favoritesHint());
+    return std::ceil(r.height());
+}
+
+// ---------------------------------------------------------------- scrolling
+
+void RbxCharView::updateScrollRange() {
+    const double viewportHeight = viewport()->height();
+    const double maxValue = std::max(0.0, double(table_.tableHeight()) - viewportHeight);
+    scrollUnit_ = maxValue > MaxScrollUnits ? maxValue / MaxScrollUnits : 1.0;
+    QScrollBar* bar = verticalScrollBar();
+    const QSignalBlocker block(bar);
+    bar->setRange(0, int(std::ceil(maxValue / scrollUnit_)));
+    bar->setPageStep(std::max(1, int(viewportHeight / scrollUnit_)));
+    // One arrow click scrolls one row.
+    bar->setSingleStep(std::max(1, int(std::lround(table_.charSize().height() / scrollUnit_))));
+}
+
+double RbxCharView::scrollValue() const {
+    const double maxValue = std::max(0.0, double(table_.tableHeight()) - viewport()->height());
+    return std::clamp(verticalScrollBar()->value() * scrollUnit_, 0.0, maxValue);
+}
+
+void RbxCharView::setScrollValue(double value) {
+    QScrollBar* bar = verticalScrollBar();
+    const int units = int(std::clamp(std::round(value / scrollUnit_), 0.0, double(bar->maximum())));
+    if (units != bar->value()) bar->setValue(units);
+}
+
+QRectF RbxCharView::scrollArea() const {
+    return table_.visibleRectForScrollValue(scrollValue(), viewport()->size());
+}
+
+void RbxCharView::scrollToY(double y) { setScrollValue(table_.scrollValueForY(y, viewport()->size())); }
+
+void RbxCharView::scrollToCharacter(char32_t c) { scrollToY(table_.yForCharacter(c)); }
+
+void RbxCharView::scrollToGroup(std::size_t position) {
+    if (position >= table_.groups().size()) return;
+    scrollToY(table_.groups()[position].top());
+    saveAnchorCharacter();
+}
+
+void RbxCharView::saveAnchorCharacter() { table_.saveAnchorCharacter(maxY(scrollArea())); }
+
+void RbxCharView::scrollToAnchorCharacter() {
+    // Groups that no layout made keep no anchor: they are shown from the top.
+    const auto& groups = table_.groups();
+    const bool anchored = std::any_of(groups.begin(), groups.end(), [](const RbxTableGroup& g) {
+        return bool(g.group().layout());
+    });
+    scrollToY(anchored ? table_.anchorTop() : double(table_.tableHeight()));
+}
+
+void RbxCharView::scrollRectToVisible(const QRectF& r) {
+    const QRectF visible = scrollArea();
+    if (maxY(r) > maxY(visible)) scrollToY(maxY(r));
+    else if (minY(r) < minY(visible)) scrollToY(minY(r) + visible.height());
+}
+
+void RbxCharView::scrollContentsBy(int, int) {
+    viewport()->update();
+    if (autoSaveAnchor_) saveAnchorCharacter();
+}
+
+void RbxCharView::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    calculateSize();
+    scrollToAnchorCharacter();
+}
+
+void RbxCharView::wheelEvent(QWheelEvent* event) {
+    // Only vertical movement scrolls; a purely sideways wheel does nothing.
+    if (float(event->angleDelta().y()) == 0 && float(event->pixelDelta().y()) == 0) {
+        event->accept();
+        return;
+    }
+    QAbstractScrollArea::wheelEvent(event);
+}
+
+// ---------------------------------------------------------------- coordinates
+
+QPointF RbxCharView::tablePointFromViewport(const QPointF& p) const {
+    return table_.tablePointFromViewport(p, scrollValue());
+}
+
+QRectF RbxCharView::viewportRectFromTable(const QRectF& r) const {
+    return table_.viewportRectFromTable(r, scrollValue());
+}
+
+std::size_t RbxCharView::indexOfCharacterAtViewportPoint(const QPoint& p) const {
+    if (!viewport()->rect().contains(p)) return kx::NotFound;
+    return table_.indexOfCharacterAtPoint(tablePointFromViewport(QPointF(p) + QPointF(0.5, 0.5)));
+}
+
+const RbxTableGroup* RbxCharView::groupAtPoint(const QPointF& p) const { return table_.groupAtPoint(p, scrollArea()); }
+
+bool RbxCharView::isGroupVisible(const RbxTableGroup& group) const {
+    return RbxCharTable::isGroupVisible(group, scrollArea());
+}
+
+std::size_t RbxCharView::indexOfFirstVisibleGroup() const {
+    return table_.indexOfFirstVisibleGroup(maxY(scrollArea()));
+}
+
+// ---------------------------------------------------------------- settings
+
+void RbxCharView::defaultChanged(const QString& key) {
+    static const QStringList relayout = {QStringLiteral("relativeFontSize"), QStringLiteral("fontSizeAdjustment"),
+                                         QStringLiteral("fitAscii"), QStringLiteral("minimumFitSize"),
+                                         QStringLiteral("characterShadow")};
+    if (relayout.contains(key)) {
+        calculateSize();
+    } else if (key == QLatin1String("hilite recent characters") || key == QLatin1String("recentLines")) {
+        defineRecentCharactersToHilite();
+        calculateSize();
+    } else if (key == QLatin1String("darkTable")) {
+        viewport()->update();
+    }
+}
+
+// ---------------------------------------------------------------- posting
+
+void RbxCharView::postCharacter(char32_t c, const QString& s) { posting_->postCharacter(c, s); }
+
+rbx::Font RbxCharViewSources::colorEmojiFont(double size) {
+    const QString name = rbx::FontBackend::shared().defaultColorEmojiFontName();
+    return name.isEmpty() ? rbx::Font() : rbx::FontBackend::shared().font(name, size);
+}

@@ -1,0 +1,25 @@
+// The table view: copying one form of a character. None of these is an insertion: the
+// recent characters and the insertion log stay as they are.
+#include "table/widgets/RbxCharView.h"
+
+#include "table/core/RbxTools.h"
+
+namespace {
+
+void publish(const QString& text) { RbxTableClipboard::shared().publishString(text); }
+
+} // namespace
+
+char32_t RbxCharView::characterFromSender(const QVariant& sender) {
+    bool ok = false;
+    const qlonglong v = sender.toLongLong(&ok);
+    return ok && v > 0 && v <= 0xFFFFFFFFLL ? char32_t(v) : 0;
+}
+
+void RbxCharView::copyCharacterPlain(char32_t c) { publish(RbxTools::stringWithCharacter(c)); }
+void RbxCharView::copyCharacterHTML(char32_t c) { publish(c ? RbxTools::htmlStringForCharacter(c) : QString()); }
+void RbxCharView::copyCharacterUnicodeDecimal(char32_t c) { publish(RbxTools::decimalRepresentation(c)); }
+void RbxCharView::copyCharacterUnicodeHex(char32_t c) { publish(RbxTools::hexRepresentation(c)); }
+void RbxCharView::copyCharacterSwift(char32_t c) { publish(RbxTools::swiftRepresentation(c)); }
+void RbxCharView::copyCharacterName(char32_t c) { publish(c ? RbxTools::fullNameOfCharacter(c) : QString()); }
+void RbxCharView::copyCharacterDescription(char32_t c) { publish(RbxTools::descriptionOfCharacterOrLigature(c, false)); }

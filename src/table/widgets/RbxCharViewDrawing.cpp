@@ -1,0 +1,426 @@
+// The table view: painting the visible part of the table. The table's rectangles are in
+// its own coordinates (y up); every one is converted to the viewport (y down) just before
+// it is drawn.
+#include "table/widgets/RbxCharView.h"
+
+#include "kxlib/RbxDefaults.h"
+#include "kxlib/gui/KXAppearance.h"
+#include "kxlib/gui/KXDynamicImage.h"
+#include "kxlib/gui/KXLayoutManager.h"
+#include "table/core/RbxCellDecorations.h"
+#include "table/core/RbxGeometry.h"
+#include "table/core/RbxTools.h"
+#include "table/widgets/RbxNamedColors.h"
+
+#include <QApplication>
+#include <QFontMetricsF>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPaintEvent>
+#include <cmath>
+
+using namespace rbx::geom;
+
+namespace {
+
+bool boundingBoxSwitch = false;
+
+QColor white(double level, double alpha = 1) { return QColor::fromRgbF(float(level), float(level), float(level), float(alpha)); }
+
+} // namespace
+
+// One drawing pass over the dirty part of the table.
+class RbxCharViewPainter {
+public:
+    RbxCharViewPainter(RbxCharView& view, QPainter& painter, const QRegion& region);
+    void drawTable();
+
+private:
+    double toViewY(double y) const { return top_ - y; }
+    QPointF toView(const QPointF& p) const { return QPointF(p.x(), toViewY(p.y())); }
+    QRectF toView(const QRectF& r) const { return QRectF(r.x(), toViewY(maxY(r)), r.width(), r.height()); }
+    // A table rectangle on whole pixels of the viewport.
+    QRect snapped(const QRectF& r) const;
+    bool needsToDraw(const QRectF& tableRect) const { return region_.intersects(toView(tableRect).toAlignedRect()); }
+
+    void drawGroup(const RbxTableGroup& g, std::int64_t select, bool pressed);
+    void drawHeader(const RbxTableGroup& g);
+    void drawTriangle(const RbxTableGroup& g);
+    // Centred lines of text, inset 20 at the left and right, centred vertically.
+    void drawMessage(const QString& text, const QFont& font, const QColor& color, const QRectF& tableRect);
+    void drawCell(const RbxTableGroup& g, char32_t c, const QRectF& cell, bool selected, bool pressed);
+    void drawGlyphs(const RbxCellText& text, const QPointF& tableOrigin, const QColor& color);
+    void drawSpaceBracket(const QPointF& origin, double width, const QRectF& cell, bool hilited, bool foreign);
+    void drawBoundingBox(const RbxCellText& text, const QPointF& tableOrigin);
+    void drawImage(const QString& name, const QRectF& tableRect);
+    void drawMissingMark(const QRectF& cell, double baseline, const QColor& color);
+
+    RbxCharView& view_;
+    QPainter& p_;
+    QRegion region_;
+    QRectF dirty_; // in table coordinates
+    double top_;   // the viewport's top edge in table coordinates
+    bool dark_;
+    KXLayoutManager layoutManager_;
+
+    // Fetched once per pass.
+    QColor gridColor_, headerColor_, favoriteColor_, recentColor_, selectionColor_, substitutionColor_;
+    QColor normalText_, pressedText_, missingText_, emojiSubstitutedText_, hoverFill_;
+    double ascender_ = 0, descender_ = 0; // of the display font; descender as -|descender|
+    const kx::CharSet* allFonts_ = nullptr;
+    const kx::CharSet* emoji_ = nullptr;
+    const kx::CharSet* modifiable_ = nullptr;
+    const kx::CharSet* textOrEmoji_ = nullptr;
+    const kx::CharSet* favorites_ = nullptr;
+    char32_t marked_ = 0;
+};
+
+RbxCharViewPainter::RbxCharViewPainter(RbxCharView& view, QPainter& painter, const QRegion& region)
+    : view_(view), p_(painter), region_(region), dark_(view.isDarkTable()) {
+    const double sv = view.scrollValue();
+    top_ = double(view.table_.tableHeight()) - sv;
+    dirty_ = view.table_.tableRectFromViewport(QRectF(region.boundingRect()), sv);
+    layoutManager_.setDrawWithShadow(view.characterShadow_);
+
+    gridColor_ = rbx::colors::named(dark_ ? QStringLiteral("gridColor") : QStringLiteral("lightGridColor"));
+    headerColor_ = rbx::colors::named(dark_ ? QStringLiteral("unicodeBlockHeaderColor")
+                                            : QStringLiteral("lightUnicodeBlockHeaderColor"));
+    favoriteColor_ = rbx::colors::named(QStringLiteral("favoriteColor"));
+    recentColor_ = rbx::colors::named(QStringLiteral("recentColor"));
+    selectionColor_ = rbx::colors::named(QStringLiteral("blueSelectionColor"));
+    substitutionColor_ = rbx::colors::named(QStringLiteral("charSubstitutionColor"));
+    normalText_ = dark_ ? QColor(Qt::white) : QColor(Qt::black);
+    pressedText_ = QColor(Qt::white);
+    missingText_ = QColor::fromRgbF(dark_ ? 1.0f : 0.6f, 0, 0);
+    emojiSubstitutedText_ = QColor::fromRgbF(0, 0.3f, 0.6f);
+    hoverFill_ = dark_ ? white(0.25) : white(0.9);
+
+    ascender_ = float(view.displayMetrics_.ascender);
+    descender_ = -std::abs(float(view.displayMetrics_.descender));
+    RbxCharViewSources& sources = view.sources();
+    allFonts_ = sources.charactersInAllFonts();
+    emoji_ = sources.colorEmojiCharacters();
+    modifiable_ = sources.modifiableEmojiCharacters();
+    textOrEmoji_ = sources.textOrEmojiCharacters();
+    favorites_ = sources.favoriteCharacters(view.font_);
+    marked_ = view.controller().markedCharacter();
+}
+
+QRect RbxCharViewPainter::snapped(const QRectF& r) const {
+    const QRectF v = toView(r);
+    const int left = int(std::lround(v.left())), top = int(std::lround(v.top()));
+    const int right = int(std::lround(v.right())), bottom = int(std::lround(v.bottom()));
+    return QRect(left, top, right - left, bottom - top);
+}
+
+void RbxCharViewPainter::drawTable() {
+    p_.fillRect(region_.boundingRect(), view_.backgroundColor());
+    const bool pressed = view_.clickButton_ != RbxCharView::NoClick || view_.updateSuppressed_;
+    const std::size_t selected = view_.selectedCharIndex_;
+    std::int64_t sum = 0;
+    for (const RbxTableGroup& g : view_.table_.groups()) {
+        const std::int64_t select = selected == kx::NotFound ? -1 - sum : std::int64_t(selected) - sum;
+        if (g.meetsRect(dirty_)) drawGroup(g, select, pressed);
+        sum += std::int64_t(g.count());
+    }
+}
+
+void RbxCharViewPainter::drawGroup(const RbxTableGroup& g, std::int64_t select, bool pressed) {
+    if (g.groupKind() == RbxMessageGroupKind) {
+        QFont font = QApplication::font();
+        font.setPixelSize(16);
+        font.setBold(true);
+        drawMessage(g.group().formattedMessage(view_.fontName()), font, white(0.65), g.bounds());
+        return;
+    }
+    if (g.showsHeader()) drawHeader(g);
+    if (!g.isExpanded()) return;
+    const QRectF grid = g.gridArea();
+    if (!intersects(dirty_, grid)) return;
+    if (g.groupKind() == RbxFavoritesGroupKind && g.count() == 0) {
+        QFont font = QApplication::font();
+        font.setPixelSize(12);
+        drawMessage(RbxCharGroup::favoritesHint(), font, dark_ ? white(1, 0.7) : white(0, 0.7), grid);
+        return;
+    }
+    const auto range = g.dirtyRange(dirty_);
+    if (!range) return;
+    for (std::size_t i = range->firstIndex; i < range->endIndex; ++i) {
+        if (!range->isDrawn(i)) continue;
+        const QRectF cell = g.rectForCharacterAtIndex(i);
+        if (!needsToDraw(cell)) continue;
+        drawCell(g, g.characterAtIndex(i), cell, std::int64_t(i) == select, pressed);
+    }
+}
+
+void RbxCharViewPainter::drawHeader(const RbxTableGroup& g) {
+    const QRectF area = g.headerArea();
+    if (!intersects(dirty_, area)) return;
+    const bool coloured = g.groupKind() == RbxFavoritesGroupKind || g.groupKind() == RbxRecentGroupKind;
+    const QRect r = snapped(area);
+    p_.fillRect(r, g.groupKind() == RbxFavoritesGroupKind ? favoriteColor_
+                   : g.groupKind() == RbxRecentGroupKind  ? recentColor_
+                                                          : headerColor_);
+    p_.save();
+    p_.setRenderHint(QPainter::Antialiasing, false);
+    p_.setPen(QPen(gridColor_, 0));
+    p_.setBrush(Qt::NoBrush);
+    p_.drawRect(r);
+    p_.restore();
+
+    QRectF title = g.headerTitleArea();
+    const double t = title.height();
+    if (coloured) {
+        const double side = t - 6;
+        drawImage(g.groupKind() == RbxFavoritesGroupKind ? QStringLiteral("favorite_white") : QStringLiteral("recent_white"),
+                  QRectF(title.x() + 3, title.y() + 3, side, side));
+        title.adjust(std::trunc(t) + 3, 0, 0, 0);
+    }
+    QFont font = QApplication::font();
+    font.setPixelSize(13);
+    p_.save();
+    p_.setFont(font);
+    p_.setPen(coloured ? QColor(Qt::white) : dark_ ? white(0.9) : QColor(Qt::black));
+    const QRectF v = toView(title);
+    p_.drawText(v, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                QFontMetricsF(font).elidedText(g.displayName(), Qt::ElideRight, v.width()));
+    p_.restore();
+    drawTriangle(g);
+}
+
+void RbxCharViewPainter::drawTriangle(const RbxTableGroup& g) {
+    const bool coloured = g.groupKind() == RbxFavoritesGroupKind || g.groupKind() == RbxRecentGroupKind;
+    const auto corners = g.disclosureTriangle();
+    QPolygonF polygon;
+    for (const QPointF& c : corners) polygon << toView(c);
+    p_.save();
+    p_.setRenderHint(QPainter::Antialiasing);
+    p_.setPen(Qt::NoPen);
+    p_.setBrush(coloured ? QColor(Qt::white) : dark_ ? white(0.6) : white(0.33));
+    p_.drawPolygon(polygon);
+    p_.restore();
+}
+
+void RbxCharViewPainter::drawMessage(const QString& text, const QFont& font, const QColor& color,
+                                     const QRectF& tableRect) {
+    const QRectF area = toView(tableRect).adjusted(RbxTableGroup::MessageInset, 0, -RbxTableGroup::MessageInset, 0);
+    if (area.width() <= 0) return;
+    const int flags = Qt::AlignHCenter | Qt::TextWordWrap;
+    const QRectF needed = QFontMetricsF(font).boundingRect(QRectF(0, 0, area.width(), 1e6), flags, text);
+    const QRectF box(area.x(), area.y() + (area.height() - needed.height()) * 0.5, area.width(), needed.height());
+    p_.save();
+    p_.setFont(font);
+    p_.setPen(color);
+    p_.drawText(box, flags, text);
+    p_.restore();
+}
+
+void RbxCharViewPainter::drawCell(const RbxTableGroup& g, char32_t c, const QRectF& cell, bool selected,
+                                  bool pressed) {
+    RbxCharView& v = view_;
+    const double w = cell.width(), h = cell.height();
+    const std::int32_t kind = g.groupKind();
+    const auto& native = g.group().nativeFontCharacters();
+    const bool ligature = RbxTools::isLigatureCharacter(c);
+    const bool isNative = !native || ligature || native->contains(c);
+    const bool emoji = !isNative && emoji_ && emoji_->contains(c);
+    const bool favorite = favorites_ && kind != RbxFavoritesGroupKind && favorites_->contains(c);
+    const bool recent = g.group().isRecentCharacterToHilite(c);
+    const bool space = RbxTools::isSpaceCharacter(c);
+    const bool scaled = v.scaleCharacters_.contains(c);
+    const bool safe = v.tuning_.requiresSafeDrawing || RbxTools::characterRequiresSafeDrawing(c);
+    const bool pressedCell = selected && pressed;
+
+    // Grid and background.
+    const QRect r = snapped(cell);
+    p_.save();
+    p_.setRenderHint(QPainter::Antialiasing, false);
+    p_.setPen(QPen(gridColor_, 0));
+    p_.setBrush(Qt::NoBrush);
+    p_.drawRect(r);
+    const QRect inner = r.adjusted(1, 1, 0, 0);
+    if (selected) {
+        p_.fillRect(inner, pressed ? selectionColor_ : hoverFill_);
+    } else if (const double q = v.controller().bestMatchQuality(c); q > 0) {
+        p_.fillRect(inner, white(dark_ ? 0.4 : 0.7, std::min(1.0, q)));
+    }
+    if (marked_ != 0 && c == marked_) {
+        p_.setPen(QPen(selectionColor_, 2));
+        p_.drawRect(QRectF(inner).adjusted(1, 1, -1, -1));
+    }
+    p_.restore();
+
+    // The glyphs and where they come from.
+    using Kind = RbxCellTextCache::Kind;
+    const Kind textKind = emoji ? Kind::Emoji : (isNative && !safe) ? Kind::Glyphs : Kind::Text;
+    const RbxCellText& text = v.cellTexts_.text(c, textKind);
+    const bool inNoFont = !isNative && (allFonts_ ? !allFonts_->contains(c) : text.missing);
+    QColor color = pressedCell          ? pressedText_
+                   : inNoFont           ? missingText_
+                   : !isNative && emoji ? emojiSubstitutedText_
+                   : !isNative          ? substitutionColor_
+                                        : normalText_;
+
+    if (emoji && !inNoFont) {
+        const QPointF origin(cell.x() + (w - v.emojiBox_.width()) * 0.5,
+                             cell.y() + (h - v.emojiBox_.height()) * 0.5 - v.emojiDescender_ * 0.5);
+        drawGlyphs(text, origin, color);
+    } else {
+        const double uw = text.advance, uh = text.height;
+        const double limit = ligature ? w * v.tuning_.ligatureScalingThreshold : w;
+        const double baseline = cell.y() + (h - (ascender_ - descender_)) * 0.5 - descender_ + h * v.tuning_.baselineOffset;
+        if ((!isNative || scaled || ligature) && (uw > limit || uh > h)) {
+            const float sx = uw > w ? float(w / uw) : 1.0f;
+            const float sy = uh > h ? float(h / uh) : 1.0f;
+            const QPointF origin(sx == 1 ? cell.x() + (w - uw) * 0.5 : cell.x(), baseline);
+            p_.save();
+            p_.translate(toView(origin));
+            p_.scale(sx, sy);
+            if (space) {
+                // The bracket in the squeezed system, drawn from its origin.
+                const QRectF local(0, 0, w / sx, h / sy);
+                const auto b = rbx::cells::spaceBracket(QPointF(0, 0), uw, local);
+                p_.setPen(QPen(pressedCell ? white(1, 0.75)
+                                 : !isNative ? QColor::fromRgbF(0, 0.3f, 0.9f, 0.35f)
+                                             : QColor::fromRgbF(0.3f, 0.6f, 0.6f),
+                               b.lineWidth));
+                QPainterPath path;
+                path.moveTo(b.points[0].x(), -b.points[0].y());
+                for (int i = 1; i < 4; ++i) path.lineTo(b.points[std::size_t(i)].x(), -b.points[std::size_t(i)].y());
+                p_.drawPath(path);
+            }
+            const double dx = (sx != 1 || safe) ? 0 : w * v.tuning_.scaledOffsetX;
+            p_.setPen(color);
+            layoutManager_.drawGlyphs(p_, text.runs, QPointF(dx, 0));
+            p_.restore();
+        } else {
+            const double x = cell.x() + (w - uw) * 0.5;
+            if (space)
+                drawSpaceBracket(QPointF(x, cell.y() + (h - uh) * 0.5 - descender_ + h * v.tuning_.baselineOffset), uw,
+                                 cell, pressedCell, !isNative);
+            drawGlyphs(text, QPointF(x, baseline), color);
+        }
+        // A font whose missing glyph is blank still shows that nothing can draw the character.
+        if (inNoFont && !text.hasInk) drawMissingMark(cell, baseline, color);
+    }
+
+    // Badges at the top-right corner.
+    using rbx::cells::Badge;
+    switch (rbx::cells::badgeFor(favorite, recent, kind)) {
+    case Badge::FavoriteAndRecent: drawImage(QStringLiteral("favAndRecent"), rbx::cells::badgeRect(cell, Badge::FavoriteAndRecent)); break;
+    case Badge::Favorite: drawImage(QStringLiteral("favorite"), rbx::cells::badgeRect(cell, Badge::Favorite)); break;
+    case Badge::Recent: drawImage(QStringLiteral("recent"), rbx::cells::badgeRect(cell, Badge::Recent)); break;
+    case Badge::None: break;
+    }
+    // The hot corner at the bottom right.
+    if (modifiable_ && modifiable_->contains(c)) {
+        const QRectF dot = toView(rbx::cells::skinToneDotRect(cell));
+        QLinearGradient gradient(dot.topLeft(), dot.topRight());
+        gradient.setColorAt(0, QColor::fromRgbF(1, 0.8f, 0.6f));
+        gradient.setColorAt(1, QColor(70, 53, 43));
+        p_.save();
+        p_.setRenderHint(QPainter::Antialiasing);
+        p_.setPen(Qt::NoPen);
+        p_.setBrush(gradient);
+        p_.drawEllipse(dot);
+        p_.restore();
+    } else if (textOrEmoji_ && textOrEmoji_->contains(c)) {
+        drawImage(QStringLiteral("triangle"), rbx::cells::textEmojiTriangleRect(cell));
+    }
+}
+
+void RbxCharViewPainter::drawGlyphs(const RbxCellText& text, const QPointF& origin, const QColor& color) {
+    if (boundingBoxSwitch) drawBoundingBox(text, origin);
+    if (text.runs.isEmpty()) return;
+    p_.save();
+    p_.setPen(color);
+    layoutManager_.drawGlyphs(p_, text.runs, toView(origin));
+    p_.restore();
+}
+
+void RbxCharViewPainter::drawSpaceBracket(const QPointF& origin, double width, const QRectF& cell, bool hilited,
+                                          bool foreign) {
+    const auto b = rbx::cells::spaceBracket(origin, width, cell);
+    p_.save();
+    p_.setRenderHint(QPainter::Antialiasing);
+    p_.setPen(QPen(hilited   ? white(1, 0.75)
+                   : foreign ? QColor::fromRgbF(0, 0.3f, 0.9f, 0.35f)
+                             : QColor::fromRgbF(0.3f, 0.6f, 0.6f),
+                   b.lineWidth));
+    QPainterPath path;
+    path.moveTo(toView(b.points[0]));
+    for (std::size_t i = 1; i < b.points.size(); ++i) path.lineTo(toView(b.points[i]));
+    p_.drawPath(path);
+    p_.restore();
+}
+
+void RbxCharViewPainter::drawBoundingBox(const RbxCellText& text, const QPointF& origin) {
+    const QPointF o = toView(origin);
+    p_.save();
+    p_.setRenderHint(QPainter::Antialiasing, false);
+    p_.setPen(QPen(white(0.5), 0));
+    p_.setBrush(Qt::NoBrush);
+    // The used rectangle: the advance by the line height, standing on the baseline.
+    p_.drawRect(QRectF(o.x(), o.y() - text.height, text.advance, text.height));
+    p_.drawLine(QPointF(o.x() - 3, o.y()), QPointF(o.x() + 3, o.y()));
+    p_.restore();
+}
+
+void RbxCharViewPainter::drawMissingMark(const QRectF& cell, double baseline, const QColor& color) {
+    // The shape of a missing glyph: an open box half an em wide and 0.7 em high on the
+    // baseline, centred in the cell.
+    const double em = view_.displayFont_ ? view_.displayFont_.pointSize() : 13;
+    const double w = std::min(cell.width() - 4, 0.5 * em), h = std::min(cell.height() - 4, 0.7 * em);
+    if (w <= 0 || h <= 0) return;
+    const double bottom = std::max(cell.y() + 2, std::min(baseline, cell.y() + cell.height() - 2 - h));
+    p_.save();
+    p_.setRenderHint(QPainter::Antialiasing);
+    p_.setPen(QPen(color, std::max(1.0, em / 16)));
+    p_.setBrush(Qt::NoBrush);
+    p_.drawRect(toView(QRectF(cell.x() + (cell.width() - w) * 0.5, bottom, w, h)));
+    p_.restore();
+}
+
+void RbxCharViewPainter::drawImage(const QString& name, const QRectF& tableRect) {
+    if (tableRect.isEmpty()) return;
+    const KXDynamicImage image = KXDynamicImage::imageNamed(name);
+    if (image.isValid()) image.drawInRect(p_, toView(tableRect));
+}
+
+// ---------------------------------------------------------------- the view's part
+
+bool RbxCharView::isDarkTable() const {
+    return darkOverride_ ? *darkOverride_ : RbxDefaults::userDefaults().darkTable();
+}
+
+void RbxCharView::setDarkTableOverride(std::optional<bool> dark) {
+    darkOverride_ = dark;
+    viewport()->update();
+}
+
+QColor RbxCharView::backgroundColor() const { return isDarkTable() ? white(0.08) : QColor(Qt::white); }
+
+void RbxCharView::showBoundingBox(bool on) { boundingBoxSwitch = on; }
+
+bool RbxCharView::showsBoundingBox() { return boundingBoxSwitch; }
+
+void RbxCharView::drawRect(QPainter& painter, const QRegion& region) {
+    const KXAppearance::DrawingScope scope(isDarkTable());
+    RbxCharViewPainter(*this, painter, region).drawTable();
+}
+
+QImage RbxCharView::renderViewport() {
+    const qreal ratio = viewport()->devicePixelRatioF();
+    QImage image(viewport()->size() * ratio, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ratio);
+    QPainter painter(&image);
+    drawRect(painter, QRegion(viewport()->rect()));
+    painter.end();
+    return image;
+}
+
+void RbxCharView::paintEvent(QPaintEvent* event) {
+    QPainter painter(viewport());
+    drawRect(painter, event->region());
+}

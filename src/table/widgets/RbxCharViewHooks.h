@@ -1,0 +1,85 @@
+#pragma once
+// What the character table asks of the layers above it and of parts of the model it does
+// not own, as small interfaces with do-nothing defaults. The application installs real
+// ones; until then the table draws and hit-tests on its own and every upward call is a
+// no-op.
+
+#include "kxlib/core/CharSet.h"
+#include "platform/fonts/Font.h"
+
+#include <QByteArray>
+#include <QString>
+#include <memory>
+#include <optional>
+#include <vector>
+
+// The palette's window controller.
+class RbxCharViewController {
+public:
+    virtual ~RbxCharViewController() = default;
+    // The character whose fonts are marked in the font list; 0 for none.
+    virtual char32_t markedCharacter() const { return 0; }
+    // How well the character matches the shape drawn in the shape finder, 0 to 1; 0 when it
+    // is not among the best matches.
+    virtual double bestMatchQuality(char32_t) const { return 0; }
+};
+
+// Delivers a clicked character to the front application.
+class RbxCharViewPosting {
+public:
+    virtual ~RbxCharViewPosting() = default;
+    // Posts the character, or the string when it is not empty, in the front application's
+    // insert mode.
+    virtual void postCharacter(char32_t, const QString&) {}
+};
+
+// Publishes copies directly on the clipboard: no marker types, no saving or restoring of the
+// user's clipboard. One call replaces the whole clipboard.
+class RbxTableClipboard {
+public:
+    virtual ~RbxTableClipboard() = default;
+    virtual void publishString(const QString&) {}
+    // Data under a MIME type ("application/pdf", "image/png").
+    virtual void publishData(const QByteArray&, const QString&) {}
+
+    // The clipboard the table's views use; never null (the default does nothing).
+    static RbxTableClipboard& shared();
+    // nullptr goes back to the default.
+    static void setShared(std::shared_ptr<RbxTableClipboard> clipboard);
+};
+
+// What the drawing needs to know of characters beyond the groups: sets of the character
+// model and the font list. A null set means "not known".
+class RbxCharViewSources {
+public:
+    virtual ~RbxCharViewSources() = default;
+    // The characters that some installed font holds.
+    virtual const kx::CharSet* charactersInAllFonts() { return nullptr; }
+    // The characters (and sequence values) the colour emoji font draws.
+    virtual const kx::CharSet* colorEmojiCharacters() { return nullptr; }
+    // Emoji that take a skin tone.
+    virtual const kx::CharSet* modifiableEmojiCharacters() { return nullptr; }
+    // Characters shown as text or as emoji by a selector.
+    virtual const kx::CharSet* textOrEmojiCharacters() { return nullptr; }
+    // The favourites of a font.
+    virtual const kx::CharSet* favoriteCharacters(const rbx::Font&) { return nullptr; }
+    // The recent characters of a font, most recent first; nullopt when none are kept.
+    virtual std::optional<std::vector<char32_t>> recentCharacters(const rbx::Font&) { return std::nullopt; }
+    // The colour emoji font at a size; the default asks the font backend for it.
+    virtual rbx::Font colorEmojiFont(double size);
+    // The font's Mac OS Roman code of a character (32 to 255); 0 for none.
+    virtual int romanForUnicode(const rbx::Font&, char32_t) { return 0; }
+    // The named HTML entity of a character ("&amp;"); empty for none.
+    virtual QString htmlEntityForCharacter(char32_t) { return {}; }
+};
+
+// A font's tuning values as far as drawing and cell size use them.
+struct RbxFontTuning {
+    double baselineOffset = 0;           // × cell height, added to the baseline
+    double scaledOffsetX = 0;            // × cell width, added to squeezed glyphs
+    double ligatureScalingThreshold = 1; // ligatures up to this × cell width are not squeezed
+    double relativeWidth = 0;            // > 0: cells are pointSize × this wide
+    double zoomX = 1, zoomY = 1;         // the unscaled cell is divided by these
+    bool requiresSafeDrawing = false;    // draw every cell as text with font substitution
+    std::vector<char32_t> scaleCharacters; // drawn squeezed when too large
+};

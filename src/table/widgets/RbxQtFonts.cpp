@@ -1,0 +1,216 @@
+#include "table/widgets/RbxQtFonts.h"
+
+#include "kxlib/core/ByteReader.h"
+#include "kxlib/core/Log.h"
+#include "platform/fonts/FontFace.h"
+
+#include <QFontDatabase>
+#include <QHash>
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+namespace rbx::qt {
+
+namespace {
+
+using kx::fourCC;
+
+// What Qt knows of one face: a QFont that resolves to exactly this face (family and
+// style), or the file to load glyphs from.
+struct QtFace {
+    std::shared_ptr<const FontFace> face; // kept so that the key stays unique
+    std::optional<QFont> font;            // verified
+    QString family;                       // unverified family for text when `font` is none
+};
+
+std::map<const FontFace*, QtFace>& faceCache() {
+    static std::map<const FontFace*, QtFace> cache;
+    return cache;
+}
+
+bool sameHead(const QRawFont& raw, const FontFace& face) {
+    if (!raw.isValid()) return false;
+    const auto head = face.table(fourCC("head"));
+    return head && !head->isEmpty() && raw.fontTable("head") == *head;
+}
+
+std::optional<QFont> matchingFont(const QString& family, const QString& style, const FontFace& face) {
+    if (family.isEmpty()) return std::nullopt;
+    QFont f;
+    f.setFamilies({family});
+    if (!style.isEmpty()) f.setStyleName(style);
+    f.setPixelSize(100);
+    if (sameHead(QRawFont::fromFont(f), face)) return f;
+    // Some faces are known to Qt under a style name of their own only by weight and slant.
+    f.setStyleName(QString());
+    if (sameHead(QRawFont::fromFont(f), face)) return f;
+    return std::nullopt;
+}
+
+QtFace& qtFace(const std::shared_ptr<const FontFace>& face) {
+    auto& cache = faceCache();
+    auto it = cache.find(face.get());
+    if (it != cache.end()) return it->second;
+    QtFace entry;
+    entry.face = face;
+    entry.family = face->familyName();
+    if (face->isSfnt()) {
+        entry.font = matchingFont(face->familyName(), face->styleName(), *face);
+        if (!entry.font) {
+            // Not known to Qt as it is (a face of a collection, a face in memory, a family
+            // name Qt spells otherwise): hand Qt this one face.
+            const QByteArray data = sfntData(*face);
+            const int id = data.isEmpty() ? -1 : QFontDatabase::addApplicationFontFromData(data);
+            if (id >= 0) {
+                for (const QString& family : QFontDatabase::applicationFontFamilies(id)) {
+                    entry.font = matchingFont(family, face->styleName(), *face);
+                    if (entry.font) break;
+                }
+            }
+            if (!entry.font) kx::log(QStringLiteral("Qt cannot load the font %1").arg(face->postScriptName()));
+        }
+    }
+    return cache.emplace(face.get(), std::move(entry)).first->second;
+}
+
+double scaleOf(const rbx::Font& font) {
+    const int upem = font->unitsPerEm();
+    return upem > 0 ? font.pointSize() / upem : 0;
+}
+
+} // namespace
+
+QByteArray sfntData(const FontFace& face) {
+    if (!face.isSfnt()) return {};
+    QList<std::uint32_t> tags = face.tableTags();
+    std::sort(tags.begin(), tags.end());
+    tags.erase(std::unique(tags.begin(), tags.end()), tags.end());
+    std::vector<std::pair<std::uint32_t, QByteArray>> tables;
+    for (std::uint32_t tag : tags) {
+        auto data = face.table(tag);
+        if (data) tables.emplace_back(tag, *data);
+    }
+    if (tables.empty() || tables.size() > 0xFFFF) return {};
+    const auto n = std::uint16_t(tables.size());
+    std::uint16_t entrySelector = 0;
+    while ((2u << entrySelector) <= n) ++entrySelector;
+    const std::uint16_t searchRange = std::uint16_t(16u << entrySelector);
+
+    QByteArray out;
+    const bool cff = face.hasTable(fourCC("CFF ")) || face.hasTable(fourCC("CFF2"));
+    kx::appendBig32(out, cff ? fourCC("OTTO") : 0x00010000);
+    kx::appendBig16(out, n);
+    kx::appendBig16(out, searchRange);
+    kx::appendBig16(out, entrySelector);
+    kx::appendBig16(out, std::uint16_t(n * 16 - searchRange));
+    std::size_t offset = 12 + 16 * std::size_t(n);
+    for (const auto& [tag, data] : tables) {
+        std::uint32_t sum = 0;
+        for (qsizetype i = 0; i < data.size(); i += 4) {
+            std::uint32_t word = 0;
+            for (qsizetype k = 0; k < 4; ++k)
+                word = (word << 8) | (i + k < data.size() ? std::uint8_t(data[i + k]) : 0u);
+            sum += word;
+        }
+        kx::appendBig32(out, tag);
+        kx::appendBig32(out, sum);
+        kx::appendBig32(out, std::uint32_t(offset));
+        kx::appendBig32(out, std::uint32_t(data.size()));
+        offset += (std::size_t(data.size()) + 3) & ~std::size_t(3);
+    }
+    for (const auto& [tag, data] : tables) {
+        out += data;
+        while (out.size() % 4) out += '\0';
+    }
+    return out;
+}
+
+QRawFont rawFont(const rbx::Font& font) {
+    if (!font) return {};
+    const QtFace& q = qtFace(font.face());
+    QRawFont raw;
+    if (q.font) {
+        raw = QRawFont::fromFont(*q.font);
+        raw.setPixelSize(font.pointSize());
+    } else if (!font->filePath().isEmpty() && font->faceIndex() == 0) {
+        raw = QRawFont(font->filePath(), font.pointSize());
+    }
+    return raw;
+}
+
+std::optional<QFont> textFont(const rbx::Font& font) {
+    if (!font) return std::nullopt;
+    const QtFace& q = qtFace(font.face());
+    QFont f;
+    if (q.font) {
+        f = *q.font;
+    } else if (!q.family.isEmpty()) {
+        f.setFamilies({q.family});
+    } else {
+        return std::nullopt;
+    }
+    f.setPixelSize(std::max(1, int(std::lround(font.pointSize()))));
+    return f;
+}
+
+FaceMetrics metrics(const rbx::Font& font) {
+    FaceMetrics m;
+    if (!font) return m;
+    const QRawFont raw = rawFont(font);
+    if (raw.isValid()) {
+        m.ascender = raw.ascent();
+        m.descender = -raw.descent();
+        m.leading = raw.leading();
+        m.capHeight = raw.capHeight();
+        m.xHeight = raw.xHeight();
+        m.maxAdvance = raw.maxCharWidth();
+        m.boundingRect = QRectF(0, m.descender, m.maxAdvance, m.ascender - m.descender);
+    }
+    const double s = scaleOf(font);
+    if (!(s > 0)) return m;
+    try {
+        if (auto head = font->table(fourCC("head")); head && !head->isEmpty()) {
+            const kx::ByteReader r(*head);
+            const double xMin = r.s16(36), yMin = r.s16(38), xMax = r.s16(40), yMax = r.s16(42);
+            if (xMax > xMin && yMax > yMin)
+                m.boundingRect = QRectF(xMin * s, yMin * s, (xMax - xMin) * s, (yMax - yMin) * s);
+        }
+        if (auto hhea = font->table(fourCC("hhea")); hhea && !hhea->isEmpty()) {
+            const kx::ByteReader r(*hhea);
+            const double ascender = r.s16(4), descender = r.s16(6), lineGap = r.s16(8);
+            if (ascender != 0 || descender != 0) {
+                m.ascender = ascender * s;
+                m.descender = -std::abs(descender) * s;
+                m.leading = std::max(0.0, lineGap) * s;
+            }
+            m.maxAdvance = r.u16(10) * s;
+        }
+        if (auto os2 = font->table(fourCC("OS/2")); os2 && !os2->isEmpty()) {
+            const kx::ByteReader r(*os2);
+            if (r.u16(0) >= 2 && r.has(86, 4)) {
+                if (r.s16(86) > 0) m.xHeight = r.s16(86) * s;
+                if (r.s16(88) > 0) m.capHeight = r.s16(88) * s;
+            }
+        }
+    } catch (const kx::OutOfBounds&) {
+        kx::log(QStringLiteral("damaged metrics tables in the font %1").arg(font.postScriptName()));
+    }
+    return m;
+}
+
+RbxFontMeasures measures(const rbx::Font& font) {
+    const FaceMetrics m = metrics(font);
+    RbxFontMeasures r;
+    r.name = font.postScriptName();
+    r.pointSize = font.pointSize();
+    r.boundingRect = m.boundingRect;
+    r.lineHeight = m.lineHeight();
+    r.maxAdvance = m.maxAdvance;
+    r.descender = m.descender;
+    return r;
+}
+
+void resetCache() { faceCache().clear(); }
+
+} // namespace rbx::qt

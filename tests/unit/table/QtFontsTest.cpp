@@ -1,0 +1,53 @@
+#include "TableFixture.h"
+
+#include "kxlib/core/ByteReader.h"
+#include "table/widgets/RbxCellText.h"
+
+TEST_F(TableTest, FacesReachQtExactlyAndKeepTheirTables) {
+    const rbx::Font f = font("RbxCmapTest-Regular").withPointSize(100);
+    const QRawFont raw = rbx::qt::rawFont(f);
+    ASSERT_TRUE(raw.isValid());
+    EXPECT_EQ(raw.fontTable("head"), *f->table(kx::fourCC("head")));
+    EXPECT_EQ(raw.pixelSize(), 100);
+    const auto text = rbx::qt::textFont(f);
+    ASSERT_TRUE(text.has_value());
+    EXPECT_EQ(QRawFont::fromFont(*text).fontTable("head"), *f->table(kx::fourCC("head")));
+
+    // The face written out alone is the same font.
+    const QByteArray data = rbx::qt::sfntData(*f.face());
+    const auto copy = rbx::FontFace::fromData(data);
+    ASSERT_TRUE(copy);
+    EXPECT_EQ(copy->glyphCount(), f->glyphCount());
+    EXPECT_EQ(copy->coveredCharacters(), f->coveredCharacters());
+    EXPECT_EQ(copy->postScriptName(), f->postScriptName());
+
+    // Metrics from the tables: 1000 units per em, ascender 800, descender -200.
+    const auto m = rbx::qt::metrics(f);
+    EXPECT_DOUBLE_EQ(m.ascender, 80);
+    EXPECT_DOUBLE_EQ(m.descender, -20);
+    EXPECT_NEAR(m.boundingRect.height(), 70, 0.01);
+}
+
+TEST_F(TableTest, CellTextsComeFromTheRightFontAndAreKept) {
+    const rbx::Font f = font().withPointSize(50);
+    RbxCellTextCache cache;
+    cache.setFonts(f, rbx::Font());
+    const RbxCellText& a = cache.text(U'A', RbxCellTextCache::Kind::Glyphs);
+    ASSERT_EQ(a.runs.size(), 1);
+    EXPECT_EQ(a.runs[0].glyphIndexes(), QList<quint32>{2});
+    EXPECT_NEAR(a.advance, 26, 0.05); // 520 units at 50 per 1000
+    EXPECT_NEAR(a.height, 50, 1);
+    EXPECT_FALSE(a.missing);
+    EXPECT_TRUE(a.hasInk);
+    const RbxCellText& text = cache.text(U'A', RbxCellTextCache::Kind::Text);
+    EXPECT_NEAR(text.advance, 26, 1);
+    EXPECT_TRUE(text.hasInk);
+    EXPECT_EQ(cache.size(), 2);
+    EXPECT_EQ(&cache.text(U'A', RbxCellTextCache::Kind::Glyphs), &a);
+    // A character the font lacks comes out as its missing glyph.
+    const RbxCellText& missing = cache.text(0x378, RbxCellTextCache::Kind::Glyphs);
+    EXPECT_TRUE(missing.missing);
+    EXPECT_FALSE(missing.hasInk);
+    cache.setFonts(f.withPointSize(20), rbx::Font());
+    EXPECT_EQ(cache.size(), 0);
+}
