@@ -139,6 +139,5 @@ void RbxGroupDescription::readBracket(const QString& content) {
     }
     const QString text = containsBlankOrNumberSign(content) ? rbx::stringFromCharacterList(content) : content;
     if (text.isEmpty()) return;
-    const std::int32_t v = scanLigature(text);
-    addRangeFrom(v, v);
+    if (const std::int32_t v = scanLigature(text)) addRangeFrom(v, v);
 }
