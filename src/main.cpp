@@ -1,22 +1,26 @@
 // The runebox executable: the character palette.
 
+#include "app/RbxCharAppController.h"
+#include "app/RbxCharApplication.h"
+#include "app/TerminationSignals.h"
 #include "kxlib/KXAppInstance.h"
 #include "kxlib/KXURLHandler.h"
 #include "kxlib/core/Log.h"
-
-#include <QApplication>
-#include <QTextStream>
+#include "platform/dbus/AppleEventSender.h"
+#include "platform/dbus/FourCharCode.h"
 
 int main(int argc, char** argv) {
     // The palette draws with the raster engine; the xcb GL integration only costs
     // memory and start-up time.
     if (qEnvironmentVariableIsEmpty("QT_XCB_GL_INTEGRATION")) qputenv("QT_XCB_GL_INTEGRATION", "none");
 
-    QApplication app(argc, argv);
+    RbxCharApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Runebox"));
     QApplication::setOrganizationName(QStringLiteral("Runebox"));
+    QApplication::setDesktopFileName(QStringLiteral("org.runebox.Runebox"));
 
-    // One copy per session: a later one hands its URLs over and leaves.
+    // One copy per session: a later one hands its URLs over (or asks the running copy
+    // to open its palette) and leaves, before anything else happens.
     const KXURLHandler* urls = KXURLHandler::handler();
     const QStringList urlArgs =
         kx::urlArguments(QApplication::arguments().mid(1), urls ? urls->schemes() : QStringList());
@@ -24,9 +28,14 @@ int main(int argc, char** argv) {
     if (start.claim == singleinstance::Claim::Taken) {
         if (!urlArgs.isEmpty()) return start.handedOver ? 0 : 1;
         kx::log(QStringLiteral("another copy is running"));
-        return 0;
+        const appleevent::SendResult r = appleevent::send(singleinstance::ServiceName, fourcc::make('a', 'e', 'v', 't'),
+                                                          fourcc::make('r', 'a', 'p', 'p'), {}, 5000);
+        return r.ok ? 0 : 1;
     }
 
-    QTextStream(stderr) << "runebox: the palette is not assembled yet in this build\n";
+    termination::quitOnSignals();
+    RbxCharAppController controller;
+    if (!controller.init()) return 0;
+    controller.finishLaunching();
     return app.exec();
 }

@@ -86,6 +86,12 @@ char32_t virtualEmojiCharacterForString(const QString& text) {
     return 0;
 }
 
+int numberOfLigatures(const rbx::Font&) { return 0; }
+
+bool isColorEmojiSequence(char32_t c) {
+    return (c >= FlagFirst && c <= FlagLast) || (c >= 0xA0300 && c <= 0xA03DE) || (c >= KeycapFirst && c <= KeycapLast);
+}
+
 QString stringFromCharacterList(const QString& list) {
     QString out;
     const qsizetype n = list.size();

@@ -3,6 +3,8 @@
 // text, and the virtual character of a sequence's text. (Kept narrow so that the
 // names build on whichever implementation of the sequences the model holds.)
 
+#include "platform/fonts/Font.h"
+
 #include <QString>
 
 namespace rbx::names {
@@ -17,6 +19,10 @@ char32_t partOfVirtualCharacter(int n, char32_t c);
 QString stringWithUTF32Character(char32_t c);
 // The virtual character of a sequence's text; 0 when the text is no known sequence.
 char32_t virtualEmojiCharacterForString(const QString& text);
+// Whether c is a flag, joined sequence or keycap that the colour emoji font shows.
+bool isColorEmojiSequence(char32_t c);
+// The number of ligatures the font has.
+int numberOfLigatures(const rbx::Font& font);
 // A list of items: characters, "#" with decimal digits, "$" with hexadecimal digits,
 // blanks between.
 QString stringFromCharacterList(const QString& list);

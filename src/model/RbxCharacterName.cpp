@@ -43,11 +43,16 @@ QString RbxCharacterName::description() const {
     return QStringLiteral("%1 (\"%2\", %3)").arg(name_, characterString(), hexCharacter());
 }
 
-int RbxCharacterName::compare(const RbxCharacterName& other) const {
-    if (ch_ != other.ch_) return ch_ < other.ch_ ? -1 : 1;
-    if (group_ != other.group_) return group_ < other.group_ ? -1 : 1;
-    const int c = QString::compare(name_, other.name_, Qt::CaseSensitive);
+int RbxCharacterName::compare(char32_t c1, std::uint16_t g1, QStringView n1, char32_t c2, std::uint16_t g2,
+                              QStringView n2) {
+    if (c1 != c2) return c1 < c2 ? -1 : 1;
+    if (g1 != g2) return g1 < g2 ? -1 : 1;
+    const int c = n1.compare(n2, Qt::CaseSensitive);
     return c < 0 ? -1 : (c > 0 ? 1 : 0);
+}
+
+int RbxCharacterName::compare(const RbxCharacterName& other) const {
+    return compare(ch_, group_, name_, other.ch_, other.group_, other.name_);
 }
 
 void RbxCharacterName::checkForLetter() {
@@ -70,11 +75,6 @@ void RbxCharacterName::checkForLetter() {
         }
     }
     if (n >= 3 && d[n - 3] == u' ' && isCapital(d[n - 1]) && d[n - 2] == d[n - 1]) letter_ = d[n - 1].unicode();
-}
-
-bool RbxCharacterName::matchesLetterSet(std::uint32_t mask) const {
-    if (letter_ < 'A' || letter_ > 'Z') return false;
-    return (mask >> (letter_ - 'A')) & 1u;
 }
 
 bool RbxCharacterName::matchesPattern(const QString& word) const {

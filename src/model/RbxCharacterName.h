@@ -23,6 +23,8 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
+#include <initializer_list>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -42,10 +44,12 @@ private:
     std::int64_t parts_ = 0;
 };
 
+class RbxCharacterNameList;
+
 class RbxCharacterName {
 public:
-    using List = std::vector<RbxCharacterName>;
-    using SharedList = std::shared_ptr<const List>;
+    using List = RbxCharacterNameList;
+    using SharedList = std::shared_ptr<const RbxCharacterNameList>;
 
     // Group of the names read from "UnicodeNames.data".
     static constexpr std::uint16_t UnicodeGroup = 150;
@@ -86,6 +90,7 @@ public:
     QString description() const;
     // By code point, then group, then name (plain comparison): -1, 0 or 1.
     int compare(const RbxCharacterName& other) const;
+    static int compare(char32_t c1, std::uint16_t g1, QStringView n1, char32_t c2, std::uint16_t g2, QStringView n2);
     bool operator<(const RbxCharacterName& other) const { return compare(other) < 0; }
 
     // Sets the letter from the name: the first capital A-Z standing as a word of its
@@ -93,7 +98,10 @@ public:
     // name ending in a blank and the same capital twice gets that capital.
     void checkForLetter();
     // True when the record has a letter and bit (letter - 'A') of the mask is set.
-    bool matchesLetterSet(std::uint32_t mask) const;
+    bool matchesLetterSet(std::uint32_t mask) const { return letterInMask(letter_, mask); }
+    static bool letterInMask(std::uint16_t letter, std::uint32_t mask) {
+        return letter >= 'A' && letter <= 'Z' && ((mask >> (letter - 'A')) & 1u);
+    }
     // True when the name contains the word, ignoring case and diacritics.
     bool matchesPattern(const QString& word) const;
 
@@ -202,4 +210,61 @@ private:
     std::uint16_t letter_ = 0;
     std::uint16_t group_ = 0;
     QString name_;
+};
+
+// A list of name records kept compactly: the records' numbers in one array and all
+// names in one text, so that loading and caching make no object per record. Reading a
+// record out (at(), find()) copies its name.
+class RbxCharacterNameList {
+public:
+    struct Entry {
+        char32_t ch;
+        std::uint16_t letter;
+        std::uint16_t group;
+        std::uint32_t offset;  // of the name in the text
+        std::uint32_t length;
+    };
+
+    RbxCharacterNameList() = default;
+    RbxCharacterNameList(std::initializer_list<RbxCharacterName> names);
+
+    std::size_t size() const { return entries_.size(); }
+    bool empty() const { return entries_.empty(); }
+    void reserve(std::size_t records, std::size_t nameUnits);
+    void append(char32_t c, std::uint16_t letter, std::uint16_t group, QStringView name);
+    void append(const RbxCharacterName& n) { append(n.character(), n.letter(), n.group(), n.name()); }
+
+    char32_t character(std::size_t i) const { return entries_[i].ch; }
+    std::uint16_t letter(std::size_t i) const { return entries_[i].letter; }
+    std::uint16_t group(std::size_t i) const { return entries_[i].group; }
+    QStringView nameView(std::size_t i) const {
+        return QStringView(text_).mid(entries_[i].offset, entries_[i].length);
+    }
+    bool matchesLetterSet(std::size_t i, std::uint32_t mask) const {
+        return RbxCharacterName::letterInMask(entries_[i].letter, mask);
+    }
+    RbxCharacterName at(std::size_t i) const {
+        const Entry& e = entries_[i];
+        return RbxCharacterName(e.ch, e.letter, e.group, nameView(i).toString());
+    }
+    RbxCharacterName operator[](std::size_t i) const { return at(i); }
+
+    // Binary search by code point in a list kept in code-point order; kx::NotFound when
+    // absent.
+    std::size_t indexOfCharacter(char32_t c) const;
+    std::optional<RbxCharacterName> find(char32_t c) const;
+
+    // Orders by compare() (code point, group, name).
+    void sort();
+    bool isSorted() const;
+
+    const std::vector<Entry>& entries() const { return entries_; }
+    // The names' text; an entry's name is the slice (offset, length).
+    const QString& text() const { return text_; }
+
+private:
+    friend class RbxCharacterName;
+    bool less(const Entry& a, const Entry& b) const;
+    std::vector<Entry> entries_;
+    QString text_;
 };

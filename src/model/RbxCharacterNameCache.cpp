@@ -11,13 +11,11 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <vector>
+#include <algorithm>
 #include <cstring>
 
 namespace {
-
-template <typename T> void appendRaw(QByteArray& out, T value) {
-    out.append(reinterpret_cast<const char*>(&value), sizeof value);
-}
 
 template <typename T> T readRaw(const char* p) {
     T value;
@@ -26,7 +24,6 @@ template <typename T> T readRaw(const char* p) {
 }
 
 constexpr std::size_t RecordHeader = 16;
-constexpr std::size_t CacheCapacity = 10 * 1024 * 1024;
 
 // The offset of the next record from the start of one whose text has L bytes.
 constexpr std::uint64_t recordStride(std::uint64_t textBytes) { return (textBytes + 19) & ~std::uint64_t(3); }
@@ -38,39 +35,61 @@ QString RbxCharacterName::cachedNamesPath() {
     return folder.isEmpty() ? QString() : folder + QStringLiteral("/names");
 }
 
-QByteArray RbxCharacterName::cacheDataForNames(const List& names) {
-    QByteArray out;
-    out.reserve(static_cast<qsizetype>(CacheCapacity));
-    appendRaw<std::uint64_t>(out, names.size());
-    constexpr qsizetype maxUnits = (MaxCachedNameBytes - 2) / 2;
-    for (const RbxCharacterName& n : names) {
-        qsizetype units = n.name_.size();
-        if (units > maxUnits) {
-            units = maxUnits;
-            // Never keep half of a surrogate pair.
-            if (n.name_.at(units - 1).isHighSurrogate()) --units;
-        }
-        const std::uint64_t textBytes = 2 + 2 * static_cast<std::uint64_t>(units);
-        const qsizetype start = out.size();
-        appendRaw<std::uint64_t>(out, textBytes);
-        appendRaw<std::uint32_t>(out, static_cast<std::uint32_t>(n.ch_));
-        appendRaw<std::uint16_t>(out, n.letter_);
-        appendRaw<std::uint16_t>(out, n.group_);
-        appendRaw<char16_t>(out, 0xFEFF);
-        out.append(reinterpret_cast<const char*>(n.name_.constData()), units * 2);
-        const qsizetype next = start + static_cast<qsizetype>(recordStride(textBytes));
-        out.append(next - out.size(), '\0');
+namespace {
+
+// Units of a name kept in the cache: at most 1000 bytes with the mark, never half of a
+// surrogate pair.
+qsizetype cachedUnits(QStringView name) {
+    constexpr qsizetype maxUnits = (RbxCharacterName::MaxCachedNameBytes - 2) / 2;
+    qsizetype units = name.size();
+    if (units > maxUnits) {
+        units = maxUnits;
+        if (name.at(units - 1).isHighSurrogate()) --units;
     }
-    return out;
+    return units;
 }
 
-RbxCharacterName::List RbxCharacterName::namesFromCacheData(const QByteArray& data) {
-    List names;
-    const std::size_t size = static_cast<std::size_t>(data.size());
-    if (size <= 8) return names;
-    const char* base = data.constData();
+} // namespace
+
+namespace {
+
+// Calls write(bytes, n) with the cache form of the list, piece by piece.
+template <typename Write> void writeCache(const RbxCharacterNameList& names, Write&& write) {
+    const std::uint64_t count = names.size();
+    write(reinterpret_cast<const char*>(&count), 8);
+    const char16_t bom = 0xFEFF;
+    static const char padding[4] = {0, 0, 0, 0};
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const QStringView name = names.nameView(i);
+        const qsizetype units = cachedUnits(name);
+        const std::uint64_t textBytes = 2 + 2 * static_cast<std::uint64_t>(units);
+        char header[RecordHeader + 2];
+        const std::uint32_t ch = names.character(i);
+        const std::uint16_t letter = names.letter(i), group = names.group(i);
+        std::memcpy(header, &textBytes, 8);
+        std::memcpy(header + 8, &ch, 4);
+        std::memcpy(header + 12, &letter, 2);
+        std::memcpy(header + 14, &group, 2);
+        std::memcpy(header + 16, &bom, 2);
+        write(header, sizeof header);
+        write(reinterpret_cast<const char*>(name.data()), static_cast<std::size_t>(units) * 2);
+        write(padding, static_cast<std::size_t>(recordStride(textBytes) - RecordHeader - textBytes));
+    }
+}
+
+// `text` holds the raw bytes of a cache file (`size` of them); the names are moved to
+// its start, in place, and the entries made. Every name lands before the bytes still
+// to be read, so nothing is overwritten before it is read.
+void readCacheInPlace(std::vector<RbxCharacterNameList::Entry>& entries, QString& text, std::size_t size) {
+    if (size <= 8) {
+        text.clear();
+        return;
+    }
+    char* base = reinterpret_cast<char*>(text.data());
+    char16_t* out = reinterpret_cast<char16_t*>(text.data());
     const std::uint64_t count = readRaw<std::uint64_t>(base);
-    names.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(count, size / RecordHeader)));
+    entries.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(count, size / RecordHeader)));
+    std::size_t used = 0;
     std::size_t pos = 8;
     for (std::uint64_t i = 0; i < count; ++i) {
         if (size - pos < RecordHeader) break;
@@ -79,21 +98,39 @@ RbxCharacterName::List RbxCharacterName::namesFromCacheData(const QByteArray& da
         const char32_t ch = readRaw<std::uint32_t>(base + pos + 8);
         const std::uint16_t letter = readRaw<std::uint16_t>(base + pos + 12);
         const std::uint16_t group = readRaw<std::uint16_t>(base + pos + 14);
-        const char* text = base + pos + RecordHeader;
-        qsizetype units = static_cast<qsizetype>(textBytes / 2);
-        QString name;
+        const char* t = base + pos + RecordHeader;
+        std::size_t units = static_cast<std::size_t>(textBytes / 2);
+        char16_t bom = 0;
         if (units > 0) {
-            const char16_t bom = readRaw<char16_t>(text);
-            if (bom == 0xFEFF || bom == 0xFFFE) { text += 2; --units; }
-            name = QString(reinterpret_cast<const QChar*>(text), units);
-            if (bom == 0xFFFE)
-                for (QChar& q : name) q = QChar(static_cast<char16_t>((q.unicode() << 8) | (q.unicode() >> 8)));
+            bom = readRaw<char16_t>(t);
+            if (bom == 0xFEFF || bom == 0xFFFE) { t += 2; --units; }
         }
-        names.emplace_back(ch, letter, group, name);
+        std::memmove(out + used, t, units * 2);
+        if (bom == 0xFFFE)
+            for (std::size_t k = used; k < used + units; ++k) out[k] = static_cast<char16_t>((out[k] << 8) | (out[k] >> 8));
+        entries.push_back(RbxCharacterNameList::Entry{ch, letter, group, static_cast<std::uint32_t>(used),
+                                                      static_cast<std::uint32_t>(units)});
+        used += units;
         const std::uint64_t stride = recordStride(textBytes);
         if (stride > size - pos) break;
         pos += static_cast<std::size_t>(stride);
     }
+    text.truncate(static_cast<qsizetype>(used));
+}
+
+} // namespace
+
+QByteArray RbxCharacterName::cacheDataForNames(const List& names) {
+    QByteArray out;
+    writeCache(names, [&](const char* p, std::size_t n) { out.append(p, static_cast<qsizetype>(n)); });
+    return out;
+}
+
+RbxCharacterName::List RbxCharacterName::namesFromCacheData(const QByteArray& data) {
+    List names;
+    names.text_.resize((data.size() + 1) / 2);
+    std::memcpy(names.text_.data(), data.constData(), static_cast<std::size_t>(data.size()));
+    readCacheInPlace(names.entries_, names.text_, static_cast<std::size_t>(data.size()));
     return names;
 }
 
@@ -101,17 +138,37 @@ bool RbxCharacterName::saveCachedNames() {
     const QString path = cachedNamesPath();
     if (path.isEmpty()) return false;
     const SharedList list = rbx::names::state().list;
-    const QByteArray data = cacheDataForNames(list ? *list : List());
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit()) {
-        kx::log(QStringLiteral("could not write the character name cache %1: %2").arg(path, file.errorString()));
-        return false;
+    bool ok = file.open(QIODevice::WriteOnly);
+    if (ok) {
+        // Written through a small buffer rather than built whole in memory.
+        constexpr std::size_t ChunkSize = 256 * 1024;
+        std::vector<char> chunk;
+        chunk.reserve(ChunkSize);
+        auto flush = [&] {
+            if (ok && !chunk.empty()) ok = file.write(chunk.data(), static_cast<qint64>(chunk.size())) == qint64(chunk.size());
+            chunk.clear();
+        };
+        writeCache(list ? *list : List(), [&](const char* p, std::size_t n) {
+            if (chunk.size() + n > ChunkSize) flush();
+            chunk.insert(chunk.end(), p, p + n);
+        });
+        flush();
+        ok = ok && file.commit();
     }
-    return true;
+    if (!ok) kx::log(QStringLiteral("could not write the character name cache %1: %2").arg(path, file.errorString()));
+    return ok;
 }
 
 RbxCharacterName::List RbxCharacterName::readCachedNames() {
+    List names;
     QFile file(cachedNamesPath());
-    if (!file.open(QIODevice::ReadOnly)) return {};
-    return namesFromCacheData(file.readAll());
+    if (!file.open(QIODevice::ReadOnly)) return names;
+    const qint64 size = file.size();
+    if (size <= 8 || size > qint64(MaxExpandedSize) * 4) return names;
+    // Read straight into the list's text, where the names are then compacted.
+    names.text_.resize(static_cast<qsizetype>((size + 1) / 2));
+    if (file.read(reinterpret_cast<char*>(names.text_.data()), size) != size) return List();
+    readCacheInPlace(names.entries_, names.text_, static_cast<std::size_t>(size));
+    return names;
 }

@@ -5,9 +5,11 @@
 
 #include "kxlib/core/ByteReader.h"
 #include "kxlib/core/Log.h"
+#include "kxlib/core/RbxMacRoman.h"
 #include "kxlib/core/StringExtensions.h"
 
 #include <QFile>
+#include <array>
 #include <cstring>
 #include <new>
 #include <zlib.h>
@@ -63,10 +65,23 @@ std::optional<QByteArray> RbxCharacterName::expandedNameData(const QByteArray& f
     return expanded;
 }
 
-std::optional<RbxCharacterName> RbxCharacterName::newNameWithBytesAt(const char*& p, const char* end) {
-    if (p >= end) return std::nullopt;
+namespace {
+
+struct RawRecord {
+    char32_t code = 0;
+    std::uint16_t letter = 0;
+    const char* name = nullptr;
+    std::size_t length = 0;
+};
+
+enum class Parse { Record, Skipped, Incomplete };
+
+// One record from p: "<digits><letter byte><name>\0". p moves past the 0 byte unless the
+// record is incomplete.
+Parse parseRecord(const char*& p, const char* end, RawRecord& out) {
+    if (p >= end) return Parse::Incomplete;
     const char* zero = static_cast<const char*>(std::memchr(p, 0, static_cast<std::size_t>(end - p)));
-    if (!zero) return std::nullopt;  // the record lacks its 0 byte: nothing more to read
+    if (!zero) return Parse::Incomplete;  // the record lacks its 0 byte: nothing more to read
     const char* q = p;
     std::uint64_t code = 0;
     bool digits = false;
@@ -76,23 +91,54 @@ std::optional<RbxCharacterName> RbxCharacterName::newNameWithBytesAt(const char*
         ++q;
     }
     p = zero + 1;
-    if (!digits || code > 0x10FFFF || q == zero) return std::nullopt;  // no code, or no letter byte
+    if (!digits || code > 0x10FFFF || q == zero) return Parse::Skipped;  // no code, or no letter byte
     const char letterByte = *q++;
-    const std::uint16_t letter = (letterByte >= 'A' && letterByte <= 'Z') ? static_cast<std::uint16_t>(letterByte) : 0;
-    return RbxCharacterName(static_cast<char32_t>(code), letter, UnicodeGroup, macRomanName(q, zero - q));
+    out.code = static_cast<char32_t>(code);
+    out.letter = (letterByte >= 'A' && letterByte <= 'Z') ? static_cast<std::uint16_t>(letterByte) : 0;
+    out.name = q;
+    out.length = static_cast<std::size_t>(zero - q);
+    return Parse::Record;
+}
+
+const std::array<char16_t, 256>& macRomanTable() {
+    static const std::array<char16_t, 256> table = [] {
+        std::array<char16_t, 256> t{};
+        for (int i = 0; i < 256; ++i) t[i] = static_cast<char16_t>(RbxMacRoman::unicodeForMacRoman(i));
+        return t;
+    }();
+    return table;
+}
+
+} // namespace
+
+std::optional<RbxCharacterName> RbxCharacterName::newNameWithBytesAt(const char*& p, const char* end) {
+    RawRecord r;
+    if (parseRecord(p, end, r) != Parse::Record) return std::nullopt;
+    return RbxCharacterName(r.code, r.letter, UnicodeGroup, macRomanName(r.name, static_cast<qsizetype>(r.length)));
 }
 
 RbxCharacterName::List RbxCharacterName::namesFromExpandedData(const QByteArray& expanded) {
     List names;
-    names.reserve(static_cast<std::size_t>(expanded.size() / 24 + 16));
+    names.entries_.reserve(static_cast<std::size_t>(expanded.size() / 24 + 16));
+    // Every name is shorter than the data: decode straight into the list's text.
+    names.text_.resize(expanded.size());
+    char16_t* text = reinterpret_cast<char16_t*>(names.text_.data());
+    std::size_t used = 0;
+    const std::array<char16_t, 256>& table = macRomanTable();
     const char* p = expanded.constData();
     const char* end = p + expanded.size();
-    while (p < end) {
-        const char* before = p;
-        std::optional<RbxCharacterName> name = newNameWithBytesAt(p, end);
-        if (name) names.push_back(std::move(*name));
-        else if (p == before) break;
+    RawRecord r;
+    for (;;) {
+        const Parse result = parseRecord(p, end, r);
+        if (result == Parse::Incomplete) break;
+        if (result == Parse::Skipped) continue;
+        names.entries_.push_back(RbxCharacterNameList::Entry{r.code, r.letter, UnicodeGroup,
+                                                             static_cast<std::uint32_t>(used),
+                                                             static_cast<std::uint32_t>(r.length)});
+        for (std::size_t i = 0; i < r.length; ++i) text[used + i] = table[static_cast<unsigned char>(r.name[i])];
+        used += r.length;
     }
+    names.text_.truncate(static_cast<qsizetype>(used));
     return names;
 }
 

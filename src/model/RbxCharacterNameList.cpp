@@ -1,99 +1,53 @@
-// The name list of the process: loading, flushing, the cache round trip and look-ups.
+// The compact list of name records.
 
 #include "model/RbxCharacterName.h"
 
-#include "kxlib/core/Bundle.h"
-#include "kxlib/core/Log.h"
 #include "kxlib/core/Types.h"
-#include "model/CharacterNameState.h"
-#include "model/ModelSettings.h"
-#include "model/NameSequences.h"
 
-#include <QElapsedTimer>
 #include <algorithm>
 
-namespace rbx::names {
-
-State& state() {
-    static State s;
-    return s;
+RbxCharacterNameList::RbxCharacterNameList(std::initializer_list<RbxCharacterName> names) {
+    for (const RbxCharacterName& n : names) append(n);
 }
 
-} // namespace rbx::names
-
-using rbx::names::state;
-
-namespace {
-
-QString msec(const QElapsedTimer& t) { return QString::number(double(t.nsecsElapsed()) / 1e6, 'f', 3); }
-
-} // namespace
-
-RbxCharacterName::SharedList RbxCharacterName::allNames() {
-    if (!state().list) readCharacterNames();
-    return state().list;
+void RbxCharacterNameList::reserve(std::size_t records, std::size_t nameUnits) {
+    entries_.reserve(records);
+    text_.reserve(static_cast<qsizetype>(nameUnits));
 }
 
-void RbxCharacterName::flushNames() { state().list.reset(); }
-
-void RbxCharacterName::readCharacterNames() {
-    rbx::names::State& s = state();
-    const bool logTimes = rbx::names::logCharacterNameTimes();
-    QElapsedTimer timer;
-    timer.start();
-    if (s.cacheWritten) {
-        List names = readCachedNames();
-        if (names.size() == s.cachedCount) {
-            s.list = std::make_shared<const List>(std::move(names));
-            if (logTimes)
-                kx::log(QStringLiteral("reading character name cache (%1): %2 msec").arg(s.list->size()).arg(msec(timer)));
-            return;
-        }
-        // The cache lost records since this process wrote it: build the list again.
-        kx::log(QStringLiteral("character name cache damaged (%1 of %2 names), reading the names again")
-                    .arg(names.size())
-                    .arg(s.cachedCount));
-        s.cacheWritten = false;
-        timer.restart();
-    }
-    List names = readFromFile(kx::Bundle::pathForResource(QStringLiteral("UnicodeNames"), QStringLiteral("data")));
-    readCustomNames(names);
-    s.list = std::make_shared<const List>(std::move(names));
-    if (logTimes) kx::log(QStringLiteral("reading character names: %1 msec").arg(msec(timer)));
-    timer.restart();
-    s.cacheWritten = saveCachedNames();
-    s.cachedCount = s.list->size();
-    if (logTimes)
-        kx::log(QStringLiteral("writing character name cache (%1): %2 msec").arg(s.list->size()).arg(msec(timer)));
+void RbxCharacterNameList::append(char32_t c, std::uint16_t letter, std::uint16_t group, QStringView name) {
+    entries_.push_back(Entry{c, letter, group, static_cast<std::uint32_t>(text_.size()),
+                             static_cast<std::uint32_t>(name.size())});
+    text_.append(name);
 }
 
-std::optional<RbxCharacterName> RbxCharacterName::rbxCharacterNameForCharacter(char32_t c, const List& list) {
-    const auto it = std::lower_bound(list.begin(), list.end(), c,
-                                     [](const RbxCharacterName& n, char32_t v) { return n.ch_ < v; });
-    if (it == list.end() || it->ch_ != c) return std::nullopt;
-    return *it;
+std::size_t RbxCharacterNameList::indexOfCharacter(char32_t c) const {
+    const auto it = std::lower_bound(entries_.begin(), entries_.end(), c,
+                                     [](const Entry& e, char32_t v) { return e.ch < v; });
+    if (it == entries_.end() || it->ch != c) return kx::NotFound;
+    return static_cast<std::size_t>(it - entries_.begin());
 }
 
-std::optional<RbxCharacterName> RbxCharacterName::rbxCharacterNameForCharacter(char32_t c) {
-    if (kx::isPrivateUse(c)) {
-        if (const std::shared_ptr<const List> pua = puaNamesOfCurrentFont())
-            if (std::optional<RbxCharacterName> n = rbxCharacterNameForCharacter(c, *pua)) return n;
-    }
-    const SharedList list = allNames();
-    return rbxCharacterNameForCharacter(c, *list);
+std::optional<RbxCharacterName> RbxCharacterNameList::find(char32_t c) const {
+    const std::size_t i = indexOfCharacter(c);
+    if (i == kx::NotFound) return std::nullopt;
+    return at(i);
 }
 
-QString RbxCharacterName::nameOfCharacter(char32_t c) {
-    if (rbx::names::isLigatureValue(c)) return QStringLiteral("");
-    const std::optional<RbxCharacterName> n = rbxCharacterNameForCharacter(c);
-    return n ? n->name_ : QStringLiteral("");
+bool RbxCharacterNameList::less(const Entry& a, const Entry& b) const {
+    if (a.ch != b.ch) return a.ch < b.ch;
+    if (a.group != b.group) return a.group < b.group;
+    return QStringView(text_).mid(a.offset, a.length).compare(QStringView(text_).mid(b.offset, b.length)) < 0;
 }
 
-QString RbxCharacterName::fullNameOfCharacter(char32_t c) {
-    const QString user = userDefinedNameOfCharacter(c);
-    const QString name = nameOfCharacter(c);
-    if (!user.isEmpty() && !name.isEmpty()) return QStringLiteral("%1; %2").arg(user, name);
-    return user.isEmpty() ? name : user;
+void RbxCharacterNameList::sort() {
+    auto lt = [this](const Entry& a, const Entry& b) { return less(a, b); };
+    // Lists are mostly in order already: sort only what follows the ordered start.
+    const auto sortedEnd = std::is_sorted_until(entries_.begin(), entries_.end(), lt);
+    std::sort(sortedEnd, entries_.end(), lt);
+    std::inplace_merge(entries_.begin(), sortedEnd, entries_.end(), lt);
 }
 
-void RbxCharacterName::resetForTesting() { state() = rbx::names::State(); }
+bool RbxCharacterNameList::isSorted() const {
+    return std::is_sorted(entries_.begin(), entries_.end(), [this](const Entry& a, const Entry& b) { return less(a, b); });
+}

@@ -78,7 +78,7 @@ RbxCharacterName::List RbxCharacterName::namesFromUnicodeData(const QByteArray& 
         if (!fields.at(8).isEmpty()) name = QStringLiteral("%1 (NUMBER %2)").arg(name, fields.at(8));
         RbxCharacterName record(code, 0, 0, name);
         record.checkForLetter();
-        names.push_back(std::move(record));
+        names.append(record);
     }
     if (lineCount) *lineCount = count;
     return names;

@@ -110,14 +110,14 @@ int RbxCharacterName::readCustomNamesFromData(const QByteArray& utf8, List& name
         }
         RbxCharacterName record(entry->ch_, 0, group, prefix + name + suffix);
         if (pua) {
-            pua->push_back(std::move(record));
+            pua->append(record);
         } else {
-            names.push_back(std::move(record));
+            names.append(record);
             ++added;
         }
     }
     if (pua) {
-        std::sort(pua->begin(), pua->end());
+        pua->sort();
         const std::shared_ptr<const List> shared = pua;
         for (const QString& family : families) rbx::names::state().puaLists.insert(family, shared);
     }
@@ -146,44 +146,50 @@ void RbxCharacterName::readCustomNames(List& names) {
 }
 
 void RbxCharacterName::mergeNames(List& names) {
-    // The database part is already in order; sort only what follows it and merge.
-    const auto sortedEnd = std::is_sorted_until(names.begin(), names.end());
-    std::sort(sortedEnd, names.end());
-    std::inplace_merge(names.begin(), sortedEnd, names.end());
-
-    List merged;
-    merged.reserve(names.size());
-    std::vector<RbxCharacterName*> collected;
-    collected.reserve(MaxCollected);
+    names.sort();
+    // New entries over the same text; joined names are appended to the text (views are
+    // made afresh from offsets, as appending may move it).
+    const std::vector<List::Entry> entries = std::move(names.entries_);
+    names.entries_.clear();
+    names.entries_.reserve(entries.size());
     std::size_t i = 0;
-    while (i < names.size()) {
-        const char32_t ch = names[i].ch_;
+    while (i < entries.size()) {
+        const char32_t ch = entries[i].ch;
         int collectedClass = -1;
-        collected.clear();
-        for (; i < names.size() && names[i].ch_ == ch; ++i) {
-            const int cls = names[i].group_ / 100;
+        std::size_t first = i, count = 0;  // the collected records: count records from first
+        for (; i < entries.size() && entries[i].ch == ch; ++i) {
+            const int cls = entries[i].group / 100;
             if (cls > collectedClass) {
-                collected.clear();
                 collectedClass = cls;
+                first = i;
+                count = 0;
             }
-            if (cls == collectedClass && collected.size() < MaxCollected) collected.push_back(&names[i]);
+            if (cls == collectedClass && count < MaxCollected) ++count;
         }
-        if (collected.size() == 1) {
-            merged.push_back(std::move(*collected.front()));
+        if (count == 1) {
+            names.entries_.push_back(entries[first]);
             continue;
         }
-        QStringList parts;
+        QString joined;
         std::uint16_t letter = 0;
-        for (const RbxCharacterName* n : collected) {
-            parts.append(n->name_);
-            if (!letter) letter = n->letter_;
+        for (std::size_t k = first; k < first + count; ++k) {
+            if (k > first) joined += QLatin1String("; ");
+            joined += QStringView(names.text_).mid(entries[k].offset, entries[k].length);
+            if (!letter) letter = entries[k].letter;
         }
-        merged.emplace_back(ch, letter, static_cast<std::uint16_t>(collectedClass * 100), parts.join(QStringLiteral("; ")));
+        names.append(ch, letter, static_cast<std::uint16_t>(collectedClass * 100), joined);
     }
-    names = std::move(merged);
 }
 
+namespace {
+// The private-use lists come with the first loading of the name list.
+void ensureCustomNamesRead() {
+    if (!rbx::names::state().list && !rbx::names::state().cacheWritten) RbxCharacterName::allNames();
+}
+} // namespace
+
 std::shared_ptr<const RbxCharacterName::List> RbxCharacterName::puaNamesOfFamily(const QString& family) {
+    ensureCustomNamesRead();
     return rbx::names::state().puaLists.value(family);
 }
 
@@ -193,6 +199,7 @@ std::shared_ptr<const RbxCharacterName::List> RbxCharacterName::puaNamesOfCurren
 }
 
 QStringList RbxCharacterName::familiesWithPuaNames() {
+    ensureCustomNamesRead();
     QStringList families = rbx::names::state().puaLists.keys();
     families.sort(Qt::CaseInsensitive);
     return families;

@@ -58,6 +58,13 @@ struct Insertion : ::testing::Test {
     void userClipboard() {
         probe->setClipboard({{QStringLiteral("text/plain"), QByteArray("user text")},
                              {binaryType, binaryData()}});
+        // The probe answers before the X server has made it the owner: wait until a
+        // reader sees its types, or a save could find the old owner.
+        kx::x11::X11Clipboard reader;
+        ASSERT_TRUE(rbxtest::waitFor([&reader] {
+            const auto types = reader.availableTypes(500);
+            return types && types->contains(binaryType);
+        }, 10000)) << "the probe's clipboard never showed up";
     }
 
     void paste() {

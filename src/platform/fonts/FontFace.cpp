@@ -183,6 +183,8 @@ std::shared_ptr<const FontFace> FontFace::open(const QString& path, const QByteA
         d.hbFace = hb_face_create(blob, unsigned(index));
         hb_blob_destroy(blob);
         d.hbFont = hb_font_create(d.hbFace);
+        // FreeType reports no units per em for faces without outlines.
+        f->unitsPerEm_ = int(hb_face_get_upem(d.hbFace));
     } else {
         if (fmt == "Type 1" || fmt == "CID Type 1") f->format_ = FontFormat::Type1;
         else if (fmt == "BDF" || fmt == "PCF" || fmt == "Windows FNT") f->format_ = FontFormat::Bitmap;
@@ -197,6 +199,12 @@ std::shared_ptr<const FontFace> FontFace::open(const QString& path, const QByteA
         d.hbFace = hb_face_reference(hb_font_get_face(d.hbFont));
     }
     return f;
+}
+
+QString FontFace::nameString(int nameId) const {
+    if (!sfnt_ || nameId < 0 || nameId > 0xFFFF) return QString();
+    std::lock_guard lock(d->mutex);
+    return sfntName(d->ft, FT_UShort(nameId));
 }
 
 QList<std::uint32_t> FontFace::tableTags() const {

@@ -52,6 +52,8 @@ public:
     QString styleName() const { return styleName_; }
     // The full name from the 'name' table; family and style joined when there is none.
     QString fullName() const { return fullName_; }
+    // A name of the 'name' table by its number (0 copyright, 1 family ...); "" if none.
+    QString nameString(int nameId) const;
     // The file the face comes from; empty for a face made from bytes.
     QString filePath() const { return filePath_; }
     int faceIndex() const { return faceIndex_; }

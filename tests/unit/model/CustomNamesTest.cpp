@@ -125,7 +125,7 @@ TEST(CustomNameMerge, PriorityClassesDecide) {
     EXPECT_EQ(joy->letter(), 'Q');  // the joined record keeps the letter
     EXPECT_EQ(joy->keywords(), QStringLiteral("joy"));
     EXPECT_EQ(RbxCharacterName::rbxCharacterNameForCharacter(0x1F600, names)->group(), 200);
-    EXPECT_TRUE(std::is_sorted(names.begin(), names.end()));
+    EXPECT_TRUE(names.isSorted());
 }
 
 TEST(CustomNameMerge, AtMostAHundredNamesAreJoined) {

@@ -3,8 +3,11 @@
 #include "FontFixtures.h"
 #include "kxlib/core/Log.h"
 #include "model/FontExtensions.h"
+#include "model/FontTableReports.h"
 #include "model/KXCharGlyphMap.h"
+#include "model/LigatureReaders.h"
 #include "model/RbxCmapList.h"
+#include "model/RbxFontInfo.h"
 
 #include <QElapsedTimer>
 #include <gtest/gtest.h>
@@ -80,6 +83,16 @@ void exerciseCmapList(RbxCmapList& list) {
     list.indexOfFullUnicodeCmap();
 }
 
+// The layout-table readers and reports on table bytes; reading past the end may throw
+// kx::OutOfBounds and nothing else.
+void exerciseLayoutTables(const QByteArray& gsub, const QByteArray& morx, const KXCharGlyphMap& map) {
+    const kx::CharSet& unwanted = rbx::font::unwantedLigatureCharacters();
+    try { rbx::font::ligaturesInGSUB(kx::ByteReader(gsub), map, unwanted); } catch (const kx::OutOfBounds&) {}
+    try { rbx::font::detailsOfGSUBTable(kx::ByteReader(gsub), map); } catch (const kx::OutOfBounds&) {}
+    try { rbx::font::ligaturesInMorx(kx::ByteReader(morx), map, unwanted, QStringLiteral("Fuzz")); } catch (const kx::OutOfBounds&) {}
+    try { rbx::font::detailsOfmorxTable(kx::ByteReader(morx), map, QStringLiteral("Fuzz")); } catch (const kx::OutOfBounds&) {}
+}
+
 void exerciseFont(const rbx::Font& font) {
     RbxCmapList list(font);
     exerciseCmapList(list);
@@ -90,6 +103,13 @@ void exerciseFont(const rbx::Font& font) {
     rbx::font::tagsOfAvailableFontTables(font);
     rbx::font::glyphForString(font, QStringLiteral("ffi"));
     rbx::font::glyphInfo(font);
+    rbx::font::ligatures(font);
+    try { rbx::font::detailsOfGSUB(font); } catch (const kx::OutOfBounds&) {}
+    try { rbx::font::detailsOfmorx(font); } catch (const kx::OutOfBounds&) {}
+    RbxFontInfo info(font);
+    info.availableCharacterCount();
+    info.romanMapping();
+    info.unicodeGlyph('f');
 }
 
 } // namespace
@@ -108,6 +128,12 @@ TEST(FontFuzz, damagedCmapTablesAndFontsNeverCrashTheReaders) {
         for (int i = 0; i < 1500; ++i, ++tableRuns) {
             RbxCmapList list(RbxCmapSource::forTable(mutate(cmap, rng)));
             exerciseCmapList(list);
+        }
+        const QByteArray gsub = face->table(kx::fourCC("GSUB")).value_or(QByteArray());
+        const QByteArray morx = face->table(kx::fourCC("morx")).value_or(QByteArray());
+        if (!gsub.isEmpty() || !morx.isEmpty()) {
+            const KXCharGlyphMap map(rbx::Font(face, 12));
+            for (int i = 0; i < 1500; ++i, ++tableRuns) exerciseLayoutTables(mutate(gsub, rng), mutate(morx, rng), map);
         }
         for (int i = 0; i < 120; ++i, ++fontRuns) {
             const auto damaged = rbx::FontFace::fromData(mutate(file, rng));

@@ -1,0 +1,128 @@
+#include "app/ModelBridges.h"
+
+#include "kxlib/core/Bundle.h"
+#include "kxlib/core/Plist.h"
+#include "model/RbxCharacterName.h"
+#include "model/RbxEmoji.h"
+#include "model/RbxFavGroupDescription.h"
+#include "model/RbxFontInfo.h"
+#include "model/RbxHTML.h"
+#include "model/RbxModelHooks.h"
+#include "model/RbxNameFilter.h"
+#include "model/VirtualCharacters.h"
+#include "table/core/RbxTools.h"
+
+namespace bridges {
+
+// ---- FontInfoRepertoire
+
+FontInfoRepertoire::FontInfoRepertoire(std::shared_ptr<RbxFontInfo> info) : info_(std::move(info)) {}
+
+bool FontInfoRepertoire::hasFont() const { return info_ && !info_->font().isNull(); }
+QString FontInfoRepertoire::fontDisplayName() const { return hasFont() ? info_->font().displayName() : QString(); }
+QString FontInfoRepertoire::fontFamilyName() const { return hasFont() ? info_->font().familyName() : QString(); }
+
+const kx::CharSet& FontInfoRepertoire::availableCharacters() {
+    static const kx::CharSet none;
+    return info_ ? info_->availableCharacters() : none;
+}
+
+const kx::CharSet& FontInfoRepertoire::coveredCharacters() {
+    static const kx::CharSet none;
+    return hasFont() ? info_->font()->coveredCharacters() : none;
+}
+
+const std::uint8_t* FontInfoRepertoire::planeBitmap(int plane) { return info_ ? info_->planeBitmap(plane) : nullptr; }
+
+QStringList FontInfoRepertoire::ligatureStrings() {
+    if (!info_) return {};
+    return info_->ligatureStrings().value_or(QStringList());
+}
+
+bool FontInfoRepertoire::hasRomanMapping() { return info_ && info_->romanMapping() != nullptr; }
+char32_t FontInfoRepertoire::unicodeForRoman(int code) { return info_ ? info_->unicodeForRoman(code) : 0; }
+
+// ---- TableSources
+
+const kx::CharSet* TableSources::colorEmojiCharacters() { return &RbxEmoji::appleColorEmojiCharacterSet(); }
+const kx::CharSet* TableSources::modifiableEmojiCharacters() { return &RbxEmoji::modifiableEmojisCharacterSet(); }
+const kx::CharSet* TableSources::textOrEmojiCharacters() { return &RbxEmoji::textOrEmojiCharacterSet(); }
+
+const kx::CharSet* TableSources::favoriteCharacters(const rbx::Font& font) {
+    if (!repertoire_ || repertoire_->fontDisplayName() != font.displayName()) return nullptr;
+    favorites_ = RbxFavGroupDescription::sharedFavorites()->characterSetForFont(repertoire_);
+    return &favorites_;
+}
+
+rbx::Font TableSources::colorEmojiFont(double size) { return RbxEmoji::appleColorEmojiFontOfSize(size); }
+
+int TableSources::romanForUnicode(const rbx::Font& font, char32_t c) {
+    return font ? RbxFontInfo::fontInfoWithFont(font)->romanForUnicode(c) : 0;
+}
+
+QString TableSources::htmlEntityForCharacter(char32_t c) { return RbxHTML::htmlEntityForCharacter(c); }
+
+// ---- texts and virtual characters
+
+QString CharacterTexts::htmlStringForCharacter(char32_t c) const { return RbxHTML::htmlStringForCharacter(c); }
+QString CharacterTexts::fullNameOfCharacter(char32_t c) const { return RbxCharacterName::fullNameOfCharacter(c); }
+
+bool VirtualCharacterParts::isVirtualCharacter(char32_t c) const { return kx::str::isVirtualCharacter(c); }
+QString VirtualCharacterParts::stringWithUTF32Character(char32_t c) const { return kx::str::stringWithUTF32Character(c); }
+int VirtualCharacterParts::numberOfParts(char32_t c) const {
+    return kx::str::isVirtualCharacter(c) ? std::max(1, RbxEmoji::nPartsOfVirtualCharacter(c)) : 1;
+}
+char32_t VirtualCharacterParts::part(int i, char32_t c) const {
+    if (!kx::str::isVirtualCharacter(c)) return i == 1 ? c : 0;
+    return RbxEmoji::partOfVirtualCharacter(i, c);
+}
+
+// ---- tuning and data
+
+RbxFontTuning tuningOf(RbxFontInfo& info) {
+    RbxFontTuning t;
+    t.baselineOffset = info.tuningBaselineOffset();
+    t.scaledOffsetX = info.tuningScaledOffsetX();
+    t.ligatureScalingThreshold = info.ligatureScalingThreshold();
+    t.relativeWidth = info.tuningRelativeWidth();
+    const auto [zx, zy] = info.tuningZoom();
+    t.zoomX = zx;
+    t.zoomY = zy;
+    t.requiresSafeDrawing = info.fontRequiresSafeDrawing();
+    if (auto scale = info.scaleCharacters()) t.scaleCharacters = std::move(*scale);
+    return t;
+}
+
+const kx::CharSet& definedCharacters() {
+    static const kx::CharSet set = [] {
+        kx::CharSet s;
+        const auto r = kx::plist::readFile(
+            kx::Bundle::pathForResource(QStringLiteral("UnicodeCharacters"), QStringLiteral("txt")));
+        if (!r.ok()) return s;
+        // Pairs of first and last code point.
+        const QVariantList list = r.value.toList();
+        for (qsizetype i = 0; i + 1 < list.size(); i += 2) {
+            const qint64 first = list[i].toLongLong(), last = list[i + 1].toLongLong();
+            if (first >= 0 && last <= 0x10FFFF && first <= last) s.addCharactersFrom(char32_t(first), char32_t(last));
+        }
+        return s;
+    }();
+    return set;
+}
+
+void install() {
+    RbxTools::setCharacterTexts(std::make_shared<CharacterTexts>());
+    RbxTools::setVirtualCharacters(std::make_shared<VirtualCharacterParts>());
+
+    RbxModelHooks& hooks = RbxModelHooks::shared();
+    hooks.virtualEmojiCharacterForString = &RbxEmoji::virtualEmojiCharacterForString;
+    hooks.stringByReplacingSequencesWithVirtualCharacters = &RbxEmoji::stringByReplacingSequencesWithVirtualCharacters;
+    hooks.stringWithUTF32Character = &kx::str::stringWithUTF32Character;
+
+    RbxFontInfo::Sources sources;
+    sources.definedCharacters = [] { return definedCharacters(); };
+    sources.filteredCharacters = [] { return RbxNameFilter::filteredCharacters(); };
+    RbxFontInfo::setSources(std::move(sources));
+}
+
+} // namespace bridges

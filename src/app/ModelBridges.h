@@ -1,0 +1,82 @@
+#pragma once
+// Where the layers meet at start-up: the font model's infos seen as the repertoires the
+// layouts work on, the character sets the table draws with, the texts of characters,
+// and the virtual characters of emoji sequences and ligatures. Each is a small adapter
+// over the model; the application installs them once.
+
+#include "kxlib/core/CharSet.h"
+#include "model/RbxFontRepertoire.h"
+#include "table/core/RbxCharacterSources.h"
+#include "table/widgets/RbxCharViewHooks.h"
+
+#include <memory>
+
+class RbxFontInfo;
+
+namespace bridges {
+
+// A font info as a repertoire for layouts, favourites and recent characters.
+class FontInfoRepertoire : public RbxFontRepertoire {
+public:
+    explicit FontInfoRepertoire(std::shared_ptr<RbxFontInfo> info);
+    const std::shared_ptr<RbxFontInfo>& info() const { return info_; }
+
+    bool hasFont() const override;
+    QString fontDisplayName() const override;
+    QString fontFamilyName() const override;
+    const kx::CharSet& availableCharacters() override;
+    const kx::CharSet& coveredCharacters() override;
+    const std::uint8_t* planeBitmap(int plane) override;
+    QStringList ligatureStrings() override;
+    bool hasRomanMapping() override;
+    char32_t unicodeForRoman(int code) override;
+
+private:
+    std::shared_ptr<RbxFontInfo> info_;
+};
+
+// The sets and lookups the table's drawing asks for.
+class TableSources : public RbxCharViewSources {
+public:
+    // The repertoire of the palette's font (for its favourites); may be null.
+    void setRepertoire(RbxFontRepertoire* repertoire) { repertoire_ = repertoire; }
+
+    const kx::CharSet* colorEmojiCharacters() override;
+    const kx::CharSet* modifiableEmojiCharacters() override;
+    const kx::CharSet* textOrEmojiCharacters() override;
+    const kx::CharSet* favoriteCharacters(const rbx::Font& font) override;
+    rbx::Font colorEmojiFont(double size) override;
+    int romanForUnicode(const rbx::Font& font, char32_t c) override;
+    QString htmlEntityForCharacter(char32_t c) override;
+
+private:
+    RbxFontRepertoire* repertoire_ = nullptr;
+    kx::CharSet favorites_;
+};
+
+// Names and HTML forms for the texts of characters.
+class CharacterTexts : public RbxCharacterTexts {
+public:
+    QString htmlStringForCharacter(char32_t c) const override;
+    QString fullNameOfCharacter(char32_t c) const override;
+};
+
+// Virtual characters as sequences of parts.
+class VirtualCharacterParts : public RbxVirtualCharacters {
+public:
+    bool isVirtualCharacter(char32_t c) const override;
+    QString stringWithUTF32Character(char32_t c) const override;
+    int numberOfParts(char32_t c) const override;
+    char32_t part(int i, char32_t c) const override;
+};
+
+// The font table's tuning values as the table view takes them.
+RbxFontTuning tuningOf(RbxFontInfo& info);
+
+// The characters Unicode defines (the bundle's "UnicodeCharacters.txt"), read once.
+const kx::CharSet& definedCharacters();
+
+// Installs the model's hooks, the font info sources and the character texts.
+void install();
+
+} // namespace bridges

@@ -1,0 +1,154 @@
+#include "app/PalettePresenter.h"
+
+#include "app/PaletteContent.h"
+#include "app/PaletteFader.h"
+#include "app/PaletteFrameKeeper.h"
+#include "app/RbxCharWindowController.h"
+#include "app/RbxPositionLog.h"
+#include "kxlib/KXUtilities.h"
+#include "kxlib/RbxDefaults.h"
+#include "kxlib/core/Log.h"
+#include "kxlib/gui/WindowExtensions.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QScreen>
+
+PalettePresenter::PalettePresenter(RbxCharWindowController& controller) : QObject(&controller), c_(controller) {}
+
+QString PalettePresenter::senderText(QObject* sender) {
+    if (!sender) return QStringLiteral("(null)");
+    const QString name = sender->objectName();
+    return name.isEmpty() ? QString::fromLatin1(sender->metaObject()->className())
+                          : QStringLiteral("%1 %2").arg(QString::fromLatin1(sender->metaObject()->className()), name);
+}
+
+void PalettePresenter::openWindow(QObject* sender) {
+    if (!c_.isWindowVisible()) toggleWindow(sender);
+}
+
+void PalettePresenter::toggleWindow(QObject* sender) {
+    if (c_.isWindowVisible()) {
+        c_.fadeOut(0.3f, 0);
+        return;
+    }
+    if (!firstOpeningDone_) {
+        // The font list scrolls to its selection and the table measures its cells once
+        // the widgets have their sizes (their own duties).
+        firstOpeningDone_ = true;
+    }
+    if (c_.extensions_.updateToFrontApplication) c_.extensions_.updateToFrontApplication(true);
+    appearWindow(sender);
+    if (c_.extensions_.setActivatorActive) c_.extensions_.setActivatorActive(true);
+}
+
+void PalettePresenter::appearWindow(QObject* sender) {
+    c_.selectApplicationFont();
+    RbxDefaults& defaults = RbxDefaults::userDefaults();
+    if (defaults.boolForKey(rbx::key::animateWindow)) {
+        c_.stopFading();
+        c_.fader().fadeIn();  // alpha 0 before the window maps
+        showWindow(sender);
+    } else {
+        c_.fader().stopFadeIn();
+        showWindow(sender);
+        c_.setWindowAlphas(1);
+    }
+    logWindowOpening(sender);
+    if (defaults.boolForKey(rbx::key::wRef)) c_.window()->winId();
+    if (c_.extensions_.setupViewTracking) c_.extensions_.setupViewTracking();
+    emit c_.windowOpened();
+}
+
+void PalettePresenter::showWindow(QObject* sender) {
+    RbxCharWindow* w = c_.window();
+    c_.content().setVersionText(KXUtilities::versionString());
+    const bool wasVisible = w->isVisible();
+    w->show();
+    if (!wasVisible) w->raise();
+    if (c_.extensions_.enablePostingTap) c_.extensions_.enablePostingTap(true);
+    c_.setVisibleInAllSpaces(true);
+    // A window on no screen is centred on the main screen, then kept whole on one.
+    bool onScreen = false;
+    for (QScreen* s : QGuiApplication::screens()) onScreen = onScreen || s->geometry().intersects(w->frameGeometry());
+    if (!onScreen) kx::window::centerOnMainScreen(w);
+    c_.fixOffscreenWindow();
+    emergencyReset(sender);
+}
+
+QRect PalettePresenter::emergencyFrame(const QRect& frame, const QSize& minimum, const QRect& visibleArea) {
+    const float half = float(visibleArea.height()) / 2.0f;
+    const int height = std::max(minimum.height(), int(half));
+    return QRect(frame.topLeft(), QSize(minimum.width(), height));
+}
+
+void PalettePresenter::emergencyReset(QObject* sender) {
+    if (!sender) return;  // never from the hot key
+    const Qt::KeyboardModifiers all = Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier;
+    if ((QGuiApplication::queryKeyboardModifiers() & all) != all) return;
+    RbxCharWindow* w = c_.window();
+    QScreen* main = QGuiApplication::primaryScreen();
+    if (!main) return;
+    kx::log(QStringLiteral("** emergency reset of window:"));
+    kx::log(QStringLiteral("** -- sender: %1").arg(senderText(sender)));
+    kx::log(QStringLiteral("** -- original window frame: %1").arg(RbxPositionLog::rectText(w->frameGeometry())));
+    kx::log(QStringLiteral("** -- screen: %1").arg(RbxPositionLog::rectText(main->availableGeometry())));
+    const QRect frame = emergencyFrame(QRect(w->pos(), w->size()), w->minimumSize(), main->availableGeometry());
+    kx::log(QStringLiteral("** -- new window frame: %1").arg(RbxPositionLog::rectText(frame)));
+    w->resize(frame.size());
+    w->move(frame.topLeft());
+    kx::window::centerOnMainScreen(w);
+    kx::log(QStringLiteral("** -- centered window frame: %1").arg(RbxPositionLog::rectText(w->frameGeometry())));
+}
+
+void PalettePresenter::logWindowOpening(QObject* sender) {
+    if (!RbxDefaults::userDefaults().boolForKey(rbx::key::logOpen)) return;
+    kx::log(QStringLiteral("opening window (%1): %2")
+                .arg(senderText(sender), RbxPositionLog::rectText(c_.window()->frameGeometry())));
+    QString screens;
+    for (const QRect& r : PaletteFrameKeeper::screenFrames()) screens += RbxPositionLog::rectText(r);
+    kx::log(QStringLiteral("  screens: %1").arg(screens));
+}
+
+void PalettePresenter::close() {
+    if (c_.hasSheet()) return;
+    c_.hideTransients();
+    c_.window()->orderOut();
+    c_.stopFading();
+}
+
+bool PalettePresenter::closeWithESC() {
+    if (c_.hasSheet()) return false;
+    QLineEdit* search = c_.searchField();
+    if (search && !search->text().isEmpty()) {
+        search->clear();
+        c_.performSearch();
+        c_.resetBestMatchingCharacters();
+        return true;
+    }
+    if (c_.isWindowVisible()) toggleWindow(&c_);
+    return true;
+}
+
+void PalettePresenter::orderFront() {
+    RbxCharWindow* w = c_.window();
+    if (c_.hasSheet()) return;
+    // The palette comes to the front without taking the keyboard: it is a panel that
+    // does not activate.
+    w->raise();
+}
+
+void PalettePresenter::clickedOutside() {
+    RbxCharWindow* w = c_.window();
+    if (!w->isVisible()) return;
+    if (!RbxDefaults::userDefaults().boolForKey(rbx::key::clickOutsideCloses)) return;
+    const QPoint p = QCursor::pos();
+    if (w->frameGeometry().contains(p)) return;
+    if (QWidget* sheet = c_.sheets().attachedSheet(); sheet && sheet->frameGeometry().contains(p)) return;
+    if (c_.extensions_.mouseInFonts && c_.extensions_.mouseInFonts()) return;
+    if (QApplication::activePopupWidget()) return;
+    if (c_.extensions_.menuOpen && c_.extensions_.menuOpen()) return;
+    c_.fadeOut(0.3f, 0);
+}

@@ -1,0 +1,70 @@
+#include "app/PaletteTable.h"
+
+#include "app/ModelBridges.h"
+#include "kxlib/core/Log.h"
+#include "model/RbxFontInfo.h"
+#include "model/RbxLayout.h"
+#include "model/RbxLayoutPopUp.h"
+#include "model/RbxModelHooks.h"
+#include "model/RbxNameFilter.h"
+#include "table/widgets/RbxCharView.h"
+
+PaletteTable::PaletteTable(QObject* parent) : QObject(parent), sources_(std::make_shared<bridges::TableSources>()) {
+    // The layout registry keeps its pop-up model here until the window shows one.
+    popUp_ = std::make_shared<RbxLayoutPopUp>();
+    RbxLayout::setLayoutPopUp(popUp_);
+    RbxModelHooks& hooks = RbxModelHooks::shared();
+    hooks.selectedFontRepertoire = [this]() -> RbxFontRepertoire* { return repertoire(); };
+    hooks.layoutsChanged = [this] {
+        RbxLayout::fillLayoutPopUp(1, true);
+        reload();
+    };
+}
+
+PaletteTable::~PaletteTable() {
+    RbxModelHooks& hooks = RbxModelHooks::shared();
+    hooks.selectedFontRepertoire = nullptr;
+    hooks.layoutsChanged = nullptr;
+    if (RbxLayout::layoutPopUp() == popUp_) RbxLayout::setLayoutPopUp(nullptr);
+}
+
+RbxCharView* PaletteTable::view() {
+    if (!view_) {
+        view_ = new RbxCharView;
+        view_->setObjectName(QStringLiteral("rbxCharView"));
+        view_->setSources(sources_);
+    }
+    return view_;
+}
+
+RbxFontRepertoire* PaletteTable::repertoire() const { return repertoire_.get(); }
+
+QString PaletteTable::layoutName() const { return layout_ ? layout_->name() : QString(); }
+
+void PaletteTable::showFont(const rbx::Font& font) {
+    if (!font) return;
+    font_ = font;
+    repertoire_ = std::make_unique<bridges::FontInfoRepertoire>(RbxFontInfo::fontInfoWithFont(font));
+    sources_->setRepertoire(repertoire_.get());
+    RbxNameFilter::rebuildFilter();
+    view()->setFont(font, bridges::tuningOf(*repertoire_->info()));
+    reload();
+}
+
+void PaletteTable::reload() {
+    if (!repertoire_) return;
+    layout_ = RbxLayout::selectedLayout();
+    if (!layout_) layout_ = RbxLayout::unicodeBlocksLayout();
+    if (!layout_) {
+        kx::log(QStringLiteral("no layout to show"));
+        return;
+    }
+    repertoire_->info()->loadCharacters();
+    view()->setGroups(layout_->groupsForFontInfo(repertoire_.get()), layout_->isRecentLayout());
+}
+
+void PaletteTable::setSearch(const QString& text) {
+    RbxNameFilter::setFilter(text);
+    RbxFontInfo::flushCachedCharacters();
+    reload();
+}

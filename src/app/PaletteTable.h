@@ -1,0 +1,51 @@
+#pragma once
+// The character table of the palette: the table view on the window's first page, showing
+// the characters of the selected font in the selected layout, and the search filter
+// applied to it.
+
+#include "platform/fonts/Font.h"
+
+#include <QObject>
+#include <QPointer>
+#include <memory>
+
+class RbxCharView;
+class RbxFontRepertoire;
+class RbxLayout;
+class RbxLayoutPopUp;
+
+namespace bridges {
+class FontInfoRepertoire;
+class TableSources;
+}
+
+class PaletteTable : public QObject {
+    Q_OBJECT
+public:
+    explicit PaletteTable(QObject* parent = nullptr);
+    ~PaletteTable() override;
+
+    // The view (made on first use; its owner is the widget it is put into).
+    RbxCharView* view();
+
+    // Shows the font's characters in the selected layout.
+    void showFont(const rbx::Font& font);
+    // Builds the groups again (a new layout, view or search).
+    void reload();
+    // The search text as the table's filter ("" shows everything).
+    void setSearch(const QString& text);
+
+    // The repertoire of the font shown; null before a font was shown.
+    RbxFontRepertoire* repertoire() const;
+    // The layout whose groups are shown; null before.
+    std::shared_ptr<RbxLayout> layout() const { return layout_; }
+    QString layoutName() const;
+
+private:
+    QPointer<RbxCharView> view_;
+    rbx::Font font_;
+    std::unique_ptr<bridges::FontInfoRepertoire> repertoire_;
+    std::shared_ptr<bridges::TableSources> sources_;
+    std::shared_ptr<RbxLayoutPopUp> popUp_;
+    std::shared_ptr<RbxLayout> layout_;
+};

@@ -1,0 +1,78 @@
+// The palette's URL commands: reading them, and the window controller's targets.
+#include "app/PaletteURLCommands.h"
+
+#include "app/RbxCharWindowController.h"
+#include "kxlib/URLExtensions.h"
+#include "kxlib/core/Log.h"
+
+#include <QLineEdit>
+
+namespace paletteurl {
+
+std::optional<OpenRequest> parseOpen(const QUrl& url) {
+    const QVariantMap p = kx::url::parameterDictionary(url);
+    if (!p.contains(QStringLiteral("sheet"))) return std::nullopt;
+    const QString sheet = p.value(QStringLiteral("sheet")).toString().toLower();
+    OpenRequest r;
+    if (sheet.startsWith(QLatin1String("about"))) {
+        r.sheet = QStringLiteral("about");
+    } else if (sheet.startsWith(QLatin1String("pref"))) {
+        r.sheet = QStringLiteral("preferences");
+        const QString tab = p.value(QStringLiteral("tab")).toString();
+        if (tab.startsWith(QLatin1String("act")))
+            r.options.insert(QStringLiteral("tab"), 0);
+        else if (tab.startsWith(QLatin1String("view")) || tab.startsWith(QLatin1String("insert")))
+            r.options.insert(QStringLiteral("tab"), 1);
+        else if (tab.startsWith(QLatin1String("upd")))
+            r.options.insert(QStringLiteral("tab"), 2);
+    } else if (sheet.startsWith(QLatin1String("contact"))) {
+        r.sheet = QStringLiteral("contact");
+    } else if (sheet.startsWith(QLatin1String("shape"))) {
+        r.sheet = QStringLiteral("shapeFinder");
+    }
+    return r;
+}
+
+SetRequest parseSet(const QUrl& url) {
+    const QVariantMap p = kx::url::parameterDictionary(url);
+    SetRequest r;
+    if (p.contains(QStringLiteral("insert"))) {
+        r.hasInsert = true;
+        const QString v = p.value(QStringLiteral("insert")).toString();
+        if (v == QLatin1String("plain"))
+            r.segment = 0;
+        else if (v.startsWith(QLatin1String("form")))
+            r.segment = 1;
+        else if (v.startsWith(QLatin1String("htm")))
+            r.segment = 2;
+    }
+    if (p.contains(QStringLiteral("search"))) r.search = p.value(QStringLiteral("search")).toString();
+    return r;
+}
+
+} // namespace paletteurl
+
+QVariant RbxCharWindowController::openViaURL(const QUrl& url) {
+    const auto request = paletteurl::parseOpen(url);
+    if (!request) return {};
+    openSheet(request->sheet, request->options);
+    return {};
+}
+
+QVariant RbxCharWindowController::setModeViaURL(const QUrl& url) {
+    kx::log(QStringLiteral("setModeViaURL:"));
+    openWindow(this);
+    orderFront();
+    stopMouseOutsideFading();
+    const paletteurl::SetRequest request = paletteurl::parseSet(url);
+    if (request.hasInsert) {
+        if (request.segment) selectInsertModeSegment(*request.segment);
+        changeInsertMode();
+    }
+    if (request.search) {
+        searchField()->setText(*request.search);
+        performSearch();
+        resetBestMatchingCharacters();
+    }
+    return {};
+}

@@ -1,0 +1,30 @@
+#pragma once
+// The URL commands of the palette, read into plain requests:
+//   runebox://open?sheet=about|pref[&tab=act|view|insert|upd]|contact|shape|<other>
+//   runebox://set?insert=plain|form...|htm...&search=<text>
+
+#include <QString>
+#include <QUrl>
+#include <QVariantMap>
+#include <optional>
+
+namespace paletteurl {
+
+struct OpenRequest {
+    // "about", "preferences", "contact", "shapeFinder", or "" for the window alone.
+    QString sheet;
+    // For the preferences: {"tab": 0, 1 or 2} when "tab" names one.
+    QVariantMap options;
+};
+// Nothing without the parameter "sheet". Its value is matched lower-cased by prefix;
+// "tab" is matched by prefix as it is.
+std::optional<OpenRequest> parseOpen(const QUrl& url);
+
+struct SetRequest {
+    bool hasInsert = false;
+    std::optional<int> segment;  // the insert-mode segment the value names, if any
+    std::optional<QString> search;
+};
+SetRequest parseSet(const QUrl& url);
+
+} // namespace paletteurl

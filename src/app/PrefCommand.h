@@ -1,0 +1,30 @@
+#pragma once
+// The URL command "pref": runebox://pref?KEY=VALUE&... sets settings; an empty value
+// removes one; without parameters the answer is the text of all current values.
+//
+// Only the keys of the settings-key table are accepted, and each value is taken as the
+// key's type: booleans from 1/0, yes/no, true/false; integers and numbers as decimal
+// text; texts as they are. Settings that hold data, lists or dictionaries cannot be set
+// this way. A refused parameter is logged and changes nothing.
+
+#include "kxlib/SettingsKeys.h"
+
+#include <QString>
+#include <QUrl>
+#include <QVariant>
+#include <optional>
+
+class KXDefaults;
+
+namespace prefcommand {
+
+// The value a parameter's text stands for, or nothing when it does not fit the key's
+// type (an empty text is handled by the caller: it removes the setting).
+std::optional<QVariant> coerce(rbx::key::Type type, const QString& text);
+// The key's row in the settings-key table.
+std::optional<rbx::key::KeyInfo> keyInfo(const QString& name);
+
+// Applies the URL to the store; answers the result text (parameters: none).
+QVariant preferencesViaURL(const QUrl& url, KXDefaults& defaults);
+
+} // namespace prefcommand

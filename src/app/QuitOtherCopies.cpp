@@ -1,0 +1,106 @@
+#include "app/QuitOtherCopies.h"
+
+#include "kxlib/KXProcess.h"
+#include "kxlib/ProcFs.h"
+#include "kxlib/RbxDefaults.h"
+#include "kxlib/core/Log.h"
+#include "platform/dbus/FourCharCode.h"
+#include "platform/dbus/SignatureNames.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QSet>
+
+#include <unistd.h>
+
+namespace quitother {
+
+Mode parseMode(const QString& setting) {
+    const QString m = setting.toLower();
+    if (m == QLatin1String("quit")) return Mode::Quit;
+    if (m == QLatin1String("kill")) return Mode::Kill;
+    if (m == QLatin1String("killquit")) return Mode::KillQuit;
+    return Mode::QuitKill;
+}
+
+QString modeName(Mode mode) {
+    switch (mode) {
+    case Mode::Quit: return QStringLiteral("quit");
+    case Mode::Kill: return QStringLiteral("kill");
+    case Mode::KillQuit: return QStringLiteral("killquit");
+    case Mode::QuitKill: break;
+    }
+    return QStringLiteral("quitkill");
+}
+
+bool isOtherCopy(const ProcessFacts& process, const ProcessFacts& self) {
+    if (process.pid <= 0 || process.pid == self.pid) return false;
+    if (process.uid != self.uid) return false;
+    if (process.display != self.display) return false;
+    if (process.startTime >= self.startTime || process.onOurBus) return false;
+    return process.ownsOurSignature || (!process.programName.isEmpty() && process.programName == self.programName);
+}
+
+void apply(Mode mode, const Actions& a) {
+    const QString name = modeName(mode);
+    if (a.log) a.log(QStringLiteral("Quit other copy of Runebox (%1)").arg(name));
+    if (name.startsWith(QLatin1String("quit")) && a.quit) a.quit();
+    if (mode != Mode::Quit && a.isRunning && a.isRunning()) {
+        if (a.log) a.log(QStringLiteral("Force-quitting other copy of Runebox"));
+        if (a.forceQuit) a.forceQuit();
+    }
+    if (mode == Mode::KillQuit && a.isRunning && a.isRunning() && a.quit) a.quit();
+}
+
+namespace {
+
+ProcessFacts factsOf(int pid, const QSet<int>& signatureOwners) {
+    ProcessFacts f;
+    f.pid = pid;
+    bool ok = false;
+    f.uid = kx::proc::ownerUid(pid, &ok);
+    if (!ok) f.uid = uint(-1);
+    f.programName = QFileInfo(kx::proc::executablePath(pid)).fileName();
+    f.ownsOurSignature = signatureOwners.contains(pid);
+    f.display = kx::proc::environmentValue(pid, QByteArrayLiteral("DISPLAY")).value_or(QByteArray());
+    if (const auto st = kx::proc::readStat(pid)) f.startTime = st->startTime;
+    return f;
+}
+
+} // namespace
+
+int quitOtherRunebox() {
+    const Mode mode = parseMode(RbxDefaults::userDefaults().stringForKey(rbx::key::quitOther));
+    QSet<int> owners;
+    for (const quint32 sig : {fourcc::make('R', 'B', '-', 'X'), fourcc::make('R', 'B', '-', '3')})
+        if (const uint pid = appleevent::signatureOwnerPid(sig)) owners.insert(int(pid));
+
+    ProcessFacts self;
+    self.pid = int(::getpid());
+    self.uid = uint(::getuid());
+    self.programName = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+    self.display = qgetenv("DISPLAY");
+    if (const auto st = kx::proc::readStat(self.pid)) self.startTime = st->startTime;
+
+    int found = 0;
+    for (const int pid : kx::proc::allPids()) {
+        if (pid == self.pid) continue;
+        ProcessFacts facts = factsOf(pid, owners);
+        if (!isOtherCopy(facts, self)) continue;
+        // Asked last, and only of the few candidates: a copy on our bus hands over.
+        facts.onOurBus = !appleevent::busNamesOfPid(uint(pid)).isEmpty();
+        if (!isOtherCopy(facts, self)) continue;
+        const KXProcess::Ptr process = KXProcess::processWithPID(pid);
+        if (!process) continue;
+        ++found;
+        Actions actions;
+        actions.quit = [process] { process->quitRunningApplicationWithTimeout(2.0); };
+        actions.forceQuit = [process] { process->forceQuit(); };
+        actions.isRunning = [process] { return process->isStillRunning(); };
+        actions.log = [](const QString& line) { kx::log(line); };
+        apply(mode, actions);
+    }
+    return found;
+}
+
+} // namespace quitother

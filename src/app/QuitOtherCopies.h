@@ -1,0 +1,52 @@
+#pragma once
+// Quitting other copies of Runebox at start-up, as the setting "quitOther" says:
+// "quit" only asks them to quit, "kill" only force-quits, "quitkill" (the default, and
+// what any other value means) asks and then force-quits the ones still running,
+// "killquit" force-quits and then asks the ones still running.
+//
+// Only this user's copies on this display count: processes of the same program, and
+// the owners of the creator codes 'RB-X' and 'RB-3' on the session bus, whose DISPLAY
+// is ours, started before this one and not connected to our session bus. Runs after
+// this copy owns the single-instance name, so every later start, and every copy on our
+// bus that does not own the name, is one that hands its URLs over and leaves by itself.
+
+#include <QByteArray>
+#include <QString>
+#include <functional>
+
+namespace quitother {
+
+enum class Mode { Quit, Kill, QuitKill, KillQuit };
+
+// The setting's value, lower-cased; anything else is QuitKill.
+Mode parseMode(const QString& setting);
+QString modeName(Mode mode);
+
+// What is known of a process for the choice.
+struct ProcessFacts {
+    int pid = 0;
+    uint uid = 0;
+    QString programName;      // the executable's file name
+    bool ownsOurSignature = false;
+    QByteArray display;       // its DISPLAY
+    quint64 startTime = 0;    // clock ticks after boot
+    bool onOurBus = false;    // connected to our session bus
+};
+// Another copy of ours: not this process, same user, same display, started before us,
+// not on our bus, and the same program or one of our creator codes.
+bool isOtherCopy(const ProcessFacts& process, const ProcessFacts& self);
+
+// The steps on one copy. `quit` asks and waits a little; answers whether it ended.
+struct Actions {
+    std::function<void()> quit;
+    std::function<void()> forceQuit;
+    std::function<bool()> isRunning;
+    std::function<void(const QString&)> log;
+};
+void apply(Mode mode, const Actions& actions);
+
+// Finds the other copies and applies the setting "quitOther" to each. Answers how many
+// copies were found.
+int quitOtherRunebox();
+
+} // namespace quitother

@@ -1,0 +1,140 @@
+#include "app/RbxCharAppController.h"
+
+#include "app/DebugStateService.h"
+#include "app/PaletteFrameKeeper.h"
+#include "app/PrefCommand.h"
+#include "app/QuitOtherCopies.h"
+#include "app/RbxCharWindowController.h"
+#include "app/StartupHooks.h"
+#include "kxlib/KXAppSettings.h"
+#include "kxlib/KXURLHandler.h"
+#include "kxlib/KXUtilities.h"
+#include "kxlib/RbxDefaults.h"
+#include "kxlib/core/Log.h"
+#include "platform/dbus/AppleEventBridge.h"
+#include "platform/dbus/FourCharCode.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QTimer>
+
+RbxCharAppController::Extensions& RbxCharAppController::extensions() {
+    static Extensions e;
+    return e;
+}
+
+RbxCharAppController::RbxCharAppController(QObject* parent) : QObject(parent) {
+    startup::installHooks();
+    windowController_ = std::make_unique<RbxCharWindowController>();
+    connect(qApp, &QCoreApplication::aboutToQuit, this, &RbxCharAppController::applicationShouldTerminate);
+}
+
+RbxCharAppController::~RbxCharAppController() = default;
+
+bool RbxCharAppController::init() {
+    if (checkLaunchedFromDiskImage()) return false;
+    quitOtherRunebox();
+    if (QGuiApplication::queryKeyboardModifiers() & Qt::AltModifier) {
+        kx::log(QStringLiteral("check for new version"));
+        if (extensions().checkForUpdateNow) extensions().checkForUpdateNow();
+    }
+    return true;
+}
+
+bool RbxCharAppController::checkLaunchedFromDiskImage() {
+    if (!KXUtilities::installationMode()) return false;
+    kx::log(QStringLiteral("Installing"));
+    if (!extensions().installer) {
+        // Without the installer this copy simply runs from where it is.
+        kx::log(QStringLiteral("no installer in this build; running from the temporary folder"));
+        return false;
+    }
+    extensions().installer();
+    return true;
+}
+
+void RbxCharAppController::quitOtherRunebox() { quitother::quitOtherRunebox(); }
+
+void RbxCharAppController::finishLaunching() {
+    if (launched_) return;
+    launched_ = true;
+    windowController_->load();
+
+    if (KXURLHandler* handler = KXURLHandler::handler()) registerURLCommands(*handler);
+    // Started again without URLs: the other start asks us to reopen.
+    constexpr quint32 Aevt = fourcc::make('a', 'e', 'v', 't');
+    AppleEventBridge::shared().setHandler(Aevt, fourcc::make('r', 'a', 'p', 'p'), [this](const appleevent::Event&) {
+        QTimer::singleShot(0, this, &RbxCharAppController::applicationShouldHandleReopen);
+        return QVariantMap();
+    });
+
+    windowController_->setFirstPaintHook([this] { QTimer::singleShot(0, this, &RbxCharAppController::afterFirstPaint); });
+    RbxDefaults& defaults = RbxDefaults::userDefaults();
+    if (KXUtilities::wasLaunchedAsLoginItem() || defaults.boolForKey(rbx::key::suppressOpening)) {
+        QTimer::singleShot(0, this, &RbxCharAppController::afterFirstPaint);
+    } else {
+        windowController_->openWindow(this);
+    }
+}
+
+void RbxCharAppController::afterFirstPaint() {
+    if (afterPaintDone_) return;
+    afterPaintDone_ = true;
+    // What the palette does not need for its first picture.
+    RbxDefaults::userDefaults().updateStartAtLoginInBackground();
+    KXAppSettings::appSettingsDictionary();
+    DebugStateService::exportIfEnabled(windowController_.get());
+}
+
+void RbxCharAppController::applicationShouldHandleReopen() { windowController_->openWindow(this); }
+
+void RbxCharAppController::applicationShouldTerminate() {
+    if (terminated_) return;
+    terminated_ = true;
+    RbxDefaults& defaults = RbxDefaults::userDefaults();
+    defaults.updateStartAtLogin();
+    windowController_->frameKeeper().saveFrame();
+    defaults.synchronize();
+}
+
+void RbxCharAppController::registerURLCommands(KXURLHandler& handler) {
+    RbxCharWindowController* wc = windowController_.get();
+    handler.unregisterCommand(QStringLiteral("*"));
+    handler.registerCommand(QStringLiteral("quit"), this, [this](const QUrl& u) { return quitViaURL(u); });
+    handler.registerCommand(QStringLiteral("open"), wc, [wc](const QUrl& u) { return wc->openViaURL(u); });
+    handler.registerCommand(QStringLiteral("vcheck"), wc, [wc](const QUrl& u) { return wc->versionCheckViaURL(u); });
+    handler.registerCommand(QStringLiteral("updateplist"), this, [this](const QUrl& u) { return updateAppSettingsViaURL(u); });
+    handler.registerCommand(QStringLiteral("help"), this, [this](const QUrl& u) { return showHelpViaURL(u); });
+    handler.registerCommand(QStringLiteral("appsetting"), &KXAppSettings::addAppSettingFromURL);
+    handler.registerCommand(QStringLiteral("set"), wc, [wc](const QUrl& u) { return wc->setModeViaURL(u); });
+    handler.registerCommand(QStringLiteral("pref"), this, [this](const QUrl& u) { return preferencesViaURL(u); });
+}
+
+QVariant RbxCharAppController::quitViaURL(const QUrl&) {
+    RbxDefaults::userDefaults().synchronize();
+    QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    return {};
+}
+
+QVariant RbxCharAppController::showHelpViaURL(const QUrl&) {
+    if (auto& help = windowController_->extensions().showHelp)
+        help();
+    else
+        kx::log(QStringLiteral("help: no help in this build"));
+    return {};
+}
+
+QString RbxCharAppController::appSettingsUpdateURL(const QString& version) {
+    QString v = version;
+    if (v.endsWith(QLatin1Char('s'))) v.chop(1);
+    return KXUtilities::safeHTTPS(UpdateServer + QStringLiteral("/autoupdate/runeboxx/autoupdate%1.plist").arg(v));
+}
+
+QVariant RbxCharAppController::updateAppSettingsViaURL(const QUrl&) {
+    KXAppSettings::updateWithRemoteData(appSettingsUpdateURL(KXUtilities::versionString()));
+    return {};
+}
+
+QVariant RbxCharAppController::preferencesViaURL(const QUrl& url) {
+    return prefcommand::preferencesViaURL(url, RbxDefaults::userDefaults());
+}

@@ -1,0 +1,187 @@
+#pragma once
+// The palette's controller: one facade with the operations the rest of the system
+// calls (open, toggle, fade out, cancel a pending close, Escape, sheets, the URL
+// commands "open" and "set"), and one object per duty behind it:
+//   PaletteContent       the widgets of the window
+//   PaletteTable         the character table of the selected font and layout
+//   PaletteFader         fading out with delays, fading in
+//   SheetHost            every sheet's way onto the palette
+//   PaletteFrameKeeper   frame memory, position log, off-screen repair
+//   PalettePresenter     opening, showing, closing, Escape, clicks outside
+//   ClickOutsideMonitor  mouse presses anywhere on the display
+// The controller is made once by the application controller; `windowController()`
+// answers it from its loading on. Main thread only.
+
+#include "app/RbxCharWindow.h"
+#include "app/SheetHost.h"
+#include "kxlib/KXDefaultObserver.h"
+#include "platform/fonts/Font.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QUrl>
+#include <QVariant>
+#include <functional>
+#include <memory>
+
+class ClickOutsideMonitor;
+class PaletteContent;
+class PaletteFader;
+class PaletteFrameKeeper;
+class PalettePresenter;
+class PaletteTable;
+class QLineEdit;
+
+class RbxCharWindowController : public QObject, public RbxCharWindowDelegate, public KXDefaultObserver {
+    Q_OBJECT
+public:
+    // The controller of the process; null before one has loaded.
+    static RbxCharWindowController* windowController();
+
+    explicit RbxCharWindowController(QObject* parent = nullptr);
+    ~RbxCharWindowController() override;
+
+    // Loading: becomes the shared controller, restores the frame (remembered from the
+    // second launch on), selects the start font, registers its observers.
+    void load();
+
+    // ---- the parts ---------------------------------------------------------------------
+    RbxCharWindow* window() const { return window_; }
+    PaletteContent& content() const { return *content_; }
+    PaletteFader& fader() const { return *fader_; }
+    SheetHost& sheets() const { return *sheets_; }
+    PaletteFrameKeeper& frameKeeper() const { return *frameKeeper_; }
+    PaletteTable& table() const { return *table_; }
+    QLineEdit* searchField() const;
+    // The character table view on the first page.
+    QWidget* charView() const;
+
+    // ---- showing and hiding -------------------------------------------------------------
+    // `sender` is who asked: null for the global hot key, the controller for its own
+    // commands, a widget for menus and buttons.
+    void openWindow(QObject* sender);        // opens a hidden palette; nothing when shown
+    void toggleWindow(QObject* sender);      // shown: fades out over 0.3 s; hidden: opens
+    void toggleWindowFromHotkey() { toggleWindow(nullptr); }
+    void toggleWindowFromIcon() { toggleWindow(this); }
+    void toggleWindowAction(QObject* sender) { toggleWindow(sender); }
+    void appearWindow(QObject* sender);      // shows, fading in with "animate window"
+    void showWindow(QObject* sender);        // shows at full alpha, on screen, on all desktops
+    void close();                            // hides unless a sheet is attached
+    bool closeWithESC();                     // Escape: clears the search, else closes
+    void orderFront();                       // raises the palette
+    bool isWindowVisible() const;
+    void logWindowOpening(QObject* sender);  // the "logOpen" trace
+
+    // ---- fading --------------------------------------------------------------------------
+    void fadeOut(float duration, float delay);  // seconds; ignored while a sheet is attached
+    void stopFading();
+    void stopMouseOutsideFading();              // cancels a fade scheduled with a delay
+    void setWindowAlphas(float alpha);
+    float windowAlpha() const;
+    // A mouse press somewhere on the display: closes the palette when it was outside.
+    void clickedOutside();
+
+    // ---- sheets ---------------------------------------------------------------------------
+    // Opens the palette, brings it to the front and cancels a pending close; then ends
+    // another attached sheet and opens the named one ("about", "preferences", "contact",
+    // "shapeFinder"); "" opens only the window.
+    void openSheet(const QString& name, const QVariantMap& options = {});
+    void closeSheet();                          // ends the attached sheet with code 0
+    bool hasSheet() const;
+
+    // ---- URL commands ----------------------------------------------------------------------
+    QVariant openViaURL(const QUrl& url);       // "open": sheet=about|pref[&tab=]|contact|shape|...
+    QVariant setModeViaURL(const QUrl& url);    // "set": insert=plain|form...|htm..., search=text
+    QVariant versionCheckViaURL(const QUrl& url);
+
+    // ---- insert mode and search ------------------------------------------------------------
+    int selectedInsertModeSegment() const { return insertSegment_; }
+    void selectInsertModeSegment(int segment);
+    // Applies the selected segment as the front application's insert mode (segment 2
+    // stands for the latest special insert mode).
+    void changeInsertMode();
+    // Runs the search of the search field's text: the table shows what it matches.
+    void performSearch();
+    void resetBestMatchingCharacters();
+
+    // ---- fonts -------------------------------------------------------------------------------
+    // The start font: "selectedFont" when available, else "LucidaGrande", else the
+    // system font (a null font when there are no fonts).
+    static rbx::Font startFont();
+    void selectFont(const rbx::Font& font);
+    rbx::Font selectedFont() const { return font_; }
+    // The application's font (per front application) is selected when the palette opens.
+    void selectApplicationFont();
+
+    // ---- window reactions --------------------------------------------------------------------
+    void windowSizeChanged();
+    void windowLocationChanged();
+    void screenChanged();
+    void fixOffscreenWindow();
+    void darkModeChanged();
+    void setVisibleInAllSpaces(bool all);
+    void monitorMouseMove();
+    void hideTransients();                      // magnifier and tool tip
+
+    // ---- what later duties plug in ------------------------------------------------------------
+    // Each is optional; without it the step does nothing.
+    struct Extensions {
+        std::function<void()> hideMagnifier;
+        std::function<void(bool on)> enablePostingTap;
+        std::function<void()> setupViewTracking;
+        std::function<void(QWidget* sheet, bool on)> setSheetTracking;
+        std::function<void(bool force)> updateToFrontApplication;
+        std::function<void(bool active)> setActivatorActive;
+        std::function<void()> showActivator;
+        std::function<void(const rbx::Font& font)> fontSelected;
+        std::function<void(const QString& text)> performSearch;
+        std::function<void()> resetBestMatchingCharacters;
+        std::function<void()> updateInsertionModeSegments;
+        std::function<void()> monitorMouseMove;
+        std::function<void()> showHelp;
+        std::function<void(const QUrl& url)> versionCheck;
+        // The pointer as the table tracks it; without it the window's geometry decides.
+        std::function<bool()> mouseInFonts;
+        std::function<bool()> menuOpen;
+    };
+    Extensions& extensions() { return extensions_; }
+
+    // The first paint after each showing.
+    void setFirstPaintHook(std::function<void()> hook);
+
+    // ---- settings observer -----------------------------------------------------------------------
+    void defaultChanged(const QString& key) override;
+
+    // ---- the window's delegate -------------------------------------------------------------------
+    bool windowEscapePressed() override { return closeWithESC(); }
+    void windowCloseRequested() override { close(); }
+    void windowMoved() override { windowLocationChanged(); }
+    void windowResized() override { windowSizeChanged(); }
+    void windowMiniaturized(bool miniaturized) override;
+    void windowWillOrderOut() override { hideTransients(); }
+    void windowOrderedOut() override;
+
+signals:
+    void windowOpened();
+    void windowClosed();
+    void searchPerformed(const QString& text);
+
+protected:
+    QString observerClassName() const override { return QStringLiteral("RbxCharWindowController"); }
+
+private:
+    friend class PalettePresenter;
+
+    QPointer<RbxCharWindow> window_;
+    PaletteContent* content_ = nullptr;
+    PaletteFader* fader_ = nullptr;
+    SheetHost* sheets_ = nullptr;
+    PaletteFrameKeeper* frameKeeper_ = nullptr;
+    PalettePresenter* presenter_ = nullptr;
+    PaletteTable* table_ = nullptr;
+    ClickOutsideMonitor* clickMonitor_ = nullptr;
+    Extensions extensions_;
+    rbx::Font font_;
+    int insertSegment_ = 0;
+    bool loaded_ = false;
+};

@@ -1,0 +1,98 @@
+#include "app/SheetHost.h"
+
+#include "kxlib/core/Log.h"
+
+#include <QDialog>
+#include <QTimer>
+#include <QWidget>
+
+SheetHost::SheetHost(Hooks hooks, QObject* parent) : QObject(parent), hooks_(std::move(hooks)) {}
+
+SheetHost::~SheetHost() {
+    disconnect(finishedConnection_);
+    disconnect(destroyedConnection_);
+}
+
+SheetHost::Begin SheetHost::beginSheet(QDialog* sheet, const QString& name, EndHandler onEnd, Keyboard keyboard) {
+    if (!sheet) return Begin::Refused;
+    if (hasSheet()) {
+        if (logSheets()) kx::log(QStringLiteral("%1 blocked").arg(name));
+        return Begin::Refused;
+    }
+    if (hooks_.isWindowVisible && !hooks_.isWindowVisible()) {
+        if (hooks_.appearWindow) hooks_.appearWindow();
+        QPointer<QDialog> guard(sheet);
+        QTimer::singleShot(10, this, [this, guard, name, onEnd = std::move(onEnd), keyboard]() mutable {
+            if (guard) beginSheet(guard, name, std::move(onEnd), keyboard);
+        });
+        return Begin::Deferred;
+    }
+    if (logSheets()) kx::log(QStringLiteral("begin sheet %1").arg(name));
+    // A fade under way would leave the sheet on an invisible palette.
+    if (hooks_.stopFading) hooks_.stopFading();
+    if (hooks_.hideTransients) hooks_.hideTransients();
+
+    sheet_ = sheet;
+    attached_ = true;
+    name_ = name;
+    onEnd_ = std::move(onEnd);
+    keyboard_ = keyboard;
+    if (hooks_.setWindowActivating) hooks_.setWindowActivating(keyboard == Keyboard::Takes);
+
+    QWidget* window = hooks_.window ? hooks_.window() : nullptr;
+    if (window && sheet->parentWidget() != window) sheet->setParent(window, sheet->windowFlags() | Qt::Sheet);
+    sheet->setWindowModality(Qt::WindowModal);
+    if (window) {
+        // Below the palette's top edge, centred, as a sheet hangs from its window.
+        sheet->adjustSize();
+        const QRect w = window->geometry();
+        sheet->move(w.x() + (w.width() - sheet->width()) / 2, w.y());
+    }
+    finishedConnection_ = connect(sheet, &QDialog::finished, this, &SheetHost::finished);
+    // A sheet destroyed while attached ends as cancelled.
+    destroyedConnection_ = connect(sheet, &QObject::destroyed, this, [this] { finished(0); });
+    sheet->open();
+    if (hooks_.setSheetTracking) hooks_.setSheetTracking(sheet, true);
+    emit sheetBegan(name);
+    return Begin::Began;
+}
+
+void SheetHost::endSheet(int returnCode) {
+    if (QDialog* sheet = sheet_.data()) sheet->done(returnCode);
+}
+
+void SheetHost::finished(int returnCode) {
+    if (!attached_) return;
+    QDialog* sheet = sheet_.data();
+    disconnect(finishedConnection_);
+    disconnect(destroyedConnection_);
+    finishedConnection_ = {};
+    destroyedConnection_ = {};
+    attached_ = false;
+    const QString name = name_;
+    EndHandler onEnd = std::move(onEnd_);
+    sheet_.clear();
+    name_.clear();
+    onEnd_ = nullptr;
+    if (hooks_.setSheetTracking) hooks_.setSheetTracking(sheet, false);
+    if (sheet && sheet->isVisible()) sheet->hide();
+    if (hooks_.setWindowActivating) hooks_.setWindowActivating(false);
+    if (logSheets()) kx::log(QStringLiteral("end sheet %1 (%2)").arg(name).arg(returnCode));
+    if (onEnd) onEnd(returnCode);
+    emit sheetEnded(name, returnCode);
+}
+
+void SheetHost::registerSheet(const QString& name, Opener opener) {
+    if (opener)
+        openers_.insert(name, std::move(opener));
+    else
+        openers_.remove(name);
+}
+
+bool SheetHost::openNamedSheet(const QString& name, const QVariantMap& options) {
+    const auto it = openers_.constFind(name);
+    if (it == openers_.constEnd()) return false;
+    const Opener opener = *it;
+    opener(options);
+    return true;
+}

@@ -1,0 +1,51 @@
+#include "app/StartupHooks.h"
+
+#include "app/ModelBridges.h"
+#include "kxlib/KXLoginPrefs.h"
+#include "kxlib/RbxDefaults.h"
+#include "kxlib/gui/KXAppearance.h"
+#include "model/FontExtensions.h"
+#include "platform/fonts/FontBackend.h"
+
+#include <QFontDatabase>
+
+namespace startup {
+
+QString systemFontName() {
+    static QString cached;
+    static quint64 generation = 0;
+    rbx::FontBackend& backend = rbx::FontBackend::shared();
+    if (!cached.isEmpty() && generation == backend.generation()) return cached;
+    const QString family = QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
+    QString found;
+    QString any;
+    for (const rbx::FaceInfo& face : backend.faces()) {
+        if (any.isEmpty()) any = face.postScriptName;
+        if (face.family != family) continue;
+        // The plain face of the family when there is one.
+        if (found.isEmpty() || face.style == QLatin1String("Regular") || face.style == QLatin1String("Book"))
+            found = face.postScriptName;
+        if (face.style == QLatin1String("Regular")) break;
+    }
+    cached = found.isEmpty() ? any : found;
+    generation = backend.generation();
+    return cached;
+}
+
+QString availableFontName(const QString& postScriptName) {
+    if (postScriptName.isEmpty()) return QStringLiteral("");
+    if (const rbx::Font f = rbx::font::tryFindingFontWithName(postScriptName, 12)) return f.postScriptName();
+    return systemFontName();
+}
+
+void installHooks() {
+    bridges::install();
+    RbxDefaultsHooks& hooks = RbxDefaults::hooks();
+    hooks.availableFontName = &availableFontName;
+    hooks.darkMenuTheme = [] { return KXAppearance::shared().isDark(); };
+    hooks.updateLoginItem = [](bool enabled, bool hidden, const QString& namePart) {
+        KXLoginPrefs::updateMyselfInLoginItems(enabled, hidden, namePart);
+    };
+}
+
+} // namespace startup

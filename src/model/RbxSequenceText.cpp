@@ -1,0 +1,50 @@
+#include "model/RbxSequenceText.h"
+
+#include "model/RbxModelHooks.h"
+
+#include <QChar>
+#include <algorithm>
+
+namespace rbx {
+
+namespace {
+
+// The longest sequence text looked for, in units (8 code points of two units each,
+// with room for variation selectors).
+constexpr qsizetype LongestSequence = 24;
+
+bool isSinglePair(QStringView s) {
+    return s.size() == 2 && QChar::isHighSurrogate(s[0].unicode()) && QChar::isLowSurrogate(s[1].unicode());
+}
+
+} // namespace
+
+std::vector<char32_t> characterValuesOfText(const QString& text) {
+    std::vector<char32_t> out;
+    const qsizetype n = text.size();
+    qsizetype i = 0;
+    while (i < n) {
+        bool matched = false;
+        for (qsizetype len = std::min(LongestSequence, n - i); len >= 2 && !matched; --len) {
+            const QStringView part = QStringView(text).mid(i, len);
+            if (isSinglePair(part)) continue;
+            if (const char32_t v = virtualEmojiCharacterForString(part.toString())) {
+                out.push_back(v);
+                i += len;
+                matched = true;
+            }
+        }
+        if (matched) continue;
+        const char16_t u = text.at(i).unicode();
+        if (QChar::isHighSurrogate(u) && i + 1 < n && QChar::isLowSurrogate(text.at(i + 1).unicode())) {
+            out.push_back(QChar::surrogateToUcs4(u, text.at(i + 1).unicode()));
+            i += 2;
+        } else {
+            out.push_back(u);
+            ++i;
+        }
+    }
+    return out;
+}
+
+} // namespace rbx

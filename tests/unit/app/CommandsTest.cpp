@@ -1,0 +1,233 @@
+// The application's URL commands: "pref" and the command table, the palette's "open"
+// and "set" as requests, and quitting other copies.
+#include "AppFixture.h"
+
+#include "app/PaletteURLCommands.h"
+#include "app/PrefCommand.h"
+#include "app/QuitOtherCopies.h"
+#include "app/RbxCharAppController.h"
+#include "kxlib/KXURLHandler.h"
+#include "kxlib/core/Log.h"
+
+#include <QFile>
+
+namespace {
+
+QUrl url(const char* text) { return QUrl(QString::fromUtf8(text)); }
+
+using PrefCommand = AppTest;
+
+TEST_F(PrefCommand, SetsKnownKeysAsTheirTypes) {
+    EXPECT_FALSE(prefcommand::preferencesViaURL(
+                     url("runebox://pref?animate%20window=no&recentLines=4&relativeFontSize=-0.5&quitOther=kill"), *store)
+                     .isValid());
+    EXPECT_FALSE(store->boolForKey(rbx::key::animateWindow));
+    EXPECT_EQ(store->objectForKey(QStringLiteral("animate window")).typeId(), QMetaType::Bool);
+    EXPECT_EQ(store->integerForKey(rbx::key::recentLines), 4);
+    EXPECT_DOUBLE_EQ(store->doubleForKey(rbx::key::relativeFontSize), -0.5);
+    EXPECT_EQ(store->stringForKey(rbx::key::quitOther), QStringLiteral("kill"));
+
+    prefcommand::preferencesViaURL(url("runebox://pref?animate%20window=TRUE"), *store);
+    EXPECT_TRUE(store->boolForKey(rbx::key::animateWindow));
+}
+
+TEST_F(PrefCommand, RefusesUnknownKeysWrongValuesAndStructuredSettings) {
+    kx::LogCapture log;
+    store->setInteger(3, QStringLiteral("recentLines"));
+    prefcommand::preferencesViaURL(url("runebox://pref?noSuchKey=1&recentLines=many&animate%20window=maybe"
+                                       "&applications=x&favoriteCharacters=abc"),
+                                   *store);
+    EXPECT_EQ(store->platformDefaults().persistentDomain().value(QStringLiteral("noSuchKey")), QVariant());
+    EXPECT_EQ(store->integerForKey(rbx::key::recentLines), 3);
+    EXPECT_TRUE(store->boolForKey(rbx::key::animateWindow));  // the bundle's default stays
+    EXPECT_TRUE(log.contains(QStringLiteral("no setting named \"noSuchKey\"")));
+    EXPECT_TRUE(log.contains(QStringLiteral("\"many\" is no value for recentLines")));
+    EXPECT_TRUE(log.contains(QStringLiteral("is no value for applications")));
+    EXPECT_TRUE(log.contains(QStringLiteral("is no value for favoriteCharacters")));
+    EXPECT_TRUE(log.contains(QStringLiteral("preferencesViaURL:")));
+}
+
+TEST_F(PrefCommand, AnEmptyValueRemovesTheSettingAndNoParametersListAll) {
+    store->setString(QStringLiteral("Courier"), QStringLiteral("selectedFont"));
+    prefcommand::preferencesViaURL(url("runebox://pref?selectedFont="), *store);
+    EXPECT_EQ(store->platformDefaults().persistentDomain().value(QStringLiteral("selectedFont")), QVariant());
+
+    store->setString(QStringLiteral("<b>bold</b> & more"), QStringLiteral("layout"));
+    const QVariant all = prefcommand::preferencesViaURL(url("runebox://pref"), *store);
+    ASSERT_TRUE(all.isValid());
+    EXPECT_TRUE(all.toString().contains(QStringLiteral("layout")));
+    EXPECT_TRUE(all.toString().contains(QStringLiteral("<b>bold</b> & more")));
+    // The page the handler writes shows the values as text, never as markup.
+    const QString html = KXURLHandler::pageHtml(url("runebox://pref"), all);
+    EXPECT_FALSE(html.contains(QStringLiteral("<b>bold</b>")));
+    EXPECT_TRUE(html.contains(QStringLiteral("&lt;b&gt;bold&lt;/b&gt; &amp; more")));
+}
+
+TEST(PrefCoercion, ReadsEachTypeStrictly) {
+    using rbx::key::Type;
+    EXPECT_EQ(prefcommand::coerce(Type::Bool, QStringLiteral("Yes")), QVariant(true));
+    EXPECT_EQ(prefcommand::coerce(Type::Bool, QStringLiteral("0")), QVariant(false));
+    EXPECT_FALSE(prefcommand::coerce(Type::Bool, QStringLiteral("2")));
+    EXPECT_EQ(prefcommand::coerce(Type::Int, QStringLiteral(" 12 ")), QVariant(12));
+    EXPECT_FALSE(prefcommand::coerce(Type::Int, QStringLiteral("1.5")));
+    EXPECT_FALSE(prefcommand::coerce(Type::Int, QStringLiteral("99999999999")));
+    EXPECT_EQ(prefcommand::coerce(Type::Float, QStringLiteral("0.25")), QVariant(0.25));
+    EXPECT_FALSE(prefcommand::coerce(Type::Float, QStringLiteral("inf")));
+    EXPECT_FALSE(prefcommand::coerce(Type::Float, QStringLiteral("nan")));
+    EXPECT_EQ(prefcommand::coerce(Type::String, QStringLiteral(" a b ")), QVariant(QStringLiteral(" a b ")));
+    EXPECT_FALSE(prefcommand::coerce(Type::Dict, QStringLiteral("{}")));
+    EXPECT_FALSE(prefcommand::coerce(Type::Data, QStringLiteral("00")));
+}
+
+using CommandTable = AppTest;
+
+TEST_F(CommandTable, ReplacesTheCatchAllWithTheApplicationsCommands) {
+    const QVariantList types{QVariantMap{{QStringLiteral("CFBundleURLSchemes"), QStringList{QStringLiteral("runebox")}}}};
+    KXURLHandler handler(types);
+    ASSERT_TRUE(handler.isRegistered(QStringLiteral("*")));
+    RbxCharAppController app;
+    app.registerURLCommands(handler);
+    EXPECT_FALSE(handler.isRegistered(QStringLiteral("*")));
+    for (const char* c : {"quit", "open", "vcheck", "updateplist", "help", "appsetting", "set", "pref"})
+        EXPECT_TRUE(handler.isRegistered(QString::fromLatin1(c))) << c;
+    EXPECT_EQ(handler.resolveCommand(QStringLiteral("hello")), QString());
+
+    // "pref" through the handler: a result page is written and handed to the opener.
+    QStringList opened;
+    handler.setOpener([&](const QString& path) {
+        opened << path;
+        return true;
+    });
+    store->setString(QStringLiteral("<script>x</script>"), QStringLiteral("sample"));
+    const QString page = handler.handleURL(QStringLiteral("runebox://pref"));
+    ASSERT_FALSE(page.isEmpty());
+    EXPECT_EQ(opened, QStringList{page});
+    QFile f(page);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QString html = QString::fromUtf8(f.readAll());
+    EXPECT_FALSE(html.contains(QStringLiteral("<script>x")));
+    EXPECT_TRUE(html.contains(QStringLiteral("&lt;script&gt;x")));
+    // A setting by URL writes no page.
+    EXPECT_TRUE(handler.handleURL(QStringLiteral("runebox://pref?recentLines=5")).isEmpty());
+    EXPECT_EQ(store->integerForKey(rbx::key::recentLines), 5);
+}
+
+TEST(AppSettingsUpdate, DropsOneTrailingStageLetterS) {
+    const QString u = RbxCharAppController::appSettingsUpdateURL(QStringLiteral("2.1.3s"));
+    EXPECT_TRUE(u.endsWith(QStringLiteral("/autoupdate/runeboxx/autoupdate2.1.3.plist"))) << u.toStdString();
+    EXPECT_TRUE(u.startsWith(QStringLiteral("https://")));
+    EXPECT_TRUE(RbxCharAppController::appSettingsUpdateURL(QStringLiteral("3ss")).endsWith(QStringLiteral("autoupdate3s.plist")));
+    EXPECT_TRUE(RbxCharAppController::appSettingsUpdateURL(QStringLiteral("100")).endsWith(QStringLiteral("autoupdate100.plist")));
+}
+
+TEST(OpenCommand, ChoosesTheSheetByPrefixAndThePreferencesTab) {
+    EXPECT_FALSE(paletteurl::parseOpen(url("runebox://open")));
+    EXPECT_FALSE(paletteurl::parseOpen(url("runebox://open?tab=upd")));
+    auto r = paletteurl::parseOpen(url("runebox://open?sheet=Preferences&tab=updates"));
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->sheet, QStringLiteral("preferences"));
+    EXPECT_EQ(r->options.value(QStringLiteral("tab")), QVariant(2));
+    // Only "sheet" is lower-cased: "Upd" names no tab.
+    r = paletteurl::parseOpen(url("runebox://open?sheet=pref&tab=Updates"));
+    EXPECT_EQ(r->sheet, QStringLiteral("preferences"));
+    EXPECT_FALSE(r->options.contains(QStringLiteral("tab")));
+    EXPECT_EQ(paletteurl::parseOpen(url("runebox://open?sheet=pref&tab=activation"))->options.value(QStringLiteral("tab")), QVariant(0));
+    EXPECT_EQ(paletteurl::parseOpen(url("runebox://open?sheet=pref&tab=insertion"))->options.value(QStringLiteral("tab")), QVariant(1));
+    EXPECT_EQ(paletteurl::parseOpen(url("runebox://open?sheet=pref&tab=view"))->options.value(QStringLiteral("tab")), QVariant(1));
+    EXPECT_EQ(paletteurl::parseOpen(url("runebox://open?sheet=ABOUT"))->sheet, QStringLiteral("about"));
+    EXPECT_EQ(paletteurl::parseOpen(url("runebox://open?sheet=contact%20us"))->sheet, QStringLiteral("contact"));
+    EXPECT_EQ(paletteurl::parseOpen(url("runebox://open?sheet=shapes"))->sheet, QStringLiteral("shapeFinder"));
+    EXPECT_EQ(paletteurl::parseOpen(url("runebox://open?sheet=window"))->sheet, QString());
+    EXPECT_EQ(paletteurl::parseOpen(url("runebox://open?sheet="))->sheet, QString());
+}
+
+TEST(SetCommand, ReadsInsertModeAndSearch) {
+    auto r = paletteurl::parseSet(url("runebox://set?insert=formatted&search=arrow%20up"));
+    EXPECT_TRUE(r.hasInsert);
+    EXPECT_EQ(r.segment, 1);
+    EXPECT_EQ(r.search, QStringLiteral("arrow up"));
+    EXPECT_EQ(paletteurl::parseSet(url("runebox://set?insert=plain")).segment, 0);
+    EXPECT_EQ(paletteurl::parseSet(url("runebox://set?insert=html")).segment, 2);
+    r = paletteurl::parseSet(url("runebox://set?insert=Plain"));
+    EXPECT_TRUE(r.hasInsert);
+    EXPECT_FALSE(r.segment);
+    r = paletteurl::parseSet(url("runebox://set"));
+    EXPECT_FALSE(r.hasInsert);
+    EXPECT_FALSE(r.search);
+    EXPECT_EQ(paletteurl::parseSet(url("runebox://set?search=")).search, QString());
+}
+
+TEST(QuitOther, ModesAndTheirSteps) {
+    EXPECT_EQ(quitother::parseMode(QStringLiteral("QUIT")), quitother::Mode::Quit);
+    EXPECT_EQ(quitother::parseMode(QStringLiteral("kill")), quitother::Mode::Kill);
+    EXPECT_EQ(quitother::parseMode(QStringLiteral("killquit")), quitother::Mode::KillQuit);
+    EXPECT_EQ(quitother::parseMode(QStringLiteral("quitkill")), quitother::Mode::QuitKill);
+    EXPECT_EQ(quitother::parseMode(QStringLiteral("nonsense")), quitother::Mode::QuitKill);
+    EXPECT_EQ(quitother::parseMode(QString()), quitother::Mode::QuitKill);
+
+    // A copy that ignores being asked: which steps run in each mode.
+    auto steps = [](quitother::Mode mode, bool endsWhenAsked) {
+        QStringList done;
+        bool running = true;
+        quitother::Actions a;
+        a.quit = [&] {
+            done << QStringLiteral("quit");
+            if (endsWhenAsked) running = false;
+        };
+        a.forceQuit = [&] {
+            done << QStringLiteral("kill");
+            running = false;
+        };
+        a.isRunning = [&] { return running; };
+        a.log = [&](const QString& line) { done << line; };
+        quitother::apply(mode, a);
+        return done;
+    };
+    using M = quitother::Mode;
+    EXPECT_EQ(steps(M::Quit, false), (QStringList{QStringLiteral("Quit other copy of Runebox (quit)"), QStringLiteral("quit")}));
+    EXPECT_EQ(steps(M::Kill, false), (QStringList{QStringLiteral("Quit other copy of Runebox (kill)"),
+                                                  QStringLiteral("Force-quitting other copy of Runebox"), QStringLiteral("kill")}));
+    EXPECT_EQ(steps(M::QuitKill, false),
+              (QStringList{QStringLiteral("Quit other copy of Runebox (quitkill)"), QStringLiteral("quit"),
+                           QStringLiteral("Force-quitting other copy of Runebox"), QStringLiteral("kill")}));
+    EXPECT_EQ(steps(M::QuitKill, true), (QStringList{QStringLiteral("Quit other copy of Runebox (quitkill)"), QStringLiteral("quit")}));
+    // Force-quitting ends it here, so the second asking is not needed.
+    EXPECT_EQ(steps(M::KillQuit, false), (QStringList{QStringLiteral("Quit other copy of Runebox (killquit)"),
+                                                      QStringLiteral("Force-quitting other copy of Runebox"), QStringLiteral("kill")}));
+}
+
+TEST(QuitOther, OnlyThisUsersCopiesOnThisDisplay) {
+    quitother::ProcessFacts self{100, 1000, QStringLiteral("runebox"), false, QByteArrayLiteral(":1"), 5000, true};
+    quitother::ProcessFacts other = self;
+    other.pid = 200;
+    other.startTime = 4000;
+    other.onOurBus = false;
+    EXPECT_TRUE(quitother::isOtherCopy(other, self));
+    // A later start, or a copy on our bus, hands over by itself.
+    quitother::ProcessFacts later = other;
+    later.startTime = 5000;
+    EXPECT_FALSE(quitother::isOtherCopy(later, self));
+    quitother::ProcessFacts onBus = other;
+    onBus.onOurBus = true;
+    EXPECT_FALSE(quitother::isOtherCopy(onBus, self));
+    EXPECT_FALSE(quitother::isOtherCopy(self, self));
+
+    quitother::ProcessFacts otherUser = other;
+    otherUser.uid = 1001;
+    EXPECT_FALSE(quitother::isOtherCopy(otherUser, self));
+    quitother::ProcessFacts otherDisplay = other;
+    otherDisplay.display = QByteArrayLiteral(":2");
+    EXPECT_FALSE(quitother::isOtherCopy(otherDisplay, self));
+    quitother::ProcessFacts otherProgram = other;
+    otherProgram.programName = QStringLiteral("gedit");
+    EXPECT_FALSE(quitother::isOtherCopy(otherProgram, self));
+    otherProgram.ownsOurSignature = true;
+    EXPECT_TRUE(quitother::isOtherCopy(otherProgram, self));
+    quitother::ProcessFacts unnamed = other;
+    unnamed.programName.clear();
+    quitother::ProcessFacts selfUnnamed = self;
+    selfUnnamed.programName.clear();
+    EXPECT_FALSE(quitother::isOtherCopy(unnamed, selfUnnamed));
+}
+
+} // namespace

@@ -1,0 +1,227 @@
+// The palette as a whole on a desktop (Xvfb + openbox + session bus): it opens at start
+// without taking the focus from the window the user types in, sits on every desktop,
+// opens and closes by URL command and by Escape, fades, hands a second start's URL to the
+// first copy, and quits other copies of the same user on the same display.
+#include "ProbeClient.h"
+#include "common/TestEnvironment.h"
+#include "platform/x11/Ewmh.h"
+#include "platform/x11/X11Session.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusPendingCall>
+#include <QProcess>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString Runebox = QStringLiteral(RUNEBOX_BINARY_DIR "/src/runebox");
+const QString Tool = QStringLiteral(RUNEBOX_BINARY_DIR "/tools/runebox-tool");
+
+// A copy of runebox with its debug state on the bus.
+class Copy {
+public:
+    explicit Copy(const QStringList& args = {}, const QProcessEnvironment& extra = {}) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("RUNEBOX_DEBUG_STATE"), QStringLiteral("1"));
+        for (const QString& k : extra.keys()) env.insert(k, extra.value(k));
+        p_.setProcessEnvironment(env);
+        p_.setProcessChannelMode(QProcess::MergedChannels);
+        p_.start(Runebox, args);
+    }
+    ~Copy() {
+        if (p_.state() == QProcess::NotRunning) return;
+        p_.terminate();
+        if (!p_.waitForFinished(5000)) {
+            p_.kill();
+            p_.waitForFinished();
+        }
+    }
+    QProcess& process() { return p_; }
+    QString output() {
+        out_ += QString::fromUtf8(p_.readAll());
+        return out_;
+    }
+
+    static QVariantMap state() {
+        QDBusMessage m = QDBusMessage::createMethodCall(QStringLiteral("org.runebox.Runebox"), QStringLiteral("/Debug"),
+                                                        QStringLiteral("org.runebox.Debug"), QStringLiteral("State"));
+        QDBusPendingCall pending = QDBusConnection::sessionBus().asyncCall(m, 5000);
+        rbxtest::waitFor([&] { return pending.isFinished(); }, 6000);
+        const QDBusMessage reply = pending.reply();
+        if (reply.type() != QDBusMessage::ReplyMessage) return {};
+        return qdbus_cast<QVariantMap>(reply.arguments().value(0));
+    }
+    static bool waitForState(const std::function<bool(const QVariantMap&)>& pred, int ms = 15000) {
+        return rbxtest::waitFor([&] {
+            const QVariantMap s = state();
+            return !s.isEmpty() && pred(s);
+        }, ms);
+    }
+    static bool visible(const QVariantMap& s) { return s.value(QStringLiteral("visible")).toBool(); }
+    static bool shownAndPainted(const QVariantMap& s) {
+        return visible(s) && s.value(QStringLiteral("paintedNs")).toLongLong() > 0;
+    }
+
+private:
+    QProcess p_;
+    QString out_;
+};
+
+int run(const QString& program, const QStringList& args, QString* output = nullptr) {
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(program, args);
+    if (!p.waitForFinished(30000)) {
+        p.kill();
+        p.waitForFinished();
+        return -1;
+    }
+    if (output) *output = QString::fromUtf8(p.readAll());
+    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+}
+
+int url(const QString& u) { return run(Tool, {QStringLiteral("url"), u}); }
+
+X11Session::Window windowOfPid(int pid) {
+    X11Session& x = X11Session::shared();
+    X11Session::Window found = 0;
+    rbxtest::waitFor([&] {
+        x.processPendingEvents();
+        const QList<X11Session::Window> ws = ewmh::windowsOfPid(x, pid);
+        found = ws.isEmpty() ? 0 : ws.last();
+        return found != 0;
+    }, 10000);
+    return found;
+}
+
+int activePid() {
+    X11Session& x = X11Session::shared();
+    return ewmh::windowPid(x, ewmh::activeWindow(x));
+}
+
+// Escape pressed in the palette window (sent to it as the window system would).
+void pressEscapeIn(X11Session::Window w) {
+    run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("--window"), QString::number(w), QStringLiteral("Escape")});
+}
+
+TEST(Palette, OpensOnEveryDesktopWithoutTakingTheFocus) {
+    ProbeClient probe;
+    ASSERT_TRUE(probe.started());
+    int probePid = 0;
+    ASSERT_TRUE(rbxtest::waitFor([&] {
+        probePid = activePid();
+        return probePid > 0;
+    }, 10000));
+
+    Copy copy;
+    ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << copy.output().toStdString();
+    const X11Session::Window w = windowOfPid(int(copy.process().processId()));
+    ASSERT_NE(w, 0u);
+    rbxtest::spinEventLoop(500);
+    EXPECT_EQ(activePid(), probePid);
+
+    X11Session& x = X11Session::shared();
+    EXPECT_EQ(x.longProperty(w, x.atom("_NET_WM_DESKTOP"), x.atom("CARDINAL")).value_or(0) & 0xFFFFFFFFul, 0xFFFFFFFFul);
+    const QList<unsigned long> hints = x.longsProperty(w, x.atom("WM_HINTS"), x.atom("WM_HINTS"));
+    ASSERT_GE(hints.size(), 2);
+    EXPECT_TRUE(hints[0] & 1);
+    EXPECT_EQ(hints[1], 0ul);  // no input focus
+    const QList<unsigned long> protocols = x.longsProperty(w, x.atom("WM_PROTOCOLS"), x.atom("ATOM"));
+    EXPECT_FALSE(protocols.contains(x.atom("WM_TAKE_FOCUS")));
+    const QList<unsigned long> states = x.longsProperty(w, x.atom("_NET_WM_STATE"), x.atom("ATOM"));
+    EXPECT_TRUE(states.contains(x.atom("_NET_WM_STATE_ABOVE")));
+
+    // The search command fills the palette and leaves the focus where it is.
+    EXPECT_EQ(url(QStringLiteral("runebox://set?search=arrow")), 0);
+    EXPECT_TRUE(Copy::waitForState([](const QVariantMap& s) { return s.value(QStringLiteral("search")) == QStringLiteral("arrow"); }));
+    rbxtest::spinEventLoop(300);
+    EXPECT_EQ(activePid(), probePid);
+    // And typing still reaches the probe.
+    run(QStringLiteral("xdotool"), {QStringLiteral("type"), QStringLiteral("ok")});
+    EXPECT_TRUE(probe.waitForText(QStringLiteral("ok")));
+}
+
+TEST(Palette, OpensAndClosesByUrlAndEscapeWithAFade) {
+    Copy copy;
+    ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << copy.output().toStdString();
+    const X11Session::Window w = windowOfPid(int(copy.process().processId()));
+    ASSERT_NE(w, 0u);
+
+    // Escape with a search clears it and keeps the palette.
+    ASSERT_EQ(url(QStringLiteral("runebox://set?search=greek")), 0);
+    ASSERT_TRUE(Copy::waitForState([](const QVariantMap& s) { return s.value(QStringLiteral("search")) == QStringLiteral("greek"); }));
+    pressEscapeIn(w);
+    EXPECT_TRUE(Copy::waitForState([](const QVariantMap& s) { return s.value(QStringLiteral("search")).toString().isEmpty(); }));
+    rbxtest::spinEventLoop(500);
+    EXPECT_TRUE(Copy::visible(Copy::state()));
+
+    // A second Escape fades the palette out and closes it.
+    pressEscapeIn(w);
+    bool sawFading = false;
+    EXPECT_TRUE(Copy::waitForState([&](const QVariantMap& s) {
+        const double a = s.value(QStringLiteral("alpha")).toDouble();
+        sawFading = sawFading || (Copy::visible(s) && a < 1 && a > 0);
+        return !Copy::visible(s);
+    })) << copy.output().toStdString();
+    EXPECT_TRUE(sawFading);
+    EXPECT_DOUBLE_EQ(Copy::state().value(QStringLiteral("alpha")).toDouble(), 1.0);
+
+    // "open" without a sheet does nothing; with one (here none known) it opens the window.
+    ASSERT_EQ(url(QStringLiteral("runebox://open")), 0);
+    rbxtest::spinEventLoop(400);
+    EXPECT_FALSE(Copy::visible(Copy::state()));
+    ASSERT_EQ(url(QStringLiteral("runebox://open?sheet=window")), 0);
+    EXPECT_TRUE(Copy::waitForState([](const QVariantMap& s) {
+        return Copy::shownAndPainted(s) && s.value(QStringLiteral("shown")).toInt() == 2;
+    }));
+
+    // "quit" ends the copy normally.
+    ASSERT_EQ(url(QStringLiteral("runebox://quit")), 0);
+    ASSERT_TRUE(copy.process().waitForFinished(10000));
+    EXPECT_EQ(copy.process().exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(copy.process().exitCode(), 0);
+}
+
+TEST(Palette, ASecondStartHandsOverItsUrlOrReopensThePalette) {
+    ASSERT_EQ(run(Tool, {QStringLiteral("defaults"), QStringLiteral("write"), QStringLiteral("org.runebox.Runebox"),
+                         QStringLiteral("suppressOpening"), QStringLiteral("YES")}),
+              0);
+    Copy first;
+    ASSERT_TRUE(Copy::waitForState([](const QVariantMap& s) { return !Copy::visible(s); })) << first.output().toStdString();
+    rbxtest::spinEventLoop(300);
+    EXPECT_FALSE(Copy::visible(Copy::state()));
+
+    QString out;
+    EXPECT_EQ(run(Runebox, {QStringLiteral("runebox://set?search=hand%20over")}, &out), 0) << out.toStdString();
+    EXPECT_TRUE(Copy::waitForState([](const QVariantMap& s) {
+        return Copy::shownAndPainted(s) && s.value(QStringLiteral("search")) == QStringLiteral("hand over");
+    })) << first.output().toStdString();
+
+    // Closed again, a start without URLs opens it.
+    QDBusMessage close = QDBusMessage::createMethodCall(QStringLiteral("org.runebox.Runebox"), QStringLiteral("/Debug"),
+                                                        QStringLiteral("org.runebox.Debug"), QStringLiteral("Close"));
+    QDBusConnection::sessionBus().call(close, QDBus::Block, 5000);
+    ASSERT_TRUE(Copy::waitForState([](const QVariantMap& s) { return !Copy::visible(s); }));
+    EXPECT_EQ(run(Runebox, {}, &out), 0) << out.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("another copy is running")));
+    EXPECT_TRUE(Copy::waitForState(Copy::visible));
+    EXPECT_EQ(first.process().state(), QProcess::Running);
+}
+
+TEST(Palette, QuitsAnotherCopyOfTheSameUserOnThisDisplay) {
+    // A copy that reached no session bus: the single-instance name cannot protect it.
+    QProcessEnvironment noBus;
+    noBus.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=/nonexistent/bus"));
+    Copy stray({}, noBus);
+    ASSERT_TRUE(stray.process().waitForStarted());
+    ASSERT_NE(windowOfPid(int(stray.process().processId())), 0u) << stray.output().toStdString();
+
+    Copy second;
+    ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << second.output().toStdString();
+    EXPECT_TRUE(stray.process().state() == QProcess::NotRunning || stray.process().waitForFinished(10000));
+    EXPECT_TRUE(second.output().contains(QStringLiteral("Quit other copy of Runebox (quitkill)"))) << second.output().toStdString();
+}
+
+} // namespace
