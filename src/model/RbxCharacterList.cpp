@@ -65,6 +65,13 @@ std::optional<char32_t> CharacterListScanner::readItem() {
     return static_cast<char32_t>(u);
 }
 
+QString trimmedOfBlanks(const QString& s) {
+    qsizetype a = 0, b = s.size();
+    while (a < b && s.at(a).unicode() <= 0x20) ++a;
+    while (b > a && s.at(b - 1).unicode() <= 0x20) --b;
+    return (a == 0 && b == s.size()) ? s : s.mid(a, b - a);
+}
+
 QString stringFromCharacterList(const QString& list) {
     QString out;
     CharacterListScanner scan(list);

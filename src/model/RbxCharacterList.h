@@ -8,6 +8,9 @@
 
 namespace rbx {
 
+// The text without units up to U+0020 at both ends.
+QString trimmedOfBlanks(const QString& text);
+
 // The characters of a list as one text ("#65 $42 c" gives "ABc"). Values beyond
 // U+10FFFF are left out.
 QString stringFromCharacterList(const QString& list);

@@ -1,32 +1,15 @@
 #include "kxlib/core/Log.h"
 #include "model/RbxFavGroupDescription.h"
+#include "model/RbxCharacterList.h"
 #include "model/RbxGroupDescription.h"
 #include "model/RbxLayout.h"
+#include "model/RbxLayoutFileState.h"
 #include "model/RbxRecentGroupDescription.h"
 
-#include <QFile>
 #include <QFileInfo>
-#include <QStringDecoder>
 
 namespace {
 
-// Without units up to U+0020 at both ends.
-QString trimmed(const QString& s) {
-    qsizetype a = 0, b = s.size();
-    while (a < b && s.at(a).unicode() <= 0x20) ++a;
-    while (b > a && s.at(b - 1).unicode() <= 0x20) --b;
-    return s.mid(a, b - a);
-}
-
-std::optional<QString> readUtf8File(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
-    const QByteArray bytes = file.readAll();
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = decoder(bytes);
-    if (decoder.hasError()) return std::nullopt;
-    return text;
-}
 
 bool isExactlyOther(const RbxGroupDescription& d) {
     return d.otherDescription() && *d.otherDescription() == QLatin1String("OTHER");
@@ -42,9 +25,10 @@ const RbxGroupLayout::DescriptionList& RbxCustomLayout::groupList() {
     hasGroupList_ = true;
     groupList_.push_back(RbxFavGroupDescription::sharedFavorites());
     groupList_.push_back(RbxRecentGroupDescription::sharedRecents());
-    const auto text = readUtf8File(path_);
+    QString error;
+    const auto text = rbx::layouts::readUtf8File(path_, &error);
     if (!text) {
-        kx::log(QStringLiteral("could not read layout file %1 as UTF-8 text").arg(path_));
+        kx::log(QStringLiteral("could not read layout file %1 (%2)").arg(path_, error));
         return groupList_;
     }
     for (auto& d : descriptionsFromText(*text)) groupList_.push_back(std::move(d));
@@ -77,7 +61,7 @@ RbxGroupLayout::DescriptionList RbxCustomLayout::descriptionsFromText(const QStr
     for (const auto& d : kept) {
         const auto& directive = d->otherDescription();
         if (!directive || !directive->startsWith(QLatin1String("BLOCK-OTHER"))) continue;
-        const auto block = RbxLayout::unicodeGroupDescriptionWithName(trimmed(directive->mid(11)));
+        const auto block = RbxLayout::unicodeGroupDescriptionWithName(rbx::trimmedOfBlanks(directive->mid(11)));
         if (!block) continue;
         const kx::CharSet part = block->characterSet().intersectionWith(rest);
         d->addCharacterSet(part);

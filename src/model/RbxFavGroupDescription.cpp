@@ -6,6 +6,7 @@
 #include "kxlib/core/Types.h"
 #include "model/RbxCharGroup.h"
 #include "model/RbxCharacterName.h"
+#include "model/RbxCharacterList.h"
 #include "model/RbxFontRepertoire.h"
 #include "model/RbxModelHooks.h"
 #include "model/RbxNameFilter.h"
@@ -35,13 +36,6 @@ bool insertSorted(KXIntegerArray& list, std::int32_t v) {
 
 QString withoutLineEnd(const QString& line) { return line.endsWith(u'\r') ? line.chopped(1) : line; }
 
-// Without units up to U+0020 at both ends.
-QString trimmed(const QString& s) {
-    qsizetype a = 0, b = s.size();
-    while (a < b && s.at(a).unicode() <= 0x20) ++a;
-    while (b > a && s.at(b - 1).unicode() <= 0x20) --b;
-    return s.mid(a, b - a);
-}
 
 } // namespace
 
@@ -243,7 +237,7 @@ void RbxFavGroupDescription::setFavoritesToString(const QString& text) {
         // A font line needs a name before its ": " (the second position or later).
         const qsizetype colon = line.indexOf(QLatin1String(": "));
         if (colon < 1) continue;
-        const QString font = trimmed(line.left(colon));
+        const QString font = rbx::trimmedOfBlanks(line.left(colon));
         KXIntegerArray chars;
         kx::str::forUTF32Characters(line.mid(colon + 2), [&](char32_t c) {
             if (c >= 0x20 && c != 0x7F && kx::isPrivateUse(c)) insertSorted(chars, static_cast<std::int32_t>(c));

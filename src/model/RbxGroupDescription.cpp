@@ -50,13 +50,15 @@ std::shared_ptr<RbxGroupDescription> RbxGroupDescription::descriptionFromArray(c
 
 std::int32_t RbxGroupDescription::scanLigature(const QString& text) {
     if (text == QLatin1String("LIGATURES")) return AllLigatures;
-    qsizetype i = ligatures_.indexOf(text);
-    if (i < 0) {
-        if (ligatures_.isEmpty()) ligatures_.reserve(10);
-        ligatures_.append(text);
-        i = ligatures_.size() - 1;
-    }
-    return SequenceBase + static_cast<std::int32_t>(i);
+    const auto found = ligatureIndex_.constFind(text);
+    if (found != ligatureIndex_.constEnd()) return SequenceBase + found.value();
+    // The values up to AllLigatures are all there are.
+    if (ligatures_.size() >= AllLigatures - SequenceBase) return 0;
+    if (ligatures_.isEmpty()) ligatures_.reserve(10);
+    const auto i = static_cast<std::int32_t>(ligatures_.size());
+    ligatures_.append(text);
+    ligatureIndex_.insert(text, i);
+    return SequenceBase + i;
 }
 
 void RbxGroupDescription::addRangeFrom(std::int32_t from, std::int32_t to) {

@@ -11,6 +11,7 @@
 #include "kxlib/core/CharSet.h"
 #include "kxlib/core/KXIntegerArray.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -60,7 +61,8 @@ public:
     const QStringList& ligatures() const { return ligatures_; }
 
     // The special value of a bracketed text: AllLigatures for "LIGATURES", else
-    // SequenceBase + its index in `ligatures` (appended when new).
+    // SequenceBase + its index in `ligatures` (appended when new); 0 when no value is
+    // left for a new text.
     std::int32_t scanLigature(const QString& text);
     void addRangeFrom(std::int32_t from, std::int32_t to);
     // Each Mac OS Roman code from..to as its own single-character pair.
@@ -95,4 +97,5 @@ private:
     int nCharacters_ = 0;
     std::optional<QString> otherDescription_;
     QStringList ligatures_;
+    QHash<QString, std::int32_t> ligatureIndex_;
 };

@@ -11,17 +11,10 @@ namespace {
 
 bool isBlank(QChar c) { return c.unicode() <= 0x20; }
 
-// Without units up to U+0020 at both ends.
-QString trimmed(const QString& s) {
-    qsizetype a = 0, b = s.size();
-    while (a < b && isBlank(s.at(a))) ++a;
-    while (b > a && isBlank(s.at(b - 1))) --b;
-    return (a == 0 && b == s.size()) ? s : s.mid(a, b - a);
-}
 
 QString cutComment(const QString& line) {
     const qsizetype i = line.indexOf(QLatin1String("//"));
-    return trimmed(i < 0 ? line : line.left(i));
+    return rbx::trimmedOfBlanks(i < 0 ? line : line.left(i));
 }
 
 bool isEmptyLine(const QString& line) {
@@ -129,7 +122,7 @@ void RbxGroupDescription::readBracket(const QString& content) {
         return;
     }
     if (content.startsWith(QLatin1String("BLOCK"))) {
-        const auto block = RbxLayout::unicodeGroupDescriptionWithName(trimmed(content.mid(5)));
+        const auto block = RbxLayout::unicodeGroupDescriptionWithName(rbx::trimmedOfBlanks(content.mid(5)));
         if (block) {
             kx::log(QStringLiteral("group %1 = %2").arg(block->className(), block->description()));
             addRangesFromGroup(*block);
@@ -137,7 +130,7 @@ void RbxGroupDescription::readBracket(const QString& content) {
         return;
     }
     if (content.startsWith(QLatin1String("FIND"))) {
-        kx::CharSet found = RbxNameFilter::charactersMatchingFilter(trimmed(content.mid(4)));
+        kx::CharSet found = RbxNameFilter::charactersMatchingFilter(rbx::trimmedOfBlanks(content.mid(4)));
         kx::CharSet limit = kx::CharSet::fromRange(0x20, 0xAFFFF);
         limit.addCharactersFrom(0xC0000, 0x100000);
         found.formIntersection(limit);
@@ -146,6 +139,5 @@ void RbxGroupDescription::readBracket(const QString& content) {
     }
     const QString text = containsBlankOrNumberSign(content) ? rbx::stringFromCharacterList(content) : content;
     if (text.isEmpty()) return;
-    const std::int32_t v = scanLigature(text);
-    addRangeFrom(v, v);
+    if (const std::int32_t v = scanLigature(text)) addRangeFrom(v, v);
 }

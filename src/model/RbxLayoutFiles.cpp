@@ -40,21 +40,6 @@ const QVariantMap& bundleLayoutUpdates() {
     return *updates;
 }
 
-std::optional<QString> readUtf8(const QString& path, QString* error) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = file.errorString();
-        return std::nullopt;
-    }
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = decoder(file.readAll());
-    if (decoder.hasError()) {
-        *error = QStringLiteral("not UTF-8 text");
-        return std::nullopt;
-    }
-    return text;
-}
-
 bool writeUtf8Atomically(const QString& path, const QString& text, QString* error) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
@@ -81,6 +66,21 @@ QStringList plainFiles(const QString& folder) {
 namespace rbx::layouts {
 
 void resetFileState() { layoutUpdates().reset(); }
+
+std::optional<QString> readUtf8File(const QString& path, QString* error) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error) *error = file.errorString();
+        return std::nullopt;
+    }
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = decoder(file.readAll());
+    if (decoder.hasError()) {
+        if (error) *error = QStringLiteral("not UTF-8 text");
+        return std::nullopt;
+    }
+    return text;
+}
 
 } // namespace rbx::layouts
 
@@ -132,7 +132,7 @@ void RbxLayout::updateCustomLayoutFiles() {
     for (const QString& name : rbx::layouts::layoutFileNames(folder)) {
         const QString path = QDir(folder).filePath(name);
         QString error;
-        const auto text = readUtf8(path, &error);
+        const auto text = rbx::layouts::readUtf8File(path, &error);
         if (!text) {
             kx::log(QStringLiteral("** could not convert line breaks of layout %1 / %2").arg(name, error));
             continue;
@@ -152,7 +152,7 @@ void RbxLayout::applyLayoutUpdates(const QString& path) {
     const QVariantList updates = bundleLayoutUpdates().value(layoutName).toList();
     if (updates.isEmpty()) return;
     QString error;
-    const auto text = readUtf8(path, &error);
+    const auto text = rbx::layouts::readUtf8File(path, &error);
     if (!text) return;
     bool applied = false;
     const QString updated = applyUpdates(updates, *text, &applied);

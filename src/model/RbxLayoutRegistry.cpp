@@ -14,6 +14,7 @@
 #include "model/RbxLayoutPopUp.h"
 #include "model/RbxModelHooks.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QTimer>
 #include <algorithm>
@@ -128,7 +129,8 @@ std::vector<std::shared_ptr<RbxLayout>> RbxLayout::customLayouts() {
     if (const auto& changed = RbxModelHooks::shared().layoutsChanged) changed();
     if (!r.rebuiltOnce) {
         r.rebuiltOnce = true;
-        QTimer::singleShot(5000, [] { RbxLayout::updateCustomLayoutFiles(); });
+        if (QCoreApplication::instance())
+            QTimer::singleShot(5000, QCoreApplication::instance(), [] { RbxLayout::updateCustomLayoutFiles(); });
     }
     return custom;
 }

@@ -1,5 +1,8 @@
 #include "model/RbxModelHooks.h"
 
+#include "model/RbxEmoji.h"
+#include "model/VirtualCharacters.h"
+
 RbxModelHooks& RbxModelHooks::shared() {
     static RbxModelHooks hooks;
     return hooks;
@@ -9,18 +12,17 @@ namespace rbx {
 
 char32_t virtualEmojiCharacterForString(const QString& text) {
     const auto& f = RbxModelHooks::shared().virtualEmojiCharacterForString;
-    return f ? f(text) : 0;
+    return f ? f(text) : RbxEmoji::virtualEmojiCharacterForString(text);
 }
 
 QString stringByReplacingSequencesWithVirtualCharacters(const QString& text) {
     const auto& f = RbxModelHooks::shared().stringByReplacingSequencesWithVirtualCharacters;
-    return f ? f(text) : text;
+    return f ? f(text) : RbxEmoji::stringByReplacingSequencesWithVirtualCharacters(text);
 }
 
 QString stringWithUTF32Character(char32_t c) {
     const auto& f = RbxModelHooks::shared().stringWithUTF32Character;
-    if (f) return f(c);
-    return QString::fromUcs4(&c, 1);
+    return f ? f(c) : kx::str::stringWithUTF32Character(c);
 }
 
 RbxFontRepertoire* selectedFontRepertoire() {

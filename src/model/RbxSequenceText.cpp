@@ -21,23 +21,20 @@ bool isSinglePair(QStringView s) {
 
 std::vector<char32_t> characterValuesOfText(const QString& text) {
     std::vector<char32_t> out;
-    const bool lookForSequences = static_cast<bool>(RbxModelHooks::shared().virtualEmojiCharacterForString);
     const qsizetype n = text.size();
     qsizetype i = 0;
     while (i < n) {
-        if (lookForSequences) {
-            bool matched = false;
-            for (qsizetype len = std::min(LongestSequence, n - i); len >= 2 && !matched; --len) {
-                const QStringView part = QStringView(text).mid(i, len);
-                if (isSinglePair(part)) continue;
-                if (const char32_t v = virtualEmojiCharacterForString(part.toString())) {
-                    out.push_back(v);
-                    i += len;
-                    matched = true;
-                }
+        bool matched = false;
+        for (qsizetype len = std::min(LongestSequence, n - i); len >= 2 && !matched; --len) {
+            const QStringView part = QStringView(text).mid(i, len);
+            if (isSinglePair(part)) continue;
+            if (const char32_t v = virtualEmojiCharacterForString(part.toString())) {
+                out.push_back(v);
+                i += len;
+                matched = true;
             }
-            if (matched) continue;
         }
+        if (matched) continue;
         const char16_t u = text.at(i).unicode();
         if (QChar::isHighSurrogate(u) && i + 1 < n && QChar::isLowSurrogate(text.at(i + 1).unicode())) {
             out.push_back(QChar::surrogateToUcs4(u, text.at(i + 1).unicode()));

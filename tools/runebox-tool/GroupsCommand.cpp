@@ -2,7 +2,9 @@
 // as its title and count on one line and its characters on the next ("Unicode Blocks"
 // when no layout is named).
 #include "ToolCommand.h"
-#include "ToolRepertoire.h"
+
+#include "model/FontExtensions.h"
+#include "model/RbxFontInfoRepertoire.h"
 
 #include "model/RbxCharGroup.h"
 #include "model/RbxLayout.h"
@@ -24,8 +26,8 @@ int runGroups(const QStringList& args) {
     }
     if (fontName.isEmpty()) return tool::usage("groups");
 
-    auto font = tool::repertoireOfFont(fontName);
-    if (!font) {
+    auto font = RbxFontInfoRepertoire::repertoireOfFont(rbx::font::availableFontWithName(fontName, 12));
+    if (!font->hasFont()) {
         tool::err() << "no font named " << fontName << Qt::endl;
         return 1;
     }

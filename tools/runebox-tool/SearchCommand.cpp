@@ -2,7 +2,9 @@
 // a text, one "U+XXXX" per line, ascending. With a font, its ligatures and the private-use
 // names of its family take part.
 #include "ToolCommand.h"
-#include "ToolRepertoire.h"
+
+#include "model/FontExtensions.h"
+#include "model/RbxFontInfoRepertoire.h"
 
 #include "model/RbxModelHooks.h"
 #include "model/RbxNameFilter.h"
@@ -22,10 +24,10 @@ int runSearch(const QStringList& args) {
     }
     if (text.isNull()) return tool::usage("search");
 
-    std::unique_ptr<tool::FaceRepertoire> font;
+    std::shared_ptr<RbxFontInfoRepertoire> font;
     if (!fontName.isEmpty()) {
-        font = tool::repertoireOfFont(fontName);
-        if (!font) {
+        font = RbxFontInfoRepertoire::repertoireOfFont(rbx::font::availableFontWithName(fontName, 12));
+        if (!font->hasFont()) {
             tool::err() << "no font named " << fontName << Qt::endl;
             return 1;
         }

@@ -14,22 +14,34 @@ namespace {
 
 struct Block {
     QString name;
-    char32_t first, last;
+    std::vector<std::pair<char32_t, char32_t>> ranges;
 };
 
-// The block list: the first entry of "Layouts.plist", a name followed by triples of block
-// name, first and last code point.
+// The block list: the first entry of "Layouts.plist", the layout's name followed by, for
+// each block, its name and pairs of first and last code point (a number 0 or something that
+// is no number starts the next block).
 std::vector<Block> unicodeBlocks() {
     std::vector<Block> blocks;
     const auto r = kx::plist::readFile(kx::Bundle::pathForResource(QStringLiteral("Layouts"), QStringLiteral("plist")));
     if (!r.ok()) return blocks;
+    auto number = [](const QVariant& v) {
+        bool ok = false;
+        const uint n = v.toString().toUInt(&ok, 0);
+        return ok ? n : 0u;
+    };
     for (const QVariant& entry : r.value.toList()) {
         const QVariantList list = entry.toList();
         if (list.isEmpty() || list.first().toString() != QLatin1String("Unicode Blocks")) continue;
-        for (qsizetype i = 1; i + 2 < list.size(); i += 3) {
-            bool ok1 = false, ok2 = false;
-            const uint first = list[i + 1].toString().toUInt(&ok1, 0), last = list[i + 2].toString().toUInt(&ok2, 0);
-            if (ok1 && ok2 && first <= last && last <= 0x10FFFF) blocks.push_back({list[i].toString(), first, last});
+        qsizetype i = 1;
+        while (i + 2 < list.size()) {
+            Block b{list[i++].toString(), {}};
+            while (i + 1 < list.size() && number(list[i]) != 0) {
+                const uint first = number(list[i]), last = number(list[i + 1]);
+                if (last < first) break;
+                if (last <= 0x10FFFF) b.ranges.emplace_back(first, last);
+                i += 2;
+            }
+            if (!b.ranges.empty()) blocks.push_back(std::move(b));
         }
     }
     return blocks;
@@ -56,8 +68,9 @@ std::optional<std::vector<std::shared_ptr<RbxCharGroup>>> groupsForLayout(const 
     if (layout != QLatin1String("Unicode Blocks")) return std::nullopt;
     for (const Block& b : unicodeBlocks()) {
         RbxCharGroup::Characters chars;
-        for (char32_t c = std::max<char32_t>(b.first, 0x20); c <= b.last; ++c)
-            if (characters.contains(c)) chars.push_back(c);
+        for (const auto& [first, last] : b.ranges)
+            for (char32_t c = std::max<char32_t>(first, 0x20); c <= last; ++c)
+                if (characters.contains(c)) chars.push_back(c);
         if (chars.empty()) continue;
         auto g = RbxCharGroup::groupWithCharacters(std::move(chars));
         g->setName(b.name);

@@ -3,6 +3,8 @@
 
 #include "LayoutFixtures.h"
 
+#include "common/TestEnvironment.h"
+
 #include "kxlib/core/Bundle.h"
 #include "kxlib/core/Log.h"
 #include "model/RbxGroupDescription.h"
@@ -363,4 +365,12 @@ TEST_F(LayoutRegistryTest, SampleCopyFailureLeavesFlagUnset) {
     EXPECT_TRUE(log.contains(QStringLiteral("sample layout Sample already exists")));
     EXPECT_EQ(readFile(target + QStringLiteral("/Sample.txt")), QByteArray("mine\n"));
     EXPECT_TRUE(settings().boolForKey(QStringLiteral("layout Sample installed")));
+}
+
+TEST_F(LayoutRegistryTest, FirstListingSchedulesTheLineBreakUpkeep) {
+    writeLayout(QStringLiteral("Later.txt"), "A\na\n");
+    RbxLayout::customLayouts();
+    const QString path = layoutsFolder() + QStringLiteral("/Later.txt");
+    EXPECT_EQ(readFile(path), QByteArray("A\na\n"));  // not at once
+    EXPECT_TRUE(rbxtest::waitFor([&] { return readFile(path) == QByteArray("A\r\na\r\n"); }, 10000));
 }
