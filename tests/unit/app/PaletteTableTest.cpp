@@ -93,12 +93,7 @@ TEST(ModelBridges, CharacterTextsAndVirtualCharacters) {
     EXPECT_EQ(v.part(2, U'A'), 0u);
 }
 
-TEST(ModelBridges, DefinedCharactersAndFontRepertoires) {
-    const kx::CharSet& defined = bridges::definedCharacters();
-    EXPECT_TRUE(defined.contains(U'A'));
-    EXPECT_TRUE(defined.contains(char32_t(0x1F600)));
-    EXPECT_FALSE(defined.contains(char32_t(0x0378)));  // unassigned
-
+TEST(ModelBridges, FontRepertoires) {
     const rbx::Font font = rbx::FontBackend::shared().font(QStringLiteral("DejaVuSans"), 12);
     ASSERT_TRUE(font);
     bridges::FontInfoRepertoire repertoire(RbxFontInfo::fontInfoWithFont(font));
