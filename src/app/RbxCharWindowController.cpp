@@ -8,6 +8,8 @@
 #include "app/PaletteTable.h"
 #include "table/widgets/RbxCharView.h"
 #include "app/RbxPositionLog.h"
+#include "kxlib/KXNotificationCenter.h"
+#include "kxlib/KXProcess.h"
 #include "kxlib/RbxDefaults.h"
 #include "kxlib/core/Log.h"
 #include "kxlib/gui/KXToolTip.h"
@@ -18,6 +20,7 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QScreen>
+#include <QTimer>
 
 namespace {
 RbxCharWindowController*& sharedController() {
@@ -63,6 +66,11 @@ RbxCharWindowController::RbxCharWindowController(QObject* parent) : QObject(pare
     frameKeeper_ = new PaletteFrameKeeper(window_, RbxPositionLog::shared(), this);
     presenter_ = new PalettePresenter(*this);
     clickMonitor_ = new ClickOutsideMonitor([this] { clickedOutside(); }, this);
+    // Presses outside matter once the palette is shown; the monitor's connection to the
+    // display is opened after the showing, off the way to the first paint.
+    connect(this, &RbxCharWindowController::windowOpened, clickMonitor_, [this] {
+        QTimer::singleShot(0, clickMonitor_, [this] { clickMonitor_->start(); });
+    });
 }
 
 RbxCharWindowController::~RbxCharWindowController() {
@@ -98,6 +106,9 @@ void RbxCharWindowController::load() {
     connect(qApp, &QGuiApplication::screenRemoved, this, &RbxCharWindowController::screenChanged);
     connect(qApp, &QGuiApplication::primaryScreenChanged, this, &RbxCharWindowController::screenChanged);
     defaults.addObserver(this);
+    KXNotificationCenter::defaultCenter().addObserver(
+        KXProcess::ChangeNotification, KXProcess::notificationObject(),
+        [this](const KXNotification&) { frontProcessChanged(); }, this);
     // Appearance changes reach the widgets as palette changes; the table redraws then.
     connect(content_->searchField(), &QLineEdit::returnPressed, this, &RbxCharWindowController::performSearch);
 }
@@ -114,10 +125,7 @@ void RbxCharWindowController::setFirstPaintHook(std::function<void()> hook) {
 
 void RbxCharWindowController::openWindow(QObject* sender) { presenter_->openWindow(sender); }
 void RbxCharWindowController::toggleWindow(QObject* sender) { presenter_->toggleWindow(sender); }
-void RbxCharWindowController::appearWindow(QObject* sender) {
-    presenter_->appearWindow(sender);
-    clickMonitor_->start();
-}
+void RbxCharWindowController::appearWindow(QObject* sender) { presenter_->appearWindow(sender); }
 void RbxCharWindowController::showWindow(QObject* sender) { presenter_->showWindow(sender); }
 void RbxCharWindowController::close() { presenter_->close(); }
 bool RbxCharWindowController::closeWithESC() { return presenter_->closeWithESC(); }
@@ -239,6 +247,10 @@ void RbxCharWindowController::darkModeChanged() {
 }
 
 void RbxCharWindowController::setVisibleInAllSpaces(bool all) { window_->setVisibleOnAllDesktops(all); }
+
+void RbxCharWindowController::frontProcessChanged() {
+    if (extensions_.frontProcessChanged) extensions_.frontProcessChanged();
+}
 
 void RbxCharWindowController::monitorMouseMove() {
     if (extensions_.monitorMouseMove) extensions_.monitorMouseMove();

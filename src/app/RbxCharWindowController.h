@@ -122,6 +122,9 @@ public:
     void setVisibleInAllSpaces(bool all);
     void monitorMouseMove();
     void hideTransients();                      // magnifier and tool tip
+    // "KXProcessChangeNotification": another application came to the front, started or
+    // ended.
+    void frontProcessChanged();
 
     // ---- what later duties plug in ------------------------------------------------------------
     // Each is optional; without it the step does nothing.
@@ -139,6 +142,7 @@ public:
         std::function<void()> updateInsertionModeSegments;
         std::function<void()> monitorMouseMove;
         std::function<void(bool miniaturized)> setMiniaturized;
+        std::function<void()> frontProcessChanged;
         std::function<void()> showHelp;
         std::function<void(const QUrl& url)> versionCheck;
         // The pointer as the table tracks it; without it the window's geometry decides.

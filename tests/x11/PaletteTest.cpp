@@ -184,6 +184,35 @@ TEST(Palette, OpensAndClosesByUrlAndEscapeWithAFade) {
     EXPECT_EQ(copy.process().exitCode(), 0);
 }
 
+TEST(Palette, APressOutsideClosesItAndOneInsideDoesNot) {
+    Copy copy;
+    ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << copy.output().toStdString();
+    const X11Session::Window w = windowOfPid(int(copy.process().processId()));
+    ASSERT_NE(w, 0u);
+    // Wait until the fade-in is over and the press monitor listens.
+    ASSERT_TRUE(Copy::waitForState([](const QVariantMap& s) { return s.value(QStringLiteral("alpha")).toDouble() >= 1; }));
+    rbxtest::spinEventLoop(300);
+    QString geometry;
+    run(QStringLiteral("xdotool"), {QStringLiteral("getwindowgeometry"), QString::number(w)}, &geometry);
+    ASSERT_TRUE(geometry.contains(QStringLiteral("Position"))) << geometry.toStdString();
+    // Position: X,Y (screen: 0) / Geometry: WxH
+    const QString pos = geometry.section(QStringLiteral("Position: "), 1).section(QLatin1Char(' '), 0, 0);
+    const QString size = geometry.section(QStringLiteral("Geometry: "), 1).trimmed();
+    const int x = pos.section(QLatin1Char(','), 0, 0).toInt(), y = pos.section(QLatin1Char(','), 1, 1).toInt();
+    const int width = size.section(QLatin1Char('x'), 0, 0).toInt(), height = size.section(QLatin1Char('x'), 1, 1).toInt();
+    ASSERT_GT(width, 0);
+
+    auto clickAt = [](int cx, int cy) {
+        run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(cx), QString::number(cy),
+                                        QStringLiteral("click"), QStringLiteral("1")});
+    };
+    clickAt(x + width / 2, y + height / 2);  // on the table
+    rbxtest::spinEventLoop(700);
+    EXPECT_TRUE(Copy::visible(Copy::state()));
+    clickAt(x > 60 ? 20 : x + width + 20, 20);
+    EXPECT_TRUE(Copy::waitForState([](const QVariantMap& s) { return !Copy::visible(s); })) << copy.output().toStdString();
+}
+
 TEST(Palette, ASecondStartHandsOverItsUrlOrReopensThePalette) {
     ASSERT_EQ(run(Tool, {QStringLiteral("defaults"), QStringLiteral("write"), QStringLiteral("org.runebox.Runebox"),
                          QStringLiteral("suppressOpening"), QStringLiteral("YES")}),
