@@ -9,6 +9,7 @@
 #include "table/core/RbxCellSizing.h"
 #include "table/core/RbxGeometry.h"
 #include "table/core/RbxTools.h"
+#include "table/widgets/RbxMenuWatch.h"
 
 #include <QApplication>
 #include <QFontMetricsF>
@@ -45,6 +46,7 @@ RbxCharView::RbxCharView(QWidget* parent)
       controller_(std::make_shared<RbxCharViewController>()),
       posting_(std::make_shared<RbxCharViewPosting>()),
       sources_(std::make_shared<RbxCharViewSources>()) {
+    magnifier_ = std::make_shared<RbxMagnifierPopover>();
     registeredViews().emplace_back(this);
     settings().addObserver(this);
     setFrameShape(QFrame::NoFrame);
@@ -55,9 +57,16 @@ RbxCharView::RbxCharView(QWidget* parent)
     viewport()->setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
     setContextMenuPolicy(Qt::PreventContextMenu);
+    RbxMenuWatch& menus = RbxMenuWatch::shared();
+    connect(&menus, &RbxMenuWatch::menuOpened, this, &RbxCharView::menuOpened);
+    connect(&menus, &RbxMenuWatch::menuClosed, this, &RbxCharView::menuClosed);
+    menuOpen_ = menus.isMenuOpen();
 }
 
 RbxCharView::~RbxCharView() {
+    removeTrackingRects();
+    untrack(SheetArea);
+    magnifier_->close();
     settings().removeObserver(this);
     auto& views = registeredViews();
     views.erase(std::remove_if(views.begin(), views.end(), [this](const QPointer<RbxCharView>& v) {
@@ -265,6 +274,7 @@ void RbxCharView::scrollToGroup(std::size_t position) {
 void RbxCharView::saveAnchorCharacter() { table_.saveAnchorCharacter(maxY(scrollArea())); }
 
 void RbxCharView::scrollToAnchorCharacter() {
+    reselectAfterDelay();
     // Groups that no layout made keep no anchor: they are shown from the top.
     const auto& groups = table_.groups();
     const bool anchored = std::any_of(groups.begin(), groups.end(), [](const RbxTableGroup& g) {
@@ -281,6 +291,7 @@ void RbxCharView::scrollRectToVisible(const QRectF& r) {
 
 void RbxCharView::scrollContentsBy(int, int) {
     viewport()->update();
+    selectionRectChanged();
     if (autoSaveAnchor_) saveAnchorCharacter();
 }
 
@@ -297,6 +308,12 @@ void RbxCharView::wheelEvent(QWheelEvent* event) {
         return;
     }
     QAbstractScrollArea::wheelEvent(event);
+    reselectAfterScrolling();
+}
+
+void RbxCharView::showEvent(QShowEvent* event) {
+    QAbstractScrollArea::showEvent(event);
+    setupViewTracking();
 }
 
 // ---------------------------------------------------------------- coordinates

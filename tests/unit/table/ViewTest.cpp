@@ -167,30 +167,6 @@ TEST_F(TableTest, SelectionChangeRepaintsTheChangedCells) {
     view->viewport()->removeEventFilter(&spy);
 }
 
-TEST_F(TableTest, PressAndReleasePostTheCharacterUnderTheMouse) {
-    const rbx::Font f = font();
-    auto posting = std::make_shared<RecordingPosting>();
-    makeView(400, 300, f, {group(QStringLiteral("Letters"), letters(U'A', U'Z'), f)});
-    view->setPosting(posting);
-    auto centre = [&](std::size_t i) {
-        return view->viewportRectFromTable(view->rectForCharacterAtIndex(i)).center().toPoint();
-    };
-    press(view->viewport(), centre(2));
-    EXPECT_EQ(view->clickButton(), RbxCharView::LeftClick);
-    EXPECT_EQ(view->selectedCharIndex(), 2u);
-    mouse(view->viewport(), QEvent::MouseMove, centre(4));
-    release(view->viewport(), centre(4));
-    ASSERT_EQ(posting->posted.size(), 1);
-    EXPECT_EQ(posting->posted[0].first, U'E');
-    EXPECT_EQ(view->clickButton(), RbxCharView::NoClick);
-
-    // Releasing over no cell posts nothing; a press on a header posts nothing.
-    press(view->viewport(), centre(2));
-    release(view->viewport(), QPoint(390, 290));
-    click(view->viewport(), QPoint(200, 10));
-    EXPECT_EQ(posting->posted.size(), 1);
-}
-
 TEST_F(TableTest, HeaderClicksToggleGroupsAndCopyTheirCharacters) {
     const rbx::Font f = font();
     auto g1 = group(QStringLiteral("Upper"), letters(U'A', U'C'), f);
