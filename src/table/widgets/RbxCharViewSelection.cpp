@@ -7,8 +7,12 @@
 #include "table/core/RbxGeometry.h"
 #include "table/core/RbxTools.h"
 
+#include <QCursor>
+#include <algorithm>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QScrollBar>
+#include <QTimer>
 
 using namespace rbx::geom;
 
@@ -91,17 +95,52 @@ void RbxCharView::handlePress(QMouseEvent* event, int clickCount) {
     if (flags & (0x40000 | 0x100000)) return;
     hoverSelect(p);
     setClickButton(LeftClick);
+    startAutoScrolling();
 }
 
 void RbxCharView::mousePressEvent(QMouseEvent* event) { handlePress(event, 1); }
 
 void RbxCharView::mouseDoubleClickEvent(QMouseEvent* event) { handlePress(event, 2); }
 
-void RbxCharView::mouseMoveEvent(QMouseEvent* event) { hoverSelect(event->position().toPoint()); }
+void RbxCharView::mouseMoveEvent(QMouseEvent* event) {
+    hoverSelect(event->position().toPoint());
+    if (duringClick()) triggerAutoScroll();
+}
+
+// ---------------------------------------------------------------- auto-scrolling
+
+void RbxCharView::startAutoScrolling() {
+    stopAutoScrolling();
+    autoScrollTimer_ = new QTimer(this);
+    autoScrollTimer_->setInterval(10);
+    connect(autoScrollTimer_, &QTimer::timeout, this, &RbxCharView::triggerAutoScroll);
+    autoScrollTimer_->start();
+}
+
+void RbxCharView::stopAutoScrolling() {
+    delete autoScrollTimer_;
+    autoScrollTimer_ = nullptr;
+}
+
+bool RbxCharView::isAutoScrolling() const { return autoScrollTimer_ != nullptr; }
+
+void RbxCharView::triggerAutoScroll() {
+    const QPoint p = viewport()->mapFromGlobal(QCursor::pos());
+    const int h = viewport()->height();
+    int dy = 0;
+    if (p.y() < 0) dy = p.y();
+    else if (p.y() >= h) dy = p.y() - h + 1;
+    if (dy == 0) return;
+    const double row = std::max(1.0, table_.charSize().height());
+    const double step = std::clamp(double(dy), -row, row);
+    setScrollValue(scrollValue() + step);
+    hoverSelect(QPoint(std::clamp(p.x(), 0, viewport()->width() - 1), std::clamp(p.y(), 0, h - 1)));
+}
 
 void RbxCharView::mouseReleaseEvent(QMouseEvent* event) {
     const int button = clickButton_;
     if (button == NoClick) return;
+    stopAutoScrolling();
     hoverSelect(event->position().toPoint());
     setClickButton(NoClick);
     // The character under the mouse at release time is the one inserted.
