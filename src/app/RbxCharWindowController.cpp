@@ -133,7 +133,9 @@ void RbxCharWindowController::windowOrderedOut() {
     emit windowClosed();
 }
 
-void RbxCharWindowController::windowMiniaturized(bool) {}
+void RbxCharWindowController::windowMiniaturized(bool miniaturized) {
+    if (extensions_.setMiniaturized) extensions_.setMiniaturized(miniaturized);
+}
 
 // ---- fading
 
