@@ -6,6 +6,7 @@
 #include "app/PaletteFrameKeeper.h"
 #include "app/PalettePresenter.h"
 #include "app/PaletteTable.h"
+#include "app/PaletteTableController.h"
 #include "table/widgets/RbxCharView.h"
 #include "app/RbxPositionLog.h"
 #include "kxlib/KXNotificationCenter.h"
@@ -37,6 +38,7 @@ RbxCharWindowController::RbxCharWindowController(QObject* parent) : QObject(pare
     content_ = new PaletteContent(window_);
     table_ = new PaletteTable(this);
     content_->setCharView(table_->view());
+    PaletteTableController::install(*this, *table_->view());
 
     PaletteFader::Hooks fade;
     fade.hasSheet = [this] { return hasSheet(); };
@@ -142,7 +144,7 @@ void RbxCharWindowController::windowOrderedOut() {
 }
 
 void RbxCharWindowController::windowMiniaturized(bool miniaturized) {
-    if (extensions_.setMiniaturized) extensions_.setMiniaturized(miniaturized);
+    if (auto* view = qobject_cast<RbxCharView*>(charView())) view->setMiniaturized(miniaturized);
 }
 
 // ---- fading

@@ -49,8 +49,11 @@ struct Insertion : ::testing::Test {
         tap->setIsHeadTap(false);
         tap->setEnabled(true);
         EXPECT_TRUE(tap->isEnabled());
-        kx::x11::X11KeyTyper::shared().tapKey(38);   // the A key position, typed into nothing yet
+        kx::x11::X11KeyTyper::shared().tapKey(38);   // the A key position
         EXPECT_TRUE(rbxtest::waitFor([&tap] { return tap->hasTapProxy(); }));
+        // The probe's key events and its bus calls come on different connections: the
+        // text is cleared only once the "a" has arrived, or it could arrive after.
+        EXPECT_TRUE(probe->waitForText(QStringLiteral("a")));
         probe->call(QStringLiteral("Clear"));
         return tap;
     }

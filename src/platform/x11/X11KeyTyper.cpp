@@ -4,6 +4,7 @@
 #include "platform/x11/X11Keyboard.h"
 #include "platform/x11/X11Session.h"
 
+#include <QCoreApplication>
 #include <QThread>
 
 #include <X11/Xlib.h>
@@ -21,16 +22,14 @@ X11KeyTyper::X11KeyTyper(X11Session* session, X11Keyboard* keyboard, QObject* pa
     : QObject(parent), session_(session ? session : &X11Session::shared()),
       keyboard_(keyboard ? keyboard : &X11Keyboard::shared()) {
     clock_.start();
-    releaseTimer_.setSingleShot(true);
-    connect(&releaseTimer_, &QTimer::timeout, this, [this] {
-        const qint64 idle = clock_.elapsed() - lastTypedMs_;
-        if (idle >= releaseDelayMs_) releaseBindings();
-        else releaseTimer_.start(static_cast<int>(releaseDelayMs_ - idle));
-    });
     if (!session_->isAvailable()) return;
     int ev = 0, err = 0, major = 0, minor = 0;
     available_ = XTestQueryExtension(session_->display(), &ev, &err, &major, &minor);
     if (!available_) log(QStringLiteral("X11: no XTEST extension; keys cannot be typed"));
+    connect(keyboard_, &X11Keyboard::changed, this, &X11KeyTyper::checkBindings);
+    // The keymap is left as it was found.
+    if (QCoreApplication::instance())
+        connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this, &X11KeyTyper::releaseBindings);
 }
 
 X11KeyTyper::~X11KeyTyper() { releaseBindings(); }
@@ -154,6 +153,19 @@ int X11KeyTyper::bindSpare(Keysym sym) {
     return keycode;
 }
 
+void X11KeyTyper::checkBindings() {
+    if (bound_.isEmpty()) return;
+    // Read now: a notice of the group alone leaves an older keymap in place.
+    keyboard_->reload();
+    std::shared_ptr<XkbKeymap> keymap = keyboard_->keymap();
+    if (!keymap) return;
+    for (auto it = bound_.begin(); it != bound_.end();) {
+        // Our bindings are core mappings: the first group's plain level.
+        if (keymap->keysym(it->keycode, 0, KeyMods::Plain) != it.key()) it = bound_.erase(it);
+        else ++it;
+    }
+}
+
 void X11KeyTyper::releaseBindings() {
     if (bound_.isEmpty() || !session_->isAvailable()) {
         bound_.clear();
@@ -199,8 +211,6 @@ bool X11KeyTyper::typeText(const QString& text) {
         }
         press(s);
     }
-    lastTypedMs_ = clock_.elapsed();
-    if (!bound_.isEmpty() && !releaseTimer_.isActive()) releaseTimer_.start(releaseDelayMs_);
     flush();
     return true;
 }

@@ -1,8 +1,12 @@
 #pragma once
 // Synthetic key presses through XTest. Text is typed character by character on the
 // keys of the current layout; a character that no key gives is bound to a spare
-// keycode first. Bindings are kept until the typing has been idle for a while: the
-// receiving program may read the changed keymap well after our key events.
+// keycode first. The receiving program may read the changed keymap well after our key
+// events (a busy program reads it only when it comes to those events), so a binding is
+// never undone behind its back on a timer: it stays until its keycode is needed for
+// another character (and then only when it has not been used for the release delay),
+// until the keymap is replaced by someone else, or until the typer ends (at the latest
+// when the application quits).
 
 #include "platform/x11/XkbKeymap.h"
 
@@ -10,7 +14,6 @@
 #include <QHash>
 #include <QObject>
 #include <QString>
-#include <QTimer>
 
 class X11Session;
 
@@ -42,7 +45,8 @@ public:
     void releaseHeldModifiers();
     void flush();
 
-    // Bindings are released after this much idle time (ms); at least 1000.
+    // A binding goes to another character only after this much time (ms) since its
+    // last use; at least 1000.
     void setReleaseDelay(int ms);
     int releaseDelay() const { return releaseDelayMs_; }
     // Spare keycodes bound now (for tests).
@@ -62,6 +66,8 @@ private:
     bool plan(const QString& text, QList<Stroke>& strokes, QList<Keysym>& unbound, QString* why);
     int bindSpare(Keysym sym);
     QList<int> spareKeycodes();
+    // Forgets bindings the keymap no longer has (the layout was replaced).
+    void checkBindings();
     void press(const Stroke& s);
 
     X11Session* session_;
@@ -71,9 +77,7 @@ private:
     QList<int> spares_;
     bool sparesKnown_ = false;
     QElapsedTimer clock_;
-    qint64 lastTypedMs_ = 0;
     int releaseDelayMs_ = 1500;
-    QTimer releaseTimer_;
 };
 
 } // namespace kx::x11
