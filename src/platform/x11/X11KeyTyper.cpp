@@ -4,6 +4,7 @@
 #include "platform/x11/X11Keyboard.h"
 #include "platform/x11/X11Session.h"
 
+#include <QCoreApplication>
 #include <QThread>
 
 #include <X11/Xlib.h>
@@ -21,16 +22,13 @@ X11KeyTyper::X11KeyTyper(X11Session* session, X11Keyboard* keyboard, QObject* pa
     : QObject(parent), session_(session ? session : &X11Session::shared()),
       keyboard_(keyboard ? keyboard : &X11Keyboard::shared()) {
     clock_.start();
-    releaseTimer_.setSingleShot(true);
-    connect(&releaseTimer_, &QTimer::timeout, this, [this] {
-        const qint64 idle = clock_.elapsed() - lastTypedMs_;
-        if (idle >= releaseDelayMs_) releaseBindings();
-        else releaseTimer_.start(static_cast<int>(releaseDelayMs_ - idle));
-    });
     if (!session_->isAvailable()) return;
     int ev = 0, err = 0, major = 0, minor = 0;
     available_ = XTestQueryExtension(session_->display(), &ev, &err, &major, &minor);
     if (!available_) log(QStringLiteral("X11: no XTEST extension; keys cannot be typed"));
+    // The user's keymap is left as it was found.
+    if (auto* app = QCoreApplication::instance())
+        connect(app, &QCoreApplication::aboutToQuit, this, &X11KeyTyper::releaseBindingsWhenIdle);
 }
 
 X11KeyTyper::~X11KeyTyper() { releaseBindings(); }
@@ -98,32 +96,58 @@ bool X11KeyTyper::plan(const QString& text, QList<Stroke>& strokes, QList<Keysym
     return true;
 }
 
-QList<int> X11KeyTyper::spareKeycodes() {
-    if (sparesKnown_) return spares_;
-    sparesKnown_ = true;
+QHash<int, Keysym> X11KeyTyper::serverMapping(int first, int count) {
+    QHash<int, Keysym> out;
     Display* dpy = session_->display();
     int minKc = 0, maxKc = 0, per = 0;
     XDisplayKeycodes(dpy, &minKc, &maxKc);
-    KeySym* syms = XGetKeyboardMapping(dpy, static_cast<KeyCode>(minKc), maxKc - minKc + 1, &per);
-    if (!syms) return spares_;
-    // From the top down: the high keycodes are the ones no keyboard has.
-    for (int kc = maxKc; kc >= minKc; --kc) {
-        bool empty = true;
-        for (int i = 0; i < per && empty; ++i)
-            empty = syms[(kc - minKc) * per + i] == NoSymbol;
-        if (empty) spares_.append(kc);
+    if (!first) {
+        first = minKc;
+        count = maxKc - minKc + 1;
+    }
+    if (first < minKc || count <= 0 || first + count - 1 > maxKc) return out;
+    KeySym* syms = XGetKeyboardMapping(dpy, static_cast<KeyCode>(first), count, &per);
+    if (!syms) return out;
+    for (int i = 0; i < count; ++i) {
+        Keysym sym = NoSymbol;
+        for (int j = 0; j < per && sym == NoSymbol; ++j) sym = static_cast<Keysym>(syms[i * per + j]);
+        out.insert(first + i, sym);
     }
     XFree(syms);
-    return spares_;
+    return out;
+}
+
+QList<int> X11KeyTyper::spareKeycodes() {
+    QList<int> spares;
+    if (!session_->isAvailable()) return spares;
+    const QHash<int, Keysym> mapping = serverMapping();
+    QList<int> ours;
+    for (const Binding& b : std::as_const(bound_)) ours.append(b.keycode);
+    // From the top down: the high keycodes are the ones no keyboard has.
+    QList<int> keycodes = mapping.keys();
+    std::sort(keycodes.begin(), keycodes.end(), std::greater<int>());
+    for (int kc : keycodes)
+        if (mapping.value(kc) == NoSymbol || ours.contains(kc)) spares.append(kc);
+    return spares;
 }
 
 int X11KeyTyper::bindSpare(Keysym sym) {
     const qint64 now = clock_.elapsed();
     auto it = bound_.find(sym);
     if (it != bound_.end()) {
-        it->lastUsedMs = now;
-        return it->keycode;
+        if (serverMapping(it->keycode, 1).value(it->keycode) == sym) {
+            it->lastUsedMs = now;
+            return it->keycode;
+        }
+        // A keymap change took the binding away: the keycode is not ours any more.
+        bound_.erase(it);
     }
+    // Bindings that a keymap change took away free nothing: their keycodes belong to
+    // the new keymap.
+    const QHash<int, Keysym> mapping = serverMapping();
+    bound_.removeIf([&mapping](const QHash<Keysym, Binding>::iterator b) {
+        return mapping.value(b->keycode) != b.key();
+    });
     int keycode = 0;
     for (int kc : spareKeycodes()) {
         bool used = false;
@@ -159,11 +183,22 @@ void X11KeyTyper::releaseBindings() {
         bound_.clear();
         return;
     }
+    const QHash<int, Keysym> mapping = serverMapping();
     KeySym none[2] = {NoSymbol, NoSymbol};
-    for (const Binding& b : std::as_const(bound_))
-        XChangeKeyboardMapping(session_->display(), b.keycode, 2, none, 1);
+    for (auto b = bound_.cbegin(); b != bound_.cend(); ++b)
+        if (mapping.value(b->keycode) == b.key()) XChangeKeyboardMapping(session_->display(), b->keycode, 2, none, 1);
     bound_.clear();
     XFlush(session_->display());
+}
+
+void X11KeyTyper::releaseBindingsWhenIdle() {
+    if (bound_.isEmpty()) return;
+    const qint64 idle = clock_.elapsed() - lastTypedMs_;
+    if (idle < releaseDelayMs_) {
+        flush();
+        QThread::msleep(static_cast<unsigned long>(releaseDelayMs_ - idle));
+    }
+    releaseBindings();
 }
 
 void X11KeyTyper::press(const Stroke& s) {
@@ -200,7 +235,6 @@ bool X11KeyTyper::typeText(const QString& text) {
         press(s);
     }
     lastTypedMs_ = clock_.elapsed();
-    if (!bound_.isEmpty() && !releaseTimer_.isActive()) releaseTimer_.start(releaseDelayMs_);
     flush();
     return true;
 }
