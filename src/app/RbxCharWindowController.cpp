@@ -6,6 +6,7 @@
 #include "app/PaletteFrameKeeper.h"
 #include "app/PalettePresenter.h"
 #include "app/PaletteTable.h"
+#include "app/PaletteTableController.h"
 #include "table/widgets/RbxCharView.h"
 #include "app/RbxPositionLog.h"
 #include "kxlib/RbxDefaults.h"
@@ -34,6 +35,7 @@ RbxCharWindowController::RbxCharWindowController(QObject* parent) : QObject(pare
     content_ = new PaletteContent(window_);
     table_ = new PaletteTable(this);
     content_->setCharView(table_->view());
+    PaletteTableController::install(*this, *table_->view());
 
     PaletteFader::Hooks fade;
     fade.hasSheet = [this] { return hasSheet(); };
@@ -133,7 +135,9 @@ void RbxCharWindowController::windowOrderedOut() {
     emit windowClosed();
 }
 
-void RbxCharWindowController::windowMiniaturized(bool) {}
+void RbxCharWindowController::windowMiniaturized(bool miniaturized) {
+    if (auto* view = qobject_cast<RbxCharView*>(charView())) view->setMiniaturized(miniaturized);
+}
 
 // ---- fading
 

@@ -26,9 +26,10 @@ X11KeyTyper::X11KeyTyper(X11Session* session, X11Keyboard* keyboard, QObject* pa
     int ev = 0, err = 0, major = 0, minor = 0;
     available_ = XTestQueryExtension(session_->display(), &ev, &err, &major, &minor);
     if (!available_) log(QStringLiteral("X11: no XTEST extension; keys cannot be typed"));
-    // The user's keymap is left as it was found.
-    if (auto* app = QCoreApplication::instance())
-        connect(app, &QCoreApplication::aboutToQuit, this, &X11KeyTyper::releaseBindingsWhenIdle);
+    connect(keyboard_, &X11Keyboard::changed, this, &X11KeyTyper::checkBindings);
+    // The keymap is left as it was found.
+    if (QCoreApplication::instance())
+        connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this, &X11KeyTyper::releaseBindings);
 }
 
 X11KeyTyper::~X11KeyTyper() { releaseBindings(); }
@@ -96,58 +97,32 @@ bool X11KeyTyper::plan(const QString& text, QList<Stroke>& strokes, QList<Keysym
     return true;
 }
 
-QHash<int, Keysym> X11KeyTyper::serverMapping(int first, int count) {
-    QHash<int, Keysym> out;
+QList<int> X11KeyTyper::spareKeycodes() {
+    if (sparesKnown_) return spares_;
+    sparesKnown_ = true;
     Display* dpy = session_->display();
     int minKc = 0, maxKc = 0, per = 0;
     XDisplayKeycodes(dpy, &minKc, &maxKc);
-    if (!first) {
-        first = minKc;
-        count = maxKc - minKc + 1;
-    }
-    if (first < minKc || count <= 0 || first + count - 1 > maxKc) return out;
-    KeySym* syms = XGetKeyboardMapping(dpy, static_cast<KeyCode>(first), count, &per);
-    if (!syms) return out;
-    for (int i = 0; i < count; ++i) {
-        Keysym sym = NoSymbol;
-        for (int j = 0; j < per && sym == NoSymbol; ++j) sym = static_cast<Keysym>(syms[i * per + j]);
-        out.insert(first + i, sym);
+    KeySym* syms = XGetKeyboardMapping(dpy, static_cast<KeyCode>(minKc), maxKc - minKc + 1, &per);
+    if (!syms) return spares_;
+    // From the top down: the high keycodes are the ones no keyboard has.
+    for (int kc = maxKc; kc >= minKc; --kc) {
+        bool empty = true;
+        for (int i = 0; i < per && empty; ++i)
+            empty = syms[(kc - minKc) * per + i] == NoSymbol;
+        if (empty) spares_.append(kc);
     }
     XFree(syms);
-    return out;
-}
-
-QList<int> X11KeyTyper::spareKeycodes() {
-    QList<int> spares;
-    if (!session_->isAvailable()) return spares;
-    const QHash<int, Keysym> mapping = serverMapping();
-    QList<int> ours;
-    for (const Binding& b : std::as_const(bound_)) ours.append(b.keycode);
-    // From the top down: the high keycodes are the ones no keyboard has.
-    QList<int> keycodes = mapping.keys();
-    std::sort(keycodes.begin(), keycodes.end(), std::greater<int>());
-    for (int kc : keycodes)
-        if (mapping.value(kc) == NoSymbol || ours.contains(kc)) spares.append(kc);
-    return spares;
+    return spares_;
 }
 
 int X11KeyTyper::bindSpare(Keysym sym) {
     const qint64 now = clock_.elapsed();
     auto it = bound_.find(sym);
     if (it != bound_.end()) {
-        if (serverMapping(it->keycode, 1).value(it->keycode) == sym) {
-            it->lastUsedMs = now;
-            return it->keycode;
-        }
-        // A keymap change took the binding away: the keycode is not ours any more.
-        bound_.erase(it);
+        it->lastUsedMs = now;
+        return it->keycode;
     }
-    // Bindings that a keymap change took away free nothing: their keycodes belong to
-    // the new keymap.
-    const QHash<int, Keysym> mapping = serverMapping();
-    bound_.removeIf([&mapping](const QHash<Keysym, Binding>::iterator b) {
-        return mapping.value(b->keycode) != b.key();
-    });
     int keycode = 0;
     for (int kc : spareKeycodes()) {
         bool used = false;
@@ -178,27 +153,29 @@ int X11KeyTyper::bindSpare(Keysym sym) {
     return keycode;
 }
 
+void X11KeyTyper::checkBindings() {
+    if (bound_.isEmpty()) return;
+    // Read now: a notice of the group alone leaves an older keymap in place.
+    keyboard_->reload();
+    std::shared_ptr<XkbKeymap> keymap = keyboard_->keymap();
+    if (!keymap) return;
+    for (auto it = bound_.begin(); it != bound_.end();) {
+        // Our bindings are core mappings: the first group's plain level.
+        if (keymap->keysym(it->keycode, 0, KeyMods::Plain) != it.key()) it = bound_.erase(it);
+        else ++it;
+    }
+}
+
 void X11KeyTyper::releaseBindings() {
     if (bound_.isEmpty() || !session_->isAvailable()) {
         bound_.clear();
         return;
     }
-    const QHash<int, Keysym> mapping = serverMapping();
     KeySym none[2] = {NoSymbol, NoSymbol};
-    for (auto b = bound_.cbegin(); b != bound_.cend(); ++b)
-        if (mapping.value(b->keycode) == b.key()) XChangeKeyboardMapping(session_->display(), b->keycode, 2, none, 1);
+    for (const Binding& b : std::as_const(bound_))
+        XChangeKeyboardMapping(session_->display(), b.keycode, 2, none, 1);
     bound_.clear();
     XFlush(session_->display());
-}
-
-void X11KeyTyper::releaseBindingsWhenIdle() {
-    if (bound_.isEmpty()) return;
-    const qint64 idle = clock_.elapsed() - lastTypedMs_;
-    if (idle < releaseDelayMs_) {
-        flush();
-        QThread::msleep(static_cast<unsigned long>(releaseDelayMs_ - idle));
-    }
-    releaseBindings();
 }
 
 void X11KeyTyper::press(const Stroke& s) {
@@ -234,7 +211,6 @@ bool X11KeyTyper::typeText(const QString& text) {
         }
         press(s);
     }
-    lastTypedMs_ = clock_.elapsed();
     flush();
     return true;
 }

@@ -1,12 +1,12 @@
 #pragma once
 // Synthetic key presses through XTest. Text is typed character by character on the
 // keys of the current layout; a character that no key gives is bound to a spare
-// keycode first. The receiving program reads the changed keymap only when it gets to
-// our key events, which on a busy desktop can be any time later; so a binding stays
-// until its keycode is needed for another character (and then only once it has been
-// idle for the release delay), or until the bindings are released when the
-// application ends. A binding that a keymap change (a new layout) took away is made
-// again before it is typed on.
+// keycode first. The receiving program may read the changed keymap well after our key
+// events (a busy program reads it only when it comes to those events), so a binding is
+// never undone behind its back on a timer: it stays until its keycode is needed for
+// another character (and then only when it has not been used for the release delay),
+// until the keymap is replaced by someone else, or until the typer ends (at the latest
+// when the application quits).
 
 #include "platform/x11/XkbKeymap.h"
 
@@ -45,19 +45,14 @@ public:
     void releaseHeldModifiers();
     void flush();
 
-    // A binding is taken back for another character only after this much idle time
-    // (ms); at least 1000.
+    // A binding goes to another character only after this much time (ms) since its
+    // last use; at least 1000.
     void setReleaseDelay(int ms);
     int releaseDelay() const { return releaseDelayMs_; }
     // Spare keycodes bound now (for tests).
     int boundKeyCount() const { return int(bound_.size()); }
-    // The spare keycodes of the current keymap, bound ones included.
-    QList<int> spareKeycodes();
-    // Releases every binding now (keycodes that a keymap change gave to other keys
-    // are left alone).
+    // Releases every binding now.
     void releaseBindings();
-    // Releases them once the latest typing is the release delay old (at the end).
-    void releaseBindingsWhenIdle();
 
 private:
     struct Binding {
@@ -70,16 +65,18 @@ private:
     };
     bool plan(const QString& text, QList<Stroke>& strokes, QList<Keysym>& unbound, QString* why);
     int bindSpare(Keysym sym);
-    // The first keysym of each keycode as the server has it now.
-    QHash<int, Keysym> serverMapping(int first = 0, int count = 0);
+    QList<int> spareKeycodes();
+    // Forgets bindings the keymap no longer has (the layout was replaced).
+    void checkBindings();
     void press(const Stroke& s);
 
     X11Session* session_;
     X11Keyboard* keyboard_;
     bool available_ = false;
     QHash<Keysym, Binding> bound_;
+    QList<int> spares_;
+    bool sparesKnown_ = false;
     QElapsedTimer clock_;
-    qint64 lastTypedMs_ = 0;
     int releaseDelayMs_ = 1500;
 };
 

@@ -9,6 +9,7 @@
 #include "table/core/RbxCellSizing.h"
 #include "table/core/RbxGeometry.h"
 #include "table/core/RbxTools.h"
+#include "table/widgets/RbxMenuWatch.h"
 
 #include <QApplication>
 #include <QFontMetricsF>
@@ -45,6 +46,7 @@ RbxCharView::RbxCharView(QWidget* parent)
       controller_(std::make_shared<RbxCharViewController>()),
       posting_(std::make_shared<RbxCharViewPosting>()),
       sources_(std::make_shared<RbxCharViewSources>()) {
+    magnifier_ = std::make_shared<RbxMagnifierPopover>();
     registeredViews().emplace_back(this);
     settings().addObserver(this);
     setFrameShape(QFrame::NoFrame);
@@ -55,9 +57,16 @@ RbxCharView::RbxCharView(QWidget* parent)
     viewport()->setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
     setContextMenuPolicy(Qt::PreventContextMenu);
+    RbxMenuWatch& menus = RbxMenuWatch::shared();
+    connect(&menus, &RbxMenuWatch::menuOpened, this, &RbxCharView::menuOpened);
+    connect(&menus, &RbxMenuWatch::menuClosed, this, &RbxCharView::menuClosed);
+    menuOpen_ = menus.isMenuOpen();
 }
 
 RbxCharView::~RbxCharView() {
+    removeTrackingRects();
+    untrack(SheetArea);
+    magnifier_->close();
     settings().removeObserver(this);
     auto& views = registeredViews();
     views.erase(std::remove_if(views.begin(), views.end(), [this](const QPointer<RbxCharView>& v) {
@@ -96,8 +105,36 @@ void RbxCharView::setFont(const rbx::Font& font, const RbxFontTuning& tuning) {
     scaleCharacters_.clear();
     for (char32_t c : tuning_.scaleCharacters) scaleCharacters_.addCharacter(c);
     cellTexts_.clear();
+    emit customSizeLoaded(customSize());
     defineRecentCharactersToHilite();
     calculateSize();
+}
+
+bool RbxCharView::updateRecentGroup(std::vector<char32_t> recentCharacters) {
+    for (auto& g : table_.groups()) {
+        if (g.groupKind() != RbxRecentGroupKind) continue;
+        g.group().setCharacters(std::move(recentCharacters));
+        recalculateSize();
+        return true;
+    }
+    return false;
+}
+
+float RbxCharView::customSize() const {
+    return font_ ? settings().sizeAdjustmentForFontFamily(font_.familyName()) : 0.0f;
+}
+
+void RbxCharView::customSizeChanged(float adjustment) {
+    if (!font_) return;
+    settings().setSizeAdjustment(adjustment, font_.familyName());
+    // The store announces only keys it has seen before; the first adjustment ever made
+    // would otherwise wait for the next layout.
+    calculateSize();
+}
+
+void RbxCharView::updateAfterSizeReset() {
+    emit customSizeLoaded(0);
+    customSizeChanged(0);
 }
 
 void RbxCharView::setGroups(const std::vector<std::shared_ptr<RbxCharGroup>>& groups, bool recentLayout) {
@@ -265,6 +302,7 @@ void RbxCharView::scrollToGroup(std::size_t position) {
 void RbxCharView::saveAnchorCharacter() { table_.saveAnchorCharacter(maxY(scrollArea())); }
 
 void RbxCharView::scrollToAnchorCharacter() {
+    reselectAfterDelay();
     // Groups that no layout made keep no anchor: they are shown from the top.
     const auto& groups = table_.groups();
     const bool anchored = std::any_of(groups.begin(), groups.end(), [](const RbxTableGroup& g) {
@@ -281,6 +319,7 @@ void RbxCharView::scrollRectToVisible(const QRectF& r) {
 
 void RbxCharView::scrollContentsBy(int, int) {
     viewport()->update();
+    selectionRectChanged();
     if (autoSaveAnchor_) saveAnchorCharacter();
 }
 
@@ -297,6 +336,12 @@ void RbxCharView::wheelEvent(QWheelEvent* event) {
         return;
     }
     QAbstractScrollArea::wheelEvent(event);
+    reselectAfterScrolling();
+}
+
+void RbxCharView::showEvent(QShowEvent* event) {
+    QAbstractScrollArea::showEvent(event);
+    setupViewTracking();
 }
 
 // ---------------------------------------------------------------- coordinates

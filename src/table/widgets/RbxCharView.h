@@ -19,19 +19,24 @@
 #include "table/widgets/RbxQtFonts.h"
 
 #include <QAbstractScrollArea>
+#include <QTimer>
 #include <QColor>
 #include <QImage>
 #include <QPointer>
 #include <QRegion>
 #include <QStringList>
 #include <QVariant>
+#include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
 
 class KXToolTip;
+class QKeyEvent;
 class QMenu;
+class QTimer;
 
 class RbxCharView : public QAbstractScrollArea, public KXDefaultObserver {
     Q_OBJECT
@@ -72,6 +77,19 @@ public:
     const std::vector<RbxTableGroup>& groups() const { return table_.groups(); }
     // Recent insertions, for the diagnostics report.
     QStringList& insertionLog() { return insertionLog_; }
+
+    // Hands the first recent-characters group (kind 2) the recent characters the font has
+    // and lays out again; false when the table has no such group (the caller then rebuilds
+    // the table from the font and the selected layout).
+    bool updateRecentGroup(std::vector<char32_t> recentCharacters);
+
+    // ---- the size adjustment of the font's family
+    // The stored adjustment of the current font's family (the size slider's value).
+    float customSize() const;
+    // Stores a new adjustment for the family; the settings change lays the table out.
+    void customSizeChanged(float adjustment);
+    // Back to no adjustment.
+    void updateAfterSizeReset();
 
     // ---- cell size and layout
     // The unscaled cell of the font shown (16 × 16 without a font).
@@ -118,11 +136,18 @@ public:
     bool isGroupVisible(const RbxTableGroup& group) const;
     std::size_t indexOfFirstVisibleGroup() const;
 
-    // ---- selection
+    // ---- selection (global indexes; kx::NotFound is none)
     std::size_t selectedCharIndex() const { return selectedCharIndex_; }
-    // Selects a global index (kx::NotFound deselects), redraws both cells and shows the
-    // character's information; during a press the cell is scrolled into view.
+    // Selects an index (kx::NotFound deselects), redraws both cells and shows the
+    // character's information; during a press (or a programmatic selection) the cell is
+    // scrolled into view. Then the magnifier is placed anew.
     void selectCharacterAtIndex(std::size_t index);
+    // Sets the index without scrolling or information, and repaints at once.
+    void temporarilySelectCharacterAtIndex(std::size_t index);
+    // Selects the index near the middle of the visible area and lets it blink.
+    void selectAndShowCharacterAtIndex(std::size_t index);
+    // Off at 0.2 s, on at 0.3 s, off at 0.4 s, on at 0.5 s; nothing for kx::NotFound.
+    void blinkCharacterAtIndex(std::size_t index);
     char32_t selectedCharacter() const;
     // Marks the selected cell for redrawing.
     void invalidateSelection();
@@ -130,9 +155,112 @@ public:
     int clickButton() const { return clickButton_; }
     void setClickButton(int button);
     bool duringClick() const { return clickButton_ != NoClick; }
+
+    // The hover selection: the cell under the mouse while the mouse is in the window, over
+    // the visible table, with no sheet and no menu; none otherwise. Frozen while the
+    // window is hidden or one of the table's menus is open.
+    void updateSelection();
+    // Deselect and select again after a moment (the magnifier hides meanwhile).
+    void reselectAfterDelay();
+    void reselectAfterScrolling();
+    // Keeps the selection as it is for `seconds`.
+    void suppressSelectionUpdate(float seconds);
     // The hover selection is frozen (the cell stays drawn pressed).
-    void setUpdateSuppressed(bool suppressed);
     bool updateSuppressed() const { return updateSuppressed_; }
+    // The mouse location the hover selection used last, in viewport coordinates;
+    // (-1, -1) when none.
+    QPointF prevMouseLocation() const { return prevMouseLocation_; }
+    // Where the mouse is, in global coordinates, read outside the event stream. Tests and
+    // tools may put another source in place of the pointer's.
+    void setMouseLocator(std::function<QPoint()> locator);
+    // The mouse location in viewport coordinates.
+    QPointF currentMouseLocation() const;
+
+    // ---- the magnifier popover
+    void setMagnifierPopover(std::shared_ptr<RbxMagnifierPopover> popover);
+    RbxMagnifierPopover& magnifierPopover() const { return *magnifier_; }
+    // Shows, moves or hides the magnifier after a change of selection, scrolling or
+    // modifier keys.
+    void selectionRectChanged();
+    // Whether the magnifier is wanted now, and the font and cell it would show.
+    struct MagnifierPlacement {
+        bool wanted = false;
+        char32_t character = 0;
+        rbx::Font font;
+        QRect cell;  // global coordinates; empty: the selection has no cell
+    };
+    MagnifierPlacement magnifierPlacement() const;
+    // The modifier keys held now, in the stored form (Shift 0x20000, Control 0x40000,
+    // Option 0x80000, Command 0x100000); replaceable like the mouse locator.
+    void setModifierSource(std::function<std::uint32_t()> source);
+    std::uint32_t currentModifierFlags() const;
+
+    // ---- mouse
+    // A press with button b (1 left, 2 right or Control, 3 middle or Command) at a
+    // viewport point; a release of the press in progress.
+    void handleClick(const QPoint& viewportPoint, int button, int clickCount, std::uint32_t modifierFlags,
+                     const QPoint& globalPoint, bool rightButtonEvent = false);
+    void handleMouseUp(int button);
+    // The side of the bottom-right corner of a cell that opens an emoji's picture menu.
+    static double hotCornerSize(const QSizeF& cell);
+    // Opens the context menu of the selected character (at the cell's top-right corner,
+    // else at `globalPoint`); false when there is none to show.
+    bool showContextMenu(const QPoint& globalPoint);
+    // Auto-scrolling while a press is held: the table scrolls towards the mouse when it
+    // is above or below the visible area.
+    void startAutoScrolling();
+    void stopAutoScrolling();
+    bool autoscroll();
+    bool isAutoScrolling() const;
+
+    // ---- keys
+    // A key typed while the table has the keyboard. Answers whether it was taken.
+    bool handleKey(QKeyEvent* event);
+    // The fixed shortcuts (Command with c, d, h, i, k, n, r, x; Command-Shift with s, d).
+    bool handleHardWiredShortcut(const QKeyEvent* event);
+    // Command-1 ... Command-4: the view modes.
+    bool viewSelectionKeyEvent(const QKeyEvent* event);
+    // Home, End, space, the arrows and the page keys (Qt key codes).
+    void navigate(int key);
+    // Gives the search field the keyboard (with the key event that asked for it).
+    void gotoSearchField();
+
+    // ---- tracking the mouse (window with its title bar, table, font list, sheet)
+    enum TrackingArea : int { NoArea = 0, WindowArea = 1, ViewArea = 2, FontListArea = 3, SheetArea = 4 };
+    void setupViewTracking();
+    void removeTrackingRects();
+    void setSheetTracking(QWidget* sheet, bool enable);
+    // The tracking events and their handlers.
+    void mouseEntered(int area);
+    void mouseExited(int area);
+    void windowEntered();
+    void windowExited();
+    void fontsEntered();
+    void fontsExited();
+    void viewEntered();
+    void viewExited();
+    void sheetEntered();
+    void sheetExited();
+    // A menu was opened or closed anywhere on the display.
+    void menuOpened();
+    void menuClosed();
+    // Makes the palette take the keys (true) or gives them back.
+    void activateWindow(bool activate);
+    void startClosing();
+    void stopClosing();
+    void setMiniaturized(bool miniaturized);
+    // Whether an area's tracking is installed.
+    bool isTracking(int area) const;
+    bool mouseInWindow() const { return inWindow_; }
+    bool mouseInView() const { return inView_; }
+    bool mouseInSheet() const { return inSheet_; }
+    bool mouseInFonts() const { return inFonts_; }
+    bool menuOpen() const { return menuOpen_; }
+    bool contextMenuOpen() const { return contextMenuOpen_; }
+    bool isMiniaturized() const { return isMiniaturized_; }
+
+    // ---- after an insertion from the table
+    void afterPosting();
 
     // ---- drawing
     // The table is drawn dark: the override when set, else the setting.
@@ -179,6 +307,7 @@ public:
     // ---- posting
     // Posts the character (or the string) through the posting interface.
     void postCharacter(char32_t c, const QString& s);
+    RbxCharViewPosting& posting() const { return *posting_; }
 
     // ---- settings
     void defaultChanged(const QString& key) override;
@@ -186,17 +315,22 @@ public:
 signals:
     // The table was laid out anew.
     void layoutChanged();
+    // A new font brought the size adjustment of its family (for the size slider).
+    void customSizeLoaded(float adjustment);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
     void wheelEvent(QWheelEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
-    void leaveEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     QString observerClassName() const override { return QStringLiteral("RbxCharView"); }
 
 private:
@@ -207,7 +341,15 @@ private:
     RbxTableEnvironment environment() const;
     double favoritesHintHeight(double width) const;
     void handlePress(QMouseEvent* event, int clickCount);
-    void hoverSelect(const QPoint& viewportPoint);
+    void openPictureMenu(std::unique_ptr<QMenu> menu, const QRectF& cellInViewport);
+    void closeMagnifierLater();
+    void repostKeyEvent(QWidget* target, const QKeyEvent& event);
+    void trackWidget(int area, QWidget* widget);
+    void untrack(int area);
+    void checkTitleBarExit();
+    bool windowHasSheet() const;
+    bool logFocus() const;
+    void noteMenuState(bool open);
 
     RbxCharTable table_;
     rbx::Font font_;
@@ -225,6 +367,23 @@ private:
     std::size_t selectedCharIndex_ = kx::NotFound;
     int clickButton_ = NoClick;
     bool updateSuppressed_ = false;
+    // Monotonic milliseconds; 0 = not set.
+    qint64 updateSuppressedUntilMs_ = 0;
+    qint64 nextSelectionUpdateMs_ = 0;
+    QPointF prevMouseLocation_{-1, -1};
+    std::function<QPoint()> mouseLocator_;
+    std::function<std::uint32_t()> modifierSource_;
+    std::shared_ptr<RbxMagnifierPopover> magnifier_;
+    bool shouldHideMagnifier_ = false;
+    QTimer* autoScrollTimer_ = nullptr;
+
+    // Where the mouse is (tracking).
+    bool inWindow_ = false, inView_ = false, inFonts_ = false, inSheet_ = false;
+    bool menuOpen_ = false, contextMenuOpen_ = false, isMiniaturized_ = false;
+    // The widgets of the tracked areas (index by TrackingArea).
+    std::array<QPointer<QWidget>, 5> tracked_;
+    // Polls while the mouse is over the window's title bar, which reports no crossing.
+    QTimer* titleBarTimer_ = nullptr;
     bool autoSaveAnchor_ = true;
     double scrollUnit_ = 1;
     std::optional<bool> darkOverride_;

@@ -8,6 +8,8 @@
 #include "platform/fonts/Font.h"
 
 #include <QByteArray>
+#include <QMenu>
+#include <QRect>
 #include <QString>
 #include <memory>
 #include <optional>
@@ -22,6 +24,61 @@ public:
     // How well the character matches the shape drawn in the shape finder, 0 to 1; 0 when it
     // is not among the best matches.
     virtual double bestMatchQuality(char32_t) const { return 0; }
+
+    // ---- the window
+    // A sheet is attached to the palette.
+    virtual bool hasAttachedSheet() const { return false; }
+    // The palette is the window that takes the palette's keys ("key window").
+    virtual bool isKeyWindow() const { return false; }
+    // Makes the palette take keys without bringing the application's other windows
+    // forward, or hands them back to the application the user works in. The palette
+    // never takes the keyboard focus from that application by itself.
+    virtual void activateApplication() {}
+    virtual void deactivateApplication() {}
+    // Fades the palette out over `duration` seconds after `delay` seconds; cancels a
+    // fade that waits for its delay.
+    virtual void fadeOut(double /*duration*/, double /*delay*/) {}
+    virtual void stopMouseOutsideFading() {}
+    // Reads the front application anew (its insert mode and font).
+    virtual void updateToFrontApplication(bool /*force*/) {}
+    // The release-notes window is on screen.
+    virtual bool whatsNewWindowIsVisible() const { return false; }
+    // The views that take the mouse for their own: information, sample editor, preview.
+    virtual void activateInfoView() {}
+    virtual void activateSampleEditor() {}
+    virtual void activatePreview() {}
+    // The shape finder's sheet wants the keys back; true when it took them.
+    virtual bool reenterShapeFinder() { return false; }
+    // The search field and the font list of the palette (nullptr when there is none).
+    virtual QWidget* searchField() const { return nullptr; }
+    virtual QWidget* fontListView() const { return nullptr; }
+
+    // ---- commands on characters
+    virtual void markFontsContainingCharacter(char32_t) {}
+    virtual void markFontsContainingSelectedCharacter() {}
+    virtual void resetMarkedFonts() {}
+    // The information sheet of the character in the font list's selected font.
+    virtual void showInfoForCharacter(char32_t) {}
+    // Switches the view mode (3 all defined characters, 10 preview, 11 sample, 12 info).
+    virtual void changeViewTo(int) {}
+    // The menus of a character: the context menu, and the two picture menus offering an
+    // emoji in its skin tones and as text or emoji. nullptr: no menu.
+    virtual std::unique_ptr<QMenu> contextMenu(char32_t) { return nullptr; }
+    virtual std::unique_ptr<QMenu> skinsMenu(char32_t) { return nullptr; }
+    virtual std::unique_ptr<QMenu> emojiTextMenu(char32_t) { return nullptr; }
+    // A character was posted from the table: update the recent characters shown.
+    virtual void updateRecentGroup() {}
+};
+
+// The magnifier popover beside the selected cell.
+class RbxMagnifierPopover {
+public:
+    virtual ~RbxMagnifierPopover() = default;
+    // Shows the character in the font beside `cell` (global coordinates), above it where
+    // there is room. Replaces what was shown.
+    virtual void show(char32_t, const rbx::Font&, const QRect& /*cell*/) {}
+    virtual void close() {}
+    virtual bool isShown() const { return false; }
 };
 
 // Delivers a clicked character to the front application.

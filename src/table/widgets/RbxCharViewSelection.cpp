@@ -1,4 +1,5 @@
-// The table view: selection, presses and releases, group headers and the tool tip.
+// The table view: selection, the hover selection, the magnifier hand-off, group headers
+// and the tool tip.
 #include "table/widgets/RbxCharView.h"
 
 #include "kxlib/RbxDefaults.h"
@@ -7,24 +8,18 @@
 #include "table/core/RbxGeometry.h"
 #include "table/core/RbxTools.h"
 
+#include "kxlib/core/CharSet.h"
+#include "table/widgets/RbxCharViewInternal.h"
+#include "table/widgets/RbxMagnifier.h"
+
+#include <QCursor>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QMouseEvent>
+#include <algorithm>
 
 using namespace rbx::geom;
 
-namespace {
-
-// Qt's modifiers in the stored form: Command is Ctrl, Control is Super (Meta), Option is Alt.
-std::uint32_t modifierFlags(Qt::KeyboardModifiers m) {
-    std::uint32_t flags = 0;
-    if (m & Qt::ShiftModifier) flags |= 0x20000;
-    if (m & Qt::MetaModifier) flags |= 0x40000;
-    if (m & Qt::AltModifier) flags |= 0x80000;
-    if (m & Qt::ControlModifier) flags |= 0x100000;
-    return flags;
-}
-
-} // namespace
 
 // ---------------------------------------------------------------- selection
 
@@ -45,6 +40,32 @@ void RbxCharView::selectCharacterAtIndex(std::size_t index) {
             scrollRectToVisible(cell);
         }
     }
+    selectionRectChanged();
+}
+
+void RbxCharView::temporarilySelectCharacterAtIndex(std::size_t index) {
+    invalidateSelection();
+    selectedCharIndex_ = index;
+    invalidateSelection();
+    viewport()->repaint();
+}
+
+void RbxCharView::selectAndShowCharacterAtIndex(std::size_t index) {
+    const int before = clickButton_;
+    clickButton_ = ProgrammaticClick;
+    selectCharacterAtIndex(index);
+    clickButton_ = before;
+    blinkCharacterAtIndex(index);
+}
+
+void RbxCharView::blinkCharacterAtIndex(std::size_t index) {
+    if (index == kx::NotFound) return;
+    QPointer<RbxCharView> self(this);
+    const std::pair<int, std::size_t> steps[] = {{200, kx::NotFound}, {300, index}, {400, kx::NotFound}, {500, index}};
+    for (const auto& [ms, i] : steps)
+        QTimer::singleShot(ms, this, [self, i = i] {
+            if (self) self->temporarilySelectCharacterAtIndex(i);
+        });
 }
 
 char32_t RbxCharView::selectedCharacter() const { return characterAtIndex(selectedCharIndex_); }
@@ -63,56 +84,150 @@ void RbxCharView::setClickButton(int button) {
     invalidateSelection();
 }
 
-void RbxCharView::setUpdateSuppressed(bool suppressed) {
-    if (suppressed == updateSuppressed_) return;
-    updateSuppressed_ = suppressed;
-    invalidateSelection();
+// ---------------------------------------------------------------- hover selection
+
+void RbxCharView::setMouseLocator(std::function<QPoint()> locator) { mouseLocator_ = std::move(locator); }
+
+QPointF RbxCharView::currentMouseLocation() const {
+    const QPoint global = mouseLocator_ ? mouseLocator_() : QCursor::pos();
+    return QPointF(viewport()->mapFromGlobal(global));
 }
 
-// ---------------------------------------------------------------- mouse
+void RbxCharView::updateSelection() {
+    const qint64 now = monotonicMs();
+    // A postponed update: try again when it is due.
+    for (qint64* due : {&nextSelectionUpdateMs_, &updateSuppressedUntilMs_}) {
+        if (!*due) continue;
+        const qint64 wait = *due - now;
+        if (wait >= 0) {
+            QPointer<RbxCharView> self(this);
+            QTimer::singleShot(int(wait) + 10, this, [self] {
+                if (self) self->updateSelection();
+            });
+            return;
+        }
+        *due = 0;
+        if (due == &updateSuppressedUntilMs_ && updateSuppressed_) {
+            updateSuppressed_ = false;
+            invalidateSelection();
+        }
+    }
+    if (!window()->isVisible() || contextMenuOpen_) return;
 
-void RbxCharView::hoverSelect(const QPoint& p) {
-    if (updateSuppressed_) return;
-    selectCharacterAtIndex(indexOfCharacterAtViewportPoint(p));
+    QPointF p(-1, -1);
+    if (inWindow_ && !inSheet_ && !menuOpen_ && !windowHasSheet()) {
+        const QPointF here = currentMouseLocation();
+        if (QRectF(viewport()->rect()).contains(here)) p = here;
+    }
+    if (p == prevMouseLocation_) return;
+    prevMouseLocation_ = p;
+    selectCharacterAtIndex(p.x() < 0 ? kx::NotFound : indexOfCharacterAtViewportPoint(p.toPoint()));
 }
 
-void RbxCharView::handlePress(QMouseEvent* event, int clickCount) {
-    const QPoint p = event->position().toPoint();
-    const QPointF tablePoint = tablePointFromViewport(QPointF(p) + QPointF(0.5, 0.5));
-    const std::uint32_t flags = modifierFlags(event->modifiers());
-    const auto& groups = table_.groups();
-    if (const RbxTableGroup* g = groupAtPoint(tablePoint); g && g->headerContainsPoint(tablePoint)) {
-        const int type = event->button() == Qt::RightButton ? 3 : 1;
-        headerClick(std::size_t(g - groups.data()), tablePoint, clickCount, type, flags,
-                    event->globalPosition().toPoint());
+void RbxCharView::reselectAfterDelay() {
+    RbxMagnifier::magnifier().hide();
+    magnifier_->close();
+    prevMouseLocation_ = QPointF(-1, -1);
+    selectCharacterAtIndex(kx::NotFound);
+    QPointer<RbxCharView> self(this);
+    QTimer::singleShot(10, this, [self] {
+        if (self) self->updateSelection();
+    });
+}
+
+void RbxCharView::reselectAfterScrolling() {
+    RbxMagnifier::magnifier().hide();
+    magnifier_->close();
+    prevMouseLocation_ = QPointF(-1, -1);
+    nextSelectionUpdateMs_ = monotonicMs() + 100;
+    selectCharacterAtIndex(kx::NotFound);
+    QPointer<RbxCharView> self(this);
+    QTimer::singleShot(110, this, [self] {
+        if (self) self->updateSelection();
+    });
+}
+
+void RbxCharView::suppressSelectionUpdate(float seconds) {
+    RbxMagnifier::magnifier().hide();
+    magnifier_->close();
+    prevMouseLocation_ = QPointF(-1, -1);
+    const int ms = std::max(0, int(seconds * 1000));
+    updateSuppressedUntilMs_ = monotonicMs() + ms;
+    if (!updateSuppressed_) {
+        updateSuppressed_ = true;
+        invalidateSelection();
+    }
+    QPointer<RbxCharView> self(this);
+    QTimer::singleShot(ms + 100, this, [self] {
+        if (self) self->updateSelection();
+    });
+}
+
+// ---------------------------------------------------------------- magnifier hand-off
+
+void RbxCharView::setMagnifierPopover(std::shared_ptr<RbxMagnifierPopover> popover) {
+    if (magnifier_) magnifier_->close();
+    magnifier_ = popover ? std::move(popover) : std::make_shared<RbxMagnifierPopover>();
+}
+
+void RbxCharView::setModifierSource(std::function<std::uint32_t()> source) { modifierSource_ = std::move(source); }
+
+std::uint32_t RbxCharView::currentModifierFlags() const {
+    return modifierSource_ ? modifierSource_() : modifierFlags(QGuiApplication::queryKeyboardModifiers());
+}
+
+RbxCharView::MagnifierPlacement RbxCharView::magnifierPlacement() const {
+    MagnifierPlacement m;
+    const bool shift = currentModifierFlags() & 0x20000;
+    m.wanted = window()->isVisible() && !windowHasSheet() && selectedCharIndex_ != kx::NotFound &&
+               RbxDefaults::userDefaults().boolForKey(rbx::key::magnify) != shift;
+    if (!m.wanted) return m;
+    const char32_t c = selectedCharacter();
+    m.character = c;
+    const QRectF cell = rectForCharacterAtIndex(selectedCharIndex_);
+    if (cell.isEmpty()) return m;
+    const QRect inViewport = viewportRectFromTable(cell).toAlignedRect();
+    m.cell = QRect(viewport()->mapToGlobal(inViewport.topLeft()), inViewport.size());
+    m.font = displayFont_;
+    // A colour emoji the font does not have is shown as the table draws it: in the colour
+    // emoji font, sized to the cell.
+    const bool plainDrawing = tuning_.requiresSafeDrawing || kx::CharSet::combiningCharacters().contains(c) ||
+                              RbxTools::characterRequiresSafeDrawing(c);
+    const bool covered = font_ && font_->coveredCharacters().contains(c);
+    const kx::CharSet* emoji = sources_->colorEmojiCharacters();
+    if (!plainDrawing && !covered && emoji && emoji->contains(c)) {
+        if (const rbx::Font emoji100 = sources_->colorEmojiFont(100)) {
+            const QRectF box = rbx::qt::metrics(emoji100).boundingRect;
+            if (box.width() > 0 && box.height() > 0)
+                m.font = emoji100.withPointSize(90 * std::min(cell.width() / box.width(), cell.height() / box.height()));
+        }
+    }
+    return m;
+}
+
+void RbxCharView::selectionRectChanged() {
+    const MagnifierPlacement m = magnifierPlacement();
+    if (!m.wanted) {
+        closeMagnifierLater();
         return;
     }
-    if (event->button() != Qt::LeftButton || clickCount >= 2) return;
-    if (flags & (0x40000 | 0x100000)) return;
-    hoverSelect(p);
-    setClickButton(LeftClick);
-}
-
-void RbxCharView::mousePressEvent(QMouseEvent* event) { handlePress(event, 1); }
-
-void RbxCharView::mouseDoubleClickEvent(QMouseEvent* event) { handlePress(event, 2); }
-
-void RbxCharView::mouseMoveEvent(QMouseEvent* event) { hoverSelect(event->position().toPoint()); }
-
-void RbxCharView::mouseReleaseEvent(QMouseEvent* event) {
-    const int button = clickButton_;
-    if (button == NoClick) return;
-    hoverSelect(event->position().toPoint());
-    setClickButton(NoClick);
-    // The character under the mouse at release time is the one inserted.
-    if (button == LeftClick && event->button() == Qt::LeftButton) {
-        if (const char32_t c = selectedCharacter()) postCharacter(c, QString());
+    if (m.cell.isEmpty()) {
+        RbxMagnifier::magnifier().hide();
+        closeMagnifierLater();
+        return;
     }
+    magnifier_->show(m.character, m.font, m.cell);
+    shouldHideMagnifier_ = false;
 }
 
-void RbxCharView::leaveEvent(QEvent* event) {
-    QAbstractScrollArea::leaveEvent(event);
-    if (!duringClick() && !updateSuppressed_) selectCharacterAtIndex(kx::NotFound);
+void RbxCharView::closeMagnifierLater() {
+    // A selection moving from cell to cell keeps the popover open: it is closed a moment
+    // later only when nothing wanted it meanwhile.
+    shouldHideMagnifier_ = true;
+    QPointer<RbxCharView> self(this);
+    QTimer::singleShot(1, this, [self] {
+        if (self && self->shouldHideMagnifier_) self->magnifier_->close();
+    });
 }
 
 // ---------------------------------------------------------------- group headers

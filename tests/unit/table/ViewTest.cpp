@@ -167,30 +167,6 @@ TEST_F(TableTest, SelectionChangeRepaintsTheChangedCells) {
     view->viewport()->removeEventFilter(&spy);
 }
 
-TEST_F(TableTest, PressAndReleasePostTheCharacterUnderTheMouse) {
-    const rbx::Font f = font();
-    auto posting = std::make_shared<RecordingPosting>();
-    makeView(400, 300, f, {group(QStringLiteral("Letters"), letters(U'A', U'Z'), f)});
-    view->setPosting(posting);
-    auto centre = [&](std::size_t i) {
-        return view->viewportRectFromTable(view->rectForCharacterAtIndex(i)).center().toPoint();
-    };
-    press(view->viewport(), centre(2));
-    EXPECT_EQ(view->clickButton(), RbxCharView::LeftClick);
-    EXPECT_EQ(view->selectedCharIndex(), 2u);
-    mouse(view->viewport(), QEvent::MouseMove, centre(4));
-    release(view->viewport(), centre(4));
-    ASSERT_EQ(posting->posted.size(), 1);
-    EXPECT_EQ(posting->posted[0].first, U'E');
-    EXPECT_EQ(view->clickButton(), RbxCharView::NoClick);
-
-    // Releasing over no cell posts nothing; a press on a header posts nothing.
-    press(view->viewport(), centre(2));
-    release(view->viewport(), QPoint(390, 290));
-    click(view->viewport(), QPoint(200, 10));
-    EXPECT_EQ(posting->posted.size(), 1);
-}
-
 TEST_F(TableTest, HeaderClicksToggleGroupsAndCopyTheirCharacters) {
     const rbx::Font f = font();
     auto g1 = group(QStringLiteral("Upper"), letters(U'A', U'C'), f);
@@ -264,4 +240,36 @@ TEST_F(TableTest, SettingsChangesRelayOrRedraw) {
     RbxDefaults::userDefaults().setBool(true, QStringLiteral("darkTable"));
     rbxtest::spinEventLoop(50);
     EXPECT_EQ(layouts, 0);
+}
+
+TEST_F(TableTest, SizeAdjustmentOfTheFamilyScalesTheCells) {
+    const rbx::Font f = font();
+    makeView(400, 300, f, {group(QStringLiteral("Letters"), letters(U'A', U'Z'), f)});
+    float loaded = -5;
+    QObject::connect(view.get(), &RbxCharView::customSizeLoaded, [&](float a) { loaded = a; });
+    const double width = view->charSize().width();
+    view->customSizeChanged(1);
+    EXPECT_EQ(RbxDefaults::userDefaults().sizeAdjustmentForFontFamily(f.familyName()), 1.0f);
+    EXPECT_EQ(view->customSize(), 1.0f);
+    ASSERT_TRUE(rbxtest::waitFor([&] { return view->charSize().width() > width * 1.5; }));
+    // A new font brings its family's adjustment for the slider.
+    view->setFont(f);
+    EXPECT_EQ(loaded, 1.0f);
+    view->updateAfterSizeReset();
+    EXPECT_EQ(loaded, 0.0f);
+    ASSERT_TRUE(rbxtest::waitFor([&] { return std::abs(view->charSize().width() - width) < 0.01; }));
+}
+
+TEST_F(TableTest, RecentGroupTakesNewCharactersOrAsksForARebuild) {
+    const rbx::Font f = font();
+    auto recent = group(QStringLiteral("Recent"), {U'A'}, f);
+    recent->setGroupKind(RbxRecentGroupKind);
+    makeView(400, 300, f, {recent, group(QStringLiteral("Letters"), letters(U'A', U'Z'), f)});
+    EXPECT_EQ(view->groups()[0].count(), 1u);
+    EXPECT_TRUE(view->updateRecentGroup({U'C', U'B', U'A'}));
+    EXPECT_EQ(view->groups()[0].count(), 3u);
+    EXPECT_EQ(view->characterAtIndex(0), U'C');
+    EXPECT_EQ(view->indexOfCharacter(U'C'), 3u + 2u); // the lowest group holding it wins
+    view->setGroups({group(QStringLiteral("Letters"), letters(U'A', U'Z'), f)});
+    EXPECT_FALSE(view->updateRecentGroup({U'B'}));
 }

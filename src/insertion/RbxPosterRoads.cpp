@@ -1,0 +1,125 @@
+// Posting one character: the typing road through the posting tap, and the pasteboard road
+// with the paste keystroke and the restore of the user's clipboard.
+#include "insertion/RbxPoster.h"
+
+#include "insertion/KXKeyboard.h"
+#include "insertion/KXPasteboardManager.h"
+#include "kxlib/RbxDefaults.h"
+#include "kxlib/SettingsKeys.h"
+#include "kxlib/core/Log.h"
+#include "table/widgets/RbxCharView.h"
+
+#include <QTimer>
+#include <algorithm>
+
+namespace {
+
+RbxDefaults& settings() { return RbxDefaults::userDefaults(); }
+
+// The typing road is allowed unless "useTapping" says no.
+bool useTapping() {
+    const QVariant v = settings().objectForKey(QStringLiteral("useTapping"));
+    return v.isValid() && !v.isNull() ? settings().boolForKey(QStringLiteral("useTapping")) : true;
+}
+
+constexpr int CommandModifier = 0x100;
+constexpr int ControlModifier = 0x1000;
+constexpr std::uint32_t OptionFlag = 0x80000;
+constexpr int FallbackPasteKey = 9;   // the key of "v" on the ANSI layout
+
+} // namespace
+
+// ---------------------------------------------------------------- typing
+
+bool RbxPoster::tapIsEnabled() { return system_->postingTapEnabled() && useTapping(); }
+
+bool RbxPoster::postCharacterInTap(char32_t c) {
+    // The two ASCII quotation marks always take the pasteboard road: typed, they are
+    // turned into typographic quotes by many applications.
+    if (c == U'"' || c == U'\'') return false;
+    return postStringInTap(characterToPost(c));
+}
+
+bool RbxPoster::postStringInTap(const QString& s) {
+    if (!tapIsEnabled() || !front().directInsertion) return false;
+    system_->wakeUpFrontProcess();
+    system_->deactivateApplication();
+    const bool typed = system_->postKeyboardString(s);
+    if (typed && settings().boolForKey(rbx::key::sound)) system_->playSound(QStringLiteral("Tink"));
+    return typed;
+}
+
+// ---------------------------------------------------------------- pasting
+
+void RbxPoster::sendKeystroke(int keyCode, int carbonModifiers) {
+    system_->sendKeystroke(keyCode & 0xFFFF, carbonModifiers & 0xFFFF);
+}
+
+int RbxPoster::pasteKeyCode() {
+    kx::KXKeyboard* kb = system_->keyboard();
+    int key = kb ? kb->keyCodeForCommandKeyLabeled(QStringLiteral("v")) : -1;
+    if (key < 0 && kb) key = kb->keyCodeForKeyLabeled(QStringLiteral("V"));
+    if (key < 0) {
+        kx::log(QStringLiteral("Cannot locate V on keyboard \"%1\"").arg(kb ? kb->layoutName() : QString()));
+        key = FallbackPasteKey;
+    }
+    return key;
+}
+
+void RbxPoster::paste(char32_t c) {
+    kx::KXPasteboardManager& pb = system_->pasteboard();
+    lastRestoreDelay_ = 0;
+    if (pb.types().isEmpty()) return;
+    const RbxFrontApplication front = this->front();
+    const bool x11Front = front.processName == QLatin1String("X11");
+    const int modifiers = x11Front ? ControlModifier : CommandModifier;
+    const std::optional<RbxClipboardUtility> utility = system_->clipboardUtility();
+    pb.setCopyPasteMode(utility.has_value());
+    const int key = pasteKeyCode();
+    system_->deactivateApplication();
+
+    const double base = front.contextSwitch ? 2.0 : utility ? 1.0 : 0.5;
+    const double factor = front.restoreFactor;
+    // With Option held the user keeps what we publish: nothing is saved or restored.
+    if (factor <= 0.001 || (system_->currentModifierFlags() & OptionFlag)) {
+        pb.publish();
+    } else {
+        lastRestoreDelay_ = base * std::max(factor, 1.0);
+        pb.publishAndRestoreAfter(lastRestoreDelay_, 5.0);
+    }
+    if (front.contextSwitch) system_->switchFrontApplicationAwayAndBack();
+    system_->wakeUpFrontProcess();
+    recordUse(c);
+
+    double d = 0;
+    if (!utility || x11Front) {
+        sendKeystroke(key, modifiers);
+        d = utility ? 1.0 : 0.2;
+        scheduleActivation(d);
+    } else {
+        d = utility->recentVersion ? 0.05 : 0.25;
+        QPointer<RbxPoster> self(this);
+        QTimer::singleShot(int(d * 1000), this, [self, key] {
+            if (self) self->delayedCopyPasteEvent(key);
+        });
+    }
+    if (settings().applicationFontDectection() && hooks_.disableFontCheckingForSeconds)
+        hooks_.disableFontCheckingForSeconds(d + 0.25);
+    emit posted(false);
+}
+
+void RbxPoster::delayedCopyPasteEvent(int keyCode) {
+    sendKeystroke(keyCode, CommandModifier);
+    scheduleActivation(0.2);
+}
+
+void RbxPoster::scheduleActivation(double seconds) {
+    QPointer<RbxPoster> self(this);
+    QTimer::singleShot(int(seconds * 1000), this, [self] {
+        if (self) self->delayedActivation();
+    });
+}
+
+void RbxPoster::delayedActivation() {
+    if (view_ && view_->mouseInWindow()) view_->activateWindow(true);
+}

@@ -1,0 +1,142 @@
+// What the posting road asks of the running system, answered by the real services: the
+// front application and its settings, the current keyboard, XTest keys, the posting tap,
+// the shared clipboard manager.
+#include "insertion/RbxPoster.h"
+
+#include "insertion/KXKeyboard.h"
+#include "insertion/KXPasteboardManager.h"
+#include "insertion/KXTap.h"
+#include "kxlib/KXAppSettings.h"
+#include "kxlib/KXProcess.h"
+#include "kxlib/KXUtilities.h"
+#include "kxlib/RbxDefaults.h"
+#include "kxlib/core/Log.h"
+#include "platform/x11/X11Session.h"
+#include "table/widgets/RbxCharView.h"
+
+#include <QGuiApplication>
+
+#include <X11/Xlib.h>
+
+namespace {
+
+constexpr quint32 ClipboardUtilitySignature = 0x436F5061;   // 'CoPa'
+
+bool useTappingSetting() {
+    RbxDefaults& d = RbxDefaults::userDefaults();
+    const QVariant v = d.objectForKey(QStringLiteral("useTapping"));
+    return v.isValid() && !v.isNull() ? d.boolForKey(QStringLiteral("useTapping")) : true;
+}
+
+void ringBell(int percent) {
+    X11Session& s = X11Session::shared();
+    if (!s.isAvailable()) return;
+    XBell(s.display(), percent);
+    s.flush();
+}
+
+} // namespace
+
+RbxPostingSystem::RbxPostingSystem() = default;
+RbxPostingSystem::~RbxPostingSystem() = default;
+
+RbxFrontApplication RbxPostingSystem::frontApplication() {
+    RbxFrontApplication front;
+    const std::shared_ptr<KXAppSettings> settings = KXAppSettings::settingsForFrontApplication();
+    if (const KXProcess::Ptr p = KXProcess::frontProcess()) front.processName = p->name();
+    if (!settings) return front;
+    front.directInsertion = settings->boolForKey(QStringLiteral("directInsertion"));
+    front.contextSwitch = settings->boolForKey(QStringLiteral("contextSwitch"));
+    front.restoreFactor = settings->floatForKey(QStringLiteral("restoreFactor"), 1.0f);
+    front.settingsDescription = settings->description();
+    return front;
+}
+
+void RbxPostingSystem::wakeUpFrontProcess() {
+    if (const KXProcess::Ptr p = KXProcess::frontProcess()) p->wakeUp();
+}
+
+std::optional<RbxClipboardUtility> RbxPostingSystem::clipboardUtility() {
+    const KXProcess::Ptr p = KXProcess::processWithSignature(ClipboardUtilitySignature);
+    if (!p) return std::nullopt;
+    return RbxClipboardUtility{p->isAtLeastVersion(QStringLiteral("2.7.3"))};
+}
+
+void RbxPostingSystem::deactivateApplication() {
+    if (RbxCharView* view = RbxCharView::view()) view->controller().deactivateApplication();
+}
+
+std::uint32_t RbxPostingSystem::currentModifierFlags() {
+    const Qt::KeyboardModifiers m = QGuiApplication::keyboardModifiers();
+    std::uint32_t flags = 0;
+    if (m & Qt::ShiftModifier) flags |= 0x20000;
+    if (m & Qt::MetaModifier) flags |= 0x40000;
+    if (m & Qt::AltModifier) flags |= 0x80000;
+    if (m & Qt::ControlModifier) flags |= 0x100000;
+    return flags;
+}
+
+kx::KXKeyboard* RbxPostingSystem::keyboard() { return kx::KXKeyboard::currentKeyboard(); }
+
+void RbxPostingSystem::sendKeystroke(int keyCode, int carbonModifiers) {
+    // The generator first lets go of the modifier keys the user holds, so that a held
+    // Alt does not join our Ctrl+V.
+    kx::KXEventGenerator& g = kx::KXEventGenerator::generator();
+    g.blockUserEvents(true);
+    g.setCarbonModifiers(carbonModifiers);
+    g.generateRawKey(keyCode);
+    g.blockUserEvents(false);
+    g.resetModifiers();
+}
+
+bool RbxPostingSystem::postingTapEnabled() { return tap_ && tap_->isEnabled(); }
+
+bool RbxPostingSystem::postKeyboardString(const QString& text) {
+    if (!tap_) return false;
+    if (!tap_->hasTapProxy()) {
+        // The press that started this insertion may still wait on our own connection.
+        X11Session& s = X11Session::shared();
+        if (s.isAvailable()) {
+            s.sync();
+            s.processPendingEvents();
+        }
+    }
+    return tap_->postKeyboardString(text);
+}
+
+void RbxPostingSystem::playSound(const QString&) { ringBell(-60); }
+
+void RbxPostingSystem::beep() { ringBell(0); }
+
+void RbxPostingSystem::switchFrontApplicationAwayAndBack() {
+    const KXProcess::Ptr front = KXProcess::frontProcess();
+    if (!front || KXUtilities::fullScreenMode()) return;
+    if (!front->temporarilySwitchOut()) kx::log(QStringLiteral("could not switch %1 away and back").arg(front->name()));
+}
+
+kx::KXPasteboardManager& RbxPostingSystem::pasteboard() { return kx::KXPasteboardManager::manager(); }
+
+// ---------------------------------------------------------------- the posting tap
+
+void RbxPostingSystem::installPostingTap() {
+    if (tap_ || !KXUtilities::leopardOrNewer() || !useTappingSetting()) return;
+    tap_ = std::make_unique<kx::KXTap>();
+    tap_->setEventsOfInterest(kx::tapevent::maskBit(kx::tapevent::LeftMouseDown) |
+                              kx::tapevent::maskBit(kx::tapevent::KeyDown));
+    tap_->setIsFilter(false);
+    tap_->setIsHeadTap(false);
+    tap_->setIsAnnotated(false);
+    tap_->setEnabled(true);
+}
+
+void RbxPostingSystem::enablePostingTap() {
+    if (!tap_ || tap_->isEnabled()) return;
+    tap_->setEnabled(true);
+    kx::log(QStringLiteral("tap enabled"));
+}
+
+void RbxPostingSystem::disablePostingTap() {
+    if (!tap_ || !tap_->isEnabled()) return;
+    tap_->setEnabled(false);
+    kx::log(QStringLiteral("tap disabled"));
+}

@@ -1,0 +1,16 @@
+#include "table/widgets/RbxFontTableView.h"
+
+#include "table/widgets/RbxCharView.h"
+
+#include <QKeyEvent>
+
+RbxFontTableView::RbxFontTableView(QWidget* parent) : QTableView(parent) {}
+
+void RbxFontTableView::keyPressEvent(QKeyEvent* event) {
+    RbxCharView* view = charView_ ? charView_.data() : RbxCharView::view();
+    if (view && view->handleHardWiredShortcut(event)) {
+        event->accept();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}

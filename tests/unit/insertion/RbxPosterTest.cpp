@@ -1,0 +1,349 @@
+// Posting one character: the road taken, the text of each insert mode, the paste
+// keystroke and its timing, the restore delay, the log and the recent characters.
+#include "insertion/KXKeyboard.h"
+#include "insertion/KXPasteboardManager.h"
+#include "insertion/RbxPoster.h"
+#include "MemoryClipboard.h"
+#include "common/TestEnvironment.h"
+#include "kxlib/RbxDefaults.h"
+#include "kxlib/core/Log.h"
+#include "model/RbxRecentLayout.h"
+#include "table/core/RbxTools.h"
+#include "table/widgets/RbxCharView.h"
+
+#include <QApplication>
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr int Command = 0x100;
+constexpr int Control = 0x1000;
+
+// The running system as a test sets it up, recording what the road asks of it.
+struct FakeSystem : RbxPostingSystem {
+    RbxFrontApplication front{QStringLiteral("editor"), true, false, 1.0, QStringLiteral("settings for editor")};
+    std::optional<RbxClipboardUtility> utility;
+    bool tapEnabled = true;
+    bool typingWorks = true;
+    std::uint32_t modifiers = 0;
+    std::unique_ptr<kx::KXKeyboard> kb = kx::KXKeyboard::fromNames(QStringLiteral("us"));
+    bool noKeyboard = false;
+    kx::KXPasteboardManager* manager = nullptr;
+
+    QStringList typed;
+    QList<QPair<int, int>> keystrokes;
+    int deactivations = 0, wakeUps = 0, beeps = 0, sounds = 0, switches = 0;
+
+    RbxFrontApplication frontApplication() override { return front; }
+    void wakeUpFrontProcess() override { ++wakeUps; }
+    std::optional<RbxClipboardUtility> clipboardUtility() override { return utility; }
+    void deactivateApplication() override { ++deactivations; }
+    std::uint32_t currentModifierFlags() override { return modifiers; }
+    kx::KXKeyboard* keyboard() override { return noKeyboard ? nullptr : kb.get(); }
+    void sendKeystroke(int key, int mods) override { keystrokes.append({key, mods}); }
+    bool postingTapEnabled() override { return tapEnabled; }
+    bool postKeyboardString(const QString& s) override {
+        if (!typingWorks) return false;
+        typed << s;
+        return true;
+    }
+    void playSound(const QString&) override { ++sounds; }
+    void beep() override { ++beeps; }
+    void switchFrontApplicationAwayAndBack() override { ++switches; }
+    kx::KXPasteboardManager& pasteboard() override { return *manager; }
+};
+
+struct Posting : ::testing::Test {
+    std::shared_ptr<MemoryClipboard> clip = std::make_shared<MemoryClipboard>();
+    kx::KXPasteboardManager mgr{clip};
+    std::shared_ptr<FakeSystem> system = std::make_shared<FakeSystem>();
+    std::unique_ptr<RbxPoster> poster;
+    int fontsMarked = 0;
+    QList<double> detectionPauses;
+
+    void SetUp() override {
+        static int counter = 0;
+        RbxDefaults::installFreshForTesting(QStringLiteral("test.posting%1").arg(++counter));
+        RbxRecentLayout::resetForTesting();
+        mgr.setExecutableName(QStringLiteral("runebox"));
+        mgr.setSettingsReader([](const QString&) { return QVariant(); });
+        clip->userCopies({{"UTF8_STRING", kx::x11::ClipboardData{"user text", {}, 8}}});
+        system->manager = &mgr;
+        poster = std::make_unique<RbxPoster>(nullptr, system);
+        poster->hooks().markSelectedFontAsUsed = [this] { ++fontsMarked; };
+        poster->hooks().disableFontCheckingForSeconds = [this](double s) { detectionPauses << s; };
+        settings().setFrontApplication(QStringLiteral("editor"));
+    }
+    void TearDown() override { poster.reset(); }
+
+    static RbxDefaults& settings() { return RbxDefaults::userDefaults(); }
+    void setMode(int mode) { settings().setApplicationInsertMode(mode); }
+    std::vector<char32_t> recents() {
+        std::vector<char32_t> out;
+        const RbxRecentArray& list = settings().globalRecentCharacters();
+        for (int i = 0; i < list.count(); ++i) out.push_back(list.elementAtIndex(i).character);
+        return out;
+    }
+    // What the front application gets when it pastes plain text now.
+    QString pasted() { return clip->ours ? clip->fetchText() : QString(); }
+    int vKey() { return system->kb->keyCodeForCommandKeyLabeled(QStringLiteral("v")); }
+};
+
+} // namespace
+
+TEST_F(Posting, TypingRoadTypesTheCharacterAndRecordsIt) {
+    QList<bool> posted;
+    QObject::connect(poster.get(), &RbxPoster::posted, [&posted](bool typed) { posted << typed; });
+    poster->postCharacter(U'é', QString());
+    EXPECT_EQ(system->typed, QStringList{QStringLiteral("é")});
+    EXPECT_TRUE(system->keystrokes.isEmpty());
+    EXPECT_EQ(clip->declarations, 0) << "the clipboard is not touched when typing";
+    EXPECT_GE(system->deactivations, 1);
+    EXPECT_GE(system->wakeUps, 1);
+    EXPECT_EQ(recents(), std::vector<char32_t>{U'é'});
+    EXPECT_EQ(fontsMarked, 1);
+    EXPECT_EQ(posted, QList<bool>{true});
+    EXPECT_EQ(system->sounds, 0);
+
+    // With "sound" on the typed insertion rings; with font detection on it pauses 0.75 s.
+    settings().setBool(true, QStringLiteral("sound"));
+    settings().setApplicationFontDectection(true);
+    poster->postCharacter(U'x', QString());
+    EXPECT_EQ(system->sounds, 1);
+    EXPECT_EQ(detectionPauses, QList<double>{0.75});
+    EXPECT_EQ(recents(), (std::vector<char32_t>{U'x', U'é'}));
+}
+
+TEST_F(Posting, QuotationMarksAndAppsWithoutDirectInsertionArePasted) {
+    for (char32_t quote : {U'"', U'\''}) {
+        system->keystrokes.clear();
+        poster->postCharacter(quote, QString());
+        EXPECT_TRUE(system->typed.isEmpty());
+        ASSERT_EQ(system->keystrokes.size(), 1);
+        EXPECT_EQ(system->keystrokes[0], qMakePair(vKey(), Command));
+        EXPECT_EQ(pasted(), QString(QChar(char16_t(quote))));
+    }
+    EXPECT_EQ(recents(), (std::vector<char32_t>{U'\'', U'"'}));
+
+    // No "directInsertion", no live tap, or "useTapping" off: the pasteboard road.
+    system->front.directInsertion = false;
+    poster->postCharacter(U'a', QString());
+    system->front.directInsertion = true;
+    system->tapEnabled = false;
+    poster->postCharacter(U'b', QString());
+    system->tapEnabled = true;
+    settings().setBool(false, QStringLiteral("useTapping"));
+    poster->postCharacter(U'c', QString());
+    EXPECT_TRUE(system->typed.isEmpty());
+    EXPECT_EQ(system->keystrokes.size(), 4);
+    EXPECT_EQ(pasted(), QStringLiteral("c"));
+    // Every plain-text name a reader may ask for carries the text.
+    for (const char* type : {"UTF8_STRING", "text/plain;charset=utf-8", "text/plain"})
+        EXPECT_EQ(clip->fetchText(QString::fromLatin1(type)), QStringLiteral("c")) << type;
+}
+
+TEST_F(Posting, TypingThatFailsFallsBackToThePasteboardWithTheRightForm) {
+    // Numeric references: the named entities are switched off here.
+    settings().setBool(false, QStringLiteral("htmlEntities"));
+    settings().setBool(false, QStringLiteral("hexHtml"));
+    system->typingWorks = false;
+    poster->postCharacter(U'é', QString(), 0);
+    EXPECT_EQ(pasted(), QStringLiteral("é"));
+    // HTML: the string given is pasted as it stands; a character as its HTML form.
+    poster->postCharacter(U'<', QStringLiteral("<b>"), 2);
+    EXPECT_EQ(pasted(), QStringLiteral("<b>"));
+    poster->postCharacter(U'<', QString(), 2);
+    EXPECT_EQ(pasted(), QStringLiteral("&#60;"));
+    poster->postCharacter(U'é', QString(), 7);
+    EXPECT_EQ(pasted(), QStringLiteral("U+00E9"));
+    EXPECT_EQ(system->keystrokes.size(), 4);
+
+    // Typed, a string in mode 2 goes as its HTML form.
+    system->typingWorks = true;
+    poster->postCharacter(U'<', QStringLiteral("<b>"), 2);
+    EXPECT_EQ(system->typed.value(0), QStringLiteral("&#60;b&#62;"));
+}
+
+TEST_F(Posting, NotationsOfAStringSpellOutEveryCodePoint) {
+    system->tapEnabled = false;
+    const QString thumbs = QString::fromUcs4(U"\U0001F44D\U0001F3FD", 2);
+    poster->postCharacter(0x1F44D, thumbs, 7);
+    EXPECT_EQ(pasted(), QStringLiteral("U+1F44D, U+1F3FD"));
+    poster->postCharacter(0x1F44D, thumbs, 6);
+    EXPECT_EQ(pasted(), QStringLiteral("128077, 127997"));
+    poster->postCharacter(0x1F44D, thumbs, 5);
+    EXPECT_EQ(pasted(), QStringLiteral("\\u{1f44d}\\u{1f3fd}"));
+    // A string of one character has that character's notation.
+    poster->postCharacter(0, QStringLiteral("é"), 7);
+    EXPECT_EQ(pasted(), QStringLiteral("U+00E9"));
+    // A text that is no sequence is described code point by code point.
+    EXPECT_EQ(RbxPoster::textForMode(0, QStringLiteral("a\u0301"), 9).count(QLatin1Char('\n')), 1);
+    EXPECT_EQ(RbxPoster::textForMode(0, QStringLiteral("a\u0301"), 7), QStringLiteral("U+0061, U+0301"));
+}
+
+TEST_F(Posting, FormattedTextCarriesTheFontSizeInHtmlAndRtf) {
+    system->tapEnabled = true;   // formatted text is never typed
+    settings().setInteger(20, QStringLiteral("formattedSize"));
+    poster->postCharacter(U'€', QString(), 1);
+    EXPECT_TRUE(system->typed.isEmpty());
+    ASSERT_EQ(system->keystrokes.size(), 1);
+    EXPECT_TRUE(clip->types.contains(QStringLiteral("text/html")));
+    EXPECT_TRUE(clip->types.contains(QStringLiteral("text/rtf")));
+    EXPECT_EQ(pasted(), QStringLiteral("€"));
+    const QString html = clip->fetchText(QStringLiteral("text/html"));
+    EXPECT_TRUE(html.contains(QStringLiteral("font-size: 20pt"))) << html.toStdString();
+    EXPECT_TRUE(html.contains(QStringLiteral("€")));
+    const QByteArray rtf = clip->fetch(QStringLiteral("text/rtf"))->bytes;
+    EXPECT_TRUE(rtf.startsWith("{\\rtf1")) << rtf.constData();
+    EXPECT_TRUE(rtf.contains("\\fs40 ")) << rtf.constData();
+    EXPECT_TRUE(rtf.contains("\\u8364?")) << rtf.constData();
+    EXPECT_TRUE(rtf.endsWith('}'));
+}
+
+TEST_F(Posting, PictureModeBeepsAndUnknownModesDoNothingAtAll) {
+    kx::LogCapture log;
+    poster->postCharacter(U'A', QString(), 3);
+    EXPECT_EQ(system->beeps, 1);
+    EXPECT_TRUE(system->keystrokes.isEmpty());
+    EXPECT_EQ(clip->declarations, 0);
+    EXPECT_TRUE(recents().empty());
+    EXPECT_EQ(fontsMarked, 0);
+    EXPECT_TRUE(log.contains(QStringLiteral("picture insertion mode not yet supported")));
+    EXPECT_EQ(poster->insertionLog().size(), 1);
+
+    for (int mode : {4, 10, -1, 99}) {
+        poster->postCharacter(U'A', QString(), mode);
+        system->tapEnabled = !system->tapEnabled;
+    }
+    EXPECT_TRUE(system->typed.isEmpty());
+    EXPECT_TRUE(system->keystrokes.isEmpty());
+    EXPECT_EQ(clip->declarations, 0);
+    EXPECT_TRUE(recents().empty());
+    EXPECT_EQ(poster->insertionLog().size(), 1) << "nothing inserted, nothing recorded";
+    EXPECT_EQ(system->beeps, 1);
+}
+
+TEST_F(Posting, RestoreDelayFollowsTheFactorTheUtilityAndTheContextSwitch) {
+    system->tapEnabled = false;
+    struct Case {
+        double factor;
+        bool utility, contextSwitch;
+        double expected;
+    };
+    for (const Case& c : {Case{1.0, false, false, 0.5}, Case{0.5, false, false, 0.5}, Case{3.0, false, false, 1.5},
+                          Case{1.0, true, false, 1.0}, Case{2.0, false, true, 4.0}}) {
+        system->front.restoreFactor = c.factor;
+        system->front.contextSwitch = c.contextSwitch;
+        system->utility = c.utility ? std::optional(RbxClipboardUtility{true}) : std::nullopt;
+        poster->postCharacter(U'a', QString());
+        EXPECT_DOUBLE_EQ(poster->lastRestoreDelay(), c.expected) << c.factor;
+        EXPECT_DOUBLE_EQ(mgr.restoreDelay(), c.expected) << c.factor;
+        EXPECT_TRUE(mgr.restorePending());
+        EXPECT_EQ(mgr.copyPasteMode(), c.utility);
+    }
+    EXPECT_EQ(system->switches, 1);
+
+    // A factor of 0, or Option held: published without saving or restoring.
+    mgr.restoreSavedContent();
+    for (auto [factor, flags] : {std::pair{0.0, 0u}, std::pair{1.0, 0x80000u}}) {
+        system->front = RbxFrontApplication{QStringLiteral("editor"), false, false, factor, {}};
+        system->utility.reset();
+        system->modifiers = flags;
+        poster->postCharacter(U'b', QString());
+        EXPECT_EQ(poster->lastRestoreDelay(), 0);
+        EXPECT_FALSE(mgr.restorePending());
+        EXPECT_EQ(pasted(), QStringLiteral("b"));
+        // The paste keystroke stays Ctrl+V whatever the user holds.
+        EXPECT_EQ(system->keystrokes.last(), qMakePair(vKey(), Command));
+    }
+}
+
+TEST_F(Posting, PasteKeystrokeTimingWithAClipboardUtilityAndInX11) {
+    system->tapEnabled = false;
+    system->utility = RbxClipboardUtility{true};
+    poster->postCharacter(U'a', QString());
+    EXPECT_TRUE(system->keystrokes.isEmpty()) << "sent a moment later for the utility";
+    ASSERT_TRUE(rbxtest::waitFor([&] { return system->keystrokes.size() == 1; }, 2000));
+    EXPECT_EQ(system->keystrokes[0], qMakePair(vKey(), Command));
+
+    // In "X11" the key goes with Control at once, utility or not.
+    system->front.processName = QStringLiteral("X11");
+    settings().setApplicationFontDectection(true);
+    poster->postCharacter(U'b', QString());
+    ASSERT_EQ(system->keystrokes.size(), 2);
+    EXPECT_EQ(system->keystrokes[1], qMakePair(vKey(), Control));
+    EXPECT_EQ(detectionPauses.value(0), 1.25);
+
+    // An older utility waits a quarter second.
+    system->front.processName = QStringLiteral("editor");
+    system->utility = RbxClipboardUtility{false};
+    QElapsedTimer t;
+    t.start();
+    poster->postCharacter(U'c', QString());
+    ASSERT_TRUE(rbxtest::waitFor([&] { return system->keystrokes.size() == 3; }, 2000));
+    EXPECT_GE(t.elapsed(), 240);
+    EXPECT_EQ(detectionPauses.value(1), 0.5);
+}
+
+TEST_F(Posting, PasteKeyIsFoundOnTheLayoutElseKeyNine) {
+    EXPECT_EQ(poster->pasteKeyCode(), 9);
+    system->kb = kx::KXKeyboard::fromNames(QStringLiteral("us"), QStringLiteral("dvorak"));
+    ASSERT_TRUE(system->kb);
+    const int dvorakV = poster->pasteKeyCode();
+    EXPECT_NE(dvorakV, 9);
+    EXPECT_EQ(system->kb->labelForKey(dvorakV).toLower(), QStringLiteral("v"));
+    kx::LogCapture log;
+    system->noKeyboard = true;
+    EXPECT_EQ(poster->pasteKeyCode(), 9);
+    EXPECT_TRUE(log.contains(QStringLiteral("Cannot locate V on keyboard \"\"")));
+}
+
+TEST_F(Posting, AStringPastedAddsOnlyItsCharacterToTheRecents) {
+    system->tapEnabled = false;
+    poster->postCharacter(0, QStringLiteral("xyz"));
+    EXPECT_EQ(pasted(), QStringLiteral("xyz"));
+    EXPECT_TRUE(recents().empty());
+    poster->postCharacter(U'q', QStringLiteral("q\u0301"));
+    EXPECT_EQ(pasted(), QStringLiteral("q\u0301"));
+    EXPECT_EQ(recents(), std::vector<char32_t>{U'q'});
+}
+
+TEST_F(Posting, TheLogKeepsTheTenNewestInsertions) {
+    system->tapEnabled = false;
+    for (char32_t c = U'a'; c <= U'k'; ++c) poster->postCharacter(c, QString());
+    const QStringList& log = poster->insertionLog();
+    ASSERT_EQ(log.size(), RbxPoster::InsertionLogSize);
+    const QStringList newest = log.first().split(QLatin1Char('\n'));
+    ASSERT_EQ(newest.size(), 4) << log.first().toStdString();
+    EXPECT_TRUE(newest[0].endsWith(QStringLiteral(": Plain"))) << newest[0].toStdString();
+    EXPECT_TRUE(newest[2].startsWith(QStringLiteral("\"k\" (107; U+006B;"))) << newest[2].toStdString();
+    EXPECT_EQ(newest[3], QStringLiteral("settings for editor"));
+    // The oldest, "a", is gone; "b" is the last entry.
+    EXPECT_TRUE(log.last().contains(QStringLiteral("\"b\" (98;")));
+    for (const QString& e : log) EXPECT_FALSE(e.contains(QStringLiteral("\"a\" (97;")));
+}
+
+TEST_F(Posting, TheTableViewKeepsTheLogAndGetsTheKeysBackAfterTyping) {
+    struct Controller : RbxCharViewController {
+        int activations = 0;
+        void activateApplication() override { ++activations; }
+    };
+    auto controller = std::make_shared<Controller>();
+    RbxCharView view;
+    view.setAttribute(Qt::WA_DontShowOnScreen);
+    view.show();
+    view.setController(controller);
+    RbxPoster p(&view, system);
+    view.setPosting(std::shared_ptr<RbxCharViewPosting>(&p, [](RbxCharViewPosting*) {}));
+    view.postCharacter(U'Z', QString());
+    ASSERT_EQ(view.insertionLog().size(), 1);
+    EXPECT_EQ(&p.insertionLog(), &view.insertionLog());
+    // The palette takes the keys again after typing only while the mouse is inside it.
+    rbxtest::spinEventLoop(700);
+    EXPECT_EQ(controller->activations, 0);
+    view.windowEntered();
+    const int afterEnter = controller->activations;
+    view.postCharacter(U'Y', QString());
+    EXPECT_TRUE(rbxtest::waitFor([&] { return controller->activations > afterEnter; }, 2000));
+    view.setPosting(nullptr);
+}
