@@ -278,6 +278,7 @@ void KXPasteboardManager::forgetSavedContents() {
     savedTypes_.clear();
     savedContents_.clear();
     savedChangeCount_ = -1;
+    savedComplete_ = true;
 }
 
 void KXPasteboardManager::stopTimers() {
@@ -317,35 +318,82 @@ void KXPasteboardManager::saveContents() {
     backgroundSaveState_.clear();
 }
 
-void KXPasteboardManager::basicSave(QString& reading) {
-    backgroundSaveState_ = QStringLiteral("getting available types");
-    const int n = backend_->changeCount();
-    const std::optional<QStringList> available = backend_->availableTypes(TypesTimeoutMs);
-    QStringList list;
+// One reading of the clipboard: what the owner gave, the types it listed but did not
+// give in time, and whether the clipboard changed meanwhile (then what was read
+// belongs to contents that are gone).
+struct KXPasteboardManager::SaveRead {
+    int changeCount = 0;
+    QStringList types;
     QHash<QString, ClipboardData> contents;
-    QElapsedTimer spent;
-    spent.start();
+    QStringList unread;
+    bool typesUnread = false;
+    bool changed = false;
+};
+
+KXPasteboardManager::SaveRead KXPasteboardManager::readClipboard(QString& reading, const QElapsedTimer& spent) {
+    SaveRead r;
+    backgroundSaveState_ = QStringLiteral("getting available types");
+    r.changeCount = backend_->changeCount();
+    bool timedOut = false;
+    const int typesTime = static_cast<int>(std::clamp<qint64>(SaveTimeoutMs - spent.elapsed(), 1, TypesTimeoutMs));
+    const std::optional<QStringList> available = backend_->availableTypes(typesTime, &timedOut);
+    if (timedOut) {
+        r.typesUnread = true;
+        return r;
+    }
+    bool ownerSilent = false;
     for (const QString& type : available.value_or(QStringList())) {
-        if (backend_->changeCount() != n) {
-            // What was read so far belongs to the old contents; a type without data is
-            // not kept.
-            log(QStringLiteral("Pasteboard changed while saving"));
-            break;
+        if (backend_->changeCount() != r.changeCount) {
+            r.changed = true;
+            return r;
         }
-        if (shouldSkipType(type) || list.contains(type)) continue;
-        const int left = SaveTimeoutMs - static_cast<int>(spent.elapsed());
-        if (left <= 0) {
-            log(QStringLiteral("time-out while saving pasteboard type %1").arg(type));
-            break;
+        if (shouldSkipType(type) || r.types.contains(type) || r.unread.contains(type)) continue;
+        const qint64 left = SaveTimeoutMs - spent.elapsed();
+        if (ownerSilent || left <= 0) {
+            if (!ownerSilent && r.unread.isEmpty())
+                log(QStringLiteral("time-out while saving pasteboard type %1").arg(type));
+            r.unread.append(type);
+            continue;
         }
         reading = type;
         backgroundSaveState_ = QStringLiteral("getting data for %1").arg(type);
-        std::optional<ClipboardData> data = backend_->dataForType(type, std::min(TypeTimeoutMs, left));
+        const std::optional<ClipboardData> data =
+            backend_->dataForType(type, static_cast<int>(std::min<qint64>(TypeTimeoutMs, left)), &timedOut);
         backgroundSaveState_ = QStringLiteral("got data for %1").arg(type);
+        if (timedOut) {
+            // Every further question would wait as long again.
+            ownerSilent = true;
+            r.unread.append(type);
+            continue;
+        }
+        // No data: the owner has none of that type after all.
         if (!data) continue;
-        list.append(type);
-        contents.insert(type, *data);
+        r.types.append(type);
+        r.contents.insert(type, *data);
     }
+    if (backend_->changeCount() != r.changeCount) r.changed = true;
+    return r;
+}
+
+void KXPasteboardManager::basicSave(QString& reading) {
+    QElapsedTimer spent;
+    spent.start();
+    SaveRead r;
+    for (int attempt = 1;; ++attempt) {
+        r = readClipboard(reading, spent);
+        if (!r.changed) break;
+        // What was read belongs to the old contents: the new ones are the user's now.
+        log(QStringLiteral("Pasteboard changed while saving"));
+        if (attempt >= SaveAttempts || spent.elapsed() >= SaveTimeoutMs) break;
+    }
+    const bool complete = !r.changed && !r.typesUnread && r.unread.isEmpty();
+    if (r.typesUnread) log(QStringLiteral("clipboard not saved: its owner did not list its types in time"));
+    else if (!r.unread.isEmpty())
+        log(QStringLiteral("clipboard saved incompletely, not read: %1").arg(r.unread.join(QStringLiteral(", "))));
+    else if (r.changed) log(QStringLiteral("clipboard saved incompletely: it kept changing"));
+
+    QStringList list = r.types;
+    QHash<QString, ClipboardData> contents = r.contents;
     backgroundSaveState_ = QStringLiteral("adding generator types");
     if (!list.isEmpty()) {
         const QByteArray name = (executableName() + QStringLiteral(" (restore)")).toUtf8();
@@ -359,7 +407,9 @@ void KXPasteboardManager::basicSave(QString& reading) {
         std::lock_guard lock(mutex_);
         savedTypes_ = list;
         savedContents_ = contents;
-        savedChangeCount_ = n;
+        // An incomplete save does not stand for the clipboard: the next save reads again.
+        savedChangeCount_ = complete ? r.changeCount : -1;
+        savedComplete_ = complete;
     }
     backgroundSaveState_.clear();
 }
@@ -376,14 +426,18 @@ void KXPasteboardManager::restoreSavedContent() {
 
 void KXPasteboardManager::restoreContents() {
     QStringList types;
+    bool complete = true;
     {
         std::lock_guard lock(mutex_);
         types = savedTypes_;
+        complete = savedComplete_;
     }
     if (types.isEmpty()) {
         log(QStringLiteral("cannot restore clipboard"));
         return;
     }
+    // What could be read is put back; the rest is lost, and the log says so.
+    if (!complete) log(QStringLiteral("restoring the clipboard without the types that could not be read"));
     if (copyPasteMode_) sendCopyPasteEvent(1, false);
     deliveredPromise_ = false;
     const int count = declare(types, true);
@@ -419,6 +473,11 @@ bool KXPasteboardManager::handOverToClipboardManager(int timeoutMs) {
 QStringList KXPasteboardManager::savedTypes() const {
     std::lock_guard lock(mutex_);
     return savedTypes_;
+}
+
+bool KXPasteboardManager::savedContentsComplete() const {
+    std::lock_guard lock(mutex_);
+    return savedComplete_;
 }
 
 std::optional<ClipboardData> KXPasteboardManager::savedData(const QString& type) const {

@@ -93,6 +93,10 @@ public:
     // --- state, for the callers' checks and for tests
     QStringList savedTypes() const;
     std::optional<x11::ClipboardData> savedData(const QString& type) const;
+    // False when the latest save could not read everything the owner listed (it stopped
+    // answering, or the clipboard kept changing); such a save is never taken for the
+    // clipboard's contents by a later save, which reads again.
+    bool savedContentsComplete() const;
     int savedChangeCount() const { return savedChangeCount_; }
     int publishedChangeCount() const { return publishedChangeCount_; }
     bool restorePending() const { return restoreTimer_.isActive(); }
@@ -110,10 +114,14 @@ public:
     static bool isAlwaysSkippedType(const QString& type);
     bool shouldSkipType(const QString& type) const;
 
-    // Time-outs of saving, in milliseconds: asking for the types, for one type, overall.
-    static constexpr int TypesTimeoutMs = 1000;
-    static constexpr int TypeTimeoutMs = 1000;
-    static constexpr int SaveTimeoutMs = 4000;
+    // Time-outs of saving, in milliseconds: for the list of types, for each answer
+    // about one type's data, for the whole save. An owner on a loaded desktop answers
+    // slowly; one that lets an answer time out is not asked for more.
+    static constexpr int TypesTimeoutMs = 5000;
+    static constexpr int TypeTimeoutMs = 5000;
+    static constexpr int SaveTimeoutMs = 15000;
+    // Reads of a clipboard that changes while it is being saved.
+    static constexpr int SaveAttempts = 3;
 
 signals:
     // Emitted after each restore that put the saved contents back.
@@ -121,11 +129,13 @@ signals:
 
 private:
     struct Declared;
+    struct SaveRead;
     std::optional<x11::ClipboardData> provideDataForType(const Declared& declared, const QString& type);
     void addGeneratorType();
     void stopTimers();
     int declare(const QStringList& types, bool restoring);
     void basicSave(QString& reading);
+    SaveRead readClipboard(QString& reading, const QElapsedTimer& spent);
     QVariant setting(const QString& key) const;
     bool savingEnabled() const;
     double extraDelay() const;
@@ -147,6 +157,7 @@ private:
     QStringList savedTypes_;
     QHash<QString, x11::ClipboardData> savedContents_;
     int savedChangeCount_ = -1;
+    bool savedComplete_ = true;
     int publishedChangeCount_ = 0;
 
     QTimer restoreTimer_, savedCheckTimer_, periodicSaveTimer_, delayedRestoreTimer_;

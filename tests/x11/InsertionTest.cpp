@@ -135,7 +135,9 @@ TEST_F(Insertion, TwoPublishingsWithinTheDelayRestoreOnce) {
     int restores = 0;
     QObject::connect(&mgr, &KXPasteboardManager::restored, [&restores] { ++restores; });
     probe->call(QStringLiteral("Clear"));
-    publish(mgr, QStringLiteral("x"), 1.0, 5.0);
+    // A restore delay long enough that the second insertion comes within it however
+    // slowly the first paste shows up in the probe.
+    publish(mgr, QStringLiteral("x"), 5.0, 10.0);
     paste();
     ASSERT_TRUE(probe->waitForText(QStringLiteral("x")));
     ASSERT_TRUE(mgr.restorePending());
@@ -151,11 +153,14 @@ TEST_F(Insertion, ACopyByTheUserDuringTheRestoreWindowSurvives) {
     userClipboard();
     KXPasteboardManager mgr(std::make_shared<kx::x11::X11Clipboard>());
     probe->call(QStringLiteral("Clear"));
-    publish(mgr, QStringLiteral("x"), 1.0, 5.0);
+    publish(mgr, QStringLiteral("x"), 5.0, 10.0);
     paste();
     ASSERT_TRUE(probe->waitForText(QStringLiteral("x")));
     probe->setClipboard({{QStringLiteral("text/plain"), QByteArray("newer copy")}});
-    ASSERT_TRUE(rbxtest::waitFor([&mgr] { return !mgr.restorePending(); }, 10000));
+    // The copy counts once the server has it; it has to come within the restore delay.
+    ASSERT_TRUE(rbxtest::waitFor([&mgr] { return !mgr.backend()->ownsClipboard(); }, 10000));
+    ASSERT_TRUE(mgr.restorePending()) << "the copy came after the restore";
+    ASSERT_TRUE(rbxtest::waitFor([&mgr] { return !mgr.restorePending(); }, 20000));
     EXPECT_EQ(probe->clipboardData(QStringLiteral("text/plain")), QByteArray("newer copy"));
     EXPECT_TRUE(probe->clipboardData(binaryType).isEmpty());
 }
@@ -182,7 +187,7 @@ TEST_F(Insertion, AtExitTheClipboardIsHandedToARunningClipboardManager) {
     QProcess manager;
     manager.start(QStringLiteral(RUNEBOX_CLIPMANAGER), {});
     ASSERT_TRUE(rbxtest::waitFor([&manager] { return manager.canReadLine(); }, 10000));
-    EXPECT_TRUE(mgr->handOverToClipboardManager(3000));
+    EXPECT_TRUE(mgr->handOverToClipboardManager(10000));
     // We are gone: the text stays on the clipboard.
     mgr.reset();
     clip.reset();
@@ -196,7 +201,9 @@ TEST_F(Insertion, ClipboardUtilityIsToldOverTheBusBeforeAndAfter) {
     KXPasteboardManager::setManager(nullptr);
     KXPasteboardManager& mgr = KXPasteboardManager::manager();
     mgr.setCopyPasteMode(true);
-    publish(mgr, QStringLiteral("x"), 0.2, 0.5);
+    // The time-out leaves room for the first question to the probe: the notice after the
+    // restore must not come before it.
+    publish(mgr, QStringLiteral("x"), 0.2, 3.0);
     // The notice before publishing was awaited.
     EXPECT_EQ(probe->call(QStringLiteral("CopyPasteNotices")).toStringList(), QStringList{"CoPa CONT 0"});
     ASSERT_TRUE(rbxtest::waitFor([&mgr] { return !mgr.restorePending(); }, 10000));

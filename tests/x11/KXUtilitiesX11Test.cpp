@@ -29,6 +29,10 @@ TEST(KXUtilitiesX11, FullScreenFollowsTheActiveWindowAndWorkersSeeTheLastAnswer)
     std::thread([&] { seenByWorker = KXUtilities::fullScreenMode(); }).join();
     EXPECT_TRUE(seenByWorker);
 
+    // Qt takes its window's state from the window manager's notices, and one read
+    // before the change took effect says "normal": until Qt has seen the full-screen
+    // state, showNormal() would change nothing.
+    ASSERT_TRUE(rbxtest::waitFor([&] { return w.isFullScreen(); }, 15000));
     w.showNormal();
     EXPECT_TRUE(rbxtest::waitFor([] { return !KXUtilities::fullScreenMode(); }, 15000));
 }

@@ -169,6 +169,10 @@ TEST(Ewmh, OwnWindowIsActiveWithOurPidAndFullScreenState) {
 
     w.showFullScreen();
     EXPECT_TRUE(rbxtest::waitFor([&] { return ewmh::activeWindowIsFullscreen(s); }, 15000));
+    // Qt takes its window's state from the window manager's notices, and one read
+    // before the change took effect says "normal": until Qt has seen the full-screen
+    // state, showNormal() would change nothing.
+    ASSERT_TRUE(rbxtest::waitFor([&] { return w.isFullScreen(); }, 15000));
     w.showNormal();
     EXPECT_TRUE(rbxtest::waitFor([&] { return !ewmh::isFullscreen(s, id); }, 15000));
     w.hide();

@@ -37,10 +37,14 @@ public:
     // Whether the types declared last are still ours.
     virtual bool ownsClipboard() = 0;
     // The current owner's types (without the protocol's own targets), waiting at most
-    // the time-out; nothing when there is no owner or it did not answer.
-    virtual std::optional<QStringList> availableTypes(int timeoutMs) = 0;
-    // One type's data from the current owner, waiting at most the time-out.
-    virtual std::optional<ClipboardData> dataForType(const QString& type, int timeoutMs) = 0;
+    // the time-out for each answer; nothing when there is no owner or it did not answer.
+    // `timedOut` (when given) tells an owner that did not answer in time from one that
+    // has nothing.
+    virtual std::optional<QStringList> availableTypes(int timeoutMs, bool* timedOut = nullptr) = 0;
+    // One type's data from the current owner, waiting at most the time-out for each
+    // answer (data in chunks waits that long for every chunk).
+    virtual std::optional<ClipboardData> dataForType(const QString& type, int timeoutMs,
+                                                     bool* timedOut = nullptr) = 0;
     // Asks a running clipboard manager to take a copy of what we own; true when it did.
     virtual bool handOverToClipboardManager(int timeoutMs) = 0;
 };

@@ -111,10 +111,14 @@ struct X11Clipboard::Reader {
     Display* dpy = nullptr;
     Window window = 0;
     Atom clipboard = 0, property = 0, incr = 0;
+    // The latest read ended because the owner stopped answering.
+    bool timedOut = false;
 
     explicit Reader(const char* displayName) {
         dpy = XOpenDisplay(displayName);
         if (!dpy) return;
+        // An error on this connection is logged; Xlib's own handler would end the process.
+        XErrorTrap::registerDisplay(dpy);
         XSetWindowAttributes attrs{};
         attrs.event_mask = PropertyChangeMask;
         window = XCreateWindow(dpy, DefaultRootWindow(dpy), -10, -10, 1, 1, 0, 0, InputOnly,
@@ -126,10 +130,15 @@ struct X11Clipboard::Reader {
     ~Reader() {
         if (!dpy) return;
         XDestroyWindow(dpy, window);
+        XSync(dpy, False);
+        XErrorTrap::unregisterDisplay(dpy);
         XCloseDisplay(dpy);
     }
 
+    // Waits at most `timeoutMs` for each answer of the owner: the notice, and every
+    // chunk of data sent incrementally.
     std::optional<ClipboardData> read(Atom target, int timeoutMs) {
+        timedOut = false;
         if (!dpy) return std::nullopt;
         XDeleteProperty(dpy, window, property);
         // Stale notices of an earlier, abandoned read must not answer this one.
@@ -145,6 +154,7 @@ struct X11Clipboard::Reader {
         }, timeoutMs);
         if (!answered) {
             log(QStringLiteral("clipboard owner did not answer for %1").arg(atomName(dpy, target)));
+            timedOut = true;
             return std::nullopt;
         }
         if (ev.xselection.property == None) return std::nullopt;
@@ -164,6 +174,7 @@ struct X11Clipboard::Reader {
                 }, timeoutMs);
                 if (!more) {
                     log(QStringLiteral("time-out in incremental clipboard transfer of %1").arg(atomName(dpy, target)));
+                    timedOut = true;
                     return std::nullopt;
                 }
                 QByteArray chunk;
@@ -421,33 +432,43 @@ X11Clipboard::Reader* X11Clipboard::reader() {
     return reader_ && reader_->dpy ? reader_.get() : nullptr;
 }
 
-std::optional<QStringList> X11Clipboard::availableTypes(int timeoutMs) {
+std::optional<ClipboardData> X11Clipboard::readOther(unsigned long target, int timeoutMs, bool* timedOut) {
+    Reader* r = reader();
+    if (!r) return std::nullopt;
+    std::optional<ClipboardData> data = r->read(target, timeoutMs);
+    if (r->timedOut) {
+        // The owner may still answer: into a window that is gone by then.
+        reader_.reset();
+        if (timedOut) *timedOut = true;
+    }
+    return data;
+}
+
+std::optional<QStringList> X11Clipboard::availableTypes(int timeoutMs, bool* timedOut) {
+    if (timedOut) *timedOut = false;
     if (!dpy_) return std::nullopt;
     const Window owner = XGetSelectionOwner(dpy_, clipboard_);
     if (owner == None) return std::nullopt;
     if (owner == window_) return types_;
-    Reader* r = reader();
-    if (!r) return std::nullopt;
-    const std::optional<ClipboardData> targets = r->read(XInternAtom(r->dpy, "TARGETS", False), timeoutMs);
+    const std::optional<ClipboardData> targets = readOther(session_->atom("TARGETS"), timeoutMs, timedOut);
     if (!targets || targets->format != 32) return std::nullopt;
     QStringList names;
     for (qsizetype i = 0; i + 4 <= targets->bytes.size(); i += 4) {
         quint32 a = 0;
         std::memcpy(&a, targets->bytes.constData() + i, 4);
-        const QString n = atomName(r->dpy, a);
+        const QString n = session_->atomName(a);
         if (!n.isEmpty() && !protocolTargets().contains(n) && !names.contains(n)) names << n;
     }
     return names;
 }
 
-std::optional<ClipboardData> X11Clipboard::dataForType(const QString& type, int timeoutMs) {
+std::optional<ClipboardData> X11Clipboard::dataForType(const QString& type, int timeoutMs, bool* timedOut) {
+    if (timedOut) *timedOut = false;
     if (!dpy_) return std::nullopt;
     const Window owner = XGetSelectionOwner(dpy_, clipboard_);
     if (owner == None) return std::nullopt;
     if (owner == window_) return ownData(type);
-    Reader* r = reader();
-    if (!r) return std::nullopt;
-    return r->read(XInternAtom(r->dpy, type.toUtf8().constData(), False), timeoutMs);
+    return readOther(session_->atom(type), timeoutMs, timedOut);
 }
 
 bool X11Clipboard::handOverToClipboardManager(int timeoutMs) {

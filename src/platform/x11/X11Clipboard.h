@@ -5,7 +5,9 @@
 // answers requests (TARGETS, MULTIPLE, TIMESTAMP and the declared types, INCR for large
 // data); the data of a declared type is asked from the provider when a reader wants it.
 // Reading another owner's data (saving) goes over a private connection and waits with
-// time-outs, so the session's event dispatch is never entered from inside a read.
+// time-outs, so the session's event dispatch is never entered from inside a read. A
+// read that timed out takes that connection with it: a late answer must not land in a
+// later read.
 // The change count counts XFixes owner-change notices (ours included).
 
 #include "platform/x11/ClipboardBackend.h"
@@ -32,8 +34,8 @@ public:
     int changeCount() override;
     int declareTypes(const QStringList& types, Provider provider) override;
     bool ownsClipboard() override;
-    std::optional<QStringList> availableTypes(int timeoutMs) override;
-    std::optional<ClipboardData> dataForType(const QString& type, int timeoutMs) override;
+    std::optional<QStringList> availableTypes(int timeoutMs, bool* timedOut = nullptr) override;
+    std::optional<ClipboardData> dataForType(const QString& type, int timeoutMs, bool* timedOut = nullptr) override;
     bool handOverToClipboardManager(int timeoutMs) override;
 
     // Gives up the clipboard if we own it.
@@ -63,6 +65,7 @@ private:
                    const ClipboardData& data);
     std::optional<ClipboardData> ownData(const QString& type);
     Reader* reader();
+    std::optional<ClipboardData> readOther(unsigned long target, int timeoutMs, bool* timedOut);
 
     X11Session* session_ = nullptr;
     _XDisplay* dpy_ = nullptr;

@@ -5,6 +5,7 @@
 #include "kxlib/core/Log.h"
 
 #include <QElapsedTimer>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 using kx::KXPasteboardManager;
@@ -199,17 +200,67 @@ TEST_F(Fixture, SavingSkipsMarkerAndListedTypes) {
     EXPECT_TRUE(mgr.savedTypes().contains(QStringLiteral("image/tiff")));
 }
 
-TEST_F(Fixture, ChangeWhileSavingStopsReading) {
+TEST_F(Fixture, AChangeWhileSavingSavesTheNewContentsWhole) {
     clip->userCopies({{"a", Data{"1", {}, 8}}, {"b", Data{"2", {}, 8}}, {"c", Data{"3", {}, 8}}});
     clip->changeDuringRead = 1;
     kx::LogCapture capture;
-    mgr.saveContents();
+    insert(QStringLiteral("x"));
     EXPECT_TRUE(capture.contains(QStringLiteral("Pasteboard changed while saving")));
     QStringList saved = mgr.savedTypes();
     for (const QString& m : KXPasteboardManager::markerTypes()) saved.removeOne(m);
-    EXPECT_EQ(saved, QStringList{"a"});
-    // The count belongs to the old contents, so the next save reads anew.
-    EXPECT_NE(mgr.savedChangeCount(), clip->count);
+    // Nothing of the old contents: the copy made during the save is the user's clipboard.
+    EXPECT_EQ(saved, QStringList{"UTF8_STRING"});
+    EXPECT_TRUE(mgr.savedContentsComplete());
+    ASSERT_TRUE(waitRestored());
+    EXPECT_EQ(clip->fetchText(), QStringLiteral("late 1"));
+    EXPECT_FALSE(clip->types.contains(QStringLiteral("a")));
+}
+
+TEST_F(Fixture, AClipboardThatKeepsChangingIsSavedIncompletelyAndReadAgainNextTime) {
+    clip->changeOnEveryRead = true;
+    kx::LogCapture capture;
+    mgr.saveContents();
+    const QStringList lines = capture.lines();
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [](const QString& l) { return l.contains(QStringLiteral("Pasteboard changed while saving")); }),
+              KXPasteboardManager::SaveAttempts);
+    EXPECT_FALSE(mgr.savedContentsComplete());
+    EXPECT_EQ(mgr.savedChangeCount(), -1);
+    // Calm again: the next save does not take the old one for the clipboard's.
+    clip->changeOnEveryRead = false;
+    mgr.saveContents();
+    EXPECT_TRUE(mgr.savedContentsComplete());
+    EXPECT_EQ(mgr.savedChangeCount(), clip->count);
+    EXPECT_EQ(mgr.savedData(QStringLiteral("UTF8_STRING"))->bytes, clip->fetch(QStringLiteral("UTF8_STRING"))->bytes);
+}
+
+TEST_F(Fixture, AnOwnerThatStopsAnsweringIsNotAskedAgainAndItsSaveIsNotReused) {
+    clip->userCopies({{"a", Data{"1", {}, 8}}, {"b", Data{"2", {}, 8}}, {"c", Data{"3", {}, 8}}});
+    clip->silentFromRead = 2;
+    kx::LogCapture capture;
+    insert(QStringLiteral("x"));
+    // One time-out, then no more questions.
+    EXPECT_EQ(clip->reads, 2);
+    EXPECT_TRUE(capture.contains(QStringLiteral("clipboard saved incompletely, not read: b, c")));
+    EXPECT_FALSE(mgr.savedContentsComplete());
+    // What was read comes back, and the log tells what did not.
+    ASSERT_TRUE(waitRestored());
+    EXPECT_TRUE(capture.contains(QStringLiteral("restoring the clipboard without the types that could not be read")));
+    EXPECT_EQ(clip->fetch(QStringLiteral("a"))->bytes, QByteArray("1"));
+    EXPECT_FALSE(clip->types.contains(QStringLiteral("b")));
+}
+
+TEST_F(Fixture, ASlowOwnerIsReadAgainByTheNextSave) {
+    clip->silentOnTypes = true;
+    kx::LogCapture capture;
+    mgr.saveContents();
+    EXPECT_TRUE(capture.contains(QStringLiteral("clipboard not saved: its owner did not list its types in time")));
+    EXPECT_TRUE(mgr.savedTypes().isEmpty());
+    // The clipboard did not change, but nothing of it was saved: ask again.
+    clip->silentOnTypes = false;
+    mgr.saveContents();
+    EXPECT_EQ(mgr.savedData(QStringLiteral("image/png"))->bytes, png);
+    EXPECT_EQ(mgr.savedChangeCount(), clip->count);
 }
 
 TEST_F(Fixture, EmptyClipboardCannotBeRestored) {

@@ -23,15 +23,19 @@ public:
         return count;
     }
     bool ownsClipboard() override { return ours; }
-    std::optional<QStringList> availableTypes(int) override {
-        if (!ours && types.isEmpty()) return std::nullopt;
+    std::optional<QStringList> availableTypes(int, bool* timedOut = nullptr) override {
+        if (timedOut) *timedOut = silentOnTypes;
+        if (silentOnTypes || (!ours && types.isEmpty())) return std::nullopt;
         return types;
     }
-    std::optional<Data> dataForType(const QString& type, int) override {
+    std::optional<Data> dataForType(const QString& type, int, bool* timedOut = nullptr) override {
         ++reads;
+        if (timedOut) *timedOut = silentFromRead && reads >= silentFromRead;
+        if (silentFromRead && reads >= silentFromRead) return std::nullopt;
         const std::optional<Data> d = fetchIfListed(type);
         // Someone copies right after this read was answered.
-        if (changeDuringRead && reads == changeDuringRead) userCopies({{"UTF8_STRING", Data{"late", {}, 8}}});
+        if ((changeDuringRead && reads == changeDuringRead) || changeOnEveryRead)
+            userCopies({{"UTF8_STRING", Data{"late " + QByteArray::number(reads), {}, 8}}});
         return d;
     }
     bool handOverToClipboardManager(int) override { ++handOvers; return clipboardManagerRuns; }
@@ -66,7 +70,10 @@ public:
     int count = 0;
     int declarations = 0;
     int reads = 0;
-    int changeDuringRead = 0;   // the n-th read sees the user copy something
+    int changeDuringRead = 0;   // the n-th read sees the user copy something ("late <n>")
+    bool changeOnEveryRead = false;
+    int silentFromRead = 0;     // the owner stops answering from the n-th read on
+    bool silentOnTypes = false; // the owner does not answer for its list of types
     int handOvers = 0;
     bool clipboardManagerRuns = true;
     bool ours = false;

@@ -4,13 +4,17 @@
 // "/Probe":
 //   Text() -> s, Clear(), KeyEvents() -> as, Busy(i ms) (blocks its own thread after
 //   answering), SetClipboard(a{sv} mime type -> bytes), ClipboardFormats() -> as,
-//   ClipboardData(s mime type) -> ay, Activate(), CopyPasteNotices() -> as.
+//   ClipboardData(s mime type) -> ay (both as the clipboard is when asked, see
+//   XCatchUp), Activate(), CopyPasteNotices() -> as.
 // It also stands in for the clipboard utility with the creator code 'CoPa': it owns that
 // signature's bus name and records the events sent to it ("CoPa CONT <number>").
+#include <QAbstractNativeEventFilter>
 #include <QApplication>
 #include <QClipboard>
 #include <QDBusConnection>
 #include <QDBusError>
+#include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMimeData>
@@ -19,12 +23,63 @@
 #include <QVBoxLayout>
 #include <QWidget>
 #include <cstdio>
+#include <cstdlib>
+#include <xcb/xcb.h>
+
+// Brings the probe's view of the X server up to date. Qt answers clipboard questions
+// from what it has seen: the list of types is cached until the ownership notice comes
+// in, and requests carry the time of the last event seen, which an owner that took the
+// clipboard later refuses. The bus call that asks can overtake those notices, so before
+// reading the probe changes a property of its own window and waits for the notice of
+// that change: the server sends it behind everything it queued for the probe before.
+class XCatchUp : public QAbstractNativeEventFilter {
+public:
+    explicit XCatchUp(QWidget* window) : window_(window) {}
+
+    bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
+        if (type != "xcb_generic_event_t" || !atom_) return false;
+        const auto* ev = static_cast<const xcb_generic_event_t*>(message);
+        if ((ev->response_type & 0x7F) != XCB_PROPERTY_NOTIFY) return false;
+        const auto* p = reinterpret_cast<const xcb_property_notify_event_t*>(ev);
+        if (p->window == xcb_window_t(window_->winId()) && p->atom == atom_) ++seen_;
+        return false;
+    }
+
+    void run() {
+        auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+        if (!x11) return;
+        xcb_connection_t* c = x11->connection();
+        if (!atom_) {
+            static const char name[] = "_RUNEBOX_PROBE_CATCH_UP";
+            xcb_intern_atom_reply_t* r =
+                xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, sizeof name - 1, name), nullptr);
+            if (!r) return;
+            atom_ = r->atom;
+            std::free(r);
+        }
+        const quint64 wanted = ++sent_;
+        xcb_change_property(c, XCB_PROP_MODE_APPEND, xcb_window_t(window_->winId()), atom_, XCB_ATOM_INTEGER, 32,
+                            0, nullptr);
+        xcb_flush(c);
+        QElapsedTimer t;
+        t.start();
+        while (seen_ < wanted && t.elapsed() < 10000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        if (seen_ < wanted) std::fprintf(stderr, "runebox-probe: no notice of its own property change\n");
+    }
+
+private:
+    QWidget* window_;
+    xcb_atom_t atom_ = XCB_NONE;
+    quint64 sent_ = 0, seen_ = 0;
+};
 
 class Probe : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.runebox.TestProbe")
 public:
-    explicit Probe(QLineEdit* field) : field_(field) {}
+    explicit Probe(QLineEdit* field) : field_(field), catchUp_(field->window()) {
+        QCoreApplication::instance()->installNativeEventFilter(&catchUp_);
+    }
 
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::KeyPress && watched == field_) {
@@ -50,10 +105,12 @@ public slots:
         QGuiApplication::clipboard()->setMimeData(mime, QClipboard::Clipboard);
     }
     Q_SCRIPTABLE QStringList ClipboardFormats() {
+        catchUp_.run();
         const QMimeData* m = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
         return m ? m->formats() : QStringList();
     }
     Q_SCRIPTABLE QByteArray ClipboardData(const QString& type) {
+        catchUp_.run();
         const QMimeData* m = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
         return m ? m->data(type) : QByteArray();
     }
@@ -71,6 +128,7 @@ public:
 
 private:
     QLineEdit* field_;
+    XCatchUp catchUp_;
     QStringList keyEvents_;
 };
 
