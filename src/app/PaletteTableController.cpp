@@ -1,5 +1,6 @@
 #include "app/PaletteTableController.h"
 
+#include "app/PaletteTable.h"
 #include "app/RbxCharWindowController.h"
 #include "insertion/RbxPoster.h"
 #include "platform/x11/Ewmh.h"
@@ -85,3 +86,13 @@ void PaletteTableController::updateToFrontApplication(bool force) {
 }
 
 QWidget* PaletteTableController::searchField() const { return c_.searchField(); }
+
+void PaletteTableController::updateRecentGroup() {
+    // Only a table that shows recent characters changes: its groups are built anew from
+    // the layout (the table keeps its place through the layout's anchor).
+    auto* view = qobject_cast<RbxCharView*>(c_.charView());
+    if (!view) return;
+    bool showsRecents = view->showingRecentLayout();
+    for (const RbxTableGroup& g : view->groups()) showsRecents = showsRecents || g.groupKind() == RbxRecentGroupKind;
+    if (showsRecents) c_.table().reload();
+}

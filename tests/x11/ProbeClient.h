@@ -15,9 +15,10 @@
 
 class ProbeClient {
 public:
-    ProbeClient() {
+    // `--no-clipboard-utility`: the probe does not stand in for the clipboard utility.
+    explicit ProbeClient(const QStringList& args = {}) {
         process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process_.start(QStringLiteral(RUNEBOX_PROBE), {});
+        process_.start(QStringLiteral(RUNEBOX_PROBE), args);
         started_ = rbxtest::waitFor([] {
             return QDBusConnection::sessionBus().interface()->isServiceRegistered(QStringLiteral("org.runebox.TestProbe"))
                 .value();
@@ -45,6 +46,8 @@ public:
     }
     void setClipboard(const QVariantMap& items) { call(QStringLiteral("SetClipboard"), {items}); }
     QByteArray clipboardData(const QString& type) { return call(QStringLiteral("ClipboardData"), {type}).toByteArray(); }
+    QStringList keyEvents() { return call(QStringLiteral("KeyEvents")).toStringList(); }
+    qint64 pid() const { return process_.processId(); }
 
 private:
     QProcess process_;

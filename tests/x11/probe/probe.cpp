@@ -4,9 +4,11 @@
 // "/Probe":
 //   Text() -> s, Clear(), KeyEvents() -> as, Busy(i ms) (blocks its own thread after
 //   answering), SetClipboard(a{sv} mime type -> bytes), ClipboardFormats() -> as,
-//   ClipboardData(s mime type) -> ay, Activate(), CopyPasteNotices() -> as.
+//   ClipboardData(s mime type) -> ay, Activate(), CopyPasteNotices() -> as,
+//   TextChangedNs() -> x (CLOCK_MONOTONIC nanoseconds of the latest change of the text).
 // It also stands in for the clipboard utility with the creator code 'CoPa': it owns that
-// signature's bus name and records the events sent to it ("CoPa CONT <number>").
+// signature's bus name and records the events sent to it ("CoPa CONT <number>"), unless
+// started with --no-clipboard-utility.
 #include <QApplication>
 #include <QClipboard>
 #include <QDBusConnection>
@@ -19,12 +21,20 @@
 #include <QVBoxLayout>
 #include <QWidget>
 #include <cstdio>
+#include <cstring>
+#include <time.h>
 
 class Probe : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.runebox.TestProbe")
 public:
-    explicit Probe(QLineEdit* field) : field_(field) {}
+    explicit Probe(QLineEdit* field) : field_(field) {
+        connect(field_, &QLineEdit::textChanged, this, [this] {
+            timespec ts{};
+            clock_gettime(CLOCK_MONOTONIC, &ts);
+            changedNs_ = qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+        });
+    }
 
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::KeyPress && watched == field_) {
@@ -65,6 +75,7 @@ public slots:
     }
 
     Q_SCRIPTABLE QStringList CopyPasteNotices() { return notices_; }
+    Q_SCRIPTABLE qlonglong TextChangedNs() { return changedNs_; }
 
 public:
     QStringList notices_;
@@ -72,6 +83,7 @@ public:
 private:
     QLineEdit* field_;
     QStringList keyEvents_;
+    qint64 changedNs_ = 0;
 };
 
 // The events addressed to the clipboard utility.
@@ -106,9 +118,12 @@ int main(int argc, char** argv) {
                      qPrintable(bus.lastError().message()));
         return 1;
     }
+    bool clipboardUtility = true;
+    for (int i = 1; i < argc; ++i) clipboardUtility = clipboardUtility && std::strcmp(argv[i], "--no-clipboard-utility") != 0;
     AppleEvents events(&probe);
-    if (!bus.registerObject(QStringLiteral("/AppleEvents"), &events, QDBusConnection::ExportScriptableSlots) ||
-        !bus.registerService(QStringLiteral("org.runebox.sig.x436f5061"))) {
+    if (clipboardUtility &&
+        (!bus.registerObject(QStringLiteral("/AppleEvents"), &events, QDBusConnection::ExportScriptableSlots) ||
+         !bus.registerService(QStringLiteral("org.runebox.sig.x436f5061")))) {
         std::fprintf(stderr, "runebox-probe: cannot stand in for the clipboard utility\n");
         return 1;
     }
