@@ -1,11 +1,11 @@
 #include "app/ModelBridges.h"
 
-#include "kxlib/core/Bundle.h"
-#include "kxlib/core/Plist.h"
+#include "kxlib/RbxDefaults.h"
 #include "model/RbxCharacterName.h"
 #include "model/RbxEmoji.h"
 #include "model/RbxFavGroupDescription.h"
 #include "model/RbxFontInfo.h"
+#include "model/RbxFontList.h"
 #include "model/RbxHTML.h"
 #include "model/RbxModelHooks.h"
 #include "model/RbxNameFilter.h"
@@ -43,6 +43,13 @@ bool FontInfoRepertoire::hasRomanMapping() { return info_ && info_->romanMapping
 char32_t FontInfoRepertoire::unicodeForRoman(int code) { return info_ ? info_->unicodeForRoman(code) : 0; }
 
 // ---- TableSources
+
+const kx::CharSet* TableSources::charactersInAllFonts() {
+    // Only the views of all fonts' and all defined characters show characters that the
+    // table's font lacks; the set is costly and made for them alone.
+    if (RbxDefaults::userDefaults().integerForKey(rbx::key::view) < 2) return nullptr;
+    return &RbxFontList::fontList().availableCharactersInAllFonts();
+}
 
 const kx::CharSet* TableSources::colorEmojiCharacters() { return &RbxEmoji::appleColorEmojiCharacterSet(); }
 const kx::CharSet* TableSources::modifiableEmojiCharacters() { return &RbxEmoji::modifiableEmojisCharacterSet(); }
@@ -93,23 +100,6 @@ RbxFontTuning tuningOf(RbxFontInfo& info) {
     return t;
 }
 
-const kx::CharSet& definedCharacters() {
-    static const kx::CharSet set = [] {
-        kx::CharSet s;
-        const auto r = kx::plist::readFile(
-            kx::Bundle::pathForResource(QStringLiteral("UnicodeCharacters"), QStringLiteral("txt")));
-        if (!r.ok()) return s;
-        // Pairs of first and last code point.
-        const QVariantList list = r.value.toList();
-        for (qsizetype i = 0; i + 1 < list.size(); i += 2) {
-            const qint64 first = list[i].toLongLong(), last = list[i + 1].toLongLong();
-            if (first >= 0 && last <= 0x10FFFF && first <= last) s.addCharactersFrom(char32_t(first), char32_t(last));
-        }
-        return s;
-    }();
-    return set;
-}
-
 void install() {
     RbxTools::setCharacterTexts(std::make_shared<CharacterTexts>());
     RbxTools::setVirtualCharacters(std::make_shared<VirtualCharacterParts>());
@@ -119,8 +109,11 @@ void install() {
     hooks.stringByReplacingSequencesWithVirtualCharacters = &RbxEmoji::stringByReplacingSequencesWithVirtualCharacters;
     hooks.stringWithUTF32Character = &kx::str::stringWithUTF32Character;
 
+    // The font list is made only when a view asks for all fonts' or all defined
+    // characters.
     RbxFontInfo::Sources sources;
-    sources.definedCharacters = [] { return definedCharacters(); };
+    sources.charactersInAllFonts = [] { return RbxFontList::fontList().availableCharactersInAllFonts(); };
+    sources.definedCharacters = [] { return RbxFontList::fontList().definedUnicodeCharacters(); };
     sources.filteredCharacters = [] { return RbxNameFilter::filteredCharacters(); };
     RbxFontInfo::setSources(std::move(sources));
 }

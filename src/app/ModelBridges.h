@@ -41,6 +41,7 @@ public:
     // The repertoire of the palette's font (for its favourites); may be null.
     void setRepertoire(RbxFontRepertoire* repertoire) { repertoire_ = repertoire; }
 
+    const kx::CharSet* charactersInAllFonts() override;
     const kx::CharSet* colorEmojiCharacters() override;
     const kx::CharSet* modifiableEmojiCharacters() override;
     const kx::CharSet* textOrEmojiCharacters() override;
@@ -72,9 +73,6 @@ public:
 
 // The font table's tuning values as the table view takes them.
 RbxFontTuning tuningOf(RbxFontInfo& info);
-
-// The characters Unicode defines (the bundle's "UnicodeCharacters.txt"), read once.
-const kx::CharSet& definedCharacters();
 
 // Installs the model's hooks, the font info sources and the character texts.
 void install();

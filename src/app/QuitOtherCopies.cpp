@@ -11,6 +11,9 @@
 #include <QFileInfo>
 #include <QSet>
 
+#include <cstdio>
+#include <cstdlib>
+#include <dirent.h>
 #include <unistd.h>
 
 namespace quitother {
@@ -54,6 +57,35 @@ void apply(Mode mode, const Actions& a) {
 
 namespace {
 
+// The file name of a process's executable, read straight from /proc (this runs over every
+// process at start-up, so without anything slower than one system call).
+QByteArray programOf(int pid) {
+    char link[64];
+    std::snprintf(link, sizeof link, "/proc/%d/exe", pid);
+    char target[4096];
+    const ssize_t n = ::readlink(link, target, sizeof target - 1);
+    if (n <= 0) return {};
+    QByteArray path(target, n);
+    if (path.endsWith(" (deleted)")) path.chop(10);
+    const qsizetype slash = path.lastIndexOf('/');
+    return slash >= 0 ? path.mid(slash + 1) : path;
+}
+
+// The numeric entries of /proc (another user's executable cannot be read, so those drop
+// out at the first look).
+QList<int> allPids() {
+    QList<int> pids;
+    DIR* dir = ::opendir("/proc");
+    if (!dir) return pids;
+    while (const dirent* e = ::readdir(dir)) {
+        char* end = nullptr;
+        const long pid = std::strtol(e->d_name, &end, 10);
+        if (pid > 0 && *end == '\0') pids << int(pid);
+    }
+    ::closedir(dir);
+    return pids;
+}
+
 ProcessFacts factsOf(int pid, const QSet<int>& signatureOwners) {
     ProcessFacts f;
     f.pid = pid;
@@ -82,9 +114,11 @@ int quitOtherRunebox() {
     self.display = qgetenv("DISPLAY");
     if (const auto st = kx::proc::readStat(self.pid)) self.startTime = st->startTime;
 
+    const QByteArray ownProgram = self.programName.toLocal8Bit();
     int found = 0;
-    for (const int pid : kx::proc::allPids()) {
+    for (const int pid : allPids()) {
         if (pid == self.pid) continue;
+        if (!owners.contains(pid) && programOf(pid) != ownProgram) continue;
         ProcessFacts facts = factsOf(pid, owners);
         if (!isOtherCopy(facts, self)) continue;
         // Asked last, and only of the few candidates: a copy on our bus hands over.

@@ -3,7 +3,9 @@
 #include "app/DebugStateService.h"
 #include "app/PaletteFrameKeeper.h"
 #include "app/PrefCommand.h"
+#include "app/PaletteTable.h"
 #include "app/QuitOtherCopies.h"
+#include "app/RbxCharApplication.h"
 #include "app/RbxCharWindowController.h"
 #include "app/StartupHooks.h"
 #include "kxlib/KXAppSettings.h"
@@ -11,8 +13,12 @@
 #include "kxlib/KXUtilities.h"
 #include "kxlib/RbxDefaults.h"
 #include "kxlib/core/Log.h"
+#include "kxlib/core/Types.h"
+#include "kxlib/gui/KXAppearance.h"
+#include "model/RbxLayout.h"
 #include "platform/dbus/AppleEventBridge.h"
 #include "platform/dbus/FourCharCode.h"
+#include "table/widgets/RbxCharView.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -60,6 +66,7 @@ void RbxCharAppController::finishLaunching() {
     launched_ = true;
     windowController_->load();
 
+    if (RbxCharApplication* app = RbxCharApplication::shared()) routeEvents(app->router());
     if (KXURLHandler* handler = KXURLHandler::handler()) registerURLCommands(*handler);
     // Started again without URLs: the other start asks us to reopen.
     constexpr quint32 Aevt = fourcc::make('a', 'e', 'v', 't');
@@ -77,10 +84,26 @@ void RbxCharAppController::finishLaunching() {
     }
 }
 
+void RbxCharAppController::routeEvents(PaletteEventRouter& router) {
+    RbxCharWindowController* wc = windowController_.get();
+    PaletteEventRouter::Routes& r = router.routes();
+    r.hasSheet = [wc] { return wc->hasSheet(); };
+    r.mouseMoved = [wc] { wc->monitorMouseMove(); };
+    r.deselectCharacter = [] {
+        if (RbxCharView* view = RbxCharView::view()) view->selectCharacterAtIndex(kx::NotFound);
+    };
+    r.rebuildLayouts = [wc] {
+        RbxLayout::updateLayoutPopUp();
+        wc->table().reload();
+    };
+}
+
 void RbxCharAppController::afterFirstPaint() {
     if (afterPaintDone_) return;
     afterPaintDone_ = true;
     // What the palette does not need for its first picture.
+    connect(&KXAppearance::shared(), &KXAppearance::appearanceChanged, windowController_.get(),
+            &RbxCharWindowController::darkModeChanged);
     RbxDefaults::userDefaults().updateStartAtLoginInBackground();
     KXAppSettings::appSettingsDictionary();
     DebugStateService::exportIfEnabled(windowController_.get());

@@ -19,6 +19,7 @@
 #include <memory>
 
 class KXURLHandler;
+class PaletteEventRouter;
 class RbxCharWindowController;
 
 class RbxCharAppController : public QObject {
@@ -47,6 +48,8 @@ public:
 
     // The command table on a handler (the shared one at start-up).
     void registerURLCommands(KXURLHandler& handler);
+    // What the application routes before the normal delivery (see RbxCharApplication).
+    void routeEvents(PaletteEventRouter& router);
 
     // ---- URL command targets -------------------------------------------------------------
     QVariant quitViaURL(const QUrl& url);

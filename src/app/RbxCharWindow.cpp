@@ -72,7 +72,8 @@ void RbxCharWindow::orderOut() {
 bool RbxCharWindow::event(QEvent* event) {
     if (event->type() == QEvent::UpdateRequest) {
         const bool r = QWidget::event(event);
-        notePainted();
+        // Only a window on screen has really been painted.
+        if (windowHandle() && windowHandle()->isExposed()) notePainted();
         return r;
     }
     if (event->type() == QEvent::WinIdChange) {

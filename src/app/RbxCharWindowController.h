@@ -138,6 +138,7 @@ public:
         std::function<void()> resetBestMatchingCharacters;
         std::function<void()> updateInsertionModeSegments;
         std::function<void()> monitorMouseMove;
+        std::function<void(bool miniaturized)> setMiniaturized;
         std::function<void()> showHelp;
         std::function<void(const QUrl& url)> versionCheck;
         // The pointer as the table tracks it; without it the window's geometry decides.

@@ -16,6 +16,8 @@ struct State {
     RbxCharacterName::SharedList list;  // null when not loaded
     bool cacheWritten = false;
     std::size_t cachedCount = 0;  // records written to the cache
+    bool cacheWriting = false;    // a background write is under way
+    std::uint64_t generation = 0; // moves when the state is reset (stale writes ignored)
 
     // Private-use names per font family (one list may serve several families).
     QHash<QString, std::shared_ptr<const RbxCharacterName::List>> puaLists;

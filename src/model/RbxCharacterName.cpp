@@ -3,10 +3,11 @@
 #include "model/RbxCharacterName.h"
 
 #include "kxlib/core/StringExtensions.h"
-#include "model/NameSequences.h"
+#include "model/RbxEmoji.h"
+#include "model/VirtualCharacters.h"
 #include "model/RbxTextMatching.h"
 
-QString RbxCharacterName::characterString() const { return rbx::names::stringWithUTF32Character(ch_); }
+QString RbxCharacterName::characterString() const { return kx::str::stringWithUTF32Character(ch_); }
 
 QString RbxCharacterName::hexCharacter() const {
     return QStringLiteral("%1").arg(static_cast<uint>(ch_), 4, 16, QLatin1Char('0')).toUpper();
@@ -31,11 +32,11 @@ QString codePointText(char32_t c) {
 } // namespace
 
 RbxCharacterCodePointInfo RbxCharacterName::codePoint() const {
-    if (rbx::names::isLigatureValue(ch_)) return RbxCharacterCodePointInfo(QStringLiteral("N/A"), 1);
-    const int parts = rbx::names::nPartsOfVirtualCharacter(ch_);
-    QString s = codePointText(rbx::names::partOfVirtualCharacter(1, ch_));
+    if (isLigatureValue(ch_)) return RbxCharacterCodePointInfo(QStringLiteral("N/A"), 1);
+    const int parts = RbxEmoji::nPartsOfVirtualCharacter(ch_);
+    QString s = codePointText(RbxEmoji::partOfVirtualCharacter(1, ch_));
     for (int n = 2; n <= parts; ++n)
-        s += QStringLiteral(" + ") + codePointText(rbx::names::partOfVirtualCharacter(n, ch_));
+        s += QStringLiteral(" + ") + codePointText(RbxEmoji::partOfVirtualCharacter(n, ch_));
     return RbxCharacterCodePointInfo(s, parts);
 }
 

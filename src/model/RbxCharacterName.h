@@ -51,6 +51,9 @@ public:
     using List = RbxCharacterNameList;
     using SharedList = std::shared_ptr<const RbxCharacterNameList>;
 
+    // A ligature value of the current font (plane 11).
+    static constexpr bool isLigatureValue(char32_t c) { return c >= 0xB0000 && c <= 0xBFFFF; }
+
     // Group of the names read from "UnicodeNames.data".
     static constexpr std::uint16_t UnicodeGroup = 150;
     // A stated expanded size above this is refused as damaged (the real file expands to
@@ -133,6 +136,11 @@ public:
     static List namesFromCacheData(const QByteArray& data);
     // Writes the current list to the cache (atomically); false when it failed.
     static bool saveCachedNames();
+    // Writes a list to a cache file (atomically); any thread.
+    static bool writeCacheFile(const List& names, const QString& path);
+    // Whether the cache of this process is written (the first loading writes it in the
+    // background); until then a new loading reads the data file again.
+    static bool isCacheWritten();
     static List readCachedNames();
 
     // Binary search by code point; nothing when absent.
@@ -206,6 +214,8 @@ public:
     static void resetForTesting();
 
 private:
+    static void startCacheWrite(bool logTimes);
+
     char32_t ch_ = 0;
     std::uint16_t letter_ = 0;
     std::uint16_t group_ = 0;

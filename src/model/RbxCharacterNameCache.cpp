@@ -10,7 +10,8 @@
 #include "model/CharacterNameState.h"
 
 #include <QFile>
-#include <QSaveFile>
+#include <QTemporaryFile>
+#include <cstdio>
 #include <vector>
 #include <algorithm>
 #include <cstring>
@@ -138,23 +139,39 @@ bool RbxCharacterName::saveCachedNames() {
     const QString path = cachedNamesPath();
     if (path.isEmpty()) return false;
     const SharedList list = rbx::names::state().list;
-    QSaveFile file(path);
-    bool ok = file.open(QIODevice::WriteOnly);
+    return writeCacheFile(list ? *list : List(), path);
+}
+
+bool RbxCharacterName::isCacheWritten() { return rbx::names::state().cacheWritten; }
+
+bool RbxCharacterName::writeCacheFile(const List& names, const QString& path) {
+    // Written to a temporary file that then replaces the cache in one step, so that no
+    // reader ever sees half a cache. No sync to disk: a cache lost in a crash is made
+    // again by the next process.
+    QTemporaryFile file(path + QStringLiteral(".XXXXXX"));
+    bool ok = file.open();
     if (ok) {
-        // Written through a small buffer rather than built whole in memory.
         constexpr std::size_t ChunkSize = 256 * 1024;
-        std::vector<char> chunk;
-        chunk.reserve(ChunkSize);
+        std::vector<char> chunk(ChunkSize);
+        std::size_t used = 0;
         auto flush = [&] {
-            if (ok && !chunk.empty()) ok = file.write(chunk.data(), static_cast<qint64>(chunk.size())) == qint64(chunk.size());
-            chunk.clear();
+            if (ok && used) ok = file.write(chunk.data(), static_cast<qint64>(used)) == qint64(used);
+            used = 0;
         };
-        writeCache(list ? *list : List(), [&](const char* p, std::size_t n) {
-            if (chunk.size() + n > ChunkSize) flush();
-            chunk.insert(chunk.end(), p, p + n);
+        writeCache(names, [&](const char* p, std::size_t n) {
+            if (used + n > ChunkSize) flush();
+            if (n > ChunkSize) {
+                ok = ok && file.write(p, static_cast<qint64>(n)) == qint64(n);
+                return;
+            }
+            std::memcpy(chunk.data() + used, p, n);
+            used += n;
         });
         flush();
-        ok = ok && file.commit();
+        ok = ok && file.flush();
+        file.close();
+        ok = ok && std::rename(QFile::encodeName(file.fileName()).constData(), QFile::encodeName(path).constData()) == 0;
+        if (ok) file.setAutoRemove(false);
     }
     if (!ok) kx::log(QStringLiteral("could not write the character name cache %1: %2").arg(path, file.errorString()));
     return ok;

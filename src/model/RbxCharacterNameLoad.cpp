@@ -4,12 +4,15 @@
 
 #include "kxlib/core/Bundle.h"
 #include "kxlib/core/Log.h"
+#include "kxlib/core/MainThread.h"
 #include "kxlib/core/Types.h"
 #include "model/CharacterNameState.h"
-#include "model/ModelSettings.h"
-#include "model/NameSequences.h"
+#include "kxlib/RbxDefaults.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QPointer>
+#include <QThreadPool>
 #include <algorithm>
 
 namespace rbx::names {
@@ -25,6 +28,17 @@ using rbx::names::state;
 
 namespace {
 
+// The thread that writes the cache; owned by the application object, whose end waits
+// for a write under way.
+QThreadPool* cacheWriter() {
+    static QPointer<QThreadPool> pool;
+    if (!pool && QCoreApplication::instance()) {
+        pool = new QThreadPool(QCoreApplication::instance());
+        pool->setMaxThreadCount(1);
+    }
+    return pool;
+}
+
 QString msec(const QElapsedTimer& t) { return QString::number(double(t.nsecsElapsed()) / 1e6, 'f', 3); }
 
 } // namespace
@@ -38,7 +52,7 @@ void RbxCharacterName::flushNames() { state().list.reset(); }
 
 void RbxCharacterName::readCharacterNames() {
     rbx::names::State& s = state();
-    const bool logTimes = rbx::names::logCharacterNameTimes();
+    const bool logTimes = RbxDefaults::userDefaults().boolForKey(rbx::key::charNames);
     QElapsedTimer timer;
     timer.start();
     if (s.cacheWritten) {
@@ -56,15 +70,47 @@ void RbxCharacterName::readCharacterNames() {
         s.cacheWritten = false;
         timer.restart();
     }
-    List names = readFromFile(kx::Bundle::pathForResource(QStringLiteral("UnicodeNames"), QStringLiteral("data")));
+    const QString dataFile = kx::Bundle::pathForResource(QStringLiteral("UnicodeNames"), QStringLiteral("data"));
+    List names = readFromFile(dataFile.isEmpty() ? QStringLiteral("UnicodeNames.data") : dataFile);
     readCustomNames(names);
     s.list = std::make_shared<const List>(std::move(names));
     if (logTimes) kx::log(QStringLiteral("reading character names: %1 msec").arg(msec(timer)));
-    timer.restart();
-    s.cacheWritten = saveCachedNames();
-    s.cachedCount = s.list->size();
-    if (logTimes)
-        kx::log(QStringLiteral("writing character name cache (%1): %2 msec").arg(s.list->size()).arg(msec(timer)));
+    startCacheWrite(logTimes);
+}
+
+void RbxCharacterName::startCacheWrite(bool logTimes) {
+    rbx::names::State& s = state();
+    if (s.cacheWriting) return;
+    const QString path = cachedNamesPath();
+    if (path.isEmpty()) return;
+    // The list is never changed once made, so another thread may write it while the
+    // palette goes on; the flag is set on the main thread when the file is complete.
+    const SharedList list = s.list;
+    const std::uint64_t generation = s.generation;
+    auto finish = [list, generation, logTimes](bool ok, const QString& time) {
+        rbx::names::State& st = state();
+        if (st.generation != generation) return;
+        st.cacheWriting = false;
+        st.cacheWritten = ok;
+        st.cachedCount = list->size();
+        if (logTimes) kx::log(QStringLiteral("writing character name cache (%1): %2 msec").arg(list->size()).arg(time));
+    };
+    QThreadPool* pool = cacheWriter();
+    if (!pool) {
+        QElapsedTimer timer;
+        timer.start();
+        const bool ok = writeCacheFile(*list, path);
+        finish(ok, msec(timer));
+        return;
+    }
+    s.cacheWriting = true;
+    pool->start([list, path, finish] {
+        QElapsedTimer timer;
+        timer.start();
+        const bool ok = writeCacheFile(*list, path);
+        const QString time = msec(timer);
+        kx::runOnMain([finish, ok, time] { finish(ok, time); });
+    });
 }
 
 std::optional<RbxCharacterName> RbxCharacterName::rbxCharacterNameForCharacter(char32_t c, const List& list) {
@@ -82,7 +128,7 @@ std::optional<RbxCharacterName> RbxCharacterName::rbxCharacterNameForCharacter(c
 }
 
 QString RbxCharacterName::nameOfCharacter(char32_t c) {
-    if (rbx::names::isLigatureValue(c)) return QStringLiteral("");
+    if (isLigatureValue(c)) return QStringLiteral("");
     const std::optional<RbxCharacterName> n = rbxCharacterNameForCharacter(c);
     return n ? n->name_ : QStringLiteral("");
 }
@@ -94,4 +140,9 @@ QString RbxCharacterName::fullNameOfCharacter(char32_t c) {
     return user.isEmpty() ? name : user;
 }
 
-void RbxCharacterName::resetForTesting() { state() = rbx::names::State(); }
+void RbxCharacterName::resetForTesting() {
+    if (QThreadPool* pool = cacheWriter()) pool->waitForDone();
+    const std::uint64_t generation = state().generation + 1;
+    state() = rbx::names::State();
+    state().generation = generation;
+}

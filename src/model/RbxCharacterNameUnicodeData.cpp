@@ -5,7 +5,7 @@
 
 #include "kxlib/core/Log.h"
 #include "model/CharacterNameState.h"
-#include "model/ModelSettings.h"
+#include "kxlib/RbxDefaults.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,7 +14,7 @@
 QString RbxCharacterName::unicodeFolderPath() {
     rbx::names::State& s = rbx::names::state();
     if (!s.unicodeFolder) {
-        QString path = rbx::names::unicodeFolderSetting();
+        QString path = RbxDefaults::userDefaults().stringForKey(rbx::key::unicodeFolder);
         if (path.isEmpty()) {
             s.unicodeFolder = QString();
         } else {

@@ -8,7 +8,8 @@
 #include "kxlib/core/Bundle.h"
 #include "kxlib/core/KXAppSupport.h"
 #include "model/CharacterNameState.h"
-#include "model/NameSequences.h"
+#include "model/RbxCharacterList.h"
+#include "model/RbxEmoji.h"
 
 #include <QDir>
 #include <QFile>
@@ -57,7 +58,7 @@ std::optional<RbxCharacterName> RbxCharacterName::newNameFromUTF8StringAt(const 
         const char* close = std::find(q + 1, lineEnd, ']');
         if (close == lineEnd) return std::nullopt;
         const QString items = QString::fromUtf8(q + 1, close - q - 1);
-        code = rbx::names::virtualEmojiCharacterForString(rbx::names::stringFromCharacterList(items));
+        code = RbxEmoji::virtualEmojiCharacterForString(rbx::stringFromCharacterList(items));
         if (code == 0) return std::nullopt;
         q = close + 1;
     } else {

@@ -8,7 +8,7 @@
 #include "kxlib/core/FoundationValues.h"
 #include "kxlib/core/Log.h"
 #include "model/FontExtensions.h"
-#include "model/ModelSettings.h"
+#include "kxlib/RbxDefaults.h"
 #include "platform/fonts/DesktopFonts.h"
 
 #include <QLocale>
@@ -69,7 +69,7 @@ QStringList RbxFontList::currentCollectionNames() const {
 void RbxFontList::loadCollections() {
     fontCollectionsOriginal_ = currentCollectionNames();
     haveCollections_ = true;
-    if (rbx::names::collectionLogSetting())
+    if (RbxDefaults::userDefaults().boolForKey(rbx::key::collLog))
         kx::log(QStringLiteral("Collections: %1").arg(kx::ns::description(QVariant(fontCollectionsOriginal_))));
     fontCollectionNames_ = fontCollectionsOriginal_;
     if (fontCollectionNames_.isEmpty()) fontCollectionNames_.append(allFontsCollection());
@@ -142,7 +142,7 @@ void RbxFontList::prefetchCollections(const QStringList& names) {
         const quint64 generation = observedGeneration_;
         QThread::msleep(static_cast<unsigned long>(prefetchDelayMs_));
         if (observedGeneration_ != generation) return;
-        const bool log = rbx::names::collectionLogSetting();
+        const bool log = RbxDefaults::userDefaults().boolForKey(rbx::key::collLog);
         if (log) kx::log(QStringLiteral("prefetching collections"));
         auto unchanged = [&] { return observedGeneration_ == generation; };
         // The backend's face cache belongs to the main thread: faces are opened from

@@ -3,7 +3,7 @@
 #include "kxlib/core/ByteReader.h"
 #include "kxlib/core/Log.h"
 #include "model/FontExtensions.h"
-#include "model/NameSequences.h"
+#include "model/RbxEmoji.h"
 #include "platform/fonts/DesktopFonts.h"
 
 #include <algorithm>
@@ -126,10 +126,14 @@ rbx::Font RbxFontFamily::fontContainingCharacter(char32_t c) {
 bool RbxFontFamily::anyMemberContainsCharacter(char32_t c) {
     for (const rbx::Font& f : members())
         if (f && f->coveredCharacters().contains(c)) return true;
-    const QString emoji = rbx::FontBackend::shared().defaultColorEmojiFontName();
+    // The family of the colour emoji font also holds the sequences it shows as one
+    // picture.
+    const QString emoji = RbxEmoji::colorEmojiFontName();
     if (!emoji.isEmpty() && numberOfValidMembers() > 0) {
         for (const rbx::Font& f : members())
-            if (f.postScriptName() == emoji) return rbx::names::isColorEmojiSequence(c);
+            if (f.postScriptName() == emoji)
+                return RbxEmoji::colorFlagsCharacterSet().contains(c) || RbxEmoji::zwjCharacterSet().contains(c) ||
+                       RbxEmoji::keycapCharacterSet().contains(c);
     }
     return false;
 }

@@ -5,7 +5,8 @@
 
 #include "kxlib/core/Log.h"
 #include "model/FontExtensions.h"
-#include "model/ModelSettings.h"
+#include "kxlib/RbxDefaults.h"
+#include "kxlib/core/FoundationValues.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -40,8 +41,10 @@ void RbxFontList::resetForTesting() { sharedList().reset(); }
 void RbxFontList::setFontChangeHandler(FontChangeHandler handler) { changeHandler() = std::move(handler); }
 
 RbxFontList::RbxFontList() {
-    recentFonts_ = rbx::names::recentFontsV2Setting();
-    selectedFontName_ = rbx::names::selectedFontSetting();
+    RbxDefaults& defaults = RbxDefaults::userDefaults();
+    for (const QVariant& v : kx::ns::arrayOrEmpty(defaults.objectForKey(rbx::key::recentFontsV2)))
+        if (kx::ns::isString(v)) recentFonts_.append(v.toString());
+    selectedFontName_ = defaults.stringForKey(rbx::key::selectedFont);
     fontChangeTimer_.setSingleShot(true);
     fontChangeTimer_.setInterval(FontChangeDelayMs);
     connect(&fontChangeTimer_, &QTimer::timeout, this, [] {

@@ -160,6 +160,7 @@ private:
     void loadCollections();
     QStringList currentCollectionNames() const;
     void rememberSelectedFontName();
+    void storeRecentFonts();
     void fontNotification();
     using FaceOpener = std::function<std::shared_ptr<const rbx::FontFace>(const rbx::FaceInfo&)>;
     static QList<rbx::FaceInfo> facesOfCollection(const QString& name, const QList<rbx::FaceInfo>& faces,

@@ -3,8 +3,9 @@
 #include "model/RbxFontList.h"
 
 #include "model/FontExtensions.h"
-#include "model/ModelSettings.h"
-#include "model/NameSequences.h"
+#include "kxlib/RbxDefaults.h"
+#include "kxlib/core/FoundationValues.h"
+#include "model/RbxFontInfo.h"
 #include "model/RbxTextMatching.h"
 
 namespace {
@@ -21,7 +22,9 @@ QStringList wordsOfFilter(const QString& filter, bool* liga) {
 
 bool hasLigatures(RbxFontFamily& family) {
     const QList<rbx::Font>& members = family.members();
-    return !members.isEmpty() && rbx::names::numberOfLigatures(members.first()) > 0;
+    if (members.isEmpty()) return false;
+    const std::shared_ptr<RbxFontInfo> info = RbxFontInfo::fontInfoWithFont(members.first());
+    return info && info->numberOfLigatures() > 0;
 }
 
 } // namespace
@@ -46,7 +49,9 @@ void RbxFontList::filterFamiliesMatchingName(const QString& filter, const std::o
 void RbxFontList::filterRecentFamiliesMatchingName(const QString& filter) {
     if (recentFonts_.isEmpty()) {
         // The older setting held font names: take their families.
-        const QStringList oldNames = rbx::names::oldRecentFontsSetting();
+        QStringList oldNames;
+        for (const QVariant& v : kx::ns::arrayOrEmpty(RbxDefaults::userDefaults().objectForKey(rbx::key::recentFonts)))
+            if (kx::ns::isString(v)) oldNames.append(v.toString());
         if (!oldNames.isEmpty()) {
             QStringList families;
             for (const QString& name : oldNames) {
@@ -56,7 +61,7 @@ void RbxFontList::filterRecentFamiliesMatchingName(const QString& filter) {
                 if (!family.isEmpty() && !families.contains(family)) families.append(family);
             }
             recentFonts_ = families;
-            rbx::names::setRecentFontsV2Setting(recentFonts_);
+            storeRecentFonts();
         }
     }
     const QStringList words = wordsOfFilter(filter, nullptr);

@@ -4,7 +4,7 @@
 #include "model/RbxFontList.h"
 
 #include "kxlib/core/Log.h"
-#include "model/ModelSettings.h"
+#include "kxlib/RbxDefaults.h"
 #include "model/RbxPopUpModel.h"
 
 #include <algorithm>
@@ -79,7 +79,9 @@ void RbxFontList::rememberSelectedFontName() {
     const QString name = font.postScriptName();
     if (name == selectedFontName_) return;
     selectedFontName_ = name;
-    rbx::names::setSelectedFontSetting(name);
+    RbxDefaults& defaults = RbxDefaults::userDefaults();
+    defaults.setString(name, rbx::key::selectedFont.qname());
+    defaults.synchronize();
 }
 
 void RbxFontList::markSelectedFontAsUsed() {
@@ -90,7 +92,11 @@ void RbxFontList::markSelectedFontAsUsed() {
     recentFonts_.removeAll(family);
     recentFonts_.prepend(family);
     while (recentFonts_.size() > MaxRecentFamilies) recentFonts_.removeLast();
-    rbx::names::setRecentFontsV2Setting(recentFonts_);
+    storeRecentFonts();
+}
+
+void RbxFontList::storeRecentFonts() {
+    RbxDefaults::userDefaults().setObject(QVariant(recentFonts_), rbx::key::recentFontsV2.qname());
 }
 
 void RbxFontList::updateRecentFontsPopUp(RbxPopUpModel& popUp) {
@@ -113,7 +119,7 @@ void RbxFontList::updateRecentFontsPopUp(RbxPopUpModel& popUp) {
 
     while (popUp.count() > 2) popUp.removeItemAt(0);
     popUp.insertItem(selectedName, 0);
-    const bool detection = rbx::names::fontDetectionEnabledSetting();
+    const bool detection = RbxDefaults::userDefaults().isFontDetectionEnabled();
     if (detection) {
         popUp.insertSeparator(1);
         popUp.insertItem(QStringLiteral("Automatic"), 2);
@@ -126,7 +132,7 @@ void RbxFontList::updateRecentFontsPopUp(RbxPopUpModel& popUp) {
     popUp.selectItemAt(0);
     if (detection) {
         popUp.setImage(2, QString());
-        if (rbx::names::applicationFontDetectionSetting()) popUp.setImage(0, QString());
+        if (RbxDefaults::userDefaults().applicationFontDectection()) popUp.setImage(0, QString());
     }
     popUp.addItem(QStringLiteral("Toggle Font Detection"));
 }

@@ -3,8 +3,10 @@
 #include "kxlib/core/Bundle.h"
 #include "kxlib/core/Plist.h"
 #include "kxlib/core/StringExtensions.h"
-#include "model/ModelSettings.h"
-#include "model/NameSequences.h"
+#include "kxlib/RbxDefaults.h"
+#include "model/RbxCharacterName.h"
+#include "model/RbxEmoji.h"
+#include "model/VirtualCharacters.h"
 
 #include <optional>
 
@@ -35,7 +37,7 @@ void RbxHTML::loadHtmlDictionary() {
 }
 
 QString RbxHTML::htmlEntityForCharacter(char32_t c) {
-    if (!rbx::names::htmlEntitiesSetting()) return QString();
+    if (!RbxDefaults::userDefaults().boolForKey(rbx::key::htmlEntities)) return QString();
     loadHtmlDictionary();
     if (!dictionary()) return QString();
     const auto it = dictionary()->constFind(c);
@@ -44,7 +46,7 @@ QString RbxHTML::htmlEntityForCharacter(char32_t c) {
 }
 
 QString RbxHTML::numericReference(char32_t c) {
-    if (rbx::names::hexHtmlSetting())
+    if (RbxDefaults::userDefaults().boolForKey(rbx::key::hexHtml))
         return QStringLiteral("&#x%1;").arg(static_cast<uint>(c), 2, 16, QLatin1Char('0'));
     return QStringLiteral("&#%1;").arg(static_cast<uint>(c));
 }
@@ -58,17 +60,17 @@ QString RbxHTML::pieceForCodePoint(char32_t c, bool allowBasicCharacters) {
 }
 
 QString RbxHTML::htmlStringForCharacter(char32_t c, bool allowBasicCharacters) {
-    if (rbx::names::isLigatureValue(c)) {
+    if (RbxCharacterName::isLigatureValue(c)) {
         // The ligature's text; a value beyond the defined ligatures stands for itself.
         QString out;
-        kx::str::forUTF32Characters(rbx::names::stringWithUTF32Character(c), [&](char32_t cp) {
-            out += rbx::names::isLigatureValue(cp) ? numericReference(cp) : htmlStringForCharacter(cp, true);
+        kx::str::forUTF32Characters(kx::str::stringWithUTF32Character(c), [&](char32_t cp) {
+            out += RbxCharacterName::isLigatureValue(cp) ? numericReference(cp) : htmlStringForCharacter(cp, true);
         });
         return out;
     }
     QString out;
-    const int parts = rbx::names::nPartsOfVirtualCharacter(c);
-    for (int n = 1; n <= parts; ++n) out += pieceForCodePoint(rbx::names::partOfVirtualCharacter(n, c), allowBasicCharacters);
+    const int parts = RbxEmoji::nPartsOfVirtualCharacter(c);
+    for (int n = 1; n <= parts; ++n) out += pieceForCodePoint(RbxEmoji::partOfVirtualCharacter(n, c), allowBasicCharacters);
     return out;
 }
 

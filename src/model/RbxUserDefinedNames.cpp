@@ -10,7 +10,8 @@
 #include "kxlib/core/StringExtensions.h"
 #include "kxlib/core/Types.h"
 #include "model/CharacterNameState.h"
-#include "model/NameSequences.h"
+#include "model/RbxEmoji.h"
+#include "model/VirtualCharacters.h"
 
 #include <QDir>
 #include <QFile>
@@ -27,7 +28,7 @@ const QString PlistExtension = QStringLiteral(".plist");
 // character of the sequence it spells; 0 for anything else.
 char32_t characterForKey(const QString& key) {
     if (kx::str::numberOfUnicodeCharacters(key) == 1) return kx::str::longCharacterAtIndex(key, 0);
-    return rbx::names::virtualEmojiCharacterForString(key);
+    return RbxEmoji::virtualEmojiCharacterForString(key);
 }
 
 QStringList searchedGroups() {
@@ -106,7 +107,7 @@ QString RbxCharacterName::userDefinedNameOfCharacter(char32_t c) {
     if (group.isEmpty()) return QString();
     const auto it = state().userNames.find(group);
     if (it == state().userNames.end()) return QString();
-    const QVariant v = it->second.value(rbx::names::stringWithUTF32Character(c));
+    const QVariant v = it->second.value(kx::str::stringWithUTF32Character(c));
     return v.typeId() == QMetaType::QString ? v.toString() : QString();
 }
 
@@ -117,7 +118,7 @@ bool RbxCharacterName::setUserDefinedNameOfCharacter(char32_t c, const QString& 
         kx::log(QStringLiteral("no font family selected for the name of U+%1").arg(static_cast<uint>(c), 4, 16, QLatin1Char('0')));
         return false;
     }
-    const QString key = rbx::names::stringWithUTF32Character(c);
+    const QString key = kx::str::stringWithUTF32Character(c);
     auto& groups = state().userNames;
     auto it = groups.find(group);
     if (name.isEmpty()) {

@@ -1,25 +1,44 @@
-// runebox-tool bench names: the character-name list read cold (data file, custom names,
-// cache written) and read again from the cache after a flush.
+// runebox-tool bench names: the character-name list read cold (data file and custom
+// names; the cache is then written in the background) and read again from the cache
+// after a flush.
 #include "Bench.h"
 
 #include "model/RbxCharacterName.h"
 
+#include <QCoreApplication>
+#include <QTemporaryDir>
+
 namespace {
+
+void waitForCache() {
+    while (!RbxCharacterName::isCacheWritten()) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+}
 
 int runNamesBench(const QStringList& args) {
     const int runs = args.isEmpty() ? 10 : std::max(1, args.first().toInt());
     std::size_t count = 0;
-    const tool::Timing cold = tool::time(runs, [&] {
+    std::vector<double> cold;
+    for (int i = 0; i < runs; ++i) {
         RbxCharacterName::resetForTesting();
-        count = RbxCharacterName::allNames()->size();
-    });
+        const tool::Timing t = tool::time(1, [&] { count = RbxCharacterName::allNames()->size(); });
+        cold.push_back(t.best);
+        waitForCache();  // not timed: the palette goes on meanwhile
+    }
+    std::sort(cold.begin(), cold.end());
     const tool::Timing cached = tool::time(runs, [&] {
         RbxCharacterName::flushNames();
         count = RbxCharacterName::allNames()->size();
     });
+    QTemporaryDir scratch;
+    const RbxCharacterName::SharedList list = RbxCharacterName::allNames();
+    const tool::Timing write =
+        tool::time(runs, [&] { RbxCharacterName::writeCacheFile(*list, scratch.filePath(QStringLiteral("names"))); });
+
     tool::out() << count << " names, " << runs << " runs each" << Qt::endl;
-    bool ok = tool::reportTiming(QStringLiteral("cold (data file, custom names, cache written)"), cold, 40);
+    bool ok = tool::reportTiming(QStringLiteral("cold (data file and custom names)"), tool::Timing{cold.front(), cold[cold.size() / 2]}, 40);
     ok = tool::reportTiming(QStringLiteral("after a flush (from the cache)"), cached, 10) && ok;
+    tool::out() << "writing the cache (in the background): best " << QString::number(write.best, 'f', 2) << " ms, median "
+                << QString::number(write.median, 'f', 2) << " ms" << Qt::endl;
     return ok ? 0 : 1;
 }
 

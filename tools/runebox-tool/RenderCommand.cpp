@@ -3,10 +3,9 @@
 #include "ToolCommand.h"
 #include "ToolTable.h"
 
-#include "kxlib/core/Bundle.h"
+#include "model/RbxLayout.h"
+
 #include "kxlib/core/Types.h"
-#include "platform/fonts/FontBackend.h"
-#include "platform/fonts/FontFace.h"
 #include "table/core/RbxTools.h"
 #include "table/widgets/RbxBigCharView.h"
 #include "table/widgets/RbxCharView.h"
@@ -26,6 +25,7 @@ struct Options {
     bool dark = false;
     int view = 1;
     char32_t big = 0;
+    char32_t at = 0;
 };
 
 bool parse(const QStringList& args, Options& o) {
@@ -60,12 +60,12 @@ bool parse(const QStringList& args, Options& o) {
             o.view = v.toInt();
         } else if (a == QLatin1String("--dark")) {
             o.dark = true;
-        } else if (a == QLatin1String("--big")) {
+        } else if (a == QLatin1String("--big") || a == QLatin1String("--at")) {
             if (!value(&v) || !v.startsWith(QLatin1String("U+"), Qt::CaseInsensitive)) return false;
             bool ok = false;
             const uint c = v.mid(2).toUInt(&ok, 16);
             if (!ok || c == 0 || c > 0x10FFFF) return false;
-            o.big = c;
+            (a == QLatin1String("--big") ? o.big : o.at) = c;
         } else {
             return false;
         }
@@ -93,34 +93,23 @@ int renderBig(const Options& o, const rbx::Font& font) {
 int runRender(const QStringList& args) {
     Options o;
     if (!parse(args, o)) return tool::usage("render");
-    // The table's images come from the bundle.
-    if (qEnvironmentVariableIsEmpty("RUNEBOX_RESOURCES")) qputenv("RUNEBOX_RESOURCES", kx::Bundle::resourcePath().toUtf8());
-    const rbx::Font font = rbx::FontBackend::shared().font(o.font, 12);
-    if (!font) {
-        tool::err() << "no font named " << o.font << Qt::endl;
+    tool::table::TableSetup setup(o.view);
+    QString error;
+    if (!setup.bind(o.font, o.big ? RbxLayout::unicodeBlocksName() : o.layout, &error)) {
+        tool::err() << error << Qt::endl;
         return 1;
     }
-    if (o.big) return renderBig(o, font);
-
-    const auto covered = std::make_shared<const kx::CharSet>(font->coveredCharacters());
-    // View 1 shows the font's characters, view 3 every character Unicode defines.
-    auto groups = tool::table::groupsForLayout(o.layout, o.view == 3 ? tool::table::definedCharacters() : *covered);
-    if (!groups) {
-        tool::err() << "unknown layout " << o.layout << Qt::endl;
-        return 1;
-    }
-    for (auto& g : *groups) g->setNativeFontCharacters(covered);
+    if (o.big) return renderBig(o, setup.font());
 
     RbxCharView view;
     view.setAttribute(Qt::WA_DontShowOnScreen);
-    view.setSources(std::make_shared<tool::table::FontSources>());
     view.setDarkTableOverride(o.dark);
     view.resize(o.width, o.height);
     view.show();
     QApplication::processEvents();
-    view.setFont(font);
-    view.setGroups(*groups);
+    setup.show(view);
     if (o.top) view.scrollToY(view.tableHeight() - *o.top);
+    if (o.at) view.scrollToCharacter(o.at);
     if (o.select) view.selectCharacterAtIndex(*o.select);
     QApplication::processEvents();
     const QImage image = view.grab().toImage();
@@ -137,5 +126,5 @@ int runRender(const QStringList& args) {
 } // namespace
 
 RBX_TOOL_COMMAND(render,
-                 "render --font PSNAME [--layout NAME] [--view 1|3] --size WxH [--top Y] [--select I] [--dark] [--big U+XXXX] -o FILE.png",
+                 "render --font PSNAME [--layout NAME] [--view 1|3] --size WxH [--top Y | --at U+XXXX] [--select I] [--dark] [--big U+XXXX] -o FILE.png",
                  runRender);

@@ -1,94 +1,77 @@
 #include "ToolTable.h"
 
+#include "kxlib/RbxDefaults.h"
 #include "kxlib/core/Bundle.h"
-#include "kxlib/core/FoundationValues.h"
-#include "kxlib/core/Plist.h"
-#include "platform/fonts/FontBackend.h"
-#include "platform/fonts/FontFace.h"
+#include "model/FontExtensions.h"
+#include "model/RbxFontList.h"
+#include "model/RbxModelHooks.h"
+#include "model/RbxModelSettings.h"
+#include "model/RbxRecentLayout.h"
+#include "table/widgets/RbxCharView.h"
 
 #include <QRegularExpression>
 
 namespace tool::table {
 
+const kx::CharSet* ToolSources::charactersInAllFonts() { return &RbxFontList::fontList().availableCharactersInAllFonts(); }
+
 namespace {
 
-struct Block {
-    QString name;
-    char32_t first, last;
-};
+QtMessageHandler previousHandler = nullptr;
 
-// The block list: the first entry of "Layouts.plist", a name followed by triples of block
-// name, first and last code point.
-std::vector<Block> unicodeBlocks() {
-    std::vector<Block> blocks;
-    const auto r = kx::plist::readFile(kx::Bundle::pathForResource(QStringLiteral("Layouts"), QStringLiteral("plist")));
-    if (!r.ok()) return blocks;
-    for (const QVariant& entry : r.value.toList()) {
-        const QVariantList list = entry.toList();
-        if (list.isEmpty() || list.first().toString() != QLatin1String("Unicode Blocks")) continue;
-        for (qsizetype i = 1; i + 2 < list.size(); i += 3) {
-            bool ok1 = false, ok2 = false;
-            const uint first = list[i + 1].toString().toUInt(&ok1, 0), last = list[i + 2].toString().toUInt(&ok2, 0);
-            if (ok1 && ok2 && first <= last && last <= 0x10FFFF) blocks.push_back({list[i].toString(), first, last});
-        }
-    }
-    return blocks;
+// Qt reports each fallback font without layout tables for a script once; the tables
+// draw fine without them, so those lines are left out of the command's output.
+void quietFontMessages(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (message.contains(QLatin1String("OpenType support missing for"))) return;
+    if (previousHandler) previousHandler(type, context, message);
 }
 
 } // namespace
 
-std::optional<std::vector<std::shared_ptr<RbxCharGroup>>> groupsForLayout(const QString& layout,
-                                                                           const kx::CharSet& characters) {
-    std::vector<std::shared_ptr<RbxCharGroup>> groups;
-    auto anchor = std::make_shared<RbxLayoutAnchor>();
-    if (layout == QLatin1String("All Characters")) {
-        RbxCharGroup::Characters chars;
-        characters.forEach([&](char32_t c) {
-            if (c >= 0x20) chars.push_back(c);
-        });
-        auto g = RbxCharGroup::groupWithCharacters(std::move(chars));
-        g->setGroupKind(RbxBasicGroupKind);
-        g->setShowsHeader(false);
-        g->setLayout(anchor, 0);
-        groups.push_back(g);
-        return groups;
-    }
-    if (layout != QLatin1String("Unicode Blocks")) return std::nullopt;
-    for (const Block& b : unicodeBlocks()) {
-        RbxCharGroup::Characters chars;
-        for (char32_t c = std::max<char32_t>(b.first, 0x20); c <= b.last; ++c)
-            if (characters.contains(c)) chars.push_back(c);
-        if (chars.empty()) continue;
-        auto g = RbxCharGroup::groupWithCharacters(std::move(chars));
-        g->setName(b.name);
-        g->setLayout(anchor, int(groups.size()));
-        groups.push_back(g);
-    }
-    return groups;
+TableSetup::TableSetup(int view) : sources_(std::make_shared<ToolSources>()) {
+    previousHandler = qInstallMessageHandler(quietFontMessages);
+    // The table's images come from the bundle.
+    if (qEnvironmentVariableIsEmpty("RUNEBOX_RESOURCES")) qputenv("RUNEBOX_RESOURCES", kx::Bundle::resourcePath().toUtf8());
+    bridges::install();
+    RbxModelSettings::setReader([view](const QString& key) -> QVariant {
+        if (key == QLatin1String("view")) return view;
+        return RbxDefaults::userDefaults().objectForKey(key);
+    });
 }
 
-kx::CharSet definedCharacters() {
-    kx::CharSet set;
-    const auto r = kx::plist::readFile(
-        kx::Bundle::pathForResource(QStringLiteral("UnicodeCharacters"), QStringLiteral("txt")));
-    if (!r.ok()) return set;
-    const QVariantList list = r.value.toList();
-    for (qsizetype i = 0; i + 1 < list.size(); i += 2) {
-        const qint64 first = list[i].toLongLong(), last = list[i + 1].toLongLong();
-        if (first >= 0 && last <= 0x10FFFF && first <= last) set.addCharactersFrom(char32_t(first), char32_t(last));
-    }
-    return set;
+TableSetup::~TableSetup() {
+    RbxModelHooks::shared().selectedFontRepertoire = nullptr;
+    RbxModelSettings::setReader(nullptr);
+    qInstallMessageHandler(previousHandler);
 }
 
-const kx::CharSet* FontSources::colorEmojiCharacters() {
-    if (!emoji_) {
-        emoji_ = kx::CharSet();
-        if (const rbx::Font f = colorEmojiFont(12)) {
-            *emoji_ = f->coveredCharacters();
-            emoji_->removeCharactersFrom(0, 0x2122);
-        }
+bool TableSetup::bind(const QString& fontName, const QString& layoutName, QString* error) {
+    font_ = rbx::font::availableFontWithName(fontName, 12);
+    if (!font_) {
+        *error = QStringLiteral("no font named ") + fontName;
+        return false;
     }
-    return &*emoji_;
+    repertoire_ = RbxFontInfoRepertoire::repertoireOfFont(font_);
+    RbxModelHooks::shared().selectedFontRepertoire = [this] { return repertoire_.get(); };
+    sources_->setRepertoire(repertoire_.get());
+    layout_ = layoutName == RbxRecentLayout::recentLayout()->name() ? RbxRecentLayout::recentLayout()
+                                                                     : RbxLayout::layoutNamed(layoutName);
+    if (!layout_) {
+        *error = QStringLiteral("no layout named ") + layoutName;
+        return false;
+    }
+    return true;
+}
+
+std::vector<std::shared_ptr<RbxCharGroup>> TableSetup::groups() {
+    repertoire_->fontInfo()->loadCharacters();
+    return layout_->groupsForFontInfo(repertoire_.get());
+}
+
+void TableSetup::show(RbxCharView& view) {
+    view.setSources(sources_);
+    view.setFont(font_, bridges::tuningOf(*repertoire_->fontInfo()));
+    view.setGroups(groups(), layout_->isRecentLayout());
 }
 
 bool parseSize(const QString& text, int* width, int* height) {

@@ -105,8 +105,36 @@ void RbxCharView::setFont(const rbx::Font& font, const RbxFontTuning& tuning) {
     scaleCharacters_.clear();
     for (char32_t c : tuning_.scaleCharacters) scaleCharacters_.addCharacter(c);
     cellTexts_.clear();
+    emit customSizeLoaded(customSize());
     defineRecentCharactersToHilite();
     calculateSize();
+}
+
+bool RbxCharView::updateRecentGroup(std::vector<char32_t> recentCharacters) {
+    for (auto& g : table_.groups()) {
+        if (g.groupKind() != RbxRecentGroupKind) continue;
+        g.group().setCharacters(std::move(recentCharacters));
+        recalculateSize();
+        return true;
+    }
+    return false;
+}
+
+float RbxCharView::customSize() const {
+    return font_ ? settings().sizeAdjustmentForFontFamily(font_.familyName()) : 0.0f;
+}
+
+void RbxCharView::customSizeChanged(float adjustment) {
+    if (!font_) return;
+    settings().setSizeAdjustment(adjustment, font_.familyName());
+    // The store announces only keys it has seen before; the first adjustment ever made
+    // would otherwise wait for the next layout.
+    calculateSize();
+}
+
+void RbxCharView::updateAfterSizeReset() {
+    emit customSizeLoaded(0);
+    customSizeChanged(0);
 }
 
 void RbxCharView::setGroups(const std::vector<std::shared_ptr<RbxCharGroup>>& groups, bool recentLayout) {

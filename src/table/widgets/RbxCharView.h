@@ -36,6 +36,7 @@
 class KXToolTip;
 class QKeyEvent;
 class QMenu;
+class QTimer;
 
 class RbxCharView : public QAbstractScrollArea, public KXDefaultObserver {
     Q_OBJECT
@@ -76,6 +77,19 @@ public:
     const std::vector<RbxTableGroup>& groups() const { return table_.groups(); }
     // Recent insertions, for the diagnostics report.
     QStringList& insertionLog() { return insertionLog_; }
+
+    // Hands the first recent-characters group (kind 2) the recent characters the font has
+    // and lays out again; false when the table has no such group (the caller then rebuilds
+    // the table from the font and the selected layout).
+    bool updateRecentGroup(std::vector<char32_t> recentCharacters);
+
+    // ---- the size adjustment of the font's family
+    // The stored adjustment of the current font's family (the size slider's value).
+    float customSize() const;
+    // Stores a new adjustment for the family; the settings change lays the table out.
+    void customSizeChanged(float adjustment);
+    // Back to no adjustment.
+    void updateAfterSizeReset();
 
     // ---- cell size and layout
     // The unscaled cell of the font shown (16 × 16 without a font).
@@ -301,6 +315,8 @@ public:
 signals:
     // The table was laid out anew.
     void layoutChanged();
+    // A new font brought the size adjustment of its family (for the size slider).
+    void customSizeLoaded(float adjustment);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -252,10 +252,16 @@ void RbxCharViewPainter::drawCell(const RbxTableGroup& g, char32_t c, const QRec
     p_.restore();
 
     // The glyphs and where they come from.
+    // A character no font has is drawn with the font's own missing glyph at once, without
+    // asking every installed font for it.
     using Kind = RbxCellTextCache::Kind;
-    const Kind textKind = emoji ? Kind::Emoji : (isNative && !safe) ? Kind::Glyphs : Kind::Text;
+    const bool knownMissing = !isNative && allFonts_ && !allFonts_->contains(c);
+    const Kind textKind = knownMissing                  ? Kind::Glyphs
+                          : emoji                       ? Kind::Emoji
+                          : (isNative && !safe)         ? Kind::Glyphs
+                                                        : Kind::Text;
     const RbxCellText& text = v.cellTexts_.text(c, textKind);
-    const bool inNoFont = !isNative && (allFonts_ ? !allFonts_->contains(c) : text.missing);
+    const bool inNoFont = knownMissing || (!isNative && !allFonts_ && text.missing);
     QColor color = pressedCell          ? pressedText_
                    : inNoFont           ? missingText_
                    : !isNative && emoji ? emojiSubstitutedText_
@@ -270,7 +276,10 @@ void RbxCharViewPainter::drawCell(const RbxTableGroup& g, char32_t c, const QRec
         const double uw = text.advance, uh = text.height;
         const double limit = ligature ? w * v.tuning_.ligatureScalingThreshold : w;
         const double baseline = cell.y() + (h - (ascender_ - descender_)) * 0.5 - descender_ + h * v.tuning_.baselineOffset;
-        if ((!isNative || scaled || ligature) && (uw > limit || uh > h)) {
+        // A sequence the font does not join into one picture is squeezed like a ligature
+        // rather than spilling into the neighbouring cells.
+        const bool sequence = RbxTools::virtualCharacters().numberOfParts(c) > 1;
+        if ((!isNative || scaled || ligature || sequence) && (uw > limit || uh > h)) {
             const float sx = uw > w ? float(w / uw) : 1.0f;
             const float sy = uh > h ? float(h / uh) : 1.0f;
             const QPointF origin(sx == 1 ? cell.x() + (w - uw) * 0.5 : cell.x(), baseline);

@@ -22,7 +22,16 @@ struct QtFace {
     std::shared_ptr<const FontFace> face; // kept so that the key stays unique
     std::optional<QFont> font;            // verified
     QString family;                       // unverified family for text when `font` is none
+    int applicationFont = -1;             // the copy handed to Qt, if any
 };
+
+// Faces met while browsing fonts; beyond this many the ones Qt finds by itself are dropped.
+constexpr std::size_t MaxFaces = 64;
+
+void forget(QtFace& entry) {
+    if (entry.applicationFont >= 0) QFontDatabase::removeApplicationFont(entry.applicationFont);
+    entry.applicationFont = -1;
+}
 
 std::map<const FontFace*, QtFace>& faceCache() {
     static std::map<const FontFace*, QtFace> cache;
@@ -52,6 +61,11 @@ QtFace& qtFace(const std::shared_ptr<const FontFace>& face) {
     auto& cache = faceCache();
     auto it = cache.find(face.get());
     if (it != cache.end()) return it->second;
+    if (cache.size() >= MaxFaces) {
+        // Faces Qt knows by themselves are found again cheaply; the copies handed to Qt
+        // stay known, so that each is handed over once and the fonts in use keep theirs.
+        std::erase_if(cache, [](const auto& entry) { return entry.second.applicationFont < 0; });
+    }
     QtFace entry;
     entry.face = face;
     entry.family = face->familyName();
@@ -62,6 +76,7 @@ QtFace& qtFace(const std::shared_ptr<const FontFace>& face) {
             // name Qt spells otherwise): hand Qt this one face.
             const QByteArray data = sfntData(*face);
             const int id = data.isEmpty() ? -1 : QFontDatabase::addApplicationFontFromData(data);
+            entry.applicationFont = id;
             if (id >= 0) {
                 for (const QString& family : QFontDatabase::applicationFontFamilies(id)) {
                     entry.font = matchingFont(family, face->styleName(), *face);
@@ -211,6 +226,9 @@ RbxFontMeasures measures(const rbx::Font& font) {
     return r;
 }
 
-void resetCache() { faceCache().clear(); }
+void resetCache() {
+    for (auto& [face, known] : faceCache()) forget(known);
+    faceCache().clear();
+}
 
 } // namespace rbx::qt

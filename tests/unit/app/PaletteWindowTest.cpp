@@ -1,6 +1,6 @@
 // The palette on the offscreen platform: opening, toggling, fading, Escape, sheets,
 // the URL commands "open" and "set", frame memory and clicks outside.
-#include "AppFixture.h"
+#include "PaletteFixture.h"
 
 #include "app/PaletteContent.h"
 #include "app/PaletteFader.h"
@@ -25,32 +25,6 @@
 #include <memory>
 
 namespace {
-
-class Palette : public AppTest {
-protected:
-    void SetUp() override {
-        AppTest::SetUp();
-        startup::installHooks();
-        store->setBool(false, QStringLiteral("animate window"));
-        make();
-    }
-    void TearDown() override {
-        c.reset();
-        AppTest::TearDown();
-    }
-    void make() {
-        c.reset();
-        c = std::make_unique<RbxCharWindowController>();
-        c->load();
-    }
-    bool waitClosed(int ms = 3000) { return rbxtest::waitFor([&] { return !c->isWindowVisible(); }, ms); }
-    void pressEscape() {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier, QStringLiteral("\x1b"));
-        QCoreApplication::sendEvent(c->window()->windowHandle(), &press);
-    }
-
-    std::unique_ptr<RbxCharWindowController> c;
-};
 
 TEST_F(Palette, OpensTogglesAndReopens) {
     EXPECT_EQ(RbxCharWindowController::windowController(), c.get());

@@ -2,6 +2,9 @@
 
 #include "kxlib/core/Log.h"
 #include "model/RbxCharacterName.h"
+#include "model/RbxFontList.h"
+
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -259,6 +262,8 @@ TEST(CharacterNameList, LoadsOnFirstUseAndLooksUp) {
     EXPECT_FALSE(RbxCharacterName::rbxCharacterNameForCharacter(66));
     EXPECT_EQ(RbxCharacterName::nameOfCharacter(0xB0000), QStringLiteral(""));
     EXPECT_EQ(RbxCharacterName::fullNameOfCharacter(65), QStringLiteral("LATIN CAPITAL LETTER A"));
+    // The cache is written in the background.
+    EXPECT_TRUE(rbxtest::waitFor(RbxCharacterName::isCacheWritten));
     EXPECT_TRUE(QFileInfo::exists(namefix::supportFile(QStringLiteral("Cache/names"))));
 }
 
@@ -267,6 +272,7 @@ TEST(CharacterNameList, AfterAFlushNamesComeFromTheCache) {
     bundle.writeNames(record(65, 'A', "LATIN CAPITAL LETTER A"));
     EXPECT_EQ(RbxCharacterName::nameOfCharacter(65), QStringLiteral("LATIN CAPITAL LETTER A"));
     const RbxCharacterName::SharedList before = RbxCharacterName::allNames();
+    ASSERT_TRUE(rbxtest::waitFor(RbxCharacterName::isCacheWritten));
 
     // The data file changes and the cache is replaced behind the list's back: after a
     // flush the cache's names appear, the data file is not read again.
@@ -284,11 +290,13 @@ TEST(CharacterNameList, ACacheThatLostNamesIsRebuilt) {
     namefix::ScratchBundle bundle;
     bundle.writeNames(record(65, 'A', "LATIN CAPITAL LETTER A") + record(66, 'B', "LATIN CAPITAL LETTER B"));
     EXPECT_EQ(RbxCharacterName::allNames()->size(), 2u);
+    ASSERT_TRUE(rbxtest::waitFor(RbxCharacterName::isCacheWritten));
     QFile::remove(RbxCharacterName::cachedNamesPath());
     RbxCharacterName::flushNames();
     kx::LogCapture log;
     EXPECT_EQ(RbxCharacterName::nameOfCharacter(66), QStringLiteral("LATIN CAPITAL LETTER B"));
     EXPECT_TRUE(log.contains(QStringLiteral("character name cache damaged")));
+    EXPECT_TRUE(rbxtest::waitFor(RbxCharacterName::isCacheWritten));
     EXPECT_TRUE(QFileInfo::exists(RbxCharacterName::cachedNamesPath()));
 }
 
@@ -338,4 +346,61 @@ TEST(CharacterNameUnicodeData, FieldsNumbersControlsAndRanges) {
     EXPECT_FALSE(defined.contains(0xD800));
     EXPECT_FALSE(defined.contains(0xE000));
     EXPECT_EQ(defined.numberOfCharacters(), 4u + (0x4DBF - 0x3400 + 1));
+}
+
+TEST(CharacterNameUnicodeData, TheMaintainersFolderReplacesTheBundleNames) {
+    namefix::ScratchBundle bundle;
+    namefix::freshDefaults().setString(QStringLiteral("~/unicode-folder"), QStringLiteral("unicodeFolder"));
+    bundle.writeNames(record(65, 'A', "FROM THE BUNDLE"));
+    namefix::writeFile(rbxtest::privateHome() + QStringLiteral("/unicode-folder/UnicodeData.txt"),
+                       "0041;LATIN CAPITAL LETTER A;Lu;0;L;;;;;N;;;;0061;\n"
+                       "4E00;<CJK Ideograph, First>;Lo;0;L;;;;;N;;;;;\n"
+                       "9FFF;<CJK Ideograph, Last>;Lo;0;L;;;;;N;;;;;\n");
+    kx::LogCapture log;
+    EXPECT_EQ(RbxCharacterName::nameOfCharacter(65), QStringLiteral("LATIN CAPITAL LETTER A"));
+    EXPECT_EQ(RbxCharacterName::allNames()->letter(0), 'A');
+    EXPECT_TRUE(log.contains(QStringLiteral("Loading Unicode data from ") + rbxtest::privateHome() + QStringLiteral("/unicode-folder")));
+    EXPECT_TRUE(log.contains(QStringLiteral("custom UnicodeData.txt:")));
+    EXPECT_TRUE(log.contains(QStringLiteral("  3 lines")));
+    EXPECT_TRUE(log.contains(QStringLiteral("  %1 Unicode characters").arg(1 + 0x9FFF - 0x4E00 + 1)));
+    EXPECT_TRUE(RbxFontList::fontList().definedUnicodeCharacters().contains(0x5000));
+    EXPECT_FALSE(RbxFontList::fontList().definedUnicodeCharacters().contains(0x42));
+    RbxFontList::resetForTesting();
+    namefix::freshDefaults();
+}
+
+TEST(CharacterNameUnicodeData, AMissingFolderOrFileLeavesTheBundleNames) {
+    namefix::ScratchBundle bundle;
+    RbxDefaults& defaults = namefix::freshDefaults();
+    bundle.writeNames(record(65, 'A', "FROM THE BUNDLE"));
+    defaults.setString(QStringLiteral("/no/such/folder"), QStringLiteral("unicodeFolder"));
+    kx::LogCapture log;
+    EXPECT_EQ(RbxCharacterName::nameOfCharacter(65), QStringLiteral("FROM THE BUNDLE"));
+    EXPECT_TRUE(log.contains(QStringLiteral("Unicode folder not found at /no/such/folder")));
+
+    RbxCharacterName::resetForTesting();
+    QDir().mkpath(rbxtest::privateHome() + QStringLiteral("/empty-unicode"));
+    defaults.setString(rbxtest::privateHome() + QStringLiteral("/empty-unicode"), QStringLiteral("unicodeFolder"));
+    EXPECT_EQ(RbxCharacterName::nameOfCharacter(65), QStringLiteral("FROM THE BUNDLE"));
+    EXPECT_TRUE(log.contains(QStringLiteral("UnicodeData.txt not found in ") + rbxtest::privateHome() + QStringLiteral("/empty-unicode")));
+    namefix::freshDefaults();
+}
+
+TEST(CharacterNameList, TimesAreLoggedWhenAsked) {
+    namefix::ScratchBundle bundle;
+    namefix::freshDefaults().setBool(true, QStringLiteral("charNames"));
+    bundle.writeNames(record(65, 'A', "LATIN CAPITAL LETTER A"));
+    kx::LogCapture log;
+    RbxCharacterName::allNames();
+    ASSERT_TRUE(rbxtest::waitFor(RbxCharacterName::isCacheWritten));
+    RbxCharacterName::flushNames();
+    RbxCharacterName::allNames();
+    const QStringList lines = log.lines();
+    auto has = [&](const QString& pattern) {
+        return std::any_of(lines.begin(), lines.end(), [&](const QString& l) { return QRegularExpression(pattern).match(l).hasMatch(); });
+    };
+    EXPECT_TRUE(has(QStringLiteral("^reading character names: \\d+\\.\\d{3} msec$")));
+    EXPECT_TRUE(has(QStringLiteral("^writing character name cache \\(1\\): \\d+\\.\\d{3} msec$")));
+    EXPECT_TRUE(has(QStringLiteral("^reading character name cache \\(1\\): \\d+\\.\\d{3} msec$")));
+    namefix::freshDefaults();
 }

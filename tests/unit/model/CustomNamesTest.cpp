@@ -64,6 +64,7 @@ TEST(CustomNameLine, EntriesNeverReachIntoTheNextLine) {
 }
 
 TEST(CustomNameLine, BracketedSequencesNameTheirVirtualCharacter) {
+    namefix::EmojiPictures emoji;
     // The keycap of 1 pasted as text, and as a list of numbers.
     auto e = oneEntry("[1\xe2\x83\xa3] keycap one");
     ASSERT_TRUE(e);
@@ -155,6 +156,7 @@ TEST(CustomNameFolders, BothFoldersAreMergedIntoTheList) {
     EXPECT_EQ(RbxCharacterName::allNames()->size(), 4u);
 
     // Cached with the merged names.
+    ASSERT_TRUE(rbxtest::waitFor(RbxCharacterName::isCacheWritten));
     RbxCharacterName::flushNames();
     EXPECT_EQ(RbxCharacterName::nameOfCharacter(0x1F600), QStringLiteral("GRINNING FACE; smile"));
 }

@@ -2,11 +2,11 @@
 #include "NameFixtures.h"
 
 #include "kxlib/core/Log.h"
-#include "model/ModelSettings.h"
 #include "model/RbxFontList.h"
 #include "model/RbxPopUpModel.h"
 
 #include <QElapsedTimer>
+#include <thread>
 #include <gtest/gtest.h>
 
 namespace {
@@ -27,6 +27,7 @@ class FontListTest : public ::testing::Test {
 protected:
     FontListTest() : fonts({QStringLiteral("RbxColor-Regular.ttf"), QStringLiteral("RbxAlpha-Regular.ttf")}) {
         for (const QString& f : familyFixtures()) fonts.backend->addFontFile(familyFixture(f));
+        namefix::freshDefaults();
         RbxFontList::resetForTesting();
     }
     ~FontListTest() override {
@@ -40,6 +41,9 @@ protected:
         return names;
     }
     RbxFontList::FamilyPtr family(const QString& name) { return list().familyNamed(name); }
+    static void setRecentFamilies(const QStringList& families) {
+        RbxDefaults::userDefaults().setObject(QVariant(families), QStringLiteral("recentFontsV2"));
+    }
 
     fixtures::FakeFonts fonts;
 };
@@ -213,7 +217,7 @@ TEST_F(FontListTest, ABurstOfNotificationsGivesOneCheck) {
 }
 
 TEST_F(FontListTest, RecentFamilies) {
-    rbx::names::setRecentFontsV2Setting({});
+    setRecentFamilies({});
     RbxFontList::resetForTesting();
     list().selectFont(family(QStringLiteral("Rbx Serif"))->members().at(1));
     list().markSelectedFontAsUsed();
@@ -221,7 +225,7 @@ TEST_F(FontListTest, RecentFamilies) {
     list().markSelectedFontAsUsed();
     list().markSelectedFontAsUsed();  // already first: nothing changes
     EXPECT_EQ(list().recentFonts(), QStringList({QStringLiteral("Rbx Mono"), QStringLiteral("Rbx Serif")}));
-    EXPECT_EQ(rbx::names::recentFontsV2Setting(), list().recentFonts());
+    EXPECT_EQ(RbxDefaults::userDefaults().objectForKey(QStringLiteral("recentFontsV2")).toStringList(), list().recentFonts());
 
     list().filterRecentFamiliesMatchingName(QString());
     EXPECT_EQ(shownNames(), QStringList({QStringLiteral("Rbx Mono"), QStringLiteral("Rbx Serif")}));
@@ -231,18 +235,18 @@ TEST_F(FontListTest, RecentFamilies) {
     // The list holds at most 100 families: the oldest goes.
     QStringList many;
     for (int i = 0; i < 100; ++i) many.append(QStringLiteral("Family %1").arg(i));
-    rbx::names::setRecentFontsV2Setting(many);
+    setRecentFamilies(many);
     RbxFontList::resetForTesting();
     list().selectFont(family(QStringLiteral("Rbx Slant"))->regularFont());
     list().markSelectedFontAsUsed();
     ASSERT_EQ(list().recentFonts().size(), 100);
     EXPECT_EQ(list().recentFonts().first(), QStringLiteral("Rbx Slant"));
     EXPECT_EQ(list().recentFonts().last(), QStringLiteral("Family 98"));
-    rbx::names::setRecentFontsV2Setting({});
+    setRecentFamilies({});
 }
 
 TEST_F(FontListTest, RecentFontsPopUp) {
-    rbx::names::setRecentFontsV2Setting({});
+    setRecentFamilies({});
     RbxFontList::resetForTesting();
     RbxPopUpModel popUp;
     popUp.addItem(QStringLiteral("placeholder"));
@@ -266,7 +270,7 @@ TEST_F(FontListTest, RecentFontsPopUp) {
     // Repeated updates keep one "Toggle Font Detection" at the end and the item before it.
     list().updateRecentFontsPopUp(popUp);
     EXPECT_EQ(popUp.titles(), expected);
-    rbx::names::setRecentFontsV2Setting({});
+    setRecentFamilies({});
 }
 
 TEST(DefinedCharacters, PairsOfNumbers) {
@@ -282,4 +286,61 @@ TEST(DefinedCharacters, PairsOfNumbers) {
     // Ranges running backwards or beyond the code space are not taken as they stand.
     set = RbxFontList::definedCharactersFromList({100, 50, 0x10FFF0, 0x200000});
     EXPECT_EQ(set.numberOfCharacters(), 16u);
+}
+
+TEST_F(FontListTest, LigaKeepsFamiliesWithLigatures) {
+    list().filterFamiliesMatchingName(QStringLiteral("Sans LIGA"));
+    EXPECT_EQ(shownNames(), QStringList({QStringLiteral("Rbx Sans Liga")}));
+    list().filterFamiliesMatchingName(QStringLiteral("LIGA"));
+    EXPECT_EQ(shownNames(), QStringList({QStringLiteral("Rbx Sans Liga")}));
+    list().filterFamiliesMatchingName(QStringLiteral("liga"));  // only the capital word is the switch
+    EXPECT_EQ(shownNames(), QStringList({QStringLiteral("Rbx Sans Liga")}));
+    list().filterFamiliesMatchingName(QStringLiteral("plain LIGA"));
+    EXPECT_EQ(list().count(), 0);
+}
+
+TEST_F(FontListTest, PrefetchRunsOnceAtATimeAndStopsOnFontChanges) {
+    RbxDefaults::userDefaults().setBool(true, QStringLiteral("collLog"));
+    list().setPrefetchDelayForTesting(300);
+    {
+        kx::LogCapture log;
+        std::thread first([&] { list().prefetchCollections(list().fontCollectionNames()); });
+        rbxtest::spinEventLoop(50);
+        // A second prefetch while the first waits does nothing and returns at once.
+        QElapsedTimer t;
+        t.start();
+        list().prefetchCollections(list().fontCollectionNames());
+        EXPECT_LT(t.elapsed(), 250);
+        first.join();
+        EXPECT_EQ(log.lines().count(QStringLiteral("prefetching collections")), 1);
+        EXPECT_EQ(log.lines().count(QStringLiteral("prefetching collections done")), 1);
+    }
+    {
+        // A font change during the wait: nothing is made, nothing logged.
+        kx::LogCapture log;
+        std::thread prefetch([&] { list().prefetchCollections({QStringLiteral("com.apple.AllFonts"), QStringLiteral("Color")}); });
+        rbxtest::spinEventLoop(50);
+        fonts.backend->touch();
+        prefetch.join();
+        EXPECT_FALSE(log.contains(QStringLiteral("prefetching")));
+    }
+    {
+        // Afterwards a prefetch runs again.
+        kx::LogCapture log;
+        list().prefetchCollections({QStringLiteral("com.apple.AllFonts")});
+        EXPECT_TRUE(log.contains(QStringLiteral("prefetching collections done")));
+    }
+}
+
+TEST_F(FontListTest, OlderRecentFontNamesBecomeFamilies) {
+    RbxDefaults& defaults = RbxDefaults::userDefaults();
+    setRecentFamilies({});
+    defaults.setObject(QVariant(QStringList{QStringLiteral("RbxSerif-Bold"), QStringLiteral("No-Such-Font"),
+                                            QStringLiteral("RbxMono-Regular"), QStringLiteral("RbxSerif-Book")}),
+                       QStringLiteral("recentFonts"));
+    RbxFontList::resetForTesting();
+    list().filterRecentFamiliesMatchingName(QString());
+    EXPECT_EQ(shownNames(), QStringList({QStringLiteral("Rbx Serif"), QStringLiteral("Rbx Mono")}));
+    EXPECT_EQ(defaults.objectForKey(QStringLiteral("recentFontsV2")).toStringList(),
+              QStringList({QStringLiteral("Rbx Serif"), QStringLiteral("Rbx Mono")}));
 }

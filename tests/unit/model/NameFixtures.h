@@ -2,9 +2,11 @@
 // A scratch bundle folder and clean name state for the character-name tests.
 
 #include "common/TestEnvironment.h"
+#include "kxlib/RbxDefaults.h"
 #include "kxlib/core/Bundle.h"
 #include "kxlib/core/KXAppSupport.h"
 #include "model/RbxCharacterName.h"
+#include "model/RbxEmoji.h"
 #include "model/RbxHTML.h"
 
 #include <QByteArray>
@@ -38,6 +40,35 @@ inline void writeFile(const QString& path, const QByteArray& bytes) {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile f(path);
     if (f.open(QIODevice::WriteOnly)) f.write(bytes);
+}
+
+// While alive, the colour emoji font counts as showing every emoji sequence as one
+// picture (all widths equal), so that sequences resolve to their virtual characters
+// whatever fonts the machine has.
+class EmojiPictures {
+public:
+    EmojiPictures() { RbxEmoji::setMeasurer(std::make_unique<Measurer>()); }
+    ~EmojiPictures() { RbxEmoji::setMeasurer(nullptr); }
+
+private:
+    struct Measurer : RbxEmojiMeasurer {
+        bool hasFont() override { return true; }
+        kx::CharSet coveredCharacters() override {
+            kx::CharSet s = kx::CharSet::fromRange(0x1F000, 0x1FAFF);
+            s.addCharactersFrom(0x2600, 0x27BF);
+            s.addCharactersFrom(0x23, 0x39);
+            return s;
+        }
+        double widthOf(const QString&) override { return 10; }
+    };
+};
+
+// A settings store of its own (a new domain each time), reading the source tree's
+// bundle defaults.
+inline RbxDefaults& freshDefaults() {
+    static int n = 0;
+    return RbxDefaults::installFreshForTesting(QStringLiteral("org.runebox.test.names%1").arg(++n),
+                                               QStringLiteral(RUNEBOX_SOURCE_RESOURCES));
 }
 
 inline void clearSupportFolder() {

@@ -82,6 +82,7 @@ TEST(UserDefinedNames, FilesThatAreNoDictionariesAreIgnored) {
 
 TEST(UserDefinedNames, CharacterSetsAndFilters) {
     namefix::ScratchBundle bundle;
+    namefix::EmojiPictures emoji;
     bundle.writeNames(record(65, 'A', "LATIN CAPITAL LETTER A") + record(66, 'B', "LATIN CAPITAL LETTER B") +
                       record(0x2192, ' ', "RIGHTWARDS ARROW"));
     const char32_t flagDE = 0xA0000 + 3 * 26 + 4;

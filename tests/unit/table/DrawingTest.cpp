@@ -2,6 +2,7 @@
 
 #include "kxlib/gui/KXAppearance.h"
 #include "table/core/RbxCellDecorations.h"
+#include "table/core/RbxTools.h"
 #include "table/widgets/RbxNamedColors.h"
 
 #include <QScrollBar>
@@ -177,4 +178,37 @@ TEST_F(TableTest, SpaceShowsABracketUnderItsAdvance) {
     // Wider than high, a little under the middle of the cell.
     EXPECT_GT(ink.width(), ink.height());
     EXPECT_GT(ink.center().y(), cellPixels(0).center().y());
+}
+
+namespace {
+// One virtual character standing for "ABCDEF".
+struct SixLetters : RbxVirtualCharacters {
+    static constexpr char32_t Value = 0xF0000;
+    bool isVirtualCharacter(char32_t c) const override { return c == Value; }
+    QString stringWithUTF32Character(char32_t c) const override {
+        return c == Value ? QStringLiteral("ABCDEF") : RbxVirtualCharacters::stringWithUTF32Character(c);
+    }
+    int numberOfParts(char32_t c) const override { return c == Value ? 6 : 1; }
+    char32_t part(int i, char32_t c) const override { return c == Value ? char32_t(U'A' + i - 1) : c; }
+};
+} // namespace
+
+TEST_F(TableTest, SequencesWiderThanTheirCellAreSqueezedIntoIt) {
+    RbxTools::setVirtualCharacters(std::make_shared<SixLetters>());
+    const rbx::Font f = font();
+    auto g = RbxCharGroup::groupWithCharacters({U'A', SixLetters::Value, U'B'});
+    makeView(400, 300, f, {g});
+    const QImage image = view->renderViewport();
+    RbxTools::setVirtualCharacters(nullptr);
+    const QRect cell = view->viewportRectFromTable(view->rectForCharacterAtIndex(1)).toAlignedRect();
+    QRect ink;
+    ASSERT_GT(countPixels(image, cell.adjusted(1, 1, -1, -1), isDark, &ink), 50);
+    // Six boxes side by side, all inside the cell, the neighbours' own boxes untouched.
+    EXPECT_GE(ink.left(), cell.left());
+    EXPECT_LE(ink.right(), cell.right());
+    EXPECT_GT(ink.width(), cell.width() / 2);
+    view->setGroups({RbxCharGroup::groupWithCharacters({U'A', U'C', U'B'})});
+    const QImage plain = view->renderViewport();
+    for (std::size_t i : {std::size_t(0), std::size_t(2)})
+        EXPECT_EQ(countPixels(image, cellPixels(i), isDark), countPixels(plain, cellPixels(i), isDark)) << i;
 }

@@ -241,3 +241,35 @@ TEST_F(TableTest, SettingsChangesRelayOrRedraw) {
     rbxtest::spinEventLoop(50);
     EXPECT_EQ(layouts, 0);
 }
+
+TEST_F(TableTest, SizeAdjustmentOfTheFamilyScalesTheCells) {
+    const rbx::Font f = font();
+    makeView(400, 300, f, {group(QStringLiteral("Letters"), letters(U'A', U'Z'), f)});
+    float loaded = -5;
+    QObject::connect(view.get(), &RbxCharView::customSizeLoaded, [&](float a) { loaded = a; });
+    const double width = view->charSize().width();
+    view->customSizeChanged(1);
+    EXPECT_EQ(RbxDefaults::userDefaults().sizeAdjustmentForFontFamily(f.familyName()), 1.0f);
+    EXPECT_EQ(view->customSize(), 1.0f);
+    ASSERT_TRUE(rbxtest::waitFor([&] { return view->charSize().width() > width * 1.5; }));
+    // A new font brings its family's adjustment for the slider.
+    view->setFont(f);
+    EXPECT_EQ(loaded, 1.0f);
+    view->updateAfterSizeReset();
+    EXPECT_EQ(loaded, 0.0f);
+    ASSERT_TRUE(rbxtest::waitFor([&] { return std::abs(view->charSize().width() - width) < 0.01; }));
+}
+
+TEST_F(TableTest, RecentGroupTakesNewCharactersOrAsksForARebuild) {
+    const rbx::Font f = font();
+    auto recent = group(QStringLiteral("Recent"), {U'A'}, f);
+    recent->setGroupKind(RbxRecentGroupKind);
+    makeView(400, 300, f, {recent, group(QStringLiteral("Letters"), letters(U'A', U'Z'), f)});
+    EXPECT_EQ(view->groups()[0].count(), 1u);
+    EXPECT_TRUE(view->updateRecentGroup({U'C', U'B', U'A'}));
+    EXPECT_EQ(view->groups()[0].count(), 3u);
+    EXPECT_EQ(view->characterAtIndex(0), U'C');
+    EXPECT_EQ(view->indexOfCharacter(U'C'), 3u + 2u); // the lowest group holding it wins
+    view->setGroups({group(QStringLiteral("Letters"), letters(U'A', U'Z'), f)});
+    EXPECT_FALSE(view->updateRecentGroup({U'B'}));
+}

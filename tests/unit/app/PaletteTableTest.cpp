@@ -1,0 +1,114 @@
+// The palette's character table: the start font in the selected layout, the search as
+// its filter, and the adapters that let the layers meet.
+#include "PaletteFixture.h"
+
+#include "app/ModelBridges.h"
+#include "app/PaletteContent.h"
+#include "app/PaletteTable.h"
+#include "model/RbxEmoji.h"
+#include "model/RbxFontInfo.h"
+#include "platform/fonts/FontBackend.h"
+#include "table/core/RbxTools.h"
+#include "table/widgets/RbxCharView.h"
+
+#include <QLabel>
+#include <QLineEdit>
+
+namespace {
+
+RbxCharView* viewOf(RbxCharWindowController& c) { return c.table().view(); }
+
+TEST_F(Palette, ShowsTheStartFontInTheSelectedLayout) {
+    const rbx::Font font = c->selectedFont();
+    ASSERT_TRUE(font);
+    EXPECT_EQ(viewOf(*c)->fontName(), font.postScriptName());
+    EXPECT_EQ(c->table().layoutName(), store->stringForKey(rbx::key::layout));
+    EXPECT_FALSE(viewOf(*c)->groups().empty());
+    EXPECT_GT(viewOf(*c)->table().totalCount(), 100u);
+    EXPECT_TRUE(c->charView() == viewOf(*c));
+    EXPECT_TRUE(c->content().currentFontLabel()->text().startsWith(font.displayName() + QStringLiteral(" (")));
+    // Every character shown is one the font has (ligature and sequence values aside).
+    const kx::CharSet& covered = font->coveredCharacters();
+    std::size_t foreign = 0;
+    for (std::size_t i = 0; i < viewOf(*c)->table().totalCount(); ++i) {
+        const char32_t ch = viewOf(*c)->characterAtIndex(i);
+        if (ch < 0xA0000 && !covered.contains(ch)) ++foreign;
+    }
+    EXPECT_EQ(foreign, 0u);
+}
+
+TEST_F(Palette, TheSettingsChooseTheStartFontAndTheLayout) {
+    QString other;
+    for (const rbx::FaceInfo& f : rbx::FontBackend::shared().faces())
+        if (f.postScriptName != c->selectedFont().postScriptName() && f.postScriptName.startsWith(QLatin1String("Noto"))) {
+            other = f.postScriptName;
+            break;
+        }
+    ASSERT_FALSE(other.isEmpty());
+    store->setString(other, QStringLiteral("selectedFont"));
+    store->setString(QStringLiteral("Scripts and Symbols"), QStringLiteral("layout"));
+    make();
+    EXPECT_EQ(c->selectedFont().postScriptName(), other);
+    EXPECT_EQ(c->table().layoutName(), QStringLiteral("Scripts and Symbols"));
+
+    // A font that is not installed falls back to one that is.
+    store->setString(QStringLiteral("NoSuchFont-Regular"), QStringLiteral("selectedFont"));
+    make();
+    EXPECT_TRUE(c->selectedFont());
+    EXPECT_NE(c->selectedFont().postScriptName(), QStringLiteral("NoSuchFont-Regular"));
+}
+
+TEST_F(Palette, TheSearchNarrowsTheTableAndEscapeWidensItAgain) {
+    const std::size_t all = viewOf(*c)->table().totalCount();
+    c->setModeViaURL(QUrl(QStringLiteral("runebox://set?search=latin%20capital%20letter%20b")));
+    const std::size_t found = viewOf(*c)->table().totalCount();
+    EXPECT_GT(found, 0u);
+    EXPECT_LT(found, all / 10);
+    EXPECT_NE(viewOf(*c)->indexOfCharacter(U'B'), kx::NotFound);
+    EXPECT_EQ(viewOf(*c)->indexOfCharacter(U'a'), kx::NotFound);
+    EXPECT_TRUE(c->closeWithESC());
+    EXPECT_EQ(c->searchField()->text(), QString());
+    EXPECT_EQ(viewOf(*c)->table().totalCount(), all);
+}
+
+TEST(ModelBridges, CharacterTextsAndVirtualCharacters) {
+    bridges::install();
+    EXPECT_TRUE(RbxTools::fullNameOfCharacter(U'A').contains(QStringLiteral("LATIN CAPITAL LETTER A"))) << RbxTools::fullNameOfCharacter(U'A').toStdString();
+    // The ampersand as a character reference, never as itself.
+    const QString amp = RbxTools::htmlStringForCharacter(U'&');
+    EXPECT_TRUE(amp == QStringLiteral("&amp;") || amp == QStringLiteral("&#38;")) << amp.toStdString();
+
+    const char32_t flag = RbxEmoji::virtualEmojiCharacterForString(QStringLiteral("\U0001F1E9\U0001F1EA"));
+    ASSERT_NE(flag, 0u);
+    const RbxVirtualCharacters& v = RbxTools::virtualCharacters();
+    EXPECT_TRUE(v.isVirtualCharacter(flag));
+    EXPECT_EQ(v.numberOfParts(flag), 2);
+    EXPECT_EQ(v.part(1, flag), char32_t(0x1F1E9));
+    EXPECT_EQ(v.part(2, flag), char32_t(0x1F1EA));
+    EXPECT_EQ(v.stringWithUTF32Character(flag), QStringLiteral("\U0001F1E9\U0001F1EA"));
+    EXPECT_EQ(RbxTools::hexRepresentation(flag), QStringLiteral("U+1F1E9, U+1F1EA"));
+    EXPECT_FALSE(v.isVirtualCharacter(U'A'));
+    EXPECT_EQ(v.numberOfParts(U'A'), 1);
+    EXPECT_EQ(v.part(1, U'A'), char32_t(U'A'));
+    EXPECT_EQ(v.part(2, U'A'), 0u);
+}
+
+TEST(ModelBridges, FontRepertoires) {
+    const rbx::Font font = rbx::FontBackend::shared().font(QStringLiteral("DejaVuSans"), 12);
+    ASSERT_TRUE(font);
+    bridges::FontInfoRepertoire repertoire(RbxFontInfo::fontInfoWithFont(font));
+    EXPECT_TRUE(repertoire.hasFont());
+    EXPECT_EQ(repertoire.fontFamilyName(), QStringLiteral("DejaVu Sans"));
+    EXPECT_TRUE(repertoire.availableCharacters().contains(U'A'));
+    EXPECT_TRUE(repertoire.coveredCharacters().contains(U'A'));
+    EXPECT_NE(repertoire.planeBitmap(0), nullptr);
+    EXPECT_EQ(repertoire.planeBitmap(5), nullptr);
+
+    bridges::FontInfoRepertoire none(nullptr);
+    EXPECT_FALSE(none.hasFont());
+    EXPECT_TRUE(none.availableCharacters().isEmpty());
+    EXPECT_TRUE(none.ligatureStrings().isEmpty());
+    EXPECT_EQ(none.unicodeForRoman(65), 0u);
+}
+
+} // namespace
