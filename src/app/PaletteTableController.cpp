@@ -3,12 +3,14 @@
 #include "app/PaletteTable.h"
 #include "app/RbxCharWindowController.h"
 #include "insertion/RbxPoster.h"
+#include "model/RbxRecentGroupDescription.h"
 #include "platform/x11/Ewmh.h"
 #include "platform/x11/X11Session.h"
 #include "table/widgets/RbxCharView.h"
 
 #include <QApplication>
 #include <QLineEdit>
+#include <algorithm>
 
 #include <unistd.h>
 
@@ -88,11 +90,20 @@ void PaletteTableController::updateToFrontApplication(bool force) {
 QWidget* PaletteTableController::searchField() const { return c_.searchField(); }
 
 void PaletteTableController::updateRecentGroup() {
-    // Only a table that shows recent characters changes: its groups are built anew from
-    // the layout (the table keeps its place through the layout's anchor).
+    // A recent group of the layout takes the recent characters the font has; without one
+    // (the recent layout, or a layout whose recent group is yet to come) the table is built
+    // anew from the layout. Groups that no layout made are left as they are.
     auto* view = qobject_cast<RbxCharView*>(c_.charView());
     if (!view) return;
-    bool showsRecents = view->showingRecentLayout();
-    for (const RbxTableGroup& g : view->groups()) showsRecents = showsRecents || g.groupKind() == RbxRecentGroupKind;
-    if (showsRecents) c_.table().reload();
+    RbxFontRepertoire* font = c_.table().repertoire();
+    std::vector<char32_t> recents;
+    if (font) {
+        if (auto available = RbxRecentGroupDescription::sharedRecents()->availableCharactersForFontInfo(font))
+            recents = std::move(*available);
+    }
+    if (view->updateRecentGroup(std::move(recents))) return;
+    const auto& groups = view->groups();
+    const bool fromLayout =
+        std::any_of(groups.begin(), groups.end(), [](const RbxTableGroup& g) { return bool(g.group().layout()); });
+    if (fromLayout || view->showingRecentLayout()) c_.table().reload();
 }
