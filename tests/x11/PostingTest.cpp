@@ -19,6 +19,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QScreen>
 #include <QWindow>
 #include <gtest/gtest.h>
 
@@ -99,14 +100,8 @@ protected:
         KXAppSettings::reloadSettings();
     }
 
-    bool probeInFront() {
-        X11Session& s = X11Session::shared();
-        return rbxtest::waitFor([&s] { return ewmh::windowTitle(s, ewmh::activeWindow(s)) == u"runebox-probe"; }, 10000);
-    }
-    bool probeStillInFront() {
-        X11Session& s = X11Session::shared();
-        return ewmh::windowTitle(s, ewmh::activeWindow(s)) == u"runebox-probe";
-    }
+    bool probeInFront() { return probe->waitForKeyboardFocus(); }
+    bool probeStillInFront() { return probe->hasKeyboardFocus(); }
 
     QPoint cellCentre(char32_t c) const {
         const std::size_t i = view->indexOfCharacter(c);
@@ -248,5 +243,28 @@ TEST_F(Posting, AltHeldAtTheClickKeepsThePastedTextAndStaysOutOfTheKeystroke) {
     // Published without saving: the text stays on the clipboard.
     EXPECT_FALSE(kx::KXPasteboardManager::manager().restorePending());
     EXPECT_EQ(QString::fromUtf8(probe->clipboardData(QStringLiteral("text/plain"))), QStringLiteral("Ω"));
+    EXPECT_TRUE(probeStillInFront());
+}
+
+TEST_F(Posting, ThePaletteClosesWhenTheMouseLeavesItButNotOverItsTitleBar) {
+    start(true);
+    RbxDefaults::userDefaults().setBool(true, QStringLiteral("mouse outside closes"));
+    QWidget* w = palette->window();
+    pointerTo(w->geometry().center());
+    ASSERT_TRUE(rbxtest::waitFor([this] { return view->mouseInWindow(); }, 5000));
+    const QRect frame = w->frameGeometry(), inside = w->geometry();
+    if (inside.top() > frame.top()) {
+        // Over the title bar the mouse still counts as inside.
+        pointerTo(QPoint(inside.center().x(), (frame.top() + inside.top()) / 2));
+        rbxtest::spinEventLoop(1500);
+        EXPECT_TRUE(palette->isWindowVisible());
+        EXPECT_TRUE(view->mouseInWindow());
+    }
+    // Outside: the palette fades away, and the probe has kept the keyboard all along.
+    const QRect screen = w->screen()->geometry();
+    pointerTo(frame.left() > screen.width() / 2 ? screen.topLeft() + QPoint(2, screen.height() - 3)
+                                                : screen.topRight() + QPoint(-2, screen.height() - 3));
+    EXPECT_TRUE(rbxtest::waitFor([this] { return !palette->isWindowVisible(); }, 10000));
+    EXPECT_FALSE(view->mouseInWindow());
     EXPECT_TRUE(probeStillInFront());
 }
