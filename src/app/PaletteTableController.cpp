@@ -1,13 +1,16 @@
 #include "app/PaletteTableController.h"
 
+#include "app/PaletteTable.h"
 #include "app/RbxCharWindowController.h"
 #include "insertion/RbxPoster.h"
+#include "model/RbxRecentGroupDescription.h"
 #include "platform/x11/Ewmh.h"
 #include "platform/x11/X11Session.h"
 #include "table/widgets/RbxCharView.h"
 
 #include <QApplication>
 #include <QLineEdit>
+#include <algorithm>
 
 #include <unistd.h>
 
@@ -85,3 +88,22 @@ void PaletteTableController::updateToFrontApplication(bool force) {
 }
 
 QWidget* PaletteTableController::searchField() const { return c_.searchField(); }
+
+void PaletteTableController::updateRecentGroup() {
+    // A recent group of the layout takes the recent characters the font has; without one
+    // (the recent layout, or a layout whose recent group is yet to come) the table is built
+    // anew from the layout. Groups that no layout made are left as they are.
+    auto* view = qobject_cast<RbxCharView*>(c_.charView());
+    if (!view) return;
+    RbxFontRepertoire* font = c_.table().repertoire();
+    std::vector<char32_t> recents;
+    if (font) {
+        if (auto available = RbxRecentGroupDescription::sharedRecents()->availableCharactersForFontInfo(font))
+            recents = std::move(*available);
+    }
+    if (view->updateRecentGroup(std::move(recents))) return;
+    const auto& groups = view->groups();
+    const bool fromLayout =
+        std::any_of(groups.begin(), groups.end(), [](const RbxTableGroup& g) { return bool(g.group().layout()); });
+    if (fromLayout || view->showingRecentLayout()) c_.table().reload();
+}

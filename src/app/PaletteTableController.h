@@ -30,6 +30,7 @@ public:
     void stopMouseOutsideFading() override;
     void updateToFrontApplication(bool force) override;
     QWidget* searchField() const override;
+    void updateRecentGroup() override;
 
 private:
     RbxCharWindowController& c_;

@@ -67,7 +67,9 @@ void RbxPostingSystem::deactivateApplication() {
 }
 
 std::uint32_t RbxPostingSystem::currentModifierFlags() {
-    const Qt::KeyboardModifiers m = QGuiApplication::keyboardModifiers();
+    // The keys of the event being handled, and those held now: a pointer event may carry
+    // a state older than the keys it follows.
+    const Qt::KeyboardModifiers m = QGuiApplication::keyboardModifiers() | QGuiApplication::queryKeyboardModifiers();
     std::uint32_t flags = 0;
     if (m & Qt::ShiftModifier) flags |= 0x20000;
     if (m & Qt::MetaModifier) flags |= 0x40000;

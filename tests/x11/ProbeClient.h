@@ -13,11 +13,16 @@
 #include <QProcess>
 #include <QVariantMap>
 
+// The active window and the window with the keyboard focus belong to the process
+// (ProbeFocus.cpp).
+bool processHasKeyboardFocus(int pid);
+
 class ProbeClient {
 public:
-    ProbeClient() {
+    // `--no-clipboard-utility`: the probe does not stand in for the clipboard utility.
+    explicit ProbeClient(const QStringList& args = {}) {
         process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process_.start(QStringLiteral(RUNEBOX_PROBE), {});
+        process_.start(QStringLiteral(RUNEBOX_PROBE), args);
         started_ = rbxtest::waitFor([] {
             return QDBusConnection::sessionBus().interface()->isServiceRegistered(QStringLiteral("org.runebox.TestProbe"))
                 .value();
@@ -45,6 +50,17 @@ public:
     }
     void setClipboard(const QVariantMap& items) { call(QStringLiteral("SetClipboard"), {items}); }
     QByteArray clipboardData(const QString& type) { return call(QStringLiteral("ClipboardData"), {type}).toByteArray(); }
+    QStringList keyEvents() { return call(QStringLiteral("KeyEvents")).toStringList(); }
+    // Whether the probe's window is the active one and holds the keyboard focus. The window
+    // manager names the active window before the focus has moved there, and key events go
+    // where the focus is.
+    bool hasKeyboardFocus() {
+        return processHasKeyboardFocus(int(process_.processId()));
+    }
+    bool waitForKeyboardFocus(int timeoutMs = 10000) {
+        return rbxtest::waitFor([this] { return hasKeyboardFocus(); }, timeoutMs);
+    }
+    qint64 pid() const { return process_.processId(); }
 
 private:
     QProcess process_;

@@ -5,9 +5,11 @@
 //   Text() -> s, Clear(), KeyEvents() -> as, Busy(i ms) (blocks its own thread after
 //   answering), SetClipboard(a{sv} mime type -> bytes), ClipboardFormats() -> as,
 //   ClipboardData(s mime type) -> ay (both as the clipboard is when asked, see
-//   XCatchUp), Activate(), CopyPasteNotices() -> as.
+//   XCatchUp), Activate(), CopyPasteNotices() -> as,
+//   TextChangedNs() -> x (CLOCK_MONOTONIC nanoseconds of the latest change of the text).
 // It also stands in for the clipboard utility with the creator code 'CoPa': it owns that
-// signature's bus name and records the events sent to it ("CoPa CONT <number>").
+// signature's bus name and records the events sent to it ("CoPa CONT <number>"), unless
+// started with --no-clipboard-utility.
 #include <QAbstractNativeEventFilter>
 #include <QApplication>
 #include <QClipboard>
@@ -24,6 +26,8 @@
 #include <QWidget>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <time.h>
 #include <xcb/xcb.h>
 
 // Brings the probe's view of the X server up to date. Qt answers clipboard questions
@@ -79,6 +83,11 @@ class Probe : public QObject {
 public:
     explicit Probe(QLineEdit* field) : field_(field), catchUp_(field->window()) {
         QCoreApplication::instance()->installNativeEventFilter(&catchUp_);
+        connect(field_, &QLineEdit::textChanged, this, [this] {
+            timespec ts{};
+            clock_gettime(CLOCK_MONOTONIC, &ts);
+            changedNs_ = qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+        });
     }
 
     bool eventFilter(QObject* watched, QEvent* event) override {
@@ -122,6 +131,7 @@ public slots:
     }
 
     Q_SCRIPTABLE QStringList CopyPasteNotices() { return notices_; }
+    Q_SCRIPTABLE qlonglong TextChangedNs() { return changedNs_; }
 
 public:
     QStringList notices_;
@@ -130,6 +140,7 @@ private:
     QLineEdit* field_;
     XCatchUp catchUp_;
     QStringList keyEvents_;
+    qint64 changedNs_ = 0;
 };
 
 // The events addressed to the clipboard utility.
@@ -164,9 +175,12 @@ int main(int argc, char** argv) {
                      qPrintable(bus.lastError().message()));
         return 1;
     }
+    bool clipboardUtility = true;
+    for (int i = 1; i < argc; ++i) clipboardUtility = clipboardUtility && std::strcmp(argv[i], "--no-clipboard-utility") != 0;
     AppleEvents events(&probe);
-    if (!bus.registerObject(QStringLiteral("/AppleEvents"), &events, QDBusConnection::ExportScriptableSlots) ||
-        !bus.registerService(QStringLiteral("org.runebox.sig.x436f5061"))) {
+    if (clipboardUtility &&
+        (!bus.registerObject(QStringLiteral("/AppleEvents"), &events, QDBusConnection::ExportScriptableSlots) ||
+         !bus.registerService(QStringLiteral("org.runebox.sig.x436f5061")))) {
         std::fprintf(stderr, "runebox-probe: cannot stand in for the clipboard utility\n");
         return 1;
     }
