@@ -14,6 +14,8 @@
 
 #include <unistd.h>
 
+#include <X11/Xlib.h>
+
 namespace {
 
 // The active window of the display and whether it belongs to this process.
@@ -76,7 +78,12 @@ void PaletteTableController::deactivateApplication() {
     bool ours = false;
     activeWindow(&ours);
     if (!ours || !previousActive_) return;
-    ewmh::activateWindow(X11Session::shared(), previousActive_);
+    X11Session& s = X11Session::shared();
+    ewmh::activateWindow(s, previousActive_);
+    // The keys that follow (typed or the paste keystroke) must reach that window, not
+    // wait for the window manager to move the focus.
+    XSetInputFocus(s.display(), previousActive_, RevertToPointerRoot, CurrentTime);
+    s.flush();
 }
 
 void PaletteTableController::fadeOut(double duration, double delay) { c_.fadeOut(float(duration), float(delay)); }

@@ -347,6 +347,7 @@ private:
     void trackWidget(int area, QWidget* widget);
     void untrack(int area);
     void checkTitleBarExit();
+    void watchModifiers(bool on);
     bool windowHasSheet() const;
     bool logFocus() const;
     void noteMenuState(bool open);
@@ -384,6 +385,10 @@ private:
     std::array<QPointer<QWidget>, 5> tracked_;
     // Polls while the mouse is over the window's title bar, which reports no crossing.
     QTimer* titleBarTimer_ = nullptr;
+    // Looks at Shift while the mouse is in the window: the palette gets no key events of
+    // its own, and Shift shows or hides the magnifier at once.
+    QTimer* modifierTimer_ = nullptr;
+    bool shiftHeld_ = false;
     bool autoSaveAnchor_ = true;
     double scrollUnit_ = 1;
     std::optional<bool> darkOverride_;

@@ -17,6 +17,7 @@ namespace {
 // While the mouse is over the window's frame (the title bar) no crossing is reported:
 // its position is looked at this often until it leaves the frame.
 constexpr int TitleBarPollMs = 50;
+constexpr int ModifierPollMs = 100;
 
 } // namespace
 
@@ -141,9 +142,30 @@ void RbxCharView::checkTitleBarExit() {
 
 // ---------------------------------------------------------------- the handlers
 
+void RbxCharView::watchModifiers(bool on) {
+    if (!on) {
+        if (modifierTimer_) modifierTimer_->stop();
+        return;
+    }
+    if (!modifierTimer_) {
+        modifierTimer_ = new QTimer(this);
+        modifierTimer_->setInterval(ModifierPollMs);
+        connect(modifierTimer_, &QTimer::timeout, this, [this] {
+            if (selectedCharIndex_ == kx::NotFound) return;
+            const bool shift = currentModifierFlags() & 0x20000;
+            if (shift == shiftHeld_) return;
+            shiftHeld_ = shift;
+            selectionRectChanged();
+        });
+    }
+    shiftHeld_ = currentModifierFlags() & 0x20000;
+    modifierTimer_->start();
+}
+
 void RbxCharView::windowEntered() {
     inWindow_ = true;
     window()->setMouseTracking(true);
+    watchModifiers(true);
     if (!menuOpen_) activateWindow(true);
     const int view = RbxDefaults::userDefaults().integerForKey(rbx::key::view);
     if (view < 4) updateSelection();
@@ -155,6 +177,7 @@ void RbxCharView::windowEntered() {
 
 void RbxCharView::windowExited() {
     inWindow_ = false;
+    watchModifiers(false);
     updateSelection();
     if (inFonts_ || inSheet_ || menuOpen_ || magnifier_->isShown()) return;
     activateWindow(false);
