@@ -22,6 +22,7 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QTimer>
 
 RbxCharAppController::Extensions& RbxCharAppController::extensions() {
@@ -82,6 +83,19 @@ void RbxCharAppController::finishLaunching() {
     } else {
         windowController_->openWindow(this);
     }
+    if (!KXUtilities::installationMode()) {
+        QTimer::singleShot(InstallationRelicsDelayMs, this, &RbxCharAppController::removeInstallationRelicsTimer);
+        tellInstallerDone();
+    }
+}
+
+void RbxCharAppController::tellInstallerDone() {
+    if (auto& tell = extensions().tellInstallerDone)
+        tell(QStringLiteral("Runebox %1").arg(KXUtilities::versionString()));
+}
+
+void RbxCharAppController::removeInstallationRelicsTimer() {
+    if (auto& remove = extensions().removeInstallationRelics) remove(QStringLiteral("Runebox.app"));
 }
 
 void RbxCharAppController::routeEvents(PaletteEventRouter& router) {
@@ -91,6 +105,12 @@ void RbxCharAppController::routeEvents(PaletteEventRouter& router) {
     r.mouseMoved = [wc] { wc->monitorMouseMove(); };
     r.deselectCharacter = [] {
         if (RbxCharView* view = RbxCharView::view()) view->selectCharacterAtIndex(kx::NotFound);
+    };
+    // The table's view keys and shortcuts come before the widget that has the keyboard
+    // (the search field, the font list).
+    r.keyDown = [](QKeyEvent& event) {
+        RbxCharView* view = RbxCharView::view();
+        return view && (view->viewSelectionKeyEvent(&event) || view->handleHardWiredShortcut(&event));
     };
     r.rebuildLayouts = [wc] {
         RbxLayout::updateLayoutPopUp();

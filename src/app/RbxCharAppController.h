@@ -9,7 +9,8 @@
 //   finishLaunching()  URL commands ("*" first unregistered), the palette opens unless
 //                   launched as a login item or "suppressOpening" is on; after the
 //                   palette's first paint the rest follows: the login item, the
-//                   per-application settings, the debug state.
+//                   per-application settings, the debug state; unless in
+//                   installation mode, the installer hears that the launch is done.
 // Shut-down: the login item brought in line, the settings written.
 
 #include <QObject>
@@ -60,11 +61,20 @@ public:
     // trailing "s" dropped).
     static QString appSettingsUpdateURL(const QString& version);
 
+    // A normal launch tells the installer that this version runs, and clears what an
+    // installation left behind a while later.
+    static constexpr int InstallationRelicsDelayMs = 250 * 1000;
+    void tellInstallerDone();
+    void removeInstallationRelicsTimer();
+
     // What later duties plug in: the installer hand-off in installation mode, the update
-    // check asked for with Alt held at start-up.
+    // check asked for with Alt held at start-up, the installer's completion notice (with
+    // "Runebox <version>") and the removal of installation relics (with "Runebox.app").
     struct Extensions {
         std::function<void()> installer;
         std::function<void()> checkForUpdateNow;
+        std::function<void(const QString& productAndVersion)> tellInstallerDone;
+        std::function<void(const QString& applicationName)> removeInstallationRelics;
     };
     static Extensions& extensions();
 

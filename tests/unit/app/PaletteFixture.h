@@ -8,6 +8,8 @@
 #include "app/RbxCharWindowController.h"
 #include "app/StartupHooks.h"
 #include "common/TestEnvironment.h"
+#include "model/RbxFontInfo.h"
+#include "model/RbxNameFilter.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -24,6 +26,9 @@ protected:
     }
     void TearDown() override {
         c.reset();
+        // The search filter is process-wide; a test that searched leaves none behind.
+        RbxNameFilter::setFilter(QString());
+        RbxFontInfo::flushCachedCharacters();
         AppTest::TearDown();
     }
     void make() {

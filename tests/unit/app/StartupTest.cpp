@@ -1,0 +1,96 @@
+// The application controller's launch: the palette opens unless told not to, the
+// installer hears of a normal launch, and the application routes the table's keys
+// before the widget that has the keyboard.
+#include "AppFixture.h"
+
+#include "app/RbxCharAppController.h"
+#include "app/RbxCharApplication.h"
+#include "app/RbxCharWindowController.h"
+#include "common/TestEnvironment.h"
+#include "kxlib/KXUtilities.h"
+
+#include <QDialog>
+#include <QKeyEvent>
+#include <QLineEdit>
+
+namespace {
+
+class Startup : public AppTest {
+protected:
+    void SetUp() override {
+        AppTest::SetUp();
+        store->setBool(false, QStringLiteral("animate window"));
+        RbxCharAppController::extensions().tellInstallerDone = [this](const QString& text) { told << text; };
+    }
+    void TearDown() override {
+        RbxCharAppController::extensions() = {};
+        AppTest::TearDown();
+    }
+    QStringList told;
+};
+
+TEST_F(Startup, OpensThePaletteOnceAndTellsTheInstaller) {
+    RbxCharAppController app;
+    app.finishLaunching();
+    ASSERT_TRUE(app.windowController());
+    EXPECT_EQ(RbxCharWindowController::windowController(), app.windowController());
+    EXPECT_TRUE(app.windowController()->isWindowVisible());
+    EXPECT_EQ(told, QStringList{QStringLiteral("Runebox %1").arg(KXUtilities::versionString())});
+
+    // A second call changes nothing; a reopen shows a palette closed meanwhile.
+    app.windowController()->close();
+    app.finishLaunching();
+    EXPECT_FALSE(app.windowController()->isWindowVisible());
+    EXPECT_EQ(told.size(), 1);
+    app.applicationShouldHandleReopen();
+    EXPECT_TRUE(app.windowController()->isWindowVisible());
+}
+
+TEST_F(Startup, SuppressOpeningKeepsThePaletteClosed) {
+    store->setBool(true, QStringLiteral("suppressOpening"));
+    RbxCharAppController app;
+    app.finishLaunching();
+    rbxtest::spinEventLoop(100);
+    EXPECT_FALSE(app.windowController()->isWindowVisible());
+    // The launch is done all the same.
+    EXPECT_EQ(told.size(), 1);
+}
+
+TEST_F(Startup, InstallationRelicsAreRemovedByName) {
+    QStringList removed;
+    RbxCharAppController::extensions().removeInstallationRelics = [&](const QString& name) { removed << name; };
+    RbxCharAppController app;
+    app.removeInstallationRelicsTimer();
+    EXPECT_EQ(removed, QStringList{QStringLiteral("Runebox.app")});
+    EXPECT_GE(RbxCharAppController::InstallationRelicsDelayMs, 60 * 1000);
+}
+
+TEST_F(Startup, TheTablesKeysComeBeforeTheFocusedWidgetUnlessASheetIsOn) {
+    RbxCharAppController app;
+    app.finishLaunching();
+    RbxCharWindowController* wc = app.windowController();
+    PaletteEventRouter router;
+    app.routeEvents(router);
+
+    // Ctrl+1..4 switch the view and Ctrl+R resets the marked fonts, wherever the
+    // keyboard is; plain letters go on to the search field.
+    QKeyEvent view2(QEvent::KeyPress, Qt::Key_2, Qt::ControlModifier, QStringLiteral("2"));
+    QKeyEvent resetMarks(QEvent::KeyPress, Qt::Key_R, Qt::ControlModifier, QStringLiteral("\x12"));
+    QKeyEvent letter(QEvent::KeyPress, Qt::Key_R, Qt::NoModifier, QStringLiteral("r"));
+    EXPECT_TRUE(router.route(&view2));
+    EXPECT_TRUE(router.route(&resetMarks));
+    EXPECT_FALSE(router.route(&letter));
+
+    // With a sheet on, every key is the sheet's; a sheet that leaves the keyboard to the
+    // front application keeps the palette a panel that does not activate.
+    QDialog sheet;
+    ASSERT_EQ(wc->sheets().beginSheet(&sheet, QStringLiteral("shapeFinder"), nullptr, SheetHost::Keyboard::Leaves),
+              SheetHost::Begin::Began);
+    EXPECT_FALSE(wc->window()->isActivating());
+    EXPECT_FALSE(router.route(&view2));
+    EXPECT_FALSE(router.route(&resetMarks));
+    wc->closeSheet();
+    EXPECT_TRUE(router.route(&view2));
+}
+
+} // namespace
