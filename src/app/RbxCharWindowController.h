@@ -88,6 +88,9 @@ public:
     void openSheet(const QString& name, const QVariantMap& options = {});
     void closeSheet();                          // ends the attached sheet with code 0
     bool hasSheet() const;
+    // The program menu's items: the one tagged 1 always works, the others only while no
+    // sheet is attached.
+    bool validateMenuItem(int tag) const { return tag == 1 || !hasSheet(); }
 
     // ---- URL commands ----------------------------------------------------------------------
     QVariant openViaURL(const QUrl& url);       // "open": sheet=about|pref[&tab=]|contact|shape|...

@@ -5,6 +5,7 @@
 #include "app/PaletteContent.h"
 #include "app/PaletteFader.h"
 #include "app/PaletteFrameKeeper.h"
+#include "app/PalettePresenter.h"
 #include "app/RbxCharApplication.h"
 #include "app/RbxCharWindowController.h"
 #include "app/RbxPositionLog.h"
@@ -280,6 +281,44 @@ TEST_F(Palette, RemembersItsFrameAndRepairsOneOffScreen) {
     const QRect r(c->window()->pos(), c->window()->size());
     EXPECT_LE(std::abs(r.center().x() - area.center().x()), 2);
     EXPECT_TRUE(RbxPositionLog::shared().positionLog().contains(QStringLiteral("pref: 12 x")));
+}
+
+TEST_F(Palette, TracesTheOpeningWhenAskedAndKeepsMenusFromASheet) {
+    kx::LogCapture quiet;
+    c->openWindow(c.get());
+    EXPECT_FALSE(quiet.contains(QStringLiteral("opening window")));
+    c->close();
+
+    store->setBool(true, QStringLiteral("logOpen"));
+    kx::LogCapture log;
+    c->openWindow(c.get());
+    QString opening, screens;
+    for (const QString& line : log.lines()) {
+        if (line.startsWith(QStringLiteral("opening window (RbxCharWindowController): {{"))) opening = line;
+        if (line.startsWith(QStringLiteral("  screens: {{"))) screens = line;
+    }
+    EXPECT_FALSE(opening.isEmpty()) << log.lines().join(QLatin1Char('\n')).toStdString();
+    EXPECT_FALSE(screens.isEmpty());
+
+    EXPECT_TRUE(c->validateMenuItem(0));
+    EXPECT_TRUE(c->validateMenuItem(1));
+    QDialog sheet;
+    ASSERT_EQ(c->sheets().beginSheet(&sheet, QStringLiteral("test"), nullptr), SheetHost::Begin::Began);
+    EXPECT_FALSE(c->validateMenuItem(0));
+    EXPECT_FALSE(c->validateMenuItem(7));
+    EXPECT_TRUE(c->validateMenuItem(1));
+    c->closeSheet();
+    EXPECT_TRUE(c->validateMenuItem(7));
+}
+
+TEST(EmergencyReset, KeepsTheOriginWithTheLeastWidthAndHalfTheScreensHeight) {
+    const QSize minimum(300, 250);
+    EXPECT_EQ(PalettePresenter::emergencyFrame(QRect(10, 20, 5000, 9000), minimum, QRect(0, 0, 1280, 1000)),
+              QRect(10, 20, 300, 500));
+    // A low screen: never below the least height.
+    EXPECT_EQ(PalettePresenter::emergencyFrame(QRect(-40, 7, 900, 900), minimum, QRect(0, 0, 800, 401)),
+              QRect(-40, 7, 300, 250));
+    EXPECT_EQ(PalettePresenter::emergencyFrame(QRect(0, 0, 10, 10), minimum, QRect(0, 30, 800, 601)).height(), 300);
 }
 
 TEST(FrameText, ReadsOnlySoundFrames) {

@@ -3,13 +3,16 @@
 // before the widget that has the keyboard.
 #include "AppFixture.h"
 
+#include "app/PaletteFrameKeeper.h"
 #include "app/RbxCharAppController.h"
 #include "app/RbxCharApplication.h"
 #include "app/RbxCharWindowController.h"
 #include "common/TestEnvironment.h"
 #include "kxlib/KXUtilities.h"
+#include "platform/defaults/DefaultsDomain.h"
 
 #include <QDialog>
+#include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
 
@@ -54,6 +57,20 @@ TEST_F(Startup, SuppressOpeningKeepsThePaletteClosed) {
     EXPECT_FALSE(app.windowController()->isWindowVisible());
     // The launch is done all the same.
     EXPECT_EQ(told.size(), 1);
+}
+
+TEST_F(Startup, ShutDownWritesTheSettingsWithThePalettesFrame) {
+    const QString file = platform::DefaultsDomain::pathForDomain(domain);
+    QFile::remove(file);
+    RbxCharAppController app;
+    app.finishLaunching();
+    app.windowController()->window()->move(70, 50);
+    app.applicationShouldTerminate();
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << file.toStdString();
+    const QString text = QString::fromUtf8(f.readAll());
+    EXPECT_TRUE(text.contains(PaletteFrameKeeper::FrameKey));
+    EXPECT_TRUE(text.contains(QStringLiteral("70 50 "))) << text.toStdString();
 }
 
 TEST_F(Startup, InstallationRelicsAreRemovedByName) {
