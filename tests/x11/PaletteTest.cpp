@@ -3,6 +3,7 @@
 // opens and closes by URL command and by Escape, fades, hands a second start's URL to the
 // first copy, and quits other copies of the same user on the same display.
 #include "ProbeClient.h"
+#include "RuneboxPrograms.h"
 #include "common/TestEnvironment.h"
 #include "platform/x11/Ewmh.h"
 #include "platform/x11/X11Session.h"
@@ -16,8 +17,9 @@
 
 namespace {
 
-const QString Runebox = QStringLiteral(RUNEBOX_BINARY_DIR "/src/runebox");
-const QString Tool = QStringLiteral(RUNEBOX_BINARY_DIR "/tools/runebox-tool");
+using x11test::run;
+using x11test::Runebox;
+using x11test::Tool;
 
 // A copy of runebox with its debug state on the bus.
 class Copy {
@@ -68,19 +70,6 @@ private:
     QProcess p_;
     QString out_;
 };
-
-int run(const QString& program, const QStringList& args, QString* output = nullptr) {
-    QProcess p;
-    p.setProcessChannelMode(QProcess::MergedChannels);
-    p.start(program, args);
-    if (!p.waitForFinished(30000)) {
-        p.kill();
-        p.waitForFinished();
-        return -1;
-    }
-    if (output) *output = QString::fromUtf8(p.readAll());
-    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-}
 
 int url(const QString& u) { return run(Tool, {QStringLiteral("url"), u}); }
 

@@ -1,6 +1,7 @@
 // One running copy per session: a second `runebox URL` and `runebox-tool url URL` hand
 // the URL to the first copy, which dispatches it as a URL command; a second `runebox`
 // without URLs asks the first to open its palette.
+#include "RuneboxPrograms.h"
 #include "common/TestEnvironment.h"
 
 #include <QDBusConnection>
@@ -10,8 +11,9 @@
 
 namespace {
 
-const QString Runebox = QStringLiteral(RUNEBOX_BINARY_DIR "/src/runebox");
-const QString Tool = QStringLiteral(RUNEBOX_BINARY_DIR "/tools/runebox-tool");
+using x11test::run;
+using x11test::Runebox;
+using x11test::Tool;
 const QString ServiceName = QStringLiteral("org.runebox.Runebox");
 
 bool nameOwned() {
@@ -45,19 +47,6 @@ private:
     QProcess m_p;
     QString m_out;
 };
-
-int run(const QString& program, const QStringList& args, QString* output = nullptr) {
-    QProcess p;
-    p.setProcessChannelMode(QProcess::MergedChannels);
-    p.start(program, args);
-    if (!p.waitForFinished(30000)) {
-        p.kill();
-        p.waitForFinished();
-        return -1;
-    }
-    if (output) *output = QString::fromUtf8(p.readAll());
-    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-}
 
 TEST(UrlHandOver, SecondCopyHandsItsUrlToTheFirst) {
     ASSERT_FALSE(nameOwned());

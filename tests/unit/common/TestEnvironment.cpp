@@ -4,6 +4,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -56,6 +57,22 @@ void spinEventLoop(int ms) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         QThread::msleep(2);
     }
+}
+
+ProgramRun runProgram(const QString& program, const QStringList& args, Channels channels, int timeoutMs) {
+    QProcess p;
+    if (channels == Channels::Merged) p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(program, args);
+    ProgramRun r;
+    if (!p.waitForFinished(timeoutMs)) {
+        p.kill();
+        p.waitForFinished();
+    } else if (p.exitStatus() == QProcess::NormalExit) {
+        r.code = p.exitCode();
+    }
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
 }
 
 } // namespace rbxtest

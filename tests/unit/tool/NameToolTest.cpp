@@ -4,22 +4,15 @@
 
 #include <QFile>
 #include <QHash>
-#include <QProcess>
 #include <gtest/gtest.h>
 
 namespace {
 
-struct ToolRun {
-    int code = -1;
-    QString out;
-    QStringList lines() const { return out.split(QLatin1Char('\n'), Qt::SkipEmptyParts); }
-};
+using ToolRun = rbxtest::ProgramRun;
 
 ToolRun runTool(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral(RUNEBOX_BINARY_DIR "/tools/runebox-tool"), args);
-    p.waitForFinished(300000);
-    return ToolRun{p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput())};
+    return rbxtest::runProgram(QStringLiteral(RUNEBOX_BINARY_DIR "/tools/runebox-tool"), args, rbxtest::Channels::Separate,
+                               300000);
 }
 
 // The name of a Hangul syllable, made by the rule of the Unicode standard.

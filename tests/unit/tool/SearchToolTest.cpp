@@ -3,7 +3,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <gtest/gtest.h>
@@ -16,10 +15,8 @@ struct ToolRun {
 };
 
 ToolRun runTool(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral(RUNEBOX_BINARY_DIR "/tools/runebox-tool"), args);
-    p.waitForFinished(120000);
-    return ToolRun{p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts)};
+    const rbxtest::ProgramRun r = rbxtest::runProgram(QStringLiteral(RUNEBOX_BINARY_DIR "/tools/runebox-tool"), args);
+    return ToolRun{r.code, r.lines()};
 }
 
 QString layoutsFolder() {
