@@ -42,6 +42,10 @@ std::optional<QVariant> coerce(rbx::key::Type type, const QString& text) {
 std::optional<rbx::key::KeyInfo> keyInfo(const QString& name) {
     for (const rbx::key::KeyInfo& k : rbx::key::allKeys())
         if (k.name == name) return k;
+    // The replies of the version pings, one text per version.
+    const QString ping = QString::fromLatin1(rbx::key::versionPingPrefix);
+    if (name.size() > ping.size() && name.startsWith(ping))
+        return rbx::key::KeyInfo{name, rbx::key::Type::String, QVariant(), false};
     return std::nullopt;
 }
 

@@ -155,7 +155,7 @@ void RbxCharAppController::registerURLCommands(KXURLHandler& handler) {
 
 QVariant RbxCharAppController::quitViaURL(const QUrl&) {
     RbxDefaults::userDefaults().synchronize();
-    QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    windowController_->terminate();
     return {};
 }
 

@@ -178,6 +178,10 @@ void RbxCharWindowController::openSheet(const QString& name, const QVariantMap& 
 
 void RbxCharWindowController::closeSheet() { sheets_->endSheet(0); }
 
+void RbxCharWindowController::terminate() {
+    QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+}
+
 // ---- insert mode and search
 
 void RbxCharWindowController::selectInsertModeSegment(int segment) {

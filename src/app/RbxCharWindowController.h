@@ -91,6 +91,9 @@ public:
     // The program menu's items: the one tagged 1 always works, the others only while no
     // sheet is attached.
     bool validateMenuItem(int tag) const { return tag == 1 || !hasSheet(); }
+    // The program menu's Quit: asks the application to end once the current event is
+    // done (the application controller's shut-down runs on the way out).
+    void terminate();
 
     // ---- URL commands ----------------------------------------------------------------------
     QVariant openViaURL(const QUrl& url);       // "open": sheet=about|pref[&tab=]|contact|shape|...

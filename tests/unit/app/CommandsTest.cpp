@@ -29,6 +29,13 @@ TEST_F(PrefCommand, SetsKnownKeysAsTheirTypes) {
 
     prefcommand::preferencesViaURL(url("runebox://pref?animate%20window=TRUE"), *store);
     EXPECT_TRUE(store->boolForKey(rbx::key::animateWindow));
+
+    // The version pings' replies are texts, one per version; "V#" alone is no setting.
+    prefcommand::preferencesViaURL(url("runebox://pref?V%232.1=ok&V%23=x"), *store);
+    EXPECT_EQ(store->stringForKey(QStringLiteral("V#2.1")), QStringLiteral("ok"));
+    EXPECT_EQ(store->platformDefaults().persistentDomain().value(QStringLiteral("V#")), QVariant());
+    prefcommand::preferencesViaURL(url("runebox://pref?V%232.1="), *store);
+    EXPECT_EQ(store->platformDefaults().persistentDomain().value(QStringLiteral("V#2.1")), QVariant());
 }
 
 TEST_F(PrefCommand, RefusesUnknownKeysWrongValuesAndStructuredSettings) {
