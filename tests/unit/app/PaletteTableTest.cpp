@@ -58,6 +58,24 @@ TEST_F(Palette, TheSettingsChooseTheStartFontAndTheLayout) {
     EXPECT_NE(c->selectedFont().postScriptName(), QStringLiteral("NoSuchFont-Regular"));
 }
 
+TEST_F(Palette, OpeningSelectsTheFontTheSettingsGiveTheFrontApplication) {
+    store->setString(QStringLiteral("DejaVuSans"), QStringLiteral("selectedFont"));
+    make();
+    if (c->selectedFont().postScriptName() != QStringLiteral("DejaVuSans")) GTEST_SKIP() << "DejaVu Sans is not installed";
+    store->setBool(true, QStringLiteral("useUniversalFont"));
+    store->setString(QStringLiteral("DejaVuSerif"), QStringLiteral("universalFont"));
+    c->openWindow(c.get());
+    EXPECT_EQ(c->selectedFont().postScriptName(), QStringLiteral("DejaVuSerif"));
+    EXPECT_EQ(c->table().repertoire()->fontFamilyName(), QStringLiteral("DejaVu Serif"));
+
+    // One that is not installed leaves a font that is.
+    c->close();
+    store->setString(QStringLiteral("NoSuchFont-Regular"), QStringLiteral("universalFont"));
+    c->openWindow(c.get());
+    EXPECT_TRUE(c->selectedFont());
+    EXPECT_NE(c->selectedFont().postScriptName(), QStringLiteral("NoSuchFont-Regular"));
+}
+
 TEST_F(Palette, TheSearchNarrowsTheTableAndEscapeWidensItAgain) {
     const std::size_t all = viewOf(*c)->table().totalCount();
     c->setModeViaURL(QUrl(QStringLiteral("runebox://set?search=latin%20capital%20letter%20b")));
