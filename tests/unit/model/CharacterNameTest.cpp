@@ -5,6 +5,8 @@
 #include "model/RbxFontList.h"
 
 #include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QDir>
 
 #include <gtest/gtest.h>
 
@@ -249,6 +251,27 @@ TEST(CharacterNameCache, TruncatedOrEmptyCachesReadWhatIsThere) {
     QByteArray badLength = data;
     memset(badLength.data() + 8, 0x7F, 8);
     EXPECT_TRUE(RbxCharacterName::namesFromCacheData(badLength).empty());
+}
+
+TEST(CharacterNameCache, AFileIsReplacedWholeOrNotAtAll) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("names"));
+    const RbxCharacterName::List one{RbxCharacterName(1, QStringLiteral("ONE"))};
+    const RbxCharacterName::List two{RbxCharacterName(1, QStringLiteral("ONE")), RbxCharacterName(2, QStringLiteral("TWO"))};
+    ASSERT_TRUE(RbxCharacterName::writeCacheFile(one, path));
+    ASSERT_TRUE(RbxCharacterName::writeCacheFile(two, path));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), RbxCharacterName::cacheDataForNames(two));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("names")});
+
+    // A cache that cannot take the place of what is there leaves no scraps behind.
+    const QString blocked = dir.filePath(QStringLiteral("blocked"));
+    ASSERT_TRUE(QDir().mkpath(blocked + QStringLiteral("/inside")));
+    kx::LogCapture log;
+    EXPECT_FALSE(RbxCharacterName::writeCacheFile(two, blocked));
+    EXPECT_TRUE(log.contains(QStringLiteral("could not write the character name cache")));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("names")});
 }
 
 TEST(CharacterNameList, LoadsOnFirstUseAndLooksUp) {
