@@ -116,6 +116,7 @@ void install() {
     sources.definedCharacters = [] { return RbxFontList::fontList().definedUnicodeCharacters(); };
     sources.filteredCharacters = [] { return RbxNameFilter::filteredCharacters(); };
     RbxFontInfo::setSources(std::move(sources));
+    RbxFontList::setDebuggingSwitch([] { return RbxTools::debugging(0); });
 }
 
 } // namespace bridges

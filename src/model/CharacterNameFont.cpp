@@ -2,13 +2,19 @@
 
 #include "model/CharacterNameState.h"
 #include "model/RbxFontList.h"
+#include "model/RbxFontRepertoire.h"
+#include "model/RbxModelHooks.h"
 
 namespace rbx::names {
 
 QString currentFamilyName() {
-    const RbxFontList::FamilyPtr family = RbxFontList::fontList().selectedFamily();
-    if (family) return family->name();
-    return RbxFontList::familyNameOfFont(RbxFontList::fontList().selectedFont());
+    RbxFontList& list = RbxFontList::fontList();
+    if (const RbxFontList::FamilyPtr family = list.selectedFamily()) return family->name();
+    if (const rbx::Font font = list.selectedFont()) return RbxFontList::familyNameOfFont(font);
+    // The palette's own font when the font list has no selection.
+    if (RbxFontRepertoire* repertoire = rbx::selectedFontRepertoire(); repertoire && repertoire->hasFont())
+        return repertoire->fontFamilyName();
+    return QString();
 }
 
 void definedCharactersFromUnicodeData(const kx::CharSet& defined) { RbxFontList::fontList().setDefinedUnicodeCharacters(defined); }

@@ -25,7 +25,14 @@ RbxFontList::FontChangeHandler& changeHandler() {
     return handler;
 }
 
+std::function<bool()>& debuggingSwitch() {
+    static std::function<bool()> isOn;
+    return isOn;
+}
+
 } // namespace
+
+bool RbxFontList::debugging() { return debuggingSwitch() && debuggingSwitch()(); }
 
 RbxFontList& RbxFontList::fontList() {
     std::unique_ptr<RbxFontList>& list = sharedList();
@@ -39,6 +46,8 @@ RbxFontList& RbxFontList::fontList() {
 void RbxFontList::resetForTesting() { sharedList().reset(); }
 
 void RbxFontList::setFontChangeHandler(FontChangeHandler handler) { changeHandler() = std::move(handler); }
+
+void RbxFontList::setDebuggingSwitch(std::function<bool()> isOn) { debuggingSwitch() = std::move(isOn); }
 
 RbxFontList::RbxFontList() {
     RbxDefaults& defaults = RbxDefaults::userDefaults();

@@ -56,6 +56,10 @@ public:
     using FontChangeHandler = std::function<void(const QString& reason)>;
     static void setFontChangeHandler(FontChangeHandler handler);
 
+    // Whether the tools' debugging switch is on (selectFont() then logs the font). The
+    // table layer, which owns the switch, installs it; unset means off.
+    static void setDebuggingSwitch(std::function<bool()> isOn);
+
     ~RbxFontList() override;
 
     // ---- families -------------------------------------------------------------------
@@ -157,6 +161,7 @@ public:
 
 private:
     RbxFontList();
+    static bool debugging();
     void loadCollections();
     QStringList currentCollectionNames() const;
     void rememberSelectedFontName();

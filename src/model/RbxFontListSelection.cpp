@@ -40,6 +40,7 @@ rbx::Font RbxFontList::selectedFont() const {
 }
 
 void RbxFontList::selectFont(const rbx::Font& font) {
+    if (debugging()) kx::log(QStringLiteral("select font %1").arg(font ? font.postScriptName() : QStringLiteral("(null)")));
     if (!font) return;
     const QString family = familyNameOfFont(font);
     qsizetype index = -1;

@@ -5,6 +5,8 @@
 #include "model/RbxFontList.h"
 
 #include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QDir>
 
 #include <gtest/gtest.h>
 
@@ -251,6 +253,27 @@ TEST(CharacterNameCache, TruncatedOrEmptyCachesReadWhatIsThere) {
     EXPECT_TRUE(RbxCharacterName::namesFromCacheData(badLength).empty());
 }
 
+TEST(CharacterNameCache, AFileIsReplacedWholeOrNotAtAll) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("names"));
+    const RbxCharacterName::List one{RbxCharacterName(1, QStringLiteral("ONE"))};
+    const RbxCharacterName::List two{RbxCharacterName(1, QStringLiteral("ONE")), RbxCharacterName(2, QStringLiteral("TWO"))};
+    ASSERT_TRUE(RbxCharacterName::writeCacheFile(one, path));
+    ASSERT_TRUE(RbxCharacterName::writeCacheFile(two, path));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), RbxCharacterName::cacheDataForNames(two));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("names")});
+
+    // A cache that cannot take the place of what is there leaves no scraps behind.
+    const QString blocked = dir.filePath(QStringLiteral("blocked"));
+    ASSERT_TRUE(QDir().mkpath(blocked + QStringLiteral("/inside")));
+    kx::LogCapture log;
+    EXPECT_FALSE(RbxCharacterName::writeCacheFile(two, blocked));
+    EXPECT_TRUE(log.contains(QStringLiteral("could not write the character name cache")));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("names")});
+}
+
 TEST(CharacterNameList, LoadsOnFirstUseAndLooksUp) {
     namefix::ScratchBundle bundle;
     bundle.writeNames(record(65, 'A', "LATIN CAPITAL LETTER A") + record(97, 'A', "LATIN SMALL LETTER A") +
@@ -403,4 +426,50 @@ TEST(CharacterNameList, TimesAreLoggedWhenAsked) {
     EXPECT_TRUE(has(QStringLiteral("^writing character name cache \\(1\\): \\d+\\.\\d{3} msec$")));
     EXPECT_TRUE(has(QStringLiteral("^reading character name cache \\(1\\): \\d+\\.\\d{3} msec$")));
     namefix::freshDefaults();
+}
+
+TEST(CharacterNameBundle, SequenceNamesBelongToTheirSequences) {
+    // The bundle's name files and the emoji model number the sequences alike.
+    namefix::EmojiPictures emoji;
+    RbxCharacterName::resetForTesting();
+    namefix::clearSupportFolder();
+    const struct {
+        const char16_t* sequence;
+        const char* name;
+    } cases[] = {
+        {u"\U0001F1E9\U0001F1EA", "FLAG: GERMANY"},
+        {u"\U0001F1EF\U0001F1F5", "FLAG: JAPAN"},
+        {u"#\uFE0F\u20E3", "KEYCAP: #"},
+        {u"1\uFE0F\u20E3", "KEYCAP: 1"},
+        {u"\U0001F636\u200D\U0001F32B\uFE0F", "FACE IN CLOUDS"},
+        {u"\u2764\uFE0F\u200D\U0001F525", "HEART ON FIRE"},
+        {u"\U0001F3F4\u200D\u2620\uFE0F", "PIRATE FLAG"},
+    };
+    for (const auto& c : cases) {
+        const QString text = QString::fromUtf16(c.sequence);
+        const char32_t v = RbxEmoji::virtualEmojiCharacterForString(text);
+        ASSERT_NE(v, 0u) << c.name;
+        EXPECT_TRUE(RbxCharacterName::nameOfCharacter(v).startsWith(QLatin1String(c.name)))
+            << c.name << ": " << RbxCharacterName::nameOfCharacter(v).toStdString();
+    }
+    // Emoji carry keywords a search finds, the rest their plain names.
+    EXPECT_TRUE(RbxCharacterName::nameOfCharacter(0x1F600).startsWith(QStringLiteral("GRINNING FACE; ")));
+    EXPECT_TRUE(RbxCharacterName::rbxCharacterNameForCharacter(0x1F600)->matchesPattern(QStringLiteral("smile")));
+    EXPECT_TRUE(RbxCharacterName::rbxCharacterNameForCharacter(0x2764)->keywords().contains(QStringLiteral("love")));
+    const auto a = RbxCharacterName::rbxCharacterNameForCharacter(0x41);
+    ASSERT_TRUE(a);
+    EXPECT_EQ(a->name(), QStringLiteral("LATIN CAPITAL LETTER A"));
+    EXPECT_EQ(a->letter(), 'A');
+    EXPECT_EQ(a->group(), RbxCharacterName::UnicodeGroup);
+    // Names in which a lone capital is no letter of its own.
+    EXPECT_EQ(RbxCharacterName::nameOfCharacter(0x2288), QStringLiteral("NEITHER A SUBSET OF NOR EQUAL TO"));
+    EXPECT_EQ(RbxCharacterName::rbxCharacterNameForCharacter(0x2288)->letter(), 0);
+    EXPECT_EQ(RbxCharacterName::nameOfCharacter(0x10000), QStringLiteral("LINEAR B SYLLABLE B008 A"));
+    EXPECT_EQ(RbxCharacterName::rbxCharacterNameForCharacter(0x10000)->letter(), 0);
+    EXPECT_EQ(RbxCharacterName::rbxCharacterNameForCharacter(0x61)->letter(), 'A');
+    EXPECT_EQ(RbxCharacterName::nameOfCharacter(0x0A), QStringLiteral("LINE FEED (LF)"));
+    EXPECT_EQ(RbxCharacterName::nameOfCharacter(0xAC00), QStringLiteral("HANGUL SYLLABLE GA"));
+    EXPECT_EQ(RbxCharacterName::nameOfCharacter(0x4E00), QStringLiteral("CJK UNIFIED IDEOGRAPH-4E00"));
+    EXPECT_EQ(RbxCharacterName::nameOfCharacter(0x17000), QStringLiteral("TANGUT IDEOGRAPH-17000"));
+    RbxCharacterName::resetForTesting();
 }

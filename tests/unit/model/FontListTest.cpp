@@ -147,6 +147,20 @@ TEST_F(FontListTest, SelectionOfVisibleAndHiddenFonts) {
     EXPECT_TRUE(log.contains(QStringLiteral("exception in selectedFamily")));
 }
 
+TEST_F(FontListTest, SelectingAFontIsLoggedWhileDebugging) {
+    const rbx::Font bold = family(QStringLiteral("Rbx Serif"))->members().at(1);
+    bool debugging = false;
+    RbxFontList::setDebuggingSwitch([&debugging] { return debugging; });
+    kx::LogCapture log;
+    list().selectFont(bold);
+    EXPECT_FALSE(log.contains(QStringLiteral("select font")));
+    debugging = true;
+    list().selectFont(bold);
+    RbxFontList::setDebuggingSwitch(nullptr);
+    EXPECT_TRUE(log.contains(QStringLiteral("select font RbxSerif-Bold")));
+    EXPECT_EQ(list().selectedFont().postScriptName(), QStringLiteral("RbxSerif-Bold"));
+}
+
 TEST_F(FontListTest, CharactersOfAllFontsSkipHiddenFonts) {
     const kx::CharSet& all = list().availableCharactersInAllFonts();
     EXPECT_TRUE(all.contains(u'A'));

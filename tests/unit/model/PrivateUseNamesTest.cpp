@@ -4,6 +4,8 @@
 #include "kxlib/core/Plist.h"
 #include "model/RbxCharacterName.h"
 #include "model/RbxFontList.h"
+#include "model/RbxFontRepertoire.h"
+#include "model/RbxModelHooks.h"
 
 #include <gtest/gtest.h>
 
@@ -57,4 +59,25 @@ TEST_F(PrivateUseNames, UserDefinedNamesOfPrivateUseCharactersBelongToTheFamily)
     EXPECT_TRUE(RbxCharacterName::characterSetWithCustomNamesMatchingFilter(QStringLiteral("++logo")).isEmpty());
     selectFamily(QStringLiteral("Rbx Alpha"));
     EXPECT_TRUE(RbxCharacterName::characterSetWithCustomNamesMatchingFilter(QStringLiteral("++logo")).contains(0xE000));
+}
+
+TEST_F(PrivateUseNames, WithoutASelectionInTheFontListThePalettesFontCounts) {
+    bundle.write(QStringLiteral("Character Names/Alpha.txt"), "0 [FONT Rbx Alpha]\nE000 Alpha Logo\n");
+    RbxCharSetRepertoire palette(kx::CharSet::fromRange(0xE000, 0xE0FF), {}, QStringLiteral("Rbx Alpha Regular"),
+                                 QStringLiteral("Rbx Alpha"));
+    RbxModelHooks::shared().selectedFontRepertoire = [&palette] { return &palette; };
+    EXPECT_EQ(RbxCharacterName::userDefinedGroupForCharacter(0xE000), QStringLiteral("Rbx Alpha"));
+    EXPECT_EQ(RbxCharacterName::nameOfCharacter(0xE000), QStringLiteral("Alpha Logo"));
+    EXPECT_TRUE(RbxCharacterName::setUserDefinedNameOfCharacter(0xE000, QStringLiteral("my logo")));
+    EXPECT_EQ(RbxCharacterName::fullNameOfCharacter(0xE000), QStringLiteral("my logo; Alpha Logo"));
+    // A palette without a usable font names no family.
+    palette.setHasFont(false);
+    EXPECT_EQ(RbxCharacterName::userDefinedGroupForCharacter(0xE000), QString());
+    EXPECT_FALSE(RbxCharacterName::setUserDefinedNameOfCharacter(0xE001, QStringLiteral("refused")));
+    palette.setHasFont(true);
+    // The font list's selection comes first.
+    selectFamily(QStringLiteral("Rbx Beta"));
+    EXPECT_EQ(RbxCharacterName::userDefinedGroupForCharacter(0xE000), QStringLiteral("Rbx Beta"));
+    EXPECT_EQ(RbxCharacterName::nameOfCharacter(0xE000), QStringLiteral(""));
+    RbxModelHooks::shared().selectedFontRepertoire = nullptr;
 }

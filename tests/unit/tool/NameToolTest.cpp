@@ -128,6 +128,30 @@ TEST(NameTool, HtmlForms) {
                 lines.at(3) == QStringLiteral("&#x3c;"));
 }
 
+TEST(NameTool, HtmlFormsFollowTheSettings) {
+    const QString domain = QStringLiteral("org.runebox.Runebox");
+    auto set = [&](const char* key, const char* value) {
+        ASSERT_EQ(runTool({QStringLiteral("defaults"), QStringLiteral("write"), domain, QLatin1String(key),
+                           QLatin1String(value)})
+                      .code,
+                  0);
+    };
+    const QStringList chars{QStringLiteral("html"), QStringLiteral("U+00E9"), QStringLiteral("U+1F600"),
+                            QStringLiteral("U+A1003"), QStringLiteral("U+0026")};
+    set("htmlEntities", "YES");
+    set("hexHtml", "NO");
+    EXPECT_EQ(runTool(chars).lines(), QStringList({QStringLiteral("&eacute;"), QStringLiteral("&#128512;"),
+                                                  QStringLiteral("1&#8419;"), QStringLiteral("&amp;")}));
+    set("htmlEntities", "NO");
+    EXPECT_EQ(runTool(chars).lines(), QStringList({QStringLiteral("&#233;"), QStringLiteral("&#128512;"),
+                                                  QStringLiteral("1&#8419;"), QStringLiteral("&#38;")}));
+    set("hexHtml", "YES");
+    EXPECT_EQ(runTool(chars).lines(), QStringList({QStringLiteral("&#xe9;"), QStringLiteral("&#x1f600;"),
+                                                  QStringLiteral("1&#x20e3;"), QStringLiteral("&#x26;")}));
+    for (const char* key : {"htmlEntities", "hexHtml"})
+        runTool({QStringLiteral("defaults"), QStringLiteral("delete"), domain, QLatin1String(key)});
+}
+
 TEST(NameTool, FontsListsFamiliesWithTheirMembers) {
     const ToolRun r = runTool({QStringLiteral("fonts")});
     ASSERT_EQ(r.code, 0);
