@@ -20,6 +20,7 @@
 #include "platform/dbus/FourCharCode.h"
 #include "table/widgets/RbxCharView.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -107,10 +108,14 @@ void RbxCharAppController::routeEvents(PaletteEventRouter& router) {
         if (RbxCharView* view = RbxCharView::view()) view->selectCharacterAtIndex(kx::NotFound);
     };
     // The table's view keys and shortcuts come before the widget that has the keyboard
-    // (the search field, the font list).
+    // (the font list, ...); a text field that has it keeps its editing keys (copy, cut).
     r.keyDown = [](QKeyEvent& event) {
         RbxCharView* view = RbxCharView::view();
-        return view && (view->viewSelectionKeyEvent(&event) || view->handleHardWiredShortcut(&event));
+        if (!view) return false;
+        if (view->viewSelectionKeyEvent(&event)) return true;
+        const QWidget* focus = QApplication::focusWidget();
+        if (focus && focus->testAttribute(Qt::WA_InputMethodEnabled)) return false;
+        return view->handleHardWiredShortcut(&event);
     };
     r.rebuildLayouts = [wc] {
         RbxLayout::updateLayoutPopUp();

@@ -11,6 +11,7 @@
 #include "kxlib/KXUtilities.h"
 #include "platform/defaults/DefaultsDomain.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QFile>
 #include <QKeyEvent>
@@ -97,6 +98,23 @@ TEST_F(Startup, TheTablesKeysComeBeforeTheFocusedWidgetUnlessASheetIsOn) {
     EXPECT_TRUE(router.route(&view2));
     EXPECT_TRUE(router.route(&resetMarks));
     EXPECT_FALSE(router.route(&letter));
+
+    // A text field with the keyboard keeps Ctrl+C and the other editing keys; the views
+    // switch all the same.
+    QLineEdit field;
+    field.show();
+    QApplication::setActiveWindow(&field);
+    field.setFocus();
+    ASSERT_TRUE(rbxtest::waitFor([&] { return QApplication::focusWidget() == &field; }));
+    QKeyEvent copy(QEvent::KeyPress, Qt::Key_C, Qt::ControlModifier, QStringLiteral("\x03"));
+    EXPECT_FALSE(router.route(&copy));
+    EXPECT_FALSE(router.route(&resetMarks));
+    EXPECT_TRUE(router.route(&view2));
+    field.hide();
+    field.clearFocus();
+    QApplication::setActiveWindow(nullptr);
+    ASSERT_TRUE(rbxtest::waitFor([&] { return QApplication::focusWidget() == nullptr; }));
+    EXPECT_TRUE(router.route(&copy));
 
     // With a sheet on, every key is the sheet's; a sheet that leaves the keyboard to the
     // front application keeps the palette a panel that does not activate.
