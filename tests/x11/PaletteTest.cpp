@@ -5,6 +5,7 @@
 #include "ProbeClient.h"
 #include "RuneboxPrograms.h"
 #include "common/TestEnvironment.h"
+#include "kxlib/KXLoginPrefs.h"
 #include "platform/x11/Ewmh.h"
 #include "platform/x11/X11Session.h"
 
@@ -226,6 +227,19 @@ TEST(Palette, ASecondStartHandsOverItsUrlOrReopensThePalette) {
     EXPECT_TRUE(out.contains(QStringLiteral("another copy is running")));
     EXPECT_TRUE(Copy::waitForState(Copy::visible));
     EXPECT_EQ(first.process().state(), QProcess::Running);
+}
+
+TEST(Palette, StaysClosedWhenStartedAsALoginItem) {
+    QProcessEnvironment login;
+    login.insert(QString::fromLatin1(KXLoginPrefs::launchMarkerVariable()), QStringLiteral("1"));
+    Copy copy({}, login);
+    ASSERT_TRUE(Copy::waitForState([](const QVariantMap&) { return true; })) << copy.output().toStdString();
+    rbxtest::spinEventLoop(500);
+    EXPECT_FALSE(Copy::visible(Copy::state()));
+    EXPECT_EQ(Copy::state().value(QStringLiteral("shown")).toInt(), 0);
+    // It runs all the same, and opens when asked.
+    ASSERT_EQ(url(QStringLiteral("runebox://open?sheet=window")), 0);
+    EXPECT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << copy.output().toStdString();
 }
 
 TEST(Palette, QuitsAnotherCopyOfTheSameUserOnThisDisplay) {
