@@ -63,9 +63,11 @@ void RbxCharWindow::applyPanelHints() {
 void RbxCharWindow::orderOut() {
     if (orderingOut_) return;
     orderingOut_ = true;
+    const bool wasVisible = isVisible();
     if (delegate_) delegate_->windowWillOrderOut();
     hide();
-    if (delegate_) delegate_->windowOrderedOut();
+    // Only a window that was on screen has been ordered out.
+    if (delegate_ && wasVisible) delegate_->windowOrderedOut();
     orderingOut_ = false;
 }
 

@@ -40,7 +40,8 @@ public:
     bool isActivating() const { return activating_; }
 
     // Orders the window out: the delegate's transient helpers first, then the window
-    // hides, then the delegate hears it (which drops the name list).
+    // hides, then the delegate hears it (which drops the name list) when the window was
+    // on screen.
     void orderOut();
 
     // Visible on every desktop of the window manager (sticky) or only on its own.

@@ -47,6 +47,21 @@ TEST_F(Palette, OpensTogglesAndReopens) {
     EXPECT_EQ(c->window()->showCount(), shown + 1);
 }
 
+TEST_F(Palette, TheActivatorShowsWhileThePaletteIsOpen) {
+    QList<bool> active;
+    c->extensions().setActivatorActive = [&](bool on) { active << on; };
+    int fronts = 0;
+    c->extensions().updateToFrontApplication = [&](bool force) { fronts += force ? 1 : 0; };
+    c->openWindow(c.get());
+    EXPECT_EQ(active, QList<bool>{true});
+    EXPECT_EQ(fronts, 1);
+    c->close();
+    EXPECT_EQ(active, (QList<bool>{true, false}));
+    // Closing a closed palette changes nothing.
+    c->close();
+    EXPECT_EQ(active.size(), 2);
+}
+
 TEST_F(Palette, FadesInWhenAnimated) {
     store->setBool(true, QStringLiteral("animate window"));
     c->openWindow(c.get());
