@@ -205,3 +205,18 @@ TEST_F(NameFilterTest, FilteredNames) {
     RbxNameFilter::setFilter(QStringLiteral("   "));
     EXPECT_EQ(RbxNameFilter::filteredNames().size(), RbxCharacterName::allNames()->size());
 }
+
+TEST_F(NameFilterTest, WordsIgnoreCaseAndDiacritics) {
+    const auto found = [](const QString& text) {
+        return RbxNameFilter::characterSetForCharacters(RbxNameFilter::namesMatchingSearchString(text));
+    };
+    const char32_t alandFlag = 0xA0000 + 26 * 0 + 23;  // FLAG: ÅLAND ISLANDS
+    const kx::CharSet aland = found(QStringLiteral("aland"));
+    EXPECT_TRUE(aland.contains(alandFlag));
+    EXPECT_EQ(found(QStringLiteral("\u00C5LAND")), aland);
+    EXPECT_TRUE(filtered(QStringLiteral("ALAND islands")).contains(alandFlag));
+    // Accented words find the plain names.
+    const kx::CharSet latin = found(QStringLiteral("latin letter"));
+    EXPECT_FALSE(latin.isEmpty());
+    EXPECT_EQ(found(QStringLiteral("L\u00E1tin l\u00E9tter")), latin);
+}
