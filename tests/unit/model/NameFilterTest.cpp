@@ -165,7 +165,9 @@ TEST_F(NameFilterTest, FindDirectiveInALayout) {
 TEST_F(NameFilterTest, IndexAgreesWithLookingAtEveryName) {
     for (const QString& q : {QStringLiteral("latin small"), QStringLiteral("letter-a"), QStringLiteral("-"),
                              QStringLiteral("cjk 4e0"), QStringLiteral("ARROW-"), QStringLiteral("e w"),
-                             QStringLiteral("(a)"), QStringLiteral("smiling face"), QStringLiteral("zzz")}) {
+                             QStringLiteral("(a)"), QStringLiteral("smiling face"), QStringLiteral("zzz"),
+                             QStringLiteral("l\u00e9tter"), QStringLiteral("\u00c5land"), QStringLiteral("face;"),
+                             QStringLiteral("; grin"), QStringLiteral("--"), QStringLiteral("w-")}) {
         QStringList words = q.split(u' ', Qt::SkipEmptyParts);
         const std::uint32_t letters = RbxNameFilter::lettersFromFilterParts(words);
         const kx::CharSet viaIndex =
