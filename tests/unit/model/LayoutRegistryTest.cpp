@@ -485,3 +485,20 @@ TEST_F(LayoutRegistryTest, InfoFilesAreCopiedOnceAndKept) {
     RbxLayout::copyInfoFilesFrom(from.path(), to.path() + QStringLiteral("/no/such/folder"));
     EXPECT_TRUE(log.contains(QStringLiteral("*** could not install layout info file About.txt")));
 }
+
+TEST_F(LayoutRegistryTest, UpdatingThePopUpRefillsForTheViewAndAsksForTheFontsLayout) {
+    int asked = 0;
+    RbxModelHooks::shared().switchToLayoutForCurrentFont = [&] { ++asked; };
+    RbxModelHooks::shared().sampleTextTitles = [] { return QStringList{QStringLiteral("Pangrams")}; };
+    auto popUp = RbxLayout::layoutPopUp();
+    setView(10);
+    RbxLayout::updateLayoutPopUp();
+    EXPECT_EQ(titles(*popUp), QStringList{QStringLiteral("Pangrams")});
+    EXPECT_EQ(asked, 1);
+
+    popUp->setEnabled(false);
+    setView(2);
+    RbxLayout::updateLayoutPopUp();
+    EXPECT_EQ(titles(*popUp).first(), QStringLiteral("Unicode Blocks"));
+    EXPECT_EQ(asked, 1);
+}
