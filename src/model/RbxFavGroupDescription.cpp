@@ -25,6 +25,18 @@ RbxDefaults& settings() { return RbxDefaults::userDefaults(); }
 
 bool isLigatureValue(char32_t c) { return c >= 0xB0000 && c <= 0xBFFFF; }
 
+bool isCharacter(char32_t c) { return c != 0 && c <= 0x10FFFF; }
+
+// What a font's list of private-use favourites cannot hold.
+bool isNoFontFavorite(char32_t c) { return !isCharacter(c) || !kx::isPrivateUse(c); }
+
+template <typename Pred>
+void removeIntegersIf(KXIntegerArray& list, Pred pred) {
+    for (int i = list.count() - 1; i >= 0; --i)
+        if (pred(static_cast<char32_t>(list[static_cast<std::size_t>(i)])))
+            list.removeIntegerAtIndex(static_cast<std::size_t>(i));
+}
+
 // Inserts v at its ascending place; false when it is there already.
 bool insertSorted(KXIntegerArray& list, std::int32_t v) {
     int i = 0;
@@ -49,10 +61,9 @@ void RbxFavGroupDescription::resetForTesting() { sharedInstance().reset(); }
 
 RbxFavGroupDescription::RbxFavGroupDescription() {
     global_ = KXIntegerArray::arrayWithData(settings().objectForKey(rbx::key::favoriteCharacters).toByteArray());
-    for (int i = global_.count() - 1; i >= 0; --i) {
-        const auto c = static_cast<char32_t>(global_[static_cast<std::size_t>(i)]);
-        if (isLigatureValue(c) || kx::isPrivateUse(c)) global_.removeIntegerAtIndex(static_cast<std::size_t>(i));
-    }
+    // Only characters stored for all fonts belong here; values that are no character
+    // at all (from a damaged store) go too.
+    removeIntegersIf(global_, [](char32_t c) { return !isCharacter(c) || isLigatureValue(c) || kx::isPrivateUse(c); });
     ligatures_ = settings().objectForKey(rbx::key::favoriteLigatures).toStringList();
 }
 
@@ -82,10 +93,12 @@ void RbxFavGroupDescription::loadFavoritesForFontName(const QString& name) {
 void RbxFavGroupDescription::reloadFavoritesForCurrentFont() {
     if (!hasCurrentFont_) return;
     const QVariant v = fontFavoritesDictionary().value(currentFontName_);
-    if (v.isValid())
+    if (v.isValid()) {
         fontList_ = KXIntegerArray::arrayWithData(v.toByteArray());
-    else
+        removeIntegersIf(*fontList_, isNoFontFavorite);
+    } else {
         fontList_.reset();
+    }
 }
 
 void RbxFavGroupDescription::saveFavoritesForCurrentFont() {
@@ -202,7 +215,8 @@ QString RbxFavGroupDescription::stringRepresentation() {
     out += global_.UTF32NumbersAsString();
     const QVariantMap& fonts = fontFavoritesDictionary();
     for (auto it = fonts.constBegin(); it != fonts.constEnd(); ++it) {
-        const KXIntegerArray chars = KXIntegerArray::arrayWithData(it.value().toByteArray());
+        KXIntegerArray chars = KXIntegerArray::arrayWithData(it.value().toByteArray());
+        removeIntegersIf(chars, isNoFontFavorite);
         if (chars.isEmpty()) continue;
         out += QStringLiteral("\n%1: %2").arg(it.key(), chars.UTF32NumbersAsString());
     }

@@ -259,8 +259,12 @@ std::shared_ptr<RbxLayout> RbxLayout::selectedLayout() {
     }
     if (layouts.empty()) return nullptr;
     auto layout = layouts[static_cast<std::size_t>(index)];
-    if (layout->isSeparator()) layout = layouts.front();
-    return layout;
+    if (!layout->isSeparator()) return layout;
+    // The first layout; when the built-in ones are missing the list starts with the
+    // separator, and the first user layout stands in.
+    for (const auto& l : layouts)
+        if (!l->isSeparator()) return l;
+    return layouts.front();
 }
 
 bool RbxLayout::switchToUnicodeBlocksLayout() {

@@ -26,7 +26,9 @@ const char* const queries[] = {
 };
 
 int runSearchBench(const QStringList& args) {
-    const int runs = args.isEmpty() ? 5 : std::max(1, args.first().toInt());
+    int runs = 5;
+    for (const QString& a : args)
+        if (!a.startsWith(QLatin1String("--"))) runs = std::max(1, a.toInt());
     const auto names = RbxCharacterName::allNames();
     // The first search makes the word index; it is not part of the timing.
     QElapsedTimer warm;

@@ -159,3 +159,20 @@ TEST_F(FavoritesTest, TableRepresentation) {
     fav->addCharacter(U'A', nullptr);
     EXPECT_EQ(fav->tableRepresentation(), QStringLiteral("A\t65\tLATIN CAPITAL LETTER A\n"));
 }
+
+TEST_F(FavoritesTest, DamagedStoredListsKeepOnlyWhatBelongs) {
+    KXIntegerArray global;
+    for (std::int32_t v : std::initializer_list<std::int32_t>{0, U'A', 0x110000, -5, 0xE000, U'B'}) global.addInteger(v);
+    settings().setObject(global.data(), QStringLiteral("favoriteCharacters"));
+    KXIntegerArray forX;
+    for (std::int32_t v : std::initializer_list<std::int32_t>{U'C', 0xE001, 0x7FFFFFFF}) forX.addInteger(v);
+    settings().setObject(QVariantMap{{QStringLiteral("X"), forX.data()}}, QStringLiteral("favoriteFontCharacters"));
+
+    auto fav = favorites();
+    EXPECT_THAT(valuesOf(fav->globalFavoriteCharacters()), ElementsAre(U'A', U'B'));
+    fav->loadFavoritesForFont(&fontX);
+    ASSERT_TRUE(fav->fontFavoriteCharacters());
+    EXPECT_THAT(valuesOf(*fav->fontFavoriteCharacters()), ElementsAre(0xE001));
+    EXPECT_EQ(fav->stringRepresentation(), QStringLiteral("AB\nX: \uE001"));
+    EXPECT_THAT(fav->groupForFontInfo(&fontX)->characters(), ElementsAre(U'A', U'B', 0xE001));
+}

@@ -374,3 +374,131 @@ TEST_F(LayoutRegistryTest, FirstListingSchedulesTheLineBreakUpkeep) {
     EXPECT_EQ(readFile(path), QByteArray("A\na\n"));  // not at once
     EXPECT_TRUE(rbxtest::waitFor([&] { return readFile(path) == QByteArray("A\r\na\r\n"); }, 10000));
 }
+
+namespace {
+
+// A bundle of the test's own in place of resources/, for the files the registry reads
+// from it; the usual bundle comes back afterwards.
+class OwnBundle {
+public:
+    OwnBundle() : old_(qgetenv("RUNEBOX_RESOURCES")) {
+        QFile::copy(QString::fromUtf8(old_) + QStringLiteral("/Info.plist"), path(QStringLiteral("Info.plist")));
+        qputenv("RUNEBOX_RESOURCES", dir_.path().toUtf8());
+        kx::Bundle::resetForTesting();
+        RbxLayout::resetForTesting();
+    }
+    ~OwnBundle() {
+        qputenv("RUNEBOX_RESOURCES", old_);
+        kx::Bundle::resetForTesting();
+        RbxLayout::resetForTesting();
+    }
+    QString path(const QString& name) const { return dir_.path() + u'/' + name; }
+    void write(const QString& name, const QByteArray& bytes) const { writeFile(path(name), bytes); }
+
+private:
+    QTemporaryDir dir_;
+    QByteArray old_;
+};
+
+QByteArray plistOf(const QByteArray& body) {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n" + body + "\n</plist>\n";
+}
+
+} // namespace
+
+TEST_F(LayoutRegistryTest, BundleUpdatesRewriteInstalledLayouts) {
+    OwnBundle bundle;
+    bundle.write(QStringLiteral("Layout-Updates.plist"),
+                 plistOf("<dict><key>Mine</key><array>"
+                         "<array><string>Old</string><string>New</string><string>a-c</string><string>a-e</string></array>"
+                         "<array><string>absent</string><string>x</string></array>"
+                         "</array></dict>"));
+    writeLayout(QStringLiteral("Mine.txt"), "Old\na-c\n");
+    writeLayout(QStringLiteral("Other.txt"), "Old\na-c\n");
+    kx::LogCapture log;
+    const auto mine = RbxLayout::layoutNamed(QStringLiteral("Mine"));
+    ASSERT_TRUE(mine);
+    EXPECT_EQ(readFile(layoutsFolder() + QStringLiteral("/Mine.txt")), QByteArray("New\na-e\n"));
+    EXPECT_EQ(readFile(layoutsFolder() + QStringLiteral("/Other.txt")), QByteArray("Old\na-c\n"));
+    EXPECT_TRUE(log.contains(QStringLiteral("Updated layout Mine to new version.")));
+    EXPECT_FALSE(log.contains(QStringLiteral("Updated layout Other")));
+    // The layout is read from the updated file.
+    RbxCharSetRepertoire font(kx::CharSet::fromRange(0x20, 0x7E));
+    const RbxCharGroupList groups = mine->groupsForFontInfo(&font);
+    EXPECT_EQ(groups.back()->name(), QStringLiteral("New"));
+    EXPECT_EQ(groups.back()->characters(), range(U'a', U'e'));
+
+    // Applied once: the updated text no longer holds the search texts.
+    log.clear();
+    writeLayout(QStringLiteral("Third.txt"), "T\nt\n");
+    RbxLayout::customLayouts();
+    EXPECT_FALSE(log.contains(QStringLiteral("Updated layout")));
+}
+
+TEST_F(LayoutRegistryTest, MissingOrBrokenBundleFilesGiveNoBuiltinLayouts) {
+    {
+        OwnBundle bundle;
+        kx::LogCapture log;
+        EXPECT_TRUE(RbxLayout::builtinUnicodeLayouts().empty());
+        EXPECT_FALSE(RbxLayout::unicodeBlocksLayout());
+        EXPECT_FALSE(RbxLayout::unicodeGroupDescriptionWithName(QStringLiteral("Arrows")));
+        EXPECT_TRUE(log.contains(QStringLiteral("Layouts.plist not found in the bundle")));
+        // A [BLOCK] directive finds nothing.
+        EXPECT_TRUE(RbxCustomLayout::descriptionsFromText(QStringLiteral("A\n[BLOCK Arrows]\n")).empty());
+
+        // With only user layouts the separator comes first; the choice still is a layout.
+        writeLayout(QStringLiteral("Mine.txt"), "G\na\n");
+        EXPECT_EQ(layoutNames(RbxLayout::currentLayouts()), (QStringList{QStringLiteral("-"), QStringLiteral("Mine")}));
+        auto popUp = std::make_shared<RbxLayoutPopUp>();
+        RbxLayout::setLayoutPopUp(popUp);
+        popUp->selectItemAtIndex(0);
+        ASSERT_TRUE(RbxLayout::selectedLayout());
+        EXPECT_EQ(RbxLayout::selectedLayout()->name(), QStringLiteral("Mine"));
+    }
+    for (const QByteArray& bytes : {QByteArray("\x00\x01 not a property list"), plistOf("<dict/>")}) {
+        OwnBundle bundle;
+        bundle.write(QStringLiteral("Layouts.plist"), bytes);
+        kx::LogCapture log;
+        EXPECT_TRUE(RbxLayout::builtinUnicodeLayouts().empty());
+        EXPECT_TRUE(log.contains(QStringLiteral("could not read Layouts.plist")));
+    }
+}
+
+TEST_F(LayoutRegistryTest, InfoFilesAreCopiedOnceAndKept) {
+    QTemporaryDir from;
+    writeFile(from.path() + QStringLiteral("/About.txt"), "about\n");
+    writeFile(from.path() + QStringLiteral("/.hidden"), "x\n");
+    writeFile(from.path() + QStringLiteral("/-draft.txt"), "x\n");
+    QTemporaryDir to;
+    kx::LogCapture log;
+    RbxLayout::copyInfoFilesFrom(from.path(), to.path());
+    EXPECT_TRUE(log.contains(QStringLiteral("layout info file About.txt installed")));
+    EXPECT_EQ(QDir(to.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("About.txt")});
+
+    // A file the user changed is not replaced.
+    writeFile(to.path() + QStringLiteral("/About.txt"), "mine\n");
+    log.clear();
+    RbxLayout::copyInfoFilesFrom(from.path(), to.path());
+    EXPECT_EQ(readFile(to.path() + QStringLiteral("/About.txt")), QByteArray("mine\n"));
+    EXPECT_FALSE(log.contains(QStringLiteral("installed")));
+
+    RbxLayout::copyInfoFilesFrom(from.path(), to.path() + QStringLiteral("/no/such/folder"));
+    EXPECT_TRUE(log.contains(QStringLiteral("*** could not install layout info file About.txt")));
+}
+
+TEST_F(LayoutRegistryTest, UpdatingThePopUpRefillsForTheViewAndAsksForTheFontsLayout) {
+    int asked = 0;
+    RbxModelHooks::shared().switchToLayoutForCurrentFont = [&] { ++asked; };
+    RbxModelHooks::shared().sampleTextTitles = [] { return QStringList{QStringLiteral("Pangrams")}; };
+    auto popUp = RbxLayout::layoutPopUp();
+    setView(10);
+    RbxLayout::updateLayoutPopUp();
+    EXPECT_EQ(titles(*popUp), QStringList{QStringLiteral("Pangrams")});
+    EXPECT_EQ(asked, 1);
+
+    popUp->setEnabled(false);
+    setView(2);
+    RbxLayout::updateLayoutPopUp();
+    EXPECT_EQ(titles(*popUp).first(), QStringLiteral("Unicode Blocks"));
+    EXPECT_EQ(asked, 1);
+}

@@ -165,7 +165,9 @@ TEST_F(NameFilterTest, FindDirectiveInALayout) {
 TEST_F(NameFilterTest, IndexAgreesWithLookingAtEveryName) {
     for (const QString& q : {QStringLiteral("latin small"), QStringLiteral("letter-a"), QStringLiteral("-"),
                              QStringLiteral("cjk 4e0"), QStringLiteral("ARROW-"), QStringLiteral("e w"),
-                             QStringLiteral("(a)"), QStringLiteral("smiling face"), QStringLiteral("zzz")}) {
+                             QStringLiteral("(a)"), QStringLiteral("smiling face"), QStringLiteral("zzz"),
+                             QStringLiteral("l\u00e9tter"), QStringLiteral("\u00c5land"), QStringLiteral("face;"),
+                             QStringLiteral("; grin"), QStringLiteral("--"), QStringLiteral("w-")}) {
         QStringList words = q.split(u' ', Qt::SkipEmptyParts);
         const std::uint32_t letters = RbxNameFilter::lettersFromFilterParts(words);
         const kx::CharSet viaIndex =
@@ -204,4 +206,19 @@ TEST_F(NameFilterTest, FilteredNames) {
     // Without words or letters: the whole list.
     RbxNameFilter::setFilter(QStringLiteral("   "));
     EXPECT_EQ(RbxNameFilter::filteredNames().size(), RbxCharacterName::allNames()->size());
+}
+
+TEST_F(NameFilterTest, WordsIgnoreCaseAndDiacritics) {
+    const auto found = [](const QString& text) {
+        return RbxNameFilter::characterSetForCharacters(RbxNameFilter::namesMatchingSearchString(text));
+    };
+    const char32_t alandFlag = 0xA0000 + 26 * 0 + 23;  // FLAG: ÅLAND ISLANDS
+    const kx::CharSet aland = found(QStringLiteral("aland"));
+    EXPECT_TRUE(aland.contains(alandFlag));
+    EXPECT_EQ(found(QStringLiteral("\u00C5LAND")), aland);
+    EXPECT_TRUE(filtered(QStringLiteral("ALAND islands")).contains(alandFlag));
+    // Accented words find the plain names.
+    const kx::CharSet latin = found(QStringLiteral("latin letter"));
+    EXPECT_FALSE(latin.isEmpty());
+    EXPECT_EQ(found(QStringLiteral("L\u00E1tin l\u00E9tter")), latin);
 }

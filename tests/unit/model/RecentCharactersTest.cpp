@@ -123,3 +123,27 @@ TEST_F(RecentCharactersTest, RecentGroupInsideLayouts) {
     EXPECT_EQ(shared->description(), QStringLiteral("Recent Chracters Group"));
     EXPECT_EQ(shared->bestIndexOf(U'a', group->characters()), 0u);
 }
+
+TEST_F(RecentCharactersTest, RemovingEachKindAndReadingBack) {
+    recents()->addRecentCharacter(U'a', &font);
+    recents()->addRecentCharacter(0xE000, &font);
+    recents()->addRecentCharacter(0xB0000, &font);  // fi
+    recents()->addRecentCharacter(0xB0001, &font);  // ffl
+
+    // Another process reads all three kinds back from the settings.
+    RbxRecentLayout::resetForTesting();
+    EXPECT_THAT(*recents()->recentCharactersForFontInfo(&font), ElementsAre(0xB0001, 0xB0000, 0xE000, U'a'));
+
+    recents()->removeRecentCharacter(0xE000, &font);
+    EXPECT_EQ(settings().recentCharactersForFontFamily(QStringLiteral("Sans Family")).count(), 0);
+    recents()->removeRecentCharacter(0xB0000, &font);
+    // A ligature value the font does not have removes nothing.
+    recents()->removeRecentCharacter(0xB0005, &font);
+    const QVariantList stored = settings().objectForKey(QStringLiteral("recent ligatures")).toList();
+    ASSERT_EQ(stored.size(), 1);
+    EXPECT_EQ(stored.first().toMap().value(QStringLiteral("string")).toString(), QStringLiteral("ffl"));
+
+    RbxRecentLayout::resetForTesting();
+    EXPECT_THAT(*recents()->recentCharactersForFontInfo(&font), ElementsAre(0xB0001, U'a'));
+    EXPECT_EQ(settings().integerForKey(QStringLiteral("useCount")), 4);
+}
