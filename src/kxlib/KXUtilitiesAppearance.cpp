@@ -154,6 +154,15 @@ bool KXUtilities::doNotDisturbMode() {
     return banners == QLatin1String("false");
 }
 
+bool KXUtilities::reducedTransparency() {
+    const QString contrast = shellCommandResult(QStringLiteral("gsettings"),
+                                                {QStringLiteral("get"), QStringLiteral("org.gnome.desktop.a11y.interface"),
+                                                 QStringLiteral("high-contrast")},
+                                                2)
+                                 .trimmed();
+    return contrast == QLatin1String("true");
+}
+
 bool KXUtilities::currentTimeInDNDRange(int startMinutes, int endMinutes, const QTime& now) {
     auto normal = [](int m) { return ((m % 1440) + 1440) % 1440; };
     const int start = normal(startMinutes), end = normal(endMinutes);

@@ -4,6 +4,8 @@
 #include "kxlib/DesktopEntries.h"
 #include "kxlib/KXNotificationCenter.h"
 #include "kxlib/KXProcess.h"
+#include "kxlib/KXUtilities.h"
+#include "kxlib/core/Log.h"
 #include "platform/dbus/FourCharCode.h"
 #include "platform/x11/Ewmh.h"
 #include "platform/x11/X11Session.h"
@@ -11,6 +13,7 @@
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QWidget>
@@ -145,6 +148,53 @@ TEST(KXProcessOnDesktop, CreatorCodeEventsAndQuit) {
     EXPECT_EQ(p->sendAppleEventClass(RbxC, fourcc::make('p', 'i', 'n', 'g'), QStringLiteral("text")), 0);
     EXPECT_TRUE(p->quitRunningApplicationWithTimeout(4.0));
     EXPECT_TRUE(changes.waitFor(QStringLiteral("ended"), pid));
+    probe->waitForFinished();
+}
+
+
+TEST(KXProcessOnDesktop, SwitchingAwayAndBackReturnsTheFrontWithinASecond) {
+    X11Session& s = X11Session::shared();
+    ASSERT_TRUE(ewmh::isSupported(s));
+    KXProcess::startWatching();
+    // Our own window is what takes the front for a moment.
+    QWidget own;
+    own.setWindowTitle(QStringLiteral("own for the switch"));
+    own.resize(100, 100);
+    own.show();
+    const auto ownId = X11Session::Window(own.winId());
+    ASSERT_TRUE(rbxtest::waitFor([&] { return ewmh::clientList(s).contains(ownId); }, 15000));
+
+    std::unique_ptr<QProcess> probe(startProbe(QStringLiteral("probe three")));
+    ASSERT_TRUE(probe->waitForStarted());
+    const int pid = int(probe->processId());
+    ASSERT_TRUE(rbxtest::waitFor([&] {
+        auto front = KXProcess::frontProcess();
+        if (front && front->unixPID() == pid) return true;
+        if (auto p = KXProcess::processWithPID(pid)) p->setFrontProcess();
+        return false;
+    }, 15000));
+    const auto p = KXProcess::processWithPID(pid);
+
+    for (const bool deferReturn : {false, true}) {
+        kx::LogCapture log;
+        QElapsedTimer clock;
+        clock.start();
+        KXUtilities::launchMicro(deferReturn);
+        EXPECT_LT(clock.elapsed(), 1500) << deferReturn;
+        EXPECT_TRUE(log.contains(QStringLiteral("wait count (Micro) = "))) << deferReturn;
+        // It left the front: the wait ended before its 500 steps.
+        EXPECT_FALSE(log.contains(QStringLiteral("wait count (Micro) = 500"))) << deferReturn;
+        EXPECT_TRUE(rbxtest::waitFor([&] { return p->isFrontProcess(); }, 5000)) << deferReturn;
+    }
+
+    // Our own process in front: nothing to switch.
+    ASSERT_TRUE(ewmh::activateWindow(s, ownId));
+    ASSERT_TRUE(rbxtest::waitFor([&] { return KXProcess::currentProcess()->isFrontProcess(); }, 15000));
+    kx::LogCapture log;
+    KXUtilities::launchMicro(false);
+    EXPECT_FALSE(log.contains(QStringLiteral("wait count (Micro)")));
+    EXPECT_TRUE(KXProcess::currentProcess()->isFrontProcess());
+    probe->terminate();
     probe->waitForFinished();
 }
 
