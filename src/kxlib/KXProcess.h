@@ -12,6 +12,7 @@
 
 #include <QDateTime>
 #include <QList>
+#include <QPointer>
 #include <QString>
 #include <QVariantMap>
 #include <memory>
@@ -141,5 +142,7 @@ private:
     QString m_version;
     int m_cocoaStatus = 0;  // 0 unknown, 1 graphical, 2 not
     QVariantMap m_customInfo;
-    std::unique_ptr<a11y::EventWatch> m_axWatch;
+    // Owned by this object; also a child of the application, which deletes it on the way
+    // out when this object outlives the application.
+    QPointer<a11y::EventWatch> m_axWatch;
 };

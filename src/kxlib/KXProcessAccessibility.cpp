@@ -5,7 +5,9 @@
 #include "kxlib/core/Log.h"
 #include "platform/dbus/AccessibilityEvents.h"
 
-KXProcess::~KXProcess() = default;
+#include <QCoreApplication>
+
+KXProcess::~KXProcess() { delete m_axWatch.data(); }
 
 bool KXProcess::addAXNotification(const QString& eventName) {
     if (!m_axWatch) {
@@ -20,13 +22,13 @@ bool KXProcess::addAXNotification(const QString& eventName) {
         }
         // The watch lives as long as this object, so the object it names stays valid.
         const void* self = this;
-        m_axWatch = std::make_unique<a11y::EventWatch>(
+        m_axWatch = new a11y::EventWatch(
             uint(m_pid),
             [self](const QString& element, const QString& event) {
                 KXNotificationCenter::defaultCenter().enqueue(KXNotification{
                     UINotification, self, {{QStringLiteral("element"), element}, {QStringLiteral("event"), event}}});
             },
-            bus);
+            bus, QCoreApplication::instance());
     }
     if (!m_axWatch->add(eventName)) {
         kx::log(QStringLiteral("AX Notifications: Could not add notification %1 for %2").arg(eventName, description()));
@@ -36,5 +38,7 @@ bool KXProcess::addAXNotification(const QString& eventName) {
 }
 
 bool KXProcess::removeAXNotification(const QString& eventName) {
-    return m_axWatch && m_axWatch->remove(eventName);
+    if (!m_axWatch || !m_axWatch->remove(eventName)) return false;
+    if (m_axWatch->events().isEmpty()) delete m_axWatch.data();  // nothing left to watch
+    return true;
 }

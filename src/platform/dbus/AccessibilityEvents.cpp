@@ -102,7 +102,14 @@ bool EventWatch::add(const QString& eventName) {
         const auto o = eventSignal(other);
         if (o && o->interface == s->interface && o->member == s->member) shared = true;
     }
-    if (!shared && !connectSignal(*s, true)) return false;
+    if (!shared) {
+        if (!connectSignal(*s, true)) return false;
+        // The bus takes the new match rule in the order of this connection's messages:
+        // once a later call is answered, events sent from now on reach us.
+        m_bus.call(QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+                                                  QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetId")),
+                   QDBus::Block, 2000);
+    }
     m_events << eventName;
     tellRegistry(m_bus, QStringLiteral("RegisterEvent"), eventName);
     return true;

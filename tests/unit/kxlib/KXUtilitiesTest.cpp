@@ -186,3 +186,30 @@ TEST(KXUtilitiesSystem, ModelDatesAndFileSystems) {
     // The parent of a test owns no creator code.
     EXPECT_FALSE(KXUtilities::wasLaunchedByProcess(0x52627843));  // 'RbxC'
 }
+
+TEST(KXUtilitiesSystem, DoNotDisturbAndHighContrastFromTheDesktopSettings) {
+    // A stand-in for gsettings that answers what a GNOME desktop would.
+    QTemporaryDir bin;
+    const QByteArray savedPath = qgetenv("PATH");
+    qputenv("PATH", bin.path().toUtf8() + ':' + savedPath);
+    auto desktop = [&](const char* banners, const char* contrast) {
+        writeScript(bin, QStringLiteral("gsettings"),
+                    QByteArray("case \"$2 $3\" in\n"
+                               "  'org.gnome.desktop.notifications show-banners') echo ") + banners + ";;\n"
+                    "  'org.gnome.desktop.a11y.interface high-contrast') echo " + contrast + ";;\n"
+                    "  *) echo \"No such key\" >&2; exit 1;;\n"
+                    "esac\n");
+    };
+    desktop("false", "true");
+    EXPECT_TRUE(KXUtilities::doNotDisturbMode());
+    EXPECT_TRUE(KXUtilities::reducedTransparency());
+    desktop("true", "false");
+    EXPECT_FALSE(KXUtilities::doNotDisturbMode());
+    EXPECT_FALSE(KXUtilities::reducedTransparency());
+    // No such desktop: neither.
+    QFile::remove(bin.filePath(QStringLiteral("gsettings")));
+    qputenv("PATH", bin.path().toUtf8());
+    EXPECT_FALSE(KXUtilities::doNotDisturbMode());
+    EXPECT_FALSE(KXUtilities::reducedTransparency());
+    qputenv("PATH", savedPath);
+}
