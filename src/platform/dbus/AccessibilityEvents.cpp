@@ -4,6 +4,7 @@
 #include "platform/dbus/SessionBus.h"
 
 #include <QDBusConnectionInterface>
+#include <QElapsedTimer>
 #include <QRegularExpression>
 
 namespace a11y {
@@ -24,7 +25,10 @@ QString camel(const QString& dashed) {
 struct BusState {
     std::optional<QDBusConnection> testing;
     std::optional<QDBusConnection> found;
+    QElapsedTimer sinceFailure;  // valid after a failed look-up
 };
+// After a failed look-up the session bus is asked again only after this long.
+constexpr qint64 RetryMs = 10000;
 
 BusState& busState() {
     static BusState s;
@@ -61,6 +65,7 @@ QDBusConnection accessibilityBus() {
     if (s.testing) return *s.testing;
     if (s.found) return *s.found;
     QDBusConnection none(QStringLiteral("runebox-no-a11y-bus"));
+    if (s.sinceFailure.isValid() && s.sinceFailure.elapsed() < RetryMs) return none;
     const QDBusConnection session = dbus::sessionBus();
     if (!session.isConnected()) return none;
     const QDBusMessage reply = session.call(
@@ -70,8 +75,10 @@ QDBusConnection accessibilityBus() {
     const QString address = reply.type() == QDBusMessage::ReplyMessage ? reply.arguments().value(0).toString() : QString();
     if (address.isEmpty()) {
         kx::log(QStringLiteral("accessibility bus: no address (%1)").arg(reply.errorMessage()));
+        s.sinceFailure.start();
         return none;
     }
+    s.sinceFailure.invalidate();
     s.found = QDBusConnection::connectToBus(address, QStringLiteral("runebox-a11y"));
     return *s.found;
 }
