@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 #include <QUrl>
 #include <gtest/gtest.h>
 
@@ -351,6 +352,27 @@ TEST_F(AppSettings, RemoteUpdate) {
     served = "{ unbalanced = ";
     KXAppSettings::updateWithRemoteData(good);
     EXPECT_TRUE(rbxtest::waitFor([&] { return log.contains(QStringLiteral("cannot convert update dictionary")); }));
+}
+
+TEST_F(AppSettings, SpeakEntriesAreSpokenWhenTheSettingsAreComputed) {
+    // A stand-in speech program that writes down its arguments.
+    QTemporaryDir bin;
+    const QString said = bin.filePath(QStringLiteral("said.txt"));
+    writeFile(bin.filePath(QStringLiteral("spd-say")),
+              "#!/bin/sh\nfor a in \"$@\"; do printf '[%s]' \"$a\"; done > \"" + said.toUtf8() + ".tmp\"\n"
+              "mv \"" + said.toUtf8() + ".tmp\" \"" + said.toUtf8() + "\"\n");
+    QFile::setPermissions(bin.filePath(QStringLiteral("spd-say")), QFile::ReadOwner | QFile::ExeOwner);
+    const QByteArray savedPath = qgetenv("PATH");
+    qputenv("PATH", bin.path().toUtf8() + ':' + savedPath);
+    writeFile(folder + QStringLiteral("/speak.plist"), "{ \"/talker\" = { speak = \"-v ready\"; }; }");
+    KXAppSettings::reloadSettings();
+    KXAppSettings s(facts(QString(), QStringLiteral("talker")));
+    // The text is spoken, never taken as an option of the speech program.
+    EXPECT_TRUE(rbxtest::waitFor([&] {
+        QFile f(said);
+        return f.open(QIODevice::ReadOnly) && f.readAll() == "[--][-v ready]";
+    }));
+    qputenv("PATH", savedPath);
 }
 
 TEST_F(AppSettings, FrontApplicationWithoutDesktop) {
