@@ -61,6 +61,17 @@ QProcess* startProbe(const QString& title, const QString& signature = QString())
     return p;
 }
 
+// Shows a window of our own and answers its id once the window manager manages it
+// (0 when it does not).
+X11Session::Window showOwnWindow(QWidget& own, const QString& title) {
+    own.setWindowTitle(title);
+    own.resize(100, 100);
+    own.show();
+    const auto id = X11Session::Window(own.winId());
+    X11Session& s = X11Session::shared();
+    return rbxtest::waitFor([&] { return ewmh::clientList(s).contains(id); }, 15000) ? id : 0;
+}
+
 TEST(KXProcessOnDesktop, LaunchFrontSwitchAndEndAreAnnounced) {
     // A desktop entry that names the probe by its window class.
     const QString apps = qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/applications");
@@ -93,11 +104,8 @@ TEST(KXProcessOnDesktop, LaunchFrontSwitchAndEndAreAnnounced) {
     // Our own window takes the front, then the probe is brought back.
     changes.clear();
     QWidget own;
-    own.setWindowTitle(QStringLiteral("own"));
-    own.resize(100, 100);
-    own.show();
-    const auto ownId = X11Session::Window(own.winId());
-    ASSERT_TRUE(rbxtest::waitFor([&] { return ewmh::clientList(s).contains(ownId); }, 15000));
+    const auto ownId = showOwnWindow(own, QStringLiteral("own"));
+    ASSERT_NE(ownId, 0u);
     ASSERT_TRUE(ewmh::activateWindow(s, ownId));
     ASSERT_TRUE(changes.waitFor(QStringLiteral("front"), int(getpid())));
     ASSERT_TRUE(KXProcess::frontProcess());
@@ -158,11 +166,8 @@ TEST(KXProcessOnDesktop, SwitchingAwayAndBackReturnsTheFrontWithinASecond) {
     KXProcess::startWatching();
     // Our own window is what takes the front for a moment.
     QWidget own;
-    own.setWindowTitle(QStringLiteral("own for the switch"));
-    own.resize(100, 100);
-    own.show();
-    const auto ownId = X11Session::Window(own.winId());
-    ASSERT_TRUE(rbxtest::waitFor([&] { return ewmh::clientList(s).contains(ownId); }, 15000));
+    const auto ownId = showOwnWindow(own, QStringLiteral("own for the switch"));
+    ASSERT_NE(ownId, 0u);
 
     std::unique_ptr<QProcess> probe(startProbe(QStringLiteral("probe three")));
     ASSERT_TRUE(probe->waitForStarted());
