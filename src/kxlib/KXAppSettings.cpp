@@ -30,7 +30,8 @@ QVariant userSetting(const QString& key) { return KXDefaults::userDefaults().obj
 
 void speak(const QString& text) {
     const QString say = QStandardPaths::findExecutable(QStringLiteral("spd-say"));
-    if (!say.isEmpty() && QProcess::startDetached(say, {text})) return;
+    // "--": a text that begins with "-" is spoken, not taken as an option.
+    if (!say.isEmpty() && QProcess::startDetached(say, {QStringLiteral("--"), text})) return;
     kx::log(QStringLiteral("speak: %1").arg(text));
 }
 

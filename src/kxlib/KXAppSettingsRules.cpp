@@ -13,6 +13,7 @@
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <algorithm>
 
 namespace {
 
@@ -102,14 +103,27 @@ QString KXAppSettings::systemSuffix(const QVariantMap& merged, const QString& sy
 }
 
 void KXAppSettings::applySystemSuffix(QVariantMap& settings, const QString& suffix) {
-    if (suffix.isEmpty()) return;
-    // QVariantMap keeps its keys in ascending order; higher numbers come later and win.
-    const QStringList keys = settings.keys();
-    for (const QString& key : keys) {
-        if (!key.endsWith(OrNewer) || key.size() < 11) continue;
-        if (key.right(11).compare(suffix) > 0) continue;
-        settings.insert(key.left(key.size() - 11), settings.value(key));
+    // "_<n>_or_newer": the numbers compare as numbers, so that _10_or_newer is newer
+    // than _9_or_newer.
+    static const QRegularExpression form(QStringLiteral("^(.*)_(\\d{1,6})_or_newer$"));
+    const auto system = form.match(suffix);
+    if (!system.hasMatch() || !system.captured(1).isEmpty()) return;
+    const int n = system.captured(2).toInt();
+    struct Versioned {
+        int number;
+        QString key;
+        QVariant value;
+    };
+    QList<Versioned> found;
+    for (auto it = settings.cbegin(); it != settings.cend(); ++it) {
+        const auto m = form.match(it.key());
+        if (!m.hasMatch()) continue;
+        const int k = m.captured(2).toInt();
+        if (k <= n) found.append({k, m.captured(1), it.value()});
     }
+    // Higher numbers come later and win; the suffixed keys themselves stay.
+    std::stable_sort(found.begin(), found.end(), [](const Versioned& a, const Versioned& b) { return a.number < b.number; });
+    for (const Versioned& v : std::as_const(found)) settings.insert(v.key, v.value);
 }
 
 QStringList KXAppSettings::lookupCandidates(const ProcessFacts& f) {

@@ -7,6 +7,7 @@
 #include "kxlib/ProcFs.h"
 #include "kxlib/core/Bundle.h"
 #include "kxlib/core/Log.h"
+#include "platform/dbus/AccessibilityEvents.h"
 #include "platform/dbus/FourCharCode.h"
 #include "platform/dbus/SignatureNames.h"
 #include "platform/x11/Ewmh.h"
@@ -332,11 +333,14 @@ bool KXProcess::isCocoa() {
     return m_cocoaStatus == 1;
 }
 
-QString KXProcess::platform() {
-    if (isCocoa()) return QStringLiteral("Cocoa");
-    if (identifier().contains(QLatin1String(".java"), Qt::CaseInsensitive) || name() == QLatin1String("java"))
+QString KXProcess::platform() { return platformOf(identifier(), name(), isCocoa()); }
+
+QString KXProcess::platformOf(const QString& identifier, const QString& name, bool graphical) {
+    // Java first: every application with a window here is "graphical", a Java one too,
+    // and it should get the settings of Java applications.
+    if (identifier.contains(QLatin1String(".java"), Qt::CaseInsensitive) || name == QLatin1String("java"))
         return QStringLiteral("Java");
-    return QStringLiteral("Carbon");
+    return graphical ? QStringLiteral("Cocoa") : QStringLiteral("Carbon");
 }
 
 QString KXProcess::hashString() {

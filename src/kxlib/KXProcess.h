@@ -12,9 +12,14 @@
 
 #include <QDateTime>
 #include <QList>
+#include <QPointer>
 #include <QString>
 #include <QVariantMap>
 #include <memory>
+
+namespace a11y {
+class EventWatch;
+}
 
 class KXProcess : public std::enable_shared_from_this<KXProcess> {
 public:
@@ -28,6 +33,9 @@ public:
     };
 
     static inline const QString ChangeNotification = QStringLiteral("KXProcessChangeNotification");
+    // Accessibility events of one process: object the process, user info "element" (the
+    // accessible object's path, or "") and "event" (the event name).
+    static inline const QString UINotification = QStringLiteral("KXProcessUINotification");
     // The object of the change notifications (they are about the class, not one process).
     static const void* notificationObject();
 
@@ -74,7 +82,10 @@ public:
     bool isFrontProcess() const;
     bool isBackgroundOnly() const;  // no managed window
     bool isCocoa();                 // a graphical application: has a managed window
-    QString platform();             // "Cocoa", "Java" or "Carbon"
+    QString platform();             // "Java", "Cocoa" or "Carbon"
+    // "Java" for a Java program (".java" in the identifier, or the program "java"),
+    // else "Cocoa" for a graphical one, else "Carbon".
+    static QString platformOf(const QString& identifier, const QString& name, bool graphical);
     QString hashString();
     QString description();
     QString detailedDescription();
@@ -101,10 +112,17 @@ public:
     int sendAppleEventClass(quint32 eventClass, quint32 eventID, double timeoutSeconds);
     int sendAppleEventClass(quint32 eventClass, quint32 eventID, const QString& parameter);
 
+    // Accessibility events of this process ("object:state-changed:focused",
+    // "window:activate", ...) are announced as UINotification from now on; false (and
+    // a log line) when that cannot be done.
+    bool addAXNotification(const QString& eventName);
+    bool removeAXNotification(const QString& eventName);
+
     // Compares dotted versions component by component as integers (2.10 > 2.9).
     static bool versionIsAtLeast(const QString& version, const QString& minimum);
 
     KXProcess(int pid, quint64 startTime);  // use the finders
+    ~KXProcess();
 
 private:
     void loadIdentity();
@@ -124,4 +142,7 @@ private:
     QString m_version;
     int m_cocoaStatus = 0;  // 0 unknown, 1 graphical, 2 not
     QVariantMap m_customInfo;
+    // Owned by this object; also a child of the application, which deletes it on the way
+    // out when this object outlives the application.
+    QPointer<a11y::EventWatch> m_axWatch;
 };

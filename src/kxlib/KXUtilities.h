@@ -84,6 +84,21 @@ public:
     static bool installationMode();
     static bool isInstallationPath(const QString& executablePath, const QString& tempFolder);
 
+    // The hardware model ("ThinkPad X1 Carbon Gen 9", "Raspberry Pi 4 Model B Rev 1.4"):
+    // the firmware's product name, else the device tree's model; "" when unknown.
+    static QString computerModel();
+    static QString computerModelFrom(const QByteArray& dmiProductName, const QByteArray& deviceTreeModel);
+    // The date of a text "YYYY-MM-DD" in the user's short date form; "" when the text is
+    // no such date. The date is shown as written, in every time zone.
+    static QString localizedDateString(const QString& isoDate);
+    // The type of the file system that holds the path ("ext4", "tmpfs", "nfs"); "" on
+    // failure (logged "FS Info <path>" and "statfs err = <errno>").
+    static QString fileSystemTypeFor(const QString& path);
+    // The parent process owns the creator code (its signature bus name). Main thread.
+    static bool wasLaunchedByProcess(quint32 signature);
+    // Screen zoom is not followed here.
+    static bool displayIsZoomed() { return false; }
+
     // True when this process was started by the login item that KXLoginPrefs writes.
     // Read once; the marker is then removed from the environment so that programs this
     // one starts do not inherit it.
@@ -107,6 +122,9 @@ public:
     // the fallback installed by the drawing layer (palette lightness), else false.
     static bool darkAppearance();
     static void setAppearanceFallback(std::function<bool()> fallback);
+    // The desktop is asked to draw without see-through effects: GNOME's high-contrast
+    // setting (org.gnome.desktop.a11y.interface high-contrast). False when unknown.
+    static bool reducedTransparency();
     // Forgets the kept portal answer (tests, or after the session bus changed).
     static void resetAppearanceCache();
 
@@ -117,6 +135,13 @@ public:
     // Seconds since the user's last input; -1.0 when it cannot be read (no display, no
     // screen-saver extension). From another thread it waits for the main thread.
     static double idleTime();
+    // Switches the front application away and back (for applications that take a
+    // paste only after such a switch): our own process takes the front for a moment and
+    // the application is brought back. With `deferReturn` the application is not asked
+    // back at once but only after it failed to come back by itself. Each wait is at most
+    // 0.5 s, so it returns after about a second at most. Nothing while another window
+    // fills the screen, or when there is no front application. Main thread.
+    static void launchMicro(bool deferReturn);
 
     // Do Not Disturb: GNOME's notification banners are switched off.
     static bool doNotDisturbMode();

@@ -2,13 +2,17 @@
 
 #include "kxlib/KXUtilities.h"
 
+#include "kxlib/KXProcess.h"
 #include "kxlib/core/Bundle.h"
+#include "kxlib/core/Log.h"
 #include "kxlib/core/MainThread.h"
 #include "platform/x11/Ewmh.h"
 #include "platform/x11/X11Session.h"
 
 #include <QCoreApplication>
+#include <QThread>
 #include <atomic>
+#include <exception>
 
 namespace {
 std::atomic<bool> lastFullScreen{false};
@@ -32,4 +36,38 @@ double KXUtilities::idleTime() {
     double seconds = -1.0;
     kx::runOnMainAndWait([&] { seconds = X11Session::shared().idleSeconds(); });
     return seconds;
+}
+
+namespace {
+// Waits in steps of 1 ms, at most 500 steps, while `condition` holds; answers the steps.
+template <typename F> int waitWhile(F condition) {
+    int steps = 0;
+    while (steps < 500 && condition()) {
+        QThread::usleep(1000);
+        ++steps;
+    }
+    return steps;
+}
+} // namespace
+
+void KXUtilities::launchMicro(bool deferReturn) {
+    if (fullScreenMode()) return;
+    const KXProcess::Ptr front = KXProcess::frontProcess();
+    const KXProcess::Ptr self = KXProcess::currentProcess();
+    if (!front || (self && front->isSameProcess(*self))) return;
+    try {
+        // Our own process stands in for a small helper that takes the front.
+        const bool away = self && self->setFrontProcess();
+        const int count = away ? waitWhile([&] { return front->isFrontProcess(); }) : 0;
+        kx::log(QStringLiteral("wait count (Micro) = %1").arg(count));
+        front->wakeUp();
+        QThread::usleep(1);
+        front->wakeUp();
+        if (!deferReturn) front->setFrontProcessFrontWindowOnly();
+        waitWhile([&] { return !front->isFrontProcess() && front->isStillRunning(); });
+    } catch (const std::exception& e) {
+        kx::log(QStringLiteral("** Error while running Micro: %1").arg(QString::fromLocal8Bit(e.what())));
+    }
+    front->setFrontProcessFrontWindowOnly();
+    front->wakeUp();
 }

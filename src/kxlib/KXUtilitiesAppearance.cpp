@@ -145,13 +145,21 @@ void KXUtilities::resetAppearanceCache() {
     state().failedAt = -1;
 }
 
+namespace {
+// A GNOME setting as gsettings prints it ("true", "'dark'"); "" when there is none.
+QString gsettingsValue(const QString& schema, const QString& key) {
+    return KXUtilities::shellCommandResult(QStringLiteral("gsettings"), {QStringLiteral("get"), schema, key}, 2).trimmed();
+}
+} // namespace
+
 bool KXUtilities::doNotDisturbMode() {
-    const QString banners = shellCommandResult(QStringLiteral("gsettings"),
-                                               {QStringLiteral("get"), QStringLiteral("org.gnome.desktop.notifications"),
-                                                QStringLiteral("show-banners")},
-                                               2)
-                                .trimmed();
-    return banners == QLatin1String("false");
+    return gsettingsValue(QStringLiteral("org.gnome.desktop.notifications"), QStringLiteral("show-banners")) ==
+           QLatin1String("false");
+}
+
+bool KXUtilities::reducedTransparency() {
+    return gsettingsValue(QStringLiteral("org.gnome.desktop.a11y.interface"), QStringLiteral("high-contrast")) ==
+           QLatin1String("true");
 }
 
 bool KXUtilities::currentTimeInDNDRange(int startMinutes, int endMinutes, const QTime& now) {

@@ -4,6 +4,8 @@
 #include "kxlib/DesktopEntries.h"
 #include "kxlib/KXNotificationCenter.h"
 #include "kxlib/KXProcess.h"
+#include "kxlib/KXUtilities.h"
+#include "kxlib/core/Log.h"
 #include "platform/dbus/FourCharCode.h"
 #include "platform/x11/Ewmh.h"
 #include "platform/x11/X11Session.h"
@@ -11,6 +13,7 @@
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QWidget>
@@ -58,6 +61,17 @@ QProcess* startProbe(const QString& title, const QString& signature = QString())
     return p;
 }
 
+// Shows a window of our own and answers its id once the window manager manages it
+// (0 when it does not).
+X11Session::Window showOwnWindow(QWidget& own, const QString& title) {
+    own.setWindowTitle(title);
+    own.resize(100, 100);
+    own.show();
+    const auto id = X11Session::Window(own.winId());
+    X11Session& s = X11Session::shared();
+    return rbxtest::waitFor([&] { return ewmh::clientList(s).contains(id); }, 15000) ? id : 0;
+}
+
 TEST(KXProcessOnDesktop, LaunchFrontSwitchAndEndAreAnnounced) {
     // A desktop entry that names the probe by its window class.
     const QString apps = qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/applications");
@@ -90,11 +104,8 @@ TEST(KXProcessOnDesktop, LaunchFrontSwitchAndEndAreAnnounced) {
     // Our own window takes the front, then the probe is brought back.
     changes.clear();
     QWidget own;
-    own.setWindowTitle(QStringLiteral("own"));
-    own.resize(100, 100);
-    own.show();
-    const auto ownId = X11Session::Window(own.winId());
-    ASSERT_TRUE(rbxtest::waitFor([&] { return ewmh::clientList(s).contains(ownId); }, 15000));
+    const auto ownId = showOwnWindow(own, QStringLiteral("own"));
+    ASSERT_NE(ownId, 0u);
     ASSERT_TRUE(ewmh::activateWindow(s, ownId));
     ASSERT_TRUE(changes.waitFor(QStringLiteral("front"), int(getpid())));
     ASSERT_TRUE(KXProcess::frontProcess());
@@ -145,6 +156,50 @@ TEST(KXProcessOnDesktop, CreatorCodeEventsAndQuit) {
     EXPECT_EQ(p->sendAppleEventClass(RbxC, fourcc::make('p', 'i', 'n', 'g'), QStringLiteral("text")), 0);
     EXPECT_TRUE(p->quitRunningApplicationWithTimeout(4.0));
     EXPECT_TRUE(changes.waitFor(QStringLiteral("ended"), pid));
+    probe->waitForFinished();
+}
+
+
+TEST(KXProcessOnDesktop, SwitchingAwayAndBackReturnsTheFrontWithinASecond) {
+    X11Session& s = X11Session::shared();
+    ASSERT_TRUE(ewmh::isSupported(s));
+    KXProcess::startWatching();
+    // Our own window is what takes the front for a moment.
+    QWidget own;
+    const auto ownId = showOwnWindow(own, QStringLiteral("own for the switch"));
+    ASSERT_NE(ownId, 0u);
+
+    std::unique_ptr<QProcess> probe(startProbe(QStringLiteral("probe three")));
+    ASSERT_TRUE(probe->waitForStarted());
+    const int pid = int(probe->processId());
+    ASSERT_TRUE(rbxtest::waitFor([&] {
+        auto front = KXProcess::frontProcess();
+        if (front && front->unixPID() == pid) return true;
+        if (auto p = KXProcess::processWithPID(pid)) p->setFrontProcess();
+        return false;
+    }, 15000));
+    const auto p = KXProcess::processWithPID(pid);
+
+    for (const bool deferReturn : {false, true}) {
+        kx::LogCapture log;
+        QElapsedTimer clock;
+        clock.start();
+        KXUtilities::launchMicro(deferReturn);
+        EXPECT_LT(clock.elapsed(), 1500) << deferReturn;
+        EXPECT_TRUE(log.contains(QStringLiteral("wait count (Micro) = "))) << deferReturn;
+        // It left the front: the wait ended before its 500 steps.
+        EXPECT_FALSE(log.contains(QStringLiteral("wait count (Micro) = 500"))) << deferReturn;
+        EXPECT_TRUE(rbxtest::waitFor([&] { return p->isFrontProcess(); }, 5000)) << deferReturn;
+    }
+
+    // Our own process in front: nothing to switch.
+    ASSERT_TRUE(ewmh::activateWindow(s, ownId));
+    ASSERT_TRUE(rbxtest::waitFor([&] { return KXProcess::currentProcess()->isFrontProcess(); }, 15000));
+    kx::LogCapture log;
+    KXUtilities::launchMicro(false);
+    EXPECT_FALSE(log.contains(QStringLiteral("wait count (Micro)")));
+    EXPECT_TRUE(KXProcess::currentProcess()->isFrontProcess());
+    probe->terminate();
     probe->waitForFinished();
 }
 

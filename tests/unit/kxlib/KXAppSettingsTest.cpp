@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 #include <QUrl>
 #include <gtest/gtest.h>
 
@@ -126,6 +127,35 @@ TEST(AppSettingsRules, SystemSuffix) {
     EXPECT_EQ(delay(QStringLiteral("11.2")), QStringLiteral("5/2"));
     EXPECT_EQ(delay(QStringLiteral("12")), QStringLiteral("7/2"));  // the higher number wins
     EXPECT_EQ(delay(QStringLiteral("9")), QStringLiteral("3/1"));
+}
+
+TEST(AppSettingsRules, SystemSuffixNumbersCompareAsNumbers) {
+    QVariantMap s{{QStringLiteral("delay"), 1},
+                  {QStringLiteral("delay_2_or_newer"), 2},
+                  {QStringLiteral("delay_9_or_newer"), 9},
+                  {QStringLiteral("delay_10_or_newer"), 10},
+                  {QStringLiteral("delay_12_or_newer"), 12},
+                  {QStringLiteral("pause_x_or_newer"), 5}};
+    auto applied = [&](const QString& suffix) {
+        QVariantMap copy = s;
+        KXAppSettings::applySystemSuffix(copy, suffix);
+        return copy;
+    };
+    // "_10_or_newer" sorts before "_9_or_newer" as text, yet is the newer one.
+    EXPECT_EQ(applied(QStringLiteral("_10_or_newer")).value(QStringLiteral("delay")).toInt(), 10);
+    EXPECT_EQ(applied(QStringLiteral("_11_or_newer")).value(QStringLiteral("delay")).toInt(), 10);
+    EXPECT_EQ(applied(QStringLiteral("_9_or_newer")).value(QStringLiteral("delay")).toInt(), 9);
+    EXPECT_EQ(applied(QStringLiteral("_1_or_newer")).value(QStringLiteral("delay")).toInt(), 1);
+    EXPECT_EQ(applied(QString()).value(QStringLiteral("delay")).toInt(), 1);
+    const QVariantMap all = applied(QStringLiteral("_12_or_newer"));
+    EXPECT_EQ(all.value(QStringLiteral("delay")).toInt(), 12);
+    EXPECT_TRUE(all.contains(QStringLiteral("delay_9_or_newer")));  // the suffixed keys stay
+    EXPECT_FALSE(all.contains(QStringLiteral("pause")));
+    // With more than nine entries of "OS_Versions" not newer than the system.
+    QVariantList versions;
+    for (int v = 1; v <= 11; ++v) versions << QString::number(v);
+    EXPECT_EQ(KXAppSettings::systemSuffix({{QStringLiteral("OS_Versions"), versions}}, QStringLiteral("10.5")),
+              QStringLiteral("_10_or_newer"));
 }
 
 TEST(AppSettingsRules, Flags) {
@@ -322,6 +352,27 @@ TEST_F(AppSettings, RemoteUpdate) {
     served = "{ unbalanced = ";
     KXAppSettings::updateWithRemoteData(good);
     EXPECT_TRUE(rbxtest::waitFor([&] { return log.contains(QStringLiteral("cannot convert update dictionary")); }));
+}
+
+TEST_F(AppSettings, SpeakEntriesAreSpokenWhenTheSettingsAreComputed) {
+    // A stand-in speech program that writes down its arguments.
+    QTemporaryDir bin;
+    const QString said = bin.filePath(QStringLiteral("said.txt"));
+    writeFile(bin.filePath(QStringLiteral("spd-say")),
+              "#!/bin/sh\nfor a in \"$@\"; do printf '[%s]' \"$a\"; done > \"" + said.toUtf8() + ".tmp\"\n"
+              "mv \"" + said.toUtf8() + ".tmp\" \"" + said.toUtf8() + "\"\n");
+    QFile::setPermissions(bin.filePath(QStringLiteral("spd-say")), QFile::ReadOwner | QFile::ExeOwner);
+    const QByteArray savedPath = qgetenv("PATH");
+    qputenv("PATH", bin.path().toUtf8() + ':' + savedPath);
+    writeFile(folder + QStringLiteral("/speak.plist"), "{ \"/talker\" = { speak = \"-v ready\"; }; }");
+    KXAppSettings::reloadSettings();
+    KXAppSettings s(facts(QString(), QStringLiteral("talker")));
+    // The text is spoken, never taken as an option of the speech program.
+    EXPECT_TRUE(rbxtest::waitFor([&] {
+        QFile f(said);
+        return f.open(QIODevice::ReadOnly) && f.readAll() == "[--][-v ready]";
+    }));
+    qputenv("PATH", savedPath);
 }
 
 TEST_F(AppSettings, FrontApplicationWithoutDesktop) {

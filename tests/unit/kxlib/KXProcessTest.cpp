@@ -91,6 +91,19 @@ TEST(KXProcess, VersionComparison) {
     EXPECT_EQ(KXProcess::processWithPID(c.pid())->version(), QStringLiteral("1.0"));
 }
 
+TEST(KXProcess, PlatformNamesJavaProgramsEvenWithWindows) {
+    // A Java program with a window takes the settings of Java programs.
+    EXPECT_EQ(KXProcess::platformOf(QString(), QStringLiteral("java"), true), QStringLiteral("Java"));
+    EXPECT_EQ(KXProcess::platformOf(QStringLiteral("org.example.Java.Tool"), QStringLiteral("x"), true),
+              QStringLiteral("Java"));
+    EXPECT_EQ(KXProcess::platformOf(QStringLiteral("org.gnome.gedit"), QStringLiteral("gedit"), true),
+              QStringLiteral("Cocoa"));
+    EXPECT_EQ(KXProcess::platformOf(QString(), QStringLiteral("javac-helper"), false), QStringLiteral("Carbon"));
+    // A program without a window here (no desktop in unit tests).
+    Child c(QStringLiteral("sleep"), {QStringLiteral("30")});
+    EXPECT_EQ(KXProcess::processWithPID(c.pid())->platform(), QStringLiteral("Carbon"));
+}
+
 TEST(KXProcess, IdentifierLookupAndHashByName) {
     Child c(QStringLiteral("sleep"), {QStringLiteral("30")});
     auto p = KXProcess::processWithPID(c.pid());

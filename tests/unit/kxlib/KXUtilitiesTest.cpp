@@ -5,7 +5,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLocale>
 #include <QTemporaryDir>
+#include <cerrno>
 #include <gtest/gtest.h>
 
 using V = KXUtilities::SystemVersion;
@@ -152,4 +154,62 @@ TEST(KXUtilitiesScripts, CommandResultsUseArgumentLists) {
     kx::LogCapture log;
     EXPECT_EQ(KXUtilities::shellCommandResult(QStringLiteral("sleep"), {QStringLiteral("30")}, 0.2), QString());
     EXPECT_TRUE(log.contains(QStringLiteral("command timeout: sleep 30")));
+}
+
+TEST(KXUtilitiesSystem, ModelDatesAndFileSystems) {
+    EXPECT_EQ(KXUtilities::computerModelFrom(QByteArray("ThinkPad X1 Carbon Gen 9\n"), QByteArray()),
+              QStringLiteral("ThinkPad X1 Carbon Gen 9"));
+    // Boards without firmware tables name themselves in the device tree (NUL-ended).
+    EXPECT_EQ(KXUtilities::computerModelFrom(QByteArray("  \n"), QByteArray("Raspberry Pi 4 Model B\0junk", 27)),
+              QStringLiteral("Raspberry Pi 4 Model B"));
+    EXPECT_EQ(KXUtilities::computerModelFrom(QByteArray(), QByteArray()), QString());
+
+    const QLocale saved;
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    // The date as written, whatever the time zone.
+    const QByteArray tz = qgetenv("TZ");
+    qputenv("TZ", "America/Los_Angeles");
+    EXPECT_EQ(KXUtilities::localizedDateString(QStringLiteral("2024-03-05")), QStringLiteral("3/5/24"));
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    EXPECT_EQ(KXUtilities::localizedDateString(QStringLiteral("2024-03-05")), QStringLiteral("05.03.24"));
+    for (const char* bad : {"", "2024-3-5", "2024-02-30", "yesterday", "2024-03-05T00:00"})
+        EXPECT_EQ(KXUtilities::localizedDateString(QString::fromLatin1(bad)), QString()) << bad;
+    QLocale::setDefault(saved);
+    if (tz.isNull()) qunsetenv("TZ"); else qputenv("TZ", tz);
+
+    EXPECT_EQ(KXUtilities::fileSystemTypeFor(QStringLiteral("/proc")), QStringLiteral("proc"));
+    kx::LogCapture log;
+    EXPECT_EQ(KXUtilities::fileSystemTypeFor(QStringLiteral("/no/such/folder")), QString());
+    EXPECT_TRUE(log.contains(QStringLiteral("FS Info /no/such/folder")));
+    EXPECT_TRUE(log.contains(QStringLiteral("statfs err = %1").arg(ENOENT)));
+
+    // The parent of a test owns no creator code.
+    EXPECT_FALSE(KXUtilities::wasLaunchedByProcess(0x52627843));  // 'RbxC'
+}
+
+TEST(KXUtilitiesSystem, DoNotDisturbAndHighContrastFromTheDesktopSettings) {
+    // A stand-in for gsettings that answers what a GNOME desktop would.
+    QTemporaryDir bin;
+    const QByteArray savedPath = qgetenv("PATH");
+    qputenv("PATH", bin.path().toUtf8() + ':' + savedPath);
+    auto desktop = [&](const char* banners, const char* contrast) {
+        writeScript(bin, QStringLiteral("gsettings"),
+                    QByteArray("case \"$2 $3\" in\n"
+                               "  'org.gnome.desktop.notifications show-banners') echo ") + banners + ";;\n"
+                    "  'org.gnome.desktop.a11y.interface high-contrast') echo " + contrast + ";;\n"
+                    "  *) echo \"No such key\" >&2; exit 1;;\n"
+                    "esac\n");
+    };
+    desktop("false", "true");
+    EXPECT_TRUE(KXUtilities::doNotDisturbMode());
+    EXPECT_TRUE(KXUtilities::reducedTransparency());
+    desktop("true", "false");
+    EXPECT_FALSE(KXUtilities::doNotDisturbMode());
+    EXPECT_FALSE(KXUtilities::reducedTransparency());
+    // No such desktop: neither.
+    QFile::remove(bin.filePath(QStringLiteral("gsettings")));
+    qputenv("PATH", bin.path().toUtf8());
+    EXPECT_FALSE(KXUtilities::doNotDisturbMode());
+    EXPECT_FALSE(KXUtilities::reducedTransparency());
+    qputenv("PATH", savedPath);
 }

@@ -1,0 +1,67 @@
+#pragma once
+// Accessibility events of other programs. Programs publish them as signals on the
+// accessibility bus (AT-SPI), whose address the session bus's org.a11y.Bus hands out.
+// An event is named as AT-SPI names it, "<kind>:<name>[:<detail>]":
+// "object:state-changed:focused", "object:text-changed:insert", "window:activate",
+// "focus:".
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QHash>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+
+namespace a11y {
+
+// The D-Bus signal that carries an event: interface "org.a11y.atspi.Event.<Kind>",
+// member "<Name>" (dashes dropped, words capitalised) and the detail its first argument
+// holds ("" matches any).
+struct EventSignal {
+    QString interface;
+    QString member;
+    QString detail;
+};
+// Nothing when the text is no event name.
+std::optional<EventSignal> eventSignal(const QString& eventName);
+
+// The accessibility bus: asked of the session bus on first use and kept; a connection
+// that is not connected when there is none.
+QDBusConnection accessibilityBus();
+// Tests: this connection instead (nothing: ask the session bus again).
+void setAccessibilityBusForTesting(const std::optional<QDBusConnection>& bus);
+
+// Calls back for the events of the names added that one process (by pid) sends.
+// Main thread.
+class EventWatch : public QObject {
+    Q_OBJECT
+public:
+    // element: the object path of the accessible object the event is about.
+    using Callback = std::function<void(const QString& element, const QString& eventName)>;
+    EventWatch(uint pid, Callback callback, const QDBusConnection& bus, QObject* parent = nullptr);
+    ~EventWatch() override;
+
+    bool isConnected() const { return m_bus.isConnected(); }
+    // False when the name is no event name or the bus refuses the match.
+    bool add(const QString& eventName);
+    // False when the name was not added.
+    bool remove(const QString& eventName);
+    QStringList events() const { return m_events; }
+
+private Q_SLOTS:
+    void received(const QDBusMessage& message);
+
+private:
+    bool connectSignal(const EventSignal& s, bool on);
+    uint senderPid(const QString& sender);
+
+    QDBusConnection m_bus;
+    uint m_pid;
+    Callback m_callback;
+    QStringList m_events;
+    QHash<QString, uint> m_senderPids;
+};
+
+} // namespace a11y
