@@ -24,6 +24,8 @@ from fontTools.fontBuilder import FontBuilder
 from fontTools.pens.ttGlyphPen import TTGlyphPen
 
 UPEM = 1000
+# Fixed creation and modification times, so that a re-run writes the same bytes.
+STAMP = 3786825600  # 2024-01-01, in seconds since 1904
 LETTERS = [chr(c) for c in range(ord("A"), ord("Z") + 1)] + [chr(c) for c in range(ord("a"), ord("z") + 1)]
 
 
@@ -41,6 +43,8 @@ def build(out, family, style, extra=None, ligatures=False, mono=False, ps=None):
     extra = extra or {}
     order = [".notdef", "space"] + LETTERS + sorted(extra.values()) + (["f_i"] if ligatures else [])
     fb = FontBuilder(UPEM, isTTF=True)
+    fb.updateHead(created=STAMP, modified=STAMP)
+    fb.font.recalcTimestamp = False
     fb.setupGlyphOrder(order)
     glyphs, metrics = {}, {}
     for i, name in enumerate(order):

@@ -35,6 +35,8 @@ from fontTools.ttLib.tables import otTables
 from fontTools.ttLib.tables._c_m_a_p import CmapSubtable
 
 UPEM = 1000
+# Fixed creation and modification times, so that a re-run writes the same bytes.
+STAMP = 3786825600  # 2024-01-01, in seconds since 1904
 
 
 def box(width):
@@ -53,6 +55,8 @@ def empty():
 
 def start(family, style, glyph_order, widths=None, post_names=True):
     fb = FontBuilder(UPEM, isTTF=True)
+    fb.updateHead(created=STAMP, modified=STAMP)
+    fb.font.recalcTimestamp = False
     fb.setupGlyphOrder(glyph_order)
     glyphs = {}
     metrics = {}

@@ -2,6 +2,7 @@
 // table shows it, virtual characters included.
 #include "ToolCommand.h"
 
+#include "app/ModelBridges.h"
 #include "kxlib/KXDefaults.h"
 #include "model/FontExtensions.h"
 #include "model/RbxFontInfo.h"
@@ -24,6 +25,8 @@ int runRepertoire(const QStringList& args) {
         }
     }
     if (name.isEmpty()) return tool::usage("repertoire");
+    // Views 2 and 3 take their characters from the font list, as in the palette.
+    bridges::install();
     // The view given here; every other setting as the user has it.
     RbxModelSettings::setReader([view](const QString& key) {
         return key == QLatin1String("view") ? QVariant(view) : KXDefaults::userDefaults().objectForKey(key);

@@ -198,6 +198,24 @@ TEST(ClassSequenceSearch, writesClassNumbersAndStopsAtTheResultLimit) {
     EXPECT_EQ(found->size(), 100 * 100);
 }
 
+TEST(ClassSequenceSearch, eachSearchKeepsItsOwnStateAndCanRunAgain) {
+    // Two paths meet in state 2 (classes 4 and 5 from state 0); state 2 acts on class 6.
+    // A state left marked after the first path would hide the second.
+    std::vector<std::uint16_t> cells(3 * 7, 0);
+    cells[0 * 7 + 4] = 2;
+    cells[0 * 7 + 5] = 2;
+    cells[2 * 7 + 6] = 0x8000;
+    const QStringList classes{QString(), QString(), QString(), QString(), QStringLiteral("a"), QStringLiteral("b"),
+                              QStringLiteral("c")};
+    const QStringList expected{QStringLiteral("ac"), QStringLiteral("bc")};
+    font::ClassSequenceSearch first(cells, 3, 7, classes, false);
+    EXPECT_EQ(first.run(QStringLiteral("Test")), expected);
+    // A second search in between does not disturb the first one's next run.
+    font::ClassSequenceSearch other(std::vector<std::uint16_t>(3 * 7, 0x8002), 3, 7, classes, false);
+    other.run(QStringLiteral("Test"));
+    EXPECT_EQ(first.run(QStringLiteral("Test")), expected);
+}
+
 TEST(ClassSequenceSearch, anExplodingStateMachineIsGivenUp) {
     // Every state leads to every other: the simple paths are far too many to walk.
     const int states = 30, n = 4 + states;

@@ -70,6 +70,28 @@ TEST_F(LigatureTool, repertoireIncludesTheLigatureCharacters) {
     EXPECT_EQ(tool({QStringLiteral("repertoire"), QStringLiteral("--view")}).code, 2);
 }
 
+TEST_F(LigatureTool, repertoireOfTheOtherViews) {
+    // View 2: the characters of every installed font; view 3: every defined character.
+    // The font's own ligatures stay in both.
+    const QString face = QStringLiteral("RbxLigaFi-Regular");
+    const Run own = tool({QStringLiteral("repertoire"), face, QStringLiteral("--view"), QStringLiteral("1")});
+    const Run all = tool({QStringLiteral("repertoire"), face, QStringLiteral("--view"), QStringLiteral("2")});
+    const Run defined = tool({QStringLiteral("repertoire"), face, QStringLiteral("--view"), QStringLiteral("3")});
+    ASSERT_EQ(all.code, 0) << all.error.toStdString();
+    ASSERT_EQ(defined.code, 0) << defined.error.toStdString();
+    EXPECT_FALSE(own.lines.contains(QStringLiteral("U+1F600")));
+    EXPECT_TRUE(all.lines.contains(QStringLiteral("U+1F600"))); // from RbxCmapTest-Regular
+    EXPECT_TRUE(all.lines.contains(QStringLiteral("U+B0001")));
+    EXPECT_FALSE(all.lines.contains(QStringLiteral("U+0378"))); // unassigned, in no font
+    EXPECT_GT(all.lines.size(), own.lines.size());
+    EXPECT_TRUE(defined.lines.contains(QStringLiteral("U+4E00")));
+    EXPECT_TRUE(defined.lines.contains(QStringLiteral("U+B0000")));
+    EXPECT_FALSE(defined.lines.contains(QStringLiteral("U+0378")));
+    bool ok = false;
+    EXPECT_GT(defined.lines.value(0).mid(7).toInt(&ok), 100000);
+    EXPECT_TRUE(ok);
+}
+
 TEST_F(LigatureTool, reportsOfBothTables) {
     const Run gsub = tool({QStringLiteral("report"), QStringLiteral("gsub"), QStringLiteral("RbxLigaEdge-Regular")});
     ASSERT_EQ(gsub.code, 0) << gsub.error.toStdString();
