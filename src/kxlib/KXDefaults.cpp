@@ -62,7 +62,9 @@ QVariant KXDefaults::objectForKey(const QString& key) {
 void KXDefaults::setObject(const QVariant& value, const QString& key) {
     std::lock_guard guard(lock_);
     platform_->setObject(value, key);
-    rememberObject(value.isValid() ? kx::plist::normalized(value) : QVariant(), key);
+    // A removed key falls back to its registered default, as it does when another
+    // process removes it; only a key without one is remembered as "<nil>".
+    rememberObject(value.isValid() ? kx::plist::normalized(value) : platform_->objectForKey(key), key);
 }
 
 void KXDefaults::rememberObject(const QVariant& value, const QString& key) {

@@ -46,7 +46,7 @@ public:
     KXDefaults& operator=(const KXDefaults&) = delete;
 
     QVariant objectForKey(const QString& key);
-    // Nil removes the key.
+    // Nil removes the key; the bundle default, if the key has one, is in force again.
     void setObject(const QVariant& value, const QString& key);
     void removeObjectForKey(const QString& key) { setObject(QVariant(), key); }
 

@@ -109,6 +109,26 @@ TEST_F(KXDefaultsTest, OnlyKeysAlreadySeenNotifyTheirChanges) {
     EXPECT_EQ(observer.keys.size(), before);
 }
 
+TEST_F(KXDefaultsTest, RemovingAKeyBringsBackItsBundleDefault) {
+    writeDefaults({{QStringLiteral("magnify"), true}, {QStringLiteral("recentLines"), QStringLiteral("4")}});
+    KXDefaults& store = launch();
+    RecordingObserver observer;
+    store.addObserver(&observer);
+    store.setBool(false, QStringLiteral("magnify"));
+    store.setInteger(9, QStringLiteral("recentLines"));
+    EXPECT_FALSE(store.boolForKey(key::magnify));
+
+    store.removeObjectForKey(QStringLiteral("magnify"));
+    store.removeObjectForKey(QStringLiteral("recentLines"));
+    ASSERT_TRUE(rbxtest::waitFor([&] { return observer.keys.count(QStringLiteral("magnify")) == 2; }));
+    EXPECT_FALSE(storedFile().contains(QStringLiteral("magnify")));
+    // In this process as at the next launch: the bundle's value, not the code default.
+    EXPECT_TRUE(store.boolForKey(key::magnify));
+    EXPECT_EQ(store.integerForKey(key::recentLines), 4);
+    EXPECT_TRUE(launch().boolForKey(key::magnify));
+    EXPECT_EQ(launch().integerForKey(key::recentLines), 4);
+}
+
 TEST_F(KXDefaultsTest, ADestroyedObserverReceivesNothing) {
     KXDefaults& store = launch();
     store.setString(QStringLiteral("a"), QStringLiteral("key"));
