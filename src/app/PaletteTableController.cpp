@@ -2,6 +2,7 @@
 
 #include "app/PaletteTable.h"
 #include "app/RbxCharWindowController.h"
+#include "insertion/RbxClipboardCopies.h"
 #include "insertion/RbxPoster.h"
 #include "model/RbxRecentGroupDescription.h"
 #include "platform/x11/Ewmh.h"
@@ -37,6 +38,8 @@ std::shared_ptr<RbxPoster> PaletteTableController::install(RbxCharWindowControll
     system->installPostingTap();
     auto poster = std::make_shared<RbxPoster>(&view, system);
     view.setPosting(poster);
+    // The copy commands of the table publish on the real clipboard.
+    RbxTableClipboard::setShared(std::make_shared<RbxClipboardCopies>());
 
     QPointer<RbxCharView> v(&view);
     RbxCharWindowController::Extensions& ext = controller.extensions();

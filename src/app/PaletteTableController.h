@@ -1,8 +1,9 @@
 #pragma once
 // What the character table asks of the palette, answered by the window controller: the
 // window's state, fading, the search field, the keys; and the insertion road the table
-// hands its clicked characters to. `install` puts both into the table view and plugs the
-// table's tracking and posting tap into the window controller's extensions.
+// hands its clicked characters to. `install` puts both into the table view, makes the
+// table's copy commands publish on the clipboard, and plugs the table's tracking and
+// posting tap into the window controller's extensions.
 
 #include "table/widgets/RbxCharViewHooks.h"
 

@@ -279,6 +279,7 @@ void KXPasteboardManager::forgetSavedContents() {
     savedContents_.clear();
     savedChangeCount_ = -1;
     savedComplete_ = true;
+    savedEmpty_ = false;
 }
 
 void KXPasteboardManager::stopTimers() {
@@ -328,6 +329,7 @@ struct KXPasteboardManager::SaveRead {
     QStringList unread;
     bool typesUnread = false;
     bool changed = false;
+    bool empty = false;   // no owner, or one without types: nothing to keep
 };
 
 KXPasteboardManager::SaveRead KXPasteboardManager::readClipboard(QString& reading, const QElapsedTimer& spent) {
@@ -341,6 +343,7 @@ KXPasteboardManager::SaveRead KXPasteboardManager::readClipboard(QString& readin
         r.typesUnread = true;
         return r;
     }
+    r.empty = !available || available->isEmpty();
     bool ownerSilent = false;
     for (const QString& type : available.value_or(QStringList())) {
         if (backend_->changeCount() != r.changeCount) {
@@ -410,6 +413,7 @@ void KXPasteboardManager::basicSave(QString& reading) {
         // An incomplete save does not stand for the clipboard: the next save reads again.
         savedChangeCount_ = complete ? r.changeCount : -1;
         savedComplete_ = complete;
+        savedEmpty_ = complete && r.empty;
     }
     backgroundSaveState_.clear();
 }
@@ -427,12 +431,14 @@ void KXPasteboardManager::restoreSavedContent() {
 void KXPasteboardManager::restoreContents() {
     QStringList types;
     bool complete = true;
+    bool empty = false;
     {
         std::lock_guard lock(mutex_);
         types = savedTypes_;
         complete = savedComplete_;
+        empty = savedEmpty_;
     }
-    if (types.isEmpty()) {
+    if (types.isEmpty() && !empty) {
         log(QStringLiteral("cannot restore clipboard"));
         return;
     }
@@ -440,7 +446,8 @@ void KXPasteboardManager::restoreContents() {
     if (!complete) log(QStringLiteral("restoring the clipboard without the types that could not be read"));
     if (copyPasteMode_) sendCopyPasteEvent(1, false);
     deliveredPromise_ = false;
-    const int count = declare(types, true);
+    // A clipboard that was empty is empty again: our text does not stay behind on it.
+    const int count = empty ? (backend_ ? backend_->releaseClipboard() : 0) : declare(types, true);
     {
         std::lock_guard lock(mutex_);
         savedChangeCount_ = count;
@@ -478,6 +485,11 @@ QStringList KXPasteboardManager::savedTypes() const {
 bool KXPasteboardManager::savedContentsComplete() const {
     std::lock_guard lock(mutex_);
     return savedComplete_;
+}
+
+bool KXPasteboardManager::savedContentsEmpty() const {
+    std::lock_guard lock(mutex_);
+    return savedEmpty_;
 }
 
 std::optional<ClipboardData> KXPasteboardManager::savedData(const QString& type) const {

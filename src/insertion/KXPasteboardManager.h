@@ -41,6 +41,9 @@ public:
     static KXPasteboardManager& manager();
     // Replaces the shared manager (tests).
     static void setManager(std::unique_ptr<KXPasteboardManager> manager);
+    // At the application's exit: the shared manager, when one was made, restores what is
+    // pending and hands what it owns to a running clipboard manager.
+    static void handOverSharedManager();
 
     explicit KXPasteboardManager(std::shared_ptr<x11::ClipboardBackend> backend,
                                  QObject* parent = nullptr);
@@ -97,6 +100,9 @@ public:
     // answering, or the clipboard kept changing); such a save is never taken for the
     // clipboard's contents by a later save, which reads again.
     bool savedContentsComplete() const;
+    // True when the latest save found no owner or one without types: the restore then
+    // leaves the clipboard without owner, as it was.
+    bool savedContentsEmpty() const;
     int savedChangeCount() const { return savedChangeCount_; }
     int publishedChangeCount() const { return publishedChangeCount_; }
     bool restorePending() const { return restoreTimer_.isActive(); }
@@ -158,6 +164,8 @@ private:
     QHash<QString, x11::ClipboardData> savedContents_;
     int savedChangeCount_ = -1;
     bool savedComplete_ = true;
+    // The latest save found an empty clipboard; restoring it gives the clipboard up.
+    bool savedEmpty_ = false;
     int publishedChangeCount_ = 0;
 
     QTimer restoreTimer_, savedCheckTimer_, periodicSaveTimer_, delayedRestoreTimer_;

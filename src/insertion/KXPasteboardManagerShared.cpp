@@ -1,9 +1,12 @@
-// The shared manager on the X CLIPBOARD, telling a clipboard utility over the bus.
+// The shared manager on the X CLIPBOARD, telling a clipboard utility over the bus and
+// handing the clipboard to a clipboard manager when the application quits.
 #include "insertion/KXPasteboardManager.h"
 
 #include "platform/dbus/AppleEvent.h"
 #include "platform/dbus/AppleEventSender.h"
 #include "platform/x11/X11Clipboard.h"
+
+#include <QCoreApplication>
 
 namespace kx {
 
@@ -31,8 +34,17 @@ KXPasteboardManager& KXPasteboardManager::manager() {
                                                   CopyPasteTimeoutMs);
             else appleevent::postToSignature(CopyPasteSignature, CopyPasteSignature, ContentEvent, params);
         });
+        static bool watchingExit = false;
+        if (QCoreApplication* app = QCoreApplication::instance(); app && !watchingExit) {
+            watchingExit = true;
+            QObject::connect(app, &QCoreApplication::aboutToQuit, app, &KXPasteboardManager::handOverSharedManager);
+        }
     }
     return *slot;
+}
+
+void KXPasteboardManager::handOverSharedManager() {
+    if (const auto& slot = sharedSlot()) slot->handOverToClipboardManager();
 }
 
 void KXPasteboardManager::setManager(std::unique_ptr<KXPasteboardManager> manager) {

@@ -4,6 +4,7 @@
 #include "insertion/KXKeyboard.h"
 #include "insertion/KXPasteboardManager.h"
 #include "insertion/KXTap.h"
+#include "kxlib/core/Log.h"
 #include "platform/x11/Ewmh.h"
 #include "platform/x11/X11Clipboard.h"
 #include "platform/x11/X11KeyTyper.h"
@@ -169,6 +170,31 @@ TEST_F(Insertion, NothingFetchedIsRestoredAfterTheTimeout) {
     ASSERT_TRUE(rbxtest::waitFor([&mgr] { return !mgr.restorePending(); }, 10000));
     EXPECT_EQ(probe->clipboardData(QStringLiteral("text/plain")), QByteArray("user text"));
     EXPECT_EQ(probe->clipboardData(binaryType), binaryData());
+}
+
+TEST_F(Insertion, AClipboardThatWasEmptyIsEmptyAgainAfterThePaste) {
+    // Nobody owns the clipboard.
+    {
+        kx::x11::X11Clipboard taker;
+        taker.declareTypes({QStringLiteral("text/plain")}, [](const QString&) {
+            return std::optional<kx::x11::ClipboardData>();
+        });
+        taker.release();
+    }
+    kx::x11::X11Clipboard reader;
+    ASSERT_TRUE(rbxtest::waitFor([&reader] { return !reader.availableTypes(500).has_value(); }, 10000));
+    KXPasteboardManager mgr(std::make_shared<kx::x11::X11Clipboard>());
+    probe->call(QStringLiteral("Clear"));
+    kx::LogCapture capture;
+    publish(mgr, QStringLiteral("é"), 0.3, 5.0);
+    paste();
+    EXPECT_TRUE(probe->waitForText(QStringLiteral("é"))) << probe->text().toStdString();
+    ASSERT_TRUE(rbxtest::waitFor([&mgr] { return !mgr.restorePending(); }, 10000));
+    // The pasted text does not stay behind on the user's clipboard.
+    EXPECT_FALSE(mgr.backend()->ownsClipboard());
+    EXPECT_FALSE(reader.availableTypes(500).has_value());
+    EXPECT_TRUE(probe->clipboardData(QStringLiteral("text/plain")).isEmpty());
+    EXPECT_FALSE(capture.contains(QStringLiteral("cannot restore clipboard")));
 }
 
 TEST_F(Insertion, AtExitTheClipboardIsHandedToARunningClipboardManager) {

@@ -268,3 +268,17 @@ TEST_F(Posting, ThePaletteClosesWhenTheMouseLeavesItButNotOverItsTitleBar) {
     EXPECT_FALSE(view->mouseInWindow());
     EXPECT_TRUE(probeStillInFront());
 }
+
+TEST_F(Posting, TheTableCopyCommandsReplaceTheClipboardForGood) {
+    start(true);
+    userClipboard();
+    view->copyCharacterPlain(U'€');
+    EXPECT_TRUE(rbxtest::waitFor([this] {
+        return QString::fromUtf8(probe->clipboardData(QStringLiteral("text/plain"))) == QStringLiteral("€");
+    }, 5000)) << probe->clipboardData(QStringLiteral("text/plain")).toStdString();
+    // A copy is the user's own: no marker types, nothing restored over it.
+    EXPECT_FALSE(kx::KXPasteboardManager::manager().restorePending());
+    EXPECT_TRUE(probe->clipboardData(binaryType).isEmpty());
+    EXPECT_TRUE(probe->clipboardData(QStringLiteral("org.nspasteboard.TransientType")).isEmpty());
+    EXPECT_TRUE(probeStillInFront());
+}

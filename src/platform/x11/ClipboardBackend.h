@@ -36,6 +36,9 @@ public:
     virtual int declareTypes(const QStringList& types, Provider provider) = 0;
     // Whether the types declared last are still ours.
     virtual bool ownsClipboard() = 0;
+    // Gives the clipboard up when it is ours, so that it has no owner; answers the
+    // change count afterwards.
+    virtual int releaseClipboard() = 0;
     // The current owner's types (without the protocol's own targets), waiting at most
     // the time-out for each answer; nothing when there is no owner or it did not answer.
     // `timedOut` (when given) tells an owner that did not answer in time from one that

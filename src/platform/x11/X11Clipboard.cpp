@@ -291,6 +291,12 @@ void X11Clipboard::release() {
     XFlush(dpy_);
 }
 
+int X11Clipboard::releaseClipboard() {
+    release();
+    // The server's notice of the release is counted before the count is answered.
+    return changeCount();
+}
+
 void X11Clipboard::onSelectionClear(const XEvent& e) {
     if (e.xselectionclear.selection != clipboard_) return;
     owning_ = false;

@@ -34,6 +34,7 @@ public:
     int changeCount() override;
     int declareTypes(const QStringList& types, Provider provider) override;
     bool ownsClipboard() override;
+    int releaseClipboard() override;
     std::optional<QStringList> availableTypes(int timeoutMs, bool* timedOut = nullptr) override;
     std::optional<ClipboardData> dataForType(const QString& type, int timeoutMs, bool* timedOut = nullptr) override;
     bool handOverToClipboardManager(int timeoutMs) override;

@@ -4,6 +4,7 @@
 #include "kxlib/KXDefaults.h"
 #include "kxlib/core/Log.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -263,13 +264,38 @@ TEST_F(Fixture, ASlowOwnerIsReadAgainByTheNextSave) {
     EXPECT_EQ(mgr.savedChangeCount(), clip->count);
 }
 
-TEST_F(Fixture, EmptyClipboardCannotBeRestored) {
+TEST_F(Fixture, AnEmptyClipboardIsEmptyAgainAfterTheRestore) {
     clip->userCopies({});
     kx::LogCapture capture;
     insert(QStringLiteral("x"), 0.01, 0.05);
+    EXPECT_TRUE(mgr.savedContentsEmpty());
+    EXPECT_EQ(clip->fetchText(), QStringLiteral("x"));
+    ASSERT_TRUE(waitRestored());
+    // Our text does not stay behind: the clipboard has no owner, as before.
+    EXPECT_FALSE(clip->ours);
+    EXPECT_EQ(clip->releases, 1);
+    EXPECT_TRUE(clip->types.isEmpty());
+    EXPECT_FALSE(capture.contains(QStringLiteral("cannot restore clipboard")));
+    // The empty save still stands for the clipboard: the next insertion does not read
+    // again and gives the clipboard up again.
+    EXPECT_EQ(mgr.savedChangeCount(), clip->count);
+    const int declarations = clip->declarations;
+    insert(QStringLiteral("y"), 0.01, 0.05);
+    EXPECT_EQ(clip->fetchText(), QStringLiteral("y"));
+    ASSERT_TRUE(waitRestored());
+    EXPECT_EQ(clip->declarations, declarations + 1);
+    EXPECT_FALSE(clip->ours);
+    EXPECT_EQ(clip->releases, 2);
+}
+
+TEST_F(Fixture, AClipboardThatCouldNotBeReadIsNotGivenUpAndTheLogSaysSo) {
+    clip->silentOnTypes = true;
+    kx::LogCapture capture;
+    insert(QStringLiteral("x"), 0.01, 0.05);
+    EXPECT_FALSE(mgr.savedContentsEmpty());
     ASSERT_TRUE(waitRestored());
     EXPECT_TRUE(capture.contains(QStringLiteral("cannot restore clipboard")));
-    EXPECT_EQ(clip->fetchText(), QStringLiteral("x"));
+    EXPECT_EQ(clip->releases, 0);
 }
 
 TEST_F(Fixture, ClipboardUtilityIsToldBeforeAndAfter) {
@@ -326,4 +352,26 @@ TEST(KXPasteboardManagerSettings, ReadsTheSettingsStoreWhenNoReaderIsGiven) {
     EXPECT_TRUE(mgr.restorePending());
     EXPECT_DOUBLE_EQ(mgr.restoreDelay(), 0.55);
     KXDefaults::userDefaults().removeObjectForKey(QStringLiteral("KXPasteboardRestoreExtraDelay"));
+}
+
+TEST(KXPasteboardManagerShared, QuittingRestoresAndHandsOverWhatTheSharedManagerOwns) {
+    // Once made, the shared manager watches the application's exit.
+    KXPasteboardManager::manager();
+    auto clip = std::make_shared<MemoryClipboard>();
+    clip->userCopies({{"UTF8_STRING", Data{"user text", {}, 8}}});
+    auto own = std::make_unique<KXPasteboardManager>(clip);
+    KXPasteboardManager* mgr = own.get();
+    mgr->setSettingsReader([](const QString&) { return QVariant(); });
+    KXPasteboardManager::setManager(std::move(own));
+    mgr->clearContents();
+    mgr->addString(QStringLiteral("x"), QStringLiteral("UTF8_STRING"));
+    mgr->publishAndRestoreAfter(5, 5);
+    ASSERT_TRUE(QMetaObject::invokeMethod(QCoreApplication::instance(), "aboutToQuit", Qt::DirectConnection));
+    EXPECT_FALSE(mgr->restorePending());
+    EXPECT_EQ(clip->fetchText(), QStringLiteral("user text"));
+    EXPECT_EQ(clip->handOvers, 1);
+    KXPasteboardManager::setManager(nullptr);
+    // With no shared manager quitting has nothing to hand over.
+    KXPasteboardManager::handOverSharedManager();
+    EXPECT_EQ(clip->handOvers, 1);
 }

@@ -23,6 +23,16 @@ public:
         return count;
     }
     bool ownsClipboard() override { return ours; }
+    int releaseClipboard() override {
+        if (!ours) return count;
+        ++releases;
+        ++count;
+        ours = false;
+        provider = nullptr;
+        types.clear();
+        foreign.clear();
+        return count;
+    }
     std::optional<QStringList> availableTypes(int, bool* timedOut = nullptr) override {
         if (timedOut) *timedOut = silentOnTypes;
         if (silentOnTypes || (!ours && types.isEmpty())) return std::nullopt;
@@ -75,6 +85,7 @@ public:
     int silentFromRead = 0;     // the owner stops answering from the n-th read on
     bool silentOnTypes = false; // the owner does not answer for its list of types
     int handOvers = 0;
+    int releases = 0;
     bool clipboardManagerRuns = true;
     bool ours = false;
     QStringList types;
