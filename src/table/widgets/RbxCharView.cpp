@@ -6,6 +6,7 @@
 #include "kxlib/core/Log.h"
 #include "kxlib/gui/KXToolTip.h"
 #include "platform/fonts/FontBackend.h"
+#include "table/core/RbxCellGlyphs.h"
 #include "table/core/RbxCellSizing.h"
 #include "table/core/RbxGeometry.h"
 #include "table/core/RbxTools.h"
@@ -220,7 +221,7 @@ void RbxCharView::calculateSize() {
         const auto m = rbx::qt::metrics(emoji100);
         const double W = m.boundingRect.width(), H = m.boundingRect.height();
         if (W > 0 && H > 0 && cell.width() > 0 && cell.height() > 0) {
-            const double size100 = 80 * std::min(cell.width() / W, cell.height() / H);
+            const double size100 = rbx::cells::emojiFontSize(cell, QSizeF(W, H), 80);
             emojiFont_ = emoji100.withPointSize(size100);
             emojiBox_ = QSizeF(W * size100 / 100, H * size100 / 100);
             emojiDescender_ = m.descender * size100 / 100;
