@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QFontMetricsF>
 #include <QPainter>
+#include <QNativeGestureEvent>
 #include <QPaintEvent>
 #include <QScrollBar>
 #include <QWheelEvent>
@@ -338,6 +339,17 @@ void RbxCharView::wheelEvent(QWheelEvent* event) {
     }
     QAbstractScrollArea::wheelEvent(event);
     reselectAfterScrolling();
+}
+
+bool RbxCharView::viewportEvent(QEvent* event) {
+    if (event->type() != QEvent::NativeGesture) return QAbstractScrollArea::viewportEvent(event);
+    const auto* gesture = static_cast<QNativeGestureEvent*>(event);
+    if (gesture->gestureType() == Qt::ZoomNativeGesture)
+        kx::log(QStringLiteral("magnify %1").arg(gesture->value(), 0, 'f', 3));
+    else if (gesture->gestureType() == Qt::SwipeNativeGesture)
+        kx::log(QStringLiteral("swipe x=%1 y=%2").arg(gesture->delta().x(), 0, 'f', 3).arg(gesture->delta().y(), 0, 'f', 3));
+    event->accept();
+    return true;
 }
 
 void RbxCharView::showEvent(QShowEvent* event) {
