@@ -4,7 +4,9 @@
 #include "table/core/RbxCellDecorations.h"
 #include "table/core/RbxTools.h"
 #include "table/widgets/RbxNamedColors.h"
+#include "table/widgets/RbxPrintBanner.h"
 
+#include <QPainter>
 #include <QScrollBar>
 
 TEST_F(TableTest, GlyphIsDrawnCentredInItsCell) {
@@ -211,4 +213,29 @@ TEST_F(TableTest, SequencesWiderThanTheirCellAreSqueezedIntoIt) {
     const QImage plain = view->renderViewport();
     for (std::size_t i : {std::size_t(0), std::size_t(2)})
         EXPECT_EQ(countPixels(image, cellPixels(i), isDark), countPixels(plain, cellPixels(i), isDark)) << i;
+}
+
+TEST(PrintBanner, BannerFillsItsRectangleWithTheIconAtItsLeft) {
+    EXPECT_EQ(RbxToolsDrawing::printBannerIconRect(QRectF(0, 0, 500, 60)), QRectF(6, 6, 48, 48));
+    EXPECT_EQ(RbxToolsDrawing::printBannerIconRect(QRectF(10, 100, 500, 50)), QRectF(15, 105, 40, 40));
+
+    QImage page(420, 200, QImage::Format_ARGB32);
+    page.fill(Qt::transparent);
+    QPainter p(&page);
+    p.setOpacity(0.3); // the banner is drawn opaque whatever the painter's state
+    RbxToolsDrawing::drawPrintBannerInRect(p, QRectF(10, 100, 400, 60));
+    EXPECT_EQ(p.opacity(), 0.3);
+    p.end();
+    // Outside the rectangle nothing is drawn; inside, the banner covers it completely.
+    EXPECT_EQ(page.pixelColor(5, 130).alpha(), 0);
+    EXPECT_EQ(page.pixelColor(200, 90).alpha(), 0);
+    EXPECT_EQ(page.pixelColor(200, 165).alpha(), 0);
+    for (const QPoint& pt : {QPoint(12, 102), QPoint(200, 130), QPoint(405, 155)})
+        EXPECT_EQ(page.pixelColor(pt).alpha(), 255) << pt.x() << "," << pt.y();
+    // The icon (bluer and darker than the pale band) lies in the square 16 ... 64 × 106 ... 154.
+    const QColor band = page.pixelColor(200, 120), icon = page.pixelColor(22, 130);
+    EXPECT_GT(band.lightness(), 200);
+    EXPECT_LT(icon.lightness(), 160);
+    EXPECT_GT(icon.blue(), icon.red());
+    EXPECT_GT(page.pixelColor(70, 120).lightness(), 200); // right of the icon: the band again
 }
