@@ -395,6 +395,12 @@ void RbxCharView::defaultChanged(const QString& key) {
         calculateSize();
     } else if (key == QLatin1String("darkTable")) {
         viewport()->update();
+    } else if (key == QLatin1String("fontNameInFont")) {
+        // The font list shows its names in their own fonts or not.
+        if (QWidget* list = controller().fontListView()) {
+            if (auto* area = qobject_cast<QAbstractScrollArea*>(list)) area->viewport()->update();
+            else list->update();
+        }
     }
 }
 

@@ -243,6 +243,30 @@ TEST_F(TableTest, SettingsChangesRelayOrRedraw) {
     RbxDefaults::userDefaults().setBool(true, QStringLiteral("darkTable"));
     rbxtest::spinEventLoop(50);
     EXPECT_EQ(layouts, 0);
+
+    // Showing font names in their own fonts redraws the palette's font list.
+    struct FontList : QWidget {
+        int paints = 0;
+        void paintEvent(QPaintEvent*) override { ++paints; }
+    };
+    struct Controller : RbxCharViewController {
+        FontList* list = nullptr;
+        QWidget* fontListView() const override { return list; }
+    };
+    FontList list;
+    list.setAttribute(Qt::WA_DontShowOnScreen);
+    list.resize(100, 100);
+    list.show();
+    rbxtest::spinEventLoop(20);
+    auto controller = std::make_shared<Controller>();
+    controller->list = &list;
+    view->setController(controller);
+    list.paints = 0;
+    RbxDefaults::userDefaults().setBool(true, QStringLiteral("fontNameInFont"));
+    RbxDefaults::userDefaults().setBool(false, QStringLiteral("fontNameInFont"));
+    ASSERT_TRUE(rbxtest::waitFor([&] { return list.paints > 0; }));
+    EXPECT_EQ(layouts, 0);
+    view->setController(nullptr);
 }
 
 TEST_F(TableTest, SizeAdjustmentOfTheFamilyScalesTheCells) {
