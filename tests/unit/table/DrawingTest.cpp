@@ -182,23 +182,12 @@ TEST_F(TableTest, SpaceShowsABracketUnderItsAdvance) {
     EXPECT_GT(ink.center().y(), cellPixels(0).center().y());
 }
 
-namespace {
-// One virtual character standing for "ABCDEF".
-struct SixLetters : RbxVirtualCharacters {
-    static constexpr char32_t Value = 0xF0000;
-    bool isVirtualCharacter(char32_t c) const override { return c == Value; }
-    QString stringWithUTF32Character(char32_t c) const override {
-        return c == Value ? QStringLiteral("ABCDEF") : RbxVirtualCharacters::stringWithUTF32Character(c);
-    }
-    int numberOfParts(char32_t c) const override { return c == Value ? 6 : 1; }
-    char32_t part(int i, char32_t c) const override { return c == Value ? char32_t(U'A' + i - 1) : c; }
-};
-} // namespace
 
 TEST_F(TableTest, SequencesWiderThanTheirCellAreSqueezedIntoIt) {
-    RbxTools::setVirtualCharacters(std::make_shared<SixLetters>());
+    constexpr char32_t sixLetters = 0xF0000;
+    RbxTools::setVirtualCharacters(std::make_shared<OneSequence>(sixLetters, QStringLiteral("ABCDEF")));
     const rbx::Font f = font();
-    auto g = RbxCharGroup::groupWithCharacters({U'A', SixLetters::Value, U'B'});
+    auto g = RbxCharGroup::groupWithCharacters({U'A', sixLetters, U'B'});
     makeView(400, 300, f, {g});
     const QImage image = view->renderViewport();
     RbxTools::setVirtualCharacters(nullptr);

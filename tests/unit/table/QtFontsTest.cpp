@@ -54,27 +54,17 @@ TEST_F(TableTest, CellTextsComeFromTheRightFontAndAreKept) {
     EXPECT_EQ(cache.size(), 0);
 }
 
-namespace {
-// U+A0400 stands for "f", a variation selector the font lacks, and "i".
-struct SelectedLigature : RbxVirtualCharacters {
-    static constexpr char32_t Value = 0xA0400;
-    bool isVirtualCharacter(char32_t c) const override { return c == Value; }
-    QString stringWithUTF32Character(char32_t c) const override {
-        return c == Value ? QStringLiteral("f\uFE0Fi") : RbxVirtualCharacters::stringWithUTF32Character(c);
-    }
-    int numberOfParts(char32_t c) const override { return c == Value ? 3 : 1; }
-    char32_t part(int i, char32_t c) const override { return c == Value ? char32_t(QStringLiteral("f\uFE0Fi")[i - 1].unicode()) : c; }
-};
-} // namespace
 
 TEST_F(TableTest, SequenceTheFontJoinsStaysOneGlyphWhenDrawnAsText) {
-    RbxTools::setVirtualCharacters(std::make_shared<SelectedLigature>());
+    // U+A0400 stands for "f", a variation selector the font lacks, and "i".
+    constexpr char32_t selected = 0xA0400;
+    RbxTools::setVirtualCharacters(std::make_shared<OneSequence>(selected, QStringLiteral("f\uFE0Fi")));
     const rbx::Font f = font("RbxLigaFi-Regular").withPointSize(40);
     const std::uint32_t ligature = rbx::font::glyphForString(f, QStringLiteral("fi"));
     ASSERT_NE(ligature, 0u);
     RbxCellTextCache cache;
     cache.setFonts(f, rbx::Font());
-    const RbxCellText& text = cache.text(SelectedLigature::Value, RbxCellTextCache::Kind::Text);
+    const RbxCellText& text = cache.text(selected, RbxCellTextCache::Kind::Text);
     RbxTools::setVirtualCharacters(nullptr);
     // Another font has the variation selector; still the whole sequence is shaped in the
     // shown font, into its ligature.
