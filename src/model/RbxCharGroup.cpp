@@ -1,19 +1,8 @@
 #include "model/RbxCharGroup.h"
 
+#include "kxlib/RbxDefaults.h"
+
 #include <algorithm>
-
-namespace {
-std::shared_ptr<RbxGroupExpansionStore>& expansionStore() {
-    static std::shared_ptr<RbxGroupExpansionStore> s;
-    return s;
-}
-} // namespace
-
-void RbxGroupExpansionStore::setShared(std::shared_ptr<RbxGroupExpansionStore> store) {
-    expansionStore() = std::move(store);
-}
-
-RbxGroupExpansionStore* RbxGroupExpansionStore::shared() { return expansionStore().get(); }
 
 std::shared_ptr<RbxCharGroup> RbxCharGroup::groupWithCharacters(Characters characters) {
     auto g = std::make_shared<RbxCharGroup>();
@@ -48,12 +37,12 @@ QString RbxCharGroup::favoritesHint() {
 
 void RbxCharGroup::setName(const QString& name) {
     name_ = name;
-    if (auto* store = RbxGroupExpansionStore::shared()) expanded_ = store->isExpandedGroup(name_);
+    expanded_ = RbxDefaults::userDefaults().isExpandedGroup(name_);
 }
 
 void RbxCharGroup::setExpanded(bool expanded) {
     expanded_ = expanded;
-    if (auto* store = RbxGroupExpansionStore::shared()) store->setPrefersExpanded(expanded, name_);
+    RbxDefaults::userDefaults().setPrefersExpanded(expanded, name_);
 }
 
 void RbxCharGroup::setLayout(std::shared_ptr<RbxLayoutAnchor> layout, int index) {

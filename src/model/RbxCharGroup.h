@@ -21,20 +21,6 @@ enum RbxGroupKind : std::int32_t {
     RbxMessageGroupKind = 5,      // a message instead of characters
 };
 
-// Where the expanded state of groups is kept, by group name (the settings store).
-class RbxGroupExpansionStore {
-public:
-    virtual ~RbxGroupExpansionStore() = default;
-    virtual bool isExpandedGroup(const QString& name) const = 0;
-    virtual void setPrefersExpanded(bool expanded, const QString& name) = 0;
-    // The default for groups without an exception of their own; clears the exceptions.
-    virtual void setDefaultBlocksCollapsed(bool collapsed) = 0;
-
-    // The store groups use; without one every group starts expanded and nothing is kept.
-    static void setShared(std::shared_ptr<RbxGroupExpansionStore> store);
-    static RbxGroupExpansionStore* shared();
-};
-
 class RbxCharGroup {
 public:
     using Characters = std::vector<char32_t>;
@@ -52,7 +38,9 @@ public:
     // Also takes the expanded state the settings keep for that name.
     void setName(const QString& name);
 
-    bool isExpanded() const { return expanded_; }
+    // A group without a header has nothing to open it again with: it is always expanded,
+    // whatever the settings keep for its name.
+    bool isExpanded() const { return expanded_ || !showsHeader_; }
     // Also records the state for the group's name in the settings.
     void setExpanded(bool expanded);
 

@@ -1,7 +1,7 @@
-#include "kxlib/RbxDefaults.h"
 #include "model/RbxCharGroup.h"
 #include "model/RbxFavGroupDescription.h"
 #include "model/RbxFontRepertoire.h"
+#include "model/RbxModelSettings.h"
 #include "model/RbxGroupDescription.h"
 #include "model/RbxLayout.h"
 #include "model/RbxModelHooks.h"
@@ -34,7 +34,7 @@ std::shared_ptr<RbxGroupLayout> RbxGroupLayout::layoutWithArray(const QStringLis
 const RbxGroupLayout::DescriptionList& RbxGroupLayout::groupList() { return groupList_; }
 
 RbxCharGroupList RbxGroupLayout::groupsForFontInfo(RbxFontRepertoire* info) {
-    const int view = RbxDefaults::userDefaults().integerForKey(rbx::key::view);
+    const int view = RbxModelSettings::intValue(QStringLiteral("view"), 1);
     const bool allFonts = view == 2 || view == 3;
     std::shared_ptr<const kx::CharSet> native;
     if (allFonts && info) native = std::make_shared<const kx::CharSet>(info->coveredCharacters());

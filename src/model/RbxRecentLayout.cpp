@@ -4,6 +4,7 @@
 #include "kxlib/core/Types.h"
 #include "model/RbxCharGroup.h"
 #include "model/RbxFontRepertoire.h"
+#include "model/RbxModelSettings.h"
 #include "model/RbxNameFilter.h"
 #include "model/RbxRecentGroupDescription.h"
 
@@ -167,7 +168,7 @@ RbxCharGroupList RbxRecentLayout::groupsForFontInfo(RbxFontRepertoire* info) {
         group->setLayout(shared_from_this(), 0);
         group->setShowsHeader(false);
         group->setGroupKind(RbxRecentLayoutGroupKind);
-        if (RbxDefaults::userDefaults().integerForKey(rbx::key::view) == 3)
+        if (RbxModelSettings::intValue(QStringLiteral("view"), 1) == 3)
             group->setNativeFontCharacters(std::make_shared<const kx::CharSet>(info->availableCharacters()));
         return {group};
     }

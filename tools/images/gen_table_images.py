@@ -95,6 +95,22 @@ def segment(x0, y0, x1, y1, width):
     return inside
 
 
+def rounded_square_at(x0, y0, side, radius):
+    x1, y1 = x0 + side, y0 + side
+
+    def inside(x, y):
+        if not (x0 <= x <= x1 and y0 <= y <= y1):
+            return False
+        cx = min(max(x, x0 + radius), x1 - radius)
+        cy = min(max(y, y0 + radius), y1 - radius)
+        return (x - cx) ** 2 + (y - cy) ** 2 <= radius * radius
+    return inside
+
+
+def rounded_square(lo, hi, radius):
+    return rounded_square_at(lo, lo, hi - lo, radius)
+
+
 def clock(cx, cy, r, face, rim, hands):
     return [(disc(cx, cy, r), face), (ring(cx, cy, r, r * 0.18), rim),
             (segment(cx, cy, cx, cy - r * 0.62, r * 0.16), hands),
@@ -122,6 +138,14 @@ def images():
     yield "triangle", 16, [(polygon([(1.0, 0.0), (1.0, 1.0), (0.0, 1.0)]), GREY)]
     yield "visibleGroup", 24, [(disc(0.5, 0.5, 0.3), (60, 60, 60, 255))]
     yield "invisibleGroup", 24, [(ring(0.5, 0.5, 0.3, 0.08), (60, 60, 60, 255))]
+    # The band at the top of a printed page, stretched over its width: pale blue with a
+    # darker rule along its bottom edge.
+    yield "printBanner", 16, [(polygon([(0, 0), (1, 0), (1, 1), (0, 1)]), (226, 236, 248, 255)),
+                              (polygon([(0, 0.88), (1, 0.88), (1, 1), (0, 1)]), BLUE)]
+    # The application's icon: a blue tile holding a small table of white cells.
+    yield "Runebox", 64, ([(rounded_square(0.04, 0.96, 0.16), BLUE_DARK), (rounded_square(0.08, 0.92, 0.13), BLUE)]
+                          + [(rounded_square_at(0.2 + 0.22 * col, 0.2 + 0.22 * row, 0.16, 0.03), WHITE)
+                             for row in range(3) for col in range(3)])
 
 
 def main():

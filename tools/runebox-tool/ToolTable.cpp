@@ -1,7 +1,6 @@
 #include "ToolTable.h"
 
 #include "kxlib/RbxDefaults.h"
-#include "kxlib/core/Bundle.h"
 #include "model/FontExtensions.h"
 #include "model/RbxFontList.h"
 #include "model/RbxModelHooks.h"
@@ -30,8 +29,6 @@ void quietFontMessages(QtMsgType type, const QMessageLogContext& context, const 
 
 TableSetup::TableSetup(int view) : sources_(std::make_shared<ToolSources>()) {
     previousHandler = qInstallMessageHandler(quietFontMessages);
-    // The table's images come from the bundle.
-    if (qEnvironmentVariableIsEmpty("RUNEBOX_RESOURCES")) qputenv("RUNEBOX_RESOURCES", kx::Bundle::resourcePath().toUtf8());
     bridges::install();
     RbxModelSettings::setReader([view](const QString& key) -> QVariant {
         if (key == QLatin1String("view")) return view;

@@ -1,5 +1,6 @@
 #include "kxlib/gui/KXDynamicImage.h"
 
+#include "kxlib/core/Bundle.h"
 #include "kxlib/gui/KXAppearance.h"
 
 #include <QFile>
@@ -54,7 +55,7 @@ void KXDynamicImage::setImageLoader(std::function<QImage(const QString&)> l) {
 }
 
 QImage KXDynamicImage::loadBundleImage(const QString& name) {
-    const QString dir = qEnvironmentVariable("RUNEBOX_RESOURCES") + QStringLiteral("/images/");
+    const QString dir = kx::Bundle::resourcePath() + QStringLiteral("/images/");
     QImage image;
     if (QFile::exists(dir + name + QStringLiteral("@2x.png")) && image.load(dir + name + QStringLiteral("@2x.png"))) {
         image.setDevicePixelRatio(2.0);

@@ -1,5 +1,6 @@
 #include "table/core/RbxCharTable.h"
 
+#include "kxlib/RbxDefaults.h"
 #include "table/core/RbxGeometry.h"
 
 #include <algorithm>
@@ -47,7 +48,7 @@ void RbxCharTable::layout(const QSizeF& cellSize, double viewWidth, const RbxTab
 }
 
 void RbxCharTable::expandAllGroups(bool expanded) {
-    if (auto* store = RbxGroupExpansionStore::shared()) store->setDefaultBlocksCollapsed(!expanded);
+    RbxDefaults::userDefaults().setDefaultBlocksCollapsed(!expanded);
     for (auto& g : groups_) g.group().setExpanded(expanded);
 }
 

@@ -7,6 +7,7 @@
 #include "table/widgets/RbxQtFonts.h"
 
 #include <QTextLayout>
+#include <algorithm>
 
 namespace {
 
@@ -21,6 +22,13 @@ bool onlyMissingGlyphs(const QList<QGlyphRun>& runs) {
             any = true;
         }
     return any;
+}
+
+// The face's own shaping of the text has a glyph for every part of it.
+bool drawsWholly(const rbx::Font& face, const QString& text) {
+    if (!face) return false;
+    const auto glyphs = face->shape(text);
+    return !glyphs.isEmpty() && std::none_of(glyphs.begin(), glyphs.end(), [](const rbx::ShapedGlyph& g) { return g.glyph == 0; });
 }
 
 } // namespace
@@ -47,7 +55,7 @@ const RbxCellText& RbxCellTextCache::text(char32_t c, Kind kind) {
     RbxCellText t;
     if (RbxTools::isLigatureCharacter(c) && kind != Kind::Emoji) t = layOutGlyphs(c);
     else if (kind == Kind::Glyphs) t = layOutGlyphs(c);
-    else t = layOutText(c, kind == Kind::Emoji ? emojiTextFont_ : textFont_);
+    else t = layOutText(c, kind == Kind::Emoji ? emojiFont_ : font_, kind == Kind::Emoji ? emojiTextFont_ : textFont_);
     t.hasInk = !KXLayoutManager::inkBounds(t.runs).isEmpty();
     return *cache_.insert(key, std::move(t));
 }
@@ -97,11 +105,16 @@ RbxCellText RbxCellTextCache::layOutGlyphs(char32_t c) const {
     return t;
 }
 
-RbxCellText RbxCellTextCache::layOutText(char32_t c, const std::optional<QFont>& font) const {
+RbxCellText RbxCellTextCache::layOutText(char32_t c, const rbx::Font& face, std::optional<QFont> font) const {
     RbxCellText t;
     if (!font) return t;
     const QString s = RbxTools::stringWithCharacter(c);
     if (s.isEmpty()) return t;
+    // A sequence the font draws by itself is laid out in that font alone: another font
+    // standing in for one of its parts (a variation selector the font maps to nothing)
+    // would break the font's picture of the sequence apart.
+    if (RbxTools::virtualCharacters().numberOfParts(c) > 1 && drawsWholly(face, s))
+        font->setStyleStrategy(QFont::StyleStrategy(font->styleStrategy() | QFont::NoFontMerging));
     QTextLayout layout(s, *font);
     QTextOption option;
     option.setWrapMode(QTextOption::NoWrap);

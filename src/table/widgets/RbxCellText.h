@@ -45,7 +45,8 @@ public:
 
 private:
     RbxCellText layOutGlyphs(char32_t c) const;
-    RbxCellText layOutText(char32_t c, const std::optional<QFont>& font) const;
+    // The text in `font`, the Qt form of `face`.
+    RbxCellText layOutText(char32_t c, const rbx::Font& face, std::optional<QFont> font) const;
 
     rbx::Font font_, emojiFont_;
     QRawFont raw_;

@@ -6,6 +6,7 @@
 #include "kxlib/core/Log.h"
 #include "kxlib/gui/KXToolTip.h"
 #include "platform/fonts/FontBackend.h"
+#include "table/core/RbxCellGlyphs.h"
 #include "table/core/RbxCellSizing.h"
 #include "table/core/RbxGeometry.h"
 #include "table/core/RbxTools.h"
@@ -14,6 +15,7 @@
 #include <QApplication>
 #include <QFontMetricsF>
 #include <QPainter>
+#include <QNativeGestureEvent>
 #include <QPaintEvent>
 #include <QScrollBar>
 #include <QWheelEvent>
@@ -220,7 +222,7 @@ void RbxCharView::calculateSize() {
         const auto m = rbx::qt::metrics(emoji100);
         const double W = m.boundingRect.width(), H = m.boundingRect.height();
         if (W > 0 && H > 0 && cell.width() > 0 && cell.height() > 0) {
-            const double size100 = 80 * std::min(cell.width() / W, cell.height() / H);
+            const double size100 = rbx::cells::emojiFontSize(cell, QSizeF(W, H), 80);
             emojiFont_ = emoji100.withPointSize(size100);
             emojiBox_ = QSizeF(W * size100 / 100, H * size100 / 100);
             emojiDescender_ = m.descender * size100 / 100;
@@ -339,6 +341,17 @@ void RbxCharView::wheelEvent(QWheelEvent* event) {
     reselectAfterScrolling();
 }
 
+bool RbxCharView::viewportEvent(QEvent* event) {
+    if (event->type() != QEvent::NativeGesture) return QAbstractScrollArea::viewportEvent(event);
+    const auto* gesture = static_cast<QNativeGestureEvent*>(event);
+    if (gesture->gestureType() == Qt::ZoomNativeGesture)
+        kx::log(QStringLiteral("magnify %1").arg(gesture->value(), 0, 'f', 3));
+    else if (gesture->gestureType() == Qt::SwipeNativeGesture)
+        kx::log(QStringLiteral("swipe x=%1 y=%2").arg(gesture->delta().x(), 0, 'f', 3).arg(gesture->delta().y(), 0, 'f', 3));
+    event->accept();
+    return true;
+}
+
 void RbxCharView::showEvent(QShowEvent* event) {
     QAbstractScrollArea::showEvent(event);
     setupViewTracking();
@@ -382,6 +395,12 @@ void RbxCharView::defaultChanged(const QString& key) {
         calculateSize();
     } else if (key == QLatin1String("darkTable")) {
         viewport()->update();
+    } else if (key == QLatin1String("fontNameInFont")) {
+        // The font list shows its names in their own fonts or not.
+        if (QWidget* list = controller().fontListView()) {
+            if (auto* area = qobject_cast<QAbstractScrollArea*>(list)) area->viewport()->update();
+            else list->update();
+        }
     }
 }
 

@@ -8,6 +8,7 @@
 #include "kxlib/gui/KXDynamicImage.h"
 #include "kxlib/gui/KXLayoutManager.h"
 #include "table/core/RbxCellDecorations.h"
+#include "table/core/RbxCellGlyphs.h"
 #include "table/core/RbxGeometry.h"
 #include "table/core/RbxTools.h"
 #include "table/widgets/RbxNamedColors.h"
@@ -269,22 +270,21 @@ void RbxCharViewPainter::drawCell(const RbxTableGroup& g, char32_t c, const QRec
                                         : normalText_;
 
     if (emoji && !inNoFont) {
-        const QPointF origin(cell.x() + (w - v.emojiBox_.width()) * 0.5,
-                             cell.y() + (h - v.emojiBox_.height()) * 0.5 - v.emojiDescender_ * 0.5);
-        drawGlyphs(text, origin, color);
+        drawGlyphs(text, rbx::cells::emojiTextOrigin(cell, v.emojiBox_, v.emojiDescender_), color);
     } else {
         const double uw = text.advance, uh = text.height;
         const double limit = ligature ? w * v.tuning_.ligatureScalingThreshold : w;
-        const double baseline = cell.y() + (h - (ascender_ - descender_)) * 0.5 - descender_ + h * v.tuning_.baselineOffset;
         // A sequence the font does not join into one picture is squeezed like a ligature
         // rather than spilling into the neighbouring cells.
         const bool sequence = RbxTools::virtualCharacters().numberOfParts(c) > 1;
-        if ((!isNative || scaled || ligature || sequence) && (uw > limit || uh > h)) {
-            const float sx = uw > w ? float(w / uw) : 1.0f;
-            const float sy = uh > h ? float(h / uh) : 1.0f;
-            const QPointF origin(sx == 1 ? cell.x() + (w - uw) * 0.5 : cell.x(), baseline);
+        const auto place = rbx::cells::glyphPlacement(cell, QSizeF(uw, uh), ascender_, descender_,
+                                                      v.tuning_.baselineOffset,
+                                                      !isNative || scaled || ligature || sequence, limit);
+        const double baseline = place.origin.y();
+        if (place.scaled) {
+            const double sx = place.scaleX, sy = place.scaleY;
             p_.save();
-            p_.translate(toView(origin));
+            p_.translate(toView(place.origin));
             p_.scale(sx, sy);
             if (space) {
                 // The bracket in the squeezed system, drawn from its origin.
@@ -304,11 +304,10 @@ void RbxCharViewPainter::drawCell(const RbxTableGroup& g, char32_t c, const QRec
             layoutManager_.drawGlyphs(p_, text.runs, QPointF(dx, 0));
             p_.restore();
         } else {
-            const double x = cell.x() + (w - uw) * 0.5;
             if (space)
-                drawSpaceBracket(QPointF(x, cell.y() + (h - uh) * 0.5 - descender_ + h * v.tuning_.baselineOffset), uw,
-                                 cell, pressedCell, !isNative);
-            drawGlyphs(text, QPointF(x, baseline), color);
+                drawSpaceBracket(rbx::cells::spaceBracketOrigin(cell, QSizeF(uw, uh), descender_, v.tuning_.baselineOffset),
+                                 uw, cell, pressedCell, !isNative);
+            drawGlyphs(text, place.origin, color);
         }
         // A font whose missing glyph is blank still shows that nothing can draw the character.
         if (inNoFont && !text.hasInk) drawMissingMark(cell, baseline, color);

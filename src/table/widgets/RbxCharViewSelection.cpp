@@ -5,6 +5,7 @@
 #include "kxlib/RbxDefaults.h"
 #include "kxlib/SettingsKeys.h"
 #include "kxlib/gui/KXToolTip.h"
+#include "table/core/RbxCellGlyphs.h"
 #include "table/core/RbxGeometry.h"
 #include "table/core/RbxTools.h"
 
@@ -199,7 +200,7 @@ RbxCharView::MagnifierPlacement RbxCharView::magnifierPlacement() const {
         if (const rbx::Font emoji100 = sources_->colorEmojiFont(100)) {
             const QRectF box = rbx::qt::metrics(emoji100).boundingRect;
             if (box.width() > 0 && box.height() > 0)
-                m.font = emoji100.withPointSize(90 * std::min(cell.width() / box.width(), cell.height() / box.height()));
+                m.font = emoji100.withPointSize(rbx::cells::emojiFontSize(cell.size(), box.size(), 90));
         }
     }
     return m;

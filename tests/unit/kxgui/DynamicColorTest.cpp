@@ -1,9 +1,12 @@
+#include "kxlib/core/Bundle.h"
 #include "kxlib/core/Log.h"
 #include "kxlib/gui/KXAppearance.h"
 #include "kxlib/gui/KXDynamicColor.h"
 #include "kxlib/gui/KXDynamicImage.h"
 
+#include <QDir>
 #include <QImage>
+#include <QTemporaryDir>
 #include <QPainter>
 #include <gtest/gtest.h>
 
@@ -156,6 +159,41 @@ TEST(DynamicImage, NamedImagesPairWithTheirDarkVariantAndAreCached) {
     const KXDynamicImage missing = KXDynamicImage::imageNamed(QStringLiteral("nothing"));
     EXPECT_FALSE(missing.isValid());
     EXPECT_EQ(drawnColor(missing), QColor(Qt::white));
+    KXDynamicImage::setImageLoader(nullptr);
+}
+
+TEST(DynamicImage, NamedImagesComeFromTheBundleWhereverItLies) {
+    const QByteArray saved = qgetenv("RUNEBOX_RESOURCES");
+    // Without $RUNEBOX_RESOURCES (an installed copy, or a build tree) the bundle's own
+    // folder is used.
+    qunsetenv("RUNEBOX_RESOURCES");
+    kx::Bundle::resetForTesting();
+    KXDynamicImage::setImageLoader(nullptr);
+    const KXDynamicImage favorite = KXDynamicImage::imageNamed(QStringLiteral("favorite"));
+    EXPECT_TRUE(favorite.isValid());
+    EXPECT_EQ(favorite.lightImage().devicePixelRatio(), 2.0);
+    EXPECT_FALSE(KXDynamicImage::imageNamed(QStringLiteral("no such image")).isValid());
+
+    // A bundle elsewhere: its plain and "-dark" images.
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("images")));
+    ASSERT_TRUE(solid(Qt::red, 6, 4).save(dir.filePath(QStringLiteral("images/badge.png"))));
+    ASSERT_TRUE(solid(Qt::blue, 12, 8).save(dir.filePath(QStringLiteral("images/badge-dark@2x.png"))));
+    qputenv("RUNEBOX_RESOURCES", dir.path().toUtf8());
+    kx::Bundle::resetForTesting();
+    KXDynamicImage::setImageLoader(nullptr);
+    const KXDynamicImage badge = KXDynamicImage::imageNamed(QStringLiteral("badge"));
+    EXPECT_EQ(badge.lightImage().size(), QSize(6, 4));
+    ASSERT_TRUE(badge.hasDarkImage());
+    {
+        KXAppearance::DrawingScope dark(true);
+        EXPECT_EQ(badge.size(), QSizeF(6, 4)); // 12 × 8 at ratio 2
+        EXPECT_EQ(drawnColor(badge), QColor(Qt::blue));
+    }
+    EXPECT_FALSE(KXDynamicImage::imageNamed(QStringLiteral("favorite")).isValid());
+
+    qputenv("RUNEBOX_RESOURCES", saved);
+    kx::Bundle::resetForTesting();
     KXDynamicImage::setImageLoader(nullptr);
 }
 

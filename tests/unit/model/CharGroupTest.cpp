@@ -1,17 +1,11 @@
 #include "model/RbxCharGroup.h"
 
+#include "kxlib/RbxDefaults.h"
+
 #include <QHash>
 #include <gtest/gtest.h>
 
 namespace {
-
-class Store : public RbxGroupExpansionStore {
-public:
-    bool isExpandedGroup(const QString& name) const override { return states.value(name, true); }
-    void setPrefersExpanded(bool expanded, const QString& name) override { states[name] = expanded; }
-    void setDefaultBlocksCollapsed(bool) override {}
-    QHash<QString, bool> states;
-};
 
 class RecentLayout : public RbxLayoutAnchor {
 public:
@@ -21,23 +15,24 @@ public:
 } // namespace
 
 TEST(CharGroup, ExpandedStateFollowsTheNameInTheSettings) {
-    auto store = std::make_shared<Store>();
-    store->states[QStringLiteral("Arrows")] = false;
-    RbxGroupExpansionStore::setShared(store);
+    RbxDefaults& settings = RbxDefaults::installFreshForTesting(QStringLiteral("test.chargroup"));
+    settings.setPrefersExpanded(false, QStringLiteral("Arrows"));
     auto g = RbxCharGroup::groupWithCharacters({0x2190, 0x2191});
     EXPECT_TRUE(g->isExpanded());
     EXPECT_EQ(g->name(), QString());
     g->setName(QStringLiteral("Arrows"));
     EXPECT_FALSE(g->isExpanded());
     g->setExpanded(true);
-    EXPECT_TRUE(store->states.value(QStringLiteral("Arrows")));
+    EXPECT_TRUE(settings.isExpandedGroup(QStringLiteral("Arrows")));
     g->setName(QStringLiteral("Basic Latin"));
     EXPECT_TRUE(g->isExpanded());
-    RbxGroupExpansionStore::setShared(nullptr);
-    // Without a store nothing is read or kept.
+    // The state is kept by name: a group made later takes it.
     g->setExpanded(false);
-    g->setName(QStringLiteral("Arrows"));
-    EXPECT_FALSE(g->isExpanded());
+    auto again = RbxCharGroup::groupWithCharacters({0x41});
+    again->setName(QStringLiteral("Basic Latin"));
+    EXPECT_FALSE(again->isExpanded());
+    again->setName(QStringLiteral("Arrows"));
+    EXPECT_TRUE(again->isExpanded());
 }
 
 TEST(CharGroup, MessagesKindsAndMarkedCharacters) {

@@ -4,7 +4,9 @@
 #include "table/core/RbxCellDecorations.h"
 #include "table/core/RbxTools.h"
 #include "table/widgets/RbxNamedColors.h"
+#include "table/widgets/RbxPrintBanner.h"
 
+#include <QPainter>
 #include <QScrollBar>
 
 TEST_F(TableTest, GlyphIsDrawnCentredInItsCell) {
@@ -180,23 +182,12 @@ TEST_F(TableTest, SpaceShowsABracketUnderItsAdvance) {
     EXPECT_GT(ink.center().y(), cellPixels(0).center().y());
 }
 
-namespace {
-// One virtual character standing for "ABCDEF".
-struct SixLetters : RbxVirtualCharacters {
-    static constexpr char32_t Value = 0xF0000;
-    bool isVirtualCharacter(char32_t c) const override { return c == Value; }
-    QString stringWithUTF32Character(char32_t c) const override {
-        return c == Value ? QStringLiteral("ABCDEF") : RbxVirtualCharacters::stringWithUTF32Character(c);
-    }
-    int numberOfParts(char32_t c) const override { return c == Value ? 6 : 1; }
-    char32_t part(int i, char32_t c) const override { return c == Value ? char32_t(U'A' + i - 1) : c; }
-};
-} // namespace
 
 TEST_F(TableTest, SequencesWiderThanTheirCellAreSqueezedIntoIt) {
-    RbxTools::setVirtualCharacters(std::make_shared<SixLetters>());
+    constexpr char32_t sixLetters = 0xF0000;
+    RbxTools::setVirtualCharacters(std::make_shared<OneSequence>(sixLetters, QStringLiteral("ABCDEF")));
     const rbx::Font f = font();
-    auto g = RbxCharGroup::groupWithCharacters({U'A', SixLetters::Value, U'B'});
+    auto g = RbxCharGroup::groupWithCharacters({U'A', sixLetters, U'B'});
     makeView(400, 300, f, {g});
     const QImage image = view->renderViewport();
     RbxTools::setVirtualCharacters(nullptr);
@@ -211,4 +202,29 @@ TEST_F(TableTest, SequencesWiderThanTheirCellAreSqueezedIntoIt) {
     const QImage plain = view->renderViewport();
     for (std::size_t i : {std::size_t(0), std::size_t(2)})
         EXPECT_EQ(countPixels(image, cellPixels(i), isDark), countPixels(plain, cellPixels(i), isDark)) << i;
+}
+
+TEST(PrintBanner, BannerFillsItsRectangleWithTheIconAtItsLeft) {
+    EXPECT_EQ(RbxToolsDrawing::printBannerIconRect(QRectF(0, 0, 500, 60)), QRectF(6, 6, 48, 48));
+    EXPECT_EQ(RbxToolsDrawing::printBannerIconRect(QRectF(10, 100, 500, 50)), QRectF(15, 105, 40, 40));
+
+    QImage page(420, 200, QImage::Format_ARGB32);
+    page.fill(Qt::transparent);
+    QPainter p(&page);
+    p.setOpacity(0.3); // the banner is drawn opaque whatever the painter's state
+    RbxToolsDrawing::drawPrintBannerInRect(p, QRectF(10, 100, 400, 60));
+    EXPECT_EQ(p.opacity(), 0.3);
+    p.end();
+    // Outside the rectangle nothing is drawn; inside, the banner covers it completely.
+    EXPECT_EQ(page.pixelColor(5, 130).alpha(), 0);
+    EXPECT_EQ(page.pixelColor(200, 90).alpha(), 0);
+    EXPECT_EQ(page.pixelColor(200, 165).alpha(), 0);
+    for (const QPoint& pt : {QPoint(12, 102), QPoint(200, 130), QPoint(405, 155)})
+        EXPECT_EQ(page.pixelColor(pt).alpha(), 255) << pt.x() << "," << pt.y();
+    // The icon (bluer and darker than the pale band) lies in the square 16 ... 64 × 106 ... 154.
+    const QColor band = page.pixelColor(200, 120), icon = page.pixelColor(22, 130);
+    EXPECT_GT(band.lightness(), 200);
+    EXPECT_LT(icon.lightness(), 160);
+    EXPECT_GT(icon.blue(), icon.red());
+    EXPECT_GT(page.pixelColor(70, 120).lightness(), 200); // right of the icon: the band again
 }

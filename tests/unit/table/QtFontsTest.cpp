@@ -1,6 +1,8 @@
 #include "TableFixture.h"
 
 #include "kxlib/core/ByteReader.h"
+#include "model/FontExtensions.h"
+#include "table/core/RbxTools.h"
 #include "table/widgets/RbxCellText.h"
 
 TEST_F(TableTest, FacesReachQtExactlyAndKeepTheirTables) {
@@ -50,4 +52,28 @@ TEST_F(TableTest, CellTextsComeFromTheRightFontAndAreKept) {
     EXPECT_FALSE(missing.hasInk);
     cache.setFonts(f.withPointSize(20), rbx::Font());
     EXPECT_EQ(cache.size(), 0);
+}
+
+
+TEST_F(TableTest, SequenceTheFontJoinsStaysOneGlyphWhenDrawnAsText) {
+    // U+A0400 stands for "f", a variation selector the font lacks, and "i".
+    constexpr char32_t selected = 0xA0400;
+    RbxTools::setVirtualCharacters(std::make_shared<OneSequence>(selected, QStringLiteral("f\uFE0Fi")));
+    const rbx::Font f = font("RbxLigaFi-Regular").withPointSize(40);
+    const std::uint32_t ligature = rbx::font::glyphForString(f, QStringLiteral("fi"));
+    ASSERT_NE(ligature, 0u);
+    RbxCellTextCache cache;
+    cache.setFonts(f, rbx::Font());
+    const RbxCellText& text = cache.text(selected, RbxCellTextCache::Kind::Text);
+    RbxTools::setVirtualCharacters(nullptr);
+    // Another font has the variation selector; still the whole sequence is shaped in the
+    // shown font, into its ligature.
+    QList<quint32> glyphs;
+    for (const QGlyphRun& run : text.runs) {
+        EXPECT_EQ(run.rawFont().fontTable("head"), *f->table(kx::fourCC("head")));
+        glyphs += run.glyphIndexes();
+    }
+    EXPECT_TRUE(glyphs.contains(ligature));
+    EXPECT_FALSE(glyphs.contains(f->nominalGlyph(U'f')));
+    EXPECT_FALSE(glyphs.contains(f->nominalGlyph(U'i')));
 }

@@ -6,6 +6,7 @@
 #include "kxlib/RbxDefaults.h"
 #include "platform/fonts/FakeFontBackend.h"
 #include "platform/fonts/FontFace.h"
+#include "table/core/RbxCharacterSources.h"
 #include "table/widgets/RbxCharView.h"
 #include "table/widgets/RbxQtFonts.h"
 
@@ -13,6 +14,20 @@
 #include <QImage>
 #include <gtest/gtest.h>
 #include <memory>
+
+// One virtual character standing for a text of several code points.
+struct OneSequence : RbxVirtualCharacters {
+    OneSequence(char32_t value, const QString& text) : value(value), text(text), parts(text.toUcs4()) {}
+    bool isVirtualCharacter(char32_t c) const override { return c == value; }
+    QString stringWithUTF32Character(char32_t c) const override {
+        return c == value ? text : RbxVirtualCharacters::stringWithUTF32Character(c);
+    }
+    int numberOfParts(char32_t c) const override { return c == value ? int(parts.size()) : 1; }
+    char32_t part(int i, char32_t c) const override { return c == value ? parts.value(i - 1) : c; }
+    char32_t value;
+    QString text;
+    QList<uint> parts;
+};
 
 // Sets, clipboard and controller of a test, with what the test puts in them.
 struct TestSources : RbxCharViewSources {

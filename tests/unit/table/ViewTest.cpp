@@ -1,12 +1,15 @@
 #include "TableFixture.h"
 
+#include "kxlib/core/Log.h"
 #include "table/core/RbxGeometry.h"
 #include "table/core/RbxTools.h"
 
 #include <QMenu>
 #include <QMouseEvent>
+#include <QNativeGestureEvent>
 #include <QPaintEvent>
 #include <QScrollBar>
+#include <QWheelEvent>
 #include <climits>
 
 using rbx::geom::maxY;
@@ -240,6 +243,30 @@ TEST_F(TableTest, SettingsChangesRelayOrRedraw) {
     RbxDefaults::userDefaults().setBool(true, QStringLiteral("darkTable"));
     rbxtest::spinEventLoop(50);
     EXPECT_EQ(layouts, 0);
+
+    // Showing font names in their own fonts redraws the palette's font list.
+    struct FontList : QWidget {
+        int paints = 0;
+        void paintEvent(QPaintEvent*) override { ++paints; }
+    };
+    struct Controller : RbxCharViewController {
+        FontList* list = nullptr;
+        QWidget* fontListView() const override { return list; }
+    };
+    FontList list;
+    list.setAttribute(Qt::WA_DontShowOnScreen);
+    list.resize(100, 100);
+    list.show();
+    rbxtest::spinEventLoop(20);
+    auto controller = std::make_shared<Controller>();
+    controller->list = &list;
+    view->setController(controller);
+    list.paints = 0;
+    RbxDefaults::userDefaults().setBool(true, QStringLiteral("fontNameInFont"));
+    RbxDefaults::userDefaults().setBool(false, QStringLiteral("fontNameInFont"));
+    ASSERT_TRUE(rbxtest::waitFor([&] { return list.paints > 0; }));
+    EXPECT_EQ(layouts, 0);
+    view->setController(nullptr);
 }
 
 TEST_F(TableTest, SizeAdjustmentOfTheFamilyScalesTheCells) {
@@ -272,4 +299,32 @@ TEST_F(TableTest, RecentGroupTakesNewCharactersOrAsksForARebuild) {
     EXPECT_EQ(view->indexOfCharacter(U'C'), 3u + 2u); // the lowest group holding it wins
     view->setGroups({group(QStringLiteral("Letters"), letters(U'A', U'Z'), f)});
     EXPECT_FALSE(view->updateRecentGroup({U'B'}));
+}
+
+TEST_F(TableTest, OnlyVerticalWheelMovementScrollsAndGesturesAreLogged) {
+    const rbx::Font f = font();
+    makeView(300, 200, f, {group(QStringLiteral("Many"), letters(0x1000, 0x13FF), f)});
+    QWidget* vp = view->viewport();
+    const double start = view->scrollValue();
+    auto wheel = [&](QPoint angle) {
+        QWheelEvent e(QPointF(50, 50), QPointF(vp->mapToGlobal(QPoint(50, 50))), QPoint(), angle, Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(vp, &e);
+    };
+    wheel(QPoint(-120, 0));
+    EXPECT_EQ(view->scrollValue(), start);
+    wheel(QPoint(0, -120));
+    EXPECT_GT(view->scrollValue(), start);
+
+    kx::LogCapture log;
+    const double before = view->scrollValue();
+    auto gesture = [&](Qt::NativeGestureType type, double value, QPointF delta) {
+        QNativeGestureEvent e(type, QPointingDevice::primaryPointingDevice(), 2, QPointF(50, 50), QPointF(50, 50),
+                              QPointF(vp->mapToGlobal(QPoint(50, 50))), value, delta);
+        QApplication::sendEvent(vp, &e);
+    };
+    gesture(Qt::ZoomNativeGesture, 0.25, QPointF());
+    gesture(Qt::SwipeNativeGesture, 0, QPointF(-1, 0));
+    EXPECT_EQ(log.lines(), QStringList({QStringLiteral("magnify 0.250"), QStringLiteral("swipe x=-1.000 y=0.000")}));
+    EXPECT_EQ(view->scrollValue(), before);
 }

@@ -1,5 +1,7 @@
 #include "table/core/RbxCharTable.h"
 
+#include "kxlib/RbxDefaults.h"
+
 #include <QSet>
 #include <gtest/gtest.h>
 #include <numeric>
@@ -19,18 +21,6 @@ RbxTableEnvironment env(double W, double H) {
     e.visibleSize = QSizeF(W, H);
     return e;
 }
-
-class ExpansionLog : public RbxGroupExpansionStore {
-public:
-    bool isExpandedGroup(const QString& name) const override { return !collapsed.contains(name); }
-    void setPrefersExpanded(bool expanded, const QString& name) override {
-        if (expanded) collapsed.remove(name);
-        else collapsed.insert(name);
-    }
-    void setDefaultBlocksCollapsed(bool c) override { defaultCollapsed = c; }
-    QSet<QString> collapsed;
-    std::optional<bool> defaultCollapsed;
-};
 
 class TestLayout : public RbxLayoutAnchor {
 public:
@@ -188,21 +178,21 @@ TEST(CharTable, ConversionToAScrollAreaWithYDown) {
 }
 
 TEST(CharTable, ExpandingAllGroupsRecordsTheDefault) {
-    auto store = std::make_shared<ExpansionLog>();
-    store->collapsed.insert(QStringLiteral("Second"));
-    RbxGroupExpansionStore::setShared(store);
+    RbxDefaults& settings = RbxDefaults::installFreshForTesting(QStringLiteral("test.chartable"));
+    settings.setPrefersExpanded(false, QStringLiteral("Second"));
     RbxCharTable table;
     table.setGroups({group(0x41, 5, QStringLiteral("First")), group(0x61, 5, QStringLiteral("Second"))});
     EXPECT_TRUE(table.groups()[0].isExpanded());
     EXPECT_FALSE(table.groups()[1].isExpanded());
     table.expandAllGroups(false);
-    EXPECT_EQ(store->defaultCollapsed, true);
+    EXPECT_TRUE(settings.boolForKey(QStringLiteral("defaultBlocksCollapsed")));
     EXPECT_FALSE(table.groups()[0].isExpanded());
-    EXPECT_TRUE(store->collapsed.contains(QStringLiteral("First")));
+    EXPECT_FALSE(settings.isExpandedGroup(QStringLiteral("First")));
+    EXPECT_FALSE(settings.isExpandedGroup(QStringLiteral("Elsewhere")));
     table.layout(QSizeF(40, 40), 400, env(400, 10));
     EXPECT_EQ(table.tableHeight(), 60);
     table.expandAllGroups(true);
-    EXPECT_EQ(store->defaultCollapsed, false);
-    EXPECT_TRUE(store->collapsed.isEmpty());
-    RbxGroupExpansionStore::setShared(nullptr);
+    EXPECT_FALSE(settings.boolForKey(QStringLiteral("defaultBlocksCollapsed")));
+    EXPECT_TRUE(settings.isExpandedGroup(QStringLiteral("Second")));
+    EXPECT_TRUE(settings.isExpandedGroup(QStringLiteral("Elsewhere")));
 }

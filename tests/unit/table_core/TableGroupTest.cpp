@@ -98,6 +98,11 @@ TEST(TableGroup, CollapsedAndHeaderlessGroups) {
     EXPECT_TRUE(basic.disclosureArea().isNull());
     EXPECT_FALSE(basic.headerContainsPoint(QPointF(5, 119)));
     EXPECT_EQ(basic.indexOfCharacterAtPoint(QPointF(5, 119)), 0u);
+    // Collapsing every group leaves a group without a header open.
+    basic.group().setExpanded(false);
+    EXPECT_TRUE(basic.isExpanded());
+    basic.setCharSize(QSizeF(40, 40), 0, 10, env());
+    EXPECT_EQ(basic.bounds(), QRectF(0, 0, 400, 120));
 
     // An empty ordinary group is only its header.
     RbxTableGroup empty = makeGroup({});
