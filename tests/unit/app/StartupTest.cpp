@@ -30,6 +30,12 @@ protected:
         RbxCharAppController::extensions() = {};
         AppTest::TearDown();
     }
+    // The installer hears of every launch but one from the temporary folder (a copy run
+    // from there is the installer's own), which a build under /tmp is.
+    QStringList expectedTold() const {
+        if (KXUtilities::installationMode()) return {};
+        return {QStringLiteral("Runebox %1").arg(KXUtilities::versionString())};
+    }
     QStringList told;
 };
 
@@ -39,13 +45,13 @@ TEST_F(Startup, OpensThePaletteOnceAndTellsTheInstaller) {
     ASSERT_TRUE(app.windowController());
     EXPECT_EQ(RbxCharWindowController::windowController(), app.windowController());
     EXPECT_TRUE(app.windowController()->isWindowVisible());
-    EXPECT_EQ(told, QStringList{QStringLiteral("Runebox %1").arg(KXUtilities::versionString())});
+    EXPECT_EQ(told, expectedTold());
 
     // A second call changes nothing; a reopen shows a palette closed meanwhile.
     app.windowController()->close();
     app.finishLaunching();
     EXPECT_FALSE(app.windowController()->isWindowVisible());
-    EXPECT_EQ(told.size(), 1);
+    EXPECT_EQ(told, expectedTold());
     app.applicationShouldHandleReopen();
     EXPECT_TRUE(app.windowController()->isWindowVisible());
 }
@@ -57,7 +63,7 @@ TEST_F(Startup, SuppressOpeningKeepsThePaletteClosed) {
     rbxtest::spinEventLoop(100);
     EXPECT_FALSE(app.windowController()->isWindowVisible());
     // The launch is done all the same.
-    EXPECT_EQ(told.size(), 1);
+    EXPECT_EQ(told, expectedTold());
 }
 
 TEST_F(Startup, ShutDownWritesTheSettingsWithThePalettesFrame) {
