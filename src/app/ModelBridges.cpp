@@ -1,6 +1,7 @@
 #include "app/ModelBridges.h"
 
 #include "kxlib/RbxDefaults.h"
+#include "model/KXCharGlyphMap.h"
 #include "model/RbxCharacterName.h"
 #include "model/RbxEmoji.h"
 #include "model/RbxFavGroupDescription.h"
@@ -117,6 +118,13 @@ void install() {
     sources.filteredCharacters = [] { return RbxNameFilter::filteredCharacters(); };
     RbxFontInfo::setSources(std::move(sources));
     RbxFontList::setDebuggingSwitch([] { return RbxTools::debugging(0); });
+    // Glyph maps leave out the code points Unicode has not assigned (the list is read
+    // once, for the first map).
+    KXCharGlyphMap::setAssignedCharacters([]() -> const kx::CharSet* {
+        static const std::optional<kx::CharSet> assigned =
+            RbxFontList::assignedCodePoints(RbxFontList::readDefinedUnicodeCharacters());
+        return assigned ? &*assigned : nullptr;
+    });
 }
 
 } // namespace bridges

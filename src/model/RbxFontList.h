@@ -136,6 +136,11 @@ public:
     // The pairs of a "UnicodeCharacters.txt" array as a set (logged when the count is 0
     // or odd; complete pairs still count).
     static kx::CharSet definedCharactersFromList(const QVariantList& numbers);
+    // The bundle's "UnicodeCharacters.txt" read anew.
+    static kx::CharSet readDefinedUnicodeCharacters();
+    // The code points Unicode assigns: the defined characters with the controls and the
+    // private-use ranges; none when the defined set is empty (its file is missing).
+    static std::optional<kx::CharSet> assignedCodePoints(const kx::CharSet& defined);
 
     // ---- selection --------------------------------------------------------------------
 

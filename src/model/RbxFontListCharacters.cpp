@@ -35,14 +35,28 @@ kx::CharSet RbxFontList::definedCharactersFromList(const QVariantList& numbers) 
     return set;
 }
 
+kx::CharSet RbxFontList::readDefinedUnicodeCharacters() {
+    const QString path = kx::Bundle::pathForResource(QStringLiteral("UnicodeCharacters"), QStringLiteral("txt"));
+    const kx::plist::Result r = path.isEmpty() ? kx::plist::Result{QVariant(), QStringLiteral("missing")}
+                                               : kx::plist::readFile(path);
+    return definedCharactersFromList(r.ok() ? kx::ns::arrayOrEmpty(r.value) : QVariantList());
+}
+
 const kx::CharSet& RbxFontList::definedUnicodeCharacters() {
-    if (!definedUnicodeCharacters_) {
-        const QString path = kx::Bundle::pathForResource(QStringLiteral("UnicodeCharacters"), QStringLiteral("txt"));
-        const kx::plist::Result r = path.isEmpty() ? kx::plist::Result{QVariant(), QStringLiteral("missing")}
-                                                   : kx::plist::readFile(path);
-        definedUnicodeCharacters_ = definedCharactersFromList(r.ok() ? kx::ns::arrayOrEmpty(r.value) : QVariantList());
-    }
+    if (!definedUnicodeCharacters_) definedUnicodeCharacters_ = readDefinedUnicodeCharacters();
     return *definedUnicodeCharacters_;
+}
+
+std::optional<kx::CharSet> RbxFontList::assignedCodePoints(const kx::CharSet& defined) {
+    if (defined.isEmpty()) return std::nullopt;
+    kx::CharSet assigned = defined;
+    // The defined list leaves out what no table shows as a character of its own.
+    assigned.addCharactersFrom(0x0000, 0x001F);
+    assigned.addCharactersFrom(0x007F, 0x009F);
+    assigned.addCharactersFrom(0xE000, 0xF8FF);
+    assigned.addCharactersFrom(0xF0000, 0xFFFFD);
+    assigned.addCharactersFrom(0x100000, 0x10FFFD);
+    return assigned;
 }
 
 void RbxFontList::setDefinedUnicodeCharacters(const kx::CharSet& set) { definedUnicodeCharacters_ = set; }

@@ -5,7 +5,9 @@
 #include "app/ModelBridges.h"
 #include "app/PaletteContent.h"
 #include "app/PaletteTable.h"
+#include "model/KXCharGlyphMap.h"
 #include "model/RbxEmoji.h"
+#include "model/RbxFontList.h"
 #include "model/RbxFontInfo.h"
 #include "platform/fonts/FontBackend.h"
 #include "table/core/RbxTools.h"
@@ -109,6 +111,25 @@ TEST(ModelBridges, CharacterTextsAndVirtualCharacters) {
     EXPECT_EQ(v.numberOfParts(U'A'), 1);
     EXPECT_EQ(v.part(1, U'A'), char32_t(U'A'));
     EXPECT_EQ(v.part(2, U'A'), 0u);
+}
+
+TEST(ModelBridges, GlyphMapsLeaveOutUnassignedCodePoints) {
+    bridges::install();
+    // U+0378 and U+2FFFF are unassigned, U+E000 and U+F0000 private use, U+0009 a control.
+    const KXCharGlyphMap map(QStringLiteral("Test"), {{U'A', 1}, {0x0378, 2}, {0xE000, 3}, {0x0009, 4},
+                                                      {0xF0000, 5}, {0x2FFFF, 6}, {0xFDD0, 7}, {0x1F600, 8}});
+    EXPECT_EQ(map.glyphForCharacter(U'A'), 1u);
+    EXPECT_EQ(map.glyphForCharacter(0x0378), 0u);
+    EXPECT_EQ(map.glyphForCharacter(0xE000), 3u);
+    EXPECT_EQ(map.glyphForCharacter(0x0009), 4u);
+    EXPECT_EQ(map.glyphForCharacter(0xF0000), 5u);
+    EXPECT_EQ(map.glyphForCharacter(0x2FFFF), 0u);
+    EXPECT_EQ(map.glyphForCharacter(0xFDD0), 0u);
+    EXPECT_EQ(map.glyphForCharacter(0x1F600), 8u);
+    EXPECT_EQ(map.nCharacters(), 5);
+
+    // Without the list of defined characters nothing but the noncharacters is left out.
+    EXPECT_FALSE(RbxFontList::assignedCodePoints(kx::CharSet()).has_value());
 }
 
 TEST(ModelBridges, FontRepertoires) {
