@@ -118,11 +118,11 @@ void install() {
     sources.filteredCharacters = [] { return RbxNameFilter::filteredCharacters(); };
     RbxFontInfo::setSources(std::move(sources));
     RbxFontList::setDebuggingSwitch([] { return RbxTools::debugging(0); });
-    // Glyph maps leave out the code points Unicode has not assigned (the list is read
-    // once, for the first map).
+    // Glyph maps leave out the code points Unicode has not assigned (made once, for the
+    // first map).
     KXCharGlyphMap::setAssignedCharacters([]() -> const kx::CharSet* {
         static const std::optional<kx::CharSet> assigned =
-            RbxFontList::assignedCodePoints(RbxFontList::readDefinedUnicodeCharacters());
+            RbxFontList::assignedCodePoints(RbxFontList::bundleDefinedUnicodeCharacters());
         return assigned ? &*assigned : nullptr;
     });
 }

@@ -129,15 +129,14 @@ public:
     // The union of all fonts' characters (fonts named with a leading "." skipped),
     // computed after each reload on first request.
     const kx::CharSet& availableCharactersInAllFonts();
-    // Every defined Unicode character (bundle "UnicodeCharacters.txt"), read on first
-    // use.
+    // Every defined Unicode character: the bundle's, unless set in their place.
     const kx::CharSet& definedUnicodeCharacters();
     void setDefinedUnicodeCharacters(const kx::CharSet& set);
     // The pairs of a "UnicodeCharacters.txt" array as a set (logged when the count is 0
     // or odd; complete pairs still count).
     static kx::CharSet definedCharactersFromList(const QVariantList& numbers);
-    // The bundle's "UnicodeCharacters.txt" read anew.
-    static kx::CharSet readDefinedUnicodeCharacters();
+    // The bundle's "UnicodeCharacters.txt", read once for the process (from any thread).
+    static const kx::CharSet& bundleDefinedUnicodeCharacters();
     // The code points Unicode assigns: the defined characters with the controls and the
     // private-use ranges; none when the defined set is empty (its file is missing).
     static std::optional<kx::CharSet> assignedCodePoints(const kx::CharSet& defined);

@@ -35,16 +35,18 @@ kx::CharSet RbxFontList::definedCharactersFromList(const QVariantList& numbers) 
     return set;
 }
 
-kx::CharSet RbxFontList::readDefinedUnicodeCharacters() {
-    const QString path = kx::Bundle::pathForResource(QStringLiteral("UnicodeCharacters"), QStringLiteral("txt"));
-    const kx::plist::Result r = path.isEmpty() ? kx::plist::Result{QVariant(), QStringLiteral("missing")}
-                                               : kx::plist::readFile(path);
-    return definedCharactersFromList(r.ok() ? kx::ns::arrayOrEmpty(r.value) : QVariantList());
+const kx::CharSet& RbxFontList::bundleDefinedUnicodeCharacters() {
+    static const kx::CharSet defined = [] {
+        const QString path = kx::Bundle::pathForResource(QStringLiteral("UnicodeCharacters"), QStringLiteral("txt"));
+        const kx::plist::Result r = path.isEmpty() ? kx::plist::Result{QVariant(), QStringLiteral("missing")}
+                                                   : kx::plist::readFile(path);
+        return definedCharactersFromList(r.ok() ? kx::ns::arrayOrEmpty(r.value) : QVariantList());
+    }();
+    return defined;
 }
 
 const kx::CharSet& RbxFontList::definedUnicodeCharacters() {
-    if (!definedUnicodeCharacters_) definedUnicodeCharacters_ = readDefinedUnicodeCharacters();
-    return *definedUnicodeCharacters_;
+    return definedUnicodeCharacters_ ? *definedUnicodeCharacters_ : bundleDefinedUnicodeCharacters();
 }
 
 std::optional<kx::CharSet> RbxFontList::assignedCodePoints(const kx::CharSet& defined) {
