@@ -5,7 +5,7 @@
 #include "app/TerminationSignals.h"
 #include "kxlib/KXAppInstance.h"
 #include "kxlib/KXURLHandler.h"
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 #include "platform/dbus/AppleEventSender.h"
 #include "platform/dbus/FourCharCode.h"
 

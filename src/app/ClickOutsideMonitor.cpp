@@ -1,6 +1,6 @@
 #include "app/ClickOutsideMonitor.h"
 
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 #include "platform/x11/X11RawEvents.h"
 #include "platform/x11/X11Session.h"
 

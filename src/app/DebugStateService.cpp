@@ -3,7 +3,7 @@
 #include "app/PaletteTable.h"
 #include "app/RbxCharWindowController.h"
 #include "kxlib/RbxDefaults.h"
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 #include "platform/dbus/SessionBus.h"
 
 #include <QCoreApplication>

@@ -4,7 +4,7 @@
 // and the virtual characters of emoji sequences and ligatures. Each is a small adapter
 // over the model; the application installs them once.
 
-#include "kxlib/core/CharSet.h"
+#include "core/CharSet.h"
 #include "model/RbxFontRepertoire.h"
 #include "table/core/RbxCharacterSources.h"
 #include "table/widgets/RbxCharViewHooks.h"

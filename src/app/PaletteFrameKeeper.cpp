@@ -3,7 +3,7 @@
 #include "app/RbxPositionLog.h"
 #include "kxlib/RbxDefaults.h"
 #include "kxlib/SettingsKeys.h"
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 #include "kxlib/gui/KXWindowPlacement.h"
 #include "kxlib/gui/WindowExtensions.h"
 

@@ -7,7 +7,7 @@
 #include "app/RbxPositionLog.h"
 #include "kxlib/KXUtilities.h"
 #include "kxlib/RbxDefaults.h"
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 #include "kxlib/gui/WindowExtensions.h"
 
 #include <QApplication>

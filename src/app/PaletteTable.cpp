@@ -1,7 +1,7 @@
 #include "app/PaletteTable.h"
 
 #include "app/ModelBridges.h"
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 #include "model/RbxFontInfo.h"
 #include "model/RbxLayout.h"
 #include "model/RbxLayoutPopUp.h"

@@ -3,7 +3,7 @@
 
 #include "app/RbxCharWindowController.h"
 #include "kxlib/URLExtensions.h"
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 
 #include <QLineEdit>
 

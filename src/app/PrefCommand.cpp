@@ -2,8 +2,8 @@
 
 #include "kxlib/KXDefaults.h"
 #include "kxlib/URLExtensions.h"
-#include "kxlib/core/FoundationValues.h"
-#include "kxlib/core/Log.h"
+#include "core/FoundationValues.h"
+#include "core/Log.h"
 
 #include <cmath>
 

@@ -3,7 +3,7 @@
 #include "kxlib/KXProcess.h"
 #include "kxlib/ProcFs.h"
 #include "kxlib/RbxDefaults.h"
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 #include "platform/dbus/FourCharCode.h"
 #include "platform/dbus/SignatureNames.h"
 

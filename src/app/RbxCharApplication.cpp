@@ -1,6 +1,6 @@
 #include "app/RbxCharApplication.h"
 
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

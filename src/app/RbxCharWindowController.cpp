@@ -12,7 +12,7 @@
 #include "kxlib/KXNotificationCenter.h"
 #include "kxlib/KXProcess.h"
 #include "kxlib/RbxDefaults.h"
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 #include "kxlib/gui/KXToolTip.h"
 #include "model/FontExtensions.h"
 #include "model/RbxCharacterName.h"

@@ -1,6 +1,6 @@
 #include "app/SheetHost.h"
 
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 
 #include <QDialog>
 #include <QTimer>

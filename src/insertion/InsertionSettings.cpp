@@ -1,7 +1,7 @@
 #include "insertion/InsertionSettings.h"
 
 #include "kxlib/KXDefaults.h"
-#include "kxlib/core/FoundationValues.h"
+#include "core/FoundationValues.h"
 
 namespace kx {
 

@@ -1,6 +1,6 @@
 #include "insertion/KXTap.h"
 
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 #include "platform/x11/MacKeyCodes.h"
 #include "platform/x11/X11KeyTyper.h"
 

@@ -1,6 +1,6 @@
 #include "insertion/KXKeyboard.h"
 
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 #include "platform/x11/MacKeyCodes.h"
 
 namespace kx {

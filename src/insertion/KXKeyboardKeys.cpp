@@ -1,11 +1,11 @@
 // Which keys a keyboard has, their zones and fixed key-cap labels.
 #include "insertion/KXKeyboard.h"
 
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 #include "platform/x11/MacKeyCodes.h"
 
-#include "kxlib/core/Bundle.h"
-#include "kxlib/core/Plist.h"
+#include "core/Bundle.h"
+#include "core/Plist.h"
 
 #include <QHash>
 #include <algorithm>

@@ -1,7 +1,7 @@
 // The key-effect table and the key strokes that type a character.
 #include "insertion/KXKeyboard.h"
 
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 
 #include <QSet>
 #include <bitset>

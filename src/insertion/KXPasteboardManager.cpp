@@ -1,8 +1,8 @@
 #include "insertion/KXPasteboardManager.h"
 
-#include "kxlib/core/Bundle.h"
-#include "kxlib/core/FoundationValues.h"
-#include "kxlib/core/Log.h"
+#include "core/Bundle.h"
+#include "core/FoundationValues.h"
+#include "core/Log.h"
 #include "insertion/InsertionSettings.h"
 
 #include <QSet>

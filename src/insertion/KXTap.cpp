@@ -1,7 +1,7 @@
 #include "insertion/KXTap.h"
 
-#include "kxlib/core/Bundle.h"
-#include "kxlib/core/Log.h"
+#include "core/Bundle.h"
+#include "core/Log.h"
 #include "platform/x11/MacKeyCodes.h"
 #include "platform/x11/X11KeyTyper.h"
 #include "platform/x11/X11Keyboard.h"

@@ -2,7 +2,7 @@
 #include "insertion/KXTap.h"
 
 #include "insertion/InsertionSettings.h"
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 #include "platform/x11/X11KeyTyper.h"
 #include "platform/x11/X11Keyboard.h"
 #include "platform/x11/X11Session.h"

@@ -6,7 +6,7 @@
 #include "insertion/KXPasteboardManager.h"
 #include "kxlib/RbxDefaults.h"
 #include "kxlib/SettingsKeys.h"
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 #include "table/widgets/RbxCharView.h"
 
 #include <QTimer>

@@ -10,7 +10,7 @@
 #include "kxlib/KXProcess.h"
 #include "kxlib/KXUtilities.h"
 #include "kxlib/RbxDefaults.h"
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 #include "platform/x11/X11Session.h"
 #include "table/widgets/RbxCharView.h"
 

@@ -1,7 +1,7 @@
 #include "kxlib/KXAppInstance.h"
 
 #include "kxlib/KXURLHandler.h"
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 #include "platform/dbus/AppleEventBridge.h"
 #include "platform/dbus/SessionBus.h"
 

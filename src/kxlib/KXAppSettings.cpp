@@ -4,11 +4,11 @@
 
 #include "kxlib/KXDefaults.h"
 #include "kxlib/KXUtilities.h"
-#include "kxlib/core/Bundle.h"
-#include "kxlib/core/FoundationValues.h"
-#include "kxlib/core/KXAppSupport.h"
-#include "kxlib/core/Log.h"
-#include "kxlib/core/Plist.h"
+#include "core/Bundle.h"
+#include "core/FoundationValues.h"
+#include "core/KXAppSupport.h"
+#include "core/Log.h"
+#include "core/Plist.h"
 
 #include <QProcess>
 #include <QStandardPaths>

@@ -4,10 +4,10 @@
 #include "kxlib/KXAppSettings.h"
 
 #include "kxlib/KXUtilities.h"
-#include "kxlib/core/DictionaryExtensions.h"
-#include "kxlib/core/FoundationValues.h"
-#include "kxlib/core/Log.h"
-#include "kxlib/core/Plist.h"
+#include "core/DictionaryExtensions.h"
+#include "core/FoundationValues.h"
+#include "core/Log.h"
+#include "core/Plist.h"
 
 #include <QDir>
 #include <QDirIterator>

@@ -1,6 +1,6 @@
 #include "kxlib/KXDefaultObserver.h"
 
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 
 #include <cxxabi.h>
 #include <cstdlib>

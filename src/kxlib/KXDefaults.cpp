@@ -2,11 +2,11 @@
 
 #include "kxlib/KXDefaultObserver.h"
 #include "kxlib/RbxDefaults.h"
-#include "kxlib/core/Bundle.h"
-#include "kxlib/core/FoundationValues.h"
-#include "kxlib/core/Log.h"
-#include "kxlib/core/MainThread.h"
-#include "kxlib/core/Plist.h"
+#include "core/Bundle.h"
+#include "core/FoundationValues.h"
+#include "core/Log.h"
+#include "core/MainThread.h"
+#include "core/Plist.h"
 
 namespace ns = kx::ns;
 

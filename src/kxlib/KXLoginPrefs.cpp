@@ -1,6 +1,6 @@
 #include "kxlib/KXLoginPrefs.h"
 
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 
 #include <QCoreApplication>
 #include <QDir>

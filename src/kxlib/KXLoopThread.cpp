@@ -1,6 +1,6 @@
 #include "kxlib/KXLoopThread.h"
 
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 
 #include <QPointer>
 #include <QThread>

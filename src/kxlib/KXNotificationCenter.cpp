@@ -1,6 +1,6 @@
 #include "kxlib/KXNotificationCenter.h"
 
-#include "kxlib/core/MainThread.h"
+#include "core/MainThread.h"
 
 KXNotificationCenter& KXNotificationCenter::defaultCenter() {
     static KXNotificationCenter center;

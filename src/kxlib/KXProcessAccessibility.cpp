@@ -2,7 +2,7 @@
 
 #include "kxlib/KXNotificationCenter.h"
 #include "kxlib/KXProcess.h"
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 #include "platform/dbus/AccessibilityEvents.h"
 
 #include <QCoreApplication>

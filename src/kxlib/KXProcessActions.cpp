@@ -3,7 +3,7 @@
 #include "kxlib/KXProcess.h"
 
 #include "kxlib/ProcFs.h"
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 #include "platform/dbus/AppleEvent.h"
 #include "platform/dbus/AppleEventSender.h"
 #include "platform/dbus/FourCharCode.h"

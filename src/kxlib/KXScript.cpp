@@ -1,7 +1,7 @@
 #include "kxlib/KXScript.h"
 
-#include "kxlib/core/Bundle.h"
-#include "kxlib/core/Log.h"
+#include "core/Bundle.h"
+#include "core/Log.h"
 
 #include <QDir>
 #include <QFile>

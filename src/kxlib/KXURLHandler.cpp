@@ -1,8 +1,8 @@
 #include "kxlib/KXURLHandler.h"
 
-#include "kxlib/core/Bundle.h"
-#include "kxlib/core/FoundationValues.h"
-#include "kxlib/core/Log.h"
+#include "core/Bundle.h"
+#include "core/FoundationValues.h"
+#include "core/Log.h"
 #include "platform/dbus/AppleEventBridge.h"
 #include "platform/dbus/FourCharCode.h"
 

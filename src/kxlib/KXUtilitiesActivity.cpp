@@ -3,9 +3,9 @@
 #include "kxlib/KXUtilities.h"
 
 #include "kxlib/KXProcess.h"
-#include "kxlib/core/Bundle.h"
-#include "kxlib/core/Log.h"
-#include "kxlib/core/MainThread.h"
+#include "core/Bundle.h"
+#include "core/Log.h"
+#include "core/MainThread.h"
 #include "platform/x11/Ewmh.h"
 #include "platform/x11/X11Session.h"
 

@@ -2,7 +2,7 @@
 
 #include "kxlib/KXUtilities.h"
 
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>

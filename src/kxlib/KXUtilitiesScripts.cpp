@@ -3,7 +3,7 @@
 
 #include "kxlib/KXUtilities.h"
 
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 
 #include <QDir>
 #include <QFile>

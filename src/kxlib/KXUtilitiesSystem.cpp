@@ -3,7 +3,7 @@
 #include "kxlib/KXUtilities.h"
 
 #include "kxlib/KXProcess.h"
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 
 #include <QDate>
 #include <QFile>

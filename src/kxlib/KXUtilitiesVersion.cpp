@@ -2,8 +2,8 @@
 
 #include "kxlib/KXUtilities.h"
 
-#include "kxlib/core/Log.h"
-#include "kxlib/core/StringExtensions.h"
+#include "core/Log.h"
+#include "core/StringExtensions.h"
 
 #include <QFile>
 #include <QRegularExpression>

@@ -9,7 +9,7 @@
 // at start-up; until then the fallbacks described below apply.
 
 #include "kxlib/KXDefaults.h"
-#include "kxlib/core/RbxRecentArray.h"
+#include "core/RbxRecentArray.h"
 
 #include <QString>
 #include <QStringList>

@@ -4,7 +4,7 @@
 
 #include "kxlib/RbxDefaults.h"
 
-#include "kxlib/core/FoundationValues.h"
+#include "core/FoundationValues.h"
 
 #include <QCoreApplication>
 

@@ -3,9 +3,9 @@
 
 #include "kxlib/RbxDefaults.h"
 
-#include "kxlib/core/FoundationValues.h"
-#include "kxlib/core/Log.h"
-#include "kxlib/core/Plist.h"
+#include "core/FoundationValues.h"
+#include "core/Log.h"
+#include "core/Plist.h"
 
 namespace ns = kx::ns;
 namespace key = rbx::key;

@@ -5,8 +5,8 @@
 
 #include "kxlib/RbxDefaults.h"
 
-#include "kxlib/core/FoundationValues.h"
-#include "kxlib/core/Types.h"
+#include "core/FoundationValues.h"
+#include "core/Types.h"
 
 namespace ns = kx::ns;
 namespace key = rbx::key;

@@ -5,7 +5,7 @@
 // 'post' table. Main thread only (the available font set and the glyph name cache are
 // process-wide).
 
-#include "kxlib/core/ByteReader.h"
+#include "core/ByteReader.h"
 #include "platform/fonts/Font.h"
 
 #include <QSet>

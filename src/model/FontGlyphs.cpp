@@ -1,7 +1,7 @@
 // Glyphs of characters and strings.
 #include "model/FontExtensions.h"
 
-#include "kxlib/core/CharSet.h"
+#include "core/CharSet.h"
 
 namespace rbx::font {
 

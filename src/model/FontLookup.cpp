@@ -1,7 +1,7 @@
 // Font look-up by name.
 #include "model/FontExtensions.h"
 
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 #include "platform/fonts/FontBackend.h"
 
 #include <exception>

@@ -4,7 +4,7 @@
 // (GSUB) or class sequences (morx) that the ligature readers start from. One text line
 // per entry. A read outside the table throws kx::OutOfBounds: no report is made then.
 
-#include "kxlib/core/ByteReader.h"
+#include "core/ByteReader.h"
 #include "platform/fonts/Font.h"
 
 #include <QStringList>

@@ -1,7 +1,7 @@
 // The font's format, tables and 'post' glyph names.
 #include "model/FontExtensions.h"
 
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 
 namespace rbx::font {
 

@@ -1,6 +1,6 @@
 #include "model/KXCharGlyphMap.h"
 
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 
 #include <algorithm>
 #include <exception>

@@ -3,7 +3,7 @@
 // layout tables can be turned back into characters (and characters into glyphs)
 // without asking the font each time. A map with an error answers 0 to every query.
 
-#include "kxlib/core/CharSet.h"
+#include "core/CharSet.h"
 #include "platform/fonts/Font.h"
 
 #include <QString>

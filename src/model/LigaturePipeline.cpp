@@ -1,7 +1,7 @@
 // The ligature pipeline: both tables, clean-up, the one-glyph test.
 #include "model/LigatureReaders.h"
 
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 #include "model/FontExtensions.h"
 #include "model/RbxModelSettings.h"
 

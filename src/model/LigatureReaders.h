@@ -5,8 +5,8 @@
 // a read past the end throws kx::OutOfBounds, which the font-level readers catch, log
 // and answer with nullopt. Main thread only.
 
-#include "kxlib/core/ByteReader.h"
-#include "kxlib/core/CharSet.h"
+#include "core/ByteReader.h"
+#include "core/CharSet.h"
 #include "platform/fonts/Font.h"
 
 #include <QString>

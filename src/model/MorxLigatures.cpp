@@ -2,7 +2,7 @@
 // through the state machine to a ligature action.
 #include "model/LigatureReaders.h"
 
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 #include "model/KXCharGlyphMap.h"
 #include "model/MorxStructure.h"
 #include "model/RbxFontInfo.h"

@@ -4,7 +4,7 @@
 // the packed state array. Reads are bounds-checked (kx::OutOfBounds). Where a report is
 // being written, `lines` receives the report's lines for each step.
 
-#include "kxlib/core/ByteReader.h"
+#include "core/ByteReader.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #include "model/RbxActivationSet.h"
 
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 #include "model/FontExtensions.h"
 #include "platform/fonts/FontBackend.h"
 

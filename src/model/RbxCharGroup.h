@@ -2,7 +2,7 @@
 // One titled group of the character table as a layout makes it: its characters in display
 // order, its kind, title, message and flags. The table adds the geometry (table/core).
 
-#include "kxlib/core/CharSet.h"
+#include "core/CharSet.h"
 #include "model/RbxLayoutAnchor.h"
 
 #include <QString>

@@ -2,7 +2,7 @@
 
 #include "model/RbxCharacterName.h"
 
-#include "kxlib/core/StringExtensions.h"
+#include "core/StringExtensions.h"
 #include "model/RbxEmoji.h"
 #include "model/VirtualCharacters.h"
 #include "model/RbxTextMatching.h"

@@ -17,7 +17,7 @@
 //
 // The class state lives on the main thread.
 
-#include "kxlib/core/CharSet.h"
+#include "core/CharSet.h"
 
 #include <QByteArray>
 #include <QHash>

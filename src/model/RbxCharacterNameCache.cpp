@@ -5,8 +5,8 @@
 
 #include "model/RbxCharacterName.h"
 
-#include "kxlib/core/KXAppSupport.h"
-#include "kxlib/core/Log.h"
+#include "core/KXAppSupport.h"
+#include "core/Log.h"
 #include "model/CharacterNameState.h"
 
 #include <QFile>

@@ -3,10 +3,10 @@
 
 #include "model/RbxCharacterName.h"
 
-#include "kxlib/core/ByteReader.h"
-#include "kxlib/core/Log.h"
-#include "kxlib/core/RbxMacRoman.h"
-#include "kxlib/core/StringExtensions.h"
+#include "core/ByteReader.h"
+#include "core/Log.h"
+#include "core/RbxMacRoman.h"
+#include "core/StringExtensions.h"
 
 #include <QFile>
 #include <array>

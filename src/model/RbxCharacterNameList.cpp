@@ -2,7 +2,7 @@
 
 #include "model/RbxCharacterName.h"
 
-#include "kxlib/core/Types.h"
+#include "core/Types.h"
 
 #include <algorithm>
 

@@ -2,10 +2,10 @@
 
 #include "model/RbxCharacterName.h"
 
-#include "kxlib/core/Bundle.h"
-#include "kxlib/core/Log.h"
-#include "kxlib/core/MainThread.h"
-#include "kxlib/core/Types.h"
+#include "core/Bundle.h"
+#include "core/Log.h"
+#include "core/MainThread.h"
+#include "core/Types.h"
 #include "model/CharacterNameState.h"
 #include "kxlib/RbxDefaults.h"
 

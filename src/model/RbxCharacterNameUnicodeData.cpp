@@ -3,7 +3,7 @@
 
 #include "model/RbxCharacterName.h"
 
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 #include "model/CharacterNameState.h"
 #include "kxlib/RbxDefaults.h"
 

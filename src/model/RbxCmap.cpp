@@ -1,7 +1,7 @@
 #include "model/RbxCmap.h"
 
-#include "kxlib/core/ByteReader.h"
-#include "kxlib/core/Log.h"
+#include "core/ByteReader.h"
+#include "core/Log.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #include "model/RbxCmapList.h"
 
-#include "kxlib/core/ByteReader.h"
-#include "kxlib/core/Log.h"
+#include "core/ByteReader.h"
+#include "core/Log.h"
 
 std::unique_ptr<RbxCmapList> RbxCmapList::listForFont(const rbx::Font& font) {
     return std::make_unique<RbxCmapList>(font);

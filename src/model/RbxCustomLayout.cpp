@@ -1,4 +1,4 @@
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 #include "model/RbxFavGroupDescription.h"
 #include "model/RbxCharacterList.h"
 #include "model/RbxGroupDescription.h"

@@ -5,8 +5,8 @@
 
 #include "model/RbxCharacterName.h"
 
-#include "kxlib/core/Bundle.h"
-#include "kxlib/core/KXAppSupport.h"
+#include "core/Bundle.h"
+#include "core/KXAppSupport.h"
 #include "model/CharacterNameState.h"
 #include "model/RbxCharacterList.h"
 #include "model/RbxEmoji.h"

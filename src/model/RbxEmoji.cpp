@@ -1,6 +1,6 @@
 #include "model/RbxEmoji.h"
 
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 #include "model/EmojiTables.h"
 #include "model/FontExtensions.h"
 #include "model/RbxFontInfo.h"

@@ -4,7 +4,7 @@
 // shows is measured through RbxEmojiMeasurer (tests install their own). Every set is
 // computed on first use and kept. Main thread only.
 
-#include "kxlib/core/CharSet.h"
+#include "core/CharSet.h"
 #include "platform/fonts/Font.h"
 
 #include <QString>

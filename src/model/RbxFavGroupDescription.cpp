@@ -1,9 +1,9 @@
 #include "model/RbxFavGroupDescription.h"
 
 #include "kxlib/RbxDefaults.h"
-#include "kxlib/core/Log.h"
-#include "kxlib/core/StringExtensions.h"
-#include "kxlib/core/Types.h"
+#include "core/Log.h"
+#include "core/StringExtensions.h"
+#include "core/Types.h"
 #include "model/RbxCharGroup.h"
 #include "model/RbxCharacterName.h"
 #include "model/RbxCharacterList.h"

@@ -13,7 +13,7 @@
 // Favourites that stand for a sequence (flags, keycaps, joined emoji) are written as the
 // sequence's text and read back into their values.
 
-#include "kxlib/core/KXIntegerArray.h"
+#include "core/KXIntegerArray.h"
 #include "model/RbxGroupDescription.h"
 
 #include <QString>

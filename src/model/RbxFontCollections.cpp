@@ -4,9 +4,9 @@
 
 #include "model/RbxFontList.h"
 
-#include "kxlib/core/ByteReader.h"
-#include "kxlib/core/FoundationValues.h"
-#include "kxlib/core/Log.h"
+#include "core/ByteReader.h"
+#include "core/FoundationValues.h"
+#include "core/Log.h"
 #include "model/FontExtensions.h"
 #include "kxlib/RbxDefaults.h"
 #include "platform/fonts/DesktopFonts.h"

@@ -1,7 +1,7 @@
 #include "model/RbxFontFamily.h"
 
-#include "kxlib/core/ByteReader.h"
-#include "kxlib/core/Log.h"
+#include "core/ByteReader.h"
+#include "core/Log.h"
 #include "model/FontExtensions.h"
 #include "model/RbxEmoji.h"
 #include "platform/fonts/DesktopFonts.h"

@@ -5,7 +5,7 @@
 // the safe way. Infos are shared through a two-generation cache keyed by PostScript
 // name. Main thread only.
 
-#include "kxlib/core/CharSet.h"
+#include "core/CharSet.h"
 #include "platform/fonts/Font.h"
 
 #include <QString>

@@ -3,10 +3,10 @@
 
 #include "model/RbxFontList.h"
 
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 #include "model/FontExtensions.h"
 #include "kxlib/RbxDefaults.h"
-#include "kxlib/core/FoundationValues.h"
+#include "core/FoundationValues.h"
 
 #include <QDateTime>
 #include <QHash>

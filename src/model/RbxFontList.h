@@ -9,7 +9,7 @@
 // which asks fontsChanged() and reloads. Main thread only, except
 // prefetchCollections().
 
-#include "kxlib/core/CharSet.h"
+#include "core/CharSet.h"
 #include "model/RbxFontFamily.h"
 #include "platform/fonts/Font.h"
 #include "platform/fonts/FontBackend.h"

@@ -3,10 +3,10 @@
 #include "model/RbxFontList.h"
 
 #include "kxlib/SafeCall.h"
-#include "kxlib/core/Bundle.h"
-#include "kxlib/core/FoundationValues.h"
-#include "kxlib/core/Log.h"
-#include "kxlib/core/Plist.h"
+#include "core/Bundle.h"
+#include "core/FoundationValues.h"
+#include "core/Log.h"
+#include "core/Plist.h"
 
 const kx::CharSet& RbxFontList::availableCharactersInAllFonts() {
     if (!availableCharactersInAllFonts_) {

@@ -4,7 +4,7 @@
 
 #include "model/FontExtensions.h"
 #include "kxlib/RbxDefaults.h"
-#include "kxlib/core/FoundationValues.h"
+#include "core/FoundationValues.h"
 #include "model/RbxFontInfo.h"
 #include "model/RbxTextMatching.h"
 

@@ -3,7 +3,7 @@
 
 #include "model/RbxFontList.h"
 
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 #include "kxlib/RbxDefaults.h"
 #include "model/RbxPopUpModel.h"
 

@@ -4,7 +4,7 @@
 // its Mac OS Roman mapping and its names. The font model implements it for real fonts;
 // RbxCharSetRepertoire is a plain one made from a set (tools and tests).
 
-#include "kxlib/core/CharSet.h"
+#include "core/CharSet.h"
 
 #include <QString>
 #include <QStringList>

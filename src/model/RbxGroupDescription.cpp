@@ -1,7 +1,7 @@
 #include "model/RbxGroupDescription.h"
 
-#include "kxlib/core/RbxMacRoman.h"
-#include "kxlib/core/StringExtensions.h"
+#include "core/RbxMacRoman.h"
+#include "core/StringExtensions.h"
 #include "model/RbxCharGroup.h"
 #include "model/RbxFontRepertoire.h"
 #include "model/RbxModelHooks.h"

@@ -8,8 +8,8 @@
 //                      ligature written in brackets);
 //   AllLigatures       every ligature of the font.
 
-#include "kxlib/core/CharSet.h"
-#include "kxlib/core/KXIntegerArray.h"
+#include "core/CharSet.h"
+#include "core/KXIntegerArray.h"
 
 #include <QHash>
 #include <QString>

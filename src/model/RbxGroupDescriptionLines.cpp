@@ -1,6 +1,6 @@
 // Reading the groups of a layout file.
 
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 #include "model/RbxCharacterList.h"
 #include "model/RbxGroupDescription.h"
 #include "model/RbxLayout.h"

@@ -1,8 +1,8 @@
 #include "model/RbxHTML.h"
 
-#include "kxlib/core/Bundle.h"
-#include "kxlib/core/Plist.h"
-#include "kxlib/core/StringExtensions.h"
+#include "core/Bundle.h"
+#include "core/Plist.h"
+#include "core/StringExtensions.h"
 #include "kxlib/RbxDefaults.h"
 #include "model/RbxCharacterName.h"
 #include "model/RbxEmoji.h"

@@ -8,7 +8,7 @@
 // (RbxLayoutPopUp), remembers the choice in the settings and installs and updates the
 // user's layout files.
 
-#include "kxlib/core/CharSet.h"
+#include "core/CharSet.h"
 #include "model/RbxLayoutAnchor.h"
 
 #include <QString>

@@ -2,10 +2,10 @@
 // bundle, updates of installed layouts, uniform line breaks.
 
 #include "kxlib/RbxDefaults.h"
-#include "kxlib/core/Bundle.h"
-#include "kxlib/core/KXAppSupport.h"
-#include "kxlib/core/Log.h"
-#include "kxlib/core/Plist.h"
+#include "core/Bundle.h"
+#include "core/KXAppSupport.h"
+#include "core/Log.h"
+#include "core/Plist.h"
 #include "model/RbxLayout.h"
 #include "model/RbxLayoutFileState.h"
 

@@ -1,12 +1,12 @@
 // The class side of RbxLayout: the built-in and user layouts and the layout pop-up.
 
 #include "kxlib/RbxDefaults.h"
-#include "kxlib/core/Bundle.h"
-#include "kxlib/core/DirectoryListing.h"
-#include "kxlib/core/KXAppSupport.h"
-#include "kxlib/core/Log.h"
-#include "kxlib/core/Plist.h"
-#include "kxlib/core/StringExtensions.h"
+#include "core/Bundle.h"
+#include "core/DirectoryListing.h"
+#include "core/KXAppSupport.h"
+#include "core/Log.h"
+#include "core/Plist.h"
+#include "core/StringExtensions.h"
 #include "model/RbxFontRepertoire.h"
 #include "model/RbxGroupDescription.h"
 #include "model/RbxLayout.h"

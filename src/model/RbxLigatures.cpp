@@ -1,6 +1,6 @@
 #include "model/RbxLigatures.h"
 
-#include "kxlib/core/Types.h"
+#include "core/Types.h"
 #include "model/EmojiTables.h"
 #include "model/LigatureReaders.h"
 #include "model/RbxFontInfo.h"

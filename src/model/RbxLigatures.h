@@ -2,7 +2,7 @@
 // The final ligature list of one font, less the ligatures its tuning excludes. The
 // font info turns list positions into the virtual characters U+B0000 + index.
 
-#include "kxlib/core/CharSet.h"
+#include "core/CharSet.h"
 #include "platform/fonts/Font.h"
 
 #include <QStringList>

@@ -1,7 +1,7 @@
 #include "model/RbxModelSettings.h"
 
 #include "kxlib/KXDefaults.h"
-#include "kxlib/core/FoundationValues.h"
+#include "core/FoundationValues.h"
 
 namespace {
 RbxModelSettings::Reader& reader() {

@@ -1,6 +1,6 @@
 #include "model/RbxNameFilter.h"
 
-#include "kxlib/core/StringExtensions.h"
+#include "core/StringExtensions.h"
 
 #include "model/RbxCharacterName.h"
 #include "model/RbxFontRepertoire.h"

@@ -17,7 +17,7 @@
 //
 // Main thread only.
 
-#include "kxlib/core/CharSet.h"
+#include "core/CharSet.h"
 
 #include <QString>
 #include <QStringList>

@@ -8,7 +8,7 @@
 // tokens that contain it. Words with separators are looked up by their longest piece
 // and checked against the whole name; names that are not ASCII are checked one by one.
 
-#include "kxlib/core/CharSet.h"
+#include "core/CharSet.h"
 #include "model/RbxTextMatching.h"
 
 #include <QByteArray>

@@ -1,7 +1,7 @@
 #include "model/RbxRecentLayout.h"
 
 #include "kxlib/RbxDefaults.h"
-#include "kxlib/core/Types.h"
+#include "core/Types.h"
 #include "model/RbxCharGroup.h"
 #include "model/RbxFontRepertoire.h"
 #include "model/RbxModelSettings.h"

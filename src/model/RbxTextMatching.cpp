@@ -1,6 +1,6 @@
 #include "model/RbxTextMatching.h"
 
-#include "kxlib/core/CharSet.h"
+#include "core/CharSet.h"
 
 namespace rbx {
 

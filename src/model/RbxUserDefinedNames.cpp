@@ -4,11 +4,11 @@
 
 #include "model/RbxCharacterName.h"
 
-#include "kxlib/core/KXAppSupport.h"
-#include "kxlib/core/Log.h"
-#include "kxlib/core/Plist.h"
-#include "kxlib/core/StringExtensions.h"
-#include "kxlib/core/Types.h"
+#include "core/KXAppSupport.h"
+#include "core/Log.h"
+#include "core/Plist.h"
+#include "core/StringExtensions.h"
+#include "core/Types.h"
 #include "model/CharacterNameState.h"
 #include "model/RbxEmoji.h"
 #include "model/VirtualCharacters.h"

@@ -1,6 +1,6 @@
 #include "model/VirtualCharacters.h"
 
-#include "kxlib/core/StringExtensions.h"
+#include "core/StringExtensions.h"
 #include "model/EmojiTables.h"
 
 #include <QMutex>

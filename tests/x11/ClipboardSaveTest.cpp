@@ -2,7 +2,7 @@
 // desktop, or not at all.
 #include "common/TestEnvironment.h"
 #include "insertion/KXPasteboardManager.h"
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 #include "platform/x11/X11Clipboard.h"
 
 #include <QByteArray>

@@ -4,7 +4,7 @@
 #include "insertion/KXKeyboard.h"
 #include "insertion/KXPasteboardManager.h"
 #include "insertion/KXTap.h"
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 #include "platform/x11/Ewmh.h"
 #include "platform/x11/X11Clipboard.h"
 #include "platform/x11/X11KeyTyper.h"

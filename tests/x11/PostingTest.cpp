@@ -9,7 +9,7 @@
 #include "insertion/KXPasteboardManager.h"
 #include "kxlib/KXAppSettings.h"
 #include "kxlib/RbxDefaults.h"
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 #include "model/RbxCharGroup.h"
 #include "platform/x11/Ewmh.h"
 #include "platform/x11/X11Clipboard.h"

@@ -5,7 +5,7 @@
 #include "kxlib/KXNotificationCenter.h"
 #include "kxlib/KXProcess.h"
 #include "kxlib/KXUtilities.h"
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 #include "platform/dbus/FourCharCode.h"
 #include "platform/x11/Ewmh.h"
 #include "platform/x11/X11Session.h"

@@ -2,7 +2,7 @@
 // opened anew, font info made anew, ligatures discovered).
 #include "Bench.h"
 
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 #include "model/RbxEmoji.h"
 #include "model/RbxFontInfo.h"
 #include "platform/fonts/FontBackend.h"

@@ -6,7 +6,7 @@
 
 #include "ToolCommand.h"
 
-#include "kxlib/core/FoundationValues.h"
+#include "core/FoundationValues.h"
 #include "platform/defaults/DefaultsDomain.h"
 
 #include <QFileInfo>

@@ -5,7 +5,7 @@
 
 #include "model/RbxLayout.h"
 
-#include "kxlib/core/Types.h"
+#include "core/Types.h"
 #include "table/core/RbxTools.h"
 #include "table/widgets/RbxBigCharView.h"
 #include "table/widgets/RbxCharView.h"

@@ -1,6 +1,6 @@
 #include "kxlib/gui/KXAppearance.h"
 
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 
 #include <QDBusArgument>
 #include <QDBusMessage>

@@ -1,6 +1,6 @@
 #include "kxlib/gui/KXDynamicImage.h"
 
-#include "kxlib/core/Bundle.h"
+#include "core/Bundle.h"
 #include "kxlib/gui/KXAppearance.h"
 
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "kxlib/gui/KXTransparentWindow.h"
 
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 
 #include <QKeyEvent>
 

@@ -1,6 +1,6 @@
 #include "kxlib/gui/KXWindowFrameView.h"
 
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 #include "kxlib/gui/KXAppearance.h"
 #include "kxlib/gui/KXWindowPlacement.h"
 

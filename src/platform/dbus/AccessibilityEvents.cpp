@@ -1,6 +1,6 @@
 #include "platform/dbus/AccessibilityEvents.h"
 
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 #include "platform/dbus/SessionBus.h"
 
 #include <QDBusConnectionInterface>

@@ -1,6 +1,6 @@
 #include "platform/dbus/AppleEventBridge.h"
 
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 #include "platform/dbus/FourCharCode.h"
 
 #include <QDBusConnectionInterface>

@@ -1,6 +1,6 @@
 #include "platform/dbus/AppleEventSender.h"
 
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 #include "platform/dbus/FourCharCode.h"
 
 #include <QDBusArgument>

@@ -1,6 +1,6 @@
 #include "platform/dbus/SignatureNames.h"
 
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 #include "platform/dbus/AppleEvent.h"
 
 #include <QDBusConnectionInterface>

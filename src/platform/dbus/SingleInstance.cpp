@@ -1,6 +1,6 @@
 #include "platform/dbus/SingleInstance.h"
 
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 #include "platform/dbus/AppleEvent.h"
 #include "platform/dbus/AppleEventSender.h"
 #include "platform/dbus/FourCharCode.h"

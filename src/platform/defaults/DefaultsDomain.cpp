@@ -1,9 +1,9 @@
 #include "platform/defaults/DefaultsDomain.h"
 
-#include "kxlib/core/FoundationValues.h"
-#include "kxlib/core/Log.h"
-#include "kxlib/core/MainThread.h"
-#include "kxlib/core/Plist.h"
+#include "core/FoundationValues.h"
+#include "core/Log.h"
+#include "core/MainThread.h"
+#include "core/Plist.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -3,7 +3,7 @@
 // characters a language is written with (its orthographies, so that fonts can be
 // grouped by the languages they cover) and the default sans-serif face.
 
-#include "kxlib/core/CharSet.h"
+#include "core/CharSet.h"
 
 #include <QString>
 

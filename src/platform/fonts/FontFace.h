@@ -4,8 +4,8 @@
 // face alone (no fallback to other fonts). Faces are immutable and shared; every
 // operation may be called from any thread.
 
-#include "kxlib/core/CharSet.h"
-#include "kxlib/core/Types.h"
+#include "core/CharSet.h"
+#include "core/Types.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,6 +1,6 @@
 #include "platform/x11/X11KeyTyper.h"
 
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 #include "platform/x11/X11Keyboard.h"
 #include "platform/x11/X11Session.h"
 

@@ -1,6 +1,6 @@
 #include "platform/x11/XErrorTrap.h"
 
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 #include "platform/x11/X11Session.h"
 
 #include <X11/Xlib.h>

@@ -1,6 +1,6 @@
 #include "table/core/RbxCellSizing.h"
 
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 #include "table/core/RbxTools.h"
 
 #include <QSet>

@@ -3,7 +3,7 @@
 // title) above a grid of equal cells, filled row by row from the left, rows counted
 // downwards from the header. All rectangles are in table coordinates (RbxGeometry.h).
 
-#include "kxlib/core/Types.h"
+#include "core/Types.h"
 #include "model/RbxCharGroup.h"
 
 #include <QPointF>

@@ -1,6 +1,6 @@
 #include "table/core/RbxTools.h"
 
-#include "kxlib/core/CharSet.h"
+#include "core/CharSet.h"
 
 #include <QStringList>
 #include <array>

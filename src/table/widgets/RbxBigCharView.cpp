@@ -1,6 +1,6 @@
 #include "table/widgets/RbxBigCharView.h"
 
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 #include "table/widgets/RbxCharViewHooks.h"
 #include "table/widgets/RbxNamedColors.h"
 #include "table/widgets/RbxQtFonts.h"

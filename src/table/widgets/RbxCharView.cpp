@@ -3,7 +3,7 @@
 
 #include "kxlib/RbxDefaults.h"
 #include "kxlib/SettingsKeys.h"
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 #include "kxlib/gui/KXToolTip.h"
 #include "platform/fonts/FontBackend.h"
 #include "table/core/RbxCellGlyphs.h"

@@ -10,8 +10,8 @@
 // what it knows and the calls do nothing. Main thread only.
 
 #include "kxlib/KXDefaultObserver.h"
-#include "kxlib/core/CharSet.h"
-#include "kxlib/core/Types.h"
+#include "core/CharSet.h"
+#include "core/Types.h"
 #include "platform/fonts/Font.h"
 #include "table/core/RbxCharTable.h"
 #include "table/widgets/RbxCellText.h"

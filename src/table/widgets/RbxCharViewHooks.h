@@ -4,7 +4,7 @@
 // ones; until then the table draws and hit-tests on its own and every upward call is a
 // no-op.
 
-#include "kxlib/core/CharSet.h"
+#include "core/CharSet.h"
 #include "platform/fonts/Font.h"
 
 #include <QByteArray>

@@ -4,7 +4,7 @@
 
 #include "kxlib/RbxDefaults.h"
 #include "kxlib/SettingsKeys.h"
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 #include "table/core/RbxGeometry.h"
 #include "table/widgets/RbxCharViewInternal.h"
 

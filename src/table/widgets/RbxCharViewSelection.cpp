@@ -9,7 +9,7 @@
 #include "table/core/RbxGeometry.h"
 #include "table/core/RbxTools.h"
 
-#include "kxlib/core/CharSet.h"
+#include "core/CharSet.h"
 #include "table/widgets/RbxCharViewInternal.h"
 #include "table/widgets/RbxMagnifier.h"
 

@@ -2,7 +2,7 @@
 
 #include "kxlib/RbxDefaults.h"
 #include "kxlib/SettingsKeys.h"
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 
 #include <QWhatsThis>
 

@@ -1,8 +1,8 @@
 #include "table/widgets/RbxNamedColors.h"
 
-#include "kxlib/core/Bundle.h"
-#include "kxlib/core/Log.h"
-#include "kxlib/core/Plist.h"
+#include "core/Bundle.h"
+#include "core/Log.h"
+#include "core/Plist.h"
 
 #include <QHash>
 #include <optional>

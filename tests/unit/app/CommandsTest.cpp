@@ -7,7 +7,7 @@
 #include "app/QuitOtherCopies.h"
 #include "app/RbxCharAppController.h"
 #include "kxlib/KXURLHandler.h"
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 
 #include <QFile>
 

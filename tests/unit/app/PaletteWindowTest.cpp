@@ -11,7 +11,7 @@
 #include "app/RbxPositionLog.h"
 #include "app/StartupHooks.h"
 #include "common/TestEnvironment.h"
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 
 #include <QCursor>
 #include <QDialog>

@@ -1,5 +1,5 @@
 #include "insertion/KXKeyboard.h"
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 #include "platform/x11/MacKeyCodes.h"
 
 #include <QSet>

@@ -2,7 +2,7 @@
 #include "MemoryClipboard.h"
 #include "common/TestEnvironment.h"
 #include "kxlib/KXDefaults.h"
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

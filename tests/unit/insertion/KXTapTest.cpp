@@ -1,5 +1,5 @@
 #include "insertion/KXTap.h"
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include "MemoryClipboard.h"
 #include "common/TestEnvironment.h"
 #include "kxlib/RbxDefaults.h"
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 #include "model/RbxRecentLayout.h"
 #include "table/core/RbxTools.h"
 #include "table/widgets/RbxCharView.h"

@@ -1,5 +1,5 @@
-#include "kxlib/core/Bundle.h"
-#include "kxlib/core/Log.h"
+#include "core/Bundle.h"
+#include "core/Log.h"
 #include "kxlib/gui/KXAppearance.h"
 #include "kxlib/gui/KXDynamicColor.h"
 #include "kxlib/gui/KXDynamicImage.h"

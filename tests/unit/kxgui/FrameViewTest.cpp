@@ -1,4 +1,4 @@
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 #include "kxlib/gui/KXTransparentWindow.h"
 #include "kxlib/gui/KXWindowFrameView.h"
 #include "kxlib/gui/WindowExtensions.h"

@@ -4,10 +4,10 @@
 #include "common/TestEnvironment.h"
 #include "kxlib/KXAppSettings.h"
 #include "kxlib/KXDefaults.h"
-#include "kxlib/core/Bundle.h"
-#include "kxlib/core/FoundationValues.h"
-#include "kxlib/core/Log.h"
-#include "kxlib/core/Plist.h"
+#include "core/Bundle.h"
+#include "core/FoundationValues.h"
+#include "core/Log.h"
+#include "core/Plist.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "StoreFixture.h"
 
-#include "kxlib/core/FoundationValues.h"
-#include "kxlib/core/Log.h"
+#include "core/FoundationValues.h"
+#include "core/Log.h"
 
 #include "common/TestEnvironment.h"
 

@@ -1,7 +1,7 @@
 #include "kxlib/KXLoopThread.h"
 
 #include "common/TestEnvironment.h"
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 
 #include <QMutex>
 #include <QThread>

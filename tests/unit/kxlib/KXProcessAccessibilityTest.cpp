@@ -3,7 +3,7 @@
 #include "common/TestEnvironment.h"
 #include "kxlib/KXNotificationCenter.h"
 #include "kxlib/KXProcess.h"
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 #include "platform/dbus/AccessibilityEvents.h"
 
 #include <QDBusMessage>

@@ -3,8 +3,8 @@
 #include "common/TestEnvironment.h"
 #include "kxlib/KXProcess.h"
 #include "kxlib/ProcFs.h"
-#include "kxlib/core/Bundle.h"
-#include "kxlib/core/Log.h"
+#include "core/Bundle.h"
+#include "core/Log.h"
 
 #include <QCryptographicHash>
 #include <QProcess>

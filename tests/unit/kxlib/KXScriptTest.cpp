@@ -1,8 +1,8 @@
 #include "kxlib/KXScript.h"
 
 #include "kxlib/KXUtilities.h"
-#include "kxlib/core/Bundle.h"
-#include "kxlib/core/Log.h"
+#include "core/Bundle.h"
+#include "core/Log.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,7 +3,7 @@
 #include "common/TestEnvironment.h"
 #include "kxlib/KXURLHandler.h"
 #include "kxlib/URLExtensions.h"
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 
 #include <QDir>
 #include <QFile>

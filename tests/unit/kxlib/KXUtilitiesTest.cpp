@@ -1,7 +1,7 @@
 #include "kxlib/KXUtilities.h"
 
 #include "common/TestEnvironment.h"
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 
 #include <QDir>
 #include <QFile>

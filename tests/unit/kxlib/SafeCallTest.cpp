@@ -1,6 +1,6 @@
 #include "kxlib/SafeCall.h"
 
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 
 #include <QThread>
 #include <atomic>

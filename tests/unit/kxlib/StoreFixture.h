@@ -4,7 +4,7 @@
 
 #include "kxlib/KXDefaultObserver.h"
 #include "kxlib/RbxDefaults.h"
-#include "kxlib/core/Plist.h"
+#include "core/Plist.h"
 #include "platform/defaults/DefaultsDomain.h"
 
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #include "NameFixtures.h"
 
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 #include "model/RbxCharacterName.h"
 #include "model/RbxFontList.h"
 

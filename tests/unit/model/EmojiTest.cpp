@@ -1,4 +1,4 @@
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 #include "model/EmojiTables.h"
 #include "model/RbxEmoji.h"
 #include "model/VirtualCharacters.h"

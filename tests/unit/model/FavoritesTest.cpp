@@ -2,7 +2,7 @@
 
 #include "LayoutFixtures.h"
 
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 
 #include <gmock/gmock.h>
 

@@ -1,5 +1,5 @@
 #include "FontFixtures.h"
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 #include "model/FontExtensions.h"
 #include "platform/fonts/FontBackend.h"
 

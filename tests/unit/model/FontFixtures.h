@@ -3,7 +3,7 @@
 // backend holding them, and the fontTools oracle.
 
 #include "common/TestEnvironment.h"
-#include "kxlib/core/ByteReader.h"
+#include "core/ByteReader.h"
 #include "platform/fonts/FakeFontBackend.h"
 #include "platform/fonts/Font.h"
 

@@ -1,7 +1,7 @@
 // Every table reader on thousands of damaged copies of the fixture fonts and their
 // tables: no crash, no hang, no read outside the data.
 #include "FontFixtures.h"
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 #include "model/FontExtensions.h"
 #include "model/FontTableReports.h"
 #include "model/KXCharGlyphMap.h"

@@ -1,7 +1,7 @@
 #include "FontFixtures.h"
 #include "NameFixtures.h"
 
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 #include "model/RbxFontList.h"
 #include "model/RbxPopUpModel.h"
 

@@ -2,7 +2,7 @@
 
 #include "LayoutFixtures.h"
 
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 #include "model/RbxCharacterList.h"
 #include "model/RbxGroupDescription.h"
 

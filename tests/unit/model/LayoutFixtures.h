@@ -5,7 +5,7 @@
 // source tree's resources/ folder.
 
 #include "kxlib/RbxDefaults.h"
-#include "kxlib/core/KXAppSupport.h"
+#include "core/KXAppSupport.h"
 #include "model/RbxCharGroup.h"
 #include "model/RbxCharacterName.h"
 #include "model/RbxFavGroupDescription.h"

@@ -5,8 +5,8 @@
 
 #include "common/TestEnvironment.h"
 
-#include "kxlib/core/Bundle.h"
-#include "kxlib/core/Log.h"
+#include "core/Bundle.h"
+#include "core/Log.h"
 #include "model/RbxGroupDescription.h"
 #include "model/RbxLayoutPopUp.h"
 

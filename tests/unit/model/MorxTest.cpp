@@ -1,5 +1,5 @@
 #include "TableBuilders.h"
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 #include "model/FontExtensions.h"
 #include "model/KXCharGlyphMap.h"
 #include "model/LigatureReaders.h"

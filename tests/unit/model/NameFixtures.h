@@ -3,8 +3,8 @@
 
 #include "common/TestEnvironment.h"
 #include "kxlib/RbxDefaults.h"
-#include "kxlib/core/Bundle.h"
-#include "kxlib/core/KXAppSupport.h"
+#include "core/Bundle.h"
+#include "core/KXAppSupport.h"
 #include "model/RbxCharacterName.h"
 #include "model/RbxEmoji.h"
 #include "model/RbxHTML.h"

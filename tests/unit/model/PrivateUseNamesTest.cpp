@@ -1,7 +1,7 @@
 #include "FontFixtures.h"
 #include "NameFixtures.h"
 
-#include "kxlib/core/Plist.h"
+#include "core/Plist.h"
 #include "model/RbxCharacterName.h"
 #include "model/RbxFontList.h"
 #include "model/RbxFontRepertoire.h"

@@ -2,7 +2,7 @@
 
 #include "LayoutFixtures.h"
 
-#include "kxlib/core/RbxRecentArray.h"
+#include "core/RbxRecentArray.h"
 #include "model/RbxRecentGroupDescription.h"
 
 #include <gmock/gmock.h>

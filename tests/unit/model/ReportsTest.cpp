@@ -1,5 +1,5 @@
 #include "TableBuilders.h"
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 #include "model/FontTableReports.h"
 #include "model/KXCharGlyphMap.h"
 

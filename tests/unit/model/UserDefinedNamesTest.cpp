@@ -1,6 +1,6 @@
 #include "NameFixtures.h"
 
-#include "kxlib/core/Plist.h"
+#include "core/Plist.h"
 #include "model/RbxCharacterName.h"
 
 #include <gtest/gtest.h>

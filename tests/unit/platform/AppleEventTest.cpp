@@ -3,7 +3,7 @@
 // single-instance hand-over.
 #include "PrivateBus.h"
 #include "common/TestEnvironment.h"
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 #include "platform/dbus/AppleEvent.h"
 #include "platform/dbus/AppleEventBridge.h"
 #include "platform/dbus/AppleEventSender.h"

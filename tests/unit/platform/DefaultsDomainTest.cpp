@@ -1,8 +1,8 @@
 #include "platform/defaults/DefaultsDomain.h"
 #include "platform/defaults/UserDefaults.h"
 
-#include "kxlib/core/Log.h"
-#include "kxlib/core/Plist.h"
+#include "core/Log.h"
+#include "core/Plist.h"
 
 #include "common/TestEnvironment.h"
 

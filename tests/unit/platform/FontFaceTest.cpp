@@ -1,5 +1,5 @@
 #include "common/TestEnvironment.h"
-#include "kxlib/core/ByteReader.h"
+#include "core/ByteReader.h"
 #include "platform/fonts/FakeFontBackend.h"
 #include "platform/fonts/FontFace.h"
 #include "platform/fonts/FontconfigBackend.h"

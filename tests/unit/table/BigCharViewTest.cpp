@@ -1,6 +1,6 @@
 #include "TableFixture.h"
 
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 #include "table/widgets/RbxBigCharView.h"
 #include "table/widgets/RbxMagnifier.h"
 

@@ -1,6 +1,6 @@
 #include "TableFixture.h"
 
-#include "kxlib/core/ByteReader.h"
+#include "core/ByteReader.h"
 #include "model/FontExtensions.h"
 #include "table/core/RbxTools.h"
 #include "table/widgets/RbxCellText.h"

@@ -1,6 +1,6 @@
 #include "TableFixture.h"
 
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 #include "table/core/RbxGeometry.h"
 #include "table/core/RbxTools.h"
 

@@ -1,4 +1,4 @@
-#include "kxlib/core/Log.h"
+#include "core/Log.h"
 #include "table/core/RbxCellDecorations.h"
 #include "table/core/RbxCellSizing.h"
 #include "table/core/RbxTools.h"

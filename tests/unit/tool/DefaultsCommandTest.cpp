@@ -1,6 +1,6 @@
 #include "kxlib/KXDefaultObserver.h"
 #include "kxlib/RbxDefaults.h"
-#include "kxlib/core/Plist.h"
+#include "core/Plist.h"
 #include "platform/defaults/DefaultsDomain.h"
 
 #include "common/TestEnvironment.h"
