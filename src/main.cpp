@@ -1,13 +1,16 @@
 // The runebox executable: the character palette.
 
+#include "app/PaletteAssembly.h"
 #include "app/RbxCharAppController.h"
 #include "app/RbxCharApplication.h"
 #include "app/TerminationSignals.h"
 #include "kxlib/KXAppInstance.h"
 #include "kxlib/KXURLHandler.h"
+#include "kxlib/RbxDefaults.h"
 #include "core/Log.h"
 #include "platform/dbus/AppleEventSender.h"
 #include "platform/dbus/FourCharCode.h"
+#include "platform/x11/X11Session.h"
 
 int main(int argc, char** argv) {
     // The palette draws with the raster engine; the xcb GL integration only costs
@@ -24,7 +27,7 @@ int main(int argc, char** argv) {
 
     // One copy per session: a later one hands its URLs over (or asks the running copy
     // to open its palette) and leaves, before anything else happens.
-    const KXURLHandler* urls = KXURLHandler::handler();
+    KXURLHandler* urls = KXURLHandler::handler();
     const QStringList urlArgs =
         kx::urlArguments(QApplication::arguments().mid(1), urls ? urls->schemes() : QStringList());
     const kx::InstanceStart start = kx::startInstance(urlArgs);
@@ -37,7 +40,8 @@ int main(int argc, char** argv) {
     }
 
     termination::quitOnSignals();
-    RbxCharAppController controller;
+    PaletteAssembly palette(RbxDefaults::userDefaults(), X11Session::shared(), urls);
+    RbxCharAppController& controller = palette.application();
     if (!controller.init()) return 0;
     controller.finishLaunching();
     return app.exec();

@@ -1,15 +1,11 @@
-#include "app/StartupHooks.h"
+#include "app/SystemFont.h"
 
-#include "app/ModelBridges.h"
-#include "kxlib/KXLoginPrefs.h"
-#include "kxlib/RbxDefaults.h"
-#include "kxlib/gui/KXAppearance.h"
 #include "model/FontExtensions.h"
 #include "platform/fonts/FontBackend.h"
 
 #include <QFontDatabase>
 
-namespace startup {
+namespace systemfont {
 
 QString systemFontName() {
     static QString cached;
@@ -38,14 +34,4 @@ QString availableFontName(const QString& postScriptName) {
     return systemFontName();
 }
 
-void installHooks() {
-    bridges::install();
-    RbxDefaultsHooks& hooks = RbxDefaults::hooks();
-    hooks.availableFontName = &availableFontName;
-    hooks.darkMenuTheme = [] { return KXAppearance::shared().isDark(); };
-    hooks.updateLoginItem = [](bool enabled, bool hidden, const QString& namePart) {
-        KXLoginPrefs::updateMyselfInLoginItems(enabled, hidden, namePart);
-    };
-}
-
-} // namespace startup
+} // namespace systemfont
