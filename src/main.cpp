@@ -6,24 +6,21 @@
 #include "app/TerminationSignals.h"
 #include "kxlib/KXAppInstance.h"
 #include "kxlib/KXURLHandler.h"
-#include "kxlib/RbxDefaults.h"
 #include "core/Log.h"
 #include "platform/dbus/AppleEventSender.h"
 #include "platform/dbus/FourCharCode.h"
+#include "platform/x11/QtPlatform.h"
 #include "platform/x11/X11Session.h"
 
 int main(int argc, char** argv) {
-    // The palette draws with the raster engine; the xcb GL integration only costs
-    // memory and start-up time.
-    if (qEnvironmentVariableIsEmpty("QT_XCB_GL_INTEGRATION")) qputenv("QT_XCB_GL_INTEGRATION", "none");
-    // Typing, the clipboard, hot keys and the front window all go through X: in a
-    // Wayland session the palette runs on XWayland like the rest of Runebox.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "xcb");
+    // Typing, the clipboard, hot keys and the front window all go through X.
+    x11::chooseQtPlatform();
 
     RbxCharApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Runebox"));
     QApplication::setOrganizationName(QStringLiteral("Runebox"));
     QApplication::setDesktopFileName(QStringLiteral("org.runebox.Runebox"));
+    RbxDefaults& settings = PaletteAssembly::installProgramSettings();
 
     // One copy per session: a later one hands its URLs over (or asks the running copy
     // to open its palette) and leaves, before anything else happens.
@@ -40,7 +37,7 @@ int main(int argc, char** argv) {
     }
 
     termination::quitOnSignals();
-    PaletteAssembly palette(RbxDefaults::userDefaults(), X11Session::shared(), urls);
+    PaletteAssembly palette(settings, X11Session::shared(), urls);
     RbxCharAppController& controller = palette.application();
     if (!controller.init()) return 0;
     controller.finishLaunching();

@@ -10,6 +10,7 @@
 #include "app/RbxCharApplication.h"
 #include "app/RbxCharWindowController.h"
 #include "app/SystemFont.h"
+#include "core/ProcessWide.h"
 #include "insertion/RbxClipboardCopies.h"
 #include "insertion/RbxPoster.h"
 #include "kxlib/KXLoginPrefs.h"
@@ -25,21 +26,26 @@
 namespace {
 
 // What the settings store asks of the layers above it.
-void installStoreServices() {
-    RbxDefaultsHooks& hooks = RbxDefaults::hooks();
-    hooks.availableFontName = &systemfont::availableFontName;
-    hooks.darkMenuTheme = [] { return KXAppearance::shared().isDark(); };
-    hooks.updateLoginItem = [](bool enabled, bool hidden, const QString& namePart) {
-        KXLoginPrefs::updateMyselfInLoginItems(enabled, hidden, namePart);
-    };
-}
+class StoreServices : public RbxFontAvailability, public RbxMenuTheme {
+public:
+    QString availableFontName(const QString& postScriptName) override {
+        return systemfont::availableFontName(postScriptName);
+    }
+    bool isDarkMenuTheme() override { return KXAppearance::shared().isDark(); }
+};
 
 } // namespace
+
+RbxDefaults& PaletteAssembly::installProgramSettings() {
+    static StoreServices services;
+    static KXAutostartLoginItem loginItem;
+    kx::ProcessWide<RbxDefaults>::install(RbxDefaults::open(QString(), QString(), {&services, &services, &loginItem}));
+    return RbxDefaults::userDefaults();
+}
 
 PaletteAssembly::PaletteAssembly(RbxDefaults& settings, X11Session& x11, KXURLHandler* urls, FrontApplication* front)
     : settings_(settings) {
     bridges::install();
-    installStoreServices();
 
     // The window and its character table, following the application in front.
     if (!front) {

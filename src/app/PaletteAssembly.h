@@ -5,7 +5,8 @@
 // one assembly; tests make one with their own settings store and find the same wiring.
 //
 // What is made, from the ground up:
-//   the model's and the settings store's services;
+//   the settings store of the program, with its services (installProgramSettings);
+//   the model's services;
 //   PaletteTable (the character table view and its sources);
 //   RbxCharWindowController (the window and its duties), following the front
 //   application through the process-change notification;
@@ -37,6 +38,12 @@ public:
     PaletteAssembly(RbxDefaults& settings, X11Session& x11, KXURLHandler* urls, FrontApplication* front = nullptr);
     ~PaletteAssembly();
     PaletteAssembly(const PaletteAssembly&) = delete;
+
+    // The settings store of the running program, opened with what it asks of the layers
+    // above it (font availability, menu theme, login item) and installed as the
+    // process's store (RbxDefaults::userDefaults()).
+    static RbxDefaults& installProgramSettings();
+
     PaletteAssembly& operator=(const PaletteAssembly&) = delete;
 
     RbxCharAppController& application() const { return *application_; }

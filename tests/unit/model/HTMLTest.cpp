@@ -9,7 +9,7 @@ namespace {
 
 class HTMLForms : public ::testing::Test {
 protected:
-    HTMLForms() : defaults(namefix::freshDefaults()) { RbxHTML::resetForTesting(); }
+    HTMLForms() : defaults(*fresh) { RbxHTML::resetForTesting(); }
     ~HTMLForms() override {
         kx::str::defineLigatures({});
         RbxHTML::resetForTesting();
@@ -18,6 +18,7 @@ protected:
         defaults.setBool(entities, QStringLiteral("htmlEntities"));
         defaults.setBool(hex, QStringLiteral("hexHtml"));
     }
+    namefix::FreshDefaults fresh;
     RbxDefaults& defaults;
 };
 
