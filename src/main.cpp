@@ -8,14 +8,11 @@
 #include "core/Log.h"
 #include "platform/dbus/AppleEventSender.h"
 #include "platform/dbus/FourCharCode.h"
+#include "platform/x11/QtPlatform.h"
 
 int main(int argc, char** argv) {
-    // The palette draws with the raster engine; the xcb GL integration only costs
-    // memory and start-up time.
-    if (qEnvironmentVariableIsEmpty("QT_XCB_GL_INTEGRATION")) qputenv("QT_XCB_GL_INTEGRATION", "none");
-    // Typing, the clipboard, hot keys and the front window all go through X: in a
-    // Wayland session the palette runs on XWayland like the rest of Runebox.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "xcb");
+    // Typing, the clipboard, hot keys and the front window all go through X.
+    x11::chooseQtPlatform();
 
     RbxCharApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Runebox"));

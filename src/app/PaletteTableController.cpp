@@ -15,8 +15,6 @@
 
 #include <unistd.h>
 
-#include <X11/Xlib.h>
-
 namespace {
 
 // The active window of the display and whether it belongs to this process.
@@ -85,8 +83,7 @@ void PaletteTableController::deactivateApplication() {
     ewmh::activateWindow(s, previousActive_);
     // The keys that follow (typed or the paste keystroke) must reach that window, not
     // wait for the window manager to move the focus.
-    XSetInputFocus(s.display(), previousActive_, RevertToPointerRoot, CurrentTime);
-    s.flush();
+    s.setInputFocus(previousActive_);
 }
 
 void PaletteTableController::fadeOut(double duration, double delay) { c_.fadeOut(float(duration), float(delay)); }

@@ -1,15 +1,12 @@
 #pragma once
 // What the window manager must know of the palette, as X11 window properties on the
-// palette's native window (Qt's own connection): shown on every desktop
-// (_NET_WM_DESKTOP 0xFFFFFFFF and _NET_WM_STATE_STICKY), and whether the window takes
-// the focus (WM_HINTS input and WM_TAKE_FOCUS). Nothing happens on other platforms.
+// palette's native window: shown on every desktop (_NET_WM_DESKTOP 0xFFFFFFFF and
+// _NET_WM_STATE_STICKY), and whether the window takes the focus (WM_HINTS input and
+// WM_TAKE_FOCUS). Nothing happens on other platforms.
 
 class QWidget;
 
 namespace panelhints {
-
-// True when the application runs on X11.
-bool isX11();
 
 // Before mapping: the desktop and the sticky state (merged with the states already set).
 void prepareForMapping(QWidget* window, bool allDesktops);
@@ -19,12 +16,5 @@ void setStickyMapped(QWidget* window, bool sticky);
 // A window that does not take the focus offers neither the input hint nor
 // WM_TAKE_FOCUS, so no window manager hands it the focus.
 void setTakesFocus(QWidget* window, bool takesFocus);
-
-// Read back (tests and the debug state): the window's _NET_WM_DESKTOP, -1 when unset.
-long desktopOf(QWidget* window);
-bool hasState(QWidget* window, const char* stateAtomName);
-// WM_HINTS input flag and whether WM_PROTOCOLS lists WM_TAKE_FOCUS.
-bool inputHint(QWidget* window);
-bool offersTakeFocus(QWidget* window);
 
 } // namespace panelhints

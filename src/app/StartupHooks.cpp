@@ -1,6 +1,7 @@
 #include "app/StartupHooks.h"
 
 #include "app/ModelBridges.h"
+#include "core/ProcessWide.h"
 #include "kxlib/KXLoginPrefs.h"
 #include "kxlib/RbxDefaults.h"
 #include "kxlib/gui/KXAppearance.h"
@@ -38,14 +39,26 @@ QString availableFontName(const QString& postScriptName) {
     return systemFontName();
 }
 
+namespace {
+
+// What the settings store asks of the application.
+class StoreServices : public RbxFontAvailability, public RbxMenuTheme {
+public:
+    QString availableFontName(const QString& postScriptName) override { return startup::availableFontName(postScriptName); }
+    bool isDarkMenuTheme() override { return KXAppearance::shared().isDark(); }
+};
+
+} // namespace
+
 void installHooks() {
     bridges::install();
-    RbxDefaultsHooks& hooks = RbxDefaults::hooks();
-    hooks.availableFontName = &availableFontName;
-    hooks.darkMenuTheme = [] { return KXAppearance::shared().isDark(); };
-    hooks.updateLoginItem = [](bool enabled, bool hidden, const QString& namePart) {
-        KXLoginPrefs::updateMyselfInLoginItems(enabled, hidden, namePart);
-    };
+    // The store of the running program, opened with the application's services; a store
+    // put in place before this controller was made is kept.
+    if (!kx::ProcessWide<RbxDefaults>::current()) {
+        static StoreServices services;
+        static KXAutostartLoginItem loginItem;
+        kx::ProcessWide<RbxDefaults>::install(RbxDefaults::open(QString(), QString(), {&services, &services, &loginItem}));
+    }
 }
 
 } // namespace startup

@@ -2,35 +2,28 @@
 
 #include "core/Log.h"
 #include "core/Plist.h"
+#include "core/ProcessWide.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QMutex>
 
 namespace kx {
 
 namespace {
-
-struct BundleState {
-    QMutex mutex;
-    bool haveResources = false;
-    QString resources;
-    bool haveInfo = false;
-    QVariantMap info;
-};
-
-BundleState& state() {
-    static BundleState s;
-    return s;
-}
 
 QString executableFolder() {
     if (QCoreApplication::instance()) return QCoreApplication::applicationDirPath();
     return QFileInfo(QFile::symLinkTarget(QStringLiteral("/proc/self/exe"))).absolutePath();
 }
 
-QString findResources() {
+} // namespace
+
+Bundle& Bundle::mainBundle() { return ProcessWide<Bundle>::get(); }
+
+std::unique_ptr<Bundle> Bundle::makeDefault() { return std::make_unique<Bundle>(findResourcePath()); }
+
+QString Bundle::findResourcePath() {
     const QString fromEnvironment = qEnvironmentVariable("RUNEBOX_RESOURCES");
     if (!fromEnvironment.isEmpty() && QFileInfo(fromEnvironment).isDir())
         return QDir(fromEnvironment).absolutePath();
@@ -39,63 +32,46 @@ QString findResources() {
     return QDir(QStringLiteral(RUNEBOX_SOURCE_RESOURCES)).absolutePath();
 }
 
-QString infoString(const QString& key, const QString& fallback) {
-    const QVariant v = Bundle::objectForInfoDictionaryKey(key);
+Bundle::Bundle(const QString& resourcePath) : resources_(resourcePath) {}
+
+QString Bundle::pathForResource(const QString& name, const QString& type) const {
+    if (name.isEmpty()) return QString();
+    QString file = name;
+    if (!type.isEmpty()) file += (type.startsWith(u'.') ? QString() : QStringLiteral(".")) + type;
+    const QString path = resources_ + u'/' + file;
+    return QFileInfo::exists(path) ? path : QString();
+}
+
+QVariantMap Bundle::infoDictionary() const {
+    QMutexLocker lock(&mutex_);
+    if (!info_) {
+        info_ = QVariantMap();
+        const plist::Result r = plist::readFile(resources_ + QStringLiteral("/Info.plist"));
+        if (!r.ok()) log(QStringLiteral("could not read Info.plist: %1").arg(r.error));
+        else if (r.value.typeId() != QMetaType::QVariantMap) log(QStringLiteral("Info.plist is not a dictionary"));
+        else info_ = r.value.toMap();
+    }
+    return *info_;
+}
+
+QVariant Bundle::objectForInfoDictionaryKey(const QString& key) const { return infoDictionary().value(key); }
+
+QString Bundle::infoString(const QString& key, const QString& fallback) const {
+    const QVariant v = objectForInfoDictionaryKey(key);
     if (v.typeId() == QMetaType::QString && !v.toString().isEmpty()) return v.toString();
     return fallback;
 }
 
-} // namespace
-
-QString Bundle::resourcePath() {
-    BundleState& s = state();
-    QMutexLocker lock(&s.mutex);
-    if (!s.haveResources) {
-        s.resources = findResources();
-        s.haveResources = true;
-    }
-    return s.resources;
+QString Bundle::executableName() const {
+    return infoString(QStringLiteral("CFBundleExecutable"), QStringLiteral("runebox"));
 }
-
-QString Bundle::pathForResource(const QString& name, const QString& type) {
-    if (name.isEmpty()) return QString();
-    QString file = name;
-    if (!type.isEmpty()) file += (type.startsWith(u'.') ? QString() : QStringLiteral(".")) + type;
-    const QString path = resourcePath() + u'/' + file;
-    return QFileInfo::exists(path) ? path : QString();
-}
-
-QVariantMap Bundle::infoDictionary() {
-    const QString root = resourcePath();
-    BundleState& s = state();
-    QMutexLocker lock(&s.mutex);
-    if (!s.haveInfo) {
-        s.haveInfo = true;
-        const plist::Result r = plist::readFile(root + QStringLiteral("/Info.plist"));
-        if (!r.ok()) log(QStringLiteral("could not read Info.plist: %1").arg(r.error));
-        else if (r.value.typeId() != QMetaType::QVariantMap) log(QStringLiteral("Info.plist is not a dictionary"));
-        else s.info = r.value.toMap();
-    }
-    return s.info;
-}
-
-QVariant Bundle::objectForInfoDictionaryKey(const QString& key) { return infoDictionary().value(key); }
-
-QString Bundle::executableName() { return infoString(QStringLiteral("CFBundleExecutable"), QStringLiteral("runebox")); }
-QString Bundle::bundleIdentifier() {
+QString Bundle::bundleIdentifier() const {
     return infoString(QStringLiteral("CFBundleIdentifier"), QStringLiteral("org.runebox.Runebox"));
 }
-QString Bundle::bundleName() { return infoString(QStringLiteral("CFBundleName"), QStringLiteral("Runebox")); }
-QString Bundle::shortVersionString() { return infoString(QStringLiteral("CFBundleShortVersionString"), QString()); }
-QString Bundle::bundleVersion() { return infoString(QStringLiteral("CFBundleVersion"), QString()); }
-
-void Bundle::resetForTesting() {
-    BundleState& s = state();
-    QMutexLocker lock(&s.mutex);
-    s.haveResources = false;
-    s.haveInfo = false;
-    s.info.clear();
-    s.resources.clear();
+QString Bundle::bundleName() const { return infoString(QStringLiteral("CFBundleName"), QStringLiteral("Runebox")); }
+QString Bundle::shortVersionString() const {
+    return infoString(QStringLiteral("CFBundleShortVersionString"), QString());
 }
+QString Bundle::bundleVersion() const { return infoString(QStringLiteral("CFBundleVersion"), QString()); }
 
 } // namespace kx

@@ -2,38 +2,52 @@
 // The application bundle: the folder of its data files and its information
 // dictionary (Info.plist).
 //
-// The data folder is, in this order: $RUNEBOX_RESOURCES; <folder of the executable>/
-// ../share/runebox (an installed copy); the source tree's resources/ folder (a build
-// tree). It is looked up once per process.
+// The bundle of the running program (mainBundle()) is the one its composition root
+// installed, else one made on first use over the data folder found in this order:
+// $RUNEBOX_RESOURCES; <folder of the executable>/../share/runebox (an installed copy);
+// the source tree's resources/ folder (a build tree).
 
+#include <QMutex>
 #include <QString>
 #include <QVariant>
+#include <memory>
+#include <optional>
 
 namespace kx {
 
 class Bundle {
 public:
-    static QString resourcePath();
+    static Bundle& mainBundle();
+    // A bundle over the data folder found as described above.
+    static std::unique_ptr<Bundle> makeDefault();
+    static QString findResourcePath();
+
+    explicit Bundle(const QString& resourcePath);
+
+    QString resourcePath() const { return resources_; }
     // The path of the data file "name.type" (or "name" when type is empty), which may
     // name a subfolder; a null string when there is no such file or folder.
-    static QString pathForResource(const QString& name, const QString& type = QString());
+    QString pathForResource(const QString& name, const QString& type = QString()) const;
 
     // Info.plist, read once; empty (and logged) when it cannot be read.
-    static QVariantMap infoDictionary();
-    static QVariant objectForInfoDictionaryKey(const QString& key);
+    QVariantMap infoDictionary() const;
+    QVariant objectForInfoDictionaryKey(const QString& key) const;
     // CFBundleExecutable ("runebox" when Info.plist lacks it).
-    static QString executableName();
+    QString executableName() const;
     // CFBundleIdentifier ("org.runebox.Runebox" when Info.plist lacks it).
-    static QString bundleIdentifier();
+    QString bundleIdentifier() const;
     // CFBundleName ("Runebox" when Info.plist lacks it).
-    static QString bundleName();
+    QString bundleName() const;
     // CFBundleShortVersionString and CFBundleVersion ("" when absent).
-    static QString shortVersionString();
-    static QString bundleVersion();
+    QString shortVersionString() const;
+    QString bundleVersion() const;
 
-    // Forgets the data folder and Info.plist so that they are looked up again (tests
-    // that change $RUNEBOX_RESOURCES).
-    static void resetForTesting();
+private:
+    QString infoString(const QString& key, const QString& fallback) const;
+
+    const QString resources_;
+    mutable QMutex mutex_;
+    mutable std::optional<QVariantMap> info_;
 };
 
 } // namespace kx

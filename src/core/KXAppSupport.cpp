@@ -11,7 +11,7 @@
 
 namespace {
 
-QString folderName() { return kx::Bundle::bundleName(); }
+QString folderName() { return kx::Bundle::mainBundle().bundleName(); }
 
 QString userDataHome() {
     const QString xdg = qEnvironmentVariable("XDG_DATA_HOME");

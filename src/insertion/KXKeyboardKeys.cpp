@@ -36,7 +36,7 @@ void KXKeyboard::loadPhysicalKeys() const {
     if (physicalKeysKnown_) return;
     physicalKeysKnown_ = true;
     physicalKeys_.set();
-    const QString path = Bundle::pathForResource(QStringLiteral("physicalKeys"), QStringLiteral("plist"));
+    const QString path = Bundle::mainBundle().pathForResource(QStringLiteral("physicalKeys"), QStringLiteral("plist"));
     const plist::Result read = path.isEmpty() ? plist::Result{{}, QStringLiteral("missing")} : plist::readFile(path);
     if (!read.ok() || read.value.typeId() != QMetaType::QVariantMap) {
         log(QStringLiteral("*** Could not read physicalKeys dictionary"));

@@ -132,7 +132,7 @@ void KXPasteboardManager::addString(const QString& string, const QString& type) 
 
 QString KXPasteboardManager::executableName() const {
     if (!executableName_.isEmpty()) return executableName_;
-    return Bundle::executableName();
+    return Bundle::mainBundle().executableName();
 }
 
 // The clipboard history skips contents whose hint reads "secret"; every other

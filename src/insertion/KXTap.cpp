@@ -99,7 +99,7 @@ QString KXTap::installedTapsInfo() {
                    .arg(QLatin1String(tap->isAnnotated_ ? "A" : "S"))
                    .arg(QLatin1String(tap->enabled_ ? "+" : "-"))
                    .arg(tap->isFilter_ ? QString() : QStringLiteral("r/o"))
-                   .arg(QStringLiteral("%1 V%2").arg(Bundle::executableName(), Bundle::shortVersionString()))
+                   .arg(QStringLiteral("%1 V%2").arg(Bundle::mainBundle().executableName(), Bundle::mainBundle().shortVersionString()))
                    .arg(latency)
                    .arg(maskDescription(tap->eventsOfInterest_));
     }

@@ -16,8 +16,6 @@
 
 #include <QGuiApplication>
 
-#include <X11/Xlib.h>
-
 namespace {
 
 constexpr quint32 ClipboardUtilitySignature = 0x436F5061;   // 'CoPa'
@@ -28,12 +26,7 @@ bool useTappingSetting() {
     return v.isValid() && !v.isNull() ? d.boolForKey(QStringLiteral("useTapping")) : true;
 }
 
-void ringBell(int percent) {
-    X11Session& s = X11Session::shared();
-    if (!s.isAvailable()) return;
-    XBell(s.display(), percent);
-    s.flush();
-}
+void ringBell(int percent) { X11Session::shared().bell(percent); }
 
 } // namespace
 

@@ -43,14 +43,14 @@ QVariantMap KXAppSettings::appSettingsDictionary() {
     State& s = state();
     if (!s.merged) {
         QVariantMap bundle;
-        const QString path = kx::Bundle::pathForResource(QStringLiteral("AppSettings"), QStringLiteral("plist"));
+        const QString path = kx::Bundle::mainBundle().pathForResource(QStringLiteral("AppSettings"), QStringLiteral("plist"));
         const kx::plist::Result r = path.isEmpty() ? kx::plist::Result{QVariant(), QStringLiteral("missing")}
                                                    : kx::plist::readFile(path);
         if (r.ok() && kx::ns::isDictionary(r.value))
             bundle = r.value.toMap();
         else
             kx::log(QStringLiteral("*** Could not read AppSettings."));
-        s.merged = mergeSettings(bundle, settingsFolder(), kx::Bundle::bundleVersion());
+        s.merged = mergeSettings(bundle, settingsFolder(), kx::Bundle::mainBundle().bundleVersion());
         s.suffix = systemSuffix(*s.merged, KXUtilities::systemVersionString());
     }
     return *s.merged;

@@ -56,7 +56,7 @@ std::optional<QByteArray> download(const QUrl& url) {
 }
 
 QString expectedUpdateName() {
-    QString V = kx::Bundle::bundleVersion();
+    QString V = kx::Bundle::mainBundle().bundleVersion();
     if (V.endsWith(QLatin1Char('s'))) V.chop(1);
     return QStringLiteral("autoupdate") + V + QStringLiteral(".plist");
 }

@@ -14,7 +14,7 @@ KXDefaults& KXDefaults::userDefaults() { return RbxDefaults::userDefaults(); }
 
 KXDefaults::KXDefaults(const QString& domain, const QString& resourceFolder)
     : resourceFolder_(resourceFolder),
-      platform_(std::make_unique<platform::UserDefaults>(domain.isEmpty() ? kx::Bundle::bundleIdentifier()
+      platform_(std::make_unique<platform::UserDefaults>(domain.isEmpty() ? kx::Bundle::mainBundle().bundleIdentifier()
                                                                           : domain)) {
     platform_->setChangeObserver(
         [this](const QString& key, const QVariant& value, platform::UserDefaults::ChangeKind kind) {
@@ -26,8 +26,8 @@ KXDefaults::~KXDefaults() { platform_->setChangeObserver(nullptr); }
 
 QString KXDefaults::resourcePath(const QString& fileName) const {
     if (!resourceFolder_.isEmpty()) return resourceFolder_ + u'/' + fileName;
-    const QString path = kx::Bundle::pathForResource(fileName);
-    return path.isEmpty() ? kx::Bundle::resourcePath() + u'/' + fileName : path;
+    const QString path = kx::Bundle::mainBundle().pathForResource(fileName);
+    return path.isEmpty() ? kx::Bundle::mainBundle().resourcePath() + u'/' + fileName : path;
 }
 
 QVariantMap KXDefaults::defaultValues() {

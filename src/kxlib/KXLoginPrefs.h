@@ -5,6 +5,8 @@
 // writes start the program with the marker variable set (see
 // KXUtilities::wasLaunchedAsLoginItem).
 
+#include "kxlib/RbxDefaultsServices.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -39,4 +41,12 @@ public:
     static QStringList execArguments(const QString& execValue);
     // The Exec value that starts the program at path with the marker set.
     static QString execValueFor(const QString& path);
+};
+
+// The settings store's login item as an XDG autostart entry of this program.
+class KXAutostartLoginItem : public RbxLoginItem {
+public:
+    void updateLoginItem(bool enabled, bool hidden, const QString& namePart) override {
+        KXLoginPrefs::updateMyselfInLoginItems(enabled, hidden, namePart);
+    }
 };

@@ -172,8 +172,8 @@ void KXProcess::loadDesktopEntry() {
     loadIdentity();
     if (m_pid == int(getpid())) {
         // Our own identity is in the bundle.
-        m_identifier = kx::Bundle::bundleIdentifier();
-        m_displayName = kx::Bundle::bundleName();
+        m_identifier = kx::Bundle::mainBundle().bundleIdentifier();
+        m_displayName = kx::Bundle::mainBundle().bundleName();
         return;
     }
     const kx::DesktopEntries& entries = kx::DesktopEntries::shared();
@@ -228,7 +228,7 @@ quint32 KXProcess::signature() {
         m_signatureLoaded = true;
         if (m_pid == int(getpid())) {
             const auto own = fourcc::fromText(
-                kx::Bundle::objectForInfoDictionaryKey(QStringLiteral("CFBundleSignature")).toString());
+                kx::Bundle::mainBundle().objectForInfoDictionaryKey(QStringLiteral("CFBundleSignature")).toString());
             if (own) {
                 m_signature = *own;
                 return m_signature;
@@ -279,11 +279,11 @@ QString KXProcess::version() {
         // Other programs do not publish a version; our own has it in the bundle.
         m_version = QStringLiteral("1.0");
         if (m_pid == int(getpid())) {
-            const QString shortVersion = kx::Bundle::shortVersionString();
+            const QString shortVersion = kx::Bundle::mainBundle().shortVersionString();
             if (shortVersion.contains(QLatin1Char('.')))
                 m_version = shortVersion;
-            else if (!kx::Bundle::bundleVersion().isEmpty())
-                m_version = kx::Bundle::bundleVersion();
+            else if (!kx::Bundle::mainBundle().bundleVersion().isEmpty())
+                m_version = kx::Bundle::mainBundle().bundleVersion();
         }
     }
     return m_version;

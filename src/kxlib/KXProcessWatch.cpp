@@ -8,8 +8,8 @@
 #include "kxlib/KXProcess.h"
 #include "kxlib/KXProcessWatch.h"
 #include "kxlib/ProcFs.h"
+#include "platform/x11/DesktopWatch.h"
 #include "platform/x11/Ewmh.h"
-#include "platform/x11/X11Session.h"
 
 #include <QHash>
 #include <QPointer>
@@ -17,7 +17,6 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
-#include <X11/Xlib.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -45,13 +44,9 @@ public:
         stop();
         m_session = &s;
         if (!s.isAvailable()) return;
-        m_clientList = s.atom("_NET_CLIENT_LIST");
-        m_active = s.atom("_NET_ACTIVE_WINDOW");
-        s.addInputMask(s.rootWindow(), PropertyChangeMask);
-        m_listener = s.addEventListener(PropertyNotify, s.rootWindow(), [this](const XEvent& e) {
-            if (e.xproperty.atom == m_clientList) clientListChanged(false);
-            else if (e.xproperty.atom == m_active) activeWindowChanged(false);
-        });
+        m_desktop = new DesktopWatch(s, this);
+        connect(m_desktop, &DesktopWatch::clientListChanged, this, [this] { clientListChanged(false); });
+        connect(m_desktop, &DesktopWatch::activeWindowChanged, this, [this] { activeWindowChanged(false); });
         // Our own windows are no launch of ours.
         const int self = int(getpid());
         m_windowPids.insert(self);
@@ -69,8 +64,8 @@ private:
     };
 
     void stop() {
-        if (m_session && m_listener) m_session->removeEventListener(m_listener);
-        m_listener = 0;
+        delete m_desktop;
+        m_desktop = nullptr;
         for (auto it = m_watches.begin(); it != m_watches.end(); ++it) release(*it);
         m_watches.clear();
         m_windowPids.clear();
@@ -173,8 +168,7 @@ private:
     }
 
     QPointer<X11Session> m_session;
-    X11Session::ListenerId m_listener = 0;
-    X11Session::Atom m_clientList = 0, m_active = 0;
+    DesktopWatch* m_desktop = nullptr;
     QSet<int> m_windowPids;
     QHash<int, Watch> m_watches;
     int m_frontPid = 0;

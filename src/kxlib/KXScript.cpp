@@ -10,7 +10,7 @@
 #include <cmath>
 
 KXScript KXScript::bundleScript(const QString& name) {
-    const QString path = kx::Bundle::pathForResource(name, QStringLiteral("sh"));
+    const QString path = kx::Bundle::mainBundle().pathForResource(name, QStringLiteral("sh"));
     if (path.isEmpty() || !QFileInfo(path).isFile()) {
         kx::log(QStringLiteral("*** Bundle script \"%1\" missing.").arg(name));
         return KXScript();

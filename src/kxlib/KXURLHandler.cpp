@@ -28,7 +28,7 @@ QString orNull(const QString& s) { return s.isNull() ? QStringLiteral("(null)") 
 
 KXURLHandler* KXURLHandler::handler() {
     static KXURLHandler* shared = [] () -> KXURLHandler* {
-        const QVariantList types = kx::ns::arrayOrEmpty(kx::Bundle::objectForInfoDictionaryKey(QStringLiteral("CFBundleURLTypes")));
+        const QVariantList types = kx::ns::arrayOrEmpty(kx::Bundle::mainBundle().objectForInfoDictionaryKey(QStringLiteral("CFBundleURLTypes")));
         if (types.isEmpty()) {
             kx::log(QStringLiteral("URL commands: the bundle declares no URL types"));
             return nullptr;

@@ -18,9 +18,9 @@ namespace {
 std::atomic<bool> lastFullScreen{false};
 }
 
-QString KXUtilities::applicationName() { return kx::Bundle::executableName(); }
+QString KXUtilities::applicationName() { return kx::Bundle::mainBundle().executableName(); }
 
-QString KXUtilities::versionString() { return kx::Bundle::bundleVersion(); }
+QString KXUtilities::versionString() { return kx::Bundle::mainBundle().bundleVersion(); }
 
 bool KXUtilities::fullScreenMode() {
     initialize();

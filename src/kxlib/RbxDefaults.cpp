@@ -2,6 +2,7 @@
 
 #include "core/FoundationValues.h"
 #include "core/Log.h"
+#include "core/ProcessWide.h"
 
 #include <QFile>
 #include <thread>
@@ -11,16 +12,6 @@ namespace key = rbx::key;
 
 namespace {
 
-std::recursive_mutex& sharedMutex() {
-    static std::recursive_mutex m;
-    return m;
-}
-
-std::unique_ptr<RbxDefaults>& sharedSlot() {
-    static std::unique_ptr<RbxDefaults> slot;
-    return slot;
-}
-
 bool listHolds(const QVariantList& list, const QString& name) {
     for (const QVariant& v : list)
         if (ns::isString(v) && v.toString() == name) return true;
@@ -29,34 +20,24 @@ bool listHolds(const QVariantList& list, const QString& name) {
 
 } // namespace
 
-RbxDefaults::RbxDefaults(const QString& domain, const QString& resourceFolder) : KXDefaults(domain, resourceFolder) {}
+RbxDefaults::RbxDefaults(const QString& domain, const QString& resourceFolder, Services services)
+    : KXDefaults(domain, resourceFolder), services_(services) {}
 
-std::unique_ptr<RbxDefaults> RbxDefaults::make(const QString& domain, const QString& resourceFolder) {
-    std::unique_ptr<RbxDefaults> store(new RbxDefaults(domain, resourceFolder));
+std::unique_ptr<RbxDefaults> RbxDefaults::open(const QString& domain, const QString& resourceFolder,
+                                               Services services) {
+    std::unique_ptr<RbxDefaults> store(new RbxDefaults(domain, resourceFolder, services));
     store->loadInitialValues();
     store->migrate();
     return store;
 }
 
-RbxDefaults& RbxDefaults::userDefaults() {
-    std::lock_guard guard(sharedMutex());
-    auto& slot = sharedSlot();
-    if (!slot) slot = make(QString(), QString());
-    return *slot;
+std::unique_ptr<RbxDefaults> RbxDefaults::open(const QString& domain, const QString& resourceFolder) {
+    return open(domain, resourceFolder, Services());
 }
 
-RbxDefaults& RbxDefaults::installFreshForTesting(const QString& domain, const QString& resourceFolder) {
-    std::lock_guard guard(sharedMutex());
-    auto& slot = sharedSlot();
-    slot.reset();
-    slot = make(domain, resourceFolder);
-    return *slot;
-}
+std::unique_ptr<RbxDefaults> RbxDefaults::makeDefault() { return open(QString(), QString()); }
 
-RbxDefaultsHooks& RbxDefaults::hooks() {
-    static RbxDefaultsHooks h;
-    return h;
-}
+RbxDefaults& RbxDefaults::userDefaults() { return kx::ProcessWide<RbxDefaults>::get(); }
 
 void RbxDefaults::migrate() {
     if (boolForKey(key::statusItem)) {
@@ -115,22 +96,21 @@ void RbxDefaults::setPrefersExpanded(bool expanded, const QString& group) {
 }
 
 bool RbxDefaults::darkTable() {
-    const auto& dark = hooks().darkMenuTheme;
-    if (!dark || !dark()) return false;
+    if (!services_.menuTheme || !services_.menuTheme->isDarkMenuTheme()) return false;
     return boolForKey(key::darkTable);
 }
 
 // ---- login item ----
 
 void RbxDefaults::updateStartAtLogin() {
-    const auto& update = hooks().updateLoginItem;
-    if (update) update(boolForKey(key::startAtLogin), false, QStringLiteral("Runebox"));
+    if (services_.loginItem)
+        services_.loginItem->updateLoginItem(boolForKey(key::startAtLogin), false, QStringLiteral("Runebox"));
 }
 
 void RbxDefaults::updateStartAtLoginInBackground() {
     // The setting is read here so that the thread needs nothing of the store.
     const bool enabled = boolForKey(key::startAtLogin);
-    const auto update = hooks().updateLoginItem;
-    if (!update) return;
-    std::thread([update, enabled] { update(enabled, false, QStringLiteral("Runebox")); }).detach();
+    RbxLoginItem* loginItem = services_.loginItem;
+    if (!loginItem) return;
+    std::thread([loginItem, enabled] { loginItem->updateLoginItem(enabled, false, QStringLiteral("Runebox")); }).detach();
 }

@@ -5,37 +5,37 @@
 //
 // The structured accessors are used from the main thread only.
 //
-// Hooks: a few answers come from layers built above this one. They set these hooks
-// at start-up; until then the fallbacks described below apply.
+// A few answers come from layers built above this one, through the services the store
+// is opened with (RbxDefaultsServices.h); without one the fallback its accessor
+// describes applies.
 
 #include "kxlib/KXDefaults.h"
+#include "kxlib/RbxDefaultsServices.h"
 #include "core/RbxRecentArray.h"
 
 #include <QString>
 #include <QStringList>
-#include <functional>
 #include <memory>
-
-struct RbxDefaultsHooks {
-    // The PostScript name of the font to use at 12 points for a requested name: the
-    // font itself when it is available, else the system font's name. Unset: the
-    // requested name unchanged ("" stands for the system font).
-    std::function<QString(const QString& postScriptName)> availableFontName;
-    // Whether the menu theme is dark. Unset: no.
-    std::function<bool()> darkMenuTheme;
-    // Makes the login item match `enabled`. Unset: nothing happens.
-    std::function<void(bool enabled, bool hidden, const QString& namePart)> updateLoginItem;
-};
 
 class RbxDefaults : public KXDefaults {
 public:
-    // The shared store: made on first use, loaded, and kept for the life of the process.
-    static RbxDefaults& userDefaults();
-    // Tests: replaces the shared store with a fresh one on `domain`, reading the bundle
-    // files from `resourceFolder` (the bundle's when empty), loaded as at start-up.
-    static RbxDefaults& installFreshForTesting(const QString& domain, const QString& resourceFolder = QString());
+    // What the store asks of the layers above it; each may be null. They must outlive
+    // the store.
+    struct Services {
+        RbxFontAvailability* fonts = nullptr;
+        RbxMenuTheme* menuTheme = nullptr;
+        RbxLoginItem* loginItem = nullptr;
+    };
 
-    static RbxDefaultsHooks& hooks();
+    // The store of the process: the one the composition root installed
+    // (kx::ProcessWide<RbxDefaults>), else one opened on first use on the bundle
+    // identifier's domain without services, kept for the life of the process.
+    static RbxDefaults& userDefaults();
+    static std::unique_ptr<RbxDefaults> makeDefault();
+    // A store on `domain` (the bundle identifier when empty) that reads the bundle files
+    // from `resourceFolder` (the bundle's when empty), loaded as at start-up.
+    static std::unique_ptr<RbxDefaults> open(const QString& domain, const QString& resourceFolder, Services services);
+    static std::unique_ptr<RbxDefaults> open(const QString& domain, const QString& resourceFolder = QString());
 
     // The bundle's defaults plus: "recentFontsV2" (a copy of the bundle's), empty
     // "applications" and "font recent characters", and "buildNr" from "build.nr".
@@ -63,7 +63,7 @@ public:
     void setApplicationFontDectection(bool on);
     void disableFontDetectionForApplication(const QString& processName);
     // The universal font when "useUniversalFont" is on, else the record's "font",
-    // passed through the availableFontName hook.
+    // passed through the font availability service (unchanged without one).
     QString applicationFont();
     void setApplicationFont(const QString& postScriptName);
 
@@ -86,7 +86,8 @@ public:
     void setDefaultBlocksCollapsed(bool collapsed);
     bool isExpandedGroup(const QString& name);
     void setPrefersExpanded(bool expanded, const QString& group);
-    // NO unless the menu theme is dark; then the setting "darkTable".
+    // NO unless the menu theme is dark (never without a menu theme service); then the
+    // setting "darkTable".
     bool darkTable();
 
     // ---- recent characters ----
@@ -102,17 +103,17 @@ public:
     // Recent ligatures are not kept per family: always none.
     std::optional<RbxRecentArray> recentLigaturesForFontFamily(const QString&) const { return std::nullopt; }
 
-    // ---- login item ----
+    // ---- login item (nothing happens without a login item service) ----
     void updateStartAtLogin();
     void updateStartAtLoginInBackground();
 
 protected:
-    RbxDefaults(const QString& domain, const QString& resourceFolder);
+    RbxDefaults(const QString& domain, const QString& resourceFolder, Services services);
 
 private:
-    static std::unique_ptr<RbxDefaults> make(const QString& domain, const QString& resourceFolder);
     void migrate();
 
+    const Services services_;
     std::optional<QVariantMap> rbxDefaultValues_;
     std::optional<RbxRecentArray> globalRecents_;
     QString frontName_;

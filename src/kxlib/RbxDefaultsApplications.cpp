@@ -96,8 +96,7 @@ void RbxDefaults::disableFontDetectionForApplication(const QString& processName)
 QString RbxDefaults::applicationFont() {
     const QString name = boolForKey(key::useUniversalFont) ? stringForKey(key::universalFont)
                                                             : ns::stringOrEmpty(record_.value(Font));
-    const auto& available = hooks().availableFontName;
-    return available ? available(name) : name;
+    return services_.fonts ? services_.fonts->availableFontName(name) : name;
 }
 
 void RbxDefaults::setApplicationFont(const QString& postScriptName) {

@@ -70,7 +70,7 @@ void RbxCharacterName::readCharacterNames() {
         s.cacheWritten = false;
         timer.restart();
     }
-    const QString dataFile = kx::Bundle::pathForResource(QStringLiteral("UnicodeNames"), QStringLiteral("data"));
+    const QString dataFile = kx::Bundle::mainBundle().pathForResource(QStringLiteral("UnicodeNames"), QStringLiteral("data"));
     List names = readFromFile(dataFile.isEmpty() ? QStringLiteral("UnicodeNames.data") : dataFile);
     readCustomNames(names);
     s.list = std::make_shared<const List>(std::move(names));

@@ -141,7 +141,7 @@ int RbxCharacterName::readCustomNamesFromFolder(const QString& folder, List& nam
 
 void RbxCharacterName::readCustomNames(List& names) {
     int added = readCustomNamesFromFolder(KXAppSupport::makeSupportSubfolder(QStringLiteral("Character Names")), names);
-    const QString bundleFolder = kx::Bundle::pathForResource(QStringLiteral("Character Names"));
+    const QString bundleFolder = kx::Bundle::mainBundle().pathForResource(QStringLiteral("Character Names"));
     if (!bundleFolder.isEmpty()) added += readCustomNamesFromFolder(bundleFolder, names);
     if (added > 0) mergeNames(names);
 }

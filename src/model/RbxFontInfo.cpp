@@ -78,7 +78,7 @@ QVariantMap RbxFontInfo::fontTuningDictionary() {
     Tuning& t = tuningFile();
     if (!t.read) {
         t.read = true;
-        const QString path = kx::Bundle::pathForResource(QStringLiteral("FontTuning"), QStringLiteral("plist"));
+        const QString path = kx::Bundle::mainBundle().pathForResource(QStringLiteral("FontTuning"), QStringLiteral("plist"));
         const kx::plist::Result r = path.isNull() ? kx::plist::Result{QVariant(), QStringLiteral("missing")}
                                                   : kx::plist::readFile(path);
         if (!r.ok() || !kx::ns::isDictionary(r.value)) {

@@ -37,7 +37,7 @@ kx::CharSet RbxFontList::definedCharactersFromList(const QVariantList& numbers) 
 
 const kx::CharSet& RbxFontList::bundleDefinedUnicodeCharacters() {
     static const kx::CharSet defined = [] {
-        const QString path = kx::Bundle::pathForResource(QStringLiteral("UnicodeCharacters"), QStringLiteral("txt"));
+        const QString path = kx::Bundle::mainBundle().pathForResource(QStringLiteral("UnicodeCharacters"), QStringLiteral("txt"));
         const kx::plist::Result r = path.isEmpty() ? kx::plist::Result{QVariant(), QStringLiteral("missing")}
                                                    : kx::plist::readFile(path);
         return definedCharactersFromList(r.ok() ? kx::ns::arrayOrEmpty(r.value) : QVariantList());

@@ -17,7 +17,7 @@ std::optional<QHash<char32_t, QString>>& dictionary() {
 
 void RbxHTML::loadHtmlDictionary() {
     if (dictionary()) return;
-    const QString path = kx::Bundle::pathForResource(QStringLiteral("HTML"), QStringLiteral("plist"));
+    const QString path = kx::Bundle::mainBundle().pathForResource(QStringLiteral("HTML"), QStringLiteral("plist"));
     if (path.isEmpty()) return;
     const kx::plist::Result r = kx::plist::readFile(path);
     if (!r.ok() || r.value.typeId() != QMetaType::QVariantMap) return;

@@ -27,7 +27,7 @@ const QVariantMap& bundleLayoutUpdates() {
     auto& updates = layoutUpdates();
     if (!updates) {
         updates = QVariantMap();
-        const QString path = kx::Bundle::pathForResource(QStringLiteral("Layout-Updates"), QStringLiteral("plist"));
+        const QString path = kx::Bundle::mainBundle().pathForResource(QStringLiteral("Layout-Updates"), QStringLiteral("plist"));
         if (!path.isEmpty()) {
             const kx::plist::Result r = kx::plist::readFile(path);
             if (r.ok() && r.value.typeId() == QMetaType::QVariantMap)
@@ -85,10 +85,10 @@ std::optional<QString> readUtf8File(const QString& path, QString* error) {
 } // namespace rbx::layouts
 
 void RbxLayout::fillCustomLayoutFolder(const QString& folder) {
-    const QString samples = kx::Bundle::pathForResource(QStringLiteral("Layouts-Predefined"));
+    const QString samples = kx::Bundle::mainBundle().pathForResource(QStringLiteral("Layouts-Predefined"));
     if (!samples.isEmpty()) copySampleLayoutsFrom(samples, folder);
     const QString info = KXAppSupport::createDirectoryIfMissing(QDir(folder).filePath(QStringLiteral("Info")));
-    const QString infoFiles = kx::Bundle::pathForResource(QStringLiteral("Layouts-Info"));
+    const QString infoFiles = kx::Bundle::mainBundle().pathForResource(QStringLiteral("Layouts-Info"));
     if (!info.isEmpty() && !infoFiles.isEmpty()) copyInfoFilesFrom(infoFiles, info);
 }
 

@@ -47,7 +47,7 @@ int currentView() { return settings().integerForKey(rbx::key::view); }
 void readBuiltinLayouts() {
     Registry& r = registry();
     r.builtinRead = true;
-    const QString path = kx::Bundle::pathForResource(QStringLiteral("Layouts"), QStringLiteral("plist"));
+    const QString path = kx::Bundle::mainBundle().pathForResource(QStringLiteral("Layouts"), QStringLiteral("plist"));
     if (path.isEmpty()) {
         kx::log(QStringLiteral("Layouts.plist not found in the bundle"));
         return;

@@ -1,10 +1,13 @@
 // The X11 session on a real server: atoms, properties, event dispatch, error traps,
-// EWMH answers about our own windows, idle time.
+// EWMH answers about our own windows and hints on them, the desktop and menu watches,
+// idle time.
 #include "common/TestEnvironment.h"
+#include "platform/x11/DesktopWatch.h"
 #include "platform/x11/Ewmh.h"
 #include "platform/x11/X11Session.h"
 #include "platform/x11/XErrorTrap.h"
 
+#include <QGuiApplication>
 #include <QWidget>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -177,6 +180,132 @@ TEST(Ewmh, OwnWindowIsActiveWithOurPidAndFullScreenState) {
     EXPECT_TRUE(rbxtest::waitFor([&] { return !ewmh::isFullscreen(s, id); }, 15000));
     w.hide();
     EXPECT_TRUE(rbxtest::waitFor([&] { return !ewmh::clientList(s).contains(id); }, 15000));
+}
+
+TEST(Ewmh, HintsOfAWindowQtMadeAreWrittenOnQtsConnection) {
+    X11Session& s = session();
+    auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+    ASSERT_TRUE(x11 && x11->connection());
+    QWidget w;
+    w.resize(120, 80);
+    const ewmh::OwnWindow own{x11->connection(), ewmh::Window(w.winId())};
+    const auto sticky = s.atom("_NET_WM_STATE_STICKY");
+    const auto desktopOf = [&] {
+        // Xlib widens 32-bit items to longs with their sign.
+        return s.longProperty(own.window, s.atom("_NET_WM_DESKTOP"), XA_CARDINAL).value_or(0) & 0xFFFFFFFFul;
+    };
+    const auto states = [&] { return s.longsProperty(own.window, s.atom("_NET_WM_STATE"), XA_ATOM); };
+    const auto hints = [&] { return s.longsProperty(own.window, XA_WM_HINTS, XA_WM_HINTS); };
+    const auto protocols = [&] { return s.longsProperty(own.window, s.atom("WM_PROTOCOLS"), XA_ATOM); };
+
+    // Read on the session's own connection: the requests went out on Qt's, so wait until
+    // the last of them shows.
+    const auto takeFocusOffered = [&] { return protocols().contains(s.atom("WM_TAKE_FOCUS")); };
+    ewmh::prepareForMapping(s, own, true);
+    ewmh::setTakesFocus(s, own, true);
+    ASSERT_TRUE(rbxtest::waitFor(takeFocusOffered, 5000));
+    ewmh::setTakesFocus(s, own, false);
+    ASSERT_TRUE(rbxtest::waitFor([&] { return !takeFocusOffered(); }, 5000));
+    EXPECT_EQ(desktopOf(), 0xFFFFFFFFul);
+    EXPECT_TRUE(states().contains(sticky));
+    ASSERT_GE(hints().size(), 2);
+    EXPECT_TRUE(hints()[0] & 1);  // the input flag is given...
+    EXPECT_EQ(hints()[1], 0ul);    // ...and says no
+
+    ewmh::prepareForMapping(s, own, false);
+    ewmh::setTakesFocus(s, own, true);
+    ASSERT_TRUE(rbxtest::waitFor(takeFocusOffered, 5000));
+    EXPECT_FALSE(states().contains(sticky));
+    EXPECT_EQ(desktopOf(), 0ul);  // no desktop asked for
+    EXPECT_EQ(hints().value(1), 1ul);
+    // The protocols Qt listed stay listed.
+    EXPECT_TRUE(protocols().contains(s.atom("WM_DELETE_WINDOW")));
+}
+
+TEST(Ewmh, InputFocusMovesAtOnceToTheWindowAsked) {
+    X11Session& s = session();
+    OwnWindow a(s);
+    XMapWindow(s.display(), a.w);
+    s.sync();
+    // A window is focusable once mapped; the window manager may take its time.
+    ASSERT_TRUE(rbxtest::waitFor([&] {
+        XWindowAttributes attrs{};
+        return XGetWindowAttributes(s.display(), a.w, &attrs) && attrs.map_state == IsViewable;
+    }, 15000));
+    s.setInputFocus(a.w);
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(s.display(), &focus, &revert);
+    EXPECT_EQ(focus, a.w);
+    EXPECT_EQ(revert, RevertToPointerRoot);
+}
+
+TEST(DesktopWatch, AnnouncesTheActiveWindowAndTheClientListChanging) {
+    X11Session& s = session();
+    DesktopWatch watch(s);
+    int active = 0, clients = 0;
+    QObject::connect(&watch, &DesktopWatch::activeWindowChanged, [&] { ++active; });
+    QObject::connect(&watch, &DesktopWatch::clientListChanged, [&] { ++clients; });
+    QWidget a, b;
+    a.setWindowTitle(QStringLiteral("desktop watch a"));
+    b.setWindowTitle(QStringLiteral("desktop watch b"));
+    for (QWidget* w : {&a, &b}) {
+        w->resize(200, 100);
+        w->show();
+    }
+    EXPECT_TRUE(rbxtest::waitFor([&] { return clients > 0; }, 15000));
+    const auto idA = X11Session::Window(a.winId()), idB = X11Session::Window(b.winId());
+    ASSERT_TRUE(rbxtest::waitFor([&] {
+        const QList<X11Session::Window> list = ewmh::clientList(s);
+        return list.contains(idA) && list.contains(idB);
+    }, 15000));
+    ewmh::activateWindow(s, idA);
+    ASSERT_TRUE(rbxtest::waitFor([&] { return ewmh::activeWindow(s) == idA; }, 15000));
+    rbxtest::spinEventLoop(100);
+    active = 0;
+    ewmh::activateWindow(s, idB);
+    EXPECT_TRUE(rbxtest::waitFor([&] { return active > 0; }, 15000));
+    EXPECT_EQ(ewmh::activeWindow(s), idB);
+}
+
+TEST(MenuWindowWatch, OnlyOverrideRedirectMenusOfOtherClientsCountUntilTheyGo) {
+    X11Session& s = session();
+    MenuWindowWatch watch(s);
+    QList<unsigned long> shown, gone;
+    QObject::connect(&watch, &MenuWindowWatch::menuShown, [&](unsigned long w) { shown << w; });
+    QObject::connect(&watch, &MenuWindowWatch::windowGone, [&](unsigned long w) { gone << w; });
+    // Another client, as a menu of another program would be.
+    Display* other = XOpenDisplay(nullptr);
+    ASSERT_NE(other, nullptr);
+    const auto popup = [&](const char* type, bool overrideRedirect) {
+        XSetWindowAttributes attrs{};
+        attrs.override_redirect = overrideRedirect ? True : False;
+        const Window w = XCreateWindow(other, DefaultRootWindow(other), 10, 10, 50, 50, 0, CopyFromParent,
+                                       InputOutput, CopyFromParent, CWOverrideRedirect, &attrs);
+        const Atom t = XInternAtom(other, type, False);
+        XChangeProperty(other, w, XInternAtom(other, "_NET_WM_WINDOW_TYPE", False), XA_ATOM, 32,
+                        PropModeReplace, reinterpret_cast<const unsigned char*>(&t), 1);
+        XMapWindow(other, w);
+        XSync(other, False);
+        return w;
+    };
+    const Window tooltip = popup("_NET_WM_WINDOW_TYPE_TOOLTIP", true);
+    const Window managed = popup("_NET_WM_WINDOW_TYPE_POPUP_MENU", false);
+    const Window menu = popup("_NET_WM_WINDOW_TYPE_DROPDOWN_MENU", true);
+    ASSERT_TRUE(rbxtest::waitFor([&] { return !shown.isEmpty(); }, 15000));
+    rbxtest::spinEventLoop(200);
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown.first(), menu);
+    EXPECT_TRUE(ewmh::isMenuWindow(s, menu));
+    EXPECT_FALSE(ewmh::isMenuWindow(s, tooltip));
+
+    XUnmapWindow(other, menu);
+    XSync(other, False);
+    EXPECT_TRUE(rbxtest::waitFor([&] { return gone.contains(menu); }, 15000));
+    XDestroyWindow(other, tooltip);
+    XDestroyWindow(other, managed);
+    XDestroyWindow(other, menu);
+    XCloseDisplay(other);
 }
 
 } // namespace

@@ -55,7 +55,7 @@ void KXDynamicImage::setImageLoader(std::function<QImage(const QString&)> l) {
 }
 
 QImage KXDynamicImage::loadBundleImage(const QString& name) {
-    const QString dir = kx::Bundle::resourcePath() + QStringLiteral("/images/");
+    const QString dir = kx::Bundle::mainBundle().resourcePath() + QStringLiteral("/images/");
     QImage image;
     if (QFile::exists(dir + name + QStringLiteral("@2x.png")) && image.load(dir + name + QStringLiteral("@2x.png"))) {
         image.setDevicePixelRatio(2.0);

@@ -21,7 +21,7 @@ public:
     static KXDynamicImage imageNamed(const QString& name);
     // Where named images come from; a null image means "no such image". The default loads
     // "<name>@2x.png" or "<name>.png" from the "images" folder of the bundle's resources
-    // (kx::Bundle::resourcePath(): $RUNEBOX_RESOURCES, an installed copy's share folder or
+    // (kx::Bundle::mainBundle().resourcePath(): $RUNEBOX_RESOURCES, an installed copy's share folder or
     // the source tree). Setting a loader empties the cache.
     static void setImageLoader(std::function<QImage(const QString& name)> loader);
     static QImage loadBundleImage(const QString& name);

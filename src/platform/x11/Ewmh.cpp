@@ -96,4 +96,14 @@ bool iconifyWindow(X11Session& s, Window window) {
     return ok;
 }
 
+bool isMenuWindow(X11Session& s, Window window) {
+    if (!s.isAvailable() || !window) return false;
+    static const char* const menuTypes[] = {"_NET_WM_WINDOW_TYPE_DROPDOWN_MENU", "_NET_WM_WINDOW_TYPE_POPUP_MENU",
+                                            "_NET_WM_WINDOW_TYPE_MENU"};
+    const QList<unsigned long> types = s.longsProperty(window, s.atom("_NET_WM_WINDOW_TYPE"), XA_ATOM);
+    for (const char* name : menuTypes)
+        if (types.contains(s.atom(name))) return true;
+    return false;
+}
+
 } // namespace ewmh

@@ -44,4 +44,24 @@ bool activateWindow(X11Session& session, Window window);
 // Asks the window manager to iconify a window (ICCCM WM_CHANGE_STATE).
 bool iconifyWindow(X11Session& session, Window window);
 
+// _NET_WM_WINDOW_TYPE names a menu (drop-down, pop-up or torn-off).
+bool isMenuWindow(X11Session& session, Window window);
+
+// Our own top-level windows. Qt makes them on its own connection; their hints are written
+// on that connection, so that they keep their order with Qt's own requests. The atoms
+// come from the session's table. Nothing happens without a session display.
+struct OwnWindow {
+    xcb_connection_t* connection = nullptr;  // the connection that made the window
+    Window window = 0;
+};
+// Before mapping: on every desktop (_NET_WM_DESKTOP 0xFFFFFFFF and _NET_WM_STATE_STICKY,
+// merged with the states already set) or where the window manager puts it.
+void prepareForMapping(X11Session& session, const OwnWindow& window, bool allDesktops);
+// After mapping: asks the window manager to make the window sticky on all desktops or to
+// put it on the current desktop only.
+void setStickyMapped(X11Session& session, const OwnWindow& window, bool sticky);
+// A window that does not take the focus offers neither the input hint nor WM_TAKE_FOCUS,
+// so no window manager hands it the focus.
+void setTakesFocus(X11Session& session, const OwnWindow& window, bool takesFocus);
+
 } // namespace ewmh

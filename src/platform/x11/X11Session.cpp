@@ -272,6 +272,18 @@ bool X11Session::sendClientMessage(Window target, Window about, Atom messageType
     return ok != 0 && !trap.sync().failed();
 }
 
+void X11Session::setInputFocus(Window window) {
+    if (!m_display || !window) return;
+    XSetInputFocus(m_display, window, RevertToPointerRoot, CurrentTime);
+    XFlush(m_display);
+}
+
+void X11Session::bell(int percent) {
+    if (!m_display) return;
+    XBell(m_display, percent);
+    XFlush(m_display);
+}
+
 X11Session::Window X11Session::helperWindow() {
     if (!m_display) return 0;
     if (!m_helper) {

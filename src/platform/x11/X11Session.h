@@ -98,6 +98,12 @@ public:
     bool sendClientMessage(Window target, Window about, Atom messageType,
                            const long (&data)[5], long eventMask);
 
+    // Gives the keyboard focus to a window now (reverting to the pointer's window), without
+    // waiting for the window manager.
+    void setInputFocus(Window window);
+    // Rings the bell at `percent` (-100 to 100) of the base volume.
+    void bell(int percent);
+
     // The last server time seen on this connection (from events), 0 when none yet.
     Time lastEventTime() const { return m_lastTime; }
     // A current server time: made by a zero-length property change on a private window.

@@ -1,13 +1,10 @@
 #include "table/widgets/RbxMenuWatch.h"
 
-#include "platform/x11/X11Session.h"
+#include "platform/x11/DesktopWatch.h"
 
 #include <QApplication>
 #include <QMenu>
 #include <QWidget>
-
-#include <X11/Xatom.h>
-#include <X11/Xlib.h>
 
 RbxMenuWatch& RbxMenuWatch::shared() {
     static RbxMenuWatch* watch = new RbxMenuWatch();
@@ -51,22 +48,7 @@ void RbxMenuWatch::update() {
 }
 
 void RbxMenuWatch::watchOtherPrograms() {
-    X11Session& s = X11Session::shared();
-    if (!s.isAvailable()) return;
-    const X11Session::Window root = s.rootWindow();
-    s.addInputMask(root, SubstructureNotifyMask);
-    s.addEventListener(MapNotify, root, [this, &s](const XEvent& e) {
-        if (!e.xmap.override_redirect) return;
-        const X11Session::Window w = e.xmap.window;
-        static const char* const menuTypes[] = {"_NET_WM_WINDOW_TYPE_DROPDOWN_MENU", "_NET_WM_WINDOW_TYPE_POPUP_MENU",
-                                                "_NET_WM_WINDOW_TYPE_MENU"};
-        const QList<unsigned long> types = s.longsProperty(w, s.atom("_NET_WM_WINDOW_TYPE"), XA_ATOM);
-        for (const char* name : menuTypes)
-            if (types.contains(s.atom(name))) {
-                otherMenuShown(w);
-                return;
-            }
-    });
-    s.addEventListener(UnmapNotify, root, [this](const XEvent& e) { otherMenuHidden(e.xunmap.window); });
-    s.addEventListener(DestroyNotify, root, [this](const XEvent& e) { otherMenuHidden(e.xdestroywindow.window); });
+    auto* watch = new MenuWindowWatch(X11Session::shared(), this);
+    connect(watch, &MenuWindowWatch::menuShown, this, &RbxMenuWatch::otherMenuShown);
+    connect(watch, &MenuWindowWatch::windowGone, this, &RbxMenuWatch::otherMenuHidden);
 }

@@ -36,7 +36,7 @@ const QVariantMap& loaded() {
     auto& colors = fileColors();
     if (!colors) {
         colors = QVariantMap();
-        const QString path = kx::Bundle::pathForResource(QStringLiteral("Colors"), QStringLiteral("plist"));
+        const QString path = kx::Bundle::mainBundle().pathForResource(QStringLiteral("Colors"), QStringLiteral("plist"));
         if (path.isEmpty()) {
             kx::log(QStringLiteral("Colors.plist is missing; built-in colours are used"));
         } else {

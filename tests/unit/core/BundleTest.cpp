@@ -1,5 +1,6 @@
 #include "core/Bundle.h"
 #include "core/Log.h"
+#include "common/ScopedInstance.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,34 +10,32 @@
 using kx::Bundle;
 
 namespace {
-// Points the bundle at another data folder for one test.
+// Points $RUNEBOX_RESOURCES at another data folder for one test, with a main bundle
+// made anew on first use.
 class OtherResources {
 public:
     explicit OtherResources(const QString& path) : old_(qgetenv("RUNEBOX_RESOURCES")) {
         qputenv("RUNEBOX_RESOURCES", path.toUtf8());
-        Bundle::resetForTesting();
     }
-    ~OtherResources() {
-        qputenv("RUNEBOX_RESOURCES", old_);
-        Bundle::resetForTesting();
-    }
+    ~OtherResources() { qputenv("RUNEBOX_RESOURCES", old_); }
 
 private:
     QByteArray old_;
+    rbxtest::ScopedInstance<Bundle> fresh_;
 };
 } // namespace
 
 TEST(Bundle, ReadsTheShippedInformation) {
-    EXPECT_EQ(QDir(Bundle::resourcePath()).canonicalPath(),
+    EXPECT_EQ(QDir(Bundle::mainBundle().resourcePath()).canonicalPath(),
               QDir(QStringLiteral(RUNEBOX_SOURCE_RESOURCES)).canonicalPath());
-    EXPECT_EQ(Bundle::executableName(), QStringLiteral("runebox"));
-    EXPECT_EQ(Bundle::bundleIdentifier(), QStringLiteral("org.runebox.Runebox"));
-    EXPECT_EQ(Bundle::bundleName(), QStringLiteral("Runebox"));
-    EXPECT_FALSE(Bundle::shortVersionString().isEmpty());
-    EXPECT_FALSE(Bundle::pathForResource(QStringLiteral("UserDefaults"), QStringLiteral("plist")).isEmpty());
-    EXPECT_EQ(Bundle::pathForResource(QStringLiteral("Info.plist")),
-              Bundle::pathForResource(QStringLiteral("Info"), QStringLiteral("plist")));
-    EXPECT_TRUE(Bundle::pathForResource(QStringLiteral("NoSuchFile"), QStringLiteral("plist")).isNull());
+    EXPECT_EQ(Bundle::mainBundle().executableName(), QStringLiteral("runebox"));
+    EXPECT_EQ(Bundle::mainBundle().bundleIdentifier(), QStringLiteral("org.runebox.Runebox"));
+    EXPECT_EQ(Bundle::mainBundle().bundleName(), QStringLiteral("Runebox"));
+    EXPECT_FALSE(Bundle::mainBundle().shortVersionString().isEmpty());
+    EXPECT_FALSE(Bundle::mainBundle().pathForResource(QStringLiteral("UserDefaults"), QStringLiteral("plist")).isEmpty());
+    EXPECT_EQ(Bundle::mainBundle().pathForResource(QStringLiteral("Info.plist")),
+              Bundle::mainBundle().pathForResource(QStringLiteral("Info"), QStringLiteral("plist")));
+    EXPECT_TRUE(Bundle::mainBundle().pathForResource(QStringLiteral("NoSuchFile"), QStringLiteral("plist")).isNull());
 }
 
 TEST(Bundle, FollowsTheEnvironmentAndSurvivesAMissingInfoFile) {
@@ -48,19 +47,19 @@ TEST(Bundle, FollowsTheEnvironmentAndSurvivesAMissingInfoFile) {
     }
     {
         OtherResources other(dir.path());
-        EXPECT_EQ(Bundle::resourcePath(), dir.path());
-        EXPECT_EQ(Bundle::executableName(), QStringLiteral("other"));
-        EXPECT_EQ(Bundle::shortVersionString(), QStringLiteral("2.5b1"));
+        EXPECT_EQ(Bundle::mainBundle().resourcePath(), dir.path());
+        EXPECT_EQ(Bundle::mainBundle().executableName(), QStringLiteral("other"));
+        EXPECT_EQ(Bundle::mainBundle().shortVersionString(), QStringLiteral("2.5b1"));
         // What Info.plist lacks falls back to the product's own names.
-        EXPECT_EQ(Bundle::bundleIdentifier(), QStringLiteral("org.runebox.Runebox"));
+        EXPECT_EQ(Bundle::mainBundle().bundleIdentifier(), QStringLiteral("org.runebox.Runebox"));
     }
     QTemporaryDir empty;
     {
         OtherResources other(empty.path());
         kx::LogCapture capture;
-        EXPECT_TRUE(Bundle::infoDictionary().isEmpty());
+        EXPECT_TRUE(Bundle::mainBundle().infoDictionary().isEmpty());
         EXPECT_TRUE(capture.contains(QStringLiteral("could not read Info.plist")));
-        EXPECT_EQ(Bundle::executableName(), QStringLiteral("runebox"));
+        EXPECT_EQ(Bundle::mainBundle().executableName(), QStringLiteral("runebox"));
     }
-    EXPECT_EQ(Bundle::executableName(), QStringLiteral("runebox"));
+    EXPECT_EQ(Bundle::mainBundle().executableName(), QStringLiteral("runebox"));
 }

@@ -4,6 +4,7 @@
 #include "insertion/KXPasteboardManager.h"
 #include "insertion/RbxPoster.h"
 #include "MemoryClipboard.h"
+#include "common/ScopedInstance.h"
 #include "common/TestEnvironment.h"
 #include "kxlib/RbxDefaults.h"
 #include "core/Log.h"
@@ -12,6 +13,7 @@
 #include "table/widgets/RbxCharView.h"
 
 #include <QApplication>
+#include <optional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -54,6 +56,7 @@ struct FakeSystem : RbxPostingSystem {
 };
 
 struct Posting : ::testing::Test {
+    std::optional<rbxtest::ScopedInstance<RbxDefaults>> store;
     std::shared_ptr<MemoryClipboard> clip = std::make_shared<MemoryClipboard>();
     kx::KXPasteboardManager mgr{clip};
     std::shared_ptr<FakeSystem> system = std::make_shared<FakeSystem>();
@@ -63,7 +66,7 @@ struct Posting : ::testing::Test {
 
     void SetUp() override {
         static int counter = 0;
-        RbxDefaults::installFreshForTesting(QStringLiteral("test.posting%1").arg(++counter));
+        store.emplace(RbxDefaults::open(QStringLiteral("test.posting%1").arg(++counter)));
         RbxRecentLayout::resetForTesting();
         mgr.setExecutableName(QStringLiteral("runebox"));
         mgr.setSettingsReader([](const QString&) { return QVariant(); });

@@ -1,5 +1,6 @@
 #include "core/Bundle.h"
 #include "core/Log.h"
+#include "common/ScopedInstance.h"
 #include "kxlib/gui/KXAppearance.h"
 #include "kxlib/gui/KXDynamicColor.h"
 #include "kxlib/gui/KXDynamicImage.h"
@@ -7,6 +8,7 @@
 #include <QDir>
 #include <QImage>
 #include <QTemporaryDir>
+#include <optional>
 #include <QPainter>
 #include <gtest/gtest.h>
 
@@ -167,7 +169,8 @@ TEST(DynamicImage, NamedImagesComeFromTheBundleWhereverItLies) {
     // Without $RUNEBOX_RESOURCES (an installed copy, or a build tree) the bundle's own
     // folder is used.
     qunsetenv("RUNEBOX_RESOURCES");
-    kx::Bundle::resetForTesting();
+    std::optional<rbxtest::ScopedInstance<kx::Bundle>> bundle;
+    bundle.emplace();
     KXDynamicImage::setImageLoader(nullptr);
     const KXDynamicImage favorite = KXDynamicImage::imageNamed(QStringLiteral("favorite"));
     EXPECT_TRUE(favorite.isValid());
@@ -180,7 +183,8 @@ TEST(DynamicImage, NamedImagesComeFromTheBundleWhereverItLies) {
     ASSERT_TRUE(solid(Qt::red, 6, 4).save(dir.filePath(QStringLiteral("images/badge.png"))));
     ASSERT_TRUE(solid(Qt::blue, 12, 8).save(dir.filePath(QStringLiteral("images/badge-dark@2x.png"))));
     qputenv("RUNEBOX_RESOURCES", dir.path().toUtf8());
-    kx::Bundle::resetForTesting();
+    bundle.reset();
+    bundle.emplace();
     KXDynamicImage::setImageLoader(nullptr);
     const KXDynamicImage badge = KXDynamicImage::imageNamed(QStringLiteral("badge"));
     EXPECT_EQ(badge.lightImage().size(), QSize(6, 4));
@@ -193,7 +197,7 @@ TEST(DynamicImage, NamedImagesComeFromTheBundleWhereverItLies) {
     EXPECT_FALSE(KXDynamicImage::imageNamed(QStringLiteral("favorite")).isValid());
 
     qputenv("RUNEBOX_RESOURCES", saved);
-    kx::Bundle::resetForTesting();
+    bundle.reset();
     KXDynamicImage::setImageLoader(nullptr);
 }
 

@@ -306,7 +306,7 @@ TEST_F(AppSettings, UrlCommandWritesOnlyInsideTheFolder) {
 }
 
 TEST_F(AppSettings, RemoteUpdate) {
-    const QString name = QStringLiteral("autoupdate") + kx::Bundle::bundleVersion() + QStringLiteral(".plist");
+    const QString name = QStringLiteral("autoupdate") + kx::Bundle::mainBundle().bundleVersion() + QStringLiteral(".plist");
     const QString good = QStringLiteral("https://updates.example.org/runebox/") + name;
     QByteArray served = "{ dynamicUpdate = \"2024-02-01\"; \"/upd\" = { directInsertion = 1; }; }";
     int fetches = 0;

@@ -80,12 +80,12 @@ TEST(KXProcess, VersionComparison) {
     EXPECT_TRUE(KXProcess::versionIsAtLeast(QString(), QString()));
     // Our own version, name and identifier come from the bundle.
     auto me = KXProcess::currentProcess();
-    EXPECT_EQ(me->version(), kx::Bundle::shortVersionString());
-    EXPECT_EQ(me->majorVersionNumber(), kx::Bundle::shortVersionString().section(QLatin1Char('.'), 0, 0).toInt());
+    EXPECT_EQ(me->version(), kx::Bundle::mainBundle().shortVersionString());
+    EXPECT_EQ(me->majorVersionNumber(), kx::Bundle::mainBundle().shortVersionString().section(QLatin1Char('.'), 0, 0).toInt());
     EXPECT_TRUE(me->isAtLeastVersion(QStringLiteral("0.9")));
-    EXPECT_EQ(me->identifier(), kx::Bundle::bundleIdentifier());
-    EXPECT_EQ(me->displayName(), kx::Bundle::bundleName());
-    EXPECT_EQ(me->infoDictionary().value(QStringLiteral("CFBundleIdentifier")).toString(), kx::Bundle::bundleIdentifier());
+    EXPECT_EQ(me->identifier(), kx::Bundle::mainBundle().bundleIdentifier());
+    EXPECT_EQ(me->displayName(), kx::Bundle::mainBundle().bundleName());
+    EXPECT_EQ(me->infoDictionary().value(QStringLiteral("CFBundleIdentifier")).toString(), kx::Bundle::mainBundle().bundleIdentifier());
     // Another program has no version of its own to tell.
     Child c(QStringLiteral("sleep"), {QStringLiteral("30")});
     EXPECT_EQ(KXProcess::processWithPID(c.pid())->version(), QStringLiteral("1.0"));

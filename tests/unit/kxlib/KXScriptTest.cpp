@@ -3,6 +3,7 @@
 #include "kxlib/KXUtilities.h"
 #include "core/Bundle.h"
 #include "core/Log.h"
+#include "common/ScopedInstance.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,22 +15,13 @@ namespace {
 // A bundle of our own for the length of a test.
 class OwnBundle : public ::testing::Test {
 protected:
-    void SetUp() override {
-        saved_ = qgetenv("RUNEBOX_RESOURCES");
-        qputenv("RUNEBOX_RESOURCES", dir_.path().toUtf8());
-        kx::Bundle::resetForTesting();
-    }
-    void TearDown() override {
-        qputenv("RUNEBOX_RESOURCES", saved_);
-        kx::Bundle::resetForTesting();
-    }
     void write(const QString& name, const QByteArray& text) {
         QFile f(dir_.filePath(name));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(text);
     }
     QTemporaryDir dir_;
-    QByteArray saved_;
+    rbxtest::ScopedInstance<kx::Bundle> bundle_{std::make_unique<kx::Bundle>(dir_.path())};
 };
 
 } // namespace

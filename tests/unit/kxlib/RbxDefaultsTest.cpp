@@ -102,13 +102,14 @@ TEST_F(RbxDefaultsTest, FontDetectionSwitches) {
 }
 
 TEST_F(RbxDefaultsTest, ApplicationFontGoesThroughTheAvailabilityHook) {
-    RbxDefaults& store = launch();
+    RbxDefaults& plain = launch();
+    plain.setFrontApplication(QStringLiteral("app"));
+    plain.setApplicationFont(QStringLiteral("Missing-Font"));
+    EXPECT_EQ(plain.applicationFont(), QStringLiteral("Missing-Font"));
+    FakeStoreServices services;
+    services.installedFonts = QStringList{QStringLiteral("Installed")};
+    RbxDefaults& store = launch(services.all());
     store.setFrontApplication(QStringLiteral("app"));
-    store.setApplicationFont(QStringLiteral("Missing-Font"));
-    EXPECT_EQ(store.applicationFont(), QStringLiteral("Missing-Font"));
-    RbxDefaults::hooks().availableFontName = [](const QString& name) {
-        return name == QLatin1String("Installed") ? name : QStringLiteral("SystemFont");
-    };
     EXPECT_EQ(store.applicationFont(), QStringLiteral("SystemFont"));
     store.setBool(true, key::useUniversalFont.qname());
     store.setString(QStringLiteral("Installed"), key::universalFont.qname());
@@ -173,14 +174,15 @@ TEST_F(RbxDefaultsTest, GroupExpansionRulesAndExceptions) {
 }
 
 TEST_F(RbxDefaultsTest, SampleAlignmentAndDarkTable) {
-    RbxDefaults& store = launch();
-    EXPECT_EQ(store.defaultSampleAlignment(), 4);
-    store.setInteger(3, key::editorAlignment.qname());
-    EXPECT_EQ(store.defaultSampleAlignment(), 3);
-    store.setBool(true, key::darkTable.qname());
-    EXPECT_FALSE(store.darkTable());  // no dark theme known
-    bool dark = false;
-    RbxDefaults::hooks().darkMenuTheme = [&] { return dark; };
+    RbxDefaults& plain = launch();
+    EXPECT_EQ(plain.defaultSampleAlignment(), 4);
+    plain.setInteger(3, key::editorAlignment.qname());
+    EXPECT_EQ(plain.defaultSampleAlignment(), 3);
+    plain.setBool(true, key::darkTable.qname());
+    EXPECT_FALSE(plain.darkTable());  // no dark theme known
+    FakeStoreServices services;
+    RbxDefaults& store = launch(services.all());
+    bool& dark = services.dark;
     EXPECT_FALSE(store.darkTable());
     dark = true;
     EXPECT_TRUE(store.darkTable());
@@ -189,24 +191,23 @@ TEST_F(RbxDefaultsTest, SampleAlignmentAndDarkTable) {
 }
 
 TEST_F(RbxDefaultsTest, StartAtLoginGoesToTheLoginItemHook) {
-    RbxDefaults& store = launch();
-    store.updateStartAtLogin();  // no hook: nothing happens
-    std::atomic<int> calls{0};
-    std::atomic<bool> lastEnabled{false};
-    RbxDefaults::hooks().updateLoginItem = [&](bool enabled, bool hidden, const QString& name) {
-        EXPECT_FALSE(hidden);
-        EXPECT_EQ(name, QStringLiteral("Runebox"));
-        lastEnabled = enabled;
-        ++calls;
-    };
+    FakeStoreServices services;
+    launch().updateStartAtLogin();  // no login item service: nothing happens
+    RbxDefaults& store = launch(services.all());
+    std::atomic<int>& calls = services.loginItemCalls;
     store.setBool(true, key::startAtLogin.qname());
     store.updateStartAtLogin();
     EXPECT_EQ(calls.load(), 1);
-    EXPECT_TRUE(lastEnabled.load());
+    EXPECT_TRUE(services.lastEnabled);
+    EXPECT_FALSE(services.lastHidden);
+    EXPECT_EQ(services.lastNamePart, QStringLiteral("Runebox"));
     store.setBool(false, key::startAtLogin.qname());
     store.updateStartAtLoginInBackground();
     ASSERT_TRUE(rbxtest::waitFor([&] { return calls.load() == 2; }));
-    EXPECT_FALSE(lastEnabled.load());
+    std::lock_guard lock(services.mutex);
+    EXPECT_FALSE(services.lastEnabled);
+    EXPECT_FALSE(services.lastHidden);
+    EXPECT_EQ(services.lastNamePart, QStringLiteral("Runebox"));
 }
 
 TEST_F(RbxDefaultsTest, FontLayoutSuggestionsAreOfferedOnce) {

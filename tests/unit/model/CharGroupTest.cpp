@@ -1,5 +1,6 @@
 #include "model/RbxCharGroup.h"
 
+#include "common/ScopedInstance.h"
 #include "kxlib/RbxDefaults.h"
 
 #include <QHash>
@@ -15,7 +16,8 @@ public:
 } // namespace
 
 TEST(CharGroup, ExpandedStateFollowsTheNameInTheSettings) {
-    RbxDefaults& settings = RbxDefaults::installFreshForTesting(QStringLiteral("test.chargroup"));
+    rbxtest::ScopedInstance<RbxDefaults> store(RbxDefaults::open(QStringLiteral("test.chargroup")));
+    RbxDefaults& settings = *store;
     settings.setPrefersExpanded(false, QStringLiteral("Arrows"));
     auto g = RbxCharGroup::groupWithCharacters({0x2190, 0x2191});
     EXPECT_TRUE(g->isExpanded());

@@ -373,7 +373,8 @@ TEST(CharacterNameUnicodeData, FieldsNumbersControlsAndRanges) {
 
 TEST(CharacterNameUnicodeData, TheMaintainersFolderReplacesTheBundleNames) {
     namefix::ScratchBundle bundle;
-    namefix::freshDefaults().setString(QStringLiteral("~/unicode-folder"), QStringLiteral("unicodeFolder"));
+    namefix::FreshDefaults defaults;
+    defaults->setString(QStringLiteral("~/unicode-folder"), QStringLiteral("unicodeFolder"));
     bundle.writeNames(record(65, 'A', "FROM THE BUNDLE"));
     namefix::writeFile(rbxtest::privateHome() + QStringLiteral("/unicode-folder/UnicodeData.txt"),
                        "0041;LATIN CAPITAL LETTER A;Lu;0;L;;;;;N;;;;0061;\n"
@@ -389,12 +390,12 @@ TEST(CharacterNameUnicodeData, TheMaintainersFolderReplacesTheBundleNames) {
     EXPECT_TRUE(RbxFontList::fontList().definedUnicodeCharacters().contains(0x5000));
     EXPECT_FALSE(RbxFontList::fontList().definedUnicodeCharacters().contains(0x42));
     RbxFontList::resetForTesting();
-    namefix::freshDefaults();
 }
 
 TEST(CharacterNameUnicodeData, AMissingFolderOrFileLeavesTheBundleNames) {
     namefix::ScratchBundle bundle;
-    RbxDefaults& defaults = namefix::freshDefaults();
+    namefix::FreshDefaults fresh;
+    RbxDefaults& defaults = *fresh;
     bundle.writeNames(record(65, 'A', "FROM THE BUNDLE"));
     defaults.setString(QStringLiteral("/no/such/folder"), QStringLiteral("unicodeFolder"));
     kx::LogCapture log;
@@ -406,12 +407,12 @@ TEST(CharacterNameUnicodeData, AMissingFolderOrFileLeavesTheBundleNames) {
     defaults.setString(rbxtest::privateHome() + QStringLiteral("/empty-unicode"), QStringLiteral("unicodeFolder"));
     EXPECT_EQ(RbxCharacterName::nameOfCharacter(65), QStringLiteral("FROM THE BUNDLE"));
     EXPECT_TRUE(log.contains(QStringLiteral("UnicodeData.txt not found in ") + rbxtest::privateHome() + QStringLiteral("/empty-unicode")));
-    namefix::freshDefaults();
 }
 
 TEST(CharacterNameList, TimesAreLoggedWhenAsked) {
     namefix::ScratchBundle bundle;
-    namefix::freshDefaults().setBool(true, QStringLiteral("charNames"));
+    namefix::FreshDefaults defaults;
+    defaults->setBool(true, QStringLiteral("charNames"));
     bundle.writeNames(record(65, 'A', "LATIN CAPITAL LETTER A"));
     kx::LogCapture log;
     RbxCharacterName::allNames();
@@ -425,7 +426,6 @@ TEST(CharacterNameList, TimesAreLoggedWhenAsked) {
     EXPECT_TRUE(has(QStringLiteral("^reading character names: \\d+\\.\\d{3} msec$")));
     EXPECT_TRUE(has(QStringLiteral("^writing character name cache \\(1\\): \\d+\\.\\d{3} msec$")));
     EXPECT_TRUE(has(QStringLiteral("^reading character name cache \\(1\\): \\d+\\.\\d{3} msec$")));
-    namefix::freshDefaults();
 }
 
 TEST(CharacterNameBundle, SequenceNamesBelongToTheirSequences) {

@@ -1,5 +1,6 @@
 #include "FontFixtures.h"
 #include "kxlib/KXDefaults.h"
+#include "common/ScopedInstance.h"
 #include "core/Bundle.h"
 #include "core/Log.h"
 #include "model/FontExtensions.h"
@@ -225,16 +226,12 @@ TEST_F(FontInfo, theBundledTuningFileKeepsTheEmojiFontsSequencesOut) {
 
 TEST_F(FontInfo, anUnreadableTuningFileIsLoggedOnce) {
     QTemporaryDir empty;
-    const QByteArray old = qgetenv("RUNEBOX_RESOURCES");
-    qputenv("RUNEBOX_RESOURCES", empty.path().toUtf8());
-    kx::Bundle::resetForTesting();
+    rbxtest::ScopedInstance<kx::Bundle> bundle(std::make_unique<kx::Bundle>(empty.path()));
     RbxFontInfo::setFontTuningDictionaryForTesting(std::nullopt);
     kx::LogCapture log;
     EXPECT_TRUE(RbxFontInfo::fontTuningDictionary().isEmpty());
     EXPECT_TRUE(RbxFontInfo::fontTuningDictionary().isEmpty());
     EXPECT_EQ(log.lines(), QStringList{QStringLiteral("could not read FontTuning dictionary.")});
-    qputenv("RUNEBOX_RESOURCES", old);
-    kx::Bundle::resetForTesting();
 }
 
 TEST_F(FontInfo, safeDrawing) {

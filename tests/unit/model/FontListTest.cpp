@@ -27,7 +27,6 @@ class FontListTest : public ::testing::Test {
 protected:
     FontListTest() : fonts({QStringLiteral("RbxColor-Regular.ttf"), QStringLiteral("RbxAlpha-Regular.ttf")}) {
         for (const QString& f : familyFixtures()) fonts.backend->addFontFile(familyFixture(f));
-        namefix::freshDefaults();
         RbxFontList::resetForTesting();
     }
     ~FontListTest() override {
@@ -45,6 +44,7 @@ protected:
         RbxDefaults::userDefaults().setObject(QVariant(families), QStringLiteral("recentFontsV2"));
     }
 
+    namefix::FreshDefaults defaults;
     fixtures::FakeFonts fonts;
 };
 

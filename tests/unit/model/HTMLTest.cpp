@@ -10,7 +10,7 @@ namespace {
 
 class HTMLForms : public ::testing::Test {
 protected:
-    HTMLForms() : defaults(namefix::freshDefaults()) { RbxHTML::resetForTesting(); }
+    HTMLForms() : defaults(*fresh) { RbxHTML::resetForTesting(); }
     ~HTMLForms() override {
         kx::str::defineLigatures({});
         RbxHTML::resetForTesting();
@@ -19,6 +19,7 @@ protected:
         defaults.setBool(entities, QStringLiteral("htmlEntities"));
         defaults.setBool(hex, QStringLiteral("hexHtml"));
     }
+    namefix::FreshDefaults fresh;
     RbxDefaults& defaults;
 };
 

@@ -4,6 +4,7 @@
 // favourites or recent ligatures left over from an earlier test. The bundle is the
 // source tree's resources/ folder.
 
+#include "common/ScopedInstance.h"
 #include "kxlib/RbxDefaults.h"
 #include "core/KXAppSupport.h"
 #include "model/RbxCharGroup.h"
@@ -16,6 +17,7 @@
 #include "model/RbxRecentLayout.h"
 
 #include <QDir>
+#include <optional>
 #include <QFile>
 #include <gtest/gtest.h>
 
@@ -79,7 +81,7 @@ class ModelTest : public ::testing::Test {
 protected:
     void SetUp() override {
         static int counter = 0;
-        RbxDefaults::installFreshForTesting(QStringLiteral("test.layouts%1").arg(++counter));
+        store_.emplace(RbxDefaults::open(QStringLiteral("test.layouts%1").arg(++counter)));
         QDir(layoutsFolder()).removeRecursively();
         RbxModelHooks::shared() = RbxModelHooks();
         RbxLayout::resetForTesting();
@@ -94,6 +96,9 @@ protected:
 
     static RbxDefaults& settings() { return RbxDefaults::userDefaults(); }
     static void setView(int view) { settings().setInteger(view, QStringLiteral("view")); }
+
+private:
+    std::optional<rbxtest::ScopedInstance<RbxDefaults>> store_;
 };
 
 // The characters of a group list, group by group.

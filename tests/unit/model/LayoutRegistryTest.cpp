@@ -3,6 +3,7 @@
 
 #include "LayoutFixtures.h"
 
+#include "common/ScopedInstance.h"
 #include "common/TestEnvironment.h"
 
 #include "core/Bundle.h"
@@ -383,21 +384,16 @@ class OwnBundle {
 public:
     OwnBundle() : old_(qgetenv("RUNEBOX_RESOURCES")) {
         QFile::copy(QString::fromUtf8(old_) + QStringLiteral("/Info.plist"), path(QStringLiteral("Info.plist")));
-        qputenv("RUNEBOX_RESOURCES", dir_.path().toUtf8());
-        kx::Bundle::resetForTesting();
         RbxLayout::resetForTesting();
     }
-    ~OwnBundle() {
-        qputenv("RUNEBOX_RESOURCES", old_);
-        kx::Bundle::resetForTesting();
-        RbxLayout::resetForTesting();
-    }
+    ~OwnBundle() { RbxLayout::resetForTesting(); }
     QString path(const QString& name) const { return dir_.path() + u'/' + name; }
     void write(const QString& name, const QByteArray& bytes) const { writeFile(path(name), bytes); }
 
 private:
     QTemporaryDir dir_;
     QByteArray old_;
+    rbxtest::ScopedInstance<kx::Bundle> bundle_{std::make_unique<kx::Bundle>(dir_.path())};
 };
 
 QByteArray plistOf(const QByteArray& body) {

@@ -1,6 +1,7 @@
 #pragma once
 // A scratch bundle folder and clean name state for the character-name tests.
 
+#include "common/ScopedInstance.h"
 #include "common/TestEnvironment.h"
 #include "kxlib/RbxDefaults.h"
 #include "core/Bundle.h"
@@ -63,13 +64,22 @@ private:
     };
 };
 
-// A settings store of its own (a new domain each time), reading the source tree's
-// bundle defaults.
-inline RbxDefaults& freshDefaults() {
-    static int n = 0;
-    return RbxDefaults::installFreshForTesting(QStringLiteral("org.runebox.test.names%1").arg(++n),
-                                               QStringLiteral(RUNEBOX_SOURCE_RESOURCES));
-}
+// While alive: a settings store of its own (a new domain each time), reading the source
+// tree's bundle defaults.
+class FreshDefaults {
+public:
+    FreshDefaults() : store_(RbxDefaults::open(QStringLiteral("org.runebox.test.names%1").arg(++counter()),
+                                               QStringLiteral(RUNEBOX_SOURCE_RESOURCES))) {}
+    RbxDefaults& operator*() const { return *store_; }
+    RbxDefaults* operator->() const { return &*store_; }
+
+private:
+    static int& counter() {
+        static int n = 0;
+        return n;
+    }
+    rbxtest::ScopedInstance<RbxDefaults> store_;
+};
 
 inline void clearSupportFolder() {
     QDir(KXAppSupport::supportFolderPath()).removeRecursively();
@@ -79,28 +89,23 @@ inline void clearSupportFolder() {
 // name state is fresh.
 class ScratchBundle {
 public:
-    ScratchBundle() : old_(qgetenv("RUNEBOX_RESOURCES")) {
-        QFile::copy(QString::fromUtf8(old_) + QStringLiteral("/Info.plist"), path(QStringLiteral("Info.plist")));
-        qputenv("RUNEBOX_RESOURCES", dir_.path().toUtf8());
+    ScratchBundle() {
+        QFile::copy(qEnvironmentVariable("RUNEBOX_RESOURCES") + QStringLiteral("/Info.plist"), path(QStringLiteral("Info.plist")));
         reset();
     }
-    ~ScratchBundle() {
-        qputenv("RUNEBOX_RESOURCES", old_);
-        reset();
-    }
+    ~ScratchBundle() { reset(); }
     QString path(const QString& name) const { return dir_.path() + u'/' + name; }
     void write(const QString& name, const QByteArray& bytes) const { writeFile(path(name), bytes); }
     void writeNames(const QByteArray& expanded) const { write(QStringLiteral("UnicodeNames.data"), namesFile(expanded)); }
 
 private:
     static void reset() {
-        kx::Bundle::resetForTesting();
         RbxCharacterName::resetForTesting();
         RbxHTML::resetForTesting();
         clearSupportFolder();
     }
     QTemporaryDir dir_;
-    QByteArray old_;
+    rbxtest::ScopedInstance<kx::Bundle> bundle_{std::make_unique<kx::Bundle>(dir_.path())};
 };
 
 inline QString supportFile(const QString& relative) {

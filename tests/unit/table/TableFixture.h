@@ -2,6 +2,7 @@
 // A table view on the offscreen platform over the fixture fonts: its own settings domain,
 // a font backend that knows only the fixture fonts, and helpers to read pixels back.
 
+#include "common/ScopedInstance.h"
 #include "common/TestEnvironment.h"
 #include "kxlib/RbxDefaults.h"
 #include "platform/fonts/FakeFontBackend.h"
@@ -14,6 +15,7 @@
 #include <QImage>
 #include <gtest/gtest.h>
 #include <memory>
+#include <optional>
 
 // One virtual character standing for a text of several code points.
 struct OneSequence : RbxVirtualCharacters {
@@ -62,7 +64,7 @@ class TableTest : public ::testing::Test {
 protected:
     void SetUp() override {
         static int counter = 0;
-        RbxDefaults::installFreshForTesting(QStringLiteral("test.table%1").arg(++counter));
+        store.emplace(RbxDefaults::open(QStringLiteral("test.table%1").arg(++counter)));
         auto backend = std::make_unique<rbx::FakeFontBackend>();
         for (const char* name : {"RbxAlpha-Regular.ttf", "RbxCmapTest-Regular.ttf", "RbxLigaFi-Regular.ttf"})
             backend->addFontFile(rbxtest::testData(QStringLiteral("fonts/") + QLatin1String(name)));
@@ -115,6 +117,7 @@ protected:
         return view->viewportRectFromTable(view->rectForCharacterAtIndex(index)).toAlignedRect().adjusted(2, 2, -2, -2);
     }
 
+    std::optional<rbxtest::ScopedInstance<RbxDefaults>> store;
     std::unique_ptr<RbxCharView> view;
     std::shared_ptr<RecordingClipboard> clipboard;
     std::shared_ptr<TestSources> sources;

@@ -1,5 +1,6 @@
 #include "table/core/RbxCharTable.h"
 
+#include "common/ScopedInstance.h"
 #include "kxlib/RbxDefaults.h"
 
 #include <QSet>
@@ -178,7 +179,8 @@ TEST(CharTable, ConversionToAScrollAreaWithYDown) {
 }
 
 TEST(CharTable, ExpandingAllGroupsRecordsTheDefault) {
-    RbxDefaults& settings = RbxDefaults::installFreshForTesting(QStringLiteral("test.chartable"));
+    rbxtest::ScopedInstance<RbxDefaults> store(RbxDefaults::open(QStringLiteral("test.chartable")));
+    RbxDefaults& settings = *store;
     settings.setPrefersExpanded(false, QStringLiteral("Second"));
     RbxCharTable table;
     table.setGroups({group(0x41, 5, QStringLiteral("First")), group(0x61, 5, QStringLiteral("Second"))});

@@ -1,4 +1,5 @@
 #include "kxlib/KXDefaultObserver.h"
+#include "common/ScopedInstance.h"
 #include "kxlib/RbxDefaults.h"
 #include "core/Plist.h"
 #include "platform/defaults/DefaultsDomain.h"
@@ -47,7 +48,8 @@ TEST(DefaultsCommand, WritesByTheToolReachTheRunningStore) {
         f.write(kx::plist::writeXml(QVariantMap{{QStringLiteral("magnify"), true}}));
     }
     const QString domain = QStringLiteral("test.tool");
-    RbxDefaults& store = RbxDefaults::installFreshForTesting(domain, resources.path());
+    rbxtest::ScopedInstance<RbxDefaults> installed(RbxDefaults::open(domain, resources.path()));
+    RbxDefaults& store = *installed;
     Recorder observer;
     store.addObserver(&observer);
     EXPECT_TRUE(store.boolForKey(QStringLiteral("magnify")));
