@@ -66,14 +66,14 @@ TEST_F(Palette, OpeningSelectsTheFontTheSettingsGiveTheFrontApplication) {
     if (c->selectedFont().postScriptName() != QStringLiteral("DejaVuSans")) GTEST_SKIP() << "DejaVu Sans is not installed";
     store->setBool(true, QStringLiteral("useUniversalFont"));
     store->setString(QStringLiteral("DejaVuSerif"), QStringLiteral("universalFont"));
-    c->openWindow(c.get());
+    c->openWindow(c);
     EXPECT_EQ(c->selectedFont().postScriptName(), QStringLiteral("DejaVuSerif"));
     EXPECT_EQ(c->table().repertoire()->fontFamilyName(), QStringLiteral("DejaVu Serif"));
 
     // One that is not installed leaves a font that is.
     c->close();
     store->setString(QStringLiteral("NoSuchFont-Regular"), QStringLiteral("universalFont"));
-    c->openWindow(c.get());
+    c->openWindow(c);
     EXPECT_TRUE(c->selectedFont());
     EXPECT_NE(c->selectedFont().postScriptName(), QStringLiteral("NoSuchFont-Regular"));
 }
