@@ -9,9 +9,11 @@
 #include "model/RbxFontInfo.h"
 #include "model/RbxFontList.h"
 #include "model/RbxHTML.h"
-#include "model/RbxModelHooks.h"
+#include "model/RbxDebugSwitch.h"
 #include "model/RbxNameFilter.h"
+#include "model/RbxRepertoireSources.h"
 #include "model/VirtualCharacters.h"
+#include "core/ProcessWide.h"
 #include "table/core/RbxTools.h"
 
 namespace bridges {
@@ -87,23 +89,26 @@ RbxFontTuning tuningOf(RbxFontInfo& info) {
     return t;
 }
 
+namespace {
+
+// The table's debugging flag 0, which the font list traces by.
+class ToolsDebugSwitch : public RbxDebugSwitch {
+public:
+    bool isDebugging() const override { return RbxTools::debugging(0); }
+};
+
+} // namespace
+
 void install() {
     CharacterText::setCharacterTexts(CharacterText::modelTexts());
     CharacterText::setVirtualCharacters(CharacterText::modelVirtualCharacters());
 
-    RbxModelHooks& hooks = RbxModelHooks::shared();
-    hooks.virtualEmojiCharacterForString = &RbxEmoji::virtualEmojiCharacterForString;
-    hooks.stringByReplacingSequencesWithVirtualCharacters = &RbxEmoji::stringByReplacingSequencesWithVirtualCharacters;
-    hooks.stringWithUTF32Character = &kx::str::stringWithUTF32Character;
-
-    // The font list is made only when a view asks for all fonts' or all defined
-    // characters.
-    RbxFontInfo::Sources sources;
-    sources.charactersInAllFonts = [] { return RbxFontList::fontList().availableCharactersInAllFonts(); };
-    sources.definedCharacters = [] { return RbxFontList::fontList().definedUnicodeCharacters(); };
-    sources.filteredCharacters = [] { return RbxNameFilter::filteredCharacters(); };
-    RbxFontInfo::setSources(std::move(sources));
-    RbxFontList::setDebuggingSwitch([] { return RbxTools::debugging(0); });
+    // Repertoires rest on the font list and the search filter; the font list is made
+    // only when a view asks for all fonts' or all defined characters.
+    static RbxModelRepertoireSources sources;
+    kx::ProcessWide<RbxFontInfoCache>::install(std::make_unique<RbxFontInfoCache>(&sources));
+    static const ToolsDebugSwitch debugging;
+    kx::ProcessWide<RbxFontList>::install(std::make_unique<RbxFontList>(nullptr, nullptr, &debugging));
     // Glyph maps leave out the code points Unicode has not assigned (made once, for the
     // first map).
     KXCharGlyphMap::setAssignedCharacters([]() -> const kx::CharSet* {

@@ -18,6 +18,9 @@
 #include "kxlib/KXProcess.h"
 #include "kxlib/RbxDefaults.h"
 #include "kxlib/gui/KXAppearance.h"
+#include "model/CharacterNameState.h"
+#include "model/RbxLayoutRegistry.h"
+#include "model/RbxNameFilter.h"
 #include "table/widgets/RbxCharView.h"
 
 #include <QCoreApplication>
@@ -53,6 +56,12 @@ PaletteAssembly::PaletteAssembly(RbxDefaults& settings, X11Session& x11, KXURLHa
         front = desktopFront_.get();
     }
     table_ = std::make_unique<PaletteTable>();
+    // The model's layouts, search filter and names know the table's font as the
+    // selected one; the registry fills the table's layout pop-up.
+    kx::ProcessWide<RbxLayoutRegistry>::install(std::make_unique<RbxLayoutRegistry>(&settings_, table_.get(), table_.get()));
+    kx::ProcessWide<RbxNameFilterState>::install(std::make_unique<RbxNameFilterState>(table_.get()));
+    kx::ProcessWide<RbxCharacterNameState>::install(std::make_shared<RbxCharacterNameState>(table_.get()));
+    RbxLayout::setLayoutPopUp(table_->layoutPopUp());
     windowController_ = std::make_unique<RbxCharWindowController>(settings_, *table_, *front);
     RbxCharWindowController& wc = *windowController_;
     RbxCharView& view = *table_->view();
@@ -65,7 +74,7 @@ PaletteAssembly::PaletteAssembly(RbxDefaults& settings, X11Session& x11, KXURLHa
     view.setController(std::make_shared<PaletteTableController>(wc));
     postingSystem_ = std::make_shared<RbxPostingSystem>();
     postingSystem_->installPostingTap();
-    poster_ = std::make_shared<RbxPoster>(&view, postingSystem_);
+    poster_ = std::make_shared<RbxPoster>(&view, postingSystem_, table_.get());
     view.setPosting(poster_);
     RbxTableClipboard::setShared(std::make_shared<RbxClipboardCopies>());
     // The posting tap is live whenever the palette shows.
@@ -90,4 +99,9 @@ PaletteAssembly::PaletteAssembly(RbxDefaults& settings, X11Session& x11, KXURLHa
                      Qt::QueuedConnection);
 }
 
-PaletteAssembly::~PaletteAssembly() = default;
+PaletteAssembly::~PaletteAssembly() {
+    // The model's objects that know the table go before it.
+    kx::ProcessWide<RbxLayoutRegistry>::install(nullptr);
+    kx::ProcessWide<RbxNameFilterState>::install(nullptr);
+    kx::ProcessWide<RbxCharacterNameState>::install(nullptr);
+}

@@ -5,27 +5,19 @@
 #include "model/RbxFontInfo.h"
 #include "model/RbxLayout.h"
 #include "model/RbxLayoutPopUp.h"
-#include "model/RbxModelHooks.h"
 #include "model/RbxNameFilter.h"
 #include "table/widgets/RbxCharView.h"
 
 PaletteTable::PaletteTable(QObject* parent) : QObject(parent), sources_(std::make_shared<bridges::TableSources>()) {
     // The layout registry keeps its pop-up model here until the window shows one.
     popUp_ = std::make_shared<RbxLayoutPopUp>();
-    RbxLayout::setLayoutPopUp(popUp_);
-    RbxModelHooks& hooks = RbxModelHooks::shared();
-    hooks.selectedFontRepertoire = [this]() -> RbxFontRepertoire* { return repertoire(); };
-    hooks.layoutsChanged = [this] {
-        RbxLayout::fillLayoutPopUp(1, true);
-        reload();
-    };
 }
 
-PaletteTable::~PaletteTable() {
-    RbxModelHooks& hooks = RbxModelHooks::shared();
-    hooks.selectedFontRepertoire = nullptr;
-    hooks.layoutsChanged = nullptr;
-    if (RbxLayout::layoutPopUp() == popUp_) RbxLayout::setLayoutPopUp(nullptr);
+PaletteTable::~PaletteTable() = default;
+
+void PaletteTable::layoutsChanged() {
+    RbxLayout::fillLayoutPopUp(1, true);
+    reload();
 }
 
 RbxCharView* PaletteTable::view() {

@@ -3,6 +3,8 @@
 // the characters of the selected font in the selected layout, and the search filter
 // applied to it.
 
+#include "model/RbxLayoutWindow.h"
+#include "model/RbxSelectedFont.h"
 #include "platform/fonts/Font.h"
 
 #include <QObject>
@@ -19,11 +21,23 @@ class FontInfoRepertoire;
 class TableSources;
 }
 
-class PaletteTable : public QObject {
+// The font it shows is the palette's selected font for the model; the layout registry
+// tells it of changed layouts (RbxLayoutWindow).
+class PaletteTable : public QObject, public RbxSelectedFont, public RbxLayoutWindow {
     Q_OBJECT
 public:
     explicit PaletteTable(QObject* parent = nullptr);
     ~PaletteTable() override;
+
+    // The model of the window's layout pop-up, which the layout registry fills.
+    const std::shared_ptr<RbxLayoutPopUp>& layoutPopUp() const { return popUp_; }
+
+    RbxFontRepertoire* selectedFontRepertoire() override { return repertoire(); }
+    // Refills the layout pop-up and builds the groups again.
+    void layoutsChanged() override;
+    // Not connected yet: the window controller does not offer these to the registry.
+    void switchToLayoutForCurrentFont() override {}
+    QStringList sampleTextTitles() override { return {}; }
 
     // The view (made on first use; its owner is the widget it is put into).
     RbxCharView* view();

@@ -9,7 +9,7 @@
 #include "core/Log.h"
 #include "model/CharacterText.h"
 #include "model/RbxFontInfo.h"
-#include "model/RbxModelHooks.h"
+#include "model/RbxSelectedFont.h"
 #include "model/RbxRecentLayout.h"
 #include "table/widgets/RbxCharView.h"
 
@@ -22,8 +22,10 @@ RbxDefaults& settings() { return RbxDefaults::userDefaults(); }
 
 } // namespace
 
-RbxPoster::RbxPoster(RbxCharView* view, std::shared_ptr<RbxPostingSystem> system, QObject* parent)
-    : QObject(parent), view_(view), system_(system ? std::move(system) : std::make_shared<RbxPostingSystem>()) {}
+RbxPoster::RbxPoster(RbxCharView* view, std::shared_ptr<RbxPostingSystem> system, RbxSelectedFont* selectedFont,
+                     QObject* parent)
+    : QObject(parent), view_(view), system_(system ? std::move(system) : std::make_shared<RbxPostingSystem>()),
+      selectedFont_(selectedFont) {}
 
 RbxPoster::~RbxPoster() = default;
 
@@ -149,7 +151,7 @@ void RbxPoster::postCharacter(char32_t c, const QString& s, InsertMode m) {
 
 void RbxPoster::recordUse(char32_t c) {
     if (hooks_.markSelectedFontAsUsed) hooks_.markSelectedFontAsUsed();
-    if (c != 0) RbxRecentLayout::recentLayout()->addRecentCharacter(c, rbx::selectedFontRepertoire());
+    if (c != 0) RbxRecentLayout::recentLayout()->addRecentCharacter(c, selectedFont_ ? selectedFont_->selectedFontRepertoire() : nullptr);
 }
 
 // ---------------------------------------------------------------- pasteboard contents

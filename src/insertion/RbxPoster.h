@@ -25,6 +25,7 @@
 #include <optional>
 
 class RbxCharView;
+class RbxSelectedFont;
 
 namespace kx {
 class KXKeyboard;
@@ -89,7 +90,9 @@ private:
 class RbxPoster : public QObject, public RbxCharViewPosting {
     Q_OBJECT
 public:
-    explicit RbxPoster(RbxCharView* view, std::shared_ptr<RbxPostingSystem> system = nullptr, QObject* parent = nullptr);
+    // Recent characters are recorded with the selected font, when there is one.
+    explicit RbxPoster(RbxCharView* view, std::shared_ptr<RbxPostingSystem> system = nullptr,
+                       RbxSelectedFont* selectedFont = nullptr, QObject* parent = nullptr);
     ~RbxPoster() override;
 
     RbxPostingSystem& system() const { return *system_; }
@@ -151,6 +154,7 @@ private:
 
     QPointer<RbxCharView> view_;
     std::shared_ptr<RbxPostingSystem> system_;
+    RbxSelectedFont* const selectedFont_;
     Hooks hooks_;
     QStringList ownLog_;
     double lastRestoreDelay_ = 0;

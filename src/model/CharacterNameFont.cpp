@@ -3,7 +3,6 @@
 #include "model/CharacterNameState.h"
 #include "model/RbxFontList.h"
 #include "model/RbxFontRepertoire.h"
-#include "model/RbxModelHooks.h"
 
 namespace rbx::names {
 
@@ -12,7 +11,7 @@ QString currentFamilyName() {
     if (const RbxFontList::FamilyPtr family = list.selectedFamily()) return family->name();
     if (const rbx::Font font = list.selectedFont()) return RbxFontList::familyNameOfFont(font);
     // The palette's own font when the font list has no selection.
-    if (RbxFontRepertoire* repertoire = rbx::selectedFontRepertoire(); repertoire && repertoire->hasFont())
+    if (RbxFontRepertoire* repertoire = state().selectedFontRepertoire(); repertoire && repertoire->hasFont())
         return repertoire->fontFamilyName();
     return QString();
 }

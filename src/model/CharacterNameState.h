@@ -1,5 +1,7 @@
 #pragma once
-// The class state behind RbxCharacterName's class operations (main thread).
+// The class state behind RbxCharacterName's class operations (main thread): one
+// RbxCharacterNameState per process (kx::ProcessWide), made with the palette's selected
+// font, or on first use without one.
 
 #include "model/RbxCharacterName.h"
 
@@ -10,14 +12,27 @@
 #include <memory>
 #include <optional>
 
-namespace rbx::names {
+class RbxFontRepertoire;
+class RbxSelectedFont;
 
-struct State {
+class RbxCharacterNameState {
+public:
+    static RbxCharacterNameState& shared();
+    static std::shared_ptr<RbxCharacterNameState> makeDefault();
+
+    // The selected font, when given, must outlive the state.
+    explicit RbxCharacterNameState(RbxSelectedFont* selectedFont);
+    // Waits for a cache write under way.
+    ~RbxCharacterNameState();
+    RbxCharacterNameState(const RbxCharacterNameState&) = delete;
+    RbxCharacterNameState& operator=(const RbxCharacterNameState&) = delete;
+
+    RbxFontRepertoire* selectedFontRepertoire() const;
+
     RbxCharacterName::SharedList list;  // null when not loaded
     bool cacheWritten = false;
     std::size_t cachedCount = 0;  // records written to the cache
     bool cacheWriting = false;    // a background write is under way
-    std::uint64_t generation = 0; // moves when the state is reset (stale writes ignored)
 
     // Private-use names per font family (one list may serve several families).
     QHash<QString, std::shared_ptr<const RbxCharacterName::List>> puaLists;
@@ -28,9 +43,16 @@ struct State {
 
     // The maintainers' Unicode folder, looked up once.
     std::optional<QString> unicodeFolder;
+
+private:
+    RbxSelectedFont* const selectedFont_;
 };
 
-State& state();
+namespace rbx::names {
+
+using State = RbxCharacterNameState;
+
+inline State& state() { return State::shared(); }
 
 // The selected font's family name ("" when no font is selected).
 QString currentFamilyName();

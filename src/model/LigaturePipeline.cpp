@@ -69,21 +69,21 @@ std::optional<QStringList> collect(const Font& font, const char* what, Reader re
 } // namespace
 
 std::optional<QStringList> ligaturesFromGSUB(const Font& font) {
-    if (!RbxModelSettings::boolValue(QStringLiteral("ligatures"), true) ||
-        !RbxModelSettings::boolValue(QStringLiteral("gsub"), true))
+    if (!RbxModelSettings::shared().boolValue(QStringLiteral("ligatures"), true) ||
+        !RbxModelSettings::shared().boolValue(QStringLiteral("gsub"), true))
         return std::nullopt;
     return collect(font, "GSUB", ligaturesFromGSUBWithoutCharacters);
 }
 
 std::optional<QStringList> ligaturesFrommorx(const Font& font) {
-    if (!RbxModelSettings::boolValue(QStringLiteral("ligatures"), true) ||
-        !RbxModelSettings::boolValue(QStringLiteral("morx"), true))
+    if (!RbxModelSettings::shared().boolValue(QStringLiteral("ligatures"), true) ||
+        !RbxModelSettings::shared().boolValue(QStringLiteral("morx"), true))
         return std::nullopt;
     return collect(font, "morx", ligaturesFrommorxWithoutCharacters);
 }
 
 std::optional<QStringList> ligatures(const Font& font) {
-    if (!RbxModelSettings::boolValue(QStringLiteral("ligatures"), true)) return std::nullopt;
+    if (!RbxModelSettings::shared().boolValue(QStringLiteral("ligatures"), true)) return std::nullopt;
     const std::optional<QStringList> g = ligaturesFromGSUB(font);
     const std::optional<QStringList> m = ligaturesFrommorx(font);
     QStringList list;

@@ -15,7 +15,7 @@
 // families and the names the user gives characters (user-defined names, one property
 // list per group in the support folder "Custom Names").
 //
-// The class state lives on the main thread.
+// The class state (RbxCharacterNameState, CharacterNameState.h) lives on the main thread.
 
 #include "core/CharSet.h"
 
@@ -208,10 +208,6 @@ public:
     static QString fileNameForGroup(const QString& group);
     static QString groupForFileName(const QString& baseName);
     static QString customNamesFolder();
-
-    // Forgets every piece of class state (tests): the list, the cache flag, the
-    // private-use lists, the user-defined names and the Unicode folder option.
-    static void resetForTesting();
 
 private:
     static void startCacheWrite(bool logTimes);

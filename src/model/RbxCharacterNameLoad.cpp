@@ -8,21 +8,14 @@
 #include "core/Types.h"
 #include "model/CharacterNameState.h"
 #include "kxlib/RbxDefaults.h"
+#include "core/ProcessWide.h"
+#include "model/RbxSelectedFont.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QPointer>
 #include <QThreadPool>
 #include <algorithm>
-
-namespace rbx::names {
-
-State& state() {
-    static State s;
-    return s;
-}
-
-} // namespace rbx::names
 
 using rbx::names::state;
 
@@ -42,6 +35,25 @@ QThreadPool* cacheWriter() {
 QString msec(const QElapsedTimer& t) { return QString::number(double(t.nsecsElapsed()) / 1e6, 'f', 3); }
 
 } // namespace
+
+RbxCharacterNameState& RbxCharacterNameState::shared() { return kx::ProcessWide<RbxCharacterNameState>::get(); }
+
+std::shared_ptr<RbxCharacterNameState> RbxCharacterNameState::makeDefault() {
+    return std::make_shared<RbxCharacterNameState>(nullptr);
+}
+
+RbxCharacterNameState::RbxCharacterNameState(RbxSelectedFont* selectedFont) : selectedFont_(selectedFont) {}
+
+RbxCharacterNameState::~RbxCharacterNameState() {
+    // A state replaced while the program runs lets its cache write finish first; at the
+    // program's end the application object has waited for it already.
+    if (cacheWriting && QCoreApplication::instance())
+        if (QThreadPool* pool = cacheWriter()) pool->waitForDone();
+}
+
+RbxFontRepertoire* RbxCharacterNameState::selectedFontRepertoire() const {
+    return selectedFont_ ? selectedFont_->selectedFontRepertoire() : nullptr;
+}
 
 RbxCharacterName::SharedList RbxCharacterName::allNames() {
     if (!state().list) readCharacterNames();
@@ -86,13 +98,14 @@ void RbxCharacterName::startCacheWrite(bool logTimes) {
     // The list is never changed once made, so another thread may write it while the
     // palette goes on; the flag is set on the main thread when the file is complete.
     const SharedList list = s.list;
-    const std::uint64_t generation = s.generation;
-    auto finish = [list, generation, logTimes](bool ok, const QString& time) {
-        rbx::names::State& st = state();
-        if (st.generation != generation) return;
-        st.cacheWriting = false;
-        st.cacheWritten = ok;
-        st.cachedCount = list->size();
+    // The state that started the write learns of its end, if it is still there.
+    const std::weak_ptr<rbx::names::State> writer = kx::ProcessWide<rbx::names::State>::shared();
+    auto finish = [list, writer, logTimes](bool ok, const QString& time) {
+        const std::shared_ptr<rbx::names::State> st = writer.lock();
+        if (!st) return;
+        st->cacheWriting = false;
+        st->cacheWritten = ok;
+        st->cachedCount = list->size();
         if (logTimes) kx::log(QStringLiteral("writing character name cache (%1): %2 msec").arg(list->size()).arg(time));
     };
     QThreadPool* pool = cacheWriter();
@@ -138,11 +151,4 @@ QString RbxCharacterName::fullNameOfCharacter(char32_t c) {
     const QString name = nameOfCharacter(c);
     if (!user.isEmpty() && !name.isEmpty()) return QStringLiteral("%1; %2").arg(user, name);
     return user.isEmpty() ? name : user;
-}
-
-void RbxCharacterName::resetForTesting() {
-    if (QThreadPool* pool = cacheWriter()) pool->waitForDone();
-    const std::uint64_t generation = state().generation + 1;
-    state() = rbx::names::State();
-    state().generation = generation;
 }

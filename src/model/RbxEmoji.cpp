@@ -107,7 +107,7 @@ void RbxEmoji::setMeasurer(std::unique_ptr<RbxEmojiMeasurer> m) {
 }
 
 QString RbxEmoji::colorEmojiFontName() {
-    const QString chosen = RbxModelSettings::stringValue(QStringLiteral("colorEmojiFont"));
+    const QString chosen = RbxModelSettings::shared().stringValue(QStringLiteral("colorEmojiFont"));
     if (!chosen.isEmpty() && rbx::font::availableFontSet().contains(chosen)) return chosen;
     return rbx::FontBackend::shared().defaultColorEmojiFontName();
 }

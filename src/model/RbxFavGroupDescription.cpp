@@ -8,20 +8,14 @@
 #include "model/RbxCharacterName.h"
 #include "model/RbxCharacterList.h"
 #include "model/RbxFontRepertoire.h"
-#include "model/RbxModelHooks.h"
+#include "model/VirtualCharacters.h"
+#include "core/ProcessWide.h"
 #include "model/RbxNameFilter.h"
 #include "model/RbxSequenceText.h"
 
 #include <algorithm>
 
 namespace {
-
-std::shared_ptr<RbxFavGroupDescription>& sharedInstance() {
-    static std::shared_ptr<RbxFavGroupDescription> instance;
-    return instance;
-}
-
-RbxDefaults& settings() { return RbxDefaults::userDefaults(); }
 
 bool isLigatureValue(char32_t c) { return c >= 0xB0000 && c <= 0xBFFFF; }
 
@@ -52,14 +46,16 @@ QString withoutLineEnd(const QString& line) { return line.endsWith(u'\r') ? line
 } // namespace
 
 std::shared_ptr<RbxFavGroupDescription> RbxFavGroupDescription::sharedFavorites() {
-    auto& instance = sharedInstance();
-    if (!instance) instance.reset(new RbxFavGroupDescription());
-    return instance;
+    return kx::ProcessWide<RbxFavGroupDescription>::shared();
 }
 
-void RbxFavGroupDescription::resetForTesting() { sharedInstance().reset(); }
+std::shared_ptr<RbxFavGroupDescription> RbxFavGroupDescription::makeDefault() {
+    return std::make_shared<RbxFavGroupDescription>(nullptr);
+}
 
-RbxFavGroupDescription::RbxFavGroupDescription() {
+RbxDefaults& RbxFavGroupDescription::settings() const { return settings_ ? *settings_ : RbxDefaults::userDefaults(); }
+
+RbxFavGroupDescription::RbxFavGroupDescription(RbxDefaults* store) : settings_(store) {
     global_ = KXIntegerArray::arrayWithData(settings().objectForKey(rbx::key::favoriteCharacters).toByteArray());
     // Only characters stored for all fonts belong here; values that are no character
     // at all (from a damaged store) go too.
@@ -269,7 +265,7 @@ QString RbxFavGroupDescription::tableRepresentation() const {
     QString out;
     global_.forEach([&](std::int32_t v) {
         const auto c = static_cast<char32_t>(v);
-        out += QStringLiteral("%1\t%2\t%3\n").arg(rbx::stringWithUTF32Character(c)).arg(v).arg(RbxCharacterName::nameOfCharacter(c));
+        out += QStringLiteral("%1\t%2\t%3\n").arg(kx::str::stringWithUTF32Character(c)).arg(v).arg(RbxCharacterName::nameOfCharacter(c));
     });
     return out;
 }

@@ -22,13 +22,20 @@
 #include <memory>
 #include <optional>
 
+class RbxDefaults;
+
 class RbxFavGroupDescription : public RbxGroupDescription {
 public:
-    // Made on first use: loads the global favourites (dropping ligature values and
-    // private-use characters, which do not belong there) and the favourite ligatures.
+    // The favourites of the process (kx::ProcessWide<RbxFavGroupDescription>):
+    // installed by the composition root, else made on first use over the process's
+    // settings store.
     static std::shared_ptr<RbxFavGroupDescription> sharedFavorites();
-    // Tests: the next sharedFavorites() loads anew from the settings.
-    static void resetForTesting();
+    static std::shared_ptr<RbxFavGroupDescription> makeDefault();
+
+    // Loads the global favourites (dropping ligature values and private-use characters,
+    // which do not belong there) and the favourite ligatures from `settings` (the
+    // process's store at each use when null), which must outlive the favourites.
+    explicit RbxFavGroupDescription(RbxDefaults* settings);
 
     Role role() const override { return Role::Favorites; }
     QString name() const override { return QStringLiteral("Favorites"); }
@@ -66,11 +73,12 @@ public:
     const QVariantMap& fontFavoritesDictionary();
 
 private:
-    RbxFavGroupDescription();
+    RbxDefaults& settings() const;
     void storeGlobalFavorites();
     void storeLigatures();
     void storeFontDictionary();
 
+    RbxDefaults* const settings_;
     KXIntegerArray global_;
     QString currentFontName_;
     bool hasCurrentFont_ = false;

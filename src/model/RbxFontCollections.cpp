@@ -103,7 +103,7 @@ QList<rbx::FaceInfo> RbxFontList::facesOfCollection(const QString& name, const Q
 }
 
 QList<rbx::FaceInfo> RbxFontList::fontDescriptorsInCollection(const QString& name) {
-    rbx::FontBackend& backend = rbx::FontBackend::shared();
+    rbx::FontBackend& backend = this->backend();
     if (collectionGeneration_ != backend.generation()) {
         collectionFaces_.clear();
         collectionGeneration_ = backend.generation();

@@ -4,6 +4,7 @@
 #include "core/FoundationValues.h"
 #include "core/Log.h"
 #include "core/Plist.h"
+#include "core/ProcessWide.h"
 #include "core/Types.h"
 #include "model/EmojiTables.h"
 #include "model/FontExtensions.h"
@@ -11,91 +12,70 @@
 #include "model/RbxEmoji.h"
 #include "model/RbxLigatures.h"
 #include "model/RbxModelSettings.h"
+#include "model/RbxRepertoireSources.h"
 #include "model/VirtualCharacters.h"
 
 #include <QHash>
 
 namespace {
 
-RbxFontInfo::Sources& sources() {
-    static RbxFontInfo::Sources s;
-    return s;
-}
-
-// Two generations of infos by PostScript name: an info survives at least ten further
-// insertions, and one found in the previous generation moves into the current one.
-struct InfoCache {
-    QHash<QString, std::shared_ptr<RbxFontInfo>> current, previous;
-};
-InfoCache& cache() {
-    static InfoCache c;
-    return c;
-}
 constexpr int GenerationSize = 10;
-
-struct Tuning {
-    bool read = false;
-    QVariantMap dictionary;
-};
-Tuning& tuningFile() {
-    static Tuning t;
-    return t;
-}
 
 } // namespace
 
-void RbxFontInfo::setSources(Sources s) { sources() = std::move(s); }
-
 // ---- the cache ----------------------------------------------------------------------
 
-std::shared_ptr<RbxFontInfo> RbxFontInfo::fontInfoWithFont(const rbx::Font& font) {
+RbxFontInfoCache& RbxFontInfoCache::shared() { return kx::ProcessWide<RbxFontInfoCache>::get(); }
+
+std::unique_ptr<RbxFontInfoCache> RbxFontInfoCache::makeDefault() { return std::make_unique<RbxFontInfoCache>(); }
+
+RbxFontInfoCache::RbxFontInfoCache(RbxRepertoireSources* sources, std::optional<QVariantMap> tuning)
+    : sources_(sources), tuning_(std::move(tuning)) {}
+
+std::shared_ptr<RbxFontInfo> RbxFontInfoCache::infoWithFont(const rbx::Font& font) {
     if (!font) return nullptr;
-    InfoCache& c = cache();
     const QString name = font.postScriptName();
-    if (auto it = c.current.constFind(name); it != c.current.constEnd()) return it.value();
-    std::shared_ptr<RbxFontInfo> info = c.previous.value(name);
+    if (auto it = current_.constFind(name); it != current_.constEnd()) return it.value();
+    std::shared_ptr<RbxFontInfo> info = previous_.value(name);
     if (!info) info = std::make_shared<RbxFontInfo>(font);
-    c.current.insert(name, info);
-    if (c.current.size() >= GenerationSize) {
-        c.previous = std::move(c.current);
-        c.current = {};
-        c.current.reserve(GenerationSize);
+    current_.insert(name, info);
+    if (current_.size() >= GenerationSize) {
+        previous_ = std::move(current_);
+        current_ = {};
+        current_.reserve(GenerationSize);
     }
     return info;
 }
 
-void RbxFontInfo::flushCachedCharacters() {
-    InfoCache& c = cache();
-    for (const auto& i : std::as_const(c.current)) i->flush();
-    for (const auto& i : std::as_const(c.previous)) i->flush();
+void RbxFontInfoCache::flushCachedCharacters() {
+    for (const auto& i : std::as_const(current_)) i->flush();
+    for (const auto& i : std::as_const(previous_)) i->flush();
 }
 
-void RbxFontInfo::resetCacheForTesting() { cache() = InfoCache(); }
+std::shared_ptr<RbxFontInfo> RbxFontInfo::fontInfoWithFont(const rbx::Font& font) {
+    return RbxFontInfoCache::shared().infoWithFont(font);
+}
+
+void RbxFontInfo::flushCachedCharacters() { RbxFontInfoCache::shared().flushCachedCharacters(); }
 
 // ---- tuning -------------------------------------------------------------------------
 
-QVariantMap RbxFontInfo::fontTuningDictionary() {
-    Tuning& t = tuningFile();
-    if (!t.read) {
-        t.read = true;
+const QVariantMap& RbxFontInfoCache::tuningDictionary() {
+    if (!tuning_) {
         const QString path = kx::Bundle::mainBundle().pathForResource(QStringLiteral("FontTuning"), QStringLiteral("plist"));
         const kx::plist::Result r = path.isNull() ? kx::plist::Result{QVariant(), QStringLiteral("missing")}
                                                   : kx::plist::readFile(path);
         if (!r.ok() || !kx::ns::isDictionary(r.value)) {
             kx::log(QStringLiteral("could not read FontTuning dictionary."));
-            t.dictionary.clear();
+            tuning_ = QVariantMap();
         } else {
-            t.dictionary = r.value.toMap();
+            tuning_ = r.value.toMap();
         }
     }
-    return t.dictionary;
+    return *tuning_;
 }
 
-void RbxFontInfo::setFontTuningDictionaryForTesting(std::optional<QVariantMap> dictionary) {
-    Tuning& t = tuningFile();
-    t.read = bool(dictionary);
-    t.dictionary = dictionary.value_or(QVariantMap());
-}
+QVariantMap RbxFontInfo::fontTuningDictionary() { return RbxFontInfoCache::shared().tuningDictionary(); }
 
 std::optional<QVariantMap> RbxFontInfo::tuningForFontNamed(const QString& name) {
     if (name.isEmpty()) return std::nullopt;
@@ -172,13 +152,13 @@ void RbxFontInfo::setIgnoresFilter(bool ignore) {
 
 void RbxFontInfo::loadCharacters() {
     if (!availableCharacters_) {
-        const Sources& src = sources();
+        RbxRepertoireSources* src = RbxFontInfoCache::shared().sources();
         kx::CharSet set;
-        const int view = RbxModelSettings::intValue(QStringLiteral("view"), 1);
+        const int view = RbxModelSettings::shared().intValue(QStringLiteral("view"), 1);
         if (view == 2) {
-            if (src.charactersInAllFonts) set = src.charactersInAllFonts();
+            if (src) set = src->charactersInAllFonts();
         } else if (view == 3) {
-            if (src.definedCharacters) set = src.definedCharacters();
+            if (src) set = src->definedCharacters();
         } else if (font_) {
             set = font_->coveredCharacters();
         }
@@ -189,8 +169,8 @@ void RbxFontInfo::loadCharacters() {
         }
         if (!fontLigatures_) fontLigatures_ = RbxLigatures::ligaturesOfFont(font_);
         if (auto ligatureChars = fontLigatures_->characterSet()) set.formUnion(*ligatureChars);
-        if (!ignoreFilter_ && src.filteredCharacters) {
-            if (auto filter = src.filteredCharacters()) set.formIntersection(*filter);
+        if (!ignoreFilter_ && src) {
+            if (auto filter = src->filteredCharacters()) set.formIntersection(*filter);
         }
         kx::CharSet controls = set.intersectionWith(kx::CharSet::fromRange(0, 0x1F));
         availableCharacterCount_ = int(set.numberOfCharacters() - controls.numberOfCharacters());
@@ -363,7 +343,7 @@ QStringList RbxFontInfo::ligaturesToIgnore() { return ligaturesToIgnore(tuning()
 bool RbxFontInfo::fontRequiresSafeDrawing() {
     if (!colorFontInformation_) colorFontInformation_ = rbx::font::isColorFont(font_) ? 'Y' : 'N';
     if (colorFontInformation_ == 'Y') return true;
-    if (RbxModelSettings::boolValue(QStringLiteral("safeDrawing"), true)) return true;
+    if (RbxModelSettings::shared().boolValue(QStringLiteral("safeDrawing"), true)) return true;
     const QVariant v = tuning().value(QStringLiteral("safeDrawing"));
     return kx::ns::hasNumberValue(v) && kx::ns::intValue(v) != 0;
 }

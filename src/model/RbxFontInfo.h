@@ -2,49 +2,66 @@
 // The model's view of one font: its repertoire (the characters the character table
 // shows for it) with per-plane bitmaps, its ligatures as virtual characters, its Mac OS
 // Roman mapping, its tuning values from "FontTuning.plist" and whether it must be drawn
-// the safe way. Infos are shared through a two-generation cache keyed by PostScript
-// name. Main thread only.
+// the safe way. Infos are shared through the process's RbxFontInfoCache, two
+// generations keyed by PostScript name. Main thread only.
 
 #include "core/CharSet.h"
 #include "platform/fonts/Font.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QVariantMap>
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
 
 class RbxLigatures;
+class RbxFontInfo;
+class RbxRepertoireSources;
+
+// The infos of the process (kx::ProcessWide<RbxFontInfoCache>), with what their
+// repertoires rest on and the tuning dictionary: installed by the composition root,
+// else made on first use without sources (empty sets, no filter) over the bundle's
+// tuning file.
+class RbxFontInfoCache {
+public:
+    static RbxFontInfoCache& shared();
+    static std::unique_ptr<RbxFontInfoCache> makeDefault();
+
+    // `sources` (may be null) must outlive the cache; `tuning` stands in for the bundle's
+    // "FontTuning.plist", which is read on first need when it is not given.
+    explicit RbxFontInfoCache(RbxRepertoireSources* sources = nullptr,
+                              std::optional<QVariantMap> tuning = std::nullopt);
+
+    std::shared_ptr<RbxFontInfo> infoWithFont(const rbx::Font& font);
+    void flushCachedCharacters();
+    // Empty (and logged once) when the bundle's file cannot be read.
+    const QVariantMap& tuningDictionary();
+    RbxRepertoireSources* sources() const { return sources_; }
+
+private:
+    RbxRepertoireSources* const sources_;
+    std::optional<QVariantMap> tuning_;
+    // Two generations: an info survives at least ten further insertions, and one found
+    // in the previous generation moves into the current one.
+    QHash<QString, std::shared_ptr<RbxFontInfo>> current_, previous_;
+};
 
 class RbxFontInfo {
 public:
-    // What the repertoire may rest on beyond the font itself; parts of the model above
-    // this one install them. Unset sources count as empty sets / no filter.
-    struct Sources {
-        std::function<kx::CharSet()> charactersInAllFonts; // view 2
-        std::function<kx::CharSet()> definedCharacters;    // view 3
-        // The characters of the active search filter; nullopt when no filter is active.
-        std::function<std::optional<kx::CharSet>()> filteredCharacters;
-    };
-    static void setSources(Sources sources);
-
-    // ---- the cache -------------------------------------------------------------
+    // ---- the cache (RbxFontInfoCache::shared()) ---------------------------------
     static std::shared_ptr<RbxFontInfo> fontInfoWithFont(const rbx::Font& font);
     // Every cached info drops its repertoire.
     static void flushCachedCharacters();
-    // Forgets every cached info (tests).
-    static void resetCacheForTesting();
 
     // ---- tuning ----------------------------------------------------------------
-    // "FontTuning.plist" of the bundle, read once (empty, and logged, when unreadable).
+    // The cache's tuning dictionary: "FontTuning.plist" of the bundle, read once
+    // (empty, and logged, when unreadable).
     static QVariantMap fontTuningDictionary();
-    // Replaces the dictionary (tests); nullopt reads the bundle's again.
-    static void setFontTuningDictionaryForTesting(std::optional<QVariantMap> dictionary);
     // The entry of a name: the name, the name + "*", then the name cut at each last "-"
     // followed by "*".
     static std::optional<QVariantMap> tuningForFontNamed(const QString& name);

@@ -4,6 +4,8 @@
 #include "model/RbxFontList.h"
 
 #include "core/Log.h"
+#include "core/ProcessWide.h"
+#include "model/RbxDebugSwitch.h"
 #include "model/FontExtensions.h"
 #include "kxlib/RbxDefaults.h"
 #include "core/FoundationValues.h"
@@ -13,53 +15,31 @@
 #include <QLocale>
 #include <algorithm>
 
-namespace {
-
-std::unique_ptr<RbxFontList>& sharedList() {
-    static std::unique_ptr<RbxFontList> list;
+RbxFontList& RbxFontList::fontList() {
+    RbxFontList& list = kx::ProcessWide<RbxFontList>::get();
+    if (!list.reloadedOnce_) list.reload(QStringLiteral("init"));
     return list;
 }
 
-RbxFontList::FontChangeHandler& changeHandler() {
-    static RbxFontList::FontChangeHandler handler;
-    return handler;
-}
+std::unique_ptr<RbxFontList> RbxFontList::makeDefault() { return std::make_unique<RbxFontList>(); }
 
-std::function<bool()>& debuggingSwitch() {
-    static std::function<bool()> isOn;
-    return isOn;
-}
+rbx::FontBackend& RbxFontList::backend() const { return backend_ ? *backend_ : rbx::FontBackend::shared(); }
 
-} // namespace
+RbxDefaults& RbxFontList::settings() const { return settings_ ? *settings_ : RbxDefaults::userDefaults(); }
 
-bool RbxFontList::debugging() { return debuggingSwitch() && debuggingSwitch()(); }
+bool RbxFontList::debugging() const { return debugging_ && debugging_->isDebugging(); }
 
-RbxFontList& RbxFontList::fontList() {
-    std::unique_ptr<RbxFontList>& list = sharedList();
-    if (!list) {
-        list.reset(new RbxFontList());
-        list->reload(QStringLiteral("init"));
-    }
-    return *list;
-}
-
-void RbxFontList::resetForTesting() { sharedList().reset(); }
-
-void RbxFontList::setFontChangeHandler(FontChangeHandler handler) { changeHandler() = std::move(handler); }
-
-void RbxFontList::setDebuggingSwitch(std::function<bool()> isOn) { debuggingSwitch() = std::move(isOn); }
-
-RbxFontList::RbxFontList() {
-    RbxDefaults& defaults = RbxDefaults::userDefaults();
+RbxFontList::RbxFontList(rbx::FontBackend* backend, RbxDefaults* settings, const RbxDebugSwitch* debugging,
+                         int prefetchDelayMs)
+    : backend_(backend), settings_(settings), debugging_(debugging), prefetchDelayMs_(prefetchDelayMs) {
+    RbxDefaults& defaults = this->settings();
     for (const QVariant& v : kx::ns::arrayOrEmpty(defaults.objectForKey(rbx::key::recentFontsV2)))
         if (kx::ns::isString(v)) recentFonts_.append(v.toString());
     selectedFontName_ = defaults.stringForKey(rbx::key::selectedFont);
     fontChangeTimer_.setSingleShot(true);
     fontChangeTimer_.setInterval(FontChangeDelayMs);
-    connect(&fontChangeTimer_, &QTimer::timeout, this, [] {
-        if (changeHandler()) changeHandler()(QStringLiteral("notification"));
-    });
-    connect(&rbx::FontBackend::shared(), &rbx::FontBackend::fontsChanged, this, &RbxFontList::fontNotification);
+    connect(&fontChangeTimer_, &QTimer::timeout, this, [this] { emit fontChangeNoticed(QStringLiteral("notification")); });
+    connect(&this->backend(), &rbx::FontBackend::fontsChanged, this, &RbxFontList::fontNotification);
 }
 
 RbxFontList::~RbxFontList() {
@@ -68,13 +48,13 @@ RbxFontList::~RbxFontList() {
 }
 
 void RbxFontList::fontNotification() {
-    observedGeneration_ = rbx::FontBackend::shared().generation();
+    observedGeneration_ = backend().generation();
     // A burst of changes gives one check, 0.1 s after the last.
     fontChangeTimer_.start();
 }
 
 void RbxFontList::reload(const QString& reason) {
-    rbx::FontBackend& backend = rbx::FontBackend::shared();
+    rbx::FontBackend& backend = this->backend();
     reloadedOnce_ = true;
     fontGeneration_ = backend.generation();
     observedGeneration_ = fontGeneration_;
@@ -121,7 +101,7 @@ void RbxFontList::reload(const QString& reason) {
 }
 
 bool RbxFontList::fontsChanged() {
-    rbx::FontBackend& backend = rbx::FontBackend::shared();
+    rbx::FontBackend& backend = this->backend();
     if (backend.generation() != fontGeneration_) {
         const QSet<QString> fonts = rbx::font::availableFontSet();
         if (rememberedFontSet_ && *rememberedFontSet_ == fonts) {

@@ -5,8 +5,8 @@
 // characters of all fonts and the set of defined Unicode characters.
 //
 // The list listens to the font backend's change signal and, 0.1 s after the last
-// change of a burst, hands the check to the window controller (setFontChangeHandler),
-// which asks fontsChanged() and reloads. Main thread only, except
+// change of a burst, emits fontChangeNoticed("notification"): the window controller
+// then asks fontsChanged() and reloads. Main thread only, except
 // prefetchCollections().
 
 #include "core/CharSet.h"
@@ -27,6 +27,8 @@
 #include <thread>
 #include <vector>
 
+class RbxDefaults;
+class RbxDebugSwitch;
 class RbxPopUpModel;
 
 class RbxFontList : public QObject {
@@ -45,21 +47,18 @@ public:
     static constexpr int MaxChangeLogLines = 10;
     static constexpr int FontChangeDelayMs = 100;
 
-    // The shared list, made (and reloaded with the reason "init") on first use.
+    // The list of the process (kx::ProcessWide<RbxFontList>): the one the composition
+    // root installed, else one made without services on first use; reloaded with the
+    // reason "init" on its first use.
     static RbxFontList& fontList();
-    // Tests: drops the shared list; the next fontList() makes a new one over the
-    // backend installed then.
-    static void resetForTesting();
+    static std::unique_ptr<RbxFontList> makeDefault();
 
-    // Called 0.1 s after the last font change of a burst with the reason
-    // "notification"; the window controller installs its font check here.
-    using FontChangeHandler = std::function<void(const QString& reason)>;
-    static void setFontChangeHandler(FontChangeHandler handler);
-
-    // Whether the tools' debugging switch is on (selectFont() then logs the font). The
-    // table layer, which owns the switch, installs it; unset means off.
-    static void setDebuggingSwitch(std::function<bool()> isOn);
-
+    // A list over the font backend and the settings store (each the process's at each
+    // use when null); when the debugging switch is on, selectFont() logs the font. The
+    // list waits prefetchDelayMs before prefetching collections. The services must
+    // outlive the list. Nothing is loaded until reload().
+    explicit RbxFontList(rbx::FontBackend* backend = nullptr, RbxDefaults* settings = nullptr,
+                         const RbxDebugSwitch* debugging = nullptr, int prefetchDelayMs = 3000);
     ~RbxFontList() override;
 
     // ---- families -------------------------------------------------------------------
@@ -109,8 +108,6 @@ public:
     void prefetchCollections(const QStringList& names);
     // Starts prefetchCollections() with the collection names on a thread of its own.
     void startPrefetchingCollections();
-    // The wait before prefetching (3 s; tests shorten it).
-    void setPrefetchDelayForTesting(int ms) { prefetchDelayMs_ = ms; }
 
     // ---- filters ----------------------------------------------------------------------
 
@@ -163,9 +160,14 @@ public:
     // is enabled, up to 10 recent fonts, and "Toggle Font Detection".
     void updateRecentFontsPopUp(RbxPopUpModel& popUp);
 
+signals:
+    // 0.1 s after the last font change of a burst, with the reason "notification".
+    void fontChangeNoticed(const QString& reason);
+
 private:
-    RbxFontList();
-    static bool debugging();
+    rbx::FontBackend& backend() const;
+    RbxDefaults& settings() const;
+    bool debugging() const;
     void loadCollections();
     QStringList currentCollectionNames() const;
     void rememberSelectedFontName();
@@ -201,6 +203,9 @@ private:
     int runningPrefetches_ = 0;
     std::atomic<quint64> observedGeneration_{0};
     QList<rbx::FaceInfo> prefetchFaces_;
-    int prefetchDelayMs_ = 3000;
+    rbx::FontBackend* const backend_;
+    RbxDefaults* const settings_;
+    const RbxDebugSwitch* const debugging_;
+    const int prefetchDelayMs_;
     std::vector<std::thread> prefetchThreads_;
 };

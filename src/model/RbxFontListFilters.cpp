@@ -50,7 +50,7 @@ void RbxFontList::filterRecentFamiliesMatchingName(const QString& filter) {
     if (recentFonts_.isEmpty()) {
         // The older setting held font names: take their families.
         QStringList oldNames;
-        for (const QVariant& v : kx::ns::arrayOrEmpty(RbxDefaults::userDefaults().objectForKey(rbx::key::recentFonts)))
+        for (const QVariant& v : kx::ns::arrayOrEmpty(settings().objectForKey(rbx::key::recentFonts)))
             if (kx::ns::isString(v)) oldNames.append(v.toString());
         if (!oldNames.isEmpty()) {
             QStringList families;

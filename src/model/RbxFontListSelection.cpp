@@ -80,7 +80,7 @@ void RbxFontList::rememberSelectedFontName() {
     const QString name = font.postScriptName();
     if (name == selectedFontName_) return;
     selectedFontName_ = name;
-    RbxDefaults& defaults = RbxDefaults::userDefaults();
+    RbxDefaults& defaults = settings();
     defaults.setString(name, rbx::key::selectedFont.qname());
     defaults.synchronize();
 }
@@ -97,7 +97,7 @@ void RbxFontList::markSelectedFontAsUsed() {
 }
 
 void RbxFontList::storeRecentFonts() {
-    RbxDefaults::userDefaults().setObject(QVariant(recentFonts_), rbx::key::recentFontsV2.qname());
+    settings().setObject(QVariant(recentFonts_), rbx::key::recentFontsV2.qname());
 }
 
 void RbxFontList::updateRecentFontsPopUp(RbxPopUpModel& popUp) {
@@ -120,7 +120,7 @@ void RbxFontList::updateRecentFontsPopUp(RbxPopUpModel& popUp) {
 
     while (popUp.count() > 2) popUp.removeItemAt(0);
     popUp.insertItem(selectedName, 0);
-    const bool detection = RbxDefaults::userDefaults().isFontDetectionEnabled();
+    const bool detection = settings().isFontDetectionEnabled();
     if (detection) {
         popUp.insertSeparator(1);
         popUp.insertItem(QStringLiteral("Automatic"), 2);
@@ -133,7 +133,7 @@ void RbxFontList::updateRecentFontsPopUp(RbxPopUpModel& popUp) {
     popUp.selectItemAt(0);
     if (detection) {
         popUp.setImage(2, QString());
-        if (RbxDefaults::userDefaults().applicationFontDectection()) popUp.setImage(0, QString());
+        if (settings().applicationFontDectection()) popUp.setImage(0, QString());
     }
     popUp.addItem(QStringLiteral("Toggle Font Detection"));
 }

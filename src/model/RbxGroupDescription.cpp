@@ -4,7 +4,7 @@
 #include "core/StringExtensions.h"
 #include "model/RbxCharGroup.h"
 #include "model/RbxFontRepertoire.h"
-#include "model/RbxModelHooks.h"
+#include "model/RbxEmoji.h"
 
 #include <algorithm>
 
@@ -142,7 +142,7 @@ void RbxGroupDescription::appendPairs(RbxFontRepertoire& info, std::vector<char3
             const qsizetype k = from - SequenceBase;
             if (k >= ligatures_.size()) continue;
             const QString& text = ligatures_.at(k);
-            char32_t c = rbx::virtualEmojiCharacterForString(text);
+            char32_t c = RbxEmoji::virtualEmojiCharacterForString(text);
             if (c == 0) c = info.virtualLigatureCharacterForString(text);
             if (c == 0 && kx::str::numberOfUnicodeCharacters(text) == 1) c = kx::str::longCharacterAtIndex(text, 0);
             if (c != 0 && available.contains(c)) out.push_back(c);

@@ -4,7 +4,7 @@
 #include "model/RbxCharacterList.h"
 #include "model/RbxGroupDescription.h"
 #include "model/RbxLayout.h"
-#include "model/RbxModelHooks.h"
+#include "model/RbxEmoji.h"
 #include "model/RbxNameFilter.h"
 
 namespace {
@@ -62,7 +62,7 @@ void RbxGroupDescription::getDescriptionFromLines(const QStringList& lines, qsiz
         if (isEmptyLine(raw)) break;
         ++position;
         if (startsAComment(raw)) continue;
-        const QString line = rbx::stringByReplacingSequencesWithVirtualCharacters(cutComment(raw));
+        const QString line = RbxEmoji::stringByReplacingSequencesWithVirtualCharacters(cutComment(raw));
         addItemsFromLine(line);
     }
 }

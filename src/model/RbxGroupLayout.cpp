@@ -4,7 +4,7 @@
 #include "model/RbxModelSettings.h"
 #include "model/RbxGroupDescription.h"
 #include "model/RbxLayout.h"
-#include "model/RbxModelHooks.h"
+#include "model/VirtualCharacters.h"
 #include "model/RbxRecentGroupDescription.h"
 #include "model/RbxTextMatching.h"
 
@@ -34,7 +34,7 @@ std::shared_ptr<RbxGroupLayout> RbxGroupLayout::layoutWithArray(const QStringLis
 const RbxGroupLayout::DescriptionList& RbxGroupLayout::groupList() { return groupList_; }
 
 RbxCharGroupList RbxGroupLayout::groupsForFontInfo(RbxFontRepertoire* info) {
-    const int view = RbxModelSettings::intValue(QStringLiteral("view"), 1);
+    const int view = RbxModelSettings::shared().intValue(QStringLiteral("view"), 1);
     const bool allFonts = view == 2 || view == 3;
     std::shared_ptr<const kx::CharSet> native;
     if (allFonts && info) native = std::make_shared<const kx::CharSet>(info->coveredCharacters());
@@ -78,7 +78,7 @@ QString RbxGroupLayout::repertoireStringForFontInfo(RbxFontRepertoire* info) {
             if (c >= RbxFontRepertoire::LigatureBase && c <= 0xBFFFF)
                 text += info->ligatureForVirtualCharacter(c);
             else
-                text += rbx::stringWithUTF32Character(c);
+                text += kx::str::stringWithUTF32Character(c);
         }
         if (sinceBreak >= 11 && text.size() >= 11) {
             out += u'\r';

@@ -4,9 +4,9 @@
 // "Scripts and Symbols"), user layouts are text files in the support folder's "Layouts"
 // folder, and the recent-characters layout (RbxRecentLayout) has one group of its own.
 //
-// The class side keeps the registry of layouts, fills the window's layout pop-up
-// (RbxLayoutPopUp), remembers the choice in the settings and installs and updates the
-// user's layout files.
+// The class side keeps the registry of layouts (RbxLayoutRegistry), fills the window's
+// layout pop-up (RbxLayoutPopUp), remembers the choice in the settings and installs and
+// updates the user's layout files.
 
 #include "core/CharSet.h"
 #include "model/RbxLayoutAnchor.h"
@@ -96,10 +96,6 @@ public:
     // The text after the updates (each an array of search/replacement strings); an
     // update applies when all of its search texts occur. `applied` tells whether any did.
     static QString applyUpdates(const QVariantList& updates, const QString& text, bool* applied = nullptr);
-
-    // Tests: forgets the built-in and user layouts, the pop-up and the once-per-process
-    // flags, so that everything is read again.
-    static void resetForTesting();
 
 private:
     QString name_;

@@ -13,7 +13,5 @@ QStringList layoutFileNames(const QString& folder);
 // The file's text; nothing (and the reason in `error`) when it cannot be read or is not
 // valid UTF-8.
 std::optional<QString> readUtf8File(const QString& path, QString* error = nullptr);
-// Forgets the bundle's layout updates (read again on next need).
-void resetFileState();
 
 } // namespace rbx::layouts

@@ -8,6 +8,7 @@
 #include "core/Plist.h"
 #include "model/RbxLayout.h"
 #include "model/RbxLayoutFileState.h"
+#include "model/RbxLayoutRegistry.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,13 +19,10 @@
 
 namespace {
 
-std::optional<QVariantMap>& layoutUpdates() {
-    static std::optional<QVariantMap> updates;
-    return updates;
-}
+} // namespace
 
-const QVariantMap& bundleLayoutUpdates() {
-    auto& updates = layoutUpdates();
+const QVariantMap& RbxLayoutRegistry::bundleLayoutUpdates() {
+    auto& updates = layoutUpdates_;
     if (!updates) {
         updates = QVariantMap();
         const QString path = kx::Bundle::mainBundle().pathForResource(QStringLiteral("Layout-Updates"), QStringLiteral("plist"));
@@ -39,6 +37,8 @@ const QVariantMap& bundleLayoutUpdates() {
     }
     return *updates;
 }
+
+namespace {
 
 bool writeUtf8Atomically(const QString& path, const QString& text, QString* error) {
     QSaveFile file(path);
@@ -64,8 +64,6 @@ QStringList plainFiles(const QString& folder) {
 } // namespace
 
 namespace rbx::layouts {
-
-void resetFileState() { layoutUpdates().reset(); }
 
 std::optional<QString> readUtf8File(const QString& path, QString* error) {
     QFile file(path);
@@ -93,7 +91,7 @@ void RbxLayout::fillCustomLayoutFolder(const QString& folder) {
 }
 
 void RbxLayout::copySampleLayoutsFrom(const QString& from, const QString& to) {
-    RbxDefaults& settings = RbxDefaults::userDefaults();
+    RbxDefaults& settings = RbxLayoutRegistry::shared().settings();
     for (const QString& name : plainFiles(from)) {
         if (!name.endsWith(QLatin1String(".txt")) || !isOfferedFileName(name)) continue;
         const QString layoutName = QFileInfo(name).completeBaseName();
@@ -149,7 +147,7 @@ void RbxLayout::updateCustomLayoutFiles() {
 
 void RbxLayout::applyLayoutUpdates(const QString& path) {
     const QString layoutName = QFileInfo(path).completeBaseName();
-    const QVariantList updates = bundleLayoutUpdates().value(layoutName).toList();
+    const QVariantList updates = RbxLayoutRegistry::shared().bundleLayoutUpdates().value(layoutName).toList();
     if (updates.isEmpty()) return;
     QString error;
     const auto text = rbx::layouts::readUtf8File(path, &error);

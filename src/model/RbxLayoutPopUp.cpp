@@ -18,35 +18,32 @@ int RbxLayoutPopUp::indexOfItemWithRepresentedObject(const QString& object) cons
 
 void RbxLayoutPopUp::selectItemAtIndex(int index) {
     selected_ = index >= 0 && index < numberOfItems() ? index : -1;
-    changed();
+    emit changed();
 }
 
 void RbxLayoutPopUp::setHidden(bool hidden) {
     hidden_ = hidden;
-    changed();
+    emit changed();
 }
 
 void RbxLayoutPopUp::setEnabled(bool enabled) {
     enabled_ = enabled;
-    changed();
+    emit changed();
 }
 
 void RbxLayoutPopUp::removeAllItems() {
     items_.clear();
     selected_ = -1;
-    changed();
+    emit changed();
 }
 
 void RbxLayoutPopUp::addItem(const QString& title, const QString& representedObject) {
     items_.push_back(Item{title, representedObject, false});
-    changed();
+    emit changed();
 }
 
 void RbxLayoutPopUp::addSeparator() {
     items_.push_back(Item{QString(), QString(), true});
-    changed();
+    emit changed();
 }
 
-void RbxLayoutPopUp::changed() {
-    if (onChange) onChange();
-}

@@ -4,11 +4,12 @@
 // shown. The layout registry fills it (RbxLayout::fillLayoutPopUp); the window shows it
 // and reports the user's choice with selectItemAtIndex.
 
+#include <QObject>
 #include <QString>
-#include <functional>
 #include <vector>
 
-class RbxLayoutPopUp {
+class RbxLayoutPopUp : public QObject {
+    Q_OBJECT
 public:
     // Represented objects of the two items after the layouts.
     static QString customLayoutsFolderItem() { return QStringLiteral("CUSTOM_LAYOUTS_FOLDER"); }
@@ -41,11 +42,11 @@ public:
     void addItem(const QString& title, const QString& representedObject = QString());
     void addSeparator();
 
-    // Called after every change (items, selection, shown, enabled).
-    std::function<void()> onChange;
+signals:
+    // After every change (items, selection, shown, enabled).
+    void changed();
 
 private:
-    void changed();
     std::vector<Item> items_;
     int selected_ = -1;
     bool hidden_ = false;

@@ -12,7 +12,10 @@
 #include "model/RbxLayout.h"
 #include "model/RbxLayoutFileState.h"
 #include "model/RbxLayoutPopUp.h"
-#include "model/RbxModelHooks.h"
+#include "model/RbxLayoutRegistry.h"
+#include "model/RbxLayoutWindow.h"
+#include "model/RbxSelectedFont.h"
+#include "core/ProcessWide.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -21,32 +24,35 @@
 
 namespace {
 
-struct Registry {
-    bool builtinRead = false;
-    std::vector<std::shared_ptr<RbxLayout>> builtin;
-    std::shared_ptr<RbxGroupLayout> unicodeBlocks;
+RbxLayoutRegistry& registry() { return RbxLayoutRegistry::shared(); }
 
-    bool folderFilled = false;
-    bool rebuiltOnce = false;
-    std::optional<QString> listing;
-    std::vector<std::shared_ptr<RbxLayout>> custom;
-
-    std::shared_ptr<RbxLayoutPopUp> popUp;
-    int lastFilledView = -1;
-};
-
-Registry& registry() {
-    static Registry r;
-    return r;
-}
-
-RbxDefaults& settings() { return RbxDefaults::userDefaults(); }
+RbxDefaults& settings() { return registry().settings(); }
 
 int currentView() { return settings().integerForKey(rbx::key::view); }
 
-void readBuiltinLayouts() {
-    Registry& r = registry();
-    r.builtinRead = true;
+bool isLayoutFileName(const QString& name) {
+    return name.endsWith(QLatin1String(".txt")) && !name.startsWith(u'.') && !name.startsWith(u'-');
+}
+
+} // namespace
+
+RbxLayoutRegistry& RbxLayoutRegistry::shared() { return kx::ProcessWide<RbxLayoutRegistry>::get(); }
+
+std::unique_ptr<RbxLayoutRegistry> RbxLayoutRegistry::makeDefault() {
+    return std::make_unique<RbxLayoutRegistry>(nullptr, nullptr, nullptr);
+}
+
+RbxLayoutRegistry::RbxLayoutRegistry(RbxDefaults* settings, RbxSelectedFont* selectedFont, RbxLayoutWindow* window)
+    : settings_(settings), selectedFont_(selectedFont), window_(window) {}
+
+RbxDefaults& RbxLayoutRegistry::settings() const { return settings_ ? *settings_ : RbxDefaults::userDefaults(); }
+
+RbxFontRepertoire* RbxLayoutRegistry::selectedFontRepertoire() const {
+    return selectedFont_ ? selectedFont_->selectedFontRepertoire() : nullptr;
+}
+
+void RbxLayoutRegistry::readBuiltinLayouts() {
+    builtinRead_ = true;
     const QString path = kx::Bundle::mainBundle().pathForResource(QStringLiteral("Layouts"), QStringLiteral("plist"));
     if (path.isEmpty()) {
         kx::log(QStringLiteral("Layouts.plist not found in the bundle"));
@@ -62,16 +68,10 @@ void readBuiltinLayouts() {
         const QString name = array.value(0);
         if (name != RbxLayout::unicodeBlocksName() && name != RbxLayout::scriptsAndSymbolsName()) continue;
         auto layout = RbxGroupLayout::layoutWithArray(array);
-        if (name == RbxLayout::unicodeBlocksName() && !r.unicodeBlocks) r.unicodeBlocks = layout;
-        r.builtin.push_back(std::move(layout));
+        if (name == RbxLayout::unicodeBlocksName() && !unicodeBlocks_) unicodeBlocks_ = layout;
+        builtin_.push_back(std::move(layout));
     }
 }
-
-bool isLayoutFileName(const QString& name) {
-    return name.endsWith(QLatin1String(".txt")) && !name.startsWith(u'.') && !name.startsWith(u'-');
-}
-
-} // namespace
 
 namespace rbx::layouts {
 
@@ -89,13 +89,15 @@ QStringList layoutFileNames(const QString& folder) {
 } // namespace rbx::layouts
 
 std::vector<std::shared_ptr<RbxLayout>> RbxLayout::builtinUnicodeLayouts() {
-    if (!registry().builtinRead) readBuiltinLayouts();
-    return registry().builtin;
+    RbxLayoutRegistry& r = registry();
+    if (!r.builtinRead_) r.readBuiltinLayouts();
+    return r.builtin_;
 }
 
 std::shared_ptr<RbxGroupLayout> RbxLayout::unicodeBlocksLayout() {
-    if (!registry().builtinRead) readBuiltinLayouts();
-    return registry().unicodeBlocks;
+    RbxLayoutRegistry& r = registry();
+    if (!r.builtinRead_) r.readBuiltinLayouts();
+    return r.unicodeBlocks_;
 }
 
 std::shared_ptr<RbxGroupDescription> RbxLayout::unicodeGroupDescriptionWithName(const QString& name) {
@@ -108,27 +110,27 @@ std::shared_ptr<RbxGroupDescription> RbxLayout::unicodeGroupDescriptionWithName(
 }
 
 std::vector<std::shared_ptr<RbxLayout>> RbxLayout::customLayouts() {
-    Registry& r = registry();
+    RbxLayoutRegistry& r = registry();
     const QString folder = KXAppSupport::makeSupportSubfolder(QStringLiteral("Layouts"));
-    if (!r.folderFilled) {
-        r.folderFilled = true;
+    if (!r.folderFilled_) {
+        r.folderFilled_ = true;
         fillCustomLayoutFolder(folder);
     }
     const QString listing = kx::ns::descriptionOfDirectoryContentsAtPath(folder, false);
-    if (r.listing && *r.listing == listing) return r.custom;
+    if (r.listing_ && *r.listing_ == listing) return r.custom_;
 
-    r.custom.clear();
+    r.custom_.clear();
     for (const QString& name : rbx::layouts::layoutFileNames(folder)) {
         const QString path = QDir(folder).filePath(name);
         applyLayoutUpdates(path);
-        r.custom.push_back(std::make_shared<RbxCustomLayout>(path));
+        r.custom_.push_back(std::make_shared<RbxCustomLayout>(path));
     }
     // Taken after the updates, which may have rewritten files.
-    r.listing = kx::ns::descriptionOfDirectoryContentsAtPath(folder, false);
-    const auto custom = r.custom;
-    if (const auto& changed = RbxModelHooks::shared().layoutsChanged) changed();
-    if (!r.rebuiltOnce) {
-        r.rebuiltOnce = true;
+    r.listing_ = kx::ns::descriptionOfDirectoryContentsAtPath(folder, false);
+    const auto custom = r.custom_;
+    if (r.window_) r.window_->layoutsChanged();
+    if (!r.rebuiltOnce_) {
+        r.rebuiltOnce_ = true;
         if (QCoreApplication::instance())
             QTimer::singleShot(5000, QCoreApplication::instance(), [] { RbxLayout::updateCustomLayoutFiles(); });
     }
@@ -153,39 +155,38 @@ std::shared_ptr<RbxLayout> RbxLayout::layoutNamed(const QString& name) {
 // ---- the pop-up ----
 
 std::shared_ptr<RbxLayoutPopUp> RbxLayout::layoutPopUp() {
-    Registry& r = registry();
-    if (!r.popUp) {
-        r.popUp = std::make_shared<RbxLayoutPopUp>();
-        r.lastFilledView = -1;
+    RbxLayoutRegistry& r = registry();
+    if (!r.popUp_) {
+        r.popUp_ = std::make_shared<RbxLayoutPopUp>();
+        r.lastFilledView_ = -1;
         fillLayoutPopUp(1, true);
     }
-    return r.popUp;
+    return r.popUp_;
 }
 
 void RbxLayout::setLayoutPopUp(std::shared_ptr<RbxLayoutPopUp> popUp) {
-    registry().popUp = std::move(popUp);
-    if (registry().popUp) fillLayoutPopUp(1, true);
+    registry().popUp_ = std::move(popUp);
+    if (registry().popUp_) fillLayoutPopUp(1, true);
 }
 
 void RbxLayout::fillLayoutPopUp(int view, bool forceUpdate) {
-    Registry& r = registry();
-    if (!r.popUp) {
+    RbxLayoutRegistry& r = registry();
+    if (!r.popUp_) {
         layoutPopUp();
         if (view == 1 && forceUpdate) return;
     }
     if (view < 4) view = 1;
-    if (!forceUpdate && view == r.lastFilledView) return;
+    if (!forceUpdate && view == r.lastFilledView_) return;
     // Listing the layouts may report a changed folder, whose handler refills the pop-up:
     // let that happen before this filling starts.
     const bool showsLayouts = view != 10 && view != 11 && view != 12;
     const auto layouts = showsLayouts ? currentLayouts() : std::vector<std::shared_ptr<RbxLayout>>();
-    RbxLayoutPopUp& popUp = *r.popUp;
-    r.lastFilledView = view;
+    RbxLayoutPopUp& popUp = *r.popUp_;
+    r.lastFilledView_ = view;
     popUp.removeAllItems();
     popUp.setHidden(false);
     if (view == 10 || view == 11) {
-        const auto& titles = RbxModelHooks::shared().sampleTextTitles;
-        for (const QString& title : titles ? titles() : QStringList()) {
+        for (const QString& title : r.window_ ? r.window_->sampleTextTitles() : QStringList()) {
             if (title == QLatin1String("-"))
                 popUp.addSeparator();
             else
@@ -215,12 +216,12 @@ void RbxLayout::fillLayoutPopUp(int view, bool forceUpdate) {
 void RbxLayout::updateLayoutPopUp() {
     fillLayoutPopUp(currentView(), true);
     if (layoutPopUp()->isEnabled())
-        if (const auto& f = RbxModelHooks::shared().switchToLayoutForCurrentFont) f();
+        if (RbxLayoutWindow* window = registry().window_) window->switchToLayoutForCurrentFont();
 }
 
 QString RbxLayout::layoutPrefKey() {
     if (currentView() < 4) return rbx::key::layout.qname();
-    return registry().lastFilledView == 12 ? rbx::key::disabledLayout.qname() : rbx::key::sample.qname();
+    return registry().lastFilledView_ == 12 ? rbx::key::disabledLayout.qname() : rbx::key::sample.qname();
 }
 
 void RbxLayout::saveLayoutInPrefs() {
@@ -228,7 +229,7 @@ void RbxLayout::saveLayoutInPrefs() {
     if (view >= 1 && view <= 3) {
         const auto layout = selectedLayout();
         if (!layout) return;
-        RbxFontRepertoire* font = rbx::selectedFontRepertoire();
+        RbxFontRepertoire* font = registry().selectedFontRepertoire();
         const QString family = font ? font->fontFamilyName() : QString();
         if (!family.isEmpty() && !settings().layoutForFontFamily(family).isEmpty())
             settings().setLayout(layout->name(), family);
@@ -278,9 +279,4 @@ void RbxLayout::switchToLayoutNamed(const QString& name) {
     const auto popUp = layoutPopUp();
     const int i = name.isEmpty() ? -1 : popUp->indexOfItemWithTitle(name);
     popUp->selectItemAtIndex(i < 0 ? 0 : i);
-}
-
-void RbxLayout::resetForTesting() {
-    registry() = Registry();
-    rbx::layouts::resetFileState();
 }

@@ -1,22 +1,38 @@
 #pragma once
 // The settings the font model reads ("view", "ligatures", "gsub", "morx",
-// "safeDrawing", "colorEmojiFont"): from the settings store, or from a reader
-// installed in its place (tests, tools that set a view of their own).
+// "safeDrawing", "colorEmojiFont"): the settings store's, with some values fixed in
+// their place (tools that show a view of their own, tests).
 
 #include <QString>
 #include <QVariant>
-#include <functional>
+#include <QVariantMap>
+#include <memory>
 
 class RbxModelSettings {
 public:
-    using Reader = std::function<QVariant(const QString& key)>;
-    // nullptr goes back to the settings store.
-    static void setReader(Reader reader);
+    // What the keys not fixed read.
+    enum class Others { FromStore, Absent };
+
+    // The settings of the process (kx::ProcessWide<RbxModelSettings>): installed by the
+    // composition root, else the process's store unchanged.
+    static RbxModelSettings& shared();
+    static std::unique_ptr<RbxModelSettings> makeDefault();
+
+    // The values of `fixed`; the other keys from the process's settings store, or none.
+    explicit RbxModelSettings(QVariantMap fixed = QVariantMap(), Others others = Others::FromStore);
 
     // The value, or an invalid QVariant when there is none.
-    static QVariant value(const QString& key);
-    static bool boolValue(const QString& key, bool defaultValue);
-    static int intValue(const QString& key, int defaultValue);
+    QVariant value(const QString& key) const;
+    // A value of the store is read as the store reads it; a fixed one counts when it has
+    // a number value.
+    bool boolValue(const QString& key, bool defaultValue) const;
+    int intValue(const QString& key, int defaultValue) const;
     // "" when there is no string value.
-    static QString stringValue(const QString& key);
+    QString stringValue(const QString& key) const;
+
+private:
+    bool fromStore(const QString& key) const { return others_ == Others::FromStore && !fixed_.contains(key); }
+
+    const QVariantMap fixed_;
+    const Others others_;
 };

@@ -1,25 +1,30 @@
 #include "model/RbxNameFilter.h"
 
+#include "core/ProcessWide.h"
 #include "core/StringExtensions.h"
 
 #include "model/RbxCharacterName.h"
 #include "model/RbxFontRepertoire.h"
 #include "model/RbxGroupDescription.h"
 #include "model/RbxLayout.h"
-#include "model/RbxModelHooks.h"
 #include "model/RbxNameIndex.h"
+#include "model/RbxSelectedFont.h"
 #include "model/RbxTextMatching.h"
 
 #include <memory>
 
-namespace {
+namespace rbx::namefilter {
 
 struct Matches {
     std::vector<std::uint32_t> listRecords;  // positions in the name list
     std::vector<RbxCharacterName> puaRecords;
 };
 
-struct FilterState {
+} // namespace rbx::namefilter
+
+using rbx::namefilter::Matches;
+
+struct RbxNameFilterState::Data {
     std::optional<QString> filter;
     QStringList words;
     std::uint32_t letters = 0;
@@ -30,10 +35,26 @@ struct FilterState {
     std::weak_ptr<const RbxCharacterNameList> indexedList;
 };
 
-FilterState& state() {
-    static FilterState s;
-    return s;
+RbxNameFilterState& RbxNameFilterState::shared() { return kx::ProcessWide<RbxNameFilterState>::get(); }
+
+std::unique_ptr<RbxNameFilterState> RbxNameFilterState::makeDefault() {
+    return std::make_unique<RbxNameFilterState>(nullptr);
 }
+
+RbxNameFilterState::RbxNameFilterState(RbxSelectedFont* selectedFont)
+    : selectedFont_(selectedFont), data_(std::make_unique<Data>()) {}
+
+RbxNameFilterState::~RbxNameFilterState() = default;
+
+RbxFontRepertoire* RbxNameFilterState::selectedFontRepertoire() const {
+    return selectedFont_ ? selectedFont_->selectedFontRepertoire() : nullptr;
+}
+
+namespace {
+
+using FilterState = RbxNameFilterState::Data;
+
+FilterState& state() { return RbxNameFilterState::shared().data(); }
 
 constexpr char32_t ZeroWidthSpace = 0x200B;
 
@@ -127,7 +148,7 @@ QString withoutJoiners(const QString& text) {
 
 // The set plus the selected font's ligatures holding one of its characters or every word.
 kx::CharSet addLigatures(const kx::CharSet& set, const QStringList& filterWords) {
-    RbxFontRepertoire* font = rbx::selectedFontRepertoire();
+    RbxFontRepertoire* font = RbxNameFilterState::shared().selectedFontRepertoire();
     if (!font) return set;
     const QStringList ligatures = font->ligatureStrings();
     if (ligatures.isEmpty()) return set;
@@ -349,4 +370,3 @@ void RbxNameFilter::flushIndex() {
     state().indexedList.reset();
 }
 
-void RbxNameFilter::resetForTesting() { state() = FilterState(); }

@@ -15,6 +15,7 @@
 // The ligatures of the selected font that hold a matched character, or whose text holds
 // every word, join the set.
 //
+// The filter and what is derived from it live in the process's RbxNameFilterState.
 // Main thread only.
 
 #include "core/CharSet.h"
@@ -22,10 +23,38 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
 class RbxCharacterName;
+class RbxFontRepertoire;
+class RbxSelectedFont;
+
+// The filter of the process (kx::ProcessWide<RbxNameFilterState>): installed by the
+// composition root with the palette's selected font (whose ligatures join the matches),
+// else made on first use without one.
+class RbxNameFilterState {
+public:
+    static RbxNameFilterState& shared();
+    static std::unique_ptr<RbxNameFilterState> makeDefault();
+
+    // The selected font, when given, must outlive the state.
+    explicit RbxNameFilterState(RbxSelectedFont* selectedFont);
+    ~RbxNameFilterState();
+    RbxNameFilterState(const RbxNameFilterState&) = delete;
+    RbxNameFilterState& operator=(const RbxNameFilterState&) = delete;
+
+    RbxFontRepertoire* selectedFontRepertoire() const;
+
+    // The filter text and the matches, words and index made from it.
+    struct Data;
+    Data& data() { return *data_; }
+
+private:
+    RbxSelectedFont* const selectedFont_;
+    std::unique_ptr<Data> data_;
+};
 
 class RbxNameFilter {
 public:
@@ -76,6 +105,4 @@ public:
 
     // Drops the word index of the name list (made again on the next name search).
     static void flushIndex();
-    // Tests: forgets the filter and every derived or cached item.
-    static void resetForTesting();
 };

@@ -1,6 +1,7 @@
 #include "model/RbxRecentLayout.h"
 
 #include "kxlib/RbxDefaults.h"
+#include "core/ProcessWide.h"
 #include "core/Types.h"
 #include "model/RbxCharGroup.h"
 #include "model/RbxFontRepertoire.h"
@@ -9,13 +10,6 @@
 #include "model/RbxRecentGroupDescription.h"
 
 namespace {
-
-std::shared_ptr<RbxRecentLayout>& sharedInstance() {
-    static std::shared_ptr<RbxRecentLayout> instance;
-    return instance;
-}
-
-RbxDefaults& settings() { return RbxDefaults::userDefaults(); }
 
 bool isLigatureValue(char32_t c) { return c >= 0xB0000 && c <= 0xBFFFF; }
 
@@ -41,13 +35,11 @@ std::vector<RbxRecentLayout::Entry> entriesOf(const RbxRecentArray& list) {
 
 } // namespace
 
-std::shared_ptr<RbxRecentLayout> RbxRecentLayout::recentLayout() {
-    auto& instance = sharedInstance();
-    if (!instance) instance.reset(new RbxRecentLayout());
-    return instance;
-}
+std::shared_ptr<RbxRecentLayout> RbxRecentLayout::recentLayout() { return kx::ProcessWide<RbxRecentLayout>::shared(); }
 
-void RbxRecentLayout::resetForTesting() { sharedInstance().reset(); }
+std::shared_ptr<RbxRecentLayout> RbxRecentLayout::makeDefault() { return std::make_shared<RbxRecentLayout>(nullptr); }
+
+RbxDefaults& RbxRecentLayout::settings() const { return settings_ ? *settings_ : RbxDefaults::userDefaults(); }
 
 void RbxRecentLayout::addRecentCharacter(char32_t c, RbxFontRepertoire* font) {
     const std::int32_t stamp = settings().integerForKey(rbx::key::useCount) + 1;
@@ -168,7 +160,7 @@ RbxCharGroupList RbxRecentLayout::groupsForFontInfo(RbxFontRepertoire* info) {
         group->setLayout(shared_from_this(), 0);
         group->setShowsHeader(false);
         group->setGroupKind(RbxRecentLayoutGroupKind);
-        if (RbxModelSettings::intValue(QStringLiteral("view"), 1) == 3)
+        if (RbxModelSettings::shared().intValue(QStringLiteral("view"), 1) == 3)
             group->setNativeFontCharacters(std::make_shared<const kx::CharSet>(info->availableCharacters()));
         return {group};
     }

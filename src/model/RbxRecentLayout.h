@@ -16,6 +16,8 @@
 #include <optional>
 #include <vector>
 
+class RbxDefaults;
+
 class RbxRecentLayout : public RbxLayout {
 public:
     static constexpr int MaxGlobalRecents = 300;
@@ -28,10 +30,15 @@ public:
         bool operator==(const Entry&) const = default;
     };
 
+    // The layout of the process (kx::ProcessWide<RbxRecentLayout>): installed by the
+    // composition root, else made on first use over the process's settings store.
     static std::shared_ptr<RbxRecentLayout> recentLayout();
     static std::shared_ptr<RbxRecentLayout> currentRecentLayout() { return recentLayout(); }
-    // Tests: the next recentLayout() loads the recent ligatures anew.
-    static void resetForTesting();
+    static std::shared_ptr<RbxRecentLayout> makeDefault();
+
+    // Over `settings` (the process's store at each use when null), which must outlive
+    // the layout. The recent ligatures are read on first need.
+    explicit RbxRecentLayout(RbxDefaults* store) : RbxLayout(QStringLiteral("Recent Characters")), settings_(store) {}
 
     bool isRecentLayout() const override { return true; }
     RbxColor backgroundColor() const override { return {1.0, 1.0, 0.92}; }
@@ -56,6 +63,8 @@ public:
     RbxCharGroupList groupsForFontInfo(RbxFontRepertoire* info) override;
 
 private:
-    RbxRecentLayout() : RbxLayout(QStringLiteral("Recent Characters")) {}
+    RbxDefaults& settings() const;
+
+    RbxDefaults* const settings_;
     std::optional<QVariantList> ligatures_;
 };

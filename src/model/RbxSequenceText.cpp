@@ -1,6 +1,6 @@
 #include "model/RbxSequenceText.h"
 
-#include "model/RbxModelHooks.h"
+#include "model/RbxEmoji.h"
 
 #include <QChar>
 #include <algorithm>
@@ -28,7 +28,7 @@ std::vector<char32_t> characterValuesOfText(const QString& text) {
         for (qsizetype len = std::min(LongestSequence, n - i); len >= 2 && !matched; --len) {
             const QStringView part = QStringView(text).mid(i, len);
             if (isSinglePair(part)) continue;
-            if (const char32_t v = virtualEmojiCharacterForString(part.toString())) {
+            if (const char32_t v = RbxEmoji::virtualEmojiCharacterForString(part.toString())) {
                 out.push_back(v);
                 i += len;
                 matched = true;

@@ -2,13 +2,14 @@
 // as its title and count on one line and its characters on the next ("Unicode Blocks"
 // when no layout is named).
 #include "ToolCommand.h"
+#include "ToolModel.h"
 
 #include "model/FontExtensions.h"
 #include "model/RbxFontInfoRepertoire.h"
 
 #include "model/RbxCharGroup.h"
 #include "model/RbxLayout.h"
-#include "model/RbxModelHooks.h"
+#include "model/VirtualCharacters.h"
 #include "model/RbxRecentLayout.h"
 
 namespace {
@@ -31,13 +32,12 @@ int runGroups(const QStringList& args) {
         tool::err() << "no font named " << fontName << Qt::endl;
         return 1;
     }
-    RbxModelHooks::shared().selectedFontRepertoire = [&font] { return font.get(); };
+    const tool::FontSelection selection(font.get());
     std::shared_ptr<RbxLayout> layout = layoutName == RbxRecentLayout::recentLayout()->name()
                                             ? RbxRecentLayout::recentLayout()
                                             : RbxLayout::layoutNamed(layoutName);
     if (!layout) {
         tool::err() << "no layout named " << layoutName << Qt::endl;
-        RbxModelHooks::shared().selectedFontRepertoire = nullptr;
         return 1;
     }
     QTextStream& out = tool::out();
@@ -49,10 +49,9 @@ int runGroups(const QStringList& args) {
         out << (group->name().isEmpty() ? QStringLiteral("???") : group->name()) << " ("
             << group->characters().size() << ")\n";
         QString text;
-        for (char32_t c : group->characters()) text += rbx::stringWithUTF32Character(c);
+        for (char32_t c : group->characters()) text += kx::str::stringWithUTF32Character(c);
         out << text << "\n";
     }
-    RbxModelHooks::shared().selectedFontRepertoire = nullptr;
     return 0;
 }
 

@@ -7,6 +7,7 @@
 #include "model/FontExtensions.h"
 #include "model/RbxFontInfo.h"
 #include "model/RbxModelSettings.h"
+#include "core/ProcessWide.h"
 
 namespace {
 
@@ -28,9 +29,7 @@ int runRepertoire(const QStringList& args) {
     // Views 2 and 3 take their characters from the font list, as in the palette.
     bridges::install();
     // The view given here; every other setting as the user has it.
-    RbxModelSettings::setReader([view](const QString& key) {
-        return key == QLatin1String("view") ? QVariant(view) : KXDefaults::userDefaults().objectForKey(key);
-    });
+    kx::ProcessWide<RbxModelSettings>::install(std::make_unique<RbxModelSettings>(QVariantMap{{QStringLiteral("view"), view}}));
     const rbx::Font font = rbx::font::availableFontWithName(name, 12);
     if (!font) {
         tool::err() << "no font named " << name << Qt::endl;

@@ -2,12 +2,14 @@
 // a text, one "U+XXXX" per line, ascending. With a font, its ligatures and the private-use
 // names of its family take part.
 #include "ToolCommand.h"
+#include "ToolModel.h"
 
 #include "model/FontExtensions.h"
 #include "model/RbxFontInfoRepertoire.h"
 
-#include "model/RbxModelHooks.h"
 #include "model/RbxNameFilter.h"
+
+#include <optional>
 
 namespace {
 
@@ -25,20 +27,20 @@ int runSearch(const QStringList& args) {
     if (text.isNull()) return tool::usage("search");
 
     std::shared_ptr<RbxFontInfoRepertoire> font;
+    std::optional<tool::FontSelection> selection;
     if (!fontName.isEmpty()) {
         font = RbxFontInfoRepertoire::repertoireOfFont(rbx::font::availableFontWithName(fontName, 12));
         if (!font->hasFont()) {
             tool::err() << "no font named " << fontName << Qt::endl;
             return 1;
         }
-        RbxModelHooks::shared().selectedFontRepertoire = [&font] { return font.get(); };
+        selection.emplace(font.get());
     }
     RbxNameFilter::setFilter(text);
     const auto set = RbxNameFilter::filteredCharacters();
     QTextStream& out = tool::out();
     if (set)
         set->forEach([&](char32_t c) { out << QStringLiteral("U+%1\n").arg(static_cast<uint>(c), 4, 16, QLatin1Char('0')).toUpper(); });
-    RbxModelHooks::shared().selectedFontRepertoire = nullptr;
     return 0;
 }
 

@@ -1,9 +1,11 @@
 #include "ToolTable.h"
 
+#include "ToolModel.h"
+
 #include "kxlib/RbxDefaults.h"
 #include "model/FontExtensions.h"
 #include "model/RbxFontList.h"
-#include "model/RbxModelHooks.h"
+#include "core/ProcessWide.h"
 #include "model/RbxModelSettings.h"
 #include "model/RbxRecentLayout.h"
 #include "table/widgets/RbxCharView.h"
@@ -30,15 +32,13 @@ void quietFontMessages(QtMsgType type, const QMessageLogContext& context, const 
 TableSetup::TableSetup(int view) : sources_(std::make_shared<ToolSources>()) {
     previousHandler = qInstallMessageHandler(quietFontMessages);
     bridges::install();
-    RbxModelSettings::setReader([view](const QString& key) -> QVariant {
-        if (key == QLatin1String("view")) return view;
-        return RbxDefaults::userDefaults().objectForKey(key);
-    });
+    previousSettings_ = kx::ProcessWide<RbxModelSettings>::install(
+        std::make_unique<RbxModelSettings>(QVariantMap{{QStringLiteral("view"), view}}));
 }
 
 TableSetup::~TableSetup() {
-    RbxModelHooks::shared().selectedFontRepertoire = nullptr;
-    RbxModelSettings::setReader(nullptr);
+    tool::selectedFont().select(nullptr);
+    kx::ProcessWide<RbxModelSettings>::install(std::move(previousSettings_));
     qInstallMessageHandler(previousHandler);
 }
 
@@ -49,7 +49,7 @@ bool TableSetup::bind(const QString& fontName, const QString& layoutName, QStrin
         return false;
     }
     repertoire_ = RbxFontInfoRepertoire::repertoireOfFont(font_);
-    RbxModelHooks::shared().selectedFontRepertoire = [this] { return repertoire_.get(); };
+    tool::selectedFont().select(repertoire_.get());
     sources_->setRepertoire(repertoire_.get());
     layout_ = layoutName == RbxRecentLayout::recentLayout()->name() ? RbxRecentLayout::recentLayout()
                                                                      : RbxLayout::layoutNamed(layoutName);

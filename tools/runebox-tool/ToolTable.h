@@ -14,6 +14,7 @@
 #include <vector>
 
 class RbxCharView;
+class RbxModelSettings;
 
 namespace tool::table {
 
@@ -40,6 +41,7 @@ public:
     const std::shared_ptr<ToolSources>& sources() const { return sources_; }
 
 private:
+    std::shared_ptr<RbxModelSettings> previousSettings_;
     rbx::Font font_;
     std::shared_ptr<RbxFontInfoRepertoire> repertoire_;
     std::shared_ptr<RbxLayout> layout_;

@@ -1,6 +1,7 @@
 // runebox-tool: maintenance commands over the same libraries as the palette.
 
 #include "ToolCommand.h"
+#include "ToolModel.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -48,6 +49,7 @@ int main(int argc, char** argv) {
     const std::string name = args.takeFirst().toStdString();
     auto it = tool::commands().find(name);
     if (it == tool::commands().end()) return listCommands();
+    tool::installModelServices();
     const int rc = it->second.fn(args);
     tool::out().flush();
     tool::err().flush();

@@ -57,6 +57,7 @@ struct FakeSystem : RbxPostingSystem {
 
 struct Posting : ::testing::Test {
     std::optional<rbxtest::ScopedInstance<RbxDefaults>> store;
+    std::optional<rbxtest::ScopedInstance<RbxRecentLayout>> recentLayout;  // read anew
     std::shared_ptr<MemoryClipboard> clip = std::make_shared<MemoryClipboard>();
     kx::KXPasteboardManager mgr{clip};
     std::shared_ptr<FakeSystem> system = std::make_shared<FakeSystem>();
@@ -67,7 +68,7 @@ struct Posting : ::testing::Test {
     void SetUp() override {
         static int counter = 0;
         store.emplace(RbxDefaults::open(QStringLiteral("test.posting%1").arg(++counter)));
-        RbxRecentLayout::resetForTesting();
+        recentLayout.emplace();
         mgr.setExecutableName(QStringLiteral("runebox"));
         mgr.setSettingsReader([](const QString&) { return QVariant(); });
         clip->userCopies({{"UTF8_STRING", kx::x11::ClipboardData{"user text", {}, 8}}});

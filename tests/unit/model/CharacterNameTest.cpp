@@ -389,7 +389,7 @@ TEST(CharacterNameUnicodeData, TheMaintainersFolderReplacesTheBundleNames) {
     EXPECT_TRUE(log.contains(QStringLiteral("  %1 Unicode characters").arg(1 + 0x9FFF - 0x4E00 + 1)));
     EXPECT_TRUE(RbxFontList::fontList().definedUnicodeCharacters().contains(0x5000));
     EXPECT_FALSE(RbxFontList::fontList().definedUnicodeCharacters().contains(0x42));
-    RbxFontList::resetForTesting();
+    kx::ProcessWide<RbxFontList>::install(nullptr);
 }
 
 TEST(CharacterNameUnicodeData, AMissingFolderOrFileLeavesTheBundleNames) {
@@ -402,7 +402,7 @@ TEST(CharacterNameUnicodeData, AMissingFolderOrFileLeavesTheBundleNames) {
     EXPECT_EQ(RbxCharacterName::nameOfCharacter(65), QStringLiteral("FROM THE BUNDLE"));
     EXPECT_TRUE(log.contains(QStringLiteral("Unicode folder not found at /no/such/folder")));
 
-    RbxCharacterName::resetForTesting();
+    namefix::freshNames();
     QDir().mkpath(rbxtest::privateHome() + QStringLiteral("/empty-unicode"));
     defaults.setString(rbxtest::privateHome() + QStringLiteral("/empty-unicode"), QStringLiteral("unicodeFolder"));
     EXPECT_EQ(RbxCharacterName::nameOfCharacter(65), QStringLiteral("FROM THE BUNDLE"));
@@ -431,7 +431,7 @@ TEST(CharacterNameList, TimesAreLoggedWhenAsked) {
 TEST(CharacterNameBundle, SequenceNamesBelongToTheirSequences) {
     // The bundle's name files and the emoji model number the sequences alike.
     namefix::EmojiPictures emoji;
-    RbxCharacterName::resetForTesting();
+    namefix::freshNames();
     namefix::clearSupportFolder();
     const struct {
         const char16_t* sequence;
@@ -471,5 +471,5 @@ TEST(CharacterNameBundle, SequenceNamesBelongToTheirSequences) {
     EXPECT_EQ(RbxCharacterName::nameOfCharacter(0xAC00), QStringLiteral("HANGUL SYLLABLE GA"));
     EXPECT_EQ(RbxCharacterName::nameOfCharacter(0x4E00), QStringLiteral("CJK UNIFIED IDEOGRAPH-4E00"));
     EXPECT_EQ(RbxCharacterName::nameOfCharacter(0x17000), QStringLiteral("TANGUT IDEOGRAPH-17000"));
-    RbxCharacterName::resetForTesting();
+    namefix::freshNames();
 }

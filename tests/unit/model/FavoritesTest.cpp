@@ -53,7 +53,7 @@ TEST_F(FavoritesTest, ThreeKindsStoredApart) {
     global.addInteger(0xE005);
     global.addInteger(0xB0003);
     settings().setObject(global.data(), QStringLiteral("favoriteCharacters"));
-    RbxFavGroupDescription::resetForTesting();
+    kx::ProcessWide<RbxFavGroupDescription>::install(nullptr);
     fav = favorites();
     EXPECT_THAT(valuesOf(fav->globalFavoriteCharacters()), ElementsAre(U'A', U'B'));
     EXPECT_EQ(fav->characterSetForFont(&fontX), kx::CharSet::fromString(QString::fromUcs4(U"AB\uE000\uE001\U000B0000\U000B0001", 6)));
@@ -139,7 +139,6 @@ TEST_F(FavoritesTest, ImportDropsWhatDoesNotBelong) {
 }
 
 TEST_F(FavoritesTest, EmojiSequencesSurviveExportAndImport) {
-    installFlagHooks();
     auto fav = favorites();
     const char32_t de = flagValue(QString::fromUtf8("🇩🇪"));
     fav->addCharacter(de, &fontX);

@@ -8,31 +8,47 @@
 #include "model/RbxEmoji.h"
 #include "model/RbxFontInfo.h"
 #include "model/RbxModelSettings.h"
+#include "model/RbxRepertoireSources.h"
 #include "model/VirtualCharacters.h"
 #include "platform/fonts/FontBackend.h"
 
 #include <QTemporaryDir>
+#include <optional>
 #include <gtest/gtest.h>
 
 namespace {
 
+// Sets of a test's choosing in place of the font list and the search filter.
+struct FixedSources : RbxRepertoireSources {
+    kx::CharSet charactersInAllFonts() override { return all; }
+    kx::CharSet definedCharacters() override { return defined; }
+    std::optional<kx::CharSet> filteredCharacters() override { return filter; }
+    kx::CharSet all;
+    kx::CharSet defined;
+    std::optional<kx::CharSet> filter;
+};
+
 class FontInfo : public ::testing::Test {
 protected:
-    void SetUp() override {
-        RbxFontInfo::resetCacheForTesting();
-        RbxFontInfo::setFontTuningDictionaryForTesting(QVariantMap());
-        RbxFontInfo::setSources({});
-    }
+    void SetUp() override { useTuning(QVariantMap()); }
     void TearDown() override {
-        RbxFontInfo::resetCacheForTesting();
-        RbxFontInfo::setFontTuningDictionaryForTesting(std::nullopt);
-        RbxFontInfo::setSources({});
-        RbxModelSettings::setReader(nullptr);
+        settings_.reset();
+        cache_.reset();
         kx::str::defineLigatures({});
     }
+    // Only these settings, none of the store's.
     void settings(QVariantMap values) {
-        RbxModelSettings::setReader([values](const QString& key) { return values.value(key); });
+        settings_.reset();
+        settings_.emplace(std::make_unique<RbxModelSettings>(values, RbxModelSettings::Others::Absent));
     }
+    // A fresh cache over `sources` with this tuning dictionary (nothing: the bundle's).
+    void useTuning(std::optional<QVariantMap> tuning) {
+        cache_.reset();
+        cache_.emplace(std::make_unique<RbxFontInfoCache>(&sources, std::move(tuning)));
+    }
+    FixedSources sources;
+    std::optional<rbxtest::ScopedInstance<RbxFontInfoCache>> cache_;
+    std::optional<rbxtest::ScopedInstance<RbxModelSettings>> settings_;
     rbx::Font cmapFont = fixtures::font(QStringLiteral("RbxCmapTest-Regular.ttf"));
     rbx::Font fi = fixtures::font(QStringLiteral("RbxLigaFi-Regular.ttf"));
     rbx::Font edge = fixtures::font(QStringLiteral("RbxLigaEdge-Regular.ttf"));
@@ -80,9 +96,9 @@ TEST_F(FontInfo, repertoireCountAndLastCharacter) {
 }
 
 TEST_F(FontInfo, viewsAndTheFilter) {
-    RbxFontInfo::setSources({[] { return kx::CharSet::fromRange('a', 'c'); },
-                             [] { return kx::CharSet::fromRange(0x20, 0x7E); },
-                             [] { return std::optional<kx::CharSet>(kx::CharSet::fromRange('A', 'B')); }});
+    sources.all = kx::CharSet::fromRange('a', 'c');
+    sources.defined = kx::CharSet::fromRange(0x20, 0x7E);
+    sources.filter = kx::CharSet::fromRange('A', 'B');
     RbxFontInfo info(cmapFont);
     EXPECT_EQ(info.availableCharacters(), kx::CharSet::fromRange('A', 'B'));
     EXPECT_EQ(info.availableCharacterCount(), 2);
@@ -98,7 +114,7 @@ TEST_F(FontInfo, viewsAndTheFilter) {
 }
 
 TEST_F(FontInfo, aFilterMatchingNothingEmptiesTheRepertoireButNotTheDescriptions) {
-    RbxFontInfo::setSources({{}, {}, [] { return std::optional<kx::CharSet>(kx::CharSet()); }});
+    sources.filter = kx::CharSet();
     RbxFontInfo info(cmapFont);
     EXPECT_TRUE(info.availableCharacters().isEmpty());
     EXPECT_EQ(info.availableCharacterCount(), 0);
@@ -163,7 +179,7 @@ TEST_F(FontInfo, romanMappingFromTheRomanSubtable) {
     EXPECT_EQ(info.romanForUnicode(0x416), 0);
 
     // Built from the font's own characters, whatever the filter shows.
-    RbxFontInfo::setSources({{}, {}, [] { return std::optional<kx::CharSet>(kx::CharSet()); }});
+    sources.filter = kx::CharSet();
     RbxFontInfo filtered(cmapFont);
     EXPECT_TRUE(filtered.availableCharacters().isEmpty());
     ASSERT_TRUE(filtered.romanMapping());
@@ -179,7 +195,7 @@ TEST_F(FontInfo, romanMappingFromTheRomanSubtable) {
 }
 
 TEST_F(FontInfo, tuningNamesValuesAndDefaults) {
-    RbxFontInfo::setFontTuningDictionaryForTesting(QVariantMap{
+    useTuning(QVariantMap{
         {QStringLiteral("Foo-Bar*"), QVariantMap{{QStringLiteral("zoomX"), 1.5}}},
         {QStringLiteral("Foo*"), QVariantMap{{QStringLiteral("zoomX"), 2.0}}},
         {QStringLiteral("Some"), QStringLiteral("not a dictionary")},
@@ -211,7 +227,7 @@ TEST_F(FontInfo, tuningNamesValuesAndDefaults) {
 }
 
 TEST_F(FontInfo, theBundledTuningFileKeepsTheEmojiFontsSequencesOut) {
-    RbxFontInfo::setFontTuningDictionaryForTesting(std::nullopt);
+    useTuning(std::nullopt);
     const auto entry = RbxFontInfo::tuningForFontNamed(QStringLiteral("NotoColorEmoji"));
     ASSERT_TRUE(entry);
     EXPECT_EQ(entry->value(QStringLiteral("ignoreLigatures")), QStringLiteral("GSUB"));
@@ -227,7 +243,7 @@ TEST_F(FontInfo, theBundledTuningFileKeepsTheEmojiFontsSequencesOut) {
 TEST_F(FontInfo, anUnreadableTuningFileIsLoggedOnce) {
     QTemporaryDir empty;
     rbxtest::ScopedInstance<kx::Bundle> bundle(std::make_unique<kx::Bundle>(empty.path()));
-    RbxFontInfo::setFontTuningDictionaryForTesting(std::nullopt);
+    useTuning(std::nullopt);
     kx::LogCapture log;
     EXPECT_TRUE(RbxFontInfo::fontTuningDictionary().isEmpty());
     EXPECT_TRUE(RbxFontInfo::fontTuningDictionary().isEmpty());
@@ -240,7 +256,7 @@ TEST_F(FontInfo, safeDrawing) {
     settings({{QStringLiteral("safeDrawing"), false}});
     EXPECT_TRUE(RbxFontInfo(color).fontRequiresSafeDrawing());
     EXPECT_FALSE(RbxFontInfo(cmapFont).fontRequiresSafeDrawing());
-    RbxFontInfo::setFontTuningDictionaryForTesting(
+    useTuning(
         QVariantMap{{QStringLiteral("RbxCmapTest-Regular"), QVariantMap{{QStringLiteral("safeDrawing"), 1}}}});
     EXPECT_TRUE(RbxFontInfo(cmapFont).fontRequiresSafeDrawing());
 }
@@ -256,7 +272,7 @@ TEST_F(FontInfo, unicodeGlyphOfSingleCharacters) {
 TEST_F(FontInfo, theColourEmojiFontShowsItsSequences) {
     rbxtest::ScopedInstance<rbx::FontBackend> installedFonts;
     RbxEmoji::setMeasurer(nullptr);
-    RbxFontInfo::setFontTuningDictionaryForTesting(std::nullopt);
+    useTuning(std::nullopt);
     const auto info = RbxEmoji::fontInfoWithAppleColorEmoji();
     if (!info) GTEST_SKIP() << "no colour emoji font";
     kx::LogCapture quiet;
@@ -288,13 +304,13 @@ TEST_F(FontInfo, dejaVuRepertoireIsItsBestCmap) {
 }
 
 TEST_F(FontInfo, settingsComeFromTheStoreWithoutAReader) {
-    RbxModelSettings::setReader(nullptr);
+    settings_.reset();
     KXDefaults::userDefaults().setBool(false, QStringLiteral("gsub"));
-    EXPECT_FALSE(RbxModelSettings::boolValue(QStringLiteral("gsub"), true));
+    EXPECT_FALSE(RbxModelSettings::shared().boolValue(QStringLiteral("gsub"), true));
     EXPECT_EQ(rbx::font::ligatures(fi), QStringList{QStringLiteral("fi")}); // morx only
     KXDefaults::userDefaults().removeObjectForKey(QStringLiteral("gsub"));
-    EXPECT_TRUE(RbxModelSettings::boolValue(QStringLiteral("gsub"), true));
+    EXPECT_TRUE(RbxModelSettings::shared().boolValue(QStringLiteral("gsub"), true));
     KXDefaults::userDefaults().setInteger(3, QStringLiteral("view"));
-    EXPECT_EQ(RbxModelSettings::intValue(QStringLiteral("view"), 1), 3);
+    EXPECT_EQ(RbxModelSettings::shared().intValue(QStringLiteral("view"), 1), 3);
     KXDefaults::userDefaults().removeObjectForKey(QStringLiteral("view"));
 }

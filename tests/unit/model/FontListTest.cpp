@@ -1,3 +1,5 @@
+#include "common/ScopedInstance.h"
+#include "model/RbxDebugSwitch.h"
 #include "FontFixtures.h"
 #include "NameFixtures.h"
 
@@ -7,6 +9,7 @@
 
 #include <QElapsedTimer>
 #include <thread>
+#include <optional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -27,11 +30,12 @@ class FontListTest : public ::testing::Test {
 protected:
     FontListTest() : fonts({QStringLiteral("RbxColor-Regular.ttf"), QStringLiteral("RbxAlpha-Regular.ttf")}) {
         for (const QString& f : familyFixtures()) fonts.backend->addFontFile(familyFixture(f));
-        RbxFontList::resetForTesting();
+        relaunch();
     }
-    ~FontListTest() override {
-        RbxFontList::setFontChangeHandler(nullptr);
-        RbxFontList::resetForTesting();
+    // A fresh list, as a new process makes it, loaded on first use.
+    void relaunch(int prefetchDelayMs = 3000, const RbxDebugSwitch* debugging = nullptr) {
+        list_.reset();
+        list_.emplace(std::make_unique<RbxFontList>(nullptr, nullptr, debugging, prefetchDelayMs));
     }
     RbxFontList& list() { return RbxFontList::fontList(); }
     QStringList shownNames() {
@@ -46,6 +50,13 @@ protected:
 
     namefix::FreshDefaults defaults;
     fixtures::FakeFonts fonts;
+    std::optional<rbxtest::ScopedInstance<RbxFontList>> list_;
+};
+
+// The debugging flag as a test sets it.
+struct DebugFlag : RbxDebugSwitch {
+    bool isDebugging() const override { return on; }
+    bool on = false;
 };
 
 } // namespace
@@ -149,14 +160,14 @@ TEST_F(FontListTest, SelectionOfVisibleAndHiddenFonts) {
 
 TEST_F(FontListTest, SelectingAFontIsLoggedWhileDebugging) {
     const rbx::Font bold = family(QStringLiteral("Rbx Serif"))->members().at(1);
-    bool debugging = false;
-    RbxFontList::setDebuggingSwitch([&debugging] { return debugging; });
+    DebugFlag flag;
+    relaunch(3000, &flag);
+    bool& debugging = flag.on;
     kx::LogCapture log;
     list().selectFont(bold);
     EXPECT_FALSE(log.contains(QStringLiteral("select font")));
     debugging = true;
     list().selectFont(bold);
-    RbxFontList::setDebuggingSwitch(nullptr);
     EXPECT_TRUE(log.contains(QStringLiteral("select font RbxSerif-Bold")));
     EXPECT_EQ(list().selectedFont().postScriptName(), QStringLiteral("RbxSerif-Bold"));
 }
@@ -218,7 +229,7 @@ TEST_F(FontListTest, ChangesAndTheChangeLog) {
 
 TEST_F(FontListTest, ABurstOfNotificationsGivesOneCheck) {
     QStringList reasons;
-    RbxFontList::setFontChangeHandler([&](const QString& reason) { reasons.append(reason); });
+    QObject::connect(&list(), &RbxFontList::fontChangeNoticed, [&](const QString& reason) { reasons.append(reason); });
     list();
     QElapsedTimer burst;
     burst.start();
@@ -232,7 +243,7 @@ TEST_F(FontListTest, ABurstOfNotificationsGivesOneCheck) {
 
 TEST_F(FontListTest, RecentFamilies) {
     setRecentFamilies({});
-    RbxFontList::resetForTesting();
+    relaunch();
     list().selectFont(family(QStringLiteral("Rbx Serif"))->members().at(1));
     list().markSelectedFontAsUsed();
     list().selectFont(family(QStringLiteral("Rbx Mono"))->regularFont());
@@ -250,7 +261,7 @@ TEST_F(FontListTest, RecentFamilies) {
     QStringList many;
     for (int i = 0; i < 100; ++i) many.append(QStringLiteral("Family %1").arg(i));
     setRecentFamilies(many);
-    RbxFontList::resetForTesting();
+    relaunch();
     list().selectFont(family(QStringLiteral("Rbx Slant"))->regularFont());
     list().markSelectedFontAsUsed();
     ASSERT_EQ(list().recentFonts().size(), 100);
@@ -261,7 +272,7 @@ TEST_F(FontListTest, RecentFamilies) {
 
 TEST_F(FontListTest, RecentFontsPopUp) {
     setRecentFamilies({});
-    RbxFontList::resetForTesting();
+    relaunch();
     RbxPopUpModel popUp;
     popUp.addItem(QStringLiteral("placeholder"));
     popUp.addSeparator();
@@ -315,7 +326,7 @@ TEST_F(FontListTest, LigaKeepsFamiliesWithLigatures) {
 
 TEST_F(FontListTest, PrefetchRunsOnceAtATimeAndStopsOnFontChanges) {
     RbxDefaults::userDefaults().setBool(true, QStringLiteral("collLog"));
-    list().setPrefetchDelayForTesting(300);
+    relaunch(300);
     {
         kx::LogCapture log;
         std::thread first([&] { list().prefetchCollections(list().fontCollectionNames()); });
@@ -352,7 +363,7 @@ TEST_F(FontListTest, OlderRecentFontNamesBecomeFamilies) {
     defaults.setObject(QVariant(QStringList{QStringLiteral("RbxSerif-Bold"), QStringLiteral("No-Such-Font"),
                                             QStringLiteral("RbxMono-Regular"), QStringLiteral("RbxSerif-Book")}),
                        QStringLiteral("recentFonts"));
-    RbxFontList::resetForTesting();
+    relaunch();
     list().filterRecentFamiliesMatchingName(QString());
     EXPECT_EQ(shownNames(), QStringList({QStringLiteral("Rbx Serif"), QStringLiteral("Rbx Mono")}));
     EXPECT_EQ(defaults.objectForKey(QStringLiteral("recentFontsV2")).toStringList(),

@@ -6,6 +6,7 @@
 
 #include "model/RbxFontInfoRepertoire.h"
 #include "model/RbxGroupDescription.h"
+#include "model/RbxRepertoireSources.h"
 
 #include <gmock/gmock.h>
 
@@ -16,16 +17,17 @@ class FontRepertoireLayoutTest : public ModelTest {
 protected:
     void SetUp() override {
         ModelTest::SetUp();
-        RbxFontInfo::resetCacheForTesting();
-        RbxFontInfo::setSources({});
+        // Repertoires rest on the search filter, as in the palette.
+        cache_.emplace(std::make_unique<RbxFontInfoCache>(&modelSources));
         repertoire = RbxFontInfoRepertoire::repertoireOfFont(fixtures::font(QStringLiteral("RbxLigaFi-Regular.ttf")));
     }
     void TearDown() override {
-        RbxFontInfo::setSources({});
-        RbxFontInfo::resetCacheForTesting();
+        cache_.reset();
         ModelTest::TearDown();
     }
+    RbxModelRepertoireSources modelSources;
     std::shared_ptr<RbxFontInfoRepertoire> repertoire;
+    std::optional<rbxtest::ScopedInstance<RbxFontInfoCache>> cache_;
 };
 
 TEST_F(FontRepertoireLayoutTest, LigaturesInLayoutGroups) {
@@ -52,8 +54,7 @@ TEST_F(FontRepertoireLayoutTest, FavouriteAndRecentLigaturesByTheirText) {
 }
 
 TEST_F(FontRepertoireLayoutTest, FilteredRepertoireKeepsMatchingLigatures) {
-    RbxFontInfo::setSources({{}, {}, [] { return RbxNameFilter::filteredCharacters(); }});
-    RbxModelHooks::shared().selectedFontRepertoire = [this] { return repertoire.get(); };
+    palette.font = repertoire.get();
     RbxNameFilter::setFilter(QStringLiteral("fl"));
     RbxFontInfo::flushCachedCharacters();
     const kx::CharSet& available = repertoire->availableCharacters();

@@ -10,17 +10,15 @@ namespace {
 
 class HTMLForms : public ::testing::Test {
 protected:
-    HTMLForms() : defaults(*fresh) { RbxHTML::resetForTesting(); }
-    ~HTMLForms() override {
-        kx::str::defineLigatures({});
-        RbxHTML::resetForTesting();
-    }
+    HTMLForms() : defaults(*fresh) {}
+    ~HTMLForms() override { kx::str::defineLigatures({}); }
     void set(bool entities, bool hex) {
         defaults.setBool(entities, QStringLiteral("htmlEntities"));
         defaults.setBool(hex, QStringLiteral("hexHtml"));
     }
     namefix::FreshDefaults fresh;
     RbxDefaults& defaults;
+    rbxtest::ScopedInstance<RbxHTMLEntities> entities;  // read anew
 };
 
 const char32_t KeycapOne = 0xA1003;

@@ -12,9 +12,12 @@
 #include "model/RbxFavGroupDescription.h"
 #include "model/RbxFontRepertoire.h"
 #include "model/RbxLayout.h"
-#include "model/RbxModelHooks.h"
+#include "model/RbxEmoji.h"
+#include "model/RbxLayoutRegistry.h"
+#include "model/RbxLayoutWindow.h"
 #include "model/RbxNameFilter.h"
 #include "model/RbxRecentLayout.h"
+#include "model/RbxSelectedFont.h"
 
 #include <QDir>
 #include <optional>
@@ -23,46 +26,23 @@
 
 namespace layouttest {
 
-// Flags only: the pair of regional indicators i, j is U+A0000 + 26 i + j.
-inline char32_t flagValue(const QString& text) {
-    const QList<uint> cps = text.toUcs4();
-    if (cps.size() != 2) return 0;
-    const uint a = cps[0] - 0x1F1E6, b = cps[1] - 0x1F1E6;
-    if (a >= 26 || b >= 26) return 0;
-    return 0xA0000 + 26 * a + b;
-}
+// The value the emoji model gives a flag's pair of regional indicators.
+inline char32_t flagValue(const QString& text) { return RbxEmoji::virtualEmojiCharacterForString(text); }
 
-inline QString flagText(char32_t v) {
-    const char32_t cps[2] = {0x1F1E6 + (v - 0xA0000) / 26, 0x1F1E6 + (v - 0xA0000) % 26};
-    return QString::fromUcs4(cps, 2);
-}
+// The palette as layouts, favourites, recent characters and the search see it: the
+// selected font is the test's, and the layout registry's calls are counted.
+class FakePalette : public RbxSelectedFont, public RbxLayoutWindow {
+public:
+    RbxFontRepertoire* selectedFontRepertoire() override { return font; }
+    void layoutsChanged() override { ++layoutsChanges; }
+    void switchToLayoutForCurrentFont() override { ++layoutSwitches; }
+    QStringList sampleTextTitles() override { return titles; }
 
-// Hooks that know the flags, as the emoji code answers for them.
-inline void installFlagHooks() {
-    RbxModelHooks& h = RbxModelHooks::shared();
-    h.virtualEmojiCharacterForString = flagValue;
-    h.stringWithUTF32Character = [](char32_t c) {
-        if (c >= 0xA0000 && c <= 0xA02A3) return flagText(c);
-        return QString::fromUcs4(&c, 1);
-    };
-    h.stringByReplacingSequencesWithVirtualCharacters = [](const QString& text) {
-        QString out;
-        const QList<uint> cps = text.toUcs4();
-        for (qsizetype i = 0; i < cps.size(); ++i) {
-            if (i + 1 < cps.size()) {
-                const char32_t pair[2] = {cps[i], cps[i + 1]};
-                if (const char32_t v = flagValue(QString::fromUcs4(pair, 2))) {
-                    out += QStringLiteral("$%1 ").arg(v, 0, 16).toUpper();
-                    ++i;
-                    continue;
-                }
-            }
-            const char32_t c = cps[i];
-            out += QString::fromUcs4(&c, 1);
-        }
-        return out;
-    };
-}
+    RbxFontRepertoire* font = nullptr;
+    int layoutsChanges = 0;
+    int layoutSwitches = 0;
+    QStringList titles;
+};
 
 inline QString layoutsFolder() { return KXAppSupport::makeSupportSubfolder(QStringLiteral("Layouts")); }
 
@@ -83,22 +63,35 @@ protected:
         static int counter = 0;
         store_.emplace(RbxDefaults::open(QStringLiteral("test.layouts%1").arg(++counter)));
         QDir(layoutsFolder()).removeRecursively();
-        RbxModelHooks::shared() = RbxModelHooks();
-        RbxLayout::resetForTesting();
-        RbxFavGroupDescription::resetForTesting();
-        RbxRecentLayout::resetForTesting();
-        RbxNameFilter::resetForTesting();
+        registry_.emplace(std::make_unique<RbxLayoutRegistry>(nullptr, &palette, &palette));
+        favorites_.emplace();
+        recents_.emplace();
+        filter_.emplace(std::make_unique<RbxNameFilterState>(&palette));
     }
     void TearDown() override {
-        RbxModelHooks::shared() = RbxModelHooks();
-        RbxNameFilter::resetForTesting();
+        filter_.reset();
+        recents_.reset();
+        favorites_.reset();
+        registry_.reset();
+        store_.reset();
     }
 
     static RbxDefaults& settings() { return RbxDefaults::userDefaults(); }
     static void setView(int view) { settings().setInteger(view, QStringLiteral("view")); }
+    // The layouts as a later process finds them: everything read again.
+    void restartLayouts() {
+        registry_.reset();
+        registry_.emplace(std::make_unique<RbxLayoutRegistry>(nullptr, &palette, &palette));
+    }
+
+    FakePalette palette;
 
 private:
     std::optional<rbxtest::ScopedInstance<RbxDefaults>> store_;
+    std::optional<rbxtest::ScopedInstance<RbxLayoutRegistry>> registry_;
+    std::optional<rbxtest::ScopedInstance<RbxFavGroupDescription>> favorites_;
+    std::optional<rbxtest::ScopedInstance<RbxRecentLayout>> recents_;
+    std::optional<rbxtest::ScopedInstance<RbxNameFilterState>> filter_;
 };
 
 // The characters of a group list, group by group.

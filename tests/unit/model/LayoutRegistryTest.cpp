@@ -101,8 +101,8 @@ TEST_F(LayoutRegistryTest, UserLayoutsSortedWithSeparator) {
     EXPECT_TRUE(settings().boolForKey(QStringLiteral("layout Emoji installed")));
     EXPECT_TRUE(QFileInfo::exists(layoutsFolder() + QStringLiteral("/Info/About Layout Files.txt")));
 
-    int changes = 0;
-    RbxModelHooks::shared().layoutsChanged = [&] { ++changes; };
+    int& changes = palette.layoutsChanges;
+    changes = 0;
     for (const QString& name : {QStringLiteral("Emoji.txt"), QStringLiteral("Mathematics.txt"), QStringLiteral("Typography.txt")})
         QFile::remove(layoutsFolder() + u'/' + name);
     writeLayout(QStringLiteral("layout 10.txt"), "A\na\n");
@@ -118,7 +118,7 @@ TEST_F(LayoutRegistryTest, UserLayoutsSortedWithSeparator) {
     EXPECT_EQ(changes, 1);
 
     // A deleted sample is not installed again in a later process.
-    RbxLayout::resetForTesting();
+    restartLayouts();
     EXPECT_EQ(layoutNames(RbxLayout::customLayouts()), (QStringList{QStringLiteral("Layout 9"), QStringLiteral("layout 10")}));
 }
 
@@ -185,9 +185,7 @@ TEST_F(LayoutRegistryTest, EqualTitlesAreSeparateItems) {
 }
 
 TEST_F(LayoutRegistryTest, SampleViewsAndHiddenPopUp) {
-    RbxModelHooks::shared().sampleTextTitles = [] {
-        return QStringList{QStringLiteral("Pangrams"), QStringLiteral("-"), QStringLiteral("Editable Text")};
-    };
+    palette.titles = QStringList{QStringLiteral("Pangrams"), QStringLiteral("-"), QStringLiteral("Editable Text")};
     settings().setString(QStringLiteral("Editable Text"), QStringLiteral("sample"));
     auto popUp = RbxLayout::layoutPopUp();
     RbxLayout::fillLayoutPopUp(10, false);
@@ -219,7 +217,7 @@ TEST_F(LayoutRegistryTest, SampleViewsAndHiddenPopUp) {
 
 TEST_F(LayoutRegistryTest, SavedChoiceGoesToTheFamilyWhenItHasOne) {
     RbxCharSetRepertoire font(kx::CharSet::fromRange(0x20, 0x7E), {}, QStringLiteral("Serif Bold"), QStringLiteral("Serif"));
-    RbxModelHooks::shared().selectedFontRepertoire = [&] { return &font; };
+    palette.font = &font;
     setView(1);
     auto popUp = RbxLayout::layoutPopUp();
     RbxLayout::switchToLayoutNamed(QStringLiteral("Emoji"));
@@ -384,9 +382,7 @@ class OwnBundle {
 public:
     OwnBundle() : old_(qgetenv("RUNEBOX_RESOURCES")) {
         QFile::copy(QString::fromUtf8(old_) + QStringLiteral("/Info.plist"), path(QStringLiteral("Info.plist")));
-        RbxLayout::resetForTesting();
     }
-    ~OwnBundle() { RbxLayout::resetForTesting(); }
     QString path(const QString& name) const { return dir_.path() + u'/' + name; }
     void write(const QString& name, const QByteArray& bytes) const { writeFile(path(name), bytes); }
 
@@ -394,6 +390,8 @@ private:
     QTemporaryDir dir_;
     QByteArray old_;
     rbxtest::ScopedInstance<kx::Bundle> bundle_{std::make_unique<kx::Bundle>(dir_.path())};
+    // Layouts read from this bundle, without a palette.
+    rbxtest::ScopedInstance<RbxLayoutRegistry> registry_{std::make_unique<RbxLayoutRegistry>(nullptr, nullptr, nullptr)};
 };
 
 QByteArray plistOf(const QByteArray& body) {
@@ -483,9 +481,8 @@ TEST_F(LayoutRegistryTest, InfoFilesAreCopiedOnceAndKept) {
 }
 
 TEST_F(LayoutRegistryTest, UpdatingThePopUpRefillsForTheViewAndAsksForTheFontsLayout) {
-    int asked = 0;
-    RbxModelHooks::shared().switchToLayoutForCurrentFont = [&] { ++asked; };
-    RbxModelHooks::shared().sampleTextTitles = [] { return QStringList{QStringLiteral("Pangrams")}; };
+    int& asked = palette.layoutSwitches;
+    palette.titles = QStringList{QStringLiteral("Pangrams")};
     auto popUp = RbxLayout::layoutPopUp();
     setView(10);
     RbxLayout::updateLayoutPopUp();

@@ -10,6 +10,7 @@
 #include "platform/fonts/FontBackend.h"
 
 #include <QVariantMap>
+#include <optional>
 #include <gtest/gtest.h>
 
 namespace font = rbx::font;
@@ -21,22 +22,26 @@ namespace {
 const QStringList edgeFinal{QStringLiteral("ab"), QStringLiteral("bc"), QStringLiteral("cd"), QStringLiteral("ct"),
                             QStringLiteral("de"), QStringLiteral("ff"), QStringLiteral("ffi"), QStringLiteral("fi")};
 
-// Settings for one test.
+// Only these settings for one test, none of the store's.
 class Settings {
 public:
-    explicit Settings(QVariantMap values) {
-        RbxModelSettings::setReader([values](const QString& key) { return values.value(key); });
-    }
-    ~Settings() { RbxModelSettings::setReader(nullptr); }
+    explicit Settings(QVariantMap values)
+        : installed_(std::make_unique<RbxModelSettings>(values, RbxModelSettings::Others::Absent)) {}
+
+private:
+    rbxtest::ScopedInstance<RbxModelSettings> installed_;
 };
 
 class Ligatures : public ::testing::Test {
 protected:
-    void SetUp() override { RbxFontInfo::setFontTuningDictionaryForTesting(QVariantMap()); }
-    void TearDown() override {
-        RbxFontInfo::setFontTuningDictionaryForTesting(std::nullopt);
-        RbxFontInfo::resetCacheForTesting();
+    void SetUp() override { useTuning(QVariantMap()); }
+    void TearDown() override { cache_.reset(); }
+    // A fresh font info cache with this tuning dictionary.
+    void useTuning(QVariantMap tuning) {
+        cache_.reset();
+        cache_.emplace(std::make_unique<RbxFontInfoCache>(nullptr, std::move(tuning)));
     }
+    std::optional<rbxtest::ScopedInstance<RbxFontInfoCache>> cache_;
     rbx::Font fi = fixtures::font(QStringLiteral("RbxLigaFi-Regular.ttf"));
     rbx::Font edge = fixtures::font(QStringLiteral("RbxLigaEdge-Regular.ttf"));
 };
@@ -96,7 +101,7 @@ TEST_F(Ligatures, settingsSwitchTheTablesOff) {
 }
 
 TEST_F(Ligatures, tuningExcludesTablesAndStrings) {
-    RbxFontInfo::setFontTuningDictionaryForTesting(QVariantMap{
+    useTuning(QVariantMap{
         {QStringLiteral("RbxLigaEdge*"), QVariantMap{{QStringLiteral("ignoreLigatures"),
                                                       QVariantList{QStringLiteral("ff"), QStringLiteral("zz")}}}},
         {QStringLiteral("RbxLigaFi-Regular"), QVariantMap{{QStringLiteral("ignoreLigatures"), QStringLiteral("GSUB")}}}});
@@ -110,7 +115,7 @@ TEST_F(Ligatures, tuningExcludesTablesAndStrings) {
     EXPECT_FALSE(font::ligaturesFromGSUB(fi));
     EXPECT_EQ(RbxLigatures(fi).ligatures(), QStringList{QStringLiteral("fi")});
 
-    RbxFontInfo::setFontTuningDictionaryForTesting(QVariantMap{
+    useTuning(QVariantMap{
         {QStringLiteral("RbxLigaFi*"), QVariantMap{{QStringLiteral("ignoreLigatures"), QStringLiteral("all")}}}});
     EXPECT_FALSE(font::ligaturesFromGSUB(fi));
     EXPECT_FALSE(font::ligaturesFrommorx(fi));

@@ -119,7 +119,7 @@ TEST_F(NameFilterTest, LiteralCharactersWithLigatures) {
     RbxCharSetRepertoire font(kx::CharSet::fromRange(0x20, 0x17F),
                               {QStringLiteral("fi"), QString::fromUtf8("é\u200Dt"), QStringLiteral("St"), QStringLiteral("et")},
                               QStringLiteral("F"), QStringLiteral("F"));
-    RbxModelHooks::shared().selectedFontRepertoire = [&] { return &font; };
+    palette.font = &font;
     // Exactly the character and the ligatures holding it ("et" holds no "é").
     EXPECT_EQ(filtered(QStringLiteral("\u00e9")), kx::CharSet::fromString(QString::fromUcs4(U"\u00e9\U000B0001", 2)));
     // Text ending in a zero-width space is literal too, without that space.
@@ -133,7 +133,7 @@ TEST_F(NameFilterTest, LiteralCharactersWithLigatures) {
 
 TEST_F(NameFilterTest, UnnamedCharactersWithoutLigatureValues) {
     RbxCharSetRepertoire font(kx::CharSet::fromRange(0x20, 0x7E), {QStringLiteral("fi")});
-    RbxModelHooks::shared().selectedFontRepertoire = [&] { return &font; };
+    palette.font = &font;
     const kx::CharSet set = filtered(QStringLiteral("--"));
     EXPECT_FALSE(set.contains(0xB0000));
     EXPECT_FALSE(set.contains(0xBFFFF));

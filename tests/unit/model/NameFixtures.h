@@ -6,7 +6,10 @@
 #include "kxlib/RbxDefaults.h"
 #include "core/Bundle.h"
 #include "core/KXAppSupport.h"
+#include "core/ProcessWide.h"
+#include "model/CharacterNameState.h"
 #include "model/RbxCharacterName.h"
+#include "model/RbxSelectedFont.h"
 #include "model/RbxEmoji.h"
 #include "model/RbxHTML.h"
 
@@ -85,25 +88,46 @@ inline void clearSupportFolder() {
     QDir(KXAppSupport::supportFolderPath()).removeRecursively();
 }
 
+// The character names as a fresh process finds them (the selected font, if any, must
+// outlive them).
+inline void freshNames(RbxSelectedFont* selectedFont = nullptr) {
+    kx::ProcessWide<RbxCharacterNameState>::install(std::make_shared<RbxCharacterNameState>(selectedFont));
+}
+
+// The palette's selected font as a test sets it.
+class PaletteFont : public RbxSelectedFont {
+public:
+    RbxFontRepertoire* selectedFontRepertoire() override { return font; }
+    RbxFontRepertoire* font = nullptr;
+};
+
 // While alive: the bundle is a scratch folder, the support folder is empty and the
-// name state is fresh.
+// name state is fresh, with `palette` as the selected font.
 class ScratchBundle {
 public:
     ScratchBundle() {
         QFile::copy(qEnvironmentVariable("RUNEBOX_RESOURCES") + QStringLiteral("/Info.plist"), path(QStringLiteral("Info.plist")));
         reset();
     }
-    ~ScratchBundle() { reset(); }
+    ~ScratchBundle() {
+        reset();
+        freshNames();
+    }
     QString path(const QString& name) const { return dir_.path() + u'/' + name; }
     void write(const QString& name, const QByteArray& bytes) const { writeFile(path(name), bytes); }
     void writeNames(const QByteArray& expanded) const { write(QStringLiteral("UnicodeNames.data"), namesFile(expanded)); }
 
 private:
-    static void reset() {
-        RbxCharacterName::resetForTesting();
-        RbxHTML::resetForTesting();
+    void reset() {
+        freshNames(&palette);
+        kx::ProcessWide<RbxHTMLEntities>::install(nullptr);
         clearSupportFolder();
     }
+
+public:
+    PaletteFont palette;
+
+private:
     QTemporaryDir dir_;
     rbxtest::ScopedInstance<kx::Bundle> bundle_{std::make_unique<kx::Bundle>(dir_.path())};
 };

@@ -5,7 +5,7 @@
 #include "model/RbxCharacterName.h"
 #include "model/RbxFontList.h"
 #include "model/RbxFontRepertoire.h"
-#include "model/RbxModelHooks.h"
+#include "common/ScopedInstance.h"
 
 #include <gtest/gtest.h>
 
@@ -14,15 +14,14 @@ namespace {
 class PrivateUseNames : public ::testing::Test {
 protected:
     PrivateUseNames() : fonts({QStringLiteral("RbxAlpha-Regular.ttf"), QStringLiteral("RbxBeta-Regular.ttf")}) {
-        RbxFontList::resetForTesting();
         bundle.writeNames(namefix::record(65, 'A', "LATIN CAPITAL LETTER A"));
     }
-    ~PrivateUseNames() override { RbxFontList::resetForTesting(); }
     void selectFamily(const QString& name) {
         RbxFontList::fontList().selectFont(RbxFontList::fontList().familyNamed(name)->regularFont());
     }
     fixtures::FakeFonts fonts;
     namefix::ScratchBundle bundle;
+    rbxtest::ScopedInstance<RbxFontList> list_;  // a fresh list over the fixture fonts
 };
 
 } // namespace
@@ -65,7 +64,7 @@ TEST_F(PrivateUseNames, WithoutASelectionInTheFontListThePalettesFontCounts) {
     bundle.write(QStringLiteral("Character Names/Alpha.txt"), "0 [FONT Rbx Alpha]\nE000 Alpha Logo\n");
     RbxCharSetRepertoire palette(kx::CharSet::fromRange(0xE000, 0xE0FF), {}, QStringLiteral("Rbx Alpha Regular"),
                                  QStringLiteral("Rbx Alpha"));
-    RbxModelHooks::shared().selectedFontRepertoire = [&palette] { return &palette; };
+    bundle.palette.font = &palette;
     EXPECT_EQ(RbxCharacterName::userDefinedGroupForCharacter(0xE000), QStringLiteral("Rbx Alpha"));
     EXPECT_EQ(RbxCharacterName::nameOfCharacter(0xE000), QStringLiteral("Alpha Logo"));
     EXPECT_TRUE(RbxCharacterName::setUserDefinedNameOfCharacter(0xE000, QStringLiteral("my logo")));
@@ -79,5 +78,5 @@ TEST_F(PrivateUseNames, WithoutASelectionInTheFontListThePalettesFontCounts) {
     selectFamily(QStringLiteral("Rbx Beta"));
     EXPECT_EQ(RbxCharacterName::userDefinedGroupForCharacter(0xE000), QStringLiteral("Rbx Beta"));
     EXPECT_EQ(RbxCharacterName::nameOfCharacter(0xE000), QStringLiteral(""));
-    RbxModelHooks::shared().selectedFontRepertoire = nullptr;
+    bundle.palette.font = nullptr;
 }

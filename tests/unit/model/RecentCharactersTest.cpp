@@ -131,7 +131,7 @@ TEST_F(RecentCharactersTest, RemovingEachKindAndReadingBack) {
     recents()->addRecentCharacter(0xB0001, &font);  // ffl
 
     // Another process reads all three kinds back from the settings.
-    RbxRecentLayout::resetForTesting();
+    kx::ProcessWide<RbxRecentLayout>::install(nullptr);
     EXPECT_THAT(*recents()->recentCharactersForFontInfo(&font), ElementsAre(0xB0001, 0xB0000, 0xE000, U'a'));
 
     recents()->removeRecentCharacter(0xE000, &font);
@@ -143,7 +143,7 @@ TEST_F(RecentCharactersTest, RemovingEachKindAndReadingBack) {
     ASSERT_EQ(stored.size(), 1);
     EXPECT_EQ(stored.first().toMap().value(QStringLiteral("string")).toString(), QStringLiteral("ffl"));
 
-    RbxRecentLayout::resetForTesting();
+    kx::ProcessWide<RbxRecentLayout>::install(nullptr);
     EXPECT_THAT(*recents()->recentCharactersForFontInfo(&font), ElementsAre(0xB0001, U'a'));
     EXPECT_EQ(settings().integerForKey(QStringLiteral("useCount")), 4);
 }

@@ -36,7 +36,7 @@ TEST(UserDefinedNames, StoredPerGroupAndWrittenAtOnce) {
     EXPECT_EQ(RbxCharacterName::userDefinedNamesSummary(), QStringLiteral("(General): 2\n"));
 
     // A fresh process reads them back.
-    RbxCharacterName::resetForTesting();
+    namefix::freshNames();
     EXPECT_EQ(RbxCharacterName::userDefinedNameOfCharacter(0x1F600), QStringLiteral("Happy"));
 }
 
