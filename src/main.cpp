@@ -1,5 +1,6 @@
 // The runebox executable: the character palette.
 
+#include "app/PaletteAssembly.h"
 #include "app/RbxCharAppController.h"
 #include "app/RbxCharApplication.h"
 #include "app/TerminationSignals.h"
@@ -9,6 +10,7 @@
 #include "platform/dbus/AppleEventSender.h"
 #include "platform/dbus/FourCharCode.h"
 #include "platform/x11/QtPlatform.h"
+#include "platform/x11/X11Session.h"
 
 int main(int argc, char** argv) {
     // Typing, the clipboard, hot keys and the front window all go through X.
@@ -18,10 +20,11 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Runebox"));
     QApplication::setOrganizationName(QStringLiteral("Runebox"));
     QApplication::setDesktopFileName(QStringLiteral("org.runebox.Runebox"));
+    RbxDefaults& settings = PaletteAssembly::installProgramSettings();
 
     // One copy per session: a later one hands its URLs over (or asks the running copy
     // to open its palette) and leaves, before anything else happens.
-    const KXURLHandler* urls = KXURLHandler::handler();
+    KXURLHandler* urls = KXURLHandler::handler();
     const QStringList urlArgs =
         kx::urlArguments(QApplication::arguments().mid(1), urls ? urls->schemes() : QStringList());
     const kx::InstanceStart start = kx::startInstance(urlArgs);
@@ -34,7 +37,8 @@ int main(int argc, char** argv) {
     }
 
     termination::quitOnSignals();
-    RbxCharAppController controller;
+    PaletteAssembly palette(settings, X11Session::shared(), urls);
+    RbxCharAppController& controller = palette.application();
     if (!controller.init()) return 0;
     controller.finishLaunching();
     return app.exec();

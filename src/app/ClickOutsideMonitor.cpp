@@ -6,26 +6,22 @@
 
 #include <QTimer>
 
-ClickOutsideMonitor::ClickOutsideMonitor(std::function<void()> pressed, QObject* parent)
-    : QObject(parent), pressed_(std::move(pressed)) {}
+ClickOutsideMonitor::ClickOutsideMonitor(X11Session& session, QObject* parent) : QObject(parent), session_(session) {}
 
 ClickOutsideMonitor::~ClickOutsideMonitor() = default;
 
 bool ClickOutsideMonitor::start() {
     if (tried_) return isListening();
     tried_ = true;
-    X11Session& session = X11Session::shared();
-    if (!session.isAvailable()) return false;
+    if (!session_.isAvailable()) return false;
     events_ = std::make_unique<kx::x11::X11RawEvents>(
         1 << kx::x11::X11RawEvents::ButtonDown,
         [this](const kx::x11::X11RawEvents::Event&) {
             // After the press has reached its window, so that the pointer position and
             // any menu it opened are current.
-            QTimer::singleShot(0, this, [this] {
-                if (pressed_) pressed_();
-            });
+            QTimer::singleShot(0, this, &ClickOutsideMonitor::pressed);
         },
-        &session);
+        &session_);
     if (!events_->isListening()) {
         kx::log(QStringLiteral("could not install event handler (1)"));
         events_.reset();

@@ -1,6 +1,6 @@
 #include "app/PaletteFader.h"
 
-PaletteFader::PaletteFader(Hooks hooks, QObject* parent) : QObject(parent), hooks_(std::move(hooks)) {
+PaletteFader::PaletteFader(FadingWindow& window, QObject* parent) : QObject(parent), window_(window) {
     elapsed_.start();
     timer_.setInterval(StepMs);
     fadeInTimer_.setInterval(StepMs);
@@ -11,8 +11,8 @@ PaletteFader::PaletteFader(Hooks hooks, QObject* parent) : QObject(parent), hook
 double PaletteFader::now() const { return clock_ ? clock_() : double(elapsed_.nsecsElapsed()) / 1e9; }
 
 void PaletteFader::fadeOut(float duration, float delay) {
-    if (hooks_.hasSheet && hooks_.hasSheet()) return;
-    if (hooks_.hideTransients) hooks_.hideTransients();
+    if (window_.hasSheet()) return;
+    window_.hideTransients();
     if (scheduled_) {
         const float t = float(now() - fadingStartTime_);
         // The fade already planned comes as soon or sooner, or is under way.
@@ -32,22 +32,20 @@ void PaletteFader::fadeStep() {
     if (t < fadingDelay_) return;
     stopFadeIn();
     float alpha = 0;
-    if (hooks_.animate && hooks_.animate() && fadingTime_ > 0) alpha = 1 - (t - fadingDelay_) / fadingTime_;
+    if (window_.animatesWindow() && fadingTime_ > 0) alpha = 1 - (t - fadingDelay_) / fadingTime_;
     if (alpha <= 0) {
-        if (hooks_.close) hooks_.close();
+        window_.close();
         stopFading();  // the window's close does this too; a refused close leaves it shown
         return;
     }
-    if (hooks_.setAlpha) hooks_.setAlpha(alpha);
+    window_.setWindowAlphas(alpha);
 }
 
 void PaletteFader::stopFading() {
     timer_.stop();
     const bool was = scheduled_;
     scheduled_ = false;
-    if (was || !fadingIn_) {
-        if (hooks_.setAlpha) hooks_.setAlpha(1);
-    }
+    if (was || !fadingIn_) window_.setWindowAlphas(1);
 }
 
 void PaletteFader::stopMouseOutsideFading() {
@@ -57,7 +55,7 @@ void PaletteFader::stopMouseOutsideFading() {
 void PaletteFader::fadeIn() {
     fadeInStart_ = now();
     fadingIn_ = true;
-    if (hooks_.setAlpha) hooks_.setAlpha(0);
+    window_.setWindowAlphas(0);
     if (!manual_) fadeInTimer_.start();
 }
 
@@ -66,10 +64,10 @@ void PaletteFader::fadeInStep() {
     const double a = (now() - fadeInStart_) / FadeInSeconds;
     if (a >= 1) {
         stopFadeIn();
-        if (hooks_.setAlpha) hooks_.setAlpha(1);
+        window_.setWindowAlphas(1);
         return;
     }
-    if (hooks_.setAlpha) hooks_.setAlpha(float(std::max(0.0, a)));
+    window_.setWindowAlphas(float(std::max(0.0, a)));
 }
 
 void PaletteFader::stopFadeIn() {

@@ -4,30 +4,38 @@
 // closes the window when it reaches 0. A scheduled fade whose delay has not yet passed
 // can be cancelled. A fade-in raises the alpha from 0 to 1 over 0.35 s.
 //
-// The fader only knows the window through the hooks; the controller installs them.
+// The fader knows the window only as a FadingWindow (the window controller).
 
 #include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 #include <functional>
 
+// What a fade acts on.
+class FadingWindow {
+public:
+    virtual ~FadingWindow() = default;
+    // A sheet is attached: fading is refused.
+    virtual bool hasSheet() const = 0;
+    // "animate window": without it a fade-out closes at once when its delay has passed.
+    virtual bool animatesWindow() const = 0;
+    virtual void setWindowAlphas(float alpha) = 0;
+    // Closes the window (which stops the fade).
+    virtual void close() = 0;
+    // The magnifier and the tool tip.
+    virtual void hideTransients() = 0;
+};
+
 class PaletteFader : public QObject {
     Q_OBJECT
 public:
-    struct Hooks {
-        std::function<bool()> hasSheet;          // a sheet is attached: fading is refused
-        std::function<bool()> animate;           // "animate window"
-        std::function<void(float)> setAlpha;
-        std::function<void()> close;             // closes the window (and calls stopFading)
-        std::function<void()> hideTransients;    // magnifier and tool tip
-    };
     // Seconds on a monotonic clock.
     using Clock = std::function<double()>;
 
     static constexpr int StepMs = 25;
     static constexpr double FadeInSeconds = 0.35;
 
-    explicit PaletteFader(Hooks hooks, QObject* parent = nullptr);
+    explicit PaletteFader(FadingWindow& window, QObject* parent = nullptr);
 
     // Schedules a fade-out. Ignored while a sheet is attached. A fade already scheduled
     // is kept when its delay is not greater than the new one or has already passed.
@@ -57,7 +65,7 @@ public:
 private:
     double now() const;
 
-    Hooks hooks_;
+    FadingWindow& window_;
     Clock clock_;
     QElapsedTimer elapsed_;
     QTimer timer_;

@@ -9,6 +9,7 @@
 #include "kxlib/RbxDefaults.h"
 #include "core/Log.h"
 #include "kxlib/gui/WindowExtensions.h"
+#include "table/widgets/RbxCharView.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -39,14 +40,13 @@ void PalettePresenter::toggleWindow(QObject* sender) {
         // the widgets have their sizes (their own duties).
         firstOpeningDone_ = true;
     }
-    if (c_.extensions_.updateToFrontApplication) c_.extensions_.updateToFrontApplication(true);
+    c_.updateToFrontApplication(true);
     appearWindow(sender);
-    if (c_.extensions_.setActivatorActive) c_.extensions_.setActivatorActive(true);
 }
 
 void PalettePresenter::appearWindow(QObject* sender) {
     c_.selectApplicationFont();
-    RbxDefaults& defaults = RbxDefaults::userDefaults();
+    RbxDefaults& defaults = c_.settings_;
     if (defaults.boolForKey(rbx::key::animateWindow)) {
         c_.stopFading();
         c_.fader().fadeIn();  // alpha 0 before the window maps
@@ -58,7 +58,7 @@ void PalettePresenter::appearWindow(QObject* sender) {
     }
     logWindowOpening(sender);
     if (defaults.boolForKey(rbx::key::wRef)) c_.window()->winId();
-    if (c_.extensions_.setupViewTracking) c_.extensions_.setupViewTracking();
+    c_.charView()->setupViewTracking();
     emit c_.windowOpened();
 }
 
@@ -68,7 +68,7 @@ void PalettePresenter::showWindow(QObject* sender) {
     const bool wasVisible = w->isVisible();
     w->show();
     if (!wasVisible) w->raise();
-    if (c_.extensions_.enablePostingTap) c_.extensions_.enablePostingTap(true);
+    emit c_.windowShown();
     c_.setVisibleInAllSpaces(true);
     // A window on no screen is centred on the main screen, then kept whole on one.
     bool onScreen = false;
@@ -104,7 +104,7 @@ void PalettePresenter::emergencyReset(QObject* sender) {
 }
 
 void PalettePresenter::logWindowOpening(QObject* sender) {
-    if (!RbxDefaults::userDefaults().boolForKey(rbx::key::logOpen)) return;
+    if (!c_.settings_.boolForKey(rbx::key::logOpen)) return;
     kx::log(QStringLiteral("opening window (%1): %2")
                 .arg(senderText(sender), RbxPositionLog::rectText(c_.window()->frameGeometry())));
     QString screens;
@@ -125,7 +125,6 @@ bool PalettePresenter::closeWithESC() {
     if (search && !search->text().isEmpty()) {
         search->clear();
         c_.performSearch();
-        c_.resetBestMatchingCharacters();
         return true;
     }
     if (c_.isWindowVisible()) toggleWindow(&c_);
@@ -143,12 +142,13 @@ void PalettePresenter::orderFront() {
 void PalettePresenter::clickedOutside() {
     RbxCharWindow* w = c_.window();
     if (!w->isVisible()) return;
-    if (!RbxDefaults::userDefaults().boolForKey(rbx::key::clickOutsideCloses)) return;
+    if (!c_.settings_.boolForKey(rbx::key::clickOutsideCloses)) return;
     const QPoint p = QCursor::pos();
     if (w->frameGeometry().contains(p)) return;
     if (QWidget* sheet = c_.sheets().attachedSheet(); sheet && sheet->frameGeometry().contains(p)) return;
-    if (c_.extensions_.mouseInFonts && c_.extensions_.mouseInFonts()) return;
+    const RbxCharView* view = c_.charView();
+    if (view->mouseInFonts()) return;
     if (QApplication::activePopupWidget()) return;
-    if (c_.extensions_.menuOpen && c_.extensions_.menuOpen()) return;
+    if (view->menuOpen()) return;
     c_.fadeOut(0.3f, 0);
 }

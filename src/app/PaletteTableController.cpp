@@ -2,8 +2,6 @@
 
 #include "app/PaletteTable.h"
 #include "app/RbxCharWindowController.h"
-#include "insertion/RbxClipboardCopies.h"
-#include "insertion/RbxPoster.h"
 #include "model/RbxRecentGroupDescription.h"
 #include "platform/x11/Ewmh.h"
 #include "platform/x11/X11Session.h"
@@ -29,35 +27,6 @@ unsigned long activeWindow(bool* ours) {
 } // namespace
 
 PaletteTableController::PaletteTableController(RbxCharWindowController& controller) : c_(controller) {}
-
-std::shared_ptr<RbxPoster> PaletteTableController::install(RbxCharWindowController& controller, RbxCharView& view) {
-    view.setController(std::make_shared<PaletteTableController>(controller));
-    auto system = std::make_shared<RbxPostingSystem>();
-    system->installPostingTap();
-    auto poster = std::make_shared<RbxPoster>(&view, system);
-    view.setPosting(poster);
-    // The copy commands of the table publish on the real clipboard.
-    RbxTableClipboard::setShared(std::make_shared<RbxClipboardCopies>());
-
-    QPointer<RbxCharView> v(&view);
-    RbxCharWindowController::Extensions& ext = controller.extensions();
-    ext.enablePostingTap = [system](bool on) {
-        if (on) system->enablePostingTap();
-        else system->disablePostingTap();
-    };
-    ext.setupViewTracking = [v] {
-        if (v) v->setupViewTracking();
-    };
-    ext.setSheetTracking = [v](QWidget* sheet, bool on) {
-        if (v) v->setSheetTracking(sheet, on);
-    };
-    ext.mouseInFonts = [v] { return v && v->mouseInFonts(); };
-    ext.menuOpen = [v] { return v && v->menuOpen(); };
-    ext.hideMagnifier = [v] {
-        if (v) v->magnifierPopover().close();
-    };
-    return poster;
-}
 
 bool PaletteTableController::hasAttachedSheet() const { return c_.hasSheet(); }
 
@@ -90,9 +59,7 @@ void PaletteTableController::fadeOut(double duration, double delay) { c_.fadeOut
 
 void PaletteTableController::stopMouseOutsideFading() { c_.stopMouseOutsideFading(); }
 
-void PaletteTableController::updateToFrontApplication(bool force) {
-    if (c_.extensions().updateToFrontApplication) c_.extensions().updateToFrontApplication(force);
-}
+void PaletteTableController::updateToFrontApplication(bool force) { c_.updateToFrontApplication(force); }
 
 QWidget* PaletteTableController::searchField() const { return c_.searchField(); }
 
@@ -100,8 +67,7 @@ void PaletteTableController::updateRecentGroup() {
     // A recent group of the layout takes the recent characters the font has; without one
     // (the recent layout, or a layout whose recent group is yet to come) the table is built
     // anew from the layout. Groups that no layout made are left as they are.
-    auto* view = qobject_cast<RbxCharView*>(c_.charView());
-    if (!view) return;
+    RbxCharView* view = c_.charView();
     RbxFontRepertoire* font = c_.table().repertoire();
     std::vector<char32_t> recents;
     if (font) {

@@ -72,7 +72,6 @@ QVariant RbxCharWindowController::setModeViaURL(const QUrl& url) {
     if (request.search) {
         searchField()->setText(*request.search);
         performSearch();
-        resetBestMatchingCharacters();
     }
     return {};
 }

@@ -2,7 +2,6 @@
 
 #include "kxlib/KXProcess.h"
 #include "kxlib/ProcFs.h"
-#include "kxlib/RbxDefaults.h"
 #include "core/Log.h"
 #include "platform/dbus/FourCharCode.h"
 #include "platform/dbus/SignatureNames.h"
@@ -44,15 +43,15 @@ bool isOtherCopy(const ProcessFacts& process, const ProcessFacts& self) {
     return process.ownsOurSignature || (!process.programName.isEmpty() && process.programName == self.programName);
 }
 
-void apply(Mode mode, const Actions& a) {
+void apply(Mode mode, OtherCopy& copy) {
     const QString name = modeName(mode);
-    if (a.log) a.log(QStringLiteral("Quit other copy of Runebox (%1)").arg(name));
-    if (name.startsWith(QLatin1String("quit")) && a.quit) a.quit();
-    if (mode != Mode::Quit && a.isRunning && a.isRunning()) {
-        if (a.log) a.log(QStringLiteral("Force-quitting other copy of Runebox"));
-        if (a.forceQuit) a.forceQuit();
+    kx::log(QStringLiteral("Quit other copy of Runebox (%1)").arg(name));
+    if (name.startsWith(QLatin1String("quit"))) copy.quit();
+    if (mode != Mode::Quit && copy.isRunning()) {
+        kx::log(QStringLiteral("Force-quitting other copy of Runebox"));
+        copy.forceQuit();
     }
-    if (mode == Mode::KillQuit && a.isRunning && a.isRunning() && a.quit) a.quit();
+    if (mode == Mode::KillQuit && copy.isRunning()) copy.quit();
 }
 
 namespace {
@@ -99,10 +98,21 @@ ProcessFacts factsOf(int pid, const QSet<int>& signatureOwners) {
     return f;
 }
 
+// A running process of another copy.
+class RunningCopy : public OtherCopy {
+public:
+    explicit RunningCopy(KXProcess::Ptr process) : process_(std::move(process)) {}
+    void quit() override { process_->quitRunningApplicationWithTimeout(2.0); }
+    void forceQuit() override { process_->forceQuit(); }
+    bool isRunning() override { return process_->isStillRunning(); }
+
+private:
+    KXProcess::Ptr process_;
+};
+
 } // namespace
 
-int quitOtherRunebox() {
-    const Mode mode = parseMode(RbxDefaults::userDefaults().stringForKey(rbx::key::quitOther));
+int quitOtherRunebox(Mode mode) {
     QSet<int> owners;
     for (const quint32 sig : {fourcc::make('R', 'B', '-', 'X'), fourcc::make('R', 'B', '-', '3')})
         if (const uint pid = appleevent::signatureOwnerPid(sig)) owners.insert(int(pid));
@@ -127,12 +137,8 @@ int quitOtherRunebox() {
         const KXProcess::Ptr process = KXProcess::processWithPID(pid);
         if (!process) continue;
         ++found;
-        Actions actions;
-        actions.quit = [process] { process->quitRunningApplicationWithTimeout(2.0); };
-        actions.forceQuit = [process] { process->forceQuit(); };
-        actions.isRunning = [process] { return process->isStillRunning(); };
-        actions.log = [](const QString& line) { kx::log(line); };
-        apply(mode, actions);
+        RunningCopy copy(process);
+        apply(mode, copy);
     }
     return found;
 }

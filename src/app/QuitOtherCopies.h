@@ -12,7 +12,6 @@
 
 #include <QByteArray>
 #include <QString>
-#include <functional>
 
 namespace quitother {
 
@@ -36,17 +35,20 @@ struct ProcessFacts {
 // not on our bus, and the same program or one of our creator codes.
 bool isOtherCopy(const ProcessFacts& process, const ProcessFacts& self);
 
-// The steps on one copy. `quit` asks and waits a little; answers whether it ended.
-struct Actions {
-    std::function<void()> quit;
-    std::function<void()> forceQuit;
-    std::function<bool()> isRunning;
-    std::function<void(const QString&)> log;
+// Another copy as the steps act on it.
+class OtherCopy {
+public:
+    virtual ~OtherCopy() = default;
+    // Asks it to quit and waits a little.
+    virtual void quit() = 0;
+    virtual void forceQuit() = 0;
+    virtual bool isRunning() = 0;
 };
-void apply(Mode mode, const Actions& actions);
+// The steps of the mode on one copy, each logged as it is taken.
+void apply(Mode mode, OtherCopy& copy);
 
-// Finds the other copies and applies the setting "quitOther" to each. Answers how many
-// copies were found.
-int quitOtherRunebox();
+// Finds the other copies and applies the mode (the setting "quitOther") to each. Answers
+// how many copies were found.
+int quitOtherRunebox(Mode mode);
 
 } // namespace quitother

@@ -3,37 +3,24 @@
 #include "app/DebugStateService.h"
 #include "app/PaletteFrameKeeper.h"
 #include "app/PrefCommand.h"
-#include "app/PaletteTable.h"
 #include "app/QuitOtherCopies.h"
-#include "app/RbxCharApplication.h"
 #include "app/RbxCharWindowController.h"
-#include "app/StartupHooks.h"
+#include "core/Log.h"
 #include "kxlib/KXAppSettings.h"
 #include "kxlib/KXURLHandler.h"
 #include "kxlib/KXUtilities.h"
 #include "kxlib/RbxDefaults.h"
-#include "core/Log.h"
-#include "core/Types.h"
 #include "kxlib/gui/KXAppearance.h"
-#include "model/RbxLayout.h"
 #include "platform/dbus/AppleEventBridge.h"
 #include "platform/dbus/FourCharCode.h"
-#include "table/widgets/RbxCharView.h"
 
-#include <QApplication>
 #include <QCoreApplication>
 #include <QGuiApplication>
-#include <QKeyEvent>
 #include <QTimer>
 
-RbxCharAppController::Extensions& RbxCharAppController::extensions() {
-    static Extensions e;
-    return e;
-}
-
-RbxCharAppController::RbxCharAppController(QObject* parent) : QObject(parent) {
-    startup::installHooks();
-    windowController_ = std::make_unique<RbxCharWindowController>();
+RbxCharAppController::RbxCharAppController(RbxCharWindowController& windowController, RbxDefaults& settings,
+                                           KXURLHandler* urls, QObject* parent)
+    : QObject(parent), windowController_(windowController), settings_(settings), urls_(urls) {
     connect(qApp, &QCoreApplication::aboutToQuit, this, &RbxCharAppController::applicationShouldTerminate);
 }
 
@@ -42,34 +29,29 @@ RbxCharAppController::~RbxCharAppController() = default;
 bool RbxCharAppController::init() {
     if (checkLaunchedFromDiskImage()) return false;
     quitOtherRunebox();
-    if (QGuiApplication::queryKeyboardModifiers() & Qt::AltModifier) {
-        kx::log(QStringLiteral("check for new version"));
-        if (extensions().checkForUpdateNow) extensions().checkForUpdateNow();
-    }
+    // The update check is not part of this build; the request is only logged.
+    if (QGuiApplication::queryKeyboardModifiers() & Qt::AltModifier) kx::log(QStringLiteral("check for new version"));
     return true;
 }
 
 bool RbxCharAppController::checkLaunchedFromDiskImage() {
     if (!KXUtilities::installationMode()) return false;
     kx::log(QStringLiteral("Installing"));
-    if (!extensions().installer) {
-        // Without the installer this copy simply runs from where it is.
-        kx::log(QStringLiteral("no installer in this build; running from the temporary folder"));
-        return false;
-    }
-    extensions().installer();
-    return true;
+    // Without the installer this copy simply runs from where it is.
+    kx::log(QStringLiteral("no installer in this build; running from the temporary folder"));
+    return false;
 }
 
-void RbxCharAppController::quitOtherRunebox() { quitother::quitOtherRunebox(); }
+void RbxCharAppController::quitOtherRunebox() {
+    quitother::quitOtherRunebox(quitother::parseMode(settings_.stringForKey(rbx::key::quitOther)));
+}
 
 void RbxCharAppController::finishLaunching() {
     if (launched_) return;
     launched_ = true;
-    windowController_->load();
+    windowController_.load();
 
-    if (RbxCharApplication* app = RbxCharApplication::shared()) routeEvents(app->router());
-    if (KXURLHandler* handler = KXURLHandler::handler()) registerURLCommands(*handler);
+    if (urls_) registerURLCommands(*urls_);
     // Started again without URLs: the other start asks us to reopen.
     constexpr quint32 Aevt = fourcc::make('a', 'e', 'v', 't');
     AppleEventBridge::shared().setHandler(Aevt, fourcc::make('r', 'a', 'p', 'p'), [this](const appleevent::Event&) {
@@ -77,76 +59,35 @@ void RbxCharAppController::finishLaunching() {
         return QVariantMap();
     });
 
-    windowController_->setFirstPaintHook([this] { QTimer::singleShot(0, this, &RbxCharAppController::afterFirstPaint); });
-    RbxDefaults& defaults = RbxDefaults::userDefaults();
-    if (KXUtilities::wasLaunchedAsLoginItem() || defaults.boolForKey(rbx::key::suppressOpening)) {
+    if (KXUtilities::wasLaunchedAsLoginItem() || settings_.boolForKey(rbx::key::suppressOpening))
         QTimer::singleShot(0, this, &RbxCharAppController::afterFirstPaint);
-    } else {
-        windowController_->openWindow(this);
-    }
-    if (!KXUtilities::installationMode()) {
-        QTimer::singleShot(InstallationRelicsDelayMs, this, &RbxCharAppController::removeInstallationRelicsTimer);
-        tellInstallerDone();
-    }
-}
-
-void RbxCharAppController::tellInstallerDone() {
-    if (auto& tell = extensions().tellInstallerDone)
-        tell(QStringLiteral("Runebox %1").arg(KXUtilities::versionString()));
-}
-
-void RbxCharAppController::removeInstallationRelicsTimer() {
-    if (auto& remove = extensions().removeInstallationRelics) remove(QStringLiteral("Runebox.app"));
-}
-
-void RbxCharAppController::routeEvents(PaletteEventRouter& router) {
-    RbxCharWindowController* wc = windowController_.get();
-    PaletteEventRouter::Routes& r = router.routes();
-    r.hasSheet = [wc] { return wc->hasSheet(); };
-    r.mouseMoved = [wc] { wc->monitorMouseMove(); };
-    r.deselectCharacter = [] {
-        if (RbxCharView* view = RbxCharView::view()) view->selectCharacterAtIndex(kx::NotFound);
-    };
-    // The table's view keys and shortcuts come before the widget that has the keyboard
-    // (the font list, ...); a text field that has it keeps its editing keys (copy, cut).
-    r.keyDown = [](QKeyEvent& event) {
-        RbxCharView* view = RbxCharView::view();
-        if (!view) return false;
-        if (view->viewSelectionKeyEvent(&event)) return true;
-        const QWidget* focus = QApplication::focusWidget();
-        if (focus && focus->testAttribute(Qt::WA_InputMethodEnabled)) return false;
-        return view->handleHardWiredShortcut(&event);
-    };
-    r.rebuildLayouts = [wc] {
-        RbxLayout::updateLayoutPopUp();
-        wc->table().reload();
-    };
+    else
+        windowController_.openWindow(this);
 }
 
 void RbxCharAppController::afterFirstPaint() {
-    if (afterPaintDone_) return;
+    if (afterPaintDone_ || !launched_) return;
     afterPaintDone_ = true;
     // What the palette does not need for its first picture.
-    connect(&KXAppearance::shared(), &KXAppearance::appearanceChanged, windowController_.get(),
+    connect(&KXAppearance::shared(), &KXAppearance::appearanceChanged, &windowController_,
             &RbxCharWindowController::darkModeChanged);
-    RbxDefaults::userDefaults().updateStartAtLoginInBackground();
+    settings_.updateStartAtLoginInBackground();
     KXAppSettings::appSettingsDictionary();
-    DebugStateService::exportIfEnabled(windowController_.get());
+    DebugStateService::exportIfEnabled(&windowController_);
 }
 
-void RbxCharAppController::applicationShouldHandleReopen() { windowController_->openWindow(this); }
+void RbxCharAppController::applicationShouldHandleReopen() { windowController_.openWindow(this); }
 
 void RbxCharAppController::applicationShouldTerminate() {
     if (terminated_) return;
     terminated_ = true;
-    RbxDefaults& defaults = RbxDefaults::userDefaults();
-    defaults.updateStartAtLogin();
-    windowController_->frameKeeper().saveFrame();
-    defaults.synchronize();
+    settings_.updateStartAtLogin();
+    windowController_.frameKeeper().saveFrame();
+    settings_.synchronize();
 }
 
 void RbxCharAppController::registerURLCommands(KXURLHandler& handler) {
-    RbxCharWindowController* wc = windowController_.get();
+    RbxCharWindowController* wc = &windowController_;
     handler.unregisterCommand(QStringLiteral("*"));
     handler.registerCommand(QStringLiteral("quit"), this, [this](const QUrl& u) { return quitViaURL(u); });
     handler.registerCommand(QStringLiteral("open"), wc, [wc](const QUrl& u) { return wc->openViaURL(u); });
@@ -159,16 +100,13 @@ void RbxCharAppController::registerURLCommands(KXURLHandler& handler) {
 }
 
 QVariant RbxCharAppController::quitViaURL(const QUrl&) {
-    RbxDefaults::userDefaults().synchronize();
-    windowController_->terminate();
+    settings_.synchronize();
+    windowController_.terminate();
     return {};
 }
 
 QVariant RbxCharAppController::showHelpViaURL(const QUrl&) {
-    if (auto& help = windowController_->extensions().showHelp)
-        help();
-    else
-        kx::log(QStringLiteral("help: no help in this build"));
+    kx::log(QStringLiteral("help: no help in this build"));
     return {};
 }
 
@@ -183,6 +121,4 @@ QVariant RbxCharAppController::updateAppSettingsViaURL(const QUrl&) {
     return {};
 }
 
-QVariant RbxCharAppController::preferencesViaURL(const QUrl& url) {
-    return prefcommand::preferencesViaURL(url, RbxDefaults::userDefaults());
-}
+QVariant RbxCharAppController::preferencesViaURL(const QUrl& url) { return prefcommand::preferencesViaURL(url, settings_); }

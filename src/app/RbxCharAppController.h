@@ -4,24 +4,21 @@
 // Start-up, in order (main.cpp runs it after the single-instance claim and the URL
 // hand-over, so a copy that handed its URLs over never gets here):
 //   init()          installation mode, quitting other copies ("quitOther"), an update
-//                   check when Alt is held;
-//   load()          the window controller loads (frame, start font, observers);
-//   finishLaunching()  URL commands ("*" first unregistered), the palette opens unless
+//                   check asked for when Alt is held;
+//   finishLaunching()  the window controller loads (frame, start font, observers); URL
+//                   commands ("*" first unregistered); the palette opens unless
 //                   launched as a login item or "suppressOpening" is on; after the
-//                   palette's first paint the rest follows: the login item, the
-//                   per-application settings, the debug state; unless in
-//                   installation mode, the installer hears that the launch is done.
+//                   palette's first paint (afterFirstPaint) the rest follows: the login
+//                   item, the per-application settings, the debug state.
 // Shut-down: the login item brought in line, the settings written.
 
 #include <QObject>
 #include <QUrl>
 #include <QVariant>
-#include <functional>
-#include <memory>
 
 class KXURLHandler;
-class PaletteEventRouter;
 class RbxCharWindowController;
+class RbxDefaults;
 
 class RbxCharAppController : public QObject {
     Q_OBJECT
@@ -30,18 +27,22 @@ public:
     // "/autoupdate/runeboxx/autoupdate<version>.plist" there.
     static inline const QString UpdateServer = QStringLiteral("https://updates.runebox.org");
 
-    explicit RbxCharAppController(QObject* parent = nullptr);
+    // `urls` takes the URL commands at launch (none: no commands).
+    RbxCharAppController(RbxCharWindowController& windowController, RbxDefaults& settings, KXURLHandler* urls,
+                         QObject* parent = nullptr);
     ~RbxCharAppController() override;
 
-    RbxCharWindowController* windowController() const { return windowController_.get(); }
+    RbxCharWindowController* windowController() const { return &windowController_; }
 
     // ---- start-up ---------------------------------------------------------------------
-    // False when this copy hands over to the installer and must end.
+    // False when this copy must end (never in a build without the installer).
     bool init();
-    // True (and the installation hand-off run) when this copy runs in installation mode.
+    // True when this copy runs in installation mode and hands over to the installer.
     bool checkLaunchedFromDiskImage();
     void quitOtherRunebox();
     void finishLaunching();
+    // What the palette does not need for its first picture (once, after it).
+    void afterFirstPaint();
     // The application was started again (a second start without URLs): opens the palette.
     void applicationShouldHandleReopen();
     // Writes what must survive; runs once, on the way out.
@@ -49,8 +50,6 @@ public:
 
     // The command table on a handler (the shared one at start-up).
     void registerURLCommands(KXURLHandler& handler);
-    // What the application routes before the normal delivery (see RbxCharApplication).
-    void routeEvents(PaletteEventRouter& router);
 
     // ---- URL command targets -------------------------------------------------------------
     QVariant quitViaURL(const QUrl& url);
@@ -61,27 +60,10 @@ public:
     // trailing "s" dropped).
     static QString appSettingsUpdateURL(const QString& version);
 
-    // A normal launch tells the installer that this version runs, and clears what an
-    // installation left behind a while later.
-    static constexpr int InstallationRelicsDelayMs = 250 * 1000;
-    void tellInstallerDone();
-    void removeInstallationRelicsTimer();
-
-    // What later duties plug in: the installer hand-off in installation mode, the update
-    // check asked for with Alt held at start-up, the installer's completion notice (with
-    // "Runebox <version>") and the removal of installation relics (with "Runebox.app").
-    struct Extensions {
-        std::function<void()> installer;
-        std::function<void()> checkForUpdateNow;
-        std::function<void(const QString& productAndVersion)> tellInstallerDone;
-        std::function<void(const QString& applicationName)> removeInstallationRelics;
-    };
-    static Extensions& extensions();
-
 private:
-    void afterFirstPaint();
-
-    std::unique_ptr<RbxCharWindowController> windowController_;
+    RbxCharWindowController& windowController_;
+    RbxDefaults& settings_;
+    KXURLHandler* urls_;
     bool launched_ = false;
     bool terminated_ = false;
     bool afterPaintDone_ = false;

@@ -19,25 +19,21 @@ bool PaletteEventRouter::eventFilter(QObject* watched, QEvent* event) {
 bool PaletteEventRouter::route(QEvent* event) {
     switch (event->type()) {
     case QEvent::MouseButtonRelease:
-        if (routes_.mouseUp && !(routes_.hasSheet && routes_.hasSheet()))
-            routes_.mouseUp(*static_cast<QMouseEvent*>(event));
-        return false;
-    case QEvent::MouseMove:
-        if (routes_.mouseMoved) routes_.mouseMoved();
+        if (!target_.hasSheet()) target_.mouseUp(*static_cast<QMouseEvent*>(event));
         return false;
     case QEvent::KeyPress: {
         auto& key = *static_cast<QKeyEvent*>(event);
-        if (routes_.keyDown && routes_.keyDown(key)) return true;
+        if (target_.keyDown(key)) return true;
         if (key.text() != QStringLiteral("\x1b")) return false;
         const Qt::KeyboardModifiers held =
             key.modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
         if (held == Qt::AltModifier) {
             kx::log(QStringLiteral("Rebuild layouts"));
-            if (routes_.rebuildLayouts) routes_.rebuildLayouts();
+            target_.rebuildLayouts();
             kx::log(QStringLiteral("Rebuilt"));
             return true;
         }
-        if (routes_.deselectCharacter) routes_.deselectCharacter();
+        target_.deselectCharacter();
         return false;
     }
     default:
@@ -46,15 +42,11 @@ bool PaletteEventRouter::route(QEvent* event) {
 }
 
 RbxCharApplication::RbxCharApplication(int& argc, char** argv) : QApplication(argc, argv) {
-    router_ = new PaletteEventRouter(this);
-    installEventFilter(router_);
     // A background application: closing the palette never ends it.
     setQuitOnLastWindowClosed(false);
 }
 
 RbxCharApplication::~RbxCharApplication() = default;
-
-RbxCharApplication* RbxCharApplication::shared() { return qobject_cast<RbxCharApplication*>(QCoreApplication::instance()); }
 
 void RbxCharApplication::setSuppressCurrentEvent(bool suppress) { suppressFlag = suppress; }
 bool RbxCharApplication::suppressCurrentEvent() { return suppressFlag; }

@@ -1,34 +1,35 @@
 #pragma once
-// The application object. Before the normal delivery it routes a few events of the
-// palette's windows:
+// The application object, and the routing of a few events of the palette's windows
+// before the normal delivery (PaletteEventRouter, installed on the application by the
+// assembly):
 //   - a mouse button released: the character table hears of it (unless a sheet is on),
-//   - the mouse moved: the window controller's mouse monitor,
 //   - a key pressed: the table's selection keys and shortcuts first; Escape with Alt
 //     alone rebuilds the layouts and ends there; any other Escape deselects the
 //     character and goes on to the window.
-// What the table does with these it installs as routes.
+// What the routes do is the PaletteEventTarget's.
 
 #include <QApplication>
-#include <functional>
 
 class QKeyEvent;
 class QMouseEvent;
 
+// Where the routed events go.
+class PaletteEventTarget {
+public:
+    virtual ~PaletteEventTarget() = default;
+    virtual bool hasSheet() const = 0;
+    virtual void mouseUp(QMouseEvent& event) = 0;
+    // Answers whether the event was consumed.
+    virtual bool keyDown(QKeyEvent& event) = 0;
+    virtual void deselectCharacter() = 0;
+    virtual void rebuildLayouts() = 0;
+};
+
 class PaletteEventRouter : public QObject {
     Q_OBJECT
 public:
-    struct Routes {
-        std::function<void(QMouseEvent& event)> mouseUp;
-        std::function<void()> mouseMoved;
-        // Answers whether the event was consumed.
-        std::function<bool(QKeyEvent& event)> keyDown;
-        std::function<void()> deselectCharacter;
-        std::function<void()> rebuildLayouts;
-        std::function<bool()> hasSheet;
-    };
-
-    explicit PaletteEventRouter(QObject* parent = nullptr) : QObject(parent) {}
-    Routes& routes() { return routes_; }
+    explicit PaletteEventRouter(PaletteEventTarget& target, QObject* parent = nullptr)
+        : QObject(parent), target_(target) {}
 
     // Routes one event that a window of ours receives; true when it ends there.
     bool route(QEvent* event);
@@ -37,7 +38,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    Routes routes_;
+    PaletteEventTarget& target_;
 };
 
 class RbxCharApplication : public QApplication {
@@ -46,13 +47,7 @@ public:
     RbxCharApplication(int& argc, char** argv);
     ~RbxCharApplication() override;
 
-    static RbxCharApplication* shared();
-    PaletteEventRouter& router() { return *router_; }
-
     // While set, currentEvent() answers nothing (the table's drawing clears it).
     static void setSuppressCurrentEvent(bool suppress);
     static bool suppressCurrentEvent();
-
-private:
-    PaletteEventRouter* router_;
 };

@@ -108,7 +108,7 @@ void RbxCharWindow::notePainted() {
     lastShowPaintNs_ = monotonicNs();
     // Mapped now: window managers that keep a sticky state take it by request.
     if (allDesktops_) panelhints::setStickyMapped(this, true);
-    if (firstPaintHook_) firstPaintHook_();
+    emit firstPaint();
 }
 
 void RbxCharWindow::closeEvent(QCloseEvent* event) {

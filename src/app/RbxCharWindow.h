@@ -5,11 +5,10 @@
 // attached it becomes an ordinary window that can take the focus.
 //
 // What the window does not decide itself it asks its delegate (the window controller):
-// whether Escape was consumed, what closing means, and it reports moves, resizes,
-// minimising and its first paint after each showing.
+// whether Escape was consumed, what closing means, and it reports moves, resizes and
+// minimising; its first paint after each showing is the signal firstPaint().
 
 #include <QWidget>
-#include <functional>
 
 class RbxCharWindowDelegate {
 public:
@@ -53,10 +52,11 @@ public:
     qint64 lastShowPaintNs() const { return lastShowPaintNs_; }
     int showCount() const { return showCount_; }
 
-    // Called when the content has been painted for the first time after a showing.
-    void setFirstPaintHook(std::function<void()> hook) { firstPaintHook_ = std::move(hook); }
-
     void setVisible(bool visible) override;
+
+signals:
+    // The content has been painted for the first time after a showing.
+    void firstPaint();
 
 protected:
     bool event(QEvent* event) override;
@@ -78,5 +78,4 @@ private:
     bool orderingOut_ = false;
     int showCount_ = 0;
     qint64 lastShowPaintNs_ = 0;
-    std::function<void()> firstPaintHook_;
 };

@@ -1,27 +1,23 @@
 #include "app/RbxCharWindowController.h"
 
-#include "app/ClickOutsideMonitor.h"
+#include "app/FrontApplication.h"
 #include "app/PaletteContent.h"
 #include "app/PaletteFader.h"
 #include "app/PaletteFrameKeeper.h"
 #include "app/PalettePresenter.h"
 #include "app/PaletteTable.h"
-#include "app/PaletteTableController.h"
-#include "table/widgets/RbxCharView.h"
 #include "app/RbxPositionLog.h"
-#include "kxlib/KXNotificationCenter.h"
-#include "kxlib/KXProcess.h"
-#include "kxlib/RbxDefaults.h"
+#include "app/SystemFont.h"
 #include "core/Log.h"
+#include "kxlib/RbxDefaults.h"
 #include "kxlib/gui/KXToolTip.h"
 #include "model/FontExtensions.h"
 #include "model/RbxCharacterName.h"
-#include "app/StartupHooks.h"
+#include "table/widgets/RbxCharView.h"
 
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QScreen>
-#include <QTimer>
 
 namespace {
 RbxCharWindowController*& sharedController() {
@@ -32,52 +28,25 @@ RbxCharWindowController*& sharedController() {
 
 RbxCharWindowController* RbxCharWindowController::windowController() { return sharedController(); }
 
-RbxCharWindowController::RbxCharWindowController(QObject* parent) : QObject(parent) {
+RbxCharWindowController::RbxCharWindowController(RbxDefaults& settings, PaletteTable& table, FrontApplication& front,
+                                                 QObject* parent)
+    : QObject(parent), settings_(settings), table_(table), front_(front) {
+    processChangeTimer_.setSingleShot(true);
+    processChangeTimer_.setInterval(ProcessChangeDelayMs);
+    connect(&processChangeTimer_, &QTimer::timeout, this, &RbxCharWindowController::checkFrontProcessAndFonts);
     window_ = new RbxCharWindow(this);
     window_->setWindowTitle(QStringLiteral("Runebox"));
     content_ = new PaletteContent(window_);
-    table_ = new PaletteTable(this);
-    content_->setCharView(table_->view());
-    PaletteTableController::install(*this, *table_->view());
-
-    PaletteFader::Hooks fade;
-    fade.hasSheet = [this] { return hasSheet(); };
-    fade.animate = [] { return RbxDefaults::userDefaults().boolForKey(rbx::key::animateWindow); };
-    fade.setAlpha = [this](float a) { setWindowAlphas(a); };
-    fade.close = [this] { close(); };
-    fade.hideTransients = [this] { hideTransients(); };
-    fader_ = new PaletteFader(std::move(fade), this);
-
-    SheetHost::Hooks sheet;
-    sheet.window = [this]() -> QWidget* { return window_; };
-    sheet.isWindowVisible = [this] { return isWindowVisible(); };
-    sheet.appearWindow = [this] { appearWindow(this); };
-    sheet.stopFading = [this] {
-        fader_->stopFadeIn();
-        fader_->stopFading();
-        setWindowAlphas(1);
-    };
-    sheet.hideTransients = [this] { hideTransients(); };
-    sheet.setSheetTracking = [this](QWidget* s, bool on) {
-        if (extensions_.setSheetTracking) extensions_.setSheetTracking(s, on);
-    };
-    sheet.setWindowActivating = [this](bool on) { window_->setActivating(on); };
-    sheet.logSheets = [] { return RbxDefaults::userDefaults().boolForKey(rbx::key::logSheets); };
-    sheets_ = new SheetHost(std::move(sheet), this);
-
+    content_->setCharView(table_.view());
+    fader_ = new PaletteFader(*this, this);
+    sheets_ = new SheetHost(*this, this);
     frameKeeper_ = new PaletteFrameKeeper(window_, RbxPositionLog::shared(), this);
     presenter_ = new PalettePresenter(*this);
-    clickMonitor_ = new ClickOutsideMonitor([this] { clickedOutside(); }, this);
-    // Presses outside matter once the palette is shown; the monitor's connection to the
-    // display is opened after the showing, off the way to the first paint.
-    connect(this, &RbxCharWindowController::windowOpened, clickMonitor_, [this] {
-        QTimer::singleShot(0, clickMonitor_, [this] { clickMonitor_->start(); });
-    });
 }
 
 RbxCharWindowController::~RbxCharWindowController() {
     if (sharedController() == this) sharedController() = nullptr;
-    if (loaded_) RbxDefaults::userDefaults().removeObserver(this);
+    if (loaded_) settings_.removeObserver(this);
     delete window_.data();
 }
 
@@ -85,15 +54,13 @@ void RbxCharWindowController::load() {
     if (loaded_) return;
     loaded_ = true;
     sharedController() = this;
-    RbxDefaults& defaults = RbxDefaults::userDefaults();
 
     // The frame is remembered under "MainWindow" and put back.
     frameKeeper_->setAutosave(true);
     frameKeeper_->restoreFrame();
 
     selectFont(startFont());
-    if (defaults.boolForKey(rbx::key::wRef)) window_->winId();
-    if (extensions_.showActivator) extensions_.showActivator();
+    if (settings_.boolForKey(rbx::key::wRef)) window_->winId();
 
     // Screens coming, going and changing.
     auto watchScreen = [this](QScreen* s) {
@@ -107,21 +74,15 @@ void RbxCharWindowController::load() {
     });
     connect(qApp, &QGuiApplication::screenRemoved, this, &RbxCharWindowController::screenChanged);
     connect(qApp, &QGuiApplication::primaryScreenChanged, this, &RbxCharWindowController::screenChanged);
-    defaults.addObserver(this);
-    KXNotificationCenter::defaultCenter().addObserver(
-        KXProcess::ChangeNotification, KXProcess::notificationObject(),
-        [this](const KXNotification&) { frontProcessChanged(); }, this);
+    settings_.addObserver(this);
     // Appearance changes reach the widgets as palette changes; the table redraws then.
     connect(content_->searchField(), &QLineEdit::returnPressed, this, &RbxCharWindowController::performSearch);
+    updateToFrontApplication(true);
 }
 
 QLineEdit* RbxCharWindowController::searchField() const { return content_->searchField(); }
 
-QWidget* RbxCharWindowController::charView() const { return content_->charView(); }
-
-void RbxCharWindowController::setFirstPaintHook(std::function<void()> hook) {
-    window_->setFirstPaintHook(std::move(hook));
-}
+RbxCharView* RbxCharWindowController::charView() const { return table_.view(); }
 
 // ---- showing and hiding
 
@@ -138,14 +99,11 @@ void RbxCharWindowController::clickedOutside() { presenter_->clickedOutside(); }
 bool RbxCharWindowController::isWindowVisible() const { return window_ && window_->isVisible(); }
 
 void RbxCharWindowController::windowOrderedOut() {
-    if (extensions_.setActivatorActive) extensions_.setActivatorActive(false);
     RbxCharacterName::flushNames();
     emit windowClosed();
 }
 
-void RbxCharWindowController::windowMiniaturized(bool miniaturized) {
-    if (auto* view = qobject_cast<RbxCharView*>(charView())) view->setMiniaturized(miniaturized);
-}
+void RbxCharWindowController::windowMiniaturized(bool miniaturized) { charView()->setMiniaturized(miniaturized); }
 
 // ---- fading
 
@@ -154,15 +112,27 @@ void RbxCharWindowController::stopFading() { fader_->stopFading(); }
 void RbxCharWindowController::stopMouseOutsideFading() { fader_->stopMouseOutsideFading(); }
 void RbxCharWindowController::setWindowAlphas(float alpha) { window_->setWindowOpacity(qBound(0.0, double(alpha), 1.0)); }
 float RbxCharWindowController::windowAlpha() const { return float(window_->windowOpacity()); }
+bool RbxCharWindowController::animatesWindow() const { return settings_.boolForKey(rbx::key::animateWindow); }
 
 void RbxCharWindowController::hideTransients() {
-    if (extensions_.hideMagnifier) extensions_.hideMagnifier();
+    charView()->magnifierPopover().close();
     KXToolTip::hide();
 }
 
 // ---- sheets
 
 bool RbxCharWindowController::hasSheet() const { return sheets_->hasSheet(); }
+
+void RbxCharWindowController::clearForSheet() {
+    fader_->stopFadeIn();
+    fader_->stopFading();
+    setWindowAlphas(1);
+    hideTransients();
+}
+
+void RbxCharWindowController::setSheetTracking(QWidget* sheet, bool on) { charView()->setSheetTracking(sheet, on); }
+
+bool RbxCharWindowController::logsSheets() const { return settings_.boolForKey(rbx::key::logSheets); }
 
 void RbxCharWindowController::openSheet(const QString& name, const QVariantMap& options) {
     openWindow(this);
@@ -189,33 +159,24 @@ void RbxCharWindowController::selectInsertModeSegment(int segment) {
 }
 
 void RbxCharWindowController::changeInsertMode() {
-    RbxDefaults& defaults = RbxDefaults::userDefaults();
-    const int mode = insertSegment_ == 2 ? defaults.latestSpecialInsertMode() : insertSegment_;
-    defaults.setApplicationInsertMode(mode);
-    if (extensions_.updateInsertionModeSegments) extensions_.updateInsertionModeSegments();
+    const int mode = insertSegment_ == 2 ? settings_.latestSpecialInsertMode() : insertSegment_;
+    settings_.setApplicationInsertMode(mode);
 }
 
 void RbxCharWindowController::performSearch() {
     const QString text = searchField()->text();
-    if (extensions_.performSearch)
-        extensions_.performSearch(text);
-    else
-        table_->setSearch(text);
+    table_.setSearch(text);
     emit searchPerformed(text);
-}
-
-void RbxCharWindowController::resetBestMatchingCharacters() {
-    if (extensions_.resetBestMatchingCharacters) extensions_.resetBestMatchingCharacters();
 }
 
 // ---- fonts
 
-rbx::Font RbxCharWindowController::startFont() {
-    const QString stored = RbxDefaults::userDefaults().stringForKey(rbx::key::selectedFont);
+rbx::Font RbxCharWindowController::startFont() const {
+    const QString stored = settings_.stringForKey(rbx::key::selectedFont);
     if (!stored.isEmpty())
         if (rbx::Font f = rbx::font::tryFindingFontWithName(stored, 12)) return f;
     if (rbx::Font f = rbx::font::tryFindingFontWithName(QStringLiteral("LucidaGrande"), 12)) return f;
-    const QString system = startup::systemFontName();
+    const QString system = systemfont::systemFontName();
     return system.isEmpty() ? rbx::Font() : rbx::font::tryFindingFontWithName(system, 12);
 }
 
@@ -223,13 +184,12 @@ void RbxCharWindowController::selectFont(const rbx::Font& font) {
     if (!font) return;
     font_ = font;
     content_->setCurrentFontText(font.displayName(), qsizetype(font->coveredCharacters().numberOfCharacters()));
-    table_->showFont(font);
-    if (extensions_.fontSelected) extensions_.fontSelected(font);
+    table_.showFont(font);
 }
 
 void RbxCharWindowController::selectApplicationFont() {
     // A front application without a font of its own keeps the palette's font.
-    const QString name = RbxDefaults::userDefaults().applicationFont();
+    const QString name = settings_.applicationFont();
     if (name.isEmpty() || name == font_.postScriptName()) return;
     if (rbx::Font f = rbx::font::tryFindingFontWithName(name, 12)) selectFont(f);
 }
@@ -241,7 +201,6 @@ void RbxCharWindowController::windowLocationChanged() { frameKeeper_->windowLoca
 
 void RbxCharWindowController::screenChanged() {
     RbxPositionLog::shared().addScreens(QStringLiteral("screens changed"), PaletteFrameKeeper::screenFrames());
-    if (extensions_.showActivator) extensions_.showActivator();
     fixOffscreenWindow();
 }
 
@@ -254,29 +213,29 @@ void RbxCharWindowController::darkModeChanged() {
 
 void RbxCharWindowController::setVisibleInAllSpaces(bool all) { window_->setVisibleOnAllDesktops(all); }
 
-void RbxCharWindowController::frontProcessChanged() {
-    if (extensions_.frontProcessChanged) extensions_.frontProcessChanged();
+// ---- following the front application
+
+void RbxCharWindowController::frontProcessChanged() { processChangeTimer_.start(); }
+
+void RbxCharWindowController::checkFrontProcessAndFonts() { updateToFrontApplication(false); }
+
+void RbxCharWindowController::updateToFrontApplication(bool force) {
+    const QString name = front_.frontApplicationName();
+    if (name.isEmpty() || (!force && name == frontName_)) return;
+    frontName_ = name;
+    settings_.setFrontApplication(name);
+    if (isWindowVisible()) selectApplicationFont();
 }
 
-void RbxCharWindowController::monitorMouseMove() {
-    if (extensions_.monitorMouseMove) extensions_.monitorMouseMove();
-}
-
-QVariant RbxCharWindowController::versionCheckViaURL(const QUrl& url) {
-    if (extensions_.versionCheck)
-        extensions_.versionCheck(url);
-    else
-        kx::log(QStringLiteral("vcheck: no update check in this build"));
+QVariant RbxCharWindowController::versionCheckViaURL(const QUrl&) {
+    kx::log(QStringLiteral("vcheck: no update check in this build"));
     return {};
 }
 
 void RbxCharWindowController::defaultChanged(const QString& key) {
     // The reactions to other keys belong to the duties that use them.
-    if (key == QLatin1String("activator") || key == QLatin1String("hide Q in corner")) {
-        if (extensions_.showActivator) extensions_.showActivator();
-    } else if (key == QLatin1String("useUniversalFont")) {
-        if (extensions_.updateToFrontApplication) extensions_.updateToFrontApplication(true);
-    } else if (key == QLatin1String("start at login")) {
-        RbxDefaults::userDefaults().updateStartAtLoginInBackground();
-    }
+    if (key == QLatin1String("start at login"))
+        settings_.updateStartAtLoginInBackground();
+    else if (key == QLatin1String("useUniversalFont"))
+        updateToFrontApplication(true);
 }

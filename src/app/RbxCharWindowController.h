@@ -3,15 +3,15 @@
 // calls (open, toggle, fade out, cancel a pending close, Escape, sheets, the URL
 // commands "open" and "set"), and one object per duty behind it:
 //   PaletteContent       the widgets of the window
-//   PaletteTable         the character table of the selected font and layout
 //   PaletteFader         fading out with delays, fading in
 //   SheetHost            every sheet's way onto the palette
 //   PaletteFrameKeeper   frame memory, position log, off-screen repair
 //   PalettePresenter     opening, showing, closing, Escape, clicks outside
-//   ClickOutsideMonitor  mouse presses anywhere on the display
-// The controller is made once by the application controller; `windowController()`
-// answers it from its loading on. Main thread only.
+// The character table (PaletteTable), the settings store and the front application are
+// given when it is made (PaletteAssembly makes it); `windowController()` answers it from
+// its loading on. Main thread only.
 
+#include "app/PaletteFader.h"
 #include "app/RbxCharWindow.h"
 #include "app/SheetHost.h"
 #include "kxlib/KXDefaultObserver.h"
@@ -19,30 +19,36 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 #include <QUrl>
 #include <QVariant>
-#include <functional>
-#include <memory>
 
-class ClickOutsideMonitor;
+class FrontApplication;
 class PaletteContent;
-class PaletteFader;
 class PaletteFrameKeeper;
 class PalettePresenter;
 class PaletteTable;
 class QLineEdit;
+class RbxCharView;
+class RbxDefaults;
 
-class RbxCharWindowController : public QObject, public RbxCharWindowDelegate, public KXDefaultObserver {
+class RbxCharWindowController : public QObject,
+                                public RbxCharWindowDelegate,
+                                public FadingWindow,
+                                public SheetWindow,
+                                public KXDefaultObserver {
     Q_OBJECT
 public:
     // The controller of the process; null before one has loaded.
     static RbxCharWindowController* windowController();
 
-    explicit RbxCharWindowController(QObject* parent = nullptr);
+    RbxCharWindowController(RbxDefaults& settings, PaletteTable& table, FrontApplication& front,
+                            QObject* parent = nullptr);
     ~RbxCharWindowController() override;
 
     // Loading: becomes the shared controller, restores the frame (remembered from the
-    // second launch on), selects the start font, registers its observers.
+    // second launch on), selects the start font, registers its observers and adapts to the
+    // front application.
     void load();
 
     // ---- the parts ---------------------------------------------------------------------
@@ -51,10 +57,10 @@ public:
     PaletteFader& fader() const { return *fader_; }
     SheetHost& sheets() const { return *sheets_; }
     PaletteFrameKeeper& frameKeeper() const { return *frameKeeper_; }
-    PaletteTable& table() const { return *table_; }
+    PaletteTable& table() const { return table_; }
     QLineEdit* searchField() const;
     // The character table view on the first page.
-    QWidget* charView() const;
+    RbxCharView* charView() const;
 
     // ---- showing and hiding -------------------------------------------------------------
     // `sender` is who asked: null for the global hot key, the controller for its own
@@ -66,17 +72,17 @@ public:
     void toggleWindowAction(QObject* sender) { toggleWindow(sender); }
     void appearWindow(QObject* sender);      // shows, fading in with "animate window"
     void showWindow(QObject* sender);        // shows at full alpha, on screen, on all desktops
-    void close();                            // hides unless a sheet is attached
+    void close() override;                   // hides unless a sheet is attached
     bool closeWithESC();                     // Escape: clears the search, else closes
     void orderFront();                       // raises the palette
-    bool isWindowVisible() const;
+    bool isWindowVisible() const override;
     void logWindowOpening(QObject* sender);  // the "logOpen" trace
 
     // ---- fading --------------------------------------------------------------------------
     void fadeOut(float duration, float delay);  // seconds; ignored while a sheet is attached
     void stopFading();
     void stopMouseOutsideFading();              // cancels a fade scheduled with a delay
-    void setWindowAlphas(float alpha);
+    void setWindowAlphas(float alpha) override;
     float windowAlpha() const;
     // A mouse press somewhere on the display: closes the palette when it was outside.
     void clickedOutside();
@@ -87,7 +93,7 @@ public:
     // "shapeFinder"); "" opens only the window.
     void openSheet(const QString& name, const QVariantMap& options = {});
     void closeSheet();                          // ends the attached sheet with code 0
-    bool hasSheet() const;
+    bool hasSheet() const override;
     // The program menu's items: the one tagged 1 always works, the others only while no
     // sheet is attached.
     bool validateMenuItem(int tag) const { return tag == 1 || !hasSheet(); }
@@ -108,12 +114,11 @@ public:
     void changeInsertMode();
     // Runs the search of the search field's text: the table shows what it matches.
     void performSearch();
-    void resetBestMatchingCharacters();
 
     // ---- fonts -------------------------------------------------------------------------------
     // The start font: "selectedFont" when available, else "LucidaGrande", else the
     // system font (a null font when there are no fonts).
-    static rbx::Font startFont();
+    rbx::Font startFont() const;
     void selectFont(const rbx::Font& font);
     rbx::Font selectedFont() const { return font_; }
     // The application's font (per front application) is selected when the palette opens.
@@ -126,39 +131,20 @@ public:
     void fixOffscreenWindow();
     void darkModeChanged();
     void setVisibleInAllSpaces(bool all);
-    void monitorMouseMove();
-    void hideTransients();                      // magnifier and tool tip
+    void hideTransients() override;             // magnifier and tool tip
+
+    // ---- following the front application -------------------------------------------------------
     // "KXProcessChangeNotification": another application came to the front, started or
-    // ended.
+    // ended. The palette adapts 0.4 s after the last of a burst of changes.
+    static constexpr int ProcessChangeDelayMs = 400;
     void frontProcessChanged();
-
-    // ---- what later duties plug in ------------------------------------------------------------
-    // Each is optional; without it the step does nothing.
-    struct Extensions {
-        std::function<void()> hideMagnifier;
-        std::function<void(bool on)> enablePostingTap;
-        std::function<void()> setupViewTracking;
-        std::function<void(QWidget* sheet, bool on)> setSheetTracking;
-        std::function<void(bool force)> updateToFrontApplication;
-        std::function<void(bool active)> setActivatorActive;
-        std::function<void()> showActivator;
-        std::function<void(const rbx::Font& font)> fontSelected;
-        std::function<void(const QString& text)> performSearch;
-        std::function<void()> resetBestMatchingCharacters;
-        std::function<void()> updateInsertionModeSegments;
-        std::function<void()> monitorMouseMove;
-        std::function<void(bool miniaturized)> setMiniaturized;
-        std::function<void()> frontProcessChanged;
-        std::function<void()> showHelp;
-        std::function<void(const QUrl& url)> versionCheck;
-        // The pointer as the table tracks it; without it the window's geometry decides.
-        std::function<bool()> mouseInFonts;
-        std::function<bool()> menuOpen;
-    };
-    Extensions& extensions() { return extensions_; }
-
-    // The first paint after each showing.
-    void setFirstPaintHook(std::function<void()> hook);
+    void checkFrontProcessAndFonts();
+    // Adapts to the front application: its per-application settings become the ones in
+    // force, and the open palette shows its font. Without `force` nothing happens while
+    // the front application stays the one adapted to.
+    void updateToFrontApplication(bool force);
+    // The application adapted to last ("" before).
+    QString frontApplicationName() const { return frontName_; }
 
     // ---- settings observer -----------------------------------------------------------------------
     void defaultChanged(const QString& key) override;
@@ -172,7 +158,18 @@ public:
     void windowWillOrderOut() override { hideTransients(); }
     void windowOrderedOut() override;
 
+    // ---- what fading and sheets need of the palette ---------------------------------------------
+    bool animatesWindow() const override;
+    QWidget* sheetParent() const override { return window_; }
+    void appearForSheet() override { appearWindow(this); }
+    void clearForSheet() override;
+    void setSheetTracking(QWidget* sheet, bool on) override;
+    void setWindowActivating(bool activating) override { window_->setActivating(activating); }
+    bool logsSheets() const override;
+
 signals:
+    // Shown (every showing), opened (a showing that appeared, after its set-up), closed.
+    void windowShown();
     void windowOpened();
     void windowClosed();
     void searchPerformed(const QString& text);
@@ -183,15 +180,17 @@ protected:
 private:
     friend class PalettePresenter;
 
+    RbxDefaults& settings_;
+    PaletteTable& table_;
+    FrontApplication& front_;
+    QString frontName_;
+    QTimer processChangeTimer_;
     QPointer<RbxCharWindow> window_;
     PaletteContent* content_ = nullptr;
     PaletteFader* fader_ = nullptr;
     SheetHost* sheets_ = nullptr;
     PaletteFrameKeeper* frameKeeper_ = nullptr;
     PalettePresenter* presenter_ = nullptr;
-    PaletteTable* table_ = nullptr;
-    ClickOutsideMonitor* clickMonitor_ = nullptr;
-    Extensions extensions_;
     rbx::Font font_;
     int insertSegment_ = 0;
     bool loaded_ = false;

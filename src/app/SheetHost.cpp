@@ -6,7 +6,7 @@
 #include <QTimer>
 #include <QWidget>
 
-SheetHost::SheetHost(Hooks hooks, QObject* parent) : QObject(parent), hooks_(std::move(hooks)) {}
+SheetHost::SheetHost(SheetWindow& palette, QObject* parent) : QObject(parent), palette_(palette) {}
 
 SheetHost::~SheetHost() {
     disconnect(finishedConnection_);
@@ -16,30 +16,29 @@ SheetHost::~SheetHost() {
 SheetHost::Begin SheetHost::beginSheet(QDialog* sheet, const QString& name, EndHandler onEnd, Keyboard keyboard) {
     if (!sheet) return Begin::Refused;
     if (hasSheet()) {
-        if (logSheets()) kx::log(QStringLiteral("%1 blocked").arg(name));
+        if (palette_.logsSheets()) kx::log(QStringLiteral("%1 blocked").arg(name));
         return Begin::Refused;
     }
-    if (hooks_.isWindowVisible && !hooks_.isWindowVisible()) {
-        if (hooks_.appearWindow) hooks_.appearWindow();
+    if (!palette_.isWindowVisible()) {
+        palette_.appearForSheet();
         QPointer<QDialog> guard(sheet);
         QTimer::singleShot(10, this, [this, guard, name, onEnd = std::move(onEnd), keyboard]() mutable {
             if (guard) beginSheet(guard, name, std::move(onEnd), keyboard);
         });
         return Begin::Deferred;
     }
-    if (logSheets()) kx::log(QStringLiteral("begin sheet %1").arg(name));
+    if (palette_.logsSheets()) kx::log(QStringLiteral("begin sheet %1").arg(name));
     // A fade under way would leave the sheet on an invisible palette.
-    if (hooks_.stopFading) hooks_.stopFading();
-    if (hooks_.hideTransients) hooks_.hideTransients();
+    palette_.clearForSheet();
 
     sheet_ = sheet;
     attached_ = true;
     name_ = name;
     onEnd_ = std::move(onEnd);
     keyboard_ = keyboard;
-    if (hooks_.setWindowActivating) hooks_.setWindowActivating(keyboard == Keyboard::Takes);
+    palette_.setWindowActivating(keyboard == Keyboard::Takes);
 
-    QWidget* window = hooks_.window ? hooks_.window() : nullptr;
+    QWidget* window = palette_.sheetParent();
     if (window && sheet->parentWidget() != window) sheet->setParent(window, sheet->windowFlags() | Qt::Sheet);
     sheet->setWindowModality(Qt::WindowModal);
     if (window) {
@@ -52,7 +51,7 @@ SheetHost::Begin SheetHost::beginSheet(QDialog* sheet, const QString& name, EndH
     // A sheet destroyed while attached ends as cancelled.
     destroyedConnection_ = connect(sheet, &QObject::destroyed, this, [this] { finished(0); });
     sheet->open();
-    if (hooks_.setSheetTracking) hooks_.setSheetTracking(sheet, true);
+    palette_.setSheetTracking(sheet, true);
     emit sheetBegan(name);
     return Begin::Began;
 }
@@ -74,10 +73,10 @@ void SheetHost::finished(int returnCode) {
     sheet_.clear();
     name_.clear();
     onEnd_ = nullptr;
-    if (hooks_.setSheetTracking) hooks_.setSheetTracking(sheet, false);
+    palette_.setSheetTracking(sheet, false);
     if (sheet && sheet->isVisible()) sheet->hide();
-    if (hooks_.setWindowActivating) hooks_.setWindowActivating(false);
-    if (logSheets()) kx::log(QStringLiteral("end sheet %1 (%2)").arg(name).arg(returnCode));
+    palette_.setWindowActivating(false);
+    if (palette_.logsSheets()) kx::log(QStringLiteral("end sheet %1 (%2)").arg(name).arg(returnCode));
     if (onEnd) onEnd(returnCode);
     emit sheetEnded(name, returnCode);
 }

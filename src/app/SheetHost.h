@@ -10,7 +10,8 @@
 //   - and, when the sheet ends, turns tracking off, orders the sheet out, makes the
 //     palette non-activating again and runs the sheet's end handler with the return code.
 // Named sheets register an opener, so that the window controller's openSheet and the
-// URL command "open" reach every sheet the same way.
+// URL command "open" reach every sheet the same way. The host knows the palette as a
+// SheetWindow (the window controller).
 
 #include <QObject>
 #include <QPointer>
@@ -20,6 +21,25 @@
 
 #include <QDialog>
 class QWidget;
+
+// The palette as its sheets need it.
+class SheetWindow {
+public:
+    virtual ~SheetWindow() = default;
+    // The palette window; sheets hang from it.
+    virtual QWidget* sheetParent() const = 0;
+    virtual bool isWindowVisible() const = 0;
+    // Shows the hidden palette.
+    virtual void appearForSheet() = 0;
+    // Ends any fade at full alpha and hides the magnifier and the tool tip.
+    virtual void clearForSheet() = 0;
+    // The table tracks the mouse over the sheet while it is attached.
+    virtual void setSheetTracking(QWidget* sheet, bool on) = 0;
+    // The palette takes the keyboard (an ordinary window) or leaves it (a panel).
+    virtual void setWindowActivating(bool activating) = 0;
+    // "log sheets"
+    virtual bool logsSheets() const = 0;
+};
 
 class SheetHost : public QObject {
     Q_OBJECT
@@ -31,18 +51,7 @@ public:
     using EndHandler = std::function<void(int returnCode)>;
     using Opener = std::function<void(const QVariantMap& options)>;
 
-    struct Hooks {
-        std::function<QWidget*()> window;          // the palette window
-        std::function<bool()> isWindowVisible;
-        std::function<void()> appearWindow;        // shows the palette
-        std::function<void()> stopFading;          // fade-out and fade-in stopped, alpha 1
-        std::function<void()> hideTransients;      // magnifier and tool tip
-        std::function<void(QWidget* sheet, bool on)> setSheetTracking;
-        std::function<void(bool activating)> setWindowActivating;
-        std::function<bool()> logSheets;           // "log sheets"
-    };
-
-    explicit SheetHost(Hooks hooks, QObject* parent = nullptr);
+    explicit SheetHost(SheetWindow& palette, QObject* parent = nullptr);
     ~SheetHost() override;
 
     // Begins `sheet` on the palette. Refused (and logged as "<name> blocked" with
@@ -71,9 +80,7 @@ signals:
 
 private:
     void finished(int returnCode);
-    bool logSheets() const { return hooks_.logSheets && hooks_.logSheets(); }
-
-    Hooks hooks_;
+    SheetWindow& palette_;
     QPointer<QDialog> sheet_;
     QString name_;
     EndHandler onEnd_;

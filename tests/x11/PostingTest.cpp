@@ -3,9 +3,9 @@
 // user's clipboard put back; the probe keeps the keyboard throughout. The clicks are real
 // pointer events of the X server (XTest).
 #include "ProbeClient.h"
+#include "app/PaletteAssembly.h"
 #include "app/RbxCharWindow.h"
 #include "app/RbxCharWindowController.h"
-#include "app/StartupHooks.h"
 #include "insertion/KXPasteboardManager.h"
 #include "kxlib/KXAppSettings.h"
 #include "kxlib/RbxDefaults.h"
@@ -61,7 +61,8 @@ class Posting : public ::testing::Test {
 protected:
     void SetUp() override {}
     void TearDown() override {
-        palette.reset();
+        palette = nullptr;
+        assembly.reset();
         probe.reset();
     }
 
@@ -76,11 +77,11 @@ protected:
         d.setBool(false, QStringLiteral("animate window"));
         d.setFrontApplication(QStringLiteral("runebox-probe"));
         d.setApplicationInsertMode(0);
-        startup::installHooks();
-        palette = std::make_unique<RbxCharWindowController>();
+        assembly = std::make_unique<PaletteAssembly>(d, X11Session::shared(), nullptr);
+        palette = &assembly->windowController();
         palette->load();
-        palette->openWindow(palette.get());
-        view = qobject_cast<RbxCharView*>(palette->charView());
+        palette->openWindow(palette);
+        view = palette->charView();
         ASSERT_NE(view, nullptr);
         ASSERT_TRUE(rbxtest::waitFor([this] {
             QWindow* w = palette->window()->windowHandle();
@@ -142,7 +143,8 @@ protected:
 
     static inline const std::u32string cells = U"ABCDEFGHIJKLé€Ω\"'";
     std::unique_ptr<ProbeClient> probe;
-    std::unique_ptr<RbxCharWindowController> palette;
+    std::unique_ptr<PaletteAssembly> assembly;
+    RbxCharWindowController* palette = nullptr;
     RbxCharView* view = nullptr;
 };
 

@@ -8,9 +8,9 @@
 
 #include "Bench.h"
 
+#include "app/PaletteAssembly.h"
 #include "app/RbxCharWindow.h"
 #include "app/RbxCharWindowController.h"
-#include "app/StartupHooks.h"
 #include "insertion/KXPasteboardManager.h"
 #include "insertion/RbxPoster.h"
 #include "kxlib/RbxDefaults.h"
@@ -141,7 +141,8 @@ public:
 
     ~InsertBench() {
         view_ = nullptr;
-        palette_.reset();
+        palette_ = nullptr;
+        assembly_.reset();
         if (probe_.state() != QProcess::NotRunning) {
             probe_.terminate();
             if (!probe_.waitForFinished(3000)) probe_.kill();
@@ -154,11 +155,11 @@ private:
         d.setBool(false, QStringLiteral("animate window"));
         d.setFrontApplication(QStringLiteral("runebox-probe"));
         d.setApplicationInsertMode(0);
-        startup::installHooks();
-        palette_ = std::make_unique<RbxCharWindowController>();
+        assembly_ = std::make_unique<PaletteAssembly>(d, X11Session::shared(), nullptr);
+        palette_ = &assembly_->windowController();
         palette_->load();
-        palette_->openWindow(palette_.get());
-        view_ = qobject_cast<RbxCharView*>(palette_->charView());
+        palette_->openWindow(palette_);
+        view_ = palette_->charView();
         if (!view_ || !spinUntil([this] {
                 QWindow* w = palette_->window()->windowHandle();
                 return w && w->isExposed() && view_->isVisible();
@@ -201,7 +202,8 @@ private:
 
     int runs_;
     QProcess probe_;
-    std::unique_ptr<RbxCharWindowController> palette_;
+    std::unique_ptr<PaletteAssembly> assembly_;
+    RbxCharWindowController* palette_ = nullptr;
     RbxCharView* view_ = nullptr;
     std::shared_ptr<BenchSystem> system_;
     std::shared_ptr<RbxPoster> poster_;

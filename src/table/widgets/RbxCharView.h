@@ -201,6 +201,9 @@ public:
     void handleClick(const QPoint& viewportPoint, int button, int clickCount, std::uint32_t modifierFlags,
                      const QPoint& globalPoint, bool rightButtonEvent = false);
     void handleMouseUp(int button);
+    // A button released anywhere in the application: ends the press in progress (the
+    // left button inserts); nothing while no press is in progress or a menu has it.
+    void mouseUp(Qt::MouseButton button);
     // The side of the bottom-right corner of a cell that opens an emoji's picture menu.
     static double hotCornerSize(const QSizeF& cell);
     // Opens the context menu of the selected character (at the cell's top-right corner,

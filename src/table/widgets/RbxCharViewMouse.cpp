@@ -45,12 +45,14 @@ void RbxCharView::mouseMoveEvent(QMouseEvent* event) {
     if (event->buttons() != Qt::NoButton && duringClick()) autoscroll();
 }
 
-void RbxCharView::mouseReleaseEvent(QMouseEvent* event) {
+void RbxCharView::mouseReleaseEvent(QMouseEvent* event) { mouseUp(event->button()); }
+
+void RbxCharView::mouseUp(Qt::MouseButton released) {
     // Any release ends the press in progress; only the left button inserts. While a menu
     // of the table is open the press belongs to the menu (it ends the press on closing).
     const int button = clickButton_;
     if (button == NoClick || button == ProgrammaticClick || contextMenuOpen_) return;
-    handleMouseUp(event->button() == Qt::LeftButton ? button : NoClick);
+    handleMouseUp(released == Qt::LeftButton ? button : NoClick);
 }
 
 double RbxCharView::hotCornerSize(const QSizeF& cell) {

@@ -2,12 +2,14 @@
 // and "set" as requests, and quitting other copies.
 #include "AppFixture.h"
 
+#include "app/PaletteAssembly.h"
 #include "app/PaletteURLCommands.h"
 #include "app/PrefCommand.h"
 #include "app/QuitOtherCopies.h"
 #include "app/RbxCharAppController.h"
 #include "kxlib/KXURLHandler.h"
 #include "core/Log.h"
+#include "platform/x11/X11Session.h"
 
 #include <QFile>
 
@@ -92,7 +94,8 @@ TEST_F(CommandTable, ReplacesTheCatchAllWithTheApplicationsCommands) {
     const QVariantList types{QVariantMap{{QStringLiteral("CFBundleURLSchemes"), QStringList{QStringLiteral("runebox")}}}};
     KXURLHandler handler(types);
     ASSERT_TRUE(handler.isRegistered(QStringLiteral("*")));
-    RbxCharAppController app;
+    PaletteAssembly palette(*store, X11Session::shared(), &handler);
+    RbxCharAppController& app = palette.application();
     app.registerURLCommands(handler);
     EXPECT_FALSE(handler.isRegistered(QStringLiteral("*")));
     for (const char* c : {"quit", "open", "vcheck", "updateplist", "help", "appsetting", "set", "pref"})
@@ -172,23 +175,26 @@ TEST(QuitOther, ModesAndTheirSteps) {
     EXPECT_EQ(quitother::parseMode(QStringLiteral("nonsense")), quitother::Mode::QuitKill);
     EXPECT_EQ(quitother::parseMode(QString()), quitother::Mode::QuitKill);
 
-    // A copy that ignores being asked: which steps run in each mode.
-    auto steps = [](quitother::Mode mode, bool endsWhenAsked) {
-        QStringList done;
+    // A copy that ignores being asked: which steps run in each mode, in the log.
+    struct Copy : quitother::OtherCopy {
+        bool endsWhenAsked = false;
         bool running = true;
-        quitother::Actions a;
-        a.quit = [&] {
-            done << QStringLiteral("quit");
+        void quit() override {
+            kx::log(QStringLiteral("quit"));
             if (endsWhenAsked) running = false;
-        };
-        a.forceQuit = [&] {
-            done << QStringLiteral("kill");
+        }
+        void forceQuit() override {
+            kx::log(QStringLiteral("kill"));
             running = false;
-        };
-        a.isRunning = [&] { return running; };
-        a.log = [&](const QString& line) { done << line; };
-        quitother::apply(mode, a);
-        return done;
+        }
+        bool isRunning() override { return running; }
+    };
+    auto steps = [](quitother::Mode mode, bool endsWhenAsked) {
+        kx::LogCapture log;
+        Copy copy;
+        copy.endsWhenAsked = endsWhenAsked;
+        quitother::apply(mode, copy);
+        return log.lines();
     };
     using M = quitother::Mode;
     EXPECT_EQ(steps(M::Quit, false), (QStringList{QStringLiteral("Quit other copy of Runebox (quit)"), QStringLiteral("quit")}));

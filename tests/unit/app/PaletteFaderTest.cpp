@@ -9,24 +9,24 @@
 namespace {
 
 // A window as the fader sees it, on a clock moved by hand.
-class FadeRig {
+class FadeRig : public FadingWindow {
 public:
     explicit FadeRig(bool animate = true) : animate_(animate) {
-        PaletteFader::Hooks h;
-        h.hasSheet = [this] { return sheet; };
-        h.animate = [this] { return animate_; };
-        h.setAlpha = [this](float a) { alpha = a; };
-        h.close = [this] {
-            if (sheet) return;
-            visible = false;
-            ++closes;
-            fader->stopFading();
-        };
-        h.hideTransients = [this] { ++transientHides; };
-        fader = std::make_unique<PaletteFader>(std::move(h));
+        fader = std::make_unique<PaletteFader>(*this);
         fader->setClock([this] { return now; });
         fader->setManualStepping(true);
     }
+    bool hasSheet() const override { return sheet; }
+    bool animatesWindow() const override { return animate_; }
+    void setWindowAlphas(float a) override { alpha = a; }
+    void close() override {
+        if (sheet) return;
+        visible = false;
+        ++closes;
+        fader->stopFading();
+    }
+    void hideTransients() override { ++transientHides; }
+
     // Runs the timer's steps up to `seconds` from now, 25 ms apart.
     void run(double seconds) {
         const double end = now + seconds;

@@ -1,39 +1,54 @@
 #pragma once
 // A palette of its own for each test: a fresh settings store on the bundle's defaults,
-// the start-up hooks installed, and a loaded window controller (animation off unless a
-// test switches it on).
+// the palette assembled as the program assembles it, and its window controller loaded
+// (animation off unless a test switches it on).
 
 #include "AppFixture.h"
 
+#include "app/FrontApplication.h"
+#include "app/PaletteAssembly.h"
 #include "app/RbxCharWindowController.h"
-#include "app/StartupHooks.h"
 #include "common/TestEnvironment.h"
 #include "model/RbxFontInfo.h"
 #include "model/RbxNameFilter.h"
+#include "platform/x11/X11Session.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QWindow>
 #include <memory>
 
+// The application in front as a test sets it; counts how often it was asked.
+class FakeFrontApplication : public FrontApplication {
+public:
+    QString frontApplicationName() override {
+        ++reads;
+        return name;
+    }
+    QString name;
+    int reads = 0;
+};
+
 class Palette : public AppTest {
 protected:
     void SetUp() override {
         AppTest::SetUp();
-        startup::installHooks();
         store->setBool(false, QStringLiteral("animate window"));
         make();
     }
     void TearDown() override {
-        c.reset();
+        c = nullptr;
+        palette.reset();
         // The search filter is process-wide; a test that searched leaves none behind.
         RbxNameFilter::setFilter(QString());
         RbxFontInfo::flushCachedCharacters();
         AppTest::TearDown();
     }
     void make() {
-        c.reset();
-        c = std::make_unique<RbxCharWindowController>();
+        c = nullptr;
+        palette.reset();
+        palette = std::make_unique<PaletteAssembly>(*store, X11Session::shared(), nullptr, &front);
+        c = &palette->windowController();
         c->load();
     }
     bool waitClosed(int ms = 3000) { return rbxtest::waitFor([&] { return !c->isWindowVisible(); }, ms); }
@@ -42,6 +57,7 @@ protected:
         QCoreApplication::sendEvent(c->window()->windowHandle(), &press);
     }
 
-    std::unique_ptr<RbxCharWindowController> c;
+    FakeFrontApplication front;
+    std::unique_ptr<PaletteAssembly> palette;
+    RbxCharWindowController* c = nullptr;
 };
-

@@ -8,6 +8,7 @@
 #include "model/RbxRecentLayout.h"
 #include "table/widgets/RbxCharView.h"
 
+#include <QDialog>
 #include <QLineEdit>
 
 namespace {
@@ -30,14 +31,17 @@ TEST_F(Palette, TheTableAsksTheWindowControllerAndPostsThroughTheInsertionRoad) 
     EXPECT_NE(dynamic_cast<RbxPoster*>(&view.posting()), nullptr);
     EXPECT_EQ(view.controller().searchField(), c->searchField());
     EXPECT_FALSE(view.controller().hasAttachedSheet());
-    ASSERT_TRUE(c->extensions().setSheetTracking);
-    ASSERT_TRUE(c->extensions().mouseInFonts);
-    ASSERT_TRUE(c->extensions().menuOpen);
 
-    // Opening the palette installs the table's tracking.
-    c->openWindow(c.get());
+    // Opening the palette installs the table's tracking; a sheet is tracked while it is on.
+    c->openWindow(c);
     EXPECT_TRUE(view.isTracking(RbxCharView::WindowArea));
     EXPECT_TRUE(view.isTracking(RbxCharView::ViewArea));
+    QDialog sheet;
+    ASSERT_EQ(c->sheets().beginSheet(&sheet, QStringLiteral("test"), nullptr), SheetHost::Begin::Began);
+    EXPECT_TRUE(view.isTracking(RbxCharView::SheetArea));
+    EXPECT_TRUE(view.controller().hasAttachedSheet());
+    c->closeSheet();
+    EXPECT_FALSE(view.isTracking(RbxCharView::SheetArea));
 
     // "mouse outside closes": leaving the palette fades it out after a moment.
     store->setBool(true, QStringLiteral("mouse outside closes"));
@@ -47,7 +51,7 @@ TEST_F(Palette, TheTableAsksTheWindowControllerAndPostsThroughTheInsertionRoad) 
     EXPECT_TRUE(waitClosed());
 
     // Coming back before the fade begins keeps it open.
-    c->openWindow(c.get());
+    c->openWindow(c);
     view.windowEntered();
     view.windowExited();
     view.windowEntered();

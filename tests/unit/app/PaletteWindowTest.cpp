@@ -9,7 +9,6 @@
 #include "app/RbxCharApplication.h"
 #include "app/RbxCharWindowController.h"
 #include "app/RbxPositionLog.h"
-#include "app/StartupHooks.h"
 #include "common/TestEnvironment.h"
 #include "core/Log.h"
 
@@ -28,13 +27,13 @@
 namespace {
 
 TEST_F(Palette, OpensTogglesAndReopens) {
-    EXPECT_EQ(RbxCharWindowController::windowController(), c.get());
+    EXPECT_EQ(RbxCharWindowController::windowController(), c);
     EXPECT_FALSE(c->isWindowVisible());
-    c->openWindow(c.get());
+    c->openWindow(c);
     EXPECT_TRUE(c->isWindowVisible());
     EXPECT_FLOAT_EQ(c->windowAlpha(), 1);
     const int shown = c->window()->showCount();
-    c->openWindow(c.get());  // already open: nothing
+    c->openWindow(c);  // already open: nothing
     EXPECT_EQ(c->window()->showCount(), shown);
     EXPECT_TRUE(rbxtest::waitFor([&] { return c->window()->lastShowPaintNs() > 0; }));
 
@@ -47,14 +46,17 @@ TEST_F(Palette, OpensTogglesAndReopens) {
     EXPECT_EQ(c->window()->showCount(), shown + 1);
 }
 
-TEST_F(Palette, TheActivatorShowsWhileThePaletteIsOpen) {
+TEST_F(Palette, OpeningAndClosingAreAnnouncedAndOpeningReadsTheFrontApplication) {
     QList<bool> active;
-    c->extensions().setActivatorActive = [&](bool on) { active << on; };
-    int fronts = 0;
-    c->extensions().updateToFrontApplication = [&](bool force) { fronts += force ? 1 : 0; };
-    c->openWindow(c.get());
+    QObject::connect(c, &RbxCharWindowController::windowOpened, [&] { active << true; });
+    QObject::connect(c, &RbxCharWindowController::windowClosed, [&] { active << false; });
+    front.name = QStringLiteral("gedit");
+    const int readBefore = front.reads;
+    c->openWindow(c);
+    const int fronts = front.reads - readBefore;
     EXPECT_EQ(active, QList<bool>{true});
     EXPECT_EQ(fronts, 1);
+    EXPECT_EQ(c->frontApplicationName(), QStringLiteral("gedit"));
     c->close();
     EXPECT_EQ(active, (QList<bool>{true, false}));
     // Closing a closed palette changes nothing.
@@ -64,7 +66,7 @@ TEST_F(Palette, TheActivatorShowsWhileThePaletteIsOpen) {
 
 TEST_F(Palette, FadesInWhenAnimated) {
     store->setBool(true, QStringLiteral("animate window"));
-    c->openWindow(c.get());
+    c->openWindow(c);
     EXPECT_TRUE(c->fader().isFadingIn());
     EXPECT_LT(c->windowAlpha(), 1);
     EXPECT_TRUE(rbxtest::waitFor([&] { return c->windowAlpha() >= 1 && !c->fader().isFadingIn(); }));
@@ -76,7 +78,7 @@ TEST_F(Palette, IsAToolWindowThatDoesNotTakeTheFocus) {
     EXPECT_TRUE(w->windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_TRUE(w->windowFlags() & Qt::WindowDoesNotAcceptFocus);
     EXPECT_TRUE(w->testAttribute(Qt::WA_ShowWithoutActivating));
-    c->openWindow(c.get());
+    c->openWindow(c);
     EXPECT_FALSE(w->isActiveWindow());
     EXPECT_TRUE(w->isVisibleOnAllDesktops());
     w->setActivating(true);
@@ -89,8 +91,8 @@ TEST_F(Palette, IsAToolWindowThatDoesNotTakeTheFocus) {
 
 TEST_F(Palette, EscapeClearsTheSearchFirstThenCloses) {
     QStringList searches;
-    QObject::connect(c.get(), &RbxCharWindowController::searchPerformed, [&](const QString& t) { searches << t; });
-    c->openWindow(c.get());
+    QObject::connect(c, &RbxCharWindowController::searchPerformed, [&](const QString& t) { searches << t; });
+    c->openWindow(c);
     c->searchField()->setText(QStringLiteral("arrow"));
     pressEscape();
     EXPECT_EQ(c->searchField()->text(), QString());
@@ -105,14 +107,14 @@ TEST_F(Palette, EscapeClearsTheSearchFirstThenCloses) {
 }
 
 TEST_F(Palette, TheCloseButtonHidesTheWindowUnlessASheetIsOn) {
-    c->openWindow(c.get());
+    c->openWindow(c);
     c->window()->close();
     EXPECT_FALSE(c->isWindowVisible());
     EXPECT_TRUE(c->window() != nullptr);
 }
 
 TEST_F(Palette, ASheetStopsARunningFadeAndBlocksClosing) {
-    c->openWindow(c.get());
+    c->openWindow(c);
     store->setBool(true, QStringLiteral("animate window"));
     c->fadeOut(0.3f, 0.5f);
     // The fade is under way.
@@ -148,7 +150,7 @@ TEST_F(Palette, ASheetStopsARunningFadeAndBlocksClosing) {
 
 TEST_F(Palette, ASheetDuringTheFadeInShowsThePaletteWhole) {
     store->setBool(true, QStringLiteral("animate window"));
-    c->openWindow(c.get());
+    c->openWindow(c);
     ASSERT_TRUE(c->fader().isFadingIn());
     QDialog sheet;
     c->sheets().beginSheet(&sheet, QStringLiteral("test"), nullptr);
@@ -177,7 +179,7 @@ TEST_F(Palette, ASecondSheetIsRefusedAndAHiddenPaletteIsShownFirst) {
 }
 
 TEST_F(Palette, ASheetDestroyedWhileAttachedEndsAsCancelled) {
-    c->openWindow(c.get());
+    c->openWindow(c);
     auto* sheet = new QDialog;
     int ended = -1;
     c->sheets().beginSheet(sheet, QStringLiteral("gone"), [&](int code) { ended = code; });
@@ -226,7 +228,7 @@ TEST_F(Palette, OpenCommandReachesTheNamedSheets) {
 TEST_F(Palette, SetCommandChoosesTheInsertModeAndSearches) {
     store->setFrontApplication(QStringLiteral("gedit"));
     QStringList searches;
-    QObject::connect(c.get(), &RbxCharWindowController::searchPerformed, [&](const QString& t) { searches << t; });
+    QObject::connect(c, &RbxCharWindowController::searchPerformed, [&](const QString& t) { searches << t; });
     kx::LogCapture log;
     c->setModeViaURL(QUrl(QStringLiteral("runebox://set?insert=formatted")));
     EXPECT_TRUE(log.contains(QStringLiteral("setModeViaURL:")));
@@ -251,7 +253,7 @@ TEST_F(Palette, SetCommandChoosesTheInsertModeAndSearches) {
 }
 
 TEST_F(Palette, ClickOutsideClosesOnlyWhenOutsideAndSwitchedOn) {
-    c->openWindow(c.get());
+    c->openWindow(c);
     const QRect frame = c->window()->frameGeometry();
     QCursor::setPos(frame.center());
     c->clickedOutside();
@@ -271,7 +273,7 @@ TEST_F(Palette, ClickOutsideClosesOnlyWhenOutsideAndSwitchedOn) {
 }
 
 TEST_F(Palette, RemembersItsFrameAndRepairsOneOffScreen) {
-    c->openWindow(c.get());
+    c->openWindow(c);
     c->window()->resize(400, 380);
     c->window()->move(60, 40);
     c->frameKeeper().saveFrame();
@@ -300,13 +302,13 @@ TEST_F(Palette, RemembersItsFrameAndRepairsOneOffScreen) {
 
 TEST_F(Palette, TracesTheOpeningWhenAskedAndKeepsMenusFromASheet) {
     kx::LogCapture quiet;
-    c->openWindow(c.get());
+    c->openWindow(c);
     EXPECT_FALSE(quiet.contains(QStringLiteral("opening window")));
     c->close();
 
     store->setBool(true, QStringLiteral("logOpen"));
     kx::LogCapture log;
-    c->openWindow(c.get());
+    c->openWindow(c);
     QString opening, screens;
     for (const QString& line : log.lines()) {
         if (line.startsWith(QStringLiteral("opening window (RbxCharWindowController): {{"))) opening = line;
@@ -349,14 +351,24 @@ TEST(FrameText, ReadsOnlySoundFrames) {
     EXPECT_EQ(PaletteFrameKeeper::frameText(QRect(1, 2, 3, 4), QRect(5, 6, 7, 8)), QStringLiteral("1 2 3 4 5 6 7 8"));
 }
 
-TEST(EventRouter, EscapeWithAltAloneRebuildsTheLayouts) {
-    PaletteEventRouter router;
+// Where a router sends its events, counted.
+struct RoutedEvents : PaletteEventTarget {
+    bool hasSheet() const override { return sheet; }
+    void mouseUp(QMouseEvent&) override { ++ups; }
+    bool keyDown(QKeyEvent& e) override { return consumesA && e.key() == Qt::Key_A; }
+    void deselectCharacter() override { ++deselected; }
+    void rebuildLayouts() override { ++rebuilt; }
     int rebuilt = 0, deselected = 0, ups = 0;
-    bool sheet = false;
-    router.routes().rebuildLayouts = [&] { ++rebuilt; };
-    router.routes().deselectCharacter = [&] { ++deselected; };
-    router.routes().mouseUp = [&](QMouseEvent&) { ++ups; };
-    router.routes().hasSheet = [&] { return sheet; };
+    bool sheet = false, consumesA = false;
+};
+
+TEST(EventRouter, EscapeWithAltAloneRebuildsTheLayouts) {
+    RoutedEvents routed;
+    PaletteEventRouter router(routed);
+    int& rebuilt = routed.rebuilt;
+    int& deselected = routed.deselected;
+    int& ups = routed.ups;
+    bool& sheet = routed.sheet;
     kx::LogCapture log;
     QKeyEvent altEsc(QEvent::KeyPress, Qt::Key_Escape, Qt::AltModifier, QStringLiteral("\x1b"));
     EXPECT_TRUE(router.route(&altEsc));
@@ -369,7 +381,7 @@ TEST(EventRouter, EscapeWithAltAloneRebuildsTheLayouts) {
     QKeyEvent letter(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
     EXPECT_FALSE(router.route(&letter));
     EXPECT_EQ(deselected, 1);
-    router.routes().keyDown = [](QKeyEvent& e) { return e.key() == Qt::Key_A; };
+    routed.consumesA = true;
     EXPECT_TRUE(router.route(&letter));
 
     QMouseEvent up(QEvent::MouseButtonRelease, QPointF(1, 1), QPointF(1, 1), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);

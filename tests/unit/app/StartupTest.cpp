@@ -1,15 +1,15 @@
-// The application controller's launch: the palette opens unless told not to, the
-// installer hears of a normal launch, and the application routes the table's keys
-// before the widget that has the keyboard.
+// The application controller's launch: the palette opens unless told not to, and the
+// application routes the table's keys before the widget that has the keyboard.
 #include "AppFixture.h"
 
+#include "app/PaletteAssembly.h"
 #include "app/PaletteFrameKeeper.h"
 #include "app/RbxCharAppController.h"
 #include "app/RbxCharApplication.h"
 #include "app/RbxCharWindowController.h"
 #include "common/TestEnvironment.h"
-#include "kxlib/KXUtilities.h"
 #include "platform/defaults/DefaultsDomain.h"
+#include "platform/x11/X11Session.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -24,52 +24,42 @@ protected:
     void SetUp() override {
         AppTest::SetUp();
         store->setBool(false, QStringLiteral("animate window"));
-        RbxCharAppController::extensions().tellInstallerDone = [this](const QString& text) { told << text; };
+        palette = std::make_unique<PaletteAssembly>(*store, X11Session::shared(), nullptr);
     }
     void TearDown() override {
-        RbxCharAppController::extensions() = {};
+        palette.reset();
         AppTest::TearDown();
     }
-    // The installer hears of every launch but one from the temporary folder (a copy run
-    // from there is the installer's own), which a build under /tmp is.
-    QStringList expectedTold() const {
-        if (KXUtilities::installationMode()) return {};
-        return {QStringLiteral("Runebox %1").arg(KXUtilities::versionString())};
-    }
-    QStringList told;
+    std::unique_ptr<PaletteAssembly> palette;
 };
 
-TEST_F(Startup, OpensThePaletteOnceAndTellsTheInstaller) {
-    RbxCharAppController app;
+TEST_F(Startup, OpensThePaletteOnce) {
+    RbxCharAppController& app = palette->application();
     app.finishLaunching();
     ASSERT_TRUE(app.windowController());
     EXPECT_EQ(RbxCharWindowController::windowController(), app.windowController());
     EXPECT_TRUE(app.windowController()->isWindowVisible());
-    EXPECT_EQ(told, expectedTold());
 
     // A second call changes nothing; a reopen shows a palette closed meanwhile.
     app.windowController()->close();
     app.finishLaunching();
     EXPECT_FALSE(app.windowController()->isWindowVisible());
-    EXPECT_EQ(told, expectedTold());
     app.applicationShouldHandleReopen();
     EXPECT_TRUE(app.windowController()->isWindowVisible());
 }
 
 TEST_F(Startup, SuppressOpeningKeepsThePaletteClosed) {
     store->setBool(true, QStringLiteral("suppressOpening"));
-    RbxCharAppController app;
+    RbxCharAppController& app = palette->application();
     app.finishLaunching();
     rbxtest::spinEventLoop(100);
     EXPECT_FALSE(app.windowController()->isWindowVisible());
-    // The launch is done all the same.
-    EXPECT_EQ(told, expectedTold());
 }
 
 TEST_F(Startup, ShutDownWritesTheSettingsWithThePalettesFrame) {
     const QString file = platform::DefaultsDomain::pathForDomain(domain);
     QFile::remove(file);
-    RbxCharAppController app;
+    RbxCharAppController& app = palette->application();
     app.finishLaunching();
     app.windowController()->window()->move(70, 50);
     app.applicationShouldTerminate();
@@ -80,21 +70,11 @@ TEST_F(Startup, ShutDownWritesTheSettingsWithThePalettesFrame) {
     EXPECT_TRUE(text.contains(QStringLiteral("70 50 "))) << text.toStdString();
 }
 
-TEST_F(Startup, InstallationRelicsAreRemovedByName) {
-    QStringList removed;
-    RbxCharAppController::extensions().removeInstallationRelics = [&](const QString& name) { removed << name; };
-    RbxCharAppController app;
-    app.removeInstallationRelicsTimer();
-    EXPECT_EQ(removed, QStringList{QStringLiteral("Runebox.app")});
-    EXPECT_GE(RbxCharAppController::InstallationRelicsDelayMs, 60 * 1000);
-}
-
 TEST_F(Startup, TheTablesKeysComeBeforeTheFocusedWidgetUnlessASheetIsOn) {
-    RbxCharAppController app;
+    RbxCharAppController& app = palette->application();
     app.finishLaunching();
     RbxCharWindowController* wc = app.windowController();
-    PaletteEventRouter router;
-    app.routeEvents(router);
+    PaletteEventRouter& router = palette->router();
 
     // Ctrl+1..4 switch the view and Ctrl+R resets the marked fonts, wherever the
     // keyboard is; plain letters go on to the search field.

@@ -7,7 +7,7 @@
 #include "kxlib/RbxDefaults.h"
 #include "platform/fonts/FakeFontBackend.h"
 #include "platform/fonts/FontFace.h"
-#include "table/core/RbxCharacterSources.h"
+#include "model/CharacterText.h"
 #include "table/widgets/RbxCharView.h"
 #include "table/widgets/RbxQtFonts.h"
 

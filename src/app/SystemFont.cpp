@@ -1,16 +1,11 @@
-#include "app/StartupHooks.h"
+#include "app/SystemFont.h"
 
-#include "app/ModelBridges.h"
-#include "core/ProcessWide.h"
-#include "kxlib/KXLoginPrefs.h"
-#include "kxlib/RbxDefaults.h"
-#include "kxlib/gui/KXAppearance.h"
 #include "model/FontExtensions.h"
 #include "platform/fonts/FontBackend.h"
 
 #include <QFontDatabase>
 
-namespace startup {
+namespace systemfont {
 
 QString systemFontName() {
     static QString cached;
@@ -39,26 +34,4 @@ QString availableFontName(const QString& postScriptName) {
     return systemFontName();
 }
 
-namespace {
-
-// What the settings store asks of the application.
-class StoreServices : public RbxFontAvailability, public RbxMenuTheme {
-public:
-    QString availableFontName(const QString& postScriptName) override { return startup::availableFontName(postScriptName); }
-    bool isDarkMenuTheme() override { return KXAppearance::shared().isDark(); }
-};
-
-} // namespace
-
-void installHooks() {
-    bridges::install();
-    // The store of the running program, opened with the application's services; a store
-    // put in place before this controller was made is kept.
-    if (!kx::ProcessWide<RbxDefaults>::current()) {
-        static StoreServices services;
-        static KXAutostartLoginItem loginItem;
-        kx::ProcessWide<RbxDefaults>::install(RbxDefaults::open(QString(), QString(), {&services, &services, &loginItem}));
-    }
-}
-
-} // namespace startup
+} // namespace systemfont

@@ -1,0 +1,93 @@
+#include "app/PaletteAssembly.h"
+
+#include "app/ClickOutsideMonitor.h"
+#include "app/FrontApplication.h"
+#include "app/ModelBridges.h"
+#include "app/PaletteEvents.h"
+#include "app/PaletteTable.h"
+#include "app/PaletteTableController.h"
+#include "app/RbxCharAppController.h"
+#include "app/RbxCharApplication.h"
+#include "app/RbxCharWindowController.h"
+#include "app/SystemFont.h"
+#include "core/ProcessWide.h"
+#include "insertion/RbxClipboardCopies.h"
+#include "insertion/RbxPoster.h"
+#include "kxlib/KXLoginPrefs.h"
+#include "kxlib/KXNotificationCenter.h"
+#include "kxlib/KXProcess.h"
+#include "kxlib/RbxDefaults.h"
+#include "kxlib/gui/KXAppearance.h"
+#include "table/widgets/RbxCharView.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+
+namespace {
+
+// What the settings store asks of the layers above it.
+class StoreServices : public RbxFontAvailability, public RbxMenuTheme {
+public:
+    QString availableFontName(const QString& postScriptName) override {
+        return systemfont::availableFontName(postScriptName);
+    }
+    bool isDarkMenuTheme() override { return KXAppearance::shared().isDark(); }
+};
+
+} // namespace
+
+RbxDefaults& PaletteAssembly::installProgramSettings() {
+    static StoreServices services;
+    static KXAutostartLoginItem loginItem;
+    kx::ProcessWide<RbxDefaults>::install(RbxDefaults::open(QString(), QString(), {&services, &services, &loginItem}));
+    return RbxDefaults::userDefaults();
+}
+
+PaletteAssembly::PaletteAssembly(RbxDefaults& settings, X11Session& x11, KXURLHandler* urls, FrontApplication* front)
+    : settings_(settings) {
+    bridges::install();
+
+    // The window and its character table, following the application in front.
+    if (!front) {
+        desktopFront_ = std::make_unique<DesktopFrontApplication>();
+        front = desktopFront_.get();
+    }
+    table_ = std::make_unique<PaletteTable>();
+    windowController_ = std::make_unique<RbxCharWindowController>(settings_, *table_, *front);
+    RbxCharWindowController& wc = *windowController_;
+    RbxCharView& view = *table_->view();
+    KXNotificationCenter::defaultCenter().addObserver(
+        KXProcess::ChangeNotification, KXProcess::notificationObject(),
+        [&wc](const KXNotification&) { wc.frontProcessChanged(); }, &wc);
+
+    // The table asks the window controller, and hands its clicked characters to the
+    // insertion road; its copy commands publish on the real clipboard.
+    view.setController(std::make_shared<PaletteTableController>(wc));
+    postingSystem_ = std::make_shared<RbxPostingSystem>();
+    postingSystem_->installPostingTap();
+    poster_ = std::make_shared<RbxPoster>(&view, postingSystem_);
+    view.setPosting(poster_);
+    RbxTableClipboard::setShared(std::make_shared<RbxClipboardCopies>());
+    // The posting tap is live whenever the palette shows.
+    QObject::connect(&wc, &RbxCharWindowController::windowShown, &wc,
+                     [system = postingSystem_] { system->enablePostingTap(); });
+
+    // Mouse releases and keys of our windows reach the table before the widgets.
+    events_ = std::make_unique<PaletteEvents>(wc, view);
+    router_ = std::make_unique<PaletteEventRouter>(*events_);
+    QCoreApplication::instance()->installEventFilter(router_.get());
+
+    // Presses outside close the palette; the monitor's connection to the display is
+    // opened after the first showing, off the way to the first paint.
+    clickMonitor_ = std::make_unique<ClickOutsideMonitor>(x11);
+    QObject::connect(clickMonitor_.get(), &ClickOutsideMonitor::pressed, &wc, &RbxCharWindowController::clickedOutside);
+    QObject::connect(&wc, &RbxCharWindowController::windowOpened, clickMonitor_.get(),
+                     [monitor = clickMonitor_.get()] { QTimer::singleShot(0, monitor, [monitor] { monitor->start(); }); });
+
+    // Start-up and shut-down; what follows the first picture waits for it.
+    application_ = std::make_unique<RbxCharAppController>(wc, settings_, urls);
+    QObject::connect(wc.window(), &RbxCharWindow::firstPaint, application_.get(), &RbxCharAppController::afterFirstPaint,
+                     Qt::QueuedConnection);
+}
+
+PaletteAssembly::~PaletteAssembly() = default;

@@ -1,0 +1,66 @@
+#pragma once
+// The one place where the palette application is built: every object of the running
+// palette is made here, receives what it needs when it is made, and is connected to the
+// others here (through the small interfaces of each duty or Qt signals). main.cpp makes
+// one assembly; tests make one with their own settings store and find the same wiring.
+//
+// What is made, from the ground up:
+//   the settings store of the program, with its services (installProgramSettings);
+//   the model's services;
+//   PaletteTable (the character table view and its sources);
+//   RbxCharWindowController (the window and its duties), following the front
+//   application through the process-change notification;
+//   the table's controller (PaletteTableController) and its insertion road (RbxPoster
+//   over RbxPostingSystem), the clipboard of its copy commands;
+//   PaletteEventRouter (mouse releases and keys before the normal delivery);
+//   ClickOutsideMonitor (presses anywhere close the palette);
+//   RbxCharAppController (start-up, URL commands, shut-down).
+
+#include <memory>
+
+class ClickOutsideMonitor;
+class FrontApplication;
+class KXURLHandler;
+class PaletteEventRouter;
+class PaletteEvents;
+class PaletteTable;
+class RbxCharAppController;
+class RbxCharWindowController;
+class RbxDefaults;
+class RbxPoster;
+class RbxPostingSystem;
+class X11Session;
+
+class PaletteAssembly {
+public:
+    // `urls` takes the application's URL commands at launch (may be null); `front` names
+    // the application the palette follows (null: the desktop's front process).
+    PaletteAssembly(RbxDefaults& settings, X11Session& x11, KXURLHandler* urls, FrontApplication* front = nullptr);
+    ~PaletteAssembly();
+    PaletteAssembly(const PaletteAssembly&) = delete;
+
+    // The settings store of the running program, opened with what it asks of the layers
+    // above it (font availability, menu theme, login item) and installed as the
+    // process's store (RbxDefaults::userDefaults()).
+    static RbxDefaults& installProgramSettings();
+
+    PaletteAssembly& operator=(const PaletteAssembly&) = delete;
+
+    RbxCharAppController& application() const { return *application_; }
+    RbxCharWindowController& windowController() const { return *windowController_; }
+    PaletteTable& table() const { return *table_; }
+    PaletteEventRouter& router() const { return *router_; }
+    RbxPoster& poster() const { return *poster_; }
+
+private:
+    RbxDefaults& settings_;
+    std::unique_ptr<FrontApplication> desktopFront_;
+    std::unique_ptr<PaletteTable> table_;
+    std::unique_ptr<RbxCharWindowController> windowController_;
+    std::shared_ptr<RbxPostingSystem> postingSystem_;
+    std::shared_ptr<RbxPoster> poster_;
+    std::unique_ptr<PaletteEvents> events_;
+    std::unique_ptr<PaletteEventRouter> router_;
+    std::unique_ptr<ClickOutsideMonitor> clickMonitor_;
+    std::unique_ptr<RbxCharAppController> application_;
+};
