@@ -52,7 +52,13 @@ PaletteAssembly::PaletteAssembly(RbxDefaults& settings, X11Session& x11, KXURLHa
         desktopFront_ = std::make_unique<DesktopFrontApplication>();
         front = desktopFront_.get();
     }
-    table_ = std::make_unique<PaletteTable>();
+    // The insertion road below the table: the posting system hands the keyboard back
+    // through the palette's focus.
+    auto focus = std::make_shared<PaletteFocus>();
+    postingSystem_ = std::make_shared<RbxPostingSystem>(focus);
+    postingSystem_->installPostingTap();
+    poster_ = std::make_shared<RbxPoster>(postingSystem_);
+    table_ = std::make_unique<PaletteTable>(RbxCharViewServices{poster_, nullptr, nullptr});
     windowController_ = std::make_unique<RbxCharWindowController>(settings_, *table_, *front);
     RbxCharWindowController& wc = *windowController_;
     RbxCharView& view = *table_->view();
@@ -62,12 +68,8 @@ PaletteAssembly::PaletteAssembly(RbxDefaults& settings, X11Session& x11, KXURLHa
 
     // The table asks the window controller, and hands its clicked characters to the
     // insertion road; its copy commands publish on the real clipboard.
-    view.setController(std::make_shared<PaletteTableController>(wc));
-    postingSystem_ = std::make_shared<RbxPostingSystem>();
-    postingSystem_->installPostingTap();
-    poster_ = std::make_shared<RbxPoster>(&view, postingSystem_);
-    view.setPosting(poster_);
-    RbxTableClipboard::setShared(std::make_shared<RbxClipboardCopies>());
+    view.setController(std::make_shared<PaletteTableController>(wc, focus));
+    kx::ProcessWide<RbxTableClipboard>::install(std::make_shared<RbxClipboardCopies>());
     // The posting tap is live whenever the palette shows.
     QObject::connect(&wc, &RbxCharWindowController::windowShown, &wc,
                      [system = postingSystem_] { system->enablePostingTap(); });

@@ -9,7 +9,8 @@
 #include "model/RbxNameFilter.h"
 #include "table/widgets/RbxCharView.h"
 
-PaletteTable::PaletteTable(QObject* parent) : QObject(parent), sources_(std::make_shared<bridges::TableSources>()) {
+PaletteTable::PaletteTable(RbxCharViewServices services, QObject* parent)
+    : QObject(parent), services_(std::move(services)), sources_(std::make_shared<bridges::TableSources>()) {
     // The layout registry keeps its pop-up model here until the window shows one.
     popUp_ = std::make_shared<RbxLayoutPopUp>();
     RbxLayout::setLayoutPopUp(popUp_);
@@ -30,7 +31,7 @@ PaletteTable::~PaletteTable() {
 
 RbxCharView* PaletteTable::view() {
     if (!view_) {
-        view_ = new RbxCharView;
+        view_ = new RbxCharView(services_);
         view_->setObjectName(QStringLiteral("rbxCharView"));
         view_->setSources(sources_);
     }

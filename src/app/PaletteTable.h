@@ -4,6 +4,7 @@
 // applied to it.
 
 #include "platform/fonts/Font.h"
+#include "table/widgets/RbxCharViewHooks.h"
 
 #include <QObject>
 #include <QPointer>
@@ -22,7 +23,8 @@ class TableSources;
 class PaletteTable : public QObject {
     Q_OBJECT
 public:
-    explicit PaletteTable(QObject* parent = nullptr);
+    // `services` are what the view is made with (its insertion road).
+    explicit PaletteTable(RbxCharViewServices services = {}, QObject* parent = nullptr);
     ~PaletteTable() override;
 
     // The view (made on first use; its owner is the widget it is put into).
@@ -42,6 +44,7 @@ public:
     QString layoutName() const;
 
 private:
+    RbxCharViewServices services_;
     QPointer<RbxCharView> view_;
     rbx::Font font_;
     std::unique_ptr<bridges::FontInfoRepertoire> repertoire_;
