@@ -1,6 +1,7 @@
 #include "app/ModelBridges.h"
 
 #include "kxlib/RbxDefaults.h"
+#include "model/CharacterText.h"
 #include "model/KXCharGlyphMap.h"
 #include "model/RbxCharacterName.h"
 #include "model/RbxEmoji.h"
@@ -76,21 +77,6 @@ int TableSources::romanForUnicode(const rbx::Font& font, char32_t c) {
 
 QString TableSources::htmlEntityForCharacter(char32_t c) { return RbxHTML::htmlEntityForCharacter(c); }
 
-// ---- texts and virtual characters
-
-QString CharacterTexts::htmlStringForCharacter(char32_t c) const { return RbxHTML::htmlStringForCharacter(c); }
-QString CharacterTexts::fullNameOfCharacter(char32_t c) const { return RbxCharacterName::fullNameOfCharacter(c); }
-
-bool VirtualCharacterParts::isVirtualCharacter(char32_t c) const { return kx::str::isVirtualCharacter(c); }
-QString VirtualCharacterParts::stringWithUTF32Character(char32_t c) const { return kx::str::stringWithUTF32Character(c); }
-int VirtualCharacterParts::numberOfParts(char32_t c) const {
-    return kx::str::isVirtualCharacter(c) ? std::max(1, RbxEmoji::nPartsOfVirtualCharacter(c)) : 1;
-}
-char32_t VirtualCharacterParts::part(int i, char32_t c) const {
-    if (!kx::str::isVirtualCharacter(c)) return i == 1 ? c : 0;
-    return RbxEmoji::partOfVirtualCharacter(i, c);
-}
-
 // ---- tuning and data
 
 RbxFontTuning tuningOf(RbxFontInfo& info) {
@@ -108,8 +94,8 @@ RbxFontTuning tuningOf(RbxFontInfo& info) {
 }
 
 void install() {
-    RbxTools::setCharacterTexts(std::make_shared<CharacterTexts>());
-    RbxTools::setVirtualCharacters(std::make_shared<VirtualCharacterParts>());
+    CharacterText::setCharacterTexts(CharacterText::modelTexts());
+    CharacterText::setVirtualCharacters(CharacterText::modelVirtualCharacters());
 
     RbxModelHooks& hooks = RbxModelHooks::shared();
     hooks.virtualEmojiCharacterForString = &RbxEmoji::virtualEmojiCharacterForString;

@@ -1,12 +1,10 @@
 #pragma once
 // Where the layers meet at start-up: the font model's infos seen as the repertoires the
-// layouts work on, the character sets the table draws with, the texts of characters,
-// and the virtual characters of emoji sequences and ligatures. Each is a small adapter
-// over the model; the application installs them once.
+// layouts work on, the character sets the table draws with; and the model's texts of
+// characters and virtual characters put in place. The application installs them once.
 
 #include "core/CharSet.h"
 #include "model/RbxFontRepertoire.h"
-#include "table/core/RbxCharacterSources.h"
 #include "table/widgets/RbxCharViewHooks.h"
 
 #include <memory>
@@ -54,22 +52,6 @@ public:
 private:
     RbxFontRepertoire* repertoire_ = nullptr;
     kx::CharSet favorites_;
-};
-
-// Names and HTML forms for the texts of characters.
-class CharacterTexts : public RbxCharacterTexts {
-public:
-    QString htmlStringForCharacter(char32_t c) const override;
-    QString fullNameOfCharacter(char32_t c) const override;
-};
-
-// Virtual characters as sequences of parts.
-class VirtualCharacterParts : public RbxVirtualCharacters {
-public:
-    bool isVirtualCharacter(char32_t c) const override;
-    QString stringWithUTF32Character(char32_t c) const override;
-    int numberOfParts(char32_t c) const override;
-    char32_t part(int i, char32_t c) const override;
 };
 
 // The font table's tuning values as the table view takes them.

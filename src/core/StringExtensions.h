@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringConverter>
 #include <QStringList>
+#include <QStringView>
 
 namespace kx::str {
 
@@ -17,21 +18,50 @@ qsizetype numberOfUnicodeCharacters(const QString& s);
 // code point, any other unit is returned as it is; 0 when i lies outside the text.
 char32_t longCharacterAtIndex(const QString& s, qsizetype i);
 
+// Walks the code points of a text as Qt's QStringIterator does (which Qt keeps among its
+// private headers): a high surrogate followed by a low one is one code point, every other
+// unit is a code point of its own, a broken half of a pair included. brokenHalf() tells
+// whether the code point read last was such a half, so that each caller keeps its own rule
+// for broken text.
+class CodePointIterator {
+public:
+    explicit CodePointIterator(QStringView text) : text_(text) {}
+    bool hasNext() const { return pos_ < text_.size(); }
+    // The unit at which the next code point begins.
+    qsizetype index() const { return pos_; }
+    char32_t next() {
+        const char16_t u = text_[pos_++].unicode();
+        broken_ = false;
+        if (!QChar::isSurrogate(u)) return u;
+        if (QChar::isHighSurrogate(u) && pos_ < text_.size() && QChar::isLowSurrogate(text_[pos_].unicode()))
+            return QChar::surrogateToUcs4(u, text_[pos_++].unicode());
+        broken_ = true;
+        return u;
+    }
+    bool brokenHalf() const { return broken_; }
+    // Passes over one unit unread.
+    void skipUnit() {
+        if (hasNext()) ++pos_;
+    }
+
+private:
+    QStringView text_;
+    qsizetype pos_ = 0;
+    bool broken_ = false;
+};
+
 // Calls fn(char32_t) for each code point in order: surrogate pairs combined; a high
 // surrogate not followed by a low one is skipped together with the unit after it; a
 // lone low surrogate is passed on as its own value.
 template <typename Fn> void forUTF32Characters(const QString& s, Fn&& fn) {
-    const qsizetype n = s.size();
-    const QChar* d = s.constData();
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t u = d[i].unicode();
-        if (QChar::isHighSurrogate(u)) {
-            if (i + 1 < n && QChar::isLowSurrogate(d[i + 1].unicode()))
-                fn(QChar::surrogateToUcs4(u, d[i + 1].unicode()));
-            ++i;
+    CodePointIterator it(s);
+    while (it.hasNext()) {
+        const char32_t c = it.next();
+        if (it.brokenHalf() && QChar::isHighSurrogate(c)) {
+            it.skipUnit();
             continue;
         }
-        fn(static_cast<char32_t>(u));
+        fn(c);
     }
 }
 

@@ -12,6 +12,7 @@
 // clipboard) comes through RbxPostingSystem, so that it can be replaced in tests.
 // Main thread only.
 
+#include "core/InsertMode.h"
 #include "table/widgets/RbxCharViewHooks.h"
 
 #include <QObject>
@@ -106,15 +107,9 @@ public:
     // In the insert mode the settings give for the front application.
     void postCharacter(char32_t c, const QString& s) override;
     // The whole insertion. A non-empty string is what is delivered; the character then
-    // serves the recent characters and the log only.
-    void postCharacter(char32_t c, const QString& s, int mode);
-
-    // The text of one character (a virtual one spelled out).
-    static QString characterToPost(char32_t c);
-    // The text of a character or string in a textual mode (0, 2, 5 to 9); every code point
-    // of a string that is not one character has its part in the notations.
-    static QString textForMode(char32_t c, const QString& s, int mode);
-    static bool isKnownInsertMode(int mode) { return (mode >= 0 && mode <= 3) || (mode >= 5 && mode <= 9); }
+    // serves the recent characters and the log only. The text of each mode is the
+    // character-text module's (CharacterText::textForMode).
+    void postCharacter(char32_t c, const QString& s, InsertMode mode);
 
     void addStringToPasteboard(const QString& s);
     void addCharacterToPasteboard(char32_t c);
@@ -144,7 +139,7 @@ signals:
     void posted(bool typed);
 
 private:
-    void logInsertion(char32_t c, int mode);
+    void logInsertion(char32_t c, InsertMode mode);
     void recordUse(char32_t c);
     void paste(char32_t c);
     void scheduleActivation(double seconds);

@@ -5,6 +5,7 @@
 #include "insertion/KXKeyboard.h"
 #include "insertion/KXPasteboardManager.h"
 #include "kxlib/RbxDefaults.h"
+#include "model/CharacterText.h"
 #include "kxlib/SettingsKeys.h"
 #include "core/Log.h"
 #include "table/widgets/RbxCharView.h"
@@ -37,7 +38,7 @@ bool RbxPoster::postCharacterInTap(char32_t c) {
     // The two ASCII quotation marks always take the pasteboard road: typed, they are
     // turned into typographic quotes by many applications.
     if (c == U'"' || c == U'\'') return false;
-    return postStringInTap(characterToPost(c));
+    return postStringInTap(CharacterText::characterToPost(c));
 }
 
 bool RbxPoster::postStringInTap(const QString& s) {

@@ -1,5 +1,7 @@
 #include "kxlib/DesktopEntries.h"
 
+#include "core/ProcessWide.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -11,10 +13,6 @@
 namespace kx {
 
 namespace {
-std::unique_ptr<DesktopEntries>& sharedSlot() {
-    static std::unique_ptr<DesktopEntries> s;
-    return s;
-}
 
 // Splits an Exec= value into words: double quotes group, backslash escapes inside them.
 QStringList execWords(const QString& exec) {
@@ -43,13 +41,11 @@ QStringList execWords(const QString& exec) {
 }
 } // namespace
 
-const DesktopEntries& DesktopEntries::shared() {
-    auto& s = sharedSlot();
-    if (!s) s = std::make_unique<DesktopEntries>(standardFolders());
-    return *s;
-}
+const DesktopEntries& DesktopEntries::shared() { return ProcessWide<DesktopEntries>::get(); }
 
-void DesktopEntries::resetShared() { sharedSlot().reset(); }
+std::unique_ptr<DesktopEntries> DesktopEntries::makeDefault() {
+    return std::make_unique<DesktopEntries>(standardFolders());
+}
 
 QStringList DesktopEntries::standardFolders() {
     QStringList out;

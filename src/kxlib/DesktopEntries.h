@@ -7,6 +7,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <optional>
 
 namespace kx {
@@ -22,9 +23,10 @@ struct DesktopEntry {
 
 class DesktopEntries {
 public:
-    // The entries of the user's and the system's folders, read on first use.
+    // The entries of the process (kx::ProcessWide<DesktopEntries>): installed by the
+    // composition root, else those of the standard folders, read on first use.
     static const DesktopEntries& shared();
-    static void resetShared();
+    static std::unique_ptr<DesktopEntries> makeDefault();
 
     // Reads the given "applications" folders; an id found in an earlier folder wins.
     explicit DesktopEntries(const QStringList& folders);

@@ -9,22 +9,12 @@
 #include "core/KXAppSupport.h"
 #include "core/Log.h"
 #include "core/Plist.h"
+#include "core/ProcessWide.h"
 
 #include <QProcess>
 #include <QStandardPaths>
 
 namespace {
-
-struct State {
-    std::optional<QVariantMap> merged;
-    QString suffix;
-    std::shared_ptr<KXAppSettings> front;
-};
-
-State& state() {
-    static State s;
-    return s;
-}
 
 QVariant userSetting(const QString& key) { return KXDefaults::userDefaults().objectForKey(key); }
 
@@ -39,9 +29,26 @@ void speak(const QString& text) {
 
 QString KXAppSettings::settingsFolder() { return KXAppSupport::makeSupportSubfolder(QStringLiteral("Application Settings")); }
 
-QVariantMap KXAppSettings::appSettingsDictionary() {
-    State& s = state();
-    if (!s.merged) {
+QVariantMap KXAppSettings::appSettingsDictionary() { return KXAppSettingsStore::shared().appSettingsDictionary(); }
+void KXAppSettings::reloadSettings() { KXAppSettingsStore::shared().reloadSettings(); }
+std::shared_ptr<KXAppSettings> KXAppSettings::settingsForFrontApplication() {
+    return KXAppSettingsStore::shared().settingsForFrontApplication();
+}
+void KXAppSettings::updateWithRemoteData(const QString& url) { KXAppSettingsStore::shared().updateWithRemoteData(url); }
+QVariant KXAppSettings::addAppSettingFromURL(const QUrl& url) { return KXAppSettingsStore::shared().addAppSettingFromURL(url); }
+
+// ---- the store
+
+KXAppSettingsStore& KXAppSettingsStore::shared() { return kx::ProcessWide<KXAppSettingsStore>::get(); }
+
+std::shared_ptr<KXAppSettingsStore> KXAppSettingsStore::makeDefault() {
+    return std::make_shared<KXAppSettingsStore>(std::make_shared<KXNetworkFetcher>());
+}
+
+KXAppSettingsStore::KXAppSettingsStore(std::shared_ptr<KXSettingsFetcher> fetcher) : fetcher_(std::move(fetcher)) {}
+
+QVariantMap KXAppSettingsStore::appSettingsDictionary() {
+    if (!merged_) {
         QVariantMap bundle;
         const QString path = kx::Bundle::mainBundle().pathForResource(QStringLiteral("AppSettings"), QStringLiteral("plist"));
         const kx::plist::Result r = path.isEmpty() ? kx::plist::Result{QVariant(), QStringLiteral("missing")}
@@ -50,34 +57,34 @@ QVariantMap KXAppSettings::appSettingsDictionary() {
             bundle = r.value.toMap();
         else
             kx::log(QStringLiteral("*** Could not read AppSettings."));
-        s.merged = mergeSettings(bundle, settingsFolder(), kx::Bundle::mainBundle().bundleVersion());
-        s.suffix = systemSuffix(*s.merged, KXUtilities::systemVersionString());
+        merged_ = KXAppSettings::mergeSettings(bundle, KXAppSettings::settingsFolder(),
+                                               kx::Bundle::mainBundle().bundleVersion());
+        suffix_ = KXAppSettings::systemSuffix(*merged_, KXUtilities::systemVersionString());
     }
-    return *s.merged;
+    return *merged_;
 }
 
-void KXAppSettings::reloadSettings() {
-    State& s = state();
-    s.merged.reset();
-    s.front.reset();
+QString KXAppSettingsStore::systemSuffix() {
+    appSettingsDictionary();
+    return suffix_;
+}
+
+void KXAppSettingsStore::reloadSettings() {
+    merged_.reset();
+    front_.reset();
     appSettingsDictionary();
 }
 
-std::shared_ptr<KXAppSettings> KXAppSettings::settingsForFrontApplication() {
-    State& s = state();
+std::shared_ptr<KXAppSettings> KXAppSettingsStore::settingsForFrontApplication() {
     const KXProcess::Ptr front = KXProcess::frontProcess();
-    const bool same = s.front && ((front && s.front->m_process && s.front->m_process->isSameProcess(*front)) ||
-                                  (!front && !s.front->m_process));
+    const KXProcess::Ptr known = front_ ? front_->process() : nullptr;
+    const bool same = front_ && ((front && known && known->isSameProcess(*front)) || (!front && !known));
     if (!same) {
-        s.front = front ? std::make_shared<KXAppSettings>(front) : std::make_shared<KXAppSettings>(ProcessFacts{});
-        if (s.front->m_settings.contains(QStringLiteral("log"))) kx::log(s.front->description());
+        front_ = front ? std::make_shared<KXAppSettings>(front, *this)
+                       : std::make_shared<KXAppSettings>(KXAppSettings::ProcessFacts{}, *this);
+        if (front_->settings().contains(QStringLiteral("log"))) kx::log(front_->description());
     }
-    return s.front;
-}
-
-void KXAppSettings::resetForTesting() {
-    state() = State{};
-    resetUpdateClock();
+    return front_;
 }
 
 // ---- instances
@@ -93,16 +100,21 @@ KXAppSettings::ProcessFacts KXAppSettings::ProcessFacts::of(KXProcess& p) {
     return f;
 }
 
-KXAppSettings::KXAppSettings(const KXProcess::Ptr& process) : m_process(process) {
+KXAppSettings::KXAppSettings(const KXProcess::Ptr& process) : KXAppSettings(process, KXAppSettingsStore::shared()) {}
+
+KXAppSettings::KXAppSettings(const ProcessFacts& facts) : KXAppSettings(facts, KXAppSettingsStore::shared()) {}
+
+KXAppSettings::KXAppSettings(const KXProcess::Ptr& process, KXAppSettingsStore& store) : m_process(process) {
     if (process) m_facts = ProcessFacts::of(*process);
-    loadSettings();
+    loadSettings(store);
 }
 
-KXAppSettings::KXAppSettings(const ProcessFacts& facts) : m_facts(facts) { loadSettings(); }
+KXAppSettings::KXAppSettings(const ProcessFacts& facts, KXAppSettingsStore& store) : m_facts(facts) {
+    loadSettings(store);
+}
 
-void KXAppSettings::loadSettings() {
-    const QVariantMap merged = appSettingsDictionary();
-    m_settings = computeSettings(merged, m_facts, state().suffix);
+void KXAppSettings::loadSettings(KXAppSettingsStore& store) {
+    m_settings = computeSettings(store.appSettingsDictionary(), m_facts, store.systemSuffix());
     if (const QVariant say = m_settings.value(QStringLiteral("speak")); say.isValid())
         speak(kx::ns::description(say));
 }

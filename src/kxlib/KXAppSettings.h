@@ -6,15 +6,22 @@
 // dictionary is computed from the entry of its platform and the first entry that
 // matches it (desktop entry id, id pattern, creator code, "/" program name, "/" name
 // prefix "*").
+//
+// The class operations work on the process's KXAppSettingsStore, which keeps the
+// merged dictionary, the front application's settings and the remote update's clock.
 
 #include "kxlib/KXProcess.h"
 
+#include <QByteArray>
+#include <QDeadlineTimer>
 #include <QString>
 #include <QUrl>
 #include <QVariantMap>
-#include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
+
+class KXAppSettingsStore;
 
 class KXAppSettings {
 public:
@@ -29,7 +36,7 @@ public:
         static ProcessFacts of(KXProcess& process);
     };
 
-    // ---- the merged dictionary (main thread) ----
+    // ---- the merged dictionary (main thread), of KXAppSettingsStore::shared() ----
     static QVariantMap appSettingsDictionary();
     // Drops the merged dictionary and the front application's settings, and builds the
     // dictionary again.
@@ -44,8 +51,11 @@ public:
     static QVariant addAppSettingFromURL(const QUrl& url);
 
     // ---- instances ----
+    // Computed from the process's store (KXAppSettingsStore::shared()) or the one given.
     explicit KXAppSettings(const KXProcess::Ptr& process);  // initWithProcess
     explicit KXAppSettings(const ProcessFacts& facts);
+    KXAppSettings(const KXProcess::Ptr& process, KXAppSettingsStore& store);
+    KXAppSettings(const ProcessFacts& facts, KXAppSettingsStore& store);
 
     const QVariantMap& settings() const { return m_settings; }
     QString applicationName() const { return m_facts.name; }
@@ -89,19 +99,61 @@ public:
     // Whether a remote update replaces the installed one; logs the reason.
     static bool acceptsUpdate(const QVariantMap& merged, const QVariant& update);
 
-    // Tests: the support subfolder in use, a fetcher instead of the network, and a fresh
-    // start (no cached dictionary, the 60-second limit forgotten).
+    // The support subfolder "Application Settings".
     static QString settingsFolder();
-    using Fetcher = std::function<std::optional<QByteArray>(const QUrl& url)>;
-    static void setFetcherForTesting(Fetcher fetcher);
-    static void resetForTesting();
 
 private:
-    void loadSettings();
-    static void resetUpdateClock();
-    static void installUpdate(const QUrl& url, const QByteArray& bytes);
+    void loadSettings(KXAppSettingsStore& store);
 
     KXProcess::Ptr m_process;
     ProcessFacts m_facts;
     QVariantMap m_settings;
+};
+
+// Downloads a remote settings update. Called on a worker thread.
+class KXSettingsFetcher {
+public:
+    virtual ~KXSettingsFetcher() = default;
+    // The bytes at the address; nothing (and a log line) when they cannot be had.
+    virtual std::optional<QByteArray> fetch(const QUrl& url) = 0;
+};
+
+// Fetches over the network (https, 30 s transfer time-out, no less safe redirects).
+class KXNetworkFetcher : public KXSettingsFetcher {
+public:
+    std::optional<QByteArray> fetch(const QUrl& url) override;
+};
+
+// The per-application settings of one process: the merged dictionary, built on first
+// need, the settings of the front process, and the remote update with its 60-second
+// limit. Main thread, but for the worker of a remote update.
+class KXAppSettingsStore : public std::enable_shared_from_this<KXAppSettingsStore> {
+public:
+    // The store of the process (kx::ProcessWide<KXAppSettingsStore>): installed by the
+    // composition root, else made on first use with a KXNetworkFetcher.
+    static KXAppSettingsStore& shared();
+    static std::shared_ptr<KXAppSettingsStore> makeDefault();
+
+    // Remote updates are fetched through `fetcher`.
+    explicit KXAppSettingsStore(std::shared_ptr<KXSettingsFetcher> fetcher);
+
+    QVariantMap appSettingsDictionary();
+    // The system suffix of the merged dictionary.
+    QString systemSuffix();
+    void reloadSettings();
+    std::shared_ptr<KXAppSettings> settingsForFrontApplication();
+    void updateWithRemoteData(const QString& url);
+    QVariant addAppSettingFromURL(const QUrl& url);
+
+private:
+    void installUpdate(const QUrl& url, const QByteArray& bytes);
+
+    const std::shared_ptr<KXSettingsFetcher> fetcher_;
+    std::optional<QVariantMap> merged_;
+    QString suffix_;
+    std::shared_ptr<KXAppSettings> front_;
+
+    std::mutex clockMutex_;
+    bool calledBefore_ = false;
+    QDeadlineTimer lastUpdateCall_{QDeadlineTimer::Forever};
 };

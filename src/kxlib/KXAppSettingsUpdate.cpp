@@ -22,24 +22,18 @@
 #include <QThread>
 #include <QTimer>
 
-#include <mutex>
-
 namespace {
 
-std::mutex clockMutex;
-QDeadlineTimer& lastUpdateCall() {
-    static QDeadlineTimer t{QDeadlineTimer::Forever};  // "never"
-    return t;
+QString expectedUpdateName() {
+    QString V = kx::Bundle::mainBundle().bundleVersion();
+    if (V.endsWith(QLatin1Char('s'))) V.chop(1);
+    return QStringLiteral("autoupdate") + V + QStringLiteral(".plist");
 }
-bool calledBefore = false;
 
-KXAppSettings::Fetcher& fetcher() {
-    static KXAppSettings::Fetcher f;
-    return f;
-}
+} // namespace
 
 // Downloads on the calling (worker) thread; nothing on failure.
-std::optional<QByteArray> download(const QUrl& url) {
+std::optional<QByteArray> KXNetworkFetcher::fetch(const QUrl& url) {
     QNetworkAccessManager manager;
     QNetworkRequest request(url);
     request.setTransferTimeout(30000);
@@ -55,27 +49,12 @@ std::optional<QByteArray> download(const QUrl& url) {
     return reply->readAll();
 }
 
-QString expectedUpdateName() {
-    QString V = kx::Bundle::mainBundle().bundleVersion();
-    if (V.endsWith(QLatin1Char('s'))) V.chop(1);
-    return QStringLiteral("autoupdate") + V + QStringLiteral(".plist");
-}
-
-} // namespace
-
-void KXAppSettings::resetUpdateClock() {
-    std::lock_guard lock(clockMutex);
-    calledBefore = false;
-}
-
-void KXAppSettings::setFetcherForTesting(Fetcher f) { fetcher() = std::move(f); }
-
-void KXAppSettings::updateWithRemoteData(const QString& urlText) {
+void KXAppSettingsStore::updateWithRemoteData(const QString& urlText) {
     {
-        std::lock_guard lock(clockMutex);
-        if (calledBefore && lastUpdateCall().remainingTime() > 0) return;  // within 60 s
-        calledBefore = true;
-        lastUpdateCall() = QDeadlineTimer(60 * 1000);
+        std::lock_guard lock(clockMutex_);
+        if (calledBefore_ && lastUpdateCall_.remainingTime() > 0) return;  // within 60 s
+        calledBefore_ = true;
+        lastUpdateCall_ = QDeadlineTimer(60 * 1000);
     }
     const QUrl url(urlText, QUrl::StrictMode);
     // Only a secure address, and only the update file of this version: the download
@@ -89,16 +68,16 @@ void KXAppSettings::updateWithRemoteData(const QString& urlText) {
         return;
     }
     appSettingsDictionary();  // built before the worker looks at it
-    const Fetcher fetch = fetcher();
-    QThread* worker = QThread::create([url, fetch] {
-        const std::optional<QByteArray> bytes = fetch ? fetch(url) : download(url);
-        if (bytes) installUpdate(url, *bytes);
+    // The worker keeps the store alive until it is done.
+    QThread* worker = QThread::create([url, self = shared_from_this()] {
+        const std::optional<QByteArray> bytes = self->fetcher_->fetch(url);
+        if (bytes) self->installUpdate(url, *bytes);
     });
     QObject::connect(worker, &QThread::finished, worker, &QObject::deleteLater);
     worker->start();
 }
 
-void KXAppSettings::installUpdate(const QUrl& url, const QByteArray& bytes) {
+void KXAppSettingsStore::installUpdate(const QUrl& url, const QByteArray& bytes) {
     const kx::plist::Result r = kx::plist::readOpenStep(QString::fromUtf8(bytes));
     const kx::plist::Result any = r.ok() ? r : kx::plist::read(bytes);
     if (!any.ok()) {
@@ -108,8 +87,8 @@ void KXAppSettings::installUpdate(const QUrl& url, const QByteArray& bytes) {
     // The merged dictionary belongs to the main thread: ask there.
     QVariantMap merged;
     kx::runOnMainAndWait([&] { merged = appSettingsDictionary(); });
-    if (!acceptsUpdate(merged, any.value)) return;
-    const QString folder = settingsFolder();
+    if (!KXAppSettings::acceptsUpdate(merged, any.value)) return;
+    const QString folder = KXAppSettings::settingsFolder();
     if (folder.isEmpty()) return;
     QDir dir(folder);
     for (const QString& old : dir.entryList({QStringLiteral("autoupdate*.plist")}, QDir::Files))
@@ -119,10 +98,10 @@ void KXAppSettings::installUpdate(const QUrl& url, const QByteArray& bytes) {
         kx::log(QStringLiteral("cannot write application settings update: %1").arg(file.errorString()));
         return;
     }
-    kx::runOnMain([] { reloadSettings(); });
+    kx::runOnMain([self = shared_from_this()] { self->reloadSettings(); });
 }
 
-QVariant KXAppSettings::addAppSettingFromURL(const QUrl& url) {
+QVariant KXAppSettingsStore::addAppSettingFromURL(const QUrl& url) {
     const QVariantMap params = kx::url::parameterDictionary(url);
     if (params.contains(QStringLiteral("show"))) {
         const QString show = params.value(QStringLiteral("show")).toString();
@@ -145,11 +124,11 @@ QVariant KXAppSettings::addAppSettingFromURL(const QUrl& url) {
     const QString name = params.value(QStringLiteral("name")).toString();
     // The name becomes a file name in the settings folder: nothing that leads out of it
     // or hides the file.
-    if (!isSafeSettingsName(name)) {
+    if (!KXAppSettings::isSafeSettingsName(name)) {
         kx::log(QStringLiteral("invalid name in URL: %1").arg(name));
         return {};
     }
-    const QString folder = settingsFolder();
+    const QString folder = KXAppSettings::settingsFolder();
     if (folder.isEmpty()) return {};
     const QString path = folder + QLatin1Char('/') + name + QStringLiteral(".plist");
     if (params.contains(QStringLiteral("delete"))) {
@@ -163,7 +142,7 @@ QVariant KXAppSettings::addAppSettingFromURL(const QUrl& url) {
     QVariantMap settings = params;
     settings.remove(QStringLiteral("name"));
     settings.remove(QStringLiteral("signature"));
-    const QString text = settingsFileText(appSettingsDictionary().value(QStringLiteral("pluginVersion")),
+    const QString text = KXAppSettings::settingsFileText(appSettingsDictionary().value(QStringLiteral("pluginVersion")),
                                           params.value(QStringLiteral("signature")).toString(), name, settings);
     kx::log(QStringLiteral("new application setting: %1").arg(text));
     QSaveFile file(path);

@@ -1,5 +1,6 @@
 // Processes on a real desktop: launches, front switches and terminations are announced;
 // the front process is the owner of the active window; identity from desktop entries.
+#include "common/ScopedInstance.h"
 #include "common/TestEnvironment.h"
 #include "kxlib/DesktopEntries.h"
 #include "kxlib/KXNotificationCenter.h"
@@ -80,7 +81,7 @@ TEST(KXProcessOnDesktop, LaunchFrontSwitchAndEndAreAnnounced) {
     ASSERT_TRUE(entry.open(QIODevice::WriteOnly));
     entry.write("[Desktop Entry]\nType=Application\nName=Runebox Probe\nExec=probe\nStartupWMClass=RuneboxProbe\n");
     entry.close();
-    kx::DesktopEntries::resetShared();
+    rbxtest::ScopedInstance<kx::DesktopEntries> entries;  // read again
 
     X11Session& s = X11Session::shared();
     ASSERT_TRUE(ewmh::isSupported(s));
@@ -135,7 +136,7 @@ TEST(KXProcessOnDesktop, CreatorCodeEventsAndQuit) {
     KXProcess::startWatching();
     // No desktop entry names the probe here.
     QFile::remove(qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/applications/org.runebox.Probe.desktop"));
-    kx::DesktopEntries::resetShared();
+    rbxtest::ScopedInstance<kx::DesktopEntries> entries;  // read again
     std::unique_ptr<QProcess> probe(startProbe(QStringLiteral("probe two"), QStringLiteral("PrBe")));
     ASSERT_TRUE(probe->waitForStarted());
     const int pid = int(probe->processId());

@@ -1,7 +1,7 @@
 // runebox-tool html U+XXXX...: the HTML form of each character in the current settings.
 #include "ToolCommand.h"
 
-#include "model/RbxHTML.h"
+#include "model/CharacterText.h"
 
 namespace {
 
@@ -15,7 +15,7 @@ int runHtml(const QStringList& args) {
             tool::err() << "not a code point: " << arg << Qt::endl;
             return 2;
         }
-        tool::out() << RbxHTML::htmlStringForCharacter(c) << '\n';
+        tool::out() << CharacterText::htmlStringForCharacter(c) << '\n';
     }
     return 0;
 }

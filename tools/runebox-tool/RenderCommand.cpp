@@ -6,7 +6,7 @@
 #include "model/RbxLayout.h"
 
 #include "core/Types.h"
-#include "table/core/RbxTools.h"
+#include "model/CharacterText.h"
 #include "table/widgets/RbxBigCharView.h"
 #include "table/widgets/RbxCharView.h"
 
@@ -77,7 +77,7 @@ int renderBig(const Options& o, const rbx::Font& font) {
     RbxBigCharView view;
     view.setAttribute(Qt::WA_DontShowOnScreen);
     view.resize(o.width, o.height);
-    view.setFont(font, RbxTools::stringWithCharacter(o.big), false);
+    view.setFont(font, CharacterText::stringWithCharacter(o.big), false);
     QImage image(view.size(), QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::white);
     QPainter p(&image);

@@ -1,6 +1,7 @@
 #include "platform/dbus/AccessibilityEvents.h"
 
 #include "core/Log.h"
+#include "core/ProcessWide.h"
 #include "platform/dbus/SessionBus.h"
 
 #include <QDBusConnectionInterface>
@@ -22,18 +23,8 @@ QString camel(const QString& dashed) {
     return out;
 }
 
-struct BusState {
-    std::optional<QDBusConnection> testing;
-    std::optional<QDBusConnection> found;
-    QElapsedTimer sinceFailure;  // valid after a failed look-up
-};
 // After a failed look-up the session bus is asked again only after this long.
 constexpr qint64 RetryMs = 10000;
-
-BusState& busState() {
-    static BusState s;
-    return s;
-}
 
 // Tells the registry which events are wanted, so that programs send them. No answer is
 // awaited; without a registry nothing happens.
@@ -60,12 +51,17 @@ std::optional<EventSignal> eventSignal(const QString& eventName) {
     return EventSignal{QStringLiteral("org.a11y.atspi.Event.") + camel(kind), member, m.captured(3)};
 }
 
-QDBusConnection accessibilityBus() {
-    BusState& s = busState();
-    if (s.testing) return *s.testing;
-    if (s.found) return *s.found;
+AccessibilityBus& AccessibilityBus::shared() { return kx::ProcessWide<AccessibilityBus>::get(); }
+
+std::unique_ptr<AccessibilityBus> AccessibilityBus::makeDefault() { return std::make_unique<AccessibilityBus>(); }
+
+QDBusConnection accessibilityBus() { return AccessibilityBus::shared().connection(); }
+
+QDBusConnection AccessibilityBus::connection() {
+    if (fixed_) return *fixed_;
+    if (found_) return *found_;
     QDBusConnection none(QStringLiteral("runebox-no-a11y-bus"));
-    if (s.sinceFailure.isValid() && s.sinceFailure.elapsed() < RetryMs) return none;
+    if (sinceFailure_.isValid() && sinceFailure_.elapsed() < RetryMs) return none;
     const QDBusConnection session = dbus::sessionBus();
     if (!session.isConnected()) return none;
     const QDBusMessage reply = session.call(
@@ -75,15 +71,13 @@ QDBusConnection accessibilityBus() {
     const QString address = reply.type() == QDBusMessage::ReplyMessage ? reply.arguments().value(0).toString() : QString();
     if (address.isEmpty()) {
         kx::log(QStringLiteral("accessibility bus: no address (%1)").arg(reply.errorMessage()));
-        s.sinceFailure.start();
+        sinceFailure_.start();
         return none;
     }
-    s.sinceFailure.invalidate();
-    s.found = QDBusConnection::connectToBus(address, QStringLiteral("runebox-a11y"));
-    return *s.found;
+    sinceFailure_.invalidate();
+    found_ = QDBusConnection::connectToBus(address, QStringLiteral("runebox-a11y"));
+    return *found_;
 }
-
-void setAccessibilityBusForTesting(const std::optional<QDBusConnection>& bus) { busState().testing = bus; }
 
 EventWatch::EventWatch(uint pid, Callback callback, const QDBusConnection& bus, QObject* parent)
     : QObject(parent), m_bus(bus), m_pid(pid), m_callback(std::move(callback)) {}

@@ -7,11 +7,13 @@
 
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QObject>
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace a11y {
@@ -27,11 +29,30 @@ struct EventSignal {
 // Nothing when the text is no event name.
 std::optional<EventSignal> eventSignal(const QString& eventName);
 
-// The accessibility bus: asked of the session bus on first use and kept; a connection
-// that is not connected when there is none.
+// The accessibility bus of the process (kx::ProcessWide<AccessibilityBus>): installed by
+// the composition root, else one that asks the session bus.
+class AccessibilityBus {
+public:
+    static AccessibilityBus& shared();
+    static std::unique_ptr<AccessibilityBus> makeDefault();
+
+    // Asks the session bus for the address on first use and keeps the connection; after
+    // a failure, asks again only 10 s later.
+    AccessibilityBus() = default;
+    // Always this connection.
+    explicit AccessibilityBus(const QDBusConnection& connection) : fixed_(connection) {}
+
+    // A connection that is not connected when there is no bus. Main thread.
+    QDBusConnection connection();
+
+private:
+    std::optional<QDBusConnection> fixed_;
+    std::optional<QDBusConnection> found_;
+    QElapsedTimer sinceFailure_;  // valid after a failed look-up
+};
+
+// AccessibilityBus::shared().connection()
 QDBusConnection accessibilityBus();
-// Tests: this connection instead (nothing: ask the session bus again).
-void setAccessibilityBusForTesting(const std::optional<QDBusConnection>& bus);
 
 // Calls back for the events of the names added that one process (by pid) sends.
 // Main thread.

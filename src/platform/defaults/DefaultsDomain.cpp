@@ -19,11 +19,6 @@ namespace platform {
 
 namespace {
 
-std::function<void()>& writeInterruption() {
-    static std::function<void()> hook;
-    return hook;
-}
-
 // A domain name as a file name: no folder separators, no hidden or parent names.
 QString fileNameForDomain(const QString& domain) {
     QString name = domain;
@@ -85,8 +80,8 @@ QVariantMap DefaultsDomain::readDomain(const QString& domain) {
     return map;
 }
 
-DefaultsDomain::DefaultsDomain(const QString& domain, Watch watch)
-    : domain_(domain), path_(pathForDomain(domain)) {
+DefaultsDomain::DefaultsDomain(const QString& domain, Watch watch, WriteListener* listener)
+    : domain_(domain), path_(pathForDomain(domain)), listener_(listener) {
     bool ok = true;
     QString error;
     values_ = readDictionary(path_, &ok, &error);
@@ -136,10 +131,6 @@ QVariantMap DefaultsDomain::values() const {
 void DefaultsDomain::setChangeHandler(ChangeHandler handler) {
     QMutexLocker lock(&handlerMutex_);
     handler_ = std::move(handler);
-}
-
-void DefaultsDomain::setWriteInterruptionForTesting(std::function<void()> hook) {
-    writeInterruption() = std::move(hook);
 }
 
 QStringList DefaultsDomain::reload() {
@@ -209,7 +200,7 @@ bool DefaultsDomain::writeChange(const QString& key, const QVariant& value) {
         file.cancelWriting();
         return false;
     }
-    if (writeInterruption()) writeInterruption()();
+    if (listener_) listener_->contentsWritten(path_);
     if (!file.commit()) {
         kx::log(QStringLiteral("could not write settings %1: %2").arg(path_, file.errorString()));
         return false;

@@ -28,9 +28,18 @@ class DefaultsDomain : public QObject {
 public:
     enum class Watch { No, Yes };
 
+    // Told of every write between its two steps: the new contents are on disk, the old
+    // file is not yet replaced. Called with the domain's lock held.
+    class WriteListener {
+    public:
+        virtual ~WriteListener() = default;
+        virtual void contentsWritten(const QString& path) = 0;
+    };
+
     // Reads the file. With Watch::Yes and an application object, changes by other
-    // processes are watched for on the main thread (the object moves there).
-    explicit DefaultsDomain(const QString& domain, Watch watch = Watch::Yes);
+    // processes are watched for on the main thread (the object moves there). The
+    // listener, if any, must outlive the domain.
+    explicit DefaultsDomain(const QString& domain, Watch watch = Watch::Yes, WriteListener* listener = nullptr);
     ~DefaultsDomain() override;
 
     // $XDG_CONFIG_HOME/runebox (~/.config/runebox by default).
@@ -60,10 +69,6 @@ public:
     using ChangeHandler = std::function<void(const QString& key, const QVariant& newValue)>;
     void setChangeHandler(ChangeHandler handler);
 
-    // Tests: called after the new contents are written and before they replace the
-    // old file (a test ends the process there to play a crash).
-    static void setWriteInterruptionForTesting(std::function<void()> hook);
-
 private:
     void startWatching();
     void watchedPathChanged();
@@ -71,6 +76,7 @@ private:
 
     const QString domain_;
     const QString path_;
+    WriteListener* const listener_;
     mutable QMutex mutex_;  // values_ and the read-compare / write sequences
     QVariantMap values_;
     ChangeHandler handler_;

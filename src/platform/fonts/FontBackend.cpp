@@ -1,21 +1,11 @@
 #include "platform/fonts/FontBackend.h"
 
+#include "core/ProcessWide.h"
 #include "platform/fonts/FontconfigBackend.h"
 
 #include <atomic>
 
 namespace rbx {
-
-namespace {
-std::unique_ptr<FontBackend>& sharedBackend() {
-    static std::unique_ptr<FontBackend> b;
-    return b;
-}
-std::function<void(const QString&)>& activationHook() {
-    static std::function<void(const QString&)> h;
-    return h;
-}
-} // namespace
 
 FontBackend::~FontBackend() = default;
 
@@ -24,13 +14,9 @@ quint64 FontBackend::newGeneration() {
     return next++;
 }
 
-FontBackend& FontBackend::shared() {
-    auto& b = sharedBackend();
-    if (!b) b = std::make_unique<FontconfigBackend>();
-    return *b;
-}
+FontBackend& FontBackend::shared() { return kx::ProcessWide<FontBackend>::get(); }
 
-void FontBackend::setShared(std::unique_ptr<FontBackend> backend) { sharedBackend() = std::move(backend); }
+std::unique_ptr<FontBackend> FontBackend::makeDefault() { return std::make_unique<FontconfigBackend>(); }
 
 std::optional<FaceInfo> FontBackend::faceInfo(const QString& postScriptName) {
     if (postScriptName.isEmpty()) return std::nullopt;
@@ -82,14 +68,6 @@ QString FontBackend::defaultColorEmojiFontName() {
         }
     }
     return colorEmojiName_;
-}
-
-void FontBackend::setActivationHook(std::function<void(const QString&)> hook) {
-    activationHook() = std::move(hook);
-}
-
-void FontBackend::runActivationHook(const QString& path) {
-    if (activationHook()) activationHook()(path);
 }
 
 QList<FaceInfo> FontBackend::faceInfosOfFile(const QString& path) {

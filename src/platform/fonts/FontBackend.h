@@ -3,9 +3,9 @@
 // look-up by PostScript name, a generation that moves whenever the set of fonts
 // changes, a change signal, and activation of font files for this process only.
 //
-// One backend serves the process (`shared()`); it is the fontconfig backend unless
-// another one was installed (tests install a FakeFontBackend). Main thread only,
-// except `face()`, whose faces may then be used from any thread.
+// One backend serves the process (`shared()`, kx::ProcessWide<FontBackend>): the one the
+// composition root installed, else the fontconfig backend made on first use. Main
+// thread only, except `face()`, whose faces may then be used from any thread.
 
 #include "platform/fonts/Font.h"
 #include "platform/fonts/FontFace.h"
@@ -35,10 +35,9 @@ class FontBackend : public QObject {
 public:
     ~FontBackend() override;
 
-    // The backend of the process; made (fontconfig) on first use.
     static FontBackend& shared();
-    // Installs another backend (tests); nullptr goes back to fontconfig on next use.
-    static void setShared(std::unique_ptr<FontBackend> backend);
+    // A fontconfig backend.
+    static std::unique_ptr<FontBackend> makeDefault();
 
     // One entry per PostScript name, in a stable order.
     virtual QList<FaceInfo> faces() = 0;
@@ -68,12 +67,11 @@ public:
     // The colour emoji font: the first colour face covering U+1F600, "" when none.
     virtual QString defaultColorEmojiFontName();
 
-    // Called with each activated file, after the backend activated it (the GUI layer
-    // adds it to its own font database here).
-    static void setActivationHook(std::function<void(const QString& path)> hook);
-
 signals:
     void fontsChanged();
+    // A font file was activated for this process (the GUI layer adds it to its own font
+    // database); emitted before activateFile() answers.
+    void fontFileActivated(const QString& path);
 
 protected:
     FontBackend() = default;
@@ -83,7 +81,6 @@ protected:
     void clearFaceCache();
     // Opens a face; the default opens the file of faceInfo().
     virtual std::shared_ptr<const FontFace> openFace(const FaceInfo& info);
-    static void runActivationHook(const QString& path);
     // The faces of a font file as the file itself names them.
     static QList<FaceInfo> faceInfosOfFile(const QString& path);
 

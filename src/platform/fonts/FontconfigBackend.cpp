@@ -168,7 +168,7 @@ int FontconfigBackend::activateFile(const QString& path) {
     const int id = nextContainer_++;
     containers_ << Container{id, path, infos};
     fontsMoved();
-    runActivationHook(path);
+    emit fontFileActivated(path);
     QMetaObject::invokeMethod(this, &FontBackend::fontsChanged, Qt::QueuedConnection);
     return id;
 }

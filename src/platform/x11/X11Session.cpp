@@ -104,6 +104,7 @@ QString X11Session::atomName(Atom a) {
 }
 
 X11Session::ListenerId X11Session::addEventListener(int type, Window window, EventListener listener) {
+    Q_ASSERT(listener);
     const ListenerId id = m_nextId++;
     m_listeners.append(Listener{id, type, window, -1, -1, std::move(listener)});
     return id;
@@ -111,6 +112,7 @@ X11Session::ListenerId X11Session::addEventListener(int type, Window window, Eve
 
 X11Session::ListenerId X11Session::addGenericEventListener(int extensionOpcode, int evtype,
                                                            EventListener listener) {
+    Q_ASSERT(listener);
     const ListenerId id = m_nextId++;
     m_listeners.append(Listener{id, GenericEvent, 0, extensionOpcode, evtype, std::move(listener)});
     return id;
@@ -161,6 +163,7 @@ void X11Session::noteTime(const XEvent& e) {
 }
 
 void X11Session::dispatch(XEvent& event) {
+    Q_ASSERT(m_dispatching);  // only processPendingEvents dispatches
     noteTime(event);
     const bool generic = event.type == GenericEvent;
     bool haveData = false;

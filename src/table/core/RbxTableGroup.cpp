@@ -1,7 +1,7 @@
 #include "table/core/RbxTableGroup.h"
 
 #include "table/core/RbxGeometry.h"
-#include "table/core/RbxTools.h"
+#include "model/CharacterText.h"
 
 #include <algorithm>
 #include <climits>
@@ -39,7 +39,7 @@ char32_t RbxTableGroup::characterAtIndex(std::size_t index) const {
 }
 
 QString RbxTableGroup::charactersAsString() const {
-    const RbxVirtualCharacters& v = RbxTools::virtualCharacters();
+    const RbxVirtualCharacters& v = CharacterText::virtualCharacters();
     QString text;
     text.reserve(qsizetype(group_->characters().size()));
     for (char32_t c : group_->characters()) {
@@ -52,14 +52,14 @@ QString RbxTableGroup::charactersAsString() const {
 
 QString RbxTableGroup::allCharactersText() const {
     QString text;
-    for (char32_t c : group_->characters()) text += RbxTools::stringWithCharacter(c);
+    for (char32_t c : group_->characters()) text += CharacterText::stringWithCharacter(c);
     return text;
 }
 
 QString RbxTableGroup::characterDescriptions(bool asTable) const {
     QString text;
     for (char32_t c : group_->characters()) {
-        text += RbxTools::descriptionOfCharacterOrLigature(c, asTable);
+        text += CharacterText::descriptionOfCharacterOrLigature(c, asTable);
         text += QLatin1Char('\n');
     }
     return text;

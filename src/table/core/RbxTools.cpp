@@ -2,72 +2,13 @@
 
 #include "core/CharSet.h"
 
-#include <QStringList>
 #include <array>
 
 namespace {
 
-std::shared_ptr<const RbxCharacterTexts>& texts() {
-    static std::shared_ptr<const RbxCharacterTexts> t;
-    return t;
-}
-
-std::shared_ptr<const RbxVirtualCharacters>& virtuals() {
-    static std::shared_ptr<const RbxVirtualCharacters> v;
-    return v;
-}
-
 std::array<bool, 10>& debugFlags() {
     static std::array<bool, 10> flags{};
     return flags;
-}
-
-QString codePointText(char32_t c) {
-    if (c == 0 || c > 0x10FFFF) return QString();
-    const char32_t one[1] = {c};
-    return QString::fromUcs4(one, 1);
-}
-
-// Calls fn with each code point of the text: a high surrogate followed by a low one is
-// combined, any other unit is taken as it is.
-template <typename Fn> void forCodePoints(const QString& text, Fn&& fn) {
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t u = text[i].unicode();
-        if (QChar::isHighSurrogate(u) && i + 1 < text.size() && QChar::isLowSurrogate(text[i + 1].unicode())) {
-            fn(QChar::surrogateToUcs4(u, text[i + 1].unicode()));
-            ++i;
-        } else {
-            fn(char32_t(u));
-        }
-    }
-}
-
-QString swiftPiece(char32_t p) { return QStringLiteral("\\u{%1}").arg(uint(p), 4, 16, QLatin1Char('0')); }
-QString decimalPiece(char32_t p) { return QString::number(uint(p)); }
-QString hexPiece(char32_t p) {
-    return QStringLiteral("U+%1").arg(QString::number(uint(p), 16).toUpper().rightJustified(4, QLatin1Char('0')));
-}
-
-template <typename Piece> QString partsNotation(char32_t c, const QString& separator, Piece piece) {
-    const RbxVirtualCharacters& v = RbxTools::virtualCharacters();
-    const int n = std::max(1, v.numberOfParts(c));
-    QString out;
-    for (int i = 1; i <= n; ++i) {
-        if (i > 1) out += separator;
-        out += piece(v.part(i, c));
-    }
-    return out;
-}
-
-template <typename Piece> QString stringNotation(const QString& text, const QString& separator, Piece piece) {
-    QString out;
-    bool first = true;
-    forCodePoints(text, [&](char32_t p) {
-        if (!first) out += separator;
-        first = false;
-        out += piece(p);
-    });
-    return out;
 }
 
 const kx::CharSet& safeDrawingSet() {
@@ -94,103 +35,6 @@ const kx::CharSet& safeDrawingSet() {
 }
 
 } // namespace
-
-bool RbxVirtualCharacters::isVirtualCharacter(char32_t) const { return false; }
-
-QString RbxVirtualCharacters::stringWithUTF32Character(char32_t c) const { return codePointText(c); }
-
-int RbxVirtualCharacters::numberOfParts(char32_t) const { return 1; }
-
-char32_t RbxVirtualCharacters::part(int, char32_t c) const { return c; }
-
-void RbxTools::setCharacterTexts(std::shared_ptr<const RbxCharacterTexts> t) { texts() = std::move(t); }
-
-void RbxTools::setVirtualCharacters(std::shared_ptr<const RbxVirtualCharacters> v) { virtuals() = std::move(v); }
-
-const RbxVirtualCharacters& RbxTools::virtualCharacters() {
-    static const RbxVirtualCharacters plain;
-    return virtuals() ? *virtuals() : plain;
-}
-
-QString RbxTools::stringWithCharacter(char32_t c) {
-    if (c == 0) return QString();
-    return virtualCharacters().stringWithUTF32Character(c);
-}
-
-QString RbxTools::htmlStringForCharacter(char32_t c) {
-    return texts() ? texts()->htmlStringForCharacter(c) : QString();
-}
-
-QString RbxTools::fullNameOfCharacter(char32_t c) {
-    return texts() ? texts()->fullNameOfCharacter(c) : QString();
-}
-
-QString RbxTools::character(char32_t c, int mode) {
-    switch (mode) {
-    case RbxInsertPlain: return stringWithCharacter(c);
-    case RbxInsertHTML: return htmlStringForCharacter(c);
-    case RbxInsertSwift: return swiftRepresentation(c);
-    case RbxInsertDecimal: return decimalRepresentation(c);
-    case RbxInsertHex: return hexRepresentation(c);
-    case RbxInsertName: return fullNameOfCharacter(c);
-    case RbxInsertDescription: return descriptionOfCharacter(c, false);
-    default: return QStringLiteral("");
-    }
-}
-
-QString RbxTools::swiftRepresentation(char32_t c) { return partsNotation(c, QString(), swiftPiece); }
-
-QString RbxTools::decimalRepresentation(char32_t c) { return partsNotation(c, QStringLiteral(", "), decimalPiece); }
-
-QString RbxTools::hexRepresentation(char32_t c) { return partsNotation(c, QStringLiteral(", "), hexPiece); }
-
-QString RbxTools::swiftRepresentationOfString(const QString& text) { return stringNotation(text, QString(), swiftPiece); }
-
-QString RbxTools::decimalRepresentationOfString(const QString& text) {
-    return stringNotation(text, QStringLiteral(", "), decimalPiece);
-}
-
-QString RbxTools::hexRepresentationOfString(const QString& text) {
-    return stringNotation(text, QStringLiteral(", "), hexPiece);
-}
-
-QString RbxTools::descriptionOfCharacter(char32_t c, bool asTable) {
-    QString s = stringWithCharacter(c);
-    if (kx::CharSet::combiningCharacters().contains(c)) s.prepend(QLatin1Char(' '));
-    const QString name = fullNameOfCharacter(c);
-    const QString d = decimalRepresentation(c), h = hexRepresentation(c), t = htmlStringForCharacter(c);
-    if (asTable) return QStringLiteral("%1\t%2\t%3\t%4\t").arg(s, d, h, t) + name;
-    QString out = QStringLiteral("\"%1\" (%2; %3; %4)").arg(s, d, h, t);
-    if (!name.isEmpty()) out += QLatin1Char(' ') + name;
-    return out;
-}
-
-QString RbxTools::descriptionOfCharacterOrLigature(char32_t c, bool asTable) {
-    if (!isLigatureCharacter(c)) return descriptionOfCharacter(c, asTable);
-    const QString text = stringWithCharacter(c);
-    QStringList lines;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t u = text[i].unicode();
-        char32_t p = u;
-        if (QChar::isHighSurrogate(u)) {
-            if (i + 1 >= text.size() || !QChar::isLowSurrogate(text[i + 1].unicode())) continue;
-            p = QChar::surrogateToUcs4(u, text[i + 1].unicode());
-            ++i;
-        }
-        if (p == 0) continue;
-        lines << descriptionOfCharacter(p, asTable);
-    }
-    return lines.join(QLatin1Char('\n'));
-}
-
-QString RbxTools::shortenedName(const QString& name) {
-    if (name.size() < 21) return name;
-    qsizetype cut = 15;
-    if (name[13] == QLatin1Char(' ')) cut = 13;
-    else if (name[14] == QLatin1Char(' ')) cut = 14;
-    if (name[cut - 1].isHighSurrogate() && name[cut].isLowSurrogate()) --cut;
-    return name.left(cut) + QStringLiteral("...");
-}
 
 bool RbxTools::isSpaceCharacter(char32_t c) {
     return c == 0x20 || c == 0xA0 || c == 0x180E || (c >= 0x2000 && c <= 0x200B) || c == 0x202F || c == 0x205F ||

@@ -3,6 +3,7 @@
 #include "kxlib/gui/KXLayoutManager.h"
 #include "model/FontExtensions.h"
 #include "platform/fonts/FontFace.h"
+#include "model/CharacterText.h"
 #include "table/core/RbxTools.h"
 #include "table/widgets/RbxQtFonts.h"
 
@@ -62,21 +63,21 @@ const RbxCellText& RbxCellTextCache::text(char32_t c, Kind kind) {
 
 std::uint32_t RbxCellTextCache::glyphForCharacter(char32_t c) const {
     if (!font_) return 0;
-    const QString s = RbxTools::stringWithCharacter(c);
+    const QString s = CharacterText::stringWithCharacter(c);
     if (RbxTools::isLigatureCharacter(c)) return rbx::font::glyphForString(font_, s);
-    return RbxTools::virtualCharacters().numberOfParts(c) > 1 ? rbx::font::glyphForString(font_, s)
+    return CharacterText::virtualCharacters().numberOfParts(c) > 1 ? rbx::font::glyphForString(font_, s)
                                                              : rbx::font::glyphForCharacter(font_, c);
 }
 
 RbxCellText RbxCellTextCache::layOutGlyphs(char32_t c) const {
     RbxCellText t;
     if (!font_ || !raw_.isValid()) return t;
-    const QString s = RbxTools::stringWithCharacter(c);
+    const QString s = CharacterText::stringWithCharacter(c);
     if (s.isEmpty()) return t;
     QList<quint32> glyphs;
     QList<QPointF> positions;
     double x = 0;
-    const std::uint32_t single = RbxTools::isLigatureCharacter(c) || RbxTools::virtualCharacters().numberOfParts(c) > 1
+    const std::uint32_t single = RbxTools::isLigatureCharacter(c) || CharacterText::virtualCharacters().numberOfParts(c) > 1
                                      ? rbx::font::glyphForString(font_, s)
                                      : rbx::font::glyphForCharacter(font_, c);
     if (single != 0) {
@@ -108,12 +109,12 @@ RbxCellText RbxCellTextCache::layOutGlyphs(char32_t c) const {
 RbxCellText RbxCellTextCache::layOutText(char32_t c, const rbx::Font& face, std::optional<QFont> font) const {
     RbxCellText t;
     if (!font) return t;
-    const QString s = RbxTools::stringWithCharacter(c);
+    const QString s = CharacterText::stringWithCharacter(c);
     if (s.isEmpty()) return t;
     // A sequence the font draws by itself is laid out in that font alone: another font
     // standing in for one of its parts (a variation selector the font maps to nothing)
     // would break the font's picture of the sequence apart.
-    if (RbxTools::virtualCharacters().numberOfParts(c) > 1 && drawsWholly(face, s))
+    if (CharacterText::virtualCharacters().numberOfParts(c) > 1 && drawsWholly(face, s))
         font->setStyleStrategy(QFont::StyleStrategy(font->styleStrategy() | QFont::NoFontMerging));
     QTextLayout layout(s, *font);
     QTextOption option;

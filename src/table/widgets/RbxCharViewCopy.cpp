@@ -2,7 +2,7 @@
 // recent characters and the insertion log stay as they are.
 #include "table/widgets/RbxCharView.h"
 
-#include "table/core/RbxTools.h"
+#include "model/CharacterText.h"
 
 namespace {
 
@@ -16,10 +16,10 @@ char32_t RbxCharView::characterFromSender(const QVariant& sender) {
     return ok && v > 0 && v <= 0xFFFFFFFFLL ? char32_t(v) : 0;
 }
 
-void RbxCharView::copyCharacterPlain(char32_t c) { publish(RbxTools::stringWithCharacter(c)); }
-void RbxCharView::copyCharacterHTML(char32_t c) { publish(c ? RbxTools::htmlStringForCharacter(c) : QString()); }
-void RbxCharView::copyCharacterUnicodeDecimal(char32_t c) { publish(RbxTools::decimalRepresentation(c)); }
-void RbxCharView::copyCharacterUnicodeHex(char32_t c) { publish(RbxTools::hexRepresentation(c)); }
-void RbxCharView::copyCharacterSwift(char32_t c) { publish(RbxTools::swiftRepresentation(c)); }
-void RbxCharView::copyCharacterName(char32_t c) { publish(c ? RbxTools::fullNameOfCharacter(c) : QString()); }
-void RbxCharView::copyCharacterDescription(char32_t c) { publish(RbxTools::descriptionOfCharacterOrLigature(c, false)); }
+void RbxCharView::copyCharacterPlain(char32_t c) { publish(CharacterText::stringWithCharacter(c)); }
+void RbxCharView::copyCharacterHTML(char32_t c) { publish(c ? CharacterText::character(c, InsertMode::HTML) : QString()); }
+void RbxCharView::copyCharacterUnicodeDecimal(char32_t c) { publish(CharacterText::decimalRepresentation(c)); }
+void RbxCharView::copyCharacterUnicodeHex(char32_t c) { publish(CharacterText::hexRepresentation(c)); }
+void RbxCharView::copyCharacterSwift(char32_t c) { publish(CharacterText::swiftRepresentation(c)); }
+void RbxCharView::copyCharacterName(char32_t c) { publish(c ? CharacterText::fullNameOfCharacter(c) : QString()); }
+void RbxCharView::copyCharacterDescription(char32_t c) { publish(CharacterText::descriptionOfCharacterOrLigature(c, false)); }

@@ -10,6 +10,7 @@
 #include "table/core/RbxCellDecorations.h"
 #include "table/core/RbxCellGlyphs.h"
 #include "table/core/RbxGeometry.h"
+#include "model/CharacterText.h"
 #include "table/core/RbxTools.h"
 #include "table/widgets/RbxNamedColors.h"
 
@@ -276,7 +277,7 @@ void RbxCharViewPainter::drawCell(const RbxTableGroup& g, char32_t c, const QRec
         const double limit = ligature ? w * v.tuning_.ligatureScalingThreshold : w;
         // A sequence the font does not join into one picture is squeezed like a ligature
         // rather than spilling into the neighbouring cells.
-        const bool sequence = RbxTools::virtualCharacters().numberOfParts(c) > 1;
+        const bool sequence = CharacterText::virtualCharacters().numberOfParts(c) > 1;
         const auto place = rbx::cells::glyphPlacement(cell, QSizeF(uw, uh), ascender_, descender_,
                                                       v.tuning_.baselineOffset,
                                                       !isNative || scaled || ligature || sequence, limit);

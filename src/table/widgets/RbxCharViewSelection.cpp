@@ -7,6 +7,7 @@
 #include "kxlib/gui/KXToolTip.h"
 #include "table/core/RbxCellGlyphs.h"
 #include "table/core/RbxGeometry.h"
+#include "model/CharacterText.h"
 #include "table/core/RbxTools.h"
 
 #include "core/CharSet.h"
@@ -286,7 +287,7 @@ void RbxCharView::copyCharacterDescriptions(std::size_t position, bool asTable) 
 
 QString RbxCharView::tooltipTextForCharacter(char32_t c) {
     if (c == 0) return {};
-    const QString s = RbxTools::stringWithCharacter(c);
+    const QString s = CharacterText::stringWithCharacter(c);
     const int roman = sources_->romanForUnicode(font_, c) & 0xFFFF;
     const std::uint32_t glyph = cellTexts_.glyphForCharacter(c);
     QString text = roman != 0 ? QStringLiteral("Char: \"%1\"\nUnicode: %2\nRoman: %3\nGlyph: %4")

@@ -10,7 +10,7 @@
 #include "model/RbxFontList.h"
 #include "model/RbxFontInfo.h"
 #include "platform/fonts/FontBackend.h"
-#include "table/core/RbxTools.h"
+#include "model/CharacterText.h"
 #include "table/widgets/RbxCharView.h"
 
 #include <QLabel>
@@ -93,20 +93,20 @@ TEST_F(Palette, TheSearchNarrowsTheTableAndEscapeWidensItAgain) {
 
 TEST(ModelBridges, CharacterTextsAndVirtualCharacters) {
     bridges::install();
-    EXPECT_TRUE(RbxTools::fullNameOfCharacter(U'A').contains(QStringLiteral("LATIN CAPITAL LETTER A"))) << RbxTools::fullNameOfCharacter(U'A').toStdString();
+    EXPECT_TRUE(CharacterText::fullNameOfCharacter(U'A').contains(QStringLiteral("LATIN CAPITAL LETTER A"))) << CharacterText::fullNameOfCharacter(U'A').toStdString();
     // The ampersand as a character reference, never as itself.
-    const QString amp = RbxTools::htmlStringForCharacter(U'&');
+    const QString amp = CharacterText::character(U'&', InsertMode::HTML);
     EXPECT_TRUE(amp == QStringLiteral("&amp;") || amp == QStringLiteral("&#38;")) << amp.toStdString();
 
     const char32_t flag = RbxEmoji::virtualEmojiCharacterForString(QStringLiteral("\U0001F1E9\U0001F1EA"));
     ASSERT_NE(flag, 0u);
-    const RbxVirtualCharacters& v = RbxTools::virtualCharacters();
+    const RbxVirtualCharacters& v = CharacterText::virtualCharacters();
     EXPECT_TRUE(v.isVirtualCharacter(flag));
     EXPECT_EQ(v.numberOfParts(flag), 2);
     EXPECT_EQ(v.part(1, flag), char32_t(0x1F1E9));
     EXPECT_EQ(v.part(2, flag), char32_t(0x1F1EA));
     EXPECT_EQ(v.stringWithUTF32Character(flag), QStringLiteral("\U0001F1E9\U0001F1EA"));
-    EXPECT_EQ(RbxTools::hexRepresentation(flag), QStringLiteral("U+1F1E9, U+1F1EA"));
+    EXPECT_EQ(CharacterText::hexRepresentation(flag), QStringLiteral("U+1F1E9, U+1F1EA"));
     EXPECT_FALSE(v.isVirtualCharacter(U'A'));
     EXPECT_EQ(v.numberOfParts(U'A'), 1);
     EXPECT_EQ(v.part(1, U'A'), char32_t(U'A'));

@@ -9,7 +9,7 @@
 #include "kxlib/RbxDefaults.h"
 #include "core/Log.h"
 #include "model/RbxRecentLayout.h"
-#include "table/core/RbxTools.h"
+#include "model/CharacterText.h"
 #include "table/widgets/RbxCharView.h"
 
 #include <QApplication>
@@ -150,44 +150,44 @@ TEST_F(Posting, TypingThatFailsFallsBackToThePasteboardWithTheRightForm) {
     settings().setBool(false, QStringLiteral("htmlEntities"));
     settings().setBool(false, QStringLiteral("hexHtml"));
     system->typingWorks = false;
-    poster->postCharacter(U'é', QString(), 0);
+    poster->postCharacter(U'é', QString(), InsertMode::Plain);
     EXPECT_EQ(pasted(), QStringLiteral("é"));
     // HTML: the string given is pasted as it stands; a character as its HTML form.
-    poster->postCharacter(U'<', QStringLiteral("<b>"), 2);
+    poster->postCharacter(U'<', QStringLiteral("<b>"), InsertMode::HTML);
     EXPECT_EQ(pasted(), QStringLiteral("<b>"));
-    poster->postCharacter(U'<', QString(), 2);
+    poster->postCharacter(U'<', QString(), InsertMode::HTML);
     EXPECT_EQ(pasted(), QStringLiteral("&#60;"));
-    poster->postCharacter(U'é', QString(), 7);
+    poster->postCharacter(U'é', QString(), InsertMode::Hex);
     EXPECT_EQ(pasted(), QStringLiteral("U+00E9"));
     EXPECT_EQ(system->keystrokes.size(), 4);
 
     // Typed, a string in mode 2 goes as its HTML form.
     system->typingWorks = true;
-    poster->postCharacter(U'<', QStringLiteral("<b>"), 2);
+    poster->postCharacter(U'<', QStringLiteral("<b>"), InsertMode::HTML);
     EXPECT_EQ(system->typed.value(0), QStringLiteral("&#60;b&#62;"));
 }
 
 TEST_F(Posting, NotationsOfAStringSpellOutEveryCodePoint) {
     system->tapEnabled = false;
     const QString thumbs = QString::fromUcs4(U"\U0001F44D\U0001F3FD", 2);
-    poster->postCharacter(0x1F44D, thumbs, 7);
+    poster->postCharacter(0x1F44D, thumbs, InsertMode::Hex);
     EXPECT_EQ(pasted(), QStringLiteral("U+1F44D, U+1F3FD"));
-    poster->postCharacter(0x1F44D, thumbs, 6);
+    poster->postCharacter(0x1F44D, thumbs, InsertMode::Decimal);
     EXPECT_EQ(pasted(), QStringLiteral("128077, 127997"));
-    poster->postCharacter(0x1F44D, thumbs, 5);
+    poster->postCharacter(0x1F44D, thumbs, InsertMode::Swift);
     EXPECT_EQ(pasted(), QStringLiteral("\\u{1f44d}\\u{1f3fd}"));
     // A string of one character has that character's notation.
-    poster->postCharacter(0, QStringLiteral("é"), 7);
+    poster->postCharacter(0, QStringLiteral("é"), InsertMode::Hex);
     EXPECT_EQ(pasted(), QStringLiteral("U+00E9"));
     // A text that is no sequence is described code point by code point.
-    EXPECT_EQ(RbxPoster::textForMode(0, QStringLiteral("a\u0301"), 9).count(QLatin1Char('\n')), 1);
-    EXPECT_EQ(RbxPoster::textForMode(0, QStringLiteral("a\u0301"), 7), QStringLiteral("U+0061, U+0301"));
+    EXPECT_EQ(CharacterText::textForMode(0, QStringLiteral("a\u0301"), InsertMode::Description).count(QLatin1Char('\n')), 1);
+    EXPECT_EQ(CharacterText::textForMode(0, QStringLiteral("a\u0301"), InsertMode::Hex), QStringLiteral("U+0061, U+0301"));
 }
 
 TEST_F(Posting, FormattedTextCarriesTheFontSizeInHtmlAndRtf) {
     system->tapEnabled = true;   // formatted text is never typed
     settings().setInteger(20, QStringLiteral("formattedSize"));
-    poster->postCharacter(U'€', QString(), 1);
+    poster->postCharacter(U'€', QString(), InsertMode::Formatted);
     EXPECT_TRUE(system->typed.isEmpty());
     ASSERT_EQ(system->keystrokes.size(), 1);
     EXPECT_TRUE(clip->types.contains(QStringLiteral("text/html")));
@@ -205,7 +205,7 @@ TEST_F(Posting, FormattedTextCarriesTheFontSizeInHtmlAndRtf) {
 
 TEST_F(Posting, PictureModeBeepsAndUnknownModesDoNothingAtAll) {
     kx::LogCapture log;
-    poster->postCharacter(U'A', QString(), 3);
+    poster->postCharacter(U'A', QString(), InsertMode::Picture);
     EXPECT_EQ(system->beeps, 1);
     EXPECT_TRUE(system->keystrokes.isEmpty());
     EXPECT_EQ(clip->declarations, 0);
@@ -215,7 +215,7 @@ TEST_F(Posting, PictureModeBeepsAndUnknownModesDoNothingAtAll) {
     EXPECT_EQ(poster->insertionLog().size(), 1);
 
     for (int mode : {4, 10, -1, 99}) {
-        poster->postCharacter(U'A', QString(), mode);
+        poster->postCharacter(U'A', QString(), insertModeFromNumber(mode));
         system->tapEnabled = !system->tapEnabled;
     }
     EXPECT_TRUE(system->typed.isEmpty());

@@ -1,6 +1,7 @@
 // Per-application settings: finding an application's entry, the system suffix, values
 // that cancel or point at user settings, merging the support folder's files, the
 // shipped data, the URL command "appsetting" and the remote update.
+#include "common/ScopedInstance.h"
 #include "common/TestEnvironment.h"
 #include "kxlib/KXAppSettings.h"
 #include "kxlib/KXDefaults.h"
@@ -13,7 +14,10 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QUrl>
+#include <atomic>
 #include <gtest/gtest.h>
+#include <mutex>
+#include <optional>
 
 namespace {
 
@@ -44,6 +48,25 @@ void writeFile(const QString& path, const QByteArray& bytes) {
     f.write(bytes);
 }
 
+// Serves what the test puts in `served` and checks the address asked for.
+class FakeFetcher : public KXSettingsFetcher {
+public:
+    std::optional<QByteArray> fetch(const QUrl& url) override {
+        std::lock_guard lock(mutex);
+        EXPECT_EQ(url.toString(), expectedUrl);
+        ++fetches;
+        return served;
+    }
+    void serve(const QByteArray& bytes) {
+        std::lock_guard lock(mutex);
+        served = bytes;
+    }
+    std::mutex mutex;
+    QString expectedUrl;
+    QByteArray served;
+    std::atomic<int> fetches{0};
+};
+
 class AppSettings : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -51,14 +74,20 @@ protected:
         ASSERT_FALSE(folder.isEmpty());
         QDir(folder).removeRecursively();
         folder = KXAppSettings::settingsFolder();
-        KXAppSettings::resetForTesting();
-        KXAppSettings::setFetcherForTesting({});
+        restart();
     }
     void TearDown() override {
         QDir(folder).removeRecursively();
-        KXAppSettings::resetForTesting();
+        store.reset();
+    }
+    // A fresh store, as at the next start: no merged dictionary, no 60-second limit.
+    void restart() {
+        store.reset();
+        store.emplace(std::make_shared<KXAppSettingsStore>(fetcher));
     }
     QString folder;
+    std::shared_ptr<FakeFetcher> fetcher = std::make_shared<FakeFetcher>();
+    std::optional<rbxtest::ScopedInstance<KXAppSettingsStore>> store;
 };
 
 TEST(AppSettingsRules, LookupCandidatesInOrder) {
@@ -308,22 +337,18 @@ TEST_F(AppSettings, UrlCommandWritesOnlyInsideTheFolder) {
 TEST_F(AppSettings, RemoteUpdate) {
     const QString name = QStringLiteral("autoupdate") + kx::Bundle::mainBundle().bundleVersion() + QStringLiteral(".plist");
     const QString good = QStringLiteral("https://updates.example.org/runebox/") + name;
-    QByteArray served = "{ dynamicUpdate = \"2024-02-01\"; \"/upd\" = { directInsertion = 1; }; }";
-    int fetches = 0;
-    KXAppSettings::setFetcherForTesting([&](const QUrl& u) -> std::optional<QByteArray> {
-        ++fetches;
-        EXPECT_EQ(u.toString(), good);
-        return served;
-    });
+    fetcher->expectedUrl = good;
+    fetcher->serve("{ dynamicUpdate = \"2024-02-01\"; \"/upd\" = { directInsertion = 1; }; }");
+    std::atomic<int>& fetches = fetcher->fetches;
     kx::LogCapture log;
     KXAppSettings::updateWithRemoteData(QStringLiteral("http://updates.example.org/runebox/") + name);
     EXPECT_TRUE(log.contains(QStringLiteral("not https")));
-    KXAppSettings::resetForTesting();
+    restart();
     KXAppSettings::updateWithRemoteData(QStringLiteral("https://updates.example.org/runebox/evil.plist"));
     EXPECT_TRUE(log.contains(QStringLiteral("file name")));
     EXPECT_EQ(fetches, 0);
 
-    KXAppSettings::resetForTesting();
+    restart();
     writeFile(folder + QStringLiteral("/autoupdate0.plist"), "{ old = 1; }");
     KXAppSettings::updateWithRemoteData(good);
     ASSERT_TRUE(rbxtest::waitFor([] {
@@ -341,15 +366,15 @@ TEST_F(AppSettings, RemoteUpdate) {
     EXPECT_EQ(fetches, 1);
 
     // Not newer, not parseable: ignored.
-    KXAppSettings::resetForTesting();
-    served = "{ dynamicUpdate = \"2023-12-01\"; }";
+    restart();
+    fetcher->serve("{ dynamicUpdate = \"2023-12-01\"; }");
     KXAppSettings::updateWithRemoteData(good);
     ASSERT_TRUE(rbxtest::waitFor([&] { return fetches == 2; }));
     rbxtest::spinEventLoop(100);
     EXPECT_EQ(KXAppSettings::appSettingsDictionary().value(QStringLiteral("dynamicUpdate")).toString(),
               QStringLiteral("2024-02-01"));
-    KXAppSettings::resetForTesting();
-    served = "{ unbalanced = ";
+    restart();
+    fetcher->serve("{ unbalanced = ");
     KXAppSettings::updateWithRemoteData(good);
     EXPECT_TRUE(rbxtest::waitFor([&] { return log.contains(QStringLiteral("cannot convert update dictionary")); }));
 }

@@ -1,5 +1,6 @@
 // A process's accessibility events become notifications about that process.
 #include "../platform/PrivateBus.h"
+#include "common/ScopedInstance.h"
 #include "common/TestEnvironment.h"
 #include "kxlib/KXNotificationCenter.h"
 #include "kxlib/KXProcess.h"
@@ -9,13 +10,15 @@
 #include <QDBusMessage>
 #include <QDBusVariant>
 #include <QProcess>
+#include <optional>
 
 namespace {
 
 TEST(KXProcessAccessibility, EventsOfTheProcessAreAnnounced) {
     PrivateBus bus;
     ASSERT_TRUE(bus.isRunning());
-    a11y::setAccessibilityBusForTesting(bus.connect(QStringLiteral("observer")));
+    std::optional<rbxtest::ScopedInstance<a11y::AccessibilityBus>> a11yBus;
+    a11yBus.emplace(std::make_unique<a11y::AccessibilityBus>(bus.connect(QStringLiteral("observer"))));
     QDBusConnection program = bus.connect(QStringLiteral("program"));  // speaks for this process
 
     const KXProcess::Ptr me = KXProcess::currentProcess();
@@ -43,7 +46,8 @@ TEST(KXProcessAccessibility, EventsOfTheProcessAreAnnounced) {
     KXNotificationCenter::defaultCenter().removeObserver(token);
 
     // Without an accessibility bus nothing can be watched.
-    a11y::setAccessibilityBusForTesting(QDBusConnection(QStringLiteral("rbxtest-no-bus")));
+    a11yBus.reset();
+    a11yBus.emplace(std::make_unique<a11y::AccessibilityBus>(QDBusConnection(QStringLiteral("rbxtest-no-bus"))));
     QProcess child;
     child.start(QStringLiteral("sleep"), {QStringLiteral("30")});
     ASSERT_TRUE(child.waitForStarted());
@@ -53,7 +57,6 @@ TEST(KXProcessAccessibility, EventsOfTheProcessAreAnnounced) {
     EXPECT_TRUE(log.contains(QStringLiteral("AX Notifications: Could not create application object for ")));
     child.kill();
     child.waitForFinished();
-    a11y::setAccessibilityBusForTesting(std::nullopt);
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "common/ScopedInstance.h"
 #include "FontFixtures.h"
 #include "core/Log.h"
 #include "model/FontExtensions.h"
@@ -42,7 +43,7 @@ TEST(FontLookup, theAvailableSetFollowsTheGeneration) {
 }
 
 TEST(FontLookup, aFamilyNamePrefersItsPlainStyle) {
-    rbx::FontBackend::setShared(nullptr); // the installed fonts
+    rbxtest::ScopedInstance<rbx::FontBackend> installedFonts; // the installed fonts
     const rbx::Font f = font::availableFontWithName(QStringLiteral("NimbusRoman"), 12);
     if (!font::availableFontSet().contains(QStringLiteral("NimbusRoman-Regular"))) GTEST_SKIP();
     ASSERT_TRUE(f);
@@ -91,7 +92,7 @@ TEST(FontTables, formatColourTagsAndPostVersions) {
 }
 
 TEST(FontTables, formatsOfInstalledFonts) {
-    rbx::FontBackend::setShared(nullptr);
+    rbxtest::ScopedInstance<rbx::FontBackend> installedFonts;
     struct Case { const char* name; const char* format; };
     const Case cases[] = {{"DejaVuSans", "OpenType / TrueType"},
                           {"NimbusRoman-Regular", "OpenType / PostScript"},

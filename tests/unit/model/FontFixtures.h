@@ -4,7 +4,8 @@
 
 #include "common/TestEnvironment.h"
 #include "core/ByteReader.h"
-#include "platform/fonts/FakeFontBackend.h"
+#include "common/FakeFontBackend.h"
+#include "common/ScopedInstance.h"
 #include "platform/fonts/Font.h"
 
 #include <QByteArray>
@@ -42,14 +43,13 @@ inline const QStringList& all() {
 // process's own backend (fontconfig) comes back afterwards.
 class FakeFonts {
 public:
-    explicit FakeFonts(const QStringList& names = all()) {
-        auto b = std::make_unique<rbx::FakeFontBackend>();
-        backend = b.get();
+    explicit FakeFonts(const QStringList& names = all()) : backend(new rbx::FakeFontBackend), installed_(std::shared_ptr<rbx::FontBackend>(backend)) {
         for (const QString& n : names) backend->addFontFile(path(n));
-        rbx::FontBackend::setShared(std::move(b));
     }
-    ~FakeFonts() { rbx::FontBackend::setShared(nullptr); }
     rbx::FakeFontBackend* backend;
+
+private:
+    rbxtest::ScopedInstance<rbx::FontBackend> installed_;
 };
 
 // fontTools under Debian's python, or an empty optional when it is missing.

@@ -41,7 +41,7 @@ protected:
 } // namespace
 
 TEST_F(FontInfo, theCacheKeepsTwoGenerations) {
-    rbx::FontBackend::setShared(nullptr);
+    rbxtest::ScopedInstance<rbx::FontBackend> installedFonts;
     const auto faces = rbx::FontBackend::shared().faces();
     if (faces.size() < 12) GTEST_SKIP() << "too few installed fonts";
     std::vector<rbx::Font> fonts;
@@ -215,7 +215,7 @@ TEST_F(FontInfo, theBundledTuningFileKeepsTheEmojiFontsSequencesOut) {
     const auto entry = RbxFontInfo::tuningForFontNamed(QStringLiteral("NotoColorEmoji"));
     ASSERT_TRUE(entry);
     EXPECT_EQ(entry->value(QStringLiteral("ignoreLigatures")), QStringLiteral("GSUB"));
-    rbx::FontBackend::setShared(nullptr);
+    rbxtest::ScopedInstance<rbx::FontBackend> installedFonts;
     const rbx::Font emoji = rbx::font::availableFontWithName(QStringLiteral("NotoColorEmoji"), 12);
     if (!emoji) return;
     RbxFontInfo info(emoji);
@@ -254,7 +254,7 @@ TEST_F(FontInfo, unicodeGlyphOfSingleCharacters) {
 }
 
 TEST_F(FontInfo, theColourEmojiFontShowsItsSequences) {
-    rbx::FontBackend::setShared(nullptr);
+    rbxtest::ScopedInstance<rbx::FontBackend> installedFonts;
     RbxEmoji::setMeasurer(nullptr);
     RbxFontInfo::setFontTuningDictionaryForTesting(std::nullopt);
     const auto info = RbxEmoji::fontInfoWithAppleColorEmoji();
@@ -273,7 +273,7 @@ TEST_F(FontInfo, theColourEmojiFontShowsItsSequences) {
 
 TEST_F(FontInfo, dejaVuRepertoireIsItsBestCmap) {
     if (!fixtures::fontToolsAvailable()) GTEST_SKIP() << "fontTools is not installed";
-    rbx::FontBackend::setShared(nullptr);
+    rbxtest::ScopedInstance<rbx::FontBackend> installedFonts;
     settings({{QStringLiteral("view"), 1}, {QStringLiteral("ligatures"), false}});
     const rbx::Font dejavu = rbx::font::availableFontWithName(QStringLiteral("DejaVuSans"), 12);
     if (!dejavu) GTEST_SKIP() << "DejaVu Sans is not installed";

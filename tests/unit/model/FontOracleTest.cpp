@@ -1,4 +1,5 @@
 // The table readers against fontTools, on the fonts installed on this machine.
+#include "common/ScopedInstance.h"
 #include "FontFixtures.h"
 #include "model/FontExtensions.h"
 #include "model/KXCharGlyphMap.h"
@@ -66,7 +67,7 @@ bool hasUnicodeSubtable(RbxCmapList& list) {
 } // namespace
 
 TEST(FontOracle, dejaVuSansSubtablesAndGlyphs) {
-    rbx::FontBackend::setShared(nullptr);
+    rbxtest::ScopedInstance<rbx::FontBackend> installedFonts;
     const rbx::Font f = rbx::font::availableFontWithName(QStringLiteral("DejaVuSans"), 12);
     if (!f) GTEST_SKIP() << "DejaVu Sans is not installed";
     RbxCmapList list(f);
@@ -83,7 +84,7 @@ TEST(FontOracle, dejaVuSansSubtablesAndGlyphs) {
 
 TEST(FontOracle, cmapReadersAndCoveredSetsAgreeWithFontToolsOnEveryInstalledFont) {
     if (!fixtures::fontToolsAvailable()) GTEST_SKIP() << "fontTools is not installed";
-    rbx::FontBackend::setShared(nullptr);
+    rbxtest::ScopedInstance<rbx::FontBackend> installedFonts;
     struct Face { QString key, name; rbx::Font font; };
     std::vector<Face> faces;
     for (const rbx::FaceInfo& info : rbx::FontBackend::shared().faces()) {
@@ -127,7 +128,7 @@ TEST(FontOracle, cmapReadersAndCoveredSetsAgreeWithFontToolsOnEveryInstalledFont
 
 TEST(FontOracle, postGlyphNamesAgreeWithFontTools) {
     if (!fixtures::fontToolsAvailable()) GTEST_SKIP() << "fontTools is not installed";
-    rbx::FontBackend::setShared(nullptr);
+    rbxtest::ScopedInstance<rbx::FontBackend> installedFonts;
     const QStringList fonts{QStringLiteral("DejaVuSans"), QStringLiteral("NotoSansSignWriting-Regular")};
     const QStringList fixtureFiles{QStringLiteral("RbxCmapTest-Regular.ttf"), QStringLiteral("RbxLigaFi-Regular.ttf")};
     std::vector<std::pair<rbx::Font, QString>> cases;

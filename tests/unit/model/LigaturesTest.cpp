@@ -1,3 +1,4 @@
+#include "common/ScopedInstance.h"
 #include "TableBuilders.h"
 #include "core/Log.h"
 #include "model/FontExtensions.h"
@@ -237,7 +238,7 @@ TEST_F(Ligatures, aTruncatedTableIsLoggedAndGivesNothing) {
 
 TEST(LigatureOracle, dejaVuCandidatesAgreeWithFontTools) {
     if (!fixtures::fontToolsAvailable()) GTEST_SKIP() << "fontTools is not installed";
-    rbx::FontBackend::setShared(nullptr);
+    rbxtest::ScopedInstance<rbx::FontBackend> installedFonts;
     const rbx::Font dejavu = font::availableFontWithName(QStringLiteral("DejaVuSans"), 12);
     if (!dejavu) GTEST_SKIP() << "DejaVu Sans is not installed";
     const auto map = KXCharGlyphMap::charGlyphMapForFont(dejavu);

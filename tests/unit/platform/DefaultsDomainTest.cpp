@@ -105,15 +105,22 @@ TEST(DefaultsDomain, ChangesByAnotherWriterAreReportedPerKey) {
 
 TEST(DefaultsDomain, AnInterruptedWriteLeavesTheOldFileIntact) {
     const QString domain = QStringLiteral("test.crash");
-    DefaultsDomain d(domain, DefaultsDomain::Watch::No);
+    // Once armed, the process dies after writing the new contents, before they replace
+    // the file.
+    struct Crash : DefaultsDomain::WriteListener {
+        void contentsWritten(const QString&) override {
+            if (armed) _exit(0);
+        }
+        bool armed = false;
+    } crash;
+    DefaultsDomain d(domain, DefaultsDomain::Watch::No, &crash);
     ASSERT_TRUE(d.setValue(QStringLiteral("before"), QStringLiteral("safe")));
     const QVariantMap before = fileContents(d.path());
 
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        // The process dies after writing the new contents, before they replace the file.
-        DefaultsDomain::setWriteInterruptionForTesting([] { _exit(0); });
+        crash.armed = true;
         d.setValue(QStringLiteral("during"), QStringLiteral("lost"));
         _exit(1);
     }

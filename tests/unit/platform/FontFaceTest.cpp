@@ -1,6 +1,6 @@
 #include "common/TestEnvironment.h"
 #include "core/ByteReader.h"
-#include "platform/fonts/FakeFontBackend.h"
+#include "common/FakeFontBackend.h"
 #include "platform/fonts/FontFace.h"
 #include "platform/fonts/FontconfigBackend.h"
 

@@ -47,7 +47,7 @@ TEST(FontconfigBackend, findsTheColourEmojiFont) {
 TEST(FontconfigBackend, activationAddsTheFileForThisProcess) {
     rbx::FontconfigBackend backend;
     QStringList hooked;
-    rbx::FontBackend::setActivationHook([&](const QString& p) { hooked << p; });
+    QObject::connect(&backend, &rbx::FontBackend::fontFileActivated, [&](const QString& p) { hooked << p; });
     const QString path = rbxtest::testData(QStringLiteral("fonts/RbxAlpha-Regular.ttf"));
     const quint64 g0 = backend.generation();
     EXPECT_FALSE(backend.faceInfo(QStringLiteral("RbxAlpha-Regular")));
@@ -66,7 +66,6 @@ TEST(FontconfigBackend, activationAddsTheFileForThisProcess) {
     backend.deactivate(container);
     EXPECT_FALSE(backend.faceInfo(QStringLiteral("RbxAlpha-Regular")));
     EXPECT_EQ(backend.activateFile(rbxtest::testData(QStringLiteral("fonts/not-a-font.ttf"))), 0);
-    rbx::FontBackend::setActivationHook(nullptr);
 }
 
 TEST(FontconfigBackend, aFontInstalledInTheUserFolderMovesTheGeneration) {

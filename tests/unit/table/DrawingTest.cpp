@@ -2,6 +2,7 @@
 
 #include "kxlib/gui/KXAppearance.h"
 #include "table/core/RbxCellDecorations.h"
+#include "model/CharacterText.h"
 #include "table/core/RbxTools.h"
 #include "table/widgets/RbxNamedColors.h"
 #include "table/widgets/RbxPrintBanner.h"
@@ -185,12 +186,12 @@ TEST_F(TableTest, SpaceShowsABracketUnderItsAdvance) {
 
 TEST_F(TableTest, SequencesWiderThanTheirCellAreSqueezedIntoIt) {
     constexpr char32_t sixLetters = 0xF0000;
-    RbxTools::setVirtualCharacters(std::make_shared<OneSequence>(sixLetters, QStringLiteral("ABCDEF")));
+    CharacterText::setVirtualCharacters(std::make_shared<OneSequence>(sixLetters, QStringLiteral("ABCDEF")));
     const rbx::Font f = font();
     auto g = RbxCharGroup::groupWithCharacters({U'A', sixLetters, U'B'});
     makeView(400, 300, f, {g});
     const QImage image = view->renderViewport();
-    RbxTools::setVirtualCharacters(nullptr);
+    CharacterText::setVirtualCharacters(nullptr);
     const QRect cell = view->viewportRectFromTable(view->rectForCharacterAtIndex(1)).toAlignedRect();
     QRect ink;
     ASSERT_GT(countPixels(image, cell.adjusted(1, 1, -1, -1), isDark, &ink), 50);

@@ -5,9 +5,9 @@
 #include "common/ScopedInstance.h"
 #include "common/TestEnvironment.h"
 #include "kxlib/RbxDefaults.h"
-#include "platform/fonts/FakeFontBackend.h"
+#include "common/FakeFontBackend.h"
 #include "platform/fonts/FontFace.h"
-#include "table/core/RbxCharacterSources.h"
+#include "model/CharacterText.h"
 #include "table/widgets/RbxCharView.h"
 #include "table/widgets/RbxQtFonts.h"
 
@@ -68,7 +68,7 @@ protected:
         auto backend = std::make_unique<rbx::FakeFontBackend>();
         for (const char* name : {"RbxAlpha-Regular.ttf", "RbxCmapTest-Regular.ttf", "RbxLigaFi-Regular.ttf"})
             backend->addFontFile(rbxtest::testData(QStringLiteral("fonts/") + QLatin1String(name)));
-        rbx::FontBackend::setShared(std::move(backend));
+        fonts.emplace(std::move(backend));
         rbx::qt::resetCache();
         clipboard = std::make_shared<RecordingClipboard>();
         RbxTableClipboard::setShared(clipboard);
@@ -77,7 +77,7 @@ protected:
     void TearDown() override {
         view.reset();
         RbxTableClipboard::setShared(nullptr);
-        rbx::FontBackend::setShared(nullptr);
+        fonts.reset();
         rbx::qt::resetCache();
     }
 
@@ -118,6 +118,7 @@ protected:
     }
 
     std::optional<rbxtest::ScopedInstance<RbxDefaults>> store;
+    std::optional<rbxtest::ScopedInstance<rbx::FontBackend>> fonts;
     std::unique_ptr<RbxCharView> view;
     std::shared_ptr<RecordingClipboard> clipboard;
     std::shared_ptr<TestSources> sources;

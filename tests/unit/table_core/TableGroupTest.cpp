@@ -1,5 +1,5 @@
 #include "table/core/RbxTableGroup.h"
-#include "table/core/RbxTools.h"
+#include "model/CharacterText.h"
 
 #include <QStringList>
 #include <gtest/gtest.h>
@@ -332,7 +332,7 @@ public:
 } // namespace
 
 TEST(TableGroup, NamesAndTextsOfTheCharacters) {
-    RbxTools::setVirtualCharacters(std::make_shared<FlagCharacters>());
+    CharacterText::setVirtualCharacters(std::make_shared<FlagCharacters>());
     auto data = RbxCharGroup::groupWithCharacters({0x41, 0xA0001, 0x1F600});
     RbxTableGroup g(data);
     EXPECT_EQ(g.displayName(), QStringLiteral("??? (3)"));
@@ -345,5 +345,5 @@ TEST(TableGroup, NamesAndTextsOfTheCharacters) {
     ASSERT_EQ(lines.size(), 4);
     EXPECT_TRUE(lines[0].startsWith(QStringLiteral("A\t65\tU+0041\t")));
     EXPECT_TRUE(lines[3].isEmpty());
-    RbxTools::setVirtualCharacters(nullptr);
+    CharacterText::setVirtualCharacters(nullptr);
 }

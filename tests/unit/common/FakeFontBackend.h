@@ -1,6 +1,7 @@
 #pragma once
 // A backend that serves only the faces given to it (bytes or files) and activates files
-// without touching fontconfig. Tests install it with FontBackend::setShared().
+// without touching fontconfig. Tests install it as the process's backend with
+// rbxtest::ScopedInstance<rbx::FontBackend>.
 
 #include "platform/fonts/FontBackend.h"
 

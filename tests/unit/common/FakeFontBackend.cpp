@@ -1,4 +1,4 @@
-#include "platform/fonts/FakeFontBackend.h"
+#include "common/FakeFontBackend.h"
 
 namespace rbx {
 
@@ -55,7 +55,7 @@ int FakeFontBackend::activateFile(const QString& path) {
     generation_ = newGeneration();
     const int id = nextContainer_++;
     containers_ << Container{id, infos};
-    runActivationHook(path);
+    emit fontFileActivated(path);
     return id;
 }
 
