@@ -19,9 +19,11 @@
 #include "kxlib/KXProcess.h"
 #include "kxlib/RbxDefaults.h"
 #include "kxlib/gui/KXAppearance.h"
+#include "platform/fonts/FontBackend.h"
 #include "table/widgets/RbxCharView.h"
 
 #include <QCoreApplication>
+#include <QFontDatabase>
 #include <QTimer>
 
 namespace {
@@ -63,6 +65,9 @@ PaletteAssembly::PaletteAssembly(RbxDefaults& settings, X11Session& x11, KXURLHa
         [&wc](const KXNotification&) { wc.frontProcessChanged(); }, &wc);
     QObject::connect(fonts_.get(), &PaletteFontList::fontsChangeNoticed, &wc,
                      &RbxCharWindowController::checkForFontChanges);
+    // Font files activated for this process are known to Qt's font database too.
+    QObject::connect(&rbx::FontBackend::shared(), &rbx::FontBackend::fontFileActivated, &wc,
+                     [](const QString& path) { QFontDatabase::addApplicationFont(path); });
 
     // The table asks the window controller, and hands its clicked characters to the
     // insertion road; its copy commands publish on the real clipboard.

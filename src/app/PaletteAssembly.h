@@ -9,7 +9,8 @@
 //   the model's services;
 //   PaletteTable (the character table view and its sources, the recent characters
 //   among them);
-//   PaletteFontList (the font list as the palette uses it);
+//   PaletteFontList (the font list as the palette uses it); font files activated for the
+//   process are handed to Qt's font database;
 //   RbxCharWindowController (the window and its duties), following the front
 //   application through the process-change notification and the installed fonts
 //   through the font list's change check;

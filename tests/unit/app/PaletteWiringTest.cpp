@@ -11,6 +11,7 @@
 #include "platform/fonts/FontBackend.h"
 #include "table/widgets/RbxCharView.h"
 
+#include <QFontDatabase>
 #include <QLabel>
 
 namespace {
@@ -66,6 +67,15 @@ TEST_F(Palette, AFontAddedWhileRunningJoinsTheFontListAndThePaletteKeepsItsFont)
 
     backend.deactivate(container);
     EXPECT_TRUE(rbxtest::waitFor([&] { return !hasAlpha(); }, 5000));
+}
+
+TEST_F(Palette, AFontFileActivatedForTheProcessIsKnownToQt) {
+    ASSERT_FALSE(QFontDatabase::families().contains(QStringLiteral("Rbx Beta")));
+    const int container =
+        rbx::FontBackend::shared().activateFile(QStringLiteral(RUNEBOX_TEST_DATA "/fonts/RbxBeta-Regular.ttf"));
+    ASSERT_GT(container, 0);
+    EXPECT_TRUE(QFontDatabase::families().contains(QStringLiteral("Rbx Beta")));
+    rbx::FontBackend::shared().deactivate(container);
 }
 
 TEST_F(Palette, TheTableMarksTheRecentCharactersOfItsFont) {
