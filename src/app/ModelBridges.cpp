@@ -1,5 +1,6 @@
 #include "app/ModelBridges.h"
 
+#include "core/ProcessWide.h"
 #include "kxlib/RbxDefaults.h"
 #include "model/CharacterText.h"
 #include "model/KXCharGlyphMap.h"
@@ -94,8 +95,8 @@ RbxFontTuning tuningOf(RbxFontInfo& info) {
 }
 
 void install() {
-    CharacterText::setCharacterTexts(CharacterText::modelTexts());
-    CharacterText::setVirtualCharacters(CharacterText::modelVirtualCharacters());
+    kx::ProcessWide<RbxCharacterTexts>::install(CharacterText::modelTexts());
+    kx::ProcessWide<RbxVirtualCharacters>::install(CharacterText::modelVirtualCharacters());
 
     RbxModelHooks& hooks = RbxModelHooks::shared();
     hooks.virtualEmojiCharacterForString = &RbxEmoji::virtualEmojiCharacterForString;
