@@ -4,6 +4,7 @@
 #include "app/FrontApplication.h"
 #include "app/ModelBridges.h"
 #include "app/PaletteEvents.h"
+#include "app/PaletteFontList.h"
 #include "app/PaletteTable.h"
 #include "app/PaletteTableController.h"
 #include "app/RbxCharAppController.h"
@@ -18,9 +19,11 @@
 #include "kxlib/KXProcess.h"
 #include "kxlib/RbxDefaults.h"
 #include "kxlib/gui/KXAppearance.h"
+#include "platform/fonts/FontBackend.h"
 #include "table/widgets/RbxCharView.h"
 
 #include <QCoreApplication>
+#include <QFontDatabase>
 #include <QTimer>
 
 namespace {
@@ -53,12 +56,18 @@ PaletteAssembly::PaletteAssembly(RbxDefaults& settings, X11Session& x11, KXURLHa
         front = desktopFront_.get();
     }
     table_ = std::make_unique<PaletteTable>();
-    windowController_ = std::make_unique<RbxCharWindowController>(settings_, *table_, *front);
+    fonts_ = std::make_unique<PaletteFontList>();
+    windowController_ = std::make_unique<RbxCharWindowController>(settings_, *table_, *fonts_, *front);
     RbxCharWindowController& wc = *windowController_;
     RbxCharView& view = *table_->view();
     KXNotificationCenter::defaultCenter().addObserver(
         KXProcess::ChangeNotification, KXProcess::notificationObject(),
         [&wc](const KXNotification&) { wc.frontProcessChanged(); }, &wc);
+    QObject::connect(fonts_.get(), &PaletteFontList::fontsChangeNoticed, &wc,
+                     &RbxCharWindowController::checkForFontChanges);
+    // Font files activated for this process are known to Qt's font database too.
+    QObject::connect(&rbx::FontBackend::shared(), &rbx::FontBackend::fontFileActivated, &wc,
+                     [](const QString& path) { QFontDatabase::addApplicationFont(path); });
 
     // The table asks the window controller, and hands its clicked characters to the
     // insertion road; its copy commands publish on the real clipboard.
@@ -66,6 +75,7 @@ PaletteAssembly::PaletteAssembly(RbxDefaults& settings, X11Session& x11, KXURLHa
     postingSystem_ = std::make_shared<RbxPostingSystem>();
     postingSystem_->installPostingTap();
     poster_ = std::make_shared<RbxPoster>(&view, postingSystem_);
+    poster_->hooks().markSelectedFontAsUsed = [fonts = fonts_.get()] { fonts->markSelectedFontAsUsed(); };
     view.setPosting(poster_);
     RbxTableClipboard::setShared(std::make_shared<RbxClipboardCopies>());
     // The posting tap is live whenever the palette shows.
@@ -88,6 +98,9 @@ PaletteAssembly::PaletteAssembly(RbxDefaults& settings, X11Session& x11, KXURLHa
     application_ = std::make_unique<RbxCharAppController>(wc, settings_, urls);
     QObject::connect(wc.window(), &RbxCharWindow::firstPaint, application_.get(), &RbxCharAppController::afterFirstPaint,
                      Qt::QueuedConnection);
+    // From then on the desktop's process changes are announced.
+    QObject::connect(application_.get(), &RbxCharAppController::launchFinished, application_.get(),
+                     [] { KXProcess::startWatching(); });
 }
 
 PaletteAssembly::~PaletteAssembly() = default;
