@@ -12,6 +12,7 @@
 #include "model/RbxHTML.h"
 #include "model/RbxModelHooks.h"
 #include "model/RbxNameFilter.h"
+#include "model/RbxRecentLayout.h"
 #include "model/VirtualCharacters.h"
 #include "table/core/RbxTools.h"
 
@@ -62,6 +63,11 @@ const kx::CharSet* TableSources::favoriteCharacters(const rbx::Font& font) {
     if (!repertoire_ || repertoire_->fontDisplayName() != font.displayName()) return nullptr;
     favorites_ = RbxFavGroupDescription::sharedFavorites()->characterSetForFont(repertoire_);
     return &favorites_;
+}
+
+std::optional<std::vector<char32_t>> TableSources::recentCharacters(const rbx::Font& font) {
+    if (!repertoire_ || repertoire_->fontDisplayName() != font.displayName()) return std::nullopt;
+    return RbxRecentLayout::currentRecentLayout()->recentCharactersForFontInfo(repertoire_);
 }
 
 rbx::Font TableSources::colorEmojiFont(double size) { return RbxEmoji::appleColorEmojiFontOfSize(size); }

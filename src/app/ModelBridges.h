@@ -44,6 +44,7 @@ public:
     const kx::CharSet* modifiableEmojiCharacters() override;
     const kx::CharSet* textOrEmojiCharacters() override;
     const kx::CharSet* favoriteCharacters(const rbx::Font& font) override;
+    std::optional<std::vector<char32_t>> recentCharacters(const rbx::Font& font) override;
     rbx::Font colorEmojiFont(double size) override;
     int romanForUnicode(const rbx::Font& font, char32_t c) override;
     QString htmlEntityForCharacter(char32_t c) override;

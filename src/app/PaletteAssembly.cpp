@@ -4,6 +4,7 @@
 #include "app/FrontApplication.h"
 #include "app/ModelBridges.h"
 #include "app/PaletteEvents.h"
+#include "app/PaletteFontList.h"
 #include "app/PaletteTable.h"
 #include "app/PaletteTableController.h"
 #include "app/RbxCharAppController.h"
@@ -18,9 +19,11 @@
 #include "kxlib/KXProcess.h"
 #include "kxlib/RbxDefaults.h"
 #include "kxlib/gui/KXAppearance.h"
+#include "platform/fonts/FontBackend.h"
 #include "table/widgets/RbxCharView.h"
 
 #include <QCoreApplication>
+#include <QFontDatabase>
 #include <QTimer>
 
 namespace {
@@ -32,6 +35,16 @@ public:
         return systemfont::availableFontName(postScriptName);
     }
     bool isDarkMenuTheme() override { return KXAppearance::shared().isDark(); }
+};
+
+// The font list's record of the fonts used, told by the poster after each insertion.
+class UsedFonts : public RbxUsedFonts {
+public:
+    explicit UsedFonts(PaletteFontList& fonts) : fonts_(fonts) {}
+    void markSelectedFontAsUsed() override { fonts_.markSelectedFontAsUsed(); }
+
+private:
+    PaletteFontList& fonts_;
 };
 
 } // namespace
@@ -52,19 +65,25 @@ PaletteAssembly::PaletteAssembly(RbxDefaults& settings, X11Session& x11, KXURLHa
         desktopFront_ = std::make_unique<DesktopFrontApplication>();
         front = desktopFront_.get();
     }
+    fonts_ = std::make_unique<PaletteFontList>();
     // The insertion road below the table: the posting system hands the keyboard back
-    // through the palette's focus.
+    // through the palette's focus; each insertion marks the palette's font as used.
     auto focus = std::make_shared<PaletteFocus>();
     postingSystem_ = std::make_shared<RbxPostingSystem>(focus);
     postingSystem_->installPostingTap();
-    poster_ = std::make_shared<RbxPoster>(postingSystem_);
+    poster_ = std::make_shared<RbxPoster>(postingSystem_, RbxPoster::Services{std::make_shared<UsedFonts>(*fonts_), nullptr});
     table_ = std::make_unique<PaletteTable>(RbxCharViewServices{poster_, nullptr, nullptr});
-    windowController_ = std::make_unique<RbxCharWindowController>(settings_, *table_, *front);
+    windowController_ = std::make_unique<RbxCharWindowController>(settings_, *table_, *fonts_, *front);
     RbxCharWindowController& wc = *windowController_;
     RbxCharView& view = *table_->view();
     KXNotificationCenter::defaultCenter().addObserver(
         KXProcess::ChangeNotification, KXProcess::notificationObject(),
         [&wc](const KXNotification&) { wc.frontProcessChanged(); }, &wc);
+    QObject::connect(fonts_.get(), &PaletteFontList::fontsChangeNoticed, &wc,
+                     &RbxCharWindowController::checkForFontChanges);
+    // Font files activated for this process are known to Qt's font database too.
+    QObject::connect(&rbx::FontBackend::shared(), &rbx::FontBackend::fontFileActivated, &wc,
+                     [](const QString& path) { QFontDatabase::addApplicationFont(path); });
 
     // The table asks the window controller, and hands its clicked characters to the
     // insertion road; its copy commands publish on the real clipboard.
@@ -90,6 +109,9 @@ PaletteAssembly::PaletteAssembly(RbxDefaults& settings, X11Session& x11, KXURLHa
     application_ = std::make_unique<RbxCharAppController>(wc, settings_, urls);
     QObject::connect(wc.window(), &RbxCharWindow::firstPaint, application_.get(), &RbxCharAppController::afterFirstPaint,
                      Qt::QueuedConnection);
+    // From then on the desktop's process changes are announced.
+    QObject::connect(application_.get(), &RbxCharAppController::launchFinished, application_.get(),
+                     [] { KXProcess::startWatching(); });
 }
 
 PaletteAssembly::~PaletteAssembly() = default;
