@@ -114,7 +114,7 @@ kx::KXPasteboardManager& RbxPostingSystem::pasteboard() { return kx::KXPasteboar
 // ---------------------------------------------------------------- the posting tap
 
 void RbxPostingSystem::installPostingTap() {
-    if (tap_ || !KXUtilities::leopardOrNewer() || !useTappingSetting()) return;
+    if (tap_ || !useTappingSetting()) return;
     tap_ = std::make_unique<kx::KXTap>();
     tap_->setEventsOfInterest(kx::tapevent::maskBit(kx::tapevent::LeftMouseDown) |
                               kx::tapevent::maskBit(kx::tapevent::KeyDown));
