@@ -14,8 +14,9 @@ class RbxFontRepertoire;
 class RbxLayout;
 class RbxLayoutPopUp;
 
+class RbxFontInfoRepertoire;
+
 namespace bridges {
-class FontInfoRepertoire;
 class TableSources;
 }
 
@@ -44,7 +45,7 @@ public:
 private:
     QPointer<RbxCharView> view_;
     rbx::Font font_;
-    std::unique_ptr<bridges::FontInfoRepertoire> repertoire_;
+    std::shared_ptr<RbxFontInfoRepertoire> repertoire_;
     std::shared_ptr<bridges::TableSources> sources_;
     std::shared_ptr<RbxLayoutPopUp> popUp_;
     std::shared_ptr<RbxLayout> layout_;
