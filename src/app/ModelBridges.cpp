@@ -18,34 +18,6 @@
 
 namespace bridges {
 
-// ---- FontInfoRepertoire
-
-FontInfoRepertoire::FontInfoRepertoire(std::shared_ptr<RbxFontInfo> info) : info_(std::move(info)) {}
-
-bool FontInfoRepertoire::hasFont() const { return info_ && !info_->font().isNull(); }
-QString FontInfoRepertoire::fontDisplayName() const { return hasFont() ? info_->font().displayName() : QString(); }
-QString FontInfoRepertoire::fontFamilyName() const { return hasFont() ? info_->font().familyName() : QString(); }
-
-const kx::CharSet& FontInfoRepertoire::availableCharacters() {
-    static const kx::CharSet none;
-    return info_ ? info_->availableCharacters() : none;
-}
-
-const kx::CharSet& FontInfoRepertoire::coveredCharacters() {
-    static const kx::CharSet none;
-    return hasFont() ? info_->font()->coveredCharacters() : none;
-}
-
-const std::uint8_t* FontInfoRepertoire::planeBitmap(int plane) { return info_ ? info_->planeBitmap(plane) : nullptr; }
-
-QStringList FontInfoRepertoire::ligatureStrings() {
-    if (!info_) return {};
-    return info_->ligatureStrings().value_or(QStringList());
-}
-
-bool FontInfoRepertoire::hasRomanMapping() { return info_ && info_->romanMapping() != nullptr; }
-char32_t FontInfoRepertoire::unicodeForRoman(int code) { return info_ ? info_->unicodeForRoman(code) : 0; }
-
 // ---- TableSources
 
 const kx::CharSet* TableSources::charactersInAllFonts() {

@@ -3,6 +3,7 @@
 #include "app/ModelBridges.h"
 #include "core/Log.h"
 #include "model/RbxFontInfo.h"
+#include "model/RbxFontInfoRepertoire.h"
 #include "model/RbxLayout.h"
 #include "model/RbxLayoutPopUp.h"
 #include "model/RbxModelHooks.h"
@@ -45,10 +46,10 @@ QString PaletteTable::layoutName() const { return layout_ ? layout_->name() : QS
 void PaletteTable::showFont(const rbx::Font& font) {
     if (!font) return;
     font_ = font;
-    repertoire_ = std::make_unique<bridges::FontInfoRepertoire>(RbxFontInfo::fontInfoWithFont(font));
+    repertoire_ = RbxFontInfoRepertoire::repertoireOfFont(font);
     sources_->setRepertoire(repertoire_.get());
     RbxNameFilter::rebuildFilter();
-    view()->setFont(font, bridges::tuningOf(*repertoire_->info()));
+    view()->setFont(font, bridges::tuningOf(*repertoire_->fontInfo()));
     reload();
 }
 
@@ -60,7 +61,7 @@ void PaletteTable::reload() {
         kx::log(QStringLiteral("no layout to show"));
         return;
     }
-    repertoire_->info()->loadCharacters();
+    repertoire_->fontInfo()->loadCharacters();
     view()->setGroups(layout_->groupsForFontInfo(repertoire_.get()), layout_->isRecentLayout());
 }
 

@@ -15,8 +15,9 @@ class RbxFontRepertoire;
 class RbxLayout;
 class RbxLayoutPopUp;
 
+class RbxFontInfoRepertoire;
+
 namespace bridges {
-class FontInfoRepertoire;
 class TableSources;
 }
 
@@ -47,7 +48,7 @@ private:
     RbxCharViewServices services_;
     QPointer<RbxCharView> view_;
     rbx::Font font_;
-    std::unique_ptr<bridges::FontInfoRepertoire> repertoire_;
+    std::shared_ptr<RbxFontInfoRepertoire> repertoire_;
     std::shared_ptr<bridges::TableSources> sources_;
     std::shared_ptr<RbxLayoutPopUp> popUp_;
     std::shared_ptr<RbxLayout> layout_;
