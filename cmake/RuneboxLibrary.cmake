@@ -2,8 +2,14 @@
 #
 # One static library per subsystem directory. Sources are the *.cpp and *.h files
 # directly inside DIR; headers are included as "<subsystem>/<dir>/<file>.h" from src/.
+# The library logs in the category of its layer, the first folder under src/.
 function(rbx_library target)
   cmake_parse_arguments(A "" "DIR" "QT;DEPS;PKG;LIBS" ${ARGN})
+  file(RELATIVE_PATH rel "${PROJECT_SOURCE_DIR}/src" "${CMAKE_CURRENT_SOURCE_DIR}/${A_DIR}")
+  string(REGEX MATCH "^[^/]+" layer "${rel}")
+  string(SUBSTRING "${layer}" 0 1 first)
+  string(SUBSTRING "${layer}" 1 -1 rest)
+  string(TOUPPER "${first}" first)
   file(GLOB srcs CONFIGURE_DEPENDS "${A_DIR}/*.cpp" "${A_DIR}/*.h")
   set(qt_targets)
   foreach(c IN LISTS A_QT)
@@ -16,7 +22,7 @@ function(rbx_library target)
     target_include_directories(${target} PUBLIC "${PROJECT_SOURCE_DIR}/src")
     target_link_libraries(${target} PUBLIC ${qt_targets} ${A_DEPS} ${A_LIBS})
     target_compile_definitions(${target} PRIVATE
-      RUNEBOX_SOURCE_RESOURCES="${RUNEBOX_SOURCE_RESOURCES}")
+      RUNEBOX_SOURCE_RESOURCES="${RUNEBOX_SOURCE_RESOURCES}" RBX_LOG_LAYER=${first}${rest})
     foreach(p IN LISTS A_PKG)
       string(MAKE_C_IDENTIFIER "${p}" pid)
       pkg_check_modules(PKG_${pid} REQUIRED IMPORTED_TARGET ${p})

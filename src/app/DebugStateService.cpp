@@ -1,10 +1,14 @@
 #include "app/DebugStateService.h"
 
+#include "app/PaletteFontList.h"
 #include "app/PaletteTable.h"
 #include "app/RbxCharWindowController.h"
 #include "kxlib/RbxDefaults.h"
 #include "core/Log.h"
+#include "core/Types.h"
+#include "model/RbxFontList.h"
 #include "platform/dbus/SessionBus.h"
+#include "table/widgets/RbxCharView.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -31,6 +35,11 @@ DebugStateService::DebugStateService(RbxCharWindowController* controller, QObjec
 QVariantMap DebugStateService::state() const {
     RbxDefaults& defaults = RbxDefaults::userDefaults();
     RbxCharWindow* w = controller_->window();
+    QVariantList recent;
+    const auto& groups = controller_->charView()->groups();
+    if (!groups.empty())
+        if (const auto& marked = groups.front().group().recentCharactersToHilite())
+            for (const char32_t c : *marked) recent << uint(c);
     return {
         {QStringLiteral("visible"), controller_->isWindowVisible()},
         {QStringLiteral("alpha"), double(controller_->windowAlpha())},
@@ -38,12 +47,32 @@ QVariantMap DebugStateService::state() const {
         {QStringLiteral("view"), defaults.integerForKey(rbx::key::view)},
         {QStringLiteral("layout"), controller_->table().layoutName()},
         {QStringLiteral("font"), controller_->selectedFont().postScriptName()},
+        {QStringLiteral("fontFamily"), controller_->selectedFont().familyName()},
         {QStringLiteral("search"), controller_->searchField()->text()},
         {QStringLiteral("shown"), w ? w->showCount() : 0},
         {QStringLiteral("paintedNs"), w ? w->lastShowPaintNs() : qint64(0)},
         {QStringLiteral("activating"), w && w->isActivating()},
         {QStringLiteral("pid"), int(QCoreApplication::applicationPid())},
+        {QStringLiteral("front"), controller_->frontApplicationName()},
+        {QStringLiteral("recent"), recent},
+        {QStringLiteral("selected"), uint(controller_->charView()->selectedCharacter())},
     };
+}
+
+QStringList DebugStateService::fontFamilies() const {
+    QStringList names;
+    for (const RbxFontList::FamilyPtr& family : controller_->fonts().list().allFontFamilies()) names << family->name();
+    return names;
+}
+
+QVariantList DebugStateService::cellRect(char32_t c) const {
+    const RbxCharView* view = controller_->charView();
+    const std::size_t i = view->indexOfCharacter(c);
+    if (i == kx::NotFound || !view->isVisible()) return {};
+    const QRect cell = view->viewportRectFromTable(view->rectForCharacterAtIndex(i)).toAlignedRect();
+    if (!view->viewport()->rect().contains(cell)) return {};
+    const QPoint topLeft = view->viewport()->mapToGlobal(cell.topLeft());
+    return {topLeft.x(), topLeft.y(), cell.width(), cell.height()};
 }
 
 void DebugStateService::Close() {

@@ -3,12 +3,20 @@
 // "/Debug", interface "org.runebox.Debug". It exists only when the environment
 // variable RUNEBOX_DEBUG_STATE is "1".
 //   State() -> a{sv}: visible (b), alpha (d), sheet (s), view (i), layout (s),
-//                     font (s), search (s), shown (i: showings so far),
+//                     font (s: PostScript name), fontFamily (s), search (s), shown (i: showings so far),
 //                     paintedNs (x: CLOCK_MONOTONIC of the first paint after the last
-//                     showing, 0 before), activating (b), pid (i)
+//                     showing, 0 before), activating (b), pid (i),
+//                     front (s: the application the palette follows),
+//                     recent (av: the characters the table marks as recent),
+//                     selected (u: the character under the mouse, 0 for none)
+//   FontFamilies() -> as: the families of the font list (made on this call if needed)
+//   CellRect(u) -> av: the character's cell on the screen as x, y, width, height;
+//                     empty when the table does not show it whole
 //   Close()          closes the palette as Escape would on an empty search
 
 #include <QObject>
+#include <QStringList>
+#include <QVariantList>
 #include <QVariantMap>
 
 class RbxCharWindowController;
@@ -24,9 +32,13 @@ public:
     explicit DebugStateService(RbxCharWindowController* controller, QObject* parent = nullptr);
 
     QVariantMap state() const;
+    QStringList fontFamilies() const;
+    QVariantList cellRect(char32_t c) const;
 
 public slots:
     Q_SCRIPTABLE QVariantMap State() { return state(); }
+    Q_SCRIPTABLE QStringList FontFamilies() { return fontFamilies(); }
+    Q_SCRIPTABLE QVariantList CellRect(uint character) { return cellRect(char32_t(character)); }
     Q_SCRIPTABLE void Close();
 
 private:

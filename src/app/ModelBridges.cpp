@@ -1,5 +1,6 @@
 #include "app/ModelBridges.h"
 
+#include "core/ProcessWide.h"
 #include "kxlib/RbxDefaults.h"
 #include "model/CharacterText.h"
 #include "model/KXCharGlyphMap.h"
@@ -11,40 +12,13 @@
 #include "model/RbxHTML.h"
 #include "model/RbxDebugSwitch.h"
 #include "model/RbxNameFilter.h"
+#include "model/RbxRecentLayout.h"
 #include "model/RbxRepertoireSources.h"
 #include "model/VirtualCharacters.h"
 #include "core/ProcessWide.h"
 #include "table/core/RbxTools.h"
 
 namespace bridges {
-
-// ---- FontInfoRepertoire
-
-FontInfoRepertoire::FontInfoRepertoire(std::shared_ptr<RbxFontInfo> info) : info_(std::move(info)) {}
-
-bool FontInfoRepertoire::hasFont() const { return info_ && !info_->font().isNull(); }
-QString FontInfoRepertoire::fontDisplayName() const { return hasFont() ? info_->font().displayName() : QString(); }
-QString FontInfoRepertoire::fontFamilyName() const { return hasFont() ? info_->font().familyName() : QString(); }
-
-const kx::CharSet& FontInfoRepertoire::availableCharacters() {
-    static const kx::CharSet none;
-    return info_ ? info_->availableCharacters() : none;
-}
-
-const kx::CharSet& FontInfoRepertoire::coveredCharacters() {
-    static const kx::CharSet none;
-    return hasFont() ? info_->font()->coveredCharacters() : none;
-}
-
-const std::uint8_t* FontInfoRepertoire::planeBitmap(int plane) { return info_ ? info_->planeBitmap(plane) : nullptr; }
-
-QStringList FontInfoRepertoire::ligatureStrings() {
-    if (!info_) return {};
-    return info_->ligatureStrings().value_or(QStringList());
-}
-
-bool FontInfoRepertoire::hasRomanMapping() { return info_ && info_->romanMapping() != nullptr; }
-char32_t FontInfoRepertoire::unicodeForRoman(int code) { return info_ ? info_->unicodeForRoman(code) : 0; }
 
 // ---- TableSources
 
@@ -63,6 +37,11 @@ const kx::CharSet* TableSources::favoriteCharacters(const rbx::Font& font) {
     if (!repertoire_ || repertoire_->fontDisplayName() != font.displayName()) return nullptr;
     favorites_ = RbxFavGroupDescription::sharedFavorites()->characterSetForFont(repertoire_);
     return &favorites_;
+}
+
+std::optional<std::vector<char32_t>> TableSources::recentCharacters(const rbx::Font& font) {
+    if (!repertoire_ || repertoire_->fontDisplayName() != font.displayName()) return std::nullopt;
+    return RbxRecentLayout::currentRecentLayout()->recentCharactersForFontInfo(repertoire_);
 }
 
 rbx::Font TableSources::colorEmojiFont(double size) { return RbxEmoji::appleColorEmojiFontOfSize(size); }
@@ -100,8 +79,8 @@ public:
 } // namespace
 
 void install() {
-    CharacterText::setCharacterTexts(CharacterText::modelTexts());
-    CharacterText::setVirtualCharacters(CharacterText::modelVirtualCharacters());
+    kx::ProcessWide<RbxCharacterTexts>::install(CharacterText::modelTexts());
+    kx::ProcessWide<RbxVirtualCharacters>::install(CharacterText::modelVirtualCharacters());
 
     // Repertoires rest on the font list and the search filter; the font list is made
     // only when a view asks for all fonts' or all defined characters.

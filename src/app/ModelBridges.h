@@ -1,7 +1,7 @@
 #pragma once
-// Where the layers meet at start-up: the font model's infos seen as the repertoires the
-// layouts work on, the character sets the table draws with; and the model's texts of
-// characters and virtual characters put in place. The application installs them once.
+// Where the layers meet at start-up: the character sets and look-ups the table draws
+// with, taken from the model; and the model's texts of characters and virtual characters
+// put in place. The application installs them once.
 
 #include "core/CharSet.h"
 #include "model/RbxFontRepertoire.h"
@@ -13,30 +13,11 @@ class RbxFontInfo;
 
 namespace bridges {
 
-// A font info as a repertoire for layouts, favourites and recent characters.
-class FontInfoRepertoire : public RbxFontRepertoire {
-public:
-    explicit FontInfoRepertoire(std::shared_ptr<RbxFontInfo> info);
-    const std::shared_ptr<RbxFontInfo>& info() const { return info_; }
-
-    bool hasFont() const override;
-    QString fontDisplayName() const override;
-    QString fontFamilyName() const override;
-    const kx::CharSet& availableCharacters() override;
-    const kx::CharSet& coveredCharacters() override;
-    const std::uint8_t* planeBitmap(int plane) override;
-    QStringList ligatureStrings() override;
-    bool hasRomanMapping() override;
-    char32_t unicodeForRoman(int code) override;
-
-private:
-    std::shared_ptr<RbxFontInfo> info_;
-};
-
 // The sets and lookups the table's drawing asks for.
 class TableSources : public RbxCharViewSources {
 public:
-    // The repertoire of the palette's font (for its favourites); may be null.
+    // The repertoire of the palette's font (for its favourites and recent characters);
+    // may be null.
     void setRepertoire(RbxFontRepertoire* repertoire) { repertoire_ = repertoire; }
 
     const kx::CharSet* charactersInAllFonts() override;
@@ -44,6 +25,7 @@ public:
     const kx::CharSet* modifiableEmojiCharacters() override;
     const kx::CharSet* textOrEmojiCharacters() override;
     const kx::CharSet* favoriteCharacters(const rbx::Font& font) override;
+    std::optional<std::vector<char32_t>> recentCharacters(const rbx::Font& font) override;
     rbx::Font colorEmojiFont(double size) override;
     int romanForUnicode(const rbx::Font& font, char32_t c) override;
     QString htmlEntityForCharacter(char32_t c) override;

@@ -4,6 +4,7 @@
 #include "app/FrontApplication.h"
 #include "app/ModelBridges.h"
 #include "app/PaletteEvents.h"
+#include "app/PaletteFontList.h"
 #include "app/PaletteTable.h"
 #include "app/PaletteTableController.h"
 #include "app/RbxCharAppController.h"
@@ -21,9 +22,11 @@
 #include "model/CharacterNameState.h"
 #include "model/RbxLayoutRegistry.h"
 #include "model/RbxNameFilter.h"
+#include "platform/fonts/FontBackend.h"
 #include "table/widgets/RbxCharView.h"
 
 #include <QCoreApplication>
+#include <QFontDatabase>
 #include <QTimer>
 
 namespace {
@@ -35,6 +38,16 @@ public:
         return systemfont::availableFontName(postScriptName);
     }
     bool isDarkMenuTheme() override { return KXAppearance::shared().isDark(); }
+};
+
+// The font list's record of the fonts used, told by the poster after each insertion.
+class UsedFonts : public RbxUsedFonts {
+public:
+    explicit UsedFonts(PaletteFontList& fonts) : fonts_(fonts) {}
+    void markSelectedFontAsUsed() override { fonts_.markSelectedFontAsUsed(); }
+
+private:
+    PaletteFontList& fonts_;
 };
 
 } // namespace
@@ -55,28 +68,36 @@ PaletteAssembly::PaletteAssembly(RbxDefaults& settings, X11Session& x11, KXURLHa
         desktopFront_ = std::make_unique<DesktopFrontApplication>();
         front = desktopFront_.get();
     }
-    table_ = std::make_unique<PaletteTable>();
+    fonts_ = std::make_unique<PaletteFontList>();
+    // The insertion road below the table: the posting system hands the keyboard back
+    // through the palette's focus; each insertion marks the palette's font as used.
+    auto focus = std::make_shared<PaletteFocus>();
+    postingSystem_ = std::make_shared<RbxPostingSystem>(focus);
+    postingSystem_->installPostingTap();
+    poster_ = std::make_shared<RbxPoster>(postingSystem_, RbxPoster::Services{std::make_shared<UsedFonts>(*fonts_), nullptr});
+    table_ = std::make_unique<PaletteTable>(RbxCharViewServices{poster_, nullptr, nullptr});
     // The model's layouts, search filter and names know the table's font as the
     // selected one; the registry fills the table's layout pop-up.
     kx::ProcessWide<RbxLayoutRegistry>::install(std::make_unique<RbxLayoutRegistry>(&settings_, table_.get(), table_.get()));
     kx::ProcessWide<RbxNameFilterState>::install(std::make_unique<RbxNameFilterState>(table_.get()));
     kx::ProcessWide<RbxCharacterNameState>::install(std::make_shared<RbxCharacterNameState>(table_.get()));
     RbxLayout::setLayoutPopUp(table_->layoutPopUp());
-    windowController_ = std::make_unique<RbxCharWindowController>(settings_, *table_, *front);
+    windowController_ = std::make_unique<RbxCharWindowController>(settings_, *table_, *fonts_, *front);
     RbxCharWindowController& wc = *windowController_;
     RbxCharView& view = *table_->view();
     KXNotificationCenter::defaultCenter().addObserver(
         KXProcess::ChangeNotification, KXProcess::notificationObject(),
         [&wc](const KXNotification&) { wc.frontProcessChanged(); }, &wc);
+    QObject::connect(fonts_.get(), &PaletteFontList::fontsChangeNoticed, &wc,
+                     &RbxCharWindowController::checkForFontChanges);
+    // Font files activated for this process are known to Qt's font database too.
+    QObject::connect(&rbx::FontBackend::shared(), &rbx::FontBackend::fontFileActivated, &wc,
+                     [](const QString& path) { QFontDatabase::addApplicationFont(path); });
 
     // The table asks the window controller, and hands its clicked characters to the
     // insertion road; its copy commands publish on the real clipboard.
-    view.setController(std::make_shared<PaletteTableController>(wc));
-    postingSystem_ = std::make_shared<RbxPostingSystem>();
-    postingSystem_->installPostingTap();
-    poster_ = std::make_shared<RbxPoster>(&view, postingSystem_, table_.get());
-    view.setPosting(poster_);
-    RbxTableClipboard::setShared(std::make_shared<RbxClipboardCopies>());
+    view.setController(std::make_shared<PaletteTableController>(wc, focus));
+    kx::ProcessWide<RbxTableClipboard>::install(std::make_shared<RbxClipboardCopies>());
     // The posting tap is live whenever the palette shows.
     QObject::connect(&wc, &RbxCharWindowController::windowShown, &wc,
                      [system = postingSystem_] { system->enablePostingTap(); });
@@ -97,6 +118,9 @@ PaletteAssembly::PaletteAssembly(RbxDefaults& settings, X11Session& x11, KXURLHa
     application_ = std::make_unique<RbxCharAppController>(wc, settings_, urls);
     QObject::connect(wc.window(), &RbxCharWindow::firstPaint, application_.get(), &RbxCharAppController::afterFirstPaint,
                      Qt::QueuedConnection);
+    // From then on the desktop's process changes are announced.
+    QObject::connect(application_.get(), &RbxCharAppController::launchFinished, application_.get(),
+                     [] { KXProcess::startWatching(); });
 }
 
 PaletteAssembly::~PaletteAssembly() {

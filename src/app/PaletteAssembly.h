@@ -7,11 +7,16 @@
 // What is made, from the ground up:
 //   the settings store of the program, with its services (installProgramSettings);
 //   the model's services;
-//   PaletteTable (the character table view and its sources);
+//   PaletteTable (the character table view and its sources, the recent characters
+//   among them);
+//   PaletteFontList (the font list as the palette uses it); font files activated for the
+//   process are handed to Qt's font database;
 //   RbxCharWindowController (the window and its duties), following the front
-//   application through the process-change notification;
+//   application through the process-change notification and the installed fonts
+//   through the font list's change check;
 //   the table's controller (PaletteTableController) and its insertion road (RbxPoster
-//   over RbxPostingSystem), the clipboard of its copy commands;
+//   over RbxPostingSystem, which records the font of each insertion as used in the
+//   font list), the clipboard of its copy commands;
 //   PaletteEventRouter (mouse releases and keys before the normal delivery);
 //   ClickOutsideMonitor (presses anywhere close the palette);
 //   RbxCharAppController (start-up, URL commands, shut-down).
@@ -23,6 +28,7 @@ class FrontApplication;
 class KXURLHandler;
 class PaletteEventRouter;
 class PaletteEvents;
+class PaletteFontList;
 class PaletteTable;
 class RbxCharAppController;
 class RbxCharWindowController;
@@ -49,6 +55,7 @@ public:
     RbxCharAppController& application() const { return *application_; }
     RbxCharWindowController& windowController() const { return *windowController_; }
     PaletteTable& table() const { return *table_; }
+    PaletteFontList& fonts() const { return *fonts_; }
     PaletteEventRouter& router() const { return *router_; }
     RbxPoster& poster() const { return *poster_; }
 
@@ -56,6 +63,7 @@ private:
     RbxDefaults& settings_;
     std::unique_ptr<FrontApplication> desktopFront_;
     std::unique_ptr<PaletteTable> table_;
+    std::unique_ptr<PaletteFontList> fonts_;
     std::unique_ptr<RbxCharWindowController> windowController_;
     std::shared_ptr<RbxPostingSystem> postingSystem_;
     std::shared_ptr<RbxPoster> poster_;

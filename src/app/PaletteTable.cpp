@@ -3,12 +3,14 @@
 #include "app/ModelBridges.h"
 #include "core/Log.h"
 #include "model/RbxFontInfo.h"
+#include "model/RbxFontInfoRepertoire.h"
 #include "model/RbxLayout.h"
 #include "model/RbxLayoutPopUp.h"
 #include "model/RbxNameFilter.h"
 #include "table/widgets/RbxCharView.h"
 
-PaletteTable::PaletteTable(QObject* parent) : QObject(parent), sources_(std::make_shared<bridges::TableSources>()) {
+PaletteTable::PaletteTable(RbxCharViewServices services, QObject* parent)
+    : QObject(parent), services_(std::move(services)), sources_(std::make_shared<bridges::TableSources>()) {
     // The layout registry keeps its pop-up model here until the window shows one.
     popUp_ = std::make_shared<RbxLayoutPopUp>();
 }
@@ -22,7 +24,7 @@ void PaletteTable::layoutsChanged() {
 
 RbxCharView* PaletteTable::view() {
     if (!view_) {
-        view_ = new RbxCharView;
+        view_ = new RbxCharView(services_);
         view_->setObjectName(QStringLiteral("rbxCharView"));
         view_->setSources(sources_);
     }
@@ -36,10 +38,10 @@ QString PaletteTable::layoutName() const { return layout_ ? layout_->name() : QS
 void PaletteTable::showFont(const rbx::Font& font) {
     if (!font) return;
     font_ = font;
-    repertoire_ = std::make_unique<bridges::FontInfoRepertoire>(RbxFontInfo::fontInfoWithFont(font));
+    repertoire_ = RbxFontInfoRepertoire::repertoireOfFont(font);
     sources_->setRepertoire(repertoire_.get());
     RbxNameFilter::rebuildFilter();
-    view()->setFont(font, bridges::tuningOf(*repertoire_->info()));
+    view()->setFont(font, bridges::tuningOf(*repertoire_->fontInfo()));
     reload();
 }
 
@@ -51,7 +53,7 @@ void PaletteTable::reload() {
         kx::log(QStringLiteral("no layout to show"));
         return;
     }
-    repertoire_->info()->loadCharacters();
+    repertoire_->fontInfo()->loadCharacters();
     view()->setGroups(layout_->groupsForFontInfo(repertoire_.get()), layout_->isRecentLayout());
 }
 

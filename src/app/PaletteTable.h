@@ -6,6 +6,7 @@
 #include "model/RbxLayoutWindow.h"
 #include "model/RbxSelectedFont.h"
 #include "platform/fonts/Font.h"
+#include "table/widgets/RbxCharViewHooks.h"
 
 #include <QObject>
 #include <QPointer>
@@ -16,8 +17,9 @@ class RbxFontRepertoire;
 class RbxLayout;
 class RbxLayoutPopUp;
 
+class RbxFontInfoRepertoire;
+
 namespace bridges {
-class FontInfoRepertoire;
 class TableSources;
 }
 
@@ -26,7 +28,8 @@ class TableSources;
 class PaletteTable : public QObject, public RbxSelectedFont, public RbxLayoutWindow {
     Q_OBJECT
 public:
-    explicit PaletteTable(QObject* parent = nullptr);
+    // `services` are what the view is made with (its insertion road).
+    explicit PaletteTable(RbxCharViewServices services = {}, QObject* parent = nullptr);
     ~PaletteTable() override;
 
     // The model of the window's layout pop-up, which the layout registry fills.
@@ -56,9 +59,10 @@ public:
     QString layoutName() const;
 
 private:
+    RbxCharViewServices services_;
     QPointer<RbxCharView> view_;
     rbx::Font font_;
-    std::unique_ptr<bridges::FontInfoRepertoire> repertoire_;
+    std::shared_ptr<RbxFontInfoRepertoire> repertoire_;
     std::shared_ptr<bridges::TableSources> sources_;
     std::shared_ptr<RbxLayoutPopUp> popUp_;
     std::shared_ptr<RbxLayout> layout_;

@@ -26,25 +26,13 @@ unsigned long activeWindow(bool* ours) {
 
 } // namespace
 
-PaletteTableController::PaletteTableController(RbxCharWindowController& controller) : c_(controller) {}
-
-bool PaletteTableController::hasAttachedSheet() const { return c_.hasSheet(); }
-
-bool PaletteTableController::isKeyWindow() const {
-    const QWidget* w = c_.window();
-    return w && QApplication::activeWindow() == w;
-}
-
-void PaletteTableController::activateApplication() {
-    // The palette does not take the keyboard from the application the user types in; it
-    // only notes that application's window, to give the keyboard back to it should the
-    // palette have taken it (with a sheet that needs keys).
+void PaletteFocus::noteKeyboardOwner() {
     bool ours = false;
     const unsigned long w = activeWindow(&ours);
     if (w && !ours) previousActive_ = w;
 }
 
-void PaletteTableController::deactivateApplication() {
+void PaletteFocus::deactivateApplication() {
     bool ours = false;
     activeWindow(&ours);
     if (!ours || !previousActive_) return;
@@ -54,6 +42,23 @@ void PaletteTableController::deactivateApplication() {
     // wait for the window manager to move the focus.
     s.setInputFocus(previousActive_);
 }
+
+PaletteTableController::PaletteTableController(RbxCharWindowController& controller, std::shared_ptr<PaletteFocus> focus)
+    : c_(controller), focus_(std::move(focus)) {}
+
+bool PaletteTableController::hasAttachedSheet() const { return c_.hasSheet(); }
+
+bool PaletteTableController::isKeyWindow() const {
+    const QWidget* w = c_.window();
+    return w && QApplication::activeWindow() == w;
+}
+
+// The palette does not take the keyboard from the application the user types in; it only
+// notes that application's window, to give the keyboard back to it should the palette
+// have taken it (with a sheet that needs keys).
+void PaletteTableController::activateApplication() { focus_->noteKeyboardOwner(); }
+
+void PaletteTableController::deactivateApplication() { focus_->deactivateApplication(); }
 
 void PaletteTableController::fadeOut(double duration, double delay) { c_.fadeOut(float(duration), float(delay)); }
 

@@ -3,13 +3,30 @@
 // window's state, fading, the search field, the keys, the recent group after an
 // insertion.
 
+#include "insertion/RbxPostingSystem.h"
 #include "table/widgets/RbxCharViewHooks.h"
+
+#include <memory>
 
 class RbxCharWindowController;
 
+// The keyboard between the palette and the application the user types in: the palette
+// notes that application's window when it could take the keys, and gives them back to it
+// (the posting road does so before every insertion).
+class PaletteFocus : public RbxFocusHandBack {
+public:
+    // Notes the active window unless it is one of ours.
+    void noteKeyboardOwner();
+    void deactivateApplication() override;
+
+private:
+    // The window that had the keyboard before the palette was activated (X window id).
+    unsigned long previousActive_ = 0;
+};
+
 class PaletteTableController : public RbxCharViewController {
 public:
-    explicit PaletteTableController(RbxCharWindowController& controller);
+    PaletteTableController(RbxCharWindowController& controller, std::shared_ptr<PaletteFocus> focus);
 
     bool hasAttachedSheet() const override;
     bool isKeyWindow() const override;
@@ -23,6 +40,5 @@ public:
 
 private:
     RbxCharWindowController& c_;
-    // The window that had the keyboard before the palette was activated (X window id).
-    unsigned long previousActive_ = 0;
+    std::shared_ptr<PaletteFocus> focus_;
 };

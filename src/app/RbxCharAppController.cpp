@@ -74,6 +74,7 @@ void RbxCharAppController::afterFirstPaint() {
     settings_.updateStartAtLoginInBackground();
     KXAppSettings::appSettingsDictionary();
     DebugStateService::exportIfEnabled(&windowController_);
+    emit launchFinished();
 }
 
 void RbxCharAppController::applicationShouldHandleReopen() { windowController_.openWindow(this); }

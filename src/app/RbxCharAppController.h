@@ -9,7 +9,8 @@
 //                   commands ("*" first unregistered); the palette opens unless
 //                   launched as a login item or "suppressOpening" is on; after the
 //                   palette's first paint (afterFirstPaint) the rest follows: the login
-//                   item, the per-application settings, the debug state.
+//                   item, the per-application settings, the debug state; then
+//                   launchFinished().
 // Shut-down: the login item brought in line, the settings written.
 
 #include <QObject>
@@ -59,6 +60,11 @@ public:
     // The address of the per-application settings update for a version text (one
     // trailing "s" dropped).
     static QString appSettingsUpdateURL(const QString& version);
+
+signals:
+    // The launch is complete: the palette painted its first picture (or stays closed) and
+    // what waited for it is under way.
+    void launchFinished();
 
 private:
     RbxCharWindowController& windowController_;

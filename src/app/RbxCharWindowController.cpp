@@ -3,6 +3,7 @@
 #include "app/FrontApplication.h"
 #include "app/PaletteContent.h"
 #include "app/PaletteFader.h"
+#include "app/PaletteFontList.h"
 #include "app/PaletteFrameKeeper.h"
 #include "app/PalettePresenter.h"
 #include "app/PaletteTable.h"
@@ -13,6 +14,8 @@
 #include "kxlib/gui/KXToolTip.h"
 #include "model/FontExtensions.h"
 #include "model/RbxCharacterName.h"
+#include "model/RbxFontInfo.h"
+#include "model/RbxFontList.h"
 #include "table/widgets/RbxCharView.h"
 
 #include <QGuiApplication>
@@ -28,9 +31,9 @@ RbxCharWindowController*& sharedController() {
 
 RbxCharWindowController* RbxCharWindowController::windowController() { return sharedController(); }
 
-RbxCharWindowController::RbxCharWindowController(RbxDefaults& settings, PaletteTable& table, FrontApplication& front,
-                                                 QObject* parent)
-    : QObject(parent), settings_(settings), table_(table), front_(front) {
+RbxCharWindowController::RbxCharWindowController(RbxDefaults& settings, PaletteTable& table, PaletteFontList& fonts,
+                                                 FrontApplication& front, QObject* parent)
+    : QObject(parent), settings_(settings), table_(table), fonts_(fonts), front_(front) {
     processChangeTimer_.setSingleShot(true);
     processChangeTimer_.setInterval(ProcessChangeDelayMs);
     connect(&processChangeTimer_, &QTimer::timeout, this, &RbxCharWindowController::checkFrontProcessAndFonts);
@@ -183,6 +186,7 @@ rbx::Font RbxCharWindowController::startFont() const {
 void RbxCharWindowController::selectFont(const rbx::Font& font) {
     if (!font) return;
     font_ = font;
+    fonts_.selectFont(font);
     content_->setCurrentFontText(font.displayName(), qsizetype(font->coveredCharacters().numberOfCharacters()));
     table_.showFont(font);
 }
@@ -192,6 +196,20 @@ void RbxCharWindowController::selectApplicationFont() {
     const QString name = settings_.applicationFont();
     if (name.isEmpty() || name == font_.postScriptName()) return;
     if (rbx::Font f = rbx::font::tryFindingFontWithName(name, 12)) selectFont(f);
+}
+
+void RbxCharWindowController::checkForFontChanges(const QString& reason) {
+    lastFontCheck_.start();
+    if (fonts_.list().fontsChanged()) updateAfterFontChange(reason);
+}
+
+void RbxCharWindowController::updateAfterFontChange(const QString& reason) {
+    fonts_.list().reload(reason);
+    RbxFontInfo::flushCachedCharacters();
+    rbx::Font font = font_ ? rbx::font::tryFindingFontWithName(font_.postScriptName(), 12) : rbx::Font();
+    if (!font) font = startFont();
+    selectFont(font);
+    updateToFrontApplication(true);
 }
 
 // ---- window reactions
@@ -217,7 +235,12 @@ void RbxCharWindowController::setVisibleInAllSpaces(bool all) { window_->setVisi
 
 void RbxCharWindowController::frontProcessChanged() { processChangeTimer_.start(); }
 
-void RbxCharWindowController::checkFrontProcessAndFonts() { updateToFrontApplication(false); }
+void RbxCharWindowController::checkFrontProcessAndFonts() {
+    updateToFrontApplication(false);
+    // Only a list that exists can be out of date.
+    if (fonts_.isMade() && (!lastFontCheck_.isValid() || lastFontCheck_.elapsed() > RegularFontCheckMs))
+        checkForFontChanges(QStringLiteral("regular check"));
+}
 
 void RbxCharWindowController::updateToFrontApplication(bool force) {
     const QString name = front_.frontApplicationName();

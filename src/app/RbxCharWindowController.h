@@ -7,9 +7,9 @@
 //   SheetHost            every sheet's way onto the palette
 //   PaletteFrameKeeper   frame memory, position log, off-screen repair
 //   PalettePresenter     opening, showing, closing, Escape, clicks outside
-// The character table (PaletteTable), the settings store and the front application are
-// given when it is made (PaletteAssembly makes it); `windowController()` answers it from
-// its loading on. Main thread only.
+// The character table (PaletteTable), the settings store, the font list and the front
+// application are given when it is made (PaletteAssembly makes it); `windowController()`
+// answers it from its loading on. Main thread only.
 
 #include "app/PaletteFader.h"
 #include "app/RbxCharWindow.h"
@@ -17,6 +17,7 @@
 #include "kxlib/KXDefaultObserver.h"
 #include "platform/fonts/Font.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
@@ -25,6 +26,7 @@
 
 class FrontApplication;
 class PaletteContent;
+class PaletteFontList;
 class PaletteFrameKeeper;
 class PalettePresenter;
 class PaletteTable;
@@ -42,8 +44,8 @@ public:
     // The controller of the process; null before one has loaded.
     static RbxCharWindowController* windowController();
 
-    RbxCharWindowController(RbxDefaults& settings, PaletteTable& table, FrontApplication& front,
-                            QObject* parent = nullptr);
+    RbxCharWindowController(RbxDefaults& settings, PaletteTable& table, PaletteFontList& fonts,
+                            FrontApplication& front, QObject* parent = nullptr);
     ~RbxCharWindowController() override;
 
     // Loading: becomes the shared controller, restores the frame (remembered from the
@@ -58,6 +60,7 @@ public:
     SheetHost& sheets() const { return *sheets_; }
     PaletteFrameKeeper& frameKeeper() const { return *frameKeeper_; }
     PaletteTable& table() const { return table_; }
+    PaletteFontList& fonts() const { return fonts_; }
     QLineEdit* searchField() const;
     // The character table view on the first page.
     RbxCharView* charView() const;
@@ -123,6 +126,13 @@ public:
     rbx::Font selectedFont() const { return font_; }
     // The application's font (per front application) is selected when the palette opens.
     void selectApplicationFont();
+    // After a burst of font changes, and now and then when another application comes to
+    // the front: when the installed fonts changed, the font list is read again and the
+    // palette shows its font (or, when that font is gone, the start font) anew.
+    void checkForFontChanges(const QString& reason);
+    void updateAfterFontChange(const QString& reason);
+    // Front-application changes check the fonts at most this often.
+    static constexpr int RegularFontCheckMs = 30 * 1000;
 
     // ---- window reactions --------------------------------------------------------------------
     void windowSizeChanged();
@@ -135,7 +145,8 @@ public:
 
     // ---- following the front application -------------------------------------------------------
     // "KXProcessChangeNotification": another application came to the front, started or
-    // ended. The palette adapts 0.4 s after the last of a burst of changes.
+    // ended. The palette adapts 0.4 s after the last of a burst of changes, and checks the
+    // fonts when the last check is more than 30 s ago.
     static constexpr int ProcessChangeDelayMs = 400;
     void frontProcessChanged();
     void checkFrontProcessAndFonts();
@@ -182,9 +193,11 @@ private:
 
     RbxDefaults& settings_;
     PaletteTable& table_;
+    PaletteFontList& fonts_;
     FrontApplication& front_;
     QString frontName_;
     QTimer processChangeTimer_;
+    QElapsedTimer lastFontCheck_;
     QPointer<RbxCharWindow> window_;
     PaletteContent* content_ = nullptr;
     PaletteFader* fader_ = nullptr;

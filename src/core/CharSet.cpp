@@ -1,5 +1,7 @@
 #include "core/CharSet.h"
 
+#include "core/StringExtensions.h"
+
 #include <algorithm>
 #include <bit>
 #include <cstring>
@@ -157,16 +159,7 @@ void CharSet::removeCharactersFrom(char32_t a, char32_t b) {
 }
 
 void CharSet::addCharactersInString(const QString& text) {
-    const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t u = text[i].unicode();
-        if (QChar::isHighSurrogate(u) && i + 1 < n && QChar::isLowSurrogate(text[i + 1].unicode())) {
-            addCharacter(QChar::surrogateToUcs4(u, text[i + 1].unicode()));
-            ++i;
-        } else {
-            addCharacter(u);
-        }
-    }
+    for (str::CodePointIterator it(text); it.hasNext();) addCharacter(it.next());
 }
 
 void CharSet::formUnion(const CharSet& other) {

@@ -1,6 +1,7 @@
 #include "core/KXIntegerArray.h"
 
 #include "core/Log.h"
+#include "core/StringExtensions.h"
 
 #include <QtEndian>
 #include <algorithm>
@@ -79,18 +80,11 @@ KXIntegerArray KXIntegerArray::arrayWithString(const QString& text) {
 
 KXIntegerArray KXIntegerArray::arrayWithUTF32Numbers(const QString& text) {
     KXIntegerArray a(text.size());
-    const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t u = text[i].unicode();
-        if (QChar::isHighSurrogate(u)) {
-            if (i + 1 < n && QChar::isLowSurrogate(text[i + 1].unicode())) {
-                a.addInteger(static_cast<std::int32_t>(QChar::surrogateToUcs4(u, text[i + 1].unicode())));
-                ++i;
-            }
-            // A high surrogate without its partner is dropped; the next unit is read normally.
-            continue;
-        }
-        a.addInteger(u);
+    for (kx::str::CodePointIterator it(text); it.hasNext();) {
+        const char32_t c = it.next();
+        // A high surrogate without its partner is dropped; the next unit is read normally.
+        if (it.brokenHalf() && QChar::isHighSurrogate(c)) continue;
+        a.addInteger(static_cast<std::int32_t>(c));
     }
     a.trim();
     return a;

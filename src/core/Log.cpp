@@ -14,9 +14,33 @@ struct LogCapture::Impl {
 namespace {
 QMutex& logMutex() { static QMutex m; return m; }
 std::vector<LogCapture::Impl*>& captures() { static std::vector<LogCapture::Impl*> c; return c; }
+
+Q_LOGGING_CATEGORY(generalCategory, "runebox")
+Q_LOGGING_CATEGORY(coreCategory, "runebox.core")
+Q_LOGGING_CATEGORY(platformCategory, "runebox.platform")
+Q_LOGGING_CATEGORY(kxlibCategory, "runebox.kxlib")
+Q_LOGGING_CATEGORY(modelCategory, "runebox.model")
+Q_LOGGING_CATEGORY(tableCategory, "runebox.table")
+Q_LOGGING_CATEGORY(insertionCategory, "runebox.insertion")
+Q_LOGGING_CATEGORY(appCategory, "runebox.app")
+} // namespace
+
+const QLoggingCategory& logCategory(LogLayer layer) {
+    switch (layer) {
+    case LogLayer::General: return generalCategory();
+    case LogLayer::Core: return coreCategory();
+    case LogLayer::Platform: return platformCategory();
+    case LogLayer::Kxlib: return kxlibCategory();
+    case LogLayer::Model: return modelCategory();
+    case LogLayer::Table: return tableCategory();
+    case LogLayer::Insertion: return insertionCategory();
+    case LogLayer::App: return appCategory();
+    }
+    Q_UNREACHABLE();
 }
 
-void log(const QString& line) {
+void writeLog(const QLoggingCategory& category, const QString& line) {
+    if (!category.isInfoEnabled()) return;
     QMutexLocker lock(&logMutex());
     bool quiet = false;
     for (auto* c : captures()) {
@@ -38,8 +62,8 @@ LogCapture::LogCapture(bool quiet) : d(new Impl{quiet, {}}) {
 LogCapture::~LogCapture() {
     {
         QMutexLocker lock(&logMutex());
-        auto& c = captures();
-        std::erase(c, d);
+        [[maybe_unused]] const auto removed = std::erase(captures(), d);
+        Q_ASSERT(removed == 1);  // every capture registers once, in its constructor
     }
     delete d;
 }

@@ -1,15 +1,40 @@
 #pragma once
-// One logger for the whole system: fixed English lines to standard error (the journal
-// when started by the desktop). Tests can capture the lines.
+// Logging. Every layer has its logging category ("runebox.core", "runebox.platform",
+// "runebox.kxlib", "runebox.model", "runebox.table", "runebox.insertion", "runebox.app";
+// "runebox" for the programs and tools around them), so QT_LOGGING_RULES can switch a
+// layer's output off or its debug messages on.
+//
+// `kx::log` writes the system's fixed English lines: "runebox: <line>" on standard error
+// (the journal when started by the desktop), in the category of the layer whose code
+// calls it. Each library is compiled with RBX_LOG_LAYER naming its layer. Tests can
+// capture the lines.
+//
+// Other diagnostics use Qt's macros with the layer's category:
+//   qCDebug(kx::layerCategory) << ...;
 
+#include <QLoggingCategory>
 #include <QString>
 #include <QStringList>
-#include <functional>
 
 namespace kx {
 
-// Writes one line.
-void log(const QString& line);
+enum class LogLayer { General, Core, Platform, Kxlib, Model, Table, Insertion, App };
+
+const QLoggingCategory& logCategory(LogLayer layer);
+
+// Writes one line in `category` unless its info messages are off.
+void writeLog(const QLoggingCategory& category, const QString& line);
+
+#ifndef RBX_LOG_LAYER
+#define RBX_LOG_LAYER General
+#endif
+
+namespace {
+// The category of the layer that this file belongs to.
+inline const QLoggingCategory& layerCategory() { return logCategory(LogLayer::RBX_LOG_LAYER); }
+// Writes one line in the layer's category.
+inline void log(const QString& line) { writeLog(layerCategory(), line); }
+} // namespace
 
 // Writes one line when the boolean setting that switches a trace is on. The check is
 // done by the caller (the settings store sits above this layer); this only prefixes

@@ -26,33 +26,17 @@ bool isWhiteSpace(char16_t u) {
 
 bool isDigit(char16_t u) { return u >= u'0' && u <= u'9'; }
 
-// The code point starting at unit i, and how many units it takes.
-char32_t codePointAt(const QString& s, qsizetype i, int* units) {
-    const char16_t u = s[i].unicode();
-    if (QChar::isHighSurrogate(u) && i + 1 < s.size() && QChar::isLowSurrogate(s[i + 1].unicode())) {
-        *units = 2;
-        return QChar::surrogateToUcs4(u, s[i + 1].unicode());
-    }
-    *units = 1;
-    return u;
-}
-
 } // namespace
 
 qsizetype numberOfUnicodeCharacters(const QString& s) {
-    qsizetype n = s.size();
-    for (qsizetype i = 1; i < s.size(); ++i)
-        if (QChar::isLowSurrogate(s[i].unicode()) && QChar::isHighSurrogate(s[i - 1].unicode())) {
-            --n;
-            ++i;  // a low surrogate cannot also start a pair
-        }
+    qsizetype n = 0;
+    for (CodePointIterator it(s); it.hasNext(); it.next()) ++n;
     return n;
 }
 
 char32_t longCharacterAtIndex(const QString& s, qsizetype i) {
     if (i < 0 || i >= s.size()) return 0;
-    int units;
-    return codePointAt(s, i, &units);
+    return CodePointIterator(s, i).next();
 }
 
 QString UTF32SequenceString(const QString& s) {
@@ -138,12 +122,12 @@ int caseInsensitiveNumericCompare(const QString& a, const QString& b) {
             j = ej;
             continue;
         }
-        int ua, ub;
-        const char32_t ca = QChar::toCaseFolded(codePointAt(a, i, &ua));
-        const char32_t cb = QChar::toCaseFolded(codePointAt(b, j, &ub));
+        CodePointIterator ia(a, i), ib(b, j);
+        const char32_t ca = QChar::toCaseFolded(ia.next());
+        const char32_t cb = QChar::toCaseFolded(ib.next());
         if (ca != cb) return ca < cb ? -1 : 1;
-        i += ua;
-        j += ub;
+        i = ia.index();
+        j = ib.index();
     }
     if (i < na) return 1;
     if (j < nb) return -1;

@@ -25,7 +25,8 @@ char32_t longCharacterAtIndex(const QString& s, qsizetype i);
 // for broken text.
 class CodePointIterator {
 public:
-    explicit CodePointIterator(QStringView text) : text_(text) {}
+    // Begins at unit `from`.
+    explicit CodePointIterator(QStringView text, qsizetype from = 0) : text_(text), pos_(from) {}
     bool hasNext() const { return pos_ < text_.size(); }
     // The unit at which the next code point begins.
     qsizetype index() const { return pos_; }
@@ -46,7 +47,7 @@ public:
 
 private:
     QStringView text_;
-    qsizetype pos_ = 0;
+    qsizetype pos_;
     bool broken_ = false;
 };
 

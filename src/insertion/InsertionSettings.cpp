@@ -1,31 +1,32 @@
 #include "insertion/InsertionSettings.h"
 
-#include "kxlib/KXDefaults.h"
 #include "core/FoundationValues.h"
+#include "kxlib/KXDefaults.h"
 
 namespace kx {
 
 namespace {
-SettingsReader& reader() {
-    static SettingsReader r;
-    return r;
-}
+
+class StoreSettings : public InsertionSettings {
+public:
+    QVariant value(const QString& key) const override { return KXDefaults::userDefaults().objectForKey(key); }
+};
+
 } // namespace
 
-void setInsertionSettingsReader(SettingsReader r) { reader() = std::move(r); }
-
-QVariant insertionSetting(const QString& key) {
-    return reader() ? reader()(key) : KXDefaults::userDefaults().objectForKey(key);
-}
-
-bool insertionBool(const QString& key, bool absent) {
-    const QVariant v = insertionSetting(key);
+bool InsertionSettings::boolValue(const QString& key, bool absent) const {
+    const QVariant v = value(key);
     return v.isValid() && !v.isNull() ? ns::boolValue(v) : absent;
 }
 
-double insertionDouble(const QString& key, double absent) {
-    const QVariant v = insertionSetting(key);
+double InsertionSettings::doubleValue(const QString& key, double absent) const {
+    const QVariant v = value(key);
     return v.isValid() && !v.isNull() ? ns::doubleValue(v) : absent;
+}
+
+std::shared_ptr<const InsertionSettings> InsertionSettings::store() {
+    static const std::shared_ptr<const InsertionSettings> s = std::make_shared<StoreSettings>();
+    return s;
 }
 
 } // namespace kx

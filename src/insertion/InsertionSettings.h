@@ -1,21 +1,31 @@
 #pragma once
-// How the insertion services read settings: from the settings store, or from a reader
-// function put in its place (tests, tools).
+// How the insertion services read their settings: a small interface that each service is
+// given when it is made. The settings store is the one the program runs with; tests and
+// tools give a reader of their own.
+
+#include "kxlib/SettingsKeys.h"
 
 #include <QString>
 #include <QVariant>
-#include <functional>
+#include <memory>
 
 namespace kx {
 
-using SettingsReader = std::function<QVariant(const QString& key)>;
+class InsertionSettings {
+public:
+    virtual ~InsertionSettings() = default;
+    // The value of a key; invalid when absent.
+    virtual QVariant value(const QString& key) const = 0;
 
-// Replaces the settings store as the source; an empty reader puts the store back.
-void setInsertionSettingsReader(SettingsReader reader);
-// The value of a key; invalid when absent.
-QVariant insertionSetting(const QString& key);
-// Conversions as the settings store does them: absent gives the fallback.
-bool insertionBool(const QString& key, bool absent);
-double insertionDouble(const QString& key, double absent);
+    // Conversions as the settings store does them: absent gives the fallback, or the
+    // key's own default.
+    bool boolValue(const QString& key, bool absent) const;
+    double doubleValue(const QString& key, double absent) const;
+    bool boolValue(const rbx::key::BoolKey& key) const { return boolValue(key.qname(), key.codeDefault); }
+    double doubleValue(const rbx::key::FloatKey& key) const { return doubleValue(key.qname(), key.codeDefault); }
+
+    // The process's settings store (KXDefaults::userDefaults()) read as it is at each call.
+    static std::shared_ptr<const InsertionSettings> store();
+};
 
 } // namespace kx

@@ -33,8 +33,13 @@ struct KXPasteboardManager::Declared {
     QHash<QString, ClipboardData> contents;
 };
 
-KXPasteboardManager::KXPasteboardManager(std::shared_ptr<x11::ClipboardBackend> backend, QObject* parent)
-    : QObject(parent), backend_(std::move(backend)) {
+KXPasteboardManager::KXPasteboardManager(std::shared_ptr<x11::ClipboardBackend> backend, Services services,
+                                         QObject* parent)
+    : QObject(parent),
+      backend_(std::move(backend)),
+      settings_(services.settings ? std::move(services.settings) : InsertionSettings::store()),
+      utility_(std::move(services.utility)),
+      processes_(std::move(services.processes)) {
     clock_.start();
     for (QTimer* t : {&restoreTimer_, &savedCheckTimer_, &delayedRestoreTimer_}) {
         t->setSingleShot(true);
@@ -97,7 +102,7 @@ bool KXPasteboardManager::isAlwaysSkippedType(const QString& type) {
 
 bool KXPasteboardManager::shouldSkipType(const QString& type) const {
     if (isAlwaysSkippedType(type) || isMarkerType(type)) return true;
-    return tiffTypes().contains(type) && processCheck_ && processCheck_(SkipTiffSignature);
+    return tiffTypes().contains(type) && processes_ && processes_->isRunning(SkipTiffSignature);
 }
 
 // ---------------------------------------------------------------- prepared contents
@@ -148,22 +153,12 @@ void KXPasteboardManager::addGeneratorType() {
 
 // ---------------------------------------------------------------- settings
 
-QVariant KXPasteboardManager::setting(const QString& key) const {
-    return settings_ ? settings_(key) : insertionSetting(key);
-}
+bool KXPasteboardManager::savingEnabled() const { return settings_->boolValue(rbx::key::pasteboardSavingEnabled); }
 
-bool KXPasteboardManager::savingEnabled() const {
-    const QVariant v = setting(QStringLiteral("KXPasteboardSavingEnabled"));
-    return v.isValid() && !v.isNull() ? ns::boolValue(v) : true;
-}
-
-double KXPasteboardManager::extraDelay() const {
-    const QVariant v = setting(QStringLiteral("KXPasteboardRestoreExtraDelay"));
-    return v.isValid() && !v.isNull() ? ns::doubleValue(v) : 0.0;
-}
+double KXPasteboardManager::extraDelay() const { return settings_->doubleValue(rbx::key::pasteboardRestoreExtraDelay); }
 
 void KXPasteboardManager::sendCopyPasteEvent(quint32 number, bool wait) {
-    if (notifier_) notifier_(number, wait);
+    if (utility_) utility_->notify(number, wait);
 }
 
 // ---------------------------------------------------------------- publishing

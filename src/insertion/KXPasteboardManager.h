@@ -8,6 +8,7 @@
 // Main thread only (timers and the clipboard owner live there); the saved contents
 // are guarded by `mutex_` for the periodic save.
 
+#include "insertion/InsertionSettings.h"
 #include "platform/x11/ClipboardBackend.h"
 
 #include <QByteArray>
@@ -18,40 +19,53 @@
 #include <QStringList>
 #include <QTimer>
 #include <QVariant>
-#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
 
 namespace kx {
 
+// Tells the clipboard utility (creator code 'CoPa') about our use of the clipboard: its
+// notice 'CONT' with a number, waiting for the reply when asked.
+class KXClipboardUtilityNotifier {
+public:
+    virtual ~KXClipboardUtilityNotifier() = default;
+    virtual void notify(quint32 number, bool wait) = 0;
+};
+
+// Whether a process with a creator code runs.
+class KXProcessCheck {
+public:
+    virtual ~KXProcessCheck() = default;
+    virtual bool isRunning(quint32 signature) const = 0;
+};
+
 class KXPasteboardManager : public QObject {
     Q_OBJECT
 public:
-    // Reads a setting; an invalid value means absent. Without one the insertion
-    // settings reader is asked.
-    using SettingsReader = std::function<QVariant(const QString& key)>;
-    // Sends the clipboard utility's notice 'CoPa'/'CONT' with a number, waiting for
-    // the reply when asked.
-    using CopyPasteNotifier = std::function<void(quint32 number, bool wait)>;
-    // Whether a process with a creator code runs.
-    using ProcessCheck = std::function<bool(quint32 signature)>;
+    // What the manager asks of the system, given when it is made.
+    struct Services {
+        // The restore settings ("KXPasteboardSavingEnabled", "KXPasteboardRestoreExtraDelay");
+        // null: the settings store.
+        std::shared_ptr<const InsertionSettings> settings;
+        // null: the clipboard utility is never told.
+        std::shared_ptr<KXClipboardUtilityNotifier> utility;
+        // null: no process counts as running.
+        std::shared_ptr<const KXProcessCheck> processes;
+    };
 
-    // The shared manager on the X CLIPBOARD, made on first use.
+    // The shared manager on the X CLIPBOARD (kx::ProcessWide): the one installed, else one
+    // made on first use, which tells the clipboard utility over the bus.
     static KXPasteboardManager& manager();
-    // Replaces the shared manager (tests).
-    static void setManager(std::unique_ptr<KXPasteboardManager> manager);
+    static std::unique_ptr<KXPasteboardManager> makeDefault();
     // At the application's exit: the shared manager, when one was made, restores what is
     // pending and hands what it owns to a running clipboard manager.
     static void handOverSharedManager();
 
-    explicit KXPasteboardManager(std::shared_ptr<x11::ClipboardBackend> backend,
+    explicit KXPasteboardManager(std::shared_ptr<x11::ClipboardBackend> backend, Services services = {},
                                  QObject* parent = nullptr);
     ~KXPasteboardManager() override;
 
-    void setSettingsReader(SettingsReader reader) { settings_ = std::move(reader); }
-    void setCopyPasteNotifier(CopyPasteNotifier notifier) { notifier_ = std::move(notifier); }
-    void setProcessCheck(ProcessCheck check) { processCheck_ = std::move(check); }
     // The name written as the marker types' data (default: the executable's name).
     void setExecutableName(const QString& name) { executableName_ = name; }
 
@@ -142,16 +156,15 @@ private:
     int declare(const QStringList& types, bool restoring);
     void basicSave(QString& reading);
     SaveRead readClipboard(QString& reading, const QElapsedTimer& spent);
-    QVariant setting(const QString& key) const;
     bool savingEnabled() const;
     double extraDelay() const;
     QString executableName() const;
     void sendCopyPasteEvent(quint32 number, bool wait);
 
     std::shared_ptr<x11::ClipboardBackend> backend_;
-    SettingsReader settings_;
-    CopyPasteNotifier notifier_;
-    ProcessCheck processCheck_;
+    std::shared_ptr<const InsertionSettings> settings_;
+    std::shared_ptr<KXClipboardUtilityNotifier> utility_;
+    std::shared_ptr<const KXProcessCheck> processes_;
     QString executableName_;
 
     bool prepared_ = false;   // types_ is non-nil

@@ -21,7 +21,8 @@ QList<KXTap*>& enabledTaps() {
 }
 } // namespace
 
-KXTap::KXTap(QObject* parent) : QObject(parent) {}
+KXTap::KXTap(std::shared_ptr<const InsertionSettings> settings, QObject* parent)
+    : QObject(parent), settings_(settings ? std::move(settings) : InsertionSettings::store()) {}
 
 KXTap::~KXTap() { setEnabled(false); }
 

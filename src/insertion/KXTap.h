@@ -13,6 +13,8 @@
 // 10 KeyDown, 11 KeyUp, 12 FlagsChanged, 22 ScrollWheel, 25-27 other button; a mask has
 // bit (1 << type) for each type.
 
+#include "insertion/InsertionSettings.h"
+
 #include <QElapsedTimer>
 #include <QObject>
 #include <QString>
@@ -72,7 +74,9 @@ public:
 class KXTap : public QObject {
     Q_OBJECT
 public:
-    explicit KXTap(QObject* parent = nullptr);
+    // `settings` gives the typing delays ("keyStringDelay1" ...).
+    explicit KXTap(std::shared_ptr<const InsertionSettings> settings = InsertionSettings::store(),
+                   QObject* parent = nullptr);
     ~KXTap() override;
 
     // The server offers XInput 2 and XTest.
@@ -139,6 +143,7 @@ private:
     bool swallowReported_ = false;
     std::unique_ptr<x11::X11RawEvents> raw_;
     x11::X11KeyTyper* typer_ = nullptr;
+    std::shared_ptr<const InsertionSettings> settings_;
     std::recursive_mutex mutex_;
     std::array<double, 5> durations_{};
     int buttonsDown_ = 0;   // bit per X button

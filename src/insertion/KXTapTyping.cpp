@@ -87,11 +87,11 @@ bool KXTap::postKeyboardString(const QString& string, double delay) {
         log(QStringLiteral("cannot type %1 of keyboard string").arg(why));
         return false;
     }
-    const double delay1 = insertionDouble(QStringLiteral("keyStringDelay1"), 0);
-    const double delay2 = insertionDouble(QStringLiteral("keyStringDelay2"), 0);
-    const double delay3 = insertionDouble(QStringLiteral("keyStringDelay3"), 0);
-    const double delayEnd = insertionDouble(QStringLiteral("keyStringDelayEnd"), 0);
-    const bool emptyPrefix = insertionBool(QStringLiteral("keyStringEmptyPrefix"), false);
+    const double delay1 = settings_->doubleValue(rbx::key::keyStringDelay1);
+    const double delay2 = settings_->doubleValue(rbx::key::keyStringDelay2);
+    const double delay3 = settings_->doubleValue(rbx::key::keyStringDelay3);
+    const double delayEnd = settings_->doubleValue(rbx::key::keyStringDelayEnd);
+    const bool emptyPrefix = settings_->boolValue(rbx::key::keyStringEmptyPrefix);
 
     std::lock_guard lock(mutex_);
     typer.releaseHeldModifiers();

@@ -2,6 +2,11 @@
 
 #include "insertion/KXPasteboardManager.h"
 #include "insertion/PasteboardTypes.h"
+#include "core/ProcessWide.h"
+
+std::unique_ptr<RbxTableClipboard> RbxTableClipboard::makeDefault() { return std::make_unique<RbxTableClipboard>(); }
+
+RbxTableClipboard& RbxTableClipboard::shared() { return kx::ProcessWide<RbxTableClipboard>::get(); }
 
 kx::KXPasteboardManager& RbxClipboardCopies::manager() const {
     return manager_ ? *manager_ : kx::KXPasteboardManager::manager();

@@ -1,4 +1,5 @@
-// Posting one character: the log, the choice of road and the text of each insert mode.
+// Posting one character: the checks, the log, the choice of road and the pasteboard's
+// contents for each insert mode.
 #include "insertion/RbxPoster.h"
 
 #include "insertion/KXPasteboardManager.h"
@@ -9,149 +10,151 @@
 #include "core/Log.h"
 #include "model/CharacterText.h"
 #include "model/RbxFontInfo.h"
-#include "model/RbxSelectedFont.h"
+#include "model/RbxFontInfoRepertoire.h"
 #include "model/RbxRecentLayout.h"
-#include "table/widgets/RbxCharView.h"
 
 #include <QDateTime>
-#include <QTimer>
+#include <cmath>
 
 namespace {
 
 RbxDefaults& settings() { return RbxDefaults::userDefaults(); }
 
+QString modeName(InsertMode mode) { return RbxDefaults::applicationInsertModeAsString(insertModeNumber(mode)); }
+
 } // namespace
 
-RbxPoster::RbxPoster(RbxCharView* view, std::shared_ptr<RbxPostingSystem> system, RbxSelectedFont* selectedFont,
-                     QObject* parent)
-    : QObject(parent), view_(view), system_(system ? std::move(system) : std::make_shared<RbxPostingSystem>()),
-      selectedFont_(selectedFont) {}
+// The front application is read once for a whole insertion, however deep the calls go.
+class RbxPoster::FrontScope {
+public:
+    explicit FrontScope(RbxPoster& p) : p_(p) { ++p_.depth_; }
+    ~FrontScope() {
+        if (--p_.depth_ == 0) p_.front_.reset();
+    }
+    FrontScope(const FrontScope&) = delete;
+    FrontScope& operator=(const FrontScope&) = delete;
+
+private:
+    RbxPoster& p_;
+};
+
+RbxPoster::RbxPoster(std::shared_ptr<RbxPostingSystem> system, Services services, QObject* parent)
+    : RbxCharacterPosting(parent),
+      system_(system ? std::move(system) : std::make_shared<RbxPostingSystem>(nullptr)),
+      services_(std::move(services)) {}
 
 RbxPoster::~RbxPoster() = default;
-
-// ---------------------------------------------------------------- the log
-
-const QStringList& RbxPoster::insertionLog() const { return view_ ? view_->insertionLog() : ownLog_; }
-
-QString RbxPoster::fontDescription() const {
-    if (!view_ || !view_->font()) return QStringLiteral("(no font)");
-    return RbxFontInfo::fontInfoWithFont(view_->font())->shortDescription();
-}
-
-void RbxPoster::logInsertion(char32_t c, InsertMode mode) {
-    QString description = CharacterText::descriptionOfCharacterOrLigature(c, false);
-    description.replace(QLatin1Char('\n'), QStringLiteral("; "));
-    const QString entry = QStringLiteral("%1\n%2\n%3\n%4")
-                              .arg(QStringLiteral("%1: %2").arg(kx::ns::localDescription(QDateTime::currentDateTime()),
-                                                               RbxDefaults::applicationInsertModeAsString(insertModeNumber(mode))),
-                                   fontDescription(), description, front().settingsDescription);
-    QStringList& log = view_ ? view_->insertionLog() : ownLog_;
-    while (log.size() >= InsertionLogSize) log.removeLast();
-    log.prepend(entry);
-}
-
-// ---------------------------------------------------------------- posting
-
-void RbxPoster::postCharacter(char32_t c, const QString& s) {
-    postCharacter(c, s, insertModeFromNumber(settings().applicationInsertMode()));
-}
 
 const RbxFrontApplication& RbxPoster::front() {
     if (!front_ || depth_ == 0) front_ = system_->frontApplication();
     return *front_;
 }
 
-void RbxPoster::postCharacter(char32_t c, const QString& s, InsertMode m) {
-    // The front application is read once for the whole insertion.
-    ++depth_;
-    struct Done {
-        RbxPoster* p;
-        ~Done() {
-            if (--p->depth_ == 0) p->front_.reset();
-        }
-    } done{this};
-    if (!isKnownInsertMode(m)) {
-        kx::log(QStringLiteral("insert mode %1 has no text: nothing inserted").arg(insertModeNumber(m)));
+// ---------------------------------------------------------------- posting
+
+void RbxPoster::postCharacter(char32_t c, const QString& s, const rbx::Font& font) {
+    postCharacter(c, s, insertModeFromNumber(settings().applicationInsertMode()), font);
+}
+
+void RbxPoster::postCharacter(char32_t c, const QString& s, InsertMode mode, const rbx::Font& font) {
+    const FrontScope scope(*this);
+    const Insertion in{c, s, mode, font};
+    if (refused(in)) return;
+    logInsertion(in);
+    if (typeIn(in)) {
+        finishTyping(c, font);
         return;
     }
-    const bool given = !s.isEmpty();
-    if (!given && c == 0) {
+    preparePasteboard(in);
+    paste(c, font);
+}
+
+bool RbxPoster::refused(const Insertion& in) {
+    if (!isKnownInsertMode(in.mode)) {
+        kx::log(QStringLiteral("insert mode %1 has no text: nothing inserted").arg(insertModeNumber(in.mode)));
+        return true;
+    }
+    if (!in.given() && in.c == 0) {
         kx::log(QStringLiteral("no character to insert"));
-        return;
+        return true;
     }
-    if (isTextualInsertMode(m) && CharacterText::textForMode(c, s, m).isEmpty()) {
+    if (isTextualInsertMode(in.mode) && CharacterText::textForMode(in.c, in.s, in.mode).isEmpty()) {
         // A notation without text (a character without a name, character 0) delivers
         // nothing, so nothing is recorded either.
         kx::log(QStringLiteral("%1 of U+%2 is empty: nothing inserted")
-                    .arg(RbxDefaults::applicationInsertModeAsString(insertModeNumber(m)))
-                    .arg(uint(c), 4, 16, QLatin1Char('0')));
-        return;
+                    .arg(modeName(in.mode))
+                    .arg(uint(in.c), 4, 16, QLatin1Char('0')));
+        return true;
     }
-    logInsertion(c, m);
-    kx::KXPasteboardManager& pb = system_->pasteboard();
+    return false;
+}
 
-    if (tapIsEnabled() && m != InsertMode::Formatted && m != InsertMode::Picture) {
-        bool typed = false;
-        bool prepared = false;   // the pasteboard contents are set for the fallback
-        if (m == InsertMode::HTML) {
-            const QString html = CharacterText::textForMode(c, s, m);
-            typed = postStringInTap(html);
-            if (!typed) {
-                pb.clearContents();
-                addStringToPasteboard(given ? s : html);
-                prepared = true;
-            }
-        } else if (m == InsertMode::Plain) {
-            typed = given ? postStringInTap(s) : postCharacterInTap(c);
-            if (!typed) {
-                pb.clearContents();
-                if (given) addStringToPasteboard(s);
-                else addCharacterToPasteboard(c);
-                prepared = true;
-            }
-        } else {
-            typed = postStringInTap(CharacterText::textForMode(c, s, m));
-        }
-        if (typed) {
-            recordUse(c);
-            scheduleActivation(0.5);
-            if (settings().applicationFontDectection() && hooks_.disableFontCheckingForSeconds)
-                hooks_.disableFontCheckingForSeconds(0.75);
-            emit posted(true);
-            return;
-        }
-        if (prepared) {
-            paste(c);
-            return;
-        }
-    }
+// Formatted text and pictures are never typed; plain text goes as the character (or the
+// string), every other mode as its text.
+bool RbxPoster::typeIn(const Insertion& in) {
+    if (!tapIsEnabled() || in.mode == InsertMode::Formatted || in.mode == InsertMode::Picture) return false;
+    if (in.mode == InsertMode::Plain) return in.given() ? postStringInTap(in.s) : postCharacterInTap(in.c);
+    return postStringInTap(CharacterText::textForMode(in.c, in.s, in.mode));
+}
 
-    pb.clearContents();
-    switch (m) {
+void RbxPoster::finishTyping(char32_t c, const rbx::Font& font) {
+    recordUse(c, font);
+    scheduleActivation(0.5);
+    pauseFontDetection(0.75);
+    emit posted(true);
+}
+
+void RbxPoster::preparePasteboard(const Insertion& in) {
+    system_->pasteboard().clearContents();
+    switch (in.mode) {
     case InsertMode::Plain:
-        if (given) addStringToPasteboard(s);
-        else addCharacterToPasteboard(c);
+        if (in.given()) addStringToPasteboard(in.s);
+        else addCharacterToPasteboard(in.c);
         break;
     case InsertMode::Formatted:
-        addFormattedStringToPasteboard(given ? s : CharacterText::characterToPost(c));
+        addFormattedStringToPasteboard(in.given() ? in.s : CharacterText::characterToPost(in.c), in.font);
         break;
     case InsertMode::HTML:
-        addStringToPasteboard(given ? s : CharacterText::htmlStringForCharacter(c));
+        addStringToPasteboard(in.given() ? in.s : CharacterText::htmlStringForCharacter(in.c));
         break;
     case InsertMode::Picture:
         kx::log(QStringLiteral("picture insertion mode not yet supported"));
         system_->beep();
         break;
     default:
-        addStringToPasteboard(CharacterText::textForMode(c, s, m));
+        addStringToPasteboard(CharacterText::textForMode(in.c, in.s, in.mode));
         break;
     }
-    paste(c);
 }
 
-void RbxPoster::recordUse(char32_t c) {
-    if (hooks_.markSelectedFontAsUsed) hooks_.markSelectedFontAsUsed();
-    if (c != 0) RbxRecentLayout::recentLayout()->addRecentCharacter(c, selectedFont_ ? selectedFont_->selectedFontRepertoire() : nullptr);
+void RbxPoster::recordUse(char32_t c, const rbx::Font& font) {
+    if (services_.usedFonts) services_.usedFonts->markSelectedFontAsUsed();
+    if (c == 0) return;
+    const auto repertoire = font ? RbxFontInfoRepertoire::repertoireOfFont(font) : nullptr;
+    RbxRecentLayout::recentLayout()->addRecentCharacter(c, repertoire.get());
+}
+
+void RbxPoster::pauseFontDetection(double seconds) {
+    if (settings().applicationFontDectection() && services_.fontDetection)
+        services_.fontDetection->disableFontCheckingForSeconds(seconds);
+}
+
+// ---------------------------------------------------------------- the log
+
+QString RbxPoster::fontDescription(const rbx::Font& font) {
+    if (!font) return QStringLiteral("(no font)");
+    return RbxFontInfo::fontInfoWithFont(font)->shortDescription();
+}
+
+void RbxPoster::logInsertion(const Insertion& in) {
+    QString description = CharacterText::descriptionOfCharacterOrLigature(in.c, false);
+    description.replace(QLatin1Char('\n'), QStringLiteral("; "));
+    const QString entry = QStringLiteral("%1\n%2\n%3\n%4")
+                              .arg(QStringLiteral("%1: %2").arg(kx::ns::localDescription(QDateTime::currentDateTime()),
+                                                               modeName(in.mode)),
+                                   fontDescription(in.font), description, front().settingsDescription);
+    while (log_.size() >= InsertionLogSize) log_.removeLast();
+    log_.prepend(entry);
 }
 
 // ---------------------------------------------------------------- pasteboard contents
@@ -163,10 +166,11 @@ void RbxPoster::addStringToPasteboard(const QString& s) {
 
 void RbxPoster::addCharacterToPasteboard(char32_t c) { addStringToPasteboard(CharacterText::characterToPost(c)); }
 
-void RbxPoster::addFormattedStringToPasteboard(const QString& s) {
+void RbxPoster::addFormattedStringToPasteboard(const QString& s, const rbx::Font& font) {
     kx::KXPasteboardManager& pb = system_->pasteboard();
-    const double size = double(settings().integerForKey(QString::fromLatin1(rbx::key::formattedSize.name)));
-    const QString family = view_ && view_->font() ? view_->font().familyName() : QString();
+    // The size menu offers whole points.
+    const double size = std::trunc(settings().doubleForKey(rbx::key::formattedSize));
+    const QString family = font ? font.familyName() : QString();
     pb.addString(CharacterText::formattedHtmlFragment(s, family, size), kx::pbtype::html());
     pb.addData(CharacterText::formattedRtfDocument(s, family, size), kx::pbtype::rtf());
     addStringToPasteboard(s);

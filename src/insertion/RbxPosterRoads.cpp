@@ -5,11 +5,12 @@
 #include "insertion/KXKeyboard.h"
 #include "insertion/KXPasteboardManager.h"
 #include "kxlib/RbxDefaults.h"
-#include "model/CharacterText.h"
 #include "kxlib/SettingsKeys.h"
 #include "core/Log.h"
-#include "table/widgets/RbxCharView.h"
+#include "core/ModifierFlags.h"
+#include "model/CharacterText.h"
 
+#include <QPointer>
 #include <QTimer>
 #include <algorithm>
 
@@ -17,22 +18,15 @@ namespace {
 
 RbxDefaults& settings() { return RbxDefaults::userDefaults(); }
 
-// The typing road is allowed unless "useTapping" says no.
-bool useTapping() {
-    const QVariant v = settings().objectForKey(QStringLiteral("useTapping"));
-    return v.isValid() && !v.isNull() ? settings().boolForKey(QStringLiteral("useTapping")) : true;
-}
-
 constexpr int CommandModifier = 0x100;
 constexpr int ControlModifier = 0x1000;
-constexpr std::uint32_t OptionFlag = 0x80000;
 constexpr int FallbackPasteKey = 9;   // the key of "v" on the ANSI layout
 
 } // namespace
 
 // ---------------------------------------------------------------- typing
 
-bool RbxPoster::tapIsEnabled() { return system_->postingTapEnabled() && useTapping(); }
+bool RbxPoster::tapIsEnabled() { return system_->postingTapEnabled() && RbxPostingSystem::useTapping(); }
 
 bool RbxPoster::postCharacterInTap(char32_t c) {
     // The two ASCII quotation marks always take the pasteboard road: typed, they are
@@ -67,46 +61,56 @@ int RbxPoster::pasteKeyCode() {
     return key;
 }
 
-void RbxPoster::paste(char32_t c) {
+void RbxPoster::paste(char32_t c, const rbx::Font& font) {
     kx::KXPasteboardManager& pb = system_->pasteboard();
     lastRestoreDelay_ = 0;
     if (pb.types().isEmpty()) return;
     const RbxFrontApplication front = this->front();
-    const bool x11Front = front.processName == QLatin1String("X11");
-    const int modifiers = x11Front ? ControlModifier : CommandModifier;
     const std::optional<RbxClipboardUtility> utility = system_->clipboardUtility();
     pb.setCopyPasteMode(utility.has_value());
     const int key = pasteKeyCode();
     system_->deactivateApplication();
-
-    const double base = front.contextSwitch ? 2.0 : utility ? 1.0 : 0.5;
-    const double factor = front.restoreFactor;
-    // With Option held the user keeps what we publish: nothing is saved or restored.
-    if (factor <= 0.001 || (system_->currentModifierFlags() & OptionFlag)) {
-        pb.publish();
-    } else {
-        lastRestoreDelay_ = base * std::max(factor, 1.0);
-        pb.publishAndRestoreAfter(lastRestoreDelay_, 5.0);
-    }
+    publish(front, utility.has_value());
     if (front.contextSwitch) system_->switchFrontApplicationAwayAndBack();
     system_->wakeUpFrontProcess();
-    recordUse(c);
-
-    double d = 0;
-    if (!utility || x11Front) {
-        sendKeystroke(key, modifiers);
-        d = utility ? 1.0 : 0.2;
-        scheduleActivation(d);
-    } else {
-        d = utility->recentVersion ? 0.05 : 0.25;
-        QPointer<RbxPoster> self(this);
-        QTimer::singleShot(int(d * 1000), this, [self, key] {
-            if (self) self->delayedCopyPasteEvent(key);
-        });
-    }
-    if (settings().applicationFontDectection() && hooks_.disableFontCheckingForSeconds)
-        hooks_.disableFontCheckingForSeconds(d + 0.25);
+    recordUse(c, font);
+    pauseFontDetection(pressPasteKey(key, front, utility) + 0.25);
     emit posted(false);
+}
+
+// The restore waits 0.5 s (1 s with a clipboard utility, 2 s with a context switch),
+// stretched by the application's factor. With Option held the user keeps what we publish:
+// nothing is saved or restored.
+void RbxPoster::publish(const RbxFrontApplication& front, bool utility) {
+    kx::KXPasteboardManager& pb = system_->pasteboard();
+    const double base = front.contextSwitch ? 2.0 : utility ? 1.0 : 0.5;
+    const double factor = front.restoreFactor;
+    if (factor <= 0.001 || (system_->currentModifierFlags() & kx::modifier::Option)) {
+        pb.publish();
+        return;
+    }
+    lastRestoreDelay_ = base * std::max(factor, 1.0);
+    pb.publishAndRestoreAfter(lastRestoreDelay_, 5.0);
+}
+
+// The paste keystroke: at once (with Control in "X11"), or a moment later when a
+// clipboard utility wants to see the clipboard first. Answers the delay after which the
+// insertion is over.
+double RbxPoster::pressPasteKey(int key, const RbxFrontApplication& front,
+                                const std::optional<RbxClipboardUtility>& utility) {
+    const bool x11Front = front.processName == QLatin1String("X11");
+    if (!utility || x11Front) {
+        sendKeystroke(key, x11Front ? ControlModifier : CommandModifier);
+        const double d = utility ? 1.0 : 0.2;
+        scheduleActivation(d);
+        return d;
+    }
+    const double d = utility->recentVersion ? 0.05 : 0.25;
+    QPointer<RbxPoster> self(this);
+    QTimer::singleShot(int(d * 1000), this, [self, key] {
+        if (self) self->delayedCopyPasteEvent(key);
+    });
+    return d;
 }
 
 void RbxPoster::delayedCopyPasteEvent(int keyCode) {
@@ -117,10 +121,6 @@ void RbxPoster::delayedCopyPasteEvent(int keyCode) {
 void RbxPoster::scheduleActivation(double seconds) {
     QPointer<RbxPoster> self(this);
     QTimer::singleShot(int(seconds * 1000), this, [self] {
-        if (self) self->delayedActivation();
+        if (self) emit self->activationDue();
     });
-}
-
-void RbxPoster::delayedActivation() {
-    if (view_ && view_->mouseInWindow()) view_->activateWindow(true);
 }

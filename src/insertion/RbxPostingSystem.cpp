@@ -1,7 +1,7 @@
 // What the posting road asks of the running system, answered by the real services: the
 // front application and its settings, the current keyboard, XTest keys, the posting tap,
 // the shared clipboard manager.
-#include "insertion/RbxPoster.h"
+#include "insertion/RbxPostingSystem.h"
 
 #include "insertion/KXKeyboard.h"
 #include "insertion/KXPasteboardManager.h"
@@ -11,8 +11,8 @@
 #include "kxlib/KXUtilities.h"
 #include "kxlib/RbxDefaults.h"
 #include "core/Log.h"
+#include "core/ModifierFlags.h"
 #include "platform/x11/X11Session.h"
-#include "table/widgets/RbxCharView.h"
 
 #include <QGuiApplication>
 
@@ -20,18 +20,19 @@ namespace {
 
 constexpr quint32 ClipboardUtilitySignature = 0x436F5061;   // 'CoPa'
 
-bool useTappingSetting() {
-    RbxDefaults& d = RbxDefaults::userDefaults();
-    const QVariant v = d.objectForKey(QStringLiteral("useTapping"));
-    return v.isValid() && !v.isNull() ? d.boolForKey(QStringLiteral("useTapping")) : true;
-}
-
 void ringBell(int percent) { X11Session::shared().bell(percent); }
 
 } // namespace
 
-RbxPostingSystem::RbxPostingSystem() = default;
+RbxPostingSystem::RbxPostingSystem(std::shared_ptr<RbxFocusHandBack> focus) : focus_(std::move(focus)) {}
+
 RbxPostingSystem::~RbxPostingSystem() = default;
+
+bool RbxPostingSystem::useTapping() {
+    RbxDefaults& d = RbxDefaults::userDefaults();
+    const QVariant v = d.objectForKey(QStringLiteral("useTapping"));
+    return v.isValid() && !v.isNull() ? d.boolForKey(QStringLiteral("useTapping")) : true;
+}
 
 RbxFrontApplication RbxPostingSystem::frontApplication() {
     RbxFrontApplication front;
@@ -56,19 +57,13 @@ std::optional<RbxClipboardUtility> RbxPostingSystem::clipboardUtility() {
 }
 
 void RbxPostingSystem::deactivateApplication() {
-    if (RbxCharView* view = RbxCharView::view()) view->controller().deactivateApplication();
+    if (focus_) focus_->deactivateApplication();
 }
 
 std::uint32_t RbxPostingSystem::currentModifierFlags() {
     // The keys of the event being handled, and those held now: a pointer event may carry
     // a state older than the keys it follows.
-    const Qt::KeyboardModifiers m = QGuiApplication::keyboardModifiers() | QGuiApplication::queryKeyboardModifiers();
-    std::uint32_t flags = 0;
-    if (m & Qt::ShiftModifier) flags |= 0x20000;
-    if (m & Qt::MetaModifier) flags |= 0x40000;
-    if (m & Qt::AltModifier) flags |= 0x80000;
-    if (m & Qt::ControlModifier) flags |= 0x100000;
-    return flags;
+    return kx::modifier::fromQt(QGuiApplication::keyboardModifiers() | QGuiApplication::queryKeyboardModifiers());
 }
 
 kx::KXKeyboard* RbxPostingSystem::keyboard() { return kx::KXKeyboard::currentKeyboard(); }
@@ -114,7 +109,7 @@ kx::KXPasteboardManager& RbxPostingSystem::pasteboard() { return kx::KXPasteboar
 // ---------------------------------------------------------------- the posting tap
 
 void RbxPostingSystem::installPostingTap() {
-    if (tap_ || !KXUtilities::leopardOrNewer() || !useTappingSetting()) return;
+    if (tap_ || !useTapping()) return;
     tap_ = std::make_unique<kx::KXTap>();
     tap_->setEventsOfInterest(kx::tapevent::maskBit(kx::tapevent::LeftMouseDown) |
                               kx::tapevent::maskBit(kx::tapevent::KeyDown));

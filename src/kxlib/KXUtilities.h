@@ -10,9 +10,7 @@
 // example Debian "12" is 12.0.0, Ubuntu "24.04" is 24.4.0); when that is missing or
 // not numeric (rolling distributions), the kernel release from uname ("6.1.0-13" is
 // 6.1.0). Each part is clamped to 0..99 for the decimal form major × 10000 + minor ×
-// 100 + patch. These are not the numbers of the other platform's releases: code that
-// compares with such thresholds should use the named tests below, which answer as on
-// the newest such release (the desktop toolkit is newer than all of them).
+// 100 + patch.
 
 #include <QString>
 #include <QStringList>
@@ -47,37 +45,15 @@ public:
     static int decimalSystemVersion();
     // "%d.%d" when the patch number is 0, else "%d.%d.%d".
     static QString systemVersionString();
-    // The kernel's packed version (major << 16 | minor << 8 | patch), 0 when unknown.
-    static quint32 hexSystemVersion();
     // The version from the text of /etc/os-release, else from a kernel release text.
     static SystemVersion systemVersionFrom(const QString& osRelease, const QString& kernelRelease);
     static int decimalVersion(const SystemVersion& v);
-
-    // Tests against the other platform's releases; every supported Linux desktop counts
-    // as newer than all of them.
-    static bool pantherOrOlder() { return false; }
-    static bool leopardOrNewer() { return true; }
-    static bool snowleopardOrNewer() { return true; }
-    static bool lionOrNewer() { return true; }
-    static bool mountainLionOrNewer() { return true; }
-    static bool mavericksOrNewer() { return true; }
-    static bool yosemiteOrNewer() { return true; }
-    static bool elCapitanOrNewer() { return true; }
-    static bool sierraOrNewer() { return true; }
-    static bool highSierraOrNewer() { return true; }
-    static bool mojaveOrNewer() { return true; }
-    static bool catalinaOrNewer() { return true; }
-    static bool bigSurOrNewer() { return true; }
-    static bool montereyOrNewer() { return true; }
-    static bool venturaOrNewer() { return true; }
 
     // The machine name of the processor ("x86_64", "aarch64"; "?" on failure).
     static QString processorType();
     // "A" for Arm, "I" for Intel, otherwise the machine name.
     static QString processorTypeLetter();
     static QString processorTypeLetterFor(const QString& machine);
-    // Programs are never run translated here.
-    static bool rosettaMode() { return false; }
 
     // Running from a temporary folder (an unpacked update about to be installed): the
     // executable lies under /var/tmp/ or the system's temporary folder.
@@ -96,8 +72,6 @@ public:
     static QString fileSystemTypeFor(const QString& path);
     // The parent process owns the creator code (its signature bus name). Main thread.
     static bool wasLaunchedByProcess(quint32 signature);
-    // Screen zoom is not followed here.
-    static bool displayIsZoomed() { return false; }
 
     // True when this process was started by the login item that KXLoginPrefs writes.
     // Read once; the marker is then removed from the environment so that programs this

@@ -2,57 +2,26 @@
 
 #include "kxlib/KXUtilities.h"
 
-#include "core/Log.h"
+#include "platform/dbus/ColorSchemePortal.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
-#include <QDBusMessage>
-#include <QDBusVariant>
 #include <QDateTime>
-#include <QDeadlineTimer>
 #include <QMutex>
 #include <QObject>
-#include <QThread>
 
 namespace {
 
-const QString kPortalService = QStringLiteral("org.freedesktop.portal.Desktop");
-const QString kPortalPath = QStringLiteral("/org/freedesktop/portal/desktop");
-const QString kSettingsInterface = QStringLiteral("org.freedesktop.portal.Settings");
-const QString kAppearance = QStringLiteral("org.freedesktop.appearance");
-const QString kColorScheme = QStringLiteral("color-scheme");
 constexpr int kPortalTimeoutMs = 500;
 // After a failed read the portal is asked again only after this long.
 constexpr qint64 kRetryMs = 10000;
-
-// Unwraps the (possibly doubly wrapped) variant the portal answers.
-QVariant unwrap(QVariant v) {
-    while (v.canConvert<QDBusVariant>() && v.metaType() == QMetaType::fromType<QDBusVariant>())
-        v = qvariant_cast<QDBusVariant>(v).variant();
-    return v;
-}
-
-// Receives the portal's change signal on the main thread.
-class PortalListener : public QObject {
-    Q_OBJECT
-public:
-    using QObject::QObject;
-    std::function<void(const QVariant&)> onColorScheme;
-public Q_SLOTS:
-    // Taken as a whole message: QtDBus does not match a QDBusVariant slot argument.
-    void settingChanged(const QDBusMessage& message) {
-        const QVariantList args = message.arguments();
-        if (args.size() != 3 || !onColorScheme) return;
-        if (args[0].toString() == kAppearance && args[1].toString() == kColorScheme) onColorScheme(unwrap(args[2]));
-    }
-};
 
 struct AppearanceState {
     QMutex mutex;
     int colorScheme = -1;  // -1 unknown, else the portal's value
     qint64 failedAt = -1;  // when the last read failed (ms since the epoch)
     bool listening = false;
-    PortalListener* listener = nullptr;
+    ColorSchemePortal* portal = nullptr;
     std::function<bool()> fallback;
 };
 
@@ -67,32 +36,20 @@ void listenForChanges(AppearanceState& s) {
     auto* app = QCoreApplication::instance();
     if (!app) return;
     s.listening = true;
-    s.listener = new PortalListener;
-    s.listener->moveToThread(app->thread());
-    s.listener->onColorScheme = [](const QVariant& v) {
+    // The portal's announcements are taken on the main thread.
+    s.portal = new ColorSchemePortal(QDBusConnection::sessionBus());
+    s.portal->moveToThread(app->thread());
+    QObject::connect(s.portal, &ColorSchemePortal::colorSchemeReceived, s.portal, [](unsigned scheme) {
         AppearanceState& st = state();
         QMutexLocker lock(&st.mutex);
-        bool ok = false;
-        const uint scheme = v.toUInt(&ok);
-        if (ok) st.colorScheme = static_cast<int>(scheme);
-    };
-    QDBusConnection::sessionBus().connect(kPortalService, kPortalPath, kSettingsInterface,
-                                          QStringLiteral("SettingChanged"), s.listener,
-                                          SLOT(settingChanged(QDBusMessage)));
+        st.colorScheme = static_cast<int>(scheme);
+    });
 }
 
 // The portal's color-scheme value, -1 when it does not answer.
 int readColorScheme() {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected()) return -1;
-    QDBusMessage call = QDBusMessage::createMethodCall(kPortalService, kPortalPath, kSettingsInterface,
-                                                       QStringLiteral("Read"));
-    call << kAppearance << kColorScheme;
-    const QDBusMessage reply = bus.call(call, QDBus::Block, kPortalTimeoutMs);
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return -1;
-    bool ok = false;
-    const uint scheme = unwrap(reply.arguments().constFirst()).toUInt(&ok);
-    return ok ? static_cast<int>(scheme) : -1;
+    const std::optional<unsigned> scheme = ColorSchemePortal::read(QDBusConnection::sessionBus(), kPortalTimeoutMs);
+    return scheme ? static_cast<int>(*scheme) : -1;
 }
 
 // The kept color-scheme value, read from the portal when unknown.
@@ -119,13 +76,13 @@ int colorScheme() {
 
 bool KXUtilities::darkMenuTheme() {
     initialize();
-    return colorScheme() == 1;
+    return colorScheme() == ColorSchemePortal::PreferDark;
 }
 
 bool KXUtilities::darkAppearance() {
     initialize();
     const int scheme = colorScheme();
-    if (scheme >= 0) return scheme == 1;
+    if (scheme >= 0) return scheme == ColorSchemePortal::PreferDark;
     std::function<bool()> fallback;
     {
         QMutexLocker lock(&state().mutex);
@@ -171,4 +128,3 @@ bool KXUtilities::currentTimeInDNDRange(int startMinutes, int endMinutes, const 
     return t >= start || t < end;
 }
 
-#include "KXUtilitiesAppearance.moc"

@@ -115,17 +115,6 @@ QString KXUtilities::systemVersionString() {
     return QStringLiteral("%1.%2.%3").arg(v.major).arg(v.minor).arg(v.patch);
 }
 
-quint32 KXUtilities::hexSystemVersion() {
-    static const quint32 packed = [] {
-        static const QRegularExpression re(QStringLiteral("^(\\d+)\\.(\\d+)(?:\\.(\\d+))?"));
-        const auto m = re.match(readUname().release);
-        if (!m.hasMatch()) return 0u;
-        auto part = [&](int i) { return static_cast<quint32>(std::clamp(m.captured(i).left(6).toInt(), 0, 255)); };
-        return (part(1) << 16) | (part(2) << 8) | (m.captured(3).isEmpty() ? 0u : part(3));
-    }();
-    return packed;
-}
-
 QString KXUtilities::processorType() {
     static const QString machine = [] {
         const QString m = readUname().machine;

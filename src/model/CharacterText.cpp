@@ -1,6 +1,7 @@
 #include "model/CharacterText.h"
 
 #include "core/CharSet.h"
+#include "core/ProcessWide.h"
 #include "core/StringExtensions.h"
 #include "kxlib/RbxDefaults.h"
 #include "kxlib/SettingsKeys.h"
@@ -15,15 +16,7 @@
 
 namespace {
 
-std::shared_ptr<const RbxCharacterTexts>& texts() {
-    static std::shared_ptr<const RbxCharacterTexts> t;
-    return t;
-}
-
-std::shared_ptr<const RbxVirtualCharacters>& virtuals() {
-    static std::shared_ptr<const RbxVirtualCharacters> v;
-    return v;
-}
+const RbxCharacterTexts& texts() { return kx::ProcessWide<RbxCharacterTexts>::get(); }
 
 QString codePointText(char32_t c) {
     if (c == 0 || c > 0x10FFFF) return QString();
@@ -50,7 +43,7 @@ template <typename Piece> QString joined(const std::vector<char32_t>& points, co
 
 // ---- the texts a character source provides
 
-QString sourcedHtml(char32_t c) { return texts() ? texts()->htmlStringForCharacter(c) : QString(); }
+QString sourcedHtml(char32_t c) { return texts().htmlStringForCharacter(c); }
 
 // ---- HTML
 
@@ -140,7 +133,13 @@ public:
 
 } // namespace
 
-// ---------------------------------------------------------------- virtual characters
+// ---------------------------------------------------------------- the plain sources
+
+std::unique_ptr<RbxCharacterTexts> RbxCharacterTexts::makeDefault() { return std::make_unique<RbxCharacterTexts>(); }
+
+std::unique_ptr<RbxVirtualCharacters> RbxVirtualCharacters::makeDefault() {
+    return std::make_unique<RbxVirtualCharacters>();
+}
 
 bool RbxVirtualCharacters::isVirtualCharacter(char32_t) const { return false; }
 
@@ -152,18 +151,11 @@ char32_t RbxVirtualCharacters::part(int, char32_t c) const { return c; }
 
 // ---------------------------------------------------------------- sources
 
-void CharacterText::setCharacterTexts(std::shared_ptr<const RbxCharacterTexts> t) { texts() = std::move(t); }
+const RbxVirtualCharacters& CharacterText::virtualCharacters() { return kx::ProcessWide<RbxVirtualCharacters>::get(); }
 
-void CharacterText::setVirtualCharacters(std::shared_ptr<const RbxVirtualCharacters> v) { virtuals() = std::move(v); }
+std::shared_ptr<RbxCharacterTexts> CharacterText::modelTexts() { return std::make_shared<ModelTexts>(); }
 
-const RbxVirtualCharacters& CharacterText::virtualCharacters() {
-    static const RbxVirtualCharacters plain;
-    return virtuals() ? *virtuals() : plain;
-}
-
-std::shared_ptr<const RbxCharacterTexts> CharacterText::modelTexts() { return std::make_shared<ModelTexts>(); }
-
-std::shared_ptr<const RbxVirtualCharacters> CharacterText::modelVirtualCharacters() {
+std::shared_ptr<RbxVirtualCharacters> CharacterText::modelVirtualCharacters() {
     return std::make_shared<ModelVirtualCharacters>();
 }
 
@@ -193,7 +185,7 @@ QString CharacterText::stringWithCharacter(char32_t c) {
     return virtualCharacters().stringWithUTF32Character(c);
 }
 
-QString CharacterText::fullNameOfCharacter(char32_t c) { return texts() ? texts()->fullNameOfCharacter(c) : QString(); }
+QString CharacterText::fullNameOfCharacter(char32_t c) { return texts().fullNameOfCharacter(c); }
 
 QString CharacterText::character(char32_t c, InsertMode mode) {
     switch (mode) {

@@ -6,7 +6,8 @@
 // character or a text.
 //
 // The names and the HTML form that the insert modes use, and the parts of virtual
-// characters, come from two sources that the application sets once when it starts
+// characters, come from two process-wide sources (kx::ProcessWide<RbxCharacterTexts>,
+// kx::ProcessWide<RbxVirtualCharacters>) that the composition root installs once
 // (modelTexts() and modelVirtualCharacters() are the model's own); until then a character
 // has no name and no HTML form and every character is one part, itself. Main thread.
 
@@ -17,15 +18,16 @@
 #include <memory>
 #include <vector>
 
-// Names and HTML forms of characters.
+// Names and HTML forms of characters. This base class knows none.
 class RbxCharacterTexts {
 public:
     virtual ~RbxCharacterTexts() = default;
+    static std::unique_ptr<RbxCharacterTexts> makeDefault();
     // The HTML form of a character.
-    virtual QString htmlStringForCharacter(char32_t c) const = 0;
+    virtual QString htmlStringForCharacter(char32_t) const { return QString(); }
     // The user-defined name and the standard name joined as "%1; %2" when both exist, else
     // whichever exists, else empty.
-    virtual QString fullNameOfCharacter(char32_t c) const = 0;
+    virtual QString fullNameOfCharacter(char32_t) const { return QString(); }
 };
 
 // Virtual characters: private values that stand for a sequence (flags, joined emoji
@@ -34,6 +36,7 @@ public:
 class RbxVirtualCharacters {
 public:
     virtual ~RbxVirtualCharacters() = default;
+    static std::unique_ptr<RbxVirtualCharacters> makeDefault();
     virtual bool isVirtualCharacter(char32_t c) const;
     // The text of a character; a virtual character gives its sequence.
     virtual QString stringWithUTF32Character(char32_t c) const;
@@ -47,15 +50,13 @@ class CharacterText {
 public:
     CharacterText() = delete;
 
-    // ---- the sources (nullptr: none known)
-    static void setCharacterTexts(std::shared_ptr<const RbxCharacterTexts> texts);
-    static void setVirtualCharacters(std::shared_ptr<const RbxVirtualCharacters> virtuals);
+    // ---- the sources
     static const RbxVirtualCharacters& virtualCharacters();
     // The model's sources: names from the name database and the user's names, HTML forms as
     // htmlStringForCharacter makes them, virtual characters from the emoji tables and the
     // ligatures defined last.
-    static std::shared_ptr<const RbxCharacterTexts> modelTexts();
-    static std::shared_ptr<const RbxVirtualCharacters> modelVirtualCharacters();
+    static std::shared_ptr<RbxCharacterTexts> modelTexts();
+    static std::shared_ptr<RbxVirtualCharacters> modelVirtualCharacters();
 
     // ---- code points
     // The code points of a text: surrogate pairs combined, a broken half taken as it is.

@@ -1,6 +1,7 @@
 #include "model/KXCharGlyphMap.h"
 
 #include "core/Log.h"
+#include "core/StringExtensions.h"
 
 #include <algorithm>
 #include <exception>
@@ -79,18 +80,9 @@ void KXCharGlyphMap::build(const QString& fontName, const kx::CharSet& covered,
     characters_.reserve(std::size_t(n));
     glyphs_.reserve(std::size_t(n));
     bool allGlyphs = true;
-    const qsizetype units = text.size();
-    for (qsizetype i = 0; i < units; ++i) {
-        const char16_t u = text.at(i).unicode();
-        char32_t c;
-        if (QChar::isLowSurrogate(u)) continue;
-        if (QChar::isHighSurrogate(u)) {
-            if (i + 1 >= units || !QChar::isLowSurrogate(text.at(i + 1).unicode())) continue;
-            c = QChar::surrogateToUcs4(u, text.at(i + 1).unicode());
-            ++i;
-        } else {
-            c = u;
-        }
+    for (kx::str::CodePointIterator it(text); it.hasNext();) {
+        const char32_t c = it.next();
+        if (it.brokenHalf()) continue;
         if (int(characters_.size()) >= n) {
             setMapError(QStringLiteral("Index overflow when collecting glyphs for font %1").arg(fontName));
             break;

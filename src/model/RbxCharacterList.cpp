@@ -1,5 +1,7 @@
 #include "model/RbxCharacterList.h"
 
+#include "core/StringExtensions.h"
+
 #include <QChar>
 #include <algorithm>
 #include <cstdint>
@@ -53,16 +55,11 @@ std::optional<char32_t> CharacterListScanner::readItem() {
         if (v >= ceiling) return std::nullopt;
         return static_cast<char32_t>(v);
     }
-    ++pos_;
-    if (QChar::isHighSurrogate(u)) {
-        if (QChar::isLowSurrogate(next)) {
-            ++pos_;
-            return QChar::surrogateToUcs4(u, next);
-        }
-        return char32_t(0);
-    }
-    if (QChar::isLowSurrogate(u)) return char32_t(0);
-    return static_cast<char32_t>(u);
+    // One character; a broken half of a surrogate pair is read as character 0.
+    kx::str::CodePointIterator it(QStringView(text_).left(end_), pos_);
+    const char32_t c = it.next();
+    pos_ = it.index();
+    return it.brokenHalf() ? char32_t(0) : c;
 }
 
 QString trimmedOfBlanks(const QString& s) {

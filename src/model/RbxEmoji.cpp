@@ -7,6 +7,7 @@
 #include "model/RbxModelSettings.h"
 #include "model/VirtualCharacters.h"
 #include "platform/fonts/FontBackend.h"
+#include "core/StringExtensions.h"
 
 #include <QHash>
 #include <QSet>
@@ -56,9 +57,9 @@ kx::CharSet RbxFontEmojiMeasurer::coveredCharacters() { return font_ ? font_->co
 namespace {
 bool isRegionalIndicatorPair(const QString& t) {
     if (t.size() != 4) return false;
-    for (int i = 0; i < 4; i += 2) {
-        if (!t.at(i).isHighSurrogate() || !t.at(i + 1).isLowSurrogate()) return false;
-        const char32_t c = QChar::surrogateToUcs4(t.at(i), t.at(i + 1));
+    kx::str::CodePointIterator it(t);
+    for (int i = 0; i < 2; ++i) {
+        const char32_t c = it.next();
         if (c < RegionalIndicatorA || c > RegionalIndicatorA + 25) return false;
     }
     return true;

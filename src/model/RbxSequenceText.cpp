@@ -1,6 +1,7 @@
 #include "model/RbxSequenceText.h"
 
 #include "model/RbxEmoji.h"
+#include "core/StringExtensions.h"
 
 #include <QChar>
 #include <algorithm>
@@ -35,14 +36,9 @@ std::vector<char32_t> characterValuesOfText(const QString& text) {
             }
         }
         if (matched) continue;
-        const char16_t u = text.at(i).unicode();
-        if (QChar::isHighSurrogate(u) && i + 1 < n && QChar::isLowSurrogate(text.at(i + 1).unicode())) {
-            out.push_back(QChar::surrogateToUcs4(u, text.at(i + 1).unicode()));
-            i += 2;
-        } else {
-            out.push_back(u);
-            ++i;
-        }
+        kx::str::CodePointIterator it(text, i);
+        out.push_back(it.next());
+        i = it.index();
     }
     return out;
 }

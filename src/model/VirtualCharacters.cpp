@@ -119,7 +119,9 @@ QString emojiStringWithSkinColor(const QString& s, int skinColor) {
         return out;
     }
     if (!m) return s;
-    const qsizetype first = (s.size() >= 2 && s.at(0).isHighSurrogate() && s.at(1).isLowSurrogate()) ? 2 : 1;
+    kx::str::CodePointIterator firstCharacter(s);
+    firstCharacter.next();
+    const qsizetype first = firstCharacter.index();
     QString rest = s.mid(first);
     if (rest.size() >= 2 && rest.at(0) == QChar(0xFE0F) && rest.at(1) == QChar(0x200D)) rest.remove(0, 1);
     QString out = s.left(first);

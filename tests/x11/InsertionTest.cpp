@@ -1,6 +1,7 @@
 // Typing and pasting into another program (the probe), with the user's clipboard
 // saved and put back.
 #include "ProbeClient.h"
+#include "common/ScopedInstance.h"
 #include "insertion/KXKeyboard.h"
 #include "insertion/KXPasteboardManager.h"
 #include "insertion/KXTap.h"
@@ -220,7 +221,8 @@ TEST_F(Insertion, AtExitTheClipboardIsHandedToARunningClipboardManager) {
 
 TEST_F(Insertion, ClipboardUtilityIsToldOverTheBusBeforeAndAfter) {
     userClipboard();
-    KXPasteboardManager::setManager(nullptr);
+    // A shared manager of its own, the one a running program makes, for this test.
+    rbxtest::ScopedInstance<KXPasteboardManager> fresh;
     KXPasteboardManager& mgr = KXPasteboardManager::manager();
     mgr.setCopyPasteMode(true);
     // The time-out leaves room for the first question to the probe: the notice after the
@@ -234,5 +236,4 @@ TEST_F(Insertion, ClipboardUtilityIsToldOverTheBusBeforeAndAfter) {
                QStringList{"CoPa CONT 0", "CoPa CONT 1"};
     }));
     EXPECT_EQ(probe->clipboardData(binaryType), binaryData());
-    KXPasteboardManager::setManager(nullptr);
 }

@@ -3,6 +3,7 @@
 // opens and closes by URL command and by Escape, fades, hands a second start's URL to the
 // first copy, and quits other copies of the same user on the same display.
 #include "ProbeClient.h"
+#include "RuneboxCopy.h"
 #include "RuneboxPrograms.h"
 #include "common/TestEnvironment.h"
 #include "kxlib/KXLoginPrefs.h"
@@ -21,58 +22,9 @@ namespace {
 using x11test::run;
 using x11test::Runebox;
 using x11test::Tool;
+using x11test::Copy;
 
-// A copy of runebox with its debug state on the bus.
-class Copy {
-public:
-    explicit Copy(const QStringList& args = {}, const QProcessEnvironment& extra = {}) {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("RUNEBOX_DEBUG_STATE"), QStringLiteral("1"));
-        for (const QString& k : extra.keys()) env.insert(k, extra.value(k));
-        p_.setProcessEnvironment(env);
-        p_.setProcessChannelMode(QProcess::MergedChannels);
-        p_.start(Runebox, args);
-    }
-    ~Copy() {
-        if (p_.state() == QProcess::NotRunning) return;
-        p_.terminate();
-        if (!p_.waitForFinished(5000)) {
-            p_.kill();
-            p_.waitForFinished();
-        }
-    }
-    QProcess& process() { return p_; }
-    QString output() {
-        out_ += QString::fromUtf8(p_.readAll());
-        return out_;
-    }
-
-    static QVariantMap state() {
-        QDBusMessage m = QDBusMessage::createMethodCall(QStringLiteral("org.runebox.Runebox"), QStringLiteral("/Debug"),
-                                                        QStringLiteral("org.runebox.Debug"), QStringLiteral("State"));
-        QDBusPendingCall pending = QDBusConnection::sessionBus().asyncCall(m, 5000);
-        rbxtest::waitFor([&] { return pending.isFinished(); }, 6000);
-        const QDBusMessage reply = pending.reply();
-        if (reply.type() != QDBusMessage::ReplyMessage) return {};
-        return qdbus_cast<QVariantMap>(reply.arguments().value(0));
-    }
-    static bool waitForState(const std::function<bool(const QVariantMap&)>& pred, int ms = 15000) {
-        return rbxtest::waitFor([&] {
-            const QVariantMap s = state();
-            return !s.isEmpty() && pred(s);
-        }, ms);
-    }
-    static bool visible(const QVariantMap& s) { return s.value(QStringLiteral("visible")).toBool(); }
-    static bool shownAndPainted(const QVariantMap& s) {
-        return visible(s) && s.value(QStringLiteral("paintedNs")).toLongLong() > 0;
-    }
-
-private:
-    QProcess p_;
-    QString out_;
-};
-
-int url(const QString& u) { return run(Tool, {QStringLiteral("url"), u}); }
+using x11test::url;
 
 X11Session::Window windowOfPid(int pid) {
     X11Session& x = X11Session::shared();

@@ -12,7 +12,7 @@
 #include "app/RbxCharWindow.h"
 #include "app/RbxCharWindowController.h"
 #include "insertion/KXPasteboardManager.h"
-#include "insertion/RbxPoster.h"
+#include "kxlib/KXAppSettings.h"
 #include "kxlib/RbxDefaults.h"
 #include "model/RbxCharGroup.h"
 #include "platform/x11/Ewmh.h"
@@ -25,6 +25,7 @@
 #include <QDBusMessage>
 #include <QDBusPendingCall>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QProcess>
@@ -67,15 +68,19 @@ QVariant probeCall(const QString& method) {
     return pending.reply().arguments().value(0);
 }
 
-// The front application as it is, with typing allowed or not as the road wants.
-struct BenchSystem : RbxPostingSystem {
-    bool typing = true;
-    RbxFrontApplication frontApplication() override {
-        RbxFrontApplication f = RbxPostingSystem::frontApplication();
-        f.directInsertion = typing;
-        return f;
-    }
-};
+// The probe's per-application settings: typing allowed ("directInsertion") or not, as the
+// road measured wants.
+bool setDirectInsertion(bool on) {
+    QDir().mkpath(KXAppSettings::settingsFolder());
+    QFile f(KXAppSettings::settingsFolder() + QStringLiteral("/probe.plist"));
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+    f.write(QStringLiteral("{ pluginVersion = 1; \"/runebox-probe\" = { directInsertion = %1; }; }")
+                .arg(on ? 1 : 0)
+                .toUtf8());
+    f.close();
+    KXAppSettings::reloadSettings();
+    return true;
+}
 
 QString probePath(const QStringList& args) {
     const int i = args.indexOf(QStringLiteral("--probe"));
@@ -119,7 +124,10 @@ public:
         // make a double click, which inserts once.
         std::size_t next = 0;
         for (bool typing : {true, false}) {
-            system_->typing = typing;
+            if (!setDirectInsertion(typing)) {
+                tool::err() << "bench insert: cannot write the probe's settings" << Qt::endl;
+                return 1;
+            }
             std::vector<double> ms;
             for (int i = 0; i < runs_ + 3; ++i) {
                 const auto t = insertOnce(cells_[next++ % cells_.size()]);
@@ -170,10 +178,6 @@ private:
         for (char32_t c = U'A'; c <= U'Z'; ++c) cells_.push_back(c);
         for (char32_t c = U'a'; c <= U'z'; ++c) cells_.push_back(c);
         view_->setGroups({RbxCharGroup::groupWithCharacters(cells_)});
-        system_ = std::make_shared<BenchSystem>();
-        system_->installPostingTap();
-        poster_ = std::make_shared<RbxPoster>(view_, system_);
-        view_->setPosting(poster_);
         QCoreApplication::processEvents();
         return true;
     }
@@ -205,8 +209,6 @@ private:
     std::unique_ptr<PaletteAssembly> assembly_;
     RbxCharWindowController* palette_ = nullptr;
     RbxCharView* view_ = nullptr;
-    std::shared_ptr<BenchSystem> system_;
-    std::shared_ptr<RbxPoster> poster_;
     std::vector<char32_t> cells_;
 };
 

@@ -1,23 +1,10 @@
 #include "kxlib/gui/KXAppearance.h"
 
-#include "core/Log.h"
-
-#include <QDBusArgument>
-#include <QDBusMessage>
-#include <QDBusPendingCallWatcher>
-#include <QDBusPendingReply>
-#include <QDBusVariant>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QPalette>
 
 namespace {
-
-const QString PortalService = QStringLiteral("org.freedesktop.portal.Desktop");
-const QString PortalPath = QStringLiteral("/org/freedesktop/portal/desktop");
-const QString PortalInterface = QStringLiteral("org.freedesktop.portal.Settings");
-const QString AppearanceNamespace = QStringLiteral("org.freedesktop.appearance");
-const QString ColorSchemeKey = QStringLiteral("color-scheme");
 
 std::unique_ptr<KXAppearance>& sharedSlot() {
     static std::unique_ptr<KXAppearance> s;
@@ -29,23 +16,6 @@ std::optional<bool>& drawingAppearance() {
     return d;
 }
 
-// The portal's Read answers a variant that holds the value's variant; ReadOne and the
-// signal answer the value's variant. Unwraps any depth and any D-Bus marshalling.
-QVariant unwrap(QVariant v) {
-    for (int depth = 0; depth < 4; ++depth) {
-        if (v.canConvert<QDBusVariant>() && v.userType() == qMetaTypeId<QDBusVariant>()) {
-            v = v.value<QDBusVariant>().variant();
-        } else if (v.userType() == qMetaTypeId<QDBusArgument>()) {
-            const QDBusArgument arg = v.value<QDBusArgument>();
-            if (arg.currentType() != QDBusArgument::VariantType) break;
-            v = qdbus_cast<QDBusVariant>(arg).variant();
-        } else {
-            break;
-        }
-    }
-    return v;
-}
-
 } // namespace
 
 KXAppearance::KXAppearance(QObject* parent) : QObject(parent) {
@@ -55,17 +25,15 @@ KXAppearance::KXAppearance(QObject* parent) : QObject(parent) {
 
 KXAppearance::KXAppearance(const QDBusConnection& bus, QObject* parent) : KXAppearance(parent) {
     if (!bus.isConnected()) return;
-    bus_ = bus;
-    bus_->connect(PortalService, PortalPath, PortalInterface, QStringLiteral("SettingChanged"), this,
-                  SLOT(portalSettingChanged(QDBusMessage)));
-    requestPortalValue();
+    auto* portal = new ColorSchemePortal(bus, this);
+    connect(portal, &ColorSchemePortal::colorSchemeReceived, this, [this](unsigned scheme) {
+        portalScheme_ = scheme;
+        reevaluate();
+    });
+    portal->request(2000);
 }
 
-KXAppearance::~KXAppearance() {
-    if (bus_)
-        bus_->disconnect(PortalService, PortalPath, PortalInterface, QStringLiteral("SettingChanged"),
-                         this, SLOT(portalSettingChanged(QDBusMessage)));
-}
+KXAppearance::~KXAppearance() = default;
 
 KXAppearance& KXAppearance::shared() {
     auto& s = sharedSlot();
@@ -95,38 +63,6 @@ KXAppearance::DrawingScope::DrawingScope(bool dark) : previous_(drawingAppearanc
 }
 
 KXAppearance::DrawingScope::~DrawingScope() { drawingAppearance() = previous_; }
-
-void KXAppearance::requestPortalValue() {
-    QDBusMessage call = QDBusMessage::createMethodCall(PortalService, PortalPath, PortalInterface,
-                                                       QStringLiteral("Read"));
-    call << AppearanceNamespace << ColorSchemeKey;
-    auto* watcher = new QDBusPendingCallWatcher(bus_->asyncCall(call, 2000), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
-        w->deleteLater();
-        const QDBusMessage reply = w->reply();
-        if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return;
-        takePortalValue(reply.arguments().constFirst());
-    });
-}
-
-void KXAppearance::portalSettingChanged(const QDBusMessage& message) {
-    const QVariantList args = message.arguments();
-    if (args.size() < 3) return;
-    if (args[0].toString() != AppearanceNamespace || args[1].toString() != ColorSchemeKey) return;
-    takePortalValue(args[2]);
-}
-
-void KXAppearance::takePortalValue(const QVariant& raw) {
-    const QVariant v = unwrap(raw);
-    bool ok = false;
-    const uint scheme = v.toUInt(&ok);
-    if (!ok || scheme > PreferLight) {
-        kx::log(QStringLiteral("ignoring color-scheme value %1 from the settings portal").arg(v.toString()));
-        return;
-    }
-    portalScheme_ = scheme;
-    reevaluate();
-}
 
 bool KXAppearance::eventFilter(QObject* watched, QEvent* event) {
     if (watched == qApp && event->type() == QEvent::ApplicationPaletteChange) reevaluate();

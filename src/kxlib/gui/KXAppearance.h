@@ -8,18 +8,18 @@
 // scope around a call to draw in one appearance whatever the desktop says (a view that
 // forces the light look, an offscreen rendering of the dark table).
 
+#include "platform/dbus/ColorSchemePortal.h"
+
 #include <QDBusConnection>
 #include <QObject>
 #include <memory>
 #include <optional>
 
-#include <QDBusMessage>
-
 class KXAppearance : public QObject {
     Q_OBJECT
 public:
     // Values of the portal's "color-scheme" setting.
-    enum ColorScheme : unsigned { NoPreference = 0, PreferDark = 1, PreferLight = 2 };
+    using enum ColorSchemePortal::ColorScheme;
 
     // Follows the portal on `bus`; the answer arrives asynchronously, until then (and
     // without a portal) the palette decides.
@@ -63,16 +63,10 @@ signals:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private slots:
-    void portalSettingChanged(const QDBusMessage& message);
-
 private:
-    void requestPortalValue();
-    void takePortalValue(const QVariant& value);
     void reevaluate();
     static bool paletteIsDark();
 
-    std::optional<QDBusConnection> bus_;
     std::optional<unsigned> portalScheme_;
     std::optional<bool> override_;
     bool dark_ = false;

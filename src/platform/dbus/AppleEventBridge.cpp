@@ -41,10 +41,6 @@ void AppleEventBridge::setHandler(quint32 eventClass, quint32 eventID, Handler h
         m_handlers.remove(key(eventClass, eventID));
 }
 
-bool AppleEventBridge::hasHandler(quint32 eventClass, quint32 eventID) const {
-    return m_handlers.contains(key(eventClass, eventID));
-}
-
 AppleEventBridge::Outcome AppleEventBridge::deliver(const QString& eventClass, const QString& eventID,
                                                     const QVariantMap& params, const QString& sender,
                                                     uint senderPid) {

@@ -30,11 +30,9 @@ public:
     // Exports the object on a connection (default: the session bus). False without a bus
     // or when the path is taken.
     bool exportOn(const QDBusConnection& connection = dbus::sessionBus());
-    bool isExported() const { return m_exported; }
 
     // An empty handler removes the entry.
     void setHandler(quint32 eventClass, quint32 eventID, Handler handler);
-    bool hasHandler(quint32 eventClass, quint32 eventID) const;
 
     struct Outcome {
         QVariantMap reply;

@@ -43,11 +43,8 @@ public:
     void release();
     // Data larger than this goes in INCR chunks of this size (bytes).
     void setChunkSize(int bytes) { chunkSize_ = bytes; }
-    int chunkSize() const { return chunkSize_; }
     // Largest data kept from another owner per type (bytes).
     static constexpr qsizetype MaxDataSize = 64 << 20;
-
-    unsigned long ownerWindow() const { return window_; }
 
 signals:
     // Another client took the clipboard from us.

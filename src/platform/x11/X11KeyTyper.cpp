@@ -34,7 +34,6 @@ X11KeyTyper::X11KeyTyper(X11Session* session, X11Keyboard* keyboard, QObject* pa
 
 X11KeyTyper::~X11KeyTyper() { releaseBindings(); }
 
-void X11KeyTyper::setReleaseDelay(int ms) { releaseDelayMs_ = std::max(ms, 1000); }
 
 void X11KeyTyper::flush() {
     if (session_->isAvailable()) XFlush(session_->display());

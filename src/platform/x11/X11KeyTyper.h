@@ -45,10 +45,6 @@ public:
     void releaseHeldModifiers();
     void flush();
 
-    // A binding goes to another character only after this much time (ms) since its
-    // last use; at least 1000.
-    void setReleaseDelay(int ms);
-    int releaseDelay() const { return releaseDelayMs_; }
     // Spare keycodes bound now (for tests).
     int boundKeyCount() const { return int(bound_.size()); }
     // Releases every binding now.

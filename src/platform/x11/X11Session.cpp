@@ -41,8 +41,7 @@ X11Session::X11Session(const QByteArray& displayName, QObject* parent) : QObject
         return;
     }
     XErrorTrap::registerDisplay(m_display);
-    m_screen = DefaultScreen(m_display);
-    m_root = RootWindow(m_display, m_screen);
+    m_root = DefaultRootWindow(m_display);
 
     // Served on the thread that owns the application object: the socket notifier for
     // new bytes, and a last look before the loop sleeps for events that Xlib read into
@@ -104,6 +103,7 @@ QString X11Session::atomName(Atom a) {
 }
 
 X11Session::ListenerId X11Session::addEventListener(int type, Window window, EventListener listener) {
+    Q_ASSERT(listener);
     const ListenerId id = m_nextId++;
     m_listeners.append(Listener{id, type, window, -1, -1, std::move(listener)});
     return id;
@@ -111,6 +111,7 @@ X11Session::ListenerId X11Session::addEventListener(int type, Window window, Eve
 
 X11Session::ListenerId X11Session::addGenericEventListener(int extensionOpcode, int evtype,
                                                            EventListener listener) {
+    Q_ASSERT(listener);
     const ListenerId id = m_nextId++;
     m_listeners.append(Listener{id, GenericEvent, 0, extensionOpcode, evtype, std::move(listener)});
     return id;
@@ -141,27 +142,8 @@ void X11Session::processPendingEvents() {
     m_dispatching = false;
 }
 
-void X11Session::noteTime(const XEvent& e) {
-    Time t = 0;
-    switch (e.type) {
-    case KeyPress:
-    case KeyRelease: t = e.xkey.time; break;
-    case ButtonPress:
-    case ButtonRelease: t = e.xbutton.time; break;
-    case MotionNotify: t = e.xmotion.time; break;
-    case EnterNotify:
-    case LeaveNotify: t = e.xcrossing.time; break;
-    case PropertyNotify: t = e.xproperty.time; break;
-    case SelectionClear: t = e.xselectionclear.time; break;
-    case SelectionRequest: t = e.xselectionrequest.time; break;
-    case SelectionNotify: t = e.xselection.time; break;
-    default: break;
-    }
-    if (t) m_lastTime = t;
-}
-
 void X11Session::dispatch(XEvent& event) {
-    noteTime(event);
+    Q_ASSERT(m_dispatching);  // only processPendingEvents dispatches
     const bool generic = event.type == GenericEvent;
     bool haveData = false;
     if (generic) haveData = XGetEventData(m_display, &event.xcookie);
@@ -186,7 +168,6 @@ void X11Session::dispatch(XEvent& event) {
         fn(event);
     }
     if (haveData) XFreeEventData(m_display, &event.xcookie);
-    emit eventProcessed(event.type);
 }
 
 void X11Session::flush() {
@@ -314,8 +295,7 @@ X11Session::Time X11Session::serverTime() {
         return ev->type == PropertyNotify && ev->xproperty.window == m->w && ev->xproperty.atom == m->a;
     };
     XIfEvent(m_display, &e, pred, reinterpret_cast<XPointer>(&match));
-    m_lastTime = e.xproperty.time;
-    return m_lastTime;
+    return e.xproperty.time;
 }
 
 double X11Session::idleSeconds() const {

@@ -48,7 +48,6 @@ public:
     bool isAvailable() const { return m_display != nullptr; }
     _XDisplay* display() const { return m_display; }
     xcb_connection_t* xcbConnection() const;
-    int screenNumber() const { return m_screen; }
     Window rootWindow() const { return m_root; }
 
     // Atoms, interned once and cached. 0 without a display, or with `onlyIfExists` when
@@ -104,8 +103,6 @@ public:
     // Rings the bell at `percent` (-100 to 100) of the base volume.
     void bell(int percent);
 
-    // The last server time seen on this connection (from events), 0 when none yet.
-    Time lastEventTime() const { return m_lastTime; }
     // A current server time: made by a zero-length property change on a private window.
     Time serverTime();
 
@@ -116,10 +113,6 @@ public:
     // True when the server has the extension; gives its opcode and first event/error.
     bool queryExtension(const char* name, int* opcode = nullptr, int* firstEvent = nullptr,
                         int* firstError = nullptr);
-
-signals:
-    // Emitted after listeners for every event read (for diagnostics and tests).
-    void eventProcessed(int type);
 
 private:
     struct Listener {
@@ -132,14 +125,11 @@ private:
     };
 
     void dispatch(_XEvent& event);
-    void noteTime(const _XEvent& event);
     Window helperWindow();
 
     _XDisplay* m_display = nullptr;
-    int m_screen = 0;
     Window m_root = 0;
     Window m_helper = 0;
-    Time m_lastTime = 0;
     QSocketNotifier* m_notifier = nullptr;
     QMetaObject::Connection m_blockHook;
     QMetaObject::Connection m_awakeHook;

@@ -95,6 +95,8 @@ XErrorTrap::~XErrorTrap() {
     XErrorTrapRegistry& r = XErrorTrapRegistry::get();
     std::lock_guard lock(r.mutex);
     auto it = r.innermost.find(m_display);
+    // Traps live on the stack: the innermost one ends first.
+    Q_ASSERT(it == r.innermost.end() || it->second == this);
     if (it != r.innermost.end() && it->second == this) it->second = m_outer;
 }
 

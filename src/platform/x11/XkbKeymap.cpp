@@ -103,7 +103,6 @@ void XkbKeymap::findModifierKeys() {
         return found;
     };
     shiftKeycode_ = firstKeyWith(XKB_KEY_Shift_L, 50);
-    controlKeycode_ = firstKeyWith(XKB_KEY_Control_L, 37);
     altKeycode_ = firstKeyWith(XKB_KEY_Alt_L, 64);
     levelThreeKeycode_ = firstKeyWith(XKB_KEY_ISO_Level3_Shift, 108);
 
@@ -141,20 +140,8 @@ QString XkbKeymap::groupName(int group) const {
     return n ? QString::fromUtf8(n) : QString();
 }
 
-QString XkbKeymap::keymapText() const {
-    char* text = xkb_keymap_get_as_string(keymap_, XKB_KEYMAP_FORMAT_TEXT_V1);
-    const QString s = text ? QString::fromUtf8(text) : QString();
-    free(text);
-    return s;
-}
-
 int XkbKeymap::minKeycode() const { return static_cast<int>(xkb_keymap_min_keycode(keymap_)); }
 int XkbKeymap::maxKeycode() const { return static_cast<int>(xkb_keymap_max_keycode(keymap_)); }
-
-QString XkbKeymap::keyName(int keycode) const {
-    const char* n = xkb_keymap_key_get_name(keymap_, static_cast<xkb_keycode_t>(keycode));
-    return n ? QString::fromUtf8(n) : QString();
-}
 
 bool XkbKeymap::hasSymbols(int keycode, int group) const {
     const xkb_keysym_t* syms = nullptr;

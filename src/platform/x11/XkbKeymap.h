@@ -44,12 +44,9 @@ public:
 
     int groupCount() const;
     QString groupName(int group) const;
-    // The keymap's text (for diagnostics and tests).
-    QString keymapText() const;
 
     int minKeycode() const;
     int maxKeycode() const;
-    QString keyName(int keycode) const;
     bool hasSymbols(int keycode, int group) const;
 
     // The keysym a key gives in a group with the modifiers held (no Caps Lock); 0 when none.
@@ -60,7 +57,6 @@ public:
     // Keys that press the modifiers for typing: Shift, level three (AltGr, or Alt).
     int shiftKeycode() const { return shiftKeycode_; }
     int optionKeycode() const { return levelThreeKeycode_ ? levelThreeKeycode_ : altKeycode_; }
-    int controlKeycode() const { return controlKeycode_; }
 
     // Whether a key at a level gives the keysym; finds the key and modifiers for a
     // keysym in a group (the first key in keycode order with the fewest modifiers).
@@ -77,7 +73,7 @@ private:
     xkb_context* context_ = nullptr;
     xkb_keymap* keymap_ = nullptr;
     std::uint32_t shiftMask_ = 0, optionMask_ = 0, controlMask_ = 0;
-    int shiftKeycode_ = 0, levelThreeKeycode_ = 0, altKeycode_ = 0, controlKeycode_ = 0;
+    int shiftKeycode_ = 0, levelThreeKeycode_ = 0, altKeycode_ = 0;
 };
 
 // Unicode text of a keysym (0 when none). Dead keysyms give nothing here.

@@ -1,5 +1,6 @@
 #include "table/core/RbxTableGroup.h"
 
+#include "core/ModifierFlags.h"
 #include "table/core/RbxGeometry.h"
 #include "model/CharacterText.h"
 
@@ -160,8 +161,9 @@ RbxHeaderAction RbxTableGroup::headerClickAction(const QPointF& p, int clickCoun
                                                  std::uint32_t modifierFlags) const {
     if (!showsHeader()) return RbxHeaderAction::None;
     if (pointInRect(p, disclosureArea()) || clickCount == 2)
-        return (modifierFlags & 0x80000) ? RbxHeaderAction::ToggleAllGroups : RbxHeaderAction::ToggleGroup;
-    if (eventType == 3 || (eventType == 1 && (modifierFlags & 0x1e0000) == 0x40000)) return RbxHeaderAction::ShowMenu;
+        return (modifierFlags & kx::modifier::Option) ? RbxHeaderAction::ToggleAllGroups : RbxHeaderAction::ToggleGroup;
+    if (eventType == 3 || (eventType == 1 && (modifierFlags & kx::modifier::Mask) == kx::modifier::Control))
+        return RbxHeaderAction::ShowMenu;
     return RbxHeaderAction::None;
 }
 

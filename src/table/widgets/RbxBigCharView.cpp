@@ -1,5 +1,7 @@
 #include "table/widgets/RbxBigCharView.h"
 
+#include "insertion/RbxClipboardCopies.h"
+
 #include "core/Log.h"
 #include "table/widgets/RbxCharViewHooks.h"
 #include "table/widgets/RbxNamedColors.h"

@@ -4,6 +4,7 @@
 #include "kxlib/RbxDefaults.h"
 #include "kxlib/SettingsKeys.h"
 #include "core/Log.h"
+#include "core/ModifierFlags.h"
 #include "kxlib/gui/KXToolTip.h"
 #include "platform/fonts/FontBackend.h"
 #include "table/core/RbxCellGlyphs.h"
@@ -13,6 +14,8 @@
 #include "table/widgets/RbxMenuWatch.h"
 
 #include <QApplication>
+#include <QCursor>
+#include <QGuiApplication>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QNativeGestureEvent>
@@ -37,18 +40,47 @@ std::vector<QPointer<RbxCharView>>& registeredViews() {
 
 RbxDefaults& settings() { return RbxDefaults::userDefaults(); }
 
+// A view without an insertion road: a click posts nothing.
+class NoPosting : public RbxCharacterPosting {
+public:
+    void postCharacter(char32_t, const QString&, const rbx::Font&) override {}
+    const QStringList& insertionLog() const override { return log_; }
+
+private:
+    QStringList log_;
+};
+
+// The pointer and the keyboard as they are now.
+class PointerLocation : public RbxMouseLocator {
+public:
+    QPoint globalMouseLocation() const override { return QCursor::pos(); }
+};
+
+class KeyboardModifiers : public RbxModifierSource {
+public:
+    std::uint32_t currentModifierFlags() const override {
+        return kx::modifier::fromQt(QGuiApplication::queryKeyboardModifiers());
+    }
+};
+
 bool traceCalcFont() { return settings().boolForKey(rbx::key::logCalcFont) || RbxTools::debugging(1); }
 
 QString sizeText(const QSizeF& s) { return QStringLiteral("{%1, %2}").arg(s.width()).arg(s.height()); }
 
 } // namespace
 
-RbxCharView::RbxCharView(QWidget* parent)
+RbxCharView::RbxCharView(RbxCharViewServices services, QWidget* parent)
     : QAbstractScrollArea(parent),
+      mouse_(services.mouse ? std::move(services.mouse) : std::make_shared<PointerLocation>()),
+      modifiers_(services.modifiers ? std::move(services.modifiers) : std::make_shared<KeyboardModifiers>()),
       controller_(std::make_shared<RbxCharViewController>()),
-      posting_(std::make_shared<RbxCharViewPosting>()),
+      posting_(services.posting ? std::move(services.posting) : std::make_shared<NoPosting>()),
       sources_(std::make_shared<RbxCharViewSources>()) {
     magnifier_ = std::make_shared<RbxMagnifierPopover>();
+    // After an insertion the palette takes the keys again while the mouse is in it.
+    connect(posting_.get(), &RbxCharacterPosting::activationDue, this, [this] {
+        if (mouseInWindow()) activateWindow(true);
+    });
     registeredViews().emplace_back(this);
     settings().addObserver(this);
     setFrameShape(QFrame::NoFrame);
@@ -87,10 +119,6 @@ RbxCharView* RbxCharView::view() {
 void RbxCharView::setController(std::shared_ptr<RbxCharViewController> controller) {
     controller_ = controller ? std::move(controller) : std::make_shared<RbxCharViewController>();
     viewport()->update();
-}
-
-void RbxCharView::setPosting(std::shared_ptr<RbxCharViewPosting> posting) {
-    posting_ = posting ? std::move(posting) : std::make_shared<RbxCharViewPosting>();
 }
 
 void RbxCharView::setSources(std::shared_ptr<RbxCharViewSources> sources) {
@@ -406,7 +434,7 @@ void RbxCharView::defaultChanged(const QString& key) {
 
 // ---------------------------------------------------------------- posting
 
-void RbxCharView::postCharacter(char32_t c, const QString& s) { posting_->postCharacter(c, s); }
+void RbxCharView::postCharacter(char32_t c, const QString& s) { posting_->postCharacter(c, s, font_); }
 
 rbx::Font RbxCharViewSources::colorEmojiFont(double size) {
     const QString name = rbx::FontBackend::shared().defaultColorEmojiFontName();

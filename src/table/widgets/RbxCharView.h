@@ -5,7 +5,8 @@
 // handling and paints only the part of the table that is visible.
 //
 // One table view serves the process: the last one made registers itself as view().
-// Upward calls (the window controller, posting, the clipboard) and the model's character
+// A clicked character goes down to the insertion road the view was given when it was made
+// (RbxCharViewServices); upward calls (the window controller) and the model's character
 // sets go through the interfaces of RbxCharViewHooks.h; without them the view draws with
 // what it knows and the calls do nothing. Main thread only.
 
@@ -28,7 +29,6 @@
 #include <QVariant>
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -44,7 +44,7 @@ public:
     // Values of clickButton().
     enum ClickButton : int { NoClick = 0, LeftClick = 1, RightClick = 2, OtherClick = 3, ProgrammaticClick = 99 };
 
-    explicit RbxCharView(QWidget* parent = nullptr);
+    explicit RbxCharView(RbxCharViewServices services = {}, QWidget* parent = nullptr);
     ~RbxCharView() override;
 
     // The table view of the process (the last one made that still exists), or nullptr.
@@ -52,7 +52,6 @@ public:
 
     // ---- the layers above and the model's sets (null: the do-nothing default)
     void setController(std::shared_ptr<RbxCharViewController> controller);
-    void setPosting(std::shared_ptr<RbxCharViewPosting> posting);
     void setSources(std::shared_ptr<RbxCharViewSources> sources);
     RbxCharViewController& controller() const { return *controller_; }
     RbxCharViewSources& sources() const { return *sources_; }
@@ -75,8 +74,8 @@ public:
     RbxCharTable& table() { return table_; }
     const RbxCharTable& table() const { return table_; }
     const std::vector<RbxTableGroup>& groups() const { return table_.groups(); }
-    // Recent insertions, for the diagnostics report.
-    QStringList& insertionLog() { return insertionLog_; }
+    // Recent insertions (the insertion road's log), for the diagnostics report.
+    const QStringList& insertionLog() const { return posting_->insertionLog(); }
 
     // Hands the first recent-characters group (kind 2) the recent characters the font has
     // and lays out again; false when the table has no such group (the caller then rebuilds
@@ -170,9 +169,8 @@ public:
     // The mouse location the hover selection used last, in viewport coordinates;
     // (-1, -1) when none.
     QPointF prevMouseLocation() const { return prevMouseLocation_; }
-    // Where the mouse is, in global coordinates, read outside the event stream. Tests and
-    // tools may put another source in place of the pointer's.
-    void setMouseLocator(std::function<QPoint()> locator);
+    // Where the mouse is, in global coordinates, read outside the event stream.
+    QPoint globalMouseLocation() const;
     // The mouse location in viewport coordinates.
     QPointF currentMouseLocation() const;
 
@@ -191,8 +189,7 @@ public:
     };
     MagnifierPlacement magnifierPlacement() const;
     // The modifier keys held now, in the stored form (Shift 0x20000, Control 0x40000,
-    // Option 0x80000, Command 0x100000); replaceable like the mouse locator.
-    void setModifierSource(std::function<std::uint32_t()> source);
+    // Option 0x80000, Command 0x100000).
     std::uint32_t currentModifierFlags() const;
 
     // ---- mouse
@@ -308,9 +305,9 @@ public:
     void copyCharacterDescription(char32_t c);
 
     // ---- posting
-    // Posts the character (or the string) through the posting interface.
+    // Posts the character (or the string) in the font shown, down the insertion road.
     void postCharacter(char32_t c, const QString& s);
-    RbxCharViewPosting& posting() const { return *posting_; }
+    RbxCharacterPosting& posting() const { return *posting_; }
 
     // ---- settings
     void defaultChanged(const QString& key) override;
@@ -377,8 +374,8 @@ private:
     qint64 updateSuppressedUntilMs_ = 0;
     qint64 nextSelectionUpdateMs_ = 0;
     QPointF prevMouseLocation_{-1, -1};
-    std::function<QPoint()> mouseLocator_;
-    std::function<std::uint32_t()> modifierSource_;
+    std::shared_ptr<const RbxMouseLocator> mouse_;
+    std::shared_ptr<const RbxModifierSource> modifiers_;
     std::shared_ptr<RbxMagnifierPopover> magnifier_;
     bool shouldHideMagnifier_ = false;
     QTimer* autoScrollTimer_ = nullptr;
@@ -399,9 +396,8 @@ private:
     std::optional<bool> darkOverride_;
 
     std::shared_ptr<RbxCharViewController> controller_;
-    std::shared_ptr<RbxCharViewPosting> posting_;
+    std::shared_ptr<RbxCharacterPosting> posting_;
     std::shared_ptr<RbxCharViewSources> sources_;
     RbxCellTextCache cellTexts_;
     std::unique_ptr<KXToolTip> tooltip_;
-    QStringList insertionLog_;
 };

@@ -2,6 +2,8 @@
 // recent characters and the insertion log stay as they are.
 #include "table/widgets/RbxCharView.h"
 
+#include "insertion/RbxClipboardCopies.h"
+
 #include "model/CharacterText.h"
 
 namespace {

@@ -1,16 +1,19 @@
 #pragma once
 // What the character table asks of the layers above it and of parts of the model it does
-// not own, as small interfaces with do-nothing defaults. The application installs real
-// ones; until then the table draws and hit-tests on its own and every upward call is a
-// no-op.
+// not own, as small interfaces with do-nothing defaults; and what it is given when it is
+// made (the insertion road below it, the pointer and the keyboard). The application gives
+// real ones; until then the table draws and hit-tests on its own and every upward call is
+// a no-op.
 
 #include "core/CharSet.h"
+#include "insertion/RbxCharacterPosting.h"
 #include "platform/fonts/Font.h"
 
-#include <QByteArray>
 #include <QMenu>
+#include <QPoint>
 #include <QRect>
 #include <QString>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -81,28 +84,27 @@ public:
     virtual bool isShown() const { return false; }
 };
 
-// Delivers a clicked character to the front application.
-class RbxCharViewPosting {
+// Where the mouse is, in global coordinates, read outside the event stream (the pointer's
+// position by default).
+class RbxMouseLocator {
 public:
-    virtual ~RbxCharViewPosting() = default;
-    // Posts the character, or the string when it is not empty, in the front application's
-    // insert mode.
-    virtual void postCharacter(char32_t, const QString&) {}
+    virtual ~RbxMouseLocator() = default;
+    virtual QPoint globalMouseLocation() const = 0;
 };
 
-// Publishes copies directly on the clipboard: no marker types, no saving or restoring of the
-// user's clipboard. One call replaces the whole clipboard.
-class RbxTableClipboard {
+// The modifier keys held now, in the stored form (kx::modifier; the keyboard's by default).
+class RbxModifierSource {
 public:
-    virtual ~RbxTableClipboard() = default;
-    virtual void publishString(const QString&) {}
-    // Data under a MIME type ("application/pdf", "image/png").
-    virtual void publishData(const QByteArray&, const QString&) {}
+    virtual ~RbxModifierSource() = default;
+    virtual std::uint32_t currentModifierFlags() const = 0;
+};
 
-    // The clipboard the table's views use; never null (the default does nothing).
-    static RbxTableClipboard& shared();
-    // nullptr goes back to the default.
-    static void setShared(std::shared_ptr<RbxTableClipboard> clipboard);
+// What a table view is given when it is made; each may be null: a click then posts nothing,
+// and the mouse and the modifier keys are read from the pointer and the keyboard.
+struct RbxCharViewServices {
+    std::shared_ptr<RbxCharacterPosting> posting;
+    std::shared_ptr<const RbxMouseLocator> mouse;
+    std::shared_ptr<const RbxModifierSource> modifiers;
 };
 
 // What the drawing needs to know of characters beyond the groups: sets of the character

@@ -5,8 +5,8 @@
 #include "kxlib/RbxDefaults.h"
 #include "kxlib/SettingsKeys.h"
 #include "core/Log.h"
+#include "core/ModifierFlags.h"
 #include "table/core/RbxGeometry.h"
-#include "table/widgets/RbxCharViewInternal.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -15,9 +15,9 @@ using namespace rbx::geom;
 
 namespace {
 
-constexpr std::uint32_t ModifierMask = 0x1e0000;
-constexpr std::uint32_t Command = 0x100000;
-constexpr std::uint32_t CommandShift = 0x120000;
+using kx::modifier::Command;
+constexpr std::uint32_t ModifierMask = kx::modifier::Mask;
+constexpr std::uint32_t CommandShift = kx::modifier::Command | kx::modifier::Shift;
 
 int viewSetting() { return RbxDefaults::userDefaults().integerForKey(rbx::key::view); }
 
@@ -68,7 +68,7 @@ bool RbxCharView::handleKey(QKeyEvent* event) {
     }
     if (viewSetting() > 3) return false;
     if (handleHardWiredShortcut(event) || viewSelectionKeyEvent(event)) return true;
-    const std::uint32_t flags = modifierFlags(event->modifiers());
+    const std::uint32_t flags = kx::modifier::fromQt(event->modifiers());
     if ((flags & ModifierMask) == 0) {
         switch (event->key()) {
         case Qt::Key_Up:
@@ -122,7 +122,7 @@ bool RbxCharView::handleHardWiredShortcut(const QKeyEvent* event) {
     if (viewSetting() >= 4 || windowHasSheet()) return false;
     const QChar key = keyCharacter(event);
     if (key.isNull()) return false;
-    const std::uint32_t mods = modifierFlags(event->modifiers()) & ModifierMask;
+    const std::uint32_t mods = kx::modifier::fromQt(event->modifiers()) & ModifierMask;
     const char32_t c = selectedCharacter();
     // Commands on the selected character: nothing without one, but the key is taken
     // so that it does not reach the search field.
@@ -159,7 +159,7 @@ bool RbxCharView::handleHardWiredShortcut(const QKeyEvent* event) {
 
 bool RbxCharView::viewSelectionKeyEvent(const QKeyEvent* event) {
     if (windowHasSheet()) return false;
-    if ((modifierFlags(event->modifiers()) & ModifierMask) != Command) return false;
+    if ((kx::modifier::fromQt(event->modifiers()) & ModifierMask) != Command) return false;
     static const int views[] = {3, 10, 11, 12};
     const int k = event->key();
     if (k < Qt::Key_1 || k > Qt::Key_4) return false;

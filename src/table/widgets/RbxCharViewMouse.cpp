@@ -6,8 +6,8 @@
 #include "kxlib/RbxDefaults.h"
 #include "kxlib/SettingsKeys.h"
 #include "core/Log.h"
+#include "core/ModifierFlags.h"
 #include "table/core/RbxGeometry.h"
-#include "table/widgets/RbxCharViewInternal.h"
 #include "table/widgets/RbxMagnifier.h"
 
 #include <QMenu>
@@ -23,15 +23,15 @@ namespace {
 int buttonOfPress(Qt::MouseButton button, std::uint32_t flags) {
     if (button == Qt::RightButton) return RbxCharView::RightClick;
     if (button != Qt::LeftButton) return RbxCharView::OtherClick;
-    if (flags & 0x40000) return RbxCharView::RightClick;
-    if (flags & 0x100000) return RbxCharView::OtherClick;
+    if (flags & kx::modifier::Control) return RbxCharView::RightClick;
+    if (flags & kx::modifier::Command) return RbxCharView::OtherClick;
     return RbxCharView::LeftClick;
 }
 
 } // namespace
 
 void RbxCharView::handlePress(QMouseEvent* event, int clickCount) {
-    const std::uint32_t flags = modifierFlags(event->modifiers());
+    const std::uint32_t flags = kx::modifier::fromQt(event->modifiers());
     handleClick(event->position().toPoint(), buttonOfPress(event->button(), flags), clickCount, flags,
                 event->globalPosition().toPoint(), event->button() == Qt::RightButton);
 }

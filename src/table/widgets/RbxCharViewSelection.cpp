@@ -2,6 +2,9 @@
 // and the tool tip.
 #include "table/widgets/RbxCharView.h"
 
+#include "insertion/RbxClipboardCopies.h"
+
+#include "core/ModifierFlags.h"
 #include "kxlib/RbxDefaults.h"
 #include "kxlib/SettingsKeys.h"
 #include "kxlib/gui/KXToolTip.h"
@@ -88,12 +91,9 @@ void RbxCharView::setClickButton(int button) {
 
 // ---------------------------------------------------------------- hover selection
 
-void RbxCharView::setMouseLocator(std::function<QPoint()> locator) { mouseLocator_ = std::move(locator); }
+QPoint RbxCharView::globalMouseLocation() const { return mouse_->globalMouseLocation(); }
 
-QPointF RbxCharView::currentMouseLocation() const {
-    const QPoint global = mouseLocator_ ? mouseLocator_() : QCursor::pos();
-    return QPointF(viewport()->mapFromGlobal(global));
-}
+QPointF RbxCharView::currentMouseLocation() const { return QPointF(viewport()->mapFromGlobal(globalMouseLocation())); }
 
 void RbxCharView::updateSelection() {
     const qint64 now = monotonicMs();
@@ -172,15 +172,11 @@ void RbxCharView::setMagnifierPopover(std::shared_ptr<RbxMagnifierPopover> popov
     magnifier_ = popover ? std::move(popover) : std::make_shared<RbxMagnifierPopover>();
 }
 
-void RbxCharView::setModifierSource(std::function<std::uint32_t()> source) { modifierSource_ = std::move(source); }
-
-std::uint32_t RbxCharView::currentModifierFlags() const {
-    return modifierSource_ ? modifierSource_() : modifierFlags(QGuiApplication::queryKeyboardModifiers());
-}
+std::uint32_t RbxCharView::currentModifierFlags() const { return modifiers_->currentModifierFlags(); }
 
 RbxCharView::MagnifierPlacement RbxCharView::magnifierPlacement() const {
     MagnifierPlacement m;
-    const bool shift = currentModifierFlags() & 0x20000;
+    const bool shift = currentModifierFlags() & kx::modifier::Shift;
     m.wanted = window()->isVisible() && !windowHasSheet() && selectedCharIndex_ != kx::NotFound &&
                RbxDefaults::userDefaults().boolForKey(rbx::key::magnify) != shift;
     if (!m.wanted) return m;

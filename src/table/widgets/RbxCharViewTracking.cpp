@@ -4,6 +4,7 @@
 // leaves the palette.
 #include "table/widgets/RbxCharView.h"
 
+#include "core/ModifierFlags.h"
 #include "kxlib/RbxDefaults.h"
 #include "kxlib/SettingsKeys.h"
 #include "core/Log.h"
@@ -106,7 +107,7 @@ void RbxCharView::mouseExited(int area) {
     case WindowArea: {
         // Over the title bar the mouse still counts as inside the window.
         QWidget* w = tracked_[WindowArea];
-        const QPoint global = mouseLocator_ ? mouseLocator_() : QCursor::pos();
+        const QPoint global = globalMouseLocation();
         if (w && w->isVisible() && w->frameGeometry().contains(global) && !w->geometry().contains(global)) {
             if (!titleBarTimer_) {
                 titleBarTimer_ = new QTimer(this);
@@ -133,7 +134,7 @@ void RbxCharView::mouseExited(int area) {
 
 void RbxCharView::checkTitleBarExit() {
     QWidget* w = tracked_[WindowArea];
-    const QPoint global = mouseLocator_ ? mouseLocator_() : QCursor::pos();
+    const QPoint global = globalMouseLocation();
     if (w && w->isVisible() && w->frameGeometry().contains(global)) return;
     titleBarTimer_->stop();
     if (w && w->isVisible() && w->geometry().contains(global)) return;  // back inside: Enter follows
@@ -152,13 +153,13 @@ void RbxCharView::watchModifiers(bool on) {
         modifierTimer_->setInterval(ModifierPollMs);
         connect(modifierTimer_, &QTimer::timeout, this, [this] {
             if (selectedCharIndex_ == kx::NotFound) return;
-            const bool shift = currentModifierFlags() & 0x20000;
+            const bool shift = currentModifierFlags() & kx::modifier::Shift;
             if (shift == shiftHeld_) return;
             shiftHeld_ = shift;
             selectionRectChanged();
         });
     }
-    shiftHeld_ = currentModifierFlags() & 0x20000;
+    shiftHeld_ = currentModifierFlags() & kx::modifier::Shift;
     modifierTimer_->start();
 }
 

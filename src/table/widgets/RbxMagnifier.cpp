@@ -1,31 +1,19 @@
 #include "table/widgets/RbxMagnifier.h"
 
+#include "core/Log.h"
+#include "core/ProcessWide.h"
 #include "kxlib/RbxDefaults.h"
 #include "kxlib/SettingsKeys.h"
-#include "core/Log.h"
 
 #include <QWhatsThis>
-
-namespace {
-
-std::unique_ptr<RbxMagnifier>& sharedMagnifier() {
-    static std::unique_ptr<RbxMagnifier> magnifier;
-    return magnifier;
-}
-
-} // namespace
 
 RbxMagnifier::RbxMagnifier() {
     if (RbxDefaults::userDefaults().boolForKey(rbx::key::logFocus)) kx::log(QStringLiteral("FOCUS: magnifier init"));
 }
 
-RbxMagnifier& RbxMagnifier::magnifier() {
-    auto& m = sharedMagnifier();
-    if (!m) m.reset(new RbxMagnifier());
-    return *m;
-}
+std::unique_ptr<RbxMagnifier> RbxMagnifier::makeDefault() { return std::unique_ptr<RbxMagnifier>(new RbxMagnifier()); }
 
-void RbxMagnifier::resetForTesting() { sharedMagnifier().reset(); }
+RbxMagnifier& RbxMagnifier::magnifier() { return kx::ProcessWide<RbxMagnifier>::get(); }
 
 void RbxMagnifier::hide() {
     if (QWhatsThis::inWhatsThisMode()) QWhatsThis::leaveWhatsThisMode();

@@ -7,10 +7,10 @@
 
 class RbxMagnifier {
 public:
-    // The shared instance, made on first use (logs "FOCUS: magnifier init" with "logFocus").
+    // The shared instance (kx::ProcessWide): the one installed, else one made on first use
+    // (which logs "FOCUS: magnifier init" with "logFocus").
     static RbxMagnifier& magnifier();
-    // Forgets the shared instance; the next magnifier() makes a new one (tests).
-    static void resetForTesting();
+    static std::unique_ptr<RbxMagnifier> makeDefault();
 
     // Leaves the "What's This?" help mode. Safe at any time, any number of times.
     void hide();

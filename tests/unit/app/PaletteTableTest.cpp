@@ -3,6 +3,7 @@
 #include "PaletteFixture.h"
 
 #include "app/ModelBridges.h"
+#include "model/RbxFontInfoRepertoire.h"
 #include "app/PaletteContent.h"
 #include "app/PaletteTable.h"
 #include "model/KXCharGlyphMap.h"
@@ -135,7 +136,7 @@ TEST(ModelBridges, GlyphMapsLeaveOutUnassignedCodePoints) {
 TEST(ModelBridges, FontRepertoires) {
     const rbx::Font font = rbx::FontBackend::shared().font(QStringLiteral("DejaVuSans"), 12);
     ASSERT_TRUE(font);
-    bridges::FontInfoRepertoire repertoire(RbxFontInfo::fontInfoWithFont(font));
+    RbxFontInfoRepertoire repertoire(RbxFontInfo::fontInfoWithFont(font));
     EXPECT_TRUE(repertoire.hasFont());
     EXPECT_EQ(repertoire.fontFamilyName(), QStringLiteral("DejaVu Sans"));
     EXPECT_TRUE(repertoire.availableCharacters().contains(U'A'));
@@ -143,7 +144,7 @@ TEST(ModelBridges, FontRepertoires) {
     EXPECT_NE(repertoire.planeBitmap(0), nullptr);
     EXPECT_EQ(repertoire.planeBitmap(5), nullptr);
 
-    bridges::FontInfoRepertoire none(nullptr);
+    RbxFontInfoRepertoire none(nullptr);
     EXPECT_FALSE(none.hasFont());
     EXPECT_TRUE(none.availableCharacters().isEmpty());
     EXPECT_TRUE(none.ligatureStrings().isEmpty());

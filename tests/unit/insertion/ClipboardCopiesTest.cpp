@@ -1,5 +1,6 @@
 #include "insertion/KXPasteboardManager.h"
 #include "insertion/RbxClipboardCopies.h"
+#include "InsertionFakes.h"
 #include "MemoryClipboard.h"
 #include "common/TestEnvironment.h"
 
@@ -12,12 +13,11 @@ namespace {
 
 struct Copies : ::testing::Test {
     std::shared_ptr<MemoryClipboard> clip = std::make_shared<MemoryClipboard>();
-    KXPasteboardManager mgr{clip};
+    KXPasteboardManager mgr{clip, {std::make_shared<MapSettings>(), nullptr, nullptr}};
     RbxClipboardCopies copies{&mgr};
 
     void SetUp() override {
         mgr.setExecutableName(QStringLiteral("runebox"));
-        mgr.setSettingsReader([](const QString&) { return QVariant(); });
         clip->userCopies({{"UTF8_STRING", Data{"user text", {}, 8}}});
     }
 };

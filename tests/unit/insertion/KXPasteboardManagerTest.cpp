@@ -1,5 +1,7 @@
 #include "insertion/KXPasteboardManager.h"
+#include "InsertionFakes.h"
 #include "MemoryClipboard.h"
+#include "core/ProcessWide.h"
 #include "common/TestEnvironment.h"
 #include "kxlib/KXDefaults.h"
 #include "core/Log.h"
@@ -18,12 +20,14 @@ const QByteArray png = QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) + QByteAr
 
 struct Fixture : ::testing::Test {
     std::shared_ptr<MemoryClipboard> clip = std::make_shared<MemoryClipboard>();
-    KXPasteboardManager mgr{clip};
-    QHash<QString, QVariant> settings;
+    std::shared_ptr<MapSettings> settingsTable = std::make_shared<MapSettings>();
+    std::shared_ptr<FakeProcesses> processes = std::make_shared<FakeProcesses>();
+    std::shared_ptr<RecordingNotifier> utility = std::make_shared<RecordingNotifier>();
+    KXPasteboardManager mgr{clip, {settingsTable, utility, processes}};
+    QHash<QString, QVariant>& settings = settingsTable->values;
 
     void SetUp() override {
         mgr.setExecutableName(QStringLiteral("runebox"));
-        mgr.setSettingsReader([this](const QString& k) { return settings.value(k); });
         clip->userCopies({{"UTF8_STRING", Data{"user text", {}, 8}}, {"image/png", Data{png, {}, 8}}});
     }
     void insert(const QString& text, double delay = 0.05, double timeout = 0.4) {
@@ -187,15 +191,14 @@ TEST_F(Fixture, SavingSkipsMarkerAndListedTypes) {
                       {"dyn.agk8y2xwpnq", Data{"x", {}, 8}},
                       {"image/tiff", Data{"tiff", {}, 8}},
                       {"application/x-empty", Data{}}});
-    bool mkbyRuns = true;
-    mgr.setProcessCheck([&mkbyRuns](quint32 sig) { return sig == 0x4D4B4259 && mkbyRuns; });
+    processes->running = {0x4D4B4259};
     mgr.saveContents();
     QStringList saved = mgr.savedTypes();
     for (const QString& m : KXPasteboardManager::markerTypes()) saved.removeOne(m);
     EXPECT_EQ(saved, (QStringList{"UTF8_STRING", "application/x-empty"}));
     EXPECT_EQ(mgr.savedData(QStringLiteral("org.nspasteboard.TransientType"))->bytes,
               QByteArray("runebox (restore)"));
-    mkbyRuns = false;
+    processes->running.clear();
     clip->userCopies({{"image/tiff", Data{"tiff", {}, 8}}});
     mgr.saveContents();
     EXPECT_TRUE(mgr.savedTypes().contains(QStringLiteral("image/tiff")));
@@ -299,8 +302,7 @@ TEST_F(Fixture, AClipboardThatCouldNotBeReadIsNotGivenUpAndTheLogSaysSo) {
 }
 
 TEST_F(Fixture, ClipboardUtilityIsToldBeforeAndAfter) {
-    QList<std::pair<quint32, bool>> notices;
-    mgr.setCopyPasteNotifier([&notices](quint32 n, bool wait) { notices.append({n, wait}); });
+    const QList<std::pair<quint32, bool>>& notices = utility->notices;
     insert(QStringLiteral("x"));
     ASSERT_TRUE(waitRestored());
     EXPECT_TRUE(notices.isEmpty());
@@ -359,10 +361,9 @@ TEST(KXPasteboardManagerShared, QuittingRestoresAndHandsOverWhatTheSharedManager
     KXPasteboardManager::manager();
     auto clip = std::make_shared<MemoryClipboard>();
     clip->userCopies({{"UTF8_STRING", Data{"user text", {}, 8}}});
-    auto own = std::make_unique<KXPasteboardManager>(clip);
+    auto own = std::make_shared<KXPasteboardManager>(clip, KXPasteboardManager::Services{std::make_shared<MapSettings>()});
     KXPasteboardManager* mgr = own.get();
-    mgr->setSettingsReader([](const QString&) { return QVariant(); });
-    KXPasteboardManager::setManager(std::move(own));
+    const std::shared_ptr<KXPasteboardManager> shared = kx::ProcessWide<KXPasteboardManager>::install(std::move(own));
     mgr->clearContents();
     mgr->addString(QStringLiteral("x"), QStringLiteral("UTF8_STRING"));
     mgr->publishAndRestoreAfter(5, 5);
@@ -370,7 +371,7 @@ TEST(KXPasteboardManagerShared, QuittingRestoresAndHandsOverWhatTheSharedManager
     EXPECT_FALSE(mgr->restorePending());
     EXPECT_EQ(clip->fetchText(), QStringLiteral("user text"));
     EXPECT_EQ(clip->handOvers, 1);
-    KXPasteboardManager::setManager(nullptr);
+    kx::ProcessWide<KXPasteboardManager>::install(nullptr);
     // With no shared manager quitting has nothing to hand over.
     KXPasteboardManager::handOverSharedManager();
     EXPECT_EQ(clip->handOvers, 1);

@@ -3,6 +3,7 @@
 #include "insertion/KXKeyboard.h"
 #include "insertion/KXPasteboardManager.h"
 #include "insertion/RbxPoster.h"
+#include "InsertionFakes.h"
 #include "MemoryClipboard.h"
 #include "common/ScopedInstance.h"
 #include "common/TestEnvironment.h"
@@ -10,7 +11,6 @@
 #include "core/Log.h"
 #include "model/RbxRecentLayout.h"
 #include "model/CharacterText.h"
-#include "table/widgets/RbxCharView.h"
 
 #include <QApplication>
 #include <optional>
@@ -21,61 +21,33 @@ namespace {
 constexpr int Command = 0x100;
 constexpr int Control = 0x1000;
 
-// The running system as a test sets it up, recording what the road asks of it.
-struct FakeSystem : RbxPostingSystem {
-    RbxFrontApplication front{QStringLiteral("editor"), true, false, 1.0, QStringLiteral("settings for editor")};
-    std::optional<RbxClipboardUtility> utility;
-    bool tapEnabled = true;
-    bool typingWorks = true;
-    std::uint32_t modifiers = 0;
-    std::unique_ptr<kx::KXKeyboard> kb = kx::KXKeyboard::fromNames(QStringLiteral("us"));
-    bool noKeyboard = false;
-    kx::KXPasteboardManager* manager = nullptr;
-
-    QStringList typed;
-    QList<QPair<int, int>> keystrokes;
-    int deactivations = 0, wakeUps = 0, beeps = 0, sounds = 0, switches = 0;
-
-    RbxFrontApplication frontApplication() override { return front; }
-    void wakeUpFrontProcess() override { ++wakeUps; }
-    std::optional<RbxClipboardUtility> clipboardUtility() override { return utility; }
-    void deactivateApplication() override { ++deactivations; }
-    std::uint32_t currentModifierFlags() override { return modifiers; }
-    kx::KXKeyboard* keyboard() override { return noKeyboard ? nullptr : kb.get(); }
-    void sendKeystroke(int key, int mods) override { keystrokes.append({key, mods}); }
-    bool postingTapEnabled() override { return tapEnabled; }
-    bool postKeyboardString(const QString& s) override {
-        if (!typingWorks) return false;
-        typed << s;
-        return true;
-    }
-    void playSound(const QString&) override { ++sounds; }
-    void beep() override { ++beeps; }
-    void switchFrontApplicationAwayAndBack() override { ++switches; }
-    kx::KXPasteboardManager& pasteboard() override { return *manager; }
+// The font list and the font detection, as the poster tells them.
+struct RecordingFontServices : RbxUsedFonts, RbxFontDetection {
+    int fontsMarked = 0;
+    QList<double> detectionPauses;
+    void markSelectedFontAsUsed() override { ++fontsMarked; }
+    void disableFontCheckingForSeconds(double s) override { detectionPauses << s; }
 };
 
 struct Posting : ::testing::Test {
     std::optional<rbxtest::ScopedInstance<RbxDefaults>> store;
     std::optional<rbxtest::ScopedInstance<RbxRecentLayout>> recentLayout;  // read anew
     std::shared_ptr<MemoryClipboard> clip = std::make_shared<MemoryClipboard>();
-    kx::KXPasteboardManager mgr{clip};
+    kx::KXPasteboardManager mgr{clip, {std::make_shared<MapSettings>(), nullptr, nullptr}};
     std::shared_ptr<FakeSystem> system = std::make_shared<FakeSystem>();
+    std::shared_ptr<RecordingFontServices> fonts = std::make_shared<RecordingFontServices>();
     std::unique_ptr<RbxPoster> poster;
-    int fontsMarked = 0;
-    QList<double> detectionPauses;
+    int& fontsMarked = fonts->fontsMarked;
+    QList<double>& detectionPauses = fonts->detectionPauses;
 
     void SetUp() override {
         static int counter = 0;
         store.emplace(RbxDefaults::open(QStringLiteral("test.posting%1").arg(++counter)));
         recentLayout.emplace();
         mgr.setExecutableName(QStringLiteral("runebox"));
-        mgr.setSettingsReader([](const QString&) { return QVariant(); });
         clip->userCopies({{"UTF8_STRING", kx::x11::ClipboardData{"user text", {}, 8}}});
         system->manager = &mgr;
-        poster = std::make_unique<RbxPoster>(nullptr, system);
-        poster->hooks().markSelectedFontAsUsed = [this] { ++fontsMarked; };
-        poster->hooks().disableFontCheckingForSeconds = [this](double s) { detectionPauses << s; };
+        poster = std::make_unique<RbxPoster>(system, RbxPoster::Services{fonts, fonts});
         settings().setFrontApplication(QStringLiteral("editor"));
     }
     void TearDown() override { poster.reset(); }
@@ -98,7 +70,7 @@ struct Posting : ::testing::Test {
 TEST_F(Posting, TypingRoadTypesTheCharacterAndRecordsIt) {
     QList<bool> posted;
     QObject::connect(poster.get(), &RbxPoster::posted, [&posted](bool typed) { posted << typed; });
-    poster->postCharacter(U'é', QString());
+    poster->postCharacter(U'é', QString(), rbx::Font());
     EXPECT_EQ(system->typed, QStringList{QStringLiteral("é")});
     EXPECT_TRUE(system->keystrokes.isEmpty());
     EXPECT_EQ(clip->declarations, 0) << "the clipboard is not touched when typing";
@@ -112,7 +84,7 @@ TEST_F(Posting, TypingRoadTypesTheCharacterAndRecordsIt) {
     // With "sound" on the typed insertion rings; with font detection on it pauses 0.75 s.
     settings().setBool(true, QStringLiteral("sound"));
     settings().setApplicationFontDectection(true);
-    poster->postCharacter(U'x', QString());
+    poster->postCharacter(U'x', QString(), rbx::Font());
     EXPECT_EQ(system->sounds, 1);
     EXPECT_EQ(detectionPauses, QList<double>{0.75});
     EXPECT_EQ(recents(), (std::vector<char32_t>{U'x', U'é'}));
@@ -121,23 +93,25 @@ TEST_F(Posting, TypingRoadTypesTheCharacterAndRecordsIt) {
 TEST_F(Posting, QuotationMarksAndAppsWithoutDirectInsertionArePasted) {
     for (char32_t quote : {U'"', U'\''}) {
         system->keystrokes.clear();
-        poster->postCharacter(quote, QString());
+        poster->postCharacter(quote, QString(), rbx::Font());
         EXPECT_TRUE(system->typed.isEmpty());
         ASSERT_EQ(system->keystrokes.size(), 1);
         EXPECT_EQ(system->keystrokes[0], qMakePair(vKey(), Command));
         EXPECT_EQ(pasted(), QString(QChar(char16_t(quote))));
     }
     EXPECT_EQ(recents(), (std::vector<char32_t>{U'\'', U'"'}));
+    // The keyboard went back to the front application before each paste keystroke.
+    EXPECT_EQ(system->deactivations, 2);
 
     // No "directInsertion", no live tap, or "useTapping" off: the pasteboard road.
     system->front.directInsertion = false;
-    poster->postCharacter(U'a', QString());
+    poster->postCharacter(U'a', QString(), rbx::Font());
     system->front.directInsertion = true;
     system->tapEnabled = false;
-    poster->postCharacter(U'b', QString());
+    poster->postCharacter(U'b', QString(), rbx::Font());
     system->tapEnabled = true;
     settings().setBool(false, QStringLiteral("useTapping"));
-    poster->postCharacter(U'c', QString());
+    poster->postCharacter(U'c', QString(), rbx::Font());
     EXPECT_TRUE(system->typed.isEmpty());
     EXPECT_EQ(system->keystrokes.size(), 4);
     EXPECT_EQ(pasted(), QStringLiteral("c"));
@@ -239,7 +213,7 @@ TEST_F(Posting, RestoreDelayFollowsTheFactorTheUtilityAndTheContextSwitch) {
         system->front.restoreFactor = c.factor;
         system->front.contextSwitch = c.contextSwitch;
         system->utility = c.utility ? std::optional(RbxClipboardUtility{true}) : std::nullopt;
-        poster->postCharacter(U'a', QString());
+        poster->postCharacter(U'a', QString(), rbx::Font());
         EXPECT_DOUBLE_EQ(poster->lastRestoreDelay(), c.expected) << c.factor;
         EXPECT_DOUBLE_EQ(mgr.restoreDelay(), c.expected) << c.factor;
         EXPECT_TRUE(mgr.restorePending());
@@ -253,7 +227,7 @@ TEST_F(Posting, RestoreDelayFollowsTheFactorTheUtilityAndTheContextSwitch) {
         system->front = RbxFrontApplication{QStringLiteral("editor"), false, false, factor, {}};
         system->utility.reset();
         system->modifiers = flags;
-        poster->postCharacter(U'b', QString());
+        poster->postCharacter(U'b', QString(), rbx::Font());
         EXPECT_EQ(poster->lastRestoreDelay(), 0);
         EXPECT_FALSE(mgr.restorePending());
         EXPECT_EQ(pasted(), QStringLiteral("b"));
@@ -265,7 +239,7 @@ TEST_F(Posting, RestoreDelayFollowsTheFactorTheUtilityAndTheContextSwitch) {
 TEST_F(Posting, PasteKeystrokeTimingWithAClipboardUtilityAndInX11) {
     system->tapEnabled = false;
     system->utility = RbxClipboardUtility{true};
-    poster->postCharacter(U'a', QString());
+    poster->postCharacter(U'a', QString(), rbx::Font());
     EXPECT_TRUE(system->keystrokes.isEmpty()) << "sent a moment later for the utility";
     ASSERT_TRUE(rbxtest::waitFor([&] { return system->keystrokes.size() == 1; }, 2000));
     EXPECT_EQ(system->keystrokes[0], qMakePair(vKey(), Command));
@@ -273,7 +247,7 @@ TEST_F(Posting, PasteKeystrokeTimingWithAClipboardUtilityAndInX11) {
     // In "X11" the key goes with Control at once, utility or not.
     system->front.processName = QStringLiteral("X11");
     settings().setApplicationFontDectection(true);
-    poster->postCharacter(U'b', QString());
+    poster->postCharacter(U'b', QString(), rbx::Font());
     ASSERT_EQ(system->keystrokes.size(), 2);
     EXPECT_EQ(system->keystrokes[1], qMakePair(vKey(), Control));
     EXPECT_EQ(detectionPauses.value(0), 1.25);
@@ -283,7 +257,7 @@ TEST_F(Posting, PasteKeystrokeTimingWithAClipboardUtilityAndInX11) {
     system->utility = RbxClipboardUtility{false};
     QElapsedTimer t;
     t.start();
-    poster->postCharacter(U'c', QString());
+    poster->postCharacter(U'c', QString(), rbx::Font());
     ASSERT_TRUE(rbxtest::waitFor([&] { return system->keystrokes.size() == 3; }, 2000));
     EXPECT_GE(t.elapsed(), 240);
     EXPECT_EQ(detectionPauses.value(1), 0.5);
@@ -304,17 +278,17 @@ TEST_F(Posting, PasteKeyIsFoundOnTheLayoutElseKeyNine) {
 
 TEST_F(Posting, AStringPastedAddsOnlyItsCharacterToTheRecents) {
     system->tapEnabled = false;
-    poster->postCharacter(0, QStringLiteral("xyz"));
+    poster->postCharacter(0, QStringLiteral("xyz"), rbx::Font());
     EXPECT_EQ(pasted(), QStringLiteral("xyz"));
     EXPECT_TRUE(recents().empty());
-    poster->postCharacter(U'q', QStringLiteral("q\u0301"));
+    poster->postCharacter(U'q', QStringLiteral("q\u0301"), rbx::Font());
     EXPECT_EQ(pasted(), QStringLiteral("q\u0301"));
     EXPECT_EQ(recents(), std::vector<char32_t>{U'q'});
 }
 
 TEST_F(Posting, TheLogKeepsTheTenNewestInsertions) {
     system->tapEnabled = false;
-    for (char32_t c = U'a'; c <= U'k'; ++c) poster->postCharacter(c, QString());
+    for (char32_t c = U'a'; c <= U'k'; ++c) poster->postCharacter(c, QString(), rbx::Font());
     const QStringList& log = poster->insertionLog();
     ASSERT_EQ(log.size(), RbxPoster::InsertionLogSize);
     const QStringList newest = log.first().split(QLatin1Char('\n'));
@@ -325,29 +299,4 @@ TEST_F(Posting, TheLogKeepsTheTenNewestInsertions) {
     // The oldest, "a", is gone; "b" is the last entry.
     EXPECT_TRUE(log.last().contains(QStringLiteral("\"b\" (98;")));
     for (const QString& e : log) EXPECT_FALSE(e.contains(QStringLiteral("\"a\" (97;")));
-}
-
-TEST_F(Posting, TheTableViewKeepsTheLogAndGetsTheKeysBackAfterTyping) {
-    struct Controller : RbxCharViewController {
-        int activations = 0;
-        void activateApplication() override { ++activations; }
-    };
-    auto controller = std::make_shared<Controller>();
-    RbxCharView view;
-    view.setAttribute(Qt::WA_DontShowOnScreen);
-    view.show();
-    view.setController(controller);
-    RbxPoster p(&view, system);
-    view.setPosting(std::shared_ptr<RbxCharViewPosting>(&p, [](RbxCharViewPosting*) {}));
-    view.postCharacter(U'Z', QString());
-    ASSERT_EQ(view.insertionLog().size(), 1);
-    EXPECT_EQ(&p.insertionLog(), &view.insertionLog());
-    // The palette takes the keys again after typing only while the mouse is inside it.
-    rbxtest::spinEventLoop(700);
-    EXPECT_EQ(controller->activations, 0);
-    view.windowEntered();
-    const int afterEnter = controller->activations;
-    view.postCharacter(U'Y', QString());
-    EXPECT_TRUE(rbxtest::waitFor([&] { return controller->activations > afterEnter; }, 2000));
-    view.setPosting(nullptr);
 }

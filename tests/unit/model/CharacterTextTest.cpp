@@ -1,5 +1,6 @@
 // The texts of a character: notations, insert modes, descriptions, shortened names.
 #include "model/CharacterText.h"
+#include "common/ScopedInstance.h"
 
 #include <QStringList>
 #include <cmath>
@@ -43,14 +44,8 @@ public:
 };
 
 struct Sources {
-    Sources() {
-        CharacterText::setVirtualCharacters(std::make_shared<TestVirtuals>());
-        CharacterText::setCharacterTexts(std::make_shared<TestTexts>());
-    }
-    ~Sources() {
-        CharacterText::setVirtualCharacters(nullptr);
-        CharacterText::setCharacterTexts(nullptr);
-    }
+    rbxtest::ScopedInstance<RbxVirtualCharacters> virtuals{std::make_shared<TestVirtuals>()};
+    rbxtest::ScopedInstance<RbxCharacterTexts> texts{std::make_shared<TestTexts>()};
 };
 
 } // namespace
@@ -106,7 +101,7 @@ TEST(CharacterText, TextOfEachInsertMode) {
         EXPECT_FALSE(text.isNull()) << mode;
     }
     // Without a name or HTML source the texts are empty, the notations still there.
-    CharacterText::setCharacterTexts(nullptr);
+    rbxtest::ScopedInstance<RbxCharacterTexts> none;
     EXPECT_EQ(CharacterText::character(0x41, InsertMode::Name), QString());
     EXPECT_EQ(CharacterText::character(0x41, InsertMode::Description), QStringLiteral("\"A\" (65; U+0041; )"));
 }

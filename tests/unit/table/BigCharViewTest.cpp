@@ -3,6 +3,7 @@
 #include "core/Log.h"
 #include "table/widgets/RbxBigCharView.h"
 #include "table/widgets/RbxMagnifier.h"
+#include "common/ScopedInstance.h"
 
 #include <QMenu>
 #include <QPainter>
@@ -90,7 +91,7 @@ TEST_F(TableTest, BigCharacterCopiesAsPdfAndPng) {
 }
 
 TEST_F(TableTest, MagnifierHideIsSafeAndLeavesHelpMode) {
-    RbxMagnifier::resetForTesting();
+    rbxtest::ScopedInstance<RbxMagnifier> fresh;
     RbxDefaults::userDefaults().setBool(true, QStringLiteral("logFocus"));
     kx::LogCapture log;
     RbxMagnifier& m = RbxMagnifier::magnifier();

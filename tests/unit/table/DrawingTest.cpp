@@ -3,6 +3,7 @@
 #include "kxlib/gui/KXAppearance.h"
 #include "table/core/RbxCellDecorations.h"
 #include "model/CharacterText.h"
+#include "common/ScopedInstance.h"
 #include "table/core/RbxTools.h"
 #include "table/widgets/RbxNamedColors.h"
 #include "table/widgets/RbxPrintBanner.h"
@@ -186,12 +187,14 @@ TEST_F(TableTest, SpaceShowsABracketUnderItsAdvance) {
 
 TEST_F(TableTest, SequencesWiderThanTheirCellAreSqueezedIntoIt) {
     constexpr char32_t sixLetters = 0xF0000;
-    CharacterText::setVirtualCharacters(std::make_shared<OneSequence>(sixLetters, QStringLiteral("ABCDEF")));
-    const rbx::Font f = font();
-    auto g = RbxCharGroup::groupWithCharacters({U'A', sixLetters, U'B'});
-    makeView(400, 300, f, {g});
-    const QImage image = view->renderViewport();
-    CharacterText::setVirtualCharacters(nullptr);
+    QImage image;
+    {
+        rbxtest::ScopedInstance<RbxVirtualCharacters> sequence(std::make_shared<OneSequence>(sixLetters, QStringLiteral("ABCDEF")));
+        const rbx::Font f = font();
+        auto g = RbxCharGroup::groupWithCharacters({U'A', sixLetters, U'B'});
+        makeView(400, 300, f, {g});
+        image = view->renderViewport();
+    }
     const QRect cell = view->viewportRectFromTable(view->rectForCharacterAtIndex(1)).toAlignedRect();
     QRect ink;
     ASSERT_GT(countPixels(image, cell.adjusted(1, 1, -1, -1), isDark, &ink), 50);

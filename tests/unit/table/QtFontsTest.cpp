@@ -3,6 +3,7 @@
 #include "core/ByteReader.h"
 #include "model/FontExtensions.h"
 #include "model/CharacterText.h"
+#include "common/ScopedInstance.h"
 #include "table/widgets/RbxCellText.h"
 
 TEST_F(TableTest, FacesReachQtExactlyAndKeepTheirTables) {
@@ -58,14 +59,13 @@ TEST_F(TableTest, CellTextsComeFromTheRightFontAndAreKept) {
 TEST_F(TableTest, SequenceTheFontJoinsStaysOneGlyphWhenDrawnAsText) {
     // U+A0400 stands for "f", a variation selector the font lacks, and "i".
     constexpr char32_t selected = 0xA0400;
-    CharacterText::setVirtualCharacters(std::make_shared<OneSequence>(selected, QStringLiteral("f\uFE0Fi")));
+    rbxtest::ScopedInstance<RbxVirtualCharacters> sequence(std::make_shared<OneSequence>(selected, QStringLiteral("f\uFE0Fi")));
     const rbx::Font f = font("RbxLigaFi-Regular").withPointSize(40);
     const std::uint32_t ligature = rbx::font::glyphForString(f, QStringLiteral("fi"));
     ASSERT_NE(ligature, 0u);
     RbxCellTextCache cache;
     cache.setFonts(f, rbx::Font());
     const RbxCellText& text = cache.text(selected, RbxCellTextCache::Kind::Text);
-    CharacterText::setVirtualCharacters(nullptr);
     // Another font has the variation selector; still the whole sequence is shaped in the
     // shown font, into its ligature.
     QList<quint32> glyphs;

@@ -60,6 +60,14 @@ struct RecordingPopover : RbxMagnifierPopover {
     bool isShown() const override { return shown; }
 };
 
+// Where the mouse is and which modifier keys are held: the test says.
+struct TestPointer : RbxMouseLocator, RbxModifierSource {
+    QPoint cursor{-1000, -1000};
+    std::uint32_t modifiers = 0;
+    QPoint globalMouseLocation() const override { return cursor; }
+    std::uint32_t currentModifierFlags() const override { return modifiers; }
+};
+
 class Selection : public TableTest {
 protected:
     void SetUp() override {
@@ -77,12 +85,9 @@ protected:
     RbxCharView& make(std::vector<std::shared_ptr<RbxCharGroup>> groups, int w = 400, int h = 300) {
         const rbx::Font f = font();
         if (groups.empty()) groups = {group(QStringLiteral("Letters"), letters(U'A', U'Z'), f)};
-        makeView(w, h, f, groups);
+        makeView(w, h, f, groups, RbxCharViewServices{posting, pointer, pointer});
         view->setController(controller);
-        view->setPosting(posting);
         view->setMagnifierPopover(popover);
-        view->setMouseLocator([this] { return cursor; });
-        view->setModifierSource([this] { return modifiers; });
         return *view;
     }
     QPoint centre(std::size_t i) const {
@@ -127,7 +132,8 @@ protected:
     std::shared_ptr<RecordingController> controller;
     std::shared_ptr<RecordingPosting> posting;
     std::shared_ptr<RecordingPopover> popover;
-    QPoint cursor{-1000, -1000};
-    std::uint32_t modifiers = 0;
+    std::shared_ptr<TestPointer> pointer = std::make_shared<TestPointer>();
+    QPoint& cursor = pointer->cursor;
+    std::uint32_t& modifiers = pointer->modifiers;
 };
 

@@ -8,6 +8,7 @@
 #include "common/FakeFontBackend.h"
 #include "platform/fonts/FontFace.h"
 #include "model/CharacterText.h"
+#include "insertion/RbxClipboardCopies.h"
 #include "table/widgets/RbxCharView.h"
 #include "table/widgets/RbxQtFonts.h"
 
@@ -55,9 +56,15 @@ struct RecordingClipboard : RbxTableClipboard {
     void publishData(const QByteArray& d, const QString& type) override { data.append({type, d}); }
 };
 
-struct RecordingPosting : RbxCharViewPosting {
+struct RecordingPosting : RbxCharacterPosting {
     QList<QPair<char32_t, QString>> posted;
-    void postCharacter(char32_t c, const QString& s) override { posted.append({c, s}); }
+    QList<rbx::Font> fonts;
+    QStringList log;
+    void postCharacter(char32_t c, const QString& s, const rbx::Font& font) override {
+        posted.append({c, s});
+        fonts.append(font);
+    }
+    const QStringList& insertionLog() const override { return log; }
 };
 
 class TableTest : public ::testing::Test {
@@ -71,12 +78,12 @@ protected:
         fonts.emplace(std::move(backend));
         rbx::qt::resetCache();
         clipboard = std::make_shared<RecordingClipboard>();
-        RbxTableClipboard::setShared(clipboard);
+        clipboardInstance.emplace(clipboard);
         sources = std::make_shared<TestSources>();
     }
     void TearDown() override {
         view.reset();
-        RbxTableClipboard::setShared(nullptr);
+        clipboardInstance.reset();
         fonts.reset();
         rbx::qt::resetCache();
     }
@@ -94,8 +101,9 @@ protected:
 
     // A shown view of that size with the font and groups.
     RbxCharView& makeView(int width, int height, const rbx::Font& f,
-                          const std::vector<std::shared_ptr<RbxCharGroup>>& groups) {
-        view = std::make_unique<RbxCharView>();
+                          const std::vector<std::shared_ptr<RbxCharGroup>>& groups,
+                          RbxCharViewServices services = {}) {
+        view = std::make_unique<RbxCharView>(std::move(services));
         view->setAttribute(Qt::WA_DontShowOnScreen);
         view->setSources(sources);
         view->resize(width, height);
@@ -121,6 +129,7 @@ protected:
     std::optional<rbxtest::ScopedInstance<rbx::FontBackend>> fonts;
     std::unique_ptr<RbxCharView> view;
     std::shared_ptr<RecordingClipboard> clipboard;
+    std::optional<rbxtest::ScopedInstance<RbxTableClipboard>> clipboardInstance;
     std::shared_ptr<TestSources> sources;
 };
 

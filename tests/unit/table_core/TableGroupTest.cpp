@@ -1,5 +1,6 @@
 #include "table/core/RbxTableGroup.h"
 #include "model/CharacterText.h"
+#include "common/ScopedInstance.h"
 
 #include <QStringList>
 #include <gtest/gtest.h>
@@ -332,7 +333,7 @@ public:
 } // namespace
 
 TEST(TableGroup, NamesAndTextsOfTheCharacters) {
-    CharacterText::setVirtualCharacters(std::make_shared<FlagCharacters>());
+    rbxtest::ScopedInstance<RbxVirtualCharacters> flags(std::make_shared<FlagCharacters>());
     auto data = RbxCharGroup::groupWithCharacters({0x41, 0xA0001, 0x1F600});
     RbxTableGroup g(data);
     EXPECT_EQ(g.displayName(), QStringLiteral("??? (3)"));
@@ -345,5 +346,4 @@ TEST(TableGroup, NamesAndTextsOfTheCharacters) {
     ASSERT_EQ(lines.size(), 4);
     EXPECT_TRUE(lines[0].startsWith(QStringLiteral("A\t65\tU+0041\t")));
     EXPECT_TRUE(lines[3].isEmpty());
-    CharacterText::setVirtualCharacters(nullptr);
 }

@@ -1,0 +1,131 @@
+// The running palette is connected to the rest of the desktop: a font installed while it
+// runs joins its font list, characters inserted into the application in front are marked
+// as recent in the table and their font becomes a recent family, and the insert mode
+// chosen while an application is in front is stored under that application. Each runs the real runebox program; the clicks are
+// pointer events of the X server.
+#include "ProbeClient.h"
+#include "RuneboxCopy.h"
+#include "RuneboxPrograms.h"
+#include "common/TestEnvironment.h"
+#include "core/FoundationValues.h"
+#include "platform/defaults/DefaultsDomain.h"
+
+#include <QDBusArgument>
+#include <QDBusMetaType>
+#include <QDir>
+#include <QFile>
+#include <QRect>
+#include <gtest/gtest.h>
+
+namespace {
+
+using x11test::Copy;
+using x11test::run;
+using x11test::url;
+
+const QString Domain = QStringLiteral("org.runebox.Runebox");
+
+QStringList fontFamilies() { return Copy::debugCall(QStringLiteral("FontFamilies")).toStringList(); }
+
+QRect cellOf(char32_t c) {
+    const QVariantList r = qdbus_cast<QVariantList>(Copy::debugCall(QStringLiteral("CellRect"), {uint(c)}));
+    return r.size() == 4 ? QRect(r[0].toInt(), r[1].toInt(), r[2].toInt(), r[3].toInt()) : QRect();
+}
+
+QList<uint> recentMarks(const QVariantMap& state) {
+    QList<uint> marks;
+    for (const QVariant& v : qdbus_cast<QVariantList>(state.value(QStringLiteral("recent")))) marks << v.toUInt();
+    return marks;
+}
+
+// Points at the character's cell, waits until the palette has it under the mouse, and
+// clicks there.
+bool clickCharacter(char32_t c) {
+    const QRect cell = cellOf(c);
+    if (cell.isEmpty()) return false;
+    const QPoint p = cell.center();
+    run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(p.x()), QString::number(p.y())});
+    if (!Copy::waitForState([c](const QVariantMap& s) { return s.value(QStringLiteral("selected")).toUInt() == uint(c); }))
+        return false;
+    return run(QStringLiteral("xdotool"), {QStringLiteral("click"), QStringLiteral("1")}) == 0;
+}
+
+TEST(PaletteWiring, AFontInstalledWhileRunningJoinsTheFontList) {
+    const QString folder = qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/fonts");
+    ASSERT_FALSE(qEnvironmentVariable("XDG_DATA_HOME").isEmpty());
+    Copy copy;
+    ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << copy.output().toStdString();
+    const QStringList before = fontFamilies();
+    ASSERT_FALSE(before.isEmpty()) << copy.output().toStdString();
+    ASSERT_FALSE(before.contains(QStringLiteral("Rbx Alpha")));
+
+    ASSERT_TRUE(QDir().mkpath(folder));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(RUNEBOX_TEST_DATA "/fonts/RbxAlpha-Regular.ttf"),
+                            folder + QStringLiteral("/RbxAlpha-Regular.ttf")));
+    EXPECT_TRUE(rbxtest::waitFor([] { return fontFamilies().contains(QStringLiteral("Rbx Alpha")); }, 15000))
+        << copy.output().toStdString();
+    // The palette still shows its font.
+    EXPECT_FALSE(Copy::state().value(QStringLiteral("font")).toString().isEmpty());
+}
+
+TEST(PaletteWiring, InsertedCharactersAreMarkedAsRecentAndTheirFontIsUsed) {
+    // Two recent characters are marked.
+    {
+        platform::DefaultsDomain settings(Domain, platform::DefaultsDomain::Watch::No);
+        ASSERT_TRUE(settings.setValue(QStringLiteral("hilite recent characters"), qint64(2)));
+    }
+    ProbeClient probe({QStringLiteral("--no-clipboard-utility")});
+    ASSERT_TRUE(probe.started());
+    ASSERT_TRUE(probe.waitForKeyboardFocus());
+    Copy copy;
+    ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << copy.output().toStdString();
+    ASSERT_EQ(url(QStringLiteral("runebox://set?search=latin%20capital%20letter")), 0);
+    ASSERT_TRUE(rbxtest::waitFor([] { return !cellOf(U'A').isEmpty() && !cellOf(U'B').isEmpty(); }, 15000))
+        << copy.output().toStdString();
+    EXPECT_TRUE(recentMarks(Copy::state()).isEmpty());
+
+    ASSERT_TRUE(clickCharacter(U'A')) << copy.output().toStdString();
+    ASSERT_TRUE(probe.waitForText(QStringLiteral("A"))) << copy.output().toStdString();
+    EXPECT_TRUE(Copy::waitForState([](const QVariantMap& s) { return recentMarks(s) == QList<uint>{uint(U'A')}; }))
+        << copy.output().toStdString();
+
+    // After the second insertion the first is still marked, behind the second.
+    ASSERT_TRUE(clickCharacter(U'B')) << copy.output().toStdString();
+    ASSERT_TRUE(probe.waitForText(QStringLiteral("AB"))) << copy.output().toStdString();
+    EXPECT_TRUE(Copy::waitForState([](const QVariantMap& s) {
+        return recentMarks(s) == (QList<uint>{uint(U'B'), uint(U'A')});
+    })) << copy.output().toStdString();
+
+    // The palette's font heads the recently used families.
+    const QString family = Copy::state().value(QStringLiteral("fontFamily")).toString();
+    ASSERT_FALSE(family.isEmpty());
+    ASSERT_EQ(url(QStringLiteral("runebox://quit")), 0);
+    ASSERT_TRUE(copy.process().waitForFinished(10000));
+    const QVariantList recentFamilies =
+        kx::ns::arrayOrEmpty(platform::DefaultsDomain::readDomain(Domain).value(QStringLiteral("recentFontsV2")));
+    EXPECT_EQ(recentFamilies.value(0).toString(), family);
+}
+
+TEST(PaletteWiring, TheInsertModeChosenIsStoredUnderTheApplicationInFront) {
+    Copy copy;
+    ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << copy.output().toStdString();
+    // The probe comes to the front after the palette started: the palette follows it.
+    ProbeClient probe;
+    ASSERT_TRUE(probe.started());
+    ASSERT_TRUE(probe.waitForKeyboardFocus());
+    ASSERT_TRUE(Copy::waitForState([](const QVariantMap& s) {
+        return s.value(QStringLiteral("front")) == QStringLiteral("runebox-probe");
+    })) << copy.output().toStdString();
+
+    ASSERT_EQ(url(QStringLiteral("runebox://set?insert=formatted")), 0);
+    ASSERT_EQ(url(QStringLiteral("runebox://quit")), 0);
+    ASSERT_TRUE(copy.process().waitForFinished(10000));
+
+    const QVariantMap stored = platform::DefaultsDomain::readDomain(Domain);
+    const QVariantMap apps = kx::ns::dictionaryOrEmpty(stored.value(QStringLiteral("applications")));
+    const QVariantMap probeRecord = kx::ns::dictionaryOrEmpty(apps.value(QStringLiteral("runebox-probe")));
+    EXPECT_EQ(kx::ns::intValue(probeRecord.value(QStringLiteral("insert mode"))), 1)
+        << QStringList(apps.keys()).join(QLatin1Char(' ')).toStdString();
+}
+
+} // namespace

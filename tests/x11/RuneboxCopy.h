@@ -1,0 +1,73 @@
+#pragma once
+// A copy of the real runebox program with its debug state on the session bus
+// (RUNEBOX_DEBUG_STATE=1), and the calls a test makes to it: the debug methods and the
+// URL commands (sent with runebox-tool, as a second start would hand them over).
+#include "RuneboxPrograms.h"
+#include "common/TestEnvironment.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCall>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QVariantMap>
+#include <functional>
+
+namespace x11test {
+
+class Copy {
+public:
+    explicit Copy(const QStringList& args = {}, const QProcessEnvironment& extra = {}) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("RUNEBOX_DEBUG_STATE"), QStringLiteral("1"));
+        for (const QString& k : extra.keys()) env.insert(k, extra.value(k));
+        p_.setProcessEnvironment(env);
+        p_.setProcessChannelMode(QProcess::MergedChannels);
+        p_.start(Runebox, args);
+    }
+    ~Copy() {
+        if (p_.state() == QProcess::NotRunning) return;
+        p_.terminate();
+        if (!p_.waitForFinished(5000)) {
+            p_.kill();
+            p_.waitForFinished();
+        }
+    }
+    QProcess& process() { return p_; }
+    QString output() {
+        out_ += QString::fromUtf8(p_.readAll());
+        return out_;
+    }
+
+    // A method of the debug interface; an invalid value when the call failed.
+    static QVariant debugCall(const QString& method, const QVariantList& args = {}) {
+        QDBusMessage m = QDBusMessage::createMethodCall(QStringLiteral("org.runebox.Runebox"), QStringLiteral("/Debug"),
+                                                        QStringLiteral("org.runebox.Debug"), method);
+        m.setArguments(args);
+        QDBusPendingCall pending = QDBusConnection::sessionBus().asyncCall(m, 5000);
+        rbxtest::waitFor([&] { return pending.isFinished(); }, 6000);
+        const QDBusMessage reply = pending.reply();
+        if (reply.type() != QDBusMessage::ReplyMessage) return {};
+        return reply.arguments().value(0);
+    }
+    static QVariantMap state() { return qdbus_cast<QVariantMap>(debugCall(QStringLiteral("State"))); }
+    static bool waitForState(const std::function<bool(const QVariantMap&)>& pred, int ms = 15000) {
+        return rbxtest::waitFor([&] {
+            const QVariantMap s = state();
+            return !s.isEmpty() && pred(s);
+        }, ms);
+    }
+    static bool visible(const QVariantMap& s) { return s.value(QStringLiteral("visible")).toBool(); }
+    static bool shownAndPainted(const QVariantMap& s) {
+        return visible(s) && s.value(QStringLiteral("paintedNs")).toLongLong() > 0;
+    }
+
+private:
+    QProcess p_;
+    QString out_;
+};
+
+// A URL command to the running copy; the exit code of runebox-tool.
+inline int url(const QString& u) { return run(Tool, {QStringLiteral("url"), u}); }
+
+} // namespace x11test
