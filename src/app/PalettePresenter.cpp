@@ -9,6 +9,7 @@
 #include "kxlib/RbxDefaults.h"
 #include "core/Log.h"
 #include "kxlib/gui/WindowExtensions.h"
+#include "table/widgets/RbxCharTracking.h"
 #include "table/widgets/RbxCharView.h"
 
 #include <QApplication>
@@ -147,8 +148,8 @@ void PalettePresenter::clickedOutside() {
     if (w->frameGeometry().contains(p)) return;
     if (QWidget* sheet = c_.sheets().attachedSheet(); sheet && sheet->frameGeometry().contains(p)) return;
     const RbxCharView* view = c_.charView();
-    if (view->mouseInFonts()) return;
+    if (view->tracking().mouseInFonts()) return;
     if (QApplication::activePopupWidget()) return;
-    if (view->menuOpen()) return;
+    if (view->tracking().menuOpen()) return;
     c_.fadeOut(0.3f, 0);
 }

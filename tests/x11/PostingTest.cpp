@@ -15,6 +15,7 @@
 #include "platform/x11/X11Clipboard.h"
 #include "platform/x11/X11Session.h"
 #include "table/widgets/RbxCharView.h"
+#include "table/widgets/RbxCharTracking.h"
 
 #include <QApplication>
 #include <QDir>
@@ -253,21 +254,21 @@ TEST_F(Posting, ThePaletteClosesWhenTheMouseLeavesItButNotOverItsTitleBar) {
     RbxDefaults::userDefaults().setBool(true, QStringLiteral("mouse outside closes"));
     QWidget* w = palette->window();
     pointerTo(w->geometry().center());
-    ASSERT_TRUE(rbxtest::waitFor([this] { return view->mouseInWindow(); }, 5000));
+    ASSERT_TRUE(rbxtest::waitFor([this] { return view->tracking().mouseInWindow(); }, 5000));
     const QRect frame = w->frameGeometry(), inside = w->geometry();
     if (inside.top() > frame.top()) {
         // Over the title bar the mouse still counts as inside.
         pointerTo(QPoint(inside.center().x(), (frame.top() + inside.top()) / 2));
         rbxtest::spinEventLoop(1500);
         EXPECT_TRUE(palette->isWindowVisible());
-        EXPECT_TRUE(view->mouseInWindow());
+        EXPECT_TRUE(view->tracking().mouseInWindow());
     }
     // Outside: the palette fades away, and the probe has kept the keyboard all along.
     const QRect screen = w->screen()->geometry();
     pointerTo(frame.left() > screen.width() / 2 ? screen.topLeft() + QPoint(2, screen.height() - 3)
                                                 : screen.topRight() + QPoint(-2, screen.height() - 3));
     EXPECT_TRUE(rbxtest::waitFor([this] { return !palette->isWindowVisible(); }, 10000));
-    EXPECT_FALSE(view->mouseInWindow());
+    EXPECT_FALSE(view->tracking().mouseInWindow());
     EXPECT_TRUE(probeStillInFront());
 }
 

@@ -86,7 +86,7 @@ void RbxTableGroup::setCharSize(const QSizeF& cellSize, float bottom, int charac
     if (kind == RbxFavoritesGroupKind && count() == 0) {
         float t = float(hh);
         if (isExpanded()) {
-            const double hint = env.favoritesHintHeight ? env.favoritesHintHeight(W) : 0;
+            const double hint = env.favoritesHint ? env.favoritesHint->height(W) : 0;
             t = float(hint + 10 + t);
         }
         bounds_ = QRectF(0, bottom, W, t);

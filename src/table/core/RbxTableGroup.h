@@ -12,9 +12,16 @@
 #include <QString>
 #include <array>
 #include <cstddef>
-#include <functional>
 #include <memory>
 #include <optional>
+
+// The text of an empty favourites group, as the drawing lays it out.
+class RbxFavoritesHint {
+public:
+    virtual ~RbxFavoritesHint() = default;
+    // Its height laid out in the given width.
+    virtual double height(double width) const = 0;
+};
 
 // What a layout pass needs to know beyond the cells: the visible part of the table and
 // the settings that shape groups.
@@ -22,8 +29,8 @@ struct RbxTableEnvironment {
     QSizeF visibleSize;      // width and height of the visible area
     int recentLines = 2;     // "recentLines"
     bool fitAscii = false;   // "fitAscii"
-    // Height of the favourites hint laid out in the given width (none: 0).
-    std::function<double(double width)> favoritesHintHeight;
+    // The favourites hint (none: no hint, height 0).
+    const RbxFavoritesHint* favoritesHint = nullptr;
 };
 
 // The cells of a group that a dirty rectangle touches: rows firstRow ... lastRow, columns

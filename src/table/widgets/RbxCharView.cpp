@@ -11,7 +11,9 @@
 #include "table/core/RbxCellSizing.h"
 #include "table/core/RbxGeometry.h"
 #include "table/core/RbxTools.h"
-#include "table/widgets/RbxMenuWatch.h"
+#include "table/widgets/RbxCharKeys.h"
+#include "table/widgets/RbxCharSelection.h"
+#include "table/widgets/RbxCharTracking.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -19,6 +21,7 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QNativeGestureEvent>
+#include <QKeyEvent>
 #include <QPaintEvent>
 #include <QScrollBar>
 #include <QWheelEvent>
@@ -39,6 +42,20 @@ std::vector<QPointer<RbxCharView>>& registeredViews() {
 }
 
 RbxDefaults& settings() { return RbxDefaults::userDefaults(); }
+
+// The favourites hint as the drawing sets it: 12 pixels, wrapped, 20 points in from each side.
+class FavoritesHintText : public RbxFavoritesHint {
+public:
+    double height(double width) const override {
+        QFont font = QApplication::font();
+        font.setPixelSize(12);
+        const QFontMetricsF fm(font);
+        const double w = std::max(1.0, width - 40);
+        const QRectF r = fm.boundingRect(QRectF(0, 0, w, 1e6), Qt::AlignHCenter | Qt::TextWordWrap,
+                                         RbxCharGroup::favoritesHint());
+        return std::ceil(r.height());
+    }
+};
 
 // A view without an insertion road: a click posts nothing.
 class NoPosting : public RbxCharacterPosting {
@@ -75,11 +92,13 @@ RbxCharView::RbxCharView(RbxCharViewServices services, QWidget* parent)
       modifiers_(services.modifiers ? std::move(services.modifiers) : std::make_shared<KeyboardModifiers>()),
       controller_(std::make_shared<RbxCharViewController>()),
       posting_(services.posting ? std::move(services.posting) : std::make_shared<NoPosting>()),
-      sources_(std::make_shared<RbxCharViewSources>()) {
-    magnifier_ = std::make_shared<RbxMagnifierPopover>();
+      sources_(std::make_shared<RbxCharViewSources>()),
+      selection_(std::make_unique<RbxCharSelection>(*this)),
+      tracking_(std::make_unique<RbxCharTracking>(*this)),
+      keys_(std::make_unique<RbxCharKeys>(*this)) {
     // After an insertion the palette takes the keys again while the mouse is in it.
     connect(posting_.get(), &RbxCharacterPosting::activationDue, this, [this] {
-        if (mouseInWindow()) activateWindow(true);
+        if (tracking_->mouseInWindow()) tracking_->activateWindow(true);
     });
     registeredViews().emplace_back(this);
     settings().addObserver(this);
@@ -91,16 +110,12 @@ RbxCharView::RbxCharView(RbxCharViewServices services, QWidget* parent)
     viewport()->setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
     setContextMenuPolicy(Qt::PreventContextMenu);
-    RbxMenuWatch& menus = RbxMenuWatch::shared();
-    connect(&menus, &RbxMenuWatch::menuOpened, this, &RbxCharView::menuOpened);
-    connect(&menus, &RbxMenuWatch::menuClosed, this, &RbxCharView::menuClosed);
-    menuOpen_ = menus.isMenuOpen();
 }
 
 RbxCharView::~RbxCharView() {
-    removeTrackingRects();
-    untrack(SheetArea);
-    magnifier_->close();
+    // The tracking lets go of the widgets it watches, the selection closes the magnifier.
+    tracking_.reset();
+    selection_.reset();
     settings().removeObserver(this);
     auto& views = registeredViews();
     views.erase(std::remove_if(views.begin(), views.end(), [this](const QPointer<RbxCharView>& v) {
@@ -169,7 +184,7 @@ void RbxCharView::updateAfterSizeReset() {
 
 void RbxCharView::setGroups(const std::vector<std::shared_ptr<RbxCharGroup>>& groups, bool recentLayout) {
     showingRecentLayout_ = recentLayout;
-    selectedCharIndex_ = kx::NotFound;
+    selection_->forget();
     table_.setGroups(groups);
     defineRecentCharactersToHilite();
     calculateSize();
@@ -177,12 +192,12 @@ void RbxCharView::setGroups(const std::vector<std::shared_ptr<RbxCharGroup>>& gr
 }
 
 void RbxCharView::defineRecentCharactersToHilite() {
-    const int n = settings().integerForKey(QString::fromLatin1(rbx::key::hiliteRecentCharacters.name));
+    // While "hilite recent characters" is on, every recent character the font has is
+    // marked; an empty list counts as none.
     std::optional<std::vector<char32_t>> recent;
-    if (n >= 1) {
+    if (settings().boolForKey(rbx::key::hiliteRecentCharacters)) {
         recent = sources_->recentCharacters(font_);
         if (recent && recent->empty()) recent.reset();
-        if (recent && recent->size() > std::size_t(n)) recent->resize(std::size_t(n));
     }
     for (auto& g : table_.groups()) g.group().setRecentCharactersToHilite(recent);
 }
@@ -216,7 +231,8 @@ RbxTableEnvironment RbxCharView::environment() const {
     env.visibleSize = viewport()->size();
     env.recentLines = settings().integerForKey(rbx::key::recentLines);
     env.fitAscii = settings().boolForKey(rbx::key::fitAscii);
-    env.favoritesHintHeight = [this](double width) { return favoritesHintHeight(width); };
+    static const FavoritesHintText hint;
+    env.favoritesHint = &hint;
     return env;
 }
 
@@ -280,16 +296,6 @@ void RbxCharView::expandAllGroups(bool expanded) {
     recalculateSize();
 }
 
-double RbxCharView::favoritesHintHeight(double width) const {
-    QFont font = QApplication::font();
-    font.setPixelSize(12);
-    const QFontMetricsF fm(font);
-    const double w = std::max(1.0, width - 40);
-    const QRectF r = fm.boundingRect(QRectF(0, 0, w, 1e6), Qt::AlignHCenter | Qt::TextWordWrap,
-                                     RbxCharGroup::favoritesHint());
-    return std::ceil(r.height());
-}
-
 // ---------------------------------------------------------------- scrolling
 
 void RbxCharView::updateScrollRange() {
@@ -332,7 +338,7 @@ void RbxCharView::scrollToGroup(std::size_t position) {
 void RbxCharView::saveAnchorCharacter() { table_.saveAnchorCharacter(maxY(scrollArea())); }
 
 void RbxCharView::scrollToAnchorCharacter() {
-    reselectAfterDelay();
+    selection_->reselectAfterDelay();
     // Groups that no layout made keep no anchor: they are shown from the top.
     const auto& groups = table_.groups();
     const bool anchored = std::any_of(groups.begin(), groups.end(), [](const RbxTableGroup& g) {
@@ -349,7 +355,7 @@ void RbxCharView::scrollRectToVisible(const QRectF& r) {
 
 void RbxCharView::scrollContentsBy(int, int) {
     viewport()->update();
-    selectionRectChanged();
+    selection_->selectionRectChanged();
     if (autoSaveAnchor_) saveAnchorCharacter();
 }
 
@@ -366,7 +372,7 @@ void RbxCharView::wheelEvent(QWheelEvent* event) {
         return;
     }
     QAbstractScrollArea::wheelEvent(event);
-    reselectAfterScrolling();
+    selection_->reselectAfterScrolling();
 }
 
 bool RbxCharView::viewportEvent(QEvent* event) {
@@ -382,7 +388,7 @@ bool RbxCharView::viewportEvent(QEvent* event) {
 
 void RbxCharView::showEvent(QShowEvent* event) {
     QAbstractScrollArea::showEvent(event);
-    setupViewTracking();
+    tracking_->setupViewTracking();
 }
 
 // ---------------------------------------------------------------- coordinates
@@ -408,6 +414,43 @@ bool RbxCharView::isGroupVisible(const RbxTableGroup& group) const {
 
 std::size_t RbxCharView::indexOfFirstVisibleGroup() const {
     return table_.indexOfFirstVisibleGroup(maxY(scrollArea()));
+}
+
+// ---------------------------------------------------------------- the held objects' parts
+
+std::size_t RbxCharView::selectedCharIndex() const { return selection_->selectedCharIndex(); }
+
+char32_t RbxCharView::selectedCharacter() const { return selection_->selectedCharacter(); }
+
+void RbxCharView::selectCharacterAtIndex(std::size_t index) { selection_->selectCharacterAtIndex(index); }
+
+RbxMagnifierPopover& RbxCharView::magnifierPopover() const { return selection_->magnifierPopover(); }
+
+void RbxCharView::invalidateCharacterAtIndex(std::size_t index) {
+    const QRectF cell = rectForCharacterAtIndex(index);
+    if (cell.isEmpty()) return;
+    viewport()->update(viewportRectFromTable(cell).toAlignedRect().adjusted(-1, -1, 1, 1));
+}
+
+QPoint RbxCharView::globalMouseLocation() const { return mouse_->globalMouseLocation(); }
+
+QPointF RbxCharView::currentMouseLocation() const { return QPointF(viewport()->mapFromGlobal(globalMouseLocation())); }
+
+std::uint32_t RbxCharView::currentModifierFlags() const { return modifiers_->currentModifierFlags(); }
+
+void RbxCharView::setupViewTracking() { tracking_->setupViewTracking(); }
+
+void RbxCharView::setSheetTracking(QWidget* sheet, bool enable) { tracking_->setSheetTracking(sheet, enable); }
+
+void RbxCharView::setMiniaturized(bool miniaturized) { tracking_->setMiniaturized(miniaturized); }
+
+void RbxCharView::keyPressEvent(QKeyEvent* event) {
+    if (!keys_->handleKey(event)) event->ignore();
+}
+
+void RbxCharView::keyReleaseEvent(QKeyEvent* event) {
+    keys_->keyReleased(event);
+    event->ignore();
 }
 
 // ---------------------------------------------------------------- settings

@@ -20,14 +20,11 @@
 #include "table/widgets/RbxQtFonts.h"
 
 #include <QAbstractScrollArea>
-#include <QTimer>
 #include <QColor>
 #include <QImage>
-#include <QPointer>
 #include <QRegion>
 #include <QStringList>
 #include <QVariant>
-#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -37,6 +34,9 @@ class KXToolTip;
 class QKeyEvent;
 class QMenu;
 class QTimer;
+class RbxCharKeys;
+class RbxCharSelection;
+class RbxCharTracking;
 
 class RbxCharView : public QAbstractScrollArea, public KXDefaultObserver {
     Q_OBJECT
@@ -135,59 +135,25 @@ public:
     bool isGroupVisible(const RbxTableGroup& group) const;
     std::size_t indexOfFirstVisibleGroup() const;
 
-    // ---- selection (global indexes; kx::NotFound is none)
-    std::size_t selectedCharIndex() const { return selectedCharIndex_; }
-    // Selects an index (kx::NotFound deselects), redraws both cells and shows the
-    // character's information; during a press (or a programmatic selection) the cell is
-    // scrolled into view. Then the magnifier is placed anew.
-    void selectCharacterAtIndex(std::size_t index);
-    // Sets the index without scrolling or information, and repaints at once.
-    void temporarilySelectCharacterAtIndex(std::size_t index);
-    // Selects the index near the middle of the visible area and lets it blink.
-    void selectAndShowCharacterAtIndex(std::size_t index);
-    // Off at 0.2 s, on at 0.3 s, off at 0.4 s, on at 0.5 s; nothing for kx::NotFound.
-    void blinkCharacterAtIndex(std::size_t index);
-    char32_t selectedCharacter() const;
-    // Marks the selected cell for redrawing.
-    void invalidateSelection();
-    void invalidateCharacterAtIndex(std::size_t index);
-    int clickButton() const { return clickButton_; }
-    void setClickButton(int button);
-    bool duringClick() const { return clickButton_ != NoClick; }
+    // ---- the objects the view holds: its selection (with the hover selection and the
+    // magnifier), its tracking of the mouse, its keys
+    RbxCharSelection& selection() { return *selection_; }
+    const RbxCharSelection& selection() const { return *selection_; }
+    RbxCharTracking& tracking() { return *tracking_; }
+    const RbxCharTracking& tracking() const { return *tracking_; }
+    RbxCharKeys& keys() { return *keys_; }
 
-    // The hover selection: the cell under the mouse while the mouse is in the window, over
-    // the visible table, with no sheet and no menu; none otherwise. Frozen while the
-    // window is hidden or one of the table's menus is open.
-    void updateSelection();
-    // Deselect and select again after a moment (the magnifier hides meanwhile).
-    void reselectAfterDelay();
-    void reselectAfterScrolling();
-    // Keeps the selection as it is for `seconds`.
-    void suppressSelectionUpdate(float seconds);
-    // The hover selection is frozen (the cell stays drawn pressed).
-    bool updateSuppressed() const { return updateSuppressed_; }
-    // The mouse location the hover selection used last, in viewport coordinates;
-    // (-1, -1) when none.
-    QPointF prevMouseLocation() const { return prevMouseLocation_; }
+    // ---- selection (global indexes; kx::NotFound is none)
+    std::size_t selectedCharIndex() const;
+    char32_t selectedCharacter() const;
+    void selectCharacterAtIndex(std::size_t index);
+    RbxMagnifierPopover& magnifierPopover() const;
+    // Marks a cell for redrawing.
+    void invalidateCharacterAtIndex(std::size_t index);
     // Where the mouse is, in global coordinates, read outside the event stream.
     QPoint globalMouseLocation() const;
     // The mouse location in viewport coordinates.
     QPointF currentMouseLocation() const;
-
-    // ---- the magnifier popover
-    void setMagnifierPopover(std::shared_ptr<RbxMagnifierPopover> popover);
-    RbxMagnifierPopover& magnifierPopover() const { return *magnifier_; }
-    // Shows, moves or hides the magnifier after a change of selection, scrolling or
-    // modifier keys.
-    void selectionRectChanged();
-    // Whether the magnifier is wanted now, and the font and cell it would show.
-    struct MagnifierPlacement {
-        bool wanted = false;
-        char32_t character = 0;
-        rbx::Font font;
-        QRect cell;  // global coordinates; empty: the selection has no cell
-    };
-    MagnifierPlacement magnifierPlacement() const;
     // The modifier keys held now, in the stored form (Shift 0x20000, Control 0x40000,
     // Option 0x80000, Command 0x100000).
     std::uint32_t currentModifierFlags() const;
@@ -213,51 +179,10 @@ public:
     bool autoscroll();
     bool isAutoScrolling() const;
 
-    // ---- keys
-    // A key typed while the table has the keyboard. Answers whether it was taken.
-    bool handleKey(QKeyEvent* event);
-    // The fixed shortcuts (Command with c, d, h, i, k, n, r, x; Command-Shift with s, d).
-    bool handleHardWiredShortcut(const QKeyEvent* event);
-    // Command-1 ... Command-4: the view modes.
-    bool viewSelectionKeyEvent(const QKeyEvent* event);
-    // Home, End, space, the arrows and the page keys (Qt key codes).
-    void navigate(int key);
-    // Gives the search field the keyboard (with the key event that asked for it).
-    void gotoSearchField();
-
-    // ---- tracking the mouse (window with its title bar, table, font list, sheet)
-    enum TrackingArea : int { NoArea = 0, WindowArea = 1, ViewArea = 2, FontListArea = 3, SheetArea = 4 };
+    // ---- tracking the mouse (the palette's own calls; the rest is tracking()'s)
     void setupViewTracking();
-    void removeTrackingRects();
     void setSheetTracking(QWidget* sheet, bool enable);
-    // The tracking events and their handlers.
-    void mouseEntered(int area);
-    void mouseExited(int area);
-    void windowEntered();
-    void windowExited();
-    void fontsEntered();
-    void fontsExited();
-    void viewEntered();
-    void viewExited();
-    void sheetEntered();
-    void sheetExited();
-    // A menu was opened or closed anywhere on the display.
-    void menuOpened();
-    void menuClosed();
-    // Makes the palette take the keys (true) or gives them back.
-    void activateWindow(bool activate);
-    void startClosing();
-    void stopClosing();
     void setMiniaturized(bool miniaturized);
-    // Whether an area's tracking is installed.
-    bool isTracking(int area) const;
-    bool mouseInWindow() const { return inWindow_; }
-    bool mouseInView() const { return inView_; }
-    bool mouseInSheet() const { return inSheet_; }
-    bool mouseInFonts() const { return inFonts_; }
-    bool menuOpen() const { return menuOpen_; }
-    bool contextMenuOpen() const { return contextMenuOpen_; }
-    bool isMiniaturized() const { return isMiniaturized_; }
 
     // ---- after an insertion from the table
     void afterPosting();
@@ -332,27 +257,19 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
     QString observerClassName() const override { return QStringLiteral("RbxCharView"); }
 
 private:
     friend class RbxCharViewPainter;
+    friend class RbxCharSelection;
     void updateScrollRange();
     void setScrollValue(double value);
     void scrollRectToVisible(const QRectF& tableRect);
     RbxTableEnvironment environment() const;
-    double favoritesHintHeight(double width) const;
     void handlePress(QMouseEvent* event, int clickCount);
+    // The picture menu over a cell's hot corner, and its end.
     void openPictureMenu(std::unique_ptr<QMenu> menu, const QRectF& cellInViewport);
-    void closeMagnifierLater();
-    void repostKeyEvent(QWidget* target, const QKeyEvent& event);
-    void trackWidget(int area, QWidget* widget);
-    void untrack(int area);
-    void checkTitleBarExit();
-    void watchModifiers(bool on);
-    bool windowHasSheet() const;
-    bool logFocus() const;
-    void noteMenuState(bool open);
+    bool openPictureMenuAt(char32_t c, const QPointF& tablePoint);
 
     RbxCharTable table_;
     rbx::Font font_;
@@ -367,30 +284,9 @@ private:
     bool characterShadow_ = false;
     bool showingRecentLayout_ = false;
 
-    std::size_t selectedCharIndex_ = kx::NotFound;
-    int clickButton_ = NoClick;
-    bool updateSuppressed_ = false;
-    // Monotonic milliseconds; 0 = not set.
-    qint64 updateSuppressedUntilMs_ = 0;
-    qint64 nextSelectionUpdateMs_ = 0;
-    QPointF prevMouseLocation_{-1, -1};
     std::shared_ptr<const RbxMouseLocator> mouse_;
     std::shared_ptr<const RbxModifierSource> modifiers_;
-    std::shared_ptr<RbxMagnifierPopover> magnifier_;
-    bool shouldHideMagnifier_ = false;
     QTimer* autoScrollTimer_ = nullptr;
-
-    // Where the mouse is (tracking).
-    bool inWindow_ = false, inView_ = false, inFonts_ = false, inSheet_ = false;
-    bool menuOpen_ = false, contextMenuOpen_ = false, isMiniaturized_ = false;
-    // The widgets of the tracked areas (index by TrackingArea).
-    std::array<QPointer<QWidget>, 5> tracked_;
-    // Polls while the mouse is over the window's title bar, which reports no crossing.
-    QTimer* titleBarTimer_ = nullptr;
-    // Looks at Shift while the mouse is in the window: the palette gets no key events of
-    // its own, and Shift shows or hides the magnifier at once.
-    QTimer* modifierTimer_ = nullptr;
-    bool shiftHeld_ = false;
     bool autoSaveAnchor_ = true;
     double scrollUnit_ = 1;
     std::optional<bool> darkOverride_;
@@ -400,4 +296,7 @@ private:
     std::shared_ptr<RbxCharViewSources> sources_;
     RbxCellTextCache cellTexts_;
     std::unique_ptr<KXToolTip> tooltip_;
+    std::unique_ptr<RbxCharSelection> selection_;
+    std::unique_ptr<RbxCharTracking> tracking_;
+    std::unique_ptr<RbxCharKeys> keys_;
 };

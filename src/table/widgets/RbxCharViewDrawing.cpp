@@ -12,6 +12,7 @@
 #include "table/core/RbxGeometry.h"
 #include "model/CharacterText.h"
 #include "table/core/RbxTools.h"
+#include "table/widgets/RbxCharSelection.h"
 #include "table/widgets/RbxNamedColors.h"
 
 #include <QApplication>
@@ -51,7 +52,20 @@ private:
     void drawTriangle(const RbxTableGroup& g);
     // Centred lines of text, inset 20 at the left and right, centred vertically.
     void drawMessage(const QString& text, const QFont& font, const QColor& color, const QRectF& tableRect);
+    // One cell, in its steps: what it shows, the background, the glyphs, the badges and the
+    // hot corner.
+    struct CellLook;
+    CellLook cellLook(const RbxTableGroup& g, char32_t c, const QRectF& cell, bool selected, bool pressed) const;
     void drawCell(const RbxTableGroup& g, char32_t c, const QRectF& cell, bool selected, bool pressed);
+    void drawCellBackground(const CellLook& l);
+    void drawCellContent(const CellLook& l);
+    QColor textColor(const CellLook& l, bool inNoFont) const;
+    double drawPlacedGlyphs(const CellLook& l, const RbxCellText& text, const QColor& color);
+    void drawSqueezedGlyphs(const CellLook& l, const RbxCellText& text, const QColor& color, const QPointF& origin,
+                            double sx, double sy);
+    void drawBadges(const CellLook& l);
+    void drawHotCorner(const CellLook& l);
+    static QColor bracketColor(bool hilited, bool foreign);
     void drawGlyphs(const RbxCellText& text, const QPointF& tableOrigin, const QColor& color);
     void drawSpaceBracket(const QPointF& origin, double width, const QRectF& cell, bool hilited, bool foreign);
     void drawBoundingBox(const RbxCellText& text, const QPointF& tableOrigin);
@@ -118,8 +132,9 @@ QRect RbxCharViewPainter::snapped(const QRectF& r) const {
 
 void RbxCharViewPainter::drawTable() {
     p_.fillRect(region_.boundingRect(), view_.backgroundColor());
-    const bool pressed = view_.clickButton_ != RbxCharView::NoClick || view_.updateSuppressed_;
-    const std::size_t selected = view_.selectedCharIndex_;
+    const RbxCharSelection& selection = view_.selection();
+    const bool pressed = selection.clickButton() != RbxCharView::NoClick || selection.updateSuppressed();
+    const std::size_t selected = selection.selectedCharIndex();
     std::int64_t sum = 0;
     for (const RbxTableGroup& g : view_.table_.groups()) {
         const std::int64_t select = selected == kx::NotFound ? -1 - sum : std::int64_t(selected) - sum;
@@ -218,113 +233,165 @@ void RbxCharViewPainter::drawMessage(const QString& text, const QFont& font, con
     p_.restore();
 }
 
+// What one cell shows and how: worked out before anything is drawn.
+struct RbxCharViewPainter::CellLook {
+    char32_t c = 0;
+    QRectF cell;
+    std::int32_t kind = 0;
+    bool selected = false, pressed = false;
+    bool ligature = false, isNative = true, emoji = false, favorite = false, recent = false;
+    bool space = false, scaled = false, safe = false;
+    // Selected while a press is in progress (or the hover selection is frozen).
+    bool pressedCell() const { return selected && pressed; }
+};
+
+RbxCharViewPainter::CellLook RbxCharViewPainter::cellLook(const RbxTableGroup& g, char32_t c, const QRectF& cell,
+                                                          bool selected, bool pressed) const {
+    const RbxCharView& v = view_;
+    CellLook l;
+    l.c = c;
+    l.cell = cell;
+    l.kind = g.groupKind();
+    l.selected = selected;
+    l.pressed = pressed;
+    const auto& native = g.group().nativeFontCharacters();
+    l.ligature = RbxTools::isLigatureCharacter(c);
+    l.isNative = !native || l.ligature || native->contains(c);
+    l.emoji = !l.isNative && emoji_ && emoji_->contains(c);
+    l.favorite = favorites_ && l.kind != RbxFavoritesGroupKind && favorites_->contains(c);
+    l.recent = g.group().isRecentCharacterToHilite(c);
+    l.space = RbxTools::isSpaceCharacter(c);
+    l.scaled = v.scaleCharacters_.contains(c);
+    l.safe = v.tuning_.requiresSafeDrawing || RbxTools::characterRequiresSafeDrawing(c);
+    return l;
+}
+
 void RbxCharViewPainter::drawCell(const RbxTableGroup& g, char32_t c, const QRectF& cell, bool selected,
                                   bool pressed) {
-    RbxCharView& v = view_;
-    const double w = cell.width(), h = cell.height();
-    const std::int32_t kind = g.groupKind();
-    const auto& native = g.group().nativeFontCharacters();
-    const bool ligature = RbxTools::isLigatureCharacter(c);
-    const bool isNative = !native || ligature || native->contains(c);
-    const bool emoji = !isNative && emoji_ && emoji_->contains(c);
-    const bool favorite = favorites_ && kind != RbxFavoritesGroupKind && favorites_->contains(c);
-    const bool recent = g.group().isRecentCharacterToHilite(c);
-    const bool space = RbxTools::isSpaceCharacter(c);
-    const bool scaled = v.scaleCharacters_.contains(c);
-    const bool safe = v.tuning_.requiresSafeDrawing || RbxTools::characterRequiresSafeDrawing(c);
-    const bool pressedCell = selected && pressed;
+    const CellLook l = cellLook(g, c, cell, selected, pressed);
+    drawCellBackground(l);
+    drawCellContent(l);
+    drawBadges(l);
+    drawHotCorner(l);
+}
 
-    // Grid and background.
-    const QRect r = snapped(cell);
+// The grid line, the selection's fill (or the shape finder's match quality), and the frame
+// of the character whose fonts are marked.
+void RbxCharViewPainter::drawCellBackground(const CellLook& l) {
+    const QRect r = snapped(l.cell);
     p_.save();
     p_.setRenderHint(QPainter::Antialiasing, false);
     p_.setPen(QPen(gridColor_, 0));
     p_.setBrush(Qt::NoBrush);
     p_.drawRect(r);
     const QRect inner = r.adjusted(1, 1, 0, 0);
-    if (selected) {
-        p_.fillRect(inner, pressed ? selectionColor_ : hoverFill_);
-    } else if (const double q = v.controller().bestMatchQuality(c); q > 0) {
+    if (l.selected) {
+        p_.fillRect(inner, l.pressed ? selectionColor_ : hoverFill_);
+    } else if (const double q = view_.controller().bestMatchQuality(l.c); q > 0) {
         p_.fillRect(inner, white(dark_ ? 0.4 : 0.7, std::min(1.0, q)));
     }
-    if (marked_ != 0 && c == marked_) {
+    if (marked_ != 0 && l.c == marked_) {
         p_.setPen(QPen(selectionColor_, 2));
         p_.drawRect(QRectF(inner).adjusted(1, 1, -1, -1));
     }
     p_.restore();
+}
 
-    // The glyphs and where they come from.
-    // A character no font has is drawn with the font's own missing glyph at once, without
-    // asking every installed font for it.
+// The glyphs and where they come from. A character no font has is drawn with the font's own
+// missing glyph at once, without asking every installed font for it.
+void RbxCharViewPainter::drawCellContent(const CellLook& l) {
+    RbxCharView& v = view_;
     using Kind = RbxCellTextCache::Kind;
-    const bool knownMissing = !isNative && allFonts_ && !allFonts_->contains(c);
-    const Kind textKind = knownMissing                  ? Kind::Glyphs
-                          : emoji                       ? Kind::Emoji
-                          : (isNative && !safe)         ? Kind::Glyphs
-                                                        : Kind::Text;
-    const RbxCellText& text = v.cellTexts_.text(c, textKind);
-    const bool inNoFont = knownMissing || (!isNative && !allFonts_ && text.missing);
-    QColor color = pressedCell          ? pressedText_
-                   : inNoFont           ? missingText_
-                   : !isNative && emoji ? emojiSubstitutedText_
-                   : !isNative          ? substitutionColor_
-                                        : normalText_;
-
-    if (emoji && !inNoFont) {
-        drawGlyphs(text, rbx::cells::emojiTextOrigin(cell, v.emojiBox_, v.emojiDescender_), color);
-    } else {
-        const double uw = text.advance, uh = text.height;
-        const double limit = ligature ? w * v.tuning_.ligatureScalingThreshold : w;
-        // A sequence the font does not join into one picture is squeezed like a ligature
-        // rather than spilling into the neighbouring cells.
-        const bool sequence = CharacterText::virtualCharacters().numberOfParts(c) > 1;
-        const auto place = rbx::cells::glyphPlacement(cell, QSizeF(uw, uh), ascender_, descender_,
-                                                      v.tuning_.baselineOffset,
-                                                      !isNative || scaled || ligature || sequence, limit);
-        const double baseline = place.origin.y();
-        if (place.scaled) {
-            const double sx = place.scaleX, sy = place.scaleY;
-            p_.save();
-            p_.translate(toView(place.origin));
-            p_.scale(sx, sy);
-            if (space) {
-                // The bracket in the squeezed system, drawn from its origin.
-                const QRectF local(0, 0, w / sx, h / sy);
-                const auto b = rbx::cells::spaceBracket(QPointF(0, 0), uw, local);
-                p_.setPen(QPen(pressedCell ? white(1, 0.75)
-                                 : !isNative ? QColor::fromRgbF(0, 0.3f, 0.9f, 0.35f)
-                                             : QColor::fromRgbF(0.3f, 0.6f, 0.6f),
-                               b.lineWidth));
-                QPainterPath path;
-                path.moveTo(b.points[0].x(), -b.points[0].y());
-                for (int i = 1; i < 4; ++i) path.lineTo(b.points[std::size_t(i)].x(), -b.points[std::size_t(i)].y());
-                p_.drawPath(path);
-            }
-            const double dx = (sx != 1 || safe) ? 0 : w * v.tuning_.scaledOffsetX;
-            p_.setPen(color);
-            layoutManager_.drawGlyphs(p_, text.runs, QPointF(dx, 0));
-            p_.restore();
-        } else {
-            if (space)
-                drawSpaceBracket(rbx::cells::spaceBracketOrigin(cell, QSizeF(uw, uh), descender_, v.tuning_.baselineOffset),
-                                 uw, cell, pressedCell, !isNative);
-            drawGlyphs(text, place.origin, color);
-        }
-        // A font whose missing glyph is blank still shows that nothing can draw the character.
-        if (inNoFont && !text.hasInk) drawMissingMark(cell, baseline, color);
+    const bool knownMissing = !l.isNative && allFonts_ && !allFonts_->contains(l.c);
+    const Kind textKind = knownMissing                   ? Kind::Glyphs
+                          : l.emoji                      ? Kind::Emoji
+                          : (l.isNative && !l.safe)      ? Kind::Glyphs
+                                                         : Kind::Text;
+    const RbxCellText& text = v.cellTexts_.text(l.c, textKind);
+    const bool inNoFont = knownMissing || (!l.isNative && !allFonts_ && text.missing);
+    const QColor color = textColor(l, inNoFont);
+    if (l.emoji && !inNoFont) {
+        drawGlyphs(text, rbx::cells::emojiTextOrigin(l.cell, v.emojiBox_, v.emojiDescender_), color);
+        return;
     }
+    const double baseline = drawPlacedGlyphs(l, text, color);
+    // A font whose missing glyph is blank still shows that nothing can draw the character.
+    if (inNoFont && !text.hasInk) drawMissingMark(l.cell, baseline, color);
+}
 
-    // Badges at the top-right corner.
+QColor RbxCharViewPainter::textColor(const CellLook& l, bool inNoFont) const {
+    if (l.pressedCell()) return pressedText_;
+    if (inNoFont) return missingText_;
+    if (!l.isNative && l.emoji) return emojiSubstitutedText_;
+    if (!l.isNative) return substitutionColor_;
+    return normalText_;
+}
+
+// The glyphs on the baseline, centred; squeezed into the cell when they are too large for
+// it and may be (foreign characters, scaled ones, ligatures and sequences). Answers the
+// baseline.
+double RbxCharViewPainter::drawPlacedGlyphs(const CellLook& l, const RbxCellText& text, const QColor& color) {
+    const RbxCharView& v = view_;
+    const double w = l.cell.width();
+    const double uw = text.advance, uh = text.height;
+    const double limit = l.ligature ? w * v.tuning_.ligatureScalingThreshold : w;
+    // A sequence the font does not join into one picture is squeezed like a ligature
+    // rather than spilling into the neighbouring cells.
+    const bool sequence = CharacterText::virtualCharacters().numberOfParts(l.c) > 1;
+    const auto place = rbx::cells::glyphPlacement(l.cell, QSizeF(uw, uh), ascender_, descender_,
+                                                  v.tuning_.baselineOffset,
+                                                  !l.isNative || l.scaled || l.ligature || sequence, limit);
+    if (place.scaled) {
+        drawSqueezedGlyphs(l, text, color, place.origin, place.scaleX, place.scaleY);
+    } else {
+        if (l.space)
+            drawSpaceBracket(rbx::cells::spaceBracketOrigin(l.cell, QSizeF(uw, uh), descender_, v.tuning_.baselineOffset),
+                             uw, l.cell, l.pressedCell(), !l.isNative);
+        drawGlyphs(text, place.origin, color);
+    }
+    return place.origin.y();
+}
+
+void RbxCharViewPainter::drawSqueezedGlyphs(const CellLook& l, const RbxCellText& text, const QColor& color,
+                                            const QPointF& origin, double sx, double sy) {
+    const double w = l.cell.width(), h = l.cell.height();
+    p_.save();
+    p_.translate(toView(origin));
+    p_.scale(sx, sy);
+    if (l.space) {
+        // The bracket in the squeezed system, drawn from its origin.
+        const QRectF local(0, 0, w / sx, h / sy);
+        const auto b = rbx::cells::spaceBracket(QPointF(0, 0), text.advance, local);
+        p_.setPen(QPen(bracketColor(l.pressedCell(), !l.isNative), b.lineWidth));
+        QPainterPath path;
+        path.moveTo(b.points[0].x(), -b.points[0].y());
+        for (int i = 1; i < 4; ++i) path.lineTo(b.points[std::size_t(i)].x(), -b.points[std::size_t(i)].y());
+        p_.drawPath(path);
+    }
+    const double dx = (sx != 1 || l.safe) ? 0 : w * view_.tuning_.scaledOffsetX;
+    p_.setPen(color);
+    layoutManager_.drawGlyphs(p_, text.runs, QPointF(dx, 0));
+    p_.restore();
+}
+
+// Badges at the top-right corner.
+void RbxCharViewPainter::drawBadges(const CellLook& l) {
     using rbx::cells::Badge;
-    switch (rbx::cells::badgeFor(favorite, recent, kind)) {
-    case Badge::FavoriteAndRecent: drawImage(QStringLiteral("favAndRecent"), rbx::cells::badgeRect(cell, Badge::FavoriteAndRecent)); break;
-    case Badge::Favorite: drawImage(QStringLiteral("favorite"), rbx::cells::badgeRect(cell, Badge::Favorite)); break;
-    case Badge::Recent: drawImage(QStringLiteral("recent"), rbx::cells::badgeRect(cell, Badge::Recent)); break;
+    switch (rbx::cells::badgeFor(l.favorite, l.recent, l.kind)) {
+    case Badge::FavoriteAndRecent:
+        drawImage(QStringLiteral("favAndRecent"), rbx::cells::badgeRect(l.cell, Badge::FavoriteAndRecent));
+        break;
+    case Badge::Favorite: drawImage(QStringLiteral("favorite"), rbx::cells::badgeRect(l.cell, Badge::Favorite)); break;
+    case Badge::Recent: drawImage(QStringLiteral("recent"), rbx::cells::badgeRect(l.cell, Badge::Recent)); break;
     case Badge::None: break;
     }
-    // The hot corner at the bottom right.
-    if (modifiable_ && modifiable_->contains(c)) {
-        const QRectF dot = toView(rbx::cells::skinToneDotRect(cell));
+}
+
+// The hot corner at the bottom right: a skin-tone dot, or the triangle of a character shown
+// as text or as emoji.
+void RbxCharViewPainter::drawHotCorner(const CellLook& l) {
+    if (modifiable_ && modifiable_->contains(l.c)) {
+        const QRectF dot = toView(rbx::cells::skinToneDotRect(l.cell));
         QLinearGradient gradient(dot.topLeft(), dot.topRight());
         gradient.setColorAt(0, QColor::fromRgbF(1, 0.8f, 0.6f));
         gradient.setColorAt(1, QColor(70, 53, 43));
@@ -334,9 +401,15 @@ void RbxCharViewPainter::drawCell(const RbxTableGroup& g, char32_t c, const QRec
         p_.setBrush(gradient);
         p_.drawEllipse(dot);
         p_.restore();
-    } else if (textOrEmoji_ && textOrEmoji_->contains(c)) {
-        drawImage(QStringLiteral("triangle"), rbx::cells::textEmojiTriangleRect(cell));
+    } else if (textOrEmoji_ && textOrEmoji_->contains(l.c)) {
+        drawImage(QStringLiteral("triangle"), rbx::cells::textEmojiTriangleRect(l.cell));
     }
+}
+
+QColor RbxCharViewPainter::bracketColor(bool hilited, bool foreign) {
+    return hilited   ? white(1, 0.75)
+           : foreign ? QColor::fromRgbF(0, 0.3f, 0.9f, 0.35f)
+                     : QColor::fromRgbF(0.3f, 0.6f, 0.6f);
 }
 
 void RbxCharViewPainter::drawGlyphs(const RbxCellText& text, const QPointF& origin, const QColor& color) {
@@ -353,10 +426,7 @@ void RbxCharViewPainter::drawSpaceBracket(const QPointF& origin, double width, c
     const auto b = rbx::cells::spaceBracket(origin, width, cell);
     p_.save();
     p_.setRenderHint(QPainter::Antialiasing);
-    p_.setPen(QPen(hilited   ? white(1, 0.75)
-                   : foreign ? QColor::fromRgbF(0, 0.3f, 0.9f, 0.35f)
-                             : QColor::fromRgbF(0.3f, 0.6f, 0.6f),
-                   b.lineWidth));
+    p_.setPen(QPen(bracketColor(hilited, foreign), b.lineWidth));
     QPainterPath path;
     path.moveTo(toView(b.points[0]));
     for (std::size_t i = 1; i < b.points.size(); ++i) path.lineTo(toView(b.points[i]));

@@ -1,6 +1,9 @@
 #pragma once
 // Helpers shared by the table view's source files.
 
+#include "kxlib/RbxDefaults.h"
+#include "kxlib/SettingsKeys.h"
+
 #include <QElapsedTimer>
 
 namespace {
@@ -14,5 +17,8 @@ namespace {
     }();
     return clock.elapsed() + 1;
 }
+
+// The focus trace ("logFocus").
+[[maybe_unused]] bool logFocus() { return RbxDefaults::userDefaults().boolForKey(rbx::key::logFocus); }
 
 } // namespace

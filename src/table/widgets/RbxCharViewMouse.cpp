@@ -8,10 +8,12 @@
 #include "core/Log.h"
 #include "core/ModifierFlags.h"
 #include "table/core/RbxGeometry.h"
-#include "table/widgets/RbxMagnifier.h"
+#include "table/widgets/RbxCharSelection.h"
+#include "table/widgets/RbxCharTracking.h"
 
 #include <QMenu>
 #include <QMouseEvent>
+#include <QTimer>
 #include <algorithm>
 
 using namespace rbx::geom;
@@ -41,8 +43,8 @@ void RbxCharView::mousePressEvent(QMouseEvent* event) { handlePress(event, 1); }
 void RbxCharView::mouseDoubleClickEvent(QMouseEvent* event) { handlePress(event, 2); }
 
 void RbxCharView::mouseMoveEvent(QMouseEvent* event) {
-    updateSelection();
-    if (event->buttons() != Qt::NoButton && duringClick()) autoscroll();
+    selection_->updateSelection();
+    if (event->buttons() != Qt::NoButton && selection_->duringClick()) autoscroll();
 }
 
 void RbxCharView::mouseReleaseEvent(QMouseEvent* event) { mouseUp(event->button()); }
@@ -50,8 +52,8 @@ void RbxCharView::mouseReleaseEvent(QMouseEvent* event) { mouseUp(event->button(
 void RbxCharView::mouseUp(Qt::MouseButton released) {
     // Any release ends the press in progress; only the left button inserts. While a menu
     // of the table is open the press belongs to the menu (it ends the press on closing).
-    const int button = clickButton_;
-    if (button == NoClick || button == ProgrammaticClick || contextMenuOpen_) return;
+    const int button = selection_->clickButton();
+    if (button == NoClick || button == ProgrammaticClick || tracking_->contextMenuOpen()) return;
     handleMouseUp(released == Qt::LeftButton ? button : NoClick);
 }
 
@@ -62,7 +64,7 @@ double RbxCharView::hotCornerSize(const QSizeF& cell) {
 
 void RbxCharView::handleClick(const QPoint& p, int b, int clickCount, std::uint32_t flags, const QPoint& globalPoint,
                               bool rightButtonEvent) {
-    if (menuOpen_) return;
+    if (tracking_->menuOpen()) return;
     const QPointF tablePoint = tablePointFromViewport(QPointF(p) + QPointF(0.5, 0.5));
     if (const RbxTableGroup* g = groupAtPoint(tablePoint); g && g->headerContainsPoint(tablePoint)) {
         headerClick(std::size_t(g - table_.groups().data()), tablePoint, clickCount, rightButtonEvent ? 3 : 1, flags,
@@ -70,7 +72,7 @@ void RbxCharView::handleClick(const QPoint& p, int b, int clickCount, std::uint3
         return;
     }
     // The hover selection is the clicked cell; make sure it has seen where the mouse is.
-    updateSelection();
+    selection_->updateSelection();
     const char32_t c = selectedCharacter();
     if (b == OtherClick && c != 0) {
         controller_->markFontsContainingCharacter(c);
@@ -82,35 +84,34 @@ void RbxCharView::handleClick(const QPoint& p, int b, int clickCount, std::uint3
         return;
     }
     if (clickCount >= 2) return;
-
-    if (c != 0) {
-        const kx::CharSet* modifiable = sources_->modifiableEmojiCharacters();
-        const kx::CharSet* textOrEmoji = sources_->textOrEmojiCharacters();
-        const bool skins = modifiable && modifiable->contains(c);
-        const bool presentations = !skins && textOrEmoji && textOrEmoji->contains(c);
-        const QRectF cell = rectForCharacterAtIndex(selectedCharIndex_);
-        if ((skins || presentations) && !cell.isEmpty()) {
-            const double s = hotCornerSize(cell.size());
-            if (tablePoint.x() >= maxX(cell) - s && tablePoint.y() < minY(cell) + s) {
-                std::unique_ptr<QMenu> menu = skins ? controller_->skinsMenu(c) : controller_->emojiTextMenu(c);
-                if (menu) {
-                    menu->setTitle(skins ? QStringLiteral("Skins") : QStringLiteral("EmojiText"));
-                    openPictureMenu(std::move(menu), viewportRectFromTable(cell));
-                    return;
-                }
-            }
-        }
-    }
-    setClickButton(b);
+    if (c != 0 && openPictureMenuAt(c, tablePoint)) return;
+    selection_->setClickButton(b);
     startAutoScrolling();
 }
 
+// A press on the hot corner of an emoji that takes a skin tone, or that is shown as text or
+// as emoji, opens the menu of its pictures.
+bool RbxCharView::openPictureMenuAt(char32_t c, const QPointF& tablePoint) {
+    const kx::CharSet* modifiable = sources_->modifiableEmojiCharacters();
+    const kx::CharSet* textOrEmoji = sources_->textOrEmojiCharacters();
+    const bool skins = modifiable && modifiable->contains(c);
+    const bool presentations = !skins && textOrEmoji && textOrEmoji->contains(c);
+    const QRectF cell = rectForCharacterAtIndex(selectedCharIndex());
+    if (!(skins || presentations) || cell.isEmpty()) return false;
+    const double s = hotCornerSize(cell.size());
+    if (tablePoint.x() < maxX(cell) - s || tablePoint.y() >= minY(cell) + s) return false;
+    std::unique_ptr<QMenu> menu = skins ? controller_->skinsMenu(c) : controller_->emojiTextMenu(c);
+    if (!menu) return false;
+    menu->setTitle(skins ? QStringLiteral("Skins") : QStringLiteral("EmojiText"));
+    openPictureMenu(std::move(menu), viewportRectFromTable(cell));
+    return true;
+}
+
 void RbxCharView::openPictureMenu(std::unique_ptr<QMenu> menu, const QRectF& cell) {
-    removeTrackingRects();
-    contextMenuOpen_ = true;
-    setClickButton(LeftClick);
-    RbxMagnifier::magnifier().hide();
-    magnifier_->close();
+    tracking_->removeTrackingRects();
+    tracking_->setContextMenuOpen(true);
+    selection_->setClickButton(LeftClick);
+    selection_->hideMagnifier();
     // Centred over the cell, overlapping its top by 8 points.
     const QSize size = menu->sizeHint();
     const QPoint topLeft = viewport()->mapToGlobal(
@@ -120,10 +121,10 @@ void RbxCharView::openPictureMenu(std::unique_ptr<QMenu> menu, const QRectF& cel
     QPointer<RbxCharView> self(this);
     connect(m, &QMenu::aboutToHide, this, [self] {
         if (!self) return;
-        self->contextMenuOpen_ = false;
-        self->setClickButton(NoClick);
-        self->invalidateSelection();
-        self->setupViewTracking();
+        self->tracking_->setContextMenuOpen(false);
+        self->selection_->setClickButton(NoClick);
+        self->selection_->invalidateSelection();
+        self->tracking_->setupViewTracking();
     });
     m->popup(topLeft);
 }
@@ -135,26 +136,25 @@ bool RbxCharView::showContextMenu(const QPoint& globalPoint) {
     QPoint at = globalPoint;
     if (c != 0) {
         // The top-right corner of the selected cell.
-        const QRectF cell = viewportRectFromTable(rectForCharacterAtIndex(selectedCharIndex_));
+        const QRectF cell = viewportRectFromTable(rectForCharacterAtIndex(selectedCharIndex()));
         if (!cell.isEmpty()) at = viewport()->mapToGlobal(cell.topRight().toPoint());
     }
-    contextMenuOpen_ = true;
-    RbxMagnifier::magnifier().hide();
-    magnifier_->close();
+    tracking_->setContextMenuOpen(true);
+    selection_->hideMagnifier();
     QMenu* m = menu.release();
     m->setAttribute(Qt::WA_DeleteOnClose);
     QPointer<RbxCharView> self(this);
     connect(m, &QMenu::aboutToHide, this, [self] {
-        if (self) self->contextMenuOpen_ = false;
+        if (self) self->tracking_->setContextMenuOpen(false);
     });
     m->popup(at);
     return true;
 }
 
 void RbxCharView::handleMouseUp(int button) {
-    setClickButton(NoClick);
+    selection_->setClickButton(NoClick);
     stopAutoScrolling();
-    invalidateSelection();
+    selection_->invalidateSelection();
     if (button != LeftClick) return;
     if (const char32_t c = selectedCharacter()) {
         postCharacter(c, QString());
@@ -180,7 +180,7 @@ void RbxCharView::stopAutoScrolling() {
 bool RbxCharView::isAutoScrolling() const { return autoScrollTimer_ && autoScrollTimer_->isActive(); }
 
 bool RbxCharView::autoscroll() {
-    if (!duringClick()) {
+    if (!selection_->duringClick()) {
         stopAutoScrolling();
         return false;
     }
@@ -195,7 +195,7 @@ bool RbxCharView::autoscroll() {
     const double before = scrollValue();
     scrollToY(std::clamp(y, visible.height(), double(table_.tableHeight())));
     if (scrollValue() == before) return false;
-    updateSelection();
+    selection_->updateSelection();
     return true;
 }
 
@@ -208,7 +208,7 @@ void RbxCharView::afterPosting() {
         controller_->fadeOut(0, 0);
         return;
     }
-    if (d.integerForKey(QString::fromLatin1(rbx::key::hiliteRecentCharacters.name)) >= 1) {
+    if (d.boolForKey(rbx::key::hiliteRecentCharacters)) {
         defineRecentCharactersToHilite();
         viewport()->update();
     }

@@ -1,5 +1,6 @@
 #include "table/widgets/RbxFontTableView.h"
 
+#include "table/widgets/RbxCharKeys.h"
 #include "table/widgets/RbxCharView.h"
 
 #include <QKeyEvent>
@@ -8,7 +9,7 @@ RbxFontTableView::RbxFontTableView(QWidget* parent) : QTableView(parent) {}
 
 void RbxFontTableView::keyPressEvent(QKeyEvent* event) {
     RbxCharView* view = charView_ ? charView_.data() : RbxCharView::view();
-    if (view && view->handleHardWiredShortcut(event)) {
+    if (view && view->keys().handleHardWiredShortcut(event)) {
         event->accept();
         return;
     }

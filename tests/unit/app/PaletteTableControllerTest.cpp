@@ -7,6 +7,7 @@
 #include "insertion/RbxPoster.h"
 #include "model/RbxRecentLayout.h"
 #include "table/widgets/RbxCharView.h"
+#include "table/widgets/RbxCharTracking.h"
 
 #include <QDialog>
 #include <QLineEdit>
@@ -34,27 +35,27 @@ TEST_F(Palette, TheTableAsksTheWindowControllerAndPostsThroughTheInsertionRoad) 
 
     // Opening the palette installs the table's tracking; a sheet is tracked while it is on.
     c->openWindow(c);
-    EXPECT_TRUE(view.isTracking(RbxCharView::WindowArea));
-    EXPECT_TRUE(view.isTracking(RbxCharView::ViewArea));
+    EXPECT_TRUE(view.tracking().isTracking(RbxCharTracking::WindowArea));
+    EXPECT_TRUE(view.tracking().isTracking(RbxCharTracking::ViewArea));
     QDialog sheet;
     ASSERT_EQ(c->sheets().beginSheet(&sheet, QStringLiteral("test"), nullptr), SheetHost::Begin::Began);
-    EXPECT_TRUE(view.isTracking(RbxCharView::SheetArea));
+    EXPECT_TRUE(view.tracking().isTracking(RbxCharTracking::SheetArea));
     EXPECT_TRUE(view.controller().hasAttachedSheet());
     c->closeSheet();
-    EXPECT_FALSE(view.isTracking(RbxCharView::SheetArea));
+    EXPECT_FALSE(view.tracking().isTracking(RbxCharTracking::SheetArea));
 
     // "mouse outside closes": leaving the palette fades it out after a moment.
     store->setBool(true, QStringLiteral("mouse outside closes"));
-    view.windowEntered();
-    view.windowExited();
+    view.tracking().windowEntered();
+    view.tracking().windowExited();
     EXPECT_TRUE(c->isWindowVisible());
     EXPECT_TRUE(waitClosed());
 
     // Coming back before the fade begins keeps it open.
     c->openWindow(c);
-    view.windowEntered();
-    view.windowExited();
-    view.windowEntered();
+    view.tracking().windowEntered();
+    view.tracking().windowExited();
+    view.tracking().windowEntered();
     rbxtest::spinEventLoop(1200);
     EXPECT_TRUE(c->isWindowVisible());
 }

@@ -115,7 +115,7 @@ TEST_F(TableTest, SelectedCellIsFilledAndPressedCellTurnsBlue) {
     EXPECT_NEAR(image.pixelColor(cell.topLeft()).red(), 230, 1);
     EXPECT_EQ(image.pixelColor(cell.topLeft()).red(), image.pixelColor(cell.topLeft()).blue());
     EXPECT_EQ(image.pixelColor(cellPixels(4).topLeft()), QColor(Qt::white));
-    view->setClickButton(RbxCharView::LeftClick);
+    view->selection().setClickButton(RbxCharView::LeftClick);
     image = view->renderViewport();
     const QColor blue = rbx::colors::named(QStringLiteral("blueSelectionColor")).effectiveColor();
     EXPECT_EQ(image.pixelColor(cell.topLeft()), blue);

@@ -12,7 +12,7 @@
 
 TEST_F(Selection, FixedShortcutsCopyMarkAndSwitchViews) {
     make({});
-    view->windowEntered();
+    view->tracking().windowEntered();
     // Without a selection the commands take the key and do nothing; reset needs none.
     EXPECT_TRUE(key(Qt::Key_C, Qt::ControlModifier));
     EXPECT_TRUE(clipboard->strings.isEmpty());
@@ -32,7 +32,7 @@ TEST_F(Selection, FixedShortcutsCopyMarkAndSwitchViews) {
     EXPECT_EQ(controller->markSelected, 1);
     // Other combinations are no shortcuts.
     QKeyEvent altC(QEvent::KeyPress, Qt::Key_C, Qt::ControlModifier | Qt::AltModifier);
-    EXPECT_FALSE(view->handleHardWiredShortcut(&altC));
+    EXPECT_FALSE(view->keys().handleHardWiredShortcut(&altC));
     // The copied cell blinks and ends selected.
     rbxtest::spinEventLoop(600);
     EXPECT_EQ(view->selectedCharIndex(), 4u);
@@ -42,8 +42,8 @@ TEST_F(Selection, FixedShortcutsCopyMarkAndSwitchViews) {
     EXPECT_TRUE(key(Qt::Key_2, Qt::ControlModifier));
     controller->sheet = true;
     QKeyEvent c3(QEvent::KeyPress, Qt::Key_3, Qt::ControlModifier);
-    EXPECT_FALSE(view->viewSelectionKeyEvent(&c3));
-    EXPECT_FALSE(view->handleHardWiredShortcut(&c3));
+    EXPECT_FALSE(view->keys().viewSelectionKeyEvent(&c3));
+    EXPECT_FALSE(view->keys().handleHardWiredShortcut(&c3));
     EXPECT_EQ(controller->views, (QList<int>{3, 10}));
 }
 
@@ -101,74 +101,74 @@ TEST_F(Selection, ArrowsAndPageKeysJumpBetweenGroups) {
     EXPECT_NEAR(visibleTop(), bottomTop, 1) << "Page Down on the last group does nothing";
     key(Qt::Key_Home);
     EXPECT_NEAR(visibleTop(), view->tableHeight(), 1);
-    view->navigate(Qt::Key_Space);
+    view->keys().navigate(Qt::Key_Space);
     EXPECT_NEAR(visibleTop(), view->tableHeight() - view->viewport()->height(), 1);
 }
 
 TEST_F(Selection, LeavingThePaletteHandsTheKeysBackAndMayCloseIt) {
     make({});
     controller->key = true;
-    view->windowEntered();
-    view->windowExited();
+    view->tracking().windowEntered();
+    view->tracking().windowExited();
     EXPECT_EQ(controller->deactivations, 1);
     EXPECT_TRUE(controller->fades.isEmpty()) << "\"mouse outside closes\" is off";
 
     RbxDefaults::userDefaults().setBool(true, QStringLiteral("mouse outside closes"));
-    view->windowEntered();
-    view->windowExited();
+    view->tracking().windowEntered();
+    view->tracking().windowExited();
     EXPECT_EQ(controller->fades, (QList<QPair<double, double>>{{0.3, 0.5}}));
 
     // From the table into the font list: still inside, no fade; leaving both fades.
-    view->windowEntered();
-    view->fontsEntered();
-    view->windowExited();
+    view->tracking().windowEntered();
+    view->tracking().fontsEntered();
+    view->tracking().windowExited();
     EXPECT_EQ(controller->fades.size(), 1);
-    view->fontsExited();
+    view->tracking().fontsExited();
     EXPECT_EQ(controller->fades.size(), 2);
 
     // With the magnifier shown, leaving changes nothing.
-    view->windowEntered();
+    view->tracking().windowEntered();
     popover->shown = true;
     const int deactivations = controller->deactivations;
-    view->windowExited();
+    view->tracking().windowExited();
     EXPECT_EQ(controller->deactivations, deactivations);
     EXPECT_EQ(controller->fades.size(), 2);
     popover->shown = false;
 
     // A miniaturised palette has no tracking and does not fade.
-    EXPECT_TRUE(view->isTracking(RbxCharView::WindowArea));
-    view->windowEntered();
+    EXPECT_TRUE(view->tracking().isTracking(RbxCharTracking::WindowArea));
+    view->tracking().windowEntered();
     view->setMiniaturized(true);
-    EXPECT_FALSE(view->isTracking(RbxCharView::WindowArea));
-    EXPECT_FALSE(view->isTracking(RbxCharView::ViewArea));
+    EXPECT_FALSE(view->tracking().isTracking(RbxCharTracking::WindowArea));
+    EXPECT_FALSE(view->tracking().isTracking(RbxCharTracking::ViewArea));
     EXPECT_EQ(controller->fades.size(), 2);
     view->setupViewTracking();
-    EXPECT_FALSE(view->isTracking(RbxCharView::WindowArea));
+    EXPECT_FALSE(view->tracking().isTracking(RbxCharTracking::WindowArea));
     view->setMiniaturized(false);
-    EXPECT_TRUE(view->isTracking(RbxCharView::WindowArea));
+    EXPECT_TRUE(view->tracking().isTracking(RbxCharTracking::WindowArea));
 }
 
 TEST_F(Selection, ClosingASheetUnderTheMouseCountsAsEnteringTheWindow) {
     make({});
     QWidget sheet;
-    view->windowEntered();
+    view->tracking().windowEntered();
     const int before = controller->activations;
     view->setSheetTracking(&sheet, true);
-    EXPECT_TRUE(view->mouseInSheet());
-    EXPECT_TRUE(view->isTracking(RbxCharView::SheetArea));
+    EXPECT_TRUE(view->tracking().mouseInSheet());
+    EXPECT_TRUE(view->tracking().isTracking(RbxCharTracking::SheetArea));
     moveTo(centre(1));
     EXPECT_EQ(view->selectedCharIndex(), kx::NotFound);
     view->setSheetTracking(&sheet, false);
-    EXPECT_FALSE(view->mouseInSheet());
-    EXPECT_FALSE(view->isTracking(RbxCharView::SheetArea));
+    EXPECT_FALSE(view->tracking().mouseInSheet());
+    EXPECT_FALSE(view->tracking().isTracking(RbxCharTracking::SheetArea));
     EXPECT_GT(controller->activations, before);
     EXPECT_EQ(view->selectedCharIndex(), 1u);
     // While a sheet is attached the palette neither takes nor gives the keys.
     controller->sheet = true;
     controller->key = true;
     const int a = controller->activations, d = controller->deactivations;
-    view->activateWindow(true);
-    view->activateWindow(false);
+    view->tracking().activateWindow(true);
+    view->tracking().activateWindow(false);
     EXPECT_EQ(controller->activations, a);
     EXPECT_EQ(controller->deactivations, d);
 }
@@ -177,23 +177,23 @@ TEST_F(Selection, EnterAndLeaveEventsDriveTheTracking) {
     make({});
     QEvent enter(QEvent::Enter), leave(QEvent::Leave);
     QApplication::sendEvent(view->window(), &enter);
-    EXPECT_TRUE(view->mouseInWindow());
+    EXPECT_TRUE(view->tracking().mouseInWindow());
     QApplication::sendEvent(view.get(), &enter);
-    EXPECT_TRUE(view->mouseInView());
+    EXPECT_TRUE(view->tracking().mouseInView());
     QApplication::sendEvent(view.get(), &leave);
-    EXPECT_FALSE(view->mouseInView());
+    EXPECT_FALSE(view->tracking().mouseInView());
     QApplication::sendEvent(view->window(), &leave);
     // Leaving the window is handled on the next turn of the event loop.
-    EXPECT_TRUE(rbxtest::waitFor([&] { return !view->mouseInWindow(); }, 1000));
+    EXPECT_TRUE(rbxtest::waitFor([&] { return !view->tracking().mouseInWindow(); }, 1000));
 
     // The menu watch reports this application's pop-up menus.
     QMenu menu;
     menu.addAction(QStringLiteral("x"));
     menu.popup(QPoint(10, 10));
-    EXPECT_TRUE(rbxtest::waitFor([&] { return view->menuOpen(); }, 1000));
+    EXPECT_TRUE(rbxtest::waitFor([&] { return view->tracking().menuOpen(); }, 1000));
     EXPECT_TRUE(RbxMenuWatch::shared().isMenuOpen());
     menu.close();
-    EXPECT_TRUE(rbxtest::waitFor([&] { return !view->menuOpen(); }, 1000));
+    EXPECT_TRUE(rbxtest::waitFor([&] { return !view->tracking().menuOpen(); }, 1000));
 }
 
 TEST_F(Selection, GroupButtonListsTheGroupsAndScrollsToOne) {
@@ -219,7 +219,7 @@ TEST_F(Selection, GroupButtonListsTheGroupsAndScrollsToOne) {
 
 TEST_F(Selection, TheFontListOffersItsKeysToTheTableFirst) {
     make({});
-    view->windowEntered();
+    view->tracking().windowEntered();
     moveTo(centre(7));
     QStandardItemModel model(3, 1);
     RbxFontTableView fonts;

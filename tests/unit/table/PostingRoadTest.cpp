@@ -26,7 +26,7 @@ TEST_F(TableTest, TheTableViewKeepsTheLogAndGetsTheKeysBackAfterTyping) {
     // The palette takes the keys again after typing only while the mouse is inside it.
     rbxtest::spinEventLoop(700);
     EXPECT_EQ(controller->activations, 0);
-    view.windowEntered();
+    view.tracking().windowEntered();
     const int afterEnter = controller->activations;
     view.postCharacter(U'Y', QString());
     EXPECT_TRUE(rbxtest::waitFor([&] { return controller->activations > afterEnter; }, 2000));

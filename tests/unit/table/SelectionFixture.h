@@ -87,7 +87,7 @@ protected:
         if (groups.empty()) groups = {group(QStringLiteral("Letters"), letters(U'A', U'Z'), f)};
         makeView(w, h, f, groups, RbxCharViewServices{posting, pointer, pointer});
         view->setController(controller);
-        view->setMagnifierPopover(popover);
+        view->selection().setMagnifierPopover(popover);
         return *view;
     }
     QPoint centre(std::size_t i) const {
@@ -117,7 +117,7 @@ protected:
     }
     bool key(int k, Qt::KeyboardModifiers m = {}, const QString& text = {}) {
         QKeyEvent e(QEvent::KeyPress, k, m, text);
-        return view->handleKey(&e);
+        return view->keys().handleKey(&e);
     }
     QString postedText() const {
         QString s;

@@ -6,7 +6,7 @@ TEST_F(Selection, HoverFollowsTheMouseOnlyWhileItIsInsideTheWindowWithoutMenusOr
     make({});
     moveTo(centre(3));
     EXPECT_EQ(view->selectedCharIndex(), kx::NotFound) << "the mouse has not entered the window";
-    view->windowEntered();
+    view->tracking().windowEntered();
     EXPECT_EQ(controller->activations, 1);
     EXPECT_GE(controller->fadeStops, 1);
     EXPECT_EQ(view->selectedCharIndex(), 3u);
@@ -15,11 +15,11 @@ TEST_F(Selection, HoverFollowsTheMouseOnlyWhileItIsInsideTheWindowWithoutMenusOr
 
     // A menu anywhere freezes the table's hover: the selection goes; closing it restores
     // the state that matches the mouse.
-    view->menuOpened();
+    view->tracking().menuOpened();
     EXPECT_EQ(view->selectedCharIndex(), kx::NotFound);
     moveTo(centre(6));
     EXPECT_EQ(view->selectedCharIndex(), kx::NotFound);
-    view->menuClosed();
+    view->tracking().menuClosed();
     EXPECT_EQ(view->selectedCharIndex(), 6u);
 
     // An attached sheet, or the mouse in a sheet: no hover selection.
@@ -32,21 +32,21 @@ TEST_F(Selection, HoverFollowsTheMouseOnlyWhileItIsInsideTheWindowWithoutMenusOr
 
     // Leaving the view deselects.
     cursor = QPoint(-500, -500);
-    view->viewExited();
+    view->tracking().viewExited();
     EXPECT_EQ(view->selectedCharIndex(), kx::NotFound);
 }
 
 TEST_F(Selection, ThePressedCellIsInsertedOnceAtRelease) {
     make({});
-    view->windowEntered();
+    view->tracking().windowEntered();
     // Press in one cell, drag to another, release: the second is inserted.
     press(centre(2));
-    EXPECT_EQ(view->clickButton(), RbxCharView::LeftClick);
+    EXPECT_EQ(view->selection().clickButton(), RbxCharView::LeftClick);
     EXPECT_TRUE(view->isAutoScrolling());
     moveTo(centre(4), Qt::LeftButton);
     release(centre(4));
     EXPECT_EQ(postedText(), QStringLiteral("E"));
-    EXPECT_EQ(view->clickButton(), RbxCharView::NoClick);
+    EXPECT_EQ(view->selection().clickButton(), RbxCharView::NoClick);
     EXPECT_FALSE(view->isAutoScrolling());
     EXPECT_EQ(controller->recentUpdates, 1) << "after posting";
 
@@ -74,21 +74,21 @@ TEST_F(Selection, ThePressedCellIsInsertedOnceAtRelease) {
 
 TEST_F(Selection, OtherButtonsMarkFontsOrOpenTheMenuAndNeverInsert) {
     make({});
-    view->windowEntered();
+    view->tracking().windowEntered();
     // Middle click and Command-click (Ctrl) mark the fonts holding the character.
     click(centre(2), Qt::MiddleButton);
     click(centre(3), Qt::LeftButton, Qt::ControlModifier);
     EXPECT_EQ(controller->marked, (QList<char32_t>{U'C', U'D'}));
-    EXPECT_EQ(view->clickButton(), RbxCharView::NoClick);
+    EXPECT_EQ(view->selection().clickButton(), RbxCharView::NoClick);
 
     // Right click and Control-click (Super) open the context menu; the release that follows
     // leaves no press behind, and the next left click inserts as usual.
     press(centre(4), Qt::RightButton);
-    EXPECT_TRUE(view->contextMenuOpen());
-    EXPECT_EQ(view->clickButton(), RbxCharView::NoClick);
+    EXPECT_TRUE(view->tracking().contextMenuOpen());
+    EXPECT_EQ(view->selection().clickButton(), RbxCharView::NoClick);
     release(centre(4), Qt::RightButton);
     closePopups();
-    EXPECT_FALSE(view->contextMenuOpen());
+    EXPECT_FALSE(view->tracking().contextMenuOpen());
     press(centre(5), Qt::LeftButton, Qt::MetaModifier);
     closePopups();
     EXPECT_EQ(controller->menusAskedFor, (QList<char32_t>{U'E', U'F'}));
@@ -100,9 +100,9 @@ TEST_F(Selection, OtherButtonsMarkFontsOrOpenTheMenuAndNeverInsert) {
     const QPoint empty = centre(25) + QPoint(int(view->charSize().width()), 0);
     ASSERT_EQ(view->indexOfCharacterAtViewportPoint(empty), kx::NotFound);
     press(empty, Qt::LeftButton, Qt::ControlModifier);
-    EXPECT_EQ(view->clickButton(), RbxCharView::OtherClick);
+    EXPECT_EQ(view->selection().clickButton(), RbxCharView::OtherClick);
     release(empty, Qt::LeftButton, Qt::ControlModifier);
-    EXPECT_EQ(view->clickButton(), RbxCharView::NoClick);
+    EXPECT_EQ(view->selection().clickButton(), RbxCharView::NoClick);
     EXPECT_EQ(postedText(), QStringLiteral("G"));
     EXPECT_EQ(controller->marked.size(), 2);
 }
@@ -114,7 +114,7 @@ TEST_F(Selection, TheHotCornerOfAnEmojiCellOpensItsPictureMenu) {
     sources->textOrEmoji = kx::CharSet();
     sources->textOrEmoji->addCharacter(U'C');
     make({}, 600, 400);
-    view->windowEntered();
+    view->tracking().windowEntered();
     const QRectF cell = view->viewportRectFromTable(view->rectForCharacterAtIndex(1));
     ASSERT_GE(std::min(cell.width(), cell.height()), 45);
     const QPoint corner(int(cell.right()) - 4, int(cell.bottom()) - 4);
@@ -122,14 +122,14 @@ TEST_F(Selection, TheHotCornerOfAnEmojiCellOpensItsPictureMenu) {
     ASSERT_EQ(view->selectedCharacter(), U'B');
     press(corner);
     EXPECT_EQ(controller->menusAskedFor, QList<char32_t>{U'B'});
-    EXPECT_TRUE(view->contextMenuOpen());
+    EXPECT_TRUE(view->tracking().contextMenuOpen());
     ASSERT_TRUE(QApplication::activePopupWidget());
     EXPECT_EQ(static_cast<QMenu*>(QApplication::activePopupWidget())->title(), QStringLiteral("Skins"));
     release(corner);
     EXPECT_TRUE(posting->posted.isEmpty());
     closePopups();
-    EXPECT_FALSE(view->contextMenuOpen());
-    EXPECT_EQ(view->clickButton(), RbxCharView::NoClick);
+    EXPECT_FALSE(view->tracking().contextMenuOpen());
+    EXPECT_EQ(view->selection().clickButton(), RbxCharView::NoClick);
 
     // Just left of the corner square: an ordinary press, inserted at release.
     const double s = RbxCharView::hotCornerSize(cell.size());
@@ -151,7 +151,7 @@ TEST_F(Selection, TheHotCornerOfAnEmojiCellOpensItsPictureMenu) {
 
 TEST_F(Selection, ShiftInvertsTheMagnifierSetting) {
     make({});
-    view->windowEntered();
+    view->tracking().windowEntered();
     moveTo(centre(2));
     EXPECT_FALSE(popover->shown);
     // The palette sees no key events of its own: Shift is noticed while the mouse is in it.
@@ -165,40 +165,40 @@ TEST_F(Selection, ShiftInvertsTheMagnifierSetting) {
     EXPECT_EQ(popover->character, U'D');
 
     RbxDefaults::userDefaults().setBool(true, QStringLiteral("magnify"));
-    view->selectionRectChanged();
+    view->selection().selectionRectChanged();
     EXPECT_TRUE(rbxtest::waitFor([&] { return !popover->shown; }, 1000));
     modifiers = 0;
-    view->selectionRectChanged();
+    view->selection().selectionRectChanged();
     EXPECT_TRUE(popover->shown);
     // No selection, no magnifier.
-    view->menuOpened();
+    view->tracking().menuOpened();
     EXPECT_TRUE(rbxtest::waitFor([&] { return !popover->shown; }, 1000));
 }
 
 TEST_F(Selection, SuppressedAndPostponedUpdatesKeepTheSelectionForAWhile) {
     make({});
-    view->windowEntered();
+    view->tracking().windowEntered();
     moveTo(centre(2));
-    view->suppressSelectionUpdate(0.3f);
-    EXPECT_TRUE(view->updateSuppressed());
+    view->selection().suppressSelectionUpdate(0.3f);
+    EXPECT_TRUE(view->selection().updateSuppressed());
     moveTo(centre(3));
     EXPECT_EQ(view->selectedCharIndex(), 2u);
     EXPECT_TRUE(rbxtest::waitFor([&] { return view->selectedCharIndex() == 3u; }, 2000));
-    EXPECT_FALSE(view->updateSuppressed());
+    EXPECT_FALSE(view->selection().updateSuppressed());
 
-    view->reselectAfterScrolling();
+    view->selection().reselectAfterScrolling();
     EXPECT_EQ(view->selectedCharIndex(), kx::NotFound);
     EXPECT_TRUE(rbxtest::waitFor([&] { return view->selectedCharIndex() == 3u; }, 2000));
 
     // A programmatic selection scrolls the cell near the middle and blinks it.
     std::vector<char32_t> many = letters(0x100, 0x8FF);
     view->setGroups({group(QStringLiteral("Many"), many, font())});
-    view->menuOpened();
-    view->selectAndShowCharacterAtIndex(1500);
+    view->tracking().menuOpened();
+    view->selection().selectAndShowCharacterAtIndex(1500);
     EXPECT_EQ(view->selectedCharIndex(), 1500u);
     const QRectF cell = view->viewportRectFromTable(view->rectForCharacterAtIndex(1500));
     EXPECT_TRUE(QRectF(view->viewport()->rect()).contains(cell));
-    EXPECT_EQ(view->clickButton(), RbxCharView::NoClick);
+    EXPECT_EQ(view->selection().clickButton(), RbxCharView::NoClick);
     EXPECT_TRUE(rbxtest::waitFor([&] { return view->selectedCharIndex() == kx::NotFound; }, 1000));
     EXPECT_TRUE(rbxtest::waitFor([&] { return view->selectedCharIndex() == 1500u; }, 1000));
 }

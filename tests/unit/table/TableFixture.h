@@ -9,6 +9,9 @@
 #include "platform/fonts/FontFace.h"
 #include "model/CharacterText.h"
 #include "insertion/RbxClipboardCopies.h"
+#include "table/widgets/RbxCharKeys.h"
+#include "table/widgets/RbxCharSelection.h"
+#include "table/widgets/RbxCharTracking.h"
 #include "table/widgets/RbxCharView.h"
 #include "table/widgets/RbxQtFonts.h"
 

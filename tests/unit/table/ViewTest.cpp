@@ -328,3 +328,25 @@ TEST_F(TableTest, OnlyVerticalWheelMovementScrollsAndGesturesAreLogged) {
     EXPECT_EQ(log.lines(), QStringList({QStringLiteral("magnify 0.250"), QStringLiteral("swipe x=-1.000 y=0.000")}));
     EXPECT_EQ(view->scrollValue(), before);
 }
+
+TEST_F(TableTest, RecentCharactersOfTheFontAreMarkedWhileTheSettingIsOn) {
+    const rbx::Font f = font();
+    RbxDefaults& d = RbxDefaults::userDefaults();
+    d.setBool(true, QStringLiteral("hilite recent characters"));
+    sources->recent = std::vector<char32_t>{U'C', U'A'};
+    auto letters = group(QStringLiteral("Letters"), {U'A', U'B', U'C'}, f);
+    makeView(300, 200, f, {letters});
+    // Every recent character is marked, the newest and the older one alike.
+    EXPECT_TRUE(letters->isRecentCharacterToHilite(U'C'));
+    EXPECT_TRUE(letters->isRecentCharacterToHilite(U'A'));
+    EXPECT_FALSE(letters->isRecentCharacterToHilite(U'B'));
+    // Switched off, the view follows the settings change: nothing is marked.
+    d.setBool(false, QStringLiteral("hilite recent characters"));
+    EXPECT_TRUE(rbxtest::waitFor([&] { return !letters->isRecentCharacterToHilite(U'C'); }));
+    EXPECT_FALSE(letters->isRecentCharacterToHilite(U'A'));
+    // A font without recent characters marks none.
+    d.setBool(true, QStringLiteral("hilite recent characters"));
+    sources->recent = std::vector<char32_t>{};
+    view->defineRecentCharactersToHilite();
+    EXPECT_FALSE(letters->isRecentCharacterToHilite(U'C'));
+}

@@ -157,11 +157,15 @@ TEST(TableGroup, FavouritesHintMessagesAndFittedBasicRows) {
     fav->setGroupKind(RbxFavoritesGroupKind);
     RbxTableGroup favorites(fav);
     RbxTableEnvironment e = env(500, 300);
-    double measuredWidth = 0;
-    e.favoritesHintHeight = [&](double width) {
-        measuredWidth = width;
-        return 17.0;
-    };
+    struct Hint : RbxFavoritesHint {
+        mutable double measuredWidth = 0;
+        double height(double width) const override {
+            measuredWidth = width;
+            return 17.0;
+        }
+    } hint;
+    const double& measuredWidth = hint.measuredWidth;
+    e.favoritesHint = &hint;
     favorites.setCharSize(QSizeF(40, 40), 20, 12, e);
     EXPECT_EQ(favorites.bounds(), QRectF(0, 20, 500, 57));
     EXPECT_EQ(measuredWidth, 500);

@@ -1,15 +1,20 @@
 // The table view's keys: navigation between groups, the fixed Command shortcuts, the view
 // mode keys, and every other key handed to the search field.
-#include "table/widgets/RbxCharView.h"
+#include "table/widgets/RbxCharKeys.h"
 
-#include "kxlib/RbxDefaults.h"
-#include "kxlib/SettingsKeys.h"
 #include "core/Log.h"
 #include "core/ModifierFlags.h"
+#include "kxlib/RbxDefaults.h"
+#include "kxlib/SettingsKeys.h"
 #include "table/core/RbxGeometry.h"
+#include "table/widgets/RbxCharSelection.h"
+#include "table/widgets/RbxCharView.h"
+#include "table/widgets/RbxCharViewInternal.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QPointer>
+#include <QTimer>
 
 using namespace rbx::geom;
 
@@ -49,21 +54,11 @@ QChar keyCharacter(const QKeyEvent* event) {
 
 } // namespace
 
-bool RbxCharView::logFocus() const { return RbxDefaults::userDefaults().boolForKey(rbx::key::logFocus); }
+bool RbxCharKeys::windowHasSheet() const { return view_.controller().hasAttachedSheet(); }
 
-void RbxCharView::keyPressEvent(QKeyEvent* event) {
-    if (!handleKey(event)) event->ignore();
-}
-
-void RbxCharView::keyReleaseEvent(QKeyEvent* event) {
-    // A modifier let go shows or hides the magnifier at once (Shift inverts "magnify").
-    if (isModifierKey(event->key())) selectionRectChanged();
-    event->ignore();
-}
-
-bool RbxCharView::handleKey(QKeyEvent* event) {
+bool RbxCharKeys::handleKey(QKeyEvent* event) {
     if (isModifierKey(event->key())) {
-        selectionRectChanged();
+        view_.selection().selectionRectChanged();
         return true;
     }
     if (viewSetting() > 3) return false;
@@ -87,7 +82,7 @@ bool RbxCharView::handleKey(QKeyEvent* event) {
     }
     // Every other key starts a search: the search field takes the keyboard and then
     // receives the key itself.
-    QWidget* field = controller_->searchField();
+    QWidget* field = view_.controller().searchField();
     if (!field || field->focusPolicy() == Qt::NoFocus || !field->isEnabled() || !field->isVisible()) return false;
     field->setFocus(Qt::OtherFocusReason);
     if (logFocus()) kx::log(QStringLiteral("FOCUS: keyDown (enter search)"));
@@ -95,7 +90,11 @@ bool RbxCharView::handleKey(QKeyEvent* event) {
     return true;
 }
 
-void RbxCharView::repostKeyEvent(QWidget* target, const QKeyEvent& event) {
+void RbxCharKeys::keyReleased(const QKeyEvent* event) {
+    if (isModifierKey(event->key())) view_.selection().selectionRectChanged();
+}
+
+void RbxCharKeys::repostKeyEvent(QWidget* target, const QKeyEvent& event) {
     QPointer<QWidget> to(target);
     const QEvent::Type type = event.type();
     const int key = event.key();
@@ -104,98 +103,111 @@ void RbxCharView::repostKeyEvent(QWidget* target, const QKeyEvent& event) {
     const QString text = event.text();
     const bool repeat = event.isAutoRepeat();
     const int count = event.count();
-    QTimer::singleShot(1, this, [=] {
+    QTimer::singleShot(1, &view_, [=] {
         if (!to) return;
         QCoreApplication::postEvent(to, new QKeyEvent(type, key, mods, scan, virtualKey, native, text, repeat, ushort(count)),
                                     Qt::HighEventPriority);
     });
 }
 
-void RbxCharView::gotoSearchField() {
-    QWidget* field = controller_->searchField();
+void RbxCharKeys::gotoSearchField() {
+    QWidget* field = view_.controller().searchField();
     if (!field || field->focusPolicy() == Qt::NoFocus || !field->isEnabled()) return;
     field->setFocus(Qt::OtherFocusReason);
     if (logFocus()) kx::log(QStringLiteral("FOCUS: gotoSearchField"));
 }
 
-bool RbxCharView::handleHardWiredShortcut(const QKeyEvent* event) {
+// ---------------------------------------------------------------- the fixed shortcuts
+
+template <typename Command> bool RbxCharKeys::onSelectedCharacter(Command&& command, bool blink) {
+    RbxCharSelection& selection = view_.selection();
+    const char32_t c = selection.selectedCharacter();
+    if (c == 0) return true;
+    command(c);
+    if (blink) selection.blinkCharacterAtIndex(selection.selectedCharIndex());
+    return true;
+}
+
+bool RbxCharKeys::handleHardWiredShortcut(const QKeyEvent* event) {
     if (viewSetting() >= 4 || windowHasSheet()) return false;
     const QChar key = keyCharacter(event);
     if (key.isNull()) return false;
     const std::uint32_t mods = kx::modifier::fromQt(event->modifiers()) & ModifierMask;
-    const char32_t c = selectedCharacter();
-    // Commands on the selected character: nothing without one, but the key is taken
-    // so that it does not reach the search field.
-    auto onCharacter = [this, c](auto&& command, bool blink) {
-        if (c == 0) return true;
-        command(c);
-        if (blink) blinkCharacterAtIndex(selectedCharIndex_);
-        return true;
-    };
-    if (mods == Command) {
-        switch (key.unicode()) {
-        case u'c': return onCharacter([this](char32_t ch) { copyCharacterPlain(ch); }, true);
-        case u'd': return onCharacter([this](char32_t ch) { copyCharacterUnicodeDecimal(ch); }, true);
-        case u'h': return onCharacter([this](char32_t ch) { copyCharacterHTML(ch); }, true);
-        case u'i': return onCharacter([this](char32_t ch) { controller_->showInfoForCharacter(ch); }, false);
-        case u'k': return onCharacter([this](char32_t) { controller_->markFontsContainingSelectedCharacter(); }, true);
-        case u'n': return onCharacter([this](char32_t ch) { copyCharacterName(ch); }, true);
-        case u'r':
-            controller_->resetMarkedFonts();
-            return true;
-        case u'x': return onCharacter([this](char32_t ch) { copyCharacterUnicodeHex(ch); }, true);
-        default: return false;
-        }
-    }
-    if (mods == CommandShift) {
-        switch (key.toLower().unicode()) {
-        case u's': return onCharacter([this](char32_t ch) { copyCharacterSwift(ch); }, true);
-        case u'd': return onCharacter([this](char32_t ch) { copyCharacterDescription(ch); }, true);
-        default: return false;
-        }
-    }
+    if (mods == Command) return commandShortcut(key.unicode());
+    if (mods == CommandShift) return commandShiftShortcut(key.toLower().unicode());
     return false;
 }
 
-bool RbxCharView::viewSelectionKeyEvent(const QKeyEvent* event) {
+bool RbxCharKeys::commandShortcut(char16_t key) {
+    RbxCharView& v = view_;
+    RbxCharViewController& controller = v.controller();
+    switch (key) {
+    case u'c': return onSelectedCharacter([&v](char32_t ch) { v.copyCharacterPlain(ch); }, true);
+    case u'd': return onSelectedCharacter([&v](char32_t ch) { v.copyCharacterUnicodeDecimal(ch); }, true);
+    case u'h': return onSelectedCharacter([&v](char32_t ch) { v.copyCharacterHTML(ch); }, true);
+    case u'i': return onSelectedCharacter([&controller](char32_t ch) { controller.showInfoForCharacter(ch); }, false);
+    case u'k':
+        return onSelectedCharacter([&controller](char32_t) { controller.markFontsContainingSelectedCharacter(); }, true);
+    case u'n': return onSelectedCharacter([&v](char32_t ch) { v.copyCharacterName(ch); }, true);
+    case u'r':
+        controller.resetMarkedFonts();
+        return true;
+    case u'x': return onSelectedCharacter([&v](char32_t ch) { v.copyCharacterUnicodeHex(ch); }, true);
+    default: return false;
+    }
+}
+
+bool RbxCharKeys::commandShiftShortcut(char16_t key) {
+    RbxCharView& v = view_;
+    switch (key) {
+    case u's': return onSelectedCharacter([&v](char32_t ch) { v.copyCharacterSwift(ch); }, true);
+    case u'd': return onSelectedCharacter([&v](char32_t ch) { v.copyCharacterDescription(ch); }, true);
+    default: return false;
+    }
+}
+
+bool RbxCharKeys::viewSelectionKeyEvent(const QKeyEvent* event) {
     if (windowHasSheet()) return false;
     if ((kx::modifier::fromQt(event->modifiers()) & ModifierMask) != Command) return false;
     static const int views[] = {3, 10, 11, 12};
     const int k = event->key();
     if (k < Qt::Key_1 || k > Qt::Key_4) return false;
-    controller_->changeViewTo(views[k - Qt::Key_1]);
+    view_.controller().changeViewTo(views[k - Qt::Key_1]);
     return true;
 }
 
-void RbxCharView::navigate(int key) {
-    const auto& groups = table_.groups();
-    const QRectF visible = scrollArea();
+// ---------------------------------------------------------------- navigation
+
+void RbxCharKeys::scrollToGroupStart(std::size_t position) {
+    RbxTableGroup& g = view_.table().groups()[position];
+    g.saveAnchorAtGroupStart();
+    view_.scrollToY(g.top());
+    view_.viewport()->update();
+}
+
+void RbxCharKeys::navigate(int key) {
+    const auto& groups = view_.table().groups();
+    const QRectF visible = view_.scrollArea();
     const double visibleTop = maxY(visible);
-    auto scrollToGroupStart = [this](std::size_t position) {
-        RbxTableGroup& g = table_.groups()[position];
-        g.saveAnchorAtGroupStart();
-        scrollToY(g.top());
-        viewport()->update();
-    };
     switch (key) {
     case Qt::Key_Home:
-        scrollToY(table_.tableHeight());
-        viewport()->update();
-        saveAnchorCharacter();
+        view_.scrollToY(view_.table().tableHeight());
+        view_.viewport()->update();
+        view_.saveAnchorCharacter();
         break;
     case Qt::Key_End:
-        scrollToY(0);
-        viewport()->update();
-        saveAnchorCharacter();
+        view_.scrollToY(0);
+        view_.viewport()->update();
+        view_.saveAnchorCharacter();
         break;
     case Qt::Key_Space:
         // One page down: the old visible bottom becomes the top.
-        scrollToY(minY(visible));
+        view_.scrollToY(minY(visible));
         return;
     case Qt::Key_Up:
     case Qt::Key_PageUp: {
         if (groups.empty()) break;
-        const std::size_t g = indexOfFirstVisibleGroup();
+        const std::size_t g = view_.indexOfFirstVisibleGroup();
         if (groups[g].top() > visibleTop) scrollToGroupStart(g);
         else if (g > 0) scrollToGroupStart(g - 1);
         break;
@@ -203,12 +215,12 @@ void RbxCharView::navigate(int key) {
     case Qt::Key_Down:
     case Qt::Key_PageDown: {
         if (groups.empty()) break;
-        const std::size_t g = indexOfFirstVisibleGroup();
+        const std::size_t g = view_.indexOfFirstVisibleGroup();
         if (g + 1 < groups.size()) scrollToGroupStart(g + 1);
         break;
     }
     default:
         return;
     }
-    reselectAfterScrolling();
+    view_.selection().reselectAfterScrolling();
 }

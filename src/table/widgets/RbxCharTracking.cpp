@@ -1,17 +1,18 @@
-// The table view: where the mouse is (the palette window with its title bar, the table,
-// the font list, an attached sheet, a menu anywhere), and what follows from it: the hover
-// selection, the palette taking or handing back the keys, and closing when the mouse
-// leaves the palette.
-#include "table/widgets/RbxCharView.h"
+// The table view's tracking of the mouse: the areas, the crossings, and what follows from
+// them.
+#include "table/widgets/RbxCharTracking.h"
 
+#include "core/Log.h"
 #include "core/ModifierFlags.h"
 #include "kxlib/RbxDefaults.h"
 #include "kxlib/SettingsKeys.h"
-#include "core/Log.h"
-#include "table/widgets/RbxMagnifier.h"
+#include "table/widgets/RbxCharSelection.h"
+#include "table/widgets/RbxCharView.h"
+#include "table/widgets/RbxCharViewInternal.h"
+#include "table/widgets/RbxMenuWatch.h"
 
-#include <QCursor>
 #include <QEvent>
+#include <QTimer>
 
 namespace {
 
@@ -22,11 +23,23 @@ constexpr int ModifierPollMs = 100;
 
 } // namespace
 
-bool RbxCharView::windowHasSheet() const { return controller_->hasAttachedSheet(); }
+RbxCharTracking::RbxCharTracking(RbxCharView& view) : view_(view) {
+    RbxMenuWatch& menus = RbxMenuWatch::shared();
+    connect(&menus, &RbxMenuWatch::menuOpened, this, &RbxCharTracking::menuOpened);
+    connect(&menus, &RbxMenuWatch::menuClosed, this, &RbxCharTracking::menuClosed);
+    menuOpen_ = menus.isMenuOpen();
+}
+
+RbxCharTracking::~RbxCharTracking() {
+    removeTrackingRects();
+    untrack(SheetArea);
+}
+
+bool RbxCharTracking::windowHasSheet() const { return view_.controller().hasAttachedSheet(); }
 
 // ---------------------------------------------------------------- the tracked areas
 
-void RbxCharView::trackWidget(int area, QWidget* widget) {
+void RbxCharTracking::trackWidget(int area, QWidget* widget) {
     if (tracked_[std::size_t(area)] == widget) return;
     untrack(area);
     if (!widget) return;
@@ -34,7 +47,7 @@ void RbxCharView::trackWidget(int area, QWidget* widget) {
     widget->installEventFilter(this);
 }
 
-void RbxCharView::untrack(int area) {
+void RbxCharTracking::untrack(int area) {
     QPointer<QWidget>& w = tracked_[std::size_t(area)];
     // A widget tracked for two areas (the view is also inside the window) keeps its filter.
     if (w) {
@@ -47,20 +60,20 @@ void RbxCharView::untrack(int area) {
     if (area == WindowArea && titleBarTimer_) titleBarTimer_->stop();
 }
 
-bool RbxCharView::isTracking(int area) const { return area > 0 && area < int(tracked_.size()) && tracked_[std::size_t(area)]; }
+bool RbxCharTracking::isTracking(int area) const { return area > 0 && area < int(tracked_.size()) && tracked_[std::size_t(area)]; }
 
-void RbxCharView::setupViewTracking() {
+void RbxCharTracking::setupViewTracking() {
     if (isMiniaturized_) return;
-    trackWidget(WindowArea, window());
-    trackWidget(ViewArea, this);
-    trackWidget(FontListArea, controller_->fontListView());
+    trackWidget(WindowArea, view_.window());
+    trackWidget(ViewArea, &view_);
+    trackWidget(FontListArea, view_.controller().fontListView());
 }
 
-void RbxCharView::removeTrackingRects() {
+void RbxCharTracking::removeTrackingRects() {
     for (int area : {WindowArea, ViewArea, FontListArea}) untrack(area);
 }
 
-void RbxCharView::setSheetTracking(QWidget* sheet, bool enable) {
+void RbxCharTracking::setSheetTracking(QWidget* sheet, bool enable) {
     if (enable) {
         trackWidget(SheetArea, sheet);
         // The mouse is taken to be in the sheet when it appears.
@@ -72,24 +85,24 @@ void RbxCharView::setSheetTracking(QWidget* sheet, bool enable) {
             windowEntered();
         }
     }
-    QPointer<RbxCharView> self(this);
+    QPointer<RbxCharTracking> self(this);
     QTimer::singleShot(500, this, [self] {
-        if (self) self->selectionRectChanged();
+        if (self) self->view_.selection().selectionRectChanged();
     });
 }
 
-bool RbxCharView::eventFilter(QObject* watched, QEvent* event) {
+bool RbxCharTracking::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type t = event->type();
-    if (t != QEvent::Enter && t != QEvent::Leave) return QAbstractScrollArea::eventFilter(watched, event);
+    if (t != QEvent::Enter && t != QEvent::Leave) return false;
     for (int area : {WindowArea, ViewArea, FontListArea, SheetArea}) {
         if (tracked_[std::size_t(area)] != watched) continue;
         if (t == QEvent::Enter) mouseEntered(area);
         else mouseExited(area);
     }
-    return QAbstractScrollArea::eventFilter(watched, event);
+    return false;
 }
 
-void RbxCharView::mouseEntered(int area) {
+void RbxCharTracking::mouseEntered(int area) {
     switch (area) {
     case WindowArea:
         if (titleBarTimer_) titleBarTimer_->stop();
@@ -102,24 +115,21 @@ void RbxCharView::mouseEntered(int area) {
     }
 }
 
-void RbxCharView::mouseExited(int area) {
+void RbxCharTracking::mouseExited(int area) {
     switch (area) {
     case WindowArea: {
-        // Over the title bar the mouse still counts as inside the window.
-        QWidget* w = tracked_[WindowArea];
-        const QPoint global = globalMouseLocation();
-        if (w && w->isVisible() && w->frameGeometry().contains(global) && !w->geometry().contains(global)) {
+        if (overTitleBar()) {
             if (!titleBarTimer_) {
                 titleBarTimer_ = new QTimer(this);
                 titleBarTimer_->setInterval(TitleBarPollMs);
-                connect(titleBarTimer_, &QTimer::timeout, this, &RbxCharView::checkTitleBarExit);
+                connect(titleBarTimer_, &QTimer::timeout, this, &RbxCharTracking::checkTitleBarExit);
             }
             titleBarTimer_->start();
             return;
         }
         // Leaving the window is handled on the next turn of the event loop, after a sheet
         // or the font list had the chance to report the mouse.
-        QPointer<RbxCharView> self(this);
+        QPointer<RbxCharTracking> self(this);
         QTimer::singleShot(0, this, [self] {
             if (self) self->windowExited();
         });
@@ -132,9 +142,15 @@ void RbxCharView::mouseExited(int area) {
     }
 }
 
-void RbxCharView::checkTitleBarExit() {
+bool RbxCharTracking::overTitleBar() const {
     QWidget* w = tracked_[WindowArea];
-    const QPoint global = globalMouseLocation();
+    const QPoint global = view_.globalMouseLocation();
+    return w && w->isVisible() && w->frameGeometry().contains(global) && !w->geometry().contains(global);
+}
+
+void RbxCharTracking::checkTitleBarExit() {
+    QWidget* w = tracked_[WindowArea];
+    const QPoint global = view_.globalMouseLocation();
     if (w && w->isVisible() && w->frameGeometry().contains(global)) return;
     titleBarTimer_->stop();
     if (w && w->isVisible() && w->geometry().contains(global)) return;  // back inside: Enter follows
@@ -143,7 +159,7 @@ void RbxCharView::checkTitleBarExit() {
 
 // ---------------------------------------------------------------- the handlers
 
-void RbxCharView::watchModifiers(bool on) {
+void RbxCharTracking::watchModifiers(bool on) {
     if (!on) {
         if (modifierTimer_) modifierTimer_->stop();
         return;
@@ -151,132 +167,129 @@ void RbxCharView::watchModifiers(bool on) {
     if (!modifierTimer_) {
         modifierTimer_ = new QTimer(this);
         modifierTimer_->setInterval(ModifierPollMs);
-        connect(modifierTimer_, &QTimer::timeout, this, [this] {
-            if (selectedCharIndex_ == kx::NotFound) return;
-            const bool shift = currentModifierFlags() & kx::modifier::Shift;
-            if (shift == shiftHeld_) return;
-            shiftHeld_ = shift;
-            selectionRectChanged();
-        });
+        connect(modifierTimer_, &QTimer::timeout, this, &RbxCharTracking::shiftMayHaveChanged);
     }
-    shiftHeld_ = currentModifierFlags() & kx::modifier::Shift;
+    shiftHeld_ = view_.currentModifierFlags() & kx::modifier::Shift;
     modifierTimer_->start();
 }
 
-void RbxCharView::windowEntered() {
+void RbxCharTracking::shiftMayHaveChanged() {
+    if (view_.selectedCharIndex() == kx::NotFound) return;
+    const bool shift = view_.currentModifierFlags() & kx::modifier::Shift;
+    if (shift == shiftHeld_) return;
+    shiftHeld_ = shift;
+    view_.selection().selectionRectChanged();
+}
+
+void RbxCharTracking::windowEntered() {
     inWindow_ = true;
-    window()->setMouseTracking(true);
+    view_.window()->setMouseTracking(true);
     watchModifiers(true);
     if (!menuOpen_) activateWindow(true);
     const int view = RbxDefaults::userDefaults().integerForKey(rbx::key::view);
-    if (view < 4) updateSelection();
-    else if (view == 12) controller_->activateInfoView();
-    else if (view == 11) controller_->activateSampleEditor();
-    else if (view == 10) controller_->activatePreview();
+    if (view < 4) view_.selection().updateSelection();
+    else if (view == 12) view_.controller().activateInfoView();
+    else if (view == 11) view_.controller().activateSampleEditor();
+    else if (view == 10) view_.controller().activatePreview();
     stopClosing();
 }
 
-void RbxCharView::windowExited() {
+void RbxCharTracking::windowExited() {
     inWindow_ = false;
     watchModifiers(false);
-    updateSelection();
-    if (inFonts_ || inSheet_ || menuOpen_ || magnifier_->isShown()) return;
+    view_.selection().updateSelection();
+    if (inFonts_ || inSheet_ || menuOpen_ || view_.magnifierPopover().isShown()) return;
     activateWindow(false);
-    setFocus(Qt::OtherFocusReason);
+    view_.setFocus(Qt::OtherFocusReason);
     if (logFocus()) kx::log(QStringLiteral("FOCUS: windowExited"));
-    window()->setMouseTracking(false);
+    view_.window()->setMouseTracking(false);
     if (!isMiniaturized_) startClosing();
 }
 
-void RbxCharView::fontsEntered() {
+void RbxCharTracking::fontsEntered() {
     inFonts_ = true;
     if (!menuOpen_) {
         activateWindow(true);
-        QWidget* fonts = controller_->fontListView();
+        QWidget* fonts = view_.controller().fontListView();
         if (!windowHasSheet() && fonts && fonts->focusPolicy() != Qt::NoFocus && logFocus())
             kx::log(QStringLiteral("FOCUS: fontsEntered"));
     }
-    updateSelection();
+    view_.selection().updateSelection();
     stopClosing();
 }
 
-void RbxCharView::fontsExited() {
+void RbxCharTracking::fontsExited() {
     inFonts_ = false;
     if (inWindow_ || inSheet_ || menuOpen_) return;
     activateWindow(false);
-    updateSelection();
-    setFocus(Qt::OtherFocusReason);
+    view_.selection().updateSelection();
+    view_.setFocus(Qt::OtherFocusReason);
     if (logFocus()) kx::log(QStringLiteral("FOCUS: fontsExited"));
     startClosing();
 }
 
-void RbxCharView::viewEntered() {
+void RbxCharTracking::viewEntered() {
     inWindow_ = inView_ = true;
-    updateSelection();
+    view_.selection().updateSelection();
     stopClosing();
 }
 
-void RbxCharView::viewExited() {
+void RbxCharTracking::viewExited() {
     inView_ = false;
-    updateSelection();
+    view_.selection().updateSelection();
 }
 
-void RbxCharView::sheetEntered() {
+void RbxCharTracking::sheetEntered() {
     inWindow_ = inSheet_ = true;
-    if (windowHasSheet() && controller_->reenterShapeFinder()) {
+    if (windowHasSheet() && view_.controller().reenterShapeFinder()) {
         activateWindow(true);
         return;
     }
-    updateSelection();
+    view_.selection().updateSelection();
     stopClosing();
 }
 
-void RbxCharView::sheetExited() {
+void RbxCharTracking::sheetExited() {
     inSheet_ = false;
-    updateSelection();
+    view_.selection().updateSelection();
 }
 
-void RbxCharView::noteMenuState(bool open) {
-    if (open) menuOpened();
-    else menuClosed();
-}
-
-void RbxCharView::menuOpened() {
+void RbxCharTracking::menuOpened() {
     menuOpen_ = true;
-    updateSelection();
+    view_.selection().updateSelection();
 }
 
-void RbxCharView::menuClosed() {
+void RbxCharTracking::menuClosed() {
     menuOpen_ = contextMenuOpen_ = false;
     // What the mouse did meanwhile is replayed.
     if (inWindow_) windowEntered();
     else if (inFonts_) fontsEntered();
     if (inView_) viewEntered();
-    updateSelection();
+    view_.selection().updateSelection();
 }
 
 // ---------------------------------------------------------------- keys and closing
 
-void RbxCharView::activateWindow(bool activate) {
+void RbxCharTracking::activateWindow(bool activate) {
     if (windowHasSheet()) return;
     if (activate) {
         if (logFocus()) kx::log(QStringLiteral("FOCUS: activateWindow started"));
-        controller_->activateApplication();
-        controller_->updateToFrontApplication(false);
-    } else if (!controller_->whatsNewWindowIsVisible() && controller_->isKeyWindow()) {
-        controller_->deactivateApplication();
+        view_.controller().activateApplication();
+        view_.controller().updateToFrontApplication(false);
+    } else if (!view_.controller().whatsNewWindowIsVisible() && view_.controller().isKeyWindow()) {
+        view_.controller().deactivateApplication();
     }
 }
 
-void RbxCharView::startClosing() {
+void RbxCharTracking::startClosing() {
     if (inWindow_ || inFonts_ || windowHasSheet()) return;
     if (!RbxDefaults::userDefaults().boolForKey(rbx::key::mouseOutsideCloses)) return;
-    controller_->fadeOut(0.3, 0.5);
+    view_.controller().fadeOut(0.3, 0.5);
 }
 
-void RbxCharView::stopClosing() { controller_->stopMouseOutsideFading(); }
+void RbxCharTracking::stopClosing() { view_.controller().stopMouseOutsideFading(); }
 
-void RbxCharView::setMiniaturized(bool miniaturized) {
+void RbxCharTracking::setMiniaturized(bool miniaturized) {
     isMiniaturized_ = miniaturized;
     if (miniaturized) {
         windowExited();
