@@ -1,6 +1,7 @@
 #include "app/PaletteAssembly.h"
 
 #include "app/ClickOutsideMonitor.h"
+#include "app/DesktopAccent.h"
 #include "app/FrontApplication.h"
 #include "app/ModelBridges.h"
 #include "app/PaletteEvents.h"
@@ -22,6 +23,7 @@
 #include "model/CharacterNameState.h"
 #include "model/RbxLayoutRegistry.h"
 #include "model/RbxNameFilter.h"
+#include "platform/dbus/SessionBus.h"
 #include "platform/fonts/FontBackend.h"
 #include "table/widgets/RbxCharView.h"
 
@@ -118,9 +120,14 @@ PaletteAssembly::PaletteAssembly(RbxDefaults& settings, X11Session& x11, KXURLHa
     application_ = std::make_unique<RbxCharAppController>(wc, settings_, urls);
     QObject::connect(wc.window(), &RbxCharWindow::firstPaint, application_.get(), &RbxCharAppController::afterFirstPaint,
                      Qt::QueuedConnection);
-    // From then on the desktop's process changes are announced.
-    QObject::connect(application_.get(), &RbxCharAppController::launchFinished, application_.get(),
-                     [] { KXProcess::startWatching(); });
+    // From then on the desktop's process changes are announced, and its accent colour is
+    // read and followed.
+    accent_ = std::make_unique<DesktopAccent>();
+    QObject::connect(application_.get(), &RbxCharAppController::launchFinished, accent_.get(),
+                     [accent = accent_.get()] {
+                         KXProcess::startWatching();
+                         accent->follow(dbus::sessionBus());
+                     });
 }
 
 PaletteAssembly::~PaletteAssembly() {
