@@ -4,6 +4,7 @@
 #include "app/PaletteTable.h"
 #include "app/RbxCharWindowController.h"
 #include "kxlib/RbxDefaults.h"
+#include "kxlib/gui/KXDynamicColor.h"
 #include "core/Log.h"
 #include "core/Types.h"
 #include "model/RbxFontList.h"
@@ -56,6 +57,7 @@ QVariantMap DebugStateService::state() const {
         {QStringLiteral("front"), controller_->frontApplicationName()},
         {QStringLiteral("recent"), recent},
         {QStringLiteral("selected"), uint(controller_->charView()->selectedCharacter())},
+        {QStringLiteral("accent"), KXDynamicColor::accentColorName()},
     };
 }
 

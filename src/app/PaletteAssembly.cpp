@@ -1,6 +1,7 @@
 #include "app/PaletteAssembly.h"
 
 #include "app/ClickOutsideMonitor.h"
+#include "app/DesktopAccent.h"
 #include "app/FrontApplication.h"
 #include "app/ModelBridges.h"
 #include "app/PaletteEvents.h"
@@ -19,6 +20,7 @@
 #include "kxlib/KXProcess.h"
 #include "kxlib/RbxDefaults.h"
 #include "kxlib/gui/KXAppearance.h"
+#include "platform/dbus/SessionBus.h"
 #include "platform/fonts/FontBackend.h"
 #include "table/widgets/RbxCharView.h"
 
@@ -109,9 +111,14 @@ PaletteAssembly::PaletteAssembly(RbxDefaults& settings, X11Session& x11, KXURLHa
     application_ = std::make_unique<RbxCharAppController>(wc, settings_, urls);
     QObject::connect(wc.window(), &RbxCharWindow::firstPaint, application_.get(), &RbxCharAppController::afterFirstPaint,
                      Qt::QueuedConnection);
-    // From then on the desktop's process changes are announced.
-    QObject::connect(application_.get(), &RbxCharAppController::launchFinished, application_.get(),
-                     [] { KXProcess::startWatching(); });
+    // From then on the desktop's process changes are announced, and its accent colour is
+    // read and followed.
+    accent_ = std::make_unique<DesktopAccent>();
+    QObject::connect(application_.get(), &RbxCharAppController::launchFinished, accent_.get(),
+                     [accent = accent_.get()] {
+                         KXProcess::startWatching();
+                         accent->follow(dbus::sessionBus());
+                     });
 }
 
 PaletteAssembly::~PaletteAssembly() = default;

@@ -19,11 +19,13 @@
 //   font list), the clipboard of its copy commands;
 //   PaletteEventRouter (mouse releases and keys before the normal delivery);
 //   ClickOutsideMonitor (presses anywhere close the palette);
-//   RbxCharAppController (start-up, URL commands, shut-down).
+//   RbxCharAppController (start-up, URL commands, shut-down);
+//   DesktopAccent (the desktop's accent colour, read once the launch is over).
 
 #include <memory>
 
 class ClickOutsideMonitor;
+class DesktopAccent;
 class FrontApplication;
 class KXURLHandler;
 class PaletteEventRouter;
@@ -71,4 +73,5 @@ private:
     std::unique_ptr<PaletteEventRouter> router_;
     std::unique_ptr<ClickOutsideMonitor> clickMonitor_;
     std::unique_ptr<RbxCharAppController> application_;
+    std::unique_ptr<DesktopAccent> accent_;
 };

@@ -69,11 +69,6 @@ TEST(PaletteWiring, AFontInstalledWhileRunningJoinsTheFontList) {
 }
 
 TEST(PaletteWiring, InsertedCharactersAreMarkedAsRecentAndTheirFontIsUsed) {
-    // Two recent characters are marked.
-    {
-        platform::DefaultsDomain settings(Domain, platform::DefaultsDomain::Watch::No);
-        ASSERT_TRUE(settings.setValue(QStringLiteral("hilite recent characters"), qint64(2)));
-    }
     ProbeClient probe({QStringLiteral("--no-clipboard-utility")});
     ASSERT_TRUE(probe.started());
     ASSERT_TRUE(probe.waitForKeyboardFocus());

@@ -5,6 +5,7 @@
 #include "RuneboxPrograms.h"
 #include "common/TestEnvironment.h"
 
+#include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCall>

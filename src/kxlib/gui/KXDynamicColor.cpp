@@ -145,8 +145,11 @@ void KXDynamicColor::setAccentColorSource(std::function<QVariant()> source) {
 }
 
 QString KXDynamicColor::accentColorName() {
+    return accentColorNameOfIndex(accentSource() ? accentSource()() : QVariant());
+}
+
+QString KXDynamicColor::accentColorNameOfIndex(const QVariant& v) {
     static std::optional<long long> lastLogged;
-    const QVariant v = accentSource() ? accentSource()() : QVariant();
     if (!isNumber(v)) return QStringLiteral("Blue");
     const long long index = v.toLongLong();
     switch (index) {

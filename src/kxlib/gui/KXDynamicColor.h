@@ -66,6 +66,8 @@ public:
 
     // The name of the user's accent colour ("Blue", "Graphite", "Red", ...).
     static QString accentColorName();
+    // The name an accent colour index stands for (the source's answer).
+    static QString accentColorNameOfIndex(const QVariant& index);
     // Where the accent colour index comes from (an integer; anything else reads "Blue").
     // Without a source no index is known.
     static void setAccentColorSource(std::function<QVariant()> source);

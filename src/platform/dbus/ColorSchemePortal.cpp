@@ -7,6 +7,8 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusVariant>
 
+#include <array>
+
 namespace {
 
 const QString PortalService = QStringLiteral("org.freedesktop.portal.Desktop");
@@ -14,6 +16,7 @@ const QString PortalPath = QStringLiteral("/org/freedesktop/portal/desktop");
 const QString PortalInterface = QStringLiteral("org.freedesktop.portal.Settings");
 const QString AppearanceNamespace = QStringLiteral("org.freedesktop.appearance");
 const QString ColorSchemeKey = QStringLiteral("color-scheme");
+const QString AccentColorKey = QStringLiteral("accent-color");
 
 // The portal's Read answers a variant that holds the value's variant; ReadOne and the
 // signal answer the value's variant. Unwraps any depth and any D-Bus marshalling.
@@ -43,10 +46,30 @@ std::optional<unsigned> schemeOf(const QVariant& raw) {
     return scheme;
 }
 
-QDBusMessage readCall() {
+// An accent colour: three numbers from 0 to 1; nothing when the value is not that.
+std::optional<std::array<double, 3>> accentOf(const QVariant& raw) {
+    const QVariant v = unwrap(raw);
+    if (v.userType() != qMetaTypeId<QDBusArgument>()) return std::nullopt;
+    const QDBusArgument arg = v.value<QDBusArgument>();
+    if (arg.currentType() != QDBusArgument::StructureType) return std::nullopt;
+    std::array<double, 3> rgb{};
+    arg.beginStructure();
+    for (double& part : rgb) {
+        if (arg.atEnd() || arg.currentType() != QDBusArgument::BasicType) return std::nullopt;
+        arg >> part;
+    }
+    const bool complete = arg.atEnd();
+    arg.endStructure();
+    if (!complete) return std::nullopt;
+    for (const double part : rgb)
+        if (!(part >= 0 && part <= 1)) return std::nullopt;
+    return rgb;
+}
+
+QDBusMessage readCall(const QString& key = ColorSchemeKey) {
     QDBusMessage call = QDBusMessage::createMethodCall(PortalService, PortalPath, PortalInterface,
                                                        QStringLiteral("Read"));
-    call << AppearanceNamespace << ColorSchemeKey;
+    call << AppearanceNamespace << key;
     return call;
 }
 
@@ -79,6 +102,22 @@ void ColorSchemePortal::request(int timeoutMs) {
     });
 }
 
+void ColorSchemePortal::requestAccentColor(int timeoutMs) {
+    if (!bus_.isConnected()) return;
+    auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(readCall(AccentColorKey), timeoutMs), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* w) {
+        w->deleteLater();
+        const QDBusMessage reply = w->reply();
+        if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return;
+        emitAccentColor(reply.arguments().constFirst());
+    });
+}
+
+void ColorSchemePortal::emitAccentColor(const QVariant& value) {
+    const auto rgb = accentOf(value);
+    emit accentColorReceived(rgb.has_value(), rgb ? (*rgb)[0] : 0, rgb ? (*rgb)[1] : 0, rgb ? (*rgb)[2] : 0);
+}
+
 std::optional<unsigned> ColorSchemePortal::read(const QDBusConnection& bus, int timeoutMs) {
     if (!bus.isConnected()) return std::nullopt;
     return schemeInReply(bus.call(readCall(), QDBus::Block, timeoutMs));
@@ -88,6 +127,11 @@ std::optional<unsigned> ColorSchemePortal::read(const QDBusConnection& bus, int 
 void ColorSchemePortal::settingChanged(const QDBusMessage& message) {
     const QVariantList args = message.arguments();
     if (args.size() < 3) return;
-    if (args[0].toString() != AppearanceNamespace || args[1].toString() != ColorSchemeKey) return;
+    if (args[0].toString() != AppearanceNamespace) return;
+    if (args[1].toString() == AccentColorKey) {
+        emitAccentColor(args[2]);
+        return;
+    }
+    if (args[1].toString() != ColorSchemeKey) return;
     if (const auto scheme = schemeOf(args[2])) emit colorSchemeReceived(*scheme);
 }

@@ -1,17 +1,22 @@
 // The palette as the assembly connects it: it follows the application in front, reads the
 // installed fonts again when they change, marks the recent characters of its font in the
-// table, and records its font as used after an insertion.
+// table, records its font as used after an insertion, and takes the desktop's accent
+// colour.
 #include "PaletteFixture.h"
 
+#include "app/DesktopAccent.h"
 #include "app/PaletteContent.h"
 #include "app/PaletteFontList.h"
 #include "app/PaletteTable.h"
+#include "kxlib/gui/KXDynamicColor.h"
 #include "model/RbxFontList.h"
 #include "model/RbxRecentLayout.h"
 #include "platform/fonts/FontBackend.h"
 #include "table/widgets/RbxCharView.h"
 
 #include <QFontDatabase>
+#include <QGuiApplication>
+#include <QPalette>
 #include <QLabel>
 
 namespace {
@@ -97,6 +102,41 @@ TEST_F(Palette, AnInsertionRecordsThePalettesFontAsUsed) {
     c->fonts().markSelectedFontAsUsed();
     EXPECT_EQ(c->fonts().list().recentFonts().value(0), family);
     EXPECT_EQ(store->objectForKey(QStringLiteral("recentFontsV2")).toList().value(0).toString(), family);
+}
+
+} // namespace
+
+namespace {
+
+QString nameOf(const QColor& c) { return KXDynamicColor::accentColorNameOfIndex(DesktopAccent::accentIndexOfColor(c)); }
+
+TEST(DesktopAccent, NamesTheAccentNearestToTheDesktopsColour) {
+    EXPECT_EQ(nameOf(QColor(220, 50, 60)), QStringLiteral("Red"));
+    EXPECT_EQ(nameOf(QColor(250, 150, 70)), QStringLiteral("Orange"));
+    EXPECT_EQ(nameOf(QColor(250, 205, 80)), QStringLiteral("Yellow"));
+    EXPECT_EQ(nameOf(QColor(90, 190, 90)), QStringLiteral("Green"));
+    EXPECT_EQ(nameOf(QColor(40, 120, 230)), QStringLiteral("Blue"));
+    EXPECT_FALSE(DesktopAccent::accentIndexOfColor(QColor(40, 120, 230)).isValid());
+    EXPECT_EQ(nameOf(QColor(160, 90, 170)), QStringLiteral("Purple"));
+    EXPECT_EQ(nameOf(QColor(240, 110, 170)), QStringLiteral("Pink"));
+    EXPECT_EQ(nameOf(QColor(128, 128, 135)), QStringLiteral("Graphite"));
+}
+
+TEST(DesktopAccent, WithoutAPortalTheApplicationsHighlightIsTheAccent) {
+    const QPalette saved = QGuiApplication::palette();
+    QPalette red = saved;
+    red.setColor(QPalette::Active, QPalette::Highlight, QColor(200, 40, 40));
+    QGuiApplication::setPalette(red);
+    {
+        DesktopAccent accent;
+        EXPECT_EQ(KXDynamicColor::accentColorName(), QStringLiteral("Red"));
+        red.setColor(QPalette::Active, QPalette::Highlight, QColor(80, 180, 80));
+        QGuiApplication::setPalette(red);
+        EXPECT_EQ(KXDynamicColor::accentColorName(), QStringLiteral("Green"));
+    }
+    // Without the desktop's accent no index is known.
+    EXPECT_EQ(KXDynamicColor::accentColorName(), QStringLiteral("Blue"));
+    QGuiApplication::setPalette(saved);
 }
 
 } // namespace
