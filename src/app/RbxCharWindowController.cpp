@@ -162,7 +162,8 @@ void RbxCharWindowController::selectInsertModeSegment(int segment) {
 }
 
 void RbxCharWindowController::changeInsertMode() {
-    const int mode = insertSegment_ == 2 ? settings_.latestSpecialInsertMode() : insertSegment_;
+    // Segments 0 and 1 are plain and formatted text, segment 2 the latest special form.
+    const InsertMode mode = insertSegment_ == 2 ? settings_.latestSpecialInsertMode() : insertModeFromNumber(insertSegment_);
     settings_.setApplicationInsertMode(mode);
 }
 

@@ -20,7 +20,7 @@ namespace {
 
 RbxDefaults& settings() { return RbxDefaults::userDefaults(); }
 
-QString modeName(InsertMode mode) { return RbxDefaults::applicationInsertModeAsString(insertModeNumber(mode)); }
+QString modeName(InsertMode mode) { return RbxDefaults::applicationInsertModeAsString(mode); }
 
 } // namespace
 
@@ -53,7 +53,7 @@ const RbxFrontApplication& RbxPoster::front() {
 // ---------------------------------------------------------------- posting
 
 void RbxPoster::postCharacter(char32_t c, const QString& s, const rbx::Font& font) {
-    postCharacter(c, s, insertModeFromNumber(settings().applicationInsertMode()), font);
+    postCharacter(c, s, settings().applicationInsertMode(), font);
 }
 
 void RbxPoster::postCharacter(char32_t c, const QString& s, InsertMode mode, const rbx::Font& font) {

@@ -9,6 +9,7 @@
 // is opened with (RbxDefaultsServices.h); without one the fallback its accessor
 // describes applies.
 
+#include "core/InsertMode.h"
 #include "kxlib/KXDefaults.h"
 #include "kxlib/RbxDefaultsServices.h"
 #include "core/RbxRecentArray.h"
@@ -48,15 +49,16 @@ public:
     // Writes the record back under the process name, drops entries that are no
     // collection or are empty, and stores "applications".
     void updateApplicationSettings();
-    int applicationInsertMode() const;
-    void setApplicationInsertMode(int mode);  // 0 removes the entry
-    // The insert mode limited to at most 2.
-    int safeApplicationInsertMode() const;
+    // The insert mode is stored as its number; plain text removes the entry.
+    InsertMode applicationInsertMode() const;
+    void setApplicationInsertMode(InsertMode mode);
+    // The insert mode limited to at most HTML (2).
+    InsertMode safeApplicationInsertMode() const;
     // "Plain", "Formatted", "HTML", "Picture", "Swift", "Decimal", "Hex", "Name",
     // "Description" for 0 to 3 and 5 to 9; "" otherwise.
-    static QString applicationInsertModeAsString(int mode);
-    int latestSpecialInsertMode() const;  // absent: 2
-    void setLatestSpecialInsertMode(int mode);  // 2 removes the entry
+    static QString applicationInsertModeAsString(InsertMode mode);
+    InsertMode latestSpecialInsertMode() const;  // absent: HTML
+    void setLatestSpecialInsertMode(InsertMode mode);  // HTML removes the entry
     bool isFontDetectionEnabled();
     void toggleFontDetectionEnabled();
     bool applicationFontDectection();

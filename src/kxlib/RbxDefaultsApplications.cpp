@@ -12,7 +12,7 @@ namespace ns = kx::ns;
 namespace key = rbx::key;
 
 namespace {
-const QString InsertMode = QStringLiteral("insert mode");
+const QString InsertModeKey = QStringLiteral("insert mode");
 const QString LatestInsert = QStringLiteral("latestInsert");
 const QString Automatic = QStringLiteral("automatic");
 const QString Font = QStringLiteral("font");
@@ -34,31 +34,36 @@ void RbxDefaults::updateApplicationSettings() {
     setObject(apps, key::applications.qname());
 }
 
-int RbxDefaults::applicationInsertMode() const { return ns::intValue(record_.value(InsertMode)); }
+InsertMode RbxDefaults::applicationInsertMode() const {
+    return insertModeFromNumber(ns::intValue(record_.value(InsertModeKey)));
+}
 
-void RbxDefaults::setApplicationInsertMode(int mode) {
-    if (mode == 0) record_.remove(InsertMode);
-    else record_.insert(InsertMode, qint64(mode));
+void RbxDefaults::setApplicationInsertMode(InsertMode mode) {
+    if (mode == InsertMode::Plain) record_.remove(InsertModeKey);
+    else record_.insert(InsertModeKey, qint64(insertModeNumber(mode)));
     updateApplicationSettings();
 }
 
-int RbxDefaults::safeApplicationInsertMode() const { return std::min(applicationInsertMode(), 2); }
+InsertMode RbxDefaults::safeApplicationInsertMode() const {
+    return insertModeFromNumber(std::min(insertModeNumber(applicationInsertMode()), insertModeNumber(InsertMode::HTML)));
+}
 
-QString RbxDefaults::applicationInsertModeAsString(int mode) {
+QString RbxDefaults::applicationInsertModeAsString(InsertMode mode) {
     static const char* const names[] = {"Plain", "Formatted", "HTML", "Picture", nullptr,
                                         "Swift", "Decimal",   "Hex",  "Name",    "Description"};
-    if (mode < 0 || mode > 9 || !names[mode]) return QStringLiteral("");
-    return QCoreApplication::translate("InsertMode", names[mode]);
+    const int n = insertModeNumber(mode);
+    if (n < 0 || n > 9 || !names[n]) return QStringLiteral("");
+    return QCoreApplication::translate("InsertMode", names[n]);
 }
 
-int RbxDefaults::latestSpecialInsertMode() const {
+InsertMode RbxDefaults::latestSpecialInsertMode() const {
     const QVariant v = record_.value(LatestInsert);
-    return v.isValid() ? ns::intValue(v) : 2;
+    return v.isValid() ? insertModeFromNumber(ns::intValue(v)) : InsertMode::HTML;
 }
 
-void RbxDefaults::setLatestSpecialInsertMode(int mode) {
-    if (mode == 2) record_.remove(LatestInsert);
-    else record_.insert(LatestInsert, qint64(mode));
+void RbxDefaults::setLatestSpecialInsertMode(InsertMode mode) {
+    if (mode == InsertMode::HTML) record_.remove(LatestInsert);
+    else record_.insert(LatestInsert, qint64(insertModeNumber(mode)));
     updateApplicationSettings();
 }
 

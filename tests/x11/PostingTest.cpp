@@ -77,7 +77,7 @@ protected:
         RbxDefaults& d = RbxDefaults::userDefaults();
         d.setBool(false, QStringLiteral("animate window"));
         d.setFrontApplication(QStringLiteral("runebox-probe"));
-        d.setApplicationInsertMode(0);
+        d.setApplicationInsertMode(InsertMode::Plain);
         assembly = std::make_unique<PaletteAssembly>(d, X11Session::shared(), nullptr);
         palette = &assembly->windowController();
         palette->load();
@@ -204,12 +204,12 @@ TEST_F(Posting, PictureModeBeepsAndInsertsNothing) {
     start(false);
     userClipboard();
     kx::LogCapture log;
-    RbxDefaults::userDefaults().setApplicationInsertMode(3);
+    RbxDefaults::userDefaults().setApplicationInsertMode(InsertMode::Picture);
     ASSERT_TRUE(clickCell(U'B'));
     ASSERT_TRUE(rbxtest::waitFor([&] { return log.contains(QStringLiteral("picture insertion mode not yet supported")); }));
     EXPECT_FALSE(kx::KXPasteboardManager::manager().restorePending());
     // The next insertion in plain mode arrives alone: nothing came before it.
-    RbxDefaults::userDefaults().setApplicationInsertMode(0);
+    RbxDefaults::userDefaults().setApplicationInsertMode(InsertMode::Plain);
     ASSERT_TRUE(clickCell(U'C'));
     EXPECT_TRUE(probe->waitForText(QStringLiteral("C"))) << probe->text().toStdString();
     ASSERT_TRUE(restored());

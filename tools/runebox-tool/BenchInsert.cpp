@@ -162,7 +162,7 @@ private:
         RbxDefaults& d = RbxDefaults::userDefaults();
         d.setBool(false, QStringLiteral("animate window"));
         d.setFrontApplication(QStringLiteral("runebox-probe"));
-        d.setApplicationInsertMode(0);
+        d.setApplicationInsertMode(InsertMode::Plain);
         assembly_ = std::make_unique<PaletteAssembly>(d, X11Session::shared(), nullptr);
         palette_ = &assembly_->windowController();
         palette_->load();

@@ -234,18 +234,18 @@ TEST_F(Palette, SetCommandChoosesTheInsertModeAndSearches) {
     EXPECT_TRUE(log.contains(QStringLiteral("setModeViaURL:")));
     EXPECT_TRUE(c->isWindowVisible());
     EXPECT_EQ(c->selectedInsertModeSegment(), 1);
-    EXPECT_EQ(store->applicationInsertMode(), 1);
+    EXPECT_EQ(store->applicationInsertMode(), InsertMode::Formatted);
 
     // A value matching none keeps the segment and applies it again.
-    store->setApplicationInsertMode(0);
+    store->setApplicationInsertMode(InsertMode::Plain);
     c->setModeViaURL(QUrl(QStringLiteral("runebox://set?insert=picture")));
     EXPECT_EQ(c->selectedInsertModeSegment(), 1);
-    EXPECT_EQ(store->applicationInsertMode(), 1);
+    EXPECT_EQ(store->applicationInsertMode(), InsertMode::Formatted);
 
     // Segment 2 stands for the latest special form.
-    store->setLatestSpecialInsertMode(6);
+    store->setLatestSpecialInsertMode(InsertMode::Decimal);
     c->setModeViaURL(QUrl(QStringLiteral("runebox://set?insert=html")));
-    EXPECT_EQ(store->applicationInsertMode(), 6);
+    EXPECT_EQ(store->applicationInsertMode(), InsertMode::Decimal);
 
     c->setModeViaURL(QUrl(QStringLiteral("runebox://set?search=greek%20small")));
     EXPECT_EQ(c->searchField()->text(), QStringLiteral("greek small"));

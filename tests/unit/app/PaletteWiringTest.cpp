@@ -42,15 +42,15 @@ TEST_F(Palette, FollowsTheFrontApplicationOnceABurstOfChangesIsOver) {
     EXPECT_EQ(front.reads, before + 1);
     EXPECT_EQ(c->frontApplicationName(), QStringLiteral("gedit"));
     // The per-application settings in force are gedit's.
-    EXPECT_EQ(store->applicationInsertMode(), 7);
+    EXPECT_EQ(store->applicationInsertMode(), InsertMode::Hex);
 
     // The same application again changes nothing; another one is followed.
     c->checkFrontProcessAndFonts();
-    EXPECT_EQ(store->applicationInsertMode(), 7);
+    EXPECT_EQ(store->applicationInsertMode(), InsertMode::Hex);
     front.name = QStringLiteral("xterm");
     c->checkFrontProcessAndFonts();
     EXPECT_EQ(c->frontApplicationName(), QStringLiteral("xterm"));
-    EXPECT_EQ(store->applicationInsertMode(), 0);
+    EXPECT_EQ(store->applicationInsertMode(), InsertMode::Plain);
 }
 
 TEST_F(Palette, AFontAddedWhileRunningJoinsTheFontListAndThePaletteKeepsItsFont) {

@@ -53,7 +53,6 @@ struct Posting : ::testing::Test {
     void TearDown() override { poster.reset(); }
 
     static RbxDefaults& settings() { return RbxDefaults::userDefaults(); }
-    void setMode(int mode) { settings().setApplicationInsertMode(mode); }
     std::vector<char32_t> recents() {
         std::vector<char32_t> out;
         const RbxRecentArray& list = settings().globalRecentCharacters();

@@ -38,13 +38,13 @@ TEST_F(RbxDefaultsTest, OldStatusItemBecomesTheActivator) {
 TEST_F(RbxDefaultsTest, ApplicationRecordsKeepOnlyWhatDiffersFromTheDefaults) {
     RbxDefaults& store = launch();
     store.setFrontApplication(QStringLiteral("gedit"));
-    EXPECT_EQ(store.applicationInsertMode(), 0);
-    EXPECT_EQ(store.latestSpecialInsertMode(), 2);
-    store.setApplicationInsertMode(7);
-    store.setLatestSpecialInsertMode(5);
+    EXPECT_EQ(store.applicationInsertMode(), InsertMode::Plain);
+    EXPECT_EQ(store.latestSpecialInsertMode(), InsertMode::HTML);
+    store.setApplicationInsertMode(InsertMode::Hex);
+    store.setLatestSpecialInsertMode(InsertMode::Swift);
     store.setApplicationFontDectection(true);
     store.setApplicationFont(QStringLiteral("DejaVuSans-Bold"));
-    EXPECT_EQ(store.safeApplicationInsertMode(), 2);
+    EXPECT_EQ(store.safeApplicationInsertMode(), InsertMode::HTML);
     QVariantMap gedit = applications(store).value(QStringLiteral("gedit")).toMap();
     EXPECT_EQ(kx::ns::intValue(gedit.value(QStringLiteral("insert mode"))), 7);
     EXPECT_EQ(kx::ns::intValue(gedit.value(QStringLiteral("latestInsert"))), 5);
@@ -53,15 +53,15 @@ TEST_F(RbxDefaultsTest, ApplicationRecordsKeepOnlyWhatDiffersFromTheDefaults) {
 
     // The record follows the front application; another one starts empty.
     store.setFrontApplication(QStringLiteral("kate"));
-    EXPECT_EQ(store.applicationInsertMode(), 0);
-    store.setApplicationInsertMode(1);
+    EXPECT_EQ(store.applicationInsertMode(), InsertMode::Plain);
+    store.setApplicationInsertMode(InsertMode::Formatted);
     store.setFrontApplication(QStringLiteral("gedit"));
-    EXPECT_EQ(store.applicationInsertMode(), 7);
+    EXPECT_EQ(store.applicationInsertMode(), InsertMode::Hex);
     EXPECT_TRUE(store.applicationFontDectection());
 
     // Back to every default: the record disappears.
-    store.setApplicationInsertMode(0);
-    store.setLatestSpecialInsertMode(2);
+    store.setApplicationInsertMode(InsertMode::Plain);
+    store.setLatestSpecialInsertMode(InsertMode::HTML);
     store.setApplicationFontDectection(false);
     store.setApplicationFont(QString());
     EXPECT_FALSE(applications(store).contains(QStringLiteral("gedit")));
@@ -84,7 +84,7 @@ TEST_F(RbxDefaultsTest, FontDetectionSwitches) {
     store.setApplicationFontDectection(true);
     store.setFrontApplication(QStringLiteral("other"));
     store.setApplicationFontDectection(true);
-    store.setApplicationInsertMode(3);
+    store.setApplicationInsertMode(InsertMode::Picture);
     store.setFrontApplication(QStringLiteral("front"));
     EXPECT_TRUE(store.applicationFontDectection());
     store.toggleFontDetectionEnabled();
@@ -117,12 +117,12 @@ TEST_F(RbxDefaultsTest, ApplicationFontGoesThroughTheAvailabilityHook) {
 }
 
 TEST_F(RbxDefaultsTest, InsertModeNames) {
-    EXPECT_EQ(RbxDefaults::applicationInsertModeAsString(0), QStringLiteral("Plain"));
-    EXPECT_EQ(RbxDefaults::applicationInsertModeAsString(2), QStringLiteral("HTML"));
-    EXPECT_EQ(RbxDefaults::applicationInsertModeAsString(9), QStringLiteral("Description"));
-    EXPECT_EQ(RbxDefaults::applicationInsertModeAsString(4), QStringLiteral(""));
-    EXPECT_EQ(RbxDefaults::applicationInsertModeAsString(10), QStringLiteral(""));
-    EXPECT_EQ(RbxDefaults::applicationInsertModeAsString(-1), QStringLiteral(""));
+    EXPECT_EQ(RbxDefaults::applicationInsertModeAsString(InsertMode::Plain), QStringLiteral("Plain"));
+    EXPECT_EQ(RbxDefaults::applicationInsertModeAsString(InsertMode::HTML), QStringLiteral("HTML"));
+    EXPECT_EQ(RbxDefaults::applicationInsertModeAsString(InsertMode::Description), QStringLiteral("Description"));
+    EXPECT_EQ(RbxDefaults::applicationInsertModeAsString(insertModeFromNumber(4)), QStringLiteral(""));
+    EXPECT_EQ(RbxDefaults::applicationInsertModeAsString(insertModeFromNumber(10)), QStringLiteral(""));
+    EXPECT_EQ(RbxDefaults::applicationInsertModeAsString(insertModeFromNumber(-1)), QStringLiteral(""));
 }
 
 TEST_F(RbxDefaultsTest, SizeAdjustments) {
