@@ -88,13 +88,9 @@ void install() {
     kx::ProcessWide<RbxFontInfoCache>::install(std::make_unique<RbxFontInfoCache>(&sources));
     static const ToolsDebugSwitch debugging;
     kx::ProcessWide<RbxFontList>::install(std::make_unique<RbxFontList>(nullptr, nullptr, &debugging));
-    // Glyph maps leave out the code points Unicode has not assigned (made once, for the
+    // Glyph maps leave out the code points Unicode has not assigned (worked out for the
     // first map).
-    KXCharGlyphMap::setAssignedCharacters([]() -> const kx::CharSet* {
-        static const std::optional<kx::CharSet> assigned =
-            RbxFontList::assignedCodePoints(RbxFontList::bundleDefinedUnicodeCharacters());
-        return assigned ? &*assigned : nullptr;
-    });
+    kx::ProcessWide<KXAssignedCharacters>::install(KXAssignedCharacters::fromBundle());
 }
 
 } // namespace bridges

@@ -1,29 +1,37 @@
 #include "model/KXCharGlyphMap.h"
 
 #include "core/Log.h"
+#include "core/ProcessWide.h"
 #include "core/StringExtensions.h"
+#include "model/RbxFontList.h"
 
 #include <algorithm>
 #include <exception>
 
-namespace {
-std::function<const kx::CharSet*()>& assignedProvider() {
-    static std::function<const kx::CharSet*()> p;
-    return p;
-}
-} // namespace
+KXAssignedCharacters& KXAssignedCharacters::shared() { return kx::ProcessWide<KXAssignedCharacters>::get(); }
 
-void KXCharGlyphMap::setAssignedCharacters(std::function<const kx::CharSet*()> provider) {
-    assignedProvider() = std::move(provider);
+std::unique_ptr<KXAssignedCharacters> KXAssignedCharacters::makeDefault() { return std::make_unique<KXAssignedCharacters>(); }
+
+std::unique_ptr<KXAssignedCharacters> KXAssignedCharacters::fromBundle() {
+    return std::unique_ptr<KXAssignedCharacters>(new KXAssignedCharacters(true));
+}
+
+KXAssignedCharacters::KXAssignedCharacters(std::optional<kx::CharSet> assigned) : assigned_(std::move(assigned)) {}
+
+KXAssignedCharacters::KXAssignedCharacters(bool fromBundle) : fromBundle_(fromBundle) {}
+
+const kx::CharSet* KXAssignedCharacters::assignedCharacters() {
+    std::call_once(made_, [this] {
+        if (fromBundle_) assigned_ = RbxFontList::assignedCodePoints(RbxFontList::bundleDefinedUnicodeCharacters());
+    });
+    return assigned_ ? &*assigned_ : nullptr;
 }
 
 kx::CharSet KXCharGlyphMap::illegalCharacters() {
     kx::CharSet illegal;
-    if (assignedProvider()) {
-        if (const kx::CharSet* assigned = assignedProvider()()) {
-            illegal = *assigned;
-            illegal.invert();
-        }
+    if (const kx::CharSet* assigned = KXAssignedCharacters::shared().assignedCharacters()) {
+        illegal = *assigned;
+        illegal.invert();
     }
     illegal.addCharactersFrom(0xD800, 0xDFFF);
     illegal.addCharactersFrom(0xFDD0, 0xFDEF);

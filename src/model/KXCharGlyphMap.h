@@ -10,8 +10,33 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <utility>
 #include <vector>
+
+// The code points glyph maps keep, for the process (kx::ProcessWide<KXAssignedCharacters>):
+// all of them unless the composition root installed a set (the bundle's, in the programs).
+class KXAssignedCharacters {
+public:
+    static KXAssignedCharacters& shared();
+    static std::unique_ptr<KXAssignedCharacters> makeDefault();
+    // Unicode's assigned code points after the bundle's list of defined characters
+    // (RbxFontList::assignedCodePoints), worked out on first use; none when the list is
+    // missing.
+    static std::unique_ptr<KXAssignedCharacters> fromBundle();
+
+    // `assigned` may be empty: nothing is left out.
+    explicit KXAssignedCharacters(std::optional<kx::CharSet> assigned = std::nullopt);
+    // nullptr when every code point counts. Any thread.
+    const kx::CharSet* assignedCharacters();
+
+private:
+    explicit KXAssignedCharacters(bool fromBundle);
+    const bool fromBundle_ = false;
+    std::once_flag made_;
+    std::optional<kx::CharSet> assigned_;
+};
 
 class KXCharGlyphMap {
 public:
@@ -36,9 +61,8 @@ public:
     void setMapError(const QString& error);
     QString description() const;
 
-    // Code points that are assigned characters: when set, characters outside it are left
-    // out of every map (with the noncharacters and surrogates, which always are).
-    static void setAssignedCharacters(std::function<const kx::CharSet*()> provider);
+    // The noncharacters and surrogates, and the code points outside the process's
+    // assigned characters (KXAssignedCharacters) when it knows them.
     static kx::CharSet illegalCharacters();
 
 private:

@@ -1,6 +1,7 @@
 #include "kxlib/gui/KXDynamicImage.h"
 
 #include "core/Bundle.h"
+#include "core/ProcessWide.h"
 #include "kxlib/gui/KXAppearance.h"
 
 #include <QFile>
@@ -8,20 +9,6 @@
 #include <QPainter>
 
 namespace {
-
-QHash<QString, KXDynamicImage>& cache() {
-    static QHash<QString, KXDynamicImage> c = [] {
-        QHash<QString, KXDynamicImage> h;
-        h.reserve(10);
-        return h;
-    }();
-    return c;
-}
-
-std::function<QImage(const QString&)>& loader() {
-    static std::function<QImage(const QString&)> l = &KXDynamicImage::loadBundleImage;
-    return l;
-}
 
 QRectF pixelRect(const QImage& image, const QRectF& source) {
     const qreal dpr = image.devicePixelRatio();
@@ -38,23 +25,21 @@ const QImage& KXDynamicImage::effectiveImage() const {
     return KXAppearance::currentIsDark() ? dark_ : light_;
 }
 
-KXDynamicImage KXDynamicImage::imageNamed(const QString& name) {
-    auto& c = cache();
-    const auto it = c.constFind(name);
-    if (it != c.constEnd()) return *it;
-    const auto& load = loader();
-    KXDynamicImage image(load ? load(name) : QImage(),
-                         load ? load(name + QStringLiteral("-dark")) : QImage());
-    c.insert(name, image);
+KXDynamicImage KXDynamicImage::imageNamed(const QString& name) { return KXImageLibrary::shared().imageNamed(name); }
+
+KXImageLibrary& KXImageLibrary::shared() { return kx::ProcessWide<KXImageLibrary>::get(); }
+
+std::unique_ptr<KXImageLibrary> KXImageLibrary::makeDefault() { return std::make_unique<KXImageLibrary>(); }
+
+KXDynamicImage KXImageLibrary::imageNamed(const QString& name) {
+    const auto it = images_.constFind(name);
+    if (it != images_.constEnd()) return *it;
+    KXDynamicImage image(loadImage(name), loadImage(name + QStringLiteral("-dark")));
+    images_.insert(name, image);
     return image;
 }
 
-void KXDynamicImage::setImageLoader(std::function<QImage(const QString&)> l) {
-    loader() = l ? std::move(l) : std::function<QImage(const QString&)>(&KXDynamicImage::loadBundleImage);
-    cache().clear();
-}
-
-QImage KXDynamicImage::loadBundleImage(const QString& name) {
+QImage KXImageLibrary::loadImage(const QString& name) {
     const QString dir = kx::Bundle::mainBundle().resourcePath() + QStringLiteral("/images/");
     QImage image;
     if (QFile::exists(dir + name + QStringLiteral("@2x.png")) && image.load(dir + name + QStringLiteral("@2x.png"))) {

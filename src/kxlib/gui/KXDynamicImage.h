@@ -2,11 +2,12 @@
 // An image made of a light and a dark variant; every operation is answered by the variant
 // of the appearance in force at the call. Named images pair "<name>" with "<name>-dark".
 
+#include <QHash>
 #include <QImage>
 #include <QRectF>
 #include <QSizeF>
 #include <QString>
-#include <functional>
+#include <memory>
 
 class QPainter;
 
@@ -16,15 +17,9 @@ public:
     KXDynamicImage(const QImage& light, const QImage& dark);
     static KXDynamicImage lightImage(const QImage& light, const QImage& dark) { return {light, dark}; }
 
-    // The cached dynamic image of that name, made on first use from the named image (light)
-    // and the one named "<name>-dark" (may be missing). Kept for the life of the process.
+    // The dynamic image of that name from the process's KXImageLibrary, made on first use
+    // from the named image (light) and the one named "<name>-dark" (may be missing).
     static KXDynamicImage imageNamed(const QString& name);
-    // Where named images come from; a null image means "no such image". The default loads
-    // "<name>@2x.png" or "<name>.png" from the "images" folder of the bundle's resources
-    // (kx::Bundle::mainBundle().resourcePath(): $RUNEBOX_RESOURCES, an installed copy's share folder or
-    // the source tree). Setting a loader empties the cache.
-    static void setImageLoader(std::function<QImage(const QString& name)> loader);
-    static QImage loadBundleImage(const QString& name);
 
     const QImage& lightImage() const { return light_; }
     // The dark image, or the light one when there is none.
@@ -48,4 +43,22 @@ public:
 private:
     QImage light_;
     QImage dark_;
+};
+
+// The named images of the process (kx::ProcessWide<KXImageLibrary>), each made once and
+// kept. Where they come from: by default "<name>@2x.png" or "<name>.png" in the "images"
+// folder of the main bundle's resources; a null image means "no such image".
+class KXImageLibrary {
+public:
+    static KXImageLibrary& shared();
+    static std::unique_ptr<KXImageLibrary> makeDefault();
+
+    virtual ~KXImageLibrary() = default;
+    KXDynamicImage imageNamed(const QString& name);
+
+protected:
+    virtual QImage loadImage(const QString& name);
+
+private:
+    QHash<QString, KXDynamicImage> images_;
 };

@@ -1,6 +1,7 @@
 #include "kxlib/gui/KXToolTip.h"
 
-#include <QElapsedTimer>
+#include "core/Clock.h"
+
 #include <QFontMetrics>
 #include <QPainter>
 #include <QToolTip>
@@ -12,16 +13,6 @@ namespace {
 KXToolTip*& currentTip() {
     static KXToolTip* tip = nullptr;
     return tip;
-}
-
-qint64 monotonicMs() {
-    static QElapsedTimer timer = [] { QElapsedTimer t; t.start(); return t; }();
-    return timer.elapsed();
-}
-
-std::function<qint64()>& tipClock() {
-    static std::function<qint64()> c = &monotonicMs;
-    return c;
 }
 
 const QColor Background = QColor::fromRgbF(1.0f, 0.96f, 0.76f);
@@ -98,12 +89,11 @@ void KXToolTip::hide() {
     if (currentTip()) currentTip()->hideTip();
 }
 
-void KXToolTip::setClock(std::function<qint64()> c) { tipClock() = c ? std::move(c) : &monotonicMs; }
 
 bool KXToolTip::isVisible() const { return window_->isVisible(); }
 
 bool KXToolTip::recentlyHidden() const {
-    return lastHideTime_ && tipClock()() - *lastHideTime_ <= 1000;
+    return lastHideTime_ && kx::Clock::shared().nowMs() - *lastHideTime_ <= 1000;
 }
 
 void KXToolTip::showString(const QString& text, const QPoint& globalPoint) {
@@ -133,7 +123,7 @@ void KXToolTip::hideTip() {
     if (currentTip() == this) {
         if (window_->isVisible()) {
             window_->hide();
-            lastHideTime_ = tipClock()();
+            lastHideTime_ = kx::Clock::shared().nowMs();
         }
         stopShowTimer();
         currentTip() = nullptr;

@@ -63,8 +63,6 @@ public:
     // The font text is measured and drawn with.
     QFont textFont() const { return textFont_; }
 
-    // The clock in milliseconds that hide times are taken from (tests).
-    static void setClock(std::function<qint64()> clock);
 
 private:
     KXToolTip();

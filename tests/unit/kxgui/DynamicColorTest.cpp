@@ -131,15 +131,25 @@ TEST(DynamicColor, AccentNamesAndUnknownIndexesAreLoggedOncePerValue) {
     KXDynamicColor::setAccentColorSource(nullptr);
 }
 
-TEST(DynamicImage, NamedImagesPairWithTheirDarkVariantAndAreCached) {
+// Images drawn in one colour, counted as they are loaded.
+class SolidImages : public KXImageLibrary {
+public:
     int loads = 0;
-    KXDynamicImage::setImageLoader([&](const QString& name) {
+
+protected:
+    QImage loadImage(const QString& name) override {
         ++loads;
         if (name == QLatin1String("star")) return solid(Qt::red);
         if (name == QLatin1String("star-dark")) return solid(Qt::blue);
         if (name == QLatin1String("plain")) return solid(Qt::green, 6, 3);
         return QImage();
-    });
+    }
+};
+
+TEST(DynamicImage, NamedImagesPairWithTheirDarkVariantAndAreCached) {
+    auto library = std::make_shared<SolidImages>();
+    rbxtest::ScopedInstance<KXImageLibrary> installed(library);
+    int& loads = library->loads;
     const KXDynamicImage star = KXDynamicImage::imageNamed(QStringLiteral("star"));
     const KXDynamicImage plain = KXDynamicImage::imageNamed(QStringLiteral("plain"));
     EXPECT_EQ(loads, 4);
@@ -161,7 +171,6 @@ TEST(DynamicImage, NamedImagesPairWithTheirDarkVariantAndAreCached) {
     const KXDynamicImage missing = KXDynamicImage::imageNamed(QStringLiteral("nothing"));
     EXPECT_FALSE(missing.isValid());
     EXPECT_EQ(drawnColor(missing), QColor(Qt::white));
-    KXDynamicImage::setImageLoader(nullptr);
 }
 
 TEST(DynamicImage, NamedImagesComeFromTheBundleWhereverItLies) {
@@ -171,7 +180,8 @@ TEST(DynamicImage, NamedImagesComeFromTheBundleWhereverItLies) {
     qunsetenv("RUNEBOX_RESOURCES");
     std::optional<rbxtest::ScopedInstance<kx::Bundle>> bundle;
     bundle.emplace();
-    KXDynamicImage::setImageLoader(nullptr);
+    std::optional<rbxtest::ScopedInstance<KXImageLibrary>> images;  // images read anew
+    images.emplace();
     const KXDynamicImage favorite = KXDynamicImage::imageNamed(QStringLiteral("favorite"));
     EXPECT_TRUE(favorite.isValid());
     EXPECT_EQ(favorite.lightImage().devicePixelRatio(), 2.0);
@@ -185,7 +195,8 @@ TEST(DynamicImage, NamedImagesComeFromTheBundleWhereverItLies) {
     qputenv("RUNEBOX_RESOURCES", dir.path().toUtf8());
     bundle.reset();
     bundle.emplace();
-    KXDynamicImage::setImageLoader(nullptr);
+    images.reset();
+    images.emplace();
     const KXDynamicImage badge = KXDynamicImage::imageNamed(QStringLiteral("badge"));
     EXPECT_EQ(badge.lightImage().size(), QSize(6, 4));
     ASSERT_TRUE(badge.hasDarkImage());
@@ -197,8 +208,8 @@ TEST(DynamicImage, NamedImagesComeFromTheBundleWhereverItLies) {
     EXPECT_FALSE(KXDynamicImage::imageNamed(QStringLiteral("favorite")).isValid());
 
     qputenv("RUNEBOX_RESOURCES", saved);
+    images.reset();
     bundle.reset();
-    KXDynamicImage::setImageLoader(nullptr);
 }
 
 TEST(DynamicImage, PartsAndOpacityOfTheEffectiveImage) {

@@ -1,17 +1,24 @@
 #include "kxlib/gui/KXToolTip.h"
 
+#include "common/ScopedInstance.h"
 #include "common/TestEnvironment.h"
+#include "core/Clock.h"
 
 #include <QFontMetrics>
 #include <gtest/gtest.h>
 
 namespace {
 
-// A hand-driven clock for the "hidden a moment ago" rule.
-struct FakeClock {
+// A hand-driven clock for the "hidden a moment ago" rule, the process's for its life.
+struct HandClock : kx::Clock {
+    qint64 nowMs() const override { return now; }
     qint64 now = 1000000;
-    FakeClock() { KXToolTip::setClock([this] { return now; }); }
-    ~FakeClock() { KXToolTip::setClock(nullptr); }
+};
+
+struct FakeClock {
+    std::shared_ptr<HandClock> clock = std::make_shared<HandClock>();
+    rbxtest::ScopedInstance<kx::Clock> installed{clock};
+    qint64& now = clock->now;
 };
 
 } // namespace

@@ -1,6 +1,8 @@
+#include "common/ScopedInstance.h"
 #include "FontFixtures.h"
 #include "model/KXCharGlyphMap.h"
 
+#include <optional>
 #include <gtest/gtest.h>
 
 TEST(CharGlyphMap, mapsEveryCoveredCharacterBothWays) {
@@ -52,10 +54,10 @@ TEST(CharGlyphMap, noncharactersAndSurrogatesAreLeftOut) {
     EXPECT_EQ(map.characterForGlyph(4), 0u);
 
     // With the assigned characters known, unassigned ones go too.
-    kx::CharSet assigned = kx::CharSet::fromRange(0, 0xFFFF);
-    KXCharGlyphMap::setAssignedCharacters([&] { return &assigned; });
+    std::optional<rbxtest::ScopedInstance<KXAssignedCharacters>> assigned;
+    assigned.emplace(std::make_unique<KXAssignedCharacters>(kx::CharSet::fromRange(0, 0xFFFF)));
     KXCharGlyphMap onlyBmp(QStringLiteral("Odd"), {{'A', 3}, {0x10000, 8}});
-    KXCharGlyphMap::setAssignedCharacters(nullptr);
+    assigned.reset();
     EXPECT_EQ(onlyBmp.nCharacters(), 1);
     EXPECT_EQ(onlyBmp.glyphForCharacter(0x10000), 0u);
 }
