@@ -17,11 +17,11 @@
 
 bool DebugStateService::enabled() { return qEnvironmentVariable("RUNEBOX_DEBUG_STATE") == QLatin1String("1"); }
 
-bool DebugStateService::exportIfEnabled(RbxCharWindowController* controller) {
+bool DebugStateService::exportIfEnabled(RbxCharWindowController* controller, RbxDefaults& settings) {
     if (!enabled() || !controller) return false;
     QDBusConnection bus = dbus::sessionBus();
     if (!bus.isConnected()) return false;
-    auto* service = new DebugStateService(controller, controller);
+    auto* service = new DebugStateService(controller, settings, controller);
     if (!bus.registerObject(QStringLiteral("/Debug"), service, QDBusConnection::ExportScriptableSlots)) {
         kx::log(QStringLiteral("debug state: /Debug is taken"));
         delete service;
@@ -30,11 +30,11 @@ bool DebugStateService::exportIfEnabled(RbxCharWindowController* controller) {
     return true;
 }
 
-DebugStateService::DebugStateService(RbxCharWindowController* controller, QObject* parent)
-    : QObject(parent), controller_(controller) {}
+DebugStateService::DebugStateService(RbxCharWindowController* controller, RbxDefaults& settings, QObject* parent)
+    : QObject(parent), controller_(controller), settings_(settings) {}
 
 QVariantMap DebugStateService::state() const {
-    RbxDefaults& defaults = RbxDefaults::userDefaults();
+    RbxDefaults& defaults = settings_;
     RbxCharWindow* w = controller_->window();
     QVariantList recent;
     const auto& groups = controller_->charView()->groups();

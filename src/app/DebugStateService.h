@@ -21,6 +21,7 @@
 #include <QVariantMap>
 
 class RbxCharWindowController;
+class RbxDefaults;
 
 class DebugStateService : public QObject {
     Q_OBJECT
@@ -28,9 +29,9 @@ class DebugStateService : public QObject {
 public:
     static bool enabled();
     // Exports the service when enabled; answers whether it is exported.
-    static bool exportIfEnabled(RbxCharWindowController* controller);
+    static bool exportIfEnabled(RbxCharWindowController* controller, RbxDefaults& settings);
 
-    explicit DebugStateService(RbxCharWindowController* controller, QObject* parent = nullptr);
+    DebugStateService(RbxCharWindowController* controller, RbxDefaults& settings, QObject* parent = nullptr);
 
     QVariantMap state() const;
     QStringList fontFamilies() const;
@@ -44,4 +45,5 @@ public slots:
 
 private:
     RbxCharWindowController* controller_;
+    RbxDefaults& settings_;
 };

@@ -73,7 +73,7 @@ PaletteAssembly::PaletteAssembly(RbxDefaults& settings, X11Session& x11, KXURLHa
     fonts_ = std::make_unique<PaletteFontList>();
     // The insertion road below the table: the posting system hands the keyboard back
     // through the palette's focus; each insertion marks the palette's font as used.
-    auto focus = std::make_shared<PaletteFocus>();
+    auto focus = std::make_shared<PaletteFocus>(x11);
     postingSystem_ = std::make_shared<RbxPostingSystem>(focus);
     postingSystem_->installPostingTap();
     poster_ = std::make_shared<RbxPoster>(postingSystem_, RbxPoster::Services{std::make_shared<UsedFonts>(*fonts_), nullptr});

@@ -11,8 +11,8 @@
 #include <QScreen>
 #include <QWidget>
 
-PaletteFrameKeeper::PaletteFrameKeeper(QWidget* window, RbxPositionLog& log, QObject* parent)
-    : QObject(parent), window_(window), log_(log) {
+PaletteFrameKeeper::PaletteFrameKeeper(QWidget* window, RbxDefaults& settings, RbxPositionLog& log, QObject* parent)
+    : QObject(parent), window_(window), settings_(settings), log_(log) {
     // A drag moves the window many times a second; the settings file is written once
     // it rests.
     saveTimer_.setSingleShot(true);
@@ -66,7 +66,7 @@ QRect PaletteFrameKeeper::currentFrame() const { return QRect(window_->pos(), wi
 
 void PaletteFrameKeeper::restoreFrame() {
     log_.addScreens(QStringLiteral("init screens"), screenFrames());
-    RbxDefaults& defaults = RbxDefaults::userDefaults();
+    RbxDefaults& defaults = settings_;
     const QString stored = defaults.stringForKey(FrameKey);
     log_.addMessage(QStringLiteral("pref: %1").arg(stored.isEmpty() ? QStringLiteral("missing") : stored));
     log_.addMessage(QStringLiteral("init: %1").arg(RbxPositionLog::rectText(currentFrame())));
@@ -99,7 +99,7 @@ void PaletteFrameKeeper::saveFrame() {
     QScreen* screen = window_->screen();
     const QRect area = screen ? screen->availableGeometry() : QRect();
     const QString text = frameText(currentFrame(), area);
-    RbxDefaults& defaults = RbxDefaults::userDefaults();
+    RbxDefaults& defaults = settings_;
     if (defaults.stringForKey(FrameKey) != text) defaults.setString(text, FrameKey);
 }
 
@@ -116,7 +116,7 @@ void PaletteFrameKeeper::windowLocationChanged() {
 }
 
 void PaletteFrameKeeper::fixOffscreenWindow() {
-    if (!RbxDefaults::userDefaults().boolForKey(rbx::key::fixOffscreenWindow)) return;
+    if (!settings_.boolForKey(rbx::key::fixOffscreenWindow)) return;
     if (!window_->isVisible()) return;
     kx::window::makeCompletelyVisible(window_);
 }

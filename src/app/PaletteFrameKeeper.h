@@ -16,6 +16,7 @@
 #include <optional>
 
 class QWidget;
+class RbxDefaults;
 class RbxPositionLog;
 
 class PaletteFrameKeeper : public QObject {
@@ -23,7 +24,7 @@ class PaletteFrameKeeper : public QObject {
 public:
     static inline const QString FrameKey = QStringLiteral("NSWindow Frame MainWindow");
 
-    PaletteFrameKeeper(QWidget* window, RbxPositionLog& log, QObject* parent = nullptr);
+    PaletteFrameKeeper(QWidget* window, RbxDefaults& settings, RbxPositionLog& log, QObject* parent = nullptr);
 
     // From now on the frame is stored whenever the window moves or is resized.
     void setAutosave(bool on) { autosave_ = on; }
@@ -58,6 +59,7 @@ private:
     QRect currentFrame() const;
 
     QWidget* window_;
+    RbxDefaults& settings_;
     RbxPositionLog& log_;
     bool autosave_ = false;
     QTimer saveTimer_;

@@ -13,18 +13,14 @@
 
 #include <unistd.h>
 
-namespace {
+PaletteFocus::PaletteFocus(X11Session& session) : session_(session) {}
 
-// The active window of the display and whether it belongs to this process.
-unsigned long activeWindow(bool* ours) {
-    X11Session& s = X11Session::shared();
-    if (!s.isAvailable()) return 0;
-    const unsigned long w = ewmh::activeWindow(s);
-    if (ours) *ours = w && ewmh::windowPid(s, w) == int(getpid());
+unsigned long PaletteFocus::activeWindow(bool* ours) const {
+    if (!session_.isAvailable()) return 0;
+    const unsigned long w = ewmh::activeWindow(session_);
+    if (ours) *ours = w && ewmh::windowPid(session_, w) == int(getpid());
     return w;
 }
-
-} // namespace
 
 void PaletteFocus::noteKeyboardOwner() {
     bool ours = false;
@@ -36,11 +32,10 @@ void PaletteFocus::deactivateApplication() {
     bool ours = false;
     activeWindow(&ours);
     if (!ours || !previousActive_) return;
-    X11Session& s = X11Session::shared();
-    ewmh::activateWindow(s, previousActive_);
+    ewmh::activateWindow(session_, previousActive_);
     // The keys that follow (typed or the paste keystroke) must reach that window, not
     // wait for the window manager to move the focus.
-    s.setInputFocus(previousActive_);
+    session_.setInputFocus(previousActive_);
 }
 
 PaletteTableController::PaletteTableController(RbxCharWindowController& controller, std::shared_ptr<PaletteFocus> focus)

@@ -73,7 +73,7 @@ void RbxCharAppController::afterFirstPaint() {
             &RbxCharWindowController::darkModeChanged);
     settings_.updateStartAtLoginInBackground();
     KXAppSettings::appSettingsDictionary();
-    DebugStateService::exportIfEnabled(&windowController_);
+    DebugStateService::exportIfEnabled(&windowController_, settings_);
     emit launchFinished();
 }
 

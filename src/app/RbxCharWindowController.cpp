@@ -43,7 +43,7 @@ RbxCharWindowController::RbxCharWindowController(RbxDefaults& settings, PaletteT
     content_->setCharView(table_.view());
     fader_ = new PaletteFader(*this, this);
     sheets_ = new SheetHost(*this, this);
-    frameKeeper_ = new PaletteFrameKeeper(window_, RbxPositionLog::shared(), this);
+    frameKeeper_ = new PaletteFrameKeeper(window_, settings_, RbxPositionLog::shared(), this);
     presenter_ = new PalettePresenter(*this);
 }
 
