@@ -1,5 +1,6 @@
 // The runebox executable: the character palette.
 
+#include "app/CommandLine.h"
 #include "app/PaletteAssembly.h"
 #include "app/RbxCharAppController.h"
 #include "app/RbxCharApplication.h"
@@ -12,7 +13,25 @@
 #include "platform/x11/QtPlatform.h"
 #include "platform/x11/X11Session.h"
 
+#include <cstdio>
+
+namespace {
+
+void print(std::FILE* to, const QString& text) {
+    std::fputs(text.toLocal8Bit().constData(), to);
+    std::fflush(to);
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
+    // Answered before anything starts: they need no display and touch nothing.
+    switch (commandline::request(argc, argv)) {
+    case commandline::Request::Help: print(stdout, commandline::usage()); return 0;
+    case commandline::Request::Version: print(stdout, commandline::version() + QLatin1Char('\n')); return 0;
+    case commandline::Request::Run: break;
+    }
+
     // Typing, the clipboard, hot keys and the front window all go through X.
     x11::chooseQtPlatform();
 
@@ -20,22 +39,33 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Runebox"));
     QApplication::setOrganizationName(QStringLiteral("Runebox"));
     QApplication::setDesktopFileName(QStringLiteral("org.runebox.Runebox"));
-    RbxDefaults& settings = PaletteAssembly::installProgramSettings();
+
+    // What the toolkit left of the arguments: URLs of our scheme, nothing else.
+    KXURLHandler* urls = KXURLHandler::handler();
+    const QStringList schemes = urls ? urls->schemes() : QStringList();
+    const QStringList arguments = QApplication::arguments().mid(1);
+    if (const QStringList errors = commandline::errors(arguments, schemes); !errors.isEmpty()) {
+        for (const QString& e : errors) print(stderr, QStringLiteral("runebox: %1\n").arg(e));
+        print(stderr, commandline::usage());
+        return 2;
+    }
 
     // One copy per session: a later one hands its URLs over (or asks the running copy
     // to open its palette) and leaves, before anything else happens.
-    KXURLHandler* urls = KXURLHandler::handler();
-    const QStringList urlArgs =
-        kx::urlArguments(QApplication::arguments().mid(1), urls ? urls->schemes() : QStringList());
+    const QStringList urlArgs = kx::urlArguments(arguments, schemes);
     const kx::InstanceStart start = kx::startInstance(urlArgs);
     if (start.claim == singleinstance::Claim::Taken) {
-        if (!urlArgs.isEmpty()) return start.handedOver ? 0 : 1;
+        if (!urlArgs.isEmpty()) {
+            for (const QString& p : start.problems) print(stderr, QStringLiteral("runebox: %1\n").arg(p));
+            return start.handedOver ? 0 : 1;
+        }
         kx::log(QStringLiteral("another copy is running"));
         const appleevent::SendResult r = appleevent::send(singleinstance::ServiceName, fourcc::make('a', 'e', 'v', 't'),
                                                           fourcc::make('r', 'a', 'p', 'p'), {}, 5000);
         return r.ok ? 0 : 1;
     }
 
+    RbxDefaults& settings = PaletteAssembly::installProgramSettings();
     termination::quitOnSignals();
     PaletteAssembly palette(settings, X11Session::shared(), urls);
     RbxCharAppController& controller = palette.application();

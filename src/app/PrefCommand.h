@@ -5,7 +5,8 @@
 // Only the keys of the settings-key table are accepted, and each value is taken as the
 // key's type: booleans from 1/0, yes/no, true/false; integers and numbers as decimal
 // text; texts as they are. Settings that hold data, lists or dictionaries cannot be set
-// this way. A refused parameter is logged and changes nothing.
+// this way. A refused parameter is logged and changes nothing; the others are applied,
+// and the command answers the refusal.
 
 #include "kxlib/SettingsKeys.h"
 
@@ -20,11 +21,12 @@ namespace prefcommand {
 
 // The value a parameter's text stands for, or nothing when it does not fit the key's
 // type (an empty text is handled by the caller: it removes the setting).
-std::optional<QVariant> coerce(rbx::key::Type type, const QString& text);
+using rbx::key::coerce;
 // The key's row in the settings-key table.
-std::optional<rbx::key::KeyInfo> keyInfo(const QString& name);
+using rbx::key::keyInfo;
 
-// Applies the URL to the store; answers the result text (parameters: none).
+// Applies the URL to the store; answers the result text (parameters: none), or the
+// refusal of the parameters it could not apply (KXURLHandler::refused).
 QVariant preferencesViaURL(const QUrl& url, KXDefaults& defaults);
 
 } // namespace prefcommand

@@ -31,7 +31,7 @@ InstanceStart startInstance(const QStringList& urls) {
         start.claim = singleinstance::claim(bus);
     }
     if (start.claim == singleinstance::Claim::Taken) {
-        if (!urls.isEmpty()) start.handedOver = singleinstance::handOver(urls, 10000, bus);
+        if (!urls.isEmpty()) start.handedOver = singleinstance::handOver(urls, 10000, bus, &start.problems);
         return start;
     }
     if (handler && !urls.isEmpty()) {

@@ -14,12 +14,13 @@ QStringList urlArguments(const QStringList& arguments, const QStringList& scheme
 
 struct InstanceStart {
     singleinstance::Claim claim = singleinstance::Claim::NoBus;
-    bool handedOver = false;  // Taken with URLs: every URL reached the running copy
+    bool handedOver = false;  // Taken with URLs: the running copy took every URL
+    QStringList problems;     // else: each URL it did not take, and why
 };
 
 // Exports "/AppleEvents" with the get-URL handler, then claims the single-instance name.
 // The running copy (or a copy without a bus) dispatches `urls` itself once the event
-// loop runs; a later copy hands them to the running one.
+// loop runs; a later copy hands them to the running one and waits for its answers.
 InstanceStart startInstance(const QStringList& urls);
 
 } // namespace kx

@@ -21,6 +21,8 @@
 
 namespace {
 constexpr qsizetype MaxURLLength = 64 * 1024;
+// The error number of a refused URL in the event's reply (a parameter error).
+constexpr int RefusedErrorNumber = -50;
 constexpr quint32 GURL = fourcc::make('G', 'U', 'R', 'L');
 
 QString orNull(const QString& s) { return s.isNull() ? QStringLiteral("(null)") : s; }
@@ -34,8 +36,8 @@ KXURLHandler* KXURLHandler::handler() {
             return nullptr;
         }
         auto* h = new KXURLHandler(types);  // lives as long as the process
-        AppleEventBridge::shared().setHandler(GURL, GURL, [h](const appleevent::Event& e) {
-            return h->handleOpenLocationAppleEvent(e);
+        AppleEventBridge::shared().setLaterHandler(GURL, GURL, [h](const appleevent::Event& e, AppleEventBridge::Answer a) {
+            h->handleOpenLocationAppleEvent(e, std::move(a));
         });
         return h;
     }();
@@ -87,43 +89,57 @@ QString KXURLHandler::resolveCommand(const QString& host) const {
     return {};
 }
 
-QString KXURLHandler::handleURL(const QString& text) {
-    if (text.isEmpty()) return {};
-    if (text.size() > MaxURLLength) {
-        kx::log(QStringLiteral("URL command refused: %1 characters").arg(text.size()));
-        return {};
-    }
+KXURLHandler::Outcome KXURLHandler::dispatchURL(const QString& text) {
+    Outcome out;
+    auto refuse = [&out](const QString& reason) {
+        kx::log(QStringLiteral("URL command refused: %1").arg(reason));
+        out.refusal = reason;
+        return out;
+    };
+    if (text.isEmpty()) return refuse(QStringLiteral("no URL"));
+    if (text.size() > MaxURLLength)
+        return refuse(QStringLiteral("the URL has %1 characters, more than %2").arg(text.size()).arg(MaxURLLength));
     const QUrl url(text, QUrl::StrictMode);
-    if (!url.isValid()) {
-        kx::log(QStringLiteral("URL command refused: not a valid URL: %1").arg(text.left(200)));
-        return {};
-    }
+    if (!url.isValid()) return refuse(QStringLiteral("not a valid URL: %1").arg(text.left(200)));
     const QString key = resolveCommand(url.host());
-    if (key.isEmpty()) return {};
+    if (key.isEmpty()) return refuse(QStringLiteral("no command \"%1\"").arg(url.host().left(100)));
     const Entry entry = m_commands.value(key);
-    if (entry.bound && !entry.target) return {};
+    if (entry.bound && !entry.target) return refuse(QStringLiteral("the command \"%1\" is gone").arg(key));
     QVariant result;
     try {
         result = entry.fn(url);
     } catch (const std::exception& e) {
-        kx::log(QStringLiteral("URL command %1 failed: %2").arg(key, QString::fromLocal8Bit(e.what())));
-        return {};
+        return refuse(QStringLiteral("URL command %1 failed: %2").arg(key, QString::fromLocal8Bit(e.what())));
     }
-    if (!result.isValid() || result.isNull()) return {};
-    const QString path = writeResultPage(url, result);
-    if (!path.isEmpty() && !m_opener(path)) kx::log(QStringLiteral("cannot open %1").arg(path));
-    return path;
+    if (result.metaType() == QMetaType::fromType<KXURLRefusal>()) {
+        // The command has logged what it refused.
+        out.refusal = result.value<KXURLRefusal>().reason;
+        return out;
+    }
+    if (!result.isValid() || result.isNull()) return out;
+    out.page = writeResultPage(url, result);
+    if (!out.page.isEmpty() && !m_opener(out.page)) kx::log(QStringLiteral("cannot open %1").arg(out.page));
+    return out;
 }
 
-QVariantMap KXURLHandler::handleOpenLocationAppleEvent(const appleevent::Event& event) {
+void KXURLHandler::handleOpenLocationAppleEvent(const appleevent::Event& event, AppleEventBridge::Answer answer) {
+    auto reply = [](const Outcome& out) -> QVariantMap {
+        if (out.refusal.isEmpty()) return {};
+        return {{appleevent::ErrorNumberKey, RefusedErrorNumber}, {appleevent::ErrorStringKey, out.refusal}};
+    };
     const QVariant direct = event.directParameter();
-    if (!kx::ns::isString(direct)) return {};
-    const QString text = direct.toString();
+    if (!kx::ns::isString(direct)) {
+        if (answer) answer(reply(Outcome{{}, QStringLiteral("no URL")}));
+        return;
+    }
+    auto dispatch = [this, reply, text = direct.toString(), answer = std::move(answer)] {
+        const Outcome out = dispatchURL(text);
+        if (answer) answer(reply(out));
+    };
     if (QCoreApplication::instance())
-        QTimer::singleShot(0, QCoreApplication::instance(), [this, text] { handleURL(text); });
+        QTimer::singleShot(0, QCoreApplication::instance(), std::move(dispatch));
     else
-        handleURL(text);
-    return {};
+        dispatch();
 }
 
 QVariant KXURLHandler::logURL(const QUrl& url) {

@@ -4,9 +4,11 @@
 // (from a second copy started with the URL, from the desktop's scheme handler, from
 // runebox-tool) and dispatches each by its host name, lower-cased, to the command
 // registered under it. A command may answer a result, which is written as a page into
-// a private folder and opened with the desktop's opener.
+// a private folder and opened with the desktop's opener, or refuse the URL: the sender
+// of the event then hears why.
 
 #include "platform/dbus/AppleEvent.h"
+#include "platform/dbus/AppleEventBridge.h"
 
 #include <QHash>
 #include <QMetaType>
@@ -25,10 +27,17 @@ struct KXURLResultPage {
 };
 Q_DECLARE_METATYPE(KXURLResultPage)
 
+// A command's answer that it did not do what the URL asked, and why.
+struct KXURLRefusal {
+    QString reason;
+};
+Q_DECLARE_METATYPE(KXURLRefusal)
+
 class KXURLHandler {
 public:
-    // Answers nothing (an invalid QVariant) for no page, a KXURLResultPage, or any other
-    // value whose description is the page's text.
+    // Answers nothing (an invalid QVariant) for no page, a KXURLResultPage, a
+    // KXURLRefusal (refused(reason)), or any other value whose description is the page's
+    // text.
     using Command = std::function<QVariant(const QUrl& url)>;
     // Opens a written page; answers whether it could be handed on.
     using Opener = std::function<bool(const QString& path)>;
@@ -58,12 +67,23 @@ public:
     // prefixes followed by "*", longest first, down to "*" alone; "" when none.
     QString resolveCommand(const QString& host) const;
 
-    // Dispatches one URL text (the get-URL event's direct parameter). Answers the path
-    // of the page written, "" when there was none.
-    QString handleURL(const QString& text);
-    // The get-URL event: the URL is dispatched from the event loop after the reply, so
-    // that the sender never waits for a command.
-    QVariantMap handleOpenLocationAppleEvent(const appleevent::Event& event);
+    // A command's refusal.
+    static QVariant refused(const QString& reason) { return QVariant::fromValue(KXURLRefusal{reason}); }
+
+    // What became of one URL: the path of the page written ("" when there was none), and
+    // why it was refused ("" when it was not): too long, not a valid URL, no command for
+    // it, or the command's own refusal. Refusals are logged.
+    struct Outcome {
+        QString page;
+        QString refusal;
+    };
+    // Dispatches one URL text (the get-URL event's direct parameter).
+    Outcome dispatchURL(const QString& text);
+    QString handleURL(const QString& text) { return dispatchURL(text).page; }
+    // The get-URL event: the URL is dispatched from the event loop, after this call has
+    // returned, so that no command runs inside the bus call. Then `answer` hears the
+    // outcome: an empty reply, or the refusal under "errn" and "errs".
+    void handleOpenLocationAppleEvent(const appleevent::Event& event, AppleEventBridge::Answer answer = {});
 
     // Result pages.
     void setOpener(Opener opener) { m_opener = std::move(opener); }

@@ -1,5 +1,9 @@
 #include "kxlib/SettingsKeys.h"
 
+#include "core/FoundationValues.h"
+
+#include <cmath>
+
 namespace rbx::key {
 
 namespace {
@@ -115,6 +119,64 @@ const std::vector<KeyInfo>& allKeys() {
         row(logOpen),
     };
     return keys;
+}
+
+std::optional<KeyInfo> keyInfo(const QString& name) {
+    for (const KeyInfo& k : allKeys())
+        if (k.name == name) return k;
+    const QString ping = QString::fromLatin1(versionPingPrefix);
+    if (name.size() > ping.size() && name.startsWith(ping)) return KeyInfo{name, Type::String, QVariant(), false};
+    return std::nullopt;
+}
+
+std::optional<QVariant> coerce(Type type, const QString& text) {
+    const QString t = text.trimmed();
+    switch (type) {
+    case Type::Bool: {
+        const QString l = t.toLower();
+        if (l == QLatin1String("1") || l == QLatin1String("yes") || l == QLatin1String("true")) return QVariant(true);
+        if (l == QLatin1String("0") || l == QLatin1String("no") || l == QLatin1String("false")) return QVariant(false);
+        return std::nullopt;
+    }
+    case Type::Int: {
+        bool ok = false;
+        const int v = t.toInt(&ok);
+        return ok ? std::optional<QVariant>(QVariant(v)) : std::nullopt;
+    }
+    case Type::Float: {
+        bool ok = false;
+        const double v = t.toDouble(&ok);
+        return ok && std::isfinite(v) ? std::optional<QVariant>(QVariant(v)) : std::nullopt;
+    }
+    case Type::String:
+        return QVariant(text);
+    case Type::Data:
+    case Type::Array:
+    case Type::Dict:
+        break;
+    }
+    return std::nullopt;
+}
+
+QVariant storedForm(Type type, const QVariant& value) {
+    switch (type) {
+    case Type::Int: return QString::number(value.toInt());
+    case Type::Float: return kx::ns::numberText(value.toDouble());
+    default: return value;
+    }
+}
+
+QString typeDescription(Type type) {
+    switch (type) {
+    case Type::Bool: return QStringLiteral("a boolean (yes or no)");
+    case Type::Int: return QStringLiteral("an integer");
+    case Type::Float: return QStringLiteral("a number");
+    case Type::String: return QStringLiteral("a text");
+    case Type::Data: return QStringLiteral("data");
+    case Type::Array: return QStringLiteral("a list");
+    case Type::Dict: return QStringLiteral("a dictionary");
+    }
+    return {};
 }
 
 } // namespace rbx::key

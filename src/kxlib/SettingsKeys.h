@@ -8,6 +8,7 @@
 
 #include <QString>
 #include <QVariant>
+#include <optional>
 #include <vector>
 
 namespace rbx::key {
@@ -172,5 +173,18 @@ struct KeyInfo {
     bool fromBundle;
 };
 const std::vector<KeyInfo>& allKeys();
+
+// The key's row in the table; the replies of the version pings ("V#" followed by a
+// version) are texts. Nothing for any other name.
+std::optional<KeyInfo> keyInfo(const QString& name);
+// The value a text stands for as a key's type, or nothing when it is none: booleans from
+// 1/0, yes/no, true/false (any case); integers (32-bit) and finite numbers as decimal
+// text; texts as they are. Data, lists and dictionaries cannot be given as text.
+std::optional<QVariant> coerce(Type type, const QString& text);
+// A value of the key's type in the form the store's typed setters write it: an integer
+// as its decimal text, a number as its number text, others as they are.
+QVariant storedForm(Type type, const QVariant& value);
+// "a boolean (yes or no)", "an integer", ...: what a key of the type holds, for messages.
+QString typeDescription(Type type);
 
 } // namespace rbx::key

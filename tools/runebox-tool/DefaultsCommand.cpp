@@ -1,17 +1,33 @@
 // runebox-tool defaults: reads and writes the settings files that the palette uses,
 // as a second process would.
 //   defaults read DOMAIN [KEY]        prints the value (or the whole domain)
-//   defaults write DOMAIN KEY VALUE   stores VALUE as a string
+//   defaults write DOMAIN KEY VALUE   stores VALUE as a string; in Runebox's own domain
+//                                     a key of the settings table takes VALUE as its
+//                                     type, and a VALUE of another type is refused
 //   defaults delete DOMAIN KEY        removes the key
 
 #include "ToolCommand.h"
 
+#include "core/Bundle.h"
 #include "core/FoundationValues.h"
+#include "kxlib/SettingsKeys.h"
 #include "platform/defaults/DefaultsDomain.h"
 
 #include <QFileInfo>
 
 namespace {
+
+// The value to store for a text given on the command line; nothing (with the reason
+// printed) when the key's type refuses it.
+std::optional<QVariant> valueToWrite(const QString& domainName, const QString& key, const QString& text) {
+    if (domainName != kx::Bundle::mainBundle().bundleIdentifier()) return QVariant(text);
+    const auto info = rbx::key::keyInfo(key);
+    if (!info) return QVariant(text);
+    if (const auto value = rbx::key::coerce(info->type, text)) return rbx::key::storedForm(info->type, *value);
+    tool::err() << "runebox-tool: \"" << text.left(100) << "\" is no value for " << key << ", which holds "
+                << rbx::key::typeDescription(info->type) << "; nothing was written" << Qt::endl;
+    return std::nullopt;
+}
 
 int runDefaults(const QStringList& args) {
     if (args.size() < 2) return tool::usage("defaults");
@@ -38,7 +54,9 @@ int runDefaults(const QStringList& args) {
         return 0;
     }
     if (verb == QLatin1String("write") && args.size() == 4) {
-        return domain.setValue(args[2], args[3]) ? 0 : 1;
+        const auto value = valueToWrite(domainName, args[2], args[3]);
+        if (!value) return 1;
+        return domain.setValue(args[2], *value) ? 0 : 1;
     }
     if (verb == QLatin1String("delete") && args.size() == 3) {
         if (!domain.value(args[2]).isValid()) {

@@ -1,4 +1,5 @@
-// runebox-tool url URL: hands a URL command to the running copy of Runebox.
+// runebox-tool url URL: hands a URL command to the running copy of Runebox and waits for
+// its answer; a URL it refuses is reported with the reason and exit status 1.
 
 #include "ToolCommand.h"
 
@@ -21,8 +22,9 @@ int runUrl(const QStringList& args) {
         tool::err() << "runebox-tool: Runebox is not running" << Qt::endl;
         return 1;
     }
-    if (!singleinstance::handOver({args.first()}, 10000, bus)) {
-        tool::err() << "runebox-tool: the URL did not reach Runebox" << Qt::endl;
+    QStringList problems;
+    if (!singleinstance::handOver({args.first()}, 10000, bus, &problems)) {
+        for (const QString& p : problems) tool::err() << "runebox-tool: " << p << Qt::endl;
         return 1;
     }
     return 0;

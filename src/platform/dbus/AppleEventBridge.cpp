@@ -36,14 +36,21 @@ bool AppleEventBridge::exportOn(const QDBusConnection& connection) {
 
 void AppleEventBridge::setHandler(quint32 eventClass, quint32 eventID, Handler handler) {
     if (handler)
-        m_handlers.insert(key(eventClass, eventID), std::move(handler));
+        m_handlers.insert(key(eventClass, eventID), Entry{std::move(handler), {}});
+    else
+        m_handlers.remove(key(eventClass, eventID));
+}
+
+void AppleEventBridge::setLaterHandler(quint32 eventClass, quint32 eventID, LaterHandler handler) {
+    if (handler)
+        m_handlers.insert(key(eventClass, eventID), Entry{{}, std::move(handler)});
     else
         m_handlers.remove(key(eventClass, eventID));
 }
 
 AppleEventBridge::Outcome AppleEventBridge::deliver(const QString& eventClass, const QString& eventID,
                                                     const QVariantMap& params, const QString& sender,
-                                                    uint senderPid) {
+                                                    uint senderPid, Answer later) {
     Outcome out;
     const auto cls = fourcc::fromText(eventClass);
     const auto id = fourcc::fromText(eventID);
@@ -65,9 +72,14 @@ AppleEventBridge::Outcome AppleEventBridge::deliver(const QString& eventClass, c
         return out;
     }
     appleevent::Event event{*cls, *id, params, sender, senderPid};
-    const Handler handler = *it;  // the handler may change the table
+    const Entry entry = *it;  // the handler may change the table
     try {
-        out.reply = handler(event);
+        if (entry.later) {
+            entry.later(event, later ? std::move(later) : Answer([](const QVariantMap&) {}));
+            out.answeredLater = true;
+        } else {
+            out.reply = entry.now(event);
+        }
     } catch (const std::exception& e) {
         out.errorName = appleevent::ErrorHandlerFailed;
         out.errorMessage = QString::fromLocal8Bit(e.what());
@@ -91,7 +103,16 @@ QVariantMap AppleEventBridge::Send(const QString& eventClass, const QString& eve
             if (reply.isValid()) pid = reply.value();
         }
     }
-    Outcome out = deliver(eventClass, eventID, params, sender, pid);
-    if (!out.errorName.isEmpty() && calledFromDBus()) sendErrorReply(out.errorName, out.errorMessage);
+    Answer later;
+    if (calledFromDBus()) {
+        // The reply goes out when the handler answers, not when this call returns.
+        later = [connection = connection(), call = message()](const QVariantMap& reply) {
+            connection.send(call.createReply(QVariant::fromValue(reply)));
+        };
+    }
+    Outcome out = deliver(eventClass, eventID, params, sender, pid, std::move(later));
+    if (!calledFromDBus()) return out.reply;
+    if (out.answeredLater) setDelayedReply(true);
+    else if (!out.errorName.isEmpty()) sendErrorReply(out.errorName, out.errorMessage);
     return out.reply;
 }

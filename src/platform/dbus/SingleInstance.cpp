@@ -22,16 +22,23 @@ Claim claim(const QDBusConnection& connection) {
     return r.value() == QDBusConnectionInterface::ServiceRegistered ? Claim::Owned : Claim::Taken;
 }
 
-bool handOver(const QStringList& urls, int timeoutMs, const QDBusConnection& connection) {
+bool handOver(const QStringList& urls, int timeoutMs, const QDBusConnection& connection, QStringList* problems) {
     constexpr quint32 GURL = fourcc::make('G', 'U', 'R', 'L');
     bool all = true;
     for (const QString& url : urls) {
+        const QString shown = url.size() > 100 ? url.left(100) + QStringLiteral("...") : url;
         const appleevent::SendResult r = appleevent::send(
             ServiceName, GURL, GURL, {{appleevent::DirectParameter, url}}, timeoutMs, connection);
+        QString problem;
         if (!r.ok) {
-            kx::log(QStringLiteral("cannot hand %1 to the running copy: %2").arg(url, r.errorMessage));
-            all = false;
+            problem = QStringLiteral("%1 did not reach the running copy: %2").arg(shown, r.errorMessage);
+            kx::log(QStringLiteral("cannot hand %1 to the running copy: %2").arg(shown, r.errorMessage));
+        } else if (r.reply.contains(appleevent::ErrorNumberKey)) {
+            problem = QStringLiteral("%1 was refused: %2").arg(shown, r.reply.value(appleevent::ErrorStringKey).toString());
         }
+        if (problem.isEmpty()) continue;
+        all = false;
+        if (problems) problems->append(problem);
     }
     return all;
 }

@@ -22,8 +22,10 @@ enum class Claim {
 Claim claim(const QDBusConnection& connection = dbus::sessionBus());
 
 // Sends each URL to the owner of the name as a get-URL event, in order, each waiting
-// at most `timeoutMs`; false when one of them did not arrive.
+// at most `timeoutMs` for the owner's answer; false when one of them did not arrive or
+// was refused. `problems`, when given, receives one line for each such URL: the URL (cut
+// to 100 characters) and why.
 bool handOver(const QStringList& urls, int timeoutMs = 10000,
-              const QDBusConnection& connection = dbus::sessionBus());
+              const QDBusConnection& connection = dbus::sessionBus(), QStringList* problems = nullptr);
 
 } // namespace singleinstance

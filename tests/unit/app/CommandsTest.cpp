@@ -2,6 +2,7 @@
 // and "set" as requests, and quitting other copies.
 #include "AppFixture.h"
 
+#include "app/CommandLine.h"
 #include "app/PaletteAssembly.h"
 #include "app/PaletteURLCommands.h"
 #include "app/PrefCommand.h"
@@ -72,6 +73,17 @@ TEST_F(PrefCommand, AnEmptyValueRemovesTheSettingAndNoParametersListAll) {
     EXPECT_TRUE(html.contains(QStringLiteral("&lt;b&gt;bold&lt;/b&gt; &amp; more")));
 }
 
+TEST_F(PrefCommand, AnswersWhatItRefusedAndAppliesTheRest) {
+    const QVariant answer =
+        prefcommand::preferencesViaURL(url("runebox://pref?nonsense=1&recentLines=7&relativeFontSize=big"), *store);
+    ASSERT_EQ(answer.metaType(), QMetaType::fromType<KXURLRefusal>());
+    const QString reason = answer.value<KXURLRefusal>().reason;
+    EXPECT_TRUE(reason.contains(QStringLiteral("no setting named \"nonsense\""))) << reason.toStdString();
+    EXPECT_TRUE(reason.contains(QStringLiteral("\"big\" is no value for relativeFontSize"))) << reason.toStdString();
+    EXPECT_EQ(store->integerForKey(rbx::key::recentLines), 7);
+    EXPECT_EQ(store->objectForKey(QStringLiteral("recentLines")), QVariant(QStringLiteral("7")));
+}
+
 TEST(PrefCoercion, ReadsEachTypeStrictly) {
     using rbx::key::Type;
     EXPECT_EQ(prefcommand::coerce(Type::Bool, QStringLiteral("Yes")), QVariant(true));
@@ -120,6 +132,24 @@ TEST_F(CommandTable, ReplacesTheCatchAllWithTheApplicationsCommands) {
     // A setting by URL writes no page.
     EXPECT_TRUE(handler.handleURL(QStringLiteral("runebox://pref?recentLines=5")).isEmpty());
     EXPECT_EQ(store->integerForKey(rbx::key::recentLines), 5);
+}
+
+TEST(CommandLine, TakesUrlsOfTheSchemeAndTheTwoOptions) {
+    const QStringList schemes{QStringLiteral("runebox")};
+    EXPECT_TRUE(commandline::errors({QStringLiteral("runebox://open"), QStringLiteral("RUNEBOX:pref")}, schemes).isEmpty());
+    EXPECT_EQ(commandline::errors({QStringLiteral("--bogus"), QStringLiteral("runebox://open"), QStringLiteral("file.txt"),
+                                   QStringLiteral("http://example.org")},
+                                  schemes),
+              (QStringList{QStringLiteral("unknown option --bogus"),
+                           QStringLiteral("neither an option nor a runebox URL: file.txt"),
+                           QStringLiteral("neither an option nor a runebox URL: http://example.org")}));
+    const char* help[] = {"runebox", "runebox://open", "-h"};
+    EXPECT_EQ(commandline::request(3, help), commandline::Request::Help);
+    const char* version[] = {"runebox", "--version", "--help"};
+    EXPECT_EQ(commandline::request(3, version), commandline::Request::Version);
+    const char* run[] = {"runebox", "--helpful", "-version"};
+    EXPECT_EQ(commandline::request(3, run), commandline::Request::Run);
+    EXPECT_TRUE(commandline::version().startsWith(QStringLiteral("Runebox ")));
 }
 
 TEST(AppSettingsUpdate, DropsOneTrailingStageLetterS) {

@@ -171,6 +171,43 @@ TEST_F(URLCommands, GetURLEventDispatchesAfterTheReply) {
     EXPECT_EQ(hosts.size(), 1);
 }
 
+TEST_F(URLCommands, RefusalsAreReportedWithTheirReasons) {
+    kx::LogCapture log;
+    h.unregisterCommand(QStringLiteral("*"));
+    h.registerCommand(QStringLiteral("pref"), [](const QUrl& u) {
+        return u.hasQuery() ? KXURLHandler::refused(QStringLiteral("no setting named \"x\"")) : QVariant();
+    });
+    EXPECT_EQ(h.dispatchURL(QStringLiteral("runebox://pref")).refusal, QString());
+    const KXURLHandler::Outcome refused = h.dispatchURL(QStringLiteral("runebox://pref?x=1"));
+    EXPECT_EQ(refused.refusal, QStringLiteral("no setting named \"x\""));
+    EXPECT_TRUE(refused.page.isEmpty());
+    EXPECT_TRUE(opened.isEmpty());
+    EXPECT_TRUE(h.dispatchURL(QStringLiteral("runebox://pref?a=%zz")).refusal.startsWith(QStringLiteral("not a valid URL")));
+    EXPECT_EQ(h.dispatchURL(QStringLiteral("runebox://pref?a=") + QString(100000 - 17, u'a')).refusal,
+              QStringLiteral("the URL has 100000 characters, more than 65536"));
+    EXPECT_EQ(h.dispatchURL(QStringLiteral("runebox://nonsense")).refusal, QStringLiteral("no command \"nonsense\""));
+    EXPECT_EQ(h.dispatchURL(QString()).refusal, QStringLiteral("no URL"));
+    EXPECT_TRUE(log.contains(QStringLiteral("URL command refused: no command \"nonsense\"")));
+
+    // The get-URL event answers once the URL was dispatched: nothing, or the refusal.
+    QList<QVariantMap> answers;
+    auto answer = [&answers](const QVariantMap& reply) { answers << reply; };
+    appleevent::Event e;
+    e.params.insert(appleevent::DirectParameter, QStringLiteral("runebox://pref?x=1"));
+    h.handleOpenLocationAppleEvent(e, answer);
+    EXPECT_TRUE(answers.isEmpty());
+    e.params.insert(appleevent::DirectParameter, QStringLiteral("runebox://pref"));
+    h.handleOpenLocationAppleEvent(e, answer);
+    ASSERT_TRUE(rbxtest::waitFor([&] { return answers.size() == 2; }));
+    EXPECT_EQ(answers[0].value(appleevent::ErrorNumberKey).toInt(), -50);
+    EXPECT_EQ(answers[0].value(appleevent::ErrorStringKey).toString(), QStringLiteral("no setting named \"x\""));
+    EXPECT_TRUE(answers[1].isEmpty());
+    e.params.insert(appleevent::DirectParameter, 5);
+    h.handleOpenLocationAppleEvent(e, answer);
+    ASSERT_EQ(answers.size(), 3);
+    EXPECT_EQ(answers[2].value(appleevent::ErrorStringKey).toString(), QStringLiteral("no URL"));
+}
+
 TEST(KXURLHandlerShared, MadeFromTheBundlesURLTypes) {
     KXURLHandler* h = KXURLHandler::handler();
     ASSERT_NE(h, nullptr);

@@ -15,6 +15,7 @@
 #include <QDBusObjectPath>
 #include <QElapsedTimer>
 #include <QThread>
+#include <QTimer>
 #include <future>
 #include <stdexcept>
 #include <unistd.h>
@@ -203,6 +204,62 @@ TEST_F(AppleEventBus, SingleInstanceHandsUrlsToTheFirstCopy) {
     });
     EXPECT_TRUE(ok);
     EXPECT_EQ(received, (QStringList{QStringLiteral("runebox://open"), QStringLiteral("runebox://set?a=1")}));
+}
+
+TEST_F(AppleEventBus, ALaterHandlerRepliesWhenItAnswers) {
+    // The handler keeps the answer and gives it from the event loop: the sender waits
+    // for that reply, not for the end of the bus call.
+    bool answered = false;
+    bridge.setLaterHandler(kClass, kID, [&](const Event& e, AppleEventBridge::Answer answer) {
+        QTimer::singleShot(300, [&answered, text = e.directParameter().toString(), answer] {
+            answered = true;
+            answer({{DirectParameter, text + QStringLiteral(" done")}});
+        });
+    });
+    const SendResult r = offMain([&] {
+        return sendToSignature(kSig, kClass, kID, {{DirectParameter, QStringLiteral("work")}}, 5000, client);
+    });
+    ASSERT_TRUE(r.ok) << r.errorMessage.toStdString();
+    EXPECT_TRUE(answered);
+    EXPECT_EQ(r.reply.value(DirectParameter).toString(), QStringLiteral("work done"));
+
+    // A later handler that never answers leaves the sender to its time-out.
+    bridge.setLaterHandler(kClass, kID, [](const Event&, AppleEventBridge::Answer) {});
+    const SendResult silent = offMain([&] { return sendToSignature(kSig, kClass, kID, {}, 300, client); });
+    EXPECT_FALSE(silent.ok);
+    // An ordinary handler takes the place of the later one.
+    bridge.setHandler(kClass, kID, [](const Event&) { return QVariantMap{{QStringLiteral("okay"), 1}}; });
+    const SendResult now = offMain([&] { return sendToSignature(kSig, kClass, kID, {}, 5000, client); });
+    ASSERT_TRUE(now.ok);
+    EXPECT_EQ(now.reply.value(QStringLiteral("okay")).toInt(), 1);
+}
+
+TEST_F(AppleEventBus, HandOverReportsWhatTheFirstCopyRefused) {
+    constexpr quint32 GURL = fourcc::make('G', 'U', 'R', 'L');
+    bridge.setHandler(GURL, GURL, [&](const Event& e) {
+        if (e.directParameter().toString().contains(QStringLiteral("bad")))
+            return QVariantMap{{ErrorNumberKey, -50}, {ErrorStringKey, QStringLiteral("no setting named \"bad\"")}};
+        return QVariantMap{};
+    });
+    ASSERT_EQ(singleinstance::claim(server), singleinstance::Claim::Owned);
+    QStringList problems;
+    const bool ok = offMain([&] {
+        return singleinstance::handOver({QStringLiteral("runebox://pref?good=1"), QStringLiteral("runebox://pref?bad=1"),
+                                         QStringLiteral("runebox://x?") + QString(200, u'a')},
+                                        5000, client, &problems);
+    });
+    EXPECT_FALSE(ok);
+    ASSERT_EQ(problems.size(), 1);
+    EXPECT_EQ(problems[0], QStringLiteral("runebox://pref?bad=1 was refused: no setting named \"bad\""));
+
+    // A URL that cannot arrive is reported with the bus's reason, cut to 100 characters.
+    bridge.setHandler(GURL, GURL, {});
+    problems.clear();
+    const QString longURL = QStringLiteral("runebox://open?") + QString(300, u'b');
+    EXPECT_FALSE(offMain([&] { return singleinstance::handOver({longURL}, 5000, client, &problems); }));
+    ASSERT_EQ(problems.size(), 1);
+    EXPECT_TRUE(problems[0].startsWith(longURL.left(100) + QStringLiteral("... did not reach the running copy: ")))
+        << problems[0].toStdString();
 }
 
 TEST(SingleInstance, NoBusIsReported) {

@@ -99,3 +99,39 @@ TEST(DefaultsCommand, ReportsWhatIsMissingAndBadUsage) {
     // Nothing was created by the failed commands.
     EXPECT_FALSE(QFile::exists(platform::DefaultsDomain::pathForDomain(QStringLiteral("test.none"))));
 }
+
+TEST(DefaultsCommand, RuneboxsOwnKeysTakeOnlyValuesOfTheirType) {
+    const QString domain = QStringLiteral("org.runebox.Runebox");
+    auto write = [&](const char* key, const char* value) {
+        return runTool({QStringLiteral("defaults"), QStringLiteral("write"), domain, QString::fromUtf8(key),
+                        QString::fromUtf8(value)});
+    };
+    auto stored = [&](const char* key) {
+        return platform::DefaultsDomain::readDomain(domain).value(QString::fromUtf8(key));
+    };
+    ASSERT_EQ(write("recentLines", "4").exitCode, 0);
+    ToolResult r = write("recentLines", "banana");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("\"banana\" is no value for recentLines, which holds an integer")))
+        << r.err.toStdString();
+    EXPECT_EQ(stored("recentLines"), QVariant(QStringLiteral("4")));
+    EXPECT_EQ(write("relativeFontSize", "nan").exitCode, 1);
+    EXPECT_EQ(write("magnify", "perhaps").exitCode, 1);
+    EXPECT_EQ(write("applications", "{}").exitCode, 1);
+    EXPECT_FALSE(stored("applications").isValid());
+
+    // Accepted values are stored as the palette's own setters store them.
+    ASSERT_EQ(write("magnify", "YES").exitCode, 0);
+    EXPECT_EQ(stored("magnify"), QVariant(true));
+    ASSERT_EQ(write("relativeFontSize", " 32.5").exitCode, 0);
+    EXPECT_EQ(stored("relativeFontSize"), QVariant(QStringLiteral("32.5")));
+    ASSERT_EQ(write("selectedFont", "DejaVu Sans").exitCode, 0);
+    EXPECT_EQ(stored("selectedFont"), QVariant(QStringLiteral("DejaVu Sans")));
+    // Keys outside the table, and other domains, take any text.
+    ASSERT_EQ(write("layout Emoji installed", "whatever").exitCode, 0);
+    EXPECT_EQ(stored("layout Emoji installed"), QVariant(QStringLiteral("whatever")));
+    EXPECT_EQ(runTool({QStringLiteral("defaults"), QStringLiteral("write"), QStringLiteral("test.other"),
+                       QStringLiteral("recentLines"), QStringLiteral("banana")})
+                  .exitCode,
+              0);
+}

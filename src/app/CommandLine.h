@@ -1,0 +1,26 @@
+#pragma once
+// The command line of the runebox program: URLs of its own scheme, handed to the copy
+// that runs (or dispatched by this one), and the options --help (-h) and --version.
+// Anything else is an error.
+
+#include <QString>
+#include <QStringList>
+
+namespace commandline {
+
+enum class Request { Run, Help, Version };
+
+// --help or --version among the raw arguments: answered before the toolkit starts, so
+// that they need no display. The first of them counts.
+Request request(int argc, const char* const* argv);
+
+QString usage();
+// "Runebox 1.0 (100)": the bundle's version and build.
+QString version();
+
+// What is wrong with the arguments the toolkit left (it takes its own, such as -display):
+// one line for each argument that is neither a URL of the schemes nor an option of ours;
+// empty when all is well.
+QStringList errors(const QStringList& arguments, const QStringList& schemes);
+
+} // namespace commandline
