@@ -27,11 +27,9 @@ double hueDistance(double a, double b) {
 
 } // namespace
 
-DesktopAccent::DesktopAccent(QObject* parent) : QObject(parent) {
-    KXDynamicColor::setAccentColorSource([this] { return accentIndex(); });
-}
+DesktopAccent::DesktopAccent(QObject* parent) : QObject(parent) {}
 
-DesktopAccent::~DesktopAccent() { KXDynamicColor::setAccentColorSource(nullptr); }
+DesktopAccent::~DesktopAccent() = default;
 
 void DesktopAccent::follow(const QDBusConnection& bus) {
     if (portal_) return;

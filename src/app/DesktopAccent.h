@@ -6,8 +6,10 @@
 // application palette; its index is that of the named accent it is nearest to (by hue; a
 // colour with hardly any saturation is Graphite).
 //
-// While it exists it is KXDynamicColor's accent source. follow() starts reading the
-// portal and following its announcements.
+// The assembly installs it as the process's accent colour source (KXAccentColorSource).
+// follow() starts reading the portal and following its announcements.
+
+#include "kxlib/gui/KXDynamicColor.h"
 
 #include <QColor>
 #include <QObject>
@@ -17,7 +19,7 @@
 class ColorSchemePortal;
 class QDBusConnection;
 
-class DesktopAccent : public QObject {
+class DesktopAccent : public QObject, public KXAccentColorSource {
     Q_OBJECT
 public:
     explicit DesktopAccent(QObject* parent = nullptr);
@@ -29,7 +31,7 @@ public:
     // The desktop's accent colour now.
     QColor accentColor() const;
     // Its accent index (none for Blue).
-    QVariant accentIndex() const { return accentIndexOfColor(accentColor()); }
+    QVariant accentColorIndex() const override { return accentIndexOfColor(accentColor()); }
     static QVariant accentIndexOfColor(const QColor& color);
 
 private:

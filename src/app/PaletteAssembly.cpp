@@ -20,6 +20,7 @@
 #include "kxlib/KXProcess.h"
 #include "kxlib/RbxDefaults.h"
 #include "kxlib/gui/KXAppearance.h"
+#include "kxlib/gui/KXDynamicColor.h"
 #include "model/CharacterNameState.h"
 #include "model/RbxLayoutRegistry.h"
 #include "model/RbxNameFilter.h"
@@ -122,7 +123,8 @@ PaletteAssembly::PaletteAssembly(RbxDefaults& settings, X11Session& x11, KXURLHa
                      Qt::QueuedConnection);
     // From then on the desktop's process changes are announced, and its accent colour is
     // read and followed.
-    accent_ = std::make_unique<DesktopAccent>();
+    accent_ = std::make_shared<DesktopAccent>();
+    kx::ProcessWide<KXAccentColorSource>::install(accent_);
     QObject::connect(application_.get(), &RbxCharAppController::launchFinished, accent_.get(),
                      [accent = accent_.get()] {
                          KXProcess::startWatching();
@@ -135,4 +137,6 @@ PaletteAssembly::~PaletteAssembly() {
     kx::ProcessWide<RbxLayoutRegistry>::install(nullptr);
     kx::ProcessWide<RbxNameFilterState>::install(nullptr);
     kx::ProcessWide<RbxCharacterNameState>::install(nullptr);
+    if (kx::ProcessWide<KXAccentColorSource>::current() == accent_.get())
+        kx::ProcessWide<KXAccentColorSource>::install(nullptr);
 }

@@ -20,7 +20,8 @@
 //   PaletteEventRouter (mouse releases and keys before the normal delivery);
 //   ClickOutsideMonitor (presses anywhere close the palette);
 //   RbxCharAppController (start-up, URL commands, shut-down);
-//   DesktopAccent (the desktop's accent colour, read once the launch is over).
+//   DesktopAccent (the desktop's accent colour, read once the launch is over), the
+//   process's accent colour source.
 
 #include <memory>
 
@@ -73,5 +74,5 @@ private:
     std::unique_ptr<PaletteEventRouter> router_;
     std::unique_ptr<ClickOutsideMonitor> clickMonitor_;
     std::unique_ptr<RbxCharAppController> application_;
-    std::unique_ptr<DesktopAccent> accent_;
+    std::shared_ptr<DesktopAccent> accent_;
 };

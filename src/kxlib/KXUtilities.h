@@ -16,7 +16,17 @@
 #include <QStringList>
 #include <QTime>
 #include <QVariant>
-#include <functional>
+#include <memory>
+
+// What tells the application's appearance when the desktop's portal does not: installed
+// by the drawing layer through kx::ProcessWide<KXAppearanceFallback>; the default says
+// light.
+class KXAppearanceFallback {
+public:
+    virtual ~KXAppearanceFallback() = default;
+    virtual bool isDark() const = 0;
+    static std::unique_ptr<KXAppearanceFallback> makeDefault();
+};
 
 class KXUtilities {
 public:
@@ -93,9 +103,8 @@ public:
     // answer is kept and follows the portal's change signal.
     static bool darkMenuTheme();
     // The application's appearance is dark: the portal's answer when there is one, else
-    // the fallback installed by the drawing layer (palette lightness), else false.
+    // the installed KXAppearanceFallback's.
     static bool darkAppearance();
-    static void setAppearanceFallback(std::function<bool()> fallback);
     // The desktop is asked to draw without see-through effects: GNOME's high-contrast
     // setting (org.gnome.desktop.a11y.interface high-contrast). False when unknown.
     static bool reducedTransparency();

@@ -2,6 +2,7 @@
 
 #include "kxlib/KXUtilities.h"
 
+#include "core/ProcessWide.h"
 #include "platform/dbus/ColorSchemePortal.h"
 
 #include <QCoreApplication>
@@ -22,7 +23,11 @@ struct AppearanceState {
     qint64 failedAt = -1;  // when the last read failed (ms since the epoch)
     bool listening = false;
     ColorSchemePortal* portal = nullptr;
-    std::function<bool()> fallback;
+};
+
+class LightAppearance : public KXAppearanceFallback {
+public:
+    bool isDark() const override { return false; }
 };
 
 AppearanceState& state() {
@@ -83,18 +88,10 @@ bool KXUtilities::darkAppearance() {
     initialize();
     const int scheme = colorScheme();
     if (scheme >= 0) return scheme == ColorSchemePortal::PreferDark;
-    std::function<bool()> fallback;
-    {
-        QMutexLocker lock(&state().mutex);
-        fallback = state().fallback;
-    }
-    return fallback ? fallback() : false;
+    return kx::ProcessWide<KXAppearanceFallback>::get().isDark();
 }
 
-void KXUtilities::setAppearanceFallback(std::function<bool()> fallback) {
-    QMutexLocker lock(&state().mutex);
-    state().fallback = std::move(fallback);
-}
+std::unique_ptr<KXAppearanceFallback> KXAppearanceFallback::makeDefault() { return std::make_unique<LightAppearance>(); }
 
 void KXUtilities::resetAppearanceCache() {
     QMutexLocker lock(&state().mutex);

@@ -1,6 +1,7 @@
 #include "kxlib/gui/KXDynamicColor.h"
 
 #include "core/Log.h"
+#include "core/ProcessWide.h"
 #include "kxlib/gui/KXAppearance.h"
 
 #include <QGuiApplication>
@@ -10,10 +11,11 @@
 
 namespace {
 
-std::function<QVariant()>& accentSource() {
-    static std::function<QVariant()> s;
-    return s;
-}
+// Without a desktop to ask, no accent index is known.
+class NoAccentColor : public KXAccentColorSource {
+public:
+    QVariant accentColorIndex() const override { return {}; }
+};
 
 QColor blend(const QColor& a, const QColor& b, qreal f) {
     f = std::clamp(f, 0.0, 1.0);
@@ -140,12 +142,10 @@ std::optional<KXDynamicColor> KXDynamicColor::fromArchive(const QVariantMap& arc
     return c;
 }
 
-void KXDynamicColor::setAccentColorSource(std::function<QVariant()> source) {
-    accentSource() = std::move(source);
-}
+std::unique_ptr<KXAccentColorSource> KXAccentColorSource::makeDefault() { return std::make_unique<NoAccentColor>(); }
 
 QString KXDynamicColor::accentColorName() {
-    return accentColorNameOfIndex(accentSource() ? accentSource()() : QVariant());
+    return accentColorNameOfIndex(kx::ProcessWide<KXAccentColorSource>::get().accentColorIndex());
 }
 
 QString KXDynamicColor::accentColorNameOfIndex(const QVariant& v) {

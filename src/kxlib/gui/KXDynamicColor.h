@@ -7,10 +7,21 @@
 #include <QColor>
 #include <QString>
 #include <QVariantMap>
-#include <functional>
+#include <memory>
 #include <optional>
 
 class QPainter;
+
+// Where the user's accent colour comes from: an accent index (-1 Graphite, 0 Red,
+// 1 Orange, 2 Yellow, 3 Green, 5 Purple, 6 Pink; anything else reads Blue). The one of the
+// process is installed through kx::ProcessWide<KXAccentColorSource>; the default knows no
+// index.
+class KXAccentColorSource {
+public:
+    virtual ~KXAccentColorSource() = default;
+    virtual QVariant accentColorIndex() const = 0;
+    static std::unique_ptr<KXAccentColorSource> makeDefault();
+};
 
 class KXDynamicColor {
 public:
@@ -64,13 +75,11 @@ public:
     // unreadable "darkAquaColor" gives a light-only colour.
     static std::optional<KXDynamicColor> fromArchive(const QVariantMap& archive);
 
-    // The name of the user's accent colour ("Blue", "Graphite", "Red", ...).
+    // The name of the user's accent colour ("Blue", "Graphite", "Red", ...), after the
+    // installed accent colour source.
     static QString accentColorName();
     // The name an accent colour index stands for (the source's answer).
     static QString accentColorNameOfIndex(const QVariant& index);
-    // Where the accent colour index comes from (an integer; anything else reads "Blue").
-    // Without a source no index is known.
-    static void setAccentColorSource(std::function<QVariant()> source);
     // The highlight of a selected item of a graphical menu, after the accent colour.
     static KXDynamicColor menuItemHighlightColor();
     // The same for a given accent name; a name without entry gives the palette's highlight

@@ -5,6 +5,7 @@
 #include "PaletteFixture.h"
 
 #include "app/DesktopAccent.h"
+#include "common/ScopedInstance.h"
 #include "app/PaletteContent.h"
 #include "app/PaletteFontList.h"
 #include "app/PaletteTable.h"
@@ -128,7 +129,7 @@ TEST(DesktopAccent, WithoutAPortalTheApplicationsHighlightIsTheAccent) {
     red.setColor(QPalette::Active, QPalette::Highlight, QColor(200, 40, 40));
     QGuiApplication::setPalette(red);
     {
-        DesktopAccent accent;
+        rbxtest::ScopedInstance<KXAccentColorSource> accent(std::make_shared<DesktopAccent>());
         EXPECT_EQ(KXDynamicColor::accentColorName(), QStringLiteral("Red"));
         red.setColor(QPalette::Active, QPalette::Highlight, QColor(80, 180, 80));
         QGuiApplication::setPalette(red);

@@ -91,9 +91,17 @@ TEST(DynamicColor, ArchiveKeepsBothVariantsAndToleratesAMissingDarkOne) {
     EXPECT_FALSE(badDark->darkAquaColor().has_value());
 }
 
-TEST(DynamicColor, AccentNamesAndUnknownIndexesAreLoggedOncePerValue) {
+// An accent index the test sets.
+class TestAccent : public KXAccentColorSource {
+public:
+    QVariant accentColorIndex() const override { return index; }
     QVariant index;
-    KXDynamicColor::setAccentColorSource([&] { return index; });
+};
+
+TEST(DynamicColor, AccentNamesAndUnknownIndexesAreLoggedOncePerValue) {
+    auto source = std::make_shared<TestAccent>();
+    rbxtest::ScopedInstance<KXAccentColorSource> installed(source);
+    QVariant& index = source->index;
     EXPECT_EQ(KXDynamicColor::accentColorName(), QStringLiteral("Blue"));
     index = QStringLiteral("3");
     EXPECT_EQ(KXDynamicColor::accentColorName(), QStringLiteral("Blue"));
@@ -128,7 +136,6 @@ TEST(DynamicColor, AccentNamesAndUnknownIndexesAreLoggedOncePerValue) {
                   QColor(124, 128, 131));
     }
     EXPECT_NEAR(KXDynamicColor::menuItemHighlightColor(QStringLiteral("Teal")).alphaComponent(), 0.8, 0.01);
-    KXDynamicColor::setAccentColorSource(nullptr);
 }
 
 // Images drawn in one colour, counted as they are loaded.

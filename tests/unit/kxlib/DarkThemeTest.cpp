@@ -2,6 +2,7 @@
 
 #include "kxlib/KXUtilities.h"
 
+#include "common/ScopedInstance.h"
 #include "common/TestEnvironment.h"
 
 #include <QDBusConnection>
@@ -13,6 +14,7 @@
 #include <QProcess>
 #include <QThread>
 #include <atomic>
+#include <optional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -107,18 +109,30 @@ private:
     std::atomic<int> ready_{0};
 };
 
+// A fallback whose answer the test sets.
+class TestFallback : public KXAppearanceFallback {
+public:
+    bool isDark() const override { return dark; }
+    bool dark = false;
+};
+
 class DarkTheme : public ::testing::Test {
 protected:
     void SetUp() override {
         if (privateBusAddress().isEmpty()) GTEST_SKIP() << "no dbus-daemon";
         ASSERT_TRUE(QDBusConnection::sessionBus().isConnected());
         KXUtilities::resetAppearanceCache();
-        KXUtilities::setAppearanceFallback(nullptr);
     }
-    void TearDown() override {
-        KXUtilities::setAppearanceFallback(nullptr);
-        KXUtilities::resetAppearanceCache();
+    void TearDown() override { KXUtilities::resetAppearanceCache(); }
+    // Installs a fallback that answers `dark`.
+    void setFallback(bool dark) {
+        auto f = std::make_shared<TestFallback>();
+        f->dark = dark;
+        fallback_.emplace(std::move(f));
     }
+
+private:
+    std::optional<rbxtest::ScopedInstance<KXAppearanceFallback>> fallback_;
 };
 
 } // namespace
@@ -126,7 +140,7 @@ protected:
 TEST_F(DarkTheme, NoPortalMeansLightUnlessTheFallbackSaysDark) {
     EXPECT_FALSE(KXUtilities::darkMenuTheme());
     EXPECT_FALSE(KXUtilities::darkAppearance());
-    KXUtilities::setAppearanceFallback([] { return true; });
+    setFallback(true);
     EXPECT_TRUE(KXUtilities::darkAppearance());
     EXPECT_FALSE(KXUtilities::darkMenuTheme());
 }
@@ -134,7 +148,7 @@ TEST_F(DarkTheme, NoPortalMeansLightUnlessTheFallbackSaysDark) {
 TEST_F(DarkTheme, PortalAnswerDecides) {
     FakePortal portal(1);
     ASSERT_TRUE(portal.startServing());
-    KXUtilities::setAppearanceFallback([] { return false; });
+    setFallback(false);
     EXPECT_TRUE(KXUtilities::darkMenuTheme());
     EXPECT_TRUE(KXUtilities::darkAppearance());
 
@@ -146,7 +160,7 @@ TEST_F(DarkTheme, PortalAnswerDecides) {
         EXPECT_FALSE(KXUtilities::darkMenuTheme()) << scheme;
     }
     // With an answer from the portal the fallback is not asked.
-    KXUtilities::setAppearanceFallback([] { return true; });
+    setFallback(true);
     EXPECT_FALSE(KXUtilities::darkAppearance());
 }
 
