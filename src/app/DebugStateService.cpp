@@ -1,5 +1,6 @@
 #include "app/DebugStateService.h"
 
+#include "app/PaletteContent.h"
 #include "app/PaletteFontList.h"
 #include "app/PaletteTable.h"
 #include "app/RbxCharWindowController.h"
@@ -12,7 +13,9 @@
 #include "platform/dbus/SessionBus.h"
 #include "table/widgets/RbxCharView.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QStackedWidget>
 #include <QDBusConnection>
 #include <QLineEdit>
 
@@ -38,6 +41,7 @@ QVariantMap DebugStateService::state() const {
     RbxDefaults& defaults = settings_;
     RbxCharWindow* w = controller_->window();
     const KXToolTip* tip = KXToolTip::current();
+    const QWidget* page = controller_->content().contentTabView()->currentWidget();
     QVariantList recent;
     const auto& groups = controller_->charView()->groups();
     if (!groups.empty())
@@ -61,6 +65,8 @@ QVariantMap DebugStateService::state() const {
         {QStringLiteral("selected"), uint(controller_->charView()->selectedCharacter())},
         {QStringLiteral("accent"), KXDynamicColor::accentColorName()},
         {QStringLiteral("tooltip"), tip && tip->isVisible() ? tip->textField()->text() : QString()},
+        {QStringLiteral("page"), page ? page->objectName() : QString()},
+        {QStringLiteral("focus"), QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString()},
     };
 }
 
@@ -82,4 +88,11 @@ QVariantList DebugStateService::cellRect(char32_t c) const {
 
 void DebugStateService::Close() {
     if (controller_->isWindowVisible()) controller_->close();
+}
+
+QVariantList DebugStateService::controlRect(const QString& name) const {
+    const QWidget* w = controller_->window() ? controller_->window()->findChild<QWidget*>(name) : nullptr;
+    if (!w || !w->isVisible()) return {};
+    const QPoint topLeft = w->mapToGlobal(QPoint(0, 0));
+    return {topLeft.x(), topLeft.y(), w->width(), w->height()};
 }

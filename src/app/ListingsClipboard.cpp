@@ -27,8 +27,11 @@ bool isPlainText(const QByteArray& data) {
 QStringList typesWithData(const QMimeData* data) {
     QStringList types;
     if (!data) return types;
+    // The selection protocol's own targets are no types of data.
+    static const QStringList protocol = {QStringLiteral("TARGETS"), QStringLiteral("MULTIPLE"), QStringLiteral("TIMESTAMP"),
+                                         QStringLiteral("SAVE_TARGETS")};
     for (const QString& type : data->formats())
-        if (!data->data(type).isEmpty()) types << type;
+        if (!protocol.contains(type) && !data->data(type).isEmpty()) types << type;
     return types;
 }
 

@@ -1,5 +1,7 @@
 #include "app/PaletteTableController.h"
 
+#include "app/PaletteSampleViews.h"
+
 #include "app/PaletteTable.h"
 #include "app/RbxCharWindowController.h"
 #include "model/RbxRecentGroupDescription.h"
@@ -38,8 +40,17 @@ void PaletteFocus::deactivateApplication() {
     session_.setInputFocus(previousActive_);
 }
 
-PaletteTableController::PaletteTableController(RbxCharWindowController& controller, std::shared_ptr<PaletteFocus> focus)
-    : c_(controller), focus_(std::move(focus)) {}
+PaletteTableController::PaletteTableController(RbxCharWindowController& controller, std::shared_ptr<PaletteFocus> focus,
+                                               PaletteSampleViews* samples)
+    : c_(controller), focus_(std::move(focus)), samples_(samples) {}
+
+void PaletteTableController::activateSampleEditor() {
+    if (samples_) samples_->activateSampleEditor();
+}
+
+void PaletteTableController::activatePreview() {
+    if (samples_) samples_->activatePreview();
+}
 
 bool PaletteTableController::hasAttachedSheet() const { return c_.hasSheet(); }
 

@@ -8,6 +8,7 @@
 
 #include <memory>
 
+class PaletteSampleViews;
 class RbxCharWindowController;
 class X11Session;
 
@@ -33,7 +34,9 @@ private:
 
 class PaletteTableController : public RbxCharViewController {
 public:
-    PaletteTableController(RbxCharWindowController& controller, std::shared_ptr<PaletteFocus> focus);
+    // `samples`: the sample text views (none in a palette without them).
+    PaletteTableController(RbxCharWindowController& controller, std::shared_ptr<PaletteFocus> focus,
+                           PaletteSampleViews* samples = nullptr);
 
     bool hasAttachedSheet() const override;
     bool isKeyWindow() const override;
@@ -44,8 +47,11 @@ public:
     void updateToFrontApplication(bool force) override;
     QWidget* searchField() const override;
     void updateRecentGroup() override;
+    void activateSampleEditor() override;
+    void activatePreview() override;
 
 private:
     RbxCharWindowController& c_;
     std::shared_ptr<PaletteFocus> focus_;
+    PaletteSampleViews* samples_;
 };
