@@ -10,6 +10,7 @@
 //                     recent (av: the characters the table marks as recent),
 //                     selected (u: the character under the mouse, 0 for none),
 //                     accent (s: the name of the user's accent colour),
+//                     tooltip (s: the text of the tool tip on screen, "" for none),
 //                     tablePaintedNs (x: CLOCK_MONOTONIC after the table's latest paint, 0 before),
 //                     tableSearch (s: the search whose result that paint showed)
 //   FontFamilies() -> as: the families of the font list (made on this call if needed)
