@@ -10,7 +10,9 @@
 #include "core/Log.h"
 #include "core/Types.h"
 #include "model/RbxFontList.h"
+#include "core/ProcessWide.h"
 #include "platform/dbus/SessionBus.h"
+#include "platform/fonts/FontFace.h"
 #include "table/widgets/RbxCharView.h"
 
 #include <QApplication>
@@ -18,6 +20,8 @@
 #include <QStackedWidget>
 #include <QDBusConnection>
 #include <QLineEdit>
+
+#include <time.h>
 
 bool DebugStateService::enabled() { return qEnvironmentVariable("RUNEBOX_DEBUG_STATE") == QLatin1String("1"); }
 
@@ -35,13 +39,27 @@ bool DebugStateService::exportIfEnabled(RbxCharWindowController* controller, Rbx
 }
 
 DebugStateService::DebugStateService(RbxCharWindowController* controller, RbxDefaults& settings, QObject* parent)
-    : QObject(parent), controller_(controller), settings_(settings) {}
+    : QObject(parent), controller_(controller), settings_(settings) {
+    controller_->charView()->viewport()->installEventFilter(this);
+}
+
+bool DebugStateService::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::Paint) return false;
+    // The time is taken once the table has drawn.
+    const bool handled = watched->event(event);
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    tablePaintedNs_ = qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+    tableSearch_ = controller_->table().shownSearch();
+    return handled;
+}
 
 QVariantMap DebugStateService::state() const {
     RbxDefaults& defaults = settings_;
     RbxCharWindow* w = controller_->window();
     const KXToolTip* tip = KXToolTip::current();
     const QWidget* page = controller_->content().contentTabView()->currentWidget();
+    const RbxFontList* fontList = kx::ProcessWide<RbxFontList>::current();
     QVariantList recent;
     const auto& groups = controller_->charView()->groups();
     if (!groups.empty())
@@ -67,6 +85,11 @@ QVariantMap DebugStateService::state() const {
         {QStringLiteral("tooltip"), tip && tip->isVisible() ? tip->textField()->text() : QString()},
         {QStringLiteral("page"), page ? page->objectName() : QString()},
         {QStringLiteral("focus"), QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString()},
+        {QStringLiteral("tablePaintedNs"), tablePaintedNs_},
+        {QStringLiteral("tableSearch"), tableSearch_},
+        {QStringLiteral("facesOpened"), qulonglong(rbx::FontFace::facesOpened())},
+        {QStringLiteral("facesOpen"), rbx::FontFace::facesOpenNow()},
+        {QStringLiteral("fontListLoaded"), fontList && fontList->isLoaded()},
     };
 }
 
