@@ -57,6 +57,7 @@ QVariantMap DebugStateService::state() const {
         {QStringLiteral("front"), controller_->frontApplicationName()},
         {QStringLiteral("recent"), recent},
         {QStringLiteral("selected"), uint(controller_->charView()->selectedCharacter())},
+        {QStringLiteral("scroll"), controller_->charView()->scrollValue()},
         {QStringLiteral("accent"), KXDynamicColor::accentColorName()},
     };
 }

@@ -9,6 +9,7 @@
 //                     front (s: the application the palette follows),
 //                     recent (av: the characters the table marks as recent),
 //                     selected (u: the character under the mouse, 0 for none),
+//                     scroll (d: points the table is scrolled down from its top),
 //                     accent (s: the name of the user's accent colour)
 //   FontFamilies() -> as: the families of the font list (made on this call if needed)
 //   CellRect(u) -> av: the character's cell on the screen as x, y, width, height;
