@@ -10,7 +10,8 @@
 //                     recent (av: the characters the table marks as recent),
 //                     selected (u: the character under the mouse, 0 for none),
 //                     scroll (d: points the table is scrolled down from its top),
-//                     accent (s: the name of the user's accent colour)
+//                     accent (s: the name of the user's accent colour),
+//                     tooltip (s: the text of the tool tip on screen, "" for none)
 //   FontFamilies() -> as: the families of the font list (made on this call if needed)
 //   CellRect(u) -> av: the character's cell on the screen as x, y, width, height;
 //                     empty when the table does not show it whole
