@@ -7,6 +7,7 @@
 PaletteFocus::PaletteFocus(std::shared_ptr<KeyboardFocus> keyboard) : keyboard_(std::move(keyboard)) {}
 
 void PaletteFocus::take(RbxCharWindow& window) {
+    if (!keyboard_->isAvailable()) return;
     // The input hint first: a window manager gives the focus only to a window that
     // takes it.
     window.setActivating(true);

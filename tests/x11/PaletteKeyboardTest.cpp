@@ -98,3 +98,130 @@ INSTANTIATE_TEST_SUITE_P(FrontApplications, PaletteKeyboard, ::testing::Values("
                          [](const ::testing::TestParamInfo<std::string>& info) { return info.param; });
 
 } // namespace
+
+namespace {
+
+QString clipboardText() {
+    QString out;
+    x11test::run(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-o")}, &out);
+    return out;
+}
+
+QRect rectOf(const QVariant& v) {
+    const QVariantList r = qdbus_cast<QVariantList>(v);
+    return r.size() == 4 ? QRect(r[0].toInt(), r[1].toInt(), r[2].toInt(), r[3].toInt()) : QRect();
+}
+
+// With the mouse over the palette the table's keys work from the keyboard: the group keys,
+// the copy keys, typing; Escape and the clear button empty the search
+// field, and the table follows.
+TEST(PaletteKeys, GroupAndCopyKeysTypingAndTheSearchFieldWorkFromTheKeyboard) {
+    x11test::ProbeEditor editor;
+    ASSERT_TRUE(editor.started());
+    OpenPalette palette;
+    ASSERT_TRUE(palette.ok) << palette.copy.output().toStdString();
+    x11test::pointTo(palette.frame.center());
+    ASSERT_TRUE(paletteHasKeyboard(palette.copy)) << palette.copy.output().toStdString();
+    const qulonglong everything = Copy::state().value(QStringLiteral("count")).toULongLong();
+    ASSERT_GT(everything, 1000u);
+
+    // Page Down jumps to the next group, Page Up back to the first.
+    EXPECT_EQ(Copy::state().value(QStringLiteral("scroll")).toDouble(), 0.0);
+    x11test::key(QStringLiteral("Next"));
+    EXPECT_TRUE(Copy::waitForState([](const QVariantMap& s) { return s.value(QStringLiteral("scroll")).toDouble() > 0; }));
+    x11test::key(QStringLiteral("Prior"));
+    EXPECT_TRUE(Copy::waitForState([](const QVariantMap& s) { return s.value(QStringLiteral("scroll")).toDouble() == 0; }));
+
+    // Ctrl+X copies the code of the character under the mouse.
+    ASSERT_TRUE(rbxtest::waitFor([] { return !Copy::cellOf(U'A').isEmpty(); }, 10000));
+    x11test::pointTo(Copy::cellOf(U'A').center());
+    ASSERT_TRUE(Copy::waitForState([](const QVariantMap& s) { return s.value(QStringLiteral("selected")).toUInt() == 0x41; }));
+    x11test::key(QStringLiteral("ctrl+x"));
+    EXPECT_TRUE(rbxtest::waitFor([] { return clipboardText() == QStringLiteral("U+0041"); }, 10000)) << clipboardText().toStdString();
+
+    // Typed letters search.
+    x11test::type(QStringLiteral("rightwards arrow"));
+    ASSERT_TRUE(searchIs(QStringLiteral("rightwards arrow")));
+    ASSERT_TRUE(rbxtest::waitFor([] { return !Copy::cellOf(U'→').isEmpty(); }, 10000));
+    EXPECT_LT(Copy::state().value(QStringLiteral("count")).toULongLong(), everything);
+    EXPECT_EQ(editor.text(), QString());
+
+    // Escape in the search field, which has the keyboard since the typing, empties it and
+    // the whole table is back.
+    x11test::key(QStringLiteral("Escape"));
+    EXPECT_TRUE(searchIs(QString()));
+    EXPECT_TRUE(Copy::waitForState([everything](const QVariantMap& s) {
+        return s.value(QStringLiteral("count")).toULongLong() == everything;
+    }));
+
+    // So does the field's clear button.
+    x11test::type(QStringLiteral("arrow"));
+    ASSERT_TRUE(searchIs(QStringLiteral("arrow")));
+    ASSERT_TRUE(Copy::waitForState([everything](const QVariantMap& s) {
+        return s.value(QStringLiteral("count")).toULongLong() < everything;
+    }));
+    const QRect field = rectOf(Copy::state().value(QStringLiteral("searchRect")));
+    ASSERT_FALSE(field.isEmpty());
+    x11test::pointTo(QPoint(field.right() - field.height() / 2, field.center().y()));
+    x11test::click();
+    EXPECT_TRUE(searchIs(QString()));
+    EXPECT_TRUE(Copy::waitForState([everything](const QVariantMap& s) {
+        return s.value(QStringLiteral("count")).toULongLong() == everything;
+    })) << Copy::state().value(QStringLiteral("count")).toULongLong();
+    EXPECT_TRUE(Copy::visible(Copy::state()));
+    EXPECT_EQ(editor.text(), QString());
+}
+
+} // namespace
+
+namespace {
+
+// After an insertion the recent group above the table takes the character; while it
+// grows by a row the rest of the table stays where it was, so a second click on the
+// same spot inserts the same character.
+TEST(PaletteKeys, TheCharacterUnderThePointerStaysThereWhileTheRecentGroupGrows) {
+    x11test::ProbeEditor editor;
+    ASSERT_TRUE(editor.started());
+    OpenPalette palette;
+    ASSERT_TRUE(palette.ok) << palette.copy.output().toStdString();
+    x11test::pointTo(palette.frame.center());
+    ASSERT_TRUE(paletteHasKeyboard(palette.copy)) << palette.copy.output().toStdString();
+    // Some groups down the table.
+    for (int i = 0; i < 3; ++i) x11test::key(QStringLiteral("Next"));
+    ASSERT_TRUE(Copy::waitForState([](const QVariantMap& s) { return s.value(QStringLiteral("scroll")).toDouble() > 0; }));
+    rbxtest::spinEventLoop(300);
+
+    auto underPointer = [] { return char32_t(Copy::state().value(QStringLiteral("selected")).toUInt()); };
+    ASSERT_TRUE(rbxtest::waitFor([&] { return underPointer() != 0; }, 5000));
+    const QRect first = Copy::cellOf(underPointer());
+    ASSERT_FALSE(first.isEmpty());
+    // Two rows of cells, from the row under the pointer: more characters than the recent
+    // group holds in one row.
+    QString expected;
+    int inserted = 0;
+    for (int row = 0; row < 2; ++row) {
+        int left = first.center().x();
+        while (left - first.width() > palette.frame.left()) left -= first.width();
+        for (int x = left; x < palette.frame.right() - 24; x += first.width()) {
+            const QPoint p(x, first.center().y() + row * first.height());
+            x11test::pointTo(p);
+            char32_t c = 0;
+            ASSERT_TRUE(rbxtest::waitFor([&] { return (c = underPointer()) != 0 && Copy::cellOf(c).contains(p); }, 5000));
+            x11test::click();
+            expected += QString::fromUcs4(&c, 1);
+            ASSERT_TRUE(editor.waitForText(expected)) << editor.text().toStdString();
+            ++inserted;
+            // The table has taken the insertion (the recent group shows it) and the same
+            // character is under the pointer.
+            ASSERT_TRUE(Copy::waitForState([c](const QVariantMap& s) {
+                return qdbus_cast<QVariantList>(s.value(QStringLiteral("recent"))).contains(uint(c));
+            })) << inserted;
+            rbxtest::spinEventLoop(300);
+            EXPECT_TRUE(rbxtest::waitFor([&] { return underPointer() == c && Copy::cellOf(c).contains(p); }, 3000))
+                << "insertion " << inserted << ": U+" << std::hex << uint(c) << " moved; now U+" << uint(underPointer());
+        }
+    }
+    EXPECT_GT(inserted, 4);
+}
+
+} // namespace

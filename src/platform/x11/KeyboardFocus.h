@@ -43,6 +43,8 @@ public:
     Window applicationWindow(Window active);
     // A window of this process.
     bool isOurs(Window window);
+    // There is a display whose keyboard can be handed around.
+    bool isAvailable() const { return session_.isAvailable(); }
 
 private:
     void syncWith(const ewmh::OwnWindow& window);
