@@ -15,7 +15,10 @@
 //                     accent (s: the name of the user's accent colour),
 //                     tooltip (s: the text of the tool tip on screen, "" for none),
 //                     tablePaintedNs (x: CLOCK_MONOTONIC after the table's latest paint, 0 before),
-//                     tableSearch (s: the search whose result that paint showed)
+//                     tableSearch (s: the search whose result that paint showed),
+//                     facesOpened (t: how often the process opened a font face),
+//                     facesOpen (i: the faces open now),
+//                     fontListLoaded (b: whether the font list was loaded)
 //   FontFamilies() -> as: the families of the font list (made on this call if needed)
 //   CellRect(u) -> av: the character's cell on the screen as x, y, width, height;
 //                     empty when the table does not show it whole
