@@ -19,6 +19,8 @@
 
 namespace {
 
+using x11test::cellOf;
+using x11test::clickCharacter;
 using x11test::Copy;
 using x11test::run;
 using x11test::url;
@@ -27,27 +29,10 @@ const QString Domain = QStringLiteral("org.runebox.Runebox");
 
 QStringList fontFamilies() { return Copy::debugCall(QStringLiteral("FontFamilies")).toStringList(); }
 
-QRect cellOf(char32_t c) {
-    const QVariantList r = qdbus_cast<QVariantList>(Copy::debugCall(QStringLiteral("CellRect"), {uint(c)}));
-    return r.size() == 4 ? QRect(r[0].toInt(), r[1].toInt(), r[2].toInt(), r[3].toInt()) : QRect();
-}
-
 QList<uint> recentMarks(const QVariantMap& state) {
     QList<uint> marks;
     for (const QVariant& v : qdbus_cast<QVariantList>(state.value(QStringLiteral("recent")))) marks << v.toUInt();
     return marks;
-}
-
-// Points at the character's cell, waits until the palette has it under the mouse, and
-// clicks there.
-bool clickCharacter(char32_t c) {
-    const QRect cell = cellOf(c);
-    if (cell.isEmpty()) return false;
-    const QPoint p = cell.center();
-    run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(p.x()), QString::number(p.y())});
-    if (!Copy::waitForState([c](const QVariantMap& s) { return s.value(QStringLiteral("selected")).toUInt() == uint(c); }))
-        return false;
-    return run(QStringLiteral("xdotool"), {QStringLiteral("click"), QStringLiteral("1")}) == 0;
 }
 
 TEST(PaletteWiring, AFontInstalledWhileRunningJoinsTheFontList) {
