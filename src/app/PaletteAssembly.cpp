@@ -141,6 +141,9 @@ PaletteAssembly::PaletteAssembly(RbxDefaults& settings, X11Session& x11, KXURLHa
         hotKeys_ = std::make_unique<PaletteHotKeys>(wc, settings_, *hotKeyRegistry_);
         hotKeys_->setupHotkeys();
     });
+    // The names' word index is made in the background once the palette showed.
+    QObject::connect(application_.get(), &RbxCharAppController::launchFinished, table_.get(),
+                     [table = table_.get()] { table->prepareSearch(); }, Qt::QueuedConnection);
 }
 
 PaletteAssembly::~PaletteAssembly() {
