@@ -5,7 +5,6 @@
 #include "common/ScopedInstance.h"
 
 #include "model/CharacterNameState.h"
-#include "model/RbxEmoji.h"
 #include "model/RbxFontList.h"
 #include "platform/fonts/FontFace.h"
 #include "platform/fonts/FontconfigBackend.h"
@@ -58,12 +57,10 @@ TEST(FontListOnDemand, FamiliesCollectionsAndCharactersOfFiftyFacesOpenNone) {
     EXPECT_TRUE(list->familyNamesInCollection(RbxFontList::allFontsCollection()).contains(Folder::family(1)));
     const kx::CharSet& all = list->availableCharactersInAllFonts();
     for (int n = 1; n <= 25; ++n) EXPECT_TRUE(all.contains(Folder::ownLetter(n)));
-    // At most the colour emoji font was read, once, for the flags it draws as one picture.
-    const std::uint64_t emoji = RbxEmoji::colorEmojiFontName().isEmpty() ? 0 : 1;
-    EXPECT_LE(FontFace::facesOpened(), opened + emoji) << "the font list opened faces";
+    EXPECT_EQ(FontFace::facesOpened(), opened) << "the font list opened faces";
 
     // Selecting a family's font and asking its name opens nothing either.
     list->selectFont(list->familyNamed(Folder::family(3))->members().front());
     EXPECT_EQ(rbx::names::currentFamilyName(), Folder::family(3));
-    EXPECT_LE(FontFace::facesOpened(), opened + emoji);
+    EXPECT_EQ(FontFace::facesOpened(), opened);
 }
