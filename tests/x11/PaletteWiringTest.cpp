@@ -60,17 +60,17 @@ TEST(PaletteWiring, InsertedCharactersAreMarkedAsRecentAndTheirFontIsUsed) {
     Copy copy;
     ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << copy.output().toStdString();
     ASSERT_EQ(url(QStringLiteral("runebox://set?search=latin%20capital%20letter")), 0);
-    ASSERT_TRUE(rbxtest::waitFor([] { return !cellOf(U'A').isEmpty() && !cellOf(U'B').isEmpty(); }, 15000))
+    ASSERT_TRUE(rbxtest::waitFor([] { return !Copy::cellOf(U'A').isEmpty() && !Copy::cellOf(U'B').isEmpty(); }, 15000))
         << copy.output().toStdString();
     EXPECT_TRUE(recentMarks(Copy::state()).isEmpty());
 
-    ASSERT_TRUE(clickCharacter(U'A')) << copy.output().toStdString();
+    ASSERT_TRUE(Copy::clickCharacter(U'A')) << copy.output().toStdString();
     ASSERT_TRUE(probe.waitForText(QStringLiteral("A"))) << copy.output().toStdString();
     EXPECT_TRUE(Copy::waitForState([](const QVariantMap& s) { return recentMarks(s) == QList<uint>{uint(U'A')}; }))
         << copy.output().toStdString();
 
     // After the second insertion the first is still marked, behind the second.
-    ASSERT_TRUE(clickCharacter(U'B')) << copy.output().toStdString();
+    ASSERT_TRUE(Copy::clickCharacter(U'B')) << copy.output().toStdString();
     ASSERT_TRUE(probe.waitForText(QStringLiteral("AB"))) << copy.output().toStdString();
     EXPECT_TRUE(Copy::waitForState([](const QVariantMap& s) {
         return recentMarks(s) == (QList<uint>{uint(U'B'), uint(U'A')});
