@@ -59,12 +59,14 @@ QVariant KXDefaults::objectForKey(const QString& key) {
     return v;
 }
 
-void KXDefaults::setObject(const QVariant& value, const QString& key) {
+KXDefaults::Stored KXDefaults::setObject(const QVariant& value, const QString& key) {
     std::lock_guard guard(lock_);
-    platform_->setObject(value, key);
+    const Stored stored = platform_->setObject(value, key);
+    if (stored.status == Stored::Refused) return stored;
     // A removed key falls back to its registered default, as it does when another
     // process removes it; only a key without one is remembered as "<nil>".
     rememberObject(value.isValid() ? kx::plist::normalized(value) : platform_->objectForKey(key), key);
+    return stored;
 }
 
 void KXDefaults::rememberObject(const QVariant& value, const QString& key) {
@@ -127,8 +129,8 @@ QString KXDefaults::stringForKey(const QString& key, const QString& defaultValue
     return ns::description(v);
 }
 
-void KXDefaults::setString(const QString& value, const QString& key) {
-    setObject(value.isNull() ? QStringLiteral("") : value, key);
+KXDefaults::Stored KXDefaults::setString(const QString& value, const QString& key) {
+    return setObject(value.isNull() ? QStringLiteral("") : value, key);
 }
 
 bool KXDefaults::boolForKey(const QString& key, bool defaultValue) {
@@ -139,7 +141,7 @@ bool KXDefaults::boolForKey(const QString& key, bool defaultValue) {
     return false;
 }
 
-void KXDefaults::setBool(bool value, const QString& key) { setObject(QVariant(value), key); }
+KXDefaults::Stored KXDefaults::setBool(bool value, const QString& key) { return setObject(QVariant(value), key); }
 
 int KXDefaults::integerForKey(const QString& key, int defaultValue) {
     const QVariant v = objectForKey(key);
@@ -147,7 +149,9 @@ int KXDefaults::integerForKey(const QString& key, int defaultValue) {
     return ns::intValue(v);
 }
 
-void KXDefaults::setInteger(int value, const QString& key) { setObject(QString::number(value), key); }
+KXDefaults::Stored KXDefaults::setInteger(int value, const QString& key) {
+    return setObject(QString::number(value), key);
+}
 
 float KXDefaults::floatForKey(const QString& key, float defaultValue) {
     const QVariant v = objectForKey(key);
@@ -161,14 +165,16 @@ double KXDefaults::doubleForKey(const QString& key, double defaultValue) {
     return ns::doubleValue(v);
 }
 
-void KXDefaults::setFloat(float value, const QString& key) { setObject(ns::numberText(value), key); }
-void KXDefaults::setDouble(double value, const QString& key) { setObject(ns::numberText(value), key); }
+KXDefaults::Stored KXDefaults::setFloat(float value, const QString& key) { return setObject(ns::numberText(value), key); }
+KXDefaults::Stored KXDefaults::setDouble(double value, const QString& key) {
+    return setObject(ns::numberText(value), key);
+}
 
 // ---- the rest ----
 
 int KXDefaults::launchCount() { return integerForKey(rbx::key::launchCount); }
 
-void KXDefaults::synchronize() { platform_->synchronize(); }
+KXDefaults::Stored KXDefaults::synchronize() { return platform_->synchronize(); }
 
 QVariantMap KXDefaults::copyCurrentValues() {
     std::lock_guard guard(lock_);
