@@ -19,9 +19,9 @@ using Ligatures = std::optional<QStringList>;
 
 // A table's ligatures without any filter; a damaged table gives none and a log line.
 Ligatures unfiltered(const rbx::Font& font, const char* table,
-                     Ligatures (*read)(const rbx::Font&, const kx::CharSet&)) {
+                     Ligatures (*read)(const rbx::Font&, const kx::CharSet&, rbx::font::ReadingBudget*)) {
     try {
-        return read(font, kx::CharSet());
+        return read(font, kx::CharSet(), nullptr);
     } catch (const std::exception& e) {
         kx::log(QStringLiteral("%1 of %2: %3").arg(QLatin1String(table), font.postScriptName(), QString::fromUtf8(e.what())));
         return std::nullopt;
