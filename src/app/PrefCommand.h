@@ -4,7 +4,7 @@
 //
 // Only the keys of the settings-key table are accepted, and each value is taken as the
 // key's type: booleans from 1/0, yes/no, true/false; integers and numbers as decimal
-// text; texts as they are. Settings that hold data, lists or dictionaries cannot be set
+// text (a number within the range the key can be used with); texts as they are. Settings that hold data, lists or dictionaries cannot be set
 // this way. A refused parameter is logged and changes nothing; the others are applied,
 // and the command answers the refusal.
 

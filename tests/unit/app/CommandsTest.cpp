@@ -98,6 +98,13 @@ TEST(PrefCoercion, ReadsEachTypeStrictly) {
     EXPECT_EQ(prefcommand::coerce(Type::String, QStringLiteral(" a b ")), QVariant(QStringLiteral(" a b ")));
     EXPECT_FALSE(prefcommand::coerce(Type::Dict, QStringLiteral("{}")));
     EXPECT_FALSE(prefcommand::coerce(Type::Data, QStringLiteral("00")));
+
+    // A size is also held to the range the table can be drawn with.
+    const auto size = *prefcommand::keyInfo(QStringLiteral("relativeFontSize"));
+    EXPECT_EQ(rbx::key::valueFor(size, QStringLiteral("40")), QVariant(40.0));
+    EXPECT_FALSE(rbx::key::valueFor(size, QStringLiteral("1e308")));
+    EXPECT_FALSE(rbx::key::valueFor(size, QStringLiteral("-5")));
+    EXPECT_EQ(rbx::key::valueDescription(size), QStringLiteral("a number from 5 to 400"));
 }
 
 using CommandTable = AppTest;
