@@ -76,9 +76,9 @@ inline constexpr BoolKey showTooltips{"showTooltips", false, Bundle};
 inline constexpr BoolKey hiliteRecentCharacters{"hilite recent characters", false, Bundle};
 inline constexpr IntKey recentLines{"recentLines", 2};
 // Outside these sizes the table shows no usable cell.
-inline constexpr FloatKey relativeFontSize{"relativeFontSize", 0.0, Bundle, 5.0, 400.0};
+inline constexpr FloatKey relativeFontSize{"relativeFontSize", 0.0, Bundle, 1.0, 10000.0};
 inline constexpr BoolKey fitAscii{"fitAscii", false, Bundle};
-inline constexpr FloatKey minimumFitSize{"minimumFitSize", 0.0, Bundle, 0.0, 400.0};
+inline constexpr FloatKey minimumFitSize{"minimumFitSize", 0.0, Bundle, 0.0, 10000.0};
 inline constexpr BoolKey characterShadow{"characterShadow", false, Bundle};
 inline constexpr BoolKey darkTable{"darkTable", false, Bundle};  // honoured only under a dark menu theme
 inline constexpr BoolKey defaultBlocksCollapsed{"defaultBlocksCollapsed"};
@@ -193,7 +193,7 @@ std::optional<KeyInfo> keyInfo(const QString& name);
 std::optional<QVariant> coerce(Type type, const QString& text);
 // coerce() for the key's type, and for a number also within the key's usable range.
 std::optional<QVariant> valueFor(const KeyInfo& key, const QString& text);
-// typeDescription() with a number's usable range ("a number from 5 to 400").
+// typeDescription() with a number's usable range ("a number from 1 to 10000").
 QString valueDescription(const KeyInfo& key);
 // A value of the key's type in the form the store's typed setters write it: an integer
 // as its decimal text, a number as its number text, others as they are.

@@ -119,7 +119,7 @@ TEST(DefaultsCommand, RuneboxsOwnKeysTakeOnlyValuesOfTheirType) {
     // Sizes the table cannot be drawn with.
     r = write("relativeFontSize", "1e308");
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_TRUE(r.err.contains(QStringLiteral("which holds a number from 5 to 400"))) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(QStringLiteral("which holds a number from 1 to 10000"))) << r.err.toStdString();
     EXPECT_EQ(write("relativeFontSize", "-5").exitCode, 1);
     EXPECT_FALSE(stored("relativeFontSize").isValid());
     EXPECT_EQ(write("magnify", "perhaps").exitCode, 1);
