@@ -45,9 +45,10 @@ QVariant preferencesViaURL(const QUrl& url, KXDefaults& defaults) {
             }
             stored = defaults.removeObjectForKey(name);
         } else {
-            const auto value = coerce(info->type, text);
+            const auto value = rbx::key::valueFor(*info, text);
             if (!value) {
-                refuse(QStringLiteral("\"%1\" is no value for %2").arg(text.left(100), name));
+                refuse(QStringLiteral("\"%1\" is no value for %2, which holds %3")
+                           .arg(text.left(100), name, rbx::key::valueDescription(*info)));
                 continue;
             }
             stored = defaults.setObject(rbx::key::storedForm(info->type, *value), name);

@@ -4,7 +4,7 @@
 //
 // Only the keys of the settings-key table are accepted, and each value is taken as the
 // key's type: booleans from 1/0, yes/no, true/false; integers and numbers as decimal
-// text; texts as they are. Settings that hold data, lists or dictionaries (favourites,
+// text (a number within the range the key can be used with); texts as they are. Settings that hold data, lists or dictionaries (favourites,
 // recent characters, per-application records, layouts of fonts) can be neither set nor
 // removed this way, and a text holding a character the settings file cannot carry is
 // refused. A refused parameter is logged and changes nothing; the others are applied,

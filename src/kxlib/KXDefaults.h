@@ -14,6 +14,10 @@
 // notifies nobody, every later change does. The cache holds "<nil>" for a key known
 // to have no value.
 //
+// In a process that may not change the user's files (KXUserFileAccess), the store
+// reads the file as always but keeps every change, the launch count's included, in this
+// process's memory.
+//
 // Thread safety: objectForKey/setObject and everything built on them may be called
 // from any thread (one recursive lock guards the cache and the platform access).
 // Observers hear of changes on the main thread, queued, never awaited.
@@ -22,6 +26,7 @@
 
 #include "platform/defaults/UserDefaults.h"
 
+#include <QHash>
 #include <QString>
 #include <QVariant>
 #include <QVariantMap>
@@ -75,8 +80,10 @@ public:
     // The same readers with the key's own code default.
     bool boolForKey(const rbx::key::BoolKey& key) { return boolForKey(key.qname(), key.codeDefault); }
     int integerForKey(const rbx::key::IntKey& key) { return integerForKey(key.qname(), key.codeDefault); }
-    float floatForKey(const rbx::key::FloatKey& key) { return floatForKey(key.qname(), float(key.codeDefault)); }
-    double doubleForKey(const rbx::key::FloatKey& key) { return doubleForKey(key.qname(), key.codeDefault); }
+    // A number outside the key's usable range (or not finite) is not used: the bundle's
+    // default is, and the first read of each such value logs it.
+    float floatForKey(const rbx::key::FloatKey& key) { return float(doubleForKey(key)); }
+    double doubleForKey(const rbx::key::FloatKey& key);
     QString stringForKey(const rbx::key::StringKey& key) {
         return stringForKey(key.qname(), QString::fromLatin1(key.codeDefault));
     }
@@ -128,9 +135,11 @@ private:
     void post(const QString& key);
 
     const QString resourceFolder_;
+    const bool writes_;  // false: changes stay in this process (KXUserFileAccess)
     std::unique_ptr<platform::UserDefaults> platform_;
     QVariantMap cache_;
     std::optional<QVariantMap> defaultValues_;
+    QHash<QString, QString> unusableLogged_;  // key -> the unusable value last logged
 
     struct Registration {
         KXDefaultObserver* observer;

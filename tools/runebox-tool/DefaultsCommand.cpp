@@ -25,9 +25,9 @@ std::optional<QVariant> valueToWrite(const QString& domainName, const QString& k
     if (domainName != kx::Bundle::mainBundle().bundleIdentifier()) return QVariant(text);
     const auto info = rbx::key::keyInfo(key);
     if (!info) return QVariant(text);
-    if (const auto value = rbx::key::coerce(info->type, text)) return rbx::key::storedForm(info->type, *value);
+    if (const auto value = rbx::key::valueFor(*info, text)) return rbx::key::storedForm(info->type, *value);
     tool::err() << "runebox-tool: \"" << text.left(100) << "\" is no value for " << key << ", which holds "
-                << rbx::key::typeDescription(info->type) << "; nothing was written" << Qt::endl;
+                << rbx::key::valueDescription(*info) << "; nothing was written" << Qt::endl;
     return std::nullopt;
 }
 

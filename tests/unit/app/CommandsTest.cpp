@@ -24,12 +24,12 @@ using PrefCommand = AppTest;
 
 TEST_F(PrefCommand, SetsKnownKeysAsTheirTypes) {
     EXPECT_FALSE(prefcommand::preferencesViaURL(
-                     url("runebox://pref?animate%20window=no&recentLines=4&relativeFontSize=-0.5&quitOther=kill"), *store)
+                     url("runebox://pref?animate%20window=no&recentLines=4&relativeFontSize=2.5&quitOther=kill"), *store)
                      .isValid());
     EXPECT_FALSE(store->boolForKey(rbx::key::animateWindow));
     EXPECT_EQ(store->objectForKey(QStringLiteral("animate window")).typeId(), QMetaType::Bool);
     EXPECT_EQ(store->integerForKey(rbx::key::recentLines), 4);
-    EXPECT_DOUBLE_EQ(store->doubleForKey(rbx::key::relativeFontSize), -0.5);
+    EXPECT_DOUBLE_EQ(store->doubleForKey(rbx::key::relativeFontSize), 2.5);
     EXPECT_EQ(store->stringForKey(rbx::key::quitOther), QStringLiteral("kill"));
 
     prefcommand::preferencesViaURL(url("runebox://pref?animate%20window=TRUE"), *store);
@@ -162,6 +162,13 @@ TEST(PrefCoercion, ReadsEachTypeStrictly) {
     EXPECT_EQ(prefcommand::coerce(Type::String, QStringLiteral(" a b ")), QVariant(QStringLiteral(" a b ")));
     EXPECT_FALSE(prefcommand::coerce(Type::Dict, QStringLiteral("{}")));
     EXPECT_FALSE(prefcommand::coerce(Type::Data, QStringLiteral("00")));
+
+    // A size is also held to the range the table can be drawn with.
+    const auto size = *prefcommand::keyInfo(QStringLiteral("relativeFontSize"));
+    EXPECT_EQ(rbx::key::valueFor(size, QStringLiteral("40")), QVariant(40.0));
+    EXPECT_FALSE(rbx::key::valueFor(size, QStringLiteral("1e308")));
+    EXPECT_FALSE(rbx::key::valueFor(size, QStringLiteral("-5")));
+    EXPECT_EQ(rbx::key::valueDescription(size), QStringLiteral("a number from 1 to 10000"));
 }
 
 using CommandTable = AppTest;

@@ -117,6 +117,12 @@ TEST(DefaultsCommand, RuneboxsOwnKeysTakeOnlyValuesOfTheirType) {
         << r.err.toStdString();
     EXPECT_EQ(stored("recentLines"), QVariant(QStringLiteral("4")));
     EXPECT_EQ(write("relativeFontSize", "nan").exitCode, 1);
+    // Sizes the table cannot be drawn with.
+    r = write("relativeFontSize", "1e308");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("which holds a number from 1 to 10000"))) << r.err.toStdString();
+    EXPECT_EQ(write("relativeFontSize", "-5").exitCode, 1);
+    EXPECT_FALSE(stored("relativeFontSize").isValid());
     EXPECT_EQ(write("magnify", "perhaps").exitCode, 1);
     EXPECT_EQ(write("applications", "{}").exitCode, 1);
     EXPECT_FALSE(stored("applications").isValid());
