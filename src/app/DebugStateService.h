@@ -9,11 +9,18 @@
 //                     front (s: the application the palette follows),
 //                     recent (av: the characters the table marks as recent),
 //                     selected (u: the character under the mouse, 0 for none),
-//                     accent (s: the name of the user's accent colour)
+//                     accent (s: the name of the user's accent colour),
+//                     magnifier (av: the magnifier's window on the screen as x, y, width,
+//                     height; empty while it is hidden), magnified (u: its character),
+//                     magnifierArrow (s: "down" above the cell, "up" below it)
 //   FontFamilies() -> as: the families of the font list (made on this call if needed)
 //   CellRect(u) -> av: the character's cell on the screen as x, y, width, height;
 //                     empty when the table does not show it whole
 //   Close()          closes the palette as Escape would on an empty search
+//   MenuItems() -> av: the items of the menu open in the palette, each a{sv}: title (s),
+//                     enabled (b), rect (av: x, y, width, height on the screen); a picture
+//                     menu's pictures are titled with the text they insert; empty when
+//                     no menu is open
 
 #include <QObject>
 #include <QStringList>
@@ -36,11 +43,13 @@ public:
     QVariantMap state() const;
     QStringList fontFamilies() const;
     QVariantList cellRect(char32_t c) const;
+    QVariantList menuItems() const;
 
 public slots:
     Q_SCRIPTABLE QVariantMap State() { return state(); }
     Q_SCRIPTABLE QStringList FontFamilies() { return fontFamilies(); }
     Q_SCRIPTABLE QVariantList CellRect(uint character) { return cellRect(char32_t(character)); }
+    Q_SCRIPTABLE QVariantList MenuItems() { return menuItems(); }
     Q_SCRIPTABLE void Close();
 
 private:

@@ -11,6 +11,7 @@
 #include "table/widgets/RbxCharView.h"
 #include "table/widgets/RbxCharViewInternal.h"
 #include "table/widgets/RbxMagnifier.h"
+#include "table/widgets/RbxMagnifierPopup.h"
 
 #include <QPointer>
 #include <QTimer>
@@ -18,7 +19,7 @@
 #include <utility>
 
 RbxCharSelection::RbxCharSelection(RbxCharView& view)
-    : view_(view), magnifier_(std::make_shared<RbxMagnifierPopover>()) {}
+    : view_(view), magnifier_(std::make_shared<RbxMagnifierPopup>()) {}
 
 RbxCharSelection::~RbxCharSelection() { magnifier_->close(); }
 
@@ -166,11 +167,15 @@ void RbxCharSelection::hideMagnifier() {
     magnifier_->close();
 }
 
+bool RbxCharSelection::magnifierWanted() const {
+    const bool shift = view_.currentModifierFlags() & kx::modifier::Shift;
+    return view_.window()->isVisible() && !view_.controller().hasAttachedSheet() && selectedCharIndex_ != kx::NotFound &&
+           RbxDefaults::userDefaults().boolForKey(rbx::key::magnify) != shift;
+}
+
 RbxCharSelection::MagnifierPlacement RbxCharSelection::magnifierPlacement() const {
     MagnifierPlacement m;
-    const bool shift = view_.currentModifierFlags() & kx::modifier::Shift;
-    m.wanted = view_.window()->isVisible() && !view_.controller().hasAttachedSheet() &&
-               selectedCharIndex_ != kx::NotFound && RbxDefaults::userDefaults().boolForKey(rbx::key::magnify) != shift;
+    m.wanted = magnifierWanted();
     if (!m.wanted) return m;
     const char32_t c = selectedCharacter();
     m.character = c;

@@ -60,12 +60,16 @@ public:
     // (-1, -1) when none.
     QPointF prevMouseLocation() const { return prevMouseLocation_; }
 
-    // ---- the magnifier popover
+    // ---- the magnifier popover (the table's own, RbxMagnifierPopup, unless another is
+    // given; null: none)
     void setMagnifierPopover(std::shared_ptr<RbxMagnifierPopover> popover);
     RbxMagnifierPopover& magnifierPopover() const { return *magnifier_; }
     // Shows, moves or hides the magnifier after a change of selection, scrolling or
     // modifier keys.
     void selectionRectChanged();
+    // The magnifier is wanted now: the setting "magnify" (inverted while Shift is held),
+    // a selected cell, the window on screen and no sheet.
+    bool magnifierWanted() const;
     // Whether the magnifier is wanted now, and the font and cell it would show.
     struct MagnifierPlacement {
         bool wanted = false;

@@ -2,6 +2,8 @@
 // selected character.
 #include "table/widgets/RbxCharView.h"
 
+#include "table/widgets/RbxCharSelection.h"
+
 #include "insertion/RbxClipboardCopies.h"
 #include "kxlib/RbxDefaults.h"
 #include "kxlib/SettingsKeys.h"
@@ -80,7 +82,8 @@ QString RbxCharView::tooltipTextForCharacter(char32_t c) {
 }
 
 void RbxCharView::showTooltipForCharacter(char32_t c) {
-    if (c == 0 || !RbxDefaults::userDefaults().boolForKey(rbx::key::showTooltips)) {
+    // The magnifier shows all the tip would, in the same place.
+    if (c == 0 || !RbxDefaults::userDefaults().boolForKey(rbx::key::showTooltips) || selection_->magnifierWanted()) {
         KXToolTip::hide();
         return;
     }
