@@ -5,6 +5,7 @@
 #include "app/RbxCharWindowController.h"
 #include "kxlib/RbxDefaults.h"
 #include "kxlib/gui/KXDynamicColor.h"
+#include "kxlib/gui/KXToolTip.h"
 #include "core/Log.h"
 #include "core/Types.h"
 #include "model/RbxFontList.h"
@@ -49,6 +50,7 @@ QVariantList rectList(const QRect& r) { return {r.x(), r.y(), r.width(), r.heigh
 QVariantMap DebugStateService::state() const {
     RbxDefaults& defaults = settings_;
     RbxCharWindow* w = controller_->window();
+    const KXToolTip* tip = KXToolTip::current();
     QVariantList recent;
     const auto& groups = controller_->charView()->groups();
     if (!groups.empty())
@@ -84,6 +86,7 @@ QVariantMap DebugStateService::state() const {
         {QStringLiteral("recent"), recent},
         {QStringLiteral("selected"), uint(controller_->charView()->selectedCharacter())},
         {QStringLiteral("accent"), KXDynamicColor::accentColorName()},
+        {QStringLiteral("tooltip"), tip && tip->isVisible() ? tip->textField()->text() : QString()},
     };
 }
 

@@ -10,6 +10,7 @@
 //                     recent (av: the characters the table marks as recent),
 //                     selected (u: the character under the mouse, 0 for none),
 //                     accent (s: the name of the user's accent colour),
+//                     tooltip (s: the text of the tool tip on screen, "" for none),
 //                     magnifier (av: the magnifier's window on the screen as x, y, width,
 //                     height; empty while it is hidden), magnified (u: its character),
 //                     magnifierArrow (s: "down" above the cell, "up" below it)
