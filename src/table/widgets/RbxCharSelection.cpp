@@ -175,15 +175,11 @@ void RbxCharSelection::hideMagnifier() {
     magnifier_->close();
 }
 
-bool RbxCharSelection::magnifierWanted() const {
-    const bool shift = view_.currentModifierFlags() & kx::modifier::Shift;
-    return view_.window()->isVisible() && !view_.controller().hasAttachedSheet() && selectedCharIndex_ != kx::NotFound &&
-           RbxDefaults::userDefaults().boolForKey(rbx::key::magnify) != shift;
-}
-
 RbxCharSelection::MagnifierPlacement RbxCharSelection::magnifierPlacement() const {
     MagnifierPlacement m;
-    m.wanted = magnifierWanted();
+    const bool shift = view_.currentModifierFlags() & kx::modifier::Shift;
+    m.wanted = view_.window()->isVisible() && !view_.controller().hasAttachedSheet() &&
+               selectedCharIndex_ != kx::NotFound && RbxDefaults::userDefaults().boolForKey(rbx::key::magnify) != shift;
     if (!m.wanted) return m;
     const char32_t c = selectedCharacter();
     m.character = c;

@@ -68,9 +68,6 @@ public:
     // Shows, moves or hides the magnifier after a change of selection, scrolling or
     // modifier keys.
     void selectionRectChanged();
-    // The magnifier is wanted now: the setting "magnify" (inverted while Shift is held),
-    // a selected cell, the window on screen and no sheet.
-    bool magnifierWanted() const;
     // Whether the magnifier is wanted now, and the font and cell it would show.
     struct MagnifierPlacement {
         bool wanted = false;

@@ -2,8 +2,6 @@
 // selected character.
 #include "table/widgets/RbxCharView.h"
 
-#include "table/widgets/RbxCharSelection.h"
-
 #include "insertion/RbxClipboardCopies.h"
 #include "kxlib/RbxDefaults.h"
 #include "kxlib/SettingsKeys.h"
@@ -84,8 +82,7 @@ QString RbxCharView::tooltipTextForCharacter(char32_t c) {
 }
 
 void RbxCharView::showTooltipForCharacter(char32_t c) {
-    // The magnifier shows all the tip would, in the same place.
-    if (c == 0 || !RbxDefaults::userDefaults().boolForKey(rbx::key::showTooltips) || selection_->magnifierWanted()) {
+    if (c == 0 || !RbxDefaults::userDefaults().boolForKey(rbx::key::showTooltips)) {
         KXToolTip::hide();
         return;
     }

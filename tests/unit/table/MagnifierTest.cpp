@@ -3,7 +3,6 @@
 #include "SelectionFixture.h"
 
 #include "insertion/KXKeyboard.h"
-#include "kxlib/gui/KXToolTip.h"
 #include "table/widgets/RbxBigCharView.h"
 #include "table/widgets/RbxMagnifierPopup.h"
 #include "table/widgets/RbxMagnifierView.h"
@@ -121,17 +120,4 @@ TEST_F(TableTest, MagnifierWindowSitsAboveTheCellNeverTakesFocusAndLetsTheMouseT
     EXPECT_EQ(popup.window().content().character(), U'B');
     popup.close();
     EXPECT_FALSE(popup.isShown());
-}
-
-TEST_F(Selection, TheMagnifierTakesTheToolTipsPlace) {
-    RbxDefaults::userDefaults().setBool(true, QStringLiteral("showTooltips"));
-    make({});
-    view->tracking().windowEntered();
-    moveTo(centre(2));
-    ASSERT_TRUE(KXToolTip::current());
-    EXPECT_TRUE(KXToolTip::current()->isShowTimerRunning() || KXToolTip::current()->isVisible());
-    RbxDefaults::userDefaults().setBool(true, QStringLiteral("magnify"));
-    moveTo(centre(3));
-    EXPECT_TRUE(popover->shown);
-    EXPECT_FALSE(KXToolTip::current() && (KXToolTip::current()->isShowTimerRunning() || KXToolTip::current()->isVisible()));
 }
