@@ -23,6 +23,8 @@
 #include <QDBusConnection>
 #include <QLineEdit>
 
+#include <time.h>
+
 bool DebugStateService::enabled() { return qEnvironmentVariable("RUNEBOX_DEBUG_STATE") == QLatin1String("1"); }
 
 bool DebugStateService::exportIfEnabled(RbxCharWindowController* controller, RbxDefaults& settings) {
@@ -39,7 +41,20 @@ bool DebugStateService::exportIfEnabled(RbxCharWindowController* controller, Rbx
 }
 
 DebugStateService::DebugStateService(RbxCharWindowController* controller, RbxDefaults& settings, QObject* parent)
-    : QObject(parent), controller_(controller), settings_(settings) {}
+    : QObject(parent), controller_(controller), settings_(settings) {
+    controller_->charView()->viewport()->installEventFilter(this);
+}
+
+bool DebugStateService::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::Paint) return false;
+    // The time is taken once the table has drawn.
+    const bool handled = watched->event(event);
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    tablePaintedNs_ = qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+    tableSearch_ = controller_->table().shownSearch();
+    return handled;
+}
 
 namespace {
 
@@ -87,6 +102,8 @@ QVariantMap DebugStateService::state() const {
         {QStringLiteral("selected"), uint(controller_->charView()->selectedCharacter())},
         {QStringLiteral("accent"), KXDynamicColor::accentColorName()},
         {QStringLiteral("tooltip"), tip && tip->isVisible() ? tip->textField()->text() : QString()},
+        {QStringLiteral("tablePaintedNs"), tablePaintedNs_},
+        {QStringLiteral("tableSearch"), tableSearch_},
     };
 }
 

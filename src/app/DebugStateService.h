@@ -11,6 +11,8 @@
 //                     selected (u: the character under the mouse, 0 for none),
 //                     accent (s: the name of the user's accent colour),
 //                     tooltip (s: the text of the tool tip on screen, "" for none),
+//                     tablePaintedNs (x: CLOCK_MONOTONIC after the table's latest paint, 0 before),
+//                     tableSearch (s: the search whose result that paint showed),
 //                     magnifier (av: the magnifier's window on the screen as x, y, width,
 //                     height; empty while it is hidden), magnified (u: its character),
 //                     magnifierArrow (s: "down" above the cell, "up" below it)
@@ -46,6 +48,9 @@ public:
     QVariantList cellRect(char32_t c) const;
     QVariantList menuItems() const;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 public slots:
     Q_SCRIPTABLE QVariantMap State() { return state(); }
     Q_SCRIPTABLE QStringList FontFamilies() { return fontFamilies(); }
@@ -56,4 +61,6 @@ public slots:
 private:
     RbxCharWindowController* controller_;
     RbxDefaults& settings_;
+    qint64 tablePaintedNs_ = 0;
+    QString tableSearch_;
 };
