@@ -9,9 +9,11 @@
 #include "core/Log.h"
 #include "core/Types.h"
 #include "model/RbxFontList.h"
+#include "core/ProcessWide.h"
 #include "platform/dbus/SessionBus.h"
 #include "kxlib/gui/KXGraphicalMenu.h"
 #include "table/widgets/RbxCharSelection.h"
+#include "platform/fonts/FontFace.h"
 #include "table/widgets/RbxCharView.h"
 #include "table/widgets/RbxMagnifierPopup.h"
 #include "table/widgets/RbxMagnifierView.h"
@@ -40,6 +42,16 @@ bool DebugStateService::exportIfEnabled(RbxCharWindowController* controller, Rbx
     return true;
 }
 
+namespace {
+
+// A widget's place on the screen as x, y, width, height.
+QVariantList screenRect(const QWidget* w) {
+    const QPoint topLeft = w->mapToGlobal(QPoint(0, 0));
+    return {topLeft.x(), topLeft.y(), w->width(), w->height()};
+}
+
+} // namespace
+
 DebugStateService::DebugStateService(RbxCharWindowController* controller, RbxDefaults& settings, QObject* parent)
     : QObject(parent), controller_(controller), settings_(settings) {
     controller_->charView()->viewport()->installEventFilter(this);
@@ -66,6 +78,7 @@ QVariantMap DebugStateService::state() const {
     RbxDefaults& defaults = settings_;
     RbxCharWindow* w = controller_->window();
     const KXToolTip* tip = KXToolTip::current();
+    const RbxFontList* fontList = kx::ProcessWide<RbxFontList>::current();
     QVariantList recent;
     const auto& groups = controller_->charView()->groups();
     if (!groups.empty())
@@ -100,10 +113,16 @@ QVariantMap DebugStateService::state() const {
         {QStringLiteral("front"), controller_->frontApplicationName()},
         {QStringLiteral("recent"), recent},
         {QStringLiteral("selected"), uint(controller_->charView()->selectedCharacter())},
+        {QStringLiteral("scroll"), controller_->charView()->scrollValue()},
+        {QStringLiteral("count"), qulonglong(controller_->charView()->table().totalCount())},
+        {QStringLiteral("searchRect"), screenRect(controller_->searchField())},
         {QStringLiteral("accent"), KXDynamicColor::accentColorName()},
         {QStringLiteral("tooltip"), tip && tip->isVisible() ? tip->textField()->text() : QString()},
         {QStringLiteral("tablePaintedNs"), tablePaintedNs_},
         {QStringLiteral("tableSearch"), tableSearch_},
+        {QStringLiteral("facesOpened"), qulonglong(rbx::FontFace::facesOpened())},
+        {QStringLiteral("facesOpen"), rbx::FontFace::facesOpenNow()},
+        {QStringLiteral("fontListLoaded"), fontList && fontList->isLoaded()},
     };
 }
 
