@@ -1,5 +1,6 @@
 #include "app/DebugStateService.h"
 
+#include "app/PaletteContent.h"
 #include "app/PaletteFontList.h"
 #include "app/PaletteTable.h"
 #include "app/RbxCharWindowController.h"
@@ -22,6 +23,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QMenu>
+#include <QStackedWidget>
 #include <QDBusConnection>
 #include <QLineEdit>
 
@@ -78,6 +80,7 @@ QVariantMap DebugStateService::state() const {
     RbxDefaults& defaults = settings_;
     RbxCharWindow* w = controller_->window();
     const KXToolTip* tip = KXToolTip::current();
+    const QWidget* page = controller_->content().contentTabView()->currentWidget();
     const RbxFontList* fontList = kx::ProcessWide<RbxFontList>::current();
     QVariantList recent;
     const auto& groups = controller_->charView()->groups();
@@ -118,6 +121,8 @@ QVariantMap DebugStateService::state() const {
         {QStringLiteral("searchRect"), screenRect(controller_->searchField())},
         {QStringLiteral("accent"), KXDynamicColor::accentColorName()},
         {QStringLiteral("tooltip"), tip && tip->isVisible() ? tip->textField()->text() : QString()},
+        {QStringLiteral("page"), page ? page->objectName() : QString()},
+        {QStringLiteral("focus"), QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString()},
         {QStringLiteral("tablePaintedNs"), tablePaintedNs_},
         {QStringLiteral("tableSearch"), tableSearch_},
         {QStringLiteral("facesOpened"), qulonglong(rbx::FontFace::facesOpened())},
@@ -166,4 +171,11 @@ QVariantList DebugStateService::menuItems() const {
 
 void DebugStateService::Close() {
     if (controller_->isWindowVisible()) controller_->close();
+}
+
+QVariantList DebugStateService::controlRect(const QString& name) const {
+    const QWidget* w = controller_->window() ? controller_->window()->findChild<QWidget*>(name) : nullptr;
+    if (!w || !w->isVisible()) return {};
+    const QPoint topLeft = w->mapToGlobal(QPoint(0, 0));
+    return {topLeft.x(), topLeft.y(), w->width(), w->height()};
 }

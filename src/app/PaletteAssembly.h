@@ -33,6 +33,7 @@ class FrontApplication;
 class KXHotKeyRegistry;
 class KXURLHandler;
 class PaletteHotKeys;
+class PaletteSampleViews;
 class PaletteEventRouter;
 class PaletteEvents;
 class PaletteFontList;
@@ -77,6 +78,7 @@ private:
     std::unique_ptr<PaletteTable> table_;
     std::unique_ptr<PaletteFontList> fonts_;
     std::unique_ptr<RbxCharWindowController> windowController_;
+    std::unique_ptr<PaletteSampleViews> samples_;
     std::shared_ptr<RbxPostingSystem> postingSystem_;
     std::shared_ptr<RbxPoster> poster_;
     std::unique_ptr<PaletteEvents> events_;

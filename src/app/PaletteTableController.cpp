@@ -1,6 +1,7 @@
 #include "app/PaletteTableController.h"
 
 #include "app/PaletteFocus.h"
+#include "app/PaletteSampleViews.h"
 #include "app/PaletteTable.h"
 #include "app/RbxCharWindowController.h"
 #include "kxlib/gui/KXGraphicalMenu.h"
@@ -13,8 +14,17 @@
 #include <QLineEdit>
 #include <algorithm>
 
-PaletteTableController::PaletteTableController(RbxCharWindowController& controller, std::shared_ptr<PaletteFocus> focus)
-    : c_(controller), focus_(std::move(focus)) {}
+PaletteTableController::PaletteTableController(RbxCharWindowController& controller, std::shared_ptr<PaletteFocus> focus,
+                                               PaletteSampleViews* samples)
+    : c_(controller), focus_(std::move(focus)), samples_(samples) {}
+
+void PaletteTableController::activateSampleEditor() {
+    if (samples_) samples_->activateSampleEditor();
+}
+
+void PaletteTableController::activatePreview() {
+    if (samples_) samples_->activatePreview();
+}
 
 bool PaletteTableController::hasAttachedSheet() const { return c_.hasSheet(); }
 
