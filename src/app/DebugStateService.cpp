@@ -9,6 +9,7 @@
 #include "core/Types.h"
 #include "model/RbxFontList.h"
 #include "platform/dbus/SessionBus.h"
+#include "shapes/widgets/RbxShapeView.h"
 #include "table/widgets/RbxCharView.h"
 
 #include <QCoreApplication>
@@ -41,7 +42,15 @@ QVariantMap DebugStateService::state() const {
     if (!groups.empty())
         if (const auto& marked = groups.front().group().recentCharactersToHilite())
             for (const char32_t c : *marked) recent << uint(c);
+    QVariantList shapePad;
+    if (const QDialog* sheet = controller_->sheets().attachedSheet())
+        if (const auto* pad = sheet->findChild<shapes::RbxShapeView*>(); pad && pad->isVisible()) {
+            const QPoint topLeft = pad->mapToGlobal(QPoint(0, 0));
+            shapePad << topLeft.x() << topLeft.y() << pad->width() << pad->height() << pad->pad().numberOfPaths()
+                     << pad->pad().numberOfAllPaths() << uint(pad->pad().backgroundCharacter());
+        }
     return {
+        {QStringLiteral("shapePad"), shapePad},
         {QStringLiteral("visible"), controller_->isWindowVisible()},
         {QStringLiteral("alpha"), double(controller_->windowAlpha())},
         {QStringLiteral("sheet"), controller_->sheets().attachedSheetName()},

@@ -9,7 +9,10 @@
 //                     front (s: the application the palette follows),
 //                     recent (av: the characters the table marks as recent),
 //                     selected (u: the character under the mouse, 0 for none),
-//                     accent (s: the name of the user's accent colour)
+//                     accent (s: the name of the user's accent colour),
+//                     shapePad (av: while the shape finder is up, its pad on the screen as
+//                     x, y, width, height, then the counted strokes, all strokes (with the
+//                     undone ones) and the background character)
 //   FontFamilies() -> as: the families of the font list (made on this call if needed)
 //   CellRect(u) -> av: the character's cell on the screen as x, y, width, height;
 //                     empty when the table does not show it whole

@@ -11,6 +11,7 @@
 #include "app/RbxCharAppController.h"
 #include "app/RbxCharApplication.h"
 #include "app/RbxCharWindowController.h"
+#include "app/ShapeFinder.h"
 #include "app/SystemFont.h"
 #include "core/ProcessWide.h"
 #include "insertion/RbxClipboardCopies.h"
@@ -99,7 +100,9 @@ PaletteAssembly::PaletteAssembly(RbxDefaults& settings, X11Session& x11, KXURLHa
 
     // The table asks the window controller, and hands its clicked characters to the
     // insertion road; its copy commands publish on the real clipboard.
-    view.setController(std::make_shared<PaletteTableController>(wc, focus));
+    shapeFinder_ = std::make_unique<ShapeFinder>(wc, settings_, shapes::ShapeDataFiles::installed());
+    shapeFinder_->registerSheet();
+    view.setController(std::make_shared<PaletteTableController>(wc, focus, shapeFinder_.get()));
     kx::ProcessWide<RbxTableClipboard>::install(std::make_shared<RbxClipboardCopies>());
     // The posting tap is live whenever the palette shows.
     QObject::connect(&wc, &RbxCharWindowController::windowShown, &wc,

@@ -1,5 +1,7 @@
 #include "app/PaletteTableController.h"
 
+#include "app/ShapeFinder.h"
+
 #include "app/PaletteTable.h"
 #include "app/RbxCharWindowController.h"
 #include "model/RbxRecentGroupDescription.h"
@@ -38,8 +40,13 @@ void PaletteFocus::deactivateApplication() {
     session_.setInputFocus(previousActive_);
 }
 
-PaletteTableController::PaletteTableController(RbxCharWindowController& controller, std::shared_ptr<PaletteFocus> focus)
-    : c_(controller), focus_(std::move(focus)) {}
+PaletteTableController::PaletteTableController(RbxCharWindowController& controller, std::shared_ptr<PaletteFocus> focus,
+                                               ShapeFinder* shapes)
+    : c_(controller), focus_(std::move(focus)), shapes_(shapes) {}
+
+double PaletteTableController::bestMatchQuality(char32_t c) const { return shapes_ ? shapes_->result().quality(c) : 0; }
+
+bool PaletteTableController::reenterShapeFinder() { return shapes_ && shapes_->reenter(); }
 
 bool PaletteTableController::hasAttachedSheet() const { return c_.hasSheet(); }
 

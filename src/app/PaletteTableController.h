@@ -9,6 +9,7 @@
 #include <memory>
 
 class RbxCharWindowController;
+class ShapeFinder;
 class X11Session;
 
 // The keyboard between the palette and the application the user types in: the palette
@@ -33,7 +34,9 @@ private:
 
 class PaletteTableController : public RbxCharViewController {
 public:
-    PaletteTableController(RbxCharWindowController& controller, std::shared_ptr<PaletteFocus> focus);
+    // `shapes` (may be null) answers the shape finder's best matches and takes the keys back.
+    PaletteTableController(RbxCharWindowController& controller, std::shared_ptr<PaletteFocus> focus,
+                           ShapeFinder* shapes = nullptr);
 
     bool hasAttachedSheet() const override;
     bool isKeyWindow() const override;
@@ -44,8 +47,11 @@ public:
     void updateToFrontApplication(bool force) override;
     QWidget* searchField() const override;
     void updateRecentGroup() override;
+    double bestMatchQuality(char32_t c) const override;
+    bool reenterShapeFinder() override;
 
 private:
     RbxCharWindowController& c_;
     std::shared_ptr<PaletteFocus> focus_;
+    ShapeFinder* shapes_;
 };
