@@ -5,6 +5,7 @@
 #include "app/RbxCharWindowController.h"
 #include "kxlib/RbxDefaults.h"
 #include "kxlib/gui/KXDynamicColor.h"
+#include "kxlib/gui/KXToolTip.h"
 #include "core/Log.h"
 #include "core/Types.h"
 #include "model/RbxFontList.h"
@@ -15,6 +16,8 @@
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QLineEdit>
+
+#include <time.h>
 
 bool DebugStateService::enabled() { return qEnvironmentVariable("RUNEBOX_DEBUG_STATE") == QLatin1String("1"); }
 
@@ -32,11 +35,25 @@ bool DebugStateService::exportIfEnabled(RbxCharWindowController* controller, Rbx
 }
 
 DebugStateService::DebugStateService(RbxCharWindowController* controller, RbxDefaults& settings, QObject* parent)
-    : QObject(parent), controller_(controller), settings_(settings) {}
+    : QObject(parent), controller_(controller), settings_(settings) {
+    controller_->charView()->viewport()->installEventFilter(this);
+}
+
+bool DebugStateService::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::Paint) return false;
+    // The time is taken once the table has drawn.
+    const bool handled = watched->event(event);
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    tablePaintedNs_ = qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+    tableSearch_ = controller_->table().shownSearch();
+    return handled;
+}
 
 QVariantMap DebugStateService::state() const {
     RbxDefaults& defaults = settings_;
     RbxCharWindow* w = controller_->window();
+    const KXToolTip* tip = KXToolTip::current();
     QVariantList recent;
     const auto& groups = controller_->charView()->groups();
     if (!groups.empty())
@@ -67,6 +84,9 @@ QVariantMap DebugStateService::state() const {
         {QStringLiteral("recent"), recent},
         {QStringLiteral("selected"), uint(controller_->charView()->selectedCharacter())},
         {QStringLiteral("accent"), KXDynamicColor::accentColorName()},
+        {QStringLiteral("tooltip"), tip && tip->isVisible() ? tip->textField()->text() : QString()},
+        {QStringLiteral("tablePaintedNs"), tablePaintedNs_},
+        {QStringLiteral("tableSearch"), tableSearch_},
     };
 }
 

@@ -6,6 +6,7 @@
 #include "app/ModelBridges.h"
 #include "app/PaletteEvents.h"
 #include "app/PaletteFontList.h"
+#include "app/PaletteHotKeys.h"
 #include "app/PaletteTable.h"
 #include "app/PaletteTableController.h"
 #include "app/RbxCharAppController.h"
@@ -27,6 +28,8 @@
 #include "model/RbxNameFilter.h"
 #include "platform/dbus/SessionBus.h"
 #include "platform/fonts/FontBackend.h"
+#include "platform/x11/HotKeyGrabs.h"
+#include "platform/x11/X11Keyboard.h"
 #include "table/widgets/RbxCharView.h"
 
 #include <QCoreApplication>
@@ -133,9 +136,23 @@ PaletteAssembly::PaletteAssembly(RbxDefaults& settings, X11Session& x11, KXURLHa
                          KXProcess::startWatching();
                          accent->follow(dbus::sessionBus());
                      });
+    // The global hot key is registered once the launch is over, and again after each
+    // change of the keyboard's layout.
+    QObject::connect(application_.get(), &RbxCharAppController::launchFinished, &wc, [this, &x11, &wc] {
+        hotKeyGrabs_ = std::make_unique<kx::x11::X11HotKeyGrabs>(x11, &kx::x11::X11Keyboard::shared());
+        hotKeyRegistry_ = std::make_unique<KXHotKeyRegistry>(*hotKeyGrabs_);
+        hotKeys_ = std::make_unique<PaletteHotKeys>(wc, settings_, *hotKeyRegistry_);
+        hotKeys_->setupHotkeys();
+    });
+    // The names' word index is made in the background once the palette showed.
+    QObject::connect(application_.get(), &RbxCharAppController::launchFinished, table_.get(),
+                     [table = table_.get()] { table->prepareSearch(); }, Qt::QueuedConnection);
 }
 
 PaletteAssembly::~PaletteAssembly() {
+    hotKeys_.reset();
+    hotKeyRegistry_.reset();
+    hotKeyGrabs_.reset();
     // The model's objects that know the table go before it.
     kx::ProcessWide<RbxLayoutRegistry>::install(nullptr);
     kx::ProcessWide<RbxNameFilterState>::install(nullptr);

@@ -22,6 +22,8 @@
 //   PaletteEventRouter (mouse releases and keys before the normal delivery);
 //   ClickOutsideMonitor (presses anywhere close the palette);
 //   RbxCharAppController (start-up, URL commands, shut-down);
+//   the global hot key (PaletteHotKeys over KXHotKeyRegistry over the X server's grabs),
+//   once the launch is over;
 //   DesktopAccent (the desktop's accent colour, read once the launch is over), the
 //   process's accent colour source.
 
@@ -30,7 +32,9 @@
 class ClickOutsideMonitor;
 class DesktopAccent;
 class FrontApplication;
+class KXHotKeyRegistry;
 class KXURLHandler;
+class PaletteHotKeys;
 class PaletteEventRouter;
 class PaletteEvents;
 class PaletteFontList;
@@ -42,6 +46,9 @@ class RbxPoster;
 class RbxPostingSystem;
 class ShapeFinder;
 class X11Session;
+namespace kx::x11 {
+class HotKeyGrabs;
+}
 
 class PaletteAssembly {
 public:
@@ -65,6 +72,8 @@ public:
     PaletteEventRouter& router() const { return *router_; }
     RbxPoster& poster() const { return *poster_; }
     ShapeFinder& shapeFinder() const { return *shapeFinder_; }
+    // Null until the launch is over.
+    PaletteHotKeys* hotKeys() const { return hotKeys_.get(); }
 
 private:
     RbxDefaults& settings_;
@@ -80,4 +89,7 @@ private:
     std::unique_ptr<ClickOutsideMonitor> clickMonitor_;
     std::unique_ptr<RbxCharAppController> application_;
     std::shared_ptr<DesktopAccent> accent_;
+    std::unique_ptr<kx::x11::HotKeyGrabs> hotKeyGrabs_;
+    std::unique_ptr<KXHotKeyRegistry> hotKeyRegistry_;
+    std::unique_ptr<PaletteHotKeys> hotKeys_;
 };

@@ -132,7 +132,8 @@ QVariant KXAppSettingsStore::addAppSettingFromURL(const QUrl& url) {
     if (folder.isEmpty()) return {};
     const QString path = folder + QLatin1Char('/') + name + QStringLiteral(".plist");
     if (params.contains(QStringLiteral("delete"))) {
-        if (QFileInfo(path).isFile()) QFile::remove(path);
+        // Without the file's entries from now on, not only after the next reload.
+        if (QFileInfo(path).isFile() && QFile::remove(path)) reloadSettings();
         return {};
     }
     if (!params.contains(QStringLiteral("signature"))) {

@@ -46,6 +46,14 @@ void RbxCharSelection::selectCharacterAtIndex(std::size_t index) {
     selectionRectChanged();
 }
 
+void RbxCharSelection::forget() {
+    if (selectedCharIndex_ == kx::NotFound) return;
+    // The index belongs to the groups that went: nothing of the old cell is redrawn.
+    selectedCharIndex_ = kx::NotFound;
+    view_.displayCharacterInfo(0);
+    selectionRectChanged();
+}
+
 void RbxCharSelection::temporarilySelectCharacterAtIndex(std::size_t index) {
     invalidateSelection();
     selectedCharIndex_ = index;

@@ -37,8 +37,9 @@ public:
     void blinkCharacterAtIndex(std::size_t index);
     // Marks the selected cell for redrawing.
     void invalidateSelection();
-    // Forgets the selected cell (the groups were replaced).
-    void forget() { selectedCharIndex_ = kx::NotFound; }
+    // Forgets the selected cell (the groups were replaced), and with it its tool tip and
+    // magnifier.
+    void forget();
 
     // The press in progress (RbxCharView::ClickButton).
     int clickButton() const { return clickButton_; }

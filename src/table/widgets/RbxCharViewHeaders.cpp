@@ -68,12 +68,14 @@ QString RbxCharView::tooltipTextForCharacter(char32_t c) {
     const QString s = CharacterText::stringWithCharacter(c);
     const int roman = sources_->romanForUnicode(font_, c) & 0xFFFF;
     const std::uint32_t glyph = cellTexts_.glyphForCharacter(c);
+    // A virtual character (an emoji sequence, a flag, a ligature) shows the code points
+    // it stands for, never its own number.
+    const QString unicode = CharacterText::decimalRepresentation(c);
     QString text = roman != 0 ? QStringLiteral("Char: \"%1\"\nUnicode: %2\nRoman: %3\nGlyph: %4")
-                                    .arg(s)
-                                    .arg(quint32(c))
+                                    .arg(s, unicode)
                                     .arg(roman)
                                     .arg(glyph)
-                              : QStringLiteral("Char: \"%1\"\nUnicode: %2\nGlyph: %3").arg(s).arg(quint32(c)).arg(glyph);
+                              : QStringLiteral("Char: \"%1\"\nUnicode: %2\nGlyph: %3").arg(s, unicode).arg(glyph);
     const QString entity = sources_->htmlEntityForCharacter(c);
     if (!entity.isEmpty()) text = QStringLiteral("%1\nHTML: %2").arg(text, entity);
     return text;

@@ -334,6 +334,17 @@ TEST_F(AppSettings, UrlCommandWritesOnlyInsideTheFolder) {
     EXPECT_FALSE(KXAppSettings(facts(QString(), QStringLiteral("myapp"))).boolForKey(QStringLiteral("directInsertion")));
 }
 
+TEST_F(AppSettings, DeletingByUrlTakesEffectAtOnce) {
+    auto cmd = [](const QString& url) { return KXAppSettings::addAppSettingFromURL(QUrl(url, QUrl::StrictMode)); };
+    cmd(QStringLiteral("runebox://appsetting?name=gone&signature=%2Fgoner&directInsertion=1"));
+    ASSERT_TRUE(KXAppSettings(facts(QString(), QStringLiteral("goner"))).boolForKey(QStringLiteral("directInsertion")));
+    ASSERT_TRUE(cmd(QStringLiteral("runebox://appsetting?show=%2Fgoner")).toString().contains(QStringLiteral("directInsertion")));
+    cmd(QStringLiteral("runebox://appsetting?name=gone&delete=1"));
+    EXPECT_FALSE(QFile::exists(folder + QStringLiteral("/gone.plist")));
+    EXPECT_FALSE(KXAppSettings(facts(QString(), QStringLiteral("goner"))).boolForKey(QStringLiteral("directInsertion")));
+    EXPECT_FALSE(KXAppSettings::appSettingsDictionary().contains(QStringLiteral("/goner")));
+}
+
 TEST_F(AppSettings, RemoteUpdate) {
     const QString name = QStringLiteral("autoupdate") + kx::Bundle::mainBundle().bundleVersion() + QStringLiteral(".plist");
     const QString good = QStringLiteral("https://updates.example.org/runebox/") + name;
