@@ -24,7 +24,14 @@ ShapeFinder::ShapeFinder(RbxCharWindowController& controller, RbxDefaults& setti
 ShapeFinder::~ShapeFinder() { delete sheet_.data(); }
 
 void ShapeFinder::registerSheet() {
-    controller_.sheets().registerSheet(QStringLiteral("shapeFinder"), [this](const QVariantMap&) { open(); });
+    // "file": a shape file to load into the pad first.
+    controller_.sheets().registerSheet(QStringLiteral("shapeFinder"), [this](const QVariantMap& options) {
+        const QString file = options.value(QStringLiteral("file")).toString();
+        if (file.isEmpty())
+            open();
+        else
+            openShapeFile(file);
+    });
 }
 
 shapes::ShapeFinderSheet& ShapeFinder::sheet() {

@@ -6,9 +6,12 @@
 #include "RuneboxPrograms.h"
 #include "common/TestEnvironment.h"
 #include "core/KXAppSupport.h"
+#include "shapes/ShapeFile.h"
 
 #include <QDBusArgument>
 #include <QDir>
+#include <QFile>
+#include <QProcess>
 #include <QRect>
 #include <cmath>
 #include <gtest/gtest.h>
@@ -183,10 +186,52 @@ TEST(ShapeFinder, KeysUndoRedoClearAndSetTheBackground) {
     ASSERT_TRUE(waitForPad([](const Pad& p) { return p.allStrokes == 0 && p.background == 'x'; }));
     key("BackSpace");
     ASSERT_TRUE(waitForPad([](const Pad& p) { return p.background == 0; }));
+    // Pasted text puts its first character behind the drawing, also one beyond 16 bits.
+    QProcess xclip;
+    xclip.start(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard")});
+    ASSERT_TRUE(xclip.waitForStarted());
+    xclip.write(QStringLiteral("\U0001F600x").toUtf8());
+    xclip.closeWriteChannel();
+    xclip.waitForFinished(5000);
+    key("ctrl+v");
+    ASSERT_TRUE(waitForPad([](const Pad& p) { return p.background == 0x1F600; })) << copy.output().toStdString();
     // Escape cancels: the sheet goes, the search stays as it was.
     const QString before = Copy::state().value(QStringLiteral("search")).toString();
     key("Escape");
     ASSERT_TRUE(Copy::waitForState([](const QVariantMap& s) { return s.value(QStringLiteral("sheet")).toString().isEmpty(); }));
     EXPECT_EQ(Copy::state().value(QStringLiteral("search")).toString(), before);
     EXPECT_TRUE(Copy::visible(Copy::state()));
+}
+
+TEST(ShapeFinder, AShapeFileGivenToRuneboxOpensInTheShapeFinder) {
+    Copy copy;
+    ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << copy.output().toStdString();
+    const QString folder = rbxtest::privateHome();
+    shapes::ShapeDrawing d;
+    d.strokes = {shapes::Stroke{{100, 100}, {200, 200}}, shapes::Stroke{{100, 200}, {200, 100}}};
+    d.background = U'Q';
+    const QString path = folder + QStringLiteral("/my drawing.rbxshape");
+    ASSERT_TRUE(shapes::shapefile::writeFile(path, d));
+    // A second start hands the file over to the running copy.
+    QString out;
+    EXPECT_EQ(run(x11test::Runebox, {path}, &out), 0) << out.toStdString();
+    ASSERT_TRUE(waitForPad([](const Pad& p) { return p.strokes == 2 && p.allStrokes == 2 && p.background == 'Q'; }))
+        << copy.output().toStdString();
+    // A damaged file changes nothing and harms nothing.
+    QFile bad(folder + QStringLiteral("/bad.rbxshape"));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write(QByteArray("\x13\x88\x00", 3));
+    bad.close();
+    EXPECT_EQ(run(x11test::Runebox, {QStringLiteral("file://") + bad.fileName()}, &out), 0) << out.toStdString();
+    rbxtest::spinEventLoop(500);
+    const Pad p = padOf(Copy::state());
+    EXPECT_EQ(p.strokes, 2);
+    EXPECT_EQ(p.background, uint('Q'));
+    // Found with the drawing from the file: it is not saved again.
+    xdotool({QStringLiteral("key"), QStringLiteral("Return")});
+    ASSERT_TRUE(Copy::waitForState([](const QVariantMap& s) {
+        return s.value(QStringLiteral("sheet")).toString().isEmpty() && s.value(QStringLiteral("search")).toString().size() > 1;
+    })) << copy.output().toStdString();
+    EXPECT_TRUE(savedDrawings().isEmpty());
+    EXPECT_EQ(copy.process().state(), QProcess::Running);
 }
