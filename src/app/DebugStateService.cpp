@@ -9,7 +9,9 @@
 #include "core/Log.h"
 #include "core/Types.h"
 #include "model/RbxFontList.h"
+#include "core/ProcessWide.h"
 #include "platform/dbus/SessionBus.h"
+#include "platform/fonts/FontFace.h"
 #include "shapes/widgets/RbxShapeView.h"
 #include "table/widgets/RbxCharView.h"
 
@@ -54,6 +56,7 @@ QVariantMap DebugStateService::state() const {
     RbxDefaults& defaults = settings_;
     RbxCharWindow* w = controller_->window();
     const KXToolTip* tip = KXToolTip::current();
+    const RbxFontList* fontList = kx::ProcessWide<RbxFontList>::current();
     QVariantList recent;
     const auto& groups = controller_->charView()->groups();
     if (!groups.empty())
@@ -87,6 +90,9 @@ QVariantMap DebugStateService::state() const {
         {QStringLiteral("tooltip"), tip && tip->isVisible() ? tip->textField()->text() : QString()},
         {QStringLiteral("tablePaintedNs"), tablePaintedNs_},
         {QStringLiteral("tableSearch"), tableSearch_},
+        {QStringLiteral("facesOpened"), qulonglong(rbx::FontFace::facesOpened())},
+        {QStringLiteral("facesOpen"), rbx::FontFace::facesOpenNow()},
+        {QStringLiteral("fontListLoaded"), fontList && fontList->isLoaded()},
     };
 }
 

@@ -13,6 +13,9 @@
 //                     tooltip (s: the text of the tool tip on screen, "" for none),
 //                     tablePaintedNs (x: CLOCK_MONOTONIC after the table's latest paint, 0 before),
 //                     tableSearch (s: the search whose result that paint showed),
+//                     facesOpened (t: how often the process opened a font face),
+//                     facesOpen (i: the faces open now),
+//                     fontListLoaded (b: whether the font list was loaded),
 //                     shapePad (av: while the shape finder is up, its pad on the screen as
 //                     x, y, width, height, then the counted strokes, all strokes (with the
 //                     undone ones) and the background character)

@@ -2,6 +2,7 @@
 
 #include "core/Log.h"
 #include "model/FontExtensions.h"
+#include "model/EmojiTables.h"
 #include "model/RbxEmoji.h"
 #include "platform/fonts/DesktopFonts.h"
 
@@ -103,7 +104,9 @@ bool RbxFontFamily::anyMemberContainsCharacter(char32_t c) {
     for (const rbx::Font& f : members())
         if (f && f->covers(c)) return true;
     // The family of the colour emoji font also holds the sequences it shows as one
-    // picture.
+    // picture (flags, joined sequences and keycaps); only those need its glyphs.
+    using namespace rbx::emoji;
+    if (c < FlagFirst || c > KeycapLast) return false;
     const QString emoji = RbxEmoji::colorEmojiFontName();
     if (!emoji.isEmpty() && numberOfValidMembers() > 0) {
         for (const rbx::Font& f : members())
