@@ -1,5 +1,6 @@
 #include "app/DebugStateService.h"
 
+#include "app/PaletteContent.h"
 #include "app/PaletteFontList.h"
 #include "app/PaletteTable.h"
 #include "app/RbxCharWindowController.h"
@@ -15,7 +16,9 @@
 #include "shapes/widgets/RbxShapeView.h"
 #include "table/widgets/RbxCharView.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QStackedWidget>
 #include <QDBusConnection>
 #include <QLineEdit>
 
@@ -66,6 +69,7 @@ QVariantMap DebugStateService::state() const {
     RbxDefaults& defaults = settings_;
     RbxCharWindow* w = controller_->window();
     const KXToolTip* tip = KXToolTip::current();
+    const QWidget* page = controller_->content().contentTabView()->currentWidget();
     const RbxFontList* fontList = kx::ProcessWide<RbxFontList>::current();
     QVariantList recent;
     const auto& groups = controller_->charView()->groups();
@@ -101,6 +105,8 @@ QVariantMap DebugStateService::state() const {
         {QStringLiteral("searchRect"), screenRect(controller_->searchField())},
         {QStringLiteral("accent"), KXDynamicColor::accentColorName()},
         {QStringLiteral("tooltip"), tip && tip->isVisible() ? tip->textField()->text() : QString()},
+        {QStringLiteral("page"), page ? page->objectName() : QString()},
+        {QStringLiteral("focus"), QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString()},
         {QStringLiteral("tablePaintedNs"), tablePaintedNs_},
         {QStringLiteral("tableSearch"), tableSearch_},
         {QStringLiteral("facesOpened"), qulonglong(rbx::FontFace::facesOpened())},
@@ -127,4 +133,11 @@ QVariantList DebugStateService::cellRect(char32_t c) const {
 
 void DebugStateService::Close() {
     if (controller_->isWindowVisible()) controller_->close();
+}
+
+QVariantList DebugStateService::controlRect(const QString& name) const {
+    const QWidget* w = controller_->window() ? controller_->window()->findChild<QWidget*>(name) : nullptr;
+    if (!w || !w->isVisible()) return {};
+    const QPoint topLeft = w->mapToGlobal(QPoint(0, 0));
+    return {topLeft.x(), topLeft.y(), w->width(), w->height()};
 }

@@ -19,12 +19,16 @@
 //                     facesOpened (t: how often the process opened a font face),
 //                     facesOpen (i: the faces open now),
 //                     fontListLoaded (b: whether the font list was loaded),
+//                     page (s: the content page shown: "previewPage", "samplePage", ...),
+//                     focus (s: the name of the widget with the keyboard focus),
 //                     shapePad (av: while the shape finder is up, its pad on the screen as
 //                     x, y, width, height, then the counted strokes, all strokes (with the
 //                     undone ones) and the background character)
 //   FontFamilies() -> as: the families of the font list (made on this call if needed)
 //   CellRect(u) -> av: the character's cell on the screen as x, y, width, height;
 //                     empty when the table does not show it whole
+//   ControlRect(s) -> av: the named control of the palette on the screen as x, y, width,
+//                     height; empty when it is not shown
 //   Close()          closes the palette as Escape would on an empty search
 
 #include <QObject>
@@ -48,6 +52,7 @@ public:
     QVariantMap state() const;
     QStringList fontFamilies() const;
     QVariantList cellRect(char32_t c) const;
+    QVariantList controlRect(const QString& name) const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -56,6 +61,7 @@ public slots:
     Q_SCRIPTABLE QVariantMap State() { return state(); }
     Q_SCRIPTABLE QStringList FontFamilies() { return fontFamilies(); }
     Q_SCRIPTABLE QVariantList CellRect(uint character) { return cellRect(char32_t(character)); }
+    Q_SCRIPTABLE QVariantList ControlRect(const QString& name) { return controlRect(name); }
     Q_SCRIPTABLE void Close();
 
 private:

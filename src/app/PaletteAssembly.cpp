@@ -9,6 +9,7 @@
 #include "app/PaletteFontList.h"
 #include "app/PaletteHotKeys.h"
 #include "app/PaletteTable.h"
+#include "app/PaletteSampleViews.h"
 #include "app/PaletteTableController.h"
 #include "app/RbxCharAppController.h"
 #include "app/RbxCharApplication.h"
@@ -105,11 +106,16 @@ PaletteAssembly::PaletteAssembly(RbxDefaults& settings, X11Session& x11, KXURLHa
     QObject::connect(&rbx::FontBackend::shared(), &rbx::FontBackend::fontFileActivated, &wc,
                      [](const QString& path) { QFontDatabase::addApplicationFont(path); });
 
+    // The sample text views follow the shown font and the search.
+    samples_ = std::make_unique<PaletteSampleViews>(settings_, wc.content(), wc.window());
+    samples_->setFont(wc.selectedFont());
+    QObject::connect(&wc, &RbxCharWindowController::fontSelected, samples_.get(), &PaletteSampleViews::setFont);
+    QObject::connect(&wc, &RbxCharWindowController::searchPerformed, samples_.get(), &PaletteSampleViews::searchChanged);
     // The table asks the window controller, and hands its clicked characters to the
     // insertion road; its copy commands publish on the real clipboard.
     shapeFinder_ = std::make_unique<ShapeFinder>(wc, settings_, shapes::ShapeDataFiles::installed());
     shapeFinder_->registerSheet();
-    view.setController(std::make_shared<PaletteTableController>(wc, focus, shapeFinder_.get()));
+    view.setController(std::make_shared<PaletteTableController>(wc, focus, samples_.get(), shapeFinder_.get()));
     kx::ProcessWide<RbxTableClipboard>::install(std::make_shared<RbxClipboardCopies>());
     // The posting tap is live whenever the palette shows.
     QObject::connect(&wc, &RbxCharWindowController::windowShown, &wc,

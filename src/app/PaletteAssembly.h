@@ -35,6 +35,7 @@ class FrontApplication;
 class KXHotKeyRegistry;
 class KXURLHandler;
 class PaletteHotKeys;
+class PaletteSampleViews;
 class PaletteEventRouter;
 class PaletteEvents;
 class PaletteFontList;
@@ -82,6 +83,7 @@ private:
     std::unique_ptr<PaletteFontList> fonts_;
     std::unique_ptr<RbxCharWindowController> windowController_;
     std::unique_ptr<ShapeFinder> shapeFinder_;
+    std::unique_ptr<PaletteSampleViews> samples_;
     std::shared_ptr<RbxPostingSystem> postingSystem_;
     std::shared_ptr<RbxPoster> poster_;
     std::unique_ptr<PaletteEvents> events_;

@@ -1,6 +1,7 @@
 #include "app/PaletteTableController.h"
 
 #include "app/PaletteFocus.h"
+#include "app/PaletteSampleViews.h"
 #include "app/ShapeFinder.h"
 #include "app/PaletteTable.h"
 #include "app/RbxCharWindowController.h"
@@ -12,8 +13,16 @@
 #include <algorithm>
 
 PaletteTableController::PaletteTableController(RbxCharWindowController& controller, std::shared_ptr<PaletteFocus> focus,
-                                               ShapeFinder* shapes)
-    : c_(controller), focus_(std::move(focus)), shapes_(shapes) {}
+                                               PaletteSampleViews* samples, ShapeFinder* shapes)
+    : c_(controller), focus_(std::move(focus)), samples_(samples), shapes_(shapes) {}
+
+void PaletteTableController::activateSampleEditor() {
+    if (samples_) samples_->activateSampleEditor();
+}
+
+void PaletteTableController::activatePreview() {
+    if (samples_) samples_->activatePreview();
+}
 
 double PaletteTableController::bestMatchQuality(char32_t c) const { return shapes_ ? shapes_->result().quality(c) : 0; }
 

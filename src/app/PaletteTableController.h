@@ -7,15 +7,17 @@
 
 #include <memory>
 
+class PaletteSampleViews;
 class PaletteFocus;
 class RbxCharWindowController;
 class ShapeFinder;
 
 class PaletteTableController : public RbxCharViewController {
 public:
-    // `shapes` (may be null) answers the shape finder's best matches and takes the keys back.
+    // `samples`: the sample text views (none in a palette without them); `shapes` (may be null)
+    // answers the shape finder's best matches and takes the keys back.
     PaletteTableController(RbxCharWindowController& controller, std::shared_ptr<PaletteFocus> focus,
-                           ShapeFinder* shapes = nullptr);
+                           PaletteSampleViews* samples = nullptr, ShapeFinder* shapes = nullptr);
 
     bool hasAttachedSheet() const override;
     bool isKeyWindow() const override;
@@ -26,11 +28,14 @@ public:
     void updateToFrontApplication(bool force) override;
     QWidget* searchField() const override;
     void updateRecentGroup() override;
+    void activateSampleEditor() override;
+    void activatePreview() override;
     double bestMatchQuality(char32_t c) const override;
     bool reenterShapeFinder() override;
 
 private:
     RbxCharWindowController& c_;
     std::shared_ptr<PaletteFocus> focus_;
+    PaletteSampleViews* samples_;
     ShapeFinder* shapes_;
 };
