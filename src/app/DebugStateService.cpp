@@ -12,12 +12,18 @@
 #include "model/RbxFontList.h"
 #include "core/ProcessWide.h"
 #include "platform/dbus/SessionBus.h"
+#include "kxlib/gui/KXGraphicalMenu.h"
+#include "table/widgets/RbxCharSelection.h"
 #include "platform/fonts/FontFace.h"
 #include "shapes/widgets/RbxShapeView.h"
 #include "table/widgets/RbxCharView.h"
+#include "table/widgets/RbxMagnifierPopup.h"
+#include "table/widgets/RbxMagnifierView.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCoreApplication>
+#include <QMenu>
 #include <QStackedWidget>
 #include <QDBusConnection>
 #include <QLineEdit>
@@ -65,6 +71,12 @@ bool DebugStateService::eventFilter(QObject* watched, QEvent* event) {
     return handled;
 }
 
+namespace {
+
+QVariantList rectList(const QRect& r) { return {r.x(), r.y(), r.width(), r.height()}; }
+
+} // namespace
+
 QVariantMap DebugStateService::state() const {
     RbxDefaults& defaults = settings_;
     RbxCharWindow* w = controller_->window();
@@ -83,8 +95,21 @@ QVariantMap DebugStateService::state() const {
             shapePad << topLeft.x() << topLeft.y() << pad->width() << pad->height() << pad->pad().numberOfPaths()
                      << pad->pad().numberOfAllPaths() << uint(pad->pad().backgroundCharacter());
         }
+    QVariantList magnifier;
+    uint magnified = 0;
+    QString arrow;
+    if (const auto* popup = dynamic_cast<const RbxMagnifierPopup*>(&controller_->charView()->magnifierPopover());
+        popup && popup->isShown()) {
+        magnifier = rectList(popup->window().frameGeometry());
+        magnified = uint(popup->window().content().character());
+        arrow = popup->window().placement().arrowEdge == RbxPopupPlacement::ArrowEdge::Bottom ? QStringLiteral("down")
+                                                                                             : QStringLiteral("up");
+    }
     return {
         {QStringLiteral("shapePad"), shapePad},
+        {QStringLiteral("magnifier"), magnifier},
+        {QStringLiteral("magnified"), magnified},
+        {QStringLiteral("magnifierArrow"), arrow},
         {QStringLiteral("visible"), controller_->isWindowVisible()},
         {QStringLiteral("alpha"), double(controller_->windowAlpha())},
         {QStringLiteral("sheet"), controller_->sheets().attachedSheetName()},
@@ -129,6 +154,28 @@ QVariantList DebugStateService::cellRect(char32_t c) const {
     if (!view->viewport()->rect().contains(cell)) return {};
     const QPoint topLeft = view->viewport()->mapToGlobal(cell.topLeft());
     return {topLeft.x(), topLeft.y(), cell.width(), cell.height()};
+}
+
+QVariantList DebugStateService::menuItems() const {
+    QVariantList items;
+    const auto* menu = qobject_cast<const QMenu*>(QApplication::activePopupWidget());
+    if (!menu) return items;
+    if (const auto* pictures = qobject_cast<const KXGraphicalMenu*>(menu)) {
+        const KXGraphicalMenuView& canvas = pictures->canvas();
+        for (const KXGraphicalItem& item : canvas.items())
+            items << QVariantMap{{QStringLiteral("title"), item.argument.toString()},
+                                 {QStringLiteral("enabled"), true},
+                                 {QStringLiteral("rect"), rectList(QRect(canvas.mapToGlobal(item.rect.topLeft()), item.rect.size()))}};
+        return items;
+    }
+    for (QAction* action : menu->actions()) {
+        if (action->isSeparator()) continue;
+        const QRect r = menu->actionGeometry(action);
+        items << QVariantMap{{QStringLiteral("title"), action->text()},
+                             {QStringLiteral("enabled"), action->isEnabled()},
+                             {QStringLiteral("rect"), rectList(QRect(menu->mapToGlobal(r.topLeft()), r.size()))}};
+    }
+    return items;
 }
 
 void DebugStateService::Close() {

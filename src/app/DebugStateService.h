@@ -19,6 +19,9 @@
 //                     facesOpened (t: how often the process opened a font face),
 //                     facesOpen (i: the faces open now),
 //                     fontListLoaded (b: whether the font list was loaded),
+//                     magnifier (av: the magnifier's window on the screen as x, y, width,
+//                     height; empty while it is hidden), magnified (u: its character),
+//                     magnifierArrow (s: "down" above the cell, "up" below it),
 //                     page (s: the content page shown: "previewPage", "samplePage", ...),
 //                     focus (s: the name of the widget with the keyboard focus),
 //                     shapePad (av: while the shape finder is up, its pad on the screen as
@@ -30,6 +33,10 @@
 //   ControlRect(s) -> av: the named control of the palette on the screen as x, y, width,
 //                     height; empty when it is not shown
 //   Close()          closes the palette as Escape would on an empty search
+//   MenuItems() -> av: the items of the menu open in the palette, each a{sv}: title (s),
+//                     enabled (b), rect (av: x, y, width, height on the screen); a picture
+//                     menu's pictures are titled with the text they insert; empty when
+//                     no menu is open
 
 #include <QObject>
 #include <QStringList>
@@ -52,6 +59,7 @@ public:
     QVariantMap state() const;
     QStringList fontFamilies() const;
     QVariantList cellRect(char32_t c) const;
+    QVariantList menuItems() const;
     QVariantList controlRect(const QString& name) const;
 
 protected:
@@ -61,6 +69,7 @@ public slots:
     Q_SCRIPTABLE QVariantMap State() { return state(); }
     Q_SCRIPTABLE QStringList FontFamilies() { return fontFamilies(); }
     Q_SCRIPTABLE QVariantList CellRect(uint character) { return cellRect(char32_t(character)); }
+    Q_SCRIPTABLE QVariantList MenuItems() { return menuItems(); }
     Q_SCRIPTABLE QVariantList ControlRect(const QString& name) { return controlRect(name); }
     Q_SCRIPTABLE void Close();
 

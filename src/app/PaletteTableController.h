@@ -28,6 +28,10 @@ public:
     void updateToFrontApplication(bool force) override;
     QWidget* searchField() const override;
     void updateRecentGroup() override;
+    // The menus of a character: the table's, with what the palette knows added.
+    std::unique_ptr<QMenu> contextMenu(char32_t c) override;
+    std::unique_ptr<QMenu> skinsMenu(char32_t c) override;
+    std::unique_ptr<QMenu> emojiTextMenu(char32_t c) override;
     void activateSampleEditor() override;
     void activatePreview() override;
     double bestMatchQuality(char32_t c) const override;
