@@ -137,6 +137,8 @@ QVariantMap DebugStateService::state() const {
         {QStringLiteral("facesOpened"), qulonglong(rbx::FontFace::facesOpened())},
         {QStringLiteral("facesOpen"), rbx::FontFace::facesOpenNow()},
         {QStringLiteral("fontListLoaded"), fontList && fontList->isLoaded()},
+        {QStringLiteral("insertSegment"), controller_->selectedInsertModeSegment()},
+        {QStringLiteral("insertMode"), insertModeNumber(defaults.applicationInsertMode())},
     };
 }
 

@@ -19,6 +19,8 @@
 //                     facesOpened (t: how often the process opened a font face),
 //                     facesOpen (i: the faces open now),
 //                     fontListLoaded (b: whether the font list was loaded),
+//                     insertSegment (i: the insert-mode control's segment),
+//                     insertMode (i: the front application's insert mode),
 //                     magnifier (av: the magnifier's window on the screen as x, y, width,
 //                     height; empty while it is hidden), magnified (u: its character),
 //                     magnifierArrow (s: "down" above the cell, "up" below it),

@@ -1,6 +1,9 @@
 #include "app/RbxCharWindowController.h"
 
 #include "app/FrontApplication.h"
+#include "app/PaletteAlerts.h"
+#include "app/PaletteFontFollower.h"
+#include "model/RbxLayout.h"
 #include "app/PaletteContent.h"
 #include "app/PaletteFader.h"
 #include "app/PaletteFontList.h"
@@ -33,7 +36,8 @@ RbxCharWindowController*& sharedController() {
 RbxCharWindowController* RbxCharWindowController::windowController() { return sharedController(); }
 
 RbxCharWindowController::RbxCharWindowController(RbxDefaults& settings, PaletteTable& table, PaletteFontList& fonts,
-                                                 FrontApplication& front, QObject* parent)
+                                                 FrontApplication& front, PaletteFrontServices services,
+                                                 QObject* parent)
     : QObject(parent), settings_(settings), table_(table), fonts_(fonts), front_(front) {
     processChangeTimer_.setSingleShot(true);
     processChangeTimer_.setInterval(ProcessChangeDelayMs);
@@ -46,9 +50,12 @@ RbxCharWindowController::RbxCharWindowController(RbxDefaults& settings, PaletteT
     sheets_ = new SheetHost(*this, this);
     frameKeeper_ = new PaletteFrameKeeper(window_, settings_, RbxPositionLog::shared(), this);
     presenter_ = new PalettePresenter(*this);
+    alerts_ = new PaletteAlerts(*this, settings_, services.accessibility, services.updates, this);
+    if (services.detectors) follower_ = new PaletteFontFollower(*this, settings_, front_, fonts_, *services.detectors);
 }
 
 RbxCharWindowController::~RbxCharWindowController() {
+    delete follower_;
     if (sharedController() == this) sharedController() = nullptr;
     if (loaded_) settings_.removeObserver(this);
     delete window_.data();
@@ -250,11 +257,39 @@ void RbxCharWindowController::checkFrontProcessAndFonts() {
 
 void RbxCharWindowController::updateToFrontApplication(bool force) {
     const QString name = front_.frontApplicationName();
-    if (name.isEmpty() || (!force && name == frontName_)) return;
+    if (name.isEmpty()) return;
+    const KXProcess::Ptr process = front_.frontProcess();
+    const bool same = name == frontName_ && (!process || (frontProcess_ && frontProcess_->isSameProcess(*process)));
+    if (!force && same) {
+        if (settings_.applicationFontDectection()) checkForAutomaticFontChange(false);
+        return;
+    }
     frontName_ = name;
+    frontProcess_ = process;
     settings_.setFrontApplication(name);
+    // The application's insert mode, view and layout.
+    selectInsertModeSegment(insertModeNumber(settings_.safeApplicationInsertMode()));
+    changeInsertMode();
+    // The view the application had, else the one shown (0 stands for 1); it is its own from now on.
+    int view = settings_.integerForKey(rbx::key::view);
+    if (const int own = settings_.applicationView(); own > 0) view = own;
+    if (view == 0) view = 1;
+    if (view != settings_.integerForKey(rbx::key::view)) settings_.setInteger(view, rbx::key::view.qname());
+    settings_.setApplicationView(view);
+    RbxLayout::updateLayoutPopUp();
+    if (settings_.applicationFontDectection()) checkForAutomaticFontChange(true);
     if (isWindowVisible()) selectApplicationFont();
 }
+
+void RbxCharWindowController::checkForAutomaticFontChange(bool force) {
+    if (follower_) follower_->checkForAutomaticFontChange(force);
+}
+
+void RbxCharWindowController::showAXAlertForApplication(const QString& application) {
+    alerts_->showAXAlertForApplication(application);
+}
+
+void RbxCharWindowController::showNewVersionAlert(AlertSheet* alert) { alerts_->showNewVersionAlert(alert); }
 
 QVariant RbxCharWindowController::versionCheckViaURL(const QUrl&) {
     kx::log(QStringLiteral("vcheck: no update check in this build"));
@@ -267,4 +302,6 @@ void RbxCharWindowController::defaultChanged(const QString& key) {
         settings_.updateStartAtLoginInBackground();
     else if (key == QLatin1String("useUniversalFont"))
         updateToFrontApplication(true);
+    else if (key == QLatin1String(rbx::key::view.name) && !frontName_.isEmpty())
+        settings_.setApplicationView(settings_.integerForKey(rbx::key::view));  // the front application's view
 }

@@ -29,7 +29,7 @@ bool marksAsRecent(const RbxCharView& view, char32_t c) {
 }
 
 TEST_F(Palette, FollowsTheFrontApplicationOnceABurstOfChangesIsOver) {
-    store->setObject(QVariantMap{{QStringLiteral("gedit"), QVariantMap{{QStringLiteral("insert mode"), 7}}}},
+    store->setObject(QVariantMap{{QStringLiteral("gedit"), QVariantMap{{QStringLiteral("insert mode"), 7}, {QStringLiteral("latestInsert"), 7}}}},
                      QStringLiteral("applications"));
     front.name = QStringLiteral("gedit");
     const int before = front.reads;
