@@ -34,6 +34,7 @@ class KXHotKeyRegistry;
 class KXURLHandler;
 class PaletteHotKeys;
 class PaletteSampleViews;
+class PaletteSheets;
 class PaletteEventRouter;
 class PaletteEvents;
 class PaletteFontList;
@@ -71,6 +72,7 @@ public:
     RbxPoster& poster() const { return *poster_; }
     // Null until the launch is over.
     PaletteHotKeys* hotKeys() const { return hotKeys_.get(); }
+    PaletteSheets& sheets() const { return *sheets_; }
 
 private:
     RbxDefaults& settings_;
@@ -79,6 +81,7 @@ private:
     std::unique_ptr<PaletteFontList> fonts_;
     std::unique_ptr<RbxCharWindowController> windowController_;
     std::unique_ptr<PaletteSampleViews> samples_;
+    std::unique_ptr<PaletteSheets> sheets_;
     std::shared_ptr<RbxPostingSystem> postingSystem_;
     std::shared_ptr<RbxPoster> poster_;
     std::unique_ptr<PaletteEvents> events_;

@@ -26,6 +26,14 @@ void PaletteTableController::activatePreview() {
     if (samples_) samples_->activatePreview();
 }
 
+void PaletteTableController::showInfoForCharacter(char32_t c) {
+    if (c) c_.sheets().openNamedSheet(QStringLiteral("characterInfo"), {{QStringLiteral("character"), uint(c)}});
+}
+
+bool PaletteTableController::offersCharacterCommand(RbxMenuCommand command) const {
+    return command == RbxMenuCommand::ShowInfo && c_.sheets().isRegistered(QStringLiteral("characterInfo"));
+}
+
 bool PaletteTableController::hasAttachedSheet() const { return c_.hasSheet(); }
 
 bool PaletteTableController::isKeyWindow() const {
