@@ -23,7 +23,10 @@
 //                     height; empty while it is hidden), magnified (u: its character),
 //                     magnifierArrow (s: "down" above the cell, "up" below it),
 //                     page (s: the content page shown: "previewPage", "samplePage", ...),
-//                     focus (s: the name of the widget with the keyboard focus)
+//                     focus (s: the name of the widget with the keyboard focus),
+//                     shapePad (av: while the shape finder is up, its pad on the screen as
+//                     x, y, width, height, then the counted strokes, all strokes (with the
+//                     undone ones) and the background character)
 //   FontFamilies() -> as: the families of the font list (made on this call if needed)
 //   CellRect(u) -> av: the character's cell on the screen as x, y, width, height;
 //                     empty when the table does not show it whole

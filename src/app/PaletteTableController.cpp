@@ -2,6 +2,7 @@
 
 #include "app/PaletteFocus.h"
 #include "app/PaletteSampleViews.h"
+#include "app/ShapeFinder.h"
 #include "app/PaletteTable.h"
 #include "app/RbxCharWindowController.h"
 #include "kxlib/gui/KXGraphicalMenu.h"
@@ -15,8 +16,8 @@
 #include <algorithm>
 
 PaletteTableController::PaletteTableController(RbxCharWindowController& controller, std::shared_ptr<PaletteFocus> focus,
-                                               PaletteSampleViews* samples)
-    : c_(controller), focus_(std::move(focus)), samples_(samples) {}
+                                               PaletteSampleViews* samples, ShapeFinder* shapes)
+    : c_(controller), focus_(std::move(focus)), samples_(samples), shapes_(shapes) {}
 
 void PaletteTableController::activateSampleEditor() {
     if (samples_) samples_->activateSampleEditor();
@@ -33,6 +34,10 @@ void PaletteTableController::showInfoForCharacter(char32_t c) {
 bool PaletteTableController::offersCharacterCommand(RbxMenuCommand command) const {
     return command == RbxMenuCommand::ShowInfo && c_.sheets().isRegistered(QStringLiteral("characterInfo"));
 }
+
+double PaletteTableController::bestMatchQuality(char32_t c) const { return shapes_ ? shapes_->result().quality(c) : 0; }
+
+bool PaletteTableController::reenterShapeFinder() { return shapes_ && shapes_->reenter(); }
 
 bool PaletteTableController::hasAttachedSheet() const { return c_.hasSheet(); }
 
