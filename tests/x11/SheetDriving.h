@@ -46,6 +46,17 @@ inline bool clickControl(const QString& name) {
     return true;
 }
 
+// Clicks a named field until it has the keyboard focus (a window just mapped may take a
+// moment to get the focus from the window manager).
+inline bool focusControl(const QString& name) {
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        if (!clickControl(name)) return false;
+        if (Copy::waitForState([&](const QVariantMap& s) { return s.value(QStringLiteral("focus")).toString() == name; }, 3000))
+            return true;
+    }
+    return false;
+}
+
 // Types text with the keyboard into whatever has the keyboard.
 inline void typeText(const QString& text) { xdo({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"), text}); }
 inline void pressKey(const QString& key) { xdo({QStringLiteral("key"), key}); }
