@@ -37,6 +37,8 @@ public:
     void showInfoForCharacter(char32_t c) override;
     bool offersCharacterCommand(RbxMenuCommand command) const override;
     void activatePreview() override;
+    bool offersCharacterCommand(RbxMenuCommand command) const override;
+    void characterCommand(RbxMenuCommand command, char32_t c) override;
     double bestMatchQuality(char32_t c) const override;
     bool reenterShapeFinder() override;
 
