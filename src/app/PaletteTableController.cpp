@@ -31,15 +31,12 @@ void PaletteTableController::showInfoForCharacter(char32_t c) {
     if (c) c_.sheets().openNamedSheet(QStringLiteral("characterInfo"), {{QStringLiteral("character"), uint(c)}});
 }
 
-bool PaletteTableController::offersCharacterCommand(RbxMenuCommand command) const {
-    return command == RbxMenuCommand::ShowInfo && c_.sheets().isRegistered(QStringLiteral("characterInfo"));
-}
-
 double PaletteTableController::bestMatchQuality(char32_t c) const { return shapes_ ? shapes_->result().quality(c) : 0; }
 
 bool PaletteTableController::reenterShapeFinder() { return shapes_ && shapes_->reenter(); }
 
 bool PaletteTableController::offersCharacterCommand(RbxMenuCommand command) const {
+    if (command == RbxMenuCommand::ShowInfo) return c_.sheets().isRegistered(QStringLiteral("characterInfo"));
     return shapes_ && shapes_->offersCommand(command);
 }
 

@@ -35,7 +35,6 @@ public:
     void activateSampleEditor() override;
     // The information sheet of a character in the palette's font.
     void showInfoForCharacter(char32_t c) override;
-    bool offersCharacterCommand(RbxMenuCommand command) const override;
     void activatePreview() override;
     bool offersCharacterCommand(RbxMenuCommand command) const override;
     void characterCommand(RbxMenuCommand command, char32_t c) override;
