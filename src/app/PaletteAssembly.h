@@ -37,6 +37,7 @@ class KXHotKeyRegistry;
 class KXURLHandler;
 class PaletteHotKeys;
 class PaletteSampleViews;
+class PaletteSheets;
 class PaletteEventRouter;
 class PaletteEvents;
 class PaletteFontList;
@@ -78,6 +79,7 @@ public:
     ShapeFinder& shapeFinder() const { return *shapeFinder_; }
     // Null until the launch is over.
     PaletteHotKeys* hotKeys() const { return hotKeys_.get(); }
+    PaletteSheets& sheets() const { return *sheets_; }
 
 private:
     RbxDefaults& settings_;
@@ -87,6 +89,7 @@ private:
     std::unique_ptr<RbxCharWindowController> windowController_;
     std::unique_ptr<ShapeFinder> shapeFinder_;
     std::unique_ptr<PaletteSampleViews> samples_;
+    std::unique_ptr<PaletteSheets> sheets_;
     std::shared_ptr<RbxPostingSystem> postingSystem_;
     std::shared_ptr<RbxFontDetectors> detectors_;
     std::shared_ptr<RbxPoster> poster_;

@@ -27,9 +27,22 @@ void PaletteTableController::activatePreview() {
     if (samples_) samples_->activatePreview();
 }
 
+void PaletteTableController::showInfoForCharacter(char32_t c) {
+    if (c) c_.sheets().openNamedSheet(QStringLiteral("characterInfo"), {{QStringLiteral("character"), uint(c)}});
+}
+
 double PaletteTableController::bestMatchQuality(char32_t c) const { return shapes_ ? shapes_->result().quality(c) : 0; }
 
 bool PaletteTableController::reenterShapeFinder() { return shapes_ && shapes_->reenter(); }
+
+bool PaletteTableController::offersCharacterCommand(RbxMenuCommand command) const {
+    if (command == RbxMenuCommand::ShowInfo) return c_.sheets().isRegistered(QStringLiteral("characterInfo"));
+    return shapes_ && shapes_->offersCommand(command);
+}
+
+void PaletteTableController::characterCommand(RbxMenuCommand command, char32_t c) {
+    if (shapes_) shapes_->performCommand(command, c, c_.selectedFont().postScriptName());
+}
 
 bool PaletteTableController::hasAttachedSheet() const { return c_.hasSheet(); }
 
@@ -59,6 +72,7 @@ std::unique_ptr<QMenu> PaletteTableController::contextMenu(char32_t c) {
     state.searchFieldEmpty = !search || search->text().isEmpty();
     const auto layout = c_.table().layout();
     state.unicodeBlocksLayout = layout && layout.get() == RbxLayout::unicodeBlocksLayout().get();
+    state.shapeTools = shapes_ && shapes_->offersTrainingCommands();
     return RbxCharMenus::makeMenu(view, buildContextMenu(state), c);
 }
 
