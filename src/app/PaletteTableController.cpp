@@ -31,6 +31,14 @@ double PaletteTableController::bestMatchQuality(char32_t c) const { return shape
 
 bool PaletteTableController::reenterShapeFinder() { return shapes_ && shapes_->reenter(); }
 
+bool PaletteTableController::offersCharacterCommand(RbxMenuCommand command) const {
+    return shapes_ && shapes_->offersCommand(command);
+}
+
+void PaletteTableController::characterCommand(RbxMenuCommand command, char32_t c) {
+    if (shapes_) shapes_->performCommand(command, c, c_.selectedFont().postScriptName());
+}
+
 bool PaletteTableController::hasAttachedSheet() const { return c_.hasSheet(); }
 
 bool PaletteTableController::isKeyWindow() const {
@@ -59,6 +67,7 @@ std::unique_ptr<QMenu> PaletteTableController::contextMenu(char32_t c) {
     state.searchFieldEmpty = !search || search->text().isEmpty();
     const auto layout = c_.table().layout();
     state.unicodeBlocksLayout = layout && layout.get() == RbxLayout::unicodeBlocksLayout().get();
+    state.shapeTools = shapes_ && shapes_->offersTrainingCommands();
     return RbxCharMenus::makeMenu(view, buildContextMenu(state), c);
 }
 

@@ -34,6 +34,8 @@ public:
     std::unique_ptr<QMenu> emojiTextMenu(char32_t c) override;
     void activateSampleEditor() override;
     void activatePreview() override;
+    bool offersCharacterCommand(RbxMenuCommand command) const override;
+    void characterCommand(RbxMenuCommand command, char32_t c) override;
     double bestMatchQuality(char32_t c) const override;
     bool reenterShapeFinder() override;
 

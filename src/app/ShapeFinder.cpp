@@ -103,6 +103,30 @@ void ShapeFinder::openShapeFile(const QString& path) {
     open();
 }
 
+bool ShapeFinder::offersTrainingCommands() const {
+    return sheet_ && !sheet_->view().pad().savedShapeFile().isEmpty() && settings_.boolForKey(rbx::key::shapeTools);
+}
+
+bool ShapeFinder::offersCommand(RbxMenuCommand command) const {
+    switch (command) {
+    case RbxMenuCommand::FindSimilarShape: return true;
+    case RbxMenuCommand::SetBestMatch:
+    case RbxMenuCommand::AddMismatch: return offersTrainingCommands();
+    default: return false;
+    }
+}
+
+void ShapeFinder::performCommand(RbxMenuCommand command, char32_t c, const QString& font) {
+    if (!offersCommand(command)) return;
+    if (command == RbxMenuCommand::FindSimilarShape) {
+        findSimilarShape(c, font);
+        return;
+    }
+    shapes::ShapePad& p = pad();
+    const bool written = command == RbxMenuCommand::SetBestMatch ? p.setBestMatch(c) : p.addMismatch(c);
+    if (!written) kx::log(QStringLiteral("shape match not recorded in %1").arg(p.savedShapeFile()));
+}
+
 bool ShapeFinder::reenter() {
     if (!isSheetVisible()) return false;
     shapes::RbxShapeView& view = sheet().view();

@@ -6,6 +6,7 @@
 // next opening. The best matches' qualities are what the table marks.
 
 #include "shapes/ShapeMatching.h"
+#include "table/core/RbxContextMenu.h"
 
 #include <QObject>
 #include <QPointer>
@@ -39,6 +40,13 @@ public:
     void openShapeFile(const QString& path);
     // Gives the pad the keys again when the sheet is up; answers NO always.
     bool reenter();
+
+    // The shape commands of a character's context menu: "Find Similar Shape..." with the
+    // font shown, and, while the developer tools are on and the drawing is saved, marking
+    // the character as the drawing's correct or a wrong match.
+    bool offersCommand(RbxMenuCommand command) const;
+    bool offersTrainingCommands() const;
+    void performCommand(RbxMenuCommand command, char32_t c, const QString& font);
 
     const shapes::ShapeMatchResult& result() const { return matching_.result(); }
     shapes::ShapeFinderSheet& sheet();

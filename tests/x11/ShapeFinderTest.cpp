@@ -238,3 +238,83 @@ TEST(ShapeFinder, AShapeFileGivenToRuneboxOpensInTheShapeFinder) {
     EXPECT_TRUE(savedDrawings().isEmpty());
     EXPECT_EQ(copy.process().state(), QProcess::Running);
 }
+
+TEST(ShapeFinder, ACharactersMenuFindsSimilarShapesAndMarksTheMatchesOfASavedDrawing) {
+    // With the developer tools on, the menu also records the saved drawing's matches.
+    ASSERT_EQ(run(x11test::Tool, {QStringLiteral("defaults"), QStringLiteral("write"), QStringLiteral("org.runebox.Runebox"),
+                                  QStringLiteral("shapeTools"), QStringLiteral("YES")}),
+              0);
+    xdotool({QStringLiteral("mousemove"), QStringLiteral("1100"), QStringLiteral("80")});
+    Copy copy;
+    ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << copy.output().toStdString();
+    ASSERT_EQ(url(QStringLiteral("runebox://set?search=greek%20small%20letter%20alpha")), 0);
+    const char32_t alpha = U'\u03B1';
+    ASSERT_TRUE(rbxtest::waitFor([&] { return !x11test::cellOf(alpha).isEmpty(); }, 15000)) << copy.output().toStdString();
+
+    // A right click on a character, then a click on the menu item titled `title`.
+    auto choose = [&](char32_t c, const QString& title, bool* offered) {
+        const QPoint at = x11test::cellOf(c).center();
+        xdotool({QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y())});
+        if (!Copy::waitForState([c](const QVariantMap& s) { return s.value(QStringLiteral("selected")).toUInt() == uint(c); }))
+            return false;
+        xdotool({QStringLiteral("click"), QStringLiteral("3")});
+        QRect item;
+        if (!rbxtest::waitFor([&] { return !x11test::menuItemRect(QStringLiteral("Copy Character")).isEmpty(); }, 10000))
+            return false;
+        item = x11test::menuItemRect(title, offered);
+        if (item.isEmpty()) {
+            xdotool({QStringLiteral("key"), QStringLiteral("Escape")});
+            *offered = false;
+            return true;
+        }
+        xdotool({QStringLiteral("mousemove"), QString::number(item.center().x()), QString::number(item.center().y()),
+                 QStringLiteral("click"), QStringLiteral("1")});
+        return true;
+    };
+    // No saved drawing yet: nothing to mark.
+    bool offered = true;
+    ASSERT_TRUE(choose(alpha, QStringLiteral("Best Shape Match"), &offered)) << copy.output().toStdString();
+    EXPECT_FALSE(offered);
+    ASSERT_TRUE(rbxtest::waitFor([] { return x11test::menuItemRect(QStringLiteral("Copy Character")).isEmpty(); }, 5000));
+
+    // "Find Similar Shape..." opens the shape finder with the character behind an empty pad.
+    ASSERT_TRUE(choose(alpha, QStringLiteral("Find Similar Shape..."), &offered)) << copy.output().toStdString();
+    EXPECT_TRUE(offered);
+    ASSERT_TRUE(waitForPad([alpha](const Pad& p) { return p.background == alpha && p.allStrokes == 0; }))
+        << copy.output().toStdString();
+    EXPECT_EQ(Copy::state().value(QStringLiteral("sheet")).toString(), QStringLiteral("shapeFinder"));
+
+    // Traced over and found: the drawing is saved, and the menu marks matches in its file.
+    const QRect r = padOf(Copy::state()).rect;
+    drawStroke(r, ellipse(50, 35, 40, 35));
+    ASSERT_TRUE(waitForPad([](const Pad& p) { return p.strokes == 1; }));
+    xdotool({QStringLiteral("key"), QStringLiteral("Return")});
+    QString search;
+    ASSERT_TRUE(Copy::waitForState([&](const QVariantMap& s) {
+        search = s.value(QStringLiteral("search")).toString();
+        return s.value(QStringLiteral("sheet")).toString().isEmpty() && search.size() > 1;
+    })) << copy.output().toStdString();
+    ASSERT_EQ(savedDrawings().size(), 1);
+    const QString saved = KXAppSupport::supportFolderPath() + QStringLiteral("/Shapes/") + savedDrawings().first();
+    // Two characters of the result in view: one the right match, one a wrong one.
+    QList<char32_t> shown;
+    ASSERT_TRUE(rbxtest::waitFor([&] {
+        shown.clear();
+        for (const char32_t c : firstFive(search).toStdU32String())
+            if (!x11test::cellOf(c).isEmpty()) shown << c;
+        return shown.size() >= 2;
+    }, 15000)) << search.toStdString();
+    ASSERT_TRUE(choose(shown[0], QStringLiteral("Best Shape Match"), &offered));
+    EXPECT_TRUE(offered);
+    ASSERT_TRUE(rbxtest::waitFor([&] {
+        const shapes::ShapeReadResult f = shapes::shapefile::readFile(saved);
+        return f && f.drawing->bestMatch == char16_t(shown[0]);
+    }, 10000)) << copy.output().toStdString();
+    ASSERT_TRUE(rbxtest::waitFor([] { return x11test::menuItemRect(QStringLiteral("Copy Character")).isEmpty(); }, 5000));
+    ASSERT_TRUE(choose(shown[1], QStringLiteral("Shape Mismatch"), &offered));
+    EXPECT_TRUE(offered);
+    ASSERT_TRUE(rbxtest::waitFor([&] {
+        const shapes::ShapeReadResult f = shapes::shapefile::readFile(saved);
+        return f && f.drawing->mismatches == QString::fromStdU32String(std::u32string(1, shown[1]));
+    }, 10000)) << copy.output().toStdString();
+}
