@@ -4,16 +4,19 @@
 // insert mode and view each keeps; without accessibility the palette asks for it.
 // The accessibility bus is the session bus here: this test answers as the session's
 // accessibility switch (org.a11y.Bus) and as the registry, and the applications serve
-// their trees of accessible objects.
+// their trees of accessible objects; only the GTK editor speaks to the desktop's own.
 #include "Desktop.h"
+#include "FrontEditors.h"
 #include "ProbeClient.h"
 #include "RuneboxCopy.h"
 #include "common/FakeAtspi.h"
 #include "common/TestEnvironment.h"
 #include "core/Plist.h"
+#include "kxlib/KXProcess.h"
 
 #include <gtest/gtest.h>
 #include <QDBusConnectionInterface>
+#include <QDBusVariant>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -184,6 +187,91 @@ TEST(FollowingTheFrontApplication, EachApplicationKeepsItsInsertModeAndView) {
     EXPECT_TRUE(Copy::waitForState([](const QVariantMap& s) {
         return s.value(QStringLiteral("insertMode")).toInt() == 2 && s.value(QStringLiteral("view")).toInt() == 2;
     })) << Copy::state().value(QStringLiteral("view")).toInt();
+}
+
+// The sheet's button of that name is clicked with the mouse.
+bool clickSheetButton(const QString& name) {
+    const QVariantList r = qdbus_cast<QVariantList>(Copy::debugCall(QStringLiteral("ControlRect"), {name}));
+    if (r.size() != 4) return false;
+    x11test::pointTo(QRect(r[0].toInt(), r[1].toInt(), r[2].toInt(), r[3].toInt()).center());
+    x11test::click();
+    return true;
+}
+
+bool sheetIs(const QString& name) {
+    return Copy::waitForState([&name](const QVariantMap& s) { return s.value(QStringLiteral("sheet")).toString() == name; });
+}
+
+// The palette's settings as another program reads them.
+QString storedApplications() {
+    QString out;
+    run(x11test::Tool, {QStringLiteral("defaults"), QStringLiteral("read"), Domain, QStringLiteral("applications")}, &out);
+    return out;
+}
+
+// Without accessibility the font cannot be found: the palette asks once; "Deactivate"
+// switches detection off for that application, the other button switches accessibility on.
+TEST(AccessibilityAlert, DeactivateSwitchesDetectionOffForTheApplication) {
+    Accessibility accessibility(false);
+    ASSERT_TRUE(accessibility.status.isRegistered());
+    FakeApp app(QStringLiteral("editor"), CaretTree);
+    ASSERT_TRUE(app.started());
+    accessibility.registry.addApplication(app.service());
+    detectFontsIn(QStringLiteral("runebox-fakeapp"));
+
+    x11test::pointTo(awayFromThePalette);
+    Copy copy;
+    ASSERT_TRUE(sheetIs(QStringLiteral("axAlert"))) << copy.output().toStdString();
+    const QVariantMap fields = qdbus_cast<QVariantMap>(Copy::debugCall(QStringLiteral("SheetFields")));
+    EXPECT_TRUE(fields.value(QStringLiteral("alertMessage")).toString().contains(QStringLiteral("runebox-fakeapp")))
+        << fields.value(QStringLiteral("alertMessage")).toString().toStdString();
+    ASSERT_TRUE(clickSheetButton(QStringLiteral("alertAlternateButton")));
+    ASSERT_TRUE(sheetIs(QString()));
+    EXPECT_TRUE(rbxtest::waitFor([] { return !storedApplications().contains(QStringLiteral("automatic")); }, 10000))
+        << storedApplications().toStdString();
+    // Detection is off: no alert again.
+    rbxtest::spinEventLoop(1000);
+    EXPECT_EQ(Copy::state().value(QStringLiteral("sheet")).toString(), QString());
+    EXPECT_FALSE(accessibility.status.isEnabled());
+}
+
+TEST(AccessibilityAlert, OpenSystemSettingsSwitchesAccessibilityOnAndClosesThePalette) {
+    Accessibility accessibility(false);
+    FakeApp app(QStringLiteral("editor"), CaretTree);
+    ASSERT_TRUE(app.started());
+    accessibility.registry.addApplication(app.service());
+    detectFontsIn(QStringLiteral("runebox-fakeapp"));
+
+    x11test::pointTo(awayFromThePalette);
+    Copy copy;
+    ASSERT_TRUE(sheetIs(QStringLiteral("axAlert"))) << copy.output().toStdString();
+    ASSERT_TRUE(clickSheetButton(QStringLiteral("alertDefaultButton")));
+    EXPECT_TRUE(rbxtest::waitFor([&] { return accessibility.status.isEnabled(); }, 10000));
+    EXPECT_TRUE(Copy::waitForState([](const QVariantMap& s) { return !Copy::visible(s); })) << copy.output().toStdString();
+}
+
+// A GTK text editor whose font is set tells it through the desktop's own accessibility
+// service, once that is switched on; the palette follows it.
+TEST(FollowingTheFrontApplication, AGtkEditorsFontIsFollowed) {
+    QDBusMessage on = QDBusMessage::createMethodCall(QStringLiteral("org.a11y.Bus"), QStringLiteral("/org/a11y/bus"),
+                                                     QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Set"));
+    on << QStringLiteral("org.a11y.Status") << QStringLiteral("IsEnabled") << QVariant::fromValue(QDBusVariant(true));
+    const QDBusMessage reply = QDBusConnection::sessionBus().call(on, QDBus::Block, 15000);
+    ASSERT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
+    x11test::FileEditor gtk(QStringLiteral("gtk"), QStringLiteral("/usr/bin/python3"),
+                            {QStringLiteral(RUNEBOX_GTK_EDITOR)}, {QStringLiteral("DejaVu Serif Bold 14")});
+    ASSERT_TRUE(gtk.started());
+    const KXProcess::Ptr process = KXProcess::processWithPID(gtk.pid());
+    ASSERT_TRUE(process);
+    const QString name = process->name();
+    detectFontsIn(name);
+
+    x11test::pointTo(awayFromThePalette);
+    Copy copy;
+    ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << copy.output().toStdString();
+    EXPECT_TRUE(Copy::waitForState([&name](const QVariantMap& s) { return s.value(QStringLiteral("front")) == name; }));
+    EXPECT_TRUE(rbxtest::waitFor([] { return fontShown() == QLatin1String("DejaVuSerif-Bold"); }, 15000))
+        << fontShown().toStdString() << "\n" << copy.output().toStdString();
 }
 
 } // namespace
