@@ -23,7 +23,11 @@
 //                     height; empty while it is hidden), magnified (u: its character),
 //                     magnifierArrow (s: "down" above the cell, "up" below it),
 //                     page (s: the content page shown: "previewPage", "samplePage", ...),
-//                     focus (s: the name of the widget with the keyboard focus)
+//                     focus (s: the name of the widget with the keyboard focus),
+//                     fontLabel (s: the current-font label's text), face (s: the face
+//                     pop-up's title), insertSegment (i: the insert-mode control's selected
+//                     segment), insertMode (i: the front application's insert mode),
+//                     shownView (i: the view the palette applied last)
 //   FontFamilies() -> as: the families of the font list (made on this call if needed)
 //   CellRect(u) -> av: the character's cell on the screen as x, y, width, height;
 //                     empty when the table does not show it whole
@@ -32,8 +36,9 @@
 //   Close()          closes the palette as Escape would on an empty search
 //   MenuItems() -> av: the items of the menu open in the palette, each a{sv}: title (s),
 //                     enabled (b), rect (av: x, y, width, height on the screen); a picture
-//                     menu's pictures are titled with the text they insert; empty when
-//                     no menu is open
+//                     menu's pictures are titled with the text they insert, a pop-up
+//                     button's open list gives its rows (rect empty for a row scrolled
+//                     out of sight); empty when no menu is open
 
 #include <QObject>
 #include <QStringList>

@@ -26,6 +26,8 @@ void PaletteTableController::activatePreview() {
     if (samples_) samples_->activatePreview();
 }
 
+void PaletteTableController::changeViewTo(int view) { c_.changeViewTo(view); }
+
 bool PaletteTableController::hasAttachedSheet() const { return c_.hasSheet(); }
 
 bool PaletteTableController::isKeyWindow() const {

@@ -32,6 +32,7 @@ public:
     std::unique_ptr<QMenu> emojiTextMenu(char32_t c) override;
     void activateSampleEditor() override;
     void activatePreview() override;
+    void changeViewTo(int view) override;
 
 private:
     RbxCharWindowController& c_;
