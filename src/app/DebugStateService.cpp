@@ -15,6 +15,7 @@
 #include "kxlib/gui/KXGraphicalMenu.h"
 #include "table/widgets/RbxCharSelection.h"
 #include "platform/fonts/FontFace.h"
+#include "shapes/widgets/RbxShapeView.h"
 #include "table/widgets/RbxCharView.h"
 #include "table/widgets/RbxMagnifierPopup.h"
 #include "table/widgets/RbxMagnifierView.h"
@@ -92,6 +93,13 @@ QVariantMap DebugStateService::state() const {
     if (!groups.empty())
         if (const auto& marked = groups.front().group().recentCharactersToHilite())
             for (const char32_t c : *marked) recent << uint(c);
+    QVariantList shapePad;
+    if (const QDialog* sheet = controller_->sheets().attachedSheet())
+        if (const auto* pad = sheet->findChild<shapes::RbxShapeView*>(); pad && pad->isVisible()) {
+            const QPoint topLeft = pad->mapToGlobal(QPoint(0, 0));
+            shapePad << topLeft.x() << topLeft.y() << pad->width() << pad->height() << pad->pad().numberOfPaths()
+                     << pad->pad().numberOfAllPaths() << uint(pad->pad().backgroundCharacter());
+        }
     QVariantList magnifier;
     uint magnified = 0;
     QString arrow;
@@ -103,6 +111,7 @@ QVariantMap DebugStateService::state() const {
                                                                                              : QStringLiteral("up");
     }
     return {
+        {QStringLiteral("shapePad"), shapePad},
         {QStringLiteral("magnifier"), magnifier},
         {QStringLiteral("magnified"), magnified},
         {QStringLiteral("magnifierArrow"), arrow},

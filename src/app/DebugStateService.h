@@ -27,7 +27,10 @@
 //                     fontLabel (s: the current-font label's text), face (s: the face
 //                     pop-up's title), insertSegment (i: the insert-mode control's selected
 //                     segment), insertMode (i: the front application's insert mode),
-//                     shownView (i: the view the palette applied last)
+//                     shownView (i: the view the palette applied last),
+//                     shapePad (av: while the shape finder is up, its pad on the screen as
+//                     x, y, width, height, then the counted strokes, all strokes (with the
+//                     undone ones) and the background character)
 //   FontFamilies() -> as: the families of the font list (made on this call if needed)
 //   CellRect(u) -> av: the character's cell on the screen as x, y, width, height;
 //                     empty when the table does not show it whole

@@ -15,6 +15,7 @@
 #include "app/RbxCharAppController.h"
 #include "app/RbxCharApplication.h"
 #include "app/RbxCharWindowController.h"
+#include "app/ShapeFinder.h"
 #include "app/SystemFont.h"
 #include "core/ProcessWide.h"
 #include "insertion/RbxClipboardCopies.h"
@@ -106,8 +107,6 @@ PaletteAssembly::PaletteAssembly(RbxDefaults& settings, X11Session& x11, KXURLHa
     QObject::connect(&rbx::FontBackend::shared(), &rbx::FontBackend::fontFileActivated, &wc,
                      [](const QString& path) { QFontDatabase::addApplicationFont(path); });
 
-    // The table asks the window controller, and hands its clicked characters to the
-    // insertion road; its copy commands publish on the real clipboard.
     // The sample text views follow the shown font and the search.
     samples_ = std::make_unique<PaletteSampleViews>(settings_, wc.content(), wc.window());
     samples_->setFont(wc.selectedFont());
@@ -121,7 +120,11 @@ PaletteAssembly::PaletteAssembly(RbxDefaults& settings, X11Session& x11, KXURLHa
     });
     QObject::connect(table_.get(), &PaletteTable::layoutForCurrentFontWanted, &wc,
                      &RbxCharWindowController::switchToLayoutForCurrentFont);
-    view.setController(std::make_shared<PaletteTableController>(wc, focus, samples_.get()));
+    // The table asks the window controller, and hands its clicked characters to the
+    // insertion road; its copy commands publish on the real clipboard.
+    shapeFinder_ = std::make_unique<ShapeFinder>(wc, settings_, shapes::ShapeDataFiles::installed());
+    shapeFinder_->registerSheet();
+    view.setController(std::make_shared<PaletteTableController>(wc, focus, samples_.get(), shapeFinder_.get()));
     kx::ProcessWide<RbxTableClipboard>::install(std::make_shared<RbxClipboardCopies>());
     // The posting tap is live whenever the palette shows.
     QObject::connect(&wc, &RbxCharWindowController::windowShown, &wc,

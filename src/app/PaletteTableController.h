@@ -10,12 +10,14 @@
 class PaletteSampleViews;
 class PaletteFocus;
 class RbxCharWindowController;
+class ShapeFinder;
 
 class PaletteTableController : public RbxCharViewController {
 public:
-    // `samples`: the sample text views (none in a palette without them).
+    // `samples`: the sample text views (none in a palette without them); `shapes` (may be null)
+    // answers the shape finder's best matches and takes the keys back.
     PaletteTableController(RbxCharWindowController& controller, std::shared_ptr<PaletteFocus> focus,
-                           PaletteSampleViews* samples = nullptr);
+                           PaletteSampleViews* samples = nullptr, ShapeFinder* shapes = nullptr);
 
     bool hasAttachedSheet() const override;
     bool isKeyWindow() const override;
@@ -33,9 +35,14 @@ public:
     void activateSampleEditor() override;
     void activatePreview() override;
     void changeViewTo(int view) override;
+    bool offersCharacterCommand(RbxMenuCommand command) const override;
+    void characterCommand(RbxMenuCommand command, char32_t c) override;
+    double bestMatchQuality(char32_t c) const override;
+    bool reenterShapeFinder() override;
 
 private:
     RbxCharWindowController& c_;
     std::shared_ptr<PaletteFocus> focus_;
     PaletteSampleViews* samples_;
+    ShapeFinder* shapes_;
 };
