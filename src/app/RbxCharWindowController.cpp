@@ -3,9 +3,11 @@
 #include "app/FrontApplication.h"
 #include "app/PaletteAlerts.h"
 #include "app/PaletteFontFollower.h"
-#include "model/RbxLayout.h"
 #include "app/PaletteContent.h"
 #include "app/PaletteFader.h"
+#include "app/PaletteFontControls.h"
+#include "app/PaletteInsertModes.h"
+#include "app/PaletteViews.h"
 #include "app/PaletteFontList.h"
 #include "app/PaletteFrameKeeper.h"
 #include "app/PalettePresenter.h"
@@ -50,6 +52,9 @@ RbxCharWindowController::RbxCharWindowController(RbxDefaults& settings, PaletteT
     sheets_ = new SheetHost(*this, this);
     frameKeeper_ = new PaletteFrameKeeper(window_, settings_, RbxPositionLog::shared(), this);
     presenter_ = new PalettePresenter(*this);
+    insertModes_ = new PaletteInsertModes(settings_, *content_, this);
+    fontControls_ = new PaletteFontControls(*this, settings_, fonts_, *content_, this);
+    views_ = new PaletteViews(*this, settings_, *content_, table_, *table_.layoutPopUp(), this);
     alerts_ = new PaletteAlerts(*this, settings_, services.accessibility, services.updates, this);
     if (services.detectors) follower_ = new PaletteFontFollower(*this, settings_, front_, fonts_, *services.detectors);
 }
@@ -168,15 +173,11 @@ void RbxCharWindowController::terminate() {
 
 // ---- insert mode and search
 
-void RbxCharWindowController::selectInsertModeSegment(int segment) {
-    if (segment >= 0 && segment <= 2) insertSegment_ = segment;
-}
+int RbxCharWindowController::selectedInsertModeSegment() const { return insertModes_->selectedSegment(); }
 
-void RbxCharWindowController::changeInsertMode() {
-    // Segments 0 and 1 are plain and formatted text, segment 2 the latest special form.
-    const InsertMode mode = insertSegment_ == 2 ? settings_.latestSpecialInsertMode() : insertModeFromNumber(insertSegment_);
-    settings_.setApplicationInsertMode(mode);
-}
+void RbxCharWindowController::selectInsertModeSegment(int segment) { insertModes_->selectSegment(segment); }
+
+void RbxCharWindowController::changeInsertMode() { insertModes_->changeInsertMode(); }
 
 void RbxCharWindowController::performSearch() {
     const QString text = searchField()->text();
@@ -199,10 +200,23 @@ void RbxCharWindowController::selectFont(const rbx::Font& font) {
     if (!font) return;
     font_ = font;
     fonts_.selectFont(font);
+    // The table takes the font's characters; its groups are built once the layout of the
+    // font is chosen.
+    table_.setFont(font);
+    fontControls_->showFont(font);
     content_->setCurrentFontText(font.displayName(), qsizetype(font->coveredCharacters().numberOfCharacters()));
-    table_.showFont(font);
     emit fontSelected(font);
+    switchToLayoutForCurrentFont();
 }
+
+void RbxCharWindowController::switchToLayoutForCurrentFont() { fontControls_->switchToLayoutForCurrentFont(); }
+
+// ---- views and layouts
+
+void RbxCharWindowController::changeViewTo(int view) { views_->changeViewTo(view); }
+void RbxCharWindowController::changeView() { views_->changeView(); }
+void RbxCharWindowController::swipeView(int delta) { views_->swipeView(delta); }
+void RbxCharWindowController::changeLayout() { views_->changeLayout(); }
 
 void RbxCharWindowController::selectApplicationFont() {
     // A front application without a font of its own keeps the palette's font.
@@ -238,6 +252,7 @@ void RbxCharWindowController::screenChanged() {
 void RbxCharWindowController::fixOffscreenWindow() { frameKeeper_->fixOffscreenWindow(); }
 
 void RbxCharWindowController::darkModeChanged() {
+    content_->updateImages();
     for (QWidget* w : window_->findChildren<QWidget*>()) w->update();
     window_->update();
 }
@@ -267,16 +282,13 @@ void RbxCharWindowController::updateToFrontApplication(bool force) {
     frontName_ = name;
     frontProcess_ = process;
     settings_.setFrontApplication(name);
-    // The application's insert mode, view and layout.
-    selectInsertModeSegment(insertModeNumber(settings_.safeApplicationInsertMode()));
-    changeInsertMode();
-    // The view the application had, else the one shown (0 stands for 1); it is its own from now on.
-    int view = settings_.integerForKey(rbx::key::view);
-    if (const int own = settings_.applicationView(); own > 0) view = own;
-    if (view == 0) view = 1;
-    if (view != settings_.integerForKey(rbx::key::view)) settings_.setInteger(view, rbx::key::view.qname());
-    settings_.setApplicationView(view);
-    RbxLayout::updateLayoutPopUp();
+    // The application's insert mode, its own view (else the one shown, which becomes its
+    // own) and the layouts.
+    insertModes_->adoptApplicationInsertMode();
+    if (const int own = settings_.applicationView(); own > 0 && own != settings_.integerForKey(rbx::key::view))
+        settings_.setInteger(own, rbx::key::view.qname());
+    views_->adoptStoredView();
+    settings_.setApplicationView(settings_.integerForKey(rbx::key::view));
     if (settings_.applicationFontDectection()) checkForAutomaticFontChange(true);
     if (isWindowVisible()) selectApplicationFont();
 }
@@ -302,6 +314,9 @@ void RbxCharWindowController::defaultChanged(const QString& key) {
         settings_.updateStartAtLoginInBackground();
     else if (key == QLatin1String("useUniversalFont"))
         updateToFrontApplication(true);
-    else if (key == QLatin1String(rbx::key::view.name) && !frontName_.isEmpty())
-        settings_.setApplicationView(settings_.integerForKey(rbx::key::view));  // the front application's view
+    else if (key == rbx::key::view.qname()) {
+        views_->viewSettingChanged();
+        // The front application's view from now on.
+        if (!frontName_.isEmpty()) settings_.setApplicationView(settings_.integerForKey(rbx::key::view));
+    }
 }

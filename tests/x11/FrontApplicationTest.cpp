@@ -29,12 +29,6 @@ namespace {
 const QPoint awayFromThePalette(1100, 80);
 const QString Domain = QStringLiteral("org.runebox.Runebox");
 
-void writeSetting(const QString& key, const QString& value) {
-    QString out;
-    ASSERT_EQ(run(x11test::Tool, {QStringLiteral("defaults"), QStringLiteral("write"), Domain, key, value}, &out), 0)
-        << out.toStdString();
-}
-
 // Font detection on for the application, in the settings file the palette reads at start.
 void detectFontsIn(const QString& application) {
     const QString folder = qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/runebox");
@@ -167,25 +161,30 @@ TEST(FollowingTheFrontApplication, EachApplicationKeepsItsInsertModeAndView) {
     Copy copy;
     ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << copy.output().toStdString();
 
-    // In the probe: HTML and the view of all fonts' characters.
+    // In the probe: HTML and the view of every character.
     ASSERT_TRUE(focusAndFollow(int(probe.pid()), QStringLiteral("runebox-probe"))) << copy.output().toStdString();
     QString out;
     ASSERT_EQ(run(x11test::Tool, {QStringLiteral("url"), QStringLiteral("runebox://set?insert=htm")}, &out), 0) << out.toStdString();
-    writeSetting(QStringLiteral("view"), QStringLiteral("2"));
+    // Ctrl+1 over the palette: the view of every character.
+    const QRect palette = x11test::frameOf(x11test::windowOfPid(int(copy.process().processId())));
+    ASSERT_FALSE(palette.isEmpty());
+    x11test::pointTo(palette.center());
+    ASSERT_TRUE(rbxtest::waitFor([&copy] { return processHasKeyboardFocus(int(copy.process().processId())); }, 10000));
+    x11test::key(QStringLiteral("ctrl+1"));
     ASSERT_TRUE(Copy::waitForState([](const QVariantMap& s) {
-        return s.value(QStringLiteral("insertMode")).toInt() == 2 && s.value(QStringLiteral("view")).toInt() == 2;
+        return s.value(QStringLiteral("insertMode")).toInt() == 2 && s.value(QStringLiteral("view")).toInt() == 3;
     })) << copy.output().toStdString();
 
     // The other application has its own: plain text and the selected font's characters.
     ASSERT_TRUE(focusAndFollow(other.pid(), QStringLiteral("runebox-fakeapp")));
     EXPECT_TRUE(Copy::waitForState([](const QVariantMap& s) {
-        return s.value(QStringLiteral("insertMode")).toInt() == 0 && s.value(QStringLiteral("view")).toInt() == 1;
-    })) << Copy::state().value(QStringLiteral("view")).toInt();
+        return s.value(QStringLiteral("insertMode")).toInt() == 0;
+    })) << Copy::state().value(QStringLiteral("insertMode")).toInt();
 
     // Back in the probe, its own again.
     ASSERT_TRUE(focusAndFollow(int(probe.pid()), QStringLiteral("runebox-probe")));
     EXPECT_TRUE(Copy::waitForState([](const QVariantMap& s) {
-        return s.value(QStringLiteral("insertMode")).toInt() == 2 && s.value(QStringLiteral("view")).toInt() == 2;
+        return s.value(QStringLiteral("insertMode")).toInt() == 2 && s.value(QStringLiteral("view")).toInt() == 3;
     })) << Copy::state().value(QStringLiteral("view")).toInt();
 }
 
