@@ -21,6 +21,10 @@
 #include "table/widgets/RbxMagnifierView.h"
 
 #include <QAction>
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QLabel>
+#include <QTabWidget>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QMenu>
@@ -187,4 +191,20 @@ QVariantList DebugStateService::controlRect(const QString& name) const {
     if (!w || !w->isVisible()) return {};
     const QPoint topLeft = w->mapToGlobal(QPoint(0, 0));
     return {topLeft.x(), topLeft.y(), w->width(), w->height()};
+}
+
+QVariantMap DebugStateService::sheetFields() const {
+    QVariantMap fields;
+    const QDialog* sheet = controller_->sheets().attachedSheet();
+    if (!sheet) return fields;
+    for (const QWidget* w : sheet->findChildren<QWidget*>()) {
+        if (w->objectName().isEmpty() || w->objectName().startsWith(QLatin1String("qt_"))) continue;
+        if (const auto* label = qobject_cast<const QLabel*>(w)) fields.insert(w->objectName(), label->text());
+        else if (const auto* field = qobject_cast<const QLineEdit*>(w)) fields.insert(w->objectName(), field->text());
+        else if (const auto* button = qobject_cast<const QAbstractButton*>(w); button && button->isCheckable())
+            fields.insert(w->objectName(), button->isChecked());
+        else if (const auto* popUp = qobject_cast<const QComboBox*>(w)) fields.insert(w->objectName(), popUp->currentIndex());
+        else if (const auto* tabs = qobject_cast<const QTabWidget*>(w)) fields.insert(w->objectName(), tabs->currentIndex());
+    }
+    return fields;
 }

@@ -33,6 +33,9 @@
 //   ControlRect(s) -> av: the named control of the palette on the screen as x, y, width,
 //                     height; empty when it is not shown
 //   Close()          closes the palette as Escape would on an empty search
+//   SheetFields() -> a{sv}: the named controls of the attached sheet by object name: a
+//                     label's or field's text (s), a check box's or radio button's state
+//                     (b), a pop-up's or tab view's index (i); empty without a sheet
 //   MenuItems() -> av: the items of the menu open in the palette, each a{sv}: title (s),
 //                     enabled (b), rect (av: x, y, width, height on the screen); a picture
 //                     menu's pictures are titled with the text they insert; empty when
@@ -61,6 +64,7 @@ public:
     QVariantList cellRect(char32_t c) const;
     QVariantList menuItems() const;
     QVariantList controlRect(const QString& name) const;
+    QVariantMap sheetFields() const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -71,6 +75,7 @@ public slots:
     Q_SCRIPTABLE QVariantList CellRect(uint character) { return cellRect(char32_t(character)); }
     Q_SCRIPTABLE QVariantList MenuItems() { return menuItems(); }
     Q_SCRIPTABLE QVariantList ControlRect(const QString& name) { return controlRect(name); }
+    Q_SCRIPTABLE QVariantMap SheetFields() { return sheetFields(); }
     Q_SCRIPTABLE void Close();
 
 private:

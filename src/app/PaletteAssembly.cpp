@@ -10,6 +10,7 @@
 #include "app/PaletteHotKeys.h"
 #include "app/PaletteTable.h"
 #include "app/PaletteSampleViews.h"
+#include "app/PaletteSheets.h"
 #include "app/PaletteTableController.h"
 #include "app/RbxCharAppController.h"
 #include "app/RbxCharApplication.h"
@@ -116,6 +117,8 @@ PaletteAssembly::PaletteAssembly(RbxDefaults& settings, X11Session& x11, KXURLHa
     shapeFinder_ = std::make_unique<ShapeFinder>(wc, settings_, shapes::ShapeDataFiles::installed());
     shapeFinder_->registerSheet();
     view.setController(std::make_shared<PaletteTableController>(wc, focus, samples_.get(), shapeFinder_.get()));
+    // The sheets register with the window's sheet host.
+    sheets_ = std::make_unique<PaletteSheets>(wc, settings_, *fonts_);
     kx::ProcessWide<RbxTableClipboard>::install(std::make_shared<RbxClipboardCopies>());
     // The posting tap is live whenever the palette shows.
     QObject::connect(&wc, &RbxCharWindowController::windowShown, &wc,
@@ -160,6 +163,7 @@ PaletteAssembly::PaletteAssembly(RbxDefaults& settings, X11Session& x11, KXURLHa
 }
 
 PaletteAssembly::~PaletteAssembly() {
+    sheets_.reset();
     hotKeys_.reset();
     hotKeyRegistry_.reset();
     hotKeyGrabs_.reset();

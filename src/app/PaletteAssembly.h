@@ -36,6 +36,7 @@ class KXHotKeyRegistry;
 class KXURLHandler;
 class PaletteHotKeys;
 class PaletteSampleViews;
+class PaletteSheets;
 class PaletteEventRouter;
 class PaletteEvents;
 class PaletteFontList;
@@ -75,6 +76,7 @@ public:
     ShapeFinder& shapeFinder() const { return *shapeFinder_; }
     // Null until the launch is over.
     PaletteHotKeys* hotKeys() const { return hotKeys_.get(); }
+    PaletteSheets& sheets() const { return *sheets_; }
 
 private:
     RbxDefaults& settings_;
@@ -84,6 +86,7 @@ private:
     std::unique_ptr<RbxCharWindowController> windowController_;
     std::unique_ptr<ShapeFinder> shapeFinder_;
     std::unique_ptr<PaletteSampleViews> samples_;
+    std::unique_ptr<PaletteSheets> sheets_;
     std::shared_ptr<RbxPostingSystem> postingSystem_;
     std::shared_ptr<RbxPoster> poster_;
     std::unique_ptr<PaletteEvents> events_;

@@ -27,11 +27,16 @@ void PaletteTableController::activatePreview() {
     if (samples_) samples_->activatePreview();
 }
 
+void PaletteTableController::showInfoForCharacter(char32_t c) {
+    if (c) c_.sheets().openNamedSheet(QStringLiteral("characterInfo"), {{QStringLiteral("character"), uint(c)}});
+}
+
 double PaletteTableController::bestMatchQuality(char32_t c) const { return shapes_ ? shapes_->result().quality(c) : 0; }
 
 bool PaletteTableController::reenterShapeFinder() { return shapes_ && shapes_->reenter(); }
 
 bool PaletteTableController::offersCharacterCommand(RbxMenuCommand command) const {
+    if (command == RbxMenuCommand::ShowInfo) return c_.sheets().isRegistered(QStringLiteral("characterInfo"));
     return shapes_ && shapes_->offersCommand(command);
 }
 

@@ -33,6 +33,8 @@ public:
     std::unique_ptr<QMenu> skinsMenu(char32_t c) override;
     std::unique_ptr<QMenu> emojiTextMenu(char32_t c) override;
     void activateSampleEditor() override;
+    // The information sheet of a character in the palette's font.
+    void showInfoForCharacter(char32_t c) override;
     void activatePreview() override;
     bool offersCharacterCommand(RbxMenuCommand command) const override;
     void characterCommand(RbxMenuCommand command, char32_t c) override;
