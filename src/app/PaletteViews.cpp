@@ -124,10 +124,12 @@ void PaletteViews::applyView(int v) {
             }
         }
         content_.contentTabView()->setCurrentWidget(page);
+        // The character lists are made anew for the view; refilling the layout pop-up
+        // chooses the font's layout, which builds the table.
+        RbxFontInfo::flushCachedCharacters();
         RbxLayout::updateLayoutPopUp();
         content_.searchField()->setVisible(v != 12);
-        RbxFontInfo::flushCachedCharacters();
-        if (isTableView(v)) table_.reload();
+        if (isTableView(v) && !layouts_.isEnabled()) table_.reload();
         shownView_ = v;
     }
     // The table's own controls show only with the table.
