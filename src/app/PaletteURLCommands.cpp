@@ -29,6 +29,10 @@ std::optional<OpenRequest> parseOpen(const QUrl& url) {
         r.sheet = QStringLiteral("contact");
     } else if (sheet.startsWith(QLatin1String("shape"))) {
         r.sheet = QStringLiteral("shapeFinder");
+    } else if (sheet.startsWith(QLatin1String("import"))) {
+        r.sheet = QStringLiteral("importFavorites");
+    } else if (sheet.startsWith(QLatin1String("export"))) {
+        r.sheet = QStringLiteral("exportFavorites");
         if (p.contains(QStringLiteral("file"))) r.options.insert(QStringLiteral("file"), p.value(QStringLiteral("file")));
     }
     return r;
