@@ -28,7 +28,7 @@ FontInfoView::FontInfoView(RbxDefaults& settings, PaletteContent& content, QObje
     auto* layout = new QVBoxLayout(page_);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(text_);
-    content_.contentTabView()->addWidget(page_);
+    content_.addPage(View, page_, kx::loc(QStringLiteral("Info")));
     settings_.addObserver(this);
     showView(settings_.integerForKey(rbx::key::view));
 }
