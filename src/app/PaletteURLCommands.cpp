@@ -29,11 +29,11 @@ std::optional<OpenRequest> parseOpen(const QUrl& url) {
         r.sheet = QStringLiteral("contact");
     } else if (sheet.startsWith(QLatin1String("shape"))) {
         r.sheet = QStringLiteral("shapeFinder");
+        if (p.contains(QStringLiteral("file"))) r.options.insert(QStringLiteral("file"), p.value(QStringLiteral("file")));
     } else if (sheet.startsWith(QLatin1String("import"))) {
         r.sheet = QStringLiteral("importFavorites");
     } else if (sheet.startsWith(QLatin1String("export"))) {
         r.sheet = QStringLiteral("exportFavorites");
-        if (p.contains(QStringLiteral("file"))) r.options.insert(QStringLiteral("file"), p.value(QStringLiteral("file")));
     }
     return r;
 }

@@ -23,8 +23,14 @@
 
 namespace {
 
+// A title shown as written: an "&" in it marks no shortcut letter.
+QString plain(const QString& title) {
+    QString t = kx::loc(title);
+    return t.replace(u'&', QStringLiteral("&&"));
+}
+
 QCheckBox* checkBox(RbxDefaults& store, QWidget* parent, const QString& key, const QString& title, const char* name) {
-    auto* box = new QCheckBox(kx::loc(title), parent);
+    auto* box = new QCheckBox(plain(title), parent);
     box->setObjectName(QString::fromLatin1(name));
     SettingBinding::check(store, key, box);
     return box;
@@ -48,7 +54,7 @@ PreferencesSheet::PreferencesSheet(RbxCharWindowController& palette, RbxDefaults
     tabs_ = new QTabWidget(this);
     tabs_->setObjectName(QStringLiteral("preferencesTabView"));
     tabs_->addTab(activationTab(), kx::loc(QStringLiteral("Activation")));
-    tabs_->addTab(viewTab(), kx::loc(QStringLiteral("View & Insertion")));
+    tabs_->addTab(viewTab(), plain(QStringLiteral("View & Insertion")));
     tabs_->addTab(updatesTab(), kx::loc(QStringLiteral("Updates")));
     tabs_->widget(Activation)->setObjectName(QStringLiteral("Activation"));
 
@@ -144,9 +150,9 @@ QWidget* PreferencesSheet::viewTab() {
     form->addRow(QString(), dark);
 
     auto* html = new QButtonGroup(page);
-    numericHtml_ = new QRadioButton(kx::loc(QStringLiteral("Numeric references (&#241;)")), page);
+    numericHtml_ = new QRadioButton(plain(QStringLiteral("Numeric references (&#241;)")), page);
     numericHtml_->setObjectName(QStringLiteral("htmlNumericButton"));
-    auto* named = new QRadioButton(kx::loc(QStringLiteral("Named entities where there are (&ntilde;)")), page);
+    auto* named = new QRadioButton(plain(QStringLiteral("Named entities where there are (&ntilde;)")), page);
     named->setObjectName(QStringLiteral("htmlEntitiesButton"));
     html->addButton(numericHtml_, 0);
     html->addButton(named, 1);
@@ -184,6 +190,8 @@ void PreferencesSheet::showPreferences(int tab) {
         return;
     }
     snapshot_.take(settings_);
+    // A change whose report is still queued must not leave a control showing the old value.
+    for (SettingBinding* binding : findChildren<SettingBinding*>()) binding->read();
     hotkey_->setEnabled(true);
     hotkey_->setSerializedDescription(settings_.stringForKey(rbx::key::openWindowHotkey));
     darkTable_->setEnabled(true);

@@ -108,9 +108,9 @@ TEST(PreferencesSheet, ThreeChangesCancelledAreAsTheyWereAndOutsideChangesShow) 
     EXPECT_TRUE(fieldIs("preferencesTabView", 1));
     EXPECT_TRUE(fieldIs("showTooltipsButton", false));
     // Three changes, each in force at once.
-    ASSERT_TRUE(clickControl(QStringLiteral("showTooltipsButton")));
-    ASSERT_TRUE(clickControl(QStringLiteral("hexHtmlButton")));
-    ASSERT_TRUE(clickControl(QStringLiteral("hiliteRecentButton")));
+    ASSERT_TRUE(clickCheckBox(QStringLiteral("showTooltipsButton")));
+    ASSERT_TRUE(clickCheckBox(QStringLiteral("hexHtmlButton")));
+    ASSERT_TRUE(clickCheckBox(QStringLiteral("hiliteRecentButton")));
     const QString hilite = setting(QStringLiteral("hilite recent characters"));
     EXPECT_TRUE(rbxtest::waitFor([] { return setting(QStringLiteral("showTooltips")) == QLatin1String("1"); }, 10000));
     EXPECT_EQ(setting(QStringLiteral("hexHtml")), QStringLiteral("1"));
@@ -129,7 +129,7 @@ TEST(PreferencesSheet, ThreeChangesCancelledAreAsTheyWereAndOutsideChangesShow) 
     ASSERT_EQ(url(QStringLiteral("runebox://open?sheet=pref&tab=act")), 0);
     ASSERT_TRUE(waitForSheet(QStringLiteral("preferences")));
     EXPECT_TRUE(fieldIs("preferencesTabView", 0));
-    ASSERT_TRUE(clickControl(QStringLiteral("animateWindowButton")));
+    ASSERT_TRUE(clickCheckBox(QStringLiteral("animateWindowButton")));
     const QString animate = setting(QStringLiteral("animate window"));
     screenshot(QStringLiteral("preferences-activation"));
     pressKey(QStringLiteral("Escape"));

@@ -75,6 +75,7 @@ TEST_F(Preferences, ControlsChangeTheSettingsAtOnceAndFollowChangesMadeElsewhere
 
 TEST_F(Preferences, CancelPutsBackTheValuesAndRemovesWhatWasAbsent) {
     store->setBool(true, rbx::key::animateWindow.qname());
+    store->setInteger(0, rbx::key::activator.qname());
     store->removeObjectForKey(rbx::key::recentLines.qname());
     open(PreferencesSheet::Activation);
     control<QCheckBox>("animateWindowButton")->click();
