@@ -23,12 +23,19 @@
 //                     height; empty while it is hidden), magnified (u: its character),
 //                     magnifierArrow (s: "down" above the cell, "up" below it),
 //                     page (s: the content page shown: "previewPage", "samplePage", ...),
-//                     focus (s: the name of the widget with the keyboard focus)
+//                     focus (s: the name of the widget with the keyboard focus),
+//                     mark (u: the character whose fonts are marked, 0 for none),
+//                     collection (s: the title of the font list's chosen collection),
+//                     fontRows (i: the families the font list shows),
+//                     fontRow (s: the family selected in the font list, "" for none),
+//                     markedFamilies (as: the font list's families with a mark)
 //   FontFamilies() -> as: the families of the font list (made on this call if needed)
 //   CellRect(u) -> av: the character's cell on the screen as x, y, width, height;
 //                     empty when the table does not show it whole
 //   ControlRect(s) -> av: the named control of the palette on the screen as x, y, width,
 //                     height; empty when it is not shown
+//   FontRowRect(s) -> av: the font list's row of that family on the screen as x, y, width,
+//                     height; empty when it is not in view
 //   Close()          closes the palette as Escape would on an empty search
 //   MenuItems() -> av: the items of the menu open in the palette, each a{sv}: title (s),
 //                     enabled (b), rect (av: x, y, width, height on the screen); a picture
@@ -58,6 +65,7 @@ public:
     QVariantList cellRect(char32_t c) const;
     QVariantList menuItems() const;
     QVariantList controlRect(const QString& name) const;
+    QVariantList fontRowRect(const QString& family) const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -68,6 +76,7 @@ public slots:
     Q_SCRIPTABLE QVariantList CellRect(uint character) { return cellRect(char32_t(character)); }
     Q_SCRIPTABLE QVariantList MenuItems() { return menuItems(); }
     Q_SCRIPTABLE QVariantList ControlRect(const QString& name) { return controlRect(name); }
+    Q_SCRIPTABLE QVariantList FontRowRect(const QString& family) { return fontRowRect(family); }
     Q_SCRIPTABLE void Close();
 
 private:

@@ -1,10 +1,14 @@
 #include "app/PaletteContent.h"
 
+#include "app/RbxSearchField.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSplitter>
 #include <QStackedWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 PaletteContent::PaletteContent(QWidget* window) : QObject(window) {
     window->setMinimumSize(MinimumWidth, MinimumHeight);
@@ -20,22 +24,25 @@ PaletteContent::PaletteContent(QWidget* window) : QObject(window) {
     fontLabel_->setTextFormat(Qt::PlainText);
     fontLabel_->setMinimumWidth(80);
     fontLabel_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    searchField_ = new QLineEdit(window);
+    searchField_ = new RbxSearchField(window);
     searchField_->setObjectName(QStringLiteral("searchField"));
     searchField_->setPlaceholderText(QStringLiteral("Search"));
-    searchField_->setClearButtonEnabled(true);
     searchField_->setMaximumWidth(200);
     bar->addWidget(fontLabel_, 1);
     bar->addWidget(searchField_);
     outer->addLayout(bar);
 
-    pages_ = new QStackedWidget(window);
+    split_ = new QSplitter(Qt::Horizontal, window);
+    split_->setChildrenCollapsible(true);
+    pages_ = new QStackedWidget(split_);
     pages_->setObjectName(QStringLiteral("contentTabView"));
     tablePage_ = new QWidget(pages_);
     auto* tableLayout = new QVBoxLayout(tablePage_);
     tableLayout->setContentsMargins(0, 0, 0, 0);
     pages_->addWidget(tablePage_);
-    outer->addWidget(pages_, 1);
+    split_->addWidget(pages_);
+    split_->setStretchFactor(0, 1);
+    outer->addWidget(split_, 1);
 
     versionLabel_ = new QLabel(window);
     versionLabel_->setObjectName(QStringLiteral("versionLabel"));
@@ -60,6 +67,16 @@ void PaletteContent::setCharView(QWidget* view) {
         tablePage_->layout()->addWidget(view);
         view->show();
     }
+}
+
+void PaletteContent::setFontListPanel(QWidget* panel, int width) {
+    split_->insertWidget(0, panel);
+    split_->setCollapsible(0, true);
+    split_->setCollapsible(1, false);
+    split_->setStretchFactor(0, 0);
+    split_->setStretchFactor(1, 1);
+    width = std::max(0, width);
+    split_->setSizes({width, std::max(1, split_->width() - width)});
 }
 
 void PaletteContent::setCurrentFontText(const QString& displayName, qsizetype characterCount) {

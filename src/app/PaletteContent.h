@@ -1,6 +1,6 @@
 #pragma once
 // The widgets of the palette, built in code: a bar with the current font and the search
-// field, the content pages (page 0 holds the character table; the sample-text and font
+// field, the font list beside the content pages (page 0 holds the character table; the sample-text and font
 // information pages join later), and the version label at the bottom.
 
 #include <QObject>
@@ -8,7 +8,8 @@
 #include <QString>
 
 class QLabel;
-class QLineEdit;
+class QSplitter;
+class RbxSearchField;
 class QStackedWidget;
 class QWidget;
 
@@ -18,7 +19,7 @@ public:
     // Builds the widgets inside `window`.
     explicit PaletteContent(QWidget* window);
 
-    QLineEdit* searchField() const { return searchField_; }
+    RbxSearchField* searchField() const { return searchField_; }
     QLabel* currentFontLabel() const { return fontLabel_; }
     QLabel* versionLabel() const { return versionLabel_; }
     QStackedWidget* contentTabView() const { return pages_; }
@@ -26,6 +27,10 @@ public:
     // The character table on page 0 (the palette keeps it); null before one is set.
     void setCharView(QWidget* view);
     QWidget* charView() const { return charView_; }
+    // The font list beside the content pages, at their leading side, `width` wide (0:
+    // folded away; the user can drag it out).
+    void setFontListPanel(QWidget* panel, int width);
+    QSplitter* splitter() const { return split_; }
 
     // "%1 (%2)": a font's display name and the number of characters it covers.
     void setCurrentFontText(const QString& displayName, qsizetype characterCount);
@@ -34,11 +39,12 @@ public:
     // The palette's smallest size.
     static constexpr int MinimumWidth = 320;
     static constexpr int MinimumHeight = 240;
-    static constexpr int DefaultWidth = 460;
+    static constexpr int DefaultWidth = 620;
     static constexpr int DefaultHeight = 540;
 
 private:
-    QLineEdit* searchField_ = nullptr;
+    RbxSearchField* searchField_ = nullptr;
+    QSplitter* split_ = nullptr;
     QLabel* fontLabel_ = nullptr;
     QLabel* versionLabel_ = nullptr;
     QStackedWidget* pages_ = nullptr;

@@ -7,6 +7,9 @@
 //   SheetHost            every sheet's way onto the palette
 //   PaletteFrameKeeper   frame memory, position log, off-screen repair
 //   PalettePresenter     opening, showing, closing, Escape, clicks outside
+//   PaletteSearch        the search field, its templates and maintenance commands
+//   PaletteFontTable     the font list beside the table: collections, filter, marks
+//   PaletteCharacterActions  the context menu's actions on a character
 // The character table (PaletteTable), the settings store, the font list and the front
 // application are given when it is made (PaletteAssembly makes it); `windowController()`
 // answers it from its loading on. Main thread only.
@@ -29,8 +32,12 @@ class PaletteContent;
 class PaletteFontList;
 class PaletteFrameKeeper;
 class PalettePresenter;
+class PaletteSearch;
+class PaletteFontTable;
+class PaletteCharacterActions;
 class PaletteTable;
 class QLineEdit;
+class RbxSearchField;
 class RbxCharView;
 class RbxDefaults;
 
@@ -59,9 +66,12 @@ public:
     PaletteFader& fader() const { return *fader_; }
     SheetHost& sheets() const { return *sheets_; }
     PaletteFrameKeeper& frameKeeper() const { return *frameKeeper_; }
+    PaletteSearch& search() const { return *search_; }
+    PaletteFontTable& fontTable() const { return *fontTable_; }
+    PaletteCharacterActions& characterActions() const { return *characterActions_; }
     PaletteTable& table() const { return table_; }
     PaletteFontList& fonts() const { return fonts_; }
-    QLineEdit* searchField() const;
+    RbxSearchField* searchField() const;
     // The character table view on the first page.
     RbxCharView* charView() const;
 
@@ -206,6 +216,9 @@ private:
     SheetHost* sheets_ = nullptr;
     PaletteFrameKeeper* frameKeeper_ = nullptr;
     PalettePresenter* presenter_ = nullptr;
+    PaletteSearch* search_ = nullptr;
+    PaletteFontTable* fontTable_ = nullptr;
+    PaletteCharacterActions* characterActions_ = nullptr;
     rbx::Font font_;
     int insertSegment_ = 0;
     bool loaded_ = false;
