@@ -28,7 +28,10 @@
 //                     collection (s: the title of the font list's chosen collection),
 //                     fontRows (i: the families the font list shows),
 //                     fontRow (s: the family selected in the font list, "" for none),
-//                     markedFamilies (as: the font list's families with a mark)
+//                     markedFamilies (as: the font list's families with a mark),
+//                     shapePad (av: while the shape finder is up, its pad on the screen as
+//                     x, y, width, height, then the counted strokes, all strokes (with the
+//                     undone ones) and the background character)
 //   FontFamilies() -> as: the families of the font list (made on this call if needed)
 //   CellRect(u) -> av: the character's cell on the screen as x, y, width, height;
 //                     empty when the table does not show it whole
@@ -37,6 +40,9 @@
 //   FontRowRect(s) -> av: the font list's row of that family on the screen as x, y, width,
 //                     height; empty when it is not in view
 //   Close()          closes the palette as Escape would on an empty search
+//   SheetFields() -> a{sv}: the named controls of the attached sheet by object name: a
+//                     label's or field's text (s), a check box's or radio button's state
+//                     (b), a pop-up's or tab view's index (i); empty without a sheet
 //   MenuItems() -> av: the items of the menu open in the palette, each a{sv}: title (s),
 //                     enabled (b), rect (av: x, y, width, height on the screen); a picture
 //                     menu's pictures are titled with the text they insert; empty when
@@ -66,6 +72,7 @@ public:
     QVariantList menuItems() const;
     QVariantList controlRect(const QString& name) const;
     QVariantList fontRowRect(const QString& family) const;
+    QVariantMap sheetFields() const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -77,6 +84,7 @@ public slots:
     Q_SCRIPTABLE QVariantList MenuItems() { return menuItems(); }
     Q_SCRIPTABLE QVariantList ControlRect(const QString& name) { return controlRect(name); }
     Q_SCRIPTABLE QVariantList FontRowRect(const QString& family) { return fontRowRect(family); }
+    Q_SCRIPTABLE QVariantMap SheetFields() { return sheetFields(); }
     Q_SCRIPTABLE void Close();
 
 private:

@@ -14,6 +14,8 @@
 //   RbxCharWindowController (the window and its duties), following the front
 //   application through the process-change notification and the installed fonts
 //   through the font list's change check;
+//   the shape finder's sheet (ShapeFinder: "shapeFinder" among the sheets, its
+//   matches marked by the table);
 //   the table's controller (PaletteTableController) and its insertion road (RbxPoster
 //   over RbxPostingSystem, which records the font of each insertion as used in the
 //   font list), the clipboard of its copy commands;
@@ -34,6 +36,7 @@ class KXHotKeyRegistry;
 class KXURLHandler;
 class PaletteHotKeys;
 class PaletteSampleViews;
+class PaletteSheets;
 class PaletteEventRouter;
 class PaletteEvents;
 class PaletteFontList;
@@ -43,6 +46,7 @@ class RbxCharWindowController;
 class RbxDefaults;
 class RbxPoster;
 class RbxPostingSystem;
+class ShapeFinder;
 class X11Session;
 namespace kx::x11 {
 class HotKeyGrabs;
@@ -69,8 +73,10 @@ public:
     PaletteFontList& fonts() const { return *fonts_; }
     PaletteEventRouter& router() const { return *router_; }
     RbxPoster& poster() const { return *poster_; }
+    ShapeFinder& shapeFinder() const { return *shapeFinder_; }
     // Null until the launch is over.
     PaletteHotKeys* hotKeys() const { return hotKeys_.get(); }
+    PaletteSheets& sheets() const { return *sheets_; }
 
 private:
     RbxDefaults& settings_;
@@ -78,7 +84,9 @@ private:
     std::unique_ptr<PaletteTable> table_;
     std::unique_ptr<PaletteFontList> fonts_;
     std::unique_ptr<RbxCharWindowController> windowController_;
+    std::unique_ptr<ShapeFinder> shapeFinder_;
     std::unique_ptr<PaletteSampleViews> samples_;
+    std::unique_ptr<PaletteSheets> sheets_;
     std::shared_ptr<RbxPostingSystem> postingSystem_;
     std::shared_ptr<RbxPoster> poster_;
     std::unique_ptr<PaletteEvents> events_;
