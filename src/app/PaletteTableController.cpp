@@ -39,14 +39,6 @@ double PaletteTableController::bestMatchQuality(char32_t c) const { return shape
 
 bool PaletteTableController::reenterShapeFinder() { return shapes_ && shapes_->reenter(); }
 
-bool PaletteTableController::offersCharacterCommand(RbxMenuCommand command) const {
-    if (command == RbxMenuCommand::ShowInfo) return c_.sheets().isRegistered(QStringLiteral("characterInfo"));
-    return shapes_ && shapes_->offersCommand(command);
-}
-
-void PaletteTableController::characterCommand(RbxMenuCommand command, char32_t c) {
-    if (shapes_) shapes_->performCommand(command, c, c_.selectedFont().postScriptName());
-}
 
 bool PaletteTableController::hasAttachedSheet() const { return c_.hasSheet(); }
 
@@ -126,7 +118,8 @@ bool PaletteTableController::offersCharacterCommand(RbxMenuCommand command) cons
     case C::RemoveFromRecent:
     case C::ShowInContext:
     case C::ShowInUnicodeBlocksContext: return true;
-    default: return false;
+    case C::ShowInfo: return c_.sheets().isRegistered(QStringLiteral("characterInfo"));
+    default: return shapes_ && shapes_->offersCommand(command);
     }
 }
 
@@ -139,6 +132,8 @@ void PaletteTableController::characterCommand(RbxMenuCommand command, char32_t c
     case C::RemoveFromRecent: actions.removeSelectedCharacterFromRecent(c); break;
     case C::ShowInContext: actions.showSelectedCharacterInContext(c); break;
     case C::ShowInUnicodeBlocksContext: actions.showSelectedCharacterInUnicodeBlocksContext(c); break;
-    default: break;
+    default:
+        if (shapes_) shapes_->performCommand(command, c, c_.selectedFont().postScriptName());
+        break;
     }
 }

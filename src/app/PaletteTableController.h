@@ -38,8 +38,6 @@ public:
     void markFontsContainingSelectedCharacter(char32_t c) override;
     void resetMarkedFonts() override;
     QWidget* fontListView() const override;
-    bool offersCharacterCommand(RbxMenuCommand command) const override;
-    void characterCommand(RbxMenuCommand command, char32_t c) override;
     void activateSampleEditor() override;
     // The information sheet of a character in the palette's font.
     void showInfoForCharacter(char32_t c) override;
