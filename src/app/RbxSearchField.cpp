@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPainterPath>
+#include <QTimer>
 #include <QToolButton>
 
 namespace {
@@ -55,7 +56,10 @@ void RbxSearchField::setTemplateMenu(QMenu* menu) {
 }
 
 void RbxSearchField::showTemplateMenu() {
-    if (menu_) kx::menu::pullDownBelow(*menu_, *this, 2.0);
+    // Once the click that asked for it is over, so that the menu can take the pointer.
+    QTimer::singleShot(0, this, [this] {
+        if (menu_ && isVisible()) kx::menu::pullDownBelow(*menu_, *this, 2.0);
+    });
 }
 
 void RbxSearchField::keyPressEvent(QKeyEvent* event) {
