@@ -41,7 +41,6 @@ double PaletteTableController::bestMatchQuality(char32_t c) const { return shape
 
 bool PaletteTableController::reenterShapeFinder() { return shapes_ && shapes_->reenter(); }
 
-
 bool PaletteTableController::hasAttachedSheet() const { return c_.hasSheet(); }
 
 bool PaletteTableController::isKeyWindow() const {

@@ -26,7 +26,9 @@ public:
         ++reads;
         return name;
     }
+    KXProcess::Ptr frontProcess() override { return process; }
     QString name;
+    KXProcess::Ptr process;
     int reads = 0;
 };
 
