@@ -1,7 +1,12 @@
 #include "app/PaletteSheets.h"
 
+#include "app/AboutSheet.h"
 #include "app/CharacterInfoSheet.h"
+#include "app/ContactSheet.h"
+#include "app/FavoritesFiles.h"
+#include "app/FontInfoView.h"
 #include "app/PaletteFontList.h"
+#include "app/PreferencesSheet.h"
 #include "app/RbxCharWindowController.h"
 #include "model/FontExtensions.h"
 #include "table/widgets/RbxCharView.h"
@@ -21,7 +26,7 @@ struct PaletteSheets::Palette : CharacterInfoPalette {
     PaletteFontList& fonts;
 };
 
-PaletteSheets::PaletteSheets(RbxCharWindowController& controller, RbxDefaults&, PaletteFontList& fonts)
+PaletteSheets::PaletteSheets(RbxCharWindowController& controller, RbxDefaults& settings, PaletteFontList& fonts)
     : palette_(std::make_unique<Palette>(controller, fonts)) {
     SheetHost& host = controller.sheets();
     characterInfo_ = new CharacterInfoSheet(host, *palette_, controller.window());
@@ -30,11 +35,32 @@ PaletteSheets::PaletteSheets(RbxCharWindowController& controller, RbxDefaults&, 
         sheet->showInfoForCharacter(char32_t(options.value(QStringLiteral("character")).toUInt()),
                                     options.contains(QStringLiteral("font")) ? font : rbx::Font());
     });
+    about_ = new AboutSheet(controller, settings, fonts, controller.window());
+    host.registerSheet(AboutSheet::SheetName, [sheet = about_.data()](const QVariantMap&) { sheet->showAbout(); });
+    preferences_ = new PreferencesSheet(controller, settings, controller.window());
+    host.registerSheet(PreferencesSheet::SheetName, [sheet = preferences_.data()](const QVariantMap& options) {
+        sheet->showPreferences(options.value(QStringLiteral("tab"), -1).toInt());
+    });
+    contact_ = new ContactSheet(controller, settings, fonts, controller.window());
+    host.registerSheet(ContactSheet::SheetName, [sheet = contact_.data()](const QVariantMap&) { sheet->showContact(); });
+    favorites_ = std::make_unique<FavoritesFiles>(controller);
+    // View 12 shows the facts of the palette's font.
+    fontInfo_ = std::make_unique<FontInfoView>(settings, controller.content());
+    fontInfo_->setFont(controller.selectedFont());
+    QObject::connect(&controller, &RbxCharWindowController::fontSelected, fontInfo_.get(), &FontInfoView::setFont);
 }
 
 CharacterInfoSheet& PaletteSheets::characterInfo() const { return *characterInfo_; }
+AboutSheet& PaletteSheets::about() const { return *about_; }
+PreferencesSheet& PaletteSheets::preferences() const { return *preferences_; }
+ContactSheet& PaletteSheets::contact() const { return *contact_; }
 
 PaletteSheets::~PaletteSheets() {
     // The sheets go while what they use is still there.
     delete characterInfo_.data();
+    delete about_.data();
+    delete preferences_.data();
+    delete contact_.data();
+    favorites_.reset();
+    fontInfo_.reset();
 }

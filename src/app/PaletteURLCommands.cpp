@@ -31,6 +31,10 @@ std::optional<OpenRequest> parseOpen(const QUrl& url) {
     } else if (sheet.startsWith(QLatin1String("shape"))) {
         r.sheet = QStringLiteral("shapeFinder");
         if (p.contains(QStringLiteral("file"))) r.options.insert(QStringLiteral("file"), p.value(QStringLiteral("file")));
+    } else if (sheet.startsWith(QLatin1String("import"))) {
+        r.sheet = QStringLiteral("importFavorites");
+    } else if (sheet.startsWith(QLatin1String("export"))) {
+        r.sheet = QStringLiteral("exportFavorites");
     }
     return r;
 }

@@ -158,6 +158,8 @@ inline constexpr StringKey lastMaintenance{"lastMaintenance"};
 // "V#" followed by a version: the reply of the once-per-version ping.
 inline constexpr const char* versionPingPrefix = "V#";
 inline constexpr BoolKey vcktest{"vcktest"};
+// The update server's base address (hidden; empty: the project's https server).
+inline constexpr StringKey updateServer{"updateServer", ""};
 inline constexpr IntKey httpsMinSys{"httpsMinSys", 101300};
 
 // Application state
