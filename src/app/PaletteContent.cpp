@@ -82,6 +82,8 @@ void PaletteContent::updateImages() {
     insertModes_->setImage(1, imageIcon(QStringLiteral("formatted")));
 }
 
+void PaletteContent::finishAfterFirstPaint() { searchField_->setClearButtonEnabled(true); }
+
 void PaletteContent::buildTopBar(QWidget* window, QVBoxLayout* outer) {
     auto* bar = new QHBoxLayout;
     bar->setSpacing(4);
