@@ -6,6 +6,7 @@
 #include "app/ModelBridges.h"
 #include "app/PaletteEvents.h"
 #include "app/PaletteFontList.h"
+#include "app/PaletteAppleEvents.h"
 #include "app/PaletteHotKeys.h"
 #include "app/PaletteTable.h"
 #include "app/PaletteTableController.h"
@@ -25,6 +26,7 @@
 #include "model/CharacterNameState.h"
 #include "model/RbxLayoutRegistry.h"
 #include "model/RbxNameFilter.h"
+#include "platform/dbus/AppleEventBridge.h"
 #include "platform/dbus/SessionBus.h"
 #include "platform/fonts/FontBackend.h"
 #include "platform/x11/HotKeyGrabs.h"
@@ -140,10 +142,14 @@ PaletteAssembly::PaletteAssembly(RbxDefaults& settings, X11Session& x11, KXURLHa
         hotKeyRegistry_ = std::make_unique<KXHotKeyRegistry>(*hotKeyGrabs_);
         hotKeys_ = std::make_unique<PaletteHotKeys>(wc, settings_, *hotKeyRegistry_);
         hotKeys_->setupHotkeys();
+        // Other programs' requests: the hot keys, the characters, typing a text.
+        appleEvents_ = std::make_unique<PaletteAppleEvents>(wc, *hotKeys_, *poster_);
+        appleEvents_->install(AppleEventBridge::shared());
     });
 }
 
 PaletteAssembly::~PaletteAssembly() {
+    appleEvents_.reset();
     hotKeys_.reset();
     hotKeyRegistry_.reset();
     hotKeyGrabs_.reset();

@@ -21,7 +21,8 @@
 //   ClickOutsideMonitor (presses anywhere close the palette);
 //   RbxCharAppController (start-up, URL commands, shut-down);
 //   the global hot key (PaletteHotKeys over KXHotKeyRegistry over the X server's grabs),
-//   once the launch is over;
+//   once the launch is over, and the handlers of other programs' requests
+//   (PaletteAppleEvents);
 //   DesktopAccent (the desktop's accent colour, read once the launch is over), the
 //   process's accent colour source.
 
@@ -32,6 +33,7 @@ class DesktopAccent;
 class FrontApplication;
 class KXHotKeyRegistry;
 class KXURLHandler;
+class PaletteAppleEvents;
 class PaletteHotKeys;
 class PaletteEventRouter;
 class PaletteEvents;
@@ -70,6 +72,7 @@ public:
     RbxPoster& poster() const { return *poster_; }
     // Null until the launch is over.
     PaletteHotKeys* hotKeys() const { return hotKeys_.get(); }
+    PaletteAppleEvents* appleEvents() const { return appleEvents_.get(); }
 
 private:
     RbxDefaults& settings_;
@@ -87,4 +90,5 @@ private:
     std::unique_ptr<kx::x11::HotKeyGrabs> hotKeyGrabs_;
     std::unique_ptr<KXHotKeyRegistry> hotKeyRegistry_;
     std::unique_ptr<PaletteHotKeys> hotKeys_;
+    std::unique_ptr<PaletteAppleEvents> appleEvents_;
 };
