@@ -6,6 +6,7 @@
 #include "app/ModelBridges.h"
 #include "app/PaletteEvents.h"
 #include "app/PaletteFontList.h"
+#include "app/PaletteActivators.h"
 #include "app/PaletteAppleEvents.h"
 #include "app/PaletteHotKeys.h"
 #include "app/PaletteTable.h"
@@ -35,6 +36,7 @@
 
 #include <QCoreApplication>
 #include <QFontDatabase>
+#include <QMenu>
 #include <QTimer>
 
 namespace {
@@ -145,10 +147,18 @@ PaletteAssembly::PaletteAssembly(RbxDefaults& settings, X11Session& x11, KXURLHa
         // Other programs' requests: the hot keys, the characters, typing a text.
         appleEvents_ = std::make_unique<PaletteAppleEvents>(wc, *hotKeys_, *poster_);
         appleEvents_->install(AppleEventBridge::shared());
+        // The tray icon or the corner strip; fonts dropped on it are read into the font list.
+        activatorMenu_.reset(PaletteActivators::makeActivatorMenu(wc));
+        activators_ = std::make_unique<PaletteActivators>(wc, settings_, x11, activatorMenu_.get());
+        QObject::connect(activators_.get(), &PaletteActivators::fontsDropped, &wc,
+                         [&wc] { wc.checkForFontChanges(QStringLiteral("font drop")); });
+        activators_->showActivator();
     });
 }
 
 PaletteAssembly::~PaletteAssembly() {
+    activators_.reset();
+    activatorMenu_.reset();
     appleEvents_.reset();
     hotKeys_.reset();
     hotKeyRegistry_.reset();

@@ -22,7 +22,7 @@
 //   RbxCharAppController (start-up, URL commands, shut-down);
 //   the global hot key (PaletteHotKeys over KXHotKeyRegistry over the X server's grabs),
 //   once the launch is over, and the handlers of other programs' requests
-//   (PaletteAppleEvents);
+//   (PaletteAppleEvents), and the activator (PaletteActivators: tray icon or corner strip);
 //   DesktopAccent (the desktop's accent colour, read once the launch is over), the
 //   process's accent colour source.
 
@@ -33,7 +33,9 @@ class DesktopAccent;
 class FrontApplication;
 class KXHotKeyRegistry;
 class KXURLHandler;
+class PaletteActivators;
 class PaletteAppleEvents;
+class QMenu;
 class PaletteHotKeys;
 class PaletteEventRouter;
 class PaletteEvents;
@@ -73,6 +75,7 @@ public:
     // Null until the launch is over.
     PaletteHotKeys* hotKeys() const { return hotKeys_.get(); }
     PaletteAppleEvents* appleEvents() const { return appleEvents_.get(); }
+    PaletteActivators* activators() const { return activators_.get(); }
 
 private:
     RbxDefaults& settings_;
@@ -91,4 +94,6 @@ private:
     std::unique_ptr<KXHotKeyRegistry> hotKeyRegistry_;
     std::unique_ptr<PaletteHotKeys> hotKeys_;
     std::unique_ptr<PaletteAppleEvents> appleEvents_;
+    std::unique_ptr<QMenu> activatorMenu_;
+    std::unique_ptr<PaletteActivators> activators_;
 };

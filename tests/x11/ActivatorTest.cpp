@@ -1,0 +1,173 @@
+// The activators of the running palette on a desktop: the corner strip that shows when
+// the pointer reaches the corner and toggles the palette on a click while the front
+// application keeps the keyboard, and the tray icon that a tray host appearing later
+// receives and that toggles the palette too.
+#include "ProbeClient.h"
+#include "RuneboxCopy.h"
+#include "RuneboxPrograms.h"
+#include "common/TestEnvironment.h"
+#include "platform/x11/Ewmh.h"
+#include "platform/x11/X11Session.h"
+
+#include <gtest/gtest.h>
+// Last: Xlib's macros clash with the names above.
+#include <X11/Xlib.h>
+
+namespace {
+
+using x11test::Copy;
+using x11test::run;
+using x11test::Tool;
+
+void pointerTo(int x, int y) {
+    run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(x), QString::number(y)});
+}
+void click() { run(QStringLiteral("xdotool"), {QStringLiteral("click"), QStringLiteral("1")}); }
+
+// The mapped corner strip's geometry "x,y wxh"; "" while none is mapped.
+QString stripGeometry() {
+    QString ids;
+    run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+                                    QStringLiteral("^Runebox corner$")}, &ids);
+    const QString id = ids.split(QLatin1Char('\n'), Qt::SkipEmptyParts).value(0).trimmed();
+    if (id.isEmpty() || !id.at(0).isDigit()) return {};
+    QString g;
+    run(QStringLiteral("xdotool"), {QStringLiteral("getwindowgeometry"), id}, &g);
+    const QString pos = g.section(QStringLiteral("Position: "), 1).section(QLatin1Char(' '), 0, 0);
+    const QString size = g.section(QStringLiteral("Geometry: "), 1).trimmed();
+    return pos + QLatin1Char(' ') + size;
+}
+
+bool waitForStrip(const QString& geometry, int ms = 10000) {
+    return rbxtest::waitFor([&] { return stripGeometry() == geometry; }, ms);
+}
+
+bool launched(Copy& copy) {
+    return rbxtest::waitFor([&] { return copy.output().contains(QStringLiteral("open-window hot key")); }, 15000);
+}
+
+int writeSetting(const QString& key, const QString& value) {
+    return run(Tool, {QStringLiteral("defaults"), QStringLiteral("write"), QStringLiteral("org.runebox.Runebox"), key, value});
+}
+
+bool settled(const QVariantMap& s) { return Copy::shownAndPainted(s) && s.value(QStringLiteral("alpha")).toDouble() >= 1; }
+
+TEST(Activator, TheCornerStripShowsNearItsCornerAndAClickTogglesThePaletteWithoutTakingTheFocus) {
+    ASSERT_EQ(writeSetting(QStringLiteral("activator"), QStringLiteral("0")), 0);
+    pointerTo(640, 500);
+    ProbeClient probe;
+    ASSERT_TRUE(probe.started());
+    ASSERT_TRUE(probe.waitForKeyboardFocus());
+    Copy copy;
+    ASSERT_TRUE(Copy::waitForState(settled)) << copy.output().toStdString();
+    ASSERT_TRUE(launched(copy)) << copy.output().toStdString();
+    rbxtest::spinEventLoop(300);
+    EXPECT_EQ(stripGeometry(), QString());
+
+    // The pointer at the top-left corner brings the strip; a click on it closes the
+    // palette, another opens it; the probe keeps the keyboard.
+    pointerTo(3, 3);
+    ASSERT_TRUE(waitForStrip(QStringLiteral("0,0 10x12"))) << copy.output().toStdString();
+    click();
+    EXPECT_TRUE(Copy::waitForState([](const QVariantMap& s) { return !Copy::visible(s); })) << copy.output().toStdString();
+    rbxtest::spinEventLoop(400);
+    click();
+    EXPECT_TRUE(Copy::waitForState(settled)) << copy.output().toStdString();
+    EXPECT_TRUE(probe.hasKeyboardFocus());
+    run(QStringLiteral("xdotool"), {QStringLiteral("type"), QStringLiteral("q")});
+    EXPECT_TRUE(probe.waitForText(QStringLiteral("q")));
+
+    // Away from the corner it goes; the top-right corner takes it when chosen.
+    pointerTo(640, 500);
+    EXPECT_TRUE(waitForStrip(QString()));
+    ASSERT_EQ(writeSetting(QStringLiteral("activator"), QStringLiteral("2")), 0);
+    rbxtest::spinEventLoop(500);
+    pointerTo(1275, 2);
+    EXPECT_TRUE(waitForStrip(QStringLiteral("1270,0 10x12"))) << stripGeometry().toStdString();
+    // Always there without "hide Q in corner".
+    ASSERT_EQ(writeSetting(QStringLiteral("hide Q in corner"), QStringLiteral("NO")), 0);
+    pointerTo(640, 500);
+    rbxtest::spinEventLoop(500);
+    EXPECT_EQ(stripGeometry(), QStringLiteral("1270,0 10x12"));
+}
+
+// A tray host of the system-tray protocol (XEmbed): owns the tray selection, announces
+// itself, and takes the icons that ask to be docked into a window of its own at (600, 0).
+class TrayHost {
+public:
+    explicit TrayHost(X11Session& x) : x_(x) {
+        Display* dpy = x.display();
+        window_ = XCreateSimpleWindow(dpy, x.rootWindow(), 600, 0, 24, 24, 0, 0, 0xffffff);
+        XSetWindowAttributes a{};
+        a.override_redirect = True;
+        XChangeWindowAttributes(dpy, window_, CWOverrideRedirect, &a);
+        XMapRaised(dpy, window_);
+        const X11Session::Atom selection = x.atom("_NET_SYSTEM_TRAY_S0");
+        opcode_ = x.atom("_NET_SYSTEM_TRAY_OPCODE");
+        listener_ = x.addEventListener(ClientMessage, window_, [this](const XEvent& e) {
+            if (e.xclient.message_type != opcode_ || e.xclient.data.l[1] != 0) return;
+            docked = X11Session::Window(e.xclient.data.l[2]);
+            XReparentWindow(x_.display(), docked, window_, 0, 0);
+            XResizeWindow(x_.display(), docked, 24, 24);
+            XMapRaised(x_.display(), docked);
+            x_.flush();
+        });
+        XSetSelectionOwner(dpy, selection, window_, CurrentTime);
+        const long data[5] = {long(x.serverTime()), long(selection), long(window_), 0, 0};
+        x.sendClientMessage(x.rootWindow(), x.rootWindow(), x.atom("MANAGER"), data, StructureNotifyMask);
+        x.sync();
+    }
+    ~TrayHost() {
+        x_.removeEventListener(listener_);
+        XDestroyWindow(x_.display(), window_);
+        x_.sync();
+    }
+    X11Session::Window docked = 0;
+
+private:
+    X11Session& x_;
+    X11Session::Window window_ = 0;
+    X11Session::Atom opcode_ = 0;
+    X11Session::ListenerId listener_ = 0;
+};
+
+TEST(Activator, WithoutATrayTheStripStandsInAndATrayThatAppearsLaterTakesTheIcon) {
+    pointerTo(640, 500);
+    ProbeClient probe;
+    ASSERT_TRUE(probe.started());
+    ASSERT_TRUE(probe.waitForKeyboardFocus());
+    // The bundle's activator is the tray icon; this desktop has no tray yet.
+    Copy copy;
+    ASSERT_TRUE(Copy::waitForState(settled)) << copy.output().toStdString();
+    ASSERT_TRUE(launched(copy)) << copy.output().toStdString();
+    ASSERT_TRUE(rbxtest::waitFor([&] { return copy.output().contains(QStringLiteral("no tray: the corner activator stands in")); }))
+        << copy.output().toStdString();
+    pointerTo(2, 2);
+    ASSERT_TRUE(waitForStrip(QStringLiteral("0,0 10x12"))) << copy.output().toStdString();
+    pointerTo(640, 500);
+    ASSERT_TRUE(waitForStrip(QString()));
+
+    // A tray host appears: within the second the icon docks there and the strip retires.
+    X11Session& x = X11Session::shared();
+    ASSERT_TRUE(x.isAvailable());
+    TrayHost tray(x);
+    ASSERT_TRUE(rbxtest::waitFor([&] { return tray.docked != 0; }, 10000)) << copy.output().toStdString();
+    EXPECT_EQ(ewmh::windowPid(x, tray.docked), int(copy.process().processId()));
+    EXPECT_TRUE(copy.output().contains(QStringLiteral("a tray appeared")));
+    rbxtest::spinEventLoop(2500);  // two turns of the watch: the icon stays, nothing is recreated
+    EXPECT_FALSE(copy.output().contains(QStringLiteral("recreated status item"))) << copy.output().toStdString();
+    pointerTo(2, 2);
+    rbxtest::spinEventLoop(500);
+    EXPECT_EQ(stripGeometry(), QString());
+
+    // A click on the icon closes the palette, another opens it; the probe keeps the keyboard.
+    pointerTo(612, 12);
+    click();
+    EXPECT_TRUE(Copy::waitForState([](const QVariantMap& s) { return !Copy::visible(s); })) << copy.output().toStdString();
+    rbxtest::spinEventLoop(400);
+    click();
+    EXPECT_TRUE(Copy::waitForState(settled)) << copy.output().toStdString();
+    EXPECT_TRUE(probe.hasKeyboardFocus());
+}
+
+} // namespace
