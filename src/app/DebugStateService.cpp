@@ -9,12 +9,16 @@
 #include "core/Log.h"
 #include "core/Types.h"
 #include "model/RbxFontList.h"
+#include "core/ProcessWide.h"
 #include "platform/dbus/SessionBus.h"
+#include "platform/fonts/FontFace.h"
 #include "table/widgets/RbxCharView.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QLineEdit>
+
+#include <time.h>
 
 bool DebugStateService::enabled() { return qEnvironmentVariable("RUNEBOX_DEBUG_STATE") == QLatin1String("1"); }
 
@@ -32,12 +36,26 @@ bool DebugStateService::exportIfEnabled(RbxCharWindowController* controller, Rbx
 }
 
 DebugStateService::DebugStateService(RbxCharWindowController* controller, RbxDefaults& settings, QObject* parent)
-    : QObject(parent), controller_(controller), settings_(settings) {}
+    : QObject(parent), controller_(controller), settings_(settings) {
+    controller_->charView()->viewport()->installEventFilter(this);
+}
+
+bool DebugStateService::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::Paint) return false;
+    // The time is taken once the table has drawn.
+    const bool handled = watched->event(event);
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    tablePaintedNs_ = qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+    tableSearch_ = controller_->table().shownSearch();
+    return handled;
+}
 
 QVariantMap DebugStateService::state() const {
     RbxDefaults& defaults = settings_;
     RbxCharWindow* w = controller_->window();
     const KXToolTip* tip = KXToolTip::current();
+    const RbxFontList* fontList = kx::ProcessWide<RbxFontList>::current();
     QVariantList recent;
     const auto& groups = controller_->charView()->groups();
     if (!groups.empty())
@@ -61,6 +79,11 @@ QVariantMap DebugStateService::state() const {
         {QStringLiteral("selected"), uint(controller_->charView()->selectedCharacter())},
         {QStringLiteral("accent"), KXDynamicColor::accentColorName()},
         {QStringLiteral("tooltip"), tip && tip->isVisible() ? tip->textField()->text() : QString()},
+        {QStringLiteral("tablePaintedNs"), tablePaintedNs_},
+        {QStringLiteral("tableSearch"), tableSearch_},
+        {QStringLiteral("facesOpened"), qulonglong(rbx::FontFace::facesOpened())},
+        {QStringLiteral("facesOpen"), rbx::FontFace::facesOpenNow()},
+        {QStringLiteral("fontListLoaded"), fontList && fontList->isLoaded()},
     };
 }
 

@@ -10,7 +10,12 @@
 //                     recent (av: the characters the table marks as recent),
 //                     selected (u: the character under the mouse, 0 for none),
 //                     accent (s: the name of the user's accent colour),
-//                     tooltip (s: the text of the tool tip on screen, "" for none)
+//                     tooltip (s: the text of the tool tip on screen, "" for none),
+//                     tablePaintedNs (x: CLOCK_MONOTONIC after the table's latest paint, 0 before),
+//                     tableSearch (s: the search whose result that paint showed),
+//                     facesOpened (t: how often the process opened a font face),
+//                     facesOpen (i: the faces open now),
+//                     fontListLoaded (b: whether the font list was loaded)
 //   FontFamilies() -> as: the families of the font list (made on this call if needed)
 //   CellRect(u) -> av: the character's cell on the screen as x, y, width, height;
 //                     empty when the table does not show it whole
@@ -38,6 +43,9 @@ public:
     QStringList fontFamilies() const;
     QVariantList cellRect(char32_t c) const;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 public slots:
     Q_SCRIPTABLE QVariantMap State() { return state(); }
     Q_SCRIPTABLE QStringList FontFamilies() { return fontFamilies(); }
@@ -47,4 +55,6 @@ public slots:
 private:
     RbxCharWindowController* controller_;
     RbxDefaults& settings_;
+    qint64 tablePaintedNs_ = 0;
+    QString tableSearch_;
 };

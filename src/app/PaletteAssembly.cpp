@@ -154,6 +154,9 @@ PaletteAssembly::PaletteAssembly(RbxDefaults& settings, X11Session& x11, KXURLHa
                          [&wc] { wc.checkForFontChanges(QStringLiteral("font drop")); });
         activators_->showActivator();
     });
+    // The names' word index is made in the background once the palette showed.
+    QObject::connect(application_.get(), &RbxCharAppController::launchFinished, table_.get(),
+                     [table = table_.get()] { table->prepareSearch(); }, Qt::QueuedConnection);
 }
 
 PaletteAssembly::~PaletteAssembly() {

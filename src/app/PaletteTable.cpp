@@ -58,7 +58,23 @@ void PaletteTable::reload() {
 }
 
 void PaletteTable::setSearch(const QString& text) {
+    requestedSearch_ = text;
+    if (RbxNameFilter::isIndexUnderWay()) {
+        // The names' word index is being made: the table goes on showing (and painting)
+        // what it shows, and takes the latest search once the index is there.
+        if (!waitingForIndex_) {
+            waitingForIndex_ = true;
+            RbxNameFilter::whenIndexReady(this, [this] {
+                waitingForIndex_ = false;
+                setSearch(requestedSearch_);
+            });
+        }
+        return;
+    }
     RbxNameFilter::setFilter(text);
     RbxFontInfo::flushCachedCharacters();
     reload();
+    shownSearch_ = text;
 }
+
+void PaletteTable::prepareSearch() { RbxNameFilter::prepareIndex(); }

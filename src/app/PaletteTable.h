@@ -49,8 +49,13 @@ public:
     void showFont(const rbx::Font& font);
     // Builds the groups again (a new layout, view or search).
     void reload();
-    // The search text as the table's filter ("" shows everything).
+    // The search text as the table's filter ("" shows everything). While the names' word
+    // index is being made, the search is taken when it is ready.
     void setSearch(const QString& text);
+    // Has the names' word index made in the background, ahead of the first search.
+    void prepareSearch();
+    // The search whose result the table shows.
+    QString shownSearch() const { return shownSearch_; }
 
     // The repertoire of the font shown; null before a font was shown.
     RbxFontRepertoire* repertoire() const;
@@ -66,4 +71,7 @@ private:
     std::shared_ptr<bridges::TableSources> sources_;
     std::shared_ptr<RbxLayoutPopUp> popUp_;
     std::shared_ptr<RbxLayout> layout_;
+    QString shownSearch_;
+    QString requestedSearch_;
+    bool waitingForIndex_ = false;
 };

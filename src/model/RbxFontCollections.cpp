@@ -4,7 +4,6 @@
 
 #include "model/RbxFontList.h"
 
-#include "core/ByteReader.h"
 #include "core/FoundationValues.h"
 #include "core/Log.h"
 #include "model/FontExtensions.h"
@@ -16,21 +15,6 @@
 #include <chrono>
 
 namespace {
-
-bool isFixedPitch(const rbx::FontFace& face) {
-    const std::optional<QByteArray> post = face.table(kx::fourCC("post"));
-    if (!post) return false;
-    try {
-        return kx::ByteReader(*post).u32(12) != 0;
-    } catch (const kx::OutOfBounds&) {
-        return false;
-    }
-}
-
-bool isColorFace(const rbx::FontFace& face) {
-    return face.hasTable(kx::fourCC("SVG ")) || face.hasTable(kx::fourCC("sbix")) ||
-           face.hasTable(kx::fourCC("CBDT")) || face.hasTable(kx::fourCC("COLR"));
-}
 
 const kx::CharSet& userOrthography() {
     static const kx::CharSet orthography = rbx::orthographyOfLanguage(RbxFontList::userLanguage());
@@ -79,25 +63,28 @@ void RbxFontList::loadCollections() {
 QList<rbx::FaceInfo> RbxFontList::facesOfCollection(const QString& name, const QList<rbx::FaceInfo>& faces,
                                                     const FaceOpener& open, const std::function<bool()>& keepGoing) {
     if (name == allFontsCollection()) return faces;
-    std::function<bool(const rbx::FontFace&)> member;
+    // What the font index records decides; only a face it has no coverage of is read.
+    std::function<bool(const rbx::FaceInfo&)> member;
     if (name == userFontsCollection()) {
         const kx::CharSet& orthography = userOrthography();
         if (orthography.isEmpty()) return {};
-        member = [&orthography](const rbx::FontFace& face) {
-            return orthography.minus(face.coveredCharacters()).isEmpty();
+        const QString language = userLanguage();
+        member = [&orthography, &open, language](const rbx::FaceInfo& f) {
+            if (f.coverage) return f.coverage->supportsLanguage(language);
+            const std::shared_ptr<const rbx::FontFace> face = open(f);
+            return face && orthography.minus(face->coveredCharacters()).isEmpty();
         };
     } else if (name == fixedWidthCollection()) {
-        member = isFixedPitch;
+        member = [](const rbx::FaceInfo& f) { return f.fixedPitch; };
     } else if (name == colorCollection()) {
-        member = isColorFace;
+        member = [](const rbx::FaceInfo& f) { return f.color; };
     } else {
         return {};
     }
     QList<rbx::FaceInfo> result;
     for (const rbx::FaceInfo& f : faces) {
         if (keepGoing && !keepGoing()) break;
-        const std::shared_ptr<const rbx::FontFace> face = open(f);
-        if (face && member(*face)) result.append(f);
+        if (member(f)) result.append(f);
     }
     return result;
 }

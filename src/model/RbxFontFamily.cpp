@@ -1,36 +1,12 @@
 #include "model/RbxFontFamily.h"
 
-#include "core/ByteReader.h"
 #include "core/Log.h"
 #include "model/FontExtensions.h"
+#include "model/EmojiTables.h"
 #include "model/RbxEmoji.h"
 #include "platform/fonts/DesktopFonts.h"
 
 #include <algorithm>
-
-namespace {
-
-struct MemberOrder {
-    int weight = 400;
-    bool italic = false;
-};
-
-// Weight and slant from the face's 'OS/2' table (400 upright when it has none).
-MemberOrder orderOf(const rbx::Font& font) {
-    MemberOrder o;
-    if (!font) return o;
-    const std::optional<QByteArray> os2 = font->table(kx::fourCC("OS/2"));
-    if (!os2) return o;
-    try {
-        const kx::ByteReader r(*os2);
-        o.weight = r.u16(4);
-        o.italic = (r.u16(62) & 0x0001) != 0;
-    } catch (const kx::OutOfBounds&) {
-    }
-    return o;
-}
-
-} // namespace
 
 RbxFontFamily::RbxFontFamily(const QString& name) : name_(name) {}
 
@@ -50,7 +26,8 @@ void RbxFontFamily::collectMembers() {
     struct Member {
         rbx::Font font;
         QString style;
-        MemberOrder order;
+        int weight;
+        bool italic;
     };
     std::vector<Member> found;
     for (const rbx::FaceInfo& f : faces) {
@@ -64,12 +41,12 @@ void RbxFontFamily::collectMembers() {
                         .arg(f.style, name_, QStringLiteral("?"), QStringLiteral("?")));
             continue;
         }
-        found.push_back(Member{font, f.style, orderOf(font)});
+        found.push_back(Member{font, f.style, f.weight, f.italic});
     }
     // Members in the order of the platform's font manager: by weight, upright first.
     std::stable_sort(found.begin(), found.end(), [](const Member& a, const Member& b) {
-        if (a.order.weight != b.order.weight) return a.order.weight < b.order.weight;
-        if (a.order.italic != b.order.italic) return !a.order.italic;
+        if (a.weight != b.weight) return a.weight < b.weight;
+        if (a.italic != b.italic) return !a.italic;
         return QString::compare(a.style, b.style, Qt::CaseInsensitive) < 0;
     });
     for (const Member& m : found) {
@@ -117,17 +94,19 @@ rbx::Font RbxFontFamily::regularFont() {
 
 rbx::Font RbxFontFamily::fontContainingCharacter(char32_t c) {
     const rbx::Font regular = regularFont();
-    if (regular && regular->coveredCharacters().contains(c)) return regular;
+    if (regular && regular->covers(c)) return regular;
     for (const rbx::Font& f : members())
-        if (f && f->coveredCharacters().contains(c)) return f;
+        if (f && f->covers(c)) return f;
     return regular;
 }
 
 bool RbxFontFamily::anyMemberContainsCharacter(char32_t c) {
     for (const rbx::Font& f : members())
-        if (f && f->coveredCharacters().contains(c)) return true;
+        if (f && f->covers(c)) return true;
     // The family of the colour emoji font also holds the sequences it shows as one
-    // picture.
+    // picture (flags, joined sequences and keycaps); only those need its glyphs.
+    using namespace rbx::emoji;
+    if (c < FlagFirst || c > KeycapLast) return false;
     const QString emoji = RbxEmoji::colorEmojiFontName();
     if (!emoji.isEmpty() && numberOfValidMembers() > 0) {
         for (const rbx::Font& f : members())

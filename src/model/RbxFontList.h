@@ -64,6 +64,8 @@ public:
     // ---- families -------------------------------------------------------------------
 
     void reload(const QString& reason);
+    // Whether the list was loaded (fontList() loads it on first use).
+    bool isLoaded() const { return reloadedOnce_; }
     // Whether the installed fonts or the collections changed since the last reload.
     bool fontsChanged();
     // The last reload lines, oldest first.

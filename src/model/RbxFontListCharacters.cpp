@@ -13,7 +13,7 @@ const kx::CharSet& RbxFontList::availableCharactersInAllFonts() {
         kx::CharSet all;
         for (const rbx::Font& font : allFonts()) {
             if (!font || font.postScriptName().startsWith(u'.')) continue;
-            const auto r = kx::safeCall(QStringLiteral("coveredCharacters"), [&] { all.formUnion(font->coveredCharacters()); });
+            const auto r = kx::safeCall(QStringLiteral("coveredCharacters"), [&] { font->addCoveredCharactersTo(all); });
             if (r.safeExecutionFailed())
                 kx::log(QStringLiteral("*** error while collecting characters of font %1").arg(font.postScriptName()));
         }

@@ -1,5 +1,6 @@
 #include "model/RbxNameFilter.h"
 
+#include "core/MainThread.h"
 #include "core/ProcessWide.h"
 #include "core/StringExtensions.h"
 
@@ -11,7 +12,11 @@
 #include "model/RbxSelectedFont.h"
 #include "model/RbxTextMatching.h"
 
+#include <malloc.h>
+
+#include <future>
 #include <memory>
+#include <thread>
 
 namespace rbx::namefilter {
 
@@ -33,6 +38,28 @@ struct RbxNameFilterState::Data {
 
     std::shared_ptr<const RbxNameIndex> index;
     std::weak_ptr<const RbxCharacterNameList> indexedList;
+
+    // The index the worker makes, of the list it was started with.
+    std::thread worker;
+    std::shared_future<std::shared_ptr<const RbxNameIndex>> building;
+    RbxCharacterName::SharedList buildingFor;
+
+    ~Data() {
+        if (worker.joinable()) worker.join();
+    }
+    // Waits for the worker, if one was started, and keeps what it made.
+    void takeBuiltIndex() {
+        if (!building.valid()) return;
+        std::shared_ptr<const RbxNameIndex> built = building.get();
+        if (worker.joinable()) worker.join();
+        building = {};
+        const RbxCharacterName::SharedList list = std::move(buildingFor);
+        buildingFor.reset();
+        if (built && index != built) {
+            index = std::move(built);
+            indexedList = list;
+        }
+    }
 };
 
 RbxNameFilterState& RbxNameFilterState::shared() { return kx::ProcessWide<RbxNameFilterState>::get(); }
@@ -45,6 +72,12 @@ RbxNameFilterState::RbxNameFilterState(RbxSelectedFont* selectedFont)
     : selectedFont_(selectedFont), data_(std::make_unique<Data>()) {}
 
 RbxNameFilterState::~RbxNameFilterState() = default;
+
+void RbxNameFilterState::takeBuiltIndex() {
+    if (!data_->building.valid()) return;
+    data_->takeBuiltIndex();
+    emit indexReady();
+}
 
 RbxFontRepertoire* RbxNameFilterState::selectedFontRepertoire() const {
     return selectedFont_ ? selectedFont_->selectedFontRepertoire() : nullptr;
@@ -71,6 +104,7 @@ int hexValue(QChar q) {
 // The index of the current name list, made (or kept) as needed.
 const RbxNameIndex& nameIndex(const RbxCharacterName::SharedList& list) {
     FilterState& s = state();
+    s.takeBuiltIndex();
     if (s.index && s.indexedList.lock() == list) return *s.index;
     if (!s.index || !s.index->describes(*list)) s.index = std::make_shared<const RbxNameIndex>(*list);
     s.indexedList = list;
@@ -366,7 +400,34 @@ kx::CharSet RbxNameFilter::characterSetForCharacters(const std::vector<RbxCharac
 }
 
 void RbxNameFilter::flushIndex() {
+    state().takeBuiltIndex();
     state().index.reset();
     state().indexedList.reset();
+}
+
+void RbxNameFilter::prepareIndex() {
+    FilterState& s = state();
+    if (s.building.valid()) return;
+    const RbxCharacterName::SharedList list = RbxCharacterName::allNames();
+    if (!list || list->empty()) return;
+    if (s.index && (s.indexedList.lock() == list || s.index->describes(*list))) return;
+    std::promise<std::shared_ptr<const RbxNameIndex>> made;
+    s.building = made.get_future().share();
+    s.buildingFor = list;
+    RbxNameFilterState* owner = &RbxNameFilterState::shared();
+    // The state waits for the worker before it goes, so the owner outlives the call.
+    s.worker = std::thread([list, made = std::move(made), owner]() mutable {
+        made.set_value(std::make_shared<const RbxNameIndex>(*list));
+        // What making it took on this thread's heap goes back to the system.
+        malloc_trim(0);
+        kx::runOnMain(owner, [owner] { owner->takeBuiltIndex(); });
+    });
+}
+
+bool RbxNameFilter::isIndexUnderWay() { return state().building.valid(); }
+
+void RbxNameFilter::whenIndexReady(QObject* context, std::function<void()> fn) {
+    QObject::connect(&RbxNameFilterState::shared(), &RbxNameFilterState::indexReady, context, std::move(fn),
+                     Qt::SingleShotConnection);
 }
 

@@ -17,12 +17,19 @@
 //
 // The filter and what is derived from it live in the process's RbxNameFilterState.
 // Main thread only.
+//
+// Name searches go through a word index of the name list. prepareIndex() has it made on
+// a worker thread ahead of the first search (the palette asks once it has shown); a
+// search that comes while it is under way either waits for it (filteredCharacters()) or,
+// for a caller that must not block, is made once indexReady() was emitted.
 
 #include "core/CharSet.h"
 
+#include <QObject>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -34,7 +41,8 @@ class RbxSelectedFont;
 // The filter of the process (kx::ProcessWide<RbxNameFilterState>): installed by the
 // composition root with the palette's selected font (whose ligatures join the matches),
 // else made on first use without one.
-class RbxNameFilterState {
+class RbxNameFilterState : public QObject {
+    Q_OBJECT
 public:
     static RbxNameFilterState& shared();
     static std::unique_ptr<RbxNameFilterState> makeDefault();
@@ -50,6 +58,12 @@ public:
     // The filter text and the matches, words and index made from it.
     struct Data;
     Data& data() { return *data_; }
+    // The worker thread made the index: it is taken over and indexReady() emitted.
+    void takeBuiltIndex();
+
+signals:
+    // The word index prepareIndex() had made is ready.
+    void indexReady();
 
 private:
     RbxSelectedFont* const selectedFont_;
@@ -105,4 +119,12 @@ public:
 
     // Drops the word index of the name list (made again on the next name search).
     static void flushIndex();
+    // Loads the name list (when it is not loaded) and starts making its word index on a
+    // worker thread, unless the index of that list is there or under way.
+    static void prepareIndex();
+    // Whether the worker is still making the index.
+    static bool isIndexUnderWay();
+    // Calls fn once on the main thread when the index under way is ready (dropped when
+    // `context` goes first).
+    static void whenIndexReady(QObject* context, std::function<void()> fn);
 };

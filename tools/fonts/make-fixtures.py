@@ -20,6 +20,9 @@ fontTools version. The fonts are committed; re-run this script after changing it
   RbxAlpha-Regular.ttf      family "Rbx Alpha" (activation sets)
   RbxBeta-Regular.ttf       family "Rbx Beta"
   RbxColor-Regular.ttf      an 'SVG ' table (colour font test)
+  fifty/RbxFiftyNN-Regular.ttf  fifty small faces, families "Rbx Fifty 01" .. "Rbx Fifty 50",
+                            each with A, B, C and one Greek capital letter of its own (a
+                            font folder of many faces)
   not-a-font.ttf            text, no font
 """
 
@@ -289,6 +292,17 @@ def color(out):
     fb.save(os.path.join(out, "RbxColor-Regular.ttf"))
 
 
+def fifty(out):
+    folder = os.path.join(out, "fifty")
+    os.makedirs(folder, exist_ok=True)
+    for n in range(1, 51):
+        own = 0x391 + (n - 1) % 25
+        order = [".notdef", "space", "A", "B", "C", "own"]
+        fb = start("Rbx Fifty %02d" % n, "Regular", order, post_names=False)
+        set_cmap(fb, [subtable(4, 3, 1, {0x20: "space", 0x41: "A", 0x42: "B", 0x43: "C", own: "own"})])
+        fb.save(os.path.join(folder, "RbxFifty%02d-Regular.ttf" % n))
+
+
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, "..", "..", "tests", "data", "fonts")
@@ -300,6 +314,7 @@ def main():
     family(out, "Rbx Alpha")
     family(out, "Rbx Beta")
     color(out)
+    fifty(out)
     with open(os.path.join(out, "not-a-font.ttf"), "w") as f:
         f.write("This file is text, not a font.\n")
 

@@ -1,39 +1,19 @@
 #include "platform/fonts/DesktopFonts.h"
 
-#include <fontconfig/fontconfig.h>
+#include "platform/fonts/FcCharacters.h"
 
 namespace rbx {
-
-namespace {
-
-kx::CharSet charSetOf(const FcCharSet* fc) {
-    kx::CharSet set;
-    if (!fc) return set;
-    FcChar32 map[FC_CHARSET_MAP_SIZE];
-    FcChar32 next = 0;
-    for (FcChar32 base = FcCharSetFirstPage(fc, map, &next); base != FC_CHARSET_DONE;
-         base = FcCharSetNextPage(fc, map, &next)) {
-        for (int word = 0; word < FC_CHARSET_MAP_SIZE; ++word) {
-            FcChar32 bits = map[word];
-            while (bits) {
-                const int bit = __builtin_ctz(bits);
-                bits &= bits - 1;
-                set.addCharacter(base + static_cast<char32_t>(word * 32 + bit));
-            }
-        }
-    }
-    return set;
-}
-
-} // namespace
 
 kx::CharSet orthographyOfLanguage(const QString& language) {
     QString code = language.toLower();
     code.replace(u'_', u'-');
     for (;;) {
         const QByteArray bytes = code.toUtf8();
-        if (const FcCharSet* fc = FcLangGetCharSet(reinterpret_cast<const FcChar8*>(bytes.constData())))
-            return charSetOf(fc);
+        if (const FcCharSet* fc = FcLangGetCharSet(reinterpret_cast<const FcChar8*>(bytes.constData()))) {
+            kx::CharSet set;
+            fc::addCharacters(fc, set);
+            return set;
+        }
         const qsizetype dash = code.indexOf(u'-');
         if (dash < 0) return kx::CharSet();
         code = code.left(dash);

@@ -1,11 +1,17 @@
 #include "platform/fonts/FontBackend.h"
 
+#include "core/ByteReader.h"
 #include "core/ProcessWide.h"
 #include "platform/fonts/FontconfigBackend.h"
 
 #include <atomic>
 
 namespace rbx {
+
+namespace {
+const std::uint32_t colourTags[] = {0x43424454 /*CBDT*/, 0x73626978 /*sbix*/, 0x53564720 /*SVG */,
+                                    0x434F4C52 /*COLR*/};
+} // namespace
 
 FontBackend::~FontBackend() = default;
 
@@ -27,9 +33,7 @@ std::optional<FaceInfo> FontBackend::faceInfo(const QString& postScriptName) {
 
 void FontBackend::clearFaceCache() { faceCache_.clear(); }
 
-std::shared_ptr<const FontFace> FontBackend::openFace(const FaceInfo& info) {
-    return FontFace::fromFile(info.file, info.index);
-}
+std::shared_ptr<const FontFace> FontBackend::openFace(const FaceInfo& info) { return FontFace::fromInfo(info); }
 
 std::shared_ptr<const FontFace> FontBackend::face(const QString& postScriptName) {
     if (cacheGeneration_ != generation()) {
@@ -55,8 +59,6 @@ QString FontBackend::defaultColorEmojiFontName() {
     if (colorEmojiGeneration_ == generation() && colorEmojiGeneration_ != 0) return colorEmojiName_;
     colorEmojiGeneration_ = generation();
     colorEmojiName_.clear();
-    static const std::uint32_t colourTags[] = {0x43424454 /*CBDT*/, 0x73626978 /*sbix*/,
-                                               0x53564720 /*SVG */, 0x434F4C52 /*COLR*/};
     for (const FaceInfo& info : faces()) {
         auto f = face(info.postScriptName);
         if (!f || !f->isSfnt() || f->nominalGlyph(0x1F600) == 0) continue;
@@ -76,9 +78,30 @@ QList<FaceInfo> FontBackend::faceInfosOfFile(const QString& path) {
     for (int i = 0; i < n; ++i) {
         auto f = FontFace::fromFile(path, i);
         if (!f || f->postScriptName().isEmpty()) continue;
-        out << FaceInfo{f->postScriptName(), f->familyName(), f->styleName(), f->fullName(), path, i};
+        out << infoOfFace(*f, path, i);
     }
     return out;
+}
+
+FaceInfo FontBackend::infoOfFace(const FontFace& face, const QString& path, int index) {
+    FaceInfo info;
+    info.postScriptName = face.postScriptName();
+    info.family = face.familyName();
+    info.style = face.styleName();
+    info.fullName = face.fullName();
+    info.file = path;
+    info.index = index;
+    // Weight and slant from 'OS/2', the pitch from 'post' (damaged tables say nothing).
+    if (const std::optional<QByteArray> os2 = face.table(kx::fourCC("OS/2")); os2 && os2->size() >= 64) {
+        const kx::ByteReader r(*os2);
+        info.weight = r.u16(4);
+        info.italic = (r.u16(62) & 0x0001) != 0;
+    }
+    if (const std::optional<QByteArray> post = face.table(kx::fourCC("post")); post && post->size() >= 16)
+        info.fixedPitch = kx::ByteReader(*post).u32(12) != 0;
+    for (std::uint32_t tag : colourTags)
+        if (face.hasTable(tag)) info.color = true;
+    return info;
 }
 
 } // namespace rbx

@@ -6,6 +6,9 @@
 // One backend serves the process (`shared()`, kx::ProcessWide<FontBackend>): the one the
 // composition root installed, else the fontconfig backend made on first use. Main
 // thread only, except `face()`, whose faces may then be used from any thread.
+//
+// Listing the faces opens none of them: a face is opened when its glyphs or tables are
+// first needed (FontFace::fromInfo()).
 
 #include "platform/fonts/Font.h"
 #include "platform/fonts/FontFace.h"
@@ -20,16 +23,6 @@
 
 namespace rbx {
 
-struct FaceInfo {
-    QString postScriptName;
-    QString family;
-    QString style;
-    QString fullName;
-    QString file;   // empty for a face held in memory
-    int index = 0;  // face index inside the file
-    bool operator==(const FaceInfo&) const = default;
-};
-
 class FontBackend : public QObject {
     Q_OBJECT
 public:
@@ -43,7 +36,7 @@ public:
     virtual QList<FaceInfo> faces() = 0;
     // The face with that PostScript name.
     virtual std::optional<FaceInfo> faceInfo(const QString& postScriptName);
-    // The opened face with that PostScript name, shared until the generation moves.
+    // The face with that PostScript name, shared until the generation moves.
     std::shared_ptr<const FontFace> face(const QString& postScriptName);
     // A font of that PostScript name and size (size 0 or less: 12); null when none.
     Font font(const QString& postScriptName, double size = Font::DefaultSize);
@@ -79,10 +72,13 @@ protected:
     static quint64 newGeneration();
     // Drops the opened faces (when the generation moved).
     void clearFaceCache();
-    // Opens a face; the default opens the file of faceInfo().
+    // The face of an info; by default described by the info, its file opened when needed.
     virtual std::shared_ptr<const FontFace> openFace(const FaceInfo& info);
     // The faces of a font file as the file itself names them.
     static QList<FaceInfo> faceInfosOfFile(const QString& path);
+    // What an open face says of itself: names, weight, slant, pitch and colour (no
+    // coverage: the face's own mapping counts).
+    static FaceInfo infoOfFace(const FontFace& face, const QString& path, int index);
 
 private:
     QHash<QString, std::shared_ptr<const FontFace>> faceCache_;

@@ -10,8 +10,13 @@
 #include <hb-ot.h>
 #include <hb.h>
 
+#include "core/Log.h"
+
 #include <QFile>
+#include <algorithm>
+#include <atomic>
 #include <mutex>
+#include <vector>
 
 namespace rbx {
 
@@ -68,6 +73,12 @@ QString sfntName(FT_Face face, FT_UShort id) {
 
 } // namespace
 
+namespace {
+std::atomic<std::uint64_t> openCount{0}; // faces opened so far
+std::atomic<int> openNow{0};             // faces open now
+} // namespace
+
+// The open face: FreeType's and HarfBuzz's objects over the file (or the bytes).
 struct FontFace::Impl {
     QByteArray data; // the bytes of a face made from memory
     FT_Face ft = nullptr;
@@ -76,11 +87,12 @@ struct FontFace::Impl {
     hb_face_t* otFace = nullptr; // hbFace without its AAT substitution tables
     hb_font_t* otFont = nullptr;
     std::once_flag otOnce;
-    mutable std::mutex mutex; // guards the FreeType face (and the hb-ft font)
-    mutable std::once_flag coveredOnce;
-    mutable kx::CharSet covered;
+    std::mutex mutex; // guards the FreeType face (and the hb-ft font)
+    std::atomic<std::uint64_t> used{0}; // the open-face clock at the last use
+    bool counted = false;
 
     ~Impl() {
+        if (counted) --openNow;
         if (otFont) hb_font_destroy(otFont);
         if (otFace) hb_face_destroy(otFace);
         if (hbFont) hb_font_destroy(hbFont);
@@ -92,8 +104,78 @@ struct FontFace::Impl {
     }
 };
 
-FontFace::FontFace() : d(std::make_unique<Impl>()) {}
-FontFace::~FontFace() = default;
+namespace {
+
+// The faces open while no call uses them: the most recently used ones. A face pushed
+// out is closed once the calls using it at that moment are done.
+class OpenFaces {
+public:
+    static OpenFaces& shared() {
+        static OpenFaces* faces = new OpenFaces; // faces may close after static objects went
+        return *faces;
+    }
+
+    void add(const std::shared_ptr<FontFace::Impl>& face) {
+        std::vector<std::shared_ptr<FontFace::Impl>> closing;
+        {
+            std::lock_guard lock(mutex_);
+            face->used = ++clock_;
+            recent_.insert(recent_.begin(), face);
+            while (recent_.size() > std::size_t(FontFace::OpenFaceLimit)) {
+                closing.push_back(std::move(recent_.back()));
+                recent_.pop_back();
+            }
+        }
+    }
+
+    // Moves the face to the front, unless it is among the most recently used already.
+    void touch(const std::shared_ptr<FontFace::Impl>& face) {
+        if (clock_.load(std::memory_order_relaxed) - face->used.load(std::memory_order_relaxed) <
+            std::uint64_t(FontFace::OpenFaceLimit / 2))
+            return;
+        std::lock_guard lock(mutex_);
+        auto it = std::find(recent_.begin(), recent_.end(), face);
+        if (it == recent_.end()) return; // pushed out: closed when its calls are done
+        std::rotate(recent_.begin(), it, it + 1);
+        face->used = ++clock_;
+    }
+
+    void remove(const std::shared_ptr<FontFace::Impl>& face) {
+        std::shared_ptr<FontFace::Impl> closing;
+        std::lock_guard lock(mutex_);
+        auto it = std::find(recent_.begin(), recent_.end(), face);
+        if (it == recent_.end()) return;
+        closing = std::move(*it);
+        recent_.erase(it);
+    }
+
+private:
+    std::mutex mutex_;
+    std::atomic<std::uint64_t> clock_{0};
+    std::vector<std::shared_ptr<FontFace::Impl>> recent_;
+};
+
+} // namespace
+
+struct FontFace::State {
+    mutable std::mutex mutex; // guards `open`, `failed` and the properties' first filling
+    std::weak_ptr<Impl> open;
+    bool failed = false;
+    std::atomic<bool> known{false};
+    Properties properties;
+    std::once_flag coveredOnce;
+    kx::CharSet covered;
+    std::atomic<bool> coveredMade{false};
+};
+
+FontFace::FontFace() : d(std::make_unique<State>()) {}
+
+FontFace::~FontFace() {
+    if (std::shared_ptr<Impl> open = d->open.lock()) OpenFaces::shared().remove(open);
+}
+
+std::uint64_t FontFace::facesOpened() { return openCount.load(); }
+int FontFace::facesOpenNow() { return openNow.load(); }
 
 std::shared_ptr<const FontFace> FontFace::fromFile(const QString& path, int index) {
     if (path.isEmpty()) return nullptr;
@@ -103,6 +185,19 @@ std::shared_ptr<const FontFace> FontFace::fromFile(const QString& path, int inde
 std::shared_ptr<const FontFace> FontFace::fromData(const QByteArray& data, int index) {
     if (data.isEmpty()) return nullptr;
     return open(QString(), data, index);
+}
+
+std::shared_ptr<const FontFace> FontFace::fromInfo(const FaceInfo& info) {
+    if (info.file.isEmpty() || info.index < 0) return nullptr;
+    std::shared_ptr<FontFace> f(new FontFace());
+    f->postScriptName_ = info.postScriptName;
+    f->familyName_ = info.family;
+    f->styleName_ = info.style;
+    f->fullName_ = info.fullName.isEmpty() ? info.family : info.fullName;
+    f->filePath_ = info.file;
+    f->faceIndex_ = info.index;
+    f->coverage_ = info.coverage;
+    return f;
 }
 
 static int countFaces(const QString& path, const QByteArray& data) {
@@ -125,15 +220,27 @@ static int countFaces(const QString& path, const QByteArray& data) {
 int FontFace::faceCountInFile(const QString& path) { return path.isEmpty() ? 0 : countFaces(path, {}); }
 int FontFace::faceCountInData(const QByteArray& data) { return data.isEmpty() ? 0 : countFaces({}, data); }
 
-std::shared_ptr<const FontFace> FontFace::open(const QString& path, const QByteArray& data, int index) {
-    if (index < 0) return nullptr;
-    std::shared_ptr<FontFace> f(new FontFace());
-    Impl& d = *f->d;
+namespace {
+
+struct Opening {
+    std::shared_ptr<FontFace::Impl> impl;
+    bool sfnt = false;
+    FontFormat format = FontFormat::Unknown;
+    int unitsPerEm = 0;
+    int glyphCount = 0;
+};
+
+// Opens a face of a file or of bytes; no impl when FreeType or HarfBuzz cannot.
+Opening openFace(const QString& path, const QByteArray& data, int index) {
+    Opening o;
+    if (index < 0) return o;
+    auto impl = std::make_shared<FontFace::Impl>();
+    FontFace::Impl& d = *impl;
     d.data = data;
     {
         FreeTypeLibrary& lib = freeType();
         std::lock_guard lock(lib.mutex);
-        if (!lib.lib) return nullptr;
+        if (!lib.lib) return o;
         FT_Error err;
         if (path.isEmpty())
             err = FT_New_Memory_Face(lib.lib, reinterpret_cast<const FT_Byte*>(d.data.constData()),
@@ -142,36 +249,24 @@ std::shared_ptr<const FontFace> FontFace::open(const QString& path, const QByteA
             err = FT_New_Face(lib.lib, QFile::encodeName(path).constData(), index, &d.ft);
         if (err || !d.ft) {
             d.ft = nullptr;
-            return nullptr;
+            return o;
         }
     }
     FT_Face ft = d.ft;
-    f->filePath_ = path;
-    f->faceIndex_ = index;
-    f->sfnt_ = FT_IS_SFNT(ft);
-    f->unitsPerEm_ = ft->units_per_EM;
-    f->glyphCount_ = int(ft->num_glyphs);
-    if (const char* ps = FT_Get_Postscript_Name(ft)) f->postScriptName_ = QString::fromLatin1(ps);
-    if (ft->family_name) f->familyName_ = QString::fromUtf8(ft->family_name);
-    if (ft->style_name) f->styleName_ = QString::fromUtf8(ft->style_name);
-    if (f->sfnt_) f->fullName_ = sfntName(ft, TT_NAME_ID_FULL_NAME);
-    if (f->fullName_.isEmpty()) {
-        f->fullName_ = f->familyName_;
-        if (!f->styleName_.isEmpty() && f->styleName_ != QLatin1String("Regular"))
-            f->fullName_ += QLatin1Char(' ') + f->styleName_;
-    }
-
+    o.sfnt = FT_IS_SFNT(ft);
+    o.unitsPerEm = ft->units_per_EM;
+    o.glyphCount = int(ft->num_glyphs);
     const QByteArray fmt(FT_Get_Font_Format(ft) ? FT_Get_Font_Format(ft) : "");
-    if (f->sfnt_) {
+    if (o.sfnt) {
         auto has = [&](std::uint32_t tag) {
             FT_ULong len = 0;
             return FT_Load_Sfnt_Table(ft, tag, 0, nullptr, &len) == 0;
         };
-        if (has(tagOf("CFF ")) || has(tagOf("CFF2"))) f->format_ = FontFormat::OpenTypeCFF;
+        if (has(tagOf("CFF ")) || has(tagOf("CFF2"))) o.format = FontFormat::OpenTypeCFF;
         else if (has(tagOf("glyf")))
-            f->format_ = (has(tagOf("GSUB")) || has(tagOf("GPOS")) || has(tagOf("GDEF")))
-                             ? FontFormat::OpenTypeTrueType : FontFormat::TrueType;
-        else f->format_ = FontFormat::Bitmap;
+            o.format = (has(tagOf("GSUB")) || has(tagOf("GPOS")) || has(tagOf("GDEF")))
+                           ? FontFormat::OpenTypeTrueType : FontFormat::TrueType;
+        else o.format = FontFormat::Bitmap;
 
         hb_blob_t* blob;
         if (path.isEmpty())
@@ -179,15 +274,15 @@ std::shared_ptr<const FontFace> FontFace::open(const QString& path, const QByteA
                                   nullptr, nullptr);
         else
             blob = hb_blob_create_from_file_or_fail(QFile::encodeName(path).constData());
-        if (!blob) return nullptr;
+        if (!blob) return o;
         d.hbFace = hb_face_create(blob, unsigned(index));
         hb_blob_destroy(blob);
         d.hbFont = hb_font_create(d.hbFace);
         // FreeType reports no units per em for faces without outlines.
-        f->unitsPerEm_ = int(hb_face_get_upem(d.hbFace));
+        o.unitsPerEm = int(hb_face_get_upem(d.hbFace));
     } else {
-        if (fmt == "Type 1" || fmt == "CID Type 1") f->format_ = FontFormat::Type1;
-        else if (fmt == "BDF" || fmt == "PCF" || fmt == "Windows FNT") f->format_ = FontFormat::Bitmap;
+        if (fmt == "Type 1" || fmt == "CID Type 1") o.format = FontFormat::Type1;
+        else if (fmt == "BDF" || fmt == "PCF" || fmt == "Windows FNT") o.format = FontFormat::Bitmap;
         if (FT_IS_SCALABLE(ft)) {
             const FT_UInt upem = ft->units_per_EM ? ft->units_per_EM : 1000;
             FT_Set_Char_Size(ft, 0, FT_F26Dot6(upem) * 64, 72, 72);
@@ -198,32 +293,102 @@ std::shared_ptr<const FontFace> FontFace::open(const QString& path, const QByteA
         d.hbFont = hb_ft_font_create_referenced(ft);
         d.hbFace = hb_face_reference(hb_font_get_face(d.hbFont));
     }
+    ++openCount;
+    ++openNow;
+    d.counted = true;
+    o.impl = std::move(impl);
+    return o;
+}
+
+} // namespace
+
+std::shared_ptr<const FontFace> FontFace::open(const QString& path, const QByteArray& data, int index) {
+    Opening o = openFace(path, data, index);
+    if (!o.impl) return nullptr;
+    std::shared_ptr<FontFace> f(new FontFace());
+    FT_Face ft = o.impl->ft;
+    f->filePath_ = path;
+    f->faceIndex_ = index;
+    f->data_ = data;
+    if (const char* ps = FT_Get_Postscript_Name(ft)) f->postScriptName_ = QString::fromLatin1(ps);
+    if (ft->family_name) f->familyName_ = QString::fromUtf8(ft->family_name);
+    if (ft->style_name) f->styleName_ = QString::fromUtf8(ft->style_name);
+    if (o.sfnt) f->fullName_ = sfntName(ft, TT_NAME_ID_FULL_NAME);
+    if (f->fullName_.isEmpty()) {
+        f->fullName_ = f->familyName_;
+        if (!f->styleName_.isEmpty() && f->styleName_ != QLatin1String("Regular"))
+            f->fullName_ += QLatin1Char(' ') + f->styleName_;
+    }
+    f->d->properties = Properties{o.sfnt, o.format, o.unitsPerEm, o.glyphCount};
+    f->d->known = true;
+    f->d->open = o.impl;
+    OpenFaces::shared().add(o.impl);
     return f;
 }
 
-QString FontFace::nameString(int nameId) const {
-    if (!sfnt_ || nameId < 0 || nameId > 0xFFFF) return QString();
+std::shared_ptr<FontFace::Impl> FontFace::opened() const {
     std::lock_guard lock(d->mutex);
-    return sfntName(d->ft, FT_UShort(nameId));
+    if (std::shared_ptr<Impl> open = d->open.lock()) {
+        OpenFaces::shared().touch(open);
+        return open;
+    }
+    if (d->failed) return nullptr;
+    Opening o = openFace(filePath_, data_, faceIndex_);
+    if (!o.impl) {
+        d->failed = true;
+        kx::log(QStringLiteral("cannot open the font %1 (face %2 of %3)")
+                    .arg(postScriptName_)
+                    .arg(faceIndex_)
+                    .arg(filePath_.isEmpty() ? QStringLiteral("bytes in memory") : filePath_));
+    } else if (!d->known) {
+        d->properties = Properties{o.sfnt, o.format, o.unitsPerEm, o.glyphCount};
+    }
+    d->known = true;
+    if (!o.impl) return nullptr;
+    d->open = o.impl;
+    OpenFaces::shared().add(o.impl);
+    return o.impl;
+}
+
+const FontFace::Properties& FontFace::properties() const {
+    if (!d->known.load(std::memory_order_acquire)) (void)opened();
+    return d->properties;
+}
+
+bool FontFace::isOpen() const {
+    std::lock_guard lock(d->mutex);
+    return !d->open.expired();
+}
+
+QString FontFace::nameString(int nameId) const {
+    if (nameId < 0 || nameId > 0xFFFF || !isSfnt()) return QString();
+    const std::shared_ptr<Impl> o = opened();
+    if (!o) return QString();
+    std::lock_guard lock(o->mutex);
+    return sfntName(o->ft, FT_UShort(nameId));
 }
 
 QList<std::uint32_t> FontFace::tableTags() const {
     QList<std::uint32_t> tags;
-    if (!sfnt_) return tags;
-    std::lock_guard lock(d->mutex);
+    if (!isSfnt()) return tags;
+    const std::shared_ptr<Impl> o = opened();
+    if (!o) return tags;
+    std::lock_guard lock(o->mutex);
     for (FT_UInt i = 0;; ++i) {
         FT_ULong tag = 0, length = 0;
-        if (FT_Sfnt_Table_Info(d->ft, i, &tag, &length) != 0) break;
+        if (FT_Sfnt_Table_Info(o->ft, i, &tag, &length) != 0) break;
         tags << std::uint32_t(tag);
     }
     return tags;
 }
 
 long long FontFace::tableLength(std::uint32_t tag) const {
-    if (!sfnt_) return -1;
-    std::lock_guard lock(d->mutex);
+    if (!isSfnt()) return -1;
+    const std::shared_ptr<Impl> o = opened();
+    if (!o) return -1;
+    std::lock_guard lock(o->mutex);
     FT_ULong len = 0;
-    if (FT_Load_Sfnt_Table(d->ft, tag, 0, nullptr, &len) != 0) return -1;
+    if (FT_Load_Sfnt_Table(o->ft, tag, 0, nullptr, &len) != 0) return -1;
     return (long long)len;
 }
 
@@ -238,13 +403,14 @@ std::optional<QByteArray> FontFace::table(std::uint32_t tag) const {
 std::optional<QByteArray> FontFace::tableRange(std::uint32_t tag, std::size_t offset, std::size_t length,
                                                int* error) const {
     if (error) *error = 0;
-    if (!sfnt_) {
+    const std::shared_ptr<Impl> o = isSfnt() ? opened() : nullptr;
+    if (!o) {
         if (error) *error = FT_Err_Invalid_Table;
         return std::nullopt;
     }
-    std::lock_guard lock(d->mutex);
+    std::lock_guard lock(o->mutex);
     FT_ULong total = 0;
-    FT_Error err = FT_Load_Sfnt_Table(d->ft, tag, 0, nullptr, &total);
+    FT_Error err = FT_Load_Sfnt_Table(o->ft, tag, 0, nullptr, &total);
     if (err == 0 && (offset > total || length > total - offset)) err = FT_Err_Invalid_Offset;
     if (err != 0) {
         if (error) *error = err;
@@ -253,7 +419,7 @@ std::optional<QByteArray> FontFace::tableRange(std::uint32_t tag, std::size_t of
     QByteArray bytes(qsizetype(length), Qt::Uninitialized);
     if (length == 0) return bytes;
     FT_ULong len = length;
-    err = FT_Load_Sfnt_Table(d->ft, tag, FT_Long(offset), reinterpret_cast<FT_Byte*>(bytes.data()), &len);
+    err = FT_Load_Sfnt_Table(o->ft, tag, FT_Long(offset), reinterpret_cast<FT_Byte*>(bytes.data()), &len);
     if (err != 0) {
         if (error) *error = err;
         return std::nullopt;
@@ -264,41 +430,58 @@ std::optional<QByteArray> FontFace::tableRange(std::uint32_t tag, std::size_t of
 const kx::CharSet& FontFace::coveredCharacters() const {
     std::call_once(d->coveredOnce, [this] {
         kx::CharSet set;
-        if (sfnt_) {
-            hb_set_t* all = hb_set_create();
-            hb_face_collect_unicodes(d->hbFace, all);
-            hb_codepoint_t c = HB_SET_VALUE_INVALID;
-            while (hb_set_next(all, &c)) {
-                hb_codepoint_t g = 0;
-                if (c <= kx::LastCodePoint && hb_font_get_nominal_glyph(d->hbFont, c, &g) && g != 0)
-                    set.addCharacter(char32_t(c));
-            }
-            hb_set_destroy(all);
-        } else {
-            std::lock_guard lock(d->mutex);
-            if (d->ft->charmap && d->ft->charmap->encoding == FT_ENCODING_UNICODE) {
-                FT_UInt g = 0;
-                FT_ULong c = FT_Get_First_Char(d->ft, &g);
-                while (g != 0) {
-                    if (c <= kx::LastCodePoint) set.addCharacter(char32_t(c));
-                    c = FT_Get_Next_Char(d->ft, c, &g);
+        if (coverage_) {
+            coverage_->addTo(set);
+        } else if (const std::shared_ptr<Impl> o = opened()) {
+            if (isSfnt()) {
+                hb_set_t* all = hb_set_create();
+                hb_face_collect_unicodes(o->hbFace, all);
+                hb_codepoint_t c = HB_SET_VALUE_INVALID;
+                while (hb_set_next(all, &c)) {
+                    hb_codepoint_t g = 0;
+                    if (c <= kx::LastCodePoint && hb_font_get_nominal_glyph(o->hbFont, c, &g) && g != 0)
+                        set.addCharacter(char32_t(c));
+                }
+                hb_set_destroy(all);
+            } else {
+                std::lock_guard lock(o->mutex);
+                if (o->ft->charmap && o->ft->charmap->encoding == FT_ENCODING_UNICODE) {
+                    FT_UInt g = 0;
+                    FT_ULong c = FT_Get_First_Char(o->ft, &g);
+                    while (g != 0) {
+                        if (c <= kx::LastCodePoint) set.addCharacter(char32_t(c));
+                        c = FT_Get_Next_Char(o->ft, c, &g);
+                    }
                 }
             }
         }
         d->covered = set;
+        d->coveredMade = true;
     });
     return d->covered;
 }
 
+bool FontFace::covers(char32_t c) const {
+    if (coverage_ && !d->coveredMade.load(std::memory_order_acquire)) return coverage_->contains(c);
+    return coveredCharacters().contains(c);
+}
+
+void FontFace::addCoveredCharactersTo(kx::CharSet& set) const {
+    if (coverage_ && !d->coveredMade.load(std::memory_order_acquire)) coverage_->addTo(set);
+    else set.formUnion(coveredCharacters());
+}
+
 std::uint32_t FontFace::nominalGlyph(char32_t c) const {
     if (c > kx::LastCodePoint) return 0;
-    if (sfnt_) {
+    const std::shared_ptr<Impl> o = opened();
+    if (!o) return 0;
+    if (isSfnt()) {
         hb_codepoint_t g = 0;
-        return hb_font_get_nominal_glyph(d->hbFont, c, &g) ? g : 0;
+        return hb_font_get_nominal_glyph(o->hbFont, c, &g) ? g : 0;
     }
-    std::lock_guard lock(d->mutex);
-    if (!d->ft->charmap || d->ft->charmap->encoding != FT_ENCODING_UNICODE) return 0;
-    return FT_Get_Char_Index(d->ft, c);
+    std::lock_guard lock(o->mutex);
+    if (!o->ft->charmap || o->ft->charmap->encoding != FT_ENCODING_UNICODE) return 0;
+    return FT_Get_Char_Index(o->ft, c);
 }
 
 static hb_blob_t* tableWithoutAat(hb_face_t*, hb_tag_t tag, void* userData) {
@@ -308,17 +491,20 @@ static hb_blob_t* tableWithoutAat(hb_face_t*, hb_tag_t tag, void* userData) {
 
 QVector<ShapedGlyph> FontFace::shape(const QString& text, bool ligatures, Layout layout) const {
     QVector<ShapedGlyph> out;
-    if (text.isEmpty() || !d->hbFont) return out;
-    hb_font_t* font = d->hbFont;
-    if (layout == Layout::OpenTypeOnly && sfnt_) {
-        std::call_once(d->otOnce, [this] {
-            d->otFace = hb_face_create_for_tables(tableWithoutAat, hb_face_reference(d->hbFace),
+    if (text.isEmpty()) return out;
+    const std::shared_ptr<Impl> o = opened();
+    if (!o || !o->hbFont) return out;
+    const bool sfnt = isSfnt();
+    hb_font_t* font = o->hbFont;
+    if (layout == Layout::OpenTypeOnly && sfnt) {
+        std::call_once(o->otOnce, [&o] {
+            o->otFace = hb_face_create_for_tables(tableWithoutAat, hb_face_reference(o->hbFace),
                                                   [](void* p) { hb_face_destroy(static_cast<hb_face_t*>(p)); });
-            hb_face_set_index(d->otFace, hb_face_get_index(d->hbFace));
-            hb_face_set_upem(d->otFace, hb_face_get_upem(d->hbFace));
-            d->otFont = hb_font_create(d->otFace);
+            hb_face_set_index(o->otFace, hb_face_get_index(o->hbFace));
+            hb_face_set_upem(o->otFace, hb_face_get_upem(o->hbFace));
+            o->otFont = hb_font_create(o->otFace);
         });
-        font = d->otFont;
+        font = o->otFont;
     }
     hb_buffer_t* buf = hb_buffer_create();
     hb_buffer_add_utf16(buf, reinterpret_cast<const uint16_t*>(text.utf16()), int(text.size()), 0,
@@ -333,8 +519,8 @@ QVector<ShapedGlyph> FontFace::shape(const QString& text, bool ligatures, Layout
         for (const char* f : off) { hb_feature_t ft; if (hb_feature_from_string(f, -1, &ft)) features.push_back(ft); }
     }
     {
-        std::unique_lock<std::mutex> lock(d->mutex, std::defer_lock);
-        if (!sfnt_) lock.lock(); // the hb-ft font reads the FreeType face
+        std::unique_lock<std::mutex> lock(o->mutex, std::defer_lock);
+        if (!sfnt) lock.lock(); // the hb-ft font reads the FreeType face
         hb_shape(font, buf, features.data(), unsigned(features.size()));
     }
     unsigned n = 0;

@@ -3,8 +3,14 @@
 // tables, the characters it maps, its nominal glyphs and the shaping of a text by this
 // face alone (no fallback to other fonts). Faces are immutable and shared; every
 // operation may be called from any thread.
+//
+// A face described by the installed fonts' index (fromInfo()) knows its names and, from
+// the index, its characters without reading its file; the file is opened when a glyph,
+// a table or the shaping is first asked for. Open faces are few: beyond the most recently
+// used ones (OpenFaceLimit) a face is closed again, and opened anew when next needed.
 
 #include "core/CharSet.h"
+#include "platform/fonts/FaceInfo.h"
 #include "core/Types.h"
 
 #include <QByteArray>
@@ -39,6 +45,10 @@ public:
     static std::shared_ptr<const FontFace> fromFile(const QString& path, int index = 0);
     // A face of bytes in memory (the bytes are kept); nullptr when they are no font.
     static std::shared_ptr<const FontFace> fromData(const QByteArray& data, int index = 0);
+    // A face as the installed fonts' index describes it, opened when first needed;
+    // nullptr when the info names no file. When the file cannot be opened then, that is
+    // logged once and the face has no glyphs and no tables.
+    static std::shared_ptr<const FontFace> fromInfo(const FaceInfo& info);
     // Number of faces in a file or in bytes; 0 when they are no font.
     static int faceCountInFile(const QString& path);
     static int faceCountInData(const QByteArray& data);
@@ -58,10 +68,10 @@ public:
     QString filePath() const { return filePath_; }
     int faceIndex() const { return faceIndex_; }
 
-    bool isSfnt() const { return sfnt_; }
-    FontFormat format() const { return format_; }
-    int unitsPerEm() const { return unitsPerEm_; }
-    int glyphCount() const { return glyphCount_; }
+    bool isSfnt() const { return properties().sfnt; }
+    FontFormat format() const { return properties().format; }
+    int unitsPerEm() const { return properties().unitsPerEm; }
+    int glyphCount() const { return properties().glyphCount; }
 
     // Tags of the SFNT tables in directory order; empty for other formats.
     QList<std::uint32_t> tableTags() const;
@@ -75,8 +85,13 @@ public:
     std::optional<QByteArray> tableRange(std::uint32_t tag, std::size_t offset, std::size_t length,
                                          int* error = nullptr) const;
 
-    // The characters with a glyph (the face's best Unicode mapping), computed once.
+    // The characters with a glyph: the index's record for a face it described, else the
+    // face's best Unicode mapping; computed once.
     const kx::CharSet& coveredCharacters() const;
+    // Whether c is one of them, and adding them to a set, without keeping a set of the
+    // face's own for a face the index described.
+    bool covers(char32_t c) const;
+    void addCoveredCharactersTo(kx::CharSet& set) const;
     // The glyph of one character through the face's best Unicode mapping; 0 for none.
     std::uint32_t nominalGlyph(char32_t c) const;
 
@@ -89,19 +104,37 @@ public:
     // Sum of the advances of the shaped text, in font units.
     long long advanceOf(const QString& text) const;
 
+    // How many faces stay open when no call uses them.
+    static constexpr int OpenFaceLimit = 24;
+    // Whether the face's file is open now.
+    bool isOpen() const;
+    // How often this process opened a face, and how many are open now.
+    static std::uint64_t facesOpened();
+    static int facesOpenNow();
+
     struct Impl;
 
 private:
+    struct Properties {
+        bool sfnt = false;
+        FontFormat format = FontFormat::Unknown;
+        int unitsPerEm = 0;
+        int glyphCount = 0;
+    };
+
     FontFace();
     static std::shared_ptr<const FontFace> open(const QString& path, const QByteArray& data, int index);
+    // The open face, opened now when it is closed; nullptr when it cannot be opened.
+    std::shared_ptr<Impl> opened() const;
+    const Properties& properties() const;
 
     QString postScriptName_, familyName_, styleName_, fullName_, filePath_;
     int faceIndex_ = 0;
-    bool sfnt_ = false;
-    FontFormat format_ = FontFormat::Unknown;
-    int unitsPerEm_ = 0;
-    int glyphCount_ = 0;
-    std::unique_ptr<Impl> d;
+    QByteArray data_; // the bytes of a face made from memory
+    std::shared_ptr<const FaceCoverage> coverage_;
+
+    struct State;
+    std::unique_ptr<State> d;
 };
 
 } // namespace rbx

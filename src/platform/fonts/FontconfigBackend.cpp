@@ -34,6 +34,24 @@ QStringList userFontFolders() {
     return dirs;
 }
 
+// Weight, slant, pitch, colour and coverage as fontconfig's cache records them.
+void describe(FcPattern* p, FaceInfo& info) {
+    double weight = 0;
+    if (FcPatternGetDouble(p, FC_WEIGHT, 0, &weight) == FcResultMatch)
+        info.weight = int(FcWeightToOpenTypeDouble(weight));
+    int value = 0;
+    if (FcPatternGetInteger(p, FC_SLANT, 0, &value) == FcResultMatch) info.italic = value != FC_SLANT_ROMAN;
+    if (FcPatternGetInteger(p, FC_SPACING, 0, &value) == FcResultMatch)
+        info.fixedPitch = value == FC_MONO || value == FC_CHARCELL;
+    FcBool color = FcFalse;
+    if (FcPatternGetBool(p, FC_COLOR, 0, &color) == FcResultMatch) info.color = color;
+    FcCharSet* characters = nullptr;
+    FcLangSet* languages = nullptr;
+    if (FcPatternGetCharSet(p, FC_CHARSET, 0, &characters) != FcResultMatch) characters = nullptr;
+    if (FcPatternGetLangSet(p, FC_LANG, 0, &languages) != FcResultMatch) languages = nullptr;
+    if (characters) info.coverage = std::make_shared<const FaceCoverage>(characters, languages);
+}
+
 } // namespace
 
 FontconfigBackend::FontconfigBackend() {
@@ -115,8 +133,10 @@ void FontconfigBackend::loadFaces() {
     faces_.clear();
     byName_.clear();
     FcPattern* pat = FcPatternCreate();
-    FcObjectSet* os = FcObjectSetBuild(FC_POSTSCRIPT_NAME, FC_FAMILY, FC_STYLE, FC_FULLNAME, FC_FILE,
-                                       FC_INDEX, FC_FONTFORMAT, nullptr);
+    // Everything is read from fontconfig's cache: no face is opened to list the fonts.
+    FcObjectSet* os = FcObjectSetBuild(FC_POSTSCRIPT_NAME, FC_FAMILY, FC_STYLE, FC_FULLNAME, FC_FILE, FC_INDEX,
+                                       FC_FONTFORMAT, FC_WEIGHT, FC_SLANT, FC_SPACING, FC_COLOR, FC_CHARSET,
+                                       FC_LANG, nullptr);
     FcFontSet* set = FcFontList(nullptr, pat, os);
     struct Entry { FaceInfo info; int rank; };
     QHash<QString, Entry> best;
@@ -135,8 +155,9 @@ void FontconfigBackend::loadFaces() {
             if (FcPatternGetInteger(p, FC_INDEX, 0, &index) == FcResultMatch) info.index = index;
             const int rank = formatRank(patternString(p, FC_FONTFORMAT));
             auto it = best.find(info.postScriptName);
-            if (it == best.end() || rank < it->rank || (rank == it->rank && info.file < it->info.file))
-                best.insert(info.postScriptName, Entry{info, rank});
+            if (it != best.end() && (rank > it->rank || (rank == it->rank && info.file >= it->info.file))) continue;
+            describe(p, info);
+            best.insert(info.postScriptName, Entry{info, rank});
         }
         FcFontSetDestroy(set);
     }

@@ -9,7 +9,7 @@ int FakeFontBackend::addFontData(const QByteArray& data) {
         auto f = FontFace::fromData(data, i);
         if (!f || f->postScriptName().isEmpty()) continue;
         removeFont(f->postScriptName());
-        faces_ << FaceInfo{f->postScriptName(), f->familyName(), f->styleName(), f->fullName(), QString(), i};
+        faces_ << infoOfFace(*f, QString(), i);
         data_.insert(f->postScriptName(), data);
         ++added;
     }

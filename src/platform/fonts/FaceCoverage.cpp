@@ -1,0 +1,53 @@
+#include "platform/fonts/FaceInfo.h"
+
+#include "core/Types.h"
+#include "platform/fonts/FcCharacters.h"
+
+namespace rbx {
+
+void fc::addCharacters(const FcCharSet* characters, kx::CharSet& set) {
+    if (!characters) return;
+    FcChar32 map[FC_CHARSET_MAP_SIZE];
+    FcChar32 next = 0;
+    for (FcChar32 base = FcCharSetFirstPage(characters, map, &next); base != FC_CHARSET_DONE;
+         base = FcCharSetNextPage(characters, map, &next)) {
+        if (base > kx::LastCodePoint) break;
+        for (int word = 0; word < FC_CHARSET_MAP_SIZE; ++word) {
+            FcChar32 bits = map[word];
+            while (bits) {
+                const int bit = __builtin_ctz(bits);
+                bits &= bits - 1;
+                set.addCharacter(base + static_cast<char32_t>(word * 32 + bit));
+            }
+        }
+    }
+}
+
+FaceCoverage::FaceCoverage(const _FcCharSet* characters, const _FcLangSet* languages)
+    : characters_(characters ? FcCharSetCopy(const_cast<FcCharSet*>(characters)) : nullptr),
+      languages_(languages ? FcLangSetCopy(languages) : nullptr) {}
+
+FaceCoverage::~FaceCoverage() {
+    if (characters_) FcCharSetDestroy(characters_);
+    if (languages_) FcLangSetDestroy(languages_);
+}
+
+bool FaceCoverage::contains(char32_t c) const { return characters_ && FcCharSetHasChar(characters_, c); }
+
+void FaceCoverage::addTo(kx::CharSet& set) const { fc::addCharacters(characters_, set); }
+
+kx::CharSet FaceCoverage::characters() const {
+    kx::CharSet set;
+    addTo(set);
+    return set;
+}
+
+std::size_t FaceCoverage::count() const { return characters_ ? FcCharSetCount(characters_) : 0; }
+
+bool FaceCoverage::supportsLanguage(const QString& language) const {
+    if (!languages_ || language.isEmpty()) return false;
+    const QByteArray code = language.toLower().replace(u'_', u'-').toUtf8();
+    return FcLangSetHasLang(languages_, reinterpret_cast<const FcChar8*>(code.constData())) != FcLangDifferentLang;
+}
+
+} // namespace rbx

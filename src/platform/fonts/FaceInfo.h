@@ -1,0 +1,60 @@
+#pragma once
+// What the installed fonts' index (fontconfig's cache) says about a face without opening
+// it: its names, where it lives, its weight and slant, whether it is fixed-pitch or a
+// colour font, and the characters and languages it covers.
+
+#include "core/CharSet.h"
+
+#include <QString>
+#include <memory>
+
+struct _FcCharSet;
+struct _FcLangSet;
+
+namespace rbx {
+
+// A face's characters and languages as fontconfig recorded them. Immutable; may be used
+// from any thread.
+class FaceCoverage {
+public:
+    // Takes references of its own to both (either may be null).
+    FaceCoverage(const _FcCharSet* characters, const _FcLangSet* languages);
+    ~FaceCoverage();
+    FaceCoverage(const FaceCoverage&) = delete;
+    FaceCoverage& operator=(const FaceCoverage&) = delete;
+
+    bool contains(char32_t c) const;
+    // Adds the characters to the set (with no set of the face's own kept).
+    void addTo(kx::CharSet& set) const;
+    kx::CharSet characters() const;
+    std::size_t count() const;
+    // Whether fontconfig counts the language ("en", "pt-br" ...) as covered.
+    bool supportsLanguage(const QString& language) const;
+
+private:
+    _FcCharSet* characters_ = nullptr;
+    _FcLangSet* languages_ = nullptr;
+};
+
+struct FaceInfo {
+    QString postScriptName;
+    QString family;
+    QString style;
+    QString fullName;
+    QString file;   // empty for a face held in memory
+    int index = 0;  // face index inside the file
+    int weight = 400;  // OpenType weight class
+    bool italic = false;
+    bool fixedPitch = false;
+    bool color = false;
+    // Null when nothing but the face itself knows.
+    std::shared_ptr<const FaceCoverage> coverage;
+
+    // The same face: names, file and index.
+    bool operator==(const FaceInfo& o) const {
+        return postScriptName == o.postScriptName && family == o.family && style == o.style &&
+               fullName == o.fullName && file == o.file && index == o.index;
+    }
+};
+
+} // namespace rbx

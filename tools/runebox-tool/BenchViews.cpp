@@ -1,0 +1,106 @@
+// runebox-tool bench views: the resident memory of the palette showing every defined
+// character (view 3), on an X display with a window manager and a session bus (without a
+// display it runs itself inside a private one).
+//   shown:    two seconds after the palette's first paint;
+//   scrolled: after the mouse wheel (through the X server, with xdotool) scrolled the
+//             table its whole length, two seconds after the end was reached.
+#include "BenchSession.h"
+
+#include "platform/dbus/SessionBus.h"
+#include "platform/dbus/SingleInstance.h"
+
+#include <QCoreApplication>
+#include <QDBusArgument>
+#include <QDBusMessage>
+#include <QRect>
+#include <QThread>
+
+namespace {
+
+using namespace tool::session;
+
+constexpr double ScrolledTargetMiB = 80;
+// Wheel steps per batch; the end is reached when a batch leaves the same character under
+// the mouse.
+constexpr int StepsPerBatch = 300;
+constexpr int MaxBatches = 200;
+
+bool runQuietly(const QString& program, const QStringList& args, const QProcessEnvironment& env) {
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.setStandardOutputFile(QProcess::nullDevice());
+    p.start(program, args);
+    return p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
+QRect cellOf(const QDBusConnection& bus, char32_t c) {
+    QDBusMessage m = QDBusMessage::createMethodCall(singleinstance::ServiceName, QStringLiteral("/Debug"),
+                                                    QStringLiteral("org.runebox.Debug"), QStringLiteral("CellRect"));
+    m.setArguments({uint(c)});
+    const QDBusMessage reply = bus.call(m, QDBus::Block, 2000);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return {};
+    const QVariantList r = qdbus_cast<QVariantList>(reply.arguments().first());
+    return r.size() == 4 ? QRect(r[0].toInt(), r[1].toInt(), r[2].toInt(), r[3].toInt()) : QRect();
+}
+
+// The character under the mouse.
+uint underMouse(const QDBusConnection& bus) { return debugState(bus).value(QStringLiteral("selected")).toUInt(); }
+
+int runViewsBench(const QStringList& args) {
+    if (qEnvironmentVariableIsEmpty("DISPLAY")) return runInPrivateSession(QStringLiteral("views"), args);
+    QString program;
+    if (!ready("views", &program)) return 2;
+    const QDBusConnection bus = dbus::sessionBus();
+    const Home home;
+    const QProcessEnvironment env = home.environment();
+    if (!runQuietly(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("defaults"), QStringLiteral("write"), singleinstance::ServiceName,
+                     QStringLiteral("view"), QStringLiteral("3")},
+                    env)) {
+        tool::err() << "bench views: cannot choose the view of every character" << Qt::endl;
+        return 1;
+    }
+
+    Launch launch(program, env);
+    if (!launch.started() || launch.waitForFirstPaint(bus) == 0) {
+        tool::err() << "bench views: the palette did not show" << Qt::endl;
+        return 1;
+    }
+    QThread::msleep(2000);
+    const double shown = residentMiB(launch.pid());
+    const QRect cell = cellOf(bus, U'A');
+    if (cell.isEmpty()) {
+        tool::err() << "bench views: the table of every character does not show A" << Qt::endl;
+        return 1;
+    }
+    const QString xdotool = QStringLiteral("xdotool");
+    runQuietly(xdotool, {QStringLiteral("mousemove"), QString::number(cell.center().x()), QString::number(cell.center().y())},
+               env);
+    int batches = 0;
+    for (; batches < MaxBatches; ++batches) {
+        const uint before = underMouse(bus);
+        if (!runQuietly(xdotool, {QStringLiteral("click"), QStringLiteral("--repeat"), QString::number(StepsPerBatch),
+                                  QStringLiteral("--delay"), QStringLiteral("2"), QStringLiteral("5")},
+                        env)) {
+            tool::err() << "bench views: xdotool cannot scroll" << Qt::endl;
+            return 1;
+        }
+        QThread::msleep(500);
+        if (underMouse(bus) == before) break;
+    }
+    if (batches == MaxBatches) {
+        tool::err() << "bench views: the table's end was not reached" << Qt::endl;
+        return 1;
+    }
+    QThread::msleep(2000);
+    const double scrolled = residentMiB(launch.pid());
+    const bool ok = scrolled > 0 && scrolled < ScrolledTargetMiB;
+    tool::out() << "view 3: resident memory shown " << QString::number(shown, 'f', 1) << " MiB, after scrolling its "
+                << "whole length (" << batches * StepsPerBatch << " wheel steps) " << QString::number(scrolled, 'f', 1)
+                << " MiB (target " << ScrolledTargetMiB << " MiB) " << (ok ? "OK" : "LARGE") << Qt::endl;
+    return ok ? 0 : 1;
+}
+
+} // namespace
+
+RBX_BENCH(views, "resident memory of the view of every character, shown and scrolled its whole length", runViewsBench);
