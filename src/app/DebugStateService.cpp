@@ -35,6 +35,16 @@ bool DebugStateService::exportIfEnabled(RbxCharWindowController* controller, Rbx
     return true;
 }
 
+namespace {
+
+// A widget's place on the screen as x, y, width, height.
+QVariantList screenRect(const QWidget* w) {
+    const QPoint topLeft = w->mapToGlobal(QPoint(0, 0));
+    return {topLeft.x(), topLeft.y(), w->width(), w->height()};
+}
+
+} // namespace
+
 DebugStateService::DebugStateService(RbxCharWindowController* controller, RbxDefaults& settings, QObject* parent)
     : QObject(parent), controller_(controller), settings_(settings) {
     controller_->charView()->viewport()->installEventFilter(this);
@@ -77,6 +87,9 @@ QVariantMap DebugStateService::state() const {
         {QStringLiteral("front"), controller_->frontApplicationName()},
         {QStringLiteral("recent"), recent},
         {QStringLiteral("selected"), uint(controller_->charView()->selectedCharacter())},
+        {QStringLiteral("scroll"), controller_->charView()->scrollValue()},
+        {QStringLiteral("count"), qulonglong(controller_->charView()->table().totalCount())},
+        {QStringLiteral("searchRect"), screenRect(controller_->searchField())},
         {QStringLiteral("accent"), KXDynamicColor::accentColorName()},
         {QStringLiteral("tooltip"), tip && tip->isVisible() ? tip->textField()->text() : QString()},
         {QStringLiteral("tablePaintedNs"), tablePaintedNs_},

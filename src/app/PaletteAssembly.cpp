@@ -5,6 +5,7 @@
 #include "app/FrontApplication.h"
 #include "app/ModelBridges.h"
 #include "app/PaletteEvents.h"
+#include "app/PaletteFocus.h"
 #include "app/PaletteFontList.h"
 #include "app/PaletteActivators.h"
 #include "app/PaletteAppleEvents.h"
@@ -31,6 +32,7 @@
 #include "platform/dbus/SessionBus.h"
 #include "platform/fonts/FontBackend.h"
 #include "platform/x11/HotKeyGrabs.h"
+#include "platform/x11/KeyboardFocus.h"
 #include "platform/x11/X11Keyboard.h"
 #include "table/widgets/RbxCharView.h"
 
@@ -81,7 +83,9 @@ PaletteAssembly::PaletteAssembly(RbxDefaults& settings, X11Session& x11, KXURLHa
     fonts_ = std::make_unique<PaletteFontList>();
     // The insertion road below the table: the posting system hands the keyboard back
     // through the palette's focus; each insertion marks the palette's font as used.
-    auto focus = std::make_shared<PaletteFocus>(x11);
+    auto keyboard = std::make_shared<KeyboardFocus>(x11);
+    kx::ProcessWide<KeyboardFocus>::install(keyboard);
+    auto focus = std::make_shared<PaletteFocus>(keyboard);
     postingSystem_ = std::make_shared<RbxPostingSystem>(focus);
     postingSystem_->installPostingTap();
     poster_ = std::make_shared<RbxPoster>(postingSystem_, RbxPoster::Services{std::make_shared<UsedFonts>(*fonts_), nullptr});
@@ -170,6 +174,7 @@ PaletteAssembly::~PaletteAssembly() {
     kx::ProcessWide<RbxLayoutRegistry>::install(nullptr);
     kx::ProcessWide<RbxNameFilterState>::install(nullptr);
     kx::ProcessWide<RbxCharacterNameState>::install(nullptr);
+    kx::ProcessWide<KeyboardFocus>::install(nullptr);
     if (kx::ProcessWide<KXAccentColorSource>::current() == accent_.get())
         kx::ProcessWide<KXAccentColorSource>::install(nullptr);
 }

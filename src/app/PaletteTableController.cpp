@@ -1,42 +1,14 @@
 #include "app/PaletteTableController.h"
 
+#include "app/PaletteFocus.h"
 #include "app/PaletteTable.h"
 #include "app/RbxCharWindowController.h"
 #include "model/RbxRecentGroupDescription.h"
-#include "platform/x11/Ewmh.h"
-#include "platform/x11/X11Session.h"
 #include "table/widgets/RbxCharView.h"
 
 #include <QApplication>
 #include <QLineEdit>
 #include <algorithm>
-
-#include <unistd.h>
-
-PaletteFocus::PaletteFocus(X11Session& session) : session_(session) {}
-
-unsigned long PaletteFocus::activeWindow(bool* ours) const {
-    if (!session_.isAvailable()) return 0;
-    const unsigned long w = ewmh::activeWindow(session_);
-    if (ours) *ours = w && ewmh::windowPid(session_, w) == int(getpid());
-    return w;
-}
-
-void PaletteFocus::noteKeyboardOwner() {
-    bool ours = false;
-    const unsigned long w = activeWindow(&ours);
-    if (w && !ours) previousActive_ = w;
-}
-
-void PaletteFocus::deactivateApplication() {
-    bool ours = false;
-    activeWindow(&ours);
-    if (!ours || !previousActive_) return;
-    ewmh::activateWindow(session_, previousActive_);
-    // The keys that follow (typed or the paste keystroke) must reach that window, not
-    // wait for the window manager to move the focus.
-    session_.setInputFocus(previousActive_);
-}
 
 PaletteTableController::PaletteTableController(RbxCharWindowController& controller, std::shared_ptr<PaletteFocus> focus)
     : c_(controller), focus_(std::move(focus)) {}
@@ -45,13 +17,12 @@ bool PaletteTableController::hasAttachedSheet() const { return c_.hasSheet(); }
 
 bool PaletteTableController::isKeyWindow() const {
     const QWidget* w = c_.window();
-    return w && QApplication::activeWindow() == w;
+    return w && (QApplication::activeWindow() == w || focus_->holdsKeyboard());
 }
 
-// The palette does not take the keyboard from the application the user types in; it only
-// notes that application's window, to give the keyboard back to it should the palette
-// have taken it (with a sheet that needs keys).
-void PaletteTableController::activateApplication() { focus_->noteKeyboardOwner(); }
+void PaletteTableController::activateApplication() {
+    if (RbxCharWindow* w = c_.window()) focus_->take(*w);
+}
 
 void PaletteTableController::deactivateApplication() { focus_->deactivateApplication(); }
 

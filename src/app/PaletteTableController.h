@@ -3,33 +3,12 @@
 // window's state, fading, the search field, the keys, the recent group after an
 // insertion.
 
-#include "insertion/RbxPostingSystem.h"
 #include "table/widgets/RbxCharViewHooks.h"
 
 #include <memory>
 
+class PaletteFocus;
 class RbxCharWindowController;
-class X11Session;
-
-// The keyboard between the palette and the application the user types in: the palette
-// notes that application's window when it could take the keys, and gives them back to it
-// (the posting road does so before every insertion).
-class PaletteFocus : public RbxFocusHandBack {
-public:
-    explicit PaletteFocus(X11Session& session);
-
-    // Notes the active window unless it is one of ours.
-    void noteKeyboardOwner();
-    void deactivateApplication() override;
-
-private:
-    // The active window of the display and whether it belongs to this process.
-    unsigned long activeWindow(bool* ours) const;
-
-    X11Session& session_;
-    // The window that had the keyboard before the palette was activated (X window id).
-    unsigned long previousActive_ = 0;
-};
 
 class PaletteTableController : public RbxCharViewController {
 public:

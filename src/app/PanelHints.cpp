@@ -1,26 +1,18 @@
 #include "app/PanelHints.h"
 
-#include "platform/x11/Ewmh.h"
 #include "platform/x11/QtPlatform.h"
 
 #include <QGuiApplication>
 #include <QWidget>
 
-#include <optional>
-
 namespace panelhints {
 
-namespace {
-
-// The palette's window on Qt's own connection, once Qt has made it on X11.
 std::optional<ewmh::OwnWindow> ownWindow(QWidget* w) {
     if (QGuiApplication::platformName() != QLatin1String(x11::QtPlatformName)) return std::nullopt;
     auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     if (!x11 || !x11->connection() || !w || !w->testAttribute(Qt::WA_WState_Created)) return std::nullopt;
     return ewmh::OwnWindow{x11->connection(), ewmh::Window(w->winId())};
 }
-
-} // namespace
 
 void prepareForMapping(QWidget* window, bool allDesktops) {
     if (const auto w = ownWindow(window)) ewmh::prepareForMapping(X11Session::shared(), *w, allDesktops);

@@ -4,9 +4,16 @@
 // _NET_WM_STATE_STICKY), and whether the window takes the focus (WM_HINTS input and
 // WM_TAKE_FOCUS). Nothing happens on other platforms.
 
+#include "platform/x11/Ewmh.h"
+
+#include <optional>
+
 class QWidget;
 
 namespace panelhints {
+
+// The window's native window on Qt's own connection, once Qt has made it on X11.
+std::optional<ewmh::OwnWindow> ownWindow(QWidget* window);
 
 // Before mapping: the desktop and the sticky state (merged with the states already set).
 void prepareForMapping(QWidget* window, bool allDesktops);

@@ -16,6 +16,7 @@
 #include "model/RbxCharacterName.h"
 #include "model/RbxFontInfo.h"
 #include "model/RbxFontList.h"
+#include "table/widgets/RbxCharTracking.h"
 #include "table/widgets/RbxCharView.h"
 
 #include <QGuiApplication>
@@ -79,6 +80,8 @@ void RbxCharWindowController::load() {
     connect(qApp, &QGuiApplication::primaryScreenChanged, this, &RbxCharWindowController::screenChanged);
     settings_.addObserver(this);
     // Appearance changes reach the widgets as palette changes; the table redraws then.
+    // The search follows the field's text as it is edited (its clear button too).
+    connect(content_->searchField(), &QLineEdit::textEdited, this, &RbxCharWindowController::performSearch);
     connect(content_->searchField(), &QLineEdit::returnPressed, this, &RbxCharWindowController::performSearch);
     updateToFrontApplication(true);
 }
@@ -102,6 +105,7 @@ void RbxCharWindowController::clickedOutside() { presenter_->clickedOutside(); }
 bool RbxCharWindowController::isWindowVisible() const { return window_ && window_->isVisible(); }
 
 void RbxCharWindowController::windowOrderedOut() {
+    charView()->tracking().windowOrderedOut();
     RbxCharacterName::flushNames();
     emit windowClosed();
 }

@@ -11,6 +11,7 @@
 #include "platform/dbus/FourCharCode.h"
 #include "platform/dbus/SignatureNames.h"
 #include "platform/x11/Ewmh.h"
+#include "platform/x11/KeyboardFocus.h"
 #include "platform/x11/X11Session.h"
 
 #include <QCryptographicHash>
@@ -96,7 +97,9 @@ KXProcess::Ptr KXProcess::currentProcess() {
 
 KXProcess::Ptr KXProcess::frontProcess() {
     X11Session& s = X11Session::shared();
-    const int pid = ewmh::windowPid(s, ewmh::activeWindow(s));
+    // While the palette holds the keyboard it took, the application the user works in
+    // stays in front.
+    const int pid = ewmh::windowPid(s, KeyboardFocus::shared().applicationWindow(ewmh::activeWindow(s)));
     return pid > 0 ? processWithPID(pid) : nullptr;
 }
 
@@ -323,7 +326,8 @@ bool KXProcess::isStillRunning() const { return kx::proc::isRunning(m_pid, m_sta
 
 bool KXProcess::isFrontProcess() const {
     X11Session& s = X11Session::shared();
-    return m_pid > 0 && ewmh::windowPid(s, ewmh::activeWindow(s)) == m_pid && isStillRunning();
+    return m_pid > 0 && ewmh::windowPid(s, KeyboardFocus::shared().applicationWindow(ewmh::activeWindow(s))) == m_pid &&
+           isStillRunning();
 }
 
 bool KXProcess::isBackgroundOnly() const { return windows().isEmpty(); }

@@ -40,7 +40,9 @@ public:
     static const void* notificationObject();
 
     // Finding. All on the main thread.
-    static Ptr frontProcess();    // null when there is no active window or it has no pid
+    // The process of the active window; while the palette holds the keyboard it took, the
+    // process of the window it goes back to. Null when there is none or it has no pid.
+    static Ptr frontProcess();
     static Ptr currentProcess();  // kept after the first call
     static QList<Ptr> allProcesses();  // this user's processes, by pid
     static Ptr processWithSerialNumber(SerialNumber serial);  // null when it no longer runs

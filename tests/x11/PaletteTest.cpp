@@ -25,30 +25,23 @@ using x11test::Tool;
 using x11test::Copy;
 
 using x11test::url;
+using x11test::windowOfPid;
+using x11test::activePid;
 
-X11Session::Window windowOfPid(int pid) {
-    X11Session& x = X11Session::shared();
-    X11Session::Window found = 0;
-    rbxtest::waitFor([&] {
-        x.processPendingEvents();
-        const QList<X11Session::Window> ws = ewmh::windowsOfPid(x, pid);
-        found = ws.isEmpty() ? 0 : ws.last();
-        return found != 0;
-    }, 10000);
-    return found;
+// Escape pressed on the keyboard with the mouse over the palette, which then has the
+// keyboard.
+void pressEscapeOver(X11Session::Window w, int pid) {
+    x11test::pointTo(x11test::frameOf(w).center());
+    ASSERT_TRUE(rbxtest::waitFor([pid] { return processHasKeyboardFocus(pid); }, 10000)) << "the palette never took the keyboard";
+    x11test::key(QStringLiteral("Escape"));
 }
 
-int activePid() {
-    X11Session& x = X11Session::shared();
-    return ewmh::windowPid(x, ewmh::activeWindow(x));
-}
-
-// Escape pressed in the palette window (sent to it as the window system would).
-void pressEscapeIn(X11Session::Window w) {
-    run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("--window"), QString::number(w), QStringLiteral("Escape")});
-}
+// Where the pointer waits while a palette opens: away from the middle of the screen,
+// where it opens.
+const QPoint awayFromThePalette(1100, 80);
 
 TEST(Palette, OpensOnEveryDesktopWithoutTakingTheFocus) {
+    x11test::pointTo(awayFromThePalette);
     ProbeClient probe;
     ASSERT_TRUE(probe.started());
     int probePid = 0;
@@ -94,13 +87,14 @@ TEST(Palette, OpensAndClosesByUrlAndEscapeWithAFade) {
     // Escape with a search clears it and keeps the palette.
     ASSERT_EQ(url(QStringLiteral("runebox://set?search=greek")), 0);
     ASSERT_TRUE(Copy::waitForState([](const QVariantMap& s) { return s.value(QStringLiteral("search")) == QStringLiteral("greek"); }));
-    pressEscapeIn(w);
+    const int pid = int(copy.process().processId());
+    pressEscapeOver(w, pid);
     EXPECT_TRUE(Copy::waitForState([](const QVariantMap& s) { return s.value(QStringLiteral("search")).toString().isEmpty(); }));
     rbxtest::spinEventLoop(500);
     EXPECT_TRUE(Copy::visible(Copy::state()));
 
     // A second Escape fades the palette out and closes it.
-    pressEscapeIn(w);
+    x11test::key(QStringLiteral("Escape"));
     bool sawFading = false;
     EXPECT_TRUE(Copy::waitForState([&](const QVariantMap& s) {
         const double a = s.value(QStringLiteral("alpha")).toDouble();
@@ -150,7 +144,7 @@ TEST(Palette, APressOutsideClosesItAndOneInsideDoesNot) {
     };
     clickAt(x + width / 2, y + height / 2);  // on the table
     rbxtest::spinEventLoop(700);
-    EXPECT_TRUE(Copy::visible(Copy::state()));
+    EXPECT_TRUE(Copy::visible(Copy::state())) << copy.output().toStdString();
     clickAt(x > 60 ? 20 : x + width + 20, 20);
     EXPECT_TRUE(Copy::waitForState([](const QVariantMap& s) { return !Copy::visible(s); })) << copy.output().toStdString();
 }

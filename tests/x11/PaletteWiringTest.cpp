@@ -27,27 +27,10 @@ const QString Domain = QStringLiteral("org.runebox.Runebox");
 
 QStringList fontFamilies() { return Copy::debugCall(QStringLiteral("FontFamilies")).toStringList(); }
 
-QRect cellOf(char32_t c) {
-    const QVariantList r = qdbus_cast<QVariantList>(Copy::debugCall(QStringLiteral("CellRect"), {uint(c)}));
-    return r.size() == 4 ? QRect(r[0].toInt(), r[1].toInt(), r[2].toInt(), r[3].toInt()) : QRect();
-}
-
 QList<uint> recentMarks(const QVariantMap& state) {
     QList<uint> marks;
     for (const QVariant& v : qdbus_cast<QVariantList>(state.value(QStringLiteral("recent")))) marks << v.toUInt();
     return marks;
-}
-
-// Points at the character's cell, waits until the palette has it under the mouse, and
-// clicks there.
-bool clickCharacter(char32_t c) {
-    const QRect cell = cellOf(c);
-    if (cell.isEmpty()) return false;
-    const QPoint p = cell.center();
-    run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(p.x()), QString::number(p.y())});
-    if (!Copy::waitForState([c](const QVariantMap& s) { return s.value(QStringLiteral("selected")).toUInt() == uint(c); }))
-        return false;
-    return run(QStringLiteral("xdotool"), {QStringLiteral("click"), QStringLiteral("1")}) == 0;
 }
 
 TEST(PaletteWiring, AFontInstalledWhileRunningJoinsTheFontList) {
@@ -75,17 +58,17 @@ TEST(PaletteWiring, InsertedCharactersAreMarkedAsRecentAndTheirFontIsUsed) {
     Copy copy;
     ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << copy.output().toStdString();
     ASSERT_EQ(url(QStringLiteral("runebox://set?search=latin%20capital%20letter")), 0);
-    ASSERT_TRUE(rbxtest::waitFor([] { return !cellOf(U'A').isEmpty() && !cellOf(U'B').isEmpty(); }, 15000))
+    ASSERT_TRUE(rbxtest::waitFor([] { return !Copy::cellOf(U'A').isEmpty() && !Copy::cellOf(U'B').isEmpty(); }, 15000))
         << copy.output().toStdString();
     EXPECT_TRUE(recentMarks(Copy::state()).isEmpty());
 
-    ASSERT_TRUE(clickCharacter(U'A')) << copy.output().toStdString();
+    ASSERT_TRUE(Copy::clickCharacter(U'A')) << copy.output().toStdString();
     ASSERT_TRUE(probe.waitForText(QStringLiteral("A"))) << copy.output().toStdString();
     EXPECT_TRUE(Copy::waitForState([](const QVariantMap& s) { return recentMarks(s) == QList<uint>{uint(U'A')}; }))
         << copy.output().toStdString();
 
     // After the second insertion the first is still marked, behind the second.
-    ASSERT_TRUE(clickCharacter(U'B')) << copy.output().toStdString();
+    ASSERT_TRUE(Copy::clickCharacter(U'B')) << copy.output().toStdString();
     ASSERT_TRUE(probe.waitForText(QStringLiteral("AB"))) << copy.output().toStdString();
     EXPECT_TRUE(Copy::waitForState([](const QVariantMap& s) {
         return recentMarks(s) == (QList<uint>{uint(U'B'), uint(U'A')});

@@ -1,7 +1,7 @@
 // A character clicked in the open palette arrives in the application the user types in
 // (the probe): typed where the application's settings allow it, else pasted with the
-// user's clipboard put back; the probe keeps the keyboard throughout. The clicks are real
-// pointer events of the X server (XTest).
+// user's clipboard put back; the probe has the keyboard for it, and again once the mouse
+// leaves the palette. The clicks are real pointer events of the X server (XTest).
 #include "ProbeClient.h"
 #include "app/PaletteAssembly.h"
 #include "app/RbxCharWindow.h"
@@ -103,7 +103,15 @@ protected:
     }
 
     bool probeInFront() { return probe->waitForKeyboardFocus(); }
-    bool probeStillInFront() { return probe->hasKeyboardFocus(); }
+    // The probe is still the application the user types in: after an insertion the
+    // palette takes the keyboard again while the mouse is over it, and gives it back to
+    // the probe when the mouse leaves.
+    bool probeStillInFront() {
+        const QRect frame = palette->window()->frameGeometry(), screen = palette->window()->screen()->geometry();
+        pointerTo(frame.left() > screen.width() / 2 ? screen.topLeft() + QPoint(2, screen.height() - 3)
+                                                    : screen.topRight() + QPoint(-2, screen.height() - 3));
+        return probe->waitForKeyboardFocus();
+    }
 
     QPoint cellCentre(char32_t c) const {
         const std::size_t i = view->indexOfCharacter(c);
@@ -263,7 +271,7 @@ TEST_F(Posting, ThePaletteClosesWhenTheMouseLeavesItButNotOverItsTitleBar) {
         EXPECT_TRUE(palette->isWindowVisible());
         EXPECT_TRUE(view->tracking().mouseInWindow());
     }
-    // Outside: the palette fades away, and the probe has kept the keyboard all along.
+    // Outside: the palette fades away, and the probe has the keyboard.
     const QRect screen = w->screen()->geometry();
     pointerTo(frame.left() > screen.width() / 2 ? screen.topLeft() + QPoint(2, screen.height() - 3)
                                                 : screen.topRight() + QPoint(-2, screen.height() - 3));

@@ -2,6 +2,7 @@
 // A copy of the real runebox program with its debug state on the session bus
 // (RUNEBOX_DEBUG_STATE=1), and the calls a test makes to it: the debug methods and the
 // URL commands (sent with runebox-tool, as a second start would hand them over).
+#include "Desktop.h"
 #include "RuneboxPrograms.h"
 #include "common/TestEnvironment.h"
 
@@ -11,6 +12,7 @@
 #include <QDBusPendingCall>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QRect>
 #include <QVariantMap>
 #include <functional>
 
@@ -61,6 +63,22 @@ public:
     static bool visible(const QVariantMap& s) { return s.value(QStringLiteral("visible")).toBool(); }
     static bool shownAndPainted(const QVariantMap& s) {
         return visible(s) && s.value(QStringLiteral("paintedNs")).toLongLong() > 0;
+    }
+    // The screen rectangle of a character's cell while it is in view; empty otherwise.
+    static QRect cellOf(char32_t c) {
+        const QVariantList r = qdbus_cast<QVariantList>(debugCall(QStringLiteral("CellRect"), {uint(c)}));
+        return r.size() == 4 ? QRect(r[0].toInt(), r[1].toInt(), r[2].toInt(), r[3].toInt()) : QRect();
+    }
+    // Points at the character's cell, waits until the palette has it under the mouse, and
+    // clicks there.
+    static bool clickCharacter(char32_t c) {
+        const QRect cell = cellOf(c);
+        if (cell.isEmpty()) return false;
+        pointTo(cell.center());
+        if (!waitForState([c](const QVariantMap& s) { return s.value(QStringLiteral("selected")).toUInt() == uint(c); }))
+            return false;
+        click();
+        return true;
     }
 
 private:

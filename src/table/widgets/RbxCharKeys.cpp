@@ -13,8 +13,6 @@
 
 #include <QCoreApplication>
 #include <QKeyEvent>
-#include <QPointer>
-#include <QTimer>
 
 using namespace rbx::geom;
 
@@ -95,19 +93,12 @@ void RbxCharKeys::keyReleased(const QKeyEvent* event) {
 }
 
 void RbxCharKeys::repostKeyEvent(QWidget* target, const QKeyEvent& event) {
-    QPointer<QWidget> to(target);
-    const QEvent::Type type = event.type();
-    const int key = event.key();
-    const Qt::KeyboardModifiers mods = event.modifiers();
-    const quint32 scan = event.nativeScanCode(), virtualKey = event.nativeVirtualKey(), native = event.nativeModifiers();
-    const QString text = event.text();
-    const bool repeat = event.isAutoRepeat();
-    const int count = event.count();
-    QTimer::singleShot(1, &view_, [=] {
-        if (!to) return;
-        QCoreApplication::postEvent(to, new QKeyEvent(type, key, mods, scan, virtualKey, native, text, repeat, ushort(count)),
-                                    Qt::HighEventPriority);
-    });
+    // Handed on at once, not queued: the keys typed after this one may already wait in
+    // the window system's queue, and they go straight to the field that now has the
+    // keyboard, so the first key must be there before them.
+    QKeyEvent copy(event.type(), event.key(), event.modifiers(), event.nativeScanCode(), event.nativeVirtualKey(),
+                   event.nativeModifiers(), event.text(), event.isAutoRepeat(), ushort(event.count()));
+    QCoreApplication::sendEvent(target, &copy);
 }
 
 void RbxCharKeys::gotoSearchField() {

@@ -64,6 +64,9 @@ public:
     // ---- the magnifier popover
     void setMagnifierPopover(std::shared_ptr<RbxMagnifierPopover> popover);
     RbxMagnifierPopover& magnifierPopover() const { return *magnifier_; }
+    // The magnifier is on screen and stays: the palette keeps the keys while it is. One
+    // about to close (its selection is gone) holds nothing.
+    bool magnifierHoldsKeys() const { return magnifier_->isShown() && !shouldHideMagnifier_; }
     // Shows, moves or hides the magnifier after a change of selection, scrolling or
     // modifier keys.
     void selectionRectChanged();

@@ -198,7 +198,7 @@ void RbxCharTracking::windowExited() {
     inWindow_ = false;
     watchModifiers(false);
     view_.selection().updateSelection();
-    if (inFonts_ || inSheet_ || menuOpen_ || view_.magnifierPopover().isShown()) return;
+    if (inFonts_ || inSheet_ || menuOpen_ || view_.selection().magnifierHoldsKeys()) return;
     activateWindow(false);
     view_.setFocus(Qt::OtherFocusReason);
     if (logFocus()) kx::log(QStringLiteral("FOCUS: windowExited"));
@@ -274,6 +274,9 @@ void RbxCharTracking::activateWindow(bool activate) {
     if (windowHasSheet()) return;
     if (activate) {
         if (logFocus()) kx::log(QStringLiteral("FOCUS: activateWindow started"));
+        // Keys typed over the palette go to the table (and from there to the search
+        // field) unless another of its widgets has the keyboard.
+        if (!view_.window()->focusWidget()) view_.setFocus(Qt::OtherFocusReason);
         view_.controller().activateApplication();
         view_.controller().updateToFrontApplication(false);
     } else if (!view_.controller().whatsNewWindowIsVisible() && view_.controller().isKeyWindow()) {
@@ -288,6 +291,16 @@ void RbxCharTracking::startClosing() {
 }
 
 void RbxCharTracking::stopClosing() { view_.controller().stopMouseOutsideFading(); }
+
+void RbxCharTracking::windowOrderedOut() {
+    // A closed palette is left: the mouse is in none of its areas and the keyboard goes
+    // back to the window that had it.
+    const bool wasIn = inWindow_ || inFonts_ || inView_;
+    inWindow_ = inView_ = inFonts_ = false;
+    watchModifiers(false);
+    if (titleBarTimer_) titleBarTimer_->stop();
+    if (wasIn) activateWindow(false);
+}
 
 void RbxCharTracking::setMiniaturized(bool miniaturized) {
     isMiniaturized_ = miniaturized;

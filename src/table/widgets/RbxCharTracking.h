@@ -53,6 +53,8 @@ public:
     void startClosing();
     void stopClosing();
     void setMiniaturized(bool miniaturized);
+    // The palette was ordered out (closed or faded out) with the mouse in it or not.
+    void windowOrderedOut();
 
     bool mouseInWindow() const { return inWindow_; }
     bool mouseInView() const { return inView_; }

@@ -156,10 +156,17 @@ void RbxCharView::setFont(const rbx::Font& font, const RbxFontTuning& tuning) {
 }
 
 bool RbxCharView::updateRecentGroup(std::vector<char32_t> recentCharacters) {
-    for (auto& g : table_.groups()) {
-        if (g.groupKind() != RbxRecentGroupKind) continue;
-        g.group().setCharacters(std::move(recentCharacters));
-        recalculateSize();
+    auto& groups = table_.groups();
+    // The group that holds the scroll anchor: the first one reaching the visible top.
+    const std::size_t anchorGroup = table_.indexOfFirstVisibleGroup(maxY(scrollArea()));
+    for (std::size_t i = 0; i < groups.size(); ++i) {
+        if (groups[i].groupKind() != RbxRecentGroupKind) continue;
+        groups[i].group().setCharacters(std::move(recentCharacters));
+        // Above the group of the anchor, the recent group may grow or shrink without
+        // moving what is in view: the anchor keeps the character under the pointer where
+        // it was. In view, the table keeps its distance from the top.
+        if (i < anchorGroup) calculateSize();
+        else recalculateSize();
         return true;
     }
     return false;
