@@ -24,6 +24,9 @@ void pointerTo(int x, int y) {
 }
 void click() { run(QStringLiteral("xdotool"), {QStringLiteral("click"), QStringLiteral("1")}); }
 
+// The pointer stays away from the middle of the screen, where the palette opens: with the
+// mouse over it the palette would have the keyboard.
+
 // The mapped corner strip's geometry "x,y wxh"; "" while none is mapped.
 QString stripGeometry() {
     QString ids;
@@ -54,7 +57,7 @@ bool settled(const QVariantMap& s) { return Copy::shownAndPainted(s) && s.value(
 
 TEST(Activator, TheCornerStripShowsNearItsCornerAndAClickTogglesThePaletteWithoutTakingTheFocus) {
     ASSERT_EQ(writeSetting(QStringLiteral("activator"), QStringLiteral("0")), 0);
-    pointerTo(640, 500);
+    pointerTo(1100, 80);
     ProbeClient probe;
     ASSERT_TRUE(probe.started());
     ASSERT_TRUE(probe.waitForKeyboardFocus());
@@ -78,7 +81,7 @@ TEST(Activator, TheCornerStripShowsNearItsCornerAndAClickTogglesThePaletteWithou
     EXPECT_TRUE(probe.waitForText(QStringLiteral("q")));
 
     // Away from the corner it goes; the top-right corner takes it when chosen.
-    pointerTo(640, 500);
+    pointerTo(1100, 80);
     EXPECT_TRUE(waitForStrip(QString()));
     ASSERT_EQ(writeSetting(QStringLiteral("activator"), QStringLiteral("2")), 0);
     rbxtest::spinEventLoop(500);
@@ -86,7 +89,7 @@ TEST(Activator, TheCornerStripShowsNearItsCornerAndAClickTogglesThePaletteWithou
     EXPECT_TRUE(waitForStrip(QStringLiteral("1270,0 10x12"))) << stripGeometry().toStdString();
     // Always there without "hide Q in corner".
     ASSERT_EQ(writeSetting(QStringLiteral("hide Q in corner"), QStringLiteral("NO")), 0);
-    pointerTo(640, 500);
+    pointerTo(1100, 80);
     rbxtest::spinEventLoop(500);
     EXPECT_EQ(stripGeometry(), QStringLiteral("1270,0 10x12"));
 }
@@ -132,7 +135,7 @@ private:
 };
 
 TEST(Activator, WithoutATrayTheStripStandsInAndATrayThatAppearsLaterTakesTheIcon) {
-    pointerTo(640, 500);
+    pointerTo(1100, 80);
     ProbeClient probe;
     ASSERT_TRUE(probe.started());
     ASSERT_TRUE(probe.waitForKeyboardFocus());
@@ -144,7 +147,7 @@ TEST(Activator, WithoutATrayTheStripStandsInAndATrayThatAppearsLaterTakesTheIcon
         << copy.output().toStdString();
     pointerTo(2, 2);
     ASSERT_TRUE(waitForStrip(QStringLiteral("0,0 10x12"))) << copy.output().toStdString();
-    pointerTo(640, 500);
+    pointerTo(1100, 80);
     ASSERT_TRUE(waitForStrip(QString()));
 
     // A tray host appears: within the second the icon docks there and the strip retires.

@@ -23,6 +23,9 @@ TEST(AppleEvents, AShellScriptTypesListsAddsAndTogglesThroughRuneboxTool) {
     ProbeClient probe;
     ASSERT_TRUE(probe.started());
     ASSERT_TRUE(probe.waitForKeyboardFocus());
+    // The pointer away from the middle of the screen, where the palette opens: with the
+    // mouse over it the palette would have the keyboard.
+    run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QStringLiteral("1100"), QStringLiteral("80")});
     Copy copy;
     ASSERT_TRUE(Copy::waitForState([](const QVariantMap& s) {
         return Copy::shownAndPainted(s) && !s.value(QStringLiteral("front")).toString().isEmpty();
