@@ -1,5 +1,6 @@
 #include "app/DebugStateService.h"
 
+#include "app/PaletteContent.h"
 #include "app/PaletteFontList.h"
 #include "app/PaletteTable.h"
 #include "app/RbxCharWindowController.h"
@@ -11,10 +12,18 @@
 #include "model/RbxFontList.h"
 #include "core/ProcessWide.h"
 #include "platform/dbus/SessionBus.h"
+#include "kxlib/gui/KXGraphicalMenu.h"
+#include "table/widgets/RbxCharSelection.h"
 #include "platform/fonts/FontFace.h"
 #include "table/widgets/RbxCharView.h"
+#include "table/widgets/RbxMagnifierPopup.h"
+#include "table/widgets/RbxMagnifierView.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
+#include <QMenu>
+#include <QStackedWidget>
 #include <QDBusConnection>
 #include <QLineEdit>
 
@@ -61,17 +70,37 @@ bool DebugStateService::eventFilter(QObject* watched, QEvent* event) {
     return handled;
 }
 
+namespace {
+
+QVariantList rectList(const QRect& r) { return {r.x(), r.y(), r.width(), r.height()}; }
+
+} // namespace
+
 QVariantMap DebugStateService::state() const {
     RbxDefaults& defaults = settings_;
     RbxCharWindow* w = controller_->window();
     const KXToolTip* tip = KXToolTip::current();
+    const QWidget* page = controller_->content().contentTabView()->currentWidget();
     const RbxFontList* fontList = kx::ProcessWide<RbxFontList>::current();
     QVariantList recent;
     const auto& groups = controller_->charView()->groups();
     if (!groups.empty())
         if (const auto& marked = groups.front().group().recentCharactersToHilite())
             for (const char32_t c : *marked) recent << uint(c);
+    QVariantList magnifier;
+    uint magnified = 0;
+    QString arrow;
+    if (const auto* popup = dynamic_cast<const RbxMagnifierPopup*>(&controller_->charView()->magnifierPopover());
+        popup && popup->isShown()) {
+        magnifier = rectList(popup->window().frameGeometry());
+        magnified = uint(popup->window().content().character());
+        arrow = popup->window().placement().arrowEdge == RbxPopupPlacement::ArrowEdge::Bottom ? QStringLiteral("down")
+                                                                                             : QStringLiteral("up");
+    }
     return {
+        {QStringLiteral("magnifier"), magnifier},
+        {QStringLiteral("magnified"), magnified},
+        {QStringLiteral("magnifierArrow"), arrow},
         {QStringLiteral("visible"), controller_->isWindowVisible()},
         {QStringLiteral("alpha"), double(controller_->windowAlpha())},
         {QStringLiteral("sheet"), controller_->sheets().attachedSheetName()},
@@ -92,6 +121,8 @@ QVariantMap DebugStateService::state() const {
         {QStringLiteral("searchRect"), screenRect(controller_->searchField())},
         {QStringLiteral("accent"), KXDynamicColor::accentColorName()},
         {QStringLiteral("tooltip"), tip && tip->isVisible() ? tip->textField()->text() : QString()},
+        {QStringLiteral("page"), page ? page->objectName() : QString()},
+        {QStringLiteral("focus"), QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString()},
         {QStringLiteral("tablePaintedNs"), tablePaintedNs_},
         {QStringLiteral("tableSearch"), tableSearch_},
         {QStringLiteral("facesOpened"), qulonglong(rbx::FontFace::facesOpened())},
@@ -116,6 +147,35 @@ QVariantList DebugStateService::cellRect(char32_t c) const {
     return {topLeft.x(), topLeft.y(), cell.width(), cell.height()};
 }
 
+QVariantList DebugStateService::menuItems() const {
+    QVariantList items;
+    const auto* menu = qobject_cast<const QMenu*>(QApplication::activePopupWidget());
+    if (!menu) return items;
+    if (const auto* pictures = qobject_cast<const KXGraphicalMenu*>(menu)) {
+        const KXGraphicalMenuView& canvas = pictures->canvas();
+        for (const KXGraphicalItem& item : canvas.items())
+            items << QVariantMap{{QStringLiteral("title"), item.argument.toString()},
+                                 {QStringLiteral("enabled"), true},
+                                 {QStringLiteral("rect"), rectList(QRect(canvas.mapToGlobal(item.rect.topLeft()), item.rect.size()))}};
+        return items;
+    }
+    for (QAction* action : menu->actions()) {
+        if (action->isSeparator()) continue;
+        const QRect r = menu->actionGeometry(action);
+        items << QVariantMap{{QStringLiteral("title"), action->text()},
+                             {QStringLiteral("enabled"), action->isEnabled()},
+                             {QStringLiteral("rect"), rectList(QRect(menu->mapToGlobal(r.topLeft()), r.size()))}};
+    }
+    return items;
+}
+
 void DebugStateService::Close() {
     if (controller_->isWindowVisible()) controller_->close();
+}
+
+QVariantList DebugStateService::controlRect(const QString& name) const {
+    const QWidget* w = controller_->window() ? controller_->window()->findChild<QWidget*>(name) : nullptr;
+    if (!w || !w->isVisible()) return {};
+    const QPoint topLeft = w->mapToGlobal(QPoint(0, 0));
+    return {topLeft.x(), topLeft.y(), w->width(), w->height()};
 }

@@ -18,11 +18,22 @@
 //                     tableSearch (s: the search whose result that paint showed),
 //                     facesOpened (t: how often the process opened a font face),
 //                     facesOpen (i: the faces open now),
-//                     fontListLoaded (b: whether the font list was loaded)
+//                     fontListLoaded (b: whether the font list was loaded),
+//                     magnifier (av: the magnifier's window on the screen as x, y, width,
+//                     height; empty while it is hidden), magnified (u: its character),
+//                     magnifierArrow (s: "down" above the cell, "up" below it),
+//                     page (s: the content page shown: "previewPage", "samplePage", ...),
+//                     focus (s: the name of the widget with the keyboard focus)
 //   FontFamilies() -> as: the families of the font list (made on this call if needed)
 //   CellRect(u) -> av: the character's cell on the screen as x, y, width, height;
 //                     empty when the table does not show it whole
+//   ControlRect(s) -> av: the named control of the palette on the screen as x, y, width,
+//                     height; empty when it is not shown
 //   Close()          closes the palette as Escape would on an empty search
+//   MenuItems() -> av: the items of the menu open in the palette, each a{sv}: title (s),
+//                     enabled (b), rect (av: x, y, width, height on the screen); a picture
+//                     menu's pictures are titled with the text they insert; empty when
+//                     no menu is open
 
 #include <QObject>
 #include <QStringList>
@@ -45,6 +56,8 @@ public:
     QVariantMap state() const;
     QStringList fontFamilies() const;
     QVariantList cellRect(char32_t c) const;
+    QVariantList menuItems() const;
+    QVariantList controlRect(const QString& name) const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -53,6 +66,8 @@ public slots:
     Q_SCRIPTABLE QVariantMap State() { return state(); }
     Q_SCRIPTABLE QStringList FontFamilies() { return fontFamilies(); }
     Q_SCRIPTABLE QVariantList CellRect(uint character) { return cellRect(char32_t(character)); }
+    Q_SCRIPTABLE QVariantList MenuItems() { return menuItems(); }
+    Q_SCRIPTABLE QVariantList ControlRect(const QString& name) { return controlRect(name); }
     Q_SCRIPTABLE void Close();
 
 private:

@@ -11,6 +11,7 @@
 #include "app/PaletteAppleEvents.h"
 #include "app/PaletteHotKeys.h"
 #include "app/PaletteTable.h"
+#include "app/PaletteSampleViews.h"
 #include "app/PaletteTableController.h"
 #include "app/RbxCharAppController.h"
 #include "app/RbxCharApplication.h"
@@ -110,7 +111,12 @@ PaletteAssembly::PaletteAssembly(RbxDefaults& settings, X11Session& x11, KXURLHa
 
     // The table asks the window controller, and hands its clicked characters to the
     // insertion road; its copy commands publish on the real clipboard.
-    view.setController(std::make_shared<PaletteTableController>(wc, focus));
+    // The sample text views follow the shown font and the search.
+    samples_ = std::make_unique<PaletteSampleViews>(settings_, wc.content(), wc.window());
+    samples_->setFont(wc.selectedFont());
+    QObject::connect(&wc, &RbxCharWindowController::fontSelected, samples_.get(), &PaletteSampleViews::setFont);
+    QObject::connect(&wc, &RbxCharWindowController::searchPerformed, samples_.get(), &PaletteSampleViews::searchChanged);
+    view.setController(std::make_shared<PaletteTableController>(wc, focus, samples_.get()));
     kx::ProcessWide<RbxTableClipboard>::install(std::make_shared<RbxClipboardCopies>());
     // The posting tap is live whenever the palette shows.
     QObject::connect(&wc, &RbxCharWindowController::windowShown, &wc,

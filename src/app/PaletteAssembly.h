@@ -37,6 +37,7 @@ class PaletteActivators;
 class PaletteAppleEvents;
 class QMenu;
 class PaletteHotKeys;
+class PaletteSampleViews;
 class PaletteEventRouter;
 class PaletteEvents;
 class PaletteFontList;
@@ -83,6 +84,7 @@ private:
     std::unique_ptr<PaletteTable> table_;
     std::unique_ptr<PaletteFontList> fonts_;
     std::unique_ptr<RbxCharWindowController> windowController_;
+    std::unique_ptr<PaletteSampleViews> samples_;
     std::shared_ptr<RbxPostingSystem> postingSystem_;
     std::shared_ptr<RbxPoster> poster_;
     std::unique_ptr<PaletteEvents> events_;

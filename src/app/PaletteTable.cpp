@@ -7,6 +7,7 @@
 #include "model/RbxLayout.h"
 #include "model/RbxLayoutPopUp.h"
 #include "model/RbxNameFilter.h"
+#include "model/RbxSampleText.h"
 #include "table/widgets/RbxCharView.h"
 
 PaletteTable::PaletteTable(RbxCharViewServices services, QObject* parent)
@@ -21,6 +22,8 @@ void PaletteTable::layoutsChanged() {
     RbxLayout::fillLayoutPopUp(1, true);
     reload();
 }
+
+QStringList PaletteTable::sampleTextTitles() { return RbxSampleText::sampleTextTitles(); }
 
 RbxCharView* PaletteTable::view() {
     if (!view_) {

@@ -40,7 +40,7 @@ public:
     void layoutsChanged() override;
     // Not connected yet: the window controller does not offer these to the registry.
     void switchToLayoutForCurrentFont() override {}
-    QStringList sampleTextTitles() override { return {}; }
+    QStringList sampleTextTitles() override;
 
     // The view (made on first use; its owner is the widget it is put into).
     RbxCharView* view();

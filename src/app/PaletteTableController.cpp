@@ -1,17 +1,30 @@
 #include "app/PaletteTableController.h"
 
 #include "app/PaletteFocus.h"
+#include "app/PaletteSampleViews.h"
 #include "app/PaletteTable.h"
 #include "app/RbxCharWindowController.h"
+#include "kxlib/gui/KXGraphicalMenu.h"
+#include "model/RbxLayout.h"
 #include "model/RbxRecentGroupDescription.h"
+#include "table/widgets/RbxCharMenus.h"
 #include "table/widgets/RbxCharView.h"
 
 #include <QApplication>
 #include <QLineEdit>
 #include <algorithm>
 
-PaletteTableController::PaletteTableController(RbxCharWindowController& controller, std::shared_ptr<PaletteFocus> focus)
-    : c_(controller), focus_(std::move(focus)) {}
+PaletteTableController::PaletteTableController(RbxCharWindowController& controller, std::shared_ptr<PaletteFocus> focus,
+                                               PaletteSampleViews* samples)
+    : c_(controller), focus_(std::move(focus)), samples_(samples) {}
+
+void PaletteTableController::activateSampleEditor() {
+    if (samples_) samples_->activateSampleEditor();
+}
+
+void PaletteTableController::activatePreview() {
+    if (samples_) samples_->activatePreview();
+}
 
 bool PaletteTableController::hasAttachedSheet() const { return c_.hasSheet(); }
 
@@ -33,6 +46,22 @@ void PaletteTableController::stopMouseOutsideFading() { c_.stopMouseOutsideFadin
 void PaletteTableController::updateToFrontApplication(bool force) { c_.updateToFrontApplication(force); }
 
 QWidget* PaletteTableController::searchField() const { return c_.searchField(); }
+
+std::unique_ptr<QMenu> PaletteTableController::contextMenu(char32_t c) {
+    RbxCharView& view = *c_.charView();
+    RbxContextMenuState state = RbxCharMenus::tableState(view, c);
+    const QLineEdit* search = c_.searchField();
+    state.searchFieldEmpty = !search || search->text().isEmpty();
+    const auto layout = c_.table().layout();
+    state.unicodeBlocksLayout = layout && layout.get() == RbxLayout::unicodeBlocksLayout().get();
+    return RbxCharMenus::makeMenu(view, buildContextMenu(state), c);
+}
+
+std::unique_ptr<QMenu> PaletteTableController::skinsMenu(char32_t c) { return RbxCharMenus::skinsMenu(*c_.charView(), c); }
+
+std::unique_ptr<QMenu> PaletteTableController::emojiTextMenu(char32_t c) {
+    return RbxCharMenus::emojiTextMenu(*c_.charView(), c);
+}
 
 void PaletteTableController::updateRecentGroup() {
     // A recent group of the layout takes the recent characters the font has; without one

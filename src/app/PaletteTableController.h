@@ -7,12 +7,15 @@
 
 #include <memory>
 
+class PaletteSampleViews;
 class PaletteFocus;
 class RbxCharWindowController;
 
 class PaletteTableController : public RbxCharViewController {
 public:
-    PaletteTableController(RbxCharWindowController& controller, std::shared_ptr<PaletteFocus> focus);
+    // `samples`: the sample text views (none in a palette without them).
+    PaletteTableController(RbxCharWindowController& controller, std::shared_ptr<PaletteFocus> focus,
+                           PaletteSampleViews* samples = nullptr);
 
     bool hasAttachedSheet() const override;
     bool isKeyWindow() const override;
@@ -23,8 +26,15 @@ public:
     void updateToFrontApplication(bool force) override;
     QWidget* searchField() const override;
     void updateRecentGroup() override;
+    // The menus of a character: the table's, with what the palette knows added.
+    std::unique_ptr<QMenu> contextMenu(char32_t c) override;
+    std::unique_ptr<QMenu> skinsMenu(char32_t c) override;
+    std::unique_ptr<QMenu> emojiTextMenu(char32_t c) override;
+    void activateSampleEditor() override;
+    void activatePreview() override;
 
 private:
     RbxCharWindowController& c_;
     std::shared_ptr<PaletteFocus> focus_;
+    PaletteSampleViews* samples_;
 };

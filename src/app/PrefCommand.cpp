@@ -5,14 +5,21 @@
 #include "kxlib/URLExtensions.h"
 #include "core/FoundationValues.h"
 #include "core/Log.h"
+#include "core/Plist.h"
 
 namespace prefcommand {
+
+bool isSettableType(rbx::key::Type type) {
+    using rbx::key::Type;
+    return type == Type::Bool || type == Type::Int || type == Type::Float || type == Type::String;
+}
 
 QVariant preferencesViaURL(const QUrl& url, KXDefaults& defaults) {
     kx::log(QStringLiteral("preferencesViaURL:"));
     const QVariantMap parameters = kx::url::parameterDictionary(url);
     if (parameters.isEmpty()) return kx::ns::description(defaults.copyCurrentValues());
-    QStringList refused;
+    QStringList refused, unsaved;
+    QString unsavedReason;
     auto refuse = [&refused](const QString& why) {
         kx::log(QStringLiteral("pref: %1").arg(why));
         refused << why;
@@ -20,21 +27,44 @@ QVariant preferencesViaURL(const QUrl& url, KXDefaults& defaults) {
     for (auto it = parameters.cbegin(); it != parameters.cend(); ++it) {
         const QString& name = it.key();
         const QString text = it.value().toString();
+        if (const auto c = kx::plist::characterXmlCannotCarry(name + text)) {
+            refuse(QStringLiteral("%1 refused: %2").arg(name.left(100), kx::plist::unstorableTextError(*c)));
+            continue;
+        }
         const auto info = keyInfo(name);
         if (!info) {
             refuse(QStringLiteral("no setting named \"%1\"").arg(name.left(100)));
             continue;
         }
+        KXDefaults::Stored stored;
         if (text.isEmpty()) {
-            defaults.removeObjectForKey(name);
-            continue;
+            // A link removes only what it could also set.
+            if (!isSettableType(info->type)) {
+                refuse(QStringLiteral("%1 cannot be changed by a link").arg(name));
+                continue;
+            }
+            stored = defaults.removeObjectForKey(name);
+        } else {
+            const auto value = rbx::key::valueFor(*info, text);
+            if (!value) {
+                refuse(QStringLiteral("\"%1\" is no value for %2, which holds %3")
+                           .arg(text.left(100), name, rbx::key::valueDescription(*info)));
+                continue;
+            }
+            stored = defaults.setObject(rbx::key::storedForm(info->type, *value), name);
         }
-        const auto value = coerce(info->type, text);
-        if (!value) {
-            refuse(QStringLiteral("\"%1\" is no value for %2").arg(text.left(100), name));
-            continue;
+        if (stored.status == KXDefaults::Stored::Refused) {
+            refuse(QStringLiteral("%1 refused: %2").arg(name, stored.reason));
+        } else if (stored.status == KXDefaults::Stored::NotYetSaved) {
+            unsaved << name;
+            unsavedReason = stored.reason;
         }
-        defaults.setObject(rbx::key::storedForm(info->type, *value), name);
+    }
+    if (!unsaved.isEmpty()) {
+        const QString why = QStringLiteral("changed but not yet saved (%1); Runebox saves them as soon as it can: %2")
+                                .arg(unsavedReason, unsaved.join(QStringLiteral(", ")));
+        kx::log(QStringLiteral("pref: %1").arg(why));
+        refused << why;
     }
     if (!refused.isEmpty()) return KXURLHandler::refused(refused.join(QStringLiteral("; ")));
     return {};

@@ -4,9 +4,12 @@
 //
 // Only the keys of the settings-key table are accepted, and each value is taken as the
 // key's type: booleans from 1/0, yes/no, true/false; integers and numbers as decimal
-// text; texts as they are. Settings that hold data, lists or dictionaries cannot be set
-// this way. A refused parameter is logged and changes nothing; the others are applied,
-// and the command answers the refusal.
+// text (a number within the range the key can be used with); texts as they are. Settings that hold data, lists or dictionaries (favourites,
+// recent characters, per-application records, layouts of fonts) can be neither set nor
+// removed this way, and a text holding a character the settings file cannot carry is
+// refused. A refused parameter is logged and changes nothing; the others are applied,
+// and the command answers the refusal. Changes that are in effect but could not be
+// saved yet are answered the same way, so that the caller hears of them.
 
 #include "kxlib/SettingsKeys.h"
 
@@ -25,8 +28,11 @@ using rbx::key::coerce;
 // The key's row in the settings-key table.
 using rbx::key::keyInfo;
 
+// Whether a link may set (and so remove) a setting of this type.
+bool isSettableType(rbx::key::Type type);
+
 // Applies the URL to the store; answers the result text (parameters: none), or the
-// refusal of the parameters it could not apply (KXURLHandler::refused).
+// refusal of the parameters it could not apply or not save (KXURLHandler::refused).
 QVariant preferencesViaURL(const QUrl& url, KXDefaults& defaults);
 
 } // namespace prefcommand

@@ -194,6 +194,7 @@ void RbxCharWindowController::selectFont(const rbx::Font& font) {
     fonts_.selectFont(font);
     content_->setCurrentFontText(font.displayName(), qsizetype(font->coveredCharacters().numberOfCharacters()));
     table_.showFont(font);
+    emit fontSelected(font);
 }
 
 void RbxCharWindowController::selectApplicationFont() {

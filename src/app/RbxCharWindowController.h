@@ -184,6 +184,8 @@ signals:
     void windowOpened();
     void windowClosed();
     void searchPerformed(const QString& text);
+    // Another font is shown.
+    void fontSelected(const rbx::Font& font);
 
 protected:
     QString observerClassName() const override { return QStringLiteral("RbxCharWindowController"); }

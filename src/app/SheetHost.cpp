@@ -47,9 +47,10 @@ SheetHost::Begin SheetHost::beginSheet(QDialog* sheet, const QString& name, EndH
         const QRect w = window->geometry();
         sheet->move(w.x() + (w.width() - sheet->width()) / 2, w.y());
     }
-    finishedConnection_ = connect(sheet, &QDialog::finished, this, &SheetHost::finished);
+    finishedConnection_ = connect(sheet, &QDialog::finished, this,
+                                  [this](int returnCode) { finished(returnCode, sheet_.data()); });
     // A sheet destroyed while attached ends as cancelled.
-    destroyedConnection_ = connect(sheet, &QObject::destroyed, this, [this] { finished(0); });
+    destroyedConnection_ = connect(sheet, &QObject::destroyed, this, [this] { finished(0, nullptr); });
     sheet->open();
     palette_.setSheetTracking(sheet, true);
     emit sheetBegan(name);
@@ -60,9 +61,8 @@ void SheetHost::endSheet(int returnCode) {
     if (QDialog* sheet = sheet_.data()) sheet->done(returnCode);
 }
 
-void SheetHost::finished(int returnCode) {
+void SheetHost::finished(int returnCode, QDialog* sheet) {
     if (!attached_) return;
-    QDialog* sheet = sheet_.data();
     disconnect(finishedConnection_);
     disconnect(destroyedConnection_);
     finishedConnection_ = {};

@@ -79,7 +79,9 @@ signals:
     void sheetEnded(const QString& name, int returnCode);
 
 private:
-    void finished(int returnCode);
+    // Ends the attachment. `sheet` is the dialog when it still is one, nullptr when it is
+    // being destroyed (its QDialog part is gone by then and must not be touched).
+    void finished(int returnCode, QDialog* sheet);
     SheetWindow& palette_;
     QPointer<QDialog> sheet_;
     QString name_;

@@ -1,6 +1,7 @@
 #include "core/KXAppSupport.h"
 
 #include "core/Bundle.h"
+#include "core/KXUserFileAccess.h"
 #include "core/Log.h"
 #include "core/Plist.h"
 
@@ -57,6 +58,7 @@ QString KXAppSupport::createDirectoryIfMissing(const QString& path) {
     if (path.isEmpty()) return QString();
     const QFileInfo info(path);
     if (info.isDir()) return resolvedAlias(path);
+    if (!KXUserFileAccess::mayChange()) return QString();
     if (info.exists() || info.isSymLink()) {
         const QString aside = renameAside(path, QStringLiteral("moved-aside"));
         if (aside.isEmpty()) {
@@ -99,7 +101,7 @@ QVariant KXAppSupport::objectForKeyInPreferences(const QString& key, const QStri
 bool KXAppSupport::setObjectForKeyInPreferences(const QVariant& value, const QString& key,
                                                 const QString& fileName) {
     const QString folder = supportFolderPath();
-    if (folder.isEmpty()) return false;
+    if (folder.isEmpty() || !KXUserFileAccess::mayChange()) return false;
     const QString path = folder + u'/' + fileName;
     QVariantMap dict;
     if (QFileInfo(path).isFile()) {
@@ -124,7 +126,7 @@ bool KXAppSupport::setObjectForKeyInPreferences(const QVariant& value, const QSt
 
 void KXAppSupport::deletePreferencesFile(const QString& fileName) {
     const QString path = supportFolderPath() + u'/' + fileName;
-    if (QFileInfo(path).isFile()) QFile::remove(path);
+    if (KXUserFileAccess::mayChange() && QFileInfo(path).isFile()) QFile::remove(path);
 }
 
 QStringList KXAppSupport::systemSupportFolders() {

@@ -19,7 +19,8 @@ public:
     // Makes sure a folder stands at the path: an existing folder (or a link to one) is
     // answered as it is; any other file there is renamed aside to "<name>.moved-aside-N"
     // (never deleted, and logged); then the folder is made with its parents. Answers
-    // the path, or a null string when the folder could not be made.
+    // the path, or a null string when the folder could not be made. A process that may
+    // not change the user's files (KXUserFileAccess) answers only existing folders.
     static QString createDirectoryIfMissing(const QString& path);
     // This desktop has no alias files: the path itself.
     static QString resolvedAlias(const QString& path);

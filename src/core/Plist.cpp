@@ -1,11 +1,11 @@
 #include "core/Plist.h"
 
+#include "core/AtomicFile.h"
 #include "core/FoundationValues.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 namespace kx::plist {
@@ -61,23 +61,91 @@ Result readFile(const QString& path, Format* format) {
 }
 
 bool writeXmlFile(const QString& path, const QVariant& value, QString* error) {
+    if (const auto c = characterXmlCannotCarry(value)) {
+        if (error) *error = QStringLiteral("cannot write %1: %2").arg(path, unstorableTextError(*c));
+        return false;
+    }
     const QString folder = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(folder)) {
         if (error) *error = QStringLiteral("cannot make folder %1").arg(folder);
         return false;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error) *error = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
-        return false;
+    return writeFileAtomically(path, writeXml(value), error);
+}
+
+bool isXmlCharacter(char32_t c) {
+    if (c < 0x20) return c == 0x09 || c == 0x0A || c == 0x0D;
+    if (c >= 0xD800 && c <= 0xDFFF) return false;
+    return c != 0xFFFE && c != 0xFFFF && c <= 0x10FFFF;
+}
+
+std::optional<char32_t> characterXmlCannotCarry(const QString& text) {
+    const char16_t* p = reinterpret_cast<const char16_t*>(text.utf16());
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t u = p[i];
+        if (QChar::isHighSurrogate(u) && i + 1 < n && QChar::isLowSurrogate(p[i + 1])) {
+            ++i;  // a pair: every supplementary character is allowed
+            continue;
+        }
+        if (!isXmlCharacter(u)) return char32_t(u);
     }
-    const QByteArray bytes = writeXml(value);
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
-        if (error) *error = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
-        file.cancelWriting();
-        return false;
+    return std::nullopt;
+}
+
+std::optional<char32_t> characterXmlCannotCarry(const QVariant& value) {
+    if (ns::isDictionary(value)) {
+        const QVariantMap map = value.toMap();
+        for (auto it = map.begin(); it != map.end(); ++it) {
+            if (auto c = characterXmlCannotCarry(it.key())) return c;
+            if (auto c = characterXmlCannotCarry(it.value())) return c;
+        }
+        return std::nullopt;
     }
-    return true;
+    if (ns::isArray(value)) {
+        for (const QVariant& e : value.toList())
+            if (auto c = characterXmlCannotCarry(e)) return c;
+        return std::nullopt;
+    }
+    if (ns::isString(value)) return characterXmlCannotCarry(value.toString());
+    return std::nullopt;
+}
+
+QString unstorableTextError(char32_t c) {
+    return QStringLiteral("the text holds U+%1, which a settings file cannot carry")
+        .arg(QString::number(uint(c), 16).toUpper().rightJustified(4, u'0'));
+}
+
+QVariant withoutUnstorableText(const QVariant& value, QStringList* dropped, const QString& path) {
+    auto inner = [&](const QString& name) { return path.isEmpty() ? name : path + u'/' + name; };
+    if (ns::isDictionary(value)) {
+        QVariantMap out;
+        const QVariantMap map = value.toMap();
+        for (auto it = map.begin(); it != map.end(); ++it) {
+            const QString at = inner(it.key());
+            if (characterXmlCannotCarry(it.key())) {
+                if (dropped) *dropped << at;
+                continue;
+            }
+            const QVariant kept = withoutUnstorableText(it.value(), dropped, at);
+            if (kept.isValid()) out.insert(it.key(), kept);
+        }
+        return out;
+    }
+    if (ns::isArray(value)) {
+        QVariantList out;
+        const QVariantList list = value.toList();
+        for (qsizetype i = 0; i < list.size(); ++i) {
+            const QVariant kept = withoutUnstorableText(list[i], dropped, inner(QString::number(i)));
+            if (kept.isValid()) out << kept;
+        }
+        return out;
+    }
+    if (ns::isString(value) && characterXmlCannotCarry(value.toString())) {
+        if (dropped) *dropped << path;
+        return {};
+    }
+    return value;
 }
 
 QVariant normalized(const QVariant& v) {

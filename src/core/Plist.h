@@ -9,6 +9,8 @@
 #include <QByteArray>
 #include <QString>
 #include <QVariant>
+#include <QStringList>
+#include <optional>
 
 namespace kx::plist {
 
@@ -41,9 +43,26 @@ QByteArray writeXml(const QVariant& value);
 // numbers and dates as their text, booleans as 1 and 0, data as <hex>.
 QString writeOpenStep(const QVariant& value);
 
-// Writes the XML form atomically: the old file stays intact until the new one is
-// complete. Answers false and fills `error` when it could not be written.
+// Writes the XML form atomically (kx::AtomicFile): the old file stays intact until the
+// new one is complete. Answers false and fills `error` when it could not be written,
+// and refuses a value holding text that the XML form cannot carry.
 bool writeXmlFile(const QString& path, const QVariant& value, QString* error = nullptr);
+
+// Characters an XML 1.0 document cannot carry, escaped or not: the controls other than
+// tab, line feed and carriage return, unpaired surrogates, U+FFFE and U+FFFF. A text
+// holding one would make the file unreadable, so the program never stores such text.
+bool isXmlCharacter(char32_t c);
+// The first character of a text, or of the strings and dictionary keys inside a value,
+// that XML cannot carry; nothing when there is none. An unpaired surrogate is answered
+// as itself.
+std::optional<char32_t> characterXmlCannotCarry(const QString& text);
+std::optional<char32_t> characterXmlCannotCarry(const QVariant& value);
+// "the text holds U+0000, which a settings file cannot carry": the error for a refused text.
+QString unstorableTextError(char32_t c);
+// The value without the dictionary entries and array elements whose text XML cannot
+// carry (nil when the value itself is such a text); `dropped` receives the paths of
+// what was left out ("applications/name", "list/2").
+QVariant withoutUnstorableText(const QVariant& value, QStringList* dropped = nullptr, const QString& path = {});
 
 // The value as it reads back from a written file: integers as qint64 (or quint64),
 // floating point as double, dates in UTC, strings-lists as lists; nested too.

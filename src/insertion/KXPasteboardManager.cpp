@@ -39,7 +39,8 @@ KXPasteboardManager::KXPasteboardManager(std::shared_ptr<x11::ClipboardBackend> 
       backend_(std::move(backend)),
       settings_(services.settings ? std::move(services.settings) : InsertionSettings::store()),
       utility_(std::move(services.utility)),
-      processes_(std::move(services.processes)) {
+      processes_(std::move(services.processes)),
+      keeper_(std::move(services.keeper)) {
     clock_.start();
     for (QTimer* t : {&restoreTimer_, &savedCheckTimer_, &delayedRestoreTimer_}) {
         t->setSingleShot(true);
@@ -469,7 +470,12 @@ void KXPasteboardManager::setPeriodicSaveInterval(double seconds) {
 bool KXPasteboardManager::handOverToClipboardManager(int timeoutMs) {
     if (restoreTimer_.isActive()) restoreSavedContent();
     if (!backend_ || !backend_->ownsClipboard()) return false;
-    return backend_->handOverToClipboardManager(timeoutMs);
+    if (backend_->handOverToClipboardManager(timeoutMs)) return true;
+    if (keeper_.isEmpty()) return false;
+    const bool kept = backend_->handOverToKeeper(keeper_, timeoutMs);
+    log(kept ? QStringLiteral("the clipboard is kept by %1").arg(keeper_)
+             : QStringLiteral("the clipboard could not be kept after exit"));
+    return kept;
 }
 
 QStringList KXPasteboardManager::savedTypes() const {

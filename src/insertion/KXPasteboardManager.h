@@ -52,6 +52,9 @@ public:
         std::shared_ptr<KXClipboardUtilityNotifier> utility;
         // null: no process counts as running.
         std::shared_ptr<const KXProcessCheck> processes;
+        // The program that keeps what we own on the clipboard after exit when no
+        // clipboard manager takes it (runebox-clipboard-keeper); empty: none.
+        QString keeper;
     };
 
     // The shared manager on the X CLIPBOARD (kx::ProcessWide): the one installed, else one
@@ -59,7 +62,7 @@ public:
     static KXPasteboardManager& manager();
     static std::unique_ptr<KXPasteboardManager> makeDefault();
     // At the application's exit: the shared manager, when one was made, restores what is
-    // pending and hands what it owns to a running clipboard manager.
+    // pending and hands what it owns to a running clipboard manager, else to the keeper.
     static void handOverSharedManager();
 
     explicit KXPasteboardManager(std::shared_ptr<x11::ClipboardBackend> backend, Services services = {},
@@ -95,7 +98,8 @@ public:
     void restoreContents();
     void forgetSavedContents();
     // At exit: a pending restore is done now, then a running clipboard manager is asked
-    // to keep a copy of what we own. True when one took it.
+    // to keep a copy of what we own, else the keeper program is given one. True when one
+    // of them took it.
     bool handOverToClipboardManager(int timeoutMs = 2000);
 
     // --- the further operations
@@ -165,6 +169,7 @@ private:
     std::shared_ptr<const InsertionSettings> settings_;
     std::shared_ptr<KXClipboardUtilityNotifier> utility_;
     std::shared_ptr<const KXProcessCheck> processes_;
+    const QString keeper_;
     QString executableName_;
 
     bool prepared_ = false;   // types_ is non-nil

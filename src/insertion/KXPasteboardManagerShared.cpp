@@ -8,6 +8,7 @@
 #include "platform/x11/X11Clipboard.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 
 namespace kx {
 
@@ -36,6 +37,11 @@ KXPasteboardManager& KXPasteboardManager::manager() { return ProcessWide<KXPaste
 std::unique_ptr<KXPasteboardManager> KXPasteboardManager::makeDefault() {
     Services services;
     services.utility = std::make_shared<AppleEventUtilityNotifier>();
+    // Installed beside the program.
+    if (QCoreApplication::instance()) {
+        const QString keeper = QCoreApplication::applicationDirPath() + QStringLiteral("/runebox-clipboard-keeper");
+        if (QFileInfo(keeper).isExecutable()) services.keeper = keeper;
+    }
     auto m = std::make_unique<KXPasteboardManager>(std::make_shared<x11::X11Clipboard>(), std::move(services));
     static bool watchingExit = false;
     if (QCoreApplication* app = QCoreApplication::instance(); app && !watchingExit) {

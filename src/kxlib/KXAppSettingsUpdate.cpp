@@ -2,8 +2,10 @@
 
 #include "kxlib/KXAppSettings.h"
 
+#include "kxlib/KXURLHandler.h"
 #include "kxlib/KXUtilities.h"
 #include "kxlib/URLExtensions.h"
+#include "core/AtomicFile.h"
 #include "core/Bundle.h"
 #include "core/FoundationValues.h"
 #include "core/Log.h"
@@ -18,7 +20,6 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QSaveFile>
 #include <QThread>
 #include <QTimer>
 
@@ -91,13 +92,14 @@ void KXAppSettingsStore::installUpdate(const QUrl& url, const QByteArray& bytes)
     const QString folder = KXAppSettings::settingsFolder();
     if (folder.isEmpty()) return;
     QDir dir(folder);
-    for (const QString& old : dir.entryList({QStringLiteral("autoupdate*.plist")}, QDir::Files))
-        dir.remove(old);
-    QSaveFile file(dir.filePath(url.fileName()));
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        kx::log(QStringLiteral("cannot write application settings update: %1").arg(file.errorString()));
+    QString error;
+    if (!kx::writeFileAtomically(dir.filePath(url.fileName()), bytes, &error)) {
+        // The update in use stays.
+        kx::log(QStringLiteral("cannot write application settings update: %1").arg(error));
         return;
     }
+    for (const QString& old : dir.entryList({QStringLiteral("autoupdate*.plist")}, QDir::Files))
+        if (old != url.fileName()) dir.remove(old);
     kx::runOnMain([self = shared_from_this()] { self->reloadSettings(); });
 }
 
@@ -140,17 +142,21 @@ QVariant KXAppSettingsStore::addAppSettingFromURL(const QUrl& url) {
         kx::log(QStringLiteral("missing signature in URL"));
         return {};
     }
+    // Text the settings file could not carry would make the whole file unreadable.
+    if (const auto c = kx::plist::characterXmlCannotCarry(QVariant(params))) {
+        kx::log(QStringLiteral("application setting %1 refused: %2").arg(name, kx::plist::unstorableTextError(*c)));
+        return KXURLHandler::refused(kx::plist::unstorableTextError(*c));
+    }
     QVariantMap settings = params;
     settings.remove(QStringLiteral("name"));
     settings.remove(QStringLiteral("signature"));
     const QString text = KXAppSettings::settingsFileText(appSettingsDictionary().value(QStringLiteral("pluginVersion")),
                                           params.value(QStringLiteral("signature")).toString(), name, settings);
     kx::log(QStringLiteral("new application setting: %1").arg(text));
-    QSaveFile file(path);
-    const QByteArray bytes = text.toUtf8();
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        kx::log(QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
-        return {};
+    QString error;
+    if (!kx::writeFileAtomically(path, text.toUtf8(), &error)) {
+        kx::log(QStringLiteral("cannot write %1").arg(error));
+        return KXURLHandler::refused(QStringLiteral("the application setting %1 was not saved: %2").arg(name, error));
     }
     reloadSettings();
     return {};

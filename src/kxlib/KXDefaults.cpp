@@ -1,5 +1,7 @@
 #include "kxlib/KXDefaults.h"
 
+#include "core/KXUserFileAccess.h"
+
 #include "kxlib/KXDefaultObserver.h"
 #include "kxlib/RbxDefaults.h"
 #include "core/Bundle.h"
@@ -14,8 +16,11 @@ KXDefaults& KXDefaults::userDefaults() { return RbxDefaults::userDefaults(); }
 
 KXDefaults::KXDefaults(const QString& domain, const QString& resourceFolder)
     : resourceFolder_(resourceFolder),
-      platform_(std::make_unique<platform::UserDefaults>(domain.isEmpty() ? kx::Bundle::mainBundle().bundleIdentifier()
-                                                                          : domain)) {
+      writes_(KXUserFileAccess::mayChange()),
+      // A reading program looks at the file once: watching it would make its folder.
+      platform_(std::make_unique<platform::UserDefaults>(
+          domain.isEmpty() ? kx::Bundle::mainBundle().bundleIdentifier() : domain,
+          writes_ ? platform::DefaultsDomain::Watch::Yes : platform::DefaultsDomain::Watch::No)) {
     platform_->setChangeObserver(
         [this](const QString& key, const QVariant& value, platform::UserDefaults::ChangeKind kind) {
             platformChanged(key, value, kind);
@@ -59,12 +64,21 @@ QVariant KXDefaults::objectForKey(const QString& key) {
     return v;
 }
 
-void KXDefaults::setObject(const QVariant& value, const QString& key) {
+KXDefaults::Stored KXDefaults::setObject(const QVariant& value, const QString& key) {
     std::lock_guard guard(lock_);
-    platform_->setObject(value, key);
+    if (!writes_) {
+        // A reading program's store: the change is this process's own.
+        const bool seen = cache_.contains(key);
+        rememberObject(value.isValid() ? kx::plist::normalized(value) : platform_->registrationDomain().value(key), key);
+        if (seen) post(key);
+        return {};
+    }
+    const Stored stored = platform_->setObject(value, key);
+    if (stored.status == Stored::Refused) return stored;
     // A removed key falls back to its registered default, as it does when another
     // process removes it; only a key without one is remembered as "<nil>".
     rememberObject(value.isValid() ? kx::plist::normalized(value) : platform_->objectForKey(key), key);
+    return stored;
 }
 
 void KXDefaults::rememberObject(const QVariant& value, const QString& key) {
@@ -127,8 +141,8 @@ QString KXDefaults::stringForKey(const QString& key, const QString& defaultValue
     return ns::description(v);
 }
 
-void KXDefaults::setString(const QString& value, const QString& key) {
-    setObject(value.isNull() ? QStringLiteral("") : value, key);
+KXDefaults::Stored KXDefaults::setString(const QString& value, const QString& key) {
+    return setObject(value.isNull() ? QStringLiteral("") : value, key);
 }
 
 bool KXDefaults::boolForKey(const QString& key, bool defaultValue) {
@@ -139,7 +153,7 @@ bool KXDefaults::boolForKey(const QString& key, bool defaultValue) {
     return false;
 }
 
-void KXDefaults::setBool(bool value, const QString& key) { setObject(QVariant(value), key); }
+KXDefaults::Stored KXDefaults::setBool(bool value, const QString& key) { return setObject(QVariant(value), key); }
 
 int KXDefaults::integerForKey(const QString& key, int defaultValue) {
     const QVariant v = objectForKey(key);
@@ -147,7 +161,9 @@ int KXDefaults::integerForKey(const QString& key, int defaultValue) {
     return ns::intValue(v);
 }
 
-void KXDefaults::setInteger(int value, const QString& key) { setObject(QString::number(value), key); }
+KXDefaults::Stored KXDefaults::setInteger(int value, const QString& key) {
+    return setObject(QString::number(value), key);
+}
 
 float KXDefaults::floatForKey(const QString& key, float defaultValue) {
     const QVariant v = objectForKey(key);
@@ -161,14 +177,33 @@ double KXDefaults::doubleForKey(const QString& key, double defaultValue) {
     return ns::doubleValue(v);
 }
 
-void KXDefaults::setFloat(float value, const QString& key) { setObject(ns::numberText(value), key); }
-void KXDefaults::setDouble(double value, const QString& key) { setObject(ns::numberText(value), key); }
+double KXDefaults::doubleForKey(const rbx::key::FloatKey& key) {
+    const QString name = key.qname();
+    const QVariant stored = objectForKey(name);
+    const double v = doubleForKey(name, key.codeDefault);
+    if (!stored.isValid() || key.holds(v)) return v;
+    const QVariant bundled = defaultValues().value(name);
+    const double fallback =
+        ns::hasNumberValue(bundled) && key.holds(ns::doubleValue(bundled)) ? ns::doubleValue(bundled) : key.codeDefault;
+    const QString text = ns::description(stored).left(100);
+    std::lock_guard guard(lock_);
+    if (unusableLogged_.value(name) != text) {
+        unusableLogged_.insert(name, text);
+        kx::log(QStringLiteral("*** %1: %2 is not usable, %3 is used instead").arg(name, text, ns::numberText(fallback)));
+    }
+    return fallback;
+}
+
+KXDefaults::Stored KXDefaults::setFloat(float value, const QString& key) { return setObject(ns::numberText(value), key); }
+KXDefaults::Stored KXDefaults::setDouble(double value, const QString& key) {
+    return setObject(ns::numberText(value), key);
+}
 
 // ---- the rest ----
 
 int KXDefaults::launchCount() { return integerForKey(rbx::key::launchCount); }
 
-void KXDefaults::synchronize() { platform_->synchronize(); }
+KXDefaults::Stored KXDefaults::synchronize() { return platform_->synchronize(); }
 
 QVariantMap KXDefaults::copyCurrentValues() {
     std::lock_guard guard(lock_);
@@ -209,14 +244,16 @@ void KXDefaults::loadInitialValues() {
         if (platform_->objectForKey(it.key()).isValid() || !ns::isString(it.value())) continue;
         QVariant v = platform_->objectForKey(it.value().toString());
         if (!v.isValid()) v = defaults.value(it.key());
-        if (v.isValid()) platform_->setObject(v, it.key());
+        if (!v.isValid()) continue;
+        if (writes_) platform_->setObject(v, it.key());
+        else rememberObject(v, it.key());
     }
 
     // 2. and 3. Every key with a default is observed from the start.
     registerDefaultValues();
     QVariant imports;
     for (auto it = defaults.begin(); it != defaults.end(); ++it) {
-        if (it.key() == translateKey) continue;
+        if (it.key() == translateKey || cache_.contains(it.key())) continue;  // translated in memory
         const QVariant v = platform_->objectForKey(it.key());
         if (!v.isValid()) continue;
         if (it.key() == importKey) imports = v;

@@ -14,6 +14,10 @@
 // notifies nobody, every later change does. The cache holds "<nil>" for a key known
 // to have no value.
 //
+// In a process that may not change the user's files (KXUserFileAccess), the store
+// reads the file as always but keeps every change, the launch count's included, in this
+// process's memory.
+//
 // Thread safety: objectForKey/setObject and everything built on them may be called
 // from any thread (one recursive lock guards the cache and the platform access).
 // Observers hear of changes on the main thread, queued, never awaited.
@@ -22,6 +26,7 @@
 
 #include "platform/defaults/UserDefaults.h"
 
+#include <QHash>
 #include <QString>
 #include <QVariant>
 #include <QVariantMap>
@@ -45,34 +50,40 @@ public:
     KXDefaults(const KXDefaults&) = delete;
     KXDefaults& operator=(const KXDefaults&) = delete;
 
+    // What became of a change: saved, in effect but not yet saved (the file could not
+    // be written; it is written later), or refused (text the settings file cannot carry).
+    using Stored = platform::Stored;
+
     QVariant objectForKey(const QString& key);
     // Nil removes the key; the bundle default, if the key has one, is in force again.
-    void setObject(const QVariant& value, const QString& key);
-    void removeObjectForKey(const QString& key) { setObject(QVariant(), key); }
+    Stored setObject(const QVariant& value, const QString& key);
+    Stored removeObjectForKey(const QString& key) { return setObject(QVariant(), key); }
 
     // Absent gives the default; a value that is not a string gives its description.
     QString stringForKey(const QString& key, const QString& defaultValue);
     QString stringForKey(const QString& key) { return stringForKey(key, QStringLiteral("")); }
-    void setString(const QString& value, const QString& key);
+    Stored setString(const QString& value, const QString& key);
     // Absent gives the default; text equal to "YES" in any case is YES; otherwise a
     // value with an integer value is YES when that is not 0; anything else is NO.
     bool boolForKey(const QString& key, bool defaultValue = false);
-    void setBool(bool value, const QString& key);
+    Stored setBool(bool value, const QString& key);
     // Absent, or without an integer value, gives the default; else the 32-bit value.
     int integerForKey(const QString& key, int defaultValue = 0);
     // Stores the text "%d".
-    void setInteger(int value, const QString& key);
+    Stored setInteger(int value, const QString& key);
     // Absent or not numeric gives the default.
     float floatForKey(const QString& key, float defaultValue = 0.0f);
     double doubleForKey(const QString& key, double defaultValue = 0.0);
-    void setFloat(float value, const QString& key);
-    void setDouble(double value, const QString& key);
+    Stored setFloat(float value, const QString& key);
+    Stored setDouble(double value, const QString& key);
 
     // The same readers with the key's own code default.
     bool boolForKey(const rbx::key::BoolKey& key) { return boolForKey(key.qname(), key.codeDefault); }
     int integerForKey(const rbx::key::IntKey& key) { return integerForKey(key.qname(), key.codeDefault); }
-    float floatForKey(const rbx::key::FloatKey& key) { return floatForKey(key.qname(), float(key.codeDefault)); }
-    double doubleForKey(const rbx::key::FloatKey& key) { return doubleForKey(key.qname(), key.codeDefault); }
+    // A number outside the key's usable range (or not finite) is not used: the bundle's
+    // default is, and the first read of each such value logs it.
+    float floatForKey(const rbx::key::FloatKey& key) { return float(doubleForKey(key)); }
+    double doubleForKey(const rbx::key::FloatKey& key);
     QString stringForKey(const rbx::key::StringKey& key) {
         return stringForKey(key.qname(), QString::fromLatin1(key.codeDefault));
     }
@@ -81,8 +92,9 @@ public:
     bool hasOption(const QString&) const { return false; }
     // Integer "launch count".
     int launchCount();
-    // Writes are immediate; this picks up what other processes changed.
-    void synchronize();
+    // Writes the changes that could not be written yet and picks up what other
+    // processes changed; answers whether everything is on disk now.
+    Stored synchronize();
     // A copy of the cache ("<nil>" markers included).
     QVariantMap copyCurrentValues();
     // setObject for every entry.
@@ -123,9 +135,11 @@ private:
     void post(const QString& key);
 
     const QString resourceFolder_;
+    const bool writes_;  // false: changes stay in this process (KXUserFileAccess)
     std::unique_ptr<platform::UserDefaults> platform_;
     QVariantMap cache_;
     std::optional<QVariantMap> defaultValues_;
+    QHash<QString, QString> unusableLogged_;  // key -> the unusable value last logged
 
     struct Registration {
         KXDefaultObserver* observer;

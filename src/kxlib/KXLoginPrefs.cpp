@@ -1,12 +1,12 @@
 #include "kxlib/KXLoginPrefs.h"
 
+#include "core/AtomicFile.h"
 #include "core/Log.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 namespace {
@@ -170,17 +170,12 @@ bool KXLoginPrefs::addAppAsLoginItem(const QString& path) {
     QString file = folder + u'/' + base + QStringLiteral(".desktop");
     for (int n = 2; QFileInfo::exists(file); ++n) file = folder + u'/' + base + QStringLiteral("-%1.desktop").arg(n);
 
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly)) {
-        kx::log(QStringLiteral("could not write the login item %1: %2").arg(file, out.errorString()));
-        return false;
-    }
     const QString text = QStringLiteral("[Desktop Entry]\nType=Application\nName=%1\nExec=%2\nTerminal=false\n"
                                         "X-GNOME-Autostart-enabled=true\n")
                              .arg(escapeValue(QFileInfo(path).fileName()), execValueFor(path));
-    out.write(text.toUtf8());
-    if (!out.commit()) {
-        kx::log(QStringLiteral("could not write the login item %1: %2").arg(file, out.errorString()));
+    QString error;
+    if (!kx::writeFileAtomically(file, text.toUtf8(), &error)) {
+        kx::log(QStringLiteral("could not write the login item: %1").arg(error));
         return false;
     }
     return true;

@@ -1,5 +1,6 @@
 #include "kxlib/KXURLHandler.h"
 
+#include "core/AtomicFile.h"
 #include "core/Bundle.h"
 #include "core/FoundationValues.h"
 #include "core/Log.h"
@@ -213,18 +214,19 @@ QString KXURLHandler::writeResultPage(const QUrl& url, const QVariant& result) {
     QString scheme = url.scheme().toLower();
     scheme.removeIf([](QChar c) { return !(c.isLetterOrNumber() && c.unicode() < 128) && c != u'-' && c != u'.' && c != u'+'; });
     if (scheme.isEmpty()) scheme = QStringLiteral("page");
-    QTemporaryFile file(folder + QLatin1Char('/') + scheme + QStringLiteral("-XXXXXX.html"));
-    file.setAutoRemove(false);
-    if (!file.open()) {
-        kx::log(QStringLiteral("URL command: cannot write a result page: %1").arg(file.errorString()));
+    // A name of its own is taken first; the page then replaces that empty file whole.
+    QTemporaryFile name(folder + QLatin1Char('/') + scheme + QStringLiteral("-XXXXXX.html"));
+    name.setAutoRemove(false);
+    if (!name.open()) {
+        kx::log(QStringLiteral("URL command: cannot write a result page: %1").arg(name.errorString()));
         return {};
     }
-    const QByteArray bytes = pageHtml(url, result).toUtf8();
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        kx::log(QStringLiteral("URL command: cannot write a result page: %1").arg(file.errorString()));
-        file.remove();
+    name.close();
+    QString error;
+    if (!kx::writeFileAtomically(name.fileName(), pageHtml(url, result).toUtf8(), &error)) {
+        kx::log(QStringLiteral("URL command: cannot write a result page: %1").arg(error));
+        QFile::remove(name.fileName());
         return {};
     }
-    file.close();
-    return file.fileName();
+    return name.fileName();
 }

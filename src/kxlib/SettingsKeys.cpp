@@ -9,7 +9,12 @@ namespace rbx::key {
 namespace {
 KeyInfo row(const BoolKey& k) { return {k.qname(), Type::Bool, QVariant(k.codeDefault), k.fromBundle}; }
 KeyInfo row(const IntKey& k) { return {k.qname(), Type::Int, QVariant(k.codeDefault), k.fromBundle}; }
-KeyInfo row(const FloatKey& k) { return {k.qname(), Type::Float, QVariant(k.codeDefault), k.fromBundle}; }
+KeyInfo row(const FloatKey& k) {
+    return {k.qname(), Type::Float, QVariant(k.codeDefault), k.fromBundle, k.lowest, k.highest};
+}
+bool bounded(const KeyInfo& k) {
+    return k.lowest > -std::numeric_limits<double>::max() || k.highest < std::numeric_limits<double>::max();
+}
 KeyInfo row(const StringKey& k) {
     return {k.qname(), Type::String, QVariant(QString::fromLatin1(k.codeDefault)), k.fromBundle};
 }
@@ -156,6 +161,18 @@ std::optional<QVariant> coerce(Type type, const QString& text) {
         break;
     }
     return std::nullopt;
+}
+
+std::optional<QVariant> valueFor(const KeyInfo& key, const QString& text) {
+    const auto value = coerce(key.type, text);
+    if (!value || key.type != Type::Float) return value;
+    const double v = value->toDouble();
+    return v >= key.lowest && v <= key.highest ? value : std::nullopt;
+}
+
+QString valueDescription(const KeyInfo& key) {
+    if (key.type != Type::Float || !bounded(key)) return typeDescription(key.type);
+    return QStringLiteral("a number from %1 to %2").arg(kx::ns::numberText(key.lowest), kx::ns::numberText(key.highest));
 }
 
 QVariant storedForm(Type type, const QVariant& value) {

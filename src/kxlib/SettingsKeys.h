@@ -8,6 +8,8 @@
 
 #include <QString>
 #include <QVariant>
+#include <cmath>
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -27,11 +29,16 @@ struct IntKey {
     bool fromBundle = false;
     QString qname() const { return QString::fromLatin1(name); }
 };
+// `lowest` and `highest` bound the values the system can work with: a stored value
+// outside them (or not finite) is not used, and is refused when written.
 struct FloatKey {
     const char* name;
     double codeDefault = 0.0;
     bool fromBundle = false;
+    double lowest = -std::numeric_limits<double>::max();
+    double highest = std::numeric_limits<double>::max();
     QString qname() const { return QString::fromLatin1(name); }
+    bool holds(double v) const { return std::isfinite(v) && v >= lowest && v <= highest; }
 };
 struct StringKey {
     const char* name;
@@ -68,9 +75,10 @@ inline constexpr BoolKey magnify{"magnify", false, Bundle};
 inline constexpr BoolKey showTooltips{"showTooltips", false, Bundle};
 inline constexpr BoolKey hiliteRecentCharacters{"hilite recent characters", false, Bundle};
 inline constexpr IntKey recentLines{"recentLines", 2};
-inline constexpr FloatKey relativeFontSize{"relativeFontSize", 0.0, Bundle};
+// Outside these sizes the table shows no usable cell.
+inline constexpr FloatKey relativeFontSize{"relativeFontSize", 0.0, Bundle, 1.0, 10000.0};
 inline constexpr BoolKey fitAscii{"fitAscii", false, Bundle};
-inline constexpr FloatKey minimumFitSize{"minimumFitSize", 0.0, Bundle};
+inline constexpr FloatKey minimumFitSize{"minimumFitSize", 0.0, Bundle, 0.0, 10000.0};
 inline constexpr BoolKey characterShadow{"characterShadow", false, Bundle};
 inline constexpr BoolKey darkTable{"darkTable", false, Bundle};  // honoured only under a dark menu theme
 inline constexpr BoolKey defaultBlocksCollapsed{"defaultBlocksCollapsed"};
@@ -171,6 +179,8 @@ struct KeyInfo {
     Type type;
     QVariant codeDefault;  // nil for data, arrays and dictionaries
     bool fromBundle;
+    double lowest = -std::numeric_limits<double>::max();  // numbers only: the usable range
+    double highest = std::numeric_limits<double>::max();
 };
 const std::vector<KeyInfo>& allKeys();
 
@@ -181,6 +191,10 @@ std::optional<KeyInfo> keyInfo(const QString& name);
 // 1/0, yes/no, true/false (any case); integers (32-bit) and finite numbers as decimal
 // text; texts as they are. Data, lists and dictionaries cannot be given as text.
 std::optional<QVariant> coerce(Type type, const QString& text);
+// coerce() for the key's type, and for a number also within the key's usable range.
+std::optional<QVariant> valueFor(const KeyInfo& key, const QString& text);
+// typeDescription() with a number's usable range ("a number from 1 to 10000").
+QString valueDescription(const KeyInfo& key);
 // A value of the key's type in the form the store's typed setters write it: an integer
 // as its decimal text, a number as its number text, others as they are.
 QVariant storedForm(Type type, const QVariant& value);

@@ -3,6 +3,7 @@
 #include "core/CharSet.h"
 #include "core/ProcessWide.h"
 #include "core/StringExtensions.h"
+#include "kxlib/AttributedString.h"
 #include "kxlib/RbxDefaults.h"
 #include "kxlib/SettingsKeys.h"
 #include "model/RbxCharacterName.h"
@@ -59,23 +60,6 @@ QString htmlPiece(char32_t c, bool allowBasicCharacters) {
 
 // ---- formatted text
 
-QString htmlEscaped(const QString& s) {
-    QString out;
-    out.reserve(s.size());
-    for (QChar ch : s) {
-        switch (ch.unicode()) {
-        case u'&': out += QStringLiteral("&amp;"); break;
-        case u'<': out += QStringLiteral("&lt;"); break;
-        case u'>': out += QStringLiteral("&gt;"); break;
-        case u'"': out += QStringLiteral("&quot;"); break;
-        case u'\'': out += QStringLiteral("&#39;"); break;
-        case u'\n': out += QStringLiteral("<br>"); break;
-        default: out += ch;
-        }
-    }
-    return out;
-}
-
 // RTF text: the syntax characters escaped, line breaks and tabs as control words, and
 // every unit beyond ASCII (surrogates included) as a \u escape with "?" for readers
 // that cannot take it.
@@ -99,13 +83,6 @@ QByteArray rtfEscaped(const QString& s) {
         }
     }
     return out;
-}
-
-QString cssFamily(const QString& family) {
-    QString f = family;
-    f.remove(QLatin1Char('\'')).remove(QLatin1Char('"')).remove(QLatin1Char(';')).remove(QLatin1Char('<'))
-        .remove(QLatin1Char('>')).remove(QLatin1Char('&'));
-    return f;
 }
 
 double usablePointSize(double pointSize) { return pointSize > 0 && std::isfinite(pointSize) ? pointSize : 12; }
@@ -327,9 +304,9 @@ QString CharacterText::htmlStringForString(const QString& text) {
 // ---------------------------------------------------------------- formatted text
 
 QString CharacterText::formattedHtmlFragment(const QString& text, const QString& family, double pointSize) {
-    QString style = QStringLiteral("font-size: %1pt").arg(QString::number(usablePointSize(pointSize), 'g', 6));
-    if (!family.isEmpty()) style = QStringLiteral("font-family: '%1'; ").arg(cssFamily(family)) + style;
-    return QStringLiteral("<meta charset=\"utf-8\"><span style=\"%1\">%2</span>").arg(style, htmlEscaped(text));
+    kx::TextAttributes attributes;
+    attributes.font = kx::TextFont{family, usablePointSize(pointSize)};
+    return kx::AttributedString(text, attributes).htmlRepresentation();
 }
 
 QByteArray CharacterText::formattedRtfDocument(const QString& text, const QString& family, double pointSize) {

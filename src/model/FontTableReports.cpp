@@ -22,10 +22,9 @@ std::optional<QStringList> detailsOfGSUBTable(const kx::ByteReader& t, const KXC
     if (list >= t.size()) return lines;
     const unsigned n = t.u16(list);
     lines << QStringLiteral("items in lookup list: %1").arg(n);
-    std::size_t budget = readingBudget(t.size());
+    ReadingBudget budget(ReadingBudget::unitsForTables(t.size()), QStringLiteral("a GSUB table"));
     auto spend = [&](std::size_t n = 1) {
-        if (n > budget) throw TableTooComplex(QStringLiteral("GSUB"));
-        budget -= n;
+        if (!budget.spend(n)) throw TableTooComplex(QStringLiteral("GSUB"));
     };
     for (unsigned i = 0; i < n; ++i) {
         const unsigned o = t.u16(list + 2 + 2 * std::size_t(i));
@@ -119,8 +118,11 @@ std::optional<QStringList> detailsOfGSUB(const Font& font) {
 namespace {
 
 // Steps 5 to 12 for one ligature subtable; false when the report ends here.
+// The whole report shares `budget`; when it runs out the report is not made
+// (TableTooComplex).
 bool describeLigatureSubtable(const kx::ByteReader& t, std::size_t pos, std::uint32_t length,
-                              const KXCharGlyphMap& map, const QString& fontName, QStringList& lines) {
+                              const KXCharGlyphMap& map, const QString& fontName, QStringList& lines,
+                              ReadingBudget& budget) {
     using namespace morx;
     const LigatureSubtable sub = readLigatureSubtable(t, pos, length);
     lines << QStringLiteral("       %1 classes; classes@%2, states@%3, entries@%4, actions@%5, comp@%6, lig@%7")
@@ -132,7 +134,9 @@ bool describeLigatureSubtable(const kx::ByteReader& t, std::size_t pos, std::uin
     }
     const std::uint32_t n = sub.nClasses;
     std::vector<QString> classes(n);
-    if (readClassTable(t, sub, map, classes, &lines) == ClassTable::Unsupported) return false;
+    const ClassTable read = readClassTable(t, sub, map, classes, &lines, budget);
+    if (read == ClassTable::BudgetSpent) throw TableTooComplex(QStringLiteral("morx"));
+    if (read == ClassTable::Unsupported) return false;
     for (std::uint32_t k = 0; k < n; ++k) {
         const QString& s = classes[k];
         if (s.isEmpty()) continue;
@@ -179,7 +183,9 @@ bool describeLigatureSubtable(const kx::ByteReader& t, std::size_t pos, std::uin
     }
 
     lines << QStringLiteral("***** TRY STATE TRANSITIONS *****");
-    const std::vector<std::uint16_t> cells = packedStates(t, sub, r, classes, &lines);
+    const auto packed = packedStates(t, sub, r, classes, &lines, budget);
+    if (!packed) throw TableTooComplex(QStringLiteral("morx"));
+    const std::vector<std::uint16_t>& cells = *packed;
     for (int s = 0; s < r.nStates; ++s) {
         QString row = QStringLiteral("%1:").arg(s);
         for (std::uint32_t k = 0; k < n; ++k) {
@@ -191,8 +197,9 @@ bool describeLigatureSubtable(const kx::ByteReader& t, std::size_t pos, std::uin
     lines << QStringLiteral("Class sequences:");
     QStringList classStrings;
     for (const QString& s : classes) classStrings << s;
-    ClassSequenceSearch search(cells, r.nStates, int(n), classStrings, true);
+    ClassSequenceSearch search(cells, r.nStates, int(n), classStrings, true, &budget);
     if (auto found = search.run(fontName)) lines += *found;
+    if (budget.isSpent()) throw TableTooComplex(QStringLiteral("morx"));
 
     struct Region { std::uint32_t offset; int multiple; const char* endText; const char* errorText; };
     const Region regions[] = {
@@ -218,6 +225,7 @@ bool describeLigatureSubtable(const kx::ByteReader& t, std::size_t pos, std::uin
 } // namespace
 
 QStringList detailsOfmorxTable(const kx::ByteReader& t, const KXCharGlyphMap& map, const QString& fontName) {
+    ReadingBudget budget(ReadingBudget::unitsForTables(t.size()), fontName);
     QStringList lines;
     lines << QStringLiteral("morx %1 [%2] bytes").arg(t.size()).arg(hexNumber(t.size()));
     if (t.size() < 25) return lines;
@@ -253,7 +261,7 @@ QStringList detailsOfmorxTable(const kx::ByteReader& t, const KXCharGlyphMap& ma
             if ((coverage & 0xFF) == 2) {
                 lines << QStringLiteral("    %1: sub.length=%2, coverage=%3, flags=%4 -- LIGATURE")
                              .arg(s).arg(subLength).arg(hexNumber(coverage)).arg(hexNumber(subFlags));
-                if (!describeLigatureSubtable(t, pos, subLength, map, fontName, lines)) return lines;
+                if (!describeLigatureSubtable(t, pos, subLength, map, fontName, lines, budget)) return lines;
             }
             pos += subLength;
         }

@@ -2,7 +2,9 @@
 // Developer reports of how a font's ligature tables are built: every header, offset,
 // count, coverage, class, state and entry on the way, with the candidate ligatures
 // (GSUB) or class sequences (morx) that the ligature readers start from. One text line
-// per entry. A read outside the table throws kx::OutOfBounds: no report is made then.
+// per entry. A read outside the table throws kx::OutOfBounds, and a table that asks for
+// more work than its size allows (ReadingBudget) throws TableTooComplex: no report is
+// made then.
 
 #include "core/ByteReader.h"
 #include "platform/fonts/Font.h"

@@ -38,8 +38,19 @@ void sortAndCleanupLigatures(QStringList& list, const kx::CharSet& excluded) {
     list = kept;
 }
 
-void removeLigaturesNot1(QStringList& list, const Font& font) {
-    list.removeIf([&](const QString& s) { return glyphForString(font, s) == 0; });
+void removeLigaturesNot1(QStringList& list, const Font& font, ReadingBudget* budget) {
+    list.removeIf([&](const QString& s) {
+        if (budget && !budget->spend(std::size_t(s.size()))) return true;
+        return glyphForString(font, s) == 0;
+    });
+}
+
+ReadingBudget readingBudgetForFont(const Font& font) {
+    std::size_t bytes = 0;
+    if (font)
+        for (const std::uint32_t tag : {kx::fourCC("GSUB"), kx::fourCC("morx")})
+            bytes += std::size_t(std::max<long long>(0, font->tableLength(tag)));
+    return ReadingBudget(ReadingBudget::unitsForTables(bytes), font ? font.postScriptName() : QString());
 }
 
 void removeObsoleteLigatures(QStringList& list, char16_t first, char16_t last) {
@@ -57,9 +68,11 @@ void removeObsoleteLigatures(QStringList& list, char16_t first, char16_t last) {
 
 namespace {
 template <typename Reader>
-std::optional<QStringList> collect(const Font& font, const char* what, Reader reader) {
+std::optional<QStringList> collect(const Font& font, const char* what, Reader reader, ReadingBudget* budget) {
     try {
-        return reader(font, unwantedLigatureCharacters());
+        if (budget) return reader(font, unwantedLigatureCharacters(), budget);
+        ReadingBudget own = readingBudgetForFont(font);
+        return reader(font, unwantedLigatureCharacters(), &own);
     } catch (const std::exception& e) {
         kx::log(QStringLiteral("exception while collecting %1 ligatures: %2")
                     .arg(QLatin1String(what), QString::fromUtf8(e.what())));
@@ -68,24 +81,30 @@ std::optional<QStringList> collect(const Font& font, const char* what, Reader re
 }
 } // namespace
 
-std::optional<QStringList> ligaturesFromGSUB(const Font& font) {
+std::optional<QStringList> ligaturesFromGSUB(const Font& font, ReadingBudget* budget) {
     if (!RbxModelSettings::shared().boolValue(QStringLiteral("ligatures"), true) ||
         !RbxModelSettings::shared().boolValue(QStringLiteral("gsub"), true))
         return std::nullopt;
-    return collect(font, "GSUB", ligaturesFromGSUBWithoutCharacters);
+    return collect(font, "GSUB", ligaturesFromGSUBWithoutCharacters, budget);
 }
 
-std::optional<QStringList> ligaturesFrommorx(const Font& font) {
+std::optional<QStringList> ligaturesFrommorx(const Font& font, ReadingBudget* budget) {
     if (!RbxModelSettings::shared().boolValue(QStringLiteral("ligatures"), true) ||
         !RbxModelSettings::shared().boolValue(QStringLiteral("morx"), true))
         return std::nullopt;
-    return collect(font, "morx", ligaturesFrommorxWithoutCharacters);
+    return collect(font, "morx", ligaturesFrommorxWithoutCharacters, budget);
 }
 
-std::optional<QStringList> ligatures(const Font& font) {
+std::optional<QStringList> ligatures(const Font& font, ReadingBudget* budget) {
     if (!RbxModelSettings::shared().boolValue(QStringLiteral("ligatures"), true)) return std::nullopt;
-    const std::optional<QStringList> g = ligaturesFromGSUB(font);
-    const std::optional<QStringList> m = ligaturesFrommorx(font);
+    // One budget for the whole font: both tables and the one-glyph test.
+    std::optional<ReadingBudget> own;
+    if (!budget) budget = &own.emplace(readingBudgetForFont(font));
+    // A quarter is kept for testing what the tables gave, however much they ask for.
+    budget->reserve(budget->units() / 4);
+    const std::optional<QStringList> g = ligaturesFromGSUB(font, budget);
+    const std::optional<QStringList> m = ligaturesFrommorx(font, budget);
+    budget->release();
     QStringList list;
     if (!g && !m) return std::nullopt;
     if (!g) {
@@ -96,7 +115,7 @@ std::optional<QStringList> ligatures(const Font& font) {
         list = *g + *m;
         sortAndCleanupLigatures(list, kx::CharSet());
     }
-    removeLigaturesNot1(list, font);
+    removeLigaturesNot1(list, font, budget);
     removeObsoleteLigatures(list, 0x200D, 0x200D);
     removeObsoleteLigatures(list, 0xFE00, 0xFE0F);
     if (list.isEmpty()) return std::nullopt;

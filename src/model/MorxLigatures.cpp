@@ -22,9 +22,9 @@ std::optional<QString> classCharactersForGlyphs(std::uint32_t first, std::uint32
 // ---- the class-sequence search ----------------------------------------------------
 
 ClassSequenceSearch::ClassSequenceSearch(std::vector<std::uint16_t> cells, int nStates, int nClasses,
-                                         QStringList classStrings, bool withClassNumbers)
+                                         QStringList classStrings, bool withClassNumbers, ReadingBudget* budget)
     : cells_(std::move(cells)), nStates_(std::max(nStates, 0)), nClasses_(std::max(nClasses, 0)),
-      classStrings_(std::move(classStrings)), withClassNumbers_(withClassNumbers) {
+      classStrings_(std::move(classStrings)), withClassNumbers_(withClassNumbers), budget_(budget) {
     // Never read a row the cells do not hold.
     if (nClasses_ == 0 || std::size_t(nStates_) * std::size_t(nClasses_) > cells_.size())
         nStates_ = nClasses_ ? int(cells_.size() / std::size_t(nClasses_)) : 0;
@@ -50,7 +50,7 @@ void ClassSequenceSearch::extend(int state) {
     // A next state outside the table's states leads nowhere.
     if (state < 0 || state >= nStates_) return;
     if (onPath_[std::size_t(state)] || abandoned_) return;
-    if (++steps_ > MaxSteps) {
+    if (++steps_ > MaxSteps || (budget_ && !budget_->spend())) {
         abandoned_ = true;
         return;
     }
@@ -115,8 +115,10 @@ std::optional<QStringList> ClassSequenceSearch::run(const QString& fontName) {
 
 // ---- the table ----------------------------------------------------------------------
 
-std::optional<QStringList> ligaturesInMorx(const kx::ByteReader& t, const KXCharGlyphMap& map,
-                                           const kx::CharSet& excluded, const QString& fontName) {
+namespace {
+
+std::optional<QStringList> readMorx(const kx::ByteReader& t, const KXCharGlyphMap& map, const kx::CharSet& excluded,
+                                    const QString& fontName, ReadingBudget& work) {
     QStringList result;
     result.reserve(1000);
     if (t.size() < 25) return std::nullopt;
@@ -129,21 +131,25 @@ std::optional<QStringList> ligaturesInMorx(const kx::ByteReader& t, const KXChar
         if (!t.has(chain, chainLength)) return result;
         std::size_t sub = chain + 16 + 12 * std::size_t(features);
         for (std::uint32_t i = 0; i < subtables; ++i) {
+            if (!work.spend()) return result;  // out of work: as found, unsorted
             const std::uint32_t length = t.u32(sub), coverage = t.u32(sub + 4);
             if (!t.has(sub, length)) return result;
             if ((coverage & 0xFF) == 2) {
                 const morx::LigatureSubtable lig = morx::readLigatureSubtable(t, sub, length);
                 if (lig.nClasses > morx::MaxClasses) return result;
                 std::vector<QString> classes(lig.nClasses);
-                if (morx::readClassTable(t, lig, map, classes, nullptr) == morx::ClassTable::Unsupported)
-                    return std::nullopt;
+                const morx::ClassTable read = morx::readClassTable(t, lig, map, classes, nullptr, work);
+                if (read == morx::ClassTable::Unsupported) return std::nullopt;
+                if (read == morx::ClassTable::BudgetSpent) return result;
                 const morx::Regions regions = morx::regionsOf(lig);
                 if (!regions.statesFit || !regions.entriesFit) return result;
-                const std::vector<std::uint16_t> cells = morx::packedStates(t, lig, regions, classes, nullptr);
+                const auto cells = morx::packedStates(t, lig, regions, classes, nullptr, work);
+                if (!cells) return result;
                 QStringList classStrings;
                 for (const QString& s : classes) classStrings << s;
-                ClassSequenceSearch search(cells, regions.nStates, int(lig.nClasses), classStrings, false);
+                ClassSequenceSearch search(*cells, regions.nStates, int(lig.nClasses), classStrings, false, &work);
                 if (auto found = search.run(fontName)) result += *found;
+                if (work.isSpent()) return result;
             }
             sub += length;
             if (length == 0) break;
@@ -156,14 +162,30 @@ std::optional<QStringList> ligaturesInMorx(const kx::ByteReader& t, const KXChar
     return result;
 }
 
-std::optional<QStringList> ligaturesFrommorxWithoutCharacters(const Font& font, const kx::CharSet& excluded) {
+} // namespace
+
+std::optional<QStringList> ligaturesInMorx(const kx::ByteReader& t, const KXCharGlyphMap& map,
+                                           const kx::CharSet& excluded, const QString& fontName,
+                                           ReadingBudget* budget) {
+    if (budget) return readMorx(t, map, excluded, fontName, *budget);
+    // A table read on its own that asks for more than its size allows is refused.
+    ReadingBudget own(ReadingBudget::unitsForTables(t.size()), fontName);
+    std::optional<QStringList> found = readMorx(t, map, excluded, fontName, own);
+    if (own.isSpent()) throw TableTooComplex(QStringLiteral("morx"));
+    return found;
+}
+
+std::optional<QStringList> ligaturesFrommorxWithoutCharacters(const Font& font, const kx::CharSet& excluded,
+                                                              ReadingBudget* budget) {
     if (!font) return std::nullopt;
     if (RbxFontInfo::tuningIgnoresLigatures(font, QStringLiteral("morx"))) return std::nullopt;
     const auto table = font->table(kx::fourCC("morx"));
     if (!table) return std::nullopt;
     const auto map = KXCharGlyphMap::charGlyphMapForFont(font);
     if (!map) return std::nullopt;
-    return ligaturesInMorx(kx::ByteReader(*table), *map, excluded, font.postScriptName());
+    if (budget) return ligaturesInMorx(kx::ByteReader(*table), *map, excluded, font.postScriptName(), budget);
+    ReadingBudget own = readingBudgetForFont(font);
+    return ligaturesInMorx(kx::ByteReader(*table), *map, excluded, font.postScriptName(), &own);
 }
 
 } // namespace rbx::font

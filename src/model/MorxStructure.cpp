@@ -38,15 +38,11 @@ LigatureSubtable readLigatureSubtable(const kx::ByteReader& t, std::size_t posit
 }
 
 ClassTable readClassTable(const kx::ByteReader& t, const LigatureSubtable& sub, const KXCharGlyphMap& map,
-                          std::vector<QString>& classes, QStringList* lines) {
+                          std::vector<QString>& classes, QStringList* lines, ReadingBudget& budget) {
     const std::size_t k = sub.header + sub.classTable;
     const unsigned format = t.u16(k);
-    // Segments may overlap in a damaged table; a well-formed one visits each glyph once.
-    std::size_t budget = readingBudget(t.size());
-    auto spend = [&](std::size_t n) {
-        if (n > budget) throw TableTooComplex(QStringLiteral("morx"));
-        budget -= n;
-    };
+    // Segments may overlap in a damaged table, and subtables may share one lookup; a
+    // well-formed table visits each glyph once per lookup.
     const std::uint32_t n = sub.nClasses;
     if (lines) *lines << QStringLiteral("           class lookup format: %1").arg(format);
     unsigned unitSize = 0, units = 0;
@@ -69,10 +65,9 @@ ClassTable readClassTable(const kx::ByteReader& t, const LigatureSubtable& sub, 
             if (lines)
                 *lines << QStringLiteral("             %1: %2(%3)-%4(%5) -> %6")
                               .arg(i + 1).arg(first).arg(shown(map, first)).arg(last).arg(shown(map, last)).arg(cls);
-            if (cls != 0 && cls < n) {
-                spend(first <= last ? last - first + 1 : 1);
+            if (!budget.spend(cls != 0 && cls < n && first <= last ? last - first + 2 : 1)) return ClassTable::BudgetSpent;
+            if (cls != 0 && cls < n)
                 if (auto chars = classCharactersForGlyphs(first, last, map)) classes[cls] = *chars;
-            }
         }
         return ClassTable::Read;
     }
@@ -91,8 +86,9 @@ ClassTable readClassTable(const kx::ByteReader& t, const LigatureSubtable& sub, 
                               .arg(i + 1).arg(first).arg(shown(map, first)).arg(last).arg(shown(map, last))
                               .arg(offset).arg(hexDump(t, values, 2 * count));
             }
+            if (!budget.spend(1)) return ClassTable::BudgetSpent;
             if (first == 0xFFFF || last == 0xFFFF || first > last) continue;
-            spend(last - first + 1);
+            if (!budget.spend(last - first + 1)) return ClassTable::BudgetSpent;
             for (unsigned g = first; g <= last; ++g)
                 append(classes, t.u16(values + 2 * std::size_t(g - first)), map.leftToRightCharacterForGlyph(g));
         }
@@ -105,6 +101,7 @@ ClassTable readClassTable(const kx::ByteReader& t, const LigatureSubtable& sub, 
         }
         for (unsigned i = 0; i < units; ++i) {
             const std::size_t at = k + 12 + 4 * std::size_t(i);
+            if (!budget.spend(1)) return ClassTable::BudgetSpent;
             const unsigned glyph = t.u16(at), cls = t.u16(at + 2);
             if (glyph == 0xFFFF) break;
             if (lines)
@@ -121,6 +118,7 @@ ClassTable readClassTable(const kx::ByteReader& t, const LigatureSubtable& sub, 
                           .arg(first).arg(shown(map, first)).arg(last).arg(shown(map, last))
                           .arg(hexDump(t, k + 6, 2 * std::size_t(count)));
         if (first == 0xFFFF || last == 0xFFFF || first > last) return ClassTable::Read;
+        if (!budget.spend(count)) return ClassTable::BudgetSpent;
         for (unsigned i = 0; i < count; ++i)
             append(classes, t.u16(k + 6 + 2 * std::size_t(i)), map.leftToRightCharacterForGlyph(first + i));
         return ClassTable::Read;
@@ -159,9 +157,11 @@ Regions regionsOf(const LigatureSubtable& sub) {
     return r;
 }
 
-std::vector<std::uint16_t> packedStates(const kx::ByteReader& t, const LigatureSubtable& sub, const Regions& r,
-                                        const std::vector<QString>& classes, QStringList* lines) {
+std::optional<std::vector<std::uint16_t>> packedStates(const kx::ByteReader& t, const LigatureSubtable& sub,
+                                                       const Regions& r, const std::vector<QString>& classes,
+                                                       QStringList* lines, ReadingBudget& budget) {
     const std::size_t entries = sub.header + sub.entryTable, states = sub.header + sub.stateArray;
+    if (!budget.spend(std::size_t(r.nEntries) + std::size_t(r.nStates) * sub.nClasses)) return std::nullopt;
     std::vector<std::uint16_t> packed(std::size_t(r.nEntries));
     for (int e = 0; e < r.nEntries; ++e) {
         const std::size_t at = entries + 6 * std::size_t(e);

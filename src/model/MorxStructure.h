@@ -5,10 +5,12 @@
 // being written, `lines` receives the report's lines for each step.
 
 #include "core/ByteReader.h"
+#include "model/FontReadingBudget.h"
 
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 class KXCharGlyphMap;
@@ -27,11 +29,13 @@ struct LigatureSubtable {
 };
 LigatureSubtable readLigatureSubtable(const kx::ByteReader& t, std::size_t position, std::uint32_t length);
 
-enum class ClassTable { Read, Unsupported, Unknown, WrongUnitSize };
-// Fills one string per class with the left-to-right characters of its glyphs.
-// Unsupported (lookup format 0) ends the reading of the whole table.
+enum class ClassTable { Read, Unsupported, Unknown, WrongUnitSize, BudgetSpent };
+// Fills one string per class with the left-to-right characters of its glyphs, one unit
+// of the budget per segment, entry and glyph read. Unsupported (lookup format 0) ends
+// the reading of the whole table, and so does BudgetSpent (the classes are then
+// incomplete).
 ClassTable readClassTable(const kx::ByteReader& t, const LigatureSubtable& sub, const KXCharGlyphMap& map,
-                          std::vector<QString>& classes, QStringList* lines);
+                          std::vector<QString>& classes, QStringList* lines, ReadingBudget& budget);
 
 // The end of a region: the nearest other offset above it, or the subtable length when
 // that is nearer.
@@ -47,9 +51,11 @@ Regions regionsOf(const LigatureSubtable& sub);
 
 // The state array with each cell replaced by its packed entry (bit 15: the entry's
 // perform-action flag, low bits: its new state; 0 for an entry index out of range),
-// and, with 5 classes or more, the cells of empty classes from 4 on set to 0.
-std::vector<std::uint16_t> packedStates(const kx::ByteReader& t, const LigatureSubtable& sub, const Regions& r,
-                                        const std::vector<QString>& classes, QStringList* lines);
+// and, with 5 classes or more, the cells of empty classes from 4 on set to 0. One unit
+// of the budget per entry and per cell; nothing when the budget runs out.
+std::optional<std::vector<std::uint16_t>> packedStates(const kx::ByteReader& t, const LigatureSubtable& sub,
+                                                       const Regions& r, const std::vector<QString>& classes,
+                                                       QStringList* lines, ReadingBudget& budget);
 
 // The bytes as the report shows them: "<0001abcd 0002>".
 QString hexDump(const kx::ByteReader& t, std::size_t offset, std::size_t length);

@@ -5,12 +5,12 @@
 
 #include "model/RbxCharacterName.h"
 
+#include "core/AtomicFile.h"
 #include "core/KXAppSupport.h"
 #include "core/Log.h"
 #include "model/CharacterNameState.h"
 
 #include <QFile>
-#include <QTemporaryFile>
 #include <cstdio>
 #include <vector>
 #include <algorithm>
@@ -146,34 +146,30 @@ bool RbxCharacterName::isCacheWritten() { return rbx::names::state().cacheWritte
 
 bool RbxCharacterName::writeCacheFile(const List& names, const QString& path) {
     // Written to a temporary file that then replaces the cache in one step, so that no
-    // reader ever sees half a cache. No sync to disk: a cache lost in a crash is made
-    // again by the next process.
-    QTemporaryFile file(path + QStringLiteral(".XXXXXX"));
+    // reader ever sees half a cache, and a full disk leaves the old cache.
+    kx::AtomicFile file(path);
     bool ok = file.open();
     if (ok) {
         constexpr std::size_t ChunkSize = 256 * 1024;
         std::vector<char> chunk(ChunkSize);
         std::size_t used = 0;
         auto flush = [&] {
-            if (ok && used) ok = file.write(chunk.data(), static_cast<qint64>(used)) == qint64(used);
+            if (ok && used) ok = file.write(chunk.data(), qsizetype(used));
             used = 0;
         };
         writeCache(names, [&](const char* p, std::size_t n) {
             if (used + n > ChunkSize) flush();
             if (n > ChunkSize) {
-                ok = ok && file.write(p, static_cast<qint64>(n)) == qint64(n);
+                ok = ok && file.write(p, qsizetype(n));
                 return;
             }
             std::memcpy(chunk.data() + used, p, n);
             used += n;
         });
         flush();
-        ok = ok && file.flush();
-        file.close();
-        ok = ok && std::rename(QFile::encodeName(file.fileName()).constData(), QFile::encodeName(path).constData()) == 0;
-        if (ok) file.setAutoRemove(false);
+        ok = ok && file.commit();
     }
-    if (!ok) kx::log(QStringLiteral("could not write the character name cache %1: %2").arg(path, file.errorString()));
+    if (!ok) kx::log(QStringLiteral("could not write the character name cache: %1").arg(file.errorString()));
     return ok;
 }
 

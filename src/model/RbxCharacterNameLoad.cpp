@@ -3,6 +3,7 @@
 #include "model/RbxCharacterName.h"
 
 #include "core/Bundle.h"
+#include "core/KXUserFileAccess.h"
 #include "core/Log.h"
 #include "core/MainThread.h"
 #include "core/Types.h"
@@ -92,7 +93,7 @@ void RbxCharacterName::readCharacterNames() {
 
 void RbxCharacterName::startCacheWrite(bool logTimes) {
     rbx::names::State& s = state();
-    if (s.cacheWriting) return;
+    if (s.cacheWriting || !KXUserFileAccess::mayChange()) return;
     const QString path = cachedNamesPath();
     if (path.isEmpty()) return;
     // The list is never changed once made, so another thread may write it while the

@@ -2,6 +2,7 @@
 // bundle, updates of installed layouts, uniform line breaks.
 
 #include "kxlib/RbxDefaults.h"
+#include "core/AtomicFile.h"
 #include "core/Bundle.h"
 #include "core/KXAppSupport.h"
 #include "core/Log.h"
@@ -13,7 +14,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <optional>
 
@@ -39,21 +39,6 @@ const QVariantMap& RbxLayoutRegistry::bundleLayoutUpdates() {
 }
 
 namespace {
-
-bool writeUtf8Atomically(const QString& path, const QString& text, QString* error) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        *error = file.errorString();
-        return false;
-    }
-    const QByteArray bytes = text.toUtf8();
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
-        *error = file.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    return true;
-}
 
 bool isOfferedFileName(const QString& name) { return !name.startsWith(u'.') && !name.startsWith(u'-'); }
 
@@ -101,9 +86,9 @@ void RbxLayout::copySampleLayoutsFrom(const QString& from, const QString& to) {
         if (QFileInfo::exists(target)) {
             kx::log(QStringLiteral("sample layout %1 already exists").arg(layoutName));
         } else {
-            QFile source(QDir(from).filePath(name));
-            if (!source.copy(target)) {
-                kx::log(QStringLiteral("*** could not install sample layout %1 (%2)").arg(layoutName, source.errorString()));
+            QString error;
+            if (!kx::copyFileAtomically(QDir(from).filePath(name), target, &error)) {
+                kx::log(QStringLiteral("*** could not install sample layout %1 (%2)").arg(layoutName, error));
                 continue;
             }
             kx::log(QStringLiteral("sample layout %1 installed").arg(layoutName));
@@ -117,11 +102,11 @@ void RbxLayout::copyInfoFilesFrom(const QString& from, const QString& to) {
         if (!isOfferedFileName(name)) continue;
         const QString target = QDir(to).filePath(name);
         if (QFileInfo::exists(target)) continue;
-        QFile source(QDir(from).filePath(name));
-        if (source.copy(target))
+        QString error;
+        if (kx::copyFileAtomically(QDir(from).filePath(name), target, &error))
             kx::log(QStringLiteral("layout info file %1 installed").arg(name));
         else
-            kx::log(QStringLiteral("*** could not install layout info file %1 (%2)").arg(name, source.errorString()));
+            kx::log(QStringLiteral("*** could not install layout info file %1 (%2)").arg(name, error));
     }
 }
 
@@ -140,7 +125,7 @@ void RbxLayout::updateCustomLayoutFiles() {
         converted.replace(u'\r', u'\n');
         converted.replace(QLatin1String("\n"), QLatin1String("\r\n"));
         if (converted.size() <= text->size()) continue;
-        if (!writeUtf8Atomically(path, converted, &error))
+        if (!kx::writeFileAtomically(path, converted.toUtf8(), &error))
             kx::log(QStringLiteral("** could not convert line breaks of layout %1 / %2").arg(name, error));
     }
 }
@@ -155,7 +140,7 @@ void RbxLayout::applyLayoutUpdates(const QString& path) {
     bool applied = false;
     const QString updated = applyUpdates(updates, *text, &applied);
     if (!applied) return;
-    if (writeUtf8Atomically(path, updated, &error))
+    if (kx::writeFileAtomically(path, updated.toUtf8(), &error))
         kx::log(QStringLiteral("Updated layout %1 to new version.").arg(layoutName));
     else
         kx::log(QStringLiteral("** could not update layout %1 / %2").arg(layoutName, error));

@@ -4,6 +4,7 @@
 #include "core/Bundle.h"
 #include "core/DirectoryListing.h"
 #include "core/KXAppSupport.h"
+#include "core/KXUserFileAccess.h"
 #include "core/Log.h"
 #include "core/Plist.h"
 #include "core/StringExtensions.h"
@@ -112,7 +113,10 @@ std::shared_ptr<RbxGroupDescription> RbxLayout::unicodeGroupDescriptionWithName(
 std::vector<std::shared_ptr<RbxLayout>> RbxLayout::customLayouts() {
     RbxLayoutRegistry& r = registry();
     const QString folder = KXAppSupport::makeSupportSubfolder(QStringLiteral("Layouts"));
-    if (!r.folderFilled_) {
+    // A program that only reads the user's files finds no folder when there is none.
+    if (folder.isEmpty()) return {};
+    const bool upkeep = KXUserFileAccess::mayChange();
+    if (!r.folderFilled_ && upkeep) {
         r.folderFilled_ = true;
         fillCustomLayoutFolder(folder);
     }
@@ -122,14 +126,14 @@ std::vector<std::shared_ptr<RbxLayout>> RbxLayout::customLayouts() {
     r.custom_.clear();
     for (const QString& name : rbx::layouts::layoutFileNames(folder)) {
         const QString path = QDir(folder).filePath(name);
-        applyLayoutUpdates(path);
+        if (upkeep) applyLayoutUpdates(path);
         r.custom_.push_back(std::make_shared<RbxCustomLayout>(path));
     }
     // Taken after the updates, which may have rewritten files.
     r.listing_ = kx::ns::descriptionOfDirectoryContentsAtPath(folder, false);
     const auto custom = r.custom_;
     if (r.window_) r.window_->layoutsChanged();
-    if (!r.rebuiltOnce_) {
+    if (!r.rebuiltOnce_ && upkeep) {
         r.rebuiltOnce_ = true;
         if (QCoreApplication::instance())
             QTimer::singleShot(5000, QCoreApplication::instance(), [] { RbxLayout::updateCustomLayoutFiles(); });

@@ -32,7 +32,7 @@
 namespace {
 
 const QString binaryType = QStringLiteral("application/x-probe-binary");
-const QByteArray binaryData = QByteArray("\x01\x02\x00\x03 user bytes", 17);
+const QByteArray binaryData = QByteArray("\x01\x02\x00\x03 user bytes", sizeof("\x01\x02\x00\x03 user bytes") - 1);
 
 // Pointer and keys of the X server.
 void pointerTo(const QPoint& global) {

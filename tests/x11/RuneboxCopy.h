@@ -89,4 +89,23 @@ private:
 // A URL command to the running copy; the exit code of runebox-tool.
 inline int url(const QString& u) { return run(Tool, {QStringLiteral("url"), u}); }
 
+// The screen rectangle of a character's cell in the running copy's table (empty when
+// it shows no such cell).
+inline QRect cellOf(char32_t c) {
+    const QVariantList r = qdbus_cast<QVariantList>(Copy::debugCall(QStringLiteral("CellRect"), {uint(c)}));
+    return r.size() == 4 ? QRect(r[0].toInt(), r[1].toInt(), r[2].toInt(), r[3].toInt()) : QRect();
+}
+
+// Points at the character's cell, waits until the palette has it under the mouse, and
+// clicks there (pointer events of the X server).
+inline bool clickCharacter(char32_t c) {
+    const QRect cell = cellOf(c);
+    if (cell.isEmpty()) return false;
+    const QPoint p = cell.center();
+    run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(p.x()), QString::number(p.y())});
+    if (!Copy::waitForState([c](const QVariantMap& s) { return s.value(QStringLiteral("selected")).toUInt() == uint(c); }))
+        return false;
+    return run(QStringLiteral("xdotool"), {QStringLiteral("click"), QStringLiteral("1")}) == 0;
+}
+
 } // namespace x11test

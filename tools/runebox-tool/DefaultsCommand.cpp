@@ -5,6 +5,8 @@
 //                                     a key of the settings table takes VALUE as its
 //                                     type, and a VALUE of another type is refused
 //   defaults delete DOMAIN KEY        removes the key
+// A file that cannot be read, a text the file cannot carry and a file that cannot be
+// written are errors (exit status 1) with a message; a failed write changes nothing.
 
 #include "ToolCommand.h"
 
@@ -23,10 +25,24 @@ std::optional<QVariant> valueToWrite(const QString& domainName, const QString& k
     if (domainName != kx::Bundle::mainBundle().bundleIdentifier()) return QVariant(text);
     const auto info = rbx::key::keyInfo(key);
     if (!info) return QVariant(text);
-    if (const auto value = rbx::key::coerce(info->type, text)) return rbx::key::storedForm(info->type, *value);
+    if (const auto value = rbx::key::valueFor(*info, text)) return rbx::key::storedForm(info->type, *value);
     tool::err() << "runebox-tool: \"" << text.left(100) << "\" is no value for " << key << ", which holds "
-                << rbx::key::typeDescription(info->type) << "; nothing was written" << Qt::endl;
+                << rbx::key::valueDescription(*info) << "; nothing was written" << Qt::endl;
     return std::nullopt;
+}
+
+// The outcome of a write as the exit status, with the reason on standard error.
+int written(const platform::Stored& stored) {
+    switch (stored.status) {
+    case platform::Stored::Saved: return 0;
+    case platform::Stored::Refused:
+        tool::err() << "Refused: " << stored.reason << Qt::endl;
+        return 1;
+    case platform::Stored::NotYetSaved:
+        tool::err() << "Not saved, the settings file was left as it was: " << stored.reason << Qt::endl;
+        return 1;
+    }
+    return 1;
 }
 
 int runDefaults(const QStringList& args) {
@@ -34,6 +50,10 @@ int runDefaults(const QStringList& args) {
     const QString verb = args[0];
     const QString domainName = args[1];
     platform::DefaultsDomain domain(domainName, platform::DefaultsDomain::Watch::No);
+    if (verb == QLatin1String("read") && !domain.readError().isEmpty()) {
+        tool::err() << "Cannot read the settings: " << domain.readError() << Qt::endl;
+        return 1;
+    }
 
     if (verb == QLatin1String("read") && args.size() == 2) {
         if (!QFileInfo::exists(domain.path())) {
@@ -56,7 +76,10 @@ int runDefaults(const QStringList& args) {
     if (verb == QLatin1String("write") && args.size() == 4) {
         const auto value = valueToWrite(domainName, args[2], args[3]);
         if (!value) return 1;
-        return domain.setValue(args[2], *value) ? 0 : 1;
+        const platform::Stored stored = domain.setValue(args[2], *value);
+        // A change the file did not take is not kept for later in a program that ends now.
+        if (stored.status == platform::Stored::NotYetSaved) domain.forgetPending();
+        return written(stored);
     }
     if (verb == QLatin1String("delete") && args.size() == 3) {
         if (!domain.value(args[2]).isValid()) {
@@ -64,7 +87,9 @@ int runDefaults(const QStringList& args) {
                         << Qt::endl;
             return 1;
         }
-        return domain.removeValue(args[2]) ? 0 : 1;
+        const platform::Stored stored = domain.removeValue(args[2]);
+        if (stored.status == platform::Stored::NotYetSaved) domain.forgetPending();
+        return written(stored);
     }
     return tool::usage("defaults");
 }

@@ -3,6 +3,9 @@
 #include "ToolCommand.h"
 #include "ToolModel.h"
 
+#include "core/KXUserFileAccess.h"
+#include "core/ProcessWide.h"
+
 #include <QApplication>
 #include <QCoreApplication>
 #include <map>
@@ -49,6 +52,9 @@ int main(int argc, char** argv) {
     const std::string name = args.takeFirst().toStdString();
     auto it = tool::commands().find(name);
     if (it == tool::commands().end()) return listCommands();
+    // The tool reads the user's settings, layouts and names as the palette would, and
+    // leaves them as they are (`defaults write` writes the settings file itself).
+    kx::ProcessWide<KXUserFileAccess>::install(std::make_unique<KXUserFileAccess>(KXUserFileAccess::Mode::ReadOnly));
     tool::installModelServices();
     const int rc = it->second.fn(args);
     tool::out().flush();

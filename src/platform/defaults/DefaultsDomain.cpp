@@ -1,5 +1,6 @@
 #include "platform/defaults/DefaultsDomain.h"
 
+#include "core/AtomicFile.h"
 #include "core/FoundationValues.h"
 #include "core/Log.h"
 #include "core/MainThread.h"
@@ -11,7 +12,6 @@
 #include <QFileInfo>
 #include <QFileSystemWatcher>
 #include <QLockFile>
-#include <QSaveFile>
 #include <QThread>
 #include <QTimer>
 
@@ -28,7 +28,8 @@ QString fileNameForDomain(const QString& domain) {
 }
 
 // The file's dictionary; `ok` false when the file exists but is not a readable
-// dictionary (a missing file is an empty domain).
+// dictionary (a missing file is an empty domain). Texts the XML form cannot carry (a
+// binary file or another program may hold them) are left out, each with a log line.
 QVariantMap readDictionary(const QString& path, bool* ok, QString* error) {
     *ok = true;
     const QFileInfo info(path);
@@ -44,7 +45,19 @@ QVariantMap readDictionary(const QString& path, bool* ok, QString* error) {
         *error = QStringLiteral("%1 does not hold a dictionary").arg(path);
         return {};
     }
-    return r.value.toMap();
+    if (!kx::plist::characterXmlCannotCarry(r.value)) return r.value.toMap();
+    QStringList dropped;
+    const QVariantMap kept = kx::plist::withoutUnstorableText(r.value, &dropped).toMap();
+    for (const QString& at : dropped)
+        kx::log(QStringLiteral("settings %1: left out %2: it holds a character a settings file cannot carry")
+                    .arg(path, at));
+    return kept;
+}
+
+QString keyList(const QStringList& keys) {
+    QStringList sorted = keys;
+    sorted.sort();
+    return sorted.join(QStringLiteral(", "));
 }
 
 // Renames a damaged file to "<path>.corrupt-N" so that it is not written over.
@@ -83,9 +96,8 @@ QVariantMap DefaultsDomain::readDomain(const QString& domain) {
 DefaultsDomain::DefaultsDomain(const QString& domain, Watch watch, WriteListener* listener)
     : domain_(domain), path_(pathForDomain(domain)), listener_(listener) {
     bool ok = true;
-    QString error;
-    values_ = readDictionary(path_, &ok, &error);
-    if (!ok) kx::log(QStringLiteral("could not read settings: %1").arg(error));
+    values_ = readDictionary(path_, &ok, &readError_);
+    if (!ok) kx::log(QStringLiteral("could not read settings: %1").arg(readError_));
     if (watch == Watch::No || !QCoreApplication::instance()) return;
     if (kx::isMainThread()) {
         startWatching();
@@ -95,7 +107,12 @@ DefaultsDomain::DefaultsDomain(const QString& domain, Watch watch, WriteListener
     }
 }
 
-DefaultsDomain::~DefaultsDomain() = default;
+DefaultsDomain::~DefaultsDomain() {
+    // The last chance for changes that could not be written yet.
+    QMutexLocker lock(&mutex_);
+    if (!pending_.isEmpty() && !writePending().saved())
+        kx::log(QStringLiteral("settings not saved (%1): %2").arg(keyList(pending_.values()), lastWriteError_));
+}
 
 void DefaultsDomain::startWatching() {
     QDir().mkpath(folderPath());
@@ -110,6 +127,14 @@ void DefaultsDomain::startWatching() {
         if (QFileInfo::exists(path_) && !watcher_->files().contains(path_)) watcher_->addPath(path_);
         reload();
     });
+    auto* retry = new QTimer(this);
+    retry->setInterval(RetryIntervalMs);
+    connect(retry, &QTimer::timeout, this, [this, retry] {
+        if (flush().saved()) retry->stop();
+    });
+    QMutexLocker lock(&mutex_);
+    retry_ = retry;
+    if (!pending_.isEmpty()) retry_->start();
     watcher_->addPath(folderPath());
     if (QFileInfo::exists(path_)) watcher_->addPath(path_);
 }
@@ -139,10 +164,18 @@ QStringList DefaultsDomain::reload() {
         QMutexLocker lock(&mutex_);
         bool ok = true;
         QString error;
-        const QVariantMap fresh = readDictionary(path_, &ok, &error);
+        QVariantMap fresh = readDictionary(path_, &ok, &error);
         if (!ok) {
             // A damaged file is left to the next write, which keeps it aside.
+            readError_ = error;
             return {};
+        }
+        readError_.clear();
+        // What is waiting to be written is still in force here.
+        for (const QString& key : std::as_const(pending_)) {
+            const auto mine = values_.constFind(key);
+            if (mine == values_.constEnd()) fresh.remove(key);
+            else fresh.insert(key, mine.value());
         }
         for (auto it = values_.begin(); it != values_.end(); ++it)
             if (!fresh.contains(it.key())) changes.append({it.key(), QVariant()});
@@ -166,19 +199,61 @@ QStringList DefaultsDomain::reload() {
     return keys;
 }
 
-bool DefaultsDomain::setValue(const QString& key, const QVariant& value) {
+Stored DefaultsDomain::setValue(const QString& key, const QVariant& value) {
     const QVariant v = value.isValid() ? kx::plist::normalized(value) : QVariant();
+    const std::optional<char32_t> bad =
+        kx::plist::characterXmlCannotCarry(key) ? kx::plist::characterXmlCannotCarry(key)
+                                                : kx::plist::characterXmlCannotCarry(v);
+    if (bad) {
+        const QString reason = kx::plist::unstorableTextError(*bad);
+        kx::log(QStringLiteral("setting %1 refused: %2").arg(key.left(100), reason));
+        return {Stored::Refused, reason};
+    }
     QMutexLocker lock(&mutex_);
     if (v.isValid()) values_.insert(key, v);
     else values_.remove(key);
-    return writeChange(key, v);
+    pending_.insert(key);
+    return writePending();
 }
 
-bool DefaultsDomain::writeChange(const QString& key, const QVariant& value) {
-    if (!QDir().mkpath(folderPath())) {
-        kx::log(QStringLiteral("could not make the settings folder %1").arg(folderPath()));
-        return false;
+Stored DefaultsDomain::flush() {
+    QMutexLocker lock(&mutex_);
+    if (pending_.isEmpty()) return {};
+    const QStringList keys = pending_.values();
+    const Stored stored = writePending();
+    if (stored.saved()) kx::log(QStringLiteral("settings saved after all (%1)").arg(keyList(keys)));
+    return stored;
+}
+
+QStringList DefaultsDomain::pendingKeys() const {
+    QMutexLocker lock(&mutex_);
+    return pending_.values();
+}
+
+void DefaultsDomain::forgetPending() {
+    {
+        QMutexLocker lock(&mutex_);
+        pending_.clear();
     }
+    reload();
+}
+
+QString DefaultsDomain::readError() const {
+    QMutexLocker lock(&mutex_);
+    return readError_;
+}
+
+Stored DefaultsDomain::writePending() {
+    auto notYet = [&](const QString& error) {
+        if (error != lastWriteError_)
+            kx::log(QStringLiteral("could not write settings %1: %2; kept to be written later (%3)")
+                        .arg(path_, error, keyList(pending_.values())));
+        lastWriteError_ = error;
+        // Tried again from the main thread's loop while the application runs.
+        if (retry_) QMetaObject::invokeMethod(retry_, qOverload<>(&QTimer::start), Qt::QueuedConnection);
+        return Stored{Stored::NotYetSaved, error};
+    };
+    if (!QDir().mkpath(folderPath())) return notYet(QStringLiteral("cannot make the folder %1").arg(folderPath()));
     QLockFile lockFile(path_ + QStringLiteral(".lock"));
     const bool locked = lockFile.tryLock(5000);
     if (!locked) kx::log(QStringLiteral("could not lock %1; writing without the lock").arg(path_));
@@ -188,24 +263,22 @@ bool DefaultsDomain::writeChange(const QString& key, const QVariant& value) {
     QVariantMap contents = readDictionary(path_, &ok, &error);
     if (!ok) {
         moveDamagedFileAside(path_, error);
+        // What this store holds is written back whole.
         contents = values_;
     }
-    if (value.isValid()) contents.insert(key, value);
-    else contents.remove(key);
+    for (const QString& key : std::as_const(pending_)) {
+        const auto mine = values_.constFind(key);
+        if (mine == values_.constEnd()) contents.remove(key);
+        else contents.insert(key, mine.value());
+    }
 
-    QSaveFile file(path_);
-    const QByteArray bytes = kx::plist::writeXml(contents);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
-        kx::log(QStringLiteral("could not write settings %1: %2").arg(path_, file.errorString()));
-        file.cancelWriting();
-        return false;
-    }
+    kx::AtomicFile file(path_);
+    if (!file.open() || !file.write(kx::plist::writeXml(contents))) return notYet(file.errorString());
     if (listener_) listener_->contentsWritten(path_);
-    if (!file.commit()) {
-        kx::log(QStringLiteral("could not write settings %1: %2").arg(path_, file.errorString()));
-        return false;
-    }
-    return true;
+    if (!file.commit()) return notYet(file.errorString());
+    pending_.clear();
+    lastWriteError_.clear();
+    return {};
 }
 
 } // namespace platform

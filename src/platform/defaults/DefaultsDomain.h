@@ -3,13 +3,21 @@
 // $XDG_CONFIG_HOME/runebox/<domain>.plist.
 //
 // Every change is written through at once: under a lock file the current file is read
-// again, this one change is applied to it and the result replaces the file atomically
-// (QSaveFile), so that a crash mid-write leaves the old file, and changes that other
-// processes made to other keys are kept. A file watcher (on the file and its folder,
+// again, this change (and any earlier one still waiting) is applied to it and the result
+// replaces the file atomically (kx::AtomicFile), so that a crash or a full disk leaves
+// the old file, and changes that other processes made to other keys are kept. A change
+// that cannot be written (full disk, folder not writable) stays in effect here and
+// pending: it is written with the next change, by a retry every few seconds, and by
+// flush() (the application calls it at quit through the store's synchronize).
+//
+// Texts that an XML file cannot carry (kx::plist::characterXmlCannotCarry) are refused,
+// and left out when a file (binary or written by another program) holds them, so that
+// no value can make the file unreadable. A file watcher (on the file and its folder,
 // since an atomic replacement is a rename) reads the file again when it changes and
 // reports every key whose value differs from the one held here.
 
 #include <QMutex>
+#include <QSet>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -22,6 +30,19 @@ class QFileSystemWatcher;
 class QTimer;
 
 namespace platform {
+
+// What became of a change of a setting.
+struct Stored {
+    enum Status {
+        Saved,        // in effect and on disk
+        NotYetSaved,  // in effect; the file could not be written yet (reason says why)
+        Refused,      // not stored at all (reason says why)
+    };
+    Status status = Saved;
+    QString reason;
+    bool saved() const { return status == Saved; }
+    explicit operator bool() const { return saved(); }
+};
 
 class DefaultsDomain : public QObject {
     Q_OBJECT
@@ -55,12 +76,27 @@ public:
     QVariantMap values() const;
 
     // Stores a value (nil removes the key) and writes the file. The value held here
-    // changes even when the file cannot be written; then the failure is logged and
-    // false answered.
-    bool setValue(const QString& key, const QVariant& value);
-    bool removeValue(const QString& key) { return setValue(key, QVariant()); }
+    // changes even when the file cannot be written: then the change is pending, the
+    // failure logged and the answer NotYetSaved. A key or value holding text that the
+    // file cannot carry is Refused and changes nothing.
+    Stored setValue(const QString& key, const QVariant& value);
+    Stored removeValue(const QString& key) { return setValue(key, QVariant()); }
+
+    // How often a pending change is tried again while the application runs.
+    static constexpr int RetryIntervalMs = 3000;
+
+    // Writes the pending changes now; Saved when none are left.
+    Stored flush();
+    // The keys whose changes are not on disk yet.
+    QStringList pendingKeys() const;
+    // Gives the pending changes up (for a program about to end that reported them as
+    // not saved); the values are the file's again.
+    void forgetPending();
+    // Why the file could not be read when it was last read (empty when it could).
+    QString readError() const;
 
     // Reads the file again now; reports and answers the keys whose values changed.
+    // Pending changes stay in effect over what the file says.
     QStringList reload();
 
     // Receives each key changed by another process with its new value (nil when
@@ -72,17 +108,22 @@ public:
 private:
     void startWatching();
     void watchedPathChanged();
-    bool writeChange(const QString& key, const QVariant& value);
+    // Writes the pending changes; called with mutex_ held.
+    Stored writePending();
 
     const QString domain_;
     const QString path_;
     WriteListener* const listener_;
     mutable QMutex mutex_;  // values_ and the read-compare / write sequences
     QVariantMap values_;
+    QSet<QString> pending_;  // keys whose value here is not on disk yet
+    QString readError_;
+    QString lastWriteError_;
     ChangeHandler handler_;
     QMutex handlerMutex_;
     QFileSystemWatcher* watcher_ = nullptr;
     QTimer* debounce_ = nullptr;
+    QTimer* retry_ = nullptr;
 };
 
 } // namespace platform

@@ -16,10 +16,10 @@ QVariant UserDefaults::objectForKey(const QString& key) const {
     return registration_.value(key);
 }
 
-bool UserDefaults::setObject(const QVariant& value, const QString& key) {
-    const bool written = domain_->setValue(key, value);
-    report(key, domain_->value(key));
-    return written;
+Stored UserDefaults::setObject(const QVariant& value, const QString& key) {
+    const Stored stored = domain_->setValue(key, value);
+    if (stored.status != Stored::Refused) report(key, domain_->value(key));
+    return stored;
 }
 
 void UserDefaults::registerDefaults(const QVariantMap& values) {
@@ -38,7 +38,11 @@ QVariantMap UserDefaults::persistentDomainForName(const QString& domain) {
     return DefaultsDomain::readDomain(domain);
 }
 
-void UserDefaults::synchronize() { domain_->reload(); }
+Stored UserDefaults::synchronize() {
+    const Stored stored = domain_->flush();
+    domain_->reload();
+    return stored;
+}
 
 void UserDefaults::setChangeObserver(ChangeObserver observer) {
     QMutexLocker lock(&mutex_);

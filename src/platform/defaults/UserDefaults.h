@@ -31,10 +31,11 @@ public:
 
     // The persistent value, else the registered one, else nil.
     QVariant objectForKey(const QString& key) const;
-    // Nil removes the key from the persistent domain. Answers false when the file
-    // could not be written (the value is in effect for this process nonetheless).
-    bool setObject(const QVariant& value, const QString& key);
-    bool removeObject(const QString& key) { return setObject(QVariant(), key); }
+    // Nil removes the key from the persistent domain. NotYetSaved when the file could
+    // not be written (the value is in effect for this process nonetheless, and written
+    // later); Refused (nothing changed) for text the file cannot carry.
+    Stored setObject(const QVariant& value, const QString& key);
+    Stored removeObject(const QString& key) { return setObject(QVariant(), key); }
 
     // Adds to the registration domain (existing registrations of the keys replaced).
     void registerDefaults(const QVariantMap& values);
@@ -43,8 +44,9 @@ public:
     // Another domain's file, read once.
     static QVariantMap persistentDomainForName(const QString& domain);
 
-    // Picks up changes other processes made to the file now (writes are immediate).
-    void synchronize();
+    // Writes what is pending and picks up changes other processes made to the file.
+    // Answers whether everything this process changed is on disk.
+    Stored synchronize();
 
     void setChangeObserver(ChangeObserver observer);
 

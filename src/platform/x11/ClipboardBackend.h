@@ -50,6 +50,14 @@ public:
                                                      bool* timedOut = nullptr) = 0;
     // Asks a running clipboard manager to take a copy of what we own; true when it did.
     virtual bool handOverToClipboardManager(int timeoutMs) = 0;
+    // Starts the keeper program (see ClipboardKeeper.h) on a copy of what we own and waits
+    // until it has taken the clipboard; true when it did. Backends that cannot outlive
+    // the program answer false.
+    virtual bool handOverToKeeper(const QString& program, int timeoutMs) {
+        (void)program;
+        (void)timeoutMs;
+        return false;
+    }
 };
 
 } // namespace kx::x11

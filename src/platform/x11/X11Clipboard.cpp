@@ -1,10 +1,16 @@
 #include "platform/x11/X11Clipboard.h"
 
 #include "core/Log.h"
+#include "platform/x11/ClipboardKeeper.h"
 #include "platform/x11/X11Session.h"
 #include "platform/x11/XErrorTrap.h"
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryFile>
 #include <QSet>
 
 #include <X11/Xatom.h>
@@ -502,6 +508,49 @@ bool X11Clipboard::handOverToClipboardManager(int timeoutMs) {
     session_->removeEventListener(id);
     if (!done) log(QStringLiteral("clipboard manager did not answer"));
     return ok;
+}
+
+bool X11Clipboard::handOverToKeeper(const QString& program, int timeoutMs) {
+    if (!dpy_ || !ownsClipboard()) return false;
+    QList<KeptType> kept;
+    for (const QString& type : std::as_const(types_))
+        if (std::optional<ClipboardData> data = ownData(type)) kept << KeptType{type, *data};
+    if (kept.isEmpty()) return false;
+    // A private file of a name of its own, replaced whole by the copy.
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (folder.isEmpty() || !QDir().mkpath(folder)) folder = QDir::tempPath();
+    QTemporaryFile name(folder + QStringLiteral("/runebox-clipboard-XXXXXX"));
+    name.setAutoRemove(false);
+    if (!name.open()) {
+        log(QStringLiteral("cannot keep the clipboard: %1").arg(name.errorString()));
+        return false;
+    }
+    name.close();
+    QString error;
+    if (!writeKeptClipboard(name.fileName(), kept, &error)) {
+        log(QStringLiteral("cannot keep the clipboard: %1").arg(error));
+        QFile::remove(name.fileName());
+        return false;
+    }
+    QProcess keeper;
+    keeper.setProgram(program);
+    keeper.setArguments({name.fileName()});
+    keeper.setStandardOutputFile(QProcess::nullDevice());
+    if (!keeper.startDetached()) {
+        log(QStringLiteral("cannot keep the clipboard: %1 does not start").arg(program));
+        QFile::remove(name.fileName());
+        return false;
+    }
+    // Served until the keeper has it: it reads our types as any reader would.
+    QElapsedTimer t;
+    t.start();
+    bool ours = true;
+    while ((ours = ownsClipboard()) && t.elapsed() < timeoutMs) {
+        pollfd p{ConnectionNumber(dpy_), POLLIN, 0};
+        poll(&p, 1, 20);
+    }
+    if (ours) log(QStringLiteral("the clipboard keeper did not take the clipboard"));
+    return !ours;
 }
 
 } // namespace kx::x11

@@ -38,6 +38,7 @@ public:
     std::optional<QStringList> availableTypes(int timeoutMs, bool* timedOut = nullptr) override;
     std::optional<ClipboardData> dataForType(const QString& type, int timeoutMs, bool* timedOut = nullptr) override;
     bool handOverToClipboardManager(int timeoutMs) override;
+    bool handOverToKeeper(const QString& program, int timeoutMs) override;
 
     // Gives up the clipboard if we own it.
     void release();

@@ -11,6 +11,7 @@
 #include "table/widgets/RbxCharView.h"
 #include "table/widgets/RbxCharViewInternal.h"
 #include "table/widgets/RbxMagnifier.h"
+#include "table/widgets/RbxMagnifierPopup.h"
 
 #include <QPointer>
 #include <QTimer>
@@ -18,7 +19,7 @@
 #include <utility>
 
 RbxCharSelection::RbxCharSelection(RbxCharView& view)
-    : view_(view), magnifier_(std::make_shared<RbxMagnifierPopover>()) {}
+    : view_(view), magnifier_(std::make_shared<RbxMagnifierPopup>()) {}
 
 RbxCharSelection::~RbxCharSelection() { magnifier_->close(); }
 

@@ -61,7 +61,8 @@ public:
     // (-1, -1) when none.
     QPointF prevMouseLocation() const { return prevMouseLocation_; }
 
-    // ---- the magnifier popover
+    // ---- the magnifier popover (the table's own, RbxMagnifierPopup, unless another is
+    // given; null: none)
     void setMagnifierPopover(std::shared_ptr<RbxMagnifierPopover> popover);
     RbxMagnifierPopover& magnifierPopover() const { return *magnifier_; }
     // The magnifier is on screen and stays: the palette keeps the keys while it is. One

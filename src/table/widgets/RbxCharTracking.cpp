@@ -11,6 +11,7 @@
 #include "table/widgets/RbxCharViewInternal.h"
 #include "table/widgets/RbxMenuWatch.h"
 
+#include <QCursor>
 #include <QEvent>
 #include <QTimer>
 
@@ -261,9 +262,13 @@ void RbxCharTracking::menuOpened() {
 
 void RbxCharTracking::menuClosed() {
     menuOpen_ = contextMenuOpen_ = false;
+    // The menu held the pointer: the window may have missed the mouse leaving it.
+    QWidget* window = view_.window();
+    if (inWindow_ && !window->rect().contains(window->mapFromGlobal(QCursor::pos()))) inWindow_ = inView_ = false;
     // What the mouse did meanwhile is replayed.
     if (inWindow_) windowEntered();
     else if (inFonts_) fontsEntered();
+    else windowExited();
     if (inView_) viewEntered();
     view_.selection().updateSelection();
 }

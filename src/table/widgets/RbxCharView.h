@@ -229,9 +229,18 @@ public:
     void copyCharacterName(char32_t c);
     void copyCharacterDescription(char32_t c);
 
+    // A command of the context menu on a character: the copies here, the others through
+    // the window controller.
+    void performMenuCommand(RbxMenuCommand command, char32_t c);
+
     // ---- posting
     // Posts the character (or the string) in the font shown, down the insertion road.
     void postCharacter(char32_t c, const QString& s);
+    // Posts a string chosen in a picture menu as its first code point and the whole
+    // string, then updates the table as after a click; the delayed form waits 0.1 s, for
+    // the menu to close.
+    void postSkinnedString(const QString& s);
+    Q_INVOKABLE void delayedPostSkinnedString(const QVariant& string);
     RbxCharacterPosting& posting() const { return *posting_; }
 
     // ---- settings

@@ -1,5 +1,6 @@
-// The table view: copying one form of a character. None of these is an insertion: the
-// recent characters and the insertion log stay as they are.
+// The table view: copying one form of a character, and the other commands of a cell's
+// context menu. No copy is an insertion: the recent characters and the insertion log stay
+// as they are.
 #include "table/widgets/RbxCharView.h"
 
 #include "insertion/RbxClipboardCopies.h"
@@ -25,3 +26,21 @@ void RbxCharView::copyCharacterUnicodeHex(char32_t c) { publish(CharacterText::h
 void RbxCharView::copyCharacterSwift(char32_t c) { publish(CharacterText::swiftRepresentation(c)); }
 void RbxCharView::copyCharacterName(char32_t c) { publish(c ? CharacterText::fullNameOfCharacter(c) : QString()); }
 void RbxCharView::copyCharacterDescription(char32_t c) { publish(CharacterText::descriptionOfCharacterOrLigature(c, false)); }
+
+void RbxCharView::performMenuCommand(RbxMenuCommand command, char32_t c) {
+    using C = RbxMenuCommand;
+    switch (command) {
+    case C::CopyPlain: copyCharacterPlain(c); break;
+    case C::CopyHTML: copyCharacterHTML(c); break;
+    case C::CopyDecimal: copyCharacterUnicodeDecimal(c); break;
+    case C::CopyHex: copyCharacterUnicodeHex(c); break;
+    case C::CopySwift: copyCharacterSwift(c); break;
+    case C::CopyName: copyCharacterName(c); break;
+    case C::CopyDescription: copyCharacterDescription(c); break;
+    case C::ShowInfo: controller_->showInfoForCharacter(c); break;
+    case C::MarkFonts: controller_->markFontsContainingSelectedCharacter(); break;
+    case C::ResetMarks: controller_->resetMarkedFonts(); break;
+    case C::None: break;
+    default: controller_->characterCommand(command, c); break;
+    }
+}

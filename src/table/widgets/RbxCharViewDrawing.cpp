@@ -6,6 +6,7 @@
 #include "kxlib/RbxDefaults.h"
 #include "kxlib/gui/KXAppearance.h"
 #include "kxlib/gui/KXDynamicImage.h"
+#include "kxlib/gui/KXGradient.h"
 #include "kxlib/gui/KXLayoutManager.h"
 #include "table/core/RbxCellDecorations.h"
 #include "table/core/RbxCellGlyphs.h"
@@ -17,7 +18,6 @@
 
 #include <QApplication>
 #include <QFontMetricsF>
-#include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPaintEvent>
@@ -392,14 +392,14 @@ void RbxCharViewPainter::drawBadges(const CellLook& l) {
 void RbxCharViewPainter::drawHotCorner(const CellLook& l) {
     if (modifiable_ && modifiable_->contains(l.c)) {
         const QRectF dot = toView(rbx::cells::skinToneDotRect(l.cell));
-        QLinearGradient gradient(dot.topLeft(), dot.topRight());
-        gradient.setColorAt(0, QColor::fromRgbF(1, 0.8f, 0.6f));
-        gradient.setColorAt(1, QColor(70, 53, 43));
+        // The skin tones from light to dark, left to right.
+        static KXGradient gradient(QColor::fromRgbF(1, 0.8f, 0.6f), QColor(70, 53, 43));
+        QPainterPath round;
+        round.addEllipse(dot);
         p_.save();
         p_.setRenderHint(QPainter::Antialiasing);
-        p_.setPen(Qt::NoPen);
-        p_.setBrush(gradient);
-        p_.drawEllipse(dot);
+        p_.setClipPath(round, Qt::IntersectClip);
+        gradient.drawAxial(p_, dot.topLeft(), dot.topRight(), true);
         p_.restore();
     } else if (textOrEmoji_ && textOrEmoji_->contains(l.c)) {
         drawImage(QStringLiteral("triangle"), rbx::cells::textEmojiTriangleRect(l.cell));

@@ -8,6 +8,7 @@
 #include "core/CharSet.h"
 #include "insertion/RbxCharacterPosting.h"
 #include "platform/fonts/Font.h"
+#include "table/core/RbxContextMenu.h"
 
 #include <QMenu>
 #include <QPoint>
@@ -64,8 +65,15 @@ public:
     virtual void showInfoForCharacter(char32_t) {}
     // Switches the view mode (3 all defined characters, 10 preview, 11 sample, 12 info).
     virtual void changeViewTo(int) {}
+    // The commands of the context menu that act on the palette (information, marks,
+    // favourites, recent characters, context, the shape finder): whether the palette
+    // offers one now (a command it does not offer is shown disabled), and doing one that
+    // has no call of its own above (the favourites, recent, context and shape commands).
+    virtual bool offersCharacterCommand(RbxMenuCommand) const { return false; }
+    virtual void characterCommand(RbxMenuCommand, char32_t) {}
     // The menus of a character: the context menu, and the two picture menus offering an
-    // emoji in its skin tones and as text or emoji. nullptr: no menu.
+    // emoji in its skin tones and as text or emoji (RbxCharMenus makes them). nullptr: no
+    // menu.
     virtual std::unique_ptr<QMenu> contextMenu(char32_t) { return nullptr; }
     virtual std::unique_ptr<QMenu> skinsMenu(char32_t) { return nullptr; }
     virtual std::unique_ptr<QMenu> emojiTextMenu(char32_t) { return nullptr; }

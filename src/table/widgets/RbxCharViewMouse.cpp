@@ -8,11 +8,13 @@
 #include "core/Log.h"
 #include "core/ModifierFlags.h"
 #include "table/core/RbxGeometry.h"
+#include "table/core/RbxPictureStrings.h"
 #include "table/widgets/RbxCharSelection.h"
 #include "table/widgets/RbxCharTracking.h"
 
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QTimer>
 #include <algorithm>
 
@@ -212,4 +214,18 @@ void RbxCharView::afterPosting() {
         defineRecentCharactersToHilite();
         viewport()->update();
     }
+}
+
+// ---------------------------------------------------------------- picture-menu choices
+
+void RbxCharView::postSkinnedString(const QString& s) {
+    postCharacter(rbx::pictures::firstCodePoint(s), s);
+    afterPosting();
+}
+
+void RbxCharView::delayedPostSkinnedString(const QVariant& string) {
+    QPointer<RbxCharView> self(this);
+    QTimer::singleShot(100, this, [self, s = string.toString()] {
+        if (self) self->postSkinnedString(s);
+    });
 }

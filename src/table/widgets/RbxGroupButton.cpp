@@ -1,6 +1,7 @@
 #include "table/widgets/RbxGroupButton.h"
 
 #include "kxlib/gui/KXDynamicImage.h"
+#include "kxlib/gui/MenuExtensions.h"
 #include "table/widgets/RbxCharView.h"
 
 #include <QApplication>
@@ -62,9 +63,13 @@ std::unique_ptr<QMenu> RbxGroupButton::groupsMenu() const {
 
 void RbxGroupButton::pullDown() {
     setDown(true);
-    std::unique_ptr<QMenu> menu = groupsMenu();
-    menu->exec(mapToGlobal(QPoint(0, height() - 2)));
-    setDown(false);
+    QMenu* menu = groupsMenu().release();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    QPointer<RbxGroupButton> self(this);
+    connect(menu, &QMenu::aboutToHide, this, [self] {
+        if (self) self->setDown(false);
+    });
+    kx::menu::pullDownBelow(*menu, *this, -2.0);
 }
 
 void RbxGroupButton::mousePressEvent(QMouseEvent* event) {

@@ -23,6 +23,7 @@ const QHash<QString, KXDynamicColor>& builtIn() {
         {QStringLiteral("charSubstitutionColor"), KXDynamicColor(QColor(0x1C, 0x6B, 0xB0), QColor(0x6C, 0xB4, 0xF5))},
         {QStringLiteral("bigCharColor"), KXDynamicColor(QColor(Qt::black), QColor(Qt::white))},
         {QStringLiteral("magnifierInfoLinesColor"), KXDynamicColor(QColor(0xD0, 0x70, 0x70), QColor(0xB8, 0x5C, 0x5C))},
+        {QStringLiteral("shortcutBackground"), KXDynamicColor(QColor(Qt::white), QColor(0x48, 0x48, 0x4C))},
     };
     return colors;
 }

@@ -6,6 +6,8 @@
 #include "app/PaletteAssembly.h"
 #include "app/PaletteURLCommands.h"
 #include "app/PrefCommand.h"
+#include "common/SmallFileSystem.h"
+#include "platform/defaults/DefaultsDomain.h"
 #include "app/QuitOtherCopies.h"
 #include "app/RbxCharAppController.h"
 #include "kxlib/KXURLHandler.h"
@@ -22,12 +24,12 @@ using PrefCommand = AppTest;
 
 TEST_F(PrefCommand, SetsKnownKeysAsTheirTypes) {
     EXPECT_FALSE(prefcommand::preferencesViaURL(
-                     url("runebox://pref?animate%20window=no&recentLines=4&relativeFontSize=-0.5&quitOther=kill"), *store)
+                     url("runebox://pref?animate%20window=no&recentLines=4&relativeFontSize=2.5&quitOther=kill"), *store)
                      .isValid());
     EXPECT_FALSE(store->boolForKey(rbx::key::animateWindow));
     EXPECT_EQ(store->objectForKey(QStringLiteral("animate window")).typeId(), QMetaType::Bool);
     EXPECT_EQ(store->integerForKey(rbx::key::recentLines), 4);
-    EXPECT_DOUBLE_EQ(store->doubleForKey(rbx::key::relativeFontSize), -0.5);
+    EXPECT_DOUBLE_EQ(store->doubleForKey(rbx::key::relativeFontSize), 2.5);
     EXPECT_EQ(store->stringForKey(rbx::key::quitOther), QStringLiteral("kill"));
 
     prefcommand::preferencesViaURL(url("runebox://pref?animate%20window=TRUE"), *store);
@@ -55,6 +57,68 @@ TEST_F(PrefCommand, RefusesUnknownKeysWrongValuesAndStructuredSettings) {
     EXPECT_TRUE(log.contains(QStringLiteral("is no value for applications")));
     EXPECT_TRUE(log.contains(QStringLiteral("is no value for favoriteCharacters")));
     EXPECT_TRUE(log.contains(QStringLiteral("preferencesViaURL:")));
+}
+
+TEST_F(PrefCommand, ALinkNeverRemovesWhatItCannotSetNorStoresTextTheFileCannotCarry) {
+    kx::LogCapture log;
+    const QByteArray favourites = QByteArray::fromHex("0000004100000042");
+    store->setObject(favourites, QStringLiteral("favoriteCharacters"));
+    store->setObject(QByteArray::fromHex("0000004300000007"), QStringLiteral("global recent characters"));
+    store->setObject(QVariantMap{{QStringLiteral("editor"), QVariantMap{{QStringLiteral("insert mode"), 2}}}},
+                     QStringLiteral("applications"));
+    store->setString(QStringLiteral("before"), QStringLiteral("sample"));
+    const QString page =
+        prefcommand::preferencesViaURL(url("runebox://pref?favoriteCharacters=&global%20recent%20characters="
+                                           "&applications=&recent%20ligatures=&fontSpecificLayouts="
+                                           "&sample=a%00b&layout=x%01y"),
+                                       *store)
+            .value<KXURLRefusal>()
+            .reason;
+    const QVariantMap file = store->platformDefaults().domain().values();
+    EXPECT_EQ(file.value(QStringLiteral("favoriteCharacters")), QVariant(favourites));
+    EXPECT_TRUE(file.contains(QStringLiteral("global recent characters")));
+    EXPECT_TRUE(file.value(QStringLiteral("applications")).toMap().contains(QStringLiteral("editor")));
+    EXPECT_EQ(store->stringForKey(rbx::key::sample), QStringLiteral("before"));
+    EXPECT_NE(store->stringForKey(rbx::key::layout), QStringLiteral("x\x01y"));
+    EXPECT_TRUE(page.contains(QStringLiteral("favoriteCharacters cannot be changed by a link"))) << page.toStdString();
+    EXPECT_TRUE(page.contains(QStringLiteral("applications cannot be changed by a link")));
+    EXPECT_TRUE(page.contains(QStringLiteral("sample refused: the text holds U+0000")));
+    EXPECT_TRUE(page.contains(QStringLiteral("layout refused: the text holds U+0001")));
+    EXPECT_TRUE(log.contains(QStringLiteral("pref: sample refused")));
+    // The file stays readable and whole.
+    platform::DefaultsDomain again(domain, platform::DefaultsDomain::Watch::No);
+    EXPECT_TRUE(again.readError().isEmpty());
+    EXPECT_EQ(again.value(QStringLiteral("favoriteCharacters")), QVariant(favourites));
+}
+
+TEST_F(PrefCommand, ChangesThatCannotBeWrittenYetAreReportedAsNotYetSaved) {
+    store->setString(QStringLiteral("before"), QStringLiteral("sample"));
+    const QString path = store->platformDefaults().domain().path();
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray before = f.readAll();
+    f.close();
+    rbxtest::SmallFileSystem fs(platform::DefaultsDomain::folderPath());
+    if (!fs.isMounted()) GTEST_SKIP() << fs.skipReason().toStdString();
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(before);
+    f.close();
+    ASSERT_TRUE(fs.fill());
+    const QString page = prefcommand::preferencesViaURL(url("runebox://pref?sample=after&recentLines=5"), *store)
+                             .value<KXURLRefusal>()
+                             .reason;
+    EXPECT_TRUE(page.contains(QStringLiteral("not yet saved"))) << page.toStdString();
+    EXPECT_TRUE(page.contains(QStringLiteral("No space left on device"))) << page.toStdString();
+    EXPECT_TRUE(page.contains(QStringLiteral("sample")));
+    EXPECT_EQ(store->stringForKey(rbx::key::sample), QStringLiteral("after"));  // in effect
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), before);
+    f.close();
+    fs.free();
+    EXPECT_TRUE(store->synchronize().saved());
+    platform::DefaultsDomain again(domain, platform::DefaultsDomain::Watch::No);
+    EXPECT_EQ(again.value(QStringLiteral("sample")), QVariant(QStringLiteral("after")));
+    EXPECT_EQ(again.value(QStringLiteral("recentLines")), QVariant(QStringLiteral("5")));
 }
 
 TEST_F(PrefCommand, AnEmptyValueRemovesTheSettingAndNoParametersListAll) {
@@ -98,6 +162,13 @@ TEST(PrefCoercion, ReadsEachTypeStrictly) {
     EXPECT_EQ(prefcommand::coerce(Type::String, QStringLiteral(" a b ")), QVariant(QStringLiteral(" a b ")));
     EXPECT_FALSE(prefcommand::coerce(Type::Dict, QStringLiteral("{}")));
     EXPECT_FALSE(prefcommand::coerce(Type::Data, QStringLiteral("00")));
+
+    // A size is also held to the range the table can be drawn with.
+    const auto size = *prefcommand::keyInfo(QStringLiteral("relativeFontSize"));
+    EXPECT_EQ(rbx::key::valueFor(size, QStringLiteral("40")), QVariant(40.0));
+    EXPECT_FALSE(rbx::key::valueFor(size, QStringLiteral("1e308")));
+    EXPECT_FALSE(rbx::key::valueFor(size, QStringLiteral("-5")));
+    EXPECT_EQ(rbx::key::valueDescription(size), QStringLiteral("a number from 1 to 10000"));
 }
 
 using CommandTable = AppTest;

@@ -1,6 +1,7 @@
 #include "core/FoundationValues.h"
 #include "core/Plist.h"
 
+#include "common/BinaryPlist.h"
 #include "common/TestEnvironment.h"
 
 #include <QDateTime>
@@ -44,35 +45,8 @@ QVariantMap sampleValue() {
     return m;
 }
 
-// A small writer of binary property lists for damaged and hostile inputs: objects are
-// given as raw bytes, references as one byte.
-QByteArray binaryPlist(const std::vector<QByteArray>& objects, quint64 top = 0,
-                       quint64 countOverride = 0, quint64 tableOverride = 0) {
-    QByteArray out = "bplist00";
-    std::vector<quint64> offsets;
-    for (const QByteArray& o : objects) {
-        offsets.push_back(quint64(out.size()));
-        out += o;
-    }
-    const quint64 table = quint64(out.size());
-    for (quint64 off : offsets) out += char(off);
-    QByteArray trailer(32, '\0');
-    trailer[6] = 1;  // offset size
-    trailer[7] = 1;  // reference size
-    auto put64 = [&](int at, quint64 v) {
-        for (int k = 7; k >= 0; --k) { trailer[at + k] = char(v & 0xFF); v >>= 8; }
-    };
-    put64(8, countOverride ? countOverride : objects.size());
-    put64(16, top);
-    put64(24, tableOverride ? tableOverride : table);
-    return out + trailer;
-}
-
-QByteArray bytes(std::initializer_list<int> list) {
-    QByteArray b;
-    for (int v : list) b += char(v);
-    return b;
-}
+using rbxtest::binaryPlist;
+using rbxtest::bytes;
 
 } // namespace
 

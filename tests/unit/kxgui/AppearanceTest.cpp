@@ -2,6 +2,7 @@
 #include "kxlib/gui/KXDynamicColor.h"
 #include "kxlib/gui/ViewExtensions.h"
 
+#include "common/PrivateBus.h"
 #include "common/TestEnvironment.h"
 
 #include <QDBusConnection>
@@ -14,32 +15,7 @@
 
 namespace {
 
-// A private message bus for the duration of one test.
-class PrivateBus {
-public:
-    PrivateBus() {
-        daemon_.start(QStringLiteral("dbus-daemon"),
-                      {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
-        if (!daemon_.waitForStarted(5000)) return;
-        rbxtest::waitFor([&] { return daemon_.canReadLine(); }, 5000);
-        address_ = QString::fromUtf8(daemon_.readLine()).trimmed();
-    }
-    ~PrivateBus() {
-        for (const QString& n : names_) QDBusConnection::disconnectFromBus(n);
-        daemon_.kill();
-        daemon_.waitForFinished(2000);
-    }
-    bool ok() const { return !address_.isEmpty(); }
-    QDBusConnection connect(const QString& name) {
-        names_ << name;
-        return QDBusConnection::connectToBus(address_, name);
-    }
-
-private:
-    QProcess daemon_;
-    QString address_;
-    QStringList names_;
-};
+using rbxtest::PrivateBus;
 
 // Serves the settings portal's appearance key.
 class FakePortal : public QObject {
@@ -84,7 +60,7 @@ struct PaletteGuard {
 
 TEST(Appearance, PortalSchemeDecidesAndItsChangesAreFollowed) {
     PrivateBus bus;
-    ASSERT_TRUE(bus.ok());
+    ASSERT_TRUE(bus.isRunning());
     QDBusConnection portalSide = bus.connect(QStringLiteral("portal"));
     FakePortal portal;
     portal.scheme = KXAppearance::PreferDark;
@@ -122,7 +98,7 @@ TEST(Appearance, PortalSchemeDecidesAndItsChangesAreFollowed) {
 
 TEST(Appearance, WithoutPortalThePaletteLightnessDecides) {
     PrivateBus bus;
-    ASSERT_TRUE(bus.ok());
+    ASSERT_TRUE(bus.isRunning());
     PaletteGuard guard;
     PaletteGuard::setWindowColor(QColor(240, 240, 240));
     KXAppearance appearance(bus.connect(QStringLiteral("client")));

@@ -3,6 +3,7 @@
 #include "kxlib/KXUtilities.h"
 
 #include "common/ScopedInstance.h"
+#include "common/PrivateBus.h"
 #include "common/TestEnvironment.h"
 
 #include <QDBusConnection>
@@ -23,23 +24,32 @@ const QString kService = QStringLiteral("org.freedesktop.portal.Desktop");
 const QString kPath = QStringLiteral("/org/freedesktop/portal/desktop");
 const QString kInterface = QStringLiteral("org.freedesktop.portal.Settings");
 
-// A private dbus-daemon for this test process; its address becomes the session bus
-// before anything in the process connects to one. Empty when none can be started.
-QString privateBusAddress() {
-    static QProcess* daemon = nullptr;
-    static QString address;
-    if (daemon) return address;
-    daemon = new QProcess;
-    daemon->setStandardErrorFile(QProcess::nullDevice());
-    if (!QFileInfo(QStringLiteral("/usr/bin/dbus-daemon")).isExecutable()) return address;
-    daemon->start(QStringLiteral("/usr/bin/dbus-daemon"),
-                  {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
-    if (!daemon->waitForStarted(5000)) return address;
-    rbxtest::waitFor([&] { return daemon->canReadLine(); }, 5000);
-    address = QString::fromUtf8(daemon->readLine()).trimmed();
-    if (!address.isEmpty()) qputenv("DBUS_SESSION_BUS_ADDRESS", address.toUtf8());
-    return address;
+// A private dbus-daemon for this test process, made on first use; its address becomes
+// the session bus before anything in the process connects to one. Empty when none can
+// be started. The daemon ends when the tests are done (and with the process).
+rbxtest::PrivateBus*& sharedBus() {
+    static rbxtest::PrivateBus* bus = nullptr;
+    return bus;
 }
+
+QString privateBusAddress() {
+    static bool tried = false;
+    if (!tried) {
+        tried = true;
+        sharedBus() = new rbxtest::PrivateBus;
+        if (sharedBus()->isRunning()) qputenv("DBUS_SESSION_BUS_ADDRESS", sharedBus()->address().toUtf8());
+    }
+    return sharedBus() ? sharedBus()->address() : QString();
+}
+
+class EndSharedBus : public ::testing::Environment {
+public:
+    void TearDown() override {
+        delete sharedBus();
+        sharedBus() = nullptr;
+    }
+};
+[[maybe_unused]] ::testing::Environment* const endSharedBus = ::testing::AddGlobalTestEnvironment(new EndSharedBus);
 
 struct PortalState {
     std::atomic<int> scheme{0};

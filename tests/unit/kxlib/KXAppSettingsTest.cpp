@@ -3,8 +3,10 @@
 // shipped data, the URL command "appsetting" and the remote update.
 #include "common/ScopedInstance.h"
 #include "common/TestEnvironment.h"
+#include "common/SmallFileSystem.h"
 #include "kxlib/KXAppSettings.h"
 #include "kxlib/KXDefaults.h"
+#include "kxlib/KXURLHandler.h"
 #include "core/Bundle.h"
 #include "core/FoundationValues.h"
 #include "core/Log.h"
@@ -424,3 +426,35 @@ TEST_F(AppSettings, FrontApplicationWithoutDesktop) {
 }
 
 } // namespace
+
+TEST_F(AppSettings, AFullDiskLeavesTheSettingFileAsItWasAndSaysSo) {
+    rbxtest::SmallFileSystem fs(folder);
+    if (!fs.isMounted()) GTEST_SKIP() << fs.skipReason().toStdString();
+    auto cmd = [](const QString& url) { return KXAppSettings::addAppSettingFromURL(QUrl(url, QUrl::StrictMode)); };
+    EXPECT_FALSE(cmd(QStringLiteral("runebox://appsetting?name=mine&signature=%2Fmyapp&directInsertion=1")).isValid());
+    const QString path = folder + QStringLiteral("/mine.plist");
+    QFile before(path);
+    ASSERT_TRUE(before.open(QIODevice::ReadOnly));
+    const QByteArray old = before.readAll();
+    ASSERT_TRUE(fs.fill());
+    const QString answer =
+        cmd(QStringLiteral("runebox://appsetting?name=mine&signature=%2Fmyapp&directInsertion=0&pasteFileDelay=2"))
+            .value<KXURLRefusal>()
+            .reason;
+    EXPECT_TRUE(answer.contains(QStringLiteral("was not saved"))) << answer.toStdString();
+    EXPECT_TRUE(answer.contains(QStringLiteral("No space left on device"))) << answer.toStdString();
+    QFile after(path);
+    ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+    EXPECT_EQ(after.readAll(), old);
+    KXAppSettings s(facts(QString(), QStringLiteral("myapp")));
+    EXPECT_TRUE(s.boolForKey(QStringLiteral("directInsertion")));
+
+    // Room again, but a text the file cannot carry is refused and changes nothing.
+    fs.free();
+    const QString refused =
+        cmd(QStringLiteral("runebox://appsetting?name=mine&signature=%2Fmyapp&pasteFileDelay=a%00b")).value<KXURLRefusal>().reason;
+    EXPECT_TRUE(refused.contains(QStringLiteral("U+0000"))) << refused.toStdString();
+    QFile still(path);
+    ASSERT_TRUE(still.open(QIODevice::ReadOnly));
+    EXPECT_EQ(still.readAll(), old);
+}

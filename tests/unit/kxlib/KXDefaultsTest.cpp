@@ -1,6 +1,7 @@
 #include "StoreFixture.h"
 
 #include "core/FoundationValues.h"
+#include "core/KXUserFileAccess.h"
 #include "core/Log.h"
 
 #include "common/TestEnvironment.h"
@@ -129,6 +130,33 @@ TEST_F(KXDefaultsTest, RemovingAKeyBringsBackItsBundleDefault) {
     EXPECT_EQ(launch().integerForKey(key::recentLines), 4);
 }
 
+TEST_F(KXDefaultsTest, NumbersTheSystemCannotUseGiveTheBundleDefaultWithOneLogLine) {
+    writeDefaults({{QStringLiteral("relativeFontSize"), 40.0}, {QStringLiteral("minimumFitSize"), 12}});
+    writeOutside(QStringLiteral("relativeFontSize"), QStringLiteral("1e308"));
+    writeOutside(QStringLiteral("minimumFitSize"), QStringLiteral("-3"));
+    KXDefaults& store = launch();
+    kx::LogCapture capture;
+    EXPECT_DOUBLE_EQ(store.doubleForKey(key::relativeFontSize), 40.0);
+    EXPECT_DOUBLE_EQ(store.doubleForKey(key::relativeFontSize), 40.0);
+    EXPECT_FLOAT_EQ(store.floatForKey(key::minimumFitSize), 12.0f);
+    const QStringList lines = capture.lines().filter(QStringLiteral("relativeFontSize"));
+    ASSERT_EQ(lines.size(), 1) << lines.join(u'\n').toStdString();
+    EXPECT_TRUE(lines[0].contains(QStringLiteral("1e+308 is not usable, 40 is used instead")) ||
+                lines[0].contains(QStringLiteral("1e308 is not usable, 40 is used instead")))
+        << lines[0].toStdString();
+    EXPECT_TRUE(capture.contains(QStringLiteral("minimumFitSize: -3 is not usable, 12 is used instead")));
+
+    // Text that is no number at all, negative sizes and usable values at the edges.
+    for (const char* text : {"banana", "-40", "0", "inf", "nan", "10000.5"}) {
+        store.setObject(QString::fromLatin1(text), QStringLiteral("relativeFontSize"));
+        EXPECT_DOUBLE_EQ(store.doubleForKey(key::relativeFontSize), 40.0) << text;
+    }
+    store.setDouble(1, QStringLiteral("relativeFontSize"));
+    EXPECT_DOUBLE_EQ(store.doubleForKey(key::relativeFontSize), 1.0);
+    store.setDouble(10000, QStringLiteral("relativeFontSize"));
+    EXPECT_DOUBLE_EQ(store.doubleForKey(key::relativeFontSize), 10000.0);
+}
+
 TEST_F(KXDefaultsTest, ADestroyedObserverReceivesNothing) {
     KXDefaults& store = launch();
     store.setString(QStringLiteral("a"), QStringLiteral("key"));
@@ -227,6 +255,38 @@ TEST_F(KXDefaultsTest, LaunchCountTranslationAndFirstLaunchImport) {
     EXPECT_EQ(store->launchCount(), 2);
     EXPECT_FALSE(store->objectForKey(QStringLiteral("imported")).isValid());  // no import on later launches
     EXPECT_EQ(store->stringForKey(QStringLiteral("color")), QStringLiteral("red"));
+}
+
+TEST_F(KXDefaultsTest, AReadingProgramsStoreKeepsItsChangesInMemory) {
+    writeDefaults({{QStringLiteral("renamed"), QStringLiteral("bundle value")},
+                   {QStringLiteral("translate"), QVariantMap{{QStringLiteral("renamed"), QStringLiteral("old name")}}},
+                   {QStringLiteral("import"),
+                    QVariantList{QVariantMap{{QStringLiteral("suite"), domain + QStringLiteral(".other")},
+                                             {QStringLiteral("keys"), QVariantMap{{QStringLiteral("imported"),
+                                                                                   QStringLiteral("theirs")}}}}}}});
+    writeOutside(QStringLiteral("theirs"), QStringLiteral("from other"), domain + QStringLiteral(".other"));
+    writeOutside(QStringLiteral("old name"), QStringLiteral("user value"));
+    const QVariantMap file = storedFile();
+
+    rbxtest::ScopedInstance<KXUserFileAccess> reading(
+        std::make_shared<KXUserFileAccess>(KXUserFileAccess::Mode::ReadOnly));
+    RbxDefaults& store = launch();
+    // Read as at start-up, a first launch ...
+    EXPECT_EQ(store.launchCount(), 1);
+    EXPECT_EQ(store.stringForKey(QStringLiteral("renamed")), QStringLiteral("user value"));
+    EXPECT_EQ(store.stringForKey(QStringLiteral("imported")), QStringLiteral("from other"));
+    RecordingObserver observer;
+    store.addObserver(&observer);
+    store.setString(QStringLiteral("changed"), QStringLiteral("renamed"));
+    store.setBool(true, QStringLiteral("new"));
+    EXPECT_EQ(store.stringForKey(QStringLiteral("renamed")), QStringLiteral("changed"));
+    EXPECT_TRUE(store.boolForKey(QStringLiteral("new")));
+    ASSERT_TRUE(rbxtest::waitFor([&] { return observer.keys.contains(QStringLiteral("renamed")); }));
+    store.removeObjectForKey(QStringLiteral("renamed"));
+    EXPECT_EQ(store.stringForKey(QStringLiteral("renamed")), QStringLiteral("bundle value"));
+    // ... and the file is as it was.
+    EXPECT_EQ(storedFile(), file);
+    EXPECT_EQ(launch().launchCount(), 1);
 }
 
 TEST_F(KXDefaultsTest, OlderLaunchCountIsCarriedOver) {

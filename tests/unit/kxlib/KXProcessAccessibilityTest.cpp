@@ -1,5 +1,5 @@
 // A process's accessibility events become notifications about that process.
-#include "../platform/PrivateBus.h"
+#include "common/PrivateBus.h"
 #include "common/ScopedInstance.h"
 #include "common/TestEnvironment.h"
 #include "kxlib/KXNotificationCenter.h"
@@ -10,12 +10,13 @@
 #include <QDBusMessage>
 #include <QDBusVariant>
 #include <QProcess>
+#include <gtest/gtest.h>
 #include <optional>
 
 namespace {
 
 TEST(KXProcessAccessibility, EventsOfTheProcessAreAnnounced) {
-    PrivateBus bus;
+    rbxtest::PrivateBus bus;
     ASSERT_TRUE(bus.isRunning());
     std::optional<rbxtest::ScopedInstance<a11y::AccessibilityBus>> a11yBus;
     a11yBus.emplace(std::make_unique<a11y::AccessibilityBus>(bus.connect(QStringLiteral("observer"))));

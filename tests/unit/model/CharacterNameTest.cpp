@@ -1,4 +1,5 @@
 #include "NameFixtures.h"
+#include "common/SmallFileSystem.h"
 
 #include "core/Log.h"
 #include "model/RbxCharacterName.h"
@@ -472,4 +473,23 @@ TEST(CharacterNameBundle, SequenceNamesBelongToTheirSequences) {
     EXPECT_EQ(RbxCharacterName::nameOfCharacter(0x4E00), QStringLiteral("CJK UNIFIED IDEOGRAPH-4E00"));
     EXPECT_EQ(RbxCharacterName::nameOfCharacter(0x17000), QStringLiteral("TANGUT IDEOGRAPH-17000"));
     namefix::freshNames();
+}
+
+TEST(CharacterNameCache, AFullDiskLeavesTheOldCache) {
+    rbxtest::SmallFileSystem fs({}, 512 * 1024);
+    if (!fs.isMounted()) GTEST_SKIP() << fs.skipReason().toStdString();
+    const QString path = fs.path() + QStringLiteral("/names");
+    RbxCharacterName::List one{RbxCharacterName(1, QStringLiteral("ONE"))};
+    RbxCharacterName::List many;
+    for (char32_t c = 0x4E00; c < 0x4E00 + 4000; ++c) many.append(RbxCharacterName(c, QStringLiteral("CJK UNIFIED IDEOGRAPH-%1").arg(uint(c), 4, 16)));
+    ASSERT_TRUE(RbxCharacterName::writeCacheFile(one, path));
+    ASSERT_TRUE(fs.fill());
+    kx::LogCapture log;
+    EXPECT_FALSE(RbxCharacterName::writeCacheFile(many, path));
+    EXPECT_TRUE(log.contains(QStringLiteral("No space left on device")));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), RbxCharacterName::cacheDataForNames(one));
+    fs.free();
+    EXPECT_TRUE(RbxCharacterName::writeCacheFile(many, path));
 }

@@ -2,6 +2,10 @@
 
 #include "LayoutFixtures.h"
 
+#include "common/SmallFileSystem.h"
+#include "core/Plist.h"
+#include "platform/defaults/DefaultsDomain.h"
+
 #include "core/Log.h"
 
 #include <gmock/gmock.h>
@@ -174,4 +178,31 @@ TEST_F(FavoritesTest, DamagedStoredListsKeepOnlyWhatBelongs) {
     EXPECT_THAT(valuesOf(*fav->fontFavoriteCharacters()), ElementsAre(0xE001));
     EXPECT_EQ(fav->stringRepresentation(), QStringLiteral("AB\nX: \uE001"));
     EXPECT_THAT(fav->groupForFontInfo(&fontX)->characters(), ElementsAre(U'A', U'B', 0xE001));
+}
+
+TEST_F(FavoritesTest, AFullDiskKeepsFavouritesUntilTheyCanBeSaved) {
+    auto fav = favorites();
+    fav->addCharacter(U'A', &fontX);
+    const QString path = settings().platformDefaults().domain().path();
+    const QByteArray before = readFile(path);
+    ASSERT_FALSE(before.isEmpty());
+    rbxtest::SmallFileSystem fs(platform::DefaultsDomain::folderPath());
+    if (!fs.isMounted()) GTEST_SKIP() << fs.skipReason().toStdString();
+    // The mount hides the folder: the file is put back on the small file system first.
+    writeFile(path, before);
+    ASSERT_TRUE(fs.fill());
+    kx::LogCapture log;
+    fav->addCharacter(U'B', &fontX);
+    fav->addCharacter(0xE000, &fontX);
+    EXPECT_EQ(readFile(path), before);  // never emptied
+    EXPECT_TRUE(log.contains(QStringLiteral("kept to be written later")));
+    EXPECT_THAT(valuesOf(KXIntegerArray::arrayWithData(settings().objectForKey(QStringLiteral("favoriteCharacters")).toByteArray())),
+                ElementsAre(U'A', U'B'));
+
+    fs.free();
+    EXPECT_TRUE(settings().synchronize().saved());
+    const QVariantMap saved = kx::plist::readFile(path).value.toMap();
+    EXPECT_THAT(valuesOf(KXIntegerArray::arrayWithData(saved.value(QStringLiteral("favoriteCharacters")).toByteArray())),
+                ElementsAre(U'A', U'B'));
+    EXPECT_TRUE(saved.value(QStringLiteral("favoriteFontCharacters")).toMap().contains(QStringLiteral("X")));
 }

@@ -4,6 +4,7 @@
 #include "LayoutFixtures.h"
 
 #include "common/ScopedInstance.h"
+#include "common/SmallFileSystem.h"
 #include "common/TestEnvironment.h"
 
 #include "core/Bundle.h"
@@ -494,4 +495,32 @@ TEST_F(LayoutRegistryTest, UpdatingThePopUpRefillsForTheViewAndAsksForTheFontsLa
     RbxLayout::updateLayoutPopUp();
     EXPECT_EQ(titles(*popUp).first(), QStringLiteral("Unicode Blocks"));
     EXPECT_EQ(asked, 1);
+}
+
+TEST_F(LayoutRegistryTest, AFullDiskLeavesTheUserLayoutsAsTheyWere) {
+    rbxtest::SmallFileSystem fs(layoutsFolder());
+    if (!fs.isMounted()) GTEST_SKIP() << fs.skipReason().toStdString();
+    QByteArray mine;
+    for (int i = 0; mine.size() < 917; ++i) mine += "Group " + QByteArray::number(i) + "\na b c d e f\n\n";
+    writeLayout(QStringLiteral("Mine.txt"), mine);
+    ASSERT_TRUE(fs.fill());
+    kx::LogCapture log;
+    RbxLayout::updateCustomLayoutFiles();
+    EXPECT_EQ(readFile(layoutsFolder() + QStringLiteral("/Mine.txt")), mine);
+    EXPECT_TRUE(log.contains(QStringLiteral("** could not convert line breaks of layout Mine.txt / cannot write")));
+    EXPECT_TRUE(log.contains(QStringLiteral("No space left on device")));
+    // A sample layout that cannot be copied is tried again later.
+    QTemporaryDir from;
+    writeFile(from.path() + QStringLiteral("/Sample.txt"), QByteArray(8000, 'S'));
+    RbxLayout::copySampleLayoutsFrom(from.path(), layoutsFolder());
+    EXPECT_FALSE(QFileInfo::exists(layoutsFolder() + QStringLiteral("/Sample.txt")));
+    EXPECT_FALSE(settings().boolForKey(QStringLiteral("layout Sample installed")));
+
+    fs.free();
+    RbxLayout::updateCustomLayoutFiles();
+    QByteArray converted = mine;
+    converted.replace("\n", "\r\n");
+    EXPECT_EQ(readFile(layoutsFolder() + QStringLiteral("/Mine.txt")), converted);
+    RbxLayout::copySampleLayoutsFrom(from.path(), layoutsFolder());
+    EXPECT_EQ(readFile(layoutsFolder() + QStringLiteral("/Sample.txt")), QByteArray(8000, 'S'));
 }

@@ -1,5 +1,8 @@
 #include "NameFixtures.h"
 
+#include "common/SmallFileSystem.h"
+#include "core/Log.h"
+
 #include "core/Plist.h"
 #include "model/RbxCharacterName.h"
 
@@ -109,4 +112,22 @@ TEST(UserDefinedNames, CharacterSetsAndFilters) {
     EXPECT_EQ(s.numberOfCharacters(), 1u);  // B has no user-defined name
     EXPECT_TRUE(s.contains(65));
     EXPECT_TRUE(RbxCharacterName::characterSetWithCustomNamesMatchingFilter(QStringLiteral("a b")).isEmpty());
+}
+
+TEST(UserDefinedNames, AFullDiskKeepsTheFileAsItWas) {
+    namefix::ScratchBundle bundle;
+    bundle.writeNames(record(65, 'A', "LATIN CAPITAL LETTER A"));
+    rbxtest::SmallFileSystem fs(RbxCharacterName::customNamesFolder());
+    if (!fs.isMounted()) GTEST_SKIP() << fs.skipReason().toStdString();
+    const QString path = customFile(QStringLiteral("(General).plist"));
+    EXPECT_TRUE(RbxCharacterName::setUserDefinedNameOfCharacter(65, QStringLiteral("Alpha")));
+    const QVariantMap before = readPlist(path);
+    ASSERT_TRUE(fs.fill());
+    kx::LogCapture log;
+    EXPECT_FALSE(RbxCharacterName::setUserDefinedNameOfCharacter(66, QString(3000, u'B')));
+    EXPECT_TRUE(log.contains(QStringLiteral("No space left on device")));
+    EXPECT_EQ(readPlist(path), before);
+    fs.free();
+    EXPECT_TRUE(RbxCharacterName::setUserDefinedNameOfCharacter(67, QStringLiteral("Gamma")));
+    EXPECT_EQ(readPlist(path).size(), 3);
 }

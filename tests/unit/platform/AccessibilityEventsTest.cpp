@@ -1,6 +1,8 @@
 // Accessibility events of other programs: event names and their signals, and a watch
 // that passes on only the events of its process, names and details it was asked for.
-#include "PrivateBus.h"
+#include "common/PrivateBus.h"
+
+#include <gtest/gtest.h>
 #include "common/TestEnvironment.h"
 #include "platform/dbus/AccessibilityEvents.h"
 
@@ -30,7 +32,7 @@ QDBusMessage event(const QString& path, const QString& interface, const QString&
 }
 
 TEST(AccessibilityEvents, WatchPassesOnWhatWasAskedForFromItsProcess) {
-    PrivateBus bus;
+    rbxtest::PrivateBus bus;
     ASSERT_TRUE(bus.isRunning());
     QDBusConnection watching = bus.connect(QStringLiteral("watch"));
     QDBusConnection program = bus.connect(QStringLiteral("program"));  // in this process

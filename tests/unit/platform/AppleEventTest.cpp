@@ -1,7 +1,9 @@
 // Events between programs on a session bus: codes and names, checking what arrives,
 // replies, errors, time-outs, sending without reply, signature names and the
 // single-instance hand-over.
-#include "PrivateBus.h"
+#include "common/PrivateBus.h"
+
+#include <gtest/gtest.h>
 #include "common/TestEnvironment.h"
 #include "core/Log.h"
 #include "platform/dbus/AppleEvent.h"
@@ -88,7 +90,7 @@ protected:
         ASSERT_TRUE(bridge.exportOn(server));
         ASSERT_TRUE(registerSignature(kSig, server));
     }
-    PrivateBus bus;
+    rbxtest::PrivateBus bus;
     QDBusConnection server{QString()}, client{QString()};
     AppleEventBridge bridge;
 };

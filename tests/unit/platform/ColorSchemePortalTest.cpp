@@ -1,7 +1,7 @@
 // The desktop's colour scheme from a settings portal served on a private bus.
 #include "platform/dbus/ColorSchemePortal.h"
 
-#include "PrivateBus.h"
+#include "common/PrivateBus.h"
 #include "common/TestEnvironment.h"
 #include "core/Log.h"
 
@@ -44,7 +44,7 @@ struct ServedPortal {
                                       QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals);
         if (serving) portalSide.emplace(side);
     }
-    PrivateBus bus;
+    rbxtest::PrivateBus bus;
     FakePortal fake;
     std::optional<QDBusConnection> portalSide;
     bool serving = false;

@@ -4,6 +4,8 @@
 #include "core/Log.h"
 #include "core/Plist.h"
 
+#include "common/BinaryPlist.h"
+#include "common/SmallFileSystem.h"
 #include "common/TestEnvironment.h"
 
 #include <QDir>
@@ -156,6 +158,130 @@ TEST(DefaultsDomain, ADamagedFileIsKeptAsideNotWrittenOver) {
     QFile aside(path + QStringLiteral(".corrupt-1"));
     ASSERT_TRUE(aside.open(QIODevice::ReadOnly));
     EXPECT_EQ(aside.readAll(), QByteArray("<plist><dict><key>half"));
+}
+
+TEST(DefaultsDomain, AFullDiskKeepsChangesPendingUntilTheyCanBeWritten) {
+    rbxtest::SmallFileSystem fs(DefaultsDomain::folderPath());
+    if (!fs.isMounted()) GTEST_SKIP() << fs.skipReason().toStdString();
+    kx::LogCapture log;
+    const QString domain = QStringLiteral("test.full");
+    auto d = std::make_unique<DefaultsDomain>(domain, DefaultsDomain::Watch::No);
+    ASSERT_TRUE(d->setValue(QStringLiteral("layout"), QStringLiteral("Mine")));
+    ASSERT_TRUE(d->setValue(QStringLiteral("launch count"), QStringLiteral("12")));
+    const QVariantMap before = fileContents(d->path());
+    ASSERT_TRUE(fs.fill());
+
+    platform::Stored s = d->setValue(QStringLiteral("sample"), QStringLiteral("changed while full"));
+    EXPECT_EQ(s.status, platform::Stored::NotYetSaved);
+    EXPECT_TRUE(s.reason.contains(QStringLiteral("No space left on device"))) << s.reason.toStdString();
+    EXPECT_TRUE(log.contains(QStringLiteral("kept to be written later")));
+    EXPECT_EQ(fileContents(d->path()), before);  // never emptied
+    EXPECT_EQ(d->value(QStringLiteral("sample")), QVariant(QStringLiteral("changed while full")));
+    EXPECT_EQ(d->setValue(QStringLiteral("layout"), QVariant()).status, platform::Stored::NotYetSaved);
+    QStringList pending = d->pendingKeys();
+    pending.sort();
+    EXPECT_EQ(pending, (QStringList{QStringLiteral("layout"), QStringLiteral("sample")}));
+    EXPECT_EQ(d->flush().status, platform::Stored::NotYetSaved);
+    // Reading the file again keeps what is waiting.
+    d->reload();
+    EXPECT_EQ(d->value(QStringLiteral("sample")), QVariant(QStringLiteral("changed while full")));
+    EXPECT_FALSE(d->value(QStringLiteral("layout")).isValid());
+
+    // Freed: the next change writes what waited with it.
+    fs.free();
+    ASSERT_TRUE(d->setValue(QStringLiteral("next"), QStringLiteral("1")));
+    EXPECT_TRUE(d->pendingKeys().isEmpty());
+    QVariantMap after = fileContents(d->path());
+    EXPECT_EQ(after.value(QStringLiteral("sample")), QVariant(QStringLiteral("changed while full")));
+    EXPECT_FALSE(after.contains(QStringLiteral("layout")));
+    EXPECT_EQ(after.value(QStringLiteral("launch count")), QVariant(QStringLiteral("12")));
+
+    // Flushed explicitly, and at the end of the domain's life.
+    ASSERT_TRUE(fs.fill());
+    EXPECT_FALSE(d->setValue(QStringLiteral("a"), QStringLiteral("1")));
+    fs.free();
+    EXPECT_TRUE(d->flush());
+    EXPECT_EQ(fileContents(d->path()).value(QStringLiteral("a")), QVariant(QStringLiteral("1")));
+    ASSERT_TRUE(fs.fill());
+    EXPECT_FALSE(d->setValue(QStringLiteral("b"), QStringLiteral("2")));
+    fs.free();
+    d.reset();
+    after = fileContents(DefaultsDomain::pathForDomain(domain));
+    EXPECT_EQ(after.value(QStringLiteral("b")), QVariant(QStringLiteral("2")));
+    EXPECT_EQ(after.value(QStringLiteral("sample")), QVariant(QStringLiteral("changed while full")));
+}
+
+TEST(DefaultsDomain, APendingChangeIsRetriedWhileTheApplicationRuns) {
+    rbxtest::SmallFileSystem fs(DefaultsDomain::folderPath());
+    if (!fs.isMounted()) GTEST_SKIP() << fs.skipReason().toStdString();
+    kx::LogCapture log;
+    DefaultsDomain d(QStringLiteral("test.retry"));
+    ASSERT_TRUE(d.setValue(QStringLiteral("kept"), QStringLiteral("yes")));
+    ASSERT_TRUE(fs.fill());
+    EXPECT_FALSE(d.setValue(QStringLiteral("late"), QStringLiteral("written")));
+    fs.free();
+    ASSERT_TRUE(rbxtest::waitFor([&] { return d.pendingKeys().isEmpty(); }, 3 * DefaultsDomain::RetryIntervalMs));
+    EXPECT_EQ(fileContents(d.path()).value(QStringLiteral("late")), QVariant(QStringLiteral("written")));
+    EXPECT_TRUE(log.contains(QStringLiteral("settings saved after all (late)")));
+}
+
+TEST(DefaultsDomain, TextsTheFileCannotCarryAreRefusedAndLeftOutWhenRead) {
+    kx::LogCapture log;
+    DefaultsDomain d(QStringLiteral("test.text"), DefaultsDomain::Watch::No);
+    ASSERT_TRUE(d.setValue(QStringLiteral("sample"), QStringLiteral("before")));
+    const platform::Stored s = d.setValue(QStringLiteral("sample"), QString::fromUtf16(u"a\u0000b", 3));
+    EXPECT_EQ(s.status, platform::Stored::Refused);
+    EXPECT_TRUE(s.reason.contains(QStringLiteral("U+0000"))) << s.reason.toStdString();
+    EXPECT_EQ(d.value(QStringLiteral("sample")), QVariant(QStringLiteral("before")));
+    EXPECT_EQ(d.setValue(QStringLiteral("ctl\x01"), 1).status, platform::Stored::Refused);
+    EXPECT_EQ(d.setValue(QStringLiteral("apps"), QVariantMap{{QStringLiteral("\x01app"), 1}}).status,
+              platform::Stored::Refused);
+    EXPECT_TRUE(d.pendingKeys().isEmpty());
+    EXPECT_EQ(fileContents(d.path()), (QVariantMap{{QStringLiteral("sample"), QStringLiteral("before")}}));
+
+    // A binary file (as another program writes it) holding such a text: the rest is
+    // read, the text is left out, and the file written back is readable.
+    using rbxtest::asciiObject;
+    const QByteArray binary = rbxtest::binaryPlist({rbxtest::bytes({0xD3, 1, 2, 3, 4, 5, 6}), asciiObject("sample"),
+                                                    asciiObject("layout"), asciiObject("count"),
+                                                    asciiObject(QByteArray("a\0b", 3)), asciiObject("Mine"),
+                                                    asciiObject("7")});
+    const QString path = DefaultsDomain::pathForDomain(QStringLiteral("test.binary"));
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(binary);
+    }
+    DefaultsDomain b(QStringLiteral("test.binary"), DefaultsDomain::Watch::No);
+    EXPECT_TRUE(b.readError().isEmpty());
+    EXPECT_FALSE(b.value(QStringLiteral("sample")).isValid());
+    EXPECT_EQ(b.value(QStringLiteral("layout")), QVariant(QStringLiteral("Mine")));
+    EXPECT_TRUE(log.contains(QStringLiteral("left out sample")));
+    ASSERT_TRUE(b.setValue(QStringLiteral("next"), QStringLiteral("1")));
+    const QVariantMap written = fileContents(path);
+    EXPECT_EQ(written.value(QStringLiteral("layout")), QVariant(QStringLiteral("Mine")));
+    EXPECT_EQ(written.value(QStringLiteral("count")), QVariant(QStringLiteral("7")));
+    EXPECT_FALSE(written.contains(QStringLiteral("sample")));
+}
+
+TEST(DefaultsDomain, AStoreWhoseFileWasSetAsideWritesWhatItHeldBackWhole) {
+    DefaultsDomain d(QStringLiteral("test.aside"), DefaultsDomain::Watch::No);
+    ASSERT_TRUE(d.setValue(QStringLiteral("favorites"), QByteArray::fromHex("00000041")));
+    ASSERT_TRUE(d.setValue(QStringLiteral("layout"), QStringLiteral("Mine")));
+    {
+        QFile f(d.path());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write("<plist><dict><key>broken");
+    }
+    d.reload();
+    EXPECT_FALSE(d.readError().isEmpty());
+    EXPECT_EQ(d.value(QStringLiteral("layout")), QVariant(QStringLiteral("Mine")));
+    ASSERT_TRUE(d.setValue(QStringLiteral("other"), QStringLiteral("x")));
+    const QVariantMap written = fileContents(d.path());
+    EXPECT_EQ(written.value(QStringLiteral("favorites")), QVariant(QByteArray::fromHex("00000041")));
+    EXPECT_EQ(written.value(QStringLiteral("layout")), QVariant(QStringLiteral("Mine")));
+    EXPECT_EQ(written.value(QStringLiteral("other")), QVariant(QStringLiteral("x")));
+    EXPECT_TRUE(QFileInfo::exists(d.path() + QStringLiteral(".corrupt-1")));
 }
 
 TEST(UserDefaults, RegistrationDomainAndChangeReports) {

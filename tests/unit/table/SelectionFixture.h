@@ -20,6 +20,9 @@ struct RecordingController : RbxCharViewController {
     int resets = 0, markSelected = 0;
     QPointer<QWidget> search, fonts;
     bool giveMenus = true;
+    char32_t marks = 0;
+    QList<RbxMenuCommand> offered;
+    QList<QPair<RbxMenuCommand, char32_t>> commands;
 
     bool hasAttachedSheet() const override { return sheet; }
     bool isKeyWindow() const override { return key; }
@@ -35,6 +38,9 @@ struct RecordingController : RbxCharViewController {
     void showInfoForCharacter(char32_t c) override { info << c; }
     void changeViewTo(int v) override { views << v; }
     void updateRecentGroup() override { ++recentUpdates; }
+    char32_t markedCharacter() const override { return marks; }
+    bool offersCharacterCommand(RbxMenuCommand c) const override { return offered.contains(c); }
+    void characterCommand(RbxMenuCommand c, char32_t ch) override { commands.append({c, ch}); }
     std::unique_ptr<QMenu> menu(const QString& title, char32_t c) {
         menusAskedFor << c;
         if (!giveMenus) return nullptr;

@@ -4,6 +4,7 @@
 #include "core/Plist.h"
 #include "platform/defaults/DefaultsDomain.h"
 
+#include "common/SmallFileSystem.h"
 #include "common/TestEnvironment.h"
 
 #include <QFile>
@@ -116,6 +117,12 @@ TEST(DefaultsCommand, RuneboxsOwnKeysTakeOnlyValuesOfTheirType) {
         << r.err.toStdString();
     EXPECT_EQ(stored("recentLines"), QVariant(QStringLiteral("4")));
     EXPECT_EQ(write("relativeFontSize", "nan").exitCode, 1);
+    // Sizes the table cannot be drawn with.
+    r = write("relativeFontSize", "1e308");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("which holds a number from 1 to 10000"))) << r.err.toStdString();
+    EXPECT_EQ(write("relativeFontSize", "-5").exitCode, 1);
+    EXPECT_FALSE(stored("relativeFontSize").isValid());
     EXPECT_EQ(write("magnify", "perhaps").exitCode, 1);
     EXPECT_EQ(write("applications", "{}").exitCode, 1);
     EXPECT_FALSE(stored("applications").isValid());
@@ -134,4 +141,57 @@ TEST(DefaultsCommand, RuneboxsOwnKeysTakeOnlyValuesOfTheirType) {
                        QStringLiteral("recentLines"), QStringLiteral("banana")})
                   .exitCode,
               0);
+}
+
+TEST(DefaultsCommand, UnreadableFilesFullDisksAndControlCharactersAreErrorsThatChangeNothing) {
+    const QString domain = QStringLiteral("test.errors");
+    const QString path = platform::DefaultsDomain::pathForDomain(domain);
+    auto tool = [&](const QStringList& rest) { return runTool(QStringList{QStringLiteral("defaults")} + rest); };
+    auto fileBytes = [&] {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    ToolResult r = tool({QStringLiteral("write"), domain, QStringLiteral("layout"), QStringLiteral("Mine")});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+
+    // A control character would make the file unreadable: refused.
+    const QByteArray before = fileBytes();
+    r = tool({QStringLiteral("write"), domain, QStringLiteral("sample"), QStringLiteral("a\x01z")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("Refused: the text holds U+0001"))) << r.err.toStdString();
+    EXPECT_EQ(fileBytes(), before);
+
+    // A file that cannot be read is reported as such, not as an empty domain.
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write("<plist><dict><key>sample</key><string>a&#0;b</string></dict></plist>");
+    }
+    r = tool({QStringLiteral("read"), domain});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("Cannot read the settings"))) << r.err.toStdString();
+    EXPECT_TRUE(r.out.isEmpty()) << r.out.toStdString();
+    r = tool({QStringLiteral("read"), domain, QStringLiteral("sample")});
+    EXPECT_EQ(r.exitCode, 1);
+
+    // A full disk: the write fails with the reason, and the file is as it was.
+    rbxtest::SmallFileSystem fs(platform::DefaultsDomain::folderPath());
+    if (!fs.isMounted()) GTEST_SKIP() << fs.skipReason().toStdString();
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(before);
+    }
+    ASSERT_TRUE(fs.fill());
+    r = tool({QStringLiteral("write"), domain, QStringLiteral("sample"), QString(900, u's')});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("No space left on device"))) << r.err.toStdString();
+    EXPECT_EQ(fileBytes(), before);
+    r = tool({QStringLiteral("delete"), domain, QStringLiteral("layout")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(fileBytes(), before);
+    fs.free();
+    r = tool({QStringLiteral("read"), domain, QStringLiteral("layout")});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out.trimmed(), QStringLiteral("Mine"));
 }

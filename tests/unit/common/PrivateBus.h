@@ -1,16 +1,23 @@
 #pragma once
 // A private session bus for one test: its own dbus-daemon, and as many connections to
-// it as the test wants (each connection is one "program").
+// it as the test wants (each connection is one "program"). The daemon ends with the
+// object, and with the test process should that die first.
 
 #include <QDBusConnection>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
-#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/prctl.h>
+
+namespace rbxtest {
 
 class PrivateBus {
 public:
     PrivateBus() {
+        m_daemon.setStandardErrorFile(QProcess::nullDevice());
+        m_daemon.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
         m_daemon.start(QStringLiteral("dbus-daemon"),
                        {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--nopidfile"),
                         QStringLiteral("--print-address=1")});
@@ -21,9 +28,16 @@ public:
     ~PrivateBus() {
         for (const QString& n : m_names) QDBusConnection::disconnectFromBus(n);
         m_daemon.terminate();
-        m_daemon.waitForFinished(3000);
+        if (!m_daemon.waitForFinished(3000)) {
+            m_daemon.kill();
+            m_daemon.waitForFinished(3000);
+        }
     }
+    PrivateBus(const PrivateBus&) = delete;
+    PrivateBus& operator=(const PrivateBus&) = delete;
+
     bool isRunning() const { return !m_address.isEmpty(); }
+    QString address() const { return m_address; }
     QDBusConnection connect(const QString& name) {
         const QString full = QStringLiteral("rbxtest-%1-%2").arg(name).arg(quintptr(this));
         m_names << full;
@@ -35,3 +49,5 @@ private:
     QString m_address;
     QStringList m_names;
 };
+
+} // namespace rbxtest

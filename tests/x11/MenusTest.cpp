@@ -1,0 +1,440 @@
+// The menus and the magnifier of the real runebox program, used as a user would with the
+// pointer of the X server: a right click on a character offers its copies, which reach the
+// clipboard and paste into the application in front; an emoji's picture menu inserts the
+// skin tone or presentation chosen; with the magnifier on, hovering shows the character
+// beside its cell, at every screen edge, while the table keeps following the mouse and the
+// application keeps the keyboard. Light and dark: the magnifier follows the desktop.
+//
+// With RUNEBOX_SCREENSHOTS naming a folder, pictures of the screen are written there.
+#include "ProbeClient.h"
+#include "RuneboxCopy.h"
+#include "RuneboxPrograms.h"
+#include "common/TestEnvironment.h"
+#include "platform/x11/Ewmh.h"
+#include "platform/x11/X11Session.h"
+
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusVariant>
+#include <QDir>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QRect>
+#include <QScreen>
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <utility>
+
+namespace {
+
+using x11test::Copy;
+using x11test::run;
+using x11test::url;
+
+const QString Domain = QStringLiteral("org.runebox.Runebox");
+
+void setting(const QString& key, const QString& value) {
+    ASSERT_EQ(run(x11test::Tool, {QStringLiteral("defaults"), QStringLiteral("write"), Domain, key, value}), 0);
+}
+
+QRect rectOf(const QVariant& v) {
+    const QVariantList r = qdbus_cast<QVariantList>(v);
+    return r.size() == 4 ? QRect(r[0].toInt(), r[1].toInt(), r[2].toInt(), r[3].toInt()) : QRect();
+}
+
+QRect cellOf(char32_t c) { return rectOf(Copy::debugCall(QStringLiteral("CellRect"), {uint(c)})); }
+
+struct MenuItem {
+    QString title;
+    bool enabled = false;
+    QRect rect;
+};
+
+QList<MenuItem> menuItems() {
+    QList<MenuItem> items;
+    for (const QVariant& v : qdbus_cast<QVariantList>(Copy::debugCall(QStringLiteral("MenuItems")))) {
+        const QVariantMap m = qdbus_cast<QVariantMap>(v);
+        items.append({m.value(QStringLiteral("title")).toString(), m.value(QStringLiteral("enabled")).toBool(),
+                      rectOf(m.value(QStringLiteral("rect")))});
+    }
+    return items;
+}
+
+QList<MenuItem> waitForMenu() {
+    QList<MenuItem> items;
+    rbxtest::waitFor([&] {
+        items = menuItems();
+        return !items.isEmpty();
+    }, 10000);
+    return items;
+}
+
+const MenuItem* itemStarting(const QList<MenuItem>& items, const QString& prefix) {
+    for (const MenuItem& i : items)
+        if (i.title.startsWith(prefix)) return &i;
+    return nullptr;
+}
+
+void pointer(const QPoint& p) {
+    run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(p.x()), QString::number(p.y())});
+}
+void xdo(const QStringList& args) { run(QStringLiteral("xdotool"), args); }
+
+// Away from the middle of the screen, where the palette opens: the palette takes the
+// keyboard while the mouse is over it.
+const QPoint awayFromThePalette(1100, 80);
+
+uint selected(const QVariantMap& s) { return s.value(QStringLiteral("selected")).toUInt(); }
+
+// Points at a cell and waits until the palette has it under the mouse.
+bool hover(char32_t c, const QPoint& offset = QPoint()) {
+    const QRect cell = cellOf(c);
+    if (cell.isEmpty()) return false;
+    pointer(cell.center() + offset);
+    return Copy::waitForState([c](const QVariantMap& s) { return selected(s) == uint(c); });
+}
+
+QString clipboardText() {
+    const rbxtest::ProgramRun r = rbxtest::runProgram(
+        QStringLiteral("xclip"), {QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard"),
+                                  QStringLiteral("-t"), QStringLiteral("UTF8_STRING")},
+        rbxtest::Channels::Separate, 10000);
+    return r.code == 0 ? r.out : QString();
+}
+
+QImage screenshot(const QString& name = {}) {
+    const QImage shot = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+    const QString folder = qEnvironmentVariable("RUNEBOX_SCREENSHOTS");
+    if (!folder.isEmpty() && !name.isEmpty()) {
+        QDir().mkpath(folder);
+        shot.save(folder + u'/' + name + QStringLiteral(".png"));
+    }
+    return shot;
+}
+
+X11Session::Window paletteWindow(int pid) {
+    X11Session& x = X11Session::shared();
+    X11Session::Window found = 0;
+    rbxtest::waitFor([&] {
+        x.processPendingEvents();
+        const QList<X11Session::Window> ws = ewmh::windowsOfPid(x, pid);
+        found = ws.isEmpty() ? 0 : ws.last();
+        return found != 0;
+    }, 10000);
+    return found;
+}
+
+QRect magnifierOf(const QVariantMap& s) { return rectOf(s.value(QStringLiteral("magnifier"))); }
+
+// Opens the palette over the probe and searches.
+class Menus : public ::testing::Test {
+protected:
+    void open(const QString& search) {
+        probe = std::make_unique<ProbeClient>(QStringList{QStringLiteral("--no-clipboard-utility")});
+        ASSERT_TRUE(probe->started());
+        ASSERT_TRUE(probe->waitForKeyboardFocus());
+        pointer(awayFromThePalette);
+        copy = std::make_unique<Copy>();
+        ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << copy->output().toStdString();
+        ASSERT_TRUE(Copy::waitForState([](const QVariantMap& s) { return s.value(QStringLiteral("alpha")).toDouble() >= 1; }));
+        ASSERT_EQ(url(QStringLiteral("runebox://set?search=") + search), 0);
+        ASSERT_TRUE(probe->waitForKeyboardFocus());
+    }
+    std::string output() { return copy ? copy->output().toStdString() : std::string(); }
+    // The mouse leaves the palette: the application in front has the keyboard again, which
+    // neither a menu nor the magnifier took.
+    bool keyboardBackInFront() {
+        pointer(awayFromThePalette);
+        return probe->waitForKeyboardFocus();
+    }
+
+    std::unique_ptr<ProbeClient> probe;
+    std::unique_ptr<Copy> copy;
+};
+
+} // namespace
+
+TEST_F(Menus, ARightClickOffersTheCopiesWhichPasteElsewhere) {
+    open(QStringLiteral("acute"));
+    ASSERT_TRUE(rbxtest::waitFor([] { return !cellOf(U'é').isEmpty(); }, 15000)) << output();
+
+    struct Case {
+        const char* item;
+        QString text;
+    };
+    const Case cases[] = {{"Copy as HTML", QStringLiteral("&eacute;")}, {"Copy as Unicode Hex", QStringLiteral("U+00E9")}};
+    QString pasted;
+    for (const Case& c : cases) {
+        ASSERT_TRUE(hover(U'é')) << output();
+        xdo({QStringLiteral("click"), QStringLiteral("3")});
+        const QList<MenuItem> items = waitForMenu();
+        ASSERT_FALSE(items.isEmpty()) << output();
+        // The character's menu: its copies, titled with the forms they copy.
+        EXPECT_TRUE(itemStarting(items, QStringLiteral("Copy Character é")));
+        EXPECT_TRUE(itemStarting(items, QStringLiteral("Copy Character Name (LATIN SMALL LET...)")));
+        const MenuItem* item = itemStarting(items, QLatin1String(c.item));
+        ASSERT_TRUE(item) << c.item;
+        EXPECT_TRUE(item->enabled);
+        EXPECT_TRUE(item->title.contains(QString(c.text).replace(u'&', QStringLiteral("&&")))) << item->title.toStdString();
+        pointer(item->rect.center());
+        xdo({QStringLiteral("click"), QStringLiteral("1")});
+        EXPECT_TRUE(rbxtest::waitFor([&] { return clipboardText() == c.text; }, 10000))
+            << clipboardText().toStdString() << output();
+        EXPECT_TRUE(rbxtest::waitFor([] { return menuItems().isEmpty(); }, 5000));
+        // The application in front has the keyboard back and pastes what was copied.
+        ASSERT_TRUE(keyboardBackInFront());
+        xdo({QStringLiteral("key"), QStringLiteral("ctrl+v")});
+        pasted += c.text;
+        EXPECT_TRUE(probe->waitForText(pasted)) << probe->text().toStdString();
+    }
+    // A copy is no insertion: nothing became recent.
+    EXPECT_TRUE(qdbus_cast<QVariantList>(Copy::state().value(QStringLiteral("recent"))).isEmpty());
+}
+
+TEST_F(Menus, APictureMenuInsertsTheSkinToneOrPresentationChosen) {
+    setting(QStringLiteral("selectedFont"), QStringLiteral("NotoColorEmoji"));
+    open(QStringLiteral("waving%20hand"));
+    const char32_t hand = U'\U0001F44B';
+    ASSERT_TRUE(rbxtest::waitFor([&] { return !cellOf(hand).isEmpty(); }, 15000)) << output();
+
+    // A press on the cell's bottom-right corner opens the tones; the release over the
+    // third inserts it.
+    const QRect cell = cellOf(hand);
+    ASSERT_TRUE(hover(hand, QPoint(cell.width() / 2 - 4, cell.height() / 2 - 4)));
+    xdo({QStringLiteral("mousedown"), QStringLiteral("1")});
+    const QList<MenuItem> tones = waitForMenu();
+    ASSERT_EQ(tones.size(), 5) << output();
+    EXPECT_EQ(tones[0].title, QStringLiteral("\U0001F44B\U0001F3FB"));
+    // Centred above the cell, where the screen leaves room.
+    EXPECT_LE(tones[4].rect.bottom(), cell.top() + 8);
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const int width = tones[4].rect.right() - tones[0].rect.left();
+    const int centred = std::clamp(cell.center().x() - width / 2, screen.left(), screen.right() - width);
+    EXPECT_NEAR(tones[0].rect.left(), centred, 4) << cell.center().x();
+    screenshot(QStringLiteral("light-skin-tones"));
+    pointer(tones[2].rect.center());
+    xdo({QStringLiteral("mouseup"), QStringLiteral("1")});
+    EXPECT_TRUE(probe->waitForText(QStringLiteral("\U0001F44B\U0001F3FD"))) << probe->text().toStdString() << output();
+    EXPECT_TRUE(probe->waitForKeyboardFocus());
+
+    // A heart in text presentation, chosen with a click once the menu is open.
+    ASSERT_EQ(url(QStringLiteral("runebox://set?search=heavy%20black%20heart")), 0);
+    const char32_t heart = U'\u2764';
+    ASSERT_TRUE(rbxtest::waitFor([&] { return !cellOf(heart).isEmpty(); }, 15000)) << output();
+    const QRect heartCell = cellOf(heart);
+    ASSERT_TRUE(hover(heart, QPoint(heartCell.width() / 2 - 4, heartCell.height() / 2 - 4)));
+    xdo({QStringLiteral("click"), QStringLiteral("1")});
+    const QList<MenuItem> presentations = waitForMenu();
+    ASSERT_EQ(presentations.size(), 2) << output();
+    EXPECT_EQ(presentations[0].title, QStringLiteral("\u2764\uFE0E"));
+    pointer(presentations[0].rect.center());
+    xdo({QStringLiteral("click"), QStringLiteral("1")});
+    EXPECT_TRUE(probe->waitForText(QStringLiteral("\U0001F44B\U0001F3FD\u2764\uFE0E"))) << probe->text().toStdString();
+}
+
+TEST_F(Menus, TheMagnifierFollowsTheMouseBesideItsCellAtEveryEdge) {
+    setting(QStringLiteral("magnify"), QStringLiteral("YES"));
+    open(QStringLiteral("latin%20capital%20letter"));
+    ASSERT_TRUE(rbxtest::waitFor([] { return !cellOf(U'A').isEmpty(); }, 15000)) << output();
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const X11Session::Window palette = paletteWindow(int(copy->process().processId()));
+    ASSERT_NE(palette, 0u);
+
+    auto movePalette = [&](int x, int y) {
+        xdo({QStringLiteral("windowmove"), QString::number(palette), QString::number(x), QString::number(y)});
+        // The palette keeps itself whole on the screen: where it is already as near the
+        // place as it can be, it does not move.
+        // It may also come to rest in more than one step.
+        const QRect before = cellOf(U'A');
+        rbxtest::waitFor([&] { return cellOf(U'A') != before; }, 2000);
+        QRect last = cellOf(U'A');
+        return rbxtest::waitFor([&] {
+            rbxtest::spinEventLoop(400);
+            const QRect now = cellOf(U'A');
+            return std::exchange(last, now) == now && !now.isEmpty();
+        }, 10000);
+    };
+    // The palette low on the screen, with room above its cells.
+    ASSERT_TRUE(movePalette(screen.width() / 4, screen.height() / 2)) << output();
+
+    // Hovering a cell shows its character above it, arrow down.
+    const char32_t low = U'Z';
+    ASSERT_FALSE(cellOf(low).isEmpty());
+    ASSERT_TRUE(hover(low)) << output();
+    QVariantMap s;
+    ASSERT_TRUE(Copy::waitForState([&](const QVariantMap& st) {
+        s = st;
+        return st.value(QStringLiteral("magnified")).toUInt() == uint(low);
+    })) << output();
+    QRect glass = magnifierOf(s);
+    const QRect lowCell = cellOf(low);
+    EXPECT_EQ(s.value(QStringLiteral("magnifierArrow")).toString(), QStringLiteral("down"));
+    EXPECT_LE(glass.bottom(), lowCell.top());
+    EXPECT_NEAR(glass.center().x(), lowCell.center().x(), 20);
+    screenshot(QStringLiteral("light-magnifier"));
+    EXPECT_TRUE(keyboardBackInFront());
+    // Back over the cell, the magnifier above it again.
+    ASSERT_TRUE(hover(low)) << output();
+    ASSERT_TRUE(Copy::waitForState([&](const QVariantMap& st) {
+        return st.value(QStringLiteral("magnified")).toUInt() == uint(low) && magnifierOf(st) == glass;
+    })) << output();
+
+    // The mouse passes through it: a cell under the magnifier is selected and stays so.
+    char32_t under = 0;
+    for (char32_t c = U'A'; c < low && !under; ++c) {
+        const QRect r = cellOf(c);
+        if (!r.isEmpty() && glass.contains(r.center())) under = c;
+    }
+    ASSERT_NE(under, 0u) << "no cell lies under the magnifier";
+    pointer(cellOf(under).center());
+    ASSERT_TRUE(Copy::waitForState([&](const QVariantMap& st) {
+        return selected(st) == uint(under) && st.value(QStringLiteral("magnified")).toUInt() == uint(under);
+    })) << output();
+    for (int i = 0; i < 12; ++i) {
+        rbxtest::spinEventLoop(80);
+        const QVariantMap st = Copy::state();
+        EXPECT_EQ(selected(st), uint(under)) << "flickered at sample " << i;
+        EXPECT_FALSE(magnifierOf(st).isEmpty()) << "hidden at sample " << i;
+    }
+    EXPECT_TRUE(keyboardBackInFront());
+
+    // At the top edge the magnifier goes below its cell; at the left and right edges it
+    // stays on the screen.
+    auto magnify = [&](char32_t c) {
+        QVariantMap st;
+        pointer(screen.center() + QPoint(0, screen.height() / 2 - 5));
+        if (!hover(c)) return st;
+        Copy::waitForState([&](const QVariantMap& m) {
+            st = m;
+            return m.value(QStringLiteral("magnified")).toUInt() == uint(c) && !magnifierOf(m).isEmpty();
+        });
+        return st;
+    };
+    ASSERT_TRUE(movePalette(0, 0)) << output();
+    s = magnify(U'A');
+    glass = magnifierOf(s);
+    const QRect topCell = cellOf(U'A');
+    EXPECT_EQ(s.value(QStringLiteral("magnifierArrow")).toString(), QStringLiteral("up"));
+    EXPECT_GE(glass.top(), topCell.bottom());
+    EXPECT_GE(glass.left(), screen.left());
+    screenshot(QStringLiteral("light-magnifier-top-left"));
+
+    ASSERT_TRUE(movePalette(screen.width() - 200, screen.height() / 2)) << output();
+    char32_t rightmost = U'A';
+    for (char32_t c = U'A'; c <= U'Z'; ++c)
+        if (const QRect r = cellOf(c); !r.isEmpty() && r.top() == cellOf(U'A').top() && r.right() > cellOf(rightmost).right())
+            rightmost = c;
+    s = magnify(rightmost);
+    glass = magnifierOf(s);
+    ASSERT_FALSE(glass.isEmpty()) << output();
+    EXPECT_LE(glass.right(), screen.right());
+    EXPECT_GE(glass.left(), screen.left());
+    EXPECT_LE(glass.bottom(), cellOf(rightmost).top());
+
+    // The palette at the bottom edge: above its cell, on the screen.
+    ASSERT_TRUE(movePalette(screen.width() / 3, screen.height() - 300)) << output();
+    s = magnify(U'A');
+    glass = magnifierOf(s);
+    ASSERT_FALSE(glass.isEmpty()) << output();
+    EXPECT_LE(glass.bottom(), screen.bottom());
+    EXPECT_EQ(s.value(QStringLiteral("magnifierArrow")).toString(), QStringLiteral("down"));
+    EXPECT_TRUE(keyboardBackInFront());
+}
+
+namespace {
+
+// The desktop's settings portal, stating a colour scheme (1 dark, 2 light).
+class SchemePortal : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Settings")
+public:
+    uint scheme = 2;
+
+public slots:
+    QDBusVariant Read(const QString& nameSpace, const QString& key) {
+        QVariant v = QVariant::fromValue(0u);
+        if (nameSpace == QLatin1String("org.freedesktop.appearance") && key == QLatin1String("color-scheme"))
+            v = QVariant::fromValue(scheme);
+        return QDBusVariant(QVariant::fromValue(QDBusVariant(v)));
+    }
+
+signals:
+    void SettingChanged(const QString& nameSpace, const QString& key, const QDBusVariant& value);
+};
+
+double lightness(const QImage& shot, const QRect& area) {
+    double sum = 0;
+    int n = 0;
+    for (int y = area.top(); y <= area.bottom(); y += 2)
+        for (int x = area.left(); x <= area.right(); x += 2) {
+            sum += shot.pixelColor(x, y).lightnessF();
+            ++n;
+        }
+    return n ? sum / n : -1;
+}
+
+} // namespace
+
+TEST_F(Menus, TheMagnifierAndThePicturesFollowTheDesktopsLightOrDarkLook) {
+    SchemePortal portal;
+    portal.scheme = 1;
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    ASSERT_TRUE(bus.registerService(QStringLiteral("org.freedesktop.portal.Desktop")));
+    ASSERT_TRUE(bus.registerObject(QStringLiteral("/org/freedesktop/portal/desktop"), &portal,
+                                   QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals));
+    setting(QStringLiteral("magnify"), QStringLiteral("YES"));
+    setting(QStringLiteral("selectedFont"), QStringLiteral("NotoColorEmoji"));
+    open(QStringLiteral("waving%20hand"));
+    const char32_t hand = U'\U0001F44B';
+    ASSERT_TRUE(rbxtest::waitFor([&] { return !cellOf(hand).isEmpty(); }, 15000)) << output();
+
+    for (const uint scheme : {1u, 2u}) {
+        const bool dark = scheme == 1;
+        const QString look = dark ? QStringLiteral("dark") : QStringLiteral("light");
+        portal.scheme = scheme;
+        emit portal.SettingChanged(QStringLiteral("org.freedesktop.appearance"), QStringLiteral("color-scheme"),
+                                   QDBusVariant(QVariant::fromValue(scheme)));
+        pointer(QPoint(2, 2));
+        rbxtest::spinEventLoop(300);
+        ASSERT_TRUE(hover(hand)) << output();
+        QVariantMap s;
+        ASSERT_TRUE(Copy::waitForState([&](const QVariantMap& st) {
+            s = st;
+            return st.value(QStringLiteral("magnified")).toUInt() == uint(hand);
+        })) << output();
+        rbxtest::spinEventLoop(300);
+        const QRect glass = magnifierOf(s);
+        QImage shot = screenshot(look + QStringLiteral("-magnifier"));
+        // The body beside the big character, left of its guide lines.
+        const double body = lightness(shot, QRect(glass.left() + 3, glass.top() + 20, 5, 60));
+        if (dark) EXPECT_LT(body, 0.3) << look.toStdString();
+        else EXPECT_GT(body, 0.8) << look.toStdString();
+
+        const QRect cell = cellOf(hand);
+        pointer(cell.center() + QPoint(cell.width() / 2 - 4, cell.height() / 2 - 4));
+        ASSERT_TRUE(Copy::waitForState([&](const QVariantMap& st) { return selected(st) == uint(hand); }));
+        xdo({QStringLiteral("click"), QStringLiteral("1")});
+        const QList<MenuItem> tones = waitForMenu();
+        ASSERT_EQ(tones.size(), 5) << output();
+        rbxtest::spinEventLoop(200);
+        shot = screenshot(look + QStringLiteral("-skin-tones"));
+        // The picture's top corner, above the emoji: the canvas background.
+        const double canvas = lightness(shot, QRect(tones[0].rect.topLeft() + QPoint(1, 1), QSize(3, 3)));
+        if (dark) EXPECT_LT(canvas, 0.3);
+        else EXPECT_GT(canvas, 0.6);
+        xdo({QStringLiteral("key"), QStringLiteral("Escape")});
+        EXPECT_TRUE(rbxtest::waitFor([] { return menuItems().isEmpty(); }, 5000));
+
+        ASSERT_TRUE(hover(hand)) << output();
+        xdo({QStringLiteral("click"), QStringLiteral("3")});
+        ASSERT_FALSE(waitForMenu().isEmpty()) << output();
+        rbxtest::spinEventLoop(200);
+        screenshot(look + QStringLiteral("-context-menu"));
+        xdo({QStringLiteral("key"), QStringLiteral("Escape")});
+        EXPECT_TRUE(rbxtest::waitFor([] { return menuItems().isEmpty(); }, 5000));
+    }
+    EXPECT_TRUE(keyboardBackInFront());
+}
+
+#include "MenusTest.moc"

@@ -1,0 +1,156 @@
+// The sample text views of the real palette on a desktop: the editor shows the chosen
+// sample and takes what the user types once the mouse is in the palette, the preview
+// shows the sample in its sizes, and both print (here straight into a PDF file, whose
+// pages are read back with pdftotext and pdftoppm). The listings read the display's
+// clipboard as the user left it.
+#include "RuneboxCopy.h"
+#include "RuneboxPrograms.h"
+#include "common/TestEnvironment.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+using x11test::Copy;
+using x11test::run;
+using x11test::Tool;
+using x11test::url;
+
+// The screen rectangle of a named control of the palette; empty when it is not shown.
+QRect controlRect(const QString& name) {
+    const QVariantList r = qdbus_cast<QVariantList>(Copy::debugCall(QStringLiteral("ControlRect"), {name}));
+    if (r.size() != 4) return {};
+    return QRect(r[0].toInt(), r[1].toInt(), r[2].toInt(), r[3].toInt());
+}
+
+bool waitForControl(const QString& name, QRect* rect) {
+    return rbxtest::waitFor([&] {
+        *rect = controlRect(name);
+        return !rect->isEmpty();
+    }, 10000);
+}
+
+void clickAt(const QPoint& p) {
+    run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(p.x()), QString::number(p.y())});
+    rbxtest::spinEventLoop(200);
+    run(QStringLiteral("xdotool"), {QStringLiteral("click"), QStringLiteral("1")});
+}
+
+QString pdfText(const QString& pdf) {
+    QString out;
+    run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")}, &out);
+    return out;
+}
+
+// Renders the PDF's pages to PNG files and answers them.
+QStringList pdfPages(const QString& pdf, const QString& folder) {
+    run(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("30"), QStringLiteral("-png"), pdf,
+                                     QDir(folder).filePath(QStringLiteral("page"))});
+    QStringList pages;
+    for (const QString& f : QDir(folder).entryList({QStringLiteral("page*.png")}, QDir::Files, QDir::Name))
+        pages << QDir(folder).filePath(f);
+    return pages;
+}
+
+bool pageHasInk(const QString& png) {
+    const QImage img(png);
+    int dark = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if (qGray(img.pixel(x, y)) < 128) ++dark;
+    return dark > 50;
+}
+
+bool waitForFile(const QString& path) {
+    return rbxtest::waitFor([&] { return QFileInfo(path).size() > 0; }, 15000);
+}
+
+} // namespace
+
+TEST(SampleText, TheUserTypesASampleAndPrintsItAndThePreview) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString pdf = dir.filePath(QStringLiteral("sample.pdf"));
+    QProcessEnvironment env;
+    env.insert(QStringLiteral("RUNEBOX_PRINT_TO_PDF"), pdf);
+    Copy copy({}, env);
+    ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << copy.output().toStdString();
+
+    // The sample editor with the user's own text.
+    ASSERT_EQ(url(QStringLiteral("runebox://pref?sample=My%20Text")), 0);
+    ASSERT_EQ(url(QStringLiteral("runebox://pref?view=11")), 0);
+    ASSERT_TRUE(Copy::waitForState([](const QVariantMap& s) { return s.value(QStringLiteral("page")) == QStringLiteral("samplePage"); }))
+        << copy.output().toStdString();
+    QRect editor;
+    ASSERT_TRUE(waitForControl(QStringLiteral("sampleTextEditor"), &editor));
+
+    // The mouse in the palette gives the editor the keys; the user replaces the text.
+    clickAt(editor.center());
+    ASSERT_TRUE(Copy::waitForState([](const QVariantMap& s) { return s.value(QStringLiteral("focus")) == QStringLiteral("sampleTextEditor"); }))
+        << copy.output().toStdString() << " focus: " << Copy::state().value(QStringLiteral("focus")).toString().toStdString()
+        << " activating: " << Copy::state().value(QStringLiteral("activating")).toBool();
+    run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("ctrl+a"), QStringLiteral("BackSpace")});
+    run(QStringLiteral("xdotool"), {QStringLiteral("type"), QStringLiteral("Quartz sphinx judges vows")});
+    QString stored;
+    EXPECT_TRUE(rbxtest::waitFor([&] {
+        run(Tool, {QStringLiteral("defaults"), QStringLiteral("read"), QStringLiteral("org.runebox.Runebox"),
+                   QStringLiteral("editableSampleText")}, &stored);
+        return stored.trimmed() == QStringLiteral("Quartz sphinx judges vows");
+    }, 10000)) << stored.toStdString();
+
+    // Printing: one page that the text fills, repeated.
+    QRect print;
+    ASSERT_TRUE(waitForControl(QStringLiteral("sampleTextPrintButton"), &print));
+    clickAt(print.center());
+    ASSERT_TRUE(waitForFile(pdf)) << copy.output().toStdString();
+    rbxtest::spinEventLoop(500);
+    const QString text = pdfText(pdf);
+    EXPECT_GE(text.count(QStringLiteral("Quartz sphinx judges vows")), 5) << text.toStdString();
+    const QStringList pages = pdfPages(pdf, dir.path());
+    ASSERT_EQ(pages.size(), 1);
+    EXPECT_TRUE(pageHasInk(pages[0]));
+
+    // The preview: the sample in every size, printed as a one-page specimen.
+    QFile::remove(pdf);
+    for (const QString& p : pages) QFile::remove(p);
+    ASSERT_EQ(url(QStringLiteral("runebox://pref?view=10")), 0);
+    ASSERT_TRUE(Copy::waitForState([](const QVariantMap& s) { return s.value(QStringLiteral("page")) == QStringLiteral("previewPage"); }));
+    QRect previewPrint;
+    ASSERT_TRUE(waitForControl(QStringLiteral("previewPrintButton"), &previewPrint));
+    clickAt(previewPrint.center());
+    ASSERT_TRUE(waitForFile(pdf)) << copy.output().toStdString();
+    rbxtest::spinEventLoop(500);
+    const QString specimen = pdfText(pdf);
+    for (const char* size : {"18 pt: Quartz", "14 pt: Quartz", "12 pt: Quartz", "10 pt: Quartz", "9 pt: Quartz", "8 pt: Quartz"})
+        EXPECT_TRUE(specimen.contains(QLatin1String(size))) << size << "\n" << specimen.toStdString();
+    EXPECT_EQ(pdfPages(pdf, dir.path()).size(), 1);
+
+    // Back to the table.
+    ASSERT_EQ(url(QStringLiteral("runebox://pref?view=1")), 0);
+    EXPECT_TRUE(Copy::waitForState([](const QVariantMap& s) { return s.value(QStringLiteral("page")) != QStringLiteral("previewPage"); }));
+}
+
+TEST(Listings, TheClipboardListingsReadWhatTheUserCopied) {
+    QProcess owner;
+    owner.start(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-t"),
+                                         QStringLiteral("text/html")});
+    ASSERT_TRUE(owner.waitForStarted());
+    owner.write("<b>Bold</b> words");
+    owner.closeWriteChannel();
+    rbxtest::spinEventLoop(300);
+    QString types, clip, attr;
+    run(Tool, {QStringLiteral("list"), QStringLiteral("!pbtypes")}, &types);
+    EXPECT_TRUE(types.contains(QStringLiteral("text/html (17)"))) << types.toStdString();
+    run(Tool, {QStringLiteral("list"), QStringLiteral("!clip")}, &clip);
+    EXPECT_TRUE(clip.contains(QStringLiteral("\"text/html\" = 17: \"<b>Bold</b> words\"\n\n"))) << clip.toStdString();
+    run(Tool, {QStringLiteral("list"), QStringLiteral("!attr")}, &attr);
+    EXPECT_TRUE(attr.contains(QStringLiteral(" bold"))) << attr.toStdString();
+    owner.kill();
+    owner.waitForFinished(3000);
+}
