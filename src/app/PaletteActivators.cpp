@@ -5,6 +5,9 @@
 #include "core/Log.h"
 #include "kxlib/RbxDefaults.h"
 #include "kxlib/gui/KXAppearance.h"
+#include "platform/dbus/SessionBus.h"
+#include "platform/dbus/SleepWatch.h"
+#include "platform/dbus/StatusNotifierHost.h"
 #include "platform/x11/ScreenStateWatch.h"
 
 #include <QCursor>
@@ -29,6 +32,13 @@ QIcon trayIcon() {
         icon.addPixmap(pixmap);
     }
     return icon;
+}
+
+// Whether the tray icon goes to a StatusNotifierItem host rather than an XEmbed tray. Qt
+// decides this once per process, when a tray is first asked for, and so does this.
+bool trayIsStatusNotifier() {
+    static const bool statusNotifier = dbus::statusNotifierHostRegistered(dbus::sessionBus());
+    return statusNotifier;
 }
 
 } // namespace
@@ -60,6 +70,8 @@ PaletteActivators::PaletteActivators(RbxCharWindowController& windowController, 
             [this](bool full) { menuBarChangedVisibility(!full); });
     connect(screenState_, &ScreenStateWatch::screenSaverChanged, this,
             [this](bool on) { on ? screenSaverStarted() : screenSaverStopped(); });
+    sleep_ = new SleepWatch(QDBusConnection::systemBus(), this);
+    connect(sleep_, &SleepWatch::wokeUp, this, &PaletteActivators::wakeUpFromSleep);
     auto screensChanged = [this] { showActivator(); };
     connect(qGuiApp, &QGuiApplication::screenAdded, this, screensChanged);
     connect(qGuiApp, &QGuiApplication::screenRemoved, this, screensChanged);
@@ -117,14 +129,17 @@ void PaletteActivators::activateStatusItem(bool on) {
                                    &RbxCharWindowController::toggleWindowFromIcon);
         });
         statusItem_->show();
-        kx::log(QStringLiteral("status item shown in the tray"));
+        kx::log(trayIsStatusNotifier() ? QStringLiteral("status item shown in the tray (StatusNotifierItem)")
+                                       : QStringLiteral("status item shown in the tray"));
     } else if (!on && statusItem_) {
         statusItem_.reset();
     }
 }
 
 bool PaletteActivators::statusItemIsValid() const {
-    return statusItem_ && QSystemTrayIcon::isSystemTrayAvailable() && !statusItem_->geometry().isEmpty();
+    if (!statusItem_ || !QSystemTrayIcon::isSystemTrayAvailable()) return false;
+    // A StatusNotifierItem host never says where the icon is.
+    return trayIsStatusNotifier() || !statusItem_->geometry().isEmpty();
 }
 
 void PaletteActivators::checkStatusItemVisibility() {
@@ -220,6 +235,13 @@ void PaletteActivators::screenSaverStarted() { screenSaverIsActive_ = true; }
 
 void PaletteActivators::screenSaverStopped() {
     screenSaverIsActive_ = false;
+    showActivator();
+}
+
+void PaletteActivators::wakeUpFromSleep() {
+    kx::log(QStringLiteral("woke from sleep: the activator is drawn anew"));
+    cornerView_->update();
+    if (statusItem_) statusItem_->setIcon(trayIcon());
     showActivator();
 }
 

@@ -8,7 +8,8 @@
 // the tray icon, and a watch every second takes up a tray that appears later (unless
 // "statusOnly"). The strip is placed anew every 15 s and after each change of desktop,
 // screen or full-screen window; while a window is full screen (no panel is visible) and
-// while the screen saver runs, nothing changes.
+// while the screen saver runs, nothing changes. After the machine wakes from sleep the
+// activator is drawn and placed anew.
 
 #include "kxlib/KXDefaultObserver.h"
 
@@ -25,6 +26,7 @@ class RbxCharWindowController;
 class RbxDefaults;
 class RbxStatusItemView;
 class ScreenStateWatch;
+class SleepWatch;
 class X11Session;
 
 class PaletteActivators : public QObject, public KXDefaultObserver {
@@ -51,6 +53,7 @@ public:
     void menuBarChangedVisibility(bool visible);
     void screenSaverStarted();
     void screenSaverStopped();
+    void wakeUpFromSleep();
 
     QSystemTrayIcon* statusItem() const { return statusItem_.get(); }
     QWidget* cornerWindow() const { return cornerWindow_; }
@@ -82,6 +85,7 @@ private:
     QWidget* cornerWindow_ = nullptr;
     RbxStatusItemView* cornerView_ = nullptr;
     ScreenStateWatch* screenState_ = nullptr;
+    SleepWatch* sleep_ = nullptr;
     QTimer pointerTimer_;
     QTimer statusItemTimer_;
     QTimer cornerWatchTimer_;

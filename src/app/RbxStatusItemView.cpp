@@ -3,6 +3,7 @@
 #include "core/Log.h"
 #include "kxlib/RbxDefaults.h"
 #include "kxlib/gui/KXAppearance.h"
+#include "kxlib/gui/MenuExtensions.h"
 #include "model/FontExtensions.h"
 #include "model/RbxActivationSet.h"
 
@@ -136,8 +137,8 @@ void RbxStatusItemView::contextMenuEvent(QContextMenuEvent* event) { event->acce
 
 void RbxStatusItemView::showMenu() {
     if (!menu_) return;
-    // Below the strip, one point up.
-    menu_->popup(mapToGlobal(QPoint(0, height() - 1)));
+    // Pulled down below the strip, overlapping its bottom edge by a point.
+    kx::menu::pullDownBelow(*menu_, *this, -1.0);
 }
 
 void RbxStatusItemView::changeEvent(QEvent* event) {

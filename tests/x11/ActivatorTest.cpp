@@ -9,6 +9,12 @@
 #include "platform/x11/Ewmh.h"
 #include "platform/x11/X11Session.h"
 
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusVariant>
+#include <algorithm>
+#include <optional>
 #include <gtest/gtest.h>
 // Last: Xlib's macros clash with the names above.
 #include <X11/Xlib.h>
@@ -53,17 +59,45 @@ int writeSetting(const QString& key, const QString& value) {
     return run(Tool, {QStringLiteral("defaults"), QStringLiteral("write"), QStringLiteral("org.runebox.Runebox"), key, value});
 }
 
+// The open menu's entries: title and place on the screen.
+QList<QPair<QString, QRect>> menuItems() {
+    QList<QPair<QString, QRect>> items;
+    for (const QVariant& v : qdbus_cast<QVariantList>(Copy::debugCall(QStringLiteral("MenuItems")))) {
+        const QVariantMap m = qdbus_cast<QVariantMap>(v);
+        const QVariantList r = qdbus_cast<QVariantList>(m.value(QStringLiteral("rect")));
+        if (r.size() == 4)
+            items.append({m.value(QStringLiteral("title")).toString(),
+                          QRect(r[0].toInt(), r[1].toInt(), r[2].toInt(), r[3].toInt())});
+    }
+    return items;
+}
+
 bool settled(const QVariantMap& s) { return Copy::shownAndPainted(s) && s.value(QStringLiteral("alpha")).toDouble() >= 1; }
+
+// The probe in front with the keyboard, the pointer away from the middle of the screen
+// (where the palette opens: with the mouse over it the palette would have the keyboard),
+// and the palette launched, at rest and done with its launch.
+struct PaletteOverProbe {
+    const bool pointerAway = (pointerTo(1100, 80), true);
+    ProbeClient probe;
+    std::optional<Copy> copy;
+
+    ::testing::AssertionResult launch() {
+        if (!probe.started() || !probe.waitForKeyboardFocus())
+            return ::testing::AssertionFailure() << "the probe did not come to the front";
+        copy.emplace();
+        if (!Copy::waitForState(settled) || !launched(*copy))
+            return ::testing::AssertionFailure() << copy->output().toStdString();
+        return ::testing::AssertionSuccess();
+    }
+};
 
 TEST(Activator, TheCornerStripShowsNearItsCornerAndAClickTogglesThePaletteWithoutTakingTheFocus) {
     ASSERT_EQ(writeSetting(QStringLiteral("activator"), QStringLiteral("0")), 0);
-    pointerTo(1100, 80);
-    ProbeClient probe;
-    ASSERT_TRUE(probe.started());
-    ASSERT_TRUE(probe.waitForKeyboardFocus());
-    Copy copy;
-    ASSERT_TRUE(Copy::waitForState(settled)) << copy.output().toStdString();
-    ASSERT_TRUE(launched(copy)) << copy.output().toStdString();
+    PaletteOverProbe desk;
+    ASSERT_TRUE(desk.launch());
+    ProbeClient& probe = desk.probe;
+    Copy& copy = *desk.copy;
     rbxtest::spinEventLoop(300);
     EXPECT_EQ(stripGeometry(), QString());
 
@@ -79,6 +113,27 @@ TEST(Activator, TheCornerStripShowsNearItsCornerAndAClickTogglesThePaletteWithou
     EXPECT_TRUE(probe.hasKeyboardFocus());
     run(QStringLiteral("xdotool"), {QStringLiteral("type"), QStringLiteral("q")});
     EXPECT_TRUE(probe.waitForText(QStringLiteral("q")));
+
+    // A right click pulls the program's menu down just below the strip; its first entry
+    // closes the palette, and the probe still has the keyboard afterwards.
+    pointerTo(3, 3);
+    ASSERT_TRUE(waitForStrip(QStringLiteral("0,0 10x12")));
+    run(QStringLiteral("xdotool"), {QStringLiteral("click"), QStringLiteral("3")});
+    QList<QPair<QString, QRect>> items;
+    ASSERT_TRUE(rbxtest::waitFor([&] { return !(items = menuItems()).isEmpty(); }, 10000)) << copy.output().toStdString();
+    EXPECT_TRUE(Copy::visible(Copy::state()));  // a right click does not toggle
+    ASSERT_EQ(items.first().first, QStringLiteral("Close Palette"));
+    const QRect first = items.first().second;
+    EXPECT_GE(first.top(), 11);
+    EXPECT_LT(first.top(), 11 + 12) << first.top();
+    EXPECT_LT(first.left(), 10);
+    EXPECT_TRUE(std::any_of(items.begin(), items.end(), [](const auto& i) { return i.first == QStringLiteral("Quit Runebox"); }));
+    pointerTo(first.center().x(), first.center().y());
+    click();
+    EXPECT_TRUE(Copy::waitForState([](const QVariantMap& s) { return !Copy::visible(s); })) << copy.output().toStdString();
+    EXPECT_TRUE(rbxtest::waitFor([] { return menuItems().isEmpty(); }, 5000));
+    run(QStringLiteral("xdotool"), {QStringLiteral("type"), QStringLiteral("r")});
+    EXPECT_TRUE(probe.waitForText(QStringLiteral("qr"))) << probe.text().toStdString();
 
     // Away from the corner it goes; the top-right corner takes it when chosen.
     pointerTo(1100, 80);
@@ -135,14 +190,11 @@ private:
 };
 
 TEST(Activator, WithoutATrayTheStripStandsInAndATrayThatAppearsLaterTakesTheIcon) {
-    pointerTo(1100, 80);
-    ProbeClient probe;
-    ASSERT_TRUE(probe.started());
-    ASSERT_TRUE(probe.waitForKeyboardFocus());
     // The bundle's activator is the tray icon; this desktop has no tray yet.
-    Copy copy;
-    ASSERT_TRUE(Copy::waitForState(settled)) << copy.output().toStdString();
-    ASSERT_TRUE(launched(copy)) << copy.output().toStdString();
+    PaletteOverProbe desk;
+    ASSERT_TRUE(desk.launch());
+    ProbeClient& probe = desk.probe;
+    Copy& copy = *desk.copy;
     ASSERT_TRUE(rbxtest::waitFor([&] { return copy.output().contains(QStringLiteral("no tray: the corner activator stands in")); }))
         << copy.output().toStdString();
     pointerTo(2, 2);
@@ -173,4 +225,103 @@ TEST(Activator, WithoutATrayTheStripStandsInAndATrayThatAppearsLaterTakesTheIcon
     EXPECT_TRUE(probe.hasKeyboardFocus());
 }
 
+// A tray host of the StatusNotifierItem kind: the watcher that items register with, and
+// that says a host is there.
+class StatusNotifierWatcher : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
+    Q_PROPERTY(bool IsStatusNotifierHostRegistered READ hostRegistered)
+    Q_PROPERTY(int ProtocolVersion READ protocolVersion)
+    Q_PROPERTY(QStringList RegisteredStatusNotifierItems READ items)
+public:
+    bool hostRegistered() const { return true; }
+    int protocolVersion() const { return 0; }
+    QStringList items() const { return registered; }
+    QStringList registered;
+
+public slots:
+    void RegisterStatusNotifierItem(const QString& service) {
+        registered << service;
+        emit StatusNotifierItemRegistered(service);
+    }
+    void RegisterStatusNotifierHost(const QString&) {}
+
+signals:
+    void StatusNotifierItemRegistered(const QString& service);
+    void StatusNotifierItemUnregistered(const QString& service);
+    void StatusNotifierHostRegistered();
+};
+
+// The number of pixels that are not fully transparent in the item's largest icon image;
+// -1 when the item has none.
+int opaquePixelsOfIcon(const QString& service) {
+    QDBusMessage get = QDBusMessage::createMethodCall(service, QStringLiteral("/StatusNotifierItem"),
+                                                      QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    get << QStringLiteral("org.kde.StatusNotifierItem") << QStringLiteral("IconPixmap");
+    const QDBusMessage reply = QDBusConnection::sessionBus().call(get, QDBus::Block, 5000);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return -1;
+    const QDBusArgument images = qvariant_cast<QDBusArgument>(qvariant_cast<QDBusVariant>(reply.arguments().first()).variant());
+    int best = -1, largest = 0;
+    images.beginArray();
+    while (!images.atEnd()) {
+        int w = 0, h = 0;
+        QByteArray argb;
+        images.beginStructure();
+        images >> w >> h >> argb;
+        images.endStructure();
+        if (w * h <= largest || argb.size() != w * h * 4) continue;
+        largest = w * h;
+        best = 0;
+        for (int i = 0; i < argb.size(); i += 4) best += argb[i] != 0;  // alpha first, big-endian
+    }
+    images.endArray();
+    return best;
+}
+
+TEST(Activator, AStatusNotifierTrayTakesTheIconWhichIsDrawnAndTogglesThePalette) {
+    StatusNotifierWatcher watcher;
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    ASSERT_TRUE(bus.registerObject(QStringLiteral("/StatusNotifierWatcher"), &watcher,
+                                   QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals |
+                                       QDBusConnection::ExportAllProperties));
+    ASSERT_TRUE(bus.registerService(QStringLiteral("org.kde.StatusNotifierWatcher")));
+
+    PaletteOverProbe desk;
+    ASSERT_TRUE(desk.launch());
+    ProbeClient& probe = desk.probe;
+    Copy& copy = *desk.copy;
+    ASSERT_TRUE(rbxtest::waitFor([&] { return !watcher.registered.isEmpty(); }, 10000)) << copy.output().toStdString();
+    const QString item = watcher.registered.first();
+    EXPECT_GT(opaquePixelsOfIcon(item), 20);
+
+    // The host never says where it shows the icon: the icon stays, no strip stands in.
+    rbxtest::spinEventLoop(2500);
+    EXPECT_FALSE(copy.output().contains(QStringLiteral("recreated status item"))) << copy.output().toStdString();
+    EXPECT_FALSE(copy.output().contains(QStringLiteral("stands in"))) << copy.output().toStdString();
+    pointerTo(2, 2);
+    rbxtest::spinEventLoop(500);
+    EXPECT_EQ(stripGeometry(), QString());
+    EXPECT_EQ(watcher.registered.size(), 1);
+    pointerTo(1100, 80);
+
+    // The host activates the item as a click on it would: the palette closes, then opens;
+    // the probe keeps the keyboard.
+    auto activate = [&] {
+        QDBusMessage m = QDBusMessage::createMethodCall(item, QStringLiteral("/StatusNotifierItem"),
+                                                        QStringLiteral("org.kde.StatusNotifierItem"), QStringLiteral("Activate"));
+        m << 600 << 10;
+        return bus.call(m, QDBus::Block, 5000).type() == QDBusMessage::ReplyMessage;
+    };
+    ASSERT_TRUE(activate());
+    EXPECT_TRUE(Copy::waitForState([](const QVariantMap& s) { return !Copy::visible(s); })) << copy.output().toStdString();
+    rbxtest::spinEventLoop(400);
+    ASSERT_TRUE(activate());
+    EXPECT_TRUE(Copy::waitForState(settled)) << copy.output().toStdString();
+    EXPECT_TRUE(probe.hasKeyboardFocus());
+}
+
 } // namespace
+
+// Xlib's Bool would replace the meta-object compiler's QMetaType::Bool.
+#undef Bool
+#include "ActivatorTest.moc"

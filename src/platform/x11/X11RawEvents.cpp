@@ -34,7 +34,8 @@ bool X11RawEvents::available(X11Session* session) {
 
 X11RawEvents::X11RawEvents(int kinds, std::function<void(const Event&)> callback, X11Session* session,
                            QObject* parent)
-    : QObject(parent), session_(session ? session : &X11Session::shared()), callback_(std::move(callback)) {
+    : QObject(parent), session_(session ? session : &X11Session::shared()), kinds_(kinds),
+      callback_(std::move(callback)) {
     if (!session_->isAvailable() || !queryXI2(session_->display(), &opcode_)) {
         log(QStringLiteral("X11: no XInput 2; input events cannot be watched"));
         return;
@@ -63,6 +64,8 @@ X11RawEvents::X11RawEvents(int kinds, std::function<void(const Event&)> callback
         case XI_RawMotion: kind = Moved; break;
         default: return;
         }
+        // The connection's selection holds what every watcher wants: only this one's kinds.
+        if (!(kinds_ & (1 << kind))) return;
         if (callback_) callback_(Event{kind, raw->detail, raw->time});
     });
 }
