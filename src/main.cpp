@@ -43,7 +43,8 @@ int main(int argc, char** argv) {
     // What the toolkit left of the arguments: URLs of our scheme, nothing else.
     KXURLHandler* urls = KXURLHandler::handler();
     const QStringList schemes = urls ? urls->schemes() : QStringList();
-    const QStringList arguments = QApplication::arguments().mid(1);
+    // A shape file is opened in the shape finder by the URL command for it.
+    const QStringList arguments = commandline::withShapeFilesAsUrls(QApplication::arguments().mid(1));
     if (const QStringList errors = commandline::errors(arguments, schemes); !errors.isEmpty()) {
         for (const QString& e : errors) print(stderr, QStringLiteral("runebox: %1\n").arg(e));
         print(stderr, commandline::usage());

@@ -1,5 +1,8 @@
 #include "app/CommandLine.h"
 
+#include <QFileInfo>
+#include <QUrl>
+
 #include "core/Bundle.h"
 #include "kxlib/KXAppInstance.h"
 
@@ -45,6 +48,22 @@ QStringList errors(const QStringList& arguments, const QStringList& schemes) {
             out << QStringLiteral("unknown option %1").arg(a);
         else
             out << QStringLiteral("neither an option nor a runebox URL: %1").arg(a.left(100));
+    }
+    return out;
+}
+
+QStringList withShapeFilesAsUrls(const QStringList& arguments) {
+    QStringList out;
+    for (const QString& a : arguments) {
+        const QUrl url(a);
+        const bool fileUrl = url.isLocalFile();
+        if (a.startsWith(QLatin1Char('-')) || !a.endsWith(QLatin1String(".rbxshape"), Qt::CaseInsensitive) ||
+            (!fileUrl && a.contains(QLatin1String("://")))) {
+            out << a;
+            continue;
+        }
+        const QString path = QFileInfo(fileUrl ? url.toLocalFile() : a).absoluteFilePath();
+        out << QStringLiteral("runebox://open?sheet=shape&file=") + QString::fromLatin1(QUrl::toPercentEncoding(path));
     }
     return out;
 }

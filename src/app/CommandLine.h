@@ -23,4 +23,9 @@ QString version();
 // empty when all is well.
 QStringList errors(const QStringList& arguments, const QStringList& schemes);
 
+// The arguments with each shape file ("*.rbxshape", a path or a file: URL) turned into the
+// URL command that opens it in the shape finder (runebox://open?sheet=shape&file=PATH),
+// so that a second start hands it to the running copy like any URL.
+QStringList withShapeFilesAsUrls(const QStringList& arguments);
+
 } // namespace commandline

@@ -15,11 +15,16 @@
 #include "kxlib/gui/KXGraphicalMenu.h"
 #include "table/widgets/RbxCharSelection.h"
 #include "platform/fonts/FontFace.h"
+#include "shapes/widgets/RbxShapeView.h"
 #include "table/widgets/RbxCharView.h"
 #include "table/widgets/RbxMagnifierPopup.h"
 #include "table/widgets/RbxMagnifierView.h"
 
 #include <QAction>
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QLabel>
+#include <QTabWidget>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QMenu>
@@ -87,6 +92,13 @@ QVariantMap DebugStateService::state() const {
     if (!groups.empty())
         if (const auto& marked = groups.front().group().recentCharactersToHilite())
             for (const char32_t c : *marked) recent << uint(c);
+    QVariantList shapePad;
+    if (const QDialog* sheet = controller_->sheets().attachedSheet())
+        if (const auto* pad = sheet->findChild<shapes::RbxShapeView*>(); pad && pad->isVisible()) {
+            const QPoint topLeft = pad->mapToGlobal(QPoint(0, 0));
+            shapePad << topLeft.x() << topLeft.y() << pad->width() << pad->height() << pad->pad().numberOfPaths()
+                     << pad->pad().numberOfAllPaths() << uint(pad->pad().backgroundCharacter());
+        }
     QVariantList magnifier;
     uint magnified = 0;
     QString arrow;
@@ -98,6 +110,7 @@ QVariantMap DebugStateService::state() const {
                                                                                              : QStringLiteral("up");
     }
     return {
+        {QStringLiteral("shapePad"), shapePad},
         {QStringLiteral("magnifier"), magnifier},
         {QStringLiteral("magnified"), magnified},
         {QStringLiteral("magnifierArrow"), arrow},
@@ -178,4 +191,20 @@ QVariantList DebugStateService::controlRect(const QString& name) const {
     if (!w || !w->isVisible()) return {};
     const QPoint topLeft = w->mapToGlobal(QPoint(0, 0));
     return {topLeft.x(), topLeft.y(), w->width(), w->height()};
+}
+
+QVariantMap DebugStateService::sheetFields() const {
+    QVariantMap fields;
+    const QDialog* sheet = controller_->sheets().attachedSheet();
+    if (!sheet) return fields;
+    for (const QWidget* w : sheet->findChildren<QWidget*>()) {
+        if (w->objectName().isEmpty() || w->objectName().startsWith(QLatin1String("qt_"))) continue;
+        if (const auto* label = qobject_cast<const QLabel*>(w)) fields.insert(w->objectName(), label->text());
+        else if (const auto* field = qobject_cast<const QLineEdit*>(w)) fields.insert(w->objectName(), field->text());
+        else if (const auto* button = qobject_cast<const QAbstractButton*>(w); button && button->isCheckable())
+            fields.insert(w->objectName(), button->isChecked());
+        else if (const auto* popUp = qobject_cast<const QComboBox*>(w)) fields.insert(w->objectName(), popUp->currentIndex());
+        else if (const auto* tabs = qobject_cast<const QTabWidget*>(w)) fields.insert(w->objectName(), tabs->currentIndex());
+    }
+    return fields;
 }

@@ -23,13 +23,19 @@
 //                     height; empty while it is hidden), magnified (u: its character),
 //                     magnifierArrow (s: "down" above the cell, "up" below it),
 //                     page (s: the content page shown: "previewPage", "samplePage", ...),
-//                     focus (s: the name of the widget with the keyboard focus)
+//                     focus (s: the name of the widget with the keyboard focus),
+//                     shapePad (av: while the shape finder is up, its pad on the screen as
+//                     x, y, width, height, then the counted strokes, all strokes (with the
+//                     undone ones) and the background character)
 //   FontFamilies() -> as: the families of the font list (made on this call if needed)
 //   CellRect(u) -> av: the character's cell on the screen as x, y, width, height;
 //                     empty when the table does not show it whole
 //   ControlRect(s) -> av: the named control of the palette on the screen as x, y, width,
 //                     height; empty when it is not shown
 //   Close()          closes the palette as Escape would on an empty search
+//   SheetFields() -> a{sv}: the named controls of the attached sheet by object name: a
+//                     label's or field's text (s), a check box's or radio button's state
+//                     (b), a pop-up's or tab view's index (i); empty without a sheet
 //   MenuItems() -> av: the items of the menu open in the palette, each a{sv}: title (s),
 //                     enabled (b), rect (av: x, y, width, height on the screen); a picture
 //                     menu's pictures are titled with the text they insert; empty when
@@ -58,6 +64,7 @@ public:
     QVariantList cellRect(char32_t c) const;
     QVariantList menuItems() const;
     QVariantList controlRect(const QString& name) const;
+    QVariantMap sheetFields() const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -68,6 +75,7 @@ public slots:
     Q_SCRIPTABLE QVariantList CellRect(uint character) { return cellRect(char32_t(character)); }
     Q_SCRIPTABLE QVariantList MenuItems() { return menuItems(); }
     Q_SCRIPTABLE QVariantList ControlRect(const QString& name) { return controlRect(name); }
+    Q_SCRIPTABLE QVariantMap SheetFields() { return sheetFields(); }
     Q_SCRIPTABLE void Close();
 
 private:

@@ -12,10 +12,12 @@
 #include "app/PaletteHotKeys.h"
 #include "app/PaletteTable.h"
 #include "app/PaletteSampleViews.h"
+#include "app/PaletteSheets.h"
 #include "app/PaletteTableController.h"
 #include "app/RbxCharAppController.h"
 #include "app/RbxCharApplication.h"
 #include "app/RbxCharWindowController.h"
+#include "app/ShapeFinder.h"
 #include "app/SystemFont.h"
 #include "core/ProcessWide.h"
 #include "insertion/RbxClipboardCopies.h"
@@ -109,14 +111,18 @@ PaletteAssembly::PaletteAssembly(RbxDefaults& settings, X11Session& x11, KXURLHa
     QObject::connect(&rbx::FontBackend::shared(), &rbx::FontBackend::fontFileActivated, &wc,
                      [](const QString& path) { QFontDatabase::addApplicationFont(path); });
 
-    // The table asks the window controller, and hands its clicked characters to the
-    // insertion road; its copy commands publish on the real clipboard.
     // The sample text views follow the shown font and the search.
     samples_ = std::make_unique<PaletteSampleViews>(settings_, wc.content(), wc.window());
     samples_->setFont(wc.selectedFont());
     QObject::connect(&wc, &RbxCharWindowController::fontSelected, samples_.get(), &PaletteSampleViews::setFont);
     QObject::connect(&wc, &RbxCharWindowController::searchPerformed, samples_.get(), &PaletteSampleViews::searchChanged);
-    view.setController(std::make_shared<PaletteTableController>(wc, focus, samples_.get()));
+    // The table asks the window controller, and hands its clicked characters to the
+    // insertion road; its copy commands publish on the real clipboard.
+    shapeFinder_ = std::make_unique<ShapeFinder>(wc, settings_, shapes::ShapeDataFiles::installed());
+    shapeFinder_->registerSheet();
+    view.setController(std::make_shared<PaletteTableController>(wc, focus, samples_.get(), shapeFinder_.get()));
+    // The sheets register with the window's sheet host.
+    sheets_ = std::make_unique<PaletteSheets>(wc, settings_, *fonts_);
     kx::ProcessWide<RbxTableClipboard>::install(std::make_shared<RbxClipboardCopies>());
     // The posting tap is live whenever the palette shows.
     QObject::connect(&wc, &RbxCharWindowController::windowShown, &wc,
@@ -173,6 +179,7 @@ PaletteAssembly::~PaletteAssembly() {
     activators_.reset();
     activatorMenu_.reset();
     appleEvents_.reset();
+    sheets_.reset();
     hotKeys_.reset();
     hotKeyRegistry_.reset();
     hotKeyGrabs_.reset();

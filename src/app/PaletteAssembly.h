@@ -14,6 +14,8 @@
 //   RbxCharWindowController (the window and its duties), following the front
 //   application through the process-change notification and the installed fonts
 //   through the font list's change check;
+//   the shape finder's sheet (ShapeFinder: "shapeFinder" among the sheets, its
+//   matches marked by the table);
 //   the table's controller (PaletteTableController) and its insertion road (RbxPoster
 //   over RbxPostingSystem, which records the font of each insertion as used in the
 //   font list), the clipboard of its copy commands;
@@ -38,6 +40,7 @@ class PaletteAppleEvents;
 class QMenu;
 class PaletteHotKeys;
 class PaletteSampleViews;
+class PaletteSheets;
 class PaletteEventRouter;
 class PaletteEvents;
 class PaletteFontList;
@@ -47,6 +50,7 @@ class RbxCharWindowController;
 class RbxDefaults;
 class RbxPoster;
 class RbxPostingSystem;
+class ShapeFinder;
 class X11Session;
 namespace kx::x11 {
 class HotKeyGrabs;
@@ -73,10 +77,12 @@ public:
     PaletteFontList& fonts() const { return *fonts_; }
     PaletteEventRouter& router() const { return *router_; }
     RbxPoster& poster() const { return *poster_; }
+    ShapeFinder& shapeFinder() const { return *shapeFinder_; }
     // Null until the launch is over.
     PaletteHotKeys* hotKeys() const { return hotKeys_.get(); }
     PaletteAppleEvents* appleEvents() const { return appleEvents_.get(); }
     PaletteActivators* activators() const { return activators_.get(); }
+    PaletteSheets& sheets() const { return *sheets_; }
 
 private:
     RbxDefaults& settings_;
@@ -84,7 +90,9 @@ private:
     std::unique_ptr<PaletteTable> table_;
     std::unique_ptr<PaletteFontList> fonts_;
     std::unique_ptr<RbxCharWindowController> windowController_;
+    std::unique_ptr<ShapeFinder> shapeFinder_;
     std::unique_ptr<PaletteSampleViews> samples_;
+    std::unique_ptr<PaletteSheets> sheets_;
     std::shared_ptr<RbxPostingSystem> postingSystem_;
     std::shared_ptr<RbxPoster> poster_;
     std::unique_ptr<PaletteEvents> events_;

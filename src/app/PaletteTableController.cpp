@@ -2,6 +2,7 @@
 
 #include "app/PaletteFocus.h"
 #include "app/PaletteSampleViews.h"
+#include "app/ShapeFinder.h"
 #include "app/PaletteTable.h"
 #include "app/RbxCharWindowController.h"
 #include "kxlib/gui/KXGraphicalMenu.h"
@@ -15,8 +16,8 @@
 #include <algorithm>
 
 PaletteTableController::PaletteTableController(RbxCharWindowController& controller, std::shared_ptr<PaletteFocus> focus,
-                                               PaletteSampleViews* samples)
-    : c_(controller), focus_(std::move(focus)), samples_(samples) {}
+                                               PaletteSampleViews* samples, ShapeFinder* shapes)
+    : c_(controller), focus_(std::move(focus)), samples_(samples), shapes_(shapes) {}
 
 void PaletteTableController::activateSampleEditor() {
     if (samples_) samples_->activateSampleEditor();
@@ -24,6 +25,23 @@ void PaletteTableController::activateSampleEditor() {
 
 void PaletteTableController::activatePreview() {
     if (samples_) samples_->activatePreview();
+}
+
+void PaletteTableController::showInfoForCharacter(char32_t c) {
+    if (c) c_.sheets().openNamedSheet(QStringLiteral("characterInfo"), {{QStringLiteral("character"), uint(c)}});
+}
+
+double PaletteTableController::bestMatchQuality(char32_t c) const { return shapes_ ? shapes_->result().quality(c) : 0; }
+
+bool PaletteTableController::reenterShapeFinder() { return shapes_ && shapes_->reenter(); }
+
+bool PaletteTableController::offersCharacterCommand(RbxMenuCommand command) const {
+    if (command == RbxMenuCommand::ShowInfo) return c_.sheets().isRegistered(QStringLiteral("characterInfo"));
+    return shapes_ && shapes_->offersCommand(command);
+}
+
+void PaletteTableController::characterCommand(RbxMenuCommand command, char32_t c) {
+    if (shapes_) shapes_->performCommand(command, c, c_.selectedFont().postScriptName());
 }
 
 bool PaletteTableController::hasAttachedSheet() const { return c_.hasSheet(); }
@@ -54,6 +72,7 @@ std::unique_ptr<QMenu> PaletteTableController::contextMenu(char32_t c) {
     state.searchFieldEmpty = !search || search->text().isEmpty();
     const auto layout = c_.table().layout();
     state.unicodeBlocksLayout = layout && layout.get() == RbxLayout::unicodeBlocksLayout().get();
+    state.shapeTools = shapes_ && shapes_->offersTrainingCommands();
     return RbxCharMenus::makeMenu(view, buildContextMenu(state), c);
 }
 

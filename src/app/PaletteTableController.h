@@ -10,12 +10,14 @@
 class PaletteSampleViews;
 class PaletteFocus;
 class RbxCharWindowController;
+class ShapeFinder;
 
 class PaletteTableController : public RbxCharViewController {
 public:
-    // `samples`: the sample text views (none in a palette without them).
+    // `samples`: the sample text views (none in a palette without them); `shapes` (may be null)
+    // answers the shape finder's best matches and takes the keys back.
     PaletteTableController(RbxCharWindowController& controller, std::shared_ptr<PaletteFocus> focus,
-                           PaletteSampleViews* samples = nullptr);
+                           PaletteSampleViews* samples = nullptr, ShapeFinder* shapes = nullptr);
 
     bool hasAttachedSheet() const override;
     bool isKeyWindow() const override;
@@ -31,10 +33,17 @@ public:
     std::unique_ptr<QMenu> skinsMenu(char32_t c) override;
     std::unique_ptr<QMenu> emojiTextMenu(char32_t c) override;
     void activateSampleEditor() override;
+    // The information sheet of a character in the palette's font.
+    void showInfoForCharacter(char32_t c) override;
     void activatePreview() override;
+    bool offersCharacterCommand(RbxMenuCommand command) const override;
+    void characterCommand(RbxMenuCommand command, char32_t c) override;
+    double bestMatchQuality(char32_t c) const override;
+    bool reenterShapeFinder() override;
 
 private:
     RbxCharWindowController& c_;
     std::shared_ptr<PaletteFocus> focus_;
     PaletteSampleViews* samples_;
+    ShapeFinder* shapes_;
 };

@@ -29,6 +29,7 @@ std::optional<OpenRequest> parseOpen(const QUrl& url) {
         r.sheet = QStringLiteral("contact");
     } else if (sheet.startsWith(QLatin1String("shape"))) {
         r.sheet = QStringLiteral("shapeFinder");
+        if (p.contains(QStringLiteral("file"))) r.options.insert(QStringLiteral("file"), p.value(QStringLiteral("file")));
     }
     return r;
 }

@@ -22,6 +22,7 @@ Q_LOGGING_CATEGORY(kxlibCategory, "runebox.kxlib")
 Q_LOGGING_CATEGORY(modelCategory, "runebox.model")
 Q_LOGGING_CATEGORY(tableCategory, "runebox.table")
 Q_LOGGING_CATEGORY(insertionCategory, "runebox.insertion")
+Q_LOGGING_CATEGORY(shapesCategory, "runebox.shapes")
 Q_LOGGING_CATEGORY(appCategory, "runebox.app")
 } // namespace
 
@@ -34,6 +35,7 @@ const QLoggingCategory& logCategory(LogLayer layer) {
     case LogLayer::Model: return modelCategory();
     case LogLayer::Table: return tableCategory();
     case LogLayer::Insertion: return insertionCategory();
+    case LogLayer::Shapes: return shapesCategory();
     case LogLayer::App: return appCategory();
     }
     Q_UNREACHABLE();

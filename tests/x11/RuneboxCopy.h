@@ -108,4 +108,17 @@ inline bool clickCharacter(char32_t c) {
     return run(QStringLiteral("xdotool"), {QStringLiteral("click"), QStringLiteral("1")}) == 0;
 }
 
+// The screen rectangle of the item of the palette's open menu whose title begins with
+// `title`, and whether it is enabled; empty when no such item is open.
+inline QRect menuItemRect(const QString& title, bool* enabled = nullptr) {
+    for (const QVariant& v : qdbus_cast<QVariantList>(Copy::debugCall(QStringLiteral("MenuItems")))) {
+        const QVariantMap m = qdbus_cast<QVariantMap>(v);
+        if (!m.value(QStringLiteral("title")).toString().startsWith(title)) continue;
+        if (enabled) *enabled = m.value(QStringLiteral("enabled")).toBool();
+        const QVariantList r = qdbus_cast<QVariantList>(m.value(QStringLiteral("rect")));
+        return r.size() == 4 ? QRect(r[0].toInt(), r[1].toInt(), r[2].toInt(), r[3].toInt()) : QRect();
+    }
+    return {};
+}
+
 } // namespace x11test

@@ -1,0 +1,88 @@
+// The character information sheet of the real runebox program, as a user reaches it: a
+// right click on a character offers "Character Info...", the sheet shows the character's
+// forms, and a name typed into it is what a search finds afterwards; Cancel keeps nothing.
+#include "ProbeClient.h"
+#include "SheetDriving.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace x11test;
+
+const QPoint awayFromThePalette(1100, 80);
+
+// Right-clicks the character and chooses the menu item that starts with `title`.
+bool chooseFromContextMenu(char32_t c, const QString& title) {
+    const QRect cell = cellOf(c);
+    if (cell.isEmpty()) return false;
+    pointTo(cell.center());
+    if (!Copy::waitForState([c](const QVariantMap& s) { return s.value(QStringLiteral("selected")).toUInt() == uint(c); }))
+        return false;
+    xdo({QStringLiteral("click"), QStringLiteral("3")});
+    QVariantMap item;
+    if (!rbxtest::waitFor([&] {
+            for (const QVariant& v : qdbus_cast<QVariantList>(Copy::debugCall(QStringLiteral("MenuItems")))) {
+                const QVariantMap m = qdbus_cast<QVariantMap>(v);
+                if (m.value(QStringLiteral("title")).toString().startsWith(title)) item = m;
+            }
+            return !item.isEmpty();
+        }, 10000))
+        return false;
+    if (!item.value(QStringLiteral("enabled")).toBool()) return false;
+    const QVariantList r = qdbus_cast<QVariantList>(item.value(QStringLiteral("rect")));
+    pointTo(QRect(r[0].toInt(), r[1].toInt(), r[2].toInt(), r[3].toInt()).center());
+    rbxtest::spinEventLoop(150);
+    xdo({QStringLiteral("click"), QStringLiteral("1")});
+    return true;
+}
+
+} // namespace
+
+TEST(CharacterInfoSheet, ANameTypedIntoTheSheetIsFoundBySearchAndCancelKeepsNone) {
+    ProbeClient probe({QStringLiteral("--no-clipboard-utility")});
+    ASSERT_TRUE(probe.started());
+    ASSERT_TRUE(probe.waitForKeyboardFocus());
+    pointTo(awayFromThePalette);
+    Copy copy;
+    ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << copy.output().toStdString();
+    ASSERT_EQ(url(QStringLiteral("runebox://set?search=acute")), 0);
+    ASSERT_TRUE(rbxtest::waitFor([] { return !cellOf(U'é').isEmpty(); }, 15000)) << copy.output().toStdString();
+
+    // Cancel first: what was typed is dropped.
+    ASSERT_TRUE(chooseFromContextMenu(U'é', QStringLiteral("Character Info"))) << copy.output().toStdString();
+    ASSERT_TRUE(waitForSheet(QStringLiteral("characterInfo"))) << copy.output().toStdString();
+    QVariantMap fields = sheetFields();
+    EXPECT_EQ(fields.value(QStringLiteral("infoCodePointField")).toString(), QStringLiteral("#233 [U+00E9]"));
+    EXPECT_EQ(fields.value(QStringLiteral("infoUTF8Field")).toString(), QStringLiteral("C3 A9"));
+    EXPECT_EQ(fields.value(QStringLiteral("infoUTF16Field")).toString(), QStringLiteral("00E9"));
+    EXPECT_EQ(fields.value(QStringLiteral("infoDefaultCharNameField")).toString(),
+              QStringLiteral("LATIN SMALL LETTER E WITH ACUTE"));
+    ASSERT_TRUE(focusControl(QStringLiteral("infoCustomCharNameField"))) << copy.output().toStdString();
+    typeText(QStringLiteral("quokka"));
+    EXPECT_TRUE(rbxtest::waitFor([] {
+        return sheetFields().value(QStringLiteral("infoCustomCharNameField")).toString() == QLatin1String("quokka");
+    }, 10000)) << copy.output().toStdString();
+    ASSERT_TRUE(clickControl(QStringLiteral("infoCancelButton")));
+    ASSERT_TRUE(waitForSheet(QString()));
+
+    // Then confirmed: the name is stored, with its blanks tidied.
+    ASSERT_TRUE(chooseFromContextMenu(U'é', QStringLiteral("Character Info")));
+    ASSERT_TRUE(waitForSheet(QStringLiteral("characterInfo")));
+    EXPECT_EQ(sheetFields().value(QStringLiteral("infoCustomCharNameField")).toString(), QString());
+    ASSERT_TRUE(focusControl(QStringLiteral("infoCustomCharNameField"))) << copy.output().toStdString();
+    typeText(QStringLiteral("  zebra  glyph "));
+    ASSERT_TRUE(rbxtest::waitFor([] {
+        return sheetFields().value(QStringLiteral("infoCustomCharNameField")).toString().contains(QLatin1String("glyph "));
+    }, 10000));
+    screenshot(QStringLiteral("character-info"));
+    ASSERT_TRUE(clickControl(QStringLiteral("infoOKButton")));
+    ASSERT_TRUE(waitForSheet(QString()));
+
+    ASSERT_EQ(url(QStringLiteral("runebox://set?search=quokka")), 0);
+    rbxtest::spinEventLoop(1500);
+    EXPECT_TRUE(cellOf(U'é').isEmpty());
+    ASSERT_EQ(url(QStringLiteral("runebox://set?search=zebra%20glyph")), 0);
+    EXPECT_TRUE(rbxtest::waitFor([] { return !cellOf(U'é').isEmpty(); }, 15000)) << copy.output().toStdString();
+    EXPECT_LT(Copy::state().value(QStringLiteral("count")).toULongLong(), 5u);
+}

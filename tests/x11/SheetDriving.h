@@ -1,0 +1,75 @@
+#pragma once
+// Driving the palette's sheets as a user does, with the pointer and the keyboard of the X
+// server (xdotool without a window), and reading what they show through the debug state.
+#include "RuneboxCopy.h"
+#include "RuneboxPrograms.h"
+#include "common/TestEnvironment.h"
+
+#include <QDBusArgument>
+#include <QDir>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QScreen>
+
+namespace x11test {
+
+inline void xdo(const QStringList& args) { run(QStringLiteral("xdotool"), args); }
+inline void pointTo(const QPoint& p) {
+    xdo({QStringLiteral("mousemove"), QString::number(p.x()), QString::number(p.y())});
+}
+
+// The named controls of the attached sheet (SheetFields of the debug interface).
+inline QVariantMap sheetFields() { return qdbus_cast<QVariantMap>(Copy::debugCall(QStringLiteral("SheetFields"))); }
+inline QString attachedSheet() { return Copy::state().value(QStringLiteral("sheet")).toString(); }
+inline bool waitForSheet(const QString& name, int ms = 15000) {
+    return Copy::waitForState([&](const QVariantMap& s) { return s.value(QStringLiteral("sheet")).toString() == name; }, ms);
+}
+
+// A named control of the palette or its sheet on the screen; empty while it is hidden.
+inline QRect controlRect(const QString& name) {
+    const QVariantList r = qdbus_cast<QVariantList>(Copy::debugCall(QStringLiteral("ControlRect"), {name}));
+    return r.size() == 4 ? QRect(r[0].toInt(), r[1].toInt(), r[2].toInt(), r[3].toInt()) : QRect();
+}
+
+// Clicks the middle of a named control once it is shown.
+inline bool clickControl(const QString& name) {
+    QRect r;
+    if (!rbxtest::waitFor([&] {
+            r = controlRect(name);
+            return !r.isEmpty();
+        }, 10000))
+        return false;
+    pointTo(r.center());
+    rbxtest::spinEventLoop(150);
+    xdo({QStringLiteral("click"), QStringLiteral("1")});
+    return true;
+}
+
+// Clicks a named field until it has the keyboard focus (a window just mapped may take a
+// moment to get the focus from the window manager).
+inline bool focusControl(const QString& name) {
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        if (!clickControl(name)) return false;
+        if (Copy::waitForState([&](const QVariantMap& s) { return s.value(QStringLiteral("focus")).toString() == name; }, 3000))
+            return true;
+    }
+    return false;
+}
+
+// Types text with the keyboard into whatever has the keyboard.
+inline void typeText(const QString& text) { xdo({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"), text}); }
+inline void pressKey(const QString& key) { xdo({QStringLiteral("key"), key}); }
+
+// A picture of the screen, written to $RUNEBOX_SCREENSHOTS/<name>.png when that is set.
+inline QImage screenshot(const QString& name) {
+    const QImage shot = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+    const QString folder = qEnvironmentVariable("RUNEBOX_SCREENSHOTS");
+    if (!folder.isEmpty()) {
+        QDir().mkpath(folder);
+        shot.save(folder + u'/' + name + QStringLiteral(".png"));
+    }
+    return shot;
+}
+
+} // namespace x11test
