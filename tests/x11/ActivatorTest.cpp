@@ -306,11 +306,14 @@ TEST(Activator, AStatusNotifierTrayTakesTheIconWhichIsDrawnAndTogglesThePalette)
 
     // The host activates the item as a click on it would: the palette closes, then opens;
     // the probe keeps the keyboard.
-    auto activate = [&] {
+    auto activate = [&]() -> ::testing::AssertionResult {
         QDBusMessage m = QDBusMessage::createMethodCall(item, QStringLiteral("/StatusNotifierItem"),
                                                         QStringLiteral("org.kde.StatusNotifierItem"), QStringLiteral("Activate"));
         m << 600 << 10;
-        return bus.call(m, QDBus::Block, 5000).type() == QDBusMessage::ReplyMessage;
+        const QDBusMessage reply = bus.call(m, QDBus::Block, 20000);
+        if (reply.type() == QDBusMessage::ReplyMessage) return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << reply.errorName().toStdString() << ": " << reply.errorMessage().toStdString()
+                                             << "\n" << copy.output().toStdString();
     };
     ASSERT_TRUE(activate());
     EXPECT_TRUE(Copy::waitForState([](const QVariantMap& s) { return !Copy::visible(s); })) << copy.output().toStdString();
