@@ -20,6 +20,10 @@
 #include "table/widgets/RbxMagnifierPopup.h"
 #include "table/widgets/RbxMagnifierView.h"
 
+#include "app/PaletteViews.h"
+#include "kxlib/gui/KXPopUpButton.h"
+
+#include <QAbstractItemView>
 #include <QAction>
 #include <QAbstractButton>
 #include <QComboBox>
@@ -141,6 +145,11 @@ QVariantMap DebugStateService::state() const {
         {QStringLiteral("facesOpened"), qulonglong(rbx::FontFace::facesOpened())},
         {QStringLiteral("facesOpen"), rbx::FontFace::facesOpenNow()},
         {QStringLiteral("fontListLoaded"), fontList && fontList->isLoaded()},
+        {QStringLiteral("fontLabel"), controller_->content().currentFontLabel()->text()},
+        {QStringLiteral("face"), controller_->content().facePopUp()->currentText()},
+        {QStringLiteral("insertSegment"), controller_->selectedInsertModeSegment()},
+        {QStringLiteral("insertMode"), insertModeNumber(defaults.applicationInsertMode())},
+        {QStringLiteral("shownView"), controller_->views().shownView()},
     };
 }
 
@@ -162,7 +171,25 @@ QVariantList DebugStateService::cellRect(char32_t c) const {
 
 QVariantList DebugStateService::menuItems() const {
     QVariantList items;
-    const auto* menu = qobject_cast<const QMenu*>(QApplication::activePopupWidget());
+    QWidget* popup = QApplication::activePopupWidget();
+    // A pop-up button's list: its rows.
+    if (const auto* list = popup ? popup->findChild<const QAbstractItemView*>() : nullptr;
+        list && !qobject_cast<const QMenu*>(popup)) {
+        const QAbstractItemModel* model = list->model();
+        for (int row = 0; row < model->rowCount(); ++row) {
+            const QModelIndex index = model->index(row, 0);
+            // Only a row in view has a place on the screen.
+            QRect r = list->visualRect(index);
+            if (r.top() < 0 || r.bottom() >= list->viewport()->height()) r = QRect();
+            if (index.data(Qt::AccessibleDescriptionRole).toString() == QLatin1String("separator")) continue;
+            items << QVariantMap{{QStringLiteral("title"), index.data().toString()},
+                                 {QStringLiteral("enabled"), bool(model->flags(index) & Qt::ItemIsEnabled)},
+                                 {QStringLiteral("rect"), r.isEmpty() ? QVariantList()
+                                                                      : rectList(QRect(list->viewport()->mapToGlobal(r.topLeft()), r.size()))}};
+        }
+        return items;
+    }
+    const auto* menu = qobject_cast<const QMenu*>(popup);
     if (!menu) return items;
     if (const auto* pictures = qobject_cast<const KXGraphicalMenu*>(menu)) {
         const KXGraphicalMenuView& canvas = pictures->canvas();

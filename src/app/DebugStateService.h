@@ -24,6 +24,10 @@
 //                     magnifierArrow (s: "down" above the cell, "up" below it),
 //                     page (s: the content page shown: "previewPage", "samplePage", ...),
 //                     focus (s: the name of the widget with the keyboard focus),
+//                     fontLabel (s: the current-font label's text), face (s: the face
+//                     pop-up's title), insertSegment (i: the insert-mode control's selected
+//                     segment), insertMode (i: the front application's insert mode),
+//                     shownView (i: the view the palette applied last),
 //                     shapePad (av: while the shape finder is up, its pad on the screen as
 //                     x, y, width, height, then the counted strokes, all strokes (with the
 //                     undone ones) and the background character)
@@ -38,8 +42,9 @@
 //                     (b), a pop-up's or tab view's index (i); empty without a sheet
 //   MenuItems() -> av: the items of the menu open in the palette, each a{sv}: title (s),
 //                     enabled (b), rect (av: x, y, width, height on the screen); a picture
-//                     menu's pictures are titled with the text they insert; empty when
-//                     no menu is open
+//                     menu's pictures are titled with the text they insert, a pop-up
+//                     button's open list gives its rows (rect empty for a row scrolled
+//                     out of sight); empty when no menu is open
 
 #include <QObject>
 #include <QStringList>

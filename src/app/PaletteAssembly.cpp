@@ -14,6 +14,7 @@
 #include "app/PaletteSampleViews.h"
 #include "app/PaletteSheets.h"
 #include "app/PaletteTableController.h"
+#include "app/PaletteViews.h"
 #include "app/RbxCharAppController.h"
 #include "app/RbxCharApplication.h"
 #include "app/RbxCharWindowController.h"
@@ -116,6 +117,14 @@ PaletteAssembly::PaletteAssembly(RbxDefaults& settings, X11Session& x11, KXURLHa
     samples_->setFont(wc.selectedFont());
     QObject::connect(&wc, &RbxCharWindowController::fontSelected, samples_.get(), &PaletteSampleViews::setFont);
     QObject::connect(&wc, &RbxCharWindowController::searchPerformed, samples_.get(), &PaletteSampleViews::searchChanged);
+    // The text views take the keys when the user switches to them; the layout registry's
+    // refills choose the layout linked with the shown font.
+    QObject::connect(&wc.views(), &PaletteViews::viewChanged, samples_.get(), [samples = samples_.get()](int view) {
+        if (view == 11) samples->activateSampleEditor();
+        else if (view == 10) samples->activatePreview();
+    });
+    QObject::connect(table_.get(), &PaletteTable::layoutForCurrentFontWanted, &wc,
+                     &RbxCharWindowController::switchToLayoutForCurrentFont);
     // The table asks the window controller, and hands its clicked characters to the
     // insertion road; its copy commands publish on the real clipboard.
     shapeFinder_ = std::make_unique<ShapeFinder>(wc, settings_, shapes::ShapeDataFiles::installed());

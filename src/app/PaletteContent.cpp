@@ -1,10 +1,40 @@
 #include "app/PaletteContent.h"
 
+#include "app/InsertModeButtons.h"
+#include "kxlib/gui/KXDynamicImage.h"
+#include "kxlib/gui/KXPopUpButton.h"
+#include "kxlib/gui/SegmentedControl.h"
+
+#include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QStackedWidget>
+#include <QToolButton>
 #include <QVBoxLayout>
+
+namespace {
+
+const char* const ViewProperty = "rbxView";
+
+KXPopUpButton* makePopUp(QWidget* parent, const QString& name, const QString& tip, int characters) {
+    auto* p = new KXPopUpButton(parent);
+    p->setObjectName(name);
+    p->setToolTip(tip);
+    p->setMinimumContentsLength(characters);
+    p->setFocusPolicy(Qt::TabFocus);
+    return p;
+}
+
+// A button's layout fills it with the clear button that lies over it.
+void lay(QWidget* over, QWidget* under) {
+    auto* l = new QHBoxLayout(under);
+    l->setContentsMargins(0, 0, 0, 0);
+    l->addWidget(over);
+    over->hide();
+}
+
+} // namespace
 
 PaletteContent::PaletteContent(QWidget* window) : QObject(window) {
     window->setMinimumSize(MinimumWidth, MinimumHeight);
@@ -13,29 +43,120 @@ PaletteContent::PaletteContent(QWidget* window) : QObject(window) {
     auto* outer = new QVBoxLayout(window);
     outer->setContentsMargins(6, 6, 6, 4);
     outer->setSpacing(4);
+    buildTopBar(window, outer);
+    buildViewBar(window, outer);
 
-    auto* bar = new QHBoxLayout;
-    fontLabel_ = new QLabel(window);
-    fontLabel_->setObjectName(QStringLiteral("currentFontLabel"));
-    fontLabel_->setTextFormat(Qt::PlainText);
-    fontLabel_->setMinimumWidth(80);
-    fontLabel_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    searchField_ = new QLineEdit(window);
-    searchField_->setObjectName(QStringLiteral("searchField"));
-    searchField_->setPlaceholderText(QStringLiteral("Search"));
-    searchField_->setClearButtonEnabled(true);
-    searchField_->setMaximumWidth(200);
-    bar->addWidget(fontLabel_, 1);
-    bar->addWidget(searchField_);
-    outer->addLayout(bar);
-
+    auto* middle = new QHBoxLayout;
+    middle->setSpacing(6);
+    fontListArea_ = new QVBoxLayout;
+    fontListArea_->setContentsMargins(0, 0, 0, 0);
+    middle->addLayout(fontListArea_);
     pages_ = new QStackedWidget(window);
     pages_->setObjectName(QStringLiteral("contentTabView"));
     tablePage_ = new QWidget(pages_);
+    tablePage_->setObjectName(QStringLiteral("tablePage"));
     auto* tableLayout = new QVBoxLayout(tablePage_);
     tableLayout->setContentsMargins(0, 0, 0, 0);
     pages_->addWidget(tablePage_);
-    outer->addWidget(pages_, 1);
+    middle->addWidget(pages_, 1);
+    outer->addLayout(middle, 1);
+
+    buildBottomBar(window, outer);
+    updateImages();
+}
+
+namespace {
+
+QIcon imageIcon(const QString& name) {
+    const KXDynamicImage image = KXDynamicImage::imageNamed(name);
+    return image.isValid() ? QIcon(QPixmap::fromImage(image.effectiveImage())) : QIcon();
+}
+
+} // namespace
+
+void PaletteContent::updateImages() {
+    recentPopUp_->setPullDownImage(imageIcon(QStringLiteral("recent")));
+    linkButton_->setIcon(imageIcon(QStringLiteral("link")));
+    insertModes_->setImage(0, imageIcon(QStringLiteral("plain")));
+    insertModes_->setImage(1, imageIcon(QStringLiteral("formatted")));
+}
+
+void PaletteContent::buildTopBar(QWidget* window, QVBoxLayout* outer) {
+    auto* bar = new QHBoxLayout;
+    bar->setSpacing(4);
+    familyPopUp_ = makePopUp(window, QStringLiteral("fontFamilyPopUp"), tr("Font family"), 8);
+    facePopUp_ = makePopUp(window, QStringLiteral("facePopUp"), tr("Typeface of the family"), 5);
+    recentPopUp_ = makePopUp(window, QStringLiteral("recentFontsPopUp"), tr("Recent fonts and font detection"), 1);
+    recentPopUp_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    linkButton_ = new QToolButton(window);
+    linkButton_->setObjectName(QStringLiteral("layoutLinkButton"));
+    linkButton_->setCheckable(true);
+    linkButton_->setAutoRaise(true);
+    linkButton_->setFocusPolicy(Qt::TabFocus);
+    searchField_ = new QLineEdit(window);
+    searchField_->setObjectName(QStringLiteral("searchField"));
+    searchField_->setPlaceholderText(tr("Search"));
+    searchField_->setClearButtonEnabled(true);
+    searchField_->setMinimumWidth(90);
+    searchField_->setMaximumWidth(220);
+    bar->addWidget(familyPopUp_, 3);
+    bar->addWidget(facePopUp_, 2);
+    bar->addWidget(recentPopUp_);
+    bar->addWidget(linkButton_);
+    bar->addSpacing(4);
+    bar->addWidget(searchField_, 2);
+    outer->addLayout(bar);
+}
+
+void PaletteContent::buildViewBar(QWidget* window, QVBoxLayout* outer) {
+    auto* bar = new QHBoxLayout;
+    bar->setSpacing(4);
+    windowMode_ = new SegmentedControl(window);
+    windowMode_->setObjectName(QStringLiteral("windowModeSegmentedControl"));
+    windowMode_->addSegment(tr("Table"), 1);
+    windowMode_->button(0)->setObjectName(QStringLiteral("windowModeSegment1"));
+    windowMode_->setSegmentToolTip(0, tr("The characters as a table"));
+    viewPopUp_ = new QComboBox(window);
+    viewPopUp_->setObjectName(QStringLiteral("viewPopUp"));
+    viewPopUp_->setToolTip(tr("Which characters the table shows"));
+    viewPopUp_->setFocusPolicy(Qt::TabFocus);
+    viewPopUp_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    viewPopUp_->setMinimumContentsLength(6);
+    viewPopUp_->addItem(tr("This Font"), 1);
+    viewPopUp_->addItem(tr("All Fonts"), 2);
+    viewPopUp_->addItem(tr("All Unicode"), 3);
+    layoutPopUp_ = makePopUp(window, QStringLiteral("layoutPopUp"), tr("How the characters are grouped"), 8);
+    bar->addWidget(windowMode_);
+    bar->addWidget(viewPopUp_, 2);
+    bar->addWidget(layoutPopUp_, 3);
+    outer->addLayout(bar);
+}
+
+void PaletteContent::buildBottomBar(QWidget* window, QVBoxLayout* outer) {
+    auto* bar = new QHBoxLayout;
+    bar->setSpacing(6);
+    insertModes_ = new SegmentedControl(window);
+    insertModes_->setObjectName(QStringLiteral("insertModeSegments"));
+    insertModes_->addSegment(QString(), 0);
+    insertModes_->addSegment(QString(), 1);
+    insertModes_->addSegment(QString(), 2);
+    for (int i = 0; i < 3; ++i) insertModes_->button(i)->setObjectName(QStringLiteral("insertModeSegment%1").arg(i));
+    insertModes_->setSegmentToolTip(0, tr("Insert plain characters"));
+    insertModes_->setSegmentToolTip(1, tr("Insert formatted text in the font, at a size"));
+    insertModes_->setSegmentToolTip(2, tr("Insert a special form: HTML or a notation"));
+    sizeButton_ = new RbxFormattedSizeButton(insertModes_->button(1));
+    sizeButton_->setToolTip(tr("Size of formatted text"));
+    lay(sizeButton_, insertModes_->button(1));
+    typesButton_ = new RbxInsertTypeButton(insertModes_->button(2));
+    typesButton_->setToolTip(tr("Special form"));
+    lay(typesButton_, insertModes_->button(2));
+
+    fontLabel_ = new QLabel(window);
+    fontLabel_->setObjectName(QStringLiteral("currentFontLabel"));
+    fontLabel_->setTextFormat(Qt::PlainText);
+    fontLabel_->setMinimumWidth(60);
+    fontLabel_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    fontLabel_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
     versionLabel_ = new QLabel(window);
     versionLabel_->setObjectName(QStringLiteral("versionLabel"));
@@ -45,7 +166,25 @@ PaletteContent::PaletteContent(QWidget* window) : QObject(window) {
     small.setPointSizeF(small.pointSizeF() * 0.8);
     versionLabel_->setFont(small);
     versionLabel_->setForegroundRole(QPalette::PlaceholderText);
-    outer->addWidget(versionLabel_);
+
+    bar->addWidget(insertModes_);
+    bar->addWidget(fontLabel_, 1);
+    bar->addWidget(versionLabel_);
+    outer->addLayout(bar);
+}
+
+void PaletteContent::addPage(int view, QWidget* page, const QString& title) {
+    page->setProperty(ViewProperty, view);
+    pages_->addWidget(page);
+    const int segment = windowMode_->addSegment(title, view);
+    windowMode_->button(segment)->setObjectName(QStringLiteral("windowModeSegment%1").arg(view));
+}
+
+QWidget* PaletteContent::pageForView(int view) const {
+    if (view < 4) return tablePage_;
+    for (int i = 1; i < pages_->count(); ++i)
+        if (pages_->widget(i)->property(ViewProperty).toInt() == view) return pages_->widget(i);
+    return nullptr;
 }
 
 void PaletteContent::setCharView(QWidget* view) {

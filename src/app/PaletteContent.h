@@ -1,16 +1,31 @@
 #pragma once
-// The widgets of the palette, built in code: a bar with the current font and the search
-// field, the content pages (page 0 holds the character table; the sample-text and font
-// information pages join later), and the version label at the bottom.
+// The widgets of the palette, built in code, each named as the controller knows it:
+//   top bar:     the font family, face and recent-fonts pop-ups, the layout-link button,
+//                the search field;
+//   view bar:    the window-mode control (the table or a page of text), the view pop-up
+//                (which characters the table shows) and the layout pop-up;
+//   the content pages (page 0 holds the character table; every other page is known by
+//                its view number) beside room for the font list;
+//   bottom bar:  the insert-mode control with its size and types buttons, the current
+//                font and the version.
+// The controller's duties fill and wire them.
 
 #include <QObject>
 #include <QPointer>
 #include <QString>
 
+class KXPopUpButton;
+class QComboBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QStackedWidget;
+class QToolButton;
+class QVBoxLayout;
 class QWidget;
+class RbxFormattedSizeButton;
+class RbxInsertTypeButton;
+class SegmentedControl;
 
 class PaletteContent : public QObject {
     Q_OBJECT
@@ -23,6 +38,29 @@ public:
     QLabel* versionLabel() const { return versionLabel_; }
     QStackedWidget* contentTabView() const { return pages_; }
 
+    // ---- fonts
+    KXPopUpButton* fontFamilyPopUp() const { return familyPopUp_; }
+    KXPopUpButton* facePopUp() const { return facePopUp_; }
+    KXPopUpButton* recentFontsPopUp() const { return recentPopUp_; }
+    QToolButton* layoutLinkButton() const { return linkButton_; }
+
+    // ---- views and layouts
+    SegmentedControl* windowModeSegmentedControl() const { return windowMode_; }
+    QComboBox* viewPopUp() const { return viewPopUp_; }
+    KXPopUpButton* layoutPopUp() const { return layoutPopUp_; }
+    // Adds a page shown for a view number (4 and above), and its segment, titled, in the
+    // window-mode control.
+    void addPage(int view, QWidget* page, const QString& title);
+    // The page of a view number; page 0 (the table) for views below 4; null when none.
+    QWidget* pageForView(int view) const;
+    // Room beside the pages for the font list (hidden while empty).
+    QVBoxLayout* fontListArea() const { return fontListArea_; }
+
+    // ---- insert modes
+    SegmentedControl* insertModeSegments() const { return insertModes_; }
+    RbxFormattedSizeButton* formattedSizeButton() const { return sizeButton_; }
+    RbxInsertTypeButton* insertTypesButton() const { return typesButton_; }
+
     // The character table on page 0 (the palette keeps it); null before one is set.
     void setCharView(QWidget* view);
     QWidget* charView() const { return charView_; }
@@ -30,18 +68,35 @@ public:
     // "%1 (%2)": a font's display name and the number of characters it covers.
     void setCurrentFontText(const QString& displayName, qsizetype characterCount);
     void setVersionText(const QString& version);
+    // The controls' images in the light or the dark look, as now in force.
+    void updateImages();
 
     // The palette's smallest size.
-    static constexpr int MinimumWidth = 320;
-    static constexpr int MinimumHeight = 240;
-    static constexpr int DefaultWidth = 460;
-    static constexpr int DefaultHeight = 540;
+    static constexpr int MinimumWidth = 360;
+    static constexpr int MinimumHeight = 280;
+    static constexpr int DefaultWidth = 520;
+    static constexpr int DefaultHeight = 560;
 
 private:
+    void buildTopBar(QWidget* window, QVBoxLayout* outer);
+    void buildViewBar(QWidget* window, QVBoxLayout* outer);
+    void buildBottomBar(QWidget* window, QVBoxLayout* outer);
+
     QLineEdit* searchField_ = nullptr;
     QLabel* fontLabel_ = nullptr;
     QLabel* versionLabel_ = nullptr;
     QStackedWidget* pages_ = nullptr;
     QWidget* tablePage_ = nullptr;
     QPointer<QWidget> charView_;
+    QVBoxLayout* fontListArea_ = nullptr;
+    KXPopUpButton* familyPopUp_ = nullptr;
+    KXPopUpButton* facePopUp_ = nullptr;
+    KXPopUpButton* recentPopUp_ = nullptr;
+    QToolButton* linkButton_ = nullptr;
+    SegmentedControl* windowMode_ = nullptr;
+    QComboBox* viewPopUp_ = nullptr;
+    KXPopUpButton* layoutPopUp_ = nullptr;
+    SegmentedControl* insertModes_ = nullptr;
+    RbxFormattedSizeButton* sizeButton_ = nullptr;
+    RbxInsertTypeButton* typesButton_ = nullptr;
 };

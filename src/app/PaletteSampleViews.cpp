@@ -68,7 +68,7 @@ PaletteSampleViews::PaletteSampleViews(RbxDefaults& settings, PaletteContent& co
     previewPrintButton_ = makeButton(previewPage_, tr("Print…"), QStringLiteral("previewPrintButton"));
     previewBar->addWidget(previewPrintButton_);
     previewLayout->addLayout(previewBar);
-    pages->addWidget(previewPage_);
+    content.addPage(PreviewView, previewPage_, tr("Preview"));
 
     samplePage_ = new QWidget(pages);
     samplePage_->setObjectName(QStringLiteral("samplePage"));
@@ -105,7 +105,7 @@ PaletteSampleViews::PaletteSampleViews(RbxDefaults& settings, PaletteContent& co
     sampleLayout->addLayout(controls);
     sampleTextEditor_ = makeEditor(samplePage_, QStringLiteral("sampleTextEditor"));
     sampleLayout->addWidget(sampleTextEditor_, 1);
-    pages->addWidget(samplePage_);
+    content.addPage(SampleEditorView, samplePage_, tr("Sample"));
 
     connect(previewPrintButton_, &QPushButton::clicked, this, &PaletteSampleViews::printPreview);
     connect(samplePrintButton_, &QPushButton::clicked, this, &PaletteSampleViews::printSampleText);

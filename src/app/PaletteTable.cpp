@@ -39,13 +39,17 @@ RbxFontRepertoire* PaletteTable::repertoire() const { return repertoire_.get(); 
 QString PaletteTable::layoutName() const { return layout_ ? layout_->name() : QString(); }
 
 void PaletteTable::showFont(const rbx::Font& font) {
+    setFont(font);
+    reload();
+}
+
+void PaletteTable::setFont(const rbx::Font& font) {
     if (!font) return;
     font_ = font;
     repertoire_ = RbxFontInfoRepertoire::repertoireOfFont(font);
     sources_->setRepertoire(repertoire_.get());
     RbxNameFilter::rebuildFilter();
     view()->setFont(font, bridges::tuningOf(*repertoire_->fontInfo()));
-    reload();
 }
 
 void PaletteTable::reload() {

@@ -38,8 +38,8 @@ public:
     RbxFontRepertoire* selectedFontRepertoire() override { return repertoire(); }
     // Refills the layout pop-up and builds the groups again.
     void layoutsChanged() override;
-    // Not connected yet: the window controller does not offer these to the registry.
-    void switchToLayoutForCurrentFont() override {}
+    // Asks the window for the layout linked with the current font.
+    void switchToLayoutForCurrentFont() override { emit layoutForCurrentFontWanted(); }
     QStringList sampleTextTitles() override;
 
     // The view (made on first use; its owner is the widget it is put into).
@@ -47,6 +47,8 @@ public:
 
     // Shows the font's characters in the selected layout.
     void showFont(const rbx::Font& font);
+    // Takes the font's repertoire; the groups are built at the next reload().
+    void setFont(const rbx::Font& font);
     // Builds the groups again (a new layout, view or search).
     void reload();
     // The search text as the table's filter ("" shows everything). While the names' word
@@ -62,6 +64,11 @@ public:
     // The layout whose groups are shown; null before.
     std::shared_ptr<RbxLayout> layout() const { return layout_; }
     QString layoutName() const;
+
+signals:
+    // The layout registry refilled the layout pop-up: the window chooses the layout of the
+    // current font.
+    void layoutForCurrentFontWanted();
 
 private:
     RbxCharViewServices services_;

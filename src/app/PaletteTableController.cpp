@@ -27,6 +27,8 @@ void PaletteTableController::activatePreview() {
     if (samples_) samples_->activatePreview();
 }
 
+void PaletteTableController::changeViewTo(int view) { c_.changeViewTo(view); }
+
 void PaletteTableController::showInfoForCharacter(char32_t c) {
     if (c) c_.sheets().openNamedSheet(QStringLiteral("characterInfo"), {{QStringLiteral("character"), uint(c)}});
 }

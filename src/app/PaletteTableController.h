@@ -36,6 +36,7 @@ public:
     // The information sheet of a character in the palette's font.
     void showInfoForCharacter(char32_t c) override;
     void activatePreview() override;
+    void changeViewTo(int view) override;
     bool offersCharacterCommand(RbxMenuCommand command) const override;
     void characterCommand(RbxMenuCommand command, char32_t c) override;
     double bestMatchQuality(char32_t c) const override;

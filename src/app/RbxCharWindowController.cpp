@@ -3,6 +3,9 @@
 #include "app/FrontApplication.h"
 #include "app/PaletteContent.h"
 #include "app/PaletteFader.h"
+#include "app/PaletteFontControls.h"
+#include "app/PaletteInsertModes.h"
+#include "app/PaletteViews.h"
 #include "app/PaletteFontList.h"
 #include "app/PaletteFrameKeeper.h"
 #include "app/PalettePresenter.h"
@@ -46,6 +49,9 @@ RbxCharWindowController::RbxCharWindowController(RbxDefaults& settings, PaletteT
     sheets_ = new SheetHost(*this, this);
     frameKeeper_ = new PaletteFrameKeeper(window_, settings_, RbxPositionLog::shared(), this);
     presenter_ = new PalettePresenter(*this);
+    insertModes_ = new PaletteInsertModes(settings_, *content_, this);
+    fontControls_ = new PaletteFontControls(*this, settings_, fonts_, *content_, this);
+    views_ = new PaletteViews(*this, settings_, *content_, table_, *table_.layoutPopUp(), this);
 }
 
 RbxCharWindowController::~RbxCharWindowController() {
@@ -161,15 +167,11 @@ void RbxCharWindowController::terminate() {
 
 // ---- insert mode and search
 
-void RbxCharWindowController::selectInsertModeSegment(int segment) {
-    if (segment >= 0 && segment <= 2) insertSegment_ = segment;
-}
+int RbxCharWindowController::selectedInsertModeSegment() const { return insertModes_->selectedSegment(); }
 
-void RbxCharWindowController::changeInsertMode() {
-    // Segments 0 and 1 are plain and formatted text, segment 2 the latest special form.
-    const InsertMode mode = insertSegment_ == 2 ? settings_.latestSpecialInsertMode() : insertModeFromNumber(insertSegment_);
-    settings_.setApplicationInsertMode(mode);
-}
+void RbxCharWindowController::selectInsertModeSegment(int segment) { insertModes_->selectSegment(segment); }
+
+void RbxCharWindowController::changeInsertMode() { insertModes_->changeInsertMode(); }
 
 void RbxCharWindowController::performSearch() {
     const QString text = searchField()->text();
@@ -192,10 +194,23 @@ void RbxCharWindowController::selectFont(const rbx::Font& font) {
     if (!font) return;
     font_ = font;
     fonts_.selectFont(font);
+    // The table takes the font's characters; its groups are built once the layout of the
+    // font is chosen.
+    table_.setFont(font);
+    fontControls_->showFont(font);
     content_->setCurrentFontText(font.displayName(), qsizetype(font->coveredCharacters().numberOfCharacters()));
-    table_.showFont(font);
     emit fontSelected(font);
+    switchToLayoutForCurrentFont();
 }
+
+void RbxCharWindowController::switchToLayoutForCurrentFont() { fontControls_->switchToLayoutForCurrentFont(); }
+
+// ---- views and layouts
+
+void RbxCharWindowController::changeViewTo(int view) { views_->changeViewTo(view); }
+void RbxCharWindowController::changeView() { views_->changeView(); }
+void RbxCharWindowController::swipeView(int delta) { views_->swipeView(delta); }
+void RbxCharWindowController::changeLayout() { views_->changeLayout(); }
 
 void RbxCharWindowController::selectApplicationFont() {
     // A front application without a font of its own keeps the palette's font.
@@ -231,6 +246,7 @@ void RbxCharWindowController::screenChanged() {
 void RbxCharWindowController::fixOffscreenWindow() { frameKeeper_->fixOffscreenWindow(); }
 
 void RbxCharWindowController::darkModeChanged() {
+    content_->updateImages();
     for (QWidget* w : window_->findChildren<QWidget*>()) w->update();
     window_->update();
 }
@@ -253,6 +269,9 @@ void RbxCharWindowController::updateToFrontApplication(bool force) {
     if (name.isEmpty() || (!force && name == frontName_)) return;
     frontName_ = name;
     settings_.setFrontApplication(name);
+    // The application's insert mode, the view and the layouts.
+    insertModes_->adoptApplicationInsertMode();
+    views_->adoptStoredView();
     if (isWindowVisible()) selectApplicationFont();
 }
 
@@ -267,4 +286,6 @@ void RbxCharWindowController::defaultChanged(const QString& key) {
         settings_.updateStartAtLoginInBackground();
     else if (key == QLatin1String("useUniversalFont"))
         updateToFrontApplication(true);
+    else if (key == rbx::key::view.qname())
+        views_->viewSettingChanged();
 }

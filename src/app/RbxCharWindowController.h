@@ -7,6 +7,9 @@
 //   SheetHost            every sheet's way onto the palette
 //   PaletteFrameKeeper   frame memory, position log, off-screen repair
 //   PalettePresenter     opening, showing, closing, Escape, clicks outside
+//   PaletteFontControls  the family, face and recent-fonts pop-ups, the layout link
+//   PaletteInsertModes   the insert-mode control with its size and types menus
+//   PaletteViews         the window mode, the view and layout pop-ups, the pages
 // The character table (PaletteTable), the settings store, the font list and the front
 // application are given when it is made (PaletteAssembly makes it); `windowController()`
 // answers it from its loading on. Main thread only.
@@ -26,6 +29,9 @@
 
 class FrontApplication;
 class PaletteContent;
+class PaletteFontControls;
+class PaletteInsertModes;
+class PaletteViews;
 class PaletteFontList;
 class PaletteFrameKeeper;
 class PalettePresenter;
@@ -59,6 +65,9 @@ public:
     PaletteFader& fader() const { return *fader_; }
     SheetHost& sheets() const { return *sheets_; }
     PaletteFrameKeeper& frameKeeper() const { return *frameKeeper_; }
+    PaletteFontControls& fontControls() const { return *fontControls_; }
+    PaletteInsertModes& insertModes() const { return *insertModes_; }
+    PaletteViews& views() const { return *views_; }
     PaletteTable& table() const { return table_; }
     PaletteFontList& fonts() const { return fonts_; }
     QLineEdit* searchField() const;
@@ -110,7 +119,7 @@ public:
     QVariant versionCheckViaURL(const QUrl& url);
 
     // ---- insert mode and search ------------------------------------------------------------
-    int selectedInsertModeSegment() const { return insertSegment_; }
+    int selectedInsertModeSegment() const;
     void selectInsertModeSegment(int segment);
     // Applies the selected segment as the front application's insert mode (segment 2
     // stands for the latest special insert mode).
@@ -122,7 +131,10 @@ public:
     // The start font: "selectedFont" when available, else "LucidaGrande", else the
     // system font (a null font when there are no fonts).
     rbx::Font startFont() const;
+    // Makes the font the selected one: the font list, the table, the pop-ups, the label
+    // "<name> (<characters>)" and the layout linked with its family follow.
     void selectFont(const rbx::Font& font);
+    void switchToLayoutForCurrentFont();
     rbx::Font selectedFont() const { return font_; }
     // The application's font (per front application) is selected when the palette opens.
     void selectApplicationFont();
@@ -133,6 +145,14 @@ public:
     void updateAfterFontChange(const QString& reason);
     // Front-application changes check the fonts at most this often.
     static constexpr int RegularFontCheckMs = 30 * 1000;
+
+    // ---- views and layouts ---------------------------------------------------------------------
+    // 1 to 3: the table of the selected font's, all fonts' or all defined characters;
+    // 10 and 11: the sample text's preview and editor.
+    void changeViewTo(int view);
+    void changeView();
+    void swipeView(int delta);
+    void changeLayout();
 
     // ---- window reactions --------------------------------------------------------------------
     void windowSizeChanged();
@@ -206,7 +226,9 @@ private:
     SheetHost* sheets_ = nullptr;
     PaletteFrameKeeper* frameKeeper_ = nullptr;
     PalettePresenter* presenter_ = nullptr;
+    PaletteFontControls* fontControls_ = nullptr;
+    PaletteInsertModes* insertModes_ = nullptr;
+    PaletteViews* views_ = nullptr;
     rbx::Font font_;
-    int insertSegment_ = 0;
     bool loaded_ = false;
 };

@@ -125,7 +125,29 @@ BLUE_DARK = (20, 70, 150, 255)
 GREY = (128, 128, 128, 230)
 
 
+INK = (50, 50, 50, 255)
+INK_DARK = (225, 225, 225, 255)
+
+
+def letter_a(slant, width, colour):
+    """A capital A of three strokes; `slant` leans it to the right (italic)."""
+    def at(x, y):
+        return (x + slant * (0.5 - y), y)
+    return [(segment(*at(0.18, 0.86), *at(0.5, 0.12), width), colour),
+            (segment(*at(0.5, 0.12), *at(0.82, 0.86), width), colour),
+            (segment(*at(0.32, 0.6), *at(0.68, 0.6), width * 0.9), colour)]
+
+
 def images():
+    # The insert-mode control: plain characters, and formatted text (bold, slanted,
+    # underlined, in colour); each with a variant for the dark look.
+    yield "plain", 16, letter_a(0.0, 0.11, INK)
+    yield "plain-dark", 16, letter_a(0.0, 0.11, INK_DARK)
+    yield "formatted", 16, letter_a(0.28, 0.17, BLUE) + [(segment(0.1, 0.96, 0.9, 0.96, 0.08), BLUE)]
+    yield "formatted-dark", 16, letter_a(0.28, 0.17, (110, 170, 250, 255)) + [(segment(0.1, 0.96, 0.9, 0.96, 0.08), (110, 170, 250, 255))]
+    # The layout-link button: two links of a chain.
+    yield "link", 16, [(ring(0.34, 0.5, 0.24, 0.09), INK), (ring(0.66, 0.5, 0.24, 0.09), INK)]
+    yield "link-dark", 16, [(ring(0.34, 0.5, 0.24, 0.09), INK_DARK), (ring(0.66, 0.5, 0.24, 0.09), INK_DARK)]
     yield "favorite", 22, [(star(0.5, 0.54, 0.5, 0.21), GOLD_EDGE), (star(0.5, 0.54, 0.40, 0.17), GOLD)]
     yield "favorite_white", 22, [(star(0.5, 0.54, 0.5, 0.21), WHITE)]
     yield "recent", 22, clock(0.5, 0.5, 0.48, WHITE, BLUE, BLUE_DARK)

@@ -29,7 +29,10 @@ bool marksAsRecent(const RbxCharView& view, char32_t c) {
 }
 
 TEST_F(Palette, FollowsTheFrontApplicationOnceABurstOfChangesIsOver) {
-    store->setObject(QVariantMap{{QStringLiteral("gedit"), QVariantMap{{QStringLiteral("insert mode"), 7}}}},
+    // gedit chose the hexadecimal notation in the types menu: its special form and its
+    // insert mode.
+    store->setObject(QVariantMap{{QStringLiteral("gedit"), QVariantMap{{QStringLiteral("insert mode"), 7},
+                                                                       {QStringLiteral("latestInsert"), 7}}}},
                      QStringLiteral("applications"));
     front.name = QStringLiteral("gedit");
     const int before = front.reads;

@@ -76,9 +76,10 @@ TEST_F(Startup, TheTablesKeysComeBeforeTheFocusedWidgetUnlessASheetIsOn) {
     RbxCharWindowController* wc = app.windowController();
     PaletteEventRouter& router = palette->router();
 
-    // Ctrl+1..4 switch the view and Ctrl+R resets the marked fonts, wherever the
-    // keyboard is; plain letters go on to the search field.
-    QKeyEvent view2(QEvent::KeyPress, Qt::Key_2, Qt::ControlModifier, QStringLiteral("2"));
+    // Ctrl+1..4 switch the view (Ctrl+1 to the table of every character) and Ctrl+R
+    // resets the marked fonts, wherever the keyboard is; plain letters go on to the search
+    // field.
+    QKeyEvent view2(QEvent::KeyPress, Qt::Key_1, Qt::ControlModifier, QStringLiteral("1"));
     QKeyEvent resetMarks(QEvent::KeyPress, Qt::Key_R, Qt::ControlModifier, QStringLiteral("\x12"));
     QKeyEvent letter(QEvent::KeyPress, Qt::Key_R, Qt::NoModifier, QStringLiteral("r"));
     EXPECT_TRUE(router.route(&view2));

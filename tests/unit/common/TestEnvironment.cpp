@@ -8,15 +8,18 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <memory>
+
 namespace rbxtest {
 
 namespace {
-QTemporaryDir*& home() { static QTemporaryDir* d = nullptr; return d; }
+// Removed with everything in it when the test process ends.
+std::unique_ptr<QTemporaryDir>& home() { static std::unique_ptr<QTemporaryDir> d; return d; }
 }
 
 void setUpPrivateHome() {
     if (home()) return;
-    home() = new QTemporaryDir(QDir::tempPath() + QStringLiteral("/runebox-test-XXXXXX"));
+    home() = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/runebox-test-XXXXXX"));
     const QString h = home()->path();
     QDir().mkpath(h + QStringLiteral("/config"));
     QDir().mkpath(h + QStringLiteral("/data"));

@@ -1,0 +1,192 @@
+#include "app/PaletteViews.h"
+
+#include "app/PaletteContent.h"
+#include "app/PaletteTable.h"
+#include "app/RbxCharWindowController.h"
+#include "core/Bundle.h"
+#include "core/KXAppSupport.h"
+#include "core/LocalizedStrings.h"
+#include "core/Log.h"
+#include "kxlib/KXUtilities.h"
+#include "kxlib/RbxDefaults.h"
+#include "kxlib/SettingsKeys.h"
+#include "kxlib/gui/KXPopUpButton.h"
+#include "kxlib/gui/SegmentedControl.h"
+#include "model/RbxFontInfo.h"
+#include "model/RbxLayout.h"
+#include "model/RbxLayoutPopUp.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QScopedValueRollback>
+#include <QSignalBlocker>
+#include <QStackedWidget>
+
+namespace {
+
+constexpr int TableTag = 1;
+constexpr int LastSwipeView = 5;
+
+bool isTableView(int view) { return view >= 1 && view < 4; }
+
+} // namespace
+
+QString PaletteViews::moreLayoutsAddress() {
+    QString site = kx::Bundle::mainBundle().objectForInfoDictionaryKey(QStringLiteral("RbxWebSite")).toString();
+    while (site.endsWith(u'/')) site.chop(1);
+    return site + QStringLiteral("/runebox/extensions/");
+}
+
+PaletteViews::PaletteViews(RbxCharWindowController& controller, RbxDefaults& settings, PaletteContent& content,
+                           PaletteTable& table, RbxLayoutPopUp& layouts, QObject* parent)
+    : QObject(parent), c_(controller), settings_(settings), content_(content), table_(table), layouts_(layouts) {
+    connect(content_.windowModeSegmentedControl(), &SegmentedControl::segmentClicked, this, [this] { changeView(); });
+    connect(content_.viewPopUp(), &QComboBox::activated, this, [this] { changeView(); });
+    connect(&layouts_, &RbxLayoutPopUp::changed, this, &PaletteViews::showLayoutPopUp);
+    connect(content_.layoutPopUp(), &QComboBox::activated, this, [this](int index) {
+        layouts_.selectItemAtIndex(index);
+        changeLayout();
+    });
+    showLayoutPopUp();
+    const int view = settings_.integerForKey(rbx::key::view);
+    selectControlsForView(view < 1 ? 1 : view);
+}
+
+bool PaletteViews::selectControlsForView(int view) {
+    SegmentedControl& mode = *content_.windowModeSegmentedControl();
+    // The table's segment keeps the view chosen in the pop-up; views 2 and 3 are chosen
+    // there.
+    if (isTableView(view) && view != TableTag) {
+        QComboBox& popUp = *content_.viewPopUp();
+        const int item = popUp.findData(view);
+        if (item >= 0) popUp.setCurrentIndex(item);
+        view = TableTag;
+    }
+    if (mode.selectSegmentWithTag(view)) return true;
+    mode.setSelectedSegment(0);
+    return false;
+}
+
+void PaletteViews::changeViewTo(int tag) {
+    // A view without a segment is applied as asked, and falls back to the table.
+    if (!selectControlsForView(tag) && tag >= 4)
+        applyView(tag);
+    else
+        changeView();
+}
+
+void PaletteViews::adoptStoredView() {
+    int view = settings_.integerForKey(rbx::key::view);
+    if (view == 0) {
+        view = 1;
+        setViewSetting(1);
+    }
+    changeViewTo(view);
+}
+
+void PaletteViews::viewSettingChanged() {
+    const int view = settings_.integerForKey(rbx::key::view);
+    if (changing_ || view < 1 || view == shownView_) return;
+    changeViewTo(view);
+}
+
+void PaletteViews::setViewSetting(int view) {
+    if (settings_.integerForKey(rbx::key::view) != view) settings_.setInteger(view, rbx::key::view.qname());
+}
+
+void PaletteViews::changeView() {
+    int v = content_.windowModeSegmentedControl()->selectedTag();
+    if (v == TableTag) v = content_.viewPopUp()->currentData().toInt();
+    applyView(v);
+}
+
+void PaletteViews::applyView(int v) {
+    const QScopedValueRollback<bool> guard(changing_, true);
+    QComboBox& viewPopUp = *content_.viewPopUp();
+    kx::log(QStringLiteral("changeView: %1").arg(v));
+    if (v >= 1) {
+        setViewSetting(v);
+        QWidget* page = content_.pageForView(v);
+        if (v >= 4) {
+            const auto* items = qobject_cast<const QListView*>(viewPopUp.view());
+            const bool usable = viewPopUp.currentIndex() >= 0 && (!items || !items->isRowHidden(viewPopUp.currentIndex())) &&
+                                (viewPopUp.model()->flags(viewPopUp.model()->index(viewPopUp.currentIndex(), 0)) &
+                                 Qt::ItemIsEnabled);
+            if (!page || !usable) {
+                kx::log(QStringLiteral("unknown view tag %1").arg(v));
+                viewPopUp.setCurrentIndex(0);
+                content_.windowModeSegmentedControl()->setSelectedSegment(0);
+                v = 1;
+                setViewSetting(1);
+                page = content_.pageForView(1);
+            }
+        }
+        content_.contentTabView()->setCurrentWidget(page);
+        RbxLayout::updateLayoutPopUp();
+        content_.searchField()->setVisible(v != 12);
+        RbxFontInfo::flushCachedCharacters();
+        if (isTableView(v)) table_.reload();
+        shownView_ = v;
+    }
+    // The table's own controls show only with the table.
+    const bool table = isTableView(v);
+    content_.recentFontsPopUp()->setVisible(table);
+    content_.viewPopUp()->setVisible(table);
+    emit viewChanged(v);
+}
+
+void PaletteViews::swipeView(int delta) {
+    QComboBox& popUp = *content_.viewPopUp();
+    const int tag = popUp.currentData().toInt() + delta;
+    if (tag <= 0 || tag > LastSwipeView) return;
+    const int item = popUp.findData(tag);
+    if (item < 0) return;
+    popUp.setCurrentIndex(item);
+    changeView();
+}
+
+void PaletteViews::changeLayout() {
+    const int view = settings_.integerForKey(rbx::key::view);
+    const int selected = layouts_.indexOfSelectedItem();
+    const QString object = selected >= 0 ? layouts_.items()[std::size_t(selected)].representedObject : QString();
+    auto* editButton = content_.contentTabView()->findChild<QPushButton*>(QStringLiteral("sampleTextEditButton"));
+    if (view < 4) {
+        if (object == RbxLayoutPopUp::customLayoutsFolderItem()) {
+            RbxLayout::updateCustomLayoutFiles();
+            KXUtilities::openFile(KXAppSupport::makeSupportSubfolder(QStringLiteral("Layouts")));
+            RbxLayout::updateLayoutPopUp();
+            c_.close();
+            return;
+        }
+        if (object == RbxLayoutPopUp::moreLayoutsItem()) {
+            KXUtilities::openFile(moreLayoutsAddress());
+            RbxLayout::updateLayoutPopUp();
+            c_.close();
+            return;
+        }
+        RbxFontInfo::flushCachedCharacters();
+        table_.reload();
+        RbxLayout::saveLayoutInPrefs();
+        if (editButton) editButton->hide();
+        return;
+    }
+    if (view == 10 || view == 11) settings_.setString(object, rbx::key::sample.qname());
+    if (editButton) editButton->setVisible(view == 11 && selected == 0);
+}
+
+void PaletteViews::showLayoutPopUp() {
+    KXPopUpButton& popUp = *content_.layoutPopUp();
+    const QSignalBlocker quiet(popUp);
+    popUp.clear();
+    for (const RbxLayoutPopUp::Item& item : layouts_.items()) {
+        if (item.isSeparator)
+            popUp.insertSeparator(popUp.count());
+        else
+            popUp.addItem(kx::loc(item.title), item.representedObject);
+    }
+    popUp.setCurrentIndex(layouts_.indexOfSelectedItem());
+    popUp.setVisible(!layouts_.isHidden());
+    popUp.setEnabled(layouts_.isEnabled());
+}

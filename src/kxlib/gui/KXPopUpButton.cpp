@@ -1,0 +1,60 @@
+#include "kxlib/gui/KXPopUpButton.h"
+
+#include <QAbstractItemView>
+#include <QStyleOptionComboBox>
+#include <QStylePainter>
+
+KXPopUpButton::KXPopUpButton(QWidget* parent) : QComboBox(parent) {
+    setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    setMinimumContentsLength(4);
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+}
+
+void KXPopUpButton::setPullDownImage(const QIcon& image) {
+    pullDownImage_ = image;
+    updateGeometry();
+    update();
+}
+
+void KXPopUpButton::showPopup() {
+    emit willPopUp();
+    // The list is as wide as its longest title, even when the button is narrow.
+    view()->setMinimumWidth(view()->sizeHintForColumn(0) + 24);
+    QComboBox::showPopup();
+}
+
+QSize KXPopUpButton::sizeHint() const {
+    if (pullDownImage_.isNull()) return QComboBox::sizeHint();
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    const QSize content = iconSize() + QSize(4, 0);
+    return style()->sizeFromContents(QStyle::CT_ComboBox, &option, content, this).expandedTo(QSize(0, QComboBox::sizeHint().height()));
+}
+
+QSize KXPopUpButton::minimumSizeHint() const {
+    return pullDownImage_.isNull() ? QComboBox::minimumSizeHint() : sizeHint();
+}
+
+void KXPopUpButton::keyPressEvent(QKeyEvent* event) {
+    emit willPopUp();
+    QComboBox::keyPressEvent(event);
+}
+
+void KXPopUpButton::wheelEvent(QWheelEvent* event) {
+    emit willPopUp();
+    QComboBox::wheelEvent(event);
+}
+
+void KXPopUpButton::paintEvent(QPaintEvent* event) {
+    if (pullDownImage_.isNull()) {
+        QComboBox::paintEvent(event);
+        return;
+    }
+    QStylePainter painter(this);
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    option.currentText.clear();
+    option.currentIcon = pullDownImage_;
+    painter.drawComplexControl(QStyle::CC_ComboBox, option);
+    painter.drawControl(QStyle::CE_ComboBoxLabel, option);
+}
