@@ -24,6 +24,11 @@ double InsertionSettings::doubleValue(const QString& key, double absent) const {
     return v.isValid() && !v.isNull() ? ns::doubleValue(v) : absent;
 }
 
+double InsertionSettings::doubleValue(const rbx::key::FloatKey& key) const {
+    const double v = doubleValue(key.qname(), key.codeDefault);
+    return key.holds(v) ? v : key.codeDefault;
+}
+
 std::shared_ptr<const InsertionSettings> InsertionSettings::store() {
     static const std::shared_ptr<const InsertionSettings> s = std::make_shared<StoreSettings>();
     return s;

@@ -18,11 +18,11 @@ public:
     virtual QVariant value(const QString& key) const = 0;
 
     // Conversions as the settings store does them: absent gives the fallback, or the
-    // key's own default.
+    // key's own default; so does a number outside the key's usable range.
     bool boolValue(const QString& key, bool absent) const;
     double doubleValue(const QString& key, double absent) const;
     bool boolValue(const rbx::key::BoolKey& key) const { return boolValue(key.qname(), key.codeDefault); }
-    double doubleValue(const rbx::key::FloatKey& key) const { return doubleValue(key.qname(), key.codeDefault); }
+    double doubleValue(const rbx::key::FloatKey& key) const;
 
     // The process's settings store (KXDefaults::userDefaults()) read as it is at each call.
     static std::shared_ptr<const InsertionSettings> store();

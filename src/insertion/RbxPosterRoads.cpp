@@ -13,6 +13,7 @@
 #include <QPointer>
 #include <QTimer>
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -84,7 +85,9 @@ void RbxPoster::paste(char32_t c, const rbx::Font& font) {
 void RbxPoster::publish(const RbxFrontApplication& front, bool utility) {
     kx::KXPasteboardManager& pb = system_->pasteboard();
     const double base = front.contextSwitch ? 2.0 : utility ? 1.0 : 0.5;
-    const double factor = front.restoreFactor;
+    // A factor that is no number, or beyond a hundred times the wait, would keep the
+    // user's clipboard away for good: the usual wait it is.
+    const double factor = std::isfinite(front.restoreFactor) && front.restoreFactor <= 100 ? front.restoreFactor : 1.0;
     if (factor <= 0.001 || (system_->currentModifierFlags() & kx::modifier::Option)) {
         pb.publish();
         return;

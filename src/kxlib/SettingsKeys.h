@@ -123,15 +123,17 @@ inline constexpr ObjectKey favoriteLigatures{"favoriteLigatures", Type::Array};
 inline constexpr IntKey useCount{"useCount"};
 inline constexpr IntKey buildNr{"buildNr"};  // default computed from the bundle's "build.nr"
 inline constexpr BoolKey sound{"sound", false, Bundle};
-inline constexpr FloatKey keyStringDelay1{"keyStringDelay1"};
-inline constexpr FloatKey keyStringDelay2{"keyStringDelay2"};
-inline constexpr FloatKey keyStringDelay3{"keyStringDelay3"};
-inline constexpr FloatKey keyStringDelayEnd{"keyStringDelayEnd"};
+// Pauses in seconds while typing, and the clipboard's extra wait: a longer one would hold
+// the insertion (and the clipboard the user had) for good.
+inline constexpr FloatKey keyStringDelay1{"keyStringDelay1", 0.0, false, 0.0, 10.0};
+inline constexpr FloatKey keyStringDelay2{"keyStringDelay2", 0.0, false, 0.0, 10.0};
+inline constexpr FloatKey keyStringDelay3{"keyStringDelay3", 0.0, false, 0.0, 10.0};
+inline constexpr FloatKey keyStringDelayEnd{"keyStringDelayEnd", 0.0, false, 0.0, 10.0};
 inline constexpr BoolKey keyStringEmptyPrefix{"keyStringEmptyPrefix"};
 // 0.25 unless the per-application settings name a top-level "pasteFileDelay".
-inline constexpr FloatKey pasteFileDelay{"pasteFileDelay", 0.25};
+inline constexpr FloatKey pasteFileDelay{"pasteFileDelay", 0.25, false, 0.0, 10.0};
 inline constexpr BoolKey pasteboardSavingEnabled{"KXPasteboardSavingEnabled", true};
-inline constexpr FloatKey pasteboardRestoreExtraDelay{"KXPasteboardRestoreExtraDelay"};
+inline constexpr FloatKey pasteboardRestoreExtraDelay{"KXPasteboardRestoreExtraDelay", 0.0, false, -60.0, 60.0};
 inline constexpr StringKey quitOther{"quitOther", "quitkill"};
 inline constexpr StringKey shapeCompareCharacters{"shapeCompareCharacters"};
 

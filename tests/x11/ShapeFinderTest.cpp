@@ -114,6 +114,9 @@ TEST(ShapeFinder, DrawnLettersArrowsAndSymbolsBecomeTheSearch) {
         {"capital L", {{{15, 100}, {15, 0}, {70, 0}}}, QStringLiteral("L")},
         {"plus", {{{50, 10}, {50, 90}}, {{10, 50}, {90, 50}}}, QStringLiteral("+")},
         {"arrow right", {{{0, 50}, {100, 50}}, {{70, 80}, {100, 50}, {70, 20}}}, QStringLiteral("\u2192\u27F6\u21FE")},
+        {"capital A", {{{5, 0}, {50, 100}, {95, 0}}, {{25, 40}, {75, 40}}}, QStringLiteral("A")},
+        {"arrow up", {{{50, 0}, {50, 100}}, {{20, 70}, {50, 100}, {80, 70}}}, QStringLiteral("\u2191\u21E1")},
+        {"check mark", {{{5, 50}, {35, 10}, {95, 100}}}, QStringLiteral("\u2713\u2714\u221A")},
     };
     int saved = 0;
     for (const auto& d : drawings) {

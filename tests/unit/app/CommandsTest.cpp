@@ -59,6 +59,24 @@ TEST_F(PrefCommand, RefusesUnknownKeysWrongValuesAndStructuredSettings) {
     EXPECT_TRUE(log.contains(QStringLiteral("preferencesViaURL:")));
 }
 
+TEST_F(PrefCommand, RefusesPausesThatWouldHoldTheInsertionForGood) {
+    kx::LogCapture log;
+    const QVariant answer = prefcommand::preferencesViaURL(
+        url("runebox://pref?keyStringDelay1=1e9&KXPasteboardRestoreExtraDelay=1e300&keyStringDelayEnd=-1"
+            "&keyStringDelay2=0.5&KXPasteboardRestoreExtraDelay=0.2"),
+        *store);
+    EXPECT_TRUE(answer.isValid());
+    const QVariantMap domain = store->platformDefaults().persistentDomain();
+    EXPECT_EQ(domain.value(QStringLiteral("keyStringDelay1")), QVariant());
+    EXPECT_EQ(domain.value(QStringLiteral("keyStringDelayEnd")), QVariant());
+    EXPECT_DOUBLE_EQ(store->doubleForKey(rbx::key::keyStringDelay2), 0.5);
+    EXPECT_TRUE(log.contains(QStringLiteral("\"1e9\" is no value for keyStringDelay1, which holds a number from 0 to 10")));
+    EXPECT_TRUE(log.contains(QStringLiteral("\"-1\" is no value for keyStringDelayEnd")));
+    // Written by hand, such a pause is not used either.
+    store->setObject(QStringLiteral("1e300"), QStringLiteral("keyStringDelay3"));
+    EXPECT_DOUBLE_EQ(store->doubleForKey(rbx::key::keyStringDelay3), 0);
+}
+
 TEST_F(PrefCommand, ALinkNeverRemovesWhatItCannotSetNorStoresTextTheFileCannotCarry) {
     kx::LogCapture log;
     const QByteArray favourites = QByteArray::fromHex("0000004100000042");

@@ -89,6 +89,17 @@ TEST_F(Fixture, ExtraDelayIsAddedToDelayAndTimeout) {
     EXPECT_GT(mgr.restoreRemainingMs(), 400);
 }
 
+TEST_F(Fixture, AnExtraDelayBeyondAMinuteIsNotUsed) {
+    // Written by hand or by another program: the restore keeps its own timing.
+    for (const QVariant& v : {QVariant(1e300), QVariant(QStringLiteral("-1e9")), QVariant(120.0)}) {
+        settings.insert(QStringLiteral("KXPasteboardRestoreExtraDelay"), v);
+        insert(QStringLiteral("x"), 0.05, 0.3);
+        EXPECT_DOUBLE_EQ(mgr.restoreDelay(), 0.05) << v.toString().toStdString();
+        EXPECT_GT(mgr.restoreRemainingMs(), 200);
+        EXPECT_LE(mgr.restoreRemainingMs(), 300);
+    }
+}
+
 TEST_F(Fixture, EachFetchMovesTheRestoreButNotPastTheCap) {
     // delay 0.2, timeout 0.3: the restore happens by 0.5 s after publishing however
     // often the data is fetched.

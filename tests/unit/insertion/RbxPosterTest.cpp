@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <optional>
 #include <gtest/gtest.h>
+#include <limits>
 
 namespace {
 
@@ -208,7 +209,11 @@ TEST_F(Posting, RestoreDelayFollowsTheFactorTheUtilityAndTheContextSwitch) {
         double expected;
     };
     for (const Case& c : {Case{1.0, false, false, 0.5}, Case{0.5, false, false, 0.5}, Case{3.0, false, false, 1.5},
-                          Case{1.0, true, false, 1.0}, Case{2.0, false, true, 4.0}}) {
+                          Case{1.0, true, false, 1.0}, Case{2.0, false, true, 4.0},
+                          // Hand-written factors the wait cannot use.
+                          Case{std::numeric_limits<double>::quiet_NaN(), false, false, 0.5},
+                          Case{std::numeric_limits<double>::infinity(), false, false, 0.5}, Case{1e300, false, false, 0.5},
+                          Case{100.0, false, false, 50.0}}) {
         system->front.restoreFactor = c.factor;
         system->front.contextSwitch = c.contextSwitch;
         system->utility = c.utility ? std::optional(RbxClipboardUtility{true}) : std::nullopt;

@@ -69,6 +69,14 @@ TEST(ShapeRecognition, PlainDrawingsFindTheirCharactersNearTheTop) {
         {"plus", {{{50, 10}, {50, 90}}, {{10, 50}, {90, 50}}}, QStringLiteral("+")},
         {"arrow right", {{{0, 50}, {100, 50}}, {{70, 80}, {100, 50}, {70, 20}}}, QStringLiteral("\u2192\u27F6\u21FE")},
         {"capital L", {{{15, 100}, {15, 0}, {70, 0}}}, QStringLiteral("L")},
+        {"capital A", {{{5, 0}, {50, 100}, {95, 0}}, {{25, 40}, {75, 40}}}, QStringLiteral("A")},
+        {"X", {{{10, 100}, {90, 0}}, {{10, 0}, {90, 100}}}, QStringLiteral("Xx\u00D7")},
+        {"capital E", {{{85, 100}, {15, 100}, {15, 0}, {85, 0}}, {{15, 50}, {70, 50}}}, QStringLiteral("E")},
+        {"arrow up", {{{50, 0}, {50, 100}}, {{20, 70}, {50, 100}, {80, 70}}}, QStringLiteral("\u2191\u21E1")},
+        {"arrow left", {{{100, 50}, {0, 50}}, {{30, 80}, {0, 50}, {30, 20}}}, QStringLiteral("\u2190\u27F5\u21FD")},
+        {"check mark", {{{5, 50}, {35, 10}, {95, 100}}}, QStringLiteral("\u2713\u2714\u221A")},
+        {"equals", {{{10, 65}, {90, 65}}, {{10, 35}, {90, 35}}}, QStringLiteral("=")},
+        {"triangle", {{{10, 0}, {50, 90}, {90, 0}, {10, 0}}}, QStringLiteral("\u25B3\u25B5\u2206\u0394")},
     };
     shapes::ShapeMatching matching{shapes::ShapeGeometry(), bundleFiles()};
     for (const auto& c : cases) {
