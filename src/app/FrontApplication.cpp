@@ -2,7 +2,9 @@
 
 #include "kxlib/KXProcess.h"
 
+KXProcess::Ptr DesktopFrontApplication::frontProcess() { return KXProcess::frontProcess(); }
+
 QString DesktopFrontApplication::frontApplicationName() {
-    const KXProcess::Ptr front = KXProcess::frontProcess();
+    const KXProcess::Ptr front = frontProcess();
     return front ? front->name() : QString();
 }

@@ -3,6 +3,8 @@
 #include "app/ClickOutsideMonitor.h"
 #include "app/DesktopAccent.h"
 #include "app/FrontApplication.h"
+#include "app/PaletteAlerts.h"
+#include "insertion/RbxFontDetector.h"
 #include "app/ModelBridges.h"
 #include "app/PaletteEvents.h"
 #include "app/PaletteFocus.h"
@@ -92,7 +94,9 @@ PaletteAssembly::PaletteAssembly(RbxDefaults& settings, X11Session& x11, KXURLHa
     auto focus = std::make_shared<PaletteFocus>(keyboard);
     postingSystem_ = std::make_shared<RbxPostingSystem>(focus);
     postingSystem_->installPostingTap();
-    poster_ = std::make_shared<RbxPoster>(postingSystem_, RbxPoster::Services{std::make_shared<UsedFonts>(*fonts_), nullptr});
+    // Font detection of the front application pauses after each insertion.
+    detectors_ = std::make_shared<RbxFontDetectors>(RbxFontDetectors::makeDesktop());
+    poster_ = std::make_shared<RbxPoster>(postingSystem_, RbxPoster::Services{std::make_shared<UsedFonts>(*fonts_), detectors_});
     table_ = std::make_unique<PaletteTable>(RbxCharViewServices{poster_, nullptr, nullptr});
     // The model's layouts, search filter and names know the table's font as the
     // selected one; the registry fills the table's layout pop-up.
@@ -100,7 +104,10 @@ PaletteAssembly::PaletteAssembly(RbxDefaults& settings, X11Session& x11, KXURLHa
     kx::ProcessWide<RbxNameFilterState>::install(std::make_unique<RbxNameFilterState>(table_.get()));
     kx::ProcessWide<RbxCharacterNameState>::install(std::make_shared<RbxCharacterNameState>(table_.get()));
     RbxLayout::setLayoutPopUp(table_->layoutPopUp());
-    windowController_ = std::make_unique<RbxCharWindowController>(settings_, *table_, *fonts_, *front);
+    // The update client brings the new-version alert's actions when it comes.
+    windowController_ = std::make_unique<RbxCharWindowController>(
+        settings_, *table_, *fonts_, *front,
+        PaletteFrontServices{detectors_.get(), RbxAccessibilitySwitch::makeDefault(), nullptr});
     RbxCharWindowController& wc = *windowController_;
     RbxCharView& view = *table_->view();
     KXNotificationCenter::defaultCenter().addObserver(

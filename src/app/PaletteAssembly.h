@@ -12,8 +12,9 @@
 //   PaletteFontList (the font list as the palette uses it); font files activated for the
 //   process are handed to Qt's font database;
 //   RbxCharWindowController (the window and its duties), following the front
-//   application through the process-change notification and the installed fonts
-//   through the font list's change check;
+//   application through the process-change notification (with its font through the
+//   font detectors, RbxFontDetectors, which the poster pauses after each insertion) and
+//   the installed fonts through the font list's change check;
 //   the shape finder's sheet (ShapeFinder: "shapeFinder" among the sheets, its
 //   matches marked by the table);
 //   the table's controller (PaletteTableController) and its insertion road (RbxPoster
@@ -48,6 +49,7 @@ class PaletteTable;
 class RbxCharAppController;
 class RbxCharWindowController;
 class RbxDefaults;
+class RbxFontDetectors;
 class RbxPoster;
 class RbxPostingSystem;
 class ShapeFinder;
@@ -77,6 +79,7 @@ public:
     PaletteFontList& fonts() const { return *fonts_; }
     PaletteEventRouter& router() const { return *router_; }
     RbxPoster& poster() const { return *poster_; }
+    RbxFontDetectors& fontDetectors() const { return *detectors_; }
     ShapeFinder& shapeFinder() const { return *shapeFinder_; }
     // Null until the launch is over.
     PaletteHotKeys* hotKeys() const { return hotKeys_.get(); }
@@ -94,6 +97,7 @@ private:
     std::unique_ptr<PaletteSampleViews> samples_;
     std::unique_ptr<PaletteSheets> sheets_;
     std::shared_ptr<RbxPostingSystem> postingSystem_;
+    std::shared_ptr<RbxFontDetectors> detectors_;
     std::shared_ptr<RbxPoster> poster_;
     std::unique_ptr<PaletteEvents> events_;
     std::unique_ptr<PaletteEventRouter> router_;

@@ -1,6 +1,8 @@
 #include "app/RbxCharWindowController.h"
 
 #include "app/FrontApplication.h"
+#include "app/PaletteAlerts.h"
+#include "app/PaletteFontFollower.h"
 #include "app/PaletteContent.h"
 #include "app/PaletteFader.h"
 #include "app/PaletteFontControls.h"
@@ -36,7 +38,8 @@ RbxCharWindowController*& sharedController() {
 RbxCharWindowController* RbxCharWindowController::windowController() { return sharedController(); }
 
 RbxCharWindowController::RbxCharWindowController(RbxDefaults& settings, PaletteTable& table, PaletteFontList& fonts,
-                                                 FrontApplication& front, QObject* parent)
+                                                 FrontApplication& front, PaletteFrontServices services,
+                                                 QObject* parent)
     : QObject(parent), settings_(settings), table_(table), fonts_(fonts), front_(front) {
     processChangeTimer_.setSingleShot(true);
     processChangeTimer_.setInterval(ProcessChangeDelayMs);
@@ -52,9 +55,12 @@ RbxCharWindowController::RbxCharWindowController(RbxDefaults& settings, PaletteT
     insertModes_ = new PaletteInsertModes(settings_, *content_, this);
     fontControls_ = new PaletteFontControls(*this, settings_, fonts_, *content_, this);
     views_ = new PaletteViews(*this, settings_, *content_, table_, *table_.layoutPopUp(), this);
+    alerts_ = new PaletteAlerts(*this, settings_, services.accessibility, services.updates, this);
+    if (services.detectors) follower_ = new PaletteFontFollower(*this, settings_, front_, fonts_, *services.detectors);
 }
 
 RbxCharWindowController::~RbxCharWindowController() {
+    delete follower_;
     if (sharedController() == this) sharedController() = nullptr;
     if (loaded_) settings_.removeObserver(this);
     delete window_.data();
@@ -266,14 +272,36 @@ void RbxCharWindowController::checkFrontProcessAndFonts() {
 
 void RbxCharWindowController::updateToFrontApplication(bool force) {
     const QString name = front_.frontApplicationName();
-    if (name.isEmpty() || (!force && name == frontName_)) return;
+    if (name.isEmpty()) return;
+    const KXProcess::Ptr process = front_.frontProcess();
+    const bool same = name == frontName_ && (!process || (frontProcess_ && frontProcess_->isSameProcess(*process)));
+    if (!force && same) {
+        if (settings_.applicationFontDectection()) checkForAutomaticFontChange(false);
+        return;
+    }
     frontName_ = name;
+    frontProcess_ = process;
     settings_.setFrontApplication(name);
-    // The application's insert mode, the view and the layouts.
+    // The application's insert mode, its own view (else the one shown, which becomes its
+    // own) and the layouts.
     insertModes_->adoptApplicationInsertMode();
+    if (const int own = settings_.applicationView(); own > 0 && own != settings_.integerForKey(rbx::key::view))
+        settings_.setInteger(own, rbx::key::view.qname());
     views_->adoptStoredView();
+    settings_.setApplicationView(settings_.integerForKey(rbx::key::view));
+    if (settings_.applicationFontDectection()) checkForAutomaticFontChange(true);
     if (isWindowVisible()) selectApplicationFont();
 }
+
+void RbxCharWindowController::checkForAutomaticFontChange(bool force) {
+    if (follower_) follower_->checkForAutomaticFontChange(force);
+}
+
+void RbxCharWindowController::showAXAlertForApplication(const QString& application) {
+    alerts_->showAXAlertForApplication(application);
+}
+
+void RbxCharWindowController::showNewVersionAlert(AlertSheet* alert) { alerts_->showNewVersionAlert(alert); }
 
 QVariant RbxCharWindowController::versionCheckViaURL(const QUrl&) {
     kx::log(QStringLiteral("vcheck: no update check in this build"));
@@ -286,6 +314,9 @@ void RbxCharWindowController::defaultChanged(const QString& key) {
         settings_.updateStartAtLoginInBackground();
     else if (key == QLatin1String("useUniversalFont"))
         updateToFrontApplication(true);
-    else if (key == rbx::key::view.qname())
+    else if (key == rbx::key::view.qname()) {
         views_->viewSettingChanged();
+        // The front application's view from now on.
+        if (!frontName_.isEmpty()) settings_.setApplicationView(settings_.integerForKey(rbx::key::view));
+    }
 }

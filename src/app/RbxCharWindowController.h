@@ -18,6 +18,7 @@
 #include "app/RbxCharWindow.h"
 #include "app/SheetHost.h"
 #include "kxlib/KXDefaultObserver.h"
+#include "kxlib/KXProcess.h"
 #include "platform/fonts/Font.h"
 
 #include <QElapsedTimer>
@@ -27,7 +28,13 @@
 #include <QUrl>
 #include <QVariant>
 
+class AlertSheet;
 class FrontApplication;
+class PaletteAlerts;
+class PaletteFontFollower;
+class RbxAccessibilitySwitch;
+class RbxFontDetectors;
+class RbxUpdateActions;
 class PaletteContent;
 class PaletteFontControls;
 class PaletteInsertModes;
@@ -40,6 +47,14 @@ class QLineEdit;
 class RbxCharView;
 class RbxDefaults;
 
+// What following the front application and the alerts need beyond the palette; each may
+// be null (no font detection, no accessibility switch, no update client).
+struct PaletteFrontServices {
+    RbxFontDetectors* detectors = nullptr;
+    std::shared_ptr<RbxAccessibilitySwitch> accessibility;
+    std::shared_ptr<RbxUpdateActions> updates;
+};
+
 class RbxCharWindowController : public QObject,
                                 public RbxCharWindowDelegate,
                                 public FadingWindow,
@@ -51,7 +66,7 @@ public:
     static RbxCharWindowController* windowController();
 
     RbxCharWindowController(RbxDefaults& settings, PaletteTable& table, PaletteFontList& fonts,
-                            FrontApplication& front, QObject* parent = nullptr);
+                            FrontApplication& front, PaletteFrontServices services = {}, QObject* parent = nullptr);
     ~RbxCharWindowController() override;
 
     // Loading: becomes the shared controller, restores the frame (remembered from the
@@ -176,6 +191,15 @@ public:
     void updateToFrontApplication(bool force);
     // The application adapted to last ("" before).
     QString frontApplicationName() const { return frontName_; }
+    // Asks the front application's font detector and shows the font it finds (see
+    // PaletteFontFollower); nothing without font detection.
+    void checkForAutomaticFontChange(bool force);
+
+    // ---- alerts ----------------------------------------------------------------------------------
+    // The accessibility alert for the application (empty: at start-up).
+    void showAXAlertForApplication(const QString& application);
+    void showNewVersionAlert(AlertSheet* alert);
+    PaletteAlerts& alerts() const { return *alerts_; }
 
     // ---- settings observer -----------------------------------------------------------------------
     void defaultChanged(const QString& key) override;
@@ -218,6 +242,9 @@ private:
     PaletteFontList& fonts_;
     FrontApplication& front_;
     QString frontName_;
+    KXProcess::Ptr frontProcess_;
+    PaletteFontFollower* follower_ = nullptr;
+    PaletteAlerts* alerts_ = nullptr;
     QTimer processChangeTimer_;
     QElapsedTimer lastFontCheck_;
     QPointer<RbxCharWindow> window_;

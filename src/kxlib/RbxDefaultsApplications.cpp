@@ -1,5 +1,5 @@
 // The per-application record of the front application: "applications" maps a process
-// name to {"insert mode", "latestInsert", "automatic", "font"}; an entry equal to its
+// name to {"insert mode", "latestInsert", "automatic", "font", "view"}; an entry equal to its
 // default is removed, and a record that becomes empty disappears.
 
 #include "kxlib/RbxDefaults.h"
@@ -16,6 +16,7 @@ const QString InsertModeKey = QStringLiteral("insert mode");
 const QString LatestInsert = QStringLiteral("latestInsert");
 const QString Automatic = QStringLiteral("automatic");
 const QString Font = QStringLiteral("font");
+const QString View = QStringLiteral("view");
 } // namespace
 
 void RbxDefaults::setFrontApplication(const QString& processName) {
@@ -54,6 +55,15 @@ QString RbxDefaults::applicationInsertModeAsString(InsertMode mode) {
     const int n = insertModeNumber(mode);
     if (n < 0 || n > 9 || !names[n]) return QStringLiteral("");
     return QCoreApplication::translate("InsertMode", names[n]);
+}
+
+int RbxDefaults::applicationView() const { return ns::intValue(record_.value(View)); }
+
+void RbxDefaults::setApplicationView(int view) {
+    if (view == applicationView()) return;
+    if (view <= 0) record_.remove(View);
+    else record_.insert(View, qint64(view));
+    updateApplicationSettings();
 }
 
 InsertMode RbxDefaults::latestSpecialInsertMode() const {

@@ -199,6 +199,13 @@ TEST(ShapeFinder, KeysUndoRedoClearAndSetTheBackground) {
     xclip.write(QStringLiteral("\U0001F600x").toUtf8());
     xclip.closeWriteChannel();
     xclip.waitForFinished(5000);
+    // The clipboard holds the text before the paste is asked for.
+    ASSERT_TRUE(rbxtest::waitFor([] {
+        return rbxtest::runProgram(QStringLiteral("xclip"), {QStringLiteral("-o"), QStringLiteral("-selection"),
+                                                             QStringLiteral("clipboard")},
+                                   rbxtest::Channels::Separate, 5000)
+                   .out.startsWith(QStringLiteral("\U0001F600"));
+    }, 10000));
     key("ctrl+v");
     ASSERT_TRUE(waitForPad([](const Pad& p) { return p.background == 0x1F600; })) << copy.output().toStdString();
     // Escape cancels: the sheet goes, the search stays as it was.

@@ -25,7 +25,9 @@ public:
         ++reads;
         return name;
     }
+    KXProcess::Ptr frontProcess() override { return process; }
     QString name;
+    KXProcess::Ptr process;
     int reads = 0;
 };
 

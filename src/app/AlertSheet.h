@@ -1,0 +1,38 @@
+#pragma once
+// An alert shown as a sheet on the palette: a message in bold, an explanation below it,
+// and up to three buttons that end the sheet with their return codes: the default
+// button 1, the alternate button 0 and the other button 1002. The window title is
+// the sheet's name, so that tools on the desktop can find it.
+
+#include <QDialog>
+#include <QString>
+
+class QLabel;
+class QPushButton;
+
+class AlertSheet : public QDialog {
+    Q_OBJECT
+public:
+    static constexpr int DefaultReturn = 1;
+    static constexpr int AlternateReturn = 0;
+    static constexpr int OtherReturn = 1002;
+
+    // Empty button titles leave the button out; the default button is always there
+    // ("OK" when empty).
+    AlertSheet(const QString& name, const QString& message, const QString& informative, const QString& defaultButton,
+               const QString& alternateButton = QString(), const QString& otherButton = QString(),
+               QWidget* parent = nullptr);
+
+    QString name() const { return windowTitle(); }
+    QString message() const;
+    QString informativeText() const;
+    // The button that ends with the code; null when the alert has none.
+    QPushButton* button(int returnCode) const;
+
+private:
+    QLabel* message_;
+    QLabel* informative_;
+    QPushButton* default_;
+    QPushButton* alternate_ = nullptr;
+    QPushButton* other_ = nullptr;
+};

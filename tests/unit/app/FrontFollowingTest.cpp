@@ -1,0 +1,132 @@
+// The palette following the front application's font: the guesses made from a detected
+// name, a found font shown and kept as the application's, a name that matches nothing
+// logged once, and the accessibility alert with its buttons.
+#include "PaletteFixture.h"
+
+#include "app/AlertSheet.h"
+#include "app/PaletteAlerts.h"
+#include "app/PaletteFontFollower.h"
+#include "core/Log.h"
+#include "insertion/RbxFontDetector.h"
+#include "kxlib/RbxDefaults.h"
+
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(FontFollowerGuesses, WordsAreJoinedAndDroppedInOrder) {
+    EXPECT_EQ(PaletteFontFollower::guessedNames(QStringLiteral("A B C")),
+              (QStringList{QStringLiteral("A-BC"), QStringLiteral("AB-C"), QStringLiteral("ABC"), QStringLiteral("A B"),
+                           QStringLiteral("A-B"), QStringLiteral("AB"), QStringLiteral("A")}));
+    EXPECT_TRUE(PaletteFontFollower::guessedNames(QStringLiteral("Single")).isEmpty());
+    QString last;
+    const rbx::Font f = PaletteFontFollower::guessFont(QStringLiteral("DejaVu Serif Bold"), &last);
+    ASSERT_TRUE(f);
+    EXPECT_EQ(f.postScriptName(), QStringLiteral("DejaVuSerif-Bold"));
+    EXPECT_EQ(last, QStringLiteral("DejaVuSerif-Bold"));
+    EXPECT_FALSE(PaletteFontFollower::guessFont(QStringLiteral("Nothing"), &last));
+    EXPECT_EQ(last, QStringLiteral("Nothing"));
+}
+
+class FollowingTheFont : public Palette {
+protected:
+    void SetUp() override {
+        Palette::SetUp();
+        front.process = KXProcess::currentProcess();
+        front.name = front.process->name();
+        store->setFrontApplication(front.name);
+        store->setApplicationFontDectection(true);
+    }
+    // The detector of this process reports the name.
+    void detect(const QString& name) {
+        palette->fontDetectors().detectorForProcess(front.process, {{QStringLiteral("fdFixedFont"), name}});
+    }
+};
+
+TEST_F(FollowingTheFont, AFoundFontIsShownAndAMissingOneLoggedOnce) {
+    detect(QStringLiteral("DejaVu Serif Bold"));
+    c->openWindow(c);  // a forced check on opening
+    ASSERT_TRUE(c->isWindowVisible());
+    EXPECT_EQ(c->selectedFont().postScriptName(), QStringLiteral("DejaVuSerif-Bold"));
+    EXPECT_EQ(store->applicationFont(), QStringLiteral("DejaVuSerif-Bold"));
+
+    // Another process: a one-word name that is no font is logged once per name.
+    front.process = std::make_shared<KXProcess>(KXProcess::currentProcess()->unixPID(), KXProcess::currentProcess()->startTime() + 1);
+    detect(QStringLiteral("Nosuchfont"));
+    kx::LogCapture log;
+    c->checkForAutomaticFontChange(true);
+    c->closeSheet();
+    c->checkForAutomaticFontChange(true);
+    c->closeSheet();
+    EXPECT_EQ(log.lines().filter(QStringLiteral("Could not find font \"Nosuchfont\" in ")).size(), 1) << log.lines().join('\n').toStdString();
+    EXPECT_EQ(c->selectedFont().postScriptName(), QStringLiteral("DejaVuSerif-Bold"));  // kept
+
+    // The universal font stops detection.
+    store->setBool(true, QStringLiteral("useUniversalFont"));
+    detect(QStringLiteral("DejaVuSans"));
+    c->checkForAutomaticFontChange(true);
+    EXPECT_EQ(c->selectedFont().postScriptName(), QStringLiteral("DejaVuSerif-Bold"));
+}
+
+TEST_F(FollowingTheFont, TheAccessibilityAlertComesOnceAndDeactivatesForItsApplication) {
+    // The process's detector reads accessibility, which is off here.
+    c->openWindow(c);
+    ASSERT_TRUE(palette->fontDetectors().detectorForProcess(front.process, {}));
+    c->checkForAutomaticFontChange(true);
+    ASSERT_EQ(c->sheets().attachedSheetName(), QStringLiteral("axAlert"));
+    EXPECT_EQ(c->alerts().pendingApplication(), front.name);
+    auto* alert = qobject_cast<AlertSheet*>(c->sheets().attachedSheet());
+    ASSERT_TRUE(alert);
+    EXPECT_TRUE(alert->message().contains(front.name));
+    EXPECT_EQ(alert->button(AlertSheet::AlternateReturn)->text(), QStringLiteral("Deactivate"));
+    // A second failure while it is pending shows no second alert.
+    c->showAXAlertForApplication(QStringLiteral("other"));
+    EXPECT_EQ(c->alerts().pendingApplication(), front.name);
+
+    // Another application's switch stays on.
+    store->setFrontApplication(QStringLiteral("other"));
+    store->setApplicationFontDectection(true);
+    store->setFrontApplication(front.name);
+    alert->button(AlertSheet::AlternateReturn)->click();
+    EXPECT_FALSE(c->hasSheet());
+    EXPECT_EQ(c->alerts().pendingApplication(), QString());
+    EXPECT_FALSE(store->applicationFontDectection());
+    store->setFrontApplication(QStringLiteral("other"));
+    EXPECT_TRUE(store->applicationFontDectection());
+
+    // Answered: the next failure may show it again; without a name it offers Cancel.
+    c->showAXAlertForApplication(QString());
+    ASSERT_EQ(c->sheets().attachedSheetName(), QStringLiteral("axAlert"));
+    alert = qobject_cast<AlertSheet*>(c->sheets().attachedSheet());
+    EXPECT_EQ(alert->button(AlertSheet::AlternateReturn)->text(), QStringLiteral("Cancel"));
+    alert->button(AlertSheet::DefaultReturn)->click();
+    EXPECT_FALSE(c->hasSheet());
+    EXPECT_TRUE(waitClosed());  // the palette closes for the settings
+}
+
+struct RecordingUpdates : RbxUpdateActions {
+    QStringList calls;
+    void setSkipThisVersion(bool skip) override { calls << QStringLiteral("skip %1").arg(skip); }
+    void downloadAndInstallUpdate() override { calls << QStringLiteral("download"); }
+    void showWhatsNew() override { calls << QStringLiteral("notes"); }
+};
+
+TEST_F(Palette, TheNewVersionAlertMapsItsButtons) {
+    auto updates = std::make_shared<RecordingUpdates>();
+    PaletteAlerts alerts(*c, *store, nullptr, updates);
+    c->openWindow(c);
+    for (int code : {0, 1, 1002, 1005, 7}) {
+        auto* alert = new AlertSheet(QStringLiteral("versionAlert"), QStringLiteral("Runebox 9 is available"),
+                                     QStringLiteral("notes"), QStringLiteral("Install"), QStringLiteral("Skip"),
+                                     QStringLiteral("Release Notes"));
+        alerts.showNewVersionAlert(alert);
+        ASSERT_EQ(c->sheets().attachedSheetName(), QStringLiteral("versionAlert"));
+        c->sheets().endSheet(code);
+        EXPECT_FALSE(c->hasSheet());
+    }
+    EXPECT_EQ(updates->calls, (QStringList{QStringLiteral("skip 1"), QStringLiteral("download"), QStringLiteral("notes"),
+                                           QStringLiteral("notes")}));
+}
+
+} // namespace

@@ -1,0 +1,288 @@
+// Following the front application on the desktop: the real runebox reads the font at
+// the caret of the focused application (or its checked font menu item) through AT-SPI
+// and shows it; switching the focused window between two applications switches the
+// insert mode and view each keeps; without accessibility the palette asks for it.
+// The accessibility bus is the session bus here: this test answers as the session's
+// accessibility switch (org.a11y.Bus) and as the registry, and the applications serve
+// their trees of accessible objects; only the GTK editor speaks to the desktop's own.
+#include "Desktop.h"
+#include "FrontEditors.h"
+#include "ProbeClient.h"
+#include "RuneboxCopy.h"
+#include "common/FakeAtspi.h"
+#include "common/TestEnvironment.h"
+#include "core/Plist.h"
+#include "kxlib/KXProcess.h"
+
+#include <gtest/gtest.h>
+#include <QDBusConnectionInterface>
+#include <QDBusVariant>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+using x11test::Copy;
+using x11test::run;
+
+namespace {
+
+const QPoint awayFromThePalette(1100, 80);
+const QString Domain = QStringLiteral("org.runebox.Runebox");
+
+// Font detection on for the application, in the settings file the palette reads at start.
+void detectFontsIn(const QString& application) {
+    const QString folder = qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/runebox");
+    QDir().mkpath(folder);
+    QFile f(folder + QLatin1Char('/') + Domain + QStringLiteral(".plist"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    const QVariantMap apps{{application, QVariantMap{{QStringLiteral("automatic"), true}}}};
+    f.write(kx::plist::writeXml(QVariantMap{{QStringLiteral("applications"), apps}}));
+}
+
+// A window of its own that serves the accessible tree given; it holds the keyboard once
+// started.
+class FakeApp {
+public:
+    FakeApp(const QString& tag, const QByteArray& tree) {
+        QFile f(dir_.filePath(QStringLiteral("tree.json")));
+        f.open(QIODevice::WriteOnly);
+        f.write(tree);
+        f.close();
+        process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process_.start(QStringLiteral(RUNEBOX_FAKE_APP), {tag, f.fileName()});
+        const QString name = QStringLiteral("org.runebox.FakeApp.") + tag;
+        QDBusConnectionInterface* bus = QDBusConnection::sessionBus().interface();
+        started_ = rbxtest::waitFor([&] { return bus->isServiceRegistered(name).value(); }, 15000);
+        if (started_) service_ = bus->serviceOwner(name).value();
+    }
+    ~FakeApp() {
+        process_.terminate();
+        if (!process_.waitForFinished(3000)) process_.kill();
+    }
+    bool started() const { return started_ && rbxtest::waitFor([this] { return processHasKeyboardFocus(pid()); }, 10000); }
+    int pid() const { return int(process_.processId()); }
+    QString service() const { return service_; }
+
+private:
+    QTemporaryDir dir_;
+    QProcess process_;
+    bool started_ = false;
+    QString service_;
+};
+
+// The session's accessibility switch and the registry, answered by this process.
+struct Accessibility {
+    explicit Accessibility(bool enabled)
+        : status(QDBusConnection::sessionBus(), qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS"), enabled),
+          registry(QDBusConnection::sessionBus()) {}
+    rbxtest::FakeA11yStatus status;
+    rbxtest::FakeAtspiRegistry registry;
+};
+
+const QByteArray CaretTree = R"({"role": "application", "name": "fake", "children": [
+  {"role": "frame", "name": "Document", "states": ["active"], "children": [
+    {"role": "text", "name": "body", "states": ["focused", "editable"],
+     "text": {"caret": 2, "attributes": {"family-name": "DejaVu Serif", "weight": "700", "style": "normal"}}}]}]})";
+
+const QByteArray MenuTree = R"({"role": "application", "name": "fake", "children": [
+  {"role": "frame", "name": "Document", "states": ["active"], "children": [
+    {"role": "menu bar", "name": "bar", "children": [
+      {"role": "menu", "name": "File", "children": [{"role": "menu item", "name": "Open"}]},
+      {"role": "menu", "name": "Edit", "children": [{"role": "menu item", "name": "Copy"}]},
+      {"role": "menu", "name": "View", "children": [{"role": "menu item", "name": "Zoom"}]},
+      {"role": "menu", "name": "Insert", "children": [{"role": "menu item", "name": "Date"}]},
+      {"role": "menu", "name": "Format", "children": [
+        {"role": "menu", "name": "Font", "children": [
+          {"role": "radio menu item", "name": "DejaVu Sans Mono"},
+          {"role": "radio menu item", "name": "DejaVu Serif", "states": ["checked"]}]}]}]},
+    {"role": "text", "name": "body", "states": ["focused", "editable"]}]}]})";
+
+QString fontShown() { return Copy::state().value(QStringLiteral("font")).toString(); }
+
+// The tree of the front application and the font the palette then shows.
+struct Case {
+    QByteArray tree;
+    QString font;
+};
+Case caseNamed(const std::string& name) {
+    if (name == "caret") return {CaretTree, QStringLiteral("DejaVuSerif-Bold")};
+    return {MenuTree, QStringLiteral("DejaVuSerif")};
+}
+
+class FollowingTheFont : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(FollowingTheFont, ThePaletteShowsTheFontOfTheFrontApplication) {
+    Accessibility accessibility(true);
+    ASSERT_TRUE(accessibility.status.isRegistered() && accessibility.registry.isRegistered());
+    const Case c = caseNamed(GetParam());
+    FakeApp app(QStringLiteral("editor"), c.tree);
+    ASSERT_TRUE(app.started());
+    accessibility.registry.addApplication(app.service());
+    detectFontsIn(QStringLiteral("runebox-fakeapp"));
+
+    x11test::pointTo(awayFromThePalette);
+    Copy copy;
+    ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << copy.output().toStdString();
+    EXPECT_TRUE(Copy::waitForState([](const QVariantMap& s) {
+        return s.value(QStringLiteral("front")).toString() == QLatin1String("runebox-fakeapp");
+    })) << Copy::state().value(QStringLiteral("front")).toString().toStdString();
+    EXPECT_TRUE(rbxtest::waitFor([&] { return fontShown() == c.font; }, 10000))
+        << fontShown().toStdString() << "\n" << copy.output().toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(FrontApplication, FollowingTheFont, ::testing::Values("caret", "menus"),
+                         [](const ::testing::TestParamInfo<std::string>& p) { return p.param; });
+
+// Puts the window of the process at the bottom of the screen, away from the palette.
+bool placeAt(int pid, int x) {
+    const X11Session::Window w = x11test::windowOfPid(pid);
+    if (!w) return false;
+    run(QStringLiteral("xdotool"), {QStringLiteral("windowmove"), QString::number(w), QString::number(x), QStringLiteral("820")});
+    return rbxtest::waitFor([&] { return x11test::frameOf(w).left() >= x && x11test::frameOf(w).top() >= 820; }, 5000);
+}
+
+// Clicks into a window of the process and waits until the palette follows it there.
+bool focusAndFollow(int pid, const QString& name) {
+    const QRect frame = x11test::frameOf(x11test::windowOfPid(pid));
+    if (frame.isEmpty()) return false;
+    x11test::pointTo(frame.center());
+    x11test::click();
+    return Copy::waitForState([&name](const QVariantMap& s) { return s.value(QStringLiteral("front")) == name; });
+}
+
+TEST(FollowingTheFrontApplication, EachApplicationKeepsItsInsertModeAndView) {
+    ProbeClient probe{{QStringLiteral("--no-clipboard-utility")}};
+    ASSERT_TRUE(probe.started());
+    FakeApp other(QStringLiteral("other"), R"({"role": "application", "name": "other"})");
+    ASSERT_TRUE(other.started());
+    ASSERT_TRUE(placeAt(int(probe.pid()), 40));
+    ASSERT_TRUE(placeAt(other.pid(), 700));
+    x11test::pointTo(awayFromThePalette);
+    Copy copy;
+    ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << copy.output().toStdString();
+
+    // In the probe: HTML and the view of every character.
+    ASSERT_TRUE(focusAndFollow(int(probe.pid()), QStringLiteral("runebox-probe"))) << copy.output().toStdString();
+    QString out;
+    ASSERT_EQ(run(x11test::Tool, {QStringLiteral("url"), QStringLiteral("runebox://set?insert=htm")}, &out), 0) << out.toStdString();
+    // Ctrl+1 over the palette: the view of every character.
+    const QRect palette = x11test::frameOf(x11test::windowOfPid(int(copy.process().processId())));
+    ASSERT_FALSE(palette.isEmpty());
+    x11test::pointTo(palette.center());
+    ASSERT_TRUE(rbxtest::waitFor([&copy] { return processHasKeyboardFocus(int(copy.process().processId())); }, 10000));
+    x11test::key(QStringLiteral("ctrl+1"));
+    ASSERT_TRUE(Copy::waitForState([](const QVariantMap& s) {
+        return s.value(QStringLiteral("insertMode")).toInt() == 2 && s.value(QStringLiteral("view")).toInt() == 3;
+    })) << copy.output().toStdString();
+
+    // The other application has its own: plain text and the selected font's characters.
+    ASSERT_TRUE(focusAndFollow(other.pid(), QStringLiteral("runebox-fakeapp")));
+    EXPECT_TRUE(Copy::waitForState([](const QVariantMap& s) {
+        return s.value(QStringLiteral("insertMode")).toInt() == 0;
+    })) << Copy::state().value(QStringLiteral("insertMode")).toInt();
+
+    // Back in the probe, its own again.
+    ASSERT_TRUE(focusAndFollow(int(probe.pid()), QStringLiteral("runebox-probe")));
+    EXPECT_TRUE(Copy::waitForState([](const QVariantMap& s) {
+        return s.value(QStringLiteral("insertMode")).toInt() == 2 && s.value(QStringLiteral("view")).toInt() == 3;
+    })) << Copy::state().value(QStringLiteral("view")).toInt();
+}
+
+// The sheet's button of that name is clicked with the mouse, once the sheet has come to
+// rest under the palette's top edge; a click the sheet did not take yet is repeated.
+bool clickSheetButton(const QString& name) {
+    auto rectOf = [&name] {
+        const QVariantList r = qdbus_cast<QVariantList>(Copy::debugCall(QStringLiteral("ControlRect"), {name}));
+        return r.size() == 4 ? QRect(r[0].toInt(), r[1].toInt(), r[2].toInt(), r[3].toInt()) : QRect();
+    };
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        QRect before = rectOf();
+        rbxtest::spinEventLoop(300);
+        const QRect now = rectOf();
+        if (now.isEmpty()) return attempt > 0;  // the sheet ended with the last click
+        if (now != before) continue;
+        x11test::pointTo(now.center());
+        x11test::click();
+        if (rbxtest::waitFor([&] { return Copy::state().value(QStringLiteral("sheet")).toString().isEmpty(); }, 3000))
+            return true;
+    }
+    return false;
+}
+
+bool sheetIs(const QString& name) {
+    return Copy::waitForState([&name](const QVariantMap& s) { return s.value(QStringLiteral("sheet")).toString() == name; });
+}
+
+// The palette's settings as another program reads them.
+QString storedApplications() {
+    QString out;
+    run(x11test::Tool, {QStringLiteral("defaults"), QStringLiteral("read"), Domain, QStringLiteral("applications")}, &out);
+    return out;
+}
+
+// Without accessibility the font cannot be found: the palette asks once; "Deactivate"
+// switches detection off for that application, the other button switches accessibility on.
+TEST(AccessibilityAlert, DeactivateSwitchesDetectionOffForTheApplication) {
+    Accessibility accessibility(false);
+    ASSERT_TRUE(accessibility.status.isRegistered());
+    FakeApp app(QStringLiteral("editor"), CaretTree);
+    ASSERT_TRUE(app.started());
+    accessibility.registry.addApplication(app.service());
+    detectFontsIn(QStringLiteral("runebox-fakeapp"));
+
+    x11test::pointTo(awayFromThePalette);
+    Copy copy;
+    ASSERT_TRUE(sheetIs(QStringLiteral("axAlert"))) << copy.output().toStdString();
+    const QVariantMap fields = qdbus_cast<QVariantMap>(Copy::debugCall(QStringLiteral("SheetFields")));
+    EXPECT_TRUE(fields.value(QStringLiteral("alertMessage")).toString().contains(QStringLiteral("runebox-fakeapp")))
+        << fields.value(QStringLiteral("alertMessage")).toString().toStdString();
+    ASSERT_TRUE(clickSheetButton(QStringLiteral("alertAlternateButton")));
+    ASSERT_TRUE(sheetIs(QString()));
+    EXPECT_TRUE(rbxtest::waitFor([] { return !storedApplications().contains(QStringLiteral("automatic")); }, 10000))
+        << storedApplications().toStdString();
+    // Detection is off: no alert again.
+    rbxtest::spinEventLoop(1000);
+    EXPECT_EQ(Copy::state().value(QStringLiteral("sheet")).toString(), QString());
+    EXPECT_FALSE(accessibility.status.isEnabled());
+}
+
+TEST(AccessibilityAlert, OpenSystemSettingsSwitchesAccessibilityOnAndClosesThePalette) {
+    Accessibility accessibility(false);
+    FakeApp app(QStringLiteral("editor"), CaretTree);
+    ASSERT_TRUE(app.started());
+    accessibility.registry.addApplication(app.service());
+    detectFontsIn(QStringLiteral("runebox-fakeapp"));
+
+    x11test::pointTo(awayFromThePalette);
+    Copy copy;
+    ASSERT_TRUE(sheetIs(QStringLiteral("axAlert"))) << copy.output().toStdString();
+    ASSERT_TRUE(clickSheetButton(QStringLiteral("alertDefaultButton")));
+    EXPECT_TRUE(rbxtest::waitFor([&] { return accessibility.status.isEnabled(); }, 10000));
+    EXPECT_TRUE(Copy::waitForState([](const QVariantMap& s) { return !Copy::visible(s); })) << copy.output().toStdString();
+}
+
+// A GTK text editor whose font is set tells it through the desktop's own accessibility
+// service, once that is switched on; the palette follows it.
+TEST(FollowingTheFrontApplication, AGtkEditorsFontIsFollowed) {
+    QDBusMessage on = QDBusMessage::createMethodCall(QStringLiteral("org.a11y.Bus"), QStringLiteral("/org/a11y/bus"),
+                                                     QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Set"));
+    on << QStringLiteral("org.a11y.Status") << QStringLiteral("IsEnabled") << QVariant::fromValue(QDBusVariant(true));
+    const QDBusMessage reply = QDBusConnection::sessionBus().call(on, QDBus::Block, 15000);
+    ASSERT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
+    x11test::FileEditor gtk(QStringLiteral("gtk"), QStringLiteral("/usr/bin/python3"),
+                            {QStringLiteral(RUNEBOX_GTK_EDITOR)}, {QStringLiteral("DejaVu Serif Bold 14")});
+    ASSERT_TRUE(gtk.started());
+    const KXProcess::Ptr process = KXProcess::processWithPID(gtk.pid());
+    ASSERT_TRUE(process);
+    const QString name = process->name();
+    detectFontsIn(name);
+
+    x11test::pointTo(awayFromThePalette);
+    Copy copy;
+    ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << copy.output().toStdString();
+    EXPECT_TRUE(Copy::waitForState([&name](const QVariantMap& s) { return s.value(QStringLiteral("front")) == name; }));
+    EXPECT_TRUE(rbxtest::waitFor([] { return fontShown() == QLatin1String("DejaVuSerif-Bold"); }, 15000))
+        << fontShown().toStdString() << "\n" << copy.output().toStdString();
+}
+
+} // namespace
