@@ -51,14 +51,14 @@ PaletteViews::PaletteViews(RbxCharWindowController& controller, RbxDefaults& set
     });
     showLayoutPopUp();
     const int view = settings_.integerForKey(rbx::key::view);
-    selectControlsForView(view < 1 ? 1 : view);
+    selectControlsForView(view < 1 ? 1 : view, false);
 }
 
-bool PaletteViews::selectControlsForView(int view) {
+bool PaletteViews::selectControlsForView(int view, bool tableKeepsItsView) {
     SegmentedControl& mode = *content_.windowModeSegmentedControl();
-    // The table's segment keeps the view chosen in the pop-up; views 2 and 3 are chosen
-    // there.
-    if (isTableView(view) && view != TableTag) {
+    // The table's segment may keep the view chosen in the pop-up; views 2 and 3 are
+    // chosen there.
+    if (isTableView(view) && !(view == TableTag && tableKeepsItsView)) {
         QComboBox& popUp = *content_.viewPopUp();
         const int item = popUp.findData(view);
         if (item >= 0) popUp.setCurrentIndex(item);
@@ -69,10 +69,12 @@ bool PaletteViews::selectControlsForView(int view) {
     return false;
 }
 
-void PaletteViews::changeViewTo(int tag) {
+void PaletteViews::changeViewTo(int tag) { showView(tag, true); }
+
+void PaletteViews::showView(int view, bool tableKeepsItsView) {
     // A view without a segment is applied as asked, and falls back to the table.
-    if (!selectControlsForView(tag) && tag >= 4)
-        applyView(tag);
+    if (!selectControlsForView(view, tableKeepsItsView) && view >= 4)
+        applyView(view);
     else
         changeView();
 }
@@ -83,13 +85,13 @@ void PaletteViews::adoptStoredView() {
         view = 1;
         setViewSetting(1);
     }
-    changeViewTo(view);
+    showView(view, false);
 }
 
 void PaletteViews::viewSettingChanged() {
     const int view = settings_.integerForKey(rbx::key::view);
     if (changing_ || view < 1 || view == shownView_) return;
-    changeViewTo(view);
+    showView(view, false);
 }
 
 void PaletteViews::setViewSetting(int view) {
@@ -124,10 +126,12 @@ void PaletteViews::applyView(int v) {
             }
         }
         content_.contentTabView()->setCurrentWidget(page);
+        // The character lists are made anew for the view; refilling the layout pop-up
+        // chooses the font's layout, which builds the table.
+        RbxFontInfo::flushCachedCharacters();
         RbxLayout::updateLayoutPopUp();
         content_.searchField()->setVisible(v != 12);
-        RbxFontInfo::flushCachedCharacters();
-        if (isTableView(v)) table_.reload();
+        if (isTableView(v) && !layouts_.isEnabled()) table_.reload();
         shownView_ = v;
     }
     // The table's own controls show only with the table.

@@ -50,8 +50,12 @@ signals:
 private:
     // The layout pop-up widget shows the model.
     void showLayoutPopUp();
-    // Answers whether a segment stands for the view.
-    bool selectControlsForView(int view);
+    // Answers whether a segment stands for the view. The table's own tag 1 keeps the
+    // view pop-up's choice when asked to.
+    bool selectControlsForView(int view, bool tableKeepsItsView);
+    // Chooses the view in the controls (a stored view 1 is the pop-up's first item) and
+    // applies it.
+    void showView(int view, bool tableKeepsItsView);
     void applyView(int view);
     void setViewSetting(int view);
 

@@ -75,6 +75,14 @@ Timing summary(std::vector<double> ms) {
     return ms.empty() ? Timing{} : Timing{ms.front(), ms[ms.size() / 2]};
 }
 
+bool runQuietly(const QString& program, const QStringList& args, const QProcessEnvironment& env) {
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.setStandardOutputFile(QProcess::nullDevice());
+    p.start(program, args);
+    return p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
 void sendURL(const QString& url) {
     appleevent::post(singleinstance::ServiceName, fourcc::make('G', 'U', 'R', 'L'), fourcc::make('G', 'U', 'R', 'L'),
                      {{appleevent::DirectParameter, url}});

@@ -30,6 +30,8 @@ bool poll(const QDBusConnection& bus, int ms, const std::function<bool(const QVa
 double residentMiB(qint64 pid);
 // Best and median of the values.
 tool::Timing summary(std::vector<double> ms);
+// Runs a program to its end with its output dropped; whether it ran and ended with 0.
+bool runQuietly(const QString& program, const QStringList& args, const QProcessEnvironment& env);
 // Sends a runebox: URL to the running copy, as a second launch would.
 void sendURL(const QString& url);
 

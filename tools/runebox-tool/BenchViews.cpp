@@ -25,14 +25,6 @@ constexpr double ScrolledTargetMiB = 80;
 constexpr int StepsPerBatch = 300;
 constexpr int MaxBatches = 200;
 
-bool runQuietly(const QString& program, const QStringList& args, const QProcessEnvironment& env) {
-    QProcess p;
-    p.setProcessEnvironment(env);
-    p.setStandardOutputFile(QProcess::nullDevice());
-    p.start(program, args);
-    return p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-}
-
 QRect cellOf(const QDBusConnection& bus, char32_t c) {
     QDBusMessage m = QDBusMessage::createMethodCall(singleinstance::ServiceName, QStringLiteral("/Debug"),
                                                     QStringLiteral("org.runebox.Debug"), QStringLiteral("CellRect"));

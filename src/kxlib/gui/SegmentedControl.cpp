@@ -22,7 +22,7 @@ int SegmentedControl::addSegment(const QString& label, int tag, const QIcon& ima
     b->setFocusPolicy(Qt::TabFocus);
     b->setText(label);
     b->setIconSize(QSize(16, 16));
-    b->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    b->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     const int index = int(buttons_.size());
     buttons_.append(b);
     tags_.append(tag);

@@ -213,6 +213,11 @@ TEST_F(Palette, ViewsSwitchPagesAndControlsAndUnknownViewsFallBack) {
     // The table's segment brings back the view chosen in the pop-up.
     c->changeViewTo(1);
     EXPECT_EQ(store->integerForKey(rbx::key::view), 3);
+    // A view 1 stored from outside is the pop-up's first item.
+    store->setInteger(1, QStringLiteral("view"));
+    c->views().viewSettingChanged();
+    EXPECT_EQ(c->views().shownView(), 1);
+    EXPECT_EQ(content.viewPopUp()->currentData().toInt(), 1);
 
     // A stored view without a page falls back to view 1.
     kx::LogCapture log;
