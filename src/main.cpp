@@ -1,6 +1,7 @@
 // The runebox executable: the character palette.
 
 #include "app/CommandLine.h"
+#include "app/CrashReports.h"
 #include "app/PaletteAssembly.h"
 #include "app/RbxCharAppController.h"
 #include "app/RbxCharApplication.h"
@@ -68,6 +69,8 @@ int main(int argc, char** argv) {
 
     RbxDefaults& settings = PaletteAssembly::installProgramSettings();
     termination::quitOnSignals();
+    // A crash leaves a report for the diagnostics report to list.
+    if (!crashreports::install()) kx::log(QStringLiteral("no crash reports: %1 cannot be made").arg(crashreports::folder()));
     PaletteAssembly palette(settings, X11Session::shared(), urls);
     RbxCharAppController& controller = palette.application();
     if (!controller.init()) return 0;

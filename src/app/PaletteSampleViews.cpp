@@ -78,6 +78,11 @@ PaletteSampleViews::PaletteSampleViews(RbxDefaults& settings, PaletteContent& co
     samplePopUp_ = new QComboBox(samplePage_);
     samplePopUp_->setObjectName(QStringLiteral("samplePopUp"));
     samplePopUp_->setFocusPolicy(Qt::NoFocus);
+    // Sized by a length, not by its titles: measuring titles in every script would look
+    // up fallback fonts for each while the palette is first laid out (the list still
+    // shows them whole).
+    samplePopUp_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    samplePopUp_->setMinimumContentsLength(14);
     samplePopUp_->addItems(RbxSampleText::sampleTextTitles());
     controls->addWidget(samplePopUp_);
     sizeLeft_ = new QLabel(QStringLiteral("A"), samplePage_);

@@ -1,12 +1,19 @@
 #pragma once
-// The sheets of the palette beyond the shape finder, made once with what they need and
+// The sheets of the palette beyond the shape finder, and the font information view, made once with what they need and
 // registered by name with the palette's SheetHost, so that the URL command "open", the
-// menus and the table's commands reach them: "characterInfo".
+// menus and the table's commands reach them: "characterInfo", "about", "preferences", "contact", and the
+// favourites files' dialogs "exportFavorites" and "importFavorites". The four sheets are
+// made when first asked for, off the palette's way to its first picture.
 
 #include <QPointer>
 #include <memory>
 
+class AboutSheet;
 class CharacterInfoSheet;
+class ContactSheet;
+class FavoritesFiles;
+class FontInfoView;
+class PreferencesSheet;
 class PaletteFontList;
 class RbxCharWindowController;
 class RbxDefaults;
@@ -19,9 +26,23 @@ public:
     PaletteSheets& operator=(const PaletteSheets&) = delete;
 
     CharacterInfoSheet& characterInfo() const;
+    AboutSheet& about() const;
+    PreferencesSheet& preferences() const;
+    ContactSheet& contact() const;
+    FavoritesFiles& favorites() const { return *favorites_; }
+    FontInfoView& fontInfo() const { return *fontInfo_; }
 
 private:
     struct Palette;
     std::unique_ptr<Palette> palette_;
-    QPointer<CharacterInfoSheet> characterInfo_;  // a child of the palette window
+    RbxCharWindowController& controller_;
+    RbxDefaults& settings_;
+    PaletteFontList& fonts_;
+    // Children of the palette window, made on first use.
+    mutable QPointer<CharacterInfoSheet> characterInfo_;
+    mutable QPointer<AboutSheet> about_;
+    mutable QPointer<PreferencesSheet> preferences_;
+    mutable QPointer<ContactSheet> contact_;
+    std::unique_ptr<FavoritesFiles> favorites_;
+    std::unique_ptr<FontInfoView> fontInfo_;
 };

@@ -2,6 +2,7 @@
 #include "app/PaletteURLCommands.h"
 
 #include "app/RbxCharWindowController.h"
+#include "app/RbxSearchField.h"
 #include "kxlib/URLExtensions.h"
 #include "core/Log.h"
 
@@ -30,6 +31,10 @@ std::optional<OpenRequest> parseOpen(const QUrl& url) {
     } else if (sheet.startsWith(QLatin1String("shape"))) {
         r.sheet = QStringLiteral("shapeFinder");
         if (p.contains(QStringLiteral("file"))) r.options.insert(QStringLiteral("file"), p.value(QStringLiteral("file")));
+    } else if (sheet.startsWith(QLatin1String("import"))) {
+        r.sheet = QStringLiteral("importFavorites");
+    } else if (sheet.startsWith(QLatin1String("export"))) {
+        r.sheet = QStringLiteral("exportFavorites");
     }
     return r;
 }

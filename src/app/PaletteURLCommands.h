@@ -1,6 +1,6 @@
 #pragma once
 // The URL commands of the palette, read into plain requests:
-//   runebox://open?sheet=about|pref[&tab=act|view|insert|upd]|contact|shape|<other>
+//   runebox://open?sheet=about|pref[&tab=act|view|insert|upd]|contact|shape|import|export|<other>
 //   runebox://set?insert=plain|form...|htm...&search=<text>
 
 #include <QString>
@@ -11,7 +11,8 @@
 namespace paletteurl {
 
 struct OpenRequest {
-    // "about", "preferences", "contact", "shapeFinder", or "" for the window alone.
+    // "about", "preferences", "contact", "shapeFinder", "importFavorites",
+    // "exportFavorites", or "" for the window alone.
     QString sheet;
     // For the preferences: {"tab": 0, 1 or 2} when "tab" names one.
     QVariantMap options;

@@ -1,5 +1,7 @@
 #include "app/RbxCharAppController.h"
 
+#include "app/AboutSheet.h"
+
 #include "app/DebugStateService.h"
 #include "app/PaletteFrameKeeper.h"
 #include "app/PrefCommand.h"
@@ -107,7 +109,7 @@ QVariant RbxCharAppController::quitViaURL(const QUrl&) {
 }
 
 QVariant RbxCharAppController::showHelpViaURL(const QUrl&) {
-    kx::log(QStringLiteral("help: no help in this build"));
+    AboutSheet::showHelp();
     return {};
 }
 

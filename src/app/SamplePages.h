@@ -3,7 +3,7 @@
 // preview (the sample in fourteen sizes) and of the editor, and the two printed pages,
 // each one page with the print banner and a heading: the editor's text repeated to fill
 // the page, or the specimen of the sample in six sizes laid out from the bottom up.
-// Printing goes through Qt's print dialog, window-modal to the palette; with
+// Printing goes through the print module's dialog, window-modal to the palette; with
 // RUNEBOX_PRINT_TO_PDF set to a file path it goes straight into that PDF file.
 
 #include "kxlib/AttributedString.h"
@@ -13,7 +13,6 @@
 #include <QString>
 
 class QPainter;
-class QPrinter;
 class QWidget;
 
 namespace rbx::sample {
@@ -45,8 +44,8 @@ void paintPreviewPage(QPainter& painter, const QSizeF& page, const rbx::Font& fo
 double previewPart(QPainter* painter, const QString& paragraph, const rbx::Font& font, double size, double width, double height);
 
 enum class Page { SampleText, Preview };
-// Prints the page on the printer (its job title set by the caller).
-void printPage(QPrinter& printer, Page page, const rbx::Font& font, const QString& sample, double size);
+// Prints the page into a PDF file at once; false when the print module cannot be loaded.
+bool printToPdf(const QString& file, Page page, const rbx::Font& font, const QString& sample, double size);
 // Asks with the print dialog (window-modal to `parent`) and prints; with
 // RUNEBOX_PRINT_TO_PDF it prints into that file at once. Answers false when nothing is
 // printed now (the dialog prints later, or the text cannot be printed).

@@ -211,6 +211,18 @@ QString dateDescription(const QDateTime& date) {
     return date.toUTC().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) + QStringLiteral(" +0000");
 }
 
+QDateTime dateFromDescription(const QString& text) {
+    // "yyyy-MM-dd HH:mm:ss +HHMM"
+    if (text.size() != 25 || text[19] != u' ' || (text[20] != u'+' && text[20] != u'-')) return {};
+    QDateTime local = QDateTime::fromString(text.left(19), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    bool okHours = false, okMinutes = false;
+    const int hours = text.mid(21, 2).toInt(&okHours);
+    const int minutes = text.mid(23, 2).toInt(&okMinutes);
+    if (!local.isValid() || !okHours || !okMinutes || minutes > 59) return {};
+    const int offset = (text[20] == u'-' ? -1 : 1) * (hours * 3600 + minutes * 60);
+    return QDateTime(local.date(), local.time(), QTimeZone(offset)).toUTC();
+}
+
 QString description(const QVariant& v) {
     return plist::detail::oldStyleText(v, plist::detail::OldStyle::Description);
 }

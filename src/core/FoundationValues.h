@@ -60,6 +60,9 @@ QString stringValue(const QVariant& v);
 
 // A date as Foundation prints it: "2001-01-01 00:00:00 +0000" (UTC).
 QString dateDescription(const QDateTime& date);
+// The date of such a text, with any offset "+HHMM" or "-HHMM"; an invalid date when the
+// text has another form.
+QDateTime dateFromDescription(const QString& text);
 
 // The description of a value: strings as they are, numbers as above, data as
 // "<0a0b0c0d 0e>", dates as above, nil as "(null)", arrays and dictionaries in the

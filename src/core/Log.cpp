@@ -23,6 +23,7 @@ Q_LOGGING_CATEGORY(modelCategory, "runebox.model")
 Q_LOGGING_CATEGORY(tableCategory, "runebox.table")
 Q_LOGGING_CATEGORY(insertionCategory, "runebox.insertion")
 Q_LOGGING_CATEGORY(shapesCategory, "runebox.shapes")
+Q_LOGGING_CATEGORY(updateCategory, "runebox.update")
 Q_LOGGING_CATEGORY(appCategory, "runebox.app")
 } // namespace
 
@@ -36,6 +37,7 @@ const QLoggingCategory& logCategory(LogLayer layer) {
     case LogLayer::Table: return tableCategory();
     case LogLayer::Insertion: return insertionCategory();
     case LogLayer::Shapes: return shapesCategory();
+    case LogLayer::Update: return updateCategory();
     case LogLayer::App: return appCategory();
     }
     Q_UNREACHABLE();

@@ -18,7 +18,7 @@
 
 namespace kx {
 
-enum class LogLayer { General, Core, Platform, Kxlib, Model, Table, Insertion, Shapes, App };
+enum class LogLayer { General, Core, Platform, Kxlib, Model, Table, Insertion, Shapes, Update, App };
 
 const QLoggingCategory& logCategory(LogLayer layer);
 

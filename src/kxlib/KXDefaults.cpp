@@ -81,6 +81,11 @@ KXDefaults::Stored KXDefaults::setObject(const QVariant& value, const QString& k
     return stored;
 }
 
+void KXDefaults::observeKey(const QString& key) {
+    std::lock_guard guard(lock_);
+    if (!cache_.contains(key)) rememberObject(platform_->objectForKey(key), key);
+}
+
 void KXDefaults::rememberObject(const QVariant& value, const QString& key) {
     std::lock_guard guard(lock_);
     // A key in the cache is observed: platformChanged only acts on cached keys.

@@ -108,6 +108,8 @@ public:
     // The bundle's "UserDefaults.plist", read once (empty and logged when unreadable).
     virtual QVariantMap defaultValues();
 
+    // Reports changes of the key from now on, also when it has no value yet.
+    void observeKey(const QString& key);
     // Observers are not retained; see KXDefaultObserver.
     void addObserver(KXDefaultObserver* observer);
     void removeObserver(KXDefaultObserver* observer);

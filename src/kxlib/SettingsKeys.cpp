@@ -108,6 +108,7 @@ const std::vector<KeyInfo>& allKeys() {
         row(monce),
         row(lastMaintenance),
         row(vcktest),
+        row(updateServer),
         row(httpsMinSys),
         row(launchCount),
         row(launchCountOld),

@@ -225,7 +225,8 @@ QString RbxFavGroupDescription::stringRepresentation() {
 }
 
 void RbxFavGroupDescription::setFavoritesToString(const QString& text) {
-    const QStringList lines = text.split(u'\n');
+    // A byte-order mark read as text is no favourite.
+    const QStringList lines = (text.startsWith(QChar(0xFEFF)) ? text.mid(1) : text).split(u'\n');
     global_.removeAllIntegers();
     for (char32_t c : rbx::characterValuesOfText(withoutLineEnd(lines.value(0)))) {
         if (c < 0x20 || c == 0x7F || c > 0x10FFFF || kx::isPrivateUse(c) || isLigatureValue(c)) continue;

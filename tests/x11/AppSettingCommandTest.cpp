@@ -2,6 +2,7 @@
 // by URL is in force at once, and so is its removal. What the palette has in force is
 // read from the page of "appsetting?show=...", which the desktop's opener (a stand-in
 // that notes what it is asked to open) receives.
+#include "FakeOpener.h"
 #include "RuneboxCopy.h"
 #include "RuneboxPrograms.h"
 #include "common/TestEnvironment.h"
@@ -17,37 +18,7 @@ namespace {
 using x11test::Copy;
 using x11test::url;
 
-class Opener {
-public:
-    Opener() {
-        QFile script(bin_.filePath(QStringLiteral("xdg-open")));
-        script.open(QIODevice::WriteOnly);
-        script.write("#!/bin/sh\nprintf '%s\\n' \"$1\" >> \"$RBX_OPENED\"\n");
-        script.close();
-        script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
-    QProcessEnvironment environment() const {
-        QProcessEnvironment env;
-        env.insert(QStringLiteral("PATH"), bin_.path() + QLatin1Char(':') + qEnvironmentVariable("PATH"));
-        env.insert(QStringLiteral("RBX_OPENED"), log());
-        return env;
-    }
-    // The text of the page opened as the n-th, once it was opened.
-    QString page(int n) const {
-        QStringList opened;
-        rbxtest::waitFor([&] {
-            QFile f(log());
-            opened = f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()).split(u'\n', Qt::SkipEmptyParts) : QStringList();
-            return opened.size() > n;
-        }, 10000);
-        QFile page(QUrl(opened.value(n)).toLocalFile());
-        return page.open(QIODevice::ReadOnly) ? QString::fromUtf8(page.readAll()) : QString();
-    }
-
-private:
-    QString log() const { return bin_.filePath(QStringLiteral("opened.txt")); }
-    QTemporaryDir bin_;
-};
+using Opener = x11test::FakeOpener;
 
 TEST(AppSettingCommand, AnAddedSettingAndItsRemovalAreInForceAtOnce) {
     Opener opener;

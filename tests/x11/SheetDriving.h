@@ -6,6 +6,7 @@
 #include "common/TestEnvironment.h"
 
 #include <QDBusArgument>
+#include <algorithm>
 #include <QDir>
 #include <QGuiApplication>
 #include <QImage>
@@ -32,19 +33,25 @@ inline QRect controlRect(const QString& name) {
     return r.size() == 4 ? QRect(r[0].toInt(), r[1].toInt(), r[2].toInt(), r[3].toInt()) : QRect();
 }
 
-// Clicks the middle of a named control once it is shown.
-inline bool clickControl(const QString& name) {
+// Clicks a named control once it is shown and has come to rest (a sheet slides in under
+// the palette's top edge): in its middle, or, for a check box (which a form stretches
+// wider than its box and title, and which takes no click beyond them), on its box.
+enum class ClickAt { Middle, Box };
+inline bool clickControl(const QString& name, ClickAt at = ClickAt::Middle) {
     QRect r;
     if (!rbxtest::waitFor([&] {
+            const QRect before = controlRect(name);
+            rbxtest::spinEventLoop(150);
             r = controlRect(name);
-            return !r.isEmpty();
+            return !r.isEmpty() && r == before;
         }, 10000))
         return false;
-    pointTo(r.center());
+    pointTo(at == ClickAt::Box ? QPoint(r.x() + std::min(r.width() / 2, 8), r.center().y()) : r.center());
     rbxtest::spinEventLoop(150);
     xdo({QStringLiteral("click"), QStringLiteral("1")});
     return true;
 }
+inline bool clickCheckBox(const QString& name) { return clickControl(name, ClickAt::Box); }
 
 // Clicks a named field until it has the keyboard focus (a window just mapped may take a
 // moment to get the focus from the window manager).

@@ -50,4 +50,17 @@ bool FaceCoverage::supportsLanguage(const QString& language) const {
     return FcLangSetHasLang(languages_, reinterpret_cast<const FcChar8*>(code.constData())) != FcLangDifferentLang;
 }
 
+QStringList FaceCoverage::languages() const {
+    QStringList list;
+    if (!languages_) return list;
+    FcStrSet* set = FcLangSetGetLangs(languages_);
+    if (!set) return list;
+    if (FcStrList* it = FcStrListCreate(set)) {
+        while (const FcChar8* lang = FcStrListNext(it)) list << QString::fromUtf8(reinterpret_cast<const char*>(lang));
+        FcStrListDone(it);
+    }
+    FcStrSetDestroy(set);
+    return list;
+}
+
 } // namespace rbx

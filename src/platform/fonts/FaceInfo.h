@@ -6,6 +6,7 @@
 #include "core/CharSet.h"
 
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 struct _FcCharSet;
@@ -30,6 +31,8 @@ public:
     std::size_t count() const;
     // Whether fontconfig counts the language ("en", "pt-br" ...) as covered.
     bool supportsLanguage(const QString& language) const;
+    // The languages fontconfig counts as covered ("en", "pt-br" ...).
+    QStringList languages() const;
 
 private:
     _FcCharSet* characters_ = nullptr;

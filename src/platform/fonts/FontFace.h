@@ -67,6 +67,9 @@ public:
     // The file the face comes from; empty for a face made from bytes.
     QString filePath() const { return filePath_; }
     int faceIndex() const { return faceIndex_; }
+    // What the installed fonts' index records of the face's characters and languages;
+    // null for a face it did not describe.
+    const std::shared_ptr<const FaceCoverage>& coverage() const { return coverage_; }
 
     bool isSfnt() const { return properties().sfnt; }
     FontFormat format() const { return properties().format; }

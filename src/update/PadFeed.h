@@ -1,0 +1,28 @@
+#pragma once
+// The version feed: an XML file of which only the leaf elements' texts count, collected
+// into one flat dictionary by element name (a later element of a name replaces an
+// earlier one; a parent's text is dropped; text after a child element is ignored).
+//   <XML_DIZ_INFO><Program_Info>
+//     <Program_Version>5.4b2</Program_Version>
+//     <Program_Release_Year>2024</Program_Release_Year> ... Month, Day
+//     <Program_System_Requirements>Linux 6.1 or later</Program_System_Requirements>
+//   </Program_Info></XML_DIZ_INFO>
+// A parse error is logged "XML parse error <reason>" and keeps what was collected.
+// Documents with a type declaration are refused (no entities are expanded).
+
+#include <QByteArray>
+#include <QString>
+#include <QVariantMap>
+
+namespace update {
+
+QVariantMap parsePadFeed(const QByteArray& xml);
+
+// From the first digit on, the run of digits and dots ("" without a digit).
+QString minimumSystemVersion(const QString& requirements);
+
+// "%04d-%02d-%02d" of the release fields when all three are numbers of at least 1,
+// else "".
+QString releaseDate(const QVariantMap& feed);
+
+} // namespace update

@@ -1,0 +1,124 @@
+// The favourites files and the contact sheet of the real runebox program: the file
+// dialogs are driven with the keyboard of the X server; an export read back by import
+// gives the same favourites, a damaged file is refused with a message and changes
+// nothing; the contact sheet's links and mail reach the desktop's opener.
+#include "FakeOpener.h"
+#include "SheetDriving.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <QUrlQuery>
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace x11test;
+
+const QPoint awayFromThePalette(1100, 80);
+
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Opens a favourites dialog by URL command and chooses `path` in it with the keyboard.
+bool chooseInDialog(const QString& command, const QString& sheet, const QString& path) {
+    if (url(QStringLiteral("runebox://open?sheet=") + command) != 0) return false;
+    if (!waitForSheet(sheet)) return false;
+    if (!focusControl(QStringLiteral("fileNameEdit"))) return false;
+    pressKey(QStringLiteral("ctrl+a"));
+    typeText(path);
+    if (!rbxtest::waitFor([&] { return sheetFields().value(QStringLiteral("fileNameEdit")).toString() == path; }, 10000))
+        return false;
+    pressKey(QStringLiteral("Return"));
+    return true;
+}
+
+QString utf16(const QByteArray& bytes) {
+    QString s;
+    for (qsizetype i = 2; i + 1 < bytes.size(); i += 2) s += QChar(char16_t(std::uint8_t(bytes[i]) | std::uint8_t(bytes[i + 1]) << 8));
+    return s;
+}
+
+} // namespace
+
+TEST(FavoritesFiles, AnExportReadBackGivesTheSameFavouritesAndADamagedFileChangesNothing) {
+    QTemporaryDir dir;
+    const QString start = dir.filePath(QStringLiteral("start.txt"));
+    QFile first(start);
+    ASSERT_TRUE(first.open(QIODevice::WriteOnly));
+    first.write(QStringLiteral("xé€\r\n").toUtf8());
+    first.close();
+    pointTo(awayFromThePalette);
+    Copy copy;
+    ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << copy.output().toStdString();
+
+    ASSERT_TRUE(chooseInDialog(QStringLiteral("import"), QStringLiteral("importFavorites"), start)) << copy.output().toStdString();
+    ASSERT_TRUE(waitForSheet(QString()));
+    const QString exported = dir.filePath(QStringLiteral("Favorites.txt"));
+    ASSERT_TRUE(chooseInDialog(QStringLiteral("export"), QStringLiteral("exportFavorites"), exported)) << copy.output().toStdString();
+    ASSERT_TRUE(rbxtest::waitFor([&] { return QFile::exists(exported); }, 10000)) << copy.output().toStdString();
+    const QByteArray bytes = readFile(exported);
+    ASSERT_TRUE(bytes.startsWith("\xFF\xFE"));
+    EXPECT_EQ(utf16(bytes), QStringLiteral("xé€"));
+
+    // A picture is no favourites file: a message, and the favourites as they were.
+    const QString picture = dir.filePath(QStringLiteral("picture.txt"));
+    QFile damaged(picture);
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+    damaged.write(QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x10", 20));
+    damaged.close();
+    ASSERT_TRUE(chooseInDialog(QStringLiteral("import"), QStringLiteral("importFavorites"), picture));
+    ASSERT_TRUE(waitForSheet(QStringLiteral("favoritesError"))) << copy.output().toStdString();
+    screenshot(QStringLiteral("favorites-error"));
+    pressKey(QStringLiteral("Return"));
+    ASSERT_TRUE(waitForSheet(QString()));
+    const QString again = dir.filePath(QStringLiteral("again.txt"));
+    ASSERT_TRUE(chooseInDialog(QStringLiteral("export"), QStringLiteral("exportFavorites"), again));
+    ASSERT_TRUE(rbxtest::waitFor([&] { return QFile::exists(again); }, 10000));
+    EXPECT_EQ(readFile(again), bytes);
+
+    // The export read back by import gives the same favourites.
+    ASSERT_TRUE(chooseInDialog(QStringLiteral("import"), QStringLiteral("importFavorites"), exported));
+    ASSERT_TRUE(waitForSheet(QString()));
+    const QString third = dir.filePath(QStringLiteral("third.txt"));
+    ASSERT_TRUE(chooseInDialog(QStringLiteral("export"), QStringLiteral("exportFavorites"), third));
+    ASSERT_TRUE(rbxtest::waitFor([&] { return QFile::exists(third); }, 10000));
+    EXPECT_EQ(readFile(third), bytes);
+}
+
+TEST(ContactSheet, TheLinksAndTheSupportMailReachTheDesktopsOpener) {
+    FakeOpener opener;
+    pointTo(awayFromThePalette);
+    Copy copy({}, opener.environment());
+    ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << copy.output().toStdString();
+
+    ASSERT_EQ(url(QStringLiteral("runebox://open?sheet=contact")), 0);
+    ASSERT_TRUE(waitForSheet(QStringLiteral("contact"))) << copy.output().toStdString();
+    screenshot(QStringLiteral("contact"));
+    ASSERT_TRUE(clickControl(QStringLiteral("visitFAQButton")));
+    QStringList opened = opener.opened(1);
+    ASSERT_EQ(opened.size(), 1) << copy.output().toStdString();
+    EXPECT_EQ(opened[0], QStringLiteral("https://www.runebox.org/products/runeboxx/faq.html"));
+    ASSERT_TRUE(waitForSheet(QString()));
+
+    ASSERT_EQ(url(QStringLiteral("runebox://open?sheet=contact")), 0);
+    ASSERT_TRUE(waitForSheet(QStringLiteral("contact")));
+    ASSERT_TRUE(clickControl(QStringLiteral("supportMailButton")));
+    opened = opener.opened(2);
+    ASSERT_EQ(opened.size(), 2);
+    const QUrl mail(opened[1], QUrl::StrictMode);
+    EXPECT_EQ(mail.scheme(), QStringLiteral("mailto"));
+    EXPECT_EQ(mail.path(), QStringLiteral("support@runebox.org"));
+    const QUrlQuery query(mail);
+    EXPECT_TRUE(query.queryItemValue(QStringLiteral("subject"), QUrl::FullyDecoded)
+                    .startsWith(QStringLiteral("Runebox Question (Technical Support) REF#9")))
+        << opened[1].toStdString();
+    const QString body = query.queryItemValue(QStringLiteral("body"), QUrl::FullyDecoded);
+    EXPECT_TRUE(body.startsWith(QStringLiteral("\rV"))) << body.toStdString();
+    EXPECT_TRUE(body.endsWith(QStringLiteral("\r\rQuestion:\r\r")));
+    // The mail closed the sheet and the palette.
+    EXPECT_TRUE(waitForSheet(QString()));
+    EXPECT_TRUE(Copy::waitForState([](const QVariantMap& s) { return !Copy::visible(s); }));
+}
