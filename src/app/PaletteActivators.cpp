@@ -9,6 +9,7 @@
 #include "platform/dbus/SleepWatch.h"
 #include "platform/dbus/StatusNotifierHost.h"
 #include "platform/x11/ScreenStateWatch.h"
+#include "platform/x11/WindowListDiagnostics.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -45,7 +46,7 @@ bool trayIsStatusNotifier() {
 
 PaletteActivators::PaletteActivators(RbxCharWindowController& windowController, RbxDefaults& settings, X11Session& x11,
                                      QMenu* menu, QObject* parent)
-    : QObject(parent), windowController_(windowController), settings_(settings), menu_(menu) {
+    : QObject(parent), windowController_(windowController), settings_(settings), x11_(x11), menu_(menu) {
     // The strip: above everything, outside the window manager's placement, never focused.
     cornerWindow_ = new QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint |
                                              Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus);
@@ -228,7 +229,15 @@ void PaletteActivators::spaceSwitched() {
 
 void PaletteActivators::menuBarChangedVisibility(bool visible) {
     menuBarIsHidden_ = !visible;
+    checkMenuBarVisibilityWindowList();
     showActivator();
+}
+
+bool PaletteActivators::checkMenuBarVisibilityWindowList() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const bool fullScreen = ewmh::logWindowList(x11_, screen ? screen->geometry() : QRect());
+    kx::log(QStringLiteral("fullScreen: %1").arg(int(fullScreen)));
+    return fullScreen;
 }
 
 void PaletteActivators::screenSaverStarted() { screenSaverIsActive_ = true; }

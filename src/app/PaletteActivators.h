@@ -9,7 +9,8 @@
 // "statusOnly"). The strip is placed anew every 15 s and after each change of desktop,
 // screen or full-screen window; while a window is full screen (no panel is visible) and
 // while the screen saver runs, nothing changes. After the machine wakes from sleep the
-// activator is drawn and placed anew.
+// activator is drawn and placed anew. Each change of the full-screen state logs the
+// managed windows for a diagnosis.
 
 #include "kxlib/KXDefaultObserver.h"
 
@@ -51,6 +52,9 @@ public:
     void mouseMoved();
     void spaceSwitched();
     void menuBarChangedVisibility(bool visible);
+    // Logs the windows in front and whether one of them is full screen (a diagnosis of
+    // an activator that went away); logged on each change of the full-screen state.
+    bool checkMenuBarVisibilityWindowList();
     void screenSaverStarted();
     void screenSaverStopped();
     void wakeUpFromSleep();
@@ -80,6 +84,7 @@ private:
 
     RbxCharWindowController& windowController_;
     RbxDefaults& settings_;
+    X11Session& x11_;
     QPointer<QMenu> menu_;
     std::unique_ptr<QSystemTrayIcon> statusItem_;
     QWidget* cornerWindow_ = nullptr;

@@ -147,6 +147,23 @@ TEST(Activator, TheCornerStripShowsNearItsCornerAndAClickTogglesThePaletteWithou
     pointerTo(1100, 80);
     rbxtest::spinEventLoop(500);
     EXPECT_EQ(stripGeometry(), QStringLiteral("1270,0 10x12"));
+
+    // A full-screen window in front hides the strip, and the windows are logged with it
+    // marked; back to normal, the strip returns.
+    probe.call(QStringLiteral("FullScreen"), {true});
+    EXPECT_TRUE(waitForStrip(QString())) << stripGeometry().toStdString();
+    EXPECT_TRUE(rbxtest::waitFor([&] { return copy.output().contains(QStringLiteral("fullScreen: 1")); }, 10000))
+        << copy.output().toStdString();
+    const QString log = copy.output();
+    const qsizetype start = log.indexOf(QStringLiteral("START"));
+    ASSERT_GE(start, 0);
+    const QString listing = log.mid(start, log.indexOf(QStringLiteral("fullScreen: 1")) - start);
+    EXPECT_TRUE(listing.contains(QStringLiteral("title = \"runebox-probe\""))) << listing.toStdString();
+    EXPECT_TRUE(listing.contains(QStringLiteral("FULL-SCREEN"))) << listing.toStdString();
+    EXPECT_TRUE(listing.contains(QStringLiteral("END"))) << listing.toStdString();
+    probe.call(QStringLiteral("FullScreen"), {false});
+    EXPECT_TRUE(waitForStrip(QStringLiteral("1270,0 10x12"))) << stripGeometry().toStdString();
+    EXPECT_TRUE(rbxtest::waitFor([&] { return copy.output().contains(QStringLiteral("fullScreen: 0")); }, 10000));
 }
 
 // A tray host of the system-tray protocol (XEmbed): owns the tray selection, announces
