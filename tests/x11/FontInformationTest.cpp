@@ -13,14 +13,6 @@ using namespace x11test;
 
 const QPoint awayFromThePalette(1100, 80);
 
-QString clipboardText() {
-    const rbxtest::ProgramRun r = rbxtest::runProgram(
-        QStringLiteral("xclip"), {QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard"),
-                                  QStringLiteral("-t"), QStringLiteral("UTF8_STRING")},
-        rbxtest::Channels::Separate, 10000);
-    return r.code == 0 ? r.out : QString();
-}
-
 } // namespace
 
 TEST(FontInformation, ViewTwelveTellsTheFontsFactsAndOpensItsFile) {
