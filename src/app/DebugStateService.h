@@ -25,7 +25,8 @@
 //                     page (s: the content page shown: "previewPage", "samplePage", ...),
 //                     focus (s: the name of the widget with the keyboard focus),
 //                     fontLabel (s: the current-font label's text), face (s: the face
-//                     pop-up's title), insertSegment (i: the insert-mode control's selected
+//                     pop-up's title), recentFont (s: the recent-fonts pop-up's title),
+//                     insertSegment (i: the insert-mode control's selected
 //                     segment), insertMode (i: the front application's insert mode),
 //                     shownView (i: the view the palette applied last),
 //                     shapePad (av: while the shape finder is up, its pad on the screen as

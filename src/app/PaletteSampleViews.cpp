@@ -4,6 +4,7 @@
 #include "app/RbxCharWindow.h"
 #include "app/RbxTextEditView.h"
 #include "app/SamplePages.h"
+#include "app/SheetHost.h"
 #include "core/LocalizedStrings.h"
 #include "core/Log.h"
 #include "kxlib/RbxDefaults.h"
@@ -16,6 +17,8 @@
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSlider>
@@ -52,8 +55,8 @@ QPushButton* makeButton(QWidget* parent, const QString& title, const QString& na
 } // namespace
 
 PaletteSampleViews::PaletteSampleViews(RbxDefaults& settings, PaletteContent& content, RbxCharWindow* window,
-                                       QObject* parent)
-    : QObject(parent), settings_(settings), content_(content), window_(window) {
+                                       SheetHost& sheets, QObject* parent)
+    : QObject(parent), settings_(settings), content_(content), window_(window), sheets_(sheets) {
     QStackedWidget* pages = content.contentTabView();
 
     previewPage_ = new QWidget(pages);
@@ -286,12 +289,30 @@ void PaletteSampleViews::toggleSampleTextEditMode() {
     editButton_->setChecked(!editable);
 }
 
-void PaletteSampleViews::printSampleText() {
-    rbx::sample::print(window_, rbx::sample::Page::SampleText, font_, RbxSampleText::selectedSampleText(), editorFontSize());
-}
+void PaletteSampleViews::printSampleText() { print(rbx::sample::Page::SampleText); }
 
-void PaletteSampleViews::printPreview() {
-    rbx::sample::print(window_, rbx::sample::Page::Preview, font_, RbxSampleText::selectedSampleText(), editorFontSize());
+void PaletteSampleViews::printPreview() { print(rbx::sample::Page::Preview); }
+
+void PaletteSampleViews::print(rbx::sample::Page page) {
+    const QString sample = RbxSampleText::selectedSampleText();
+    if (!font_ || !RbxSampleText::isPrintable(sample)) return;
+    const rbx::Font font = font_;
+    const double size = editorFontSize();
+    if (const QString pdf = rbx::sample::printToPdfFile(); !pdf.isEmpty()) {
+        rbx::sample::printToPdf(pdf, page, font, sample, size);
+        return;
+    }
+    // The dialog sets the printer up; the page is printed once it ends with "Print".
+    std::shared_ptr<QPrinter> printer = rbx::sample::printerFor(page, font, size);
+    auto* dialog = new QPrintDialog(printer.get());
+    dialog->setObjectName(QStringLiteral("printPanel"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    // Wide enough for the printer's name and the output file's path.
+    dialog->setMinimumWidth(440);
+    const auto began = sheets_.beginSheet(dialog, PrintSheet, [printer, page, font, sample, size](int returnCode) {
+        if (returnCode == QDialog::Accepted) rbx::sample::printPage(*printer, page, font, sample, size);
+    });
+    if (began == SheetHost::Begin::Refused) delete dialog;
 }
 
 void PaletteSampleViews::defaultChanged(const QString& key) {

@@ -13,7 +13,6 @@
 #include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPainter>
-#include <QPrintDialog>
 #include <QPrinter>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -210,30 +209,22 @@ void printPage(QPrinter& printer, Page page, const rbx::Font& font, const QStrin
     painter.end();
 }
 
-bool print(QWidget* parent, Page page, const rbx::Font& font, const QString& sample, double size) {
-    if (!font || !RbxSampleText::isPrintable(sample)) return false;
-    auto* printer = new QPrinter(QPrinter::HighResolution);
+std::unique_ptr<QPrinter> printerFor(Page page, const rbx::Font& font, double size) {
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
     printer->setDocName(page == Page::SampleText
                             ? QStringLiteral("%1, %2 pt").arg(font.displayName(), QString::number(size, 'f', 0))
                             : font.postScriptName());
-    const QString pdf = qEnvironmentVariable("RUNEBOX_PRINT_TO_PDF");
-    if (!pdf.isEmpty()) {
-        printer->setOutputFormat(QPrinter::PdfFormat);
-        printer->setOutputFileName(pdf);
-        printPage(*printer, page, font, sample, size);
-        delete printer;
-        kx::log(QStringLiteral("printed to %1").arg(pdf));
-        return true;
-    }
-    auto* dialog = new QPrintDialog(printer, parent);
-    dialog->setWindowModality(Qt::WindowModal);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    QObject::connect(dialog, &QDialog::finished, dialog, [=](int result) {
-        if (result == QDialog::Accepted) printPage(*printer, page, font, sample, size);
-        delete printer;
-    });
-    dialog->open();
-    return false;
+    return printer;
+}
+
+QString printToPdfFile() { return qEnvironmentVariable("RUNEBOX_PRINT_TO_PDF"); }
+
+void printToPdf(const QString& file, Page page, const rbx::Font& font, const QString& sample, double size) {
+    const std::unique_ptr<QPrinter> printer = printerFor(page, font, size);
+    printer->setOutputFormat(QPrinter::PdfFormat);
+    printer->setOutputFileName(file);
+    printPage(*printer, page, font, sample, size);
+    kx::log(QStringLiteral("printed to %1").arg(file));
 }
 
 } // namespace rbx::sample

@@ -3,14 +3,15 @@
 // preview (the sample in fourteen sizes) and of the editor, and the two printed pages,
 // each one page with the print banner and a heading: the editor's text repeated to fill
 // the page, or the specimen of the sample in six sizes laid out from the bottom up.
-// Printing goes through Qt's print dialog, window-modal to the palette; with
-// RUNEBOX_PRINT_TO_PDF set to a file path it goes straight into that PDF file.
+// The palette prints them through Qt's print dialog, a sheet on the palette; with
+// RUNEBOX_PRINT_TO_PDF set to a file path they go straight into that PDF file.
 
 #include "kxlib/AttributedString.h"
 #include "platform/fonts/Font.h"
 
 #include <QSizeF>
 #include <QString>
+#include <memory>
 
 class QPainter;
 class QPrinter;
@@ -47,9 +48,11 @@ double previewPart(QPainter* painter, const QString& paragraph, const rbx::Font&
 enum class Page { SampleText, Preview };
 // Prints the page on the printer (its job title set by the caller).
 void printPage(QPrinter& printer, Page page, const rbx::Font& font, const QString& sample, double size);
-// Asks with the print dialog (window-modal to `parent`) and prints; with
-// RUNEBOX_PRINT_TO_PDF it prints into that file at once. Answers false when nothing is
-// printed now (the dialog prints later, or the text cannot be printed).
-bool print(QWidget* parent, Page page, const rbx::Font& font, const QString& sample, double size);
+// A printer for the page, its job titled with the font (and the size of the text).
+std::unique_ptr<QPrinter> printerFor(Page page, const rbx::Font& font, double size);
+// The PDF file that RUNEBOX_PRINT_TO_PDF names; "" when pages go through the print dialog.
+QString printToPdfFile();
+// Prints the page straight into the PDF file (logged as "printed to <file>").
+void printToPdf(const QString& file, Page page, const rbx::Font& font, const QString& sample, double size);
 
 } // namespace rbx::sample
