@@ -4,6 +4,7 @@
 #include "app/DesktopAccent.h"
 #include "app/FrontApplication.h"
 #include "app/PaletteAlerts.h"
+#include "app/PaletteContent.h"
 #include "insertion/RbxFontDetector.h"
 #include "app/ModelBridges.h"
 #include "app/PaletteEvents.h"
@@ -155,6 +156,8 @@ PaletteAssembly::PaletteAssembly(RbxDefaults& settings, X11Session& x11, KXURLHa
     // Start-up and shut-down; what follows the first picture waits for it.
     application_ = std::make_unique<RbxCharAppController>(wc, settings_, urls);
     QObject::connect(wc.window(), &RbxCharWindow::firstPaint, application_.get(), &RbxCharAppController::afterFirstPaint,
+                     Qt::QueuedConnection);
+    QObject::connect(wc.window(), &RbxCharWindow::firstPaint, &wc.content(), &PaletteContent::finishAfterFirstPaint,
                      Qt::QueuedConnection);
     // From then on the desktop's process changes are announced, and its accent colour is
     // read and followed.

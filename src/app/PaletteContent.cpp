@@ -81,6 +81,8 @@ void PaletteContent::updateImages() {
     insertModes_->setImage(1, imageIcon(QStringLiteral("formatted")));
 }
 
+void PaletteContent::finishAfterFirstPaint() { searchField_->setClearButtonEnabled(true); }
+
 void PaletteContent::buildTopBar(QWidget* window, QVBoxLayout* outer) {
     auto* bar = new QHBoxLayout;
     bar->setSpacing(4);
@@ -96,7 +98,6 @@ void PaletteContent::buildTopBar(QWidget* window, QVBoxLayout* outer) {
     searchField_ = new QLineEdit(window);
     searchField_->setObjectName(QStringLiteral("searchField"));
     searchField_->setPlaceholderText(tr("Search"));
-    searchField_->setClearButtonEnabled(true);
     searchField_->setMinimumWidth(90);
     searchField_->setMaximumWidth(220);
     bar->addWidget(familyPopUp_, 3);

@@ -70,6 +70,9 @@ public:
     void setVersionText(const QString& version);
     // The controls' images in the light or the dark look, as now in force.
     void updateImages();
+    // What the first picture does without: the search field's clear button, whose icon
+    // is looked up in the desktop's icon themes (it shows only once the field has text).
+    void finishAfterFirstPaint();
 
     // The palette's smallest size.
     static constexpr int MinimumWidth = 360;

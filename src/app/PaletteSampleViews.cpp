@@ -14,11 +14,10 @@
 #include "model/RbxSampleText.h"
 
 #include <QComboBox>
+#include <QDialog>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSlider>
@@ -81,6 +80,11 @@ PaletteSampleViews::PaletteSampleViews(RbxDefaults& settings, PaletteContent& co
     samplePopUp_ = new QComboBox(samplePage_);
     samplePopUp_->setObjectName(QStringLiteral("samplePopUp"));
     samplePopUp_->setFocusPolicy(Qt::NoFocus);
+    // Sized by a length, not by its titles: measuring titles in every script would look
+    // up fallback fonts for each while the palette is first laid out (the list still
+    // shows them whole).
+    samplePopUp_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    samplePopUp_->setMinimumContentsLength(14);
     samplePopUp_->addItems(RbxSampleText::sampleTextTitles());
     controls->addWidget(samplePopUp_);
     sizeLeft_ = new QLabel(QStringLiteral("A"), samplePage_);
@@ -296,23 +300,17 @@ void PaletteSampleViews::printPreview() { print(rbx::sample::Page::Preview); }
 void PaletteSampleViews::print(rbx::sample::Page page) {
     const QString sample = RbxSampleText::selectedSampleText();
     if (!font_ || !RbxSampleText::isPrintable(sample)) return;
-    const rbx::Font font = font_;
-    const double size = editorFontSize();
     if (const QString pdf = rbx::sample::printToPdfFile(); !pdf.isEmpty()) {
-        rbx::sample::printToPdf(pdf, page, font, sample, size);
+        if (rbx::sample::printToPdf(pdf, page, font_, sample, editorFontSize())) kx::log(QStringLiteral("printed to %1").arg(pdf));
         return;
     }
-    // The dialog sets the printer up; the page is printed once it ends with "Print".
-    std::shared_ptr<QPrinter> printer = rbx::sample::printerFor(page, font, size);
-    auto* dialog = new QPrintDialog(printer.get());
+    // The dialog prints the page itself once the user accepts it.
+    QDialog* dialog = rbx::sample::printDialog(page, font_, sample, editorFontSize());
+    if (!dialog) return;
     dialog->setObjectName(QStringLiteral("printPanel"));
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
     // Wide enough for the printer's name and the output file's path.
     dialog->setMinimumWidth(440);
-    const auto began = sheets_.beginSheet(dialog, PrintSheet, [printer, page, font, sample, size](int returnCode) {
-        if (returnCode == QDialog::Accepted) rbx::sample::printPage(*printer, page, font, sample, size);
-    });
-    if (began == SheetHost::Begin::Refused) delete dialog;
+    if (sheets_.beginSheet(dialog, PrintSheet, nullptr) == SheetHost::Begin::Refused) delete dialog;
 }
 
 void PaletteSampleViews::defaultChanged(const QString& key) {

@@ -27,22 +27,18 @@ struct PaletteSheets::Palette : CharacterInfoPalette {
 };
 
 PaletteSheets::PaletteSheets(RbxCharWindowController& controller, RbxDefaults& settings, PaletteFontList& fonts)
-    : palette_(std::make_unique<Palette>(controller, fonts)) {
+    : palette_(std::make_unique<Palette>(controller, fonts)), controller_(controller), settings_(settings), fonts_(fonts) {
     SheetHost& host = controller.sheets();
-    characterInfo_ = new CharacterInfoSheet(host, *palette_, controller.window());
-    host.registerSheet(CharacterInfoSheet::SheetName, [sheet = characterInfo_.data()](const QVariantMap& options) {
+    host.registerSheet(CharacterInfoSheet::SheetName, [this](const QVariantMap& options) {
         const rbx::Font font = rbx::font::availableFontWithName(options.value(QStringLiteral("font")).toString(), 0);
-        sheet->showInfoForCharacter(char32_t(options.value(QStringLiteral("character")).toUInt()),
-                                    options.contains(QStringLiteral("font")) ? font : rbx::Font());
+        characterInfo().showInfoForCharacter(char32_t(options.value(QStringLiteral("character")).toUInt()),
+                                             options.contains(QStringLiteral("font")) ? font : rbx::Font());
     });
-    about_ = new AboutSheet(controller, settings, fonts, controller.window());
-    host.registerSheet(AboutSheet::SheetName, [sheet = about_.data()](const QVariantMap&) { sheet->showAbout(); });
-    preferences_ = new PreferencesSheet(controller, settings, controller.window());
-    host.registerSheet(PreferencesSheet::SheetName, [sheet = preferences_.data()](const QVariantMap& options) {
-        sheet->showPreferences(options.value(QStringLiteral("tab"), -1).toInt());
+    host.registerSheet(AboutSheet::SheetName, [this](const QVariantMap&) { about().showAbout(); });
+    host.registerSheet(PreferencesSheet::SheetName, [this](const QVariantMap& options) {
+        preferences().showPreferences(options.value(QStringLiteral("tab"), -1).toInt());
     });
-    contact_ = new ContactSheet(controller, settings, fonts, controller.window());
-    host.registerSheet(ContactSheet::SheetName, [sheet = contact_.data()](const QVariantMap&) { sheet->showContact(); });
+    host.registerSheet(ContactSheet::SheetName, [this](const QVariantMap&) { contact().showContact(); });
     favorites_ = std::make_unique<FavoritesFiles>(controller);
     // View 12 shows the facts of the palette's font.
     fontInfo_ = std::make_unique<FontInfoView>(settings, controller.content());
@@ -50,10 +46,25 @@ PaletteSheets::PaletteSheets(RbxCharWindowController& controller, RbxDefaults& s
     QObject::connect(&controller, &RbxCharWindowController::fontSelected, fontInfo_.get(), &FontInfoView::setFont);
 }
 
-CharacterInfoSheet& PaletteSheets::characterInfo() const { return *characterInfo_; }
-AboutSheet& PaletteSheets::about() const { return *about_; }
-PreferencesSheet& PaletteSheets::preferences() const { return *preferences_; }
-ContactSheet& PaletteSheets::contact() const { return *contact_; }
+CharacterInfoSheet& PaletteSheets::characterInfo() const {
+    if (!characterInfo_) characterInfo_ = new CharacterInfoSheet(controller_.sheets(), *palette_, controller_.window());
+    return *characterInfo_;
+}
+
+AboutSheet& PaletteSheets::about() const {
+    if (!about_) about_ = new AboutSheet(controller_, settings_, fonts_, controller_.window());
+    return *about_;
+}
+
+PreferencesSheet& PaletteSheets::preferences() const {
+    if (!preferences_) preferences_ = new PreferencesSheet(controller_, settings_, controller_.window());
+    return *preferences_;
+}
+
+ContactSheet& PaletteSheets::contact() const {
+    if (!contact_) contact_ = new ContactSheet(controller_, settings_, fonts_, controller_.window());
+    return *contact_;
+}
 
 PaletteSheets::~PaletteSheets() {
     // The sheets go while what they use is still there.

@@ -5,6 +5,7 @@
 #include "kxlib/RbxDefaults.h"
 #include "kxlib/gui/AttributedStringDocument.h"
 #include "model/RbxSampleText.h"
+#include "print/PrintModule.h"
 #include "table/widgets/RbxPrintBanner.h"
 #include "table/widgets/RbxQtFonts.h"
 
@@ -13,7 +14,6 @@
 #include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPainter>
-#include <QPrinter>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextLayout>
@@ -192,39 +192,54 @@ void paintPreviewPage(QPainter& painter, const QSizeF& page, const rbx::Font& fo
     placeRow(8, 9, remaining);
 }
 
-void printPage(QPrinter& printer, Page page, const rbx::Font& font, const QString& sample, double size) {
-    QPainter painter;
-    if (!painter.begin(&printer)) {
-        kx::log(QStringLiteral("printing could not begin"));
-        return;
+namespace {
+
+// A sample page as the print module paints it.
+class PrintedPage : public rbx::print::Page {
+public:
+    PrintedPage(sample::Page page, const rbx::Font& font, const QString& sample, double size)
+        : page_(page), font_(font), sample_(sample), size_(size) {}
+    void paint(QPainter& painter, const QSizeF& area) const override {
+        if (page_ == sample::Page::SampleText)
+            paintSampleTextPage(painter, area, font_, sample_, size_);
+        else
+            paintPreviewPage(painter, area, font_, sample_);
     }
-    // One unit is one point of the printable area.
-    const QRectF area = printer.pageLayout().paintRect(QPageLayout::Point);
-    const double scale = printer.resolution() / 72.0;
-    painter.scale(scale, scale);
-    if (page == Page::SampleText)
-        paintSampleTextPage(painter, area.size(), font, sample, size);
-    else
-        paintPreviewPage(painter, area.size(), font, sample);
-    painter.end();
+    void cannotBegin() const override { kx::log(QStringLiteral("printing could not begin")); }
+
+private:
+    sample::Page page_;
+    rbx::Font font_;
+    QString sample_;
+    double size_;
+};
+
+} // namespace
+
+namespace {
+
+rbx::print::Outcome printPage(const QString& pdf, Page page, const rbx::Font& font, const QString& sample,
+                              double size, QDialog** dialog) {
+    const rbx::print::PrintFunction print = rbx::print::printFunction();
+    if (!print) return rbx::print::Outcome::Failed;
+    const QString title = page == Page::SampleText
+                              ? QStringLiteral("%1, %2 pt").arg(font.displayName(), QString::number(size, 'f', 0))
+                              : font.postScriptName();
+    return print(title, pdf, std::make_shared<const PrintedPage>(page, font, sample, size), dialog);
 }
 
-std::unique_ptr<QPrinter> printerFor(Page page, const rbx::Font& font, double size) {
-    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    printer->setDocName(page == Page::SampleText
-                            ? QStringLiteral("%1, %2 pt").arg(font.displayName(), QString::number(size, 'f', 0))
-                            : font.postScriptName());
-    return printer;
+} // namespace
+
+bool printToPdf(const QString& file, Page page, const rbx::Font& font, const QString& sample, double size) {
+    QDialog* none = nullptr;
+    return !file.isEmpty() && printPage(file, page, font, sample, size, &none) == rbx::print::Outcome::Printed;
+}
+
+QDialog* printDialog(Page page, const rbx::Font& font, const QString& sample, double size) {
+    QDialog* dialog = nullptr;
+    return printPage(QString(), page, font, sample, size, &dialog) == rbx::print::Outcome::Later ? dialog : nullptr;
 }
 
 QString printToPdfFile() { return qEnvironmentVariable("RUNEBOX_PRINT_TO_PDF"); }
-
-void printToPdf(const QString& file, Page page, const rbx::Font& font, const QString& sample, double size) {
-    const std::unique_ptr<QPrinter> printer = printerFor(page, font, size);
-    printer->setOutputFormat(QPrinter::PdfFormat);
-    printer->setOutputFileName(file);
-    printPage(*printer, page, font, sample, size);
-    kx::log(QStringLiteral("printed to %1").arg(file));
-}
 
 } // namespace rbx::sample

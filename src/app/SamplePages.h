@@ -3,19 +3,17 @@
 // preview (the sample in fourteen sizes) and of the editor, and the two printed pages,
 // each one page with the print banner and a heading: the editor's text repeated to fill
 // the page, or the specimen of the sample in six sizes laid out from the bottom up.
-// The palette prints them through Qt's print dialog, a sheet on the palette; with
-// RUNEBOX_PRINT_TO_PDF set to a file path they go straight into that PDF file.
+// They are printed through the print module: into a PDF file at once, or through its print
+// dialog, which the palette shows as a sheet.
 
 #include "kxlib/AttributedString.h"
 #include "platform/fonts/Font.h"
 
 #include <QSizeF>
 #include <QString>
-#include <memory>
 
+class QDialog;
 class QPainter;
-class QPrinter;
-class QWidget;
 
 namespace rbx::sample {
 
@@ -46,13 +44,13 @@ void paintPreviewPage(QPainter& painter, const QSizeF& page, const rbx::Font& fo
 double previewPart(QPainter* painter, const QString& paragraph, const rbx::Font& font, double size, double width, double height);
 
 enum class Page { SampleText, Preview };
-// Prints the page on the printer (its job title set by the caller).
-void printPage(QPrinter& printer, Page page, const rbx::Font& font, const QString& sample, double size);
-// A printer for the page, its job titled with the font (and the size of the text).
-std::unique_ptr<QPrinter> printerFor(Page page, const rbx::Font& font, double size);
-// The PDF file that RUNEBOX_PRINT_TO_PDF names; "" when pages go through the print dialog.
+// Prints the page into a PDF file at once; false when the print module cannot be loaded.
+bool printToPdf(const QString& file, Page page, const rbx::Font& font, const QString& sample, double size);
+// The print dialog for the page, not yet shown: it prints when the user accepts it and
+// deletes itself when it closes. Null when the print module cannot be loaded.
+QDialog* printDialog(Page page, const rbx::Font& font, const QString& sample, double size);
+// The PDF file that RUNEBOX_PRINT_TO_PDF names, where the palette prints without the
+// dialog; "" when it is not set.
 QString printToPdfFile();
-// Prints the page straight into the PDF file (logged as "printed to <file>").
-void printToPdf(const QString& file, Page page, const rbx::Font& font, const QString& sample, double size);
 
 } // namespace rbx::sample

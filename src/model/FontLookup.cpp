@@ -34,9 +34,10 @@ const QSet<QString>& availableFontSet() {
 
 Font availableFontWithName(const QString& name, double size) {
     if (name.isEmpty()) return Font();
-    const QSet<QString>& names = availableFontSet();
     FontBackend& backend = FontBackend::shared();
-    if (names.contains(name)) return backend.font(name, size);
+    // A face's own name needs no list of every face.
+    if (backend.faceInfo(name)) return backend.font(name, size);
+    const QSet<QString>& names = availableFontSet();
     if (name.contains(QLatin1Char('-'))) return Font();
     // A family-like name: the platform's face for it is the plain style of the family
     // when there is one, else the first such face by name.

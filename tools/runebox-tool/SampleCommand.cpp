@@ -17,7 +17,6 @@
 
 #include <QImage>
 #include <QPainter>
-#include <QPrinter>
 
 namespace {
 
@@ -105,11 +104,11 @@ int runSample(const QStringList& args) {
         tool::err() << "the sample has nothing to print" << Qt::endl;
         return 1;
     }
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(o.output);
-    rbx::sample::printPage(printer, o.preview ? rbx::sample::Page::Preview : rbx::sample::Page::SampleText, font, sample,
-                           o.points);
+    if (!rbx::sample::printToPdf(o.output, o.preview ? rbx::sample::Page::Preview : rbx::sample::Page::SampleText,
+                                 font, sample, o.points)) {
+        tool::err() << "cannot print: the print module is missing" << Qt::endl;
+        return 1;
+    }
     return 0;
 }
 

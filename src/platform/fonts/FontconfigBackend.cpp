@@ -128,16 +128,17 @@ bool FontconfigBackend::checkForChanges() {
     return true;
 }
 
-void FontconfigBackend::loadFaces() {
-    facesLoaded_ = true;
-    faces_.clear();
-    byName_.clear();
-    FcPattern* pat = FcPatternCreate();
+namespace {
+
+// The faces of a fontconfig listing by PostScript name: of two files with the same name,
+// the one in an outline format the model reads, then the first by path. `only`, when
+// given, keeps that name alone.
+QHash<QString, FaceInfo> bestFaces(FcPattern* pattern, const QString& only = QString()) {
     // Everything is read from fontconfig's cache: no face is opened to list the fonts.
     FcObjectSet* os = FcObjectSetBuild(FC_POSTSCRIPT_NAME, FC_FAMILY, FC_STYLE, FC_FULLNAME, FC_FILE, FC_INDEX,
                                        FC_FONTFORMAT, FC_WEIGHT, FC_SLANT, FC_SPACING, FC_COLOR, FC_CHARSET,
                                        FC_LANG, nullptr);
-    FcFontSet* set = FcFontList(nullptr, pat, os);
+    FcFontSet* set = FcFontList(nullptr, pattern, os);
     struct Entry { FaceInfo info; int rank; };
     QHash<QString, Entry> best;
     if (set) {
@@ -147,6 +148,7 @@ void FontconfigBackend::loadFaces() {
             info.postScriptName = patternString(p, FC_POSTSCRIPT_NAME);
             info.file = patternString(p, FC_FILE);
             if (info.postScriptName.isEmpty() || info.file.isEmpty()) continue;
+            if (!only.isNull() && info.postScriptName != only) continue;
             info.family = patternString(p, FC_FAMILY);
             info.style = patternString(p, FC_STYLE);
             info.fullName = patternString(p, FC_FULLNAME);
@@ -162,8 +164,20 @@ void FontconfigBackend::loadFaces() {
         FcFontSetDestroy(set);
     }
     FcObjectSetDestroy(os);
+    QHash<QString, FaceInfo> faces;
+    for (auto it = best.cbegin(); it != best.cend(); ++it) faces.insert(it.key(), it->info);
+    return faces;
+}
+
+} // namespace
+
+void FontconfigBackend::loadFaces() {
+    facesLoaded_ = true;
+    faces_.clear();
+    byName_.clear();
+    FcPattern* pat = FcPatternCreate();
+    for (const FaceInfo& info : bestFaces(pat)) faces_ << info;
     FcPatternDestroy(pat);
-    for (const Entry& e : best) faces_ << e.info;
     std::sort(faces_.begin(), faces_.end(),
               [](const FaceInfo& a, const FaceInfo& b) { return a.postScriptName < b.postScriptName; });
     for (int i = 0; i < faces_.size(); ++i) byName_.insert(faces_[i].postScriptName, i);
@@ -175,7 +189,17 @@ QList<FaceInfo> FontconfigBackend::faces() {
 }
 
 std::optional<FaceInfo> FontconfigBackend::faceInfo(const QString& postScriptName) {
-    if (!facesLoaded_) loadFaces();
+    if (postScriptName.isEmpty()) return std::nullopt;
+    if (!facesLoaded_) {
+        // One name is asked of fontconfig alone: the palette's first fonts do not wait
+        // for the whole list.
+        FcPattern* pat = FcPatternCreate();
+        FcPatternAddString(pat, FC_POSTSCRIPT_NAME, reinterpret_cast<const FcChar8*>(postScriptName.toUtf8().constData()));
+        const QHash<QString, FaceInfo> found = bestFaces(pat, postScriptName);
+        FcPatternDestroy(pat);
+        if (found.isEmpty()) return std::nullopt;
+        return found.begin().value();
+    }
     auto it = byName_.constFind(postScriptName);
     if (it == byName_.constEnd()) return std::nullopt;
     return faces_[it.value()];

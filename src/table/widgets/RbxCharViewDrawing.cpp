@@ -31,6 +31,26 @@ bool boundingBoxSwitch = false;
 
 QColor white(double level, double alpha = 1) { return QColor::fromRgbF(float(level), float(level), float(level), float(alpha)); }
 
+// The outline a one-pixel pen draws around `r` (its width + 1 by its height + 1 pixels).
+// Under a plain translation an opaque outline is filled as four rectangles: the raster
+// engine strokes a pen a pixel at a time, the costliest part of a screenful of cells.
+void drawOutline(QPainter& p, const QRect& r, const QColor& color) {
+    if (color.alpha() != 255 || p.transform().type() > QTransform::TxTranslate) {
+        p.save();
+        p.setRenderHint(QPainter::Antialiasing, false);
+        p.setPen(QPen(color, 0));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(r);
+        p.restore();
+        return;
+    }
+    if (r.width() <= 0 && r.height() <= 0) return;  // the pen draws nothing there either
+    p.fillRect(QRect(r.left(), r.top(), r.width() + 1, 1), color);
+    p.fillRect(QRect(r.left(), r.top() + r.height(), r.width() + 1, 1), color);
+    p.fillRect(QRect(r.left(), r.top() + 1, 1, r.height() - 1), color);
+    p.fillRect(QRect(r.left() + r.width(), r.top() + 1, 1, r.height() - 1), color);
+}
+
 } // namespace
 
 // One drawing pass over the dirty part of the table.
@@ -279,11 +299,9 @@ void RbxCharViewPainter::drawCell(const RbxTableGroup& g, char32_t c, const QRec
 // of the character whose fonts are marked.
 void RbxCharViewPainter::drawCellBackground(const CellLook& l) {
     const QRect r = snapped(l.cell);
+    drawOutline(p_, r, gridColor_);
     p_.save();
     p_.setRenderHint(QPainter::Antialiasing, false);
-    p_.setPen(QPen(gridColor_, 0));
-    p_.setBrush(Qt::NoBrush);
-    p_.drawRect(r);
     const QRect inner = r.adjusted(1, 1, 0, 0);
     if (l.selected) {
         p_.fillRect(inner, l.pressed ? selectionColor_ : hoverFill_);

@@ -134,7 +134,8 @@ TEST(KXUtilitiesScripts, TimeOutsEndTheScriptAndFailuresAreReported) {
     kx::LogCapture log;
     QTemporaryDir dir;
     const QString slow = writeScript(dir, QStringLiteral("slow.sh"), "echo started\nexec sleep 30\n");
-    const QString result = KXUtilities::runShellScript(slow, {QStringLiteral("p1")}, 0.3);
+    // Long enough for a loaded machine to start the shell, far shorter than the script.
+    const QString result = KXUtilities::runShellScript(slow, {QStringLiteral("p1")}, 2);
     EXPECT_EQ(result, QStringLiteral("started\n"));
     EXPECT_TRUE(log.contains(QStringLiteral("script timeout: slow.sh p1")));
 

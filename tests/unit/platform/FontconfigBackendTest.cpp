@@ -38,6 +38,25 @@ TEST(FontconfigBackend, facesInSeveralFormatsPreferTheOneWithTables) {
     EXPECT_TRUE(info->file.endsWith(QStringLiteral(".otf"))) << info->file.toStdString();
 }
 
+TEST(FontconfigBackend, aFaceAskedByNameBeforeTheListIsTheListedFace) {
+    const auto listed = rbx::FontconfigBackend().faces();
+    ASSERT_FALSE(listed.isEmpty());
+    rbx::FontconfigBackend backend;
+    for (const auto& f : listed) {
+        const auto one = backend.faceInfo(f.postScriptName);
+        ASSERT_TRUE(one) << f.postScriptName.toStdString();
+        EXPECT_EQ(one->file, f.file) << f.postScriptName.toStdString();
+        EXPECT_EQ(one->index, f.index);
+        EXPECT_EQ(one->family, f.family);
+        EXPECT_EQ(one->style, f.style);
+        EXPECT_EQ(one->weight, f.weight);
+        EXPECT_EQ(one->italic, f.italic);
+        EXPECT_EQ(bool(one->coverage), bool(f.coverage));
+    }
+    EXPECT_FALSE(backend.faceInfo(QStringLiteral("DejaVu")));
+    EXPECT_FALSE(backend.faceInfo(QString()));
+}
+
 TEST(FontconfigBackend, findsTheColourEmojiFont) {
     rbx::FontconfigBackend backend;
     if (!backend.faceInfo(QStringLiteral("NotoColorEmoji"))) GTEST_SKIP() << "Noto Color Emoji not installed";
