@@ -2,8 +2,12 @@
 
 #include "app/PaletteContent.h"
 #include "app/PaletteFontList.h"
+#include "app/PaletteFontTable.h"
+#include "app/FontListModel.h"
+#include "app/FontListTableView.h"
 #include "app/PaletteTable.h"
 #include "app/RbxCharWindowController.h"
+#include "app/RbxSearchField.h"
 #include "kxlib/RbxDefaults.h"
 #include "kxlib/gui/KXDynamicColor.h"
 #include "kxlib/gui/KXToolTip.h"
@@ -113,7 +117,18 @@ QVariantMap DebugStateService::state() const {
         arrow = popup->window().placement().arrowEdge == RbxPopupPlacement::ArrowEdge::Bottom ? QStringLiteral("down")
                                                                                              : QStringLiteral("up");
     }
+    const PaletteFontTable& fonts = controller_->fontTable();
+    QStringList markedFamilies;
+    const FontListModel& rows = fonts.model();
+    for (int r = 0; r < rows.rowCount(); ++r)
+        if (rows.isMarkedFontInRow(r)) markedFamilies << rows.list()->fontNameAtIndex(r);
+    const int fontRow = fonts.fontTableView()->selectedRow();
     return {
+        {QStringLiteral("mark"), uint(fonts.markedCharacter())},
+        {QStringLiteral("collection"), fonts.collectionsPopUp()->currentText()},
+        {QStringLiteral("fontRows"), rows.rowCount()},
+        {QStringLiteral("fontRow"), fontRow >= 0 && rows.list() ? rows.list()->fontNameAtIndex(fontRow) : QString()},
+        {QStringLiteral("markedFamilies"), markedFamilies},
         {QStringLiteral("shapePad"), shapePad},
         {QStringLiteral("magnifier"), magnifier},
         {QStringLiteral("magnified"), magnified},
@@ -219,6 +234,19 @@ QVariantList DebugStateService::controlRect(const QString& name) const {
     if (!w || !w->isVisible()) return {};
     const QPoint topLeft = w->mapToGlobal(QPoint(0, 0));
     return {topLeft.x(), topLeft.y(), w->width(), w->height()};
+}
+
+QVariantList DebugStateService::fontRowRect(const QString& family) const {
+    const FontListTableView* view = controller_->fontTable().fontTableView();
+    const FontListModel& rows = controller_->fontTable().model();
+    if (!rows.list() || !view->isVisible()) return {};
+    for (int r = 0; r < rows.rowCount(); ++r) {
+        if (rows.list()->fontNameAtIndex(r) != family) continue;
+        const QRect cell = view->visualRect(rows.index(r, FontListModel::NameColumn));
+        if (!view->viewport()->rect().contains(cell)) return {};
+        return rectList(QRect(view->viewport()->mapToGlobal(cell.topLeft()), cell.size()));
+    }
+    return {};
 }
 
 QVariantMap DebugStateService::sheetFields() const {

@@ -24,6 +24,11 @@
 //                     magnifierArrow (s: "down" above the cell, "up" below it),
 //                     page (s: the content page shown: "previewPage", "samplePage", ...),
 //                     focus (s: the name of the widget with the keyboard focus),
+//                     mark (u: the character whose fonts are marked, 0 for none),
+//                     collection (s: the title of the font list's chosen collection),
+//                     fontRows (i: the families the font list shows),
+//                     fontRow (s: the family selected in the font list, "" for none),
+//                     markedFamilies (as: the font list's families with a mark),
 //                     fontLabel (s: the current-font label's text), face (s: the face
 //                     pop-up's title), recentFont (s: the recent-fonts pop-up's title),
 //                     insertSegment (i: the insert-mode control's selected
@@ -37,6 +42,8 @@
 //                     empty when the table does not show it whole
 //   ControlRect(s) -> av: the named control of the palette on the screen as x, y, width,
 //                     height; empty when it is not shown
+//   FontRowRect(s) -> av: the font list's row of that family on the screen as x, y, width,
+//                     height; empty when it is not in view
 //   Close()          closes the palette as Escape would on an empty search
 //   SheetFields() -> a{sv}: the named controls of the attached sheet by object name: a
 //                     label's or field's text (s), a check box's or radio button's state
@@ -70,6 +77,7 @@ public:
     QVariantList cellRect(char32_t c) const;
     QVariantList menuItems() const;
     QVariantList controlRect(const QString& name) const;
+    QVariantList fontRowRect(const QString& family) const;
     QVariantMap sheetFields() const;
 
 protected:
@@ -81,6 +89,7 @@ public slots:
     Q_SCRIPTABLE QVariantList CellRect(uint character) { return cellRect(char32_t(character)); }
     Q_SCRIPTABLE QVariantList MenuItems() { return menuItems(); }
     Q_SCRIPTABLE QVariantList ControlRect(const QString& name) { return controlRect(name); }
+    Q_SCRIPTABLE QVariantList FontRowRect(const QString& family) { return fontRowRect(family); }
     Q_SCRIPTABLE QVariantMap SheetFields() { return sheetFields(); }
     Q_SCRIPTABLE void Close();
 

@@ -4,6 +4,7 @@
 #include "app/PaletteTable.h"
 #include "app/RbxCharWindowController.h"
 #include "app/RbxPositionLog.h"
+#include "app/RbxSearchField.h"
 #include "app/SupportInfo.h"
 #include "core/Bundle.h"
 #include "core/DateExtensions.h"

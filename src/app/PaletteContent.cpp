@@ -1,6 +1,7 @@
 #include "app/PaletteContent.h"
 
 #include "app/InsertModeButtons.h"
+#include "app/RbxSearchField.h"
 #include "kxlib/gui/KXDynamicImage.h"
 #include "kxlib/gui/KXPopUpButton.h"
 #include "kxlib/gui/SegmentedControl.h"
@@ -9,9 +10,11 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSplitter>
 #include <QStackedWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -46,20 +49,18 @@ PaletteContent::PaletteContent(QWidget* window) : QObject(window) {
     buildTopBar(window, outer);
     buildViewBar(window, outer);
 
-    auto* middle = new QHBoxLayout;
-    middle->setSpacing(6);
-    fontListArea_ = new QVBoxLayout;
-    fontListArea_->setContentsMargins(0, 0, 0, 0);
-    middle->addLayout(fontListArea_);
-    pages_ = new QStackedWidget(window);
+    split_ = new QSplitter(Qt::Horizontal, window);
+    split_->setChildrenCollapsible(true);
+    pages_ = new QStackedWidget(split_);
     pages_->setObjectName(QStringLiteral("contentTabView"));
     tablePage_ = new QWidget(pages_);
     tablePage_->setObjectName(QStringLiteral("tablePage"));
     auto* tableLayout = new QVBoxLayout(tablePage_);
     tableLayout->setContentsMargins(0, 0, 0, 0);
     pages_->addWidget(tablePage_);
-    middle->addWidget(pages_, 1);
-    outer->addLayout(middle, 1);
+    split_->addWidget(pages_);
+    split_->setStretchFactor(0, 1);
+    outer->addWidget(split_, 1);
 
     buildBottomBar(window, outer);
     updateImages();
@@ -95,7 +96,7 @@ void PaletteContent::buildTopBar(QWidget* window, QVBoxLayout* outer) {
     linkButton_->setCheckable(true);
     linkButton_->setAutoRaise(true);
     linkButton_->setFocusPolicy(Qt::TabFocus);
-    searchField_ = new QLineEdit(window);
+    searchField_ = new RbxSearchField(window);
     searchField_->setObjectName(QStringLiteral("searchField"));
     searchField_->setPlaceholderText(tr("Search"));
     searchField_->setMinimumWidth(90);
@@ -207,3 +208,13 @@ void PaletteContent::setCurrentFontText(const QString& displayName, qsizetype ch
 }
 
 void PaletteContent::setVersionText(const QString& version) { versionLabel_->setText(version); }
+
+void PaletteContent::setFontListPanel(QWidget* panel, int width) {
+    split_->insertWidget(0, panel);
+    split_->setCollapsible(0, true);
+    split_->setCollapsible(1, false);
+    split_->setStretchFactor(0, 0);
+    split_->setStretchFactor(1, 1);
+    width = std::max(0, width);
+    split_->setSizes({width, std::max(1, split_->width() - width)});
+}

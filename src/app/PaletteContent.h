@@ -19,6 +19,8 @@ class QComboBox;
 class QHBoxLayout;
 class QLabel;
 class QLineEdit;
+class QSplitter;
+class RbxSearchField;
 class QStackedWidget;
 class QToolButton;
 class QVBoxLayout;
@@ -33,7 +35,7 @@ public:
     // Builds the widgets inside `window`.
     explicit PaletteContent(QWidget* window);
 
-    QLineEdit* searchField() const { return searchField_; }
+    RbxSearchField* searchField() const { return searchField_; }
     QLabel* currentFontLabel() const { return fontLabel_; }
     QLabel* versionLabel() const { return versionLabel_; }
     QStackedWidget* contentTabView() const { return pages_; }
@@ -54,7 +56,10 @@ public:
     // The page of a view number; page 0 (the table) for views below 4; null when none.
     QWidget* pageForView(int view) const;
     // Room beside the pages for the font list (hidden while empty).
-    QVBoxLayout* fontListArea() const { return fontListArea_; }
+    // The font list beside the content pages, at their leading side, `width` wide (0:
+    // folded away; the user can drag it out).
+    void setFontListPanel(QWidget* panel, int width);
+    QSplitter* splitter() const { return split_; }
 
     // ---- insert modes
     SegmentedControl* insertModeSegments() const { return insertModes_; }
@@ -77,7 +82,7 @@ public:
     // The palette's smallest size.
     static constexpr int MinimumWidth = 360;
     static constexpr int MinimumHeight = 280;
-    static constexpr int DefaultWidth = 520;
+    static constexpr int DefaultWidth = 660;
     static constexpr int DefaultHeight = 560;
 
 private:
@@ -85,13 +90,13 @@ private:
     void buildViewBar(QWidget* window, QVBoxLayout* outer);
     void buildBottomBar(QWidget* window, QVBoxLayout* outer);
 
-    QLineEdit* searchField_ = nullptr;
+    RbxSearchField* searchField_ = nullptr;
     QLabel* fontLabel_ = nullptr;
     QLabel* versionLabel_ = nullptr;
     QStackedWidget* pages_ = nullptr;
     QWidget* tablePage_ = nullptr;
     QPointer<QWidget> charView_;
-    QVBoxLayout* fontListArea_ = nullptr;
+    QSplitter* split_ = nullptr;
     KXPopUpButton* familyPopUp_ = nullptr;
     KXPopUpButton* facePopUp_ = nullptr;
     KXPopUpButton* recentPopUp_ = nullptr;

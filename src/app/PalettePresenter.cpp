@@ -4,6 +4,7 @@
 #include "app/PaletteFader.h"
 #include "app/PaletteFrameKeeper.h"
 #include "app/RbxCharWindowController.h"
+#include "app/RbxSearchField.h"
 #include "app/RbxPositionLog.h"
 #include "kxlib/KXUtilities.h"
 #include "kxlib/RbxDefaults.h"

@@ -1,10 +1,14 @@
 #include "app/PaletteTableController.h"
 
+#include "app/PaletteCharacterActions.h"
 #include "app/PaletteFocus.h"
+#include "app/PaletteFontTable.h"
+#include "app/FontListTableView.h"
 #include "app/PaletteSampleViews.h"
 #include "app/ShapeFinder.h"
 #include "app/PaletteTable.h"
 #include "app/RbxCharWindowController.h"
+#include "app/RbxSearchField.h"
 #include "kxlib/gui/KXGraphicalMenu.h"
 #include "model/RbxLayout.h"
 #include "model/RbxRecentGroupDescription.h"
@@ -36,15 +40,6 @@ void PaletteTableController::showInfoForCharacter(char32_t c) {
 double PaletteTableController::bestMatchQuality(char32_t c) const { return shapes_ ? shapes_->result().quality(c) : 0; }
 
 bool PaletteTableController::reenterShapeFinder() { return shapes_ && shapes_->reenter(); }
-
-bool PaletteTableController::offersCharacterCommand(RbxMenuCommand command) const {
-    if (command == RbxMenuCommand::ShowInfo) return c_.sheets().isRegistered(QStringLiteral("characterInfo"));
-    return shapes_ && shapes_->offersCommand(command);
-}
-
-void PaletteTableController::characterCommand(RbxMenuCommand command, char32_t c) {
-    if (shapes_) shapes_->performCommand(command, c, c_.selectedFont().postScriptName());
-}
 
 bool PaletteTableController::hasAttachedSheet() const { return c_.hasSheet(); }
 
@@ -100,4 +95,46 @@ void PaletteTableController::updateRecentGroup() {
     const bool fromLayout =
         std::any_of(groups.begin(), groups.end(), [](const RbxTableGroup& g) { return bool(g.group().layout()); });
     if (fromLayout || view->showingRecentLayout()) c_.table().reload();
+}
+
+char32_t PaletteTableController::markedCharacter() const { return c_.fontTable().markedCharacter(); }
+
+void PaletteTableController::markFontsContainingCharacter(char32_t c) { c_.fontTable().markFontsContainingCharacter(c); }
+
+void PaletteTableController::markFontsContainingSelectedCharacter(char32_t c) {
+    c_.fontTable().markFontsContainingCharacter(c);
+}
+
+void PaletteTableController::resetMarkedFonts() { c_.fontTable().resetMarkedFonts(); }
+
+QWidget* PaletteTableController::fontListView() const { return c_.fontTable().fontTableView(); }
+
+bool PaletteTableController::offersCharacterCommand(RbxMenuCommand command) const {
+    using C = RbxMenuCommand;
+    switch (command) {
+    case C::MarkFonts:
+    case C::ResetMarks:
+    case C::AddToFavorites:
+    case C::RemoveFromFavorites:
+    case C::RemoveFromRecent:
+    case C::ShowInContext:
+    case C::ShowInUnicodeBlocksContext: return true;
+    case C::ShowInfo: return c_.sheets().isRegistered(QStringLiteral("characterInfo"));
+    default: return shapes_ && shapes_->offersCommand(command);
+    }
+}
+
+void PaletteTableController::characterCommand(RbxMenuCommand command, char32_t c) {
+    PaletteCharacterActions& actions = c_.characterActions();
+    using C = RbxMenuCommand;
+    switch (command) {
+    case C::AddToFavorites: actions.addSelectedCharacterToFavorites(c); break;
+    case C::RemoveFromFavorites: actions.removeSelectedCharacterFromFavorites(c); break;
+    case C::RemoveFromRecent: actions.removeSelectedCharacterFromRecent(c); break;
+    case C::ShowInContext: actions.showSelectedCharacterInContext(c); break;
+    case C::ShowInUnicodeBlocksContext: actions.showSelectedCharacterInUnicodeBlocksContext(c); break;
+    default:
+        if (shapes_) shapes_->performCommand(command, c, c_.selectedFont().postScriptName());
+        break;
+    }
 }

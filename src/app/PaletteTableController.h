@@ -32,6 +32,12 @@ public:
     std::unique_ptr<QMenu> contextMenu(char32_t c) override;
     std::unique_ptr<QMenu> skinsMenu(char32_t c) override;
     std::unique_ptr<QMenu> emojiTextMenu(char32_t c) override;
+    // The font list's marks and the context menu's actions on characters.
+    char32_t markedCharacter() const override;
+    void markFontsContainingCharacter(char32_t c) override;
+    void markFontsContainingSelectedCharacter(char32_t c) override;
+    void resetMarkedFonts() override;
+    QWidget* fontListView() const override;
     void activateSampleEditor() override;
     // The information sheet of a character in the palette's font.
     void showInfoForCharacter(char32_t c) override;

@@ -2,6 +2,7 @@
 #include "app/PaletteURLCommands.h"
 
 #include "app/RbxCharWindowController.h"
+#include "app/RbxSearchField.h"
 #include "kxlib/URLExtensions.h"
 #include "core/Log.h"
 

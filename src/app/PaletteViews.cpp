@@ -1,6 +1,7 @@
 #include "app/PaletteViews.h"
 
 #include "app/PaletteContent.h"
+#include "app/RbxSearchField.h"
 #include "app/PaletteTable.h"
 #include "app/RbxCharWindowController.h"
 #include "core/Bundle.h"

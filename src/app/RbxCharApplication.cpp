@@ -8,6 +8,7 @@
 
 namespace {
 bool suppressFlag = false;
+QEvent::Type currentType = QEvent::None;
 } // namespace
 
 bool PaletteEventRouter::eventFilter(QObject* watched, QEvent* event) {
@@ -17,6 +18,17 @@ bool PaletteEventRouter::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool PaletteEventRouter::route(QEvent* event) {
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+        currentType = event->type();
+        break;
+    default:
+        break;
+    }
     switch (event->type()) {
     case QEvent::MouseButtonRelease:
         if (!target_.hasSheet()) target_.mouseUp(*static_cast<QMouseEvent*>(event));
@@ -50,3 +62,9 @@ RbxCharApplication::~RbxCharApplication() = default;
 
 void RbxCharApplication::setSuppressCurrentEvent(bool suppress) { suppressFlag = suppress; }
 bool RbxCharApplication::suppressCurrentEvent() { return suppressFlag; }
+
+QEvent::Type RbxCharApplication::currentEventType() { return currentType; }
+
+bool RbxCharApplication::currentEventIsKey() {
+    return currentType == QEvent::KeyPress || currentType == QEvent::KeyRelease;
+}

@@ -50,4 +50,8 @@ public:
     // While set, currentEvent() answers nothing (the table's drawing clears it).
     static void setSuppressCurrentEvent(bool suppress);
     static bool suppressCurrentEvent();
+    // The type of the latest key or mouse-button event a window of ours received
+    // (QEvent::None before): what the event being handled is, or was last.
+    static QEvent::Type currentEventType();
+    static bool currentEventIsKey();
 };

@@ -11,6 +11,11 @@
 #include "app/PaletteFontList.h"
 #include "app/PaletteFrameKeeper.h"
 #include "app/PalettePresenter.h"
+#include "app/PaletteSearch.h"
+#include "app/PaletteFontTable.h"
+#include "app/PaletteCharacterActions.h"
+#include "app/FontListTableView.h"
+#include "app/RbxSearchField.h"
 #include "app/PaletteTable.h"
 #include "app/RbxPositionLog.h"
 #include "app/SystemFont.h"
@@ -27,6 +32,7 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QScreen>
+#include <QSplitter>
 
 namespace {
 RbxCharWindowController*& sharedController() {
@@ -55,6 +61,24 @@ RbxCharWindowController::RbxCharWindowController(RbxDefaults& settings, PaletteT
     insertModes_ = new PaletteInsertModes(settings_, *content_, this);
     fontControls_ = new PaletteFontControls(*this, settings_, fonts_, *content_, this);
     views_ = new PaletteViews(*this, settings_, *content_, table_, *table_.layoutPopUp(), this);
+    search_ = new PaletteSearch(settings_, table_, *content_, fonts_, window_, this);
+    connect(search_, &PaletteSearch::performed, this, &RbxCharWindowController::searchPerformed);
+    // The font list beside the table, as wide as the user left it; Tab goes from the
+    // search field to its filter.
+    fontTable_ = new PaletteFontTable(settings_, fonts_, this);
+    content_->setFontListPanel(fontTable_->panel(), settings_.integerForKey(rbx::key::fontListWidth));
+    connect(content_->splitter(), &QSplitter::splitterMoved, this, [this] {
+        settings_.setInteger(content_->splitter()->sizes().value(0), rbx::key::fontListWidth.qname());
+    });
+    content_->searchField()->setNextField(fontTable_->fontFilterField());
+    connect(this, &RbxCharWindowController::fontSelected, fontTable_, &PaletteFontTable::showSelectedFont);
+    connect(fontTable_, &PaletteFontTable::fontChosen, this, [this](const rbx::Font& font) {
+        selectFont(font);
+        settings_.setApplicationFontDectection(false);
+        settings_.setApplicationFont(font.postScriptName());
+    });
+    connect(fontTable_, &PaletteFontTable::markChanged, this, [this] { charView()->viewport()->update(); });
+    characterActions_ = new PaletteCharacterActions(*search_, table_, this);
     alerts_ = new PaletteAlerts(*this, settings_, services.accessibility, services.updates, this);
     if (services.detectors) follower_ = new PaletteFontFollower(*this, settings_, front_, fonts_, *services.detectors);
 }
@@ -92,13 +116,11 @@ void RbxCharWindowController::load() {
     connect(qApp, &QGuiApplication::primaryScreenChanged, this, &RbxCharWindowController::screenChanged);
     settings_.addObserver(this);
     // Appearance changes reach the widgets as palette changes; the table redraws then.
-    // The search follows the field's text as it is edited (its clear button too).
-    connect(content_->searchField(), &QLineEdit::textEdited, this, &RbxCharWindowController::performSearch);
-    connect(content_->searchField(), &QLineEdit::returnPressed, this, &RbxCharWindowController::performSearch);
+    search_->buildSearchTemplateMenu();
     updateToFrontApplication(true);
 }
 
-QLineEdit* RbxCharWindowController::searchField() const { return content_->searchField(); }
+RbxSearchField* RbxCharWindowController::searchField() const { return content_->searchField(); }
 
 RbxCharView* RbxCharWindowController::charView() const { return table_.view(); }
 
@@ -179,11 +201,7 @@ void RbxCharWindowController::selectInsertModeSegment(int segment) { insertModes
 
 void RbxCharWindowController::changeInsertMode() { insertModes_->changeInsertMode(); }
 
-void RbxCharWindowController::performSearch() {
-    const QString text = searchField()->text();
-    table_.setSearch(text);
-    emit searchPerformed(text);
-}
+void RbxCharWindowController::performSearch() { search_->performSearch(); }
 
 // ---- fonts
 
@@ -236,6 +254,7 @@ void RbxCharWindowController::updateAfterFontChange(const QString& reason) {
     rbx::Font font = font_ ? rbx::font::tryFindingFontWithName(font_.postScriptName(), 12) : rbx::Font();
     if (!font) font = startFont();
     selectFont(font);
+    fontTable_->updateAfterFontChange();
     updateToFrontApplication(true);
 }
 

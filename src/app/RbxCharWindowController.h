@@ -10,6 +10,9 @@
 //   PaletteFontControls  the family, face and recent-fonts pop-ups, the layout link
 //   PaletteInsertModes   the insert-mode control with its size and types menus
 //   PaletteViews         the window mode, the view and layout pop-ups, the pages
+//   PaletteSearch        the search field, its templates and maintenance commands
+//   PaletteFontTable     the font list beside the table: collections, filter, marks
+//   PaletteCharacterActions  the context menu's actions on a character
 // The character table (PaletteTable), the settings store, the font list and the front
 // application are given when it is made (PaletteAssembly makes it); `windowController()`
 // answers it from its loading on. Main thread only.
@@ -42,8 +45,12 @@ class PaletteViews;
 class PaletteFontList;
 class PaletteFrameKeeper;
 class PalettePresenter;
+class PaletteSearch;
+class PaletteFontTable;
+class PaletteCharacterActions;
 class PaletteTable;
 class QLineEdit;
+class RbxSearchField;
 class RbxCharView;
 class RbxDefaults;
 
@@ -83,9 +90,12 @@ public:
     PaletteFontControls& fontControls() const { return *fontControls_; }
     PaletteInsertModes& insertModes() const { return *insertModes_; }
     PaletteViews& views() const { return *views_; }
+    PaletteSearch& search() const { return *search_; }
+    PaletteFontTable& fontTable() const { return *fontTable_; }
+    PaletteCharacterActions& characterActions() const { return *characterActions_; }
     PaletteTable& table() const { return table_; }
     PaletteFontList& fonts() const { return fonts_; }
-    QLineEdit* searchField() const;
+    RbxSearchField* searchField() const;
     // The character table view on the first page.
     RbxCharView* charView() const;
 
@@ -256,6 +266,9 @@ private:
     PaletteFontControls* fontControls_ = nullptr;
     PaletteInsertModes* insertModes_ = nullptr;
     PaletteViews* views_ = nullptr;
+    PaletteSearch* search_ = nullptr;
+    PaletteFontTable* fontTable_ = nullptr;
+    PaletteCharacterActions* characterActions_ = nullptr;
     rbx::Font font_;
     bool loaded_ = false;
 };

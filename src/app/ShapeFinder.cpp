@@ -1,6 +1,7 @@
 #include "app/ShapeFinder.h"
 
 #include "app/RbxCharWindowController.h"
+#include "app/RbxSearchField.h"
 #include "core/Bundle.h"
 #include "core/KXAppSupport.h"
 #include "core/Log.h"

@@ -2,6 +2,7 @@
 
 #include "kxlib/KXAppSettings.h"
 
+#include "kxlib/KXNetwork.h"
 #include "kxlib/KXURLHandler.h"
 #include "kxlib/KXUtilities.h"
 #include "kxlib/URLExtensions.h"
@@ -17,9 +18,6 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
 #include <QThread>
 #include <QTimer>
 
@@ -35,19 +33,12 @@ QString expectedUpdateName() {
 
 // Downloads on the calling (worker) thread; nothing on failure.
 std::optional<QByteArray> KXNetworkFetcher::fetch(const QUrl& url) {
-    QNetworkAccessManager manager;
-    QNetworkRequest request(url);
-    request.setTransferTimeout(30000);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
-    std::unique_ptr<QNetworkReply> reply(manager.get(request));
-    QEventLoop loop;
-    QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    loop.exec();
-    if (reply->error() != QNetworkReply::NoError) {
-        kx::log(QStringLiteral("cannot load application settings update %1: %2").arg(url.toString(), reply->errorString()));
-        return std::nullopt;
-    }
-    return reply->readAll();
+    rbx::network::Request request;
+    request.url = url;
+    const rbx::network::Answer answer = kx::fetch(request);
+    if (!answer.data)
+        kx::log(QStringLiteral("cannot load application settings update %1: %2").arg(url.toString(), answer.error));
+    return answer.data;
 }
 
 void KXAppSettingsStore::updateWithRemoteData(const QString& urlText) {

@@ -94,6 +94,8 @@ inline constexpr BoolKey suppressOpening{"suppressOpening"};
 // Fonts
 inline constexpr StringKey selectedFont{"selectedFont", "", Bundle};
 inline constexpr StringKey selectedCollection{"selectedCollection", ""};
+// The width of the font list beside the content pages; 0 keeps it folded away.
+inline constexpr IntKey fontListWidth{"fontListWidth", 170};
 inline constexpr ObjectKey recentFonts{"recentFonts", Type::Array, Bundle};
 inline constexpr ObjectKey recentFontsV2{"recentFontsV2", Type::Array, Bundle};
 inline constexpr BoolKey useUniversalFont{"useUniversalFont", false, Bundle};

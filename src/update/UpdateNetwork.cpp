@@ -1,19 +1,23 @@
 #include "update/UpdateNetwork.h"
 
 #include "core/Log.h"
+#include "kxlib/KXNetwork.h"
 
-#include <QEventLoop>
-#include <QHostAddress>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <memory>
+#include <arpa/inet.h>
+#include <cstring>
 
 namespace update {
 
 bool isLoopbackHost(const QString& host) {
     if (host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0) return true;
-    const QHostAddress address(host);
-    return !address.isNull() && address.isLoopback();
+    const QByteArray text = host.toLatin1();
+    in_addr v4{};
+    if (inet_pton(AF_INET, text.constData(), &v4) == 1) return (ntohl(v4.s_addr) >> 24) == 127;
+    in6_addr v6{};
+    if (inet_pton(AF_INET6, text.constData(), &v6) != 1) return false;
+    if (IN6_IS_ADDR_LOOPBACK(&v6)) return true;
+    // An IPv4 loopback address written as IPv6 (::ffff:127.x.y.z).
+    return IN6_IS_ADDR_V4MAPPED(&v6) && v6.s6_addr[12] == 127;
 }
 
 bool isPermittedAddress(const QUrl& url) {
@@ -28,51 +32,20 @@ bool isPermittedRedirect(const QUrl& from, const QUrl& to) {
     return !(from.scheme().toLower() == QLatin1String("https") && to.scheme().toLower() != QLatin1String("https"));
 }
 
-QNetworkRequest makeRequest(const QUrl& url, int timeoutMs) {
-    QNetworkRequest request(url);
-    request.setTransferTimeout(timeoutMs);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::UserVerifiedRedirectPolicy);
-    request.setRawHeader("Accept-Encoding", "identity");
-    return request;
-}
-
-void guardRedirects(QNetworkReply* reply) {
-    // The reply's address is the one it was redirected from until the redirect is allowed.
-    QObject::connect(reply, &QNetworkReply::redirected, reply, [reply](const QUrl& to) {
-        const QUrl from = reply->url();
-        const QUrl target = from.resolved(to);
-        if (isPermittedRedirect(from, target)) {
-            emit reply->redirectAllowed();
-            return;
-        }
-        kx::log(QStringLiteral("redirect refused: %1 -> %2").arg(from.toString(), target.toString()));
-        reply->abort();
-    });
-}
-
 Fetched fetch(const QUrl& url, qint64 maxBytes, int timeoutMs) {
     if (!isPermittedAddress(url)) {
         kx::log(QStringLiteral("address refused (https only): %1").arg(url.toString()));
         return {std::nullopt, QStringLiteral("address refused")};
     }
-    QNetworkAccessManager manager;
-    std::unique_ptr<QNetworkReply> reply(manager.get(makeRequest(url, timeoutMs)));
-    guardRedirects(reply.get());
-    QEventLoop loop;
-    bool tooLong = false;
-    QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    QObject::connect(reply.get(), &QNetworkReply::downloadProgress, &loop, [&](qint64 received, qint64) {
-        if (received > maxBytes && !tooLong) {
-            tooLong = true;
-            reply->abort();
-        }
-    });
-    if (!reply->isFinished()) loop.exec();
-    if (tooLong) return {std::nullopt, QStringLiteral("answer too long")};
-    if (reply->error() != QNetworkReply::NoError) return {std::nullopt, reply->errorString()};
-    QByteArray data = reply->readAll();
-    if (data.size() > maxBytes) return {std::nullopt, QStringLiteral("answer too long")};
-    return {std::move(data), QString()};
+    rbx::network::Request request;
+    request.url = url;
+    request.maxBytes = maxBytes;
+    request.timeoutMs = timeoutMs;
+    request.identityEncoding = true;
+    request.redirectAllowed = &isPermittedRedirect;
+    rbx::network::Answer answer = kx::fetch(request);
+    if (!answer.refusedRedirect.isEmpty()) kx::log(QStringLiteral("redirect refused: %1").arg(answer.refusedRedirect));
+    return {std::move(answer.data), answer.error};
 }
 
 } // namespace update

@@ -8,12 +8,9 @@
 //   the server is asked not to encode the content ("Accept-Encoding: identity").
 
 #include <QByteArray>
-#include <QNetworkRequest>
 #include <QString>
 #include <QUrl>
 #include <optional>
-
-class QNetworkReply;
 
 namespace update {
 
@@ -24,19 +21,14 @@ bool isLoopbackHost(const QString& host);
 bool isPermittedAddress(const QUrl& url);
 bool isPermittedRedirect(const QUrl& from, const QUrl& to);
 
-// A GET request under these rules; redirects wait for guardRedirects.
-QNetworkRequest makeRequest(const QUrl& url, int timeoutMs = TransferTimeoutMs);
-// Follows the reply's redirects that the rules allow; the others end the reply with an
-// error (logged "redirect refused: <from> -> <to>").
-void guardRedirects(QNetworkReply* reply);
-
 struct Fetched {
     std::optional<QByteArray> data;  // none on failure
     QString error;
 };
-// Fetches the address on the calling thread (any thread; a local event loop waits).
-// An answer longer than `maxBytes`, an address the rules refuse and an HTTP failure
-// give no data.
+// Fetches the address on the calling thread (any thread; a local event loop waits)
+// through the network module. An answer longer than `maxBytes`, an address the rules
+// refuse and an HTTP failure give no data; a refused redirect is logged
+// "redirect refused: <from> -> <to>".
 Fetched fetch(const QUrl& url, qint64 maxBytes = 1 << 20, int timeoutMs = TransferTimeoutMs);
 
 } // namespace update

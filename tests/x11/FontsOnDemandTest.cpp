@@ -36,7 +36,16 @@ QRect cellOf(char32_t c) {
     return r.size() == 4 ? QRect(r[0].toInt(), r[1].toInt(), r[2].toInt(), r[3].toInt()) : QRect();
 }
 
+// The font list beside the table is folded away, so that only the searches and the
+// debug call read the list.
+void foldTheFontListAway() {
+    ASSERT_EQ(run(x11test::Tool, {QStringLiteral("defaults"), QStringLiteral("write"), QStringLiteral("org.runebox.Runebox"),
+                                  QStringLiteral("fontListWidth"), QStringLiteral("0")}),
+              0);
+}
+
 TEST(FontsOnDemand, SearchesAndTheFontListOpenOnlyTheFacesTheyDraw) {
+    foldTheFontListAway();
     Folder folder;
     ASSERT_EQ(folder.copied, FixtureFaces);
     Copy copy;

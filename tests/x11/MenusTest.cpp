@@ -6,6 +6,7 @@
 // application keeps the keyboard. Light and dark: the magnifier follows the desktop.
 //
 // With RUNEBOX_SCREENSHOTS naming a folder, pictures of the screen are written there.
+#include "MenuItems.h"
 #include "ProbeClient.h"
 #include "RuneboxCopy.h"
 #include "RuneboxPrograms.h"
@@ -39,28 +40,11 @@ void setting(const QString& key, const QString& value) {
     ASSERT_EQ(run(x11test::Tool, {QStringLiteral("defaults"), QStringLiteral("write"), Domain, key, value}), 0);
 }
 
-QRect rectOf(const QVariant& v) {
-    const QVariantList r = qdbus_cast<QVariantList>(v);
-    return r.size() == 4 ? QRect(r[0].toInt(), r[1].toInt(), r[2].toInt(), r[3].toInt()) : QRect();
-}
+using x11test::MenuItem;
+using x11test::menuItems;
+using x11test::rectOf;
 
 QRect cellOf(char32_t c) { return rectOf(Copy::debugCall(QStringLiteral("CellRect"), {uint(c)})); }
-
-struct MenuItem {
-    QString title;
-    bool enabled = false;
-    QRect rect;
-};
-
-QList<MenuItem> menuItems() {
-    QList<MenuItem> items;
-    for (const QVariant& v : qdbus_cast<QVariantList>(Copy::debugCall(QStringLiteral("MenuItems")))) {
-        const QVariantMap m = qdbus_cast<QVariantMap>(v);
-        items.append({m.value(QStringLiteral("title")).toString(), m.value(QStringLiteral("enabled")).toBool(),
-                      rectOf(m.value(QStringLiteral("rect")))});
-    }
-    return items;
-}
 
 QList<MenuItem> waitForMenu() {
     QList<MenuItem> items;

@@ -8,6 +8,7 @@
 // are; the front applications are of three toolkits (Qt, xterm, GTK 3).
 #include "FrontEditors.h"
 #include "RuneboxCopy.h"
+#include "RuneboxPrograms.h"
 
 #include <QProcess>
 #include <gtest/gtest.h>
@@ -182,6 +183,11 @@ namespace {
 TEST(PaletteKeys, TheCharacterUnderThePointerStaysThereWhileTheRecentGroupGrows) {
     x11test::ProbeEditor editor;
     ASSERT_TRUE(editor.started());
+    // The table spans the palette: the font list beside it is folded away.
+    ASSERT_EQ(x11test::run(x11test::Tool, {QStringLiteral("defaults"), QStringLiteral("write"),
+                                           QStringLiteral("org.runebox.Runebox"), QStringLiteral("fontListWidth"),
+                                           QStringLiteral("0")}),
+              0);
     OpenPalette palette;
     ASSERT_TRUE(palette.ok) << palette.copy.output().toStdString();
     x11test::pointTo(palette.frame.center());

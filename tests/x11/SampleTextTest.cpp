@@ -67,6 +67,12 @@ bool pageHasInk(const QString& png) {
     return dark > 50;
 }
 
+// Whether the process has a file of that name mapped (a library it loaded).
+bool hasMapped(qint64 pid, const QString& name) {
+    QFile maps(QStringLiteral("/proc/%1/maps").arg(pid));
+    return maps.open(QIODevice::ReadOnly) && QString::fromLatin1(maps.readAll()).contains(name);
+}
+
 bool waitForFile(const QString& path) {
     return rbxtest::waitFor([&] { return QFileInfo(path).size() > 0; }, 15000);
 }
@@ -104,11 +110,17 @@ TEST(SampleText, TheUserTypesASampleAndPrintsItAndThePreview) {
         return stored.trimmed() == QStringLiteral("Quartz sphinx judges vows");
     }, 10000)) << stored.toStdString();
 
-    // Printing: one page that the text fills, repeated.
+    // Printing: one page that the text fills, repeated. The print support is loaded only
+    // now.
+    const qint64 pid = copy.process().processId();
+    EXPECT_FALSE(hasMapped(pid, QStringLiteral("libQt6PrintSupport")));
+    EXPECT_FALSE(hasMapped(pid, QStringLiteral("libQt6Network")));
     QRect print;
     ASSERT_TRUE(waitForControl(QStringLiteral("sampleTextPrintButton"), &print));
     clickAt(print.center());
     ASSERT_TRUE(waitForFile(pdf)) << copy.output().toStdString();
+    EXPECT_TRUE(hasMapped(pid, QStringLiteral("runebox-print.so")));
+    EXPECT_TRUE(hasMapped(pid, QStringLiteral("libQt6PrintSupport")));
     rbxtest::spinEventLoop(500);
     const QString text = pdfText(pdf);
     EXPECT_GE(text.count(QStringLiteral("Quartz sphinx judges vows")), 5) << text.toStdString();

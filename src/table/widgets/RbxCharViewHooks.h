@@ -59,7 +59,8 @@ public:
 
     // ---- commands on characters
     virtual void markFontsContainingCharacter(char32_t) {}
-    virtual void markFontsContainingSelectedCharacter() {}
+    // The selected character as the menu item or key that asked carries it.
+    virtual void markFontsContainingSelectedCharacter(char32_t) {}
     virtual void resetMarkedFonts() {}
     // The information sheet of the character in the font list's selected font.
     virtual void showInfoForCharacter(char32_t) {}

@@ -7,6 +7,8 @@
 
 RbxFontTableView::RbxFontTableView(QWidget* parent) : QTableView(parent) {}
 
+void RbxFontTableView::setCharView(RbxCharView* view) { charView_ = view; }
+
 void RbxFontTableView::keyPressEvent(QKeyEvent* event) {
     RbxCharView* view = charView_ ? charView_.data() : RbxCharView::view();
     if (view && view->keys().handleHardWiredShortcut(event)) {

@@ -12,7 +12,7 @@ class RbxFontTableView : public QTableView {
 public:
     explicit RbxFontTableView(QWidget* parent = nullptr);
     // The character table whose shortcuts come first (default: RbxCharView::view()).
-    void setCharView(RbxCharView* view) { charView_ = view; }
+    void setCharView(RbxCharView* view);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

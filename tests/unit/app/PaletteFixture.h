@@ -8,6 +8,7 @@
 #include "app/FrontApplication.h"
 #include "app/PaletteAssembly.h"
 #include "app/RbxCharWindowController.h"
+#include "app/RbxSearchField.h"
 #include "common/TestEnvironment.h"
 #include "model/RbxFontInfo.h"
 #include "model/RbxNameFilter.h"

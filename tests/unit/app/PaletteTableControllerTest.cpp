@@ -30,7 +30,7 @@ bool hasRecentGroupWith(const RbxCharView& view, char32_t ch) {
 TEST_F(Palette, TheTableAsksTheWindowControllerAndPostsThroughTheInsertionRoad) {
     RbxCharView& view = viewOf(*c);
     EXPECT_NE(dynamic_cast<RbxPoster*>(&view.posting()), nullptr);
-    EXPECT_EQ(view.controller().searchField(), c->searchField());
+    EXPECT_EQ(view.controller().searchField(), static_cast<QWidget*>(c->searchField()));
     EXPECT_FALSE(view.controller().hasAttachedSheet());
 
     // Opening the palette installs the table's tracking; a sheet is tracked while it is on.

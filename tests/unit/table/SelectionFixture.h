@@ -33,7 +33,7 @@ struct RecordingController : RbxCharViewController {
     QWidget* searchField() const override { return search; }
     QWidget* fontListView() const override { return fonts; }
     void markFontsContainingCharacter(char32_t c) override { marked << c; }
-    void markFontsContainingSelectedCharacter() override { ++markSelected; }
+    void markFontsContainingSelectedCharacter(char32_t) override { ++markSelected; }
     void resetMarkedFonts() override { ++resets; }
     void showInfoForCharacter(char32_t c) override { info << c; }
     void changeViewTo(int v) override { views << v; }

@@ -3,6 +3,7 @@
 #include "common/LocalHttpServer.h"
 #include "common/TestEnvironment.h"
 #include "core/FoundationValues.h"
+#include "core/Log.h"
 #include "kxlib/StoreFixture.h"
 #include "kxlib/KXUtilities.h"
 #include "update/PadFeed.h"
@@ -105,6 +106,11 @@ TEST(UpdateNetworkTest, HttpsOnlyExceptToThisMachine) {
     EXPECT_TRUE(update::isPermittedAddress(QUrl(QStringLiteral("https://updates.example/x"))));
     EXPECT_TRUE(update::isPermittedAddress(QUrl(QStringLiteral("http://127.0.0.1:8080/x"))));
     EXPECT_TRUE(update::isPermittedAddress(QUrl(QStringLiteral("http://[::1]/x"))));
+    EXPECT_TRUE(update::isPermittedAddress(QUrl(QStringLiteral("http://127.9.8.7/x"))));
+    EXPECT_TRUE(update::isPermittedAddress(QUrl(QStringLiteral("http://[::ffff:127.0.0.1]/x"))));
+    EXPECT_TRUE(update::isPermittedAddress(QUrl(QStringLiteral("http://LocalHost/x"))));
+    EXPECT_FALSE(update::isPermittedAddress(QUrl(QStringLiteral("http://128.0.0.1/x"))));
+    EXPECT_FALSE(update::isPermittedAddress(QUrl(QStringLiteral("http://[::2]/x"))));
     EXPECT_FALSE(update::isPermittedAddress(QUrl(QStringLiteral("http://updates.example/x"))));
     EXPECT_FALSE(update::isPermittedAddress(QUrl(QStringLiteral("ftp://127.0.0.1/x"))));
     EXPECT_FALSE(update::isPermittedAddress(QUrl(QStringLiteral("file:///etc/passwd"))));
@@ -139,7 +145,9 @@ TEST(UpdateNetworkTest, FetchesUnderTheRules) {
     ASSERT_TRUE(moved.data);
     EXPECT_EQ(*moved.data, body);
     // Redirected to plain http on another host: refused, never asked.
+    kx::LogCapture log;
     EXPECT_FALSE(update::fetch(base.resolved(QUrl(QStringLiteral("away")))).data);
+    EXPECT_TRUE(log.contains(QStringLiteral("redirect refused: ")));
     EXPECT_FALSE(update::fetch(base.resolved(QUrl(QStringLiteral("down")))).data);
     EXPECT_FALSE(update::fetch(base.resolved(QUrl(QStringLiteral("plain"))), 1000).data);  // too long
     const update::Fetched stalled = update::fetch(base.resolved(QUrl(QStringLiteral("stall"))), 1 << 20, 400);

@@ -1,0 +1,167 @@
+// The search field and the font list of the real runebox program, used with the keyboard
+// and the pointer of the X server: typing searches by name and by code, a maintenance
+// command answers in the field; a right click marks the fonts
+// that contain a character, which then show a bullet; a family clicked in the font list
+// becomes the palette's font; "show in context" leaves a search for the character's group.
+#include "Desktop.h"
+#include "MenuItems.h"
+#include "ProbeClient.h"
+#include "RuneboxCopy.h"
+#include "RuneboxPrograms.h"
+
+#include <QDBusArgument>
+#include <QRect>
+#include <gtest/gtest.h>
+
+namespace {
+
+using x11test::Copy;
+using x11test::run;
+
+const QPoint awayFromThePalette(1100, 80);
+
+using x11test::MenuItem;
+using x11test::menuItems;
+using x11test::rectOf;
+
+// The item of the open menu whose title begins so; waits for the menu.
+std::optional<MenuItem> menuItem(const QString& prefix) {
+    std::optional<MenuItem> found;
+    rbxtest::waitFor([&] {
+        for (const MenuItem& i : menuItems())
+            if (i.title.startsWith(prefix)) found = i;
+        return found.has_value();
+    }, 4000);
+    return found;
+}
+
+QRect control(const QString& name) { return rectOf(Copy::debugCall(QStringLiteral("ControlRect"), {name})); }
+
+bool stateHas(const QString& key, const QVariant& value) {
+    return Copy::waitForState([&](const QVariantMap& s) { return s.value(key) == value; });
+}
+
+// The table shows the search's result.
+bool searchShown(const QString& text) {
+    return Copy::waitForState([&](const QVariantMap& s) {
+        return s.value(QStringLiteral("search")) == text && s.value(QStringLiteral("tableSearch")) == text;
+    });
+}
+
+qulonglong count() { return Copy::state().value(QStringLiteral("count")).toULongLong(); }
+
+// The palette open with the pointer over it (so it has the keyboard).
+struct Palette {
+    Palette() {
+        x11test::pointTo(awayFromThePalette);
+        ok = Copy::waitForState(Copy::shownAndPainted) &&
+             Copy::waitForState([](const QVariantMap& s) { return s.value(QStringLiteral("fontRows")).toInt() > 0; });
+        if (!ok) return;
+        frame = x11test::frameOf(x11test::windowOfPid(int(copy.process().processId())));
+        const QRect field = control(QStringLiteral("searchField"));
+        x11test::pointTo(field.center());
+        const int pid = int(copy.process().processId());
+        ok = !field.isEmpty() && rbxtest::waitFor([pid] { return processHasKeyboardFocus(pid); }, 10000);
+    }
+    Copy copy;
+    QRect frame;
+    bool ok = false;
+};
+
+void clearSearch() {
+    x11test::key(QStringLiteral("Escape"));
+    ASSERT_TRUE(searchShown(QString()));
+}
+
+TEST(SearchField, NamesCodesAndCommandsWork) {
+    Palette palette;
+    ASSERT_TRUE(palette.ok) << palette.copy.output().toStdString();
+    const qulonglong everything = count();
+
+    // By name: only arrows.
+    x11test::type(QStringLiteral("arrow"));
+    ASSERT_TRUE(searchShown(QStringLiteral("arrow"))) << palette.copy.output().toStdString();
+    ASSERT_TRUE(rbxtest::waitFor([] { return !Copy::cellOf(U'→').isEmpty(); }, 10000));
+    EXPECT_TRUE(Copy::cellOf(U'A').isEmpty());
+    const qulonglong arrows = count();
+    EXPECT_GT(arrows, 50u);
+    EXPECT_LT(arrows, everything / 4);
+    clearSearch();
+
+    // By code, in two notations: the one character.
+    for (const QString& code : {QStringLiteral("U+2192"), QStringLiteral("#8594")}) {
+        x11test::type(code);
+        ASSERT_TRUE(searchShown(code)) << code.toStdString();
+        EXPECT_TRUE(rbxtest::waitFor([] { return !Copy::cellOf(U'→').isEmpty(); }, 10000)) << code.toStdString();
+        EXPECT_LT(count(), 5u) << code.toStdString();
+        clearSearch();
+    }
+
+    // A maintenance command typed into the field answers in the field.
+    x11test::pointTo(control(QStringLiteral("searchField")).center());
+    const int pid = int(palette.copy.process().processId());
+    ASSERT_TRUE(rbxtest::waitFor([pid] { return processHasKeyboardFocus(pid); }, 10000));
+    // (xdotool takes a word with a leading "-" for an option of its own without "--".)
+    run(QStringLiteral("xdotool"), {QStringLiteral("type"), QStringLiteral("--"), QStringLiteral("-version")});
+    EXPECT_TRUE(stateHas(QStringLiteral("search"), QStringLiteral("hide version")))
+        << Copy::state().value(QStringLiteral("search")).toString().toStdString();
+    EXPECT_TRUE(control(QStringLiteral("versionLabel")).isEmpty());
+
+}
+
+TEST(FontList, ARightClickMarksTheFontsWithTheCharacterAndAClickedFamilyIsShown) {
+    Palette palette;
+    ASSERT_TRUE(palette.ok) << palette.copy.output().toStdString();
+    x11test::type(QStringLiteral("cyrillic capital letter zhe"));
+    ASSERT_TRUE(searchShown(QStringLiteral("cyrillic capital letter zhe")));
+    ASSERT_TRUE(rbxtest::waitFor([] { return !Copy::cellOf(U'Ж').isEmpty(); }, 10000));
+    ASSERT_TRUE(Copy::state().value(QStringLiteral("markedFamilies")).toStringList().isEmpty());
+
+    // Marked from the character's menu: the families with Ж have a bullet.
+    x11test::pointTo(Copy::cellOf(U'Ж').center());
+    ASSERT_TRUE(stateHas(QStringLiteral("selected"), uint(U'Ж')));
+    run(QStringLiteral("xdotool"), {QStringLiteral("click"), QStringLiteral("3")});
+    const std::optional<MenuItem> mark = menuItem(QStringLiteral("Mark Fonts Containing Ж"));
+    ASSERT_TRUE(mark) << palette.copy.output().toStdString();
+    EXPECT_TRUE(mark->enabled);
+    x11test::pointTo(mark->rect.center());
+    x11test::click();
+    ASSERT_TRUE(stateHas(QStringLiteral("mark"), uint(0x416)));
+    const QStringList marked = Copy::state().value(QStringLiteral("markedFamilies")).toStringList();
+    EXPECT_TRUE(marked.contains(QStringLiteral("DejaVu Sans"))) << marked.join(u',').toStdString();
+    EXPECT_FALSE(marked.contains(QStringLiteral("Noto Color Emoji"))) << marked.join(u',').toStdString();
+    EXPECT_LT(marked.size(), Copy::state().value(QStringLiteral("fontRows")).toInt());
+
+    // A family clicked in the list becomes the palette's font.
+    QRect row;
+    ASSERT_TRUE(rbxtest::waitFor([&] {
+        row = rectOf(Copy::debugCall(QStringLiteral("FontRowRect"), {QStringLiteral("DejaVu Serif")}));
+        return !row.isEmpty();
+    }, 5000));
+    x11test::pointTo(row.center());
+    x11test::click();
+    EXPECT_TRUE(stateHas(QStringLiteral("fontFamily"), QStringLiteral("DejaVu Serif")));
+    EXPECT_TRUE(stateHas(QStringLiteral("fontRow"), QStringLiteral("DejaVu Serif")));
+}
+
+TEST(CharacterActions, ShowInContextFromASearchLeavesItAndSelectsTheCharacter) {
+    Palette palette;
+    ASSERT_TRUE(palette.ok) << palette.copy.output().toStdString();
+    x11test::type(QStringLiteral("zhe"));
+    ASSERT_TRUE(searchShown(QStringLiteral("zhe")));
+    ASSERT_TRUE(rbxtest::waitFor([] { return !Copy::cellOf(U'Ж').isEmpty(); }, 10000));
+    const qulonglong found = count();
+    x11test::pointTo(Copy::cellOf(U'Ж').center());
+    ASSERT_TRUE(stateHas(QStringLiteral("selected"), uint(U'Ж')));
+    run(QStringLiteral("xdotool"), {QStringLiteral("click"), QStringLiteral("3")});
+    const std::optional<MenuItem> show = menuItem(QStringLiteral("Show Ж in the Unicode Context"));
+    ASSERT_TRUE(show) << palette.copy.output().toStdString();
+    x11test::pointTo(show->rect.center());
+    x11test::click();
+    ASSERT_TRUE(searchShown(QString()));
+    EXPECT_GT(count(), found);
+    EXPECT_TRUE(stateHas(QStringLiteral("selected"), uint(U'Ж')));
+    EXPECT_FALSE(Copy::cellOf(U'Ж').isEmpty());
+}
+
+} // namespace
