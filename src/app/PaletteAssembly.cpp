@@ -121,7 +121,7 @@ PaletteAssembly::PaletteAssembly(RbxDefaults& settings, X11Session& x11, KXURLHa
                      [](const QString& path) { QFontDatabase::addApplicationFont(path); });
 
     // The sample text views follow the shown font and the search.
-    samples_ = std::make_unique<PaletteSampleViews>(settings_, wc.content(), wc.window());
+    samples_ = std::make_unique<PaletteSampleViews>(settings_, wc.content(), wc.window(), wc.sheets());
     samples_->setFont(wc.selectedFont());
     QObject::connect(&wc, &RbxCharWindowController::fontSelected, samples_.get(), &PaletteSampleViews::setFont);
     QObject::connect(&wc, &RbxCharWindowController::searchPerformed, samples_.get(), &PaletteSampleViews::searchChanged);
