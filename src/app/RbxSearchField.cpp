@@ -32,9 +32,7 @@ QIcon templateIcon(const QPalette& palette) {
 
 } // namespace
 
-RbxSearchField::RbxSearchField(QWidget* parent) : QLineEdit(parent) {
-    setClearButtonEnabled(true);
-}
+RbxSearchField::RbxSearchField(QWidget* parent) : QLineEdit(parent) {}
 
 void RbxSearchField::setTemplateMenu(QMenu* menu) {
     menu_ = menu;

@@ -2,7 +2,8 @@
 // The palette's search field: a line edit with a clear button and, at its leading edge,
 // the button of the search-template menu. It tells whether the key event it is handling
 // now is a key (so a search can tell typing from a click on the clear button), and hands
-// Tab on to the field named as the next one (the font filter).
+// Tab on to the field named as the next one (the font filter). The palette turns the clear
+// button on after its first picture: finding its icon searches the desktop's icon themes.
 
 #include <QLineEdit>
 #include <QMenu>

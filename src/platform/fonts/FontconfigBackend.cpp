@@ -113,6 +113,7 @@ void FontconfigBackend::addApplicationFonts() {
 void FontconfigBackend::fontsMoved() {
     generation_ = newGeneration();
     facesLoaded_ = false;
+    singleLookups_ = 0;
     clearFaceCache();
 }
 
@@ -190,9 +191,11 @@ QList<FaceInfo> FontconfigBackend::faces() {
 
 std::optional<FaceInfo> FontconfigBackend::faceInfo(const QString& postScriptName) {
     if (postScriptName.isEmpty()) return std::nullopt;
-    if (!facesLoaded_) {
-        // One name is asked of fontconfig alone: the palette's first fonts do not wait
-        // for the whole list.
+    if (!facesLoaded_ && singleLookups_ < MaxSingleLookups) {
+        // A few names are asked of fontconfig one by one: the palette's first fonts do not
+        // wait for the whole list (each asking reads every face's entry, so more askings
+        // make the list).
+        ++singleLookups_;
         FcPattern* pat = FcPatternCreate();
         FcPatternAddString(pat, FC_POSTSCRIPT_NAME, reinterpret_cast<const FcChar8*>(postScriptName.toUtf8().constData()));
         const QHash<QString, FaceInfo> found = bestFaces(pat, postScriptName);
@@ -200,6 +203,7 @@ std::optional<FaceInfo> FontconfigBackend::faceInfo(const QString& postScriptNam
         if (found.isEmpty()) return std::nullopt;
         return found.begin().value();
     }
+    if (!facesLoaded_) loadFaces();
     auto it = byName_.constFind(postScriptName);
     if (it == byName_.constEnd()) return std::nullopt;
     return faces_[it.value()];

@@ -40,6 +40,8 @@ private:
 
     quint64 generation_ = newGeneration();
     bool facesLoaded_ = false;
+    static constexpr int MaxSingleLookups = 8;
+    int singleLookups_ = 0;
     QList<FaceInfo> faces_;
     QHash<QString, int> byName_;
     QList<Container> containers_;
