@@ -162,6 +162,7 @@ QVariantMap DebugStateService::state() const {
         {QStringLiteral("fontListLoaded"), fontList && fontList->isLoaded()},
         {QStringLiteral("fontLabel"), controller_->content().currentFontLabel()->text()},
         {QStringLiteral("face"), controller_->content().facePopUp()->currentText()},
+        {QStringLiteral("recentFont"), controller_->content().recentFontsPopUp()->currentText()},
         {QStringLiteral("insertSegment"), controller_->selectedInsertModeSegment()},
         {QStringLiteral("insertMode"), insertModeNumber(defaults.applicationInsertMode())},
         {QStringLiteral("shownView"), controller_->views().shownView()},

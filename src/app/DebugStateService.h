@@ -30,7 +30,8 @@
 //                     fontRow (s: the family selected in the font list, "" for none),
 //                     markedFamilies (as: the font list's families with a mark),
 //                     fontLabel (s: the current-font label's text), face (s: the face
-//                     pop-up's title), insertSegment (i: the insert-mode control's selected
+//                     pop-up's title), recentFont (s: the recent-fonts pop-up's title),
+//                     insertSegment (i: the insert-mode control's selected
 //                     segment), insertMode (i: the front application's insert mode),
 //                     shownView (i: the view the palette applied last),
 //                     shapePad (av: while the shape finder is up, its pad on the screen as

@@ -1,7 +1,9 @@
 #include "app/FontInfoText.h"
 
 #include "core/LocalizedStrings.h"
+#include "core/Log.h"
 #include "model/FontExtensions.h"
+#include "model/LigatureReaders.h"
 #include "platform/fonts/FaceInfo.h"
 #include "platform/fonts/FontFace.h"
 
@@ -105,7 +107,23 @@ QString languageNames(const QStringList& codes) {
 
 QString slantText(double italicAngle) { return QStringLiteral("%1°").arg(-int(std::lround(italicAngle))); }
 
-QList<Line> linesForFont(const rbx::Font& font, int ligatureCount) {
+LigatureDetails ligatureDetails(const rbx::Font& font) {
+    LigatureDetails d;
+    if (!font) return d;
+    for (const std::uint32_t t : font.face()->tableTags()) {
+        QString name;
+        for (int shift = 24; shift >= 0; shift -= 8) name += QChar(char16_t((t >> shift) & 0xFF));
+        d.tables << name;
+    }
+    rbx::font::ReadingBudget budget = rbx::font::readingBudgetForFont(font);
+    if (const auto gsub = rbx::font::ligaturesFromGSUB(font, &budget)) d.gsub = gsub->size();
+    kx::log(QStringLiteral("collecting morx ligatures for %1").arg(font.postScriptName()));
+    if (const auto morx = rbx::font::ligaturesFrommorx(font, &budget)) d.morx = *morx;
+    kx::log(QStringLiteral("  found %1 morx ligatures").arg(d.morx.size()));
+    return d;
+}
+
+QList<Line> linesForFont(const rbx::Font& font, int ligatureCount, const LigatureDetails* details) {
     QList<Line> lines;
     if (!font) return lines;
     const rbx::FontFace& face = *font.face();
@@ -125,6 +143,12 @@ QList<Line> linesForFont(const rbx::Font& font, int ligatureCount) {
     add("INFO_Unique Name", name(3));
     add("INFO_Format", rbx::font::fontFormatName(font));
     add("INFO_Version", name(5));
+    if (details) {
+        add("TABLES", details->tables.join(u'\n'));
+        add("LIGATURES (GSUB)", QString::number(details->gsub));
+        const QStringList listed = details->morx.mid(0, ListedMorxLigatures);
+        add("LIGATURES (morx)", QString::number(details->morx.size()) + (listed.isEmpty() ? QString() : u'\n' + listed.join(u'\n')));
+    }
     add("INFO_Location", face.filePath(), Line::File);
     add("INFO_Traits", traits(t));
     add("INFO_Class", className(t.familyClass));

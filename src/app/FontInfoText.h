@@ -40,7 +40,20 @@ QString languageNames(const QStringList& codes);
 // "-12°" for an italic angle of 12 (rounded and negated).
 QString slantText(double italicAngle);
 
-// The lines for a font, in their order; nothing for a null font.
-QList<Line> linesForFont(const rbx::Font& font, int ligatureCount);
+// The developer's extras that the setting "ligainfo" adds: the font's table tags and
+// the ligatures its 'GSUB' and 'morx' tables give.
+struct LigatureDetails {
+    QStringList tables;  // "cmap", "GSUB", ... in the font's order
+    qsizetype gsub = 0;
+    QStringList morx;
+};
+// Reads them (the ligature readers' settings and limits apply); logs the 'morx' collection.
+LigatureDetails ligatureDetails(const rbx::Font& font);
+// The most 'morx' ligatures listed.
+constexpr int ListedMorxLigatures = 500;
+
+// The lines for a font, in their order; nothing for a null font. With details, the
+// lines "TABLES", "LIGATURES (GSUB)" and "LIGATURES (morx)" follow the version.
+QList<Line> linesForFont(const rbx::Font& font, int ligatureCount, const LigatureDetails* details = nullptr);
 
 } // namespace fontinfo

@@ -14,6 +14,7 @@
 #include <QTextBrowser>
 #include <QTextCursor>
 #include <QVBoxLayout>
+#include <optional>
 
 FontInfoView::FontInfoView(RbxDefaults& settings, PaletteContent& content, QObject* parent)
     : QObject(parent), settings_(settings), content_(content) {
@@ -66,7 +67,10 @@ void FontInfoView::updateFontInfo() {
     doc->clear();
     if (!font_) return;
     const auto info = RbxFontInfo::fontInfoWithFont(font_);
-    const QList<fontinfo::Line> lines = fontinfo::linesForFont(font_, info ? info->numberOfLigatures() : 0);
+    std::optional<fontinfo::LigatureDetails> details;
+    if (settings_.boolForKey(rbx::key::ligainfo)) details = fontinfo::ligatureDetails(font_);
+    const QList<fontinfo::Line> lines =
+        fontinfo::linesForFont(font_, info ? info->numberOfLigatures() : 0, details ? &*details : nullptr);
 
     QTextCharFormat title;
     title.setForeground(text_->palette().color(QPalette::Disabled, QPalette::Text));

@@ -10,6 +10,8 @@
 #include "app/PaletteEvents.h"
 #include "app/PaletteFocus.h"
 #include "app/PaletteFontList.h"
+#include "app/PaletteActivators.h"
+#include "app/PaletteAppleEvents.h"
 #include "app/PaletteHotKeys.h"
 #include "app/PaletteTable.h"
 #include "app/PaletteSampleViews.h"
@@ -33,6 +35,7 @@
 #include "model/CharacterNameState.h"
 #include "model/RbxLayoutRegistry.h"
 #include "model/RbxNameFilter.h"
+#include "platform/dbus/AppleEventBridge.h"
 #include "platform/dbus/SessionBus.h"
 #include "platform/fonts/FontBackend.h"
 #include "platform/x11/HotKeyGrabs.h"
@@ -42,6 +45,7 @@
 
 #include <QCoreApplication>
 #include <QFontDatabase>
+#include <QMenu>
 #include <QTimer>
 
 namespace {
@@ -117,7 +121,7 @@ PaletteAssembly::PaletteAssembly(RbxDefaults& settings, X11Session& x11, KXURLHa
                      [](const QString& path) { QFontDatabase::addApplicationFont(path); });
 
     // The sample text views follow the shown font and the search.
-    samples_ = std::make_unique<PaletteSampleViews>(settings_, wc.content(), wc.window());
+    samples_ = std::make_unique<PaletteSampleViews>(settings_, wc.content(), wc.window(), wc.sheets());
     samples_->setFont(wc.selectedFont());
     QObject::connect(&wc, &RbxCharWindowController::fontSelected, samples_.get(), &PaletteSampleViews::setFont);
     QObject::connect(&wc, &RbxCharWindowController::searchPerformed, samples_.get(), &PaletteSampleViews::searchChanged);
@@ -175,6 +179,15 @@ PaletteAssembly::PaletteAssembly(RbxDefaults& settings, X11Session& x11, KXURLHa
         hotKeyRegistry_ = std::make_unique<KXHotKeyRegistry>(*hotKeyGrabs_);
         hotKeys_ = std::make_unique<PaletteHotKeys>(wc, settings_, *hotKeyRegistry_);
         hotKeys_->setupHotkeys();
+        // Other programs' requests: the hot keys, the characters, typing a text.
+        appleEvents_ = std::make_unique<PaletteAppleEvents>(wc, *hotKeys_, *poster_);
+        appleEvents_->install(AppleEventBridge::shared());
+        // The tray icon or the corner strip; fonts dropped on it are read into the font list.
+        activatorMenu_.reset(PaletteActivators::makeActivatorMenu(wc));
+        activators_ = std::make_unique<PaletteActivators>(wc, settings_, x11, activatorMenu_.get());
+        QObject::connect(activators_.get(), &PaletteActivators::fontsDropped, &wc,
+                         [&wc] { wc.checkForFontChanges(QStringLiteral("font drop")); });
+        activators_->showActivator();
     });
     // The names' word index is made in the background once the palette showed.
     QObject::connect(application_.get(), &RbxCharAppController::launchFinished, table_.get(),
@@ -182,6 +195,9 @@ PaletteAssembly::PaletteAssembly(RbxDefaults& settings, X11Session& x11, KXURLHa
 }
 
 PaletteAssembly::~PaletteAssembly() {
+    activators_.reset();
+    activatorMenu_.reset();
+    appleEvents_.reset();
     sheets_.reset();
     hotKeys_.reset();
     hotKeyRegistry_.reset();

@@ -24,7 +24,8 @@
 //   ClickOutsideMonitor (presses anywhere close the palette);
 //   RbxCharAppController (start-up, URL commands, shut-down);
 //   the global hot key (PaletteHotKeys over KXHotKeyRegistry over the X server's grabs),
-//   once the launch is over;
+//   once the launch is over, and the handlers of other programs' requests
+//   (PaletteAppleEvents), and the activator (PaletteActivators: tray icon or corner strip);
 //   DesktopAccent (the desktop's accent colour, read once the launch is over), the
 //   process's accent colour source.
 
@@ -35,6 +36,9 @@ class DesktopAccent;
 class FrontApplication;
 class KXHotKeyRegistry;
 class KXURLHandler;
+class PaletteActivators;
+class PaletteAppleEvents;
+class QMenu;
 class PaletteHotKeys;
 class PaletteSampleViews;
 class PaletteSheets;
@@ -79,6 +83,8 @@ public:
     ShapeFinder& shapeFinder() const { return *shapeFinder_; }
     // Null until the launch is over.
     PaletteHotKeys* hotKeys() const { return hotKeys_.get(); }
+    PaletteAppleEvents* appleEvents() const { return appleEvents_.get(); }
+    PaletteActivators* activators() const { return activators_.get(); }
     PaletteSheets& sheets() const { return *sheets_; }
 
 private:
@@ -101,4 +107,7 @@ private:
     std::unique_ptr<kx::x11::HotKeyGrabs> hotKeyGrabs_;
     std::unique_ptr<KXHotKeyRegistry> hotKeyRegistry_;
     std::unique_ptr<PaletteHotKeys> hotKeys_;
+    std::unique_ptr<PaletteAppleEvents> appleEvents_;
+    std::unique_ptr<QMenu> activatorMenu_;
+    std::unique_ptr<PaletteActivators> activators_;
 };

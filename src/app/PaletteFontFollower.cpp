@@ -1,6 +1,7 @@
 #include "app/PaletteFontFollower.h"
 
 #include "app/FrontApplication.h"
+#include "app/PaletteFontControls.h"
 #include "app/PaletteFontList.h"
 #include "app/RbxCharWindowController.h"
 #include "core/Log.h"
@@ -73,7 +74,10 @@ void PaletteFontFollower::checkForAutomaticFontChange(bool force) {
         kx::log(QStringLiteral("Could not find font \"%1\" in %2").arg(tried, process->name()));
         process->setInfo(tried, FailedFont);
     }
-    if (list.automaticSuccess()) list.setAutomaticSuccess(false);
+    if (list.automaticSuccess()) {
+        list.setAutomaticSuccess(false);
+        controller_.fontControls().updateRecentFontsPopUp();
+    }
     // Most methods need the accessibility service.
     if (!detectors_.desktop().accessibilityTrusted() && controller_.isWindowVisible())
         controller_.showAXAlertForApplication(process->name());

@@ -147,6 +147,7 @@ void PalettePresenter::clickedOutside() {
     if (!c_.settings_.boolForKey(rbx::key::clickOutsideCloses)) return;
     const QPoint p = QCursor::pos();
     if (w->frameGeometry().contains(p)) return;
+    if (QApplication::topLevelAt(p)) return;  // another window of ours (the activator)
     if (QWidget* sheet = c_.sheets().attachedSheet(); sheet && sheet->frameGeometry().contains(p)) return;
     const RbxCharView* view = c_.charView();
     if (view->tracking().mouseInFonts()) return;

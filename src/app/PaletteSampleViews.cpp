@@ -4,6 +4,7 @@
 #include "app/RbxCharWindow.h"
 #include "app/RbxTextEditView.h"
 #include "app/SamplePages.h"
+#include "app/SheetHost.h"
 #include "core/LocalizedStrings.h"
 #include "core/Log.h"
 #include "kxlib/RbxDefaults.h"
@@ -13,6 +14,7 @@
 #include "model/RbxSampleText.h"
 
 #include <QComboBox>
+#include <QDialog>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -52,8 +54,8 @@ QPushButton* makeButton(QWidget* parent, const QString& title, const QString& na
 } // namespace
 
 PaletteSampleViews::PaletteSampleViews(RbxDefaults& settings, PaletteContent& content, RbxCharWindow* window,
-                                       QObject* parent)
-    : QObject(parent), settings_(settings), content_(content), window_(window) {
+                                       SheetHost& sheets, QObject* parent)
+    : QObject(parent), settings_(settings), content_(content), window_(window), sheets_(sheets) {
     QStackedWidget* pages = content.contentTabView();
 
     previewPage_ = new QWidget(pages);
@@ -291,12 +293,24 @@ void PaletteSampleViews::toggleSampleTextEditMode() {
     editButton_->setChecked(!editable);
 }
 
-void PaletteSampleViews::printSampleText() {
-    rbx::sample::print(window_, rbx::sample::Page::SampleText, font_, RbxSampleText::selectedSampleText(), editorFontSize());
-}
+void PaletteSampleViews::printSampleText() { print(rbx::sample::Page::SampleText); }
 
-void PaletteSampleViews::printPreview() {
-    rbx::sample::print(window_, rbx::sample::Page::Preview, font_, RbxSampleText::selectedSampleText(), editorFontSize());
+void PaletteSampleViews::printPreview() { print(rbx::sample::Page::Preview); }
+
+void PaletteSampleViews::print(rbx::sample::Page page) {
+    const QString sample = RbxSampleText::selectedSampleText();
+    if (!font_ || !RbxSampleText::isPrintable(sample)) return;
+    if (const QString pdf = rbx::sample::printToPdfFile(); !pdf.isEmpty()) {
+        if (rbx::sample::printToPdf(pdf, page, font_, sample, editorFontSize())) kx::log(QStringLiteral("printed to %1").arg(pdf));
+        return;
+    }
+    // The dialog prints the page itself once the user accepts it.
+    QDialog* dialog = rbx::sample::printDialog(page, font_, sample, editorFontSize());
+    if (!dialog) return;
+    dialog->setObjectName(QStringLiteral("printPanel"));
+    // Wide enough for the printer's name and the output file's path.
+    dialog->setMinimumWidth(440);
+    if (sheets_.beginSheet(dialog, PrintSheet, nullptr) == SheetHost::Begin::Refused) delete dialog;
 }
 
 void PaletteSampleViews::defaultChanged(const QString& key) {

@@ -5,6 +5,7 @@
 // selected font, the settings "sample", "editorFontSize", "editorAlignment" and
 // "editableSampleText", and mark what the search filter matches.
 
+#include "app/SamplePages.h"
 #include "kxlib/KXDefaultObserver.h"
 #include "platform/fonts/Font.h"
 
@@ -20,13 +21,18 @@ class QWidget;
 class RbxCharWindow;
 class RbxDefaults;
 class RbxTextEditView;
+class SheetHost;
 
 class PaletteSampleViews : public QObject, public KXDefaultObserver {
     Q_OBJECT
 public:
+    // The print dialog's name as a sheet of the palette.
+    static inline const QString PrintSheet = QStringLiteral("print");
+
     // The pages join the palette's content pages; `window` is the palette: it takes the
-    // keys when the user clicks into a view, and print dialogs go on it.
-    PaletteSampleViews(RbxDefaults& settings, PaletteContent& content, RbxCharWindow* window, QObject* parent = nullptr);
+    // keys when the user clicks into a view. Print dialogs are sheets on it through `sheets`.
+    PaletteSampleViews(RbxDefaults& settings, PaletteContent& content, RbxCharWindow* window, SheetHost& sheets,
+                       QObject* parent = nullptr);
 
     RbxTextEditView* previewEditor() const { return previewEditor_; }
     RbxTextEditView* sampleTextEditor() const { return sampleTextEditor_; }
@@ -66,10 +72,13 @@ private:
     void setParagraphAttributes();
     void refreshHighlighting(RbxTextEditView* view);
     int editorFontSize() const;
+    // The page printed: at once into the test's PDF file, else after the print dialog.
+    void print(rbx::sample::Page page);
 
     RbxDefaults& settings_;
     PaletteContent& content_;
     RbxCharWindow* window_;
+    SheetHost& sheets_;
     bool madeActivating_ = false;
     rbx::Font font_;
     QWidget* previewPage_ = nullptr;

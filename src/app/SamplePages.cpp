@@ -218,28 +218,28 @@ private:
 
 namespace {
 
-rbx::print::Outcome printPage(QWidget* parent, const QString& pdf, Page page, const rbx::Font& font,
-                              const QString& sample, double size) {
+rbx::print::Outcome printPage(const QString& pdf, Page page, const rbx::Font& font, const QString& sample,
+                              double size, QDialog** dialog) {
     const rbx::print::PrintFunction print = rbx::print::printFunction();
     if (!print) return rbx::print::Outcome::Failed;
     const QString title = page == Page::SampleText
                               ? QStringLiteral("%1, %2 pt").arg(font.displayName(), QString::number(size, 'f', 0))
                               : font.postScriptName();
-    return print(parent, title, pdf, std::make_shared<const PrintedPage>(page, font, sample, size));
+    return print(title, pdf, std::make_shared<const PrintedPage>(page, font, sample, size), dialog);
 }
 
 } // namespace
 
 bool printToPdf(const QString& file, Page page, const rbx::Font& font, const QString& sample, double size) {
-    return printPage(nullptr, file, page, font, sample, size) == rbx::print::Outcome::Printed;
+    QDialog* none = nullptr;
+    return !file.isEmpty() && printPage(file, page, font, sample, size, &none) == rbx::print::Outcome::Printed;
 }
 
-bool print(QWidget* parent, Page page, const rbx::Font& font, const QString& sample, double size) {
-    if (!font || !RbxSampleText::isPrintable(sample)) return false;
-    const QString pdf = qEnvironmentVariable("RUNEBOX_PRINT_TO_PDF");
-    if (printPage(parent, pdf, page, font, sample, size) != rbx::print::Outcome::Printed) return false;
-    kx::log(QStringLiteral("printed to %1").arg(pdf));
-    return true;
+QDialog* printDialog(Page page, const rbx::Font& font, const QString& sample, double size) {
+    QDialog* dialog = nullptr;
+    return printPage(QString(), page, font, sample, size, &dialog) == rbx::print::Outcome::Later ? dialog : nullptr;
 }
+
+QString printToPdfFile() { return qEnvironmentVariable("RUNEBOX_PRINT_TO_PDF"); }
 
 } // namespace rbx::sample

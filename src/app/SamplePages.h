@@ -3,8 +3,8 @@
 // preview (the sample in fourteen sizes) and of the editor, and the two printed pages,
 // each one page with the print banner and a heading: the editor's text repeated to fill
 // the page, or the specimen of the sample in six sizes laid out from the bottom up.
-// Printing goes through the print module's dialog, window-modal to the palette; with
-// RUNEBOX_PRINT_TO_PDF set to a file path it goes straight into that PDF file.
+// They are printed through the print module: into a PDF file at once, or through its print
+// dialog, which the palette shows as a sheet.
 
 #include "kxlib/AttributedString.h"
 #include "platform/fonts/Font.h"
@@ -12,8 +12,8 @@
 #include <QSizeF>
 #include <QString>
 
+class QDialog;
 class QPainter;
-class QWidget;
 
 namespace rbx::sample {
 
@@ -46,9 +46,11 @@ double previewPart(QPainter* painter, const QString& paragraph, const rbx::Font&
 enum class Page { SampleText, Preview };
 // Prints the page into a PDF file at once; false when the print module cannot be loaded.
 bool printToPdf(const QString& file, Page page, const rbx::Font& font, const QString& sample, double size);
-// Asks with the print dialog (window-modal to `parent`) and prints; with
-// RUNEBOX_PRINT_TO_PDF it prints into that file at once. Answers false when nothing is
-// printed now (the dialog prints later, or the text cannot be printed).
-bool print(QWidget* parent, Page page, const rbx::Font& font, const QString& sample, double size);
+// The print dialog for the page, not yet shown: it prints when the user accepts it and
+// deletes itself when it closes. Null when the print module cannot be loaded.
+QDialog* printDialog(Page page, const rbx::Font& font, const QString& sample, double size);
+// The PDF file that RUNEBOX_PRINT_TO_PDF names, where the palette prints without the
+// dialog; "" when it is not set.
+QString printToPdfFile();
 
 } // namespace rbx::sample

@@ -7,8 +7,8 @@
 #include <QString>
 #include <memory>
 
+class QDialog;
 class QPainter;
-class QWidget;
 
 namespace rbx::print {
 
@@ -24,10 +24,11 @@ public:
 enum class Outcome { Printed, Later, Failed };
 
 // The module's entry point, looked up by its name: prints the page titled `title` into
-// `pdfFile` at once when one is given, else asks with the print dialog (window-modal to
-// `parent`), which prints later.
-using PrintFunction = Outcome (*)(QWidget* parent, const QString& title, const QString& pdfFile,
-                                  const std::shared_ptr<const Page>& page);
+// `pdfFile` at once when one is given (Printed); else makes the print dialog, not yet
+// shown, into `*dialog` (Later): it prints the page when the user accepts it and deletes
+// itself when it closes. The caller shows it (the palette, as a sheet).
+using PrintFunction = Outcome (*)(const QString& title, const QString& pdfFile, const std::shared_ptr<const Page>& page,
+                                  QDialog** dialog);
 inline constexpr char EntryPoint[] = "rbx_print_page";
 inline constexpr char ModuleName[] = "runebox-print";
 

@@ -27,14 +27,6 @@ int writeSetting(const QString& key, const QString& value) {
     return run(Tool, {QStringLiteral("defaults"), QStringLiteral("write"), Domain, key, value});
 }
 
-QString clipboardText() {
-    const rbxtest::ProgramRun r = rbxtest::runProgram(
-        QStringLiteral("xclip"), {QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard"),
-                                  QStringLiteral("-t"), QStringLiteral("UTF8_STRING")},
-        rbxtest::Channels::Separate, 10000);
-    return r.code == 0 ? r.out : QString();
-}
-
 bool fieldIs(const char* name, const QVariant& value) {
     return rbxtest::waitFor([&] { return sheetFields().value(QString::fromLatin1(name)) == value; }, 10000);
 }

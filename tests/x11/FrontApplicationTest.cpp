@@ -18,8 +18,10 @@
 #include <QDBusConnectionInterface>
 #include <QDBusVariant>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
+#include <optional>
 
 using x11test::Copy;
 using x11test::run;
@@ -111,27 +113,74 @@ Case caseNamed(const std::string& name) {
 
 class FollowingTheFont : public ::testing::TestWithParam<std::string> {};
 
-TEST_P(FollowingTheFont, ThePaletteShowsTheFontOfTheFrontApplication) {
-    Accessibility accessibility(true);
-    ASSERT_TRUE(accessibility.status.isRegistered() && accessibility.registry.isRegistered());
-    const Case c = caseNamed(GetParam());
-    FakeApp app(QStringLiteral("editor"), c.tree);
-    ASSERT_TRUE(app.started());
-    accessibility.registry.addApplication(app.service());
-    detectFontsIn(QStringLiteral("runebox-fakeapp"));
+// A program in front that serves `tree`, with font detection on for it, and the palette
+// started and following it.
+struct FollowedProgram {
+    explicit FollowedProgram(const QByteArray& tree) : accessibility(true), app(QStringLiteral("editor"), tree) {}
+    // Whether everything started and the palette follows the program.
+    bool start() {
+        if (!accessibility.status.isRegistered() || !accessibility.registry.isRegistered() || !app.started()) return false;
+        accessibility.registry.addApplication(app.service());
+        detectFontsIn(QStringLiteral("runebox-fakeapp"));
+        x11test::pointTo(awayFromThePalette);
+        copy.emplace();
+        return Copy::waitForState(Copy::shownAndPainted) && Copy::waitForState([](const QVariantMap& s) {
+                   return s.value(QStringLiteral("front")).toString() == QLatin1String("runebox-fakeapp");
+               });
+    }
+    QString output() { return copy ? copy->output() : QString(); }
 
-    x11test::pointTo(awayFromThePalette);
-    Copy copy;
-    ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << copy.output().toStdString();
-    EXPECT_TRUE(Copy::waitForState([](const QVariantMap& s) {
-        return s.value(QStringLiteral("front")).toString() == QLatin1String("runebox-fakeapp");
-    })) << Copy::state().value(QStringLiteral("front")).toString().toStdString();
+    Accessibility accessibility;
+    FakeApp app;
+    std::optional<Copy> copy;
+};
+
+TEST_P(FollowingTheFont, ThePaletteShowsTheFontOfTheFrontApplication) {
+    const Case c = caseNamed(GetParam());
+    FollowedProgram program(c.tree);
+    ASSERT_TRUE(program.start()) << program.output().toStdString();
     EXPECT_TRUE(rbxtest::waitFor([&] { return fontShown() == c.font; }, 10000))
-        << fontShown().toStdString() << "\n" << copy.output().toStdString();
+        << fontShown().toStdString() << "\n" << program.output().toStdString();
+    // The recent-fonts pop-up is titled with it too.
+    EXPECT_TRUE(Copy::waitForState([&c](const QVariantMap& s) { return s.value(QStringLiteral("recentFont")) == c.font; }))
+        << Copy::state().value(QStringLiteral("recentFont")).toString().toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(FrontApplication, FollowingTheFont, ::testing::Values("caret", "menus"),
                          [](const ::testing::TestParamInfo<std::string>& p) { return p.param; });
+
+TEST(FollowingTheFrontApplication, AProgramThatNeverAnswersLeavesThePaletteAnsweringTheUser) {
+    QByteArray silentTree = CaretTree;
+    silentTree.insert(1, R"("silent": true, )");
+    FollowedProgram program(silentTree);
+    ASSERT_TRUE(program.start()) << program.output().toStdString();
+    Copy& copy = *program.copy;
+    // The palette asked the program and gave up in time.
+    EXPECT_TRUE(rbxtest::waitFor([&] { return copy.output().contains(QStringLiteral("did not answer")); }, 15000))
+        << copy.output().toStdString();
+
+    // Meanwhile it answers every look at once, and what the user types over it is searched.
+    const QRect palette = x11test::frameOf(x11test::windowOfPid(int(copy.process().processId())));
+    ASSERT_FALSE(palette.isEmpty());
+    x11test::pointTo(palette.center());
+    ASSERT_TRUE(rbxtest::waitFor([&copy] { return processHasKeyboardFocus(int(copy.process().processId())); }, 10000));
+    run(QStringLiteral("xdotool"), {QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("60"), QStringLiteral("arrow")});
+    qint64 slowest = 0;
+    QElapsedTimer clock;
+    clock.start();
+    bool searched = false;
+    while (!searched && clock.elapsed() < 15000) {
+        QElapsedTimer look;
+        look.start();
+        searched = Copy::state().value(QStringLiteral("search")).toString() == QLatin1String("arrow");
+        slowest = std::max(slowest, look.elapsed());
+        rbxtest::spinEventLoop(100);
+    }
+    EXPECT_TRUE(searched) << Copy::state().value(QStringLiteral("search")).toString().toStdString();
+    EXPECT_LT(slowest, 2000);
+    EXPECT_FALSE(fontShown() == QLatin1String("DejaVuSerif-Bold"));
+    x11test::pointTo(awayFromThePalette);
+}
 
 // Puts the window of the process at the bottom of the screen, away from the palette.
 bool placeAt(int pid, int x) {
@@ -157,6 +206,10 @@ TEST(FollowingTheFrontApplication, EachApplicationKeepsItsInsertModeAndView) {
     ASSERT_TRUE(other.started());
     ASSERT_TRUE(placeAt(int(probe.pid()), 40));
     ASSERT_TRUE(placeAt(other.pid(), 700));
+    // The palette stays open while the user clicks from one application into the other.
+    ASSERT_EQ(run(x11test::Tool, {QStringLiteral("defaults"), QStringLiteral("write"), Domain,
+                                  QStringLiteral("click outside closes"), QStringLiteral("NO")}),
+              0);
     x11test::pointTo(awayFromThePalette);
     Copy copy;
     ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << copy.output().toStdString();
@@ -175,17 +228,33 @@ TEST(FollowingTheFrontApplication, EachApplicationKeepsItsInsertModeAndView) {
         return s.value(QStringLiteral("insertMode")).toInt() == 2 && s.value(QStringLiteral("view")).toInt() == 3;
     })) << copy.output().toStdString();
 
-    // The other application has its own: plain text and the selected font's characters.
+    // The other application has its own insert mode (plain text); Ctrl+2 over the palette
+    // gives it the preview as its view.
     ASSERT_TRUE(focusAndFollow(other.pid(), QStringLiteral("runebox-fakeapp")));
     EXPECT_TRUE(Copy::waitForState([](const QVariantMap& s) {
         return s.value(QStringLiteral("insertMode")).toInt() == 0;
     })) << Copy::state().value(QStringLiteral("insertMode")).toInt();
+    x11test::pointTo(palette.center());
+    ASSERT_TRUE(rbxtest::waitFor([&copy] { return processHasKeyboardFocus(int(copy.process().processId())); }, 10000));
+    x11test::key(QStringLiteral("ctrl+2"));
+    ASSERT_TRUE(Copy::waitForState([](const QVariantMap& s) {
+        return s.value(QStringLiteral("view")).toInt() == 10 && s.value(QStringLiteral("page")) == QStringLiteral("previewPage");
+    })) << copy.output().toStdString();
 
-    // Back in the probe, its own again.
+    // Back in the probe, its own again; then the other's own again.
+    const auto showsOwn = [](int insertMode, int view, const char* page) {
+        return Copy::waitForState([=](const QVariantMap& s) {
+            return s.value(QStringLiteral("insertMode")).toInt() == insertMode && s.value(QStringLiteral("view")).toInt() == view &&
+                   s.value(QStringLiteral("page")).toString() == QLatin1String(page);
+        });
+    };
     ASSERT_TRUE(focusAndFollow(int(probe.pid()), QStringLiteral("runebox-probe")));
-    EXPECT_TRUE(Copy::waitForState([](const QVariantMap& s) {
-        return s.value(QStringLiteral("insertMode")).toInt() == 2 && s.value(QStringLiteral("view")).toInt() == 3;
-    })) << Copy::state().value(QStringLiteral("view")).toInt();
+    EXPECT_TRUE(showsOwn(2, 3, "tablePage")) << Copy::state().value(QStringLiteral("view")).toInt();
+    ASSERT_TRUE(focusAndFollow(other.pid(), QStringLiteral("runebox-fakeapp")));
+    EXPECT_TRUE(showsOwn(0, 10, "previewPage")) << Copy::state().value(QStringLiteral("view")).toInt() << "\n"
+                                                 << copy.output().toStdString();
+    ASSERT_TRUE(focusAndFollow(int(probe.pid()), QStringLiteral("runebox-probe")));
+    EXPECT_TRUE(showsOwn(2, 3, "tablePage")) << Copy::state().value(QStringLiteral("view")).toInt();
 }
 
 // The sheet's button of that name is clicked with the mouse, once the sheet has come to

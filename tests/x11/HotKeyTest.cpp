@@ -2,7 +2,8 @@
 // application has the keyboard: it opens and closes the palette, that application keeps
 // the focus and never sees the key, the press is announced to the keyboard-shortcut
 // helper, a key another client holds is reported, a bad setting grabs nothing, a changed
-// setting takes effect at once and a change of keyboard layout keeps the key working.
+// setting takes effect at once and a change of keyboard layout keeps the key working,
+// even for a press made while the layout changes.
 #include "ProbeClient.h"
 #include "RuneboxCopy.h"
 #include "RuneboxPrograms.h"
@@ -13,7 +14,9 @@
 #include "platform/x11/X11Session.h"
 
 #include <QDBusConnection>
+#include <QProcess>
 #include <gtest/gtest.h>
+#include <memory>
 // Last: Xlib's macros clash with the names above.
 #include <X11/Xlib.h>
 
@@ -39,6 +42,20 @@ bool waitForLog(Copy& copy, const QString& line, int ms = 15000) {
     return rbxtest::waitFor([&] { return copy.output().contains(line); }, ms);
 }
 
+// The probe has the keyboard and the palette is open with its hot key registered; the
+// pointer is away from the middle of the screen, where the palette opens (with the mouse
+// over it the palette would have the keyboard).
+struct PaletteOverProbe {
+    ProbeClient probe;
+    std::unique_ptr<Copy> copy;
+    bool launch() {
+        if (!probe.started() || !probe.waitForKeyboardFocus()) return false;
+        x11test::pointTo(QPoint(1100, 80));
+        copy = std::make_unique<Copy>();
+        return Copy::waitForState(openAndSettled) && waitForLog(*copy, QStringLiteral("open-window hot key: keyCode="));
+    }
+};
+
 TEST(HotKey, TogglesThePaletteWhileTheFrontApplicationKeepsTheFocusAndNeverSeesTheKey) {
     // The keyboard-shortcut helper hears of every press.
     constexpr quint32 HbdC = fourcc::make('H', 'b', 'd', 'C');
@@ -51,14 +68,10 @@ TEST(HotKey, TogglesThePaletteWhileTheFrontApplicationKeepsTheFocusAndNeverSeesT
     });
     ASSERT_TRUE(appleevent::registerSignature(HbdC, QDBusConnection::sessionBus()));
 
-    ProbeClient probe;
-    ASSERT_TRUE(probe.started());
-    ASSERT_TRUE(probe.waitForKeyboardFocus());
-    // The pointer away from the middle of the screen, where the palette opens: with the
-    // mouse over it the palette would have the keyboard.
-    x11test::pointTo(QPoint(1100, 80));
-    Copy copy;
-    ASSERT_TRUE(Copy::waitForState(openAndSettled)) << copy.output().toStdString();
+    PaletteOverProbe desk;
+    ASSERT_TRUE(desk.launch()) << (desk.copy ? desk.copy->output().toStdString() : std::string());
+    ProbeClient& probe = desk.probe;
+    Copy& copy = *desk.copy;
     // The bundle's key: Ctrl+Alt+C.
     ASSERT_TRUE(waitForLog(copy, QStringLiteral("open-window hot key: keyCode=8, modifiers=1572864")))
         << copy.output().toStdString();
@@ -86,6 +99,28 @@ TEST(HotKey, TogglesThePaletteWhileTheFrontApplicationKeepsTheFocusAndNeverSeesT
     EXPECT_TRUE(Copy::waitForState(closed)) << copy.output().toStdString();
     key(QStringLiteral("Caps_Lock"));
     EXPECT_EQ(probe.text(), QStringLiteral("c"));
+}
+
+TEST(HotKey, APressWhileTheKeyboardChangesIsNeverLostToTheFrontApplication) {
+    PaletteOverProbe desk;
+    ASSERT_TRUE(desk.launch()) << (desk.copy ? desk.copy->output().toStdString() : std::string());
+    ProbeClient& probe = desk.probe;
+    Copy& copy = *desk.copy;
+    probe.call(QStringLiteral("Clear"));
+
+    // The layout changes while the key is pressed: the palette takes the key again, and
+    // each press toggles it; none reaches the probe.
+    const QStringList layouts{QStringLiteral("de"), QStringLiteral("us")};
+    for (int round = 0; round < 6; ++round) {
+        QProcess change;
+        change.start(QStringLiteral("setxkbmap"), {QStringLiteral("-layout"), layouts[round % 2]});
+        key(QStringLiteral("ctrl+alt+c"));
+        ASSERT_TRUE(change.waitForFinished(10000));
+        if (round % 2 == 0) EXPECT_TRUE(Copy::waitForState(closed)) << round << copy.output().toStdString();
+        else EXPECT_TRUE(Copy::waitForState(openAndSettled)) << round << copy.output().toStdString();
+    }
+    EXPECT_TRUE(probe.text().isEmpty()) << probe.text().toStdString();
+    EXPECT_TRUE(probe.hasKeyboardFocus());
 }
 
 TEST(HotKey, AKeyHeldByAnotherClientIsReportedAndTheSettingsCanChooseAnother) {

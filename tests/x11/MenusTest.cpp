@@ -10,6 +10,7 @@
 #include "ProbeClient.h"
 #include "RuneboxCopy.h"
 #include "RuneboxPrograms.h"
+#include "SheetDriving.h"
 #include "common/TestEnvironment.h"
 #include "platform/x11/Ewmh.h"
 #include "platform/x11/X11Session.h"
@@ -77,14 +78,6 @@ bool hover(char32_t c, const QPoint& offset = QPoint()) {
     if (cell.isEmpty()) return false;
     pointer(cell.center() + offset);
     return Copy::waitForState([c](const QVariantMap& s) { return selected(s) == uint(c); });
-}
-
-QString clipboardText() {
-    const rbxtest::ProgramRun r = rbxtest::runProgram(
-        QStringLiteral("xclip"), {QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard"),
-                                  QStringLiteral("-t"), QStringLiteral("UTF8_STRING")},
-        rbxtest::Channels::Separate, 10000);
-    return r.code == 0 ? r.out : QString();
 }
 
 QImage screenshot(const QString& name = {}) {
@@ -163,8 +156,8 @@ TEST_F(Menus, ARightClickOffersTheCopiesWhichPasteElsewhere) {
         EXPECT_TRUE(item->title.contains(QString(c.text).replace(u'&', QStringLiteral("&&")))) << item->title.toStdString();
         pointer(item->rect.center());
         xdo({QStringLiteral("click"), QStringLiteral("1")});
-        EXPECT_TRUE(rbxtest::waitFor([&] { return clipboardText() == c.text; }, 10000))
-            << clipboardText().toStdString() << output();
+        EXPECT_TRUE(rbxtest::waitFor([&] { return x11test::clipboardText() == c.text; }, 10000))
+            << x11test::clipboardText().toStdString() << output();
         EXPECT_TRUE(rbxtest::waitFor([] { return menuItems().isEmpty(); }, 5000));
         // The application in front has the keyboard back and pastes what was copied.
         ASSERT_TRUE(keyboardBackInFront());

@@ -68,6 +68,15 @@ inline bool focusControl(const QString& name) {
 inline void typeText(const QString& text) { xdo({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"), text}); }
 inline void pressKey(const QString& key) { xdo({QStringLiteral("key"), key}); }
 
+// The clipboard's text (empty when it holds none).
+inline QString clipboardText() {
+    const rbxtest::ProgramRun r = rbxtest::runProgram(
+        QStringLiteral("xclip"), {QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard"),
+                                  QStringLiteral("-t"), QStringLiteral("UTF8_STRING")},
+        rbxtest::Channels::Separate, 10000);
+    return r.code == 0 ? r.out : QString();
+}
+
 // A picture of the screen, written to $RUNEBOX_SCREENSHOTS/<name>.png when that is set.
 inline QImage screenshot(const QString& name) {
     const QImage shot = QGuiApplication::primaryScreen()->grabWindow(0).toImage();

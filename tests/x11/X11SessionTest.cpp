@@ -4,10 +4,12 @@
 #include "common/TestEnvironment.h"
 #include "platform/x11/DesktopWatch.h"
 #include "platform/x11/Ewmh.h"
+#include "platform/x11/X11RawEvents.h"
 #include "platform/x11/X11Session.h"
 #include "platform/x11/XErrorTrap.h"
 
 #include <QGuiApplication>
+#include <QProcess>
 #include <QWidget>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -105,6 +107,27 @@ TEST(X11Session, ListenersGetTheirEventsThroughTheEventLoop) {
     rbxtest::spinEventLoop(100);
     EXPECT_EQ(first, 1);
     EXPECT_EQ(second, 0);
+}
+
+TEST(X11RawEvents, WatchersOnOneConnectionEachGetTheirOwnKindsOnly) {
+    using kx::x11::X11RawEvents;
+    X11Session& s = session();
+    QList<int> keys, buttons;
+    X11RawEvents keyWatch(1 << X11RawEvents::KeyDown, [&](const X11RawEvents::Event& e) { keys << e.detail; }, &s);
+    X11RawEvents buttonWatch(1 << X11RawEvents::ButtonDown, [&](const X11RawEvents::Event& e) { buttons << e.detail; },
+                             &s);
+    ASSERT_TRUE(keyWatch.isListening());
+    ASSERT_TRUE(buttonWatch.isListening());
+    // A key nobody acts on, and a button away from any window of ours.
+    ASSERT_EQ(QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("shift")}), 0);
+    ASSERT_EQ(QProcess::execute(QStringLiteral("xdotool"),
+                                {QStringLiteral("mousemove"), QStringLiteral("1200"), QStringLiteral("900"),
+                                 QStringLiteral("click"), QStringLiteral("2")}),
+              0);
+    ASSERT_TRUE(rbxtest::waitFor([&] { return !keys.isEmpty() && !buttons.isEmpty(); }, 10000));
+    rbxtest::spinEventLoop(200);
+    EXPECT_EQ(keys, QList<int>{XKeysymToKeycode(s.display(), XK_Shift_L)});
+    EXPECT_EQ(buttons, QList<int>{2});
 }
 
 TEST(X11Session, ErrorTrapCapturesBadAccessAndNests) {

@@ -7,6 +7,8 @@
 #include "platform/x11/X11Session.h"
 #include "platform/x11/XErrorTrap.h"
 
+#include <algorithm>
+
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
@@ -74,11 +76,18 @@ int X11HotKeyGrabs::grabOnServer(const Grab& g) {
     return code == BadAccess ? ErrorTaken : code;
 }
 
-void X11HotKeyGrabs::ungrabOnServer(const Grab& g) {
+void X11HotKeyGrabs::ungrabOnServer(const Grab& g) { ungrabOnServer(g, numLockMask_, ~0u); }
+
+void X11HotKeyGrabs::ungrabOnServer(const Grab& g, unsigned int numLock, unsigned int keptNumLock) {
     Display* dpy = session_.display();
     XErrorTrap trap(session_);
-    const unsigned int variants[] = {0, LockMask, numLockMask_, numLockMask_ | LockMask};
-    for (const unsigned int extra : variants) XUngrabKey(dpy, g.xKeycode, g.mask | extra, session_.rootWindow());
+    const unsigned int variants[] = {0, LockMask, numLock, numLock | LockMask};
+    const unsigned int kept[] = {0, LockMask, keptNumLock, keptNumLock | LockMask};
+    for (const unsigned int extra : variants) {
+        // The variants also held with the new NumLock modifier stay.
+        if (keptNumLock != ~0u && std::find(std::begin(kept), std::end(kept), extra) != std::end(kept)) continue;
+        XUngrabKey(dpy, g.xKeycode, g.mask | extra, session_.rootWindow());
+    }
 }
 
 int X11HotKeyGrabs::grab(std::uint32_t id, int keyCode, std::uint32_t modifiers) {
@@ -102,17 +111,23 @@ void X11HotKeyGrabs::ungrab(std::uint32_t id) {
 
 void X11HotKeyGrabs::grabAgain() {
     if (!session_.isAvailable() || grabs_.isEmpty()) return;
-    for (const Grab& g : std::as_const(grabs_)) ungrabOnServer(g);
+    // Each key is taken again before its old grabs go, so a press arriving meanwhile still
+    // comes here instead of reaching the focused window. Taking a key this program holds
+    // already only renews the grab; what changes is NumLock's modifier.
+    const unsigned int oldNumLock = numLockMask_;
     numLockMask_ = numLockMask();
     for (auto it = grabs_.begin(); it != grabs_.end();) {
         it->down = false;
-        if (const int error = grabOnServer(*it)) {
+        const int error = grabOnServer(*it);
+        if (oldNumLock != numLockMask_) ungrabOnServer(*it, oldNumLock, numLockMask_);
+        if (error) {
             log(QStringLiteral("RegisterEventHotKey error %1").arg(error));
             it = grabs_.erase(it);
         } else {
             ++it;
         }
     }
+    session_.flush();
     log(QStringLiteral("hot keys grabbed again after a keyboard change"));
 }
 

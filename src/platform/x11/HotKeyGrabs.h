@@ -52,8 +52,8 @@ public:
 
     int grab(std::uint32_t id, int keyCode, std::uint32_t modifiers) override;
     void ungrab(std::uint32_t id) override;
-    // Releases and takes every registered key again (the keyboard's layout or its
-    // modifier map changed); a key lost meanwhile is logged.
+    // Takes every registered key again (the keyboard's layout or its modifier map
+    // changed) without letting it go in between; a key lost meanwhile is logged.
     void grabAgain();
 
     // The X modifier mask of the stored modifier flags (Shift, Ctrl, Alt = Mod1, Super = Mod4).
@@ -67,6 +67,9 @@ private:
     };
     int grabOnServer(const Grab& g);
     void ungrabOnServer(const Grab& g);
+    // Lets go the variants of `numLock`, except those also held with `keptNumLock`
+    // (~0u: none is kept).
+    void ungrabOnServer(const Grab& g, unsigned int numLock, unsigned int keptNumLock);
     unsigned int numLockMask();
     void keyEvent(int type, int keycode, unsigned int state);
 

@@ -31,6 +31,7 @@ public:
 
 private:
     X11Session* session_;
+    int kinds_;
     std::function<void(const Event&)> callback_;
     quint64 listener_ = 0;
     int opcode_ = 0;

@@ -25,9 +25,9 @@ void printOn(QPrinter& printer, const rbx::print::Page& page) {
 
 } // namespace
 
-extern "C" Q_DECL_EXPORT rbx::print::Outcome rbx_print_page(QWidget* parent, const QString& title,
-                                                            const QString& pdfFile,
-                                                            const std::shared_ptr<const rbx::print::Page>& page) {
+extern "C" Q_DECL_EXPORT rbx::print::Outcome rbx_print_page(const QString& title, const QString& pdfFile,
+                                                            const std::shared_ptr<const rbx::print::Page>& page,
+                                                            QDialog** dialogOut) {
     auto* printer = new QPrinter(QPrinter::HighResolution);
     printer->setDocName(title);
     if (!pdfFile.isEmpty()) {
@@ -37,13 +37,12 @@ extern "C" Q_DECL_EXPORT rbx::print::Outcome rbx_print_page(QWidget* parent, con
         delete printer;
         return rbx::print::Outcome::Printed;
     }
-    auto* dialog = new QPrintDialog(printer, parent);
-    dialog->setWindowModality(Qt::WindowModal);
+    auto* dialog = new QPrintDialog(printer);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     QObject::connect(dialog, &QDialog::finished, dialog, [printer, page](int result) {
         if (result == QDialog::Accepted) printOn(*printer, *page);
         delete printer;
     });
-    dialog->open();
+    *dialogOut = dialog;
     return rbx::print::Outcome::Later;
 }

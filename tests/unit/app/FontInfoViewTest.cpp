@@ -65,6 +65,34 @@ TEST(FontInfoText, TraitsClassAndSlantComeFromTheFontsTables) {
     EXPECT_TRUE(fontinfo::linesForFont(rbx::Font(), 0).isEmpty());
 }
 
+TEST(FontInfoText, LigatureDetailsListTheTablesAndTheLigaturesAfterTheVersion) {
+    const rbx::Font sans = fontFile("DejaVuSans.ttf");
+    ASSERT_TRUE(sans);
+    const fontinfo::LigatureDetails read = fontinfo::ligatureDetails(sans);
+    EXPECT_TRUE(read.tables.contains(QStringLiteral("cmap")));
+    EXPECT_TRUE(read.tables.contains(QStringLiteral("GSUB")));
+    EXPECT_GT(read.gsub, 0);
+    EXPECT_TRUE(read.morx.isEmpty());
+
+    fontinfo::LigatureDetails many = read;
+    for (int i = 0; i < 600; ++i) many.morx << QStringLiteral("f%1").arg(i);
+    const QList<fontinfo::Line> lines = fontinfo::linesForFont(sans, 0, &many);
+    qsizetype version = -1;
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        if (lines[i].key == QLatin1String("INFO_Version")) version = i;
+    ASSERT_GE(version, 0);
+    ASSERT_GT(lines.size(), version + 3);
+    EXPECT_EQ(lines[version + 1].key, QStringLiteral("TABLES"));
+    EXPECT_EQ(lines[version + 1].value, read.tables.join(u'\n'));
+    EXPECT_EQ(lines[version + 2].value, QString::number(read.gsub));
+    const QStringList morx = lines[version + 3].value.split(u'\n');
+    EXPECT_EQ(morx.value(0), QStringLiteral("600"));
+    EXPECT_EQ(morx.size(), 1 + fontinfo::ListedMorxLigatures);
+    EXPECT_EQ(morx.last(), QStringLiteral("f499"));
+    // Without the setting, none of them.
+    EXPECT_EQ(valueOf(fontinfo::linesForFont(sans, 0), "TABLES"), QStringLiteral("<none>"));
+}
+
 TEST_F(Palette, ViewTwelveShowsTheFactsOfThePalettesFontWithLinks) {
     FontInfoView& info = palette->sheets().fontInfo();
     store->setInteger(12, rbx::key::view.qname());

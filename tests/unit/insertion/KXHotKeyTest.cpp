@@ -3,33 +3,13 @@
 #include "insertion/KXHotKey.h"
 
 #include "core/Log.h"
-#include "platform/x11/HotKeyGrabs.h"
+#include "common/RecordingHotKeyGrabs.h"
 
-#include <QMap>
 #include <gtest/gtest.h>
 
 namespace {
 
 namespace mod = kx::modifier;
-
-class RecordingGrabs : public kx::x11::HotKeyGrabs {
-public:
-    struct Key {
-        int keyCode;
-        std::uint32_t modifiers;
-        bool operator==(const Key&) const = default;
-    };
-    int grab(std::uint32_t id, int keyCode, std::uint32_t modifiers) override {
-        if (taken.contains(keyCode)) return ErrorTaken;
-        grabbed.insert(id, {keyCode, modifiers});
-        return 0;
-    }
-    void ungrab(std::uint32_t id) override { grabbed.remove(id); }
-    void press(std::uint32_t id) { emit pressed(id); }
-
-    QMap<std::uint32_t, Key> grabbed;
-    QList<int> taken;
-};
 
 struct CountingTarget : KXHotKeyTarget {
     void hotKeyPressed(KXHotKey& k) override { presses << &k; }
@@ -38,7 +18,7 @@ struct CountingTarget : KXHotKeyTarget {
 
 class KXHotKeyTest : public ::testing::Test {
 protected:
-    RecordingGrabs grabs;
+    RecordingHotKeyGrabs grabs;
     KXHotKeyRegistry registry{grabs};
     CountingTarget target;
     kx::LogCapture log;

@@ -2,7 +2,7 @@
 // tree is a test's: a window with a focused text field, and the tree read from the JSON
 // file named on the command line served on the session bus (as a toolkit's bridge serves
 // it on the accessibility bus). It owns "org.runebox.FakeApp.<tag>" so that a test finds
-// its connection.
+// its connection. A tree with "silent": true takes every call and never answers.
 //   runebox-fakeapp TAG TREE.json
 #include "common/FakeAtspi.h"
 
@@ -28,6 +28,7 @@ int main(int argc, char** argv) {
     const QJsonObject tree = QJsonDocument::fromJson(file.readAll()).object();
     QDBusConnection bus = QDBusConnection::sessionBus();
     rbxtest::FakeAtspiApp served(bus, tree);
+    served.setSilent(tree.value(QStringLiteral("silent")).toBool());
     QWidget window;
     window.setWindowTitle(QStringLiteral("fake-atspi-%1").arg(QString::fromLocal8Bit(argv[1])));
     auto* field = new QLineEdit(&window);

@@ -130,6 +130,13 @@ public slots:
         field_->setFocus();
     }
 
+    // Full screen through the window manager (_NET_WM_STATE_FULLSCREEN), or back.
+    Q_SCRIPTABLE void FullScreen(bool on) {
+        QWidget* w = field_->window();
+        if (on) w->showFullScreen();
+        else w->showNormal();
+    }
+
     Q_SCRIPTABLE QStringList CopyPasteNotices() { return notices_; }
     Q_SCRIPTABLE qlonglong TextChangedNs() { return changedNs_; }
 
