@@ -60,6 +60,9 @@ QVariant preferencesViaURL(const QUrl& url, KXDefaults& defaults) {
             unsavedReason = stored.reason;
         }
     }
+    // A change held back for the palette's drawing is written now: a link answers
+    // whether its change is on disk.
+    if (!unsaved.isEmpty() && defaults.synchronize().saved()) unsaved.clear();
     if (!unsaved.isEmpty()) {
         const QString why = QStringLiteral("changed but not yet saved (%1); Runebox saves them as soon as it can: %2")
                                 .arg(unsavedReason, unsaved.join(QStringLiteral(", ")));

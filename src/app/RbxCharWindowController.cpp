@@ -16,6 +16,7 @@
 #include "app/PaletteCharacterActions.h"
 #include "app/FontListTableView.h"
 #include "app/RbxSearchField.h"
+#include "app/WritesAfterPaint.h"
 #include "app/PaletteTable.h"
 #include "app/RbxPositionLog.h"
 #include "app/SystemFont.h"
@@ -54,6 +55,7 @@ RbxCharWindowController::RbxCharWindowController(RbxDefaults& settings, PaletteT
     window_->setWindowTitle(QStringLiteral("Runebox"));
     content_ = new PaletteContent(window_);
     content_->setCharView(table_.view());
+    writesAfterPaint_ = new WritesAfterPaint(settings_.platformDefaults().domain(), table_.view()->viewport(), this);
     fader_ = new PaletteFader(*this, this);
     sheets_ = new SheetHost(*this, this);
     frameKeeper_ = new PaletteFrameKeeper(window_, settings_, RbxPositionLog::shared(), this);
@@ -216,6 +218,8 @@ rbx::Font RbxCharWindowController::startFont() const {
 
 void RbxCharWindowController::selectFont(const rbx::Font& font) {
     if (!font) return;
+    // The settings this choice changes are written once the table shows the font.
+    writesAfterPaint_->hold();
     font_ = font;
     fonts_.selectFont(font);
     // The table takes the font's characters; its groups are built once the layout of the

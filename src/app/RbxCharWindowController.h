@@ -42,6 +42,7 @@ class PaletteContent;
 class PaletteFontControls;
 class PaletteInsertModes;
 class PaletteViews;
+class WritesAfterPaint;
 class PaletteFontList;
 class PaletteFrameKeeper;
 class PalettePresenter;
@@ -256,6 +257,7 @@ private:
     PaletteFontFollower* follower_ = nullptr;
     PaletteAlerts* alerts_ = nullptr;
     QTimer processChangeTimer_;
+    WritesAfterPaint* writesAfterPaint_ = nullptr;
     QElapsedTimer lastFontCheck_;
     QPointer<RbxCharWindow> window_;
     PaletteContent* content_ = nullptr;

@@ -210,9 +210,28 @@ Stored DefaultsDomain::setValue(const QString& key, const QVariant& value) {
         return {Stored::Refused, reason};
     }
     QMutexLocker lock(&mutex_);
+    // The same value again: the file already says so (a removal is always written, since
+    // the file may hold a key this store never read).
+    if (v.isValid() && !pending_.contains(key)) {
+        const auto held = values_.constFind(key);
+        if (held != values_.constEnd() && kx::ns::isEqual(held.value(), v)) return {};
+    }
     if (v.isValid()) values_.insert(key, v);
     else values_.remove(key);
     pending_.insert(key);
+    if (holds_ > 0) return {Stored::NotYetSaved, QStringLiteral("writes are held")};
+    return writePending();
+}
+
+void DefaultsDomain::holdWrites() {
+    QMutexLocker lock(&mutex_);
+    ++holds_;
+}
+
+Stored DefaultsDomain::releaseWrites() {
+    QMutexLocker lock(&mutex_);
+    if (holds_ > 0 && --holds_ > 0) return {Stored::NotYetSaved, QStringLiteral("writes are held")};
+    if (pending_.isEmpty()) return {};
     return writePending();
 }
 

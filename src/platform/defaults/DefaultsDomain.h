@@ -75,12 +75,20 @@ public:
     QVariant value(const QString& key) const;
     QVariantMap values() const;
 
-    // Stores a value (nil removes the key) and writes the file. The value held here
+    // Stores a value (nil removes the key) and writes the file; a value equal to the
+    // one held here (and not waiting to be written) writes nothing. The value held here
     // changes even when the file cannot be written: then the change is pending, the
     // failure logged and the answer NotYetSaved. A key or value holding text that the
     // file cannot carry is Refused and changes nothing.
     Stored setValue(const QString& key, const QVariant& value);
     Stored removeValue(const QString& key) { return setValue(key, QVariant()); }
+
+    // Holds the writes: changes take effect here at once and wait as pending changes
+    // (NotYetSaved) until releaseWrites() writes them together. For a burst of changes
+    // that must not wait on the disk, such as those of one user action before its
+    // result is drawn. Holds nest; the last release writes.
+    void holdWrites();
+    Stored releaseWrites();
 
     // How often a pending change is tried again while the application runs.
     static constexpr int RetryIntervalMs = 3000;
@@ -117,6 +125,7 @@ private:
     mutable QMutex mutex_;  // values_ and the read-compare / write sequences
     QVariantMap values_;
     QSet<QString> pending_;  // keys whose value here is not on disk yet
+    int holds_ = 0;
     QString readError_;
     QString lastWriteError_;
     ChangeHandler handler_;

@@ -315,3 +315,50 @@ TEST(UserDefaults, RegistrationDomainAndChangeReports) {
     ASSERT_TRUE(other.setValue(QStringLiteral("x"), 1));
     EXPECT_EQ(UserDefaults::persistentDomainForName(QStringLiteral("test.user")).value(QStringLiteral("x")).toInt(), 1);
 }
+
+TEST(DefaultsDomain, HeldWritesWaitForTheReleaseAndAnUnchangedValueWritesNothing) {
+    struct Counter : DefaultsDomain::WriteListener {
+        int writes = 0;
+        void contentsWritten(const QString&) override { ++writes; }
+    } counter;
+    DefaultsDomain d(QStringLiteral("test.held"), DefaultsDomain::Watch::No, &counter);
+    ASSERT_TRUE(d.setValue(QStringLiteral("font"), QStringLiteral("DejaVuSans")));
+    ASSERT_EQ(counter.writes, 1);
+
+    // The same value again: nothing is written, and the answer is still "saved".
+    EXPECT_TRUE(d.setValue(QStringLiteral("font"), QStringLiteral("DejaVuSans")));
+    EXPECT_EQ(counter.writes, 1);
+
+    // Held: the changes are in effect here but the file waits; the last release writes
+    // them together.
+    d.holdWrites();
+    d.holdWrites();
+    const platform::Stored held = d.setValue(QStringLiteral("font"), QStringLiteral("DejaVuSerif"));
+    EXPECT_EQ(held.status, platform::Stored::NotYetSaved);
+    d.setValue(QStringLiteral("recent"), QStringList{QStringLiteral("DejaVuSerif")});
+    EXPECT_EQ(d.value(QStringLiteral("font")), QVariant(QStringLiteral("DejaVuSerif")));
+    EXPECT_EQ(fileContents(d.path()).value(QStringLiteral("font")), QVariant(QStringLiteral("DejaVuSans")));
+    EXPECT_EQ(d.releaseWrites().status, platform::Stored::NotYetSaved);
+    EXPECT_EQ(counter.writes, 1);
+    EXPECT_TRUE(d.releaseWrites());
+    EXPECT_EQ(counter.writes, 2);
+    EXPECT_EQ(fileContents(d.path()).value(QStringLiteral("font")), QVariant(QStringLiteral("DejaVuSerif")));
+    EXPECT_TRUE(fileContents(d.path()).contains(QStringLiteral("recent")));
+    EXPECT_TRUE(d.pendingKeys().isEmpty());
+
+    // A value changed back while held is still written: the file has the older one.
+    d.holdWrites();
+    d.setValue(QStringLiteral("font"), QStringLiteral("DejaVuSans"));
+    d.setValue(QStringLiteral("font"), QStringLiteral("DejaVuSerif"));
+    d.setValue(QStringLiteral("font"), QStringLiteral("DejaVuSans"));
+    EXPECT_TRUE(d.releaseWrites());
+    EXPECT_EQ(fileContents(d.path()).value(QStringLiteral("font")), QVariant(QStringLiteral("DejaVuSans")));
+
+    // Changes still held when the store ends are written then.
+    {
+        DefaultsDomain e(QStringLiteral("test.held"), DefaultsDomain::Watch::No);
+        e.holdWrites();
+        e.setValue(QStringLiteral("font"), QStringLiteral("Last"));
+    }
+    EXPECT_EQ(fileContents(d.path()).value(QStringLiteral("font")), QVariant(QStringLiteral("Last")));
+}
