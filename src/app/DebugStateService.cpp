@@ -69,18 +69,13 @@ QVariantList screenRect(const QWidget* w) {
 
 DebugStateService::DebugStateService(RbxCharWindowController* controller, RbxDefaults& settings, QObject* parent)
     : QObject(parent), controller_(controller), settings_(settings) {
-    controller_->charView()->viewport()->installEventFilter(this);
-}
-
-bool DebugStateService::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::Paint) return false;
     // The time is taken once the table has drawn.
-    const bool handled = watched->event(event);
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    tablePaintedNs_ = qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
-    tableSearch_ = controller_->table().shownSearch();
-    return handled;
+    connect(controller_->charView(), &RbxCharView::painted, this, [this] {
+        timespec ts{};
+        clock_gettime(CLOCK_MONOTONIC, &ts);
+        tablePaintedNs_ = qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+        tableSearch_ = controller_->table().shownSearch();
+    });
 }
 
 namespace {

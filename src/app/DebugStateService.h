@@ -80,9 +80,6 @@ public:
     QVariantList fontRowRect(const QString& family) const;
     QVariantMap sheetFields() const;
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 public slots:
     Q_SCRIPTABLE QVariantMap State() { return state(); }
     Q_SCRIPTABLE QStringList FontFamilies() { return fontFamilies(); }

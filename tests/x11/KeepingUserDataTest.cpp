@@ -153,7 +153,7 @@ TEST(KeepingUserData, TheClipboardGivenBackAfterAnInsertionOutlivesThePalette) {
 
     Copy copy;
     ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << copy.output().toStdString();
-    ASSERT_EQ(url(QStringLiteral("runebox://set?search=euro%20sign")), 0);
+    ASSERT_TRUE(x11test::search(QStringLiteral("euro sign"))) << copy.output().toStdString();
     ASSERT_TRUE(rbxtest::waitFor([] { return !cellOf(U'€').isEmpty(); }, 15000)) << copy.output().toStdString();
     ASSERT_TRUE(clickCharacter(U'€')) << copy.output().toStdString();
     ASSERT_TRUE(probe.waitForText(QStringLiteral("€"))) << copy.output().toStdString();

@@ -10,7 +10,11 @@
 #include "RuneboxPrograms.h"
 
 #include <QDBusArgument>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPixmap>
 #include <QRect>
+#include <QScreen>
 #include <gtest/gtest.h>
 
 namespace {
@@ -48,6 +52,17 @@ bool searchShown(const QString& text) {
     });
 }
 
+// The screen as the X server shows it.
+QImage screen() { return QGuiApplication::primaryScreen()->grabWindow(0).toImage(); }
+
+// Whether a picture holds a dark pixel (a glyph drawn in the table's text colour).
+bool hasInk(const QImage& image) {
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qGray(image.pixel(x, y)) < 100) return true;
+    return false;
+}
+
 qulonglong count() { return Copy::state().value(QStringLiteral("count")).toULongLong(); }
 
 // The palette open with the pointer over it (so it has the keyboard).
@@ -77,11 +92,18 @@ TEST(SearchField, NamesCodesAndCommandsWork) {
     Palette palette;
     ASSERT_TRUE(palette.ok) << palette.copy.output().toStdString();
     const qulonglong everything = count();
+    const QImage before = screen();
 
-    // By name: only arrows.
+    // By name: only arrows, and the screen shows them.
     x11test::type(QStringLiteral("arrow"));
     ASSERT_TRUE(searchShown(QStringLiteral("arrow"))) << palette.copy.output().toStdString();
     ASSERT_TRUE(rbxtest::waitFor([] { return !Copy::cellOf(U'→').isEmpty(); }, 10000));
+    const QRect arrowCell = Copy::cellOf(U'→');
+    QImage shown;
+    EXPECT_TRUE(rbxtest::waitFor([&] {
+        shown = screen().copy(arrowCell);
+        return hasInk(shown) && shown != before.copy(arrowCell);
+    }, 5000)) << "the table on the screen does not show the search's result";
     EXPECT_TRUE(Copy::cellOf(U'A').isEmpty());
     const qulonglong arrows = count();
     EXPECT_GT(arrows, 50u);

@@ -251,6 +251,8 @@ signals:
     void layoutChanged();
     // A new font brought the size adjustment of its family (for the size slider).
     void customSizeLoaded(float adjustment);
+    // The viewport has drawn the table.
+    void painted();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -518,6 +518,9 @@ QImage RbxCharView::renderViewport() {
 }
 
 void RbxCharView::paintEvent(QPaintEvent* event) {
-    QPainter painter(viewport());
-    drawRect(painter, event->region());
+    {
+        QPainter painter(viewport());
+        drawRect(painter, event->region());
+    }
+    emit painted();
 }
