@@ -1,6 +1,7 @@
 // The listings' line formats for what they are given: the clipboard, the table's groups,
 // ligature strings.
 #include "app/RbxListings.h"
+#include "model/FontFixtures.h"
 #include "model/RbxCharGroup.h"
 
 #include <QMimeData>
@@ -76,16 +77,31 @@ TEST(Listings, LigatureListsAndTheCommandTable) {
     EXPECT_EQ(listOfLigatures(QStringList({QStringLiteral("ffi"), QStringLiteral("fl")}), QStringLiteral("GSUB"), rbx::Font()),
               QStringLiteral("--- 2 GSUB ligatures:\nffi\tf f i\t102+102+105\t0\nfl\tf l\t102+108\t0\n"));
 
-    EXPECT_EQ(all().size(), 29u);
+    EXPECT_EQ(all().size(), 31u);
     ASSERT_NE(forCommand(QStringLiteral("!glyph#")), nullptr);
     EXPECT_EQ(forCommand(QStringLiteral("lig#"))->make, &listAllFontLigatureCounts);
     EXPECT_FALSE(forCommand(QStringLiteral("!ligall"))->copies);
-    EXPECT_EQ(forCommand(QStringLiteral("!time")), nullptr);
+    EXPECT_EQ(forCommand(QStringLiteral("!timing")), nullptr);
     EXPECT_EQ(forCommand(QString()), nullptr);
     // Listings about the selected font give nothing without one.
     Context c;
     for (auto fn : {&listInfo, &listGlyphs, &listGlyphNumbers, &listPostTable, &listFontLigatures, &listLigatureTiming,
-                    &listCharactersWithNames, &listWidestCharacters})
+                    &listCharactersWithNames, &listWidestCharacters, &listCmaps, &listTimingResults})
         EXPECT_EQ(fn(c), QString());
     EXPECT_EQ(listGlyphMap(c), QStringLiteral("no glyph map"));
+}
+
+TEST(Listings, CmapSubtablesWithTheBestOfEachKind) {
+    Context c;
+    c.selectedFont = fixtures::font(QStringLiteral("RbxCmapTest-Regular.ttf"));
+    ASSERT_TRUE(c.selectedFont);
+    EXPECT_EQ(listCmaps(c), c.selectedFont.displayName() +
+                                QStringLiteral(": 5 cmap subtables\n"
+                                               "index\tplatform\tencoding\tformat\tlanguage\n"
+                                               "0\t0\t3\t4\t0\n1\t0\t4\t12\t0\n2\t1\t0\t0\t0\n3\t3\t1\t4\t0\n4\t3\t10\t12\t0\n"
+                                               "best Roman: 2\nbest Unicode: 3\nfull Unicode: 1\n"));
+    // A Roman subtable with a language is no best one.
+    c.selectedFont = fixtures::font(QStringLiteral("RbxCmapLang-Regular.ttf"));
+    EXPECT_TRUE(listCmaps(c).contains(QStringLiteral("best Roman: -1\n"))) << listCmaps(c).toStdString();
+    EXPECT_TRUE(forCommand(QStringLiteral("!cmaps"))->copies);
 }
