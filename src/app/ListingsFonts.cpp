@@ -88,23 +88,25 @@ QString cmapSubtables(const rbx::Font& font) {
     if (!font) return QString();
     RbxCmapList cmaps(font);
     const int n = cmaps.nTables();
-    if (n < 0) return QStringLiteral("%1: no cmap table\n").arg(font.displayName());
-    QString out = QStringLiteral("%1: %2 cmap subtables\nindex\tplatform\tencoding\tformat\tlanguage\n").arg(font.displayName()).arg(n);
+    QString out = QStringLiteral("subtables: %1\n").arg(n);
     for (int i = 0; i < n; ++i)
-        out += QStringLiteral("%1\t%2\t%3\t%4\t%5\n")
+        out += QStringLiteral("%1: platform %2, encoding %3, format %4, language %5\n")
                    .arg(i)
                    .arg(cmaps.platformIDAtIndex(i))
                    .arg(cmaps.platformSpecificIDAtIndex(i))
                    .arg(cmaps.cmapFormatAtIndex(i))
                    .arg(cmaps.cmapLanguageAtIndex(i));
-    out += QStringLiteral("best Roman: %1\nbest Unicode: %2\nfull Unicode: %3\n")
+    out += QStringLiteral("best Roman subtable: %1\nbest Unicode subtable: %2\n")
                .arg(cmaps.indexOfBestRomanCmap())
-               .arg(cmaps.indexOfBestUnicodeCmap())
-               .arg(cmaps.indexOfFullUnicodeCmap());
+               .arg(cmaps.indexOfBestUnicodeCmap());
     return out;
 }
 
-QString listCmaps(const Context& c) { return cmapSubtables(c.selectedFont); }
+QString listCmaps(const Context& c) {
+    if (!c.selectedFont) return QString();
+    return c.selectedFont.displayName() + u'\n' + cmapSubtables(c.selectedFont) +
+           QStringLiteral("full Unicode subtable: %1\n").arg(RbxCmapList(c.selectedFont).indexOfFullUnicodeCmap());
+}
 
 QString listGlyphMap(const Context& c) {
     const auto map = c.selectedFont ? KXCharGlyphMap::charGlyphMapForFont(c.selectedFont) : nullptr;

@@ -99,9 +99,9 @@ QString writeAllFontLigaturesToFile(const Context&);
 // "--- no %@ ligatures\n", or a count line and one line per ligature (the ligature, its
 // characters, their codes, the font's glyph for it).
 QString listOfLigatures(const std::optional<QStringList>& ligatures, const QString& type, const rbx::Font& font);
-// The subtables of the font's 'cmap' table: a line with the display name and their count,
-// one line per subtable (index, platform, encoding, format, language), then the indexes
-// of the best Roman, the best Unicode and the full Unicode subtable (-1: none).
+// The subtables of the font's 'cmap' table: "subtables: <count>" (-1: unreadable), one
+// line per subtable ("<index>: platform <p>, encoding <e>, format <f>, language <l>"),
+// then the indexes of the best Roman and the best Unicode subtable (-1: none).
 QString cmapSubtables(const rbx::Font& font);
 // The widest characters' text, and the run of them (empty when none) in `widest`.
 QString widestCharacters(const rbx::Font& font, QString* widest);

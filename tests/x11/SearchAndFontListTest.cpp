@@ -197,7 +197,7 @@ TEST(SearchField, TheCmapAndTimingListingsTypedIntoTheFieldAreShownAndCopied) {
         << Copy::state().value(QStringLiteral("search")).toString().toStdString();
     QString expected;
     run(Tool, {QStringLiteral("list"), QStringLiteral("!cmaps"), QStringLiteral("--font"), font}, &expected);
-    ASSERT_TRUE(expected.contains(QStringLiteral(" cmap subtables\nindex\tplatform"))) << expected.toStdString();
+    ASSERT_TRUE(expected.contains(QStringLiteral("\nsubtables: "))) << expected.toStdString();
     EXPECT_EQ(shownListing(opener, 0), expected);
     EXPECT_TRUE(rbxtest::waitFor([&] { return clipboardText() == expected; }, 5000)) << clipboardText().toStdString();
 

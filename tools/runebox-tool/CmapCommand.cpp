@@ -32,6 +32,7 @@ int runCmap(const QStringList& args) {
     }
     const int full = list.indexOfFullUnicodeCmap();
     if (full < 0) return 0;
+    out << "full Unicode subtable: " << full << "\n";
     const auto cmap = list.anyCmapAtIndex(full);
     const auto* cmap12 = dynamic_cast<const RbxCmap12*>(cmap.get());
     if (!cmap12) return 1;

@@ -96,12 +96,15 @@ TEST(Listings, CmapSubtablesWithTheBestOfEachKind) {
     c.selectedFont = fixtures::font(QStringLiteral("RbxCmapTest-Regular.ttf"));
     ASSERT_TRUE(c.selectedFont);
     EXPECT_EQ(listCmaps(c), c.selectedFont.displayName() +
-                                QStringLiteral(": 5 cmap subtables\n"
-                                               "index\tplatform\tencoding\tformat\tlanguage\n"
-                                               "0\t0\t3\t4\t0\n1\t0\t4\t12\t0\n2\t1\t0\t0\t0\n3\t3\t1\t4\t0\n4\t3\t10\t12\t0\n"
-                                               "best Roman: 2\nbest Unicode: 3\nfull Unicode: 1\n"));
+                                QStringLiteral("\nsubtables: 5\n"
+                                               "0: platform 0, encoding 3, format 4, language 0\n"
+                                               "1: platform 0, encoding 4, format 12, language 0\n"
+                                               "2: platform 1, encoding 0, format 0, language 0\n"
+                                               "3: platform 3, encoding 1, format 4, language 0\n"
+                                               "4: platform 3, encoding 10, format 12, language 0\n"
+                                               "best Roman subtable: 2\nbest Unicode subtable: 3\nfull Unicode subtable: 1\n"));
     // A Roman subtable with a language is no best one.
     c.selectedFont = fixtures::font(QStringLiteral("RbxCmapLang-Regular.ttf"));
-    EXPECT_TRUE(listCmaps(c).contains(QStringLiteral("best Roman: -1\n"))) << listCmaps(c).toStdString();
+    EXPECT_TRUE(listCmaps(c).contains(QStringLiteral("best Roman subtable: -1\n"))) << listCmaps(c).toStdString();
     EXPECT_TRUE(forCommand(QStringLiteral("!cmaps"))->copies);
 }
