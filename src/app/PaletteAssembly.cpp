@@ -11,6 +11,7 @@
 #include "app/PaletteFocus.h"
 #include "app/PaletteFontList.h"
 #include "app/PaletteActivators.h"
+#include "app/ProgramMenu.h"
 #include "app/PaletteAppleEvents.h"
 #include "app/PaletteHotKeys.h"
 #include "app/PaletteTable.h"
@@ -46,6 +47,7 @@
 #include <QCoreApplication>
 #include <QFontDatabase>
 #include <QMenu>
+#include <QToolButton>
 #include <QTimer>
 
 namespace {
@@ -140,6 +142,9 @@ PaletteAssembly::PaletteAssembly(RbxDefaults& settings, X11Session& x11, KXURLHa
     view.setController(std::make_shared<PaletteTableController>(wc, focus, samples_.get(), shapeFinder_.get()));
     // The sheets register with the window's sheet host.
     sheets_ = std::make_unique<PaletteSheets>(wc, settings_, *fonts_);
+    // The program's menu, behind the palette's menu button and the activator.
+    programMenu_.reset(makeProgramMenu(wc));
+    wc.content().programMenuButton()->setMenu(programMenu_.get());
     kx::ProcessWide<RbxTableClipboard>::install(std::make_shared<RbxClipboardCopies>());
     // The posting tap is live whenever the palette shows.
     QObject::connect(&wc, &RbxCharWindowController::windowShown, &wc,
@@ -183,8 +188,7 @@ PaletteAssembly::PaletteAssembly(RbxDefaults& settings, X11Session& x11, KXURLHa
         appleEvents_ = std::make_unique<PaletteAppleEvents>(wc, *hotKeys_, *poster_);
         appleEvents_->install(AppleEventBridge::shared());
         // The tray icon or the corner strip; fonts dropped on it are read into the font list.
-        activatorMenu_.reset(PaletteActivators::makeActivatorMenu(wc));
-        activators_ = std::make_unique<PaletteActivators>(wc, settings_, x11, activatorMenu_.get());
+        activators_ = std::make_unique<PaletteActivators>(wc, settings_, x11, programMenu_.get());
         QObject::connect(activators_.get(), &PaletteActivators::fontsDropped, &wc,
                          [&wc] { wc.checkForFontChanges(QStringLiteral("font drop")); });
         activators_->showActivator();
@@ -196,7 +200,7 @@ PaletteAssembly::PaletteAssembly(RbxDefaults& settings, X11Session& x11, KXURLHa
 
 PaletteAssembly::~PaletteAssembly() {
     activators_.reset();
-    activatorMenu_.reset();
+    programMenu_.reset();
     appleEvents_.reset();
     sheets_.reset();
     hotKeys_.reset();

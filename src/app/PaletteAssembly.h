@@ -108,6 +108,6 @@ private:
     std::unique_ptr<KXHotKeyRegistry> hotKeyRegistry_;
     std::unique_ptr<PaletteHotKeys> hotKeys_;
     std::unique_ptr<PaletteAppleEvents> appleEvents_;
-    std::unique_ptr<QMenu> activatorMenu_;
+    std::unique_ptr<QMenu> programMenu_;
     std::unique_ptr<PaletteActivators> activators_;
 };
