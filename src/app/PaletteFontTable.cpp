@@ -225,5 +225,6 @@ void PaletteFontTable::copyFontList() {
 
 void PaletteFontTable::updateAfterFontChange() {
     if (!attached_) return;
+    model_->forgetNameFonts();
     updateFontCollectionPopup();
 }

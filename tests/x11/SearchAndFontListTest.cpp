@@ -2,7 +2,9 @@
 // and the pointer of the X server: typing searches by name and by code, a maintenance
 // command answers in the field; a right click marks the fonts
 // that contain a character, which then show a bullet; a family clicked in the font list
-// becomes the palette's font; "show in context" leaves a search for the character's group.
+// becomes the palette's font; "show in context" leaves a search for the character's group;
+// the family names in view come to be drawn in their own fonts, also after scrolling, and
+// only the families that were in view have had their fonts looked for.
 #include "Desktop.h"
 #include "MenuItems.h"
 #include "ProbeClient.h"
@@ -142,6 +144,45 @@ TEST(FontList, ARightClickMarksTheFontsWithTheCharacterAndAClickedFamilyIsShown)
     x11test::click();
     EXPECT_TRUE(stateHas(QStringLiteral("fontFamily"), QStringLiteral("DejaVu Serif")));
     EXPECT_TRUE(stateHas(QStringLiteral("fontRow"), QStringLiteral("DejaVu Serif")));
+}
+
+// The names in the font list's view, each with the family of the font it is drawn in.
+QVariantMap namesInView() { return qdbus_cast<QVariantMap>(Copy::state().value(QStringLiteral("fontRowFonts"))); }
+
+// Every name in view has its font settled, and some are in their own family (a font that
+// lacks a name's letters cannot set it).
+bool namesSettled(const QVariantMap& names) {
+    int own = 0;
+    for (auto it = names.begin(); it != names.end(); ++it) {
+        if (it.value().toString().isEmpty()) return false;
+        own += it.value().toString() == it.key();
+    }
+    return names.size() >= 5 && own > 0;
+}
+
+TEST(FontList, TheNamesInViewComeToBeDrawnInTheirOwnFontsAlsoAfterScrolling) {
+    Palette palette;
+    ASSERT_TRUE(palette.ok) << palette.copy.output().toStdString();
+    QVariantMap first;
+    ASSERT_TRUE(rbxtest::waitFor([&] { return namesSettled(first = namesInView()); }, 10000))
+        << QStringList(first.keys()).join(u',').toStdString();
+    EXPECT_EQ(first.value(QStringLiteral("DejaVu Serif")), QStringLiteral("DejaVu Serif"));
+
+    // The wheel over the list brings other families into view, which follow.
+    const QRect list = control(QStringLiteral("fontTableView"));
+    ASSERT_FALSE(list.isEmpty());
+    x11test::pointTo(list.center());
+    for (int i = 0; i < 6; ++i) run(QStringLiteral("xdotool"), {QStringLiteral("click"), QStringLiteral("5")});
+    QVariantMap later;
+    ASSERT_TRUE(rbxtest::waitFor([&] {
+        later = namesInView();
+        return !later.contains(first.firstKey()) && namesSettled(later);
+    }, 10000)) << QStringList(later.keys()).join(u',').toStdString();
+
+    // Only the families that were shown had their fonts looked for.
+    const QVariantMap s = Copy::state();
+    EXPECT_GE(s.value(QStringLiteral("nameFonts")).toInt(), first.size());
+    EXPECT_LT(s.value(QStringLiteral("nameFonts")).toInt(), s.value(QStringLiteral("fontRows")).toInt() / 2);
 }
 
 TEST(CharacterActions, ShowInContextFromASearchLeavesItAndSelectsTheCharacter) {
