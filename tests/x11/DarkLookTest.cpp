@@ -55,16 +55,6 @@ QProcessEnvironment darkDesktop(const QTemporaryDir& config) {
     return env;
 }
 
-double lightness(const QImage& shot, const QRect& area) {
-    double sum = 0;
-    int n = 0;
-    for (int y = area.top(); y <= area.bottom(); y += 2)
-        for (int x = area.left(); x <= area.right(); x += 2) {
-            sum += shot.pixelColor(x, y).lightnessF();
-            ++n;
-        }
-    return n ? sum / n : -1;
-}
 
 // The share of an area's pixels lighter than half: the text of a dark sheet.
 double lightShare(const QImage& shot, const QRect& area) {
