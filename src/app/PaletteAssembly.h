@@ -45,6 +45,7 @@ class PaletteSampleViews;
 class PaletteSheets;
 class PaletteEventRouter;
 class PaletteEvents;
+class PaletteFontDrops;
 class PaletteFontList;
 class PaletteTable;
 class RbxCharAppController;
@@ -103,6 +104,7 @@ private:
     std::shared_ptr<RbxPoster> poster_;
     std::unique_ptr<PaletteEvents> events_;
     std::unique_ptr<PaletteEventRouter> router_;
+    std::unique_ptr<PaletteFontDrops> fontDrops_;
     std::unique_ptr<ClickOutsideMonitor> clickMonitor_;
     std::unique_ptr<RbxCharAppController> application_;
     std::shared_ptr<DesktopAccent> accent_;
