@@ -53,6 +53,9 @@ PaletteFontTable::PaletteFontTable(RbxDefaults& settings, PaletteFontList& fonts
     // Typing in the filter (its clear button too) filters at every change.
     connect(filter_, &QLineEdit::textEdited, this, &PaletteFontTable::updateFontList);
     connect(view_, &FontListTableView::rowChosen, this, &PaletteFontTable::rowChosen);
+    connect(view_, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) {
+        if (index.column() == FontListModel::MarkColumn && model_->isMarkedFontInRow(index.row())) goToMarkedCharacter();
+    });
     connect(view_, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
         if (auto menu = fontTableContextMenu()) menu->exec(view_->viewport()->mapToGlobal(p));
     });
@@ -144,6 +147,7 @@ void PaletteFontTable::updateFontList() {
     const FontCollectionItem item = selectedItem();
     const QString filter = filter_->text();
     const rbx::Font remembered = list.selectedFont();
+    const bool detecting = settings_.applicationFontDectection();
     using Kind = FontCollectionItem::Kind;
     if (item.kind == Kind::ActivationSet && item.activationSet < sets_.size()) {
         list.filterFamiliesMatchingName(filter, sets_[item.activationSet]->fontFamilies());
@@ -159,6 +163,10 @@ void PaletteFontTable::updateFontList() {
     model_->reload();
     if (remembered) list.selectFont(remembered);
     showSelectedFont();
+    if (detecting) {
+        settings_.setApplicationFontDectection(true);
+        emit fontDetectionResumed();
+    }
 }
 
 void PaletteFontTable::changeFontCollection(int index) {
@@ -195,6 +203,12 @@ void PaletteFontTable::markFontsContainingCharacter(char32_t c) {
         updateFontCollectionPopup();
     }
     emit markChanged(c);
+}
+
+void PaletteFontTable::goToMarkedCharacter() {
+    if (marked_ == 0) return;
+    if (const int row = view_->selectedRow(); row >= 0) rowChosen(row);
+    emit markedCharacterWanted(marked_);
 }
 
 void PaletteFontTable::resetMarkedFonts() {

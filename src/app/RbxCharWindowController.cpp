@@ -81,6 +81,12 @@ RbxCharWindowController::RbxCharWindowController(RbxDefaults& settings, PaletteT
     });
     connect(fontTable_, &PaletteFontTable::markChanged, this, [this] { charView()->viewport()->update(); });
     characterActions_ = new PaletteCharacterActions(*search_, table_, this);
+    connect(fontTable_, &PaletteFontTable::markedCharacterWanted, characterActions_,
+            &PaletteCharacterActions::goToMarkedCharacter);
+    connect(fontTable_, &PaletteFontTable::fontDetectionResumed, this, [this] {
+        checkForAutomaticFontChange(true);
+        fontControls_->updateRecentFontsPopUp();
+    });
     alerts_ = new PaletteAlerts(*this, settings_, services.accessibility, services.updates, this);
     if (services.detectors) follower_ = new PaletteFontFollower(*this, settings_, front_, fonts_, *services.detectors);
 }
