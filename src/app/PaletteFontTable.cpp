@@ -51,7 +51,7 @@ PaletteFontTable::PaletteFontTable(RbxDefaults& settings, PaletteFontList& fonts
 
     connect(popUp_, &QComboBox::activated, this, &PaletteFontTable::changeFontCollection);
     // Typing in the filter (its clear button too) filters at every change.
-    connect(filter_, &QLineEdit::textEdited, this, &PaletteFontTable::updateFontList);
+    connect(filter_, &QLineEdit::textEdited, this, &PaletteFontTable::filterFontList);
     connect(view_, &FontListTableView::rowChosen, this, &PaletteFontTable::rowChosen);
     connect(view_, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) {
         if (index.column() == FontListModel::MarkColumn && model_->isMarkedFontInRow(index.row())) goToMarkedCharacter();
@@ -151,7 +151,6 @@ void PaletteFontTable::updateFontList() {
     const FontCollectionItem item = selectedItem();
     const QString filter = filter_->text();
     const rbx::Font remembered = list.selectedFont();
-    const bool detecting = settings_.applicationFontDectection();
     using Kind = FontCollectionItem::Kind;
     if (item.kind == Kind::ActivationSet && item.activationSet < sets_.size()) {
         list.filterFamiliesMatchingName(filter, sets_[item.activationSet]->fontFamilies());
@@ -167,6 +166,11 @@ void PaletteFontTable::updateFontList() {
     model_->reload();
     if (remembered) list.selectFont(remembered);
     showSelectedFont();
+}
+
+void PaletteFontTable::filterFontList() {
+    const bool detecting = settings_.applicationFontDectection();
+    updateFontList();
     if (detecting) {
         settings_.setApplicationFontDectection(true);
         emit fontDetectionResumed();
@@ -177,7 +181,7 @@ void PaletteFontTable::changeFontCollection(int index) {
     if (building_) return;
     const QString object = index >= 0 && index < items_.size() ? items_[index].object : QString();
     settings_.setString(object, rbx::key::selectedCollection.qname());
-    updateFontList();
+    filterFontList();
 }
 
 void PaletteFontTable::selectActivationSet(std::shared_ptr<RbxActivationSet> set) {

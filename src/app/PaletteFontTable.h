@@ -42,6 +42,10 @@ public:
     // ---- collections and filter ---------------------------------------------------------
     void updateFontCollectionPopup();
     void updateFontList();
+    // The user's filtering (the filter's text, the collection): the list filtered; while
+    // the front application's font is followed, that font is checked at once (a list
+    // rebuilt for other reasons comes with checks of its own).
+    void filterFontList();
     // The pop-up's choice: stored under "selectedCollection", then the list is filtered.
     void changeFontCollection(int index);
     // The fonts of a drop of font files: selected as a collection at the next build.

@@ -80,7 +80,7 @@ TEST_F(FollowingTheFont, FilteringTheFontListChecksTheApplicationsFontAtOnce) {
     front.process = std::make_shared<KXProcess>(KXProcess::currentProcess()->unixPID(), KXProcess::currentProcess()->startTime() + 1);
     detect(QStringLiteral("DejaVu Sans Mono"));
     c->fontTable().fontFilterField()->setText(QStringLiteral("dejavu"));
-    c->fontTable().updateFontList();
+    c->fontTable().filterFontList();
     EXPECT_EQ(c->selectedFont().postScriptName(), QStringLiteral("DejaVuSansMono"));
     EXPECT_TRUE(store->applicationFontDectection());
 
@@ -89,7 +89,7 @@ TEST_F(FollowingTheFont, FilteringTheFontListChecksTheApplicationsFontAtOnce) {
     front.process = std::make_shared<KXProcess>(KXProcess::currentProcess()->unixPID(), KXProcess::currentProcess()->startTime() + 2);
     detect(QStringLiteral("DejaVu Serif"));
     c->fontTable().fontFilterField()->setText(QStringLiteral("deja"));
-    c->fontTable().updateFontList();
+    c->fontTable().filterFontList();
     EXPECT_EQ(c->selectedFont().postScriptName(), QStringLiteral("DejaVuSansMono"));
 }
 
