@@ -31,6 +31,8 @@
 #include <QAction>
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QFontInfo>
+#include <QRegularExpression>
 #include <QLabel>
 #include <QProgressBar>
 #include <QTabWidget>
@@ -125,12 +127,27 @@ QVariantMap DebugStateService::state() const {
     for (int r = 0; r < rows.rowCount(); ++r)
         if (rows.isMarkedFontInRow(r)) markedFamilies << rows.list()->fontNameAtIndex(r);
     const int fontRow = fonts.fontTableView()->selectedRow();
+    // The family each name in view is drawn in.
+    QVariantMap fontRowFonts;
+    const FontListTableView* fontView = fonts.fontTableView();
+    if (rows.list() && fontView->isVisible())
+        for (int r = 0; r < rows.rowCount(); ++r) {
+            const QRect cell = fontView->visualRect(rows.index(r, FontListModel::NameColumn));
+            if (!fontView->viewport()->rect().intersects(cell)) continue;
+            const QFont f = rows.data(rows.index(r, FontListModel::NameColumn), Qt::FontRole).value<QFont>();
+            // (Qt names the foundry after a family found at more than one: "Family [foundry]".)
+            static const QRegularExpression foundry(QStringLiteral(" \\[[^\\]]*\\]$"));
+            fontRowFonts.insert(rows.list()->fontNameAtIndex(r),
+                                rows.hasNameFont(r) ? QFontInfo(f).family().remove(foundry) : QString());
+        }
     return {
         {QStringLiteral("mark"), uint(fonts.markedCharacter())},
         {QStringLiteral("collection"), fonts.collectionsPopUp()->currentText()},
         {QStringLiteral("fontRows"), rows.rowCount()},
         {QStringLiteral("fontRow"), fontRow >= 0 && rows.list() ? rows.list()->fontNameAtIndex(fontRow) : QString()},
         {QStringLiteral("markedFamilies"), markedFamilies},
+        {QStringLiteral("fontRowFonts"), fontRowFonts},
+        {QStringLiteral("nameFonts"), rows.nameFontCount()},
         {QStringLiteral("shapePad"), shapePad},
         {QStringLiteral("magnifier"), magnifier},
         {QStringLiteral("magnified"), magnified},

@@ -29,6 +29,10 @@
 //                     fontRows (i: the families the font list shows),
 //                     fontRow (s: the family selected in the font list, "" for none),
 //                     markedFamilies (as: the font list's families with a mark),
+//                     fontRowFonts (a{sv}: for each family name in the font list's view,
+//                     the family of the font it is drawn in, "" while its own font is not
+//                     looked for yet), nameFonts (i: the families
+//                     whose own font the font list has looked for),
 //                     fontLabel (s: the current-font label's text), face (s: the face
 //                     pop-up's title), recentFont (s: the recent-fonts pop-up's title),
 //                     insertSegment (i: the insert-mode control's selected

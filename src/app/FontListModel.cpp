@@ -20,7 +20,6 @@ void FontListModel::setList(RbxFontList* list) {
 
 void FontListModel::reload() {
     beginResetModel();
-    fonts_.clear();
     markedFamilies_.clear();
     if (list_ && marked_ != 0)
         for (const RbxFontList::FamilyPtr& f : list_->fontFamiliesContainingCharacter(marked_)) markedFamilies_.insert(f->name());
@@ -55,7 +54,7 @@ QVariant FontListModel::data(const QModelIndex& index, int role) const {
     switch (role) {
     case Qt::DisplayRole: return list_->fontNameAtIndex(row) + u' ';
     case Qt::ToolTipRole: return list_->fontNameAtIndex(row);
-    case Qt::FontRole: return nameFont(row);
+    case Qt::FontRole: return nameFont(list_->fontNameAtIndex(row));
     case Qt::TextAlignmentRole: return int(Qt::AlignLeft | Qt::AlignVCenter);
     default: return {};
     }
@@ -85,28 +84,50 @@ bool drawsPictures(const rbx::Font& font) {
 
 } // namespace
 
-QFont FontListModel::nameFont(int row) const {
-    const QString name = list_->fontNameAtIndex(row);
-    if (auto cached = fonts_.constFind(name); cached != fonts_.constEnd()) return *cached;
-    std::optional<QFont> own;
-    if (settings_.boolForKey(rbx::key::fontNameInFont)) {
-        const rbx::Font font = list_->primaryFontAtIndex(row);
-        if (font && font->coveredCharacters().containsAllCharactersInString(name) && !drawsPictures(font)) {
-            std::optional<double> zoom;
-            if (const auto tuning = RbxFontInfo::tuningForFont(font)) {
-                const QVariant z = tuning->value(QStringLiteral("zoomName"));
-                bool ok = false;
-                const double v = z.toDouble(&ok);
-                if (z.isValid() && ok) zoom = v;
-            }
-            if (const auto size = nameFontSize(font.pointSize(), zoom, rbx::qt::metrics(font).ascender)) {
-                own = rbx::qt::textFont(font);
-                if (own) own->setPixelSize(std::max(1, int(std::lround(*size))));
-            }
-        }
-    }
-    QFont f = own ? *own : QApplication::font();
-    if (!own && RbxActivationSet::isActivatedFont(name)) f.setStyle(QFont::StyleOblique);
-    fonts_.insert(name, f);
+bool FontListModel::hasNameFont(int row) const {
+    return !list_ || row < 0 || row >= list_->count() || !settings_.boolForKey(rbx::key::fontNameInFont) ||
+           fonts_.contains(list_->fontNameAtIndex(row));
+}
+
+void FontListModel::loadNameFont(int row) {
+    if (hasNameFont(row)) return;
+    fonts_.insert(list_->fontNameAtIndex(row), findNameFont(row));
+    emit dataChanged(index(row, NameColumn), index(row, NameColumn), {Qt::FontRole});
+}
+
+void FontListModel::forgetNameFonts() { fonts_.clear(); }
+
+QFont FontListModel::systemNameFont(const QString& name) const {
+    QFont f = QApplication::font();
+    if (RbxActivationSet::isActivatedFont(name)) f.setStyle(QFont::StyleOblique);
     return f;
+}
+
+QFont FontListModel::nameFont(const QString& name) const {
+    if (!settings_.boolForKey(rbx::key::fontNameInFont)) return systemNameFont(name);
+    const auto found = fonts_.constFind(name);
+    if (found == fonts_.constEnd() || !*found) return systemNameFont(name);
+    QFont f;
+    f.setFamilies((*found)->families);
+    if (!(*found)->styleName.isEmpty()) f.setStyleName((*found)->styleName);
+    f.setPixelSize((*found)->pixelSize);
+    return f;
+}
+
+std::optional<FontListModel::NameFont> FontListModel::findNameFont(int row) const {
+    const QString name = list_->fontNameAtIndex(row);
+    const rbx::Font font = list_->primaryFontAtIndex(row);
+    if (!font || !font->coveredCharacters().containsAllCharactersInString(name) || drawsPictures(font)) return std::nullopt;
+    std::optional<double> zoom;
+    if (const auto tuning = RbxFontInfo::tuningForFont(font)) {
+        const QVariant z = tuning->value(QStringLiteral("zoomName"));
+        bool ok = false;
+        const double v = z.toDouble(&ok);
+        if (z.isValid() && ok) zoom = v;
+    }
+    const auto size = nameFontSize(font.pointSize(), zoom, rbx::qt::metrics(font).ascender);
+    if (!size) return std::nullopt;
+    const std::optional<QFont> own = rbx::qt::textFont(font);
+    if (!own) return std::nullopt;
+    return NameFont{own->families(), own->styleName(), std::max(1, int(std::lround(*size)))};
 }

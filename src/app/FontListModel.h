@@ -4,6 +4,9 @@
 // covers every character of the name (and the setting "fontNameInFont" is on), else in
 // the system font, slanted for families of fonts the palette activated from files. The
 // mark is a bullet beside every family with a member that has the marked character.
+//
+// Finding a family's own font opens its first face, so it is done row by row when the
+// view asks (loadNameFont()); until then the name is drawn in the system font.
 
 #include <QAbstractTableModel>
 #include <QFont>
@@ -44,12 +47,31 @@ public:
     // is brought to 12 or 10. No size (the system font is used) for a "zoomName" of 0.
     static std::optional<double> nameFontSize(double size, std::optional<double> zoomName, double ascender);
 
+    // Whether the row's name is drawn in the font it is meant to be (its own font is found).
+    bool hasNameFont(int row) const;
+    // Finds the row's name font and announces the row as changed.
+    void loadNameFont(int row);
+    // The name fonts found so far are forgotten (the installed fonts changed).
+    void forgetNameFonts();
+    // How many families' name fonts are known.
+    int nameFontCount() const { return int(fonts_.size()); }
+
 private:
-    QFont nameFont(int row) const;
+    // What a name's font is made of; the font itself is made anew for each use, so that
+    // Qt's font engines of rows no longer shown can go.
+    struct NameFont {
+        QStringList families;
+        QString styleName;
+        int pixelSize = 0;
+    };
+
+    QFont nameFont(const QString& name) const;
+    QFont systemNameFont(const QString& name) const;
+    std::optional<NameFont> findNameFont(int row) const;
 
     RbxDefaults& settings_;
     RbxFontList* list_ = nullptr;
     char32_t marked_ = 0;
     QSet<QString> markedFamilies_;
-    mutable QHash<QString, QFont> fonts_;
+    QHash<QString, std::optional<NameFont>> fonts_;  // none: the system font
 };

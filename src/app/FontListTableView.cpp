@@ -39,6 +39,45 @@ FontListTableView::FontListTableView(FontListModel* model, QWidget* parent) : Rb
     horizontalHeader()->setSectionResizeMode(FontListModel::NameColumn, QHeaderView::Stretch);
     horizontalHeader()->setSectionResizeMode(FontListModel::MarkColumn, QHeaderView::Fixed);
     horizontalHeader()->resizeSection(FontListModel::MarkColumn, 16);
+    // The names are first drawn in the system font; their own fonts are found after the
+    // picture is shown, in short turns of the event loop, for the rows in view only.
+    nameFonts_.setSingleShot(true);
+    nameFonts_.setInterval(0);
+    connect(&nameFonts_, &QTimer::timeout, this, &FontListTableView::loadNameFontsInView);
+}
+
+std::pair<int, int> FontListTableView::rowsInView() const {
+    const int first = rowAt(0);
+    if (first < 0) return {-1, -1};
+    const int last = rowAt(viewport()->height() - 1);
+    return {first, last < 0 ? model_->rowCount() - 1 : last};
+}
+
+void FontListTableView::paintEvent(QPaintEvent* event) {
+    RbxFontTableView::paintEvent(event);
+    if (nameFonts_.isActive()) return;
+    const auto [first, last] = rowsInView();
+    for (int row = std::max(0, first); first >= 0 && row <= last; ++row)
+        if (!model_->hasNameFont(row)) {
+            nameFonts_.start();
+            return;
+        }
+}
+
+void FontListTableView::loadNameFontsInView() {
+    constexpr int TurnMs = 4;
+    if (!isVisible() || viewport()->width() <= 0) return;
+    QElapsedTimer turn;
+    turn.start();
+    const auto [first, last] = rowsInView();
+    for (int row = std::max(0, first); first >= 0 && row <= last; ++row) {
+        if (model_->hasNameFont(row)) continue;
+        if (turn.elapsed() >= TurnMs) {
+            nameFonts_.start();
+            return;
+        }
+        model_->loadNameFont(row);
+    }
 }
 
 int FontListTableView::selectedRow() const {

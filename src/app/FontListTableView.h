@@ -6,6 +6,7 @@
 
 #include <QElapsedTimer>
 #include <QStyledItemDelegate>
+#include <QTimer>
 #include "table/widgets/RbxFontTableView.h"
 
 class FontListModel;
@@ -40,9 +41,16 @@ signals:
 
 protected:
     void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
+    // The rows in view, first and last; first -1 for none.
+    std::pair<int, int> rowsInView() const;
+    // Finds the name fonts of rows in view that lack theirs, a few milliseconds' worth at a time.
+    void loadNameFontsInView();
+
     FontListModel* model_;
+    QTimer nameFonts_;
     QString typed_;
     QElapsedTimer lastTyped_;
     bool quiet_ = false;

@@ -257,17 +257,3 @@ void PaletteActivators::wakeUpFromSleep() {
 void PaletteActivators::defaultChanged(const QString& key) {
     if (key == rbx::key::activator.qname() || key == rbx::key::hideQInCorner.qname()) showActivator();
 }
-
-QMenu* PaletteActivators::makeActivatorMenu(RbxCharWindowController& wc, QWidget* parent) {
-    auto* menu = new QMenu(parent);
-    QAction* toggle = menu->addAction(QStringLiteral("Open Palette"), &wc, [&wc] { wc.toggleWindowAction(nullptr); });
-    QObject::connect(menu, &QMenu::aboutToShow, menu, [toggle, &wc] {
-        toggle->setText(wc.isWindowVisible() ? QStringLiteral("Close Palette") : QStringLiteral("Open Palette"));
-    });
-    menu->addSeparator();
-    menu->addAction(QStringLiteral("Preferences…"), &wc, [&wc] { wc.openSheet(QStringLiteral("preferences")); });
-    menu->addAction(QStringLiteral("About Runebox"), &wc, [&wc] { wc.openSheet(QStringLiteral("about")); });
-    menu->addSeparator();
-    menu->addAction(QStringLiteral("Quit Runebox"), &wc, [&wc] { wc.terminate(); });
-    return menu;
-}

@@ -67,10 +67,6 @@ public:
 
     void defaultChanged(const QString& key) override;
 
-    // The menu of a right click on the activator: open or close the palette, the
-    // preferences, About, quit.
-    static QMenu* makeActivatorMenu(RbxCharWindowController& windowController, QWidget* parent = nullptr);
-
 signals:
     // Font files dropped on the activator, activated as one set.
     void fontsDropped(std::shared_ptr<RbxActivationSet> set);

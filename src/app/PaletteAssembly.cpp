@@ -9,8 +9,10 @@
 #include "app/ModelBridges.h"
 #include "app/PaletteEvents.h"
 #include "app/PaletteFocus.h"
+#include "app/PaletteFontDrops.h"
 #include "app/PaletteFontList.h"
 #include "app/PaletteActivators.h"
+#include "app/ProgramMenu.h"
 #include "app/PaletteAppleEvents.h"
 #include "app/PaletteHotKeys.h"
 #include "app/PaletteTable.h"
@@ -48,6 +50,7 @@
 #include <QCoreApplication>
 #include <QFontDatabase>
 #include <QMenu>
+#include <QToolButton>
 #include <QTimer>
 
 namespace {
@@ -145,10 +148,17 @@ PaletteAssembly::PaletteAssembly(RbxDefaults& settings, X11Session& x11, KXURLHa
     view.setController(std::make_shared<PaletteTableController>(wc, focus, samples_.get(), shapeFinder_.get()));
     // The sheets register with the window's sheet host.
     sheets_ = std::make_unique<PaletteSheets>(wc, settings_, *fonts_);
+    // The program's menu, behind the palette's menu button and the activator.
+    programMenu_.reset(makeProgramMenu(wc));
+    wc.content().programMenuButton()->setMenu(programMenu_.get());
     kx::ProcessWide<RbxTableClipboard>::install(std::make_shared<RbxClipboardCopies>());
     // The posting tap is live whenever the palette shows.
     QObject::connect(&wc, &RbxCharWindowController::windowShown, &wc,
                      [system = postingSystem_] { system->enablePostingTap(); });
+
+    // Font files dropped on the palette stand in for a drop on the tray icon.
+    fontDrops_ = std::make_unique<PaletteFontDrops>(settings_, *wc.window());
+    QObject::connect(fontDrops_.get(), &PaletteFontDrops::fontsDropped, &wc, &RbxCharWindowController::selectActivationSet);
 
     // Mouse releases and keys of our windows reach the table before the widgets.
     events_ = std::make_unique<PaletteEvents>(wc, view);
@@ -187,11 +197,10 @@ PaletteAssembly::PaletteAssembly(RbxDefaults& settings, X11Session& x11, KXURLHa
         // Other programs' requests: the hot keys, the characters, typing a text.
         appleEvents_ = std::make_unique<PaletteAppleEvents>(wc, *hotKeys_, *poster_);
         appleEvents_->install(AppleEventBridge::shared());
-        // The tray icon or the corner strip; fonts dropped on it are read into the font list.
-        activatorMenu_.reset(PaletteActivators::makeActivatorMenu(wc));
-        activators_ = std::make_unique<PaletteActivators>(wc, settings_, x11, activatorMenu_.get());
+        // The tray icon or the corner strip; fonts dropped on it are selected in the font list.
+        activators_ = std::make_unique<PaletteActivators>(wc, settings_, x11, programMenu_.get());
         QObject::connect(activators_.get(), &PaletteActivators::fontsDropped, &wc,
-                         [&wc] { wc.checkForFontChanges(QStringLiteral("font drop")); });
+                         &RbxCharWindowController::selectActivationSet);
         activators_->showActivator();
     });
     // The update check starts once the launch is over (Alt held at the start asks for one).
@@ -205,7 +214,7 @@ PaletteAssembly::PaletteAssembly(RbxDefaults& settings, X11Session& x11, KXURLHa
 
 PaletteAssembly::~PaletteAssembly() {
     activators_.reset();
-    activatorMenu_.reset();
+    programMenu_.reset();
     appleEvents_.reset();
     sheets_.reset();
     hotKeys_.reset();

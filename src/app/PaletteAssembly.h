@@ -47,6 +47,7 @@ class PaletteSampleViews;
 class PaletteSheets;
 class PaletteEventRouter;
 class PaletteEvents;
+class PaletteFontDrops;
 class PaletteFontList;
 class PaletteTable;
 class PaletteUpdates;
@@ -108,6 +109,7 @@ private:
     std::shared_ptr<RbxPoster> poster_;
     std::unique_ptr<PaletteEvents> events_;
     std::unique_ptr<PaletteEventRouter> router_;
+    std::unique_ptr<PaletteFontDrops> fontDrops_;
     std::unique_ptr<ClickOutsideMonitor> clickMonitor_;
     std::unique_ptr<RbxCharAppController> application_;
     std::shared_ptr<DesktopAccent> accent_;
@@ -115,6 +117,6 @@ private:
     std::unique_ptr<KXHotKeyRegistry> hotKeyRegistry_;
     std::unique_ptr<PaletteHotKeys> hotKeys_;
     std::unique_ptr<PaletteAppleEvents> appleEvents_;
-    std::unique_ptr<QMenu> activatorMenu_;
+    std::unique_ptr<QMenu> programMenu_;
     std::unique_ptr<PaletteActivators> activators_;
 };

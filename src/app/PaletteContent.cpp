@@ -20,6 +20,15 @@ namespace {
 
 const char* const ViewProperty = "rbxView";
 
+QToolButton* makeToolButton(QWidget* parent, const QString& name, const QString& tip) {
+    auto* b = new QToolButton(parent);
+    b->setObjectName(name);
+    b->setToolTip(tip);
+    b->setAutoRaise(true);
+    b->setFocusPolicy(Qt::TabFocus);
+    return b;
+}
+
 KXPopUpButton* makePopUp(QWidget* parent, const QString& name, const QString& tip, int characters) {
     auto* p = new KXPopUpButton(parent);
     p->setObjectName(name);
@@ -78,6 +87,8 @@ QIcon imageIcon(const QString& name) {
 void PaletteContent::updateImages() {
     recentPopUp_->setPullDownImage(imageIcon(QStringLiteral("recent")));
     linkButton_->setIcon(imageIcon(QStringLiteral("link")));
+    shapeButton_->setIcon(imageIcon(QStringLiteral("shapeFinder")));
+    menuButton_->setIcon(imageIcon(QStringLiteral("menu")));
     insertModes_->setImage(0, imageIcon(QStringLiteral("plain")));
     insertModes_->setImage(1, imageIcon(QStringLiteral("formatted")));
 }
@@ -91,11 +102,9 @@ void PaletteContent::buildTopBar(QWidget* window, QVBoxLayout* outer) {
     facePopUp_ = makePopUp(window, QStringLiteral("facePopUp"), tr("Typeface of the family"), 5);
     recentPopUp_ = makePopUp(window, QStringLiteral("recentFontsPopUp"), tr("Recent fonts and font detection"), 1);
     recentPopUp_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    linkButton_ = new QToolButton(window);
-    linkButton_->setObjectName(QStringLiteral("layoutLinkButton"));
+    linkButton_ = makeToolButton(window, QStringLiteral("layoutLinkButton"), QString());
     linkButton_->setCheckable(true);
-    linkButton_->setAutoRaise(true);
-    linkButton_->setFocusPolicy(Qt::TabFocus);
+    shapeButton_ = makeToolButton(window, QStringLiteral("shapeFinderButton"), tr("Find a character by drawing its shape"));
     searchField_ = new RbxSearchField(window);
     searchField_->setObjectName(QStringLiteral("searchField"));
     searchField_->setPlaceholderText(tr("Search"));
@@ -106,6 +115,7 @@ void PaletteContent::buildTopBar(QWidget* window, QVBoxLayout* outer) {
     bar->addWidget(recentPopUp_);
     bar->addWidget(linkButton_);
     bar->addSpacing(4);
+    bar->addWidget(shapeButton_);
     bar->addWidget(searchField_, 2);
     outer->addLayout(bar);
 }
@@ -169,9 +179,13 @@ void PaletteContent::buildBottomBar(QWidget* window, QVBoxLayout* outer) {
     versionLabel_->setFont(small);
     versionLabel_->setForegroundRole(QPalette::PlaceholderText);
 
+    menuButton_ = makeToolButton(window, QStringLiteral("programMenuButton"), tr("Runebox menu"));
+    menuButton_->setPopupMode(QToolButton::InstantPopup);
+
     bar->addWidget(insertModes_);
     bar->addWidget(fontLabel_, 1);
     bar->addWidget(versionLabel_);
+    bar->addWidget(menuButton_);
     outer->addLayout(bar);
 }
 

@@ -1,13 +1,13 @@
 #pragma once
 // The widgets of the palette, built in code, each named as the controller knows it:
 //   top bar:     the font family, face and recent-fonts pop-ups, the layout-link button,
-//                the search field;
+//                the shape-finder button and the search field;
 //   view bar:    the window-mode control (the table or a page of text), the view pop-up
 //                (which characters the table shows) and the layout pop-up;
 //   the content pages (page 0 holds the character table; every other page is known by
 //                its view number) beside room for the font list;
 //   bottom bar:  the insert-mode control with its size and types buttons, the current
-//                font and the version.
+//                font, the version and the button of the program's menu.
 // The controller's duties fill and wire them.
 
 #include <QObject>
@@ -45,6 +45,10 @@ public:
     KXPopUpButton* facePopUp() const { return facePopUp_; }
     KXPopUpButton* recentFontsPopUp() const { return recentPopUp_; }
     QToolButton* layoutLinkButton() const { return linkButton_; }
+    // Opens the sheet that finds a character by its drawn shape.
+    QToolButton* shapeFinderButton() const { return shapeButton_; }
+    // Pops up the program's menu (set by the one who makes the menu).
+    QToolButton* programMenuButton() const { return menuButton_; }
 
     // ---- views and layouts
     SegmentedControl* windowModeSegmentedControl() const { return windowMode_; }
@@ -101,6 +105,8 @@ private:
     KXPopUpButton* facePopUp_ = nullptr;
     KXPopUpButton* recentPopUp_ = nullptr;
     QToolButton* linkButton_ = nullptr;
+    QToolButton* shapeButton_ = nullptr;
+    QToolButton* menuButton_ = nullptr;
     SegmentedControl* windowMode_ = nullptr;
     QComboBox* viewPopUp_ = nullptr;
     KXPopUpButton* layoutPopUp_ = nullptr;

@@ -18,6 +18,7 @@
 #include "model/RbxLayoutPopUp.h"
 
 #include <QComboBox>
+#include <QToolButton>
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
@@ -137,6 +138,7 @@ void PaletteViews::applyView(int v) {
     }
     // The table's own controls show only with the table.
     const bool table = isTableView(v);
+    content_.shapeFinderButton()->setVisible(table);
     content_.recentFontsPopUp()->setVisible(table);
     content_.viewPopUp()->setVisible(table);
     emit viewChanged(v);

@@ -1,5 +1,6 @@
 #include "app/ShapeFinder.h"
 
+#include "app/PaletteContent.h"
 #include "app/RbxCharWindowController.h"
 #include "app/RbxSearchField.h"
 #include "core/Bundle.h"
@@ -13,6 +14,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QToolButton>
 
 ShapeFinder::ShapeFinder(RbxCharWindowController& controller, RbxDefaults& settings, shapes::ShapeDataFiles files,
                          QObject* parent)
@@ -20,6 +22,8 @@ ShapeFinder::ShapeFinder(RbxCharWindowController& controller, RbxDefaults& setti
       matching_(shapes::ShapeGeometry(QSize(shapes::PadWidth, shapes::PadHeight)), std::move(files)) {
     // Editing the search forgets the matches the table marks.
     connect(controller_.searchField(), &QLineEdit::textEdited, this, [this] { matching_.result().reset(); });
+    connect(controller_.content().shapeFinderButton(), &QToolButton::clicked, this,
+            [this] { controller_.openSheet(QStringLiteral("shapeFinder")); });
 }
 
 ShapeFinder::~ShapeFinder() { delete sheet_.data(); }

@@ -12,31 +12,6 @@ using namespace x11test;
 
 const QPoint awayFromThePalette(1100, 80);
 
-// Right-clicks the character and chooses the menu item that starts with `title`.
-bool chooseFromContextMenu(char32_t c, const QString& title) {
-    const QRect cell = cellOf(c);
-    if (cell.isEmpty()) return false;
-    pointTo(cell.center());
-    if (!Copy::waitForState([c](const QVariantMap& s) { return s.value(QStringLiteral("selected")).toUInt() == uint(c); }))
-        return false;
-    xdo({QStringLiteral("click"), QStringLiteral("3")});
-    QVariantMap item;
-    if (!rbxtest::waitFor([&] {
-            for (const QVariant& v : qdbus_cast<QVariantList>(Copy::debugCall(QStringLiteral("MenuItems")))) {
-                const QVariantMap m = qdbus_cast<QVariantMap>(v);
-                if (m.value(QStringLiteral("title")).toString().startsWith(title)) item = m;
-            }
-            return !item.isEmpty();
-        }, 10000))
-        return false;
-    if (!item.value(QStringLiteral("enabled")).toBool()) return false;
-    const QVariantList r = qdbus_cast<QVariantList>(item.value(QStringLiteral("rect")));
-    pointTo(QRect(r[0].toInt(), r[1].toInt(), r[2].toInt(), r[3].toInt()).center());
-    rbxtest::spinEventLoop(150);
-    xdo({QStringLiteral("click"), QStringLiteral("1")});
-    return true;
-}
-
 } // namespace
 
 TEST(CharacterInfoSheet, ANameTypedIntoTheSheetIsFoundBySearchAndCancelKeepsNone) {

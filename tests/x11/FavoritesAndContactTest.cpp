@@ -1,5 +1,6 @@
 // The favourites files and the contact sheet of the real runebox program: the file
-// dialogs are driven with the keyboard of the X server; an export read back by import
+// dialogs, opened by URL command or with the palette's menu, are driven with the keyboard
+// of the X server; an export read back by import
 // gives the same favourites, a damaged file is refused with a message and changes
 // nothing; the contact sheet's links and mail reach the desktop's opener.
 #include "FakeOpener.h"
@@ -22,9 +23,17 @@ QByteArray readFile(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// Opens a favourites dialog by URL command and chooses `path` in it with the keyboard.
-bool chooseInDialog(const QString& command, const QString& sheet, const QString& path) {
-    if (url(QStringLiteral("runebox://open?sheet=") + command) != 0) return false;
+// How a favourites dialog is opened: by URL command or with the palette's menu.
+enum class Through { Url, Menu };
+
+// Opens a favourites dialog and chooses `path` in it with the keyboard.
+bool chooseInDialog(const QString& command, const QString& sheet, const QString& path, Through through = Through::Url) {
+    if (through == Through::Url) {
+        if (url(QStringLiteral("runebox://open?sheet=") + command) != 0) return false;
+    } else if (!chooseFromProgramMenu(command == QLatin1String("import") ? QStringLiteral("Import Favorites…")
+                                                                         : QStringLiteral("Export Favorites…"))) {
+        return false;
+    }
     if (!waitForSheet(sheet)) return false;
     if (!focusControl(QStringLiteral("fileNameEdit"))) return false;
     pressKey(QStringLiteral("ctrl+a"));
@@ -79,11 +88,12 @@ TEST(FavoritesFiles, AnExportReadBackGivesTheSameFavouritesAndADamagedFileChange
     ASSERT_TRUE(rbxtest::waitFor([&] { return QFile::exists(again); }, 10000));
     EXPECT_EQ(readFile(again), bytes);
 
-    // The export read back by import gives the same favourites.
-    ASSERT_TRUE(chooseInDialog(QStringLiteral("import"), QStringLiteral("importFavorites"), exported));
+    // The export read back by import gives the same favourites; the palette's menu opens
+    // the dialogs as the URL commands do.
+    ASSERT_TRUE(chooseInDialog(QStringLiteral("import"), QStringLiteral("importFavorites"), exported, Through::Menu));
     ASSERT_TRUE(waitForSheet(QString()));
     const QString third = dir.filePath(QStringLiteral("third.txt"));
-    ASSERT_TRUE(chooseInDialog(QStringLiteral("export"), QStringLiteral("exportFavorites"), third));
+    ASSERT_TRUE(chooseInDialog(QStringLiteral("export"), QStringLiteral("exportFavorites"), third, Through::Menu));
     ASSERT_TRUE(rbxtest::waitFor([&] { return QFile::exists(third); }, 10000));
     EXPECT_EQ(readFile(third), bytes);
 }

@@ -25,10 +25,13 @@ TEST(FontInformation, ViewTwelveTellsTheFontsFactsAndOpensItsFile) {
     ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << copy.output().toStdString();
     const QString font = Copy::state().value(QStringLiteral("font")).toString();
 
+    EXPECT_FALSE(controlRect(QStringLiteral("shapeFinderButton")).isEmpty());
     ASSERT_TRUE(clickControl(QStringLiteral("windowModeSegment12")));
     ASSERT_TRUE(Copy::waitForState([](const QVariantMap& s) {
         return s.value(QStringLiteral("view")) == 12 && s.value(QStringLiteral("page")) == QStringLiteral("fontInfoPage");
     })) << copy.output().toStdString();
+    // The table's own controls go with the table.
+    EXPECT_TRUE(controlRect(QStringLiteral("shapeFinderButton")).isEmpty());
     screenshot(QStringLiteral("font-information"));
 
     // The view takes the keyboard while the mouse is in it.

@@ -289,19 +289,31 @@ QString storedApplications() {
     return out;
 }
 
-// Without accessibility the font cannot be found: the palette asks once; "Deactivate"
-// switches detection off for that application, the other button switches accessibility on.
-TEST(AccessibilityAlert, DeactivateSwitchesDetectionOffForTheApplication) {
-    Accessibility accessibility(false);
-    ASSERT_TRUE(accessibility.status.isRegistered());
-    FakeApp app(QStringLiteral("editor"), CaretTree);
-    ASSERT_TRUE(app.started());
-    accessibility.registry.addApplication(app.service());
-    detectFontsIn(QStringLiteral("runebox-fakeapp"));
+// Without accessibility the font cannot be found: a palette started while an editor is in
+// front asks once; "Deactivate" switches detection off for that application, the other
+// button switches accessibility on.
+class AccessibilityAlert : public ::testing::Test {
+protected:
+    AccessibilityAlert() : accessibility(false), app(QStringLiteral("editor"), CaretTree) {}
+    // Starts the palette with detection on for the editor, and waits for its alert.
+    ::testing::AssertionResult paletteAsks() {
+        if (!accessibility.status.isRegistered() || !app.started())
+            return ::testing::AssertionFailure() << "the accessibility services or the editor did not start";
+        accessibility.registry.addApplication(app.service());
+        detectFontsIn(QStringLiteral("runebox-fakeapp"));
+        x11test::pointTo(awayFromThePalette);
+        copy.emplace();
+        if (!sheetIs(QStringLiteral("axAlert"))) return ::testing::AssertionFailure() << copy->output().toStdString();
+        return ::testing::AssertionSuccess();
+    }
 
-    x11test::pointTo(awayFromThePalette);
-    Copy copy;
-    ASSERT_TRUE(sheetIs(QStringLiteral("axAlert"))) << copy.output().toStdString();
+    Accessibility accessibility;
+    FakeApp app;
+    std::optional<Copy> copy;
+};
+
+TEST_F(AccessibilityAlert, DeactivateSwitchesDetectionOffForTheApplication) {
+    ASSERT_TRUE(paletteAsks());
     const QVariantMap fields = qdbus_cast<QVariantMap>(Copy::debugCall(QStringLiteral("SheetFields")));
     EXPECT_TRUE(fields.value(QStringLiteral("alertMessage")).toString().contains(QStringLiteral("runebox-fakeapp")))
         << fields.value(QStringLiteral("alertMessage")).toString().toStdString();
@@ -315,19 +327,11 @@ TEST(AccessibilityAlert, DeactivateSwitchesDetectionOffForTheApplication) {
     EXPECT_FALSE(accessibility.status.isEnabled());
 }
 
-TEST(AccessibilityAlert, OpenSystemSettingsSwitchesAccessibilityOnAndClosesThePalette) {
-    Accessibility accessibility(false);
-    FakeApp app(QStringLiteral("editor"), CaretTree);
-    ASSERT_TRUE(app.started());
-    accessibility.registry.addApplication(app.service());
-    detectFontsIn(QStringLiteral("runebox-fakeapp"));
-
-    x11test::pointTo(awayFromThePalette);
-    Copy copy;
-    ASSERT_TRUE(sheetIs(QStringLiteral("axAlert"))) << copy.output().toStdString();
+TEST_F(AccessibilityAlert, OpenSystemSettingsSwitchesAccessibilityOnAndClosesThePalette) {
+    ASSERT_TRUE(paletteAsks());
     ASSERT_TRUE(clickSheetButton(QStringLiteral("alertDefaultButton")));
     EXPECT_TRUE(rbxtest::waitFor([&] { return accessibility.status.isEnabled(); }, 10000));
-    EXPECT_TRUE(Copy::waitForState([](const QVariantMap& s) { return !Copy::visible(s); })) << copy.output().toStdString();
+    EXPECT_TRUE(Copy::waitForState([](const QVariantMap& s) { return !Copy::visible(s); })) << copy->output().toStdString();
 }
 
 // A GTK text editor whose font is set tells it through the desktop's own accessibility

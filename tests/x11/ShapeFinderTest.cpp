@@ -1,9 +1,10 @@
 // The shape finder in the real runebox program: the sheet comes up by the URL command
-// "open?sheet=shape", the user draws on its pad with the mouse (pointer events of the X
+// "open?sheet=shape" or the palette's shape-finder button, the user draws on its pad with the mouse (pointer events of the X
 // server), and Find turns the drawing into the palette's search; the keys undo, redo,
 // clear and set a background character; Escape cancels.
 #include "RuneboxCopy.h"
 #include "RuneboxPrograms.h"
+#include "SheetDriving.h"
 #include "common/TestEnvironment.h"
 #include "core/KXAppSupport.h"
 #include "shapes/ShapeFile.h"
@@ -89,8 +90,14 @@ QString firstFive(const QString& search) {
     return out;
 }
 
-bool openShapeFinder() {
-    if (url(QStringLiteral("runebox://open?sheet=shape")) != 0) return false;
+// Opens the sheet by URL command, or with a click on the palette's shape-finder button.
+enum class Through { Url, Button };
+bool openShapeFinder(Through through = Through::Url) {
+    if (through == Through::Button) {
+        if (!x11test::clickControl(QStringLiteral("shapeFinderButton"))) return false;
+    } else if (url(QStringLiteral("runebox://open?sheet=shape")) != 0) {
+        return false;
+    }
     return waitForPad([](const Pad&) { return true; });
 }
 
@@ -165,7 +172,8 @@ TEST(ShapeFinder, DrawnLettersArrowsAndSymbolsBecomeTheSearch) {
 TEST(ShapeFinder, KeysUndoRedoClearAndSetTheBackground) {
     Copy copy;
     ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << copy.output().toStdString();
-    ASSERT_TRUE(openShapeFinder()) << copy.output().toStdString();
+    // The palette's shape-finder button opens the sheet.
+    ASSERT_TRUE(openShapeFinder(Through::Button)) << copy.output().toStdString();
     const QRect r = padOf(Copy::state()).rect;
     drawStroke(r, {{10, 10}, {90, 90}});
     drawStroke(r, {{10, 90}, {90, 10}});

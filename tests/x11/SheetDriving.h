@@ -1,6 +1,7 @@
 #pragma once
 // Driving the palette's sheets as a user does, with the pointer and the keyboard of the X
 // server (xdotool without a window), and reading what they show through the debug state.
+#include "MenuItems.h"
 #include "RuneboxCopy.h"
 #include "RuneboxPrograms.h"
 #include "common/TestEnvironment.h"
@@ -52,6 +53,45 @@ inline bool clickControl(const QString& name, ClickAt at = ClickAt::Middle) {
     return true;
 }
 inline bool clickCheckBox(const QString& name) { return clickControl(name, ClickAt::Box); }
+
+// Opens the menu of the palette's menu button with a click and chooses the item of that
+// title with another.
+inline bool chooseFromProgramMenu(const QString& title) {
+    if (!clickControl(QStringLiteral("programMenuButton"))) return false;
+    QRect item;
+    if (!rbxtest::waitFor([&] {
+            for (const MenuItem& i : menuItems())
+                if (i.title == title && i.enabled) item = i.rect;
+            return !item.isEmpty();
+        }, 10000))
+        return false;
+    pointTo(item.center());
+    rbxtest::spinEventLoop(150);
+    xdo({QStringLiteral("click"), QStringLiteral("1")});
+    return rbxtest::waitFor([] { return menuItems().isEmpty(); }, 5000);
+}
+
+// Right-clicks the character and chooses the menu item that starts with `title`.
+inline bool chooseFromContextMenu(char32_t c, const QString& title) {
+    const QRect cell = cellOf(c);
+    if (cell.isEmpty()) return false;
+    pointTo(cell.center());
+    if (!Copy::waitForState([c](const QVariantMap& s) { return s.value(QStringLiteral("selected")).toUInt() == uint(c); }))
+        return false;
+    xdo({QStringLiteral("click"), QStringLiteral("3")});
+    MenuItem item;
+    if (!rbxtest::waitFor([&] {
+            for (const MenuItem& i : menuItems())
+                if (i.title.startsWith(title)) item = i;
+            return !item.rect.isEmpty();
+        }, 10000))
+        return false;
+    if (!item.enabled) return false;
+    pointTo(item.rect.center());
+    rbxtest::spinEventLoop(150);
+    xdo({QStringLiteral("click"), QStringLiteral("1")});
+    return true;
+}
 
 // Clicks a named field until it has the keyboard focus (a window just mapped may take a
 // moment to get the focus from the window manager).

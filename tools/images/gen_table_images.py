@@ -138,6 +138,19 @@ def letter_a(slant, width, colour):
             (segment(*at(0.32, 0.6), *at(0.68, 0.6), width * 0.9), colour)]
 
 
+def drawing(pencil, curve):
+    """A freehand curve and, at its end, a pencil leaning to the right."""
+    points = [(0.08 + 0.5 * t / 12, 0.78 - 0.22 * math.sin(math.pi * t / 6)) for t in range(13)]
+    layers = [(segment(*points[i], *points[i + 1], 0.1), curve) for i in range(len(points) - 1)]
+    tip = (0.58, 0.78)
+    along = (0.5, -0.866)  # the pencil's axis, from its tip up to its end
+    side = (0.866 * 0.09, 0.5 * 0.09)
+    def at(d, s):
+        return (tip[0] + along[0] * d + side[0] * s, tip[1] + along[1] * d + side[1] * s)
+    layers.append((polygon([at(0.0, 0.0), at(0.16, 1), at(0.72, 1), at(0.72, -1), at(0.16, -1)]), pencil))
+    return layers
+
+
 def images():
     # The insert-mode control: plain characters, and formatted text (bold, slanted,
     # underlined, in colour); each with a variant for the dark look.
@@ -148,6 +161,12 @@ def images():
     # The layout-link button: two links of a chain.
     yield "link", 16, [(ring(0.34, 0.5, 0.24, 0.09), INK), (ring(0.66, 0.5, 0.24, 0.09), INK)]
     yield "link-dark", 16, [(ring(0.34, 0.5, 0.24, 0.09), INK_DARK), (ring(0.66, 0.5, 0.24, 0.09), INK_DARK)]
+    # The shape-finder button: a pencil drawing a curve.
+    yield "shapeFinder", 16, drawing(INK, BLUE)
+    yield "shapeFinder-dark", 16, drawing(INK_DARK, (110, 170, 250, 255))
+    # The palette's menu button: three dots.
+    yield "menu", 16, [(disc(x, 0.5, 0.09), INK) for x in (0.2, 0.5, 0.8)]
+    yield "menu-dark", 16, [(disc(x, 0.5, 0.09), INK_DARK) for x in (0.2, 0.5, 0.8)]
     yield "favorite", 22, [(star(0.5, 0.54, 0.5, 0.21), GOLD_EDGE), (star(0.5, 0.54, 0.40, 0.17), GOLD)]
     yield "favorite_white", 22, [(star(0.5, 0.54, 0.5, 0.21), WHITE)]
     yield "recent", 22, clock(0.5, 0.5, 0.48, WHITE, BLUE, BLUE_DARK)
