@@ -34,6 +34,7 @@
 
 #include <memory>
 
+class DesktopPalette;
 class ClickOutsideMonitor;
 class DesktopAccent;
 class FrontApplication;
@@ -95,6 +96,7 @@ public:
 
 private:
     RbxDefaults& settings_;
+    std::unique_ptr<DesktopPalette> desktopPalette_;
     std::unique_ptr<FrontApplication> desktopFront_;
     std::unique_ptr<PaletteTable> table_;
     std::unique_ptr<PaletteFontList> fonts_;
