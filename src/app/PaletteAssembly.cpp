@@ -3,6 +3,7 @@
 #include "app/ClickOutsideMonitor.h"
 #include "app/DesktopAccent.h"
 #include "app/FrontApplication.h"
+#include "app/KXSpaceWinController.h"
 #include "app/PaletteAlerts.h"
 #include "app/PaletteContent.h"
 #include "insertion/RbxFontDetector.h"
@@ -208,6 +209,10 @@ PaletteAssembly::PaletteAssembly(RbxDefaults& settings, X11Session& x11, KXURLHa
     });
     // The update check starts once the launch is over (Alt held at the start asks for one).
     QObject::connect(application_.get(), &RbxCharAppController::launchFinished, updates_.get(), &PaletteUpdates::start);
+    // The spaces-fix window, when the hidden setting asks for it.
+    QObject::connect(application_.get(), &RbxCharAppController::launchFinished, &wc, [this] {
+        if (settings_.boolForKey(rbx::key::spaceWindow)) KXSpaceWinController::openSpaceWindow();
+    });
     QObject::connect(application_.get(), &RbxCharAppController::newVersionCheckWanted, updates_.get(),
                      [checker = versionChecker_.get()] { checker->checkNow(true); });
     // The names' word index is made in the background once the palette showed.

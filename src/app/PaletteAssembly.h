@@ -26,6 +26,8 @@
 //   the update check (RbxVersionChecker, started once the launch is over) and its place
 //   in the palette (PaletteUpdates: the alert, the download and release-notes windows;
 //   CheckerClient: the alert's answers, the update tab and "vcheck");
+//   the spaces-fix window (KXSpaceWinController) when the hidden setting "spaceWindow"
+//   asks for it;
 //   the global hot key (PaletteHotKeys over KXHotKeyRegistry over the X server's grabs),
 //   once the launch is over, and the handlers of other programs' requests
 //   (PaletteAppleEvents), and the activator (PaletteActivators: tray icon or corner strip);

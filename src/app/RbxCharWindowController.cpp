@@ -341,7 +341,9 @@ QVariant RbxCharWindowController::versionCheckViaURL(const QUrl& url) {
         kx::log(QStringLiteral("vcheck: no update client"));
         return {};
     }
-    if (QUrlQuery(url).queryItemValue(QStringLiteral("background")).toInt() >= 1) updates_->checkNow(true);
+    const bool background = QUrlQuery(url).queryItemValue(QStringLiteral("background")).toInt() >= 1;
+    kx::log(QStringLiteral("vcheck: background=%1").arg(int(background)));
+    if (background) updates_->checkNow(true);
     else checkForUpdate();
     return {};
 }
