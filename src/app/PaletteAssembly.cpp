@@ -11,6 +11,7 @@
 #include "app/PaletteFocus.h"
 #include "app/PaletteFontDrops.h"
 #include "app/PaletteFontList.h"
+#include "app/DesktopPalette.h"
 #include "app/PaletteActivators.h"
 #include "app/ProgramMenu.h"
 #include "app/PaletteAppleEvents.h"
@@ -84,6 +85,8 @@ RbxDefaults& PaletteAssembly::installProgramSettings() {
 PaletteAssembly::PaletteAssembly(RbxDefaults& settings, X11Session& x11, KXURLHandler* urls, FrontApplication* front)
     : settings_(settings) {
     bridges::install();
+    // Placeholder texts readable in whatever colours the desktop gives.
+    desktopPalette_ = std::make_unique<DesktopPalette>();
 
     // The window and its character table, following the application in front.
     if (!front) {

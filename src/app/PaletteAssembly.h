@@ -31,6 +31,7 @@
 
 #include <memory>
 
+class DesktopPalette;
 class ClickOutsideMonitor;
 class DesktopAccent;
 class FrontApplication;
@@ -90,6 +91,7 @@ public:
 
 private:
     RbxDefaults& settings_;
+    std::unique_ptr<DesktopPalette> desktopPalette_;
     std::unique_ptr<FrontApplication> desktopFront_;
     std::unique_ptr<PaletteTable> table_;
     std::unique_ptr<PaletteFontList> fonts_;

@@ -178,7 +178,8 @@ TEST(Activator, TheCornerStripShowsNearItsCornerAndAClickTogglesThePaletteWithou
     EXPECT_TRUE(listing.contains(QStringLiteral("END"))) << listing.toStdString();
     probe.call(QStringLiteral("FullScreen"), {false});
     EXPECT_TRUE(waitForStrip(QStringLiteral("1270,0 10x12"))) << stripGeometry().toStdString();
-    EXPECT_TRUE(rbxtest::waitFor([&] { return copy.output().contains(QStringLiteral("fullScreen: 0")); }, 10000));
+    EXPECT_TRUE(rbxtest::waitFor([&] { return copy.output().contains(QStringLiteral("fullScreen: 0")); }, 10000))
+        << copy.output().toStdString();
 
     // With Ctrl held a click on the strip pulls the menu down instead of toggling the
     // palette; Escape closes the menu.
