@@ -24,6 +24,7 @@ AlertSheet::AlertSheet(const QString& name, const QString& message, const QStrin
     layout->addWidget(message_);
     layout->addWidget(informative_);
     auto* buttons = new QHBoxLayout;
+    buttons_ = buttons;
     auto add = [this, buttons](const QString& title, int code, const char* objectName) {
         auto* b = new QPushButton(title, this);
         b->setObjectName(QLatin1String(objectName));
@@ -48,6 +49,21 @@ QPushButton* AlertSheet::button(int returnCode) const {
     case DefaultReturn: return default_;
     case AlternateReturn: return alternate_;
     case OtherReturn: return other_;
-    default: return nullptr;
+    default:
+        for (const auto& [code, b] : extra_)
+            if (code == returnCode) return b;
+        return nullptr;
     }
 }
+
+QPushButton* AlertSheet::addButton(const QString& title, int returnCode, const QString& objectName) {
+    auto* b = new QPushButton(title, this);
+    b->setObjectName(objectName);
+    connect(b, &QPushButton::clicked, this, [this, returnCode] { done(returnCode); });
+    // Before the stretch's right side: after the other button and the stretch.
+    buttons_->insertWidget(buttons_->indexOf(alternate_ ? alternate_ : default_), b);
+    extra_.append({returnCode, b});
+    return b;
+}
+
+void AlertSheet::reject() { done(escapeReturn_); }

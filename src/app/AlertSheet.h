@@ -1,12 +1,16 @@
 #pragma once
 // An alert shown as a sheet on the palette: a message in bold, an explanation below it,
 // and up to three buttons that end the sheet with their return codes: the default
-// button 1, the alternate button 0 and the other button 1002. The window title is
+// button 1, the alternate button 0 and the other button 1002, and more buttons with
+// codes of their own. The window title is
 // the sheet's name, so that tools on the desktop can find it.
 
 #include <QDialog>
+#include <QList>
+#include <QPair>
 #include <QString>
 
+class QHBoxLayout;
 class QLabel;
 class QPushButton;
 
@@ -28,6 +32,11 @@ public:
     QString informativeText() const;
     // The button that ends with the code; null when the alert has none.
     QPushButton* button(int returnCode) const;
+    // One more button, ending the sheet with `returnCode`, left of the alternate button.
+    QPushButton* addButton(const QString& title, int returnCode, const QString& objectName);
+    // Escape ends the sheet with this code (0 unless told).
+    void setEscapeReturn(int returnCode) { escapeReturn_ = returnCode; }
+    void reject() override;
 
 private:
     QLabel* message_;
@@ -35,4 +44,7 @@ private:
     QPushButton* default_;
     QPushButton* alternate_ = nullptr;
     QPushButton* other_ = nullptr;
+    QList<QPair<int, QPushButton*>> extra_;
+    QHBoxLayout* buttons_;
+    int escapeReturn_ = 0;
 };

@@ -34,7 +34,9 @@
 #include <QFontInfo>
 #include <QRegularExpression>
 #include <QLabel>
+#include <QProgressBar>
 #include <QTabWidget>
+#include <QTextEdit>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QMenu>
@@ -243,6 +245,11 @@ void DebugStateService::Close() {
 
 QVariantList DebugStateService::controlRect(const QString& name) const {
     const QWidget* w = controller_->window() ? controller_->window()->findChild<QWidget*>(name) : nullptr;
+    // Else a control of another window of ours that shows.
+    for (const QWidget* top : QApplication::topLevelWidgets()) {
+        if (w) break;
+        if (top->isVisible()) w = top->findChild<QWidget*>(name);
+    }
     if (!w || !w->isVisible()) return {};
     const QPoint topLeft = w->mapToGlobal(QPoint(0, 0));
     return {topLeft.x(), topLeft.y(), w->width(), w->height()};
@@ -262,10 +269,19 @@ QVariantList DebugStateService::fontRowRect(const QString& family) const {
 }
 
 QVariantMap DebugStateService::sheetFields() const {
-    QVariantMap fields;
     const QDialog* sheet = controller_->sheets().attachedSheet();
-    if (!sheet) return fields;
-    for (const QWidget* w : sheet->findChildren<QWidget*>()) {
+    return sheet ? fieldsOf(sheet) : QVariantMap();
+}
+
+QVariantMap DebugStateService::windowFields(const QString& name) const {
+    for (const QWidget* top : QApplication::topLevelWidgets())
+        if (top->isVisible() && top->objectName() == name) return fieldsOf(top);
+    return {};
+}
+
+QVariantMap DebugStateService::fieldsOf(const QWidget* root) {
+    QVariantMap fields;
+    for (const QWidget* w : root->findChildren<QWidget*>()) {
         if (w->objectName().isEmpty() || w->objectName().startsWith(QLatin1String("qt_"))) continue;
         if (const auto* label = qobject_cast<const QLabel*>(w)) fields.insert(w->objectName(), label->text());
         else if (const auto* field = qobject_cast<const QLineEdit*>(w)) fields.insert(w->objectName(), field->text());
@@ -273,6 +289,9 @@ QVariantMap DebugStateService::sheetFields() const {
             fields.insert(w->objectName(), button->isChecked());
         else if (const auto* popUp = qobject_cast<const QComboBox*>(w)) fields.insert(w->objectName(), popUp->currentIndex());
         else if (const auto* tabs = qobject_cast<const QTabWidget*>(w)) fields.insert(w->objectName(), tabs->currentIndex());
+        else if (const auto* text = qobject_cast<const QTextEdit*>(w)) fields.insert(w->objectName(), text->toPlainText());
+        else if (const auto* bar = qobject_cast<const QProgressBar*>(w))
+            fields.insert(w->objectName(), QVariantList{bar->value(), bar->maximum()});
     }
     return fields;
 }

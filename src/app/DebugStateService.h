@@ -44,14 +44,18 @@
 //   FontFamilies() -> as: the families of the font list (made on this call if needed)
 //   CellRect(u) -> av: the character's cell on the screen as x, y, width, height;
 //                     empty when the table does not show it whole
-//   ControlRect(s) -> av: the named control of the palette on the screen as x, y, width,
-//                     height; empty when it is not shown
+//   ControlRect(s) -> av: the named control of the palette (else of another window of
+//                     ours) on the screen as x, y, width, height; empty when it is not shown
 //   FontRowRect(s) -> av: the font list's row of that family on the screen as x, y, width,
 //                     height; empty when it is not in view
 //   Close()          closes the palette as Escape would on an empty search
 //   SheetFields() -> a{sv}: the named controls of the attached sheet by object name: a
 //                     label's or field's text (s), a check box's or radio button's state
 //                     (b), a pop-up's or tab view's index (i); empty without a sheet
+//   WindowFields(s) -> a{sv}: the same for the shown window of ours with that object name
+//                     (the download window "DownloadProgress", the release notes
+//                     "WhatsNew"), with a text view's text (s) and a progress bar's value
+//                     and maximum (av; maximum 0: no measure); empty when it is not shown
 //   MenuItems() -> av: the items of the menu open in the palette, each a{sv}: title (s),
 //                     enabled (b), rect (av: x, y, width, height on the screen); a picture
 //                     menu's pictures are titled with the text they insert, a pop-up
@@ -83,6 +87,7 @@ public:
     QVariantList controlRect(const QString& name) const;
     QVariantList fontRowRect(const QString& family) const;
     QVariantMap sheetFields() const;
+    QVariantMap windowFields(const QString& name) const;
 
 public slots:
     Q_SCRIPTABLE QVariantMap State() { return state(); }
@@ -92,9 +97,12 @@ public slots:
     Q_SCRIPTABLE QVariantList ControlRect(const QString& name) { return controlRect(name); }
     Q_SCRIPTABLE QVariantList FontRowRect(const QString& family) { return fontRowRect(family); }
     Q_SCRIPTABLE QVariantMap SheetFields() { return sheetFields(); }
+    Q_SCRIPTABLE QVariantMap WindowFields(const QString& name) { return windowFields(name); }
     Q_SCRIPTABLE void Close();
 
 private:
+    static QVariantMap fieldsOf(const QWidget* root);
+
     RbxCharWindowController* controller_;
     RbxDefaults& settings_;
     qint64 tablePaintedNs_ = 0;

@@ -244,10 +244,14 @@ bool PaletteActivators::checkMenuBarVisibilityWindowList() {
     return fullScreen;
 }
 
-void PaletteActivators::screenSaverStarted() { screenSaverIsActive_ = true; }
+void PaletteActivators::screenSaverStarted() {
+    screenSaverIsActive_ = true;
+    kx::log(QStringLiteral("screen saver started: the activator is left as it is"));
+}
 
 void PaletteActivators::screenSaverStopped() {
     screenSaverIsActive_ = false;
+    kx::log(QStringLiteral("screen saver stopped"));
     showActivator();
 }
 

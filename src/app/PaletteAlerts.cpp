@@ -106,4 +106,5 @@ void PaletteAlerts::versionAlertEnded(int returnCode) {
     if (returnCode == AlertSheet::AlternateReturn) updates_->setSkipThisVersion(true);
     else if (returnCode == AlertSheet::DefaultReturn) updates_->downloadAndInstallUpdate();
     else if (returnCode >= AlertSheet::OtherReturn) updates_->showWhatsNew();
+    else if (returnCode != NotNowReturn) kx::log(QStringLiteral("unknown version alert button %1").arg(returnCode));
 }

@@ -5,7 +5,7 @@
 //   concerned, shown at most once at a time;
 //   the new-version alert, built by the update check with its texts and shown and
 //   answered here: 0 skips the version, 1 downloads and installs it, 1002 and above
-//   show the release notes.
+//   show the release notes, -1 ("Not Now") does nothing.
 // Main thread.
 
 #include <QObject>
@@ -24,6 +24,17 @@ public:
     virtual void setSkipThisVersion(bool skip) = 0;
     virtual void downloadAndInstallUpdate() = 0;
     virtual void showWhatsNew() = 0;
+};
+
+// What the palette asks of the update client beyond the alert: the preferences' update
+// tab and the URL command "vcheck".
+class RbxUpdateClient : public RbxUpdateActions {
+public:
+    // The status line of the last check.
+    virtual QString versionStatusMessage() const = 0;
+    virtual bool updateAvailable() const = 0;
+    // A check asked for by the user; `wait`: on this thread, returning when it is done.
+    virtual void checkNow(bool wait) = 0;
 };
 
 // What the accessibility alert's "Open System Settings" does on the desktop.
@@ -48,6 +59,8 @@ public:
     // `application`: the application whose font cannot be found; null at start-up.
     // Nothing while an alert for an application is pending or a sheet is attached.
     void showAXAlertForApplication(const QString& application);
+    // "Not Now": the answer that does nothing.
+    static constexpr int NotNowReturn = -1;
     void showNewVersionAlert(AlertSheet* alert);
     QString pendingApplication() const { return pending_; }
 

@@ -3,6 +3,7 @@
 #include "app/ClickOutsideMonitor.h"
 #include "app/DesktopAccent.h"
 #include "app/FrontApplication.h"
+#include "app/KXSpaceWinController.h"
 #include "app/PaletteAlerts.h"
 #include "app/PaletteContent.h"
 #include "insertion/RbxFontDetector.h"
@@ -20,6 +21,7 @@
 #include "app/PaletteSampleViews.h"
 #include "app/PaletteSheets.h"
 #include "app/PaletteTableController.h"
+#include "app/PaletteUpdates.h"
 #include "app/PaletteViews.h"
 #include "app/RbxCharAppController.h"
 #include "app/RbxCharApplication.h"
@@ -45,6 +47,7 @@
 #include "platform/x11/KeyboardFocus.h"
 #include "platform/x11/X11Keyboard.h"
 #include "table/widgets/RbxCharView.h"
+#include "update/RbxVersionChecker.h"
 
 #include <QCoreApplication>
 #include <QFontDatabase>
@@ -111,11 +114,14 @@ PaletteAssembly::PaletteAssembly(RbxDefaults& settings, X11Session& x11, KXURLHa
     kx::ProcessWide<RbxNameFilterState>::install(std::make_unique<RbxNameFilterState>(table_.get()));
     kx::ProcessWide<RbxCharacterNameState>::install(std::make_shared<RbxCharacterNameState>(table_.get()));
     RbxLayout::setLayoutPopUp(table_->layoutPopUp());
-    // The update client brings the new-version alert's actions when it comes.
+    // The update check: the palette answers its alert, its update tab and "vcheck" from it.
+    versionChecker_ = std::make_unique<RbxVersionChecker>(settings_, UpdateActivity::makeDefault());
     windowController_ = std::make_unique<RbxCharWindowController>(
         settings_, *table_, *fonts_, *front,
-        PaletteFrontServices{detectors_.get(), RbxAccessibilitySwitch::makeDefault(), nullptr});
+        PaletteFrontServices{detectors_.get(), RbxAccessibilitySwitch::makeDefault(),
+                             std::make_shared<CheckerClient>(*versionChecker_)});
     RbxCharWindowController& wc = *windowController_;
+    updates_ = std::make_unique<PaletteUpdates>(wc, *versionChecker_);
     RbxCharView& view = *table_->view();
     KXNotificationCenter::defaultCenter().addObserver(
         KXProcess::ChangeNotification, KXProcess::notificationObject(),
@@ -201,6 +207,14 @@ PaletteAssembly::PaletteAssembly(RbxDefaults& settings, X11Session& x11, KXURLHa
                          &RbxCharWindowController::selectActivationSet);
         activators_->showActivator();
     });
+    // The update check starts once the launch is over (Alt held at the start asks for one).
+    QObject::connect(application_.get(), &RbxCharAppController::launchFinished, updates_.get(), &PaletteUpdates::start);
+    // The spaces-fix window, when the hidden setting asks for it.
+    QObject::connect(application_.get(), &RbxCharAppController::launchFinished, &wc, [this] {
+        if (settings_.boolForKey(rbx::key::spaceWindow)) KXSpaceWinController::openSpaceWindow();
+    });
+    QObject::connect(application_.get(), &RbxCharAppController::newVersionCheckWanted, updates_.get(),
+                     [checker = versionChecker_.get()] { checker->checkNow(true); });
     // The names' word index is made in the background once the palette showed.
     QObject::connect(application_.get(), &RbxCharAppController::launchFinished, table_.get(),
                      [table = table_.get()] { table->prepareSearch(); }, Qt::QueuedConnection);

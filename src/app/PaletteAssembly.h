@@ -23,6 +23,11 @@
 //   PaletteEventRouter (mouse releases and keys before the normal delivery);
 //   ClickOutsideMonitor (presses anywhere close the palette);
 //   RbxCharAppController (start-up, URL commands, shut-down);
+//   the update check (RbxVersionChecker, started once the launch is over) and its place
+//   in the palette (PaletteUpdates: the alert, the download and release-notes windows;
+//   CheckerClient: the alert's answers, the update tab and "vcheck");
+//   the spaces-fix window (KXSpaceWinController) when the hidden setting "spaceWindow"
+//   asks for it;
 //   the global hot key (PaletteHotKeys over KXHotKeyRegistry over the X server's grabs),
 //   once the launch is over, and the handlers of other programs' requests
 //   (PaletteAppleEvents), and the activator (PaletteActivators: tray icon or corner strip);
@@ -48,6 +53,8 @@ class PaletteEvents;
 class PaletteFontDrops;
 class PaletteFontList;
 class PaletteTable;
+class PaletteUpdates;
+class RbxVersionChecker;
 class RbxCharAppController;
 class RbxCharWindowController;
 class RbxDefaults;
@@ -95,7 +102,9 @@ private:
     std::unique_ptr<FrontApplication> desktopFront_;
     std::unique_ptr<PaletteTable> table_;
     std::unique_ptr<PaletteFontList> fonts_;
+    std::unique_ptr<RbxVersionChecker> versionChecker_;
     std::unique_ptr<RbxCharWindowController> windowController_;
+    std::unique_ptr<PaletteUpdates> updates_;
     std::unique_ptr<ShapeFinder> shapeFinder_;
     std::unique_ptr<PaletteSampleViews> samples_;
     std::unique_ptr<PaletteSheets> sheets_;

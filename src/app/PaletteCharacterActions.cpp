@@ -73,3 +73,17 @@ void PaletteCharacterActions::selectAndShowCharacterAtIndex(std::size_t index) {
     view->selection().selectAndShowCharacterAtIndex(index);
     view->selection().suppressSelectionUpdate(KeepSelectionSeconds);
 }
+
+void PaletteCharacterActions::goToMarkedCharacter(char32_t marked) {
+    RbxCharView* view = table_.view();
+    if (marked == 0 || view->indexOfCharacter(marked) == kx::NotFound) return;
+    view->scrollToCharacter(marked);
+    QTimer::singleShot(SelectDelayMs, this, [this, marked, view = QPointer<RbxCharView>(view)] {
+        if (view) selectMarkedCharacter(marked);
+    });
+}
+
+void PaletteCharacterActions::selectMarkedCharacter(char32_t marked) {
+    const std::size_t index = table_.view()->indexOfCharacter(marked);
+    if (index != kx::NotFound) selectAndShowCharacterAtIndex(index);
+}

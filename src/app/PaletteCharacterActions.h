@@ -32,6 +32,11 @@ public:
     // Hides the magnifier, selects and shows the character at that index of the table and
     // keeps the mouse from changing the selection for 1.75 s.
     void selectAndShowCharacterAtIndex(std::size_t index);
+    // Scrolls the table to the marked character and selects it 0.25 s later.
+    void goToMarkedCharacter(char32_t marked);
+    // Selects and shows the character when the table holds it, and keeps the mouse from
+    // changing the selection for 1.75 s.
+    void selectMarkedCharacter(char32_t marked);
 
 private:
     // The layout chosen anew is shown.

@@ -51,8 +51,11 @@ PaletteFontTable::PaletteFontTable(RbxDefaults& settings, PaletteFontList& fonts
 
     connect(popUp_, &QComboBox::activated, this, &PaletteFontTable::changeFontCollection);
     // Typing in the filter (its clear button too) filters at every change.
-    connect(filter_, &QLineEdit::textEdited, this, &PaletteFontTable::updateFontList);
+    connect(filter_, &QLineEdit::textEdited, this, &PaletteFontTable::filterFontList);
     connect(view_, &FontListTableView::rowChosen, this, &PaletteFontTable::rowChosen);
+    connect(view_, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) {
+        if (index.column() == FontListModel::MarkColumn && model_->isMarkedFontInRow(index.row())) goToMarkedCharacter();
+    });
     connect(view_, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
         if (auto menu = fontTableContextMenu()) menu->exec(view_->viewport()->mapToGlobal(p));
     });
@@ -165,11 +168,20 @@ void PaletteFontTable::updateFontList() {
     showSelectedFont();
 }
 
+void PaletteFontTable::filterFontList() {
+    const bool detecting = settings_.applicationFontDectection();
+    updateFontList();
+    if (detecting) {
+        settings_.setApplicationFontDectection(true);
+        emit fontDetectionResumed();
+    }
+}
+
 void PaletteFontTable::changeFontCollection(int index) {
     if (building_) return;
     const QString object = index >= 0 && index < items_.size() ? items_[index].object : QString();
     settings_.setString(object, rbx::key::selectedCollection.qname());
-    updateFontList();
+    filterFontList();
 }
 
 void PaletteFontTable::selectActivationSet(std::shared_ptr<RbxActivationSet> set) {
@@ -199,6 +211,12 @@ void PaletteFontTable::markFontsContainingCharacter(char32_t c) {
         updateFontCollectionPopup();
     }
     emit markChanged(c);
+}
+
+void PaletteFontTable::goToMarkedCharacter() {
+    if (marked_ == 0) return;
+    if (const int row = view_->selectedRow(); row >= 0) rowChosen(row);
+    emit markedCharacterWanted(marked_);
 }
 
 void PaletteFontTable::resetMarkedFonts() {

@@ -42,6 +42,10 @@ public:
     // ---- collections and filter ---------------------------------------------------------
     void updateFontCollectionPopup();
     void updateFontList();
+    // The user's filtering (the filter's text, the collection): the list filtered; while
+    // the front application's font is followed, that font is checked at once (a list
+    // rebuilt for other reasons comes with checks of its own).
+    void filterFontList();
     // The pop-up's choice: stored under "selectedCollection", then the list is filtered.
     void changeFontCollection(int index);
     // The fonts of a drop of font files: selected as a collection at the next build.
@@ -56,6 +60,9 @@ public:
     void markFontsContainingCharacter(char32_t c);
     void resetMarkedFonts();
     char32_t markedCharacter() const { return marked_; }
+    // The bullet of a marked row clicked: the row's family is chosen again and the marked
+    // character is wanted in view.
+    void goToMarkedCharacter();
 
     // ---- context menu and copy --------------------------------------------------------
     // "Copy Font List"; with a character marked also "Reset Marks".
@@ -72,6 +79,11 @@ signals:
     void fontChosen(const rbx::Font& font);
     // The character marked (0: none) changed; the character table redraws.
     void markChanged(char32_t c);
+    // The marked character is to be shown and selected in the character table.
+    void markedCharacterWanted(char32_t c);
+    // The list was filtered while the front application's font was followed: the
+    // following goes on with a check of its font at once.
+    void fontDetectionResumed();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -1,5 +1,6 @@
 #include "app/PreferencesSheet.h"
 
+#include "app/PaletteAlerts.h"
 #include "app/RbxCharWindowController.h"
 #include "app/SettingBinding.h"
 #include "core/LocalizedStrings.h"
@@ -13,6 +14,7 @@
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -179,7 +181,50 @@ QWidget* PreferencesSheet::updatesTab() {
                        "updateIntervalPopUp"));
     form->addRow(QString(), checkBox(settings_, page, rbx::key::checkForBetaVersions.qname(),
                                      QStringLiteral("Include test versions"), "checkForBetaVersionsButton"));
+    updateStatus_ = new QLabel(page);
+    updateStatus_->setObjectName(QStringLiteral("updateStatusField"));
+    updateStatus_->setWordWrap(true);
+    form->addRow(QString(), updateStatus_);
+    auto* row = new QHBoxLayout;
+    auto button = [this, page, row](const QString& title, const char* name, void (PreferencesSheet::*action)()) {
+        auto* b = new QPushButton(kx::loc(title), page);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setAutoDefault(false);
+        connect(b, &QPushButton::clicked, this, action);
+        row->addWidget(b);
+        return b;
+    };
+    button(QStringLiteral("Check Now"), "checkUpdatesNowButton", &PreferencesSheet::checkUpdatesNow);
+    updateDownload_ = button(QStringLiteral("Download and Install"), "updateDownloadButton", &PreferencesSheet::downloadAndInstallUpdate);
+    updateWhatsNew_ = button(QStringLiteral("What's New?"), "updateWhatsNewButton", &PreferencesSheet::showWhatsNew);
+    row->addStretch();
+    form->addRow(QString(), row);
+    for (const auto* key : {&rbx::key::lastUpdateCheck, &rbx::key::lastCurrentVersion, &rbx::key::versionToSkip})
+        settings_.observeKey(key->qname());
     return page;
+}
+
+void PreferencesSheet::setUpdateStatusMessage() {
+    RbxUpdateClient* updates = palette_.updateClient();
+    QString status = updates ? updates->versionStatusMessage() : QString();
+    updateStatus_->setText(status.replace(QStringLiteral(": "), QStringLiteral(":\n")));
+    const bool available = updates && updates->updateAvailable();
+    updateDownload_->setVisible(available);
+    updateWhatsNew_->setVisible(available);
+}
+
+void PreferencesSheet::checkUpdatesNow() {
+    if (RbxUpdateClient* updates = palette_.updateClient()) updates->checkNow(false);
+    setUpdateStatusMessage();
+}
+
+void PreferencesSheet::downloadAndInstallUpdate() {
+    if (RbxUpdateClient* updates = palette_.updateClient()) updates->downloadAndInstallUpdate();
+}
+
+void PreferencesSheet::showWhatsNew() {
+    confirmPreferencesSheet();
+    if (RbxUpdateClient* updates = palette_.updateClient()) updates->showWhatsNew();
 }
 
 void PreferencesSheet::showPreferences(int tab) {
@@ -197,6 +242,7 @@ void PreferencesSheet::showPreferences(int tab) {
     darkTable_->setEnabled(true);
     updateHTMLNumberLabel();
     updateActivatorControls();
+    setUpdateStatusMessage();
     if (tab >= 0 && tab < tabs_->count()) tabs_->setCurrentIndex(tab);
     tabChanged(tabs_->currentIndex());
     palette_.sheets().beginSheet(this, SheetName, [this](int code) { ended(code); });
@@ -250,6 +296,9 @@ void PreferencesSheet::hotkeyChanged(KXHotkeyField& field) {
 void PreferencesSheet::defaultChanged(const QString& key) {
     if (key == rbx::key::hexHtml.qname()) updateHTMLNumberLabel();
     else if (key == rbx::key::activator.qname()) updateActivatorControls();
+    else if (key == rbx::key::lastUpdateCheck.qname() || key == rbx::key::lastCurrentVersion.qname() ||
+             key == rbx::key::versionToSkip.qname())
+        setUpdateStatusMessage();
     else if (key == rbx::key::openWindowHotkey.qname() && !hotkey_->hasFocus())
         hotkey_->setSerializedDescription(settings_.stringForKey(rbx::key::openWindowHotkey));
 }

@@ -37,6 +37,14 @@ public:
     void resetCustomFontSizes();
     // The first HTML choice shows a numeric reference in the form "hexHtml" chooses.
     void updateHTMLNumberLabel();
+    // The "Updates" tab: the status line of the last check, with every ": " ending its
+    // line, and the "Download and Install" and "What's New?" buttons exactly when a
+    // newer version is available.
+    void setUpdateStatusMessage();
+    void checkUpdatesNow();
+    void downloadAndInstallUpdate();
+    // Confirms the sheet, then shows the release notes.
+    void showWhatsNew();
 
     QTabWidget* tabView() const { return tabs_; }
     KXHotkeyField* showWindowHotkey() const { return hotkey_; }
@@ -67,4 +75,7 @@ private:
     QWidget* autoHideQButton_ = nullptr;
     QRadioButton* numericHtml_ = nullptr;
     QWidget* darkTable_ = nullptr;
+    QLabel* updateStatus_ = nullptr;
+    QPushButton* updateDownload_ = nullptr;
+    QPushButton* updateWhatsNew_ = nullptr;
 };

@@ -31,8 +31,10 @@ RbxCharAppController::~RbxCharAppController() = default;
 bool RbxCharAppController::init() {
     if (checkLaunchedFromDiskImage()) return false;
     quitOtherRunebox();
-    // The update check is not part of this build; the request is only logged.
-    if (QGuiApplication::queryKeyboardModifiers() & Qt::AltModifier) kx::log(QStringLiteral("check for new version"));
+    if (QGuiApplication::queryKeyboardModifiers() & Qt::AltModifier) {
+        kx::log(QStringLiteral("check for new version"));
+        emit newVersionCheckWanted();
+    }
     return true;
 }
 

@@ -65,6 +65,8 @@ signals:
     // The launch is complete: the palette painted its first picture (or stays closed) and
     // what waited for it is under way.
     void launchFinished();
+    // The user held Alt while the program started: a check for a new version is wanted.
+    void newVersionCheckWanted();
 
 private:
     RbxCharWindowController& windowController_;

@@ -11,6 +11,7 @@
 #include "app/PaletteFontList.h"
 #include "app/PaletteFrameKeeper.h"
 #include "app/PalettePresenter.h"
+#include "app/PreferencesSheet.h"
 #include "app/PaletteSearch.h"
 #include "app/PaletteFontTable.h"
 #include "app/PaletteCharacterActions.h"
@@ -33,6 +34,7 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QScreen>
+#include <QUrlQuery>
 #include <QSplitter>
 
 namespace {
@@ -81,6 +83,13 @@ RbxCharWindowController::RbxCharWindowController(RbxDefaults& settings, PaletteT
     });
     connect(fontTable_, &PaletteFontTable::markChanged, this, [this] { charView()->viewport()->update(); });
     characterActions_ = new PaletteCharacterActions(*search_, table_, this);
+    connect(fontTable_, &PaletteFontTable::markedCharacterWanted, characterActions_,
+            &PaletteCharacterActions::goToMarkedCharacter);
+    connect(fontTable_, &PaletteFontTable::fontDetectionResumed, this, [this] {
+        checkForAutomaticFontChange(true);
+        fontControls_->updateRecentFontsPopUp();
+    });
+    updates_ = services.updates;
     alerts_ = new PaletteAlerts(*this, settings_, services.accessibility, services.updates, this);
     if (services.detectors) follower_ = new PaletteFontFollower(*this, settings_, front_, fonts_, *services.detectors);
 }
@@ -333,9 +342,21 @@ void RbxCharWindowController::showAXAlertForApplication(const QString& applicati
 
 void RbxCharWindowController::showNewVersionAlert(AlertSheet* alert) { alerts_->showNewVersionAlert(alert); }
 
-QVariant RbxCharWindowController::versionCheckViaURL(const QUrl&) {
-    kx::log(QStringLiteral("vcheck: no update check in this build"));
+QVariant RbxCharWindowController::versionCheckViaURL(const QUrl& url) {
+    if (!updates_) {
+        kx::log(QStringLiteral("vcheck: no update client"));
+        return {};
+    }
+    const bool background = QUrlQuery(url).queryItemValue(QStringLiteral("background")).toInt() >= 1;
+    kx::log(QStringLiteral("vcheck: background=%1").arg(int(background)));
+    if (background) updates_->checkNow(true);
+    else checkForUpdate();
     return {};
+}
+
+void RbxCharWindowController::checkForUpdate() {
+    openSheet(PreferencesSheet::SheetName, {{QStringLiteral("tab"), int(PreferencesSheet::Updates)}});
+    if (updates_) QTimer::singleShot(0, this, [updates = updates_] { updates->checkNow(false); });
 }
 
 void RbxCharWindowController::defaultChanged(const QString& key) {

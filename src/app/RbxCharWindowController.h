@@ -39,7 +39,7 @@ class PaletteFontFollower;
 class RbxAccessibilitySwitch;
 class RbxActivationSet;
 class RbxFontDetectors;
-class RbxUpdateActions;
+class RbxUpdateClient;
 class PaletteContent;
 class PaletteFontControls;
 class PaletteInsertModes;
@@ -62,7 +62,7 @@ class RbxDefaults;
 struct PaletteFrontServices {
     RbxFontDetectors* detectors = nullptr;
     std::shared_ptr<RbxAccessibilitySwitch> accessibility;
-    std::shared_ptr<RbxUpdateActions> updates;
+    std::shared_ptr<RbxUpdateClient> updates;
 };
 
 class RbxCharWindowController : public QObject,
@@ -144,7 +144,11 @@ public:
     // ---- URL commands ----------------------------------------------------------------------
     QVariant openViaURL(const QUrl& url);       // "open": sheet=about|pref[&tab=]|contact|shape|...
     QVariant setModeViaURL(const QUrl& url);    // "set": insert=plain|form...|htm..., search=text
+    // "vcheck": with "background" at least 1 a check asked for by the user runs at once,
+    // here; otherwise as checkForUpdate.
     QVariant versionCheckViaURL(const QUrl& url);
+    // The preferences on their "Updates" tab, and a check asked for by the user.
+    void checkForUpdate();
 
     // ---- insert mode and search ------------------------------------------------------------
     int selectedInsertModeSegment() const;
@@ -216,6 +220,8 @@ public:
     void showAXAlertForApplication(const QString& application);
     void showNewVersionAlert(AlertSheet* alert);
     PaletteAlerts& alerts() const { return *alerts_; }
+    // Null when the palette has no update client.
+    RbxUpdateClient* updateClient() const { return updates_.get(); }
 
     // ---- settings observer -----------------------------------------------------------------------
     void defaultChanged(const QString& key) override;
@@ -260,6 +266,7 @@ private:
     QString frontName_;
     KXProcess::Ptr frontProcess_;
     PaletteFontFollower* follower_ = nullptr;
+    std::shared_ptr<RbxUpdateClient> updates_;
     PaletteAlerts* alerts_ = nullptr;
     QTimer processChangeTimer_;
     WritesAfterPaint* writesAfterPaint_ = nullptr;

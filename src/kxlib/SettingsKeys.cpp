@@ -109,6 +109,7 @@ const std::vector<KeyInfo>& allKeys() {
         row(lastMaintenance),
         row(vcktest),
         row(updateServer),
+        row(spaceWindow),
         row(httpsMinSys),
         row(launchCount),
         row(launchCountOld),

@@ -160,6 +160,8 @@ inline constexpr const char* versionPingPrefix = "V#";
 inline constexpr BoolKey vcktest{"vcktest"};
 // The update server's base address (hidden; empty: the project's https server).
 inline constexpr StringKey updateServer{"updateServer", ""};
+// Opens the spaces-fix window at launch (hidden).
+inline constexpr BoolKey spaceWindow{"spaceWindow"};
 inline constexpr IntKey httpsMinSys{"httpsMinSys", 101300};
 
 // Application state

@@ -62,12 +62,13 @@ KXVersionChecker::~KXVersionChecker() {
     if (observer_) settings_.removeObserver(observer_.get());
 }
 
-void KXVersionChecker::start() {
+void KXVersionChecker::start(double pingDelay) {
     kx::log(QStringLiteral("Init version checker"));
     observer_ = std::make_unique<Observer>(*this);
     settings_.addObserver(observer_.get());
     updateTimer();
-    checkNow(false, true);
+    if (pingDelay <= 0) checkNow(false, true);
+    else QTimer::singleShot(std::chrono::milliseconds(qint64(pingDelay * 1000)), this, [this] { checkNow(false, true); });
 }
 
 void KXVersionChecker::settingChanged(const QString& k) {

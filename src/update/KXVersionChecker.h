@@ -43,8 +43,9 @@ public:
     KXVersionChecker(KXDefaults& settings, std::shared_ptr<UpdateActivity> activity, QObject* parent = nullptr);
     ~KXVersionChecker() override;
 
-    // Observes the settings, computes the schedule and sends the pings (no feed).
-    void start();
+    // Observes the settings, computes the schedule and sends the pings (no feed), those
+    // after `pingDelay` seconds.
+    void start(double pingDelay = 0);
 
     // Starts a check on a thread of its own; `user`: asked for by the user (never
     // throttled). With `onlyPings` only the two counting requests run. Nothing while a

@@ -1,5 +1,6 @@
 #include "update/UnpackedBundle.h"
 
+#include "core/Log.h"
 #include "core/Plist.h"
 #include "kxlib/KXUtilities.h"
 
@@ -20,6 +21,9 @@ QString listArchive(const QString& archive, const QStringList& options, bool* ok
     QProcess unzip;
     unzip.start(QStringLiteral("unzip"), options + QStringList{archive});
     *ok = unzip.waitForFinished(60000) && unzip.exitStatus() == QProcess::NormalExit && unzip.exitCode() == 0;
+    if (!*ok)
+        kx::log(QStringLiteral("unzip %1: %2 %3")
+                    .arg(options.join(u' '), unzip.errorString(), QString::fromUtf8(unzip.readAllStandardError()).trimmed()));
     return QString::fromUtf8(unzip.readAllStandardOutput());
 }
 
@@ -81,11 +85,13 @@ bool canInstallInto(const QString& location) {
     const auto writable = [](const QString& path) {
         return ::access(QFile::encodeName(path).constData(), W_OK | X_OK) == 0;
     };
-    return writable(location) && writable(location + QStringLiteral("/bin"));
+    const QString bin = location + QStringLiteral("/bin");
+    return writable(location) && (!QFileInfo::exists(bin) || writable(bin));
 }
 
 QString runningInstallation() {
-    return QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/.."));
+    const QString folder = QDir::cleanPath(QCoreApplication::applicationDirPath());
+    return QFileInfo(folder).fileName() == QLatin1String("bin") ? QDir::cleanPath(folder + QStringLiteral("/..")) : folder;
 }
 
 } // namespace update

@@ -19,9 +19,11 @@ QString checkUnpackedBundle(const QString& bundle, const QString& expectedVersio
 QString bundleExecutable(const QString& bundle);
 // The lower-case hex SHA-256 of a file ("" when unreadable).
 QString sha256OfFile(const QString& path);
-// The user may replace the installation at `location` (the folder and its "bin").
+// The user may replace the installation at `location` (the folder and its "bin" when it
+// has one).
 bool canInstallInto(const QString& location);
-// The installation the running program belongs to (the folder above its "bin").
+// The installation the running program belongs to: the folder above its "bin", else the
+// program's folder (a build tree).
 QString runningInstallation();
 
 } // namespace update

@@ -32,19 +32,27 @@ bool isPermittedRedirect(const QUrl& from, const QUrl& to) {
     return !(from.scheme().toLower() == QLatin1String("https") && to.scheme().toLower() != QLatin1String("https"));
 }
 
-Fetched fetch(const QUrl& url, qint64 maxBytes, int timeoutMs) {
-    if (!isPermittedAddress(url)) {
-        kx::log(QStringLiteral("address refused (https only): %1").arg(url.toString()));
-        return {std::nullopt, QStringLiteral("address refused")};
-    }
+rbx::network::Request makeRequest(const QUrl& url, qint64 maxBytes, int timeoutMs) {
     rbx::network::Request request;
     request.url = url;
     request.maxBytes = maxBytes;
     request.timeoutMs = timeoutMs;
     request.identityEncoding = true;
     request.redirectAllowed = &isPermittedRedirect;
-    rbx::network::Answer answer = kx::fetch(request);
-    if (!answer.refusedRedirect.isEmpty()) kx::log(QStringLiteral("redirect refused: %1").arg(answer.refusedRedirect));
+    return request;
+}
+
+void logRefusedRedirect(const QString& refused) {
+    if (!refused.isEmpty()) kx::log(QStringLiteral("redirect refused: %1").arg(refused));
+}
+
+Fetched fetch(const QUrl& url, qint64 maxBytes, int timeoutMs) {
+    if (!isPermittedAddress(url)) {
+        kx::log(QStringLiteral("address refused (https only): %1").arg(url.toString()));
+        return {std::nullopt, QStringLiteral("address refused")};
+    }
+    rbx::network::Answer answer = kx::fetch(makeRequest(url, maxBytes, timeoutMs));
+    logRefusedRedirect(answer.refusedRedirect);
     return {std::move(answer.data), answer.error};
 }
 

@@ -7,6 +7,8 @@
 //   a transfer that stalls ends after its time-out (30 s unless told);
 //   the server is asked not to encode the content ("Accept-Encoding: identity").
 
+#include "network/NetworkModule.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QUrl>
@@ -15,6 +17,8 @@
 namespace update {
 
 inline constexpr int TransferTimeoutMs = 30 * 1000;
+// The largest archive of a new version that is downloaded.
+inline constexpr qint64 MaxArchiveBytes = qint64(512) << 20;
 
 bool isLoopbackHost(const QString& host);
 // https to any host, http only to a loopback host.
@@ -30,5 +34,10 @@ struct Fetched {
 // refuse and an HTTP failure give no data; a refused redirect is logged
 // "redirect refused: <from> -> <to>".
 Fetched fetch(const QUrl& url, qint64 maxBytes = 1 << 20, int timeoutMs = TransferTimeoutMs);
+// A request for the network module under these rules (the address itself is checked by
+// the caller with isPermittedAddress).
+rbx::network::Request makeRequest(const QUrl& url, qint64 maxBytes, int timeoutMs = TransferTimeoutMs);
+// Logs a redirect the module refused ("" : nothing).
+void logRefusedRedirect(const QString& refused);
 
 } // namespace update

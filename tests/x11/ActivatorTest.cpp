@@ -3,7 +3,7 @@
 // application keeps the keyboard, and the tray icon that a tray host appearing later
 // receives and that toggles the palette too. Font files dragged with the mouse from
 // another application onto the palette or the strip join the font list as the chosen
-// collection.
+// collection. While the screen saver runs the activator is left as it is.
 #include "ProbeClient.h"
 #include "RuneboxCopy.h"
 #include "Desktop.h"
@@ -180,6 +180,43 @@ TEST(Activator, TheCornerStripShowsNearItsCornerAndAClickTogglesThePaletteWithou
     EXPECT_TRUE(waitForStrip(QStringLiteral("1270,0 10x12"))) << stripGeometry().toStdString();
     EXPECT_TRUE(rbxtest::waitFor([&] { return copy.output().contains(QStringLiteral("fullScreen: 0")); }, 10000))
         << copy.output().toStdString();
+
+    // With Ctrl held a click on the strip pulls the menu down instead of toggling the
+    // palette; Escape closes the menu.
+    const bool shown = Copy::visible(Copy::state());
+    pointerTo(1275, 5);
+    run(QStringLiteral("xdotool"), {QStringLiteral("keydown"), QStringLiteral("ctrl")});
+    click();
+    run(QStringLiteral("xdotool"), {QStringLiteral("keyup"), QStringLiteral("ctrl")});
+    EXPECT_TRUE(rbxtest::waitFor([] { return !menuItems().isEmpty(); }, 10000)) << copy.output().toStdString();
+    rbxtest::spinEventLoop(300);
+    EXPECT_EQ(Copy::visible(Copy::state()), shown);
+    run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Escape")});
+    EXPECT_TRUE(rbxtest::waitFor([] { return menuItems().isEmpty(); }, 5000));
+}
+
+TEST(Activator, WhileTheScreenSaverRunsTheStripStaysAsItIsAndFollowsTheSettingsAfterwards) {
+    ASSERT_EQ(writeSetting(QStringLiteral("activator"), QStringLiteral("0")), 0);
+    ASSERT_EQ(writeSetting(QStringLiteral("hide Q in corner"), QStringLiteral("NO")), 0);
+    PaletteOverProbe desk;
+    ASSERT_TRUE(desk.launch());
+    Copy& copy = *desk.copy;
+    ASSERT_TRUE(waitForStrip(QStringLiteral("0,0 10x12"))) << copy.output().toStdString();
+
+    // The screen saver comes on (as `xset s activate` makes it): a change of the
+    // activator's corner waits until it is off again.
+    X11Session& x = X11Session::shared();
+    ASSERT_TRUE(x.isAvailable());
+    XForceScreenSaver(x.display(), ScreenSaverActive);
+    x.flush();
+    ASSERT_TRUE(rbxtest::waitFor([&] { return copy.output().contains(QStringLiteral("screen saver started")); }, 10000))
+        << copy.output().toStdString();
+    ASSERT_EQ(writeSetting(QStringLiteral("activator"), QStringLiteral("2")), 0);
+    rbxtest::spinEventLoop(1500);
+    EXPECT_EQ(stripGeometry(), QStringLiteral("0,0 10x12"));
+    XForceScreenSaver(x.display(), ScreenSaverReset);
+    x.flush();
+    EXPECT_TRUE(waitForStrip(QStringLiteral("1270,0 10x12"))) << stripGeometry().toStdString() << copy.output().toStdString();
 }
 
 // ---- font files dragged from the probe with the mouse (XDND, text/uri-list)

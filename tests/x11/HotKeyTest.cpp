@@ -3,7 +3,9 @@
 // the focus and never sees the key, the press is announced to the keyboard-shortcut
 // helper, a key another client holds is reported, a bad setting grabs nothing, a changed
 // setting takes effect at once and a change of keyboard layout keeps the key working,
-// even for a press made while the layout changes.
+// even for a press made while the layout changes. With no other window on the desktop
+// the key opens the palette again after it closed with the keyboard.
+#include "Desktop.h"
 #include "ProbeClient.h"
 #include "RuneboxCopy.h"
 #include "RuneboxPrograms.h"
@@ -11,10 +13,16 @@
 #include "platform/dbus/AppleEventBridge.h"
 #include "platform/dbus/FourCharCode.h"
 #include "platform/dbus/SignatureNames.h"
+#include "platform/x11/Ewmh.h"
+#include "platform/x11/KeyboardFocus.h"
 #include "platform/x11/X11Session.h"
 
 #include <QDBusConnection>
+#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QProcess>
+#include <QWidget>
+#include <QWindow>
 #include <gtest/gtest.h>
 #include <memory>
 // Last: Xlib's macros clash with the names above.
@@ -99,6 +107,80 @@ TEST(HotKey, TogglesThePaletteWhileTheFrontApplicationKeepsTheFocusAndNeverSeesT
     EXPECT_TRUE(Copy::waitForState(closed)) << copy.output().toStdString();
     key(QStringLiteral("Caps_Lock"));
     EXPECT_EQ(probe.text(), QStringLiteral("c"));
+}
+
+TEST(HotKey, WithNoOtherWindowTheKeyStillWorksAfterThePaletteGaveTheKeyboardBack) {
+    // No application on the desktop: the palette opens under the pointer and takes the
+    // keyboard; when the pointer leaves it, or the palette closes, it gives the keyboard
+    // back to nobody, and the key must still reach it.
+    x11test::pointTo(QPoint(640, 512));
+    Copy copy;
+    ASSERT_TRUE(Copy::waitForState(openAndSettled) && waitForLog(copy, QStringLiteral("open-window hot key: keyCode=")))
+        << copy.output().toStdString();
+    const int pid = int(copy.process().processId());
+    ASSERT_TRUE(rbxtest::waitFor([pid] { return processHasKeyboardFocus(pid); }, 10000)) << copy.output().toStdString();
+    for (int round = 0; round < 4; ++round) {
+        // The pointer leaves for the empty desktop, or Escape (which goes to the palette)
+        // closes it.
+        if (round % 2 == 0) {
+            x11test::pointTo(QPoint(1100, 80));
+            ASSERT_TRUE(rbxtest::waitFor([pid] { return !processHasKeyboardFocus(pid); }, 10000)) << round;
+            rbxtest::spinEventLoop(200);
+            key(QStringLiteral("ctrl+alt+c"));
+        } else {
+            key(QStringLiteral("Escape"));
+        }
+        ASSERT_TRUE(Copy::waitForState(closed)) << round << copy.output().toStdString();
+        rbxtest::spinEventLoop(100);
+        x11test::pointTo(QPoint(640, 512));
+        key(QStringLiteral("ctrl+alt+c"));
+        ASSERT_TRUE(Copy::waitForState(openAndSettled)) << round << copy.output().toStdString();
+        ASSERT_TRUE(rbxtest::waitFor([pid] { return processHasKeyboardFocus(pid); }, 10000)) << round;
+    }
+}
+
+// Counts the key events a widget receives.
+class KeyCounter : public QObject {
+public:
+    int events = 0;
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (dynamic_cast<QKeyEvent*>(e)) ++events;
+        return false;
+    }
+};
+
+TEST(HotKey, AKeyboardHandedBackToNobodyGoesNowhereAndLeavesTheHotKeysWorking) {
+    // With the focus on no window at all a key grabbed on the root window never reaches
+    // its grab (the window manager does not always move the focus on from there); with the
+    // focus on the root window the keys go to the window under the pointer.
+    X11Session& x = X11Session::shared();
+    ASSERT_TRUE(x.isAvailable());
+    QWidget window;
+    KeyCounter keys;
+    window.installEventFilter(&keys);
+    window.setWindowTitle(QStringLiteral("takes the keyboard"));
+    window.resize(200, 100);
+    window.show();
+    ASSERT_TRUE(rbxtest::waitFor([&] { return window.windowHandle() && window.windowHandle()->isExposed(); }, 10000));
+    auto* native = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    ASSERT_TRUE(native);
+    const ewmh::OwnWindow own{native->connection(), X11Session::Window(window.winId())};
+    KeyboardFocus keyboard(x);
+    keyboard.take(own);
+    ASSERT_TRUE(rbxtest::waitFor([&] { return ewmh::activeWindow(x) == own.window; }, 10000));
+    ASSERT_TRUE(keyboard.handBack(own));
+    ::Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(x.display(), &focus, &revert);
+    EXPECT_EQ(focus, keyboard.nowhere());
+    EXPECT_NE(focus, ::Window(None));
+    // A key typed with the pointer over the window does not reach it.
+    const QPoint middle = window.mapToGlobal(window.rect().center());
+    x11test::pointTo(middle);
+    rbxtest::spinEventLoop(200);
+    key(QStringLiteral("x"));
+    rbxtest::spinEventLoop(300);
+    EXPECT_EQ(keys.events, 0);
 }
 
 TEST(HotKey, APressWhileTheKeyboardChangesIsNeverLostToTheFrontApplication) {

@@ -283,4 +283,75 @@ TEST(SearchField, TheCmapAndTimingListingsTypedIntoTheFieldAreShownAndCopied) {
     EXPECT_TRUE(stateHas(QStringLiteral("tableSearch"), QString()));
 }
 
+TEST(SearchField, ATemplateIsChosenFromItsMenuByMouseOrKeysAndTabGoesToTheFontFilter) {
+    Palette palette;
+    ASSERT_TRUE(palette.ok) << palette.copy.output().toStdString();
+    const QRect button = control(QStringLiteral("searchTemplatesButton"));
+    ASSERT_FALSE(button.isEmpty());
+
+    // Chosen with the mouse: the template's text is searched.
+    x11test::pointTo(button.center());
+    x11test::click();
+    const std::optional<MenuItem> hearts = menuItem(QStringLiteral("Hearts"));
+    ASSERT_TRUE(hearts) << palette.copy.output().toStdString();
+    x11test::pointTo(hearts->rect.center());
+    x11test::click();
+    EXPECT_TRUE(searchShown(QStringLiteral("heart")));
+    EXPECT_TRUE(rbxtest::waitFor([] { return !Copy::cellOf(U'\u2665').isEmpty(); }, 10000));
+    EXPECT_TRUE(Copy::cellOf(U'A').isEmpty());
+
+    // Chosen with the keys: the first item is Arrows; the keyboard stays in the field.
+    x11test::pointTo(button.center());
+    x11test::click();
+    ASSERT_TRUE(menuItem(QStringLiteral("Arrows")));
+    x11test::key(QStringLiteral("Down"));
+    x11test::key(QStringLiteral("Return"));
+    EXPECT_TRUE(searchShown(QStringLiteral("arrow")));
+    EXPECT_TRUE(stateHas(QStringLiteral("focus"), QStringLiteral("searchField")));
+
+    // Tab: to the font filter, whose text filters the font list.
+    const int rows = Copy::state().value(QStringLiteral("fontRows")).toInt();
+    x11test::key(QStringLiteral("Tab"));
+    ASSERT_TRUE(stateHas(QStringLiteral("focus"), QStringLiteral("fontFilterField")))
+        << Copy::state().value(QStringLiteral("focus")).toString().toStdString();
+    x11test::type(QStringLiteral("mono"));
+    EXPECT_TRUE(Copy::waitForState([rows](const QVariantMap& s) {
+        const int n = s.value(QStringLiteral("fontRows")).toInt();
+        return n > 0 && n < rows;
+    })) << rows;
+    EXPECT_TRUE(searchShown(QStringLiteral("arrow")));
+}
+
+TEST(FontList, AClickOnABulletShowsTheFamilyWithTheMarkedCharacterSelected) {
+    Palette palette;
+    ASSERT_TRUE(palette.ok) << palette.copy.output().toStdString();
+    x11test::type(QStringLiteral("zhe"));
+    ASSERT_TRUE(searchShown(QStringLiteral("zhe")));
+    ASSERT_TRUE(rbxtest::waitFor([] { return !Copy::cellOf(U'Ж').isEmpty(); }, 10000));
+    x11test::pointTo(Copy::cellOf(U'Ж').center());
+    ASSERT_TRUE(stateHas(QStringLiteral("selected"), uint(U'Ж')));
+    run(QStringLiteral("xdotool"), {QStringLiteral("click"), QStringLiteral("3")});
+    const std::optional<MenuItem> mark = menuItem(QStringLiteral("Mark Fonts Containing Ж"));
+    ASSERT_TRUE(mark);
+    x11test::pointTo(mark->rect.center());
+    x11test::click();
+    ASSERT_TRUE(stateHas(QStringLiteral("mark"), uint(0x416)));
+    // The whole table again, with Ж out of view.
+    x11test::pointTo(control(QStringLiteral("searchField")).center());
+    clearSearch();
+    ASSERT_TRUE(rbxtest::waitFor([] { return Copy::cellOf(U'Ж').isEmpty(); }, 5000));
+
+    // The bullet beside DejaVu Serif: that family, Ж in view and selected.
+    QRect row;
+    ASSERT_TRUE(rbxtest::waitFor([&] {
+        row = rectOf(Copy::debugCall(QStringLiteral("FontRowRect"), {QStringLiteral("DejaVu Serif")}));
+        return !row.isEmpty();
+    }, 5000));
+    x11test::pointTo(QPoint(row.right() + 8, row.center().y()));
+    x11test::click();
+    EXPECT_TRUE(stateHas(QStringLiteral("fontFamily"), QStringLiteral("DejaVu Serif")));
+    EXPECT_TRUE(stateHas(QStringLiteral("selected"), uint(U'Ж')));
+    EXPECT_FALSE(Copy::cellOf(U'Ж').isEmpty());
+}
+
 } // namespace

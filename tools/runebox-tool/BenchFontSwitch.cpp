@@ -25,16 +25,6 @@ using namespace tool::session;
 constexpr double SwitchTargetMs = 30;
 const QString StartFamily = QStringLiteral("DejaVu Sans");
 
-QRect controlRect(const QDBusConnection& bus, const QString& name) {
-    QDBusMessage m = QDBusMessage::createMethodCall(singleinstance::ServiceName, QStringLiteral("/Debug"),
-                                                    QStringLiteral("org.runebox.Debug"), QStringLiteral("ControlRect"));
-    m.setArguments({name});
-    const QDBusMessage reply = bus.call(m, QDBus::Block, 2000);
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return {};
-    const QVariantList r = qdbus_cast<QVariantList>(reply.arguments().first());
-    return r.size() == 4 ? QRect(r[0].toInt(), r[1].toInt(), r[2].toInt(), r[3].toInt()) : QRect();
-}
-
 // Whether a menu or pop-up list of the palette is open.
 bool listOpen(const QDBusConnection& bus) {
     QDBusMessage m = QDBusMessage::createMethodCall(singleinstance::ServiceName, QStringLiteral("/Debug"),

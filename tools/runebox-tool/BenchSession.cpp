@@ -52,6 +52,16 @@ QVariantMap debugState(const QDBusConnection& bus) {
     return qdbus_cast<QVariantMap>(reply.arguments().first());
 }
 
+QRect controlRect(const QDBusConnection& bus, const QString& name) {
+    QDBusMessage m = QDBusMessage::createMethodCall(singleinstance::ServiceName, QStringLiteral("/Debug"),
+                                                    QStringLiteral("org.runebox.Debug"), QStringLiteral("ControlRect"));
+    m.setArguments({name});
+    const QDBusMessage reply = bus.call(m, QDBus::Block, 2000);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return {};
+    const QVariantList r = qdbus_cast<QVariantList>(reply.arguments().first());
+    return r.size() == 4 ? QRect(r[0].toInt(), r[1].toInt(), r[2].toInt(), r[3].toInt()) : QRect();
+}
+
 bool poll(const QDBusConnection& bus, int ms, const std::function<bool(const QVariantMap&)>& done) {
     QDeadlineTimer deadline(ms);
     while (!deadline.hasExpired()) {

@@ -9,6 +9,7 @@
 #include <QDBusConnection>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QRect>
 #include <QTemporaryDir>
 #include <QVariantMap>
 #include <functional>
@@ -24,6 +25,9 @@ QString runeboxPath();
 int runInPrivateSession(const QString& bench, const QStringList& args);
 // The debug state of the running copy; empty when it does not answer.
 QVariantMap debugState(const QDBusConnection& bus);
+// The rectangle of the palette's control of that object name, in screen coordinates;
+// empty when it is not shown.
+QRect controlRect(const QDBusConnection& bus, const QString& name);
 // Asks until `done` holds, every 2 ms, at most `ms`.
 bool poll(const QDBusConnection& bus, int ms, const std::function<bool(const QVariantMap&)>& done);
 // VmRSS of a process in MiB; -1 when unknown.

@@ -10,6 +10,24 @@
 
 KeyboardFocus::KeyboardFocus(X11Session& session) : session_(session) {}
 
+KeyboardFocus::~KeyboardFocus() {
+    if (nowhere_ && session_.isAvailable()) {
+        XDestroyWindow(session_.display(), nowhere_);
+        session_.flush();
+    }
+}
+
+KeyboardFocus::Window KeyboardFocus::nowhere() {
+    if (!nowhere_ && session_.isAvailable()) {
+        XSetWindowAttributes attributes{};
+        attributes.override_redirect = True;
+        nowhere_ = XCreateWindow(session_.display(), session_.rootWindow(), -10, -10, 1, 1, 0, 0, InputOnly,
+                                 CopyFromParent, CWOverrideRedirect, &attributes);
+        XMapWindow(session_.display(), nowhere_);
+    }
+    return nowhere_;
+}
+
 KeyboardFocus& KeyboardFocus::shared() { return kx::ProcessWide<KeyboardFocus>::get(); }
 
 std::unique_ptr<KeyboardFocus> KeyboardFocus::makeDefault() {
@@ -53,10 +71,9 @@ bool KeyboardFocus::handBack(const ewmh::OwnWindow& own) {
         session_.setInputFocus(owner_);
     } else {
         // No window had the keyboard, or it is gone: the keys go nowhere until the user
-        // picks a window. Where the pointer is they would come back to us (the pointer is
-        // usually still over our window), and keys sent for an insertion would land there.
+        // picks a window.
         owner_ = 0;
-        XSetInputFocus(session_.display(), None, RevertToPointerRoot, CurrentTime);
+        XSetInputFocus(session_.display(), nowhere(), RevertToPointerRoot, CurrentTime);
         session_.flush();
     }
     return true;

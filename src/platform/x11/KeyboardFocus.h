@@ -22,6 +22,9 @@ public:
     using Window = X11Session::Window;
 
     explicit KeyboardFocus(X11Session& session);
+    ~KeyboardFocus();
+    KeyboardFocus(const KeyboardFocus&) = delete;
+    KeyboardFocus& operator=(const KeyboardFocus&) = delete;
     static KeyboardFocus& shared();
     static std::unique_ptr<KeyboardFocus> makeDefault();
 
@@ -30,8 +33,8 @@ public:
     // before the window manager hears the request.
     void take(const ewmh::OwnWindow& window);
     // Gives the keyboard back to the window noted by take() when one of ours has it or
-    // has asked for it; to no window when none was noted or it is gone. False when ours
-    // did not hold it. `window` (ours, its input hint already off) is synchronised first.
+    // has asked for it; to no window (nowhere()) when none was noted or it is gone. False
+    // when ours did not hold it. `window` (ours, its input hint already off) is synchronised first.
     bool handBack(const ewmh::OwnWindow& window = {});
     // One of our windows has the keyboard, or has asked for it and no other window took
     // it meanwhile.
@@ -43,6 +46,12 @@ public:
     Window applicationWindow(Window active);
     // A window of this process.
     bool isOurs(Window window);
+    // Where the keys go while no window has them: a window of ours, mapped off the screen
+    // and listening to nothing. The focus on no window at all would take the global hot
+    // keys too (a key grabbed on the root window reaches its grab only while the focus is
+    // inside the root window), and the focus on the root window sends the keys to the
+    // window under the pointer, which is usually ours.
+    Window nowhere();
     // There is a display whose keyboard can be handed around.
     bool isAvailable() const { return session_.isAvailable(); }
 
@@ -51,5 +60,6 @@ private:
 
     X11Session& session_;
     Window owner_ = 0;
+    Window nowhere_ = 0;
     bool requested_ = false;
 };

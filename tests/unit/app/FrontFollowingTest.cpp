@@ -6,10 +6,12 @@
 #include "app/AlertSheet.h"
 #include "app/PaletteAlerts.h"
 #include "app/PaletteFontFollower.h"
+#include "app/PaletteFontTable.h"
 #include "core/Log.h"
 #include "insertion/RbxFontDetector.h"
 #include "kxlib/RbxDefaults.h"
 
+#include <QLineEdit>
 #include <QPushButton>
 #include <gtest/gtest.h>
 
@@ -67,6 +69,28 @@ TEST_F(FollowingTheFont, AFoundFontIsShownAndAMissingOneLoggedOnce) {
     detect(QStringLiteral("DejaVuSans"));
     c->checkForAutomaticFontChange(true);
     EXPECT_EQ(c->selectedFont().postScriptName(), QStringLiteral("DejaVuSerif-Bold"));
+}
+
+TEST_F(FollowingTheFont, FilteringTheFontListChecksTheApplicationsFontAtOnce) {
+    detect(QStringLiteral("DejaVu Serif Bold"));
+    c->openWindow(c);
+    ASSERT_TRUE(rbxtest::waitFor([&] { return c->fontTable().isAttached(); }, 5000));
+    ASSERT_EQ(c->selectedFont().postScriptName(), QStringLiteral("DejaVuSerif-Bold"));
+    // The application now uses another font; its next check is not due.
+    front.process = std::make_shared<KXProcess>(KXProcess::currentProcess()->unixPID(), KXProcess::currentProcess()->startTime() + 1);
+    detect(QStringLiteral("DejaVu Sans Mono"));
+    c->fontTable().fontFilterField()->setText(QStringLiteral("dejavu"));
+    c->fontTable().filterFontList();
+    EXPECT_EQ(c->selectedFont().postScriptName(), QStringLiteral("DejaVuSansMono"));
+    EXPECT_TRUE(store->applicationFontDectection());
+
+    // Not while the application's font is not followed.
+    store->setApplicationFontDectection(false);
+    front.process = std::make_shared<KXProcess>(KXProcess::currentProcess()->unixPID(), KXProcess::currentProcess()->startTime() + 2);
+    detect(QStringLiteral("DejaVu Serif"));
+    c->fontTable().fontFilterField()->setText(QStringLiteral("deja"));
+    c->fontTable().filterFontList();
+    EXPECT_EQ(c->selectedFont().postScriptName(), QStringLiteral("DejaVuSansMono"));
 }
 
 TEST_F(FollowingTheFont, TheAccessibilityAlertComesOnceAndDeactivatesForItsApplication) {

@@ -1,8 +1,9 @@
-// The installation folders, the checks of a downloaded copy and the release-notes chain against a
+// The download window, the installation folders, the checks of a downloaded copy and the release-notes chain against a
 // server on this machine.
 #include "common/LocalHttpServer.h"
 #include "common/TestEnvironment.h"
 #include "update/InstallFolders.h"
+#include "update/KXDownloadController.h"
 #include "update/ReleaseNotes.h"
 #include "update/UnpackedBundle.h"
 
@@ -90,6 +91,102 @@ TEST(ReleaseNotesTest, TheChainWithItsLimits) {
     Collected escape;
     update::readReleaseNotes(QStringLiteral("120"), base, QStringLiteral("100"), escape);
     EXPECT_EQ(server.countOf(QStringLiteral("/secret.txt")), 0);
+}
+
+class DownloadTest : public ::testing::Test {
+protected:
+    // Outside an event loop a deferred deletion waits for one: deliver it here.
+    static void cancelAndWait(QPointer<KXDownloadController>& d) {
+        ASSERT_TRUE(d);
+        d->cancel();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        ASSERT_TRUE(d.isNull());
+    }
+    void SetUp() override {
+        folder = update::makeInstallFolder(temp.path());
+        ASSERT_FALSE(folder.isEmpty());
+    }
+    // "Runebox.app.zip" made with Python's zipfile, holding the given files.
+    QByteArray archive(const QMap<QString, QByteArray>& files) {
+        QTemporaryDir src;
+        for (auto it = files.begin(); it != files.end(); ++it) writeFile(src.path() + u'/' + it.key(), it.value());
+        QFile::setPermissions(src.path() + QStringLiteral("/Runebox.app/bin/runebox"),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        const QString zip = src.path() + QStringLiteral("/out.zip");
+        const rbxtest::ProgramRun r = rbxtest::runProgram(
+            QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("cd '%1' && python3 -m zipfile -c out.zip Runebox.app").arg(src.path())});
+        EXPECT_EQ(r.code, 0) << r.err.toStdString();
+        QFile f(zip);
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+        return f.readAll();
+    }
+    KXDownloadController* start(const HttpAnswer& answer, const QString& installLocation) {
+        server.serve(QStringLiteral("/Runebox.app.zip"), answer);
+        KXDownloadController* d = KXDownloadController::downloadController();
+        d->setDownloadURL(QUrl(server.baseUrl() + QStringLiteral("Runebox.app.zip")));
+        d->setDownloadFolder(folder);
+        d->setChecks({QStringLiteral("101"), QString(), installLocation, temp.path()});
+        d->startDownload();
+        return d;
+    }
+    QTemporaryDir temp;
+    QString folder;
+    LocalHttpServer server;
+};
+
+TEST_F(DownloadTest, AGoodCopyIsUnpackedAndStarted) {
+    const QString marker = temp.path() + QStringLiteral("/started");
+    HttpAnswer a = HttpAnswer::text(archive({{QStringLiteral("Runebox.app/bin/runebox"), ("#!/bin/sh\necho \"$PWD\" > '" + marker + "'\n").toUtf8()},
+                                            {QStringLiteral("Runebox.app/share/runebox/Info.plist"),
+                                             "<plist><dict><key>CFBundleExecutable</key><string>runebox</string>"
+                                             "<key>CFBundleVersion</key><string>101</string></dict></plist>"}}));
+    a.omitLength = true;
+    a.pieces = 4;
+    a.pauseMs = 50;
+    QTemporaryDir install;
+    QDir().mkpath(install.path() + QStringLiteral("/bin"));
+    QPointer<KXDownloadController> d = start(a, install.path());
+    bool indeterminate = false;
+    EXPECT_TRUE(rbxtest::waitFor([&] {
+        if (d && d->findChild<QProgressBar*>()->maximum() == 0) indeterminate = true;
+        return d.isNull();
+    }, 20000));
+    EXPECT_TRUE(indeterminate);
+    EXPECT_TRUE(rbxtest::waitFor([&] { return QFileInfo::exists(marker); }));
+    EXPECT_TRUE(QFileInfo::exists(folder + QStringLiteral("/Runebox.app/bin/runebox")));
+}
+
+TEST_F(DownloadTest, FailuresLeaveNothingBehind) {
+    // A damaged archive.
+    QPointer<KXDownloadController> d = start(HttpAnswer::text("PK\x03\x04 not really a zip"), temp.path());
+    EXPECT_TRUE(rbxtest::waitFor([&] { return !QFileInfo::exists(folder); }, 20000));
+    ASSERT_TRUE(d);
+    EXPECT_EQ(d->findChild<QLabel*>(QStringLiteral("downloadMessage"))->text(), QStringLiteral("Decompression failed."));
+    cancelAndWait(d);
+    // A copy of another program, and an installation the user may not change.
+    const QByteArray other = archive({{QStringLiteral("Runebox.app/bin/runebox"), "#!/bin/sh\n"},
+                                      {QStringLiteral("Runebox.app/share/runebox/Info.plist"),
+                                       "<plist><dict><key>CFBundleExecutable</key><string>evil</string></dict></plist>"}});
+    folder = update::makeInstallFolder(temp.path());
+    d = start(HttpAnswer::text(other), temp.path());
+    EXPECT_TRUE(rbxtest::waitFor([&] { return !QFileInfo::exists(folder); }, 20000));
+    cancelAndWait(d);
+    // The connection breaks off; then a cancelled download.
+    folder = update::makeInstallFolder(temp.path());
+    HttpAnswer broken = HttpAnswer::text(QByteArray(100000, 'z'));
+    broken.breakOff = true;
+    d = start(broken, temp.path());
+    EXPECT_TRUE(rbxtest::waitFor([&] { return !QFileInfo::exists(folder); }, 20000));
+    EXPECT_EQ(d->findChild<QLabel*>(QStringLiteral("downloadMessage"))->text(), QStringLiteral("Download failed."));
+    cancelAndWait(d);
+    folder = update::makeInstallFolder(temp.path());
+    HttpAnswer slow = HttpAnswer::text(QByteArray(100000, 'z'));
+    slow.pieces = 50;
+    slow.pauseMs = 100;
+    d = start(slow, temp.path());
+    rbxtest::spinEventLoop(300);
+    cancelAndWait(d);
+    EXPECT_FALSE(QFileInfo::exists(folder));
 }
 
 TEST(UnpackedBundleTest, AnInstallationTheUserMayNotChange) {

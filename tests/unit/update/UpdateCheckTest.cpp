@@ -5,6 +5,7 @@
 #include "core/FoundationValues.h"
 #include "core/Log.h"
 #include "kxlib/StoreFixture.h"
+#include "kxlib/KXNetwork.h"
 #include "kxlib/KXUtilities.h"
 #include "update/PadFeed.h"
 #include "update/RbxVersionChecker.h"
@@ -153,6 +154,74 @@ TEST(UpdateNetworkTest, FetchesUnderTheRules) {
     const update::Fetched stalled = update::fetch(base.resolved(QUrl(QStringLiteral("stall"))), 1 << 20, 400);
     EXPECT_FALSE(stalled.data);
     EXPECT_FALSE(update::fetch(QUrl(QStringLiteral("http://updates.example/plain"))).data);
+}
+
+namespace {
+struct Streamed : rbx::network::DownloadReceiver {
+    void downloadLength(qint64 t) override { total = t; }
+    bool downloadData(const QByteArray& d) override {
+        ++pieces;
+        data += d;
+        return true;
+    }
+    void downloadEnded(const QString& e, const QString& r) override {
+        ended = true;
+        error = e;
+        refused = r;
+    }
+    qint64 total = -2;
+    int pieces = 0;
+    QByteArray data;
+    bool ended = false;
+    QString error, refused;
+};
+
+Streamed streamed(const QUrl& url, qint64 maxBytes = 1 << 20, int timeoutMs = update::TransferTimeoutMs) {
+    Streamed s;
+    auto download = kx::download(update::makeRequest(url, maxBytes, timeoutMs), s);
+    EXPECT_TRUE(download);
+    EXPECT_TRUE(rbxtest::waitFor([&] { return s.ended; }, 10000));
+    return s;
+}
+} // namespace
+
+TEST(UpdateNetworkTest, StreamsUnderTheSameRules) {
+    LocalHttpServer server;
+    const QByteArray body(300000, 'y');
+    HttpAnswer slow = HttpAnswer::text(body);
+    slow.pieces = 4;
+    slow.pauseMs = 30;
+    server.serve(QStringLiteral("/big"), slow);
+    server.serve(QStringLiteral("/moved"), HttpAnswer::redirect("/big"));
+    server.serve(QStringLiteral("/away"), HttpAnswer::redirect("http://updates.example/big"));
+    server.serve(QStringLiteral("/down"), HttpAnswer::failure(404));
+    HttpAnswer stall = HttpAnswer::text("never");
+    stall.stall = true;
+    server.serve(QStringLiteral("/stall"), stall);
+    const QUrl base(server.baseUrl());
+
+    // Through a redirect, in several pieces, with the length announced.
+    const Streamed moved = streamed(base.resolved(QUrl(QStringLiteral("moved"))));
+    EXPECT_TRUE(moved.error.isEmpty()) << moved.error.toStdString();
+    EXPECT_EQ(moved.total, body.size());
+    EXPECT_GT(moved.pieces, 1);
+    EXPECT_EQ(moved.data, body);
+    EXPECT_EQ(server.requests().last().headers.value("accept-encoding"), QByteArray("identity"));
+    // A refused redirect, a failure's body, a cap and a stall: an error, no content.
+    const Streamed away = streamed(base.resolved(QUrl(QStringLiteral("away"))));
+    EXPECT_FALSE(away.error.isEmpty());
+    EXPECT_TRUE(away.refused.endsWith(QStringLiteral(" -> http://updates.example/big")));
+    EXPECT_TRUE(away.data.isEmpty());
+    const Streamed down = streamed(base.resolved(QUrl(QStringLiteral("down"))));
+    EXPECT_FALSE(down.error.isEmpty());
+    EXPECT_TRUE(down.data.isEmpty());
+    EXPECT_EQ(streamed(base.resolved(QUrl(QStringLiteral("big"))), 1000).error, QStringLiteral("answer too long"));
+    EXPECT_FALSE(streamed(base.resolved(QUrl(QStringLiteral("stall"))), 1 << 20, 400).error.isEmpty());
+    // Dropping a download stops it without a word.
+    Streamed dropped;
+    kx::download(update::makeRequest(base.resolved(QUrl(QStringLiteral("big"))), 1 << 20), dropped).reset();
+    rbxtest::spinEventLoop(300);
+    EXPECT_FALSE(dropped.ended);
 }
 
 TEST_F(UpdateCheckTest, AUserCheckStoresTheNewVersionAndOffersIt) {
