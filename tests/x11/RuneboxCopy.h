@@ -90,15 +90,20 @@ private:
 // A URL command to the running copy; the exit code of runebox-tool.
 inline int url(const QString& u) { return run(Tool, {QStringLiteral("url"), u}); }
 
+// Whether the table has drawn the result of the search `text` (waits up to `ms`).
+inline bool searchShown(const QString& text, int ms = 15000) {
+    return Copy::waitForState([&](const QVariantMap& s) {
+        return s.value(QStringLiteral("search")) == text && s.value(QStringLiteral("tableSearch")) == text;
+    }, ms);
+}
+
 // Searches by URL command and waits until the table has drawn the search's result. A
 // search typed before the names' word index is ready is taken up once it is, and until
 // then the table goes on showing its whole layout: cells found before would move.
-inline bool search(const QString& text) {
+inline bool search(const QString& text, int ms = 15000) {
     if (url(QStringLiteral("runebox://set?search=") + QString::fromLatin1(QUrl::toPercentEncoding(text))) != 0)
         return false;
-    return Copy::waitForState([&](const QVariantMap& s) {
-        return s.value(QStringLiteral("search")) == text && s.value(QStringLiteral("tableSearch")) == text;
-    });
+    return searchShown(text, ms);
 }
 
 // The screen rectangle of a character's cell in the running copy's table (empty when

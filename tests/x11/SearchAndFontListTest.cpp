@@ -52,12 +52,7 @@ bool stateHas(const QString& key, const QVariant& value) {
     return Copy::waitForState([&](const QVariantMap& s) { return s.value(key) == value; });
 }
 
-// The table shows the search's result.
-bool searchShown(const QString& text) {
-    return Copy::waitForState([&](const QVariantMap& s) {
-        return s.value(QStringLiteral("search")) == text && s.value(QStringLiteral("tableSearch")) == text;
-    });
-}
+using x11test::searchShown;
 
 // The screen as the X server shows it.
 QImage screen() { return QGuiApplication::primaryScreen()->grabWindow(0).toImage(); }
