@@ -3,6 +3,7 @@
 // asynchronously and waited for while our own event loop runs, so that our clipboard
 // owner keeps answering the probe meanwhile.
 
+#include "BusCall.h"
 #include "common/TestEnvironment.h"
 
 #include <QDBusConnection>
@@ -38,9 +39,7 @@ public:
         QDBusMessage m = QDBusMessage::createMethodCall(QStringLiteral("org.runebox.TestProbe"), QStringLiteral("/Probe"),
                                                         QStringLiteral("org.runebox.TestProbe"), method);
         m.setArguments(args);
-        QDBusPendingCall pending = QDBusConnection::sessionBus().asyncCall(m, timeoutMs);
-        rbxtest::waitFor([&pending] { return pending.isFinished(); }, timeoutMs + 1000);
-        const QDBusMessage reply = pending.reply();
+        const QDBusMessage reply = x11test::busCall(m, timeoutMs);
         return reply.arguments().value(0);
     }
     QString text() { return call(QStringLiteral("Text")).toString(); }

@@ -2,6 +2,7 @@
 // A copy of the real runebox program with its debug state on the session bus
 // (RUNEBOX_DEBUG_STATE=1), and the calls a test makes to it: the debug methods and the
 // URL commands (sent with runebox-tool, as a second start would hand them over).
+#include "BusCall.h"
 #include "Desktop.h"
 #include "RuneboxPrograms.h"
 #include "common/TestEnvironment.h"
@@ -48,9 +49,7 @@ public:
         QDBusMessage m = QDBusMessage::createMethodCall(QStringLiteral("org.runebox.Runebox"), QStringLiteral("/Debug"),
                                                         QStringLiteral("org.runebox.Debug"), method);
         m.setArguments(args);
-        QDBusPendingCall pending = QDBusConnection::sessionBus().asyncCall(m, 5000);
-        rbxtest::waitFor([&] { return pending.isFinished(); }, 6000);
-        const QDBusMessage reply = pending.reply();
+        const QDBusMessage reply = busCall(m, 5000);
         if (reply.type() != QDBusMessage::ReplyMessage) return {};
         return reply.arguments().value(0);
     }

@@ -50,13 +50,20 @@ private:
         }
         const int pieces = qMax(1, a.pieces);
         const qsizetype size = (a.body.size() + pieces - 1) / pieces;
-        for (int i = 0; i < pieces; ++i) {
-            const QByteArray part = a.body.mid(i * size, size);
-            QTimer::singleShot(i * a.pauseMs, socket_, [s = socket_, part, last = i == pieces - 1] {
-                s->write(part);
-                if (last) s->disconnectFromHost();
-            });
+        QList<QByteArray> parts;
+        for (int i = 0; i < pieces; ++i) parts << a.body.mid(i * size, size);
+        sendParts(parts, a.pauseMs);
+    }
+
+    // One part after the other: each waits for the one before, so that a busy machine
+    // cannot put them out of order (coarse timers of different lengths may overtake).
+    void sendParts(QList<QByteArray> parts, int pauseMs) {
+        socket_->write(parts.takeFirst());
+        if (parts.isEmpty()) {
+            socket_->disconnectFromHost();
+            return;
         }
+        QTimer::singleShot(pauseMs, socket_, [this, parts, pauseMs] { sendParts(parts, pauseMs); });
     }
 
     LocalHttpServer& server_;
