@@ -84,6 +84,30 @@ QString listGlyphs(const Context& c) {
     return out;
 }
 
+QString cmapSubtables(const rbx::Font& font) {
+    if (!font) return QString();
+    RbxCmapList cmaps(font);
+    const int n = cmaps.nTables();
+    QString out = QStringLiteral("subtables: %1\n").arg(n);
+    for (int i = 0; i < n; ++i)
+        out += QStringLiteral("%1: platform %2, encoding %3, format %4, language %5\n")
+                   .arg(i)
+                   .arg(cmaps.platformIDAtIndex(i))
+                   .arg(cmaps.platformSpecificIDAtIndex(i))
+                   .arg(cmaps.cmapFormatAtIndex(i))
+                   .arg(cmaps.cmapLanguageAtIndex(i));
+    out += QStringLiteral("best Roman subtable: %1\nbest Unicode subtable: %2\n")
+               .arg(cmaps.indexOfBestRomanCmap())
+               .arg(cmaps.indexOfBestUnicodeCmap());
+    return out;
+}
+
+QString listCmaps(const Context& c) {
+    if (!c.selectedFont) return QString();
+    return c.selectedFont.displayName() + u'\n' + cmapSubtables(c.selectedFont) +
+           QStringLiteral("full Unicode subtable: %1\n").arg(RbxCmapList(c.selectedFont).indexOfFullUnicodeCmap());
+}
+
 QString listGlyphMap(const Context& c) {
     const auto map = c.selectedFont ? KXCharGlyphMap::charGlyphMapForFont(c.selectedFont) : nullptr;
     if (!map) return QStringLiteral("no glyph map");

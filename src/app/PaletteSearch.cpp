@@ -3,6 +3,7 @@
 #include "app/PaletteContent.h"
 #include "app/PaletteFontList.h"
 #include "app/PaletteTable.h"
+#include "app/PaletteTiming.h"
 #include "app/RbxCharApplication.h"
 #include "app/RbxListings.h"
 #include "app/RbxSearchField.h"
@@ -30,7 +31,8 @@ PaletteSearch::PaletteSearch(RbxDefaults& settings, PaletteTable& table, Palette
       fonts_(fonts),
       window_(window),
       menu_(std::make_unique<QMenu>(QStringLiteral("Search Templates"))),
-      commands_(*this) {
+      commands_(*this),
+      timing_(std::make_unique<PaletteTiming>(settings, table, *this, window)) {
     connect(menu_.get(), &QMenu::triggered, this, [this](QAction* item) {
         if (!item->data().isValid()) return;
         // The keyboard stays with the field whose menu it was.
@@ -116,6 +118,7 @@ void PaletteSearch::runListing(const QString& command) {
     context.fontList = &list;
     context.clipboard = QApplication::clipboard() ? QApplication::clipboard()->mimeData() : nullptr;
     context.desktopFolder = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+    context.timedTable = timing_.get();
     if (RbxCharView* view = table_.view())
         for (const RbxTableGroup& g : view->groups())
             if (g.group().hasCharacterList())

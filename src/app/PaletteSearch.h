@@ -13,6 +13,7 @@
 class PaletteContent;
 class PaletteFontList;
 class PaletteTable;
+class PaletteTiming;
 class QMenu;
 class RbxDefaults;
 class RbxSearchField;
@@ -66,4 +67,5 @@ private:
     QPointer<QWidget> window_;
     std::unique_ptr<QMenu> menu_;
     SearchCommands commands_;
+    std::unique_ptr<PaletteTiming> timing_;
 };

@@ -101,10 +101,6 @@ char32_t PaletteTableController::markedCharacter() const { return c_.fontTable()
 
 void PaletteTableController::markFontsContainingCharacter(char32_t c) { c_.fontTable().markFontsContainingCharacter(c); }
 
-void PaletteTableController::markFontsContainingSelectedCharacter(char32_t c) {
-    c_.fontTable().markFontsContainingCharacter(c);
-}
-
 void PaletteTableController::resetMarkedFonts() { c_.fontTable().resetMarkedFonts(); }
 
 QWidget* PaletteTableController::fontListView() const { return c_.fontTable().fontTableView(); }

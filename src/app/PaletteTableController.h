@@ -35,7 +35,6 @@ public:
     // The font list's marks and the context menu's actions on characters.
     char32_t markedCharacter() const override;
     void markFontsContainingCharacter(char32_t c) override;
-    void markFontsContainingSelectedCharacter(char32_t c) override;
     void resetMarkedFonts() override;
     QWidget* fontListView() const override;
     void activateSampleEditor() override;

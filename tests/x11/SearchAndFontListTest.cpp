@@ -3,23 +3,28 @@
 // command answers in the field; a right click marks the fonts
 // that contain a character, which then show a bullet; a family clicked in the font list
 // becomes the palette's font; "show in context" leaves a search for the character's group;
-// the family names in view come to be drawn in their own fonts, also after scrolling, and
-// only the families that were in view have had their fonts looked for; the filter field
-// narrows the list and its clear button brings every family back.
+// the listings typed into the field are shown and copied; the family names in view come
+// to be drawn in their own fonts, also after scrolling, and only the families that were in
+// view have had their fonts looked for; the filter field narrows the list and its clear
+// button brings every family back.
 #include "Desktop.h"
+#include "FakeOpener.h"
 #include "MenuItems.h"
 #include "ProbeClient.h"
 #include "RuneboxCopy.h"
 #include "RuneboxPrograms.h"
 
 #include <QDBusArgument>
+#include <QFile>
 #include <QRect>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
 
 using x11test::Copy;
 using x11test::run;
+using x11test::Tool;
 
 const QPoint awayFromThePalette(1100, 80);
 
@@ -55,7 +60,7 @@ qulonglong count() { return Copy::state().value(QStringLiteral("count")).toULong
 
 // The palette open with the pointer over it (so it has the keyboard).
 struct Palette {
-    Palette() {
+    explicit Palette(const QProcessEnvironment& env = {}) : copy({}, env) {
         x11test::pointTo(awayFromThePalette);
         ok = Copy::waitForState(Copy::shownAndPainted) &&
              Copy::waitForState([](const QVariantMap& s) { return s.value(QStringLiteral("fontRows")).toInt() > 0; });
@@ -224,6 +229,57 @@ TEST(CharacterActions, ShowInContextFromASearchLeavesItAndSelectsTheCharacter) {
     EXPECT_GT(count(), found);
     EXPECT_TRUE(stateHas(QStringLiteral("selected"), uint(U'Ж')));
     EXPECT_FALSE(Copy::cellOf(U'Ж').isEmpty());
+}
+
+// The text of a listing the palette showed: the file handed to the desktop's opener.
+QString shownListing(const x11test::FakeOpener& opener, int n) {
+    QFile f(opener.opened(n + 1).value(n));
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
+QString clipboardText() {
+    QString text;
+    run(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-o")}, &text);
+    return text;
+}
+
+TEST(SearchField, TheCmapAndTimingListingsTypedIntoTheFieldAreShownAndCopied) {
+    x11test::FakeOpener opener;
+    QTemporaryDir temp;
+    QProcessEnvironment env = opener.environment();
+    env.insert(QStringLiteral("TMPDIR"), temp.path());
+    Palette palette(env);
+    ASSERT_TRUE(palette.ok) << palette.copy.output().toStdString();
+    const QString font = Copy::state().value(QStringLiteral("font")).toString();
+    ASSERT_FALSE(font.isEmpty());
+
+    // The subtables of the palette's font, as the tool lists them.
+    x11test::type(QStringLiteral("!cmaps"));
+    EXPECT_TRUE(stateHas(QStringLiteral("search"), QStringLiteral("(cmaps listed)")))
+        << Copy::state().value(QStringLiteral("search")).toString().toStdString();
+    QString expected;
+    run(Tool, {QStringLiteral("list"), QStringLiteral("!cmaps"), QStringLiteral("--font"), font}, &expected);
+    ASSERT_TRUE(expected.contains(QStringLiteral("\nsubtables: "))) << expected.toStdString();
+    EXPECT_EQ(shownListing(opener, 0), expected);
+    EXPECT_TRUE(rbxtest::waitFor([&] { return clipboardText() == expected; }, 5000)) << clipboardText().toStdString();
+
+    // The timing: every timed name has a line; afterwards the palette is as it was.
+    const QRect frame = x11test::frameOf(x11test::windowOfPid(int(palette.copy.process().processId())));
+    x11test::key(QStringLiteral("ctrl+a"));
+    x11test::type(QStringLiteral("!time"));
+    EXPECT_TRUE(stateHas(QStringLiteral("search"), QStringLiteral("time listed")))
+        << Copy::state().value(QStringLiteral("search")).toString().toStdString();
+    const QString timing = shownListing(opener, 1);
+    EXPECT_TRUE(timing.startsWith(QStringLiteral("Timing on "))) << timing.toStdString();
+    for (const char* name : {"AppleGothic: ", "\nArial: ", "\nTimes: ", "\nVerdana: "})
+        EXPECT_TRUE(timing.contains(QLatin1String(name))) << name << "\n" << timing.toStdString();
+    EXPECT_TRUE(timing.endsWith(QStringLiteral(" sec"))) << timing.toStdString();
+    EXPECT_TRUE(Copy::waitForState([&](const QVariantMap& s) { return s.value(QStringLiteral("font")) == font; }));
+    EXPECT_TRUE(rbxtest::waitFor([&] {
+        return x11test::frameOf(x11test::windowOfPid(int(palette.copy.process().processId()))) == frame;
+    }, 5000));
+    // The timing emptied the search: the table shows everything.
+    EXPECT_TRUE(stateHas(QStringLiteral("tableSearch"), QString()));
 }
 
 } // namespace

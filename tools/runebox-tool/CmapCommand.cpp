@@ -1,8 +1,10 @@
-// runebox-tool cmap PSNAME: the subtables of a face's 'cmap' table, then one
+// runebox-tool cmap PSNAME: the subtables of a face's 'cmap' table (as the "!cmaps"
+// listing gives them), then one
 // "U+XXXX GID" line per character of its best Unicode subtable (the full Unicode
 // subtable of format 12 when the face has no format 4 one).
 #include "ToolCommand.h"
 
+#include "app/RbxListings.h"
 #include "model/FontExtensions.h"
 #include "model/RbxCmapList.h"
 
@@ -19,15 +21,8 @@ int runCmap(const QStringList& args) {
     }
     QTextStream& out = tool::out();
     RbxCmapList list(font);
-    const int n = list.nTables();
-    out << "subtables: " << n << "\n";
-    for (int i = 0; i < n; ++i) {
-        out << i << ": platform " << list.platformIDAtIndex(i) << ", encoding " << list.platformSpecificIDAtIndex(i)
-            << ", format " << list.cmapFormatAtIndex(i) << ", language " << list.cmapLanguageAtIndex(i) << "\n";
-    }
-    out << "best Roman subtable: " << list.indexOfBestRomanCmap() << "\n";
+    out << rbx::listings::cmapSubtables(font);
     const int best = list.indexOfBestUnicodeCmap();
-    out << "best Unicode subtable: " << best << "\n";
     if (best >= 0) {
         const auto cmap = list.cmapAtIndex(best);
         if (!cmap) return 1;

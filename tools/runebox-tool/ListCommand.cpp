@@ -1,19 +1,50 @@
 // runebox-tool list COMMAND [--font PSNAME] [--layout NAME]: one of the diagnostic
 // listings ("fonts", "!glyphs", ...) on standard output, as the palette's maintenance
 // command makes it. The font is the selected font of the listings about one font; the
-// clipboard is the display's; the table's groups are the layout's for the font.
+// clipboard is the display's; the table's groups are the layout's for the font. "!time"
+// draws a table of its own, offscreen, 600 by 600, in the layout.
 #include "ToolCommand.h"
 #include "ToolTable.h"
 
 #include "app/RbxListings.h"
 #include "model/FontExtensions.h"
+#include "kxlib/RbxDefaults.h"
 #include "model/RbxFontList.h"
+#include "table/widgets/RbxCharView.h"
 
+#include <QApplication>
 #include <QClipboard>
-#include <QGuiApplication>
 #include <QStandardPaths>
 
 namespace {
+
+// The table the timing listing draws: the palette's table, offscreen. The size set for the
+// timing stays in this process's memory (the tool changes no settings).
+class ToolTimedTable : public rbx::listings::TimedTable {
+public:
+    explicit ToolTimedTable(const QString& layout) : setup_(1), layout_(layout) {
+        view_.setAttribute(Qt::WA_DontShowOnScreen);
+        view_.resize(600, 600);
+    }
+    void prepare() override {
+        RbxDefaults::userDefaults().setDouble(30, rbx::key::relativeFontSize.qname());
+        view_.show();
+        QApplication::processEvents();
+    }
+    bool showFont(const QString& name) override {
+        QString error;
+        if (!setup_.bind(name, layout_, &error)) return false;
+        setup_.show(view_);
+        return true;
+    }
+    RbxCharView& view() override { return view_; }
+    void restore() override { view_.hide(); }
+
+private:
+    tool::table::TableSetup setup_;
+    QString layout_;
+    RbxCharView view_;
+};
 
 int runList(const QStringList& args) {
     if (args.isEmpty()) {
@@ -39,7 +70,7 @@ int runList(const QStringList& args) {
             return tool::usage("list");
     }
     rbx::listings::Context context;
-    context.clipboard = QGuiApplication::clipboard() ? QGuiApplication::clipboard()->mimeData() : nullptr;
+    context.clipboard = QApplication::clipboard() ? QApplication::clipboard()->mimeData() : nullptr;
     context.desktopFolder = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
     std::optional<tool::table::TableSetup> setup;
     if (!fontName.isEmpty()) {
@@ -59,6 +90,12 @@ int runList(const QStringList& args) {
         }
     }
     context.fontList = &RbxFontList::fontList();
+    std::optional<ToolTimedTable> timed;
+    if (listing->make == &rbx::listings::listTimingResults) {
+        setup.reset();
+        timed.emplace(layout);
+        context.timedTable = &*timed;
+    }
     tool::out() << listing->make(context);
     return 0;
 }

@@ -138,7 +138,7 @@ bool RbxCharKeys::commandShortcut(char16_t key) {
     case u'h': return onSelectedCharacter([&v](char32_t ch) { v.copyCharacterHTML(ch); }, true);
     case u'i': return onSelectedCharacter([&controller](char32_t ch) { controller.showInfoForCharacter(ch); }, false);
     case u'k':
-        return onSelectedCharacter([&controller](char32_t ch) { controller.markFontsContainingSelectedCharacter(ch); }, true);
+        return onSelectedCharacter([&controller](char32_t ch) { controller.markFontsContainingCharacter(ch); }, true);
     case u'n': return onSelectedCharacter([&v](char32_t ch) { v.copyCharacterName(ch); }, true);
     case u'r':
         controller.resetMarkedFonts();

@@ -38,7 +38,7 @@ void RbxCharView::performMenuCommand(RbxMenuCommand command, char32_t c) {
     case C::CopyName: copyCharacterName(c); break;
     case C::CopyDescription: copyCharacterDescription(c); break;
     case C::ShowInfo: controller_->showInfoForCharacter(c); break;
-    case C::MarkFonts: controller_->markFontsContainingSelectedCharacter(c); break;
+    case C::MarkFonts: controller_->markFontsContainingCharacter(c); break;
     case C::ResetMarks: controller_->resetMarkedFonts(); break;
     case C::None: break;
     default: controller_->characterCommand(command, c); break;

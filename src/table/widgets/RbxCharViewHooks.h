@@ -58,9 +58,9 @@ public:
     virtual QWidget* fontListView() const { return nullptr; }
 
     // ---- commands on characters
+    // The families holding the character get a mark (0: no mark); from the mouse, the
+    // context menu or the key that asked for the selected character.
     virtual void markFontsContainingCharacter(char32_t) {}
-    // The selected character as the menu item or key that asked carries it.
-    virtual void markFontsContainingSelectedCharacter(char32_t) {}
     virtual void resetMarkedFonts() {}
     // The information sheet of the character in the font list's selected font.
     virtual void showInfoForCharacter(char32_t) {}

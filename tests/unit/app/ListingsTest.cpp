@@ -1,6 +1,7 @@
 // The listings' line formats for what they are given: the clipboard, the table's groups,
 // ligature strings.
 #include "app/RbxListings.h"
+#include "model/FontFixtures.h"
 #include "model/RbxCharGroup.h"
 
 #include <QMimeData>
@@ -76,16 +77,34 @@ TEST(Listings, LigatureListsAndTheCommandTable) {
     EXPECT_EQ(listOfLigatures(QStringList({QStringLiteral("ffi"), QStringLiteral("fl")}), QStringLiteral("GSUB"), rbx::Font()),
               QStringLiteral("--- 2 GSUB ligatures:\nffi\tf f i\t102+102+105\t0\nfl\tf l\t102+108\t0\n"));
 
-    EXPECT_EQ(all().size(), 29u);
+    EXPECT_EQ(all().size(), 31u);
     ASSERT_NE(forCommand(QStringLiteral("!glyph#")), nullptr);
     EXPECT_EQ(forCommand(QStringLiteral("lig#"))->make, &listAllFontLigatureCounts);
     EXPECT_FALSE(forCommand(QStringLiteral("!ligall"))->copies);
-    EXPECT_EQ(forCommand(QStringLiteral("!time")), nullptr);
+    EXPECT_EQ(forCommand(QStringLiteral("!timing")), nullptr);
     EXPECT_EQ(forCommand(QString()), nullptr);
     // Listings about the selected font give nothing without one.
     Context c;
     for (auto fn : {&listInfo, &listGlyphs, &listGlyphNumbers, &listPostTable, &listFontLigatures, &listLigatureTiming,
-                    &listCharactersWithNames, &listWidestCharacters})
+                    &listCharactersWithNames, &listWidestCharacters, &listCmaps, &listTimingResults})
         EXPECT_EQ(fn(c), QString());
     EXPECT_EQ(listGlyphMap(c), QStringLiteral("no glyph map"));
+}
+
+TEST(Listings, CmapSubtablesWithTheBestOfEachKind) {
+    Context c;
+    c.selectedFont = fixtures::font(QStringLiteral("RbxCmapTest-Regular.ttf"));
+    ASSERT_TRUE(c.selectedFont);
+    EXPECT_EQ(listCmaps(c), c.selectedFont.displayName() +
+                                QStringLiteral("\nsubtables: 5\n"
+                                               "0: platform 0, encoding 3, format 4, language 0\n"
+                                               "1: platform 0, encoding 4, format 12, language 0\n"
+                                               "2: platform 1, encoding 0, format 0, language 0\n"
+                                               "3: platform 3, encoding 1, format 4, language 0\n"
+                                               "4: platform 3, encoding 10, format 12, language 0\n"
+                                               "best Roman subtable: 2\nbest Unicode subtable: 3\nfull Unicode subtable: 1\n"));
+    // A Roman subtable with a language is no best one.
+    c.selectedFont = fixtures::font(QStringLiteral("RbxCmapLang-Regular.ttf"));
+    EXPECT_TRUE(listCmaps(c).contains(QStringLiteral("best Roman subtable: -1\n"))) << listCmaps(c).toStdString();
+    EXPECT_TRUE(forCommand(QStringLiteral("!cmaps"))->copies);
 }

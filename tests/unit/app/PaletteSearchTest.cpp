@@ -13,6 +13,8 @@
 #include "app/PaletteFontTable.h"
 #include "app/PaletteSearch.h"
 #include "app/PaletteTable.h"
+#include "app/PaletteTiming.h"
+#include "app/RbxCharWindow.h"
 #include "insertion/RbxClipboardCopies.h"
 #include "model/RbxFavGroupDescription.h"
 #include "model/RbxFontList.h"
@@ -25,6 +27,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QStandardItemModel>
+#include <QRegularExpression>
+#include <cmath>
 
 namespace {
 
@@ -211,6 +215,69 @@ TEST_F(PaletteSearchTest, AFavouriteAddedOrRemovedRebuildsTheTable) {
     EXPECT_TRUE(RbxCharMenus::tableState(*c->charView(), U'Ж').inFavorites);
     actions.removeSelectedCharacterFromFavorites(U'Ж');
     EXPECT_FALSE(favorites());
+}
+
+// The palette's timing table with one of the timed names standing for an installed font;
+// notes what the table was like while each font was drawn.
+class OneFontTimed : public rbx::listings::TimedTable {
+public:
+    OneFontTimed(RbxCharWindowController& c, RbxDefaults& store) : c_(c), store_(store), real_(store, c.table(), c.search(), c.window()) {}
+    void prepare() override {
+        real_.prepare();
+        searchWhileTimed = c_.table().shownSearch();
+        sizeWhileTimed = store_.doubleForKey(rbx::key::relativeFontSize);
+        windowWhileTimed = c_.window()->size();
+    }
+    bool showFont(const QString& name) override {
+        if (name != QLatin1String("Verdana")) return real_.showFont(name);
+        if (!real_.showFont(QStringLiteral("DejaVuSans"))) return false;
+        RbxCharView& v = real_.view();
+        fontShown = v.fontName();
+        screensExpected = int(std::ceil(v.tableHeight() / v.scrollArea().height() - 1e-9));
+        return true;
+    }
+    RbxCharView& view() override { return real_.view(); }
+    void restore() override { real_.restore(); }
+
+    QString searchWhileTimed, fontShown;
+    double sizeWhileTimed = 0;
+    QSize windowWhileTimed;
+    int screensExpected = 0;
+
+private:
+    RbxCharWindowController& c_;
+    RbxDefaults& store_;
+    PaletteTiming real_;
+};
+
+TEST_F(PaletteSearchTest, TheTimingDrawsEachFontScreenByScreenAndPutsThePaletteBack) {
+    showPalette();
+    store->setDouble(48, rbx::key::relativeFontSize.qname());
+    search(QStringLiteral("arrow"));
+    c->window()->resize(420, 380);
+    QCoreApplication::processEvents();
+    const QRect frame = c->window()->geometry();
+    const QString font = c->charView()->fontName();
+
+    OneFontTimed timed(*c, *store);
+    rbx::listings::Context context;
+    context.timedTable = &timed;
+    const QString listing = rbx::listings::listTimingResults(context);
+    // Ready for timing: everything shown, size 30, 600 by 600.
+    EXPECT_EQ(timed.searchWhileTimed, QString());
+    EXPECT_EQ(timed.sizeWhileTimed, 30);
+    EXPECT_EQ(timed.windowWhileTimed, QSize(600, 600));
+    EXPECT_EQ(timed.fontShown, QStringLiteral("DejaVuSans"));
+    ASSERT_GT(timed.screensExpected, 1);
+    EXPECT_TRUE(listing.startsWith(QStringLiteral("Timing on 20"))) << listing.toStdString();
+    EXPECT_TRUE(listing.contains(QStringLiteral(" +0000\n\nAppleGothic: NOT FOUND\nAppleMyungjo: NOT FOUND\n")));
+    EXPECT_TRUE(listing.contains(QStringLiteral("\nVerdana: %1\n").arg(timed.screensExpected))) << listing.toStdString();
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("\n\\d+\\.\\d\\d sec$")).match(listing).hasMatch()) << listing.toStdString();
+    // Afterwards as before (the search stays emptied).
+    EXPECT_EQ(store->doubleForKey(rbx::key::relativeFontSize), 48);
+    EXPECT_EQ(c->window()->geometry(), frame);
+    EXPECT_EQ(c->charView()->fontName(), font);
+    EXPECT_EQ(c->table().shownSearch(), QString());
 }
 
 } // namespace

@@ -32,8 +32,10 @@ struct RecordingController : RbxCharViewController {
     void stopMouseOutsideFading() override { ++fadeStops; }
     QWidget* searchField() const override { return search; }
     QWidget* fontListView() const override { return fonts; }
-    void markFontsContainingCharacter(char32_t c) override { marked << c; }
-    void markFontsContainingSelectedCharacter(char32_t) override { ++markSelected; }
+    void markFontsContainingCharacter(char32_t c) override {
+        marked << c;
+        ++markSelected;
+    }
     void resetMarkedFonts() override { ++resets; }
     void showInfoForCharacter(char32_t c) override { info << c; }
     void changeViewTo(int v) override { views << v; }
