@@ -33,7 +33,6 @@ AboutSheet::AboutSheet(RbxCharWindowController& palette, RbxDefaults& settings, 
     version_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     fontCount_ = new QLabel(this);
     fontCount_->setObjectName(QStringLiteral("fontCountField"));
-    fontCount_->setWordWrap(true);
 
     auto* report = new QPushButton(kx::loc(QStringLiteral("Copy Diagnostics Report")), this);
     report->setObjectName(QStringLiteral("copyDiagnosticsReportButton"));

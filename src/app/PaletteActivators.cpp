@@ -21,6 +21,8 @@
 
 namespace {
 
+constexpr int WindowListDelayMs = 500;
+
 QIcon trayIcon() {
     const bool dark = KXAppearance::shared().isDark();
     QIcon icon;
@@ -229,7 +231,9 @@ void PaletteActivators::spaceSwitched() {
 
 void PaletteActivators::menuBarChangedVisibility(bool visible) {
     menuBarIsHidden_ = !visible;
-    checkMenuBarVisibilityWindowList();
+    // The window list is logged once the window manager has placed the windows anew: a
+    // window just out of full screen still covers the screen for a moment.
+    QTimer::singleShot(WindowListDelayMs, this, [this] { checkMenuBarVisibilityWindowList(); });
     showActivator();
 }
 

@@ -10,7 +10,9 @@
 #include "app/ModelBridges.h"
 #include "app/PaletteEvents.h"
 #include "app/PaletteFocus.h"
+#include "app/PaletteFontDrops.h"
 #include "app/PaletteFontList.h"
+#include "app/DesktopPalette.h"
 #include "app/PaletteActivators.h"
 #include "app/ProgramMenu.h"
 #include "app/PaletteAppleEvents.h"
@@ -84,6 +86,8 @@ RbxDefaults& PaletteAssembly::installProgramSettings() {
 PaletteAssembly::PaletteAssembly(RbxDefaults& settings, X11Session& x11, KXURLHandler* urls, FrontApplication* front)
     : settings_(settings) {
     bridges::install();
+    // Placeholder texts readable in whatever colours the desktop gives.
+    desktopPalette_ = std::make_unique<DesktopPalette>();
 
     // The window and its character table, following the application in front.
     if (!front) {
@@ -151,6 +155,10 @@ PaletteAssembly::PaletteAssembly(RbxDefaults& settings, X11Session& x11, KXURLHa
     QObject::connect(&wc, &RbxCharWindowController::windowShown, &wc,
                      [system = postingSystem_] { system->enablePostingTap(); });
 
+    // Font files dropped on the palette stand in for a drop on the tray icon.
+    fontDrops_ = std::make_unique<PaletteFontDrops>(settings_, *wc.window());
+    QObject::connect(fontDrops_.get(), &PaletteFontDrops::fontsDropped, &wc, &RbxCharWindowController::selectActivationSet);
+
     // Mouse releases and keys of our windows reach the table before the widgets.
     events_ = std::make_unique<PaletteEvents>(wc, view);
     router_ = std::make_unique<PaletteEventRouter>(*events_);
@@ -190,10 +198,10 @@ PaletteAssembly::PaletteAssembly(RbxDefaults& settings, X11Session& x11, KXURLHa
         // Other programs' requests: the hot keys, the characters, typing a text.
         appleEvents_ = std::make_unique<PaletteAppleEvents>(wc, *hotKeys_, *poster_);
         appleEvents_->install(AppleEventBridge::shared());
-        // The tray icon or the corner strip; fonts dropped on it are read into the font list.
+        // The tray icon or the corner strip; fonts dropped on it are selected in the font list.
         activators_ = std::make_unique<PaletteActivators>(wc, settings_, x11, programMenu_.get());
         QObject::connect(activators_.get(), &PaletteActivators::fontsDropped, &wc,
-                         [&wc] { wc.checkForFontChanges(QStringLiteral("font drop")); });
+                         &RbxCharWindowController::selectActivationSet);
         activators_->showActivator();
     });
     // The names' word index is made in the background once the palette showed.

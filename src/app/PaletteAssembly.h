@@ -31,6 +31,7 @@
 
 #include <memory>
 
+class DesktopPalette;
 class ClickOutsideMonitor;
 class DesktopAccent;
 class FrontApplication;
@@ -44,6 +45,7 @@ class PaletteSampleViews;
 class PaletteSheets;
 class PaletteEventRouter;
 class PaletteEvents;
+class PaletteFontDrops;
 class PaletteFontList;
 class PaletteTable;
 class RbxCharAppController;
@@ -89,6 +91,7 @@ public:
 
 private:
     RbxDefaults& settings_;
+    std::unique_ptr<DesktopPalette> desktopPalette_;
     std::unique_ptr<FrontApplication> desktopFront_;
     std::unique_ptr<PaletteTable> table_;
     std::unique_ptr<PaletteFontList> fonts_;
@@ -101,6 +104,7 @@ private:
     std::shared_ptr<RbxPoster> poster_;
     std::unique_ptr<PaletteEvents> events_;
     std::unique_ptr<PaletteEventRouter> router_;
+    std::unique_ptr<PaletteFontDrops> fontDrops_;
     std::unique_ptr<ClickOutsideMonitor> clickMonitor_;
     std::unique_ptr<RbxCharAppController> application_;
     std::shared_ptr<DesktopAccent> accent_;

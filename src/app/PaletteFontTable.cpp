@@ -129,7 +129,11 @@ void PaletteFontTable::updateFontCollectionPopup() {
     updateFontList();
     if (pendingSet_) {
         pendingSet_.reset();
-        if (model_->rowCount() > 0) view_->selectRow(0);
+        // The set's first family is chosen, as a click on its row would.
+        if (model_->rowCount() > 0) {
+            view_->selectRowQuietly(0);
+            rowChosen(0);
+        }
     }
 }
 

@@ -252,6 +252,13 @@ void RbxCharWindowController::checkForFontChanges(const QString& reason) {
     if (fonts_.list().fontsChanged()) updateAfterFontChange(reason);
 }
 
+void RbxCharWindowController::selectActivationSet(std::shared_ptr<RbxActivationSet> set) {
+    if (!set) return;
+    checkForFontChanges(QStringLiteral("font drop"));
+    fontTable_->selectActivationSet(std::move(set));
+    openWindow(this);
+}
+
 void RbxCharWindowController::updateAfterFontChange(const QString& reason) {
     fonts_.list().reload(reason);
     RbxFontInfo::flushCachedCharacters();

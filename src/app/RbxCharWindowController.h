@@ -25,6 +25,7 @@
 #include "platform/fonts/Font.h"
 
 #include <QElapsedTimer>
+#include <memory>
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
@@ -36,6 +37,7 @@ class FrontApplication;
 class PaletteAlerts;
 class PaletteFontFollower;
 class RbxAccessibilitySwitch;
+class RbxActivationSet;
 class RbxFontDetectors;
 class RbxUpdateActions;
 class PaletteContent;
@@ -169,6 +171,9 @@ public:
     // palette shows its font (or, when that font is gone, the start font) anew.
     void checkForFontChanges(const QString& reason);
     void updateAfterFontChange(const QString& reason);
+    // Fonts dropped on the palette or its activator: the font list reads them, selects
+    // their set as the collection and its first family, and the palette opens.
+    void selectActivationSet(std::shared_ptr<RbxActivationSet> set);
     // Front-application changes check the fonts at most this often.
     static constexpr int RegularFontCheckMs = 30 * 1000;
 

@@ -1,18 +1,12 @@
 #include "app/RbxStatusItemView.h"
 
-#include "core/Log.h"
-#include "kxlib/RbxDefaults.h"
 #include "kxlib/gui/KXAppearance.h"
 #include "kxlib/gui/MenuExtensions.h"
-#include "model/FontExtensions.h"
 #include "model/RbxActivationSet.h"
 
-#include <QDir>
 #include <QDragEnterEvent>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMenu>
-#include <QMimeData>
 #include <QPainter>
 #include <QPainterPath>
 #include <QTimer>
@@ -36,7 +30,8 @@ QPainterPath logoMark(const QRectF& box) {
 
 } // namespace
 
-RbxStatusItemView::RbxStatusItemView(RbxDefaults& settings, QWidget* parent) : QWidget(parent), settings_(settings) {
+RbxStatusItemView::RbxStatusItemView(RbxDefaults& settings, QWidget* parent)
+    : QWidget(parent), drop_(settings) {
     setAcceptDrops(true);
     setFocusPolicy(Qt::NoFocus);
     setAttribute(Qt::WA_OpaquePaintEvent, false);
@@ -146,31 +141,8 @@ void RbxStatusItemView::changeEvent(QEvent* event) {
     if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange) update();
 }
 
-void RbxStatusItemView::checkFontFile(const QString& path, int maxNesting, QStringList& into) {
-    if (into.size() >= MaxDroppedPaths) return;
-    const QFileInfo info(path);
-    if (!info.exists()) return;
-    if (info.isDir() && maxNesting >= 1) {
-        const QStringList entries = QDir(path).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
-        for (const QString& entry : entries) {
-            if (entry.startsWith(QLatin1Char('.'))) continue;
-            kx::log(QStringLiteral("element: %1").arg(entry));
-            checkFontFile(QDir(path).filePath(entry), maxNesting - 1, into);
-        }
-        return;
-    }
-    if (info.isFile() && rbx::font::isFontFileAtPath(path)) into << path;
-}
-
 void RbxStatusItemView::dragEnterEvent(QDragEnterEvent* event) {
-    droppedPaths_.clear();
-    if (!settings_.boolForKey(rbx::key::dropFont) || !event->mimeData()->hasUrls()) {
-        event->ignore();
-        return;
-    }
-    for (const QUrl& url : event->mimeData()->urls())
-        if (url.isLocalFile()) checkFontFile(url.toLocalFile(), 3, droppedPaths_);
-    if (droppedPaths_.isEmpty()) {
+    if (!drop_.enter(event->mimeData())) {
         event->ignore();
         return;
     }
@@ -181,18 +153,17 @@ void RbxStatusItemView::dragEnterEvent(QDragEnterEvent* event) {
 
 void RbxStatusItemView::dragLeaveEvent(QDragLeaveEvent* event) {
     setHilited(false);
-    droppedPaths_.clear();
+    drop_.clear();
     event->accept();
 }
 
 void RbxStatusItemView::dropEvent(QDropEvent* event) {
     setHilited(false);
-    const QStringList paths = std::exchange(droppedPaths_, {});
-    if (!settings_.boolForKey(rbx::key::dropFont) || paths.isEmpty()) {
+    if (!drop_.accepted()) {
         event->ignore();
         return;
     }
-    if (auto set = RbxActivationSet::activationSetWithFontPaths(paths)) emit fontsDropped(set);
+    if (auto set = drop_.perform()) emit fontsDropped(set);
     event->setDropAction(Qt::CopyAction);
     event->accept();
 }

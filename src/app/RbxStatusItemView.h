@@ -3,14 +3,15 @@
 // narrow strip in a top corner of the screen (alignment 1 top right, -1 top left). A left
 // click asks for the palette 10 ms later (clicked()); a right click, or a left click with
 // Ctrl held, shows the program's menu below the strip. Font files dropped on the strip
-// (found up to three folders deep) are activated as one font set.
+// are activated as one font set (FontDrop); the strip is highlighted while they hover.
 //
 // The images "Qsmall", "cornerQ-BS", "Q-status", "Q-topleft" and "Q-topright" are drawn
 // here, in a light and a dark variant.
 
+#include "app/FontDrop.h"
+
 #include <QMenu>
 #include <QPointer>
-#include <QStringList>
 #include <QWidget>
 
 class RbxActivationSet;
@@ -20,7 +21,6 @@ class RbxStatusItemView : public QWidget {
     Q_OBJECT
 public:
     static constexpr int ClickDelayMs = 10;
-    static constexpr int MaxDroppedPaths = 10;
 
     RbxStatusItemView(RbxDefaults& settings, QWidget* parent = nullptr);
 
@@ -43,10 +43,6 @@ public:
     static void drawActivator(QPainter& p, const QRectF& bounds, int alignment, const QImage& icon, bool hilited,
                               bool dark);
 
-    // The font files at `path`: the file itself, or what a folder holds down to
-    // `maxNesting` levels (hidden entries skipped), appended to `into` up to the limit.
-    static void checkFontFile(const QString& path, int maxNesting, QStringList& into);
-
     // Shows the menu below the view.
     void showMenu();
 
@@ -65,11 +61,10 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    RbxDefaults& settings_;
     QString imageName_;
     int alignment_ = 0;
     QPointer<QMenu> menu_;
     bool active_ = false;
     bool hilited_ = false;
-    QStringList droppedPaths_;
+    FontDrop drop_;
 };

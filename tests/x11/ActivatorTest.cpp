@@ -1,9 +1,12 @@
 // The activators of the running palette on a desktop: the corner strip that shows when
 // the pointer reaches the corner and toggles the palette on a click while the front
 // application keeps the keyboard, and the tray icon that a tray host appearing later
-// receives and that toggles the palette too.
+// receives and that toggles the palette too. Font files dragged with the mouse from
+// another application onto the palette or the strip join the font list as the chosen
+// collection.
 #include "ProbeClient.h"
 #include "RuneboxCopy.h"
+#include "Desktop.h"
 #include "RuneboxPrograms.h"
 #include "common/TestEnvironment.h"
 #include "platform/x11/Ewmh.h"
@@ -13,6 +16,9 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusVariant>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <algorithm>
 #include <optional>
 #include <gtest/gtest.h>
@@ -92,6 +98,20 @@ struct PaletteOverProbe {
     }
 };
 
+// A click where the pointer is (on an activator) closes the palette, another opens it,
+// and the probe keeps the keyboard all along.
+::testing::AssertionResult clicksToggleThePalette(Copy& copy, ProbeClient& probe) {
+    click();
+    if (!Copy::waitForState([](const QVariantMap& s) { return !Copy::visible(s); }))
+        return ::testing::AssertionFailure() << "the first click did not close the palette\n" << copy.output().toStdString();
+    rbxtest::spinEventLoop(400);
+    click();
+    if (!Copy::waitForState(settled))
+        return ::testing::AssertionFailure() << "the second click did not open the palette\n" << copy.output().toStdString();
+    if (!probe.hasKeyboardFocus()) return ::testing::AssertionFailure() << "the probe lost the keyboard";
+    return ::testing::AssertionSuccess();
+}
+
 TEST(Activator, TheCornerStripShowsNearItsCornerAndAClickTogglesThePaletteWithoutTakingTheFocus) {
     ASSERT_EQ(writeSetting(QStringLiteral("activator"), QStringLiteral("0")), 0);
     PaletteOverProbe desk;
@@ -105,12 +125,7 @@ TEST(Activator, TheCornerStripShowsNearItsCornerAndAClickTogglesThePaletteWithou
     // palette, another opens it; the probe keeps the keyboard.
     pointerTo(3, 3);
     ASSERT_TRUE(waitForStrip(QStringLiteral("0,0 10x12"))) << copy.output().toStdString();
-    click();
-    EXPECT_TRUE(Copy::waitForState([](const QVariantMap& s) { return !Copy::visible(s); })) << copy.output().toStdString();
-    rbxtest::spinEventLoop(400);
-    click();
-    EXPECT_TRUE(Copy::waitForState(settled)) << copy.output().toStdString();
-    EXPECT_TRUE(probe.hasKeyboardFocus());
+    EXPECT_TRUE(clicksToggleThePalette(copy, probe));
     run(QStringLiteral("xdotool"), {QStringLiteral("type"), QStringLiteral("q")});
     EXPECT_TRUE(probe.waitForText(QStringLiteral("q")));
 
@@ -163,7 +178,146 @@ TEST(Activator, TheCornerStripShowsNearItsCornerAndAClickTogglesThePaletteWithou
     EXPECT_TRUE(listing.contains(QStringLiteral("END"))) << listing.toStdString();
     probe.call(QStringLiteral("FullScreen"), {false});
     EXPECT_TRUE(waitForStrip(QStringLiteral("1270,0 10x12"))) << stripGeometry().toStdString();
-    EXPECT_TRUE(rbxtest::waitFor([&] { return copy.output().contains(QStringLiteral("fullScreen: 0")); }, 10000));
+    EXPECT_TRUE(rbxtest::waitFor([&] { return copy.output().contains(QStringLiteral("fullScreen: 0")); }, 10000))
+        << copy.output().toStdString();
+}
+
+// ---- font files dragged from the probe with the mouse (XDND, text/uri-list)
+
+QString dragVerdict(ProbeClient& probe) { return probe.call(QStringLiteral("DragResult")).toString(); }
+
+// The button pressed over the probe's window at `at`: the probe starts a drag of `files`.
+bool startDrag(ProbeClient& probe, const QStringList& files, const QPoint& at) {
+    probe.call(QStringLiteral("DragFiles"), {files});
+    pointerTo(at.x(), at.y());
+    run(QStringLiteral("xdotool"), {QStringLiteral("mousedown"), QStringLiteral("1")});
+    if (!rbxtest::waitFor([&] { return dragVerdict(probe) == QStringLiteral("dragging"); }, 10000)) return false;
+    // A few steps away from the press, as a hand would.
+    for (int i = 1; i <= 3; ++i) {
+        pointerTo(at.x() + 10 * i, at.y() + 10 * i);
+        rbxtest::spinEventLoop(60);
+    }
+    return true;
+}
+
+// The drag moved to `at`, held there a moment and released; the probe's verdict: "copy"
+// when the target took the files, "refused" when not.
+QString dropAt(ProbeClient& probe, const QPoint& at) {
+    pointerTo(at.x(), at.y());
+    rbxtest::spinEventLoop(150);
+    pointerTo(at.x() + 1, at.y() + 1);
+    rbxtest::spinEventLoop(300);
+    run(QStringLiteral("xdotool"), {QStringLiteral("mouseup"), QStringLiteral("1")});
+    QString verdict;
+    rbxtest::waitFor([&] { return (verdict = dragVerdict(probe)) != QStringLiteral("dragging"); }, 10000);
+    return verdict;
+}
+
+// A point of the probe's window, which is moved to the lower left of the screen first,
+// away from the palette in the middle; null when the palette still covers it.
+QPoint probePointOutside(ProbeClient& probe, const QRect& palette) {
+    const X11Session::Window window = x11test::windowOfPid(int(probe.pid()));
+    run(QStringLiteral("xdotool"), {QStringLiteral("windowmove"), QString::number(window), QStringLiteral("40"),
+                                    QStringLiteral("900")});
+    QRect frame;
+    rbxtest::waitFor([&] { return (frame = x11test::frameOf(window)).top() >= 900; }, 10000);
+    const QPoint p = frame.center();
+    return frame.contains(p) && !palette.contains(p) ? p : QPoint();
+}
+
+QStringList fontFamilies() { return Copy::debugCall(QStringLiteral("FontFamilies")).toStringList(); }
+
+// A folder of the test's home with copies of the test fonts at the given places.
+QString fontFolder(const QString& name, const QStringList& places) {
+    const QString folder = rbxtest::privateHome() + QLatin1Char('/') + name;
+    for (const QString& place : places) {
+        const QString path = folder + QLatin1Char('/') + place;
+        QDir().mkpath(QFileInfo(path).path());
+        QFile::copy(rbxtest::testData(QStringLiteral("fonts/") + QFileInfo(place).fileName()), path);
+    }
+    return folder;
+}
+
+TEST(Activator, FontFilesDraggedOntoThePaletteBecomeTheSelectedCollection) {
+    ASSERT_EQ(writeSetting(QStringLiteral("click outside closes"), QStringLiteral("NO")), 0);
+    const QString folder = fontFolder(QStringLiteral("dropped"), {QStringLiteral("RbxAlpha-Regular.ttf"),
+                                                                  QStringLiteral("more/RbxBeta-Regular.ttf")});
+    const QString notAFont = rbxtest::testData(QStringLiteral("fonts/not-a-font.ttf"));
+    const QString brokenFont = rbxtest::privateHome() + QStringLiteral("/broken.ttf");
+    {
+        QFile whole(rbxtest::testData(QStringLiteral("fonts/RbxAlpha-Regular.ttf"))), cut(brokenFont);
+        ASSERT_TRUE(whole.open(QIODevice::ReadOnly) && cut.open(QIODevice::WriteOnly));
+        cut.write(whole.read(300));
+    }
+    PaletteOverProbe desk;
+    ASSERT_TRUE(desk.launch());
+    ProbeClient& probe = desk.probe;
+    Copy& copy = *desk.copy;
+    ASSERT_TRUE(Copy::waitForState([](const QVariantMap& s) { return s.value(QStringLiteral("fontRows")).toInt() > 1; }))
+        << copy.output().toStdString();
+    const int rowsBefore = Copy::state().value(QStringLiteral("fontRows")).toInt();
+    ASSERT_FALSE(fontFamilies().contains(QStringLiteral("Rbx Alpha")));
+    const QRect palette = x11test::frameOf(x11test::windowOfPid(int(copy.process().processId())));
+    const QPoint from = probePointOutside(probe, palette);
+    ASSERT_FALSE(from.isNull()) << "the palette covers the probe";
+
+    // A file that is no font is refused: nothing changes, and the log says why.
+    ASSERT_TRUE(startDrag(probe, {notAFont}, from));
+    EXPECT_EQ(dropAt(probe, palette.center()), QStringLiteral("refused"));
+    EXPECT_TRUE(copy.output().contains(QStringLiteral("drop refused: no font files"))) << copy.output().toStdString();
+    EXPECT_EQ(Copy::state().value(QStringLiteral("fontRows")).toInt(), rowsBefore);
+    // A font file cut short looks like a font and is taken, but nothing comes of it
+    // except a line in the log.
+    ASSERT_TRUE(startDrag(probe, {brokenFont}, from));
+    EXPECT_EQ(dropAt(probe, palette.center()), QStringLiteral("copy"));
+    EXPECT_TRUE(rbxtest::waitFor([&] { return copy.output().contains(QStringLiteral("no font could be activated")); }, 5000))
+        << copy.output().toStdString();
+    EXPECT_EQ(Copy::state().value(QStringLiteral("fontRows")).toInt(), rowsBefore);
+
+    // A folder with two fonts (one a folder deeper) is taken, even over the search field:
+    // both families join the font list, their set is the chosen collection, and its first
+    // family is the palette's font. The field is left as it was.
+    const QVariantList field = qdbus_cast<QVariantList>(Copy::debugCall(QStringLiteral("ControlRect"), {QStringLiteral("searchField")}));
+    ASSERT_EQ(field.size(), 4);
+    const QRect fieldRect(field[0].toInt(), field[1].toInt(), field[2].toInt(), field[3].toInt());
+    const QString search = Copy::state().value(QStringLiteral("search")).toString();
+    ASSERT_TRUE(startDrag(probe, {folder}, from));
+    EXPECT_EQ(dropAt(probe, fieldRect.center()), QStringLiteral("copy")) << copy.output().toStdString();
+    EXPECT_TRUE(Copy::waitForState([](const QVariantMap& s) {
+        return s.value(QStringLiteral("collection")) == QStringLiteral("Rbx Alpha (+1)") &&
+               s.value(QStringLiteral("fontRows")).toInt() == 2 && s.value(QStringLiteral("fontRow")) == QStringLiteral("Rbx Alpha") &&
+               s.value(QStringLiteral("fontFamily")) == QStringLiteral("Rbx Alpha");
+    })) << Copy::state().value(QStringLiteral("collection")).toString().toStdString() << "\n" << copy.output().toStdString();
+    const QStringList families = fontFamilies();
+    EXPECT_TRUE(families.contains(QStringLiteral("Rbx Alpha")) && families.contains(QStringLiteral("Rbx Beta")));
+    EXPECT_TRUE(Copy::visible(Copy::state()));
+    EXPECT_EQ(Copy::state().value(QStringLiteral("search")).toString(), search);
+}
+
+TEST(Activator, FontFilesDraggedOntoTheCornerStripOpenThePaletteWithTheirSetSelected) {
+    ASSERT_EQ(writeSetting(QStringLiteral("activator"), QStringLiteral("0")), 0);
+    const QString folder = fontFolder(QStringLiteral("dropped"), {QStringLiteral("RbxBeta-Regular.ttf")});
+    PaletteOverProbe desk;
+    ASSERT_TRUE(desk.launch());
+    ProbeClient& probe = desk.probe;
+    Copy& copy = *desk.copy;
+    const QRect palette = x11test::frameOf(x11test::windowOfPid(int(copy.process().processId())));
+    const QPoint from = probePointOutside(probe, palette);
+    ASSERT_FALSE(from.isNull()) << "the palette covers the probe";
+
+    // The press on the probe closes the palette; the strip comes when the drag reaches
+    // the corner, takes the file, and the palette opens with the font's set selected while
+    // the probe keeps the keyboard.
+    ASSERT_TRUE(startDrag(probe, {folder + QStringLiteral("/RbxBeta-Regular.ttf")}, from));
+    EXPECT_TRUE(Copy::waitForState([](const QVariantMap& s) { return !Copy::visible(s); })) << copy.output().toStdString();
+    pointerTo(3, 3);
+    ASSERT_TRUE(waitForStrip(QStringLiteral("0,0 10x12"))) << copy.output().toStdString();
+    EXPECT_EQ(dropAt(probe, QPoint(4, 4)), QStringLiteral("copy")) << copy.output().toStdString();
+    EXPECT_TRUE(Copy::waitForState([](const QVariantMap& s) {
+        return settled(s) && s.value(QStringLiteral("collection")) == QStringLiteral("Rbx Beta") &&
+               s.value(QStringLiteral("fontRows")).toInt() == 1 && s.value(QStringLiteral("fontFamily")) == QStringLiteral("Rbx Beta");
+    })) << Copy::state().value(QStringLiteral("collection")).toString().toStdString() << "\n" << copy.output().toStdString();
+    EXPECT_TRUE(probe.hasKeyboardFocus());
 }
 
 // A tray host of the system-tray protocol (XEmbed): owns the tray selection, announces
@@ -234,12 +388,7 @@ TEST(Activator, WithoutATrayTheStripStandsInAndATrayThatAppearsLaterTakesTheIcon
 
     // A click on the icon closes the palette, another opens it; the probe keeps the keyboard.
     pointerTo(612, 12);
-    click();
-    EXPECT_TRUE(Copy::waitForState([](const QVariantMap& s) { return !Copy::visible(s); })) << copy.output().toStdString();
-    rbxtest::spinEventLoop(400);
-    click();
-    EXPECT_TRUE(Copy::waitForState(settled)) << copy.output().toStdString();
-    EXPECT_TRUE(probe.hasKeyboardFocus());
+    EXPECT_TRUE(clicksToggleThePalette(copy, probe));
 }
 
 // A tray host of the StatusNotifierItem kind: the watcher that items register with, and

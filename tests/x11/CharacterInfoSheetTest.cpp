@@ -1,6 +1,7 @@
 // The character information sheet of the real runebox program, as a user reaches it: a
 // right click on a character offers "Character Info...", the sheet shows the character's
 // forms, and a name typed into it is what a search finds afterwards; Cancel keeps nothing.
+// Its buttons copy, mark and switch to the font families that hold the character.
 #include "ProbeClient.h"
 #include "SheetDriving.h"
 
@@ -60,4 +61,27 @@ TEST(CharacterInfoSheet, ANameTypedIntoTheSheetIsFoundBySearchAndCancelKeepsNone
     ASSERT_EQ(url(QStringLiteral("runebox://set?search=zebra%20glyph")), 0);
     EXPECT_TRUE(rbxtest::waitFor([] { return !cellOf(U'é').isEmpty(); }, 15000)) << copy.output().toStdString();
     EXPECT_LT(Copy::state().value(QStringLiteral("count")).toULongLong(), 5u);
+
+    // The sheet's buttons: the families holding the character go to the clipboard and
+    // are marked in the palette's font list, and the first of them becomes its font.
+    ASSERT_TRUE(chooseFromContextMenu(U'é', QStringLiteral("Character Info")));
+    ASSERT_TRUE(waitForSheet(QStringLiteral("characterInfo")));
+    ASSERT_TRUE(clickControl(QStringLiteral("infoCopyFontListButton")));
+    QStringList families;
+    ASSERT_TRUE(rbxtest::waitFor([&] {
+        families = clipboardText().split(u'\n', Qt::SkipEmptyParts);
+        return families.size() > 1;
+    }, 10000)) << clipboardText().toStdString();
+    EXPECT_TRUE(families.contains(QStringLiteral("DejaVu Sans"))) << families.join(u',').toStdString();
+    ASSERT_TRUE(clickControl(QStringLiteral("infoMarkFontsButton")));
+    EXPECT_TRUE(Copy::waitForState([&](const QVariantMap& s) {
+        const QStringList marked = s.value(QStringLiteral("markedFamilies")).toStringList();
+        return marked.contains(QStringLiteral("DejaVu Sans")) && marked.size() <= families.size();
+    })) << Copy::state().value(QStringLiteral("markedFamilies")).toStringList().join(u',').toStdString();
+    ASSERT_NE(Copy::state().value(QStringLiteral("fontFamily")).toString(), families.first());
+    ASSERT_TRUE(clickControl(QStringLiteral("infoSwitchToFontButton")));
+    EXPECT_TRUE(Copy::waitForState([&](const QVariantMap& s) { return s.value(QStringLiteral("fontFamily")) == families.first(); }))
+        << Copy::state().value(QStringLiteral("fontFamily")).toString().toStdString();
+    ASSERT_TRUE(clickControl(QStringLiteral("infoOKButton")));
+    ASSERT_TRUE(waitForSheet(QString()));
 }

@@ -340,17 +340,6 @@ signals:
     void SettingChanged(const QString& nameSpace, const QString& key, const QDBusVariant& value);
 };
 
-double lightness(const QImage& shot, const QRect& area) {
-    double sum = 0;
-    int n = 0;
-    for (int y = area.top(); y <= area.bottom(); y += 2)
-        for (int x = area.left(); x <= area.right(); x += 2) {
-            sum += shot.pixelColor(x, y).lightnessF();
-            ++n;
-        }
-    return n ? sum / n : -1;
-}
-
 } // namespace
 
 TEST_F(Menus, TheMagnifierAndThePicturesFollowTheDesktopsLightOrDarkLook) {
@@ -384,7 +373,7 @@ TEST_F(Menus, TheMagnifierAndThePicturesFollowTheDesktopsLightOrDarkLook) {
         const QRect glass = magnifierOf(s);
         QImage shot = screenshot(look + QStringLiteral("-magnifier"));
         // The body beside the big character, left of its guide lines.
-        const double body = lightness(shot, QRect(glass.left() + 3, glass.top() + 20, 5, 60));
+        const double body = x11test::lightness(shot, QRect(glass.left() + 3, glass.top() + 20, 5, 60));
         if (dark) EXPECT_LT(body, 0.3) << look.toStdString();
         else EXPECT_GT(body, 0.8) << look.toStdString();
 
@@ -397,7 +386,7 @@ TEST_F(Menus, TheMagnifierAndThePicturesFollowTheDesktopsLightOrDarkLook) {
         rbxtest::spinEventLoop(200);
         shot = screenshot(look + QStringLiteral("-skin-tones"));
         // The picture's top corner, above the emoji: the canvas background.
-        const double canvas = lightness(shot, QRect(tones[0].rect.topLeft() + QPoint(1, 1), QSize(3, 3)));
+        const double canvas = x11test::lightness(shot, QRect(tones[0].rect.topLeft() + QPoint(1, 1), QSize(3, 3)));
         if (dark) EXPECT_LT(canvas, 0.3);
         else EXPECT_GT(canvas, 0.6);
         xdo({QStringLiteral("key"), QStringLiteral("Escape")});

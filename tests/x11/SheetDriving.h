@@ -117,6 +117,18 @@ inline QString clipboardText() {
     return r.code == 0 ? r.out : QString();
 }
 
+// The mean lightness of an area of a picture (every other pixel of every other row).
+inline double lightness(const QImage& shot, const QRect& area) {
+    double sum = 0;
+    int n = 0;
+    for (int y = area.top(); y <= area.bottom(); y += 2)
+        for (int x = area.left(); x <= area.right(); x += 2) {
+            sum += shot.pixelColor(x, y).lightnessF();
+            ++n;
+        }
+    return n ? sum / n : -1;
+}
+
 // A picture of the screen, written to $RUNEBOX_SCREENSHOTS/<name>.png when that is set.
 inline QImage screenshot(const QString& name) {
     const QImage shot = QGuiApplication::primaryScreen()->grabWindow(0).toImage();

@@ -38,10 +38,9 @@ bool logWindowList(X11Session& s, const QRect& screen) {
                     .arg(frame.y())
                     .arg(frame.width())
                     .arg(frame.height()));
-        if (isFullscreen(s, w) || (!frame.isEmpty() && frame == screen)) {
-            kx::log(QStringLiteral("FULL-SCREEN"));
-            any = true;
-        }
+        const bool full = isFullscreen(s, w);
+        if (full || (!frame.isEmpty() && frame == screen)) kx::log(QStringLiteral("FULL-SCREEN"));
+        any = any || full;
     }
     kx::log(QStringLiteral("END"));
     return any;

@@ -1,9 +1,12 @@
 // The activator's face on its own: the font files a drop brings (three folders deep at
 // most, hidden entries and non-fonts skipped, at most ten), the drop refused with
-// "dropFont" off, the images it draws and the click that asks for the palette.
+// "dropFont" off, broken font files that come to nothing, the images it draws and the
+// click that asks for the palette.
 #include "AppFixture.h"
 
+#include "app/FontDrop.h"
 #include "app/RbxStatusItemView.h"
+#include "model/RbxActivationSet.h"
 #include "common/TestEnvironment.h"
 #include "core/Log.h"
 
@@ -36,20 +39,20 @@ TEST_F(StatusItemView, ADropFindsFontsUpToThreeFoldersDeep) {
     placeFont(QStringLiteral("drop/.hidden/hidden.ttf"));
     QFile::copy(rbxtest::testData(QStringLiteral("fonts/not-a-font.ttf")), dir.filePath(QStringLiteral("drop/bad.ttf")));
     QStringList found;
-    RbxStatusItemView::checkFontFile(dir.filePath(QStringLiteral("drop")), 3, found);
+    FontDrop::checkFontFile(dir.filePath(QStringLiteral("drop")), 3, found);
     EXPECT_EQ(found, QStringList{shallow});
     EXPECT_TRUE(log.contains(QStringLiteral("element: a")));
     EXPECT_FALSE(log.contains(QStringLiteral("element: .hidden")));
     // A missing path adds nothing; a file is taken as it is.
     found.clear();
-    RbxStatusItemView::checkFontFile(dir.filePath(QStringLiteral("nothing")), 3, found);
-    RbxStatusItemView::checkFontFile(shallow, 0, found);
+    FontDrop::checkFontFile(dir.filePath(QStringLiteral("nothing")), 3, found);
+    FontDrop::checkFontFile(shallow, 0, found);
     EXPECT_EQ(found, QStringList{shallow});
     // No more than ten are gathered.
     for (int i = 0; i < 12; ++i) placeFont(QStringLiteral("many/f%1.ttf").arg(i));
     found.clear();
-    RbxStatusItemView::checkFontFile(dir.filePath(QStringLiteral("many")), 3, found);
-    EXPECT_EQ(found.size(), RbxStatusItemView::MaxDroppedPaths);
+    FontDrop::checkFontFile(dir.filePath(QStringLiteral("many")), 3, found);
+    EXPECT_EQ(found.size(), FontDrop::MaxPaths);
 }
 
 TEST_F(StatusItemView, DropsAreAcceptedOnlyWithFontsAndWithDropFontOn) {
@@ -79,6 +82,29 @@ TEST_F(StatusItemView, DropsAreAcceptedOnlyWithFontsAndWithDropFontOn) {
     QCoreApplication::sendEvent(&view, &drop);
     EXPECT_FALSE(view.isHilited());
     EXPECT_EQ(dropped, 1);
+}
+
+TEST_F(StatusItemView, ADropOfBrokenFontFilesMakesNoSetAndSaysSo) {
+    // A font cut short after its table directory still looks like a font file; the drop
+    // is taken, nothing can be activated from it, and the log names the file.
+    const QString whole = placeFont(QStringLiteral("whole/RbxAlpha.ttf"));
+    QFile in(whole);
+    ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+    const QString broken = dir.filePath(QStringLiteral("broken.ttf"));
+    QFile out(broken);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(in.read(300));
+    out.close();
+    kx::LogCapture log;
+    const qsizetype setsBefore = RbxActivationSet::activatedFontSets().size();
+    FontDrop drop(*store);
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(broken)});
+    EXPECT_TRUE(drop.enter(&data));
+    EXPECT_EQ(drop.perform(), nullptr);
+    EXPECT_TRUE(log.contains(QStringLiteral("no font could be activated from the dropped files ") + broken));
+    EXPECT_FALSE(drop.accepted());
+    EXPECT_EQ(RbxActivationSet::activatedFontSets().size(), setsBefore);
 }
 
 TEST_F(StatusItemView, ImagesAndTheClickThatAsksForThePalette) {

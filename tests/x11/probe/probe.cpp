@@ -6,7 +6,11 @@
 //   answering), SetClipboard(a{sv} mime type -> bytes), ClipboardFormats() -> as,
 //   ClipboardData(s mime type) -> ay (both as the clipboard is when asked, see
 //   XCatchUp), Activate(), CopyPasteNotices() -> as,
-//   TextChangedNs() -> x (CLOCK_MONOTONIC nanoseconds of the latest change of the text).
+//   TextChangedNs() -> x (CLOCK_MONOTONIC nanoseconds of the latest change of the text),
+//   DragFiles(as paths): the next left-button press in the window starts a drag of those
+//   files (text/uri-list, copy) that follows the pointer until the button is released;
+//   DragResult() -> s: "" before, "dragging" during, then "copy" when the target took
+//   the files or "refused".
 // It also stands in for the clipboard utility with the creator code 'CoPa': it owns that
 // signature's bus name and records the events sent to it ("CoPa CONT <number>"), unless
 // started with --no-clipboard-utility.
@@ -15,18 +19,22 @@
 #include <QClipboard>
 #include <QDBusConnection>
 #include <QDBusError>
+#include <QDrag>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QThread>
 #include <QTimer>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <QWidget>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 #include <time.h>
 #include <xcb/xcb.h>
 
@@ -91,6 +99,11 @@ public:
     }
 
     bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::MouseButtonPress && !dragPaths_.isEmpty() &&
+            static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+            startDrag();
+            return true;
+        }
         if (event->type() == QEvent::KeyPress && watched == field_) {
             auto* k = static_cast<QKeyEvent*>(event);
             keyEvents_ << QStringLiteral("%1:%2:%3").arg(k->key()).arg(int(k->modifiers())).arg(k->text());
@@ -137,6 +150,12 @@ public slots:
         else w->showNormal();
     }
 
+    Q_SCRIPTABLE void DragFiles(const QStringList& paths) {
+        dragPaths_ = paths;
+        dragResult_.clear();
+    }
+    Q_SCRIPTABLE QString DragResult() { return dragResult_; }
+
     Q_SCRIPTABLE QStringList CopyPasteNotices() { return notices_; }
     Q_SCRIPTABLE qlonglong TextChangedNs() { return changedNs_; }
 
@@ -144,6 +163,21 @@ public:
     QStringList notices_;
 
 private:
+    // The drag runs in an event loop of its own; the bus is answered meanwhile.
+    void startDrag() {
+        QList<QUrl> urls;
+        for (const QString& path : std::exchange(dragPaths_, {})) urls << QUrl::fromLocalFile(path);
+        auto* data = new QMimeData;
+        data->setUrls(urls);
+        auto* drag = new QDrag(field_);
+        drag->setMimeData(data);
+        dragResult_ = QStringLiteral("dragging");
+        const Qt::DropAction action = drag->exec(Qt::CopyAction);
+        dragResult_ = action == Qt::CopyAction ? QStringLiteral("copy") : QStringLiteral("refused");
+    }
+
+    QStringList dragPaths_;
+    QString dragResult_;
     QLineEdit* field_;
     XCatchUp catchUp_;
     QStringList keyEvents_;
@@ -175,6 +209,7 @@ int main(int argc, char** argv) {
     window.resize(400, 80);
     Probe probe(field);
     field->installEventFilter(&probe);
+    window.installEventFilter(&probe);
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.registerObject(QStringLiteral("/Probe"), &probe, QDBusConnection::ExportScriptableSlots) ||
         !bus.registerService(QStringLiteral("org.runebox.TestProbe"))) {
