@@ -6,6 +6,7 @@
 #include "app/KXSpaceWinController.h"
 #include "app/PaletteAlerts.h"
 #include "app/PaletteContent.h"
+#include "app/PaletteFontTable.h"
 #include "insertion/RbxFontDetector.h"
 #include "app/ModelBridges.h"
 #include "app/PaletteEvents.h"
@@ -181,6 +182,8 @@ PaletteAssembly::PaletteAssembly(RbxDefaults& settings, X11Session& x11, KXURLHa
     QObject::connect(wc.window(), &RbxCharWindow::firstPaint, application_.get(), &RbxCharAppController::afterFirstPaint,
                      Qt::QueuedConnection);
     QObject::connect(wc.window(), &RbxCharWindow::firstPaint, &wc.content(), &PaletteContent::finishAfterFirstPaint,
+                     Qt::QueuedConnection);
+    QObject::connect(wc.window(), &RbxCharWindow::firstPaint, &wc.fontTable(), &PaletteFontTable::finishAfterFirstPaint,
                      Qt::QueuedConnection);
     // From then on the desktop's process changes are announced, and its accent colour is
     // read and followed.

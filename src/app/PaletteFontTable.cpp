@@ -39,7 +39,6 @@ PaletteFontTable::PaletteFontTable(RbxDefaults& settings, PaletteFontList& fonts
     filter_ = new QLineEdit(panel_);
     filter_->setObjectName(QStringLiteral("fontFilterField"));
     filter_->setPlaceholderText(QStringLiteral("Filter Fonts"));
-    filter_->setClearButtonEnabled(true);
     model_ = new FontListModel(settings_, this);
     view_ = new FontListTableView(model_, panel_);
     view_->setObjectName(QStringLiteral("fontTableView"));
@@ -71,6 +70,8 @@ bool PaletteFontTable::eventFilter(QObject* watched, QEvent* event) {
         attach();
     return false;
 }
+
+void PaletteFontTable::finishAfterFirstPaint() { filter_->setClearButtonEnabled(true); }
 
 void PaletteFontTable::attach() {
     if (attached_) return;

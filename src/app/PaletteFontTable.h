@@ -38,6 +38,9 @@ public:
     bool isAttached() const { return attached_; }
     // Shows the font list in the table now (the panel does so when it is first shown).
     void attach();
+    // What the first picture does without: the filter field's clear button, whose icon is
+    // looked up in the desktop's icon themes (it shows only once the field has text).
+    void finishAfterFirstPaint();
 
     // ---- collections and filter ---------------------------------------------------------
     void updateFontCollectionPopup();

@@ -41,7 +41,7 @@ public:
 
 private:
     struct Tag {
-        QString name;
+        QStringView name;  // within the text read
         bool closing = false;
         bool empty = false;
     };
@@ -116,7 +116,7 @@ private:
             if (c == u'>' || c == u'/' || c == u' ' || c == u'\t' || c == u'\n' || c == u'\r') break;
             ++i_;
         }
-        tag.name = s_.mid(start, i_ - start);
+        tag.name = QStringView(s_).mid(start, i_ - start);
         if (tag.name.isEmpty()) return fail(QStringLiteral("tag without a name"));
         // Attributes are skipped.
         QChar quote;
@@ -135,7 +135,7 @@ private:
         return true;
     }
 
-    bool expectClose(const QString& name) {
+    bool expectClose(QStringView name) {
         Tag tag;
         if (!readTag(tag)) return false;
         if (!tag.closing || tag.name != name)
@@ -169,7 +169,7 @@ private:
     }
 
     // Character data up to the closing tag of `name`.
-    bool readText(const QString& name, QString& out) {
+    bool readText(QStringView name, QString& out) {
         for (;;) {
             if (i_ >= s_.size()) return fail(QStringLiteral("unterminated <%1>").arg(name));
             const QChar c = s_[i_];
@@ -187,8 +187,10 @@ private:
                     return expectClose(name);
                 }
             } else {
-                out += c;
-                ++i_;
+                // A run of plain characters at once.
+                const qsizetype from = i_;
+                while (i_ < s_.size() && s_[i_] != u'&' && s_[i_] != u'<') ++i_;
+                out += QStringView(s_).mid(from, i_ - from);
             }
         }
     }
@@ -196,7 +198,7 @@ private:
     bool parseValue(const Tag& tag, QVariant& out, int depth) {
         if (tag.closing) return fail(QStringLiteral("unexpected </%1>").arg(tag.name));
         if (depth > MaxDepth) return fail(QStringLiteral("collections nested too deeply"));
-        const QString& n = tag.name;
+        const QStringView n = tag.name;
         if (n == QLatin1String("dict")) return parseDict(tag, out, depth);
         if (n == QLatin1String("array")) return parseArray(tag, out, depth);
         if (n == QLatin1String("true") || n == QLatin1String("false")) {

@@ -5,7 +5,8 @@
 // becomes the palette's font; "show in context" leaves a search for the character's group;
 // the listings typed into the field are shown and copied; the family names in view come
 // to be drawn in their own fonts, also after scrolling, and only the families that were in
-// view have had their fonts looked for.
+// view have had their fonts looked for; the filter field narrows the list and its clear
+// button brings every family back.
 #include "Desktop.h"
 #include "FakeOpener.h"
 #include "MenuItems.h"
@@ -205,6 +206,26 @@ TEST(FontList, TheNamesInViewComeToBeDrawnInTheirOwnFontsAlsoAfterScrolling) {
     const QVariantMap s = Copy::state();
     EXPECT_GE(s.value(QStringLiteral("nameFonts")).toInt(), first.size());
     EXPECT_LT(s.value(QStringLiteral("nameFonts")).toInt(), s.value(QStringLiteral("fontRows")).toInt() / 2);
+}
+
+TEST(FontList, TheFilterFieldNarrowsTheListAndItsClearButtonBringsAllBack) {
+    Palette palette;
+    ASSERT_TRUE(palette.ok) << palette.copy.output().toStdString();
+    const int all = Copy::state().value(QStringLiteral("fontRows")).toInt();
+    const QRect field = control(QStringLiteral("fontFilterField"));
+    ASSERT_FALSE(field.isEmpty());
+    x11test::pointTo(field.center());
+    x11test::click();
+    x11test::type(QStringLiteral("dejavu"));
+    ASSERT_TRUE(Copy::waitForState([&](const QVariantMap& s) {
+        const int rows = s.value(QStringLiteral("fontRows")).toInt();
+        return rows > 0 && rows < all;
+    })) << Copy::state().value(QStringLiteral("fontRows")).toInt();
+
+    // The clear button sits at the field's right end once it has text.
+    x11test::pointTo(QPoint(field.right() - field.height() / 2, field.center().y()));
+    x11test::click();
+    EXPECT_TRUE(stateHas(QStringLiteral("fontRows"), all)) << Copy::state().value(QStringLiteral("fontRows")).toInt();
 }
 
 TEST(CharacterActions, ShowInContextFromASearchLeavesItAndSelectsTheCharacter) {
