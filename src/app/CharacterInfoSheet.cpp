@@ -128,7 +128,10 @@ CharacterInfoSheet::CharacterInfoSheet(SheetHost& host, CharacterInfoPalette& pa
     connect(customName_, &QLineEdit::textChanged, this, &CharacterInfoSheet::customCharacterNameChanged);
 }
 
-CharacterInfoSheet::~CharacterInfoSheet() = default;
+CharacterInfoSheet::~CharacterInfoSheet() {
+    // Ended while this sheet is whole: its end handler uses it.
+    if (host_.attachedSheet() == this) host_.endSheet(0);
+}
 
 QLabel* CharacterInfoSheet::valueLabel(const char* objectName) {
     auto* label = new QLabel(this);

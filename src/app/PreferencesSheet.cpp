@@ -77,7 +77,11 @@ PreferencesSheet::PreferencesSheet(RbxCharWindowController& palette, RbxDefaults
     settings_.observeKey(rbx::key::openWindowHotkey.qname());
 }
 
-PreferencesSheet::~PreferencesSheet() { settings_.removeObserver(this); }
+PreferencesSheet::~PreferencesSheet() {
+    // Ended (as cancelled) while this sheet is whole: its end handler uses it.
+    if (palette_.sheets().attachedSheet() == this) palette_.sheets().endSheet(0);
+    settings_.removeObserver(this);
+}
 
 QWidget* PreferencesSheet::activationTab() {
     auto* page = new QWidget;

@@ -165,7 +165,14 @@ void RbxCmap4::fixByteOrder() {
         throw RbxCmapDamaged{QStringLiteral("%1 segments do not fit in %2 bytes").arg(segCount).arg(r.size())};
 
     maxChar_ = maxGlyph_ = 0;
-    std::vector<std::uint16_t> charGlyphs(65536, 0), glyphChars(65536, 0);
+    // Sized by the highest character a segment reaches and grown to the glyphs met, not
+    // for every 16-bit value: most fonts map a few hundred characters.
+    unsigned topChar = 0;
+    for (std::size_t i = 0; i < segCount; ++i) {
+        const unsigned end = r.u16(endAt + 2 * i), start = r.u16(startAt + 2 * i);
+        if (end >= start && end >= 32) topChar = std::max(topChar, end);
+    }
+    std::vector<std::uint16_t> charGlyphs(std::size_t(topChar) + 1, 0), glyphChars;
     std::size_t steps = 0;
     for (std::size_t i = 0; i < segCount; ++i) {
         const unsigned end = r.u16(endAt + 2 * i), start = r.u16(startAt + 2 * i);
@@ -185,6 +192,7 @@ void RbxCmap4::fixByteOrder() {
                 glyph = word ? (word + delta) & 0xFFFF : 0;
             }
             charGlyphs[ch] = std::uint16_t(glyph);
+            if (glyph >= glyphChars.size()) glyphChars.resize(std::max<std::size_t>(glyph + 1, 2 * glyphChars.size()), 0);
             if (glyphChars[glyph] == 0) glyphChars[glyph] = std::uint16_t(ch);
             maxChar_ = std::max(maxChar_, int(ch));
             maxGlyph_ = std::max(maxGlyph_, int(glyph));

@@ -147,7 +147,8 @@ TEST(KeepingUserData, TheClipboardGivenBackAfterAnInsertionOutlivesThePalette) {
     ProbeClient probe({QStringLiteral("--no-clipboard-utility")});
     ASSERT_TRUE(probe.started());
     ASSERT_TRUE(probe.waitForKeyboardFocus());
-    const QByteArray binary("\x01\x02\x00\x03 user bytes", 17);
+    static const char userBytes[] = "\x01\x02\x00\x03 user bytes";
+    const QByteArray binary(userBytes, sizeof userBytes - 1);
     probe.setClipboard({{QStringLiteral("text/plain"), QByteArray("the user's copy")},
                         {QStringLiteral("application/x-probe-binary"), binary}});
 

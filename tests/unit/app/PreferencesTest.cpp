@@ -92,6 +92,17 @@ TEST_F(Preferences, CancelPutsBackTheValuesAndRemovesWhatWasAbsent) {
     EXPECT_FALSE(sheet().snapshot().isTaken());
 }
 
+TEST_F(Preferences, ASheetDestroyedWhileOpenIsCancelledWhileItIsWhole) {
+    store->setBool(true, rbx::key::animateWindow.qname());
+    open(PreferencesSheet::Activation);
+    control<QCheckBox>("animateWindowButton")->click();
+    ASSERT_FALSE(store->boolForKey(rbx::key::animateWindow));
+    delete &sheet();
+    EXPECT_FALSE(c->hasSheet());
+    EXPECT_TRUE(store->boolForKey(rbx::key::animateWindow));
+    EXPECT_FALSE(c->window()->isActivating());
+}
+
 TEST_F(Preferences, ACancelAfterAnEarlierOKDoesNotBringBackARemovedValue) {
     store->removeObjectForKey(rbx::key::recentLines.qname());
     open();

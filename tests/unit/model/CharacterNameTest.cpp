@@ -10,6 +10,7 @@
 #include <QDir>
 
 #include <gtest/gtest.h>
+#include <string>
 
 using namefix::record;
 
@@ -203,13 +204,14 @@ TEST(CharacterNameCache, LayoutOfRecords) {
     const QByteArray data = RbxCharacterName::cacheDataForNames(names);
     // count, then 16 + 4 bytes ("A" with its mark), then 16 + 8 bytes (6 rounded up).
     ASSERT_EQ(data.size(), 8 + 20 + 24);
+    const std::string bytes = data.toStdString();
     quint64 count, len;
-    memcpy(&count, data.constData(), 8);
-    memcpy(&len, data.constData() + 8 + 20, 8);
+    memcpy(&count, bytes.data(), 8);
+    memcpy(&len, bytes.data() + 8 + 20, 8);
     EXPECT_EQ(count, 2u);
     EXPECT_EQ(len, 6u);
     char16_t bom;
-    memcpy(&bom, data.constData() + 8 + 16, 2);
+    memcpy(&bom, bytes.data() + 8 + 16, 2);
     EXPECT_EQ(bom, 0xFEFF);
 }
 

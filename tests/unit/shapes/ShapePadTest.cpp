@@ -57,7 +57,7 @@ TEST(ShapePad, StrokesKeepTheirCornersAndStayInTheDrawingArea) {
 
     // Dragging beyond the area clamps the points to its edges.
     drawLine(pad, c, QPointF(area.right() + 500, area.top() - 500), 40);
-    const Stroke& s = pad.countedStrokes().last();
+    const Stroke s = pad.countedStrokes().last();
     for (const QPointF& p : s) EXPECT_TRUE(pad.geometry().inDrawingRect(p)) << p.x() << "," << p.y();
     EXPECT_EQ(s.last(), QPointF(area.right(), area.top()));
     EXPECT_EQ(pad.numberOfPaths(), 4);
