@@ -2,6 +2,7 @@
 
 #include "app/RbxCharWindowController.h"
 #include "app/PaletteTable.h"
+#include "core/AtomicFile.h"
 #include "core/LocalizedStrings.h"
 #include "core/Log.h"
 #include "model/RbxFavGroupDescription.h"
@@ -9,7 +10,6 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 namespace favoritesfile {
@@ -106,12 +106,11 @@ void FavoritesFiles::importFavorites() {
 }
 
 bool FavoritesFiles::exportTo(const QString& path) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(favoritesfile::encode(RbxFavGroupDescription::sharedFavorites()->stringRepresentation())) < 0 ||
-        !file.commit()) {
-        kx::log(QStringLiteral("favourites not exported to %1: %2").arg(path, file.errorString()));
-        showError(kx::loc(QStringLiteral("The favourites could not be written to “%1”: %2")).arg(path, file.errorString()));
+    QString error;
+    if (!kx::writeFileAtomically(
+            path, favoritesfile::encode(RbxFavGroupDescription::sharedFavorites()->stringRepresentation()), &error)) {
+        kx::log(QStringLiteral("favourites not exported to %1: %2").arg(path, error));
+        showError(kx::loc(QStringLiteral("The favourites could not be written to “%1”: %2")).arg(path, error));
         return false;
     }
     return true;

@@ -1,6 +1,7 @@
 // The ligature listings.
 #include "app/RbxListings.h"
 
+#include "core/AtomicFile.h"
 #include "core/Log.h"
 #include "model/FontExtensions.h"
 #include "model/LigatureReaders.h"
@@ -113,12 +114,8 @@ QString writeAllFontLigaturesToFile(const Context& c) {
             text += QStringLiteral("\n%1 - morx %2\n").arg(font.displayName()).arg(morx->size()) + morx->join(u'\n');
     }
     text += u'\n';
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        kx::log(QStringLiteral("cannot write %1").arg(path));
-        return QString();
-    }
-    file.write(text.toUtf8());
+    QString error;
+    if (!kx::writeFileAtomically(path, text.toUtf8(), &error)) kx::log(error);
     return QString();
 }
 

@@ -1,7 +1,8 @@
 #include "shapes/ShapeFile.h"
 
+#include "core/AtomicFile.h"
+
 #include <QFile>
-#include <QSaveFile>
 #include <algorithm>
 
 namespace shapes::shapefile {
@@ -136,10 +137,7 @@ ShapeReadResult readFile(const QString& path) {
 }
 
 bool writeFile(const QString& path, const ShapeDrawing& drawing, QString* error) {
-    QSaveFile f(path);
-    if (f.open(QIODevice::WriteOnly) && f.write(write(drawing)) >= 0 && f.commit()) return true;
-    if (error) *error = f.errorString();
-    return false;
+    return kx::writeFileAtomically(path, write(drawing), error);
 }
 
 } // namespace shapes::shapefile

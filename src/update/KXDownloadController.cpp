@@ -1,5 +1,6 @@
 #include "update/KXDownloadController.h"
 
+#include "core/AtomicFile.h"
 #include "core/LocalizedStrings.h"
 #include "core/Log.h"
 #include "kxlib/KXNetwork.h"
@@ -18,7 +19,6 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -90,8 +90,8 @@ void KXDownloadController::startDownload() {
         stopWithMessage(kx::loc(QStringLiteral("Download failed.")));
         return;
     }
-    file_ = new QSaveFile(destination_, this);
-    if (!file_->open(QIODevice::WriteOnly)) {
+    file_ = std::make_unique<kx::AtomicFile>(destination_);
+    if (!file_->open()) {
         kx::log(QStringLiteral("download failed: %1").arg(file_->errorString()));
         stopWithMessage(kx::loc(QStringLiteral("Download failed.")));
         return;
@@ -116,7 +116,7 @@ void KXDownloadController::downloadLength(qint64 total) {
 bool KXDownloadController::downloadData(const QByteArray& data) {
     if (!file_) return false;
     received_ += data.size();
-    if (file_->write(data) != data.size()) return false;
+    if (!file_->write(data)) return false;
     if (total_ >= 1) progress_->setValue(int(std::min<qint64>(100, received_ * 100 / total_)));
     return true;
 }
@@ -227,7 +227,7 @@ void KXDownloadController::openDestination() {
 void KXDownloadController::stopWithMessage(const QString& message) {
     stopped_ = true;
     download_.reset();
-    if (file_) file_->cancelWriting();
+    if (file_) file_->cancel();
     if (unzip_) {
         unzip_->disconnect(this);
         unzip_->kill();

@@ -17,10 +17,13 @@
 #include <QWidget>
 #include <memory>
 
+namespace kx {
+class AtomicFile;
+}
+
 class QLabel;
 class QProgressBar;
 class QPushButton;
-class QSaveFile;
 
 // What is checked before a downloaded copy is started.
 struct DownloadChecks {
@@ -76,7 +79,7 @@ private:
     QProgressBar* progress_;
     QPushButton* button_;
     std::unique_ptr<rbx::network::Download> download_;
-    QSaveFile* file_ = nullptr;
+    std::unique_ptr<kx::AtomicFile> file_;
     QProcess* unzip_ = nullptr;
     QUrl url_;
     QString folder_;

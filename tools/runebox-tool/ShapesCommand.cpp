@@ -7,6 +7,7 @@
 #include "ShapeAnimations.h"
 #include "ToolCommand.h"
 
+#include "core/AtomicFile.h"
 #include "core/Bundle.h"
 #include "core/Plist.h"
 #include "shapes/ShapeReference.h"
@@ -14,15 +15,14 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QSaveFile>
 #include <QTemporaryDir>
 
 namespace {
 
 bool writeBytes(const QString& path, const QByteArray& bytes) {
-    QSaveFile f(path);
-    if (f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() && f.commit()) return true;
-    tool::err() << "cannot write " << path << ": " << f.errorString() << Qt::endl;
+    QString error;
+    if (kx::writeFileAtomically(path, bytes, &error)) return true;
+    tool::err() << error << Qt::endl;
     return false;
 }
 

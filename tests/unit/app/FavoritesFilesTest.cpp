@@ -6,8 +6,11 @@
 #include "app/PaletteSheets.h"
 #include "app/PaletteURLCommands.h"
 #include "common/ScopedInstance.h"
+#include "common/SmallFileSystem.h"
+#include "core/Log.h"
 #include "model/RbxFavGroupDescription.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -90,6 +93,29 @@ TEST_F(FavoritesFile, AnExportImportsBackToTheSameFavourites) {
     EXPECT_FALSE(files().exportTo(dir.filePath(QStringLiteral("missing/Favorites.txt"))));
     ASSERT_TRUE(rbxtest::waitFor([&] { return c->sheets().attachedSheetName() == FavoritesFiles::ErrorSheet; }, 3000));
     c->closeSheet();
+}
+
+TEST_F(FavoritesFile, AnExportToAFullDiskKeepsTheOldFileWholeAndSaysSo) {
+    rbxtest::SmallFileSystem fs;
+    if (!fs.isMounted()) GTEST_SKIP() << fs.skipReason().toStdString();
+    const QString path = fs.path() + QStringLiteral("/Favorites.txt");
+    shared().setFavoritesToString(QStringLiteral("abc"));
+    ASSERT_TRUE(files().exportTo(path));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+
+    ASSERT_TRUE(fs.fill());
+    shared().setFavoritesToString(QStringLiteral("xyz"));
+    kx::LogCapture log;
+    EXPECT_FALSE(files().exportTo(path));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), before);
+    EXPECT_TRUE(log.contains(QStringLiteral("No space left on device"))) << log.lines().join(u'\n').toStdString();
+    ASSERT_TRUE(rbxtest::waitFor([&] { return c->sheets().attachedSheetName() == FavoritesFiles::ErrorSheet; }, 3000));
+    c->closeSheet();
+    EXPECT_EQ(QDir(fs.path()).entryList(QDir::Files | QDir::Hidden), QStringList({QStringLiteral(".filler"), QStringLiteral("Favorites.txt")}));
 }
 
 TEST_F(FavoritesFile, ADamagedFileIsRefusedWithAMessageAndChangesNothing) {

@@ -2,6 +2,8 @@
 // files of every kind are refused with a message instead of being misread.
 #include "shapes/ShapeFile.h"
 
+#include "common/SmallFileSystem.h"
+
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <random>
@@ -70,6 +72,20 @@ TEST(ShapeFile, WhatIsWrittenReadsBackTheSame) {
     EXPECT_EQ(*shapefile::readFile(path).drawing, d);
     EXPECT_FALSE(shapefile::readFile(dir.filePath(QStringLiteral("missing.rbxshape"))));
     EXPECT_FALSE(shapefile::writeFile(dir.filePath(QStringLiteral("no/such/folder.rbxshape")), d));
+}
+
+TEST(ShapeFile, ADrawingSavedToAFullDiskLeavesTheSavedOneWhole) {
+    rbxtest::SmallFileSystem fs;
+    if (!fs.isMounted()) GTEST_SKIP() << fs.skipReason().toStdString();
+    const QString path = fs.path() + QStringLiteral("/a.rbxshape");
+    ASSERT_TRUE(shapefile::writeFile(path, sample()));
+    ASSERT_TRUE(fs.fill());
+    ShapeDrawing other = sample();
+    other.strokes.append(Stroke{{1, 1}, {2, 2}});
+    QString error;
+    EXPECT_FALSE(shapefile::writeFile(path, other, &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("No space left on device"))) << error.toStdString();
+    EXPECT_EQ(*shapefile::readFile(path).drawing, sample());
 }
 
 TEST(ShapeFile, AStrokeTooLongForOneRecordIsSplitAndKeepsEveryPoint) {
