@@ -5,6 +5,7 @@
 #include "app/PaletteFontTable.h"
 #include "app/FontListModel.h"
 #include "app/FontListTableView.h"
+#include "app/KXHotkeyField.h"
 #include "app/PaletteTable.h"
 #include "app/RbxCharWindowController.h"
 #include "app/RbxSearchField.h"
@@ -289,6 +290,7 @@ QVariantMap DebugStateService::fieldsOf(const QWidget* root) {
         else if (const auto* field = qobject_cast<const QLineEdit*>(w)) fields.insert(w->objectName(), field->text());
         else if (const auto* button = qobject_cast<const QAbstractButton*>(w); button && button->isCheckable())
             fields.insert(w->objectName(), button->isChecked());
+        else if (const auto* hotkey = qobject_cast<const KXHotkeyField*>(w)) fields.insert(w->objectName(), hotkey->text());
         else if (const auto* popUp = qobject_cast<const QComboBox*>(w)) fields.insert(w->objectName(), popUp->currentIndex());
         else if (const auto* tabs = qobject_cast<const QTabWidget*>(w)) fields.insert(w->objectName(), tabs->currentIndex());
         else if (const auto* text = qobject_cast<const QTextEdit*>(w)) fields.insert(w->objectName(), text->toPlainText());
