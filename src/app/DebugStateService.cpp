@@ -105,7 +105,9 @@ QVariantMap DebugStateService::state() const {
         if (const auto* pad = sheet->findChild<shapes::RbxShapeView*>(); pad && pad->isVisible()) {
             const QPoint topLeft = pad->mapToGlobal(QPoint(0, 0));
             shapePad << topLeft.x() << topLeft.y() << pad->width() << pad->height() << pad->pad().numberOfPaths()
-                     << pad->pad().numberOfAllPaths() << uint(pad->pad().backgroundCharacter());
+                     << pad->pad().numberOfAllPaths() << uint(pad->pad().backgroundCharacter())
+                     << (pad->animation().isRunning() ? pad->animation().drawingIndex() : 0)
+                     << int(pad->animation().finishedStrokes().size());
         }
     QVariantList magnifier;
     uint magnified = 0;
