@@ -3,8 +3,10 @@
 // shows the sample in its sizes, and both print (here straight into a PDF file, whose
 // pages are read back with pdftotext and pdftoppm). The listings read the display's
 // clipboard as the user left it.
+#include "MenuItems.h"
 #include "RuneboxCopy.h"
 #include "RuneboxPrograms.h"
+#include "SheetDriving.h"
 #include "common/TestEnvironment.h"
 
 #include <QDir>
@@ -146,6 +148,64 @@ TEST(SampleText, TheUserTypesASampleAndPrintsItAndThePreview) {
     // Back to the table.
     ASSERT_EQ(url(QStringLiteral("runebox://pref?view=1")), 0);
     EXPECT_TRUE(Copy::waitForState([](const QVariantMap& s) { return s.value(QStringLiteral("page")) != QStringLiteral("previewPage"); }));
+}
+
+// The pixels of a picture in the marking colour of the search's words (orange-yellow).
+int markedPixels(const QImage& shot) {
+    int n = 0;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x) {
+            const QColor c = shot.pixelColor(x, y);
+            if (c.red() > 235 && c.green() > 185 && c.green() < 225 && c.blue() < 40) ++n;
+        }
+    return n;
+}
+
+TEST(SampleText, ThePreviewShowsTheChosenSampleInEverySizeAndMarksTheSearchedWords) {
+    x11test::pointTo(QPoint(1100, 80));
+    Copy copy;
+    ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << copy.output().toStdString();
+
+    // The Preview tab, then a sample chosen from the pop-up beside it.
+    ASSERT_TRUE(x11test::clickControl(QStringLiteral("windowModeSegment10")));
+    ASSERT_TRUE(Copy::waitForState([](const QVariantMap& s) { return s.value(QStringLiteral("page")) == QStringLiteral("previewPage"); }))
+        << copy.output().toStdString();
+    ASSERT_TRUE(x11test::clickControl(QStringLiteral("layoutPopUp")));
+    x11test::MenuItem polski;
+    ASSERT_TRUE(rbxtest::waitFor([&] {
+        for (const x11test::MenuItem& i : x11test::menuItems())
+            if (i.title == QStringLiteral("Polski") && i.rect.height() > 4) polski = i;
+        return !polski.title.isEmpty();
+    }, 10000)) << copy.output().toStdString();
+    x11test::pointTo(polski.rect.center());
+    x11test::xdo({QStringLiteral("click"), QStringLiteral("1")});
+    const QString sample = QStringLiteral("Pchnąć w tę łódź jeża lub ośm skrzyń fig. Zażółć gęślą jaźń.");
+    QString shown;
+    ASSERT_TRUE(rbxtest::waitFor([&] {
+        const QVariantMap fields = qdbus_cast<QVariantMap>(Copy::debugCall(QStringLiteral("WindowFields"), {QStringLiteral("RbxCharWindow")}));
+        shown = fields.value(QStringLiteral("previewEditor")).toString();
+        return shown.contains(sample);
+    }, 10000)) << shown.toStdString();
+    // The introduction, then the sample once in each of the fourteen sizes, smallest first.
+    const QStringList paragraphs = shown.split(QStringLiteral("\n\n"));
+    ASSERT_EQ(paragraphs.size(), 15) << shown.toStdString();
+    const int sizes[] = {8, 9, 10, 12, 14, 18, 20, 22, 26, 30, 32, 36, 38, 40};
+    for (int i = 0; i < 14; ++i) EXPECT_EQ(paragraphs[i + 1], QStringLiteral("%1 pt: ").arg(sizes[i]) + sample);
+
+    // Nothing is marked until the user searches; then the words found are, on the screen.
+    const QRect preview = x11test::controlRect(QStringLiteral("previewEditor"));
+    ASSERT_FALSE(preview.isEmpty());
+    EXPECT_EQ(markedPixels(x11test::screenshot(QStringLiteral("preview-unmarked")).copy(preview)), 0);
+    const QRect field = x11test::controlRect(QStringLiteral("searchField"));
+    x11test::pointTo(field.center());
+    x11test::xdo({QStringLiteral("click"), QStringLiteral("1")});
+    x11test::typeText(QStringLiteral("jeza"));
+    ASSERT_TRUE(Copy::waitForState([](const QVariantMap& s) { return s.value(QStringLiteral("search")) == QStringLiteral("jeza"); }))
+        << copy.output().toStdString();
+    // "jeża" is found without its accent, in each of the fourteen paragraphs.
+    EXPECT_TRUE(rbxtest::waitFor([&] {
+        return markedPixels(x11test::screenshot(QStringLiteral("preview-marked")).copy(preview)) > 100;
+    }, 10000));
 }
 
 TEST(Listings, TheClipboardListingsReadWhatTheUserCopied) {
