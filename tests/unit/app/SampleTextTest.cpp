@@ -43,6 +43,9 @@ TEST_F(SampleText, TheChosenSampleAndWhatCAndRStandFor) {
     store->removeObjectForKey(rbx::key::editableSampleText.qname());
     EXPECT_EQ(RbxSampleText::sampleTextWithTitle(QStringLiteral("My Text")).isEmpty(), false);
     EXPECT_EQ(RbxSampleText::sampleTextWithTitle(QStringLiteral("English")).left(9), QStringLiteral("The quick"));
+    EXPECT_TRUE(RbxSampleText::isUsersOwnText(QStringLiteral("My Text")));
+    EXPECT_FALSE(RbxSampleText::isUsersOwnText(QStringLiteral("Lorem ipsum")));
+    EXPECT_FALSE(RbxSampleText::isUsersOwnText(QStringLiteral("Klingon")));
 }
 
 TEST(SampleTextRules, PreviewParagraphsAndThePrintedText) {
