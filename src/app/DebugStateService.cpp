@@ -160,6 +160,7 @@ QVariantMap DebugStateService::state() const {
         {QStringLiteral("activating"), w && w->isActivating()},
         {QStringLiteral("pid"), int(QCoreApplication::applicationPid())},
         {QStringLiteral("front"), controller_->frontApplicationName()},
+        {QStringLiteral("frontAdaptations"), controller_->frontAdaptations()},
         {QStringLiteral("recent"), recent},
         {QStringLiteral("selected"), uint(controller_->charView()->selectedCharacter())},
         {QStringLiteral("scroll"), controller_->charView()->scrollValue()},

@@ -5,8 +5,9 @@
 // becomes the palette's font; "show in context" leaves a search for the character's group;
 // the listings typed into the field are shown and copied; the family names in view come
 // to be drawn in their own fonts, also after scrolling, and only the families that were in
-// view have had their fonts looked for; the filter field narrows the list and its clear
-// button brings every family back.
+// view have had their fonts looked for; a name its font sets as pictures is drawn in the
+// list's usual font; the filter field narrows the list and its clear button brings every
+// family back.
 #include "Desktop.h"
 #include "FakeOpener.h"
 #include "MenuItems.h"
@@ -226,6 +227,44 @@ TEST(FontList, TheFilterFieldNarrowsTheListAndItsClearButtonBringsAllBack) {
     x11test::pointTo(QPoint(field.right() - field.height() / 2, field.center().y()));
     x11test::click();
     EXPECT_TRUE(stateHas(QStringLiteral("fontRows"), all)) << Copy::state().value(QStringLiteral("fontRows")).toInt();
+}
+
+// The family each name the filter leaves in view is drawn in, once every one is settled.
+QVariantMap filteredNames(const QString& filter) {
+    x11test::key(QStringLiteral("ctrl+a"));
+    x11test::type(filter);
+    QVariantMap names;
+    rbxtest::waitFor([&] {
+        names = namesInView();
+        if (names.isEmpty()) return false;
+        for (auto it = names.begin(); it != names.end(); ++it)
+            if (!it.key().contains(filter, Qt::CaseInsensitive) || it.value().toString().isEmpty()) return false;
+        return true;
+    }, 10000);
+    return names;
+}
+
+TEST(FontList, ANameAFontSetsAsPicturesIsDrawnInTheListsOwnFont) {
+    Palette palette;
+    ASSERT_TRUE(palette.ok) << palette.copy.output().toStdString();
+    const QRect field = control(QStringLiteral("fontFilterField"));
+    ASSERT_FALSE(field.isEmpty());
+    x11test::pointTo(field.center());
+    x11test::click();
+    ASSERT_TRUE(stateHas(QStringLiteral("focus"), QStringLiteral("fontFilterField")));
+
+    // A font with letters sets its own name.
+    const QVariantMap nimbus = filteredNames(QStringLiteral("Nimbus Sans"));
+    ASSERT_TRUE(nimbus.contains(QStringLiteral("Nimbus Sans"))) << QStringList(nimbus.keys()).join(u',').toStdString();
+    EXPECT_EQ(nimbus.value(QStringLiteral("Nimbus Sans")), QStringLiteral("Nimbus Sans"));
+
+    // The dingbats (pictures where the letters' codes are) and the symbols (Greek there)
+    // are named in the list's usual font.
+    for (const QString& family : {QStringLiteral("D050000L"), QStringLiteral("Standard Symbols PS")}) {
+        const QVariantMap names = filteredNames(family);
+        ASSERT_TRUE(names.contains(family)) << QStringList(names.keys()).join(u',').toStdString();
+        EXPECT_NE(names.value(family), family);
+    }
 }
 
 TEST(CharacterActions, ShowInContextFromASearchLeavesItAndSelectsTheCharacter) {

@@ -267,14 +267,11 @@ TEST(ShapeFinder, ACharactersMenuFindsSimilarShapesAndMarksTheMatchesOfASavedDra
     ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << copy.output().toStdString();
     ASSERT_TRUE(x11test::search(QStringLiteral("greek small letter alpha"))) << copy.output().toStdString();
     const char32_t alpha = U'\u03B1';
-    ASSERT_TRUE(rbxtest::waitFor([&] { return !x11test::cellOf(alpha).isEmpty(); }, 15000)) << copy.output().toStdString();
+    ASSERT_TRUE(rbxtest::waitFor([&] { return !Copy::cellOf(alpha).isEmpty(); }, 15000)) << copy.output().toStdString();
 
     // A right click on a character, then a click on the menu item titled `title`.
     auto choose = [&](char32_t c, const QString& title, bool* offered) {
-        const QPoint at = x11test::cellOf(c).center();
-        xdotool({QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y())});
-        if (!Copy::waitForState([c](const QVariantMap& s) { return s.value(QStringLiteral("selected")).toUInt() == uint(c); }))
-            return false;
+        if (!Copy::pointAtCharacter(c)) return false;
         xdotool({QStringLiteral("click"), QStringLiteral("3")});
         QRect item;
         if (!rbxtest::waitFor([&] { return !x11test::menuItemRect(QStringLiteral("Copy Character")).isEmpty(); }, 10000))
@@ -319,7 +316,7 @@ TEST(ShapeFinder, ACharactersMenuFindsSimilarShapesAndMarksTheMatchesOfASavedDra
     ASSERT_TRUE(rbxtest::waitFor([&] {
         shown.clear();
         for (const char32_t c : firstFive(search).toStdU32String())
-            if (!x11test::cellOf(c).isEmpty()) shown << c;
+            if (!Copy::cellOf(c).isEmpty()) shown << c;
         return shown.size() >= 2;
     }, 15000)) << search.toStdString();
     ASSERT_TRUE(choose(shown[0], QStringLiteral("Best Shape Match"), &offered));
