@@ -5,6 +5,7 @@
 #include "app/PaletteFontTable.h"
 #include "app/FontListModel.h"
 #include "app/FontListTableView.h"
+#include "app/KXHotkeyField.h"
 #include "app/PaletteTable.h"
 #include "app/RbxCharWindowController.h"
 #include "app/RbxSearchField.h"
@@ -104,7 +105,9 @@ QVariantMap DebugStateService::state() const {
         if (const auto* pad = sheet->findChild<shapes::RbxShapeView*>(); pad && pad->isVisible()) {
             const QPoint topLeft = pad->mapToGlobal(QPoint(0, 0));
             shapePad << topLeft.x() << topLeft.y() << pad->width() << pad->height() << pad->pad().numberOfPaths()
-                     << pad->pad().numberOfAllPaths() << uint(pad->pad().backgroundCharacter());
+                     << pad->pad().numberOfAllPaths() << uint(pad->pad().backgroundCharacter())
+                     << (pad->animation().isRunning() ? pad->animation().drawingIndex() : 0)
+                     << int(pad->animation().finishedStrokes().size());
         }
     QVariantList magnifier;
     uint magnified = 0;
@@ -288,6 +291,7 @@ QVariantMap DebugStateService::fieldsOf(const QWidget* root) {
         else if (const auto* field = qobject_cast<const QLineEdit*>(w)) fields.insert(w->objectName(), field->text());
         else if (const auto* button = qobject_cast<const QAbstractButton*>(w); button && button->isCheckable())
             fields.insert(w->objectName(), button->isChecked());
+        else if (const auto* hotkey = qobject_cast<const KXHotkeyField*>(w)) fields.insert(w->objectName(), hotkey->text());
         else if (const auto* popUp = qobject_cast<const QComboBox*>(w)) fields.insert(w->objectName(), popUp->currentIndex());
         else if (const auto* tabs = qobject_cast<const QTabWidget*>(w)) fields.insert(w->objectName(), tabs->currentIndex());
         else if (const auto* text = qobject_cast<const QTextEdit*>(w)) fields.insert(w->objectName(), text->toPlainText());

@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QStringList>
 #include <QToolButton>
 
 namespace {
@@ -59,32 +60,42 @@ void KXHotkeyField::setSerializedDescription(const QString& text) {
 
 QString KXHotkeyField::modifierString() const {
     if (keyCode_ < 0) return QString();
-    QString s;
-    if (modifiers_ & kx::modifier::Control) s += QStringLiteral("⌃");
-    if (modifiers_ & kx::modifier::Option) s += QStringLiteral("⌥");
-    if (modifiers_ & kx::modifier::Shift) s += QStringLiteral("⇧");
-    if (modifiers_ & kx::modifier::Command) s += QStringLiteral("⌘");
-    return s;
+    // The names this desktop gives the keys: Command is Ctrl, Option Alt, Control Super.
+    QStringList names;
+    if (modifiers_ & kx::modifier::Command) names << QStringLiteral("Ctrl");
+    if (modifiers_ & kx::modifier::Option) names << QStringLiteral("Alt");
+    if (modifiers_ & kx::modifier::Shift) names << QStringLiteral("Shift");
+    if (modifiers_ & kx::modifier::Control) names << QStringLiteral("Super");
+    return names.join(u'+');
 }
 
 QString KXHotkeyField::keyString() const {
     if (keyCode_ < 0) return QString();
-    if (keyCode_ == KeySpace) return QStringLiteral("˽");
+    if (keyCode_ == KeySpace) return QStringLiteral("Space");
     const kx::KXKeyboard* keyboard = kx::KXKeyboard::currentKeyboard();
-    return keyboard ? keyboard->labelForKey(keyCode_) : QString();
+    if (!keyboard) return QString();
+    // A key that types a character shows its key cap, the others their X keysym name.
+    const QString name = keyboard->keysymNameForKey(keyCode_);
+    return name.isEmpty() ? keyboard->labelForKey(keyCode_) : name;
+}
+
+QString KXHotkeyField::text() const {
+    const QString key = keyString();
+    if (key.isEmpty()) return QString();
+    const QString modifiers = modifierString();
+    return modifiers.isEmpty() ? key : modifiers + u'+' + key;
 }
 
 QString KXHotkeyField::string() {
     if (keyCode_ < 0) return QString();
-    const QString key = keyString();
-    if (key.isEmpty()) {
+    const QString shown = text();
+    if (shown.isEmpty()) {
         kx::log(QStringLiteral("invalid hotkey: key=%1, mod=%2").arg(keyCode_).arg(modifiers_));
         keyCode_ = -1;
         modifiers_ = 0;
         updateClearButton();
-        return QString();
     }
-    return modifierString() + key;
+    return shown;
 }
 
 char32_t KXHotkeyField::menuKeyEquivalent() const {
@@ -205,7 +216,7 @@ void KXHotkeyField::paintEvent(QPaintEvent*) {
                                 : (dark ? QColor(90, 90, 90) : QColor(190, 190, 190));
     p.setPen(QPen(grey, focused ? 2.0 : 1.0));
     p.drawPath(frame);
-    const QString shown = const_cast<KXHotkeyField*>(this)->string();
+    const QString shown = string();
     p.setPen(palette().color(shown.isEmpty() ? QPalette::Disabled : QPalette::Active, QPalette::Text));
     QRectF textRect = r.adjusted(6, 0, -(clearButton_->isVisible() ? clearButton_->width() + 4 : 6), 0);
     p.drawText(textRect, Qt::AlignVCenter | Qt::AlignLeft, shown.isEmpty() ? placeholder_ : shown);

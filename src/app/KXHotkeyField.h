@@ -44,11 +44,15 @@ public:
     QString serializedDescription() const;
     void setSerializedDescription(const QString& text);
 
-    // "⌃⌥⇧⌘" for the modifiers held (empty without a key), the key's label ("˽" for the
-    // space bar), both together. A key without a label is logged and clears the field.
+    // The modifiers held by their names, in the order Ctrl, Alt, Shift, Super, joined
+    // with "+" (empty without a key); the key's name: "Space" for the space bar, the key
+    // cap of a character key ("C"), the X keysym name of any other ("F5", "Home"); both
+    // together, "Ctrl+Alt+C". A key without a name is logged and clears the field.
     QString modifierString() const;
     QString keyString() const;
     QString string();
+    // The same text without the clearing; empty for no key or a key without a name.
+    QString text() const;
     // The character a menu shows for the key: U+F729 for Home, U+F703 + n for Fn, else
     // what the key types without modifiers; 0 for none.
     char32_t menuKeyEquivalent() const;

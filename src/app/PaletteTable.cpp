@@ -19,7 +19,8 @@ PaletteTable::PaletteTable(RbxCharViewServices services, QObject* parent)
 PaletteTable::~PaletteTable() = default;
 
 void PaletteTable::layoutsChanged() {
-    RbxLayout::fillLayoutPopUp(1, true);
+    // The pop-up is filled for the view shown: the text views keep their sample titles.
+    RbxLayout::updateLayoutPopUp();
     reload();
 }
 

@@ -64,6 +64,9 @@ public:
     bool hasKey(int keyCode) const;
     // The text of a key cap; empty when the key has none.
     QString labelForKey(int keyCode) const;
+    // The X keysym name of a key that types no character ("Home", "F5", "Return", and
+    // "KP_5" for a keypad key, by its digit); empty for a character key or no key.
+    QString keysymNameForKey(int keyCode) const;
 
     // What a key types with the classic modifiers from a dead-key state (0 = none);
     // the character (two UTF-16 units packed low unit first when it needs two), 0 for

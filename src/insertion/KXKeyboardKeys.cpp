@@ -126,4 +126,18 @@ QString KXKeyboard::labelForKey(int keyCode) const {
     return {};
 }
 
+QString KXKeyboard::keysymNameForKey(int keyCode) const {
+    const int xkc = x11::xKeycodeForMacKey(keyCode);
+    if (xkc == 0 || !keymap_) return {};
+    x11::Keysym sym = keymap_->keysym(xkc, group_, x11::KeyMods::Plain);
+    if (!x11::isFunctionKeysym(sym)) return {};
+    // A keypad key by what it types with Num Lock (KP_5, not KP_Begin).
+    constexpr x11::Keysym KeypadFirst = 0xff80, KeypadLast = 0xffbd;
+    if (sym >= KeypadFirst && sym <= KeypadLast) {
+        const x11::Keysym digit = keymap_->keysymWithNumLock(xkc, group_);
+        if (digit >= KeypadFirst && digit <= KeypadLast) sym = digit;
+    }
+    return x11::keysymName(sym);
+}
+
 } // namespace kx

@@ -2,13 +2,15 @@
 // application has the keyboard: it opens and closes the palette, that application keeps
 // the focus and never sees the key, the press is announced to the keyboard-shortcut
 // helper, a key another client holds is reported, a bad setting grabs nothing, a changed
-// setting takes effect at once and a change of keyboard layout keeps the key working,
+// setting takes effect at once (also one recorded in the preferences, which show the
+// key by the names this desktop uses) and a change of keyboard layout keeps the key working,
 // even for a press made while the layout changes. With no other window on the desktop
 // the key opens the palette again after it closed with the keyboard.
 #include "Desktop.h"
 #include "ProbeClient.h"
 #include "RuneboxCopy.h"
 #include "RuneboxPrograms.h"
+#include "SheetDriving.h"
 #include "common/TestEnvironment.h"
 #include "platform/dbus/AppleEventBridge.h"
 #include "platform/dbus/FourCharCode.h"
@@ -244,6 +246,50 @@ TEST(HotKey, AKeyHeldByAnotherClientIsReportedAndTheSettingsCanChooseAnother) {
     EXPECT_EQ(probe.text(), QStringLiteral("a"));
     XUngrabKey(x.display(), keycodeC, ControlMask | Mod1Mask, x.rootWindow());
     x.sync();
+}
+
+TEST(HotKey, TheRecorderInThePreferencesShowsTheKeyByItsNamesAndTheRecordedKeyWorksAtOnce) {
+    PaletteOverProbe desk;
+    ASSERT_TRUE(desk.launch()) << (desk.copy ? desk.copy->output().toStdString() : std::string());
+    Copy& copy = *desk.copy;
+    ASSERT_EQ(x11test::url(QStringLiteral("runebox://open?sheet=pref&tab=act")), 0);
+    ASSERT_TRUE(x11test::waitForSheet(QStringLiteral("preferences"))) << copy.output().toStdString();
+    auto shows = [](const QString& text) {
+        return rbxtest::waitFor([&] { return x11test::sheetFields().value(QStringLiteral("showWindowHotkey")) == text; }, 10000);
+    };
+    auto stored = [](const QString& text) {
+        QString out;
+        return rbxtest::waitFor([&] {
+            run(Tool, {QStringLiteral("defaults"), QStringLiteral("read"), QStringLiteral("org.runebox.Runebox"),
+                       QStringLiteral("openWindowHotkey")}, &out);
+            return out.trimmed() == text;
+        }, 10000);
+    };
+    // The bundle's key.
+    EXPECT_TRUE(shows(QStringLiteral("Ctrl+Alt+C"))) << x11test::sheetFields().value(QStringLiteral("showWindowHotkey")).toString().toStdString();
+
+    // Keys pressed in the focused field: Super is the stored Control, a function key is
+    // named by its keysym; the setting keeps the stored form.
+    ASSERT_TRUE(x11test::focusControl(QStringLiteral("showWindowHotkey"))) << copy.output().toStdString();
+    key(QStringLiteral("super+F5"));
+    EXPECT_TRUE(shows(QStringLiteral("Super+F5"))) << x11test::sheetFields().value(QStringLiteral("showWindowHotkey")).toString().toStdString();
+    EXPECT_TRUE(stored(QStringLiteral("262144,96")));
+    key(QStringLiteral("ctrl+alt+shift+t"));
+    EXPECT_TRUE(shows(QStringLiteral("Ctrl+Alt+Shift+T"))) << x11test::sheetFields().value(QStringLiteral("showWindowHotkey")).toString().toStdString();
+    EXPECT_TRUE(stored(QStringLiteral("1703936,17")));
+    ASSERT_TRUE(x11test::clickControl(QStringLiteral("preferencesOKButton")));
+    ASSERT_TRUE(x11test::waitForSheet(QString()));
+    ASSERT_TRUE(waitForLog(copy, QStringLiteral("open-window hot key: keyCode=17, modifiers=1703936"))) << copy.output().toStdString();
+
+    // The recorded key closes the palette; the old one no longer opens it.
+    x11test::pointTo(QPoint(1100, 80));
+    key(QStringLiteral("ctrl+alt+shift+t"));
+    EXPECT_TRUE(Copy::waitForState(closed)) << copy.output().toStdString();
+    key(QStringLiteral("ctrl+alt+c"));
+    rbxtest::spinEventLoop(600);
+    EXPECT_FALSE(Copy::visible(Copy::state()));
+    key(QStringLiteral("ctrl+alt+shift+t"));
+    EXPECT_TRUE(Copy::waitForState(openAndSettled)) << copy.output().toStdString();
 }
 
 } // namespace

@@ -21,7 +21,10 @@
 #include <QImage>
 #include <QPixmap>
 #include <QRect>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -293,6 +296,26 @@ QString shownListing(const x11test::FakeOpener& opener, int n) {
     return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
 }
 
+// The palette started with a desktop opener that notes the listings it is given to show
+// (written into a folder of the test's own).
+struct ListingPalette {
+    ListingPalette() : palette(environment()) {
+        font = Copy::state().value(QStringLiteral("font")).toString();
+        layout = Copy::state().value(QStringLiteral("layout")).toString();
+        ok = palette.ok && !font.isEmpty() && !layout.isEmpty();
+    }
+    QProcessEnvironment environment() const {
+        QProcessEnvironment env = opener.environment();
+        env.insert(QStringLiteral("TMPDIR"), temp.path());
+        return env;
+    }
+    x11test::FakeOpener opener;
+    QTemporaryDir temp;
+    Palette palette;
+    QString font, layout;  // the palette's
+    bool ok = false;
+};
+
 QString clipboardText() {
     QString text;
     run(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-o")}, &text);
@@ -300,14 +323,11 @@ QString clipboardText() {
 }
 
 TEST(SearchField, TheCmapAndTimingListingsTypedIntoTheFieldAreShownAndCopied) {
-    x11test::FakeOpener opener;
-    QTemporaryDir temp;
-    QProcessEnvironment env = opener.environment();
-    env.insert(QStringLiteral("TMPDIR"), temp.path());
-    Palette palette(env);
-    ASSERT_TRUE(palette.ok) << palette.copy.output().toStdString();
-    const QString font = Copy::state().value(QStringLiteral("font")).toString();
-    ASSERT_FALSE(font.isEmpty());
+    ListingPalette shows;
+    ASSERT_TRUE(shows.ok) << shows.palette.copy.output().toStdString();
+    const x11test::FakeOpener& opener = shows.opener;
+    Palette& palette = shows.palette;
+    const QString& font = shows.font;
 
     // The subtables of the palette's font, as the tool lists them.
     x11test::type(QStringLiteral("!cmaps"));
@@ -336,6 +356,148 @@ TEST(SearchField, TheCmapAndTimingListingsTypedIntoTheFieldAreShownAndCopied) {
     }, 5000));
     // The timing emptied the search: the table shows everything.
     EXPECT_TRUE(stateHas(QStringLiteral("tableSearch"), QString()));
+}
+
+// Listings typed into the field one after another; each answers the text the palette
+// handed to the desktop's opener.
+class TypedListings {
+public:
+    explicit TypedListings(const x11test::FakeOpener& opener) : opener_(opener) {}
+    QString type(const QString& command) {
+        x11test::key(QStringLiteral("ctrl+a"));
+        x11test::type(command);
+        return shownListing(opener_, shown_++);
+    }
+
+private:
+    const x11test::FakeOpener& opener_;
+    int shown_ = 0;
+};
+
+// The palette's font, layout and clipboard given to runebox-tool list: its standard output.
+QString toolListing(const QString& command, const QString& font, const QString& layout) {
+    return rbxtest::runProgram(Tool, {QStringLiteral("list"), command, QStringLiteral("--font"), font, QStringLiteral("--layout"), layout},
+                               rbxtest::Channels::Separate, 30000)
+        .out;
+}
+
+// A program that owns the clipboard with these bytes of one type until someone else
+// takes it.
+class ClipboardOwner {
+public:
+    ClipboardOwner(const QString& type, const QByteArray& data) {
+        xclip_.start(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-t"), type});
+        xclip_.waitForStarted();
+        xclip_.write(data);
+        xclip_.closeWriteChannel();
+        rbxtest::waitFor([&] {
+            QString types;
+            run(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-t"),
+                                          QStringLiteral("TARGETS"), QStringLiteral("-o")}, &types);
+            return types.contains(type);
+        }, 5000);
+    }
+    ~ClipboardOwner() {
+        xclip_.kill();
+        xclip_.waitForFinished(3000);
+    }
+
+private:
+    QProcess xclip_;
+};
+
+TEST(SearchField, ListingsOfTheFontAndItsTableTypedIntoTheFieldAreTheToolsListings) {
+    ListingPalette shows;
+    ASSERT_TRUE(shows.ok) << shows.palette.copy.output().toStdString();
+    const x11test::FakeOpener& opener = shows.opener;
+    const QString &font = shows.font, &layout = shows.layout;
+    TypedListings typed(opener);
+    for (const char* command : {"!info", "!glyphs", "!gmap", "!glyph#", "!names", "!fontchars", "!post", "!flig", "!wide",
+                                "!emoji", "!emosnp", "!emoseq", "!flags", "!layout", "!chars", "!emohb"}) {
+        const QString expected = toolListing(QString::fromLatin1(command), font, layout);
+        ASSERT_FALSE(expected.isEmpty()) << command;
+        const QString shown = typed.type(QString::fromLatin1(command));
+        EXPECT_EQ(shown, expected) << command << "\n" << shown.left(400).toStdString() << "\n--- the tool:\n"
+                                   << expected.left(400).toStdString();
+    }
+    // The widest characters are also what the field then shows.
+    EXPECT_FALSE(Copy::state().value(QStringLiteral("search")).toString().startsWith(u'!'));
+
+    // The clipboard as another program offers it: a picture is a hex dump.
+    const QByteArray png("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x01", 21);
+    for (const char* command : {"!clip", "!pbtypes"}) {
+        ClipboardOwner owner(QStringLiteral("image/png"), png);
+        const QString expected = toolListing(QString::fromLatin1(command), font, layout);
+        EXPECT_TRUE(expected.contains(QStringLiteral("image/png"))) << expected.toStdString();
+        if (QLatin1String(command) == QLatin1String("!clip")) {
+            EXPECT_TRUE(expected.contains(QStringLiteral("\n     0: 89 50 4E 47 0D 0A 1A 0A"))) << expected.toStdString();
+        }
+        EXPECT_EQ(typed.type(QString::fromLatin1(command)), expected) << command;
+    }
+}
+
+TEST(SearchField, ListingsOfAllFontsAndTheTimedListingsTypedIntoTheField) {
+    ListingPalette shows;
+    ASSERT_TRUE(shows.ok) << shows.palette.copy.output().toStdString();
+    const x11test::FakeOpener& opener = shows.opener;
+    Palette& palette = shows.palette;
+    const QString &font = shows.font, &layout = shows.layout;
+    TypedListings typed(opener);
+    for (const char* command : {"!fonts", "!fam", "!styles", "!sizes", "!ftab", "!fglyphs"}) {
+        const QString expected = toolListing(QString::fromLatin1(command), font, layout);
+        ASSERT_FALSE(expected.isEmpty()) << command;
+        EXPECT_EQ(typed.type(QString::fromLatin1(command)), expected) << command;
+    }
+
+    // The ligature counts of every font, timed: the same counts, a time in the last column.
+    auto withoutTimes = [](const QString& listing) {
+        QStringList lines = listing.split(u'\n');
+        for (QString& line : lines) line = line.section(u'\t', 0, -2);
+        return lines;
+    };
+    const QString counts = typed.type(QStringLiteral("!lig#"));
+    EXPECT_TRUE(counts.startsWith(QStringLiteral("Font\tGSUB\tmorx\tGSUB\tmorx\ttime[s]\n"))) << counts.left(200).toStdString();
+    EXPECT_TRUE(withoutTimes(counts) == withoutTimes(toolListing(QStringLiteral("!lig#"), font, layout)))
+        << counts.left(400).toStdString();
+    static const QRegularExpression time(QStringLiteral("\\t\\d+\\.\\d{3}$"));
+    for (const QString& line : counts.split(u'\n', Qt::SkipEmptyParts).mid(1))
+        EXPECT_TRUE(time.match(line).hasMatch()) << line.toStdString();
+
+    // Rounds of collecting the font's ligatures, at most 101.
+    const QString rounds = typed.type(QStringLiteral("!ligtime"));
+    ASSERT_TRUE(rounds.startsWith(QStringLiteral("ligature timing for "))) << rounds.left(200).toStdString();
+    const QStringList lines = rounds.split(u'\n', Qt::SkipEmptyParts);
+    EXPECT_EQ(lines.value(1), QStringLiteral("GSUB\tmorx\ttGSUB\ttmorx"));
+    EXPECT_GE(lines.size(), 3);
+    EXPECT_LE(lines.size(), 2 + 101);
+    static const QRegularExpression round(QStringLiteral("^\\d+\\t\\d+\\t\\d+\\.\\d{6}\\t\\d+\\.\\d{6}$"));
+    for (const QString& line : lines.mid(2)) EXPECT_TRUE(round.match(line).hasMatch()) << line.toStdString();
+
+    // Every character of all fonts is collected and logged, nothing shown.
+    x11test::key(QStringLiteral("ctrl+a"));
+    x11test::type(QStringLiteral("!all"));
+    EXPECT_TRUE(stateHas(QStringLiteral("search"), QStringLiteral("all characters")));
+    EXPECT_TRUE(rbxtest::waitFor([&] { return palette.copy.output().contains(QStringLiteral("time for collecting all ")); }, 20000));
+    EXPECT_TRUE(palette.copy.output().contains(QStringLiteral("character set = ")));
+
+    // All ligatures go into a file on the desktop, the same as the tool writes.
+    const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+    QFile written(desktop + QStringLiteral("/All Ligatures.txt"));
+    x11test::key(QStringLiteral("ctrl+a"));
+    x11test::type(QStringLiteral("!ligall"));
+    EXPECT_TRUE(stateHas(QStringLiteral("search"), QStringLiteral("all ligatures")));
+    ASSERT_TRUE(rbxtest::waitFor([&] { return written.size() > 0; }, 20000));
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    const QByteArray fromThePalette = written.readAll();
+    written.close();
+    written.remove();
+    EXPECT_TRUE(fromThePalette.startsWith("ALL LIGATURES\n"));
+    toolListing(QStringLiteral("!ligall"), font, layout);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(fromThePalette, written.readAll());
+    written.remove();
+    // Nothing more was handed to the opener.
+    EXPECT_EQ(opener.opened(9).size(), 8);
 }
 
 TEST(SearchField, ATemplateIsChosenFromItsMenuByMouseOrKeysAndTabGoesToTheFontFilter) {

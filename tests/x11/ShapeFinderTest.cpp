@@ -12,6 +12,7 @@
 #include <QDBusArgument>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QProcess>
 #include <QRect>
 #include <cmath>
@@ -24,18 +25,21 @@ using x11test::Copy;
 using x11test::run;
 using x11test::url;
 
-// The pad while the sheet is up: its place on the screen, counted strokes, all strokes
-// and the background character.
+// The pad while the sheet is up: its place on the screen, counted strokes, all strokes,
+// the background character, and the demonstration drawing playing (0: none) with its
+// strokes drawn so far.
 struct Pad {
     QRect rect;
     int strokes = -1, allStrokes = -1;
     uint background = 0;
+    int demo = 0, demoStrokes = 0;
 };
 
 Pad padOf(const QVariantMap& state) {
     const QVariantList v = qdbus_cast<QVariantList>(state.value(QStringLiteral("shapePad")));
-    if (v.size() != 7) return {};
-    return {QRect(v[0].toInt(), v[1].toInt(), v[2].toInt(), v[3].toInt()), v[4].toInt(), v[5].toInt(), v[6].toUInt()};
+    if (v.size() != 9) return {};
+    return {QRect(v[0].toInt(), v[1].toInt(), v[2].toInt(), v[3].toInt()), v[4].toInt(), v[5].toInt(), v[6].toUInt(),
+            v[7].toInt(), v[8].toInt()};
 }
 
 bool waitForPad(const std::function<bool(const Pad&)>& pred) {
@@ -332,4 +336,46 @@ TEST(ShapeFinder, ACharactersMenuFindsSimilarShapesAndMarksTheMatchesOfASavedDra
         const shapes::ShapeReadResult f = shapes::shapefile::readFile(saved);
         return f && f.drawing->mismatches == QString::fromStdU32String(std::u32string(1, shown[1]));
     }, 10000)) << copy.output().toStdString();
+}
+
+TEST(ShapeFinder, AnEmptyPadPlaysTheDemonstrationDrawingsUntilTheUserDraws) {
+    x11test::pointTo(QPoint(1100, 80));
+    Copy copy;
+    ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << copy.output().toStdString();
+    ASSERT_TRUE(openShapeFinder()) << copy.output().toStdString();
+    ASSERT_TRUE(waitForPad([](const Pad& p) { return p.allStrokes == 0 && p.background == 0 && p.demo == 0; }));
+    rbxtest::spinEventLoop(300);
+    const QRect padRect = padOf(Copy::state()).rect;
+    const QImage empty = x11test::screenshot(QStringLiteral("shape-empty")).copy(padRect);
+
+    // A few seconds after the empty pad shows, one of the bundle's drawings plays.
+    Pad playing;
+    ASSERT_TRUE(waitForPad([&](const Pad& p) {
+        playing = p;
+        return p.demo > 0 && p.demoStrokes > 0;
+    })) << copy.output().toStdString();
+    EXPECT_GE(playing.demo, 1);
+    EXPECT_LE(playing.demo, 17);
+    // Its strokes are on the screen, in grey, though the user drew nothing.
+    ASSERT_EQ(playing.rect, padRect);
+    const QImage shot = x11test::screenshot(QStringLiteral("shape-demo")).copy(padRect);
+    int grey = 0;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x) {
+            const QColor c = shot.pixelColor(x, y);
+            if (shot.pixel(x, y) != empty.pixel(x, y) && c.saturation() < 30 && c.lightness() > 100) ++grey;
+        }
+    EXPECT_GT(grey, 200) << "no demonstration stroke on the screen";
+    EXPECT_EQ(padOf(Copy::state()).strokes, 0);
+
+    // The next drawing follows when this one is done.
+    const int next = playing.demo % 17 + 1;
+    EXPECT_TRUE(waitForPad([next](const Pad& p) { return p.demo == next; })) << "after ani" << playing.demo;
+
+    // The user's first stroke ends the demonstration, and it stays away while there is a
+    // drawing.
+    drawStroke(playing.rect, {{50, 0}, {50, 100}});
+    ASSERT_TRUE(waitForPad([](const Pad& p) { return p.strokes == 1 && p.demo == 0; }));
+    rbxtest::spinEventLoop(6000);
+    EXPECT_EQ(padOf(Copy::state()).demo, 0);
 }

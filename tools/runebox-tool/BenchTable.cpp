@@ -70,10 +70,12 @@ int runTableBench(const QStringList& args) {
         view.setGroups(groups);
         tool::out() << (asText ? "drawn as text:" : "drawn as glyphs:") << Qt::endl;
         std::vector<double> cold, warm, step;
+        char32_t slowestPlace = 0;
         for (char32_t c : {0x41u, 0x391u, 0x2190u, 0x4E00u, 0xAC00u, 0x1F600u, 0x20000u}) {
             view.scrollToCharacter(c);
             QApplication::processEvents();
             cold.push_back(tool::time(1, [&] { view.renderViewport(); }).best);
+            if (cold.back() >= *std::max_element(cold.begin(), cold.end())) slowestPlace = c;
             warm.push_back(tool::time(10, [&] { view.renderViewport(); }).median);
         }
         // Two rows further each time: what a scroll step brings in.
@@ -91,7 +93,8 @@ int runTableBench(const QStringList& args) {
         ok = tool::reportTiming(QStringLiteral("  one screenful after scrolling two rows"), summary(step), PaintTargetMs) && ok;
         ok = tool::reportTiming(QStringLiteral("  one screenful at a new place"), summary(cold), NewPlaceTargetMs) && ok;
         const double slowest = *std::max_element(cold.begin(), cold.end());
-        tool::out() << "  slowest new place: " << QString::number(slowest, 'f', 2) << " ms (target "
+        tool::out() << "  slowest new place: " << QString::number(slowest, 'f', 2) << " ms at U+"
+                    << QString::number(uint(slowestPlace), 16).toUpper().rightJustified(4, QLatin1Char('0')) << " (target "
                     << NewPlaceWorstTargetMs << " ms) " << (slowest < NewPlaceWorstTargetMs ? "OK" : "SLOW") << Qt::endl;
         ok = slowest < NewPlaceWorstTargetMs && ok;
     }

@@ -4,6 +4,7 @@
 #include <xkbcommon/xkbcommon-x11.h>
 
 #include <QByteArray>
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -180,6 +181,17 @@ Keysym XkbKeymap::keysym(int keycode, int group, KeyMods mods) const {
     return n == 1 ? syms[0] : 0;
 }
 
+Keysym XkbKeymap::keysymWithNumLock(int keycode, int group) const {
+    if (keycode <= 0 || group < 0) return 0;
+    const xkb_mod_index_t numLock = xkb_keymap_mod_get_index(keymap_, XKB_MOD_NAME_NUM);
+    if (numLock == XKB_MOD_INVALID) return 0;
+    xkb_state* st = xkb_state_new(keymap_);
+    xkb_state_update_mask(st, 0, 0, 1u << numLock, 0, 0, static_cast<xkb_layout_index_t>(group));
+    const xkb_keysym_t sym = xkb_state_key_get_one_sym(st, static_cast<xkb_keycode_t>(keycode));
+    xkb_state_unref(st);
+    return sym;
+}
+
 bool XkbKeymap::findKeysym(Keysym sym, int group, Stroke& out) const {
     if (!sym) return false;
     static constexpr KeyMods order[] = {KeyMods::Plain, KeyMods::Shift, KeyMods::Option,
@@ -217,6 +229,17 @@ Keysym charToKeysym(char32_t c) {
 
 bool isDeadKeysym(Keysym sym) {
     return sym >= 0xfe50 && sym <= 0xfe93;  // the dead-key block
+}
+
+QString keysymName(Keysym sym) {
+    if (sym == 0) return {};
+    char name[64];
+    const int n = xkb_keysym_get_name(sym, name, sizeof name);
+    return n > 0 ? QString::fromLatin1(name, std::min<int>(n, int(sizeof name) - 1)) : QString();
+}
+
+bool isFunctionKeysym(Keysym sym) {
+    return (sym >= 0xff00 && sym <= 0xffff) || (sym >= 0x10080000 && sym <= 0x1008ffff);
 }
 
 char32_t deadKeysymLabel(Keysym sym) {

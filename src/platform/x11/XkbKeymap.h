@@ -51,6 +51,8 @@ public:
 
     // The keysym a key gives in a group with the modifiers held (no Caps Lock); 0 when none.
     Keysym keysym(int keycode, int group, KeyMods mods) const;
+    // The keysym a key gives in a group with Num Lock on (a keypad key's digit).
+    Keysym keysymWithNumLock(int keycode, int group) const;
 
     // Whether the map has a separate level-three modifier (AltGr).
     bool hasLevelThree() const { return levelThreeKeycode_ != 0; }
@@ -82,6 +84,11 @@ char32_t keysymToChar(Keysym sym);
 Keysym charToKeysym(char32_t c);
 // Dead keysyms: whether a keysym is one, and the spacing character shown on its key cap.
 bool isDeadKeysym(Keysym sym);
+// The X name of a keysym ("Home", "F5", "KP_5", "a"); empty for none.
+QString keysymName(Keysym sym);
+// Whether a keysym names a key rather than a character: the function, cursor, keypad
+// and modifier keys and the vendor keys (XF86…).
+bool isFunctionKeysym(Keysym sym);
 char32_t deadKeysymLabel(Keysym sym);
 // Case of a key label, by the keyboard's own case pairs (the character itself when it
 // has no other case).

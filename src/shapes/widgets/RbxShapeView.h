@@ -24,6 +24,7 @@ public:
     ShapePad& pad() { return pad_; }
     const ShapePad& pad() const { return pad_; }
     ShapeAnimation& animation() { return animation_; }
+    const ShapeAnimation& animation() const { return animation_; }
     void setCompareCharacters(const QString& text);
 
     void paste();

@@ -44,6 +44,8 @@ void RbxCellTextCache::setFonts(const rbx::Font& font, const rbx::Font& emojiFon
     if (!(emojiFont == emojiFont_)) {
         emojiFont_ = emojiFont;
         emojiTextFont_ = rbx::qt::textFont(emojiFont);
+        emojiRaw_ = emojiTextFont_ ? QRawFont::fromFont(*emojiTextFont_) : QRawFont();
+        emojiLineHeight_.reset();
     }
     cache_.clear();
 }
@@ -56,8 +58,13 @@ const RbxCellText& RbxCellTextCache::text(char32_t c, Kind kind) {
     RbxCellText t;
     if (RbxTools::isLigatureCharacter(c) && kind != Kind::Emoji) t = layOutGlyphs(c);
     else if (kind == Kind::Glyphs) t = layOutGlyphs(c);
-    else t = layOutText(c, kind == Kind::Emoji ? emojiFont_ : font_, kind == Kind::Emoji ? emojiTextFont_ : textFont_);
-    t.hasInk = !KXLayoutManager::inkBounds(t.runs).isEmpty();
+    else if (kind == Kind::Text) t = layOutText(c, font_, textFont_);
+    else if (auto lone = layOutLoneEmoji(c)) t = std::move(*lone);
+    else {
+        t = layOutText(c, emojiFont_, emojiTextFont_);
+        learnEmojiLine(t);
+    }
+    if (!t.hasInk) t.hasInk = !KXLayoutManager::inkBounds(t.runs).isEmpty();
     return *cache_.insert(key, std::move(t));
 }
 
@@ -104,6 +111,34 @@ RbxCellText RbxCellTextCache::layOutGlyphs(char32_t c) const {
     t.height = raw_.ascent() + raw_.descent() + raw_.leading();
     t.missing = onlyMissingGlyphs(t.runs);
     return t;
+}
+
+std::optional<RbxCellText> RbxCellTextCache::layOutLoneEmoji(char32_t c) const {
+    if (!emojiLineHeight_ || !emojiFont_ || !emojiRaw_.isValid() || emojiFont_->unitsPerEm() <= 0) return std::nullopt;
+    const QString s = CharacterText::stringWithCharacter(c);
+    if (s.isEmpty() || CharacterText::virtualCharacters().numberOfParts(c) > 1) return std::nullopt;
+    const std::uint32_t glyph = emojiFont_->nominalGlyph(c);
+    if (glyph == 0) return std::nullopt;
+    // The font's shaping must leave the glyph as it is (no substitution, no extra marks).
+    const auto shaped = emojiFont_->shape(s);
+    if (shaped.size() != 1 || shaped.first().glyph != glyph) return std::nullopt;
+    RbxCellText t;
+    QGlyphRun run;
+    run.setRawFont(emojiRaw_);
+    run.setGlyphIndexes({glyph});
+    run.setPositions({QPointF(0, 0)});
+    t.runs = {run};
+    t.advance = shaped.first().advance * emojiRaw_.pixelSize() / emojiFont_->unitsPerEm();
+    t.height = *emojiLineHeight_;
+    // A colour glyph of the font's own map: its bitmap is what it draws.
+    t.hasInk = true;
+    return t;
+}
+
+void RbxCellTextCache::learnEmojiLine(const RbxCellText& t) {
+    if (emojiLineHeight_ || t.runs.size() != 1 || t.runs.first().glyphIndexes().size() != 1) return;
+    if (t.runs.first().rawFont() != emojiRaw_) return;
+    emojiLineHeight_ = t.height;
 }
 
 RbxCellText RbxCellTextCache::layOutText(char32_t c, const rbx::Font& face, std::optional<QFont> font) const {

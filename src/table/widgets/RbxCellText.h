@@ -47,9 +47,17 @@ private:
     RbxCellText layOutGlyphs(char32_t c) const;
     // The text in `font`, the Qt form of `face`.
     RbxCellText layOutText(char32_t c, const rbx::Font& face, std::optional<QFont> font) const;
+    // A lone character the colour emoji font draws with one glyph of its own, laid out
+    // from the font's tables: a text layout would decode the glyph's bitmap only to measure
+    // it. Nothing until one emoji was laid out as text (which gives the line height).
+    std::optional<RbxCellText> layOutLoneEmoji(char32_t c) const;
+    // Keeps what a text layout of an emoji tells about every lone emoji glyph.
+    void learnEmojiLine(const RbxCellText& t);
 
     rbx::Font font_, emojiFont_;
     QRawFont raw_;
     std::optional<QFont> textFont_, emojiTextFont_;
+    QRawFont emojiRaw_;                   // the emoji font as a text layout uses it
+    std::optional<double> emojiLineHeight_; // learnt from the first emoji laid out as text
     QHash<quint64, RbxCellText> cache_;
 };

@@ -74,24 +74,30 @@ TEST_F(HotkeyField, RecordsAKeyWithCommandOrControlAndShowsIt) {
     EXPECT_EQ(field->keyCode(), KeyT);
     EXPECT_EQ(field->modifiers(), mod::Command | mod::Option);
     EXPECT_EQ(recorder.texts, QStringList{QStringLiteral("1572864,17")});
-    EXPECT_EQ(field->modifierString(), QStringLiteral("⌥⌘"));
+    EXPECT_EQ(field->modifierString(), QStringLiteral("Ctrl+Alt"));
     EXPECT_EQ(field->keyString(), QStringLiteral("T"));
-    EXPECT_EQ(field->string(), QStringLiteral("⌥⌘T"));
+    EXPECT_EQ(field->string(), QStringLiteral("Ctrl+Alt+T"));
     EXPECT_EQ(field->menuKeyEquivalent(), U't');
     EXPECT_TRUE(field->clearButton()->isVisibleTo(field));
 
     press(KeySpace, Qt::MetaModifier | Qt::ShiftModifier, Qt::Key_Space, QStringLiteral(" "));
     EXPECT_EQ(field->modifiers(), mod::Control | mod::Shift);
-    EXPECT_EQ(field->string(), QStringLiteral("⌃⇧˽"));
+    EXPECT_EQ(field->string(), QStringLiteral("Shift+Super+Space"));
+    // All four, in the order this desktop names them.
+    press(KeyT, Qt::MetaModifier | Qt::ShiftModifier | Qt::AltModifier | Qt::ControlModifier, Qt::Key_T);
+    EXPECT_EQ(field->string(), QStringLiteral("Ctrl+Alt+Shift+Super+T"));
+    EXPECT_EQ(field->serializedDescription(), QStringLiteral("1966080,17"));
 
     // Function and keypad keys need no modifier.
     press(KeyF5, Qt::NoModifier, Qt::Key_F5);
     EXPECT_EQ(field->keyCode(), KeyF5);
     EXPECT_EQ(field->modifiers(), 0u);
     EXPECT_EQ(field->menuKeyEquivalent(), char32_t(0xF708));
+    EXPECT_EQ(field->string(), QStringLiteral("F5"));
     press(KeyKP5, Qt::KeypadModifier, Qt::Key_5, QStringLiteral("5"));
     EXPECT_EQ(field->keyCode(), KeyKP5);
-    EXPECT_EQ(recorder.texts.size(), 4);
+    EXPECT_EQ(field->string(), QStringLiteral("KP_5"));
+    EXPECT_EQ(recorder.texts.size(), 5);
 }
 
 TEST_F(HotkeyField, BackspaceAndTheButtonClearTabMovesOnUnlessTabMayBeAKey) {
@@ -136,9 +142,13 @@ TEST_F(HotkeyField, KeysWithoutALabelAndTheHomeKey) {
     field->setKeyCode(KeyHome);
     field->setModifiers(mod::Command);
     EXPECT_EQ(field->menuKeyEquivalent(), char32_t(0xF729));
+    EXPECT_EQ(field->string(), QStringLiteral("Ctrl+Home"));
     // A quote on a US keyboard types itself; a position without a key has no label.
     field->setKeyCode(KeyQuote);
     EXPECT_EQ(field->menuKeyEquivalent(), U'\'');
+    EXPECT_EQ(field->string(), QStringLiteral("Ctrl+'"));
+    field->setKeyCode(36);
+    EXPECT_EQ(field->string(), QStringLiteral("Ctrl+Return"));
     field->setKeyCode(52);
     EXPECT_EQ(field->string(), QString());
     EXPECT_EQ(field->keyCode(), -1);

@@ -10,6 +10,7 @@
 #include "app/PaletteInsertModes.h"
 #include "app/PaletteTable.h"
 #include "app/PaletteViews.h"
+#include "core/KXAppSupport.h"
 #include "core/Log.h"
 #include "kxlib/gui/KXPopUpButton.h"
 #include "kxlib/gui/SegmentedControl.h"
@@ -21,6 +22,7 @@
 #include "model/RbxLayoutPopUp.h"
 
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QStackedWidget>
@@ -264,7 +266,17 @@ TEST_F(Palette, TheLayoutPopUpShowsTheLayoutsOrTheSamplesAndItsChoiceIsKept) {
     c->table().layoutPopUp()->selectItemAtIndex(lorem);
     c->changeLayout();
     EXPECT_EQ(store->stringForKey(rbx::key::sample), popUp.itemData(lorem).toString());
+    // A layout file added meanwhile is found, and the text view keeps its sample titles.
+    QFile added(KXAppSupport::makeSupportSubfolder(QStringLiteral("Layouts")) + QStringLiteral("/Added Layout.txt"));
+    ASSERT_TRUE(added.open(QIODevice::WriteOnly));
+    added.write("Added group\n$0041\n");
+    added.close();
+    EXPECT_NE(RbxLayout::layoutNamed(QStringLiteral("Added Layout")), nullptr);
+    EXPECT_GE(popUp.findText(QStringLiteral("Lorem ipsum")), 0);
+    EXPECT_LT(popUp.findText(QStringLiteral("Added Layout")), 0);
     c->changeViewTo(1);
+    EXPECT_GE(popUp.findText(QStringLiteral("Added Layout")), 0);
+    added.remove();
     EXPECT_EQ(c->table().layoutName(), QStringLiteral("Scripts and Symbols"));
 }
 

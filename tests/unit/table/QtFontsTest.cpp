@@ -77,3 +77,41 @@ TEST_F(TableTest, SequenceTheFontJoinsStaysOneGlyphWhenDrawnAsText) {
     EXPECT_FALSE(glyphs.contains(f->nominalGlyph(U'f')));
     EXPECT_FALSE(glyphs.contains(f->nominalGlyph(U'i')));
 }
+
+// A character of the colour emoji font is laid out as a text layout in that font lays it
+// out, whether it is the first one (laid out as text) or a later one (from the font's own
+// tables).
+TEST_F(TableTest, EmojiTextsAreWhatATextLayoutInTheEmojiFontGives) {
+    using Kind = RbxCellTextCache::Kind;
+    const rbx::Font emoji = font().withPointSize(40);
+    auto laidOutAsText = [&](char32_t c) {
+        RbxCellTextCache fresh;
+        fresh.setFonts(rbx::Font(), emoji);
+        return fresh.text(c, Kind::Emoji);
+    };
+    RbxCellTextCache cache;
+    cache.setFonts(font(), emoji);
+    cache.text(U'A', Kind::Emoji);
+    for (char32_t c : {U'B', U'C', U'a'}) {
+        const RbxCellText expected = laidOutAsText(c);
+        const RbxCellText& t = cache.text(c, Kind::Emoji);
+        ASSERT_EQ(t.runs.size(), 1);
+        ASSERT_EQ(expected.runs.size(), 1);
+        EXPECT_EQ(t.runs[0].rawFont(), expected.runs[0].rawFont());
+        EXPECT_EQ(t.runs[0].rawFont().pixelSize(), 40);
+        EXPECT_EQ(t.runs[0].glyphIndexes(), expected.runs[0].glyphIndexes());
+        EXPECT_NE(t.runs[0].glyphIndexes(), QList<quint32>{0});
+        EXPECT_EQ(t.runs[0].positions(), expected.runs[0].positions());
+        EXPECT_NEAR(t.advance, expected.advance, 0.5);
+        EXPECT_DOUBLE_EQ(t.height, expected.height);
+        EXPECT_EQ(t.missing, expected.missing);
+        EXPECT_EQ(t.hasInk, expected.hasInk);
+    }
+    // Another size of the emoji font forgets what the first one told.
+    cache.setFonts(font(), emoji.withPointSize(20));
+    cache.text(U'A', Kind::Emoji);
+    RbxCellTextCache small;
+    small.setFonts(rbx::Font(), emoji.withPointSize(20));
+    EXPECT_DOUBLE_EQ(cache.text(U'B', Kind::Emoji).height, small.text(U'B', Kind::Emoji).height);
+    EXPECT_LT(cache.text(U'B', Kind::Emoji).height, laidOutAsText(U'B').height);
+}
