@@ -63,11 +63,12 @@ void PaletteUpdates::downloadAndInstallUpdate() {
     const QString temp = QDir::tempPath();
     const QString folder = update::makeInstallFolder(temp);
     if (folder.isEmpty()) return;
-    KXDownloadController* download = KXDownloadController::downloadController();
+    KXDownloadController* download = KXDownloadController::downloadController(&checker_.userDefaults());
     download->setDownloadURL(QUrl(checker_.downloadURL()));
     download->setDownloadFolder(folder);
     download->setCompletionAction(KXDownloadController::UnzipAndOpen);
-    download->setChecks({checker_.availableVersion().value_or(QString()), QString(), update::runningInstallation(), temp});
+    download->setChecks({checker_.availableVersion().value_or(QString()), checker_.archiveSHA256(),
+                         update::runningInstallation(), temp});
     download->show();
     download->startDownload();
     download->raise();

@@ -15,6 +15,7 @@
 #include "kxlib/gui/KXAppearance.h"
 #include "platform/dbus/AppleEventBridge.h"
 #include "platform/dbus/FourCharCode.h"
+#include "update/KXInstallerInterface.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -41,8 +42,9 @@ bool RbxCharAppController::init() {
 bool RbxCharAppController::checkLaunchedFromDiskImage() {
     if (!KXUtilities::installationMode()) return false;
     kx::log(QStringLiteral("Installing"));
-    // Without the installer this copy simply runs from where it is.
-    kx::log(QStringLiteral("no installer in this build; running from the temporary folder"));
+    // The copy that downloaded this one hands over to the installer itself when its
+    // installation can be replaced; a copy started here simply runs from where it is.
+    kx::log(QStringLiteral("running from the temporary folder"));
     return false;
 }
 
@@ -67,6 +69,15 @@ void RbxCharAppController::finishLaunching() {
         QTimer::singleShot(0, this, &RbxCharAppController::afterFirstPaint);
     else
         windowController_.openWindow(this);
+
+    if (!KXUtilities::installationMode()) {
+        QTimer::singleShot(250 * 1000, this, [] { KXInstallerInterface::removeInstallationRelics(QStringLiteral("Runebox.app")); });
+        tellInstallerDone();
+    }
+}
+
+void RbxCharAppController::tellInstallerDone() {
+    KXInstallerInterface::tellInstallerDone(QStringLiteral("Runebox %1").arg(KXUtilities::versionString()));
 }
 
 void RbxCharAppController::afterFirstPaint() {

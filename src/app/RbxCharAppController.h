@@ -38,12 +38,14 @@ public:
     // ---- start-up ---------------------------------------------------------------------
     // False when this copy must end (never in a build without the installer).
     bool init();
-    // True when this copy runs in installation mode and hands over to the installer.
+    // Logs when this copy runs from a temporary folder; never stops the launch.
     bool checkLaunchedFromDiskImage();
     void quitOtherRunebox();
     void finishLaunching();
     // What the palette does not need for its first picture (once, after it).
     void afterFirstPaint();
+    // Tells a running installer that this copy is up ("Runebox <version>").
+    void tellInstallerDone();
     // The application was started again (a second start without URLs): opens the palette.
     void applicationShouldHandleReopen();
     // Writes what must survive; runs once, on the way out.

@@ -104,6 +104,7 @@ const std::vector<KeyInfo>& allKeys() {
         row(lastUpdateCheck),
         row(lastCurrentVersion),
         row(lastReleaseDate),
+        row(lastArchiveSHA256),
         row(versionToSkip),
         row(monce),
         row(lastMaintenance),

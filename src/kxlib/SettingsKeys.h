@@ -152,6 +152,8 @@ inline constexpr BoolKey checkForUpdatesInFullScreenMode{"checkForUpdatesInFullS
 inline constexpr StringKey lastUpdateCheck{"lastUpdateCheck"};
 inline constexpr StringKey lastCurrentVersion{"lastCurrentVersion"};
 inline constexpr StringKey lastReleaseDate{"lastReleaseDate"};
+// The SHA-256 the feed gives for the archive of lastCurrentVersion (absent: none given).
+inline constexpr StringKey lastArchiveSHA256{"lastArchiveSHA256"};
 inline constexpr StringKey versionToSkip{"versionToSkip", ""};
 inline constexpr StringKey monce{"monce"};
 inline constexpr StringKey lastMaintenance{"lastMaintenance"};

@@ -3,17 +3,24 @@
 #include "core/LocalizedStrings.h"
 #include "core/Log.h"
 #include "kxlib/KXNetwork.h"
+#include "kxlib/KXDefaults.h"
+#include "kxlib/KXUtilities.h"
+#include "update/BundleReplacement.h"
 #include "update/InstallFolders.h"
+#include "update/KXInstallerInterface.h"
 #include "update/UnpackedBundle.h"
 #include "update/UpdateNetwork.h"
 
 #include <QCloseEvent>
+#include <QHideEvent>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCall>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
@@ -38,14 +45,15 @@ QString shownName(QString name) {
 
 } // namespace
 
-KXDownloadController* KXDownloadController::downloadController() {
-    if (!current()) current() = new KXDownloadController;
+KXDownloadController* KXDownloadController::downloadController(KXDefaults* settings) {
+    if (!current()) current() = new KXDownloadController(settings);
     return current();
 }
 
 bool KXDownloadController::isBusy() { return !current().isNull(); }
 
-KXDownloadController::KXDownloadController() : QWidget(nullptr, Qt::Window | Qt::WindowStaysOnTopHint) {
+KXDownloadController::KXDownloadController(KXDefaults* settings)
+    : QWidget(nullptr, Qt::Window | Qt::WindowStaysOnTopHint), settings_(settings) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(WindowTitle);
     setObjectName(QStringLiteral("DownloadProgress"));
@@ -66,6 +74,29 @@ KXDownloadController::KXDownloadController() : QWidget(nullptr, Qt::Window | Qt:
     row->addWidget(button_);
     layout->addLayout(row);
     setMinimumWidth(360);
+    restoreLocation();
+}
+
+void KXDownloadController::restoreLocation() {
+    if (!settings_) return;
+    const QStringList parts = settings_->stringForKey(LocationKey).split(u' ', Qt::SkipEmptyParts);
+    bool okX = false, okY = false;
+    const QPoint at(parts.value(0).toInt(&okX), parts.value(1).toInt(&okY));
+    if (parts.size() != 2 || !okX || !okY) return;
+    // Only where a screen shows it. The place is that of the window's inside, which the
+    // window manager's frame does not shift.
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        if (screen->availableGeometry().contains(at)) {
+            setGeometry(QRect(at, sizeHint().expandedTo(minimumSizeHint()).expandedTo(minimumSize())));
+            return;
+        }
+    }
+}
+
+void KXDownloadController::hideEvent(QHideEvent* event) {
+    if (settings_ && !event->spontaneous())
+        settings_->setString(QStringLiteral("%1 %2").arg(geometry().x()).arg(geometry().y()), LocationKey);
+    QWidget::hideEvent(event);
 }
 
 KXDownloadController::~KXDownloadController() {
@@ -207,6 +238,17 @@ void KXDownloadController::openDestination() {
                                 .replace(QStringLiteral("%@"), checks_.installLocation));
             return;
         }
+        if (update::checkReplaceableInstallation(checks_.installLocation).isEmpty()) {
+            if (!launchInstaller()) {
+                stopWithMessage(kx::loc(QStringLiteral("Could not open the file.")));
+                return;
+            }
+            // The installer removes the download folder once it has copied the new version.
+            folder_.clear();
+            emit opened(destination_);
+            done();
+            return;
+        }
         const QString program = update::bundleExecutable(destination_);
         if (!QProcess::startDetached(program, {}, destination_)) {
             stopWithMessage(kx::loc(QStringLiteral("Could not open the file.")));
@@ -222,6 +264,18 @@ void KXDownloadController::openDestination() {
     }
     emit opened(destination_);
     done();
+}
+
+bool KXDownloadController::launchInstaller() {
+    KXInstallerInterface installer;
+    installer.addArgument(QStringLiteral("Runebox"), QStringLiteral("productName"));
+    installer.addArgument(QStringLiteral("RB-3"), QStringLiteral("productCode"));
+    installer.addArgument(QStringLiteral("RB-X"), QStringLiteral("productCode"));
+    installer.addArgument(checks_.expectedVersion, QStringLiteral("version"));
+    installer.addArgument(destination_, QStringLiteral("sourcePath"));
+    installer.addArgument(checks_.installLocation, QStringLiteral("targetPath"));
+    installer.addArgument(QStringLiteral("3.0"), QStringLiteral("completionQuit"));
+    return installer.launch();
 }
 
 void KXDownloadController::stopWithMessage(const QString& message) {

@@ -4,11 +4,15 @@
 // when it is done, cancelled or closed.
 //
 // Completion actions: 1 unpack, 2 open, 3 unpack and open, 4 reveal in the file manager.
-// Opening a folder "<Name>.app" hands over to that copy: it is checked (UnpackedBundle)
-// and its program started; where the user may not replace the running installation it
-// says so and stops. Every failure ends in a message and a "Close" button; cancelling,
+// Opening a folder "<Name>.app" hands over to that copy: it is checked (UnpackedBundle);
+// where the user may not replace the running installation it says so and stops; where
+// that installation is a folder of its own (BundleReplacement.h) the installer program
+// is started to replace it (KXInstallerInterface), else the new copy's program is
+// started from where it was unpacked. Every failure ends in a message and a "Close" button; cancelling,
 // a failure and closing after one remove the download folder when it is one of the
-// installation folders (InstallFolders), so nothing is left behind.
+// installation folders (InstallFolders), so nothing is left behind. The window's
+// position is kept in the settings under "Download Window Location" ("x y") and used
+// for the next window.
 
 #include "network/NetworkModule.h"
 
@@ -30,15 +34,19 @@ struct DownloadChecks {
     QString tempFolder;        // where installation folders are made
 };
 
+class KXDefaults;
+
 class KXDownloadController : public QWidget, private rbx::network::DownloadReceiver {
     Q_OBJECT
 public:
     enum Completion { Unzip = 1, Open = 2, UnzipAndOpen = 3, Reveal = 4 };
 
     static inline const QString WindowTitle = QStringLiteral("Download");
+    static inline const QString LocationKey = QStringLiteral("Download Window Location");
 
-    // The running download's controller, or a new one.
-    static KXDownloadController* downloadController();
+    // The running download's controller, or a new one (placed where the settings, when
+    // given, say the last one was).
+    static KXDownloadController* downloadController(KXDefaults* settings = nullptr);
     static bool isBusy();
 
     void setDownloadURL(const QUrl& url) { url_ = url; }
@@ -60,9 +68,12 @@ signals:
     void opened(const QString& path);
 
 private:
-    KXDownloadController();
+    explicit KXDownloadController(KXDefaults* settings);
     ~KXDownloadController() override;
     void closeEvent(QCloseEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void restoreLocation();
+    bool launchInstaller();
     void downloadLength(qint64 total) override;
     bool downloadData(const QByteArray& data) override;
     void downloadEnded(const QString& error, const QString& refusedRedirect) override;
@@ -72,6 +83,7 @@ private:
     void removeFolder();
     void done();
 
+    KXDefaults* settings_;
     QLabel* message_;
     QProgressBar* progress_;
     QPushButton* button_;

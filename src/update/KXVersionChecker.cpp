@@ -165,6 +165,8 @@ void KXVersionChecker::readFeed() {
     const QString date = update::releaseDate(feed);
     settings_.setObject(date.isEmpty() ? QVariant() : QVariant(date), key::lastReleaseDate.qname());
     kx::log(QStringLiteral(" releaseDate = %1").arg(date));
+    const QString sha256 = feed.value(update::ArchiveChecksumElement).toString().toLower();
+    settings_.setObject(sha256.isEmpty() ? QVariant() : QVariant(sha256), key::lastArchiveSHA256.qname());
     if (!version.isValid()) {
         kx::log(QStringLiteral("version check failed for %1").arg(address));
     } else if (feed.contains(QStringLiteral("Program_System_Requirements"))) {
@@ -214,6 +216,10 @@ bool KXVersionChecker::betaVersionAvailable() const {
     for (QChar c : {u'd', u'a', u'b', u'f'})
         if (v.contains(c)) return true;
     return false;
+}
+
+QString KXVersionChecker::archiveSHA256() const {
+    return settings_.objectForKey(key::lastArchiveSHA256.qname()).toString();
 }
 
 QString KXVersionChecker::downloadURL() const { return betaVersionAvailable() ? downloadBetaURL() : downloadFinalURL(); }

@@ -62,6 +62,8 @@ public:
     std::optional<QString> availableVersion() const;
     bool betaVersionAvailable() const;
     QString downloadURL() const;
+    // The archive's SHA-256 as the feed gave it ("" : none given).
+    QString archiveSHA256() const;
     bool updateAvailable() const;
     bool shouldSkipVersion();
     void setSkipThisVersion(bool skip);

@@ -6,6 +6,7 @@
 //     <Program_Version>5.4b2</Program_Version>
 //     <Program_Release_Year>2024</Program_Release_Year> ... Month, Day
 //     <Program_System_Requirements>Linux 6.1 or later</Program_System_Requirements>
+//     <Program_Archive_SHA256>(64 hex digits)</Program_Archive_SHA256>   optional
 //   </Program_Info></XML_DIZ_INFO>
 // A parse error is logged "XML parse error <reason>" and keeps what was collected.
 // Documents with a type declaration are refused (no entities are expanded).
@@ -15,6 +16,9 @@
 #include <QVariantMap>
 
 namespace update {
+
+// The element with the SHA-256 of the offered archive: a download that differs is refused.
+inline const QString ArchiveChecksumElement = QStringLiteral("Program_Archive_SHA256");
 
 QVariantMap parsePadFeed(const QByteArray& xml);
 

@@ -3,6 +3,7 @@
 #include "core/Log.h"
 #include "core/Plist.h"
 #include "kxlib/KXUtilities.h"
+#include "update/BundleReplacement.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -86,7 +87,9 @@ bool canInstallInto(const QString& location) {
         return ::access(QFile::encodeName(path).constData(), W_OK | X_OK) == 0;
     };
     const QString bin = location + QStringLiteral("/bin");
-    return writable(location) && (!QFileInfo::exists(bin) || writable(bin));
+    if (!writable(location) || (QFileInfo::exists(bin) && !writable(bin))) return false;
+    // A folder of its own is replaced as a whole, in the folder that holds it.
+    return !checkReplaceableInstallation(location).isEmpty() || writable(QFileInfo(QDir::cleanPath(location)).path());
 }
 
 QString runningInstallation() {

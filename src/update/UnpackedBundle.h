@@ -20,7 +20,7 @@ QString bundleExecutable(const QString& bundle);
 // The lower-case hex SHA-256 of a file ("" when unreadable).
 QString sha256OfFile(const QString& path);
 // The user may replace the installation at `location` (the folder and its "bin" when it
-// has one).
+// has one, and the folder that holds it when it is replaced as a whole).
 bool canInstallInto(const QString& location);
 // The installation the running program belongs to: the folder above its "bin", else the
 // program's folder (a build tree).

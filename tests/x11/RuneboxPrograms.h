@@ -10,6 +10,7 @@ namespace x11test {
 
 inline const QString Runebox = QStringLiteral(RUNEBOX_BINARY_DIR "/src/runebox");
 inline const QString Tool = QStringLiteral(RUNEBOX_BINARY_DIR "/tools/runebox-tool");
+inline const QString Installer = QStringLiteral(RUNEBOX_BINARY_DIR "/src/runebox-installer");
 
 // Runs a program to its end (30 s at most) and answers its exit code, -1 when it failed;
 // its output and errors go to `output`.

@@ -4,15 +4,21 @@
 // release notes show, the download runs with a progress bar and hands over to the
 // unpacked copy; the new-version alert's buttons; a cancelled download, a damaged
 // archive and an installation the user may not change leave nothing behind and start
-// nothing.
+// nothing. An installed copy (a folder "Runebox.app" of its own) is replaced by the
+// installer, which starts the new one; a wrong checksum and a failed replacement leave it
+// as it was. The download window comes back where the user left it.
 #include "SheetDriving.h"
+#include "common/BundleFolder.h"
 #include "common/LocalHttpServer.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <csignal>
+#include <sys/stat.h>
 
 namespace {
 
@@ -43,12 +49,50 @@ bool sheetShows(const QString& field, const QString& text, int ms = 20000) {
     return rbxtest::waitFor([&] { return sheetFields().value(field).toString().contains(text); }, ms);
 }
 
-QByteArray feed(const QString& version) {
+QByteArray feed(const QString& version, const QByteArray& sha256 = {}) {
+    const QString sum = sha256.isEmpty() ? QString()
+                                         : QStringLiteral("<Program_Archive_SHA256>%1</Program_Archive_SHA256>")
+                                               .arg(QString::fromLatin1(sha256));
     return QStringLiteral("<?xml version=\"1.0\"?><XML_DIZ_INFO><Program_Info><Program_Version>%1</Program_Version>"
                           "<Program_Release_Year>2026</Program_Release_Year><Program_Release_Month>11</Program_Release_Month>"
-                          "<Program_Release_Day>2</Program_Release_Day></Program_Info></XML_DIZ_INFO>")
-        .arg(version)
+                          "<Program_Release_Day>2</Program_Release_Day>%2</Program_Info></XML_DIZ_INFO>")
+        .arg(version, sum)
         .toUtf8();
+}
+
+QByteArray contents(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
+}
+
+// The processes whose program is `path`, or with `under` one in that folder (from /proc).
+enum class Match { Program, Under };
+QList<int> processesRunning(const QString& path, Match match = Match::Program) {
+    QList<int> pids;
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        bool ok = false;
+        const int pid = entry.toInt(&ok);
+        if (!ok) continue;
+        const QString exe = QFile::symLinkTarget(QStringLiteral("/proc/%1/exe").arg(pid));
+        if (match == Match::Program ? exe == path : exe.startsWith(path + u'/')) pids << pid;
+    }
+    return pids;
+}
+bool processGone(int pid) { return !QFileInfo::exists(QStringLiteral("/proc/%1/exe").arg(pid)); }
+
+// The visible top-level window of that title: its inside on the screen; empty when none.
+QRect windowNamed(const QString& title) {
+    QString ids;
+    run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+                                    QStringLiteral("^%1$").arg(title)}, &ids);
+    const QString id = ids.split(u'\n', Qt::SkipEmptyParts).value(0).trimmed();
+    if (id.isEmpty() || !id.at(0).isDigit()) return {};
+    QString g;
+    run(QStringLiteral("xdotool"), {QStringLiteral("getwindowgeometry"), id}, &g);
+    const QStringList pos = g.section(QStringLiteral("Position: "), 1).section(u' ', 0, 0).split(u',');
+    const QStringList size = g.section(QStringLiteral("Geometry: "), 1).trimmed().split(u'x');
+    if (pos.size() != 2 || size.size() != 2) return {};
+    return QRect(pos[0].toInt(), pos[1].toInt(), size[0].toInt(), size[1].toInt());
 }
 
 // A folder for one test: the update server, the program's temporary folder ("tmp") and
@@ -71,19 +115,7 @@ public:
     // The zip archive "Runebox.app.zip" of the given files, made with Python's zipfile.
     QByteArray archive(const QByteArray& program, const QByteArray& executableName) const {
         QTemporaryDir src;
-        const QString app = src.path() + QStringLiteral("/Runebox.app");
-        QDir().mkpath(app + QStringLiteral("/bin"));
-        QDir().mkpath(app + QStringLiteral("/share/runebox"));
-        QFile exe(app + QStringLiteral("/bin/runebox"));
-        EXPECT_TRUE(exe.open(QIODevice::WriteOnly));
-        exe.write(program);
-        exe.close();
-        exe.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        QFile info(app + QStringLiteral("/share/runebox/Info.plist"));
-        EXPECT_TRUE(info.open(QIODevice::WriteOnly));
-        info.write("<plist><dict><key>CFBundleExecutable</key><string>" + executableName +
-                   "</string><key>CFBundleVersion</key><string>101</string></dict></plist>");
-        info.close();
+        EXPECT_TRUE(rbxtest::writeBundle(src.path() + QStringLiteral("/Runebox.app"), program, executableName, "101"));
         const rbxtest::ProgramRun r = rbxtest::runProgram(
             QStringLiteral("/bin/sh"),
             {QStringLiteral("-c"), QStringLiteral("cd '%1' && python3 -m zipfile -c out.zip Runebox.app").arg(src.path())});
@@ -111,6 +143,39 @@ public:
         return written;
     }
     bool tmpIsEmpty() const { return QDir(tmp()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden); }
+    // Serves `archive` at once, offered by a feed that gives `sha256` for it.
+    bool serveOffer(const QByteArray& archive, const QByteArray& sha256) {
+        server.serve(QStringLiteral("/vck/runeboxx.xml"), HttpAnswer::text(feed(QStringLiteral("101"), sha256)));
+        server.serve(ArchivePath, HttpAnswer::text(archive));
+        pointTo(awayFromThePalette);
+        return writeSetting(QStringLiteral("updateServer"), server.baseUrl()) == 0;
+    }
+    // This program installed as a folder of its own, "<dir>/apps/Runebox.app", with the
+    // installer beside it (the bundle data comes from RUNEBOX_RESOURCES).
+    QString apps() const { return dir.path() + QStringLiteral("/apps"); }
+    QString installedCopy() const {
+        const QString app = apps() + QStringLiteral("/Runebox.app");
+        EXPECT_TRUE(QDir().mkpath(app + QStringLiteral("/bin")));
+        EXPECT_TRUE(QDir().mkpath(app + QStringLiteral("/share/runebox")));
+        EXPECT_EQ(run(QStringLiteral("ln"), {Runebox, app + QStringLiteral("/bin/runebox")}), 0);
+        EXPECT_EQ(run(QStringLiteral("ln"), {Installer, app + QStringLiteral("/bin/runebox-installer")}), 0);
+        EXPECT_TRUE(QFile::copy(QStringLiteral(RUNEBOX_SOURCE_RESOURCES "/Info.plist"),
+                                app + QStringLiteral("/share/runebox/Info.plist")));
+        return app;
+    }
+    // Starts the installed copy as the user would, with the debug state on the bus. Its
+    // output, and that of the programs it starts, which outlive it, goes to a file.
+    void start(QProcess& copy, const QString& app) const {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(environment());
+        env.insert(QStringLiteral("RUNEBOX_DEBUG_STATE"), QStringLiteral("1"));
+        copy.setProcessEnvironment(env);
+        copy.setProcessChannelMode(QProcess::MergedChannels);
+        copy.setStandardOutputFile(log());
+        copy.start(app + QStringLiteral("/bin/runebox"), {});
+    }
+    QString log() const { return dir.path() + QStringLiteral("/output.log"); }
+    std::string output() const { return contents(log()).toStdString(); }
 
     QTemporaryDir dir;
     LocalHttpServer server;
@@ -265,4 +330,147 @@ TEST(UpdateClient, AnInstallationTheUserMayNotChangeIsLeftAsItIs) {
     EXPECT_EQ(QDir(bin).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{QStringLiteral("runebox")});
     copy.terminate();
     copy.waitForFinished(5000);
+}
+
+namespace {
+
+// Ends a copy that the installer started (not a child of the test): asks it to quit as
+// another program would, and waits until it is gone.
+void quitStartedCopy(int pid) {
+    url(QStringLiteral("runebox://quit"));
+    if (!rbxtest::waitFor([&] { return processGone(pid); }, 15000)) ::kill(pid, SIGKILL);
+}
+
+ino_t inodeOf(const QString& path) {
+    struct stat st{};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_ino : 0;
+}
+
+} // namespace
+
+TEST(UpdateClient, TheInstallerReplacesTheInstalledCopyAndStartsTheNewOne) {
+    UpdateSession session;
+    // The new copy's program notes where it was started and goes on as this program.
+    const QByteArray archive =
+        session.archive("#!/bin/sh\necho \"$PWD $$\" > '" + session.marker.toUtf8() + "'\nexec '" + Runebox.toUtf8() + "'\n",
+                        "runebox");
+    ASSERT_TRUE(session.serveOffer(archive, QCryptographicHash::hash(archive, QCryptographicHash::Sha256).toHex()));
+    const QString app = session.installedCopy();
+    QProcess old;
+    session.start(old, app);
+    ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << session.output();
+
+    // "Check Now" and "Download and Install" in the preferences' update tab.
+    ASSERT_EQ(url(QStringLiteral("runebox://open?sheet=pref&tab=upd")), 0);
+    ASSERT_TRUE(waitForSheet(QStringLiteral("preferences")));
+    ASSERT_TRUE(clickControl(QStringLiteral("checkUpdatesNowButton")));
+    ASSERT_TRUE(sheetShows(QStringLiteral("updateStatusField"), QStringLiteral("New version 101 is available.")))
+        << session.output();
+    ASSERT_TRUE(clickControl(QStringLiteral("updateDownloadButton")));
+
+    // The installer has the old copy quit, puts the new one in its place and starts it there.
+    ASSERT_TRUE(rbxtest::waitFor([&] { return contents(session.marker).endsWith('\n'); }, 60000)) << session.output();
+    EXPECT_TRUE(old.state() == QProcess::NotRunning || old.waitForFinished(10000)) << session.output();
+    const QStringList started = QString::fromUtf8(contents(session.marker)).trimmed().split(u' ');
+    ASSERT_EQ(started.size(), 2);
+    EXPECT_EQ(started[0], app);
+    const int startedPid = started[1].toInt();
+    EXPECT_TRUE(contents(app + QStringLiteral("/bin/runebox")).startsWith("#!/bin/sh"));
+    EXPECT_TRUE(contents(app + QStringLiteral("/share/runebox/Info.plist")).contains("<string>101</string>"));
+    EXPECT_EQ(QDir(session.apps()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+              QStringList{QStringLiteral("Runebox.app")});
+    EXPECT_TRUE(rbxtest::waitFor([&] { return session.tmpIsEmpty(); }));
+    // The started copy is up and tells the installer so, which then ends.
+    EXPECT_TRUE(Copy::waitForState(Copy::shownAndPainted, 30000)) << session.output();
+    EXPECT_TRUE(rbxtest::waitFor([&] { return processesRunning(session.dir.path(), Match::Under).isEmpty(); }, 30000));
+    quitStartedCopy(startedPid);
+}
+
+TEST(UpdateClient, AReplacementThatFailsLeavesTheInstalledCopyWholeAndRunning) {
+    UpdateSession session;
+    ASSERT_TRUE(session.serveOffer(session.goodArchive(), {}));
+    const QString app = session.installedCopy();
+    const QByteArray info = contents(app + QStringLiteral("/share/runebox/Info.plist"));
+    // The installation's folder may be added to but not moved: the last step fails.
+    ASSERT_EQ(run(QStringLiteral("chattr"), {QStringLiteral("+a"), app}), 0);
+    struct Unlock {
+        QString path;
+        ~Unlock() { run(QStringLiteral("chattr"), {QStringLiteral("-a"), path}); }
+    } unlock{app};
+    QProcess old;
+    session.start(old, app);
+    ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << session.output();
+    ASSERT_TRUE(checkAndAlert());
+    ASSERT_TRUE(clickControl(QStringLiteral("alertDefaultButton")));
+
+    // The installer says so; once the user has read it, the old copy runs again.
+    QRect failure;
+    ASSERT_TRUE(rbxtest::waitFor([&] { return !(failure = windowNamed(QStringLiteral("Runebox Installer"))).isEmpty(); }, 60000))
+        << session.output();
+    EXPECT_TRUE(old.state() == QProcess::NotRunning || old.waitForFinished(10000)) << session.output();
+    EXPECT_EQ(inodeOf(app + QStringLiteral("/bin/runebox")), inodeOf(Runebox));
+    EXPECT_EQ(inodeOf(app + QStringLiteral("/bin/runebox-installer")), inodeOf(Installer));
+    EXPECT_EQ(contents(app + QStringLiteral("/share/runebox/Info.plist")), info);
+    EXPECT_EQ(QDir(session.apps()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+              QStringList{QStringLiteral("Runebox.app")});
+    EXPECT_TRUE(session.tmpIsEmpty());
+    EXPECT_FALSE(QFile::exists(session.marker));
+    screenshot(QStringLiteral("installer-failure"));
+    pressKey(QStringLiteral("Return"));
+    EXPECT_TRUE(rbxtest::waitFor([&] { return windowNamed(QStringLiteral("Runebox Installer")).isEmpty(); }, 10000));
+    EXPECT_TRUE(rbxtest::waitFor([&] { return processesRunning(app + QStringLiteral("/bin/runebox-installer")).isEmpty(); }));
+    QList<int> again;
+    EXPECT_TRUE(rbxtest::waitFor([&] { return !(again = processesRunning(app + QStringLiteral("/bin/runebox"))).isEmpty(); }));
+    EXPECT_TRUE(Copy::waitForState(Copy::shownAndPainted, 30000)) << session.output();
+    for (const int pid : again) quitStartedCopy(pid);
+}
+
+TEST(UpdateClient, AWrongChecksumInstallsNothingAndTheWindowComesBackWhereItWasLeft) {
+    UpdateSession session;
+    ASSERT_TRUE(session.serveOffer(session.goodArchive(), QByteArray(64, '0')));
+    Copy copy({}, session.environment());
+    ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << copy.output().toStdString();
+    ASSERT_TRUE(checkAndAlert());
+    ASSERT_TRUE(clickControl(QStringLiteral("alertDefaultButton")));
+    ASSERT_TRUE(windowShows(QStringLiteral("DownloadProgress"), QStringLiteral("downloadMessage"), QStringLiteral("Download failed.")))
+        << copy.output().toStdString();
+    EXPECT_TRUE(session.tmpIsEmpty());
+    EXPECT_FALSE(QFile::exists(session.marker));
+
+    // The user drags the window by its title bar, then closes it.
+    const X11Session::Window id = windowOfPid(int(copy.process().processId()));
+    ASSERT_NE(id, 0u);
+    const QRect window = frameOf(id);
+    const QRect button = controlRect(QStringLiteral("downloadButton"));
+    ASSERT_TRUE(window.contains(button)) << window.x() << "," << window.y() << " " << button.x() << "," << button.y();
+    const QPoint grip(window.center().x(), window.top() - 10);
+    pointTo(grip);
+    rbxtest::spinEventLoop(100);
+    xdo({QStringLiteral("mousedown"), QStringLiteral("1")});
+    for (int step = 1; step <= 10; ++step) {
+        rbxtest::spinEventLoop(50);
+        pointTo(grip + QPoint(-140, 110) * step / 10);
+    }
+    rbxtest::spinEventLoop(100);
+    xdo({QStringLiteral("mouseup"), QStringLiteral("1")});
+    QRect moved;
+    ASSERT_TRUE(rbxtest::waitFor([&] {
+        const QRect before = controlRect(QStringLiteral("downloadButton"));
+        rbxtest::spinEventLoop(150);
+        moved = controlRect(QStringLiteral("downloadButton"));
+        return moved == before && moved.y() > button.y() + 80;
+    })) << "window " << window.x() << "," << window.y() << " button " << button.x() << "," << button.y() << " now "
+        << moved.x() << "," << moved.y();
+    ASSERT_TRUE(clickControl(QStringLiteral("downloadButton")));
+    ASSERT_TRUE(rbxtest::waitFor([&] { return windowFields(QStringLiteral("DownloadProgress")).isEmpty(); }));
+    EXPECT_FALSE(setting(QStringLiteral("Download Window Location")).isEmpty());
+
+    // The next download's window opens there.
+    ASSERT_TRUE(checkAndAlert());
+    ASSERT_TRUE(clickControl(QStringLiteral("alertDefaultButton")));
+    ASSERT_TRUE(windowShows(QStringLiteral("DownloadProgress"), QStringLiteral("downloadMessage"), QStringLiteral("Download failed.")));
+    EXPECT_TRUE(rbxtest::waitFor([&] { return controlRect(QStringLiteral("downloadButton")) == moved; }))
+        << "button at " << controlRect(QStringLiteral("downloadButton")).x() << "," << controlRect(QStringLiteral("downloadButton")).y()
+        << " instead of " << moved.x() << "," << moved.y();
+    ASSERT_TRUE(clickControl(QStringLiteral("downloadButton")));
 }

@@ -253,6 +253,20 @@ TEST_F(UpdateCheckTest, AUserCheckStoresTheNewVersionAndOffersIt) {
     EXPECT_EQ(server.countOf(QStringLiteral("/vck/runeboxx.xml")), 2);
 }
 
+TEST_F(UpdateCheckTest, TheArchiveChecksumGoesWithTheVersion) {
+    const QByteArray sum = QByteArray(64, 'A');
+    QByteArray withSum = feed("101");
+    withSum.replace("</Program_Info>", "<Program_Archive_SHA256> " + sum + " </Program_Archive_SHA256></Program_Info>");
+    serveFeed(HttpAnswer::text(withSum));
+    checkAndWait();
+    EXPECT_EQ(checker->archiveSHA256(), QString(64, u'a'));
+    // A feed without one removes the one of the version before.
+    serveFeed(HttpAnswer::text(feed("102")));
+    checkAndWait();
+    EXPECT_EQ(checker->archiveSHA256(), QString());
+    EXPECT_FALSE(store->objectForKey(key::lastArchiveSHA256.qname()).isValid());
+}
+
 TEST_F(UpdateCheckTest, SkippingAVersionUntilANewerOneComes) {
     serveFeed(HttpAnswer::text(feed("101")));
     checkAndWait();
