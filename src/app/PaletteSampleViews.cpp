@@ -144,7 +144,14 @@ int PaletteSampleViews::editorFontSize() const {
     return std::clamp(int(std::lround(size > 0 ? size : 18)), 1, 512);
 }
 
+void PaletteSampleViews::updateEditButton() {
+    // Only the user's own text is edited.
+    editButton_->setVisible(settings_.integerForKey(rbx::key::view) == SampleEditorView &&
+                            RbxSampleText::isUsersOwnText(RbxSampleText::selectedSampleTextTitle()));
+}
+
 void PaletteSampleViews::showView(int view) {
+    updateEditButton();
     QStackedWidget* pages = content_.contentTabView();
     if (view == PreviewView || view == SampleEditorView) RbxLayout::fillLayoutPopUp(view, true);
     if (view == PreviewView) {
@@ -321,7 +328,10 @@ void PaletteSampleViews::defaultChanged(const QString& key) {
         const int view = settings_.integerForKey(rbx::key::view);
         if (view != PreviewView && view != SampleEditorView) return;
         // The layout pop-up of the sample views shows the chosen sample.
-        if (key == QLatin1String(rbx::key::sample.name)) RbxLayout::fillLayoutPopUp(view, true);
+        if (key == QLatin1String(rbx::key::sample.name)) {
+            RbxLayout::fillLayoutPopUp(view, true);
+            updateEditButton();
+        }
         updateEditorFont();
     }
 }

@@ -69,6 +69,8 @@ protected:
 
 private:
     void showView(int view);
+    // Shown in the sample editor while the user's own text is chosen.
+    void updateEditButton();
     void setParagraphAttributes();
     void refreshHighlighting(RbxTextEditView* view);
     int editorFontSize() const;

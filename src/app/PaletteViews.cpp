@@ -21,7 +21,6 @@
 #include <QToolButton>
 #include <QLineEdit>
 #include <QListView>
-#include <QPushButton>
 #include <QScopedValueRollback>
 #include <QSignalBlocker>
 #include <QStackedWidget>
@@ -158,7 +157,6 @@ void PaletteViews::changeLayout() {
     const int view = settings_.integerForKey(rbx::key::view);
     const int selected = layouts_.indexOfSelectedItem();
     const QString object = selected >= 0 ? layouts_.items()[std::size_t(selected)].representedObject : QString();
-    auto* editButton = content_.contentTabView()->findChild<QPushButton*>(QStringLiteral("sampleTextEditButton"));
     if (view < 4) {
         if (object == RbxLayoutPopUp::customLayoutsFolderItem()) {
             RbxLayout::updateCustomLayoutFiles();
@@ -176,11 +174,9 @@ void PaletteViews::changeLayout() {
         RbxFontInfo::flushCachedCharacters();
         table_.reload();
         RbxLayout::saveLayoutInPrefs();
-        if (editButton) editButton->hide();
         return;
     }
     if (view == 10 || view == 11) settings_.setString(object, rbx::key::sample.qname());
-    if (editButton) editButton->setVisible(view == 11 && selected == 0);
 }
 
 void PaletteViews::showLayoutPopUp() {

@@ -70,21 +70,31 @@ QString RbxSampleText::selectedSampleTextTitle() {
 
 QString RbxSampleText::selectedSampleText() { return sampleTextWithTitle(selectedSampleTextTitle()); }
 
-QString RbxSampleText::sampleTextWithTitle(const QString& title) {
-    for (const QVariant& v : sampleTextDictionaries()) {
+namespace {
+
+// The text of the entry with that title as the file has it; null when there is none.
+QString entryText(const QString& title) {
+    for (const QVariant& v : RbxSampleText::sampleTextDictionaries()) {
         const QVariantMap d = v.toMap();
-        if (d.value(QStringLiteral("title")).toString() != title) continue;
-        const QString text = d.value(QStringLiteral("text")).toString();
-        if (text == QLatin1String("C")) {
-            const QString own = RbxDefaults::userDefaults().stringForKey(rbx::key::editableSampleText);
-            return RbxDefaults::userDefaults().objectForKey(rbx::key::editableSampleText.qname()).isValid()
-                       ? own
-                       : kx::loc(QStringLiteral("__FILLER_TEXT_INTRO__"));
-        }
-        if (text == QLatin1String("R")) return repertoireOfCurrentFont();
-        return text;
+        if (d.value(QStringLiteral("title")).toString() == title) return d.value(QStringLiteral("text")).toString();
     }
     return QString();
+}
+
+} // namespace
+
+bool RbxSampleText::isUsersOwnText(const QString& title) { return entryText(title) == QLatin1String("C"); }
+
+QString RbxSampleText::sampleTextWithTitle(const QString& title) {
+    const QString text = entryText(title);
+    if (text == QLatin1String("C")) {
+        const QString own = RbxDefaults::userDefaults().stringForKey(rbx::key::editableSampleText);
+        return RbxDefaults::userDefaults().objectForKey(rbx::key::editableSampleText.qname()).isValid()
+                   ? own
+                   : kx::loc(QStringLiteral("__FILLER_TEXT_INTRO__"));
+    }
+    if (text == QLatin1String("R")) return repertoireOfCurrentFont();
+    return text.isNull() ? QString() : text;
 }
 
 QString RbxSampleText::repertoireOfCurrentFont() {

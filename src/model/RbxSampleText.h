@@ -22,6 +22,8 @@ public:
     static QString selectedSampleText();
     // The text of the entry with that title ("C" and "R" resolved); "" when there is none.
     static QString sampleTextWithTitle(const QString& title);
+    // Whether the entry of that title is the user's own text ("C").
+    static bool isUsersOwnText(const QString& title);
     // Every character of the selected font in the order of the Unicode blocks (the
     // search filter ignored), remembered until another font is selected.
     static QString repertoireOfCurrentFont();

@@ -3,8 +3,11 @@
 // shows the sample in its sizes, and both print (here straight into a PDF file, whose
 // pages are read back with pdftotext and pdftoppm). The listings read the display's
 // clipboard as the user left it.
+#include "MenuItems.h"
+#include "ProbeClient.h"
 #include "RuneboxCopy.h"
 #include "RuneboxPrograms.h"
+#include "SheetDriving.h"
 #include "common/TestEnvironment.h"
 
 #include <QDir>
@@ -146,6 +149,138 @@ TEST(SampleText, TheUserTypesASampleAndPrintsItAndThePreview) {
     // Back to the table.
     ASSERT_EQ(url(QStringLiteral("runebox://pref?view=1")), 0);
     EXPECT_TRUE(Copy::waitForState([](const QVariantMap& s) { return s.value(QStringLiteral("page")) != QStringLiteral("previewPage"); }));
+}
+
+// The pixels of a picture in the marking colour of the search's words (orange-yellow).
+int markedPixels(const QImage& shot) {
+    int n = 0;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x) {
+            const QColor c = shot.pixelColor(x, y);
+            if (c.red() > 235 && c.green() > 185 && c.green() < 225 && c.blue() < 40) ++n;
+        }
+    return n;
+}
+
+TEST(SampleText, ThePreviewShowsTheChosenSampleInEverySizeAndMarksTheSearchedWords) {
+    x11test::pointTo(QPoint(1100, 80));
+    Copy copy;
+    ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << copy.output().toStdString();
+
+    // The Preview tab, then a sample chosen from the pop-up beside it.
+    ASSERT_TRUE(x11test::clickControl(QStringLiteral("windowModeSegment10")));
+    ASSERT_TRUE(Copy::waitForState([](const QVariantMap& s) { return s.value(QStringLiteral("page")) == QStringLiteral("previewPage"); }))
+        << copy.output().toStdString();
+    ASSERT_TRUE(x11test::clickControl(QStringLiteral("layoutPopUp")));
+    x11test::MenuItem polski;
+    ASSERT_TRUE(rbxtest::waitFor([&] {
+        for (const x11test::MenuItem& i : x11test::menuItems())
+            if (i.title == QStringLiteral("Polski") && i.rect.height() > 4) polski = i;
+        return !polski.title.isEmpty();
+    }, 10000)) << copy.output().toStdString();
+    x11test::pointTo(polski.rect.center());
+    x11test::xdo({QStringLiteral("click"), QStringLiteral("1")});
+    const QString sample = QStringLiteral("Pchnąć w tę łódź jeża lub ośm skrzyń fig. Zażółć gęślą jaźń.");
+    QString shown;
+    ASSERT_TRUE(rbxtest::waitFor([&] {
+        const QVariantMap fields = qdbus_cast<QVariantMap>(Copy::debugCall(QStringLiteral("WindowFields"), {QStringLiteral("RbxCharWindow")}));
+        shown = fields.value(QStringLiteral("previewEditor")).toString();
+        return shown.contains(sample);
+    }, 10000)) << shown.toStdString();
+    // The introduction, then the sample once in each of the fourteen sizes, smallest first.
+    const QStringList paragraphs = shown.split(QStringLiteral("\n\n"));
+    ASSERT_EQ(paragraphs.size(), 15) << shown.toStdString();
+    const int sizes[] = {8, 9, 10, 12, 14, 18, 20, 22, 26, 30, 32, 36, 38, 40};
+    for (int i = 0; i < 14; ++i) EXPECT_EQ(paragraphs[i + 1], QStringLiteral("%1 pt: ").arg(sizes[i]) + sample);
+
+    // Nothing is marked until the user searches; then the words found are, on the screen.
+    const QRect preview = x11test::controlRect(QStringLiteral("previewEditor"));
+    ASSERT_FALSE(preview.isEmpty());
+    EXPECT_EQ(markedPixels(x11test::screenshot(QStringLiteral("preview-unmarked")).copy(preview)), 0);
+    const QRect field = x11test::controlRect(QStringLiteral("searchField"));
+    x11test::pointTo(field.center());
+    x11test::xdo({QStringLiteral("click"), QStringLiteral("1")});
+    x11test::typeText(QStringLiteral("jeza"));
+    ASSERT_TRUE(Copy::waitForState([](const QVariantMap& s) { return s.value(QStringLiteral("search")) == QStringLiteral("jeza"); }))
+        << copy.output().toStdString();
+    // "jeża" is found without its accent, in each of the fourteen paragraphs.
+    EXPECT_TRUE(rbxtest::waitFor([&] {
+        return markedPixels(x11test::screenshot(QStringLiteral("preview-marked")).copy(preview)) > 100;
+    }, 10000));
+}
+
+QString storedSampleText() {
+    QString stored;
+    run(Tool, {QStringLiteral("defaults"), QStringLiteral("read"), QStringLiteral("org.runebox.Runebox"),
+               QStringLiteral("editableSampleText")}, &stored);
+    return stored.trimmed();
+}
+
+// Pixels of a picture that are clearly green.
+int greenPixels(const QImage& shot) {
+    int n = 0;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x) {
+            const QColor c = shot.pixelColor(x, y);
+            if (c.green() > 120 && c.red() < 80 && c.blue() < 80) ++n;
+        }
+    return n;
+}
+
+TEST(SampleText, TheEditorTakesPastedTextPlainAndNoChangeWhileItsEditButtonLocksIt) {
+    x11test::pointTo(QPoint(1100, 80));
+    Copy copy;
+    ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << copy.output().toStdString();
+    ASSERT_EQ(url(QStringLiteral("runebox://pref?sample=My%20Text")), 0);
+    ASSERT_EQ(url(QStringLiteral("runebox://pref?view=11")), 0);
+    QRect editor;
+    ASSERT_TRUE(waitForControl(QStringLiteral("sampleTextEditor"), &editor));
+    clickAt(editor.center());
+    ASSERT_TRUE(Copy::waitForState([](const QVariantMap& s) { return s.value(QStringLiteral("focus")) == QStringLiteral("sampleTextEditor"); }))
+        << copy.output().toStdString();
+    run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("ctrl+a"), QStringLiteral("BackSpace")});
+
+    // Green styled text copied in another program comes in as plain black text.
+    ProbeClient probe;
+    ASSERT_TRUE(probe.started());
+    probe.setClipboard({{QStringLiteral("text/plain"), QByteArray("Green words")},
+                        {QStringLiteral("text/html"), QByteArray("<span style=\"color:#00c000;font-size:40pt\">Green words</span>")}});
+    ASSERT_TRUE(rbxtest::waitFor([] {
+        QString types;
+        run(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-t"),
+                                      QStringLiteral("TARGETS"), QStringLiteral("-o")}, &types);
+        return types.contains(QStringLiteral("text/html"));
+    }, 10000));
+    clickAt(editor.center());
+    run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("ctrl+v")});
+    ASSERT_TRUE(rbxtest::waitFor([] { return storedSampleText() == QStringLiteral("Green words"); }, 10000))
+        << storedSampleText().toStdString();
+    rbxtest::spinEventLoop(300);
+    const QImage pasted = x11test::screenshot(QStringLiteral("editor-pasted")).copy(editor);
+    EXPECT_EQ(greenPixels(pasted), 0);
+    int dark = 0;
+    for (int y = 0; y < pasted.height(); ++y)
+        for (int x = 0; x < pasted.width(); ++x) dark += qGray(pasted.pixel(x, y)) < 100;
+    EXPECT_GT(dark, 50);
+
+    // The edit button locks the text: typing changes nothing until it is pressed again.
+    QRect edit;
+    ASSERT_TRUE(waitForControl(QStringLiteral("sampleTextEditButton"), &edit));
+    clickAt(edit.center());
+    ASSERT_TRUE(Copy::waitForState([](const QVariantMap& s) { return s.value(QStringLiteral("focus")) == QStringLiteral("sampleTextEditor"); }));
+    run(QStringLiteral("xdotool"), {QStringLiteral("type"), QStringLiteral("xyz")});
+    run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("ctrl+v")});
+    rbxtest::spinEventLoop(1000);
+    EXPECT_EQ(storedSampleText(), QStringLiteral("Green words"));
+    clickAt(edit.center());
+    clickAt(editor.center());
+    run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("ctrl+End")});
+    run(QStringLiteral("xdotool"), {QStringLiteral("type"), QStringLiteral("!")});
+    EXPECT_TRUE(rbxtest::waitFor([] { return storedSampleText() == QStringLiteral("Green words!"); }, 10000))
+        << storedSampleText().toStdString();
+    // The edit button is there for the user's own text only.
+    ASSERT_EQ(url(QStringLiteral("runebox://pref?sample=Lorem%20ipsum")), 0);
+    EXPECT_TRUE(rbxtest::waitFor([] { return controlRect(QStringLiteral("sampleTextEditButton")).isEmpty(); }, 10000));
 }
 
 TEST(Listings, TheClipboardListingsReadWhatTheUserCopied) {

@@ -6,12 +6,16 @@
 #include "app/SamplePages.h"
 #include "app/TextHighlighting.h"
 #include "kxlib/SettingsKeys.h"
+#include "model/FontExtensions.h"
 #include "model/RbxSampleText.h"
 #include "table/widgets/RbxNamedColors.h"
 
+#include <QImage>
 #include <QMimeData>
+#include <QPainter>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <algorithm>
 
 using rbx::highlight::Range;
 
@@ -39,6 +43,9 @@ TEST_F(SampleText, TheChosenSampleAndWhatCAndRStandFor) {
     store->removeObjectForKey(rbx::key::editableSampleText.qname());
     EXPECT_EQ(RbxSampleText::sampleTextWithTitle(QStringLiteral("My Text")).isEmpty(), false);
     EXPECT_EQ(RbxSampleText::sampleTextWithTitle(QStringLiteral("English")).left(9), QStringLiteral("The quick"));
+    EXPECT_TRUE(RbxSampleText::isUsersOwnText(QStringLiteral("My Text")));
+    EXPECT_FALSE(RbxSampleText::isUsersOwnText(QStringLiteral("Lorem ipsum")));
+    EXPECT_FALSE(RbxSampleText::isUsersOwnText(QStringLiteral("Klingon")));
 }
 
 TEST(SampleTextRules, PreviewParagraphsAndThePrintedText) {
@@ -138,4 +145,51 @@ TEST(TextEditView, PlainInputOnlyWhileEditableAndTheMarks) {
     EXPECT_NE(at.charFormat().foreground().color(), substitution);
     at.setPosition(6);
     EXPECT_EQ(at.charFormat().foreground().color(), substitution);
+}
+
+namespace {
+
+// The rows of a page picture that hold dark ink.
+std::vector<int> inkRows(const QImage& page) {
+    std::vector<int> rows;
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x)
+            if (qGray(page.pixel(x, y)) < 100) {
+                rows.push_back(y);
+                break;
+            }
+    return rows;
+}
+
+QImage previewPage(const QSizeF& size, const rbx::Font& font, const QString& sample) {
+    QImage page(size.toSize(), QImage::Format_RGB32);
+    page.fill(Qt::red);
+    QPainter painter(&page);
+    rbx::sample::paintPreviewPage(painter, size, font, sample);
+    return page;
+}
+
+} // namespace
+
+TEST(SamplePages, ThePreviewPageFillsFromTheBottomUpAndAShortPageStillGetsEachPart) {
+    const rbx::Font font = rbx::font::availableFontWithName(QStringLiteral("DejaVuSans"), 12);
+    if (!font) GTEST_SKIP() << "DejaVu Sans is not installed";
+    const QString sample = RbxSampleText::sampleTextWithTitle(QStringLiteral("Lorem ipsum"));
+
+    // A page of paper: white all over, the parts reaching down to its bottom edge.
+    const QImage page = previewPage(QSizeF(420, 595), font, sample);
+    EXPECT_EQ(page.pixelColor(2, 300), QColor(Qt::white));
+    const std::vector<int> rows = inkRows(page);
+    ASSERT_FALSE(rows.empty());
+    EXPECT_GE(rows.back(), 595 - 10);
+    // The parts fill the space between the introduction and the bottom: few rows stay empty.
+    EXPECT_GT(double(std::count_if(rows.begin(), rows.end(), [](int y) { return y > 120; })) / (595 - 120), 0.5);
+
+    // A page too short for the parts (no space left below the introduction): each part
+    // still gets its first line, from the bottom up, and nothing is drawn off the page.
+    const QImage shortPage = previewPage(QSizeF(420, 130), font, sample);
+    const std::vector<int> shortRows = inkRows(shortPage);
+    ASSERT_FALSE(shortRows.empty());
+    EXPECT_GE(shortRows.back(), 130 - 10);
+    for (int y = 0; y < shortPage.height(); ++y) EXPECT_NE(shortPage.pixelColor(0, y), QColor(Qt::red)) << y;
 }
