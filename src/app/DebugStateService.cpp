@@ -107,7 +107,8 @@ QVariantMap DebugStateService::state() const {
             shapePad << topLeft.x() << topLeft.y() << pad->width() << pad->height() << pad->pad().numberOfPaths()
                      << pad->pad().numberOfAllPaths() << uint(pad->pad().backgroundCharacter())
                      << (pad->animation().isRunning() ? pad->animation().drawingIndex() : 0)
-                     << int(pad->animation().finishedStrokes().size());
+                     << int(pad->animation().finishedStrokes().size())
+                     << int(pad->pad().countedStrokes().isEmpty() ? 0 : pad->pad().countedStrokes().last().size());
         }
     QVariantList magnifier;
     uint magnified = 0;

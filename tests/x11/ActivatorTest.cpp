@@ -3,7 +3,9 @@
 // application keeps the keyboard, and the tray icon that a tray host appearing later
 // receives and that toggles the palette too. Font files dragged with the mouse from
 // another application onto the palette or the strip join the font list as the chosen
-// collection. While the screen saver runs the activator is left as it is.
+// collection. While the screen saver runs the activator is left as it is; after a switch
+// of desktop and after the machine wakes from sleep the strip is put up anew, on top, and
+// every 15 s it is raised again.
 #include "ProbeClient.h"
 #include "RuneboxCopy.h"
 #include "Desktop.h"
@@ -39,13 +41,20 @@ void click() { run(QStringLiteral("xdotool"), {QStringLiteral("click"), QStringL
 // The pointer stays away from the middle of the screen, where the palette opens: with the
 // mouse over it the palette would have the keyboard.
 
+// The corner strip's window, the mapped one only when `mapped`; "" when there is none.
+QString stripWindow(bool mapped = true) {
+    QStringList args{QStringLiteral("search"), QStringLiteral("--name"), QStringLiteral("^Runebox corner$")};
+    if (mapped) args.insert(1, QStringLiteral("--onlyvisible"));
+    QString ids;
+    run(QStringLiteral("xdotool"), args, &ids);
+    const QString id = ids.split(QLatin1Char('\n'), Qt::SkipEmptyParts).value(0).trimmed();
+    return !id.isEmpty() && id.at(0).isDigit() ? id : QString();
+}
+
 // The mapped corner strip's geometry "x,y wxh"; "" while none is mapped.
 QString stripGeometry() {
-    QString ids;
-    run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
-                                    QStringLiteral("^Runebox corner$")}, &ids);
-    const QString id = ids.split(QLatin1Char('\n'), Qt::SkipEmptyParts).value(0).trimmed();
-    if (id.isEmpty() || !id.at(0).isDigit()) return {};
+    const QString id = stripWindow();
+    if (id.isEmpty()) return {};
     QString g;
     run(QStringLiteral("xdotool"), {QStringLiteral("getwindowgeometry"), id}, &g);
     const QString pos = g.section(QStringLiteral("Position: "), 1).section(QLatin1Char(' '), 0, 0);
@@ -217,6 +226,167 @@ TEST(Activator, WhileTheScreenSaverRunsTheStripStaysAsItIsAndFollowsTheSettingsA
     XForceScreenSaver(x.display(), ScreenSaverReset);
     x.flush();
     EXPECT_TRUE(waitForStrip(QStringLiteral("1270,0 10x12"))) << stripGeometry().toStdString() << copy.output().toStdString();
+}
+
+// A window of the test's own over the top-left corner, as a panel or a pop-up above
+// everything would be, and the strip's map and unmap notices counted.
+class OverTheCorner {
+public:
+    OverTheCorner(X11Session& x, X11Session::Window strip) : x_(x), strip_(strip) {
+        XSetWindowAttributes a{};
+        a.override_redirect = True;
+        a.background_pixel = 0x4060a0;
+        cover_ = XCreateWindow(x.display(), x.rootWindow(), 0, 0, 40, 40, 0, CopyFromParent, InputOutput, CopyFromParent,
+                               CWOverrideRedirect | CWBackPixel, &a);
+        x.addInputMask(strip, StructureNotifyMask);
+        listeners_ << x.addEventListener(MapNotify, strip, [this](const XEvent&) { ++maps; })
+                   << x.addEventListener(UnmapNotify, strip, [this](const XEvent&) { ++unmaps; });
+        XMapRaised(x.display(), cover_);
+        x.sync();
+    }
+    ~OverTheCorner() {
+        for (X11Session::ListenerId id : listeners_) x_.removeEventListener(id);
+        XDestroyWindow(x_.display(), cover_);
+        x_.sync();
+    }
+    // Whether the strip lies above the cover in the stacking order.
+    bool stripOnTop() {
+        ::Window root = 0, parent = 0, *children = nullptr;
+        unsigned int n = 0;
+        if (!XQueryTree(x_.display(), x_.rootWindow(), &root, &parent, &children, &n)) return false;
+        int strip = -1, cover = -1;
+        for (unsigned int i = 0; i < n; ++i) {
+            if (children[i] == strip_) strip = int(i);
+            if (children[i] == cover_) cover = int(i);
+        }
+        XFree(children);
+        return strip > cover && cover >= 0;
+    }
+    void raiseCover() {
+        XRaiseWindow(x_.display(), cover_);
+        x_.sync();
+    }
+    int maps = 0, unmaps = 0;
+
+private:
+    X11Session& x_;
+    X11Session::Window strip_ = 0;
+    X11Session::Window cover_ = 0;
+    QList<X11Session::ListenerId> listeners_;
+};
+
+int currentDesktop() {
+    QString out;
+    run(QStringLiteral("xdotool"), {QStringLiteral("get_desktop")}, &out);
+    bool ok = false;
+    const int n = out.trimmed().toInt(&ok);
+    return ok ? n : -1;
+}
+
+bool switchDesktop(int n) {
+    run(QStringLiteral("xdotool"), {QStringLiteral("set_desktop"), QString::number(n)});
+    return rbxtest::waitFor([n] { return currentDesktop() == n; }, 10000);
+}
+
+// Whether the window is mapped and every ancestor is (the window manager shows it).
+bool viewable(X11Session::Window w) {
+    XWindowAttributes a{};
+    return w && XGetWindowAttributes(X11Session::shared().display(), w, &a) && a.map_state == IsViewable;
+}
+
+TEST(Activator, EachDesktopSwitchPutsTheStripUpAnewOnTopAndAFullScreenWindowThereHidesIt) {
+    ASSERT_EQ(writeSetting(QStringLiteral("activator"), QStringLiteral("0")), 0);
+    ASSERT_EQ(writeSetting(QStringLiteral("hide Q in corner"), QStringLiteral("NO")), 0);
+    PaletteOverProbe desk;
+    ASSERT_TRUE(desk.launch());
+    ProbeClient& probe = desk.probe;
+    Copy& copy = *desk.copy;
+    ASSERT_TRUE(waitForStrip(QStringLiteral("0,0 10x12"))) << copy.output().toStdString();
+    X11Session& x = X11Session::shared();
+    ASSERT_TRUE(x.isAvailable());
+    const X11Session::Window palette = x11test::windowOfPid(int(copy.process().processId()));
+    ASSERT_TRUE(viewable(palette));
+
+    // Another window has come over the corner. A switch to another desktop takes the
+    // strip down and puts it up again in its corner, above that window; the open palette
+    // is on every desktop and stays.
+    OverTheCorner corner(x, X11Session::Window(stripWindow().toULong()));
+    ASSERT_FALSE(corner.stripOnTop());
+    ASSERT_TRUE(switchDesktop(1));
+    EXPECT_TRUE(rbxtest::waitFor([&] { return corner.unmaps >= 1 && corner.maps >= 1; }, 10000))
+        << corner.unmaps << " " << corner.maps << copy.output().toStdString();
+    EXPECT_TRUE(waitForStrip(QStringLiteral("0,0 10x12"))) << stripGeometry().toStdString();
+    EXPECT_TRUE(rbxtest::waitFor([&] { return corner.stripOnTop(); }, 5000));
+    EXPECT_TRUE(Copy::visible(Copy::state()));
+    EXPECT_TRUE(viewable(palette));
+
+    // And so on every switch, back again too.
+    corner.raiseCover();
+    ASSERT_FALSE(corner.stripOnTop());
+    const int mapsBefore = corner.maps;
+    ASSERT_TRUE(switchDesktop(0));
+    EXPECT_TRUE(rbxtest::waitFor([&] { return corner.maps > mapsBefore; }, 10000)) << copy.output().toStdString();
+    EXPECT_TRUE(rbxtest::waitFor([&] { return corner.stripOnTop(); }, 5000));
+
+    // The probe, full screen, moves to desktop 2: a switch there brings it to the front
+    // and the strip goes; back on a desktop without it, the strip returns.
+    const X11Session::Window probeWindow = x11test::windowOfPid(int(probe.pid()));
+    ASSERT_NE(probeWindow, 0u);
+    run(QStringLiteral("xdotool"), {QStringLiteral("set_desktop_for_window"), QString::number(probeWindow), QStringLiteral("2")});
+    ASSERT_TRUE(rbxtest::waitFor([&] { return !viewable(probeWindow); }, 10000));
+    probe.call(QStringLiteral("FullScreen"), {true});
+    ASSERT_TRUE(switchDesktop(2));
+    ASSERT_TRUE(probe.waitForKeyboardFocus());
+    EXPECT_TRUE(waitForStrip(QString())) << stripGeometry().toStdString() << copy.output().toStdString();
+    ASSERT_TRUE(switchDesktop(0));
+    EXPECT_TRUE(waitForStrip(QStringLiteral("0,0 10x12"))) << stripGeometry().toStdString() << copy.output().toStdString();
+
+    // Without any change on the desktop the strip is raised again within its 15 s watch.
+    ASSERT_TRUE(rbxtest::waitFor([&] { return corner.stripOnTop(); }, 5000));
+    corner.raiseCover();
+    ASSERT_FALSE(corner.stripOnTop());
+    EXPECT_TRUE(rbxtest::waitFor([&] { return corner.stripOnTop(); }, 17000));
+}
+
+TEST(Activator, WakingFromSleepPutsTheActivatorUpAnew) {
+    // The login manager's announcements come from this test, on the bus the palette takes
+    // for the system bus.
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    ASSERT_TRUE(bus.registerService(QStringLiteral("org.freedesktop.login1")));
+    auto announce = [&bus](const QVariant& argument) {
+        QDBusMessage m = QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/login1"),
+                                                    QStringLiteral("org.freedesktop.login1.Manager"),
+                                                    QStringLiteral("PrepareForSleep"));
+        m << argument;
+        return bus.send(m);
+    };
+    ASSERT_EQ(writeSetting(QStringLiteral("activator"), QStringLiteral("0")), 0);
+    ASSERT_EQ(writeSetting(QStringLiteral("hide Q in corner"), QStringLiteral("NO")), 0);
+    x11test::pointTo(QPoint(1100, 80));
+    QProcessEnvironment env;
+    env.insert(QStringLiteral("DBUS_SYSTEM_BUS_ADDRESS"), qEnvironmentVariable("DBUS_SESSION_BUS_ADDRESS"));
+    Copy copy({}, env);
+    ASSERT_TRUE(Copy::waitForState(settled) && launched(copy)) << copy.output().toStdString();
+    ASSERT_TRUE(waitForStrip(QStringLiteral("0,0 10x12"))) << copy.output().toStdString();
+    X11Session& x = X11Session::shared();
+    ASSERT_TRUE(x.isAvailable());
+    OverTheCorner corner(x, X11Session::Window(stripWindow().toULong()));
+    ASSERT_FALSE(corner.stripOnTop());
+
+    // Going to sleep changes nothing, nor does an announcement that is not understood.
+    ASSERT_TRUE(announce(true));
+    ASSERT_TRUE(announce(QStringLiteral("no")));
+    rbxtest::spinEventLoop(800);
+    EXPECT_FALSE(copy.output().contains(QStringLiteral("woke from sleep"))) << copy.output().toStdString();
+    EXPECT_FALSE(corner.stripOnTop());
+
+    // Awake: the strip is drawn and placed anew, on top.
+    ASSERT_TRUE(announce(false));
+    EXPECT_TRUE(rbxtest::waitFor([&] { return copy.output().contains(QStringLiteral("woke from sleep: the activator is drawn anew")); }, 10000))
+        << copy.output().toStdString();
+    EXPECT_TRUE(rbxtest::waitFor([&] { return corner.stripOnTop(); }, 5000));
+    EXPECT_EQ(stripGeometry(), QStringLiteral("0,0 10x12"));
+    bus.unregisterService(QStringLiteral("org.freedesktop.login1"));
 }
 
 // ---- font files dragged from the probe with the mouse (XDND, text/uri-list)

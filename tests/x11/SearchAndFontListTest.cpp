@@ -173,6 +173,55 @@ TEST(FontList, ARightClickMarksTheFontsWithTheCharacterAndAClickedFamilyIsShown)
     EXPECT_TRUE(stateHas(QStringLiteral("fontRow"), QStringLiteral("DejaVu Serif")));
 }
 
+// Whether a row of the picture darkens steadily from light to dark brown over a few
+// pixels, as the shading of the skin-tone dot does.
+bool hasSkinToneShading(const QImage& image) {
+    for (int y = 0; y < image.height(); ++y) {
+        int start = 0;
+        for (int x = 1; x < image.width(); ++x) {
+            const QColor a = image.pixelColor(x - 1, y), b = image.pixelColor(x, y);
+            const bool brown = b.red() > b.green() && b.green() > b.blue() && b.blue() < b.red() - 30;
+            const int step = a.red() - b.red();
+            if (!brown || step < 5 || step > 40) {
+                start = x;
+                continue;
+            }
+            if (x - start >= 5 && image.pixelColor(start, y).red() > 200 && b.red() < 130) return true;
+        }
+    }
+    return false;
+}
+
+TEST(FontList, EmojiThatTakeSkinTonesShowTheSkinToneDotInTheirCells) {
+    Palette palette;
+    ASSERT_TRUE(palette.ok) << palette.copy.output().toStdString();
+    QRect row;
+    ASSERT_TRUE(rbxtest::waitFor([&] {
+        row = rectOf(Copy::debugCall(QStringLiteral("FontRowRect"), {QStringLiteral("Noto Color Emoji")}));
+        return !row.isEmpty();
+    }, 5000));
+    x11test::pointTo(row.center());
+    x11test::click();
+    ASSERT_TRUE(stateHas(QStringLiteral("fontFamily"), QStringLiteral("Noto Color Emoji")));
+    x11test::pointTo(control(QStringLiteral("searchField")).center());
+    x11test::click();
+    x11test::type(QStringLiteral("thumbs up"));
+    ASSERT_TRUE(searchShown(QStringLiteral("thumbs up"))) << palette.copy.output().toStdString();
+    ASSERT_TRUE(rbxtest::waitFor([] { return !Copy::cellOf(U'\U0001F44D').isEmpty(); }, 10000));
+    QImage cell;
+    EXPECT_TRUE(rbxtest::waitFor([&] {
+        cell = screen().copy(Copy::cellOf(U'\U0001F44D'));
+        return hasSkinToneShading(cell);
+    }, 5000)) << "no skin-tone dot in the cell of the thumbs up";
+    // A crown takes no skin tone: no dot.
+    x11test::key(QStringLiteral("ctrl+a"));
+    x11test::type(QStringLiteral("crown"));
+    ASSERT_TRUE(searchShown(QStringLiteral("crown")));
+    ASSERT_TRUE(rbxtest::waitFor([] { return !Copy::cellOf(U'\U0001F451').isEmpty(); }, 10000));
+    rbxtest::spinEventLoop(300);
+    EXPECT_FALSE(hasSkinToneShading(screen().copy(Copy::cellOf(U'\U0001F451'))));
+}
+
 // The names in the font list's view, each with the family of the font it is drawn in.
 QVariantMap namesInView() { return qdbus_cast<QVariantMap>(Copy::state().value(QStringLiteral("fontRowFonts"))); }
 
