@@ -107,7 +107,8 @@ QVariantMap DebugStateService::state() const {
             shapePad << topLeft.x() << topLeft.y() << pad->width() << pad->height() << pad->pad().numberOfPaths()
                      << pad->pad().numberOfAllPaths() << uint(pad->pad().backgroundCharacter())
                      << (pad->animation().isRunning() ? pad->animation().drawingIndex() : 0)
-                     << int(pad->animation().finishedStrokes().size());
+                     << int(pad->animation().finishedStrokes().size())
+                     << int(pad->pad().countedStrokes().isEmpty() ? 0 : pad->pad().countedStrokes().last().size());
         }
     QVariantList magnifier;
     uint magnified = 0;
@@ -163,6 +164,7 @@ QVariantMap DebugStateService::state() const {
         {QStringLiteral("activating"), w && w->isActivating()},
         {QStringLiteral("pid"), int(QCoreApplication::applicationPid())},
         {QStringLiteral("front"), controller_->frontApplicationName()},
+        {QStringLiteral("frontAdaptations"), controller_->frontAdaptations()},
         {QStringLiteral("recent"), recent},
         {QStringLiteral("selected"), uint(controller_->charView()->selectedCharacter())},
         {QStringLiteral("scroll"), controller_->charView()->scrollValue()},

@@ -9,6 +9,7 @@
 #include "table/widgets/RbxQtFonts.h"
 
 #include <QApplication>
+#include <QRegularExpression>
 #include <cmath>
 
 FontListModel::FontListModel(RbxDefaults& settings, QObject* parent) : QAbstractTableModel(parent), settings_(settings) {}
@@ -74,7 +75,7 @@ namespace {
 
 // A font that maps letters to pictures (a symbol 'cmap' subtable, or a Type 1 font with
 // an encoding of its own) cannot set its own name.
-bool drawsPictures(const rbx::Font& font) {
+bool hasSymbolEncoding(const rbx::Font& font) {
     if (font->format() == rbx::FontFormat::Type1) return !font->covers(U'\u00E9');
     RbxCmapList cmaps(font);
     for (int i = 0; i < cmaps.nTables(); ++i)
@@ -82,7 +83,44 @@ bool drawsPictures(const rbx::Font& font) {
     return false;
 }
 
+// Whether a glyph name stands for the letter or digit c: its standard name ("A", "zero"),
+// "uni0041" or "u0041", each perhaps with a suffix (".sc", "_alt").
+bool namesCharacter(const QString& glyphName, char32_t c) {
+    static const char* const digits[] = {"zero", "one", "two", "three", "four", "five", "six", "seven", "eight", "nine"};
+    const QString base = glyphName.section(QLatin1Char('.'), 0, 0).section(QLatin1Char('_'), 0, 0);
+    const QString code = QStringLiteral("%1").arg(uint(c), 4, 16, QLatin1Char('0')).toUpper();
+    if (base == QLatin1String("uni") + code || base == QLatin1String("u") + code) return true;
+    if (c >= U'0' && c <= U'9') return base == QLatin1String(digits[c - U'0']);
+    return base == QString(QChar(c));
+}
+
+// Names that say nothing of what a glyph shows ("glyph12", "g12", "gid12", "cid12",
+// "index12").
+bool isNumberedName(const QString& glyphName) {
+    static const QRegularExpression numbered(QStringLiteral("^(glyph|g|gid|cid|index)\\d+$"));
+    return numbered.match(glyphName).hasMatch();
+}
+
+// A font that maps ASCII letters to pictures through a Unicode 'cmap' (a dingbat font
+// whose "D" is a pencil) names the glyphs of its letters after the pictures.
+bool namesLettersAsPictures(const rbx::Font& font, const QString& text) {
+    for (const QChar ch : text) {
+        const char32_t c = ch.unicode();
+        if (c >= 0x80 || !ch.isLetterOrNumber()) continue;
+        const std::uint32_t glyph = font->nominalGlyph(c);
+        if (glyph == 0) continue;
+        const QString name = font->glyphName(glyph);
+        if (!name.isEmpty() && !isNumberedName(name) && !namesCharacter(name, c)) return true;
+    }
+    return false;
+}
+
 } // namespace
+
+bool FontListModel::canSetOwnName(const rbx::Font& font, const QString& name) {
+    return font && font->coveredCharacters().containsAllCharactersInString(name) && !hasSymbolEncoding(font) &&
+           !namesLettersAsPictures(font, name);
+}
 
 bool FontListModel::hasNameFont(int row) const {
     return !list_ || row < 0 || row >= list_->count() || !settings_.boolForKey(rbx::key::fontNameInFont) ||
@@ -117,7 +155,7 @@ QFont FontListModel::nameFont(const QString& name) const {
 std::optional<FontListModel::NameFont> FontListModel::findNameFont(int row) const {
     const QString name = list_->fontNameAtIndex(row);
     const rbx::Font font = list_->primaryFontAtIndex(row);
-    if (!font || !font->coveredCharacters().containsAllCharactersInString(name) || drawsPictures(font)) return std::nullopt;
+    if (!canSetOwnName(font, name)) return std::nullopt;
     std::optional<double> zoom;
     if (const auto tuning = RbxFontInfo::tuningForFont(font)) {
         const QVariant z = tuning->value(QStringLiteral("zoomName"));

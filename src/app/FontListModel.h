@@ -1,12 +1,14 @@
 #pragma once
 // The font list table's rows: one per family of the font list's filtered families, with
 // the columns "name" and "mark". The name is set in the family's own font when that font
-// covers every character of the name (and the setting "fontNameInFont" is on), else in
-// the system font, slanted for families of fonts the palette activated from files. The
+// can set it (it has every character of the name as a letter, not as a picture) and the
+// setting "fontNameInFont" is on, else in the system font, slanted for families of fonts the palette activated from files. The
 // mark is a bullet beside every family with a member that has the marked character.
 //
 // Finding a family's own font opens its first face, so it is done row by row when the
 // view asks (loadNameFont()); until then the name is drawn in the system font.
+
+#include "platform/fonts/Font.h"
 
 #include <QAbstractTableModel>
 #include <QFont>
@@ -46,6 +48,10 @@ public:
     // "zoomName" above 0.1 scales the size; else an ascender above 12 or below 10 pixels
     // is brought to 12 or 10. No size (the system font is used) for a "zoomName" of 0.
     static std::optional<double> nameFontSize(double size, std::optional<double> zoomName, double ascender);
+
+    // Whether the font can set the name in its own glyphs: it covers every character, and
+    // its letters are letters (no symbol encoding, no pictures named in place of letters).
+    static bool canSetOwnName(const rbx::Font& font, const QString& name);
 
     // Whether the row's name is drawn in the font it is meant to be (its own font is found).
     bool hasNameFont(int row) const;

@@ -51,6 +51,7 @@ RbxCharWindowController::RbxCharWindowController(RbxDefaults& settings, PaletteT
                                                  QObject* parent)
     : QObject(parent), settings_(settings), table_(table), fonts_(fonts), front_(front) {
     processChangeTimer_.setSingleShot(true);
+    processChangeTimer_.setTimerType(Qt::PreciseTimer);  // a coarse one may fire 5 % early
     processChangeTimer_.setInterval(ProcessChangeDelayMs);
     connect(&processChangeTimer_, &QTimer::timeout, this, &RbxCharWindowController::checkFrontProcessAndFonts);
     window_ = new RbxCharWindow(this);
@@ -320,6 +321,7 @@ void RbxCharWindowController::updateToFrontApplication(bool force) {
     }
     frontName_ = name;
     frontProcess_ = process;
+    ++frontAdaptations_;
     settings_.setFrontApplication(name);
     // The application's insert mode, its own view (else the one shown, which becomes its
     // own) and the layouts.

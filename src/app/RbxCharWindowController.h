@@ -211,6 +211,8 @@ public:
     void updateToFrontApplication(bool force);
     // The application adapted to last ("" before).
     QString frontApplicationName() const { return frontName_; }
+    // How often the palette adapted to an application so far.
+    int frontAdaptations() const { return frontAdaptations_; }
     // Asks the front application's font detector and shows the font it finds (see
     // PaletteFontFollower); nothing without font detection.
     void checkForAutomaticFontChange(bool force);
@@ -264,6 +266,7 @@ private:
     PaletteFontList& fonts_;
     FrontApplication& front_;
     QString frontName_;
+    int frontAdaptations_ = 0;
     KXProcess::Ptr frontProcess_;
     PaletteFontFollower* follower_ = nullptr;
     std::shared_ptr<RbxUpdateClient> updates_;

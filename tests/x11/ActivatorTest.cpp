@@ -4,7 +4,8 @@
 // receives and that toggles the palette too. Font files dragged with the mouse from
 // another application onto the palette or the strip join the font list as the chosen
 // collection. While the screen saver runs the activator is left as it is; after a switch
-// of desktop and after the machine wakes from sleep the strip is put up anew, on top.
+// of desktop and after the machine wakes from sleep the strip is put up anew, on top, and
+// every 15 s it is raised again.
 #include "ProbeClient.h"
 #include "RuneboxCopy.h"
 #include "Desktop.h"
@@ -339,6 +340,12 @@ TEST(Activator, EachDesktopSwitchPutsTheStripUpAnewOnTopAndAFullScreenWindowTher
     EXPECT_TRUE(waitForStrip(QString())) << stripGeometry().toStdString() << copy.output().toStdString();
     ASSERT_TRUE(switchDesktop(0));
     EXPECT_TRUE(waitForStrip(QStringLiteral("0,0 10x12"))) << stripGeometry().toStdString() << copy.output().toStdString();
+
+    // Without any change on the desktop the strip is raised again within its 15 s watch.
+    ASSERT_TRUE(rbxtest::waitFor([&] { return corner.stripOnTop(); }, 5000));
+    corner.raiseCover();
+    ASSERT_FALSE(corner.stripOnTop());
+    EXPECT_TRUE(rbxtest::waitFor([&] { return corner.stripOnTop(); }, 17000));
 }
 
 TEST(Activator, WakingFromSleepPutsTheActivatorUpAnew) {

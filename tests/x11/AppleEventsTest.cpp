@@ -54,9 +54,15 @@ TEST(AppleEvents, AShellScriptTypesListsAddsAndTogglesThroughRuneboxTool) {
     EXPECT_TRUE(lines[2].startsWith(QStringLiteral("☃\t9731\tSNOWMAN"))) << out.toStdString();
     EXPECT_TRUE(rbxtest::waitFor([&] { return copy.output().contains(QStringLiteral("ARec: not a character: 55296")); }));
 
-    // A name search.
+    // A name search; ideographs only when asked for (and when a font has them).
     ASSERT_EQ(event({QStringLiteral("RbxC"), QStringLiteral("FnoC"), QStringLiteral("snowman")}, &out), 0);
     EXPECT_TRUE(out.contains(QStringLiteral("☃\t9731\tSNOWMAN\n"))) << out.toStdString();
+    QString fonts;
+    run(QStringLiteral("fc-list"), {QStringLiteral(":charset=4e00"), QStringLiteral("family")}, &fonts);
+    ASSERT_EQ(event({QStringLiteral("RbxC"), QStringLiteral("Fcjk"), QStringLiteral("U+4E00")}, &out), 0);
+    EXPECT_EQ(out.contains(QStringLiteral("一\t19968\t")), !fonts.trimmed().isEmpty()) << out.toStdString();
+    ASSERT_EQ(event({QStringLiteral("RbxC"), QStringLiteral("FnoC"), QStringLiteral("U+4E00")}, &out), 0);
+    EXPECT_FALSE(out.contains(QStringLiteral("\t19968\t"))) << out.toStdString();
 
     // The hot keys, with the palette open, and the trigger that closes it.
     ASSERT_EQ(event({QStringLiteral("HbdC"), QStringLiteral("SKey")}, &out), 0);

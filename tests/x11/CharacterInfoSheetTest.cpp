@@ -23,7 +23,7 @@ TEST(CharacterInfoSheet, ANameTypedIntoTheSheetIsFoundBySearchAndCancelKeepsNone
     Copy copy;
     ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << copy.output().toStdString();
     ASSERT_TRUE(x11test::search(QStringLiteral("acute"))) << copy.output().toStdString();
-    ASSERT_TRUE(rbxtest::waitFor([] { return !cellOf(U'é').isEmpty(); }, 15000)) << copy.output().toStdString();
+    ASSERT_TRUE(rbxtest::waitFor([] { return !Copy::cellOf(U'é').isEmpty(); }, 15000)) << copy.output().toStdString();
 
     // Cancel first: what was typed is dropped.
     ASSERT_TRUE(chooseFromContextMenu(U'é', QStringLiteral("Character Info"))) << copy.output().toStdString();
@@ -57,9 +57,9 @@ TEST(CharacterInfoSheet, ANameTypedIntoTheSheetIsFoundBySearchAndCancelKeepsNone
 
     ASSERT_EQ(url(QStringLiteral("runebox://set?search=quokka")), 0);
     rbxtest::spinEventLoop(1500);
-    EXPECT_TRUE(cellOf(U'é').isEmpty());
+    EXPECT_TRUE(Copy::cellOf(U'é').isEmpty());
     ASSERT_EQ(url(QStringLiteral("runebox://set?search=zebra%20glyph")), 0);
-    EXPECT_TRUE(rbxtest::waitFor([] { return !cellOf(U'é').isEmpty(); }, 15000)) << copy.output().toStdString();
+    EXPECT_TRUE(rbxtest::waitFor([] { return !Copy::cellOf(U'é').isEmpty(); }, 15000)) << copy.output().toStdString();
     EXPECT_LT(Copy::state().value(QStringLiteral("count")).toULongLong(), 5u);
 
     // The sheet's buttons: the families holding the character go to the clipboard and

@@ -135,7 +135,7 @@ TEST(DarkLook, EverySheetIsDrawnDarkAndReadable) {
     }
 
     ASSERT_EQ(url(QStringLiteral("runebox://set?search=acute")), 0);
-    ASSERT_TRUE(rbxtest::waitFor([] { return !cellOf(U'é').isEmpty(); }, 15000)) << copy.output().toStdString();
+    ASSERT_TRUE(rbxtest::waitFor([] { return !Copy::cellOf(U'é').isEmpty(); }, 15000)) << copy.output().toStdString();
     ASSERT_TRUE(chooseFromContextMenu(U'é', QStringLiteral("Character Info"))) << copy.output().toStdString();
     ASSERT_TRUE(waitForSheet(QStringLiteral("characterInfo"))) << copy.output().toStdString();
     shot = pictureOf(QStringLiteral("characterInfoSheet"), QStringLiteral("dark-character-info"), &r);

@@ -31,11 +31,6 @@ bool searchShown(const QString& text) {
     }, 30000);
 }
 
-QRect cellOf(char32_t c) {
-    const QVariantList r = qdbus_cast<QVariantList>(Copy::debugCall(QStringLiteral("CellRect"), {uint(c)}));
-    return r.size() == 4 ? QRect(r[0].toInt(), r[1].toInt(), r[2].toInt(), r[3].toInt()) : QRect();
-}
-
 // The font list beside the table is folded away, so that only the searches and the
 // debug call read the list.
 void foldTheFontListAway() {
@@ -59,7 +54,7 @@ TEST(FontsOnDemand, SearchesAndTheFontListOpenOnlyTheFacesTheyDraw) {
         ASSERT_EQ(url(QStringLiteral("runebox://set?search=") + QString::fromLatin1(QUrl::toPercentEncoding(search))), 0);
         ASSERT_TRUE(searchShown(search)) << text << copy.output().toStdString();
     }
-    ASSERT_TRUE(rbxtest::waitFor([] { return !cellOf(U'→').isEmpty(); }, 10000)) << "the table did not follow the search";
+    ASSERT_TRUE(rbxtest::waitFor([] { return !Copy::cellOf(U'→').isEmpty(); }, 10000)) << "the table did not follow the search";
     const QVariantMap searched = Copy::state();
     EXPECT_LT(opened(searched) - opened(before), qulonglong(FixtureFaces / 2));
     EXPECT_FALSE(searched.value(QStringLiteral("fontListLoaded")).toBool());
@@ -84,7 +79,7 @@ TEST(FontsOnDemand, ScrollingThroughEveryCharacterKeepsFewFacesOpen) {
     ASSERT_TRUE(Copy::waitForState([](const QVariantMap& s) {
         return Copy::shownAndPainted(s) && s.value(QStringLiteral("view")).toInt() == 3;
     })) << copy.output().toStdString();
-    const QRect first = cellOf(U'A');
+    const QRect first = Copy::cellOf(U'A');
     ASSERT_FALSE(first.isEmpty()) << "the table of every character does not show A";
 
     // The wheel over the table, far past Latin, Greek and the symbols the fifty faces and
@@ -101,7 +96,7 @@ TEST(FontsOnDemand, ScrollingThroughEveryCharacterKeepsFewFacesOpen) {
         EXPECT_LE(openNow(Copy::state()), rbx::FontFace::OpenFaceLimit) << "round " << round;
     }
     const QVariantMap scrolled = Copy::state();
-    EXPECT_TRUE(cellOf(U'A').isEmpty()) << "the wheel did not scroll the table";
+    EXPECT_TRUE(Copy::cellOf(U'A').isEmpty()) << "the wheel did not scroll the table";
     EXPECT_GT(scrolled.value(QStringLiteral("tablePaintedNs")).toLongLong(),
               before.value(QStringLiteral("tablePaintedNs")).toLongLong());
     EXPECT_LE(openNow(scrolled), rbx::FontFace::OpenFaceLimit);

@@ -3,7 +3,7 @@
 // the focus and never sees the key, the press is announced to the keyboard-shortcut
 // helper, a key another client holds is reported, a bad setting grabs nothing, a changed
 // setting takes effect at once (also one recorded in the preferences, which show the
-// key by the names this desktop uses) and a change of keyboard layout keeps the key working,
+// key by the names this desktop uses, and undone there by Cancel) and a change of keyboard layout keeps the key working,
 // even for a press made while the layout changes. With no other window on the desktop
 // the key opens the palette again after it closed with the keyboard.
 #include "Desktop.h"
@@ -103,11 +103,15 @@ TEST(HotKey, TogglesThePaletteWhileTheFrontApplicationKeepsTheFocusAndNeverSeesT
     run(QStringLiteral("xdotool"), {QStringLiteral("type"), QStringLiteral("c")});
     EXPECT_TRUE(probe.waitForText(QStringLiteral("c")));
 
-    // With CapsLock on the key still works.
+    // With CapsLock on the key still works, and so with NumLock on.
     key(QStringLiteral("Caps_Lock"));
     key(QStringLiteral("ctrl+alt+c"));
     EXPECT_TRUE(Copy::waitForState(closed)) << copy.output().toStdString();
     key(QStringLiteral("Caps_Lock"));
+    key(QStringLiteral("Num_Lock"));
+    key(QStringLiteral("ctrl+alt+c"));
+    EXPECT_TRUE(Copy::waitForState(openAndSettled)) << copy.output().toStdString();
+    key(QStringLiteral("Num_Lock"));
     EXPECT_EQ(probe.text(), QStringLiteral("c"));
 }
 
@@ -268,12 +272,31 @@ TEST(HotKey, TheRecorderInThePreferencesShowsTheKeyByItsNamesAndTheRecordedKeyWo
     // The bundle's key.
     EXPECT_TRUE(shows(QStringLiteral("Ctrl+Alt+C"))) << x11test::sheetFields().value(QStringLiteral("showWindowHotkey")).toString().toStdString();
 
-    // Keys pressed in the focused field: Super is the stored Control, a function key is
-    // named by its keysym; the setting keeps the stored form.
+    // A key pressed in the focused field: Super is the stored Control, a function key is
+    // named by its keysym; the setting keeps the stored form at once.
     ASSERT_TRUE(x11test::focusControl(QStringLiteral("showWindowHotkey"))) << copy.output().toStdString();
     key(QStringLiteral("super+F5"));
     EXPECT_TRUE(shows(QStringLiteral("Super+F5"))) << x11test::sheetFields().value(QStringLiteral("showWindowHotkey")).toString().toStdString();
     EXPECT_TRUE(stored(QStringLiteral("262144,96")));
+    ASSERT_TRUE(waitForLog(copy, QStringLiteral("open-window hot key: keyCode=96, modifiers=262144"))) << copy.output().toStdString();
+
+    // Cancel brings the bundle's key back, registered again.
+    ASSERT_TRUE(x11test::clickControl(QStringLiteral("preferencesCancelButton")));
+    ASSERT_TRUE(x11test::waitForSheet(QString()));
+    EXPECT_TRUE(rbxtest::waitFor([&] {
+        return copy.output().count(QStringLiteral("open-window hot key: keyCode=8, modifiers=1572864")) >= 2;
+    }, 10000)) << copy.output().toStdString();
+    x11test::pointTo(QPoint(1100, 80));
+    key(QStringLiteral("ctrl+alt+c"));
+    EXPECT_TRUE(Copy::waitForState(closed)) << copy.output().toStdString();
+    key(QStringLiteral("ctrl+alt+c"));
+    ASSERT_TRUE(Copy::waitForState(openAndSettled)) << copy.output().toStdString();
+
+    // Another key, kept with OK.
+    ASSERT_EQ(x11test::url(QStringLiteral("runebox://open?sheet=pref&tab=act")), 0);
+    ASSERT_TRUE(x11test::waitForSheet(QStringLiteral("preferences"))) << copy.output().toStdString();
+    EXPECT_TRUE(shows(QStringLiteral("Ctrl+Alt+C"))) << x11test::sheetFields().value(QStringLiteral("showWindowHotkey")).toString().toStdString();
+    ASSERT_TRUE(x11test::focusControl(QStringLiteral("showWindowHotkey"))) << copy.output().toStdString();
     key(QStringLiteral("ctrl+alt+shift+t"));
     EXPECT_TRUE(shows(QStringLiteral("Ctrl+Alt+Shift+T"))) << x11test::sheetFields().value(QStringLiteral("showWindowHotkey")).toString().toStdString();
     EXPECT_TRUE(stored(QStringLiteral("1703936,17")));

@@ -24,8 +24,6 @@
 
 namespace {
 
-using x11test::cellOf;
-using x11test::clickCharacter;
 using x11test::Copy;
 using x11test::run;
 using x11test::Runebox;
@@ -155,8 +153,8 @@ TEST(KeepingUserData, TheClipboardGivenBackAfterAnInsertionOutlivesThePalette) {
     Copy copy;
     ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << copy.output().toStdString();
     ASSERT_TRUE(x11test::search(QStringLiteral("euro sign"))) << copy.output().toStdString();
-    ASSERT_TRUE(rbxtest::waitFor([] { return !cellOf(U'€').isEmpty(); }, 15000)) << copy.output().toStdString();
-    ASSERT_TRUE(clickCharacter(U'€')) << copy.output().toStdString();
+    ASSERT_TRUE(rbxtest::waitFor([] { return !Copy::cellOf(U'€').isEmpty(); }, 15000)) << copy.output().toStdString();
+    ASSERT_TRUE(Copy::clickCharacter(U'€')) << copy.output().toStdString();
     ASSERT_TRUE(probe.waitForText(QStringLiteral("€"))) << copy.output().toStdString();
     // The palette gives the user's clipboard back (and owns it from then on).
     ASSERT_TRUE(rbxtest::waitFor([&probe] { return probe.clipboardData(QStringLiteral("text/plain")) == "the user's copy"; },

@@ -44,8 +44,6 @@ using x11test::MenuItem;
 using x11test::menuItems;
 using x11test::rectOf;
 
-QRect cellOf(char32_t c) { return rectOf(Copy::debugCall(QStringLiteral("CellRect"), {uint(c)})); }
-
 QList<MenuItem> waitForMenu() {
     QList<MenuItem> items;
     rbxtest::waitFor([&] {
@@ -72,13 +70,7 @@ const QPoint awayFromThePalette(1100, 80);
 
 uint selected(const QVariantMap& s) { return s.value(QStringLiteral("selected")).toUInt(); }
 
-// Points at a cell and waits until the palette has it under the mouse.
-bool hover(char32_t c, const QPoint& offset = QPoint()) {
-    const QRect cell = cellOf(c);
-    if (cell.isEmpty()) return false;
-    pointer(cell.center() + offset);
-    return Copy::waitForState([c](const QVariantMap& s) { return selected(s) == uint(c); });
-}
+bool hover(char32_t c, const QPoint& offset = QPoint()) { return Copy::pointAtCharacter(c, offset); }
 
 QImage screenshot(const QString& name = {}) {
     const QImage shot = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
@@ -134,7 +126,7 @@ protected:
 
 TEST_F(Menus, ARightClickOffersTheCopiesWhichPasteElsewhere) {
     open(QStringLiteral("acute"));
-    ASSERT_TRUE(rbxtest::waitFor([] { return !cellOf(U'é').isEmpty(); }, 15000)) << output();
+    ASSERT_TRUE(rbxtest::waitFor([] { return !Copy::cellOf(U'é').isEmpty(); }, 15000)) << output();
 
     struct Case {
         const char* item;
@@ -173,11 +165,11 @@ TEST_F(Menus, APictureMenuInsertsTheSkinToneOrPresentationChosen) {
     setting(QStringLiteral("selectedFont"), QStringLiteral("NotoColorEmoji"));
     open(QStringLiteral("waving hand"));
     const char32_t hand = U'\U0001F44B';
-    ASSERT_TRUE(rbxtest::waitFor([&] { return !cellOf(hand).isEmpty(); }, 15000)) << output();
+    ASSERT_TRUE(rbxtest::waitFor([&] { return !Copy::cellOf(hand).isEmpty(); }, 15000)) << output();
 
     // A press on the cell's bottom-right corner opens the tones; the release over the
     // third inserts it.
-    const QRect cell = cellOf(hand);
+    const QRect cell = Copy::cellOf(hand);
     ASSERT_TRUE(hover(hand, QPoint(cell.width() / 2 - 4, cell.height() / 2 - 4)));
     xdo({QStringLiteral("mousedown"), QStringLiteral("1")});
     const QList<MenuItem> tones = waitForMenu();
@@ -198,8 +190,8 @@ TEST_F(Menus, APictureMenuInsertsTheSkinToneOrPresentationChosen) {
     // A heart in text presentation, chosen with a click once the menu is open.
     ASSERT_TRUE(x11test::search(QStringLiteral("heavy black heart"))) << output();
     const char32_t heart = U'\u2764';
-    ASSERT_TRUE(rbxtest::waitFor([&] { return !cellOf(heart).isEmpty(); }, 15000)) << output();
-    const QRect heartCell = cellOf(heart);
+    ASSERT_TRUE(rbxtest::waitFor([&] { return !Copy::cellOf(heart).isEmpty(); }, 15000)) << output();
+    const QRect heartCell = Copy::cellOf(heart);
     ASSERT_TRUE(hover(heart, QPoint(heartCell.width() / 2 - 4, heartCell.height() / 2 - 4)));
     xdo({QStringLiteral("click"), QStringLiteral("1")});
     const QList<MenuItem> presentations = waitForMenu();
@@ -213,7 +205,7 @@ TEST_F(Menus, APictureMenuInsertsTheSkinToneOrPresentationChosen) {
 TEST_F(Menus, TheMagnifierFollowsTheMouseBesideItsCellAtEveryEdge) {
     setting(QStringLiteral("magnify"), QStringLiteral("YES"));
     open(QStringLiteral("latin capital letter"));
-    ASSERT_TRUE(rbxtest::waitFor([] { return !cellOf(U'A').isEmpty(); }, 15000)) << output();
+    ASSERT_TRUE(rbxtest::waitFor([] { return !Copy::cellOf(U'A').isEmpty(); }, 15000)) << output();
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     const X11Session::Window palette = paletteWindow(int(copy->process().processId()));
     ASSERT_NE(palette, 0u);
@@ -223,12 +215,12 @@ TEST_F(Menus, TheMagnifierFollowsTheMouseBesideItsCellAtEveryEdge) {
         // The palette keeps itself whole on the screen: where it is already as near the
         // place as it can be, it does not move.
         // It may also come to rest in more than one step.
-        const QRect before = cellOf(U'A');
-        rbxtest::waitFor([&] { return cellOf(U'A') != before; }, 2000);
-        QRect last = cellOf(U'A');
+        const QRect before = Copy::cellOf(U'A');
+        rbxtest::waitFor([&] { return Copy::cellOf(U'A') != before; }, 2000);
+        QRect last = Copy::cellOf(U'A');
         return rbxtest::waitFor([&] {
             rbxtest::spinEventLoop(400);
-            const QRect now = cellOf(U'A');
+            const QRect now = Copy::cellOf(U'A');
             return std::exchange(last, now) == now && !now.isEmpty();
         }, 10000);
     };
@@ -237,7 +229,7 @@ TEST_F(Menus, TheMagnifierFollowsTheMouseBesideItsCellAtEveryEdge) {
 
     // Hovering a cell shows its character above it, arrow down.
     const char32_t low = U'Z';
-    ASSERT_FALSE(cellOf(low).isEmpty());
+    ASSERT_FALSE(Copy::cellOf(low).isEmpty());
     ASSERT_TRUE(hover(low)) << output();
     QVariantMap s;
     ASSERT_TRUE(Copy::waitForState([&](const QVariantMap& st) {
@@ -245,7 +237,7 @@ TEST_F(Menus, TheMagnifierFollowsTheMouseBesideItsCellAtEveryEdge) {
         return st.value(QStringLiteral("magnified")).toUInt() == uint(low);
     })) << output();
     QRect glass = magnifierOf(s);
-    const QRect lowCell = cellOf(low);
+    const QRect lowCell = Copy::cellOf(low);
     EXPECT_EQ(s.value(QStringLiteral("magnifierArrow")).toString(), QStringLiteral("down"));
     EXPECT_LE(glass.bottom(), lowCell.top());
     EXPECT_NEAR(glass.center().x(), lowCell.center().x(), 20);
@@ -260,11 +252,11 @@ TEST_F(Menus, TheMagnifierFollowsTheMouseBesideItsCellAtEveryEdge) {
     // The mouse passes through it: a cell under the magnifier is selected and stays so.
     char32_t under = 0;
     for (char32_t c = U'A'; c < low && !under; ++c) {
-        const QRect r = cellOf(c);
+        const QRect r = Copy::cellOf(c);
         if (!r.isEmpty() && glass.contains(r.center())) under = c;
     }
     ASSERT_NE(under, 0u) << "no cell lies under the magnifier";
-    pointer(cellOf(under).center());
+    pointer(Copy::cellOf(under).center());
     ASSERT_TRUE(Copy::waitForState([&](const QVariantMap& st) {
         return selected(st) == uint(under) && st.value(QStringLiteral("magnified")).toUInt() == uint(under);
     })) << output();
@@ -291,7 +283,7 @@ TEST_F(Menus, TheMagnifierFollowsTheMouseBesideItsCellAtEveryEdge) {
     ASSERT_TRUE(movePalette(0, 0)) << output();
     s = magnify(U'A');
     glass = magnifierOf(s);
-    const QRect topCell = cellOf(U'A');
+    const QRect topCell = Copy::cellOf(U'A');
     EXPECT_EQ(s.value(QStringLiteral("magnifierArrow")).toString(), QStringLiteral("up"));
     EXPECT_GE(glass.top(), topCell.bottom());
     EXPECT_GE(glass.left(), screen.left());
@@ -300,14 +292,14 @@ TEST_F(Menus, TheMagnifierFollowsTheMouseBesideItsCellAtEveryEdge) {
     ASSERT_TRUE(movePalette(screen.width() - 200, screen.height() / 2)) << output();
     char32_t rightmost = U'A';
     for (char32_t c = U'A'; c <= U'Z'; ++c)
-        if (const QRect r = cellOf(c); !r.isEmpty() && r.top() == cellOf(U'A').top() && r.right() > cellOf(rightmost).right())
+        if (const QRect r = Copy::cellOf(c); !r.isEmpty() && r.top() == Copy::cellOf(U'A').top() && r.right() > Copy::cellOf(rightmost).right())
             rightmost = c;
     s = magnify(rightmost);
     glass = magnifierOf(s);
     ASSERT_FALSE(glass.isEmpty()) << output();
     EXPECT_LE(glass.right(), screen.right());
     EXPECT_GE(glass.left(), screen.left());
-    EXPECT_LE(glass.bottom(), cellOf(rightmost).top());
+    EXPECT_LE(glass.bottom(), Copy::cellOf(rightmost).top());
 
     // The palette at the bottom edge: above its cell, on the screen.
     ASSERT_TRUE(movePalette(screen.width() / 3, screen.height() - 300)) << output();
@@ -353,7 +345,7 @@ TEST_F(Menus, TheMagnifierAndThePicturesFollowTheDesktopsLightOrDarkLook) {
     setting(QStringLiteral("selectedFont"), QStringLiteral("NotoColorEmoji"));
     open(QStringLiteral("waving hand"));
     const char32_t hand = U'\U0001F44B';
-    ASSERT_TRUE(rbxtest::waitFor([&] { return !cellOf(hand).isEmpty(); }, 15000)) << output();
+    ASSERT_TRUE(rbxtest::waitFor([&] { return !Copy::cellOf(hand).isEmpty(); }, 15000)) << output();
 
     for (const uint scheme : {1u, 2u}) {
         const bool dark = scheme == 1;
@@ -377,7 +369,7 @@ TEST_F(Menus, TheMagnifierAndThePicturesFollowTheDesktopsLightOrDarkLook) {
         if (dark) EXPECT_LT(body, 0.3) << look.toStdString();
         else EXPECT_GT(body, 0.8) << look.toStdString();
 
-        const QRect cell = cellOf(hand);
+        const QRect cell = Copy::cellOf(hand);
         pointer(cell.center() + QPoint(cell.width() / 2 - 4, cell.height() / 2 - 4));
         ASSERT_TRUE(Copy::waitForState([&](const QVariantMap& st) { return selected(st) == uint(hand); }));
         xdo({QStringLiteral("click"), QStringLiteral("1")});

@@ -19,8 +19,6 @@
 
 namespace {
 
-using x11test::cellOf;
-using x11test::clickCharacter;
 using x11test::Copy;
 using x11test::run;
 using x11test::url;

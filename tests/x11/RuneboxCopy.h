@@ -69,14 +69,18 @@ public:
         const QVariantList r = qdbus_cast<QVariantList>(debugCall(QStringLiteral("CellRect"), {uint(c)}));
         return r.size() == 4 ? QRect(r[0].toInt(), r[1].toInt(), r[2].toInt(), r[3].toInt()) : QRect();
     }
-    // Points at the character's cell, waits until the palette has it under the mouse, and
-    // clicks there.
-    static bool clickCharacter(char32_t c) {
+    // Points at the character's cell (`offset` from its centre) and waits until the palette
+    // has it under the mouse.
+    static bool pointAtCharacter(char32_t c, const QPoint& offset = {}) {
         const QRect cell = cellOf(c);
         if (cell.isEmpty()) return false;
-        pointTo(cell.center());
-        if (!waitForState([c](const QVariantMap& s) { return s.value(QStringLiteral("selected")).toUInt() == uint(c); }))
-            return false;
+        pointTo(cell.center() + offset);
+        return waitForState([c](const QVariantMap& s) { return s.value(QStringLiteral("selected")).toUInt() == uint(c); });
+    }
+    // Points at the character's cell and clicks there once the palette has it under the
+    // mouse.
+    static bool clickCharacter(char32_t c) {
+        if (!pointAtCharacter(c)) return false;
         click();
         return true;
     }
@@ -103,25 +107,6 @@ inline bool search(const QString& text, int ms = 15000) {
     if (url(QStringLiteral("runebox://set?search=") + QString::fromLatin1(QUrl::toPercentEncoding(text))) != 0)
         return false;
     return searchShown(text, ms);
-}
-
-// The screen rectangle of a character's cell in the running copy's table (empty when
-// it shows no such cell).
-inline QRect cellOf(char32_t c) {
-    const QVariantList r = qdbus_cast<QVariantList>(Copy::debugCall(QStringLiteral("CellRect"), {uint(c)}));
-    return r.size() == 4 ? QRect(r[0].toInt(), r[1].toInt(), r[2].toInt(), r[3].toInt()) : QRect();
-}
-
-// Points at the character's cell, waits until the palette has it under the mouse, and
-// clicks there (pointer events of the X server).
-inline bool clickCharacter(char32_t c) {
-    const QRect cell = cellOf(c);
-    if (cell.isEmpty()) return false;
-    const QPoint p = cell.center();
-    run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(p.x()), QString::number(p.y())});
-    if (!Copy::waitForState([c](const QVariantMap& s) { return s.value(QStringLiteral("selected")).toUInt() == uint(c); }))
-        return false;
-    return run(QStringLiteral("xdotool"), {QStringLiteral("click"), QStringLiteral("1")}) == 0;
 }
 
 // The screen rectangle of the item of the palette's open menu whose title begins with

@@ -5,8 +5,9 @@
 // becomes the palette's font; "show in context" leaves a search for the character's group;
 // the listings typed into the field are shown and copied; the family names in view come
 // to be drawn in their own fonts, also after scrolling, and only the families that were in
-// view have had their fonts looked for; the filter field narrows the list and its clear
-// button brings every family back.
+// view have had their fonts looked for; a name its font sets as pictures is drawn in the
+// list's usual font; the filter field narrows the list and its clear button brings every
+// family back.
 #include "Desktop.h"
 #include "FakeOpener.h"
 #include "MenuItems.h"
@@ -172,6 +173,55 @@ TEST(FontList, ARightClickMarksTheFontsWithTheCharacterAndAClickedFamilyIsShown)
     EXPECT_TRUE(stateHas(QStringLiteral("fontRow"), QStringLiteral("DejaVu Serif")));
 }
 
+// Whether a row of the picture darkens steadily from light to dark brown over a few
+// pixels, as the shading of the skin-tone dot does.
+bool hasSkinToneShading(const QImage& image) {
+    for (int y = 0; y < image.height(); ++y) {
+        int start = 0;
+        for (int x = 1; x < image.width(); ++x) {
+            const QColor a = image.pixelColor(x - 1, y), b = image.pixelColor(x, y);
+            const bool brown = b.red() > b.green() && b.green() > b.blue() && b.blue() < b.red() - 30;
+            const int step = a.red() - b.red();
+            if (!brown || step < 5 || step > 40) {
+                start = x;
+                continue;
+            }
+            if (x - start >= 5 && image.pixelColor(start, y).red() > 200 && b.red() < 130) return true;
+        }
+    }
+    return false;
+}
+
+TEST(FontList, EmojiThatTakeSkinTonesShowTheSkinToneDotInTheirCells) {
+    Palette palette;
+    ASSERT_TRUE(palette.ok) << palette.copy.output().toStdString();
+    QRect row;
+    ASSERT_TRUE(rbxtest::waitFor([&] {
+        row = rectOf(Copy::debugCall(QStringLiteral("FontRowRect"), {QStringLiteral("Noto Color Emoji")}));
+        return !row.isEmpty();
+    }, 5000));
+    x11test::pointTo(row.center());
+    x11test::click();
+    ASSERT_TRUE(stateHas(QStringLiteral("fontFamily"), QStringLiteral("Noto Color Emoji")));
+    x11test::pointTo(control(QStringLiteral("searchField")).center());
+    x11test::click();
+    x11test::type(QStringLiteral("thumbs up"));
+    ASSERT_TRUE(searchShown(QStringLiteral("thumbs up"))) << palette.copy.output().toStdString();
+    ASSERT_TRUE(rbxtest::waitFor([] { return !Copy::cellOf(U'\U0001F44D').isEmpty(); }, 10000));
+    QImage cell;
+    EXPECT_TRUE(rbxtest::waitFor([&] {
+        cell = screen().copy(Copy::cellOf(U'\U0001F44D'));
+        return hasSkinToneShading(cell);
+    }, 5000)) << "no skin-tone dot in the cell of the thumbs up";
+    // A crown takes no skin tone: no dot.
+    x11test::key(QStringLiteral("ctrl+a"));
+    x11test::type(QStringLiteral("crown"));
+    ASSERT_TRUE(searchShown(QStringLiteral("crown")));
+    ASSERT_TRUE(rbxtest::waitFor([] { return !Copy::cellOf(U'\U0001F451').isEmpty(); }, 10000));
+    rbxtest::spinEventLoop(300);
+    EXPECT_FALSE(hasSkinToneShading(screen().copy(Copy::cellOf(U'\U0001F451'))));
+}
+
 // The names in the font list's view, each with the family of the font it is drawn in.
 QVariantMap namesInView() { return qdbus_cast<QVariantMap>(Copy::state().value(QStringLiteral("fontRowFonts"))); }
 
@@ -229,6 +279,44 @@ TEST(FontList, TheFilterFieldNarrowsTheListAndItsClearButtonBringsAllBack) {
     x11test::pointTo(QPoint(field.right() - field.height() / 2, field.center().y()));
     x11test::click();
     EXPECT_TRUE(stateHas(QStringLiteral("fontRows"), all)) << Copy::state().value(QStringLiteral("fontRows")).toInt();
+}
+
+// The family each name the filter leaves in view is drawn in, once every one is settled.
+QVariantMap filteredNames(const QString& filter) {
+    x11test::key(QStringLiteral("ctrl+a"));
+    x11test::type(filter);
+    QVariantMap names;
+    rbxtest::waitFor([&] {
+        names = namesInView();
+        if (names.isEmpty()) return false;
+        for (auto it = names.begin(); it != names.end(); ++it)
+            if (!it.key().contains(filter, Qt::CaseInsensitive) || it.value().toString().isEmpty()) return false;
+        return true;
+    }, 10000);
+    return names;
+}
+
+TEST(FontList, ANameAFontSetsAsPicturesIsDrawnInTheListsOwnFont) {
+    Palette palette;
+    ASSERT_TRUE(palette.ok) << palette.copy.output().toStdString();
+    const QRect field = control(QStringLiteral("fontFilterField"));
+    ASSERT_FALSE(field.isEmpty());
+    x11test::pointTo(field.center());
+    x11test::click();
+    ASSERT_TRUE(stateHas(QStringLiteral("focus"), QStringLiteral("fontFilterField")));
+
+    // A font with letters sets its own name.
+    const QVariantMap nimbus = filteredNames(QStringLiteral("Nimbus Sans"));
+    ASSERT_TRUE(nimbus.contains(QStringLiteral("Nimbus Sans"))) << QStringList(nimbus.keys()).join(u',').toStdString();
+    EXPECT_EQ(nimbus.value(QStringLiteral("Nimbus Sans")), QStringLiteral("Nimbus Sans"));
+
+    // The dingbats (pictures where the letters' codes are) and the symbols (Greek there)
+    // are named in the list's usual font.
+    for (const QString& family : {QStringLiteral("D050000L"), QStringLiteral("Standard Symbols PS")}) {
+        const QVariantMap names = filteredNames(family);
+        ASSERT_TRUE(names.contains(family)) << QStringList(names.keys()).join(u',').toStdString();
+        EXPECT_NE(names.value(family), family);
+    }
 }
 
 TEST(CharacterActions, ShowInContextFromASearchLeavesItAndSelectsTheCharacter) {

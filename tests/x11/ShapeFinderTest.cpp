@@ -26,20 +26,21 @@ using x11test::run;
 using x11test::url;
 
 // The pad while the sheet is up: its place on the screen, counted strokes, all strokes,
-// the background character, and the demonstration drawing playing (0: none) with its
-// strokes drawn so far.
+// the background character, the demonstration drawing playing (0: none) with its
+// strokes drawn so far, and the points kept of the last counted stroke.
 struct Pad {
     QRect rect;
     int strokes = -1, allStrokes = -1;
     uint background = 0;
     int demo = 0, demoStrokes = 0;
+    int lastStrokePoints = 0;
 };
 
 Pad padOf(const QVariantMap& state) {
     const QVariantList v = qdbus_cast<QVariantList>(state.value(QStringLiteral("shapePad")));
-    if (v.size() != 9) return {};
+    if (v.size() != 10) return {};
     return {QRect(v[0].toInt(), v[1].toInt(), v[2].toInt(), v[3].toInt()), v[4].toInt(), v[5].toInt(), v[6].toUInt(),
-            v[7].toInt(), v[8].toInt()};
+            v[7].toInt(), v[8].toInt(), v[9].toInt()};
 }
 
 bool waitForPad(const std::function<bool(const Pad&)>& pred) {
@@ -53,7 +54,7 @@ void xdotool(const QStringList& args) { run(QStringLiteral("xdotool"), args); }
 
 // A stroke through points in letter units (x 0..100 across, y 0 on the baseline and 100
 // on the cap line of the pad's guides), pressed, dragged in small steps and released.
-void drawStroke(const QRect& pad, const QList<QPointF>& letter) {
+void drawStroke(const QRect& pad, const QList<QPointF>& letter, bool shift = false) {
     // The pad's guides: baseline 98 and cap line 224 from the bottom of a 320 × 270 pad.
     const double unit = (224.0 - 98.0) / 100.0;
     const double left = 161 - 50 * unit;
@@ -63,8 +64,9 @@ void drawStroke(const QRect& pad, const QList<QPointF>& letter) {
     };
     QStringList cmd;
     const QPoint start = screen(letter.first());
-    cmd << QStringLiteral("mousemove") << QString::number(start.x()) << QString::number(start.y())
-        << QStringLiteral("mousedown") << QStringLiteral("1");
+    cmd << QStringLiteral("mousemove") << QString::number(start.x()) << QString::number(start.y());
+    if (shift) cmd << QStringLiteral("keydown") << QStringLiteral("shift");
+    cmd << QStringLiteral("mousedown") << QStringLiteral("1");
     for (qsizetype i = 1; i < letter.size(); ++i) {
         const QPointF a = letter[i - 1], b = letter[i];
         for (int s = 1; s <= 4; ++s) {
@@ -74,6 +76,7 @@ void drawStroke(const QRect& pad, const QList<QPointF>& letter) {
         }
     }
     cmd << QStringLiteral("sleep") << QStringLiteral("0.05") << QStringLiteral("mouseup") << QStringLiteral("1");
+    if (shift) cmd << QStringLiteral("keyup") << QStringLiteral("shift");
     xdotool(cmd);
 }
 
@@ -197,6 +200,14 @@ TEST(ShapeFinder, KeysUndoRedoClearAndSetTheBackground) {
              QStringLiteral("click"), QStringLiteral("1")});
     rbxtest::spinEventLoop(300);
     EXPECT_EQ(padOf(Copy::state()).allStrokes, 3);
+    // A wavy drag keeps its corners; with Shift held it is one straight segment.
+    const QList<QPointF> wave{{0, 20}, {25, 60}, {50, 20}, {75, 60}, {100, 20}};
+    drawStroke(r, wave);
+    ASSERT_TRUE(waitForPad([](const Pad& p) { return p.strokes == 4; }));
+    EXPECT_GE(padOf(Copy::state()).lastStrokePoints, 5);
+    drawStroke(r, wave, true);
+    ASSERT_TRUE(waitForPad([](const Pad& p) { return p.strokes == 5; }));
+    EXPECT_EQ(padOf(Copy::state()).lastStrokePoints, 2);
     // A typed character goes behind the drawing; Delete clears the strokes, then it.
     key("x");
     ASSERT_TRUE(waitForPad([](const Pad& p) { return p.background == 'x'; }));
@@ -271,14 +282,11 @@ TEST(ShapeFinder, ACharactersMenuFindsSimilarShapesAndMarksTheMatchesOfASavedDra
     ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << copy.output().toStdString();
     ASSERT_TRUE(x11test::search(QStringLiteral("greek small letter alpha"))) << copy.output().toStdString();
     const char32_t alpha = U'\u03B1';
-    ASSERT_TRUE(rbxtest::waitFor([&] { return !x11test::cellOf(alpha).isEmpty(); }, 15000)) << copy.output().toStdString();
+    ASSERT_TRUE(rbxtest::waitFor([&] { return !Copy::cellOf(alpha).isEmpty(); }, 15000)) << copy.output().toStdString();
 
     // A right click on a character, then a click on the menu item titled `title`.
     auto choose = [&](char32_t c, const QString& title, bool* offered) {
-        const QPoint at = x11test::cellOf(c).center();
-        xdotool({QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y())});
-        if (!Copy::waitForState([c](const QVariantMap& s) { return s.value(QStringLiteral("selected")).toUInt() == uint(c); }))
-            return false;
+        if (!Copy::pointAtCharacter(c)) return false;
         xdotool({QStringLiteral("click"), QStringLiteral("3")});
         QRect item;
         if (!rbxtest::waitFor([&] { return !x11test::menuItemRect(QStringLiteral("Copy Character")).isEmpty(); }, 10000))
@@ -323,7 +331,7 @@ TEST(ShapeFinder, ACharactersMenuFindsSimilarShapesAndMarksTheMatchesOfASavedDra
     ASSERT_TRUE(rbxtest::waitFor([&] {
         shown.clear();
         for (const char32_t c : firstFive(search).toStdU32String())
-            if (!x11test::cellOf(c).isEmpty()) shown << c;
+            if (!Copy::cellOf(c).isEmpty()) shown << c;
         return shown.size() >= 2;
     }, 15000)) << search.toStdString();
     ASSERT_TRUE(choose(shown[0], QStringLiteral("Best Shape Match"), &offered));

@@ -73,11 +73,7 @@ inline bool chooseFromProgramMenu(const QString& title) {
 
 // Right-clicks the character and chooses the menu item that starts with `title`.
 inline bool chooseFromContextMenu(char32_t c, const QString& title) {
-    const QRect cell = cellOf(c);
-    if (cell.isEmpty()) return false;
-    pointTo(cell.center());
-    if (!Copy::waitForState([c](const QVariantMap& s) { return s.value(QStringLiteral("selected")).toUInt() == uint(c); }))
-        return false;
+    if (!Copy::pointAtCharacter(c)) return false;
     xdo({QStringLiteral("click"), QStringLiteral("3")});
     MenuItem item;
     if (!rbxtest::waitFor([&] {

@@ -16,11 +16,6 @@ using x11test::run;
 using x11test::Tool;
 using x11test::url;
 
-QRect cellOf(char32_t c) {
-    const QVariantList r = qdbus_cast<QVariantList>(Copy::debugCall(QStringLiteral("CellRect"), {uint(c)}));
-    return r.size() == 4 ? QRect(r[0].toInt(), r[1].toInt(), r[2].toInt(), r[3].toInt()) : QRect();
-}
-
 QString tooltip(const QVariantMap& s) { return s.value(QStringLiteral("tooltip")).toString(); }
 
 TEST(ToolTips, AFlagShowsItsCodePointsAndNoTipOutlivesTheTable) {
@@ -40,7 +35,7 @@ TEST(ToolTips, AFlagShowsItsCodePointsAndNoTipOutlivesTheTable) {
 
     ASSERT_TRUE(x11test::search(QStringLiteral("germany"))) << copy.output().toStdString();
     QRect cell;
-    ASSERT_TRUE(rbxtest::waitFor([&] { return !(cell = cellOf(flag)).isEmpty(); }, 15000)) << copy.output().toStdString();
+    ASSERT_TRUE(rbxtest::waitFor([&] { return !(cell = Copy::cellOf(flag)).isEmpty(); }, 15000)) << copy.output().toStdString();
     run(QStringLiteral("xdotool"),
         {QStringLiteral("mousemove"), QString::number(cell.center().x()), QString::number(cell.center().y())});
     ASSERT_TRUE(Copy::waitForState([](const QVariantMap& s) { return !tooltip(s).isEmpty(); }))

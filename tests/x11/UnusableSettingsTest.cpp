@@ -14,11 +14,6 @@ namespace {
 
 using x11test::Copy;
 
-QRect cellOf(char32_t c) {
-    const QVariantList r = qdbus_cast<QVariantList>(Copy::debugCall(QStringLiteral("CellRect"), {uint(c)}));
-    return r.size() == 4 ? QRect(r[0].toInt(), r[1].toInt(), r[2].toInt(), r[3].toInt()) : QRect();
-}
-
 void writeSize(const QString& text) {
     platform::DefaultsDomain domain(QStringLiteral("org.runebox.Runebox"), platform::DefaultsDomain::Watch::No);
     ASSERT_TRUE(domain.setValue(QStringLiteral("relativeFontSize"), text));
@@ -29,7 +24,7 @@ TEST(UnusableSettings, ACharacterSizeTheTableCannotShowGivesWayToTheDefault) {
     Copy copy;
     ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << copy.output().toStdString();
     QRect usual;
-    ASSERT_TRUE(rbxtest::waitFor([&] { return !(usual = cellOf(U'!')).isEmpty(); }, 15000))
+    ASSERT_TRUE(rbxtest::waitFor([&] { return !(usual = Copy::cellOf(U'!')).isEmpty(); }, 15000))
         << copy.output().toStdString();
     EXPECT_GT(usual.height(), 10);
     EXPECT_LT(usual.height(), 200);
@@ -41,12 +36,12 @@ TEST(UnusableSettings, ACharacterSizeTheTableCannotShowGivesWayToTheDefault) {
     writeSize(QStringLiteral("80"));
     QRect larger;
     EXPECT_TRUE(rbxtest::waitFor([&] {
-        larger = cellOf(U'!');
+        larger = Copy::cellOf(U'!');
         return !larger.isEmpty() && larger.height() > usual.height() * 3 / 2;
     }, 15000)) << usual.height() << " " << larger.height();
     writeSize(QStringLiteral("-5"));
-    EXPECT_TRUE(rbxtest::waitFor([&] { return cellOf(U'!').height() == usual.height(); }, 15000))
-        << usual.height() << " " << cellOf(U'!').height();
+    EXPECT_TRUE(rbxtest::waitFor([&] { return Copy::cellOf(U'!').height() == usual.height(); }, 15000))
+        << usual.height() << " " << Copy::cellOf(U'!').height();
     EXPECT_TRUE(rbxtest::waitFor([&] {
         return copy.output().contains(QStringLiteral("relativeFontSize: -5 is not usable, 40 is used instead"));
     }, 5000)) << copy.output().toStdString();

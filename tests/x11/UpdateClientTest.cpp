@@ -416,6 +416,9 @@ TEST(UpdateClient, AReplacementThatFailsLeavesTheInstalledCopyWholeAndRunning) {
     EXPECT_TRUE(session.tmpIsEmpty());
     EXPECT_FALSE(QFile::exists(session.marker));
     screenshot(QStringLiteral("installer-failure"));
+    const QList<int> installer = processesRunning(app + QStringLiteral("/bin/runebox-installer"));
+    ASSERT_EQ(installer.size(), 1);
+    EXPECT_TRUE(rbxtest::waitFor([&] { return activePid() == installer.first(); }));
     pressKey(QStringLiteral("Return"));
     EXPECT_TRUE(rbxtest::waitFor([&] { return windowNamed(QStringLiteral("Runebox Installer")).isEmpty(); }, 10000));
     EXPECT_TRUE(rbxtest::waitFor([&] { return processesRunning(app + QStringLiteral("/bin/runebox-installer")).isEmpty(); }));

@@ -18,7 +18,6 @@
 #include <QThread>
 
 #include <X11/Xlib.h>
-#include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
 namespace {
@@ -31,13 +30,8 @@ const QString Word = QStringLiteral("arrow");
 // Presses and lets go the key; the milliseconds from the press to the table's paint of
 // the search `shown`, -1 when it did not show.
 double keyToPaint(const QDBusConnection& bus, X11Session& x, KeySym key, const QString& shown) {
-    const unsigned code = XKeysymToKeycode(x.display(), key);
-    if (code == 0) return -1;
-    const qint64 sent = monotonicNs();
-    XTestFakeKeyEvent(x.display(), code, True, CurrentTime);
-    x.flush();
-    XTestFakeKeyEvent(x.display(), code, False, CurrentTime);
-    x.flush();
+    const qint64 sent = pressKey(x, key);
+    if (sent == 0) return -1;
     qint64 painted = 0;
     const bool ok = poll(bus, 10000, [&](const QVariantMap& s) {
         painted = s.value(QStringLiteral("tablePaintedNs")).toLongLong();

@@ -5,6 +5,7 @@
 #include "platform/dbus/FourCharCode.h"
 #include "platform/dbus/SessionBus.h"
 #include "platform/dbus/SingleInstance.h"
+#include "platform/x11/X11Session.h"
 
 #include <QCoreApplication>
 #include <QDBusConnectionInterface>
@@ -15,6 +16,9 @@
 #include <QThread>
 
 #include <time.h>
+
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
 
 namespace tool::session {
 
@@ -96,6 +100,17 @@ bool runQuietly(const QString& program, const QStringList& args, const QProcessE
 void sendURL(const QString& url) {
     appleevent::post(singleinstance::ServiceName, fourcc::make('G', 'U', 'R', 'L'), fourcc::make('G', 'U', 'R', 'L'),
                      {{appleevent::DirectParameter, url}});
+}
+
+qint64 pressKey(X11Session& x, unsigned long keysym) {
+    const unsigned code = XKeysymToKeycode(x.display(), KeySym(keysym));
+    if (code == 0) return 0;
+    const qint64 sent = monotonicNs();
+    XTestFakeKeyEvent(x.display(), code, True, CurrentTime);
+    x.flush();
+    XTestFakeKeyEvent(x.display(), code, False, CurrentTime);
+    x.flush();
+    return sent;
 }
 
 bool ready(const char* bench, QString* program) {

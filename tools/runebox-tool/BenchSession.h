@@ -15,6 +15,8 @@
 #include <functional>
 #include <vector>
 
+class X11Session;
+
 namespace tool::session {
 
 // CLOCK_MONOTONIC in nanoseconds, the clock of the debug state's times.
@@ -38,6 +40,10 @@ tool::Timing summary(std::vector<double> ms);
 bool runQuietly(const QString& program, const QStringList& args, const QProcessEnvironment& env);
 // Sends a runebox: URL to the running copy, as a second launch would.
 void sendURL(const QString& url);
+// Presses and lets go the key of that X keysym through the X server (XTest), as a
+// keyboard would, from this process; the CLOCK_MONOTONIC time of the press, 0 when the
+// keyboard has no such key.
+qint64 pressKey(X11Session& x, unsigned long keysym);
 
 // Checks what a launching bench needs (a runebox binary, a session bus, no copy
 // running); prints why not and answers false.

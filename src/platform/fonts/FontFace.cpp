@@ -484,6 +484,16 @@ std::uint32_t FontFace::nominalGlyph(char32_t c) const {
     return FT_Get_Char_Index(o->ft, c);
 }
 
+QString FontFace::glyphName(std::uint32_t glyph) const {
+    const std::shared_ptr<Impl> o = opened();
+    if (!o) return {};
+    char name[64] = {};
+    if (isSfnt()) return hb_font_get_glyph_name(o->hbFont, glyph, name, sizeof name) ? QString::fromLatin1(name) : QString();
+    std::lock_guard lock(o->mutex);
+    if (!FT_HAS_GLYPH_NAMES(o->ft) || FT_Get_Glyph_Name(o->ft, glyph, name, sizeof name) != 0) return {};
+    return QString::fromLatin1(name);
+}
+
 static hb_blob_t* tableWithoutAat(hb_face_t*, hb_tag_t tag, void* userData) {
     if (tag == HB_TAG('m', 'o', 'r', 'x') || tag == HB_TAG('m', 'o', 'r', 't')) return nullptr;
     return hb_face_reference_table(static_cast<hb_face_t*>(userData), tag);

@@ -97,6 +97,9 @@ public:
     void addCoveredCharactersTo(kx::CharSet& set) const;
     // The glyph of one character through the face's best Unicode mapping; 0 for none.
     std::uint32_t nominalGlyph(char32_t c) const;
+    // The name the face gives a glyph ('post' table, CFF charset or Type 1 glyph names);
+    // "" when it names none.
+    QString glyphName(std::uint32_t glyph) const;
 
     // Which layout tables shaping may use. By default an AAT 'morx' table, when the face
     // has one, takes the place of 'GSUB'; OpenTypeOnly ignores 'morx'.

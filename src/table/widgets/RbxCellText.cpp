@@ -12,8 +12,9 @@
 
 namespace {
 
-// Beyond this many texts the cache starts afresh (a long scroll through all of Unicode).
-constexpr int MaxEntries = 60000;
+// Beyond this many texts (several full screens of cells) the cache starts afresh: a long
+// scroll through all of Unicode keeps only what is near.
+constexpr int MaxEntries = 6000;
 
 bool onlyMissingGlyphs(const QList<QGlyphRun>& runs) {
     bool any = false;

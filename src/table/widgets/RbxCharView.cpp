@@ -24,10 +24,12 @@
 #include <QKeyEvent>
 #include <QPaintEvent>
 #include <QScrollBar>
+#include <QTimer>
 #include <QWheelEvent>
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <malloc.h>
 
 using namespace rbx::geom;
 
@@ -82,6 +84,8 @@ public:
 
 bool traceCalcFont() { return settings().boolForKey(rbx::key::logCalcFont) || RbxTools::debugging(1); }
 
+constexpr int SettledAfterMs = 1000;
+
 QString sizeText(const QSizeF& s) { return QStringLiteral("{%1, %2}").arg(s.width()).arg(s.height()); }
 
 } // namespace
@@ -110,6 +114,12 @@ RbxCharView::RbxCharView(RbxCharViewServices services, QWidget* parent)
     viewport()->setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
     setContextMenuPolicy(Qt::PreventContextMenu);
+    // A scroll through thousands of characters lays out and frees texts by the thousand;
+    // the heap keeps those pages until it is asked to give them back.
+    settledTimer_ = new QTimer(this);
+    settledTimer_->setSingleShot(true);
+    settledTimer_->setInterval(SettledAfterMs);
+    connect(settledTimer_, &QTimer::timeout, this, [] { malloc_trim(0); });
 }
 
 RbxCharView::~RbxCharView() {

@@ -298,6 +298,8 @@ private:
     std::shared_ptr<const RbxMouseLocator> mouse_;
     std::shared_ptr<const RbxModifierSource> modifiers_;
     QTimer* autoScrollTimer_ = nullptr;
+    // Runs once the table stopped repainting: what the drawing freed goes back to the system.
+    QTimer* settledTimer_ = nullptr;
     bool autoSaveAnchor_ = true;
     double scrollUnit_ = 1;
     std::optional<bool> darkOverride_;

@@ -21,6 +21,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPaintEvent>
+#include <QTimer>
 #include <cmath>
 
 using namespace rbx::geom;
@@ -522,5 +523,6 @@ void RbxCharView::paintEvent(QPaintEvent* event) {
         QPainter painter(viewport());
         drawRect(painter, event->region());
     }
+    settledTimer_->start();
     emit painted();
 }

@@ -2,6 +2,7 @@
 #include "app/FontCollectionItems.h"
 #include "app/FontListModel.h"
 #include "app/SearchTemplates.h"
+#include "platform/fonts/FontFace.h"
 
 #include <gtest/gtest.h>
 
@@ -99,6 +100,32 @@ TEST(FontListNames, TheNamesSizeFollowsTheTuningElseTheAscender) {
     EXPECT_DOUBLE_EQ(*FontListModel::nameFontSize(12, std::nullopt, 11), 12.0);
     EXPECT_DOUBLE_EQ(*FontListModel::nameFontSize(12, std::nullopt, 12), 12.0);
     EXPECT_DOUBLE_EQ(*FontListModel::nameFontSize(12, std::nullopt, 10), 12.0);
+}
+
+// A face of an installed file; a null font when the file is not there.
+rbx::Font installed(const char* path) { return rbx::Font(rbx::FontFace::fromFile(QString::fromLatin1(path)), 12); }
+
+TEST(FontListNames, OnlyAFontWhoseLettersAreLettersSetsItsOwnName) {
+    const rbx::Font dejaVu = installed("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf");
+    const rbx::Font nimbus = installed("/usr/share/fonts/opentype/urw-base35/NimbusSans-Regular.otf");
+    ASSERT_TRUE(dejaVu && nimbus);
+    EXPECT_TRUE(FontListModel::canSetOwnName(dejaVu, QStringLiteral("DejaVu Sans")));
+    EXPECT_TRUE(FontListModel::canSetOwnName(nimbus, QStringLiteral("Nimbus Sans 2")));
+    // A name with characters the font lacks.
+    EXPECT_FALSE(FontListModel::canSetOwnName(dejaVu, QStringLiteral("\u65E5\u672C")));
+    EXPECT_FALSE(FontListModel::canSetOwnName(rbx::Font(), QStringLiteral("A")));
+
+    // Dingbats and Greek symbols at the places of Latin letters, in a Unicode 'cmap'.
+    const rbx::Font dingbats = installed("/usr/share/fonts/opentype/urw-base35/D050000L.otf");
+    const rbx::Font symbols = installed("/usr/share/fonts/opentype/urw-base35/StandardSymbolsPS.otf");
+    ASSERT_TRUE(dingbats && symbols);
+    ASSERT_TRUE(dingbats->coveredCharacters().containsAllCharactersInString(QStringLiteral("D050000L")));
+    EXPECT_FALSE(FontListModel::canSetOwnName(dingbats, QStringLiteral("D050000L")));
+    EXPECT_FALSE(FontListModel::canSetOwnName(symbols, QStringLiteral("Standard Symbols PS")));
+    // The Type 1 dingbats: their own encoding.
+    if (const rbx::Font type1 = installed("/usr/share/fonts/X11/Type1/D050000L.pfb")) {
+        EXPECT_FALSE(FontListModel::canSetOwnName(type1, QStringLiteral("D050000L")));
+    }
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // The palette following the front application's font: the guesses made from a detected
 // name, a found font shown and kept as the application's, a name that matches nothing
-// logged once, and the accessibility alert with its buttons.
+// logged once, and the accessibility alert with its buttons; a burst of front changes
+// makes one adaptation.
 #include "PaletteFixture.h"
 
 #include "app/AlertSheet.h"
@@ -11,8 +12,10 @@
 #include "insertion/RbxFontDetector.h"
 #include "kxlib/RbxDefaults.h"
 
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QThread>
 #include <gtest/gtest.h>
 
 namespace {
@@ -135,6 +138,25 @@ struct RecordingUpdates : RbxUpdateActions {
     void downloadAndInstallUpdate() override { calls << QStringLiteral("download"); }
     void showWhatsNew() override { calls << QStringLiteral("notes"); }
 };
+
+TEST_F(Palette, ABurstOfFrontChangesMakesOneAdaptationAfterTheLast) {
+    front.name = QStringLiteral("gedit");
+    c->updateToFrontApplication(true);
+    front.name = QStringLiteral("kate");
+    const int before = front.reads;
+    // Three changes within 0.3 s; the event loop does not run between them.
+    c->frontProcessChanged();
+    QThread::msleep(100);
+    c->frontProcessChanged();
+    QThread::msleep(100);
+    c->frontProcessChanged();
+    QElapsedTimer sinceLast;
+    sinceLast.start();
+    ASSERT_TRUE(rbxtest::waitFor([&] { return c->frontApplicationName() == QLatin1String("kate"); }, 5000));
+    EXPECT_GE(sinceLast.elapsed(), RbxCharWindowController::ProcessChangeDelayMs);
+    rbxtest::spinEventLoop(2 * RbxCharWindowController::ProcessChangeDelayMs);
+    EXPECT_EQ(front.reads, before + 1);
+}
 
 TEST_F(Palette, TheNewVersionAlertMapsItsButtons) {
     auto updates = std::make_shared<RecordingUpdates>();

@@ -115,3 +115,20 @@ TEST_F(TableTest, EmojiTextsAreWhatATextLayoutInTheEmojiFontGives) {
     EXPECT_DOUBLE_EQ(cache.text(U'B', Kind::Emoji).height, small.text(U'B', Kind::Emoji).height);
     EXPECT_LT(cache.text(U'B', Kind::Emoji).height, laidOutAsText(U'B').height);
 }
+
+// A scroll through every character keeps only a bounded number of cell texts, and the
+// texts asked for after the cache started afresh are laid out again.
+TEST_F(TableTest, CellTextsStayBoundedThroughALongScroll) {
+    RbxCellTextCache cache;
+    cache.setFonts(font().withPointSize(20), rbx::Font());
+    int largest = 0;
+    for (char32_t c = 0x4E00; c < 0x4E00 + 20000; ++c) {
+        cache.text(c, RbxCellTextCache::Kind::Glyphs);
+        largest = std::max(largest, cache.size());
+    }
+    EXPECT_LE(largest, 10000);
+    EXPECT_GT(cache.size(), 0);
+    const RbxCellText& a = cache.text(U'A', RbxCellTextCache::Kind::Glyphs);
+    EXPECT_TRUE(a.hasInk);
+    EXPECT_FALSE(a.missing);
+}
