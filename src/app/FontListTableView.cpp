@@ -20,6 +20,10 @@ void FontNameDelegate::initStyleOption(QStyleOptionViewItem* option, const QMode
 }
 
 FontListTableView::FontListTableView(FontListModel* model, QWidget* parent) : RbxFontTableView(parent), model_(model) {
+    // The headers are hidden before the model comes: a shown header measures its sections
+    // in the bold face of the system font, which the list never draws.
+    horizontalHeader()->hide();
+    verticalHeader()->hide();
     setModel(model);
     setItemDelegate(new FontNameDelegate(this));
     setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -30,8 +34,6 @@ FontListTableView::FontListTableView(FontListModel* model, QWidget* parent) : Rb
     setTabKeyNavigation(false);
     setContextMenuPolicy(Qt::CustomContextMenu);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    horizontalHeader()->hide();
-    verticalHeader()->hide();
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(FontListModel::RowHeight);
     verticalHeader()->setMinimumSectionSize(FontListModel::RowHeight);
