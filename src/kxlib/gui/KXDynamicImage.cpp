@@ -6,9 +6,18 @@
 
 #include <QFile>
 #include <QHash>
+#include <QImageReader>
 #include <QPainter>
 
 namespace {
+
+// The bundle's images are PNG files, read by Qt's own PNG reader: a reader left to guess the
+// format asks every image-format plug-in first, which loads them all.
+bool readPng(const QString& path, QImage& image) {
+    QImageReader reader(path, "png");
+    reader.setAutoDetectImageFormat(false);
+    return reader.read(&image);
+}
 
 QRectF pixelRect(const QImage& image, const QRectF& source) {
     const qreal dpr = image.devicePixelRatio();
@@ -42,11 +51,12 @@ KXDynamicImage KXImageLibrary::imageNamed(const QString& name) {
 QImage KXImageLibrary::loadImage(const QString& name) {
     const QString dir = kx::Bundle::mainBundle().resourcePath() + QStringLiteral("/images/");
     QImage image;
-    if (QFile::exists(dir + name + QStringLiteral("@2x.png")) && image.load(dir + name + QStringLiteral("@2x.png"))) {
+    if (QFile::exists(dir + name + QStringLiteral("@2x.png")) && readPng(dir + name + QStringLiteral("@2x.png"), image)) {
         image.setDevicePixelRatio(2.0);
         return image;
     }
-    if (QFile::exists(dir + name + QStringLiteral(".png"))) image.load(dir + name + QStringLiteral(".png"));
+    if (QFile::exists(dir + name + QStringLiteral(".png")) && !readPng(dir + name + QStringLiteral(".png"), image))
+        image = QImage();
     return image;
 }
 

@@ -6,6 +6,7 @@
 #include "kxlib/gui/KXDynamicImage.h"
 
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
 #include <optional>
@@ -213,6 +214,36 @@ TEST(DynamicImage, NamedImagesComeFromTheBundleWhereverItLies) {
         EXPECT_EQ(drawnColor(badge), QColor(Qt::blue));
     }
     EXPECT_FALSE(KXDynamicImage::imageNamed(QStringLiteral("favorite")).isValid());
+
+    qputenv("RUNEBOX_RESOURCES", saved);
+    images.reset();
+    bundle.reset();
+}
+
+TEST(DynamicImage, BundleImagesAreReadAsPngWithoutLoadingImagePlugIns) {
+    const QByteArray saved = qgetenv("RUNEBOX_RESOURCES");
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("images")));
+    QFile::copy(QStringLiteral(RUNEBOX_SOURCE_RESOURCES "/images/favorite@2x.png"), dir.filePath(QStringLiteral("images/favorite@2x.png")));
+    // A file that is no PNG (a GIF's signature) under a PNG's name.
+    QFile fake(dir.filePath(QStringLiteral("images/fake.png")));
+    ASSERT_TRUE(fake.open(QIODevice::WriteOnly));
+    fake.write("GIF89a\x01\x00\x01\x00\x00\x00\x00;");
+    fake.close();
+    qputenv("RUNEBOX_RESOURCES", dir.path().toUtf8());
+    std::optional<rbxtest::ScopedInstance<kx::Bundle>> bundle;
+    bundle.emplace();
+    std::optional<rbxtest::ScopedInstance<KXImageLibrary>> images;
+    images.emplace();
+    const KXDynamicImage favorite = KXDynamicImage::imageNamed(QStringLiteral("favorite"));
+    EXPECT_TRUE(favorite.isValid());
+    EXPECT_EQ(favorite.lightImage().devicePixelRatio(), 2.0);
+    EXPECT_FALSE(KXDynamicImage::imageNamed(QStringLiteral("fake")).isValid());
+
+    // Qt's PNG reader read them: no image-format plug-in was asked, so none is loaded.
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    ASSERT_TRUE(maps.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(maps.readAll().contains("/imageformats/"));
 
     qputenv("RUNEBOX_RESOURCES", saved);
     images.reset();
