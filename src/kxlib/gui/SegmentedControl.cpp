@@ -132,13 +132,15 @@ void SegmentedControl::restyle() {
                                               "border-top-right-radius: %2px; border-bottom-right-radius: %2px;")
                                    .arg(first ? 4 : 0)
                                    .arg(last ? 4 : 0);
-        shown[i]->setStyleSheet(
+        const QString sheet =
             QStringLiteral("QToolButton { background: %1; color: %2; border: 1px solid %3; %4"
                            " border-left-width: %5px; padding: 2px 8px; min-height: 18px; }"
                            " QToolButton:pressed { background: %6; }"
                            " QToolButton:checked { background: %7; color: %8; }"
                            " QToolButton:focus { border-color: %7; }")
                 .arg(face.name(), text.name(), frame.name(), radius, QString::number(first ? 1 : 0), pressed.name(),
-                     on.name(), onText.name()));
+                     on.name(), onText.name());
+        // Each new sheet is parsed and the button polished again; most stay as they were.
+        if (shown[i]->styleSheet() != sheet) shown[i]->setStyleSheet(sheet);
     }
 }
