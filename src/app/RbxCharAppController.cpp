@@ -70,10 +70,8 @@ void RbxCharAppController::finishLaunching() {
     else
         windowController_.openWindow(this);
 
-    if (!KXUtilities::installationMode()) {
+    if (!KXUtilities::installationMode())
         QTimer::singleShot(250 * 1000, this, [] { KXInstallerInterface::removeInstallationRelics(QStringLiteral("Runebox.app")); });
-        tellInstallerDone();
-    }
 }
 
 void RbxCharAppController::tellInstallerDone() {
@@ -83,12 +81,15 @@ void RbxCharAppController::tellInstallerDone() {
 void RbxCharAppController::afterFirstPaint() {
     if (afterPaintDone_ || !launched_) return;
     afterPaintDone_ = true;
+    // The debug state (when asked for) first, so that it sees the start as it was.
+    DebugStateService::exportIfEnabled(&windowController_, settings_);
     // What the palette does not need for its first picture.
     connect(&KXAppearance::shared(), &KXAppearance::appearanceChanged, &windowController_,
             &RbxCharWindowController::darkModeChanged);
     settings_.updateStartAtLoginInBackground();
     KXAppSettings::appSettingsDictionary();
-    DebugStateService::exportIfEnabled(&windowController_, settings_);
+    // A running installer hears that this copy is up (finding it reads every process).
+    if (!KXUtilities::installationMode()) tellInstallerDone();
     emit launchFinished();
 }
 
