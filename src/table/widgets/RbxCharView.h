@@ -281,6 +281,10 @@ private:
     // The picture menu over a cell's hot corner, and its end.
     void openPictureMenu(std::unique_ptr<QMenu> menu, const QRectF& cellInViewport);
     bool openPictureMenuAt(char32_t c, const QPointF& tablePoint);
+    // Whether the character is an emoji of the colour emoji font that takes a skin tone
+    // (its hot corner shows the dot). Those are worked out by measuring the emoji font, so
+    // only a character of that font asks for them.
+    bool takesSkinTone(char32_t c) const;
 
     RbxCharTable table_;
     rbx::Font font_;

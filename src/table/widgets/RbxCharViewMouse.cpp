@@ -91,12 +91,18 @@ void RbxCharView::handleClick(const QPoint& p, int b, int clickCount, std::uint3
     startAutoScrolling();
 }
 
+bool RbxCharView::takesSkinTone(char32_t c) const {
+    const kx::CharSet* emoji = sources_->colorEmojiCharacters();
+    if (!emoji || !emoji->contains(c)) return false;
+    const kx::CharSet* modifiable = sources_->modifiableEmojiCharacters();
+    return modifiable && modifiable->contains(c);
+}
+
 // A press on the hot corner of an emoji that takes a skin tone, or that is shown as text or
 // as emoji, opens the menu of its pictures.
 bool RbxCharView::openPictureMenuAt(char32_t c, const QPointF& tablePoint) {
-    const kx::CharSet* modifiable = sources_->modifiableEmojiCharacters();
     const kx::CharSet* textOrEmoji = sources_->textOrEmojiCharacters();
-    const bool skins = modifiable && modifiable->contains(c);
+    const bool skins = takesSkinTone(c);
     const bool presentations = !skins && textOrEmoji && textOrEmoji->contains(c);
     const QRectF cell = rectForCharacterAtIndex(selectedCharIndex());
     if (!(skins || presentations) || cell.isEmpty()) return false;

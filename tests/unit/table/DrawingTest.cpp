@@ -172,6 +172,34 @@ TEST_F(TableTest, MessageAndEmptyFavouritesDrawTheirTexts) {
     EXPECT_GT(countPixels(image, hint, [](const QColor& c) { return c.lightness() < 200; }), 20);
 }
 
+TEST_F(TableTest, TheSkinToneDotMarksEmojiOfTheEmojiFontAndIsWorkedOutOnlyForThem) {
+    const rbx::Font f = font();
+    // B and C take a skin tone; the emoji font has none of the letters yet.
+    sources->modifiable = kx::CharSet::fromString(QStringLiteral("BC"));
+    sources->emoji = kx::CharSet();
+    makeView(400, 300, f, {group(QStringLiteral("Letters"), letters(U'A', U'D'), f)});
+    const QImage plain = view->renderViewport();
+    EXPECT_EQ(sources->modifiableAsked, 0) << "a table without emoji measured the emoji font";
+
+    // Once the emoji font has B and D, B's hot corner shows the dot; C (not in the emoji
+    // font) and D (no skin tone) show none.
+    sources->emoji = kx::CharSet::fromString(QStringLiteral("BD"));
+    const QImage marked = view->renderViewport();
+    EXPECT_GE(sources->modifiableAsked, 1);
+    auto dotPixels = [&](std::size_t index) {
+        const QRectF cell = view->rectForCharacterAtIndex(index);
+        const QRect r = view->viewportRectFromTable(rbx::cells::skinToneDotRect(cell)).toAlignedRect();
+        int n = 0;
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x) n += plain.pixel(x, y) != marked.pixel(x, y);
+        return n;
+    };
+    EXPECT_GT(dotPixels(1), 5);
+    EXPECT_EQ(dotPixels(2), 0);
+    EXPECT_EQ(dotPixels(3), 0);
+    EXPECT_EQ(dotPixels(0), 0);
+}
+
 TEST_F(TableTest, SpaceShowsABracketUnderItsAdvance) {
     const rbx::Font f = font();
     makeView(400, 300, f, {group(QStringLiteral("Space"), {U' ', U'A'}, f)});

@@ -111,6 +111,9 @@ TEST_F(Selection, OtherButtonsMarkFontsOrOpenTheMenuAndNeverInsert) {
 
 TEST_F(Selection, TheHotCornerOfAnEmojiCellOpensItsPictureMenu) {
     RbxDefaults::userDefaults().setDouble(90, QStringLiteral("relativeFontSize"));
+    // B is an emoji of the colour emoji font that takes a skin tone.
+    sources->emoji = kx::CharSet();
+    sources->emoji->addCharacter(U'B');
     sources->modifiable = kx::CharSet();
     sources->modifiable->addCharacter(U'B');
     sources->textOrEmoji = kx::CharSet();

@@ -41,9 +41,14 @@ struct TestSources : RbxCharViewSources {
     std::optional<std::vector<char32_t>> recent;
     int roman = 0;
     QString entity;
+    // How often the table asked for the emoji that take a skin tone (costly to work out).
+    int modifiableAsked = 0;
     const kx::CharSet* charactersInAllFonts() override { return allFonts ? &*allFonts : nullptr; }
     const kx::CharSet* colorEmojiCharacters() override { return emoji ? &*emoji : nullptr; }
-    const kx::CharSet* modifiableEmojiCharacters() override { return modifiable ? &*modifiable : nullptr; }
+    const kx::CharSet* modifiableEmojiCharacters() override {
+        ++modifiableAsked;
+        return modifiable ? &*modifiable : nullptr;
+    }
     const kx::CharSet* textOrEmojiCharacters() override { return textOrEmoji ? &*textOrEmoji : nullptr; }
     const kx::CharSet* favoriteCharacters(const rbx::Font&) override { return favorites ? &*favorites : nullptr; }
     std::optional<std::vector<char32_t>> recentCharacters(const rbx::Font&) override { return recent; }
