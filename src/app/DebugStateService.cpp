@@ -33,7 +33,6 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QFontInfo>
-#include <QRegularExpression>
 #include <QLabel>
 #include <QProgressBar>
 #include <QTabWidget>
@@ -65,6 +64,13 @@ bool DebugStateService::exportIfEnabled(RbxCharWindowController* controller, Rbx
 namespace {
 
 // A widget's place on the screen as x, y, width, height.
+// Qt names the foundry after a family found at more than one: "Family [foundry]".
+QString withoutFoundry(QString family) {
+    const qsizetype open = family.lastIndexOf(QLatin1String(" ["));
+    if (open >= 0 && family.endsWith(u']') && family.indexOf(u']', open) == family.size() - 1) family.truncate(open);
+    return family;
+}
+
 QVariantList screenRect(const QWidget* w) {
     const QPoint topLeft = w->mapToGlobal(QPoint(0, 0));
     return {topLeft.x(), topLeft.y(), w->width(), w->height()};
@@ -73,7 +79,7 @@ QVariantList screenRect(const QWidget* w) {
 } // namespace
 
 DebugStateService::DebugStateService(RbxCharWindowController* controller, RbxDefaults& settings, QObject* parent)
-    : QObject(parent), controller_(controller), settings_(settings) {
+    : QObject(parent), controller_(controller), settings_(settings), facesOpenedAtStart_(rbx::FontFace::facesOpened()) {
     // The time is taken once the table has drawn.
     connect(controller_->charView(), &RbxCharView::painted, this, [this] {
         timespec ts{};
@@ -134,10 +140,8 @@ QVariantMap DebugStateService::state() const {
             const QRect cell = fontView->visualRect(rows.index(r, FontListModel::NameColumn));
             if (!fontView->viewport()->rect().intersects(cell)) continue;
             const QFont f = rows.data(rows.index(r, FontListModel::NameColumn), Qt::FontRole).value<QFont>();
-            // (Qt names the foundry after a family found at more than one: "Family [foundry]".)
-            static const QRegularExpression foundry(QStringLiteral(" \\[[^\\]]*\\]$"));
             fontRowFonts.insert(rows.list()->fontNameAtIndex(r),
-                                rows.hasNameFont(r) ? QFontInfo(f).family().remove(foundry) : QString());
+                                rows.hasNameFont(r) ? withoutFoundry(QFontInfo(f).family()) : QString());
         }
     return {
         {QStringLiteral("mark"), uint(fonts.markedCharacter())},
@@ -178,6 +182,7 @@ QVariantMap DebugStateService::state() const {
         {QStringLiteral("tableSearch"), tableSearch_},
         {QStringLiteral("facesOpened"), qulonglong(rbx::FontFace::facesOpened())},
         {QStringLiteral("facesOpen"), rbx::FontFace::facesOpenNow()},
+        {QStringLiteral("facesOpenedAtStart"), qulonglong(facesOpenedAtStart_)},
         {QStringLiteral("fontListLoaded"), fontList && fontList->isLoaded()},
         {QStringLiteral("fontLabel"), controller_->content().currentFontLabel()->text()},
         {QStringLiteral("face"), controller_->content().facePopUp()->currentText()},

@@ -63,6 +63,7 @@
 //                     out of sight); empty when no menu is open
 
 #include <QObject>
+#include <cstdint>
 #include <QStringList>
 #include <QVariantList>
 #include <QVariantMap>
@@ -105,6 +106,8 @@ private:
 
     RbxCharWindowController* controller_;
     RbxDefaults& settings_;
+    // The faces opened when the service was made, right after the first picture.
+    std::uint64_t facesOpenedAtStart_ = 0;
     qint64 tablePaintedNs_ = 0;
     QString tableSearch_;
 };
