@@ -44,11 +44,19 @@ void RbxCellTextCache::setFonts(const rbx::Font& font, const rbx::Font& emojiFon
     }
     if (!(emojiFont == emojiFont_)) {
         emojiFont_ = emojiFont;
-        emojiTextFont_ = rbx::qt::textFont(emojiFont);
-        emojiRaw_ = emojiTextFont_ ? QRawFont::fromFont(*emojiTextFont_) : QRawFont();
+        emojiPrepared_ = false;
+        emojiTextFont_.reset();
+        emojiRaw_ = QRawFont();
         emojiLineHeight_.reset();
     }
     cache_.clear();
+}
+
+void RbxCellTextCache::prepareEmojiFont() {
+    if (emojiPrepared_) return;
+    emojiPrepared_ = true;
+    emojiTextFont_ = rbx::qt::textFont(emojiFont_);
+    emojiRaw_ = emojiTextFont_ ? QRawFont::fromFont(*emojiTextFont_) : QRawFont();
 }
 
 const RbxCellText& RbxCellTextCache::text(char32_t c, Kind kind) {
@@ -60,10 +68,14 @@ const RbxCellText& RbxCellTextCache::text(char32_t c, Kind kind) {
     if (RbxTools::isLigatureCharacter(c) && kind != Kind::Emoji) t = layOutGlyphs(c);
     else if (kind == Kind::Glyphs) t = layOutGlyphs(c);
     else if (kind == Kind::Text) t = layOutText(c, font_, textFont_);
-    else if (auto lone = layOutLoneEmoji(c)) t = std::move(*lone);
     else {
-        t = layOutText(c, emojiFont_, emojiTextFont_);
-        learnEmojiLine(t);
+        prepareEmojiFont();
+        if (auto lone = layOutLoneEmoji(c)) {
+            t = std::move(*lone);
+        } else {
+            t = layOutText(c, emojiFont_, emojiTextFont_);
+            learnEmojiLine(t);
+        }
     }
     if (!t.hasInk) t.hasInk = !KXLayoutManager::inkBounds(t.runs).isEmpty();
     return *cache_.insert(key, std::move(t));

@@ -53,11 +53,15 @@ private:
     std::optional<RbxCellText> layOutLoneEmoji(char32_t c) const;
     // Keeps what a text layout of an emoji tells about every lone emoji glyph.
     void learnEmojiLine(const RbxCellText& t);
+    // The Qt forms of the colour emoji font, made for the first emoji laid out: a table
+    // without emoji never loads that font into Qt.
+    void prepareEmojiFont();
 
     rbx::Font font_, emojiFont_;
     QRawFont raw_;
     std::optional<QFont> textFont_, emojiTextFont_;
     QRawFont emojiRaw_;                   // the emoji font as a text layout uses it
+    bool emojiPrepared_ = false;          // emojiTextFont_ and emojiRaw_ are made
     std::optional<double> emojiLineHeight_; // learnt from the first emoji laid out as text
     QHash<quint64, RbxCellText> cache_;
 };
