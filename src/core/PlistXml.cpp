@@ -80,6 +80,8 @@ private:
     bool skipMisc() {
         for (;;) {
             skipBlanks();
+            // Mostly an element's tag comes next.
+            if (i_ + 1 < s_.size() && s_[i_] == u'<' && s_[i_ + 1] != u'!' && s_[i_ + 1] != u'?') return true;
             if (startsWith(QLatin1StringView("<!--"))) {
                 if (!skipPast(QLatin1StringView("-->"), "comment")) return false;
             } else if (startsWith(QLatin1StringView("<?"))) {
@@ -212,7 +214,7 @@ private:
         QString text;
         if (!tag.empty && !readText(n, text)) return false;
         if (n == QLatin1String("string") || n == QLatin1String("key")) {
-            out = text;
+            out = std::move(text);
         } else if (n == QLatin1String("integer")) {
             return parseInteger(text.trimmed(), out);
         } else if (n == QLatin1String("real")) {
@@ -301,10 +303,10 @@ private:
                 }
                 QVariant v;
                 if (!parseValue(t, v, depth + 1)) return false;
-                list << v;
+                list.append(std::move(v));
             }
         }
-        out = list;
+        out = std::move(list);
         return true;
     }
 
@@ -328,14 +330,14 @@ private:
                 if (valueTag.closing) return fail(QStringLiteral("key \"%1\" without a value").arg(key));
                 QVariant v;
                 if (!parseValue(valueTag, v, depth + 1)) return false;
-                map.insert(key, v);
+                map.insert(key, std::move(v));
             }
         }
-        out = map;
+        out = std::move(map);
         return true;
     }
 
-    QString s_;
+    const QString s_;  // read only: indexing a const string never checks for sharing
     qsizetype i_ = 0;
     QString error_;
 };
