@@ -97,6 +97,19 @@ QString repeated(const QString& s, qsizetype n) {
 }
 
 long long numericValue(const QString& s) {
+    // A short text of ASCII (any number strtoll reads) is converted without allocating.
+    char ascii[32];
+    if (s.size() < qsizetype(sizeof ascii)) {
+        qsizetype n = 0;
+        for (const QChar c : s) {
+            if (c.unicode() >= 0x80) break;
+            ascii[n++] = char(c.unicode());
+        }
+        if (n == s.size()) {
+            ascii[n] = 0;
+            return std::strtoll(ascii, nullptr, 0);
+        }
+    }
     const QByteArray utf8 = s.toUtf8();
     return std::strtoll(utf8.constData(), nullptr, 0);
 }

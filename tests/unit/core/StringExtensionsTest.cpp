@@ -81,6 +81,10 @@ TEST(StringExtensions, NumericValueReadsCIntegerLiterals) {
     EXPECT_EQ(str::numericValue(QStringLiteral("abc")), 0);
     EXPECT_EQ(str::numericValue(QStringLiteral("099")), 0);
     EXPECT_EQ(str::numericValue(QString()), 0);
+    // Long texts and texts beyond ASCII are read the same way.
+    EXPECT_EQ(str::numericValue(QString(40, u' ') + QStringLiteral("0x10")), 16);
+    EXPECT_EQ(str::numericValue(QStringLiteral("12\u00E9")), 12);
+    EXPECT_EQ(str::numericValue(QStringLiteral("\u0663")), 0);
 }
 
 TEST(StringExtensions, CaseInsensitiveNumericComparison) {
