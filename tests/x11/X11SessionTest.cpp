@@ -46,6 +46,13 @@ TEST(X11Session, AtomsRoundTrip) {
     EXPECT_EQ(s.atomName(a), QStringLiteral("_RUNEBOX_TEST_ATOM"));
     EXPECT_EQ(s.atom("_RUNEBOX_NEVER_INTERNED_XYZ", true), 0u);
     EXPECT_TRUE(s.atomName(0x7ffffff0).isEmpty());  // BadAtom is trapped, not fatal
+
+    // Several at once: new ones and known ones, the same atoms the server gives one by one.
+    s.internAtoms({"_RUNEBOX_TEST_ATOM", "_RUNEBOX_BATCH_ONE", "_RUNEBOX_BATCH_TWO", ""});
+    EXPECT_EQ(s.atom("_RUNEBOX_TEST_ATOM"), a);
+    EXPECT_EQ(s.atomName(s.atom("_RUNEBOX_BATCH_ONE", true)), QStringLiteral("_RUNEBOX_BATCH_ONE"));
+    EXPECT_EQ(s.atomName(s.atom("_RUNEBOX_BATCH_TWO", true)), QStringLiteral("_RUNEBOX_BATCH_TWO"));
+    EXPECT_NE(s.atom("_RUNEBOX_BATCH_ONE"), s.atom("_RUNEBOX_BATCH_TWO"));
 }
 
 TEST(X11Session, PropertiesReadBackWithTypeCheck) {

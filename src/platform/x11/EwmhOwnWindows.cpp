@@ -60,10 +60,17 @@ xcb_atom_t atom(X11Session& s, const char* name) { return xcb_atom_t(s.atom(name
 
 bool usable(X11Session& s, const OwnWindow& w) { return s.isAvailable() && w.connection && w.window; }
 
+// The atoms that the hints of our own windows use, interned in one round trip.
+void knowAtoms(X11Session& s) {
+    s.internAtoms({"_NET_WM_DESKTOP", "_NET_WM_STATE", "_NET_WM_STATE_STICKY", "_NET_CURRENT_DESKTOP", "WM_PROTOCOLS",
+                   "WM_TAKE_FOCUS"});
+}
+
 } // namespace
 
 void prepareForMapping(X11Session& s, const OwnWindow& own, bool allDesktops) {
     if (!usable(s, own)) return;
+    knowAtoms(s);
     xcb_connection_t* c = own.connection;
     const auto w = xcb_window_t(own.window);
     const xcb_atom_t desktop = atom(s, "_NET_WM_DESKTOP");
@@ -95,6 +102,7 @@ void setStickyMapped(X11Session& s, const OwnWindow& own, bool sticky) {
 
 void setTakesFocus(X11Session& s, const OwnWindow& own, bool takesFocus) {
     if (!usable(s, own)) return;
+    knowAtoms(s);
     xcb_connection_t* c = own.connection;
     const auto w = xcb_window_t(own.window);
     std::vector<quint32> hints = read32(c, w, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS);

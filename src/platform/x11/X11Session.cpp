@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QSocketNotifier>
 #include <QThread>
+#include <vector>
 
 #include <X11/Xatom.h>
 #include <X11/Xlib-xcb.h>
@@ -86,6 +87,18 @@ X11Session::Atom X11Session::atom(const char* name, bool onlyIfExists) {
     const Atom a = XInternAtom(m_display, name, onlyIfExists ? True : False);
     if (a != None) m_atoms.insert(key, a);
     return a;
+}
+
+void X11Session::internAtoms(std::initializer_list<const char*> names) {
+    if (!m_display) return;
+    std::vector<char*> missing;
+    for (const char* name : names)
+        if (name && *name && !m_atoms.contains(QByteArray(name))) missing.push_back(const_cast<char*>(name));
+    if (missing.empty()) return;
+    std::vector<Atom> atoms(missing.size(), None);
+    XInternAtoms(m_display, missing.data(), int(missing.size()), False, atoms.data());
+    for (std::size_t i = 0; i < missing.size(); ++i)
+        if (atoms[i] != None) m_atoms.insert(QByteArray(missing[i]), atoms[i]);
 }
 
 X11Session::Atom X11Session::atom(const QString& name, bool onlyIfExists) {

@@ -16,6 +16,7 @@
 #include <QHash>
 #include <QList>
 #include <QObject>
+#include <initializer_list>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -54,6 +55,9 @@ public:
     // the server does not know the name.
     Atom atom(const char* name, bool onlyIfExists = false);
     Atom atom(const QString& name, bool onlyIfExists = false);
+    // Makes the atoms of those names known in one round trip (the ones not known yet), for
+    // code that is about to ask for several.
+    void internAtoms(std::initializer_list<const char*> names);
     QString atomName(Atom atom);
 
     // Event dispatch. `type` is an X event type (PropertyNotify, SelectionRequest, an
