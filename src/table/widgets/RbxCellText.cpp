@@ -42,14 +42,22 @@ void RbxCellTextCache::setFonts(const rbx::Font& font, const rbx::Font& emojiFon
         raw_ = rbx::qt::rawFont(font);
         textFont_ = rbx::qt::textFont(font);
     }
-    if (!(emojiFont == emojiFont_)) {
-        emojiFont_ = emojiFont;
-        emojiPrepared_ = false;
-        emojiTextFont_.reset();
-        emojiRaw_ = QRawFont();
-        emojiLineHeight_.reset();
-    }
+    if (!(emojiFont == emojiFont_)) forgetEmojiFont(emojiFont);
     cache_.clear();
+}
+
+void RbxCellTextCache::setEmojiFont(const rbx::Font& emojiFont) {
+    if (emojiFont == emojiFont_) return;
+    forgetEmojiFont(emojiFont);
+    cache_.removeIf([](const auto& entry) { return (entry.key() >> 32) == quint64(Kind::Emoji); });
+}
+
+void RbxCellTextCache::forgetEmojiFont(const rbx::Font& emojiFont) {
+    emojiFont_ = emojiFont;
+    emojiPrepared_ = false;
+    emojiTextFont_.reset();
+    emojiRaw_ = QRawFont();
+    emojiLineHeight_.reset();
 }
 
 void RbxCellTextCache::prepareEmojiFont() {

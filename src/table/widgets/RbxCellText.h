@@ -32,6 +32,8 @@ public:
     // The shown font and the colour emoji font (either may be null); forgets every text
     // when one of them changed.
     void setFonts(const rbx::Font& font, const rbx::Font& emojiFont);
+    // Only the colour emoji font; forgets the texts laid out in it.
+    void setEmojiFont(const rbx::Font& emojiFont);
     const rbx::Font& font() const { return font_; }
     const rbx::Font& emojiFont() const { return emojiFont_; }
 
@@ -56,6 +58,7 @@ private:
     // The Qt forms of the colour emoji font, made for the first emoji laid out: a table
     // without emoji never loads that font into Qt.
     void prepareEmojiFont();
+    void forgetEmojiFont(const rbx::Font& emojiFont);
 
     rbx::Font font_, emojiFont_;
     QRawFont raw_;

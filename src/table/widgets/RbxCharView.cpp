@@ -274,10 +274,26 @@ void RbxCharView::calculateSize() {
     table_.layout(size, viewport()->width(), environment());
     characterShadow_ = settings().boolForKey(rbx::key::characterShadow);
 
-    // The colour emoji font at 80 % of the size at which its box fills the cell.
+    // The colour emoji font is sized for these cells when the first emoji is drawn.
+    emojiSized_ = false;
     emojiFont_ = {};
     emojiBox_ = {};
     emojiDescender_ = 0;
+    cellTexts_.setFonts(displayFont_, emojiFont_);
+
+    autoSaveAnchor_ = false;
+    updateScrollRange();
+    scrollToAnchorCharacter();
+    viewport()->update();
+    autoSaveAnchor_ = true;
+    if (trace) kx::log(QStringLiteral("size calculated(%1), %2 groups").arg(f, 0, 'f', 1).arg(table_.groups().size()));
+    emit layoutChanged();
+}
+
+void RbxCharView::sizeEmojiFont() {
+    if (emojiSized_) return;
+    emojiSized_ = true;
+    // The colour emoji font at 80 % of the size at which its box fills the cell.
     const QSizeF cell = table_.charSize();
     if (const rbx::Font emoji100 = sources_->colorEmojiFont(100)) {
         const auto m = rbx::qt::metrics(emoji100);
@@ -289,15 +305,7 @@ void RbxCharView::calculateSize() {
             emojiDescender_ = m.descender * size100 / 100;
         }
     }
-    cellTexts_.setFonts(displayFont_, emojiFont_);
-
-    autoSaveAnchor_ = false;
-    updateScrollRange();
-    scrollToAnchorCharacter();
-    viewport()->update();
-    autoSaveAnchor_ = true;
-    if (trace) kx::log(QStringLiteral("size calculated(%1), %2 groups").arg(f, 0, 'f', 1).arg(table_.groups().size()));
-    emit layoutChanged();
+    cellTexts_.setEmojiFont(emojiFont_);
 }
 
 void RbxCharView::recalculateSize() {

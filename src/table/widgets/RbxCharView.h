@@ -285,6 +285,9 @@ private:
     // (its hot corner shows the dot). Those are worked out by measuring the emoji font, so
     // only a character of that font asks for them.
     bool takesSkinTone(char32_t c) const;
+    // The colour emoji font sized for the cells, worked out before the first emoji is
+    // drawn after each layout: a table without emoji never measures that font.
+    void sizeEmojiFont();
 
     RbxCharTable table_;
     rbx::Font font_;
@@ -296,6 +299,7 @@ private:
     rbx::Font emojiFont_;
     QSizeF emojiBox_;
     double emojiDescender_ = 0;
+    bool emojiSized_ = false;  // emojiFont_, emojiBox_ and emojiDescender_ fit the cells
     bool characterShadow_ = false;
     bool showingRecentLayout_ = false;
 

@@ -324,6 +324,7 @@ void RbxCharViewPainter::drawCellContent(const CellLook& l) {
                           : l.emoji                      ? Kind::Emoji
                           : (l.isNative && !l.safe)      ? Kind::Glyphs
                                                          : Kind::Text;
+    if (textKind == Kind::Emoji) v.sizeEmojiFont();
     const RbxCellText& text = v.cellTexts_.text(l.c, textKind);
     const bool inNoFont = knownMissing || (!l.isNative && !allFonts_ && text.missing);
     const QColor color = textColor(l, inNoFont);
