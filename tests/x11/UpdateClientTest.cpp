@@ -231,10 +231,10 @@ TEST(UpdateClient, CheckNowOffersTheNewVersionWithItsNotesDownloadsItAndHandsItO
         partway = bar.size() == 2 && bar[1].toInt() == 100 && bar[0].toInt() > 0 && bar[0].toInt() < 100;
         return partway;
     }, 20000)) << copy.output().toStdString();
-    ASSERT_TRUE(rbxtest::waitFor([&] { return QFile::exists(session.marker); }, 30000)) << copy.output().toStdString();
-    QFile marker(session.marker);
-    ASSERT_TRUE(marker.open(QIODevice::ReadOnly));
-    const QString startedIn = QString::fromUtf8(marker.readAll()).trimmed();
+    // The shell makes the file before it writes the line: the line is complete with its end.
+    ASSERT_TRUE(rbxtest::waitFor([&] { return contents(session.marker).endsWith('\n'); }, 30000))
+        << copy.output().toStdString();
+    const QString startedIn = QString::fromUtf8(contents(session.marker)).trimmed();
     EXPECT_TRUE(startedIn.startsWith(session.tmp() + QStringLiteral("/runebox-install-"))) << startedIn.toStdString();
     EXPECT_TRUE(startedIn.endsWith(QStringLiteral("/Runebox.app"))) << startedIn.toStdString();
     EXPECT_TRUE(rbxtest::waitFor([&] { return windowFields(QStringLiteral("DownloadProgress")).isEmpty(); }));
