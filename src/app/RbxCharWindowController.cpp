@@ -202,6 +202,9 @@ void RbxCharWindowController::openSheet(const QString& name, const QVariantMap& 
 void RbxCharWindowController::closeSheet() { sheets_->endSheet(0); }
 
 void RbxCharWindowController::terminate() {
+    // Quitting closes every window, and a palette that only hid itself would keep the
+    // program running.
+    if (window_) window_->allowClosingForQuit();
     QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
 }
 
