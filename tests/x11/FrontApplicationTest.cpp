@@ -18,10 +18,13 @@
 
 #include <gtest/gtest.h>
 #include <QDBusConnectionInterface>
+#include <QDBusMetaType>
 #include <QDBusVariant>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <optional>
 
@@ -167,6 +170,149 @@ TEST_P(FollowingTheFont, ThePaletteShowsTheFontOfTheFrontApplication) {
 INSTANTIATE_TEST_SUITE_P(FrontApplication, FollowingTheFont, ::testing::Values("caret", "menus"),
                          [](const ::testing::TestParamInfo<std::string>& p) { return p.param; });
 
+// ---- the methods the per-application settings choose -------------------------------------
+
+// The per-application settings of the fake application, in a settings file of the
+// user's support folder, which the palette reads at start.
+void setUpApplicationSettings(const QVariantMap& entry) {
+    const QString folder = qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Runebox/Application Settings");
+    QDir().mkpath(folder);
+    QFile f(folder + QStringLiteral("/front-application-test.plist"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(kx::plist::writeXml(QVariantMap{{QStringLiteral("/runebox-fakeapp"), entry}}));
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+// Sets a GSettings key as the user would. The settings service the bus starts for it
+// takes this test's private folders, where the palette and the applications read them.
+::testing::AssertionResult setGSettingsKey(const QString& schema, const QString& key, const QString& value) {
+    qDBusRegisterMetaType<QMap<QString, QString>>();
+    QMap<QString, QString> env;
+    for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_RUNTIME_DIR"})
+        env.insert(QString::fromLatin1(name), qEnvironmentVariable(name));
+    QDBusMessage update = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+                                                         QStringLiteral("org.freedesktop.DBus"),
+                                                         QStringLiteral("UpdateActivationEnvironment"));
+    update << QVariant::fromValue(env);
+    const QDBusMessage reply = QDBusConnection::sessionBus().call(update, QDBus::Block, 5000);
+    if (reply.type() != QDBusMessage::ReplyMessage) return ::testing::AssertionFailure() << reply.errorMessage().toStdString();
+    QString out;
+    if (run(QStringLiteral("gsettings"), {QStringLiteral("set"), schema, key, value}, &out) != 0)
+        return ::testing::AssertionFailure() << out.toStdString();
+    return ::testing::AssertionSuccess();
+}
+
+// The fake application installed under a desktop entry: its identifier names its
+// preferences.
+const QString FakeAppIdentifier = QStringLiteral("org.runebox.FakeEditor");
+void installDesktopEntry() {
+    writeFile(qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/applications/") + FakeAppIdentifier +
+                  QStringLiteral(".desktop"),
+              "[Desktop Entry]\nType=Application\nName=Fake Editor\nExec=runebox-fakeapp %F\n"
+              "StartupWMClass=runebox-fakeapp\n");
+}
+
+// The bundle's data with one more script: the bundle folder the palette is started on.
+class BundleWithScript {
+public:
+    BundleWithScript(const QString& name, const QByteArray& script) {
+        const QDir real(qEnvironmentVariable("RUNEBOX_RESOURCES"));
+        for (const QString& entry : real.entryList(QDir::AllEntries | QDir::NoDotAndDotDot))
+            QFile::link(real.filePath(entry), dir_.filePath(entry));
+        QFile f(dir_.filePath(name + QStringLiteral(".sh")));
+        if (f.open(QIODevice::WriteOnly)) f.write(script);
+    }
+    QProcessEnvironment environment() const {
+        QProcessEnvironment env;
+        env.insert(QStringLiteral("RUNEBOX_RESOURCES"), dir_.path());
+        return env;
+    }
+
+private:
+    QTemporaryDir dir_;
+};
+
+struct MethodCase {
+    const char* name;
+    QVariantMap settings;
+    QString font;  // the PostScript name the palette then shows
+};
+
+const QByteArray ScriptOfTheFont = "[ \"$1\" = runebox-fakeapp ] && echo 'DejaVu Serif Bold'\n";
+
+MethodCase methodCase(const std::string& name) {
+    if (name == "fixedName")  // no PostScript name: guessed from its words
+        return {"fixedName", {{QStringLiteral("fdFixedFont"), QStringLiteral("DejaVu Sans Mono Bold")}},
+                QStringLiteral("DejaVuSansMono-Bold")};
+    if (name == "monoFont")  // the desktop's fixed-pitch font
+        return {"monoFont", {{QStringLiteral("fdFixedFont"), QStringLiteral("mono font")}}, QStringLiteral("DejaVuSansMono")};
+    if (name == "script")  // "%" is the program's name, which the script is given too
+        return {"script", {{QStringLiteral("fdScript"), QStringLiteral("fontof-%")}}, QStringLiteral("DejaVuSerif-Bold")};
+    if (name == "iniFile")  // ~/.config/<identifier>.conf, the size at the end stripped
+        return {"iniFile", {{QStringLiteral("fdPreferenceKey"), QStringLiteral("view.font")}}, QStringLiteral("DejaVuSerif")};
+    return {"gsettings", {{QStringLiteral("fdPreferenceKey"), QStringLiteral("org.gnome.desktop.interface.monospace-font-name")}},
+            QStringLiteral("DejaVuSansMono-Bold")};
+}
+
+class FoundByItsSettings : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(FoundByItsSettings, ThePaletteShowsTheFontOfTheFrontApplication) {
+    const MethodCase c = methodCase(GetParam());
+    BundleWithScript bundle(QStringLiteral("fontof-runebox-fakeapp"), ScriptOfTheFont);
+    setUpApplicationSettings(c.settings);
+    installDesktopEntry();
+    if (GetParam() == "iniFile")
+        writeFile(qEnvironmentVariable("XDG_CONFIG_HOME") + QLatin1Char('/') + FakeAppIdentifier + QStringLiteral(".conf"),
+                  "[view]\nfont=DejaVu Serif 13\n");
+    if (GetParam() == "gsettings") {
+        ASSERT_TRUE(setGSettingsKey(QStringLiteral("org.gnome.desktop.interface"), QStringLiteral("monospace-font-name"),
+                                    QStringLiteral("DejaVu Sans Mono Bold 12")));
+    }
+    FakeApp app(QStringLiteral("editor"), R"({"role": "application", "name": "fake"})");
+    ASSERT_TRUE(app.started());
+    detectFontsIn(QStringLiteral("runebox-fakeapp"));
+    x11test::pointTo(awayFromThePalette);
+    Copy copy({}, bundle.environment());
+    ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << copy.output().toStdString();
+    ASSERT_TRUE(Copy::waitForState([](const QVariantMap& s) { return s.value(QStringLiteral("front")) == QLatin1String("runebox-fakeapp"); }))
+        << copy.output().toStdString();
+    EXPECT_TRUE(rbxtest::waitFor([&] { return fontShown() == c.font; }, 10000))
+        << fontShown().toStdString() << "\n" << copy.output().toStdString();
+    EXPECT_EQ(Copy::state().value(QStringLiteral("sheet")).toString(), QString());  // found without accessibility
+}
+
+INSTANTIATE_TEST_SUITE_P(FrontApplication, FoundByItsSettings,
+                         ::testing::Values("fixedName", "monoFont", "script", "iniFile", "gsettings"),
+                         [](const ::testing::TestParamInfo<std::string>& p) { return p.param; });
+
+// A script that takes too long is stopped after 2 s; the palette goes on answering and
+// keeps its font.
+TEST(FollowingTheFrontApplication, AScriptThatTakesTooLongIsStopped) {
+    const QString started = QDir::homePath() + QStringLiteral("/script-started");
+    BundleWithScript bundle(QStringLiteral("fontof-runebox-fakeapp"),
+                            "touch \"$HOME/script-started\"; sleep 8; echo 'DejaVu Serif Bold'\n");
+    setUpApplicationSettings({{QStringLiteral("fdScript"), QStringLiteral("fontof-%")}});
+    FakeApp app(QStringLiteral("editor"), R"({"role": "application", "name": "fake"})");
+    ASSERT_TRUE(app.started());
+    detectFontsIn(QStringLiteral("runebox-fakeapp"));
+    x11test::pointTo(awayFromThePalette);
+    Copy copy({}, bundle.environment());
+    ASSERT_TRUE(rbxtest::waitFor([&] { return QFile::exists(started); }, 20000)) << copy.output().toStdString();
+    QElapsedTimer sinceStarted;
+    sinceStarted.start();
+    const QString timedOut = QStringLiteral("script timeout: fontof-runebox-fakeapp.sh runebox-fakeapp");
+    ASSERT_TRUE(rbxtest::waitFor([&] { return copy.output().contains(timedOut); }, 15000)) << copy.output().toStdString();
+    EXPECT_LT(sinceStarted.elapsed(), 6000);  // well before the script would have answered
+    ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << copy.output().toStdString();
+    EXPECT_NE(fontShown(), QStringLiteral("DejaVuSerif-Bold"));
+}
+
 TEST(FollowingTheFrontApplication, AProgramThatNeverAnswersLeavesThePaletteAnsweringTheUser) {
     QByteArray silentTree = CaretTree;
     silentTree.insert(1, R"("silent": true, )");
@@ -260,6 +406,9 @@ bool placeAt(int pid, int x) {
 // them, staying open while the user clicks from one into the other.
 class TwoApplications : public ::testing::Test {
 protected:
+    // `otherTree`: what the second application serves as its accessible tree.
+    explicit TwoApplications(const QByteArray& otherTree = R"({"role": "application", "name": "other"})")
+        : other(QStringLiteral("other"), otherTree) {}
     void SetUp() override {
         ASSERT_TRUE(probe.started());
         ASSERT_TRUE(other.started());
@@ -300,7 +449,7 @@ protected:
     }
 
     ProbeClient probe{{QStringLiteral("--no-clipboard-utility")}};
-    FakeApp other{QStringLiteral("other"), R"({"role": "application", "name": "other"})"};
+    FakeApp other;
     std::optional<Copy> copy;
     QRect palette;
 };
@@ -341,6 +490,102 @@ TEST_F(TwoApplications, EachApplicationKeepsItsInsertModeAndView) {
                                                  << copy->output().toStdString();
     ASSERT_TRUE(focusAndFollow(int(probe.pid()), QStringLiteral("runebox-probe"))) << copy->output().toStdString();
     EXPECT_TRUE(showsOwn(2, 3, "tablePage")) << Copy::state().value(QStringLiteral("view")).toInt();
+}
+
+// Another application's coming to the front checks the installed fonts at most this often.
+constexpr int RegularFontCheckMs = 30 * 1000;
+
+int fontChecks() { return Copy::state().value(QStringLiteral("fontChecks")).toInt(); }
+
+// Clicking from one application into the other checks the installed fonts at the first
+// change, then not again until 30 s have passed since that check.
+TEST_F(TwoApplications, FrontChangesCheckTheFontsAtMostEveryThirtySeconds) {
+    // Only a font list that exists is checked: the palette shows it.
+    ASSERT_TRUE(Copy::waitForState([](const QVariantMap& s) { return s.value(QStringLiteral("fontListLoaded")).toBool(); }));
+    // Each switch goes into the application that is not in front.
+    bool otherInFront = Copy::state().value(QStringLiteral("front")) == QLatin1String("runebox-fakeapp");
+    auto switchOver = [&] {
+        otherInFront = !otherInFront;
+        return otherInFront ? focusAndFollow(other.pid(), QStringLiteral("runebox-fakeapp"))
+                            : focusAndFollow(int(probe.pid()), QStringLiteral("runebox-probe"));
+    };
+    const int atStart = fontChecks();
+    QElapsedTimer beforeFirst;
+    beforeFirst.start();
+    ASSERT_TRUE(switchOver()) << copy->output().toStdString();
+    ASSERT_TRUE(rbxtest::waitFor([&] { return fontChecks() == atStart + 1; }, 5000)) << fontChecks();
+    // The check was made after `beforeFirst` started and before now.
+    QElapsedTimer sinceCheck;
+    sinceCheck.start();
+
+    // Changes within 30 s of it check nothing.
+    int within = 0;
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(switchOver());
+        if (beforeFirst.elapsed() >= RegularFontCheckMs - 1000) break;
+        ++within;
+        EXPECT_EQ(fontChecks(), atStart + 1) << "change " << i << " after " << beforeFirst.elapsed() << " ms";
+    }
+    ASSERT_GT(within, 0) << "the machine is too slow: no change came within 30 s";
+
+    // The first change once 30 s have passed checks again, the next one does not.
+    while (sinceCheck.elapsed() < RegularFontCheckMs + 500) rbxtest::spinEventLoop(200);
+    ASSERT_TRUE(switchOver());
+    EXPECT_EQ(fontChecks(), atStart + 2);
+    ASSERT_TRUE(switchOver());
+    EXPECT_EQ(fontChecks(), atStart + 2);
+}
+
+// The second application follows its font, which names a family that is not installed.
+const QByteArray UninstalledFontTree = R"({"role": "application", "name": "other", "children": [
+  {"role": "frame", "name": "Document", "states": ["active"], "children": [
+    {"role": "text", "name": "body", "states": ["focused", "editable"],
+     "text": {"caret": 1, "attributes": {"family-name": "Nosuch Serif", "weight": "400", "style": "normal"}}}]}]})";
+
+class AFollowedFontThatIsNotInstalled : public TwoApplications {
+protected:
+    AFollowedFontThatIsNotInstalled() : TwoApplications(UninstalledFontTree), accessibility(true) {}
+    void SetUp() override {
+        ASSERT_TRUE(accessibility.status.isRegistered() && accessibility.registry.isRegistered());
+        ASSERT_TRUE(other.started());
+        accessibility.registry.addApplication(other.service());
+        detectFontsIn(QStringLiteral("runebox-fakeapp"));
+        TwoApplications::SetUp();
+    }
+    // How often the palette logged the name as not found in the second application.
+    int notFoundLines(const QString& name) {
+        return int(copy->output().count(QStringLiteral("Could not find font \"%1\" in runebox-fakeapp").arg(name)));
+    }
+    // Clicks into the second application, which is asked for its font then, and back.
+    ::testing::AssertionResult visitOther() {
+        const int calls = other.callCount();
+        if (!focusAndFollow(other.pid(), QStringLiteral("runebox-fakeapp")))
+            return ::testing::AssertionFailure() << "the palette did not follow the second application";
+        if (other.callCount() <= calls) return ::testing::AssertionFailure() << "its font was not asked for";
+        if (!focusAndFollow(int(probe.pid()), QStringLiteral("runebox-probe")))
+            return ::testing::AssertionFailure() << "the palette did not follow the probe";
+        return ::testing::AssertionSuccess();
+    }
+
+    Accessibility accessibility;
+};
+
+TEST_F(AFollowedFontThatIsNotInstalled, IsLoggedOnceForEachNameAndThePaletteKeepsItsFont) {
+    const QString before = fontShown();
+    ASSERT_FALSE(before.isEmpty());
+    // After the whole name and its guesses the single word "Nosuch" was tried last.
+    for (int i = 0; i < 3; ++i) ASSERT_TRUE(visitOther()) << copy->output().toStdString();
+    EXPECT_EQ(notFoundLines(QStringLiteral("Nosuch")), 1) << copy->output().toStdString();
+    EXPECT_EQ(fontShown(), before);
+
+    // A new name is logged once too; a one-word name is tried as it is.
+    ASSERT_TRUE(other.setValue(QStringLiteral("body"), QStringLiteral("text"),
+                               QStringLiteral(R"({"caret": 1, "attributes": {"family-name": "Nowherefont", "weight": "400"}})")));
+    for (int i = 0; i < 2; ++i) ASSERT_TRUE(visitOther()) << copy->output().toStdString();
+    EXPECT_EQ(notFoundLines(QStringLiteral("Nowherefont")), 1) << copy->output().toStdString();
+    EXPECT_EQ(notFoundLines(QStringLiteral("Nosuch")), 1);
+    EXPECT_EQ(fontShown(), before);
+    EXPECT_EQ(Copy::state().value(QStringLiteral("sheet")).toString(), QString());  // accessibility is on: no alert
 }
 
 // The server times of the window manager's changes of the active window.
@@ -480,28 +725,58 @@ TEST_F(AccessibilityAlert, OpenSystemSettingsSwitchesAccessibilityOnAndClosesThe
     EXPECT_TRUE(Copy::waitForState([](const QVariantMap& s) { return !Copy::visible(s); })) << copy->output().toStdString();
 }
 
-// A GTK text editor whose font is set tells it through the desktop's own accessibility
-// service, once that is switched on; the palette follows it.
-TEST(FollowingTheFrontApplication, AGtkEditorsFontIsFollowed) {
+// Switches the desktop's own accessibility service on: applications started from now on
+// serve their accessible objects.
+::testing::AssertionResult switchAccessibilityOn() {
     QDBusMessage on = QDBusMessage::createMethodCall(QStringLiteral("org.a11y.Bus"), QStringLiteral("/org/a11y/bus"),
                                                      QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Set"));
     on << QStringLiteral("org.a11y.Status") << QStringLiteral("IsEnabled") << QVariant::fromValue(QDBusVariant(true));
     const QDBusMessage reply = QDBusConnection::sessionBus().call(on, QDBus::Block, 15000);
-    ASSERT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
-    x11test::FileEditor gtk(QStringLiteral("gtk"), QStringLiteral("/usr/bin/python3"),
-                            {QStringLiteral(RUNEBOX_GTK_EDITOR)}, {QStringLiteral("DejaVu Serif Bold 14")});
-    ASSERT_TRUE(gtk.started());
-    const KXProcess::Ptr process = KXProcess::processWithPID(gtk.pid());
+    if (reply.type() != QDBusMessage::ReplyMessage) return ::testing::AssertionFailure() << reply.errorMessage().toStdString();
+    return ::testing::AssertionSuccess();
+}
+
+// With font detection on for the program of the process in front, a palette started then
+// shows `font`.
+void paletteFollows(int pid, const QString& font) {
+    const KXProcess::Ptr process = KXProcess::processWithPID(pid);
     ASSERT_TRUE(process);
     const QString name = process->name();
     detectFontsIn(name);
-
     x11test::pointTo(awayFromThePalette);
     Copy copy;
     ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << copy.output().toStdString();
     EXPECT_TRUE(Copy::waitForState([&name](const QVariantMap& s) { return s.value(QStringLiteral("front")) == name; }));
-    EXPECT_TRUE(rbxtest::waitFor([] { return fontShown() == QLatin1String("DejaVuSerif-Bold"); }, 15000))
+    EXPECT_TRUE(rbxtest::waitFor([&] { return fontShown() == font; }, 15000))
         << fontShown().toStdString() << "\n" << copy.output().toStdString();
+}
+
+// A GTK text editor whose font is set tells it through the desktop's own accessibility
+// service, once that is switched on; the palette follows it.
+TEST(FollowingTheFrontApplication, AGtkEditorsFontIsFollowed) {
+    ASSERT_TRUE(switchAccessibilityOn());
+    x11test::FileEditor gtk(QStringLiteral("gtk"), QStringLiteral("/usr/bin/python3"),
+                            {QStringLiteral(RUNEBOX_GTK_EDITOR)}, {QStringLiteral("DejaVu Serif Bold 14")});
+    ASSERT_TRUE(gtk.started());
+    paletteFollows(gtk.pid(), QStringLiteral("DejaVuSerif-Bold"));
+}
+
+// Mousepad with a font of its own chosen in its preferences.
+TEST(FollowingTheFrontApplication, MousepadsFontIsFollowed) {
+    const QString schema = QStringLiteral("org.xfce.mousepad.preferences.view");
+    ASSERT_TRUE(setGSettingsKey(schema, QStringLiteral("use-default-monospace-font"), QStringLiteral("false")));
+    ASSERT_TRUE(setGSettingsKey(schema, QStringLiteral("font-name"), QStringLiteral("DejaVu Serif Bold 14")));
+    ASSERT_TRUE(switchAccessibilityOn());
+    QProcess mousepad;
+    mousepad.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    mousepad.start(QStringLiteral("mousepad"), {QStringLiteral("--disable-server")});
+    ASSERT_TRUE(mousepad.waitForStarted()) << mousepad.errorString().toStdString();
+    const int pid = int(mousepad.processId());
+    EXPECT_TRUE(rbxtest::waitFor([pid] { return processHasKeyboardFocus(pid); }, 15000));
+    paletteFollows(pid, QStringLiteral("DejaVuSerif-Bold"));
+    mousepad.terminate();
+    if (!mousepad.waitForFinished(3000)) mousepad.kill();
+    mousepad.waitForFinished(3000);
 }
 
 } // namespace
