@@ -588,6 +588,53 @@ TEST_F(AFollowedFontThatIsNotInstalled, IsLoggedOnceForEachNameAndThePaletteKeep
     EXPECT_EQ(Copy::state().value(QStringLiteral("sheet")).toString(), QString());  // accessibility is on: no alert
 }
 
+// The second application writes in DejaVu Sans Mono, and its font is followed.
+const QByteArray MonoCaretTree = R"({"role": "application", "name": "other", "children": [
+  {"role": "frame", "name": "Document", "states": ["active"], "children": [
+    {"role": "text", "name": "body", "states": ["focused", "editable"],
+     "text": {"caret": 1, "attributes": {"family-name": "DejaVu Sans Mono", "weight": "400", "style": "normal"}}}]}]})";
+
+class TwoEditorsWithTheirOwnFonts : public TwoApplications {
+protected:
+    TwoEditorsWithTheirOwnFonts() : TwoApplications(MonoCaretTree), accessibility(true) {}
+    void SetUp() override {
+        ASSERT_TRUE(accessibility.status.isRegistered() && accessibility.registry.isRegistered());
+        ASSERT_TRUE(other.started());
+        accessibility.registry.addApplication(other.service());
+        detectFontsIn(QStringLiteral("runebox-fakeapp"));
+        TwoApplications::SetUp();
+    }
+    static bool shows(const char* family) {
+        return Copy::waitForState([family](const QVariantMap& s) { return s.value(QStringLiteral("fontFamily")) == QLatin1String(family); });
+    }
+
+    Accessibility accessibility;
+};
+
+// One application's font is the one the user picks in the font list for it, the other's
+// is followed; switching between them switches the palette's font.
+TEST_F(TwoEditorsWithTheirOwnFonts, ThePaletteShowsTheFontOfTheApplicationInFront) {
+    ASSERT_TRUE(focusAndFollow(int(probe.pid()), QStringLiteral("runebox-probe"))) << copy->output().toStdString();
+    // DejaVu Serif, picked in the font list while the probe is in front.
+    QRect row;
+    ASSERT_TRUE(rbxtest::waitFor([&] {
+        row = x11test::rectOf(Copy::debugCall(QStringLiteral("FontRowRect"), {QStringLiteral("DejaVu Serif")}));
+        return !row.isEmpty();
+    }, 10000));
+    x11test::pointTo(row.center());
+    const int ours = palettePid();
+    ASSERT_TRUE(rbxtest::waitFor([ours] { return processHasKeyboardFocus(ours); }, 10000));
+    x11test::click();
+    ASSERT_TRUE(shows("DejaVu Serif")) << Copy::state().value(QStringLiteral("fontFamily")).toString().toStdString();
+
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_TRUE(focusAndFollow(other.pid(), QStringLiteral("runebox-fakeapp"))) << copy->output().toStdString();
+        EXPECT_TRUE(shows("DejaVu Sans Mono")) << Copy::state().value(QStringLiteral("fontFamily")).toString().toStdString();
+        ASSERT_TRUE(focusAndFollow(int(probe.pid()), QStringLiteral("runebox-probe"))) << copy->output().toStdString();
+        EXPECT_TRUE(shows("DejaVu Serif")) << Copy::state().value(QStringLiteral("fontFamily")).toString().toStdString();
+    }
+}
+
 // The server times of the window manager's changes of the active window.
 class ActiveWindowChanges {
 public:
