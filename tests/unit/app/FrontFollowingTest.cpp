@@ -14,6 +14,7 @@
 #include "core/Log.h"
 #include "insertion/RbxFontDetector.h"
 #include "kxlib/RbxDefaults.h"
+#include "table/widgets/RbxCharView.h"
 
 #include <QElapsedTimer>
 #include <QLineEdit>
@@ -75,6 +76,23 @@ TEST_F(FollowingTheFont, AFoundFontIsShownAndAMissingOneLoggedOnce) {
     detect(QStringLiteral("DejaVuSans"));
     c->checkForAutomaticFontChange(true);
     EXPECT_EQ(c->selectedFont().postScriptName(), QStringLiteral("DejaVuSerif-Bold"));
+}
+
+TEST_F(FollowingTheFont, NothingChangesWhileACharacterIsUnderTheMouse) {
+    detect(QStringLiteral("DejaVu Serif Bold"));
+    c->openWindow(c);
+    ASSERT_EQ(c->selectedFont().postScriptName(), QStringLiteral("DejaVuSerif-Bold"));
+    // The application now uses another font.
+    front.process = std::make_shared<KXProcess>(KXProcess::currentProcess()->unixPID(), KXProcess::currentProcess()->startTime() + 1);
+    detect(QStringLiteral("DejaVu Sans Mono"));
+    c->charView()->selectCharacterAtIndex(0);
+    ASSERT_NE(c->charView()->selectedCharacter(), 0u);
+    c->checkForAutomaticFontChange(true);
+    EXPECT_EQ(c->selectedFont().postScriptName(), QStringLiteral("DejaVuSerif-Bold"));
+    // The mouse left the character.
+    c->charView()->selectCharacterAtIndex(kx::NotFound);
+    c->checkForAutomaticFontChange(true);
+    EXPECT_EQ(c->selectedFont().postScriptName(), QStringLiteral("DejaVuSansMono"));
 }
 
 TEST_F(FollowingTheFont, FilteringTheFontListChecksTheApplicationsFontAtOnce) {
