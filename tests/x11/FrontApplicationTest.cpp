@@ -417,12 +417,14 @@ protected:
         ASSERT_EQ(run(x11test::Tool, {QStringLiteral("defaults"), QStringLiteral("write"), Domain,
                                       QStringLiteral("click outside closes"), QStringLiteral("NO")}),
                   0);
+        beforeThePaletteStarts();
         x11test::pointTo(awayFromThePalette);
         copy.emplace();
         ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << copy->output().toStdString();
         palette = x11test::frameOf(x11test::windowOfPid(palettePid()));
         ASSERT_FALSE(palette.isEmpty());
     }
+    virtual void beforeThePaletteStarts() {}
     int palettePid() { return int(copy->process().processId()); }
 
     // Clicks into a window of the process and waits until the palette follows it there.
@@ -633,6 +635,58 @@ TEST_F(TwoEditorsWithTheirOwnFonts, ThePaletteShowsTheFontOfTheApplicationInFron
         ASSERT_TRUE(focusAndFollow(int(probe.pid()), QStringLiteral("runebox-probe"))) << copy->output().toStdString();
         EXPECT_TRUE(shows("DejaVu Serif")) << Copy::state().value(QStringLiteral("fontFamily")).toString().toStdString();
     }
+}
+
+bool sheetIs(const QString& name);
+
+// Without accessibility, font detection for the second application fails; the palette
+// starts while the probe is in front.
+class AFailingDetectionWhileThePaletteIsClosed : public TwoApplications {
+protected:
+    AFailingDetectionWhileThePaletteIsClosed() : TwoApplications(CaretTree), accessibility(false) {}
+    void SetUp() override {
+        ASSERT_TRUE(accessibility.status.isRegistered());
+        accessibility.registry.addApplication(other.service());
+        detectFontsIn(QStringLiteral("runebox-fakeapp"));
+        TwoApplications::SetUp();
+    }
+    void beforeThePaletteStarts() override {
+        x11test::pointTo(x11test::frameOf(x11test::windowOfPid(int(probe.pid()))).center());
+        x11test::click();
+        ASSERT_TRUE(rbxtest::waitFor([this] { return processHasKeyboardFocus(int(probe.pid())); }, 10000));
+    }
+
+    Accessibility accessibility;
+};
+
+// The closed palette does not come up with the accessibility alert when the user clicks
+// into that application; open, it asks.
+TEST_F(AFailingDetectionWhileThePaletteIsClosed, AsksOnlyOnceThePaletteIsOpen) {
+    ASSERT_TRUE(Copy::waitForState([](const QVariantMap& s) { return s.value(QStringLiteral("front")) == QLatin1String("runebox-probe"); }));
+    ASSERT_EQ(Copy::state().value(QStringLiteral("sheet")).toString(), QString());
+    Copy::debugCall(QStringLiteral("Close"));
+    ASSERT_TRUE(Copy::waitForState([](const QVariantMap& s) { return !Copy::visible(s); }));
+
+    const int calls = other.callCount();
+    ASSERT_TRUE(focusAndFollow(other.pid(), QStringLiteral("runebox-fakeapp"))) << copy->output().toStdString();
+    rbxtest::spinEventLoop(1500);
+    const QVariantMap closed = Copy::state();
+    EXPECT_FALSE(Copy::visible(closed));
+    EXPECT_EQ(closed.value(QStringLiteral("sheet")).toString(), QString());
+    EXPECT_EQ(other.callCount(), calls);  // without accessibility the application is not asked
+
+    // Opened by a second start, the palette looks again when the pointer comes over it (not
+    // over a character, which holds detection off) once the next check is due, 1.5 s after
+    // the one made on opening; then it asks.
+    ASSERT_EQ(run(x11test::Runebox, {}), 0);
+    ASSERT_TRUE(Copy::waitForState(Copy::visible)) << copy->output().toStdString();
+    EXPECT_EQ(Copy::state().value(QStringLiteral("sheet")).toString(), QString());
+    rbxtest::spinEventLoop(2000);
+    const QRect field = x11test::rectOf(Copy::state().value(QStringLiteral("searchRect")));
+    ASSERT_FALSE(field.isEmpty());
+    x11test::pointTo(field.center());
+    EXPECT_TRUE(sheetIs(QStringLiteral("axAlert"))) << copy->output().toStdString();
+    x11test::pointTo(awayFromThePalette);
 }
 
 // The server times of the window manager's changes of the active window.
