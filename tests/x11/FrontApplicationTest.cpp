@@ -17,6 +17,7 @@
 #include "kxlib/KXProcess.h"
 
 #include <gtest/gtest.h>
+#include <QCoreApplication>
 #include <QDBusConnectionInterface>
 #include <QDBusMetaType>
 #include <QDBusVariant>
@@ -174,12 +175,13 @@ INSTANTIATE_TEST_SUITE_P(FrontApplication, FollowingTheFont, ::testing::Values("
 
 // The per-application settings of the fake application, in a settings file of the
 // user's support folder, which the palette reads at start.
-void setUpApplicationSettings(const QVariantMap& entry) {
+// `application`: how the entry finds it (a creator code, "/" and the program name, ...).
+void setUpApplicationSettings(const QVariantMap& entry, const QString& application = QStringLiteral("/runebox-fakeapp")) {
     const QString folder = qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Runebox/Application Settings");
     QDir().mkpath(folder);
     QFile f(folder + QStringLiteral("/front-application-test.plist"));
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(kx::plist::writeXml(QVariantMap{{QStringLiteral("/runebox-fakeapp"), entry}}));
+    f.write(kx::plist::writeXml(QVariantMap{{application, entry}}));
 }
 
 void writeFile(const QString& path, const QByteArray& bytes) {
@@ -311,6 +313,40 @@ TEST(FollowingTheFrontApplication, AScriptThatTakesTooLongIsStopped) {
     EXPECT_LT(sinceStarted.elapsed(), 6000);  // well before the script would have answered
     ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << copy.output().toStdString();
     EXPECT_NE(fontShown(), QStringLiteral("DejaVuSerif-Bold"));
+}
+
+// A program that owns its creator code's name on the bus is asked with a 'core'/'getd'
+// event for its font property, and answers it.
+TEST(FollowingTheFrontApplication, AProgramWithACreatorCodeIsAskedByAnEvent) {
+    Accessibility accessibility(true);  // a failed detection brings no alert, which would stop the checks
+    setUpApplicationSettings({{QStringLiteral("fdAEDesc"), QVariantList{QStringLiteral("font")}}}, QStringLiteral("RbxF"));
+    QProcess program;
+    program.setProcessChannelMode(QProcess::ForwardedChannels);
+    program.start(QCoreApplication::applicationFilePath(),
+                  {QStringLiteral("--probe-window"), QStringLiteral("font by event"), QStringLiteral("--signature"), QStringLiteral("RbxF")});
+    ASSERT_TRUE(program.waitForStarted());
+    const int pid = int(program.processId());
+    ASSERT_TRUE(rbxtest::waitFor([pid] { return processHasKeyboardFocus(pid); }, 15000));
+    const KXProcess::Ptr process = KXProcess::processWithPID(pid);
+    ASSERT_TRUE(process);
+    const QString name = process->name();
+    detectFontsIn(name);
+    x11test::pointTo(awayFromThePalette);
+    Copy copy;
+    ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << copy.output().toStdString();
+    ASSERT_TRUE(Copy::waitForState([&name](const QVariantMap& s) { return s.value(QStringLiteral("front")) == name; }));
+    // The event waits two ticks for the answer: on a busy machine the palette may have to
+    // ask again, as it does when the pointer comes over it and the next check is due.
+    const QRect field = x11test::rectOf(Copy::state().value(QStringLiteral("searchRect")));
+    for (int attempt = 0; attempt < 10 && fontShown() != QLatin1String("DejaVuSerif-Bold"); ++attempt) {
+        rbxtest::spinEventLoop(2000);
+        x11test::pointTo(field.center());
+        rbxtest::spinEventLoop(300);
+        x11test::pointTo(awayFromThePalette);
+    }
+    EXPECT_EQ(fontShown(), QStringLiteral("DejaVuSerif-Bold")) << copy.output().toStdString();
+    program.terminate();
+    program.waitForFinished(3000);
 }
 
 TEST(FollowingTheFrontApplication, AProgramThatNeverAnswersLeavesThePaletteAnsweringTheUser) {
