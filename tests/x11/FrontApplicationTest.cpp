@@ -349,6 +349,35 @@ TEST(FollowingTheFrontApplication, AProgramWithACreatorCodeIsAskedByAnEvent) {
     program.waitForFinished(3000);
 }
 
+// With "fdCheckContext" the font is taken only while the focused window is what the
+// settings ask for ("fdModal" here); "logAppContext" logs what the palette found.
+class InAWindowOfTheContext : public ::testing::TestWithParam<bool> {};
+
+TEST_P(InAWindowOfTheContext, TheFontIsFollowedOnlyThere) {
+    const bool modal = GetParam();
+    setUpApplicationSettings({{QStringLiteral("fdCheckContext"), 1},
+                              {QStringLiteral("logAppContext"), 1},
+                              {QStringLiteral("fdModal"), modal ? QStringLiteral("1") : QStringLiteral("0")}});
+    FollowedProgram program(CaretTree);  // its window is not modal
+    ASSERT_TRUE(program.start()) << program.output().toStdString();
+    ASSERT_TRUE(rbxtest::waitFor([&] { return program.output().contains(QStringLiteral("font detection context: ")); }, 10000))
+        << program.output().toStdString();
+    const QString log = program.output();
+    EXPECT_TRUE(log.contains(QStringLiteral("windowTitle = Document;"))) << log.toStdString();
+    EXPECT_TRUE(log.contains(QStringLiteral("appTitle = fake;"))) << log.toStdString();
+    if (modal) {
+        EXPECT_TRUE(rbxtest::waitFor([&] { return program.output().contains(QStringLiteral("window modality (0) does not match 1")); }, 10000))
+            << program.output().toStdString();
+        EXPECT_NE(fontShown(), QStringLiteral("DejaVuSerif-Bold"));
+    } else {
+        EXPECT_TRUE(rbxtest::waitFor([] { return fontShown() == QLatin1String("DejaVuSerif-Bold"); }, 10000))
+            << fontShown().toStdString() << "\n" << program.output().toStdString();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(FrontApplication, InAWindowOfTheContext, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& p) { return p.param ? "modalAskedFor" : "plainAskedFor"; });
+
 TEST(FollowingTheFrontApplication, AProgramThatNeverAnswersLeavesThePaletteAnsweringTheUser) {
     QByteArray silentTree = CaretTree;
     silentTree.insert(1, R"("silent": true, )");
