@@ -378,6 +378,28 @@ TEST_P(InAWindowOfTheContext, TheFontIsFollowedOnlyThere) {
 INSTANTIATE_TEST_SUITE_P(FrontApplication, InAWindowOfTheContext, ::testing::Values(false, true),
                          [](const ::testing::TestParamInfo<bool>& p) { return p.param ? "modalAskedFor" : "plainAskedFor"; });
 
+// A program younger than its settings' "fdLaunchDelay" is not asked for its font; once
+// older, the next look of the palette finds it.
+TEST(FollowingTheFrontApplication, AProgramIsAskedOnlyOnceItHasRunItsLaunchDelay) {
+    setUpApplicationSettings({{QStringLiteral("fdFixedFont"), QStringLiteral("DejaVu Sans Mono Bold")},
+                              {QStringLiteral("fdLaunchDelay"), 8}});
+    FollowedProgram program(R"({"role": "application", "name": "fake"})");  // accessibility on: no alert
+    ASSERT_TRUE(program.start()) << program.output().toStdString();
+    const KXProcess::Ptr process = KXProcess::processWithPID(program.app.pid());
+    ASSERT_TRUE(process);
+    rbxtest::spinEventLoop(500);
+    if (process->secondsRunning() < 7.5) {
+        EXPECT_NE(fontShown(), QStringLiteral("DejaVuSansMono-Bold"));
+    }
+    while (process->secondsRunning() < 8.5) rbxtest::spinEventLoop(200);
+    const QRect field = x11test::rectOf(Copy::state().value(QStringLiteral("searchRect")));
+    ASSERT_FALSE(field.isEmpty());
+    x11test::pointTo(field.center());
+    EXPECT_TRUE(rbxtest::waitFor([] { return fontShown() == QLatin1String("DejaVuSansMono-Bold"); }, 10000))
+        << fontShown().toStdString() << "\n" << program.output().toStdString();
+    x11test::pointTo(awayFromThePalette);
+}
+
 TEST(FollowingTheFrontApplication, AProgramThatNeverAnswersLeavesThePaletteAnsweringTheUser) {
     QByteArray silentTree = CaretTree;
     silentTree.insert(1, R"("silent": true, )");
