@@ -1,11 +1,15 @@
 // Following the front application on the desktop: the real runebox reads the font at
 // the caret of the focused application (or its checked font menu item) through AT-SPI
-// and shows it, asking again at once when the user filters the font list; switching the
-// focused window between two applications switches the insert mode and view each keeps;
-// without accessibility the palette asks for it.
+// and shows it, asking again at once when the user filters the font list; the per-
+// application settings may choose another way (a fixed name, a bundle script, the
+// program's preferences, an event to a program with a creator code, a context the window
+// must match, a launch delay); a name that is no installed font is logged once; switching
+// the focused window between two applications switches the insert mode, view and font
+// each keeps, and checks the installed fonts at most every 30 s; without accessibility
+// the palette asks for it, only while it is open. Real GTK editors are followed too.
 // The accessibility bus is the session bus here: this test answers as the session's
 // accessibility switch (org.a11y.Bus) and as the registry, and the applications serve
-// their trees of accessible objects; only the GTK editor speaks to the desktop's own.
+// their trees of accessible objects; only the GTK editors speak to the desktop's own.
 #include "Desktop.h"
 #include "FrontEditors.h"
 #include "MenuItems.h"
