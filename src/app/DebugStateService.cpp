@@ -165,6 +165,7 @@ QVariantMap DebugStateService::state() const {
         {QStringLiteral("pid"), int(QCoreApplication::applicationPid())},
         {QStringLiteral("front"), controller_->frontApplicationName()},
         {QStringLiteral("frontAdaptations"), controller_->frontAdaptations()},
+        {QStringLiteral("fontChecks"), controller_->fontChecks()},
         {QStringLiteral("recent"), recent},
         {QStringLiteral("selected"), uint(controller_->charView()->selectedCharacter())},
         {QStringLiteral("scroll"), controller_->charView()->scrollValue()},

@@ -7,6 +7,8 @@
 //                     paintedNs (x: CLOCK_MONOTONIC of the first paint after the last
 //                     showing, 0 before), activating (b), pid (i),
 //                     front (s: the application the palette follows),
+//                     frontAdaptations (i: how often it adapted to an application),
+//                     fontChecks (i: how often it checked the installed fonts for changes),
 //                     recent (av: the characters the table marks as recent),
 //                     selected (u: the character under the mouse, 0 for none),
 //                     scroll (d: points the table is scrolled down from its top),

@@ -21,6 +21,7 @@
 #include "app/PaletteTable.h"
 #include "app/RbxPositionLog.h"
 #include "app/SystemFont.h"
+#include "core/Clock.h"
 #include "core/Log.h"
 #include "kxlib/RbxDefaults.h"
 #include "kxlib/gui/KXToolTip.h"
@@ -261,7 +262,8 @@ void RbxCharWindowController::selectApplicationFont() {
 }
 
 void RbxCharWindowController::checkForFontChanges(const QString& reason) {
-    lastFontCheck_.start();
+    lastFontCheckMs_ = kx::Clock::shared().nowMs();
+    ++fontChecks_;
     if (fonts_.list().fontsChanged()) updateAfterFontChange(reason);
 }
 
@@ -309,7 +311,7 @@ void RbxCharWindowController::frontProcessChanged() { processChangeTimer_.start(
 void RbxCharWindowController::checkFrontProcessAndFonts() {
     updateToFrontApplication(false);
     // Only a list that exists can be out of date.
-    if (fonts_.isMade() && (!lastFontCheck_.isValid() || lastFontCheck_.elapsed() > RegularFontCheckMs))
+    if (fonts_.isMade() && (!lastFontCheckMs_ || kx::Clock::shared().nowMs() - *lastFontCheckMs_ > RegularFontCheckMs))
         checkForFontChanges(QStringLiteral("regular check"));
 }
 

@@ -300,6 +300,25 @@ TEST(UpdateClient, TheAlertsAnswersAndDownloadsThatLeaveNothingBehind) {
     EXPECT_FALSE(QFile::exists(session.marker));
 }
 
+// "Release Notes" in the alert shows the new version's notes, with the palette out of
+// their way and nothing downloaded; the notes' own button skips the version.
+TEST(UpdateClient, TheAlertsReleaseNotesButtonShowsTheNotes) {
+    UpdateSession session;
+    ASSERT_TRUE(session.prepare());
+    Copy copy({}, session.environment());
+    ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << copy.output().toStdString();
+    ASSERT_TRUE(checkAndAlert()) << copy.output().toStdString();
+    ASSERT_TRUE(clickControl(QStringLiteral("alertOtherButton")));
+    ASSERT_TRUE(waitForSheet(QString()));
+    ASSERT_TRUE(windowShows(QStringLiteral("WhatsNew"), QStringLiteral("whatsNewText"), QStringLiteral("Smaller downloads")))
+        << copy.output().toStdString();
+    EXPECT_TRUE(Copy::waitForState([](const QVariantMap& s) { return !Copy::visible(s); }));
+    EXPECT_TRUE(windowFields(QStringLiteral("DownloadProgress")).isEmpty());
+    ASSERT_TRUE(clickControl(QStringLiteral("whatsNewSkipButton")));
+    EXPECT_TRUE(rbxtest::waitFor([] { return setting(QStringLiteral("versionToSkip")) == QLatin1String("101"); }));
+    EXPECT_TRUE(session.tmpIsEmpty());
+}
+
 TEST(UpdateClient, AnInstallationTheUserMayNotChangeIsLeftAsItIs) {
     UpdateSession session;
     ASSERT_TRUE(session.prepare());
