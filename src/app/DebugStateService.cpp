@@ -27,6 +27,7 @@
 
 #include "app/PaletteViews.h"
 #include "kxlib/gui/KXPopUpButton.h"
+#include "kxlib/gui/SegmentedControl.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -42,6 +43,7 @@
 #include <QCoreApplication>
 #include <QMenu>
 #include <QStackedWidget>
+#include <QToolButton>
 #include <QDBusConnection>
 #include <QLineEdit>
 
@@ -120,6 +122,9 @@ QVariantMap DebugStateService::state() const {
         arrow = popup->window().placement().arrowEdge == RbxPopupPlacement::ArrowEdge::Bottom ? QStringLiteral("down")
                                                                                              : QStringLiteral("up");
     }
+    QStringList insertLabels;
+    const SegmentedControl* insertModes = controller_->content().insertModeSegments();
+    for (int i = 0; i < insertModes->segmentCount(); ++i) insertLabels << insertModes->label(i);
     const PaletteFontTable& fonts = controller_->fontTable();
     QStringList markedFamilies;
     const FontListModel& rows = fonts.model();
@@ -185,6 +190,9 @@ QVariantMap DebugStateService::state() const {
         {QStringLiteral("insertSegment"), controller_->selectedInsertModeSegment()},
         {QStringLiteral("insertMode"), insertModeNumber(defaults.applicationInsertMode())},
         {QStringLiteral("shownView"), controller_->views().shownView()},
+        {QStringLiteral("insertLabels"), insertLabels},
+        {QStringLiteral("layoutLinked"), controller_->content().layoutLinkButton()->isChecked()},
+        {QStringLiteral("layoutLinkTip"), controller_->content().layoutLinkButton()->toolTip()},
     };
 }
 
