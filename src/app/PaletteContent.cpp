@@ -194,6 +194,8 @@ void PaletteContent::addPage(int view, QWidget* page, const QString& title) {
     pages_->addWidget(page);
     const int segment = windowMode_->addSegment(title, view);
     windowMode_->button(segment)->setObjectName(QStringLiteral("windowModeSegment%1").arg(view));
+    // Tab goes from segment to segment.
+    QWidget::setTabOrder(windowMode_->button(segment - 1), windowMode_->button(segment));
 }
 
 QWidget* PaletteContent::pageForView(int view) const {
@@ -214,6 +216,8 @@ void PaletteContent::setCharView(QWidget* view) {
         view->setParent(tablePage_);
         tablePage_->layout()->addWidget(view);
         view->show();
+        // Tab reaches the table after the controls above it.
+        QWidget::setTabOrder(layoutPopUp_, view);
     }
 }
 

@@ -4,7 +4,8 @@
 // the insert-mode control reaches the application in front, and each application keeps
 // its insert mode; the size menu sets the size of formatted text and its label; the window
 // mode, the view and the layout switch what the palette shows, and the layout pop-up's
-// last items open the layouts folder and the page of more layouts.
+// last items open the layouts folder and the page of more layouts; Tab reaches every
+// control, and a pop-up is used with the keys.
 #include "FakeOpener.h"
 #include "FrontEditors.h"
 #include "ProbeClient.h"
@@ -330,6 +331,43 @@ TEST(PaletteControls, TheLayoutPopUpsLastItemsOpenTheLayoutsFolderAndThePageOfMo
         << page.toStdString();
     EXPECT_TRUE(Copy::waitForState([](const QVariantMap& s) { return !Copy::visible(s); }));
     EXPECT_EQ(Copy::state().value(QStringLiteral("layout")), layout);
+    x11test::pointTo(awayFromThePalette);
+}
+
+TEST(PaletteControls, TabReachesEveryControlAndAPopUpIsUsedWithTheKeys) {
+    ShownPalette palette;
+    ASSERT_TRUE(palette.ok) << palette.copy.output().toStdString();
+    ASSERT_TRUE(clickControl(QStringLiteral("searchField")));
+    ASSERT_TRUE(stateHas(QStringLiteral("focus"), QStringLiteral("searchField")));
+
+    // Tab after Tab: the keyboard visits every control of the palette and comes back.
+    QStringList visited;
+    for (int i = 0; i < 40 && !visited.contains(QStringLiteral("searchField")); ++i) {
+        const QString before = Copy::state().value(QStringLiteral("focus")).toString();
+        x11test::key(QStringLiteral("Tab"));
+        QString now;
+        rbxtest::waitFor([&] { return (now = Copy::state().value(QStringLiteral("focus")).toString()) != before; }, 3000);
+        visited << now;
+    }
+    for (const char* control : {"fontFilterField", "collectionsPopUp", "fontTableView", "fontFamilyPopUp", "facePopUp",
+                                "recentFontsPopUp", "layoutLinkButton", "shapeFinderButton", "windowModeSegment1",
+                                "viewPopUp", "layoutPopUp", "rbxCharView", "insertModeSegment0", "programMenuButton"})
+        EXPECT_TRUE(visited.contains(QLatin1String(control))) << control << ": " << visited.join(u' ').toStdString();
+    EXPECT_EQ(visited.last(), QStringLiteral("searchField")) << visited.join(u' ').toStdString();
+
+    // The view pop-up opened with the space bar, its next item chosen with the arrow and
+    // Return.
+    for (int i = 0; i < 40 && Copy::state().value(QStringLiteral("focus")) != QStringLiteral("viewPopUp"); ++i) {
+        const QString before = Copy::state().value(QStringLiteral("focus")).toString();
+        x11test::key(QStringLiteral("Tab"));
+        rbxtest::waitFor([&] { return Copy::state().value(QStringLiteral("focus")).toString() != before; }, 3000);
+    }
+    ASSERT_TRUE(stateHas(QStringLiteral("focus"), QStringLiteral("viewPopUp")));
+    x11test::key(QStringLiteral("space"));
+    ASSERT_TRUE(rbxtest::waitFor([] { return !openItems().isEmpty(); }, 5000));
+    x11test::key(QStringLiteral("Down"));
+    x11test::key(QStringLiteral("Return"));
+    EXPECT_TRUE(stateHas(QStringLiteral("view"), 2));
     x11test::pointTo(awayFromThePalette);
 }
 
