@@ -2,7 +2,9 @@
 // and the pointer of the X server: typing searches by name and by code, a maintenance
 // command answers in the field; a right click marks the fonts
 // that contain a character, which then show a bullet; a family clicked in the font list
-// becomes the palette's font; "show in context" leaves a search for the character's group;
+// becomes the palette's font; "show in context" leaves a search for the character's group
+// or another layout for the Unicode blocks; favourites and recent characters are added
+// and removed from a character's menu;
 // the listings typed into the field are shown and copied; the family names in view come
 // to be drawn in their own fonts, also after scrolling, and only the families that were in
 // view have had their fonts looked for; a name its font sets as pictures is drawn in the
@@ -499,6 +501,61 @@ TEST(CharacterActions, ShowInContextFromASearchLeavesItAndSelectsTheCharacter) {
     EXPECT_GT(count(), found);
     EXPECT_TRUE(stateHas(QStringLiteral("selected"), uint(U'Ж')));
     EXPECT_FALSE(Copy::cellOf(U'Ж').isEmpty());
+}
+
+TEST(CharacterActions, FavouritesAndRecentCharactersAreAddedAndRemovedFromTheCharactersMenu) {
+    ProbeClient probe;
+    ASSERT_TRUE(probe.started());
+    ASSERT_TRUE(probe.waitForKeyboardFocus());
+    Palette palette;
+    ASSERT_TRUE(palette.ok) << palette.copy.output().toStdString();
+    ASSERT_TRUE(rbxtest::waitFor([] { return !Copy::cellOf(U'A').isEmpty(); }, 10000));
+    const qulonglong before = count();
+
+    // Added to the favourites: the table shows it once more, in their group.
+    const std::optional<MenuItem> add = characterMenuItem(U'A', QStringLiteral("Add to Favorites"));
+    ASSERT_TRUE(add) << palette.copy.output().toStdString();
+    choose(*add);
+    EXPECT_TRUE(rbxtest::waitFor([&] { return count() == before + 1; }, 5000)) << count();
+    // Its menu there takes it out again.
+    const std::optional<MenuItem> remove = characterMenuItem(U'A', QStringLiteral("Remove from Favorites"));
+    ASSERT_TRUE(remove);
+    choose(*remove);
+    EXPECT_TRUE(rbxtest::waitFor([&] { return count() == before; }, 5000)) << count();
+
+    // Inserted into the application in front, a character is among the recent ones, in
+    // their group at the table's top; its menu there takes it out of them.
+    auto recentCell = [] {
+        const QVariantList cells = qdbus_cast<QVariantList>(Copy::debugCall(QStringLiteral("CellRects"), {uint(U'B')}));
+        return cells.size() == 2 ? rectOf(cells.first()) : QRect();
+    };
+    ASSERT_TRUE(Copy::clickCharacter(U'B'));
+    ASSERT_TRUE(probe.waitForText(QStringLiteral("B"))) << probe.text().toStdString();
+    QRect cell;
+    ASSERT_TRUE(rbxtest::waitFor([&] { return !(cell = recentCell()).isEmpty(); }, 5000));
+    x11test::pointTo(cell.center());
+    ASSERT_TRUE(stateHas(QStringLiteral("selected"), uint(U'B')));
+    run(QStringLiteral("xdotool"), {QStringLiteral("click"), QStringLiteral("3")});
+    const std::optional<MenuItem> forget = menuItem(QStringLiteral("Remove from Recent Characters"));
+    ASSERT_TRUE(forget) << openMenuTitles().join(u'|').toStdString();
+    choose(*forget);
+    EXPECT_TRUE(rbxtest::waitFor([&] { return recentCell().isEmpty() && !Copy::cellOf(U'B').isEmpty(); }, 5000));
+}
+
+TEST(CharacterActions, ShowInTheUnicodeContextFromAnotherLayoutGoesToTheUnicodeBlocks) {
+    ASSERT_EQ(run(Tool, {QStringLiteral("defaults"), QStringLiteral("write"), QStringLiteral("org.runebox.Runebox"),
+                         QStringLiteral("layout"), QStringLiteral("Scripts and Symbols")}),
+              0);
+    Palette palette;
+    ASSERT_TRUE(palette.ok) << palette.copy.output().toStdString();
+    ASSERT_TRUE(stateHas(QStringLiteral("layout"), QStringLiteral("Scripts and Symbols")));
+    ASSERT_TRUE(rbxtest::waitFor([] { return !Copy::cellOf(U'A').isEmpty(); }, 10000));
+    const std::optional<MenuItem> show = characterMenuItem(U'A', QStringLiteral("Show A in the Unicode Context"));
+    ASSERT_TRUE(show) << palette.copy.output().toStdString();
+    choose(*show);
+    EXPECT_TRUE(stateHas(QStringLiteral("layout"), QStringLiteral("Unicode Blocks")));
+    EXPECT_TRUE(stateHas(QStringLiteral("selected"), uint(U'A')));
+    EXPECT_FALSE(Copy::cellOf(U'A').isEmpty());
 }
 
 // The text of a listing the palette showed: the file handed to the desktop's opener.
