@@ -33,6 +33,7 @@
 #include "table/widgets/RbxCharView.h"
 
 #include <QGuiApplication>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QScreen>
 #include <QUrlQuery>
@@ -77,6 +78,10 @@ RbxCharWindowController::RbxCharWindowController(RbxDefaults& settings, PaletteT
         settings_.setInteger(content_->splitter()->sizes().value(0), rbx::key::fontListWidth.qname());
     });
     content_->searchField()->setNextField(fontTable_->fontFilterField());
+    // The rest of the font list follows its filter, and then what followed the search field.
+    QWidget::setTabOrder(content_->searchField(), fontTable_->fontFilterField());
+    QWidget::setTabOrder(fontTable_->fontFilterField(), fontTable_->fontTableView());
+    QWidget::setTabOrder(fontTable_->fontTableView(), fontTable_->collectionsPopUp());
     connect(this, &RbxCharWindowController::fontSelected, fontTable_, &PaletteFontTable::showSelectedFont);
     connect(fontTable_, &PaletteFontTable::fontChosen, this, [this](const rbx::Font& font) {
         selectFont(font);
