@@ -142,8 +142,13 @@ RbxCharacterName::List RbxCharacterName::namesFromExpandedData(const QByteArray&
     return names;
 }
 
-RbxCharacterName::List RbxCharacterName::readFromFile(const QString& path) {
-    if (std::optional<List> external = readFromUnicodeDataFile()) return std::move(*external);
+RbxCharacterName::List RbxCharacterName::readFromFile(const QString& path, const QString& unicodeFolder,
+                                                     std::optional<kx::CharSet>* defined) {
+    kx::CharSet definedHere;
+    if (std::optional<List> external = readFromUnicodeDataFile(unicodeFolder, &definedHere)) {
+        if (defined) *defined = std::move(definedHere);
+        return std::move(*external);
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         internalError(QStringLiteral("could not read %1").arg(path));

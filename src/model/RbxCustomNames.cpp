@@ -78,6 +78,13 @@ std::optional<RbxCharacterName> RbxCharacterName::newNameFromUTF8StringAt(const 
 }
 
 int RbxCharacterName::readCustomNamesFromData(const QByteArray& utf8, List& names) {
+    PuaLists pua;
+    const int added = readCustomNamesFromData(utf8, names, pua);
+    for (auto it = pua.constBegin(); it != pua.constEnd(); ++it) rbx::names::state().puaLists.insert(it.key(), it.value());
+    return added;
+}
+
+int RbxCharacterName::readCustomNamesFromData(const QByteArray& utf8, List& names, PuaLists& puaLists) {
     int added = 0;
     std::uint16_t group = 0;
     QString prefix, suffix;
@@ -120,12 +127,12 @@ int RbxCharacterName::readCustomNamesFromData(const QByteArray& utf8, List& name
     if (pua) {
         pua->sort();
         const std::shared_ptr<const List> shared = pua;
-        for (const QString& family : families) rbx::names::state().puaLists.insert(family, shared);
+        for (const QString& family : families) puaLists.insert(family, shared);
     }
     return added;
 }
 
-int RbxCharacterName::readCustomNamesFromFolder(const QString& folder, List& names) {
+int RbxCharacterName::readCustomNamesFromFolder(const QString& folder, List& names, PuaLists& pua) {
     if (folder.isEmpty()) return 0;
     const QDir dir(folder);
     int added = 0;
@@ -134,20 +141,28 @@ int RbxCharacterName::readCustomNamesFromFolder(const QString& folder, List& nam
         if (!fileName.endsWith(QLatin1String(".txt")) || fileName.startsWith(u'.')) continue;
         QFile file(dir.filePath(fileName));
         if (!file.open(QIODevice::ReadOnly)) continue;
-        added += readCustomNamesFromData(file.readAll(), names);
+        added += readCustomNamesFromData(file.readAll(), names, pua);
     }
     return added;
 }
 
-void RbxCharacterName::readCustomNames(List& names) {
-    int added = readCustomNamesFromFolder(KXAppSupport::makeSupportSubfolder(QStringLiteral("Character Names")), names);
+QStringList RbxCharacterName::customNameFolders() {
+    QStringList folders;
+    const QString own = KXAppSupport::makeSupportSubfolder(QStringLiteral("Character Names"));
+    if (!own.isEmpty()) folders.append(own);
     const QString bundleFolder = kx::Bundle::mainBundle().pathForResource(QStringLiteral("Character Names"));
-    if (!bundleFolder.isEmpty()) added += readCustomNamesFromFolder(bundleFolder, names);
-    if (added > 0) mergeNames(names);
+    if (!bundleFolder.isEmpty()) folders.append(bundleFolder);
+    return folders;
+}
+
+int RbxCharacterName::readCustomNames(const QStringList& folders, List& names, PuaLists& pua) {
+    int added = 0;
+    for (const QString& folder : folders) added += readCustomNamesFromFolder(folder, names, pua);
+    return added;
 }
 
 void RbxCharacterName::mergeNames(List& names) {
-    names.sort();
+    names.sort();  // (a view becomes a list of its own here)
     // New entries over the same text; joined names are appended to the text (views are
     // made afresh from offsets, as appending may move it).
     const std::vector<List::Entry> entries = std::move(names.entries_);
@@ -183,9 +198,9 @@ void RbxCharacterName::mergeNames(List& names) {
 }
 
 namespace {
-// The private-use lists come with the first loading of the name list.
+// The private-use lists are read when the first loading of the name list starts.
 void ensureCustomNamesRead() {
-    if (!rbx::names::state().list && !rbx::names::state().cacheWritten) RbxCharacterName::allNames();
+    if (!rbx::names::state().customNamesRead) RbxCharacterName::loadNamesInBackground();
 }
 } // namespace
 

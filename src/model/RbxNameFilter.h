@@ -18,10 +18,12 @@
 // The filter and what is derived from it live in the process's RbxNameFilterState.
 // Main thread only.
 //
-// Name searches go through a word index of the name list. prepareIndex() has it made on
-// a worker thread ahead of the first search (the palette asks once it has shown); a
-// search that comes while it is under way either waits for it (filteredCharacters()) or,
-// for a caller that must not block, is made once indexReady() was emitted.
+// Name searches go through the word index that comes with the name list
+// (RbxCharacterName::allNamesWithIndex()). prepareIndex() has the list loaded and the
+// index made on a worker thread ahead of the first search (the palette asks once it has
+// shown); a search that comes while it is under way either waits for it
+// (filteredCharacters()) or, for a caller that must not block, is made once the index is
+// ready (whenIndexReady()).
 
 #include "core/CharSet.h"
 
@@ -55,15 +57,9 @@ public:
 
     RbxFontRepertoire* selectedFontRepertoire() const;
 
-    // The filter text and the matches, words and index made from it.
+    // The filter text and the matches and words made from it.
     struct Data;
     Data& data() { return *data_; }
-    // The worker thread made the index: it is taken over and indexReady() emitted.
-    void takeBuiltIndex();
-
-signals:
-    // The word index prepareIndex() had made is ready.
-    void indexReady();
 
 private:
     RbxSelectedFont* const selectedFont_;
@@ -117,10 +113,8 @@ public:
     static kx::CharSet addLigaturesToFilter(const kx::CharSet& set);
     static kx::CharSet characterSetForCharacters(const std::vector<RbxCharacterName>& records);
 
-    // Drops the word index of the name list (made again on the next name search).
-    static void flushIndex();
-    // Loads the name list (when it is not loaded) and starts making its word index on a
-    // worker thread, unless the index of that list is there or under way.
+    // Starts loading the name list and making its word index on a worker thread, unless
+    // they are there or under way.
     static void prepareIndex();
     // Whether the worker is still making the index.
     static bool isIndexUnderWay();
