@@ -62,6 +62,8 @@ public:
     Made waitFor(Stage stage) const;
 
 private:
+    // The stages; true when the list and index are views over the files at the end.
+    bool work(const std::function<void(Stage)>& reached);
     void publish(const std::function<void(Made&)>& change);
 
     LoadPlan plan_;

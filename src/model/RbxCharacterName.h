@@ -18,6 +18,7 @@
 // The class state (RbxCharacterNameState, CharacterNameState.h) lives on the main thread.
 
 #include "core/CharSet.h"
+#include "core/PageAllocator.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -58,6 +59,8 @@ struct RbxCharacterNameEntry {
     std::uint32_t length;
 };
 static_assert(sizeof(RbxCharacterNameEntry) == 16);
+// Entries of a list, their memory given back to the system as soon as they are freed.
+using RbxCharacterNameEntries = std::vector<RbxCharacterNameEntry, kx::PageAllocator<RbxCharacterNameEntry>>;
 
 class RbxCharacterName {
 public:
@@ -164,6 +167,7 @@ public:
                              std::optional<kx::CharSet>* defined = nullptr);
     // The records of expanded name data. Stops at a record that lacks its 0 byte.
     static List namesFromExpandedData(const QByteArray& expanded);
+    static List namesFromExpandedBytes(const char* data, std::size_t size);
     // One record of expanded name data from p; p is moved past its 0 byte. Nothing
     // (and p unchanged) when no complete record starts at p.
     static std::optional<RbxCharacterName> newNameWithBytesAt(const char*& p, const char* end);
@@ -179,12 +183,12 @@ public:
     // The entries of cache bytes whose offsets count UTF-16 units from the start of the
     // bytes, so that a list over the same bytes can use them. False when a name is in the
     // other byte order (such a list cannot be a view).
-    static bool cacheEntries(const char* data, std::size_t size, std::vector<RbxCharacterNameEntry>* entries);
+    static bool cacheEntries(const char* data, std::size_t size, RbxCharacterNameEntries* entries);
     // Writes the current list to the cache (atomically); false when it failed.
     static bool saveCachedNames();
     // Writes a list to a cache file (atomically); any thread. `entries`, when given,
     // receive where each name lies in the file (as cacheEntries() gives them).
-    static bool writeCacheFile(const List& names, const QString& path, std::vector<RbxCharacterNameEntry>* entries = nullptr);
+    static bool writeCacheFile(const List& names, const QString& path, RbxCharacterNameEntries* entries = nullptr);
     // Whether the cache of this process is written (the first loading writes it in the
     // background); until then a new loading reads the data file again.
     static bool isCacheWritten();
@@ -282,6 +286,9 @@ private:
 class RbxCharacterNameList {
 public:
     using Entry = RbxCharacterNameEntry;
+    using Entries = RbxCharacterNameEntries;
+    // The names' text of a list of its own.
+    using Text = std::vector<char16_t, kx::PageAllocator<char16_t>>;
 
     // Memory a list can be a view over: `count` entries, and the text their offsets count
     // in (`textUnits` units). `keep` holds whatever owns both.
@@ -333,7 +340,8 @@ public:
     }
     // The names' text; an entry's name is the slice (offset, length).
     QStringView text() const {
-        return view_ ? QStringView(view_->text, static_cast<qsizetype>(view_->textUnits)) : QStringView(text_);
+        return view_ ? QStringView(view_->text, static_cast<qsizetype>(view_->textUnits))
+                     : QStringView(text_.data(), static_cast<qsizetype>(text_.size()));
     }
 
 private:
@@ -347,7 +355,7 @@ private:
     // Makes a view a list of its own (before it is changed).
     void detach();
     bool less(const Entry& a, const Entry& b) const;
-    std::vector<Entry> entries_;
-    QString text_;
+    Entries entries_;
+    Text text_;
     std::shared_ptr<const View> view_;
 };

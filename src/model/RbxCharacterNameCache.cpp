@@ -58,7 +58,7 @@ namespace {
 // they receive where each record's name lies in the cache (in UTF-16 units from its
 // start).
 template <typename Write>
-void writeCache(const RbxCharacterNameList& names, Write&& write, std::vector<RbxCharacterNameList::Entry>* entries) {
+void writeCache(const RbxCharacterNameList& names, Write&& write, RbxCharacterNameList::Entries* entries) {
     const std::uint64_t count = names.size();
     write(reinterpret_cast<const char*>(&count), 8);
     const char16_t bom = 0xFEFF;
@@ -129,9 +129,9 @@ template <typename Fn> void forEachCachedRecord(const char* base, std::size_t si
 // `text` holds the raw bytes of a cache file (`size` of them); the names are moved to
 // its start, in place, and the entries made. Every name lands before the bytes still
 // to be read, so nothing is overwritten before it is read.
-void readCacheInPlace(std::vector<RbxCharacterNameList::Entry>& entries, QString& text, std::size_t size) {
+void readCacheInPlace(RbxCharacterNameList::Entries& entries, RbxCharacterNameList::Text& text, std::size_t size) {
     char* base = reinterpret_cast<char*>(text.data());
-    char16_t* out = reinterpret_cast<char16_t*>(text.data());
+    char16_t* out = text.data();
     if (size > 8) entries.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(readRaw<std::uint64_t>(base), size / RecordHeader)));
     std::size_t used = 0;
     forEachCachedRecord(base, size, [&](const CachedRecord& r) {
@@ -142,12 +142,12 @@ void readCacheInPlace(std::vector<RbxCharacterNameList::Entry>& entries, QString
                                                       static_cast<std::uint32_t>(r.units)});
         used += r.units;
     });
-    text.truncate(static_cast<qsizetype>(used));
+    text.resize(used);
 }
 
 } // namespace
 
-bool RbxCharacterName::cacheEntries(const char* data, std::size_t size, std::vector<List::Entry>* entries) {
+bool RbxCharacterName::cacheEntries(const char* data, std::size_t size, List::Entries* entries) {
     bool machineOrder = true;
     entries->clear();
     if (size > 8) entries->reserve(static_cast<std::size_t>(std::min<std::uint64_t>(readRaw<std::uint64_t>(data), size / RecordHeader)));
@@ -167,7 +167,7 @@ QByteArray RbxCharacterName::cacheDataForNames(const List& names) {
 
 RbxCharacterName::List RbxCharacterName::namesFromCacheData(const QByteArray& data) {
     List names;
-    names.text_.resize((data.size() + 1) / 2);
+    names.text_.resize(static_cast<std::size_t>(data.size() + 1) / 2);
     std::memcpy(names.text_.data(), data.constData(), static_cast<std::size_t>(data.size()));
     readCacheInPlace(names.entries_, names.text_, static_cast<std::size_t>(data.size()));
     return names;
@@ -182,14 +182,14 @@ bool RbxCharacterName::saveCachedNames() {
 
 bool RbxCharacterName::isCacheWritten() { return rbx::names::state().cacheWritten; }
 
-bool RbxCharacterName::writeCacheFile(const List& names, const QString& path, std::vector<List::Entry>* entries) {
+bool RbxCharacterName::writeCacheFile(const List& names, const QString& path, List::Entries* entries) {
     // Written to a temporary file that then replaces the cache in one step, so that no
     // reader ever sees half a cache, and a full disk leaves the old cache.
     kx::AtomicFile file(path);
     bool ok = file.open();
     if (ok) {
         constexpr std::size_t ChunkSize = 256 * 1024;
-        std::vector<char> chunk(ChunkSize);
+        std::vector<char, kx::PageAllocator<char>> chunk(ChunkSize);
         std::size_t used = 0;
         auto flush = [&] {
             if (ok && used) ok = file.write(chunk.data(), qsizetype(used));
@@ -218,7 +218,7 @@ RbxCharacterName::List RbxCharacterName::readCachedNames(const QString& path) {
     const qint64 size = file.size();
     if (size <= 8 || size > qint64(MaxExpandedSize) * 4) return names;
     // Read straight into the list's text, where the names are then compacted.
-    names.text_.resize(static_cast<qsizetype>((size + 1) / 2));
+    names.text_.resize(static_cast<std::size_t>((size + 1) / 2));
     if (file.read(reinterpret_cast<char*>(names.text_.data()), size) != size) return List();
     readCacheInPlace(names.entries_, names.text_, static_cast<std::size_t>(size));
     return names;

@@ -18,15 +18,15 @@ RbxCharacterNameList RbxCharacterNameList::viewOf(View view) {
 
 void RbxCharacterNameList::detach() {
     if (!view_) return;
-    std::vector<Entry> entries;
-    QString text;
+    Entries entries;
+    Text text;
     entries.reserve(view_->count);
     for (std::size_t i = 0; i < view_->count; ++i) {
         const Entry& e = view_->entries[i];
         const QStringView name = nameOf(e);
         entries.push_back(Entry{e.ch, e.letter, e.group, static_cast<std::uint32_t>(text.size()),
                                 static_cast<std::uint32_t>(name.size())});
-        text.append(name);
+        text.insert(text.end(), name.utf16(), name.utf16() + name.size());
     }
     view_.reset();
     entries_ = std::move(entries);
@@ -36,14 +36,14 @@ void RbxCharacterNameList::detach() {
 void RbxCharacterNameList::reserve(std::size_t records, std::size_t nameUnits) {
     detach();
     entries_.reserve(records);
-    text_.reserve(static_cast<qsizetype>(nameUnits));
+    text_.reserve(nameUnits);
 }
 
 void RbxCharacterNameList::append(char32_t c, std::uint16_t letter, std::uint16_t group, QStringView name) {
     detach();
     entries_.push_back(Entry{c, letter, group, static_cast<std::uint32_t>(text_.size()),
                              static_cast<std::uint32_t>(name.size())});
-    text_.append(name);
+    text_.insert(text_.end(), name.utf16(), name.utf16() + name.size());
 }
 
 std::size_t RbxCharacterNameList::indexOfCharacter(char32_t c) const {
@@ -68,10 +68,14 @@ bool RbxCharacterNameList::less(const Entry& a, const Entry& b) const {
 void RbxCharacterNameList::sort() {
     detach();
     auto lt = [this](const Entry& a, const Entry& b) { return less(a, b); };
-    // Lists are mostly in order already: sort only what follows the ordered start.
+    // Lists are mostly in order already: sort only what follows the ordered start, and
+    // merge the two into entries of their own (so no buffer comes from the heap).
     const auto sortedEnd = std::is_sorted_until(entries_.begin(), entries_.end(), lt);
+    if (sortedEnd == entries_.end()) return;
     std::sort(sortedEnd, entries_.end(), lt);
-    std::inplace_merge(entries_.begin(), sortedEnd, entries_.end(), lt);
+    Entries merged(entries_.size());
+    std::merge(entries_.begin(), sortedEnd, sortedEnd, entries_.end(), merged.begin(), lt);
+    entries_ = std::move(merged);
 }
 
 bool RbxCharacterNameList::isSorted() const {

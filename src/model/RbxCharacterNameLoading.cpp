@@ -23,8 +23,8 @@ QString msec(const QElapsedTimer& t) { return QString::number(double(t.nsecsElap
 
 // The bytes of a cache file read into memory, and where its names lie in them.
 struct CacheBytes {
-    std::vector<char16_t> units;
-    std::vector<Entry> entries;
+    RbxCharacterNameList::Text units;
+    RbxCharacterNameList::Entries entries;
 };
 
 // The list of the cache file, a view over its bytes read into memory (so that its
@@ -80,6 +80,14 @@ std::optional<RbxNameIndexFile::Mapped> writeAndMap(const QString& namesPath, st
 } // namespace
 
 void Load::run(const std::function<void(Stage)>& reached) {
+    // What the names and the index took on the heap goes back to the system once the
+    // files are mapped (unless the main thread holds them still; it gives them back when
+    // it lets them go).
+    if (work(reached)) malloc_trim(0);
+    if (reached) reached(Stage::Done);
+}
+
+bool Load::work(const std::function<void(Stage)>& reached) {
     QElapsedTimer timer;
     timer.start();
     RbxCharacterName::SharedList list;
@@ -124,7 +132,7 @@ void Load::run(const std::function<void(Stage)>& reached) {
     if (reached) reached(Stage::Names);
 
     // 2. The word index, while another thread writes the cache when it is to be written.
-    std::vector<Entry> written;
+    RbxCharacterNameList::Entries written;
     std::thread writer;
     bool writing = !plan_.namesPath.isEmpty() && !cacheWritten;
     bool writeOk = false;
@@ -174,14 +182,7 @@ void Load::run(const std::function<void(Stage)>& reached) {
             m.index = mapped->index;
         }
     });
-    if (mapped) {
-        // What the names and the index took on the heap goes back to the system (unless
-        // the main thread holds them still; it gives them back when it lets them go).
-        list.reset();
-        index.reset();
-        malloc_trim(0);
-    }
-    if (reached) reached(Stage::Done);
+    return mapped.has_value();
 }
 
 void Load::publish(const std::function<void(Made&)>& change) {

@@ -165,7 +165,7 @@ void RbxCharacterName::mergeNames(List& names) {
     names.sort();  // (a view becomes a list of its own here)
     // New entries over the same text; joined names are appended to the text (views are
     // made afresh from offsets, as appending may move it).
-    const std::vector<List::Entry> entries = std::move(names.entries_);
+    const List::Entries entries = std::move(names.entries_);
     names.entries_.clear();
     names.entries_.reserve(entries.size());
     std::size_t i = 0;
@@ -190,7 +190,7 @@ void RbxCharacterName::mergeNames(List& names) {
         std::uint16_t letter = 0;
         for (std::size_t k = first; k < first + count; ++k) {
             if (k > first) joined += QLatin1String("; ");
-            joined += QStringView(names.text_).mid(entries[k].offset, entries[k].length);
+            joined += names.nameOf(entries[k]);
             if (!letter) letter = entries[k].letter;
         }
         names.append(ch, letter, static_cast<std::uint16_t>(collectedClass * 100), joined);

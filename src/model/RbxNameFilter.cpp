@@ -106,9 +106,9 @@ std::vector<RbxCharacterName> recordsOf(const Matches& m) {
 
 kx::CharSet charactersOf(const Matches& m) {
     kx::CharSet set;
-    if (const RbxCharacterName::SharedList list = RbxCharacterName::allNames())
+    if (const std::shared_ptr<const RbxNameIndex> index = RbxCharacterName::allNamesWithIndex().index)
         for (std::uint32_t r : m.listRecords)
-            if (r < list->size()) set.addCharacter(list->character(r));
+            if (r < index->size()) set.addCharacter(index->characterAt(r));
     for (const RbxCharacterName& rec : m.puaRecords) set.addCharacter(rec.character());
     return set;
 }

@@ -1,30 +1,92 @@
 #include "model/RbxNameIndex.h"
 
+#include "core/PageAllocator.h"
 #include "model/RbxCharacterName.h"
 
 #include <QByteArray>
 #include <QStringView>
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <string>
-#include <unordered_map>
+
+namespace {
+
+// What an index made in memory holds comes straight from the system and goes back to
+// it when the index goes (it is made on a worker thread, whose heap would keep it).
+template <typename T> using PageVector = std::vector<T, kx::PageAllocator<T>>;
+
+} // namespace
 
 struct RbxNameIndex::Storage {
-    std::vector<std::uint8_t> letters;
-    std::vector<std::uint32_t> nameStart;
-    std::vector<char> names;
-    std::vector<std::uint32_t> otherRecords;
-    std::vector<std::uint32_t> otherStart;
-    std::vector<char16_t> otherText;
-    std::vector<std::uint32_t> tokenStart;
-    std::vector<char> tokens;
-    std::vector<std::uint32_t> postingStart;
-    std::vector<std::uint32_t> postings;
-    std::vector<std::uint32_t> namedRanges;
+    PageVector<char32_t> characters;
+    PageVector<std::uint8_t> letters;
+    PageVector<std::uint32_t> nameStart;
+    PageVector<char> names;
+    PageVector<std::uint32_t> otherRecords;
+    PageVector<std::uint32_t> otherStart;
+    PageVector<char16_t> otherText;
+    PageVector<std::uint32_t> tokenStart;
+    PageVector<char> tokens;
+    PageVector<std::uint32_t> postingStart;
+    PageVector<std::uint32_t> postings;
+    PageVector<std::uint32_t> namedRanges;
 };
 
 namespace {
+
+// The distinct tokens met so far, found by their text: open addressing over the token
+// numbers, whose texts lie in `tokens` (each followed by '\n') from `starts`.
+class TokenTable {
+public:
+    TokenTable(const PageVector<char>& tokens, const PageVector<std::uint32_t>& starts, std::size_t expected)
+        : tokens_(tokens), starts_(starts), slots_(std::bit_ceil(std::max<std::size_t>(expected * 2, 64)), 0) {}
+
+    // The number of the token t (len bytes), or `next` when it is new: the caller then
+    // adds its text to `tokens` and its start to `starts`.
+    std::uint32_t numberOf(const char* t, std::size_t len, std::uint32_t next) {
+        if ((count_ + 1) * 2 > slots_.size()) grow();
+        const std::size_t mask = slots_.size() - 1;
+        for (std::size_t i = hashOf(t, len) & mask;; i = (i + 1) & mask) {
+            const std::uint32_t v = slots_[i];
+            if (v == 0) {
+                slots_[i] = next + 1;
+                ++count_;
+                return next;
+            }
+            if (sameText(v - 1, t, len)) return v - 1;
+        }
+    }
+
+private:
+    static std::size_t hashOf(const char* t, std::size_t len) {
+        std::uint64_t h = 0xcbf29ce484222325ull;
+        for (std::size_t i = 0; i < len; ++i) h = (h ^ static_cast<unsigned char>(t[i])) * 0x100000001b3ull;
+        return static_cast<std::size_t>(h ^ (h >> 29));
+    }
+    bool sameText(std::uint32_t token, const char* t, std::size_t len) const {
+        const std::size_t start = starts_[token];
+        return start + len < tokens_.size() && tokens_[start + len] == '\n' && std::memcmp(tokens_.data() + start, t, len) == 0;
+    }
+    void grow() {
+        PageVector<std::uint32_t> grown(slots_.size() * 2, 0);
+        const std::size_t mask = grown.size() - 1;
+        for (std::size_t token = 0; token < starts_.size(); ++token) {
+            const std::size_t start = starts_[token];
+            const std::size_t end = token + 1 < starts_.size() ? starts_[token + 1] : tokens_.size();
+            std::size_t i = hashOf(tokens_.data() + start, end - start - 1) & mask;
+            while (grown[i] != 0) i = (i + 1) & mask;
+            grown[i] = static_cast<std::uint32_t>(token + 1);
+        }
+        slots_ = std::move(grown);
+    }
+
+    const PageVector<char>& tokens_;
+    const PageVector<std::uint32_t>& starts_;
+    PageVector<std::uint32_t> slots_;
+    std::size_t count_ = 0;
+};
 
 bool isSeparator(char c) { return c == ' ' || c == '-' || c == '\n'; }
 
@@ -69,7 +131,7 @@ RbxNameIndex::~RbxNameIndex() = default;
 
 std::shared_ptr<const RbxNameIndex> RbxNameIndex::viewOf(const Parts& parts, std::size_t count,
                                                          std::shared_ptr<const void> keep) {
-    const bool fits = parts.letters.size() == count && parts.nameStart.size() == count + 1 &&
+    const bool fits = parts.characters.size() == count && parts.letters.size() == count && parts.nameStart.size() == count + 1 &&
                       parts.otherStart.size() == parts.otherRecords.size() + 1 && !parts.tokenStart.empty() &&
                       parts.postingStart.size() == parts.tokenStart.size() && parts.namedRanges.size() % 2 == 0;
     if (!fits) return nullptr;
@@ -79,20 +141,17 @@ std::shared_ptr<const RbxNameIndex> RbxNameIndex::viewOf(const Parts& parts, std
 RbxNameIndex::RbxNameIndex(const Records& names) : count_(names.size()), own_(std::make_unique<Storage>()) {
     Storage& s = *own_;
     const std::size_t n = names.size();
+    s.characters.reserve(n);
     s.letters.reserve(n);
     s.nameStart.reserve(n + 1);
     s.names.reserve(n * 28);
 
-    std::unordered_map<std::string, std::uint32_t> tokenIds;
-    tokenIds.reserve(n);
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> occurrences;  // (token, record)
+    TokenTable tokenIds(s.tokens, s.tokenStart, n);
+    PageVector<std::pair<std::uint32_t, std::uint32_t>> occurrences;  // (token, record)
     occurrences.reserve(n * 5);
-    std::vector<char32_t> characters;
-    characters.reserve(n);
-    std::string token;
 
     for (std::size_t r = 0; r < n; ++r) {
-        characters.push_back(names.character(r));
+        s.characters.push_back(names.character(r));
         const std::uint16_t letter = names.letter(r);
         s.letters.push_back(letter >= 'A' && letter <= 'Z' ? static_cast<std::uint8_t>(letter - 'A' + 1) : 0);
         s.nameStart.push_back(static_cast<std::uint32_t>(s.names.size()));
@@ -114,15 +173,15 @@ RbxNameIndex::RbxNameIndex(const Records& names) : count_(names.size()), own_(st
             const char* t = p;
             while (p < end && !isSeparator(*p)) ++p;
             if (p == t) break;
-            token.assign(t, static_cast<std::size_t>(p - t));
-            auto [it, inserted] = tokenIds.try_emplace(token, static_cast<std::uint32_t>(s.tokenStart.size()));
-            if (inserted) {
+            const auto next = static_cast<std::uint32_t>(s.tokenStart.size());
+            const std::uint32_t id = tokenIds.numberOf(t, static_cast<std::size_t>(p - t), next);
+            if (id == next) {
                 s.tokenStart.push_back(static_cast<std::uint32_t>(s.tokens.size()));
                 s.tokens.insert(s.tokens.end(), t, p);
                 s.tokens.push_back('\n');
             }
-            if (it->second != lastToken) occurrences.emplace_back(it->second, static_cast<std::uint32_t>(r));
-            lastToken = it->second;
+            if (id != lastToken) occurrences.emplace_back(id, static_cast<std::uint32_t>(r));
+            lastToken = id;
         }
     }
     s.nameStart.push_back(static_cast<std::uint32_t>(s.names.size()));
@@ -135,7 +194,7 @@ RbxNameIndex::RbxNameIndex(const Records& names) : count_(names.size()), own_(st
     for (const auto& o : occurrences) ++s.postingStart[o.first + 1];
     for (std::size_t t = 0; t < tokenCount; ++t) s.postingStart[t + 1] += s.postingStart[t];
     s.postings.resize(occurrences.size());
-    std::vector<std::uint32_t> fill(s.postingStart.begin(), s.postingStart.end() - 1);
+    PageVector<std::uint32_t> fill(s.postingStart.begin(), s.postingStart.end() - 1);
     for (const auto& o : occurrences) {
         std::uint32_t& slot = fill[o.first];
         if (slot > s.postingStart[o.first] && s.postings[slot - 1] == o.second) continue;
@@ -153,6 +212,7 @@ RbxNameIndex::RbxNameIndex(const Records& names) : count_(names.size()), own_(st
     s.postings.resize(write);
     s.postings.shrink_to_fit();
 
+    PageVector<char32_t> characters = s.characters;
     std::sort(characters.begin(), characters.end());
     for (std::size_t i = 0; i < characters.size();) {
         std::size_t j = i;
@@ -162,7 +222,7 @@ RbxNameIndex::RbxNameIndex(const Records& names) : count_(names.size()), own_(st
         i = j + 1;
     }
 
-    parts_ = Parts{s.letters, s.nameStart, s.names, s.otherRecords, s.otherStart, s.otherText,
+    parts_ = Parts{s.characters, s.letters, s.nameStart, s.names, s.otherRecords, s.otherStart, s.otherText,
                    s.tokenStart, s.tokens, s.postingStart, s.postings, s.namedRanges};
 }
 

@@ -31,7 +31,9 @@ public:
 
     // The arrays of an index over `count` records.
     struct Parts {
-        // Per record: 0, or the letter the name stands for (1 for A to 26 for Z).
+        // Per record: its code point, and 0 or the letter its name stands for (1 for A to
+        // 26 for Z).
+        std::span<const char32_t> characters;
         std::span<const std::uint8_t> letters;
         // The folded ASCII names, one after another: record r spans
         // names[nameStart[r] .. nameStart[r + 1]) (empty for a name that is not ASCII).
@@ -63,6 +65,8 @@ public:
 
     std::size_t size() const { return count_; }
     const Parts& parts() const { return parts_; }
+    // The code point of record i (0 beyond the end).
+    char32_t characterAt(std::size_t i) const { return i < parts_.characters.size() ? parts_.characters[i] : 0; }
 
     // The positions of the records whose letter is in the mask (with a mask) and whose
     // name contains every word, ascending. Empty when there are neither.

@@ -15,7 +15,7 @@ constexpr std::uint32_t Version = 1;
 constexpr std::uint32_t ByteOrderMark = 0x01020304;
 
 enum Part : std::size_t {
-    Entries, Letters, NameStart, Names, OtherRecords, OtherStart, OtherText, TokenStart, Tokens, PostingStart,
+    Entries, Characters, Letters, NameStart, Names, OtherRecords, OtherStart, OtherText, TokenStart, Tokens, PostingStart,
     Postings, NamedRanges, PartCount
 };
 
@@ -57,7 +57,7 @@ template <typename T> std::pair<const void*, std::uint64_t> bytesOf(std::span<co
 
 // The element sizes of the parts.
 constexpr std::array<std::size_t, PartCount> elementSizes = {
-    sizeof(Entry), 1, 4, 1, 4, 4, 2, 4, 1, 4, 4, 4};
+    sizeof(Entry), 4, 1, 4, 1, 4, 4, 2, 4, 1, 4, 4, 4};
 
 template <typename T> std::span<const T> partAt(const char* base, const Section& s) {
     return std::span<const T>(reinterpret_cast<const T*>(base + s.offset), static_cast<std::size_t>(s.bytes / sizeof(T)));
@@ -83,7 +83,7 @@ bool RbxNameIndexFile::write(const QString& path, const Owner& owner, std::span<
                              const RbxNameIndex& index, QString* error) {
     const RbxNameIndex::Parts& p = index.parts();
     const std::array<std::pair<const void*, std::uint64_t>, PartCount> parts = {
-        bytesOf(entries),       bytesOf(p.letters),      bytesOf(p.nameStart), bytesOf(p.names),
+        bytesOf(entries),       bytesOf(p.characters),   bytesOf(p.letters),      bytesOf(p.nameStart), bytesOf(p.names),
         bytesOf(p.otherRecords), bytesOf(p.otherStart),  bytesOf(p.otherText), bytesOf(p.tokenStart),
         bytesOf(p.tokens),      bytesOf(p.postingStart), bytesOf(p.postings),  bytesOf(p.namedRanges)};
 
@@ -159,6 +159,7 @@ std::optional<RbxNameIndexFile::Mapped> RbxNameIndexFile::map(const std::shared_
     const char* base = file->data();
     const auto keep = std::make_shared<const Mappings>(Mappings{names, file});
     RbxNameIndex::Parts parts;
+    parts.characters = partAt<char32_t>(base, h.parts[Characters]);
     parts.letters = partAt<std::uint8_t>(base, h.parts[Letters]);
     parts.nameStart = partAt<std::uint32_t>(base, h.parts[NameStart]);
     parts.names = partAt<char>(base, h.parts[Names]);

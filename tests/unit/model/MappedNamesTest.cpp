@@ -50,7 +50,7 @@ struct Files {
     explicit Files(const RbxCharacterName::List& list, std::uint64_t owner = 42) : process(owner) {
         names = dir.filePath(QStringLiteral("names"));
         index = RbxNameIndexFile::pathBeside(names);
-        std::vector<RbxCharacterNameList::Entry> entries;
+        RbxCharacterNameList::Entries entries;
         EXPECT_TRUE(RbxCharacterName::writeCacheFile(list, names, &entries));
         const auto mapped = kx::MappedFile::open(names);
         QString error;
@@ -343,7 +343,7 @@ TEST(MappedNames, AnUnusableIndexFileIsMadeAgain) {
     QByteArray foreign;
     {
         const auto names = kx::MappedFile::open(RbxCharacterName::cachedNamesPath());
-        std::vector<RbxCharacterNameList::Entry> entries;
+        RbxCharacterNameList::Entries entries;
         RbxCharacterName::cacheEntries(names->data(), names->size(), &entries);
         const RbxCharacterName::List list = RbxCharacterName::readCachedNames(RbxCharacterName::cachedNamesPath());
         ASSERT_TRUE(RbxNameIndexFile::write(indexPath(), {process() + 1, names->identity(), list.size()}, entries,
@@ -399,7 +399,7 @@ TEST(MappedNames, ACacheInTheOtherByteOrderIsReadIntoMemory) {
     put(std::uint16_t(150));
     for (char16_t u : {char16_t(0xFEFF), char16_t(u'A'), char16_t(u'B')}) put(char16_t((u << 8) | (u >> 8)));
     put(std::uint16_t(0));
-    std::vector<RbxCharacterNameList::Entry> entries;
+    RbxCharacterNameList::Entries entries;
     EXPECT_FALSE(RbxCharacterName::cacheEntries(swapped.constData(), std::size_t(swapped.size()), &entries));
     ASSERT_TRUE(kx::writeFileAtomically(RbxCharacterName::cachedNamesPath(), swapped));
     RbxCharacterName::flushNames();
