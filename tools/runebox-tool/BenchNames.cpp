@@ -5,18 +5,13 @@
 #include "Bench.h"
 #include "ToolModel.h"
 
-#include "core/KXUserFileAccess.h"
-#include "core/ProcessWide.h"
 #include "model/RbxCharacterName.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QProcess>
 #include <QTemporaryDir>
 
 namespace {
-
-constexpr const char* ScratchVariable = "RUNEBOX_BENCH_SCRATCH_DATA";
 
 bool waitForCache() {
     const QDeadlineTimer deadline(60000);
@@ -27,25 +22,8 @@ bool waitForCache() {
     return true;
 }
 
-// Runs this command again with a scratch data folder; its exit code.
-int runInScratchData(const QStringList& args) {
-    QTemporaryDir scratch;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("XDG_DATA_HOME"), scratch.path());
-    env.insert(QString::fromLatin1(ScratchVariable), scratch.path());
-    QProcess p;
-    p.setProcessEnvironment(env);
-    p.setProcessChannelMode(QProcess::ForwardedChannels);
-    p.start(QCoreApplication::applicationFilePath(), QStringList{QStringLiteral("bench"), QStringLiteral("names")} + args);
-    if (!p.waitForFinished(-1) || p.exitStatus() != QProcess::NormalExit) return 2;
-    return p.exitCode();
-}
-
 int runNamesBench(const QStringList& args) {
-    const QString data = qEnvironmentVariable(ScratchVariable);
-    if (data.isEmpty() || data != qEnvironmentVariable("XDG_DATA_HOME")) return runInScratchData(args);
-    // The scratch folder is this run's own: the caches may be written there.
-    kx::ProcessWide<KXUserFileAccess>::install(std::make_unique<KXUserFileAccess>(KXUserFileAccess::Mode::ReadWrite));
+    if (const std::optional<int> rc = tool::runWithScratchData("names", args)) return *rc;
     const int runs = args.isEmpty() ? 10 : std::max(1, args.first().toInt());
     std::size_t count = 0;
     std::vector<double> cold;
