@@ -5,10 +5,15 @@
 // worker thread keeps what was freed at its top as long as that stays below its trim
 // threshold, which grows with the largest block ever freed; malloc_trim() does not
 // reach it. Smaller blocks come from the heap as usual.
+//
+// A block's pages are made present when it is mapped (one system call rather than a
+// fault per page), and resize() leaves new elements of trivial types uninitialised, as
+// the containers are filled right after.
 
 #include <cstddef>
 #include <new>
 #include <sys/mman.h>
+#include <utility>
 
 namespace kx {
 
@@ -16,8 +21,18 @@ inline constexpr std::size_t PageAllocatedBytes = 64 * 1024;
 
 // The memory of a large block; throws std::bad_alloc when there is none.
 inline void* allocatePages(std::size_t bytes) {
+    constexpr std::size_t HugePage = 2 * 1024 * 1024;
+    if (bytes < HugePage) {
+        void* p = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+        if (p == MAP_FAILED) throw std::bad_alloc();
+        return p;
+    }
+    // Blocks of megabytes take huge pages where the system offers them: far fewer pages
+    // to make present.
     void* p = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (p == MAP_FAILED) throw std::bad_alloc();
+    ::madvise(p, bytes, MADV_HUGEPAGE);
+    ::madvise(p, bytes, MADV_POPULATE_WRITE);
     return p;
 }
 
@@ -42,6 +57,13 @@ public:
             freePages(p, bytes);
         else
             ::operator delete(p);
+    }
+
+    // Elements made without a value are default-initialised (left as they are for
+    // trivial types).
+    template <typename U> void construct(U* p) { ::new (static_cast<void*>(p)) U; }
+    template <typename U, typename... Args> void construct(U* p, Args&&... args) {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
     }
 
     template <typename U> bool operator==(const PageAllocator<U>&) const noexcept { return true; }
