@@ -9,9 +9,11 @@
 // The class operations keep the one name list of the process: the Unicode names of the
 // bundle file "UnicodeNames.data" (zlib) merged with the custom name files of the
 // folders "Character Names" (bundle and support folder). The list is loaded on first
-// use, kept sorted by code point, dropped by flushNames() (when the palette hides) and
-// read again from a cache file in the support folder ("Cache/names") that the first
-// load of each process writes. The class also keeps the private-use names of font
+// use (on a worker thread), kept sorted by code point, and written with its word index
+// to files in the support folder ("Cache/names" and "Cache/names.index") that the
+// first load of each process writes; from then on the list and index are views over
+// those files mapped into memory. flushNames() (when the palette hides) drops them; the
+// next need maps the files again. The class also keeps the private-use names of font
 // families and the names the user gives characters (user-defined names, one property
 // list per group in the support folder "Custom Names").
 //
