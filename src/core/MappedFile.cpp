@@ -65,6 +65,11 @@ bool MappedFile::identityOf(const QString& path, Identity* identity) {
     return true;
 }
 
+void MappedFile::releasePages() const {
+    // The mapping is read-only: dropping its pages loses nothing.
+    if (data_) ::madvise(const_cast<void*>(data_), size_, MADV_DONTNEED);
+}
+
 MappedFile::~MappedFile() {
     if (data_) ::munmap(const_cast<void*>(data_), size_);
 }

@@ -41,6 +41,10 @@ public:
     const char* data() const { return static_cast<const char*>(data_); }
     std::size_t size() const { return size_; }
     const Identity& identity() const { return identity_; }
+    // Hands the pages touched so far back to the system: they stop counting as this
+    // program's memory, and are read again from the file (mostly from the system's file
+    // cache) when next touched.
+    void releasePages() const;
 
 private:
     MappedFile(const void* data, std::size_t size, const Identity& identity)

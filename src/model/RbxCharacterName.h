@@ -149,6 +149,9 @@ public:
     static NamesAndIndex allNamesWithIndex();
     // Drops the list and its index; the next need maps the cache again.
     static void flushNames();
+    // Hands back the pages of the mapped files that look-ups and searches read so far
+    // (a search calls it when done); they are read again when next needed.
+    static void letGoOfMappedPages();
     // Loads the list: from the cache once this process has written it, else from the
     // bundle's data file merged with the custom names (and then writes the cache). The
     // reading is done by a worker; this waits for the names.

@@ -231,6 +231,10 @@ void RbxCharacterName::flushNames() {
     if (s.load) s.flushedDuringLoad = true;
 }
 
+void RbxCharacterName::letGoOfMappedPages() {
+    if (const std::shared_ptr<const RbxNameIndex>& index = state().index) index->letGoOfPages();
+}
+
 void RbxCharacterName::readCharacterNames() {
     rbx::names::State& s = state();
     if (!s.load) {

@@ -42,7 +42,13 @@ std::unique_ptr<RbxNameFilterState> RbxNameFilterState::makeDefault() {
 }
 
 RbxNameFilterState::RbxNameFilterState(RbxSelectedFont* selectedFont)
-    : selectedFont_(selectedFont), data_(std::make_unique<Data>()) {}
+    : selectedFont_(selectedFont), data_(std::make_unique<Data>()) {
+    letGoTimer_.setSingleShot(true);
+    letGoTimer_.setInterval(LetGoDelayMs);
+    connect(&letGoTimer_, &QTimer::timeout, this, [] { RbxCharacterName::letGoOfMappedPages(); });
+}
+
+void RbxNameFilterState::searched() { letGoTimer_.start(); }
 
 RbxNameFilterState::~RbxNameFilterState() = default;
 
@@ -222,7 +228,10 @@ void RbxNameFilter::rebuildFilter() {
 std::optional<kx::CharSet> RbxNameFilter::filteredCharacters() {
     FilterState& s = state();
     if (!s.filter) return std::nullopt;
-    if (!s.characters) s.characters = computeFilteredCharacters(*s.filter);
+    if (!s.characters) {
+        s.characters = computeFilteredCharacters(*s.filter);
+        RbxNameFilterState::shared().searched();
+    }
     return s.characters;
 }
 
@@ -236,7 +245,9 @@ std::vector<RbxCharacterName> RbxNameFilter::filteredNames() {
         }
         return all;
     }
-    return recordsOf(currentMatches());
+    std::vector<RbxCharacterName> names = recordsOf(currentMatches());
+    RbxNameFilterState::shared().searched();
+    return names;
 }
 
 kx::CharSet RbxNameFilter::charactersMatchingFilter(const QString& text) {
@@ -262,6 +273,7 @@ std::vector<RbxCharacterName> RbxNameFilter::namesMatchingSearchString(const QSt
         }
     }
     names.insert(names.begin(), numbers.begin(), numbers.end());
+    RbxNameFilterState::shared().searched();
     return names;
 }
 

@@ -28,6 +28,7 @@
 #include "core/CharSet.h"
 
 #include <QObject>
+#include <QTimer>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -57,6 +58,12 @@ public:
 
     RbxFontRepertoire* selectedFontRepertoire() const;
 
+    // A search read the names: the pages of the mapped name files it read are handed
+    // back (RbxCharacterName::letGoOfMappedPages()) once no search came for a while, so
+    // that typing a search reads them once and a palette left alone holds none.
+    void searched();
+    static constexpr int LetGoDelayMs = 1000;
+
     // The filter text and the matches and words made from it.
     struct Data;
     Data& data() { return *data_; }
@@ -64,6 +71,7 @@ public:
 private:
     RbxSelectedFont* const selectedFont_;
     std::unique_ptr<Data> data_;
+    QTimer letGoTimer_;
 };
 
 class RbxNameFilter {

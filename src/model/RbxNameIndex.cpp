@@ -130,12 +130,14 @@ RbxNameIndex::RbxNameIndex(const Parts& parts, std::size_t count, std::shared_pt
 RbxNameIndex::~RbxNameIndex() = default;
 
 std::shared_ptr<const RbxNameIndex> RbxNameIndex::viewOf(const Parts& parts, std::size_t count,
-                                                         std::shared_ptr<const void> keep) {
+                                                         std::shared_ptr<const void> keep, std::function<void()> letGo) {
     const bool fits = parts.characters.size() == count && parts.letters.size() == count && parts.nameStart.size() == count + 1 &&
                       parts.otherStart.size() == parts.otherRecords.size() + 1 && !parts.tokenStart.empty() &&
                       parts.postingStart.size() == parts.tokenStart.size() && parts.namedRanges.size() % 2 == 0;
     if (!fits) return nullptr;
-    return std::shared_ptr<const RbxNameIndex>(new RbxNameIndex(parts, count, std::move(keep)));
+    const auto index = std::shared_ptr<RbxNameIndex>(new RbxNameIndex(parts, count, std::move(keep)));
+    index->letGo_ = std::move(letGo);
+    return index;
 }
 
 RbxNameIndex::RbxNameIndex(const Records& names) : count_(names.size()), own_(std::make_unique<Storage>()) {

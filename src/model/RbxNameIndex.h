@@ -19,6 +19,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <vector>
@@ -57,8 +58,10 @@ public:
     explicit RbxNameIndex(const Records& names);
     // An index over arrays kept alive by `keep`; nullptr when their sizes do not fit
     // `count` records.
+    // `letGo`, when given, is what letGoOfPages() does.
     static std::shared_ptr<const RbxNameIndex> viewOf(const Parts& parts, std::size_t count,
-                                                      std::shared_ptr<const void> keep);
+                                                      std::shared_ptr<const void> keep,
+                                                      std::function<void()> letGo = {});
     ~RbxNameIndex();
     RbxNameIndex(const RbxNameIndex&) = delete;
     RbxNameIndex& operator=(const RbxNameIndex&) = delete;
@@ -73,6 +76,11 @@ public:
     std::vector<std::uint32_t> matching(const std::vector<rbx::FoldedWord>& words, std::uint32_t letterMask) const;
     // Every character of the list.
     kx::CharSet namedCharacters() const;
+    // For a view over mapped files: hands back the pages a search read (they are read
+    // again when next needed); nothing for an index of its own.
+    void letGoOfPages() const {
+        if (letGo_) letGo_();
+    }
 
 private:
     struct Storage;
@@ -89,4 +97,5 @@ private:
     Parts parts_;
     std::unique_ptr<Storage> own_;      // the arrays of an index made here
     std::shared_ptr<const void> keep_;  // what holds the arrays of a view
+    std::function<void()> letGo_;
 };

@@ -171,7 +171,15 @@ std::optional<RbxNameIndexFile::Mapped> RbxNameIndexFile::map(const std::shared_
     parts.postingStart = partAt<std::uint32_t>(base, h.parts[PostingStart]);
     parts.postings = partAt<std::uint32_t>(base, h.parts[Postings]);
     parts.namedRanges = partAt<std::uint32_t>(base, h.parts[NamedRanges]);
-    std::shared_ptr<const RbxNameIndex> index = RbxNameIndex::viewOf(parts, static_cast<std::size_t>(count), keep);
+    // The files' pages a search read are handed back after it: the cache and its index
+    // are read again from the system's file cache by the next one.
+    const std::weak_ptr<const Mappings> files = keep;
+    std::shared_ptr<const RbxNameIndex> index = RbxNameIndex::viewOf(parts, static_cast<std::size_t>(count), keep, [files] {
+        if (const std::shared_ptr<const Mappings> m = files.lock()) {
+            m->names->releasePages();
+            m->index->releasePages();
+        }
+    });
     if (!index) return refuse(QStringLiteral("index parts do not fit the count"));
 
     RbxCharacterNameList::View view;

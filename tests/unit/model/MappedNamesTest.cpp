@@ -383,6 +383,109 @@ TEST(MappedNames, AnUnusableIndexFileIsMadeAgain) {
     }
 }
 
+TEST(MappedNames, ACacheCutShortDamagedOrReplacedIsReadAgain) {
+    LoadedBundle bundle;
+    RbxCharacterName::allNames();
+    ASSERT_TRUE(rbxtest::waitFor(mappedNow));
+    const QString path = RbxCharacterName::cachedNamesPath();
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray good = file.readAll();
+    file.close();
+    ASSERT_GT(good.size(), 16);
+    QByteArray countChanged = good;
+    countChanged[0] = char(countChanged[0] + 1);
+
+    // Each as another program would leave the file: replaced whole, or (`inPlace`) cut
+    // where it lies while this process holds no list over it.
+    const struct {
+        const char* what;
+        std::optional<QByteArray> bytes;  // nothing: no file
+        bool inPlace;
+    } cases[] = {{"missing", std::nullopt, false},
+                 {"empty", QByteArray(), false},
+                 {"cut short", good.left(good.size() / 2), false},
+                 {"cut short where it lies", good.left(good.size() - 6), true},
+                 {"a wrong record count", countChanged, false},
+                 {"garbage of the same size", QByteArray(good.size(), '\x7F'), false},
+                 {"the same names written by another copy", good, false}};
+    for (const auto& c : cases) {
+        RbxCharacterName::flushNames();
+        if (!c.bytes) {
+            QFile::remove(path);
+        } else if (c.inPlace) {
+            ASSERT_TRUE(QFile::resize(path, c.bytes->size())) << c.what;
+        } else {
+            ASSERT_TRUE(kx::writeFileAtomically(path, *c.bytes)) << c.what;
+        }
+        kx::LogCapture log;
+        EXPECT_EQ(RbxCharacterName::nameOfCharacter(0x1F600), QString::fromUtf8("GRINNING FACE; smile 😀")) << c.what;
+        EXPECT_EQ(RbxCharacterName::nameOfCharacter(0x2190), QStringLiteral("LEFTWARDS ARROW")) << c.what;
+        EXPECT_EQ(RbxNameFilter::characterSetForCharacters(RbxNameFilter::namesMatchingSearchString(QStringLiteral("arrow"))),
+                  kx::CharSet::fromString(QStringLiteral("\u2190")))
+            << c.what;
+        EXPECT_TRUE(log.contains(QStringLiteral("character name cache damaged")) ||
+                    log.contains(QStringLiteral("character name index not usable")))
+            << c.what;
+        // Written again, and from then on the names are views over the files once more.
+        ASSERT_TRUE(rbxtest::waitFor(mappedNow)) << c.what;
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), good) << c.what;
+        file.close();
+        RbxCharacterName::flushNames();
+        EXPECT_TRUE(RbxCharacterName::allNames()->isView()) << c.what;
+        EXPECT_EQ(RbxCharacterName::nameOfCharacter(0x41), QStringLiteral("LATIN CAPITAL LETTER A")) << c.what;
+    }
+}
+
+namespace {
+
+// The resident kilobytes of this process's mappings of a file (/proc/self/smaps).
+qint64 residentKiBOfFile(const QString& path) {
+    const QByteArray wanted = QFile::encodeName(QFileInfo(path).canonicalFilePath());
+    QFile smaps(QStringLiteral("/proc/self/smaps"));
+    if (!smaps.open(QIODevice::ReadOnly)) return -1;
+    qint64 kib = 0;
+    bool inFile = false;
+    for (const QByteArray& line : smaps.readAll().split('\n')) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        if (fields.size() >= 5 && fields[0].contains('-') && !fields[0].endsWith(':'))
+            inFile = fields.size() >= 6 && fields[5] == wanted;
+        else if (inFile && fields.size() >= 2 && fields[0] == "Rss:")
+            kib += fields[1].toLongLong();
+    }
+    return kib;
+}
+
+} // namespace
+
+TEST(MappedNames, PagesASearchReadAreHandedBackOnceSearchingPauses) {
+    LoadedBundle bundle;
+    RbxCharacterName::allNames();
+    ASSERT_TRUE(rbxtest::waitFor(mappedNow));
+    RbxCharacterName::flushNames();
+    RbxCharacterName::allNames();
+    const QString names = RbxCharacterName::cachedNamesPath();
+
+    RbxNameFilter::setFilter(QStringLiteral("arrow"));
+    EXPECT_EQ(RbxNameFilter::filteredCharacters(), kx::CharSet::fromString(QStringLiteral("\u2190")));
+    EXPECT_GT(residentKiBOfFile(indexPath()), 0);
+    // Searches typed one after another keep what they read.
+    RbxNameFilter::setFilter(QStringLiteral("smile"));
+    EXPECT_EQ(RbxNameFilter::filteredCharacters(), kx::CharSet::fromString(QString::fromUtf8("😀")));
+    rbxtest::spinEventLoop(RbxNameFilterState::LetGoDelayMs / 5);
+    EXPECT_GT(residentKiBOfFile(indexPath()), 0);
+    // Once they pause, none of the files' pages stays.
+    EXPECT_TRUE(rbxtest::waitFor([&] { return residentKiBOfFile(indexPath()) == 0 && residentKiBOfFile(names) == 0; },
+                                 RbxNameFilterState::LetGoDelayMs * 4));
+    // The next search and look-up read them again.
+    RbxNameFilter::setFilter(QStringLiteral("latin"));
+    EXPECT_EQ(RbxNameFilter::filteredCharacters(), kx::CharSet::fromString(QStringLiteral("Aa")));
+    EXPECT_EQ(RbxCharacterName::nameOfCharacter(0x1F600), QString::fromUtf8("GRINNING FACE; smile 😀"));
+    EXPECT_GT(residentKiBOfFile(indexPath()), 0);
+    RbxNameFilter::setFilter(QString());
+}
+
 TEST(MappedNames, ACacheInTheOtherByteOrderIsReadIntoMemory) {
     namefix::ScratchBundle bundle;
     bundle.writeNames(record(65, 'A', "AB"));
