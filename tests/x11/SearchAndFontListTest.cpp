@@ -220,6 +220,36 @@ TEST(SearchField, SearchesRightAfterTheStartAndAfterClosingFindTheirNames) {
     EXPECT_TRUE(Copy::cellOf(U'←').isEmpty());
 }
 
+// Name files a crash, a full disk or another program left damaged in "Cache" are not
+// used: the first search typed finds its names, and the files are written anew.
+TEST(SearchField, DamagedNameFilesLeftInTheCacheAreWrittenAnew) {
+    const QString cache = qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Runebox/Cache/");
+    ASSERT_TRUE(QDir().mkpath(cache));
+    // A cache whose record count promises more than it holds, and half an index file of
+    // the right kind.
+    QByteArray names(4096, '\x7F');
+    names.replace(0, 8, QByteArray("\x10\x27\0\0\0\0\0\0", 8));
+    QByteArray index("RBXNIDX\0", 8);
+    index.append(QByteArray(200, '\x01'));
+    for (const auto& [file, bytes] : {std::pair{QStringLiteral("names"), names}, std::pair{QStringLiteral("names.index"), index}}) {
+        QFile f(cache + file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_EQ(f.write(bytes), bytes.size());
+    }
+    Palette palette;
+    ASSERT_TRUE(palette.ok) << palette.copy.output().toStdString();
+    x11test::type(QStringLiteral("rightwards"));
+    ASSERT_TRUE(searchShown(QStringLiteral("rightwards"))) << palette.copy.output().toStdString();
+    EXPECT_TRUE(rbxtest::waitFor([] { return !Copy::cellOf(U'→').isEmpty(); }, 10000)) << palette.copy.output().toStdString();
+    EXPECT_TRUE(Copy::cellOf(U'←').isEmpty());
+    EXPECT_TRUE(rbxtest::waitFor([&] {
+        QFile f(cache + QStringLiteral("names.index"));
+        return QFileInfo(f).size() > 100000 && f.open(QIODevice::ReadOnly) && f.read(8) == QByteArray("RBXNIDX\0", 8);
+    }, 10000));
+    EXPECT_GT(QFileInfo(cache + QStringLiteral("names")).size(), 100000);
+    EXPECT_TRUE(palette.copy.process().state() == QProcess::Running);
+}
+
 TEST(FontList, ARightClickMarksTheFontsWithTheCharacterAndAClickedFamilyIsShown) {
     Palette palette;
     ASSERT_TRUE(palette.ok) << palette.copy.output().toStdString();
