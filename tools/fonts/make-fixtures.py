@@ -20,6 +20,9 @@ fontTools version. The fonts are committed; re-run this script after changing it
   RbxAlpha-Regular.ttf      family "Rbx Alpha" (activation sets)
   RbxBeta-Regular.ttf       family "Rbx Beta"
   RbxColor-Regular.ttf      an 'SVG ' table (colour font test)
+  RbxThaana-Regular.ttf     family "Rbx Thaana": the Thaana letters U+0780..U+07A5 as
+                            filled triangles, and no 'GSUB' table (a face whose layout
+                            tables do not name the script it is for)
   fifty/RbxFiftyNN-Regular.ttf  fifty small faces, families "Rbx Fifty 01" .. "Rbx Fifty 50",
                             each with A, B, C and one Greek capital letter of its own (a
                             font folder of many faces)
@@ -292,6 +295,27 @@ def color(out):
     fb.save(os.path.join(out, "RbxColor-Regular.ttf"))
 
 
+def triangle(width):
+    pen = TTGlyphPen(None)
+    pen.moveTo((50, 0))
+    pen.lineTo((width - 50, 0))
+    pen.lineTo((width // 2, 700))
+    pen.closePath()
+    return pen.glyph()
+
+
+def thaana(out):
+    letters = list(range(0x780, 0x7A6))
+    order = [".notdef", "space"] + ["uni%04X" % c for c in letters]
+    fb = start("Rbx Thaana", "Regular", order)
+    fb.font["glyf"].glyphs.update({"uni%04X" % c: triangle(600) for c in letters})
+    fb.font["hmtx"].metrics.update({"uni%04X" % c: (600, 50) for c in letters})
+    uni = {0x20: "space"}
+    uni.update({c: "uni%04X" % c for c in letters})
+    set_cmap(fb, [subtable(4, 3, 1, uni)])
+    fb.save(os.path.join(out, "RbxThaana-Regular.ttf"))
+
+
 def fifty(out):
     folder = os.path.join(out, "fifty")
     os.makedirs(folder, exist_ok=True)
@@ -314,6 +338,7 @@ def main():
     family(out, "Rbx Alpha")
     family(out, "Rbx Beta")
     color(out)
+    thaana(out)
     fifty(out)
     with open(os.path.join(out, "not-a-font.ttf"), "w") as f:
         f.write("This file is text, not a font.\n")

@@ -273,6 +273,8 @@ protected:
 private:
     friend class RbxCharViewPainter;
     friend class RbxCharSelection;
+    // The table stopped repainting for a while.
+    void settled();
     void updateScrollRange();
     void setScrollValue(double value);
     void scrollRectToVisible(const QRectF& tableRect);
@@ -298,7 +300,7 @@ private:
     std::shared_ptr<const RbxMouseLocator> mouse_;
     std::shared_ptr<const RbxModifierSource> modifiers_;
     QTimer* autoScrollTimer_ = nullptr;
-    // Runs once the table stopped repainting: what the drawing freed goes back to the system.
+    // Runs once the table stopped repainting: what is not shown goes (settled()).
     QTimer* settledTimer_ = nullptr;
     bool autoSaveAnchor_ = true;
     double scrollUnit_ = 1;

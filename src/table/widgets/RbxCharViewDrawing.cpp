@@ -505,6 +505,7 @@ bool RbxCharView::showsBoundingBox() { return boundingBoxSwitch; }
 
 void RbxCharView::drawRect(QPainter& painter, const QRegion& region) {
     const KXAppearance::DrawingScope scope(isDarkTable());
+    if (region.contains(viewport()->rect())) cellTexts_.beginShowing();
     RbxCharViewPainter(*this, painter, region).drawTable();
 }
 
