@@ -45,9 +45,16 @@ void RbxCellTextCache::clear() {
     fontUses_.clear();
 }
 
+std::vector<const rbx::qt::DrawingFont*> RbxCellTextCache::fontsOf(const RbxCellText& t) {
+    std::vector<const rbx::qt::DrawingFont*> fonts;
+    for (const auto& f : t.fonts)
+        if (std::find(fonts.begin(), fonts.end(), f.get()) == fonts.end()) fonts.push_back(f.get());
+    return fonts;
+}
+
 void RbxCellTextCache::forget(const RbxCellText& t) {
-    for (const auto& f : t.fonts) {
-        auto it = fontUses_.find(f.get());
+    for (const rbx::qt::DrawingFont* f : fontsOf(t)) {
+        auto it = fontUses_.find(f);
         if (it != fontUses_.end() && --it.value() <= 0) fontUses_.erase(it);
     }
 }
@@ -78,10 +85,10 @@ const RbxCellText& RbxCellTextCache::text(char32_t c, Kind kind) {
     else t = fromLine(emojiLayout_.layOut(CharacterText::stringWithCharacter(c)));
     if (!t.hasInk) t.hasInk = !KXLayoutManager::inkBounds(t.runs).isEmpty();
 
-    const bool newFace = std::any_of(t.fonts.begin(), t.fonts.end(),
-                                     [&](const auto& f) { return !fontUses_.contains(f.get()); });
+    const std::vector<const rbx::qt::DrawingFont*> fonts = fontsOf(t);
+    const bool newFace = std::any_of(fonts.begin(), fonts.end(), [&](const auto* f) { return !fontUses_.contains(f); });
     if (cache_.size() >= MaxEntries || (newFace && fontUses_.size() >= MaxFaces)) clear();
-    for (const auto& f : t.fonts) ++fontUses_[f.get()];
+    for (const rbx::qt::DrawingFont* f : fonts) ++fontUses_[f];
     return cache_.insert(key, Entry{std::move(t), showing_})->text;
 }
 

@@ -20,7 +20,8 @@
 #include <vector>
 
 struct RbxCellText {
-    // What the runs are drawn with: they may be drawn only while these live.
+    // The drawing font of each run (fonts[i] draws runs[i]): the runs may be drawn only
+    // while these live.
     std::vector<std::shared_ptr<const rbx::qt::DrawingFont>> fonts;
     QList<QGlyphRun> runs; // positioned from the start of the baseline, y down
     double advance = 0;    // the used width
@@ -74,6 +75,8 @@ private:
     // from the font's tables without shaping it as text.
     std::optional<RbxCellText> layOutLoneEmoji(char32_t c) const;
     static RbxCellText fromLine(RbxGlyphLine line);
+    // The drawing fonts a text uses, each once.
+    static std::vector<const rbx::qt::DrawingFont*> fontsOf(const RbxCellText& t);
     void forget(const RbxCellText& t);
 
     rbx::Font font_, emojiFont_;

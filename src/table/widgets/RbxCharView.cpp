@@ -127,6 +127,7 @@ RbxCharView::RbxCharView(RbxCharViewServices services, QWidget* parent)
 // that freed.
 void RbxCharView::settled() {
     cellTexts_.keepOnlyShown();
+    colorPictures_.keepOnlyShown();
     rbx::qt::releaseDrawingFonts();
     rbx::FontFace::closeUnusedFaces();
     malloc_trim(0);

@@ -16,6 +16,7 @@
 #include "platform/fonts/Font.h"
 #include "table/core/RbxCharTable.h"
 #include "table/widgets/RbxCellText.h"
+#include "table/widgets/RbxColorGlyphPictures.h"
 #include "table/widgets/RbxCharViewHooks.h"
 #include "table/widgets/RbxQtFonts.h"
 
@@ -310,6 +311,7 @@ private:
     std::shared_ptr<RbxCharacterPosting> posting_;
     std::shared_ptr<RbxCharViewSources> sources_;
     RbxCellTextCache cellTexts_;
+    RbxColorGlyphPictures colorPictures_;
     std::unique_ptr<KXToolTip> tooltip_;
     std::unique_ptr<RbxCharSelection> selection_;
     std::unique_ptr<RbxCharTracking> tracking_;

@@ -93,7 +93,7 @@ void RbxGlyphLayout::append(RbxGlyphLine& line, const std::shared_ptr<const rbx:
     run.setGlyphIndexes(glyphs);
     run.setPositions(positions);
     line.runs.append(run);
-    if (std::find(line.fonts.begin(), line.fonts.end(), drawing) == line.fonts.end()) line.fonts.push_back(drawing);
+    line.fonts.push_back(drawing);
     line.ascent = std::max(line.ascent, double(drawing->raw().ascent()));
     line.descent = std::max(line.descent, double(drawing->raw().descent()));
 }
@@ -104,8 +104,13 @@ RbxGlyphLine RbxGlyphLayout::layOut(const QString& text) const {
     const std::shared_ptr<const rbx::FontFace>& own = font_.face();
     const QList<uint> chars = text.toUcs4();
     // The whole text in one face: the font's own, or the first substitute with all of it.
-    QVector<rbx::ShapedGlyph> glyphs = own->shape(forFace(*own, text));
-    if (!hasMissingGlyph(glyphs)) {
+    // (The font's own face is not asked to shape what the fonts' index says it lacks.)
+    const bool ownHasAll = !own->coverage() || std::all_of(chars.begin(), chars.end(), [&](uint c) {
+        return isDefaultIgnorable(c) || own->covers(c);
+    });
+    QVector<rbx::ShapedGlyph> glyphs;
+    if (ownHasAll) glyphs = own->shape(forFace(*own, text));
+    if (ownHasAll && !hasMissingGlyph(glyphs)) {
         append(line, own, glyphs);
     } else if (const auto whole = substituteForAll(chars, text, glyphs)) {
         append(line, whole, glyphs);

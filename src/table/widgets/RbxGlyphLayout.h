@@ -19,7 +19,8 @@
 
 // One line of glyphs.
 struct RbxGlyphLine {
-    // The drawing fonts of the runs: the runs may be drawn only while these live.
+    // The drawing font of each run (fonts[i] draws runs[i]): the runs may be drawn only
+    // while these live.
     std::vector<std::shared_ptr<const rbx::qt::DrawingFont>> fonts;
     QList<QGlyphRun> runs;  // positioned from the start of the baseline, y down
     double advance = 0;     // the width the glyphs take

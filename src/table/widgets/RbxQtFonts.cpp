@@ -175,12 +175,14 @@ std::shared_ptr<const DrawingFont> makeDrawingFont(const rbx::Font& font) {
     // The engine Qt's font database has for the face (no bytes of ours are read then).
     QRawFont raw;
     if (const std::optional<QFont> q = textFont(font)) raw = QRawFont::fromFont(*q);
-    return std::make_shared<const DrawingFont>(font, raw, nullptr);
+    return std::make_shared<const DrawingFont>(font, raw, nullptr,
+                                               font->format() == FontFormat::Bitmap ? ColorBitmaps::of(*font.face()) : nullptr);
 }
 } // namespace
 
-DrawingFont::DrawingFont(const rbx::Font& font, QRawFont raw, std::shared_ptr<const void> bytes)
-    : font_(font), bytes_(std::move(bytes)), raw_(std::move(raw)) {
+DrawingFont::DrawingFont(const rbx::Font& font, QRawFont raw, std::shared_ptr<const void> bytes,
+                         std::shared_ptr<const ColorBitmaps> colorBitmaps)
+    : font_(font), bytes_(std::move(bytes)), raw_(std::move(raw)), colorBitmaps_(std::move(colorBitmaps)) {
     ++drawingFonts;
 }
 

@@ -10,6 +10,7 @@
 // Otherwise the face's tables are written out as a single-face font and given to Qt (faces
 // inside collections, faces held in memory). Main thread only.
 
+#include "platform/fonts/ColorBitmaps.h"
 #include "platform/fonts/Font.h"
 #include "table/core/RbxCellSizing.h"
 
@@ -45,7 +46,8 @@ RbxFontMeasures measures(const rbx::Font& font);
 // only while the drawing font lives (it holds the bytes Qt reads the glyphs from).
 class DrawingFont {
 public:
-    DrawingFont(const rbx::Font& font, QRawFont raw, std::shared_ptr<const void> bytes);
+    DrawingFont(const rbx::Font& font, QRawFont raw, std::shared_ptr<const void> bytes,
+                std::shared_ptr<const rbx::ColorBitmaps> colorBitmaps = nullptr);
     ~DrawingFont();
     DrawingFont(const DrawingFont&) = delete;
     DrawingFont& operator=(const DrawingFont&) = delete;
@@ -54,6 +56,8 @@ public:
     // Invalid when Qt cannot load the face.
     const QRawFont& raw() const { return raw_; }
     bool isValid() const { return raw_.isValid(); }
+    // The face's colour bitmaps, for a face of colour bitmaps (colour emoji); else null.
+    const std::shared_ptr<const rbx::ColorBitmaps>& colorBitmaps() const { return colorBitmaps_; }
 
     // How many drawing fonts exist now (each is a font engine of Qt's).
     static int liveCount();
@@ -62,6 +66,7 @@ private:
     rbx::Font font_;
     std::shared_ptr<const void> bytes_; // released after raw_
     QRawFont raw_;
+    std::shared_ptr<const rbx::ColorBitmaps> colorBitmaps_;
 };
 
 // The drawing font of a face at the font's size; the ones asked for last are kept (a few),
