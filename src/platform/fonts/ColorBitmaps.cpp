@@ -35,16 +35,16 @@ std::optional<TableSpan> findTable(const kx::ByteReader& file, int faceIndex, st
 
 } // namespace
 
-std::shared_ptr<const ColorBitmaps> ColorBitmaps::of(const FontFace& face) {
-    if (!face.isSfnt() || !face.hasTable(fourCC("CBLC")) || !face.hasTable(fourCC("CBDT"))) return nullptr;
+std::shared_ptr<const ColorBitmaps> ColorBitmaps::of(const std::shared_ptr<const FontFace>& face) {
+    if (!face || !face->isSfnt() || !face->hasTable(fourCC("CBLC")) || !face->hasTable(fourCC("CBDT"))) return nullptr;
     auto b = std::shared_ptr<ColorBitmaps>(new ColorBitmaps);
-    b->bytes_ = face.bytes();
-    if (!b->bytes_.data) return nullptr;
-    b->data_ = QByteArray::fromRawData(b->bytes_.data, b->bytes_.size);
+    b->face_ = face;
+    const FontFace::Bytes bytes = face->bytes();
+    if (!bytes.data) return nullptr;
     try {
-        const kx::ByteReader file(b->data_);
-        const auto cblc = findTable(file, face.faceIndex(), fourCC("CBLC"));
-        const auto cbdt = findTable(file, face.faceIndex(), fourCC("CBDT"));
+        const kx::ByteReader file(QByteArray::fromRawData(bytes.data, bytes.size));
+        const auto cblc = findTable(file, face->faceIndex(), fourCC("CBLC"));
+        const auto cbdt = findTable(file, face->faceIndex(), fourCC("CBDT"));
         if (!cblc || !cbdt) return nullptr;
         b->cbdt_ = cbdt->offset;
         b->cbdtLength_ = cbdt->length;
@@ -71,7 +71,7 @@ std::shared_ptr<const ColorBitmaps> ColorBitmaps::of(const FontFace& face) {
             if (r.first <= r.last) b->ranges_.push_back(r);
         }
     } catch (const kx::OutOfBounds&) {
-        kx::log(QStringLiteral("damaged colour bitmap tables in the font %1").arg(face.postScriptName()));
+        kx::log(QStringLiteral("damaged colour bitmap tables in the font %1").arg(face->postScriptName()));
         return nullptr;
     }
     return b;
@@ -81,8 +81,10 @@ std::optional<ColorBitmaps::Bitmap> ColorBitmaps::bitmap(std::uint32_t glyph) co
     const auto range = std::find_if(ranges_.begin(), ranges_.end(),
                                     [&](const Range& r) { return glyph >= r.first && glyph <= r.last; });
     if (range == ranges_.end()) return std::nullopt;
+    const FontFace::Bytes bytes = face_->bytes();
+    if (!bytes.data) return std::nullopt;
     try {
-        const kx::ByteReader file(data_);
+        const kx::ByteReader file(QByteArray::fromRawData(bytes.data, bytes.size));
         const std::size_t sub = range->subtable;
         const std::uint16_t indexFormat = file.u16(sub);
         const std::uint16_t imageFormat = file.u16(sub + 2);
@@ -165,6 +167,7 @@ std::optional<ColorBitmaps::Bitmap> ColorBitmaps::bitmap(std::uint32_t glyph) co
         }
         if (!image.has(png, length) || length == 0 || b.width == 0 || b.height == 0) return std::nullopt;
         b.png = QByteArray::fromRawData(reinterpret_cast<const char*>(image.data()) + png, qsizetype(length));
+        b.keep = bytes.keep;
         return b;
     } catch (const kx::OutOfBounds&) {
         return std::nullopt;

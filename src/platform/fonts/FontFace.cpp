@@ -514,6 +514,18 @@ std::uint32_t FontFace::nominalGlyph(char32_t c) const {
     return FT_Get_Char_Index(o->ft, c);
 }
 
+bool FontFace::glyphHasInk(std::uint32_t glyph) const {
+    const std::shared_ptr<Impl> o = opened();
+    if (!o) return false;
+    hb_glyph_extents_t extents{};
+    std::unique_lock<std::mutex> lock(o->mutex, std::defer_lock);
+    if (!isSfnt()) lock.lock(); // the hb-ft font reads the FreeType face
+    // HarfBuzz knows no extents for some kinds of glyphs (grey bitmaps of 'EBDT', for one):
+    // those are taken to draw.
+    if (!hb_font_get_glyph_extents(o->hbFont, glyph, &extents)) return glyph < std::uint32_t(glyphCount());
+    return extents.width != 0 && extents.height != 0;
+}
+
 std::uint32_t FontFace::variationGlyph(char32_t c, char32_t selector) const {
     if (c > kx::LastCodePoint || selector > kx::LastCodePoint || !isSfnt()) return 0;
     const std::shared_ptr<Impl> o = opened();

@@ -99,6 +99,10 @@ public:
     void addCoveredCharactersTo(kx::CharSet& set) const;
     // The glyph of one character through the face's best Unicode mapping; 0 for none.
     std::uint32_t nominalGlyph(char32_t c) const;
+    // Whether the glyph draws anything: its outline or bitmap has an extent (for faces other
+    // than SFNT, as FreeType gives it). A glyph of the face whose extent is not known counts
+    // as drawing; one past the face's glyphs does not.
+    bool glyphHasInk(std::uint32_t glyph) const;
     // The glyph of a character followed by a variation selector, from the face's variation
     // sequences; 0 when the face has none for the pair.
     std::uint32_t variationGlyph(char32_t c, char32_t selector) const;

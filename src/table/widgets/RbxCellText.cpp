@@ -1,6 +1,5 @@
 #include "table/widgets/RbxCellText.h"
 
-#include "kxlib/gui/KXLayoutManager.h"
 #include "model/CharacterText.h"
 #include "model/FontExtensions.h"
 #include "platform/fonts/FontBackend.h"
@@ -22,6 +21,17 @@ bool onlyMissingGlyphs(const QList<QGlyphRun>& runs) {
 }
 
 double lineHeight(const rbx::qt::DrawingFont& f) { return f.raw().ascent() + f.raw().descent(); }
+
+// Some glyph of the text draws something: asked of the faces themselves, which need not
+// render a glyph for it as Qt would.
+bool hasInk(const RbxCellText& t) {
+    for (qsizetype r = 0; r < t.runs.size() && std::size_t(r) < t.fonts.size(); ++r) {
+        const rbx::Font& font = t.fonts[std::size_t(r)]->font();
+        for (quint32 g : t.runs[r].glyphIndexes())
+            if (font->glyphHasInk(g)) return true;
+    }
+    return false;
+}
 
 } // namespace
 
@@ -83,7 +93,7 @@ const RbxCellText& RbxCellTextCache::text(char32_t c, Kind kind) {
     else if (kind == Kind::Text) t = fromLine(layout_.layOut(CharacterText::stringWithCharacter(c)));
     else if (auto lone = layOutLoneEmoji(c)) t = std::move(*lone);
     else t = fromLine(emojiLayout_.layOut(CharacterText::stringWithCharacter(c)));
-    if (!t.hasInk) t.hasInk = !KXLayoutManager::inkBounds(t.runs).isEmpty();
+    if (!t.hasInk) t.hasInk = hasInk(t);
 
     const std::vector<const rbx::qt::DrawingFont*> fonts = fontsOf(t);
     const bool newFace = std::any_of(fonts.begin(), fonts.end(), [&](const auto* f) { return !fontUses_.contains(f); });

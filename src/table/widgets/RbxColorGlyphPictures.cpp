@@ -12,7 +12,7 @@ namespace {
 constexpr std::size_t ShareAbove = 8;
 
 // The decoding threads besides the main thread.
-int decodingThreads() { return std::clamp(QThread::idealThreadCount() - 1, 1, 7); }
+int decodingThreads() { return std::clamp(QThread::idealThreadCount() / 2 - 1, 1, 3); }
 
 double scaleOf(const rbx::qt::DrawingFont& font) {
     const int ppem = font.colorBitmaps() ? font.colorBitmaps()->ppem() : 0;

@@ -146,7 +146,7 @@ namespace {
 
 std::atomic<int> drawingFonts{0};
 
-// The drawing fonts asked for last, most recent first.
+// The drawing fonts asked for last, most recent first (kept alive for asking again).
 constexpr std::size_t KeptDrawingFonts = 8;
 std::vector<std::shared_ptr<const DrawingFont>>& keptDrawingFonts() {
     static std::vector<std::shared_ptr<const DrawingFont>> kept;
@@ -176,7 +176,7 @@ std::shared_ptr<const DrawingFont> makeDrawingFont(const rbx::Font& font) {
     QRawFont raw;
     if (const std::optional<QFont> q = textFont(font)) raw = QRawFont::fromFont(*q);
     return std::make_shared<const DrawingFont>(font, raw, nullptr,
-                                               font->format() == FontFormat::Bitmap ? ColorBitmaps::of(*font.face()) : nullptr);
+                                               font->format() == FontFormat::Bitmap ? ColorBitmaps::of(font.face()) : nullptr);
 }
 } // namespace
 
@@ -192,16 +192,26 @@ int DrawingFont::liveCount() { return drawingFonts.load(); }
 
 std::shared_ptr<const DrawingFont> drawingFont(const rbx::Font& font) {
     if (!font) return nullptr;
+    // The drawing fonts alive, kept or not: asking for one in use gives it again.
+    static std::vector<std::weak_ptr<const DrawingFont>> alive;
     auto& kept = keptDrawingFonts();
     auto it = std::find_if(kept.begin(), kept.end(), [&](const auto& d) { return d->font() == font; });
+    std::shared_ptr<const DrawingFont> found;
     if (it != kept.end()) {
-        std::rotate(kept.begin(), it, it + 1);
-        return kept.front();
+        found = *it;
+        kept.erase(it);
+    } else {
+        std::erase_if(alive, [](const auto& w) { return w.expired(); });
+        for (const auto& w : alive)
+            if (auto d = w.lock(); d && d->font() == font) found = d;
+        if (!found) {
+            found = makeDrawingFont(font);
+            alive.push_back(found);
+        }
     }
-    auto made = makeDrawingFont(font);
-    kept.insert(kept.begin(), made);
+    kept.insert(kept.begin(), found);
     if (kept.size() > KeptDrawingFonts) kept.pop_back();
-    return made;
+    return found;
 }
 
 void releaseDrawingFonts() { keptDrawingFonts().clear(); }

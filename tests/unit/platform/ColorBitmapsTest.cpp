@@ -31,7 +31,7 @@ void put32(QByteArray& bytes, std::size_t at, std::uint32_t v) {
 TEST(ColorBitmaps, glyphsGiveTheirPicturesAndPlaces) {
     const auto face = rbx::FontFace::fromData(fixture());
     ASSERT_TRUE(face);
-    const auto bitmaps = rbx::ColorBitmaps::of(*face);
+    const auto bitmaps = rbx::ColorBitmaps::of(face);
     ASSERT_TRUE(bitmaps);
     EXPECT_EQ(bitmaps->ppem(), 20);
 
@@ -56,7 +56,7 @@ TEST(ColorBitmaps, glyphsGiveTheirPicturesAndPlaces) {
     // A face of outlines has no colour bitmaps.
     const auto outlines = rbx::FontFace::fromFile(rbxtest::testData(QStringLiteral("fonts/RbxAlpha-Regular.ttf")));
     ASSERT_TRUE(outlines);
-    EXPECT_FALSE(rbx::ColorBitmaps::of(*outlines));
+    EXPECT_FALSE(rbx::ColorBitmaps::of(outlines));
 }
 
 TEST(ColorBitmaps, damagedTablesGiveNoPictures) {
@@ -70,7 +70,7 @@ TEST(ColorBitmaps, damagedTablesGiveNoPictures) {
     put32(index, cblc + 8, 0x7FFFFFF0);
     const auto badIndex = rbx::FontFace::fromData(index);
     ASSERT_TRUE(badIndex);
-    EXPECT_FALSE(rbx::ColorBitmaps::of(*badIndex));
+    EXPECT_FALSE(rbx::ColorBitmaps::of(badIndex));
 
     // A picture longer than its table: that glyph has none. The first picture's length
     // follows its five bytes of metrics.
@@ -82,8 +82,35 @@ TEST(ColorBitmaps, damagedTablesGiveNoPictures) {
     put32(picture, first + 5, 0x00FFFFFF);
     const auto badPicture = rbx::FontFace::fromData(picture);
     ASSERT_TRUE(badPicture);
-    const auto bitmaps = rbx::ColorBitmaps::of(*badPicture);
+    const auto bitmaps = rbx::ColorBitmaps::of(badPicture);
     ASSERT_TRUE(bitmaps);
     EXPECT_FALSE(bitmaps->bitmap(badPicture->nominalGlyph(0x1F600)));
     EXPECT_TRUE(bitmaps->bitmap(badPicture->nominalGlyph(0x2764)));
+}
+
+// The bitmaps hold the face's file only while a picture read from it lives: once the face
+// closes, its file is let go, and a picture kept from before stays readable until dropped.
+TEST(ColorBitmaps, theFaceFileIsHeldOnlyByThePicturesTakenFromIt) {
+    const auto face = rbx::FontFace::fromFile(rbxtest::testData(QStringLiteral("fonts/RbxEmojiBits-Regular.ttf")));
+    ASSERT_TRUE(face);
+    const auto bitmaps = rbx::ColorBitmaps::of(face);
+    ASSERT_TRUE(bitmaps);
+    std::optional<rbx::ColorBitmaps::Bitmap> kept = bitmaps->bitmap(face->nominalGlyph(0x1F600));
+    ASSERT_TRUE(kept);
+    ASSERT_TRUE(kept->png.startsWith("\x89PNG"));
+    const QByteArray before(kept->png.constData(), kept->png.size()); // a copy of the picture
+    const int mappedOpen = rbx::FontFace::fileMappingsNow();
+
+    rbx::FontFace::closeUnusedFaces();
+    EXPECT_FALSE(face->isOpen());
+    EXPECT_EQ(rbx::FontFace::fileMappingsNow(), mappedOpen) << "the picture's file was let go under it";
+    EXPECT_EQ(kept->png, before);
+    kept.reset();
+    EXPECT_EQ(rbx::FontFace::fileMappingsNow(), mappedOpen - 1);
+
+    // Asked again, the closed face opens anew for the picture.
+    const auto again = bitmaps->bitmap(face->nominalGlyph(0x1F600));
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->png, before);
+    EXPECT_TRUE(face->isOpen());
 }

@@ -63,6 +63,20 @@ TEST(FontFace, coveredCharactersAndNominalGlyphs) {
     EXPECT_EQ(face->nominalGlyph(0x110000), 0u);
 }
 
+// Whether a glyph draws anything, from its outline or its colour bitmap.
+TEST(FontFace, glyphsWithInk) {
+    auto face = FontFace::fromData(fixture(QStringLiteral("RbxCmapTest-Regular.ttf")));
+    ASSERT_TRUE(face);
+    EXPECT_TRUE(face->glyphHasInk(face->nominalGlyph('A')));
+    EXPECT_FALSE(face->glyphHasInk(face->nominalGlyph(' ')));
+    EXPECT_FALSE(face->glyphHasInk(std::uint32_t(face->glyphCount())));
+
+    auto emoji = FontFace::fromData(fixture(QStringLiteral("RbxEmojiBits-Regular.ttf")));
+    ASSERT_TRUE(emoji);
+    EXPECT_EQ(emoji->format(), rbx::FontFormat::Bitmap);
+    EXPECT_TRUE(emoji->glyphHasInk(emoji->nominalGlyph(0x1F600)));
+}
+
 TEST(FontFace, shapingUsesTheFaceAloneAndItsLigatures) {
     auto face = FontFace::fromData(fixture(QStringLiteral("RbxLigaEdge-Regular.ttf")));
     ASSERT_TRUE(face);
