@@ -526,6 +526,14 @@ bool FontFace::glyphHasInk(std::uint32_t glyph) const {
     return extents.width != 0 && extents.height != 0;
 }
 
+std::int32_t FontFace::glyphAdvance(std::uint32_t glyph) const {
+    const std::shared_ptr<Impl> o = opened();
+    if (!o || glyph >= std::uint32_t(glyphCount())) return 0;
+    std::unique_lock<std::mutex> lock(o->mutex, std::defer_lock);
+    if (!isSfnt()) lock.lock(); // the hb-ft font reads the FreeType face
+    return hb_font_get_glyph_h_advance(o->hbFont, glyph);
+}
+
 std::uint32_t FontFace::variationGlyph(char32_t c, char32_t selector) const {
     if (c > kx::LastCodePoint || selector > kx::LastCodePoint || !isSfnt()) return 0;
     const std::shared_ptr<Impl> o = opened();

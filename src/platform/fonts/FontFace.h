@@ -103,6 +103,8 @@ public:
     // than SFNT, as FreeType gives it). A glyph of the face whose extent is not known counts
     // as drawing; one past the face's glyphs does not.
     bool glyphHasInk(std::uint32_t glyph) const;
+    // The glyph's horizontal advance in font units, as shaping gives it; 0 for no glyph.
+    std::int32_t glyphAdvance(std::uint32_t glyph) const;
     // The glyph of a character followed by a variation selector, from the face's variation
     // sequences; 0 when the face has none for the pair.
     std::uint32_t variationGlyph(char32_t c, char32_t selector) const;

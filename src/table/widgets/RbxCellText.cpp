@@ -132,15 +132,21 @@ RbxCellText RbxCellTextCache::layOutGlyphs(char32_t c) const {
     const std::uint32_t single = RbxTools::isLigatureCharacter(c) || CharacterText::virtualCharacters().numberOfParts(c) > 1
                                      ? rbx::font::glyphForString(font_, s)
                                      : rbx::font::glyphForCharacter(font_, c);
+    const double scale = font_->unitsPerEm() > 0 ? font_.pointSize() / font_->unitsPerEm() : 0;
     if (single != 0) {
         glyphs = {single};
         positions = {QPointF(0, 0)};
-        const QList<QPointF> adv = raw.advancesForGlyphIndexes(glyphs);
-        x = adv.isEmpty() ? 0 : adv.first().x();
+        // An SFNT face's own advance, as text is laid out: asking Qt would load the glyph
+        // once more only to measure it. Faces of other kinds may have no units per em.
+        if (font_->isSfnt() && scale > 0) {
+            x = font_->glyphAdvance(single) * scale;
+        } else {
+            const QList<QPointF> adv = raw.advancesForGlyphIndexes(glyphs);
+            x = adv.isEmpty() ? 0 : adv.first().x();
+        }
     } else {
         // A sequence that does not become one glyph: the face's own shaping, without
         // other fonts.
-        const double scale = font_->unitsPerEm() > 0 ? font_.pointSize() / font_->unitsPerEm() : 0;
         for (const rbx::ShapedGlyph& g : font_->shape(s)) {
             glyphs.append(g.glyph);
             positions.append(QPointF(x + g.xOffset * scale, -g.yOffset * scale));

@@ -1,5 +1,7 @@
 #include "table/widgets/RbxColorGlyphPictures.h"
 
+#include <QBuffer>
+#include <QImageReader>
 #include <QSet>
 #include <QThread>
 #include <algorithm>
@@ -23,8 +25,14 @@ RbxColorGlyphPictures::Picture decodeBitmap(const rbx::ColorBitmaps& bitmaps, do
     RbxColorGlyphPictures::Picture p;
     const std::optional<rbx::ColorBitmaps::Bitmap> b = bitmaps.bitmap(glyph);
     if (!b || !(scale > 0)) return p;
-    QImage image = QImage::fromData(b->png, "PNG");
-    if (image.isNull()) return p;
+    // Qt's own PNG reader: one left to guess the format would load every image plug-in.
+    QBuffer png;
+    png.setData(b->png);
+    if (!png.open(QIODevice::ReadOnly)) return p;
+    QImageReader reader(&png, "png");
+    reader.setAutoDetectImageFormat(false);
+    QImage image;
+    if (!reader.read(&image)) return p;
     const QSize size(std::max(1, int(std::lround(b->width * scale))), std::max(1, int(std::lround(b->height * scale))));
     p.image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied)
                   .scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
