@@ -2,9 +2,10 @@
 // draw it or read its tables: with a font folder of fifty faces, a search, the font list
 // and a scroll through every defined character open few faces, keep fewer open, hold few
 // font engines and let go of them once the table settles, and the search never loads the
-// font list. A face whose layout tables do not name its script (Thaana) is drawn with its
-// own glyphs, and Qt never goes through every face for it. The real runebox program; the
-// scrolling is the mouse wheel through the X server.
+// font list; back at the start the cells look as before. A face whose layout tables do not
+// name its script (Thaana) is drawn with its own glyphs, and Qt never goes through every
+// face for it; colour emoji are the emoji font's own pictures. The real runebox program;
+// the scrolling is the mouse wheel and the Home key through the X server.
 #include "RuneboxCopy.h"
 #include "RuneboxPrograms.h"
 #include "SheetDriving.h"
@@ -14,9 +15,12 @@
 
 #include <QDBusArgument>
 #include <QFile>
+#include <QImage>
 #include <QRect>
 #include <QUrl>
+#include <cstdlib>
 #include <gtest/gtest.h>
+#include <map>
 
 namespace {
 
@@ -43,6 +47,18 @@ void writeSetting(const QString& key, const QString& value) {
     ASSERT_EQ(run(x11test::Tool, {QStringLiteral("defaults"), QStringLiteral("write"), QStringLiteral("org.runebox.Runebox"),
                                   key, value}),
               0);
+}
+
+// How many pixels of a cell are near a colour.
+int pixelsNear(const QImage& shot, const QRect& cell, const QColor& colour) {
+    int n = 0;
+    for (int y = cell.top(); y <= cell.bottom(); ++y)
+        for (int x = cell.left(); x <= cell.right(); ++x) {
+            const QColor c = shot.pixelColor(x, y);
+            n += std::abs(c.red() - colour.red()) < 40 && std::abs(c.green() - colour.green()) < 40 &&
+                 std::abs(c.blue() - colour.blue()) < 40;
+        }
+    return n;
 }
 
 bool searchShown(const QString& text) {
@@ -104,7 +120,16 @@ TEST(FontsOnDemand, ScrollingThroughEveryCharacterKeepsFewFacesAndEnginesAndLets
     // the system's fonts draw.
     run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(first.center().x()),
                                     QString::number(first.center().y())});
+    rbxtest::spinEventLoop(500);
     const QVariantMap before = Copy::state();
+    // Cells away from the mouse (and the magnifier beside its cell), as first drawn.
+    const std::vector<char32_t> latin = {U'p', U'x', U'3', U'@'};
+    std::map<char32_t, QImage> startCells;
+    const QImage start = x11test::screenshot(QStringLiteral("table-start"));
+    for (char32_t c : latin) {
+        ASSERT_FALSE(Copy::cellOf(c).isEmpty()) << char(c);
+        startCells[c] = start.copy(Copy::cellOf(c));
+    }
     int most = 0, mostMapped = 0, rounds = 0;
     for (uint under = 0; rounds < 60; ++rounds) {
         ASSERT_EQ(run(QStringLiteral("xdotool"), {QStringLiteral("click"), QStringLiteral("--repeat"),
@@ -137,6 +162,21 @@ TEST(FontsOnDemand, ScrollingThroughEveryCharacterKeepsFewFacesAndEnginesAndLets
     EXPECT_LE(drawingFonts(settled), 12);
     EXPECT_LE(openNow(settled), 12);
     EXPECT_LT(filesMapped(settled), mostMapped);
+
+    // Home brings the table's start back: its cells look as they did before the faces and
+    // engines they were drawn with were let go.
+    x11test::key(QStringLiteral("Home"));
+    ASSERT_TRUE(rbxtest::waitFor([] { return !Copy::cellOf(U'A').isEmpty(); }, 15000)) << "Home did not go back";
+    rbxtest::spinEventLoop(800);
+    const QImage back = x11test::screenshot(QStringLiteral("scrolled-back"));
+    for (char32_t c : latin) {
+        const QRect cell = Copy::cellOf(c);
+        ASSERT_FALSE(cell.isEmpty());
+        EXPECT_EQ(back.copy(cell), startCells[c]) << "the cell of " << char(c) << " is drawn otherwise";
+    }
+    const QVariantMap home = Copy::state();
+    EXPECT_LE(drawingFonts(home), DrawingFontBound);
+    EXPECT_LE(openNow(home), rbx::FontFace::OpenFaceLimit);
 }
 
 // The fixture face "Rbx Thaana" has the Thaana letters as filled triangles and no 'GSUB'
@@ -188,6 +228,39 @@ TEST(FontsOnDemand, ThaanaIsDrawnInItsOwnFontWithoutGoingThroughEveryFace) {
     EXPECT_LT(opened(searched) - opened(shown), qulonglong(FixtureFaces / 2));
     EXPECT_LE(openNow(searched), rbx::FontFace::OpenFaceLimit);
     EXPECT_EQ(facesTurnedAway(copy.output()), 0) << copy.output().toStdString();
+}
+
+// The fixture face "Rbx Emoji Bits" as the colour emoji font: its only pictures are a red
+// square for U+1F600 and a blue one for U+2764, drawn from its own bitmaps.
+TEST(FontsOnDemand, ColourEmojiCellsShowTheFontsOwnPictures) {
+    Folder folder;
+    ASSERT_EQ(folder.copied, FixtureFaces);
+    const QString fonts = qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/fonts/");
+    ASSERT_TRUE(QFile::copy(rbxtest::testData(QStringLiteral("fonts/RbxEmojiBits-Regular.ttf")),
+                            fonts + QStringLiteral("RbxEmojiBits-Regular.ttf")));
+    writeSetting(QStringLiteral("colorEmojiFont"), QStringLiteral("RbxEmojiBits-Regular"));
+    writeSetting(QStringLiteral("selectedFont"), Folder::postScriptName(1));
+    writeSetting(QStringLiteral("view"), QStringLiteral("3"));
+    x11test::pointTo(QPoint(1200, 40));
+    Copy copy;
+    ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted, 30000)) << copy.output().toStdString();
+
+    struct Picture {
+        char32_t c;
+        QString search;
+        QColor colour, other;
+    };
+    for (const Picture& p : {Picture{0x1F600, QStringLiteral("grinning face"), Qt::red, Qt::blue},
+                             Picture{0x2764, QStringLiteral("heavy black heart"), Qt::blue, Qt::red}}) {
+        ASSERT_TRUE(x11test::search(p.search)) << copy.output().toStdString();
+        ASSERT_TRUE(rbxtest::waitFor([&] { return !Copy::cellOf(p.c).isEmpty(); }, 15000)) << p.search.toStdString();
+        rbxtest::spinEventLoop(500);
+        const QImage shot = x11test::screenshot(QStringLiteral("emoji-") + QString::number(uint(p.c), 16));
+        const QRect cell = Copy::cellOf(p.c);
+        // The picture is scaled to the cell's text size: a square of some 20 pixels a side.
+        EXPECT_GT(pixelsNear(shot, cell, p.colour), 150) << "no picture in the cell of U+" << std::hex << uint(p.c);
+        EXPECT_EQ(pixelsNear(shot, cell, p.other), 0);
+    }
 }
 
 } // namespace
