@@ -45,9 +45,17 @@ void RbxCellTextCache::setFonts(const rbx::Font& font, const rbx::Font& emojiFon
     }
     if (!(emojiFont == emojiFont_)) {
         emojiFont_ = emojiFont;
-        emojiDrawing_ = rbx::qt::drawingFont(emojiFont);
-        emojiLayout_ = RbxGlyphLayout::withInstalledSubstitutes(emojiFont);
+        emojiPrepared_ = false;
+        emojiDrawing_.reset();
+        emojiLayout_ = RbxGlyphLayout();
     }
+}
+
+void RbxCellTextCache::prepareEmojiFont() {
+    if (emojiPrepared_) return;
+    emojiPrepared_ = true;
+    emojiDrawing_ = rbx::qt::drawingFont(emojiFont_);
+    emojiLayout_ = RbxGlyphLayout::withInstalledSubstitutes(emojiFont_);
 }
 
 void RbxCellTextCache::clear() {
@@ -91,8 +99,11 @@ const RbxCellText& RbxCellTextCache::text(char32_t c, Kind kind) {
     if (RbxTools::isLigatureCharacter(c) && kind != Kind::Emoji) t = layOutGlyphs(c);
     else if (kind == Kind::Glyphs) t = layOutGlyphs(c);
     else if (kind == Kind::Text) t = fromLine(layout_.layOut(CharacterText::stringWithCharacter(c)));
-    else if (auto lone = layOutLoneEmoji(c)) t = std::move(*lone);
-    else t = fromLine(emojiLayout_.layOut(CharacterText::stringWithCharacter(c)));
+    else {
+        prepareEmojiFont();
+        if (auto lone = layOutLoneEmoji(c)) t = std::move(*lone);
+        else t = fromLine(emojiLayout_.layOut(CharacterText::stringWithCharacter(c)));
+    }
     if (!t.hasInk) t.hasInk = hasInk(t);
 
     const std::vector<const rbx::qt::DrawingFont*> fonts = fontsOf(t);
