@@ -47,7 +47,7 @@ void RbxCellTextCache::setFonts(const rbx::Font& font, const rbx::Font& emojiFon
         emojiFont_ = emojiFont;
         emojiPrepared_ = false;
         emojiDrawing_.reset();
-        emojiLayout_ = RbxGlyphLayout();
+        emojiLayout_.reset();
     }
 }
 
@@ -55,7 +55,11 @@ void RbxCellTextCache::prepareEmojiFont() {
     if (emojiPrepared_) return;
     emojiPrepared_ = true;
     emojiDrawing_ = rbx::qt::drawingFont(emojiFont_);
-    emojiLayout_ = RbxGlyphLayout::withInstalledSubstitutes(emojiFont_);
+}
+
+const RbxGlyphLayout& RbxCellTextCache::emojiLayout() {
+    if (!emojiLayout_) emojiLayout_ = RbxGlyphLayout::withInstalledSubstitutes(emojiFont_);
+    return *emojiLayout_;
 }
 
 void RbxCellTextCache::clear() {
@@ -102,7 +106,7 @@ const RbxCellText& RbxCellTextCache::text(char32_t c, Kind kind) {
     else {
         prepareEmojiFont();
         if (auto lone = layOutLoneEmoji(c)) t = std::move(*lone);
-        else t = fromLine(emojiLayout_.layOut(CharacterText::stringWithCharacter(c)));
+        else t = fromLine(emojiLayout().layOut(CharacterText::stringWithCharacter(c)));
     }
     if (!t.hasInk) t.hasInk = hasInk(t);
 

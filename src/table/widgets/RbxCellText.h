@@ -80,13 +80,17 @@ private:
     void forget(const RbxCellText& t);
 
     rbx::Font font_, emojiFont_;
-    // The drawing font and the layout of the colour emoji font, made for the first emoji
-    // laid out: a table without emoji never loads that font into Qt.
+    // The drawing font of the colour emoji font, made for the first emoji laid out: a table
+    // without emoji never loads that font into Qt.
     void prepareEmojiFont();
+    // The layout of emoji as text, made for the first emoji that is not one glyph of the
+    // font's own: finding the substitutes sorts every installed face.
+    const RbxGlyphLayout& emojiLayout();
 
     std::shared_ptr<const rbx::qt::DrawingFont> drawing_, emojiDrawing_;
-    RbxGlyphLayout layout_, emojiLayout_;
-    bool emojiPrepared_ = false; // emojiDrawing_ and emojiLayout_ are made
+    RbxGlyphLayout layout_;
+    std::optional<RbxGlyphLayout> emojiLayout_;
+    bool emojiPrepared_ = false; // emojiDrawing_ is made
     QHash<quint64, Entry> cache_;
     QHash<const rbx::qt::DrawingFont*, int> fontUses_; // texts per drawing font
     quint64 showing_ = 1;
