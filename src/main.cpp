@@ -5,6 +5,7 @@
 #include "app/PaletteAssembly.h"
 #include "app/RbxCharAppController.h"
 #include "app/RbxCharApplication.h"
+#include "app/RbxCharWindowController.h"
 #include "app/TerminationSignals.h"
 #include "kxlib/KXAppInstance.h"
 #include "kxlib/KXURLHandler.h"
@@ -68,10 +69,11 @@ int main(int argc, char** argv) {
     }
 
     RbxDefaults& settings = PaletteAssembly::installProgramSettings();
-    termination::quitOnSignals();
     // A crash leaves a report for the diagnostics report to list.
     if (!crashreports::install()) kx::log(QStringLiteral("no crash reports: %1 cannot be made").arg(crashreports::folder()));
     PaletteAssembly palette(settings, X11Session::shared(), urls);
+    // From here on a signal quits as the Quit command does.
+    termination::quitOnSignals([&palette] { palette.windowController().terminate(); });
     RbxCharAppController& controller = palette.application();
     if (!controller.init()) return 0;
     controller.finishLaunching();

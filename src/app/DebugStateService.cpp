@@ -28,6 +28,7 @@
 
 #include "app/PaletteViews.h"
 #include "kxlib/gui/KXPopUpButton.h"
+#include "kxlib/gui/SegmentedControl.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -43,6 +44,7 @@
 #include <QCoreApplication>
 #include <QMenu>
 #include <QStackedWidget>
+#include <QToolButton>
 #include <QDBusConnection>
 #include <QLineEdit>
 
@@ -121,6 +123,9 @@ QVariantMap DebugStateService::state() const {
         arrow = popup->window().placement().arrowEdge == RbxPopupPlacement::ArrowEdge::Bottom ? QStringLiteral("down")
                                                                                              : QStringLiteral("up");
     }
+    QStringList insertLabels;
+    const SegmentedControl* insertModes = controller_->content().insertModeSegments();
+    for (int i = 0; i < insertModes->segmentCount(); ++i) insertLabels << insertModes->label(i);
     const PaletteFontTable& fonts = controller_->fontTable();
     QStringList markedFamilies;
     const FontListModel& rows = fonts.model();
@@ -166,6 +171,7 @@ QVariantMap DebugStateService::state() const {
         {QStringLiteral("pid"), int(QCoreApplication::applicationPid())},
         {QStringLiteral("front"), controller_->frontApplicationName()},
         {QStringLiteral("frontAdaptations"), controller_->frontAdaptations()},
+        {QStringLiteral("fontChecks"), controller_->fontChecks()},
         {QStringLiteral("recent"), recent},
         {QStringLiteral("selected"), uint(controller_->charView()->selectedCharacter())},
         {QStringLiteral("scroll"), controller_->charView()->scrollValue()},
@@ -188,6 +194,9 @@ QVariantMap DebugStateService::state() const {
         {QStringLiteral("insertSegment"), controller_->selectedInsertModeSegment()},
         {QStringLiteral("insertMode"), insertModeNumber(defaults.applicationInsertMode())},
         {QStringLiteral("shownView"), controller_->views().shownView()},
+        {QStringLiteral("insertLabels"), insertLabels},
+        {QStringLiteral("layoutLinked"), controller_->content().layoutLinkButton()->isChecked()},
+        {QStringLiteral("layoutLinkTip"), controller_->content().layoutLinkButton()->toolTip()},
     };
 }
 
@@ -197,14 +206,34 @@ QStringList DebugStateService::fontFamilies() const {
     return names;
 }
 
+namespace {
+
+// The cell at that index of the table on the screen; empty when it is not in view.
+QVariantList screenCell(const RbxCharView& view, std::size_t i) {
+    const QRect cell = view.viewportRectFromTable(view.rectForCharacterAtIndex(i)).toAlignedRect();
+    if (!view.viewport()->rect().contains(cell)) return {};
+    const QPoint topLeft = view.viewport()->mapToGlobal(cell.topLeft());
+    return {topLeft.x(), topLeft.y(), cell.width(), cell.height()};
+}
+
+} // namespace
+
 QVariantList DebugStateService::cellRect(char32_t c) const {
     const RbxCharView* view = controller_->charView();
     const std::size_t i = view->indexOfCharacter(c);
     if (i == kx::NotFound || !view->isVisible()) return {};
-    const QRect cell = view->viewportRectFromTable(view->rectForCharacterAtIndex(i)).toAlignedRect();
-    if (!view->viewport()->rect().contains(cell)) return {};
-    const QPoint topLeft = view->viewport()->mapToGlobal(cell.topLeft());
-    return {topLeft.x(), topLeft.y(), cell.width(), cell.height()};
+    return screenCell(*view, i);
+}
+
+QVariantList DebugStateService::cellRects(char32_t c) const {
+    const RbxCharView* view = controller_->charView();
+    QVariantList cells;
+    if (c == 0 || !view->isVisible()) return cells;
+    const RbxCharTable& table = view->table();
+    for (std::size_t i = 0; i < table.totalCount(); ++i)
+        if (table.characterAtIndex(i) == c)
+            if (const QVariantList cell = screenCell(*view, i); !cell.isEmpty()) cells << QVariant(cell);
+    return cells;
 }
 
 QVariantList DebugStateService::menuItems() const {

@@ -7,6 +7,8 @@
 //                     paintedNs (x: CLOCK_MONOTONIC of the first paint after the last
 //                     showing, 0 before), activating (b), pid (i),
 //                     front (s: the application the palette follows),
+//                     frontAdaptations (i: how often it adapted to an application),
+//                     fontChecks (i: how often it checked the installed fonts for changes),
 //                     recent (av: the characters the table marks as recent),
 //                     selected (u: the character under the mouse, 0 for none),
 //                     scroll (d: points the table is scrolled down from its top),
@@ -47,6 +49,8 @@
 //   FontFamilies() -> as: the families of the font list (made on this call if needed)
 //   CellRect(u) -> av: the character's cell on the screen as x, y, width, height;
 //                     empty when the table does not show it whole
+//   CellRects(u) -> av: each cell of the character in view as CellRect gives one (the
+//                     favourites' and the recent characters' groups have their own)
 //   ControlRect(s) -> av: the named control of the palette (else of another window of
 //                     ours) on the screen as x, y, width, height; empty when it is not shown
 //   FontRowRect(s) -> av: the font list's row of that family on the screen as x, y, width,
@@ -86,6 +90,7 @@ public:
     QVariantMap state() const;
     QStringList fontFamilies() const;
     QVariantList cellRect(char32_t c) const;
+    QVariantList cellRects(char32_t c) const;
     QVariantList menuItems() const;
     QVariantList controlRect(const QString& name) const;
     QVariantList fontRowRect(const QString& family) const;
@@ -96,6 +101,7 @@ public slots:
     Q_SCRIPTABLE QVariantMap State() { return state(); }
     Q_SCRIPTABLE QStringList FontFamilies() { return fontFamilies(); }
     Q_SCRIPTABLE QVariantList CellRect(uint character) { return cellRect(char32_t(character)); }
+    Q_SCRIPTABLE QVariantList CellRects(uint character) { return cellRects(char32_t(character)); }
     Q_SCRIPTABLE QVariantList MenuItems() { return menuItems(); }
     Q_SCRIPTABLE QVariantList ControlRect(const QString& name) { return controlRect(name); }
     Q_SCRIPTABLE QVariantList FontRowRect(const QString& family) { return fontRowRect(family); }

@@ -49,7 +49,8 @@ void lay(QWidget* over, QWidget* under) {
 } // namespace
 
 PaletteContent::PaletteContent(QWidget* window) : QObject(window) {
-    window->setMinimumSize(MinimumWidth, MinimumHeight);
+    // Only the height is set: the layout gives the window the width its bars need.
+    window->setMinimumHeight(MinimumHeight);
     window->resize(DefaultWidth, DefaultHeight);
 
     auto* outer = new QVBoxLayout(window);
@@ -73,6 +74,7 @@ PaletteContent::PaletteContent(QWidget* window) : QObject(window) {
 
     buildBottomBar(window, outer);
     updateImages();
+    outer->activate();
 }
 
 namespace {
@@ -128,16 +130,11 @@ void PaletteContent::buildViewBar(QWidget* window, QVBoxLayout* outer) {
     windowMode_->addSegment(tr("Table"), 1);
     windowMode_->button(0)->setObjectName(QStringLiteral("windowModeSegment1"));
     windowMode_->setSegmentToolTip(0, tr("The characters as a table"));
-    viewPopUp_ = new QComboBox(window);
-    viewPopUp_->setObjectName(QStringLiteral("viewPopUp"));
-    viewPopUp_->setToolTip(tr("Which characters the table shows"));
-    viewPopUp_->setFocusPolicy(Qt::TabFocus);
-    viewPopUp_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    viewPopUp_->setMinimumContentsLength(6);
+    viewPopUp_ = makePopUp(window, QStringLiteral("viewPopUp"), tr("Which characters the table shows"), 5);
     viewPopUp_->addItem(tr("This Font"), 1);
     viewPopUp_->addItem(tr("All Fonts"), 2);
     viewPopUp_->addItem(tr("All Unicode"), 3);
-    layoutPopUp_ = makePopUp(window, QStringLiteral("layoutPopUp"), tr("How the characters are grouped"), 8);
+    layoutPopUp_ = makePopUp(window, QStringLiteral("layoutPopUp"), tr("How the characters are grouped"), 6);
     bar->addWidget(windowMode_);
     bar->addWidget(viewPopUp_, 2);
     bar->addWidget(layoutPopUp_, 3);
@@ -181,6 +178,9 @@ void PaletteContent::buildBottomBar(QWidget* window, QVBoxLayout* outer) {
 
     menuButton_ = makeToolButton(window, QStringLiteral("programMenuButton"), tr("Runebox menu"));
     menuButton_->setPopupMode(QToolButton::InstantPopup);
+    // Its image says that it holds a menu; the style's small arrow beside it would only
+    // crowd the corner.
+    menuButton_->setStyleSheet(QStringLiteral("QToolButton::menu-indicator { image: none; width: 0px; }"));
 
     bar->addWidget(insertModes_);
     bar->addWidget(fontLabel_, 1);
@@ -194,6 +194,8 @@ void PaletteContent::addPage(int view, QWidget* page, const QString& title) {
     pages_->addWidget(page);
     const int segment = windowMode_->addSegment(title, view);
     windowMode_->button(segment)->setObjectName(QStringLiteral("windowModeSegment%1").arg(view));
+    // Tab goes from segment to segment.
+    QWidget::setTabOrder(windowMode_->button(segment - 1), windowMode_->button(segment));
 }
 
 QWidget* PaletteContent::pageForView(int view) const {
@@ -214,6 +216,8 @@ void PaletteContent::setCharView(QWidget* view) {
         view->setParent(tablePage_);
         tablePage_->layout()->addWidget(view);
         view->show();
+        // Tab reaches the table after the controls above it.
+        QWidget::setTabOrder(layoutPopUp_, view);
     }
 }
 

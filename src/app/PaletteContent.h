@@ -83,8 +83,8 @@ public:
     // is looked up in the desktop's icon themes (it shows only once the field has text).
     void finishAfterFirstPaint();
 
-    // The palette's smallest size.
-    static constexpr int MinimumWidth = 360;
+    // The palette's smallest height; its smallest width is what its bars need to show
+    // every control whole (the window's layout keeps it so as segments and labels change).
     static constexpr int MinimumHeight = 280;
     static constexpr int DefaultWidth = 660;
     static constexpr int DefaultHeight = 560;

@@ -6,6 +6,7 @@
 #include "core/Log.h"
 #include "insertion/RbxClipboardCopies.h"
 #include "kxlib/RbxDefaults.h"
+#include "kxlib/gui/KXPopUpButton.h"
 #include "model/RbxActivationSet.h"
 #include "model/RbxFontList.h"
 
@@ -32,9 +33,8 @@ PaletteFontTable::PaletteFontTable(RbxDefaults& settings, PaletteFontList& fonts
     auto* layout = new QVBoxLayout(panel_);
     layout->setContentsMargins(0, 0, 4, 0);
     layout->setSpacing(4);
-    popUp_ = new QComboBox(panel_);
+    popUp_ = new KXPopUpButton(panel_);
     popUp_->setObjectName(QStringLiteral("collectionsPopUp"));
-    popUp_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     popUp_->setMinimumContentsLength(6);
     filter_ = new QLineEdit(panel_);
     filter_->setObjectName(QStringLiteral("fontFilterField"));

@@ -10,6 +10,7 @@
 #include "kxlib/RbxDefaults.h"
 #include "kxlib/SettingsKeys.h"
 #include "kxlib/gui/AttributedStringDocument.h"
+#include "kxlib/gui/KXPopUpButton.h"
 #include "model/RbxLayout.h"
 #include "model/RbxSampleText.h"
 
@@ -77,14 +78,13 @@ PaletteSampleViews::PaletteSampleViews(RbxDefaults& settings, PaletteContent& co
     auto* sampleLayout = new QVBoxLayout(samplePage_);
     sampleLayout->setContentsMargins(0, 0, 0, 0);
     auto* controls = new QHBoxLayout;
-    samplePopUp_ = new QComboBox(samplePage_);
+    samplePopUp_ = new KXPopUpButton(samplePage_);
     samplePopUp_->setObjectName(QStringLiteral("samplePopUp"));
     samplePopUp_->setFocusPolicy(Qt::NoFocus);
     // Sized by a length, not by its titles: measuring titles in every script would look
     // up fallback fonts for each while the palette is first laid out (the list still
-    // shows them whole).
-    samplePopUp_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    samplePopUp_->setMinimumContentsLength(14);
+    // shows them whole; a narrow button ends a long title in an ellipsis).
+    samplePopUp_->setMinimumContentsLength(8);
     samplePopUp_->addItems(RbxSampleText::sampleTextTitles());
     controls->addWidget(samplePopUp_);
     sizeLeft_ = new QLabel(QStringLiteral("A"), samplePage_);
@@ -92,6 +92,7 @@ PaletteSampleViews::PaletteSampleViews(RbxDefaults& settings, PaletteContent& co
     sizeSlider_->setObjectName(QStringLiteral("editorFontSizeSlider"));
     sizeSlider_->setRange(MinimumEditorSize, MaximumEditorSize);
     sizeSlider_->setFocusPolicy(Qt::NoFocus);
+    sizeSlider_->setMinimumWidth(48);
     sizeRight_ = new QLabel(QStringLiteral("A"), samplePage_);
     QFont big = sizeRight_->font();
     big.setPixelSize(18);

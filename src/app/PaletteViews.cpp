@@ -50,9 +50,19 @@ PaletteViews::PaletteViews(RbxCharWindowController& controller, RbxDefaults& set
         layouts_.selectItemAtIndex(index);
         changeLayout();
     });
+    connect(content_.contentTabView(), &QStackedWidget::currentChanged, this, &PaletteViews::pageShown);
     showLayoutPopUp();
     const int view = settings_.integerForKey(rbx::key::view);
     selectControlsForView(view < 1 ? 1 : view, false);
+}
+
+void PaletteViews::pageShown() {
+    if (changing_) return;
+    const int view = settings_.integerForKey(rbx::key::view);
+    if (view < 1 || content_.pageForView(view) != content_.contentTabView()->currentWidget()) return;
+    selectControlsForView(view, false);
+    showControlsOfView(view);
+    shownView_ = view;
 }
 
 bool PaletteViews::selectControlsForView(int view, bool tableKeepsItsView) {
@@ -131,16 +141,20 @@ void PaletteViews::applyView(int v) {
         // chooses the font's layout, which builds the table.
         RbxFontInfo::flushCachedCharacters();
         RbxLayout::updateLayoutPopUp();
-        content_.searchField()->setVisible(v != 12);
         if (isTableView(v) && !layouts_.isEnabled()) table_.reload();
         shownView_ = v;
     }
+    showControlsOfView(v);
+    emit viewChanged(v);
+}
+
+void PaletteViews::showControlsOfView(int v) {
+    if (v >= 1) content_.searchField()->setVisible(v != 12);
     // The table's own controls show only with the table.
     const bool table = isTableView(v);
     content_.shapeFinderButton()->setVisible(table);
     content_.recentFontsPopUp()->setVisible(table);
     content_.viewPopUp()->setVisible(table);
-    emit viewChanged(v);
 }
 
 void PaletteViews::swipeView(int delta) {
@@ -171,23 +185,45 @@ void PaletteViews::changeLayout() {
             c_.close();
             return;
         }
+        // Kept first: should the table's rebuild find the user's layout files changed,
+        // the layout it then puts back for the font is this one.
+        RbxLayout::saveLayoutInPrefs();
         RbxFontInfo::flushCachedCharacters();
         table_.reload();
-        RbxLayout::saveLayoutInPrefs();
         return;
     }
     if (view == 10 || view == 11) settings_.setString(object, rbx::key::sample.qname());
 }
 
+namespace {
+
+// Whether the pop-up shows these items already (a separator has no title).
+bool showsItems(const QComboBox& popUp, const std::vector<RbxLayoutPopUp::Item>& items) {
+    if (popUp.count() != int(items.size())) return false;
+    for (int i = 0; i < popUp.count(); ++i) {
+        const RbxLayoutPopUp::Item& item = items[std::size_t(i)];
+        const bool separator = popUp.itemData(i, Qt::AccessibleDescriptionRole).toString() == QLatin1String("separator");
+        if (separator != item.isSeparator) return false;
+        if (!separator && (popUp.itemText(i) != kx::loc(item.title) || popUp.itemData(i).toString() != item.representedObject))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
 void PaletteViews::showLayoutPopUp() {
     KXPopUpButton& popUp = *content_.layoutPopUp();
     const QSignalBlocker quiet(popUp);
-    popUp.clear();
-    for (const RbxLayoutPopUp::Item& item : layouts_.items()) {
-        if (item.isSeparator)
-            popUp.insertSeparator(popUp.count());
-        else
-            popUp.addItem(kx::loc(item.title), item.representedObject);
+    // The same items are left as they are: a list the user has open stays open.
+    if (!showsItems(popUp, layouts_.items())) {
+        popUp.clear();
+        for (const RbxLayoutPopUp::Item& item : layouts_.items()) {
+            if (item.isSeparator)
+                popUp.insertSeparator(popUp.count());
+            else
+                popUp.addItem(kx::loc(item.title), item.representedObject);
+        }
     }
     popUp.setCurrentIndex(layouts_.indexOfSelectedItem());
     popUp.setVisible(!layouts_.isHidden());

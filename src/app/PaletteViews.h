@@ -57,6 +57,12 @@ private:
     // applies it.
     void showView(int view, bool tableKeepsItsView);
     void applyView(int view);
+    // The controls that belong to the view: the search field (not in view 12) and the
+    // table's own controls.
+    void showControlsOfView(int view);
+    // A page another duty showed (the text views and the font information show their own
+    // at start-up): its segment is chosen and the controls follow.
+    void pageShown();
     void setViewSetting(int view);
 
     RbxCharWindowController& c_;

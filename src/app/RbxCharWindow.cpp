@@ -112,6 +112,10 @@ void RbxCharWindow::notePainted() {
 }
 
 void RbxCharWindow::closeEvent(QCloseEvent* event) {
+    if (quitting_) {
+        event->accept();
+        return;
+    }
     // Closing the palette only hides it, and only the controller decides that.
     event->ignore();
     if (delegate_ && !orderingOut_) delegate_->windowCloseRequested();

@@ -54,6 +54,10 @@ public:
 
     void setVisible(bool visible) override;
 
+    // The application quits: a close no longer only hides the window (the delegate is not
+    // asked), so that nothing holds the quit up.
+    void allowClosingForQuit() { quitting_ = true; }
+
 signals:
     // The content has been painted for the first time after a showing.
     void firstPaint();
@@ -76,6 +80,7 @@ private:
     bool allDesktops_ = true;
     bool paintPending_ = false;
     bool orderingOut_ = false;
+    bool quitting_ = false;
     int showCount_ = 0;
     qint64 lastShowPaintNs_ = 0;
 };

@@ -21,6 +21,7 @@
 #include "app/PaletteTable.h"
 #include "app/RbxPositionLog.h"
 #include "app/SystemFont.h"
+#include "core/Clock.h"
 #include "core/Log.h"
 #include "kxlib/RbxDefaults.h"
 #include "kxlib/gui/KXToolTip.h"
@@ -32,6 +33,7 @@
 #include "table/widgets/RbxCharView.h"
 
 #include <QGuiApplication>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QScreen>
 #include <QUrlQuery>
@@ -76,6 +78,10 @@ RbxCharWindowController::RbxCharWindowController(RbxDefaults& settings, PaletteT
         settings_.setInteger(content_->splitter()->sizes().value(0), rbx::key::fontListWidth.qname());
     });
     content_->searchField()->setNextField(fontTable_->fontFilterField());
+    // The rest of the font list follows its filter, and then what followed the search field.
+    QWidget::setTabOrder(content_->searchField(), fontTable_->fontFilterField());
+    QWidget::setTabOrder(fontTable_->fontFilterField(), fontTable_->fontTableView());
+    QWidget::setTabOrder(fontTable_->fontTableView(), fontTable_->collectionsPopUp());
     connect(this, &RbxCharWindowController::fontSelected, fontTable_, &PaletteFontTable::showSelectedFont);
     connect(fontTable_, &PaletteFontTable::fontChosen, this, [this](const rbx::Font& font) {
         selectFont(font);
@@ -202,6 +208,9 @@ void RbxCharWindowController::openSheet(const QString& name, const QVariantMap& 
 void RbxCharWindowController::closeSheet() { sheets_->endSheet(0); }
 
 void RbxCharWindowController::terminate() {
+    // Quitting closes every window, and a palette that only hid itself would keep the
+    // program running.
+    if (window_) window_->allowClosingForQuit();
     QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
 }
 
@@ -258,7 +267,8 @@ void RbxCharWindowController::selectApplicationFont() {
 }
 
 void RbxCharWindowController::checkForFontChanges(const QString& reason) {
-    lastFontCheck_.start();
+    lastFontCheckMs_ = kx::Clock::shared().nowMs();
+    ++fontChecks_;
     if (fonts_.list().fontsChanged()) updateAfterFontChange(reason);
 }
 
@@ -306,7 +316,7 @@ void RbxCharWindowController::frontProcessChanged() { processChangeTimer_.start(
 void RbxCharWindowController::checkFrontProcessAndFonts() {
     updateToFrontApplication(false);
     // Only a list that exists can be out of date.
-    if (fonts_.isMade() && (!lastFontCheck_.isValid() || lastFontCheck_.elapsed() > RegularFontCheckMs))
+    if (fonts_.isMade() && (!lastFontCheckMs_ || kx::Clock::shared().nowMs() - *lastFontCheckMs_ > RegularFontCheckMs))
         checkForFontChanges(QStringLiteral("regular check"));
 }
 

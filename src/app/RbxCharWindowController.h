@@ -24,7 +24,7 @@
 #include "kxlib/KXProcess.h"
 #include "platform/fonts/Font.h"
 
-#include <QElapsedTimer>
+#include <optional>
 #include <memory>
 #include <QObject>
 #include <QPointer>
@@ -180,6 +180,8 @@ public:
     void selectActivationSet(std::shared_ptr<RbxActivationSet> set);
     // Front-application changes check the fonts at most this often.
     static constexpr int RegularFontCheckMs = 30 * 1000;
+    // How often the installed fonts were checked for changes so far.
+    int fontChecks() const { return fontChecks_; }
 
     // ---- views and layouts ---------------------------------------------------------------------
     // 1 to 3: the table of the selected font's, all fonts' or all defined characters;
@@ -273,7 +275,9 @@ private:
     PaletteAlerts* alerts_ = nullptr;
     QTimer processChangeTimer_;
     WritesAfterPaint* writesAfterPaint_ = nullptr;
-    QElapsedTimer lastFontCheck_;
+    // When the fonts were checked last, on the process's clock.
+    std::optional<qint64> lastFontCheckMs_;
+    int fontChecks_ = 0;
     QPointer<RbxCharWindow> window_;
     PaletteContent* content_ = nullptr;
     PaletteFader* fader_ = nullptr;

@@ -19,14 +19,14 @@ void handler(int) {
 }
 } // namespace
 
-void quitOnSignals() {
+void quitOnSignals(std::function<void()> quit) {
     if (fds[0] >= 0 || !QCoreApplication::instance()) return;
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) != 0) return;
     auto* notifier = new QSocketNotifier(fds[1], QSocketNotifier::Read, QCoreApplication::instance());
-    QObject::connect(notifier, &QSocketNotifier::activated, QCoreApplication::instance(), [] {
+    QObject::connect(notifier, &QSocketNotifier::activated, QCoreApplication::instance(), [quit = std::move(quit)] {
         char c = 0;
         [[maybe_unused]] const ssize_t n = ::read(fds[1], &c, 1);
-        QCoreApplication::quit();
+        quit();
     });
     struct sigaction sa {};
     sa.sa_handler = handler;

@@ -231,14 +231,23 @@ QString RbxLayout::layoutPrefKey() {
 void RbxLayout::saveLayoutInPrefs() {
     const int view = currentView();
     if (view >= 1 && view <= 3) {
-        const auto layout = selectedLayout();
-        if (!layout) return;
+        // The layout the pop-up shows chosen: reading the layouts again here could find
+        // the user's files changed, and the window then puts the font's layout back
+        // before this choice is kept.
+        const auto popUp = layoutPopUp();
+        const int i = popUp->indexOfSelectedItem();
+        if (i < 0 || i >= popUp->numberOfItems()) return;
+        const RbxLayoutPopUp::Item& item = popUp->items()[static_cast<std::size_t>(i)];
+        const QString name = item.representedObject;
+        if (item.isSeparator || name.isEmpty() || name == RbxLayoutPopUp::customLayoutsFolderItem() ||
+            name == RbxLayoutPopUp::moreLayoutsItem())
+            return;
         RbxFontRepertoire* font = registry().selectedFontRepertoire();
         const QString family = font ? font->fontFamilyName() : QString();
         if (!family.isEmpty() && !settings().layoutForFontFamily(family).isEmpty())
-            settings().setLayout(layout->name(), family);
+            settings().setLayout(name, family);
         else
-            settings().setString(layout->name(), rbx::key::layout.qname());
+            settings().setString(name, rbx::key::layout.qname());
     } else if (view == 10 || view == 11) {
         const auto popUp = layoutPopUp();
         const int i = popUp->indexOfSelectedItem();

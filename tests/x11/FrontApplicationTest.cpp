@@ -1,11 +1,15 @@
 // Following the front application on the desktop: the real runebox reads the font at
 // the caret of the focused application (or its checked font menu item) through AT-SPI
-// and shows it, asking again at once when the user filters the font list; switching the
-// focused window between two applications switches the insert mode and view each keeps;
-// without accessibility the palette asks for it.
+// and shows it, asking again at once when the user filters the font list; the per-
+// application settings may choose another way (a fixed name, a bundle script, the
+// program's preferences, an event to a program with a creator code, a context the window
+// must match, a launch delay); a name that is no installed font is logged once; switching
+// the focused window between two applications switches the insert mode, view and font
+// each keeps, and checks the installed fonts at most every 30 s; without accessibility
+// the palette asks for it, only while it is open. Real GTK editors are followed too.
 // The accessibility bus is the session bus here: this test answers as the session's
 // accessibility switch (org.a11y.Bus) and as the registry, and the applications serve
-// their trees of accessible objects; only the GTK editor speaks to the desktop's own.
+// their trees of accessible objects; only the GTK editors speak to the desktop's own.
 #include "Desktop.h"
 #include "FrontEditors.h"
 #include "MenuItems.h"
@@ -17,11 +21,15 @@
 #include "kxlib/KXProcess.h"
 
 #include <gtest/gtest.h>
+#include <QCoreApplication>
 #include <QDBusConnectionInterface>
+#include <QDBusMetaType>
 #include <QDBusVariant>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <optional>
 
@@ -167,6 +175,235 @@ TEST_P(FollowingTheFont, ThePaletteShowsTheFontOfTheFrontApplication) {
 INSTANTIATE_TEST_SUITE_P(FrontApplication, FollowingTheFont, ::testing::Values("caret", "menus"),
                          [](const ::testing::TestParamInfo<std::string>& p) { return p.param; });
 
+// ---- the methods the per-application settings choose -------------------------------------
+
+// The per-application settings of the fake application, in a settings file of the
+// user's support folder, which the palette reads at start.
+// `application`: how the entry finds it (a creator code, "/" and the program name, ...).
+void setUpApplicationSettings(const QVariantMap& entry, const QString& application = QStringLiteral("/runebox-fakeapp")) {
+    const QString folder = qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Runebox/Application Settings");
+    QDir().mkpath(folder);
+    QFile f(folder + QStringLiteral("/front-application-test.plist"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(kx::plist::writeXml(QVariantMap{{application, entry}}));
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+// Sets a GSettings key as the user would. The settings service the bus starts for it
+// takes this test's private folders, where the palette and the applications read them.
+::testing::AssertionResult setGSettingsKey(const QString& schema, const QString& key, const QString& value) {
+    qDBusRegisterMetaType<QMap<QString, QString>>();
+    QMap<QString, QString> env;
+    for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_RUNTIME_DIR"})
+        env.insert(QString::fromLatin1(name), qEnvironmentVariable(name));
+    QDBusMessage update = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+                                                         QStringLiteral("org.freedesktop.DBus"),
+                                                         QStringLiteral("UpdateActivationEnvironment"));
+    update << QVariant::fromValue(env);
+    const QDBusMessage reply = QDBusConnection::sessionBus().call(update, QDBus::Block, 5000);
+    if (reply.type() != QDBusMessage::ReplyMessage) return ::testing::AssertionFailure() << reply.errorMessage().toStdString();
+    QString out;
+    if (run(QStringLiteral("gsettings"), {QStringLiteral("set"), schema, key, value}, &out) != 0)
+        return ::testing::AssertionFailure() << out.toStdString();
+    return ::testing::AssertionSuccess();
+}
+
+// The fake application installed under a desktop entry: its identifier names its
+// preferences.
+const QString FakeAppIdentifier = QStringLiteral("org.runebox.FakeEditor");
+void installDesktopEntry() {
+    writeFile(qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/applications/") + FakeAppIdentifier +
+                  QStringLiteral(".desktop"),
+              "[Desktop Entry]\nType=Application\nName=Fake Editor\nExec=runebox-fakeapp %F\n"
+              "StartupWMClass=runebox-fakeapp\n");
+}
+
+// The bundle's data with one more script: the bundle folder the palette is started on.
+class BundleWithScript {
+public:
+    BundleWithScript(const QString& name, const QByteArray& script) {
+        const QDir real(qEnvironmentVariable("RUNEBOX_RESOURCES"));
+        for (const QString& entry : real.entryList(QDir::AllEntries | QDir::NoDotAndDotDot))
+            QFile::link(real.filePath(entry), dir_.filePath(entry));
+        QFile f(dir_.filePath(name + QStringLiteral(".sh")));
+        if (f.open(QIODevice::WriteOnly)) f.write(script);
+    }
+    QProcessEnvironment environment() const {
+        QProcessEnvironment env;
+        env.insert(QStringLiteral("RUNEBOX_RESOURCES"), dir_.path());
+        return env;
+    }
+
+private:
+    QTemporaryDir dir_;
+};
+
+struct MethodCase {
+    const char* name;
+    QVariantMap settings;
+    QString font;  // the PostScript name the palette then shows
+};
+
+const QByteArray ScriptOfTheFont = "[ \"$1\" = runebox-fakeapp ] && echo 'DejaVu Serif Bold'\n";
+
+MethodCase methodCase(const std::string& name) {
+    if (name == "fixedName")  // no PostScript name: guessed from its words
+        return {"fixedName", {{QStringLiteral("fdFixedFont"), QStringLiteral("DejaVu Sans Mono Bold")}},
+                QStringLiteral("DejaVuSansMono-Bold")};
+    if (name == "monoFont")  // the desktop's fixed-pitch font
+        return {"monoFont", {{QStringLiteral("fdFixedFont"), QStringLiteral("mono font")}}, QStringLiteral("DejaVuSansMono")};
+    if (name == "script")  // "%" is the program's name, which the script is given too
+        return {"script", {{QStringLiteral("fdScript"), QStringLiteral("fontof-%")}}, QStringLiteral("DejaVuSerif-Bold")};
+    if (name == "iniFile")  // ~/.config/<identifier>.conf, the size at the end stripped
+        return {"iniFile", {{QStringLiteral("fdPreferenceKey"), QStringLiteral("view.font")}}, QStringLiteral("DejaVuSerif")};
+    return {"gsettings", {{QStringLiteral("fdPreferenceKey"), QStringLiteral("org.gnome.desktop.interface.monospace-font-name")}},
+            QStringLiteral("DejaVuSansMono-Bold")};
+}
+
+class FoundByItsSettings : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(FoundByItsSettings, ThePaletteShowsTheFontOfTheFrontApplication) {
+    const MethodCase c = methodCase(GetParam());
+    BundleWithScript bundle(QStringLiteral("fontof-runebox-fakeapp"), ScriptOfTheFont);
+    setUpApplicationSettings(c.settings);
+    installDesktopEntry();
+    if (GetParam() == "iniFile")
+        writeFile(qEnvironmentVariable("XDG_CONFIG_HOME") + QLatin1Char('/') + FakeAppIdentifier + QStringLiteral(".conf"),
+                  "[view]\nfont=DejaVu Serif 13\n");
+    if (GetParam() == "gsettings") {
+        ASSERT_TRUE(setGSettingsKey(QStringLiteral("org.gnome.desktop.interface"), QStringLiteral("monospace-font-name"),
+                                    QStringLiteral("DejaVu Sans Mono Bold 12")));
+    }
+    FakeApp app(QStringLiteral("editor"), R"({"role": "application", "name": "fake"})");
+    ASSERT_TRUE(app.started());
+    detectFontsIn(QStringLiteral("runebox-fakeapp"));
+    x11test::pointTo(awayFromThePalette);
+    Copy copy({}, bundle.environment());
+    ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << copy.output().toStdString();
+    ASSERT_TRUE(Copy::waitForState([](const QVariantMap& s) { return s.value(QStringLiteral("front")) == QLatin1String("runebox-fakeapp"); }))
+        << copy.output().toStdString();
+    EXPECT_TRUE(rbxtest::waitFor([&] { return fontShown() == c.font; }, 10000))
+        << fontShown().toStdString() << "\n" << copy.output().toStdString();
+    EXPECT_EQ(Copy::state().value(QStringLiteral("sheet")).toString(), QString());  // found without accessibility
+}
+
+INSTANTIATE_TEST_SUITE_P(FrontApplication, FoundByItsSettings,
+                         ::testing::Values("fixedName", "monoFont", "script", "iniFile", "gsettings"),
+                         [](const ::testing::TestParamInfo<std::string>& p) { return p.param; });
+
+// A script that takes too long is stopped after 2 s; the palette goes on answering and
+// keeps its font.
+TEST(FollowingTheFrontApplication, AScriptThatTakesTooLongIsStopped) {
+    const QString started = QDir::homePath() + QStringLiteral("/script-started");
+    BundleWithScript bundle(QStringLiteral("fontof-runebox-fakeapp"),
+                            "touch \"$HOME/script-started\"; sleep 8; echo 'DejaVu Serif Bold'\n");
+    setUpApplicationSettings({{QStringLiteral("fdScript"), QStringLiteral("fontof-%")}});
+    FakeApp app(QStringLiteral("editor"), R"({"role": "application", "name": "fake"})");
+    ASSERT_TRUE(app.started());
+    detectFontsIn(QStringLiteral("runebox-fakeapp"));
+    x11test::pointTo(awayFromThePalette);
+    Copy copy({}, bundle.environment());
+    ASSERT_TRUE(rbxtest::waitFor([&] { return QFile::exists(started); }, 20000)) << copy.output().toStdString();
+    QElapsedTimer sinceStarted;
+    sinceStarted.start();
+    const QString timedOut = QStringLiteral("script timeout: fontof-runebox-fakeapp.sh runebox-fakeapp");
+    ASSERT_TRUE(rbxtest::waitFor([&] { return copy.output().contains(timedOut); }, 15000)) << copy.output().toStdString();
+    EXPECT_LT(sinceStarted.elapsed(), 6000);  // well before the script would have answered
+    ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << copy.output().toStdString();
+    EXPECT_NE(fontShown(), QStringLiteral("DejaVuSerif-Bold"));
+}
+
+// A program that owns its creator code's name on the bus is asked with a 'core'/'getd'
+// event for its font property, and answers it.
+TEST(FollowingTheFrontApplication, AProgramWithACreatorCodeIsAskedByAnEvent) {
+    Accessibility accessibility(true);  // a failed detection brings no alert, which would stop the checks
+    setUpApplicationSettings({{QStringLiteral("fdAEDesc"), QVariantList{QStringLiteral("font")}}}, QStringLiteral("RbxF"));
+    QProcess program;
+    program.setProcessChannelMode(QProcess::ForwardedChannels);
+    program.start(QCoreApplication::applicationFilePath(),
+                  {QStringLiteral("--probe-window"), QStringLiteral("font by event"), QStringLiteral("--signature"), QStringLiteral("RbxF")});
+    ASSERT_TRUE(program.waitForStarted());
+    const int pid = int(program.processId());
+    ASSERT_TRUE(rbxtest::waitFor([pid] { return processHasKeyboardFocus(pid); }, 15000));
+    const KXProcess::Ptr process = KXProcess::processWithPID(pid);
+    ASSERT_TRUE(process);
+    const QString name = process->name();
+    detectFontsIn(name);
+    x11test::pointTo(awayFromThePalette);
+    Copy copy;
+    ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << copy.output().toStdString();
+    ASSERT_TRUE(Copy::waitForState([&name](const QVariantMap& s) { return s.value(QStringLiteral("front")) == name; }));
+    // The event waits two ticks for the answer: on a busy machine the palette may have to
+    // ask again, as it does when the pointer comes over it and the next check is due.
+    const QRect field = x11test::rectOf(Copy::state().value(QStringLiteral("searchRect")));
+    for (int attempt = 0; attempt < 10 && fontShown() != QLatin1String("DejaVuSerif-Bold"); ++attempt) {
+        rbxtest::spinEventLoop(2000);
+        x11test::pointTo(field.center());
+        rbxtest::spinEventLoop(300);
+        x11test::pointTo(awayFromThePalette);
+    }
+    EXPECT_EQ(fontShown(), QStringLiteral("DejaVuSerif-Bold")) << copy.output().toStdString();
+    program.terminate();
+    program.waitForFinished(3000);
+}
+
+// With "fdCheckContext" the font is taken only while the focused window is what the
+// settings ask for ("fdModal" here); "logAppContext" logs what the palette found.
+class InAWindowOfTheContext : public ::testing::TestWithParam<bool> {};
+
+TEST_P(InAWindowOfTheContext, TheFontIsFollowedOnlyThere) {
+    const bool modal = GetParam();
+    setUpApplicationSettings({{QStringLiteral("fdCheckContext"), 1},
+                              {QStringLiteral("logAppContext"), 1},
+                              {QStringLiteral("fdModal"), modal ? QStringLiteral("1") : QStringLiteral("0")}});
+    FollowedProgram program(CaretTree);  // its window is not modal
+    ASSERT_TRUE(program.start()) << program.output().toStdString();
+    ASSERT_TRUE(rbxtest::waitFor([&] { return program.output().contains(QStringLiteral("font detection context: ")); }, 10000))
+        << program.output().toStdString();
+    const QString log = program.output();
+    EXPECT_TRUE(log.contains(QStringLiteral("windowTitle = Document;"))) << log.toStdString();
+    EXPECT_TRUE(log.contains(QStringLiteral("appTitle = fake;"))) << log.toStdString();
+    if (modal) {
+        EXPECT_TRUE(rbxtest::waitFor([&] { return program.output().contains(QStringLiteral("window modality (0) does not match 1")); }, 10000))
+            << program.output().toStdString();
+        EXPECT_NE(fontShown(), QStringLiteral("DejaVuSerif-Bold"));
+    } else {
+        EXPECT_TRUE(rbxtest::waitFor([] { return fontShown() == QLatin1String("DejaVuSerif-Bold"); }, 10000))
+            << fontShown().toStdString() << "\n" << program.output().toStdString();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(FrontApplication, InAWindowOfTheContext, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& p) { return p.param ? "modalAskedFor" : "plainAskedFor"; });
+
+// A program younger than its settings' "fdLaunchDelay" is not asked for its font; once
+// older, the next look of the palette finds it.
+TEST(FollowingTheFrontApplication, AProgramIsAskedOnlyOnceItHasRunItsLaunchDelay) {
+    setUpApplicationSettings({{QStringLiteral("fdFixedFont"), QStringLiteral("DejaVu Sans Mono Bold")},
+                              {QStringLiteral("fdLaunchDelay"), 8}});
+    FollowedProgram program(R"({"role": "application", "name": "fake"})");  // accessibility on: no alert
+    ASSERT_TRUE(program.start()) << program.output().toStdString();
+    const KXProcess::Ptr process = KXProcess::processWithPID(program.app.pid());
+    ASSERT_TRUE(process);
+    rbxtest::spinEventLoop(500);
+    if (process->secondsRunning() < 7.5) {
+        EXPECT_NE(fontShown(), QStringLiteral("DejaVuSansMono-Bold"));
+    }
+    while (process->secondsRunning() < 8.5) rbxtest::spinEventLoop(200);
+    const QRect field = x11test::rectOf(Copy::state().value(QStringLiteral("searchRect")));
+    ASSERT_FALSE(field.isEmpty());
+    x11test::pointTo(field.center());
+    EXPECT_TRUE(rbxtest::waitFor([] { return fontShown() == QLatin1String("DejaVuSansMono-Bold"); }, 10000))
+        << fontShown().toStdString() << "\n" << program.output().toStdString();
+    x11test::pointTo(awayFromThePalette);
+}
+
 TEST(FollowingTheFrontApplication, AProgramThatNeverAnswersLeavesThePaletteAnsweringTheUser) {
     QByteArray silentTree = CaretTree;
     silentTree.insert(1, R"("silent": true, )");
@@ -260,6 +497,9 @@ bool placeAt(int pid, int x) {
 // them, staying open while the user clicks from one into the other.
 class TwoApplications : public ::testing::Test {
 protected:
+    // `otherTree`: what the second application serves as its accessible tree.
+    explicit TwoApplications(const QByteArray& otherTree = R"({"role": "application", "name": "other"})")
+        : other(QStringLiteral("other"), otherTree) {}
     void SetUp() override {
         ASSERT_TRUE(probe.started());
         ASSERT_TRUE(other.started());
@@ -268,12 +508,15 @@ protected:
         ASSERT_EQ(run(x11test::Tool, {QStringLiteral("defaults"), QStringLiteral("write"), Domain,
                                       QStringLiteral("click outside closes"), QStringLiteral("NO")}),
                   0);
+        beforeThePaletteStarts();
         x11test::pointTo(awayFromThePalette);
+        sinceStart.start();
         copy.emplace();
         ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << copy->output().toStdString();
         palette = x11test::frameOf(x11test::windowOfPid(palettePid()));
         ASSERT_FALSE(palette.isEmpty());
     }
+    virtual void beforeThePaletteStarts() {}
     int palettePid() { return int(copy->process().processId()); }
 
     // Clicks into a window of the process and waits until the palette follows it there.
@@ -300,7 +543,8 @@ protected:
     }
 
     ProbeClient probe{{QStringLiteral("--no-clipboard-utility")}};
-    FakeApp other{QStringLiteral("other"), R"({"role": "application", "name": "other"})"};
+    FakeApp other;
+    QElapsedTimer sinceStart;  // since the palette was started
     std::optional<Copy> copy;
     QRect palette;
 };
@@ -341,6 +585,212 @@ TEST_F(TwoApplications, EachApplicationKeepsItsInsertModeAndView) {
                                                  << copy->output().toStdString();
     ASSERT_TRUE(focusAndFollow(int(probe.pid()), QStringLiteral("runebox-probe"))) << copy->output().toStdString();
     EXPECT_TRUE(showsOwn(2, 3, "tablePage")) << Copy::state().value(QStringLiteral("view")).toInt();
+}
+
+// Another application's coming to the front checks the installed fonts at most this often.
+constexpr int RegularFontCheckMs = 30 * 1000;
+
+int fontChecks() { return Copy::state().value(QStringLiteral("fontChecks")).toInt(); }
+
+// Clicking from one application into the other checks the installed fonts at the first
+// change, then not again until 30 s have passed since that check.
+TEST_F(TwoApplications, FrontChangesCheckTheFontsAtMostEveryThirtySeconds) {
+    // Only a font list that exists is checked: the palette shows it.
+    ASSERT_TRUE(Copy::waitForState([](const QVariantMap& s) { return s.value(QStringLiteral("fontRows")).toInt() > 0; }));
+    // Each switch goes into the application that is not in front.
+    bool otherInFront = Copy::state().value(QStringLiteral("front")) == QLatin1String("runebox-fakeapp");
+    auto switchOver = [&] {
+        otherInFront = !otherInFront;
+        return otherInFront ? focusAndFollow(other.pid(), QStringLiteral("runebox-fakeapp"))
+                            : focusAndFollow(int(probe.pid()), QStringLiteral("runebox-probe"));
+    };
+    // The check to count from: one made on a change the palette saw while it started, or
+    // else the one the first change makes. It was made after `notBefore` started and
+    // before `notAfter` did.
+    QElapsedTimer notBefore = sinceStart;
+    if (fontChecks() == 0) {
+        notBefore.start();
+        ASSERT_TRUE(switchOver()) << copy->output().toStdString();
+        ASSERT_TRUE(rbxtest::waitFor([&] { return fontChecks() == 1; }, 5000)) << copy->output().toStdString();
+    }
+    QElapsedTimer notAfter;
+    notAfter.start();
+    ASSERT_EQ(fontChecks(), 1);
+
+    // Changes within 30 s of it check nothing.
+    int within = 0;
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(switchOver());
+        if (notBefore.elapsed() >= RegularFontCheckMs - 1000) break;
+        ++within;
+        EXPECT_EQ(fontChecks(), 1) << "change " << i << " after " << notBefore.elapsed() << " ms";
+    }
+    ASSERT_GT(within, 0) << "the machine is too slow: no change came within 30 s";
+
+    // The first change once 30 s have passed checks again, the next one does not.
+    while (notAfter.elapsed() < RegularFontCheckMs + 500) rbxtest::spinEventLoop(200);
+    ASSERT_TRUE(switchOver());
+    EXPECT_EQ(fontChecks(), 2);
+    ASSERT_TRUE(switchOver());
+    EXPECT_EQ(fontChecks(), 2);
+}
+
+// The second application follows its font, which names a family that is not installed.
+const QByteArray UninstalledFontTree = R"({"role": "application", "name": "other", "children": [
+  {"role": "frame", "name": "Document", "states": ["active"], "children": [
+    {"role": "text", "name": "body", "states": ["focused", "editable"],
+     "text": {"caret": 1, "attributes": {"family-name": "Nosuch Serif", "weight": "400", "style": "normal"}}}]}]})";
+
+class AFollowedFontThatIsNotInstalled : public TwoApplications {
+protected:
+    AFollowedFontThatIsNotInstalled() : TwoApplications(UninstalledFontTree), accessibility(true) {}
+    void SetUp() override {
+        ASSERT_TRUE(accessibility.status.isRegistered() && accessibility.registry.isRegistered());
+        ASSERT_TRUE(other.started());
+        accessibility.registry.addApplication(other.service());
+        detectFontsIn(QStringLiteral("runebox-fakeapp"));
+        TwoApplications::SetUp();
+    }
+    // How often the palette logged the name as not found in the second application.
+    int notFoundLines(const QString& name) {
+        return int(copy->output().count(QStringLiteral("Could not find font \"%1\" in runebox-fakeapp").arg(name)));
+    }
+    // Clicks into the second application and back until the palette has asked it for its
+    // font `times` times. (On a busy machine a call may run out of time, and the palette
+    // then leaves the application alone for a while.)
+    ::testing::AssertionResult visitOther(int times) {
+        int asked = 0;
+        for (int visit = 0; asked < times && visit < 4 * times; ++visit) {
+            const int calls = other.callCount();
+            if (!focusAndFollow(other.pid(), QStringLiteral("runebox-fakeapp")))
+                return ::testing::AssertionFailure() << "the palette did not follow the second application";
+            if (other.callCount() > calls) ++asked;
+            if (!focusAndFollow(int(probe.pid()), QStringLiteral("runebox-probe")))
+                return ::testing::AssertionFailure() << "the palette did not follow the probe";
+            if (asked < times && other.callCount() == calls) rbxtest::spinEventLoop(2000);
+        }
+        if (asked < times) return ::testing::AssertionFailure() << "its font was asked for " << asked << " times";
+        return ::testing::AssertionSuccess();
+    }
+
+    Accessibility accessibility;
+};
+
+TEST_F(AFollowedFontThatIsNotInstalled, IsLoggedOnceForEachNameAndThePaletteKeepsItsFont) {
+    const QString before = fontShown();
+    ASSERT_FALSE(before.isEmpty());
+    // After the whole name and its guesses the single word "Nosuch" was tried last.
+    ASSERT_TRUE(visitOther(3)) << copy->output().toStdString();
+    EXPECT_EQ(notFoundLines(QStringLiteral("Nosuch")), 1) << copy->output().toStdString();
+    EXPECT_EQ(fontShown(), before);
+
+    // A new name is logged once too; a one-word name is tried as it is.
+    ASSERT_TRUE(other.setValue(QStringLiteral("body"), QStringLiteral("text"),
+                               QStringLiteral(R"({"caret": 1, "attributes": {"family-name": "Nowherefont", "weight": "400"}})")));
+    ASSERT_TRUE(visitOther(2)) << copy->output().toStdString();
+    EXPECT_EQ(notFoundLines(QStringLiteral("Nowherefont")), 1) << copy->output().toStdString();
+    EXPECT_EQ(notFoundLines(QStringLiteral("Nosuch")), 1);
+    EXPECT_EQ(fontShown(), before);
+    EXPECT_EQ(Copy::state().value(QStringLiteral("sheet")).toString(), QString());  // accessibility is on: no alert
+}
+
+// The second application writes in DejaVu Sans Mono, and its font is followed.
+const QByteArray MonoCaretTree = R"({"role": "application", "name": "other", "children": [
+  {"role": "frame", "name": "Document", "states": ["active"], "children": [
+    {"role": "text", "name": "body", "states": ["focused", "editable"],
+     "text": {"caret": 1, "attributes": {"family-name": "DejaVu Sans Mono", "weight": "400", "style": "normal"}}}]}]})";
+
+class TwoEditorsWithTheirOwnFonts : public TwoApplications {
+protected:
+    TwoEditorsWithTheirOwnFonts() : TwoApplications(MonoCaretTree), accessibility(true) {}
+    void SetUp() override {
+        ASSERT_TRUE(accessibility.status.isRegistered() && accessibility.registry.isRegistered());
+        ASSERT_TRUE(other.started());
+        accessibility.registry.addApplication(other.service());
+        detectFontsIn(QStringLiteral("runebox-fakeapp"));
+        TwoApplications::SetUp();
+    }
+    static bool shows(const char* family) {
+        return Copy::waitForState([family](const QVariantMap& s) { return s.value(QStringLiteral("fontFamily")) == QLatin1String(family); });
+    }
+
+    Accessibility accessibility;
+};
+
+// One application's font is the one the user picks in the font list for it, the other's
+// is followed; switching between them switches the palette's font.
+TEST_F(TwoEditorsWithTheirOwnFonts, ThePaletteShowsTheFontOfTheApplicationInFront) {
+    ASSERT_TRUE(focusAndFollow(int(probe.pid()), QStringLiteral("runebox-probe"))) << copy->output().toStdString();
+    // DejaVu Serif, picked in the font list while the probe is in front.
+    QRect row;
+    ASSERT_TRUE(rbxtest::waitFor([&] {
+        row = x11test::rectOf(Copy::debugCall(QStringLiteral("FontRowRect"), {QStringLiteral("DejaVu Serif")}));
+        return !row.isEmpty();
+    }, 10000));
+    x11test::pointTo(row.center());
+    const int ours = palettePid();
+    ASSERT_TRUE(rbxtest::waitFor([ours] { return processHasKeyboardFocus(ours); }, 10000));
+    x11test::click();
+    ASSERT_TRUE(shows("DejaVu Serif")) << Copy::state().value(QStringLiteral("fontFamily")).toString().toStdString();
+
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_TRUE(focusAndFollow(other.pid(), QStringLiteral("runebox-fakeapp"))) << copy->output().toStdString();
+        EXPECT_TRUE(shows("DejaVu Sans Mono")) << Copy::state().value(QStringLiteral("fontFamily")).toString().toStdString();
+        ASSERT_TRUE(focusAndFollow(int(probe.pid()), QStringLiteral("runebox-probe"))) << copy->output().toStdString();
+        EXPECT_TRUE(shows("DejaVu Serif")) << Copy::state().value(QStringLiteral("fontFamily")).toString().toStdString();
+    }
+}
+
+bool sheetIs(const QString& name);
+
+// Without accessibility, font detection for the second application fails; the palette
+// starts while the probe is in front.
+class AFailingDetectionWhileThePaletteIsClosed : public TwoApplications {
+protected:
+    AFailingDetectionWhileThePaletteIsClosed() : TwoApplications(CaretTree), accessibility(false) {}
+    void SetUp() override {
+        ASSERT_TRUE(accessibility.status.isRegistered());
+        accessibility.registry.addApplication(other.service());
+        detectFontsIn(QStringLiteral("runebox-fakeapp"));
+        TwoApplications::SetUp();
+    }
+    void beforeThePaletteStarts() override {
+        x11test::pointTo(x11test::frameOf(x11test::windowOfPid(int(probe.pid()))).center());
+        x11test::click();
+        ASSERT_TRUE(rbxtest::waitFor([this] { return processHasKeyboardFocus(int(probe.pid())); }, 10000));
+    }
+
+    Accessibility accessibility;
+};
+
+// The closed palette does not come up with the accessibility alert when the user clicks
+// into that application; open, it asks.
+TEST_F(AFailingDetectionWhileThePaletteIsClosed, AsksOnlyOnceThePaletteIsOpen) {
+    ASSERT_TRUE(Copy::waitForState([](const QVariantMap& s) { return s.value(QStringLiteral("front")) == QLatin1String("runebox-probe"); }));
+    ASSERT_EQ(Copy::state().value(QStringLiteral("sheet")).toString(), QString());
+    Copy::debugCall(QStringLiteral("Close"));
+    ASSERT_TRUE(Copy::waitForState([](const QVariantMap& s) { return !Copy::visible(s); }));
+
+    const int calls = other.callCount();
+    ASSERT_TRUE(focusAndFollow(other.pid(), QStringLiteral("runebox-fakeapp"))) << copy->output().toStdString();
+    rbxtest::spinEventLoop(1500);
+    const QVariantMap closed = Copy::state();
+    EXPECT_FALSE(Copy::visible(closed));
+    EXPECT_EQ(closed.value(QStringLiteral("sheet")).toString(), QString());
+    EXPECT_EQ(other.callCount(), calls);  // without accessibility the application is not asked
+
+    // Opened by a second start, the palette looks again when the pointer comes over it (not
+    // over a character, which holds detection off) once the next check is due, 1.5 s after
+    // the one made on opening; then it asks.
+    ASSERT_EQ(run(x11test::Runebox, {}), 0);
+    ASSERT_TRUE(Copy::waitForState(Copy::visible)) << copy->output().toStdString();
+    EXPECT_EQ(Copy::state().value(QStringLiteral("sheet")).toString(), QString());
+    rbxtest::spinEventLoop(2000);
+    const QRect field = x11test::rectOf(Copy::state().value(QStringLiteral("searchRect")));
+    ASSERT_FALSE(field.isEmpty());
+    x11test::pointTo(field.center());
+    EXPECT_TRUE(sheetIs(QStringLiteral("axAlert"))) << copy->output().toStdString();
+    x11test::pointTo(awayFromThePalette);
 }
 
 // The server times of the window manager's changes of the active window.
@@ -480,28 +930,58 @@ TEST_F(AccessibilityAlert, OpenSystemSettingsSwitchesAccessibilityOnAndClosesThe
     EXPECT_TRUE(Copy::waitForState([](const QVariantMap& s) { return !Copy::visible(s); })) << copy->output().toStdString();
 }
 
-// A GTK text editor whose font is set tells it through the desktop's own accessibility
-// service, once that is switched on; the palette follows it.
-TEST(FollowingTheFrontApplication, AGtkEditorsFontIsFollowed) {
+// Switches the desktop's own accessibility service on: applications started from now on
+// serve their accessible objects.
+::testing::AssertionResult switchAccessibilityOn() {
     QDBusMessage on = QDBusMessage::createMethodCall(QStringLiteral("org.a11y.Bus"), QStringLiteral("/org/a11y/bus"),
                                                      QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Set"));
     on << QStringLiteral("org.a11y.Status") << QStringLiteral("IsEnabled") << QVariant::fromValue(QDBusVariant(true));
     const QDBusMessage reply = QDBusConnection::sessionBus().call(on, QDBus::Block, 15000);
-    ASSERT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
-    x11test::FileEditor gtk(QStringLiteral("gtk"), QStringLiteral("/usr/bin/python3"),
-                            {QStringLiteral(RUNEBOX_GTK_EDITOR)}, {QStringLiteral("DejaVu Serif Bold 14")});
-    ASSERT_TRUE(gtk.started());
-    const KXProcess::Ptr process = KXProcess::processWithPID(gtk.pid());
+    if (reply.type() != QDBusMessage::ReplyMessage) return ::testing::AssertionFailure() << reply.errorMessage().toStdString();
+    return ::testing::AssertionSuccess();
+}
+
+// With font detection on for the program of the process in front, a palette started then
+// shows `font`.
+void paletteFollows(int pid, const QString& font) {
+    const KXProcess::Ptr process = KXProcess::processWithPID(pid);
     ASSERT_TRUE(process);
     const QString name = process->name();
     detectFontsIn(name);
-
     x11test::pointTo(awayFromThePalette);
     Copy copy;
     ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << copy.output().toStdString();
     EXPECT_TRUE(Copy::waitForState([&name](const QVariantMap& s) { return s.value(QStringLiteral("front")) == name; }));
-    EXPECT_TRUE(rbxtest::waitFor([] { return fontShown() == QLatin1String("DejaVuSerif-Bold"); }, 15000))
+    EXPECT_TRUE(rbxtest::waitFor([&] { return fontShown() == font; }, 15000))
         << fontShown().toStdString() << "\n" << copy.output().toStdString();
+}
+
+// A GTK text editor whose font is set tells it through the desktop's own accessibility
+// service, once that is switched on; the palette follows it.
+TEST(FollowingTheFrontApplication, AGtkEditorsFontIsFollowed) {
+    ASSERT_TRUE(switchAccessibilityOn());
+    x11test::FileEditor gtk(QStringLiteral("gtk"), QStringLiteral("/usr/bin/python3"),
+                            {QStringLiteral(RUNEBOX_GTK_EDITOR)}, {QStringLiteral("DejaVu Serif Bold 14")});
+    ASSERT_TRUE(gtk.started());
+    paletteFollows(gtk.pid(), QStringLiteral("DejaVuSerif-Bold"));
+}
+
+// Mousepad with a font of its own chosen in its preferences.
+TEST(FollowingTheFrontApplication, MousepadsFontIsFollowed) {
+    const QString schema = QStringLiteral("org.xfce.mousepad.preferences.view");
+    ASSERT_TRUE(setGSettingsKey(schema, QStringLiteral("use-default-monospace-font"), QStringLiteral("false")));
+    ASSERT_TRUE(setGSettingsKey(schema, QStringLiteral("font-name"), QStringLiteral("DejaVu Serif Bold 14")));
+    ASSERT_TRUE(switchAccessibilityOn());
+    QProcess mousepad;
+    mousepad.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    mousepad.start(QStringLiteral("mousepad"), {QStringLiteral("--disable-server")});
+    ASSERT_TRUE(mousepad.waitForStarted()) << mousepad.errorString().toStdString();
+    const int pid = int(mousepad.processId());
+    EXPECT_TRUE(rbxtest::waitFor([pid] { return processHasKeyboardFocus(pid); }, 15000));
+    paletteFollows(pid, QStringLiteral("DejaVuSerif-Bold"));
+    mousepad.terminate();
+    if (!mousepad.waitForFinished(3000)) mousepad.kill();
+    mousepad.waitForFinished(3000);
 }
 
 } // namespace

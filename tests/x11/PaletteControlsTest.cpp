@@ -1,14 +1,23 @@
 // The palette's controls used as a person uses them, with the pointer of the X server: a
-// font chosen by its pop-ups changes the label and the table; a special form chosen in the
-// insert-mode control reaches the application in front, and each application keeps its
-// insert mode; the window mode, the view and the layout switch what the palette shows.
+// font chosen by its pop-ups changes the label and the table, also one chosen again from
+// the recent fonts; a family linked to a layout brings it back; a special form chosen in
+// the insert-mode control reaches the application in front, and each application keeps
+// its insert mode; the size menu sets the size of formatted text and its label; the window
+// mode, the view and the layout switch what the palette shows, and the layout pop-up's
+// last items open the layouts folder and the page of more layouts; Tab reaches every
+// control, and a pop-up is used with the keys.
+#include "FakeOpener.h"
 #include "FrontEditors.h"
 #include "ProbeClient.h"
 #include "RuneboxCopy.h"
 #include "RuneboxPrograms.h"
+#include "SheetDriving.h"
 #include "common/TestEnvironment.h"
 
+#include <QApplication>
 #include <QDBusArgument>
+#include <QElapsedTimer>
+#include <QDir>
 #include <QRect>
 #include <QUrl>
 #include <gtest/gtest.h>
@@ -20,23 +29,20 @@ using x11test::url;
 
 const QPoint awayFromThePalette(1100, 80);
 
-QRect rectOf(const QVariant& v) {
-    const QVariantList r = qdbus_cast<QVariantList>(v);
-    return r.size() == 4 ? QRect(r[0].toInt(), r[1].toInt(), r[2].toInt(), r[3].toInt()) : QRect();
-}
+using x11test::controlRect;
+using x11test::rectOf;
 
-QRect controlRect(const QString& name) { return rectOf(Copy::debugCall(QStringLiteral("ControlRect"), {name})); }
-
-// Clicks the middle of a control of the palette once it is shown, after the palette took
-// the keyboard as the mouse came over it.
+// Clicks the middle of a control of the palette once it is shown and at rest and the
+// palette has the keyboard again (it takes it as the pointer comes over it, and gives it
+// back when a list closed with the pointer outside).
 bool clickControl(const QString& name) {
-    QRect r;
-    if (!rbxtest::waitFor([&] { return !(r = controlRect(name)).isEmpty(); }, 10000)) return false;
-    x11test::pointTo(r.center());
-    const int pid = Copy::state().value(QStringLiteral("pid")).toInt();
-    rbxtest::waitFor([pid] { return processHasKeyboardFocus(pid); }, 3000);
-    x11test::click();
-    return true;
+    if (const QRect r = controlRect(name); !r.isEmpty()) {
+        x11test::pointTo(r.center());
+        const int pid = Copy::state().value(QStringLiteral("pid")).toInt();
+        rbxtest::waitFor([pid] { return processHasKeyboardFocus(pid); }, 3000);
+        rbxtest::spinEventLoop(200);
+    }
+    return x11test::clickControl(name);
 }
 
 // The items of the menu or list open in the palette: title to place on the screen.
@@ -50,11 +56,15 @@ QList<std::pair<QString, QRect>> openItems() {
 }
 
 // Waits for the open menu or list to hold an item for which `wanted` holds and that is in
-// view, and clicks it; answers its title ("" when there is none).
+// view where it was a moment before (a list opening may still scroll to the chosen item),
+// and clicks it; answers its title ("" when there is none).
 QString clickOpenItem(const std::function<bool(const QString&)>& wanted) {
+    QElapsedTimer opened;  // since the palette first answered with the open list
     QString title;
     QRect place;
-    rbxtest::waitFor([&] {
+    auto find = [&] {
+        title.clear();
+        place = QRect();
         for (const auto& [t, r] : openItems())
             if (wanted(t) && !r.isEmpty() && r.height() > 4) {
                 title = t;
@@ -62,10 +72,24 @@ QString clickOpenItem(const std::function<bool(const QString&)>& wanted) {
                 return true;
             }
         return false;
+    };
+    rbxtest::waitFor([&] {
+        if (!find()) return false;
+        if (!opened.isValid()) opened.start();
+        const QRect before = place;
+        rbxtest::spinEventLoop(150);
+        return find() && place == before;
     }, 10000);
     if (title.isEmpty()) return title;
+    // A pop-up list takes no click within a double-click's time of opening (a person's
+    // click would not come so soon).
+    rbxtest::spinEventLoop(int(std::max<qint64>(0, QApplication::doubleClickInterval() + 100 - opened.elapsed())));
     x11test::pointTo(place.center());
     x11test::click();
+    // The list gone, the palette lets go of the pointer it held for it; the next click
+    // finds the palette itself.
+    rbxtest::waitFor([] { return openItems().isEmpty(); }, 5000);
+    rbxtest::spinEventLoop(200);
     return title;
 }
 
@@ -77,13 +101,31 @@ bool stateHas(const QString& key, const QVariant& value) {
     return Copy::waitForState([&](const QVariantMap& s) { return s.value(key) == value; });
 }
 
-// A palette shown away from the pointer.
+// Whether the family is installed (the palette's font list holds it).
+bool installed(const QString& family) {
+    return Copy::debugCall(QStringLiteral("FontFamilies")).toStringList().contains(family);
+}
+
+// A palette shown away from the pointer, its font list read and shown.
 struct ShownPalette {
     explicit ShownPalette(const QProcessEnvironment& env = {}) : copy({}, env) {
         x11test::pointTo(awayFromThePalette);
-        ok = Copy::waitForState(Copy::shownAndPainted);
+        ok = Copy::waitForState([](const QVariantMap& s) {
+            return Copy::shownAndPainted(s) && s.value(QStringLiteral("fontListLoaded")).toBool() &&
+                   s.value(QStringLiteral("fontRows")).toInt() > 0;
+        });
     }
     Copy copy;
+    bool ok = false;
+};
+
+// The probe application in front and the palette shown beside it, following it.
+struct PaletteBesideTheProbe {
+    PaletteBesideTheProbe() {
+        ok = probe.started() && palette.ok && stateHas(QStringLiteral("front"), QStringLiteral("runebox-probe"));
+    }
+    x11test::ProbeEditor probe;
+    ShownPalette palette;
     bool ok = false;
 };
 
@@ -114,9 +156,10 @@ TEST(PaletteControls, AFontChosenByItsPopUpsChangesTheLabelAndTheTable) {
 
     // DejaVu Sans and then its bold face from the face pop-up: the label and the table
     // follow, the table shows the bold font.
+    if (!installed(QStringLiteral("DejaVu Sans"))) GTEST_SKIP() << "DejaVu Sans is not installed";
     ASSERT_TRUE(clickControl(QStringLiteral("fontFamilyPopUp")));
-    if (clickOpenItem(QStringLiteral("DejaVu Sans")).isEmpty()) x11test::key(QStringLiteral("Escape"));
-    if (!stateHas(QStringLiteral("font"), QStringLiteral("DejaVuSans"))) GTEST_SKIP() << "DejaVu Sans is not installed";
+    ASSERT_EQ(clickOpenItem(QStringLiteral("DejaVu Sans")), QStringLiteral("DejaVu Sans"));
+    ASSERT_TRUE(stateHas(QStringLiteral("font"), QStringLiteral("DejaVuSans")));
     const QString label = Copy::state().value(QStringLiteral("fontLabel")).toString();
     ASSERT_TRUE(clickControl(QStringLiteral("facePopUp")));
     ASSERT_EQ(clickOpenItem(QStringLiteral("Bold")), QStringLiteral("Bold"));
@@ -139,12 +182,200 @@ TEST(PaletteControls, AFontChosenByItsPopUpsChangesTheLabelAndTheTable) {
     x11test::pointTo(awayFromThePalette);
 }
 
-TEST(PaletteControls, SpecialFormsReachTheApplicationInFrontAndEachApplicationKeepsItsMode) {
-    x11test::ProbeEditor probe;
-    ASSERT_TRUE(probe.started());
+// Chooses the family from the family pop-up; whether the palette then shows it.
+bool chooseFamily(const QString& family) {
+    if (!clickControl(QStringLiteral("fontFamilyPopUp"))) return false;
+    if (clickOpenItem(family) != family) {
+        x11test::key(QStringLiteral("Escape"));
+        return false;
+    }
+    return stateHas(QStringLiteral("fontFamily"), family);
+}
+
+// Chooses the layout from the layout pop-up; whether the table then shows it.
+bool chooseLayout(const QString& layout) {
+    return clickControl(QStringLiteral("layoutPopUp")) && clickOpenItem(layout) == layout &&
+           stateHas(QStringLiteral("layout"), layout);
+}
+
+TEST(PaletteControls, AFontInsertedWithIsChosenAgainFromTheRecentFonts) {
+    PaletteBesideTheProbe session;
+    ASSERT_TRUE(session.ok) << session.palette.copy.output().toStdString();
+    x11test::ProbeEditor& probe = session.probe;
+    if (!installed(QStringLiteral("DejaVu Serif"))) GTEST_SKIP() << "DejaVu Serif is not installed";
+    ASSERT_TRUE(chooseFamily(QStringLiteral("DejaVu Serif")));
+    // A character inserted in DejaVu Serif makes it a recent font.
+    ASSERT_TRUE(Copy::clickCharacter(U'A'));
+    ASSERT_TRUE(probe.waitForText(QStringLiteral("A"))) << probe.text().toStdString();
+    ASSERT_TRUE(chooseFamily(QStringLiteral("DejaVu Sans")));
+
+    // The recent fonts: the one shown first, then the one inserted with.
+    ASSERT_TRUE(clickControl(QStringLiteral("recentFontsPopUp")));
+    QStringList titles;
+    EXPECT_TRUE(rbxtest::waitFor([&] {
+        titles.clear();
+        for (const auto& item : openItems()) titles << item.first;
+        return titles.value(0) == QStringLiteral("DejaVuSans") && titles.contains(QStringLiteral("DejaVuSerif"));
+    })) << titles.join(u',').toStdString();
+    ASSERT_EQ(clickOpenItem(QStringLiteral("DejaVuSerif")), QStringLiteral("DejaVuSerif"));
+    EXPECT_TRUE(Copy::waitForState([](const QVariantMap& s) {
+        return s.value(QStringLiteral("font")) == QStringLiteral("DejaVuSerif") &&
+               s.value(QStringLiteral("fontLabel")).toString().startsWith(QStringLiteral("DejaVu Serif ("));
+    })) << Copy::state().value(QStringLiteral("fontLabel")).toString().toStdString();
+    x11test::pointTo(awayFromThePalette);
+}
+
+TEST(PaletteControls, AFamilyLinkedToALayoutBringsItBackWhenChosen) {
     ShownPalette palette;
     ASSERT_TRUE(palette.ok) << palette.copy.output().toStdString();
-    ASSERT_TRUE(stateHas(QStringLiteral("front"), QStringLiteral("runebox-probe")));
+    if (!installed(QStringLiteral("DejaVu Serif")) || !installed(QStringLiteral("DejaVu Sans")))
+        GTEST_SKIP() << "DejaVu Sans and Serif are not installed";
+    ASSERT_TRUE(chooseFamily(QStringLiteral("DejaVu Serif")));
+    ASSERT_TRUE(chooseFamily(QStringLiteral("DejaVu Sans")));
+    ASSERT_TRUE(chooseLayout(QStringLiteral("Unicode Blocks")));
+    EXPECT_TRUE(stateHas(QStringLiteral("layoutLinkTip"),
+                         QStringLiteral("Link the current Font (DejaVu Sans) to layout: Unicode Blocks")));
+    EXPECT_EQ(Copy::state().value(QStringLiteral("layoutLinked")), false);
+
+    // DejaVu Sans linked with "Scripts and Symbols" by the link button.
+    ASSERT_TRUE(chooseLayout(QStringLiteral("Scripts and Symbols")));
+    ASSERT_TRUE(clickControl(QStringLiteral("layoutLinkButton")));
+    EXPECT_TRUE(stateHas(QStringLiteral("layoutLinked"), true));
+    EXPECT_TRUE(stateHas(QStringLiteral("layoutLinkTip"),
+                         QStringLiteral("Current Font (DejaVu Sans) is linked to layout: Scripts and Symbols")));
+
+    // Another family without a link shows the layout chosen last for such a family;
+    // DejaVu Sans again: its own.
+    ASSERT_TRUE(chooseFamily(QStringLiteral("DejaVu Serif")));
+    EXPECT_TRUE(stateHas(QStringLiteral("layoutLinked"), false));
+    ASSERT_TRUE(chooseLayout(QStringLiteral("Unicode Blocks")));
+    ASSERT_TRUE(chooseFamily(QStringLiteral("DejaVu Sans")));
+    EXPECT_TRUE(stateHas(QStringLiteral("layout"), QStringLiteral("Scripts and Symbols")));
+    EXPECT_TRUE(stateHas(QStringLiteral("layoutLinked"), true));
+    ASSERT_TRUE(chooseFamily(QStringLiteral("DejaVu Serif")));
+    EXPECT_TRUE(stateHas(QStringLiteral("layout"), QStringLiteral("Unicode Blocks")));
+
+    // The button once more on DejaVu Sans: the link is gone, and so is its layout.
+    ASSERT_TRUE(chooseFamily(QStringLiteral("DejaVu Sans")));
+    ASSERT_TRUE(stateHas(QStringLiteral("layout"), QStringLiteral("Scripts and Symbols")));
+    ASSERT_TRUE(clickControl(QStringLiteral("layoutLinkButton")));
+    EXPECT_TRUE(stateHas(QStringLiteral("layoutLinked"), false));
+    EXPECT_TRUE(stateHas(QStringLiteral("layout"), QStringLiteral("Unicode Blocks")));
+    EXPECT_TRUE(stateHas(QStringLiteral("layoutLinkTip"),
+                         QStringLiteral("Link the current Font (DejaVu Sans) to layout: Unicode Blocks")));
+    x11test::pointTo(awayFromThePalette);
+}
+
+TEST(PaletteControls, TheSizeMenuSetsTheSizeOfFormattedTextAndItsLabel) {
+    PaletteBesideTheProbe session;
+    ASSERT_TRUE(session.ok) << session.palette.copy.output().toStdString();
+    ShownPalette& palette = session.palette;
+    ASSERT_TRUE(clickControl(QStringLiteral("insertModeSegment1")));
+    ASSERT_TRUE(stateHas(QStringLiteral("insertSegment"), 1));
+    ASSERT_TRUE(stateHas(QStringLiteral("insertMode"), 1));
+
+    // The menu offers the sizes.
+    ASSERT_TRUE(clickControl(QStringLiteral("formattedSizeButton")));
+    QStringList sizes;
+    ASSERT_TRUE(rbxtest::waitFor([&] {
+        sizes.clear();
+        for (const auto& [title, place] : openItems()) sizes << title;
+        return !sizes.isEmpty();
+    }));
+    EXPECT_EQ(sizes, (QStringList{QStringLiteral("9"), QStringLiteral("10"), QStringLiteral("11"), QStringLiteral("12"),
+                                  QStringLiteral("13"), QStringLiteral("14"), QStringLiteral("18"), QStringLiteral("24"),
+                                  QStringLiteral("36"), QStringLiteral("48"), QStringLiteral("64"), QStringLiteral("72")}));
+    ASSERT_EQ(clickOpenItem(QStringLiteral("24")), QStringLiteral("24"));
+    EXPECT_TRUE(Copy::waitForState([](const QVariantMap& s) {
+        return s.value(QStringLiteral("insertLabels")).toStringList().value(1) == QStringLiteral("24 ▾");
+    })) << Copy::state().value(QStringLiteral("insertLabels")).toStringList().join(u'|').toStdString();
+
+    // A size of one digit is right-aligned in two; the size is kept across starts.
+    ASSERT_TRUE(clickControl(QStringLiteral("formattedSizeButton")));
+    ASSERT_EQ(clickOpenItem(QStringLiteral("9")), QStringLiteral("9"));
+    EXPECT_TRUE(Copy::waitForState([](const QVariantMap& s) {
+        return s.value(QStringLiteral("insertLabels")).toStringList().value(1) == QStringLiteral(" 9 ▾");
+    })) << Copy::state().value(QStringLiteral("insertLabels")).toStringList().join(u'|').toStdString();
+    x11test::pointTo(awayFromThePalette);
+    ASSERT_EQ(url(QStringLiteral("runebox://quit")), 0);
+    ASSERT_TRUE(palette.copy.process().waitForFinished(10000));
+    QString stored;
+    x11test::run(x11test::Tool, {QStringLiteral("defaults"), QStringLiteral("read"), QStringLiteral("org.runebox.Runebox"),
+                                 QStringLiteral("formattedSize")}, &stored);
+    EXPECT_EQ(stored.trimmed(), QStringLiteral("9"));
+}
+
+TEST(PaletteControls, TheLayoutPopUpsLastItemsOpenTheLayoutsFolderAndThePageOfMoreLayouts) {
+    const x11test::FakeOpener opener;
+    ShownPalette palette(opener.environment());
+    ASSERT_TRUE(palette.ok) << palette.copy.output().toStdString();
+    const QString layout = Copy::state().value(QStringLiteral("layout")).toString();
+
+    // The folder of the user's layouts, made when missing; the palette closes.
+    ASSERT_TRUE(clickControl(QStringLiteral("layoutPopUp")));
+    ASSERT_EQ(clickOpenItem(QStringLiteral("Custom Layouts...")), QStringLiteral("Custom Layouts..."));
+    const QString folder = opener.opened(1).value(0);
+    EXPECT_TRUE(folder.endsWith(QStringLiteral("/Layouts"))) << folder.toStdString();
+    EXPECT_TRUE(QDir(QUrl::fromUserInput(folder).toLocalFile()).exists()) << folder.toStdString();
+    EXPECT_TRUE(Copy::waitForState([](const QVariantMap& s) { return !Copy::visible(s); }));
+    EXPECT_EQ(Copy::state().value(QStringLiteral("layout")), layout);
+
+    // The web page of more layouts.
+    x11test::pointTo(awayFromThePalette);
+    ASSERT_EQ(url(QStringLiteral("runebox://open?sheet=window")), 0);
+    ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted));
+    ASSERT_TRUE(clickControl(QStringLiteral("layoutPopUp")));
+    ASSERT_EQ(clickOpenItem(QStringLiteral("More Layouts...")), QStringLiteral("More Layouts..."));
+    const QString page = opener.opened(2).value(1);
+    EXPECT_TRUE(page.startsWith(QStringLiteral("https://")) && page.endsWith(QStringLiteral("/runebox/extensions/")))
+        << page.toStdString();
+    EXPECT_TRUE(Copy::waitForState([](const QVariantMap& s) { return !Copy::visible(s); }));
+    EXPECT_EQ(Copy::state().value(QStringLiteral("layout")), layout);
+    x11test::pointTo(awayFromThePalette);
+}
+
+TEST(PaletteControls, TabReachesEveryControlAndAPopUpIsUsedWithTheKeys) {
+    ShownPalette palette;
+    ASSERT_TRUE(palette.ok) << palette.copy.output().toStdString();
+    ASSERT_TRUE(clickControl(QStringLiteral("searchField")));
+    ASSERT_TRUE(stateHas(QStringLiteral("focus"), QStringLiteral("searchField")));
+
+    // Tab after Tab: the keyboard visits every control of the palette and comes back.
+    QStringList visited;
+    for (int i = 0; i < 40 && !visited.contains(QStringLiteral("searchField")); ++i) {
+        const QString before = Copy::state().value(QStringLiteral("focus")).toString();
+        x11test::key(QStringLiteral("Tab"));
+        QString now;
+        rbxtest::waitFor([&] { return (now = Copy::state().value(QStringLiteral("focus")).toString()) != before; }, 3000);
+        visited << now;
+    }
+    for (const char* control : {"fontFilterField", "collectionsPopUp", "fontTableView", "fontFamilyPopUp", "facePopUp",
+                                "recentFontsPopUp", "layoutLinkButton", "shapeFinderButton", "windowModeSegment1",
+                                "viewPopUp", "layoutPopUp", "rbxCharView", "insertModeSegment0", "programMenuButton"})
+        EXPECT_TRUE(visited.contains(QLatin1String(control))) << control << ": " << visited.join(u' ').toStdString();
+    EXPECT_EQ(visited.last(), QStringLiteral("searchField")) << visited.join(u' ').toStdString();
+
+    // The view pop-up opened with the space bar, its next item chosen with the arrow and
+    // Return.
+    for (int i = 0; i < 40 && Copy::state().value(QStringLiteral("focus")) != QStringLiteral("viewPopUp"); ++i) {
+        const QString before = Copy::state().value(QStringLiteral("focus")).toString();
+        x11test::key(QStringLiteral("Tab"));
+        rbxtest::waitFor([&] { return Copy::state().value(QStringLiteral("focus")).toString() != before; }, 3000);
+    }
+    ASSERT_TRUE(stateHas(QStringLiteral("focus"), QStringLiteral("viewPopUp")));
+    x11test::key(QStringLiteral("space"));
+    ASSERT_TRUE(rbxtest::waitFor([] { return !openItems().isEmpty(); }, 5000));
+    x11test::key(QStringLiteral("Down"));
+    x11test::key(QStringLiteral("Return"));
+    EXPECT_TRUE(stateHas(QStringLiteral("view"), 2));
+    x11test::pointTo(awayFromThePalette);
+}
+
+TEST(PaletteControls, SpecialFormsReachTheApplicationInFrontAndEachApplicationKeepsItsMode) {
+    PaletteBesideTheProbe session;
+    ASSERT_TRUE(session.ok) << session.palette.copy.output().toStdString();
+    x11test::ProbeEditor& probe = session.probe;
+    ShownPalette& palette = session.palette;
     ASSERT_EQ(url(QStringLiteral("runebox://set?search=") +
                   QString::fromLatin1(QUrl::toPercentEncoding(QStringLiteral("latin small letter e with acute")))), 0);
     ASSERT_TRUE(rbxtest::waitFor([] { return !Copy::cellOf(U'é').isEmpty(); }, 15000)) << palette.copy.output().toStdString();

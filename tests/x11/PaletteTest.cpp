@@ -17,6 +17,8 @@
 #include <QProcess>
 #include <gtest/gtest.h>
 
+#include <csignal>
+
 namespace {
 
 using x11test::run;
@@ -118,6 +120,25 @@ TEST(Palette, OpensAndClosesByUrlAndEscapeWithAFade) {
     ASSERT_TRUE(copy.process().waitForFinished(10000));
     EXPECT_EQ(copy.process().exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(copy.process().exitCode(), 0);
+}
+
+// A quit while the palette is on screen ends the program: the palette does not merely
+// hide. The Quit command and a termination signal (as at the end of a session) alike.
+TEST(Palette, QuitsWhileThePaletteShowsByCommandAndBySignal) {
+    for (const bool bySignal : {false, true}) {
+        SCOPED_TRACE(bySignal ? "SIGTERM" : "runebox://quit");
+        // The pointer rests in the corner, where the corner activator shows too.
+        x11test::pointTo(QPoint(0, 0));
+        Copy copy;
+        ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << copy.output().toStdString();
+        if (bySignal) ::kill(pid_t(copy.process().processId()), SIGTERM);
+        else ASSERT_EQ(url(QStringLiteral("runebox://quit")), 0);
+        ASSERT_TRUE(copy.process().waitForFinished(10000)) << "still running; palette visible: "
+                                                          << Copy::visible(Copy::state()) << "\n"
+                                                          << copy.output().toStdString();
+        EXPECT_EQ(copy.process().exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(copy.process().exitCode(), 0);
+    }
 }
 
 TEST(Palette, APressOutsideClosesItAndOneInsideDoesNot) {

@@ -2,12 +2,14 @@
 // and the pointer of the X server: typing searches by name and by code, a maintenance
 // command answers in the field; a right click marks the fonts
 // that contain a character, which then show a bullet; a family clicked in the font list
-// becomes the palette's font; "show in context" leaves a search for the character's group;
+// becomes the palette's font; "show in context" leaves a search for the character's group
+// or another layout for the Unicode blocks; favourites and recent characters are added
+// and removed from a character's menu;
 // the listings typed into the field are shown and copied; the family names in view come
 // to be drawn in their own fonts, also after scrolling, and only the families that were in
 // view have had their fonts looked for; a name its font sets as pictures is drawn in the
 // list's usual font; the filter field narrows the list and its clear button brings every
-// family back.
+// family back; the list's menu copies the families it shows and resets the marks.
 #include "Desktop.h"
 #include "FakeOpener.h"
 #include "MenuItems.h"
@@ -51,10 +53,36 @@ std::optional<MenuItem> menuItem(const QString& prefix) {
     return found;
 }
 
+// Right-clicks the cell of the character (which must be in view): the item of its menu
+// whose title begins so.
+std::optional<MenuItem> characterMenuItem(char32_t c, const QString& prefix) {
+    x11test::pointTo(Copy::cellOf(c).center());
+    if (!Copy::waitForState([c](const QVariantMap& s) { return s.value(QStringLiteral("selected")) == uint(c); }))
+        return std::nullopt;
+    run(QStringLiteral("xdotool"), {QStringLiteral("click"), QStringLiteral("3")});
+    return menuItem(prefix);
+}
+
+void choose(const MenuItem& item) {
+    x11test::pointTo(item.rect.center());
+    x11test::click();
+}
+
 QRect control(const QString& name) { return rectOf(Copy::debugCall(QStringLiteral("ControlRect"), {name})); }
 
 bool stateHas(const QString& key, const QVariant& value) {
     return Copy::waitForState([&](const QVariantMap& s) { return s.value(key) == value; });
+}
+
+// Searches for the character by its name and marks the fonts that contain it from its
+// menu in the table.
+bool markFontsContaining(char32_t c, const QString& name) {
+    x11test::type(name);
+    if (!x11test::searchShown(name) || !rbxtest::waitFor([c] { return !Copy::cellOf(c).isEmpty(); }, 10000)) return false;
+    const std::optional<MenuItem> mark = characterMenuItem(c, QStringLiteral("Mark Fonts Containing ") + QString::fromUcs4(&c, 1));
+    if (!mark || !mark->enabled) return false;
+    choose(*mark);
+    return stateHas(QStringLiteral("mark"), uint(c));
 }
 
 using x11test::searchShown;
@@ -89,6 +117,23 @@ struct Palette {
     QRect frame;
     bool ok = false;
 };
+
+// The row of that family in the font list, on the screen, once it shows; empty when it
+// does not.
+QRect familyRow(const QString& family) {
+    QRect row;
+    rbxtest::waitFor([&] { return !(row = rectOf(Copy::debugCall(QStringLiteral("FontRowRect"), {family}))).isEmpty(); }, 5000);
+    return row;
+}
+
+// Clicks the family's name in the font list; whether its row showed.
+bool clickFamily(const QString& family) {
+    const QRect row = familyRow(family);
+    if (row.isEmpty()) return false;
+    x11test::pointTo(row.center());
+    x11test::click();
+    return true;
+}
 
 void clearSearch() {
     x11test::key(QStringLiteral("Escape"));
@@ -141,34 +186,17 @@ TEST(SearchField, NamesCodesAndCommandsWork) {
 TEST(FontList, ARightClickMarksTheFontsWithTheCharacterAndAClickedFamilyIsShown) {
     Palette palette;
     ASSERT_TRUE(palette.ok) << palette.copy.output().toStdString();
-    x11test::type(QStringLiteral("cyrillic capital letter zhe"));
-    ASSERT_TRUE(searchShown(QStringLiteral("cyrillic capital letter zhe")));
-    ASSERT_TRUE(rbxtest::waitFor([] { return !Copy::cellOf(U'Ж').isEmpty(); }, 10000));
     ASSERT_TRUE(Copy::state().value(QStringLiteral("markedFamilies")).toStringList().isEmpty());
 
     // Marked from the character's menu: the families with Ж have a bullet.
-    x11test::pointTo(Copy::cellOf(U'Ж').center());
-    ASSERT_TRUE(stateHas(QStringLiteral("selected"), uint(U'Ж')));
-    run(QStringLiteral("xdotool"), {QStringLiteral("click"), QStringLiteral("3")});
-    const std::optional<MenuItem> mark = menuItem(QStringLiteral("Mark Fonts Containing Ж"));
-    ASSERT_TRUE(mark) << palette.copy.output().toStdString();
-    EXPECT_TRUE(mark->enabled);
-    x11test::pointTo(mark->rect.center());
-    x11test::click();
-    ASSERT_TRUE(stateHas(QStringLiteral("mark"), uint(0x416)));
+    ASSERT_TRUE(markFontsContaining(U'Ж', QStringLiteral("cyrillic capital letter zhe"))) << palette.copy.output().toStdString();
     const QStringList marked = Copy::state().value(QStringLiteral("markedFamilies")).toStringList();
     EXPECT_TRUE(marked.contains(QStringLiteral("DejaVu Sans"))) << marked.join(u',').toStdString();
     EXPECT_FALSE(marked.contains(QStringLiteral("Noto Color Emoji"))) << marked.join(u',').toStdString();
     EXPECT_LT(marked.size(), Copy::state().value(QStringLiteral("fontRows")).toInt());
 
     // A family clicked in the list becomes the palette's font.
-    QRect row;
-    ASSERT_TRUE(rbxtest::waitFor([&] {
-        row = rectOf(Copy::debugCall(QStringLiteral("FontRowRect"), {QStringLiteral("DejaVu Serif")}));
-        return !row.isEmpty();
-    }, 5000));
-    x11test::pointTo(row.center());
-    x11test::click();
+    ASSERT_TRUE(clickFamily(QStringLiteral("DejaVu Serif")));
     EXPECT_TRUE(stateHas(QStringLiteral("fontFamily"), QStringLiteral("DejaVu Serif")));
     EXPECT_TRUE(stateHas(QStringLiteral("fontRow"), QStringLiteral("DejaVu Serif")));
 }
@@ -195,13 +223,7 @@ bool hasSkinToneShading(const QImage& image) {
 TEST(FontList, EmojiThatTakeSkinTonesShowTheSkinToneDotInTheirCells) {
     Palette palette;
     ASSERT_TRUE(palette.ok) << palette.copy.output().toStdString();
-    QRect row;
-    ASSERT_TRUE(rbxtest::waitFor([&] {
-        row = rectOf(Copy::debugCall(QStringLiteral("FontRowRect"), {QStringLiteral("Noto Color Emoji")}));
-        return !row.isEmpty();
-    }, 5000));
-    x11test::pointTo(row.center());
-    x11test::click();
+    ASSERT_TRUE(clickFamily(QStringLiteral("Noto Color Emoji")));
     ASSERT_TRUE(stateHas(QStringLiteral("fontFamily"), QStringLiteral("Noto Color Emoji")));
     x11test::pointTo(control(QStringLiteral("searchField")).center());
     x11test::click();
@@ -281,6 +303,83 @@ TEST(FontList, TheFilterFieldNarrowsTheListAndItsClearButtonBringsAllBack) {
     EXPECT_TRUE(stateHas(QStringLiteral("fontRows"), all)) << Copy::state().value(QStringLiteral("fontRows")).toInt();
 }
 
+// Opens the collections pop-up and answers its item whose title begins so.
+std::optional<MenuItem> collectionItem(const QString& title) {
+    const QRect popUp = control(QStringLiteral("collectionsPopUp"));
+    if (popUp.isEmpty()) return std::nullopt;
+    x11test::pointTo(popUp.center());
+    x11test::click();
+    return menuItem(title);
+}
+
+TEST(FontList, TheCollectionsPopUpFiltersTheListAndItsChoiceIsKeptAcrossStarts) {
+    int fixed = 0;
+    {
+        Palette palette;
+        ASSERT_TRUE(palette.ok) << palette.copy.output().toStdString();
+        const int all = Copy::state().value(QStringLiteral("fontRows")).toInt();
+
+        // With nothing marked, "Marked Fonts" is offered but cannot be chosen.
+        const std::optional<MenuItem> marked = collectionItem(QStringLiteral("Marked Fonts"));
+        ASSERT_TRUE(marked) << palette.copy.output().toStdString();
+        EXPECT_FALSE(marked->enabled);
+        const std::optional<MenuItem> fixedWidth = menuItem(QStringLiteral("Fixed Width"));
+        ASSERT_TRUE(fixedWidth);
+        choose(*fixedWidth);
+
+        // Fixed width: the monospaced families, not the others.
+        ASSERT_TRUE(stateHas(QStringLiteral("collection"), QStringLiteral("Fixed Width")));
+        ASSERT_TRUE(Copy::waitForState([&](const QVariantMap& s) {
+            fixed = s.value(QStringLiteral("fontRows")).toInt();
+            return fixed > 0 && fixed < all;
+        })) << fixed;
+        EXPECT_FALSE(familyRow(QStringLiteral("DejaVu Sans Mono")).isEmpty());
+        EXPECT_TRUE(rectOf(Copy::debugCall(QStringLiteral("FontRowRect"), {QStringLiteral("DejaVu Serif")})).isEmpty());
+        ASSERT_EQ(x11test::url(QStringLiteral("runebox://quit")), 0);
+        ASSERT_TRUE(palette.copy.process().waitForFinished(10000));
+    }
+
+    // Started again: the same collection.
+    Palette again;
+    ASSERT_TRUE(again.ok) << again.copy.output().toStdString();
+    EXPECT_TRUE(stateHas(QStringLiteral("collection"), QStringLiteral("Fixed Width")));
+    EXPECT_TRUE(stateHas(QStringLiteral("fontRows"), fixed));
+
+    // A character marked: "Marked Fonts" lists the families that have it.
+    ASSERT_TRUE(markFontsContaining(U'Ж', QStringLiteral("cyrillic capital letter zhe")));
+    const std::optional<MenuItem> marked = collectionItem(QStringLiteral("Marked Fonts"));
+    ASSERT_TRUE(marked);
+    EXPECT_TRUE(marked->enabled);
+    choose(*marked);
+    ASSERT_TRUE(stateHas(QStringLiteral("collection"), QStringLiteral("Marked Fonts")));
+    EXPECT_TRUE(Copy::waitForState([](const QVariantMap& s) {
+        const QStringList families = s.value(QStringLiteral("markedFamilies")).toStringList();
+        return !families.isEmpty() && families.size() == s.value(QStringLiteral("fontRows")).toInt() &&
+               families.contains(QStringLiteral("DejaVu Sans Mono"));
+    })) << Copy::state().value(QStringLiteral("fontRows")).toInt();
+}
+
+TEST(FontList, LettersTypedInTheListChooseTheFamilyWhoseNameBeginsSo) {
+    Palette palette;
+    ASSERT_TRUE(palette.ok) << palette.copy.output().toStdString();
+    ASSERT_TRUE(clickFamily(QStringLiteral("DejaVu Serif")));
+    ASSERT_TRUE(stateHas(QStringLiteral("focus"), QStringLiteral("fontTableView")))
+        << Copy::state().value(QStringLiteral("focus")).toString().toStdString();
+    x11test::type(QStringLiteral("nimbus r"));
+    EXPECT_TRUE(stateHas(QStringLiteral("fontRow"), QStringLiteral("Nimbus Roman")))
+        << Copy::state().value(QStringLiteral("fontRow")).toString().toStdString();
+    EXPECT_TRUE(stateHas(QStringLiteral("fontFamily"), QStringLiteral("Nimbus Roman")));
+}
+
+// Clicks into the font list's filter field; whether it then has the keyboard.
+bool focusFontFilter() {
+    const QRect field = control(QStringLiteral("fontFilterField"));
+    if (field.isEmpty()) return false;
+    x11test::pointTo(field.center());
+    x11test::click();
+    return stateHas(QStringLiteral("focus"), QStringLiteral("fontFilterField"));
+}
+
 // The family each name the filter leaves in view is drawn in, once every one is settled.
 QVariantMap filteredNames(const QString& filter) {
     x11test::key(QStringLiteral("ctrl+a"));
@@ -299,11 +398,7 @@ QVariantMap filteredNames(const QString& filter) {
 TEST(FontList, ANameAFontSetsAsPicturesIsDrawnInTheListsOwnFont) {
     Palette palette;
     ASSERT_TRUE(palette.ok) << palette.copy.output().toStdString();
-    const QRect field = control(QStringLiteral("fontFilterField"));
-    ASSERT_FALSE(field.isEmpty());
-    x11test::pointTo(field.center());
-    x11test::click();
-    ASSERT_TRUE(stateHas(QStringLiteral("focus"), QStringLiteral("fontFilterField")));
+    ASSERT_TRUE(focusFontFilter());
 
     // A font with letters sets its own name.
     const QVariantMap nimbus = filteredNames(QStringLiteral("Nimbus Sans"));
@@ -319,6 +414,79 @@ TEST(FontList, ANameAFontSetsAsPicturesIsDrawnInTheListsOwnFont) {
     }
 }
 
+// The titles of the menu open in the palette, once one is open.
+QStringList openMenuTitles() {
+    QStringList titles;
+    rbxtest::waitFor([&] {
+        titles.clear();
+        for (const MenuItem& i : menuItems()) titles << i.title;
+        return !titles.isEmpty();
+    }, 4000);
+    return titles;
+}
+
+// The clipboard's text once it has changed from `before` (xclip, as another program reads it).
+QString clipboardTextOtherThan(const QString& before) {
+    QString text;
+    rbxtest::waitFor([&] {
+        text.clear();
+        run(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-o")}, &text);
+        return text != before;
+    }, 5000);
+    return text;
+}
+
+// Right-clicks the family's row and chooses "Copy Font List", the menu's only item; the
+// clipboard's text afterwards.
+QString copyFontListAt(const QString& family, const QString& before) {
+    const QRect row = familyRow(family);
+    EXPECT_FALSE(row.isEmpty()) << family.toStdString();
+    x11test::pointTo(row.center());
+    run(QStringLiteral("xdotool"), {QStringLiteral("click"), QStringLiteral("3")});
+    EXPECT_EQ(openMenuTitles(), QStringList{QStringLiteral("Copy Font List")});
+    const std::optional<MenuItem> copy = menuItem(QStringLiteral("Copy Font List"));
+    if (!copy) return {};
+    choose(*copy);
+    return clipboardTextOtherThan(before);
+}
+
+TEST(FontList, CopyFontListFromItsMenuPutsTheFamiliesTheListShowsOnTheClipboard) {
+    Palette palette;
+    ASSERT_TRUE(palette.ok) << palette.copy.output().toStdString();
+    QVariantMap inView;
+    ASSERT_TRUE(rbxtest::waitFor([&] { return namesSettled(inView = namesInView()); }, 10000));
+
+    // The whole list: a line for every row, the names in view among them.
+    const int all = Copy::state().value(QStringLiteral("fontRows")).toInt();
+    const QString everything = copyFontListAt(QStringLiteral("DejaVu Serif"), QString());
+    ASSERT_TRUE(everything.endsWith(u'\n')) << everything.left(200).toStdString();
+    const QStringList allLines = everything.split(u'\n').mid(0, everything.count(u'\n'));
+    EXPECT_EQ(allLines.size(), all);
+    for (auto it = inView.begin(); it != inView.end(); ++it)
+        EXPECT_TRUE(allLines.contains(it.key())) << it.key().toStdString();
+    EXPECT_FALSE(allLines.contains(QString()));
+
+    // Filtered: the families the list then shows, in the order shown from the top.
+    ASSERT_TRUE(focusFontFilter());
+    const QVariantMap dejavu = filteredNames(QStringLiteral("DejaVu"));
+    const int rows = Copy::state().value(QStringLiteral("fontRows")).toInt();
+    ASSERT_EQ(dejavu.size(), rows) << QStringList(dejavu.keys()).join(u',').toStdString();
+    const QString copied = copyFontListAt(QStringLiteral("DejaVu Serif"), everything);
+    ASSERT_TRUE(copied.endsWith(u'\n')) << copied.toStdString();
+    const QStringList lines = copied.split(u'\n').mid(0, copied.count(u'\n'));
+    EXPECT_EQ(lines.size(), rows) << copied.toStdString();
+    int above = -1;
+    for (const QString& line : lines) {
+        EXPECT_TRUE(dejavu.contains(line)) << line.toStdString();
+        const QRect row = familyRow(line);
+        EXPECT_GT(row.top(), above) << line.toStdString();
+        above = row.top();
+    }
+    // The families fontconfig knows by these names are there.
+    for (const char* family : {"DejaVu Sans", "DejaVu Sans Mono", "DejaVu Serif"})
+        EXPECT_TRUE(lines.contains(QLatin1String(family))) << family << "\n" << copied.toStdString();
+}
+
 TEST(CharacterActions, ShowInContextFromASearchLeavesItAndSelectsTheCharacter) {
     Palette palette;
     ASSERT_TRUE(palette.ok) << palette.copy.output().toStdString();
@@ -326,17 +494,68 @@ TEST(CharacterActions, ShowInContextFromASearchLeavesItAndSelectsTheCharacter) {
     ASSERT_TRUE(searchShown(QStringLiteral("zhe")));
     ASSERT_TRUE(rbxtest::waitFor([] { return !Copy::cellOf(U'Ж').isEmpty(); }, 10000));
     const qulonglong found = count();
-    x11test::pointTo(Copy::cellOf(U'Ж').center());
-    ASSERT_TRUE(stateHas(QStringLiteral("selected"), uint(U'Ж')));
-    run(QStringLiteral("xdotool"), {QStringLiteral("click"), QStringLiteral("3")});
-    const std::optional<MenuItem> show = menuItem(QStringLiteral("Show Ж in the Unicode Context"));
+    const std::optional<MenuItem> show = characterMenuItem(U'Ж', QStringLiteral("Show Ж in the Unicode Context"));
     ASSERT_TRUE(show) << palette.copy.output().toStdString();
-    x11test::pointTo(show->rect.center());
-    x11test::click();
+    choose(*show);
     ASSERT_TRUE(searchShown(QString()));
     EXPECT_GT(count(), found);
     EXPECT_TRUE(stateHas(QStringLiteral("selected"), uint(U'Ж')));
     EXPECT_FALSE(Copy::cellOf(U'Ж').isEmpty());
+}
+
+TEST(CharacterActions, FavouritesAndRecentCharactersAreAddedAndRemovedFromTheCharactersMenu) {
+    ProbeClient probe;
+    ASSERT_TRUE(probe.started());
+    ASSERT_TRUE(probe.waitForKeyboardFocus());
+    Palette palette;
+    ASSERT_TRUE(palette.ok) << palette.copy.output().toStdString();
+    ASSERT_TRUE(rbxtest::waitFor([] { return !Copy::cellOf(U'A').isEmpty(); }, 10000));
+    const qulonglong before = count();
+
+    // Added to the favourites: the table shows it once more, in their group.
+    const std::optional<MenuItem> add = characterMenuItem(U'A', QStringLiteral("Add to Favorites"));
+    ASSERT_TRUE(add) << palette.copy.output().toStdString();
+    choose(*add);
+    EXPECT_TRUE(rbxtest::waitFor([&] { return count() == before + 1; }, 5000)) << count();
+    // Its menu there takes it out again.
+    const std::optional<MenuItem> remove = characterMenuItem(U'A', QStringLiteral("Remove from Favorites"));
+    ASSERT_TRUE(remove);
+    choose(*remove);
+    EXPECT_TRUE(rbxtest::waitFor([&] { return count() == before; }, 5000)) << count();
+
+    // Inserted into the application in front, a character is among the recent ones, in
+    // their group at the table's top; its menu there takes it out of them.
+    auto recentCell = [] {
+        const QVariantList cells = qdbus_cast<QVariantList>(Copy::debugCall(QStringLiteral("CellRects"), {uint(U'B')}));
+        return cells.size() == 2 ? rectOf(cells.first()) : QRect();
+    };
+    ASSERT_TRUE(Copy::clickCharacter(U'B'));
+    ASSERT_TRUE(probe.waitForText(QStringLiteral("B"))) << probe.text().toStdString();
+    QRect cell;
+    ASSERT_TRUE(rbxtest::waitFor([&] { return !(cell = recentCell()).isEmpty(); }, 5000));
+    x11test::pointTo(cell.center());
+    ASSERT_TRUE(stateHas(QStringLiteral("selected"), uint(U'B')));
+    run(QStringLiteral("xdotool"), {QStringLiteral("click"), QStringLiteral("3")});
+    const std::optional<MenuItem> forget = menuItem(QStringLiteral("Remove from Recent Characters"));
+    ASSERT_TRUE(forget) << openMenuTitles().join(u'|').toStdString();
+    choose(*forget);
+    EXPECT_TRUE(rbxtest::waitFor([&] { return recentCell().isEmpty() && !Copy::cellOf(U'B').isEmpty(); }, 5000));
+}
+
+TEST(CharacterActions, ShowInTheUnicodeContextFromAnotherLayoutGoesToTheUnicodeBlocks) {
+    ASSERT_EQ(run(Tool, {QStringLiteral("defaults"), QStringLiteral("write"), QStringLiteral("org.runebox.Runebox"),
+                         QStringLiteral("layout"), QStringLiteral("Scripts and Symbols")}),
+              0);
+    Palette palette;
+    ASSERT_TRUE(palette.ok) << palette.copy.output().toStdString();
+    ASSERT_TRUE(stateHas(QStringLiteral("layout"), QStringLiteral("Scripts and Symbols")));
+    ASSERT_TRUE(rbxtest::waitFor([] { return !Copy::cellOf(U'A').isEmpty(); }, 10000));
+    const std::optional<MenuItem> show = characterMenuItem(U'A', QStringLiteral("Show A in the Unicode Context"));
+    ASSERT_TRUE(show) << palette.copy.output().toStdString();
+    choose(*show);
+    EXPECT_TRUE(stateHas(QStringLiteral("layout"), QStringLiteral("Unicode Blocks")));
+    EXPECT_TRUE(stateHas(QStringLiteral("selected"), uint(U'A')));
+    EXPECT_FALSE(Copy::cellOf(U'A').isEmpty());
 }
 
 // The text of a listing the palette showed: the file handed to the desktop's opener.
@@ -591,33 +810,30 @@ TEST(SearchField, ATemplateIsChosenFromItsMenuByMouseOrKeysAndTabGoesToTheFontFi
 TEST(FontList, AClickOnABulletShowsTheFamilyWithTheMarkedCharacterSelected) {
     Palette palette;
     ASSERT_TRUE(palette.ok) << palette.copy.output().toStdString();
-    x11test::type(QStringLiteral("zhe"));
-    ASSERT_TRUE(searchShown(QStringLiteral("zhe")));
-    ASSERT_TRUE(rbxtest::waitFor([] { return !Copy::cellOf(U'Ж').isEmpty(); }, 10000));
-    x11test::pointTo(Copy::cellOf(U'Ж').center());
-    ASSERT_TRUE(stateHas(QStringLiteral("selected"), uint(U'Ж')));
-    run(QStringLiteral("xdotool"), {QStringLiteral("click"), QStringLiteral("3")});
-    const std::optional<MenuItem> mark = menuItem(QStringLiteral("Mark Fonts Containing Ж"));
-    ASSERT_TRUE(mark);
-    x11test::pointTo(mark->rect.center());
-    x11test::click();
-    ASSERT_TRUE(stateHas(QStringLiteral("mark"), uint(0x416)));
+    ASSERT_TRUE(markFontsContaining(U'Ж', QStringLiteral("zhe")));
     // The whole table again, with Ж out of view.
     x11test::pointTo(control(QStringLiteral("searchField")).center());
     clearSearch();
     ASSERT_TRUE(rbxtest::waitFor([] { return Copy::cellOf(U'Ж').isEmpty(); }, 5000));
 
     // The bullet beside DejaVu Serif: that family, Ж in view and selected.
-    QRect row;
-    ASSERT_TRUE(rbxtest::waitFor([&] {
-        row = rectOf(Copy::debugCall(QStringLiteral("FontRowRect"), {QStringLiteral("DejaVu Serif")}));
-        return !row.isEmpty();
-    }, 5000));
+    const QRect row = familyRow(QStringLiteral("DejaVu Serif"));
+    ASSERT_FALSE(row.isEmpty());
     x11test::pointTo(QPoint(row.right() + 8, row.center().y()));
     x11test::click();
     EXPECT_TRUE(stateHas(QStringLiteral("fontFamily"), QStringLiteral("DejaVu Serif")));
     EXPECT_TRUE(stateHas(QStringLiteral("selected"), uint(U'Ж')));
     EXPECT_FALSE(Copy::cellOf(U'Ж').isEmpty());
+
+    // The font list's menu now also resets the marks: no bullet is left.
+    x11test::pointTo(familyRow(QStringLiteral("DejaVu Serif")).center());
+    run(QStringLiteral("xdotool"), {QStringLiteral("click"), QStringLiteral("3")});
+    EXPECT_EQ(openMenuTitles(), (QStringList{QStringLiteral("Copy Font List"), QStringLiteral("Reset Marks")}));
+    const std::optional<MenuItem> reset = menuItem(QStringLiteral("Reset Marks"));
+    ASSERT_TRUE(reset);
+    choose(*reset);
+    EXPECT_TRUE(stateHas(QStringLiteral("mark"), 0u));
+    EXPECT_TRUE(Copy::state().value(QStringLiteral("markedFamilies")).toStringList().isEmpty());
 }
 
 } // namespace

@@ -182,6 +182,26 @@ public:
     QString marker;
 };
 
+// A file attribute (chattr's "i": nothing may change; "a": may only be added to) on a
+// folder while the object lives.
+class FolderAttribute {
+public:
+    FolderAttribute(const QString& folder, char attribute) : folder_(folder), attribute_(QChar::fromLatin1(attribute)) {
+        set_ = run(QStringLiteral("chattr"), {u'+' + attribute_, folder_}) == 0;
+    }
+    ~FolderAttribute() {
+        if (set_) run(QStringLiteral("chattr"), {u'-' + attribute_, folder_});
+    }
+    FolderAttribute(const FolderAttribute&) = delete;
+    FolderAttribute& operator=(const FolderAttribute&) = delete;
+    bool isSet() const { return set_; }
+
+private:
+    QString folder_;
+    QString attribute_;
+    bool set_ = false;
+};
+
 // Asks for a check through the URL command as another program would; the alert comes up.
 bool checkAndAlert() {
     if (url(QStringLiteral("runebox://vcheck?background=1")) != 0) return false;
@@ -231,10 +251,10 @@ TEST(UpdateClient, CheckNowOffersTheNewVersionWithItsNotesDownloadsItAndHandsItO
         partway = bar.size() == 2 && bar[1].toInt() == 100 && bar[0].toInt() > 0 && bar[0].toInt() < 100;
         return partway;
     }, 20000)) << copy.output().toStdString();
-    ASSERT_TRUE(rbxtest::waitFor([&] { return QFile::exists(session.marker); }, 30000)) << copy.output().toStdString();
-    QFile marker(session.marker);
-    ASSERT_TRUE(marker.open(QIODevice::ReadOnly));
-    const QString startedIn = QString::fromUtf8(marker.readAll()).trimmed();
+    // The shell makes the file before it writes the line: the line is complete with its end.
+    ASSERT_TRUE(rbxtest::waitFor([&] { return contents(session.marker).endsWith('\n'); }, 30000))
+        << copy.output().toStdString();
+    const QString startedIn = QString::fromUtf8(contents(session.marker)).trimmed();
     EXPECT_TRUE(startedIn.startsWith(session.tmp() + QStringLiteral("/runebox-install-"))) << startedIn.toStdString();
     EXPECT_TRUE(startedIn.endsWith(QStringLiteral("/Runebox.app"))) << startedIn.toStdString();
     EXPECT_TRUE(rbxtest::waitFor([&] { return windowFields(QStringLiteral("DownloadProgress")).isEmpty(); }));
@@ -300,31 +320,43 @@ TEST(UpdateClient, TheAlertsAnswersAndDownloadsThatLeaveNothingBehind) {
     EXPECT_FALSE(QFile::exists(session.marker));
 }
 
+// "Release Notes" in the alert shows the new version's notes, with the palette out of
+// their way and nothing downloaded; the notes' own button skips the version.
+TEST(UpdateClient, TheAlertsReleaseNotesButtonShowsTheNotes) {
+    UpdateSession session;
+    ASSERT_TRUE(session.prepare());
+    Copy copy({}, session.environment());
+    ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << copy.output().toStdString();
+    ASSERT_TRUE(checkAndAlert()) << copy.output().toStdString();
+    ASSERT_TRUE(clickControl(QStringLiteral("alertOtherButton")));
+    ASSERT_TRUE(waitForSheet(QString()));
+    ASSERT_TRUE(windowShows(QStringLiteral("WhatsNew"), QStringLiteral("whatsNewText"), QStringLiteral("Smaller downloads")))
+        << copy.output().toStdString();
+    EXPECT_TRUE(Copy::waitForState([](const QVariantMap& s) { return !Copy::visible(s); }));
+    EXPECT_TRUE(windowFields(QStringLiteral("DownloadProgress")).isEmpty());
+    ASSERT_TRUE(clickControl(QStringLiteral("whatsNewSkipButton")));
+    EXPECT_TRUE(rbxtest::waitFor([] { return setting(QStringLiteral("versionToSkip")) == QLatin1String("101"); }));
+    EXPECT_TRUE(session.tmpIsEmpty());
+}
+
 TEST(UpdateClient, AnInstallationTheUserMayNotChangeIsLeftAsItIs) {
     UpdateSession session;
     ASSERT_TRUE(session.prepare());
     // This copy of the program is installed in a folder nobody may change.
-    const QString bin = session.dir.path() + QStringLiteral("/installed/bin");
+    const QString installed = session.dir.path() + QStringLiteral("/installed");
+    const QString bin = installed + QStringLiteral("/bin");
     ASSERT_TRUE(QDir().mkpath(bin));
     ASSERT_EQ(run(QStringLiteral("ln"), {Runebox, bin + QStringLiteral("/runebox")}), 0);
-    ASSERT_EQ(run(QStringLiteral("chattr"), {QStringLiteral("+i"), bin}), 0);
-    struct Unlock {
-        QString path;
-        ~Unlock() { run(QStringLiteral("chattr"), {QStringLiteral("-i"), path}); }
-    } unlock{bin};
+    const FolderAttribute unchangeable(bin, 'i');
+    ASSERT_TRUE(unchangeable.isSet());
     QProcess copy;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(session.environment());
-    env.insert(QStringLiteral("RUNEBOX_DEBUG_STATE"), QStringLiteral("1"));
-    copy.setProcessEnvironment(env);
-    copy.setProcessChannelMode(QProcess::MergedChannels);
-    copy.start(bin + QStringLiteral("/runebox"), {});
-    ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << copy.readAll().toStdString();
+    session.start(copy, installed);
+    ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << session.output();
 
     ASSERT_TRUE(checkAndAlert());
     ASSERT_TRUE(clickControl(QStringLiteral("alertDefaultButton")));
     ASSERT_TRUE(windowShows(QStringLiteral("DownloadProgress"), QStringLiteral("downloadMessage"),
-                            QStringLiteral("cannot be installed"), 40000)) << copy.readAll().toStdString();
+                            QStringLiteral("cannot be installed"), 40000)) << session.output();
     EXPECT_TRUE(session.tmpIsEmpty());
     EXPECT_FALSE(QFile::exists(session.marker));
     EXPECT_EQ(QDir(bin).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{QStringLiteral("runebox")});
@@ -392,11 +424,8 @@ TEST(UpdateClient, AReplacementThatFailsLeavesTheInstalledCopyWholeAndRunning) {
     const QString app = session.installedCopy();
     const QByteArray info = contents(app + QStringLiteral("/share/runebox/Info.plist"));
     // The installation's folder may be added to but not moved: the last step fails.
-    ASSERT_EQ(run(QStringLiteral("chattr"), {QStringLiteral("+a"), app}), 0);
-    struct Unlock {
-        QString path;
-        ~Unlock() { run(QStringLiteral("chattr"), {QStringLiteral("-a"), path}); }
-    } unlock{app};
+    const FolderAttribute onlyAddedTo(app, 'a');
+    ASSERT_TRUE(onlyAddedTo.isSet());
     QProcess old;
     session.start(old, app);
     ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << session.output();

@@ -12,12 +12,13 @@
 
 // `test_x11 --probe-window TITLE`: a plain application window in a process of its own,
 // for tests that watch other applications come, go and take the front.
+// `--signature ABCD` makes it own that creator code's bus name; it then answers
+// 'RbxC'/'ping' and, asked 'core'/'getd' for its "font" property, "DejaVu Serif Bold".
 static int runProbeWindow(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "xcb");
     qputenv("QT_XCB_GL_INTEGRATION", "none");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("RuneboxProbe"));
-    // `--signature ABCD`: owns that creator code's bus name and answers 'RbxC'/'ping'.
     if (argc >= 5 && std::strcmp(argv[3], "--signature") == 0) {
         const auto code = fourcc::fromText(QString::fromLatin1(argv[4]));
         AppleEventBridge::shared().exportOn();
@@ -25,6 +26,12 @@ static int runProbeWindow(int argc, char** argv) {
                                               [](const appleevent::Event&) {
                                                   return QVariantMap{{QStringLiteral("----"), QStringLiteral("pong")}};
                                               });
+        AppleEventBridge::shared().setHandler(
+            fourcc::make('c', 'o', 'r', 'e'), fourcc::make('g', 'e', 't', 'd'), [](const appleevent::Event& e) {
+                const QString font = QStringLiteral("'----':obj {form:prop,want:type(prop),seld:type(font),from: 'null'()}");
+                if (e.params.value(QStringLiteral("----")).toString() != font) return QVariantMap();
+                return QVariantMap{{QStringLiteral("----"), QByteArray("DejaVu Serif Bold")}};
+            });
         if (code) appleevent::registerSignature(*code);
     }
     QWidget w;

@@ -8,12 +8,10 @@
 // from DejaVu Sans again; the first, with the font's tables still unread, is shown apart.
 #include "BenchSession.h"
 
-#include "platform/dbus/SessionBus.h"
 #include "platform/dbus/SingleInstance.h"
 #include "platform/fonts/FontBackend.h"
 #include "platform/x11/X11Session.h"
 
-#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDBusArgument>
 #include <QDBusMessage>
@@ -93,15 +91,12 @@ double switchTo(const QDBusConnection& bus, X11Session& x, const QProcessEnviron
 }
 
 int runFontSwitchBench(const QStringList& args) {
-    if (qEnvironmentVariableIsEmpty("DISPLAY")) return runInPrivateSession(QStringLiteral("fontswitch"), args);
     const int runs = args.isEmpty() ? 9 : std::max(1, args.first().toInt());
-    QString program;
-    if (!ready("fontswitch", &program)) return 2;
-    X11Session& x = X11Session::shared();
-    if (!x.isAvailable()) {
-        tool::err() << "bench fontswitch: no X display" << Qt::endl;
-        return 2;
-    }
+    PaletteBench palette("fontswitch", args);
+    if (!palette.open({{QStringLiteral("selectedFont"), QStringLiteral("DejaVuSans")}})) return palette.exitCode();
+    X11Session& x = palette.x();
+    const QDBusConnection& bus = palette.bus();
+    const QProcessEnvironment env = palette.environment();
     const auto [largest, count] = largestFace();
     if (largest.family.isEmpty()) {
         tool::err() << "bench fontswitch: no installed face" << Qt::endl;
@@ -109,22 +104,6 @@ int runFontSwitchBench(const QStringList& args) {
     }
     tool::out() << "largest installed face: " << largest.postScriptName << " (" << count << " characters), family "
                 << largest.family << Qt::endl;
-
-    const QDBusConnection bus = dbus::sessionBus();
-    const Home home;
-    const QProcessEnvironment env = home.environment();
-    if (!runQuietly(QCoreApplication::applicationFilePath(),
-                    {QStringLiteral("defaults"), QStringLiteral("write"), singleinstance::ServiceName,
-                     QStringLiteral("selectedFont"), QStringLiteral("DejaVuSans")},
-                    env)) {
-        tool::err() << "bench fontswitch: cannot choose the start font" << Qt::endl;
-        return 1;
-    }
-    Launch launch(program, env);
-    if (!launch.started() || launch.waitForFirstPaint(bus) == 0) {
-        tool::err() << "bench fontswitch: the palette did not show" << Qt::endl;
-        return 1;
-    }
     if (!poll(bus, 5000, [](const QVariantMap& s) { return s.value(QStringLiteral("fontFamily")) == StartFamily; })) {
         tool::err() << "bench fontswitch: DejaVu Sans is not installed" << Qt::endl;
         return 1;

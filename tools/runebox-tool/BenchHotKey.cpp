@@ -8,7 +8,6 @@
 #include "platform/dbus/AppleEvent.h"
 #include "platform/dbus/AppleEventSender.h"
 #include "platform/dbus/FourCharCode.h"
-#include "platform/dbus/SessionBus.h"
 #include "platform/dbus/SingleInstance.h"
 #include "platform/x11/X11Session.h"
 
@@ -51,22 +50,11 @@ qint64 pressHotKey(X11Session& x) {
 }
 
 int runHotKeyBench(const QStringList& args) {
-    if (qEnvironmentVariableIsEmpty("DISPLAY")) return runInPrivateSession(QStringLiteral("hotkey"), args);
     const int runs = args.isEmpty() ? 20 : std::max(1, args.first().toInt());
-    QString program;
-    if (!ready("hotkey", &program)) return 2;
-    X11Session& x = X11Session::shared();
-    if (!x.isAvailable()) {
-        tool::err() << "bench hotkey: no X display" << Qt::endl;
-        return 2;
-    }
-    const QDBusConnection bus = dbus::sessionBus();
-    const Home home;
-    Launch launch(program, home.environment());
-    if (!launch.started() || launch.waitForFirstPaint(bus) == 0) {
-        tool::err() << "bench hotkey: the palette did not show" << Qt::endl;
-        return 1;
-    }
+    PaletteBench palette("hotkey", args);
+    if (!palette.open()) return palette.exitCode();
+    X11Session& x = palette.x();
+    const QDBusConnection& bus = palette.bus();
     if (!poll(bus, 15000, [&](const QVariantMap&) { return hotKeyRegistered(bus); })) {
         tool::err() << "bench hotkey: the hot key Ctrl+Alt+C was not registered" << Qt::endl;
         return 1;
@@ -102,7 +90,7 @@ int runHotKeyBench(const QStringList& args) {
         }
         if (i > 0) ms.push_back(double(painted - pressed) / 1e6);  // the first fills the caches
     }
-    launch.quit();
+    palette.launch().quit();
     return tool::reportTiming(QStringLiteral("hot-key press to first paint"), summary(ms), TargetMs) ? 0 : 1;
 }
 

@@ -7,11 +7,8 @@
 // word index still being made, is not counted. --each prints the median of each letter.
 #include "BenchSession.h"
 
-#include "platform/dbus/SessionBus.h"
-#include "platform/dbus/SingleInstance.h"
 #include "platform/x11/X11Session.h"
 
-#include <QCoreApplication>
 #include <QDBusArgument>
 #include <QDBusMessage>
 #include <QRect>
@@ -53,25 +50,14 @@ bool typeWord(const QDBusConnection& bus, X11Session& x, std::vector<double>* ti
 }
 
 int runSearchKeysBench(const QStringList& args) {
-    if (qEnvironmentVariableIsEmpty("DISPLAY")) return runInPrivateSession(QStringLiteral("searchkeys"), args);
     int runs = 5;
     for (const QString& a : args)
         if (!a.startsWith(QLatin1String("--"))) runs = std::max(1, a.toInt());
-    QString program;
-    if (!ready("searchkeys", &program)) return 2;
-    X11Session& x = X11Session::shared();
-    if (!x.isAvailable()) {
-        tool::err() << "bench searchkeys: no X display" << Qt::endl;
-        return 2;
-    }
-    const QDBusConnection bus = dbus::sessionBus();
-    const Home home;
-    const QProcessEnvironment env = home.environment();
-    Launch launch(program, env);
-    if (!launch.started() || launch.waitForFirstPaint(bus) == 0) {
-        tool::err() << "bench searchkeys: the palette did not show" << Qt::endl;
-        return 1;
-    }
+    PaletteBench palette("searchkeys", args);
+    if (!palette.open()) return palette.exitCode();
+    X11Session& x = palette.x();
+    const QDBusConnection& bus = palette.bus();
+    const QProcessEnvironment env = palette.environment();
     QThread::msleep(1000);
     const QRect field = controlRect(bus, QStringLiteral("searchField"));
     if (field.isEmpty()) {

@@ -164,4 +164,39 @@ void Launch::quit() {
     }
 }
 
+PaletteBench::PaletteBench(const char* bench, const QStringList& args)
+    : bench_(bench), args_(args), bus_(dbus::sessionBus()) {}
+
+X11Session& PaletteBench::x() const { return X11Session::shared(); }
+
+bool PaletteBench::open(const Settings& settings) {
+    if (qEnvironmentVariableIsEmpty("DISPLAY")) {
+        exitCode_ = runInPrivateSession(QString::fromLatin1(bench_), args_);
+        return false;
+    }
+    exitCode_ = 2;
+    QString program;
+    if (!ready(bench_, &program)) return false;
+    if (!x().isAvailable()) {
+        tool::err() << "bench " << bench_ << ": no X display" << Qt::endl;
+        return false;
+    }
+    exitCode_ = 1;
+    home_.emplace();
+    for (const auto& [key, value] : settings)
+        if (!runQuietly(QCoreApplication::applicationFilePath(),
+                        {QStringLiteral("defaults"), QStringLiteral("write"), singleinstance::ServiceName, key, value},
+                        home_->environment())) {
+            tool::err() << "bench " << bench_ << ": cannot set " << key << " to " << value << Qt::endl;
+            return false;
+        }
+    launch_ = std::make_unique<Launch>(program, home_->environment());
+    if (!launch_->started() || launch_->waitForFirstPaint(bus_) == 0) {
+        tool::err() << "bench " << bench_ << ": the palette did not show" << Qt::endl;
+        return false;
+    }
+    exitCode_ = 0;
+    return true;
+}
+
 } // namespace tool::session

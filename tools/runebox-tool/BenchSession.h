@@ -13,6 +13,9 @@
 #include <QTemporaryDir>
 #include <QVariantMap>
 #include <functional>
+#include <memory>
+#include <optional>
+#include <utility>
 #include <vector>
 
 class X11Session;
@@ -76,6 +79,31 @@ public:
 private:
     QProcess p_;
     qint64 startNs_ = 0;
+};
+
+// What a benchmark that drives the palette through the X server opens with: without a
+// display it runs itself again inside a private session; else the checks of ready() and
+// of the X display, settings of its own (with the given values written first), and the
+// palette launched and painted once. Each failure is printed as "bench NAME: why".
+class PaletteBench {
+public:
+    using Settings = QList<std::pair<QString, QString>>;
+    PaletteBench(const char* bench, const QStringList& args);
+    // Whether the palette is up and painted; otherwise exitCode() is the bench's answer.
+    bool open(const Settings& settings = {});
+    int exitCode() const { return exitCode_; }
+    X11Session& x() const;
+    const QDBusConnection& bus() const { return bus_; }
+    QProcessEnvironment environment() const { return home_->environment(); }
+    Launch& launch() { return *launch_; }
+
+private:
+    const char* bench_;
+    QStringList args_;
+    QDBusConnection bus_;
+    std::optional<Home> home_;
+    std::unique_ptr<Launch> launch_;
+    int exitCode_ = 0;
 };
 
 } // namespace tool::session

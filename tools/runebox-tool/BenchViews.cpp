@@ -6,10 +6,8 @@
 //             table its whole length, two seconds after the end was reached.
 #include "BenchSession.h"
 
-#include "platform/dbus/SessionBus.h"
 #include "platform/dbus/SingleInstance.h"
 
-#include <QCoreApplication>
 #include <QDBusArgument>
 #include <QDBusMessage>
 #include <QRect>
@@ -39,25 +37,11 @@ QRect cellOf(const QDBusConnection& bus, char32_t c) {
 uint underMouse(const QDBusConnection& bus) { return debugState(bus).value(QStringLiteral("selected")).toUInt(); }
 
 int runViewsBench(const QStringList& args) {
-    if (qEnvironmentVariableIsEmpty("DISPLAY")) return runInPrivateSession(QStringLiteral("views"), args);
-    QString program;
-    if (!ready("views", &program)) return 2;
-    const QDBusConnection bus = dbus::sessionBus();
-    const Home home;
-    const QProcessEnvironment env = home.environment();
-    if (!runQuietly(QCoreApplication::applicationFilePath(),
-                    {QStringLiteral("defaults"), QStringLiteral("write"), singleinstance::ServiceName,
-                     QStringLiteral("view"), QStringLiteral("3")},
-                    env)) {
-        tool::err() << "bench views: cannot choose the view of every character" << Qt::endl;
-        return 1;
-    }
-
-    Launch launch(program, env);
-    if (!launch.started() || launch.waitForFirstPaint(bus) == 0) {
-        tool::err() << "bench views: the palette did not show" << Qt::endl;
-        return 1;
-    }
+    PaletteBench palette("views", args);
+    if (!palette.open({{QStringLiteral("view"), QStringLiteral("3")}})) return palette.exitCode();
+    const QDBusConnection& bus = palette.bus();
+    const QProcessEnvironment env = palette.environment();
+    Launch& launch = palette.launch();
     QThread::msleep(2000);
     const double shown = residentMiB(launch.pid());
     const QRect cell = cellOf(bus, U'A');

@@ -45,16 +45,20 @@ void KXPopUpButton::wheelEvent(QWheelEvent* event) {
     QComboBox::wheelEvent(event);
 }
 
-void KXPopUpButton::paintEvent(QPaintEvent* event) {
-    if (pullDownImage_.isNull()) {
-        QComboBox::paintEvent(event);
-        return;
-    }
+void KXPopUpButton::paintEvent(QPaintEvent*) {
     QStylePainter painter(this);
+    painter.setPen(palette().color(QPalette::Text));
     QStyleOptionComboBox option;
     initStyleOption(&option);
-    option.currentText.clear();
-    option.currentIcon = pullDownImage_;
+    if (!pullDownImage_.isNull()) {
+        option.currentText.clear();
+        option.currentIcon = pullDownImage_;
+    } else {
+        // A title longer than the button has room for ends in an ellipsis.
+        QRect field = style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
+        if (!option.currentIcon.isNull()) field.setLeft(field.left() + option.iconSize.width() + 4);
+        option.currentText = fontMetrics().elidedText(option.currentText, Qt::ElideRight, field.width() - 2);
+    }
     painter.drawComplexControl(QStyle::CC_ComboBox, option);
     painter.drawControl(QStyle::CE_ComboBoxLabel, option);
 }

@@ -2,7 +2,8 @@
 // A pop-up button whose items may be filled only when the user reaches for them: it
 // announces willPopUp() before its list opens and before a key or the wheel changes its
 // choice, so that a costly list is made on demand. As a pull-down button it shows a fixed
-// image in place of the chosen item's title.
+// image in place of the chosen item's title. A title longer than the button ends in an
+// ellipsis.
 
 #include <QComboBox>
 #include <QIcon>

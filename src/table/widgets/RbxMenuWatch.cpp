@@ -3,6 +3,7 @@
 #include "platform/x11/DesktopWatch.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QMenu>
 #include <QWidget>
 
@@ -20,7 +21,9 @@ bool RbxMenuWatch::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type t = event->type();
     if ((t == QEvent::Show || t == QEvent::Hide || t == QEvent::Destroy) && watched->isWidgetType()) {
         auto* w = static_cast<QWidget*>(watched);
-        if (t == QEvent::Show && w->isWindow() && w->windowType() == Qt::Popup && qobject_cast<QMenu*>(w)) {
+        // A menu, or the list of a pop-up button (its parent), which also holds the pointer.
+        if (t == QEvent::Show && w->isWindow() && w->windowType() == Qt::Popup &&
+            (qobject_cast<QMenu*>(w) || qobject_cast<QComboBox*>(w->parentWidget()))) {
             ownMenus_.insert(w);
             update();
         } else if (t != QEvent::Show && ownMenus_.remove(watched)) {

@@ -1,6 +1,6 @@
 #pragma once
-// Whether a menu is open anywhere on the display: one of this application's pop-up menus,
-// or a menu window of another program (an override-redirect window whose window type is a
+// Whether a menu is open anywhere on the display: one of this application's pop-up menus
+// or pop-up buttons' lists, or a menu window of another program (an override-redirect window whose window type is a
 // menu). The table freezes its hover selection while one is open. Main thread only.
 
 #include <QObject>

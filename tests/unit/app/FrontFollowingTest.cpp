@@ -7,10 +7,14 @@
 #include "app/AlertSheet.h"
 #include "app/PaletteAlerts.h"
 #include "app/PaletteFontFollower.h"
+#include "app/PaletteFontList.h"
 #include "app/PaletteFontTable.h"
+#include "common/ScopedInstance.h"
+#include "core/Clock.h"
 #include "core/Log.h"
 #include "insertion/RbxFontDetector.h"
 #include "kxlib/RbxDefaults.h"
+#include "table/widgets/RbxCharView.h"
 
 #include <QElapsedTimer>
 #include <QLineEdit>
@@ -72,6 +76,23 @@ TEST_F(FollowingTheFont, AFoundFontIsShownAndAMissingOneLoggedOnce) {
     detect(QStringLiteral("DejaVuSans"));
     c->checkForAutomaticFontChange(true);
     EXPECT_EQ(c->selectedFont().postScriptName(), QStringLiteral("DejaVuSerif-Bold"));
+}
+
+TEST_F(FollowingTheFont, NothingChangesWhileACharacterIsUnderTheMouse) {
+    detect(QStringLiteral("DejaVu Serif Bold"));
+    c->openWindow(c);
+    ASSERT_EQ(c->selectedFont().postScriptName(), QStringLiteral("DejaVuSerif-Bold"));
+    // The application now uses another font.
+    front.process = std::make_shared<KXProcess>(KXProcess::currentProcess()->unixPID(), KXProcess::currentProcess()->startTime() + 1);
+    detect(QStringLiteral("DejaVu Sans Mono"));
+    c->charView()->selectCharacterAtIndex(0);
+    ASSERT_NE(c->charView()->selectedCharacter(), 0u);
+    c->checkForAutomaticFontChange(true);
+    EXPECT_EQ(c->selectedFont().postScriptName(), QStringLiteral("DejaVuSerif-Bold"));
+    // The mouse left the character.
+    c->charView()->selectCharacterAtIndex(kx::NotFound);
+    c->checkForAutomaticFontChange(true);
+    EXPECT_EQ(c->selectedFont().postScriptName(), QStringLiteral("DejaVuSansMono"));
 }
 
 TEST_F(FollowingTheFont, FilteringTheFontListChecksTheApplicationsFontAtOnce) {
@@ -156,6 +177,43 @@ TEST_F(Palette, ABurstOfFrontChangesMakesOneAdaptationAfterTheLast) {
     EXPECT_GE(sinceLast.elapsed(), RbxCharWindowController::ProcessChangeDelayMs);
     rbxtest::spinEventLoop(2 * RbxCharWindowController::ProcessChangeDelayMs);
     EXPECT_EQ(front.reads, before + 1);
+}
+
+struct HandClock : kx::Clock {
+    qint64 nowMs() const override { return now; }
+    qint64 now = 1000000;
+};
+
+// Switching between two applications every 10 s checks the installed fonts at the first
+// change and then only when the last check is more than 30 s ago.
+TEST_F(Palette, FrontChangesCheckTheFontsAtMostEveryThirtySeconds) {
+    auto clock = std::make_shared<HandClock>();
+    rbxtest::ScopedInstance<kx::Clock> installed{clock};
+    c->fonts().list();  // only a font list that exists is checked
+    QList<int> checkedAt;
+    for (int seconds = 0; seconds <= 90; seconds += 10) {
+        front.name = seconds % 20 ? QStringLiteral("kate") : QStringLiteral("gedit");
+        const int before = c->fontChecks();
+        c->checkFrontProcessAndFonts();
+        ASSERT_EQ(c->frontApplicationName(), front.name);
+        if (c->fontChecks() > before) checkedAt << seconds;
+        clock->now += 10000;
+    }
+    EXPECT_EQ(checkedAt, (QList<int>{0, 40, 80}));
+
+    // Any other check counts as the last one too: a font drop 25 s after the last check
+    // puts the next regular one off.
+    clock->now += 15000;  // 25 s after the check at 80 s
+    c->checkForFontChanges(QStringLiteral("font drop"));
+    const int afterDrop = c->fontChecks();
+    clock->now += 25000;
+    front.name = QStringLiteral("gedit");
+    c->checkFrontProcessAndFonts();
+    EXPECT_EQ(c->fontChecks(), afterDrop);
+    clock->now += 6000;
+    front.name = QStringLiteral("kate");
+    c->checkFrontProcessAndFonts();
+    EXPECT_EQ(c->fontChecks(), afterDrop + 1);
 }
 
 TEST_F(Palette, TheNewVersionAlertMapsItsButtons) {

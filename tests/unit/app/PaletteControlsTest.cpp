@@ -21,7 +21,11 @@
 #include "model/RbxLayout.h"
 #include "model/RbxLayoutPopUp.h"
 
+#include <QAbstractScrollArea>
+#include <QAbstractSlider>
 #include <QComboBox>
+#include <QLayout>
+#include <QLineEdit>
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
@@ -230,6 +234,30 @@ TEST_F(Palette, ViewsSwitchPagesAndControlsAndUnknownViewsFallBack) {
     EXPECT_EQ(content.contentTabView()->currentWidget(), content.pageForView(1));
 }
 
+TEST_F(Palette, AViewStoredWhenThePaletteStartsHasItsSegmentAndItsControls) {
+    PaletteContent* content = &c->content();
+    for (const int view : {10, 11, 12}) {
+        store->setInteger(view, QStringLiteral("view"));
+        make();
+        content = &c->content();
+        c->openWindow(nullptr);
+        EXPECT_EQ(content->contentTabView()->currentWidget(), content->pageForView(view)) << view;
+        EXPECT_EQ(content->windowModeSegmentedControl()->selectedTag(), view);
+        EXPECT_TRUE(content->viewPopUp()->isHidden()) << view;
+        EXPECT_TRUE(content->recentFontsPopUp()->isHidden()) << view;
+        EXPECT_TRUE(content->shapeFinderButton()->isHidden()) << view;
+        EXPECT_EQ(content->searchField()->isHidden(), view == 12) << view;
+    }
+    store->setInteger(3, QStringLiteral("view"));
+    make();
+    content = &c->content();
+    c->openWindow(nullptr);
+    EXPECT_EQ(content->windowModeSegmentedControl()->selectedTag(), 1);
+    EXPECT_EQ(content->viewPopUp()->currentData().toInt(), 3);
+    EXPECT_FALSE(content->viewPopUp()->isHidden());
+    EXPECT_FALSE(content->searchField()->isHidden());
+}
+
 TEST_F(Palette, SwipingMovesAmongTheTablesViewsAndStopsAtTheEnds) {
     c->changeViewTo(1);
     c->swipeView(-1);
@@ -278,6 +306,72 @@ TEST_F(Palette, TheLayoutPopUpShowsTheLayoutsOrTheSamplesAndItsChoiceIsKept) {
     EXPECT_GE(popUp.findText(QStringLiteral("Added Layout")), 0);
     added.remove();
     EXPECT_EQ(c->table().layoutName(), QStringLiteral("Scripts and Symbols"));
+}
+
+// The controls of the palette that show, outside its scrolled views (the table, the
+// font list and the text views).
+QList<QWidget*> shownControls(QWidget& window) {
+    QList<QWidget*> controls;
+    for (QWidget* w : window.findChildren<QWidget*>()) {
+        if (!w->isVisible() || !(qobject_cast<QAbstractButton*>(w) || qobject_cast<QComboBox*>(w) ||
+                                 qobject_cast<QLineEdit*>(w) || qobject_cast<QAbstractSlider*>(w)))
+            continue;
+        // (A field's own buttons are the field's.)
+        bool scrolled = qobject_cast<QLineEdit*>(w->parentWidget());
+        for (QWidget* p = w->parentWidget(); p && p != &window; p = p->parentWidget())
+            scrolled = scrolled || qobject_cast<QAbstractScrollArea*>(p);
+        if (!scrolled) controls << w;
+    }
+    return controls;
+}
+
+TEST_F(Palette, AtItsSmallestSizeEveryControlHasItsRoomInsideTheWindow) {
+    QWidget& window = *c->window();
+    c->openWindow(nullptr);
+    for (const int view : {1, 10, 11, 12}) {
+        c->changeViewTo(view);
+        QCoreApplication::processEvents();
+        window.layout()->activate();
+        for (const QSize size : {window.minimumSize(), QSize(PaletteContent::DefaultWidth, PaletteContent::DefaultHeight)}) {
+            window.resize(size);
+            window.layout()->activate();
+            QCoreApplication::processEvents();
+            const QList<QWidget*> controls = shownControls(window);
+            EXPECT_GE(controls.size(), 10) << view;
+            for (QWidget* w : controls) {
+                const QRect inWindow(w->mapTo(&window, QPoint(0, 0)), w->size());
+                const QString what = QString::fromLatin1(w->metaObject()->className()) + u' ' + w->objectName() +
+                                     QStringLiteral(" in view ") + QString::number(view) + QStringLiteral(" at ") +
+                                     QString::number(size.width());
+                // A button shows its whole title; other controls may shrink to their least.
+                const int least = qobject_cast<QAbstractButton*>(w)
+                                      ? w->sizeHint().width()
+                                      : std::max(w->minimumWidth(), w->minimumSizeHint().width());
+                EXPECT_GE(w->width(), least) << what.toStdString();
+                EXPECT_TRUE(window.rect().contains(inWindow)) << what.toStdString();
+            }
+        }
+    }
+}
+
+TEST_F(Palette, ALayoutChosenJustAsTheUsersLayoutFilesChangeIsKept) {
+    KXPopUpButton& popUp = *c->content().layoutPopUp();
+    c->changeViewTo(1);
+    const int scripts = popUp.findText(QStringLiteral("Scripts and Symbols"));
+    ASSERT_GE(scripts, 0);
+    // A layout file comes in between the showing of the pop-up and the user's choice:
+    // the layouts are read again while the choice is applied.
+    QFile added(KXAppSupport::makeSupportSubfolder(QStringLiteral("Layouts")) + QStringLiteral("/Arrived Layout.txt"));
+    ASSERT_TRUE(added.open(QIODevice::WriteOnly));
+    added.write("Arrived group\n$0041\n");
+    added.close();
+    c->table().layoutPopUp()->selectItemAtIndex(scripts);
+    c->changeLayout();
+    EXPECT_EQ(c->table().layoutName(), QStringLiteral("Scripts and Symbols"));
+    EXPECT_EQ(store->stringForKey(rbx::key::layout), QStringLiteral("Scripts and Symbols"));
+    EXPECT_EQ(popUp.currentText(), QStringLiteral("Scripts and Symbols"));
+    EXPECT_GE(popUp.findText(QStringLiteral("Arrived Layout")), 0);
+    added.remove();
 }
 
 TEST(MoreLayouts, TheAddressIsTheSitesExtensionsPage) {

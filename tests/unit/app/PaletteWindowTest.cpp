@@ -17,6 +17,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QStackedWidget>
 #include <QLineEdit>
 #include <QScreen>
@@ -275,18 +276,18 @@ TEST_F(Palette, ClickOutsideClosesOnlyWhenOutsideAndSwitchedOn) {
 
 TEST_F(Palette, RemembersItsFrameAndRepairsOneOffScreen) {
     c->openWindow(c);
-    c->window()->resize(400, 380);
+    c->window()->resize(500, 380);
     c->window()->move(60, 40);
     c->frameKeeper().saveFrame();
     const QString text = store->stringForKey(PaletteFrameKeeper::FrameKey);
-    EXPECT_TRUE(text.startsWith(QStringLiteral("60 40 400 380 "))) << text.toStdString();
+    EXPECT_TRUE(text.startsWith(QStringLiteral("60 40 500 380 "))) << text.toStdString();
 
     make();
     EXPECT_EQ(c->window()->pos(), QPoint(60, 40));
-    EXPECT_EQ(c->window()->size(), QSize(400, 380));
+    EXPECT_EQ(c->window()->size(), QSize(500, 380));
 
     // A frame far off every screen comes back onto one.
-    store->setString(QStringLiteral("5000 4000 400 380 0 0 800 600"), PaletteFrameKeeper::FrameKey);
+    store->setString(QStringLiteral("5000 4000 500 380 0 0 800 600"), PaletteFrameKeeper::FrameKey);
     make();
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
     EXPECT_TRUE(area.contains(QRect(c->window()->pos(), c->window()->size()))) << c->window()->pos().x();
@@ -401,7 +402,9 @@ TEST(PaletteContent, ShowsTheFontAndItsCount) {
     content.setCharView(view);
     EXPECT_EQ(content.charView(), view);
     EXPECT_TRUE(content.contentTabView()->isAncestorOf(view));
-    EXPECT_GE(w.minimumWidth(), PaletteContent::MinimumWidth);
+    // As wide as the bars need at least.
+    EXPECT_GE(w.minimumWidth(), w.layout()->minimumSize().width());
+    EXPECT_EQ(w.minimumHeight(), PaletteContent::MinimumHeight);
 }
 
 } // namespace

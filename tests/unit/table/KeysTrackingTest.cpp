@@ -6,6 +6,7 @@
 #include "table/widgets/RbxGroupButton.h"
 #include "table/widgets/RbxMenuWatch.h"
 
+#include <QComboBox>
 #include <QLineEdit>
 #include <QStandardItemModel>
 #include <QVBoxLayout>
@@ -193,6 +194,16 @@ TEST_F(Selection, EnterAndLeaveEventsDriveTheTracking) {
     EXPECT_TRUE(rbxtest::waitFor([&] { return view->tracking().menuOpen(); }, 1000));
     EXPECT_TRUE(RbxMenuWatch::shared().isMenuOpen());
     menu.close();
+    EXPECT_TRUE(rbxtest::waitFor([&] { return !view->tracking().menuOpen(); }, 1000));
+
+    // So is a pop-up button's list, which covers the window as a menu does: the mouse
+    // over it has not left the palette.
+    QComboBox popUp(view->window());
+    popUp.addItems({QStringLiteral("a"), QStringLiteral("b")});
+    view->window()->show();
+    popUp.showPopup();
+    EXPECT_TRUE(rbxtest::waitFor([&] { return view->tracking().menuOpen(); }, 1000));
+    popUp.hidePopup();
     EXPECT_TRUE(rbxtest::waitFor([&] { return !view->tracking().menuOpen(); }, 1000));
 }
 
