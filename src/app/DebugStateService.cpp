@@ -24,6 +24,7 @@
 #include "table/widgets/RbxCharView.h"
 #include "table/widgets/RbxMagnifierPopup.h"
 #include "table/widgets/RbxMagnifierView.h"
+#include "table/widgets/RbxQtFonts.h"
 
 #include "app/PaletteViews.h"
 #include "kxlib/gui/KXPopUpButton.h"
@@ -189,6 +190,8 @@ QVariantMap DebugStateService::state() const {
         {QStringLiteral("facesOpened"), qulonglong(rbx::FontFace::facesOpened())},
         {QStringLiteral("facesOpen"), rbx::FontFace::facesOpenNow()},
         {QStringLiteral("facesOpenedAtStart"), qulonglong(facesOpenedAtStart_)},
+        {QStringLiteral("fontFilesMapped"), rbx::FontFace::fileMappingsNow()},
+        {QStringLiteral("drawingFonts"), rbx::qt::DrawingFont::liveCount()},
         {QStringLiteral("fontListLoaded"), fontList && fontList->isLoaded()},
         {QStringLiteral("fontLabel"), controller_->content().currentFontLabel()->text()},
         {QStringLiteral("face"), controller_->content().facePopUp()->currentText()},

@@ -20,6 +20,9 @@
 //                     tableSearch (s: the search whose result that paint showed),
 //                     facesOpened (t: how often the process opened a font face),
 //                     facesOpen (i: the faces open now),
+//                     fontFilesMapped (i: font files, or bytes of faces, held readable now),
+//                     drawingFonts (i: the faces at a size the table and magnifier draw
+//                     glyphs with, each one of Qt's font engines),
 //                     fontListLoaded (b: whether the font list was loaded),
 //                     magnifier (av: the magnifier's window on the screen as x, y, width,
 //                     height; empty while it is hidden), magnified (u: its character),

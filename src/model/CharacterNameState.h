@@ -8,12 +8,20 @@
 #include <QHash>
 #include <QString>
 #include <QVariantMap>
+#include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class RbxFontRepertoire;
+class RbxNameIndex;
 class RbxSelectedFont;
+
+namespace rbx::names {
+class Load;
+}
 
 class RbxCharacterNameState {
 public:
@@ -22,20 +30,32 @@ public:
 
     // The selected font, when given, must outlive the state.
     explicit RbxCharacterNameState(RbxSelectedFont* selectedFont);
-    // Waits for a cache write under way.
+    // Waits for a loading under way.
     ~RbxCharacterNameState();
     RbxCharacterNameState(const RbxCharacterNameState&) = delete;
     RbxCharacterNameState& operator=(const RbxCharacterNameState&) = delete;
 
     RbxFontRepertoire* selectedFontRepertoire() const;
 
-    RbxCharacterName::SharedList list;  // null when not loaded
+    RbxCharacterName::SharedList list;           // null when not loaded
+    std::shared_ptr<const RbxNameIndex> index;  // the list's word index, null until made
     bool cacheWritten = false;
     std::size_t cachedCount = 0;  // records written to the cache
-    bool cacheWriting = false;    // a background write is under way
+    // Marks the index files this state writes: no other process (or state) uses them.
+    const std::uint64_t process;
 
-    // Private-use names per font family (one list may serve several families).
-    QHash<QString, std::shared_ptr<const RbxCharacterName::List>> puaLists;
+    // The loading under way (on a worker thread), and whether the list was flushed
+    // meanwhile (what it makes is then not kept unless something needs it).
+    std::shared_ptr<rbx::names::Load> load;
+    bool flushedDuringLoad = false;
+    bool definedTaken = false;  // the loading's defined characters went to the font list
+    // Called when the index under way is made.
+    std::vector<std::function<void()>> indexWaiters;
+
+    // Private-use names per font family (one list may serve several families), read with
+    // the custom names when the first loading starts.
+    RbxCharacterName::PuaLists puaLists;
+    bool customNamesRead = false;
 
     // User-defined names: group -> (character text -> name).
     bool userNamesLoaded = false;

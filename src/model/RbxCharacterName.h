@@ -9,25 +9,30 @@
 // The class operations keep the one name list of the process: the Unicode names of the
 // bundle file "UnicodeNames.data" (zlib) merged with the custom name files of the
 // folders "Character Names" (bundle and support folder). The list is loaded on first
-// use, kept sorted by code point, dropped by flushNames() (when the palette hides) and
-// read again from a cache file in the support folder ("Cache/names") that the first
-// load of each process writes. The class also keeps the private-use names of font
+// use (on a worker thread), kept sorted by code point, and written with its word index
+// to files in the support folder ("Cache/names" and "Cache/names.index") that the
+// first load of each process writes; from then on the list and index are views over
+// those files mapped into memory. flushNames() (when the palette hides) drops them; the
+// next need maps the files again. The class also keeps the private-use names of font
 // families and the names the user gives characters (user-defined names, one property
 // list per group in the support folder "Custom Names").
 //
 // The class state (RbxCharacterNameState, CharacterNameState.h) lives on the main thread.
 
 #include "core/CharSet.h"
+#include "core/PageAllocator.h"
 
 #include <QByteArray>
 #include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
+#include <functional>
 #include <initializer_list>
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <vector>
 
 // A character's code point(s) in the form "#%d [U+%04X]" and how many parts it has.
@@ -45,6 +50,19 @@ private:
 };
 
 class RbxCharacterNameList;
+class RbxNameIndex;
+
+// One record of a name list without its name: where the name lies in the list's text.
+struct RbxCharacterNameEntry {
+    char32_t ch;
+    std::uint16_t letter;
+    std::uint16_t group;
+    std::uint32_t offset;  // of the name in the text, in UTF-16 units
+    std::uint32_t length;
+};
+static_assert(sizeof(RbxCharacterNameEntry) == 16);
+// Entries of a list, their memory given back to the system as soon as they are freed.
+using RbxCharacterNameEntries = std::vector<RbxCharacterNameEntry, kx::PageAllocator<RbxCharacterNameEntry>>;
 
 class RbxCharacterName {
 public:
@@ -109,19 +127,52 @@ public:
     bool matchesPattern(const QString& word) const;
 
     // ---- the name list --------------------------------------------------------------
+    //
+    // The first loading of a process reads the data file, merges the custom names, writes
+    // the cache and beside it the index file (RbxNameIndexFile: where each name lies in
+    // the cache, and the word index). From then on the list is a view over the mapped
+    // cache and its word index one over the mapped index file, so that only the pages a
+    // look-up or a search touches are read into memory. Loading runs on a worker thread;
+    // a need on the main thread waits for the part it needs.
 
-    // The name list, loaded when absent. The list shared out stays valid after a flush.
+    // The name list and its word index, as loaded together.
+    struct NamesAndIndex {
+        SharedList list;
+        std::shared_ptr<const RbxNameIndex> index;
+    };
+
+    // The name list, loaded when absent (a loading under way is waited for until it has
+    // read the names). The list shared out stays valid after a flush.
     static SharedList allNames();
-    // Drops the list; the next need reads it from the cache.
+    // The name list with its word index, made when absent (a loading under way is waited
+    // for until it has made the index).
+    static NamesAndIndex allNamesWithIndex();
+    // Drops the list and its index; the next need maps the cache again.
     static void flushNames();
+    // Hands back the pages of the mapped files that look-ups and searches read so far
+    // (a search calls it when done); they are read again when next needed.
+    static void letGoOfMappedPages();
     // Loads the list: from the cache once this process has written it, else from the
-    // bundle's data file merged with the custom names (and then writes the cache).
+    // bundle's data file merged with the custom names (and then writes the cache). The
+    // reading is done by a worker; this waits for the names.
     static void readCharacterNames();
-    // The list of a names file, or of the maintainers' UnicodeData.txt when the setting
-    // "unicodeFolder" names one. Empty (and logged) when the file is damaged.
-    static List readFromFile(const QString& path);
+    // Starts loading the list and making its index on a worker thread, unless they are
+    // there or under way.
+    static void loadNamesInBackground();
+    // Whether a loading is under way that has not made the index yet.
+    static bool isIndexUnderWay();
+    // Calls fn once on the main thread when the index under way is made (soon, when none
+    // is under way).
+    static void whenIndexReady(std::function<void()> fn);
+
+    // The list of a names file, or of UnicodeData.txt in `unicodeFolder` when that is
+    // not empty and holds one; `defined` then receives its defined characters. Empty
+    // (and logged) when the file is damaged. Any thread.
+    static List readFromFile(const QString& path, const QString& unicodeFolder = QString(),
+                             std::optional<kx::CharSet>* defined = nullptr);
     // The records of expanded name data. Stops at a record that lacks its 0 byte.
     static List namesFromExpandedData(const QByteArray& expanded);
+    static List namesFromExpandedBytes(const char* data, std::size_t size);
     // One record of expanded name data from p; p is moved past its 0 byte. Nothing
     // (and p unchanged) when no complete record starts at p.
     static std::optional<RbxCharacterName> newNameWithBytesAt(const char*& p, const char* end);
@@ -134,14 +185,20 @@ public:
     // The cache bytes of a list and the list of cache bytes.
     static QByteArray cacheDataForNames(const List& names);
     static List namesFromCacheData(const QByteArray& data);
+    // The entries of cache bytes whose offsets count UTF-16 units from the start of the
+    // bytes, so that a list over the same bytes can use them. False when a name is in the
+    // other byte order (such a list cannot be a view).
+    static bool cacheEntries(const char* data, std::size_t size, RbxCharacterNameEntries* entries);
     // Writes the current list to the cache (atomically); false when it failed.
     static bool saveCachedNames();
-    // Writes a list to a cache file (atomically); any thread.
-    static bool writeCacheFile(const List& names, const QString& path);
+    // Writes a list to a cache file (atomically); any thread. `entries`, when given,
+    // receive where each name lies in the file (as cacheEntries() gives them).
+    static bool writeCacheFile(const List& names, const QString& path, RbxCharacterNameEntries* entries = nullptr);
     // Whether the cache of this process is written (the first loading writes it in the
     // background); until then a new loading reads the data file again.
     static bool isCacheWritten();
-    static List readCachedNames();
+    // The list of a cache file; any thread.
+    static List readCachedNames(const QString& path);
 
     // Binary search by code point; nothing when absent.
     static std::optional<RbxCharacterName> rbxCharacterNameForCharacter(char32_t c, const List& list);
@@ -159,18 +216,25 @@ public:
     // The records of a UnicodeData.txt; `defined` receives its defined characters and
     // `lines` the number of lines read.
     static List namesFromUnicodeData(const QByteArray& text, kx::CharSet* defined, int* lines);
-    // Reads UnicodeData.txt of the Unicode folder; nothing when the option is off or
-    // the file is missing.
-    static std::optional<List> readFromUnicodeDataFile();
+    // Reads UnicodeData.txt of the folder; nothing when the file is missing. Any thread.
+    static std::optional<List> readFromUnicodeDataFile(const QString& folder, kx::CharSet* defined);
 
     // ---- custom names ---------------------------------------------------------------
 
-    // Reads the folders "Character Names" of the support folder and of the bundle into
-    // the list and merges.
-    static void readCustomNames(List& names);
-    // Reads every custom name file of the folder; records for the name list are
-    // appended to `names`. Answers how many were appended.
-    static int readCustomNamesFromFolder(const QString& folder, List& names);
+    // Private-use lists by family name (one list may serve several families).
+    using PuaLists = QHash<QString, std::shared_ptr<const List>>;
+
+    // The folders "Character Names": the support folder's (made when missing), then the
+    // bundle's when it has one.
+    static QStringList customNameFolders();
+    // Reads the custom name files of the folders: records for the name list are appended
+    // to `names`, private-use lists go to `pua`. Answers how many were appended; the
+    // caller merges them (mergeNames()) with the names they join.
+    static int readCustomNames(const QStringList& folders, List& names, PuaLists& pua);
+    // Reads every custom name file of the folder, as readCustomNames().
+    static int readCustomNamesFromFolder(const QString& folder, List& names, PuaLists& pua);
+    static int readCustomNamesFromData(const QByteArray& utf8, List& names, PuaLists& pua);
+    // The same; the private-use lists join those of the name state (main thread).
     static int readCustomNamesFromData(const QByteArray& utf8, List& names);
     // One entry of a custom name file from p; p moves past its line. Nothing for a line
     // that yields no entry.
@@ -210,8 +274,6 @@ public:
     static QString customNamesFolder();
 
 private:
-    static void startCacheWrite(bool logTimes);
-
     char32_t ch_ = 0;
     std::uint16_t letter_ = 0;
     std::uint16_t group_ = 0;
@@ -221,37 +283,51 @@ private:
 // A list of name records kept compactly: the records' numbers in one array and all
 // names in one text, so that loading and caching make no object per record. Reading a
 // record out (at(), find()) copies its name.
+//
+// A list can also be a view over memory it does not own (the mapped name cache): the
+// entries and the UTF-16 text then stay where they are, kept alive with the list, and
+// every name read is checked against the text's end. Changing such a list copies it
+// first.
 class RbxCharacterNameList {
 public:
-    struct Entry {
-        char32_t ch;
-        std::uint16_t letter;
-        std::uint16_t group;
-        std::uint32_t offset;  // of the name in the text
-        std::uint32_t length;
+    using Entry = RbxCharacterNameEntry;
+    using Entries = RbxCharacterNameEntries;
+    // The names' text of a list of its own.
+    using Text = std::vector<char16_t, kx::PageAllocator<char16_t>>;
+
+    // Memory a list can be a view over: `count` entries, and the text their offsets count
+    // in (`textUnits` units). `keep` holds whatever owns both.
+    struct View {
+        const Entry* entries = nullptr;
+        std::size_t count = 0;
+        const char16_t* text = nullptr;
+        std::size_t textUnits = 0;
+        std::shared_ptr<const void> keep;
     };
 
     RbxCharacterNameList() = default;
     RbxCharacterNameList(std::initializer_list<RbxCharacterName> names);
+    static RbxCharacterNameList viewOf(View view);
+    // Whether the list is a view over memory it does not own.
+    bool isView() const { return view_ != nullptr; }
 
-    std::size_t size() const { return entries_.size(); }
-    bool empty() const { return entries_.empty(); }
+    std::size_t size() const { return view_ ? view_->count : entries_.size(); }
+    bool empty() const { return size() == 0; }
     void reserve(std::size_t records, std::size_t nameUnits);
     void append(char32_t c, std::uint16_t letter, std::uint16_t group, QStringView name);
     void append(const RbxCharacterName& n) { append(n.character(), n.letter(), n.group(), n.name()); }
 
-    char32_t character(std::size_t i) const { return entries_[i].ch; }
-    std::uint16_t letter(std::size_t i) const { return entries_[i].letter; }
-    std::uint16_t group(std::size_t i) const { return entries_[i].group; }
-    QStringView nameView(std::size_t i) const {
-        return QStringView(text_).mid(entries_[i].offset, entries_[i].length);
-    }
+    char32_t character(std::size_t i) const { return entry(i).ch; }
+    std::uint16_t letter(std::size_t i) const { return entry(i).letter; }
+    std::uint16_t group(std::size_t i) const { return entry(i).group; }
+    // The name; empty when its entry points beyond the text (a damaged view).
+    QStringView nameView(std::size_t i) const { return nameOf(entry(i)); }
     bool matchesLetterSet(std::size_t i, std::uint32_t mask) const {
-        return RbxCharacterName::letterInMask(entries_[i].letter, mask);
+        return RbxCharacterName::letterInMask(entry(i).letter, mask);
     }
     RbxCharacterName at(std::size_t i) const {
-        const Entry& e = entries_[i];
-        return RbxCharacterName(e.ch, e.letter, e.group, nameView(i).toString());
+        const Entry& e = entry(i);
+        return RbxCharacterName(e.ch, e.letter, e.group, nameOf(e).toString());
     }
     RbxCharacterName operator[](std::size_t i) const { return at(i); }
 
@@ -264,13 +340,27 @@ public:
     void sort();
     bool isSorted() const;
 
-    const std::vector<Entry>& entries() const { return entries_; }
+    std::span<const Entry> entries() const {
+        return view_ ? std::span<const Entry>(view_->entries, view_->count) : std::span<const Entry>(entries_);
+    }
     // The names' text; an entry's name is the slice (offset, length).
-    const QString& text() const { return text_; }
+    QStringView text() const {
+        return view_ ? QStringView(view_->text, static_cast<qsizetype>(view_->textUnits))
+                     : QStringView(text_.data(), static_cast<qsizetype>(text_.size()));
+    }
 
 private:
     friend class RbxCharacterName;
+    const Entry& entry(std::size_t i) const { return view_ ? view_->entries[i] : entries_[i]; }
+    QStringView nameOf(const Entry& e) const {
+        const QStringView all = text();
+        if (e.offset > std::size_t(all.size()) || e.length > std::size_t(all.size()) - e.offset) return {};
+        return all.mid(e.offset, e.length);
+    }
+    // Makes a view a list of its own (before it is changed).
+    void detach();
     bool less(const Entry& a, const Entry& b) const;
-    std::vector<Entry> entries_;
-    QString text_;
+    Entries entries_;
+    Text text_;
+    std::shared_ptr<const View> view_;
 };

@@ -54,12 +54,17 @@ qsizetype cachedUnits(QStringView name) {
 
 namespace {
 
-// Calls write(bytes, n) with the cache form of the list, piece by piece.
-template <typename Write> void writeCache(const RbxCharacterNameList& names, Write&& write) {
+// Calls write(bytes, n) with the cache form of the list, piece by piece. With `entries`,
+// they receive where each record's name lies in the cache (in UTF-16 units from its
+// start).
+template <typename Write>
+void writeCache(const RbxCharacterNameList& names, Write&& write, RbxCharacterNameList::Entries* entries) {
     const std::uint64_t count = names.size();
     write(reinterpret_cast<const char*>(&count), 8);
     const char16_t bom = 0xFEFF;
     static const char padding[4] = {0, 0, 0, 0};
+    std::uint64_t pos = 8;
+    if (entries) entries->reserve(names.size());
     for (std::size_t i = 0; i < names.size(); ++i) {
         const QStringView name = names.nameView(i);
         const qsizetype units = cachedUnits(name);
@@ -75,61 +80,94 @@ template <typename Write> void writeCache(const RbxCharacterNameList& names, Wri
         write(header, sizeof header);
         write(reinterpret_cast<const char*>(name.data()), static_cast<std::size_t>(units) * 2);
         write(padding, static_cast<std::size_t>(recordStride(textBytes) - RecordHeader - textBytes));
+        if (entries)
+            entries->push_back(RbxCharacterNameList::Entry{ch, letter, group, static_cast<std::uint32_t>((pos + RecordHeader + 2) / 2),
+                                                           static_cast<std::uint32_t>(units)});
+        pos += recordStride(textBytes);
+    }
+}
+
+// One record of cache bytes: its numbers, where its text starts (after the byte-order
+// mark, in bytes from the start) and how many UTF-16 units it has.
+struct CachedRecord {
+    char32_t ch;
+    std::uint16_t letter;
+    std::uint16_t group;
+    std::size_t text;
+    std::size_t units;
+    bool swapped;  // the text is in the other byte order
+};
+
+// Calls fn(record) for every record of `size` bytes of cache, in order, up to the
+// recorded count or the first record that does not fit.
+template <typename Fn> void forEachCachedRecord(const char* base, std::size_t size, Fn&& fn) {
+    if (size <= 8) return;
+    const std::uint64_t count = readRaw<std::uint64_t>(base);
+    std::size_t pos = 8;
+    for (std::uint64_t i = 0; i < count; ++i) {
+        if (size - pos < RecordHeader) break;
+        const std::uint64_t textBytes = readRaw<std::uint64_t>(base + pos);
+        if (textBytes > size - pos - RecordHeader) break;
+        CachedRecord r{readRaw<std::uint32_t>(base + pos + 8), readRaw<std::uint16_t>(base + pos + 12),
+                       readRaw<std::uint16_t>(base + pos + 14), pos + RecordHeader,
+                       static_cast<std::size_t>(textBytes / 2), false};
+        if (r.units > 0) {
+            const char16_t bom = readRaw<char16_t>(base + r.text);
+            if (bom == 0xFEFF || bom == 0xFFFE) {
+                r.text += 2;
+                --r.units;
+                r.swapped = bom == 0xFFFE;
+            }
+        }
+        fn(r);
+        const std::uint64_t stride = recordStride(textBytes);
+        if (stride > size - pos) break;
+        pos += static_cast<std::size_t>(stride);
     }
 }
 
 // `text` holds the raw bytes of a cache file (`size` of them); the names are moved to
 // its start, in place, and the entries made. Every name lands before the bytes still
 // to be read, so nothing is overwritten before it is read.
-void readCacheInPlace(std::vector<RbxCharacterNameList::Entry>& entries, QString& text, std::size_t size) {
-    if (size <= 8) {
-        text.clear();
-        return;
-    }
+void readCacheInPlace(RbxCharacterNameList::Entries& entries, RbxCharacterNameList::Text& text, std::size_t size) {
     char* base = reinterpret_cast<char*>(text.data());
-    char16_t* out = reinterpret_cast<char16_t*>(text.data());
-    const std::uint64_t count = readRaw<std::uint64_t>(base);
-    entries.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(count, size / RecordHeader)));
+    char16_t* out = text.data();
+    if (size > 8) entries.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(readRaw<std::uint64_t>(base), size / RecordHeader)));
     std::size_t used = 0;
-    std::size_t pos = 8;
-    for (std::uint64_t i = 0; i < count; ++i) {
-        if (size - pos < RecordHeader) break;
-        const std::uint64_t textBytes = readRaw<std::uint64_t>(base + pos);
-        if (textBytes > size - pos - RecordHeader) break;
-        const char32_t ch = readRaw<std::uint32_t>(base + pos + 8);
-        const std::uint16_t letter = readRaw<std::uint16_t>(base + pos + 12);
-        const std::uint16_t group = readRaw<std::uint16_t>(base + pos + 14);
-        const char* t = base + pos + RecordHeader;
-        std::size_t units = static_cast<std::size_t>(textBytes / 2);
-        char16_t bom = 0;
-        if (units > 0) {
-            bom = readRaw<char16_t>(t);
-            if (bom == 0xFEFF || bom == 0xFFFE) { t += 2; --units; }
-        }
-        std::memmove(out + used, t, units * 2);
-        if (bom == 0xFFFE)
-            for (std::size_t k = used; k < used + units; ++k) out[k] = static_cast<char16_t>((out[k] << 8) | (out[k] >> 8));
-        entries.push_back(RbxCharacterNameList::Entry{ch, letter, group, static_cast<std::uint32_t>(used),
-                                                      static_cast<std::uint32_t>(units)});
-        used += units;
-        const std::uint64_t stride = recordStride(textBytes);
-        if (stride > size - pos) break;
-        pos += static_cast<std::size_t>(stride);
-    }
-    text.truncate(static_cast<qsizetype>(used));
+    forEachCachedRecord(base, size, [&](const CachedRecord& r) {
+        std::memmove(out + used, base + r.text, r.units * 2);
+        if (r.swapped)
+            for (std::size_t k = used; k < used + r.units; ++k) out[k] = static_cast<char16_t>((out[k] << 8) | (out[k] >> 8));
+        entries.push_back(RbxCharacterNameList::Entry{r.ch, r.letter, r.group, static_cast<std::uint32_t>(used),
+                                                      static_cast<std::uint32_t>(r.units)});
+        used += r.units;
+    });
+    text.resize(used);
 }
 
 } // namespace
 
+bool RbxCharacterName::cacheEntries(const char* data, std::size_t size, List::Entries* entries) {
+    bool machineOrder = true;
+    entries->clear();
+    if (size > 8) entries->reserve(static_cast<std::size_t>(std::min<std::uint64_t>(readRaw<std::uint64_t>(data), size / RecordHeader)));
+    forEachCachedRecord(data, size, [&](const CachedRecord& r) {
+        machineOrder = machineOrder && !r.swapped;
+        entries->push_back(List::Entry{r.ch, r.letter, r.group, static_cast<std::uint32_t>(r.text / 2),
+                                       static_cast<std::uint32_t>(r.units)});
+    });
+    return machineOrder;
+}
+
 QByteArray RbxCharacterName::cacheDataForNames(const List& names) {
     QByteArray out;
-    writeCache(names, [&](const char* p, std::size_t n) { out.append(p, static_cast<qsizetype>(n)); });
+    writeCache(names, [&](const char* p, std::size_t n) { out.append(p, static_cast<qsizetype>(n)); }, nullptr);
     return out;
 }
 
 RbxCharacterName::List RbxCharacterName::namesFromCacheData(const QByteArray& data) {
     List names;
-    names.text_.resize((data.size() + 1) / 2);
+    names.text_.resize(static_cast<std::size_t>(data.size() + 1) / 2);
     std::memcpy(names.text_.data(), data.constData(), static_cast<std::size_t>(data.size()));
     readCacheInPlace(names.entries_, names.text_, static_cast<std::size_t>(data.size()));
     return names;
@@ -144,14 +182,14 @@ bool RbxCharacterName::saveCachedNames() {
 
 bool RbxCharacterName::isCacheWritten() { return rbx::names::state().cacheWritten; }
 
-bool RbxCharacterName::writeCacheFile(const List& names, const QString& path) {
+bool RbxCharacterName::writeCacheFile(const List& names, const QString& path, List::Entries* entries) {
     // Written to a temporary file that then replaces the cache in one step, so that no
     // reader ever sees half a cache, and a full disk leaves the old cache.
     kx::AtomicFile file(path);
     bool ok = file.open();
     if (ok) {
         constexpr std::size_t ChunkSize = 256 * 1024;
-        std::vector<char> chunk(ChunkSize);
+        std::vector<char, kx::PageAllocator<char>> chunk(ChunkSize);
         std::size_t used = 0;
         auto flush = [&] {
             if (ok && used) ok = file.write(chunk.data(), qsizetype(used));
@@ -165,7 +203,7 @@ bool RbxCharacterName::writeCacheFile(const List& names, const QString& path) {
             }
             std::memcpy(chunk.data() + used, p, n);
             used += n;
-        });
+        }, entries);
         flush();
         ok = ok && file.commit();
     }
@@ -173,14 +211,14 @@ bool RbxCharacterName::writeCacheFile(const List& names, const QString& path) {
     return ok;
 }
 
-RbxCharacterName::List RbxCharacterName::readCachedNames() {
+RbxCharacterName::List RbxCharacterName::readCachedNames(const QString& path) {
     List names;
-    QFile file(cachedNamesPath());
+    QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return names;
     const qint64 size = file.size();
     if (size <= 8 || size > qint64(MaxExpandedSize) * 4) return names;
     // Read straight into the list's text, where the names are then compacted.
-    names.text_.resize(static_cast<qsizetype>((size + 1) / 2));
+    names.text_.resize(static_cast<std::size_t>((size + 1) / 2));
     if (file.read(reinterpret_cast<char*>(names.text_.data()), size) != size) return List();
     readCacheInPlace(names.entries_, names.text_, static_cast<std::size_t>(size));
     return names;

@@ -4,6 +4,7 @@
 #include "model/RbxCharacterName.h"
 
 #include "core/ByteReader.h"
+#include "core/PageAllocator.h"
 #include "core/Log.h"
 #include "core/RbxMacRoman.h"
 #include "core/StringExtensions.h"
@@ -28,40 +29,49 @@ QString macRomanName(const char* p, qsizetype n) {
 
 } // namespace
 
-std::optional<QByteArray> RbxCharacterName::expandedNameData(const QByteArray& fileBytes) {
+namespace {
+
+// Expands the names file's bytes into `expanded` (a QByteArray or a page vector).
+template <typename Buffer> bool expandInto(const char* data, std::size_t size, Buffer& expanded) {
     std::uint32_t expectedSize = 0;
     try {
-        expectedSize = kx::ByteReader(fileBytes).u32(0);
+        expectedSize = kx::ByteReader(QByteArray::fromRawData(data, static_cast<qsizetype>(size))).u32(0);
     } catch (const kx::OutOfBounds&) {
-        internalError(QStringLiteral("file too short (%1 bytes)").arg(fileBytes.size()));
-        return std::nullopt;
+        internalError(QStringLiteral("file too short (%1 bytes)").arg(size));
+        return false;
     }
-    if (expectedSize > MaxExpandedSize) {
+    if (expectedSize > RbxCharacterName::MaxExpandedSize) {
         internalError(QStringLiteral("could not allocate expansion buffer"));
-        return std::nullopt;
+        return false;
     }
-    QByteArray expanded;
     try {
-        expanded.resize(static_cast<qsizetype>(expectedSize));
+        expanded.resize(expectedSize);
     } catch (const std::bad_alloc&) {
         internalError(QStringLiteral("could not allocate expansion buffer"));
-        return std::nullopt;
+        return false;
     }
     uLongf destLen = expectedSize;
     // zlib writes nothing through a null buffer; give it one byte for an empty result.
     Bytef scratch = 0;
     Bytef* dest = expectedSize ? reinterpret_cast<Bytef*>(expanded.data()) : &scratch;
     if (!expectedSize) destLen = 0;
-    const int rc = uncompress(dest, &destLen, reinterpret_cast<const Bytef*>(fileBytes.constData()) + 4,
-                              static_cast<uLong>(fileBytes.size() - 4));
+    const int rc = uncompress(dest, &destLen, reinterpret_cast<const Bytef*>(data) + 4, static_cast<uLong>(size - 4));
     if (rc != Z_OK) {
         internalError(QStringLiteral("uncompress failed (#%1)").arg(rc));
-        return std::nullopt;
+        return false;
     }
     if (destLen != expectedSize) {
         internalError(QStringLiteral("size mismatch (expected %1, got %2)").arg(expectedSize).arg(destLen));
-        return std::nullopt;
+        return false;
     }
+    return true;
+}
+
+} // namespace
+
+std::optional<QByteArray> RbxCharacterName::expandedNameData(const QByteArray& fileBytes) {
+    QByteArray expanded;
+    if (!expandInto(fileBytes.constData(), static_cast<std::size_t>(fileBytes.size()), expanded)) return std::nullopt;
     return expanded;
 }
 
@@ -118,15 +128,19 @@ std::optional<RbxCharacterName> RbxCharacterName::newNameWithBytesAt(const char*
 }
 
 RbxCharacterName::List RbxCharacterName::namesFromExpandedData(const QByteArray& expanded) {
+    return namesFromExpandedBytes(expanded.constData(), static_cast<std::size_t>(expanded.size()));
+}
+
+RbxCharacterName::List RbxCharacterName::namesFromExpandedBytes(const char* data, std::size_t size) {
     List names;
-    names.entries_.reserve(static_cast<std::size_t>(expanded.size() / 24 + 16));
+    names.entries_.reserve(size / 24 + 16);
     // Every name is shorter than the data: decode straight into the list's text.
-    names.text_.resize(expanded.size());
-    char16_t* text = reinterpret_cast<char16_t*>(names.text_.data());
+    names.text_.resize(size);
+    char16_t* text = names.text_.data();
     std::size_t used = 0;
     const std::array<char16_t, 256>& table = macRomanTable();
-    const char* p = expanded.constData();
-    const char* end = p + expanded.size();
+    const char* p = data;
+    const char* end = p + size;
     RawRecord r;
     for (;;) {
         const Parse result = parseRecord(p, end, r);
@@ -138,18 +152,30 @@ RbxCharacterName::List RbxCharacterName::namesFromExpandedData(const QByteArray&
         for (std::size_t i = 0; i < r.length; ++i) text[used + i] = table[static_cast<unsigned char>(r.name[i])];
         used += r.length;
     }
-    names.text_.truncate(static_cast<qsizetype>(used));
+    names.text_.resize(used);
     return names;
 }
 
-RbxCharacterName::List RbxCharacterName::readFromFile(const QString& path) {
-    if (std::optional<List> external = readFromUnicodeDataFile()) return std::move(*external);
+RbxCharacterName::List RbxCharacterName::readFromFile(const QString& path, const QString& unicodeFolder,
+                                                     std::optional<kx::CharSet>* defined) {
+    kx::CharSet definedHere;
+    if (std::optional<List> external = readFromUnicodeDataFile(unicodeFolder, &definedHere)) {
+        if (defined) *defined = std::move(definedHere);
+        return std::move(*external);
+    }
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    // Read and expanded into memory that goes back to the system at once.
+    std::vector<char, kx::PageAllocator<char>> bytes;
+    if (file.open(QIODevice::ReadOnly)) {
+        bytes.resize(static_cast<std::size_t>(std::max<qint64>(file.size(), 0)));
+        if (file.read(bytes.data(), qint64(bytes.size())) != qint64(bytes.size())) file.close();
+    }
+    if (!file.isOpen()) {
         internalError(QStringLiteral("could not read %1").arg(path));
         return {};
     }
-    const std::optional<QByteArray> expanded = expandedNameData(file.readAll());
-    if (!expanded) return {};
-    return namesFromExpandedData(*expanded);
+    std::vector<char, kx::PageAllocator<char>> expanded;
+    if (!expandInto(bytes.data(), bytes.size(), expanded)) return {};
+    bytes = {};
+    return namesFromExpandedBytes(expanded.data(), expanded.size());
 }

@@ -84,20 +84,17 @@ RbxCharacterName::List RbxCharacterName::namesFromUnicodeData(const QByteArray& 
     return names;
 }
 
-std::optional<RbxCharacterName::List> RbxCharacterName::readFromUnicodeDataFile() {
-    const QString folder = unicodeFolderPath();
+std::optional<RbxCharacterName::List> RbxCharacterName::readFromUnicodeDataFile(const QString& folder, kx::CharSet* defined) {
     if (folder.isEmpty()) return std::nullopt;
     QFile file(folder + QStringLiteral("/UnicodeData.txt"));
     if (!file.exists() || !file.open(QIODevice::ReadOnly)) {
         kx::log(QStringLiteral("UnicodeData.txt not found in %1").arg(folder));
         return std::nullopt;
     }
-    kx::CharSet defined;
     int lines = 0;
-    List names = namesFromUnicodeData(file.readAll(), &defined, &lines);
-    rbx::names::definedCharactersFromUnicodeData(defined);
+    List names = namesFromUnicodeData(file.readAll(), defined, &lines);
     kx::log(QStringLiteral("custom UnicodeData.txt:"));
     kx::log(QStringLiteral("  %1 lines").arg(lines));
-    kx::log(QStringLiteral("  %1 Unicode characters").arg(defined.numberOfCharacters()));
+    kx::log(QStringLiteral("  %1 Unicode characters").arg(defined->numberOfCharacters()));
     return names;
 }

@@ -78,6 +78,13 @@ std::optional<RbxCharacterName> RbxCharacterName::newNameFromUTF8StringAt(const 
 }
 
 int RbxCharacterName::readCustomNamesFromData(const QByteArray& utf8, List& names) {
+    PuaLists pua;
+    const int added = readCustomNamesFromData(utf8, names, pua);
+    for (auto it = pua.constBegin(); it != pua.constEnd(); ++it) rbx::names::state().puaLists.insert(it.key(), it.value());
+    return added;
+}
+
+int RbxCharacterName::readCustomNamesFromData(const QByteArray& utf8, List& names, PuaLists& puaLists) {
     int added = 0;
     std::uint16_t group = 0;
     QString prefix, suffix;
@@ -120,12 +127,12 @@ int RbxCharacterName::readCustomNamesFromData(const QByteArray& utf8, List& name
     if (pua) {
         pua->sort();
         const std::shared_ptr<const List> shared = pua;
-        for (const QString& family : families) rbx::names::state().puaLists.insert(family, shared);
+        for (const QString& family : families) puaLists.insert(family, shared);
     }
     return added;
 }
 
-int RbxCharacterName::readCustomNamesFromFolder(const QString& folder, List& names) {
+int RbxCharacterName::readCustomNamesFromFolder(const QString& folder, List& names, PuaLists& pua) {
     if (folder.isEmpty()) return 0;
     const QDir dir(folder);
     int added = 0;
@@ -134,23 +141,31 @@ int RbxCharacterName::readCustomNamesFromFolder(const QString& folder, List& nam
         if (!fileName.endsWith(QLatin1String(".txt")) || fileName.startsWith(u'.')) continue;
         QFile file(dir.filePath(fileName));
         if (!file.open(QIODevice::ReadOnly)) continue;
-        added += readCustomNamesFromData(file.readAll(), names);
+        added += readCustomNamesFromData(file.readAll(), names, pua);
     }
     return added;
 }
 
-void RbxCharacterName::readCustomNames(List& names) {
-    int added = readCustomNamesFromFolder(KXAppSupport::makeSupportSubfolder(QStringLiteral("Character Names")), names);
+QStringList RbxCharacterName::customNameFolders() {
+    QStringList folders;
+    const QString own = KXAppSupport::makeSupportSubfolder(QStringLiteral("Character Names"));
+    if (!own.isEmpty()) folders.append(own);
     const QString bundleFolder = kx::Bundle::mainBundle().pathForResource(QStringLiteral("Character Names"));
-    if (!bundleFolder.isEmpty()) added += readCustomNamesFromFolder(bundleFolder, names);
-    if (added > 0) mergeNames(names);
+    if (!bundleFolder.isEmpty()) folders.append(bundleFolder);
+    return folders;
+}
+
+int RbxCharacterName::readCustomNames(const QStringList& folders, List& names, PuaLists& pua) {
+    int added = 0;
+    for (const QString& folder : folders) added += readCustomNamesFromFolder(folder, names, pua);
+    return added;
 }
 
 void RbxCharacterName::mergeNames(List& names) {
-    names.sort();
+    names.sort();  // (a view becomes a list of its own here)
     // New entries over the same text; joined names are appended to the text (views are
     // made afresh from offsets, as appending may move it).
-    const std::vector<List::Entry> entries = std::move(names.entries_);
+    const List::Entries entries = std::move(names.entries_);
     names.entries_.clear();
     names.entries_.reserve(entries.size());
     std::size_t i = 0;
@@ -175,7 +190,7 @@ void RbxCharacterName::mergeNames(List& names) {
         std::uint16_t letter = 0;
         for (std::size_t k = first; k < first + count; ++k) {
             if (k > first) joined += QLatin1String("; ");
-            joined += QStringView(names.text_).mid(entries[k].offset, entries[k].length);
+            joined += names.nameOf(entries[k]);
             if (!letter) letter = entries[k].letter;
         }
         names.append(ch, letter, static_cast<std::uint16_t>(collectedClass * 100), joined);
@@ -183,9 +198,9 @@ void RbxCharacterName::mergeNames(List& names) {
 }
 
 namespace {
-// The private-use lists come with the first loading of the name list.
+// The private-use lists are read when the first loading of the name list starts.
 void ensureCustomNamesRead() {
-    if (!rbx::names::state().list && !rbx::names::state().cacheWritten) RbxCharacterName::allNames();
+    if (!rbx::names::state().customNamesRead) RbxCharacterName::loadNamesInBackground();
 }
 } // namespace
 

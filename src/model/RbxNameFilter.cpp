@@ -12,11 +12,9 @@
 #include "model/RbxSelectedFont.h"
 #include "model/RbxTextMatching.h"
 
-#include <malloc.h>
+#include <QPointer>
 
-#include <future>
 #include <memory>
-#include <thread>
 
 namespace rbx::namefilter {
 
@@ -35,31 +33,6 @@ struct RbxNameFilterState::Data {
     std::uint32_t letters = 0;
     std::optional<Matches> matches;
     std::optional<kx::CharSet> characters;
-
-    std::shared_ptr<const RbxNameIndex> index;
-    std::weak_ptr<const RbxCharacterNameList> indexedList;
-
-    // The index the worker makes, of the list it was started with.
-    std::thread worker;
-    std::shared_future<std::shared_ptr<const RbxNameIndex>> building;
-    RbxCharacterName::SharedList buildingFor;
-
-    ~Data() {
-        if (worker.joinable()) worker.join();
-    }
-    // Waits for the worker, if one was started, and keeps what it made.
-    void takeBuiltIndex() {
-        if (!building.valid()) return;
-        std::shared_ptr<const RbxNameIndex> built = building.get();
-        if (worker.joinable()) worker.join();
-        building = {};
-        const RbxCharacterName::SharedList list = std::move(buildingFor);
-        buildingFor.reset();
-        if (built && index != built) {
-            index = std::move(built);
-            indexedList = list;
-        }
-    }
 };
 
 RbxNameFilterState& RbxNameFilterState::shared() { return kx::ProcessWide<RbxNameFilterState>::get(); }
@@ -69,15 +42,15 @@ std::unique_ptr<RbxNameFilterState> RbxNameFilterState::makeDefault() {
 }
 
 RbxNameFilterState::RbxNameFilterState(RbxSelectedFont* selectedFont)
-    : selectedFont_(selectedFont), data_(std::make_unique<Data>()) {}
+    : selectedFont_(selectedFont), data_(std::make_unique<Data>()) {
+    letGoTimer_.setSingleShot(true);
+    letGoTimer_.setInterval(LetGoDelayMs);
+    connect(&letGoTimer_, &QTimer::timeout, this, [] { RbxCharacterName::letGoOfMappedPages(); });
+}
+
+void RbxNameFilterState::searched() { letGoTimer_.start(); }
 
 RbxNameFilterState::~RbxNameFilterState() = default;
-
-void RbxNameFilterState::takeBuiltIndex() {
-    if (!data_->building.valid()) return;
-    data_->takeBuiltIndex();
-    emit indexReady();
-}
 
 RbxFontRepertoire* RbxNameFilterState::selectedFontRepertoire() const {
     return selectedFont_ ? selectedFont_->selectedFontRepertoire() : nullptr;
@@ -101,16 +74,6 @@ int hexValue(QChar q) {
     return -1;
 }
 
-// The index of the current name list, made (or kept) as needed.
-const RbxNameIndex& nameIndex(const RbxCharacterName::SharedList& list) {
-    FilterState& s = state();
-    s.takeBuiltIndex();
-    if (s.index && s.indexedList.lock() == list) return *s.index;
-    if (!s.index || !s.index->describes(*list)) s.index = std::make_shared<const RbxNameIndex>(*list);
-    s.indexedList = list;
-    return *s.index;
-}
-
 std::vector<rbx::FoldedWord> foldedWords(const QStringList& words) {
     std::vector<rbx::FoldedWord> out;
     out.reserve(static_cast<std::size_t>(words.size()));
@@ -121,9 +84,9 @@ std::vector<rbx::FoldedWord> foldedWords(const QStringList& words) {
 Matches matchingRecords(const QStringList& words, std::uint32_t mask) {
     Matches m;
     if (words.isEmpty() && mask == 0) return m;
-    const RbxCharacterName::SharedList list = RbxCharacterName::allNames();
+    const RbxCharacterName::NamesAndIndex names = RbxCharacterName::allNamesWithIndex();
     const std::vector<rbx::FoldedWord> folded = foldedWords(words);
-    if (list && !list->empty()) m.listRecords = nameIndex(list).matching(folded, mask);
+    if (names.index && !names.list->empty()) m.listRecords = names.index->matching(folded, mask);
     if (const auto pua = RbxCharacterName::puaNamesOfCurrentFont()) {
         for (std::size_t i = 0; i < pua->size(); ++i) {
             if (mask != 0 && !pua->matchesLetterSet(i, mask)) continue;
@@ -149,9 +112,9 @@ std::vector<RbxCharacterName> recordsOf(const Matches& m) {
 
 kx::CharSet charactersOf(const Matches& m) {
     kx::CharSet set;
-    const auto& index = state().index;
-    if (index)
-        for (std::uint32_t r : m.listRecords) set.addCharacter(index->characterAt(r));
+    if (const std::shared_ptr<const RbxNameIndex> index = RbxCharacterName::allNamesWithIndex().index)
+        for (std::uint32_t r : m.listRecords)
+            if (r < index->size()) set.addCharacter(index->characterAt(r));
     for (const RbxCharacterName& rec : m.puaRecords) set.addCharacter(rec.character());
     return set;
 }
@@ -206,8 +169,8 @@ kx::CharSet addLigatures(const kx::CharSet& set, const QStringList& filterWords)
 }
 
 kx::CharSet unnamedCharacters() {
-    const RbxCharacterName::SharedList list = RbxCharacterName::allNames();
-    kx::CharSet named = list && !list->empty() ? nameIndex(list).namedCharacters() : kx::CharSet();
+    const RbxCharacterName::NamesAndIndex names = RbxCharacterName::allNamesWithIndex();
+    kx::CharSet named = names.index ? names.index->namedCharacters() : kx::CharSet();
     named.addCharactersFrom(0xB0000, 0xBFFFF);
     named.formUnion(RbxCharacterName::characterSetWithCustomNames());
     if (const auto pua = RbxCharacterName::puaNamesOfCurrentFont())
@@ -265,7 +228,10 @@ void RbxNameFilter::rebuildFilter() {
 std::optional<kx::CharSet> RbxNameFilter::filteredCharacters() {
     FilterState& s = state();
     if (!s.filter) return std::nullopt;
-    if (!s.characters) s.characters = computeFilteredCharacters(*s.filter);
+    if (!s.characters) {
+        s.characters = computeFilteredCharacters(*s.filter);
+        RbxNameFilterState::shared().searched();
+    }
     return s.characters;
 }
 
@@ -279,7 +245,9 @@ std::vector<RbxCharacterName> RbxNameFilter::filteredNames() {
         }
         return all;
     }
-    return recordsOf(currentMatches());
+    std::vector<RbxCharacterName> names = recordsOf(currentMatches());
+    RbxNameFilterState::shared().searched();
+    return names;
 }
 
 kx::CharSet RbxNameFilter::charactersMatchingFilter(const QString& text) {
@@ -305,6 +273,7 @@ std::vector<RbxCharacterName> RbxNameFilter::namesMatchingSearchString(const QSt
         }
     }
     names.insert(names.begin(), numbers.begin(), numbers.end());
+    RbxNameFilterState::shared().searched();
     return names;
 }
 
@@ -399,35 +368,13 @@ kx::CharSet RbxNameFilter::characterSetForCharacters(const std::vector<RbxCharac
     return set;
 }
 
-void RbxNameFilter::flushIndex() {
-    state().takeBuiltIndex();
-    state().index.reset();
-    state().indexedList.reset();
-}
+void RbxNameFilter::prepareIndex() { RbxCharacterName::loadNamesInBackground(); }
 
-void RbxNameFilter::prepareIndex() {
-    FilterState& s = state();
-    if (s.building.valid()) return;
-    const RbxCharacterName::SharedList list = RbxCharacterName::allNames();
-    if (!list || list->empty()) return;
-    if (s.index && (s.indexedList.lock() == list || s.index->describes(*list))) return;
-    std::promise<std::shared_ptr<const RbxNameIndex>> made;
-    s.building = made.get_future().share();
-    s.buildingFor = list;
-    RbxNameFilterState* owner = &RbxNameFilterState::shared();
-    // The state waits for the worker before it goes, so the owner outlives the call.
-    s.worker = std::thread([list, made = std::move(made), owner]() mutable {
-        made.set_value(std::make_shared<const RbxNameIndex>(*list));
-        // What making it took on this thread's heap goes back to the system.
-        malloc_trim(0);
-        kx::runOnMain(owner, [owner] { owner->takeBuiltIndex(); });
-    });
-}
-
-bool RbxNameFilter::isIndexUnderWay() { return state().building.valid(); }
+bool RbxNameFilter::isIndexUnderWay() { return RbxCharacterName::isIndexUnderWay(); }
 
 void RbxNameFilter::whenIndexReady(QObject* context, std::function<void()> fn) {
-    QObject::connect(&RbxNameFilterState::shared(), &RbxNameFilterState::indexReady, context, std::move(fn),
-                     Qt::SingleShotConnection);
+    RbxCharacterName::whenIndexReady([context = QPointer<QObject>(context), fn = std::move(fn)] {
+        if (context) fn();
+    });
 }
 

@@ -18,14 +18,17 @@
 // The filter and what is derived from it live in the process's RbxNameFilterState.
 // Main thread only.
 //
-// Name searches go through a word index of the name list. prepareIndex() has it made on
-// a worker thread ahead of the first search (the palette asks once it has shown); a
-// search that comes while it is under way either waits for it (filteredCharacters()) or,
-// for a caller that must not block, is made once indexReady() was emitted.
+// Name searches go through the word index that comes with the name list
+// (RbxCharacterName::allNamesWithIndex()). prepareIndex() has the list loaded and the
+// index made on a worker thread ahead of the first search (the palette asks once it has
+// shown); a search that comes while it is under way either waits for it
+// (filteredCharacters()) or, for a caller that must not block, is made once the index is
+// ready (whenIndexReady()).
 
 #include "core/CharSet.h"
 
 #include <QObject>
+#include <QTimer>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -55,19 +58,20 @@ public:
 
     RbxFontRepertoire* selectedFontRepertoire() const;
 
-    // The filter text and the matches, words and index made from it.
+    // A search read the names: the pages of the mapped name files it read are handed
+    // back (RbxCharacterName::letGoOfMappedPages()) once no search came for a while, so
+    // that typing a search reads them once and a palette left alone holds none.
+    void searched();
+    static constexpr int LetGoDelayMs = 1000;
+
+    // The filter text and the matches and words made from it.
     struct Data;
     Data& data() { return *data_; }
-    // The worker thread made the index: it is taken over and indexReady() emitted.
-    void takeBuiltIndex();
-
-signals:
-    // The word index prepareIndex() had made is ready.
-    void indexReady();
 
 private:
     RbxSelectedFont* const selectedFont_;
     std::unique_ptr<Data> data_;
+    QTimer letGoTimer_;
 };
 
 class RbxNameFilter {
@@ -117,10 +121,8 @@ public:
     static kx::CharSet addLigaturesToFilter(const kx::CharSet& set);
     static kx::CharSet characterSetForCharacters(const std::vector<RbxCharacterName>& records);
 
-    // Drops the word index of the name list (made again on the next name search).
-    static void flushIndex();
-    // Loads the name list (when it is not loaded) and starts making its word index on a
-    // worker thread, unless the index of that list is there or under way.
+    // Starts loading the name list and making its word index on a worker thread, unless
+    // they are there or under way.
     static void prepareIndex();
     // Whether the worker is still making the index.
     static bool isIndexUnderWay();

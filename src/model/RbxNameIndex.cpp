@@ -1,16 +1,92 @@
 #include "model/RbxNameIndex.h"
 
+#include "core/PageAllocator.h"
 #include "model/RbxCharacterName.h"
 
+#include <QByteArray>
 #include <QStringView>
 
-#include <QHash>
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <string>
-#include <unordered_map>
 
 namespace {
+
+// What an index made in memory holds comes straight from the system and goes back to
+// it when the index goes (it is made on a worker thread, whose heap would keep it).
+template <typename T> using PageVector = std::vector<T, kx::PageAllocator<T>>;
+
+} // namespace
+
+struct RbxNameIndex::Storage {
+    PageVector<char32_t> characters;
+    PageVector<std::uint8_t> letters;
+    PageVector<std::uint32_t> nameStart;
+    PageVector<char> names;
+    PageVector<std::uint32_t> otherRecords;
+    PageVector<std::uint32_t> otherStart;
+    PageVector<char16_t> otherText;
+    PageVector<std::uint32_t> tokenStart;
+    PageVector<char> tokens;
+    PageVector<std::uint32_t> postingStart;
+    PageVector<std::uint32_t> postings;
+    PageVector<std::uint32_t> namedRanges;
+};
+
+namespace {
+
+// The distinct tokens met so far, found by their text: open addressing over the token
+// numbers, whose texts lie in `tokens` (each followed by '\n') from `starts`.
+class TokenTable {
+public:
+    TokenTable(const PageVector<char>& tokens, const PageVector<std::uint32_t>& starts, std::size_t expected)
+        : tokens_(tokens), starts_(starts), slots_(std::bit_ceil(std::max<std::size_t>(expected * 2, 64)), 0) {}
+
+    // The number of the token t (len bytes), or `next` when it is new: the caller then
+    // adds its text to `tokens` and its start to `starts`.
+    std::uint32_t numberOf(const char* t, std::size_t len, std::uint32_t next) {
+        if ((count_ + 1) * 2 > slots_.size()) grow();
+        const std::size_t mask = slots_.size() - 1;
+        for (std::size_t i = hashOf(t, len) & mask;; i = (i + 1) & mask) {
+            const std::uint32_t v = slots_[i];
+            if (v == 0) {
+                slots_[i] = next + 1;
+                ++count_;
+                return next;
+            }
+            if (sameText(v - 1, t, len)) return v - 1;
+        }
+    }
+
+private:
+    static std::size_t hashOf(const char* t, std::size_t len) {
+        std::uint64_t h = 0xcbf29ce484222325ull;
+        for (std::size_t i = 0; i < len; ++i) h = (h ^ static_cast<unsigned char>(t[i])) * 0x100000001b3ull;
+        return static_cast<std::size_t>(h ^ (h >> 29));
+    }
+    bool sameText(std::uint32_t token, const char* t, std::size_t len) const {
+        const std::size_t start = starts_[token];
+        return start + len < tokens_.size() && tokens_[start + len] == '\n' && std::memcmp(tokens_.data() + start, t, len) == 0;
+    }
+    void grow() {
+        PageVector<std::uint32_t> grown(slots_.size() * 2, 0);
+        const std::size_t mask = grown.size() - 1;
+        for (std::size_t token = 0; token < starts_.size(); ++token) {
+            const std::size_t start = starts_[token];
+            const std::size_t end = token + 1 < starts_.size() ? starts_[token + 1] : tokens_.size();
+            std::size_t i = hashOf(tokens_.data() + start, end - start - 1) & mask;
+            while (grown[i] != 0) i = (i + 1) & mask;
+            grown[i] = static_cast<std::uint32_t>(token + 1);
+        }
+        slots_ = std::move(grown);
+    }
+
+    const PageVector<char>& tokens_;
+    const PageVector<std::uint32_t>& starts_;
+    PageVector<std::uint32_t> slots_;
+    std::size_t count_ = 0;
+};
 
 bool isSeparator(char c) { return c == ' ' || c == '-' || c == '\n'; }
 
@@ -22,132 +98,184 @@ bool isAscii(QStringView s) {
 
 char lowerAscii(char16_t u) { return static_cast<char>(u >= 'A' && u <= 'Z' ? u + ('a' - 'A') : u); }
 
-std::uint64_t mix(std::uint64_t h, std::uint64_t v) {
-    h ^= v + 0x9E3779B97F4A7C15ull + (h << 6) + (h >> 2);
-    return h;
+// Element i of a table of start positions and the next one, when both lie within a
+// text of `limit` elements in order; false for a damaged table.
+bool sliceOf(std::span<const std::uint32_t> start, std::size_t i, std::size_t limit, std::uint32_t* from,
+             std::uint32_t* to) {
+    if (i + 1 >= start.size()) return false;
+    *from = start[i];
+    *to = start[i + 1];
+    return *from <= *to && *to <= limit;
 }
 
-std::uint64_t fingerprintOf(const RbxNameIndex::Records& names) {
-    std::uint64_t h = mix(names.size(), qHash(names.text()));
-    for (const RbxCharacterNameList::Entry& e : names.entries()) {
-        h = mix(h, e.ch);
-        h = mix(h, (std::uint64_t(e.letter) << 32) | e.length);
+// The last t with start[t] <= offset, or npos when there is none. (A plain binary
+// search: a damaged table gives some t, never a read outside it.)
+std::size_t lastAtOrBefore(std::span<const std::uint32_t> start, std::size_t offset) {
+    std::size_t lo = 0, hi = start.size();
+    while (lo < hi) {
+        const std::size_t mid = lo + (hi - lo) / 2;
+        if (start[mid] <= offset)
+            lo = mid + 1;
+        else
+            hi = mid;
     }
-    return h;
+    return lo == 0 ? std::string::npos : lo - 1;
 }
-
-void setBit(std::vector<std::uint64_t>& bits, std::uint32_t i) { bits[i >> 6] |= std::uint64_t(1) << (i & 63); }
 
 } // namespace
 
-RbxNameIndex::RbxNameIndex(const Records& names) : fingerprint_(fingerprintOf(names)) {
-    const std::size_t n = names.size();
-    characters_.reserve(n);
-    letters_.reserve(n);
-    nameStart_.reserve(n + 1);
-    names_.reserve(static_cast<qsizetype>(n) * 28);
+RbxNameIndex::RbxNameIndex(const Parts& parts, std::size_t count, std::shared_ptr<const void> keep)
+    : count_(count), parts_(parts), keep_(std::move(keep)) {}
 
-    std::unordered_map<std::string, std::uint32_t> tokenIds;
-    tokenIds.reserve(n);
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> occurrences;  // (token, record)
+RbxNameIndex::~RbxNameIndex() = default;
+
+std::shared_ptr<const RbxNameIndex> RbxNameIndex::viewOf(const Parts& parts, std::size_t count,
+                                                         std::shared_ptr<const void> keep, std::function<void()> letGo) {
+    const bool fits = parts.characters.size() == count && parts.letters.size() == count && parts.nameStart.size() == count + 1 &&
+                      parts.otherStart.size() == parts.otherRecords.size() + 1 && !parts.tokenStart.empty() &&
+                      parts.postingStart.size() == parts.tokenStart.size() && parts.namedRanges.size() % 2 == 0;
+    if (!fits) return nullptr;
+    const auto index = std::shared_ptr<RbxNameIndex>(new RbxNameIndex(parts, count, std::move(keep)));
+    index->letGo_ = std::move(letGo);
+    return index;
+}
+
+RbxNameIndex::RbxNameIndex(const Records& names) : count_(names.size()), own_(std::make_unique<Storage>()) {
+    Storage& s = *own_;
+    const std::size_t n = names.size();
+    s.characters.reserve(n);
+    s.letters.reserve(n);
+    s.nameStart.reserve(n + 1);
+    s.names.reserve(n * 28);
+
+    TokenTable tokenIds(s.tokens, s.tokenStart, n);
+    PageVector<std::pair<std::uint32_t, std::uint32_t>> occurrences;  // (token, record)
     occurrences.reserve(n * 5);
-    std::string token;
 
     for (std::size_t r = 0; r < n; ++r) {
-        const char32_t c = names.character(r);
-        characters_.push_back(c);
-        named_.addCharacter(c);
+        s.characters.push_back(names.character(r));
         const std::uint16_t letter = names.letter(r);
-        letters_.push_back(letter >= 'A' && letter <= 'Z' ? static_cast<std::uint8_t>(letter - 'A' + 1) : 0);
-        nameStart_.push_back(static_cast<std::uint32_t>(names_.size()));
+        s.letters.push_back(letter >= 'A' && letter <= 'Z' ? static_cast<std::uint8_t>(letter - 'A' + 1) : 0);
+        s.nameStart.push_back(static_cast<std::uint32_t>(s.names.size()));
         const QStringView name = names.nameView(r);
         if (!isAscii(name)) {
-            otherRecords_.push_back(static_cast<std::uint32_t>(r));
-            otherNames_.push_back(rbx::foldedForMatching(name.toString()));
+            s.otherRecords.push_back(static_cast<std::uint32_t>(r));
+            s.otherStart.push_back(static_cast<std::uint32_t>(s.otherText.size()));
+            const QString folded = rbx::foldedForMatching(name.toString());
+            s.otherText.insert(s.otherText.end(), folded.utf16(), folded.utf16() + folded.size());
             continue;
         }
-        const qsizetype start = names_.size();
-        for (QChar q : name) names_.append(lowerAscii(q.unicode()));
-        const char* p = names_.constData() + start;
-        const char* end = names_.constData() + names_.size();
+        const std::size_t start = s.names.size();
+        for (QChar q : name) s.names.push_back(lowerAscii(q.unicode()));
+        const char* p = s.names.data() + start;
+        const char* end = s.names.data() + s.names.size();
         std::uint32_t lastToken = UINT32_MAX;
         while (p < end) {
             while (p < end && isSeparator(*p)) ++p;
             const char* t = p;
             while (p < end && !isSeparator(*p)) ++p;
             if (p == t) break;
-            token.assign(t, static_cast<std::size_t>(p - t));
-            auto [it, inserted] = tokenIds.try_emplace(token, static_cast<std::uint32_t>(tokenStart_.size()));
-            if (inserted) {
-                tokenStart_.push_back(static_cast<std::uint32_t>(tokens_.size()));
-                tokens_.append(t, p - t);
-                tokens_.append('\n');
+            const auto next = static_cast<std::uint32_t>(s.tokenStart.size());
+            const std::uint32_t id = tokenIds.numberOf(t, static_cast<std::size_t>(p - t), next);
+            if (id == next) {
+                s.tokenStart.push_back(static_cast<std::uint32_t>(s.tokens.size()));
+                s.tokens.insert(s.tokens.end(), t, p);
+                s.tokens.push_back('\n');
             }
-            if (it->second != lastToken) occurrences.emplace_back(it->second, static_cast<std::uint32_t>(r));
-            lastToken = it->second;
+            if (id != lastToken) occurrences.emplace_back(id, static_cast<std::uint32_t>(r));
+            lastToken = id;
         }
     }
-    nameStart_.push_back(static_cast<std::uint32_t>(names_.size()));
-    tokenStart_.push_back(static_cast<std::uint32_t>(tokens_.size()));
+    s.nameStart.push_back(static_cast<std::uint32_t>(s.names.size()));
+    s.otherStart.push_back(static_cast<std::uint32_t>(s.otherText.size()));
+    s.tokenStart.push_back(static_cast<std::uint32_t>(s.tokens.size()));
 
     // Postings by token, records ascending (occurrences are in record order already).
-    const std::size_t tokenCount = tokenStart_.size() - 1;
-    postingStart_.assign(tokenCount + 1, 0);
-    for (const auto& o : occurrences) ++postingStart_[o.first + 1];
-    for (std::size_t t = 0; t < tokenCount; ++t) postingStart_[t + 1] += postingStart_[t];
-    postings_.resize(occurrences.size());
-    std::vector<std::uint32_t> fill(postingStart_.begin(), postingStart_.end() - 1);
+    const std::size_t tokenCount = s.tokenStart.size() - 1;
+    s.postingStart.assign(tokenCount + 1, 0);
+    for (const auto& o : occurrences) ++s.postingStart[o.first + 1];
+    for (std::size_t t = 0; t < tokenCount; ++t) s.postingStart[t + 1] += s.postingStart[t];
+    s.postings.resize(occurrences.size());
+    PageVector<std::uint32_t> fill(s.postingStart.begin(), s.postingStart.end() - 1);
     for (const auto& o : occurrences) {
         std::uint32_t& slot = fill[o.first];
-        if (slot > postingStart_[o.first] && postings_[slot - 1] == o.second) continue;
-        postings_[slot++] = o.second;
+        if (slot > s.postingStart[o.first] && s.postings[slot - 1] == o.second) continue;
+        s.postings[slot++] = o.second;
     }
     // Duplicates were skipped: close the gaps by shifting each token's list down.
     std::size_t write = 0;
     for (std::size_t t = 0; t < tokenCount; ++t) {
-        const std::uint32_t from = postingStart_[t];
+        const std::uint32_t from = s.postingStart[t];
         const std::uint32_t to = fill[t];
-        postingStart_[t] = static_cast<std::uint32_t>(write);
-        for (std::uint32_t i = from; i < to; ++i) postings_[write++] = postings_[i];
+        s.postingStart[t] = static_cast<std::uint32_t>(write);
+        for (std::uint32_t i = from; i < to; ++i) s.postings[write++] = s.postings[i];
     }
-    postingStart_[tokenCount] = static_cast<std::uint32_t>(write);
-    postings_.resize(write);
-    postings_.shrink_to_fit();
+    s.postingStart[tokenCount] = static_cast<std::uint32_t>(write);
+    s.postings.resize(write);
+    s.postings.shrink_to_fit();
+
+    PageVector<char32_t> characters = s.characters;
+    std::sort(characters.begin(), characters.end());
+    for (std::size_t i = 0; i < characters.size();) {
+        std::size_t j = i;
+        while (j + 1 < characters.size() && characters[j + 1] <= characters[j] + 1) ++j;
+        s.namedRanges.push_back(characters[i]);
+        s.namedRanges.push_back(characters[j]);
+        i = j + 1;
+    }
+
+    parts_ = Parts{s.characters, s.letters, s.nameStart, s.names, s.otherRecords, s.otherStart, s.otherText,
+                   s.tokenStart, s.tokens, s.postingStart, s.postings, s.namedRanges};
 }
 
-bool RbxNameIndex::describes(const Records& names) const {
-    return names.size() == characters_.size() && fingerprintOf(names) == fingerprint_;
+kx::CharSet RbxNameIndex::namedCharacters() const {
+    kx::CharSet set;
+    for (std::size_t i = 0; i + 1 < parts_.namedRanges.size(); i += 2)
+        set.addCharactersFrom(parts_.namedRanges[i], parts_.namedRanges[i + 1]);
+    return set;
+}
+
+void RbxNameIndex::setRecord(Bits& bits, std::uint32_t record) const {
+    if (record < count_) bits[record >> 6] |= std::uint64_t(1) << (record & 63);
 }
 
 void RbxNameIndex::recordsWithTokenContaining(const QByteArray& piece, Bits& bits) const {
-    const char* base = tokens_.constData();
-    const char* p = base;
-    const char* end = base + tokens_.size();
-    while (p < end) {
-        const void* hit = memmem(p, static_cast<std::size_t>(end - p), piece.constData(), static_cast<std::size_t>(piece.size()));
+    const std::span<const char> tokens = parts_.tokens;
+    const char* base = tokens.data();
+    std::size_t pos = 0;
+    while (pos < tokens.size()) {
+        const void* hit = memmem(base + pos, tokens.size() - pos, piece.constData(), static_cast<std::size_t>(piece.size()));
         if (!hit) break;
-        const auto offset = static_cast<std::uint32_t>(static_cast<const char*>(hit) - base);
-        const auto t = static_cast<std::size_t>(std::upper_bound(tokenStart_.begin(), tokenStart_.end(), offset) -
-                                                tokenStart_.begin() - 1);
-        for (std::uint32_t i = postingStart_[t]; i < postingStart_[t + 1]; ++i) setBit(bits, postings_[i]);
-        p = base + tokenStart_[t + 1];  // the next token
+        const auto offset = static_cast<std::size_t>(static_cast<const char*>(hit) - base);
+        const std::size_t t = lastAtOrBefore(parts_.tokenStart, offset);
+        std::uint32_t from, to;
+        if (t != std::string::npos && sliceOf(parts_.postingStart, t, parts_.postings.size(), &from, &to))
+            for (std::uint32_t i = from; i < to; ++i) setRecord(bits, parts_.postings[i]);
+        // On to the next token.
+        const std::size_t next = t != std::string::npos && t + 1 < parts_.tokenStart.size() ? parts_.tokenStart[t + 1] : 0;
+        pos = next > offset ? next : offset + 1;
     }
 }
 
 bool RbxNameIndex::asciiNameContains(std::size_t record, const QByteArray& word) const {
-    const char* start = names_.constData() + nameStart_[record];
-    const std::size_t length = nameStart_[record + 1] - nameStart_[record];
-    return memmem(start, length, word.constData(), static_cast<std::size_t>(word.size())) != nullptr;
+    std::uint32_t from, to;
+    if (!sliceOf(parts_.nameStart, record, parts_.names.size(), &from, &to) || from == to) return false;
+    return memmem(parts_.names.data() + from, to - from, word.constData(), static_cast<std::size_t>(word.size())) != nullptr;
 }
 
 void RbxNameIndex::recordsContaining(const rbx::FoldedWord& word, Bits& bits) const {
     const QString& folded = word.folded();
     if (folded.isEmpty()) {
-        for (std::uint32_t r = 0; r < characters_.size(); ++r) setBit(bits, r);
+        for (std::uint32_t r = 0; r < count_; ++r) setRecord(bits, r);
         return;
     }
-    for (std::size_t k = 0; k < otherRecords_.size(); ++k)
-        if (otherNames_[k].contains(folded)) setBit(bits, otherRecords_[k]);
+    const QStringView otherText(parts_.otherText.data(), static_cast<qsizetype>(parts_.otherText.size()));
+    for (std::size_t k = 0; k < parts_.otherRecords.size(); ++k) {
+        std::uint32_t from, to;
+        if (sliceOf(parts_.otherStart, k, parts_.otherText.size(), &from, &to) &&
+            otherText.mid(from, to - from).contains(folded))
+            setRecord(bits, parts_.otherRecords[k]);
+    }
     if (!isAscii(folded)) return;  // only names that are not ASCII can hold it
     const QByteArray bytes = folded.toLatin1();
 
@@ -175,13 +303,12 @@ void RbxNameIndex::recordsContaining(const rbx::FoldedWord& word, Bits& bits) co
     } else {
         recordsWithTokenContaining(piece, candidates);
     }
-    const std::size_t n = characters_.size();
     for (std::size_t w = 0; w < candidates.size(); ++w) {
         std::uint64_t m = candidates[w];
         while (m) {
             const auto r = static_cast<std::uint32_t>(w * 64 + static_cast<std::size_t>(__builtin_ctzll(m)));
             m &= m - 1;
-            if (r < n && nameStart_[r + 1] > nameStart_[r] && asciiNameContains(r, bytes)) setBit(bits, r);
+            if (r < count_ && asciiNameContains(r, bytes)) setRecord(bits, r);
         }
     }
 }
@@ -189,10 +316,10 @@ void RbxNameIndex::recordsContaining(const rbx::FoldedWord& word, Bits& bits) co
 std::vector<std::uint32_t> RbxNameIndex::matching(const std::vector<rbx::FoldedWord>& words,
                                                   std::uint32_t letterMask) const {
     std::vector<std::uint32_t> out;
-    const std::size_t n = characters_.size();
+    const std::size_t n = count_;
     const auto letterMatches = [&](std::uint32_t r) {
-        const std::uint8_t l = letters_[r];
-        return l != 0 && ((letterMask >> (l - 1)) & 1);
+        const std::uint8_t l = parts_.letters[r];
+        return l != 0 && l <= 26 && ((letterMask >> (l - 1)) & 1);
     };
     if (words.empty()) {
         if (letterMask == 0) return out;

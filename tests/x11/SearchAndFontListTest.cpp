@@ -18,7 +18,9 @@
 #include "RuneboxPrograms.h"
 
 #include <QDBusArgument>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPixmap>
@@ -181,6 +183,71 @@ TEST(SearchField, NamesCodesAndCommandsWork) {
         << Copy::state().value(QStringLiteral("search")).toString().toStdString();
     EXPECT_TRUE(control(QStringLiteral("versionLabel")).isEmpty());
 
+}
+
+// The names and their word index live in files of the support folder's "Cache": a search
+// typed right after the start shows its result, the files are there once it did, and
+// when the palette was closed (which lets go of the names) and opened again, searches
+// find names again.
+TEST(SearchField, SearchesRightAfterTheStartAndAfterClosingFindTheirNames) {
+    Palette palette;
+    ASSERT_TRUE(palette.ok) << palette.copy.output().toStdString();
+    x11test::type(QStringLiteral("leftwards"));
+    ASSERT_TRUE(searchShown(QStringLiteral("leftwards"))) << palette.copy.output().toStdString();
+    EXPECT_TRUE(rbxtest::waitFor([] { return !Copy::cellOf(U'←').isEmpty(); }, 10000));
+    EXPECT_TRUE(Copy::cellOf(U'→').isEmpty());
+    const QString cache = qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Runebox/Cache/");
+    EXPECT_TRUE(rbxtest::waitFor([&] {
+        return QFileInfo::exists(cache + QStringLiteral("names")) && QFileInfo::exists(cache + QStringLiteral("names.index"));
+    }, 10000)) << QDir(cache).entryList().join(u',').toStdString();
+
+    // Escape clears the search, a second Escape closes the palette; the hot key opens it.
+    clearSearch();
+    x11test::key(QStringLiteral("Escape"));
+    ASSERT_TRUE(Copy::waitForState([](const QVariantMap& s) { return !Copy::visible(s); }));
+    const qlonglong closedAt = Copy::state().value(QStringLiteral("paintedNs")).toLongLong();
+    x11test::key(QStringLiteral("ctrl+alt+c"));
+    ASSERT_TRUE(Copy::waitForState([&](const QVariantMap& s) {
+        return Copy::visible(s) && s.value(QStringLiteral("paintedNs")).toLongLong() > closedAt;
+    })) << palette.copy.output().toStdString();
+    x11test::pointTo(control(QStringLiteral("searchField")).center());
+    const int pid = int(palette.copy.process().processId());
+    ASSERT_TRUE(rbxtest::waitFor([pid] { return processHasKeyboardFocus(pid); }, 10000));
+    x11test::type(QStringLiteral("greek small letter alpha"));
+    ASSERT_TRUE(searchShown(QStringLiteral("greek small letter alpha"))) << palette.copy.output().toStdString();
+    EXPECT_TRUE(rbxtest::waitFor([] { return !Copy::cellOf(U'α').isEmpty(); }, 10000));
+    EXPECT_TRUE(Copy::cellOf(U'β').isEmpty());
+    EXPECT_TRUE(Copy::cellOf(U'←').isEmpty());
+}
+
+// Name files a crash, a full disk or another program left damaged in "Cache" are not
+// used: the first search typed finds its names, and the files are written anew.
+TEST(SearchField, DamagedNameFilesLeftInTheCacheAreWrittenAnew) {
+    const QString cache = qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Runebox/Cache/");
+    ASSERT_TRUE(QDir().mkpath(cache));
+    // A cache whose record count promises more than it holds, and half an index file of
+    // the right kind.
+    QByteArray names(4096, '\x7F');
+    names.replace(0, 8, QByteArray("\x10\x27\0\0\0\0\0\0", 8));
+    QByteArray index("RBXNIDX\0", 8);
+    index.append(QByteArray(200, '\x01'));
+    for (const auto& [file, bytes] : {std::pair{QStringLiteral("names"), names}, std::pair{QStringLiteral("names.index"), index}}) {
+        QFile f(cache + file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        ASSERT_EQ(f.write(bytes), bytes.size());
+    }
+    Palette palette;
+    ASSERT_TRUE(palette.ok) << palette.copy.output().toStdString();
+    x11test::type(QStringLiteral("rightwards"));
+    ASSERT_TRUE(searchShown(QStringLiteral("rightwards"))) << palette.copy.output().toStdString();
+    EXPECT_TRUE(rbxtest::waitFor([] { return !Copy::cellOf(U'→').isEmpty(); }, 10000)) << palette.copy.output().toStdString();
+    EXPECT_TRUE(Copy::cellOf(U'←').isEmpty());
+    EXPECT_TRUE(rbxtest::waitFor([&] {
+        QFile f(cache + QStringLiteral("names.index"));
+        return QFileInfo(f).size() > 100000 && f.open(QIODevice::ReadOnly) && f.read(8) == QByteArray("RBXNIDX\0", 8);
+    }, 10000));
+    EXPECT_GT(QFileInfo(cache + QStringLiteral("names")).size(), 100000);
+    EXPECT_TRUE(palette.copy.process().state() == QProcess::Running);
 }
 
 TEST(FontList, ARightClickMarksTheFontsWithTheCharacterAndAClickedFamilyIsShown) {

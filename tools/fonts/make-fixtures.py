@@ -20,6 +20,13 @@ fontTools version. The fonts are committed; re-run this script after changing it
   RbxAlpha-Regular.ttf      family "Rbx Alpha" (activation sets)
   RbxBeta-Regular.ttf       family "Rbx Beta"
   RbxColor-Regular.ttf      an 'SVG ' table (colour font test)
+  RbxEmojiBits-Regular.ttf  family "Rbx Emoji Bits": colour bitmaps only ('CBLC'/'CBDT', one
+                            strike of 20 pixels per em, PNG pictures): U+1F600 a red 20x20
+                            square, U+2764 a blue 16x20 one, U+1F641 a glyph without a
+                            picture; no outlines
+  RbxThaana-Regular.ttf     family "Rbx Thaana": the Thaana letters U+0780..U+07A5 as
+                            filled triangles, and no 'GSUB' table (a face whose layout
+                            tables do not name the script it is for)
   fifty/RbxFiftyNN-Regular.ttf  fifty small faces, families "Rbx Fifty 01" .. "Rbx Fifty 50",
                             each with A, B, C and one Greek capital letter of its own (a
                             font folder of many faces)
@@ -27,7 +34,9 @@ fontTools version. The fonts are committed; re-run this script after changing it
 """
 
 import os
+import struct
 import sys
+import zlib
 
 from fontTools.feaLib.builder import addOpenTypeFeaturesFromString
 from fontTools.fontBuilder import FontBuilder
@@ -292,6 +301,85 @@ def color(out):
     fb.save(os.path.join(out, "RbxColor-Regular.ttf"))
 
 
+def png(width, height, rgba):
+    """A PNG of one colour, written by hand (no imaging library needed)."""
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF)
+    row = b"\x00" + bytes(rgba) * width
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)) +
+            chunk(b"IDAT", zlib.compress(row * height, 9)) + chunk(b"IEND", b""))
+
+
+LINE_METRICS = "".join('<%s value="%d"/>' % (n, v) for n, v in [
+    ("ascender", 16), ("descender", -4), ("widthMax", 20), ("caretSlopeNumerator", 0),
+    ("caretSlopeDenominator", 0), ("caretOffset", 0), ("minOriginSB", 0), ("minAdvanceSB", 0),
+    ("maxBeforeBL", 0), ("minAfterBL", 0), ("pad1", 0), ("pad2", 0)])
+
+
+def emoji_bits(out):
+    order = [".notdef", "space", "smile", "heart", "sad"]
+    pictures = {"smile": (20, 20, (255, 0, 0, 255)), "heart": (16, 20, (0, 0, 255, 255))}
+    fb = FontBuilder(UPEM, isTTF=True)
+    fb.updateHead(created=STAMP, modified=STAMP)
+    fb.font.recalcTimestamp = False
+    fb.setupGlyphOrder(order)
+    fb.setupGlyf({n: empty() for n in order})
+    fb.setupHorizontalMetrics({n: (1000, 0) for n in order})
+    fb.setupHorizontalHeader(ascent=800, descent=-200)
+    fb.setupNameTable({"familyName": "Rbx Emoji Bits", "styleName": "Regular",
+                       "psName": "RbxEmojiBits-Regular", "fullName": "Rbx Emoji Bits Regular"})
+    fb.postNames = True
+    set_cmap(fb, [subtable(4, 3, 1, {0x20: "space", 0x2764: "heart"}),
+                  subtable(12, 3, 10, {0x20: "space", 0x2764: "heart", 0x1F600: "smile", 0x1F641: "sad"})])
+    glyphs = "".join(
+        '<cbdt_bitmap_format_17 name="%s"><SmallGlyphMetrics><height value="%d"/><width value="%d"/>'
+        '<BearingX value="0"/><BearingY value="16"/><Advance value="20"/></SmallGlyphMetrics>'
+        '<rawimagedata>%s</rawimagedata></cbdt_bitmap_format_17>' % (name, h, w, png(w, h, rgba).hex())
+        for name, (w, h, rgba) in pictures.items())
+    cbdt_xml = '<header version="3.0"/><strikedata index="0">%s</strikedata>' % glyphs
+    cblc_xml = ('<header version="3.0"/><strike index="0"><bitmapSizeTable>'
+                '<sbitLineMetrics direction="hori">%s</sbitLineMetrics>'
+                '<sbitLineMetrics direction="vert">%s</sbitLineMetrics>'
+                '<colorRef value="0"/><startGlyphIndex value="2"/><endGlyphIndex value="3"/>'
+                '<ppemX value="20"/><ppemY value="20"/><bitDepth value="32"/><flags value="1"/>'
+                '</bitmapSizeTable><eblc_index_sub_table_1 imageFormat="17" firstGlyphIndex="2" lastGlyphIndex="3">'
+                '<glyphLoc name="smile"/><glyphLoc name="heart"/></eblc_index_sub_table_1></strike>'
+                % (LINE_METRICS, LINE_METRICS))
+    for tag, xml in (("CBDT", cbdt_xml), ("CBLC", cblc_xml)):
+        table = newTable(tag)
+        for element in parseXML(xml):
+            if isinstance(element, tuple):
+                name, attrs, content = element
+                table.fromXML(name, attrs, content, fb.font)
+        fb.font[tag] = table
+    # Bitmaps only, as colour emoji fonts are: no outline tables.
+    for tag in ("glyf", "loca"):
+        del fb.font[tag]
+    fb.font["maxp"].tableVersion = 0x00005000
+    fb.save(os.path.join(out, "RbxEmojiBits-Regular.ttf"))
+
+
+def triangle(width):
+    pen = TTGlyphPen(None)
+    pen.moveTo((50, 0))
+    pen.lineTo((width - 50, 0))
+    pen.lineTo((width // 2, 700))
+    pen.closePath()
+    return pen.glyph()
+
+
+def thaana(out):
+    letters = list(range(0x780, 0x7A6))
+    order = [".notdef", "space"] + ["uni%04X" % c for c in letters]
+    fb = start("Rbx Thaana", "Regular", order)
+    fb.font["glyf"].glyphs.update({"uni%04X" % c: triangle(600) for c in letters})
+    fb.font["hmtx"].metrics.update({"uni%04X" % c: (600, 50) for c in letters})
+    uni = {0x20: "space"}
+    uni.update({c: "uni%04X" % c for c in letters})
+    set_cmap(fb, [subtable(4, 3, 1, uni)])
+    fb.save(os.path.join(out, "RbxThaana-Regular.ttf"))
+
+
 def fifty(out):
     folder = os.path.join(out, "fifty")
     os.makedirs(folder, exist_ok=True)
@@ -314,6 +402,8 @@ def main():
     family(out, "Rbx Alpha")
     family(out, "Rbx Beta")
     color(out)
+    emoji_bits(out)
+    thaana(out)
     fifty(out)
     with open(os.path.join(out, "not-a-font.ttf"), "w") as f:
         f.write("This file is text, not a font.\n")

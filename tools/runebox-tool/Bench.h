@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QStringList>
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace tool {
@@ -36,6 +37,13 @@ template <typename Fn> Timing time(int runs, Fn&& fn) {
 // One line "<what>: best X ms, median Y ms (target Z ms) OK|SLOW"; answers whether the
 // median met the target.
 bool reportTiming(const QString& what, const Timing& t, double targetMs);
+
+// For benchmarks that write caches as the palette does: unless this process runs with a
+// scratch data folder of its own, runs `runebox-tool bench NAME ARGS` again with
+// XDG_DATA_HOME in a fresh scratch folder and answers its exit code; inside that run it
+// lets this process write its files (the user's support folder is never touched) and
+// answers nothing.
+std::optional<int> runWithScratchData(const char* bench, const QStringList& args);
 
 } // namespace tool
 

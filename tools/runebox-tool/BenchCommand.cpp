@@ -1,6 +1,12 @@
 // runebox-tool bench NAME: runs one registered benchmark.
 #include "Bench.h"
 
+#include "core/KXUserFileAccess.h"
+#include "core/ProcessWide.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <map>
 #include <string>
 
@@ -21,6 +27,26 @@ bool reportTiming(const QString& what, const Timing& t, double targetMs) {
           << QString::number(t.median, 'f', 2) << " ms (target " << targetMs << " ms) " << (ok ? "OK" : "SLOW")
           << Qt::endl;
     return ok;
+}
+
+std::optional<int> runWithScratchData(const char* bench, const QStringList& args) {
+    static constexpr const char* ScratchVariable = "RUNEBOX_BENCH_SCRATCH_DATA";
+    const QString data = qEnvironmentVariable(ScratchVariable);
+    if (!data.isEmpty() && data == qEnvironmentVariable("XDG_DATA_HOME")) {
+        // The scratch folder is this run's own: the caches may be written there.
+        kx::ProcessWide<KXUserFileAccess>::install(std::make_unique<KXUserFileAccess>(KXUserFileAccess::Mode::ReadWrite));
+        return std::nullopt;
+    }
+    QTemporaryDir scratch;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_DATA_HOME"), scratch.path());
+    env.insert(QString::fromLatin1(ScratchVariable), scratch.path());
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.setProcessChannelMode(QProcess::ForwardedChannels);
+    p.start(QCoreApplication::applicationFilePath(), QStringList{QStringLiteral("bench"), QString::fromLatin1(bench)} + args);
+    if (!p.waitForFinished(-1) || p.exitStatus() != QProcess::NormalExit) return 2;
+    return p.exitCode();
 }
 
 } // namespace tool

@@ -1,21 +1,29 @@
 // runebox-tool bench names: the character-name list read cold (data file and custom
 // names; the cache is then written in the background) and read again from the cache
-// after a flush.
+// after a flush. The caches are written into a scratch data folder: the command runs
+// itself again with XDG_DATA_HOME there, never touching the user's support folder.
 #include "Bench.h"
 #include "ToolModel.h"
 
 #include "model/RbxCharacterName.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QTemporaryDir>
 
 namespace {
 
-void waitForCache() {
-    while (!RbxCharacterName::isCacheWritten()) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+bool waitForCache() {
+    const QDeadlineTimer deadline(60000);
+    while (!RbxCharacterName::isCacheWritten()) {
+        if (deadline.hasExpired()) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return true;
 }
 
 int runNamesBench(const QStringList& args) {
+    if (const std::optional<int> rc = tool::runWithScratchData("names", args)) return *rc;
     const int runs = args.isEmpty() ? 10 : std::max(1, args.first().toInt());
     std::size_t count = 0;
     std::vector<double> cold;
@@ -23,7 +31,10 @@ int runNamesBench(const QStringList& args) {
         tool::installFreshCharacterNames();
         const tool::Timing t = tool::time(1, [&] { count = RbxCharacterName::allNames()->size(); });
         cold.push_back(t.best);
-        waitForCache();  // not timed: the palette goes on meanwhile
+        if (!waitForCache()) {  // not timed: the palette goes on meanwhile
+            tool::err() << "bench names: the cache was not written" << Qt::endl;
+            return 1;
+        }
     }
     std::sort(cold.begin(), cold.end());
     const tool::Timing cached = tool::time(runs, [&] {

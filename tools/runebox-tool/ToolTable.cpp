@@ -16,21 +16,7 @@ namespace tool::table {
 
 const kx::CharSet* ToolSources::charactersInAllFonts() { return &RbxFontList::fontList().availableCharactersInAllFonts(); }
 
-namespace {
-
-QtMessageHandler previousHandler = nullptr;
-
-// Qt reports each fallback font without layout tables for a script once; the tables
-// draw fine without them, so those lines are left out of the command's output.
-void quietFontMessages(QtMsgType type, const QMessageLogContext& context, const QString& message) {
-    if (message.contains(QLatin1String("OpenType support missing for"))) return;
-    if (previousHandler) previousHandler(type, context, message);
-}
-
-} // namespace
-
 TableSetup::TableSetup(int view) : sources_(std::make_shared<ToolSources>()) {
-    previousHandler = qInstallMessageHandler(quietFontMessages);
     bridges::install();
     previousSettings_ = kx::ProcessWide<RbxModelSettings>::install(
         std::make_unique<RbxModelSettings>(QVariantMap{{QStringLiteral("view"), view}}));
@@ -39,7 +25,6 @@ TableSetup::TableSetup(int view) : sources_(std::make_shared<ToolSources>()) {
 TableSetup::~TableSetup() {
     tool::selectedFont().select(nullptr);
     kx::ProcessWide<RbxModelSettings>::install(std::move(previousSettings_));
-    qInstallMessageHandler(previousHandler);
 }
 
 bool TableSetup::bind(const QString& fontName, const QString& layoutName, QString* error) {

@@ -4,6 +4,7 @@
 #include "core/ProcessWide.h"
 #include "platform/fonts/FontconfigBackend.h"
 
+#include <QSet>
 #include <atomic>
 
 namespace rbx {
@@ -51,6 +52,34 @@ std::shared_ptr<const FontFace> FontBackend::face(const QString& postScriptName)
 Font FontBackend::font(const QString& postScriptName, double size) {
     auto f = face(postScriptName);
     return f ? Font(f, size) : Font();
+}
+
+QList<std::shared_ptr<const FontFace>> FontBackend::substitutesFor(const QString& postScriptName) {
+    if (substitutesGeneration_ != generation()) {
+        substitutes_.clear();
+        substitutesGeneration_ = generation();
+    }
+    auto it = substitutes_.constFind(postScriptName);
+    if (it != substitutes_.constEnd()) return it.value();
+    QList<std::shared_ptr<const FontFace>> list;
+    (void)faces(); // every name of the order is looked up
+    if (const std::optional<FaceInfo> info = faceInfo(postScriptName)) {
+        QSet<QString> seen{postScriptName};
+        for (const QString& name : substitutionOrder(*info)) {
+            if (seen.contains(name)) continue;
+            seen.insert(name);
+            if (auto f = face(name)) list << f;
+        }
+    }
+    if (substitutes_.size() >= SubstituteLists) substitutes_.clear();
+    substitutes_.insert(postScriptName, list);
+    return list;
+}
+
+QStringList FontBackend::substitutionOrder(const FaceInfo& face) {
+    QStringList family, others;
+    for (const FaceInfo& f : faces()) (f.family == face.family ? family : others) << f.postScriptName;
+    return family + others;
 }
 
 bool FontBackend::isFontFile(const QString& path) const { return FontFace::faceCountInFile(path) > 0; }

@@ -40,6 +40,10 @@ public:
     std::shared_ptr<const FontFace> face(const QString& postScriptName);
     // A font of that PostScript name and size (size 0 or less: 12); null when none.
     Font font(const QString& postScriptName, double size = Font::DefaultSize);
+    // The faces that stand in for the characters a face lacks, best first, without the face
+    // itself; none for a face the backend does not know. Kept until the generation moves;
+    // listing them opens none.
+    QList<std::shared_ptr<const FontFace>> substitutesFor(const QString& postScriptName);
 
     // Moves whenever the installed or activated fonts change. Values are unique in the
     // process across backends, so a value kept from one backend never matches another.
@@ -74,6 +78,10 @@ protected:
     void clearFaceCache();
     // The face of an info; by default described by the info, its file opened when needed.
     virtual std::shared_ptr<const FontFace> openFace(const FaceInfo& info);
+    // The PostScript names of the faces that stand in for the face's missing characters,
+    // best first; by default the faces of its family, then the others in the order of
+    // faces().
+    virtual QStringList substitutionOrder(const FaceInfo& face);
     // The faces of a font file as the file itself names them.
     static QList<FaceInfo> faceInfosOfFile(const QString& path);
     // What an open face says of itself: names, weight, slant, pitch and colour (no
@@ -83,6 +91,10 @@ protected:
 private:
     QHash<QString, std::shared_ptr<const FontFace>> faceCache_;
     quint64 cacheGeneration_ = 0;
+    // The substitutes of the faces asked for last.
+    static constexpr int SubstituteLists = 8;
+    QHash<QString, QList<std::shared_ptr<const FontFace>>> substitutes_;
+    quint64 substitutesGeneration_ = 0;
     QString colorEmojiName_;
     quint64 colorEmojiGeneration_ = 0;
 };

@@ -76,11 +76,29 @@ QString sfntName(FT_Face face, FT_UShort id) {
 namespace {
 std::atomic<std::uint64_t> openCount{0}; // faces opened so far
 std::atomic<int> openNow{0};             // faces open now
+std::atomic<int> mappingsNow{0};         // files (or bytes) held readable now
 } // namespace
 
-// The open face: FreeType's and HarfBuzz's objects over the file (or the bytes).
+// The bytes of a face: its file mapped read-only, or the bytes it was made from. Shared
+// by the open face (FreeType and HarfBuzz read from it) and by whoever else reads the
+// bytes (FontFace::bytes()).
+struct FaceMapping {
+    hb_blob_t* blob = nullptr; // the file
+    QByteArray data;           // bytes in memory
+    FaceMapping() { ++mappingsNow; }
+    ~FaceMapping() {
+        if (blob) hb_blob_destroy(blob);
+        --mappingsNow;
+    }
+    FaceMapping(const FaceMapping&) = delete;
+    FaceMapping& operator=(const FaceMapping&) = delete;
+    const char* bytes() const { return blob ? hb_blob_get_data(blob, nullptr) : data.constData(); }
+    qsizetype size() const { return blob ? qsizetype(hb_blob_get_length(blob)) : data.size(); }
+};
+
+// The open face: FreeType's and HarfBuzz's objects over the face's bytes.
 struct FontFace::Impl {
-    QByteArray data; // the bytes of a face made from memory
+    std::shared_ptr<const FaceMapping> mapping;
     FT_Face ft = nullptr;
     hb_face_t* hbFace = nullptr;
     hb_font_t* hbFont = nullptr;
@@ -140,6 +158,13 @@ public:
         face->used = ++clock_;
     }
 
+    // Lets go of every face; those no call uses close.
+    void clear() {
+        std::vector<std::shared_ptr<FontFace::Impl>> closing;
+        std::lock_guard lock(mutex_);
+        closing.swap(recent_);
+    }
+
     void remove(const std::shared_ptr<FontFace::Impl>& face) {
         std::shared_ptr<FontFace::Impl> closing;
         std::lock_guard lock(mutex_);
@@ -176,6 +201,8 @@ FontFace::~FontFace() {
 
 std::uint64_t FontFace::facesOpened() { return openCount.load(); }
 int FontFace::facesOpenNow() { return openNow.load(); }
+int FontFace::fileMappingsNow() { return mappingsNow.load(); }
+void FontFace::closeUnusedFaces() { OpenFaces::shared().clear(); }
 
 std::shared_ptr<const FontFace> FontFace::fromFile(const QString& path, int index) {
     if (path.isEmpty()) return nullptr;
@@ -230,23 +257,24 @@ struct Opening {
     int glyphCount = 0;
 };
 
-// Opens a face of a file or of bytes; no impl when FreeType or HarfBuzz cannot.
+// Opens a face of a file or of bytes; no impl when FreeType or HarfBuzz cannot. The file
+// is mapped once; FreeType and HarfBuzz both read the mapping.
 Opening openFace(const QString& path, const QByteArray& data, int index) {
     Opening o;
     if (index < 0) return o;
     auto impl = std::make_shared<FontFace::Impl>();
     FontFace::Impl& d = *impl;
-    d.data = data;
+    auto mapping = std::make_shared<FaceMapping>();
+    if (path.isEmpty()) mapping->data = data;
+    else mapping->blob = hb_blob_create_from_file_or_fail(QFile::encodeName(path).constData());
+    if (!path.isEmpty() && !mapping->blob) return o;
+    d.mapping = mapping;
     {
         FreeTypeLibrary& lib = freeType();
         std::lock_guard lock(lib.mutex);
         if (!lib.lib) return o;
-        FT_Error err;
-        if (path.isEmpty())
-            err = FT_New_Memory_Face(lib.lib, reinterpret_cast<const FT_Byte*>(d.data.constData()),
-                                     FT_Long(d.data.size()), index, &d.ft);
-        else
-            err = FT_New_Face(lib.lib, QFile::encodeName(path).constData(), index, &d.ft);
+        const FT_Error err = FT_New_Memory_Face(lib.lib, reinterpret_cast<const FT_Byte*>(mapping->bytes()),
+                                                FT_Long(mapping->size()), index, &d.ft);
         if (err || !d.ft) {
             d.ft = nullptr;
             return o;
@@ -268,13 +296,9 @@ Opening openFace(const QString& path, const QByteArray& data, int index) {
                            ? FontFormat::OpenTypeTrueType : FontFormat::TrueType;
         else o.format = FontFormat::Bitmap;
 
-        hb_blob_t* blob;
-        if (path.isEmpty())
-            blob = hb_blob_create(d.data.constData(), unsigned(d.data.size()), HB_MEMORY_MODE_READONLY,
-                                  nullptr, nullptr);
-        else
-            blob = hb_blob_create_from_file_or_fail(QFile::encodeName(path).constData());
-        if (!blob) return o;
+        hb_blob_t* blob = mapping->blob ? hb_blob_reference(mapping->blob)
+                                        : hb_blob_create(mapping->data.constData(), unsigned(mapping->data.size()),
+                                                         HB_MEMORY_MODE_READONLY, nullptr, nullptr);
         d.hbFace = hb_face_create(blob, unsigned(index));
         hb_blob_destroy(blob);
         d.hbFont = hb_font_create(d.hbFace);
@@ -353,6 +377,12 @@ std::shared_ptr<FontFace::Impl> FontFace::opened() const {
 const FontFace::Properties& FontFace::properties() const {
     if (!d->known.load(std::memory_order_acquire)) (void)opened();
     return d->properties;
+}
+
+FontFace::Bytes FontFace::bytes() const {
+    const std::shared_ptr<Impl> o = opened();
+    if (!o || !o->mapping) return {};
+    return Bytes{o->mapping->bytes(), o->mapping->size(), o->mapping};
 }
 
 bool FontFace::isOpen() const {
@@ -484,6 +514,34 @@ std::uint32_t FontFace::nominalGlyph(char32_t c) const {
     return FT_Get_Char_Index(o->ft, c);
 }
 
+bool FontFace::glyphHasInk(std::uint32_t glyph) const {
+    const std::shared_ptr<Impl> o = opened();
+    if (!o) return false;
+    hb_glyph_extents_t extents{};
+    std::unique_lock<std::mutex> lock(o->mutex, std::defer_lock);
+    if (!isSfnt()) lock.lock(); // the hb-ft font reads the FreeType face
+    // HarfBuzz knows no extents for some kinds of glyphs (grey bitmaps of 'EBDT', for one):
+    // those are taken to draw.
+    if (!hb_font_get_glyph_extents(o->hbFont, glyph, &extents)) return glyph < std::uint32_t(glyphCount());
+    return extents.width != 0 && extents.height != 0;
+}
+
+std::int32_t FontFace::glyphAdvance(std::uint32_t glyph) const {
+    const std::shared_ptr<Impl> o = opened();
+    if (!o || glyph >= std::uint32_t(glyphCount())) return 0;
+    std::unique_lock<std::mutex> lock(o->mutex, std::defer_lock);
+    if (!isSfnt()) lock.lock(); // the hb-ft font reads the FreeType face
+    return hb_font_get_glyph_h_advance(o->hbFont, glyph);
+}
+
+std::uint32_t FontFace::variationGlyph(char32_t c, char32_t selector) const {
+    if (c > kx::LastCodePoint || selector > kx::LastCodePoint || !isSfnt()) return 0;
+    const std::shared_ptr<Impl> o = opened();
+    if (!o) return 0;
+    hb_codepoint_t g = 0;
+    return hb_font_get_variation_glyph(o->hbFont, c, selector, &g) ? g : 0;
+}
+
 QString FontFace::glyphName(std::uint32_t glyph) const {
     const std::shared_ptr<Impl> o = opened();
     if (!o) return {};
@@ -537,7 +595,7 @@ QVector<ShapedGlyph> FontFace::shape(const QString& text, bool ligatures, Layout
     const hb_glyph_info_t* info = hb_buffer_get_glyph_infos(buf, &n);
     const hb_glyph_position_t* pos = hb_buffer_get_glyph_positions(buf, &n);
     out.reserve(int(n));
-    for (unsigned i = 0; i < n; ++i) out.append(ShapedGlyph{info[i].codepoint, info[i].cluster, pos[i].x_advance});
+    for (unsigned i = 0; i < n; ++i) out.append(ShapedGlyph{info[i].codepoint, info[i].cluster, pos[i].x_advance, pos[i].x_offset, pos[i].y_offset});
     hb_buffer_destroy(buf);
     return out;
 }

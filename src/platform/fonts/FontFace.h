@@ -37,6 +37,8 @@ struct ShapedGlyph {
     std::uint32_t glyph = 0;   // 0 is the missing glyph
     std::uint32_t cluster = 0; // UTF-16 index of the first unit of its characters
     std::int32_t advance = 0;  // in font units
+    std::int32_t xOffset = 0;  // where the glyph sits from its pen position, in font units,
+    std::int32_t yOffset = 0;  // y up (marks placed over or under their base)
 };
 
 class FontFace {
@@ -97,6 +99,15 @@ public:
     void addCoveredCharactersTo(kx::CharSet& set) const;
     // The glyph of one character through the face's best Unicode mapping; 0 for none.
     std::uint32_t nominalGlyph(char32_t c) const;
+    // Whether the glyph draws anything: its outline or bitmap has an extent (for faces other
+    // than SFNT, as FreeType gives it). A glyph of the face whose extent is not known counts
+    // as drawing; one past the face's glyphs does not.
+    bool glyphHasInk(std::uint32_t glyph) const;
+    // The glyph's horizontal advance in font units, as shaping gives it; 0 for no glyph.
+    std::int32_t glyphAdvance(std::uint32_t glyph) const;
+    // The glyph of a character followed by a variation selector, from the face's variation
+    // sequences; 0 when the face has none for the pair.
+    std::uint32_t variationGlyph(char32_t c, char32_t selector) const;
     // The name the face gives a glyph ('post' table, CFF charset or Type 1 glyph names);
     // "" when it names none.
     QString glyphName(std::uint32_t glyph) const;
@@ -110,6 +121,17 @@ public:
     // Sum of the advances of the shaped text, in font units.
     long long advanceOf(const QString& text) const;
 
+    // The bytes the face is read from: its whole file (mapped, so that only the parts read
+    // take memory) or the bytes it was made from, and a handle that keeps them readable
+    // while it lives; no data when the face cannot be opened. The handle does not keep the
+    // face open.
+    struct Bytes {
+        const char* data = nullptr;
+        qsizetype size = 0;
+        std::shared_ptr<const void> keep;
+    };
+    Bytes bytes() const;
+
     // How many faces stay open when no call uses them.
     static constexpr int OpenFaceLimit = 24;
     // Whether the face's file is open now.
@@ -117,6 +139,11 @@ public:
     // How often this process opened a face, and how many are open now.
     static std::uint64_t facesOpened();
     static int facesOpenNow();
+    // Closes every face that no call uses now (they are opened again when next needed).
+    static void closeUnusedFaces();
+    // How many font files (or bytes of faces) are held readable now: by open faces and by
+    // the handles of bytes().
+    static int fileMappingsNow();
 
     struct Impl;
 

@@ -240,6 +240,28 @@ void FontconfigBackend::deactivate(int container) {
     QMetaObject::invokeMethod(this, &FontBackend::fontsChanged, Qt::QueuedConnection);
 }
 
+QStringList FontconfigBackend::substitutionOrder(const FaceInfo& face) {
+    FcPattern* pat = FcPatternCreate();
+    FcPatternAddString(pat, FC_FAMILY, reinterpret_cast<const FcChar8*>(face.family.toUtf8().constData()));
+    FcPatternAddDouble(pat, FC_WEIGHT, FcWeightFromOpenTypeDouble(face.weight));
+    FcPatternAddInteger(pat, FC_SLANT, face.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+    FcConfigSubstitute(nullptr, pat, FcMatchPattern);
+    FcDefaultSubstitute(pat);
+    FcResult result = FcResultNoMatch;
+    // Sorted from fontconfig's cache: no face is opened.
+    FcFontSet* set = FcFontSort(nullptr, pat, FcFalse, nullptr, &result);
+    QStringList names;
+    if (set) {
+        for (int i = 0; i < set->nfont; ++i) {
+            const QString n = patternString(set->fonts[i], FC_POSTSCRIPT_NAME);
+            if (!n.isEmpty()) names << n;
+        }
+        FcFontSetDestroy(set);
+    }
+    FcPatternDestroy(pat);
+    return names;
+}
+
 QString FontconfigBackend::defaultColorEmojiFontName() {
     if (colorEmojiGeneration_ == generation_) return colorEmoji_;
     colorEmojiGeneration_ = generation_;

@@ -27,6 +27,10 @@ public:
     void deactivate(int container) override;
     QString defaultColorEmojiFontName() override;
 
+protected:
+    // Fontconfig's order of all faces for the face's family, weight and slant.
+    QStringList substitutionOrder(const FaceInfo& face) override;
+
     // The folders whose changes are watched.
     QStringList watchedFolders() const;
 

@@ -16,37 +16,15 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QTextLayout>
 #include <algorithm>
 #include <cmath>
 
 namespace {
 
-struct Measured {
-    double width = 0, height = 0, ascent = 0;
-};
-
-// The size of the string laid out on one line in the font (all ligatures on).
-Measured measure(const rbx::Font& font, const QString& string) {
-    Measured m;
-    const auto qfont = rbx::qt::textFont(font);
-    if (!qfont) return m;
-    QTextLayout layout(string, *qfont);
-    QTextOption option;
-    option.setWrapMode(QTextOption::NoWrap);
-    layout.setTextOption(option);
-    layout.beginLayout();
-    QTextLine line = layout.createLine();
-    if (line.isValid()) line.setPosition(QPointF(0, 0));
-    layout.endLayout();
-    if (line.isValid()) {
-        m.width = line.naturalTextWidth();
-        m.height = line.height();
-        m.ascent = line.ascent();
-    }
-    // An empty string takes no room at all.
-    if (string.isEmpty()) m.width = m.height = 0;
-    return m;
+// The string laid out on one line in the font (all ligatures on), other faces standing in
+// for what the font lacks.
+RbxGlyphLine layOut(const rbx::Font& font, const QString& string) {
+    return RbxGlyphLayout::withInstalledSubstitutes(font).layOut(string);
 }
 
 QFont labelFont() {
@@ -67,17 +45,19 @@ void RbxBigCharView::setFont(const rbx::Font& font, const QString& string, bool 
     charString_ = string;
     popup_ = usedInPopup;
     const double W = width(), H = height();
-    const Measured at100 = measure(font.withPointSize(100), string);
-    const double w = at100.width, h = at100.height;
+    const RbxGlyphLine at100 = layOut(font.withPointSize(100), string);
+    // An empty string takes no room at all.
+    const double w = string.isEmpty() ? 0 : at100.advance, h = string.isEmpty() ? 0 : at100.ascent + at100.descent;
     double s = 1;
     if (w != 0 && h != 0) s = std::min(0.75 * W / w, 0.75 * H / h);
     else if (h == 0 && w != 0) s = 0.75 * W / w;
     else if (w == 0 && h != 0) s = 0.75 * H / h;
     if (!(s > 0) || !std::isfinite(s)) s = 1;
     font_ = font ? font.withPointSize(100 * s) : rbx::Font();
-    const Measured fitted = measure(font_, string);
-    textAscent_ = fitted.ascent;
-    stringBox_ = QRectF((W - fitted.width) / 2, (H - fitted.height) / 2, fitted.width, fitted.height);
+    line_ = layOut(font_, string);
+    const double fittedWidth = string.isEmpty() ? 0 : line_.advance;
+    const double fittedHeight = string.isEmpty() ? 0 : line_.ascent + line_.descent;
+    stringBox_ = QRectF((W - fittedWidth) / 2, (H - fittedHeight) / 2, fittedWidth, fittedHeight);
     update();
 }
 
@@ -169,21 +149,12 @@ void RbxBigCharView::drawRect(QPainter& p) {
         p.restore();
     }
 
-    const auto qfont = rbx::qt::textFont(font_);
-    if (!qfont || charString_.isEmpty()) return;
+    if (line_.runs.isEmpty() || charString_.isEmpty()) return;
     p.save();
     p.setRenderHint(QPainter::Antialiasing);
-    p.setFont(*qfont);
     p.setPen(popup_ ? QColor(rbx::colors::named(QStringLiteral("bigCharColor"))) : QColor(Qt::black));
-    QTextLayout layout(charString_, *qfont);
-    QTextOption option;
-    option.setWrapMode(QTextOption::NoWrap);
-    layout.setTextOption(option);
-    layout.beginLayout();
-    QTextLine line = layout.createLine();
-    if (line.isValid()) line.setPosition(QPointF(0, 0));
-    layout.endLayout();
-    layout.draw(&p, QPointF(box.x(), toViewY(box.y() + box.height())));
+    const QPointF baseline(box.x(), toViewY(box.y() + box.height()) + line_.ascent);
+    for (const QGlyphRun& run : line_.runs) p.drawGlyphRun(baseline, run);
     p.restore();
 }
 

@@ -9,6 +9,7 @@
 // coordinates of the view's bounds (y = 0 at the bottom). Main thread only.
 
 #include "platform/fonts/Font.h"
+#include "table/widgets/RbxGlyphLayout.h"
 
 #include <QRectF>
 #include <QString>
@@ -78,5 +79,6 @@ private:
     QString charString_;
     bool popup_ = false;
     QRectF stringBox_;
-    double textAscent_ = 0;
+    // The string's glyphs in font_.
+    RbxGlyphLine line_;
 };

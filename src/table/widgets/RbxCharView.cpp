@@ -14,6 +14,7 @@
 #include "table/widgets/RbxCharKeys.h"
 #include "table/widgets/RbxCharSelection.h"
 #include "table/widgets/RbxCharTracking.h"
+#include "table/widgets/RbxQtFonts.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -114,12 +115,22 @@ RbxCharView::RbxCharView(RbxCharViewServices services, QWidget* parent)
     viewport()->setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
     setContextMenuPolicy(Qt::PreventContextMenu);
-    // A scroll through thousands of characters lays out and frees texts by the thousand;
-    // the heap keeps those pages until it is asked to give them back.
     settledTimer_ = new QTimer(this);
     settledTimer_->setSingleShot(true);
     settledTimer_->setInterval(SettledAfterMs);
-    connect(settledTimer_, &QTimer::timeout, this, [] { malloc_trim(0); });
+    connect(settledTimer_, &QTimer::timeout, this, &RbxCharView::settled);
+}
+
+// A scroll through thousands of characters lays out texts by the thousand, in faces by the
+// dozen: once the table stopped repainting, only what it shows is kept (with the font
+// engines and the faces it is drawn with), and the heap is asked to give back the pages
+// that freed.
+void RbxCharView::settled() {
+    cellTexts_.keepOnlyShown();
+    colorPictures_.keepOnlyShown();
+    rbx::qt::releaseDrawingFonts();
+    rbx::FontFace::closeUnusedFaces();
+    malloc_trim(0);
 }
 
 RbxCharView::~RbxCharView() {

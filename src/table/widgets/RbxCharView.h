@@ -16,6 +16,7 @@
 #include "platform/fonts/Font.h"
 #include "table/core/RbxCharTable.h"
 #include "table/widgets/RbxCellText.h"
+#include "table/widgets/RbxColorGlyphPictures.h"
 #include "table/widgets/RbxCharViewHooks.h"
 #include "table/widgets/RbxQtFonts.h"
 
@@ -273,6 +274,8 @@ protected:
 private:
     friend class RbxCharViewPainter;
     friend class RbxCharSelection;
+    // The table stopped repainting for a while.
+    void settled();
     void updateScrollRange();
     void setScrollValue(double value);
     void scrollRectToVisible(const QRectF& tableRect);
@@ -306,7 +309,7 @@ private:
     std::shared_ptr<const RbxMouseLocator> mouse_;
     std::shared_ptr<const RbxModifierSource> modifiers_;
     QTimer* autoScrollTimer_ = nullptr;
-    // Runs once the table stopped repainting: what the drawing freed goes back to the system.
+    // Runs once the table stopped repainting: what is not shown goes (settled()).
     QTimer* settledTimer_ = nullptr;
     bool autoSaveAnchor_ = true;
     double scrollUnit_ = 1;
@@ -316,6 +319,7 @@ private:
     std::shared_ptr<RbxCharacterPosting> posting_;
     std::shared_ptr<RbxCharViewSources> sources_;
     RbxCellTextCache cellTexts_;
+    RbxColorGlyphPictures colorPictures_;
     std::unique_ptr<KXToolTip> tooltip_;
     std::unique_ptr<RbxCharSelection> selection_;
     std::unique_ptr<RbxCharTracking> tracking_;

@@ -69,6 +69,9 @@ private:
     bool needsToDraw(const QRectF& tableRect) const { return region_.intersects(toView(tableRect).toAlignedRect()); }
 
     void drawGroup(const RbxTableGroup& g, std::int64_t select, bool pressed);
+    // Calls f(index, cell rectangle) for each cell of the group the pass draws.
+    template <typename F> void forEachCellToDraw(const RbxTableGroup& g, F f) const;
+    void prepareColorPictures();
     void drawHeader(const RbxTableGroup& g);
     void drawTriangle(const RbxTableGroup& g);
     // Centred lines of text, inset 20 at the left and right, centred vertically.
@@ -80,6 +83,8 @@ private:
     void drawCell(const RbxTableGroup& g, char32_t c, const QRectF& cell, bool selected, bool pressed);
     void drawCellBackground(const CellLook& l);
     void drawCellContent(const CellLook& l);
+    // The text a cell shows; `inNoFont`, when given, tells whether no font has the character.
+    const RbxCellText& cellText(const CellLook& l, bool* inNoFont) const;
     QColor textColor(const CellLook& l, bool inNoFont) const;
     double drawPlacedGlyphs(const CellLook& l, const RbxCellText& text, const QColor& color);
     void drawSqueezedGlyphs(const CellLook& l, const RbxCellText& text, const QColor& color, const QPointF& origin,
@@ -88,6 +93,7 @@ private:
     void drawHotCorner(const CellLook& l);
     static QColor bracketColor(bool hilited, bool foreign);
     void drawGlyphs(const RbxCellText& text, const QPointF& tableOrigin, const QColor& color);
+    void drawRuns(const RbxCellText& text, const QPointF& at);
     void drawSpaceBracket(const QPointF& origin, double width, const QRectF& cell, bool hilited, bool foreign);
     void drawBoundingBox(const RbxCellText& text, const QPointF& tableOrigin);
     void drawImage(const QString& name, const QRectF& tableRect);
@@ -107,6 +113,7 @@ private:
     double ascender_ = 0, descender_ = 0; // of the display font; descender as -|descender|
     const kx::CharSet* allFonts_ = nullptr;
     const kx::CharSet* emoji_ = nullptr;
+    const kx::CharSet* modifiable_ = nullptr;
     const kx::CharSet* textOrEmoji_ = nullptr;
     const kx::CharSet* favorites_ = nullptr;
     char32_t marked_ = 0;
@@ -137,6 +144,7 @@ RbxCharViewPainter::RbxCharViewPainter(RbxCharView& view, QPainter& painter, con
     RbxCharViewSources& sources = view.sources();
     allFonts_ = sources.charactersInAllFonts();
     emoji_ = sources.colorEmojiCharacters();
+    modifiable_ = sources.modifiableEmojiCharacters();
     textOrEmoji_ = sources.textOrEmojiCharacters();
     favorites_ = sources.favoriteCharacters(view.font_);
     marked_ = view.controller().markedCharacter();
@@ -150,6 +158,7 @@ QRect RbxCharViewPainter::snapped(const QRectF& r) const {
 }
 
 void RbxCharViewPainter::drawTable() {
+    prepareColorPictures();
     p_.fillRect(region_.boundingRect(), view_.backgroundColor());
     const RbxCharSelection& selection = view_.selection();
     const bool pressed = selection.clickButton() != RbxCharView::NoClick || selection.updateSuppressed();
@@ -180,15 +189,23 @@ void RbxCharViewPainter::drawGroup(const RbxTableGroup& g, std::int64_t select, 
         drawMessage(RbxCharGroup::favoritesHint(), font, dark_ ? white(1, 0.7) : white(0, 0.7), grid);
         return;
     }
+    forEachCellToDraw(g, [&](std::size_t i, const QRectF& cell) {
+        drawCell(g, g.characterAtIndex(i), cell, std::int64_t(i) == select, pressed);
+    });
+}
+
+template <typename F> void RbxCharViewPainter::forEachCellToDraw(const RbxTableGroup& g, F f) const {
+    if (g.groupKind() == RbxMessageGroupKind || !g.isExpanded() || !intersects(dirty_, g.gridArea())) return;
     const auto range = g.dirtyRange(dirty_);
     if (!range) return;
     for (std::size_t i = range->firstIndex; i < range->endIndex; ++i) {
         if (!range->isDrawn(i)) continue;
         const QRectF cell = g.rectForCharacterAtIndex(i);
         if (!needsToDraw(cell)) continue;
-        drawCell(g, g.characterAtIndex(i), cell, std::int64_t(i) == select, pressed);
+        f(i, cell);
     }
 }
+
 
 void RbxCharViewPainter::drawHeader(const RbxTableGroup& g) {
     const QRectF area = g.headerArea();
@@ -316,17 +333,23 @@ void RbxCharViewPainter::drawCellBackground(const CellLook& l) {
 
 // The glyphs and where they come from. A character no font has is drawn with the font's own
 // missing glyph at once, without asking every installed font for it.
-void RbxCharViewPainter::drawCellContent(const CellLook& l) {
-    RbxCharView& v = view_;
+const RbxCellText& RbxCharViewPainter::cellText(const CellLook& l, bool* inNoFont) const {
     using Kind = RbxCellTextCache::Kind;
     const bool knownMissing = !l.isNative && allFonts_ && !allFonts_->contains(l.c);
     const Kind textKind = knownMissing                   ? Kind::Glyphs
                           : l.emoji                      ? Kind::Emoji
                           : (l.isNative && !l.safe)      ? Kind::Glyphs
                                                          : Kind::Text;
-    if (textKind == Kind::Emoji) v.sizeEmojiFont();
-    const RbxCellText& text = v.cellTexts_.text(l.c, textKind);
-    const bool inNoFont = knownMissing || (!l.isNative && !allFonts_ && text.missing);
+    if (textKind == Kind::Emoji) view_.sizeEmojiFont();
+    const RbxCellText& text = view_.cellTexts_.text(l.c, textKind);
+    if (inNoFont) *inNoFont = knownMissing || (!l.isNative && !allFonts_ && text.missing);
+    return text;
+}
+
+void RbxCharViewPainter::drawCellContent(const CellLook& l) {
+    RbxCharView& v = view_;
+    bool inNoFont = false;
+    const RbxCellText& text = cellText(l, &inNoFont);
     const QColor color = textColor(l, inNoFont);
     if (l.emoji && !inNoFont) {
         drawGlyphs(text, rbx::cells::emojiTextOrigin(l.cell, v.emojiBox_, v.emojiDescender_), color);
@@ -335,6 +358,24 @@ void RbxCharViewPainter::drawCellContent(const CellLook& l) {
     const double baseline = drawPlacedGlyphs(l, text, color);
     // A font whose missing glyph is blank still shows that nothing can draw the character.
     if (inNoFont && !text.hasInk) drawMissingMark(l.cell, baseline, color);
+}
+
+// The pictures of the colour emoji about to be drawn, decoded side by side before the cells
+// are drawn one by one. (With a shadow the glyphs are drawn as Qt draws them.)
+void RbxCharViewPainter::prepareColorPictures() {
+    if (layoutManager_.drawWithShadow()) return;
+    std::vector<RbxColorGlyphPictures::Request> requests;
+    for (const RbxTableGroup& g : view_.table_.groups()) {
+        if (!g.meetsRect(dirty_)) continue;
+        forEachCellToDraw(g, [&](std::size_t i, const QRectF& cell) {
+            const RbxCellText& text = cellText(cellLook(g, g.characterAtIndex(i), cell, false, false), nullptr);
+            for (std::size_t r = 0; r < text.fonts.size() && r < std::size_t(text.runs.size()); ++r) {
+                if (!text.fonts[r]->colorBitmaps()) continue;
+                for (quint32 glyph : text.runs[qsizetype(r)].glyphIndexes()) requests.push_back({text.fonts[r], glyph});
+            }
+        });
+    }
+    view_.colorPictures_.prepare(requests);
 }
 
 QColor RbxCharViewPainter::textColor(const CellLook& l, bool inNoFont) const {
@@ -388,7 +429,7 @@ void RbxCharViewPainter::drawSqueezedGlyphs(const CellLook& l, const RbxCellText
     }
     const double dx = (sx != 1 || l.safe) ? 0 : w * view_.tuning_.scaledOffsetX;
     p_.setPen(color);
-    layoutManager_.drawGlyphs(p_, text.runs, QPointF(dx, 0));
+    drawRuns(text, QPointF(dx, 0));
     p_.restore();
 }
 
@@ -408,7 +449,7 @@ void RbxCharViewPainter::drawBadges(const CellLook& l) {
 // The hot corner at the bottom right: a skin-tone dot, or the triangle of a character shown
 // as text or as emoji.
 void RbxCharViewPainter::drawHotCorner(const CellLook& l) {
-    if (view_.takesSkinTone(l.c)) {
+    if (modifiable_ && modifiable_->contains(l.c)) {
         const QRectF dot = toView(rbx::cells::skinToneDotRect(l.cell));
         // The skin tones from light to dark, left to right.
         static KXGradient gradient(QColor::fromRgbF(1, 0.8f, 0.6f), QColor(70, 53, 43));
@@ -435,8 +476,40 @@ void RbxCharViewPainter::drawGlyphs(const RbxCellText& text, const QPointF& orig
     if (text.runs.isEmpty()) return;
     p_.save();
     p_.setPen(color);
-    layoutManager_.drawGlyphs(p_, text.runs, toView(origin));
+    drawRuns(text, toView(origin));
     p_.restore();
+}
+
+// The runs from the start of their baseline at `at` (painter coordinates); glyphs of colour
+// bitmaps as their decoded pictures.
+void RbxCharViewPainter::drawRuns(const RbxCellText& text, const QPointF& at) {
+    const bool pictures = !layoutManager_.drawWithShadow() &&
+                          std::any_of(text.fonts.begin(), text.fonts.end(), [](const auto& f) { return f->colorBitmaps(); });
+    if (!pictures || text.fonts.size() != std::size_t(text.runs.size())) {
+        layoutManager_.drawGlyphs(p_, text.runs, at);
+        return;
+    }
+    for (qsizetype r = 0; r < text.runs.size(); ++r) {
+        const QGlyphRun& run = text.runs[r];
+        const rbx::qt::DrawingFont& font = *text.fonts[std::size_t(r)];
+        if (!font.colorBitmaps()) {
+            p_.drawGlyphRun(at, run);
+            continue;
+        }
+        const QList<quint32> glyphs = run.glyphIndexes();
+        const QList<QPointF> positions = run.positions();
+        for (qsizetype i = 0; i < glyphs.size() && i < positions.size(); ++i) {
+            if (const RbxColorGlyphPictures::Picture* picture = view_.colorPictures_.picture(font, glyphs[i])) {
+                p_.drawImage(QRectF(at + positions[i] + picture->offset, QSizeF(picture->image.size())), picture->image);
+            } else {
+                QGlyphRun one;
+                one.setRawFont(run.rawFont());
+                one.setGlyphIndexes({glyphs[i]});
+                one.setPositions({positions[i]});
+                p_.drawGlyphRun(at, one);
+            }
+        }
+    }
 }
 
 void RbxCharViewPainter::drawSpaceBracket(const QPointF& origin, double width, const QRectF& cell, bool hilited,
@@ -504,6 +577,10 @@ bool RbxCharView::showsBoundingBox() { return boundingBoxSwitch; }
 
 void RbxCharView::drawRect(QPainter& painter, const QRegion& region) {
     const KXAppearance::DrawingScope scope(isDarkTable());
+    if (region.contains(viewport()->rect())) {
+        cellTexts_.beginShowing();
+        colorPictures_.beginShowing();
+    }
     RbxCharViewPainter(*this, painter, region).drawTable();
 }
 

@@ -7,6 +7,7 @@
 #include <QFontDatabase>
 #include <QHash>
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <map>
 
@@ -141,18 +142,79 @@ QByteArray sfntData(const FontFace& face) {
     return out;
 }
 
-QRawFont rawFont(const rbx::Font& font) {
-    if (!font) return {};
-    const QtFace& q = qtFace(font.face());
-    QRawFont raw;
-    if (q.font) {
-        raw = QRawFont::fromFont(*q.font);
-        raw.setPixelSize(font.pointSize());
-    } else if (!font->filePath().isEmpty() && font->faceIndex() == 0) {
-        raw = QRawFont(font->filePath(), font.pointSize());
-    }
-    return raw;
+namespace {
+
+std::atomic<int> drawingFonts{0};
+
+// The drawing fonts asked for last, most recent first (kept alive for asking again).
+constexpr std::size_t KeptDrawingFonts = 8;
+std::vector<std::shared_ptr<const DrawingFont>>& keptDrawingFonts() {
+    static std::vector<std::shared_ptr<const DrawingFont>> kept;
+    return kept;
 }
+
+// Qt's font engine for the face at the size, reading the face's bytes where they are.
+// Faces of bitmaps only (colour emoji) are taken from Qt's font database instead: Qt 6.4
+// gives an engine made from bytes the glyph format of outlines, and its colour bitmaps
+// would then be copied into buffers sized for grey ones.
+std::shared_ptr<const DrawingFont> makeDrawingFont(const rbx::Font& font) {
+    if (font->format() != FontFormat::Bitmap) {
+        const FontFace::Bytes bytes = font->bytes();
+        QRawFont raw;
+        if (bytes.data && bytes.size > 0 && font->faceIndex() == 0) {
+            raw.loadFromData(QByteArray::fromRawData(bytes.data, bytes.size), font.pointSize(),
+                             QFont::PreferDefaultHinting);
+            if (raw.isValid()) return std::make_shared<const DrawingFont>(font, raw, bytes.keep);
+        }
+        // A face inside a collection: the face alone, written out.
+        if (const QByteArray alone = bytes.data ? sfntData(*font.face()) : QByteArray(); !alone.isEmpty()) {
+            raw.loadFromData(alone, font.pointSize(), QFont::PreferDefaultHinting);
+            if (raw.isValid()) return std::make_shared<const DrawingFont>(font, raw, nullptr);
+        }
+    }
+    // The engine Qt's font database has for the face (no bytes of ours are read then).
+    QRawFont raw;
+    if (const std::optional<QFont> q = textFont(font)) raw = QRawFont::fromFont(*q);
+    return std::make_shared<const DrawingFont>(font, raw, nullptr,
+                                               font->format() == FontFormat::Bitmap ? ColorBitmaps::of(font.face()) : nullptr);
+}
+} // namespace
+
+DrawingFont::DrawingFont(const rbx::Font& font, QRawFont raw, std::shared_ptr<const void> bytes,
+                         std::shared_ptr<const ColorBitmaps> colorBitmaps)
+    : font_(font), bytes_(std::move(bytes)), raw_(std::move(raw)), colorBitmaps_(std::move(colorBitmaps)) {
+    ++drawingFonts;
+}
+
+DrawingFont::~DrawingFont() { --drawingFonts; }
+
+int DrawingFont::liveCount() { return drawingFonts.load(); }
+
+std::shared_ptr<const DrawingFont> drawingFont(const rbx::Font& font) {
+    if (!font) return nullptr;
+    // The drawing fonts alive, kept or not: asking for one in use gives it again.
+    static std::vector<std::weak_ptr<const DrawingFont>> alive;
+    auto& kept = keptDrawingFonts();
+    auto it = std::find_if(kept.begin(), kept.end(), [&](const auto& d) { return d->font() == font; });
+    std::shared_ptr<const DrawingFont> found;
+    if (it != kept.end()) {
+        found = *it;
+        kept.erase(it);
+    } else {
+        std::erase_if(alive, [](const auto& w) { return w.expired(); });
+        for (const auto& w : alive)
+            if (auto d = w.lock(); d && d->font() == font) found = d;
+        if (!found) {
+            found = makeDrawingFont(font);
+            alive.push_back(found);
+        }
+    }
+    kept.insert(kept.begin(), found);
+    if (kept.size() > KeptDrawingFonts) kept.pop_back();
+    return found;
+}
+
+void releaseDrawingFonts() { keptDrawingFonts().clear(); }
 
 std::optional<QFont> textFont(const rbx::Font& font) {
     if (!font) return std::nullopt;
@@ -172,7 +234,8 @@ std::optional<QFont> textFont(const rbx::Font& font) {
 FaceMetrics metrics(const rbx::Font& font) {
     FaceMetrics m;
     if (!font) return m;
-    const QRawFont raw = rawFont(font);
+    const std::shared_ptr<const DrawingFont> drawing = drawingFont(font);
+    const QRawFont& raw = drawing->raw();
     if (raw.isValid()) {
         m.ascender = raw.ascent();
         m.descender = -raw.descent();
@@ -227,6 +290,7 @@ RbxFontMeasures measures(const rbx::Font& font) {
 }
 
 void resetCache() {
+    releaseDrawingFonts();
     for (auto& [face, known] : faceCache()) forget(known);
     faceCache().clear();
 }

@@ -1,6 +1,7 @@
 #include "NameFixtures.h"
 #include "common/SmallFileSystem.h"
 
+#include "core/AtomicFile.h"
 #include "core/Log.h"
 #include "model/RbxCharacterName.h"
 #include "model/RbxFontList.h"
@@ -300,11 +301,13 @@ TEST(CharacterNameList, AfterAFlushNamesComeFromTheCache) {
     const RbxCharacterName::SharedList before = RbxCharacterName::allNames();
     ASSERT_TRUE(rbxtest::waitFor(RbxCharacterName::isCacheWritten));
 
-    // The data file changes and the cache is replaced behind the list's back: after a
-    // flush the cache's names appear, the data file is not read again.
+    // The data file changes and the cache is replaced behind the list's back (as the
+    // program replaces files, by renaming a new one over it, so that a list mapping the
+    // old one keeps it): after a flush the cache's names appear, the data file is not
+    // read again.
     bundle.writeNames(record(65, 'A', "FROM THE DATA FILE"));
     const QByteArray cache = RbxCharacterName::cacheDataForNames({RbxCharacterName(65, 'A', 150, QStringLiteral("FROM THE CACHE"))});
-    namefix::writeFile(RbxCharacterName::cachedNamesPath(), cache);
+    ASSERT_TRUE(kx::writeFileAtomically(RbxCharacterName::cachedNamesPath(), cache));
     EXPECT_EQ(RbxCharacterName::nameOfCharacter(65), QStringLiteral("LATIN CAPITAL LETTER A"));
     RbxCharacterName::flushNames();
     EXPECT_EQ(RbxCharacterName::nameOfCharacter(65), QStringLiteral("FROM THE CACHE"));

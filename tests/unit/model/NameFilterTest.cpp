@@ -2,6 +2,9 @@
 
 #include "LayoutFixtures.h"
 
+#include "common/TestEnvironment.h"
+#include "model/CharacterNameState.h"
+#include "model/RbxNameIndex.h"
 #include "model/RbxTextMatching.h"
 
 #include <gmock/gmock.h>
@@ -174,6 +177,34 @@ TEST_F(NameFilterTest, IndexAgreesWithLookingAtEveryName) {
             RbxNameFilter::characterSetForCharacters(RbxNameFilter::newListOfNamesMatchingParts(words, letters));
         EXPECT_EQ(viaIndex, namesHoldingEveryWord(words, letters)) << q.toStdString();
     }
+}
+
+TEST_F(NameFilterTest, SearchesThroughTheMappedFilesFindWhatTheNamesHold) {
+    // Once the loading is over, the list and its index are views over the mapped files.
+    RbxCharacterName::allNames();
+    ASSERT_TRUE(rbxtest::waitFor([] { return RbxCharacterName::allNames()->isView() && !rbx::names::state().load; }, 20000));
+    const RbxCharacterName::NamesAndIndex mapped = RbxCharacterName::allNamesWithIndex();
+    RbxCharacterName::List inMemory = *mapped.list;
+    inMemory.sort();  // a list of its own, in the same order
+    ASSERT_FALSE(inMemory.isView());
+    const RbxNameIndex heapIndex(inMemory);
+    for (const QString& q : {QStringLiteral("arrow"), QStringLiteral("greek small"), QStringLiteral("a latin"),
+                             QStringLiteral("cjk 4e0"), QStringLiteral("letter-a"), QStringLiteral("\u00c5land"),
+                             QStringLiteral("face grin"), QStringLiteral("z"), QStringLiteral("tangut ideograph-18")}) {
+        QStringList words = q.split(u' ', Qt::SkipEmptyParts);
+        const std::uint32_t letters = RbxNameFilter::lettersFromFilterParts(words);
+        std::vector<rbx::FoldedWord> folded;
+        for (const QString& w : words) folded.emplace_back(w);
+        EXPECT_EQ(mapped.index->matching(folded, letters), heapIndex.matching(folded, letters)) << q.toStdString();
+        EXPECT_EQ(RbxNameFilter::characterSetForCharacters(RbxNameFilter::newListOfNamesMatchingParts(words, letters)),
+                  namesHoldingEveryWord(words, letters))
+            << q.toStdString();
+    }
+    EXPECT_EQ(mapped.index->namedCharacters(), heapIndex.namedCharacters());
+    kx::CharSet unnamed = heapIndex.namedCharacters();
+    unnamed.addCharactersFrom(0xB0000, 0xBFFFF);
+    unnamed.invert();
+    EXPECT_EQ(filtered(QStringLiteral("--")), unnamed);
 }
 
 TEST_F(NameFilterTest, LettersFromFilterParts) {

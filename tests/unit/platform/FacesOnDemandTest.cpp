@@ -100,3 +100,45 @@ TEST(FacesOnDemand, aListedFaceWhoseFileWentAwayHasNoGlyphsAndIsReportedOnce) {
     info.file.clear();
     EXPECT_FALSE(FontFace::fromInfo(info));
 }
+
+// The faces standing in for a face's missing characters are fontconfig's order for its
+// family, listed from the cache without opening any; closing the unused faces leaves the
+// bytes handed out readable.
+TEST(FacesOnDemand, substitutesComeInFontconfigsOrderWithoutOpeningFaces) {
+    Folder folder;
+    ASSERT_EQ(folder.copied, Faces);
+    rbx::FontconfigBackend backend;
+    backend.checkForChanges();
+    FontFace::closeUnusedFaces();
+    const std::uint64_t openedBefore = FontFace::facesOpened();
+    const int openBefore = FontFace::facesOpenNow();
+
+    const auto substitutes = backend.substitutesFor(Folder::postScriptName(1));
+    EXPECT_EQ(FontFace::facesOpened(), openedBefore) << "listing the substitutes opened faces";
+    ASSERT_GT(substitutes.size(), Faces - 1);
+    QStringList names;
+    for (const auto& f : substitutes) names << f->postScriptName();
+    EXPECT_FALSE(names.contains(Folder::postScriptName(1)));
+    for (int n = 2; n <= Faces; ++n) EXPECT_TRUE(names.contains(Folder::postScriptName(n))) << n;
+    EXPECT_TRUE(backend.substitutesFor(QStringLiteral("NoSuchFace-Regular")).isEmpty());
+
+    // Of the folder's faces, the other one with face 1's own letter is face 26 (the letters
+    // repeat after 25).
+    const auto own = std::find_if(substitutes.begin(), substitutes.end(), [](const auto& f) {
+        return f->familyName().startsWith(QStringLiteral("Rbx Fifty")) && f->covers(Folder::ownLetter(1));
+    });
+    ASSERT_NE(own, substitutes.end());
+    EXPECT_EQ((*own)->postScriptName(), Folder::postScriptName(26));
+    EXPECT_EQ(FontFace::facesOpened(), openedBefore);
+
+    const FontFace::Bytes bytes = (*own)->bytes();
+    ASSERT_NE(bytes.data, nullptr);
+    EXPECT_EQ(QByteArray(bytes.data, 4), QByteArray("\x00\x01\x00\x00", 4));
+    EXPECT_TRUE((*own)->isOpen());
+    const int mappings = FontFace::fileMappingsNow();
+    FontFace::closeUnusedFaces();
+    EXPECT_FALSE((*own)->isOpen());
+    EXPECT_LE(FontFace::facesOpenNow(), openBefore);
+    EXPECT_EQ(FontFace::fileMappingsNow(), mappings) << "the bytes handed out went with the face";
+    EXPECT_EQ(QByteArray(bytes.data, 4), QByteArray("\x00\x01\x00\x00", 4));
+}

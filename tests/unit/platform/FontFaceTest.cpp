@@ -63,6 +63,27 @@ TEST(FontFace, coveredCharactersAndNominalGlyphs) {
     EXPECT_EQ(face->nominalGlyph(0x110000), 0u);
 }
 
+// Whether a glyph draws anything, from its outline or its colour bitmap, and its advance.
+TEST(FontFace, glyphsInkAndAdvances) {
+    auto face = FontFace::fromData(fixture(QStringLiteral("RbxCmapTest-Regular.ttf")));
+    ASSERT_TRUE(face);
+    EXPECT_TRUE(face->glyphHasInk(face->nominalGlyph('A')));
+    EXPECT_FALSE(face->glyphHasInk(face->nominalGlyph(' ')));
+    EXPECT_FALSE(face->glyphHasInk(std::uint32_t(face->glyphCount())));
+    // Advances in font units, as shaping gives them.
+    const auto shaped = face->shape(QStringLiteral("A "));
+    ASSERT_EQ(shaped.size(), 2);
+    EXPECT_GT(shaped[0].advance, 0);
+    EXPECT_EQ(face->glyphAdvance(face->nominalGlyph('A')), shaped[0].advance);
+    EXPECT_EQ(face->glyphAdvance(face->nominalGlyph(' ')), shaped[1].advance);
+    EXPECT_EQ(face->glyphAdvance(std::uint32_t(face->glyphCount())), 0);
+
+    auto emoji = FontFace::fromData(fixture(QStringLiteral("RbxEmojiBits-Regular.ttf")));
+    ASSERT_TRUE(emoji);
+    EXPECT_EQ(emoji->format(), rbx::FontFormat::Bitmap);
+    EXPECT_TRUE(emoji->glyphHasInk(emoji->nominalGlyph(0x1F600)));
+}
+
 TEST(FontFace, shapingUsesTheFaceAloneAndItsLigatures) {
     auto face = FontFace::fromData(fixture(QStringLiteral("RbxLigaEdge-Regular.ttf")));
     ASSERT_TRUE(face);

@@ -52,7 +52,8 @@ struct TestSources : RbxCharViewSources {
     const kx::CharSet* textOrEmojiCharacters() override { return textOrEmoji ? &*textOrEmoji : nullptr; }
     const kx::CharSet* favoriteCharacters(const rbx::Font&) override { return favorites ? &*favorites : nullptr; }
     std::optional<std::vector<char32_t>> recentCharacters(const rbx::Font&) override { return recent; }
-    rbx::Font colorEmojiFont(double) override { return {}; }
+    rbx::Font emojiFont; // the colour emoji font (any size), none by default
+    rbx::Font colorEmojiFont(double size) override { return emojiFont ? emojiFont.withPointSize(size) : rbx::Font(); }
     int romanForUnicode(const rbx::Font&, char32_t) override { return roman; }
     QString htmlEntityForCharacter(char32_t) override { return entity; }
 };

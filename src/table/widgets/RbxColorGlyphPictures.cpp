@@ -1,0 +1,140 @@
+#include "table/widgets/RbxColorGlyphPictures.h"
+
+#include <QBuffer>
+#include <QImageReader>
+#include <QSet>
+#include <QThread>
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+
+namespace {
+
+// Fewer pictures than this are decoded on the main thread alone.
+constexpr std::size_t ShareAbove = 8;
+
+// The decoding threads besides the main thread.
+int decodingThreads() { return std::clamp(QThread::idealThreadCount() / 2 - 1, 1, 3); }
+
+double scaleOf(const rbx::qt::DrawingFont& font) {
+    const int ppem = font.colorBitmaps() ? font.colorBitmaps()->ppem() : 0;
+    return ppem > 0 ? font.raw().pixelSize() / ppem : 0;
+}
+
+RbxColorGlyphPictures::Picture decodeBitmap(const rbx::ColorBitmaps& bitmaps, double scale, quint32 glyph) {
+    RbxColorGlyphPictures::Picture p;
+    const std::optional<rbx::ColorBitmaps::Bitmap> b = bitmaps.bitmap(glyph);
+    if (!b || !(scale > 0)) return p;
+    // Qt's own PNG reader: one left to guess the format would load every image plug-in.
+    QBuffer png;
+    png.setData(b->png);
+    if (!png.open(QIODevice::ReadOnly)) return p;
+    QImageReader reader(&png, "png");
+    reader.setAutoDetectImageFormat(false);
+    QImage image;
+    if (!reader.read(&image)) return p;
+    const QSize size(std::max(1, int(std::lround(b->width * scale))), std::max(1, int(std::lround(b->height * scale))));
+    p.image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied)
+                  .scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    p.offset = QPointF(b->bearingX * scale, -b->bearingY * scale);
+    return p;
+}
+
+} // namespace
+
+RbxColorGlyphPictures::RbxColorGlyphPictures() { pool_.setMaxThreadCount(decodingThreads()); }
+
+RbxColorGlyphPictures::~RbxColorGlyphPictures() { pool_.waitForDone(); }
+
+RbxColorGlyphPictures::Key RbxColorGlyphPictures::keyOf(const rbx::qt::DrawingFont& font, quint32 glyph) {
+    return Key{font.colorBitmaps().get(), font.raw().pixelSize(), glyph};
+}
+
+RbxColorGlyphPictures::Picture RbxColorGlyphPictures::decode(const rbx::qt::DrawingFont& font, quint32 glyph) {
+    if (!font.colorBitmaps()) return {};
+    return decodeBitmap(*font.colorBitmaps(), scaleOf(font), glyph);
+}
+
+void RbxColorGlyphPictures::prepare(const std::vector<Request>& requests) {
+    struct Job {
+        Key key;
+        std::shared_ptr<const rbx::ColorBitmaps> bitmaps;
+        double scale = 0;
+        Picture picture;
+    };
+    std::vector<Job> jobs;
+    QSet<Key> queued;
+    for (const Request& r : requests) {
+        if (!r.font || !r.font->colorBitmaps()) continue;
+        const Key key = keyOf(*r.font, r.glyph);
+        if (pictures_.contains(key) || queued.contains(key)) continue;
+        queued.insert(key);
+        jobs.push_back(Job{key, r.font->colorBitmaps(), scaleOf(*r.font), {}});
+    }
+    if (jobs.empty()) return;
+    // The main thread and the decoding threads take the pictures one by one, so that the
+    // main thread waits at most for the pictures already begun when it runs out of them.
+    std::atomic<std::size_t> next{0};
+    auto work = [&jobs, &next] {
+        for (std::size_t i; (i = next++) < jobs.size();)
+            jobs[i].picture = decodeBitmap(*jobs[i].bitmaps, jobs[i].scale, jobs[i].key.glyph);
+    };
+    if (jobs.size() >= ShareAbove) {
+        const int helpers = std::min(pool_.maxThreadCount(), int(jobs.size() / (ShareAbove / 2)));
+        for (int h = 0; h < helpers; ++h) pool_.start(work);
+    }
+    work();
+    pool_.waitForDone();
+    for (Job& j : jobs) insert(j.key, j.bitmaps, std::move(j.picture));
+}
+
+const RbxColorGlyphPictures::Picture* RbxColorGlyphPictures::picture(const rbx::qt::DrawingFont& font, quint32 glyph) {
+    if (!font.colorBitmaps()) return nullptr;
+    const Key key = keyOf(font, glyph);
+    auto it = pictures_.find(key);
+    if (it == pictures_.end()) {
+        insert(key, font.colorBitmaps(), decode(font, glyph));
+        it = pictures_.find(key);
+        if (it == pictures_.end()) return nullptr;
+    }
+    it->showing = showing_;
+    it->used = ++clock_;
+    return it->picture.image.isNull() ? nullptr : &it->picture;
+}
+
+void RbxColorGlyphPictures::insert(const Key& key, const std::shared_ptr<const rbx::ColorBitmaps>& bitmaps,
+                                   Picture picture) {
+    const qsizetype cost = picture.image.sizeInBytes();
+    if (bytes_ + cost > MaxBytes) shrinkTo(MaxBytes * 3 / 4 - cost);
+    bytes_ += cost;
+    pictures_.insert(key, Entry{bitmaps, std::move(picture), showing_, ++clock_});
+}
+
+void RbxColorGlyphPictures::shrinkTo(qsizetype limit) {
+    std::vector<std::pair<quint64, Key>> byUse;
+    byUse.reserve(std::size_t(pictures_.size()));
+    for (auto it = pictures_.cbegin(); it != pictures_.cend(); ++it) byUse.emplace_back(it->used, it.key());
+    std::sort(byUse.begin(), byUse.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (const auto& [used, key] : byUse) {
+        if (bytes_ <= limit) break;
+        auto it = pictures_.find(key);
+        bytes_ -= it->picture.image.sizeInBytes();
+        pictures_.erase(it);
+    }
+}
+
+void RbxColorGlyphPictures::keepOnlyShown() {
+    for (auto it = pictures_.begin(); it != pictures_.end();) {
+        if (it->showing == showing_) {
+            ++it;
+            continue;
+        }
+        bytes_ -= it->picture.image.sizeInBytes();
+        it = pictures_.erase(it);
+    }
+}
+
+void RbxColorGlyphPictures::clear() {
+    pictures_.clear();
+    bytes_ = 0;
+}
