@@ -113,7 +113,6 @@ private:
     double ascender_ = 0, descender_ = 0; // of the display font; descender as -|descender|
     const kx::CharSet* allFonts_ = nullptr;
     const kx::CharSet* emoji_ = nullptr;
-    const kx::CharSet* modifiable_ = nullptr;
     const kx::CharSet* textOrEmoji_ = nullptr;
     const kx::CharSet* favorites_ = nullptr;
     char32_t marked_ = 0;
@@ -144,7 +143,6 @@ RbxCharViewPainter::RbxCharViewPainter(RbxCharView& view, QPainter& painter, con
     RbxCharViewSources& sources = view.sources();
     allFonts_ = sources.charactersInAllFonts();
     emoji_ = sources.colorEmojiCharacters();
-    modifiable_ = sources.modifiableEmojiCharacters();
     textOrEmoji_ = sources.textOrEmojiCharacters();
     favorites_ = sources.favoriteCharacters(view.font_);
     marked_ = view.controller().markedCharacter();
@@ -449,7 +447,7 @@ void RbxCharViewPainter::drawBadges(const CellLook& l) {
 // The hot corner at the bottom right: a skin-tone dot, or the triangle of a character shown
 // as text or as emoji.
 void RbxCharViewPainter::drawHotCorner(const CellLook& l) {
-    if (modifiable_ && modifiable_->contains(l.c)) {
+    if (view_.takesSkinTone(l.c)) {
         const QRectF dot = toView(rbx::cells::skinToneDotRect(l.cell));
         // The skin tones from light to dark, left to right.
         static KXGradient gradient(QColor::fromRgbF(1, 0.8f, 0.6f), QColor(70, 53, 43));
