@@ -18,7 +18,10 @@ void RbxFontFamily::collectMembers() {
     rbx::FontBackend& backend = rbx::FontBackend::shared();
     QList<rbx::FaceInfo> faces;
     if (faces_) {
-        faces = *faces_;
+        // The backend keeps the list of every face: once the members are made, the
+        // family's own part of it is not kept.
+        faces = std::move(*faces_);
+        faces_.reset();
     } else {
         for (const rbx::FaceInfo& f : backend.faces())
             if (f.family == name_) faces.append(f);

@@ -14,7 +14,8 @@ class RbxFontFamily {
 public:
     // A family whose members are looked up among the backend's faces.
     explicit RbxFontFamily(const QString& name);
-    // A family with its faces given (the font list groups all faces in one pass).
+    // A family with its faces given (the font list groups all faces in one pass); they
+    // are let go once the members are collected.
     RbxFontFamily(const QString& name, const QList<rbx::FaceInfo>& faces);
 
     const QString& name() const { return name_; }

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <QStandardPaths>
 #include <algorithm>
 
@@ -181,6 +182,19 @@ void FontconfigBackend::loadFaces() {
     FcPatternDestroy(pat);
     std::sort(faces_.begin(), faces_.end(),
               [](const FaceInfo& a, const FaceInfo& b) { return a.postScriptName < b.postScriptName; });
+    // The faces of a family share its name, most faces one of a few style names, and
+    // the faces of a collection file its path: each such text is kept once.
+    QSet<QString> texts;
+    const auto keepOnce = [&texts](QString& s) {
+        const auto it = texts.constFind(s);
+        if (it != texts.constEnd()) s = *it;
+        else texts.insert(s);
+    };
+    for (FaceInfo& info : faces_) {
+        keepOnce(info.family);
+        keepOnce(info.style);
+        keepOnce(info.file);
+    }
     for (int i = 0; i < faces_.size(); ++i) byName_.insert(faces_[i].postScriptName, i);
 }
 
