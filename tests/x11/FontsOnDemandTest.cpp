@@ -14,7 +14,6 @@
 #include "table/widgets/RbxCellText.h"
 
 #include <QDBusArgument>
-#include <QFile>
 #include <QImage>
 #include <QRect>
 #include <QUrl>
@@ -184,9 +183,7 @@ TEST(FontsOnDemand, ScrollingThroughEveryCharacterKeepsFewFacesAndEnginesAndLets
 TEST(FontsOnDemand, ThaanaIsDrawnInItsOwnFontWithoutGoingThroughEveryFace) {
     Folder folder;
     ASSERT_EQ(folder.copied, FixtureFaces);
-    const QString fonts = qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/fonts/");
-    ASSERT_TRUE(QFile::copy(rbxtest::testData(QStringLiteral("fonts/RbxThaana-Regular.ttf")),
-                            fonts + QStringLiteral("RbxThaana-Regular.ttf")));
+    ASSERT_TRUE(folder.add(QStringLiteral("RbxThaana-Regular.ttf")));
     writeSetting(QStringLiteral("selectedFont"), QStringLiteral("RbxThaana-Regular"));
     x11test::pointTo(QPoint(1200, 40));
     Copy copy;
@@ -235,9 +232,7 @@ TEST(FontsOnDemand, ThaanaIsDrawnInItsOwnFontWithoutGoingThroughEveryFace) {
 TEST(FontsOnDemand, ColourEmojiCellsShowTheFontsOwnPictures) {
     Folder folder;
     ASSERT_EQ(folder.copied, FixtureFaces);
-    const QString fonts = qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/fonts/");
-    ASSERT_TRUE(QFile::copy(rbxtest::testData(QStringLiteral("fonts/RbxEmojiBits-Regular.ttf")),
-                            fonts + QStringLiteral("RbxEmojiBits-Regular.ttf")));
+    ASSERT_TRUE(folder.add(QStringLiteral("RbxEmojiBits-Regular.ttf")));
     writeSetting(QStringLiteral("colorEmojiFont"), QStringLiteral("RbxEmojiBits-Regular"));
     writeSetting(QStringLiteral("selectedFont"), Folder::postScriptName(1));
     writeSetting(QStringLiteral("view"), QStringLiteral("3"));

@@ -53,6 +53,18 @@ void describe(FcPattern* p, FaceInfo& info) {
     if (characters) info.coverage = std::make_shared<const FaceCoverage>(characters, languages);
 }
 
+// The PostScript names of the set's faces, in its order; the set is destroyed.
+QStringList takePostScriptNames(FcFontSet* set) {
+    QStringList names;
+    if (!set) return names;
+    for (int i = 0; i < set->nfont; ++i) {
+        const QString n = patternString(set->fonts[i], FC_POSTSCRIPT_NAME);
+        if (!n.isEmpty()) names << n;
+    }
+    FcFontSetDestroy(set);
+    return names;
+}
+
 } // namespace
 
 FontconfigBackend::FontconfigBackend() {
@@ -264,14 +276,7 @@ QStringList FontconfigBackend::substitutionOrder(const FaceInfo& face) {
     FcResult result = FcResultNoMatch;
     // Sorted from fontconfig's cache: no face is opened.
     FcFontSet* set = FcFontSort(nullptr, pat, FcFalse, nullptr, &result);
-    QStringList names;
-    if (set) {
-        for (int i = 0; i < set->nfont; ++i) {
-            const QString n = patternString(set->fonts[i], FC_POSTSCRIPT_NAME);
-            if (!n.isEmpty()) names << n;
-        }
-        FcFontSetDestroy(set);
-    }
+    QStringList names = takePostScriptNames(set);
     FcPatternDestroy(pat);
     return names;
 }
@@ -287,14 +292,7 @@ QString FontconfigBackend::defaultColorEmojiFontName() {
     FcPatternAddCharSet(pat, FC_CHARSET, cs);
     FcObjectSet* os = FcObjectSetBuild(FC_POSTSCRIPT_NAME, nullptr);
     FcFontSet* set = FcFontList(nullptr, pat, os);
-    QStringList names;
-    if (set) {
-        for (int i = 0; i < set->nfont; ++i) {
-            const QString n = patternString(set->fonts[i], FC_POSTSCRIPT_NAME);
-            if (!n.isEmpty()) names << n;
-        }
-        FcFontSetDestroy(set);
-    }
+    QStringList names = takePostScriptNames(set);
     FcObjectSetDestroy(os);
     FcCharSetDestroy(cs);
     FcPatternDestroy(pat);

@@ -48,14 +48,7 @@ void RbxCellTextCache::setFonts(const rbx::Font& font, const rbx::Font& emojiFon
 
 void RbxCellTextCache::setEmojiFont(const rbx::Font& emojiFont) {
     if (emojiFont == emojiFont_) return;
-    for (auto it = cache_.begin(); it != cache_.end();) {
-        if ((it.key() >> 32) != quint64(Kind::Emoji)) {
-            ++it;
-            continue;
-        }
-        forget(it->text);
-        it = cache_.erase(it);
-    }
+    forgetWhere([](quint64 key, const Entry&) { return (key >> 32) == quint64(Kind::Emoji); });
     forgetEmojiFont(emojiFont);
 }
 
@@ -97,8 +90,12 @@ void RbxCellTextCache::forget(const RbxCellText& t) {
 }
 
 void RbxCellTextCache::keepOnlyShown() {
+    forgetWhere([this](quint64, const Entry& entry) { return entry.showing != showing_; });
+}
+
+void RbxCellTextCache::forgetWhere(const std::function<bool(quint64 key, const Entry& entry)>& drop) {
     for (auto it = cache_.begin(); it != cache_.end();) {
-        if (it->showing == showing_) {
+        if (!drop(it.key(), it.value())) {
             ++it;
             continue;
         }

@@ -15,6 +15,7 @@
 #include <QGlyphRun>
 #include <QHash>
 #include <QList>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -80,6 +81,8 @@ private:
     // The drawing fonts a text uses, each once.
     static std::vector<const rbx::qt::DrawingFont*> fontsOf(const RbxCellText& t);
     void forget(const RbxCellText& t);
+    // Forgets the texts for which drop(key, entry) is true.
+    void forgetWhere(const std::function<bool(quint64 key, const Entry& entry)>& drop);
 
     rbx::Font font_, emojiFont_;
     // The drawing font of the colour emoji font, made for the first emoji laid out: a table

@@ -25,6 +25,11 @@ public:
     FiftyFaceFolder(const FiftyFaceFolder&) = delete;
     FiftyFaceFolder& operator=(const FiftyFaceFolder&) = delete;
 
+    // One more fixture face of tests/data/fonts (its file name) in the folder.
+    bool add(const QString& fileName) const {
+        return QFile::copy(testData(QStringLiteral("fonts/") + fileName), dir_ + QLatin1Char('/') + fileName);
+    }
+
     static QString two(int n) { return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0')); }
     static QString postScriptName(int n) { return QStringLiteral("RbxFifty") + two(n) + QStringLiteral("-Regular"); }
     static QString family(int n) { return QStringLiteral("Rbx Fifty ") + two(n); }
