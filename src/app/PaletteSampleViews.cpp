@@ -32,8 +32,6 @@ constexpr int PreviewView = 10;
 constexpr int SampleEditorView = 11;
 constexpr int MinimumEditorSize = 8;
 constexpr int MaximumEditorSize = 96;
-// The letter at the large end of the size slider.
-constexpr int LargeLetterSize = 18;
 
 RbxTextEditView* makeEditor(QWidget* parent, const QString& name) {
     auto* editor = new RbxTextEditView(parent);
@@ -95,10 +93,10 @@ PaletteSampleViews::PaletteSampleViews(RbxDefaults& settings, PaletteContent& co
     sizeSlider_->setRange(MinimumEditorSize, MaximumEditorSize);
     sizeSlider_->setFocusPolicy(Qt::NoFocus);
     sizeSlider_->setMinimumWidth(48);
-    // Its large letter gets its font when the page first shows (showView): the hidden
-    // page is measured with the others when the palette is first laid out, and a font of
-    // that size would be looked up for it alone.
     sizeRight_ = new QLabel(QStringLiteral("A"), samplePage_);
+    QFont big = sizeRight_->font();
+    big.setPixelSize(18);
+    sizeRight_->setFont(big);
     sizeValue_ = new QLabel(samplePage_);
     sizeValue_->setObjectName(QStringLiteral("editorFontSizeValueText"));
     sizePt_ = new QLabel(QStringLiteral("pt"), samplePage_);
@@ -161,11 +159,6 @@ void PaletteSampleViews::showView(int view) {
         pages->setCurrentWidget(previewPage_);
         makePreview();
     } else if (view == SampleEditorView) {
-        if (sizeRight_->font().pixelSize() != LargeLetterSize) {
-            QFont big = sizeRight_->font();
-            big.setPixelSize(LargeLetterSize);
-            sizeRight_->setFont(big);
-        }
         pages->setCurrentWidget(samplePage_);
         updateEditorFont();
     } else if (pages->currentWidget() == previewPage_ || pages->currentWidget() == samplePage_) {
