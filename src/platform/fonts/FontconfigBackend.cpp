@@ -190,7 +190,6 @@ QList<FaceInfo> bestFaces(FcPattern* pattern, const QString& only = QString()) {
         FcFontSetDestroy(set);
     }
     FcObjectSetDestroy(os);
-    faces.squeeze();
     return faces;
 }
 

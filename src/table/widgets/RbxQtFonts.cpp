@@ -90,8 +90,9 @@ QtFace& qtFace(const std::shared_ptr<const FontFace>& face) {
             }
             if (!entry.font) {
                 // The copy did not help (Qt matches another face of the family by that
-                // name): it is not kept registered with Qt.
-                forget(entry);
+                // name). It stays registered: taking it back makes Qt read every installed
+                // face's entry again for its font database, which costs more than the copy.
+                // It is not handed over again.
                 entry.refused = true;
                 kx::log(QStringLiteral("Qt cannot load the font %1").arg(face->postScriptName()));
             }
