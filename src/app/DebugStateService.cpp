@@ -189,6 +189,7 @@ QVariantMap DebugStateService::state() const {
         {QStringLiteral("tableSearch"), tableSearch_},
         {QStringLiteral("facesOpened"), qulonglong(rbx::FontFace::facesOpened())},
         {QStringLiteral("facesOpen"), rbx::FontFace::facesOpenNow()},
+        {QStringLiteral("faceObjects"), rbx::FontFace::facesAlive()},
         {QStringLiteral("facesOpenedAtStart"), qulonglong(facesOpenedAtStart_)},
         {QStringLiteral("fontFilesMapped"), rbx::FontFace::fileMappingsNow()},
         {QStringLiteral("drawingFonts"), rbx::qt::DrawingFont::liveCount()},

@@ -20,6 +20,7 @@
 //                     tableSearch (s: the search whose result that paint showed),
 //                     facesOpened (t: how often the process opened a font face),
 //                     facesOpen (i: the faces open now),
+//                     faceObjects (i: the font face objects alive, open or not),
 //                     fontFilesMapped (i: font files, or bytes of faces, held readable now),
 //                     drawingFonts (i: the faces at a size the table and magnifier draw
 //                     glyphs with, each one of Qt's font engines),

@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QRegularExpression>
+#include <algorithm>
 #include <cmath>
 
 FontListModel::FontListModel(RbxDefaults& settings, QObject* parent) : QAbstractTableModel(parent), settings_(settings) {}
@@ -118,8 +119,9 @@ bool namesLettersAsPictures(const rbx::Font& font, const QString& text) {
 } // namespace
 
 bool FontListModel::canSetOwnName(const rbx::Font& font, const QString& name) {
-    return font && font->coveredCharacters().containsAllCharactersInString(name) && !hasSymbolEncoding(font) &&
-           !namesLettersAsPictures(font, name);
+    // Asked of the face's coverage character by character: no set of all its characters is made.
+    return font && std::all_of(name.begin(), name.end(), [&](QChar u) { return font->covers(u.unicode()); }) &&
+           !hasSymbolEncoding(font) && !namesLettersAsPictures(font, name);
 }
 
 bool FontListModel::hasNameFont(int row) const {

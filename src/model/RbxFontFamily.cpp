@@ -27,24 +27,28 @@ void RbxFontFamily::collectMembers() {
             if (f.family == name_) faces.append(f);
     }
     struct Member {
-        rbx::Font font;
+        rbx::Font font; // null for a face the backend lists: made when the members are asked for
+        QString postScriptName;
         QString style;
         int weight;
         bool italic;
     };
     std::vector<Member> found;
     for (const rbx::FaceInfo& f : faces) {
-        rbx::Font font = rbx::font::availableFontWithName(f.postScriptName, rbx::Font::DefaultSize);
-        if (!font) font = rbx::font::availableFontWithName(name_, rbx::Font::DefaultSize);
+        // A face the backend lists needs no face object to be counted as a member.
+        if (backend.faceInfo(f.postScriptName)) {
+            found.push_back(Member{rbx::Font(), f.postScriptName, f.style, f.weight, f.italic});
+            continue;
+        }
+        rbx::Font font = rbx::font::availableFontWithName(name_, rbx::Font::DefaultSize);
         if (!font) font = rbx::font::availableFontWithName(QStringLiteral("%1-%2").arg(f.postScriptName, f.style), rbx::Font::DefaultSize);
-        if (!font) font = backend.font(f.postScriptName);
         if (!font) font = backend.font(name_);
         if (!font) {
             kx::log(QStringLiteral("cannot find style %1 for family %2 (w=%3, t=%4)")
                         .arg(f.style, name_, QStringLiteral("?"), QStringLiteral("?")));
             continue;
         }
-        found.push_back(Member{font, f.style, f.weight, f.italic});
+        found.push_back(Member{font, f.postScriptName, f.style, f.weight, f.italic});
     }
     // Members in the order of the platform's font manager: by weight, upright first.
     std::stable_sort(found.begin(), found.end(), [](const Member& a, const Member& b) {
@@ -54,15 +58,32 @@ void RbxFontFamily::collectMembers() {
     });
     for (const Member& m : found) {
         members_.append(m.font);
+        memberNames_.append(m.font ? QString() : m.postScriptName);
         typefaces_.append(m.style);
     }
     numberOfValidMembers_ = static_cast<int>(members_.size());
     if (members_.isEmpty()) {
         if (const rbx::Font system = systemFont()) {
             members_.append(system);
+            memberNames_.append(QString());
             typefaces_.append(QStringLiteral("Regular"));
         }
     }
+}
+
+void RbxFontFamily::makeMembers() {
+    collectMembers();
+    if (membersMade_) return;
+    membersMade_ = true;
+    rbx::FontBackend& backend = rbx::FontBackend::shared();
+    for (qsizetype i = 0; i < members_.size(); ++i) {
+        if (members_.at(i)) continue;
+        rbx::Font font = backend.font(memberNames_.at(i));
+        if (!font) font = rbx::font::availableFontWithName(name_, rbx::Font::DefaultSize);
+        if (!font) font = systemFont();
+        members_[i] = font;
+    }
+    memberNames_.clear();
 }
 
 const QStringList& RbxFontFamily::typefaces() {
@@ -71,7 +92,7 @@ const QStringList& RbxFontFamily::typefaces() {
 }
 
 const QList<rbx::Font>& RbxFontFamily::members() {
-    collectMembers();
+    makeMembers();
     return members_;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // One font family of the font list with its usable member fonts (at 12 points) and
-// their style names. Members are collected on first use.
+// their style names. Members are collected on first use, from the backend's list of
+// faces; their fonts (and so the faces' objects) are made when the members are asked for.
 
 #include "platform/fonts/Font.h"
 #include "platform/fonts/FontBackend.h"
@@ -48,11 +49,14 @@ public:
 
 private:
     void collectMembers();
+    void makeMembers();
 
     QString name_;
     std::optional<QList<rbx::FaceInfo>> faces_;
     bool collected_ = false;
     QStringList typefaces_;
     QList<rbx::Font> members_;
+    QStringList memberNames_; // of the members not made yet, parallel to members_
+    bool membersMade_ = false;
     int numberOfValidMembers_ = 0;
 };

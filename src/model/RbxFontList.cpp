@@ -139,7 +139,8 @@ QList<rbx::Font> RbxFontList::allFonts() const {
 
 int RbxFontList::totalFontCount() const {
     int n = 0;
-    for (const FamilyPtr& f : allFontFamilies_) n += static_cast<int>(f->members().size());
+    // Counted by the members' styles: no member's font is made for the count.
+    for (const FamilyPtr& f : allFontFamilies_) n += static_cast<int>(f->typefaces().size());
     return n;
 }
 

@@ -11,6 +11,7 @@
 #include "SheetDriving.h"
 #include "common/FiftyFaceFolder.h"
 #include "platform/fonts/FontFace.h"
+#include "platform/fonts/FontconfigBackend.h"
 #include "table/widgets/RbxCellText.h"
 
 #include <QDBusArgument>
@@ -34,6 +35,7 @@ qulonglong opened(const QVariantMap& s) { return s.value(QStringLiteral("facesOp
 int openNow(const QVariantMap& s) { return s.value(QStringLiteral("facesOpen")).toInt(); }
 int drawingFonts(const QVariantMap& s) { return s.value(QStringLiteral("drawingFonts")).toInt(); }
 int filesMapped(const QVariantMap& s) { return s.value(QStringLiteral("fontFilesMapped")).toInt(); }
+int faceObjects(const QVariantMap& s) { return s.value(QStringLiteral("faceObjects")).toInt(); }
 
 // Qt's line for each face it loaded for a script and turned away for want of layout tables.
 int facesTurnedAway(const QString& output) { return int(output.count(QStringLiteral("OpenType support missing"))); }
@@ -102,6 +104,37 @@ TEST(FontsOnDemand, SearchesAndTheFontListOpenOnlyTheFacesTheyDraw) {
     const QVariantMap listed = Copy::state();
     EXPECT_TRUE(listed.value(QStringLiteral("fontListLoaded")).toBool());
     EXPECT_LT(opened(listed) - opened(searched), qulonglong(FixtureFaces / 2));
+}
+
+// The first paint and the searches make a face object only for the faces they draw or
+// look into, not one for every installed face (the substitutes of the table's font come
+// in fontconfig's order, each face made when first used), and the font list shown beside
+// the table makes none for the families it does not show.
+TEST(FontsOnDemand, ThePaintsAndSearchesMakeFaceObjectsOnlyForTheFacesTheyUse) {
+    Folder folder;
+    ASSERT_EQ(folder.copied, FixtureFaces);
+    Copy copy;
+    ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << copy.output().toStdString();
+    ASSERT_TRUE(Copy::waitForState([](const QVariantMap& s) { return s.value(QStringLiteral("fontListLoaded")).toBool(); }))
+        << "the font list beside the table was not loaded";
+    rbx::FontconfigBackend installed;
+    installed.checkForChanges();
+    const int faces = int(installed.faces().size());
+    ASSERT_GT(faces, FixtureFaces);
+    // Far fewer than the installed faces: those drawn on the first screen, the font list's
+    // rows and the substitutes of the characters the table's font lacks.
+    const int bound = faces / 4;
+    const QVariantMap shown = Copy::state();
+    EXPECT_GT(faceObjects(shown), 0);
+    EXPECT_LT(faceObjects(shown), bound) << "the first paint made a face object per installed face (" << faces << ")";
+
+    for (const char* text : {"greek capital", "latin capital letter b", "arrow", "heart"}) {
+        const QString search = QString::fromLatin1(text);
+        ASSERT_EQ(url(QStringLiteral("runebox://set?search=") + QString::fromLatin1(QUrl::toPercentEncoding(search))), 0);
+        ASSERT_TRUE(searchShown(search)) << text << copy.output().toStdString();
+        EXPECT_LT(faceObjects(Copy::state()), bound) << "the search for " << text
+                                                     << " made a face object per installed face (" << faces << ")";
+    }
 }
 
 TEST(FontsOnDemand, ScrollingThroughEveryCharacterKeepsFewFacesAndEnginesAndLetsGoOfThemWhenItSettles) {

@@ -43,7 +43,6 @@ struct FaceInfo {
     QString postScriptName;
     QString family;
     QString style;
-    QString fullName;
     QString file;   // empty for a face held in memory
     int index = 0;  // face index inside the file
     int weight = 400;  // OpenType weight class
@@ -53,11 +52,22 @@ struct FaceInfo {
     // Null when nothing but the face itself knows.
     std::shared_ptr<const FaceCoverage> coverage;
 
+    // The full name: the family when none was recorded. Most faces' full name is the family
+    // alone or the family and the style joined by a space; such a name is not kept as a
+    // text of its own but made when asked (set it after the family and the style).
+    QString fullName() const;
+    void setFullName(const QString& name);
+
     // The same face: names, file and index.
     bool operator==(const FaceInfo& o) const {
         return postScriptName == o.postScriptName && family == o.family && style == o.style &&
-               fullName == o.fullName && file == o.file && index == o.index;
+               fullName() == o.fullName() && file == o.file && index == o.index;
     }
+
+private:
+    enum class FullName : unsigned char { Family, FamilyAndStyle, Own };
+    FullName fullNameIs_ = FullName::Family;
+    QString ownFullName_;
 };
 
 } // namespace rbx

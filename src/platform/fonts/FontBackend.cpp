@@ -4,7 +4,8 @@
 #include "core/ProcessWide.h"
 #include "platform/fonts/FontconfigBackend.h"
 
-#include <QSet>
+#include <QPointer>
+#include <vector>
 #include <atomic>
 
 namespace rbx {
@@ -54,22 +55,34 @@ Font FontBackend::font(const QString& postScriptName, double size) {
     return f ? Font(f, size) : Font();
 }
 
-QList<std::shared_ptr<const FontFace>> FontBackend::substitutesFor(const QString& postScriptName) {
+FaceSubstitutes FontBackend::substitutesFor(const QString& postScriptName) {
     if (substitutesGeneration_ != generation()) {
         substitutes_.clear();
         substitutesGeneration_ = generation();
     }
     auto it = substitutes_.constFind(postScriptName);
     if (it != substitutes_.constEnd()) return it.value();
-    QList<std::shared_ptr<const FontFace>> list;
-    (void)faces(); // every name of the order is looked up
+    FaceSubstitutes list;
+    const QList<FaceInfo> all = faces();
     if (const std::optional<FaceInfo> info = faceInfo(postScriptName)) {
-        QSet<QString> seen{postScriptName};
+        // The order by the faces' places in the list, each face once and without the face
+        // itself; names the list does not hold are passed over.
+        QHash<QString, int> place;
+        place.reserve(all.size());
+        for (qsizetype i = 0; i < all.size(); ++i) place.insert(all.at(i).postScriptName, int(i));
+        std::vector<bool> taken(std::size_t(all.size()), false);
+        if (const auto own = place.constFind(postScriptName); own != place.constEnd()) taken[std::size_t(*own)] = true;
+        QList<int> order;
         for (const QString& name : substitutionOrder(*info)) {
-            if (seen.contains(name)) continue;
-            seen.insert(name);
-            if (auto f = face(name)) list << f;
+            const auto at = place.constFind(name);
+            if (at == place.constEnd() || taken[std::size_t(*at)]) continue;
+            taken[std::size_t(*at)] = true;
+            order << *at;
         }
+        order.squeeze();
+        list = FaceSubstitutes(all, std::move(order), [backend = QPointer<FontBackend>(this)](const FaceInfo& face) {
+            return backend ? backend->face(face.postScriptName) : nullptr;
+        });
     }
     if (substitutes_.size() >= SubstituteLists) substitutes_.clear();
     substitutes_.insert(postScriptName, list);
@@ -117,7 +130,7 @@ FaceInfo FontBackend::infoOfFace(const FontFace& face, const QString& path, int 
     info.postScriptName = face.postScriptName();
     info.family = face.familyName();
     info.style = face.styleName();
-    info.fullName = face.fullName();
+    info.setFullName(face.fullName());
     info.file = path;
     info.index = index;
     // Weight and slant from 'OS/2', the pitch from 'post' (damaged tables say nothing).

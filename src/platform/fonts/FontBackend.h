@@ -10,6 +10,7 @@
 // Listing the faces opens none of them: a face is opened when its glyphs or tables are
 // first needed (FontFace::fromInfo()).
 
+#include "platform/fonts/FaceSubstitutes.h"
 #include "platform/fonts/Font.h"
 #include "platform/fonts/FontFace.h"
 
@@ -42,8 +43,9 @@ public:
     Font font(const QString& postScriptName, double size = Font::DefaultSize);
     // The faces that stand in for the characters a face lacks, best first, without the face
     // itself; none for a face the backend does not know. Kept until the generation moves;
-    // listing them opens none.
-    QList<std::shared_ptr<const FontFace>> substitutesFor(const QString& postScriptName);
+    // listing them opens none and makes the face object of none (each is made, by face(),
+    // when first asked for).
+    FaceSubstitutes substitutesFor(const QString& postScriptName);
 
     // Moves whenever the installed or activated fonts change. Values are unique in the
     // process across backends, so a value kept from one backend never matches another.
@@ -93,7 +95,7 @@ private:
     quint64 cacheGeneration_ = 0;
     // The substitutes of the faces asked for last.
     static constexpr int SubstituteLists = 8;
-    QHash<QString, QList<std::shared_ptr<const FontFace>>> substitutes_;
+    QHash<QString, FaceSubstitutes> substitutes_;
     quint64 substitutesGeneration_ = 0;
     QString colorEmojiName_;
     quint64 colorEmojiGeneration_ = 0;

@@ -77,6 +77,7 @@ namespace {
 std::atomic<std::uint64_t> openCount{0}; // faces opened so far
 std::atomic<int> openNow{0};             // faces open now
 std::atomic<int> mappingsNow{0};         // files (or bytes) held readable now
+std::atomic<int> objectsNow{0};          // face objects alive
 } // namespace
 
 // The bytes of a face: its file mapped read-only, or the bytes it was made from. Shared
@@ -189,18 +190,25 @@ struct FontFace::State {
     std::atomic<bool> known{false};
     Properties properties;
     std::once_flag coveredOnce;
-    kx::CharSet covered;
+    // Made on first use: most faces are asked by their recorded coverage alone.
+    std::unique_ptr<const kx::CharSet> covered;
     std::atomic<bool> coveredMade{false};
 };
 
-FontFace::FontFace() : d(std::make_unique<State>()) {}
+FontFace::FontFace() : d(std::make_unique<State>()) { ++objectsNow; }
 
 FontFace::~FontFace() {
+    --objectsNow;
     if (std::shared_ptr<Impl> open = d->open.lock()) OpenFaces::shared().remove(open);
+}
+
+QString FontFace::fullName() const {
+    return fullNameJoinsStyle_ ? familyName_ + QLatin1Char(' ') + styleName_ : fullName_;
 }
 
 std::uint64_t FontFace::facesOpened() { return openCount.load(); }
 int FontFace::facesOpenNow() { return openNow.load(); }
+int FontFace::facesAlive() { return objectsNow.load(); }
 int FontFace::fileMappingsNow() { return mappingsNow.load(); }
 void FontFace::closeUnusedFaces() { OpenFaces::shared().clear(); }
 
@@ -220,7 +228,11 @@ std::shared_ptr<const FontFace> FontFace::fromInfo(const FaceInfo& info) {
     f->postScriptName_ = info.postScriptName;
     f->familyName_ = info.family;
     f->styleName_ = info.style;
-    f->fullName_ = info.fullName.isEmpty() ? info.family : info.fullName;
+    // A full name that is the family and the style joined is made when asked.
+    if (const QString full = info.fullName(); full != info.family + QLatin1Char(' ') + info.style)
+        f->fullName_ = full;
+    else
+        f->fullNameJoinsStyle_ = true;
     f->filePath_ = info.file;
     f->faceIndex_ = info.index;
     f->coverage_ = info.coverage;
@@ -485,10 +497,10 @@ const kx::CharSet& FontFace::coveredCharacters() const {
                 }
             }
         }
-        d->covered = set;
+        d->covered = std::make_unique<const kx::CharSet>(std::move(set));
         d->coveredMade = true;
     });
-    return d->covered;
+    return *d->covered;
 }
 
 bool FontFace::covers(char32_t c) const {

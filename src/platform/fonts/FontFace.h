@@ -63,7 +63,7 @@ public:
     QString familyName() const { return familyName_; }
     QString styleName() const { return styleName_; }
     // The full name from the 'name' table; family and style joined when there is none.
-    QString fullName() const { return fullName_; }
+    QString fullName() const;
     // A name of the 'name' table by its number (0 copyright, 1 family ...); "" if none.
     QString nameString(int nameId) const;
     // The file the face comes from; empty for a face made from bytes.
@@ -139,6 +139,8 @@ public:
     // How often this process opened a face, and how many are open now.
     static std::uint64_t facesOpened();
     static int facesOpenNow();
+    // How many face objects live now, open or not.
+    static int facesAlive();
     // Closes every face that no call uses now (they are opened again when next needed).
     static void closeUnusedFaces();
     // How many font files (or bytes of faces) are held readable now: by open faces and by
@@ -163,6 +165,7 @@ private:
 
     QString postScriptName_, familyName_, styleName_, fullName_, filePath_;
     int faceIndex_ = 0;
+    bool fullNameJoinsStyle_ = false;
     QByteArray data_; // the bytes of a face made from memory
     std::shared_ptr<const FaceCoverage> coverage_;
 

@@ -144,42 +144,52 @@ bool FontconfigBackend::checkForChanges() {
 
 namespace {
 
-// The faces of a fontconfig listing by PostScript name: of two files with the same name,
-// the one in an outline format the model reads, then the first by path. `only`, when
-// given, keeps that name alone.
-QHash<QString, FaceInfo> bestFaces(FcPattern* pattern, const QString& only = QString()) {
+// The faces of a fontconfig listing, one per PostScript name: of two files with the same
+// name, the one in an outline format the model reads, then the first by path. `only`,
+// when given, keeps that name alone.
+QList<FaceInfo> bestFaces(FcPattern* pattern, const QString& only = QString()) {
     // Everything is read from fontconfig's cache: no face is opened to list the fonts.
     FcObjectSet* os = FcObjectSetBuild(FC_POSTSCRIPT_NAME, FC_FAMILY, FC_STYLE, FC_FULLNAME, FC_FILE, FC_INDEX,
                                        FC_FONTFORMAT, FC_WEIGHT, FC_SLANT, FC_SPACING, FC_COLOR, FC_CHARSET,
                                        FC_LANG, nullptr);
     FcFontSet* set = FcFontList(nullptr, pattern, os);
-    struct Entry { FaceInfo info; int rank; };
-    QHash<QString, Entry> best;
+    QList<FaceInfo> faces;
+    QList<int> ranks;
+    QHash<QString, qsizetype> byName;
     if (set) {
+        faces.reserve(only.isNull() ? set->nfont : 1);
+        ranks.reserve(faces.capacity());
+        byName.reserve(faces.capacity());
         for (int i = 0; i < set->nfont; ++i) {
             FcPattern* p = set->fonts[i];
             FaceInfo info;
             info.postScriptName = patternString(p, FC_POSTSCRIPT_NAME);
+            if (info.postScriptName.isEmpty() || (!only.isNull() && info.postScriptName != only)) continue;
             info.file = patternString(p, FC_FILE);
-            if (info.postScriptName.isEmpty() || info.file.isEmpty()) continue;
-            if (!only.isNull() && info.postScriptName != only) continue;
+            if (info.file.isEmpty()) continue;
+            const int rank = formatRank(patternString(p, FC_FONTFORMAT));
+            const auto known = byName.constFind(info.postScriptName);
+            if (known != byName.constEnd() &&
+                (rank > ranks.at(*known) || (rank == ranks.at(*known) && info.file >= faces.at(*known).file)))
+                continue;
             info.family = patternString(p, FC_FAMILY);
             info.style = patternString(p, FC_STYLE);
-            info.fullName = patternString(p, FC_FULLNAME);
-            if (info.fullName.isEmpty()) info.fullName = info.family;
+            info.setFullName(patternString(p, FC_FULLNAME));
             int index = 0;
             if (FcPatternGetInteger(p, FC_INDEX, 0, &index) == FcResultMatch) info.index = index;
-            const int rank = formatRank(patternString(p, FC_FONTFORMAT));
-            auto it = best.find(info.postScriptName);
-            if (it != best.end() && (rank > it->rank || (rank == it->rank && info.file >= it->info.file))) continue;
             describe(p, info);
-            best.insert(info.postScriptName, Entry{info, rank});
+            if (known != byName.constEnd()) {
+                faces[*known] = std::move(info);
+                ranks[*known] = rank;
+            } else {
+                byName.insert(info.postScriptName, faces.size());
+                faces.append(std::move(info));
+                ranks.append(rank);
+            }
         }
         FcFontSetDestroy(set);
     }
     FcObjectSetDestroy(os);
-    QHash<QString, FaceInfo> faces;
-    for (auto it = best.cbegin(); it != best.cend(); ++it) faces.insert(it.key(), it->info);
     return faces;
 }
 
@@ -190,7 +200,7 @@ void FontconfigBackend::loadFaces() {
     faces_.clear();
     byName_.clear();
     FcPattern* pat = FcPatternCreate();
-    for (const FaceInfo& info : bestFaces(pat)) faces_ << info;
+    faces_ = bestFaces(pat);
     FcPatternDestroy(pat);
     std::sort(faces_.begin(), faces_.end(),
               [](const FaceInfo& a, const FaceInfo& b) { return a.postScriptName < b.postScriptName; });
@@ -207,7 +217,8 @@ void FontconfigBackend::loadFaces() {
         keepOnce(info.style);
         keepOnce(info.file);
     }
-    for (int i = 0; i < faces_.size(); ++i) byName_.insert(faces_[i].postScriptName, i);
+    byName_.reserve(faces_.size());
+    for (qsizetype i = 0; i < faces_.size(); ++i) byName_.insert(faces_.at(i).postScriptName, int(i));
 }
 
 QList<FaceInfo> FontconfigBackend::faces() {
@@ -224,15 +235,16 @@ std::optional<FaceInfo> FontconfigBackend::faceInfo(const QString& postScriptNam
         ++singleLookups_;
         FcPattern* pat = FcPatternCreate();
         FcPatternAddString(pat, FC_POSTSCRIPT_NAME, reinterpret_cast<const FcChar8*>(postScriptName.toUtf8().constData()));
-        const QHash<QString, FaceInfo> found = bestFaces(pat, postScriptName);
+        const QList<FaceInfo> found = bestFaces(pat, postScriptName);
         FcPatternDestroy(pat);
         if (found.isEmpty()) return std::nullopt;
-        return found.begin().value();
+        return found.first();
     }
     if (!facesLoaded_) loadFaces();
     auto it = byName_.constFind(postScriptName);
     if (it == byName_.constEnd()) return std::nullopt;
-    return faces_[it.value()];
+    // Read without detaching: the list handed out by faces() may still be alive.
+    return faces_.at(it.value());
 }
 
 int FontconfigBackend::activateFile(const QString& path) {

@@ -49,7 +49,7 @@ QString textOf(const QList<uint>& chars, qsizetype from, qsizetype to) {
 
 } // namespace
 
-RbxGlyphLayout::RbxGlyphLayout(const rbx::Font& font, QList<std::shared_ptr<const rbx::FontFace>> substitutes)
+RbxGlyphLayout::RbxGlyphLayout(const rbx::Font& font, rbx::FaceSubstitutes substitutes)
     : font_(font), substitutes_(std::move(substitutes)) {}
 
 RbxGlyphLayout RbxGlyphLayout::withInstalledSubstitutes(const rbx::Font& font) {
@@ -63,12 +63,22 @@ bool RbxGlyphLayout::drawable(const std::shared_ptr<const rbx::FontFace>& face) 
 
 std::shared_ptr<const rbx::FontFace> RbxGlyphLayout::substituteForAll(const QList<uint>& chars, const QString& text,
                                                                        QVector<rbx::ShapedGlyph>& glyphs) const {
-    for (const auto& face : substitutes_) {
-        if (!std::all_of(chars.begin(), chars.end(), [&](uint c) { return isDefaultIgnorable(c) || face->covers(c); }))
+    for (qsizetype i = 0; i < substitutes_.size(); ++i) {
+        if (!std::all_of(chars.begin(), chars.end(),
+                         [&](uint c) { return isDefaultIgnorable(c) || substitutes_.covers(i, c); }))
             continue;
-        if (!drawable(face)) continue;
+        const std::shared_ptr<const rbx::FontFace> face = substitutes_.face(i);
+        if (!face || !drawable(face)) continue;
         glyphs = face->shape(forFace(*face, text));
         if (!hasMissingGlyph(glyphs)) return face;
+    }
+    return nullptr;
+}
+
+std::shared_ptr<const rbx::FontFace> RbxGlyphLayout::substituteFor(char32_t c) const {
+    for (qsizetype i = 0; i < substitutes_.size(); ++i) {
+        if (!substitutes_.covers(i, c)) continue;
+        if (std::shared_ptr<const rbx::FontFace> face = substitutes_.face(i); face && drawable(face)) return face;
     }
     return nullptr;
 }
@@ -128,9 +138,7 @@ RbxGlyphLine RbxGlyphLayout::layOut(const QString& text) const {
             if (!runFace || !isDefaultIgnorable(c)) {
                 face = own;
                 if (own->nominalGlyph(c) == 0) {
-                    auto it = std::find_if(substitutes_.begin(), substitutes_.end(),
-                                           [&](const auto& s) { return s->covers(c) && drawable(s); });
-                    if (it != substitutes_.end()) face = *it;
+                    if (auto substitute = substituteFor(c)) face = std::move(substitute);
                 }
             }
             if (face != runFace) {

@@ -6,8 +6,10 @@
 // turns a face away for a script whose layout tables it lacks.
 //
 // Faces are chosen by what the installed fonts' index records of their characters; a
-// face is opened only to shape the part of the text it draws. Main thread only.
+// substitute's face object is made only when the index says it has the characters asked
+// for, and a face is opened only to shape the part of the text it draws. Main thread only.
 
+#include "platform/fonts/FaceSubstitutes.h"
 #include "platform/fonts/Font.h"
 #include "table/widgets/RbxQtFonts.h"
 
@@ -33,7 +35,7 @@ class RbxGlyphLayout {
 public:
     RbxGlyphLayout() = default;
     // `substitutes`: the faces that stand in for characters the font's face lacks, best first.
-    RbxGlyphLayout(const rbx::Font& font, QList<std::shared_ptr<const rbx::FontFace>> substitutes);
+    RbxGlyphLayout(const rbx::Font& font, rbx::FaceSubstitutes substitutes);
     // A font of the installed fonts, with the substitutes the font backend gives its face.
     static RbxGlyphLayout withInstalledSubstitutes(const rbx::Font& font);
 
@@ -52,6 +54,9 @@ private:
     void append(RbxGlyphLine& line, const std::shared_ptr<const rbx::FontFace>& face,
                 const QVector<rbx::ShapedGlyph>& glyphs) const;
 
+    // The first substitute that has the character and that Qt can draw; null when none.
+    std::shared_ptr<const rbx::FontFace> substituteFor(char32_t c) const;
+
     rbx::Font font_;
-    QList<std::shared_ptr<const rbx::FontFace>> substitutes_;
+    rbx::FaceSubstitutes substitutes_;
 };

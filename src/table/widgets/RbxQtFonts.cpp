@@ -24,6 +24,7 @@ struct QtFace {
     std::optional<QFont> font;            // verified
     QString family;                       // unverified family for text when `font` is none
     int applicationFont = -1;             // the copy handed to Qt, if any
+    bool refused = false;                 // Qt found no face of its copy: not handed over again
 };
 
 // Faces met while browsing fonts; beyond this many the ones Qt finds by itself are dropped.
@@ -64,8 +65,11 @@ QtFace& qtFace(const std::shared_ptr<const FontFace>& face) {
     if (it != cache.end()) return it->second;
     if (cache.size() >= MaxFaces) {
         // Faces Qt knows by themselves are found again cheaply; the copies handed to Qt
-        // stay known, so that each is handed over once and the fonts in use keep theirs.
-        std::erase_if(cache, [](const auto& entry) { return entry.second.applicationFont < 0; });
+        // stay known, so that each is handed over once and the fonts in use keep theirs, and
+        // so do the faces whose copy Qt could not use, so that none is copied again.
+        std::erase_if(cache, [](const auto& entry) {
+            return entry.second.applicationFont < 0 && !entry.second.refused;
+        });
     }
     QtFace entry;
     entry.face = face;
@@ -84,7 +88,14 @@ QtFace& qtFace(const std::shared_ptr<const FontFace>& face) {
                     if (entry.font) break;
                 }
             }
-            if (!entry.font) kx::log(QStringLiteral("Qt cannot load the font %1").arg(face->postScriptName()));
+            if (!entry.font) {
+                // The copy did not help (Qt matches another face of the family by that
+                // name). It stays registered: taking it back makes Qt read every installed
+                // face's entry again for its font database, which costs more than the copy.
+                // It is not handed over again.
+                entry.refused = true;
+                kx::log(QStringLiteral("Qt cannot load the font %1").arg(face->postScriptName()));
+            }
         }
     }
     return cache.emplace(face.get(), std::move(entry)).first->second;

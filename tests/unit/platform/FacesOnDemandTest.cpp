@@ -113,31 +113,43 @@ TEST(FacesOnDemand, substitutesComeInFontconfigsOrderWithoutOpeningFaces) {
     const std::uint64_t openedBefore = FontFace::facesOpened();
     const int openBefore = FontFace::facesOpenNow();
 
-    const auto substitutes = backend.substitutesFor(Folder::postScriptName(1));
+    const int objectsBefore = FontFace::facesAlive();
+    const rbx::FaceSubstitutes substitutes = backend.substitutesFor(Folder::postScriptName(1));
     EXPECT_EQ(FontFace::facesOpened(), openedBefore) << "listing the substitutes opened faces";
+    EXPECT_EQ(FontFace::facesAlive(), objectsBefore) << "listing the substitutes made face objects";
     ASSERT_GT(substitutes.size(), Faces - 1);
     QStringList names;
-    for (const auto& f : substitutes) names << f->postScriptName();
+    for (qsizetype i = 0; i < substitutes.size(); ++i) names << substitutes.postScriptName(i);
     EXPECT_FALSE(names.contains(Folder::postScriptName(1)));
+    EXPECT_EQ(names.removeDuplicates(), 0);
     for (int n = 2; n <= Faces; ++n) EXPECT_TRUE(names.contains(Folder::postScriptName(n))) << n;
     EXPECT_TRUE(backend.substitutesFor(QStringLiteral("NoSuchFace-Regular")).isEmpty());
 
     // Of the folder's faces, the other one with face 1's own letter is face 26 (the letters
-    // repeat after 25).
-    const auto own = std::find_if(substitutes.begin(), substitutes.end(), [](const auto& f) {
-        return f->familyName().startsWith(QStringLiteral("Rbx Fifty")) && f->covers(Folder::ownLetter(1));
-    });
-    ASSERT_NE(own, substitutes.end());
-    EXPECT_EQ((*own)->postScriptName(), Folder::postScriptName(26));
+    // repeat after 25); asking the coverage makes no face object, asking the face one.
+    qsizetype own = -1;
+    for (qsizetype i = 0; i < substitutes.size() && own < 0; ++i)
+        if (names.at(i).startsWith(QStringLiteral("RbxFifty")) && substitutes.covers(i, Folder::ownLetter(1))) own = i;
+    ASSERT_GE(own, 0);
+    EXPECT_EQ(names.at(own), Folder::postScriptName(26));
+    EXPECT_EQ(substitutes.facesMade(), 0);
+    EXPECT_EQ(FontFace::facesAlive(), objectsBefore);
+    const std::shared_ptr<const FontFace> ownFace = substitutes.face(own);
+    ASSERT_TRUE(ownFace);
+    EXPECT_EQ(ownFace->postScriptName(), Folder::postScriptName(26));
+    EXPECT_EQ(ownFace, backend.face(Folder::postScriptName(26))) << "the backend's face is shared";
+    EXPECT_EQ(substitutes.face(own), ownFace);
+    EXPECT_EQ(substitutes.facesMade(), 1);
+    EXPECT_EQ(backend.substitutesFor(Folder::postScriptName(1)).facesMade(), 1) << "copies share the faces made";
     EXPECT_EQ(FontFace::facesOpened(), openedBefore);
 
-    const FontFace::Bytes bytes = (*own)->bytes();
+    const FontFace::Bytes bytes = ownFace->bytes();
     ASSERT_NE(bytes.data, nullptr);
     EXPECT_EQ(QByteArray(bytes.data, 4), QByteArray("\x00\x01\x00\x00", 4));
-    EXPECT_TRUE((*own)->isOpen());
+    EXPECT_TRUE(ownFace->isOpen());
     const int mappings = FontFace::fileMappingsNow();
     FontFace::closeUnusedFaces();
-    EXPECT_FALSE((*own)->isOpen());
+    EXPECT_FALSE(ownFace->isOpen());
     EXPECT_LE(FontFace::facesOpenNow(), openBefore);
     EXPECT_EQ(FontFace::fileMappingsNow(), mappings) << "the bytes handed out went with the face";
     EXPECT_EQ(QByteArray(bytes.data, 4), QByteArray("\x00\x01\x00\x00", 4));

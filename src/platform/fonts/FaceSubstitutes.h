@@ -1,0 +1,50 @@
+#pragma once
+// The faces that stand in for the characters a face lacks, best first. A substitute is
+// known by its entry in the installed fonts' list (name and recorded characters); its
+// face object is made only when it is first asked for, so that a list of every installed
+// face costs little more than the order. Copies share the faces made. Main thread only.
+
+#include "platform/fonts/FaceInfo.h"
+#include "platform/fonts/FontFace.h"
+
+#include <QHash>
+#include <QList>
+#include <functional>
+#include <memory>
+
+namespace rbx {
+
+class FaceSubstitutes {
+public:
+    // The face of a listed face (null when none can be made).
+    using MakeFace = std::function<std::shared_ptr<const FontFace>(const FaceInfo&)>;
+
+    FaceSubstitutes() = default;
+    // Faces made already, in their order.
+    explicit FaceSubstitutes(const QList<std::shared_ptr<const FontFace>>& faces);
+    // The listed faces at `order`'s positions of `faces`, in that order; their faces come
+    // from `make` when first needed.
+    FaceSubstitutes(QList<FaceInfo> faces, QList<int> order, MakeFace make);
+
+    qsizetype size() const;
+    bool isEmpty() const { return size() == 0; }
+    QString postScriptName(qsizetype i) const;
+    // Whether the i-th substitute has the character: as the fonts' index records it, without
+    // making its face; asked of the face where the index recorded nothing.
+    bool covers(qsizetype i, char32_t c) const;
+    // The i-th substitute's face, made now when it was not; null when none can be made.
+    std::shared_ptr<const FontFace> face(qsizetype i) const;
+    // How many faces were made for the list (or given to it).
+    qsizetype facesMade() const;
+
+private:
+    struct Shared {
+        QList<FaceInfo> faces;
+        QList<int> order;
+        MakeFace make;
+        QHash<qsizetype, std::shared_ptr<const FontFace>> made; // a null face: none could be made
+    };
+    std::shared_ptr<Shared> d_;
+};
+
+} // namespace rbx
