@@ -167,6 +167,7 @@ void RbxCharViewPainter::drawTable() {
         if (g.meetsRect(dirty_)) drawGroup(g, select, pressed);
         sum += std::int64_t(g.count());
     }
+    view_.colorPictures_.finishPrepared();
 }
 
 void RbxCharViewPainter::drawGroup(const RbxTableGroup& g, std::int64_t select, bool pressed) {
@@ -358,8 +359,8 @@ void RbxCharViewPainter::drawCellContent(const CellLook& l) {
     if (inNoFont && !text.hasInk) drawMissingMark(l.cell, baseline, color);
 }
 
-// The pictures of the colour emoji about to be drawn, decoded side by side before the cells
-// are drawn one by one. (With a shadow the glyphs are drawn as Qt draws them.)
+// The pictures of the colour emoji about to be drawn, decoded on the worker threads while
+// the cells are drawn one by one. (With a shadow the glyphs are drawn as Qt draws them.)
 void RbxCharViewPainter::prepareColorPictures() {
     if (layoutManager_.drawWithShadow()) return;
     std::vector<RbxColorGlyphPictures::Request> requests;
