@@ -82,16 +82,19 @@ struct RbxColorGlyphPictures::Pending {
     void work() {
         for (std::size_t i; (i = next++) < jobs.size();) run(i);
     }
-    // Job `i` decoded, here when no thread began it.
+    // Job `i` decoded, here when no thread began it; while a worker decodes it, this thread
+    // decodes the next ones no thread took.
     Job& finished(std::size_t i) {
         run(i);
         Job& j = jobs[i];
+        for (std::size_t k; j.state.load() != Done && (k = next++) < jobs.size();) run(k);
         for (int s; (s = j.state.load()) != Done;) j.state.wait(s);
         return j;
     }
 
     std::vector<Job> jobs;
     std::atomic<std::size_t> next{0};
+    quint64 showing = 0; // of the drawing that asked for them
 };
 
 void RbxColorGlyphPictures::prepare(const std::vector<Request>& requests) {
@@ -118,6 +121,7 @@ void RbxColorGlyphPictures::prepare(const std::vector<Request>& requests) {
         j.scale = scaleOf(*todo[i].second->font);
         pendingIndex_.insert(j.key, i);
     }
+    pending->showing = showing_;
     pending_ = pending;
     const int helpers = std::min(pool_.maxThreadCount(), int(todo.size() / (ShareAbove / 2)));
     for (int h = 0; h < helpers; ++h) pool_.start([pending] { pending->work(); });
@@ -126,7 +130,7 @@ void RbxColorGlyphPictures::prepare(const std::vector<Request>& requests) {
 void RbxColorGlyphPictures::keepPending(std::size_t index) {
     Pending::Job& j = pending_->finished(index);
     pendingIndex_.remove(j.key);
-    insert(j.key, j.bitmaps, std::move(j.picture));
+    insert(j.key, j.bitmaps, std::move(j.picture), pending_->showing);
     if (pendingIndex_.isEmpty()) pending_.reset();
 }
 
@@ -153,11 +157,11 @@ const RbxColorGlyphPictures::Picture* RbxColorGlyphPictures::picture(const rbx::
 }
 
 void RbxColorGlyphPictures::insert(const Key& key, const std::shared_ptr<const rbx::ColorBitmaps>& bitmaps,
-                                   Picture picture) {
+                                   Picture picture, std::optional<quint64> showing) {
     const qsizetype cost = picture.image.sizeInBytes();
     if (bytes_ + cost > MaxBytes) shrinkTo(MaxBytes * 3 / 4 - cost);
     bytes_ += cost;
-    pictures_.insert(key, Entry{bitmaps, std::move(picture), showing_, ++clock_});
+    pictures_.insert(key, Entry{bitmaps, std::move(picture), showing.value_or(showing_), ++clock_});
 }
 
 void RbxColorGlyphPictures::shrinkTo(qsizetype limit) {

@@ -14,6 +14,7 @@
 #include <QPointF>
 #include <QThreadPool>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class RbxColorGlyphPictures {
@@ -73,7 +74,9 @@ private:
     struct Pending;
     static Key keyOf(const rbx::qt::DrawingFont& font, quint32 glyph);
     static Picture decode(const rbx::qt::DrawingFont& font, quint32 glyph);
-    void insert(const Key& key, const std::shared_ptr<const rbx::ColorBitmaps>& bitmaps, Picture picture);
+    // Kept as asked for by the drawing `showing` (by default the current one).
+    void insert(const Key& key, const std::shared_ptr<const rbx::ColorBitmaps>& bitmaps, Picture picture,
+                std::optional<quint64> showing = std::nullopt);
     // Drops the least recently used pictures until they take at most `limit` bytes.
     void shrinkTo(qsizetype limit);
 
