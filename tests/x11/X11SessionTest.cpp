@@ -8,7 +8,10 @@
 #include "platform/x11/X11Session.h"
 #include "platform/x11/XErrorTrap.h"
 
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QGuiApplication>
+#include <QTimer>
 #include <QProcess>
 #include <QWidget>
 #include <gtest/gtest.h>
@@ -114,6 +117,38 @@ TEST(X11Session, ListenersGetTheirEventsThroughTheEventLoop) {
     rbxtest::spinEventLoop(100);
     EXPECT_EQ(first, 1);
     EXPECT_EQ(second, 0);
+}
+
+TEST(X11Session, AnEventThatArrivedWhileTheLoopWasGoingToSleepIsServedAtOnce) {
+    X11Session& s = session();
+    OwnWindow win(s);
+    s.addInputMask(win.w, PropertyChangeMask);
+    const auto prop = s.atom("_RUNEBOX_TEST_PROP");
+    s.sync();
+    rbxtest::spinEventLoop(50);
+    QElapsedTimer clock;
+    qint64 seenAt = -1;
+    QEventLoop loop;
+    // Nothing but the notice or the time-out wakes the loop.
+    const auto id = s.addEventListener(PropertyNotify, win.w, [&](const XEvent&) {
+        if (seenAt < 0) seenAt = clock.elapsed();
+        loop.quit();
+    });
+    // Another client changes the property: the notice is on the socket, unread, when
+    // the loop next looks at the connection before sleeping.
+    Display* other = XOpenDisplay(nullptr);
+    ASSERT_NE(other, nullptr);
+    const long v = 2;
+    XChangeProperty(other, win.w, prop, XA_CARDINAL, 32, PropModeReplace, reinterpret_cast<const unsigned char*>(&v), 1);
+    XSync(other, False);
+    XCloseDisplay(other);
+    usleep(100 * 1000);
+    clock.start();
+    QTimer::singleShot(3000, &loop, &QEventLoop::quit);
+    loop.exec();
+    s.removeEventListener(id);
+    ASSERT_GE(seenAt, 0);
+    EXPECT_LT(seenAt, 1000);  // not only when something else woke the loop
 }
 
 TEST(X11RawEvents, WatchersOnOneConnectionEachGetTheirOwnKindsOnly) {

@@ -53,10 +53,12 @@ X11Session::X11Session(const QByteArray& displayName, QObject* parent) : QObject
         if (auto* dispatcher = QAbstractEventDispatcher::instance(app->thread())) {
             // A pass that may sleep announces itself with aboutToBlock, one that may not
             // (processEvents without waiting) with awake: look at the queue on both.
+            // Flushing first: Xlib's flush also reads what has arrived into the queue, and
+            // an event read then, after the look, would wait there until the next one came.
             auto drain = [this] {
                 if (!m_display || m_dispatching) return;
-                if (XEventsQueued(m_display, QueuedAlready) > 0) processPendingEvents();
                 XFlush(m_display);
+                if (XEventsQueued(m_display, QueuedAlready) > 0) processPendingEvents();
             };
             m_blockHook = connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, drain);
             m_awakeHook = connect(dispatcher, &QAbstractEventDispatcher::awake, this, drain);
