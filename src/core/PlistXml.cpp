@@ -13,24 +13,28 @@ namespace kx::plist {
 
 namespace {
 
+// Reads the UTF-8 bytes themselves: markup is ASCII, so only the character data of
+// keys and values is decoded, each run on its own, and no text of the whole file is made.
+// A run never ends inside a multi-byte sequence (it ends at '<' or '&'), so the values are
+// those of decoding the whole file at once, invalid sequences included.
 class XmlReader {
 public:
-    explicit XmlReader(QString text) : s_(std::move(text)) {}
+    explicit XmlReader(QByteArrayView bytes) : s_(bytes) {}
 
     Result run() {
         if (!skipMisc()) return failure();
         Tag top;
         if (!readTag(top)) return failure();
-        if (top.closing) return fail(QStringLiteral("unexpected closing tag </%1>").arg(top.name)), failure();
+        if (top.closing) return fail(QStringLiteral("unexpected closing tag </%1>").arg(text(top.name))), failure();
         QVariant value;
-        if (top.name == QLatin1String("plist")) {
+        if (top.name == "plist") {
             if (top.empty) return fail(QStringLiteral("empty property list")), failure();
             if (!skipMisc()) return failure();
             Tag inner;
             if (!readTag(inner)) return failure();
             if (inner.closing) return fail(QStringLiteral("empty property list")), failure();
             if (!parseValue(inner, value, 0)) return failure();
-            if (!skipMisc() || !expectClose(QStringLiteral("plist"))) return failure();
+            if (!skipMisc() || !expectClose("plist")) return failure();
         } else if (!parseValue(top, value, 0)) {
             return failure();
         }
@@ -41,10 +45,12 @@ public:
 
 private:
     struct Tag {
-        QStringView name;  // within the text read
+        QByteArrayView name;  // within the bytes read
         bool closing = false;
         bool empty = false;
     };
+
+    static QString text(QByteArrayView utf8) { return QString::fromUtf8(utf8); }
 
     bool fail(const QString& message) {
         if (error_.isEmpty()) error_ = QStringLiteral("%1 at line %2").arg(message).arg(lineAt(i_));
@@ -55,22 +61,24 @@ private:
     int lineAt(qsizetype pos) const {
         int line = 1;
         for (qsizetype k = 0; k < pos && k < s_.size(); ++k)
-            if (s_[k] == u'\n') ++line;
+            if (s_[k] == '\n') ++line;
         return line;
     }
 
-    bool startsWith(QLatin1StringView what) const {
-        return QStringView(s_).mid(i_).startsWith(what);
+    bool startsWith(QByteArrayView what) const { return s_.sliced(i_).startsWith(what); }
+
+    qsizetype indexOf(QByteArrayView what, qsizetype from) const {
+        const qsizetype k = s_.sliced(from).indexOf(what);
+        return k < 0 ? -1 : from + k;
     }
 
     void skipBlanks() {
-        while (i_ < s_.size() && (s_[i_] == u' ' || s_[i_] == u'\t' || s_[i_] == u'\n' || s_[i_] == u'\r'))
-            ++i_;
+        while (i_ < s_.size() && (s_[i_] == ' ' || s_[i_] == '\t' || s_[i_] == '\n' || s_[i_] == '\r')) ++i_;
     }
 
     // Skips to just after `end`; fails when it never comes.
-    bool skipPast(QLatin1StringView end, const char* what) {
-        const qsizetype k = s_.indexOf(end, i_);
+    bool skipPast(QByteArrayView end, const char* what) {
+        const qsizetype k = indexOf(end, i_);
         if (k < 0) return fail(QStringLiteral("unterminated %1").arg(QLatin1String(what)));
         i_ = k + end.size();
         return true;
@@ -81,24 +89,24 @@ private:
         for (;;) {
             skipBlanks();
             // Mostly an element's tag comes next.
-            if (i_ + 1 < s_.size() && s_[i_] == u'<' && s_[i_ + 1] != u'!' && s_[i_ + 1] != u'?') return true;
-            if (startsWith(QLatin1StringView("<!--"))) {
-                if (!skipPast(QLatin1StringView("-->"), "comment")) return false;
-            } else if (startsWith(QLatin1StringView("<?"))) {
-                if (!skipPast(QLatin1StringView("?>"), "processing instruction")) return false;
-            } else if (startsWith(QLatin1StringView("<!DOCTYPE"))) {
+            if (i_ + 1 < s_.size() && s_[i_] == '<' && s_[i_ + 1] != '!' && s_[i_ + 1] != '?') return true;
+            if (startsWith("<!--")) {
+                if (!skipPast("-->", "comment")) return false;
+            } else if (startsWith("<?")) {
+                if (!skipPast("?>", "processing instruction")) return false;
+            } else if (startsWith("<!DOCTYPE")) {
                 // Skip to the closing '>' outside quotes and an internal subset.
                 i_ += 9;
-                QChar quote;
+                char quote = 0;
                 int bracket = 0;
                 for (;; ++i_) {
                     if (i_ >= s_.size()) return fail(QStringLiteral("unterminated document type"));
-                    const QChar c = s_[i_];
-                    if (!quote.isNull()) { if (c == quote) quote = QChar(); continue; }
-                    if (c == u'"' || c == u'\'') quote = c;
-                    else if (c == u'[') ++bracket;
-                    else if (c == u']') --bracket;
-                    else if (c == u'>' && bracket <= 0) { ++i_; break; }
+                    const char c = s_[i_];
+                    if (quote) { if (c == quote) quote = 0; continue; }
+                    if (c == '"' || c == '\'') quote = c;
+                    else if (c == '[') ++bracket;
+                    else if (c == ']') --bracket;
+                    else if (c == '>' && bracket <= 0) { ++i_; break; }
                 }
             } else {
                 return true;
@@ -108,118 +116,124 @@ private:
 
     bool readTag(Tag& tag) {
         if (i_ >= s_.size()) return fail(QStringLiteral("unexpected end of the property list"));
-        if (s_[i_] != u'<') return fail(QStringLiteral("unexpected text"));
+        if (s_[i_] != '<') return fail(QStringLiteral("unexpected text"));
         ++i_;
         tag = Tag{};
-        if (i_ < s_.size() && s_[i_] == u'/') { tag.closing = true; ++i_; }
+        if (i_ < s_.size() && s_[i_] == '/') { tag.closing = true; ++i_; }
         const qsizetype start = i_;
         while (i_ < s_.size()) {
-            const QChar c = s_[i_];
-            if (c == u'>' || c == u'/' || c == u' ' || c == u'\t' || c == u'\n' || c == u'\r') break;
+            const char c = s_[i_];
+            if (c == '>' || c == '/' || c == ' ' || c == '\t' || c == '\n' || c == '\r') break;
             ++i_;
         }
-        tag.name = QStringView(s_).mid(start, i_ - start);
+        tag.name = s_.sliced(start, i_ - start);
         if (tag.name.isEmpty()) return fail(QStringLiteral("tag without a name"));
         // Attributes are skipped.
-        QChar quote;
+        char quote = 0;
         for (;; ++i_) {
-            if (i_ >= s_.size()) return fail(QStringLiteral("unterminated tag <%1").arg(tag.name));
-            const QChar c = s_[i_];
-            if (!quote.isNull()) { if (c == quote) quote = QChar(); continue; }
-            if (c == u'"' || c == u'\'') quote = c;
-            else if (c == u'/' && i_ + 1 < s_.size() && s_[i_ + 1] == u'>') {
+            if (i_ >= s_.size()) return fail(QStringLiteral("unterminated tag <%1").arg(text(tag.name)));
+            const char c = s_[i_];
+            if (quote) { if (c == quote) quote = 0; continue; }
+            if (c == '"' || c == '\'') quote = c;
+            else if (c == '/' && i_ + 1 < s_.size() && s_[i_ + 1] == '>') {
                 tag.empty = true;
                 i_ += 2;
                 break;
-            } else if (c == u'>') { ++i_; break; }
+            } else if (c == '>') { ++i_; break; }
         }
         if (tag.closing && tag.empty) return fail(QStringLiteral("malformed closing tag"));
         return true;
     }
 
-    bool expectClose(QStringView name) {
+    bool expectClose(QByteArrayView name) {
         Tag tag;
         if (!readTag(tag)) return false;
         if (!tag.closing || tag.name != name)
             return fail(QStringLiteral("expected </%1>, found <%2%3>")
-                            .arg(name, tag.closing ? QStringLiteral("/") : QString(), tag.name));
+                            .arg(text(name), tag.closing ? QStringLiteral("/") : QString(), text(tag.name)));
         return true;
     }
 
     bool appendEntity(QString& out) {
-        const qsizetype end = s_.indexOf(u';', i_);
+        const qsizetype end = indexOf(";", i_);
         if (end < 0 || end - i_ > 12) return fail(QStringLiteral("malformed entity"));
-        const QString name = s_.mid(i_ + 1, end - i_ - 1);
+        const QByteArrayView name = s_.sliced(i_ + 1, end - i_ - 1);
         i_ = end + 1;
-        if (name == QLatin1String("lt")) out += u'<';
-        else if (name == QLatin1String("gt")) out += u'>';
-        else if (name == QLatin1String("amp")) out += u'&';
-        else if (name == QLatin1String("quot")) out += u'"';
-        else if (name == QLatin1String("apos")) out += u'\'';
-        else if (name.startsWith(u'#')) {
+        if (name == "lt") out += u'<';
+        else if (name == "gt") out += u'>';
+        else if (name == "amp") out += u'&';
+        else if (name == "quot") out += u'"';
+        else if (name == "apos") out += u'\'';
+        else if (name.startsWith('#')) {
             bool ok = false;
-            const uint code = name.startsWith(QLatin1String("#x")) ? name.mid(2).toUInt(&ok, 16)
-                                                                    : name.mid(1).toUInt(&ok, 10);
+            const QByteArray number = name.startsWith("#x") ? name.sliced(2).toByteArray() : name.sliced(1).toByteArray();
+            const uint code = number.toUInt(&ok, name.startsWith("#x") ? 16 : 10);
             if (!ok || code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-                return fail(QStringLiteral("invalid character reference &%1;").arg(name));
+                return fail(QStringLiteral("invalid character reference &%1;").arg(text(name)));
             const char32_t c = code;
             out += QString::fromUcs4(&c, 1);
         } else {
-            return fail(QStringLiteral("unknown entity &%1;").arg(name));
+            return fail(QStringLiteral("unknown entity &%1;").arg(text(name)));
         }
         return true;
     }
 
     // Character data up to the closing tag of `name`.
-    bool readText(QStringView name, QString& out) {
+    bool readText(QByteArrayView name, QString& out) {
         for (;;) {
-            if (i_ >= s_.size()) return fail(QStringLiteral("unterminated <%1>").arg(name));
-            const QChar c = s_[i_];
-            if (c == u'&') {
+            if (i_ >= s_.size()) return fail(QStringLiteral("unterminated <%1>").arg(text(name)));
+            const char c = s_[i_];
+            if (c == '&') {
                 if (!appendEntity(out)) return false;
-            } else if (c == u'<') {
-                if (startsWith(QLatin1StringView("<![CDATA["))) {
-                    const qsizetype end = s_.indexOf(QLatin1StringView("]]>"), i_ + 9);
+            } else if (c == '<') {
+                if (startsWith("<![CDATA[")) {
+                    const qsizetype end = indexOf("]]>", i_ + 9);
                     if (end < 0) return fail(QStringLiteral("unterminated CDATA section"));
-                    out += QStringView(s_).mid(i_ + 9, end - i_ - 9);
+                    append(out, s_.sliced(i_ + 9, end - i_ - 9));
                     i_ = end + 3;
-                } else if (startsWith(QLatin1StringView("<!--"))) {
-                    if (!skipPast(QLatin1StringView("-->"), "comment")) return false;
+                } else if (startsWith("<!--")) {
+                    if (!skipPast("-->", "comment")) return false;
                 } else {
                     return expectClose(name);
                 }
             } else {
                 // A run of plain characters at once.
                 const qsizetype from = i_;
-                while (i_ < s_.size() && s_[i_] != u'&' && s_[i_] != u'<') ++i_;
-                out += QStringView(s_).mid(from, i_ - from);
+                while (i_ < s_.size() && s_[i_] != '&' && s_[i_] != '<') ++i_;
+                append(out, s_.sliced(from, i_ - from));
             }
         }
     }
 
+    // The common case, one run and nothing else, decodes straight into the value.
+    static void append(QString& out, QByteArrayView utf8) {
+        if (out.isEmpty()) out = QString::fromUtf8(utf8);
+        else out += QString::fromUtf8(utf8);
+    }
+
     bool parseValue(const Tag& tag, QVariant& out, int depth) {
-        if (tag.closing) return fail(QStringLiteral("unexpected </%1>").arg(tag.name));
+        if (tag.closing) return fail(QStringLiteral("unexpected </%1>").arg(text(tag.name)));
         if (depth > MaxDepth) return fail(QStringLiteral("collections nested too deeply"));
-        const QStringView n = tag.name;
-        if (n == QLatin1String("dict")) return parseDict(tag, out, depth);
-        if (n == QLatin1String("array")) return parseArray(tag, out, depth);
-        if (n == QLatin1String("true") || n == QLatin1String("false")) {
+        const QByteArrayView n = tag.name;
+        if (n == "dict") return parseDict(tag, out, depth);
+        if (n == "array") return parseArray(tag, out, depth);
+        if (n == "true" || n == "false") {
             if (!tag.empty) {
                 skipBlanks();
                 if (!expectClose(n)) return false;
             }
-            out = QVariant(n == QLatin1String("true"));
+            out = QVariant(n == "true");
             return true;
         }
         QString text;
         if (!tag.empty && !readText(n, text)) return false;
-        if (n == QLatin1String("string") || n == QLatin1String("key")) {
+        if (n == "string" || n == "key") {
             out = std::move(text);
-        } else if (n == QLatin1String("integer")) {
+        } else if (n == "integer") {
             return parseInteger(text.trimmed(), out);
-        } else if (n == QLatin1String("real")) {
+        } else if (n == "real") {
             return parseReal(text.trimmed(), out);
-        } else if (n == QLatin1String("data")) {
+        } else if (n == "data") {
             QByteArray base64;
             for (QChar c : text) {
                 const char16_t u = c.unicode();
@@ -229,12 +243,12 @@ private:
             auto decoded = QByteArray::fromBase64Encoding(base64, QByteArray::AbortOnBase64DecodingErrors);
             if (!decoded) return fail(QStringLiteral("invalid base64 data"));
             out = *decoded;
-        } else if (n == QLatin1String("date")) {
+        } else if (n == "date") {
             QDateTime d = QDateTime::fromString(text.trimmed(), Qt::ISODate);
             if (!d.isValid()) return fail(QStringLiteral("invalid date \"%1\"").arg(text.trimmed()));
             out = d.toUTC();
         } else {
-            return fail(QStringLiteral("unknown element <%1>").arg(n));
+            return fail(QStringLiteral("unknown element <%1>").arg(XmlReader::text(n)));
         }
         return true;
     }
@@ -298,7 +312,7 @@ private:
                 Tag t;
                 if (!readTag(t)) return false;
                 if (t.closing) {
-                    if (t.name != QLatin1String("array")) return fail(QStringLiteral("expected </array>"));
+                    if (t.name != "array") return fail(QStringLiteral("expected </array>"));
                     break;
                 }
                 QVariant v;
@@ -318,10 +332,10 @@ private:
                 Tag t;
                 if (!readTag(t)) return false;
                 if (t.closing) {
-                    if (t.name != QLatin1String("dict")) return fail(QStringLiteral("expected </dict>"));
+                    if (t.name != "dict") return fail(QStringLiteral("expected </dict>"));
                     break;
                 }
-                if (t.name != QLatin1String("key")) return fail(QStringLiteral("expected <key>, found <%1>").arg(t.name));
+                if (t.name != "key") return fail(QStringLiteral("expected <key>, found <%1>").arg(text(t.name)));
                 QString key;
                 if (!t.empty && !readText(t.name, key)) return false;
                 if (!skipMisc()) return false;
@@ -337,7 +351,7 @@ private:
         return true;
     }
 
-    const QString s_;  // read only: indexing a const string never checks for sharing
+    const QByteArrayView s_;
     qsizetype i_ = 0;
     QString error_;
 };
@@ -409,7 +423,7 @@ void writeValue(QByteArray& out, const QVariant& v, int indent) {
 } // namespace
 
 Result readXml(const QByteArray& bytes) {
-    return XmlReader(QString::fromUtf8(bytes)).run();
+    return XmlReader(bytes).run();
 }
 
 QByteArray writeXml(const QVariant& value) {

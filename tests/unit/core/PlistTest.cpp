@@ -131,6 +131,66 @@ TEST(Plist, XmlReaderRefusesMalformedInput) {
     EXPECT_FALSE(plist::readXml(deep).ok());
 }
 
+TEST(Plist, XmlTextIsDecodedAsTheWholeFileWouldBe) {
+    // Text split by entities, CDATA and comments, multi-byte characters next to markup,
+    // and invalid UTF-8 (a lone continuation byte, a sequence cut short by markup, an
+    // overlong form) decode to what decoding the whole file at once gives.
+    const QByteArray raw[] = {
+        "Gr\xC3\xBC\xC3\x9F" "e \xE2\x9C\x93 \xF0\x9F\x98\x80",
+        "\xE2\x9C",
+        "a\x80z",
+        "\xC0\xAF!",
+        "\xF0\x9F\x98",
+        "\xFF\xFE",
+    };
+    for (const QByteArray& text : raw) {
+        const QString decoded = QString::fromUtf8(text);
+        const QByteArray xml = "<plist><dict><key>" + text + "</key><array><string>" + text + "</string>"
+                               "<string>" + text + "&amp;" + text + "<![CDATA[" + text + "]]>" + text +
+                               "<!-- " + text + " -->" + text + "</string></array></dict></plist>";
+        const plist::Result r = plist::readXml(xml);
+        ASSERT_TRUE(r.ok()) << r.error.toStdString();
+        const QVariantMap m = r.value.toMap();
+        ASSERT_EQ(m.keys(), QStringList{decoded});
+        const QVariantList list = m.value(decoded).toList();
+        ASSERT_EQ(list.size(), 2);
+        EXPECT_EQ(list[0].toString(), decoded);
+        EXPECT_EQ(list[1].toString(), decoded + u'&' + decoded + decoded + decoded + decoded);
+    }
+}
+
+TEST(Plist, TheBundledLayoutsReadAndDamagedCopiesFailWithTheirLine) {
+    const QString path = QStringLiteral(RUNEBOX_SOURCE_RESOURCES "/Layouts.plist");
+    const QByteArray whole = fileBytes(path);
+    const plist::Result r = plist::readFile(path);
+    ASSERT_TRUE(r.ok()) << r.error.toStdString();
+    const QVariantList layouts = r.value.toList();
+    ASSERT_FALSE(layouts.isEmpty());
+    EXPECT_EQ(layouts.first().toList().value(0).toString(), QStringLiteral("Unicode Blocks"));
+    qsizetype strings = 0;
+    for (const QVariant& l : layouts) strings += l.toList().size();
+    EXPECT_EQ(strings, whole.count("<string>"));
+    // What is written again reads back the same.
+    const plist::Result again = plist::readXml(plist::writeXml(r.value));
+    ASSERT_TRUE(again.ok()) << again.error.toStdString();
+    EXPECT_TRUE(kx::ns::isEqual(again.value, r.value));
+
+    // Cut short anywhere, or with a tag broken, the file is refused with the line it failed at.
+    for (qsizetype cut = 0; cut < whole.size(); cut += whole.size() / 97 + 1) {
+        const plist::Result shorter = plist::readXml(whole.left(cut));
+        EXPECT_FALSE(shorter.ok()) << cut;
+        EXPECT_TRUE(shorter.error.contains(QStringLiteral(" at line "))) << shorter.error.toStdString();
+    }
+    QByteArray broken = whole;
+    const qsizetype at = broken.indexOf("<string>", broken.size() / 2);
+    broken.replace(at, 8, "<strin\xC3\xA9>");
+    const int line = int(broken.left(at).count('\n')) + 1;
+    const plist::Result damaged = plist::readXml(broken);
+    EXPECT_FALSE(damaged.ok());
+    EXPECT_TRUE(damaged.error.contains(QStringLiteral(" at line %1").arg(line))) << damaged.error.toStdString();
+    EXPECT_TRUE(damaged.error.contains(QString::fromUtf8("strin\xC3\xA9"))) << damaged.error.toStdString();
+}
+
 TEST(Plist, OpenStepReadsCommentsQuotingAndEscapes) {
     const QString text = QString::fromUtf8(
         "// leading comment\n"
