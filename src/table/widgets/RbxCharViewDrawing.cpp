@@ -83,6 +83,8 @@ private:
     void drawCell(const RbxTableGroup& g, char32_t c, const QRectF& cell, bool selected, bool pressed);
     void drawCellBackground(const CellLook& l);
     void drawCellContent(const CellLook& l);
+    // How a cell's text is laid out.
+    RbxCellTextCache::Kind textKind(const CellLook& l) const;
     // The text a cell shows; `inNoFont`, when given, tells whether no font has the character.
     const RbxCellText& cellText(const CellLook& l, bool* inNoFont) const;
     QColor textColor(const CellLook& l, bool inNoFont) const;
@@ -167,6 +169,7 @@ void RbxCharViewPainter::drawTable() {
         if (g.meetsRect(dirty_)) drawGroup(g, select, pressed);
         sum += std::int64_t(g.count());
     }
+    view_.colorPictures_.finishPrepared();
 }
 
 void RbxCharViewPainter::drawGroup(const RbxTableGroup& g, std::int64_t select, bool pressed) {
@@ -331,13 +334,16 @@ void RbxCharViewPainter::drawCellBackground(const CellLook& l) {
 
 // The glyphs and where they come from. A character no font has is drawn with the font's own
 // missing glyph at once, without asking every installed font for it.
+RbxCellTextCache::Kind RbxCharViewPainter::textKind(const CellLook& l) const {
+    using Kind = RbxCellTextCache::Kind;
+    if (!l.isNative && allFonts_ && !allFonts_->contains(l.c)) return Kind::Glyphs;
+    return l.emoji ? Kind::Emoji : (l.isNative && !l.safe) ? Kind::Glyphs : Kind::Text;
+}
+
 const RbxCellText& RbxCharViewPainter::cellText(const CellLook& l, bool* inNoFont) const {
     using Kind = RbxCellTextCache::Kind;
     const bool knownMissing = !l.isNative && allFonts_ && !allFonts_->contains(l.c);
-    const Kind textKind = knownMissing                   ? Kind::Glyphs
-                          : l.emoji                      ? Kind::Emoji
-                          : (l.isNative && !l.safe)      ? Kind::Glyphs
-                                                         : Kind::Text;
+    const Kind textKind = this->textKind(l);
     if (textKind == Kind::Emoji) view_.sizeEmojiFont();
     const RbxCellText& text = view_.cellTexts_.text(l.c, textKind);
     if (inNoFont) *inNoFont = knownMissing || (!l.isNative && !allFonts_ && text.missing);
@@ -358,15 +364,20 @@ void RbxCharViewPainter::drawCellContent(const CellLook& l) {
     if (inNoFont && !text.hasInk) drawMissingMark(l.cell, baseline, color);
 }
 
-// The pictures of the colour emoji about to be drawn, decoded side by side before the cells
-// are drawn one by one. (With a shadow the glyphs are drawn as Qt draws them.)
+// The pictures of the colour emoji about to be drawn, decoded on the worker threads while
+// the cells are drawn one by one. Only the emoji cells are laid out first: the others, laid
+// out as they are drawn, go on while the pictures are decoded (a picture of a face standing
+// in for another is decoded when it is drawn). (With a shadow the glyphs are drawn as Qt
+// draws them.)
 void RbxCharViewPainter::prepareColorPictures() {
     if (layoutManager_.drawWithShadow()) return;
     std::vector<RbxColorGlyphPictures::Request> requests;
     for (const RbxTableGroup& g : view_.table_.groups()) {
         if (!g.meetsRect(dirty_)) continue;
         forEachCellToDraw(g, [&](std::size_t i, const QRectF& cell) {
-            const RbxCellText& text = cellText(cellLook(g, g.characterAtIndex(i), cell, false, false), nullptr);
+            const CellLook l = cellLook(g, g.characterAtIndex(i), cell, false, false);
+            if (textKind(l) != RbxCellTextCache::Kind::Emoji) return;
+            const RbxCellText& text = cellText(l, nullptr);
             for (std::size_t r = 0; r < text.fonts.size() && r < std::size_t(text.runs.size()); ++r) {
                 if (!text.fonts[r]->colorBitmaps()) continue;
                 for (quint32 glyph : text.runs[qsizetype(r)].glyphIndexes()) requests.push_back({text.fonts[r], glyph});

@@ -44,7 +44,10 @@ RbxColorGlyphPictures::Picture decodeBitmap(const rbx::ColorBitmaps& bitmaps, do
 
 RbxColorGlyphPictures::RbxColorGlyphPictures() { pool_.setMaxThreadCount(decodingThreads()); }
 
-RbxColorGlyphPictures::~RbxColorGlyphPictures() { pool_.waitForDone(); }
+RbxColorGlyphPictures::~RbxColorGlyphPictures() {
+    finishPrepared();
+    pool_.waitForDone();
+}
 
 RbxColorGlyphPictures::Key RbxColorGlyphPictures::keyOf(const rbx::qt::DrawingFont& font, quint32 glyph) {
     return Key{font.colorBitmaps().get(), font.raw().pixelSize(), glyph};
@@ -55,42 +58,93 @@ RbxColorGlyphPictures::Picture RbxColorGlyphPictures::decode(const rbx::qt::Draw
     return decodeBitmap(*font.colorBitmaps(), scaleOf(font), glyph);
 }
 
-void RbxColorGlyphPictures::prepare(const std::vector<Request>& requests) {
+struct RbxColorGlyphPictures::Pending {
+    enum State : int { Queued, Begun, Done };
     struct Job {
         Key key;
         std::shared_ptr<const rbx::ColorBitmaps> bitmaps;
         double scale = 0;
         Picture picture;
+        std::atomic<int> state{Queued};
     };
+    explicit Pending(std::size_t count) : jobs(count) {}
+
+    // Decodes job `i` unless another thread began it.
+    void run(std::size_t i) {
+        Job& j = jobs[i];
+        int expected = Queued;
+        if (!j.state.compare_exchange_strong(expected, Begun)) return;
+        j.picture = decodeBitmap(*j.bitmaps, j.scale, j.key.glyph);
+        j.state.store(Done);
+        j.state.notify_all();
+    }
+    // What a worker thread does: the jobs one by one, from the first no thread took.
+    void work() {
+        for (std::size_t i; (i = next++) < jobs.size();) run(i);
+    }
+    // Job `i` decoded, here when no thread began it; while a worker decodes it, this thread
+    // decodes the next ones no thread took.
+    Job& finished(std::size_t i) {
+        run(i);
+        Job& j = jobs[i];
+        for (std::size_t k; j.state.load() != Done && (k = next++) < jobs.size();) run(k);
+        for (int s; (s = j.state.load()) != Done;) j.state.wait(s);
+        return j;
+    }
+
     std::vector<Job> jobs;
+    std::atomic<std::size_t> next{0};
+    quint64 showing = 0; // of the drawing that asked for them
+};
+
+void RbxColorGlyphPictures::prepare(const std::vector<Request>& requests) {
+    finishPrepared();
+    std::vector<std::pair<Key, const Request*>> todo;
     QSet<Key> queued;
     for (const Request& r : requests) {
         if (!r.font || !r.font->colorBitmaps()) continue;
         const Key key = keyOf(*r.font, r.glyph);
         if (pictures_.contains(key) || queued.contains(key)) continue;
         queued.insert(key);
-        jobs.push_back(Job{key, r.font->colorBitmaps(), scaleOf(*r.font), {}});
+        todo.emplace_back(key, &r);
     }
-    if (jobs.empty()) return;
-    // The main thread and the decoding threads take the pictures one by one, so that the
-    // main thread waits at most for the pictures already begun when it runs out of them.
-    std::atomic<std::size_t> next{0};
-    auto work = [&jobs, &next] {
-        for (std::size_t i; (i = next++) < jobs.size();)
-            jobs[i].picture = decodeBitmap(*jobs[i].bitmaps, jobs[i].scale, jobs[i].key.glyph);
-    };
-    if (jobs.size() >= ShareAbove) {
-        const int helpers = std::min(pool_.maxThreadCount(), int(jobs.size() / (ShareAbove / 2)));
-        for (int h = 0; h < helpers; ++h) pool_.start(work);
+    if (todo.empty()) return;
+    if (todo.size() < ShareAbove) {
+        for (const auto& [key, r] : todo) insert(key, r->font->colorBitmaps(), decode(*r->font, r->glyph));
+        return;
     }
-    work();
-    pool_.waitForDone();
-    for (Job& j : jobs) insert(j.key, j.bitmaps, std::move(j.picture));
+    auto pending = std::make_shared<Pending>(todo.size());
+    for (std::size_t i = 0; i < todo.size(); ++i) {
+        Pending::Job& j = pending->jobs[i];
+        j.key = todo[i].first;
+        j.bitmaps = todo[i].second->font->colorBitmaps();
+        j.scale = scaleOf(*todo[i].second->font);
+        pendingIndex_.insert(j.key, i);
+    }
+    pending->showing = showing_;
+    pending_ = pending;
+    const int helpers = std::min(pool_.maxThreadCount(), int(todo.size() / (ShareAbove / 2)));
+    for (int h = 0; h < helpers; ++h) pool_.start([pending] { pending->work(); });
+}
+
+void RbxColorGlyphPictures::keepPending(std::size_t index) {
+    Pending::Job& j = pending_->finished(index);
+    pendingIndex_.remove(j.key);
+    insert(j.key, j.bitmaps, std::move(j.picture), pending_->showing);
+    if (pendingIndex_.isEmpty()) pending_.reset();
+}
+
+void RbxColorGlyphPictures::finishPrepared() {
+    const std::shared_ptr<Pending> pending = pending_;
+    if (!pending) return;
+    for (std::size_t i = 0; i < pending->jobs.size(); ++i)
+        if (pendingIndex_.contains(pending->jobs[i].key)) keepPending(i);
 }
 
 const RbxColorGlyphPictures::Picture* RbxColorGlyphPictures::picture(const rbx::qt::DrawingFont& font, quint32 glyph) {
     if (!font.colorBitmaps()) return nullptr;
     const Key key = keyOf(font, glyph);
+    if (const auto p = pendingIndex_.constFind(key); p != pendingIndex_.cend()) keepPending(*p);
     auto it = pictures_.find(key);
     if (it == pictures_.end()) {
         insert(key, font.colorBitmaps(), decode(font, glyph));
@@ -103,11 +157,11 @@ const RbxColorGlyphPictures::Picture* RbxColorGlyphPictures::picture(const rbx::
 }
 
 void RbxColorGlyphPictures::insert(const Key& key, const std::shared_ptr<const rbx::ColorBitmaps>& bitmaps,
-                                   Picture picture) {
+                                   Picture picture, std::optional<quint64> showing) {
     const qsizetype cost = picture.image.sizeInBytes();
     if (bytes_ + cost > MaxBytes) shrinkTo(MaxBytes * 3 / 4 - cost);
     bytes_ += cost;
-    pictures_.insert(key, Entry{bitmaps, std::move(picture), showing_, ++clock_});
+    pictures_.insert(key, Entry{bitmaps, std::move(picture), showing.value_or(showing_), ++clock_});
 }
 
 void RbxColorGlyphPictures::shrinkTo(qsizetype limit) {
@@ -124,6 +178,7 @@ void RbxColorGlyphPictures::shrinkTo(qsizetype limit) {
 }
 
 void RbxColorGlyphPictures::keepOnlyShown() {
+    finishPrepared();
     for (auto it = pictures_.begin(); it != pictures_.end();) {
         if (it->showing == showing_) {
             ++it;
@@ -135,6 +190,7 @@ void RbxColorGlyphPictures::keepOnlyShown() {
 }
 
 void RbxColorGlyphPictures::clear() {
+    finishPrepared();
     pictures_.clear();
     bytes_ = 0;
 }

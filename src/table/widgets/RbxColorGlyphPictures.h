@@ -1,9 +1,11 @@
 #pragma once
 // The pictures of colour bitmap glyphs (colour emoji) at the sizes the table draws them:
-// each decoded from its PNG and scaled once, the ones a drawing needs decoded side by side
-// on worker threads before it draws, and kept within a bound of memory. Qt would decode
-// each emoji's PNG twice on its first drawing (once to measure it), one after the other.
-// Main thread only; the decoding threads are the object's own.
+// each decoded from its PNG and scaled once, and kept within a bound of memory. The ones a
+// drawing needs are decoded on worker threads, in the order the drawing asks for them,
+// while the drawing goes on with the cells before them: the drawing waits only for a
+// picture it reaches before a worker finished it, and decodes one no worker has begun
+// itself. Qt would decode each emoji's PNG twice on its first drawing (once to measure
+// it), one after the other. Main thread only; the decoding threads are the object's own.
 
 #include "table/widgets/RbxQtFonts.h"
 
@@ -12,6 +14,7 @@
 #include <QPointF>
 #include <QThreadPool>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class RbxColorGlyphPictures {
@@ -33,12 +36,16 @@ public:
     RbxColorGlyphPictures(const RbxColorGlyphPictures&) = delete;
     RbxColorGlyphPictures& operator=(const RbxColorGlyphPictures&) = delete;
 
-    // Decodes the pictures of these glyphs (of fonts with colour bitmaps) that are not
-    // kept yet, several at a time.
+    // Begins decoding the pictures of these glyphs (of fonts with colour bitmaps) that are
+    // not kept yet, in this order, on the worker threads; a few are decoded at once here.
     void prepare(const std::vector<Request>& requests);
-    // The picture of a glyph at the font's size, decoded now when it was not prepared; null
-    // when the glyph has none (Qt draws it then).
+    // The picture of a glyph at the font's size: a prepared one once it is decoded, else
+    // decoded now; null when the glyph has none (Qt draws it then).
     const Picture* picture(const rbx::qt::DrawingFont& font, quint32 glyph);
+    // Waits for the prepared pictures not asked for yet and keeps them.
+    void finishPrepared();
+    // Prepared pictures not kept yet.
+    int pendingCount() const { return int(pendingIndex_.size()); }
 
     // As for the cell texts: a drawing of everything shown begins, and the pictures not
     // asked for since go.
@@ -62,13 +69,23 @@ private:
         quint64 showing = 0;
         quint64 used = 0;
     };
+    // Pictures being decoded: shared with the worker threads, which take them in order; a
+    // picture's state goes from queued to begun to done once.
+    struct Pending;
     static Key keyOf(const rbx::qt::DrawingFont& font, quint32 glyph);
     static Picture decode(const rbx::qt::DrawingFont& font, quint32 glyph);
-    void insert(const Key& key, const std::shared_ptr<const rbx::ColorBitmaps>& bitmaps, Picture picture);
+    // Kept as asked for by the drawing `showing` (by default the current one).
+    void insert(const Key& key, const std::shared_ptr<const rbx::ColorBitmaps>& bitmaps, Picture picture,
+                std::optional<quint64> showing = std::nullopt);
     // Drops the least recently used pictures until they take at most `limit` bytes.
     void shrinkTo(qsizetype limit);
 
+    // Waits for (or decodes) the prepared picture `index` and keeps it.
+    void keepPending(std::size_t index);
+
     QHash<Key, Entry> pictures_;
+    std::shared_ptr<Pending> pending_;
+    QHash<Key, std::size_t> pendingIndex_;
     qsizetype bytes_ = 0;
     quint64 showing_ = 1, clock_ = 0;
     QThreadPool pool_;

@@ -164,11 +164,35 @@ std::vector<std::shared_ptr<const DrawingFont>>& keptDrawingFonts() {
     return kept;
 }
 
+// The drawing fonts alive, kept or not: asking for one in use gives it again.
+std::vector<std::weak_ptr<const DrawingFont>>& aliveDrawingFonts() {
+    static std::vector<std::weak_ptr<const DrawingFont>> alive;
+    return alive;
+}
+
+// The pixel size Qt's font database is asked for: it takes whole pixels.
+double databasePixelSize(const rbx::Font& font) { return std::max(1.0, std::round(font.pointSize())); }
+
+// A drawing font of the same face at another size, made from that one's font engine: Qt
+// resizes an engine without loading the face again (for a face of Qt's font database,
+// without matching it against every installed font once more).
+std::shared_ptr<const DrawingFont> resizedDrawingFont(const rbx::Font& font) {
+    for (const auto& w : aliveDrawingFonts()) {
+        const auto other = w.lock();
+        if (!other || !other->isValid() || other->font().face() != font.face()) continue;
+        QRawFont raw = other->raw();
+        raw.setPixelSize(font->format() == FontFormat::Bitmap ? databasePixelSize(font) : font.pointSize());
+        if (raw.isValid()) return std::make_shared<const DrawingFont>(font, raw, other->bytes(), other->colorBitmaps());
+    }
+    return nullptr;
+}
+
 // Qt's font engine for the face at the size, reading the face's bytes where they are.
 // Faces of bitmaps only (colour emoji) are taken from Qt's font database instead: Qt 6.4
 // gives an engine made from bytes the glyph format of outlines, and its colour bitmaps
 // would then be copied into buffers sized for grey ones.
 std::shared_ptr<const DrawingFont> makeDrawingFont(const rbx::Font& font) {
+    if (auto resized = resizedDrawingFont(font)) return resized;
     if (font->format() != FontFormat::Bitmap) {
         const FontFace::Bytes bytes = font->bytes();
         QRawFont raw;
@@ -203,8 +227,7 @@ int DrawingFont::liveCount() { return drawingFonts.load(); }
 
 std::shared_ptr<const DrawingFont> drawingFont(const rbx::Font& font) {
     if (!font) return nullptr;
-    // The drawing fonts alive, kept or not: asking for one in use gives it again.
-    static std::vector<std::weak_ptr<const DrawingFont>> alive;
+    auto& alive = aliveDrawingFonts();
     auto& kept = keptDrawingFonts();
     auto it = std::find_if(kept.begin(), kept.end(), [&](const auto& d) { return d->font() == font; });
     std::shared_ptr<const DrawingFont> found;

@@ -58,6 +58,8 @@ public:
     bool isValid() const { return raw_.isValid(); }
     // The face's colour bitmaps, for a face of colour bitmaps (colour emoji); else null.
     const std::shared_ptr<const rbx::ColorBitmaps>& colorBitmaps() const { return colorBitmaps_; }
+    // What keeps the bytes Qt reads the glyphs from (null when Qt holds them itself).
+    const std::shared_ptr<const void>& bytes() const { return bytes_; }
 
     // How many drawing fonts exist now (each is a font engine of Qt's).
     static int liveCount();

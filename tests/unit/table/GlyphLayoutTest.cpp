@@ -154,6 +154,96 @@ TEST_F(TableTest, AScrollThroughManyFacesKeepsFewFontEnginesAndLetsGoOfWhatItNoL
     EXPECT_GT(countPixels(again, cellPixels(0), isDark) + countPixels(again, cellPixels(0), isSubstituted), 0);
 }
 
+TEST_F(TableTest, ADrawingFontMadeFromTheSameFaceAtAnotherSizeIsThatFaceAtItsOwnSize) {
+    // Outlines: made alone, and made while the face is drawn at another size.
+    const rbx::Font f = font("RbxCmapTest-Regular");
+    const std::uint32_t glyph = f->nominalGlyph(U'A');
+    rbx::qt::releaseDrawingFonts();
+    const QList<QPointF> alone = rbx::qt::drawingFont(f.withPointSize(40))->raw().advancesForGlyphIndexes({glyph});
+    rbx::qt::releaseDrawingFonts();
+    const auto at20 = rbx::qt::drawingFont(f.withPointSize(20));
+    const auto at40 = rbx::qt::drawingFont(f.withPointSize(40));
+    ASSERT_NE(at20, at40);
+    ASSERT_TRUE(at40->isValid());
+    EXPECT_EQ(at40->raw().pixelSize(), 40);
+    EXPECT_EQ(at20->raw().pixelSize(), 20);
+    EXPECT_EQ(at40->raw().fontTable("head"), *f->table(kx::fourCC("head")));
+    EXPECT_EQ(at40->raw().advancesForGlyphIndexes({glyph}), alone);
+    EXPECT_EQ(at20->raw().advancesForGlyphIndexes({glyph}).first().x() * 2, alone.first().x());
+
+    // Colour bitmaps: the resized font keeps its pictures and draws them at its size.
+    ASSERT_EQ(fakeBackend().addFontFile(rbxtest::testData(QStringLiteral("fonts/RbxEmojiBits-Regular.ttf"))), 1);
+    const rbx::Font emoji = font("RbxEmojiBits-Regular");
+    const auto emoji100 = rbx::qt::drawingFont(emoji.withPointSize(100));
+    const auto emoji30 = rbx::qt::drawingFont(emoji.withPointSize(30));
+    ASSERT_TRUE(emoji30->isValid());
+    ASSERT_TRUE(emoji30->colorBitmaps());
+    EXPECT_EQ(emoji30->raw().pixelSize(), 30);
+    EXPECT_NEAR(emoji30->raw().ascent() * 100 / 30, emoji100->raw().ascent(), 1.5);
+    rbx::qt::releaseDrawingFonts();
+}
+
+TEST_F(TableTest, PicturesPreparedOnTheWorkerThreadsAreTheirGlyphsInWhateverOrderTheyAreAskedFor) {
+    ASSERT_EQ(fakeBackend().addFontFile(rbxtest::testData(QStringLiteral("fonts/RbxEmojiBits-Regular.ttf"))), 1);
+    const rbx::Font emoji = font("RbxEmojiBits-Regular");
+    const std::uint32_t smile = emoji->nominalGlyph(0x1F600), heart = emoji->nominalGlyph(0x2764),
+                        none = emoji->nominalGlyph(0x1F641);
+    // The strike's pictures (20 by 20 and 16 by 20 pixels) at four sizes: twelve pictures,
+    // enough to be shared with the workers.
+    const std::vector<int> sizes{20, 30, 40, 60};
+    std::vector<std::shared_ptr<const rbx::qt::DrawingFont>> fonts;
+    std::vector<RbxColorGlyphPictures::Request> requests;
+    for (int size : sizes) {
+        fonts.push_back(rbx::qt::drawingFont(emoji.withPointSize(size)));
+        ASSERT_TRUE(fonts.back()->colorBitmaps());
+        for (std::uint32_t g : {smile, heart, none}) requests.push_back({fonts.back(), g});
+    }
+    requests.push_back({fonts.front(), smile}); // asked twice, decoded once
+
+    RbxColorGlyphPictures pictures;
+    pictures.prepare(requests);
+    EXPECT_EQ(pictures.pendingCount(), 12);
+    EXPECT_EQ(pictures.size(), 0);
+    // Asked for from the last to the first: each the right picture at its font's size.
+    for (std::size_t i = sizes.size(); i-- > 0;) {
+        const int s = sizes[i];
+        const RbxColorGlyphPictures::Picture* red = pictures.picture(*fonts[i], smile);
+        ASSERT_TRUE(red) << s;
+        EXPECT_EQ(red->image.size(), QSize(s, s));
+        EXPECT_EQ(red->image.pixelColor(s / 2, s / 2), QColor(Qt::red)) << s;
+        const RbxColorGlyphPictures::Picture* blue = pictures.picture(*fonts[i], heart);
+        ASSERT_TRUE(blue) << s;
+        EXPECT_EQ(blue->image.size(), QSize(s * 4 / 5, s));
+        EXPECT_EQ(blue->image.pixelColor(s * 2 / 5, s / 2).blue(), 255) << s;
+        if (i == 2) break; // the rest are kept without being asked for
+    }
+    pictures.finishPrepared();
+    EXPECT_EQ(pictures.pendingCount(), 0);
+    EXPECT_EQ(pictures.size(), 12);
+    qsizetype bytes = 0;
+    for (int s : sizes) bytes += (s * s + s * 4 / 5 * s) * 4;
+    EXPECT_EQ(pictures.bytes(), bytes);
+    EXPECT_FALSE(pictures.picture(*fonts[0], none));
+    const RbxColorGlyphPictures::Picture* first = pictures.picture(*fonts[0], smile);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->image.size(), QSize(20, 20));
+
+    // Let go of with pictures still being decoded.
+    {
+        RbxColorGlyphPictures unfinished;
+        unfinished.prepare(requests);
+        EXPECT_EQ(unfinished.pendingCount(), 12);
+    }
+    // A drawing of everything shown keeps only what it asked for, the prepared ones too.
+    pictures.clear();
+    pictures.prepare(requests);
+    pictures.beginShowing();
+    pictures.picture(*fonts[1], heart);
+    pictures.keepOnlyShown();
+    EXPECT_EQ(pictures.pendingCount(), 0);
+    EXPECT_EQ(pictures.size(), 1);
+}
+
 TEST_F(TableTest, ColourEmojiAreDrawnFromTheirDecodedPicturesWhereQtDrawsThem) {
     ASSERT_EQ(fakeBackend().addFontFile(rbxtest::testData(QStringLiteral("fonts/RbxEmojiBits-Regular.ttf"))), 1);
     const rbx::Font emoji = font("RbxEmojiBits-Regular").withPointSize(40);
