@@ -57,6 +57,8 @@ struct FaceInfo {
     // text of its own but made when asked (set it after the family and the style).
     QString fullName() const;
     void setFullName(const QString& name);
+    // Whether the full name is the family and the style joined by a space.
+    bool fullNameJoinsStyle() const { return fullNameIs_ == FullName::FamilyAndStyle; }
 
     // The same face: names, file and index.
     bool operator==(const FaceInfo& o) const {

@@ -229,10 +229,8 @@ std::shared_ptr<const FontFace> FontFace::fromInfo(const FaceInfo& info) {
     f->familyName_ = info.family;
     f->styleName_ = info.style;
     // A full name that is the family and the style joined is made when asked.
-    if (const QString full = info.fullName(); full != info.family + QLatin1Char(' ') + info.style)
-        f->fullName_ = full;
-    else
-        f->fullNameJoinsStyle_ = true;
+    f->fullNameJoinsStyle_ = info.fullNameJoinsStyle();
+    if (!f->fullNameJoinsStyle_) f->fullName_ = info.fullName();
     f->filePath_ = info.file;
     f->faceIndex_ = info.index;
     f->coverage_ = info.coverage;

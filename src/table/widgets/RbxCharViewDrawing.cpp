@@ -83,8 +83,10 @@ private:
     void drawCell(const RbxTableGroup& g, char32_t c, const QRectF& cell, bool selected, bool pressed);
     void drawCellBackground(const CellLook& l);
     void drawCellContent(const CellLook& l);
+    // Whether the fonts' index says no installed font has the cell's character.
+    bool knownMissing(const CellLook& l) const;
     // How a cell's text is laid out.
-    RbxCellTextCache::Kind textKind(const CellLook& l) const;
+    RbxCellTextCache::Kind textKind(const CellLook& l, bool knownMissing) const;
     // The text a cell shows; `inNoFont`, when given, tells whether no font has the character.
     const RbxCellText& cellText(const CellLook& l, bool* inNoFont) const;
     QColor textColor(const CellLook& l, bool inNoFont) const;
@@ -334,19 +336,23 @@ void RbxCharViewPainter::drawCellBackground(const CellLook& l) {
 
 // The glyphs and where they come from. A character no font has is drawn with the font's own
 // missing glyph at once, without asking every installed font for it.
-RbxCellTextCache::Kind RbxCharViewPainter::textKind(const CellLook& l) const {
+bool RbxCharViewPainter::knownMissing(const CellLook& l) const {
+    return !l.isNative && allFonts_ && !allFonts_->contains(l.c);
+}
+
+RbxCellTextCache::Kind RbxCharViewPainter::textKind(const CellLook& l, bool knownMissing) const {
     using Kind = RbxCellTextCache::Kind;
-    if (!l.isNative && allFonts_ && !allFonts_->contains(l.c)) return Kind::Glyphs;
+    if (knownMissing) return Kind::Glyphs;
     return l.emoji ? Kind::Emoji : (l.isNative && !l.safe) ? Kind::Glyphs : Kind::Text;
 }
 
 const RbxCellText& RbxCharViewPainter::cellText(const CellLook& l, bool* inNoFont) const {
     using Kind = RbxCellTextCache::Kind;
-    const bool knownMissing = !l.isNative && allFonts_ && !allFonts_->contains(l.c);
-    const Kind textKind = this->textKind(l);
-    if (textKind == Kind::Emoji) view_.sizeEmojiFont();
-    const RbxCellText& text = view_.cellTexts_.text(l.c, textKind);
-    if (inNoFont) *inNoFont = knownMissing || (!l.isNative && !allFonts_ && text.missing);
+    const bool missing = knownMissing(l);
+    const Kind kind = textKind(l, missing);
+    if (kind == Kind::Emoji) view_.sizeEmojiFont();
+    const RbxCellText& text = view_.cellTexts_.text(l.c, kind);
+    if (inNoFont) *inNoFont = missing || (!l.isNative && !allFonts_ && text.missing);
     return text;
 }
 
@@ -376,7 +382,7 @@ void RbxCharViewPainter::prepareColorPictures() {
         if (!g.meetsRect(dirty_)) continue;
         forEachCellToDraw(g, [&](std::size_t i, const QRectF& cell) {
             const CellLook l = cellLook(g, g.characterAtIndex(i), cell, false, false);
-            if (textKind(l) != RbxCellTextCache::Kind::Emoji) return;
+            if (textKind(l, knownMissing(l)) != RbxCellTextCache::Kind::Emoji) return;
             const RbxCellText& text = cellText(l, nullptr);
             for (std::size_t r = 0; r < text.fonts.size() && r < std::size_t(text.runs.size()); ++r) {
                 if (!text.fonts[r]->colorBitmaps()) continue;
