@@ -23,13 +23,17 @@ void fc::addCharacters(const FcCharSet* characters, kx::CharSet& set) {
     }
 }
 
-FaceCoverage::FaceCoverage(const _FcCharSet* characters, const _FcLangSet* languages)
-    : characters_(characters ? FcCharSetCopy(const_cast<FcCharSet*>(characters)) : nullptr),
-      languages_(languages ? FcLangSetCopy(languages) : nullptr) {}
+FaceCoverage::FaceCoverage(const _FcPattern* entry) : entry_(const_cast<FcPattern*>(entry)) {
+    if (!entry_) return;
+    // A reference to an entry of fontconfig's cache keeps the cache mapped.
+    FcPatternReference(entry_);
+    if (FcPatternGetCharSet(entry_, FC_CHARSET, 0, &characters_) != FcResultMatch) characters_ = nullptr;
+    FcLangSet* languages = nullptr;
+    if (FcPatternGetLangSet(entry_, FC_LANG, 0, &languages) == FcResultMatch) languages_ = languages;
+}
 
 FaceCoverage::~FaceCoverage() {
-    if (characters_) FcCharSetDestroy(characters_);
-    if (languages_) FcLangSetDestroy(languages_);
+    if (entry_) FcPatternDestroy(entry_);
 }
 
 bool FaceCoverage::contains(char32_t c) const { return characters_ && FcCharSetHasChar(characters_, c); }

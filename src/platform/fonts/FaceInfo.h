@@ -11,6 +11,7 @@
 
 struct _FcCharSet;
 struct _FcLangSet;
+struct _FcPattern;
 
 namespace rbx {
 
@@ -18,8 +19,9 @@ namespace rbx {
 // from any thread.
 class FaceCoverage {
 public:
-    // Takes references of its own to both (either may be null).
-    FaceCoverage(const _FcCharSet* characters, const _FcLangSet* languages);
+    // The characters and languages of fontconfig's entry for the face, read where the entry
+    // keeps them (fontconfig's cache): the entry is kept alive, nothing is copied.
+    explicit FaceCoverage(const _FcPattern* entry);
     ~FaceCoverage();
     FaceCoverage(const FaceCoverage&) = delete;
     FaceCoverage& operator=(const FaceCoverage&) = delete;
@@ -35,8 +37,9 @@ public:
     QStringList languages() const;
 
 private:
-    _FcCharSet* characters_ = nullptr;
-    _FcLangSet* languages_ = nullptr;
+    _FcPattern* entry_ = nullptr;
+    _FcCharSet* characters_ = nullptr;     // both inside the entry (either may be null)
+    const _FcLangSet* languages_ = nullptr;
 };
 
 struct FaceInfo {

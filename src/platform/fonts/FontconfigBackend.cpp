@@ -47,10 +47,8 @@ void describe(FcPattern* p, FaceInfo& info) {
     FcBool color = FcFalse;
     if (FcPatternGetBool(p, FC_COLOR, 0, &color) == FcResultMatch) info.color = color;
     FcCharSet* characters = nullptr;
-    FcLangSet* languages = nullptr;
-    if (FcPatternGetCharSet(p, FC_CHARSET, 0, &characters) != FcResultMatch) characters = nullptr;
-    if (FcPatternGetLangSet(p, FC_LANG, 0, &languages) != FcResultMatch) languages = nullptr;
-    if (characters) info.coverage = std::make_shared<const FaceCoverage>(characters, languages);
+    if (FcPatternGetCharSet(p, FC_CHARSET, 0, &characters) == FcResultMatch && characters)
+        info.coverage = std::make_shared<const FaceCoverage>(p);
 }
 
 // The PostScript names of the set's faces, in its order; the set is destroyed.
@@ -144,52 +142,60 @@ bool FontconfigBackend::checkForChanges() {
 
 namespace {
 
-// The faces of a fontconfig listing, one per PostScript name: of two files with the same
-// name, the one in an outline format the model reads, then the first by path. `only`,
-// when given, keeps that name alone.
-QList<FaceInfo> bestFaces(FcPattern* pattern, const QString& only = QString()) {
+// Every face fontconfig knows, the installed ones and the files activated here, as its
+// cache holds them: nothing is copied or matched to go through them.
+template <typename Visit>
+void forEachEntry(Visit&& visit) {
+    for (const FcSetName which : {FcSetSystem, FcSetApplication}) {
+        const FcFontSet* set = FcConfigGetFonts(nullptr, which);
+        for (int i = 0; set && i < set->nfont; ++i) visit(set->fonts[i]);
+    }
+}
+
+// The faces fontconfig knows, one per PostScript name: of two files with the same name,
+// the one in an outline format the model reads, then the first by path. `only`, when
+// given, keeps that name alone.
+QList<FaceInfo> bestFaces(const QString& only = QString()) {
     // Everything is read from fontconfig's cache: no face is opened to list the fonts.
-    FcObjectSet* os = FcObjectSetBuild(FC_POSTSCRIPT_NAME, FC_FAMILY, FC_STYLE, FC_FULLNAME, FC_FILE, FC_INDEX,
-                                       FC_FONTFORMAT, FC_WEIGHT, FC_SLANT, FC_SPACING, FC_COLOR, FC_CHARSET,
-                                       FC_LANG, nullptr);
-    FcFontSet* set = FcFontList(nullptr, pattern, os);
+    const QByteArray onlyName = only.toUtf8();
     QList<FaceInfo> faces;
     QList<int> ranks;
     QHash<QString, qsizetype> byName;
-    if (set) {
-        faces.reserve(only.isNull() ? set->nfont : 1);
-        ranks.reserve(faces.capacity());
-        byName.reserve(faces.capacity());
-        for (int i = 0; i < set->nfont; ++i) {
-            FcPattern* p = set->fonts[i];
-            FaceInfo info;
-            info.postScriptName = patternString(p, FC_POSTSCRIPT_NAME);
-            if (info.postScriptName.isEmpty() || (!only.isNull() && info.postScriptName != only)) continue;
-            info.file = patternString(p, FC_FILE);
-            if (info.file.isEmpty()) continue;
-            const int rank = formatRank(patternString(p, FC_FONTFORMAT));
-            const auto known = byName.constFind(info.postScriptName);
-            if (known != byName.constEnd() &&
-                (rank > ranks.at(*known) || (rank == ranks.at(*known) && info.file >= faces.at(*known).file)))
-                continue;
-            info.family = patternString(p, FC_FAMILY);
-            info.style = patternString(p, FC_STYLE);
-            info.setFullName(patternString(p, FC_FULLNAME));
-            int index = 0;
-            if (FcPatternGetInteger(p, FC_INDEX, 0, &index) == FcResultMatch) info.index = index;
-            describe(p, info);
-            if (known != byName.constEnd()) {
-                faces[*known] = std::move(info);
-                ranks[*known] = rank;
-            } else {
-                byName.insert(info.postScriptName, faces.size());
-                faces.append(std::move(info));
-                ranks.append(rank);
-            }
-        }
-        FcFontSetDestroy(set);
+    if (only.isNull()) {
+        qsizetype n = 0;
+        forEachEntry([&n](FcPattern*) { ++n; });
+        faces.reserve(n);
+        ranks.reserve(n);
+        byName.reserve(n);
     }
-    FcObjectSetDestroy(os);
+    forEachEntry([&](FcPattern* p) {
+        FcChar8* psName = nullptr;
+        if (FcPatternGetString(p, FC_POSTSCRIPT_NAME, 0, &psName) != FcResultMatch || !psName || !*psName) return;
+        if (!only.isNull() && onlyName != reinterpret_cast<const char*>(psName)) return;
+        FaceInfo info;
+        info.postScriptName = QString::fromUtf8(reinterpret_cast<const char*>(psName));
+        info.file = patternString(p, FC_FILE);
+        if (info.file.isEmpty()) return;
+        const int rank = formatRank(patternString(p, FC_FONTFORMAT));
+        const auto known = byName.constFind(info.postScriptName);
+        if (known != byName.constEnd() &&
+            (rank > ranks.at(*known) || (rank == ranks.at(*known) && info.file >= faces.at(*known).file)))
+            return;
+        info.family = patternString(p, FC_FAMILY);
+        info.style = patternString(p, FC_STYLE);
+        info.setFullName(patternString(p, FC_FULLNAME));
+        int index = 0;
+        if (FcPatternGetInteger(p, FC_INDEX, 0, &index) == FcResultMatch) info.index = index;
+        describe(p, info);
+        if (known != byName.constEnd()) {
+            faces[*known] = std::move(info);
+            ranks[*known] = rank;
+        } else {
+            byName.insert(info.postScriptName, faces.size());
+            faces.append(std::move(info));
+            ranks.append(rank);
+        }
+    });
     return faces;
 }
 
@@ -199,9 +205,7 @@ void FontconfigBackend::loadFaces() {
     facesLoaded_ = true;
     faces_.clear();
     byName_.clear();
-    FcPattern* pat = FcPatternCreate();
-    faces_ = bestFaces(pat);
-    FcPatternDestroy(pat);
+    faces_ = bestFaces();
     std::sort(faces_.begin(), faces_.end(),
               [](const FaceInfo& a, const FaceInfo& b) { return a.postScriptName < b.postScriptName; });
     // The faces of a family share its name, most faces one of a few style names, and
@@ -233,10 +237,7 @@ std::optional<FaceInfo> FontconfigBackend::faceInfo(const QString& postScriptNam
         // wait for the whole list (each asking reads every face's entry, so more askings
         // make the list).
         ++singleLookups_;
-        FcPattern* pat = FcPatternCreate();
-        FcPatternAddString(pat, FC_POSTSCRIPT_NAME, reinterpret_cast<const FcChar8*>(postScriptName.toUtf8().constData()));
-        const QList<FaceInfo> found = bestFaces(pat, postScriptName);
-        FcPatternDestroy(pat);
+        const QList<FaceInfo> found = bestFaces(postScriptName);
         if (found.isEmpty()) return std::nullopt;
         return found.first();
     }
