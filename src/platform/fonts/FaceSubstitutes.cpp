@@ -1,5 +1,7 @@
 #include "platform/fonts/FaceSubstitutes.h"
 
+#include <utility>
+
 namespace rbx {
 
 FaceSubstitutes::FaceSubstitutes(const QList<std::shared_ptr<const FontFace>>& faces)
@@ -18,20 +20,48 @@ FaceSubstitutes::FaceSubstitutes(QList<FaceInfo> faces, QList<int> order, MakeFa
     d_->make = std::move(make);
 }
 
-qsizetype FaceSubstitutes::size() const { return d_ ? d_->order.size() : 0; }
+FaceSubstitutes FaceSubstitutes::whenFirstAsked(std::function<FaceSubstitutes()> list) {
+    FaceSubstitutes deferred;
+    deferred.d_ = std::make_shared<Shared>();
+    deferred.d_->pending = std::move(list);
+    return deferred;
+}
+
+FaceSubstitutes::Shared* FaceSubstitutes::shared() const {
+    if (!d_) return nullptr;
+    if (d_->pending) {
+        const auto list = std::exchange(d_->pending, nullptr);
+        const FaceSubstitutes made = list();
+        if (made.d_) {
+            const Shared* from = made.shared();
+            d_->faces = from->faces;
+            d_->order = from->order;
+            d_->make = from->make;
+            d_->made = from->made;
+        }
+    }
+    return d_.get();
+}
+
+qsizetype FaceSubstitutes::size() const {
+    const Shared* d = shared();
+    return d ? d->order.size() : 0;
+}
 
 QString FaceSubstitutes::postScriptName(qsizetype i) const {
     if (i < 0 || i >= size()) return {};
-    if (const auto it = d_->made.constFind(i); it != d_->made.constEnd() && *it) return (*it)->postScriptName();
-    const int at = d_->order.at(i);
-    return at < d_->faces.size() ? d_->faces.at(at).postScriptName : QString();
+    const Shared* d = shared();
+    if (const auto it = d->made.constFind(i); it != d->made.constEnd() && *it) return (*it)->postScriptName();
+    const int at = d->order.at(i);
+    return at < d->faces.size() ? d->faces.at(at).postScriptName : QString();
 }
 
 bool FaceSubstitutes::covers(qsizetype i, char32_t c) const {
     if (i < 0 || i >= size()) return false;
-    const int at = d_->order.at(i);
-    if (at < d_->faces.size()) {
-        if (const auto& coverage = d_->faces.at(at).coverage) return coverage->contains(c);
+    const Shared* d = shared();
+    const int at = d->order.at(i);
+    if (at < d->faces.size()) {
+        if (const auto& coverage = d->faces.at(at).coverage) return coverage->contains(c);
     }
     const std::shared_ptr<const FontFace> f = face(i);
     return f && f->covers(c);
@@ -39,18 +69,20 @@ bool FaceSubstitutes::covers(qsizetype i, char32_t c) const {
 
 std::shared_ptr<const FontFace> FaceSubstitutes::face(qsizetype i) const {
     if (i < 0 || i >= size()) return nullptr;
-    if (const auto it = d_->made.constFind(i); it != d_->made.constEnd()) return *it;
-    const int at = d_->order.at(i);
+    Shared* d = shared();
+    if (const auto it = d->made.constFind(i); it != d->made.constEnd()) return *it;
+    const int at = d->order.at(i);
     std::shared_ptr<const FontFace> f;
-    if (d_->make && at < d_->faces.size()) f = d_->make(d_->faces.at(at));
-    d_->made.insert(i, f);
+    if (d->make && at < d->faces.size()) f = d->make(d->faces.at(at));
+    d->made.insert(i, f);
     return f;
 }
 
 qsizetype FaceSubstitutes::facesMade() const {
-    if (!d_) return 0;
+    const Shared* d = shared();
+    if (!d) return 0;
     qsizetype n = 0;
-    for (const auto& f : d_->made)
+    for (const auto& f : d->made)
         if (f) ++n;
     return n;
 }

@@ -25,6 +25,10 @@ public:
     // The listed faces at `order`'s positions of `faces`, in that order; their faces come
     // from `make` when first needed.
     FaceSubstitutes(QList<FaceInfo> faces, QList<int> order, MakeFace make);
+    // The list `list` gives, asked of it when the list is first asked about (its size, a
+    // name, a coverage or a face): text that its font draws alone never sorts the fonts.
+    // Copies share the list made.
+    static FaceSubstitutes whenFirstAsked(std::function<FaceSubstitutes()> list);
 
     qsizetype size() const;
     bool isEmpty() const { return size() == 0; }
@@ -43,7 +47,10 @@ private:
         QList<int> order;
         MakeFace make;
         QHash<qsizetype, std::shared_ptr<const FontFace>> made; // a null face: none could be made
+        std::function<FaceSubstitutes()> pending;                // the list, not asked for yet
     };
+    // The shared state with the pending list made; null for an empty list.
+    Shared* shared() const;
     std::shared_ptr<Shared> d_;
 };
 

@@ -62,31 +62,38 @@ FaceSubstitutes FontBackend::substitutesFor(const QString& postScriptName) {
     }
     auto it = substitutes_.constFind(postScriptName);
     if (it != substitutes_.constEnd()) return it.value();
-    FaceSubstitutes list;
-    const QList<FaceInfo> all = faces();
-    if (const std::optional<FaceInfo> info = faceInfo(postScriptName)) {
-        // The order by the faces' places in the list, each face once and without the face
-        // itself; names the list does not hold are passed over.
-        QHash<QString, int> place;
-        place.reserve(all.size());
-        for (qsizetype i = 0; i < all.size(); ++i) place.insert(all.at(i).postScriptName, int(i));
-        std::vector<bool> taken(std::size_t(all.size()), false);
-        if (const auto own = place.constFind(postScriptName); own != place.constEnd()) taken[std::size_t(*own)] = true;
-        QList<int> order;
-        for (const QString& name : substitutionOrder(*info)) {
-            const auto at = place.constFind(name);
-            if (at == place.constEnd() || taken[std::size_t(*at)]) continue;
-            taken[std::size_t(*at)] = true;
-            order << *at;
-        }
-        order.squeeze();
-        list = FaceSubstitutes(all, std::move(order), [backend = QPointer<FontBackend>(this)](const FaceInfo& face) {
-            return backend ? backend->face(face.postScriptName) : nullptr;
+    // Sorting every installed face waits until a character the face lacks is drawn.
+    const FaceSubstitutes list = FaceSubstitutes::whenFirstAsked(
+        [backend = QPointer<FontBackend>(this), postScriptName] {
+            return backend ? backend->sortedSubstitutes(postScriptName) : FaceSubstitutes();
         });
-    }
     if (substitutes_.size() >= SubstituteLists) substitutes_.clear();
     substitutes_.insert(postScriptName, list);
     return list;
+}
+
+FaceSubstitutes FontBackend::sortedSubstitutes(const QString& postScriptName) {
+    const QList<FaceInfo> all = faces();
+    const std::optional<FaceInfo> info = faceInfo(postScriptName);
+    if (!info) return {};
+    // The order by the faces' places in the list, each face once and without the face
+    // itself; names the list does not hold are passed over.
+    QHash<QString, int> place;
+    place.reserve(all.size());
+    for (qsizetype i = 0; i < all.size(); ++i) place.insert(all.at(i).postScriptName, int(i));
+    std::vector<bool> taken(std::size_t(all.size()), false);
+    if (const auto own = place.constFind(postScriptName); own != place.constEnd()) taken[std::size_t(*own)] = true;
+    QList<int> order;
+    for (const QString& name : substitutionOrder(*info)) {
+        const auto at = place.constFind(name);
+        if (at == place.constEnd() || taken[std::size_t(*at)]) continue;
+        taken[std::size_t(*at)] = true;
+        order << *at;
+    }
+    order.squeeze();
+    return FaceSubstitutes(all, std::move(order), [backend = QPointer<FontBackend>(this)](const FaceInfo& face) {
+        return backend ? backend->face(face.postScriptName) : nullptr;
+    });
 }
 
 QStringList FontBackend::substitutionOrder(const FaceInfo& face) {

@@ -43,8 +43,8 @@ public:
     Font font(const QString& postScriptName, double size = Font::DefaultSize);
     // The faces that stand in for the characters a face lacks, best first, without the face
     // itself; none for a face the backend does not know. Kept until the generation moves;
-    // listing them opens none and makes the face object of none (each is made, by face(),
-    // when first asked for).
+    // the faces are sorted when the list is first asked about, and listing them opens none
+    // and makes the face object of none (each is made, by face(), when first asked for).
     FaceSubstitutes substitutesFor(const QString& postScriptName);
 
     // Moves whenever the installed or activated fonts change. Values are unique in the
@@ -91,6 +91,9 @@ protected:
     static FaceInfo infoOfFace(const FontFace& face, const QString& path, int index);
 
 private:
+    // The substitutes of the face, sorted now.
+    FaceSubstitutes sortedSubstitutes(const QString& postScriptName);
+
     QHash<QString, std::shared_ptr<const FontFace>> faceCache_;
     quint64 cacheGeneration_ = 0;
     // The substitutes of the faces asked for last.

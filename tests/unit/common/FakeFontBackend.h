@@ -27,9 +27,15 @@ public:
     int activateFile(const QString& path) override;
     QList<FaceInfo> facesOfContainer(int container) const override;
     void deactivate(int container) override;
+    // How often the faces were sorted for a face's substitutes.
+    int substitutionOrders() const { return substitutionOrders_; }
 
 protected:
     std::shared_ptr<const FontFace> openFace(const FaceInfo& info) override;
+    QStringList substitutionOrder(const FaceInfo& face) override {
+        ++substitutionOrders_;
+        return FontBackend::substitutionOrder(face);
+    }
 
 private:
     struct Container { int id; QList<FaceInfo> faces; };
@@ -37,6 +43,7 @@ private:
     QHash<QString, QByteArray> data_;
     QList<Container> containers_;
     int nextContainer_ = 1;
+    int substitutionOrders_ = 0;
     quint64 generation_ = newGeneration();
 };
 

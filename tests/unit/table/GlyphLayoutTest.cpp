@@ -96,7 +96,13 @@ TEST_F(TableTest, TheShownFontsGlyphsComeFirstAndCharactersItLacksComeFromItsSub
     const RbxCellText& a = cache.text(U'A', RbxCellTextCache::Kind::Text);
     ASSERT_EQ(a.runs.size(), 1);
     EXPECT_EQ(a.runs[0].rawFont().fontTable("head"), *alpha->table(kx::fourCC("head")));
+    // The installed faces are sorted for substitutes only when a character the font lacks
+    // is drawn, and once.
+    EXPECT_EQ(fakeBackend().substitutionOrders(), 0);
     const RbxCellText& haa = cache.text(0x780, RbxCellTextCache::Kind::Text);
+    EXPECT_EQ(fakeBackend().substitutionOrders(), 1);
+    cache.text(0x781, RbxCellTextCache::Kind::Text);
+    EXPECT_EQ(fakeBackend().substitutionOrders(), 1);
     ASSERT_EQ(haa.runs.size(), 1);
     EXPECT_EQ(haa.runs[0].rawFont().fontTable("head"), *thaana->table(kx::fourCC("head")));
     EXPECT_EQ(haa.runs[0].rawFont().pixelSize(), 40);
