@@ -3,7 +3,85 @@
 #include <QButtonGroup>
 #include <QEvent>
 #include <QHBoxLayout>
+#include <QPainter>
+#include <QPainterPath>
 #include <QToolButton>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr QChar MenuArrow(0x25BE);
+
+// A segment: a tool button whose label may end in the menu arrow, which it draws itself
+// in the room its style sheet leaves on the right (menuArrowRoom()).
+class SegmentButton : public QToolButton {
+public:
+    using QToolButton::QToolButton;
+
+    void setLabel(const QString& label) {
+        label_ = label;
+        arrow_ = label.endsWith(MenuArrow);
+        QString text = label;
+        if (arrow_) {
+            text.chop(1);
+            if (text.endsWith(u' ')) text.chop(1);
+        }
+        setText(text);
+    }
+    const QString& label() const { return label_; }
+    bool hasMenuArrow() const { return arrow_; }
+
+    // The width the arrow and the space before it take.
+    int menuArrowRoom() const { return arrowWidth() + fontMetrics().horizontalAdvance(u' '); }
+
+    // The width of its left border in the row (the first segment's only).
+    void setLeftBorder(int width) { leftBorder_ = width; }
+
+    static constexpr int Padding = 8;
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        QToolButton::paintEvent(event);
+        if (!arrow_) return;
+        const QPalette p = parentWidget() ? parentWidget()->palette() : palette();
+        const QPalette::ColorGroup group = isEnabled() ? QPalette::Active : QPalette::Disabled;
+        const QColor colour = p.color(group, isChecked() ? QPalette::HighlightedText : QPalette::ButtonText);
+        // Where the label's "▾" stood: a space after the text, standing on the baseline.
+        // The style puts a text beside an image after the image and its 4 pixels of
+        // space, and centres a text alone between the paddings.
+        const QFontMetricsF fm(font());
+        const double contentsLeft = leftBorder_ + Padding;
+        const double contentsRight = width() - 1 - Padding - menuArrowRoom();
+        const double textWidth = fm.horizontalAdvance(text());
+        const double textRight = toolButtonStyle() == Qt::ToolButtonTextBesideIcon
+                                     ? contentsLeft + iconSize().width() + 4 + textWidth
+                                     : (contentsLeft + contentsRight + textWidth) / 2;
+        const double left = textRight + fm.horizontalAdvance(u' ');
+        const double w = arrowWidth();
+        const double h = w * 0.85;
+        const double baseline = height() / 2.0 + (fm.ascent() - fm.descent()) / 2;
+        QPainterPath triangle;
+        triangle.moveTo(left, baseline - h);
+        triangle.lineTo(left + w, baseline - h);
+        triangle.lineTo(left + w / 2, baseline);
+        triangle.closeSubpath();
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.fillPath(triangle, colour);
+    }
+
+private:
+    int arrowWidth() const { return std::max(5, int(std::lround(fontMetrics().xHeight() * 1.1))); }
+
+    QString label_;
+    bool arrow_ = false;
+    int leftBorder_ = 0;
+};
+
+SegmentButton* segmentButton(QToolButton* b) { return static_cast<SegmentButton*>(b); }
+
+} // namespace
 
 SegmentedControl::SegmentedControl(QWidget* parent) : QWidget(parent) {
     row_ = new QHBoxLayout(this);
@@ -16,11 +94,11 @@ SegmentedControl::SegmentedControl(QWidget* parent) : QWidget(parent) {
 }
 
 int SegmentedControl::addSegment(const QString& label, int tag, const QIcon& image) {
-    auto* b = new QToolButton(this);
+    auto* b = new SegmentButton(this);
     b->setCheckable(true);
     b->setAutoRaise(false);
     b->setFocusPolicy(Qt::TabFocus);
-    b->setText(label);
+    b->setLabel(label);
     b->setIconSize(QSize(16, 16));
     b->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     const int index = int(buttons_.size());
@@ -50,14 +128,16 @@ void fitButtonStyle(QToolButton& b) {
 
 void SegmentedControl::setLabel(int segment, const QString& label) {
     if (QToolButton* b = button(segment)) {
-        b->setText(label);
+        const bool hadArrow = segmentButton(b)->hasMenuArrow();
+        segmentButton(b)->setLabel(label);
         fitButtonStyle(*b);
+        if (segmentButton(b)->hasMenuArrow() != hadArrow) restyle();
     }
 }
 
 QString SegmentedControl::label(int segment) const {
-    const QToolButton* b = button(segment);
-    return b ? b->text() : QString();
+    QToolButton* b = button(segment);
+    return b ? segmentButton(b)->label() : QString();
 }
 
 void SegmentedControl::setImage(int segment, const QIcon& image) {
@@ -132,14 +212,18 @@ void SegmentedControl::restyle() {
                                               "border-top-right-radius: %2px; border-bottom-right-radius: %2px;")
                                    .arg(first ? 4 : 0)
                                    .arg(last ? 4 : 0);
+        // A label's menu arrow is drawn in room of its own on the right.
+        const SegmentButton* segment = segmentButton(shown[i]);
+        const int right = SegmentButton::Padding + (segment->hasMenuArrow() ? segment->menuArrowRoom() : 0);
+        segmentButton(shown[i])->setLeftBorder(first ? 1 : 0);
         const QString sheet =
             QStringLiteral("QToolButton { background: %1; color: %2; border: 1px solid %3; %4"
-                           " border-left-width: %5px; padding: 2px 8px; min-height: 18px; }"
+                           " border-left-width: %5px; padding: 2px %9px 2px 8px; min-height: 18px; }"
                            " QToolButton:pressed { background: %6; }"
                            " QToolButton:checked { background: %7; color: %8; }"
                            " QToolButton:focus { border-color: %7; }")
                 .arg(face.name(), text.name(), frame.name(), radius, QString::number(first ? 1 : 0), pressed.name(),
-                     on.name(), onText.name());
+                     on.name(), onText.name(), QString::number(right));
         // Each new sheet is parsed and the button polished again; most stay as they were.
         if (shown[i]->styleSheet() != sheet) shown[i]->setStyleSheet(sheet);
     }

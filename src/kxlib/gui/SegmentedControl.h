@@ -2,7 +2,9 @@
 // A row of joined buttons of which one is selected: each segment is a checkable tool
 // button with a label and/or an image and an integer tag; the buttons sit in one
 // exclusive button group. A click on a segment selects it and emits segmentClicked();
-// selecting from code emits nothing.
+// selecting from code emits nothing. A label that ends in "▾" (U+25BE, a segment with a
+// menu) shows that arrow drawn after the rest of the label, in the label's colour: the
+// system font need not have the character, and no other font is looked for to draw it.
 
 #include <QIcon>
 #include <QList>
