@@ -213,9 +213,9 @@ void SegmentedControl::restyle() {
                                    .arg(first ? 4 : 0)
                                    .arg(last ? 4 : 0);
         // A label's menu arrow is drawn in room of its own on the right.
-        const SegmentButton* segment = segmentButton(shown[i]);
+        SegmentButton* segment = segmentButton(shown[i]);
         const int right = SegmentButton::Padding + (segment->hasMenuArrow() ? segment->menuArrowRoom() : 0);
-        segmentButton(shown[i])->setLeftBorder(first ? 1 : 0);
+        segment->setLeftBorder(first ? 1 : 0);
         const QString sheet =
             QStringLiteral("QToolButton { background: %1; color: %2; border: 1px solid %3; %4"
                            " border-left-width: %5px; padding: 2px %9px 2px 8px; min-height: 18px; }"
