@@ -67,6 +67,8 @@ void PaletteTable::reload() {
 
 void PaletteTable::setSearch(const QString& text) {
     requestedSearch_ = text;
+    // Names whose files another program cut short while they were mapped are read again.
+    RbxNameFilter::readNamesAgainIfDamaged();
     if (RbxNameFilter::isIndexUnderWay()) {
         // The names' word index is being made: the table goes on showing (and painting)
         // what it shows, and takes the latest search once the index is there.
@@ -83,6 +85,8 @@ void PaletteTable::setSearch(const QString& text) {
     RbxFontInfo::flushCachedCharacters();
     reload();
     shownSearch_ = text;
+    // Cut short while this search read them: the search is made again over names read anew.
+    if (RbxNameFilter::readNamesAgainIfDamaged()) setSearch(text);
 }
 
 void PaletteTable::prepareSearch() { RbxNameFilter::prepareIndex(); }

@@ -71,6 +71,7 @@ void MappedFile::releasePages() const {
 }
 
 MappedFile::~MappedFile() {
+    guard_.release();
     if (data_) ::munmap(const_cast<void*>(data_), size_);
 }
 

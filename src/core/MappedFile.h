@@ -4,9 +4,12 @@
 // drop them again when memory is short.
 //
 // The mapping shows the file as it was when opened: a file later replaced by renaming
-// another over it (kx::AtomicFile) stays mapped as it was. A file cut shorter in place
-// while mapped makes reads past its new end fail, so files mapped here are only ever
-// replaced, never rewritten.
+// another over it (kx::AtomicFile) stays mapped as it was, so files mapped here are only
+// ever replaced, never rewritten. A file that another program cuts shorter in place while
+// it is mapped reads as zeros past its new end (kx::MappedBytesGuard), and the mapping
+// counts as damaged.
+
+#include "core/MappedBytesGuard.h"
 
 #include <QString>
 
@@ -45,14 +48,17 @@ public:
     // program's memory, and are read again from the file (mostly from the system's file
     // cache) when next touched.
     void releasePages() const;
+    // Whether the file was found cut short while mapped (its end reads as zeros now).
+    bool damaged() const { return guard_.damaged(); }
 
 private:
     MappedFile(const void* data, std::size_t size, const Identity& identity)
-        : data_(data), size_(size), identity_(identity) {}
+        : data_(data), size_(size), identity_(identity), guard_(data, size) {}
 
     const void* data_;
     std::size_t size_;
     Identity identity_;
+    MappedBytesGuard guard_;
 };
 
 } // namespace kx

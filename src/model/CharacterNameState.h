@@ -41,6 +41,8 @@ public:
     std::shared_ptr<const RbxNameIndex> index;  // the list's word index, null until made
     bool cacheWritten = false;
     std::size_t cachedCount = 0;  // records written to the cache
+    // Mapped files found cut short in this process when the names were last asked for.
+    std::uint64_t damagedMappings = 0;
     // Marks the index files this state writes: no other process (or state) uses them.
     const std::uint64_t process;
 

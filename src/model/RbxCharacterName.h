@@ -161,6 +161,10 @@ public:
     static void loadNamesInBackground();
     // Whether a loading is under way that has not made the index yet.
     static bool isIndexUnderWay();
+    // When a mapped file was found cut short in place since the names were last asked for
+    // (its end reads as zeros), drops the names and starts reading them again as
+    // loadNamesInBackground() does; answers whether it did.
+    static bool readAgainIfDamaged();
     // Calls fn once on the main thread when the index under way is made (soon, when none
     // is under way).
     static void whenIndexReady(std::function<void()> fn);

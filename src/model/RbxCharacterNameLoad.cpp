@@ -178,6 +178,20 @@ void beginLoading(rbx::names::State& s) {
     startLoad(s, false);
 }
 
+// When a mapped file was found cut short since the names were last asked for (another
+// program rewrote it in place; its end reads as zeros now), the names are mapped again,
+// and made again when their files are damaged, as at the start.
+// Answers whether it dropped them.
+bool mapAgainAfterDamage(rbx::names::State& s) {
+    const std::uint64_t damaged = kx::MappedBytesGuard::damageCount();
+    if (damaged == s.damagedMappings) return false;
+    s.damagedMappings = damaged;
+    if (!s.list && !s.index) return false;
+    kx::log(QStringLiteral("a mapped file was cut short while in use; the character names are read again"));
+    RbxCharacterName::flushNames();
+    return true;
+}
+
 // Waits for the loading under way to reach the stage, and takes what it made.
 void waitForLoading(rbx::names::State& s, Stage stage) {
     if (const std::shared_ptr<Load> load = s.load) {
@@ -209,12 +223,14 @@ RbxFontRepertoire* RbxCharacterNameState::selectedFontRepertoire() const {
 }
 
 RbxCharacterName::SharedList RbxCharacterName::allNames() {
+    mapAgainAfterDamage(state());
     if (!state().list) readCharacterNames();
     return state().list;
 }
 
 RbxCharacterName::NamesAndIndex RbxCharacterName::allNamesWithIndex() {
     rbx::names::State& s = state();
+    mapAgainAfterDamage(s);
     if (!s.list || !s.index) {
         beginLoading(s);
         waitForLoading(s, Stage::Index);
@@ -246,6 +262,12 @@ void RbxCharacterName::readCharacterNames() {
 }
 
 void RbxCharacterName::loadNamesInBackground() { beginLoading(state()); }
+
+bool RbxCharacterName::readAgainIfDamaged() {
+    if (!mapAgainAfterDamage(state())) return false;
+    loadNamesInBackground();
+    return true;
+}
 
 bool RbxCharacterName::isIndexUnderWay() {
     const rbx::names::State& s = state();

@@ -372,6 +372,8 @@ void RbxNameFilter::prepareIndex() { RbxCharacterName::loadNamesInBackground(); 
 
 bool RbxNameFilter::isIndexUnderWay() { return RbxCharacterName::isIndexUnderWay(); }
 
+bool RbxNameFilter::readNamesAgainIfDamaged() { return RbxCharacterName::readAgainIfDamaged(); }
+
 void RbxNameFilter::whenIndexReady(QObject* context, std::function<void()> fn) {
     RbxCharacterName::whenIndexReady([context = QPointer<QObject>(context), fn = std::move(fn)] {
         if (context) fn();

@@ -126,6 +126,9 @@ public:
     static void prepareIndex();
     // Whether the worker is still making the index.
     static bool isIndexUnderWay();
+    // Starts reading the names again when a file of theirs was found cut short in place
+    // while mapped; answers whether it did (see RbxCharacterName::readAgainIfDamaged()).
+    static bool readNamesAgainIfDamaged();
     // Calls fn once on the main thread when the index under way is ready (dropped when
     // `context` goes first).
     static void whenIndexReady(QObject* context, std::function<void()> fn);

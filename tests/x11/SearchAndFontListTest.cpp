@@ -250,6 +250,43 @@ TEST(SearchField, DamagedNameFilesLeftInTheCacheAreWrittenAnew) {
     EXPECT_TRUE(palette.copy.process().state() == QProcess::Running);
 }
 
+// Another program cuts the name files short in place while the palette has them mapped:
+// the palette goes on, the next search finds its names (read again), and the files are
+// written anew.
+TEST(SearchField, NameFilesCutShortWhileMappedAreReadAgain) {
+    Palette palette;
+    ASSERT_TRUE(palette.ok) << palette.copy.output().toStdString();
+    x11test::type(QStringLiteral("leftwards"));
+    ASSERT_TRUE(searchShown(QStringLiteral("leftwards"))) << palette.copy.output().toStdString();
+    ASSERT_TRUE(rbxtest::waitFor([] { return !Copy::cellOf(U'←').isEmpty(); }, 10000));
+    const QString cache = qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Runebox/Cache/");
+    ASSERT_TRUE(rbxtest::waitFor([&] {
+        return QFileInfo(cache + QStringLiteral("names")).size() > 100000 &&
+               QFileInfo(cache + QStringLiteral("names.index")).size() > 100000;
+    }, 10000));
+    for (const QString& file : {QStringLiteral("names"), QStringLiteral("names.index")})
+        ASSERT_TRUE(QFile::resize(cache + file, 4096)) << file.toStdString();
+
+    clearSearch();
+    x11test::type(QStringLiteral("rightwards"));
+    ASSERT_TRUE(searchShown(QStringLiteral("rightwards"))) << palette.copy.output().toStdString();
+    EXPECT_TRUE(rbxtest::waitFor([] { return !Copy::cellOf(U'→').isEmpty(); }, 10000)) << palette.copy.output().toStdString();
+    EXPECT_TRUE(Copy::cellOf(U'←').isEmpty());
+    ASSERT_TRUE(palette.copy.process().state() == QProcess::Running) << palette.copy.output().toStdString();
+    EXPECT_TRUE(palette.copy.output().contains(QStringLiteral("cut short while in use"))) << palette.copy.output().toStdString();
+    EXPECT_TRUE(rbxtest::waitFor([&] {
+        return QFileInfo(cache + QStringLiteral("names")).size() > 100000 &&
+               QFileInfo(cache + QStringLiteral("names.index")).size() > 100000;
+    }, 10000));
+
+    // And searches go on finding names.
+    clearSearch();
+    x11test::type(QStringLiteral("greek small letter alpha"));
+    ASSERT_TRUE(searchShown(QStringLiteral("greek small letter alpha"))) << palette.copy.output().toStdString();
+    EXPECT_TRUE(rbxtest::waitFor([] { return !Copy::cellOf(U'α').isEmpty(); }, 10000));
+    EXPECT_TRUE(Copy::cellOf(U'→').isEmpty());
+}
+
 TEST(FontList, ARightClickMarksTheFontsWithTheCharacterAndAClickedFamilyIsShown) {
     Palette palette;
     ASSERT_TRUE(palette.ok) << palette.copy.output().toStdString();

@@ -11,6 +11,7 @@
 #include <hb.h>
 
 #include "core/Log.h"
+#include "core/MappedBytesGuard.h"
 
 #include <QFile>
 #include <algorithm>
@@ -86,8 +87,10 @@ std::atomic<int> objectsNow{0};          // face objects alive
 struct FaceMapping {
     hb_blob_t* blob = nullptr; // the file
     QByteArray data;           // bytes in memory
+    kx::MappedBytesGuard guard; // the file's bytes, should it be cut short while mapped
     FaceMapping() { ++mappingsNow; }
     ~FaceMapping() {
+        guard.release();
         if (blob) hb_blob_destroy(blob);
         --mappingsNow;
     }
@@ -278,6 +281,7 @@ Opening openFace(const QString& path, const QByteArray& data, int index) {
     if (path.isEmpty()) mapping->data = data;
     else mapping->blob = hb_blob_create_from_file_or_fail(QFile::encodeName(path).constData());
     if (!path.isEmpty() && !mapping->blob) return o;
+    if (mapping->blob) mapping->guard = kx::MappedBytesGuard(mapping->bytes(), std::size_t(mapping->size()));
     d.mapping = mapping;
     {
         FreeTypeLibrary& lib = freeType();
