@@ -76,11 +76,21 @@ bool stateHas(const QString& key, const QVariant& value) {
     return Copy::waitForState([&](const QVariantMap& s) { return s.value(key) == value; });
 }
 
+// Types a search into the field, which has the keyboard, and waits until the table shows
+// it with the character's cell.
+testing::AssertionResult searchFinds(const QString& text, char32_t c) {
+    x11test::type(text);
+    if (!x11test::searchShown(text))
+        return testing::AssertionFailure() << "the table does not show the search " << text.toStdString();
+    if (!rbxtest::waitFor([c] { return !Copy::cellOf(c).isEmpty(); }, 10000))
+        return testing::AssertionFailure() << "no cell of U+" << std::hex << unsigned(c) << " for " << text.toStdString();
+    return testing::AssertionSuccess();
+}
+
 // Searches for the character by its name and marks the fonts that contain it from its
 // menu in the table.
 bool markFontsContaining(char32_t c, const QString& name) {
-    x11test::type(name);
-    if (!x11test::searchShown(name) || !rbxtest::waitFor([c] { return !Copy::cellOf(c).isEmpty(); }, 10000)) return false;
+    if (!searchFinds(name, c)) return false;
     const std::optional<MenuItem> mark = characterMenuItem(c, QStringLiteral("Mark Fonts Containing ") + QString::fromUcs4(&c, 1));
     if (!mark || !mark->enabled) return false;
     choose(*mark);
@@ -149,9 +159,7 @@ TEST(SearchField, NamesCodesAndCommandsWork) {
     const QImage before = screen();
 
     // By name: only arrows, and the screen shows them.
-    x11test::type(QStringLiteral("arrow"));
-    ASSERT_TRUE(searchShown(QStringLiteral("arrow"))) << palette.copy.output().toStdString();
-    ASSERT_TRUE(rbxtest::waitFor([] { return !Copy::cellOf(U'→').isEmpty(); }, 10000));
+    ASSERT_TRUE(searchFinds(QStringLiteral("arrow"), U'→')) << palette.copy.output().toStdString();
     const QRect arrowCell = Copy::cellOf(U'→');
     QImage shown;
     EXPECT_TRUE(rbxtest::waitFor([&] {
@@ -192,9 +200,7 @@ TEST(SearchField, NamesCodesAndCommandsWork) {
 TEST(SearchField, SearchesRightAfterTheStartAndAfterClosingFindTheirNames) {
     Palette palette;
     ASSERT_TRUE(palette.ok) << palette.copy.output().toStdString();
-    x11test::type(QStringLiteral("leftwards"));
-    ASSERT_TRUE(searchShown(QStringLiteral("leftwards"))) << palette.copy.output().toStdString();
-    EXPECT_TRUE(rbxtest::waitFor([] { return !Copy::cellOf(U'←').isEmpty(); }, 10000));
+    ASSERT_TRUE(searchFinds(QStringLiteral("leftwards"), U'←')) << palette.copy.output().toStdString();
     EXPECT_TRUE(Copy::cellOf(U'→').isEmpty());
     const QString cache = qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Runebox/Cache/");
     EXPECT_TRUE(rbxtest::waitFor([&] {
@@ -213,9 +219,7 @@ TEST(SearchField, SearchesRightAfterTheStartAndAfterClosingFindTheirNames) {
     x11test::pointTo(control(QStringLiteral("searchField")).center());
     const int pid = int(palette.copy.process().processId());
     ASSERT_TRUE(rbxtest::waitFor([pid] { return processHasKeyboardFocus(pid); }, 10000));
-    x11test::type(QStringLiteral("greek small letter alpha"));
-    ASSERT_TRUE(searchShown(QStringLiteral("greek small letter alpha"))) << palette.copy.output().toStdString();
-    EXPECT_TRUE(rbxtest::waitFor([] { return !Copy::cellOf(U'α').isEmpty(); }, 10000));
+    ASSERT_TRUE(searchFinds(QStringLiteral("greek small letter alpha"), U'α')) << palette.copy.output().toStdString();
     EXPECT_TRUE(Copy::cellOf(U'β').isEmpty());
     EXPECT_TRUE(Copy::cellOf(U'←').isEmpty());
 }
@@ -238,9 +242,7 @@ TEST(SearchField, DamagedNameFilesLeftInTheCacheAreWrittenAnew) {
     }
     Palette palette;
     ASSERT_TRUE(palette.ok) << palette.copy.output().toStdString();
-    x11test::type(QStringLiteral("rightwards"));
-    ASSERT_TRUE(searchShown(QStringLiteral("rightwards"))) << palette.copy.output().toStdString();
-    EXPECT_TRUE(rbxtest::waitFor([] { return !Copy::cellOf(U'→').isEmpty(); }, 10000)) << palette.copy.output().toStdString();
+    ASSERT_TRUE(searchFinds(QStringLiteral("rightwards"), U'→')) << palette.copy.output().toStdString();
     EXPECT_TRUE(Copy::cellOf(U'←').isEmpty());
     EXPECT_TRUE(rbxtest::waitFor([&] {
         QFile f(cache + QStringLiteral("names.index"));
@@ -256,9 +258,7 @@ TEST(SearchField, DamagedNameFilesLeftInTheCacheAreWrittenAnew) {
 TEST(SearchField, NameFilesCutShortWhileMappedAreReadAgain) {
     Palette palette;
     ASSERT_TRUE(palette.ok) << palette.copy.output().toStdString();
-    x11test::type(QStringLiteral("leftwards"));
-    ASSERT_TRUE(searchShown(QStringLiteral("leftwards"))) << palette.copy.output().toStdString();
-    ASSERT_TRUE(rbxtest::waitFor([] { return !Copy::cellOf(U'←').isEmpty(); }, 10000));
+    ASSERT_TRUE(searchFinds(QStringLiteral("leftwards"), U'←')) << palette.copy.output().toStdString();
     const QString cache = qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Runebox/Cache/");
     ASSERT_TRUE(rbxtest::waitFor([&] {
         return QFileInfo(cache + QStringLiteral("names")).size() > 100000 &&
@@ -268,9 +268,7 @@ TEST(SearchField, NameFilesCutShortWhileMappedAreReadAgain) {
         ASSERT_TRUE(QFile::resize(cache + file, 4096)) << file.toStdString();
 
     clearSearch();
-    x11test::type(QStringLiteral("rightwards"));
-    ASSERT_TRUE(searchShown(QStringLiteral("rightwards"))) << palette.copy.output().toStdString();
-    EXPECT_TRUE(rbxtest::waitFor([] { return !Copy::cellOf(U'→').isEmpty(); }, 10000)) << palette.copy.output().toStdString();
+    ASSERT_TRUE(searchFinds(QStringLiteral("rightwards"), U'→')) << palette.copy.output().toStdString();
     EXPECT_TRUE(Copy::cellOf(U'←').isEmpty());
     ASSERT_TRUE(palette.copy.process().state() == QProcess::Running) << palette.copy.output().toStdString();
     EXPECT_TRUE(palette.copy.output().contains(QStringLiteral("cut short while in use"))) << palette.copy.output().toStdString();
@@ -281,9 +279,7 @@ TEST(SearchField, NameFilesCutShortWhileMappedAreReadAgain) {
 
     // And searches go on finding names.
     clearSearch();
-    x11test::type(QStringLiteral("greek small letter alpha"));
-    ASSERT_TRUE(searchShown(QStringLiteral("greek small letter alpha"))) << palette.copy.output().toStdString();
-    EXPECT_TRUE(rbxtest::waitFor([] { return !Copy::cellOf(U'α').isEmpty(); }, 10000));
+    ASSERT_TRUE(searchFinds(QStringLiteral("greek small letter alpha"), U'α')) << palette.copy.output().toStdString();
     EXPECT_TRUE(Copy::cellOf(U'→').isEmpty());
 }
 
@@ -331,9 +327,7 @@ TEST(FontList, EmojiThatTakeSkinTonesShowTheSkinToneDotInTheirCells) {
     ASSERT_TRUE(stateHas(QStringLiteral("fontFamily"), QStringLiteral("Noto Color Emoji")));
     x11test::pointTo(control(QStringLiteral("searchField")).center());
     x11test::click();
-    x11test::type(QStringLiteral("thumbs up"));
-    ASSERT_TRUE(searchShown(QStringLiteral("thumbs up"))) << palette.copy.output().toStdString();
-    ASSERT_TRUE(rbxtest::waitFor([] { return !Copy::cellOf(U'\U0001F44D').isEmpty(); }, 10000));
+    ASSERT_TRUE(searchFinds(QStringLiteral("thumbs up"), U'\U0001F44D')) << palette.copy.output().toStdString();
     QImage cell;
     EXPECT_TRUE(rbxtest::waitFor([&] {
         cell = screen().copy(Copy::cellOf(U'\U0001F44D'));
@@ -341,9 +335,7 @@ TEST(FontList, EmojiThatTakeSkinTonesShowTheSkinToneDotInTheirCells) {
     }, 5000)) << "no skin-tone dot in the cell of the thumbs up";
     // A crown takes no skin tone: no dot.
     x11test::key(QStringLiteral("ctrl+a"));
-    x11test::type(QStringLiteral("crown"));
-    ASSERT_TRUE(searchShown(QStringLiteral("crown")));
-    ASSERT_TRUE(rbxtest::waitFor([] { return !Copy::cellOf(U'\U0001F451').isEmpty(); }, 10000));
+    ASSERT_TRUE(searchFinds(QStringLiteral("crown"), U'\U0001F451')) << palette.copy.output().toStdString();
     rbxtest::spinEventLoop(300);
     EXPECT_FALSE(hasSkinToneShading(screen().copy(Copy::cellOf(U'\U0001F451'))));
 }
@@ -594,9 +586,7 @@ TEST(FontList, CopyFontListFromItsMenuPutsTheFamiliesTheListShowsOnTheClipboard)
 TEST(CharacterActions, ShowInContextFromASearchLeavesItAndSelectsTheCharacter) {
     Palette palette;
     ASSERT_TRUE(palette.ok) << palette.copy.output().toStdString();
-    x11test::type(QStringLiteral("zhe"));
-    ASSERT_TRUE(searchShown(QStringLiteral("zhe")));
-    ASSERT_TRUE(rbxtest::waitFor([] { return !Copy::cellOf(U'Ж').isEmpty(); }, 10000));
+    ASSERT_TRUE(searchFinds(QStringLiteral("zhe"), U'Ж')) << palette.copy.output().toStdString();
     const qulonglong found = count();
     const std::optional<MenuItem> show = characterMenuItem(U'Ж', QStringLiteral("Show Ж in the Unicode Context"));
     ASSERT_TRUE(show) << palette.copy.output().toStdString();
