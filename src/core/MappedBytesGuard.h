@@ -5,9 +5,10 @@
 // page to the end of the guarded bytes, and the guard counts as damaged; readers take
 // what they read as untrusted and read the file again.
 //
-// The first guard installs a SIGBUS handler for the process; a fault outside every
-// guarded range goes to the handler that was there before (a crash report, or the
-// default end). Up to MaxGuards ranges are guarded at a time; beyond that a mapping
+// A guard installs the process's SIGBUS handler when it is not in place (the first one,
+// or after another handler replaced it); a fault outside every guarded range, and the
+// signal sent by a program, go to the handler that was there before (a crash report, or
+// the default end). Up to MaxGuards ranges are guarded at a time; beyond that a mapping
 // is not guarded.
 
 #include <cstddef>

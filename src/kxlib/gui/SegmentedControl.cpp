@@ -128,10 +128,11 @@ void fitButtonStyle(QToolButton& b) {
 
 void SegmentedControl::setLabel(int segment, const QString& label) {
     if (QToolButton* b = button(segment)) {
-        const bool hadArrow = segmentButton(b)->hasMenuArrow();
-        segmentButton(b)->setLabel(label);
+        SegmentButton* segment = segmentButton(b);
+        const bool hadArrow = segment->hasMenuArrow();
+        segment->setLabel(label);
         fitButtonStyle(*b);
-        if (segmentButton(b)->hasMenuArrow() != hadArrow) restyle();
+        if (segment->hasMenuArrow() != hadArrow) restyle();
     }
 }
 
@@ -215,15 +216,16 @@ void SegmentedControl::restyle() {
         // A label's menu arrow is drawn in room of its own on the right.
         SegmentButton* segment = segmentButton(shown[i]);
         const int right = SegmentButton::Padding + (segment->hasMenuArrow() ? segment->menuArrowRoom() : 0);
+        const QString padding = QStringLiteral("2px %1px 2px %2px").arg(right).arg(SegmentButton::Padding);
         segment->setLeftBorder(first ? 1 : 0);
         const QString sheet =
             QStringLiteral("QToolButton { background: %1; color: %2; border: 1px solid %3; %4"
-                           " border-left-width: %5px; padding: 2px %9px 2px 8px; min-height: 18px; }"
+                           " border-left-width: %5px; padding: %9; min-height: 18px; }"
                            " QToolButton:pressed { background: %6; }"
                            " QToolButton:checked { background: %7; color: %8; }"
                            " QToolButton:focus { border-color: %7; }")
                 .arg(face.name(), text.name(), frame.name(), radius, QString::number(first ? 1 : 0), pressed.name(),
-                     on.name(), onText.name(), QString::number(right));
+                     on.name(), onText.name(), padding);
         // Each new sheet is parsed and the button polished again; most stay as they were.
         if (shown[i]->styleSheet() != sheet) shown[i]->setStyleSheet(sheet);
     }
