@@ -41,6 +41,13 @@ AlertSheet::AlertSheet(const QString& name, const QString& message, const QStrin
     setMinimumWidth(380);
 }
 
+void AlertSheet::withoutDefaultButton() {
+    for (QPushButton* b : findChildren<QPushButton*>()) {
+        b->setDefault(false);
+        b->setAutoDefault(false);
+    }
+}
+
 QString AlertSheet::message() const { return message_->text(); }
 QString AlertSheet::informativeText() const { return informative_->text(); }
 

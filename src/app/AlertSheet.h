@@ -29,6 +29,8 @@ public:
 
     QString name() const { return windowTitle(); }
     QString message() const;
+    // Return and Enter press none of the buttons.
+    void withoutDefaultButton();
     QString informativeText() const;
     // The button that ends with the code; null when the alert has none.
     QPushButton* button(int returnCode) const;

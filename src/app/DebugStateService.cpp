@@ -1,6 +1,8 @@
 #include "app/DebugStateService.h"
 
 #include "app/PaletteContent.h"
+#include "app/PaletteFocus.h"
+#include "platform/x11/KeyboardFocus.h"
 #include "app/PaletteFontList.h"
 #include "app/PaletteFontTable.h"
 #include "app/FontListModel.h"
@@ -172,6 +174,11 @@ QVariantMap DebugStateService::state() const {
         {QStringLiteral("shown"), w ? w->showCount() : 0},
         {QStringLiteral("paintedNs"), w ? w->lastShowPaintNs() : qint64(0)},
         {QStringLiteral("activating"), w && w->isActivating()},
+        // The X window that has the keyboard, the window it goes back to, and why the
+        // palette holds it.
+        {QStringLiteral("keyboardOwner"), qulonglong(controller_->focus().keyboard().keyboardOwner())},
+        {QStringLiteral("handBackTo"), qulonglong(controller_->focus().keyboard().handBackTo())},
+        {QStringLiteral("keyboardHold"), PaletteFocus::holdName(controller_->focus().hold())},
         {QStringLiteral("pid"), int(QCoreApplication::applicationPid())},
         {QStringLiteral("front"), controller_->frontApplicationName()},
         {QStringLiteral("frontAdaptations"), controller_->frontAdaptations()},

@@ -125,7 +125,7 @@ void PaletteActivators::activateStatusItem(bool on) {
         statusItem_->setToolTip(QStringLiteral("Runebox"));
         if (menu_) statusItem_->setContextMenu(menu_);
         connect(statusItem_.get(), &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason why) {
-            const bool control = QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier;
+            const bool control = RbxStatusItemView::isMenuClick(QGuiApplication::queryKeyboardModifiers());
             if (why == QSystemTrayIcon::Trigger && control && menu_) menu_->popup(QCursor::pos());
             else if (why == QSystemTrayIcon::Trigger || why == QSystemTrayIcon::DoubleClick)
                 QTimer::singleShot(RbxStatusItemView::ClickDelayMs, &windowController_,

@@ -59,9 +59,10 @@ void PaletteAlerts::showAXAlertForApplication(const QString& application) {
         kx::loc(QStringLiteral("Click the button below to open the \"Security & Privacy\" pane of System Settings, then "
                            "activate Runebox in the \"Accessibility\" section."));
     controller_.hideTransients();
+    // The alert comes without a user action: the palette shows it without taking the
+    // keyboard from the application the user types in.
     if (!controller_.isWindowVisible()) {
-        controller_.openWindow(&controller_);
-        controller_.orderFront();
+        controller_.openWindowWithoutKeyboard(&controller_);
         controller_.stopMouseOutsideFading();
     }
     QApplication::beep();
@@ -70,8 +71,11 @@ void PaletteAlerts::showAXAlertForApplication(const QString& application) {
                                  kx::loc(named ? QStringLiteral("Deactivate") : QStringLiteral("Cancel")), QString(),
                                  controller_.window());
     alert->setAttribute(Qt::WA_DeleteOnClose);
+    // A Return meant for another window must not switch the system's accessibility on.
+    alert->withoutDefaultButton();
     sheet_ = alert;
-    if (controller_.sheets().beginSheet(alert, QStringLiteral("axAlert"), [this](int code) { axAlertEnded(code); }) ==
+    if (controller_.sheets().beginSheet(
+            alert, QStringLiteral("axAlert"), [this](int code) { axAlertEnded(code); }, SheetHost::Keyboard::Waits) ==
         SheetHost::Begin::Refused) {
         pending_.clear();
         delete alert;
@@ -96,7 +100,8 @@ void PaletteAlerts::showNewVersionAlert(AlertSheet* alert) {
     if (!alert->parent()) alert->setParent(controller_.window(), alert->windowFlags());
     alert->setAttribute(Qt::WA_DeleteOnClose);
     sheet_ = alert;
-    if (controller_.sheets().beginSheet(alert, alert->name(), [this](int code) { versionAlertEnded(code); }) ==
+    if (controller_.sheets().beginSheet(
+            alert, alert->name(), [this](int code) { versionAlertEnded(code); }, SheetHost::Keyboard::Waits) ==
         SheetHost::Begin::Refused)
         delete alert;
 }

@@ -102,6 +102,7 @@ PaletteAssembly::PaletteAssembly(RbxDefaults& settings, X11Session& x11, KXURLHa
     // through the palette's focus; each insertion marks the palette's font as used.
     auto keyboard = std::make_shared<KeyboardFocus>(x11);
     kx::ProcessWide<KeyboardFocus>::install(keyboard);
+    // One object decides who holds the keyboard: the palette, its sheets, the poster.
     auto focus = std::make_shared<PaletteFocus>(keyboard);
     postingSystem_ = std::make_shared<RbxPostingSystem>(focus);
     postingSystem_->installPostingTap();
@@ -120,7 +121,7 @@ PaletteAssembly::PaletteAssembly(RbxDefaults& settings, X11Session& x11, KXURLHa
     windowController_ = std::make_unique<RbxCharWindowController>(
         settings_, *table_, *fonts_, *front,
         PaletteFrontServices{detectors_.get(), RbxAccessibilitySwitch::makeDefault(),
-                             std::make_shared<CheckerClient>(*versionChecker_)});
+                             std::make_shared<CheckerClient>(*versionChecker_), focus});
     RbxCharWindowController& wc = *windowController_;
     updates_ = std::make_unique<PaletteUpdates>(wc, *versionChecker_);
     RbxCharView& view = *table_->view();

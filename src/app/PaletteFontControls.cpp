@@ -144,8 +144,11 @@ void PaletteFontControls::selectRecentFont(int index) {
     if (index <= 0 || index >= recent_.count()) return;
     const QString title = recent_.itemAt(index).title;
     if (index == 2 && settings_.isFontDetectionEnabled()) {
-        // "Automatic": font detection for the front application, switched.
-        settings_.setApplicationFontDectection(!settings_.applicationFontDectection());
+        // "Automatic": font detection for the front application, switched; switched on, the
+        // application's font is looked for at once, not at the next change of application.
+        const bool on = !settings_.applicationFontDectection();
+        settings_.setApplicationFontDectection(on);
+        if (on) c_.checkForAutomaticFontChange(true);
         updateRecentFontsPopUp();
         return;
     }

@@ -2,6 +2,7 @@
 
 #include "app/PaletteContent.h"
 #include "app/PaletteFader.h"
+#include "app/PaletteFocus.h"
 #include "app/PaletteFrameKeeper.h"
 #include "app/RbxCharWindowController.h"
 #include "app/RbxSearchField.h"
@@ -30,6 +31,12 @@ QString PalettePresenter::senderText(QObject* sender) {
 
 void PalettePresenter::openWindow(QObject* sender) {
     if (!c_.isWindowVisible()) toggleWindow(sender);
+}
+
+void PalettePresenter::openWindowWithoutKeyboard(QObject* sender) {
+    takesKeyboard_ = false;
+    openWindow(sender);
+    takesKeyboard_ = true;
 }
 
 void PalettePresenter::toggleWindow(QObject* sender) {
@@ -61,6 +68,8 @@ void PalettePresenter::appearWindow(QObject* sender) {
     logWindowOpening(sender);
     if (defaults.boolForKey(rbx::key::wRef)) c_.window()->winId();
     c_.charView()->setupViewTracking();
+    // Opened, the palette has the keyboard: the user types a search at once.
+    if (takesKeyboard_ && !c_.hasSheet()) takeKeyboard();
     emit c_.windowOpened();
 }
 
@@ -136,9 +145,19 @@ bool PalettePresenter::closeWithESC() {
 void PalettePresenter::orderFront() {
     RbxCharWindow* w = c_.window();
     if (c_.hasSheet()) return;
-    // The palette comes to the front without taking the keyboard: it is a panel that
-    // does not activate.
     w->raise();
+    takeKeyboard();
+}
+
+void PalettePresenter::takeKeyboard() {
+    // Typed keys go to the table (which hands letters on to the search field), or to the
+    // search field when another page shows, unless a widget of the palette has them.
+    if (!c_.window()->focusWidget()) {
+        QWidget* table = c_.charView();
+        QWidget* target = table && table->isVisible() ? table : c_.searchField();
+        if (target) target->setFocus(Qt::OtherFocusReason);
+    }
+    c_.focus().opened();
 }
 
 void PalettePresenter::clickedOutside() {

@@ -13,6 +13,8 @@ public:
     explicit PalettePresenter(RbxCharWindowController& controller);
 
     void openWindow(QObject* sender);
+    // Opens a hidden palette without taking the keyboard (for an alert).
+    void openWindowWithoutKeyboard(QObject* sender);
     void toggleWindow(QObject* sender);
     void appearWindow(QObject* sender);
     void showWindow(QObject* sender);
@@ -31,8 +33,12 @@ public:
 
 private:
     void emergencyReset(QObject* sender);
+    // The palette takes the keyboard as opened.
+    void takeKeyboard();
     static QString senderText(QObject* sender);
 
     RbxCharWindowController& c_;
     bool firstOpeningDone_ = false;
+    // The opening under way takes the keyboard.
+    bool takesKeyboard_ = true;
 };

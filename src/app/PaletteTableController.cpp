@@ -45,14 +45,12 @@ bool PaletteTableController::hasAttachedSheet() const { return c_.hasSheet(); }
 
 bool PaletteTableController::isKeyWindow() const {
     const QWidget* w = c_.window();
-    return w && (QApplication::activeWindow() == w || focus_->holdsKeyboard());
+    return w && w->isVisible() && (QApplication::activeWindow() == w || focus_->holdsKeyboard());
 }
 
-void PaletteTableController::activateApplication() {
-    if (RbxCharWindow* w = c_.window()) focus_->take(*w);
-}
+void PaletteTableController::activateApplication() { focus_->pointerEntered(); }
 
-void PaletteTableController::deactivateApplication() { focus_->deactivateApplication(); }
+void PaletteTableController::deactivateApplication() { focus_->pointerLeft(); }
 
 void PaletteTableController::fadeOut(double duration, double delay) { c_.fadeOut(float(duration), float(delay)); }
 

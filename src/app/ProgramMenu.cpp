@@ -8,7 +8,9 @@
 QMenu* makeProgramMenu(RbxCharWindowController& wc, QWidget* parent) {
     auto* menu = new QMenu(parent);
     menu->setObjectName(QStringLiteral("programMenu"));
-    QAction* toggle = menu->addAction(QStringLiteral("Open Palette"), &wc, [&wc] { wc.toggleWindowAction(nullptr); });
+    QAction* toggle = menu->addAction(QStringLiteral("Open Palette"));
+    // The item is the sender: with Ctrl+Shift+Alt held it resets the palette's frame.
+    QObject::connect(toggle, &QAction::triggered, &wc, [&wc, toggle] { wc.toggleWindowAction(toggle); });
     QObject::connect(menu, &QMenu::aboutToShow, menu, [toggle, &wc] {
         toggle->setText(wc.isWindowVisible() ? QStringLiteral("Close Palette") : QStringLiteral("Open Palette"));
     });

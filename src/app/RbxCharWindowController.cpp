@@ -2,6 +2,7 @@
 
 #include "app/FrontApplication.h"
 #include "app/PaletteAlerts.h"
+#include "app/PaletteFocus.h"
 #include "app/PaletteFontFollower.h"
 #include "app/PaletteContent.h"
 #include "app/PaletteFader.h"
@@ -32,6 +33,9 @@
 #include "table/widgets/RbxCharTracking.h"
 #include "table/widgets/RbxCharView.h"
 
+#include "platform/x11/KeyboardFocus.h"
+
+#include <QCursor>
 #include <QGuiApplication>
 #include <QComboBox>
 #include <QLineEdit>
@@ -58,6 +62,10 @@ RbxCharWindowController::RbxCharWindowController(RbxDefaults& settings, PaletteT
     connect(&processChangeTimer_, &QTimer::timeout, this, &RbxCharWindowController::checkFrontProcessAndFonts);
     window_ = new RbxCharWindow(this);
     window_->setWindowTitle(QStringLiteral("Runebox"));
+    focus_ = services.focus ? services.focus
+                            : std::make_shared<PaletteFocus>(std::shared_ptr<KeyboardFocus>(&KeyboardFocus::shared(),
+                                                                                            [](KeyboardFocus*) {}));
+    focus_->attachWindow(*window_);
     content_ = new PaletteContent(window_);
     content_->setCharView(table_.view());
     writesAfterPaint_ = new WritesAfterPaint(settings_.platformDefaults().domain(), table_.view()->viewport(), this);
@@ -145,6 +153,7 @@ RbxCharView* RbxCharWindowController::charView() const { return table_.view(); }
 // ---- showing and hiding
 
 void RbxCharWindowController::openWindow(QObject* sender) { presenter_->openWindow(sender); }
+void RbxCharWindowController::openWindowWithoutKeyboard(QObject* sender) { presenter_->openWindowWithoutKeyboard(sender); }
 void RbxCharWindowController::toggleWindow(QObject* sender) { presenter_->toggleWindow(sender); }
 void RbxCharWindowController::appearWindow(QObject* sender) { presenter_->appearWindow(sender); }
 void RbxCharWindowController::showWindow(QObject* sender) { presenter_->showWindow(sender); }
@@ -158,6 +167,7 @@ bool RbxCharWindowController::isWindowVisible() const { return window_ && window
 
 void RbxCharWindowController::windowOrderedOut() {
     charView()->tracking().windowOrderedOut();
+    focus_->closed();
     RbxCharacterName::flushNames();
     emit windowClosed();
 }
@@ -190,6 +200,24 @@ void RbxCharWindowController::clearForSheet() {
 }
 
 void RbxCharWindowController::setSheetTracking(QWidget* sheet, bool on) { charView()->setSheetTracking(sheet, on); }
+
+void RbxCharWindowController::appearForSheet(bool takesKeyboard) {
+    if (takesKeyboard) appearWindow(this);
+    else openWindowWithoutKeyboard(this);
+}
+
+void RbxCharWindowController::sheetBegan(bool takesKeyboard) { focus_->sheetBegan(takesKeyboard); }
+
+void RbxCharWindowController::sheetEnded() { focus_->sheetEnded(pointerOverPalette()); }
+
+void RbxCharWindowController::sheetPointedAt(QWidget* sheet) { focus_->alertPointedAt(sheet); }
+
+bool RbxCharWindowController::pointerOverPalette() const {
+    const QPoint p = QCursor::pos();
+    if (window_ && window_->isVisible() && window_->frameGeometry().contains(p)) return true;
+    const QWidget* sheet = sheets_->attachedSheet();
+    return sheet && sheet->isVisible() && sheet->frameGeometry().contains(p);
+}
 
 bool RbxCharWindowController::logsSheets() const { return settings_.boolForKey(rbx::key::logSheets); }
 

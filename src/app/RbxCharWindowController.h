@@ -35,6 +35,7 @@
 class AlertSheet;
 class FrontApplication;
 class PaletteAlerts;
+class PaletteFocus;
 class PaletteFontFollower;
 class RbxAccessibilitySwitch;
 class RbxActivationSet;
@@ -63,6 +64,8 @@ struct PaletteFrontServices {
     RbxFontDetectors* detectors = nullptr;
     std::shared_ptr<RbxAccessibilitySwitch> accessibility;
     std::shared_ptr<RbxUpdateClient> updates;
+    // Who holds the keyboard; null: one of the palette's own on the process's keyboard.
+    std::shared_ptr<PaletteFocus> focus;
 };
 
 class RbxCharWindowController : public QObject,
@@ -98,6 +101,7 @@ public:
     PaletteCharacterActions& characterActions() const { return *characterActions_; }
     PaletteTable& table() const { return table_; }
     PaletteFontList& fonts() const { return fonts_; }
+    PaletteFocus& focus() const { return *focus_; }
     RbxSearchField* searchField() const;
     // The character table view on the first page.
     RbxCharView* charView() const;
@@ -106,6 +110,9 @@ public:
     // `sender` is who asked: null for the global hot key, the controller for its own
     // commands, a widget for menus and buttons.
     void openWindow(QObject* sender);        // opens a hidden palette; nothing when shown
+    // Opens a hidden palette for a window that came without a user action (an alert): the
+    // keyboard stays where it is.
+    void openWindowWithoutKeyboard(QObject* sender);
     void toggleWindow(QObject* sender);      // shown: fades out over 0.3 s; hidden: opens
     void toggleWindowFromHotkey() { toggleWindow(nullptr); }
     void toggleWindowFromIcon() { toggleWindow(this); }
@@ -114,7 +121,7 @@ public:
     void showWindow(QObject* sender);        // shows at full alpha, on screen, on all desktops
     void close() override;                   // hides unless a sheet is attached
     bool closeWithESC();                     // Escape: clears the search, else closes
-    void orderFront();                       // raises the palette
+    void orderFront();                       // raises the palette, which takes the keyboard
     bool isWindowVisible() const override;
     void logWindowOpening(QObject* sender);  // the "logOpen" trace
 
@@ -242,10 +249,14 @@ public:
     // ---- what fading and sheets need of the palette ---------------------------------------------
     bool animatesWindow() const override;
     QWidget* sheetParent() const override { return window_; }
-    void appearForSheet() override { appearWindow(this); }
+    void appearForSheet(bool takesKeyboard) override;
     void clearForSheet() override;
     void setSheetTracking(QWidget* sheet, bool on) override;
-    void setWindowActivating(bool activating) override { window_->setActivating(activating); }
+    void sheetBegan(bool takesKeyboard) override;
+    void sheetEnded() override;
+    void sheetPointedAt(QWidget* sheet) override;
+    // The pointer is over the palette or its attached sheet.
+    bool pointerOverPalette() const;
     bool logsSheets() const override;
 
 signals:
@@ -271,6 +282,7 @@ private:
     int frontAdaptations_ = 0;
     KXProcess::Ptr frontProcess_;
     PaletteFontFollower* follower_ = nullptr;
+    std::shared_ptr<PaletteFocus> focus_;
     std::shared_ptr<RbxUpdateClient> updates_;
     PaletteAlerts* alerts_ = nullptr;
     QTimer processChangeTimer_;

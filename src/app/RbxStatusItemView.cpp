@@ -116,9 +116,14 @@ void RbxStatusItemView::paintEvent(QPaintEvent*) {
     drawActivator(p, QRectF(rect()), alignment_, namedImage(imageName_, dark, devicePixelRatioF()), hilited_, dark);
 }
 
+bool RbxStatusItemView::isMenuClick(Qt::KeyboardModifiers held) {
+    // Ctrl with Shift and Alt is the emergency reset's click, which opens the palette.
+    const Qt::KeyboardModifiers reset = Qt::ShiftModifier | Qt::AltModifier;
+    return (held & Qt::ControlModifier) && (held & reset) != reset;
+}
+
 void RbxStatusItemView::mousePressEvent(QMouseEvent* event) {
-    const bool control = QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier;
-    if (event->button() == Qt::LeftButton && !control) {
+    if (event->button() == Qt::LeftButton && !isMenuClick(QGuiApplication::queryKeyboardModifiers())) {
         QTimer::singleShot(ClickDelayMs, this, &RbxStatusItemView::clicked);
     } else {
         showMenu();

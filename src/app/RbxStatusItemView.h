@@ -21,6 +21,9 @@ class RbxStatusItemView : public QWidget {
     Q_OBJECT
 public:
     static constexpr int ClickDelayMs = 10;
+    // A click with these keys held opens the menu instead of the palette: Ctrl, unless
+    // Shift and Alt are held too (the emergency reset).
+    static bool isMenuClick(Qt::KeyboardModifiers held);
 
     RbxStatusItemView(RbxDefaults& settings, QWidget* parent = nullptr);
 

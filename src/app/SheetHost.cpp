@@ -1,8 +1,11 @@
 #include "app/SheetHost.h"
 
+#include "app/PanelHints.h"
 #include "core/Log.h"
 
 #include <QDialog>
+#include <QEvent>
+#include <QWindow>
 #include <QTimer>
 #include <QWidget>
 
@@ -20,7 +23,7 @@ SheetHost::Begin SheetHost::beginSheet(QDialog* sheet, const QString& name, EndH
         return Begin::Refused;
     }
     if (!palette_.isWindowVisible()) {
-        palette_.appearForSheet();
+        palette_.appearForSheet(keyboard != Keyboard::Waits);
         QPointer<QDialog> guard(sheet);
         QTimer::singleShot(10, this, [this, guard, name, onEnd = std::move(onEnd), keyboard]() mutable {
             if (guard) beginSheet(guard, name, std::move(onEnd), keyboard);
@@ -36,7 +39,14 @@ SheetHost::Begin SheetHost::beginSheet(QDialog* sheet, const QString& name, EndH
     name_ = name;
     onEnd_ = std::move(onEnd);
     keyboard_ = keyboard;
-    palette_.setWindowActivating(keyboard == Keyboard::Takes);
+    if (keyboard == Keyboard::Waits) {
+        // Shown on the palette without taking the keyboard from the application the user
+        // types in.
+        sheet->setAttribute(Qt::WA_ShowWithoutActivating);
+        sheet->setWindowFlag(Qt::WindowDoesNotAcceptFocus);
+        sheet->installEventFilter(this);
+    }
+    palette_.sheetBegan(keyboard == Keyboard::Takes);
 
     QWidget* window = palette_.sheetParent();
     if (window && sheet->parentWidget() != window) sheet->setParent(window, sheet->windowFlags() | Qt::Sheet);
@@ -74,11 +84,25 @@ void SheetHost::finished(int returnCode, QDialog* sheet) {
     name_.clear();
     onEnd_ = nullptr;
     palette_.setSheetTracking(sheet, false);
+    if (sheet) sheet->removeEventFilter(this);
     if (sheet && sheet->isVisible()) sheet->hide();
-    palette_.setWindowActivating(false);
+    palette_.sheetEnded();
     if (palette_.logsSheets()) kx::log(QStringLiteral("end sheet %1 (%2)").arg(name).arg(returnCode));
     if (onEnd) onEnd(returnCode);
     emit sheetEnded(name, returnCode);
+}
+
+bool SheetHost::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Enter && attached_ && watched == sheet_.data() && keyboard_ == Keyboard::Waits) {
+        // Pointed at: from now on the sheet takes keys like any other.
+        keyboard_ = Keyboard::Takes;
+        sheet_->removeEventFilter(this);
+        sheet_->setAttribute(Qt::WA_ShowWithoutActivating, false);
+        if (QWindow* w = sheet_->windowHandle()) w->setFlag(Qt::WindowDoesNotAcceptFocus, false);
+        panelhints::setTakesFocus(sheet_.data(), true);
+        palette_.sheetPointedAt(sheet_.data());
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void SheetHost::registerSheet(const QString& name, Opener opener) {

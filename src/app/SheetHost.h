@@ -6,9 +6,11 @@
 //   - refuses a second sheet while one is attached,
 //   - stops any fade (a palette with a sheet never stays faded out or transparent),
 //     hides the magnifier and the tool tip and turns the table's sheet tracking on,
-//   - lets the palette take the keyboard while a sheet that needs it is attached,
-//   - and, when the sheet ends, turns tracking off, orders the sheet out, makes the
-//     palette non-activating again and runs the sheet's end handler with the return code.
+//   - tells the palette's keyboard when a sheet that takes it begins, shows a sheet that
+//     came without a user action (an alert) without taking the keyboard until the user
+//     points at it,
+//   - and, when the sheet ends, turns tracking off, orders the sheet out, tells the
+//     palette's keyboard and runs the sheet's end handler with the return code.
 // Named sheets register an opener, so that the window controller's openSheet and the
 // URL command "open" reach every sheet the same way. The host knows the palette as a
 // SheetWindow (the window controller).
@@ -29,14 +31,17 @@ public:
     // The palette window; sheets hang from it.
     virtual QWidget* sheetParent() const = 0;
     virtual bool isWindowVisible() const = 0;
-    // Shows the hidden palette.
-    virtual void appearForSheet() = 0;
+    // Shows the hidden palette; it takes the keyboard only with `takesKeyboard`.
+    virtual void appearForSheet(bool takesKeyboard) = 0;
     // Ends any fade at full alpha and hides the magnifier and the tool tip.
     virtual void clearForSheet() = 0;
     // The table tracks the mouse over the sheet while it is attached.
     virtual void setSheetTracking(QWidget* sheet, bool on) = 0;
-    // The palette takes the keyboard (an ordinary window) or leaves it (a panel).
-    virtual void setWindowActivating(bool activating) = 0;
+    // A sheet began (one that takes the keyboard, or not) and ended.
+    virtual void sheetBegan(bool takesKeyboard) = 0;
+    virtual void sheetEnded() = 0;
+    // The user points at a sheet that came by itself: it may have the keyboard now.
+    virtual void sheetPointedAt(QWidget* sheet) = 0;
     // "log sheets"
     virtual bool logsSheets() const = 0;
 };
@@ -44,9 +49,10 @@ public:
 class SheetHost : public QObject {
     Q_OBJECT
 public:
-    // Whether the palette takes the keyboard while the sheet is attached. The shape
-    // finder and the character information leave it a non-activating panel.
-    enum class Keyboard { Takes, Leaves };
+    // Whether the palette takes the keyboard while the sheet is attached. The character
+    // information leaves it a non-activating panel. An alert that came without a user
+    // action waits: it takes the keyboard only once the user points at it.
+    enum class Keyboard { Takes, Leaves, Waits };
     enum class Begin { Began, Deferred, Refused };
     using EndHandler = std::function<void(int returnCode)>;
     using Opener = std::function<void(const QVariantMap& options)>;
@@ -82,6 +88,7 @@ private:
     // Ends the attachment. `sheet` is the dialog when it still is one, nullptr when it is
     // being destroyed (its QDialog part is gone by then and must not be touched).
     void finished(int returnCode, QDialog* sheet);
+    bool eventFilter(QObject* watched, QEvent* event) override;
     SheetWindow& palette_;
     QPointer<QDialog> sheet_;
     QString name_;

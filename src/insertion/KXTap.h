@@ -105,7 +105,8 @@ public:
 
     // The callback work for one event (the raw events arrive here; tests may call it).
     void tapEvent(const KXTapEvent& event, int type, bool proxy);
-    // Whether an event has been seen since the tap was enabled.
+    // Whether an event has been seen since the tap was enabled. Typing needs that, or a tap
+    // that listens on the server.
     bool hasTapProxy() const { return tapProxy_; }
 
     // Sleeps the calling thread (after sending what is queued to the server).

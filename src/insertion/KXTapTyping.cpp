@@ -71,7 +71,9 @@ void KXTap::postDummyEventWithTimeout(double) {
 
 bool KXTap::postKeyboardString(const QString& string, double delay) {
     if (string.isEmpty()) return true;
-    if (!tapProxy_) {
+    // A tap listening on the server is live before its first event: the server's synthetic
+    // keys need nothing of it but that it listens.
+    if (!tapProxy_ && !(enabled_ && raw_)) {
         log(QStringLiteral("posting requires tap proxy"));
         return false;
     }

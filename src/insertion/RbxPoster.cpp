@@ -61,8 +61,11 @@ void RbxPoster::postCharacter(char32_t c, const QString& s, InsertMode mode, con
     const Insertion in{c, s, mode, font};
     if (refused(in)) return;
     logInsertion(in);
-    if (typeIn(in)) {
-        finishTyping(c, font);
+    if (typesInto(in)) {
+        // An application that takes typed text (a terminal) never gets a paste: its
+        // paste keystroke is no paste there (Ctrl+V is a control character in a shell).
+        if (typeIn(in)) finishTyping(c, font);
+        else notTyped(in);
         return;
     }
     preparePasteboard(in);
@@ -89,12 +92,26 @@ bool RbxPoster::refused(const Insertion& in) {
     return false;
 }
 
-// Formatted text and pictures are never typed; plain text goes as the character (or the
-// string), every other mode as its text.
+// The front application takes typed text, and typing is allowed: every insertion but a
+// picture is typed.
+bool RbxPoster::typesInto(const Insertion& in) {
+    return in.mode != InsertMode::Picture && front().directInsertion && RbxPostingSystem::useTapping();
+}
+
+// Plain and formatted text go as the character (or the string): typed text has no format;
+// every other mode as its text.
 bool RbxPoster::typeIn(const Insertion& in) {
-    if (!tapIsEnabled() || in.mode == InsertMode::Formatted || in.mode == InsertMode::Picture) return false;
-    if (in.mode == InsertMode::Plain) return in.given() ? postStringInTap(in.s) : postCharacterInTap(in.c);
+    if (in.mode == InsertMode::Plain || in.mode == InsertMode::Formatted)
+        return in.given() ? postStringInTap(in.s) : postCharacterInTap(in.c);
     return postStringInTap(CharacterText::textForMode(in.c, in.s, in.mode));
+}
+
+void RbxPoster::notTyped(const Insertion& in) {
+    kx::log(QStringLiteral("could not type U+%1 into %2: nothing inserted")
+                .arg(uint(in.c), 4, 16, QLatin1Char('0'))
+                .arg(front().processName));
+    system_->beep();
+    emit posted(true);
 }
 
 void RbxPoster::finishTyping(char32_t c, const rbx::Font& font) {

@@ -98,7 +98,9 @@ private:
     // The steps of one insertion.
     bool refused(const Insertion& in);
     void logInsertion(const Insertion& in);
+    bool typesInto(const Insertion& in);
     bool typeIn(const Insertion& in);
+    void notTyped(const Insertion& in);
     void finishTyping(char32_t c, const rbx::Font& font);
     void preparePasteboard(const Insertion& in);
     void paste(char32_t c, const rbx::Font& font);

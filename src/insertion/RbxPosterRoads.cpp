@@ -29,15 +29,13 @@ constexpr int FallbackPasteKey = 9;   // the key of "v" on the ANSI layout
 
 bool RbxPoster::tapIsEnabled() { return system_->postingTapEnabled() && RbxPostingSystem::useTapping(); }
 
-bool RbxPoster::postCharacterInTap(char32_t c) {
-    // The two ASCII quotation marks always take the pasteboard road: typed, they are
-    // turned into typographic quotes by many applications.
-    if (c == U'"' || c == U'\'') return false;
-    return postStringInTap(CharacterText::characterToPost(c));
-}
+bool RbxPoster::postCharacterInTap(char32_t c) { return postStringInTap(CharacterText::characterToPost(c)); }
 
 bool RbxPoster::postStringInTap(const QString& s) {
-    if (!tapIsEnabled() || !front().directInsertion) return false;
+    if (!front().directInsertion) return false;
+    // The typing needs the posting tap: it is made live for an insertion that comes while
+    // the palette is hidden (a request over the bus).
+    system_->enablePostingTap();
     system_->wakeUpFrontProcess();
     system_->deactivateApplication();
     const bool typed = system_->postKeyboardString(s);

@@ -330,6 +330,11 @@ bool KXProcess::isFrontProcess() const {
            isStillRunning();
 }
 
+bool KXProcess::ownsActiveWindow() const {
+    X11Session& s = X11Session::shared();
+    return m_pid > 0 && ewmh::windowPid(s, ewmh::activeWindow(s)) == m_pid && isStillRunning();
+}
+
 bool KXProcess::isBackgroundOnly() const { return windows().isEmpty(); }
 
 bool KXProcess::isCocoa() {

@@ -82,6 +82,8 @@ public:
     double cpuTime();       // user CPU time in seconds, 0 on failure
     bool isStillRunning() const;
     bool isFrontProcess() const;
+    // A window of it is the window manager's active window (for the palette, too).
+    bool ownsActiveWindow() const;
     bool isBackgroundOnly() const;  // no managed window
     bool isCocoa();                 // a graphical application: has a managed window
     QString platform();             // "Java", "Cocoa" or "Carbon"

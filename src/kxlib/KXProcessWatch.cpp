@@ -10,6 +10,7 @@
 #include "kxlib/ProcFs.h"
 #include "platform/x11/DesktopWatch.h"
 #include "platform/x11/Ewmh.h"
+#include "platform/x11/KeyboardFocus.h"
 
 #include <QHash>
 #include <QPointer>
@@ -110,7 +111,8 @@ private:
 
     void activeWindowChanged(bool initial) {
         if (!m_session) return;
-        const int pid = ewmh::windowPid(*m_session, ewmh::activeWindow(*m_session));
+        // Our own windows are never the front application.
+        const int pid = ewmh::windowPid(*m_session, KeyboardFocus::shared().applicationWindow(ewmh::activeWindow(*m_session)));
         if (pid == m_frontPid) return;
         m_frontPid = pid;
         if (pid > 0 && !initial) post(QStringLiteral("front"), pid);

@@ -58,13 +58,13 @@ void KXUtilities::launchMicro(bool deferReturn) {
     try {
         // Our own process stands in for a small helper that takes the front.
         const bool away = self && self->setFrontProcess();
-        const int count = away ? waitWhile([&] { return front->isFrontProcess(); }) : 0;
+        const int count = away ? waitWhile([&] { return front->ownsActiveWindow(); }) : 0;
         kx::log(QStringLiteral("wait count (Micro) = %1").arg(count));
         front->wakeUp();
         QThread::usleep(1);
         front->wakeUp();
         if (!deferReturn) front->setFrontProcessFrontWindowOnly();
-        waitWhile([&] { return !front->isFrontProcess() && front->isStillRunning(); });
+        waitWhile([&] { return !front->ownsActiveWindow() && front->isStillRunning(); });
     } catch (const std::exception& e) {
         kx::log(QStringLiteral("** Error while running Micro: %1").arg(QString::fromLocal8Bit(e.what())));
     }

@@ -107,21 +107,23 @@ struct PaletteOverProbe {
     }
 };
 
-// A click where the pointer is (on an activator) closes the palette, another opens it,
-// and the probe keeps the keyboard all along.
+// A click where the pointer is (on an activator) closes the palette, and the probe has the
+// keyboard; another opens it, and the palette has the keyboard, to give back to the probe.
 ::testing::AssertionResult clicksToggleThePalette(Copy& copy, ProbeClient& probe) {
     click();
     if (!Copy::waitForState([](const QVariantMap& s) { return !Copy::visible(s); }))
         return ::testing::AssertionFailure() << "the first click did not close the palette\n" << copy.output().toStdString();
+    if (!probe.waitForKeyboardFocus()) return ::testing::AssertionFailure() << "the closed palette kept the keyboard";
     rbxtest::spinEventLoop(400);
     click();
     if (!Copy::waitForState(settled))
         return ::testing::AssertionFailure() << "the second click did not open the palette\n" << copy.output().toStdString();
-    if (!probe.hasKeyboardFocus()) return ::testing::AssertionFailure() << "the probe lost the keyboard";
+    if (!Copy::holdsKeyboardFor(int(probe.pid())))
+        return ::testing::AssertionFailure() << "the opened palette has not the keyboard of the probe";
     return ::testing::AssertionSuccess();
 }
 
-TEST(Activator, TheCornerStripShowsNearItsCornerAndAClickTogglesThePaletteWithoutTakingTheFocus) {
+TEST(Activator, TheCornerStripShowsNearItsCornerAndAClickTogglesThePaletteWithTheKeyboard) {
     ASSERT_EQ(writeSetting(QStringLiteral("activator"), QStringLiteral("0")), 0);
     PaletteOverProbe desk;
     ASSERT_TRUE(desk.launch());
@@ -131,15 +133,15 @@ TEST(Activator, TheCornerStripShowsNearItsCornerAndAClickTogglesThePaletteWithou
     EXPECT_EQ(stripGeometry(), QString());
 
     // The pointer at the top-left corner brings the strip; a click on it closes the
-    // palette, another opens it; the probe keeps the keyboard.
+    // palette, another opens it, and what is typed then searches.
     pointerTo(3, 3);
     ASSERT_TRUE(waitForStrip(QStringLiteral("0,0 10x12"))) << copy.output().toStdString();
     EXPECT_TRUE(clicksToggleThePalette(copy, probe));
     run(QStringLiteral("xdotool"), {QStringLiteral("type"), QStringLiteral("q")});
-    EXPECT_TRUE(probe.waitForText(QStringLiteral("q")));
+    EXPECT_TRUE(Copy::waitForState([](const QVariantMap& s) { return s.value(QStringLiteral("search")) == QLatin1String("q"); }));
 
     // A right click pulls the program's menu down just below the strip; its first entry
-    // closes the palette, and the probe still has the keyboard afterwards.
+    // closes the palette, and the probe has the keyboard afterwards.
     pointerTo(3, 3);
     ASSERT_TRUE(waitForStrip(QStringLiteral("0,0 10x12")));
     run(QStringLiteral("xdotool"), {QStringLiteral("click"), QStringLiteral("3")});
@@ -156,8 +158,9 @@ TEST(Activator, TheCornerStripShowsNearItsCornerAndAClickTogglesThePaletteWithou
     click();
     EXPECT_TRUE(Copy::waitForState([](const QVariantMap& s) { return !Copy::visible(s); })) << copy.output().toStdString();
     EXPECT_TRUE(rbxtest::waitFor([] { return menuItems().isEmpty(); }, 5000));
+    ASSERT_TRUE(probe.waitForKeyboardFocus());
     run(QStringLiteral("xdotool"), {QStringLiteral("type"), QStringLiteral("r")});
-    EXPECT_TRUE(probe.waitForText(QStringLiteral("qr"))) << probe.text().toStdString();
+    EXPECT_TRUE(probe.waitForText(QStringLiteral("r"))) << probe.text().toStdString();
 
     // Away from the corner it goes; the top-right corner takes it when chosen.
     pointerTo(1100, 80);
@@ -202,6 +205,22 @@ TEST(Activator, TheCornerStripShowsNearItsCornerAndAClickTogglesThePaletteWithou
     EXPECT_EQ(Copy::visible(Copy::state()), shown);
     run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Escape")});
     EXPECT_TRUE(rbxtest::waitFor([] { return menuItems().isEmpty(); }, 5000));
+
+    // With Shift and Alt held too the click is the emergency reset: the palette opens with
+    // its frame reset.
+    if (Copy::visible(Copy::state())) {
+        Copy::debugCall(QStringLiteral("Close"));
+        ASSERT_TRUE(Copy::waitForState([](const QVariantMap& s) { return !Copy::visible(s); }));
+    }
+    pointerTo(1275, 5);
+    ASSERT_TRUE(waitForStrip(QStringLiteral("1270,0 10x12")));
+    run(QStringLiteral("xdotool"), {QStringLiteral("keydown"), QStringLiteral("ctrl+shift+alt")});
+    click();
+    run(QStringLiteral("xdotool"), {QStringLiteral("keyup"), QStringLiteral("ctrl+shift+alt")});
+    EXPECT_TRUE(Copy::waitForState(settled)) << copy.output().toStdString();
+    EXPECT_TRUE(rbxtest::waitFor([&] { return copy.output().contains(QStringLiteral("** emergency reset of window:")); }, 10000))
+        << copy.output().toStdString();
+    EXPECT_TRUE(menuItems().isEmpty());
 }
 
 TEST(Activator, WhileTheScreenSaverRunsTheStripStaysAsItIsAndFollowsTheSettingsAfterwards) {
@@ -513,8 +532,8 @@ TEST(Activator, FontFilesDraggedOntoTheCornerStripOpenThePaletteWithTheirSetSele
     ASSERT_FALSE(from.isNull()) << "the palette covers the probe";
 
     // The press on the probe closes the palette; the strip comes when the drag reaches
-    // the corner, takes the file, and the palette opens with the font's set selected while
-    // the probe keeps the keyboard.
+    // the corner, takes the file, and the palette opens with the font's set selected and
+    // the keyboard, to give back to the probe.
     ASSERT_TRUE(startDrag(probe, {folder + QStringLiteral("/RbxBeta-Regular.ttf")}, from));
     EXPECT_TRUE(Copy::waitForState([](const QVariantMap& s) { return !Copy::visible(s); })) << copy.output().toStdString();
     pointerTo(3, 3);
@@ -524,7 +543,7 @@ TEST(Activator, FontFilesDraggedOntoTheCornerStripOpenThePaletteWithTheirSetSele
         return settled(s) && s.value(QStringLiteral("collection")) == QStringLiteral("Rbx Beta") &&
                s.value(QStringLiteral("fontRows")).toInt() == 1 && s.value(QStringLiteral("fontFamily")) == QStringLiteral("Rbx Beta");
     })) << Copy::state().value(QStringLiteral("collection")).toString().toStdString() << "\n" << copy.output().toStdString();
-    EXPECT_TRUE(probe.hasKeyboardFocus());
+    EXPECT_TRUE(Copy::holdsKeyboardFor(int(probe.pid())));
 }
 
 // A tray host of the system-tray protocol (XEmbed): owns the tray selection, announces
@@ -694,7 +713,7 @@ TEST(Activator, AStatusNotifierTrayTakesTheIconWhichIsDrawnAndTogglesThePalette)
     rbxtest::spinEventLoop(400);
     ASSERT_TRUE(activate());
     EXPECT_TRUE(Copy::waitForState(settled)) << copy.output().toStdString();
-    EXPECT_TRUE(probe.hasKeyboardFocus());
+    EXPECT_TRUE(Copy::holdsKeyboardFor(int(probe.pid())));
 }
 
 } // namespace

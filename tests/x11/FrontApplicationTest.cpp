@@ -520,17 +520,14 @@ protected:
     int palettePid() { return int(copy->process().processId()); }
 
     // Clicks into a window of the process and waits until the palette follows it there.
-    // The click comes once the palette has given the keyboard back (the pointer left it),
-    // as a user's hand is slower than that: a hand-back after the click would put the
-    // keyboard back where it was.
+    // The window activated by the click keeps the keyboard, however late the palette
+    // hears that the pointer left it.
     bool focusAndFollow(int pid, const QString& name) {
         const QRect frame = x11test::frameOf(x11test::windowOfPid(pid));
         if (frame.isEmpty()) return false;
         x11test::pointTo(frame.center());
-        const int ours = palettePid();
-        if (!rbxtest::waitFor([ours] { return !processHasKeyboardFocus(ours) && x11test::activePid() != ours; }, 10000))
-            return false;
         x11test::click();
+        if (!rbxtest::waitFor([pid] { return processHasKeyboardFocus(pid); }, 10000)) return false;
         return Copy::waitForState([&name](const QVariantMap& s) { return s.value(QStringLiteral("front")) == name; });
     }
     // The keys pressed over the palette, once it has the keyboard.
@@ -742,6 +739,7 @@ TEST_F(TwoEditorsWithTheirOwnFonts, ThePaletteShowsTheFontOfTheApplicationInFron
 }
 
 bool sheetIs(const QString& name);
+bool clickSheetButton(const QString& name);
 
 // Without accessibility, font detection for the second application fails; the palette
 // starts while the probe is in front.
@@ -790,6 +788,38 @@ TEST_F(AFailingDetectionWhileThePaletteIsClosed, AsksOnlyOnceThePaletteIsOpen) {
     ASSERT_FALSE(field.isEmpty());
     x11test::pointTo(field.center());
     EXPECT_TRUE(sheetIs(QStringLiteral("axAlert"))) << copy->output().toStdString();
+    x11test::pointTo(awayFromThePalette);
+}
+
+// An alert that comes by itself (the user clicked into the application whose font cannot be
+// found) shows on the palette without taking the keyboard from that application: Return
+// presses none of its buttons. Pointed at, it has the keyboard.
+TEST_F(AFailingDetectionWhileThePaletteIsClosed, TheAlertLeavesTheKeyboardWithTheApplicationUntilPointedAt) {
+    ASSERT_TRUE(Copy::waitForState([](const QVariantMap& s) { return s.value(QStringLiteral("front")) == QLatin1String("runebox-probe"); }));
+    ASSERT_TRUE(focusAndFollow(other.pid(), QStringLiteral("runebox-fakeapp"))) << copy->output().toStdString();
+    ASSERT_TRUE(sheetIs(QStringLiteral("axAlert"))) << copy->output().toStdString();
+    X11Session& x = X11Session::shared();
+    X11Session::Window alert = 0;
+    ASSERT_TRUE(rbxtest::waitFor([&] {
+        for (X11Session::Window w : ewmh::windowsOfPid(x, palettePid()))
+            if (ewmh::windowTitle(x, w) == QLatin1String("axAlert")) alert = w;
+        XWindowAttributes a{};
+        return alert && XGetWindowAttributes(x.display(), alert, &a) && a.map_state == IsViewable;
+    }, 10000));
+    EXPECT_TRUE(processHasKeyboardFocus(other.pid())) << "the alert took the keyboard";
+    EXPECT_EQ(Copy::state().value(QStringLiteral("keyboardHold")).toString(), QStringLiteral("none"));
+    x11test::key(QStringLiteral("Return"));
+    EXPECT_TRUE(processHasKeyboardFocus(other.pid()));
+    EXPECT_EQ(Copy::state().value(QStringLiteral("sheet")).toString(), QStringLiteral("axAlert"));
+    EXPECT_FALSE(accessibility.status.isEnabled());
+
+    // Pointed at, the alert takes the keyboard; still Return presses no button.
+    x11test::pointTo(x11test::frameOf(alert).center());
+    ASSERT_TRUE(rbxtest::waitFor([this] { return processHasKeyboardFocus(palettePid()); }, 10000));
+    x11test::key(QStringLiteral("Return"));
+    EXPECT_TRUE(sheetIs(QStringLiteral("axAlert")));
+    EXPECT_FALSE(accessibility.status.isEnabled());
+    ASSERT_TRUE(clickSheetButton(QStringLiteral("alertAlternateButton")));
     x11test::pointTo(awayFromThePalette);
 }
 

@@ -3,6 +3,7 @@
 // once started: the Qt probe, xterm (its per-application settings ask for typed text, so
 // characters reach it by the typing road) and a GTK 3 text view (which takes pasted
 // text). The tests read back what each received.
+#include "Desktop.h"
 #include "ProbeClient.h"
 #include "common/TestEnvironment.h"
 
@@ -85,6 +86,47 @@ inline std::unique_ptr<FrontEditor> startXterm() {
         QStringList{QStringLiteral("-u8"), QStringLiteral("-e"), QStringLiteral("sh"), QStringLiteral("-c"),
                     QStringLiteral("stty -icanon; exec cat > \"$0\"")});
 }
+
+// Mousepad editing a file of its own, which it saves when asked: its text is the file's,
+// saved first (Ctrl+S through the keyboard) while it has the keyboard and its title says
+// the text changed. Whether it received anything at all is read off its title, without
+// touching the keyboard.
+class MousepadEditor : public FrontEditor {
+public:
+    MousepadEditor() : file_(dir_.filePath(QStringLiteral("document.txt"))) {
+        QFile f(file_);
+        if (f.open(QIODevice::WriteOnly)) f.close();
+        process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process_.start(QStringLiteral("mousepad"), {QStringLiteral("--disable-server"), file_});
+    }
+    ~MousepadEditor() override {
+        process_.kill();
+        process_.waitForFinished(3000);
+    }
+    bool started() override { return process_.waitForStarted() && waitForKeyboardFocus(15000); }
+    QString text() override {
+        if (changed() && hasKeyboardFocus()) {
+            x11test::key(QStringLiteral("ctrl+s"));
+            rbxtest::waitFor([this] { return !changed(); }, 5000);
+        }
+        QFile f(file_);
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    }
+    // Its title marks text not saved yet.
+    bool changed() const {
+        X11Session& x = X11Session::shared();
+        for (X11Session::Window w : ewmh::windowsOfPid(x, pid()))
+            if (ewmh::windowTitle(x, w).startsWith(QLatin1Char('*'))) return true;
+        return false;
+    }
+    int pid() const override { return int(process_.processId()); }
+    QString name() const override { return QStringLiteral("mousepad"); }
+
+private:
+    QTemporaryDir dir_;
+    QString file_;
+    QProcess process_;
+};
 
 // The GTK 3 text view (tests/x11/probe/gtk-editor.py) on the system's Python.
 inline std::unique_ptr<FrontEditor> startGtkEditor() {

@@ -108,7 +108,7 @@ protected:
         ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << copy->output().toStdString();
         ASSERT_TRUE(Copy::waitForState([](const QVariantMap& s) { return s.value(QStringLiteral("alpha")).toDouble() >= 1; }));
         ASSERT_TRUE(x11test::search(search)) << output();
-        ASSERT_TRUE(probe->waitForKeyboardFocus());
+        ASSERT_TRUE(Copy::holdsKeyboardFor(int(probe->pid())));
     }
     std::string output() { return copy ? copy->output().toStdString() : std::string(); }
     // The mouse leaves the palette: the application in front has the keyboard again, which

@@ -122,9 +122,10 @@ struct ShownPalette {
 // The probe application in front and the palette shown beside it, following it.
 struct PaletteBesideTheProbe {
     PaletteBesideTheProbe() {
-        ok = probe.started() && palette.ok && stateHas(QStringLiteral("front"), QStringLiteral("runebox-probe"));
+        ok = probeStarted && palette.ok && stateHas(QStringLiteral("front"), QStringLiteral("runebox-probe"));
     }
     x11test::ProbeEditor probe;
+    const bool probeStarted = probe.started();
     ShownPalette palette;
     bool ok = false;
 };

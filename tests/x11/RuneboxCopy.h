@@ -64,6 +64,16 @@ public:
     static bool shownAndPainted(const QVariantMap& s) {
         return visible(s) && s.value(QStringLiteral("paintedNs")).toLongLong() > 0;
     }
+    // The palette has the keyboard (opened, or the pointer over it) and gives it back to the
+    // window of `pid` (waits up to `ms`).
+    static bool holdsKeyboardFor(int pid, int ms = 15000) {
+        return waitForState([pid](const QVariantMap& s) {
+            X11Session& x = X11Session::shared();
+            return ewmh::windowPid(x, s.value(QStringLiteral("keyboardOwner")).toULongLong()) ==
+                       s.value(QStringLiteral("pid")).toInt() &&
+                   ewmh::windowPid(x, s.value(QStringLiteral("handBackTo")).toULongLong()) == pid;
+        }, ms);
+    }
     // The screen rectangle of a character's cell while it is in view; empty otherwise.
     static QRect cellOf(char32_t c) {
         const QVariantList r = qdbus_cast<QVariantList>(debugCall(QStringLiteral("CellRect"), {uint(c)}));

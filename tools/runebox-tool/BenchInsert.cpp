@@ -1,3 +1,5 @@
+// runebox-tool bench insert --editors [--count N] [--busy]: the real palette against xterm
+// and mousepad (BenchInsertEditors.cpp).
 // runebox-tool bench insert [--probe PATH] [--runs N]: the time from the release of the
 // mouse button over a cell of the open palette to the character's arrival in the
 // application in front, on the typing road and on the pasting road (median of N, default
@@ -7,6 +9,7 @@
 // Settings are kept in a temporary folder for the run.
 
 #include "Bench.h"
+#include "BenchInsertEditors.h"
 
 #include "app/PaletteAssembly.h"
 #include "app/RbxCharWindow.h"
@@ -213,6 +216,7 @@ private:
 };
 
 int runInsertBench(const QStringList& args) {
+    if (args.contains(QStringLiteral("--editors"))) return tool::runInsertEditorsBench(args);
     int runs = 50;
     const int r = args.indexOf(QStringLiteral("--runs"));
     if (r >= 0 && r + 1 < args.size()) runs = std::max(1, args[r + 1].toInt());
@@ -229,5 +233,6 @@ int runInsertBench(const QStringList& args) {
 
 } // namespace
 
-RBX_BENCH(insert, "a click in the palette to the character's arrival, typed and pasted (X display with the probe)",
+RBX_BENCH(insert, "a click in the palette to the character's arrival, typed and pasted (the probe; --editors: "
+                  "xterm and mousepad switched by Alt+Tab)",
           runInsertBench);

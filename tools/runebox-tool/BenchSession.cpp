@@ -56,15 +56,24 @@ QVariantMap debugState(const QDBusConnection& bus) {
     return qdbus_cast<QVariantMap>(reply.arguments().first());
 }
 
-QRect controlRect(const QDBusConnection& bus, const QString& name) {
+namespace {
+// A screen rectangle the debug interface answers; empty when it answers none.
+QRect debugRect(const QDBusConnection& bus, const QString& method, const QVariant& argument) {
     QDBusMessage m = QDBusMessage::createMethodCall(singleinstance::ServiceName, QStringLiteral("/Debug"),
-                                                    QStringLiteral("org.runebox.Debug"), QStringLiteral("ControlRect"));
-    m.setArguments({name});
+                                                    QStringLiteral("org.runebox.Debug"), method);
+    m.setArguments({argument});
     const QDBusMessage reply = bus.call(m, QDBus::Block, 2000);
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return {};
     const QVariantList r = qdbus_cast<QVariantList>(reply.arguments().first());
     return r.size() == 4 ? QRect(r[0].toInt(), r[1].toInt(), r[2].toInt(), r[3].toInt()) : QRect();
 }
+} // namespace
+
+QRect controlRect(const QDBusConnection& bus, const QString& name) {
+    return debugRect(bus, QStringLiteral("ControlRect"), name);
+}
+
+QRect cellRect(const QDBusConnection& bus, char32_t c) { return debugRect(bus, QStringLiteral("CellRect"), uint(c)); }
 
 bool poll(const QDBusConnection& bus, int ms, const std::function<bool(const QVariantMap&)>& done) {
     QDeadlineTimer deadline(ms);

@@ -33,6 +33,8 @@ QVariantMap debugState(const QDBusConnection& bus);
 // The rectangle of the palette's control of that object name, in screen coordinates;
 // empty when it is not shown.
 QRect controlRect(const QDBusConnection& bus, const QString& name);
+// The screen rectangle of the character's cell while it is in view; empty otherwise.
+QRect cellRect(const QDBusConnection& bus, char32_t c);
 // Asks until `done` holds, every 2 ms, at most `ms`.
 bool poll(const QDBusConnection& bus, int ms, const std::function<bool(const QVariantMap&)>& done);
 // VmRSS of a process in MiB; -1 when unknown.

@@ -23,16 +23,6 @@ constexpr double ScrolledTargetMiB = 80;
 constexpr int StepsPerBatch = 300;
 constexpr int MaxBatches = 200;
 
-QRect cellOf(const QDBusConnection& bus, char32_t c) {
-    QDBusMessage m = QDBusMessage::createMethodCall(singleinstance::ServiceName, QStringLiteral("/Debug"),
-                                                    QStringLiteral("org.runebox.Debug"), QStringLiteral("CellRect"));
-    m.setArguments({uint(c)});
-    const QDBusMessage reply = bus.call(m, QDBus::Block, 2000);
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) return {};
-    const QVariantList r = qdbus_cast<QVariantList>(reply.arguments().first());
-    return r.size() == 4 ? QRect(r[0].toInt(), r[1].toInt(), r[2].toInt(), r[3].toInt()) : QRect();
-}
-
 // The character under the mouse.
 uint underMouse(const QDBusConnection& bus) { return debugState(bus).value(QStringLiteral("selected")).toUInt(); }
 
@@ -44,7 +34,7 @@ int runViewsBench(const QStringList& args) {
     Launch& launch = palette.launch();
     QThread::msleep(2000);
     const double shown = residentMiB(launch.pid());
-    const QRect cell = cellOf(bus, U'A');
+    const QRect cell = cellRect(bus, U'A');
     if (cell.isEmpty()) {
         tool::err() << "bench views: the table of every character does not show A" << Qt::endl;
         return 1;

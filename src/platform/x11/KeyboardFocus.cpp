@@ -1,6 +1,8 @@
 #include "platform/x11/KeyboardFocus.h"
 
 #include "core/ProcessWide.h"
+#include "platform/x11/DesktopWatch.h"
+#include "platform/x11/XErrorTrap.h"
 
 #include <X11/Xlib.h>
 #include <xcb/xcb.h>
@@ -17,6 +19,64 @@ KeyboardFocus::~KeyboardFocus() {
     }
 }
 
+KeyboardFocus& KeyboardFocus::shared() { return kx::ProcessWide<KeyboardFocus>::get(); }
+
+std::unique_ptr<KeyboardFocus> KeyboardFocus::makeDefault() {
+    auto focus = std::make_unique<KeyboardFocus>(X11Session::shared());
+    focus->follow();
+    return focus;
+}
+
+void KeyboardFocus::follow() {
+    if (watch_ || !session_.isAvailable()) return;
+    watch_ = new DesktopWatch(session_, this);
+    connect(watch_, &DesktopWatch::activeWindowChanged, this, &KeyboardFocus::activeWindowChanged);
+    refreshHandBackTo();
+    lastActive_ = ewmh::activeWindow(session_);
+}
+
+void KeyboardFocus::activeWindowChanged() {
+    const Window active = ewmh::activeWindow(session_);
+    if (active == lastActive_) return;
+    lastActive_ = active;
+    if (!active) return;
+    if (isOurs(active)) {
+        // Our request is granted.
+        requested_ = false;
+        emit ourWindowActivated(active);
+        return;
+    }
+    if (!isOthers(active)) return;  // gone already
+    // While a request of ours is pending, the window we asked to take the keyboard from
+    // may still be reported active: that is no choice of the user's.
+    if (requested_ && active == handBackTo_) return;
+    note(active);
+    // A request of ours that the window manager has not granted is void once the user
+    // chose another window.
+    requested_ = false;
+    emit otherWindowActivated(active);
+}
+
+KeyboardFocus::Window KeyboardFocus::refreshHandBackTo() {
+    const Window active = ewmh::activeWindow(session_);
+    if (active && isOthers(active)) note(active);
+    return handBackTo_;
+}
+
+void KeyboardFocus::note(Window window) {
+    handBackTo_ = window;
+    before_.removeAll(window);
+    before_.prepend(window);
+    while (before_.size() > MaxRemembered) before_.removeLast();
+}
+
+KeyboardFocus::Window KeyboardFocus::lastWindowStillThere() {
+    const QList<Window> managed = ewmh::clientList(session_);
+    for (Window w : std::as_const(before_))
+        if (managed.contains(w)) return w;
+    return 0;
+}
+
 KeyboardFocus::Window KeyboardFocus::nowhere() {
     if (!nowhere_ && session_.isAvailable()) {
         XSetWindowAttributes attributes{};
@@ -28,12 +88,6 @@ KeyboardFocus::Window KeyboardFocus::nowhere() {
     return nowhere_;
 }
 
-KeyboardFocus& KeyboardFocus::shared() { return kx::ProcessWide<KeyboardFocus>::get(); }
-
-std::unique_ptr<KeyboardFocus> KeyboardFocus::makeDefault() {
-    return std::make_unique<KeyboardFocus>(X11Session::shared());
-}
-
 void KeyboardFocus::syncWith(const ewmh::OwnWindow& own) {
     // A round trip on the window's own connection: the server has then handled its input
     // hint, and the window manager hears of it before our request.
@@ -42,10 +96,19 @@ void KeyboardFocus::syncWith(const ewmh::OwnWindow& own) {
 
 bool KeyboardFocus::isOurs(Window window) { return window && ewmh::windowPid(session_, window) == int(getpid()); }
 
+bool KeyboardFocus::isOthers(Window window) {
+    if (!window) return false;
+    if (const int pid = ewmh::windowPid(session_, window); pid > 0) return pid != int(getpid());
+    // No process named: a program that names none, or a window of ours destroyed a moment
+    // ago, which the window manager still reports as active.
+    XErrorTrap trap(session_);
+    XWindowAttributes attributes{};
+    return XGetWindowAttributes(session_.display(), window, &attributes) && !trap.sync().failed();
+}
+
 void KeyboardFocus::take(const ewmh::OwnWindow& own) {
     if (!session_.isAvailable() || !own.window) return;
-    const Window active = ewmh::activeWindow(session_);
-    if (active && !isOurs(active)) owner_ = active;
+    refreshHandBackTo();
     syncWith(own);
     requested_ = true;
     ewmh::activateWindow(session_, own.window);
@@ -56,7 +119,7 @@ bool KeyboardFocus::holdsKeyboard() {
     const Window active = ewmh::activeWindow(session_);
     if (isOurs(active)) return true;
     // Asked for and not yet given: the window manager has not moved the keyboard yet.
-    return requested_ && (!active || active == owner_);
+    return requested_ && (!active || active == handBackTo_);
 }
 
 bool KeyboardFocus::handBack(const ewmh::OwnWindow& own) {
@@ -66,20 +129,40 @@ bool KeyboardFocus::handBack(const ewmh::OwnWindow& own) {
     // Our window no longer takes the focus before the window manager looks for another
     // window to give it to.
     syncWith(own);
-    if (owner_ && ewmh::clientList(session_).contains(owner_)) {
-        ewmh::activateWindow(session_, owner_);
-        session_.setInputFocus(owner_);
+    // The window closed meanwhile: the one active before it, as a window manager would.
+    handBackTo_ = lastWindowStillThere();
+    if (handBackTo_) {
+        ewmh::activateWindow(session_, handBackTo_);
+        session_.setInputFocus(handBackTo_);
     } else {
-        // No window had the keyboard, or it is gone: the keys go nowhere until the user
+        // No window had the keyboard, or all are gone: the keys go nowhere until the user
         // picks a window.
-        owner_ = 0;
         XSetInputFocus(session_.display(), nowhere(), RevertToPointerRoot, CurrentTime);
         session_.flush();
     }
     return true;
 }
 
+KeyboardFocus::Window KeyboardFocus::keyboardOwner() {
+    if (!session_.isAvailable()) return 0;
+    ::Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(session_.display(), &focus, &revert);
+    // The focus may sit on the managed window or on one inside it; the window manager's
+    // frame around it has no process.
+    for (int depth = 0; focus > PointerRoot && depth < 16; ++depth) {
+        if (ewmh::windowPid(session_, focus) > 0) return focus;
+        ::Window root = 0, parent = 0, *children = nullptr;
+        unsigned int n = 0;
+        if (!XQueryTree(session_.display(), focus, &root, &parent, &children, &n)) return 0;
+        if (children) XFree(children);
+        if (parent == root) return 0;
+        focus = parent;
+    }
+    return 0;
+}
+
 KeyboardFocus::Window KeyboardFocus::applicationWindow(Window active) {
-    if (requested_ && owner_ && isOurs(active)) return owner_;
+    if (!active || isOurs(active)) return handBackTo_;
     return active;
 }

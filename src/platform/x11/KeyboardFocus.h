@@ -1,51 +1,68 @@
 #pragma once
-// The keyboard between our windows and the window the user types in.
+// The keyboard between our windows and the window the user types in, as the X server and
+// the window manager see it.
 //
-// Our palette is a panel that takes the keyboard only for a while (when the mouse is in
-// it): take() notes the window that has the keyboard (the window manager's active
-// window, unless it is one of ours) and asks the window manager to activate ours, as a
-// pager asks (_NET_ACTIVE_WINDOW, source 2, which no focus-stealing rule refuses).
-// handBack() asks the same for the noted window and moves the X input focus there at
-// once, so that keys sent right after it reach that window and not ours.
+// handBackTo() is the last active window that is not one of ours: it follows the window
+// manager's _NET_ACTIVE_WINDOW from follow() on, whatever the pointer does, and is read
+// anew before each delivery (refreshHandBackTo()), so that a window the user activated a
+// moment ago is never missed. take() asks the window manager to activate one of ours, as a
+// pager asks (_NET_ACTIVE_WINDOW, source 2, which no focus-stealing rule refuses);
+// handBack() asks the same for handBackTo() and moves the X input focus there at once, so
+// that keys sent right after it reach that window and not ours.
 //
-// While ours holds the keyboard that it took, the application the user works in is the
-// one of the noted window (applicationWindow()). Without a display every answer is
-// neutral and nothing is asked. One per process (kx::ProcessWide<KeyboardFocus>, made on
-// X11Session::shared() by default). Main thread.
+// Our own windows are never the application the user works in: while one of ours is
+// active, that application is the one of handBackTo() (applicationWindow()). Without a
+// display every answer is neutral and nothing is asked. One per process
+// (kx::ProcessWide<KeyboardFocus>, made on X11Session::shared() by default). Main thread.
 
 #include "platform/x11/Ewmh.h"
 
+#include <QList>
+#include <QObject>
 #include <memory>
 
-class KeyboardFocus {
+class DesktopWatch;
+
+class KeyboardFocus : public QObject {
+    Q_OBJECT
 public:
     using Window = X11Session::Window;
 
     explicit KeyboardFocus(X11Session& session);
-    ~KeyboardFocus();
-    KeyboardFocus(const KeyboardFocus&) = delete;
-    KeyboardFocus& operator=(const KeyboardFocus&) = delete;
+    ~KeyboardFocus() override;
     static KeyboardFocus& shared();
     static std::unique_ptr<KeyboardFocus> makeDefault();
+
+    // From now on every change of the active window is followed (once; idempotent).
+    void follow();
 
     // Asks for the keyboard for `window`, which must be willing to take the focus (its
     // input hint on). What its connection was told before (the hint) reaches the server
     // before the window manager hears the request.
     void take(const ewmh::OwnWindow& window);
-    // Gives the keyboard back to the window noted by take() when one of ours has it or
-    // has asked for it; to no window (nowhere()) when none was noted or it is gone. False
-    // when ours did not hold it. `window` (ours, its input hint already off) is synchronised first.
+    // Gives the keyboard to handBackTo() when one of ours has it or has asked for it; to
+    // no window (nowhere()) when there is none or it is gone. False when ours did not hold
+    // it. `window` (ours, its input hint already off) is synchronised first.
     bool handBack(const ewmh::OwnWindow& window = {});
     // One of our windows has the keyboard, or has asked for it and no other window took
     // it meanwhile.
     bool holdsKeyboard();
-    // The window the keyboard goes back to; 0 when none was noted.
-    Window keyboardOwner() const { return owner_; }
+    // The window the keyboard goes back to; 0 when none is known.
+    Window handBackTo() const { return handBackTo_; }
+    // Reads the active window now: when it is not ours, it becomes handBackTo(). Answers
+    // handBackTo().
+    Window refreshHandBackTo();
+    // The managed window that holds the X input focus (the top-level window around the
+    // focus); 0 when no managed window has it.
+    Window keyboardOwner();
     // The window of the application the user works in, given the active window: the
-    // noted window while ours holds the keyboard it took, else the active window itself.
+    // active window itself, or handBackTo() when the active window is ours or none (0 when
+    // no other window was active yet: we are never that application).
     Window applicationWindow(Window active);
     // A window of this process.
     bool isOurs(Window window);
+    // A window of another program, that exists.
+    bool isOthers(Window window);
     // Where the keys go while no window has them: a window of ours, mapped off the screen
     // and listening to nothing. The focus on no window at all would take the global hot
     // keys too (a key grabbed on the root window reaches its grab only while the focus is
@@ -55,11 +72,28 @@ public:
     // There is a display whose keyboard can be handed around.
     bool isAvailable() const { return session_.isAvailable(); }
 
+signals:
+    // The user (or a program) activated a window that is not ours; it is handBackTo() now.
+    void otherWindowActivated(KeyboardFocus::Window window);
+    // One of our windows became the active window.
+    void ourWindowActivated(KeyboardFocus::Window window);
+
 private:
     void syncWith(const ewmh::OwnWindow& window);
+    void activeWindowChanged();
+    // The window becomes handBackTo(), first among those remembered.
+    void note(Window window);
+    // The latest remembered window that the window manager still manages; 0 for none.
+    Window lastWindowStillThere();
+
+    static constexpr int MaxRemembered = 8;
 
     X11Session& session_;
-    Window owner_ = 0;
+    DesktopWatch* watch_ = nullptr;
+    Window handBackTo_ = 0;
+    // The windows not of ours that were active, latest first.
+    QList<Window> before_;
+    Window lastActive_ = 0;
     Window nowhere_ = 0;
     bool requested_ = false;
 };

@@ -122,6 +122,11 @@ void RbxCharSelection::updateSelection() {
     }
     const RbxCharTracking& tracking = view_.tracking();
     if (!view_.window()->isVisible() || tracking.contextMenuOpen()) return;
+    // Only the table's visible part counts: a table on a hidden page selects nothing.
+    if (!view_.isVisible()) {
+        if (view_.selectedCharIndex() != kx::NotFound || prevMouseLocation_ != QPointF(-1, -1)) tableHidden();
+        return;
+    }
 
     QPointF p(-1, -1);
     if (tracking.mouseInWindow() && !tracking.mouseInSheet() && !tracking.menuOpen() &&
@@ -132,6 +137,11 @@ void RbxCharSelection::updateSelection() {
     if (p == prevMouseLocation_) return;
     prevMouseLocation_ = p;
     selectCharacterAtIndex(p.x() < 0 ? kx::NotFound : view_.indexOfCharacterAtViewportPoint(p.toPoint()));
+}
+
+void RbxCharSelection::tableHidden() {
+    forgetHover();
+    selectCharacterAtIndex(kx::NotFound);
 }
 
 void RbxCharSelection::forgetHover() {

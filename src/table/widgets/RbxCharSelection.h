@@ -81,6 +81,8 @@ public:
     MagnifierPlacement magnifierPlacement() const;
     // Closes the popover and leaves the help mode (a menu or new cells take over).
     void hideMagnifier();
+    // The table is no longer shown (another page, or the window hidden): nothing is selected.
+    void tableHidden();
 
 private:
     // Hides the magnifier and forgets where the mouse was, so that the next update selects

@@ -83,7 +83,11 @@ void RbxCharTracking::setSheetTracking(QWidget* sheet, bool enable) {
         untrack(SheetArea);
         if (inSheet_) {
             inSheet_ = false;
-            windowEntered();
+            // The sheet was taken to hold the mouse: where the mouse really is now decides
+            // whether the window is entered again or was left meanwhile.
+            QWidget* window = view_.window();
+            if (window->isVisible() && window->frameGeometry().contains(view_.globalMouseLocation())) windowEntered();
+            else if (inWindow_) windowExited();
         }
     }
     QPointer<RbxCharTracking> self(this);

@@ -427,6 +427,12 @@ void RbxCharView::showEvent(QShowEvent* event) {
     tracking_->setupViewTracking();
 }
 
+void RbxCharView::hideEvent(QHideEvent* event) {
+    QAbstractScrollArea::hideEvent(event);
+    // A table nobody sees selects nothing: its selection, magnifier and tool tip end.
+    selection_->tableHidden();
+}
+
 // ---------------------------------------------------------------- coordinates
 
 QPointF RbxCharView::tablePointFromViewport(const QPointF& p) const {

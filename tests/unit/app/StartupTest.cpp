@@ -6,6 +6,7 @@
 #include "app/PaletteFrameKeeper.h"
 #include "app/RbxCharAppController.h"
 #include "app/RbxCharApplication.h"
+#include "app/PaletteFocus.h"
 #include "app/RbxCharWindowController.h"
 #include "common/TestEnvironment.h"
 #include "platform/defaults/DefaultsDomain.h"
@@ -103,12 +104,15 @@ TEST_F(Startup, TheTablesKeysComeBeforeTheFocusedWidgetUnlessASheetIsOn) {
     ASSERT_TRUE(rbxtest::waitFor([&] { return QApplication::focusWidget() == nullptr; }));
     EXPECT_TRUE(router.route(&copy));
 
-    // With a sheet on, every key is the sheet's; a sheet that leaves the keyboard to the
-    // front application keeps the palette a panel that does not activate.
+    // With a sheet on, every key is the sheet's; a sheet that leaves the keyboard where it
+    // is does not change who holds it.
+    const bool activating = wc->window()->isActivating();
+    const PaletteFocus::Hold hold = wc->focus().hold();
     QDialog sheet;
     ASSERT_EQ(wc->sheets().beginSheet(&sheet, QStringLiteral("shapeFinder"), nullptr, SheetHost::Keyboard::Leaves),
               SheetHost::Begin::Began);
-    EXPECT_FALSE(wc->window()->isActivating());
+    EXPECT_EQ(wc->window()->isActivating(), activating);
+    EXPECT_EQ(wc->focus().hold(), hold);
     EXPECT_FALSE(router.route(&view2));
     EXPECT_FALSE(router.route(&resetMarks));
     wc->closeSheet();

@@ -90,41 +90,52 @@ TEST_F(Posting, TypingRoadTypesTheCharacterAndRecordsIt) {
     EXPECT_EQ(recents(), (std::vector<char32_t>{U'x', U'é'}));
 }
 
-TEST_F(Posting, QuotationMarksAndAppsWithoutDirectInsertionArePasted) {
-    for (char32_t quote : {U'"', U'\''}) {
-        system->keystrokes.clear();
-        poster->postCharacter(quote, QString(), rbx::Font());
-        EXPECT_TRUE(system->typed.isEmpty());
-        ASSERT_EQ(system->keystrokes.size(), 1);
-        EXPECT_EQ(system->keystrokes[0], qMakePair(vKey(), Command));
-        EXPECT_EQ(pasted(), QString(QChar(char16_t(quote))));
-    }
-    EXPECT_EQ(recents(), (std::vector<char32_t>{U'\'', U'"'}));
-    // The keyboard went back to the front application before each paste keystroke.
-    EXPECT_EQ(system->deactivations, 2);
+TEST_F(Posting, AnApplicationThatTakesTypedTextGetsEveryCharacterTypedOthersArePasted) {
+    // The quotation marks and formatted text too: a terminal's paste keystroke is no paste.
+    for (char32_t quote : {U'"', U'\''}) poster->postCharacter(quote, QString(), rbx::Font());
+    poster->postCharacter(U'€', QString(), InsertMode::Formatted);
+    EXPECT_EQ(system->typed, (QStringList{QStringLiteral("\""), QStringLiteral("'"), QStringLiteral("€")}));
+    EXPECT_TRUE(system->keystrokes.isEmpty());
+    EXPECT_EQ(clip->declarations, 0);
+    EXPECT_EQ(recents(), (std::vector<char32_t>{U'€', U'\'', U'"'}));
+    // The keyboard went back to the front application before each insertion.
+    EXPECT_EQ(system->deactivations, 3);
+    // A tap not live yet is made live for the typing.
+    system->tapEnabled = false;
+    poster->postCharacter(U'b', QString(), rbx::Font());
+    EXPECT_EQ(system->typed.value(3), QStringLiteral("b"));
+    system->typed.clear();
 
-    // No "directInsertion", no live tap, or "useTapping" off: the pasteboard road.
+    // No "directInsertion", or "useTapping" off: the pasteboard road.
     system->front.directInsertion = false;
     poster->postCharacter(U'a', QString(), rbx::Font());
     system->front.directInsertion = true;
-    system->tapEnabled = false;
-    poster->postCharacter(U'b', QString(), rbx::Font());
-    system->tapEnabled = true;
     settings().setBool(false, QStringLiteral("useTapping"));
     poster->postCharacter(U'c', QString(), rbx::Font());
     EXPECT_TRUE(system->typed.isEmpty());
-    EXPECT_EQ(system->keystrokes.size(), 4);
+    ASSERT_EQ(system->keystrokes.size(), 2);
+    EXPECT_EQ(system->keystrokes[0], qMakePair(vKey(), Command));
     EXPECT_EQ(pasted(), QStringLiteral("c"));
     // Every plain-text name a reader may ask for carries the text.
     for (const char* type : {"UTF8_STRING", "text/plain;charset=utf-8", "text/plain"})
         EXPECT_EQ(clip->fetchText(QString::fromLatin1(type)), QStringLiteral("c")) << type;
 }
 
-TEST_F(Posting, TypingThatFailsFallsBackToThePasteboardWithTheRightForm) {
+TEST_F(Posting, TypingThatFailsPastesNothingAndEveryModeIsPastedInItsForm) {
+    // An application that takes typed text gets no paste when the typing fails: a beep.
+    system->typingWorks = false;
+    kx::LogCapture log;
+    poster->postCharacter(U'é', QString(), InsertMode::Plain);
+    EXPECT_EQ(clip->declarations, 0);
+    EXPECT_TRUE(system->keystrokes.isEmpty());
+    EXPECT_EQ(system->beeps, 1);
+    EXPECT_TRUE(log.contains(QStringLiteral("could not type U+00e9")));
+    EXPECT_TRUE(recents().empty());
+
     // Numeric references: the named entities are switched off here.
     settings().setBool(false, QStringLiteral("htmlEntities"));
     settings().setBool(false, QStringLiteral("hexHtml"));
-    system->typingWorks = false;
+    system->front.directInsertion = false;
     poster->postCharacter(U'é', QString(), InsertMode::Plain);
     EXPECT_EQ(pasted(), QStringLiteral("é"));
     // HTML: the string given is pasted as it stands; a character as its HTML form.
@@ -138,12 +149,13 @@ TEST_F(Posting, TypingThatFailsFallsBackToThePasteboardWithTheRightForm) {
 
     // Typed, a string in mode 2 goes as its HTML form.
     system->typingWorks = true;
+    system->front.directInsertion = true;
     poster->postCharacter(U'<', QStringLiteral("<b>"), InsertMode::HTML);
     EXPECT_EQ(system->typed.value(0), QStringLiteral("&#60;b&#62;"));
 }
 
 TEST_F(Posting, NotationsOfAStringSpellOutEveryCodePoint) {
-    system->tapEnabled = false;
+    system->front.directInsertion = false;
     const QString thumbs = QString::fromUcs4(U"\U0001F44D\U0001F3FD", 2);
     poster->postCharacter(0x1F44D, thumbs, InsertMode::Hex);
     EXPECT_EQ(pasted(), QStringLiteral("U+1F44D, U+1F3FD"));
@@ -160,7 +172,7 @@ TEST_F(Posting, NotationsOfAStringSpellOutEveryCodePoint) {
 }
 
 TEST_F(Posting, FormattedTextCarriesTheFontSizeInHtmlAndRtf) {
-    system->tapEnabled = true;   // formatted text is never typed
+    system->front.directInsertion = false;   // formatted text is pasted where it is not typed
     settings().setInteger(20, QStringLiteral("formattedSize"));
     poster->postCharacter(U'€', QString(), InsertMode::Formatted);
     EXPECT_TRUE(system->typed.isEmpty());
@@ -202,7 +214,7 @@ TEST_F(Posting, PictureModeBeepsAndUnknownModesDoNothingAtAll) {
 }
 
 TEST_F(Posting, RestoreDelayFollowsTheFactorTheUtilityAndTheContextSwitch) {
-    system->tapEnabled = false;
+    system->front.directInsertion = false;
     struct Case {
         double factor;
         bool utility, contextSwitch;
@@ -241,7 +253,7 @@ TEST_F(Posting, RestoreDelayFollowsTheFactorTheUtilityAndTheContextSwitch) {
 }
 
 TEST_F(Posting, PasteKeystrokeTimingWithAClipboardUtilityAndInX11) {
-    system->tapEnabled = false;
+    system->front.directInsertion = false;
     system->utility = RbxClipboardUtility{true};
     poster->postCharacter(U'a', QString(), rbx::Font());
     EXPECT_TRUE(system->keystrokes.isEmpty()) << "sent a moment later for the utility";
@@ -281,7 +293,7 @@ TEST_F(Posting, PasteKeyIsFoundOnTheLayoutElseKeyNine) {
 }
 
 TEST_F(Posting, AStringPastedAddsOnlyItsCharacterToTheRecents) {
-    system->tapEnabled = false;
+    system->front.directInsertion = false;
     poster->postCharacter(0, QStringLiteral("xyz"), rbx::Font());
     EXPECT_EQ(pasted(), QStringLiteral("xyz"));
     EXPECT_TRUE(recents().empty());
@@ -291,7 +303,7 @@ TEST_F(Posting, AStringPastedAddsOnlyItsCharacterToTheRecents) {
 }
 
 TEST_F(Posting, TheLogKeepsTheTenNewestInsertions) {
-    system->tapEnabled = false;
+    system->front.directInsertion = false;
     for (char32_t c = U'a'; c <= U'k'; ++c) poster->postCharacter(c, QString(), rbx::Font());
     const QStringList& log = poster->insertionLog();
     ASSERT_EQ(log.size(), RbxPoster::InsertionLogSize);
