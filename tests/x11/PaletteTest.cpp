@@ -141,6 +141,27 @@ TEST(Palette, QuitsWhileThePaletteShowsByCommandAndBySignal) {
     }
 }
 
+// A normal session writes nothing on standard error or output: the log goes to the
+// journal. --verbose (as RUNEBOX_LOG=1, which the tests set) puts it on standard error.
+TEST(Palette, ANormalSessionIsQuietAndVerboseWritesTheLog) {
+    QProcessEnvironment quiet;
+    quiet.insert(QStringLiteral("RUNEBOX_LOG"), QStringLiteral("0"));
+    for (const bool verbose : {false, true}) {
+        SCOPED_TRACE(verbose ? "--verbose" : "quiet");
+        Copy copy(verbose ? QStringList{QStringLiteral("--verbose")} : QStringList{}, quiet);
+        ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << copy.output().toStdString();
+        ASSERT_TRUE(x11test::search(QStringLiteral("snowman")));
+        ASSERT_EQ(url(QStringLiteral("runebox://quit")), 0);
+        ASSERT_TRUE(copy.process().waitForFinished(10000));
+        EXPECT_EQ(copy.process().exitCode(), 0);
+        if (verbose) {
+            EXPECT_TRUE(copy.output().contains(QStringLiteral("runebox: "))) << copy.output().toStdString();
+        } else {
+            EXPECT_EQ(copy.output(), QString());
+        }
+    }
+}
+
 TEST(Palette, APressOutsideClosesItAndOneInsideDoesNot) {
     Copy copy;
     ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << copy.output().toStdString();
