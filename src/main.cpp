@@ -10,6 +10,7 @@
 #include "kxlib/KXAppInstance.h"
 #include "kxlib/KXURLHandler.h"
 #include "core/Log.h"
+#include "core/LogOutput.h"
 #include "platform/dbus/AppleEventSender.h"
 #include "platform/dbus/FourCharCode.h"
 #include "platform/x11/QtPlatform.h"
@@ -24,6 +25,15 @@ void print(std::FILE* to, const QString& text) {
     std::fflush(to);
 }
 
+// Prints what is wrong with the arguments and the usage on standard error; answers
+// whether anything was.
+bool refused(const QStringList& errors) {
+    if (errors.isEmpty()) return false;
+    for (const QString& e : errors) print(stderr, QStringLiteral("runebox: %1\n").arg(e));
+    print(stderr, commandline::usage());
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -33,9 +43,24 @@ int main(int argc, char** argv) {
     case commandline::Request::Version: print(stdout, commandline::version() + QLatin1Char('\n')); return 0;
     case commandline::Request::Run: break;
     }
+    // Wrong arguments are answered before the toolkit starts too, so that they need no
+    // display either (what the toolkit takes of them is left out here).
+    if (refused(commandline::errors(commandline::withShapeFilesAsUrls(commandline::withoutToolkitOptions(argc, argv)),
+                                    KXURLHandler::bundleSchemes())))
+        return 2;
+    // The log goes to the journal, or to standard error with --verbose or RUNEBOX_LOG=1;
+    // the toolkit's messages go with it.
+    if (commandline::verbose(argc, argv)) kx::setLogToStandardError(true);
+    kx::installLogMessageHandler();
 
     // Typing, the clipboard, hot keys and the front window all go through X.
     x11::chooseQtPlatform();
+    // Without a display the toolkit would end the program with an abort: say what is missing.
+    if (qgetenv("QT_QPA_PLATFORM") == x11::QtPlatformName && qEnvironmentVariableIsEmpty("DISPLAY") &&
+        !commandline::namesDisplay(argc, argv)) {
+        print(stderr, QStringLiteral("runebox: no X display to show the palette on (DISPLAY is not set)\n"));
+        return 1;
+    }
 
     RbxCharApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Runebox"));
@@ -47,11 +72,7 @@ int main(int argc, char** argv) {
     const QStringList schemes = urls ? urls->schemes() : QStringList();
     // A shape file is opened in the shape finder by the URL command for it.
     const QStringList arguments = commandline::withShapeFilesAsUrls(QApplication::arguments().mid(1));
-    if (const QStringList errors = commandline::errors(arguments, schemes); !errors.isEmpty()) {
-        for (const QString& e : errors) print(stderr, QStringLiteral("runebox: %1\n").arg(e));
-        print(stderr, commandline::usage());
-        return 2;
-    }
+    if (refused(commandline::errors(arguments, schemes))) return 2;
 
     // One copy per session: a later one hands its URLs over (or asks the running copy
     // to open its palette) and leaves, before anything else happens.

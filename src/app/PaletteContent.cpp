@@ -2,6 +2,7 @@
 
 #include "app/InsertModeButtons.h"
 #include "app/RbxSearchField.h"
+#include "kxlib/gui/ClearButton.h"
 #include "kxlib/gui/KXDynamicImage.h"
 #include "kxlib/gui/KXPopUpButton.h"
 #include "kxlib/gui/SegmentedControl.h"
@@ -24,6 +25,7 @@ QToolButton* makeToolButton(QWidget* parent, const QString& name, const QString&
     auto* b = new QToolButton(parent);
     b->setObjectName(name);
     b->setToolTip(tip);
+    b->setAccessibleName(tip);  // the buttons show pictures: screen readers say the tip
     b->setAutoRaise(true);
     b->setFocusPolicy(Qt::TabFocus);
     return b;
@@ -33,6 +35,7 @@ KXPopUpButton* makePopUp(QWidget* parent, const QString& name, const QString& ti
     auto* p = new KXPopUpButton(parent);
     p->setObjectName(name);
     p->setToolTip(tip);
+    p->setAccessibleName(tip);
     p->setMinimumContentsLength(characters);
     p->setFocusPolicy(Qt::TabFocus);
     return p;
@@ -95,7 +98,7 @@ void PaletteContent::updateImages() {
     insertModes_->setImage(1, imageIcon(QStringLiteral("formatted")));
 }
 
-void PaletteContent::finishAfterFirstPaint() { searchField_->setClearButtonEnabled(true); }
+void PaletteContent::finishAfterFirstPaint() { kx::view::enableClearButton(searchField_); }
 
 void PaletteContent::buildTopBar(QWidget* window, QVBoxLayout* outer) {
     auto* bar = new QHBoxLayout;
@@ -106,10 +109,12 @@ void PaletteContent::buildTopBar(QWidget* window, QVBoxLayout* outer) {
     recentPopUp_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     linkButton_ = makeToolButton(window, QStringLiteral("layoutLinkButton"), QString());
     linkButton_->setCheckable(true);
+    linkButton_->setAccessibleName(tr("Link the font to the layout"));  // its tip says which
     shapeButton_ = makeToolButton(window, QStringLiteral("shapeFinderButton"), tr("Find a character by drawing its shape"));
     searchField_ = new RbxSearchField(window);
     searchField_->setObjectName(QStringLiteral("searchField"));
     searchField_->setPlaceholderText(tr("Search"));
+    searchField_->setAccessibleName(tr("Search"));
     searchField_->setMinimumWidth(90);
     searchField_->setMaximumWidth(220);
     bar->addWidget(familyPopUp_, 3);

@@ -6,6 +6,7 @@
 #include "core/Log.h"
 #include "insertion/RbxClipboardCopies.h"
 #include "kxlib/RbxDefaults.h"
+#include "kxlib/gui/ClearButton.h"
 #include "kxlib/gui/KXPopUpButton.h"
 #include "model/RbxActivationSet.h"
 #include "model/RbxFontList.h"
@@ -39,6 +40,7 @@ PaletteFontTable::PaletteFontTable(RbxDefaults& settings, PaletteFontList& fonts
     filter_ = new QLineEdit(panel_);
     filter_->setObjectName(QStringLiteral("fontFilterField"));
     filter_->setPlaceholderText(QStringLiteral("Filter Fonts"));
+    filter_->setAccessibleName(QStringLiteral("Filter Fonts"));
     model_ = new FontListModel(settings_, this);
     view_ = new FontListTableView(model_, panel_);
     view_->setObjectName(QStringLiteral("fontTableView"));
@@ -71,7 +73,7 @@ bool PaletteFontTable::eventFilter(QObject* watched, QEvent* event) {
     return false;
 }
 
-void PaletteFontTable::finishAfterFirstPaint() { filter_->setClearButtonEnabled(true); }
+void PaletteFontTable::finishAfterFirstPaint() { kx::view::enableClearButton(filter_); }
 
 void PaletteFontTable::attach() {
     if (attached_) return;

@@ -28,6 +28,22 @@ QString cachedSupportPath() {
     return path;
 }
 
+QString userCacheHome() {
+    const QString xdg = qEnvironmentVariable("XDG_CACHE_HOME");
+    if (!xdg.isEmpty() && QDir::isAbsolutePath(xdg)) return xdg;
+    return QDir::homePath() + QStringLiteral("/.cache");
+}
+
+// The cache folder of earlier versions, inside the support folder: removed when it is a
+// folder of its own (a link is left alone, and so is what it points to).
+void removeOldCacheFolder() {
+    const QString old = cachedSupportPath() + QStringLiteral("/Cache");
+    const QFileInfo info(old);
+    if (info.isSymLink() || !info.isDir()) return;
+    if (QDir(old).removeRecursively()) kx::log(QStringLiteral("removed the old cache folder %1").arg(old));
+    else kx::log(QStringLiteral("could not remove the old cache folder %1").arg(old));
+}
+
 // Renames a file to "<path>.<tag>-N" with the first free N; answers the new path or a
 // null string.
 QString renameAside(const QString& path, const QString& tag) {
@@ -42,6 +58,18 @@ QString renameAside(const QString& path, const QString& tag) {
 } // namespace
 
 QString KXAppSupport::supportFolderPath() { return createDirectoryIfMissing(cachedSupportPath()); }
+
+QString KXAppSupport::cacheFolderPath() {
+    static QMutex mutex;
+    static bool oldRemoved = false;
+    const QString path = createDirectoryIfMissing(QDir::cleanPath(userCacheHome() + QStringLiteral("/runebox")));
+    QMutexLocker lock(&mutex);
+    if (!oldRemoved && !path.isEmpty() && KXUserFileAccess::mayChange()) {
+        oldRemoved = true;
+        removeOldCacheFolder();
+    }
+    return path;
+}
 
 QString KXAppSupport::makeSupportSubfolder(const QString& relativePath) {
     QString path = supportFolderPath();

@@ -12,6 +12,10 @@ public:
     // The support folder, created when missing. The path is worked out once per
     // process; the folder is made again should it disappear.
     static QString supportFolderPath();
+    // The per-user cache folder, $XDG_CACHE_HOME/runebox (~/.cache/runebox), created when
+    // missing; a null string when it cannot be made. Making it removes the "Cache" folder
+    // that earlier versions kept in the support folder.
+    static QString cacheFolderPath();
     // Each component of the relative path in turn is made inside the support folder
     // when missing; answers the final folder. "." and ".." components are skipped so
     // that the result stays inside the support folder.

@@ -4,10 +4,10 @@
 // "runebox" for the programs and tools around them), so QT_LOGGING_RULES can switch a
 // layer's output off or its debug messages on.
 //
-// `kx::log` writes the system's fixed English lines: "runebox: <line>" on standard error
-// (the journal when started by the desktop), in the category of the layer whose code
-// calls it. Each library is compiled with RBX_LOG_LAYER naming its layer. Tests can
-// capture the lines.
+// `kx::log` writes the system's fixed English lines in the category of the layer whose
+// code calls it (RBX_LOG_LAYER, with which each library is compiled, names the layer), to
+// the user's journal or, with --verbose or RUNEBOX_LOG=1, to standard error as "runebox:
+// <line>" (see LogOutput.h). Tests can capture the lines.
 //
 // Other diagnostics use Qt's macros with the layer's category:
 //   qCDebug(kx::layerCategory) << ...;
@@ -41,8 +41,8 @@ inline void log(const QString& line) { writeLog(layerCategory(), line); }
 // nothing and exists so traces read alike.
 inline void trace(bool on, const QString& line) { if (on) log(line); }
 
-// Receives every logged line while installed (the lines still go to standard error
-// unless `quiet`). Used by tests to check what a failure logged.
+// Receives every logged line while installed (the lines still go to the journal or
+// standard error unless `quiet`). Used by tests to check what a failure logged.
 class LogCapture {
 public:
     explicit LogCapture(bool quiet = true);

@@ -27,11 +27,23 @@ constexpr int RefusedErrorNumber = -50;
 constexpr quint32 GURL = fourcc::make('G', 'U', 'R', 'L');
 
 QString orNull(const QString& s) { return s.isNull() ? QStringLiteral("(null)") : s; }
+
+QVariantList bundleUrlTypes() {
+    return kx::ns::arrayOrEmpty(kx::Bundle::mainBundle().objectForInfoDictionaryKey(QStringLiteral("CFBundleURLTypes")));
+}
+
+QStringList schemesOf(const QVariantList& urlTypes) {
+    QStringList out;
+    for (const QVariant& t : urlTypes)
+        for (const QVariant& s : kx::ns::arrayOrEmpty(kx::ns::dictionaryOrEmpty(t).value(QStringLiteral("CFBundleURLSchemes"))))
+            if (kx::ns::isString(s)) out << s.toString().toLower();
+    return out;
+}
 } // namespace
 
 KXURLHandler* KXURLHandler::handler() {
     static KXURLHandler* shared = [] () -> KXURLHandler* {
-        const QVariantList types = kx::ns::arrayOrEmpty(kx::Bundle::mainBundle().objectForInfoDictionaryKey(QStringLiteral("CFBundleURLTypes")));
+        const QVariantList types = bundleUrlTypes();
         if (types.isEmpty()) {
             kx::log(QStringLiteral("URL commands: the bundle declares no URL types"));
             return nullptr;
@@ -51,13 +63,9 @@ KXURLHandler::KXURLHandler(const QVariantList& urlTypes) : m_urlTypes(urlTypes) 
 
 KXURLHandler::~KXURLHandler() = default;
 
-QStringList KXURLHandler::schemes() const {
-    QStringList out;
-    for (const QVariant& t : m_urlTypes)
-        for (const QVariant& s : kx::ns::arrayOrEmpty(kx::ns::dictionaryOrEmpty(t).value(QStringLiteral("CFBundleURLSchemes"))))
-            if (kx::ns::isString(s)) out << s.toString().toLower();
-    return out;
-}
+QStringList KXURLHandler::schemes() const { return schemesOf(m_urlTypes); }
+
+QStringList KXURLHandler::bundleSchemes() { return schemesOf(bundleUrlTypes()); }
 
 void KXURLHandler::registerCommand(const QString& command, Command fn) {
     if (!fn) {

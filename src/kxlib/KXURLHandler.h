@@ -54,6 +54,9 @@ public:
     QVariantList urlTypes() const { return m_urlTypes; }
     // The schemes the URL types declare.
     QStringList schemes() const;
+    // The schemes of the bundle's URL types, read without making the shared handler (the
+    // command line is checked with them before the application starts).
+    static QStringList bundleSchemes();
 
     // Stores the command under its lower-cased name; an empty function unregisters it.
     void registerCommand(const QString& command, Command fn);

@@ -10,7 +10,7 @@
 // bundle file "UnicodeNames.data" (zlib) merged with the custom name files of the
 // folders "Character Names" (bundle and support folder). The list is loaded on first
 // use (on a worker thread), kept sorted by code point, and written with its word index
-// to files in the support folder ("Cache/names" and "Cache/names.index") that the
+// to files in the cache folder ("names" and "names.index", ~/.cache/runebox) that the
 // first load of each process writes; from then on the list and index are views over
 // those files mapped into memory. flushNames() (when the palette hides) drops them; the
 // next need maps the files again. The class also keeps the private-use names of font
@@ -184,7 +184,7 @@ public:
     // nothing (and logged) when the file is damaged.
     static std::optional<QByteArray> expandedNameData(const QByteArray& fileBytes);
 
-    // The cache file: "<support>/Cache/names".
+    // The cache file: "<cache folder>/names".
     static QString cachedNamesPath();
     // The cache bytes of a list and the list of cache bytes.
     static QByteArray cacheDataForNames(const List& names);

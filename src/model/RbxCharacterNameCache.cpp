@@ -1,4 +1,4 @@
-// The name cache in the support folder ("Cache/names"), in this machine's byte order:
+// The name cache in the cache folder ("names"), in this machine's byte order:
 // a 64-bit record count, then per record a 64-bit text length L, the 32-bit code point,
 // the 16-bit letter and group, L bytes of UTF-16 with a byte-order mark (at most 1000)
 // and zero padding to the next multiple of 4.
@@ -32,7 +32,7 @@ constexpr std::uint64_t recordStride(std::uint64_t textBytes) { return (textByte
 } // namespace
 
 QString RbxCharacterName::cachedNamesPath() {
-    const QString folder = KXAppSupport::makeSupportSubfolder(QStringLiteral("Cache"));
+    const QString folder = KXAppSupport::cacheFolderPath();
     return folder.isEmpty() ? QString() : folder + QStringLiteral("/names");
 }
 

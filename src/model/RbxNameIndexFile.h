@@ -1,5 +1,5 @@
 #pragma once
-// The file beside the name cache ("Cache/names.index") that lets the cache be used where
+// The file beside the name cache ("names.index") that lets the cache be used where
 // it lies, mapped read-only: for every record where its name lies in the cache, and the
 // word index of the names, in this machine's byte order.
 //

@@ -1,5 +1,8 @@
 #include "Desktop.h"
 
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusVariant>
 #include <X11/Xlib.h>
 
 #include <algorithm>
@@ -49,6 +52,14 @@ QPoint pointOutside(const QRect& frame) {
     const int y = frame.center().y();
     const int left = frame.left() - 40, right = frame.right() + 40;
     return left > screenWidth - right ? QPoint(std::max(20, left), y) : QPoint(std::min(screenWidth - 20, right), y);
+}
+
+QString switchAccessibilityOn() {
+    QDBusMessage on = QDBusMessage::createMethodCall(QStringLiteral("org.a11y.Bus"), QStringLiteral("/org/a11y/bus"),
+                                                     QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Set"));
+    on << QStringLiteral("org.a11y.Status") << QStringLiteral("IsEnabled") << QVariant::fromValue(QDBusVariant(true));
+    const QDBusMessage reply = QDBusConnection::sessionBus().call(on, QDBus::Block, 15000);
+    return reply.type() == QDBusMessage::ReplyMessage ? QString() : reply.errorMessage() + QStringLiteral(" ");
 }
 
 } // namespace x11test

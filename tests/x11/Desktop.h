@@ -30,4 +30,9 @@ void key(const QString& name);
 // A point of the screen outside `frame`, away from the screen's corners.
 QPoint pointOutside(const QRect& frame);
 
+// Switches the desktop's own accessibility service (AT-SPI, started by the session bus)
+// on: applications started from now on serve their accessible objects. Answers the
+// error, empty on success.
+QString switchAccessibilityOn();
+
 } // namespace x11test

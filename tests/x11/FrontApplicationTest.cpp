@@ -960,17 +960,6 @@ TEST_F(AccessibilityAlert, OpenSystemSettingsSwitchesAccessibilityOnAndClosesThe
     EXPECT_TRUE(Copy::waitForState([](const QVariantMap& s) { return !Copy::visible(s); })) << copy->output().toStdString();
 }
 
-// Switches the desktop's own accessibility service on: applications started from now on
-// serve their accessible objects.
-::testing::AssertionResult switchAccessibilityOn() {
-    QDBusMessage on = QDBusMessage::createMethodCall(QStringLiteral("org.a11y.Bus"), QStringLiteral("/org/a11y/bus"),
-                                                     QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Set"));
-    on << QStringLiteral("org.a11y.Status") << QStringLiteral("IsEnabled") << QVariant::fromValue(QDBusVariant(true));
-    const QDBusMessage reply = QDBusConnection::sessionBus().call(on, QDBus::Block, 15000);
-    if (reply.type() != QDBusMessage::ReplyMessage) return ::testing::AssertionFailure() << reply.errorMessage().toStdString();
-    return ::testing::AssertionSuccess();
-}
-
 // With font detection on for the program of the process in front, a palette started then
 // shows `font`.
 void paletteFollows(int pid, const QString& font) {
@@ -989,7 +978,7 @@ void paletteFollows(int pid, const QString& font) {
 // A GTK text editor whose font is set tells it through the desktop's own accessibility
 // service, once that is switched on; the palette follows it.
 TEST(FollowingTheFrontApplication, AGtkEditorsFontIsFollowed) {
-    ASSERT_TRUE(switchAccessibilityOn());
+    ASSERT_EQ(x11test::switchAccessibilityOn(), QString());
     x11test::FileEditor gtk(QStringLiteral("gtk"), QStringLiteral("/usr/bin/python3"),
                             {QStringLiteral(RUNEBOX_GTK_EDITOR)}, {QStringLiteral("DejaVu Serif Bold 14")});
     ASSERT_TRUE(gtk.started());
@@ -1001,7 +990,7 @@ TEST(FollowingTheFrontApplication, MousepadsFontIsFollowed) {
     const QString schema = QStringLiteral("org.xfce.mousepad.preferences.view");
     ASSERT_TRUE(setGSettingsKey(schema, QStringLiteral("use-default-monospace-font"), QStringLiteral("false")));
     ASSERT_TRUE(setGSettingsKey(schema, QStringLiteral("font-name"), QStringLiteral("DejaVu Serif Bold 14")));
-    ASSERT_TRUE(switchAccessibilityOn());
+    ASSERT_EQ(x11test::switchAccessibilityOn(), QString());
     QProcess mousepad;
     mousepad.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     mousepad.start(QStringLiteral("mousepad"), {QStringLiteral("--disable-server")});

@@ -15,8 +15,10 @@
 #include <QDBusMessage>
 #include <QDBusPendingCall>
 #include <QProcess>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 
 namespace {
@@ -145,6 +147,65 @@ TEST(Palette, QuitsWhileThePaletteShowsByCommandAndBySignal) {
                                                           << copy.output().toStdString();
         EXPECT_EQ(copy.process().exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(copy.process().exitCode(), 0);
+    }
+}
+
+// A normal session writes nothing on standard error or output: the log goes to the
+// journal. --verbose (as RUNEBOX_LOG=1, which the tests set) puts it on standard error.
+TEST(Palette, ANormalSessionIsQuietAndVerboseWritesTheLog) {
+    QProcessEnvironment quiet;
+    quiet.insert(QStringLiteral("RUNEBOX_LOG"), QStringLiteral("0"));
+    for (const bool verbose : {false, true}) {
+        SCOPED_TRACE(verbose ? "--verbose" : "quiet");
+        Copy copy(verbose ? QStringList{QStringLiteral("--verbose")} : QStringList{}, quiet);
+        ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << copy.output().toStdString();
+        ASSERT_TRUE(x11test::search(QStringLiteral("snowman")));
+        ASSERT_EQ(url(QStringLiteral("runebox://quit")), 0);
+        ASSERT_TRUE(copy.process().waitForFinished(10000));
+        EXPECT_EQ(copy.process().exitCode(), 0);
+        if (verbose) {
+            EXPECT_TRUE(copy.output().contains(QStringLiteral("runebox: "))) << copy.output().toStdString();
+        } else {
+            EXPECT_EQ(copy.output(), QString());
+        }
+    }
+}
+
+// A screen reader (an AT-SPI client) reads the running palette: the table is a list of
+// the cells on screen, each named by its character and its name; the magnifier's text and
+// the controls' names are there too.
+TEST(Palette, AScreenReaderReadsTheCellsTheMagnifierAndTheControls) {
+    ASSERT_EQ(x11test::switchAccessibilityOn(), QString());
+    x11test::pointTo(awayFromThePalette);
+    Copy copy;
+    ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << copy.output().toStdString();
+    ASSERT_TRUE(x11test::search(QStringLiteral("snowman")));
+    ASSERT_TRUE(Copy::pointAtCharacter(U'☃'));
+    const QString pid = QString::number(copy.process().processId());
+    QString tree;
+    const auto read = [&] {
+        tree = rbxtest::runProgram(QStringLiteral("/usr/bin/python3"), {QStringLiteral(RUNEBOX_SCREEN_READER), pid}).out;
+        return tree.contains(QString::fromUtf8("list item | ☃ SNOWMAN")) &&
+               tree.contains(QRegularExpression(QStringLiteral("\\| SNOWMAN \\||\\| SNOWMAN$"), QRegularExpression::MultilineOption));
+    };
+    ASSERT_TRUE(rbxtest::waitFor(read, 30000)) << tree.toStdString();
+    // The list's items are the cells on screen, and they are characters.
+    const QStringList lines = tree.split(u'\n');
+    const qsizetype list = lines.indexOf(QRegularExpression(QStringLiteral(" *list \\| Characters \\|.*")));
+    ASSERT_GE(list, 0) << tree.toStdString();
+    const auto depth = [](const QString& l) { return l.size() - l.trimmed().size(); };
+    qsizetype items = 0;
+    for (qsizetype i = list + 1; i < lines.size() && depth(lines[i]) > depth(lines[list]); ++i) {
+        EXPECT_TRUE(lines[i].trimmed().startsWith(QStringLiteral("list item | "))) << lines[i].toStdString();
+        ++items;
+    }
+    EXPECT_GE(items, 1);
+    EXPECT_LT(items, 200);
+    // Every button has a name.
+    for (const QString& line : lines) {
+        const QString trimmed = line.trimmed();
+        const bool button = trimmed.startsWith(QStringLiteral("push button |")) || trimmed.startsWith(QStringLiteral("toggle button |"));
+        EXPECT_FALSE(button && trimmed.section(QStringLiteral(" | "), 1, 1).isEmpty()) << "a button without a name:\n" << tree.toStdString();
     }
 }
 

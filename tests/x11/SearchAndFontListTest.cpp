@@ -193,19 +193,25 @@ TEST(SearchField, NamesCodesAndCommandsWork) {
 
 }
 
-// The names and their word index live in files of the support folder's "Cache": a search
-// typed right after the start shows its result, the files are there once it did, and
-// when the palette was closed (which lets go of the names) and opened again, searches
-// find names again.
+// The names and their word index live in files of the cache folder (~/.cache/runebox): a
+// search typed right after the start shows its result, the files are there once it did
+// (and the cache folder of earlier versions is gone), and when the palette was closed
+// (which lets go of the names) and opened again, searches find names again.
 TEST(SearchField, SearchesRightAfterTheStartAndAfterClosingFindTheirNames) {
+    const QString oldCache = qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Runebox/Cache");
+    ASSERT_TRUE(QDir().mkpath(oldCache));
+    QFile oldNames(oldCache + QStringLiteral("/names"));
+    ASSERT_TRUE(oldNames.open(QIODevice::WriteOnly));
+    oldNames.close();
     Palette palette;
     ASSERT_TRUE(palette.ok) << palette.copy.output().toStdString();
     ASSERT_TRUE(searchFinds(QStringLiteral("leftwards"), U'←')) << palette.copy.output().toStdString();
     EXPECT_TRUE(Copy::cellOf(U'→').isEmpty());
-    const QString cache = qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Runebox/Cache/");
+    const QString cache = qEnvironmentVariable("XDG_CACHE_HOME") + QStringLiteral("/runebox/");
     EXPECT_TRUE(rbxtest::waitFor([&] {
         return QFileInfo::exists(cache + QStringLiteral("names")) && QFileInfo::exists(cache + QStringLiteral("names.index"));
     }, 10000)) << QDir(cache).entryList().join(u',').toStdString();
+    EXPECT_FALSE(QFileInfo::exists(oldCache));
 
     // Escape clears the search, a second Escape closes the palette; the hot key opens it.
     clearSearch();
@@ -224,10 +230,10 @@ TEST(SearchField, SearchesRightAfterTheStartAndAfterClosingFindTheirNames) {
     EXPECT_TRUE(Copy::cellOf(U'←').isEmpty());
 }
 
-// Name files a crash, a full disk or another program left damaged in "Cache" are not
+// Name files a crash, a full disk or another program left damaged in the cache are not
 // used: the first search typed finds its names, and the files are written anew.
 TEST(SearchField, DamagedNameFilesLeftInTheCacheAreWrittenAnew) {
-    const QString cache = qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Runebox/Cache/");
+    const QString cache = qEnvironmentVariable("XDG_CACHE_HOME") + QStringLiteral("/runebox/");
     ASSERT_TRUE(QDir().mkpath(cache));
     // A cache whose record count promises more than it holds, and half an index file of
     // the right kind.
@@ -259,7 +265,7 @@ TEST(SearchField, NameFilesCutShortWhileMappedAreReadAgain) {
     Palette palette;
     ASSERT_TRUE(palette.ok) << palette.copy.output().toStdString();
     ASSERT_TRUE(searchFinds(QStringLiteral("leftwards"), U'←')) << palette.copy.output().toStdString();
-    const QString cache = qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Runebox/Cache/");
+    const QString cache = qEnvironmentVariable("XDG_CACHE_HOME") + QStringLiteral("/runebox/");
     ASSERT_TRUE(rbxtest::waitFor([&] {
         return QFileInfo(cache + QStringLiteral("names")).size() > 100000 &&
                QFileInfo(cache + QStringLiteral("names.index")).size() > 100000;

@@ -163,11 +163,36 @@ TEST(CommandLine, HelpNeedsNoDisplay) {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
     p.setProcessEnvironment(env);
     p.start(Runebox, {QStringLiteral("--help")});
     ASSERT_TRUE(p.waitForFinished(10000));
     EXPECT_EQ(p.exitCode(), 0);
     EXPECT_TRUE(p.readAllStandardOutput().startsWith("usage: runebox"));
+    // A wrong argument is answered as with a display; the toolkit's own options (and their
+    // values) are not taken for wrong ones.
+    for (const QStringList& args : {QStringList{QStringLiteral("--bogus")}, QStringList{QStringLiteral("notes.txt")},
+                                    QStringList{QStringLiteral("-style"), QStringLiteral("fusion"), QStringLiteral("-x")}}) {
+        p.start(Runebox, args);
+        ASSERT_TRUE(p.waitForFinished(10000));
+        EXPECT_EQ(p.exitStatus(), QProcess::NormalExit) << args.join(u' ').toStdString();
+        EXPECT_EQ(p.exitCode(), 2) << args.join(u' ').toStdString();
+        const QByteArray err = p.readAllStandardError();
+        EXPECT_TRUE(err.contains("usage: runebox")) << err.toStdString();
+        EXPECT_FALSE(err.contains("fusion") || err.contains("-style")) << err.toStdString();
+    }
+    // Without anything to show the palette on, the program says so.
+    p.start(Runebox, {});
+    ASSERT_TRUE(p.waitForFinished(10000));
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 1);
+    EXPECT_TRUE(p.readAllStandardError().contains("no X display"));
+    // The maintenance tool's usage, asked for, is its output.
+    p.start(Tool, {QStringLiteral("--help")});
+    ASSERT_TRUE(p.waitForFinished(10000));
+    EXPECT_EQ(p.exitCode(), 0);
+    EXPECT_TRUE(p.readAllStandardOutput().startsWith("usage: runebox-tool COMMAND"));
+    EXPECT_TRUE(p.readAllStandardError().isEmpty());
 }
 
 } // namespace

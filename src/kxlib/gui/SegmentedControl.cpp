@@ -149,7 +149,10 @@ void SegmentedControl::setImage(int segment, const QIcon& image) {
 }
 
 void SegmentedControl::setSegmentToolTip(int segment, const QString& tip) {
-    if (QToolButton* b = button(segment)) b->setToolTip(tip);
+    if (QToolButton* b = button(segment)) {
+        b->setToolTip(tip);
+        if (b->text().isEmpty()) b->setAccessibleName(tip);  // a picture: screen readers say the tip
+    }
 }
 
 int SegmentedControl::tag(int segment) const { return segment >= 0 && segment < tags_.size() ? tags_[segment] : 0; }

@@ -12,6 +12,7 @@
 #include "table/core/RbxGeometry.h"
 #include "table/core/RbxTools.h"
 #include "table/widgets/RbxCharKeys.h"
+#include "table/widgets/RbxCharViewAccessible.h"
 #include "table/widgets/RbxCharSelection.h"
 #include "table/widgets/RbxCharTracking.h"
 #include "table/widgets/RbxQtFonts.h"
@@ -101,6 +102,7 @@ RbxCharView::RbxCharView(RbxCharViewServices services, QWidget* parent)
       selection_(std::make_unique<RbxCharSelection>(*this)),
       tracking_(std::make_unique<RbxCharTracking>(*this)),
       keys_(std::make_unique<RbxCharKeys>(*this)) {
+    rbxaccessible::installCharViewFactory();
     // After an insertion the palette takes the keys again while the mouse is in it.
     connect(posting_.get(), &RbxCharacterPosting::activationDue, this, [this] {
         if (tracking_->mouseInWindow()) tracking_->activateWindow(true);

@@ -48,6 +48,7 @@ void setShown(QLabel* label, const QString& text) {
 
 ColoredTextField::ColoredTextField(const QString& text, QWidget* parent) : QWidget(parent), text_(text) {
     setFocusPolicy(Qt::NoFocus);
+    setAccessibleName(text);  // drawn, not a label: screen readers get the key this way
     setFont(pixelFont(13));
 }
 
@@ -149,6 +150,7 @@ void RbxMagnifierView::fill(char32_t c, const rbx::Font& font) {
 
     if (font && c) bigCharView_->setFont(font, CharacterText::stringWithCharacter(c), true);
     else bigCharView_->setFont(rbx::Font(), QString(), true);
+    bigCharView_->setAccessibleName(c ? CharacterText::stringWithCharacter(c) : QString());
     nameField_->setText(content_.name);
     setShown(keywordsLabel_, content_.keywordsLabel);
     setShown(keywordsField_, content_.keywordsShown() ? content_.keywordsText : QString());

@@ -239,6 +239,14 @@ TEST(CommandLine, TakesUrlsOfTheSchemeAndTheTwoOptions) {
     const char* run[] = {"runebox", "--helpful", "-version"};
     EXPECT_EQ(commandline::request(3, run), commandline::Request::Run);
     EXPECT_TRUE(commandline::version().startsWith(QStringLiteral("Runebox ")));
+    // The toolkit's options and their values are left out before the check; --verbose is ours.
+    const char* raw[] = {"runebox", "-display", ":3", "--style=fusion", "-reverse", "--verbose", "runebox://open", "-bogus"};
+    EXPECT_EQ(commandline::withoutToolkitOptions(8, raw),
+              (QStringList{QStringLiteral("--verbose"), QStringLiteral("runebox://open"), QStringLiteral("-bogus")}));
+    EXPECT_EQ(commandline::errors(commandline::withoutToolkitOptions(8, raw), schemes),
+              QStringList{QStringLiteral("unknown option -bogus")});
+    EXPECT_TRUE(commandline::verbose(8, raw));
+    EXPECT_FALSE(commandline::verbose(3, help));
 }
 
 TEST(AppSettingsUpdate, DropsOneTrailingStageLetterS) {

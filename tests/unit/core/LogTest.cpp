@@ -1,6 +1,7 @@
 // The log: the exact bytes on standard error, the capture, and each layer's category.
 #include "core/IndexSet.h"
 #include "core/Log.h"
+#include "core/LogOutput.h"
 
 #include <QLoggingCategory>
 #include <QTemporaryFile>
@@ -54,6 +55,26 @@ TEST(Log, LinesGoToStandardErrorByteForByteAndToEveryCapture) {
         EXPECT_TRUE(quiet.lines().isEmpty());
     }
     EXPECT_EQ(standardErrorOf([] { kx::log(QStringLiteral("again")); }), QByteArray("runebox: again\n"));
+}
+
+// Standard error gets the lines only when asked for (RUNEBOX_LOG=1, which the tests set, or
+// runebox --verbose); else they go to the journal, and captures get them all the same. Qt's
+// own messages go the same way once the program's handler is in.
+TEST(Log, StandardErrorGetsTheLinesOnlyWhenAskedFor) {
+    ASSERT_TRUE(kx::logsToStandardError());
+    kx::installLogMessageHandler();
+    kx::setLogToStandardError(false);
+    kx::LogCapture capture(false);
+    const QByteArray quiet = standardErrorOf([] {
+        kx::log(QStringLiteral("to the journal"));
+        qWarning("a warning of Qt's");
+    });
+    kx::setLogToStandardError(true);
+    const QByteArray verbose = standardErrorOf([] { qWarning("a warning of Qt's"); });
+    qInstallMessageHandler(nullptr);
+    EXPECT_TRUE(quiet.isEmpty()) << quiet.toStdString();
+    EXPECT_EQ(capture.lines(), QStringList{QStringLiteral("to the journal")});
+    EXPECT_EQ(verbose, QByteArray("runebox: a warning of Qt's\n"));
 }
 
 TEST(Log, EachLayerLogsInItsOwnCategory) {

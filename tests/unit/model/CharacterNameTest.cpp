@@ -291,7 +291,7 @@ TEST(CharacterNameList, LoadsOnFirstUseAndLooksUp) {
     EXPECT_EQ(RbxCharacterName::fullNameOfCharacter(65), QStringLiteral("LATIN CAPITAL LETTER A"));
     // The cache is written in the background.
     EXPECT_TRUE(rbxtest::waitFor(RbxCharacterName::isCacheWritten));
-    EXPECT_TRUE(QFileInfo::exists(namefix::supportFile(QStringLiteral("Cache/names"))));
+    EXPECT_TRUE(QFileInfo::exists(namefix::cacheFile(QStringLiteral("names"))));
 }
 
 TEST(CharacterNameList, AfterAFlushNamesComeFromTheCache) {

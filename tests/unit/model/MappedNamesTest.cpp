@@ -520,8 +520,8 @@ TEST(MappedNames, WithoutLeaveToWriteTheNamesStayInMemory) {
     EXPECT_TRUE(rbxtest::waitFor([] { return !rbx::names::state().load; }));
     EXPECT_FALSE(RbxCharacterName::allNames()->isView());
     EXPECT_FALSE(RbxCharacterName::isCacheWritten());
-    EXPECT_FALSE(QFileInfo::exists(namefix::supportFile(QStringLiteral("Cache/names"))));
-    EXPECT_FALSE(QFileInfo::exists(namefix::supportFile(QStringLiteral("Cache/names.index"))));
+    EXPECT_FALSE(QFileInfo::exists(namefix::cacheFile(QStringLiteral("names"))));
+    EXPECT_FALSE(QFileInfo::exists(namefix::cacheFile(QStringLiteral("names.index"))));
 }
 
 TEST(MappedNames, ASearchWaitsForTheIndexUnderWayAndIsToldOnce) {

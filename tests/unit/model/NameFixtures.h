@@ -84,8 +84,10 @@ private:
     rbxtest::ScopedInstance<RbxDefaults> store_;
 };
 
+// The support folder and the cache folder, emptied.
 inline void clearSupportFolder() {
     QDir(KXAppSupport::supportFolderPath()).removeRecursively();
+    QDir(qEnvironmentVariable("XDG_CACHE_HOME") + QStringLiteral("/runebox")).removeRecursively();
 }
 
 // The character names as a fresh process finds them (the selected font, if any, must
@@ -134,6 +136,11 @@ private:
 
 inline QString supportFile(const QString& relative) {
     return KXAppSupport::supportFolderPath() + u'/' + relative;
+}
+
+// A file of the cache folder, $XDG_CACHE_HOME/runebox.
+inline QString cacheFile(const QString& name) {
+    return qEnvironmentVariable("XDG_CACHE_HOME") + QStringLiteral("/runebox/") + name;
 }
 
 } // namespace namefix
