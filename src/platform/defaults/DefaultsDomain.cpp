@@ -30,8 +30,9 @@ QString fileNameForDomain(const QString& domain) {
 // The file's dictionary; `ok` false when the file exists but is not a readable
 // dictionary (a missing file is an empty domain). An empty file is damage too: this
 // store never writes one (an empty domain is an empty dictionary), so it is another
-// program's doing, such as a truncation, and not the removal of every key. Texts the XML form cannot carry (a
-// binary file or another program may hold them) are left out, each with a log line.
+// program's doing, such as a truncation, and not the removal of every key. Texts the
+// XML form cannot carry (a binary file or another program may hold them) are left out,
+// each with a log line.
 QVariantMap readDictionary(const QString& path, bool* ok, QString* error) {
     *ok = true;
     const QFileInfo info(path);
