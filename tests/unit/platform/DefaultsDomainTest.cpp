@@ -308,6 +308,21 @@ TEST(DefaultsDomain, AStoreWhoseFileWasSetAsideWritesWhatItHeldBackWhole) {
     }
 }
 
+TEST(DefaultsDomain, AFileEmptiedUnderAWatchingStoreIsWrittenWholeAgain) {
+    DefaultsDomain d(QStringLiteral("test.emptied"));
+    Recorder seen;
+    d.setChangeHandler(seen.handler());
+    ASSERT_TRUE(d.setValue(QStringLiteral("favorites"), QByteArray::fromHex("00000041")));
+    {
+        QFile f(d.path());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    }
+    ASSERT_TRUE(rbxtest::waitFor([&] { return QFileInfo::exists(d.path() + QStringLiteral(".corrupt-1")); }, 5000));
+    EXPECT_EQ(fileContents(d.path()).value(QStringLiteral("favorites")), QVariant(QByteArray::fromHex("00000041")));
+    EXPECT_FALSE(seen.saw(QStringLiteral("favorites")));  // never reported as removed
+    EXPECT_TRUE(d.readError().isEmpty());
+}
+
 TEST(UserDefaults, RegistrationDomainAndChangeReports) {
     UserDefaults defaults(QStringLiteral("test.user"));
     QList<std::tuple<QString, QVariant, UserDefaults::ChangeKind>> reports;
