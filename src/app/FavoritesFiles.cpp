@@ -1,15 +1,19 @@
 #include "app/FavoritesFiles.h"
 
+#include "app/AlertSheet.h"
 #include "app/RbxCharWindowController.h"
 #include "app/PaletteTable.h"
 #include "core/AtomicFile.h"
+#include "core/KXAppSupport.h"
 #include "core/LocalizedStrings.h"
 #include "core/Log.h"
 #include "model/RbxFavGroupDescription.h"
 
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
-#include <QMessageBox>
+#include <QFileInfo>
 #include <QStringDecoder>
 
 namespace favoritesfile {
@@ -116,6 +120,23 @@ bool FavoritesFiles::exportTo(const QString& path) {
     return true;
 }
 
+QString FavoritesFiles::keepCurrentFavorites(QString* error) {
+    const QString folder = KXAppSupport::supportFolderPath();
+    if (folder.isEmpty()) {
+        *error = kx::loc(QStringLiteral("The support folder cannot be made."));
+        return QString();
+    }
+    const QString stem = kx::loc(QStringLiteral("Favorites before import")) + u' ' +
+                         QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH.mm.ss"));
+    QString path = QDir(folder).filePath(stem + QStringLiteral(".txt"));
+    for (int n = 2; QFileInfo::exists(path) || QFileInfo(path).isSymLink(); ++n)
+        path = QDir(folder).filePath(QStringLiteral("%1 %2.txt").arg(stem).arg(n));
+    if (!kx::writeFileAtomically(path, favoritesfile::encode(RbxFavGroupDescription::sharedFavorites()->stringRepresentation()),
+                                 error))
+        return QString();
+    return path;
+}
+
 bool FavoritesFiles::importFrom(const QString& path) {
     QFile file(path);
     QString why;
@@ -123,6 +144,17 @@ bool FavoritesFiles::importFrom(const QString& path) {
     if (!file.open(QIODevice::ReadOnly)) why = file.errorString();
     else if (file.size() > favoritesfile::MaximumSize) why = kx::loc(QStringLiteral("The file is too large to be a favourites file."));
     else text = favoritesfile::decode(file.readAll(), &why);
+    // The import replaces every favourite: a file without a character would only erase them.
+    if (text && QString(*text).remove(QChar(0xFEFF)).trimmed().isEmpty()) {
+        text.reset();
+        why = kx::loc(QStringLiteral("The file holds no characters."));
+    }
+    // The favourites replaced stay at hand as a favourites file of their own.
+    QString kept;
+    if (text && (kept = keepCurrentFavorites(&why)).isEmpty()) {
+        text.reset();
+        why = kx::loc(QStringLiteral("Your favourites could not be kept before the import: %1")).arg(why);
+    }
     if (!text) {
         kx::log(QStringLiteral("favourites not imported from %1: %2").arg(path, why));
         showError(kx::loc(QStringLiteral("“%1” was not imported: %2 Your favourites are unchanged.")).arg(path, why));
@@ -130,16 +162,19 @@ bool FavoritesFiles::importFrom(const QString& path) {
     }
     RbxFavGroupDescription::sharedFavorites()->setFavoritesToString(*text);
     palette_.table().reload();
+    kx::log(QStringLiteral("favourites imported from %1; the previous ones are kept in %2").arg(path, kept));
+    showAlert(ImportedSheet, kx::loc(QStringLiteral("The favourites of “%1” were imported.")).arg(path),
+              kx::loc(QStringLiteral("Your previous favourites are kept in “%1”; import that file to have them back.")).arg(kept));
     return true;
 }
 
-void FavoritesFiles::showError(const QString& message) {
-    auto* alert = new QMessageBox(QMessageBox::Warning, kx::loc(QStringLiteral("Favorites")), message, QMessageBox::Ok,
-                                  palette_.window());
-    alert->setObjectName(QStringLiteral("favoritesErrorAlert"));
+void FavoritesFiles::showError(const QString& message) { showAlert(ErrorSheet, kx::loc(QStringLiteral("Favorites")), message); }
+
+void FavoritesFiles::showAlert(const QString& name, const QString& message, const QString& informative) {
+    auto* alert = new AlertSheet(name, message, informative, QString(), QString(), QString(), palette_.window());
     alert->setAttribute(Qt::WA_DeleteOnClose);
     // Shown once the file dialog's sheet has ended.
-    QMetaObject::invokeMethod(this, [this, alert] {
-        if (palette_.sheets().beginSheet(alert, ErrorSheet, nullptr) == SheetHost::Begin::Refused) alert->deleteLater();
+    QMetaObject::invokeMethod(this, [this, alert, name] {
+        if (palette_.sheets().beginSheet(alert, name, nullptr) == SheetHost::Begin::Refused) alert->deleteLater();
     }, Qt::QueuedConnection);
 }

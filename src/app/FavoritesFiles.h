@@ -2,8 +2,10 @@
 // The favourite characters as a text file: exported as UTF-16 with a byte-order mark
 // ("Favorites.txt" proposed), written whole or not at all; imported from UTF-8, UTF-16
 // or UTF-32 with a byte-order mark, else UTF-8, else Latin-1. A file that is no text (or
-// too large to be one) is refused with a clear message and the favourites stay as they
-// were. The file dialogs are sheets of the palette: "exportFavorites" and
+// too large to be one, or holds no character) is refused with a clear message and the
+// favourites stay as they were. Before an import replaces them, the favourites are kept
+// as a favourites file in the support folder ("Favorites before import <date>.txt"),
+// which the confirmation names. The file dialogs are sheets of the palette: "exportFavorites" and
 // "importFavorites".
 
 #include <QObject>
@@ -31,6 +33,7 @@ public:
     static inline const QString ExportSheet = QStringLiteral("exportFavorites");
     static inline const QString ImportSheet = QStringLiteral("importFavorites");
     static inline const QString ErrorSheet = QStringLiteral("favoritesError");
+    static inline const QString ImportedSheet = QStringLiteral("favoritesImported");
 
     explicit FavoritesFiles(RbxCharWindowController& palette, QObject* parent = nullptr);
     ~FavoritesFiles() override;
@@ -43,6 +46,10 @@ public:
 
 private:
     QFileDialog* makeDialog(bool save);
+    // Writes the current favourites to a new file of the support folder; its path, or
+    // "" (and why in `error`).
+    static QString keepCurrentFavorites(QString* error);
     void showError(const QString& message);
+    void showAlert(const QString& name, const QString& message, const QString& informative);
     RbxCharWindowController& palette_;
 };

@@ -1,6 +1,8 @@
 // The clipboard listings, and copyString.
 #include "app/RbxListings.h"
 
+#include "core/Log.h"
+#include "core/PrivateFolder.h"
 #include "kxlib/KXScript.h"
 
 #include <QClipboard>
@@ -109,7 +111,14 @@ QString listAttributes(const Context& c) {
 void copyString(const QString& text) {
     if (QClipboard* clipboard = QGuiApplication::clipboard()) clipboard->setText(text);
     // The text travels to the script in a file: it may be longer than an argument can be.
-    QTemporaryFile file(QDir::tempPath() + QStringLiteral("/Runebox-XXXXXX.txt"));
+    // It may hold what the user copied: a private folder, and listings of earlier days go.
+    const QString folder = kx::privateFolder(QStringLiteral("runebox-listings"));
+    if (folder.isEmpty()) {
+        kx::log(QStringLiteral("no private folder for the listing"));
+        return;
+    }
+    kx::removeFilesOlderThan(folder, {QStringLiteral("Runebox-*.txt")}, 24 * 3600);
+    QTemporaryFile file(folder + QStringLiteral("/Runebox-XXXXXX.txt"));
     file.setAutoRemove(false);
     if (!file.open()) return;
     file.write(text.toUtf8());

@@ -3,12 +3,26 @@
 
 #include "app/RbxCharWindowController.h"
 #include "app/RbxSearchField.h"
+#include "kxlib/KXURLHandler.h"
 #include "kxlib/URLExtensions.h"
 #include "core/Log.h"
 
+#include <QFileInfo>
 #include <QLineEdit>
 
 namespace paletteurl {
+
+namespace {
+
+// A link may have the shape finder read a drawing, never any other file.
+bool isShapeFile(const QString& path) {
+    const QFileInfo info(path);
+    const QString suffix = QStringLiteral(".rbxshape");
+    return info.isAbsolute() && info.isFile() && path.endsWith(suffix, Qt::CaseInsensitive) &&
+           info.canonicalFilePath().endsWith(suffix, Qt::CaseInsensitive);
+}
+
+} // namespace
 
 std::optional<OpenRequest> parseOpen(const QUrl& url) {
     const QVariantMap p = kx::url::parameterDictionary(url);
@@ -30,7 +44,13 @@ std::optional<OpenRequest> parseOpen(const QUrl& url) {
         r.sheet = QStringLiteral("contact");
     } else if (sheet.startsWith(QLatin1String("shape"))) {
         r.sheet = QStringLiteral("shapeFinder");
-        if (p.contains(QStringLiteral("file"))) r.options.insert(QStringLiteral("file"), p.value(QStringLiteral("file")));
+        if (p.contains(QStringLiteral("file"))) {
+            const QString file = p.value(QStringLiteral("file")).toString();
+            if (isShapeFile(file))
+                r.options.insert(QStringLiteral("file"), file);
+            else
+                r.refusal = QStringLiteral("\"%1\" is not a shape file").arg(file.left(200));
+        }
     } else if (sheet.startsWith(QLatin1String("import"))) {
         r.sheet = QStringLiteral("importFavorites");
     } else if (sheet.startsWith(QLatin1String("export"))) {
@@ -51,6 +71,8 @@ SetRequest parseSet(const QUrl& url) {
             r.segment = 1;
         else if (v.startsWith(QLatin1String("htm")))
             r.segment = 2;
+        else
+            r.refusal = QStringLiteral("\"%1\" is no insert mode (plain, formatted or html)").arg(v.left(100));
     }
     if (p.contains(QStringLiteral("search"))) r.search = p.value(QStringLiteral("search")).toString();
     return r;
@@ -61,16 +83,24 @@ SetRequest parseSet(const QUrl& url) {
 QVariant RbxCharWindowController::openViaURL(const QUrl& url) {
     const auto request = paletteurl::parseOpen(url);
     if (!request) return {};
+    if (!request->refusal.isEmpty()) {
+        kx::log(QStringLiteral("open: %1").arg(request->refusal));
+        return KXURLHandler::refused(request->refusal);
+    }
     openSheet(request->sheet, request->options);
     return {};
 }
 
 QVariant RbxCharWindowController::setModeViaURL(const QUrl& url) {
     kx::log(QStringLiteral("setModeViaURL:"));
+    const paletteurl::SetRequest request = paletteurl::parseSet(url);
+    if (!request.refusal.isEmpty()) {
+        kx::log(QStringLiteral("set: %1").arg(request.refusal));
+        return KXURLHandler::refused(request.refusal);
+    }
     openWindow(this);
     orderFront();
     stopMouseOutsideFading();
-    const paletteurl::SetRequest request = paletteurl::parseSet(url);
     if (request.hasInsert) {
         if (request.segment) selectInsertModeSegment(*request.segment);
         changeInsertMode();

@@ -14,6 +14,11 @@ bool isSettableType(rbx::key::Type type) {
     return type == Type::Bool || type == Type::Int || type == Type::Float || type == Type::String;
 }
 
+bool linkMayChange(const rbx::key::KeyInfo& info) {
+    // The folder the character names are read from is the maintainers' own choice.
+    return isSettableType(info.type) && info.name != rbx::key::unicodeFolder.qname();
+}
+
 QVariant preferencesViaURL(const QUrl& url, KXDefaults& defaults) {
     kx::log(QStringLiteral("preferencesViaURL:"));
     const QVariantMap parameters = kx::url::parameterDictionary(url);
@@ -24,6 +29,9 @@ QVariant preferencesViaURL(const QUrl& url, KXDefaults& defaults) {
         kx::log(QStringLiteral("pref: %1").arg(why));
         refused << why;
     };
+    // Every parameter is checked before any is applied: a link changes all it names or
+    // nothing.
+    QList<std::pair<QString, QVariant>> changes;  // nil removes
     for (auto it = parameters.cbegin(); it != parameters.cend(); ++it) {
         const QString& name = it.key();
         const QString text = it.value().toString();
@@ -36,23 +44,29 @@ QVariant preferencesViaURL(const QUrl& url, KXDefaults& defaults) {
             refuse(QStringLiteral("no setting named \"%1\"").arg(name.left(100)));
             continue;
         }
-        KXDefaults::Stored stored;
-        if (text.isEmpty()) {
-            // A link removes only what it could also set.
-            if (!isSettableType(info->type)) {
-                refuse(QStringLiteral("%1 cannot be changed by a link").arg(name));
-                continue;
-            }
-            stored = defaults.removeObjectForKey(name);
-        } else {
-            const auto value = rbx::key::valueFor(*info, text);
-            if (!value) {
-                refuse(QStringLiteral("\"%1\" is no value for %2, which holds %3")
-                           .arg(text.left(100), name, rbx::key::valueDescription(*info)));
-                continue;
-            }
-            stored = defaults.setObject(rbx::key::storedForm(info->type, *value), name);
+        // (Text given for data, lists and dictionaries is no value of theirs, below.)
+        if (!linkMayChange(*info) && (text.isEmpty() || isSettableType(info->type))) {
+            refuse(QStringLiteral("%1 cannot be changed by a link").arg(name));
+            continue;
         }
+        if (text.isEmpty()) {
+            changes.append({name, QVariant()});
+            continue;
+        }
+        const auto value = rbx::key::valueFor(*info, text);
+        if (!value) {
+            refuse(QStringLiteral("\"%1\" is no value for %2, which holds %3")
+                       .arg(text.left(100), name, rbx::key::valueDescription(*info)));
+            continue;
+        }
+        changes.append({name, rbx::key::storedForm(info->type, *value)});
+    }
+    if (!refused.isEmpty()) {
+        refused << QStringLiteral("nothing was changed");
+        return KXURLHandler::refused(refused.join(QStringLiteral("; ")));
+    }
+    for (const auto& [name, value] : changes) {
+        const KXDefaults::Stored stored = defaults.setObject(value, name);
         if (stored.status == KXDefaults::Stored::Refused) {
             refuse(QStringLiteral("%1 refused: %2").arg(name, stored.reason));
         } else if (stored.status == KXDefaults::Stored::NotYetSaved) {

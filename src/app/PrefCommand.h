@@ -6,9 +6,10 @@
 // key's type: booleans from 1/0, yes/no, true/false; integers and numbers as decimal
 // text (a number within the range the key can be used with); texts as they are. Settings that hold data, lists or dictionaries (favourites,
 // recent characters, per-application records, layouts of fonts) can be neither set nor
-// removed this way, and a text holding a character the settings file cannot carry is
-// refused. A refused parameter is logged and changes nothing; the others are applied,
-// and the command answers the refusal. Changes that are in effect but could not be
+// removed this way, nor can the folder the character names are read from
+// ("unicodeFolder"), and a text holding a character the settings file cannot carry is
+// refused. A refused parameter is logged and the whole link changes nothing; the
+// command answers the refusal. Changes that are in effect but could not be
 // saved yet are answered the same way, so that the caller hears of them.
 
 #include "kxlib/SettingsKeys.h"
@@ -30,6 +31,8 @@ using rbx::key::keyInfo;
 
 // Whether a link may set (and so remove) a setting of this type.
 bool isSettableType(rbx::key::Type type);
+// Whether a link may set (and so remove) this setting.
+bool linkMayChange(const rbx::key::KeyInfo& info);
 
 // Applies the URL to the store; answers the result text (parameters: none), or the
 // refusal of the parameters it could not apply or not save (KXURLHandler::refused).

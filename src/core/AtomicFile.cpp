@@ -1,6 +1,7 @@
 #include "core/AtomicFile.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 
@@ -74,6 +75,17 @@ bool AtomicFile::open() {
     if (::stat(QFile::encodeName(path_).constData(), &old) == 0 && S_ISREG(old.st_mode))
         ::fchmod(fd_, old.st_mode & 07777);
     return true;
+}
+
+int AtomicFile::removeLeftTemporaryFiles(const QString& path) {
+    const QFileInfo info(path);
+    const QDir folder(info.absolutePath());
+    int removed = 0;
+    // The names open() makes: "." + the file's name + "." + 8 hex digits + ".tmp".
+    for (const QString& name : folder.entryList({QStringLiteral(".%1.????????.tmp").arg(info.fileName())},
+                                                QDir::Files | QDir::Hidden | QDir::System))
+        if (QFile::remove(folder.filePath(name))) ++removed;
+    return removed;
 }
 
 bool AtomicFile::write(const char* data, qsizetype size) {

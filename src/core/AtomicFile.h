@@ -39,6 +39,11 @@ public:
     // "cannot write <path>: <reason>" after a failure; empty before one.
     QString errorString() const { return error_; }
 
+    // Removes the temporary files that writers of `path` left beside it when they were
+    // ended before they could finish; answers how many. Only for a caller that knows no
+    // writer is at work (one holding the file's lock).
+    static int removeLeftTemporaryFiles(const QString& path);
+
 private:
     bool fail(const QString& step, int error);
 

@@ -1,6 +1,7 @@
 #include "core/Bundle.h"
 
 #include "core/Log.h"
+#include "core/PathInFolder.h"
 #include "core/Plist.h"
 #include "core/ProcessWide.h"
 
@@ -38,8 +39,13 @@ QString Bundle::pathForResource(const QString& name, const QString& type) const 
     if (name.isEmpty()) return QString();
     QString file = name;
     if (!type.isEmpty()) file += (type.startsWith(u'.') ? QString() : QStringLiteral(".")) + type;
-    const QString path = resources_ + u'/' + file;
-    return QFileInfo::exists(path) ? path : QString();
+    // Names come from settings and links too (a script of the per-application settings).
+    const PathInFolder inside = pathInFolder(resources_, file);
+    if (!inside) {
+        log(QStringLiteral("*** resource refused: %1").arg(inside.refusal));
+        return QString();
+    }
+    return QFileInfo::exists(inside.path) ? inside.path : QString();
 }
 
 QVariantMap Bundle::infoDictionary() const {

@@ -26,7 +26,8 @@ public:
 
     QString resourcePath() const { return resources_; }
     // The path of the data file "name.type" (or "name" when type is empty), which may
-    // name a subfolder; a null string when there is no such file or folder.
+    // name a subfolder; a null string when there is no such file or folder, and when the
+    // name leads outside the data folder (logged).
     QString pathForResource(const QString& name, const QString& type = QString()) const;
 
     // Info.plist, read once; empty (and logged) when it cannot be read.

@@ -2,6 +2,7 @@
 
 #include "core/FoundationValues.h"
 #include "core/Log.h"
+#include "core/PathInFolder.h"
 #include "core/RbxMacRoman.h"
 #include "kxlib/KXAppSettings.h"
 #include "kxlib/KXUtilities.h"
@@ -25,7 +26,7 @@ namespace {
 
 const QString FixedFontKey = QStringLiteral("fdFixedFont");
 const QString AEDescKey = QStringLiteral("fdAEDesc");
-const QString ScriptKey = QStringLiteral("fdScript");
+const QString& ScriptKey = KXAppSettings::ScriptKey;
 const QString PreferenceKey = QStringLiteral("fdPreferenceKey");
 const QString MaxScanLevelKey = QStringLiteral("fdMaxScanLevel");
 const QString PickSeparatorKey = QStringLiteral("fdPickSeparator");
@@ -237,9 +238,15 @@ QString RbxFontDetector::scriptFontName() {
 
 QString RbxFontDetector::preferencesFontName() const {
     const QString identifier = process_ ? process_->identifier() : QString();
-    const QString ini = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QLatin1Char('/') +
-                        identifier + QStringLiteral(".conf");
+    // The identifier comes from the other program (its window class, its desktop entry).
+    const kx::PathInFolder inside = kx::fileInFolder(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation),
+                                                     identifier + QStringLiteral(".conf"));
+    const QString ini = inside.path;
     QString value;
+    if (!identifier.isEmpty() && !inside) {
+        kx::log(QStringLiteral("font detection: preferences file refused: %1").arg(inside.refusal));
+        return {};
+    }
     if (QFile::exists(ini)) {
         QSettings prefs(ini, QSettings::IniFormat);
         prefs.sync();

@@ -47,7 +47,10 @@ public:
     // Fetches a remote update (https only; the file must be named "autoupdate" V
     // ".plist") in the background; ignored within 60 s of the previous call.
     static void updateWithRemoteData(const QString& url);
-    // The URL command "appsetting": a report text for "show", else nothing.
+    // The URL command "appsetting": a report text for "show", else nothing; a refusal
+    // (KXURLHandler::refused) for a missing or unusable name or signature, a script name
+    // that leads outside the bundle's data folder, and a file that cannot be written or
+    // removed.
     static QVariant addAppSettingFromURL(const QUrl& url);
 
     // ---- instances ----
@@ -90,9 +93,9 @@ public:
     static QVariantMap computeSettings(const QVariantMap& merged, const ProcessFacts& facts, const QString& suffix);
     // "yes"/"true" YES, "no"/"false" NO, otherwise a value's integer value is not 0.
     static bool parseFlag(const QVariant& value);
-    // A name for a settings file: not empty, no "/", no leading ".", no control
-    // characters.
-    static bool isSafeSettingsName(const QString& name);
+    // The setting that names a bundle script of the font detection ("%" stands for the
+    // program's name).
+    static inline const QString ScriptKey = QStringLiteral("fdScript");
     // The text of the settings file the URL command "appsetting" writes.
     static QString settingsFileText(const QVariant& pluginVersion, const QString& signature, const QString& name,
                                     const QVariantMap& settings);

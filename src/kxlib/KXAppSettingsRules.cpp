@@ -211,15 +211,6 @@ bool KXAppSettings::parseFlag(const QVariant& v) {
     return kx::ns::hasNumberValue(v) && kx::ns::intValue(v) != 0;
 }
 
-bool KXAppSettings::isSafeSettingsName(const QString& name) {
-    if (name.isEmpty() || name.startsWith(QLatin1Char('.')) || name.contains(QLatin1Char('/'))) return false;
-    if (name.size() > 200) return false;
-    for (QChar c : name)
-        if (c.unicode() < 0x20 || c.unicode() == 0x7F || c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
-            return false;
-    return true;
-}
-
 QString KXAppSettings::settingsFileText(const QVariant& pluginVersion, const QString& signature, const QString& name,
                                         const QVariantMap& settings) {
     auto quoted = [](const QString& s) { return kx::plist::writeOpenStep(QVariant(s)).trimmed(); };

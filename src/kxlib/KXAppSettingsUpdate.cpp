@@ -10,6 +10,7 @@
 #include "core/Bundle.h"
 #include "core/FoundationValues.h"
 #include "core/Log.h"
+#include "core/PathInFolder.h"
 #include "core/MainThread.h"
 #include "core/Plist.h"
 
@@ -110,28 +111,34 @@ QVariant KXAppSettingsStore::addAppSettingFromURL(const QUrl& url) {
         reloadSettings();
         return {};
     }
-    if (!params.contains(QStringLiteral("name"))) {
-        kx::log(QStringLiteral("missing name in URL"));
-        return {};
-    }
+    // A link that is not carried out says why: its sender hears it.
+    auto refuse = [](const QString& why) {
+        kx::log(why);
+        return KXURLHandler::refused(why);
+    };
+    if (!params.contains(QStringLiteral("name"))) return refuse(QStringLiteral("missing name in URL"));
     const QString name = params.value(QStringLiteral("name")).toString();
+    const QString folder = KXAppSettings::settingsFolder();
+    if (folder.isEmpty()) return refuse(QStringLiteral("the folder \"Application Settings\" cannot be made"));
     // The name becomes a file name in the settings folder: nothing that leads out of it
     // or hides the file.
-    if (!KXAppSettings::isSafeSettingsName(name)) {
-        kx::log(QStringLiteral("invalid name in URL: %1").arg(name));
-        return {};
-    }
-    const QString folder = KXAppSettings::settingsFolder();
-    if (folder.isEmpty()) return {};
-    const QString path = folder + QLatin1Char('/') + name + QStringLiteral(".plist");
+    const kx::PathInFolder file = kx::fileInFolder(folder, name);
+    if (!file) return refuse(QStringLiteral("invalid name in URL: %1").arg(file.refusal));
+    const QString path = file.path + QStringLiteral(".plist");
     if (params.contains(QStringLiteral("delete"))) {
+        if (!QFileInfo(path).isFile()) return refuse(QStringLiteral("no application setting named \"%1\"").arg(name));
+        if (!QFile::remove(path)) return refuse(QStringLiteral("the application setting %1 cannot be removed").arg(name));
         // Without the file's entries from now on, not only after the next reload.
-        if (QFileInfo(path).isFile() && QFile::remove(path)) reloadSettings();
+        reloadSettings();
         return {};
     }
-    if (!params.contains(QStringLiteral("signature"))) {
-        kx::log(QStringLiteral("missing signature in URL"));
-        return {};
+    if (!params.contains(QStringLiteral("signature")) || params.value(QStringLiteral("signature")).toString().isEmpty())
+        return refuse(QStringLiteral("missing signature in URL"));
+    // A script of the font detection is a file of the bundle's data folder.
+    if (params.contains(KXAppSettings::ScriptKey)) {
+        const kx::PathInFolder script = kx::pathInFolder(kx::Bundle::mainBundle().resourcePath(),
+                                                         params.value(KXAppSettings::ScriptKey).toString() + QStringLiteral(".sh"));
+        if (!script) return refuse(QStringLiteral("%1 refused: %2").arg(KXAppSettings::ScriptKey, script.refusal));
     }
     // Text the settings file could not carry would make the whole file unreadable.
     if (const auto c = kx::plist::characterXmlCannotCarry(QVariant(params))) {

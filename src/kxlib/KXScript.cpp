@@ -2,6 +2,7 @@
 
 #include "core/Bundle.h"
 #include "core/Log.h"
+#include "core/PathInFolder.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,6 +11,12 @@
 #include <cmath>
 
 KXScript KXScript::bundleScript(const QString& name) {
+    // The name comes from the per-application settings, which a link can write.
+    const kx::PathInFolder inside = kx::pathInFolder(kx::Bundle::mainBundle().resourcePath(), name + QStringLiteral(".sh"));
+    if (!inside) {
+        kx::log(QStringLiteral("*** Bundle script refused: %1").arg(inside.refusal));
+        return KXScript();
+    }
     const QString path = kx::Bundle::mainBundle().pathForResource(name, QStringLiteral("sh"));
     if (path.isEmpty() || !QFileInfo(path).isFile()) {
         kx::log(QStringLiteral("*** Bundle script \"%1\" missing.").arg(name));

@@ -13,7 +13,8 @@
 class KXScript {
 public:
     // The bundle script "<name>.sh"; an invalid script (and the log line
-    // "*** Bundle script \"<name>\" missing.") when there is none.
+    // "*** Bundle script \"<name>\" missing.") when there is none, and (logged "*** Bundle
+    // script refused: ...") when the name leads outside the bundle's data folder.
     static KXScript bundleScript(const QString& name);
     // Runs the bundle script with the arguments and answers its output ("" when it is
     // missing or fails).

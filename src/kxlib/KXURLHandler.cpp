@@ -4,21 +4,18 @@
 #include "core/Bundle.h"
 #include "core/FoundationValues.h"
 #include "core/Log.h"
+#include "core/PrivateFolder.h"
 #include "platform/dbus/AppleEventBridge.h"
 #include "platform/dbus/FourCharCode.h"
 
 #include <QDateTime>
 #include <QDir>
-#include <QDirIterator>
 #include <QFileInfo>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QTimer>
 #include <QCoreApplication>
 
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 constexpr qsizetype MaxURLLength = 64 * 1024;
@@ -173,25 +170,7 @@ bool KXURLHandler::openWithDesktop(const QString& path) {
 }
 
 QString KXURLHandler::pageFolder() {
-    if (!m_pageFolder.isEmpty() && QFileInfo(m_pageFolder).isDir()) return m_pageFolder;
-    // Our own folder in the runtime folder: made 0700, and only used when it is a real
-    // folder of ours with no access for others.
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty()) {
-        const QString folder = runtime + QStringLiteral("/runebox-pages");
-        const QByteArray native = QFile::encodeName(folder);
-        ::mkdir(native.constData(), 0700);
-        struct stat st {};
-        if (::lstat(native.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid() &&
-            (st.st_mode & 077) == 0) {
-            m_pageFolder = folder;
-            return m_pageFolder;
-        }
-    }
-    if (!m_fallbackFolder) m_fallbackFolder = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/runebox-pages-XXXXXX"));
-    if (!m_fallbackFolder->isValid()) return {};
-    QFile::setPermissions(m_fallbackFolder->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    m_pageFolder = m_fallbackFolder->path();
+    if (m_pageFolder.isEmpty() || !QFileInfo(m_pageFolder).isDir()) m_pageFolder = kx::privateFolder(QStringLiteral("runebox-pages"));
     return m_pageFolder;
 }
 
@@ -213,12 +192,7 @@ QString KXURLHandler::writeResultPage(const QUrl& url, const QVariant& result) {
         return {};
     }
     // Pages of earlier days are no longer looked at.
-    const QDateTime old = QDateTime::currentDateTime().addDays(-1);
-    QDirIterator it(folder, {QStringLiteral("*.html")}, QDir::Files);
-    while (it.hasNext()) {
-        it.next();
-        if (it.fileInfo().lastModified() < old) QFile::remove(it.filePath());
-    }
+    kx::removeFilesOlderThan(folder, {QStringLiteral("*.html")}, 24 * 3600);
     QString scheme = url.scheme().toLower();
     scheme.removeIf([](QChar c) { return !(c.isLetterOrNumber() && c.unicode() < 128) && c != u'-' && c != u'.' && c != u'+'; });
     if (scheme.isEmpty()) scheme = QStringLiteral("page");

@@ -111,5 +111,4 @@ private:
     QHash<QString, Entry> m_commands;
     Opener m_opener = &KXURLHandler::openWithDesktop;
     QString m_pageFolder;
-    std::unique_ptr<class QTemporaryDir> m_fallbackFolder;
 };

@@ -4,6 +4,7 @@
 #include "kxlib/KXUtilities.h"
 
 #include "core/Log.h"
+#include "core/PrivateFolder.h"
 
 #include <QDir>
 #include <QFile>
@@ -39,7 +40,7 @@ QString expandTilde(const QString& path) {
 QString KXUtilities::runShellScript(const QString& path, const QStringList& parameters, double timeoutSeconds) {
     const QString script = expandTilde(path);
     const QString name = QFileInfo(script).fileName();
-    QTemporaryFile output(QDir::tempPath() + QStringLiteral("/runebox-script-XXXXXX"));
+    QTemporaryFile output(kx::privateFolder(QStringLiteral("runebox-scripts")) + QStringLiteral("/output-XXXXXX"));
     if (!output.open()) {
         return QStringLiteral("script %1 failed: %2").arg(name, output.errorString());
     }

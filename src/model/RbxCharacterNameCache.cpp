@@ -168,7 +168,8 @@ QByteArray RbxCharacterName::cacheDataForNames(const List& names) {
 RbxCharacterName::List RbxCharacterName::namesFromCacheData(const QByteArray& data) {
     List names;
     names.text_.resize(static_cast<std::size_t>(data.size() + 1) / 2);
-    std::memcpy(names.text_.data(), data.constData(), static_cast<std::size_t>(data.size()));
+    // An empty cache has no bytes to copy (and an empty vector no storage to copy into).
+    if (!data.isEmpty()) std::memcpy(names.text_.data(), data.constData(), static_cast<std::size_t>(data.size()));
     readCacheInPlace(names.entries_, names.text_, static_cast<std::size_t>(data.size()));
     return names;
 }

@@ -1,7 +1,8 @@
 // The favourites files and the contact sheet of the real runebox program: the file
 // dialogs, opened by URL command or with the palette's menu, are driven with the keyboard
 // of the X server; an export read back by import
-// gives the same favourites, a damaged file is refused with a message and changes
+// gives the same favourites and keeps the ones it replaced in a file that its
+// confirmation names, a damaged or empty file is refused with a message and changes
 // nothing; the contact sheet's links and mail reach the desktop's opener.
 #include "FakeOpener.h"
 #include "SheetDriving.h"
@@ -44,6 +45,18 @@ bool chooseInDialog(const QString& command, const QString& sheet, const QString&
     return true;
 }
 
+// The confirmation of an import: the file it names, where the favourites it replaced
+// are kept; the confirmation is then closed.
+QString confirmedImport() {
+    if (!waitForSheet(QStringLiteral("favoritesImported"))) return QString();
+    const QString text = sheetFields().value(QStringLiteral("alertInformative")).toString();
+    const qsizetype from = text.indexOf(u'“') + 1;
+    const qsizetype to = text.indexOf(u'”', from);
+    pressKey(QStringLiteral("Return"));
+    if (from <= 0 || to < 0 || !waitForSheet(QString())) return QString();
+    return text.mid(from, to - from);
+}
+
 QString utf16(const QByteArray& bytes) {
     QString s;
     for (qsizetype i = 2; i + 1 < bytes.size(); i += 2) s += QChar(char16_t(std::uint8_t(bytes[i]) | std::uint8_t(bytes[i + 1]) << 8));
@@ -64,7 +77,8 @@ TEST(FavoritesFiles, AnExportReadBackGivesTheSameFavouritesAndADamagedFileChange
     ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << copy.output().toStdString();
 
     ASSERT_TRUE(chooseInDialog(QStringLiteral("import"), QStringLiteral("importFavorites"), start)) << copy.output().toStdString();
-    ASSERT_TRUE(waitForSheet(QString()));
+    const QString keptFirst = confirmedImport();
+    EXPECT_TRUE(QFile::exists(keptFirst)) << keptFirst.toStdString() << copy.output().toStdString();
     const QString exported = dir.filePath(QStringLiteral("Favorites.txt"));
     ASSERT_TRUE(chooseInDialog(QStringLiteral("export"), QStringLiteral("exportFavorites"), exported)) << copy.output().toStdString();
     ASSERT_TRUE(rbxtest::waitFor([&] { return QFile::exists(exported); }, 10000)) << copy.output().toStdString();
@@ -83,6 +97,16 @@ TEST(FavoritesFiles, AnExportReadBackGivesTheSameFavouritesAndADamagedFileChange
     screenshot(QStringLiteral("favorites-error"));
     pressKey(QStringLiteral("Return"));
     ASSERT_TRUE(waitForSheet(QString()));
+    // Nor is a file without a character, which would only erase them.
+    const QString empty = dir.filePath(QStringLiteral("empty.txt"));
+    QFile nothing(empty);
+    ASSERT_TRUE(nothing.open(QIODevice::WriteOnly));
+    nothing.close();
+    ASSERT_TRUE(chooseInDialog(QStringLiteral("import"), QStringLiteral("importFavorites"), empty));
+    ASSERT_TRUE(waitForSheet(QStringLiteral("favoritesError"))) << copy.output().toStdString();
+    EXPECT_TRUE(sheetFields().value(QStringLiteral("alertInformative")).toString().contains(QStringLiteral("The file holds no characters.")));
+    pressKey(QStringLiteral("Return"));
+    ASSERT_TRUE(waitForSheet(QString()));
     const QString again = dir.filePath(QStringLiteral("again.txt"));
     ASSERT_TRUE(chooseInDialog(QStringLiteral("export"), QStringLiteral("exportFavorites"), again));
     ASSERT_TRUE(rbxtest::waitFor([&] { return QFile::exists(again); }, 10000));
@@ -91,7 +115,11 @@ TEST(FavoritesFiles, AnExportReadBackGivesTheSameFavouritesAndADamagedFileChange
     // The export read back by import gives the same favourites; the palette's menu opens
     // the dialogs as the URL commands do.
     ASSERT_TRUE(chooseInDialog(QStringLiteral("import"), QStringLiteral("importFavorites"), exported, Through::Menu));
-    ASSERT_TRUE(waitForSheet(QString()));
+    // The favourites it replaced are kept as a favourites file of their own.
+    const QString keptSecond = confirmedImport();
+    ASSERT_FALSE(keptSecond.isEmpty()) << copy.output().toStdString();
+    EXPECT_NE(keptSecond, keptFirst);
+    EXPECT_EQ(readFile(keptSecond), bytes);
     const QString third = dir.filePath(QStringLiteral("third.txt"));
     ASSERT_TRUE(chooseInDialog(QStringLiteral("export"), QStringLiteral("exportFavorites"), third, Through::Menu));
     ASSERT_TRUE(rbxtest::waitFor([&] { return QFile::exists(third); }, 10000));

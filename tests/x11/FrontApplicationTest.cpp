@@ -239,6 +239,7 @@ public:
         env.insert(QStringLiteral("RUNEBOX_RESOURCES"), dir_.path());
         return env;
     }
+    QString path() const { return dir_.path(); }
 
 private:
     QTemporaryDir dir_;
@@ -316,6 +317,30 @@ TEST(FollowingTheFrontApplication, AScriptThatTakesTooLongIsStopped) {
     ASSERT_TRUE(rbxtest::waitFor([&] { return copy.output().contains(timedOut); }, 15000)) << copy.output().toStdString();
     EXPECT_LT(sinceStarted.elapsed(), 6000);  // well before the script would have answered
     ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << copy.output().toStdString();
+    EXPECT_NE(fontShown(), QStringLiteral("DejaVuSerif-Bold"));
+}
+
+// The settings name their script as a file of the bundle: one that climbs out of it (to a
+// script a browser saved, say) is refused and never run.
+TEST(FollowingTheFrontApplication, AScriptOutsideTheBundleIsNeverRun) {
+    const QString ran = QDir::homePath() + QStringLiteral("/outside-script-ran");
+    BundleWithScript bundle(QStringLiteral("fontof-runebox-fakeapp"), ScriptOfTheFont);
+    writeFile(QDir::homePath() + QStringLiteral("/Downloads/x-runebox-fakeapp.sh"),
+              "touch \"$HOME/outside-script-ran\"; echo 'DejaVu Serif Bold'\n");
+    const QString climbing = QDir(bundle.path()).relativeFilePath(QDir::homePath() + QStringLiteral("/Downloads/x-%"));
+    ASSERT_TRUE(climbing.startsWith(QStringLiteral("../"))) << climbing.toStdString();
+    setUpApplicationSettings({{QStringLiteral("fdScript"), climbing}});
+    FakeApp app(QStringLiteral("editor"), R"({"role": "application", "name": "fake"})");
+    ASSERT_TRUE(app.started());
+    detectFontsIn(QStringLiteral("runebox-fakeapp"));
+    x11test::pointTo(awayFromThePalette);
+    Copy copy({}, bundle.environment());
+    ASSERT_TRUE(Copy::waitForState([](const QVariantMap& s) { return s.value(QStringLiteral("front")) == QLatin1String("runebox-fakeapp"); }))
+        << copy.output().toStdString();
+    EXPECT_TRUE(rbxtest::waitFor([&] { return copy.output().contains(QStringLiteral("*** Bundle script refused: the name")); }, 15000))
+        << copy.output().toStdString();
+    EXPECT_TRUE(copy.output().contains(QStringLiteral("leads outside its folder")));
+    EXPECT_FALSE(QFile::exists(ran));
     EXPECT_NE(fontShown(), QStringLiteral("DejaVuSerif-Bold"));
 }
 

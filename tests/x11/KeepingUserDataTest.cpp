@@ -1,5 +1,6 @@
 // Nothing the user has is lost by the running palette: links cannot remove favourites nor
-// store text that would make the settings file unreadable, a full disk costs no setting
+// store text that would make the settings file unreadable, a settings file another
+// program empties is written whole again, a full disk costs no setting
 // and no layout file (the changes are reported as not yet saved and written once there is
 // room, at the latest at quit), and the clipboard the palette gave back to the user
 // outlives the palette. Each runs the real runebox program.
@@ -62,10 +63,12 @@ TEST(KeepingUserData, LinksNeitherRemoveFavouritesNorStoreTextTheSettingsFileCan
     EXPECT_TRUE(out.contains(QStringLiteral("favoriteCharacters cannot be changed by a link"))) << out.toStdString();
     EXPECT_EQ(run(Runebox, {QStringLiteral("runebox://pref?selectedFont=x%01y&recentLines=6")}, &out), 1);
     EXPECT_TRUE(out.contains(QStringLiteral("U+0001"))) << out.toStdString();
-    // The allowed change of the same link was made.
-    ASSERT_TRUE(rbxtest::waitFor([] { return storedSettings().value(QStringLiteral("recentLines")) == QStringLiteral("6"); },
-                                 10000))
-        << copy.output().toStdString();
+    // A link changes all it names or nothing: not even the fit change of the same link.
+    EXPECT_TRUE(out.contains(QStringLiteral("nothing was changed"))) << out.toStdString();
+    EXPECT_EQ(run(Runebox, {QStringLiteral("runebox://pref?formattedSize=21&bogus=1")}, &out), 1);
+    EXPECT_TRUE(out.contains(QStringLiteral("no setting named \"bogus\""))) << out.toStdString();
+    EXPECT_EQ(storedSettings().value(QStringLiteral("recentLines")), QVariant(QStringLiteral("3")));
+    EXPECT_FALSE(storedSettings().contains(QStringLiteral("formattedSize")));
 
     // The file stays readable and keeps everything.
     EXPECT_EQ(run(Tool, {QStringLiteral("defaults"), QStringLiteral("read"), Domain}, &out), 0) << out.toStdString();
@@ -76,6 +79,27 @@ TEST(KeepingUserData, LinksNeitherRemoveFavouritesNorStoreTextTheSettingsFileCan
     EXPECT_GE(stored.value(QStringLiteral("launchCount")).toString().toInt(), 41);
     const QStringList corrupt = QDir(platform::DefaultsDomain::folderPath()).entryList({QStringLiteral("*.corrupt-*")});
     EXPECT_TRUE(corrupt.isEmpty()) << corrupt.join(u' ').toStdString();
+}
+
+// A settings file emptied by another program under the running palette is damage, not
+// the removal of every setting: the next change writes back all the palette holds, and
+// the emptied file is kept aside.
+TEST(KeepingUserData, ASettingsFileEmptiedUnderThePaletteIsWrittenWhole) {
+    userSettings();
+    Copy copy;
+    ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << copy.output().toStdString();
+    {
+        QFile f(platform::DefaultsDomain::pathForDomain(Domain));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    }
+    QString out;
+    EXPECT_EQ(run(Runebox, {QStringLiteral("runebox://pref?recentLines=13")}, &out), 0) << out.toStdString();
+    const QVariantMap stored = storedSettings();
+    EXPECT_EQ(stored.value(QStringLiteral("recentLines")), QVariant(QStringLiteral("13")));
+    EXPECT_EQ(stored.value(QStringLiteral("favoriteCharacters")), QVariant(Favourites));
+    EXPECT_EQ(stored.value(QStringLiteral("sample")), QVariant(QStringLiteral("my sample")));
+    const QStringList corrupt = QDir(platform::DefaultsDomain::folderPath()).entryList({QStringLiteral("*.corrupt-*")});
+    EXPECT_EQ(corrupt.size(), 1) << corrupt.join(u' ').toStdString() << copy.output().toStdString();
 }
 
 TEST(KeepingUserData, AFullDiskCostsNoSettingNorLayoutAndChangesAreSavedOnceThereIsRoom) {

@@ -664,8 +664,8 @@ QString shownListing(const x11test::FakeOpener& opener, int n) {
     return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
 }
 
-// The palette started with a desktop opener that notes the listings it is given to show
-// (written into a folder of the test's own).
+// The palette started with a desktop opener that notes the listings it is given to show,
+// and a temporary folder of the test's own.
 struct ListingPalette {
     ListingPalette() : palette(environment()) {
         font = Copy::state().value(QStringLiteral("font")).toString();
@@ -706,6 +706,13 @@ TEST(SearchField, TheCmapAndTimingListingsTypedIntoTheFieldAreShownAndCopied) {
     ASSERT_TRUE(expected.contains(QStringLiteral("\nsubtables: "))) << expected.toStdString();
     EXPECT_EQ(shownListing(opener, 0), expected);
     EXPECT_TRUE(rbxtest::waitFor([&] { return clipboardText() == expected; }, 5000)) << clipboardText().toStdString();
+    // The listing (which may hold the clipboard's contents) lies in a private folder of the
+    // runtime folder, not in the temporary folder.
+    const QString listing = opener.opened(1).value(0);
+    const QString privateListings = qEnvironmentVariable("XDG_RUNTIME_DIR") + QStringLiteral("/runebox-listings");
+    EXPECT_EQ(QFileInfo(listing).absolutePath(), privateListings) << listing.toStdString();
+    EXPECT_EQ(QFileInfo(privateListings).permissions() & (QFile::ReadGroup | QFile::ReadOther | QFile::ExeOther), 0);
+    EXPECT_EQ(QDir(shows.temp.path()).entryList({QStringLiteral("Runebox-*")}, QDir::Files), QStringList());
 
     // The timing: every timed name has a line; afterwards the palette is as it was.
     const QRect frame = x11test::frameOf(x11test::windowOfPid(int(palette.copy.process().processId())));

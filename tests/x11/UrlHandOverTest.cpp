@@ -7,6 +7,8 @@
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <gtest/gtest.h>
 
@@ -119,6 +121,22 @@ TEST(UrlHandOver, RefusedUrlsAreReportedOnBothRoads) {
         {QStringLiteral("runebox://pref?sample=%zz"), QStringLiteral("was refused: not a valid URL")},
         {longURL, QStringLiteral("was refused: the URL has 100000 characters")},
         {QStringLiteral("runebox://nonsense"), QStringLiteral("was refused: no command \"nonsense\"")},
+        // A link changes all it names or nothing.
+        {QStringLiteral("runebox://pref?formattedSize=21&bogus=1"), QStringLiteral("no setting named \"bogus\"; nothing was changed")},
+        // Nor can it choose where the names are read from.
+        {QStringLiteral("runebox://pref?unicodeFolder=%2Ftmp"), QStringLiteral("unicodeFolder cannot be changed by a link")},
+        {QStringLiteral("runebox://set?insert=bogus"), QStringLiteral("\"bogus\" is no insert mode")},
+        // A per-application settings file stays in its folder and names a script of the
+        // bundle only.
+        {QStringLiteral("runebox://appsetting?name=../evil&signature=/xterm&directInsertion=1"),
+         QStringLiteral("invalid name in URL: the name \"../evil\" is not the name of one file")},
+        {QStringLiteral("runebox://appsetting?name=.hidden&signature=/xterm&directInsertion=1"),
+         QStringLiteral("the name \".hidden\" begins with \".\"")},
+        {QStringLiteral("runebox://appsetting?name=&signature=/xterm&directInsertion=1"), QStringLiteral("the name is empty")},
+        {QStringLiteral("runebox://appsetting?name=e&directInsertion=1"), QStringLiteral("missing signature in URL")},
+        {QStringLiteral("runebox://appsetting?name=e&signature=/xterm&fdScript=../../../../../../../../tmp/x"),
+         QStringLiteral("fdScript refused: the name \"../../../../../../../../tmp/x.sh\" leads outside its folder")},
+        {QStringLiteral("runebox://open?sheet=shape&file=%2Fetc%2Fpasswd"), QStringLiteral("\"/etc/passwd\" is not a shape file")},
     };
     for (const auto& r : refused) {
         for (const QStringList& command : {QStringList{Runebox, r.url}, QStringList{Tool, QStringLiteral("url"), r.url}}) {
@@ -128,6 +146,12 @@ TEST(UrlHandOver, RefusedUrlsAreReportedOnBothRoads) {
             EXPECT_LT(p.err.size(), 1000);  // the long URL is cut
         }
     }
+    const QString appSettings = qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Runebox/Application Settings");
+    EXPECT_EQ(QDir(appSettings).entryList(QDir::Files | QDir::Hidden), QStringList()) << appSettings.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Runebox/evil.plist")));
+    EXPECT_FALSE(rbxtest::runProgram(Tool, {QStringLiteral("defaults"), QStringLiteral("read"), QStringLiteral("org.runebox.Runebox"),
+                                            QStringLiteral("formattedSize")}, rbxtest::Channels::Separate, 30000)
+                     .out.startsWith(QStringLiteral("21")));
     // What the copy took goes through with status 0, and took effect.
     rbxtest::ProgramRun p = runApart(Runebox, {QStringLiteral("runebox://pref?recentLines=3")});
     EXPECT_EQ(p.code, 0) << p.err.toStdString();

@@ -28,13 +28,21 @@ QString fileNameForDomain(const QString& domain) {
 }
 
 // The file's dictionary; `ok` false when the file exists but is not a readable
-// dictionary (a missing file is an empty domain). Texts the XML form cannot carry (a
-// binary file or another program may hold them) are left out, each with a log line.
+// dictionary (a missing file is an empty domain). An empty file is damage too: this
+// store never writes one (an empty domain is an empty dictionary), so it is another
+// program's doing, such as a truncation, and not the removal of every key. Texts the
+// XML form cannot carry (a binary file or another program may hold them) are left out,
+// each with a log line.
 QVariantMap readDictionary(const QString& path, bool* ok, QString* error) {
     *ok = true;
     const QFileInfo info(path);
     if (!info.exists()) return {};
     const kx::plist::Result r = kx::plist::readFile(path);
+    if (r.ok() && r.value.toMap().isEmpty() && QFileInfo(path).size() == 0) {
+        *ok = false;
+        *error = QStringLiteral("%1 is empty").arg(path);
+        return {};
+    }
     if (!r.ok()) {
         *ok = false;
         *error = r.error;
@@ -99,6 +107,13 @@ DefaultsDomain::DefaultsDomain(const QString& domain, Watch watch, WriteListener
     values_ = readDictionary(path_, &ok, &readError_);
     if (!ok) kx::log(QStringLiteral("could not read settings: %1").arg(readError_));
     if (watch == Watch::No || !QCoreApplication::instance()) return;
+    // A writer ended in the middle (killed, the machine off) leaves its temporary file.
+    // While the lock is ours no writer is at work: what is there is left over.
+    QLockFile lockFile(path_ + QStringLiteral(".lock"));
+    if (lockFile.tryLock(1000)) {
+        if (const int removed = kx::AtomicFile::removeLeftTemporaryFiles(path_))
+            kx::log(QStringLiteral("settings: removed %1 temporary file(s) left by unfinished writes").arg(removed));
+    }
     if (kx::isMainThread()) {
         startWatching();
     } else {
@@ -122,10 +137,22 @@ void DefaultsDomain::startWatching() {
     debounce_->setInterval(20);
     connect(watcher_, &QFileSystemWatcher::fileChanged, this, &DefaultsDomain::watchedPathChanged);
     connect(watcher_, &QFileSystemWatcher::directoryChanged, this, &DefaultsDomain::watchedPathChanged);
-    connect(debounce_, &QTimer::timeout, this, [this] {
+    // A file damaged under us (emptied, cut short) that stays so for a moment, not a
+    // write in progress, is set aside and what this store holds written whole.
+    auto* repair = new QTimer(this);
+    repair->setSingleShot(true);
+    repair->setInterval(RepairDelayMs);
+    connect(debounce_, &QTimer::timeout, this, [this, repair] {
         // An atomic replacement ends the watch of the old file: watch the new one.
         if (QFileInfo::exists(path_) && !watcher_->files().contains(path_)) watcher_->addPath(path_);
         reload();
+        if (!readError().isEmpty()) repair->start();
+    });
+    connect(repair, &QTimer::timeout, this, [this] {
+        reload();
+        QMutexLocker lock(&mutex_);
+        if (readError_.isEmpty() || values_.isEmpty()) return;
+        if (writePending().saved()) readError_.clear();
     });
     auto* retry = new QTimer(this);
     retry->setInterval(RetryIntervalMs);

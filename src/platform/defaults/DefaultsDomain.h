@@ -14,7 +14,10 @@
 // and left out when a file (binary or written by another program) holds them, so that
 // no value can make the file unreadable. A file watcher (on the file and its folder,
 // since an atomic replacement is a rename) reads the file again when it changes and
-// reports every key whose value differs from the one held here.
+// reports every key whose value differs from the one held here. A file that cannot be
+// read, or that is empty, is damage, never the removal of every key: the values held
+// here stay, and the next write (or the watcher, once the damage has lasted a moment)
+// keeps the file aside as "<file>.corrupt-N" and writes them whole.
 
 #include <QMutex>
 #include <QSet>
@@ -92,6 +95,9 @@ public:
 
     // How often a pending change is tried again while the application runs.
     static constexpr int RetryIntervalMs = 3000;
+    // How long a file seen damaged by the watcher may stay so before it is set aside and
+    // written anew from the values held here.
+    static constexpr int RepairDelayMs = 1000;
 
     // Writes the pending changes now; Saved when none are left.
     Stored flush();

@@ -2,11 +2,13 @@
 // that a file that is no favourites file changes nothing.
 #include "PaletteFixture.h"
 
+#include "app/AlertSheet.h"
 #include "app/FavoritesFiles.h"
 #include "app/PaletteSheets.h"
 #include "app/PaletteURLCommands.h"
 #include "common/ScopedInstance.h"
 #include "common/SmallFileSystem.h"
+#include "core/KXAppSupport.h"
 #include "core/Log.h"
 #include "model/RbxFavGroupDescription.h"
 
@@ -87,8 +89,21 @@ TEST_F(FavoritesFile, AnExportImportsBackToTheSameFavourites) {
 
     shared().setFavoritesToString(QStringLiteral("x"));
     ASSERT_NE(shared().stringRepresentation(), before);
+    const QDir support(KXAppSupport::supportFolderPath());
+    const QStringList keptBefore = support.entryList({QStringLiteral("Favorites before import *.txt")});
     ASSERT_TRUE(files().importFrom(path));
     EXPECT_EQ(shared().stringRepresentation(), before);
+    // The favourites it replaced are kept in the support folder, and the confirmation says where.
+    ASSERT_TRUE(rbxtest::waitFor([&] { return c->sheets().attachedSheetName() == FavoritesFiles::ImportedSheet; }, 3000));
+    QStringList kept = support.entryList({QStringLiteral("Favorites before import *.txt")});
+    for (const QString& old : keptBefore) kept.removeAll(old);
+    ASSERT_EQ(kept.size(), 1);
+    const QString informative = static_cast<AlertSheet*>(c->sheets().attachedSheet())->informativeText();
+    EXPECT_TRUE(informative.contains(kept.first())) << informative.toStdString();
+    QFile keptFile(support.filePath(kept.first()));
+    ASSERT_TRUE(keptFile.open(QIODevice::ReadOnly));
+    EXPECT_EQ(favoritesfile::decode(keptFile.readAll()), QStringLiteral("x"));
+    c->closeSheet();
     // A folder that cannot be written keeps the old file whole and says so.
     EXPECT_FALSE(files().exportTo(dir.filePath(QStringLiteral("missing/Favorites.txt"))));
     ASSERT_TRUE(rbxtest::waitFor([&] { return c->sheets().attachedSheetName() == FavoritesFiles::ErrorSheet; }, 3000));
@@ -129,6 +144,13 @@ TEST_F(FavoritesFile, ADamagedFileIsRefusedWithAMessageAndChangesNothing) {
     c->closeSheet();
     EXPECT_FALSE(files().importFrom(dir.filePath(QStringLiteral("none.txt"))));
     EXPECT_EQ(shared().stringRepresentation(), before);
+    c->closeSheet();
+    // A file without a character would only erase the favourites.
+    write(path, "\xEF\xBB\xBF \r\n\t\n");
+    kx::LogCapture log;
+    EXPECT_FALSE(files().importFrom(path));
+    EXPECT_EQ(shared().stringRepresentation(), before);
+    EXPECT_TRUE(log.contains(QStringLiteral("The file holds no characters.")));
     c->closeSheet();
 }
 

@@ -11,6 +11,7 @@
 #include "app/RbxPositionLog.h"
 #include "common/TestEnvironment.h"
 #include "core/Log.h"
+#include "kxlib/KXURLHandler.h"
 
 #include <QCursor>
 #include <QDialog>
@@ -238,11 +239,13 @@ TEST_F(Palette, SetCommandChoosesTheInsertModeAndSearches) {
     EXPECT_EQ(c->selectedInsertModeSegment(), 1);
     EXPECT_EQ(store->applicationInsertMode(), InsertMode::Formatted);
 
-    // A value matching none keeps the segment and applies it again.
+    // A value matching none is refused and changes nothing.
     store->setApplicationInsertMode(InsertMode::Plain);
-    c->setModeViaURL(QUrl(QStringLiteral("runebox://set?insert=picture")));
+    const QVariant refused = c->setModeViaURL(QUrl(QStringLiteral("runebox://set?insert=picture&search=x")));
+    EXPECT_EQ(refused.value<KXURLRefusal>().reason, QStringLiteral("\"picture\" is no insert mode (plain, formatted or html)"));
     EXPECT_EQ(c->selectedInsertModeSegment(), 1);
-    EXPECT_EQ(store->applicationInsertMode(), InsertMode::Formatted);
+    EXPECT_EQ(store->applicationInsertMode(), InsertMode::Plain);
+    EXPECT_TRUE(searches.isEmpty());
 
     // Segment 2 stands for the latest special form.
     store->setLatestSpecialInsertMode(InsertMode::Decimal);

@@ -1,5 +1,6 @@
 #include "core/Bundle.h"
 #include "core/Log.h"
+#include "core/PathInFolder.h"
 #include "common/ScopedInstance.h"
 
 #include <QDir>
@@ -36,6 +37,30 @@ TEST(Bundle, ReadsTheShippedInformation) {
     EXPECT_EQ(Bundle::mainBundle().pathForResource(QStringLiteral("Info.plist")),
               Bundle::mainBundle().pathForResource(QStringLiteral("Info"), QStringLiteral("plist")));
     EXPECT_TRUE(Bundle::mainBundle().pathForResource(QStringLiteral("NoSuchFile"), QStringLiteral("plist")).isNull());
+}
+
+TEST(Bundle, NamesStayInsideTheirFolder) {
+    // A resource name that climbs out of the data folder finds nothing, even where the
+    // file exists.
+    kx::LogCapture capture;
+    const QString resources = Bundle::mainBundle().resourcePath();
+    const QString climbing = QDir(resources).relativeFilePath(QStringLiteral("/etc/passwd"));
+    ASSERT_TRUE(QFile::exists(resources + u'/' + climbing));
+    EXPECT_TRUE(Bundle::mainBundle().pathForResource(climbing).isNull());
+    EXPECT_TRUE(Bundle::mainBundle().pathForResource(QStringLiteral("../resources/Info"), QStringLiteral("plist")).isNull());
+    EXPECT_TRUE(capture.contains(QStringLiteral("leads outside its folder")));
+    EXPECT_FALSE(Bundle::mainBundle().pathForResource(QStringLiteral("en.lproj/Localizable.strings")).isEmpty());
+
+    for (const char* bad : {"", "..", "../x", "a/../../x", "/etc/passwd", "a\nb", "a\x7f"})
+        EXPECT_FALSE(kx::pathInFolder(QStringLiteral("/srv/f"), QString::fromUtf8(bad))) << bad;
+    EXPECT_EQ(kx::pathInFolder(QStringLiteral("/srv/f/"), QStringLiteral("a/./b//c")).path, QStringLiteral("/srv/f/a/b/c"));
+    EXPECT_EQ(kx::pathInFolder(QStringLiteral("/srv/f"), QStringLiteral("../x")).refusal,
+              QStringLiteral("the name \"../x\" leads outside its folder"));
+    // One file's name: no folders, nothing hidden, not too long.
+    for (const char* bad : {"a/b", ".hidden", ".", "..", ""})
+        EXPECT_FALSE(kx::fileInFolder(QStringLiteral("/srv/f"), QString::fromUtf8(bad))) << bad;
+    EXPECT_FALSE(kx::fileInFolder(QStringLiteral("/srv/f"), QString(201, u'a')));
+    EXPECT_EQ(kx::fileInFolder(QStringLiteral("/srv/f"), QStringLiteral("My Editor 2")).path, QStringLiteral("/srv/f/My Editor 2"));
 }
 
 TEST(Bundle, FollowsTheEnvironmentAndSurvivesAMissingInfoFile) {

@@ -203,10 +203,7 @@ TEST(AppSettingsRules, Flags) {
     EXPECT_FALSE(KXAppSettings::parseFlag(QVariantList{1}));
 }
 
-TEST(AppSettingsRules, SafeNamesAndQuotedFileText) {
-    for (const char* bad : {"", "../x", "a/b", "/etc/passwd", ".hidden", "..", "a\nb", "a\rb"})
-        EXPECT_FALSE(KXAppSettings::isSafeSettingsName(QString::fromUtf8(bad))) << bad;
-    EXPECT_TRUE(KXAppSettings::isSafeSettingsName(QStringLiteral("My Editor 2")));
+TEST(AppSettingsRules, QuotedFileText) {
     const QString text = KXAppSettings::settingsFileText(
         3, QStringLiteral("/my app"), QStringLiteral("Mine"),
         {{QStringLiteral("restoreFactor"), QStringLiteral("2; directInsertion = 1")},
@@ -299,21 +296,27 @@ TEST_F(AppSettings, ReadersIndirectionAndMinimumKeys) {
 TEST_F(AppSettings, UrlCommandWritesOnlyInsideTheFolder) {
     kx::LogCapture log;
     auto cmd = [](const QString& url) { return KXAppSettings::addAppSettingFromURL(QUrl(url, QUrl::StrictMode)); };
+    // What is refused is answered, so that the sender hears it.
+    auto refusal = [&](const QString& url) { return cmd(url).value<KXURLRefusal>().reason; };
     // Names that would lead out of the folder or hide the file.
     const QString outside = QDir(folder).absoluteFilePath(QStringLiteral("../escaped.plist"));
-    EXPECT_FALSE(cmd(QStringLiteral("runebox://appsetting?name=..%2Fescaped&signature=x&a=1")).isValid());
+    EXPECT_TRUE(refusal(QStringLiteral("runebox://appsetting?name=..%2Fescaped&signature=x&a=1")).startsWith(QStringLiteral("invalid name in URL")));
     EXPECT_FALSE(QFile::exists(outside));
-    EXPECT_FALSE(cmd(QStringLiteral("runebox://appsetting?name=.hidden&signature=x")).isValid());
+    EXPECT_TRUE(refusal(QStringLiteral("runebox://appsetting?name=.hidden&signature=x")).contains(QStringLiteral("begins with")));
     EXPECT_FALSE(QFile::exists(folder + QStringLiteral("/.hidden.plist")));
     writeFile(outside, "{ keep = 1; }");
-    cmd(QStringLiteral("runebox://appsetting?name=..%2Fescaped&delete=1"));
+    EXPECT_FALSE(refusal(QStringLiteral("runebox://appsetting?name=..%2Fescaped&delete=1")).isEmpty());
     EXPECT_TRUE(QFile::exists(outside));  // not deleted either
     QFile::remove(outside);
     EXPECT_TRUE(log.contains(QStringLiteral("invalid name in URL")));
-    cmd(QStringLiteral("runebox://appsetting?signature=x"));
-    EXPECT_TRUE(log.contains(QStringLiteral("missing name in URL")));
-    cmd(QStringLiteral("runebox://appsetting?name=mine"));
-    EXPECT_TRUE(log.contains(QStringLiteral("missing signature in URL")));
+    EXPECT_EQ(refusal(QStringLiteral("runebox://appsetting?signature=x")), QStringLiteral("missing name in URL"));
+    EXPECT_EQ(refusal(QStringLiteral("runebox://appsetting?name=mine")), QStringLiteral("missing signature in URL"));
+    EXPECT_EQ(refusal(QStringLiteral("runebox://appsetting?name=mine&signature=")), QStringLiteral("missing signature in URL"));
+    EXPECT_EQ(refusal(QStringLiteral("runebox://appsetting?name=gone&delete=1")), QStringLiteral("no application setting named \"gone\""));
+    // The font detection's script is a file of the bundle, never one found elsewhere.
+    EXPECT_TRUE(refusal(QStringLiteral("runebox://appsetting?name=mine&signature=%2Fxterm&fdScript=..%2F..%2Fx"))
+                    .startsWith(QStringLiteral("fdScript refused: the name \"../../x.sh\" leads outside its folder")));
+    EXPECT_FALSE(QFile::exists(folder + QStringLiteral("/mine.plist")));
 
     // A real one: written, read back quoted, in effect after the reload.
     EXPECT_FALSE(cmd(QStringLiteral("runebox://appsetting?name=mine&signature=%2Fmyapp&directInsertion=1"
@@ -330,7 +333,7 @@ TEST_F(AppSettings, UrlCommandWritesOnlyInsideTheFolder) {
     EXPECT_TRUE(shown.contains(QStringLiteral("directInsertion = 1;")));
     EXPECT_EQ(cmd(QStringLiteral("runebox://appsetting?show=update")).toString(),
               QStringLiteral("Application Settings (update):\r\rlast update: (null)"));
-    cmd(QStringLiteral("runebox://appsetting?name=mine&delete=1"));
+    EXPECT_FALSE(cmd(QStringLiteral("runebox://appsetting?name=mine&delete=1")).isValid());
     EXPECT_FALSE(QFile::exists(folder + QStringLiteral("/mine.plist")));
     cmd(QStringLiteral("runebox://appsetting"));  // reload
     EXPECT_FALSE(KXAppSettings(facts(QString(), QStringLiteral("myapp"))).boolForKey(QStringLiteral("directInsertion")));

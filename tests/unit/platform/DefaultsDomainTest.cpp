@@ -141,6 +141,26 @@ TEST(DefaultsDomain, AnInterruptedWriteLeavesTheOldFileIntact) {
     EXPECT_FALSE(after.contains(QStringLiteral("during")));
 }
 
+TEST(DefaultsDomain, TemporaryFilesOfUnfinishedWritesAreRemovedAtStart) {
+    const QString path = DefaultsDomain::pathForDomain(QStringLiteral("test.left"));
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    const QString folder = QFileInfo(path).absolutePath();
+    const QStringList left{QStringLiteral(".test.left.plist.0123abcd.tmp"), QStringLiteral(".test.left.plist.ffffffff.tmp")};
+    const QStringList others{QStringLiteral(".test.other.plist.0123abcd.tmp"), QStringLiteral("test.left.plist.notes")};
+    for (const QString& name : left + others) {
+        QFile f(folder + u'/' + name);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    // A program that only reads the settings leaves them to the writer.
+    DefaultsDomain(QStringLiteral("test.left"), DefaultsDomain::Watch::No);
+    EXPECT_TRUE(QFile::exists(folder + u'/' + left.first()));
+    kx::LogCapture capture;
+    DefaultsDomain d(QStringLiteral("test.left"));
+    for (const QString& name : left) EXPECT_FALSE(QFile::exists(folder + u'/' + name)) << name.toStdString();
+    for (const QString& name : others) EXPECT_TRUE(QFile::exists(folder + u'/' + name)) << name.toStdString();
+    EXPECT_TRUE(capture.contains(QStringLiteral("removed 2 temporary file(s)")));
+}
+
 TEST(DefaultsDomain, ADamagedFileIsKeptAsideNotWrittenOver) {
     const QString path = DefaultsDomain::pathForDomain(QStringLiteral("test.damaged"));
     QDir().mkpath(QFileInfo(path).absolutePath());
@@ -265,23 +285,42 @@ TEST(DefaultsDomain, TextsTheFileCannotCarryAreRefusedAndLeftOutWhenRead) {
 }
 
 TEST(DefaultsDomain, AStoreWhoseFileWasSetAsideWritesWhatItHeldBackWhole) {
-    DefaultsDomain d(QStringLiteral("test.aside"), DefaultsDomain::Watch::No);
+    // Damaged, or emptied by another program: neither means that every key was removed.
+    for (const QByteArray& damage : {QByteArray("<plist><dict><key>broken"), QByteArray()}) {
+        SCOPED_TRACE(damage.isEmpty() ? "emptied" : "damaged");
+        DefaultsDomain d(QStringLiteral("test.aside.%1").arg(damage.size()), DefaultsDomain::Watch::No);
+        ASSERT_TRUE(d.setValue(QStringLiteral("favorites"), QByteArray::fromHex("00000041")));
+        ASSERT_TRUE(d.setValue(QStringLiteral("layout"), QStringLiteral("Mine")));
+        {
+            QFile f(d.path());
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(damage);
+        }
+        EXPECT_TRUE(d.reload().isEmpty());
+        EXPECT_FALSE(d.readError().isEmpty());
+        EXPECT_EQ(d.value(QStringLiteral("layout")), QVariant(QStringLiteral("Mine")));
+        ASSERT_TRUE(d.setValue(QStringLiteral("other"), QStringLiteral("x")));
+        const QVariantMap written = fileContents(d.path());
+        EXPECT_EQ(written.value(QStringLiteral("favorites")), QVariant(QByteArray::fromHex("00000041")));
+        EXPECT_EQ(written.value(QStringLiteral("layout")), QVariant(QStringLiteral("Mine")));
+        EXPECT_EQ(written.value(QStringLiteral("other")), QVariant(QStringLiteral("x")));
+        EXPECT_TRUE(QFileInfo::exists(d.path() + QStringLiteral(".corrupt-1")));
+    }
+}
+
+TEST(DefaultsDomain, AFileEmptiedUnderAWatchingStoreIsWrittenWholeAgain) {
+    DefaultsDomain d(QStringLiteral("test.emptied"));
+    Recorder seen;
+    d.setChangeHandler(seen.handler());
     ASSERT_TRUE(d.setValue(QStringLiteral("favorites"), QByteArray::fromHex("00000041")));
-    ASSERT_TRUE(d.setValue(QStringLiteral("layout"), QStringLiteral("Mine")));
     {
         QFile f(d.path());
         ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write("<plist><dict><key>broken");
     }
-    d.reload();
-    EXPECT_FALSE(d.readError().isEmpty());
-    EXPECT_EQ(d.value(QStringLiteral("layout")), QVariant(QStringLiteral("Mine")));
-    ASSERT_TRUE(d.setValue(QStringLiteral("other"), QStringLiteral("x")));
-    const QVariantMap written = fileContents(d.path());
-    EXPECT_EQ(written.value(QStringLiteral("favorites")), QVariant(QByteArray::fromHex("00000041")));
-    EXPECT_EQ(written.value(QStringLiteral("layout")), QVariant(QStringLiteral("Mine")));
-    EXPECT_EQ(written.value(QStringLiteral("other")), QVariant(QStringLiteral("x")));
-    EXPECT_TRUE(QFileInfo::exists(d.path() + QStringLiteral(".corrupt-1")));
+    ASSERT_TRUE(rbxtest::waitFor([&] { return QFileInfo::exists(d.path() + QStringLiteral(".corrupt-1")); }, 5000));
+    EXPECT_EQ(fileContents(d.path()).value(QStringLiteral("favorites")), QVariant(QByteArray::fromHex("00000041")));
+    EXPECT_FALSE(seen.saw(QStringLiteral("favorites")));  // never reported as removed
+    EXPECT_TRUE(d.readError().isEmpty());
 }
 
 TEST(UserDefaults, RegistrationDomainAndChangeReports) {
