@@ -48,6 +48,8 @@ bool RbxPoster::postStringInTap(const QString& s) {
 // ---------------------------------------------------------------- pasting
 
 void RbxPoster::sendKeystroke(int keyCode, int carbonModifiers) {
+    // The clipboard trace shows the readers' requests around the paste key.
+    if (settings().boolForKey(rbx::key::logClipboard)) kx::log(QStringLiteral("clipboard: paste key sent"));
     system_->sendKeystroke(keyCode & 0xFFFF, carbonModifiers & 0xFFFF);
 }
 
@@ -70,13 +72,33 @@ void RbxPoster::paste(char32_t c, const rbx::Font& font) {
     const std::optional<RbxClipboardUtility> utility = system_->clipboardUtility();
     pb.setCopyPasteMode(utility.has_value());
     const int key = pasteKeyCode();
-    system_->deactivateApplication();
+    // The text is on the clipboard before the application has the keyboard back: one that
+    // asks for the clipboard's types when it gets the keyboard (LibreOffice keeps the answer
+    // for up to two seconds and pastes from it) must not meet the user's clipboard, or an
+    // owner still being saved, and ask for a type we do not publish.
     publish(front, utility.has_value());
+    system_->deactivateApplication();
     if (front.contextSwitch) system_->switchFrontApplicationAwayAndBack();
     system_->wakeUpFrontProcess();
     recordUse(c, font);
+    lastPaste_ = PasteKey{key, front, utility};
+    connect(&pb, &kx::KXPasteboardManager::pasteMissed, this, &RbxPoster::pasteMissed, Qt::UniqueConnection);
     pauseFontDetection(pressPasteKey(key, front, utility) + 0.25);
     emit posted(false);
+}
+
+void RbxPoster::pasteMissed(int publishedChangeCount) {
+    QPointer<RbxPoster> self(this);
+    QTimer::singleShot(kx::KXPasteboardManager::RepasteDelayMs, this, [self, publishedChangeCount] {
+        if (!self || !self->lastPaste_) return;
+        kx::KXPasteboardManager& pb = self->system_->pasteboard();
+        // Only while that text still waits on the clipboard, unfetched.
+        if (pb.publishedChangeCount() != publishedChangeCount || pb.deliveredPromise() || !pb.restorePending()) return;
+        const PasteKey k = *self->lastPaste_;
+        self->system_->deactivateApplication();
+        self->system_->wakeUpFrontProcess();
+        self->pressPasteKey(k.key, k.front, k.utility);
+    });
 }
 
 // The restore waits 0.5 s (1 s with a clipboard utility, 2 s with a context switch),

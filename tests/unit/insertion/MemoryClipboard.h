@@ -49,6 +49,7 @@ public:
         return d;
     }
     bool handOverToClipboardManager(int) override { ++handOvers; return clipboardManagerRuns; }
+    void setRefusalHandler(RefusalHandler h) override { refusal = std::move(h); }
 
     // Another program takes the clipboard.
     void userCopies(const QList<std::pair<QString, Data>>& items) {
@@ -67,6 +68,11 @@ public:
     }
     // The front application pastes: what a reader gets for a type.
     std::optional<Data> fetch(const QString& type) {
+        if (ours && !types.contains(type)) {
+            // Not ours to give: refused, as the X server's owner does.
+            if (refusal) refusal(type);
+            return std::nullopt;
+        }
         if (ours) return provider ? provider(type) : std::nullopt;
         const auto it = foreign.constFind(type);
         if (it == foreign.constEnd()) return std::nullopt;
@@ -90,5 +96,6 @@ public:
     bool ours = false;
     QStringList types;
     Provider provider;
+    RefusalHandler refusal;
     QHash<QString, Data> foreign;
 };
