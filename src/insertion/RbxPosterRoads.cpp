@@ -72,12 +72,8 @@ void RbxPoster::paste(char32_t c, const rbx::Font& font) {
     const std::optional<RbxClipboardUtility> utility = system_->clipboardUtility();
     pb.setCopyPasteMode(utility.has_value());
     const int key = pasteKeyCode();
-    // The text is on the clipboard before the application has the keyboard back: one that
-    // asks for the clipboard's types when it gets the keyboard (LibreOffice keeps the answer
-    // for up to two seconds and pastes from it) must not meet the user's clipboard, or an
-    // owner still being saved, and ask for a type we do not publish.
-    publish(front, utility.has_value());
     system_->deactivateApplication();
+    publish(front, utility.has_value());
     if (front.contextSwitch) system_->switchFrontApplicationAwayAndBack();
     system_->wakeUpFrontProcess();
     recordUse(c, font);
