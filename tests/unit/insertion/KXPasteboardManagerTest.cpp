@@ -82,6 +82,14 @@ TEST_F(Fixture, NothingFetchedRestoresAtTheTimeout) {
     EXPECT_EQ(clip->fetchText(), QStringLiteral("user text"));
 }
 
+TEST_F(Fixture, TheClipboardTraceFollowsItsSettingAtEachPublishing) {
+    insert(QStringLiteral("x"));
+    EXPECT_FALSE(clip->tracing);
+    settings.insert(QStringLiteral("logClipboard"), QStringLiteral("YES"));
+    insert(QStringLiteral("y"));
+    EXPECT_TRUE(clip->tracing);
+}
+
 TEST_F(Fixture, ExtraDelayIsAddedToDelayAndTimeout) {
     settings.insert(QStringLiteral("KXPasteboardRestoreExtraDelay"), 0.2);
     insert(QStringLiteral("x"), 0.05, 0.3);

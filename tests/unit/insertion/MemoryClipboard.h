@@ -50,6 +50,7 @@ public:
     }
     bool handOverToClipboardManager(int) override { ++handOvers; return clipboardManagerRuns; }
     void setRefusalHandler(RefusalHandler h) override { refusal = std::move(h); }
+    void setTracing(bool on) override { tracing = on; }
 
     // Another program takes the clipboard.
     void userCopies(const QList<std::pair<QString, Data>>& items) {
@@ -94,6 +95,7 @@ public:
     int releases = 0;
     bool clipboardManagerRuns = true;
     bool ours = false;
+    bool tracing = false;
     QStringList types;
     Provider provider;
     RefusalHandler refusal;
