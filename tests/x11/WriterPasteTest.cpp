@@ -63,11 +63,13 @@ struct BusyProcessors {
             loops.push_back(std::move(p));
         }
     }
-    ~BusyProcessors() {
+    ~BusyProcessors() { stop(); }
+    void stop() {
         for (auto& p : loops) {
             p->kill();
             p->waitForFinished();
         }
+        loops.clear();
     }
     std::vector<std::unique_ptr<QProcess>> loops;
 };
@@ -206,7 +208,7 @@ TEST(WriterPaste, MixedCharactersArriveWithHalfTheProcessorsBusyAndTheClipboardC
         x11test::pointTo(QPoint(1100, 80));
         ASSERT_TRUE(rbxtest::waitFor([&] { return writer.hasKeyboard(); }, 10000)) << "click " << i;
     }
-    busy.loops.clear();
+    busy.stop();
     std::printf("%d clicks: the clipboard came back after %lld ms on average, %lld ms at most; %lld pasted again\n",
                 clicks, total / std::max(1, clicks), slowest,
                 qlonglong(copy.output().count(QStringLiteral("a type of the clipboard before ours"))));
