@@ -88,9 +88,11 @@ void RbxPoster::pasteMissed(int publishedChangeCount) {
     QTimer::singleShot(kx::KXPasteboardManager::RepasteDelayMs, this, [self, publishedChangeCount] {
         if (!self || !self->lastPaste_) return;
         kx::KXPasteboardManager& pb = self->system_->pasteboard();
-        // Only while that text still waits on the clipboard, unfetched.
+        // Only while that text still waits on the clipboard, unfetched, and the same
+        // application is in front.
         if (pb.publishedChangeCount() != publishedChangeCount || pb.deliveredPromise() || !pb.restorePending()) return;
         const PasteKey k = *self->lastPaste_;
+        if (self->system_->frontApplication().processName != k.front.processName) return;
         self->system_->deactivateApplication();
         self->system_->wakeUpFrontProcess();
         self->pressPasteKey(k.key, k.front, k.utility);

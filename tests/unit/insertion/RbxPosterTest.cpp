@@ -280,12 +280,18 @@ TEST_F(Posting, APasteThatAskedForTheTypesOfTheClipboardBeforeIsSentOnceMore) {
     EXPECT_EQ(system->deactivations, 2);
     EXPECT_EQ(pasted(), QStringLiteral("é"));
 
-    // When the text was fetched meanwhile, the key is not sent again.
+    // When the text was fetched meanwhile, the key is not sent again; nor when another
+    // application came to the front, which would get it.
     poster->postCharacter(U'x', QString(), rbx::Font());
     EXPECT_FALSE(clip->fetch(QStringLiteral("image/png")));
     EXPECT_EQ(pasted(), QStringLiteral("x"));
     rbxtest::spinEventLoop(kx::KXPasteboardManager::RepasteDelayMs + 300);
     EXPECT_EQ(system->keystrokes.size(), 3);
+    poster->postCharacter(U'y', QString(), rbx::Font());
+    EXPECT_FALSE(clip->fetch(QStringLiteral("image/png")));
+    system->front.processName = QStringLiteral("another");
+    rbxtest::spinEventLoop(kx::KXPasteboardManager::RepasteDelayMs + 300);
+    EXPECT_EQ(system->keystrokes.size(), 4);
 }
 
 TEST_F(Posting, PasteKeyIsFoundOnTheLayoutElseKeyNine) {
