@@ -60,9 +60,17 @@ KXPasteboardManager::KXPasteboardManager(std::shared_ptr<x11::ClipboardBackend> 
     });
     clearContents();
     savedChangeCount_ = -1;
+    if (backend_) {
+        QPointer<KXPasteboardManager> self(this);
+        backend_->setRefusalHandler([self](const QString& type) {
+            if (self) self->typeRefused(type);
+        });
+    }
 }
 
-KXPasteboardManager::~KXPasteboardManager() = default;
+KXPasteboardManager::~KXPasteboardManager() {
+    if (backend_) backend_->setRefusalHandler({});
+}
 
 const QStringList& KXPasteboardManager::markerTypes() {
     static const QStringList m{
@@ -166,6 +174,7 @@ void KXPasteboardManager::sendCopyPasteEvent(quint32 number, bool wait) {
 
 int KXPasteboardManager::declare(const QStringList& types, bool restoring) {
     if (!backend_) return 0;
+    backend_->setTracing(settings_->boolValue(rbx::key::logClipboard));
     auto declared = std::make_shared<Declared>();
     declared->restoring = restoring;
     if (restoring) {
@@ -225,11 +234,13 @@ void KXPasteboardManager::publishAndRestoreAfter(double delay, double timeout) {
     if (copyPasteMode_) sendCopyPasteEvent(0, true);
     addGeneratorType();
     deliveredPromise_ = false;
+    pasteMissed_ = false;
     publishedChangeCount_ = declare(types_, false);
     if (savingEnabled()) {
         const double e = extraDelay();
         restoreDelay_ = std::max(0.0, e + delay);
         const double first = std::max(0.0, e + timeout);
+        restoreTimeout_ = first;
         restoreTimer_.start(static_cast<int>(first * 1000));
         // Fetches move the restore, but never past publishing + time-out + delay.
         restoreDeadlineMs_ = clock_.elapsed() + static_cast<qint64>((first + restoreDelay_) * 1000);
@@ -265,6 +276,22 @@ std::optional<ClipboardData> KXPasteboardManager::provideDataForType(const Decla
     }
     if (!isMarkerType(type)) log(QStringLiteral("could not provide data of type %1").arg(type));
     return ClipboardData{};
+}
+
+void KXPasteboardManager::typeRefused(const QString& type) {
+    if (pasteMissed_ || deliveredPromise_ || !restoreTimer_.isActive() || !current_ || current_->restoring) return;
+    {
+        std::lock_guard lock(mutex_);
+        if (!savedContents_.contains(type)) return;
+    }
+    pasteMissed_ = true;
+    log(QStringLiteral("the paste asked for %1, a type of the clipboard before ours").arg(type));
+    // The second paste key comes RepasteDelayMs from now: the restore waits for it as
+    // for the first one.
+    const qint64 wait = RepasteDelayMs + static_cast<qint64>(restoreTimeout_ * 1000);
+    if (restoreTimer_.remainingTime() < wait) restoreTimer_.start(static_cast<int>(wait));
+    restoreDeadlineMs_ = std::max(restoreDeadlineMs_, clock_.elapsed() + wait + static_cast<qint64>(restoreDelay_ * 1000));
+    emit pasteMissed(publishedChangeCount_);
 }
 
 // ---------------------------------------------------------------- saving

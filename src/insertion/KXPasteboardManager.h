@@ -147,9 +147,20 @@ public:
     // Reads of a clipboard that changes while it is being saved.
     static constexpr int SaveAttempts = 3;
 
+    // A reader that pastes from a list of types it kept from an earlier clipboard
+    // (LibreOffice keeps the list it was given for up to two seconds) asks afresh once
+    // this long after it was refused.
+    static constexpr int RepasteDelayMs = 2100;
+
 signals:
     // Emitted after each restore that put the saved contents back.
     void restored();
+    // While an insertion's text waits on the clipboard and nothing of it was fetched, a
+    // reader asked for a type of the user's saved clipboard that we do not publish: it
+    // pastes from the types of the clipboard before ours, and pasted nothing. Emitted
+    // once per publishing, with its change count; the restore waits for a second paste
+    // key sent RepasteDelayMs later.
+    void pasteMissed(int publishedChangeCount);
 
 private:
     struct Declared;
@@ -157,6 +168,7 @@ private:
     std::optional<x11::ClipboardData> provideDataForType(const Declared& declared, const QString& type);
     void addGeneratorType();
     void stopTimers();
+    void typeRefused(const QString& type);
     int declare(const QStringList& types, bool restoring);
     void basicSave(QString& reading);
     SaveRead readClipboard(QString& reading, const QElapsedTimer& spent);
@@ -192,6 +204,8 @@ private:
     bool copyPasteMode_ = false;
     QString backgroundSaveState_;
     bool deliveredPromise_ = false;
+    bool pasteMissed_ = false;   // reported for the current publishing
+    double restoreTimeout_ = 0;  // seconds from publishing to the restore when nothing is fetched
     qint64 changeCountBeforeRestore_ = 0;
     // What the latest declaration serves.
     std::shared_ptr<Declared> current_;

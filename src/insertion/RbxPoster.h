@@ -113,6 +113,9 @@ private:
     void pauseFontDetection(double seconds);
     void scheduleActivation(double seconds);
     void delayedCopyPasteEvent(int keyCode);
+    // A paste that asked only for a type of the clipboard before ours: the paste key once
+    // more, when the application asks afresh.
+    void pasteMissed(int publishedChangeCount);
     static QString fontDescription(const rbx::Font& font);
     // The front application, read once per insertion.
     const RbxFrontApplication& front();
@@ -122,5 +125,12 @@ private:
     QStringList log_;
     double lastRestoreDelay_ = 0;
     std::optional<RbxFrontApplication> front_;
+    // The latest paste keystroke, for sending it again.
+    struct PasteKey {
+        int key = 0;
+        RbxFrontApplication front;
+        std::optional<RbxClipboardUtility> utility;
+    };
+    std::optional<PasteKey> lastPaste_;
     int depth_ = 0;
 };

@@ -46,6 +46,8 @@ bool RbxPoster::postStringInTap(const QString& s) {
 // ---------------------------------------------------------------- pasting
 
 void RbxPoster::sendKeystroke(int keyCode, int carbonModifiers) {
+    // The clipboard trace shows the readers' requests around the paste key.
+    if (settings().boolForKey(rbx::key::logClipboard)) kx::log(QStringLiteral("clipboard: paste key sent"));
     system_->sendKeystroke(keyCode & 0xFFFF, carbonModifiers & 0xFFFF);
 }
 
@@ -73,8 +75,26 @@ void RbxPoster::paste(char32_t c, const rbx::Font& font) {
     if (front.contextSwitch) system_->switchFrontApplicationAwayAndBack();
     system_->wakeUpFrontProcess();
     recordUse(c, font);
+    lastPaste_ = PasteKey{key, front, utility};
+    connect(&pb, &kx::KXPasteboardManager::pasteMissed, this, &RbxPoster::pasteMissed, Qt::UniqueConnection);
     pauseFontDetection(pressPasteKey(key, front, utility) + 0.25);
     emit posted(false);
+}
+
+void RbxPoster::pasteMissed(int publishedChangeCount) {
+    QPointer<RbxPoster> self(this);
+    QTimer::singleShot(kx::KXPasteboardManager::RepasteDelayMs, this, [self, publishedChangeCount] {
+        if (!self || !self->lastPaste_) return;
+        kx::KXPasteboardManager& pb = self->system_->pasteboard();
+        // Only while that text still waits on the clipboard, unfetched, and the same
+        // application is in front.
+        if (pb.publishedChangeCount() != publishedChangeCount || pb.deliveredPromise() || !pb.restorePending()) return;
+        const PasteKey k = *self->lastPaste_;
+        if (self->system_->frontApplication().processName != k.front.processName) return;
+        self->system_->deactivateApplication();
+        self->system_->wakeUpFrontProcess();
+        self->pressPasteKey(k.key, k.front, k.utility);
+    });
 }
 
 // The restore waits 0.5 s (1 s with a clipboard utility, 2 s with a context switch),

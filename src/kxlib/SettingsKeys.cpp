@@ -125,6 +125,7 @@ const std::vector<KeyInfo>& allKeys() {
         row(logCalcFont),
         row(ligainfo),
         row(logOpen),
+        row(logClipboard),
     };
     return keys;
 }

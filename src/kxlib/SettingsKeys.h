@@ -182,6 +182,8 @@ inline constexpr BoolKey logFocus{"logFocus"};
 inline constexpr BoolKey logCalcFont{"logCalcFont"};
 inline constexpr BoolKey ligainfo{"ligainfo"};
 inline constexpr BoolKey logOpen{"logOpen"};
+// Every clipboard request a reader makes while we own the clipboard, and what it got.
+inline constexpr BoolKey logClipboard{"logClipboard"};
 
 // One row per key, for listings and checks.
 struct KeyInfo {

@@ -1,10 +1,12 @@
 // The CLIPBOARD owner on a real server, against xclip as the other program.
 #include "common/TestEnvironment.h"
+#include "core/Log.h"
 #include "platform/x11/X11Clipboard.h"
 #include "platform/x11/X11Session.h"
 
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 using kx::x11::ClipboardData;
@@ -69,10 +71,23 @@ TEST(X11Clipboard, ServesDeclaredTypesAndTargetsToOtherPrograms) {
     int rc = 0;
     EXPECT_TRUE(xclipRead(QStringLiteral("text/html"), &rc).isEmpty());
     EXPECT_NE(rc, 0);
-    // A type that was not declared never reaches the provider.
+    // A type that was not declared never reaches the provider: it is refused, the refusal
+    // handler hears of it, and the trace tells each request with its answer.
+    QStringList refused;
+    clip.setRefusalHandler([&refused](const QString& t) { refused << t; });
+    clip.setTracing(true);
+    kx::LogCapture capture;
     xclipRead(QStringLiteral("image/png"), &rc);
     EXPECT_NE(rc, 0);
     EXPECT_EQ(requests, 2);
+    EXPECT_EQ(refused, QStringList{QStringLiteral("image/png")});
+    xclipRead(QStringLiteral("UTF8_STRING"));
+    EXPECT_EQ(refused.size(), 1);
+    const QString trace = capture.lines().join(u'\n');
+    EXPECT_TRUE(trace.contains(QRegularExpression(QStringLiteral("asks image/png at \\+\\d+ ms .*: refused"))))
+        << trace.toStdString();
+    EXPECT_TRUE(trace.contains(QRegularExpression(QStringLiteral("asks UTF8_STRING at .*: 10 bytes")))) << trace.toStdString();
+    clip.setRefusalHandler({});
     // Our own declarations are counted once each.
     EXPECT_EQ(clip.changeCount(), count);
 }

@@ -48,6 +48,14 @@ public:
     // answer (data in chunks waits that long for every chunk).
     virtual std::optional<ClipboardData> dataForType(const QString& type, int timeoutMs,
                                                      bool* timedOut = nullptr) = 0;
+    // Called on the main thread when a reader asks for a type that is not declared (nor
+    // one of the protocol's own targets) while we own the clipboard; it is refused all
+    // the same.
+    using RefusalHandler = std::function<void(const QString& type)>;
+    virtual void setRefusalHandler(RefusalHandler handler) { (void)handler; }
+    // Logs every request a reader makes of what we own, and its answer (the clipboard
+    // trace); backends that are not read by others ignore it.
+    virtual void setTracing(bool on) { (void)on; }
     // Asks a running clipboard manager to take a copy of what we own; true when it did.
     virtual bool handOverToClipboardManager(int timeoutMs) = 0;
     // Starts the keeper program (see ClipboardKeeper.h) on a copy of what we own and waits

@@ -278,6 +278,12 @@ int X11Clipboard::declareTypes(const QStringList& types, Provider provider) {
     owning_ = XGetSelectionOwner(dpy_, clipboard_) == window_;
     if (!owning_) log(QStringLiteral("could not take the clipboard"));
     ownTime_ = t;
+    if (tracing_)
+        trace(QStringLiteral("took the clipboard at %1 (+%2 ms since the last time) with %3")
+                  .arg(t)
+                  .arg(declared_.isValid() ? declared_.elapsed() : -1)
+                  .arg(types.join(QStringLiteral(", "))));
+    declared_.start();
     ownTimes_.append(t);
     if (ownTimes_.size() > 16) ownTimes_.removeFirst();
     session_->processPendingEvents();
@@ -294,6 +300,7 @@ void X11Clipboard::release() {
     if (!dpy_ || !owning_) return;
     XSetSelectionOwner(dpy_, clipboard_, None, ownTime_);
     owning_ = false;
+    trace(QStringLiteral("gave the clipboard up"));
     XFlush(dpy_);
 }
 
@@ -306,6 +313,7 @@ int X11Clipboard::releaseClipboard() {
 void X11Clipboard::onSelectionClear(const XEvent& e) {
     if (e.xselectionclear.selection != clipboard_) return;
     owning_ = false;
+    trace(QStringLiteral("another client took the clipboard"));
     emit lostOwnership();
 }
 
@@ -341,9 +349,11 @@ bool X11Clipboard::writeData(unsigned long requestor, unsigned long property, un
         XChangeProperty(dpy_, requestor, property, session_->atom("INCR"), 32, PropModeReplace,
                         reinterpret_cast<const unsigned char*>(&size), 1);
         transfers_.append(tr);
+        if (tracing_) traceAnswer_ = QStringLiteral("INCR of %1 bytes").arg(size);
         return true;
     }
     changeProperty(dpy_, requestor, property, type, format, data.bytes);
+    if (tracing_) traceAnswer_ = QStringLiteral("%1 bytes").arg(data.bytes.size());
     return true;
 }
 
@@ -361,6 +371,7 @@ bool X11Clipboard::convert(unsigned long requestor, unsigned long target, unsign
         for (const QString& t : std::as_const(types_))
             if (!protocolTargets().contains(t)) put(session_->atom(t));
         changeProperty(dpy_, requestor, property, XA_ATOM, 32, atoms);
+        if (tracing_) traceAnswer_ = QStringLiteral("%1 targets").arg(atoms.size() / 4);
         return true;
     }
     if (name == u"TIMESTAMP") {
@@ -390,7 +401,10 @@ bool X11Clipboard::convert(unsigned long requestor, unsigned long target, unsign
                         reinterpret_cast<const unsigned char*>(pairs.data()), static_cast<int>(pairs.size()));
         return true;
     }
-    if (!types_.contains(name) || !provider_) return false;
+    if (!types_.contains(name) || !provider_) {
+        if (refusal_ && owning_ && !name.isEmpty()) refusal_(name);
+        return false;
+    }
     const std::optional<ClipboardData> data = provider_(name);
     if (!data) return false;
     return writeData(requestor, property, target, *data);
@@ -416,6 +430,24 @@ void X11Clipboard::onSelectionRequest(const XEvent& e) {
     XErrorTrap trap(*session_);
     XSendEvent(dpy_, r.requestor, False, NoEventMask, reinterpret_cast<XEvent*>(&n));
     trap.sync();
+    if (tracing_) {
+        const QString answer = ok                   ? traceAnswer_
+                               : !owning_           ? QStringLiteral("refused, not ours")
+                               : r.time != CurrentTime && r.time < ownTime_
+                                   ? QStringLiteral("refused, asked for an earlier owner")
+                                   : QStringLiteral("refused");
+        trace(QStringLiteral("0x%1 asks %2 at +%3 ms (its time %4): %5")
+                  .arg(r.requestor, 0, 16)
+                  .arg(session_->atomName(r.target))
+                  .arg(declared_.isValid() ? declared_.elapsed() : -1)
+                  .arg(r.time)
+                  .arg(answer));
+        traceAnswer_.clear();
+    }
+}
+
+void X11Clipboard::trace(const QString& text) const {
+    if (tracing_) log(QStringLiteral("clipboard: ") + text);
 }
 
 void X11Clipboard::onPropertyNotify(const XEvent& e) {
@@ -426,6 +458,7 @@ void X11Clipboard::onPropertyNotify(const XEvent& e) {
         const auto tr = transfers_.at(i);
         if (tr->requestor != e.xproperty.window || tr->property != e.xproperty.atom) continue;
         if (tr->sentEnd) {
+            if (tracing_) trace(QStringLiteral("0x%1 has the last chunk at +%2 ms").arg(tr->requestor, 0, 16).arg(declared_.elapsed()));
             transfers_.removeAt(i);
             return;
         }

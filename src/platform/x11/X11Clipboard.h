@@ -12,6 +12,7 @@
 
 #include "platform/x11/ClipboardBackend.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QObject>
 #include <QStringList>
@@ -39,6 +40,8 @@ public:
     std::optional<ClipboardData> dataForType(const QString& type, int timeoutMs, bool* timedOut = nullptr) override;
     bool handOverToClipboardManager(int timeoutMs) override;
     bool handOverToKeeper(const QString& program, int timeoutMs) override;
+    void setTracing(bool on) override { tracing_ = on; }
+    void setRefusalHandler(RefusalHandler handler) override { refusal_ = std::move(handler); }
 
     // Gives up the clipboard if we own it.
     void release();
@@ -59,6 +62,7 @@ private:
     void onSelectionClear(const _XEvent& e);
     void onOwnerChange(const _XEvent& e);
     void onPropertyNotify(const _XEvent& e);
+    void trace(const QString& text) const;
     bool convert(unsigned long requestor, unsigned long target, unsigned long property);
     bool writeData(unsigned long requestor, unsigned long property, unsigned long target,
                    const ClipboardData& data);
@@ -81,6 +85,10 @@ private:
     QList<std::shared_ptr<IncrTransfer>> transfers_;
     std::unique_ptr<Reader> reader_;
     QList<quint64> listeners_;
+    RefusalHandler refusal_;
+    bool tracing_ = false;
+    QString traceAnswer_;      // what the request being answered got
+    QElapsedTimer declared_;   // since the latest declaration, for the trace
 };
 
 } // namespace kx::x11

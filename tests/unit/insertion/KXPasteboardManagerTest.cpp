@@ -82,6 +82,14 @@ TEST_F(Fixture, NothingFetchedRestoresAtTheTimeout) {
     EXPECT_EQ(clip->fetchText(), QStringLiteral("user text"));
 }
 
+TEST_F(Fixture, TheClipboardTraceFollowsItsSettingAtEachPublishing) {
+    insert(QStringLiteral("x"));
+    EXPECT_FALSE(clip->tracing);
+    settings.insert(QStringLiteral("logClipboard"), QStringLiteral("YES"));
+    insert(QStringLiteral("y"));
+    EXPECT_TRUE(clip->tracing);
+}
+
 TEST_F(Fixture, ExtraDelayIsAddedToDelayAndTimeout) {
     settings.insert(QStringLiteral("KXPasteboardRestoreExtraDelay"), 0.2);
     insert(QStringLiteral("x"), 0.05, 0.3);
@@ -116,6 +124,31 @@ TEST_F(Fixture, EachFetchMovesTheRestoreButNotPastTheCap) {
     EXPECT_FALSE(mgr.restorePending());
     EXPECT_LT(t.elapsed(), 800);
     EXPECT_EQ(clip->fetchText(), QStringLiteral("user text"));
+}
+
+TEST_F(Fixture, APasteFromTheTypesOfTheClipboardBeforeIsReportedOnceAndTheRestoreWaitsForASecondPaste) {
+    QList<int> missed;
+    QObject::connect(&mgr, &KXPasteboardManager::pasteMissed, [&missed](int count) { missed << count; });
+    insert(QStringLiteral("é"), 0.05, 0.3);
+    // A type nobody had is no sign of an old list; the image of the user's clipboard is.
+    EXPECT_FALSE(clip->fetch(QStringLiteral("text/html")));
+    EXPECT_TRUE(missed.isEmpty());
+    EXPECT_FALSE(clip->fetch(QStringLiteral("image/png")));
+    EXPECT_FALSE(clip->fetch(QStringLiteral("image/png")));
+    EXPECT_EQ(missed, QList<int>{mgr.publishedChangeCount()});
+    EXPECT_GT(mgr.restoreRemainingMs(), KXPasteboardManager::RepasteDelayMs);
+    // The second paste asks afresh and gets the text; the restore follows its delay.
+    EXPECT_EQ(clip->fetchText(), QStringLiteral("é"));
+    ASSERT_TRUE(waitRestored(1000));
+    EXPECT_EQ(clip->fetch(QStringLiteral("image/png"))->bytes, png);
+
+    // Once the text was fetched, a refused type is not a missed paste.
+    missed.clear();
+    insert(QStringLiteral("x"), 0.05, 0.3);
+    EXPECT_EQ(clip->fetchText(), QStringLiteral("x"));
+    EXPECT_FALSE(clip->fetch(QStringLiteral("image/png")));
+    EXPECT_TRUE(missed.isEmpty());
+    ASSERT_TRUE(waitRestored());
 }
 
 TEST_F(Fixture, TwoPublishingsWithinTheDelayRestoreOnce) {

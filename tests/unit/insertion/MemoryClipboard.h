@@ -49,6 +49,8 @@ public:
         return d;
     }
     bool handOverToClipboardManager(int) override { ++handOvers; return clipboardManagerRuns; }
+    void setRefusalHandler(RefusalHandler h) override { refusal = std::move(h); }
+    void setTracing(bool on) override { tracing = on; }
 
     // Another program takes the clipboard.
     void userCopies(const QList<std::pair<QString, Data>>& items) {
@@ -67,6 +69,11 @@ public:
     }
     // The front application pastes: what a reader gets for a type.
     std::optional<Data> fetch(const QString& type) {
+        if (ours && !types.contains(type)) {
+            // Not ours to give: refused, as the X server's owner does.
+            if (refusal) refusal(type);
+            return std::nullopt;
+        }
         if (ours) return provider ? provider(type) : std::nullopt;
         const auto it = foreign.constFind(type);
         if (it == foreign.constEnd()) return std::nullopt;
@@ -88,7 +95,9 @@ public:
     int releases = 0;
     bool clipboardManagerRuns = true;
     bool ours = false;
+    bool tracing = false;
     QStringList types;
     Provider provider;
+    RefusalHandler refusal;
     QHash<QString, Data> foreign;
 };

@@ -279,6 +279,33 @@ TEST_F(Posting, PasteKeystrokeTimingWithAClipboardUtilityAndInX11) {
     EXPECT_EQ(detectionPauses.value(1), 0.5);
 }
 
+TEST_F(Posting, APasteThatAskedForTheTypesOfTheClipboardBeforeIsSentOnceMore) {
+    clip->userCopies({{"UTF8_STRING", kx::x11::ClipboardData{"user text", {}, 8}},
+                      {"image/png", kx::x11::ClipboardData{"\x89PNG", {}, 8}}});
+    system->front.directInsertion = false;
+    poster->postCharacter(U'é', QString(), rbx::Font());
+    ASSERT_EQ(system->keystrokes.size(), 1);
+    // The application pastes from the types it was given before ours: nothing arrives.
+    EXPECT_FALSE(clip->fetch(QStringLiteral("image/png")));
+    ASSERT_TRUE(rbxtest::waitFor([this] { return system->keystrokes.size() == 2; }, 5000));
+    EXPECT_EQ(system->keystrokes[1], qMakePair(vKey(), Command));
+    EXPECT_EQ(system->deactivations, 2);
+    EXPECT_EQ(pasted(), QStringLiteral("é"));
+
+    // When the text was fetched meanwhile, the key is not sent again; nor when another
+    // application came to the front, which would get it.
+    poster->postCharacter(U'x', QString(), rbx::Font());
+    EXPECT_FALSE(clip->fetch(QStringLiteral("image/png")));
+    EXPECT_EQ(pasted(), QStringLiteral("x"));
+    rbxtest::spinEventLoop(kx::KXPasteboardManager::RepasteDelayMs + 300);
+    EXPECT_EQ(system->keystrokes.size(), 3);
+    poster->postCharacter(U'y', QString(), rbx::Font());
+    EXPECT_FALSE(clip->fetch(QStringLiteral("image/png")));
+    system->front.processName = QStringLiteral("another");
+    rbxtest::spinEventLoop(kx::KXPasteboardManager::RepasteDelayMs + 300);
+    EXPECT_EQ(system->keystrokes.size(), 4);
+}
+
 TEST_F(Posting, PasteKeyIsFoundOnTheLayoutElseKeyNine) {
     EXPECT_EQ(poster->pasteKeyCode(), 9);
     system->kb = kx::KXKeyboard::fromNames(QStringLiteral("us"), QStringLiteral("dvorak"));
