@@ -1,11 +1,13 @@
 #include "core/Bundle.h"
 
+#include "core/FoundationValues.h"
 #include "core/Log.h"
 #include "core/Plist.h"
 #include "core/ProcessWide.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 namespace kx {
@@ -73,5 +75,13 @@ QString Bundle::shortVersionString() const {
     return infoString(QStringLiteral("CFBundleShortVersionString"), QString());
 }
 QString Bundle::bundleVersion() const { return infoString(QStringLiteral("CFBundleVersion"), QString()); }
+
+int Bundle::buildNumber() const { return buildNumberInFile(resources_ + QStringLiteral("/build.nr")); }
+
+int Bundle::buildNumberInFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return 0;
+    return ns::intValue(QString::fromUtf8(file.read(64)));
+}
 
 } // namespace kx
