@@ -136,7 +136,7 @@ TEST_F(PrefCommand, ChangesThatCannotBeWrittenYetAreReportedAsNotYetSaved) {
     EXPECT_TRUE(store->synchronize().saved());
     platform::DefaultsDomain again(domain, platform::DefaultsDomain::Watch::No);
     EXPECT_EQ(again.value(QStringLiteral("sample")), QVariant(QStringLiteral("after")));
-    EXPECT_EQ(again.value(QStringLiteral("recentLines")), QVariant(QStringLiteral("5")));
+    EXPECT_EQ(again.value(QStringLiteral("recentLines")).toInt(), 5);
 }
 
 TEST_F(PrefCommand, AnEmptyValueRemovesTheSettingAndNoParametersListAll) {
@@ -163,7 +163,7 @@ TEST_F(PrefCommand, AnswersWhatItRefusedAndAppliesTheRest) {
     EXPECT_TRUE(reason.contains(QStringLiteral("no setting named \"nonsense\""))) << reason.toStdString();
     EXPECT_TRUE(reason.contains(QStringLiteral("\"big\" is no value for relativeFontSize"))) << reason.toStdString();
     EXPECT_EQ(store->integerForKey(rbx::key::recentLines), 7);
-    EXPECT_EQ(store->objectForKey(QStringLiteral("recentLines")), QVariant(QStringLiteral("7")));
+    EXPECT_EQ(store->objectForKey(QStringLiteral("recentLines")), QVariant(7));
 }
 
 TEST(PrefCoercion, ReadsEachTypeStrictly) {
