@@ -6,6 +6,7 @@
 #include "kxlib/gui/KXPopUpButton.h"
 #include "kxlib/gui/KXSeparator.h"
 #include "kxlib/gui/SegmentedControl.h"
+#include "table/widgets/RbxCharKeys.h"
 #include "table/widgets/RbxCharView.h"
 #include "table/widgets/RbxGroupButton.h"
 
@@ -241,6 +242,11 @@ void PaletteContent::setCharView(RbxCharView* view) {
     }
     charView_ = view;
     groupButton_->setCharView(view);
+    // While the search field has the keys, the table's shortcuts (Ctrl+I, Ctrl+K, ...)
+    // still reach the character under the pointer.
+    searchField_->setUnusedShortcutHandler([table = QPointer<RbxCharView>(view)](QKeyEvent* event) {
+        return table && table->underMouse() && table->keys().handleHardWiredShortcut(event);
+    });
     if (view) {
         // The slider shows the adjustment of the family of each font the table takes, and
         // moved, stores it for that family.

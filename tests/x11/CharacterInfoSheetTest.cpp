@@ -43,8 +43,10 @@ TEST(CharacterInfoSheet, ANameTypedIntoTheSheetIsFoundBySearchAndCancelKeepsNone
     ASSERT_TRUE(clickControl(QStringLiteral("infoCancelButton")));
     ASSERT_TRUE(waitForSheet(QString()));
 
-    // Then opened with Ctrl+I over the character, as the menu says, and confirmed: the
-    // name is stored, with its blanks tidied.
+    // Then opened with Ctrl+I over the character, as the menu says (also while the search
+    // field has the keys, as after typing a search), and confirmed: the name is stored,
+    // with its blanks tidied.
+    ASSERT_TRUE(focusControl(QStringLiteral("searchField")));
     ASSERT_TRUE(Copy::pointAtCharacter(U'é'));
     pressKey(QStringLiteral("ctrl+i"));
     ASSERT_TRUE(waitForSheet(QStringLiteral("characterInfo"))) << copy.output().toStdString();
