@@ -365,7 +365,7 @@ TEST(ShapeFinder, ACharactersMenuFindsSimilarShapesAndMarksTheMatchesOfASavedDra
 
     // Traced over and found: the drawing is saved, and the menu marks matches in its file.
     const QRect r = padOf(Copy::state()).rect;
-    drawStroke(r, ellipse(50, 35, 40, 35));
+    drawStroke(r, ellipse(50, 27, 30, 27));
     ASSERT_TRUE(waitForPad([](const Pad& p) { return p.strokes == 1; }));
     xdotool({QStringLiteral("key"), QStringLiteral("Return")});
     QString search;
