@@ -44,6 +44,7 @@
 //                     insertSegment (i: the insert-mode control's selected
 //                     segment), insertMode (i: the front application's insert mode),
 //                     shownView (i: the view the palette applied last),
+//                     customSize (i: the family's size slider, -100 to 100),
 //                     shapePad (av: while the shape finder is up, its pad on the screen as
 //                     x, y, width, height, then the counted strokes, all strokes (with the
 //                     undone ones) and the background character)
