@@ -70,7 +70,9 @@ void AboutSheet::showAbout() {
         if (logs) kx::log(QStringLiteral("showAbout blocked"));
         return;
     }
-    version_->setText(QStringLiteral("%1 (%2)").arg(KXUtilities::versionString()).arg(settings_.integerForKey(rbx::key::buildNr)));
+    // The version the user knows with the build number (the bundle's version, which the
+    // update check compares, is the build number itself).
+    version_->setText(QStringLiteral("%1 (%2)").arg(kx::Bundle::mainBundle().shortVersionString()).arg(settings_.integerForKey(rbx::key::buildNr)));
     RbxFontList& list = fonts_.list();
     fontCount_->setText(kx::loc(QStringLiteral("%d fonts in %d families; %d unique Unicode characters"))
                             .replace(QStringLiteral("%d fonts"), QStringLiteral("%1 fonts"))

@@ -90,7 +90,8 @@ QString usage() {
 
 QString version() {
     const kx::Bundle& bundle = kx::Bundle::mainBundle();
-    return QStringLiteral("%1 %2 (%3)").arg(bundle.bundleName(), bundle.shortVersionString(), bundle.bundleVersion());
+    // As About shows it: the version and the build number.
+    return QStringLiteral("%1 %2 (%3)").arg(bundle.bundleName(), bundle.shortVersionString()).arg(bundle.buildNumber());
 }
 
 QStringList errors(const QStringList& arguments, const QStringList& schemes) {

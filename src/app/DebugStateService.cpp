@@ -40,8 +40,12 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QTabWidget>
+#include <QSlider>
+#include <QTextBlock>
 #include <QTextEdit>
+#include <QTextLayout>
 #include <QApplication>
+#include <cmath>
 #include <QCoreApplication>
 #include <QMenu>
 #include <QStackedWidget>
@@ -210,6 +214,7 @@ QVariantMap DebugStateService::state() const {
         {QStringLiteral("insertLabels"), insertLabels},
         {QStringLiteral("layoutLinked"), controller_->content().layoutLinkButton()->isChecked()},
         {QStringLiteral("layoutLinkTip"), controller_->content().layoutLinkButton()->toolTip()},
+        {QStringLiteral("customSize"), controller_->content().customSizeSlider()->value()},
     };
 }
 
@@ -327,6 +332,32 @@ QVariantMap DebugStateService::windowFields(const QString& name) const {
     for (const QWidget* top : QApplication::topLevelWidgets())
         if (top->isVisible() && top->objectName() == name) return fieldsOf(top);
     return {};
+}
+
+QVariantList DebugStateService::textLines(const QString& name) const {
+    const QTextEdit* view = nullptr;
+    for (const QWidget* top : QApplication::topLevelWidgets())
+        if (!view && top->isVisible()) view = top->findChild<const QTextEdit*>(name);
+    if (!view || !view->isVisible()) return {};
+    QVariantList lines;
+    for (QTextBlock block = view->document()->begin(); block.isValid(); block = block.next()) {
+        const QTextLayout* layout = block.layout();
+        if (!layout) continue;
+        const QString text = block.text();
+        for (int i = 0; i < layout->lineCount(); ++i) {
+            const QTextLine line = layout->lineAt(i);
+            const QString part = text.mid(line.textStart(), line.textLength());
+            int k = 0;
+            while (k < part.size() && (part[k] == u'\t' || part[k] == QChar::LineSeparator)) ++k;
+            const double x = layout->position().x() + line.cursorToX(line.textStart() + k);
+            // Where the line's last tab leads: the value of a labelled line.
+            const qsizetype tab = part.lastIndexOf(u'\t');
+            const double afterTab =
+                tab < 0 ? -1 : layout->position().x() + line.cursorToX(line.textStart() + int(tab) + 1);
+            lines.append(QVariant(QVariantList{int(std::lround(x)), part.mid(k), i, int(std::lround(afterTab))}));
+        }
+    }
+    return lines;
 }
 
 QVariantMap DebugStateService::fieldsOf(const QWidget* root) {

@@ -44,6 +44,7 @@
 //                     insertSegment (i: the insert-mode control's selected
 //                     segment), insertMode (i: the front application's insert mode),
 //                     shownView (i: the view the palette applied last),
+//                     customSize (i: the family's size slider, -100 to 100),
 //                     shapePad (av: while the shape finder is up, its pad on the screen as
 //                     x, y, width, height, then the counted strokes, all strokes (with the
 //                     undone ones) and the background character)
@@ -64,6 +65,10 @@
 //                     (the download window "DownloadProgress", the release notes
 //                     "WhatsNew"), with a text view's text (s) and a progress bar's value
 //                     and maximum (av; maximum 0: no measure); empty when it is not shown
+//   TextLines(s) -> av: each line of the shown text view of ours with that object name as
+//                     it is laid out (wrapped lines one by one), as av: the x of its first
+//                     character that is no tab in the document, its text, its number in
+//                     its paragraph and the x its last tab leads to (-1: no tab)
 //   MenuItems() -> av: the items of the menu open in the palette, each a{sv}: title (s),
 //                     enabled (b), rect (av: x, y, width, height on the screen); a picture
 //                     menu's pictures are titled with the text they insert, a pop-up
@@ -98,6 +103,7 @@ public:
     QVariantList fontRowRect(const QString& family) const;
     QVariantMap sheetFields() const;
     QVariantMap windowFields(const QString& name) const;
+    QVariantList textLines(const QString& name) const;
 
 public slots:
     Q_SCRIPTABLE QVariantMap State() { return state(); }
@@ -109,6 +115,7 @@ public slots:
     Q_SCRIPTABLE QVariantList FontRowRect(const QString& family) { return fontRowRect(family); }
     Q_SCRIPTABLE QVariantMap SheetFields() { return sheetFields(); }
     Q_SCRIPTABLE QVariantMap WindowFields(const QString& name) { return windowFields(name); }
+    Q_SCRIPTABLE QVariantList TextLines(const QString& name) { return textLines(name); }
     Q_SCRIPTABLE void Close();
 
 private:

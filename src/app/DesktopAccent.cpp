@@ -35,10 +35,12 @@ void DesktopAccent::follow(const QDBusConnection& bus) {
     if (portal_) return;
     portal_ = new ColorSchemePortal(bus, this);
     connect(portal_, &ColorSchemePortal::accentColorReceived, this, [this](bool valid, double r, double g, double b) {
+        const std::optional<QColor> before = portalAccent_;
         if (valid)
             portalAccent_ = QColor::fromRgbF(float(r), float(g), float(b));
         else
             portalAccent_.reset();
+        if (portalAccent_ != before) emit portalAccentChanged();
     });
     portal_->requestAccentColor(PortalTimeoutMs);
 }

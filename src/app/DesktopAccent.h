@@ -30,9 +30,15 @@ public:
 
     // The desktop's accent colour now.
     QColor accentColor() const;
+    // The colour the portal states, when it states one.
+    std::optional<QColor> portalAccentColor() const { return portalAccent_; }
     // Its accent index (none for Blue).
     QVariant accentColorIndex() const override { return accentIndexOfColor(accentColor()); }
     static QVariant accentIndexOfColor(const QColor& color);
+
+signals:
+    // The portal stated another accent colour, or none.
+    void portalAccentChanged();
 
 private:
     ColorSchemePortal* portal_ = nullptr;

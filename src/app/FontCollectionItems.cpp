@@ -54,7 +54,7 @@ QList<FontCollectionItem> items(const QStringList& names, const QStringList& set
 
 int indexOfObject(const QList<FontCollectionItem>& items, const QString& object) {
     for (qsizetype i = 0; i < items.size(); ++i)
-        if (items[i].kind != Kind::Separator && items[i].object == object) return int(i);
+        if (items[i].kind != Kind::Separator && items[i].enabled && items[i].object == object) return int(i);
     return items.isEmpty() ? -1 : 0;
 }
 

@@ -34,7 +34,7 @@ inline QString markedFonts() { return QStringLiteral("MARKED_FONTS"); }
 QList<FontCollectionItem> items(const QStringList& collectionNames, const QStringList& setNames,
                                 const QStringList& setObjects, bool characterMarked, const QString& languageTitle);
 
-// The item whose object is `object`; else the first item.
+// The enabled item whose object is `object`; else the first item.
 int indexOfObject(const QList<FontCollectionItem>& items, const QString& object);
 
 // The description a set of family names is stored under ("selectedCollection").

@@ -83,6 +83,10 @@ void FontInfoView::updateFontInfo() {
 
     QTextBlockFormat paragraph;
     paragraph.setTabPositions({QTextOption::Tab(widest + 1, QTextOption::RightTab), QTextOption::Tab(widest + 8, QTextOption::LeftTab)});
+    // Lines after the first, wrapped or begun by a line feed of the value, start under
+    // the value column.
+    paragraph.setLeftMargin(widest + 8);
+    paragraph.setTextIndent(-(widest + 8));
     paragraph.setTopMargin(3);
     paragraph.setBottomMargin(3);
     paragraph.setLayoutDirection(Qt::LeftToRight);
@@ -106,7 +110,7 @@ void FontInfoView::updateFontInfo() {
             format.setFontUnderline(true);
         }
         // Continuation lines stay in the paragraph, under the value.
-        cursor.insertText(QString(line.value).replace(u'\n', QString(QChar::LineSeparator) + u'\t' + u'\t'), format);
+        cursor.insertText(QString(line.value).replace(u'\n', QChar::LineSeparator), format);
     }
     cursor.endEditBlock();
     text_->moveCursor(QTextCursor::Start);

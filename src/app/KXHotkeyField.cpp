@@ -114,6 +114,8 @@ char32_t KXHotkeyField::menuKeyEquivalent() const {
 }
 
 bool KXHotkeyField::setKeyFromEvent(QKeyEvent* event) {
+    // A modifier pressed alone records nothing: the recorder waits for the key it goes with.
+    if (kx::modifier::isModifierKey(event->key())) return true;
     const int k = kx::x11::macKeyForXKeycode(int(event->nativeScanCode()));
     const std::uint32_t flags = kx::modifier::fromQt(event->modifiers());
     const bool commandLike = flags & (kx::modifier::Command | kx::modifier::Control);

@@ -3,6 +3,7 @@
 // as the hot key and tells its delegate. Keys of the zones that need a modifier (by
 // default characters, special keys, navigation: KXKeyboard's zones 1, 2, 4 and 128) are
 // taken only with Command or Control held; keypad and function keys alone are taken.
+// A modifier pressed alone is no key: the recorder waits for the key that follows it.
 // Backspace or Delete without modifiers clears the field; so does its clear button.
 //
 // The key is the classic virtual key code of the pressed key's position (the X keycode

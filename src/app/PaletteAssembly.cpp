@@ -89,7 +89,8 @@ RbxDefaults& PaletteAssembly::installProgramSettings() {
 PaletteAssembly::PaletteAssembly(RbxDefaults& settings, X11Session& x11, KXURLHandler* urls, FrontApplication* front)
     : settings_(settings) {
     bridges::install();
-    // Placeholder texts readable in whatever colours the desktop gives.
+    // The desktop's dark preference and accent colour across the whole window, and
+    // placeholder texts readable in whatever colours the desktop gives.
     desktopPalette_ = std::make_unique<DesktopPalette>();
 
     // The window and its character table, following the application in front.
@@ -190,6 +191,11 @@ PaletteAssembly::PaletteAssembly(RbxDefaults& settings, X11Session& x11, KXURLHa
     // read and followed.
     accent_ = std::make_shared<DesktopAccent>();
     kx::ProcessWide<KXAccentColorSource>::install(accent_);
+    // The accent colour is the selection colour of every control.
+    QObject::connect(accent_.get(), &DesktopAccent::portalAccentChanged, desktopPalette_.get(),
+                     [palette = desktopPalette_.get(), accent = accent_.get()] {
+                         palette->setAccentColor(accent->portalAccentColor());
+                     });
     QObject::connect(application_.get(), &RbxCharAppController::launchFinished, accent_.get(),
                      [accent = accent_.get()] {
                          KXProcess::startWatching();

@@ -5,12 +5,18 @@
 #include "kxlib/gui/ClearButton.h"
 #include "kxlib/gui/KXDynamicImage.h"
 #include "kxlib/gui/KXPopUpButton.h"
+#include "kxlib/gui/KXSeparator.h"
 #include "kxlib/gui/SegmentedControl.h"
+#include "table/widgets/RbxCharKeys.h"
+#include "table/widgets/RbxCharView.h"
+#include "table/widgets/RbxGroupButton.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSignalBlocker>
+#include <QSlider>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QToolButton>
@@ -94,6 +100,7 @@ void PaletteContent::updateImages() {
     linkButton_->setIcon(imageIcon(QStringLiteral("link")));
     shapeButton_->setIcon(imageIcon(QStringLiteral("shapeFinder")));
     menuButton_->setIcon(imageIcon(QStringLiteral("menu")));
+    groupButton_->setIcon(imageIcon(QStringLiteral("visibleGroup")));
     insertModes_->setImage(0, imageIcon(QStringLiteral("plain")));
     insertModes_->setImage(1, imageIcon(QStringLiteral("formatted")));
 }
@@ -140,13 +147,24 @@ void PaletteContent::buildViewBar(QWidget* window, QVBoxLayout* outer) {
     viewPopUp_->addItem(tr("All Fonts"), 2);
     viewPopUp_->addItem(tr("All Unicode"), 3);
     layoutPopUp_ = makePopUp(window, QStringLiteral("layoutPopUp"), tr("How the characters are grouped"), 6);
+    groupButton_ = new RbxGroupButton(nullptr, window);
+    groupButton_->setObjectName(QStringLiteral("groupJumpButton"));
+    groupButton_->setToolTip(tr("Jump to a group of the table"));
+    groupButton_->setFocusPolicy(Qt::TabFocus);
+    groupButton_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     bar->addWidget(windowMode_);
     bar->addWidget(viewPopUp_, 2);
     bar->addWidget(layoutPopUp_, 3);
+    bar->addWidget(groupButton_);
     outer->addLayout(bar);
 }
 
 void PaletteContent::buildBottomBar(QWidget* window, QVBoxLayout* outer) {
+    // A line parts the table from the bar below it.
+    auto* line = new KXSeparator(window);
+    line->setObjectName(QStringLiteral("bottomSeparator"));
+    line->setFixedHeight(5);
+    outer->addWidget(line);
     auto* bar = new QHBoxLayout;
     bar->setSpacing(6);
     insertModes_ = new SegmentedControl(window);
@@ -187,7 +205,16 @@ void PaletteContent::buildBottomBar(QWidget* window, QVBoxLayout* outer) {
     // crowd the corner.
     menuButton_->setStyleSheet(QStringLiteral("QToolButton::menu-indicator { image: none; width: 0px; }"));
 
+    sizeSlider_ = new QSlider(Qt::Horizontal, window);
+    sizeSlider_->setObjectName(QStringLiteral("customSizeSlider"));
+    sizeSlider_->setToolTip(tr("Size of the characters of this font family"));
+    sizeSlider_->setRange(-SizeSliderSteps, SizeSliderSteps);
+    sizeSlider_->setPageStep(SizeSliderSteps / 4);
+    sizeSlider_->setFocusPolicy(Qt::TabFocus);
+    sizeSlider_->setMinimumWidth(32);
+    sizeSlider_->setMaximumWidth(90);
     bar->addWidget(insertModes_);
+    bar->addWidget(sizeSlider_);
     bar->addWidget(fontLabel_, 1);
     bar->addWidget(versionLabel_);
     bar->addWidget(menuButton_);
@@ -210,19 +237,39 @@ QWidget* PaletteContent::pageForView(int view) const {
     return nullptr;
 }
 
-void PaletteContent::setCharView(QWidget* view) {
+void PaletteContent::setCharView(RbxCharView* view) {
     if (view == charView_) return;
     if (charView_) {
         tablePage_->layout()->removeWidget(charView_);
         charView_->hide();
+        disconnect(charView_, nullptr, this, nullptr);
+        disconnect(sizeSlider_, nullptr, charView_, nullptr);
     }
     charView_ = view;
+    groupButton_->setCharView(view);
+    // While the search field has the keys, the table's shortcuts (Ctrl+I, Ctrl+K, ...)
+    // still reach the character under the pointer.
+    searchField_->setUnusedShortcutHandler([table = QPointer<RbxCharView>(view)](QKeyEvent* event) {
+        return table && table->underMouse() && table->keys().handleHardWiredShortcut(event);
+    });
     if (view) {
+        // The slider shows the adjustment of the family of each font the table takes, and
+        // moved, stores it for that family.
+        connect(view, &RbxCharView::customSizeLoaded, this, [this](float adjustment) {
+            const QSignalBlocker quiet(sizeSlider_);
+            sizeSlider_->setValue(qRound(adjustment * SizeSliderSteps));
+        });
+        connect(sizeSlider_, &QSlider::valueChanged, view,
+                [view](int value) { view->customSizeChanged(float(value) / SizeSliderSteps); });
+        {
+            const QSignalBlocker quiet(sizeSlider_);
+            sizeSlider_->setValue(qRound(view->customSize() * SizeSliderSteps));
+        }
         view->setParent(tablePage_);
         tablePage_->layout()->addWidget(view);
         view->show();
         // Tab reaches the table after the controls above it.
-        QWidget::setTabOrder(layoutPopUp_, view);
+        QWidget::setTabOrder(groupButton_, view);
     }
 }
 

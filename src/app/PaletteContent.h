@@ -3,12 +3,16 @@
 //   top bar:     the font family, face and recent-fonts pop-ups, the layout-link button,
 //                the shape-finder button and the search field;
 //   view bar:    the window-mode control (the table or a page of text), the view pop-up
-//                (which characters the table shows) and the layout pop-up;
+//                (which characters the table shows), the layout pop-up and the table's
+//                group-jump button;
 //   the content pages (page 0 holds the character table; every other page is known by
 //                its view number) beside room for the font list;
-//   bottom bar:  the insert-mode control with its size and types buttons, the current
-//                font, the version and the button of the program's menu.
+//   bottom bar:  below a separator line, the insert-mode control with its size and types
+//                buttons, the size slider of the font's family, the current font, the
+//                version and the program menu's button.
 // The controller's duties fill and wire them.
+
+#include "table/widgets/RbxCharView.h"
 
 #include <QObject>
 #include <QPointer>
@@ -19,7 +23,9 @@ class QComboBox;
 class QHBoxLayout;
 class QLabel;
 class QLineEdit;
+class QSlider;
 class QSplitter;
+class RbxGroupButton;
 class RbxSearchField;
 class QStackedWidget;
 class QToolButton;
@@ -54,6 +60,10 @@ public:
     SegmentedControl* windowModeSegmentedControl() const { return windowMode_; }
     QComboBox* viewPopUp() const { return viewPopUp_; }
     KXPopUpButton* layoutPopUp() const { return layoutPopUp_; }
+    // The table's group-jump button beside them, and the size slider of the font's family
+    // (-1 to 1 in hundredths) beside the font's name, both shown with the table only.
+    RbxGroupButton* groupButton() const { return groupButton_; }
+    QSlider* customSizeSlider() const { return sizeSlider_; }
     // Adds a page shown for a view number (4 and above), and its segment, titled, in the
     // window-mode control.
     void addPage(int view, QWidget* page, const QString& title);
@@ -71,8 +81,9 @@ public:
     RbxInsertTypeButton* insertTypesButton() const { return typesButton_; }
 
     // The character table on page 0 (the palette keeps it); null before one is set.
-    void setCharView(QWidget* view);
-    QWidget* charView() const { return charView_; }
+    // The group button and the size slider work on it.
+    void setCharView(RbxCharView* view);
+    RbxCharView* charView() const { return charView_; }
 
     // "%1 (%2)": a font's display name and the number of characters it covers.
     void setCurrentFontText(const QString& displayName, qsizetype characterCount);
@@ -88,6 +99,8 @@ public:
     static constexpr int MinimumHeight = 280;
     static constexpr int DefaultWidth = 660;
     static constexpr int DefaultHeight = 560;
+    // The size slider's steps on each side of 0.
+    static constexpr int SizeSliderSteps = 100;
 
 private:
     void buildTopBar(QWidget* window, QVBoxLayout* outer);
@@ -99,7 +112,7 @@ private:
     QLabel* versionLabel_ = nullptr;
     QStackedWidget* pages_ = nullptr;
     QWidget* tablePage_ = nullptr;
-    QPointer<QWidget> charView_;
+    QPointer<RbxCharView> charView_;
     QSplitter* split_ = nullptr;
     KXPopUpButton* familyPopUp_ = nullptr;
     KXPopUpButton* facePopUp_ = nullptr;
@@ -110,6 +123,8 @@ private:
     SegmentedControl* windowMode_ = nullptr;
     QComboBox* viewPopUp_ = nullptr;
     KXPopUpButton* layoutPopUp_ = nullptr;
+    RbxGroupButton* groupButton_ = nullptr;
+    QSlider* sizeSlider_ = nullptr;
     SegmentedControl* insertModes_ = nullptr;
     RbxFormattedSizeButton* sizeButton_ = nullptr;
     RbxInsertTypeButton* typesButton_ = nullptr;

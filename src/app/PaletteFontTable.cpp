@@ -99,6 +99,7 @@ void PaletteFontTable::updateFontCollectionPopup() {
     }
     QString toSelect;
     int pendingIndex = -1;
+    const bool rebuilding = !pendingSet_ && popUp_->count() >= 2;
     if (pendingSet_) {
         for (qsizetype i = 0; i < sets_.size(); ++i)
             if (sets_[i] == pendingSet_) pendingIndex = int(i);
@@ -130,6 +131,10 @@ void PaletteFontTable::updateFontCollectionPopup() {
             if (items_[i].activationSet == pendingIndex) index = int(i);
     popUp_->setCurrentIndex(index);
     building_ = false;
+    // A choice that can no longer be made ("Marked Fonts" once the marks are reset) gives
+    // way to the first item, all fonts, which becomes the choice.
+    if (rebuilding && index >= 0 && items_[index].object != toSelect)
+        settings_.setString(items_[index].object, rbx::key::selectedCollection.qname());
 
     updateFontList();
     if (pendingSet_) {

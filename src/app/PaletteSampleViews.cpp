@@ -10,11 +10,9 @@
 #include "kxlib/RbxDefaults.h"
 #include "kxlib/SettingsKeys.h"
 #include "kxlib/gui/AttributedStringDocument.h"
-#include "kxlib/gui/KXPopUpButton.h"
 #include "model/RbxLayout.h"
 #include "model/RbxSampleText.h"
 
-#include <QComboBox>
 #include <QDialog>
 #include <QEvent>
 #include <QHBoxLayout>
@@ -78,15 +76,6 @@ PaletteSampleViews::PaletteSampleViews(RbxDefaults& settings, PaletteContent& co
     auto* sampleLayout = new QVBoxLayout(samplePage_);
     sampleLayout->setContentsMargins(0, 0, 0, 0);
     auto* controls = new QHBoxLayout;
-    samplePopUp_ = new KXPopUpButton(samplePage_);
-    samplePopUp_->setObjectName(QStringLiteral("samplePopUp"));
-    samplePopUp_->setFocusPolicy(Qt::NoFocus);
-    // Sized by a length, not by its titles: measuring titles in every script would look
-    // up fallback fonts for each while the palette is first laid out (the list still
-    // shows them whole; a narrow button ends a long title in an ellipsis).
-    samplePopUp_->setMinimumContentsLength(8);
-    samplePopUp_->addItems(RbxSampleText::sampleTextTitles());
-    controls->addWidget(samplePopUp_);
     sizeLeft_ = new QLabel(QStringLiteral("A"), samplePage_);
     sizeSlider_ = new QSlider(Qt::Horizontal, samplePage_);
     sizeSlider_->setObjectName(QStringLiteral("editorFontSizeSlider"));
@@ -118,8 +107,6 @@ PaletteSampleViews::PaletteSampleViews(RbxDefaults& settings, PaletteContent& co
     connect(previewPrintButton_, &QPushButton::clicked, this, &PaletteSampleViews::printPreview);
     connect(samplePrintButton_, &QPushButton::clicked, this, &PaletteSampleViews::printSampleText);
     connect(editButton_, &QPushButton::clicked, this, &PaletteSampleViews::toggleSampleTextEditMode);
-    connect(samplePopUp_, &QComboBox::textActivated, this,
-            [this](const QString& title) { settings_.setString(title, rbx::key::sample.qname()); });
     connect(sizeSlider_, &QSlider::valueChanged, this,
             [this](int size) { settings_.setFloat(float(size), rbx::key::editorFontSize.qname()); });
     connect(sampleTextEditor_, &QTextEdit::textChanged, this, &PaletteSampleViews::textDidChange);
@@ -249,8 +236,6 @@ void PaletteSampleViews::updateEditorFont() {
         sizeSlider_->setValue(size);
     }
     sizeValue_->setText(QString::number(size));
-    const QSignalBlocker quietPopUp(samplePopUp_);
-    samplePopUp_->setCurrentText(RbxSampleText::selectedSampleTextTitle());
     setParagraphAttributes();
     if (settings_.integerForKey(rbx::key::view) == PreviewView) makePreview();
 }

@@ -13,7 +13,6 @@
 #include <QString>
 
 class PaletteContent;
-class QComboBox;
 class QLabel;
 class QPushButton;
 class QSlider;
@@ -90,7 +89,6 @@ private:
     QPushButton* samplePrintButton_ = nullptr;
     QPushButton* previewPrintButton_ = nullptr;
     QPushButton* editButton_ = nullptr;
-    QComboBox* samplePopUp_ = nullptr;
     QSlider* sizeSlider_ = nullptr;
     QLabel* sizeLeft_ = nullptr;
     QLabel* sizeRight_ = nullptr;

@@ -16,8 +16,10 @@
 #include "model/RbxFontInfo.h"
 #include "model/RbxLayout.h"
 #include "model/RbxLayoutPopUp.h"
+#include "table/widgets/RbxGroupButton.h"
 
 #include <QComboBox>
+#include <QSlider>
 #include <QToolButton>
 #include <QLineEdit>
 #include <QListView>
@@ -155,6 +157,8 @@ void PaletteViews::showControlsOfView(int v) {
     content_.shapeFinderButton()->setVisible(table);
     content_.recentFontsPopUp()->setVisible(table);
     content_.viewPopUp()->setVisible(table);
+    content_.groupButton()->setVisible(table);
+    content_.customSizeSlider()->setVisible(table);
 }
 
 void PaletteViews::swipeView(int delta) {

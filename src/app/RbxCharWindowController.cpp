@@ -226,8 +226,10 @@ void RbxCharWindowController::openSheet(const QString& name, const QVariantMap& 
     orderFront();
     stopMouseOutsideFading();
     if (sheets_->hasSheet()) {
-        if (!name.isEmpty() && sheets_->attachedSheetName() == name) return;
-        sheets_->endSheet(0);
+        const bool shown = !name.isEmpty() && sheets_->attachedSheetName() == name;
+        // The sheet shown stays; a document to open in it ("file") goes to it all the same.
+        if (shown && !options.contains(QStringLiteral("file"))) return;
+        if (!shown) sheets_->endSheet(0);
     }
     if (name.isEmpty()) return;
     if (!sheets_->openNamedSheet(name, options)) kx::log(QStringLiteral("no sheet named %1").arg(name));

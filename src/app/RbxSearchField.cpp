@@ -64,6 +64,8 @@ void RbxSearchField::keyPressEvent(QKeyEvent* event) {
     ++keyDepth_;
     QLineEdit::keyPressEvent(event);
     --keyDepth_;
+    if (!event->isAccepted() && (event->modifiers() & Qt::ControlModifier) && unusedShortcut_ && unusedShortcut_(event))
+        event->accept();
 }
 
 void RbxSearchField::keyReleaseEvent(QKeyEvent* event) {

@@ -2,12 +2,15 @@
 // The palette's search field: a line edit with a clear button and, at its leading edge,
 // the button of the search-template menu. It tells whether the key event it is handling
 // now is a key (so a search can tell typing from a click on the clear button), and hands
-// Tab on to the field named as the next one (the font filter). The palette turns the clear
+// Tab on to the field named as the next one (the font filter). A Ctrl key the field has no
+// use for goes to the handler of such keys (the table's shortcuts, for the character under
+// the pointer). The palette turns the clear
 // button on after its first picture: finding its icon searches the desktop's icon themes.
 
 #include <QLineEdit>
 #include <QMenu>
 #include <QPointer>
+#include <functional>
 
 class QToolButton;
 
@@ -25,6 +28,8 @@ public:
 
     // Where Tab goes from this field; null: the window's order.
     void setNextField(QWidget* next) { next_ = next; }
+    // Offered each key with Ctrl that the field does not take; answers whether it took it.
+    void setUnusedShortcutHandler(std::function<bool(QKeyEvent*)> handler) { unusedShortcut_ = std::move(handler); }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -37,5 +42,6 @@ private:
     QAction* templateAction_ = nullptr;
     QPointer<QMenu> menu_;
     QPointer<QWidget> next_;
+    std::function<bool(QKeyEvent*)> unusedShortcut_;
     int keyDepth_ = 0;
 };

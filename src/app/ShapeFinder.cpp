@@ -1,10 +1,12 @@
 #include "app/ShapeFinder.h"
 
+#include "app/AlertSheet.h"
 #include "app/PaletteContent.h"
 #include "app/RbxCharWindowController.h"
 #include "app/RbxSearchField.h"
 #include "core/Bundle.h"
 #include "core/KXAppSupport.h"
+#include "core/LocalizedStrings.h"
 #include "core/Log.h"
 #include "kxlib/RbxDefaults.h"
 #include "shapes/widgets/RbxShapeView.h"
@@ -103,9 +105,29 @@ void ShapeFinder::findSimilarShape(char32_t c, const QString& font) {
 }
 
 void ShapeFinder::openShapeFile(const QString& path) {
+    const shapes::ShapeReadResult r = pad().load(path);
+    if (!r) {
+        showUnreadableFile(path, r.error);
+        return;
+    }
+    sheet().view().animation().stop();
+    // The finder already up shows the file's drawing in place of the one before.
+    if (!isSheetVisible()) open();
+}
+
+void ShapeFinder::showUnreadableFile(const QString& path, const QString& reason) {
+    // The finder makes way for the alert and comes back after it, its drawing unchanged.
+    const bool finderWasUp = isSheetVisible();
     cancel();
-    if (const shapes::ShapeReadResult r = pad().load(path); r) sheet().view().animation().stop();
-    open();
+    auto* alert = new AlertSheet(UnreadableFileAlert,
+                                 kx::loc(QStringLiteral("The shape file “%1” could not be opened.")).arg(QFileInfo(path).fileName()),
+                                 reason + u'\n' + kx::loc(QStringLiteral("The drawing is unchanged.")), QString(), QString(),
+                                 QString(), controller_.sheetParent());
+    alert->setAttribute(Qt::WA_DeleteOnClose);
+    const SheetHost::Begin begun = controller_.sheets().beginSheet(alert, UnreadableFileAlert, [this, finderWasUp](int) {
+        if (finderWasUp) QMetaObject::invokeMethod(this, &ShapeFinder::open, Qt::QueuedConnection);
+    });
+    if (begun == SheetHost::Begin::Refused) delete alert;
 }
 
 bool ShapeFinder::offersTrainingCommands() const {

@@ -36,8 +36,11 @@ public:
     void cancel();
     // Clears the drawing, shows the character in that font behind it, opens the sheet.
     void findSimilarShape(char32_t c, const QString& font);
-    // Loads a shape file into the pad and opens the sheet.
+    // Loads a shape file into the pad in place of the drawing and opens the sheet (or
+    // leaves it open). A file that cannot be read leaves the drawing as it was and is
+    // named, with the reason, in the alert "shapeFileAlert".
     void openShapeFile(const QString& path);
+    static inline const QString UnreadableFileAlert = QStringLiteral("shapeFileAlert");
     // Gives the pad the keys again when the sheet is up; answers NO always.
     bool reenter();
 
@@ -58,6 +61,7 @@ public:
 
 private:
     void ended(int returnCode);
+    void showUnreadableFile(const QString& path, const QString& reason);
 
     RbxCharWindowController& controller_;
     RbxDefaults& settings_;

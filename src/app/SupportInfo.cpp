@@ -1,5 +1,6 @@
 #include "app/SupportInfo.h"
 
+#include "core/Bundle.h"
 #include "core/LocalizedStrings.h"
 #include "insertion/KXKeyboard.h"
 #include "kxlib/KXUtilities.h"
@@ -50,7 +51,7 @@ QString techInfoLine(const TechInfo& i) {
 
 TechInfo currentTechInfo(RbxDefaults& settings, RbxFontList& fonts) {
     TechInfo i;
-    i.version = KXUtilities::versionString();
+    i.version = kx::Bundle::mainBundle().shortVersionString();
     i.buildNr = settings.integerForKey(rbx::key::buildNr);
     i.updateInterval = settings.integerForKey(rbx::key::updateInterval);
     i.betaVersions = settings.boolForKey(rbx::key::checkForBetaVersions);

@@ -1,5 +1,6 @@
 #include "core/Bundle.h"
 
+#include "core/FoundationValues.h"
 #include "core/Log.h"
 #include "core/PathInFolder.h"
 #include "core/Plist.h"
@@ -7,6 +8,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 namespace kx {
@@ -79,5 +81,13 @@ QString Bundle::shortVersionString() const {
     return infoString(QStringLiteral("CFBundleShortVersionString"), QString());
 }
 QString Bundle::bundleVersion() const { return infoString(QStringLiteral("CFBundleVersion"), QString()); }
+
+int Bundle::buildNumber() const { return buildNumberInFile(resources_ + QStringLiteral("/build.nr")); }
+
+int Bundle::buildNumberInFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return 0;
+    return ns::intValue(QString::fromUtf8(file.read(64)));
+}
 
 } // namespace kx

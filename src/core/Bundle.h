@@ -42,6 +42,10 @@ public:
     // CFBundleShortVersionString and CFBundleVersion ("" when absent).
     QString shortVersionString() const;
     QString bundleVersion() const;
+    // The build number: the leading integer of the resource "build.nr" (0 when it cannot
+    // be read); of the file at `path` for the one without a bundle.
+    int buildNumber() const;
+    static int buildNumberInFile(const QString& path);
 
 private:
     QString infoString(const QString& key, const QString& fallback) const;

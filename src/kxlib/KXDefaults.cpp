@@ -167,7 +167,7 @@ int KXDefaults::integerForKey(const QString& key, int defaultValue) {
 }
 
 KXDefaults::Stored KXDefaults::setInteger(int value, const QString& key) {
-    return setObject(QString::number(value), key);
+    return setObject(QVariant(value), key);
 }
 
 float KXDefaults::floatForKey(const QString& key, float defaultValue) {
@@ -199,9 +199,12 @@ double KXDefaults::doubleForKey(const rbx::key::FloatKey& key) {
     return fallback;
 }
 
-KXDefaults::Stored KXDefaults::setFloat(float value, const QString& key) { return setObject(ns::numberText(value), key); }
+KXDefaults::Stored KXDefaults::setFloat(float value, const QString& key) {
+    // The float's shortest decimal form, kept as a number.
+    return setObject(QVariant(ns::numberText(value).toDouble()), key);
+}
 KXDefaults::Stored KXDefaults::setDouble(double value, const QString& key) {
-    return setObject(ns::numberText(value), key);
+    return setObject(QVariant(value), key);
 }
 
 // ---- the rest ----

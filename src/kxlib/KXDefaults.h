@@ -1,13 +1,14 @@
 #pragma once
 // The settings store: the one place through which the system reads and writes its
 // settings. It sits on the application's settings domain (platform::UserDefaults),
-// keeps a cache of every value it handed out, stores numbers in fixed text forms and
+// keeps a cache of every value it handed out, stores numbers as numbers and
 // tells registered observers about every change of a key it has looked at, whether
 // the change came from this process or from another process writing the same file.
 //
-// Storage forms of the typed setters: integers as the decimal text ("5"), floats and
-// doubles as their number text ("0.1"), booleans as booleans, strings as they are (a
-// null string as ""). The readers accept these and real numbers and booleans alike.
+// Storage forms of the typed setters: integers as integers, floats as the number of their
+// shortest decimal form (0.1f as 0.1), doubles as numbers, booleans as booleans, strings
+// as they are (a null string as ""). The readers accept these and numbers written as
+// decimal text alike.
 //
 // A key enters the cache on its first read that finds a value or on its first write,
 // and is observed from then on; the first write of a key never seen before therefore
@@ -69,11 +70,12 @@ public:
     Stored setBool(bool value, const QString& key);
     // Absent, or without an integer value, gives the default; else the 32-bit value.
     int integerForKey(const QString& key, int defaultValue = 0);
-    // Stores the text "%d".
+    // Stores the value as an integer (readers also take the texts older copies wrote).
     Stored setInteger(int value, const QString& key);
     // Absent or not numeric gives the default.
     float floatForKey(const QString& key, float defaultValue = 0.0f);
     double doubleForKey(const QString& key, double defaultValue = 0.0);
+    // Store the value as a number (a float as its shortest decimal form).
     Stored setFloat(float value, const QString& key);
     Stored setDouble(double value, const QString& key);
 

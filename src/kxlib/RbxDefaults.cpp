@@ -1,5 +1,6 @@
 #include "kxlib/RbxDefaults.h"
 
+#include "core/Bundle.h"
 #include "core/FoundationValues.h"
 #include "core/Log.h"
 #include "core/ProcessWide.h"
@@ -53,10 +54,7 @@ QVariantMap RbxDefaults::defaultValues() {
         values.insert(key::recentFontsV2.qname(), ns::arrayOrEmpty(values.value(key::recentFontsV2.qname())));
         values.insert(key::applications.qname(), QVariantMap());
         values.insert(key::fontRecentCharacters.qname(), QVariantMap());
-        QFile buildFile(resourcePath(QStringLiteral("build.nr")));
-        int build = 0;
-        if (buildFile.open(QIODevice::ReadOnly)) build = ns::intValue(QString::fromUtf8(buildFile.read(64)));
-        values.insert(key::buildNr.qname(), build);
+        values.insert(key::buildNr.qname(), kx::Bundle::buildNumberInFile(resourcePath(QStringLiteral("build.nr"))));
         rbxDefaultValues_ = values;
     }
     return *rbxDefaultValues_;

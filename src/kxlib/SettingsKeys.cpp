@@ -2,13 +2,18 @@
 
 #include "core/FoundationValues.h"
 
+#include <QStringList>
+#include <algorithm>
 #include <cmath>
 
 namespace rbx::key {
 
 namespace {
 KeyInfo row(const BoolKey& k) { return {k.qname(), Type::Bool, QVariant(k.codeDefault), k.fromBundle}; }
-KeyInfo row(const IntKey& k) { return {k.qname(), Type::Int, QVariant(k.codeDefault), k.fromBundle}; }
+KeyInfo row(const IntKey& k) {
+    return {k.qname(), Type::Int, QVariant(k.codeDefault), k.fromBundle, -std::numeric_limits<double>::max(),
+            std::numeric_limits<double>::max(), std::vector<int>(k.values.begin(), k.values.end())};
+}
 KeyInfo row(const FloatKey& k) {
     return {k.qname(), Type::Float, QVariant(k.codeDefault), k.fromBundle, k.lowest, k.highest};
 }
@@ -169,20 +174,27 @@ std::optional<QVariant> coerce(Type type, const QString& text) {
 
 std::optional<QVariant> valueFor(const KeyInfo& key, const QString& text) {
     const auto value = coerce(key.type, text);
+    if (value && key.type == Type::Int && !key.values.empty())
+        return std::find(key.values.begin(), key.values.end(), value->toInt()) != key.values.end() ? value : std::nullopt;
     if (!value || key.type != Type::Float) return value;
     const double v = value->toDouble();
     return v >= key.lowest && v <= key.highest ? value : std::nullopt;
 }
 
 QString valueDescription(const KeyInfo& key) {
+    if (key.type == Type::Int && !key.values.empty()) {
+        QStringList values;
+        for (int v : key.values) values << QString::number(v);
+        return QStringLiteral("one of %1").arg(values.join(QStringLiteral(", ")));
+    }
     if (key.type != Type::Float || !bounded(key)) return typeDescription(key.type);
     return QStringLiteral("a number from %1 to %2").arg(kx::ns::numberText(key.lowest), kx::ns::numberText(key.highest));
 }
 
 QVariant storedForm(Type type, const QVariant& value) {
     switch (type) {
-    case Type::Int: return QString::number(value.toInt());
-    case Type::Float: return kx::ns::numberText(value.toDouble());
+    case Type::Int: return QVariant(value.toInt());
+    case Type::Float: return QVariant(value.toDouble());
     default: return value;
     }
 }

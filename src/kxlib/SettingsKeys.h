@@ -11,6 +11,7 @@
 #include <cmath>
 #include <limits>
 #include <optional>
+#include <span>
 #include <vector>
 
 namespace rbx::key {
@@ -23,10 +24,13 @@ struct BoolKey {
     bool fromBundle = false;
     QString qname() const { return QString::fromLatin1(name); }
 };
+// `values`, when not empty, are the only values the system can work with: another one
+// is refused when written.
 struct IntKey {
     const char* name;
     int codeDefault = 0;
     bool fromBundle = false;
+    std::span<const int> values{};
     QString qname() const { return QString::fromLatin1(name); }
 };
 // `lowest` and `highest` bound the values the system can work with: a stored value
@@ -67,7 +71,10 @@ inline constexpr BoolKey clickOutsideCloses{"click outside closes", false, Bundl
 inline constexpr BoolKey mouseOutsideCloses{"mouse outside closes", false, Bundle};
 inline constexpr BoolKey fixOffscreenWindow{"fixOffscreenWindow", true};
 inline constexpr StringKey openWindowHotkey{"openWindowHotkey", "", Bundle};  // "flags,keycode" or ""
-inline constexpr IntKey view{"view", 0, Bundle};
+// The table's views (this font, all fonts, all Unicode) and the text pages (preview,
+// sample, font information).
+inline constexpr int ViewModes[] = {1, 2, 3, 10, 11, 12};
+inline constexpr IntKey view{"view", 0, Bundle, ViewModes};
 inline constexpr StringKey layout{"layout", "", Bundle};
 inline constexpr StringKey disabledLayout{"disabledLayout", "", Bundle};
 inline constexpr StringKey sample{"sample", "", Bundle};
@@ -145,7 +152,8 @@ inline constexpr FloatKey editorFontSize{"editorFontSize", 0.0, Bundle};
 inline constexpr IntKey editorAlignment{"editorAlignment", 0, Bundle};  // 3 justified, else natural
 
 // Updates
-inline constexpr IntKey updateInterval{"updateInterval"};  // 0 never, 1 daily, 2 weekly, 3 four-weekly
+inline constexpr int UpdateIntervals[] = {0, 1, 2, 3};  // never, daily, weekly, four-weekly
+inline constexpr IntKey updateInterval{"updateInterval", 0, false, UpdateIntervals};
 inline constexpr IntKey monthlyMinute{"monthlyMinute"};
 inline constexpr BoolKey checkForBetaVersions{"checkForBetaVersions"};
 inline constexpr BoolKey checkForUpdatesInFullScreenMode{"checkForUpdatesInFullScreenMode", true};
@@ -193,6 +201,7 @@ struct KeyInfo {
     bool fromBundle;
     double lowest = -std::numeric_limits<double>::max();  // numbers only: the usable range
     double highest = std::numeric_limits<double>::max();
+    std::vector<int> values = {};  // integers only: the usable values (empty: any)
 };
 const std::vector<KeyInfo>& allKeys();
 
@@ -203,12 +212,14 @@ std::optional<KeyInfo> keyInfo(const QString& name);
 // 1/0, yes/no, true/false (any case); integers (32-bit) and finite numbers as decimal
 // text; texts as they are. Data, lists and dictionaries cannot be given as text.
 std::optional<QVariant> coerce(Type type, const QString& text);
-// coerce() for the key's type, and for a number also within the key's usable range.
+// coerce() for the key's type, and for a number also within the key's usable range, for
+// an integer one of its usable values.
 std::optional<QVariant> valueFor(const KeyInfo& key, const QString& text);
-// typeDescription() with a number's usable range ("a number from 1 to 10000").
+// typeDescription() with a number's usable range ("a number from 1 to 10000") or an
+// integer's usable values ("one of 0, 1, 2, 3").
 QString valueDescription(const KeyInfo& key);
 // A value of the key's type in the form the store's typed setters write it: an integer
-// as its decimal text, a number as its number text, others as they are.
+// as a 32-bit integer, a number as a double, others as they are.
 QVariant storedForm(Type type, const QVariant& value);
 // "a boolean (yes or no)", "an integer", ...: what a key of the type holds, for messages.
 QString typeDescription(Type type);

@@ -207,8 +207,9 @@ std::size_t RbxFavGroupDescription::bestIndexOf(char32_t c, const std::vector<ch
 QString RbxFavGroupDescription::stringRepresentation() {
     QString out;
     out.reserve(1000);
-    // The characters' own values: a favourite standing for a sequence keeps its value.
-    out += global_.UTF32NumbersAsString();
+    // The text a user sees: a favourite standing for a sequence (a flag, a keycap, a joined
+    // emoji) is written as that sequence, which reading the text takes back.
+    global_.forEach([&out](std::int32_t v) { out += kx::str::stringWithUTF32Character(char32_t(v)); });
     const QVariantMap& fonts = fontFavoritesDictionary();
     for (auto it = fonts.constBegin(); it != fonts.constEnd(); ++it) {
         KXIntegerArray chars = KXIntegerArray::arrayWithData(it.value().toByteArray());

@@ -1,6 +1,7 @@
 #include "model/RbxSequenceText.h"
 
 #include "model/RbxEmoji.h"
+#include "model/VirtualCharacters.h"
 #include "core/StringExtensions.h"
 
 #include <QChar>
@@ -18,6 +19,13 @@ bool isSinglePair(QStringView s) {
     return s.size() == 2 && QChar::isHighSurrogate(s[0].unicode()) && QChar::isLowSurrogate(s[1].unicode());
 }
 
+// Whether the text holds an emoji modifier (U+1F3FB to U+1F3FF: D83C DFFB to D83C DFFF).
+bool hasSkinModifier(QStringView s) {
+    for (qsizetype i = 0; i + 1 < s.size(); ++i)
+        if (s[i].unicode() == 0xD83C && s[i + 1].unicode() >= 0xDFFB && s[i + 1].unicode() <= 0xDFFF) return true;
+    return false;
+}
+
 } // namespace
 
 std::vector<char32_t> characterValuesOfText(const QString& text) {
@@ -29,7 +37,9 @@ std::vector<char32_t> characterValuesOfText(const QString& text) {
         for (qsizetype len = std::min(LongestSequence, n - i); len >= 2 && !matched; --len) {
             const QStringView part = QStringView(text).mid(i, len);
             if (isSinglePair(part)) continue;
-            if (const char32_t v = RbxEmoji::virtualEmojiCharacterForString(part.toString())) {
+            const char32_t v = RbxEmoji::virtualEmojiCharacterForString(part.toString());
+            // An emoji with a skin tone is no sequence of its own: both code points stay.
+            if (v && !(hasSkinModifier(part) && !kx::str::isVirtualCharacter(v))) {
                 out.push_back(v);
                 i += len;
                 matched = true;

@@ -98,8 +98,8 @@ QPainterPath BigFonts::textPath(const QString& text, const QString& postScriptNa
     for (const QPointF& a : advances) width += a.x();
     const QRectF& inner = geometry_.innerRect;
     const double x = left ? inner.x() + 10 : inner.x() + double(float((inner.width() - width) / 2));
-    // Baseline at the baseline guide plus the descender (which lies below it).
-    const double baselineUp = geometry_.baseLineY - f.descent();
+    // The characters stand on the baseline guide; their descenders reach below it.
+    const double baselineUp = geometry_.baseLineY;
     const double baselineDown = geometry_.size.height() - baselineUp;
     QPainterPath path;
     double pen = x;

@@ -1,8 +1,8 @@
 #pragma once
 // Big characters on the shape finder's pad: fonts sized so that their ascender, scaled by
 // a per-font percentage, spans from the baseline to the cap line, and the outlines of
-// characters drawn with them, centred in the pad's inner rectangle with the baseline at
-// the baseline guide plus the font's (negative) descender. The same outlines are drawn
+// characters drawn with them, centred in the pad's inner rectangle with their baseline on
+// the baseline guide. The same outlines are drawn
 // behind the user's strokes, rendered for matching and rendered for the reference data.
 //
 // Fonts are named by PostScript name; a font counts as installed only when a face of

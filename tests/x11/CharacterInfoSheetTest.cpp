@@ -1,6 +1,7 @@
 // The character information sheet of the real runebox program, as a user reaches it: a
-// right click on a character offers "Character Info...", the sheet shows the character's
-// forms, and a name typed into it is what a search finds afterwards; Cancel keeps nothing.
+// right click on a character offers "Character Info..." (Ctrl+I over it opens it too), the
+// sheet shows the character's forms, and a name typed into it is what a search finds
+// afterwards; Cancel keeps nothing.
 // Its buttons copy, mark and switch to the font families that hold the character.
 #include "ProbeClient.h"
 #include "SheetDriving.h"
@@ -42,9 +43,13 @@ TEST(CharacterInfoSheet, ANameTypedIntoTheSheetIsFoundBySearchAndCancelKeepsNone
     ASSERT_TRUE(clickControl(QStringLiteral("infoCancelButton")));
     ASSERT_TRUE(waitForSheet(QString()));
 
-    // Then confirmed: the name is stored, with its blanks tidied.
-    ASSERT_TRUE(chooseFromContextMenu(U'é', QStringLiteral("Character Info")));
-    ASSERT_TRUE(waitForSheet(QStringLiteral("characterInfo")));
+    // Then opened with Ctrl+I over the character, as the menu says (also while the search
+    // field has the keys, as after typing a search), and confirmed: the name is stored,
+    // with its blanks tidied.
+    ASSERT_TRUE(focusControl(QStringLiteral("searchField")));
+    ASSERT_TRUE(Copy::pointAtCharacter(U'é'));
+    pressKey(QStringLiteral("ctrl+i"));
+    ASSERT_TRUE(waitForSheet(QStringLiteral("characterInfo"))) << copy.output().toStdString();
     EXPECT_EQ(sheetFields().value(QStringLiteral("infoCustomCharNameField")).toString(), QString());
     ASSERT_TRUE(focusControl(QStringLiteral("infoCustomCharNameField"))) << copy.output().toStdString();
     typeText(QStringLiteral("  zebra  glyph "));

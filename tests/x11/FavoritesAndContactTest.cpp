@@ -1,6 +1,7 @@
 // The favourites files and the contact sheet of the real runebox program: the file
 // dialogs, opened by URL command or with the palette's menu, are driven with the keyboard
-// of the X server; an export read back by import
+// of the X server; an import keeps skin tones and takes flags in both forms, an export
+// writes flags as the regional indicators they show, an export read back by import
 // gives the same favourites and keeps the ones it replaced in a file that its
 // confirmation names, a damaged or empty file is refused with a message and changes
 // nothing; the contact sheet's links and mail reach the desktop's opener.
@@ -70,7 +71,8 @@ TEST(FavoritesFiles, AnExportReadBackGivesTheSameFavouritesAndADamagedFileChange
     const QString start = dir.filePath(QStringLiteral("start.txt"));
     QFile first(start);
     ASSERT_TRUE(first.open(QIODevice::WriteOnly));
-    first.write(QStringLiteral("xé€\r\n").toUtf8());
+    // A flag as an older export wrote it (its value U+A0052) and a thumb with a skin tone.
+    first.write(QStringLiteral("xé€\U000A0052\U0001F44D\U0001F3FD\r\n").toUtf8());
     first.close();
     pointTo(awayFromThePalette);
     Copy copy;
@@ -84,7 +86,8 @@ TEST(FavoritesFiles, AnExportReadBackGivesTheSameFavouritesAndADamagedFileChange
     ASSERT_TRUE(rbxtest::waitFor([&] { return QFile::exists(exported); }, 10000)) << copy.output().toStdString();
     const QByteArray bytes = readFile(exported);
     ASSERT_TRUE(bytes.startsWith("\xFF\xFE"));
-    EXPECT_EQ(utf16(bytes), QStringLiteral("xé€"));
+    // In order, the skin tone kept, the flag as the regional indicators it shows.
+    EXPECT_EQ(utf16(bytes), QStringLiteral("xé€\U0001F3FD\U0001F44D\U0001F1E9\U0001F1EA"));
 
     // A picture is no favourites file: a message, and the favourites as they were.
     const QString picture = dir.filePath(QStringLiteral("picture.txt"));

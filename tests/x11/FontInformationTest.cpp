@@ -1,6 +1,7 @@
 // The font information view of the real runebox program, chosen with the window mode
 // control: its text, copied with the keyboard, tells the palette's font with its file
-// and, with the setting "ligainfo", the font's tables and ligatures; its file link,
+// and, with the setting "ligainfo", the font's tables and ligatures, every value and its
+// further lines in one column; its file link,
 // followed with the keyboard, reaches the desktop's opener.
 #include "FakeOpener.h"
 #include "SheetDriving.h"
@@ -33,6 +34,29 @@ TEST(FontInformation, ViewTwelveTellsTheFontsFactsAndOpensItsFile) {
     // The table's own controls go with the table.
     EXPECT_TRUE(controlRect(QStringLiteral("shapeFinderButton")).isEmpty());
     screenshot(QStringLiteral("font-information"));
+
+    // Each value begins in one column, and its further lines (wrapped, as the languages
+    // and the licence are, or its own) continue under it.
+    int valueColumn = -1, continued = 0;
+    ASSERT_TRUE(rbxtest::waitFor([&] {
+        const QVariantList lines = qdbus_cast<QVariantList>(Copy::debugCall(QStringLiteral("TextLines"), {QStringLiteral("infoTextView")}));
+        for (const QVariant& v : lines) {
+            const QVariantList line = qdbus_cast<QVariantList>(v);
+            if (line.value(2).toInt() == 0 && line.value(1).toString().startsWith(QStringLiteral("Name:")))
+                valueColumn = line.value(3).toInt();
+        }
+        return valueColumn > 20;
+    }, 10000)) << valueColumn;
+    for (const QVariant& v : qdbus_cast<QVariantList>(Copy::debugCall(QStringLiteral("TextLines"), {QStringLiteral("infoTextView")}))) {
+        const QVariantList line = qdbus_cast<QVariantList>(v);
+        if (line.value(2).toInt() == 0) {
+            EXPECT_NEAR(line.value(3).toInt(), valueColumn, 1) << line.value(1).toString().toStdString();
+        } else {
+            ++continued;
+            EXPECT_NEAR(line.value(0).toInt(), valueColumn, 1) << line.value(1).toString().toStdString();
+        }
+    }
+    EXPECT_GT(continued, 5);
 
     // The view takes the keyboard while the mouse is in it.
     const QRect view = controlRect(QStringLiteral("infoTextView"));

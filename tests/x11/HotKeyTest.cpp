@@ -2,8 +2,9 @@
 // application has the keyboard: it opens and closes the palette, that application keeps
 // the focus and never sees the key, the press is announced to the keyboard-shortcut
 // helper, a key another client holds is reported, a bad setting grabs nothing, a changed
-// setting takes effect at once (also one recorded in the preferences, which show the
-// key by the names this desktop uses, and undone there by Cancel) and a change of keyboard layout keeps the key working,
+// setting takes effect at once (also one recorded in the preferences, where a modifier
+// pressed alone records nothing and which show the key by the names this desktop uses,
+// and undone there by Cancel) and a change of keyboard layout keeps the key working,
 // even for a press made while the layout changes. With no other window on the desktop
 // the key opens the palette again after it closed with the keyboard.
 #include "Desktop.h"
@@ -283,11 +284,18 @@ TEST(HotKey, TheRecorderInThePreferencesShowsTheKeyByItsNamesAndTheRecordedKeyWo
 
     // A key pressed in the focused field: Super is the stored Control, a function key is
     // named by its keysym; the setting keeps the stored form at once.
+    // A modifier pressed alone records nothing (nor do the modifiers of the key that
+    // follows): the one key registered next is the whole key.
     ASSERT_TRUE(x11test::focusControl(QStringLiteral("showWindowHotkey"))) << copy.output().toStdString();
+    const auto registered = [&] { return copy.output().count(QStringLiteral("open-window hot key: keyCode=")); };
+    const int before = registered();
+    key(QStringLiteral("ctrl"));
+    key(QStringLiteral("shift"));
     key(QStringLiteral("super+F5"));
     EXPECT_TRUE(shows(QStringLiteral("Super+F5"))) << x11test::sheetFields().value(QStringLiteral("showWindowHotkey")).toString().toStdString();
     EXPECT_TRUE(stored(QStringLiteral("262144,96")));
     ASSERT_TRUE(waitForLog(copy, QStringLiteral("open-window hot key: keyCode=96, modifiers=262144"))) << copy.output().toStdString();
+    EXPECT_EQ(registered(), before + 1) << copy.output().toStdString();
 
     // Cancel brings the bundle's key back, registered again.
     ASSERT_TRUE(x11test::clickControl(QStringLiteral("preferencesCancelButton")));

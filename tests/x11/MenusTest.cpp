@@ -1,8 +1,9 @@
 // The menus and the magnifier of the real runebox program, used as a user would with the
 // pointer of the X server: a right click on a character offers its copies, which reach the
 // clipboard and paste into the application in front; an emoji's picture menu inserts the
-// skin tone or presentation chosen; with the magnifier on, hovering shows the character
-// beside its cell, at every screen edge, while the table keeps following the mouse and the
+// skin tone or presentation chosen (a release outside it after a drag closes it); with
+// the magnifier on, hovering shows the character beside its cell, at every screen edge,
+// while the table keeps following the mouse and the
 // application keeps the keyboard. Light and dark: the magnifier follows the desktop.
 //
 // With RUNEBOX_SCREENSHOTS naming a folder, pictures of the screen are written there.
@@ -167,9 +168,17 @@ TEST_F(Menus, APictureMenuInsertsTheSkinToneOrPresentationChosen) {
     const char32_t hand = U'\U0001F44B';
     ASSERT_TRUE(rbxtest::waitFor([&] { return !Copy::cellOf(hand).isEmpty(); }, 15000)) << output();
 
-    // A press on the cell's bottom-right corner opens the tones; the release over the
-    // third inserts it.
+    // A press on the cell's bottom-right corner opens the tones; dragged away and released
+    // outside the menu, it closes them and inserts nothing.
     const QRect cell = Copy::cellOf(hand);
+    ASSERT_TRUE(hover(hand, QPoint(cell.width() / 2 - 4, cell.height() / 2 - 4)));
+    xdo({QStringLiteral("mousedown"), QStringLiteral("1")});
+    ASSERT_EQ(waitForMenu().size(), 5) << output();
+    pointer(cell.bottomRight() + QPoint(40, 60));
+    xdo({QStringLiteral("mouseup"), QStringLiteral("1")});
+    EXPECT_TRUE(rbxtest::waitFor([] { return menuItems().isEmpty(); }, 5000)) << output();
+
+    // Pressed again, the release over the third tone inserts it.
     ASSERT_TRUE(hover(hand, QPoint(cell.width() / 2 - 4, cell.height() / 2 - 4)));
     xdo({QStringLiteral("mousedown"), QStringLiteral("1")});
     const QList<MenuItem> tones = waitForMenu();

@@ -2,7 +2,9 @@
 // font chosen by its pop-ups changes the label and the table, also one chosen again from
 // the recent fonts; a family linked to a layout brings it back; a special form chosen in
 // the insert-mode control reaches the application in front, and each application keeps
-// its insert mode; the size menu sets the size of formatted text and its label; the window
+// its insert mode; the size menu sets the size of formatted text and its label; the size
+// slider sizes the characters of a family and the group button jumps to a group; Alt+Shift
+// with a double click on a group header folds every group, as Alt does; the window
 // mode, the view and the layout switch what the palette shows, and the layout pop-up's
 // last items open the layouts folder and the page of more layouts; Tab reaches every
 // control, and a pop-up is used with the keys.
@@ -15,6 +17,9 @@
 #include "common/TestEnvironment.h"
 
 #include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
+#include <cmath>
 #include <QDBusArgument>
 #include <QElapsedTimer>
 #include <QDir>
@@ -306,6 +311,98 @@ TEST(PaletteControls, TheSizeMenuSetsTheSizeOfFormattedTextAndItsLabel) {
     EXPECT_EQ(stored.trimmed(), QStringLiteral("9"));
 }
 
+TEST(PaletteControls, TheSizeSliderSizesTheFamilysCharactersAndTheGroupButtonJumpsToAGroup) {
+    ShownPalette palette;
+    ASSERT_TRUE(palette.ok) << palette.copy.output().toStdString();
+    const QString family = Copy::state().value(QStringLiteral("fontFamily")).toString();
+    ASSERT_TRUE(stateHas(QStringLiteral("customSize"), 0));
+    const int width = Copy::cellOf(U'!').width();
+    ASSERT_GT(width, 0);
+
+    // A separator line parts the table from the bar below it.
+    const QRect line = controlRect(QStringLiteral("bottomSeparator"));
+    ASSERT_FALSE(line.isEmpty());
+    const QImage shot = x11test::screenshot(QStringLiteral("bottom-separator"));
+    EXPECT_GT(std::abs(x11test::lightness(shot, QRect(line.x() + 10, line.center().y(), line.width() - 20, 1)) -
+                       x11test::lightness(shot, QRect(line.x() + 10, line.top(), line.width() - 20, 1))),
+              0.05);
+
+    // The slider's knob dragged to its right end doubles the characters of this family
+    // and keeps that for it.
+    const QRect slider = controlRect(QStringLiteral("customSizeSlider"));
+    ASSERT_FALSE(slider.isEmpty());
+    x11test::pointTo(slider.center());
+    rbxtest::spinEventLoop(200);
+    x11test::xdo({QStringLiteral("mousedown"), QStringLiteral("1")});
+    x11test::pointTo(QPoint(slider.right() + 40, slider.center().y()));
+    x11test::xdo({QStringLiteral("mouseup"), QStringLiteral("1")});
+    EXPECT_TRUE(stateHas(QStringLiteral("customSize"), 100)) << Copy::state().value(QStringLiteral("customSize")).toInt();
+    EXPECT_TRUE(rbxtest::waitFor([&] { return Copy::cellOf(U'!').width() > width * 3 / 2; }))
+        << width << " " << Copy::cellOf(U'!').width();
+    QString stored;
+    x11test::run(x11test::Tool, {QStringLiteral("defaults"), QStringLiteral("read"), QStringLiteral("org.runebox.Runebox"),
+                                 QStringLiteral("fontSizeAdjustment")}, &stored);
+    EXPECT_TRUE(stored.contains(family)) << stored.toStdString();
+
+    // Another family brings its own adjustment (none), the first one its own again.
+    const QString other = family == QStringLiteral("DejaVu Serif") ? QStringLiteral("DejaVu Sans") : QStringLiteral("DejaVu Serif");
+    if (installed(other)) {
+        ASSERT_TRUE(chooseFamily(other));
+        EXPECT_TRUE(stateHas(QStringLiteral("customSize"), 0));
+        ASSERT_TRUE(chooseFamily(family));
+        EXPECT_TRUE(stateHas(QStringLiteral("customSize"), 100));
+    }
+
+    // The group button pulls down the table's groups and their total; a group chosen
+    // scrolls the table to it.
+    const double scroll = Copy::state().value(QStringLiteral("scroll")).toDouble();
+    ASSERT_TRUE(clickControl(QStringLiteral("groupJumpButton")));
+    QList<std::pair<QString, QRect>> items;
+    ASSERT_TRUE(rbxtest::waitFor([&] { return (items = openItems()).size() > 3; })) << palette.copy.output().toStdString();
+    EXPECT_EQ(items.first().first, QStringLiteral("Groups"));
+    EXPECT_TRUE(items.last().first.startsWith(QStringLiteral("Total: "))) << items.last().first.toStdString();
+    EXPECT_TRUE(items.last().first.endsWith(QStringLiteral(" characters"))) << items.last().first.toStdString();
+    // The lowest group the screen shows whole, below the first ones.
+    const int screenBottom = QGuiApplication::primaryScreen()->geometry().bottom();
+    QString last;
+    for (qsizetype i = 4; i + 1 < items.size(); ++i)
+        if (!items[i].second.isEmpty() && items[i].second.bottom() < screenBottom - 10) last = items[i].first;
+    ASSERT_FALSE(last.isEmpty());
+    ASSERT_EQ(clickOpenItem(last), last);
+    EXPECT_TRUE(Copy::waitForState([&](const QVariantMap& s) { return s.value(QStringLiteral("scroll")).toDouble() != scroll; }))
+        << last.toStdString();
+    x11test::pointTo(awayFromThePalette);
+}
+
+TEST(PaletteControls, AltShiftDoubleClickOnAGroupHeaderFoldsAndUnfoldsEveryGroup) {
+    // Alt with the mouse belongs to the window manager on most desktops; Alt+Shift does
+    // what Alt does on the table.
+    ShownPalette palette;
+    ASSERT_TRUE(palette.ok) << palette.copy.output().toStdString();
+    ASSERT_TRUE(rbxtest::waitFor([] { return !Copy::cellOf(U'A').isEmpty() && !Copy::cellOf(U'!').isEmpty(); }, 10000));
+    // The header of Basic Latin lies just above its first row ("!" after the space).
+    const QRect first = Copy::cellOf(U'!');
+    const QPoint header(first.center().x(), first.top() - 6);
+    auto altShiftDoubleClick = [&] {
+        x11test::pointTo(header);
+        rbxtest::spinEventLoop(150);
+        x11test::xdo({QStringLiteral("keydown"), QStringLiteral("alt+shift"), QStringLiteral("click"), QStringLiteral("--repeat"),
+                      QStringLiteral("2"), QStringLiteral("--delay"), QStringLiteral("80"), QStringLiteral("1"),
+                      QStringLiteral("keyup"), QStringLiteral("alt+shift")});
+    };
+    altShiftDoubleClick();
+    // Every group folds: neither Basic Latin's letters nor the next block's show.
+    EXPECT_TRUE(rbxtest::waitFor([] { return Copy::cellOf(U'A').isEmpty() && Copy::cellOf(U'é').isEmpty(); }, 10000))
+        << palette.copy.output().toStdString();
+    QString stored;
+    x11test::run(x11test::Tool, {QStringLiteral("defaults"), QStringLiteral("read"), QStringLiteral("org.runebox.Runebox"),
+                                 QStringLiteral("defaultBlocksCollapsed")}, &stored);
+    EXPECT_EQ(stored.trimmed(), QStringLiteral("1")) << stored.toStdString();
+    altShiftDoubleClick();
+    EXPECT_TRUE(rbxtest::waitFor([] { return !Copy::cellOf(U'A').isEmpty(); }, 10000)) << palette.copy.output().toStdString();
+    x11test::pointTo(awayFromThePalette);
+}
+
 TEST(PaletteControls, TheLayoutPopUpsLastItemsOpenTheLayoutsFolderAndThePageOfMoreLayouts) {
     const x11test::FakeOpener opener;
     ShownPalette palette(opener.environment());
@@ -352,7 +449,7 @@ TEST(PaletteControls, TabReachesEveryControlAndAPopUpIsUsedWithTheKeys) {
     }
     for (const char* control : {"fontFilterField", "collectionsPopUp", "fontTableView", "fontFamilyPopUp", "facePopUp",
                                 "recentFontsPopUp", "layoutLinkButton", "shapeFinderButton", "windowModeSegment1",
-                                "viewPopUp", "layoutPopUp", "rbxCharView", "insertModeSegment0", "programMenuButton"})
+                                "viewPopUp", "layoutPopUp", "groupJumpButton", "customSizeSlider", "rbxCharView", "insertModeSegment0", "programMenuButton"})
         EXPECT_TRUE(visited.contains(QLatin1String(control))) << control << ": " << visited.join(u' ').toStdString();
     EXPECT_EQ(visited.last(), QStringLiteral("searchField")) << visited.join(u' ').toStdString();
 

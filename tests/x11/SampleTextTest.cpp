@@ -98,6 +98,9 @@ TEST(SampleText, TheUserTypesASampleAndPrintsItAndThePreview) {
         << copy.output().toStdString();
     QRect editor;
     ASSERT_TRUE(waitForControl(QStringLiteral("sampleTextEditor"), &editor));
+    // One menu of samples: the layout pop-up above the page, none on the page itself.
+    EXPECT_FALSE(controlRect(QStringLiteral("layoutPopUp")).isEmpty());
+    EXPECT_TRUE(controlRect(QStringLiteral("samplePopUp")).isEmpty());
 
     // The mouse in the palette gives the editor the keys; the user replaces the text.
     clickAt(editor.center());

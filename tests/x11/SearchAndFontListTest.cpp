@@ -459,6 +459,18 @@ TEST(FontList, TheCollectionsPopUpFiltersTheListAndItsChoiceIsKeptAcrossStarts) 
         return !families.isEmpty() && families.size() == s.value(QStringLiteral("fontRows")).toInt() &&
                families.contains(QStringLiteral("DejaVu Sans Mono"));
     })) << Copy::state().value(QStringLiteral("fontRows")).toInt();
+
+    // The marks reset from the font list's menu: the list falls back to all fonts.
+    const int markedRows = Copy::state().value(QStringLiteral("fontRows")).toInt();
+    x11test::pointTo(familyRow(QStringLiteral("DejaVu Sans Mono")).center());
+    run(QStringLiteral("xdotool"), {QStringLiteral("click"), QStringLiteral("3")});
+    const std::optional<MenuItem> reset = menuItem(QStringLiteral("Reset Marks"));
+    ASSERT_TRUE(reset);
+    choose(*reset);
+    EXPECT_TRUE(stateHas(QStringLiteral("mark"), 0u));
+    EXPECT_TRUE(stateHas(QStringLiteral("collection"), QStringLiteral("All Fonts")))
+        << Copy::state().value(QStringLiteral("collection")).toString().toStdString();
+    EXPECT_TRUE(Copy::waitForState([&](const QVariantMap& s) { return s.value(QStringLiteral("fontRows")).toInt() > markedRows; }));
 }
 
 TEST(FontList, LettersTypedInTheListChooseTheFamilyWhoseNameBeginsSo) {

@@ -1,7 +1,8 @@
 // The shape finder in the real runebox program: the sheet comes up by the URL command
 // "open?sheet=shape" or the palette's shape-finder button, the user draws on its pad with the mouse (pointer events of the X
 // server), and Find turns the drawing into the palette's search; the keys undo, redo,
-// clear and set a background character; Escape cancels.
+// clear and set a background character; Escape cancels. A shape file given to the program
+// opens in the finder (replacing the drawing it shows); a damaged one is named in an alert.
 #include "RuneboxCopy.h"
 #include "RuneboxPrograms.h"
 #include "SheetDriving.h"
@@ -12,6 +13,7 @@
 #include <QDBusArgument>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QProcess>
 #include <QRect>
@@ -213,6 +215,19 @@ TEST(ShapeFinder, KeysUndoRedoClearAndSetTheBackground) {
     ASSERT_TRUE(waitForPad([](const Pad& p) { return p.background == 'x'; }));
     key("Delete");
     ASSERT_TRUE(waitForPad([](const Pad& p) { return p.allStrokes == 0 && p.background == 'x'; }));
+    // It stands on the baseline guide: its lowest ink (darker than the guides) lies there.
+    const int baseline = r.y() + r.height() - 98;
+    int inkBottom = -1;
+    EXPECT_TRUE(rbxtest::waitFor([&] {
+        const QImage shot = x11test::screenshot(QStringLiteral("shape-background"));
+        inkBottom = -1;
+        for (int y = r.bottom() - 10; y > r.top() + 10 && inkBottom < 0; --y) {
+            int ink = 0;
+            for (int x = r.left() + 20; x < r.right() - 20; ++x) ink += shot.pixelColor(x, y).lightnessF() < 0.62;
+            if (ink >= 4) inkBottom = y;
+        }
+        return std::abs(inkBottom - baseline) <= 4;
+    }, 5000)) << inkBottom << " " << baseline;
     key("BackSpace");
     ASSERT_TRUE(waitForPad([](const Pad& p) { return p.background == 0; }));
     // Pasted text puts its first character behind the drawing, also one beyond 16 bits.
@@ -253,22 +268,56 @@ TEST(ShapeFinder, AShapeFileGivenToRuneboxOpensInTheShapeFinder) {
     EXPECT_EQ(run(x11test::Runebox, {path}, &out), 0) << out.toStdString();
     ASSERT_TRUE(waitForPad([](const Pad& p) { return p.strokes == 2 && p.allStrokes == 2 && p.background == 'Q'; }))
         << copy.output().toStdString();
-    // A damaged file changes nothing and harms nothing.
-    QFile bad(folder + QStringLiteral("/bad.rbxshape"));
-    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
-    bad.write(QByteArray("\x13\x88\x00", 3));
-    bad.close();
-    EXPECT_EQ(run(x11test::Runebox, {QStringLiteral("file://") + bad.fileName()}, &out), 0) << out.toStdString();
-    rbxtest::spinEventLoop(500);
-    const Pad p = padOf(Copy::state());
-    EXPECT_EQ(p.strokes, 2);
-    EXPECT_EQ(p.background, uint('Q'));
+
+    // Another file opened while the finder shows replaces the drawing.
+    d.strokes.append(shapes::Stroke{{150, 80}, {150, 220}});
+    d.background = U'B';
+    const QString other = folder + QStringLiteral("/other.rbxshape");
+    ASSERT_TRUE(shapes::shapefile::writeFile(other, d));
+    EXPECT_EQ(run(x11test::Runebox, {other}, &out), 0) << out.toStdString();
+    ASSERT_TRUE(waitForPad([](const Pad& p) { return p.strokes == 3 && p.allStrokes == 3 && p.background == 'B'; }))
+        << copy.output().toStdString();
+
+    // A damaged file (empty, cut short, noise, a folder, none at all) is named in an
+    // alert with the reason; after it the finder is back with its drawing unchanged.
+    auto write = [&](const QString& name, const QByteArray& bytes) {
+        QFile f(folder + u'/' + name);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return f.fileName();
+    };
+    QByteArray noise;
+    for (int i = 0; i < 33; ++i) noise.append(char(i * 37 + 11));
+    ASSERT_TRUE(QDir(folder).mkpath(QStringLiteral("folder.rbxshape")));
+    const QStringList damaged{write(QStringLiteral("empty.rbxshape"), {}),
+                              write(QStringLiteral("short.rbxshape"), QByteArray("\x00\x02\x00\x64\x00\x64", 6)),
+                              write(QStringLiteral("noise.rbxshape"), noise), folder + QStringLiteral("/folder.rbxshape"),
+                              folder + QStringLiteral("/gone.rbxshape")};
+    for (const QString& file : damaged) {
+        EXPECT_EQ(run(x11test::Runebox, {QStringLiteral("file://") + file}, &out), 0) << out.toStdString();
+        ASSERT_TRUE(x11test::waitForSheet(QStringLiteral("shapeFileAlert"))) << file.toStdString() << copy.output().toStdString();
+        const QVariantMap fields = x11test::sheetFields();
+        EXPECT_TRUE(fields.value(QStringLiteral("alertMessage")).toString().contains(QFileInfo(file).fileName()))
+            << fields.value(QStringLiteral("alertMessage")).toString().toStdString();
+        EXPECT_GT(fields.value(QStringLiteral("alertInformative")).toString().size(), 30)
+            << fields.value(QStringLiteral("alertInformative")).toString().toStdString();
+        ASSERT_TRUE(x11test::clickControl(QStringLiteral("alertDefaultButton")));
+        ASSERT_TRUE(x11test::waitForSheet(QStringLiteral("shapeFinder"))) << file.toStdString();
+        ASSERT_TRUE(waitForPad([](const Pad& p) { return p.strokes == 3 && p.background == 'B'; })) << file.toStdString();
+    }
+
     // Found with the drawing from the file: it is not saved again.
     xdotool({QStringLiteral("key"), QStringLiteral("Return")});
     ASSERT_TRUE(Copy::waitForState([](const QVariantMap& s) {
         return s.value(QStringLiteral("sheet")).toString().isEmpty() && s.value(QStringLiteral("search")).toString().size() > 1;
     })) << copy.output().toStdString();
     EXPECT_TRUE(savedDrawings().isEmpty());
+
+    // With the finder closed a damaged file brings only the alert.
+    EXPECT_EQ(run(x11test::Runebox, {damaged.first()}, &out), 0) << out.toStdString();
+    ASSERT_TRUE(x11test::waitForSheet(QStringLiteral("shapeFileAlert"))) << copy.output().toStdString();
+    ASSERT_TRUE(x11test::clickControl(QStringLiteral("alertDefaultButton")));
+    ASSERT_TRUE(x11test::waitForSheet(QString()));
     EXPECT_EQ(copy.process().state(), QProcess::Running);
 }
 
@@ -316,7 +365,7 @@ TEST(ShapeFinder, ACharactersMenuFindsSimilarShapesAndMarksTheMatchesOfASavedDra
 
     // Traced over and found: the drawing is saved, and the menu marks matches in its file.
     const QRect r = padOf(Copy::state()).rect;
-    drawStroke(r, ellipse(50, 35, 40, 35));
+    drawStroke(r, ellipse(50, 27, 30, 27));
     ASSERT_TRUE(waitForPad([](const Pad& p) { return p.strokes == 1; }));
     xdotool({QStringLiteral("key"), QStringLiteral("Return")});
     QString search;

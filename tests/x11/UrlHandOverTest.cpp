@@ -4,6 +4,7 @@
 // command line's own options are answered without any copy.
 #include "RuneboxPrograms.h"
 #include "common/TestEnvironment.h"
+#include "platform/defaults/DefaultsDomain.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -119,6 +120,9 @@ TEST(UrlHandOver, RefusedUrlsAreReportedOnBothRoads) {
         {QStringLiteral("runebox://pref?recentLines=banana"),
          QStringLiteral("was refused: \"banana\" is no value for recentLines")},
         {QStringLiteral("runebox://pref?sample=%zz"), QStringLiteral("was refused: not a valid URL")},
+        // A view the palette has not.
+        {QStringLiteral("runebox://pref?view=13"),
+         QStringLiteral("was refused: \"13\" is no value for view, which holds one of 1, 2, 3, 10, 11, 12")},
         {longURL, QStringLiteral("was refused: the URL has 100000 characters")},
         {QStringLiteral("runebox://nonsense"), QStringLiteral("was refused: no command \"nonsense\"")},
         // A link changes all it names or nothing.
@@ -159,6 +163,12 @@ TEST(UrlHandOver, RefusedUrlsAreReportedOnBothRoads) {
     p = runApart(Tool, {QStringLiteral("defaults"), QStringLiteral("read"), QStringLiteral("org.runebox.Runebox"),
                         QStringLiteral("recentLines")});
     EXPECT_EQ(p.out, QStringLiteral("3\n"));
+    // Numbers are stored with their type.
+    EXPECT_EQ(platform::DefaultsDomain::readDomain(QStringLiteral("org.runebox.Runebox")).value(QStringLiteral("recentLines")).typeId(),
+              QMetaType::LongLong);
+    EXPECT_EQ(runApart(Runebox, {QStringLiteral("runebox://pref?relativeFontSize=40.5")}).code, 0);
+    EXPECT_EQ(platform::DefaultsDomain::readDomain(QStringLiteral("org.runebox.Runebox")).value(QStringLiteral("relativeFontSize")),
+              QVariant(40.5));
     EXPECT_EQ(first.process().state(), QProcess::Running);
 }
 
@@ -172,7 +182,8 @@ TEST(CommandLine, HelpVersionAndUnknownOptions) {
     EXPECT_FALSE(p.err.contains(QStringLiteral("another copy is running")));
     p = runApart(Runebox, {QStringLiteral("--version")});
     EXPECT_EQ(p.code, 0);
-    EXPECT_EQ(p.out, QStringLiteral("Runebox 1.0 (100)\n"));
+    // The project's version and build number, as About shows them.
+    EXPECT_EQ(p.out, QStringLiteral("Runebox " RUNEBOX_VERSION " (" RUNEBOX_BUILD_NUMBER ")\n"));
     p = runApart(Runebox, {QStringLiteral("--bogus")});
     EXPECT_EQ(p.code, 2);
     EXPECT_TRUE(p.err.contains(QStringLiteral("runebox: unknown option --bogus"))) << p.err.toStdString();

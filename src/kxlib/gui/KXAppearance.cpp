@@ -29,6 +29,7 @@ KXAppearance::KXAppearance(const QDBusConnection& bus, QObject* parent) : KXAppe
     connect(portal, &ColorSchemePortal::colorSchemeReceived, this, [this](unsigned scheme) {
         portalScheme_ = scheme;
         reevaluate();
+        emit portalColorSchemeChanged();
     });
     portal->request(2000);
 }

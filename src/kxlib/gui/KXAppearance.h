@@ -59,6 +59,8 @@ public:
 signals:
     // The desktop switched between light and dark.
     void appearanceChanged(bool dark);
+    // The portal stated its "color-scheme" (again or anew).
+    void portalColorSchemeChanged();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

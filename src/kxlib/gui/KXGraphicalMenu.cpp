@@ -4,6 +4,8 @@
 #include "kxlib/gui/KXAppearance.h"
 #include "kxlib/gui/KXDynamicColor.h"
 
+#include <QApplication>
+#include <QCursor>
 #include <QMetaMethod>
 #include <QMouseEvent>
 #include <QPainter>
@@ -116,4 +118,24 @@ void KXGraphicalMenu::canvasReleased(int item) {
     const KXGraphicalItem choice = chosen ? canvas_->items()[std::size_t(item) - 1] : KXGraphicalItem{};
     close();
     if (chosen) choice.performAction();
+}
+
+void KXGraphicalMenu::showEvent(QShowEvent* event) {
+    openedAt_ = QCursor::pos();
+    opened_.start();
+    QMenu::showEvent(event);
+}
+
+void KXGraphicalMenu::mouseReleaseEvent(QMouseEvent* event) {
+    if (!rect().contains(event->position().toPoint())) {
+        const bool openingClick = opened_.isValid() && opened_.elapsed() < QApplication::doubleClickInterval() &&
+                                  (event->globalPosition().toPoint() - openedAt_).manhattanLength() <
+                                      QApplication::startDragDistance();
+        if (!openingClick) {
+            event->accept();
+            close();
+            return;
+        }
+    }
+    QMenu::mouseReleaseEvent(event);
 }

@@ -8,6 +8,7 @@
 // invokable (a slot or Q_INVOKABLE) and takes one QVariant. Main thread only.
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QMenu>
 #include <QPointer>
@@ -83,10 +84,19 @@ public:
     // Logs "item selected: <item>".
     static void graphicalItemSelected(const QVariant& item);
 
+protected:
+    // A button going up outside the canvas closes the menu without a choice, unless it
+    // ends the click that opened the menu (released at once, where it was pressed): then
+    // the menu stays for a click on a picture.
+    void showEvent(QShowEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
 private:
     // The button went up over the canvas: the menu closes, and a tracked item is chosen.
     void canvasReleased(int item);
 
     QWidgetAction* first_ = nullptr;
     KXGraphicalMenuView* canvas_ = nullptr;
+    QPoint openedAt_;
+    QElapsedTimer opened_;
 };

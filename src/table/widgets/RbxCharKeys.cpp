@@ -24,23 +24,6 @@ constexpr std::uint32_t CommandShift = kx::modifier::Command | kx::modifier::Shi
 
 int viewSetting() { return RbxDefaults::userDefaults().integerForKey(rbx::key::view); }
 
-bool isModifierKey(int key) {
-    switch (key) {
-    case Qt::Key_Shift:
-    case Qt::Key_Control:
-    case Qt::Key_Meta:
-    case Qt::Key_Alt:
-    case Qt::Key_AltGr:
-    case Qt::Key_Super_L:
-    case Qt::Key_Super_R:
-    case Qt::Key_CapsLock:
-    case Qt::Key_NumLock:
-        return true;
-    default:
-        return false;
-    }
-}
-
 // The letter or digit of a key whatever the modifiers made of its text.
 QChar keyCharacter(const QKeyEvent* event) {
     const int k = event->key();
@@ -55,7 +38,7 @@ QChar keyCharacter(const QKeyEvent* event) {
 bool RbxCharKeys::windowHasSheet() const { return view_.controller().hasAttachedSheet(); }
 
 bool RbxCharKeys::handleKey(QKeyEvent* event) {
-    if (isModifierKey(event->key())) {
+    if (kx::modifier::isModifierKey(event->key())) {
         view_.selection().selectionRectChanged();
         return true;
     }
@@ -89,7 +72,7 @@ bool RbxCharKeys::handleKey(QKeyEvent* event) {
 }
 
 void RbxCharKeys::keyReleased(const QKeyEvent* event) {
-    if (isModifierKey(event->key())) view_.selection().selectionRectChanged();
+    if (kx::modifier::isModifierKey(event->key())) view_.selection().selectionRectChanged();
 }
 
 void RbxCharKeys::repostKeyEvent(QWidget* target, const QKeyEvent& event) {

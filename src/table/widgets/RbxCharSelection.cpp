@@ -128,8 +128,10 @@ void RbxCharSelection::updateSelection() {
         return;
     }
 
+    // A table on a page not shown (the palette shows a text view) has no cell under the
+    // mouse.
     QPointF p(-1, -1);
-    if (tracking.mouseInWindow() && !tracking.mouseInSheet() && !tracking.menuOpen() &&
+    if (view_.isVisible() && tracking.mouseInWindow() && !tracking.mouseInSheet() && !tracking.menuOpen() &&
         !view_.controller().hasAttachedSheet()) {
         const QPointF here = view_.currentMouseLocation();
         if (QRectF(view_.viewport()->rect()).contains(here)) p = here;
@@ -188,7 +190,7 @@ void RbxCharSelection::hideMagnifier() {
 RbxCharSelection::MagnifierPlacement RbxCharSelection::magnifierPlacement() const {
     MagnifierPlacement m;
     const bool shift = view_.currentModifierFlags() & kx::modifier::Shift;
-    m.wanted = view_.window()->isVisible() && !view_.controller().hasAttachedSheet() &&
+    m.wanted = view_.window()->isVisible() && view_.isVisible() && !view_.controller().hasAttachedSheet() &&
                selectedCharIndex_ != kx::NotFound && RbxDefaults::userDefaults().boolForKey(rbx::key::magnify) != shift;
     if (!m.wanted) return m;
     const char32_t c = selectedCharacter();

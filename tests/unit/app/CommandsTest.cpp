@@ -137,7 +137,7 @@ TEST_F(PrefCommand, ChangesThatCannotBeWrittenYetAreReportedAsNotYetSaved) {
     EXPECT_TRUE(store->synchronize().saved());
     platform::DefaultsDomain again(domain, platform::DefaultsDomain::Watch::No);
     EXPECT_EQ(again.value(QStringLiteral("sample")), QVariant(QStringLiteral("after")));
-    EXPECT_EQ(again.value(QStringLiteral("recentLines")), QVariant(QStringLiteral("5")));
+    EXPECT_EQ(again.value(QStringLiteral("recentLines")).toInt(), 5);
 }
 
 TEST_F(PrefCommand, AnEmptyValueRemovesTheSettingAndNoParametersListAll) {
@@ -174,7 +174,7 @@ TEST_F(PrefCommand, AnswersWhatItRefusedAndChangesNothing) {
     EXPECT_EQ(store->stringForKey(rbx::key::unicodeFolder), QStringLiteral("/usr/share/unicode"));
     // With every parameter fit, all of them are applied.
     EXPECT_FALSE(prefcommand::preferencesViaURL(url("runebox://pref?recentLines=7&relativeFontSize=3"), *store).isValid());
-    EXPECT_EQ(store->objectForKey(QStringLiteral("recentLines")), QVariant(QStringLiteral("7")));
+    EXPECT_EQ(store->objectForKey(QStringLiteral("recentLines")), QVariant(7));
     EXPECT_DOUBLE_EQ(store->doubleForKey(rbx::key::relativeFontSize), 3);
 }
 

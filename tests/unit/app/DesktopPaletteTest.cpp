@@ -1,4 +1,5 @@
-// Placeholder texts stay readable whatever the desktop's colour scheme leaves out.
+// The desktop's colours made whole: placeholder texts readable whatever the scheme leaves
+// out, dark colours for a stated dark preference, the accent colour as the selection.
 #include "app/DesktopPalette.h"
 
 #include <gtest/gtest.h>
@@ -40,4 +41,26 @@ TEST(DesktopPalette, ADarkSchemeWithoutPlaceholderColoursGetsLightOnesAndOthersS
     light.setColor(QPalette::Text, Qt::black);
     light.setColor(QPalette::PlaceholderText, QColor(0, 0, 0, 128));
     EXPECT_FALSE(desktoppalette::withReadablePlaceholders(light).has_value());
+}
+
+TEST(DesktopPalette, ALightSchemeDarkenedReadsLightOnDarkAndTakesTheAccentAsSelection) {
+    QPalette light;
+    light.setColor(QPalette::Window, QColor(239, 239, 239));
+    light.setColor(QPalette::Base, Qt::white);
+    light.setColor(QPalette::Text, Qt::black);
+    light.setColor(QPalette::Highlight, QColor(48, 140, 198));
+    ASSERT_FALSE(desktoppalette::isDark(light));
+    const QPalette dark = desktoppalette::darkened(light);
+    EXPECT_TRUE(desktoppalette::isDark(dark));
+    for (const QPalette::ColorRole role : {QPalette::Window, QPalette::Base, QPalette::Button})
+        for (const QPalette::ColorRole text : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+            EXPECT_GT(dark.color(text).lightnessF() - dark.color(role).lightnessF(), 0.7) << role << " " << text;
+    EXPECT_FALSE(desktoppalette::withReadablePlaceholders(dark).has_value());
+    // The desktop's selection colour stays until an accent colour replaces it, with text
+    // that can be read on it.
+    EXPECT_EQ(dark.color(QPalette::Highlight), light.color(QPalette::Highlight));
+    const QPalette accented = desktoppalette::withSelectionColor(dark, QColor(240, 200, 40));
+    EXPECT_EQ(accented.color(QPalette::Active, QPalette::Highlight), QColor(240, 200, 40));
+    EXPECT_EQ(accented.color(QPalette::Inactive, QPalette::Highlight), QColor(240, 200, 40));
+    EXPECT_EQ(accented.color(QPalette::HighlightedText), QColor(Qt::black));
 }

@@ -39,12 +39,14 @@ TEST(FontCollectionItems, FixedItemsFollowTheFirstNameAndSeparatorsSetOffTheOthe
     EXPECT_EQ(items[4].object, QStringLiteral("(A, B)"));
 }
 
-TEST(FontCollectionItems, AStoredChoiceThatIsGoneSelectsTheFirstItem) {
+TEST(FontCollectionItems, AStoredChoiceThatIsGoneOrCannotBeMadeSelectsTheFirstItem) {
     const auto items = fontcollections::items({QStringLiteral("com.apple.AllFonts"), QStringLiteral("Color")}, {}, {}, false,
                                               QStringLiteral("English"));
     EXPECT_EQ(fontcollections::indexOfObject(items, QStringLiteral("Color")), 4);
     EXPECT_EQ(fontcollections::indexOfObject(items, QStringLiteral("RECENT_FONTS")), 1);
     EXPECT_EQ(fontcollections::indexOfObject(items, QStringLiteral("Gone")), 0);
+    // "Marked Fonts" with nothing marked.
+    EXPECT_EQ(fontcollections::indexOfObject(items, QStringLiteral("MARKED_FONTS")), 0);
     EXPECT_EQ(fontcollections::indexOfObject(items, QString()), 0);
     EXPECT_EQ(fontcollections::indexOfObject({}, QStringLiteral("Color")), -1);
 }

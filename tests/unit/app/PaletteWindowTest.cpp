@@ -401,7 +401,7 @@ TEST(PaletteContent, ShowsTheFontAndItsCount) {
     PaletteContent content(&w);
     content.setCurrentFontText(QStringLiteral("Noto Sans"), 3210);
     EXPECT_EQ(content.currentFontLabel()->text(), QStringLiteral("Noto Sans (3210)"));
-    auto* view = new QWidget;
+    auto* view = new RbxCharView(RbxCharViewServices{nullptr, nullptr, nullptr});
     content.setCharView(view);
     EXPECT_EQ(content.charView(), view);
     EXPECT_TRUE(content.contentTabView()->isAncestorOf(view));

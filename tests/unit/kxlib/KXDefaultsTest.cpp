@@ -37,19 +37,24 @@ TEST_F(KXDefaultsTest, BooleansReadWithTheStoresOwnRules) {
     EXPECT_FALSE(store.boolForKey(QStringLiteral("absent")));
 }
 
-TEST_F(KXDefaultsTest, NumbersAreStoredAsText) {
+TEST_F(KXDefaultsTest, NumbersAreStoredAsNumbersAndReadAlsoFromText) {
     KXDefaults& store = launch();
     store.setInteger(5, QStringLiteral("int"));
-    EXPECT_EQ(store.objectForKey(QStringLiteral("int")), QVariant(QStringLiteral("5")));
+    EXPECT_EQ(store.objectForKey(QStringLiteral("int")), QVariant(5));
     EXPECT_EQ(store.integerForKey(QStringLiteral("int")), 5);
     store.setFloat(0.1f, QStringLiteral("float"));
     store.setDouble(2.5, QStringLiteral("double"));
     store.setString(QString(), QStringLiteral("nullString"));
     store.setBool(true, QStringLiteral("flag"));
     const QVariantMap file = storedFile();
-    EXPECT_EQ(file.value(QStringLiteral("int")), QVariant(QStringLiteral("5")));
-    EXPECT_EQ(file.value(QStringLiteral("float")), QVariant(QStringLiteral("0.1")));
-    EXPECT_EQ(file.value(QStringLiteral("double")), QVariant(QStringLiteral("2.5")));
+    EXPECT_EQ(file.value(QStringLiteral("int")).toInt(), 5);
+    EXPECT_EQ(file.value(QStringLiteral("int")).typeId(), QMetaType::LongLong);  // an integer, as the file reads back
+    EXPECT_EQ(file.value(QStringLiteral("float")).toDouble(), 0.1);
+    EXPECT_EQ(file.value(QStringLiteral("float")).typeId(), QMetaType::Double);
+    EXPECT_EQ(file.value(QStringLiteral("double")).toDouble(), 2.5);
+    // A number an older copy wrote as text reads the same.
+    store.setObject(QStringLiteral("7"), QStringLiteral("text"));
+    EXPECT_EQ(store.integerForKey(QStringLiteral("text")), 7);
     EXPECT_EQ(file.value(QStringLiteral("nullString")), QVariant(QStringLiteral("")));
     EXPECT_EQ(file.value(QStringLiteral("flag")).typeId(), QMetaType::Bool);
     EXPECT_FLOAT_EQ(store.floatForKey(QStringLiteral("float")), 0.1f);
@@ -211,7 +216,7 @@ TEST_F(KXDefaultsTest, ChangesFromOtherThreadsReachObserversOnTheMainThread) {
     ASSERT_TRUE(rbxtest::waitFor([&] { return observer.keys.size() == 80; }));
     EXPECT_TRUE(observer.onMainThread);
     for (int t = 0; t < 4; ++t) EXPECT_EQ(store.integerForKey(QStringLiteral("t%1").arg(t)), 20);
-    EXPECT_EQ(storedFile().value(QStringLiteral("t3")), QVariant(QStringLiteral("20")));
+    EXPECT_EQ(storedFile().value(QStringLiteral("t3")).toInt(), 20);
 }
 
 TEST_F(KXDefaultsTest, LaunchCountTranslationAndFirstLaunchImport) {

@@ -32,7 +32,8 @@ TEST_F(RbxDefaultsTest, OldStatusItemBecomesTheActivator) {
     RbxDefaults& store = launch();
     EXPECT_EQ(store.integerForKey(key::activator), 1);
     EXPECT_FALSE(storedFile().contains(QStringLiteral("status item")));
-    EXPECT_EQ(storedFile().value(QStringLiteral("activator")), QVariant(QStringLiteral("1")));
+    EXPECT_EQ(storedFile().value(QStringLiteral("activator")).toInt(), 1);
+    EXPECT_EQ(storedFile().value(QStringLiteral("activator")).typeId(), QMetaType::LongLong);
 }
 
 TEST_F(RbxDefaultsTest, ApplicationRecordsKeepOnlyWhatDiffersFromTheDefaults) {

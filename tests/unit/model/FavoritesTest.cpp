@@ -148,8 +148,13 @@ TEST_F(FavoritesTest, EmojiSequencesSurviveExportAndImport) {
     fav->addCharacter(de, &fontX);
     fav->addCharacter(U'A', &fontX);
     const QString text = fav->stringRepresentation();
+    // Written as the text it shows.
+    EXPECT_EQ(text, QString::fromUtf8("A🇩🇪"));
     fav->setFavoritesToString(text);
     EXPECT_THAT(valuesOf(fav->globalFavoriteCharacters()), ElementsAre(U'A', static_cast<std::int32_t>(de)));
+    // A skin-toned emoji keeps both its code points.
+    fav->setFavoritesToString(QString::fromUtf8("👍🏽"));
+    EXPECT_THAT(valuesOf(fav->globalFavoriteCharacters()), ElementsAre(0x1F3FD, 0x1F44D));
 
     // Text holding the sequence itself (as written by hand) reads back into its value.
     fav->setFavoritesToString(QString::fromUtf8("🇫🇷x"));

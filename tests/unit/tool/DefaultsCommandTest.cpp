@@ -115,7 +115,8 @@ TEST(DefaultsCommand, RuneboxsOwnKeysTakeOnlyValuesOfTheirType) {
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(r.err.contains(QStringLiteral("\"banana\" is no value for recentLines, which holds an integer")))
         << r.err.toStdString();
-    EXPECT_EQ(stored("recentLines"), QVariant(QStringLiteral("4")));
+    EXPECT_EQ(stored("recentLines").toInt(), 4);
+    EXPECT_EQ(stored("recentLines").typeId(), QMetaType::LongLong);
     EXPECT_EQ(write("relativeFontSize", "nan").exitCode, 1);
     // Sizes the table cannot be drawn with.
     r = write("relativeFontSize", "1e308");
@@ -131,7 +132,7 @@ TEST(DefaultsCommand, RuneboxsOwnKeysTakeOnlyValuesOfTheirType) {
     ASSERT_EQ(write("magnify", "YES").exitCode, 0);
     EXPECT_EQ(stored("magnify"), QVariant(true));
     ASSERT_EQ(write("relativeFontSize", " 32.5").exitCode, 0);
-    EXPECT_EQ(stored("relativeFontSize"), QVariant(QStringLiteral("32.5")));
+    EXPECT_EQ(stored("relativeFontSize"), QVariant(32.5));
     ASSERT_EQ(write("selectedFont", "DejaVu Sans").exitCode, 0);
     EXPECT_EQ(stored("selectedFont"), QVariant(QStringLiteral("DejaVu Sans")));
     // Keys outside the table, and other domains, take any text.
