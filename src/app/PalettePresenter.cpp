@@ -9,6 +9,7 @@
 #include "app/RbxPositionLog.h"
 #include "kxlib/KXUtilities.h"
 #include "kxlib/RbxDefaults.h"
+#include "core/Bundle.h"
 #include "core/Log.h"
 #include "kxlib/gui/WindowExtensions.h"
 #include "table/widgets/RbxCharTracking.h"
@@ -75,7 +76,8 @@ void PalettePresenter::appearWindow(QObject* sender) {
 
 void PalettePresenter::showWindow(QObject* sender) {
     RbxCharWindow* w = c_.window();
-    c_.content().setVersionText(KXUtilities::versionString());
+    // The version the user knows the program by, as About and --version show it.
+    c_.content().setVersionText(kx::Bundle::mainBundle().shortVersionString());
     const bool wasVisible = w->isVisible();
     w->show();
     if (!wasVisible) w->raise();

@@ -68,7 +68,7 @@ void PaletteUpdates::downloadAndInstallUpdate() {
     download->setDownloadFolder(folder);
     download->setCompletionAction(KXDownloadController::UnzipAndOpen);
     download->setChecks({checker_.availableVersion().value_or(QString()), checker_.archiveSHA256(),
-                         update::runningInstallation(), temp});
+                         checker_.archiveSignature(), update::runningInstallation(), temp});
     download->show();
     download->startDownload();
     download->raise();

@@ -110,6 +110,7 @@ const std::vector<KeyInfo>& allKeys() {
         row(lastCurrentVersion),
         row(lastReleaseDate),
         row(lastArchiveSHA256),
+        row(lastArchiveEd25519),
         row(versionToSkip),
         row(monce),
         row(lastMaintenance),

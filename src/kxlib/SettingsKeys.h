@@ -162,6 +162,8 @@ inline constexpr StringKey lastCurrentVersion{"lastCurrentVersion"};
 inline constexpr StringKey lastReleaseDate{"lastReleaseDate"};
 // The SHA-256 the feed gives for the archive of lastCurrentVersion (absent: none given).
 inline constexpr StringKey lastArchiveSHA256{"lastArchiveSHA256"};
+// The Ed25519 signature (base64) the feed gives for that archive (absent: none given).
+inline constexpr StringKey lastArchiveEd25519{"lastArchiveEd25519"};
 inline constexpr StringKey versionToSkip{"versionToSkip", ""};
 inline constexpr StringKey monce{"monce"};
 inline constexpr StringKey lastMaintenance{"lastMaintenance"};

@@ -87,6 +87,9 @@ std::optional<QStringList> detailsOfGSUBTable(const kx::ByteReader& t, const KXC
                         lines << QStringLiteral("*** invalid ligature component count %1 (should be >=2)").arg(nc);
                         continue;
                     }
+                    // Each component is read and written out: many ligatures can share
+                    // one table of thousands of components.
+                    spend(nc);
                     std::vector<std::uint32_t> glyphs{g1};
                     for (unsigned x = 1; x < nc; ++x) glyphs.push_back(t.u16(at + 2 + 2 * std::size_t(x)));
                     QStringList numbers;

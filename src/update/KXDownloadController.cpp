@@ -6,6 +6,7 @@
 #include "kxlib/KXNetwork.h"
 #include "kxlib/KXDefaults.h"
 #include "kxlib/KXUtilities.h"
+#include "update/ArchiveSignature.h"
 #include "update/BundleReplacement.h"
 #include "update/InstallFolders.h"
 #include "update/KXInstallerInterface.h"
@@ -24,8 +25,10 @@
 #include <QScreen>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -101,11 +104,7 @@ void KXDownloadController::hideEvent(QHideEvent* event) {
 
 KXDownloadController::~KXDownloadController() {
     download_.reset();
-    if (unzip_) {
-        unzip_->disconnect(this);
-        unzip_->kill();
-        unzip_->waitForFinished(2000);
-    }
+    stopUnpacking();
 }
 
 void KXDownloadController::startDownload() {
@@ -179,32 +178,47 @@ void KXDownloadController::finalize() {
         stopWithMessage(kx::loc(QStringLiteral("Download failed.")));
         return;
     }
+    if (const QString problem = update::checkArchiveSignature(destination_, checks_.signature); !problem.isEmpty()) {
+        kx::log(QStringLiteral("download failed: %1").arg(problem));
+        stopWithMessage(kx::loc(QStringLiteral("Download failed.")));
+        return;
+    }
     if (action_ == Unzip || action_ == UnzipAndOpen) {
-        const QString problem = update::checkArchiveEntries(destination_);
-        if (!problem.isEmpty()) {
-            kx::log(QStringLiteral("archive refused: %1").arg(problem));
-            stopWithMessage(kx::loc(QStringLiteral("Decompression failed.")));
-            return;
-        }
-        unzip_ = new QProcess(this);
-        connect(unzip_, &QProcess::finished, this, &KXDownloadController::unzipFinished);
-        connect(unzip_, &QProcess::errorOccurred, this, [this](QProcess::ProcessError e) {
-            if (e == QProcess::FailedToStart) unzipFinished(-1, QProcess::CrashExit);
+        const QString archive = destination_;
+        const QString into = folder_;
+        const update::UnpackBudget budget = update::unpackBudgetFor(QFileInfo(archive).size());
+        cancelUnpacking_ = false;
+        unpacker_ = QThread::create([this, archive, into, budget] {
+            unpacked_ = update::unpackArchive(archive, into, budget, &cancelUnpacking_);
         });
-        unzip_->start(QStringLiteral("unzip"), {QStringLiteral("-q"), QStringLiteral("-o"), destination_,
-                                                QStringLiteral("-d"), folder_});
+        connect(unpacker_, &QThread::finished, this, &KXDownloadController::unpackFinished);
+        unpacker_->start();
         return;
     }
     openDestination();
 }
 
-void KXDownloadController::unzipFinished(int exitCode, QProcess::ExitStatus status) {
-    if (!unzip_ || stopped_) return;
-    unzip_->deleteLater();
-    unzip_ = nullptr;
-    const int result = status == QProcess::NormalExit ? exitCode : -1;
-    kx::log(QStringLiteral("unzip result = %1").arg(result));
-    if (result != 0) {
+void KXDownloadController::stopUnpacking() {
+    if (!unpacker_) return;
+    unpacker_->disconnect(this);
+    cancelUnpacking_ = true;
+    unpacker_->wait();
+    delete unpacker_;
+    unpacker_ = nullptr;
+}
+
+void KXDownloadController::unpackFinished() {
+    if (!unpacker_ || stopped_) return;
+    unpacker_->wait();
+    delete unpacker_;
+    unpacker_ = nullptr;
+    kx::log(QStringLiteral("unzip result = %1").arg(unpacked_.outcome == update::Unpacked::Done ? 0 : 1));
+    if (!unpacked_.reason.isEmpty()) kx::log(QStringLiteral("archive refused: %1").arg(unpacked_.reason));
+    if (unpacked_.outcome == update::Unpacked::Refused) {
+        stopWithMessage(kx::loc(QStringLiteral("Download failed.")));
+        return;
+    }
+    if (unpacked_.outcome != update::Unpacked::Done) {
         stopWithMessage(kx::loc(QStringLiteral("Decompression failed.")));
         return;
     }
@@ -282,10 +296,8 @@ void KXDownloadController::stopWithMessage(const QString& message) {
     stopped_ = true;
     download_.reset();
     if (file_) file_->cancel();
-    if (unzip_) {
-        unzip_->disconnect(this);
-        unzip_->kill();
-    }
+    // The thread ends at its next block; the folder goes only after it.
+    stopUnpacking();
     removeFolder();
     url_.clear();
     destination_.clear();
@@ -313,7 +325,7 @@ void KXDownloadController::cancel() {
 }
 
 void KXDownloadController::closeEvent(QCloseEvent* event) {
-    if (!stopped_ && (download_ || unzip_)) stopWithMessage(QString());
+    if (!stopped_ && (download_ || unpacker_)) stopWithMessage(QString());
     event->accept();
 }
 

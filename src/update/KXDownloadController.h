@@ -4,6 +4,11 @@
 // when it is done, cancelled or closed.
 //
 // Completion actions: 1 unpack, 2 open, 3 unpack and open, 4 reveal in the file manager.
+// Before any of them the download must carry a valid signature of the built-in key
+// (ArchiveSignature.h) and, when one is given, the SHA-256: else "Download failed.".
+// Unpacking runs on a thread of its own within a budget (ArchiveUnpacker.h): an archive
+// that exceeds it or whose entries would leave the folder is "Download failed.", one that
+// cannot be read "Decompression failed.".
 // Opening a folder "<Name>.app" hands over to that copy: it is checked (UnpackedBundle);
 // where the user may not replace the running installation it says so and stops; where
 // that installation is a folder of its own (BundleReplacement.h) the installer program
@@ -16,9 +21,11 @@
 
 #include "network/NetworkModule.h"
 
-#include <QProcess>
+#include "update/ArchiveUnpacker.h"
+
 #include <QUrl>
 #include <QWidget>
+#include <atomic>
 #include <memory>
 
 namespace kx {
@@ -28,11 +35,13 @@ class AtomicFile;
 class QLabel;
 class QProgressBar;
 class QPushButton;
+class QThread;
 
 // What is checked before a downloaded copy is started.
 struct DownloadChecks {
     QString expectedVersion;   // the version offered ("" : any)
     QString sha256;            // of the archive ("" : not checked)
+    QString signature;         // Ed25519 of the archive, base64 ("" : the download fails)
     QString installLocation;   // the installation that the new copy replaces
     QString tempFolder;        // where installation folders are made
 };
@@ -81,7 +90,8 @@ private:
     bool downloadData(const QByteArray& data) override;
     void downloadEnded(const QString& error, const QString& refusedRedirect) override;
     void finalize();
-    void unzipFinished(int exitCode, QProcess::ExitStatus status);
+    void unpackFinished();
+    void stopUnpacking();
     void openDestination();
     void removeFolder();
     void done();
@@ -92,7 +102,9 @@ private:
     QPushButton* button_;
     std::unique_ptr<rbx::network::Download> download_;
     std::unique_ptr<kx::AtomicFile> file_;
-    QProcess* unzip_ = nullptr;
+    QThread* unpacker_ = nullptr;
+    std::atomic<bool> cancelUnpacking_{false};
+    update::Unpacked unpacked_;
     QUrl url_;
     QString folder_;
     QString destination_;

@@ -167,6 +167,8 @@ void KXVersionChecker::readFeed() {
     kx::log(QStringLiteral(" releaseDate = %1").arg(date));
     const QString sha256 = feed.value(update::ArchiveChecksumElement).toString().toLower();
     settings_.setObject(sha256.isEmpty() ? QVariant() : QVariant(sha256), key::lastArchiveSHA256.qname());
+    const QString signature = feed.value(update::ArchiveSignatureElement).toString();
+    settings_.setObject(signature.isEmpty() ? QVariant() : QVariant(signature), key::lastArchiveEd25519.qname());
     if (!version.isValid()) {
         kx::log(QStringLiteral("version check failed for %1").arg(address));
     } else if (feed.contains(QStringLiteral("Program_System_Requirements"))) {
@@ -220,6 +222,10 @@ bool KXVersionChecker::betaVersionAvailable() const {
 
 QString KXVersionChecker::archiveSHA256() const {
     return settings_.objectForKey(key::lastArchiveSHA256.qname()).toString();
+}
+
+QString KXVersionChecker::archiveSignature() const {
+    return settings_.objectForKey(key::lastArchiveEd25519.qname()).toString();
 }
 
 QString KXVersionChecker::downloadURL() const { return betaVersionAvailable() ? downloadBetaURL() : downloadFinalURL(); }

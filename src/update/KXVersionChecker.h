@@ -64,6 +64,8 @@ public:
     QString downloadURL() const;
     // The archive's SHA-256 as the feed gave it ("" : none given).
     QString archiveSHA256() const;
+    // The archive's Ed25519 signature in base64 as the feed gave it ("" : none given).
+    QString archiveSignature() const;
     bool updateAvailable() const;
     bool shouldSkipVersion();
     void setSkipThisVersion(bool skip);

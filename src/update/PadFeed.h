@@ -7,6 +7,7 @@
 //     <Program_Release_Year>2024</Program_Release_Year> ... Month, Day
 //     <Program_System_Requirements>Linux 6.1 or later</Program_System_Requirements>
 //     <Program_Archive_SHA256>(64 hex digits)</Program_Archive_SHA256>   optional
+//     <Program_Archive_Ed25519>(base64)</Program_Archive_Ed25519>   the archive's signature
 //   </Program_Info></XML_DIZ_INFO>
 // A parse error is logged "XML parse error <reason>" and keeps what was collected.
 // Documents with a type declaration are refused (no entities are expanded).
@@ -19,6 +20,9 @@ namespace update {
 
 // The element with the SHA-256 of the offered archive: a download that differs is refused.
 inline const QString ArchiveChecksumElement = QStringLiteral("Program_Archive_SHA256");
+// The element with the archive's Ed25519 signature (ArchiveSignature.h): an archive
+// without a valid one is refused.
+inline const QString ArchiveSignatureElement = QStringLiteral("Program_Archive_Ed25519");
 
 QVariantMap parsePadFeed(const QByteArray& xml);
 

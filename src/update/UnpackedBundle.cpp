@@ -1,6 +1,5 @@
 #include "update/UnpackedBundle.h"
 
-#include "core/Log.h"
 #include "core/Plist.h"
 #include "kxlib/KXUtilities.h"
 #include "update/BundleReplacement.h"
@@ -11,43 +10,17 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <unistd.h>
 
 namespace update {
 
 namespace {
 
-QString listArchive(const QString& archive, const QStringList& options, bool* ok) {
-    QProcess unzip;
-    unzip.start(QStringLiteral("unzip"), options + QStringList{archive});
-    *ok = unzip.waitForFinished(60000) && unzip.exitStatus() == QProcess::NormalExit && unzip.exitCode() == 0;
-    if (!*ok)
-        kx::log(QStringLiteral("unzip %1: %2 %3")
-                    .arg(options.join(u' '), unzip.errorString(), QString::fromUtf8(unzip.readAllStandardError()).trimmed()));
-    return QString::fromUtf8(unzip.readAllStandardOutput());
-}
-
 QVariantMap bundleInfo(const QString& bundle) {
     return kx::plist::readFile(bundle + QStringLiteral("/share/runebox/Info.plist")).value.toMap();
 }
 
 } // namespace
-
-QString checkArchiveEntries(const QString& archive) {
-    bool ok = false;
-    const QString names = listArchive(archive, {QStringLiteral("-Z1")}, &ok);
-    if (!ok) return QStringLiteral("not a readable zip archive");
-    for (const QString& name : names.split(u'\n', Qt::SkipEmptyParts)) {
-        if (name.startsWith(u'/') || name.split(u'/').contains(QStringLiteral("..")))
-            return QStringLiteral("entry outside the folder: %1").arg(name);
-    }
-    const QString long_ = listArchive(archive, {QStringLiteral("-Z"), QStringLiteral("-l")}, &ok);
-    if (!ok) return QStringLiteral("not a readable zip archive");
-    for (const QString& line : long_.split(u'\n', Qt::SkipEmptyParts))
-        if (line.startsWith(u'l')) return QStringLiteral("symbolic link in the archive: %1").arg(line);
-    return {};
-}
 
 QString bundleExecutable(const QString& bundle) {
     const QString name = bundleInfo(bundle).value(QStringLiteral("CFBundleExecutable")).toString();

@@ -2,18 +2,15 @@
 // What a downloaded copy must be before it is started. The archive holds one folder
 // "<Name>.app" laid out as an installation: "bin/<executable>" and
 // "share/runebox/Info.plist" (the bundle's data, with its CFBundleExecutable and
-// CFBundleVersion).
-//   Before unpacking: no entry with an absolute path, a ".." part or a symbolic link
-//   (listed with "unzip -Z", an argument list, no shell).
-//   After unpacking: no symbolic link anywhere, the bundle's executable is this
-//   program's, a regular executable file, and its version is the one offered.
+// CFBundleVersion). Its entries are checked while it is unpacked (ArchiveUnpacker.h);
+// after unpacking: no symbolic link anywhere, the bundle's executable is this
+// program's, a regular executable file, and its version is the one offered.
 // Each check answers "" when it passes, else the reason (for the log).
 
 #include <QString>
 
 namespace update {
 
-QString checkArchiveEntries(const QString& archive);
 QString checkUnpackedBundle(const QString& bundle, const QString& expectedVersion);
 // "<bundle>/bin/<CFBundleExecutable>"
 QString bundleExecutable(const QString& bundle);

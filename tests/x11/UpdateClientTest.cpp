@@ -6,10 +6,14 @@
 // archive and an installation the user may not change leave nothing behind and start
 // nothing. An installed copy (a folder "Runebox.app" of its own) is replaced by the
 // installer, which starts the new one; a wrong checksum and a failed replacement leave it
-// as it was. The download window comes back where the user left it.
+// as it was. An archive that is not signed with the key the program holds, or that would
+// unpack beyond its budget or outside its folder, is neither unpacked nor started. The
+// download window comes back where the user left it.
 #include "SheetDriving.h"
 #include "common/BundleFolder.h"
 #include "common/LocalHttpServer.h"
+#include "common/ZipArchive.h"
+#include "update/UpdateKey.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -49,15 +53,29 @@ bool sheetShows(const QString& field, const QString& text, int ms = 20000) {
     return rbxtest::waitFor([&] { return sheetFields().value(field).toString().contains(text); }, ms);
 }
 
-QByteArray feed(const QString& version, const QByteArray& sha256 = {}) {
-    const QString sum = sha256.isEmpty() ? QString()
-                                         : QStringLiteral("<Program_Archive_SHA256>%1</Program_Archive_SHA256>")
-                                               .arg(QString::fromLatin1(sha256));
+QByteArray feed(const QString& version, const QByteArray& sha256 = {}, const QByteArray& signature = {}) {
+    QString sums;
+    if (!sha256.isEmpty())
+        sums += QStringLiteral("<Program_Archive_SHA256>%1</Program_Archive_SHA256>").arg(QString::fromLatin1(sha256));
+    if (!signature.isEmpty())
+        sums += QStringLiteral("<Program_Archive_Ed25519>%1</Program_Archive_Ed25519>").arg(QString::fromLatin1(signature));
     return QStringLiteral("<?xml version=\"1.0\"?><XML_DIZ_INFO><Program_Info><Program_Version>%1</Program_Version>"
                           "<Program_Release_Year>2026</Program_Release_Year><Program_Release_Month>11</Program_Release_Month>"
                           "<Program_Release_Day>2</Program_Release_Day>%2</Program_Info></XML_DIZ_INFO>")
-        .arg(version, sum)
+        .arg(version, sums)
         .toUtf8();
+}
+
+// The archive's signature as runebox-tool makes it with the key in the file.
+QByteArray signatureOf(const QByteArray& archive,
+                       const QString& key = QStringLiteral(RUNEBOX_TEST_DATA "/update/test-signing-key.pem")) {
+    QTemporaryDir dir;
+    QFile f(dir.filePath(QStringLiteral("archive.zip")));
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly) && f.write(archive) == archive.size());
+    f.close();
+    QString out;
+    EXPECT_EQ(run(Tool, {QStringLiteral("sign"), f.fileName(), key}, &out), 0);
+    return out.trimmed().toLatin1();
 }
 
 QByteArray contents(const QString& path) {
@@ -137,16 +155,22 @@ public:
     // Serves the good archive slowly, points the program at the server and the pointer
     // away from where the palette opens.
     bool prepare() {
-        serveSlowly(goodArchive());
+        const QByteArray good = goodArchive();
+        server.serve(QStringLiteral("/vck/runeboxx.xml"), HttpAnswer::text(feed(QStringLiteral("101"), {}, signatureOf(good))));
+        serveSlowly(good);
         const bool written = writeSetting(QStringLiteral("updateServer"), server.baseUrl()) == 0;
         pointTo(awayFromThePalette);
         return written;
     }
     bool tmpIsEmpty() const { return QDir(tmp()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden); }
-    // Serves `archive` at once, offered by a feed that gives `sha256` for it.
-    bool serveOffer(const QByteArray& archive, const QByteArray& sha256) {
-        server.serve(QStringLiteral("/vck/runeboxx.xml"), HttpAnswer::text(feed(QStringLiteral("101"), sha256)));
+    // Serves `archive` at once, offered by a feed that gives `sha256` and `signature` for it.
+    void offer(const QByteArray& archive, const QByteArray& sha256, const QByteArray& signature) {
+        server.serve(QStringLiteral("/vck/runeboxx.xml"), HttpAnswer::text(feed(QStringLiteral("101"), sha256, signature)));
         server.serve(ArchivePath, HttpAnswer::text(archive));
+    }
+    // The same signed with the tests' key, with the program pointed at the server.
+    bool serveOffer(const QByteArray& archive, const QByteArray& sha256) {
+        offer(archive, sha256, signatureOf(archive));
         pointTo(awayFromThePalette);
         return writeSetting(QStringLiteral("updateServer"), server.baseUrl()) == 0;
     }
@@ -208,9 +232,18 @@ bool checkAndAlert() {
     return waitForSheet(QStringLiteral("versionAlert"));
 }
 
+// The archives of the new version are signed with the tests' key, which only a test
+// build's programs accept.
+class UpdateClient : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!update::isTestKeyBuild()) GTEST_SKIP() << "a release build accepts only updates signed with the release key";
+    }
+};
+
 } // namespace
 
-TEST(UpdateClient, CheckNowOffersTheNewVersionWithItsNotesDownloadsItAndHandsItOver) {
+TEST_F(UpdateClient, CheckNowOffersTheNewVersionWithItsNotesDownloadsItAndHandsItOver) {
     UpdateSession session;
     ASSERT_TRUE(session.prepare());
     Copy copy({}, session.environment());
@@ -261,7 +294,7 @@ TEST(UpdateClient, CheckNowOffersTheNewVersionWithItsNotesDownloadsItAndHandsItO
     EXPECT_FALSE(Copy::visible(Copy::state()));
 }
 
-TEST(UpdateClient, TheAlertsAnswersAndDownloadsThatLeaveNothingBehind) {
+TEST_F(UpdateClient, TheAlertsAnswersAndDownloadsThatLeaveNothingBehind) {
     UpdateSession session;
     ASSERT_TRUE(session.prepare());
     Copy copy({}, session.environment());
@@ -287,7 +320,7 @@ TEST(UpdateClient, TheAlertsAnswersAndDownloadsThatLeaveNothingBehind) {
     EXPECT_TRUE(rbxtest::waitFor([&] { return session.tmpIsEmpty(); })) << copy.output().toStdString();
 
     // A damaged archive: "Decompression failed.", nothing started, nothing left.
-    session.server.serve(ArchivePath, HttpAnswer::text("PK\x03\x04 this is no archive"));
+    session.offer("PK\x03\x04 this is no archive", {}, signatureOf("PK\x03\x04 this is no archive"));
     ASSERT_TRUE(checkAndAlert());
     ASSERT_TRUE(clickControl(QStringLiteral("alertDefaultButton")));
     ASSERT_TRUE(windowShows(QStringLiteral("DownloadProgress"), QStringLiteral("downloadMessage"),
@@ -297,8 +330,8 @@ TEST(UpdateClient, TheAlertsAnswersAndDownloadsThatLeaveNothingBehind) {
     EXPECT_TRUE(rbxtest::waitFor([&] { return windowFields(QStringLiteral("DownloadProgress")).isEmpty(); }));
 
     // A copy of another program: refused after unpacking, removed, never started.
-    session.server.serve(ArchivePath, HttpAnswer::text(session.archive(
-        "#!/bin/sh\necho started > '" + session.marker.toUtf8() + "'\n", "other")));
+    const QByteArray other = session.archive("#!/bin/sh\necho started > '" + session.marker.toUtf8() + "'\n", "other");
+    session.offer(other, {}, signatureOf(other));
     ASSERT_TRUE(checkAndAlert());
     ASSERT_TRUE(clickControl(QStringLiteral("alertDefaultButton")));
     ASSERT_TRUE(windowShows(QStringLiteral("DownloadProgress"), QStringLiteral("downloadMessage"),
@@ -320,9 +353,58 @@ TEST(UpdateClient, TheAlertsAnswersAndDownloadsThatLeaveNothingBehind) {
     EXPECT_FALSE(QFile::exists(session.marker));
 }
 
+// Each of these archives ends in "Download failed.": nothing of it is unpacked or
+// started, and its download folder goes.
+TEST_F(UpdateClient, ArchivesUnsignedBadlySignedOverTheirBudgetOrLeavingTheFolderAreRefused) {
+    UpdateSession session;
+    const QByteArray good = session.goodArchive();
+    const QByteArray starts = "#!/bin/sh\necho started > '" + session.marker.toUtf8() + "'\n";
+    const rbxtest::ZipEntry program{QStringLiteral("Runebox.app/bin/runebox"), starts, 0100755};
+    const rbxtest::ZipEntry info{QStringLiteral("Runebox.app/share/runebox/Info.plist"),
+                                 "<plist><dict><key>CFBundleExecutable</key><string>runebox</string>"
+                                 "<key>CFBundleVersion</key><string>101</string></dict></plist>"};
+    // A small archive that unpacks to 256 MiB, far more than 20 times its size.
+    const QByteArray bomb =
+        rbxtest::zipArchive({program, info, {QStringLiteral("Runebox.app/share/runebox/names"), {}, 0100644, qint64(256) << 20}});
+    const QByteArray escape = rbxtest::zipArchive({program, info, {QStringLiteral("Runebox.app/../../../escaped.sh"), starts, 0100755}});
+    ASSERT_FALSE(bomb.isEmpty());
+    ASSERT_LT(bomb.size(), 1 << 20);
+    ASSERT_FALSE(escape.isEmpty());
+    const struct {
+        const char* what;
+        QByteArray archive;
+        QByteArray signature;
+    } cases[] = {
+        {"unsigned", good, {}},
+        {"signed with another key", good, signatureOf(good, QStringLiteral(RUNEBOX_TEST_DATA "/update/other-signing-key.pem"))},
+        {"signed for other bytes", good, signatureOf(escape)},
+        {"a zip bomb", bomb, signatureOf(bomb)},
+        {"a name that leaves the folder", escape, signatureOf(escape)},
+    };
+    session.offer(good, {}, {});
+    pointTo(awayFromThePalette);
+    ASSERT_EQ(writeSetting(QStringLiteral("updateServer"), session.server.baseUrl()), 0);
+    Copy copy({}, session.environment());
+    ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << copy.output().toStdString();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        session.offer(c.archive, {}, c.signature);
+        ASSERT_TRUE(checkAndAlert()) << copy.output().toStdString();
+        ASSERT_TRUE(clickControl(QStringLiteral("alertDefaultButton")));
+        ASSERT_TRUE(windowShows(QStringLiteral("DownloadProgress"), QStringLiteral("downloadMessage"),
+                                QStringLiteral("Download failed."), 40000)) << copy.output().toStdString();
+        EXPECT_TRUE(session.tmpIsEmpty());
+        ASSERT_TRUE(clickControl(QStringLiteral("downloadButton")));  // "Close"
+        EXPECT_TRUE(rbxtest::waitFor([&] { return windowFields(QStringLiteral("DownloadProgress")).isEmpty(); }));
+        EXPECT_FALSE(QFile::exists(session.marker));
+        EXPECT_FALSE(QFile::exists(session.dir.filePath(QStringLiteral("escaped.sh"))));
+        EXPECT_FALSE(QFile::exists(session.tmp() + QStringLiteral("/escaped.sh")));
+    }
+}
+
 // "Release Notes" in the alert shows the new version's notes, with the palette out of
 // their way and nothing downloaded; the notes' own button skips the version.
-TEST(UpdateClient, TheAlertsReleaseNotesButtonShowsTheNotes) {
+TEST_F(UpdateClient, TheAlertsReleaseNotesButtonShowsTheNotes) {
     UpdateSession session;
     ASSERT_TRUE(session.prepare());
     Copy copy({}, session.environment());
@@ -339,7 +421,7 @@ TEST(UpdateClient, TheAlertsReleaseNotesButtonShowsTheNotes) {
     EXPECT_TRUE(session.tmpIsEmpty());
 }
 
-TEST(UpdateClient, AnInstallationTheUserMayNotChangeIsLeftAsItIs) {
+TEST_F(UpdateClient, AnInstallationTheUserMayNotChangeIsLeftAsItIs) {
     UpdateSession session;
     ASSERT_TRUE(session.prepare());
     // This copy of the program is installed in a folder nobody may change.
@@ -380,7 +462,7 @@ ino_t inodeOf(const QString& path) {
 
 } // namespace
 
-TEST(UpdateClient, TheInstallerReplacesTheInstalledCopyAndStartsTheNewOne) {
+TEST_F(UpdateClient, TheInstallerReplacesTheInstalledCopyAndStartsTheNewOne) {
     UpdateSession session;
     // The new copy's program notes where it was started and goes on as this program.
     const QByteArray archive =
@@ -418,7 +500,7 @@ TEST(UpdateClient, TheInstallerReplacesTheInstalledCopyAndStartsTheNewOne) {
     quitStartedCopy(startedPid);
 }
 
-TEST(UpdateClient, AReplacementThatFailsLeavesTheInstalledCopyWholeAndRunning) {
+TEST_F(UpdateClient, AReplacementThatFailsLeavesTheInstalledCopyWholeAndRunning) {
     UpdateSession session;
     ASSERT_TRUE(session.serveOffer(session.goodArchive(), {}));
     const QString app = session.installedCopy();
@@ -457,7 +539,7 @@ TEST(UpdateClient, AReplacementThatFailsLeavesTheInstalledCopyWholeAndRunning) {
     for (const int pid : again) quitStartedCopy(pid);
 }
 
-TEST(UpdateClient, AWrongChecksumInstallsNothingAndTheWindowComesBackWhereItWasLeft) {
+TEST_F(UpdateClient, AWrongChecksumInstallsNothingAndTheWindowComesBackWhereItWasLeft) {
     UpdateSession session;
     ASSERT_TRUE(session.serveOffer(session.goodArchive(), QByteArray(64, '0')));
     Copy copy({}, session.environment());

@@ -2,6 +2,7 @@
 
 #include "core/ByteReader.h"
 #include "core/Log.h"
+#include "platform/fonts/FontBackend.h"
 #include "platform/fonts/FontFace.h"
 
 #include <QFontDatabase>
@@ -40,6 +41,12 @@ std::map<const FontFace*, QtFace>& faceCache() {
     return cache;
 }
 
+// The generation of the installed fonts that the cache's faces were met in.
+quint64& cacheGeneration() {
+    static quint64 generation = 0;
+    return generation;
+}
+
 bool sameHead(const QRawFont& raw, const FontFace& face) {
     if (!raw.isValid()) return false;
     const auto head = face.table(fourCC("head"));
@@ -61,6 +68,14 @@ std::optional<QFont> matchingFont(const QString& family, const QString& style, c
 
 QtFace& qtFace(const std::shared_ptr<const FontFace>& face) {
     auto& cache = faceCache();
+    // A change of the installed fonts opens every face anew: the faces met before are not
+    // asked for again, so they and the copies Qt was given of them go (each change would
+    // otherwise keep a copy of every face shown that Qt does not know by itself).
+    if (const quint64 now = FontBackend::shared().generation(); now != cacheGeneration()) {
+        for (auto& [known, entry] : cache) forget(entry);
+        cache.clear();
+        cacheGeneration() = now;
+    }
     auto it = cache.find(face.get());
     if (it != cache.end()) return it->second;
     if (cache.size() >= MaxFaces) {
@@ -327,6 +342,7 @@ void resetCache() {
     releaseDrawingFonts();
     for (auto& [face, known] : faceCache()) forget(known);
     faceCache().clear();
+    cacheGeneration() = 0;
 }
 
 } // namespace rbx::qt

@@ -8,7 +8,9 @@
 // last drawing font and glyph run of it go. For a QFont, Qt is asked for the face by family
 // and style first; the answer is taken only when its 'head' table is the face's own.
 // Otherwise the face's tables are written out as a single-face font and given to Qt (faces
-// inside collections, faces held in memory). Main thread only.
+// inside collections, faces held in memory). What was learnt of faces, with the copies
+// given to Qt, is let go when the installed fonts change (the backend's generation moves).
+// Main thread only.
 
 #include "platform/fonts/ColorBitmaps.h"
 #include "platform/fonts/Font.h"

@@ -3,6 +3,7 @@
 // way is bounded work, stops with a log line, and keeps what was found until then.
 #include "core/Log.h"
 #include "model/FontReadingBudget.h"
+#include "model/FontTableReports.h"
 #include "model/LigatureReaders.h"
 #include "model/RbxFontInfo.h"
 #include "platform/fonts/Font.h"
@@ -80,6 +81,10 @@ TEST_F(HostileFonts, OneBudgetServesTheWholeFontAndNoReaderGoesOnOnceItIsSpent) 
         // The log says so once per reading, however many readers met the end of the budget.
         EXPECT_EQ(log.lines().join(u'\n').count(StoppedLine), QLatin1String(file).contains(QLatin1String("Gsub")) ? 2 : 1)
             << file;
+        // The table's report, which writes every component out, stops too.
+        if (QLatin1String(file).contains(QLatin1String("Gsub"))) {
+            EXPECT_THROW(rbx::font::detailsOfGSUB(f), rbx::font::TableTooComplex);
+        }
     }
 }
 

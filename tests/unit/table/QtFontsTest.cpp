@@ -6,6 +6,7 @@
 #include "common/ScopedInstance.h"
 #include "table/widgets/RbxCellText.h"
 
+#include <QFontDatabase>
 #include <QTextLayout>
 #include <tuple>
 
@@ -127,6 +128,28 @@ TEST_F(TableTest, EmojiTextsAreWhatATextLayoutInTheEmojiFontGives) {
     // Another size of the emoji font measures anew.
     cache.setFonts(font(), emoji.withPointSize(20));
     EXPECT_LT(cache.text(U'B', Kind::Emoji).height, 30);
+}
+
+// A change of the installed fonts lets go of the faces met before and of the copies Qt was
+// given of them: installing and removing fonts does not make the palette grow.
+TEST_F(TableTest, AFontChangeReleasesTheFacesAndTheCopiesQtWasGiven) {
+    auto* backend = dynamic_cast<rbx::FakeFontBackend*>(&rbx::FontBackend::shared());
+    ASSERT_NE(backend, nullptr);
+    std::weak_ptr<const rbx::FontFace> shown;
+    QString family;
+    {
+        const rbx::Font alpha = font("RbxAlpha-Regular");
+        ASSERT_TRUE(alpha);
+        shown = alpha.face();
+        family = alpha.familyName();
+        // Qt does not know the fixture fonts: it is given a copy.
+        ASSERT_TRUE(rbx::qt::textFont(alpha).has_value());
+        ASSERT_TRUE(QFontDatabase::families().contains(family));
+    }
+    backend->touch();
+    ASSERT_TRUE(rbx::qt::textFont(font("RbxCmapTest-Regular")).has_value());
+    EXPECT_TRUE(shown.expired());
+    EXPECT_FALSE(QFontDatabase::families().contains(family));
 }
 
 // A scroll through every character keeps only a bounded number of cell texts, and the

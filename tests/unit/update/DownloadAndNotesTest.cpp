@@ -2,6 +2,7 @@
 // server on this machine.
 #include "common/LocalHttpServer.h"
 #include "common/TestEnvironment.h"
+#include "update/ArchiveSignature.h"
 #include "update/InstallFolders.h"
 #include "update/KXDownloadController.h"
 #include "update/ReleaseNotes.h"
@@ -120,12 +121,22 @@ protected:
         EXPECT_TRUE(f.open(QIODevice::ReadOnly));
         return f.readAll();
     }
-    KXDownloadController* start(const HttpAnswer& answer, const QString& installLocation) {
+    // The signature of the bytes with the tests' key, which a test build accepts.
+    QString signatureOf(const QByteArray& bytes) {
+        QTemporaryDir dir;
+        writeFile(dir.filePath(QStringLiteral("a.zip")), bytes);
+        const update::SignedArchive s = update::signArchive(dir.filePath(QStringLiteral("a.zip")),
+                                                            rbxtest::testData(QStringLiteral("update/test-signing-key.pem")));
+        EXPECT_TRUE(s.error.isEmpty()) << s.error.toStdString();
+        return QString::fromLatin1(s.signature.toBase64());
+    }
+    KXDownloadController* start(const HttpAnswer& answer, const QString& installLocation, bool signedArchive = true) {
         server.serve(QStringLiteral("/Runebox.app.zip"), answer);
         KXDownloadController* d = KXDownloadController::downloadController();
         d->setDownloadURL(QUrl(server.baseUrl() + QStringLiteral("Runebox.app.zip")));
         d->setDownloadFolder(folder);
-        d->setChecks({QStringLiteral("101"), QString(), installLocation, temp.path()});
+        d->setChecks({QStringLiteral("101"), QString(), signedArchive ? signatureOf(answer.body) : QString(),
+                      installLocation, temp.path()});
         d->startDownload();
         return d;
     }
@@ -157,7 +168,20 @@ TEST_F(DownloadTest, AGoodCopyIsUnpackedAndStarted) {
 }
 
 TEST_F(DownloadTest, FailuresLeaveNothingBehind) {
+    const QString marker = temp.path() + QStringLiteral("/started");
+    const QByteArray good = archive({{QStringLiteral("Runebox.app/bin/runebox"), ("#!/bin/sh\necho \"$PWD\" > '" + marker + "'\n").toUtf8()},
+                                     {QStringLiteral("Runebox.app/share/runebox/Info.plist"),
+                                      "<plist><dict><key>CFBundleExecutable</key><string>runebox</string>"
+                                      "<key>CFBundleVersion</key><string>101</string></dict></plist>"}});
+    // A good copy without its signature.
+    QPointer<KXDownloadController> unsignedCopy = start(HttpAnswer::text(good), temp.path(), false);
+    EXPECT_TRUE(rbxtest::waitFor([&] { return !QFileInfo::exists(folder); }, 20000));
+    ASSERT_TRUE(unsignedCopy);
+    EXPECT_EQ(unsignedCopy->findChild<QLabel*>(QStringLiteral("downloadMessage"))->text(), QStringLiteral("Download failed."));
+    cancelAndWait(unsignedCopy);
+    EXPECT_FALSE(QFileInfo::exists(marker));
     // A damaged archive.
+    folder = update::makeInstallFolder(temp.path());
     QPointer<KXDownloadController> d = start(HttpAnswer::text("PK\x03\x04 not really a zip"), temp.path());
     EXPECT_TRUE(rbxtest::waitFor([&] { return !QFileInfo::exists(folder); }, 20000));
     ASSERT_TRUE(d);

@@ -253,18 +253,23 @@ TEST_F(UpdateCheckTest, AUserCheckStoresTheNewVersionAndOffersIt) {
     EXPECT_EQ(server.countOf(QStringLiteral("/vck/runeboxx.xml")), 2);
 }
 
-TEST_F(UpdateCheckTest, TheArchiveChecksumGoesWithTheVersion) {
+TEST_F(UpdateCheckTest, TheArchiveChecksumAndSignatureGoWithTheVersion) {
     const QByteArray sum = QByteArray(64, 'A');
+    const QByteArray signature = QByteArray(64, '\x5a').toBase64();
     QByteArray withSum = feed("101");
-    withSum.replace("</Program_Info>", "<Program_Archive_SHA256> " + sum + " </Program_Archive_SHA256></Program_Info>");
+    withSum.replace("</Program_Info>", "<Program_Archive_SHA256> " + sum + " </Program_Archive_SHA256>"
+                                       "<Program_Archive_Ed25519>" + signature + "</Program_Archive_Ed25519></Program_Info>");
     serveFeed(HttpAnswer::text(withSum));
     checkAndWait();
     EXPECT_EQ(checker->archiveSHA256(), QString(64, u'a'));
-    // A feed without one removes the one of the version before.
+    EXPECT_EQ(checker->archiveSignature(), QString::fromLatin1(signature));
+    // A feed without them removes those of the version before.
     serveFeed(HttpAnswer::text(feed("102")));
     checkAndWait();
     EXPECT_EQ(checker->archiveSHA256(), QString());
+    EXPECT_EQ(checker->archiveSignature(), QString());
     EXPECT_FALSE(store->objectForKey(key::lastArchiveSHA256.qname()).isValid());
+    EXPECT_FALSE(store->objectForKey(key::lastArchiveEd25519.qname()).isValid());
 }
 
 TEST_F(UpdateCheckTest, SkippingAVersionUntilANewerOneComes) {
