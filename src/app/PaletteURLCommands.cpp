@@ -45,11 +45,12 @@ std::optional<OpenRequest> parseOpen(const QUrl& url) {
     } else if (sheet.startsWith(QLatin1String("shape"))) {
         r.sheet = QStringLiteral("shapeFinder");
         if (p.contains(QStringLiteral("file"))) {
+            // A path that is no shape file is refused; one named like a shape file (a folder
+            // or a file gone) is named in the finder's alert too.
             const QString file = p.value(QStringLiteral("file")).toString();
-            if (isShapeFile(file))
+            if (!isShapeFile(file)) r.refusal = QStringLiteral("\"%1\" is not a shape file").arg(file.left(200));
+            if (r.refusal.isEmpty() || file.endsWith(QStringLiteral(".rbxshape"), Qt::CaseInsensitive))
                 r.options.insert(QStringLiteral("file"), file);
-            else
-                r.refusal = QStringLiteral("\"%1\" is not a shape file").arg(file.left(200));
         }
     } else if (sheet.startsWith(QLatin1String("import"))) {
         r.sheet = QStringLiteral("importFavorites");
@@ -85,6 +86,8 @@ QVariant RbxCharWindowController::openViaURL(const QUrl& url) {
     if (!request) return {};
     if (!request->refusal.isEmpty()) {
         kx::log(QStringLiteral("open: %1").arg(request->refusal));
+        // The user who opened a file that is none is told so in the palette too.
+        if (request->options.contains(QStringLiteral("file"))) openSheet(request->sheet, request->options);
         return KXURLHandler::refused(request->refusal);
     }
     openSheet(request->sheet, request->options);

@@ -15,6 +15,7 @@
 #include "MenuItems.h"
 #include "ProbeClient.h"
 #include "RuneboxCopy.h"
+#include "SheetDriving.h"
 #include "common/FakeAtspi.h"
 #include "common/TestEnvironment.h"
 #include "core/Plist.h"
@@ -297,6 +298,28 @@ TEST_P(FoundByItsSettings, ThePaletteShowsTheFontOfTheFrontApplication) {
 INSTANTIATE_TEST_SUITE_P(FrontApplication, FoundByItsSettings,
                          ::testing::Values("fixedName", "monoFont", "script", "iniFile", "gsettings"),
                          [](const ::testing::TestParamInfo<std::string>& p) { return p.param; });
+
+// "Automatic" chosen in the recent fonts' pop-up looks for the front application's font at
+// once, not at the next change of application.
+TEST(FollowingTheFrontApplication, ChoosingAutomaticLooksForTheFontAtOnce) {
+    const MethodCase c = methodCase("fixedName");
+    BundleWithScript bundle(QStringLiteral("fontof-runebox-fakeapp"), ScriptOfTheFont);
+    setUpApplicationSettings(c.settings);
+    installDesktopEntry();
+    FakeApp app(QStringLiteral("editor"), R"({"role": "application", "name": "fake"})");
+    ASSERT_TRUE(app.started());
+    x11test::pointTo(awayFromThePalette);
+    Copy copy({}, bundle.environment());
+    ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << copy.output().toStdString();
+    ASSERT_TRUE(Copy::waitForState([](const QVariantMap& s) { return s.value(QStringLiteral("front")) == QLatin1String("runebox-fakeapp"); }))
+        << copy.output().toStdString();
+    ASSERT_NE(fontShown(), c.font);
+    ASSERT_TRUE(x11test::clickControl(QStringLiteral("recentFontsPopUp")));
+    ASSERT_EQ(x11test::clickOpenItem(QStringLiteral("Automatic")), QStringLiteral("Automatic")) << copy.output().toStdString();
+    EXPECT_TRUE(rbxtest::waitFor([&] { return fontShown() == c.font; }, 10000))
+        << fontShown().toStdString() << "\n" << copy.output().toStdString();
+    x11test::pointTo(awayFromThePalette);
+}
 
 // A script that takes too long is stopped after 2 s; the palette goes on answering and
 // keeps its font.

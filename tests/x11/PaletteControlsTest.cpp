@@ -60,47 +60,7 @@ QList<std::pair<QString, QRect>> openItems() {
     return items;
 }
 
-// Waits for the open menu or list to hold an item for which `wanted` holds and that is in
-// view where it was a moment before (a list opening may still scroll to the chosen item),
-// and clicks it; answers its title ("" when there is none).
-QString clickOpenItem(const std::function<bool(const QString&)>& wanted) {
-    QElapsedTimer opened;  // since the palette first answered with the open list
-    QString title;
-    QRect place;
-    auto find = [&] {
-        title.clear();
-        place = QRect();
-        for (const auto& [t, r] : openItems())
-            if (wanted(t) && !r.isEmpty() && r.height() > 4) {
-                title = t;
-                place = r;
-                return true;
-            }
-        return false;
-    };
-    rbxtest::waitFor([&] {
-        if (!find()) return false;
-        if (!opened.isValid()) opened.start();
-        const QRect before = place;
-        rbxtest::spinEventLoop(150);
-        return find() && place == before;
-    }, 10000);
-    if (title.isEmpty()) return title;
-    // A pop-up list takes no click within a double-click's time of opening (a person's
-    // click would not come so soon).
-    rbxtest::spinEventLoop(int(std::max<qint64>(0, QApplication::doubleClickInterval() + 100 - opened.elapsed())));
-    x11test::pointTo(place.center());
-    x11test::click();
-    // The list gone, the palette lets go of the pointer it held for it; the next click
-    // finds the palette itself.
-    rbxtest::waitFor([] { return openItems().isEmpty(); }, 5000);
-    rbxtest::spinEventLoop(200);
-    return title;
-}
-
-QString clickOpenItem(const QString& title) {
-    return clickOpenItem([&title](const QString& t) { return t == title; });
-}
+using x11test::clickOpenItem;
 
 bool stateHas(const QString& key, const QVariant& value) {
     return Copy::waitForState([&](const QVariantMap& s) { return s.value(key) == value; });

@@ -164,5 +164,8 @@ KeyboardFocus::Window KeyboardFocus::keyboardOwner() {
 
 KeyboardFocus::Window KeyboardFocus::applicationWindow(Window active) {
     if (!active || isOurs(active)) return handBackTo_;
+    // Seen active now, it is the one to give the keyboard back to, whether or not the
+    // change was heard yet.
+    if (isOthers(active)) note(active);
     return active;
 }
