@@ -38,13 +38,21 @@ using namespace tool::session;
 constexpr double TypedTargetMs = 10;
 constexpr double PastedTargetMs = 20;
 
-// Presses the keys in order and lets them go in reverse, as fingers do.
+// Presses the keys in order and lets them go in reverse, as fingers do: a moment apart,
+// so that a window manager that grabs the keyboard at the press (Alt+Tab) sees the release.
 void chord(X11Session& x, std::initializer_list<unsigned long> keysyms) {
     std::vector<unsigned> codes;
     for (unsigned long k : keysyms) codes.push_back(XKeysymToKeycode(x.display(), KeySym(k)));
-    for (unsigned c : codes) XTestFakeKeyEvent(x.display(), c, True, CurrentTime);
-    for (auto it = codes.rbegin(); it != codes.rend(); ++it) XTestFakeKeyEvent(x.display(), *it, False, CurrentTime);
-    x.flush();
+    for (unsigned c : codes) {
+        XTestFakeKeyEvent(x.display(), c, True, CurrentTime);
+        x.sync();
+        QThread::msleep(40);
+    }
+    for (auto it = codes.rbegin(); it != codes.rend(); ++it) {
+        XTestFakeKeyEvent(x.display(), *it, False, CurrentTime);
+        x.sync();
+        QThread::msleep(40);
+    }
 }
 
 void moveTo(X11Session& x, const QPoint& p) {
@@ -162,6 +170,7 @@ int runEditors(const QStringList& args) {
 
     Busy busy(args.contains(QStringLiteral("--busy")));
     int switches = 0, failedSwitches = 0, failedClicks = 0;
+    std::size_t next = 0;
     for (int i = 0; i < count; ++i) {
         Editor& target = i % 2 ? mousepad : xterm;
         // Alt+Tab until the target is the active window (the palette is no stop of the cycle).
@@ -171,16 +180,28 @@ int runEditors(const QStringList& args) {
             ++switches;
             waitUntil(2000, [&] { return ewmh::activeWindow(x) != before; });
         }
-        if (ewmh::windowPid(x, ewmh::activeWindow(x)) != target.pid()) {
+        // The switch is over when the palette, too, knows the target as the window the
+        // user works in.
+        if (ewmh::windowPid(x, ewmh::activeWindow(x)) != target.pid() ||
+            !poll(bus, 2000, [&](const QVariantMap& s) {
+                return ewmh::windowPid(x, s.value(QStringLiteral("handBackTo")).toULongLong()) == target.pid();
+            })) {
             ++failedSwitches;
             continue;
         }
-        const char32_t c = cells[std::size_t(i / 2) % cells.size()];
-        const QRect cell = cellRect(bus, c);
+        // Every click on another cell than the one before (two on one cell make a double
+        // click), the next letter in view: the recent characters above push rows down.
+        char32_t c = 0;
+        QRect cell;
+        for (std::size_t k = 1; k <= cells.size() && cell.isEmpty(); ++k) {
+            c = cells[(next + k) % cells.size()];
+            cell = cellRect(bus, c);
+        }
         if (cell.isEmpty()) {
             ++failedClicks;
             continue;
         }
+        next = std::size_t(std::find(cells.begin(), cells.end(), c) - cells.begin());
         moveTo(x, cell.center());
         if (!poll(bus, 5000, [c](const QVariantMap& s) { return s.value(QStringLiteral("selected")).toUInt() == uint(c); })) {
             ++failedClicks;

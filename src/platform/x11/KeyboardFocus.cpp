@@ -4,6 +4,9 @@
 #include "platform/x11/DesktopWatch.h"
 #include "platform/x11/XErrorTrap.h"
 
+#include <QDeadlineTimer>
+#include <QThread>
+
 #include <X11/Xlib.h>
 #include <xcb/xcb.h>
 
@@ -122,8 +125,20 @@ bool KeyboardFocus::holdsKeyboard() {
     return requested_ && (!active || active == handBackTo_);
 }
 
+void KeyboardFocus::awaitPendingRequest() {
+    // The window manager handles our requests in order: were ours to activate our window
+    // handled after the hand-back, the keys sent for the other window would reach ours.
+    QDeadlineTimer deadline(PendingRequestWaitMs);
+    while (!deadline.hasExpired()) {
+        const Window active = ewmh::activeWindow(session_);
+        if (isOurs(active) || (active && active != handBackTo_)) return;  // granted, or the user chose
+        QThread::usleep(500);
+    }
+}
+
 bool KeyboardFocus::handBack(const ewmh::OwnWindow& own) {
     const bool held = holdsKeyboard();
+    if (held && requested_ && !isOurs(ewmh::activeWindow(session_))) awaitPendingRequest();
     requested_ = false;
     if (!held) return false;
     // Our window no longer takes the focus before the window manager looks for another

@@ -85,6 +85,10 @@ private:
     void note(Window window);
     // The latest remembered window that the window manager still manages; 0 for none.
     Window lastWindowStillThere();
+    // Waits (a moment at most) until the window manager handled our pending request to
+    // activate our window.
+    void awaitPendingRequest();
+    static constexpr int PendingRequestWaitMs = 300;
 
     static constexpr int MaxRemembered = 8;
 
