@@ -7,7 +7,6 @@
 #include "app/RbxCharWindowController.h"
 #include "app/RbxSearchField.h"
 #include "app/RbxPositionLog.h"
-#include "kxlib/KXUtilities.h"
 #include "kxlib/RbxDefaults.h"
 #include "core/Bundle.h"
 #include "core/Log.h"

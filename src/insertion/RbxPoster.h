@@ -1,8 +1,8 @@
 #pragma once
 // Delivering one character, or one string, into the application that has the keyboard
 // focus, while the palette keeps out of the way. Two roads: the text is typed into the
-// front application as key events (when its settings allow "directInsertion" and the
-// posting tap is live), or it is put on the clipboard (the user's clipboard saved first)
+// front application as key events (when its settings allow "directInsertion"; such an
+// application never gets a paste), or it is put on the clipboard (the user's clipboard saved first)
 // and a paste keystroke (Ctrl+V, found on the current layout) is sent, after which the
 // user's clipboard is put back. The road and every delay are chosen here; the text of each
 // insert mode is the character-text module's. The table view hands its clicked characters
@@ -68,7 +68,6 @@ public:
     int pasteKeyCode();
 
     // ---- the typing road
-    bool tapIsEnabled();
     bool postCharacterInTap(char32_t c);
     bool postStringInTap(const QString& s);
 

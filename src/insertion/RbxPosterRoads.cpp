@@ -27,8 +27,6 @@ constexpr int FallbackPasteKey = 9;   // the key of "v" on the ANSI layout
 
 // ---------------------------------------------------------------- typing
 
-bool RbxPoster::tapIsEnabled() { return system_->postingTapEnabled() && RbxPostingSystem::useTapping(); }
-
 bool RbxPoster::postCharacterInTap(char32_t c) { return postStringInTap(CharacterText::characterToPost(c)); }
 
 bool RbxPoster::postStringInTap(const QString& s) {

@@ -79,8 +79,6 @@ void RbxPostingSystem::sendKeystroke(int keyCode, int carbonModifiers) {
     g.resetModifiers();
 }
 
-bool RbxPostingSystem::postingTapEnabled() { return tap_ && tap_->isEnabled(); }
-
 bool RbxPostingSystem::postKeyboardString(const QString& text) {
     if (!tap_) return false;
     if (!tap_->hasTapProxy()) {

@@ -56,8 +56,6 @@ public:
     virtual kx::KXKeyboard* keyboard();
     // Presses a key with classic modifiers (Command 0x100 = Ctrl, Control 0x1000 = Super).
     virtual void sendKeystroke(int keyCode, int carbonModifiers);
-    // The posting tap exists and is enabled.
-    virtual bool postingTapEnabled();
     // Types a string through the posting tap; false when it could not be typed.
     virtual bool postKeyboardString(const QString& text);
     virtual void playSound(const QString& name);

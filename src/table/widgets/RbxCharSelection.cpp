@@ -128,10 +128,8 @@ void RbxCharSelection::updateSelection() {
         return;
     }
 
-    // A table on a page not shown (the palette shows a text view) has no cell under the
-    // mouse.
     QPointF p(-1, -1);
-    if (view_.isVisible() && tracking.mouseInWindow() && !tracking.mouseInSheet() && !tracking.menuOpen() &&
+    if (tracking.mouseInWindow() && !tracking.mouseInSheet() && !tracking.menuOpen() &&
         !view_.controller().hasAttachedSheet()) {
         const QPointF here = view_.currentMouseLocation();
         if (QRectF(view_.viewport()->rect()).contains(here)) p = here;

@@ -46,7 +46,6 @@ struct FakeSystem : RbxPostingSystem {
 
     RbxFrontApplication front{QStringLiteral("editor"), true, false, 1.0, QStringLiteral("settings for editor")};
     std::optional<RbxClipboardUtility> utility;
-    bool tapEnabled = true;
     bool typingWorks = true;
     std::uint32_t modifiers = 0;
     std::unique_ptr<kx::KXKeyboard> kb = kx::KXKeyboard::fromNames(QStringLiteral("us"));
@@ -64,7 +63,6 @@ struct FakeSystem : RbxPostingSystem {
     std::uint32_t currentModifierFlags() override { return modifiers; }
     kx::KXKeyboard* keyboard() override { return noKeyboard ? nullptr : kb.get(); }
     void sendKeystroke(int key, int mods) override { keystrokes.append({key, mods}); }
-    bool postingTapEnabled() override { return tapEnabled; }
     bool postKeyboardString(const QString& s) override {
         if (!typingWorks) return false;
         typed << s;
