@@ -5,6 +5,7 @@
 #include "platform/x11/KeyboardFocus.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QEvent>
 #include <QWindow>
 
@@ -26,9 +27,11 @@ void PaletteFocus::attachWindow(RbxCharWindow& window) {
 }
 
 bool PaletteFocus::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::MouseButtonPress || hold_ != Hold::None || !window_) return false;
+    if (event->type() != QEvent::MouseButtonPress || !window_) return false;
     const auto* widget = qobject_cast<QWidget*>(watched);
     if (!widget || widget->window() != window_) return false;
+    restingAt_.reset();  // a press is the user's, however still the pointer
+    if (hold_ != Hold::None) return false;
     // A text field or editor (the press may land on its viewport).
     for (const QWidget* w = widget; w && w != window_; w = w->parentWidget())
         if (w->testAttribute(Qt::WA_InputMethodEnabled)) {
@@ -57,6 +60,9 @@ void PaletteFocus::opened() { take(Hold::Opened); }
 void PaletteFocus::pointerEntered() {
     // A sheet keeps its reason; an opened palette now holds the keyboard for the pointer.
     if (hold_ == Hold::Sheet) return;
+    // The pointer that rested on the palette while the user activated another window
+    // "enters" again when a window of ours under it goes (the tool tip): that is no coming.
+    if (restingAt_ && QCursor::pos() == *restingAt_) return;
     take(Hold::Pointer);
 }
 
@@ -94,7 +100,8 @@ void PaletteFocus::deactivateApplication() { handBack(); }
 void PaletteFocus::otherWindowActivated() {
     // The user chose another window: the palette no longer takes the keyboard, and never
     // activates a window the user has left.
-    if (hold_ == Hold::None && !takeWhenShown_) return;
+    if (hold_ == Hold::None && !takeWhenShown_) return;  // our own hand-back, say
+    restingAt_ = QCursor::pos();
     hold_ = Hold::None;
     takeWhenShown_ = false;
     if (window_) window_->setActivating(false);
@@ -111,6 +118,7 @@ void PaletteFocus::ourWindowActivated(unsigned long window) {
 
 void PaletteFocus::take(Hold why) {
     hold_ = why;
+    restingAt_.reset();
     if (!window_) return;
     // The input hint first: a window manager gives the focus only to a window that takes it.
     window_->setActivating(true);

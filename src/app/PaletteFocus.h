@@ -19,9 +19,11 @@
 #include "insertion/RbxPostingSystem.h"
 
 #include <QObject>
+#include <QPoint>
 #include <QPointer>
 #include <QString>
 #include <memory>
+#include <optional>
 
 class KeyboardFocus;
 class RbxCharWindow;
@@ -38,7 +40,8 @@ public:
     // The palette window whose keyboard this is (given once, by the controller that makes it).
     void attachWindow(RbxCharWindow& window);
 
-    // A press on a text field or editor of the palette takes the keyboard for the palette, which may have lost it to another window meanwhile.
+    // A press on a text field or editor of the palette takes the keyboard for the palette,
+    // which may have lost it to another window meanwhile.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
     // ---- what happens to the palette
@@ -77,4 +80,7 @@ private:
     // The palette asked for the keyboard before its window was on screen: it asks again
     // when the window has been painted.
     bool takeWhenShown_ = false;
+    // Where the pointer was when the user activated another window, until it moves on or
+    // presses: an entering that does not move the pointer does not take the keyboard back.
+    std::optional<QPoint> restingAt_;
 };

@@ -52,7 +52,7 @@ void KeyboardFocus::activeWindowChanged() {
     if (!isOthers(active)) return;  // gone already
     // While a request of ours is pending, the window we asked to take the keyboard from
     // may still be reported active: that is no choice of the user's.
-    if (requested_ && active == handBackTo_) return;
+    if (requested_ && active == askedFrom_) return;
     note(active);
     // A request of ours that the window manager has not granted is void once the user
     // chose another window.
@@ -60,10 +60,9 @@ void KeyboardFocus::activeWindowChanged() {
     emit otherWindowActivated(active);
 }
 
-KeyboardFocus::Window KeyboardFocus::refreshHandBackTo() {
+void KeyboardFocus::refreshHandBackTo() {
     const Window active = ewmh::activeWindow(session_);
     if (active && isOthers(active)) note(active);
-    return handBackTo_;
 }
 
 void KeyboardFocus::note(Window window) {
@@ -112,6 +111,7 @@ bool KeyboardFocus::isOthers(Window window) {
 void KeyboardFocus::take(const ewmh::OwnWindow& own) {
     if (!session_.isAvailable() || !own.window) return;
     refreshHandBackTo();
+    askedFrom_ = ewmh::activeWindow(session_);
     syncWith(own);
     requested_ = true;
     ewmh::activateWindow(session_, own.window);
@@ -122,7 +122,7 @@ bool KeyboardFocus::holdsKeyboard() {
     const Window active = ewmh::activeWindow(session_);
     if (isOurs(active)) return true;
     // Asked for and not yet given: the window manager has not moved the keyboard yet.
-    return requested_ && (!active || active == handBackTo_);
+    return requested_ && (!active || active == askedFrom_);
 }
 
 void KeyboardFocus::awaitPendingRequest() {
@@ -131,7 +131,7 @@ void KeyboardFocus::awaitPendingRequest() {
     QDeadlineTimer deadline(PendingRequestWaitMs);
     while (!deadline.hasExpired()) {
         const Window active = ewmh::activeWindow(session_);
-        if (isOurs(active) || (active && active != handBackTo_)) return;  // granted, or the user chose
+        if (isOurs(active) || (active && active != askedFrom_)) return;  // granted, or the user chose
         QThread::usleep(500);
     }
 }

@@ -4,8 +4,8 @@
 //
 // handBackTo() is the last active window that is not one of ours: it follows the window
 // manager's _NET_ACTIVE_WINDOW from follow() on, whatever the pointer does, and is read
-// anew before each delivery (refreshHandBackTo()), so that a window the user activated a
-// moment ago is never missed. take() asks the window manager to activate one of ours, as a
+// anew whenever the application in front is asked for (applicationWindow()), so that a window
+// the user activated a moment ago is never missed. take() asks the window manager to activate one of ours, as a
 // pager asks (_NET_ACTIVE_WINDOW, source 2, which no focus-stealing rule refuses);
 // handBack() asks the same for handBackTo() and moves the X input focus there at once, so
 // that keys sent right after it reach that window and not ours.
@@ -49,9 +49,6 @@ public:
     bool holdsKeyboard();
     // The window the keyboard goes back to; 0 when none is known.
     Window handBackTo() const { return handBackTo_; }
-    // Reads the active window now: when it is not ours, it becomes handBackTo(). Answers
-    // handBackTo().
-    Window refreshHandBackTo();
     // The managed window that holds the X input focus (the top-level window around the
     // focus); 0 when no managed window has it.
     Window keyboardOwner();
@@ -80,6 +77,8 @@ signals:
 
 private:
     void syncWith(const ewmh::OwnWindow& window);
+    // Reads the active window now: when it is another program's, it becomes handBackTo().
+    void refreshHandBackTo();
     void activeWindowChanged();
     // The window becomes handBackTo(), first among those remembered.
     void note(Window window);
@@ -95,6 +94,9 @@ private:
     X11Session& session_;
     DesktopWatch* watch_ = nullptr;
     Window handBackTo_ = 0;
+    // The active window when we last asked for the keyboard: while that request is pending it
+    // may still be reported active (handBackTo() may have moved on since).
+    Window askedFrom_ = 0;
     // The windows not of ours that were active, latest first.
     QList<Window> before_;
     Window lastActive_ = 0;
