@@ -363,13 +363,13 @@ void RbxCharWindowController::updateToFrontApplication(bool force) {
     frontProcess_ = process;
     ++frontAdaptations_;
     settings_.setFrontApplication(name);
-    // The application's insert mode, its own view (else the one shown, which becomes its
-    // own) and the layouts.
+    // The application's insert mode, its own view and the layouts. An application whose
+    // view the user never chose keeps the one shown, and nothing is recorded for it: only a
+    // choice made while it is in front becomes its own.
     insertModes_->adoptApplicationInsertMode();
     if (const int own = settings_.applicationView(); own > 0 && own != settings_.integerForKey(rbx::key::view))
         settings_.setInteger(own, rbx::key::view.qname());
     views_->adoptStoredView();
-    settings_.setApplicationView(settings_.integerForKey(rbx::key::view));
     if (settings_.applicationFontDectection()) checkForAutomaticFontChange(true);
     if (isWindowVisible()) selectApplicationFont();
 }

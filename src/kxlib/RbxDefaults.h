@@ -57,7 +57,7 @@ public:
     // "Plain", "Formatted", "HTML", "Picture", "Swift", "Decimal", "Hex", "Name",
     // "Description" for 0 to 3 and 5 to 9; "" otherwise.
     static QString applicationInsertModeAsString(InsertMode mode);
-    // The view last shown for the application; 0 when none was.
+    // The view the user chose while the application was in front; 0 when none was.
     int applicationView() const;
     void setApplicationView(int view);
     InsertMode latestSpecialInsertMode() const;  // absent: HTML

@@ -541,6 +541,13 @@ bool placeAt(int pid, int x) {
     return rbxtest::waitFor([&] { return x11test::frameOf(w).left() >= x && x11test::frameOf(w).top() >= 820; }, 5000);
 }
 
+// The palette's settings as another program reads them.
+QString storedApplications() {
+    QString out;
+    run(x11test::Tool, {QStringLiteral("defaults"), QStringLiteral("read"), Domain, QStringLiteral("applications")}, &out);
+    return out;
+}
+
 // Two applications side by side at the bottom of the screen, and the palette open above
 // them, staying open while the user clicks from one into the other.
 class TwoApplications : public ::testing::Test {
@@ -611,6 +618,17 @@ TEST_F(TwoApplications, EachApplicationKeepsItsInsertModeAndView) {
     EXPECT_TRUE(Copy::waitForState([](const QVariantMap& s) {
         return s.value(QStringLiteral("insertMode")).toInt() == 0;
     })) << Copy::state().value(QStringLiteral("insertMode")).toInt();
+    // Coming to the front records nothing for it; a choice does, and the record goes again
+    // when its last entry is back at the default.
+    const auto recorded = [](bool yes) {
+        return rbxtest::waitFor([yes] { return storedApplications().contains(QStringLiteral("runebox-fakeapp")) == yes; }, 5000);
+    };
+    EXPECT_TRUE(recorded(false)) << storedApplications().toStdString();
+    ASSERT_EQ(run(x11test::Tool, {QStringLiteral("url"), QStringLiteral("runebox://set?insert=htm")}, &out), 0) << out.toStdString();
+    EXPECT_TRUE(recorded(true)) << storedApplications().toStdString();
+    ASSERT_EQ(run(x11test::Tool, {QStringLiteral("url"), QStringLiteral("runebox://set?insert=plain")}, &out), 0) << out.toStdString();
+    EXPECT_TRUE(recorded(false)) << storedApplications().toStdString();
+    EXPECT_TRUE(storedApplications().contains(QStringLiteral("runebox-probe"))) << storedApplications().toStdString();
     ASSERT_TRUE(keyOverThePalette(QStringLiteral("ctrl+2")));
     ASSERT_TRUE(Copy::waitForState([](const QVariantMap& s) {
         return s.value(QStringLiteral("view")).toInt() == 10 && s.value(QStringLiteral("page")) == QStringLiteral("previewPage");
@@ -954,13 +972,6 @@ bool clickSheetButton(const QString& name) {
 
 bool sheetIs(const QString& name) {
     return Copy::waitForState([&name](const QVariantMap& s) { return s.value(QStringLiteral("sheet")).toString() == name; });
-}
-
-// The palette's settings as another program reads them.
-QString storedApplications() {
-    QString out;
-    run(x11test::Tool, {QStringLiteral("defaults"), QStringLiteral("read"), Domain, QStringLiteral("applications")}, &out);
-    return out;
 }
 
 // Without accessibility the font cannot be found: a palette started while an editor is in
