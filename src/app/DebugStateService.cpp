@@ -215,6 +215,9 @@ QVariantMap DebugStateService::state() const {
         {QStringLiteral("layoutLinked"), controller_->content().layoutLinkButton()->isChecked()},
         {QStringLiteral("layoutLinkTip"), controller_->content().layoutLinkButton()->toolTip()},
         {QStringLiteral("customSize"), controller_->content().customSizeSlider()->value()},
+        // The activator's settings as the palette has read them.
+        {QStringLiteral("activator"), defaults.integerForKey(rbx::key::activator)},
+        {QStringLiteral("hideQInCorner"), defaults.boolForKey(rbx::key::hideQInCorner)},
     };
 }
 
