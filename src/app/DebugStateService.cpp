@@ -12,6 +12,7 @@
 #include "app/RbxCharWindowController.h"
 #include "app/RbxSearchField.h"
 #include "kxlib/RbxDefaults.h"
+#include "kxlib/gui/KXAppearance.h"
 #include "kxlib/gui/KXDynamicColor.h"
 #include "kxlib/gui/KXToolTip.h"
 #include "core/Log.h"
@@ -51,6 +52,8 @@
 #include <QStackedWidget>
 #include <QToolButton>
 #include <QDBusConnection>
+#include <QEvent>
+#include <QMouseEvent>
 #include <QLineEdit>
 
 #include <time.h>
@@ -96,6 +99,18 @@ DebugStateService::DebugStateService(RbxCharWindowController* controller, RbxDef
         tablePaintedNs_ = qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
         tableSearch_ = controller_->table().shownSearch();
     });
+    // The pointer events the application's windows take, before any widget sees them.
+    qApp->installEventFilter(this);
+}
+
+bool DebugStateService::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if ((type == QEvent::MouseMove || type == QEvent::MouseButtonPress || type == QEvent::Enter) &&
+        watched->isWindowType()) {
+        const QPoint at = static_cast<QSinglePointEvent*>(event)->globalPosition().toPoint();
+        pointer_ = {at.x(), at.y()};
+    }
+    return false;
 }
 
 namespace {
@@ -218,6 +233,9 @@ QVariantMap DebugStateService::state() const {
         // The activator's settings as the palette has read them.
         {QStringLiteral("activator"), defaults.integerForKey(rbx::key::activator)},
         {QStringLiteral("hideQInCorner"), defaults.boolForKey(rbx::key::hideQInCorner)},
+        {QStringLiteral("fadingOut"), controller_->fader().isFadeScheduled()},
+        {QStringLiteral("pointer"), pointer_},
+        {QStringLiteral("dark"), KXAppearance::shared().isDark()},
     };
 }
 

@@ -53,6 +53,7 @@ QString confirmedImport() {
     const QString text = sheetFields().value(QStringLiteral("alertInformative")).toString();
     const qsizetype from = text.indexOf(u'“') + 1;
     const qsizetype to = text.indexOf(u'”', from);
+    if (!pointAtSheet(QStringLiteral("alertInformative"))) return QString();
     pressKey(QStringLiteral("Return"));
     if (from <= 0 || to < 0 || !waitForSheet(QString())) return QString();
     return text.mid(from, to - from);
