@@ -22,6 +22,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <functional>
 #include <optional>
 #include <gtest/gtest.h>
 // Last: Xlib's macros clash with the names above.
@@ -420,23 +421,20 @@ bool startDrag(ProbeClient& probe, const QStringList& files, const QPoint& at) {
     run(QStringLiteral("xdotool"), {QStringLiteral("mousedown"), QStringLiteral("1")});
     if (!rbxtest::waitFor([&] { return dragVerdict(probe) == QStringLiteral("dragging"); }, 10000)) return false;
     // A few steps away from the press, as a hand would.
-    for (int i = 1; i <= 3; ++i) {
-        pointerTo(at.x() + 10 * i, at.y() + 10 * i);
-        rbxtest::spinEventLoop(60);
-    }
+    for (int i = 1; i <= 3; ++i) pointerTo(at.x() + 10 * i, at.y() + 10 * i);
     return true;
 }
 
-// The drag moved to `at`, held there a moment and released; the probe's verdict: "copy"
-// when the target took the files, "refused" when not.
-QString dropAt(ProbeClient& probe, const QPoint& at) {
+// The drag moved to `at` and released there once `ready` holds, by default once the window
+// there has said it takes the files; the probe's verdict: "copy" when the target took the
+// files, "refused" when not.
+QString dropAt(ProbeClient& probe, const QPoint& at, const std::function<bool()>& ready = {}) {
     pointerTo(at.x(), at.y());
-    rbxtest::spinEventLoop(150);
     pointerTo(at.x() + 1, at.y() + 1);
-    rbxtest::spinEventLoop(300);
+    rbxtest::waitFor(ready ? ready : [&] { return dragVerdict(probe) == QStringLiteral("dragging to a taker"); }, 10000);
     run(QStringLiteral("xdotool"), {QStringLiteral("mouseup"), QStringLiteral("1")});
     QString verdict;
-    rbxtest::waitFor([&] { return (verdict = dragVerdict(probe)) != QStringLiteral("dragging"); }, 10000);
+    rbxtest::waitFor([&] { return !(verdict = dragVerdict(probe)).startsWith(QStringLiteral("dragging")); }, 10000);
     return verdict;
 }
 
@@ -490,8 +488,9 @@ TEST(Activator, FontFilesDraggedOntoThePaletteBecomeTheSelectedCollection) {
 
     // A file that is no font is refused: nothing changes, and the log says why.
     ASSERT_TRUE(startDrag(probe, {notAFont}, from));
-    EXPECT_EQ(dropAt(probe, palette.center()), QStringLiteral("refused"));
-    EXPECT_TRUE(copy.output().contains(QStringLiteral("drop refused: no font files"))) << copy.output().toStdString();
+    const auto refusedSaid = [&] { return copy.output().contains(QStringLiteral("drop refused: no font files")); };
+    EXPECT_EQ(dropAt(probe, palette.center(), refusedSaid), QStringLiteral("refused"));
+    EXPECT_TRUE(refusedSaid()) << copy.output().toStdString();
     EXPECT_EQ(Copy::state().value(QStringLiteral("fontRows")).toInt(), rowsBefore);
     // A font file cut short looks like a font and is taken, but nothing comes of it
     // except a line in the log.

@@ -325,7 +325,7 @@ TEST_P(ActivatedWindow, GetsTheCharacterWhateverThePointerDid) {
     ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << copy.output().toStdString();
     ASSERT_TRUE(x11test::search(QStringLiteral("rightwards arrow")));
     ASSERT_TRUE(Copy::pointAtCharacter(U'→'));
-    ASSERT_TRUE(keyboardState(palette, mousepad.pid())) << keyboardText();
+    ASSERT_TRUE(keyboardState(palette, mousepad.pid())) << keyboardText() << "\n" << copy.output().toStdString();
 
     // xterm is activated while the pointer rests on the palette.
     const X11Session::Window xtermWindow = x11test::windowOfPid(xterm->pid());
