@@ -84,13 +84,16 @@ public:
     static bool pointAt(const QPoint& p) {
         for (const QPoint& at : {p + QPoint(1, 0), p}) {
             pointTo(at);
-            if (!waitForState([at](const QVariantMap& s) {
-                    const QVariantList seen = qdbus_cast<QVariantList>(s.value(QStringLiteral("pointer")));
-                    return seen.size() == 2 && QPoint(seen[0].toInt(), seen[1].toInt()) == at;
-                }))
-                return false;
+            if (!tookPointerAt(at)) return false;
         }
         return true;
+    }
+    // Waits until the latest pointer event the palette took was at `p`.
+    static bool tookPointerAt(const QPoint& p, int ms = 15000) {
+        return waitForState([p](const QVariantMap& s) {
+            const QVariantList seen = qdbus_cast<QVariantList>(s.value(QStringLiteral("pointer")));
+            return seen.size() == 2 && QPoint(seen[0].toInt(), seen[1].toInt()) == p;
+        }, ms);
     }
     // Waits until the palette knows that a window of its own has the keyboard (up to `ms`).
     static bool ownsKeyboard(int ms = 15000) {

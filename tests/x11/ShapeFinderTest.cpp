@@ -55,8 +55,9 @@ bool waitForPad(const std::function<bool(const Pad&)>& pred) {
 void xdotool(const QStringList& args) { run(QStringLiteral("xdotool"), args); }
 
 // A stroke through points in letter units (x 0..100 across, y 0 on the baseline and 100
-// on the cap line of the pad's guides), pressed, dragged in small steps at a hand's pace
-// (the steps of a quicker drag would come as fewer points) and released.
+// on the cap line of the pad's guides), pressed, dragged in small steps and released; each
+// step once the palette took the one before (steps that came together would come as one
+// point).
 void drawStroke(const QRect& pad, const QList<QPointF>& letter, bool shift = false) {
     // The pad's guides: baseline 98 and cap line 224 from the bottom of a 320 × 270 pad.
     const double unit = (224.0 - 98.0) / 100.0;
@@ -65,22 +66,22 @@ void drawStroke(const QRect& pad, const QList<QPointF>& letter, bool shift = fal
         return QPoint(pad.x() + int(std::lround(left + p.x() * unit)),
                       pad.y() + pad.height() - int(std::lround(98 + p.y() * unit)));
     };
-    QStringList cmd;
-    const QPoint start = screen(letter.first());
-    cmd << QStringLiteral("mousemove") << QString::number(start.x()) << QString::number(start.y());
-    if (shift) cmd << QStringLiteral("keydown") << QStringLiteral("shift");
-    cmd << QStringLiteral("mousedown") << QStringLiteral("1");
+    QPoint at = screen(letter.first());
+    Copy::pointAt(at);
+    if (shift) xdotool({QStringLiteral("keydown"), QStringLiteral("shift")});
+    xdotool({QStringLiteral("mousedown"), QStringLiteral("1")});
     for (qsizetype i = 1; i < letter.size(); ++i) {
         const QPointF a = letter[i - 1], b = letter[i];
         for (int s = 1; s <= 4; ++s) {
             const QPoint p = screen(a + (b - a) * s / 4);
-            cmd << QStringLiteral("sleep") << QStringLiteral("0.01") << QStringLiteral("mousemove") << QString::number(p.x())
-                << QString::number(p.y());
+            if (p == at) continue;
+            at = p;
+            x11test::pointTo(p);
+            Copy::tookPointerAt(p, 5000);
         }
     }
-    cmd << QStringLiteral("mouseup") << QStringLiteral("1");
-    if (shift) cmd << QStringLiteral("keyup") << QStringLiteral("shift");
-    xdotool(cmd);
+    xdotool({QStringLiteral("mouseup"), QStringLiteral("1")});
+    if (shift) xdotool({QStringLiteral("keyup"), QStringLiteral("shift")});
 }
 
 QList<QPointF> ellipse(double cx, double cy, double rx, double ry) {

@@ -113,13 +113,18 @@ inline bool focusControl(const QString& name) {
     return false;
 }
 
+// Waits until the attached sheet holds the keyboard: the palette holds it for the sheet,
+// and a window of ours has it.
+inline bool sheetHasKeyboard() {
+    return Copy::waitForState([](const QVariantMap& s) { return s.value(QStringLiteral("keyboardHold")) == QLatin1String("sheet"); }) &&
+           Copy::ownsKeyboard();
+}
+
 // Points at the attached sheet's named control and waits until the sheet holds the
 // keyboard (an alert that comes by itself takes it once the pointer is over it).
 inline bool pointAtSheet(const QString& name) {
     const QRect r = controlRect(name);
-    return !r.isEmpty() && Copy::pointAt(r.center()) &&
-           Copy::waitForState([](const QVariantMap& s) { return s.value(QStringLiteral("keyboardHold")) == QLatin1String("sheet"); }) &&
-           Copy::ownsKeyboard();
+    return !r.isEmpty() && Copy::pointAt(r.center()) && sheetHasKeyboard();
 }
 
 // Types text with the keyboard into whatever has the keyboard.
