@@ -185,6 +185,9 @@ QVariantMap DebugStateService::state() const {
         {QStringLiteral("visible"), controller_->isWindowVisible()},
         {QStringLiteral("alpha"), double(controller_->windowAlpha())},
         {QStringLiteral("sheet"), controller_->sheets().attachedSheetName()},
+        {QStringLiteral("sheetWindow"), qulonglong(controller_->sheets().attachedSheet()
+                                                       ? controller_->sheets().attachedSheet()->effectiveWinId()
+                                                       : 0)},
         {QStringLiteral("view"), defaults.integerForKey(rbx::key::view)},
         {QStringLiteral("layout"), controller_->table().layoutName()},
         {QStringLiteral("font"), controller_->selectedFont().postScriptName()},

@@ -49,7 +49,8 @@
 //                     read them, fadingOut (b: a fade-out is scheduled or under way),
 //                     pointer (av: where on the screen the latest pointer event a window of
 //                     ours took happened, as x, y; empty before one), dark (b: whether
-//                     the palette draws in the dark look),
+//                     the palette draws in the dark look), sheetWindow (t: the attached
+//                     sheet's X window, 0 without one),
 //                     shapePad (av: while the shape finder is up, its pad on the screen as
 //                     x, y, width, height, then the counted strokes, all strokes (with the
 //                     undone ones) and the background character)

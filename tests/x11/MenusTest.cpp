@@ -385,7 +385,7 @@ TEST_F(Menus, TheMagnifierAndThePicturesFollowTheDesktopsLightOrDarkLook) {
         else EXPECT_GT(body, 0.8) << look.toStdString();
 
         const QRect cell = Copy::cellOf(hand);
-        pointer(cell.center() + QPoint(cell.width() / 2 - 4, cell.height() / 2 - 4));
+        ASSERT_TRUE(Copy::pointAt(cell.center() + QPoint(cell.width() / 2 - 4, cell.height() / 2 - 4))) << output();
         ASSERT_TRUE(Copy::waitForState([&](const QVariantMap& st) { return selected(st) == uint(hand); }));
         xdo({QStringLiteral("click"), QStringLiteral("1")});
         const QList<MenuItem> tones = waitForMenu();

@@ -114,10 +114,13 @@ inline bool focusControl(const QString& name) {
 }
 
 // Waits until the attached sheet holds the keyboard: the palette holds it for the sheet,
-// and a window of ours has it.
+// and the sheet's window has it.
 inline bool sheetHasKeyboard() {
-    return Copy::waitForState([](const QVariantMap& s) { return s.value(QStringLiteral("keyboardHold")) == QLatin1String("sheet"); }) &&
-           Copy::ownsKeyboard();
+    return Copy::waitForState([](const QVariantMap& s) {
+        const qulonglong sheet = s.value(QStringLiteral("sheetWindow")).toULongLong();
+        return s.value(QStringLiteral("keyboardHold")) == QLatin1String("sheet") && sheet != 0 &&
+               s.value(QStringLiteral("keyboardOwner")).toULongLong() == sheet;
+    });
 }
 
 // Points at the attached sheet's named control and waits until the sheet holds the
