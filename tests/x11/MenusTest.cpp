@@ -364,7 +364,11 @@ TEST_F(Menus, TheMagnifierAndThePicturesFollowTheDesktopsLightOrDarkLook) {
                                    QDBusVariant(QVariant::fromValue(scheme)));
         ASSERT_TRUE(Copy::waitForState([dark](const QVariantMap& st) { return st.value(QStringLiteral("dark")).toBool() == dark; }))
             << output();
+        // Away from the table the magnifier goes, to come back in the new look.
         pointer(QPoint(2, 2));
+        ASSERT_TRUE(Copy::waitForState([](const QVariantMap& st) {
+            return qdbus_cast<QVariantList>(st.value(QStringLiteral("magnifier"))).isEmpty();
+        })) << output();
         ASSERT_TRUE(hover(hand)) << output();
         QVariantMap s;
         ASSERT_TRUE(Copy::waitForState([&](const QVariantMap& st) {
