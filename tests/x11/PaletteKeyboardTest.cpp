@@ -9,6 +9,7 @@
 #include "FrontEditors.h"
 #include "RuneboxCopy.h"
 #include "RuneboxPrograms.h"
+#include "SheetDriving.h"
 
 #include <QProcess>
 #include <gtest/gtest.h>
@@ -397,6 +398,7 @@ TEST(KeyboardFocus, AfterASheetTheKeyboardGoesBackUnlessThePointerIsOverThePalet
         ASSERT_EQ(x11test::url(QStringLiteral("runebox://open?sheet=") + sheet), 0);
         ASSERT_TRUE(Copy::waitForState([](const QVariantMap& s) { return !s.value(QStringLiteral("sheet")).toString().isEmpty(); }));
         ASSERT_TRUE(rbxtest::waitFor([ours] { return processHasKeyboardFocus(ours); }, 10000)) << keyboardText();
+        ASSERT_TRUE(x11test::sheetHasKeyboard()) << keyboardText();
         x11test::key(closeKey);
         ASSERT_TRUE(Copy::waitForState([](const QVariantMap& s) { return s.value(QStringLiteral("sheet")).toString().isEmpty(); }))
             << sheet.toStdString();
