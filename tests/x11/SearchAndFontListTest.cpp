@@ -922,6 +922,7 @@ TEST(SearchField, ATemplateIsChosenFromItsMenuByMouseOrKeysAndTabGoesToTheFontFi
 
     // Tab: to the font filter, whose text filters the font list.
     const int rows = Copy::state().value(QStringLiteral("fontRows")).toInt();
+    ASSERT_TRUE(Copy::ownsKeyboard()) << Copy::state().value(QStringLiteral("keyboardHold")).toString().toStdString();
     x11test::key(QStringLiteral("Tab"));
     ASSERT_TRUE(stateHas(QStringLiteral("focus"), QStringLiteral("fontFilterField")))
         << Copy::state().value(QStringLiteral("focus")).toString().toStdString();
