@@ -26,3 +26,27 @@ TEST(DesktopFonts, DefaultSansSerifIsAnInstalledFace) {
     ASSERT_FALSE(name.isEmpty());
     EXPECT_TRUE(backend.faceInfo(name)) << name.toStdString();
 }
+
+TEST(DesktopFonts, InstalledFamilyFollowsTheRulesWithoutMatching) {
+    rbx::FontconfigBackend backend;
+    const QList<rbx::FaceInfo> faces = backend.faces();
+    if (faces.isEmpty()) GTEST_SKIP() << "no fonts installed";
+    // The alias Qt's general font names stands for the family fontconfig picks for it.
+    const auto picked = backend.faceInfo(rbx::defaultSansSerifPostScriptName());
+    ASSERT_TRUE(picked);
+    EXPECT_EQ(rbx::installedFamily(QStringLiteral("Sans Serif"), faces), picked->family);
+    EXPECT_EQ(rbx::installedFamily(QStringLiteral("sans-serif"), faces), picked->family);
+    // An installed family is itself, in its own spelling; a family not installed gives the
+    // default one, as it does for every program asking fontconfig.
+    const QString installed = faces.first().family;
+    EXPECT_EQ(rbx::installedFamily(installed.toUpper(), faces), installed);
+    EXPECT_EQ(rbx::installedFamily(QStringLiteral("No Such Family Qq"), faces), picked->family);
+    // Only the faces given count; none given, none is installed.
+    EXPECT_EQ(rbx::installedFamily(QStringLiteral("Sans Serif"), {}), QString());
+    QList<rbx::FaceInfo> others;
+    for (const rbx::FaceInfo& f : faces)
+        if (f.family != picked->family) others.append(f);
+    const QString second = rbx::installedFamily(QStringLiteral("Sans Serif"), others);
+    EXPECT_FALSE(second.isEmpty());
+    EXPECT_NE(second, picked->family);
+}
