@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <map>
 #include <string>
 
 TEST(DesktopFonts, OrthographiesOfLanguages) {
@@ -138,4 +139,61 @@ TEST(DesktopFonts, AMatchNamingAFaceByItsFileGivesThatFaceWithFontconfigsRenderi
         FcPatternDestroy(p);
         FcPatternDestroy(q);
     }
+}
+
+TEST(DesktopFonts, AListOfEveryFaceByFileHasFontconfigsEntriesAndValues) {
+    rbx::FontconfigBackend backend;  // holds the program's FcFontList
+    if (backend.faces().isEmpty()) GTEST_SKIP() << "no fonts installed";
+    using List = FcFontSet* (*)(FcConfig*, FcPattern*, FcObjectSet*);
+    const auto fontconfigsOwn = reinterpret_cast<List>(dlsym(RTLD_NEXT, "FcFontList"));
+    ASSERT_NE(fontconfigsOwn, nullptr);
+    ASSERT_NE(fontconfigsOwn, &FcFontList);
+    // What Qt's font database asks for.
+    FcObjectSet* os = FcObjectSetBuild(FC_FAMILY, FC_STYLE, FC_WEIGHT, FC_SLANT, FC_SPACING, FC_FILE, FC_INDEX, FC_LANG,
+                                       FC_CHARSET, FC_FOUNDRY, FC_SCALABLE, FC_PIXEL_SIZE, FC_WIDTH, FC_FAMILYLANG,
+                                       FC_CAPABILITY, nullptr);
+    FcPattern* all = FcPatternCreate();
+    FcFontSet* mine = FcFontList(nullptr, all, os);
+    FcFontSet* theirs = fontconfigsOwn(nullptr, all, os);
+    ASSERT_TRUE(mine && theirs);
+    EXPECT_EQ(mine->nfont, theirs->nfont);
+    auto key = [](FcPattern* p) {
+        FcChar8* file = nullptr;
+        int index = 0;
+        FcPatternGetString(p, FC_FILE, 0, &file);
+        FcPatternGetInteger(p, FC_INDEX, 0, &index);
+        return std::string(file ? reinterpret_cast<const char*>(file) : "") + '#' + std::to_string(index);
+    };
+    std::map<std::string, FcPattern*> byFace;
+    for (int i = 0; i < mine->nfont; ++i) byFace[key(mine->fonts[i])] = mine->fonts[i];
+    EXPECT_EQ(int(byFace.size()), mine->nfont);
+    for (int i = 0; i < theirs->nfont; ++i) {
+        const auto found = byFace.find(key(theirs->fonts[i]));
+        ASSERT_NE(found, byFace.end()) << key(theirs->fonts[i]);
+        for (int k = 0; k < os->nobject; ++k) {
+            for (int n = 0;; ++n) {
+                FcValue a, b;
+                const FcResult ra = FcPatternGet(found->second, os->objects[k], n, &a);
+                const FcResult rb = FcPatternGet(theirs->fonts[i], os->objects[k], n, &b);
+                ASSERT_EQ(ra, rb) << os->objects[k] << ' ' << found->first;
+                if (ra != FcResultMatch) break;
+                EXPECT_TRUE(FcValueEqual(a, b)) << os->objects[k] << ' ' << found->first;
+            }
+        }
+        // Nothing that a reader may look for without asking comes along.
+        FcValue v;
+        EXPECT_NE(FcPatternGet(found->second, FC_ANTIALIAS, 0, &v), FcResultMatch) << found->first;
+    }
+    FcFontSetDestroy(mine);
+    FcFontSetDestroy(theirs);
+    // A list with a pattern to match is fontconfig's own.
+    FcPatternAddBool(all, FC_SCALABLE, FcFalse);
+    mine = FcFontList(nullptr, all, os);
+    theirs = fontconfigsOwn(nullptr, all, os);
+    ASSERT_TRUE(mine && theirs);
+    EXPECT_EQ(mine->nfont, theirs->nfont);
+    FcFontSetDestroy(mine);
+    FcFontSetDestroy(theirs);
+    FcPatternDestroy(all);
+    FcObjectSetDestroy(os);
 }
