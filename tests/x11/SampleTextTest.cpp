@@ -117,10 +117,12 @@ TEST(SampleText, TheUserTypesASampleAndPrintsItAndThePreview) {
     }, 10000)) << stored.toStdString();
 
     // Printing: one page that the text fills, repeated. The print support is loaded only
-    // now.
+    // now (nor were the network or the archive libraries loaded at start).
     const qint64 pid = copy.process().processId();
     EXPECT_FALSE(hasMapped(pid, QStringLiteral("libQt6PrintSupport")));
     EXPECT_FALSE(hasMapped(pid, QStringLiteral("libQt6Network")));
+    EXPECT_FALSE(hasMapped(pid, QStringLiteral("libarchive")));
+    EXPECT_FALSE(hasMapped(pid, QStringLiteral("libcrypto")));
     QRect print;
     ASSERT_TRUE(waitForControl(QStringLiteral("sampleTextPrintButton"), &print));
     clickAt(print.center());
