@@ -12,6 +12,7 @@
 #include "app/RbxCharWindowController.h"
 #include "app/RbxSearchField.h"
 #include "kxlib/RbxDefaults.h"
+#include "kxlib/gui/KXAppearance.h"
 #include "kxlib/gui/KXDynamicColor.h"
 #include "kxlib/gui/KXToolTip.h"
 #include "core/Log.h"
@@ -51,6 +52,8 @@
 #include <QStackedWidget>
 #include <QToolButton>
 #include <QDBusConnection>
+#include <QEvent>
+#include <QMouseEvent>
 #include <QLineEdit>
 
 #include <time.h>
@@ -96,6 +99,18 @@ DebugStateService::DebugStateService(RbxCharWindowController* controller, RbxDef
         tablePaintedNs_ = qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
         tableSearch_ = controller_->table().shownSearch();
     });
+    // The pointer events the application's windows take, before any widget sees them.
+    qApp->installEventFilter(this);
+}
+
+bool DebugStateService::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if ((type == QEvent::MouseMove || type == QEvent::MouseButtonPress || type == QEvent::Enter) &&
+        watched->isWindowType()) {
+        const QPoint at = static_cast<QSinglePointEvent*>(event)->globalPosition().toPoint();
+        pointer_ = {at.x(), at.y()};
+    }
+    return false;
 }
 
 namespace {
@@ -170,6 +185,9 @@ QVariantMap DebugStateService::state() const {
         {QStringLiteral("visible"), controller_->isWindowVisible()},
         {QStringLiteral("alpha"), double(controller_->windowAlpha())},
         {QStringLiteral("sheet"), controller_->sheets().attachedSheetName()},
+        {QStringLiteral("sheetWindow"), qulonglong(controller_->sheets().attachedSheet()
+                                                       ? controller_->sheets().attachedSheet()->effectiveWinId()
+                                                       : 0)},
         {QStringLiteral("view"), defaults.integerForKey(rbx::key::view)},
         {QStringLiteral("layout"), controller_->table().layoutName()},
         {QStringLiteral("font"), controller_->selectedFont().postScriptName()},
@@ -215,6 +233,12 @@ QVariantMap DebugStateService::state() const {
         {QStringLiteral("layoutLinked"), controller_->content().layoutLinkButton()->isChecked()},
         {QStringLiteral("layoutLinkTip"), controller_->content().layoutLinkButton()->toolTip()},
         {QStringLiteral("customSize"), controller_->content().customSizeSlider()->value()},
+        // The activator's settings as the palette has read them.
+        {QStringLiteral("activator"), defaults.integerForKey(rbx::key::activator)},
+        {QStringLiteral("hideQInCorner"), defaults.boolForKey(rbx::key::hideQInCorner)},
+        {QStringLiteral("fadingOut"), controller_->fader().isFadeScheduled()},
+        {QStringLiteral("pointer"), pointer_},
+        {QStringLiteral("dark"), KXAppearance::shared().isDark()},
     };
 }
 

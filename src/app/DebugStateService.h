@@ -45,6 +45,12 @@
 //                     segment), insertMode (i: the front application's insert mode),
 //                     shownView (i: the view the palette applied last),
 //                     customSize (i: the family's size slider, -100 to 100),
+//                     activator (i), hideQInCorner (b): those settings as the palette
+//                     read them, fadingOut (b: a fade-out is scheduled or under way),
+//                     pointer (av: where on the screen the latest pointer event a window of
+//                     ours took happened, as x, y; empty before one), dark (b: whether
+//                     the palette draws in the dark look), sheetWindow (t: the attached
+//                     sheet's X window, 0 without one),
 //                     shapePad (av: while the shape finder is up, its pad on the screen as
 //                     x, y, width, height, then the counted strokes, all strokes (with the
 //                     undone ones) and the background character)
@@ -84,6 +90,8 @@
 class RbxCharWindowController;
 class RbxDefaults;
 
+class QEvent;
+
 class DebugStateService : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.runebox.Debug")
@@ -118,6 +126,9 @@ public slots:
     Q_SCRIPTABLE QVariantList TextLines(const QString& name) { return textLines(name); }
     Q_SCRIPTABLE void Close();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     static QVariantMap fieldsOf(const QWidget* root);
 
@@ -127,4 +138,5 @@ private:
     std::uint64_t facesOpenedAtStart_ = 0;
     qint64 tablePaintedNs_ = 0;
     QString tableSearch_;
+    QVariantList pointer_;
 };

@@ -89,6 +89,8 @@ RbxDefaults& PaletteAssembly::installProgramSettings() {
 PaletteAssembly::PaletteAssembly(RbxDefaults& settings, X11Session& x11, KXURLHandler* urls, FrontApplication* front)
     : settings_(settings) {
     bridges::install();
+    // Before any widget lays out text: the font the widgets inherit names an installed family.
+    systemfont::useInstalledFamily();
     // The desktop's dark preference and accent colour across the whole window, and
     // placeholder texts readable in whatever colours the desktop gives.
     desktopPalette_ = std::make_unique<DesktopPalette>();

@@ -1,8 +1,10 @@
 #include "app/SystemFont.h"
 
 #include "model/FontExtensions.h"
+#include "platform/fonts/DesktopFonts.h"
 #include "platform/fonts/FontBackend.h"
 
+#include <QApplication>
 #include <QFontDatabase>
 
 namespace systemfont {
@@ -12,10 +14,11 @@ QString systemFontName() {
     static quint64 generation = 0;
     rbx::FontBackend& backend = rbx::FontBackend::shared();
     if (!cached.isEmpty() && generation == backend.generation()) return cached;
-    const QString family = QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
+    const QList<rbx::FaceInfo> faces = backend.faces();
+    const QString family = rbx::installedFamily(QFontDatabase::systemFont(QFontDatabase::GeneralFont).family(), faces);
     QString found;
     QString any;
-    for (const rbx::FaceInfo& face : backend.faces()) {
+    for (const rbx::FaceInfo& face : faces) {
         if (any.isEmpty()) any = face.postScriptName;
         if (face.family != family) continue;
         // The plain face of the family when there is one.
@@ -26,6 +29,14 @@ QString systemFontName() {
     cached = found.isEmpty() ? any : found;
     generation = backend.generation();
     return cached;
+}
+
+void useInstalledFamily() {
+    QFont font = QApplication::font();
+    const QString family = rbx::installedFamily(font.family(), rbx::FontBackend::shared().faces());
+    if (family.isEmpty() || family == font.family()) return;
+    font.setFamilies({family});
+    QApplication::setFont(font);
 }
 
 QString availableFontName(const QString& postScriptName) {

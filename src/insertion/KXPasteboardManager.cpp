@@ -247,6 +247,11 @@ void KXPasteboardManager::publishAndRestoreAfter(double delay, double timeout) {
     }
 }
 
+void KXPasteboardManager::serveUntilFetched(int timeoutMs) {
+    if (!backend_ || !current_ || current_->restoring) return;
+    backend_->serveReaders(timeoutMs, [this] { return deliveredPromise_; });
+}
+
 std::optional<ClipboardData> KXPasteboardManager::provideDataForType(const Declared& declared, const QString& type) {
     std::optional<ClipboardData> result;
     try {

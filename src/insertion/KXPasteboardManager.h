@@ -88,6 +88,9 @@ public:
     // after the last fetch of the data, or `timeout` seconds after publishing when
     // nothing is fetched (both plus "KXPasteboardRestoreExtraDelay").
     void publishAndRestoreAfter(double delay, double timeout);
+    // After the paste key: answers the application's requests for the published text at
+    // once, until it has fetched it or `timeoutMs` has passed.
+    void serveUntilFetched(int timeoutMs);
     void setCopyPasteMode(bool on) { copyPasteMode_ = on; }
     bool copyPasteMode() const { return copyPasteMode_; }
 

@@ -119,6 +119,10 @@ private:
     // The front application, read once per insertion.
     const RbxFrontApplication& front();
 
+    // How long the paste key's application is served at once, whatever else the palette
+    // has to do: its requests for the text come a moment after the key.
+    static constexpr int FetchWaitMs = 50;
+
     std::shared_ptr<RbxPostingSystem> system_;
     Services services_;
     QStringList log_;

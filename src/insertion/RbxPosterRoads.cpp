@@ -72,10 +72,11 @@ void RbxPoster::paste(char32_t c, const rbx::Font& font) {
     publish(front, utility.has_value());
     if (front.contextSwitch) system_->switchFrontApplicationAwayAndBack();
     system_->wakeUpFrontProcess();
-    recordUse(c, font);
     lastPaste_ = PasteKey{key, front, utility};
     connect(&pb, &kx::KXPasteboardManager::pasteMissed, this, &RbxPoster::pasteMissed, Qt::UniqueConnection);
     pauseFontDetection(pressPasteKey(key, front, utility) + 0.25);
+    // The recent characters change (and are drawn) once the application has its text.
+    recordUse(c, font);
     emit posted(false);
 }
 
@@ -120,6 +121,7 @@ double RbxPoster::pressPasteKey(int key, const RbxFrontApplication& front,
     const bool x11Front = front.processName == QLatin1String("X11");
     if (!utility || x11Front) {
         sendKeystroke(key, x11Front ? ControlModifier : CommandModifier);
+        system_->pasteboard().serveUntilFetched(FetchWaitMs);
         const double d = utility ? 1.0 : 0.2;
         scheduleActivation(d);
         return d;
@@ -134,6 +136,7 @@ double RbxPoster::pressPasteKey(int key, const RbxFrontApplication& front,
 
 void RbxPoster::delayedCopyPasteEvent(int keyCode) {
     sendKeystroke(keyCode, CommandModifier);
+    system_->pasteboard().serveUntilFetched(FetchWaitMs);
     scheduleActivation(0.2);
 }
 

@@ -47,7 +47,8 @@ RbxFrontApplication RbxPostingSystem::frontApplication() {
 }
 
 void RbxPostingSystem::wakeUpFrontProcess() {
-    if (const KXProcess::Ptr p = KXProcess::frontProcess()) p->wakeUp();
+    // Processes here handle their events without a nudge: nothing to ask the X server
+    // while the keys wait.
 }
 
 std::optional<RbxClipboardUtility> RbxPostingSystem::clipboardUtility() {

@@ -6,7 +6,7 @@
 #include "kxlib/KXNetwork.h"
 #include "kxlib/KXDefaults.h"
 #include "kxlib/KXUtilities.h"
-#include "update/ArchiveSignature.h"
+#include "update/ArchiveModule.h"
 #include "update/BundleReplacement.h"
 #include "update/InstallFolders.h"
 #include "update/KXInstallerInterface.h"
@@ -178,7 +178,7 @@ void KXDownloadController::finalize() {
         stopWithMessage(kx::loc(QStringLiteral("Download failed.")));
         return;
     }
-    if (const QString problem = update::checkArchiveSignature(destination_, checks_.signature); !problem.isEmpty()) {
+    if (const QString problem = update::archivemodule::checkSignature(destination_, checks_.signature); !problem.isEmpty()) {
         kx::log(QStringLiteral("download failed: %1").arg(problem));
         stopWithMessage(kx::loc(QStringLiteral("Download failed.")));
         return;
@@ -186,10 +186,9 @@ void KXDownloadController::finalize() {
     if (action_ == Unzip || action_ == UnzipAndOpen) {
         const QString archive = destination_;
         const QString into = folder_;
-        const update::UnpackBudget budget = update::unpackBudgetFor(QFileInfo(archive).size());
         cancelUnpacking_ = false;
-        unpacker_ = QThread::create([this, archive, into, budget] {
-            unpacked_ = update::unpackArchive(archive, into, budget, &cancelUnpacking_);
+        unpacker_ = QThread::create([this, archive, into] {
+            unpacked_ = update::archivemodule::unpack(archive, into, &cancelUnpacking_);
         });
         connect(unpacker_, &QThread::finished, this, &KXDownloadController::unpackFinished);
         unpacker_->start();

@@ -21,7 +21,7 @@
 
 #include "network/NetworkModule.h"
 
-#include "update/ArchiveUnpacker.h"
+#include "update/archive/ArchiveUnpacker.h"
 
 #include <QUrl>
 #include <QWidget>

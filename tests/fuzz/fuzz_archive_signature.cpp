@@ -2,8 +2,8 @@
 //   even: 64 bytes of signature, then the signed data, checked under the built-in key;
 //   odd: the base64 text of the feed's element, checked against a fixed archive.
 // Neither ever passes: nobody here holds the private key of the built-in one.
-#include "update/ArchiveSignature.h"
-#include "update/UpdateKey.h"
+#include "update/archive/ArchiveSignature.h"
+#include "update/archive/UpdateKey.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 // The unpacker on any bytes as an archive, each unpacked into a fresh folder within a
 // small budget. Whatever the archive, nothing appears beside that folder and the files
 // in it stay within the budget; the folder is removed afterwards.
-#include "update/ArchiveUnpacker.h"
+#include "update/archive/ArchiveUnpacker.h"
 
 #include <QDir>
 #include <QDirIterator>

@@ -22,6 +22,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <functional>
 #include <optional>
 #include <gtest/gtest.h>
 // Last: Xlib's macros clash with the names above.
@@ -114,7 +115,6 @@ struct PaletteOverProbe {
     if (!Copy::waitForState([](const QVariantMap& s) { return !Copy::visible(s); }))
         return ::testing::AssertionFailure() << "the first click did not close the palette\n" << copy.output().toStdString();
     if (!probe.waitForKeyboardFocus()) return ::testing::AssertionFailure() << "the closed palette kept the keyboard";
-    rbxtest::spinEventLoop(400);
     click();
     if (!Copy::waitForState(settled))
         return ::testing::AssertionFailure() << "the second click did not open the palette\n" << copy.output().toStdString();
@@ -129,7 +129,6 @@ TEST(Activator, TheCornerStripShowsNearItsCornerAndAClickTogglesThePaletteWithTh
     ASSERT_TRUE(desk.launch());
     ProbeClient& probe = desk.probe;
     Copy& copy = *desk.copy;
-    rbxtest::spinEventLoop(300);
     EXPECT_EQ(stripGeometry(), QString());
 
     // The pointer at the top-left corner brings the strip; a click on it closes the
@@ -166,12 +165,14 @@ TEST(Activator, TheCornerStripShowsNearItsCornerAndAClickTogglesThePaletteWithTh
     pointerTo(1100, 80);
     EXPECT_TRUE(waitForStrip(QString()));
     ASSERT_EQ(writeSetting(QStringLiteral("activator"), QStringLiteral("2")), 0);
-    rbxtest::spinEventLoop(500);
+    ASSERT_TRUE(Copy::waitForState([](const QVariantMap& s) { return s.value(QStringLiteral("activator")).toInt() == 2; }));
     pointerTo(1275, 2);
     EXPECT_TRUE(waitForStrip(QStringLiteral("1270,0 10x12"))) << stripGeometry().toStdString();
     // Always there without "hide Q in corner".
     ASSERT_EQ(writeSetting(QStringLiteral("hide Q in corner"), QStringLiteral("NO")), 0);
+    ASSERT_TRUE(Copy::waitForState([](const QVariantMap& s) { return !s.value(QStringLiteral("hideQInCorner")).toBool(); }));
     pointerTo(1100, 80);
+    // The strip would have gone by the pointer's next look (a moment): it stays.
     rbxtest::spinEventLoop(500);
     EXPECT_EQ(stripGeometry(), QStringLiteral("1270,0 10x12"));
 
@@ -200,8 +201,8 @@ TEST(Activator, TheCornerStripShowsNearItsCornerAndAClickTogglesThePaletteWithTh
     run(QStringLiteral("xdotool"), {QStringLiteral("keydown"), QStringLiteral("ctrl")});
     click();
     run(QStringLiteral("xdotool"), {QStringLiteral("keyup"), QStringLiteral("ctrl")});
+    // The press that opened the menu toggled nothing.
     EXPECT_TRUE(rbxtest::waitFor([] { return !menuItems().isEmpty(); }, 10000)) << copy.output().toStdString();
-    rbxtest::spinEventLoop(300);
     EXPECT_EQ(Copy::visible(Copy::state()), shown);
     run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Escape")});
     EXPECT_TRUE(rbxtest::waitFor([] { return menuItems().isEmpty(); }, 5000));
@@ -240,7 +241,8 @@ TEST(Activator, WhileTheScreenSaverRunsTheStripStaysAsItIsAndFollowsTheSettingsA
     ASSERT_TRUE(rbxtest::waitFor([&] { return copy.output().contains(QStringLiteral("screen saver started")); }, 10000))
         << copy.output().toStdString();
     ASSERT_EQ(writeSetting(QStringLiteral("activator"), QStringLiteral("2")), 0);
-    rbxtest::spinEventLoop(1500);
+    ASSERT_TRUE(Copy::waitForState([](const QVariantMap& s) { return s.value(QStringLiteral("activator")).toInt() == 2; }));
+    rbxtest::spinEventLoop(500);  // the strip would move at once: it stays
     EXPECT_EQ(stripGeometry(), QStringLiteral("0,0 10x12"));
     XForceScreenSaver(x.display(), ScreenSaverReset);
     x.flush();
@@ -419,23 +421,20 @@ bool startDrag(ProbeClient& probe, const QStringList& files, const QPoint& at) {
     run(QStringLiteral("xdotool"), {QStringLiteral("mousedown"), QStringLiteral("1")});
     if (!rbxtest::waitFor([&] { return dragVerdict(probe) == QStringLiteral("dragging"); }, 10000)) return false;
     // A few steps away from the press, as a hand would.
-    for (int i = 1; i <= 3; ++i) {
-        pointerTo(at.x() + 10 * i, at.y() + 10 * i);
-        rbxtest::spinEventLoop(60);
-    }
+    for (int i = 1; i <= 3; ++i) pointerTo(at.x() + 10 * i, at.y() + 10 * i);
     return true;
 }
 
-// The drag moved to `at`, held there a moment and released; the probe's verdict: "copy"
-// when the target took the files, "refused" when not.
-QString dropAt(ProbeClient& probe, const QPoint& at) {
+// The drag moved to `at` and released there once `ready` holds, by default once the window
+// there has said it takes the files; the probe's verdict: "copy" when the target took the
+// files, "refused" when not.
+QString dropAt(ProbeClient& probe, const QPoint& at, const std::function<bool()>& ready = {}) {
     pointerTo(at.x(), at.y());
-    rbxtest::spinEventLoop(150);
     pointerTo(at.x() + 1, at.y() + 1);
-    rbxtest::spinEventLoop(300);
+    rbxtest::waitFor(ready ? ready : [&] { return dragVerdict(probe) == QStringLiteral("dragging to a taker"); }, 10000);
     run(QStringLiteral("xdotool"), {QStringLiteral("mouseup"), QStringLiteral("1")});
     QString verdict;
-    rbxtest::waitFor([&] { return (verdict = dragVerdict(probe)) != QStringLiteral("dragging"); }, 10000);
+    rbxtest::waitFor([&] { return !(verdict = dragVerdict(probe)).startsWith(QStringLiteral("dragging")); }, 10000);
     return verdict;
 }
 
@@ -489,8 +488,9 @@ TEST(Activator, FontFilesDraggedOntoThePaletteBecomeTheSelectedCollection) {
 
     // A file that is no font is refused: nothing changes, and the log says why.
     ASSERT_TRUE(startDrag(probe, {notAFont}, from));
-    EXPECT_EQ(dropAt(probe, palette.center()), QStringLiteral("refused"));
-    EXPECT_TRUE(copy.output().contains(QStringLiteral("drop refused: no font files"))) << copy.output().toStdString();
+    const auto refusedSaid = [&] { return copy.output().contains(QStringLiteral("drop refused: no font files")); };
+    EXPECT_EQ(dropAt(probe, palette.center(), refusedSaid), QStringLiteral("refused"));
+    EXPECT_TRUE(refusedSaid()) << copy.output().toStdString();
     EXPECT_EQ(Copy::state().value(QStringLiteral("fontRows")).toInt(), rowsBefore);
     // A font file cut short looks like a font and is taken, but nothing comes of it
     // except a line in the log.
@@ -710,7 +710,6 @@ TEST(Activator, AStatusNotifierTrayTakesTheIconWhichIsDrawnAndTogglesThePalette)
     };
     ASSERT_TRUE(activate());
     EXPECT_TRUE(Copy::waitForState([](const QVariantMap& s) { return !Copy::visible(s); })) << copy.output().toStdString();
-    rbxtest::spinEventLoop(400);
     ASSERT_TRUE(activate());
     EXPECT_TRUE(Copy::waitForState(settled)) << copy.output().toStdString();
     EXPECT_TRUE(Copy::holdsKeyboardFor(int(probe.pid())));

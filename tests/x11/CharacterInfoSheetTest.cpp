@@ -60,8 +60,7 @@ TEST(CharacterInfoSheet, ANameTypedIntoTheSheetIsFoundBySearchAndCancelKeepsNone
     ASSERT_TRUE(clickControl(QStringLiteral("infoOKButton")));
     ASSERT_TRUE(waitForSheet(QString()));
 
-    ASSERT_EQ(url(QStringLiteral("runebox://set?search=quokka")), 0);
-    rbxtest::spinEventLoop(1500);
+    ASSERT_TRUE(x11test::search(QStringLiteral("quokka")));
     EXPECT_TRUE(Copy::cellOf(U'é').isEmpty());
     ASSERT_EQ(url(QStringLiteral("runebox://set?search=zebra%20glyph")), 0);
     EXPECT_TRUE(rbxtest::waitFor([] { return !Copy::cellOf(U'é').isEmpty(); }, 15000)) << copy.output().toStdString();

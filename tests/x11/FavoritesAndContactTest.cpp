@@ -53,6 +53,7 @@ QString confirmedImport() {
     const QString text = sheetFields().value(QStringLiteral("alertInformative")).toString();
     const qsizetype from = text.indexOf(u'“') + 1;
     const qsizetype to = text.indexOf(u'”', from);
+    if (!pointAtSheet(QStringLiteral("alertInformative"))) return QString();
     pressKey(QStringLiteral("Return"));
     if (from <= 0 || to < 0 || !waitForSheet(QString())) return QString();
     return text.mid(from, to - from);
@@ -98,6 +99,7 @@ TEST(FavoritesFiles, AnExportReadBackGivesTheSameFavouritesAndADamagedFileChange
     ASSERT_TRUE(chooseInDialog(QStringLiteral("import"), QStringLiteral("importFavorites"), picture));
     ASSERT_TRUE(waitForSheet(QStringLiteral("favoritesError"))) << copy.output().toStdString();
     screenshot(QStringLiteral("favorites-error"));
+    ASSERT_TRUE(pointAtSheet(QStringLiteral("alertInformative")));
     pressKey(QStringLiteral("Return"));
     ASSERT_TRUE(waitForSheet(QString()));
     // Nor is a file without a character, which would only erase them.
@@ -108,6 +110,7 @@ TEST(FavoritesFiles, AnExportReadBackGivesTheSameFavouritesAndADamagedFileChange
     ASSERT_TRUE(chooseInDialog(QStringLiteral("import"), QStringLiteral("importFavorites"), empty));
     ASSERT_TRUE(waitForSheet(QStringLiteral("favoritesError"))) << copy.output().toStdString();
     EXPECT_TRUE(sheetFields().value(QStringLiteral("alertInformative")).toString().contains(QStringLiteral("The file holds no characters.")));
+    ASSERT_TRUE(pointAtSheet(QStringLiteral("alertInformative")));
     pressKey(QStringLiteral("Return"));
     ASSERT_TRUE(waitForSheet(QString()));
     const QString again = dir.filePath(QStringLiteral("again.txt"));

@@ -18,6 +18,7 @@
 #include <QImage>
 #include <QRect>
 #include <QUrl>
+#include <algorithm>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <map>
@@ -150,9 +151,7 @@ TEST(FontsOnDemand, ScrollingThroughEveryCharacterKeepsFewFacesAndEnginesAndLets
 
     // The wheel over the table, to the table's end: past every script the fifty faces and
     // the system's fonts draw.
-    run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(first.center().x()),
-                                    QString::number(first.center().y())});
-    rbxtest::spinEventLoop(500);
+    ASSERT_TRUE(Copy::pointAtCharacter(U'A')) << copy.output().toStdString();
     const QVariantMap before = Copy::state();
     // Cells away from the mouse (and the magnifier beside its cell), as first drawn.
     const std::vector<char32_t> latin = {U'p', U'x', U'3', U'@'};
@@ -163,20 +162,21 @@ TEST(FontsOnDemand, ScrollingThroughEveryCharacterKeepsFewFacesAndEnginesAndLets
         startCells[c] = start.copy(Copy::cellOf(c));
     }
     int most = 0, mostMapped = 0, rounds = 0;
-    for (uint under = 0; rounds < 60; ++rounds) {
+    const auto scroll = [](const QVariantMap& s) { return s.value(QStringLiteral("scroll")).toDouble(); };
+    for (; rounds < 60; ++rounds) {
+        const double was = scroll(Copy::state());
         ASSERT_EQ(run(QStringLiteral("xdotool"), {QStringLiteral("click"), QStringLiteral("--repeat"),
                                                   QStringLiteral("300"), QStringLiteral("--delay"),
                                                   QStringLiteral("2"), QStringLiteral("5")}),
                   0);
-        rbxtest::spinEventLoop(300);
+        // The table moved on, or stands at its end (where the wheel moves it no more).
+        const bool moved = Copy::waitForState([&](const QVariantMap& s) { return scroll(s) != was; }, 3000);
         const QVariantMap s = Copy::state();
         EXPECT_LE(openNow(s), rbx::FontFace::OpenFaceLimit) << "round " << rounds;
         EXPECT_LE(drawingFonts(s), DrawingFontBound) << "round " << rounds;
         most = std::max(most, drawingFonts(s));
         mostMapped = std::max(mostMapped, filesMapped(s));
-        const uint now = s.value(QStringLiteral("selected")).toUInt();
-        if (now == under && now != 0) break;
-        under = now;
+        if (!moved) break;
     }
     ASSERT_LT(rounds, 60) << "the table's end was not reached";
     const QVariantMap scrolled = Copy::state();
@@ -188,7 +188,9 @@ TEST(FontsOnDemand, ScrollingThroughEveryCharacterKeepsFewFacesAndEnginesAndLets
     EXPECT_EQ(facesTurnedAway(copy.output()), 0) << copy.output().toStdString();
 
     // Once the table settled, the faces of what it no longer shows are let go.
-    rbxtest::spinEventLoop(1500);
+    Copy::waitForState([&](const QVariantMap& s) {
+        return drawingFonts(s) < most && drawingFonts(s) <= 12 && openNow(s) <= 12 && filesMapped(s) < mostMapped;
+    });
     const QVariantMap settled = Copy::state();
     EXPECT_LT(drawingFonts(settled), most);
     EXPECT_LE(drawingFonts(settled), 12);
@@ -197,9 +199,12 @@ TEST(FontsOnDemand, ScrollingThroughEveryCharacterKeepsFewFacesAndEnginesAndLets
 
     // Home brings the table's start back: its cells look as they did before the faces and
     // engines they were drawn with were let go.
+    const qint64 paintedBefore = Copy::state().value(QStringLiteral("tablePaintedNs")).toLongLong();
     x11test::key(QStringLiteral("Home"));
-    ASSERT_TRUE(rbxtest::waitFor([] { return !Copy::cellOf(U'A').isEmpty(); }, 15000)) << "Home did not go back";
-    rbxtest::spinEventLoop(800);
+    ASSERT_TRUE(Copy::waitForState([&](const QVariantMap& s) {
+        return scroll(s) == 0 && s.value(QStringLiteral("tablePaintedNs")).toLongLong() > paintedBefore;
+    })) << "Home did not go back";
+    ASSERT_FALSE(Copy::cellOf(U'A').isEmpty());
     const QImage back = x11test::screenshot(QStringLiteral("scrolled-back"));
     for (char32_t c : latin) {
         const QRect cell = Copy::cellOf(c);
@@ -224,19 +229,27 @@ TEST(FontsOnDemand, ThaanaIsDrawnInItsOwnFontWithoutGoingThroughEveryFace) {
         return Copy::shownAndPainted(s) && s.value(QStringLiteral("font")) == QStringLiteral("RbxThaana-Regular");
     }, 30000)) << copy.output().toStdString();
     ASSERT_TRUE(rbxtest::waitFor([] { return !Copy::cellOf(0x780).isEmpty(); }, 15000)) << copy.output().toStdString();
-    rbxtest::spinEventLoop(500);
-    const QVariantMap shown = Copy::state();
 
     // Each letter is the font's triangle: ink at its middle, its foot much wider than its tip
     // (an outline box, Qt's drawing of what it cannot draw, has neither).
-    const QImage shot = x11test::screenshot(QStringLiteral("thaana"));
-    for (char32_t c : {char32_t(0x780), char32_t(0x781), char32_t(0x782)}) {
+    const std::initializer_list<char32_t> letters = {0x780, 0x781, 0x782};
+    QImage shot;
+    const auto inkOf = [&shot](char32_t c) {
         const QRect cell = Copy::cellOf(c).adjusted(3, 3, -3, -3);
-        ASSERT_FALSE(cell.isEmpty());
         QRect ink;
         for (int y = cell.top(); y <= cell.bottom(); ++y)
             for (int x = cell.left(); x <= cell.right(); ++x)
                 if (shot.pixelColor(x, y).lightness() < 100) ink |= QRect(x, y, 1, 1);
+        return ink;
+    };
+    // The screen shows the table's cells drawn.
+    rbxtest::waitFor([&] {
+        shot = x11test::screenshot(QStringLiteral("thaana"));
+        return std::all_of(letters.begin(), letters.end(), [&](char32_t c) { return inkOf(c).width() * inkOf(c).height() > 30; });
+    }, 10000);
+    const QVariantMap shown = Copy::state();
+    for (char32_t c : letters) {
+        const QRect ink = inkOf(c);
         ASSERT_GT(ink.width() * ink.height(), 30) << "no glyph in the cell of U+" << std::hex << uint(c);
         EXPECT_LT(shot.pixelColor(ink.center()).lightness(), 100) << "the glyph's middle is empty";
         auto rowInk = [&](int y) {
@@ -253,7 +266,6 @@ TEST(FontsOnDemand, ThaanaIsDrawnInItsOwnFontWithoutGoingThroughEveryFace) {
     ASSERT_TRUE(Copy::waitForState([](const QVariantMap& s) { return s.value(QStringLiteral("view")).toInt() == 3; }));
     ASSERT_TRUE(x11test::search(QStringLiteral("thaana letter")));
     ASSERT_TRUE(rbxtest::waitFor([] { return !Copy::cellOf(0x780).isEmpty(); }, 15000));
-    rbxtest::spinEventLoop(500);
     const QVariantMap searched = Copy::state();
     EXPECT_LT(opened(searched) - opened(shown), qulonglong(FixtureFaces / 2));
     EXPECT_LE(openNow(searched), rbx::FontFace::OpenFaceLimit);
@@ -282,7 +294,6 @@ TEST(FontsOnDemand, ColourEmojiCellsShowTheFontsOwnPictures) {
                              Picture{0x2764, QStringLiteral("heavy black heart"), Qt::blue, Qt::red}}) {
         ASSERT_TRUE(x11test::search(p.search)) << copy.output().toStdString();
         ASSERT_TRUE(rbxtest::waitFor([&] { return !Copy::cellOf(p.c).isEmpty(); }, 15000)) << p.search.toStdString();
-        rbxtest::spinEventLoop(500);
         const QImage shot = x11test::screenshot(QStringLiteral("emoji-") + QString::number(uint(p.c), 16));
         const QRect cell = Copy::cellOf(p.c);
         // The picture is scaled to the cell's text size: a square of some 20 pixels a side.

@@ -390,10 +390,10 @@ TEST(FollowingTheFrontApplication, AProgramWithACreatorCodeIsAskedByAnEvent) {
     // The event waits two ticks for the answer: on a busy machine the palette may have to
     // ask again, as it does when the pointer comes over it and the next check is due.
     const QRect field = x11test::rectOf(Copy::state().value(QStringLiteral("searchRect")));
-    for (int attempt = 0; attempt < 10 && fontShown() != QLatin1String("DejaVuSerif-Bold"); ++attempt) {
-        rbxtest::spinEventLoop(2000);
+    const auto followed = [] { return fontShown() == QLatin1String("DejaVuSerif-Bold"); };
+    for (int attempt = 0; attempt < 10 && !rbxtest::waitFor(followed, 2000); ++attempt) {
         x11test::pointTo(field.center());
-        rbxtest::spinEventLoop(300);
+        if (rbxtest::waitFor(followed, 2000)) break;
         x11test::pointTo(awayFromThePalette);
     }
     EXPECT_EQ(fontShown(), QStringLiteral("DejaVuSerif-Bold")) << copy.output().toStdString();

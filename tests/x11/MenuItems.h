@@ -66,10 +66,9 @@ inline QString clickOpenItem(const std::function<bool(const QString&)>& wanted) 
     rbxtest::spinEventLoop(int(std::max<qint64>(0, QApplication::doubleClickInterval() + 100 - opened.elapsed())));
     x11test::pointTo(place.center());
     x11test::click();
-    // The list gone, the palette lets go of the pointer it held for it; the next click
-    // finds the palette itself.
+    // The list gone, the palette has let go of the pointer it held for it (it does so as
+    // the list closes): the next click finds the palette itself.
     rbxtest::waitFor([] { return menuItems().isEmpty(); }, 5000);
-    rbxtest::spinEventLoop(200);
     return title;
 }
 

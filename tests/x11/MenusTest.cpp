@@ -362,32 +362,45 @@ TEST_F(Menus, TheMagnifierAndThePicturesFollowTheDesktopsLightOrDarkLook) {
         portal.scheme = scheme;
         emit portal.SettingChanged(QStringLiteral("org.freedesktop.appearance"), QStringLiteral("color-scheme"),
                                    QDBusVariant(QVariant::fromValue(scheme)));
+        ASSERT_TRUE(Copy::waitForState([dark](const QVariantMap& st) { return st.value(QStringLiteral("dark")).toBool() == dark; }))
+            << output();
+        // Away from the table the magnifier goes, to come back in the new look.
         pointer(QPoint(2, 2));
-        rbxtest::spinEventLoop(300);
+        ASSERT_TRUE(Copy::waitForState([](const QVariantMap& st) {
+            return qdbus_cast<QVariantList>(st.value(QStringLiteral("magnifier"))).isEmpty();
+        })) << output();
         ASSERT_TRUE(hover(hand)) << output();
         QVariantMap s;
         ASSERT_TRUE(Copy::waitForState([&](const QVariantMap& st) {
             s = st;
             return st.value(QStringLiteral("magnified")).toUInt() == uint(hand);
         })) << output();
-        rbxtest::spinEventLoop(300);
         const QRect glass = magnifierOf(s);
-        QImage shot = screenshot(look + QStringLiteral("-magnifier"));
-        // The body beside the big character, left of its guide lines.
-        const double body = x11test::lightness(shot, QRect(glass.left() + 3, glass.top() + 20, 5, 60));
+        // Pictures until the magnifier is drawn in its look (or 10 s went by): the body
+        // beside the big character, left of its guide lines.
+        QImage shot;
+        double body = 0;
+        rbxtest::waitFor([&] {
+            shot = screenshot(look + QStringLiteral("-magnifier"));
+            body = x11test::lightness(shot, QRect(glass.left() + 3, glass.top() + 20, 5, 60));
+            return dark ? body < 0.3 : body > 0.8;
+        }, 10000);
         if (dark) EXPECT_LT(body, 0.3) << look.toStdString();
         else EXPECT_GT(body, 0.8) << look.toStdString();
 
         const QRect cell = Copy::cellOf(hand);
-        pointer(cell.center() + QPoint(cell.width() / 2 - 4, cell.height() / 2 - 4));
+        ASSERT_TRUE(Copy::pointAt(cell.center() + QPoint(cell.width() / 2 - 4, cell.height() / 2 - 4))) << output();
         ASSERT_TRUE(Copy::waitForState([&](const QVariantMap& st) { return selected(st) == uint(hand); }));
         xdo({QStringLiteral("click"), QStringLiteral("1")});
         const QList<MenuItem> tones = waitForMenu();
         ASSERT_EQ(tones.size(), 5) << output();
-        rbxtest::spinEventLoop(200);
-        shot = screenshot(look + QStringLiteral("-skin-tones"));
         // The picture's top corner, above the emoji: the canvas background.
-        const double canvas = x11test::lightness(shot, QRect(tones[0].rect.topLeft() + QPoint(1, 1), QSize(3, 3)));
+        double canvas = 0;
+        rbxtest::waitFor([&] {
+            shot = screenshot(look + QStringLiteral("-skin-tones"));
+            canvas = x11test::lightness(shot, QRect(tones[0].rect.topLeft() + QPoint(1, 1), QSize(3, 3)));
+            return dark ? canvas < 0.3 : canvas > 0.6;
+        }, 10000);
         if (dark) EXPECT_LT(canvas, 0.3);
         else EXPECT_GT(canvas, 0.6);
         xdo({QStringLiteral("key"), QStringLiteral("Escape")});
@@ -395,9 +408,16 @@ TEST_F(Menus, TheMagnifierAndThePicturesFollowTheDesktopsLightOrDarkLook) {
 
         ASSERT_TRUE(hover(hand)) << output();
         xdo({QStringLiteral("click"), QStringLiteral("3")});
-        ASSERT_FALSE(waitForMenu().isEmpty()) << output();
-        rbxtest::spinEventLoop(200);
-        screenshot(look + QStringLiteral("-context-menu"));
+        const QList<MenuItem> items = waitForMenu();
+        ASSERT_FALSE(items.isEmpty()) << output();
+        // The picture once the menu's first item is drawn (its title on its background).
+        rbxtest::waitFor([&] {
+            const QImage menu = screenshot(look + QStringLiteral("-context-menu")).copy(items.first().rect);
+            for (int y = 0; y < menu.height(); ++y)
+                for (int x = 0; x < menu.width(); ++x)
+                    if (menu.pixel(x, y) != menu.pixel(0, 0)) return true;
+            return false;
+        }, 10000);
         xdo({QStringLiteral("key"), QStringLiteral("Escape")});
         EXPECT_TRUE(rbxtest::waitFor([] { return menuItems().isEmpty(); }, 5000));
     }

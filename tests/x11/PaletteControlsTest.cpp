@@ -34,21 +34,10 @@ using x11test::url;
 
 const QPoint awayFromThePalette(1100, 80);
 
+using x11test::clickControl;
 using x11test::controlRect;
 using x11test::rectOf;
 
-// Clicks the middle of a control of the palette once it is shown and at rest and the
-// palette has the keyboard again (it takes it as the pointer comes over it, and gives it
-// back when a list closed with the pointer outside).
-bool clickControl(const QString& name) {
-    if (const QRect r = controlRect(name); !r.isEmpty()) {
-        x11test::pointTo(r.center());
-        const int pid = Copy::state().value(QStringLiteral("pid")).toInt();
-        rbxtest::waitFor([pid] { return processHasKeyboardFocus(pid); }, 3000);
-        rbxtest::spinEventLoop(200);
-    }
-    return x11test::clickControl(name);
-}
 
 // The items of the menu or list open in the palette: title to place on the screen.
 QList<std::pair<QString, QRect>> openItems() {
@@ -291,8 +280,7 @@ TEST(PaletteControls, TheSizeSliderSizesTheFamilysCharactersAndTheGroupButtonJum
     // and keeps that for it.
     const QRect slider = controlRect(QStringLiteral("customSizeSlider"));
     ASSERT_FALSE(slider.isEmpty());
-    x11test::pointTo(slider.center());
-    rbxtest::spinEventLoop(200);
+    ASSERT_TRUE(Copy::pointAt(slider.center()));
     x11test::xdo({QStringLiteral("mousedown"), QStringLiteral("1")});
     x11test::pointTo(QPoint(slider.right() + 40, slider.center().y()));
     x11test::xdo({QStringLiteral("mouseup"), QStringLiteral("1")});
@@ -344,8 +332,7 @@ TEST(PaletteControls, AltShiftDoubleClickOnAGroupHeaderFoldsAndUnfoldsEveryGroup
     const QRect first = Copy::cellOf(U'!');
     const QPoint header(first.center().x(), first.top() - 6);
     auto altShiftDoubleClick = [&] {
-        x11test::pointTo(header);
-        rbxtest::spinEventLoop(150);
+        Copy::pointAt(header);
         x11test::xdo({QStringLiteral("keydown"), QStringLiteral("alt+shift"), QStringLiteral("click"), QStringLiteral("--repeat"),
                       QStringLiteral("2"), QStringLiteral("--delay"), QStringLiteral("80"), QStringLiteral("1"),
                       QStringLiteral("keyup"), QStringLiteral("alt+shift")});

@@ -9,6 +9,7 @@
 #include "FrontEditors.h"
 #include "RuneboxCopy.h"
 #include "RuneboxPrograms.h"
+#include "SheetDriving.h"
 
 #include <QProcess>
 #include <gtest/gtest.h>
@@ -85,8 +86,9 @@ TEST_P(PaletteKeyboard, SearchInsertAndLeaveWithTheUsersKeyboard) {
     ASSERT_TRUE(paletteHasKeyboard(palette.copy));
     x11test::key(QStringLiteral("Escape"));
     EXPECT_TRUE(searchIs(QString()));
-    rbxtest::spinEventLoop(400);
+    // The key that cleared the search began no fade-out.
     EXPECT_TRUE(Copy::visible(Copy::state()));
+    EXPECT_FALSE(Copy::state().value(QStringLiteral("fadingOut")).toBool());
     x11test::key(QStringLiteral("Escape"));
     EXPECT_TRUE(Copy::waitForState([](const QVariantMap& s) { return !Copy::visible(s); }));
     ASSERT_TRUE(editor->waitForKeyboardFocus());
@@ -325,7 +327,7 @@ TEST_P(ActivatedWindow, GetsTheCharacterWhateverThePointerDid) {
     ASSERT_TRUE(Copy::waitForState(Copy::shownAndPainted)) << copy.output().toStdString();
     ASSERT_TRUE(x11test::search(QStringLiteral("rightwards arrow")));
     ASSERT_TRUE(Copy::pointAtCharacter(U'→'));
-    ASSERT_TRUE(keyboardState(palette, mousepad.pid())) << keyboardText();
+    ASSERT_TRUE(keyboardState(palette, mousepad.pid())) << keyboardText() << "\n" << copy.output().toStdString();
 
     // xterm is activated while the pointer rests on the palette.
     const X11Session::Window xtermWindow = x11test::windowOfPid(xterm->pid());
@@ -396,6 +398,7 @@ TEST(KeyboardFocus, AfterASheetTheKeyboardGoesBackUnlessThePointerIsOverThePalet
         ASSERT_EQ(x11test::url(QStringLiteral("runebox://open?sheet=") + sheet), 0);
         ASSERT_TRUE(Copy::waitForState([](const QVariantMap& s) { return !s.value(QStringLiteral("sheet")).toString().isEmpty(); }));
         ASSERT_TRUE(rbxtest::waitFor([ours] { return processHasKeyboardFocus(ours); }, 10000)) << keyboardText();
+        ASSERT_TRUE(x11test::sheetHasKeyboard()) << keyboardText();
         x11test::key(closeKey);
         ASSERT_TRUE(Copy::waitForState([](const QVariantMap& s) { return s.value(QStringLiteral("sheet")).toString().isEmpty(); }))
             << sheet.toStdString();

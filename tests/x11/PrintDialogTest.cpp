@@ -55,8 +55,7 @@ TEST(PrintDialog, ThePrintSheetEndsWithoutPrintingOrPrintsTheSpecimenIntoAFile) 
         << sheetFields().value(QStringLiteral("filename")).toString().toStdString();
     pressKey(QStringLiteral("Return"));
     ASSERT_TRUE(waitForSheet(QString())) << copy.output().toStdString();
-    ASSERT_TRUE(rbxtest::waitFor([&] { return QFileInfo(pdf).size() > 0; }, 15000)) << copy.output().toStdString();
-    rbxtest::spinEventLoop(500);
+    ASSERT_TRUE(waitForPdf(pdf)) << copy.output().toStdString();
     const QString specimen = pdfText(pdf);
     for (const char* size : {"18 pt: ", "12 pt: ", "8 pt: "})
         EXPECT_TRUE(specimen.contains(QLatin1String(size))) << size << "\n" << specimen.toStdString();

@@ -79,6 +79,29 @@ public:
         const QVariantList r = qdbus_cast<QVariantList>(debugCall(QStringLiteral("CellRect"), {uint(c)}));
         return r.size() == 4 ? QRect(r[0].toInt(), r[1].toInt(), r[2].toInt(), r[3].toInt()) : QRect();
     }
+    // Moves the pointer to `p` over a window of the palette and waits until the palette has
+    // taken a pointer event there (by way of the point beside it, so that it is a new one).
+    static bool pointAt(const QPoint& p) {
+        for (const QPoint& at : {p + QPoint(1, 0), p}) {
+            pointTo(at);
+            if (!tookPointerAt(at)) return false;
+        }
+        return true;
+    }
+    // Waits until the latest pointer event the palette took was at `p`.
+    static bool tookPointerAt(const QPoint& p, int ms = 15000) {
+        return waitForState([p](const QVariantMap& s) {
+            const QVariantList seen = qdbus_cast<QVariantList>(s.value(QStringLiteral("pointer")));
+            return seen.size() == 2 && QPoint(seen[0].toInt(), seen[1].toInt()) == p;
+        }, ms);
+    }
+    // Waits until the palette knows that a window of its own has the keyboard (up to `ms`).
+    static bool ownsKeyboard(int ms = 15000) {
+        return waitForState([](const QVariantMap& s) {
+            return ewmh::windowPid(X11Session::shared(), s.value(QStringLiteral("keyboardOwner")).toULongLong()) ==
+                   s.value(QStringLiteral("pid")).toInt();
+        }, ms);
+    }
     // Points at the character's cell (`offset` from its centre) and waits until the palette
     // has it under the mouse.
     static bool pointAtCharacter(char32_t c, const QPoint& offset = {}) {

@@ -40,8 +40,7 @@ bool waitForControl(const QString& name, QRect* rect) {
 }
 
 void clickAt(const QPoint& p) {
-    run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(p.x()), QString::number(p.y())});
-    rbxtest::spinEventLoop(200);
+    ASSERT_TRUE(Copy::pointAt(p)) << "the palette is not under the pointer at " << p.x() << "," << p.y();
     run(QStringLiteral("xdotool"), {QStringLiteral("click"), QStringLiteral("1")});
 }
 
@@ -74,10 +73,6 @@ bool pageHasInk(const QString& png) {
 bool hasMapped(qint64 pid, const QString& name) {
     QFile maps(QStringLiteral("/proc/%1/maps").arg(pid));
     return maps.open(QIODevice::ReadOnly) && QString::fromLatin1(maps.readAll()).contains(name);
-}
-
-bool waitForFile(const QString& path) {
-    return rbxtest::waitFor([&] { return QFileInfo(path).size() > 0; }, 15000);
 }
 
 } // namespace
@@ -117,17 +112,18 @@ TEST(SampleText, TheUserTypesASampleAndPrintsItAndThePreview) {
     }, 10000)) << stored.toStdString();
 
     // Printing: one page that the text fills, repeated. The print support is loaded only
-    // now.
+    // now (nor were the network or the archive libraries loaded at start).
     const qint64 pid = copy.process().processId();
     EXPECT_FALSE(hasMapped(pid, QStringLiteral("libQt6PrintSupport")));
     EXPECT_FALSE(hasMapped(pid, QStringLiteral("libQt6Network")));
+    EXPECT_FALSE(hasMapped(pid, QStringLiteral("libarchive")));
+    EXPECT_FALSE(hasMapped(pid, QStringLiteral("libcrypto")));
     QRect print;
     ASSERT_TRUE(waitForControl(QStringLiteral("sampleTextPrintButton"), &print));
     clickAt(print.center());
-    ASSERT_TRUE(waitForFile(pdf)) << copy.output().toStdString();
+    ASSERT_TRUE(x11test::waitForPdf(pdf)) << copy.output().toStdString();
     EXPECT_TRUE(hasMapped(pid, QStringLiteral("runebox-print.so")));
     EXPECT_TRUE(hasMapped(pid, QStringLiteral("libQt6PrintSupport")));
-    rbxtest::spinEventLoop(500);
     const QString text = pdfText(pdf);
     EXPECT_GE(text.count(QStringLiteral("Quartz sphinx judges vows")), 5) << text.toStdString();
     const QStringList pages = pdfPages(pdf, dir.path());
@@ -142,8 +138,7 @@ TEST(SampleText, TheUserTypesASampleAndPrintsItAndThePreview) {
     QRect previewPrint;
     ASSERT_TRUE(waitForControl(QStringLiteral("previewPrintButton"), &previewPrint));
     clickAt(previewPrint.center());
-    ASSERT_TRUE(waitForFile(pdf)) << copy.output().toStdString();
-    rbxtest::spinEventLoop(500);
+    ASSERT_TRUE(x11test::waitForPdf(pdf)) << copy.output().toStdString();
     const QString specimen = pdfText(pdf);
     for (const char* size : {"18 pt: Quartz", "14 pt: Quartz", "12 pt: Quartz", "10 pt: Quartz", "9 pt: Quartz", "8 pt: Quartz"})
         EXPECT_TRUE(specimen.contains(QLatin1String(size))) << size << "\n" << specimen.toStdString();
@@ -254,16 +249,29 @@ TEST(SampleText, TheEditorTakesPastedTextPlainAndNoChangeWhileItsEditButtonLocks
                                       QStringLiteral("TARGETS"), QStringLiteral("-o")}, &types);
         return types.contains(QStringLiteral("text/html"));
     }, 10000));
+    // Once the palette knows the probe has the keyboard, the pointer comes over the palette
+    // again and a click puts the keyboard into its editor.
+    ASSERT_TRUE(Copy::waitForState([&probe](const QVariantMap& s) {
+        return ewmh::windowPid(X11Session::shared(), s.value(QStringLiteral("keyboardOwner")).toULongLong()) == int(probe.pid());
+    })) << copy.output().toStdString();
+    x11test::pointTo(QPoint(1100, 80));
     clickAt(editor.center());
+    const int palette = int(copy.process().processId());
+    ASSERT_TRUE(rbxtest::waitFor([palette] { return processHasKeyboardFocus(palette); }, 10000));
     run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("ctrl+v")});
     ASSERT_TRUE(rbxtest::waitFor([] { return storedSampleText() == QStringLiteral("Green words"); }, 10000))
         << storedSampleText().toStdString();
-    rbxtest::spinEventLoop(300);
-    const QImage pasted = x11test::screenshot(QStringLiteral("editor-pasted")).copy(editor);
-    EXPECT_EQ(greenPixels(pasted), 0);
+    // Pictures until the editor shows the text (or 10 s went by).
+    QImage pasted;
     int dark = 0;
-    for (int y = 0; y < pasted.height(); ++y)
-        for (int x = 0; x < pasted.width(); ++x) dark += qGray(pasted.pixel(x, y)) < 100;
+    rbxtest::waitFor([&] {
+        pasted = x11test::screenshot(QStringLiteral("editor-pasted")).copy(editor);
+        dark = 0;
+        for (int y = 0; y < pasted.height(); ++y)
+            for (int x = 0; x < pasted.width(); ++x) dark += qGray(pasted.pixel(x, y)) < 100;
+        return dark > 50;
+    }, 10000);
+    EXPECT_EQ(greenPixels(pasted), 0);
     EXPECT_GT(dark, 50);
 
     // The edit button locks the text: typing changes nothing until it is pressed again.
@@ -293,7 +301,13 @@ TEST(Listings, TheClipboardListingsReadWhatTheUserCopied) {
     ASSERT_TRUE(owner.waitForStarted());
     owner.write("<b>Bold</b> words");
     owner.closeWriteChannel();
-    rbxtest::spinEventLoop(300);
+    // xclip owns the clipboard once it read its input.
+    ASSERT_TRUE(rbxtest::waitFor([] {
+        QString types;
+        run(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-t"),
+                                      QStringLiteral("TARGETS"), QStringLiteral("-o")}, &types);
+        return types.contains(QStringLiteral("text/html"));
+    }, 10000));
     QString types, clip, attr;
     run(Tool, {QStringLiteral("list"), QStringLiteral("!pbtypes")}, &types);
     EXPECT_TRUE(types.contains(QStringLiteral("text/html (17)"))) << types.toStdString();

@@ -9,6 +9,7 @@
 #include <QDBusArgument>
 #include <algorithm>
 #include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPixmap>
@@ -28,6 +29,15 @@ inline bool waitForSheet(const QString& name, int ms = 15000) {
     return Copy::waitForState([&](const QVariantMap& s) { return s.value(QStringLiteral("sheet")).toString() == name; }, ms);
 }
 
+// Waits until the PDF file is written whole (its end-of-file mark is in).
+inline bool waitForPdf(const QString& path) {
+    return rbxtest::waitFor([&] {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) && f.size() > 0 && f.seek(std::max<qint64>(0, f.size() - 32)) &&
+               f.readAll().contains("%%EOF");
+    }, 15000);
+}
+
 // A named control of the palette or its sheet on the screen; empty while it is hidden.
 inline QRect controlRect(const QString& name) {
     const QVariantList r = qdbus_cast<QVariantList>(Copy::debugCall(QStringLiteral("ControlRect"), {name}));
@@ -36,7 +46,8 @@ inline QRect controlRect(const QString& name) {
 
 // Clicks a named control once it is shown and has come to rest (a sheet slides in under
 // the palette's top edge): in its middle, or, for a check box (which a form stretches
-// wider than its box and title, and which takes no click beyond them), on its box.
+// wider than its box and title, and which takes no click beyond them), on its box; once the
+// palette has taken the pointer there and, where it takes it, the keyboard.
 enum class ClickAt { Middle, Box };
 inline bool clickControl(const QString& name, ClickAt at = ClickAt::Middle) {
     QRect r;
@@ -47,8 +58,10 @@ inline bool clickControl(const QString& name, ClickAt at = ClickAt::Middle) {
             return !r.isEmpty() && r == before;
         }, 10000))
         return false;
-    pointTo(at == ClickAt::Box ? QPoint(r.x() + std::min(r.width() / 2, 8), r.center().y()) : r.center());
-    rbxtest::spinEventLoop(150);
+    if (!Copy::pointAt(at == ClickAt::Box ? QPoint(r.x() + std::min(r.width() / 2, 8), r.center().y()) : r.center()))
+        return false;
+    // The palette takes the keyboard as the pointer comes over it (where it does).
+    Copy::ownsKeyboard(3000);
     xdo({QStringLiteral("click"), QStringLiteral("1")});
     return true;
 }
@@ -65,8 +78,7 @@ inline bool chooseFromProgramMenu(const QString& title) {
             return !item.isEmpty();
         }, 10000))
         return false;
-    pointTo(item.center());
-    rbxtest::spinEventLoop(150);
+    if (!Copy::pointAt(item.center())) return false;
     xdo({QStringLiteral("click"), QStringLiteral("1")});
     return rbxtest::waitFor([] { return menuItems().isEmpty(); }, 5000);
 }
@@ -83,21 +95,39 @@ inline bool chooseFromContextMenu(char32_t c, const QString& title) {
         }, 10000))
         return false;
     if (!item.enabled) return false;
-    pointTo(item.rect.center());
-    rbxtest::spinEventLoop(150);
+    if (!Copy::pointAt(item.rect.center())) return false;
     xdo({QStringLiteral("click"), QStringLiteral("1")});
     return true;
 }
 
 // Clicks a named field until it has the keyboard focus (a window just mapped may take a
-// moment to get the focus from the window manager).
+// moment to get the focus from the window manager), and the palette knows its window has
+// the keyboard.
 inline bool focusControl(const QString& name) {
     for (int attempt = 0; attempt < 4; ++attempt) {
         if (!clickControl(name)) return false;
-        if (Copy::waitForState([&](const QVariantMap& s) { return s.value(QStringLiteral("focus")).toString() == name; }, 3000))
+        if (Copy::waitForState([&](const QVariantMap& s) { return s.value(QStringLiteral("focus")).toString() == name; }, 3000) &&
+            Copy::ownsKeyboard(3000))
             return true;
     }
     return false;
+}
+
+// Waits until the attached sheet holds the keyboard: the palette holds it for the sheet,
+// and the sheet's window has it.
+inline bool sheetHasKeyboard() {
+    return Copy::waitForState([](const QVariantMap& s) {
+        const qulonglong sheet = s.value(QStringLiteral("sheetWindow")).toULongLong();
+        return s.value(QStringLiteral("keyboardHold")) == QLatin1String("sheet") && sheet != 0 &&
+               s.value(QStringLiteral("keyboardOwner")).toULongLong() == sheet;
+    });
+}
+
+// Points at the attached sheet's named control and waits until the sheet holds the
+// keyboard (an alert that comes by itself takes it once the pointer is over it).
+inline bool pointAtSheet(const QString& name) {
+    const QRect r = controlRect(name);
+    return !r.isEmpty() && Copy::pointAt(r.center()) && sheetHasKeyboard();
 }
 
 // Types text with the keyboard into whatever has the keyboard.

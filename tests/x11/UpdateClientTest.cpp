@@ -13,7 +13,7 @@
 #include "common/BundleFolder.h"
 #include "common/LocalHttpServer.h"
 #include "common/ZipArchive.h"
-#include "update/UpdateKey.h"
+#include "update/archive/UpdateKey.h"
 
 #include <QCryptographicHash>
 #include <QDir>

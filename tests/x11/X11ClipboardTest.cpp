@@ -88,6 +88,16 @@ TEST(X11Clipboard, ServesDeclaredTypesAndTargetsToOtherPrograms) {
         << trace.toStdString();
     EXPECT_TRUE(trace.contains(QRegularExpression(QStringLiteral("asks UTF8_STRING at .*: 10 bytes")))) << trace.toStdString();
     clip.setRefusalHandler({});
+    // Served without the event loop (as right after a paste key): the reader has its text,
+    // and the serving ends once it was given.
+    QProcess reader;
+    reader.start(QStringLiteral("xclip"), {"-selection", "clipboard", "-o", "-t", "UTF8_STRING"});
+    ASSERT_TRUE(reader.waitForStarted());
+    const int served = requests;
+    clip.serveReaders(15000, [&] { return requests > served; });
+    EXPECT_EQ(requests, served + 1);
+    ASSERT_TRUE(reader.waitForFinished(15000));
+    EXPECT_EQ(QString::fromUtf8(reader.readAllStandardOutput()), QStringLiteral("aé€😀"));
     // Our own declarations are counted once each.
     EXPECT_EQ(clip.changeCount(), count);
 }

@@ -15,6 +15,7 @@
 #include <QProcess>
 #include <QWidget>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include <X11/Xatom.h>
@@ -142,7 +143,9 @@ TEST(X11Session, AnEventThatArrivedWhileTheLoopWasGoingToSleepIsServedAtOnce) {
     XChangeProperty(other, win.w, prop, XA_CARDINAL, 32, PropModeReplace, reinterpret_cast<const unsigned char*>(&v), 1);
     XSync(other, False);
     XCloseDisplay(other);
-    usleep(100 * 1000);
+    // The notice is on our socket, unread.
+    pollfd socket{ConnectionNumber(s.display()), POLLIN, 0};
+    ASSERT_EQ(poll(&socket, 1, 5000), 1);
     clock.start();
     QTimer::singleShot(3000, &loop, &QEventLoop::quit);
     loop.exec();

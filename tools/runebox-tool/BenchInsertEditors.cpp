@@ -203,7 +203,12 @@ int runEditors(const QStringList& args) {
         }
         next = std::size_t(std::find(cells.begin(), cells.end(), c) - cells.begin());
         moveTo(x, cell.center());
-        if (!poll(bus, 5000, [c](const QVariantMap& s) { return s.value(QStringLiteral("selected")).toUInt() == uint(c); })) {
+        // A hand clicks once the palette has answered the pointer: the cell selected and
+        // magnified, the keyboard taken for the pointer. The time runs from the click.
+        if (!poll(bus, 5000, [c](const QVariantMap& s) {
+                return s.value(QStringLiteral("selected")).toUInt() == uint(c) && s.value(QStringLiteral("magnified")).toUInt() == uint(c) &&
+                       s.value(QStringLiteral("keyboardHold")).toString() == QLatin1String("pointer");
+            })) {
             ++failedClicks;
             continue;
         }

@@ -5,7 +5,7 @@
 // with, and a mismatch is said (the key is not the release key).
 #include "ToolCommand.h"
 
-#include "update/ArchiveSignature.h"
+#include "update/archive/ArchiveSignature.h"
 
 #include <QFile>
 

@@ -1,5 +1,7 @@
 #include "platform/fonts/FontconfigBackend.h"
 
+#include "platform/fonts/FontconfigShortcuts.h"
+
 #include <fontconfig/fontconfig.h>
 
 #include <QDir>
@@ -67,6 +69,7 @@ QStringList takePostScriptNames(FcFontSet* set) {
 
 FontconfigBackend::FontconfigBackend() {
     FcInit();
+    prepareFontconfigShortcuts();
     debounce_.setSingleShot(true);
     debounce_.setInterval(100);
     connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, [this] { debounce_.start(); });

@@ -53,6 +53,13 @@ public:
     // the same.
     using RefusalHandler = std::function<void(const QString& type)>;
     virtual void setRefusalHandler(RefusalHandler handler) { (void)handler; }
+    // Answers the readers of what we own at once, until `done` holds or the time-out has
+    // passed: a reader that asks right after a paste key then waits for no other work of
+    // the main thread. Backends whose readers need no serving return at once.
+    virtual void serveReaders(int timeoutMs, const std::function<bool()>& done) {
+        (void)timeoutMs;
+        (void)done;
+    }
     // Logs every request a reader makes of what we own, and its answer (the clipboard
     // trace); backends that are not read by others ignore it.
     virtual void setTracing(bool on) { (void)on; }

@@ -101,6 +101,10 @@ bool KeyboardFocus::isOurs(Window window) { return window && ewmh::windowPid(ses
 bool KeyboardFocus::isOthers(Window window) {
     if (!window) return false;
     if (const int pid = ewmh::windowPid(session_, window); pid > 0) return pid != int(getpid());
+    return exists(window);
+}
+
+bool KeyboardFocus::exists(Window window) {
     // No process named: a program that names none, or a window of ours destroyed a moment
     // ago, which the window manager still reports as active.
     XErrorTrap trap(session_);
@@ -120,7 +124,10 @@ void KeyboardFocus::take(const ewmh::OwnWindow& own) {
 bool KeyboardFocus::holdsKeyboard() {
     if (!session_.isAvailable()) return false;
     const Window active = ewmh::activeWindow(session_);
-    if (isOurs(active)) return true;
+    return isOurs(active) || pending(active);
+}
+
+bool KeyboardFocus::pending(Window active) const {
     // Asked for and not yet given: the window manager has not moved the keyboard yet.
     return requested_ && (!active || active == askedFrom_);
 }
@@ -137,8 +144,11 @@ void KeyboardFocus::awaitPendingRequest() {
 }
 
 bool KeyboardFocus::handBack(const ewmh::OwnWindow& own) {
-    const bool held = holdsKeyboard();
-    if (held && requested_ && !isOurs(ewmh::activeWindow(session_))) awaitPendingRequest();
+    const bool available = session_.isAvailable();
+    const Window active = available ? ewmh::activeWindow(session_) : 0;
+    const bool ours = available && isOurs(active);
+    const bool held = ours || (available && pending(active));
+    if (held && !ours) awaitPendingRequest();
     requested_ = false;
     if (!held) return false;
     // Our window no longer takes the focus before the window manager looks for another
@@ -178,9 +188,12 @@ KeyboardFocus::Window KeyboardFocus::keyboardOwner() {
 }
 
 KeyboardFocus::Window KeyboardFocus::applicationWindow(Window active) {
-    if (!active || isOurs(active)) return handBackTo_;
+    if (!active) return handBackTo_;
+    // Its process read once: this is asked before every insertion.
+    const int pid = ewmh::windowPid(session_, active);
+    if (pid == int(getpid())) return handBackTo_;
     // Seen active now, it is the one to give the keyboard back to, whether or not the
     // change was heard yet.
-    if (isOthers(active)) note(active);
+    if (pid > 0 || exists(active)) note(active);
     return active;
 }

@@ -77,6 +77,10 @@ signals:
 
 private:
     void syncWith(const ewmh::OwnWindow& window);
+    // Our request for the keyboard waits on the window manager, `active` being the active window.
+    bool pending(Window active) const;
+    // A window that names no process still exists.
+    bool exists(Window window);
     // Reads the active window now: when it is another program's, it becomes handBackTo().
     void refreshHandBackTo();
     void activeWindowChanged();

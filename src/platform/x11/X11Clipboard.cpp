@@ -5,6 +5,7 @@
 #include "platform/x11/X11Session.h"
 #include "platform/x11/XErrorTrap.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -288,6 +289,23 @@ int X11Clipboard::declareTypes(const QStringList& types, Provider provider) {
     if (ownTimes_.size() > 16) ownTimes_.removeFirst();
     session_->processPendingEvents();
     return ++count_;
+}
+
+void X11Clipboard::serveReaders(int timeoutMs, const std::function<bool()>& done) {
+    if (!dpy_) return;
+    QDeadlineTimer deadline(timeoutMs);
+    for (;;) {
+        // Only the requests to our window and the loss of the clipboard: every other
+        // event stays queued for the session's dispatch.
+        XEvent e;
+        while (owning_ && XCheckTypedWindowEvent(dpy_, window_, SelectionClear, &e)) onSelectionClear(e);
+        while (owning_ && XCheckTypedWindowEvent(dpy_, window_, SelectionRequest, &e)) onSelectionRequest(e);
+        if (!owning_ || done()) return;
+        const qint64 left = deadline.remainingTime();
+        if (left <= 0) return;
+        pollfd readable{ConnectionNumber(dpy_), POLLIN, 0};
+        ::poll(&readable, 1, int(left));
+    }
 }
 
 bool X11Clipboard::ownsClipboard() {

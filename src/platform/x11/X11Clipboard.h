@@ -41,6 +41,7 @@ public:
     bool handOverToClipboardManager(int timeoutMs) override;
     bool handOverToKeeper(const QString& program, int timeoutMs) override;
     void setTracing(bool on) override { tracing_ = on; }
+    void serveReaders(int timeoutMs, const std::function<bool()>& done) override;
     void setRefusalHandler(RefusalHandler handler) override { refusal_ = std::move(handler); }
 
     // Gives up the clipboard if we own it.

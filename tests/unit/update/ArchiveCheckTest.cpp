@@ -2,9 +2,9 @@
 // under the built-in key, and unpacking it within its budget, never outside its folder.
 #include "common/TestEnvironment.h"
 #include "common/ZipArchive.h"
-#include "update/ArchiveSignature.h"
-#include "update/ArchiveUnpacker.h"
-#include "update/UpdateKey.h"
+#include "update/archive/ArchiveSignature.h"
+#include "update/archive/ArchiveUnpacker.h"
+#include "update/archive/UpdateKey.h"
 
 #include <QDir>
 #include <QDirIterator>

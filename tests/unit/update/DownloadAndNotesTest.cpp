@@ -2,7 +2,7 @@
 // server on this machine.
 #include "common/LocalHttpServer.h"
 #include "common/TestEnvironment.h"
-#include "update/ArchiveSignature.h"
+#include "update/archive/ArchiveSignature.h"
 #include "update/InstallFolders.h"
 #include "update/KXDownloadController.h"
 #include "update/ReleaseNotes.h"

@@ -9,8 +9,9 @@
 //   TextChangedNs() -> x (CLOCK_MONOTONIC nanoseconds of the latest change of the text),
 //   DragFiles(as paths): the next left-button press in the window starts a drag of those
 //   files (text/uri-list, copy) that follows the pointer until the button is released;
-//   DragResult() -> s: "" before, "dragging" during, then "copy" when the target took
-//   the files or "refused".
+//   DragResult() -> s: "" before, "dragging" during ("dragging to a taker" while the
+//   window under the pointer has said it takes the files), then "copy" when the target
+//   took the files or "refused".
 // It also stands in for the clipboard utility with the creator code 'CoPa': it owns that
 // signature's bus name and records the events sent to it ("CoPa CONT <number>"), unless
 // started with --no-clipboard-utility.
@@ -172,6 +173,9 @@ private:
         auto* drag = new QDrag(field_);
         drag->setMimeData(data);
         dragResult_ = QStringLiteral("dragging");
+        connect(drag, &QDrag::actionChanged, this, [this](Qt::DropAction now) {
+            dragResult_ = now == Qt::CopyAction ? QStringLiteral("dragging to a taker") : QStringLiteral("dragging");
+        });
         const Qt::DropAction action = drag->exec(Qt::CopyAction);
         dragResult_ = action == Qt::CopyAction ? QStringLiteral("copy") : QStringLiteral("refused");
     }

@@ -1,4 +1,4 @@
-#include "update/UpdateKey.h"
+#include "update/archive/UpdateKey.h"
 
 namespace update {
 

@@ -1,6 +1,6 @@
-#include "update/ArchiveSignature.h"
+#include "update/archive/ArchiveSignature.h"
 
-#include "update/UpdateKey.h"
+#include "update/archive/UpdateKey.h"
 
 #include <QFile>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "update/ArchiveUnpacker.h"
+#include "update/archive/ArchiveUnpacker.h"
 
 #include <QFile>
 #include <QStringDecoder>
