@@ -31,6 +31,10 @@ public:
     static FaceSubstitutes whenFirstAsked(std::function<FaceSubstitutes()> list);
 
     qsizetype size() const;
+    // Whether the list waits to be made when first asked about; prepare() makes it now (while
+    // nothing else is to be done, before a character needs it).
+    bool isPending() const { return d_ && d_->pending; }
+    void prepare() const { shared(); }
     bool isEmpty() const { return size() == 0; }
     QString postScriptName(qsizetype i) const;
     // Whether the i-th substitute has the character: as the fonts' index records it, without
