@@ -63,14 +63,14 @@ bool RbxGlyphLayout::drawable(const std::shared_ptr<const rbx::FontFace>& face) 
 
 std::shared_ptr<const rbx::FontFace> RbxGlyphLayout::substituteForAll(const QList<uint>& chars, const QString& text,
                                                                        QVector<rbx::ShapedGlyph>& glyphs) const {
-    // The substitutes asked are those with the first character that needs a face; each is
-    // shaped before Qt is asked whether it can draw it, which costs more.
-    const auto key = std::find_if(chars.begin(), chars.end(), [](uint c) { return !isDefaultIgnorable(c); });
-    const auto next = [&](qsizetype from) {
-        if (key != chars.end()) return substitutes_.nextCovering(*key, from);
-        return from < substitutes_.size() ? from : qsizetype(-1);
-    };
-    for (qsizetype i = next(0); i >= 0; i = next(i + 1)) {
+    // The substitutes asked are those with the first character that needs a face (for a
+    // text of default ignorables alone, those with its first character: a face without it
+    // shapes it away, and asking every installed face would open each); each is shaped
+    // before Qt is asked whether it can draw it, which costs more.
+    if (chars.isEmpty()) return nullptr;
+    const auto needing = std::find_if(chars.begin(), chars.end(), [](uint c) { return !isDefaultIgnorable(c); });
+    const char32_t key = needing != chars.end() ? *needing : chars.first();
+    for (qsizetype i = substitutes_.nextCovering(key); i >= 0; i = substitutes_.nextCovering(key, i + 1)) {
         if (!std::all_of(chars.begin(), chars.end(),
                          [&](uint c) { return isDefaultIgnorable(c) || substitutes_.covers(i, c); }))
             continue;
