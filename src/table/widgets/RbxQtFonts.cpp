@@ -123,6 +123,23 @@ double scaleOf(const rbx::Font& font) {
 
 } // namespace
 
+namespace {
+
+// The sum of a table's big-endian 32-bit words, its last word padded with zeros.
+std::uint32_t tableChecksum(const QByteArray& data) {
+    const auto* p = reinterpret_cast<const unsigned char*>(data.constData());
+    const qsizetype size = data.size();
+    std::uint32_t sum = 0;
+    qsizetype i = 0;
+    for (; i + 4 <= size; i += 4)
+        sum += (std::uint32_t(p[i]) << 24) | (std::uint32_t(p[i + 1]) << 16) | (std::uint32_t(p[i + 2]) << 8) | p[i + 3];
+    std::uint32_t last = 0;
+    for (qsizetype k = 0; k < 4; ++k) last = (last << 8) | (i + k < size ? p[i + k] : 0u);
+    return i < size ? sum + last : sum;
+}
+
+} // namespace
+
 QByteArray sfntData(const FontFace& face) {
     if (!face.isSfnt()) return {};
     QList<std::uint32_t> tags = face.tableTags();
@@ -147,16 +164,13 @@ QByteArray sfntData(const FontFace& face) {
     kx::appendBig16(out, entrySelector);
     kx::appendBig16(out, std::uint16_t(n * 16 - searchRange));
     std::size_t offset = 12 + 16 * std::size_t(n);
+    for (const auto& [tag, data] : tables) offset += (std::size_t(data.size()) + 3) & ~std::size_t(3);
+    // A face of a CJK collection is some 16 MB: the whole font is reserved at once.
+    out.reserve(qsizetype(offset));
+    offset = 12 + 16 * std::size_t(n);
     for (const auto& [tag, data] : tables) {
-        std::uint32_t sum = 0;
-        for (qsizetype i = 0; i < data.size(); i += 4) {
-            std::uint32_t word = 0;
-            for (qsizetype k = 0; k < 4; ++k)
-                word = (word << 8) | (i + k < data.size() ? std::uint8_t(data[i + k]) : 0u);
-            sum += word;
-        }
         kx::appendBig32(out, tag);
-        kx::appendBig32(out, sum);
+        kx::appendBig32(out, tableChecksum(data));
         kx::appendBig32(out, std::uint32_t(offset));
         kx::appendBig32(out, std::uint32_t(data.size()));
         offset += (std::size_t(data.size()) + 3) & ~std::size_t(3);
