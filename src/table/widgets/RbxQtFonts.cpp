@@ -6,10 +6,12 @@
 #include "platform/fonts/FontFace.h"
 
 #include <QFontDatabase>
+#include <QtEndian>
 #include <QHash>
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstring>
 #include <map>
 
 namespace rbx::qt {
@@ -129,10 +131,16 @@ namespace {
 std::uint32_t tableChecksum(const QByteArray& data) {
     const auto* p = reinterpret_cast<const unsigned char*>(data.constData());
     const qsizetype size = data.size();
-    std::uint32_t sum = 0;
+    // Four words at a time into sums of their own (mod 2^32 the order does not matter).
+    std::uint32_t sums[4] = {0, 0, 0, 0};
     qsizetype i = 0;
-    for (; i + 4 <= size; i += 4)
-        sum += (std::uint32_t(p[i]) << 24) | (std::uint32_t(p[i + 1]) << 16) | (std::uint32_t(p[i + 2]) << 8) | p[i + 3];
+    for (; i + 16 <= size; i += 16) {
+        std::uint32_t w[4];
+        std::memcpy(w, p + i, sizeof w);
+        for (int k = 0; k < 4; ++k) sums[k] += qFromBigEndian(w[k]);
+    }
+    std::uint32_t sum = sums[0] + sums[1] + sums[2] + sums[3];
+    for (; i + 4 <= size; i += 4) sum += qFromBigEndian<std::uint32_t>(p + i);
     std::uint32_t last = 0;
     for (qsizetype k = 0; k < 4; ++k) last = (last << 8) | (i + k < size ? p[i + k] : 0u);
     return i < size ? sum + last : sum;
