@@ -238,7 +238,19 @@ std::shared_ptr<const DrawingFont> makeDrawingFont(const rbx::Font& font) {
                              QFont::PreferDefaultHinting);
             if (raw.isValid()) return std::make_shared<const DrawingFont>(font, raw, bytes.keep);
         }
-        // A face inside a collection: the face alone, written out.
+        // A face inside an installed collection: the engine Qt's font database has for it,
+        // which reads the collection's file where it is. Writing the face out alone copies
+        // and sums all of it (a CJK face is some 16 MB), at each switch to it.
+        if (bytes.data && font->coverage()) {
+            if (const std::optional<QFont>& known = qtFace(font.face()).font) {
+                QFont f = *known;
+                f.setPixelSize(int(databasePixelSize(font)));
+                raw = QRawFont::fromFont(f);
+                if (raw.isValid()) raw.setPixelSize(font.pointSize());
+                if (raw.isValid()) return std::make_shared<const DrawingFont>(font, raw, nullptr);
+            }
+        }
+        // Else the face alone, written out.
         if (const QByteArray alone = bytes.data ? sfntData(*font.face()) : QByteArray(); !alone.isEmpty()) {
             raw.loadFromData(alone, font.pointSize(), QFont::PreferDefaultHinting);
             if (raw.isValid()) return std::make_shared<const DrawingFont>(font, raw, nullptr);
