@@ -97,6 +97,10 @@ DebugStateService::DebugStateService(RbxCharWindowController* controller, RbxDef
         timespec ts{};
         clock_gettime(CLOCK_MONOTONIC, &ts);
         tablePaintedNs_ = qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+        if (const QString font = controller_->selectedFont().postScriptName(); font != paintedFont_) {
+            paintedFont_ = font;
+            fontPaintedNs_ = tablePaintedNs_;
+        }
         tableSearch_ = controller_->table().shownSearch();
     });
     // The pointer events the application's windows take, before any widget sees them.
@@ -215,6 +219,7 @@ QVariantMap DebugStateService::state() const {
         {QStringLiteral("page"), page ? page->objectName() : QString()},
         {QStringLiteral("focus"), QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString()},
         {QStringLiteral("tablePaintedNs"), tablePaintedNs_},
+        {QStringLiteral("fontPaintedNs"), fontPaintedNs_},
         {QStringLiteral("tableSearch"), tableSearch_},
         {QStringLiteral("facesOpened"), qulonglong(rbx::FontFace::facesOpened())},
         {QStringLiteral("facesOpen"), rbx::FontFace::facesOpenNow()},

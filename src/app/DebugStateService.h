@@ -17,6 +17,8 @@
 //                     accent (s: the name of the user's accent colour),
 //                     tooltip (s: the text of the tool tip on screen, "" for none),
 //                     tablePaintedNs (x: CLOCK_MONOTONIC after the table's latest paint, 0 before),
+//                     fontPaintedNs (x: the same after the table's first paint with the
+//                     selected font, 0 before),
 //                     tableSearch (s: the search whose result that paint showed),
 //                     facesOpened (t: how often the process opened a font face),
 //                     facesOpen (i: the faces open now),
@@ -137,6 +139,8 @@ private:
     // The faces opened when the service was made, right after the first picture.
     std::uint64_t facesOpenedAtStart_ = 0;
     qint64 tablePaintedNs_ = 0;
+    qint64 fontPaintedNs_ = 0;
+    QString paintedFont_; // the PostScript name fontPaintedNs_ is of
     QString tableSearch_;
     QVariantList pointer_;
 };

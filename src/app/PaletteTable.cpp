@@ -10,6 +10,9 @@
 #include "model/RbxSampleText.h"
 #include "table/widgets/RbxCharView.h"
 
+#include <QTimer>
+#include <utility>
+
 PaletteTable::PaletteTable(RbxCharViewServices services, QObject* parent)
     : QObject(parent), services_(std::move(services)), sources_(std::make_shared<bridges::TableSources>()) {
     // The layout registry keeps its pop-up model here until the window shows one.
@@ -31,6 +34,7 @@ RbxCharView* PaletteTable::view() {
         view_ = new RbxCharView(services_);
         view_->setObjectName(QStringLiteral("rbxCharView"));
         view_->setSources(sources_);
+        connect(view_, &RbxCharView::painted, this, &PaletteTable::readLigaturesAfterPaint);
     }
     return view_;
 }
@@ -46,8 +50,15 @@ void PaletteTable::showFont(const rbx::Font& font) {
 
 void PaletteTable::setFont(const rbx::Font& font) {
     if (!font) return;
+    const bool switching = bool(font_);
     font_ = font;
     repertoire_ = RbxFontInfoRepertoire::repertoireOfFont(font);
+    // A font chosen in place of another is shown without its ligatures, read once the
+    // table has painted it (a large font's take longer than the rest of its groups).
+    if (switching && repertoire_->fontInfo()) {
+        repertoire_->fontInfo()->deferLigatures();
+        ligaturesPending_.push_back(repertoire_->fontInfo());
+    }
     sources_->setRepertoire(repertoire_.get());
     RbxNameFilter::rebuildFilter();
     view()->setFont(font, bridges::tuningOf(*repertoire_->fontInfo()));
@@ -63,6 +74,19 @@ void PaletteTable::reload() {
     }
     repertoire_->fontInfo()->loadCharacters();
     view()->setGroups(layout_->groupsForFontInfo(repertoire_.get()), layout_->isRecentLayout());
+}
+
+void PaletteTable::readLigaturesAfterPaint() {
+    if (ligaturesPending_.empty() || ligaturesQueued_) return;
+    ligaturesQueued_ = true;
+    QTimer::singleShot(0, this, [this] {
+        ligaturesQueued_ = false;
+        bool shownChanged = false;
+        for (const std::shared_ptr<RbxFontInfo>& info : std::exchange(ligaturesPending_, {}))
+            if (info->readDeferredLigatures() && repertoire_ && info == repertoire_->fontInfo()) shownChanged = true;
+        // The groups are built again with the ligatures.
+        if (shownChanged) reload();
+    });
 }
 
 void PaletteTable::setSearch(const QString& text) {

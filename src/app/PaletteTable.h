@@ -11,8 +11,10 @@
 #include <QObject>
 #include <QPointer>
 #include <memory>
+#include <vector>
 
 class RbxCharView;
+class RbxFontInfo;
 class RbxFontRepertoire;
 class RbxLayout;
 class RbxLayoutPopUp;
@@ -71,6 +73,8 @@ signals:
     void layoutForCurrentFontWanted();
 
 private:
+    void readLigaturesAfterPaint();
+
     RbxCharViewServices services_;
     QPointer<RbxCharView> view_;
     rbx::Font font_;
@@ -78,6 +82,9 @@ private:
     std::shared_ptr<bridges::TableSources> sources_;
     std::shared_ptr<RbxLayoutPopUp> popUp_;
     std::shared_ptr<RbxLayout> layout_;
+    // Fonts shown with their ligatures held back, read after the table's next paint.
+    std::vector<std::shared_ptr<RbxFontInfo>> ligaturesPending_;
+    bool ligaturesQueued_ = false;
     QString shownSearch_;
     QString requestedSearch_;
     bool waitingForIndex_ = false;

@@ -2,7 +2,7 @@
 
 #include "core/Log.h"
 #include "core/ProcessWide.h"
-#include "core/StringExtensions.h"
+#include "model/RbxCmapList.h"
 #include "model/RbxFontList.h"
 
 #include <algorithm>
@@ -48,63 +48,76 @@ std::shared_ptr<KXCharGlyphMap> KXCharGlyphMap::charGlyphMapForFont(const rbx::F
     }
 }
 
+namespace {
+
+// The glyphs of ascending characters, from one pass over the face's Unicode 'cmap'
+// subtable (the full one, else the BMP one); what the subtable leaves unmapped, and
+// every character of a face without one, the face maps itself.
+void glyphsFromCmap(const rbx::Font& font, const std::vector<char32_t>& chars, std::vector<std::uint32_t>& glyphs) {
+    RbxCmapList list(font);
+    if (const int full = list.indexOfFullUnicodeCmap(); full >= 0) {
+        const std::unique_ptr<RbxCmap> cmap = list.anyCmapAtIndex(full);
+        if (const auto* groups = dynamic_cast<const RbxCmap12*>(cmap.get())) {
+            const auto mapped = groups->allMappings();
+            auto m = mapped.begin();
+            for (std::size_t i = 0; i < chars.size(); ++i) {
+                while (m != mapped.end() && m->first < chars[i]) ++m;
+                if (m != mapped.end() && m->first == chars[i]) glyphs[i] = m->second;
+            }
+        }
+    } else if (const int bmp = list.indexOfBestUnicodeCmap(); bmp >= 0) {
+        if (const std::unique_ptr<RbxCmap> cmap = list.cmapAtIndex(bmp)) {
+            std::size_t n = 0;
+            while (n < chars.size() && chars[n] <= 0xFFFF) glyphs[n] = chars[n], ++n;
+            cmap->translateCharactersToGlyphs(glyphs.data(), int(n));
+        }
+    }
+    const auto face = font.face();
+    for (std::size_t i = 0; i < chars.size(); ++i)
+        if (glyphs[i] == 0) glyphs[i] = face->nominalGlyph(chars[i]);
+}
+
+} // namespace
+
 KXCharGlyphMap::KXCharGlyphMap(const rbx::Font& font) {
     if (!font) {
         fontName_ = QString();
         setMapError(QStringLiteral("glyph map without a font"));
         return;
     }
-    const auto face = font.face();
-    build(font.postScriptName(), face->coveredCharacters(), [&](char32_t c) { return face->nominalGlyph(c); });
+    build(font.postScriptName(), font->coveredCharacters(),
+          [&](const std::vector<char32_t>& chars, std::vector<std::uint32_t>& glyphs) { glyphsFromCmap(font, chars, glyphs); });
 }
 
 KXCharGlyphMap::KXCharGlyphMap(const QString& fontName, std::vector<std::pair<char32_t, std::uint16_t>> pairs) {
     std::stable_sort(pairs.begin(), pairs.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     kx::CharSet set;
     for (const auto& p : pairs) set.addCharacter(p.first);
-    build(fontName, set, [&](char32_t c) -> std::uint32_t {
-        auto it = std::lower_bound(pairs.begin(), pairs.end(), c, [](const auto& p, char32_t v) { return p.first < v; });
-        return (it != pairs.end() && it->first == c) ? it->second : 0;
+    build(fontName, set, [&](const std::vector<char32_t>& chars, std::vector<std::uint32_t>& glyphs) {
+        auto it = pairs.begin();
+        for (std::size_t i = 0; i < chars.size(); ++i) {
+            while (it != pairs.end() && it->first < chars[i]) ++it;
+            glyphs[i] = (it != pairs.end() && it->first == chars[i]) ? it->second : 0;
+        }
     });
 }
 
-void KXCharGlyphMap::build(const QString& fontName, const kx::CharSet& covered,
-                           const std::function<std::uint32_t(char32_t)>& glyphOf) {
+void KXCharGlyphMap::build(const QString& fontName, const kx::CharSet& covered, const GlyphsOf& glyphsOf) {
     fontName_ = fontName;
     const kx::CharSet chars = covered.minus(illegalCharacters());
-    const int n = int(chars.numberOfCharacters());
-    const int bmp = int(chars.numberOfCharactersInPlane(0));
-    nBMPCharacters_ = bmp;
-    // The UTF-16 form of the repertoire must have one unit per BMP character and two per
-    // other character.
-    const QString text = chars.stringWithCharacters();
-    const int expected = 2 * n - bmp;
-    if (text.size() != expected) {
-        setMapError(QStringLiteral("glyph mapping mismatch for font %1: %2 characters, %3 in BMP, %4 outside, "
-                                   "string length = %5, expected %6")
-                        .arg(fontName).arg(n).arg(bmp).arg(n - bmp).arg(text.size()).arg(expected));
-        return;
-    }
-    characters_.reserve(std::size_t(n));
-    glyphs_.reserve(std::size_t(n));
+    nBMPCharacters_ = int(chars.numberOfCharactersInPlane(0));
+    characters_.reserve(chars.numberOfCharacters());
+    chars.forEach([&](char32_t c) { characters_.push_back(c); });
+    std::vector<std::uint32_t> glyphs(characters_.size(), 0);
+    glyphsOf(characters_, glyphs);
+    glyphs_.reserve(glyphs.size());
     bool allGlyphs = true;
-    for (kx::str::CodePointIterator it(text); it.hasNext();) {
-        const char32_t c = it.next();
-        if (it.brokenHalf()) continue;
-        if (int(characters_.size()) >= n) {
-            setMapError(QStringLiteral("Index overflow when collecting glyphs for font %1").arg(fontName));
-            break;
-        }
-        const std::uint32_t g = glyphOf(c);
+    for (const std::uint32_t g : glyphs) {
         if (g == 0 || g > 0xFFFF) allGlyphs = false;
-        characters_.push_back(c);
         glyphs_.push_back(std::uint16_t(g));
         maxGlyph_ = std::max(maxGlyph_, int(g & 0xFFFF));
     }
     if (!allGlyphs) setMapError(QStringLiteral("Could not get all glyphs for font %1").arg(fontName));
-    if (int(characters_.size()) < n)
-        setMapError(QStringLiteral("Index underflow (%1 < %2) when collecting glyphs for font %3")
-                        .arg(characters_.size()).arg(n).arg(fontName));
 }
 
 void KXCharGlyphMap::setMapError(const QString& error) {

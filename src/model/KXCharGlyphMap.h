@@ -66,8 +66,9 @@ public:
     static kx::CharSet illegalCharacters();
 
 private:
-    void build(const QString& fontName, const kx::CharSet& covered,
-               const std::function<std::uint32_t(char32_t)>& glyphOf);
+    // Fills the glyphs of the given ascending characters (all 0 on entry).
+    using GlyphsOf = std::function<void(const std::vector<char32_t>&, std::vector<std::uint32_t>&)>;
+    void build(const QString& fontName, const kx::CharSet& covered, const GlyphsOf& glyphsOf);
 
     QString fontName_;
     int nBMPCharacters_ = 0;

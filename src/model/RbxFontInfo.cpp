@@ -167,8 +167,10 @@ void RbxFontInfo::loadCharacters() {
             set.formUnion(RbxEmoji::zwjCharacterSet());
             set.formUnion(RbxEmoji::keycapCharacterSet());
         }
-        if (!fontLigatures_) fontLigatures_ = RbxLigatures::ligaturesOfFont(font_);
-        if (auto ligatureChars = fontLigatures_->characterSet()) set.formUnion(*ligatureChars);
+        if (!fontLigatures_ && !ligaturesDeferred_) fontLigatures_ = RbxLigatures::ligaturesOfFont(font_);
+        repertoireWithoutLigatures_ = !fontLigatures_;
+        if (fontLigatures_)
+            if (auto ligatureChars = fontLigatures_->characterSet()) set.formUnion(*ligatureChars);
         if (!ignoreFilter_ && src) {
             if (auto filter = src->filteredCharacters()) set.formIntersection(*filter);
         }
@@ -178,7 +180,7 @@ void RbxFontInfo::loadCharacters() {
         lastAvailableCharacter_ = last >= 0x20 ? last : 0;
         availableCharacters_ = std::move(set);
     }
-    kx::str::defineLigatures(fontLigatures_->ligatures().value_or(QStringList()));
+    kx::str::defineLigatures(fontLigatures_ ? fontLigatures_->ligatures().value_or(QStringList()) : QStringList());
 }
 
 const kx::CharSet& RbxFontInfo::availableCharacters() {
@@ -203,28 +205,44 @@ const std::uint8_t* RbxFontInfo::planeBitmap(int plane) {
 
 // ---- ligatures ------------------------------------------------------------------------
 
-int RbxFontInfo::numberOfLigatures() {
-    if (!availableCharacters_ || !fontLigatures_) loadCharacters();
-    return fontLigatures_->count();
+void RbxFontInfo::deferLigatures() {
+    if (!fontLigatures_) ligaturesDeferred_ = true;
 }
 
-std::optional<QStringList> RbxFontInfo::ligatureStrings() {
-    if (!fontLigatures_) loadCharacters();
-    return fontLigatures_->ligatures();
+bool RbxFontInfo::readDeferredLigatures() {
+    if (!ligaturesDeferred_) return false;
+    ligaturesDeferred_ = false;
+    if (!fontLigatures_) fontLigatures_ = RbxLigatures::ligaturesOfFont(font_);
+    if (!availableCharacters_ || !repertoireWithoutLigatures_ || fontLigatures_->count() == 0) return false;
+    availableCharacters_.reset();
+    return true;
 }
+
+const RbxLigatures& RbxFontInfo::readLigatures() {
+    if (!fontLigatures_) {
+        if (ligaturesDeferred_) fontLigatures_ = RbxLigatures::ligaturesOfFont(font_);
+        else loadCharacters();
+    }
+    return *fontLigatures_;
+}
+
+int RbxFontInfo::numberOfLigatures() {
+    if (!availableCharacters_ || !fontLigatures_) loadCharacters();
+    return fontLigatures_ && !(ligaturesDeferred_ && repertoireWithoutLigatures_) ? fontLigatures_->count() : 0;
+}
+
+std::optional<QStringList> RbxFontInfo::ligatureStrings() { return readLigatures().ligatures(); }
 
 char32_t RbxFontInfo::virtualLigatureCharacterForString(const QString& s) {
     if (s.isEmpty()) return 0;
-    if (!fontLigatures_) loadCharacters();
-    const std::size_t i = fontLigatures_->indexOfLigatureString(s);
+    const std::size_t i = readLigatures().indexOfLigatureString(s);
     return i == kx::NotFound ? 0 : rbx::emoji::LigatureFirst + char32_t(i);
 }
 
 QString RbxFontInfo::ligatureForVirtualCharacter(char32_t c) {
     if (c < rbx::emoji::LigatureFirst) return QString();
-    if (!fontLigatures_) loadCharacters();
     const std::size_t i = c - rbx::emoji::LigatureFirst;
-    const auto& list = fontLigatures_->ligatures();
+    const auto& list = readLigatures().ligatures();
     if (!list || i >= std::size_t(list->size())) return QString();
     return list->at(qsizetype(i));
 }

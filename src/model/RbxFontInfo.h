@@ -96,6 +96,13 @@ public:
     const std::uint8_t* planeBitmap(int plane);
 
     // ---- ligatures ---------------------------------------------------------------
+    // Until readDeferredLigatures(), a repertoire made leaves out the ligatures not read
+    // yet and numberOfLigatures() counts none; asking for their strings reads them, but the
+    // repertoire made takes them only at readDeferredLigatures().
+    void deferLigatures();
+    // Reads the ligatures deferLigatures() held back; true when the repertoire made without
+    // them must be made again (done on its next use).
+    bool readDeferredLigatures();
     int numberOfLigatures();
     std::optional<QStringList> ligatureStrings();
     // U+B0000 + index; 0 for an empty or unknown string.
@@ -133,6 +140,8 @@ public:
 
 private:
     double tuningDouble(const char* key, double defaultValue);
+    // The ligatures, read now when they are not (held back ones without remaking the repertoire).
+    const RbxLigatures& readLigatures();
 
     rbx::Font font_;
     std::optional<rbx::Font> displayFont_;
@@ -140,6 +149,8 @@ private:
     int availableCharacterCount_ = 0;
     char32_t lastAvailableCharacter_ = 0;
     std::shared_ptr<RbxLigatures> fontLigatures_;
+    bool ligaturesDeferred_ = false;
+    bool repertoireWithoutLigatures_ = false; // made while they were unread
     std::unique_ptr<std::array<std::int32_t, 256>> romanMapping_;
     bool romanNone_ = false;
     std::optional<QVariantMap> tuning_;

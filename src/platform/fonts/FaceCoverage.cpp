@@ -38,6 +38,27 @@ FaceCoverage::~FaceCoverage() {
 
 bool FaceCoverage::contains(char32_t c) const { return characters_ && FcCharSetHasChar(characters_, c); }
 
+bool FaceCoverage::hasPageOf(char32_t c) const {
+    if (!characters_) return false;
+    // The page as a set of its own, made once for the page asked about last on this thread.
+    struct Page {
+        char32_t base = ~char32_t(0);
+        FcCharSet* set = nullptr;
+        ~Page() {
+            if (set) FcCharSetDestroy(set);
+        }
+    };
+    static thread_local Page page;
+    const char32_t base = c & ~char32_t(0xFF);
+    if (!page.set || page.base != base) {
+        if (page.set) FcCharSetDestroy(page.set);
+        page.set = FcCharSetCreate();
+        page.base = base;
+        for (char32_t k = 0; k < 0x100; ++k) FcCharSetAddChar(page.set, base + k);
+    }
+    return FcCharSetIntersectCount(characters_, page.set) > 0;
+}
+
 void FaceCoverage::addTo(kx::CharSet& set) const { fc::addCharacters(characters_, set); }
 
 kx::CharSet FaceCoverage::characters() const {

@@ -27,6 +27,9 @@ public:
     FaceCoverage& operator=(const FaceCoverage&) = delete;
 
     bool contains(char32_t c) const;
+    // Whether the face has any of the 256 characters that share `c`'s page (all of its bits
+    // but the last eight): a face without one need not be asked about the page's characters.
+    bool hasPageOf(char32_t c) const;
     // Adds the characters to the set (with no set of the face's own kept).
     void addTo(kx::CharSet& set) const;
     kx::CharSet characters() const;

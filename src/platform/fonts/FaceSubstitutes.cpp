@@ -1,5 +1,6 @@
 #include "platform/fonts/FaceSubstitutes.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace rbx {
@@ -65,6 +66,28 @@ bool FaceSubstitutes::covers(qsizetype i, char32_t c) const {
     }
     const std::shared_ptr<const FontFace> f = face(i);
     return f && f->covers(c);
+}
+
+const QList<qsizetype>& FaceSubstitutes::candidatesForPageOf(char32_t c) const {
+    Shared* d = shared();
+    const char32_t page = c >> 8;
+    if (const auto it = d->pageCandidates.constFind(page); it != d->pageCandidates.constEnd()) return *it;
+    QList<qsizetype> candidates;
+    for (qsizetype i = 0; i < d->order.size(); ++i) {
+        const int at = d->order.at(i);
+        // A face the index recorded nothing for is asked itself, character by character.
+        const FaceCoverage* coverage = at < d->faces.size() ? d->faces.at(at).coverage.get() : nullptr;
+        if (!coverage || coverage->hasPageOf(c)) candidates.append(i);
+    }
+    return *d->pageCandidates.insert(page, std::move(candidates));
+}
+
+qsizetype FaceSubstitutes::nextCovering(char32_t c, qsizetype from) const {
+    if (from < 0 || from >= size()) return -1;
+    const QList<qsizetype>& candidates = candidatesForPageOf(c);
+    for (auto it = std::lower_bound(candidates.begin(), candidates.end(), from); it != candidates.end(); ++it)
+        if (covers(*it, c)) return *it;
+    return -1;
 }
 
 std::shared_ptr<const FontFace> FaceSubstitutes::face(qsizetype i) const {

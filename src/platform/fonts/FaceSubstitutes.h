@@ -31,11 +31,19 @@ public:
     static FaceSubstitutes whenFirstAsked(std::function<FaceSubstitutes()> list);
 
     qsizetype size() const;
+    // Whether the list waits to be made when first asked about; prepare() makes it now (while
+    // nothing else is to be done, before a character needs it).
+    bool isPending() const { return d_ && d_->pending; }
+    void prepare() const { shared(); }
     bool isEmpty() const { return size() == 0; }
     QString postScriptName(qsizetype i) const;
     // Whether the i-th substitute has the character: as the fonts' index records it, without
     // making its face; asked of the face where the index recorded nothing.
     bool covers(qsizetype i, char32_t c) const;
+    // The first substitute from the `from`-th on that covers the character; -1 when none.
+    // Only the substitutes whose recorded characters reach the character's page are asked
+    // (which ones do is worked out once per page), not every installed face.
+    qsizetype nextCovering(char32_t c, qsizetype from = 0) const;
     // The i-th substitute's face, made now when it was not; null when none can be made.
     std::shared_ptr<const FontFace> face(qsizetype i) const;
     // How many faces were made for the list (or given to it).
@@ -48,9 +56,12 @@ private:
         MakeFace make;
         QHash<qsizetype, std::shared_ptr<const FontFace>> made; // a null face: none could be made
         std::function<FaceSubstitutes()> pending;                // the list, not asked for yet
+        // Per page of characters (c >> 8), the substitutes that may cover some of it, in order.
+        QHash<char32_t, QList<qsizetype>> pageCandidates;
     };
     // The shared state with the pending list made; null for an empty list.
     Shared* shared() const;
+    const QList<qsizetype>& candidatesForPageOf(char32_t c) const;
     std::shared_ptr<Shared> d_;
 };
 

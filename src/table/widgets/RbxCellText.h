@@ -53,6 +53,10 @@ public:
     const rbx::Font& emojiFont() const { return emojiFont_; }
 
     const RbxCellText& text(char32_t c, Kind kind);
+    // Whether the faces that stand in for what the shown font lacks wait to be sorted (done
+    // when the first character needs one, unless prepareSubstitutes() did it before).
+    bool substitutesPending() const { return layout_.substitutesPending(); }
+    void prepareSubstitutes() const { layout_.prepareSubstitutes(); }
     void clear();
     int size() const { return int(cache_.size()); }
     // The drawing fonts the kept texts are drawn with.

@@ -597,6 +597,10 @@ void RbxCharView::drawRect(QPainter& painter, const QRegion& region) {
         colorPictures_.beginShowing();
     }
     RbxCharViewPainter(*this, painter, region).drawTable();
+    // Sorting every installed face for the font's substitutes is done after the paint, not
+    // in the drawing of the first character the font lacks.
+    if (cellTexts_.substitutesPending())
+        QTimer::singleShot(0, this, [this] { cellTexts_.prepareSubstitutes(); });
 }
 
 QImage RbxCharView::renderViewport() {

@@ -63,21 +63,27 @@ bool RbxGlyphLayout::drawable(const std::shared_ptr<const rbx::FontFace>& face) 
 
 std::shared_ptr<const rbx::FontFace> RbxGlyphLayout::substituteForAll(const QList<uint>& chars, const QString& text,
                                                                        QVector<rbx::ShapedGlyph>& glyphs) const {
-    for (qsizetype i = 0; i < substitutes_.size(); ++i) {
+    // The substitutes asked are those with the first character that needs a face (for a
+    // text of default ignorables alone, those with its first character: a face without it
+    // shapes it away, and asking every installed face would open each); each is shaped
+    // before Qt is asked whether it can draw it, which costs more.
+    if (chars.isEmpty()) return nullptr;
+    const auto needing = std::find_if(chars.begin(), chars.end(), [](uint c) { return !isDefaultIgnorable(c); });
+    const char32_t key = needing != chars.end() ? *needing : chars.first();
+    for (qsizetype i = substitutes_.nextCovering(key); i >= 0; i = substitutes_.nextCovering(key, i + 1)) {
         if (!std::all_of(chars.begin(), chars.end(),
                          [&](uint c) { return isDefaultIgnorable(c) || substitutes_.covers(i, c); }))
             continue;
         const std::shared_ptr<const rbx::FontFace> face = substitutes_.face(i);
-        if (!face || !drawable(face)) continue;
+        if (!face) continue;
         glyphs = face->shape(forFace(*face, text));
-        if (!hasMissingGlyph(glyphs)) return face;
+        if (!hasMissingGlyph(glyphs) && drawable(face)) return face;
     }
     return nullptr;
 }
 
 std::shared_ptr<const rbx::FontFace> RbxGlyphLayout::substituteFor(char32_t c) const {
-    for (qsizetype i = 0; i < substitutes_.size(); ++i) {
-        if (!substitutes_.covers(i, c)) continue;
+    for (qsizetype i = substitutes_.nextCovering(c); i >= 0; i = substitutes_.nextCovering(c, i + 1)) {
         if (std::shared_ptr<const rbx::FontFace> face = substitutes_.face(i); face && drawable(face)) return face;
     }
     return nullptr;

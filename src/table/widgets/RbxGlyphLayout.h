@@ -40,6 +40,9 @@ public:
     static RbxGlyphLayout withInstalledSubstitutes(const rbx::Font& font);
 
     const rbx::Font& font() const { return font_; }
+    // Whether the substitutes wait to be sorted; sorts them now.
+    bool substitutesPending() const { return substitutes_.isPending(); }
+    void prepareSubstitutes() const { substitutes_.prepare(); }
     // Nothing for an empty text or a null font.
     RbxGlyphLine layOut(const QString& text) const;
 

@@ -6,10 +6,12 @@
 #include "platform/fonts/FontFace.h"
 
 #include <QFontDatabase>
+#include <QtEndian>
 #include <QHash>
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstring>
 #include <map>
 
 namespace rbx::qt {
@@ -123,6 +125,29 @@ double scaleOf(const rbx::Font& font) {
 
 } // namespace
 
+namespace {
+
+// The sum of a table's big-endian 32-bit words, its last word padded with zeros.
+std::uint32_t tableChecksum(const QByteArray& data) {
+    const auto* p = reinterpret_cast<const unsigned char*>(data.constData());
+    const qsizetype size = data.size();
+    // Four words at a time into sums of their own (mod 2^32 the order does not matter).
+    std::uint32_t sums[4] = {0, 0, 0, 0};
+    qsizetype i = 0;
+    for (; i + 16 <= size; i += 16) {
+        std::uint32_t w[4];
+        std::memcpy(w, p + i, sizeof w);
+        for (int k = 0; k < 4; ++k) sums[k] += qFromBigEndian(w[k]);
+    }
+    std::uint32_t sum = sums[0] + sums[1] + sums[2] + sums[3];
+    for (; i + 4 <= size; i += 4) sum += qFromBigEndian<std::uint32_t>(p + i);
+    std::uint32_t last = 0;
+    for (qsizetype k = 0; k < 4; ++k) last = (last << 8) | (i + k < size ? p[i + k] : 0u);
+    return i < size ? sum + last : sum;
+}
+
+} // namespace
+
 QByteArray sfntData(const FontFace& face) {
     if (!face.isSfnt()) return {};
     QList<std::uint32_t> tags = face.tableTags();
@@ -147,16 +172,13 @@ QByteArray sfntData(const FontFace& face) {
     kx::appendBig16(out, entrySelector);
     kx::appendBig16(out, std::uint16_t(n * 16 - searchRange));
     std::size_t offset = 12 + 16 * std::size_t(n);
+    for (const auto& [tag, data] : tables) offset += (std::size_t(data.size()) + 3) & ~std::size_t(3);
+    // A face of a CJK collection is some 16 MB: the whole font is reserved at once.
+    out.reserve(qsizetype(offset));
+    offset = 12 + 16 * std::size_t(n);
     for (const auto& [tag, data] : tables) {
-        std::uint32_t sum = 0;
-        for (qsizetype i = 0; i < data.size(); i += 4) {
-            std::uint32_t word = 0;
-            for (qsizetype k = 0; k < 4; ++k)
-                word = (word << 8) | (i + k < data.size() ? std::uint8_t(data[i + k]) : 0u);
-            sum += word;
-        }
         kx::appendBig32(out, tag);
-        kx::appendBig32(out, sum);
+        kx::appendBig32(out, tableChecksum(data));
         kx::appendBig32(out, std::uint32_t(offset));
         kx::appendBig32(out, std::uint32_t(data.size()));
         offset += (std::size_t(data.size()) + 3) & ~std::size_t(3);
@@ -216,7 +238,19 @@ std::shared_ptr<const DrawingFont> makeDrawingFont(const rbx::Font& font) {
                              QFont::PreferDefaultHinting);
             if (raw.isValid()) return std::make_shared<const DrawingFont>(font, raw, bytes.keep);
         }
-        // A face inside a collection: the face alone, written out.
+        // A face inside an installed collection: the engine Qt's font database has for it,
+        // which reads the collection's file where it is. Writing the face out alone copies
+        // and sums all of it (a CJK face is some 16 MB), at each switch to it.
+        if (bytes.data && font->coverage()) {
+            if (const std::optional<QFont>& known = qtFace(font.face()).font) {
+                QFont f = *known;
+                f.setPixelSize(int(databasePixelSize(font)));
+                raw = QRawFont::fromFont(f);
+                if (raw.isValid()) raw.setPixelSize(font.pointSize());
+                if (raw.isValid()) return std::make_shared<const DrawingFont>(font, raw, nullptr);
+            }
+        }
+        // Else the face alone, written out.
         if (const QByteArray alone = bytes.data ? sfntData(*font.face()) : QByteArray(); !alone.isEmpty()) {
             raw.loadFromData(alone, font.pointSize(), QFont::PreferDefaultHinting);
             if (raw.isValid()) return std::make_shared<const DrawingFont>(font, raw, nullptr);

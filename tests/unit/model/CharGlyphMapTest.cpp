@@ -6,9 +6,12 @@
 #include <gtest/gtest.h>
 
 TEST(CharGlyphMap, mapsEveryCoveredCharacterBothWays) {
-    const auto map = KXCharGlyphMap::charGlyphMapForFont(fixtures::font(QStringLiteral("RbxCmapTest-Regular.ttf")));
+    const rbx::Font font = fixtures::font(QStringLiteral("RbxCmapTest-Regular.ttf"));
+    const auto map = KXCharGlyphMap::charGlyphMapForFont(font);
     ASSERT_TRUE(map);
     EXPECT_TRUE(map->mapError().isEmpty()) << map->mapError().toStdString();
+    // Read from the 'cmap' table in one pass, the glyphs are those the face gives one by one.
+    font->coveredCharacters().forEach([&](char32_t c) { EXPECT_EQ(map->glyphForCharacter(c), font->nominalGlyph(c)) << unsigned(c); });
     EXPECT_EQ(map->nCharacters(), 60);
     EXPECT_EQ(map->nBMPCharacters(), 59);
     EXPECT_EQ(map->maxCharacter(), 0x1F600u);

@@ -161,6 +161,24 @@ TEST_F(FontInfo, ligaturesAreVirtualCharactersOfTheFontAskedLast) {
     EXPECT_FALSE(plain.ligatureStrings());
 }
 
+TEST_F(FontInfo, deferredLigaturesJoinTheRepertoireWhenRead) {
+    RbxFontInfo info(fi);
+    info.deferLigatures();
+    EXPECT_FALSE(info.availableCharacters().contains(0xB0000));
+    EXPECT_EQ(info.numberOfLigatures(), 0);
+    // Their strings are there when asked for; the repertoire made stays as it is.
+    EXPECT_EQ(info.virtualLigatureCharacterForString(QStringLiteral("fl")), 0xB0001u);
+    EXPECT_FALSE(info.availableCharacters().contains(0xB0001));
+    EXPECT_TRUE(info.readDeferredLigatures());
+    EXPECT_EQ(info.numberOfLigatures(), 2);
+    EXPECT_TRUE(info.availableCharacters().contains(0xB0001));
+    EXPECT_EQ(kx::str::stringWithUTF32Character(0xB0000), QStringLiteral("fi"));
+    EXPECT_FALSE(info.readDeferredLigatures());
+    // Once read, nothing is held back any more.
+    info.deferLigatures();
+    EXPECT_EQ(info.numberOfLigatures(), 2);
+}
+
 TEST_F(FontInfo, romanMappingFromTheRomanSubtable) {
     RbxFontInfo info(cmapFont);
     const std::int32_t* map = info.romanMapping();

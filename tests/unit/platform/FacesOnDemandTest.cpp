@@ -132,6 +132,16 @@ TEST(FacesOnDemand, substitutesComeInFontconfigsOrderWithoutOpeningFaces) {
         if (names.at(i).startsWith(QStringLiteral("RbxFifty")) && substitutes.covers(i, Folder::ownLetter(1))) own = i;
     ASSERT_GE(own, 0);
     EXPECT_EQ(names.at(own), Folder::postScriptName(26));
+    // Finding the next substitute with a character asks only those whose recorded
+    // characters reach its page, and answers what asking each in turn answers.
+    for (const char32_t c : {Folder::ownLetter(1), char32_t('A'), char32_t(0x10FFFD)}) {
+        std::vector<qsizetype> covering, found;
+        for (qsizetype i = 0; i < substitutes.size(); ++i)
+            if (substitutes.covers(i, c)) covering.push_back(i);
+        for (qsizetype i = substitutes.nextCovering(c); i >= 0; i = substitutes.nextCovering(c, i + 1)) found.push_back(i);
+        EXPECT_EQ(found, covering) << unsigned(c);
+    }
+    EXPECT_EQ(substitutes.nextCovering('A', substitutes.size()), -1);
     EXPECT_EQ(substitutes.facesMade(), 0);
     EXPECT_EQ(FontFace::facesAlive(), objectsBefore);
     const std::shared_ptr<const FontFace> ownFace = substitutes.face(own);

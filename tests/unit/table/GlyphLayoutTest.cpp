@@ -75,7 +75,12 @@ TEST_F(TableTest, AFaceWithoutLayoutTablesForItsScriptIsDrawnWithItsOwnGlyphs) {
     RbxFontTuning tuning;
     tuning.requiresSafeDrawing = true;
     view->setFont(thaana, tuning);
+    const int orders = fakeBackend().substitutionOrders();
     expectTriangle(view->renderViewport(), cellPixels(0), isDark);
+    // The font's substitutes, which nothing shown needs, are sorted after the paint.
+    EXPECT_EQ(fakeBackend().substitutionOrders(), orders);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(fakeBackend().substitutionOrders(), orders + 1);
 
     // Another font shows them as substitutes from the face that has them.
     const rbx::Font alpha = font();
