@@ -46,12 +46,15 @@ void KeyboardFocus::activeWindowChanged() {
     if (isOurs(active)) {
         // Our request is granted.
         requested_ = false;
+        handingBack_ = false;
         emit ourWindowActivated(active);
         return;
     }
     if (!isOthers(active)) return;  // gone already
+    handingBack_ = false;
     // While a request of ours is pending, the window we asked to take the keyboard from
-    // may still be reported active: that is no choice of the user's.
+    // may still be reported active, or become active as our hand-back before that request
+    // arrives: that is no choice of the user's.
     if (requested_ && active == askedFrom_) return;
     note(active);
     // A request of ours that the window manager has not granted is void once the user
@@ -115,7 +118,11 @@ bool KeyboardFocus::exists(Window window) {
 void KeyboardFocus::take(const ewmh::OwnWindow& own) {
     if (!session_.isAvailable() || !own.window) return;
     refreshHandBackTo();
-    askedFrom_ = ewmh::activeWindow(session_);
+    const Window active = ewmh::activeWindow(session_);
+    // Asked right after a hand-back that the window manager has not handled yet: our window is
+    // still reported active, and the window handed back to becomes active before our request
+    // is handled.
+    askedFrom_ = handingBack_ && handBackTo_ && (!active || isOurs(active)) ? handBackTo_ : active;
     syncWith(own);
     requested_ = true;
     ewmh::activateWindow(session_, own.window);
@@ -156,6 +163,7 @@ bool KeyboardFocus::handBack(const ewmh::OwnWindow& own) {
     syncWith(own);
     // The window closed meanwhile: the one active before it, as a window manager would.
     handBackTo_ = lastWindowStillThere();
+    handingBack_ = handBackTo_ != 0;
     if (handBackTo_) {
         ewmh::activateWindow(session_, handBackTo_);
         session_.setInputFocus(handBackTo_);

@@ -99,8 +99,12 @@ private:
     DesktopWatch* watch_ = nullptr;
     Window handBackTo_ = 0;
     // The active window when we last asked for the keyboard: while that request is pending it
-    // may still be reported active (handBackTo() may have moved on since).
+    // may still be reported active (handBackTo() may have moved on since). When we asked while
+    // a hand-back of ours was still on its way, the window it goes to.
     Window askedFrom_ = 0;
+    // A hand-back sent that the window manager has not yet shown as done: until then it still
+    // reports our window active.
+    bool handingBack_ = false;
     // The windows not of ours that were active, latest first.
     QList<Window> before_;
     Window lastActive_ = 0;
