@@ -70,6 +70,16 @@ bool pageHasInk(const QString& png) {
 }
 
 // Whether the process has a file of that name mapped (a library it loaded).
+// Whether the clipboard's owner offers HTML (within 10 s).
+bool clipboardOffersHtml() {
+    return rbxtest::waitFor([] {
+        QString types;
+        run(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-t"),
+                                      QStringLiteral("TARGETS"), QStringLiteral("-o")}, &types);
+        return types.contains(QStringLiteral("text/html"));
+    }, 10000);
+}
+
 bool hasMapped(qint64 pid, const QString& name) {
     QFile maps(QStringLiteral("/proc/%1/maps").arg(pid));
     return maps.open(QIODevice::ReadOnly) && QString::fromLatin1(maps.readAll()).contains(name);
@@ -243,12 +253,7 @@ TEST(SampleText, TheEditorTakesPastedTextPlainAndNoChangeWhileItsEditButtonLocks
     ASSERT_TRUE(probe.started());
     probe.setClipboard({{QStringLiteral("text/plain"), QByteArray("Green words")},
                         {QStringLiteral("text/html"), QByteArray("<span style=\"color:#00c000;font-size:40pt\">Green words</span>")}});
-    ASSERT_TRUE(rbxtest::waitFor([] {
-        QString types;
-        run(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-t"),
-                                      QStringLiteral("TARGETS"), QStringLiteral("-o")}, &types);
-        return types.contains(QStringLiteral("text/html"));
-    }, 10000));
+    ASSERT_TRUE(clipboardOffersHtml());
     // Once the palette knows the probe has the keyboard, the pointer comes over the palette
     // again and a click puts the keyboard into its editor.
     ASSERT_TRUE(Copy::waitForState([&probe](const QVariantMap& s) {
@@ -302,12 +307,7 @@ TEST(Listings, TheClipboardListingsReadWhatTheUserCopied) {
     owner.write("<b>Bold</b> words");
     owner.closeWriteChannel();
     // xclip owns the clipboard once it read its input.
-    ASSERT_TRUE(rbxtest::waitFor([] {
-        QString types;
-        run(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-t"),
-                                      QStringLiteral("TARGETS"), QStringLiteral("-o")}, &types);
-        return types.contains(QStringLiteral("text/html"));
-    }, 10000));
+    ASSERT_TRUE(clipboardOffersHtml());
     QString types, clip, attr;
     run(Tool, {QStringLiteral("list"), QStringLiteral("!pbtypes")}, &types);
     EXPECT_TRUE(types.contains(QStringLiteral("text/html (17)"))) << types.toStdString();

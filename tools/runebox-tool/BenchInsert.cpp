@@ -10,6 +10,7 @@
 
 #include "Bench.h"
 #include "BenchInsertEditors.h"
+#include "BenchSession.h"
 
 #include "app/PaletteAssembly.h"
 #include "app/RbxCharWindow.h"
@@ -39,17 +40,12 @@
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
-#include <time.h>
 
 namespace {
 
-const QString ProbeService = QStringLiteral("org.runebox.TestProbe");
+using tool::session::monotonicNs;
 
-qint64 monotonicNs() {
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
-}
+const QString ProbeService = QStringLiteral("org.runebox.TestProbe");
 
 bool spinUntil(const std::function<bool()>& done, int timeoutMs) {
     QElapsedTimer t;

@@ -34,8 +34,7 @@ void KeyboardFocus::follow() {
     if (watch_ || !session_.isAvailable()) return;
     watch_ = new DesktopWatch(session_, this);
     connect(watch_, &DesktopWatch::activeWindowChanged, this, &KeyboardFocus::activeWindowChanged);
-    refreshHandBackTo();
-    lastActive_ = ewmh::activeWindow(session_);
+    lastActive_ = refreshHandBackTo();
 }
 
 void KeyboardFocus::activeWindowChanged() {
@@ -63,9 +62,10 @@ void KeyboardFocus::activeWindowChanged() {
     emit otherWindowActivated(active);
 }
 
-void KeyboardFocus::refreshHandBackTo() {
+KeyboardFocus::Window KeyboardFocus::refreshHandBackTo() {
     const Window active = ewmh::activeWindow(session_);
     if (active && isOthers(active)) note(active);
+    return active;
 }
 
 void KeyboardFocus::note(Window window) {
@@ -117,8 +117,7 @@ bool KeyboardFocus::exists(Window window) {
 
 void KeyboardFocus::take(const ewmh::OwnWindow& own) {
     if (!session_.isAvailable() || !own.window) return;
-    refreshHandBackTo();
-    const Window active = ewmh::activeWindow(session_);
+    const Window active = refreshHandBackTo();
     // Asked right after a hand-back that the window manager has not handled yet: our window is
     // still reported active, and the window handed back to becomes active before our request
     // is handled.

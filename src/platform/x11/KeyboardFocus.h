@@ -81,8 +81,9 @@ private:
     bool pending(Window active) const;
     // A window that names no process still exists.
     bool exists(Window window);
-    // Reads the active window now: when it is another program's, it becomes handBackTo().
-    void refreshHandBackTo();
+    // Reads the active window now and answers it: when it is another program's, it becomes
+    // handBackTo().
+    Window refreshHandBackTo();
     void activeWindowChanged();
     // The window becomes handBackTo(), first among those remembered.
     void note(Window window);
